@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Run-time libraries: the game-logic library, the light-gun library and the advertising
+// library are loaded by name while the program runs, and each works without them. The
+// names are the ones the program has always used ("VQ9Game.dll"); a name ending ".dll" is
+// looked up as the same stem with ".so" in the same folder. A bare name means the current
+// directory, never the system's library search path. Paths are resolved like every other
+// file name (backslashes, any letter case).
+namespace sys::library {
+
+using Handle = void*;
+
+// Loads a library; null when it cannot, with the reason in *error (when given) and in
+// LastError(). A library loaded twice is the same library, counted twice.
+Handle Load(std::string_view name, std::string* error = nullptr);
+
+// The address of an exported function or variable; null when the handle is null or the
+// library has no such name (the reason is in LastError()).
+void* Symbol(Handle library, const char* name);
+
+// Releases one load of a library; a null handle is ignored.
+void Unload(Handle library);
+
+// The reason of the last failure of Load or Symbol on the calling thread.
+std::string LastError();
+
+// The file a name is looked up as, before the letter case of its components is resolved:
+// "Home\VQ9Game.DLL" -> "Home\VQ9Game.so", "ActGSDev.dll" -> "./ActGSDev.so".
+std::string FileNameFor(std::string_view name);
+
+}  // namespace sys::library
