@@ -1,0 +1,139 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/SString.h"
+#include "platform/sys/classlib/CArray.h"
+#include "platform/sys/classlib/CObject.h"
+
+class CArchive;
+
+// One named value: a name and a value as text, a free 32-bit tag for the caller, and a cached
+// 8-bit hash of the name and of the value that lets a lookup skip most elements without a text
+// comparison. Elements live by value inside an SDataCollection, which owns them.
+class SDataElement : public CObject {
+    DECLARE_SERIAL(SDataElement)
+
+public:
+    SDataElement() = default;
+    SDataElement(const SDataElement& other) = default;
+    SDataElement(SDataElement&& other) noexcept = default;
+    SDataElement& operator=(const SDataElement& other) = default;
+    SDataElement& operator=(SDataElement&& other) noexcept = default;
+    ~SDataElement() override;
+
+    // Name, value and tag; the hashes are never stored and are rebuilt after loading.
+    void Serialize(CArchive& ar) override;
+    // Name and value empty, tag 0, both hashes "not computed".
+    virtual void Reset();
+    // Copies name, value and tag from another element and rebuilds both hashes.
+    virtual void Assign(const SDataElement& other);
+
+    const SString& GetName() const { return m_name; }
+    const SString& GetValue() const { return m_value; }
+    uint32_t GetTag() const { return m_tag; }
+
+    // The 8-bit hash of a name or value: letters folded to lower case, each character offset
+    // by 64 and shifted by its position modulo 3, all XORed. Empty text hashes to 0.
+    static uint8_t HashText(const char* text);
+
+private:
+    friend class SDataCollection;
+
+    // Caches filled by lookups, which do not otherwise change the element.
+    mutable uint8_t m_nameHash = 0;   // 0: not computed yet
+    mutable uint8_t m_valueHash = 0;  // 0: not computed yet
+    SString m_name;
+    SString m_value;
+    uint32_t m_tag = 0;
+};
+
+// A growable table of named values with lookup by name or value (case-insensitive), typed reads
+// and writes by index or name, and set-or-append. Settings, layout variables, the game-command
+// list and profile data are all one; object definitions derive from it. The collection owns its
+// elements. The high-water index marks the last slot ever written: slots above it are empty
+// room kept for appends, and lookups never look there.
+//
+// The virtual operations keep one fixed order, since the game-logic library and the object
+// definitions call them through the table; each name-taking operation has its plain-text form
+// first and its SString form next.
+class SDataCollection : public CObject {
+    DECLARE_SERIAL(SDataCollection)
+
+public:
+    // initialSize empty slots, grown by growBy (0: by an eighth of the size, 4 to 1024).
+    explicit SDataCollection(int initialSize = 0, int growBy = 1);
+    ~SDataCollection() override;
+    SDataCollection(const SDataCollection&) = delete;
+    SDataCollection& operator=(const SDataCollection&) = delete;
+
+    // u32 count, i32 high-water index, then every element.
+    void Serialize(CArchive& ar) override;
+    // Back to the initial size with every slot empty and nothing written.
+    virtual void Reset();
+    virtual void SetSize(int newSize);
+    // The array size, empty slots included.
+    virtual int GetCount() const;
+
+    // The index-taking setters change only slots that exist and raise the high-water index.
+    virtual void SetName(int index, const char* name);
+    virtual void SetName(int index, const SString& name);
+    virtual void SetInt(int index, int value);
+    virtual void SetFloat(int index, float value);
+    virtual void SetValue(int index, const char* value);
+    virtual void SetValue(int index, const SString& value);
+    virtual void SetTag(int index, uint32_t tag);
+    // Sets name, value and tag at index, growing the array when the index lies past its end.
+    virtual void Set(int index, const char* name, const char* value, uint32_t tag);
+    virtual void Set(int index, const SString& name, const SString& value, uint32_t tag);
+
+    // Reads out of range give a shared empty string, 0 or null.
+    virtual const SString& GetName(int index) const;
+    virtual const SString& GetValueByName(const char* name) const;
+    virtual const SString& GetValueByName(const SString& name) const;
+    virtual const SString& GetValue(int index) const;
+    virtual float GetFloatByName(const char* name) const;
+    virtual float GetFloat(int index) const;
+    virtual int GetIntByName(const char* name) const;
+    virtual int GetInt(int index) const;
+    virtual uint32_t GetTag(int index) const;
+    virtual uint32_t GetTagByName(const char* name) const;
+    virtual void GetFourIntsByName(const char* name, int& a, int& b, int& c, int& d) const;
+    // Up to four whitespace-separated (or quoted) integers of the value; missing ones are 0.
+    virtual void GetFourInts(int index, int& a, int& b, int& c, int& d) const;
+    virtual SDataElement* GetElement(int index);
+
+    // The first index up to the high-water index whose name (value) matches without regard to
+    // case; -1 when none.
+    virtual int FindByName(const char* name) const;
+    virtual int FindByName(const SString& name) const;
+    virtual int FindByValue(const SString& value) const;
+
+    // Sets the value of the element of that name, or appends one after the high-water index.
+    // Without a name the element is found by its value instead. Answers the index used.
+    virtual int SetOrAppend(const char* name, const char* value, uint32_t tag);
+    virtual int SetOrAppendFloat(const char* name, float value);
+    virtual int SetOrAppendInt(const char* name, int value);
+    // Sets or appends every written, non-empty element of the other collection (tag 0).
+    virtual void MergeFrom(const SDataCollection* other);
+    // Sets or appends every element of source whose value differs from reference's value of
+    // the same name.
+    virtual void MergeDifferences(const SDataCollection* source, const SDataCollection* reference);
+    virtual void RaiseHighWater(int index);
+    virtual int GetHighWater() const;
+
+    // Removes the element; the ones after it move down. The high-water index stays.
+    void RemoveAt(int index);
+    void RemoveByName(const char* name);
+
+private:
+    bool InRange(int index) const { return index >= 0 && index < m_elements.GetSize(); }
+    const SDataElement* ElementAtOrNull(int index) const;
+    // Lookup over names (byName) or values, up to the high-water index.
+    int FindText(const char* text, bool byName) const;
+
+    CArray<SDataElement, SDataElement&> m_elements;
+    int m_initialSize;
+    int m_growBy;
+    int m_highWater = -1;
+};

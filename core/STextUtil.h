@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/sys/classlib/CString.h"
+
+// Small text helpers shared by the object-definition script reader, the value collections and
+// the officer records. Free functions without state; nothing here owns anything.
+
+// How many times c occurs in text; 0 for a null or empty text.
+int CountChar(const char* text, char c);
+
+// Takes the next token off the front of line: either a text in double quotes (quotes removed,
+// no escapes) or a run up to the next blank, tab, carriage return or line feed, trimmed at both
+// ends. Leading separators are skipped. The kind, when asked for, is 1 for a plain token, 2 for
+// a quoted one and -1 when the line held nothing. A quote that is never closed takes the rest
+// of the line as a quoted token and leaves the line empty.
+CString GetNextToken(CString& line, CString& token, int* kind = nullptr);
+
+// Sets target to source with white space removed at both ends; answers the target.
+CString& TrimmedCopy(CString& target, const char* source);
+
+// XORs each byte of the buffer with the key, the key repeated as often as needed. False when
+// there is no key; true otherwise, also for an empty buffer.
+bool XorBuffer(void* buffer, int length, const char* key);
+
+// Called after the officer file has been written or copied; nobody depends on the answer.
+bool FileWrittenHook(const char* fileName, const char* text);
