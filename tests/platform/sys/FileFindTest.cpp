@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ScratchFolder.h"
 #include "platform/sys/fs.h"
 
 namespace {
@@ -19,12 +20,7 @@ namespace fsys = std::filesystem;
 class FileFindTest : public testing::Test {
 protected:
     void SetUp() override {
-        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-        fsys::path folder = fsys::path(TARVEX_TEST_BINARY_DIR) / "sysfs-scratch" /
-                            (std::string(info->test_suite_name()) + "." + info->name());
-        fsys::remove_all(folder);
-        fsys::create_directories(folder);
-        m_root = fsys::canonical(folder).string();
+        m_root = tarvex::test::MakeScratchFolder("sysfs-scratch");
         MakeFile("a.txt", "hello");
         MakeFile("B.TXT", "");
         MakeFile("c.dat", std::string(1000, 'c'));

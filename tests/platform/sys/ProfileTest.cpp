@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/ScratchFolder.h"
 #include "platform/sys/profile.h"
 
 namespace {
@@ -21,12 +22,7 @@ using sys::profile::Kind;
 class ProfileTest : public testing::Test {
 protected:
     void SetUp() override {
-        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-        fsys::path folder = fsys::path(TARVEX_TEST_BINARY_DIR) / "sysfs-scratch" /
-                            (std::string(info->test_suite_name()) + "." + info->name());
-        fsys::remove_all(folder);
-        fsys::create_directories(folder);
-        m_root = fsys::canonical(folder).string();
+        m_root = tarvex::test::MakeScratchFolder("sysfs-scratch");
         m_file = m_root + "/config/Tarvex/Tarvex.ini";
         sys::profile::SetFile(m_file);
         sys::profile::SetRegistryKey("");
