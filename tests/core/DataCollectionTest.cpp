@@ -8,31 +8,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/sys/classlib/CArchive.h"
+#include "tests/support/ArchiveBytes.h"
 #include "platform/sys/classlib/CMemFile.h"
 #include "platform/sys/classlib/Exceptions.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes Store(const std::function<void(CArchive&)>& write)
-{
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    write(ar);
-    ar.Close();
-    Bytes bytes(static_cast<size_t>(file.GetLength()));
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
-    return bytes;
-}
-
-void Load(Bytes bytes, const std::function<void(CArchive&)>& read)
-{
-    CMemFile file(bytes.data(), static_cast<unsigned>(bytes.size()));
-    CArchive ar(&file, CArchive::load);
-    read(ar);
-}
+using tarvex::test::Bytes;
+constexpr auto Store = tarvex::test::StoreArchive;
+constexpr auto Load = tarvex::test::LoadArchive;
 
 void Append(Bytes& bytes, std::initializer_list<uint8_t> more) { bytes.insert(bytes.end(), more); }
 
