@@ -1,0 +1,371 @@
+#include "core/SObjectParser.h"
+
+#include <atomic>
+#include <string>
+
+#include "core/SFileSystem.h"
+#include "core/STextUtil.h"
+#include "platform/sys/classlib/CStdioFile.h"
+#include "platform/sys/classlib/Exceptions.h"
+#include "platform/sys/dialogs.h"
+
+namespace {
+
+// Script files being read right now, by every parser of the process together.
+std::atomic<int> g_nNesting{0};
+
+// Message boxes carry the product title.
+constexpr const char* kCaption = "Tarvex";
+
+bool IsKeyword(const CString& token, const char* keyword) { return token.CompareNoCase(keyword) == 0; }
+
+bool StartsWithComment(const CString& text) { return text.GetAt(0) == '/' && text.GetAt(1) == '/'; }
+
+// Keeps both nesting counts right however the reading of a file ends.
+class NestingScope {
+public:
+    explicit NestingScope(int& depth) : m_depth(depth)
+    {
+        ++g_nNesting;
+        ++m_depth;
+    }
+    ~NestingScope()
+    {
+        --m_depth;
+        --g_nNesting;
+    }
+    NestingScope(const NestingScope&) = delete;
+    NestingScope& operator=(const NestingScope&) = delete;
+
+private:
+    int& m_depth;
+};
+
+}  // namespace
+
+SObjectParser::SObjectParser() = default;
+
+SObjectParser::~SObjectParser()
+{
+    // Blocks opened line by line and never closed: a definition that no list holds yet
+    // belongs to nobody but the parser.
+    if (m_pCurrent != nullptr && !m_pCurrent->IsFiled())
+        m_pCurrent->Release();
+    while (!m_openDefinitions.IsEmpty()) {
+        SObjectDef* def = static_cast<SObjectDef*>(m_openDefinitions.RemoveHead());
+        if (def != nullptr && !def->IsFiled())
+            def->Release();
+    }
+}
+
+SObjectDefList* SObjectParser::SetDefList(SObjectDefList* list)
+{
+    SObjectDefList* previous = m_pDefList;
+    m_pDefList = list;
+    return previous;
+}
+
+int SObjectParser::GetNestingLevel() { return g_nNesting.load(); }
+
+// ---- Reading ----------------------------------------------------------------------------------
+
+void SObjectParser::ParseFile(const char* fileName)
+{
+    if (fileName == nullptr)
+        return;
+    // Past the limit an include is treated as a file that cannot be read: skipped, silently.
+    if (g_nNesting.load() >= kMaxNesting)
+        return;
+    CString path;
+    if (m_nDepth == 0) {
+        m_strOutermostFile = fileName;
+        path = fileName;
+    } else {
+        // Includes are found beside the outermost file, whichever file names them.
+        path = SFileSystem::GetDirectory(m_strOutermostFile.GetString(), true) + fileName;
+    }
+    {
+        NestingScope scope(m_nDepth);
+        ReadLines(path);
+    }
+    if (m_nDepth == 0) {
+        CloseOpenBlocks();
+        m_strOutermostFile.Empty();
+    }
+}
+
+void SObjectParser::ReadLines(const CString& path)
+{
+    try {
+        CStdioFile file;
+        if (!file.Open(path, CFile::modeRead | CFile::typeText))
+            return;
+        const uint64_t length = file.GetLength();
+        // Lines are read whole, so no value is ever cut, however long the writer made it.
+        CString line;
+        while (file.GetPosition() < length && file.ReadString(line))
+            ParseLine(line);
+        file.Close();
+    } catch (CFileException&) {
+        // A file that cannot be read ends here; the including file goes on.
+    }
+}
+
+int SObjectParser::ParseLine(const char* text)
+{
+    CString line;
+    TrimmedCopy(line, text != nullptr ? text : "");
+    if (line.IsEmpty() || StartsWithComment(line))
+        return m_bInDefinition;
+    m_strRest = line;
+    const CString token = NextToken();
+    if (StartsWithComment(token))
+        return m_bInDefinition;
+
+    if (IsKeyword(token, "#include")) {
+        const CString name = NextToken();
+        if (!name.IsEmpty())
+            ParseFile(name);
+    } else if (IsKeyword(token, "OBJECT")) {
+        if (m_nBlockState == kAfterObject) {
+            SyntaxError("OBJECT");
+            return 0;
+        }
+        OnObjectLine();
+        m_nBlockState = kAfterObject;
+    } else if (IsKeyword(token, "{")) {
+        if (m_nBlockState != kAfterObject) {
+            SyntaxError("{");
+            return 0;
+        }
+        m_nBlockState = kInBlock;
+    } else if (IsKeyword(token, "}")) {
+        if (m_nBlockState != kInBlock) {
+            SyntaxError("}");
+            return 0;
+        }
+        OnCloseBlock();
+    } else if (IsKeyword(token, "SET")) {
+        if (m_nBlockState == kAfterObject) {
+            SyntaxError("SET");
+            return 0;
+        }
+        OnSetLine();
+    } else {
+        OnValueLine(token);
+    }
+
+    if (m_pCurrent == nullptr) {
+        m_nBlockState = kOutside;
+        m_bInDefinition = 0;
+    }
+    return m_bInDefinition;
+}
+
+CString SObjectParser::NextToken()
+{
+    CString token;
+    GetNextToken(m_strRest, token);
+    token.TrimRight();
+    token.TrimLeft();
+    return token;
+}
+
+void SObjectParser::SyntaxError(const char* token)
+{
+    const std::string text = std::string("Syntax Error: Invalid token '") + token + "'";
+    sys::dialogs::MessageBox(text, kCaption, sys::MB_OK);
+}
+
+void SObjectParser::OpenDefinition(SObjectDef* def)
+{
+    if (m_pCurrent != nullptr)
+        m_openDefinitions.AddHead(m_pCurrent);
+    m_pCurrent = def;
+    m_bInDefinition = 1;
+}
+
+void SObjectParser::OnObjectLine()
+{
+    const CString token = NextToken();
+    if (token.IsEmpty())
+        return;
+    CString name = token;
+    CString baseName;
+    const int colon = token.Find(':', 1);
+    if (colon > 0) {
+        TrimmedCopy(name, token.Left(colon));
+        TrimmedCopy(baseName, token.Mid(colon + 1));
+    }
+
+    // A block for a name that exists already adds to that definition.
+    SObjectDef* existing = nullptr;
+    if (m_pCurrent != nullptr)
+        existing = m_pCurrent->GetChildren().FindByName(name);
+    else if (m_pDefList != nullptr)
+        existing = m_pDefList->FindByName(name);
+    if (existing != nullptr) {
+        existing->SetFiled(true);
+        OpenDefinition(existing);
+        return;
+    }
+
+    // A base that is not defined yet is filed empty, so a later block of that name fills it.
+    SObjectDef* base = nullptr;
+    bool ownBase = false;
+    if (!baseName.IsEmpty()) {
+        if (m_pDefList != nullptr)
+            base = m_pDefList->FindByName(baseName);
+        if (base == nullptr) {
+            base = new SObjectDef;
+            base->SetName(baseName);
+            if (m_pDefList != nullptr)
+                m_pDefList->AddTail(base);
+            else
+                ownBase = true;  // no list to hold it: whoever derives from it keeps it
+        }
+    }
+
+    SObjectDef* def = nullptr;
+    if (base == nullptr) {
+        def = new SObjectDef;
+    } else if (CompareTextNoCase(base->GetName(), name) == 0) {
+        if (!ownBase) {
+            base->SetFiled(true);
+            OpenDefinition(base);
+            return;
+        }
+        def = base;  // a base no list holds is a new definition like any other
+        ownBase = false;
+    } else {
+        def = SObjectDef::CreateLike(base);
+        def->SetBase(base);
+    }
+    def->SetParent(m_pCurrent);
+    def->SetName(name);
+    def->SetFiled(false);
+    if (ownBase)
+        base->Release();
+    OpenDefinition(def);
+}
+
+void SObjectParser::OnCloseBlock()
+{
+    SObjectDef* closed = m_pCurrent;
+    m_pCurrent = m_openDefinitions.IsEmpty() ? nullptr : static_cast<SObjectDef*>(m_openDefinitions.RemoveHead());
+    if (closed == nullptr || closed->IsFiled())
+        return;
+    if (m_pCurrent != nullptr) {
+        m_pCurrent->GetChildren().AddTail(closed);
+        return;
+    }
+    if (m_pDefList != nullptr && m_pDefList->FindByName(closed->GetName()) == nullptr) {
+        m_pDefList->AddTail(closed);
+        return;
+    }
+    // Nothing will ever hold it: a list of the same name exists already, or there is no list.
+    closed->Release();
+}
+
+void SObjectParser::OnSetLine()
+{
+    const CString key = NextToken();
+    OnValueLine(key);
+}
+
+void SObjectParser::OnValueLine(const CString& key)
+{
+    if (key.IsEmpty())
+        return;
+    const CString value = NextToken();
+    // A line outside every block has nowhere to go and is ignored.
+    if (value.IsEmpty() || m_pCurrent == nullptr)
+        return;
+    m_pCurrent->SetOrAppend(key, value, 0);
+}
+
+void SObjectParser::CloseOpenBlocks()
+{
+    // Each close pops one enclosing definition; the bound keeps a handler that pops nothing
+    // from looping for ever.
+    for (int left = m_openDefinitions.GetCount() + 1; m_pCurrent != nullptr && left > 0; --left)
+        OnCloseBlock();
+    m_pCurrent = nullptr;
+    m_openDefinitions.RemoveAll();
+    m_nBlockState = kOutside;
+    m_bInDefinition = 0;
+}
+
+SObjectDef* SObjectParser::ParseFileInto(const char* fileName, const char* baseName, SObjectDef* def)
+{
+    if (def == nullptr) {
+        if (baseName == nullptr || baseName[0] == '\0') {
+            def = new SObjectDef;
+        } else {
+            SObjectDef* base = m_pDefList != nullptr ? m_pDefList->FindByName(baseName) : nullptr;
+            if (base == nullptr) {
+                CString text;
+                text.Format("Script Error: %s\nBase class not found: %s\n", fileName != nullptr ? fileName : "",
+                            baseName);
+                sys::dialogs::MessageBox(text.str(), kCaption, sys::MB_OK);
+                return nullptr;
+            }
+            def = SObjectDef::CreateLike(base);
+            def->SetBase(base);
+        }
+        def->SetParent(nullptr);
+    }
+    def->SetName(fileName);
+    def->SetFiled(true);
+    m_pCurrent = def;
+    ParseFile(fileName);
+    m_pCurrent = nullptr;
+    return def;
+}
+
+// ---- Writing ----------------------------------------------------------------------------------
+
+CString SObjectParser::WriteDefinition(const SObjectDef& def, int depth)
+{
+    const CString indent(' ', depth > 0 ? depth : 0);
+    CString header = def.GetName();
+    if (def.HasBaseLink()) {
+        const SObjectDef* base = def.GetBase();
+        header += ':';
+        header += base != nullptr ? base->GetName() : def.GetBaseName();
+    }
+    CString text = indent + "OBJECT " + header + "\n" + indent + "{\n";
+    for (int i = 0; i < def.GetCount(); ++i) {
+        text += indent;
+        text += "    set ";
+        text += def.GetName(i).GetString();
+        text += " \"";
+        text += def.GetValue(i).GetString();
+        text += "\"\n";
+    }
+    const SObjectDefList& children = def.GetChildren();
+    for (POSITION pos = children.GetHeadPosition(); pos != nullptr;) {
+        const SObjectDef* child = children.GetNext(pos);
+        if (child != nullptr)
+            text += WriteDefinition(*child, depth + 4);
+    }
+    text += indent;
+    text += "}\n";
+    return text;
+}
+
+CString SObjectParser::ToText() { return m_pDefList != nullptr ? m_pDefList->ToText() : CString(); }
+
+bool SObjectParser::SaveFile(const char* path)
+{
+    try {
+        CStdioFile file;
+        if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText))
+            return false;
+        file.WriteString(ToText());
+        file.Close();
+        return true;
+    } catch (CFileException&) {
+        return false;
+    }
+}

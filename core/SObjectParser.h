@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/SObjectDef.h"
+#include "core/SString.h"
+#include "platform/sys/classlib/CString.h"
+
+// Reads object-definition scripts (OBJECT blocks of set lines, nested blocks, base
+// definitions, #include) into a target list of definitions, and writes definitions back as
+// the same text. The front-end screens make one to load "DefEquip.cfg", the model files and
+// other definition files. The parser does not own the target list; it hands every top-level
+// definition it files to that list, whose holder then owns it.
+//
+// Script syntax errors are reported in a message box and reading goes on with the next line;
+// a file that cannot be read ends the reading of that file silently.
+class SObjectParser {
+public:
+    // Block states: outside any block, after an OBJECT line before its "{", inside a block.
+    enum BlockState { kOutside = 0, kAfterObject = 1, kInBlock = 2 };
+
+    // How many script files may be open at once, the outermost one included; an include that
+    // would go deeper is skipped like a file that cannot be read. Scripts that include
+    // themselves stop here instead of recursing without end.
+    static constexpr int kMaxNesting = 16;
+
+    SObjectParser();
+    virtual ~SObjectParser();
+    SObjectParser(const SObjectParser&) = delete;
+    SObjectParser& operator=(const SObjectParser&) = delete;
+
+    // Reads a script file line by line. An include names its file relative to the folder of
+    // the outermost file being read. Blocks still open when the outermost file ends are closed
+    // as "}" would close them.
+    virtual void ParseFile(const char* fileName);
+    // Writes ToText as a text file, created or truncated. False when it could not be written.
+    virtual bool SaveFile(const char* path);
+    // The script text of every definition of the target list, in list order.
+    virtual CString ToText();
+
+    // Line handlers; each reads its tokens from the rest of the current line.
+    virtual void OnObjectLine();
+    // A line whose first word is no keyword: that word is the key, the next token the value.
+    virtual void OnValueLine(const CString& key);
+    virtual void OnSetLine();
+    virtual void OnCloseBlock();
+
+    // Sets the list that receives top-level definitions; answers the previous one.
+    SObjectDefList* SetDefList(SObjectDefList* list);
+    SObjectDefList* GetDefList() const { return m_pDefList; }
+
+    // Reads a file's set lines into one definition: def when given, else a new definition
+    // (derived from the target list's baseName when one is named). The definition is named
+    // after the file and answered; null when the named base does not exist.
+    SObjectDef* ParseFileInto(const char* fileName, const char* baseName, SObjectDef* def);
+
+    // The line reader: handles one script line. Answers 1 while a definition is open, 0
+    // otherwise and after a syntax error.
+    int ParseLine(const char* line);
+
+    // The script text of one definition and its children at a nesting depth (the indent in
+    // spaces).
+    static CString WriteDefinition(const SObjectDef& def, int depth);
+
+    // The definition whose block is open; null outside any block.
+    SObjectDef* GetCurrent() const { return m_pCurrent; }
+    int GetBlockState() const { return m_nBlockState; }
+    // How many script files are being read at this moment, by every parser together.
+    static int GetNestingLevel();
+
+private:
+    // The next token of the rest of the line, trimmed at both ends.
+    CString NextToken();
+    void SyntaxError(const char* token);
+    // Makes def current, keeping the definition it replaces on the stack.
+    void OpenDefinition(SObjectDef* def);
+    // Closes every block still open and forgets all block state.
+    void CloseOpenBlocks();
+    void ReadLines(const CString& path);
+
+    SObjectDef* m_pCurrent = nullptr;
+    // The enclosing open definitions, innermost at the head.
+    SObjectDefList m_openDefinitions;
+    int m_bInDefinition = 0;
+    SObjectDefList* m_pDefList = nullptr;
+    int m_nBlockState = kOutside;
+    CString m_strRest;
+    SString m_strOutermostFile;
+    // Files this parser is reading now; 0 when it reads none.
+    int m_nDepth = 0;
+};
