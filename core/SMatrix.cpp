@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+IMPLEMENT_SERIAL(SMatrix, CObject, 1)
+
 namespace {
 
 constexpr float kEulerFactor = 57.272728f;

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/SVector.h"
+#include "platform/sys/classlib/CObject.h"
 
 // The engine's 4 x 4 float matrix for scene-graph transforms, a value owned by whoever holds
 // it. Row vectors multiply from the left: the translation lies in row 3 and the axes in
 // columns 0, 1 and 2 of rows 0 to 2. Rotation angles are radians; the Euler angles it hands
 // out are degrees.
-class SMatrix {
+class SMatrix : public CObject {
+    DECLARE_SERIAL(SMatrix)
+
 public:
     float m[4][4];
 

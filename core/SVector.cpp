@@ -1,5 +1,7 @@
 #include "core/SVector.h"
 
+#include "platform/sys/classlib/CArchive.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -267,11 +269,23 @@ SVector SVector::PointOnPlane(const SVector& origin, const SVector& coordinates,
     return point;
 }
 
-std::string SVector::ToString() const {
-    char text[128];
-    std::snprintf(text, sizeof text, "[%10.05f, %10.05f, %10.05f]", static_cast<double>(x),
-                  static_cast<double>(y), static_cast<double>(z));
+CString SVector::ToString() const {
+    CString text;
+    text.Format("[%10.05f, %10.05f, %10.05f]", static_cast<double>(x), static_cast<double>(y),
+                static_cast<double>(z));
     return text;
+}
+
+void SVector::Write(CArchive& ar) const { ar << x << y << z; }
+
+void SVector::Read(CArchive& ar) { ar >> x >> y >> z; }
+
+void SVector::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        Write(ar);
+    } else {
+        Read(ar);
+    }
 }
 
 float SVector::FastSqrt(float value) {

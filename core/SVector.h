@@ -1,6 +1,8 @@
 #pragma once
 
-#include <string>
+#include "platform/sys/classlib/CString.h"
+
+class CArchive;
 
 // The engine's three-float vector: positions and velocities in metres, directions, and angle
 // triples in degrees stored as (pitch, yaw, roll) = (x, y, z). It is a plain value type copied
@@ -75,7 +77,12 @@ public:
                                 const SVector& axisA, const SVector& axisB);
 
     // "[%10.05f, %10.05f, %10.05f]".
-    std::string ToString() const;
+    CString ToString() const;
+
+    // The stored form of every vector: three 32-bit floats x, y, z.
+    void Write(CArchive& ar) const;
+    void Read(CArchive& ar);
+    void Serialize(CArchive& ar);
 
     // Square root from two small tables, good to 7 mantissa bits (about 1 %). Fast enough for
     // the angle code, which only needs a rough horizontal length. The sign of x is ignored.

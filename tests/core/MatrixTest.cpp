@@ -1,3 +1,5 @@
+#include <memory>
+#include "tests/support/ArchiveBytes.h"
 #include "core/SMatrix.h"
 
 #include <cmath>
@@ -128,4 +130,12 @@ TEST(MatrixTest, StepAngleTowardStopsAtTheTarget) {
     EXPECT_FLOAT_EQ(SMatrix::StepAngleToward(10, -30, 350), -10);  // target one turn down
     EXPECT_FLOAT_EQ(SMatrix::StepAngleToward(100, -5, 10), 95);
     EXPECT_FLOAT_EQ(SMatrix::StepAngleToward(100, 0, 10), 100);
+}
+
+TEST(MatrixTest, CreatedByNameAndStoresNothingOfItsOwn) {
+    std::unique_ptr<CObject> made(CRuntimeClass::FromName("SMatrix")->CreateObject());
+    ASSERT_NE(dynamic_cast<SMatrix*>(made.get()), nullptr);
+    EXPECT_EQ(RUNTIME_CLASS(SMatrix)->GetSchema(), 1u);
+    SMatrix matrix(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1);
+    EXPECT_TRUE(tarvex::test::StoreArchive([&](CArchive& ar) { matrix.Serialize(ar); }).empty());
 }

@@ -1,3 +1,4 @@
+#include "tests/support/ArchiveBytes.h"
 #include "core/SVector.h"
 
 #include <cmath>
@@ -185,4 +186,21 @@ TEST(VectorAngleTest, FastSqrtIsTruncatedToSevenBits) {
         EXPECT_LE(ratio, 1.0f + 1e-6f) << x;
         EXPECT_GE(ratio, 1.0f - 0.0118f) << x;
     }
+}
+
+TEST(VectorAngleTest, StoredAsThreeLittleEndianFloats) {
+    tarvex::test::Bytes bytes =
+        tarvex::test::StoreArchive([](CArchive& ar) { SVector(1.0f, -2.0f, 0.5f).Serialize(ar); });
+    EXPECT_EQ(bytes, (tarvex::test::Bytes{0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0xC0, 0x00,
+                                          0x00, 0x00, 0x3F}));
+    SVector back;
+    tarvex::test::LoadArchive(bytes, [&](CArchive& ar) { back.Serialize(ar); });
+    EXPECT_EQ(back, SVector(1.0f, -2.0f, 0.5f));
+}
+
+TEST(VectorAngleTest, TextOfHugeComponentsIsNeverCut) {
+    // Each component needs 45 characters at this size; a fixed-size buffer would cut the text.
+    CString text = SVector(3e38f, -3e38f, 3e38f).ToString();
+    EXPECT_EQ(text.Right(1), "]");
+    EXPECT_GT(text.GetLength(), 128);
 }
