@@ -1,5 +1,7 @@
 #include "core/SCommandLine.h"
 
+#include "platform/sys/text.h"
+
 #include <cstring>
 #include <utility>
 
@@ -12,21 +14,6 @@ size_t SkipBlanks(const std::string& s, size_t i) {
         ++i;
     }
     return i;
-}
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const std::string& a, const char* b) {
-    const size_t length = std::strlen(b);
-    if (a.size() != length) {
-        return false;
-    }
-    for (size_t i = 0; i < length; ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Quotes one argument so that the parser reads it back as the same item (see JoinArguments).
@@ -119,7 +106,7 @@ void SCommandLine::AddItem(const std::string& token) {
 
 std::list<cmdline_item_t>::iterator SCommandLine::Find(uint32_t kind, const char* key) {
     for (auto it = m_Items.begin(); it != m_Items.end(); ++it) {
-        if (it->kind == kind && (key == nullptr || EqualNoCase(it->key, key))) {
+        if (it->kind == kind && (key == nullptr || sys::text::EqualNoCase(it->key, key))) {
             return it;
         }
     }

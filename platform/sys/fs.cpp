@@ -1,4 +1,5 @@
 #include "platform/sys/fs.h"
+#include "platform/sys/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,15 +31,8 @@ bool Fail(uint32_t error) {
     return false;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
+using sys::text::EqualNoCase;
+constexpr auto Lower = sys::text::LowerAscii;
 
 bool HasLetter(std::string_view s) {
     return std::any_of(s.begin(), s.end(),

@@ -1,4 +1,5 @@
 #include "platform/sys/profile.h"
+#include "platform/sys/text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,15 +43,8 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
+using sys::text::EqualNoCase;
+constexpr auto Lower = sys::text::LowerAscii;
 
 std::string DefaultFile() {
     std::string base;
