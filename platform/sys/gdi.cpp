@@ -3,55 +3,38 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <memory>
-#include <mutex>
+#include <limits>
 #include <new>
-#include <unordered_map>
-#include <vector>
+#include <utility>
 
-namespace sys {
+#include "platform/sys/GdiCore.h"
 
-// Every object behind a GDI handle; the kind tells what a plain HGDIOBJ stands for.
-struct GdiObject {
-    enum class Kind { Bitmap };
-    explicit GdiObject(Kind k) : kind(k) {}
-    virtual ~GdiObject() = default;
-    Kind kind;
-};
+// Surfaces, contexts, objects and drawing state; the pixel helpers every drawing file shares.
 
-struct BitmapObject final : GdiObject {
-    BitmapObject() : GdiObject(Kind::Bitmap) {}
-    std::vector<uint8_t> pixels;
-    gdi::PixelSurface surface;
-    DeviceContext* selectedInto = nullptr;
-    bool stock = false;  // a memory context's own 1 x 1 bitmap: never deleted by callers
-};
-
-struct DeviceContext {
-    bool memory = false;
-    gdi::PixelSurface external;                // surface contexts: memory owned by the caller
-    BitmapObject* selected = nullptr;           // memory contexts: the bitmap drawn into
-    std::unique_ptr<BitmapObject> stockBitmap;  // memory contexts: selected when nothing else is
-
-    const gdi::PixelSurface& Surface() const { return memory ? selected->surface : external; }
-};
-
-}  // namespace sys
-
-namespace sys::gdi {
+namespace sys::gdi::detail {
 
 namespace {
 
-// Live handles. Contexts and bitmaps are found here before use, so a stale handle is refused.
-struct Registry {
-    std::mutex lock;
-    std::unordered_map<const void*, std::unique_ptr<DeviceContext>> contexts;
-    std::unordered_map<const void*, std::unique_ptr<GdiObject>> objects;
-};
+template <typename T>
+T* AddStock(Registry& registry, std::unique_ptr<T> object) {
+    object->stock = true;
+    T* raw = object.get();
+    registry.objects.emplace(static_cast<const void*>(raw), std::move(object));
+    return raw;
+}
 
+}  // namespace
+
+// Never destroyed, so a context deleted while the program shuts down still finds it.
 Registry& Objects() {
-    static Registry registry;
-    return registry;
+    static Registry* registry = [] {
+        auto* made = new Registry;
+        made->whiteBrush = AddStock(*made, std::make_unique<BrushObject>(RGB(255, 255, 255)));
+        made->blackPen = AddStock(*made, std::make_unique<PenObject>(RGB(0, 0, 0)));
+        made->systemFont = AddStock(*made, std::make_unique<FontObject>());
+        return made;
+    }();
+    return *registry;
 }
 
 DeviceContext* FindContext(Registry& registry, HDC dc) {
@@ -59,23 +42,13 @@ DeviceContext* FindContext(Registry& registry, HDC dc) {
     return it == registry.contexts.end() ? nullptr : it->second.get();
 }
 
-BitmapObject* FindBitmap(Registry& registry, const void* handle) {
+GdiObject* FindObject(Registry& registry, const void* handle, GdiObject::Kind kind) {
     const auto it = registry.objects.find(handle);
-    if (it == registry.objects.end() || it->second->kind != GdiObject::Kind::Bitmap)
+    if (it == registry.objects.end() || it->second->kind != kind)
         return nullptr;
-    return static_cast<BitmapObject*>(it->second.get());
+    return it->second.get();
 }
 
-// --- Pixels --------------------------------------------------------------------------------
-
-struct Rgb {
-    uint8_t r = 0;
-    uint8_t g = 0;
-    uint8_t b = 0;
-};
-
-// A channel of `width` bits widened to 8 by repeating its bits from the top, so full scale
-// stays full scale.
 uint8_t Widen(uint32_t value, int width) {
     if (width <= 0)
         return 0;
@@ -96,12 +69,20 @@ uint8_t Extract(uint32_t pixel, uint32_t mask) {
     return Widen((pixel & mask) >> std::countr_zero(mask), std::popcount(mask));
 }
 
+namespace {
+
 uint32_t Insert(uint8_t value, uint32_t mask) {
     if (mask == 0)
         return 0;
     const int width = std::popcount(mask);
     const uint32_t narrowed = width >= 8 ? static_cast<uint32_t>(value) << (width - 8) : value >> (8 - width);
     return (narrowed << std::countr_zero(mask)) & mask;
+}
+
+}  // namespace
+
+uint32_t Pack(const Rgb& colour, const Masks& masks) {
+    return Insert(colour.r, masks.red) | Insert(colour.g, masks.green) | Insert(colour.b, masks.blue);
 }
 
 uint32_t LoadPixel(const uint8_t* at, int bytes) {
@@ -116,31 +97,7 @@ void StorePixel(uint8_t* at, int bytes, uint32_t pixel) {
         at[i] = static_cast<uint8_t>(pixel >> (8 * i));
 }
 
-struct Masks {
-    uint32_t red = 0;
-    uint32_t green = 0;
-    uint32_t blue = 0;
-    friend bool operator==(const Masks&, const Masks&) = default;
-};
-
 Masks SurfaceMasks(const PixelSurface& surface) { return {surface.redMask, surface.greenMask, surface.blueMask}; }
-
-Rgb ReadRgb(const PixelSurface& surface, int x, int y) {
-    const int bytes = surface.bitsPerPixel / 8;
-    const auto* row = static_cast<const uint8_t*>(surface.bits) + static_cast<ptrdiff_t>(y) * surface.pitch;
-    const uint32_t pixel = LoadPixel(row + x * bytes, bytes);
-    return {Extract(pixel, surface.redMask), Extract(pixel, surface.greenMask), Extract(pixel, surface.blueMask)};
-}
-
-uint32_t Pack(const Rgb& colour, const Masks& masks) {
-    return Insert(colour.r, masks.red) | Insert(colour.g, masks.green) | Insert(colour.b, masks.blue);
-}
-
-Masks DefaultMasks(uint16_t bitsPerPixel) {
-    if (bitsPerPixel == 16)
-        return {0xF800, 0x07E0, 0x001F};
-    return {0xFF0000, 0x00FF00, 0x0000FF};
-}
 
 bool MaskFits(uint32_t mask, uint16_t bitsPerPixel) {
     if (mask == 0)
@@ -148,15 +105,138 @@ bool MaskFits(uint32_t mask, uint16_t bitsPerPixel) {
     return bitsPerPixel >= 32 || (mask >> bitsPerPixel) == 0;
 }
 
+Rgb CubeColour(int index) {
+    return {Widen(static_cast<uint32_t>(index >> 5) & 7u, 3), Widen(static_cast<uint32_t>(index >> 2) & 7u, 3),
+            Widen(static_cast<uint32_t>(index) & 3u, 2)};
+}
+
+uint8_t CubeIndex(const Rgb& colour) {
+    return static_cast<uint8_t>((colour.r & 0xE0) | ((colour.g >> 3) & 0x1C) | (colour.b >> 6));
+}
+
+Rgb PaletteColour(const PixelSurface& surface, uint32_t index) {
+    index &= 0xFF;
+    if (surface.palette == nullptr)
+        return CubeColour(static_cast<int>(index));
+    const PALETTEENTRY& entry = surface.palette[index];
+    return {entry.peRed, entry.peGreen, entry.peBlue};
+}
+
+namespace {
+
+// Nearest by the sum of squared channel differences; the lowest index wins a tie.
+template <typename ColourAt>
+uint32_t Nearest(const Rgb& colour, uint32_t count, ColourAt colourAt) {
+    uint32_t best = 0;
+    int32_t bestDistance = std::numeric_limits<int32_t>::max();
+    for (uint32_t i = 0; i < count; ++i) {
+        const Rgb c = colourAt(i);
+        const int32_t dr = static_cast<int32_t>(c.r) - colour.r;
+        const int32_t dg = static_cast<int32_t>(c.g) - colour.g;
+        const int32_t db = static_cast<int32_t>(c.b) - colour.b;
+        const int32_t distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+            if (distance == 0)
+                break;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+uint8_t NearestIndex(const PixelSurface& surface, const Rgb& colour) {
+    if (surface.palette == nullptr)
+        return CubeIndex(colour);
+    return static_cast<uint8_t>(Nearest(colour, 256, [&](uint32_t i) { return PaletteColour(surface, i); }));
+}
+
+Rgb ReadRgb(const PixelSurface& surface, int x, int y) {
+    const uint32_t pixel = ReadRaw(surface, x, y);
+    if (surface.bitsPerPixel == 8)
+        return PaletteColour(surface, pixel);
+    return {Extract(pixel, surface.redMask), Extract(pixel, surface.greenMask), Extract(pixel, surface.blueMask)};
+}
+
+uint32_t ColourMapper::Map(const Rgb& colour) {
+    if (m_surface.bitsPerPixel != 8)
+        return Pack(colour, m_masks);
+    const uint32_t key = static_cast<uint32_t>(colour.r) | (static_cast<uint32_t>(colour.g) << 8) |
+                         (static_cast<uint32_t>(colour.b) << 16);
+    const auto it = m_nearest.find(key);
+    if (it != m_nearest.end())
+        return it->second;
+    const uint8_t index = NearestIndex(m_surface, colour);
+    m_nearest.emplace(key, index);
+    return index;
+}
+
+void Painter::Point(int x, int y) const {
+    if (x < clip.left || x >= clip.right || y < clip.top || y >= clip.bottom)
+        return;
+    WriteRaw(surface, x, y, merge ? (ReadRaw(surface, x, y) | value) : value);
+}
+
+void Painter::Span(int x0, int x1, int y) const {
+    if (y < clip.top || y >= clip.bottom)
+        return;
+    x0 = std::max(x0, static_cast<int>(clip.left));
+    x1 = std::min(x1, static_cast<int>(clip.right));
+    if (x0 >= x1)
+        return;
+    const int bytes = surface.bitsPerPixel / 8;
+    uint8_t* at = PixelAt(surface, x0, y);
+    if (!merge && bytes == 1) {
+        std::memset(at, static_cast<int>(value & 0xFF), static_cast<size_t>(x1 - x0));
+        return;
+    }
+    for (int x = x0; x < x1; ++x, at += bytes)
+        StorePixel(at, bytes, merge ? (LoadPixel(at, bytes) | value) : value);
+}
+
+void Painter::Fill(const RECT& rect) const {
+    const int top = std::max(rect.top, clip.top);
+    const int bottom = std::min(rect.bottom, clip.bottom);
+    for (int y = top; y < bottom; ++y)
+        Span(rect.left, rect.right, y);
+}
+
+RECT SurfaceRect(const PixelSurface& surface) { return {0, 0, surface.width, surface.height}; }
+
+RECT Intersect(const RECT& a, const RECT& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+}  // namespace sys::gdi::detail
+
+namespace sys::gdi {
+
+using namespace detail;
+
+namespace {
+
+Masks DefaultMasks(uint16_t bitsPerPixel) {
+    if (bitsPerPixel == 16)
+        return {0xF800, 0x07E0, 0x001F};
+    if (bitsPerPixel == 8)
+        return {};
+    return {0xFF0000, 0x00FF00, 0x0000FF};
+}
+
 bool SurfaceUsable(const PixelSurface& surface) {
     if (surface.bits == nullptr || surface.width < 1 || surface.height < 1)
         return false;
-    if (surface.bitsPerPixel != 16 && surface.bitsPerPixel != 24 && surface.bitsPerPixel != 32)
+    const uint16_t bits = surface.bitsPerPixel;
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return false;
-    if (static_cast<int64_t>(surface.pitch) < static_cast<int64_t>(surface.width) * (surface.bitsPerPixel / 8))
+    if (static_cast<int64_t>(surface.pitch) < static_cast<int64_t>(surface.width) * (bits / 8))
         return false;
-    return MaskFits(surface.redMask, surface.bitsPerPixel) && MaskFits(surface.greenMask, surface.bitsPerPixel) &&
-           MaskFits(surface.blueMask, surface.bitsPerPixel);
+    if (bits == 8)
+        return surface.palette != nullptr;
+    return MaskFits(surface.redMask, bits) && MaskFits(surface.greenMask, bits) && MaskFits(surface.blueMask, bits);
 }
 
 // A bitmap owning its pixels in the layout of `format`; null when memory runs out.
@@ -173,111 +253,90 @@ std::unique_ptr<BitmapObject> MakeBitmap(const PixelSurface& format, int width, 
     bitmap->surface.width = width;
     bitmap->surface.height = height;
     bitmap->surface.pitch = pitch;
+    if (format.bitsPerPixel == 8) {
+        for (int i = 0; i < 256; ++i) {
+            const Rgb c = PaletteColour(format, static_cast<uint32_t>(i));
+            bitmap->palette[static_cast<size_t>(i)] = {c.r, c.g, c.b, 0};
+        }
+        bitmap->surface.palette = bitmap->palette.data();
+    } else {
+        bitmap->surface.palette = nullptr;
+    }
     return bitmap;
 }
 
-PixelSurface DefaultFormat() { return DescribeSurface(nullptr, 0, 0, 0, 32); }
-
-// --- Device-independent rows -----------------------------------------------------------------
-
-uint32_t DibStride(int width, int bitCount) {
-    return static_cast<uint32_t>(((static_cast<int64_t>(width) * bitCount + 31) / 32) * 4);
+// A new context holding the stock objects.
+std::unique_ptr<DeviceContext> NewContext(Registry& registry) {
+    auto context = std::make_unique<DeviceContext>();
+    context->brush = registry.whiteBrush;
+    context->pen = registry.blackPen;
+    context->font = registry.systemFont;
+    ++context->brush->selections;
+    ++context->pen->selections;
+    ++context->font->selections;
+    return context;
 }
 
-uint32_t ColourWord(const RGBQUAD& entry) {
-    return static_cast<uint32_t>(entry.rgbBlue) | (static_cast<uint32_t>(entry.rgbGreen) << 8) |
-           (static_cast<uint32_t>(entry.rgbRed) << 16) | (static_cast<uint32_t>(entry.rgbReserved) << 24);
+template <typename T>
+T* Register(Registry& registry, std::unique_ptr<T> object) {
+    T* raw = object.get();
+    registry.objects.emplace(static_cast<const void*>(raw), std::move(object));
+    return raw;
 }
 
-void SetColourWord(RGBQUAD& entry, uint32_t word) {
-    entry.rgbBlue = static_cast<uint8_t>(word);
-    entry.rgbGreen = static_cast<uint8_t>(word >> 8);
-    entry.rgbRed = static_cast<uint8_t>(word >> 16);
-    entry.rgbReserved = static_cast<uint8_t>(word >> 24);
+template <typename T>
+T* Make(std::unique_ptr<T> object) {
+    if (!object)
+        return nullptr;
+    Registry& registry = Objects();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    return Register(registry, std::move(object));
 }
 
-// The fixed colour cube 8-bit reads map to: 3 bits of red, 3 of green, 2 of blue.
-RGBQUAD CubeEntry(int index) {
-    RGBQUAD entry;
-    entry.rgbRed = Widen(static_cast<uint32_t>(index >> 5) & 7u, 3);
-    entry.rgbGreen = Widen(static_cast<uint32_t>(index >> 2) & 7u, 3);
-    entry.rgbBlue = Widen(static_cast<uint32_t>(index) & 3u, 2);
-    return entry;
-}
-
-uint8_t CubeIndex(const Rgb& colour) {
-    return static_cast<uint8_t>((colour.r & 0xE0) | ((colour.g >> 3) & 0x1C) | (colour.b >> 6));
-}
-
-// How one DIB pixel is written; false for a format GetDIBits does not produce.
-struct DibFormat {
-    int bitCount = 0;
-    Masks masks;  // 16 and 32 bits
-};
-
-bool ChooseDibFormat(const BITMAPINFO& info, DibFormat& format) {
-    const BITMAPINFOHEADER& header = info.bmiHeader;
-    format.bitCount = header.biBitCount;
-    switch (header.biBitCount) {
-    case 8:
-    case 24:
-        return header.biCompression == BI_RGB;
-    case 16:
-    case 32:
-        if (header.biCompression == BI_RGB) {
-            format.masks = header.biBitCount == 16 ? Masks{0x7C00, 0x03E0, 0x001F} : Masks{0xFF0000, 0x00FF00, 0x0000FF};
-            return true;
-        }
-        if (header.biCompression == BI_BITFIELDS) {
-            format.masks = {ColourWord(info.bmiColors[0]), ColourWord(info.bmiColors[1]), ColourWord(info.bmiColors[2])};
-            const auto bits = static_cast<uint16_t>(header.biBitCount);
-            return MaskFits(format.masks.red, bits) && MaskFits(format.masks.green, bits) &&
-                   MaskFits(format.masks.blue, bits);
-        }
-        return false;
-    default:
-        return false;
+template <typename T>
+std::unique_ptr<T> TryMake(COLORREF colour) {
+    try {
+        return std::make_unique<T>(colour);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
     }
 }
 
-void WriteDibRow(const PixelSurface& surface, int y, const DibFormat& format, uint8_t* out) {
-    const int width = surface.width;
-    for (int x = 0; x < width; ++x) {
-        const Rgb colour = ReadRgb(surface, x, y);
-        switch (format.bitCount) {
-        case 8:
-            out[x] = CubeIndex(colour);
-            break;
-        case 24:
-            out[3 * x] = colour.b;
-            out[3 * x + 1] = colour.g;
-            out[3 * x + 2] = colour.r;
-            break;
-        default:
-            StorePixel(out + x * (format.bitCount / 8), format.bitCount / 8, Pack(colour, format.masks));
-            break;
-        }
-    }
-}
-
-void DescribeBitmap(const BitmapObject& bitmap, BITMAPINFO& info) {
-    BITMAPINFOHEADER& header = info.bmiHeader;
-    const PixelSurface& surface = bitmap.surface;
-    header.biBitCount = surface.bitsPerPixel;
-    const Masks masks = SurfaceMasks(surface);
-    const bool plainRgb = (surface.bitsPerPixel == 24 || surface.bitsPerPixel == 32) &&
-                          masks == Masks{0xFF0000, 0x00FF00, 0x0000FF};
-    if (plainRgb) {
-        header.biCompression = BI_RGB;
-    } else {
-        header.biCompression = BI_BITFIELDS;
-        SetColourWord(info.bmiColors[0], masks.red);
-        SetColourWord(info.bmiColors[1], masks.green);
-        SetColourWord(info.bmiColors[2], masks.blue);
-    }
+// Swaps a brush, pen or font of a context; answers the one it replaces.
+template <typename T>
+HGDIOBJ Swap(T*& slot, T* object) {
+    T* previous = slot;
+    --previous->selections;
+    ++object->selections;
+    slot = object;
+    return previous;
 }
 
 }  // namespace
+
+PixelSurface DescribeSurface(void* bits, int32_t width, int32_t height, int32_t pitch, PixelFormat format,
+                             const PALETTEENTRY* palette) {
+    PixelSurface surface;
+    switch (format) {
+    case PixelFormat::Indexed8:
+        surface = DescribeSurface(bits, width, height, pitch, 8);
+        surface.palette = palette;
+        return surface;
+    case PixelFormat::Rgb565:
+        return DescribeSurface(bits, width, height, pitch, 16);
+    case PixelFormat::Rgb555:
+        surface = DescribeSurface(bits, width, height, pitch, 16);
+        surface.redMask = 0x7C00;
+        surface.greenMask = 0x03E0;
+        surface.blueMask = 0x001F;
+        return surface;
+    case PixelFormat::Rgb888:
+        return DescribeSurface(bits, width, height, pitch, 24);
+    case PixelFormat::Xrgb8888:
+        return DescribeSurface(bits, width, height, pitch, 32);
+    }
+    return surface;
+}
 
 PixelSurface DescribeSurface(void* bits, int32_t width, int32_t height, int32_t pitch, uint16_t bitsPerPixel) {
     const Masks masks = DefaultMasks(bitsPerPixel);
@@ -296,10 +355,12 @@ PixelSurface DescribeSurface(void* bits, int32_t width, int32_t height, int32_t 
 HDC CreateSurfaceDC(const PixelSurface& surface) {
     if (!SurfaceUsable(surface))
         return nullptr;
-    auto context = std::make_unique<DeviceContext>();
-    context->external = surface;
     Registry& registry = Objects();
     std::lock_guard<std::mutex> guard(registry.lock);
+    std::unique_ptr<DeviceContext> context = NewContext(registry);
+    context->external = surface;
+    if (surface.bitsPerPixel != 8)
+        context->external.palette = nullptr;
     HDC handle = context.get();
     registry.contexts.emplace(handle, std::move(context));
     return handle;
@@ -308,18 +369,19 @@ HDC CreateSurfaceDC(const PixelSurface& surface) {
 HDC CreateCompatibleDC(HDC reference) {
     Registry& registry = Objects();
     std::lock_guard<std::mutex> guard(registry.lock);
-    PixelSurface format = DefaultFormat();
+    PixelSurface format = DescribeSurface(nullptr, 0, 0, 0, 32);
     if (reference != nullptr) {
         const DeviceContext* source = FindContext(registry, reference);
         if (source == nullptr)
             return nullptr;
         format = source->Surface();
     }
-    auto context = std::make_unique<DeviceContext>();
-    context->memory = true;
-    context->stockBitmap = MakeBitmap(format, 1, 1);
-    if (!context->stockBitmap)
+    std::unique_ptr<BitmapObject> stock = MakeBitmap(format, 1, 1);
+    if (!stock)
         return nullptr;
+    std::unique_ptr<DeviceContext> context = NewContext(registry);
+    context->memory = true;
+    context->stockBitmap = std::move(stock);
     context->stockBitmap->stock = true;
     context->stockBitmap->selectedInto = context.get();
     context->selected = context->stockBitmap.get();
@@ -336,6 +398,9 @@ bool DeleteDC(HDC dc) {
         return false;
     if (context->memory && context->selected != nullptr)
         context->selected->selectedInto = nullptr;
+    --context->brush->selections;
+    --context->pen->selections;
+    --context->font->selections;
     registry.contexts.erase(dc);
     return true;
 }
@@ -351,18 +416,81 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     std::unique_ptr<BitmapObject> bitmap = MakeBitmap(context->Surface(), width, height);
     if (!bitmap)
         return nullptr;
-    HBITMAP handle = bitmap.get();
-    registry.objects.emplace(static_cast<const void*>(handle), std::move(bitmap));
-    return handle;
+    return Register(registry, std::move(bitmap));
+}
+
+HBRUSH CreateSolidBrush(COLORREF colour) { return Make(TryMake<BrushObject>(colour & 0xFFFFFF)); }
+
+HPEN CreatePen(int style, int width, COLORREF colour) {
+    if (style != PS_SOLID || width < 0 || width > 1)
+        return nullptr;
+    return Make(TryMake<PenObject>(colour & 0xFFFFFF));
+}
+
+HFONT CreateFont(int, int, int, int, int, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
+                 uint32_t, const char*) {
+    try {
+        return Make(std::make_unique<FontObject>());
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+HPALETTE CreatePalette(const LOGPALETTE* logPalette) {
+    if (logPalette == nullptr || logPalette->palNumEntries < 1 || logPalette->palNumEntries > 256)
+        return nullptr;
+    try {
+        auto palette = std::make_unique<PaletteObject>();
+        palette->entries.assign(logPalette->palPalEntry, logPalette->palPalEntry + logPalette->palNumEntries);
+        return Make(std::move(palette));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+uint32_t GetNearestPaletteIndex(HPALETTE paletteHandle, COLORREF colour) {
+    Registry& registry = Objects();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    const auto* palette = static_cast<PaletteObject*>(FindObject(registry, paletteHandle, GdiObject::Kind::Palette));
+    if (palette == nullptr)
+        return CLR_INVALID;
+    const auto& entries = palette->entries;
+    return Nearest(ColourRgb(colour), static_cast<uint32_t>(entries.size()), [&](uint32_t i) {
+        return Rgb{entries[i].peRed, entries[i].peGreen, entries[i].peBlue};
+    });
+}
+
+uint32_t GetPaletteEntries(HPALETTE paletteHandle, uint32_t start, uint32_t count, PALETTEENTRY* entries) {
+    if (entries == nullptr)
+        return 0;
+    Registry& registry = Objects();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    const auto* palette = static_cast<PaletteObject*>(FindObject(registry, paletteHandle, GdiObject::Kind::Palette));
+    if (palette == nullptr || start >= palette->entries.size())
+        return 0;
+    const uint32_t copied = std::min<uint32_t>(count, static_cast<uint32_t>(palette->entries.size()) - start);
+    std::copy_n(palette->entries.begin() + start, copied, entries);
+    return copied;
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     Registry& registry = Objects();
     std::lock_guard<std::mutex> guard(registry.lock);
     DeviceContext* context = FindContext(registry, dc);
-    if (context == nullptr || !context->memory)
+    if (context == nullptr || object == nullptr)
         return nullptr;
-    BitmapObject* bitmap = object == context->stockBitmap.get() ? context->stockBitmap.get() : FindBitmap(registry, object);
+    if (auto* brush = static_cast<BrushObject*>(FindObject(registry, object, GdiObject::Kind::Brush)))
+        return Swap(context->brush, brush);
+    if (auto* pen = static_cast<PenObject*>(FindObject(registry, object, GdiObject::Kind::Pen)))
+        return Swap(context->pen, pen);
+    if (auto* font = static_cast<FontObject*>(FindObject(registry, object, GdiObject::Kind::Font)))
+        return Swap(context->font, font);
+
+    if (!context->memory)
+        return nullptr;
+    BitmapObject* bitmap = object == context->stockBitmap.get()
+                               ? context->stockBitmap.get()
+                               : static_cast<BitmapObject*>(FindObject(registry, object, GdiObject::Kind::Bitmap));
     if (bitmap == nullptr)
         return nullptr;
     if (bitmap->selectedInto != nullptr && bitmap->selectedInto != context)
@@ -377,110 +505,54 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 bool DeleteObject(HGDIOBJ object) {
     Registry& registry = Objects();
     std::lock_guard<std::mutex> guard(registry.lock);
-    const BitmapObject* bitmap = FindBitmap(registry, object);
-    if (bitmap == nullptr || bitmap->selectedInto != nullptr)
+    const auto it = registry.objects.find(object);
+    if (it == registry.objects.end())
         return false;
-    registry.objects.erase(object);
-    return true;
-}
-
-bool BitBlt(HDC destination, int x, int y, int cx, int cy, HDC source, int x1, int y1, uint32_t rop) {
-    if (rop != SRCCOPY)
-        return false;
-    Registry& registry = Objects();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    const DeviceContext* to = FindContext(registry, destination);
-    const DeviceContext* from = FindContext(registry, source);
-    if (to == nullptr || from == nullptr)
-        return false;
-    const PixelSurface& dst = to->Surface();
-    const PixelSurface& src = from->Surface();
-
-    // Trim the block to both surfaces, moving both corners together.
-    int64_t left = std::max<int64_t>({0, -static_cast<int64_t>(x), -static_cast<int64_t>(x1)});
-    int64_t top = std::max<int64_t>({0, -static_cast<int64_t>(y), -static_cast<int64_t>(y1)});
-    int64_t right = std::min<int64_t>({cx, static_cast<int64_t>(dst.width) - x, static_cast<int64_t>(src.width) - x1});
-    int64_t bottom = std::min<int64_t>({cy, static_cast<int64_t>(dst.height) - y, static_cast<int64_t>(src.height) - y1});
-    if (right <= left || bottom <= top)
+    const GdiObject& found = *it->second;
+    if (found.stock)
         return true;
-
-    const int width = static_cast<int>(right - left);
-    const int height = static_cast<int>(bottom - top);
-    const int dx = static_cast<int>(x + left);
-    const int dy = static_cast<int>(y + top);
-    const int sx = static_cast<int>(x1 + left);
-    const int sy = static_cast<int>(y1 + top);
-
-    const bool sameFormat = dst.bitsPerPixel == src.bitsPerPixel && SurfaceMasks(dst) == SurfaceMasks(src);
-    // Within one surface the rows are walked away from the overlap; memmove handles the columns.
-    const bool upwards = dst.bits == src.bits && dy > sy;
-    for (int i = 0; i < height; ++i) {
-        const int row = upwards ? height - 1 - i : i;
-        auto* out = static_cast<uint8_t*>(dst.bits) + static_cast<ptrdiff_t>(dy + row) * dst.pitch;
-        const auto* in = static_cast<const uint8_t*>(src.bits) + static_cast<ptrdiff_t>(sy + row) * src.pitch;
-        if (sameFormat) {
-            const int bytes = dst.bitsPerPixel / 8;
-            std::memmove(out + dx * bytes, in + sx * bytes, static_cast<size_t>(width) * bytes);
-            continue;
-        }
-        const int outBytes = dst.bitsPerPixel / 8;
-        const Masks masks = SurfaceMasks(dst);
-        for (int col = 0; col < width; ++col)
-            StorePixel(out + (dx + col) * outBytes, outBytes, Pack(ReadRgb(src, sx + col, sy + row), masks));
-    }
+    if (found.selections > 0)
+        return false;
+    if (found.kind == GdiObject::Kind::Bitmap && static_cast<const BitmapObject&>(found).selectedInto != nullptr)
+        return false;
+    registry.objects.erase(it);
     return true;
 }
 
-int GetDIBits(HDC dc, HBITMAP bitmapHandle, uint32_t start, uint32_t lines, void* bits, BITMAPINFO* info,
-              uint32_t usage) {
-    (void)dc;  // only palettes would need it, and no surface here has one
-    if (info == nullptr || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || usage != DIB_RGB_COLORS)
+COLORREF SetTextColor(HDC dc, COLORREF colour) {
+    Registry& registry = Objects();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    DeviceContext* context = FindContext(registry, dc);
+    if (context == nullptr)
+        return CLR_INVALID;
+    return std::exchange(context->textColour, colour & 0xFFFFFF);
+}
+
+COLORREF SetBkColor(HDC dc, COLORREF colour) {
+    Registry& registry = Objects();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    DeviceContext* context = FindContext(registry, dc);
+    if (context == nullptr)
+        return CLR_INVALID;
+    return std::exchange(context->backColour, colour & 0xFFFFFF);
+}
+
+int SetBkMode(HDC dc, int mode) {
+    if (mode != TRANSPARENT && mode != OPAQUE)
         return 0;
     Registry& registry = Objects();
     std::lock_guard<std::mutex> guard(registry.lock);
-    const BitmapObject* bitmap = FindBitmap(registry, bitmapHandle);
-    if (bitmap == nullptr)
-        return 0;
-    const PixelSurface& surface = bitmap->surface;
-    BITMAPINFOHEADER& header = info->bmiHeader;
+    DeviceContext* context = FindContext(registry, dc);
+    return context == nullptr ? 0 : std::exchange(context->backMode, mode);
+}
 
-    if (bits == nullptr) {
-        if (header.biBitCount == 0)
-            DescribeBitmap(*bitmap, *info);
-        header.biWidth = surface.width;
-        header.biHeight = surface.height;
-        header.biPlanes = 1;
-        header.biSizeImage = DibStride(surface.width, header.biBitCount) * static_cast<uint32_t>(surface.height);
-        return 1;
-    }
-
-    DibFormat format;
-    if (!ChooseDibFormat(*info, format))
+int SetROP2(HDC dc, int mode) {
+    if (mode != R2_COPYPEN && mode != R2_MERGEPEN)
         return 0;
-    const bool topDown = header.biHeight < 0;
-    header.biWidth = surface.width;
-    header.biHeight = topDown ? -surface.height : surface.height;
-    header.biPlanes = 1;
-    const uint32_t stride = DibStride(surface.width, format.bitCount);
-    header.biSizeImage = stride * static_cast<uint32_t>(surface.height);
-    if (format.bitCount == 8) {
-        for (int i = 0; i < 256; ++i)
-            info->bmiColors[i] = CubeEntry(i);
-    }
-
-    const auto height = static_cast<uint32_t>(surface.height);
-    if (start >= height)
-        return 0;
-    const uint32_t count = std::min(lines, height - start);
-    auto* out = static_cast<uint8_t*>(bits);
-    for (uint32_t scan = 0; scan < count; ++scan) {
-        const uint32_t line = start + scan;
-        const int row = static_cast<int>(topDown ? line : height - 1 - line);
-        uint8_t* target = out + static_cast<size_t>(scan) * stride;
-        std::memset(target, 0, stride);
-        WriteDibRow(surface, row, format, target);
-    }
-    return static_cast<int>(count);
+    Registry& registry = Objects();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    DeviceContext* context = FindContext(registry, dc);
+    return context == nullptr ? 0 : std::exchange(context->mixMode, mode);
 }
 
 }  // namespace sys::gdi
