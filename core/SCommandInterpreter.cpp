@@ -1,0 +1,310 @@
+#include "core/SCommandInterpreter.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/SConsoleCommands.h"
+#include "core/SConsoleHost.h"
+#include "core/SDataCollection.h"
+#include "core/SFileSystem.h"
+#include "core/SVector.h"
+#include "platform/sys/classlib/CFile.h"
+#include "platform/sys/classlib/CStdioFile.h"
+#include "platform/sys/classlib/Exceptions.h"
+
+namespace {
+
+// The base interpreter knows no commands until a derived one gives it a table.
+const SInterpreterCommand kEmptyTable[] = {{nullptr, nullptr}};
+
+// Point commands only fire when the light gun's point lies inside the 3D view; the right and
+// bottom edges are outside, as with every rectangle of the window system.
+bool InsideRect(const int rect[4], int x, int y) {
+    return x >= rect[0] && x < rect[2] && y >= rect[1] && y < rect[3];
+}
+
+// Holds the nesting depth of command files for exactly as long as one file runs.
+class DepthGuard {
+public:
+    explicit DepthGuard(int& depth) : m_depth(depth) { ++m_depth; }
+    ~DepthGuard() { --m_depth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& m_depth;
+};
+
+}  // namespace
+
+// --- SInterpreter -------------------------------------------------------------------------------
+
+SInterpreter::SInterpreter() : m_pTable(kEmptyTable) { m_szLine[0] = '\0'; }
+
+SInterpreter::~SInterpreter() = default;
+
+const SInterpreterCommand* SInterpreter::GetCommandTable() const { return m_pTable; }
+
+char* SInterpreter::GetLineBuffer() { return m_szLine; }
+
+void SInterpreter::LoadLine(const char* text) {
+    size_t length = text != nullptr ? std::strlen(text) : 0;
+    if (length > static_cast<size_t>(kLineBufferSize - 1))
+        length = kLineBufferSize - 1;
+    if (length > 0)
+        std::memcpy(m_szLine, text, length);
+    m_szLine[length] = '\0';
+    m_pNextToken = m_szLine;
+}
+
+char* SInterpreter::TakeToken(const char* separators) {
+    if (m_pNextToken == nullptr)
+        return nullptr;
+    const char* set = separators != nullptr ? separators : "";
+    char* start = m_pNextToken + std::strspn(m_pNextToken, set);
+    if (*start == '\0') {
+        m_pNextToken = start;
+        return nullptr;
+    }
+    char* end = start + std::strcspn(start, set);
+    if (*end != '\0') {
+        *end = '\0';
+        m_pNextToken = end + 1;
+    } else {
+        m_pNextToken = end;
+    }
+    return start;
+}
+
+void SInterpreter::NextToken(SString& out, const char* separators) {
+    // A blank to enter the loop; every token of white space only is passed over.
+    out = " ";
+    SString trimmed;
+    while (!out.IsEmpty() && trimmed.IsEmpty()) {
+        const char* token = TakeToken(separators);
+        out = token != nullptr ? token : "";
+        trimmed = out;
+        trimmed.TrimLeft();
+        trimmed.TrimRight();
+        if (out.GetAt(0) == '"') {
+            // A quoted argument may hold the separators: it runs to the closing quote.
+            const char* rest = TakeToken("\"");
+            SString joined = out.Mid(1);
+            joined += ' ';
+            joined += rest != nullptr ? rest : "";
+            out = joined;
+            trimmed = out;
+            trimmed.TrimLeft();
+            trimmed.TrimRight();
+        }
+    }
+}
+
+bool SInterpreter::ExecuteLine(const SString& line, SString& response) {
+    LoadLine(line.GetString());
+    const char* word = TakeToken(" ");
+    if (word == nullptr)
+        return false;
+    for (const SInterpreterCommand* row = GetCommandTable(); row->name != nullptr; ++row) {
+        if (CompareTextNoCase(row->name, word) == 0) {
+            row->handler(this, row->name, kExecute, response);
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- SCommandInterpreter ------------------------------------------------------------------------
+
+SCommandInterpreter::SCommandInterpreter(SConsoleHost* host) : m_pHost(host) {
+    SetCommandTable(console::kBuiltinCommands);
+}
+
+SCommandInterpreter::~SCommandInterpreter() = default;
+
+bool SCommandInterpreter::FindGameCommand(const char* word, int& index, int& state, int& kind) const {
+    if (m_pHost == nullptr || word == nullptr)
+        return false;
+    const SDataCollection* commands = m_pHost->GetGameCommands();
+    if (commands == nullptr)
+        return false;
+    int wordState = kStatePlain;
+    if (*word == '-') {
+        wordState = kStateReleased;
+        ++word;
+    } else if (*word == '+') {
+        wordState = kStatePressed;
+        ++word;
+    }
+    // A bare prefix names nothing; it must not match an unnamed slot of the list.
+    if (*word == '\0')
+        return false;
+    const int found = commands->FindByName(word);
+    if (found < 0)
+        return false;
+    index = found;
+    kind = std::atoi(commands->GetValue(found).GetString());
+    state = (kind == kKindOneShot && wordState == kStatePressed) ? kStatePlain : wordState;
+    return true;
+}
+
+int SCommandInterpreter::FindInputAlias(const char* word) const {
+    if (m_pHost == nullptr || word == nullptr || *word == '-' || !m_pHost->HasInput())
+        return -1;
+    if (*word == '+')
+        ++word;
+    const int count = m_pHost->GetInputCommandCount();
+    for (int i = 0; i < count; ++i) {
+        const char* name = m_pHost->GetInputCommandName(i);
+        if (name != nullptr && CompareTextNoCase(name, word) == 0 && m_pHost->GetInputAliasCount(i) > 0)
+            return i;
+    }
+    return -1;
+}
+
+bool SCommandInterpreter::RunBuiltin(const char* word, SString& response) {
+    if (*word == '+' || *word == '-')
+        ++word;
+    for (const SInterpreterCommand* row = GetCommandTable(); row->name != nullptr; ++row) {
+        if (CompareTextNoCase(row->name, word) == 0) {
+            row->handler(this, row->name, kExecute, response);
+            return true;
+        }
+    }
+    return false;
+}
+
+void SCommandInterpreter::CompleteCursorPoint(const char* word, SString& response) {
+    // The word lives in the line buffer, which the completed line is about to replace.
+    const SString typed(word);
+    int x = 0;
+    int y = 0;
+    if (!m_pHost->GetLightGunPoint(x, y))
+        return;
+    int viewport[4] = {0, 0, 0, 0};
+    if (!m_pHost->GetViewport(viewport) || !InsideRect(viewport, x, y))
+        return;
+    float eye[3] = {0.0f, 0.0f, 0.0f};
+    float direction[3] = {0.0f, 0.0f, 0.0f};
+    if (!m_pHost->GetViewRay(x, y, eye, direction))
+        return;
+    const SVector angles = SVector(direction[0], direction[1], direction[2]).ToAngles();
+    // The library takes positions in map units, an eighth of the renderer's.
+    SString completed;
+    completed.Format("%s %.2f,%.2f,%.2f, %.2f,%.2f", typed.GetString(), static_cast<double>(eye[0] * 0.125f),
+                     static_cast<double>(eye[1] * 0.125f), static_cast<double>(eye[2] * 0.125f),
+                     static_cast<double>(angles.x), static_cast<double>(angles.y));
+    ExecuteLine(completed, response);
+}
+
+bool SCommandInterpreter::ExecuteLine(const SString& line, SString& response) {
+    if (line.IsEmpty())
+        return false;
+    const char* text = line.GetString();
+    if (text[0] == '-' && text[1] == '-')
+        return false;
+
+    // A line longer than the buffer is cut to it, and everything below sees the cut line.
+    SString cutLine;
+    const char* whole = text;
+    int wholeLength = line.GetLength();
+    if (wholeLength >= kLineBufferSize) {
+        cutLine = SString(text, kLineBufferSize - 1);
+        whole = cutLine.GetString();
+        wholeLength = kLineBufferSize - 1;
+    }
+    LoadLine(whole);
+    const char* word = TakeToken(" ");
+
+    SConsoleHost* host = m_pHost;
+    if (host != nullptr && host->HasGameLibrary() && host->IsObjectBlockOpen()) {
+        host->ObjectParse(whole);
+        return false;
+    }
+
+    if (word != nullptr) {
+        int index = -1;
+        int state = kStatePlain;
+        int kind = 0;
+        if (FindGameCommand(word, index, state, kind)) {
+            // The arguments are what follows the blank that ends the word, untouched.
+            const int wordEnd = static_cast<int>(word - GetLineBuffer()) + static_cast<int>(std::strlen(word));
+            const char* arguments = wordEnd < wholeLength ? whole + wordEnd + 1 : "";
+            if (kind == kKindPoint && state != kStateReleased && *arguments == '\0') {
+                if (host->GetGameState() != kGameStateAiming)
+                    host->NotifyGunCalibrateScreen();
+                else
+                    CompleteCursorPoint(word, response);
+                return true;
+            }
+            if (host->HasGameLibrary())
+                host->DoCommand(index, state, arguments);
+            return true;
+        }
+        const int alias = FindInputAlias(word);
+        if (alias >= 0) {
+            host->ExecuteInputCommand(alias);
+            return true;
+        }
+        if (RunBuiltin(word, response))
+            return true;
+    }
+
+    return host != nullptr && host->ParseCommand(whole);
+}
+
+bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, bool show) {
+    const char* name = fileName.GetString();
+    if (m_iExecDepth >= kMaxExecDepth) {
+        response.Format("%s not executed: command files nested more than %d deep", name, kMaxExecDepth);
+        return false;
+    }
+    CStdioFile file;
+    if (SFileSystem::IsDirectory(name) || !file.Open(name, CFile::modeRead | CFile::typeText)) {
+        response.Format("%s not found", name);
+        return false;
+    }
+    const DepthGuard depth(m_iExecDepth);
+
+    if (show)
+        response = "\n";
+    char buffer[kFileReadSize];
+    SString scratch;
+    int count = 0;
+    bool readFailed = false;
+    try {
+        while (file.ReadString(buffer, sizeof(buffer)) != nullptr) {
+            const size_t length = std::strlen(buffer);
+            if (length >= 2 && buffer[length - 1] == '\n')
+                buffer[length - 1] = '\0';
+            SString command(buffer);
+            command.TrimLeft();
+            command.TrimRight();
+            if (command.IsEmpty())
+                continue;
+            ExecuteLine(command, scratch);
+            if (show) {
+                response += ">";
+                response += command;
+                response += "\n";
+            }
+            if (!scratch.IsEmpty()) {
+                response += scratch;
+                response += "\n";
+                scratch.Empty();
+            }
+            ++count;
+        }
+    } catch (CFileException&) {
+        // What ran stays run; the summary still tells how much, but the run is not a success.
+        readFailed = true;
+    }
+    file.Abort();
+
+    if (show)
+        response += "\n";
+    SString summary;
+    summary.Format("Executed %s [%d commands]", name, count);
+    response += summary;
+    return !readFailed;
+}

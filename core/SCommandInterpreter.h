@@ -1,0 +1,107 @@
+#pragma once
+
+#include "core/SString.h"
+
+class SConsoleHost;
+class SInterpreter;
+
+// A command handler: the interpreter, the row's name as the table writes it, the mode
+// (kExecute or kDescribe) and the response to write into. Handlers report through the
+// response only.
+using SCommandHandler = void (*)(SInterpreter* interpreter, const char* name, int mode, SString& response);
+
+// One row of a command table; a table ends with a row whose name is null.
+struct SInterpreterCommand {
+    const char* name;
+    SCommandHandler handler;
+};
+
+// A small line interpreter: a fixed table of named commands and the line being executed, cut
+// into tokens in place. The line's tokenizer belongs to the interpreter, so handlers continue
+// reading their arguments from where the command word stopped, and nothing outside (no other
+// line, no other interpreter) can disturb the position. Not re-entrant except through nested
+// runs that begin after the outer handler has read its arguments.
+class SInterpreter {
+public:
+    static constexpr int kExecute = 0;
+    static constexpr int kDescribe = 1;
+    // The line buffer holds at most kLineBufferSize - 1 characters; longer lines are cut.
+    static constexpr int kLineBufferSize = 1024;
+
+    SInterpreter();
+    virtual ~SInterpreter();
+    SInterpreter(const SInterpreter&) = delete;
+    SInterpreter& operator=(const SInterpreter&) = delete;
+
+    // Runs the first table row named like the line's first word (any case); false when none.
+    virtual bool ExecuteLine(const SString& line, SString& response);
+    // The next argument of the line being executed: a token on the given separators, with an
+    // argument that begins with a double quote running to the closing quote (quotes dropped),
+    // and tokens of white space only skipped. Empty when the line has nothing more.
+    virtual void NextToken(SString& out, const char* separators);
+    virtual const SInterpreterCommand* GetCommandTable() const;
+    virtual char* GetLineBuffer();
+
+    // The raw next token on the given separators (separators before it skipped, the one after
+    // it overwritten), continuing the line being executed; null when none is left.
+    char* TakeToken(const char* separators);
+
+protected:
+    // Copies the line into the buffer, cut to what it holds, and starts tokenizing it.
+    void LoadLine(const char* text);
+    void SetCommandTable(const SInterpreterCommand* table) { m_pTable = table; }
+
+private:
+    char m_szLine[kLineBufferSize];
+    char* m_pNextToken = nullptr;  // where the tokenizer continues; null when nothing is loaded
+    const SInterpreterCommand* m_pTable;
+};
+
+// The system's one console interpreter: decides who gets each line (the library's object
+// block, the library's game commands, the input object's aliases, the built-in commands, or
+// the library's general parser) and runs command files. The hub owns it; it reaches the rest
+// of the program only through the console host it is given (which it does not own).
+class SCommandInterpreter : public SInterpreter {
+public:
+    // Command states sent to the library with a game command.
+    static constexpr int kStatePressed = 0;
+    static constexpr int kStateReleased = 1;
+    static constexpr int kStatePlain = 2;
+    // Game-command kinds the console knows: one-shot commands and point commands.
+    static constexpr int kKindOneShot = 1;
+    static constexpr int kKindPoint = 6;
+    // The library state in which point commands take the light-gun ray.
+    static constexpr int kGameStateAiming = 7;
+    // Command files may run command files this many levels deep (a file that runs itself stops
+    // there instead of recursing until the stack is gone).
+    static constexpr int kMaxExecDepth = 16;
+    // Command files are read this many characters at a time; a longer line runs in pieces.
+    static constexpr int kFileReadSize = 512;
+
+    explicit SCommandInterpreter(SConsoleHost* host = nullptr);
+    ~SCommandInterpreter() override;
+
+    bool ExecuteLine(const SString& line, SString& response) override;
+    // Runs a command file line by line; false (and "%s not found") when it cannot be opened,
+    // or when command files are already nested kMaxExecDepth deep.
+    virtual bool ExecFile(const SString& fileName, SString& response, bool show);
+
+    SConsoleHost* GetHost() const { return m_pHost; }
+    void SetHost(SConsoleHost* host) { m_pHost = host; }
+
+    // The library's command list entry for a typed word: a leading "-" gives the released
+    // state, a leading "+" the pressed one (plain for one-shot commands), none the plain one.
+    // False when the list or the word is missing.
+    bool FindGameCommand(const char* word, int& index, int& state, int& kind) const;
+    // The input alias for a typed word: the first input command of that name that has steps.
+    // A word with a leading "-" is never an alias; a leading "+" is dropped. -1 when none.
+    int FindInputAlias(const char* word) const;
+
+private:
+    // Turns the light-gun aim into a point command with the eye position and ray angles.
+    void CompleteCursorPoint(const char* word, SString& response);
+    bool RunBuiltin(const char* word, SString& response);
+
+    SConsoleHost* m_pHost;
+    int m_iExecDepth = 0;
+};

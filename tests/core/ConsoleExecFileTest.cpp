@@ -1,0 +1,158 @@
+// Command files: line cleaning and counting, the "show" listing, responses of the lines run,
+// long lines read in pieces, nesting (and its limit), and LIST FILES over a real folder.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "core/SCommandInterpreter.h"
+#include "core/SFileSystem.h"
+#include "tests/core/ConsoleTestSupport.h"
+
+namespace fs = std::filesystem;
+using consoletest::FakeConsoleHost;
+
+namespace {
+
+// Each test runs inside a folder of its own, since EXEC names files relative to the working
+// directory; the old working directory comes back afterwards.
+class ConsoleExecFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::path(TARVEX_TEST_BINARY_DIR) /
+                (std::string("console_exec_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_previous = fs::current_path();
+        fs::current_path(m_dir);
+    }
+    void TearDown() override {
+        fs::current_path(m_previous);
+        fs::remove_all(m_dir);
+    }
+
+    void Write(const char* name, const std::string& text) {
+        std::ofstream out(m_dir / name, std::ios::binary);
+        out << text;
+    }
+
+    std::string Run(const char* line) {
+        SString out;
+        console.ExecuteLine(SString(line), out);
+        return out.GetString();
+    }
+
+    fs::path m_dir;
+    fs::path m_previous;
+    FakeConsoleHost host;
+    SCommandInterpreter console{&host};
+};
+
+}  // namespace
+
+TEST_F(ConsoleExecFileTest, SkipsEmptyLinesAndCountsTheRest) {
+    Write("three.cfg", "first\n\n   second   \n");
+    SString out;
+    EXPECT_TRUE(console.ExecFile(SString("three.cfg"), out, false));
+    EXPECT_STREQ(out.GetString(), "Executed three.cfg [2 commands]");
+    EXPECT_EQ(host.Log(), "ParseCommand first | ParseCommand second");
+}
+
+TEST_F(ConsoleExecFileTest, ExecAppendsCfgToANameWithoutDot) {
+    Write("autoexec.cfg", "hello\r\nworld\r\n");
+    EXPECT_EQ(Run("exec autoexec"), "Executed autoexec.cfg [2 commands]");
+    EXPECT_EQ(host.Log(), "ParseCommand hello | ParseCommand world");
+}
+
+TEST_F(ConsoleExecFileTest, ShowListsEveryLineAndItsResponse) {
+    Write("setup.txt", "sound\n  say hi\n--note\n");
+    EXPECT_EQ(Run("EXEC setup.txt SHOW"),
+              "\n>sound\nUsage: SOUND [action]\n>say hi\n>--note\n\nExecuted setup.txt [3 commands]");
+}
+
+TEST_F(ConsoleExecFileTest, ShowReplacesEarlierResponseText) {
+    Write("a.cfg", "x\n");
+    SString out("old text");
+    EXPECT_TRUE(console.ExecFile(SString("a.cfg"), out, true));
+    EXPECT_STREQ(out.GetString(), "\n>x\n\nExecuted a.cfg [1 commands]");
+}
+
+TEST_F(ConsoleExecFileTest, CommaSeparatesTheShowOption) {
+    Write("b.cfg", "y\n");
+    EXPECT_EQ(Run("exec b,show"), "\n>y\n\nExecuted b.cfg [1 commands]");
+}
+
+TEST_F(ConsoleExecFileTest, MissingFileIsReported) {
+    SString out("kept?");
+    EXPECT_FALSE(console.ExecFile(SString("gone.cfg"), out, true));
+    EXPECT_STREQ(out.GetString(), "gone.cfg not found");
+    fs::create_directory(m_dir / "folder.cfg");
+    EXPECT_EQ(Run("exec folder.cfg"), "folder.cfg not found");
+    EXPECT_EQ(host.Log(), "");
+}
+
+TEST_F(ConsoleExecFileTest, LongLineRunsInPieces) {
+    // 600 characters: the first read takes 511, the second the remaining 89.
+    const std::string line = "say" + std::string(597, 'z');
+    Write("long.cfg", line + "\n");
+    EXPECT_EQ(Run("exec long"), "Executed long.cfg [2 commands]");
+    ASSERT_EQ(host.log.size(), 2u);
+    EXPECT_EQ(host.log[0], "ParseCommand " + line.substr(0, 511));
+    EXPECT_EQ(host.log[1], "ParseCommand " + line.substr(511));
+}
+
+TEST_F(ConsoleExecFileTest, NestedFilesAndTheirBindings) {
+    Write("inner.cfg", "alias runjump \"+run;jump\"\nbind space \"runjump\"\n");
+    Write("outer.cfg", "exec inner\nset\n");
+    EXPECT_EQ(Run("exec outer"), "Executed inner.cfg [2 commands]\nUsage: SET settingname [\"value\"]\n"
+                                 "Executed outer.cfg [2 commands]");
+    // The binding found the alias by its name and gave it the key.
+    EXPECT_EQ(Run("bind space"), "+run;jump");
+    EXPECT_EQ(Run("alias runjump"), "+run;jump");
+}
+
+TEST_F(ConsoleExecFileTest, FileThatRunsItselfStopsAtTheDepthLimit) {
+    Write("self.cfg", "mark\nexec self\n");
+    const std::string response = Run("exec self");
+    const auto marks = std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark"));
+    EXPECT_EQ(marks, SCommandInterpreter::kMaxExecDepth);
+    EXPECT_NE(response.find("self.cfg not executed: command files nested more than 16 deep\n"), std::string::npos);
+    const std::string tail = "Executed self.cfg [2 commands]";
+    ASSERT_GE(response.size(), tail.size());
+    EXPECT_EQ(response.substr(response.size() - tail.size()), tail);
+    // Once the run is over the depth is free again.
+    Write("plain.cfg", "one\n");
+    EXPECT_EQ(Run("exec plain"), "Executed plain.cfg [1 commands]");
+}
+
+TEST_F(ConsoleExecFileTest, ListFilesMatchesThePattern) {
+    Write("a.cfg", "");
+    Write("b.CFG", "");
+    Write("c.txt", "");
+    std::istringstream words(Run("list files \"*.cfg\""));
+    std::set<std::string> names;
+    for (std::string word; words >> word;)
+        names.insert(word);
+    EXPECT_EQ(names, (std::set<std::string>{"a.cfg", "b.CFG"}));
+}
+
+TEST_F(ConsoleExecFileTest, ListFilesWithoutPatternListsTheFolder) {
+    Write("a.cfg", "");
+    fs::create_directory(m_dir / "sub");
+    const std::string response = Run("list files");
+    EXPECT_NE(response.find("a.cfg "), std::string::npos);
+    EXPECT_NE(response.find("sub "), std::string::npos);
+    EXPECT_EQ(response.find(". "), std::string::npos);
+}
+
+TEST_F(ConsoleExecFileTest, ListFilesReportsNoMatch) {
+    EXPECT_EQ(Run("list files \"*.zzz\""), "No files matching '*.zzz' found.");
+    const std::string pattern(3000, 'q');
+    EXPECT_EQ(Run(("list files \"" + pattern + "\"").c_str()),
+              "No files matching '" + pattern.substr(0, 1023 - 12) + "' found.");
+}
