@@ -1,0 +1,131 @@
+#include "app/CConfigData.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/CGraphicsData.h"
+#include "app/CServerData.h"
+#include "app/CSoundData.h"
+#include "app/CSystemData.h"
+#include "platform/sys/classlib/CStdioFile.h"
+#include "platform/sys/classlib/Exceptions.h"
+#include "platform/sys/fs.h"
+
+IMPLEMENT_SERIAL(CConfigHeader, CObject, 1)
+IMPLEMENT_SERIAL(CConfigData, CObject, 1)
+
+namespace {
+
+constexpr const char* kSysProfile = "cfg_sysprofile";
+
+}  // namespace
+
+CConfigHeader::CConfigHeader()
+    : m_sTitle("Tarvex Configuration"), m_sMaker("Quellon Interactive"), m_sVersion("1.0"), m_fVersion(1.0f) {}
+
+void CConfigHeader::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar << m_sTitle << m_sMaker << m_sVersion;
+    } else {
+        ar >> m_sTitle >> m_sMaker >> m_sVersion;
+        m_fVersion = static_cast<float>(std::atof(m_sVersion.GetString()));
+    }
+}
+
+CConfigData::CConfigData()
+    : m_pSystem(new CSystemData), m_pGraphics(new CGraphicsData), m_pSound(new CSoundData), m_pServer(new CServerData) {
+    SetProfile(1);
+    m_iSysProfile = -1;
+}
+
+CConfigData::~CConfigData() {
+    delete m_pSystem;
+    delete m_pGraphics;
+    delete m_pSound;
+    delete m_pServer;
+}
+
+void CConfigData::Serialize(CArchive& ar) {
+    m_Header.Serialize(ar);
+    m_pSystem->Serialize(ar);
+    m_pGraphics->Serialize(ar);
+    m_pSound->Serialize(ar);
+    m_pServer->Serialize(ar);
+}
+
+bool CConfigData::SetVariable(const char* name, const char* value, int /*flag*/) {
+    if (configvars::NameIs(name, kSysProfile)) {
+        // Only stored: "default.cfg" ends with this line, and applying the level there would
+        // overwrite the user's own settings written above it.
+        m_iSysProfile = std::atoi(value != nullptr ? value : "");
+        return true;
+    }
+    return m_pSystem->SetVariable(name, value) || m_pGraphics->SetVariable(name, value) ||
+           m_pSound->SetVariable(name, value) || m_pServer->SetVariable(name, value) ||
+           (m_pInputSettings != nullptr && m_pInputSettings->SetVariable(name, value));
+}
+
+bool CConfigData::GetVariable(const char* name, SString& value, int /*flag*/) const {
+    if (configvars::NameIs(name, kSysProfile)) {
+        value.Format("%d", m_iSysProfile);
+        return true;
+    }
+    return m_pSystem->GetVariable(name, value) || m_pGraphics->GetVariable(name, value) ||
+           m_pSound->GetVariable(name, value) || m_pServer->GetVariable(name, value) ||
+           (m_pInputSettings != nullptr && m_pInputSettings->GetVariable(name, value));
+}
+
+bool CConfigData::ListVariables(CArray<SString>& names, int /*flag*/) const {
+    names.Add(SString(kSysProfile));
+    m_pSystem->ListVariables(names);
+    m_pGraphics->ListVariables(names);
+    m_pSound->ListVariables(names);
+    m_pServer->ListVariables(names);
+    if (m_pInputSettings != nullptr)
+        m_pInputSettings->ListVariables(names);
+    return true;
+}
+
+void CConfigData::SetProfile(int level) {
+    m_iSysProfile = level;
+    m_pGraphics->ApplyProfile(level);
+    m_pSound->ApplyProfile(level);
+}
+
+void CConfigData::Write(const SConfigTextWriter& write) const {
+    if (m_pInputSettings != nullptr)
+        m_pInputSettings->WriteConfigPairs(write);
+    m_pSystem->Write(write);
+    m_pGraphics->Write(write);
+    m_pSound->Write(write);
+    m_pServer->Write(write);
+    write("\n--\n\n");
+    configvars::WriteIntLine(write, kSysProfile, m_iSysProfile);
+}
+
+void CConfigData::Write(CStdioFile& file) const {
+    Write([&file](const char* text) { file.WriteString(text); });
+}
+
+void CConfigData::SaveToFile(const char* fileName) const {
+    const CString target(fileName != nullptr ? fileName : "");
+    const CString temporary = target + ".tmp";
+    try {
+        CStdioFile file(temporary, CFile::modeCreate | CFile::modeWrite | CFile::typeText);
+        Write(file);
+        file.Flush();
+        file.Close();
+    } catch (CFileException& e) {
+        sys::fs::DeleteFile(temporary.GetString());
+        ThrowFileException(e.m_cause, e.m_lOsError, target);
+    }
+    // The rename replaces the old file in one step, so it is either the old or the new text.
+    const std::string from = sys::fs::NativePath(temporary.GetString());
+    const std::string to = sys::fs::NativePath(target.GetString());
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        const int osError = errno;
+        sys::fs::DeleteFile(temporary.GetString());
+        ThrowFileException(CFileException::CauseFromOsError(osError), osError, target);
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/SString.h"
+#include "platform/dx/SInputObjSettings.h"
+#include "platform/sys/classlib/CArray.h"
+
+// The small shared machinery of the configuration sections: each section describes its integer
+// console variables as a table of rows (name, field, range), and these helpers set, read, list
+// and write a row the same way everywhere. Owned by nobody; used by CSystemData, CGraphicsData,
+// CSoundData and CServerData.
+template <class Section>
+struct SConfigIntRow {
+    const char* name;
+    int32_t Section::*field;
+    int32_t lo = INT32_MIN;  // the full int range means: no clamp
+    int32_t hi = INT32_MAX;
+};
+
+namespace configvars {
+
+// Console variable names are typed by users in any case.
+inline bool NameIs(const char* name, const char* variable) { return CompareTextNoCase(name, variable) == 0; }
+
+template <class Section, size_t N>
+const SConfigIntRow<Section>* FindRow(const SConfigIntRow<Section> (&rows)[N], const char* name) {
+    for (const SConfigIntRow<Section>& row : rows) {
+        if (NameIs(name, row.name))
+            return &row;
+    }
+    return nullptr;
+}
+
+// The value as the console has always read it (atoi: no number gives 0), then clamped.
+template <class Section>
+void SetRow(Section& section, const SConfigIntRow<Section>& row, const char* value) {
+    int32_t number = std::atoi(value != nullptr ? value : "");
+    if (number < row.lo)
+        number = row.lo;
+    if (number > row.hi)
+        number = row.hi;
+    section.*(row.field) = number;
+}
+
+template <class Section>
+void GetRow(const Section& section, const SConfigIntRow<Section>& row, SString& value) {
+    value.Format("%d", section.*(row.field));
+}
+
+// One "default.cfg" integer line; the blank before the line end is what stored files carry.
+inline void WriteIntLine(const SConfigTextWriter& write, const char* name, int32_t value) {
+    SString line;
+    line.Format("set %s \"%d\" \n", name, value);
+    write(line.GetString());
+}
+
+template <class Section, size_t N>
+void ListRows(const SConfigIntRow<Section> (&rows)[N], CArray<SString>& names) {
+    for (const SConfigIntRow<Section>& row : rows)
+        names.Add(SString(row.name));
+}
+
+}  // namespace configvars

@@ -1,0 +1,211 @@
+#include "app/SConsoleHostImpl.h"
+
+#include "app/CConfigData.h"
+#include "app/SGameDLL.h"
+#include "app/SGameItems.h"
+#include "app/SGameObjects.h"
+#include "core/SDataCollection.h"
+#include "platform/dx/SDXJoystick.h"
+#include "platform/dx/SInputObj.h"
+#include "platform/sys/classlib/CArray.h"
+#include "platform/sys/window.h"
+
+SConsoleHostImpl::SConsoleHostImpl(SGameObjects& hub) : m_hub(hub) {}
+
+SConsoleHostImpl::~SConsoleHostImpl() = default;
+
+SInputObj* SConsoleHostImpl::Input() const { return m_hub.m_pInput; }
+
+// --- Game-logic library ----------------------------------------------------------------------------
+
+bool SConsoleHostImpl::HasGameLibrary() { return m_hub.m_pGameDLL != nullptr; }
+
+bool SConsoleHostImpl::IsObjectBlockOpen() {
+    return m_hub.m_pGameDLL != nullptr && m_hub.m_pGameDLL->ObjectParseIsParsing() != 0;
+}
+
+int SConsoleHostImpl::ObjectParse(const char* line) {
+    return m_hub.m_pGameDLL != nullptr ? m_hub.m_pGameDLL->ObjectParse(line) : 0;
+}
+
+int SConsoleHostImpl::GetGameState() { return m_hub.m_pGameDLL != nullptr ? m_hub.m_pGameDLL->GetState() : 0; }
+
+int SConsoleHostImpl::DoCommand(int index, int state, const char* arguments) {
+    return m_hub.m_pGameDLL != nullptr ? m_hub.m_pGameDLL->DoCommand(index, state, arguments) : 0;
+}
+
+bool SConsoleHostImpl::ParseCommand(const char* line) {
+    if (m_hub.m_pGameDLL == nullptr)
+        return false;
+    m_hub.m_pGameDLL->ParseCommand(line);
+    return true;
+}
+
+// --- Game items ------------------------------------------------------------------------------------
+
+SDataCollection* SConsoleHostImpl::GetGameCommands() {
+    return m_hub.m_pGameItems != nullptr ? m_hub.m_pGameItems->m_pCommands : nullptr;
+}
+
+// The first of the library's own tables holds the settings it lets users read and set.
+SDataCollection* SConsoleHostImpl::GetGameSettings() {
+    return m_hub.m_pGameItems != nullptr ? m_hub.m_pGameItems->m_pTable1 : nullptr;
+}
+
+// The word the game items start with at 1 and the library clears once its game is set up.
+bool SConsoleHostImpl::AreObjectCommandsEnabled() {
+    return m_hub.m_pGameItems != nullptr && m_hub.m_pGameItems->m_iFlag != 0;
+}
+
+// --- Input object ----------------------------------------------------------------------------------
+
+bool SConsoleHostImpl::HasInput() { return Input() != nullptr; }
+
+int SConsoleHostImpl::GetInputCommandCount() {
+    return Input() != nullptr ? Input()->GetSettings().GetCommandCount() : 0;
+}
+
+const char* SConsoleHostImpl::GetInputCommandName(int index) {
+    const SInputObjCommand* command = Input() != nullptr ? Input()->GetCommand(index) : nullptr;
+    return command != nullptr ? command->m_sName.GetString() : "";
+}
+
+const char* SConsoleHostImpl::GetInputCommandDisplayName(int index) {
+    const SInputObjCommand* command = Input() != nullptr ? Input()->GetCommand(index) : nullptr;
+    return command != nullptr ? command->m_sDisplayName.GetString() : "";
+}
+
+int SConsoleHostImpl::GetInputAliasCount(int index) {
+    return Input() != nullptr ? Input()->GetAliasCount(index) : 0;
+}
+
+void SConsoleHostImpl::ExecuteInputCommand(int index) {
+    if (Input() != nullptr)
+        Input()->ExecuteCommand(index);
+}
+
+int SConsoleHostImpl::FindInputCommand(const char* name) {
+    return Input() != nullptr ? Input()->FindCommand(name) : -1;
+}
+
+int SConsoleHostImpl::FindInputCommandByCodes(int keyCode, int mouseCode, int joyCode) {
+    return Input() != nullptr ? Input()->FindCommandByCodes(keyCode, mouseCode, joyCode) : -1;
+}
+
+int SConsoleHostImpl::AddInputCommand(const char* name, const char* displayName, int type, int keyCode,
+                                      int mouseCode, int joyCode) {
+    return Input() != nullptr ? Input()->AddCommand(name, displayName, type, keyCode, mouseCode, joyCode) : -1;
+}
+
+bool SConsoleHostImpl::AddInputAlias(int index, const char* step) {
+    return Input() != nullptr && Input()->AddAlias(index, step);
+}
+
+void SConsoleHostImpl::ClearInputAlias(int index) {
+    if (Input() != nullptr)
+        Input()->ClearAlias(index);
+}
+
+SString SConsoleHostImpl::GetInputAliasText(int index) {
+    return Input() != nullptr ? Input()->GetAliasText(index) : SString();
+}
+
+SString SConsoleHostImpl::ListUnboundInputCommands() {
+    return Input() != nullptr ? Input()->ListUnboundCommands() : SString();
+}
+
+const char* SConsoleHostImpl::GetInputConfigName(InputClass inputClass, int row) {
+    switch (inputClass) {
+    case kInputKey:
+        return SInputObj::KeyIndexToConfigName(row);
+    case kInputMouse:
+        return SInputObj::MouseIndexToConfigName(row);
+    case kInputJoystick:
+        return SInputObj::JoyIndexToConfigName(row);
+    }
+    return "";
+}
+
+int SConsoleHostImpl::InputConfigNameToCode(InputClass inputClass, const char* name) {
+    switch (inputClass) {
+    case kInputKey:
+        return SInputObj::KeyConfigNameToCode(name);
+    case kInputMouse:
+        return SInputObj::MouseConfigNameToCode(name);
+    case kInputJoystick:
+        return SInputObj::JoyConfigNameToCode(name);
+    }
+    return -1;
+}
+
+bool SConsoleHostImpl::GetLightGunPoint(int& x, int& y) {
+    SInputObj* input = Input();
+    if (input == nullptr || input->GetSettings().m_iLightGun == 0)
+        return false;
+    // The gun reports where it points on the screen; without a device of its own the input
+    // object's never-created joystick answers.
+    SDXJoystick* device = input->GetJoystick() != nullptr ? input->GetJoystick() : &SDXJoystick::Unused();
+    sys::POINT point{device->GetX(), device->GetY()};
+    if (!sys::window::ScreenToClient(sys::window::GetMainWindow(), point))
+        return false;
+    x = point.x;
+    y = point.y;
+    return true;
+}
+
+// --- Configuration and variable store --------------------------------------------------------------
+
+bool SConsoleHostImpl::HasConfig() { return m_hub.m_pConfig != nullptr; }
+
+bool SConsoleHostImpl::SetConfigVariable(const char* name, const char* value) {
+    return m_hub.m_pConfig != nullptr && m_hub.m_pConfig->SetVariable(name, value, 0);
+}
+
+bool SConsoleHostImpl::GetConfigVariable(const char* name, SString& value) {
+    return m_hub.m_pConfig != nullptr && m_hub.m_pConfig->GetVariable(name, value, 0);
+}
+
+void SConsoleHostImpl::ListConfigVariables(std::vector<SString>& names) {
+    names.clear();
+    if (m_hub.m_pConfig == nullptr)
+        return;
+    CArray<SString> list;
+    m_hub.m_pConfig->ListVariables(list, 0);
+    names.reserve(static_cast<size_t>(list.GetSize()));
+    for (int i = 0; i < list.GetSize(); ++i)
+        names.push_back(list.GetAt(i));
+}
+
+SDataCollection* SConsoleHostImpl::GetVariableStore() { return m_hub.m_pVariables; }
+
+void SConsoleHostImpl::SetDisplayFlags(bool showFps, bool showInput, bool showLayout, int clientValue) {
+    m_hub.m_bShowFps = showFps ? 1 : 0;
+    m_hub.m_bShowInput = showInput ? 1 : 0;
+    m_hub.m_bShowLayout = showLayout ? 1 : 0;
+    m_hub.m_iClientIndex = clientValue;
+}
+
+bool SConsoleHostImpl::GetSoundStatsOverlay() { return m_hub.m_bShowSoundStats != 0; }
+
+void SConsoleHostImpl::SetSoundStatsOverlay(bool show) { m_hub.m_bShowSoundStats = show ? 1 : 0; }
+
+// --- Renderer, display and screens: not part of the program yet ------------------------------------
+
+bool SConsoleHostImpl::HasRenderer() { return false; }
+
+bool SConsoleHostImpl::GetViewport(int /*rect*/[4]) { return false; }
+
+bool SConsoleHostImpl::GetViewRay(int /*x*/, int /*y*/, float /*eye*/[3], float /*direction*/[3]) { return false; }
+
+void SConsoleHostImpl::RendererStatusLog() {}
+
+void SConsoleHostImpl::RendererOverheadShot(int /*viewDistance*/, float /*height*/, int /*fogStart*/,
+                                            int /*fogEnd*/) {}
+
+void SConsoleHostImpl::SaveScreenShot() {}
+
+void SConsoleHostImpl::NotifyGunCalibrateScreen() {}
+
+bool SConsoleHostImpl::IsGameScreenCurrent() { return false; }
+
+void SConsoleHostImpl::EndGame() {}

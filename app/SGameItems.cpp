@@ -1,0 +1,127 @@
+#include "app/SGameItems.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "core/SDataCollection.h"
+#include "platform/dx/SSound.h"
+#include "platform/sys/version.h"
+
+IMPLEMENT_DYNAMIC(SGameItems, CObject)
+
+SGameItems::SGameItems()
+    : m_tCreated(0),
+      m_dwUnused1(0),
+      m_dwUnused2(0),
+      m_dwUnused3(0),
+      m_pConfig(nullptr),
+      m_pCatalog(nullptr),
+      m_pParser(nullptr),
+      m_pSound(nullptr),
+      m_pWorld{nullptr, nullptr, nullptr},
+      m_pTable1(nullptr),
+      m_pCommands(nullptr),
+      m_pTable3(nullptr),
+      m_pSoundNames(nullptr),
+      m_pClientInfo(nullptr),
+      m_iFlag(0)
+{
+    m_pSound = new SSound();
+    // The actor worlds and the client state keep their slots; they are made here once their
+    // classes are part of the program.
+    m_pTable1 = new SDataCollection(512, 32);
+    m_pCommands = new SDataCollection(4096, 32);
+    m_pTable3 = new SDataCollection(1024, 32);
+    m_pSoundNames = new SDataCollection(4096, 128);
+    m_tCreated = static_cast<int32_t>(std::time(nullptr));
+    m_iFlag = 1;
+}
+
+SGameItems::~SGameItems()
+{
+    delete m_pSound;
+    m_pSound = nullptr;
+    ReleaseLibraryState();
+    delete m_pTable1;
+    delete m_pCommands;
+    delete m_pTable3;
+    delete m_pSoundNames;
+    m_pTable1 = m_pCommands = m_pTable3 = m_pSoundNames = nullptr;
+}
+
+void SGameItems::ReleaseParser()
+{
+    // The renderer releases its raster and its map when it is deleted with them; until the
+    // renderer is part of the program no one can hand one over, so there is only the pointer.
+    m_pParser = nullptr;
+}
+
+void SGameItems::EndParserSession()
+{
+    // Without a renderer there is no session to end.
+    if (m_pParser == nullptr) {
+        return;
+    }
+}
+
+void SGameItems::ResetClientInfo()
+{
+    // The client state is made by its own class; without it the slot stays empty.
+    m_pClientInfo = nullptr;
+}
+
+void SGameItems::ReleaseLibraryState()
+{
+    // Actors the library made carry its code; they must go while it is still loaded. The
+    // worlds and the client state join the program with their classes, which delete them here.
+    for (SActorWorld*& world : m_pWorld) {
+        world = nullptr;
+    }
+    m_pClientInfo = nullptr;
+}
+
+std::string SGameItems::FormatVersion(const std::array<int, 4>& numbers)
+{
+    char text[64];
+    if (numbers[3] != 0) {
+        std::snprintf(text, sizeof(text), "%d.%d.%d.%d", numbers[0], numbers[1], numbers[2], numbers[3]);
+    } else if (numbers[2] != 0) {
+        std::snprintf(text, sizeof(text), "%d.%d.%d", numbers[0], numbers[1], numbers[2]);
+    } else {
+        std::snprintf(text, sizeof(text), "%d.%d", numbers[0], numbers[1]);
+    }
+    return text;
+}
+
+int SGameItems::GetVersionString(char* buffer, int size)
+{
+    // A size of 0 or less has no room even for the terminator; writing it would land before
+    // the caller's buffer.
+    if (buffer == nullptr || size <= 0) {
+        return 0;
+    }
+    const std::string text = FormatVersion(sys::version::FileVersionNumbers());
+    const size_t room = static_cast<size_t>(size) - 1;
+    const size_t length = text.size() < room ? text.size() : room;
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return 0;
+}
+
+CString SGameItems::FormatMapDescription(const char* mapName, const char* mapState)
+{
+    if (mapName == nullptr && mapState == nullptr) {
+        return CString("???");
+    }
+    CString text(mapName != nullptr ? mapName : "");
+    text += ", ";
+    text += mapState != nullptr ? mapState : "";
+    return text;
+}
+
+void SGameItems::GetMapDescription(CString& out)
+{
+    // The map tags come from the renderer's current map; without a renderer there is none.
+    out = FormatMapDescription(nullptr, nullptr);
+}

@@ -1,0 +1,100 @@
+// Console lines dispatched per second for the mix that input and scripts produce: a SET of a
+// configuration variable, a hold-type game command and an input alias, over command lists of
+// the sizes a game has (a hundred game commands, sixty input commands). Once with the recording
+// host of the tests and once on the real hub (configuration, input object, game items).
+
+#include <filesystem>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "app/SConsoleHostImpl.h"
+#include "app/SGameItems.h"
+#include "app/SGameObjects.h"
+#include "core/SCommandInterpreter.h"
+#include "core/SDataCollection.h"
+#include "platform/dx/SInputObj.h"
+#include "platform/sys/profile.h"
+#include "tests/core/ConsoleTestSupport.h"
+
+namespace {
+
+constexpr int kGameCommands = 100;
+constexpr int kInputCommands = 60;
+
+const SString kLines[] = {SString("set snd_enabled \"1\""), SString("+fire 1"), SString("runjump")};
+
+// The recording host without its log, so that millions of lines cost no memory.
+class CountingHost : public consoletest::FakeConsoleHost {
+public:
+    int DoCommand(int, int, const char*) override { return ++calls; }
+    bool ParseCommand(const char*) override { return ++calls > 0; }
+    void ExecuteInputCommand(int) override { ++calls; }
+    bool SetConfigVariable(const char*, const char*) override { return ++calls > 0; }
+    long calls = 0;
+};
+
+// The real hub with the input object's alias queue left out: the queue drains only when the
+// devices are read, which no benchmark loop does.
+class HubHost : public SConsoleHostImpl {
+public:
+    using SConsoleHostImpl::SConsoleHostImpl;
+    void ExecuteInputCommand(int) override { ++calls; }
+    long calls = 0;
+};
+
+void FillGameCommands(SDataCollection& commands) {
+    for (int i = 0; i < kGameCommands; ++i)
+        commands.SetOrAppend(("gamecmd" + std::to_string(i)).c_str(), "0", 0);
+    commands.SetOrAppend("fire", "0", 0);
+}
+
+template <typename Host>
+void RunMix(benchmark::State& state, SCommandInterpreter& console, Host& host) {
+    SString response;
+    size_t next = 0;
+    for (auto _ : state) {
+        response.Empty();
+        benchmark::DoNotOptimize(console.ExecuteLine(kLines[next], response));
+        next = next == 2 ? 0 : next + 1;
+    }
+    benchmark::DoNotOptimize(host.calls);
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ConsoleMixFakeHost(benchmark::State& state) {
+    CountingHost host;
+    FillGameCommands(host.gameCommands);
+    host.configValues = {{"snd_enabled", "1"}};
+    for (int i = 0; i < kInputCommands; ++i)
+        host.AddAliasCommand(("inputcmd" + std::to_string(i)).c_str(), {});
+    host.AddAliasCommand("runjump", {"+run", "jump", "-run"});
+    SCommandInterpreter console(&host);
+    RunMix(state, console, host);
+}
+BENCHMARK(BM_ConsoleMixFakeHost);
+
+void BM_ConsoleMixRealHub(benchmark::State& state) {
+    const std::filesystem::path saved = std::filesystem::current_path();
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarvex_console_bench";
+    std::filesystem::create_directories(folder);
+    sys::profile::SetFile((folder / "profile.ini").string());
+    {
+        SGameObjects hub;
+        HubHost host(hub);
+        FillGameCommands(*hub.m_pGameItems->m_pCommands);
+        for (int i = 0; i < kInputCommands; ++i)
+            hub.m_pInput->AddCommand(("inputcmd" + std::to_string(i)).c_str(), "", 1, -1, -1, -1);
+        const int alias = hub.m_pInput->AddCommand("runjump", "Run And Jump", 1, -1, -1, -1);
+        hub.m_pInput->AddAlias(alias, "+run");
+        hub.m_pInput->AddAlias(alias, "jump");
+        hub.m_pInput->AddAlias(alias, "-run");
+        SCommandInterpreter console(&host);
+        RunMix(state, console, host);
+    }
+    sys::profile::SetFile("");
+    std::filesystem::current_path(saved);
+}
+BENCHMARK(BM_ConsoleMixRealHub);
+
+}  // namespace

@@ -1,0 +1,160 @@
+#include "game/SStandInGame.h"
+
+#include <cstring>
+
+#include "app/SGameItems.h"
+#include "core/SDataCollection.h"
+
+const SStandInGame::Command SStandInGame::kCommands[kCommandCount] = {
+    {"fire", "0"},
+    {"reload", "0"},
+    {"zoom", "0"},
+    {"lookupdown", "2"},
+    {"turn", "3"},
+};
+
+namespace {
+
+std::string TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }
+
+}  // namespace
+
+SStandInGame::SStandInGame() { m_parser.SetDefList(&m_objects); }
+
+SStandInGame::~SStandInGame()
+{
+    m_parser.SetDefList(nullptr);
+    m_objects.DeleteAll();
+}
+
+void SStandInGame::Initialize(SGameItems* items) { m_pItems = items; }
+
+void SStandInGame::Setup()
+{
+    // Built afresh, so a second set-up does not file every definition twice.
+    m_objects.DeleteAll();
+    const char* line = kObjectScript;
+    while (*line != '\0') {
+        const char* end = std::strchr(line, '\n');
+        const std::string text = end != nullptr ? std::string(line, end) : std::string(line);
+        m_parser.ParseLine(text.c_str());
+        line = end != nullptr ? end + 1 : line + text.size();
+    }
+    RegisterCommands();
+    m_state = 0;
+    SetLocalClients(1);
+}
+
+void SStandInGame::RegisterCommands()
+{
+    if (m_pItems == nullptr || m_pItems->m_pCommands == nullptr) {
+        return;
+    }
+    for (const Command& command : kCommands) {
+        m_pItems->m_pCommands->SetOrAppend(command.name, command.kind, 0);
+    }
+}
+
+void SStandInGame::SetLocalClients(int count)
+{
+    m_nClients = count;
+    // The first value table of the game items is the library's own; the count is kept there
+    // so that the state survives only as long as the host keeps the items.
+    if (m_pItems != nullptr && m_pItems->m_pTable1 != nullptr) {
+        m_pItems->m_pTable1->SetOrAppendInt("Clients", count);
+    }
+}
+
+void SStandInGame::Update() { ++m_nFrames; }
+
+int SStandInGame::ParseCommand(const char* line)
+{
+    const std::string text = TextOrEmpty(line);
+    const size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) {
+        return 1;
+    }
+    const size_t end = text.find_first_of(" \t", start);
+    const std::string word = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (CompareTextNoCase(word.c_str(), "OBJECT") == 0) {
+        return m_parser.ParseLine(text.c_str());
+    }
+    // Other lines name no rule of this library; they are taken and dropped.
+    return 1;
+}
+
+int SStandInGame::ObjectParse(const char* line) { return m_parser.ParseLine(line != nullptr ? line : ""); }
+
+bool SStandInGame::IsParsingObject() const { return m_parser.GetBlockState() != SObjectParser::kOutside; }
+
+int SStandInGame::DoCommand(int index, int inputState, const char* arguments)
+{
+    if (m_pItems == nullptr || m_pItems->m_pCommands == nullptr) {
+        return 0;
+    }
+    const SString& name = m_pItems->m_pCommands->GetName(index);
+    for (const Command& command : kCommands) {
+        if (CompareTextNoCase(name.GetString(), command.name) == 0) {
+            m_properties["LastCommand"] = command.name;
+            m_properties["LastCommandState"] = std::to_string(inputState);
+            m_properties["LastCommandArguments"] = TextOrEmpty(arguments);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int SStandInGame::SessionCommand(int /*code*/, int /*argument*/) { return 1; }
+
+int SStandInGame::GetCallbacks(SHostCallbacks* table)
+{
+    // The host announces the table's size; a table of another size is not ours to fill.
+    if (table == nullptr || table->m_dwSize != kHostCallbacksSize) {
+        return 0;
+    }
+    table->m_pLibraryWord = this;
+    return 1;
+}
+
+int SStandInGame::SetCallbacks(const SHostCallbacks* table)
+{
+    if (table == nullptr || table->m_dwSize != kHostCallbacksSize) {
+        return 0;
+    }
+    // The host's table is a temporary of the hand-over.
+    m_callbacks = *table;
+    m_bHasCallbacks = true;
+    return 1;
+}
+
+int SStandInGame::SetProperty(const char* name, const char* value)
+{
+    if (name == nullptr || *name == '\0') {
+        return 0;
+    }
+    m_properties[name] = TextOrEmpty(value);
+    return 1;
+}
+
+const char* SStandInGame::GetProperty(const char* name) const
+{
+    if (name == nullptr) {
+        return nullptr;
+    }
+    const auto found = m_properties.find(name);
+    return found != m_properties.end() ? found->second.c_str() : nullptr;
+}
+
+int SStandInGame::ReleaseMultiplayer()
+{
+    SetLocalClients(0);
+    return 1;
+}
+
+int SStandInGame::GetLastSessionError(char* buffer, int size) const
+{
+    if (buffer != nullptr && size > 0) {
+        buffer[0] = '\0';
+    }
+    return 0;
+}

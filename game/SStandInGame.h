@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "app/SHostCallbacks.h"
+#include "core/SObjectDef.h"
+#include "core/SObjectParser.h"
+
+class SGameItems;
+
+// The whole state of our stand-in game-logic library: the properties the host sets, the
+// object definitions it offers the host, the game commands it registers, the host callbacks
+// it was given. One instance lives for as long as the library is loaded; the exports in
+// VQ9Game.cpp forward to it. It answers sanely and keeps no rules of play yet.
+//
+// The host's objects are reached only through their fields and virtual operations, so the
+// host's own code runs on the host's data.
+class SStandInGame {
+public:
+    // The game commands the library understands, with the kind the host's command list
+    // carries for each: kind "2" and "3" are the two movement axes the input feeds.
+    struct Command {
+        const char* name;
+        const char* kind;
+    };
+    static constexpr int kCommandCount = 5;
+    static const Command kCommands[kCommandCount];
+
+    // The object-definition script the library ships (StandInObjects.cpp).
+    static const char* const kObjectScript;
+
+    SStandInGame();
+    ~SStandInGame();
+    SStandInGame(const SStandInGame&) = delete;
+    SStandInGame& operator=(const SStandInGame&) = delete;
+
+    void Initialize(SGameItems* items);
+    // Builds the object list from the shipped script and registers the game commands.
+    void Setup();
+    void Update();
+    // A console line the host did not know. An OBJECT line starts a definition block, which
+    // the host then feeds line by line to ObjectParse.
+    int ParseCommand(const char* line);
+    int ObjectParse(const char* line);
+    bool IsParsingObject() const;
+    int16_t GetState() const { return m_state; }
+    // 1 when the index names one of the library's commands in the host's list, else 0.
+    int DoCommand(int index, int inputState, const char* arguments);
+    SObjectDefList* GetObjectList() { return &m_objects; }
+    // Every session command is accepted.
+    int SessionCommand(int code, int argument);
+    int GetCallbacks(SHostCallbacks* table);
+    int SetCallbacks(const SHostCallbacks* table);
+    int SetProperty(const char* name, const char* value);
+    // Null for a property never set.
+    const char* GetProperty(const char* name) const;
+    int ReleaseMultiplayer();
+    // There is never a session error to tell: an empty text.
+    int GetLastSessionError(char* buffer, int size) const;
+
+private:
+    void RegisterCommands();
+    // The clients of the session; only the local one until multiplayer joins.
+    void SetLocalClients(int count);
+
+    SGameItems* m_pItems = nullptr;
+    SHostCallbacks m_callbacks{};
+    bool m_bHasCallbacks = false;
+    std::map<std::string, std::string> m_properties;
+    SObjectDefList m_objects;
+    SObjectParser m_parser;
+    int16_t m_state = 0;
+    uint32_t m_nFrames = 0;
+    int m_nClients = 0;
+};

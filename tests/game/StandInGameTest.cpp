@@ -1,0 +1,169 @@
+// Our stand-in game-logic library as the host sees it: loaded through the bridge and handed
+// real game items.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/GameInterface.h"
+#include "app/SGameDLL.h"
+#include "app/SGameItems.h"
+#include "app/SHostCallbacks.h"
+#include "core/SDataCollection.h"
+#include "core/SObjectDef.h"
+#include "platform/sys/library.h"
+#include "tests/app/GameLibraryTestSupport.h"
+
+namespace {
+
+class StandInGameTest : public tarvex::test::GameLibraryTest {
+protected:
+    void SetUp() override
+    {
+        GameLibraryTest::SetUp();
+        m_path = tarvex::test::PlaceGameLibrary(tarvex::test::StandInGameLibrary(),
+                                                std::filesystem::path(m_folder) / "lib");
+    }
+    // A bridge to a fresh copy of the library, handed the test's items.
+    void Load()
+    {
+        m_dll = std::make_unique<SGameDLL>(m_path.c_str());
+        m_dll->HandOver(&m_items, SString("C:\\Tarvex"));
+    }
+    void TearDown() override
+    {
+        m_dll.reset();
+        GameLibraryTest::TearDown();
+    }
+    int CommandIndex(const char* name) const { return m_items.m_pCommands->FindByName(name); }
+    static std::string Text(const char* text) { return text != nullptr ? text : "(null)"; }
+
+    std::string m_path;
+    SGameItems m_items;
+    std::unique_ptr<SGameDLL> m_dll;
+};
+
+TEST_F(StandInGameTest, ExportsEveryFunctionTheBridgeLooksFor) {
+    sys::library::Handle library = sys::library::Load(m_path);
+    ASSERT_NE(library, nullptr) << sys::library::LastError();
+    for (const char* name : game_api::kExportNames) {
+        EXPECT_NE(sys::library::Symbol(library, name), nullptr) << name;
+    }
+    sys::library::Unload(library);
+}
+
+TEST_F(StandInGameTest, RegistersItsCommandsWithTheMovementAxesAmongThem) {
+    Load();
+    EXPECT_STREQ(m_items.m_pCommands->GetValueByName("fire").GetString(), "0");
+    EXPECT_NE(CommandIndex("reload"), -1);
+    EXPECT_NE(CommandIndex("zoom"), -1);
+    SString axis2;
+    SString axis3;
+    SGameDLL::FindGameCommandOfKind(m_items.m_pCommands, "2", axis2);
+    SGameDLL::FindGameCommandOfKind(m_items.m_pCommands, "3", axis3);
+    EXPECT_STREQ(axis2.GetString(), "lookupdown");
+    EXPECT_STREQ(axis3.GetString(), "turn");
+}
+
+TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
+    Load();
+    SObjectDefList* list = m_dll->GetObjectList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetCount(), 12);
+    EXPECT_NE(list->FindByName("HUD"), nullptr);
+    EXPECT_NE(list->FindByName("ModelFlags"), nullptr);
+    SObjectDef* pistol = list->FindByName("pistol9mm");
+    ASSERT_NE(pistol, nullptr);
+    EXPECT_STREQ(pistol->GetValueByName("Rounds").GetString(), "15");
+    EXPECT_STREQ(pistol->GetValueByName("Damage").GetString(), "10");
+    EXPECT_TRUE(pistol->IsKindOf("Weapon"));
+    SObjectDef* sniper = list->FindByName("SniperRange");
+    ASSERT_NE(sniper, nullptr);
+    EXPECT_EQ(sniper->GetIntByName("SubGameType"), 2);
+}
+
+TEST_F(StandInGameTest, SetUpTwiceKeepsOneOfEachDefinition) {
+    Load();
+    m_dll->GameSetup();
+    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 12);
+}
+
+TEST_F(StandInGameTest, PropertiesAreStoredAndAnswered) {
+    SetSwitch("TextObjects", 1);
+    Load();
+    EXPECT_EQ(Text(m_dll->GetProperty("TextObjects")), "1");
+    EXPECT_EQ(m_dll->GetProperty("CheatNoCheat"), nullptr);
+    m_dll->SetProperty("GameType", "QuickHunt");
+    m_dll->SetProperty("GameType", "Multiplayer");
+    EXPECT_EQ(Text(m_dll->GetProperty("GameType")), "Multiplayer");
+    m_dll->SetProperty("PlayerLocation", nullptr);
+    EXPECT_EQ(Text(m_dll->GetProperty("PlayerLocation")), "");
+    EXPECT_EQ(m_dll->GetProperty("ServerDedicated"), nullptr);
+}
+
+TEST_F(StandInGameTest, StateIsZeroAndEverySessionCommandIsAccepted) {
+    Load();
+    EXPECT_EQ(m_dll->GetState(), 0);
+    for (int code : {0, 4, 5, 6, 8, 9}) {
+        EXPECT_NO_THROW(m_dll->SessionCommand(code, 0)) << code;
+    }
+    EXPECT_NO_THROW(m_dll->SessionCommand(8, 1));
+    char error[8] = "xxxxxxx";
+    m_dll->GetLastSessionError(error, sizeof(error));
+    EXPECT_STREQ(error, "");
+}
+
+TEST_F(StandInGameTest, GameCommandsAreKnownByTheirIndexInTheHostsList) {
+    Load();
+    EXPECT_EQ(m_dll->DoCommand(CommandIndex("fire"), 0, "now"), 1);
+    EXPECT_EQ(Text(m_dll->GetProperty("LastCommand")), "fire");
+    EXPECT_EQ(Text(m_dll->GetProperty("LastCommandState")), "0");
+    EXPECT_EQ(Text(m_dll->GetProperty("LastCommandArguments")), "now");
+    EXPECT_EQ(m_dll->DoCommand(CommandIndex("turn"), 1, nullptr), 1);
+    EXPECT_EQ(Text(m_dll->GetProperty("LastCommandState")), "1");
+    EXPECT_EQ(m_dll->DoCommand(-1, 2, ""), 0);
+    EXPECT_EQ(m_dll->DoCommand(4000, 2, ""), 0);
+}
+
+TEST_F(StandInGameTest, ObjectBlockFromTheConsoleJoinsTheObjectList) {
+    Load();
+    EXPECT_EQ(m_dll->ObjectParseIsParsing(), 0);
+    m_dll->ParseCommand("objects list");
+    EXPECT_EQ(m_dll->ObjectParseIsParsing(), 0);
+    m_dll->ParseCommand("  OBJECT Target:Scenario");
+    EXPECT_NE(m_dll->ObjectParseIsParsing(), 0);
+    m_dll->ObjectParse("{");
+    m_dll->ObjectParse("set Points 5");
+    m_dll->ObjectParse("}");
+    EXPECT_EQ(m_dll->ObjectParseIsParsing(), 0);
+    SObjectDef* target = m_dll->GetObjectList()->FindByName("Target");
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->GetIntByName("Points"), 5);
+    EXPECT_STREQ(target->GetValueByName("Type").GetString(), "Scenario");
+}
+
+TEST_F(StandInGameTest, NullTextsAndOtherTablesAreRefusedWithoutHarm) {
+    Load();
+    EXPECT_EQ(m_dll->ParseCommand(nullptr), 1);
+    EXPECT_EQ(m_dll->ObjectParse(nullptr), 0);
+    EXPECT_EQ(m_dll->SetProperty(nullptr, "1"), 0);
+    EXPECT_EQ(m_dll->GetProperty(nullptr), nullptr);
+    SHostCallbacks table{};
+    table.m_dwSize = 100;
+    EXPECT_EQ(m_dll->GetCallbacks(&table), 0);
+    EXPECT_EQ(m_dll->SetCallbacks(&table), 0);
+    EXPECT_EQ(m_dll->GetCallbacks(nullptr), 0);
+    table.m_dwSize = kHostCallbacksSize;
+    EXPECT_EQ(m_dll->GetCallbacks(&table), 1);
+    EXPECT_NE(table.m_pLibraryWord, nullptr);
+}
+
+TEST_F(StandInGameTest, LocalClientIsReleasedBeforeTheLibraryGoes) {
+    Load();
+    EXPECT_EQ(m_items.m_pTable1->GetIntByName("Clients"), 1);
+    m_dll.reset();
+    EXPECT_EQ(m_items.m_pTable1->GetIntByName("Clients"), 0);
+}
+
+}  // namespace
