@@ -587,4 +587,23 @@ bool GetDiskSpace(std::string_view path, DiskSpace& space) {
     return Succeed();
 }
 
+bool WriteFileAtomically(std::string_view path, std::string_view contents) {
+    std::string target = NativePath(path);
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> real(realpath(target.c_str(), nullptr), &std::free);
+        if (real) target = real.get();
+    }
+    const std::string temporary = target + ".tmp";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return Fail(MapErrno(errno, temporary));
+    uint32_t error = kErrorNone;
+    if (!WriteAll(fd, contents.data(), contents.size()) || fsync(fd) != 0) error = MapErrno(errno, temporary);
+    if (close(fd) != 0 && error == kErrorNone) error = MapErrno(errno, temporary);
+    if (error == kErrorNone && rename(temporary.c_str(), target.c_str()) != 0) error = MapErrno(errno, target);
+    if (error == kErrorNone) return Succeed();
+    unlink(temporary.c_str());
+    return Fail(error);
+}
+
 }  // namespace sys::fs

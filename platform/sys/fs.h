@@ -118,6 +118,11 @@ bool CopyFile(std::string_view from, std::string_view to, bool failIfExists);
 // source itself written in other case: that renames to the new case. A file moves to another
 // disk by copy and delete; a folder cannot (17).
 bool MoveFile(std::string_view from, std::string_view to);
+
+// Writes the bytes to "<path>.tmp" beside the file, flushes them to disk and renames the copy
+// over the file in one step, so readers see either the old or the new contents, never a mix.
+// A symbolic link is written through. On failure the old file is left as it was.
+bool WriteFileAtomically(std::string_view path, std::string_view contents);
 // Removes a file. A folder or a read-only file is refused with 5.
 bool DeleteFile(std::string_view path);
 

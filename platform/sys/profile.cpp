@@ -1,4 +1,5 @@
 #include "platform/sys/profile.h"
+#include "platform/sys/fs.h"
 #include "platform/sys/text.h"
 
 #include <algorithm>
@@ -198,20 +199,6 @@ bool StorableName(std::string_view name) {
 
 // --- Writing ---------------------------------------------------------------------------------
 
-bool WriteAll(int fd, const std::string& text) {
-    const char* data = text.data();
-    size_t size = text.size();
-    while (size > 0) {
-        ssize_t written = write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
 
 void CreateFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
@@ -219,24 +206,9 @@ void CreateFolders(const std::string& path) {
     }
 }
 
-// Writes the text to "<file>.tmp" beside the file, flushes it to disk and renames it over the
-// file. A symbolic link is written through, so a profile kept elsewhere stays linked.
 bool ReplaceFile(const std::string& path, const std::string& text) {
-    std::string target = path;
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
-        if (real) target = real.get();
-    }
-    CreateFolders(target);
-    const std::string temporary = target + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, text) && fsync(fd) == 0;
-    if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) unlink(temporary.c_str());
-    return ok;
+    CreateFolders(path);
+    return sys::fs::WriteFileAtomically(path, text);
 }
 
 }  // namespace

@@ -320,3 +320,19 @@ TEST_F(FileOpsTest, DiskSpaceOfTheDiskHoldingAPath) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FileOpsTest, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
+    Write("Default.cfg", "old text");
+    EXPECT_TRUE(sys::fs::WriteFileAtomically(Path("default.CFG"), "new text"));
+    EXPECT_EQ(Read("Default.cfg"), "new text");
+
+    // A folder where the temporary copy must go makes the write fail before the rename.
+    fsys::create_directory(Path("Default.cfg.tmp"));
+    EXPECT_FALSE(sys::fs::WriteFileAtomically(Path("Default.cfg"), "lost text"));
+    EXPECT_NE(LastError(), 0u);
+    EXPECT_EQ(Read("Default.cfg"), "new text");
+}
+
+}  // namespace
