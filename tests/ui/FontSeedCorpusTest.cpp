@@ -1,0 +1,67 @@
+// The font fuzz target's seed corpus is what the font's own writer makes; with
+// TARVEX_UPDATE_REFERENCES=1 in the environment the seeds are written anew instead of checked.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/sys/classlib/CArchive.h"
+#include "platform/sys/classlib/CMemFile.h"
+#include "ui/SFont.h"
+
+namespace {
+
+std::vector<uint8_t> Written(const char* sheet, int columns) {
+    SFont font;
+    font.SetSheetName(sheet);
+    font.SetColumns(columns);
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        font.Serialize(ar);
+        ar.Close();
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
+    file.SeekToBegin();
+    file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
+    return bytes;
+}
+
+std::vector<std::pair<std::string, std::vector<uint8_t>>> Seeds() {
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> seeds;
+    seeds.emplace_back("eight_columns.fnt", Written("menu.bmp", 8));
+    seeds.emplace_back("sixteen_columns.fnt", Written("Fonts\\large.bmp", 16));
+    seeds.emplace_back("one_row.fnt", Written("strip.BMP", 96));
+    // A name of 300 characters takes the long string form (0xFF and a WORD).
+    seeds.emplace_back("long_name.fnt", Written((std::string(296, 'n') + ".bmp").c_str(), 12));
+    std::vector<uint8_t> truncated = Written("cut.bmp", 8);
+    truncated.resize(truncated.size() - 2);
+    seeds.emplace_back("truncated.fnt", truncated);
+    return seeds;
+}
+
+TEST(FontSeedCorpusTest, SeedsMatchTheWriter) {
+    const std::filesystem::path corpus = std::filesystem::path(TARVEX_FUZZ_CORPUS) / "font_fuzz";
+    const char* update = std::getenv("TARVEX_UPDATE_REFERENCES");
+    for (const auto& [name, bytes] : Seeds()) {
+        const std::filesystem::path path = corpus / name;
+        if (update != nullptr && std::string(update) == "1") {
+            std::filesystem::create_directories(corpus);
+            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                        static_cast<std::streamsize>(bytes.size()));
+            continue;
+        }
+        std::ifstream in(path, std::ios::binary);
+        ASSERT_TRUE(in.good()) << path;
+        const std::vector<uint8_t> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(stored, bytes) << name;
+    }
+}
+
+}  // namespace

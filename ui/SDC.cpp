@@ -1,0 +1,55 @@
+#include "ui/SDC.h"
+
+SDC::~SDC() = default;
+
+SDC* SDC::CreateCompatibleDC(int, int) { return nullptr; }
+
+int SDC::BlitSurface(SDXSurface*, int, int) { return 1; }
+
+int SDC::DrawImageFrom(const sys::RECT&, SResource*, SDC*, uint32_t) { return 1; }
+
+int SDC::CreateSurface(int, int) { return 1; }
+
+void SDC::FillRect(const sys::RECT&, sys::HBRUSH, sys::COLORREF, sys::COLORREF) {}
+
+void SDC::FillRgn(const sys::video::RGNDATA*, sys::HBRUSH, sys::COLORREF, sys::COLORREF) {}
+
+void SDC::FrameRect(const sys::RECT&, sys::HBRUSH) {}
+
+void SDC::Rectangle(const sys::RECT&, sys::HPEN, sys::HBRUSH) {}
+
+int SDC::Line(int, int, int, int, sys::HPEN) { return 0; }
+
+void SDC::HighlightRect(const sys::RECT&) {}
+
+void SDC::TextOut(int, int, const char*, int) {}
+
+int32_t SDC::QueryValue(int32_t) { return 0; }
+
+void SDC::DrawText(const char*, sys::RECT&, uint32_t) {}
+
+int SDC::GetTextExtent(const char*, sys::SIZE& size) {
+    size.cx = 0;
+    size.cy = 0;
+    return 1;
+}
+
+int SDC::DrawImage(const sys::RECT&, SResource*, int32_t, int32_t) { return 1; }
+
+sys::HFONT SDC::SelectGdiFont(sys::HFONT hFont) {
+    sys::HFONT hPrevious = m_hGdiFont;
+    m_hGdiFont = hFont;
+    return hPrevious;
+}
+
+SFont* SDC::SelectFont(SFont* pFont) {
+    SFont* pPrevious = m_pFont;
+    m_pFont = pFont;
+    return pPrevious;
+}
+
+SFont* SDC::GetFont() { return m_pFont; }
+
+SDXSurface* SDC::GetSurface() { return nullptr; }
+
+SDXSurface* SDC::SetSurface(SDXSurface* pSurface) { return pSurface; }
