@@ -5,6 +5,14 @@
 #include "platform/sys/gdi.h"
 #include "platform/sys/window.h"
 
+// The Direct3D objects that the Direct3D object below makes (platform/sys/d3d.h).
+namespace sys::d3d {
+class IDirect3DDevice3;
+class IDirect3DViewport3;
+class IDirect3DLight;
+class IDirect3DMaterial3;
+}  // namespace sys::d3d
+
 // The display seam: a DirectDraw-like device with surfaces, clippers and palettes, and the
 // Direct3D object's device list, in the vocabulary the display wrappers were written in
 // (result codes with their DDERR_ names and values, capability and flag bits, 124-byte surface
@@ -557,6 +565,14 @@ public:
     // The z-buffer formats a device draws with: 16 bits, no stencil. DDERR_INVALIDPARAMS for a
     // device that is not listed.
     HRESULT EnumZBufferFormats(const GUID& device, EnumZBufferFormatsCallback callback, void* context);
+
+    // Creation of the device side, defined with the Direct3D seam (d3d.cpp, d3d.h).
+    HRESULT CreateDevice(const GUID& device, IDirectDrawSurface4* target, sys::d3d::IDirect3DDevice3** made,
+                         void* outer);
+    HRESULT CreateViewport(sys::d3d::IDirect3DViewport3** viewport, void* outer);
+    HRESULT CreateLight(sys::d3d::IDirect3DLight** light, void* outer);
+    HRESULT CreateMaterial(sys::d3d::IDirect3DMaterial3** material, void* outer);
+    HRESULT EvictManagedTextures();
 
 protected:
     ~IDirect3D3() override;
