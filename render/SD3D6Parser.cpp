@@ -1,0 +1,596 @@
+#include "render/SD3D6Parser.h"
+
+#include <cfloat>
+#include <cstring>
+#include <string>
+
+#include "core/SLog.h"
+#include "platform/sys/d3d.h"
+#include "render/SD3DRaster.h"
+
+using namespace sys::d3d;
+
+IMPLEMENT_DYNAMIC(SD3D6Parser, SParser)
+
+int32_t SD3D6Parser::s_iViewHeightOffset = 0;
+
+namespace {
+
+constexpr uint32_t kAnisotropyCap = 0x20000;       // triangle raster caps: anisotropic filtering
+constexpr uint32_t kLinearMipNearestCap = 0x10;    // triangle filter caps: linear-mip-nearest
+constexpr uint32_t kTextureFormatMatched = 0x400;  // marker in the copy of the requested format
+
+struct FormatSearch {
+    sys::video::DDPIXELFORMAT request;
+};
+
+HRESULT OfferTextureFormat(sys::video::DDPIXELFORMAT* offered, void* context) {
+    auto& request = static_cast<FormatSearch*>(context)->request;
+    const uint32_t flags = request.dwFlags & ~kTextureFormatMatched;
+    bool match = (offered->dwFlags & flags) == flags;
+    if (match && (flags & sys::video::DDPF_RGB) != 0) {
+        match = offered->dwRGBBitCount == request.dwRGBBitCount && offered->dwRBitMask == request.dwRBitMask &&
+                offered->dwGBitMask == request.dwGBitMask && offered->dwBBitMask == request.dwBBitMask;
+    }
+    if (match && (flags & sys::video::DDPF_ALPHAPIXELS) != 0) {
+        match = offered->dwRGBAlphaBitMask == request.dwRGBAlphaBitMask;
+    }
+    if (match) {
+        request.dwFlags |= kTextureFormatMatched;
+        return D3DENUMRET_CANCEL;
+    }
+    request.dwFlags &= ~kTextureFormatMatched;
+    return D3DENUMRET_OK;
+}
+
+}  // namespace
+
+SD3D6Parser::SD3D6Parser() {
+    m_strLastError = "No Error";
+    ClearStateCaches();
+}
+
+SD3D6Parser::~SD3D6Parser() {
+    ReleaseRaster();
+    ReleaseMap();
+    EndSession(0);
+    for (int i = 0; i < m_Tags.GetSize(); ++i) {
+        delete m_Tags[i];
+    }
+    m_Tags.RemoveAll();
+}
+
+void SD3D6Parser::Log(const char* text) const {
+    if (m_bLogging != 0) {
+        WriteLog(text, false, "Debug.log");
+    }
+}
+
+void SD3D6Parser::ClearStateCaches() {
+    std::memset(m_iRenderStateCache, 0xFF, sizeof(m_iRenderStateCache));
+    std::memset(m_iTextureCache, 0xFF, sizeof(m_iTextureCache));
+    std::memset(m_iStageStateCache, 0xFF, sizeof(m_iStageStateCache));
+}
+
+int SD3D6Parser::Create(SParserCreateInfo* info) {
+    m_pCreateInfo = info;
+    return 1;
+}
+
+int SD3D6Parser::ReleaseMap() {
+    m_pMap = nullptr;
+    return 1;
+}
+
+int SD3D6Parser::CreateRaster(SRasterDeviceRecord* record) {
+    m_pDeviceRecord = record;
+    ReleaseRaster();
+    // A raster whose device cannot be made has released all it made by the time it answers;
+    // deleting it leaves nothing behind.
+    auto* raster = new SD3D6Raster();
+    if (raster->CreateDevice(record) == 0) {
+        delete raster;
+        return 0;
+    }
+    m_pRaster = raster;
+    m_pD3DRaster = raster;
+
+    m_dwFilters[0][0] = m_dwFilters[1][0] = 2;
+    m_dwFilters[0][1] = m_dwFilters[1][1] = 1;
+    m_dwFilters[0][2] = m_dwFilters[1][2] = 1;
+    m_HWDesc = sys::video::D3DDEVICEDESC{};
+    m_HELDesc = sys::video::D3DDEVICEDESC{};
+    IDirect3DDevice3* device = raster->GetDevice(0);
+    device->GetCaps(&m_HWDesc, &m_HELDesc);
+
+    // The level asked for comes down to what the hardware can filter.
+    uint32_t level = m_pCreateInfo != nullptr ? m_pCreateInfo->dwFilterLevel : 0;
+    if (level == 4 && (m_HWDesc.dpcTriCaps.dwRasterCaps & kAnisotropyCap) == 0) {
+        level = 3;
+    }
+    if (level == 3 && (m_HWDesc.dpcTriCaps.dwTextureFilterCaps & kLinearMipNearestCap) == 0) {
+        level = 2;
+    }
+    if (m_pCreateInfo != nullptr) {
+        m_pCreateInfo->dwFilterLevel = level;
+    }
+    device->SetTextureStageState(0, D3DTSS_MAXANISOTROPY, 1);
+    static const uint32_t kStage0[5][3] = {{2, 1, 1}, {3, 1, 1}, {2, 2, 2}, {3, 2, 2}, {3, 3, 5}};
+    static const uint32_t kStage1[5][3] = {{2, 1, 1}, {3, 1, 1}, {3, 1, 1}, {3, 1, 1}, {3, 1, 1}};
+    if (level <= 4) {
+        for (int i = 0; i < 3; ++i) {
+            m_dwFilters[0][i] = kStage0[level][i];
+            m_dwFilters[1][i] = kStage1[level][i];
+        }
+    }
+    if (level == 4) {
+        device->SetTextureStageState(0, D3DTSS_MAXANISOTROPY, 2);
+    }
+    for (auto& block : m_dwClassFilters) {
+        for (int i = 0; i < 3; ++i) {
+            block[i] = m_dwFilters[0][i];
+        }
+    }
+    return 1;
+}
+
+int SD3D6Parser::ReleaseRaster() {
+    delete m_pRaster;
+    m_pRaster = nullptr;
+    m_pD3DRaster = nullptr;
+    return 1;
+}
+
+SRaster* SD3D6Parser::GetRaster() { return m_pRaster; }
+
+void SD3D6Parser::ResetDeviceStates() {
+    ClearStateCaches();
+    if (m_pD3DRaster == nullptr || m_pD3DRaster->GetDevice(0) == nullptr) {
+        return;
+    }
+    IDirect3DDevice3* device = m_pD3DRaster->GetDevice(0);
+    device->SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, 1);
+    device->SetRenderState(D3DRENDERSTATE_FILLMODE, D3DFILL_SOLID);
+    device->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD);
+    device->SetRenderState(D3DRENDERSTATE_MONOENABLE, 0);
+    device->SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+    device->SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 0);
+    device->SetRenderState(D3DRENDERSTATE_SUBPIXEL, 1);
+}
+
+int SD3D6Parser::InitSession(int mode, void* record, int step) {
+    if (mode == 1) {
+        m_iSessionMode = 1;
+        if (step != 0) {
+            return 1;
+        }
+        if (record == nullptr) {
+            return 0;
+        }
+        const auto& info = *static_cast<const SModelViewInfo*>(record);
+        Log("[SD3D6Parser::InitSession] SSMVLevel 0 Start");
+        m_bSessionReady = 0;
+        for (int field : {0, 1, 3, 4, 5, 7, 8, 9, 10, 11, 14, 15, 16, 19}) {
+            m_ModelView.Field(field) = info.Field(field);
+        }
+        if (m_pCreateInfo != nullptr) {
+            m_pCreateInfo->dwSessionValue = static_cast<uint32_t>(info.Field(15));
+        }
+        m_ModelView.Field(2) = (m_ModelView.Field(0) - 2) * 128;
+        SetProjection(60.0f, 60.0f, 1.0f, static_cast<float>(m_ModelView.Field(2)));
+        SSMV_Init();
+        ResetDeviceStates();
+        m_bSessionReady = 1;
+        Log("[SD3D6Parser::InitSession] SSMVLevel 0 End");
+        return 1;
+    }
+    if (mode != 2) {
+        return 1;
+    }
+    m_iSessionMode = 2;
+    switch (step) {
+    case 0: {
+        if (record == nullptr) {
+            return 0;
+        }
+        const auto& level = *static_cast<const SLevelInfo*>(record);
+        m_bSessionReady = 0;
+        m_LevelInfo.m_sMapPath = level.m_sMapPath;
+        for (int field : {1, 2, 3, 4, 6, 7, 9, 10, 11, 12, 13, 14, 18, 20, 21, 23, 25}) {
+            m_LevelInfo.Field(field) = level.Field(field);
+        }
+        if (m_pCreateInfo != nullptr) {
+            m_pCreateInfo->dwSessionValue = static_cast<uint32_t>(level.Field(21));
+        }
+        m_LevelInfo.Field(19) = 0;
+        Hunt_SizeBuffers();
+        SetProjection(60.0f, 60.0f, m_fProjection[2], static_cast<float>(m_LevelInfo.Field(5)));
+        return Hunt_Init();
+    }
+    case 1:
+        Hunt_BuildMap();
+        return 1;
+    case 2:
+        Hunt_PlaceObjects();
+        return 1;
+    case 3:
+        ReleaseMap();
+        return 1;
+    case 4:
+        EvictManagedTextures();
+        m_bSessionReady = 1;
+        return 1;
+    default:
+        return 1;
+    }
+}
+
+int SD3D6Parser::SetSessionParams(void* record) {
+    if (record == nullptr) {
+        return 0;
+    }
+    if (m_iSessionMode == 1) {
+        const auto& info = *static_cast<const SModelViewInfo*>(record);
+        for (int field : {3, 5, 4, 14}) {
+            m_ModelView.Field(field) = info.Field(field);
+        }
+    } else if (m_iSessionMode == 2) {
+        m_LevelInfo.Field(20) = static_cast<const SLevelInfo*>(record)->Field(20);
+    }
+    return 1;
+}
+
+int SD3D6Parser::GetSessionStepCount(int mode) { return mode == 2 ? 5 : 1; }
+
+int SD3D6Parser::GetEndSessionStepCount(int) { return 1; }
+
+void SD3D6Parser::FreeSessionItems() {
+    for (int i = 0; i < m_ActorDescs.GetSize(); ++i) {
+        delete m_ActorDescs[i];
+    }
+    m_ActorDescs.RemoveAll();
+    delete[] m_pDecalRing;
+    m_pDecalRing = nullptr;
+    m_iDecalNext = 0;
+    m_iDecalCount = 0;
+    ClearModelOutputs();
+    for (int i = 0; i < m_ModelItems.GetSize(); ++i) {
+        delete m_ModelItems[i];
+    }
+    m_ModelItems.RemoveAll();
+    for (int i = 0; i < m_TextureItems.GetSize(); ++i) {
+        delete m_TextureItems[i];
+    }
+    m_TextureItems.RemoveAll();
+    // Model files, texture lists, model-view records and zones are only ever filled by the
+    // session bodies that also know how to free them; none of those fills them yet.
+    m_SSMItems.RemoveAll();
+    m_TextureLists.RemoveAll();
+    m_SSMVRecords.RemoveAll();
+    m_Zones.RemoveAll();
+}
+
+int SD3D6Parser::EndSession(int) {
+    if (m_iSessionMode == 0) {
+        return 1;
+    }
+    FreeSessionItems();
+    ClearStateCaches();
+    m_iSessionMode = 0;
+    m_bSessionReady = 0;
+    return 1;
+}
+
+const char* SD3D6Parser::GetTitle() { return "KR5 D3D6 Parser"; }
+
+int SD3D6Parser::NoOpQuery() { return 0; }
+
+int SD3D6Parser::NoOpCheck(int) { return 1; }
+
+int SD3D6Parser::BeginFrame() {
+    if (m_bSessionReady == 0) {
+        return 0;
+    }
+    return m_iSessionMode == 1 ? SSMV_BeginFrame() : m_iSessionMode == 2 ? Hunt_BeginFrame() : 0;
+}
+
+int SD3D6Parser::RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect) {
+    if (m_bSessionReady == 0) {
+        return 0;
+    }
+    if (m_iSessionMode == 1) {
+        return SSMV_RenderToTexture(textureIndex, fov, baseFov, rect);
+    }
+    return m_iSessionMode == 2 ? Hunt_RenderToTexture(textureIndex, fov, baseFov, rect) : 0;
+}
+
+int SD3D6Parser::RenderFrame() {
+    if (m_bSessionReady == 0) {
+        return 0;
+    }
+    return m_iSessionMode == 1 ? SSMV_RenderFrame() : m_iSessionMode == 2 ? Hunt_RenderFrame() : 0;
+}
+
+int SD3D6Parser::EndFrame() {
+    if (m_bSessionReady == 0) {
+        return 0;
+    }
+    return m_iSessionMode == 1 ? SSMV_EndFrame() : m_iSessionMode == 2 ? Hunt_EndFrame() : 0;
+}
+
+int32_t SD3D6Parser::EvictManagedTextures() {
+    if (m_pD3DRaster == nullptr || m_pD3DRaster->GetDirect3D() == nullptr) {
+        return D3D_OK;  // nothing is managed without a device
+    }
+    return m_pD3DRaster->GetDirect3D()->EvictManagedTextures();
+}
+
+int SD3D6Parser::CopySurfaceToTexture(int16_t textureIndex, sys::video::IDirectDrawSurface4* surface,
+                                      const sys::RECT*, const sys::POINT*) {
+    // Copies reach the texture record's surface, which texture records bring; without one
+    // there is no surface to copy into.
+    if (surface == nullptr || textureIndex < 0 || textureIndex >= m_TextureItems.GetSize()) {
+        return 0;
+    }
+    return 0;
+}
+
+int SD3D6Parser::CopyTextureToSurface(int16_t textureIndex, sys::video::IDirectDrawSurface4* surface) {
+    return CopySurfaceToTexture(textureIndex, surface, nullptr, nullptr);
+}
+
+// --- View -----------------------------------------------------------------------------------------
+
+void SD3D6Parser::SetViewPosition(float x, float y, float z) {
+    m_fViewPosition[0] = x;
+    m_fViewPosition[1] = y + static_cast<float>(s_iViewHeightOffset);
+    m_fViewPosition[2] = z;
+    if (m_pRaster != nullptr) {
+        m_pRaster->SetPosition(x, y, z);
+    }
+}
+
+void SD3D6Parser::SetViewAngles(float x, float y, float z) {
+    m_fViewAngles[0] = x;
+    m_fViewAngles[1] = y;
+    m_fViewAngles[2] = z;
+    if (m_pRaster != nullptr) {
+        m_pRaster->SetAngles(x, y, z);
+    }
+}
+
+void SD3D6Parser::SetProjection(float fov, float baseFov, float nearZ, float farZ) {
+    m_fProjection[0] = fov;
+    m_fProjection[1] = baseFov;
+    m_fProjection[2] = nearZ;
+    m_fProjection[3] = farZ;
+    if (m_pRaster != nullptr) {
+        m_pRaster->SetProjection(fov, nearZ, farZ);
+    }
+}
+
+void SD3D6Parser::SetViewScale(float x, float y, float z) {
+    m_fViewScale[0] = x;
+    m_fViewScale[1] = y;
+    m_fViewScale[2] = z;
+    // The scale goes to the raster's scale setter; handing it to the position setter would
+    // move the camera to (scale x, scale y, scale z).
+    if (m_pRaster != nullptr) {
+        m_pRaster->SetScale(x, y, z);
+    }
+}
+
+int SD3D6Parser::SetViewRects(int l1, int t1, int r1, int b1, int l2, int t2, int r2, int b2) {
+    m_rcView[0] = sys::RECT{l1, t1, r1, b1};
+    m_rcView[1] = sys::RECT{l2, t2, r2, b2};
+    if (m_pRaster == nullptr) {
+        return 1;
+    }
+    return m_pRaster->SetViewportWindow(m_rcView[0], m_rcView[1]) != 0 ? 1 : 0;
+}
+
+void SD3D6Parser::GetViewPosition(float* x, float* y, float* z) {
+    *x = m_fViewPosition[0];
+    *y = m_fViewPosition[1];
+    *z = m_fViewPosition[2];
+}
+
+void SD3D6Parser::GetViewAngles(float* x, float* y, float* z) {
+    *x = m_fViewAngles[0];
+    *y = m_fViewAngles[1];
+    *z = m_fViewAngles[2];
+}
+
+void SD3D6Parser::GetProjection(float* fov, float* baseFov, float* nearZ, float* farZ) {
+    *fov = m_fProjection[0];
+    *baseFov = m_fProjection[1];
+    *nearZ = m_fProjection[2];
+    *farZ = m_fProjection[3];
+}
+
+void SD3D6Parser::GetViewScale(float* x, float* y, float* z) {
+    *x = m_fViewScale[0];
+    *y = m_fViewScale[1];
+    *z = m_fViewScale[2];
+}
+
+void SD3D6Parser::GetViewRects(sys::RECT* first, sys::RECT* second) {
+    if (first != nullptr) {
+        *first = m_rcView[0];
+    }
+    if (second != nullptr) {
+        *second = m_rcView[1];
+    }
+}
+
+void SD3D6Parser::SetViewRect(int left, int top, int right, int bottom) {
+    const sys::RECT window = m_rcView[1];
+    SetViewRects(left, top, right, bottom, window.left, window.top, window.right, window.bottom);
+    UpdateFrustum();
+}
+
+void SD3D6Parser::UpdateFrustum() {
+    if (m_pRaster != nullptr) {
+        m_pRaster->UpdateTransforms();
+    }
+}
+
+// --- Texture and model items ----------------------------------------------------------------------
+
+void* SD3D6Parser::GetTexture(int16_t textureIndex) {
+    if (textureIndex < 0 || textureIndex >= m_TextureItems.GetSize() || m_TextureItems[textureIndex] == nullptr) {
+        return nullptr;
+    }
+    return m_TextureItems[textureIndex]->m_pTexture;
+}
+
+int SD3D6Parser::GetTextureName(int16_t textureIndex, char* buffer, int16_t size) {
+    if (textureIndex < 0 || textureIndex >= m_TextureItems.GetSize() || m_TextureItems[textureIndex] == nullptr ||
+        buffer == nullptr) {
+        return 0;
+    }
+    // Names are kept reversed for hashing; reversing again gives the name as looked up.
+    CString name(m_TextureItems[textureIndex]->m_sName.GetString());
+    name.MakeReverse();
+    std::strncpy(buffer, name.GetString(), size > 0 ? static_cast<size_t>(size) : 0);
+    return 1;
+}
+
+// Walks the texture items for a state report that nothing reads.
+int SD3D6Parser::LogTextureState() { return 1; }
+
+int SD3D6Parser::IsModelItemLoaded(int16_t index) {
+    return index >= 0 && index < m_ModelItems.GetSize() && m_ModelItems[index] != nullptr &&
+                   m_ModelItems[index]->m_pResource != nullptr
+               ? 1
+               : 0;
+}
+
+int16_t SD3D6Parser::FindModelItem(const char* name) {
+    const char* wanted = name != nullptr ? name : "";
+    for (int i = 0; i < m_ModelItems.GetSize(); ++i) {
+        const SParseModelItem* item = m_ModelItems[i];
+        if (item != nullptr && item->m_pResource != nullptr && std::strcmp(item->m_sName.GetString(), wanted) == 0) {
+            return static_cast<int16_t>(i);
+        }
+    }
+    return -1;
+}
+
+int16_t SD3D6Parser::GetModelOutputCount() { return static_cast<int16_t>(m_ModelOutputs.GetSize()); }
+
+SMapKR5Model_Output* SD3D6Parser::GetModelOutput(int16_t index) {
+    return index >= 0 && index < m_ModelOutputs.GetSize() ? m_ModelOutputs[index] : nullptr;
+}
+
+void SD3D6Parser::ClearModelOutputs() {
+    m_ModelOutputs.RemoveAll();
+    m_ModelOutputs.FreeExtra();
+}
+
+int SD3D6Parser::SupportsTextureFormat(const sys::video::DDPIXELFORMAT* format) {
+    if (format == nullptr || m_pD3DRaster == nullptr || m_pD3DRaster->GetDevice(0) == nullptr) {
+        return 0;
+    }
+    FormatSearch search{*format};
+    if (m_pD3DRaster->GetDevice(0)->EnumTextureFormats(&OfferTextureFormat, &search) != D3D_OK) {
+        return 0;
+    }
+    return (search.request.dwFlags & kTextureFormatMatched) != 0 ? 1 : 0;
+}
+
+// --- Lights ---------------------------------------------------------------------------------------
+
+int SD3D6Parser::GetLightCount() { return m_pD3DRaster != nullptr ? m_pD3DRaster->GetLightCount() : 0; }
+
+SD3D6Light* SD3D6Parser::GetLight(int index) {
+    if (m_pD3DRaster == nullptr || index < 0 || index >= m_pD3DRaster->GetLightCount()) {
+        return nullptr;
+    }
+    return &m_pD3DRaster->GetLights()[index];
+}
+
+// --- Session bodies -------------------------------------------------------------------------------
+
+void SD3D6Parser::SSMV_Init() {}
+
+int SD3D6Parser::SSMV_BeginFrame() { return 1; }
+
+int SD3D6Parser::SSMV_RenderFrame() { return 0; }
+
+int SD3D6Parser::SSMV_EndFrame() { return 1; }
+
+int SD3D6Parser::SSMV_RenderToTexture(int, float, float, const float*) { return 0; }
+
+void SD3D6Parser::Hunt_SizeBuffers() {}
+
+int SD3D6Parser::Hunt_Init() {
+    Log("[SD3D6Parser::Hunt_Init] Starting...");
+    return 0;  // no map reader yet: the map cannot be loaded
+}
+
+void SD3D6Parser::Hunt_BuildMap() {}
+
+void SD3D6Parser::Hunt_PlaceObjects() {}
+
+int SD3D6Parser::Hunt_BeginFrame() { return 0; }
+
+int SD3D6Parser::Hunt_RenderFrame() { return 0; }
+
+int SD3D6Parser::Hunt_EndFrame() { return 0; }
+
+int SD3D6Parser::Hunt_RenderToTexture(int, float, float, const float*) { return 0; }
+
+// --- Operations whose bodies come with the outdoor world, the registries and the line test --------
+// Each answers as the renderer does with no map, no registry entry and nothing hit.
+
+SSMHandle* SD3D6Parser::LoadModels(const char*) { return nullptr; }
+int16_t SD3D6Parser::FindTexture(const char*, int, int) { return -1; }
+int16_t SD3D6Parser::FindModelResource(const char*) { return -1; }
+int SD3D6Parser::FindMapTagValue(const char*, uint8_t*, char*, int) { return 0; }
+int SD3D6Parser::FindMapTag(const char*, SMapKR5Tag*) { return 0; }
+int16_t SD3D6Parser::GetMapTagCount() { return static_cast<int16_t>(m_Tags.GetSize()); }
+int SD3D6Parser::GetMapTagText(int16_t, uint8_t*, char*, int, char*, int) { return 0; }
+int SD3D6Parser::GetMapTag(int16_t, SMapKR5Tag*) { return 0; }
+int SD3D6Parser::CollectObjectsNear(int, int, int, void**, int) { return 0; }
+uint8_t SD3D6Parser::GetCellObjectCount(int) { return 0; }
+int16_t SD3D6Parser::GetCellObjectIndex(int, int) { return -1; }
+void SD3D6Parser::GetCellObjectPosition(int, int, float*, float*) {}
+float SD3D6Parser::GetCellObjectHeight(int, int) { return 0.0f; }
+int SD3D6Parser::ShowCellObject(int, int, int) { return 0; }
+int16_t SD3D6Parser::GetCellTextureIndex(int) { return -1; }
+int SD3D6Parser::GetCellMark(int) { return -1; }
+void SD3D6Parser::SetCellMark(int, uint8_t) {}
+float SD3D6Parser::GetCellHeight(int) { return -FLT_MAX; }
+void SD3D6Parser::SetCellTextureIndex(int, int16_t) {}
+void SD3D6Parser::SetCellObjectIndex(int, int, int16_t) {}
+void SD3D6Parser::FlipCellTexture(int) {}
+void SD3D6Parser::RotateCellTexture(int) {}
+float* SD3D6Parser::GetMapHeightGrid() { return nullptr; }
+int16_t SD3D6Parser::GetMapSoundCount() { return 0; }
+void* SD3D6Parser::GetMapSound(int16_t) { return nullptr; }
+int SD3D6Parser::PlaceDecal(ActorDesc, uint32_t, uint32_t, uint32_t) { return 0; }
+int SD3D6Parser::SetLightCount(int) { return 0; }
+int SD3D6Parser::SetLight(int, const SD3D6Light*) { return 0; }
+int SD3D6Parser::ClearTileFlags() { return 0; }
+int SD3D6Parser::HitTest(const SVector*, const SVector*, float, float, uint32_t) { return 1; }
+void* SD3D6Parser::EditCellObjects(int, int, int16_t) { return nullptr; }
+int SD3D6Parser::AlwaysTrue() { return 1; }
+double SD3D6Parser::GetTerrainHeight(double, double) { return 0.0; }
+void SD3D6Parser::GetTerrainTexCoord(double, double, double*, double*) {}
+double SD3D6Parser::GetSurfaceHeight(double, double) { return 0.0; }
+void SD3D6Parser::GetHeights(double, double, double* heights) {
+    if (heights != nullptr) {
+        heights[0] = heights[1] = 0.0;
+    }
+}
+int SD3D6Parser::RemoveFromCellList(void*, int, int) { return 0; }
+int SD3D6Parser::RemoveObject(void*, double, double) { return 0; }
+void* SD3D6Parser::AddToCellList(void*, uint8_t, int, int) { return nullptr; }
+void* SD3D6Parser::AddObject(void*, uint8_t, double, double) { return nullptr; }
+int SD3D6Parser::MoveInCellLists(void*, int oldX, int oldZ, int newX, int newZ) {
+    return oldX == newX && oldZ == newZ ? 1 : 0;
+}
+int SD3D6Parser::MoveObject(void*, double, double, double, double) { return 0; }
+int SD3D6Parser::SetFog(uint32_t, float, float) { return 0; }
+int SD3D6Parser::SetAmbientLight(uint32_t) { return 0; }

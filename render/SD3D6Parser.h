@@ -1,0 +1,220 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/SString.h"
+#include "platform/sys/classlib/CArray.h"
+#include "platform/sys/video.h"
+#include "render/SParser.h"
+
+class SD3D6Lock;
+class SD3D6Raster;
+class SD3D6TextureList;
+class SMapKR5;
+class SResource;
+
+// The level record the game-logic library hands to an outdoor-world session: the map path and
+// 25 fields numbered 1 to 25 (Field(1) is "gfx_landpop", Field(21) the day of the year).
+struct SLevelInfo {
+    SString m_sMapPath;
+    int32_t m_iFields[25] = {25, 1, 1, 800, 100, 2, 1, 0, 1, 0, 16, 1, 1, 1, 1, 1, 0, 1, 1, 0, 1, 0, 1, 1, 1};
+    int32_t& Field(int number) { return m_iFields[number - 1]; }
+    int32_t Field(int number) const { return m_iFields[number - 1]; }
+};
+
+// The record a 3D view screen hands to a model-view session: fields 0 to 19, field 17 text.
+struct SModelViewInfo {
+    int32_t m_iFieldsLow[17] = {2, 1, 100, 0, 0, 1, 0, 1, 0, 16, 1, 1, 1, 1, 0, 1, 1};
+    SString m_sField17;
+    int32_t m_iFieldsHigh[2] = {0, 1};
+    // Any field but 17.
+    int32_t& Field(int number) { return number < 17 ? m_iFieldsLow[number] : m_iFieldsHigh[number - 18]; }
+    int32_t Field(int number) const { return number < 17 ? m_iFieldsLow[number] : m_iFieldsHigh[number - 18]; }
+};
+
+// One texture of the renderer's registry; index = the texture-item index used everywhere.
+struct SD3D6TextureItem {
+    SD3D6Lock* m_pTexture = nullptr;  // the texture record holding the Direct3D texture
+    SString m_sName;                  // stored with its characters reversed
+    uint16_t m_wParentList = 0xFFFF;
+    float m_fYoungScale = 2.0f;
+    float m_fOldScale = 2.0f;
+    uint8_t m_byOscillator1 = 0;
+    uint8_t m_byOscillator2 = 0;
+    uint8_t m_byShadeLevel = 0;
+    uint8_t m_byHash = 0;
+};
+
+// One model resource of the renderer's registry.
+class SParseModelItem {
+public:
+    SResource* m_pResource = nullptr;  // the catalog's model resource
+    SString m_sName;
+    uint8_t m_byHash = 0;
+};
+
+// The scene renderer on Direct3D 6: the one implementation of SParser. The display manager
+// builds one on every display-mode change, hands it its creation record (Create) and device
+// record (CreateRaster); the game items own it. Screens and the game-logic library run
+// sessions on it: the model view (mode 1) and the outdoor world (mode 2), each set up in steps,
+// drawn per frame while ready, and released by EndSession.
+class SD3D6Parser : public SParser {
+    DECLARE_DYNAMIC(SD3D6Parser)
+
+public:
+    SD3D6Parser();
+    ~SD3D6Parser() override;
+
+    int Create(SParserCreateInfo* info) override;
+    int ReleaseMap() override;
+    int CreateRaster(SRasterDeviceRecord* record) override;
+    int ReleaseRaster() override;
+    SRaster* GetRaster() override;
+    int InitSession(int mode, void* record, int step) override;
+    int SetSessionParams(void* record) override;
+    int GetSessionStepCount(int mode) override;
+    int EndSession(int step) override;
+    int GetEndSessionStepCount(int mode) override;
+    const char* GetTitle() override;
+    int NoOpQuery() override;
+    int NoOpCheck(int value) override;
+
+    int BeginFrame() override;
+    int RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect) override;
+    int RenderFrame() override;
+    int EndFrame() override;
+    int32_t EvictManagedTextures() override;
+    int CopySurfaceToTexture(int16_t textureIndex, sys::video::IDirectDrawSurface4* surface,
+                             const sys::RECT* sourceRect, const sys::POINT* destPoint) override;
+    int CopyTextureToSurface(int16_t textureIndex, sys::video::IDirectDrawSurface4* surface) override;
+
+    void SetViewPosition(float x, float y, float z) override;
+    void SetViewAngles(float x, float y, float z) override;
+    void SetProjection(float fov, float baseFov, float nearZ, float farZ) override;
+    void SetViewScale(float x, float y, float z) override;
+    int SetViewRects(int l1, int t1, int r1, int b1, int l2, int t2, int r2, int b2) override;
+    void GetViewPosition(float* x, float* y, float* z) override;
+    void GetViewAngles(float* x, float* y, float* z) override;
+    void GetProjection(float* fov, float* baseFov, float* nearZ, float* farZ) override;
+    void GetViewScale(float* x, float* y, float* z) override;
+    void GetViewRects(sys::RECT* first, sys::RECT* second) override;
+    void SetViewRect(int left, int top, int right, int bottom) override;
+    void UpdateFrustum() override;
+
+    SSMHandle* LoadModels(const char* path) override;
+    int16_t FindTexture(const char* name, int a, int b) override;
+    int16_t FindModelResource(const char* name) override;
+    int GetTextureName(int16_t textureIndex, char* buffer, int16_t size) override;
+    int FindMapTagValue(const char* name, uint8_t* flag, char* buffer, int size) override;
+    int FindMapTag(const char* name, SMapKR5Tag* tag) override;
+    int16_t GetMapTagCount() override;
+    int GetMapTagText(int16_t index, uint8_t* flag, char* name, int nameSize, char* value, int valueSize) override;
+    int GetMapTag(int16_t index, SMapKR5Tag* tag) override;
+    void* GetTexture(int16_t textureIndex) override;
+    int LogTextureState() override;
+
+    int CollectObjectsNear(int cellX, int cellY, int radius, void** out, int directOnly) override;
+    uint8_t GetCellObjectCount(int cell) override;
+    int16_t GetCellObjectIndex(int cell, int entry) override;
+    void GetCellObjectPosition(int cell, int entry, float* x, float* z) override;
+    float GetCellObjectHeight(int cell, int entry) override;
+    int ShowCellObject(int cell, int entry, int show) override;
+    int16_t GetCellTextureIndex(int cell) override;
+    int GetCellMark(int cell) override;
+    void SetCellMark(int cell, uint8_t value) override;
+    float GetCellHeight(int cell) override;
+    void SetCellTextureIndex(int cell, int16_t value) override;
+    void SetCellObjectIndex(int cell, int entry, int16_t value) override;
+    void FlipCellTexture(int cell) override;
+    void RotateCellTexture(int cell) override;
+    float* GetMapHeightGrid() override;
+    int16_t GetModelOutputCount() override;
+    SMapKR5Model_Output* GetModelOutput(int16_t index) override;
+    int16_t GetMapSoundCount() override;
+    void* GetMapSound(int16_t index) override;
+    int IsModelItemLoaded(int16_t index) override;
+    int16_t FindModelItem(const char* name) override;
+    int PlaceDecal(ActorDesc desc, uint32_t a, uint32_t b, uint32_t c) override;
+
+    int SetLightCount(int count) override;
+    int GetLightCount() override;
+    SD3D6Light* GetLight(int index) override;
+    int SetLight(int index, const SD3D6Light* entry) override;
+
+    int ClearTileFlags() override;
+    int HitTest(const SVector* a, const SVector* b, float low, float high, uint32_t flags) override;
+    void* EditCellObjects(int cell, int entry, int16_t value) override;
+    int AlwaysTrue() override;
+    double GetTerrainHeight(double x, double z) override;
+    void GetTerrainTexCoord(double x, double z, double* u, double* v) override;
+    double GetSurfaceHeight(double x, double z) override;
+    void GetHeights(double x, double z, double* heights) override;
+
+    int RemoveFromCellList(void* value, int cellX, int cellZ) override;
+    int RemoveObject(void* value, double x, double z) override;
+    void* AddToCellList(void* value, uint8_t kind, int cellX, int cellZ) override;
+    void* AddObject(void* value, uint8_t kind, double x, double z) override;
+    int MoveInCellLists(void* value, int oldX, int oldZ, int newX, int newZ) override;
+    int MoveObject(void* value, double oldX, double oldZ, double newX, double newZ) override;
+    int SetFog(uint32_t colour, float start, float end) override;
+    int SetAmbientLight(uint32_t colour) override;
+    void ClearModelOutputs() override;
+
+    // Whether the device's texture-format enumeration lists `format`: every flag of the
+    // request, and for RGB the same bit count and colour masks, for alpha the same alpha mask.
+    virtual int SupportsTextureFormat(const sys::video::DDPIXELFORMAT* format);
+
+    // The vertical offset the outdoor world adds to the stored camera height (not to what the
+    // raster receives). Shared by every renderer.
+    static int32_t s_iViewHeightOffset;
+
+    SD3D6Raster* GetD3DRaster() const { return m_pD3DRaster; }
+
+    // --- Members ---------------------------------------------------------------------------------
+    SLevelInfo m_LevelInfo;        // the outdoor session's copy of the level record
+    SModelViewInfo m_ModelView;    // the model-view session's values
+    uint32_t m_dwFilters[2][3] = {{2, 1, 1}, {2, 1, 1}};  // stage 0 and the second stage: mip, min, mag
+    uint8_t m_byFogColour[3] = {};
+    float m_fFogStart = 0.0f;
+    sys::video::D3DDEVICEDESC m_HWDesc;
+    sys::video::D3DDEVICEDESC m_HELDesc;
+    float m_fSunDirection[3] = {};
+    float m_fAtmosphereDirection[3] = {};
+    float m_fFogFactors[3] = {};
+    float m_fFogStartScale = 1.0f;
+    uint32_t m_dwClassFilters[3][3] = {};  // opaque, alpha and tree texture classes: mip, min, mag
+    CArray<SD3D6TextureItem*, SD3D6TextureItem*> m_TextureItems;
+    CArray<SD3D6TextureList*, SD3D6TextureList*> m_TextureLists;
+    SMapKR5* m_pMap = nullptr;     // belongs to the map cache; never deleted here
+    CArray<SMapKR5Tag*, SMapKR5Tag*> m_Tags;
+    // State caches of the frame passes; -1 means not yet set on the device.
+    int32_t m_iRenderStateCache[12];
+    int32_t m_iTextureCache[4];
+    int32_t m_iStageStateCache[12][4];
+
+private:
+    void Log(const char* text) const;
+    void ClearStateCaches();
+    // The model view's default device states: perspective-correct texturing, solid Gouraud
+    // fill, dithering and sub-pixel accuracy on, mono and specular off.
+    void ResetDeviceStates();
+    void FreeSessionItems();
+
+    // Session bodies by mode. The outdoor world cannot load a map yet, so its set-up stops at
+    // step 0; the model view sets up and draws nothing of its own yet.
+    void SSMV_Init();
+    int SSMV_BeginFrame();
+    int SSMV_RenderFrame();
+    int SSMV_EndFrame();
+    int SSMV_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect);
+    void Hunt_SizeBuffers();
+    int Hunt_Init();
+    void Hunt_BuildMap();
+    void Hunt_PlaceObjects();
+    int Hunt_BeginFrame();
+    int Hunt_RenderFrame();
+    int Hunt_EndFrame();
+    int Hunt_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect);
+
+    SD3D6Raster* m_pD3DRaster = nullptr;  // the same object as m_pRaster, with its own type
+};

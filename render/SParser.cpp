@@ -1,0 +1,203 @@
+#include "render/SParser.h"
+
+#include <cmath>
+#include <cstring>
+
+IMPLEMENT_DYNAMIC(SParser, CObject)
+
+namespace {
+
+SParser::HandlerEntryLookup g_pfnHandlerEntryLookup = nullptr;
+
+// The placement of a self-placed object: scaled, turned about Z, X and Y, then moved to its
+// position, all before whatever the matrix already held.
+void ComposePlacement(const ActorDesc& desc, SMatrix& matrix) {
+    SMatrix placement;
+    for (int i = 0; i < 3; ++i) {
+        placement.m[i][i] = desc.m_fScale;
+    }
+    placement.RotateZ(-desc.m_vAngles.z);
+    placement.RotateX(desc.m_vAngles.x);
+    placement.RotateY(-desc.m_vAngles.y);
+    placement.Translate(desc.m_vPosition.x, desc.m_vPosition.y, desc.m_vPosition.z);
+    SMatrix result;
+    result.Zero();
+    result.MultiplyAdd(matrix, placement);
+    matrix = result;
+}
+
+}  // namespace
+
+void SParser::SetHandlerEntryLookup(HandlerEntryLookup lookup) { g_pfnHandlerEntryLookup = lookup; }
+
+SParser::SParser() = default;
+
+SParser::~SParser() = default;
+
+const char* SParser::GetTitle() { return "KR5 Generic Parser"; }
+
+int SParser::BlitToTexture(int16_t, float, float, sys::video::IDirectDrawSurface4*, int, int, int, int, uint8_t) {
+    return 0;
+}
+
+void SParser::BumpFrameCounter() { ++m_dwFrameCounter; }
+
+int SParser::ScreenToRay(const sys::POINT* point, SVector* origin, SVector* direction) {
+    GetViewPosition(&origin->x, &origin->y, &origin->z);
+    return ScreenToDirection(point, direction);
+}
+
+int SParser::ScreenToAngles(const sys::POINT* point, SVector* angles) {
+    SVector direction;
+    ScreenToDirection(point, &direction);
+    *angles = direction.ToAngles();
+    angles->DegreesToRadians();
+    return 1;
+}
+
+int SParser::ScreenToDirection(const sys::POINT* point, SVector* direction) {
+    float pitch = 0.0f, yaw = 0.0f, roll = 0.0f;
+    GetViewAngles(&pitch, &yaw, &roll);
+    float fov = 0.0f, baseFov = 0.0f, nearZ = 0.0f, farZ = 0.0f;
+    GetProjection(&fov, &baseFov, &nearZ, &farZ);
+    sys::RECT view, window;
+    GetViewRects(&view, &window);
+
+    // Both axes are measured in half widths, so a pixel is square whatever the aspect. A
+    // viewport narrower than two pixels has no half width to measure by: its centre is used.
+    const int half = (view.right - view.left) / 2;
+    float nx = 0.0f, ny = 0.0f;
+    if (half != 0) {
+        nx = static_cast<float>(point->x - (view.left + view.right) / 2) / static_cast<float>(half);
+        ny = static_cast<float>(point->y - (view.top + view.bottom) / 2) / static_cast<float>(-half);
+    }
+    const float t = std::tan(fov * 3.14159265f / 360.0f);
+    SVector d(nx * t, ny * t, 1.0f);
+    d.Normalize();
+    d.RotateByAngles(SVector(pitch * SVector::kRadiansToDegrees, 0.0f, 0.0f));
+    d.RotateByAngles(SVector(0.0f, yaw * SVector::kRadiansToDegrees, 0.0f));
+    *direction = d;
+    return 1;
+}
+
+void SParser::SetTableEntry(int16_t index, float value, uint32_t a, uint32_t b) {
+    if (index < 0 || index >= 25) {
+        return;
+    }
+    m_Table[index] = TableEntry{value, a, b};
+}
+
+void SParser::GetTableEntry(int16_t index, float* value, uint32_t* a, uint32_t* b) {
+    if (index < 0 || index >= 25) {
+        return;
+    }
+    *value = m_Table[index].fValue;
+    *a = m_Table[index].dwA;
+    *b = m_Table[index].dwB;
+}
+
+void SParser::SetViewRange(int, float, uint32_t, uint32_t) {}
+
+SSMHandle* SParser::LoadModelsFromHandler(const char* resource, const char* file, const char* entry) {
+    SString path;
+    if (g_pfnHandlerEntryLookup != nullptr && !g_pfnHandlerEntryLookup(resource, file, entry, path)) {
+        path.Empty();
+    }
+    return LoadModels(path.GetString());
+}
+
+SSMHandle* SParser::LoadSSMModelsFromHandler(const char* resource, const char* file) {
+    return LoadModelsFromHandler(resource, file, "SSM");
+}
+
+void SParser::BuildObjectMatrix(const ActorDesc* parent, const ActorDesc* desc, SMatrix* matrix, int interpolate) {
+    (void)parent;
+    (void)interpolate;
+    // Kind 0 reads the frames and tags of its model instance; without a model nothing is
+    // placed, and a parent only counts when it carries one. Kind 2 stands on its own values.
+    if (desc == nullptr || matrix == nullptr || desc->m_nKind != 2) {
+        return;
+    }
+    ComposePlacement(*desc, *matrix);
+}
+
+SVector* SParser::TransformPoint(SVector* point, SMatrix matrix) {
+    const float x = point->x, y = point->y, z = point->z;
+    point->x = x * matrix.m[0][0] + y * matrix.m[1][0] + z * matrix.m[2][0] + matrix.m[3][0];
+    point->y = x * matrix.m[0][1] + y * matrix.m[1][1] + z * matrix.m[2][1] + matrix.m[3][1];
+    point->z = x * matrix.m[0][2] + y * matrix.m[1][2] + z * matrix.m[2][2] + matrix.m[3][2];
+    return point;
+}
+
+void SParser::SubmitMapObject(int16_t modelIndex, float x, float z, float angleY, float scale, uint8_t upsideDown,
+                              uint32_t value7, uint32_t value8, int16_t extraIndex, uint32_t value10,
+                              uint32_t value11) {
+    ActorDesc desc;
+    desc.m_nKind = 1;
+    desc.m_nSubKind = 4;
+    desc.m_dwFlags = 1;
+    desc.m_nModelIndex = modelIndex;
+    desc.m_vPosition = SVector(x, 0.0f, z);
+    desc.m_vAngles = SVector(upsideDown != 0 ? 3.14159274f : 0.0f, angleY, 0.0f);
+    desc.m_fScale = scale;
+    desc.m_dwValue7 = value7;
+    desc.m_dwValue8 = value8;
+    desc.m_nExtraIndex = extraIndex;
+    PlaceDecal(desc, 4, value10, value11);
+}
+
+void SParser::SetSunDirection(const SVector*) {}
+
+void SParser::SetAtmosphere(const SVector*, const SVector*) {}
+
+void SParser::SetFogStartScale(float) {}
+
+SHitRecord* SParser::GetHitRecord() { return &m_HitRecord; }
+
+SParser::Callback1 SParser::SetCallback1(Callback1 callback) {
+    m_pfnCallback1 = callback;
+    return callback;
+}
+
+SParser::Callback SParser::SetCallback2(Callback callback) {
+    m_pfnCallback2 = callback;
+    return callback;
+}
+
+SParser::Callback3 SParser::SetCallback3(Callback3 callback) {
+    m_pfnCallback3 = callback;
+    return callback;
+}
+
+SParser::Callback4 SParser::SetCallback4(Callback4 callback) {
+    m_pfnCallback4 = callback;
+    return callback;
+}
+
+int SParser::DrawTextToTexture(int16_t, float, float, SString, SGdiFont*) { return 0; }
+
+SString ParserFileName(const char* path) {
+    if (path == nullptr) {
+        return SString();
+    }
+    const char* last = nullptr;
+    for (const char* p = path; *p != '\0'; ++p) {
+        if (*p == '\\' || *p == '/') {
+            last = p;
+        }
+    }
+    return SString(last != nullptr ? last + 1 : path);
+}
+
+SString ParserDirectory(const char* path) {
+    if (path == nullptr) {
+        return SString();
+    }
+    int end = 0;
+    for (int i = 0; path[i] != '\0'; ++i) {
+        if (path[i] == '\\' || path[i] == '/') {
+            end = i + 1;
+        }
+    }
+    return SString(path, end);
+}

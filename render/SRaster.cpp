@@ -1,0 +1,3 @@
+#include "render/SRaster.h"
+
+SRaster::~SRaster() = default;
