@@ -612,8 +612,9 @@ intptr_t SWindow::SendMessage(uint32_t nMessage, uintptr_t wParam, intptr_t lPar
     if (!m_bVisible)
         return 0;
     const uint32_t nFlags = static_cast<uint32_t>(wParam);
-    const int x = sys::LOWORD(static_cast<uint64_t>(lParam));
-    const int y = sys::HIWORD(static_cast<uint64_t>(lParam));
+    // Signed, so a captured pointer left of or above the client area stays negative.
+    const int x = sys::GET_X_LPARAM(lParam);
+    const int y = sys::GET_Y_LPARAM(lParam);
     // The visible window under the pointer, found from this root.
     auto hit = [&]() -> SWindow* {
         SWindow* pHit = ChildFromPoint(x, y, 0);

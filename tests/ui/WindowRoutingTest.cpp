@@ -79,6 +79,12 @@ TEST_F(RoutingTest, CaptureTakesTheLeftButtonMovesAndWheelButNotTheRightButton) 
     EXPECT_EQ(Send(sys::WM_KEYDOWN, 13, 0), (Log{"B:key13/0/0", "R:key13/0/0"}));
 }
 
+TEST_F(RoutingTest, ACapturedPointerLeftOfTheWindowKeepsItsNegativePosition) {
+    SWindow::SetCapture(a);
+    Send(sys::WM_LBUTTONDOWN, 0, sys::MAKELPARAM(static_cast<uint16_t>(-5), static_cast<uint16_t>(-7)));
+    EXPECT_EQ(SWindow::GetLastMousePosition(), (sys::POINT{-5, -7}));
+}
+
 TEST_F(RoutingTest, InvisibleRootsAndFocusWindowsReceiveNothing) {
     EXPECT_EQ(Send(sys::WM_KEYDOWN, 13, 0), Log{});  // no focus window
     SWindow::SetFocusWindow(b);

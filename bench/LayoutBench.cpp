@@ -1,0 +1,95 @@
+// Layout scripts: parsing a 200-line script (blocks, if conditions, quoted texts, shapes,
+// images and sprites), and drawing a layout of 100 items (50 texts, 50 32 x 32 images with a
+// colour key) into a 640 x 480 16-bit surface on the headless display, one frame per
+// iteration. Items are scripts parsed or frames drawn per second.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "platform/dx/SDXDraw.h"
+#include "platform/dx/SDXSurface.h"
+#include "platform/sys/backend.h"
+#include "platform/sys/window.h"
+#include "tests/ui/LayoutTestSupport.h"
+#include "ui/SSurfaceDC.h"
+
+namespace {
+
+// 200 lines: 20 blocks of 10 lines each.
+std::string MakeScript200() {
+    std::string script;
+    for (int block = 0; block < 20; ++block) {
+        const std::string n = std::to_string(block);
+        script += "group(" + n + ", " + n + "0, 600, 470, 2, 3)\n";
+        script += "  if(score" + n + " >= 10)\n";
+        script += "    string(\"Score, rank (" + n + ")\", 10, 10, font1, 2)\n";
+        script += "    cstringr(\"centred\", 100, 30)\n";
+        script += "  endif\n";
+        script += "  rect(0, 40, 50, 60, 255, 0, 0)\n";
+        script += "  grid(0, 70, 100, 120, 10, 10, 0, 255, 0)\n";
+        script += "  img(id:panel" + n + ", 5, 5, 1)\n";
+        script += "  dial(needle, 20, 20, heading, 0, 255, 0, 255)\n";
+        script += "endgroup\n";
+    }
+    return script;
+}
+
+void BM_ParseScript200Lines(benchmark::State& state) {
+    const std::string script = MakeScript200();
+    tarvex::test::TestLayout layout;
+    for (auto _ : state) {
+        layout.SetScript(script.c_str());
+        benchmark::DoNotOptimize(layout.Root());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ParseScript200Lines);
+
+// A full-screen 16-bit display with a back surface and one 32 x 32 image.
+struct Scene {
+    Scene() {
+        sys::SelectBackend(sys::Backend::Headless);
+        window = sys::window::CreateWindow("Tarvex", sys::WS_VISIBLE, nullptr,
+                                           [](sys::HWND h, sys::UINT m, sys::WPARAM w, sys::LPARAM l) {
+                                               return sys::window::DefWindowProc(h, m, w, l);
+                                           });
+        draw.Create(sys::video::GUID{});
+        draw.SetMode(1, window);
+        draw.SetDisplayMode(640, 480, 16, 0, 0);
+        ready = back.CreateSurface(&draw, 640, 480, sys::video::DDSCAPS_SYSTEMMEMORY, nullptr, 0) == 1 &&
+                image.CreateSurface(&draw, 32, 32, sys::video::DDSCAPS_SYSTEMMEMORY, nullptr, 0) == 1;
+        image.Clear(nullptr, 0x1234);
+        dc.SetSurface(&back);
+    }
+    sys::HWND window = nullptr;
+    SDXDraw draw;
+    SDXSurface back;
+    SDXSurface image;
+    SSurfaceDC dc;
+    bool ready = false;
+};
+
+void BM_DrawHundredItems(benchmark::State& state) {
+    static Scene scene;
+    if (!scene.ready) {
+        state.SkipWithError("the display surfaces could not be made");
+        return;
+    }
+    std::string script;
+    for (int i = 0; i < 50; ++i) {
+        const std::string x = std::to_string(i % 10 * 60);
+        const std::string y = std::to_string(i / 10 * 90);
+        script += "string(\"Item " + std::to_string(i) + " of fifty\", " + x + ", " + y + ")\n";
+        script += "img(pic, " + x + ", " + std::to_string(i / 10 * 90 + 20) + ")\n";
+    }
+    tarvex::test::TestLayout layout;
+    layout.MoveWindow(sys::RECT{0, 0, 640, 480});
+    layout.images["pic"] = &scene.image;
+    layout.SetScript(script.c_str());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(layout.Draw(&scene.dc));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DrawHundredItems);
+
+}  // namespace
