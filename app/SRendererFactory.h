@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/dx/SDisplayHooks.h"
-#include "render/SParser.h"
-#include "render/SRaster.h"
+#include "render/parser/SParser.h"
+#include "render/pipeline/SRaster.h"
 
 class SD3D6Parser;
 class SGameItems;

@@ -6,7 +6,7 @@
 
 #include "core/SLog.h"
 #include "platform/sys/d3d.h"
-#include "render/SD3DRaster.h"
+#include "render/pipeline/SD3DRaster.h"
 
 using namespace sys::d3d;
 

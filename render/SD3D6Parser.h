@@ -5,7 +5,7 @@
 #include "core/SString.h"
 #include "platform/sys/classlib/CArray.h"
 #include "platform/sys/video.h"
-#include "render/SParser.h"
+#include "render/parser/SParser.h"
 
 class SD3D6Lock;
 class SD3D6Raster;

@@ -15,7 +15,7 @@
 #include "platform/sys/backend.h"
 #include "platform/sys/sdl/SdlVideo.h"
 #include "render/SD3D6Parser.h"
-#include "render/SD3DRaster.h"
+#include "render/pipeline/SD3DRaster.h"
 #include "tests/platform/dx/VideoTestSupport.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "platform/sys/d3d.h"
-#include "render/SD3DRaster.h"
+#include "render/pipeline/SD3DRaster.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/ReferenceImage.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/sys/d3d.h"
-#include "render/SD3DRaster.h"
+#include "render/pipeline/SD3DRaster.h"
 #include "tests/render/RenderTestSupport.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/dx/SDXDraw.h"
 #include "platform/dx/SDXSurface.h"
 #include "platform/sys/video.h"
-#include "render/SRaster.h"
+#include "render/pipeline/SRaster.h"
 #include "tests/platform/dx/VideoTestSupport.h"
 
 namespace tarvex::test {

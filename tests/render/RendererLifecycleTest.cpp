@@ -9,7 +9,7 @@
 #include "platform/sys/d3d.h"
 #include "platform/sys/headless/HeadlessVideo.h"
 #include "render/SD3D6Parser.h"
-#include "render/SD3DRaster.h"
+#include "render/pipeline/SD3DRaster.h"
 #include "tests/render/RenderTestSupport.h"
 
 namespace {

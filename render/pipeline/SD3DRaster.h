@@ -5,7 +5,7 @@
 #include "platform/sys/d3d.h"
 #include "platform/sys/video.h"
 #include "platform/sys/window.h"
-#include "render/SRaster.h"
+#include "render/pipeline/SRaster.h"
 
 class SDXDraw;
 class SDXSurface;

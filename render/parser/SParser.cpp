@@ -1,4 +1,4 @@
-#include "render/SParser.h"
+#include "render/parser/SParser.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "render/SD3DRaster.h"
+#include "render/pipeline/SD3DRaster.h"
 
 #include <cmath>
 #include <cstring>

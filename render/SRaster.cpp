@@ -1,3 +1,0 @@
-#include "render/SRaster.h"
-
-SRaster::~SRaster() = default;

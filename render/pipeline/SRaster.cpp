@@ -1,0 +1,3 @@
+#include "render/pipeline/SRaster.h"
+
+SRaster::~SRaster() = default;
