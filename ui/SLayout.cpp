@@ -1,4 +1,5 @@
 #include "ui/SLayout.h"
+#include "ui/SLayoutResourceLists.h"
 
 #include "platform/sys/time.h"
 #include "ui/SDC.h"
@@ -96,6 +97,8 @@ int SLayout::Draw(SDC* pDC) {
     for (POSITION pos = m_Groups.GetHeadPosition(); pos != nullptr;)
         result |= m_Groups.GetNext(pos)->Render(pDC);
 
+    if (!GetEditList().IsEmpty())
+        m_byEnterWasUp = SLayoutResourceLists::SendEnteredLines(*this, m_byEnterWasUp != 0) ? 1 : 0;
     if (m_byScriptLoaded)
         PurgeUnmarkedResources();
     // New windows were not drawn in this pass; the screen is painted again with them and the
@@ -192,46 +195,32 @@ void SLayout::PlayMouseOverSound() {
 // The lookups that fill the lists (catalog, files, widget windows) answer nothing here; items
 // then draw their placeholders.
 
-SSprite* SLayout::LoadResource(const char*, bool* pbCreated) {
-    if (pbCreated != nullptr)
-        *pbCreated = false;
-    return nullptr;
+SSprite* SLayout::LoadResource(const char* pszName, bool* pbCreated) {
+    return SLayoutResourceLists::LoadResource(*this, pszName, pbCreated);
 }
 
-SDXSurface* SLayout::LoadImageSurface(const char*, bool* pbCreated) {
-    if (pbCreated != nullptr)
-        *pbCreated = false;
-    return nullptr;
+SDXSurface* SLayout::LoadImageSurface(const char* pszName, bool* pbCreated) {
+    return SLayoutResourceLists::LoadImageSurface(*this, pszName, pbCreated);
 }
 
-SDXSurface* SLayout::GetCacheSurface(const char*, int, int, bool* pbCreated) {
-    if (pbCreated != nullptr)
-        *pbCreated = false;
-    return nullptr;
+SDXSurface* SLayout::GetCacheSurface(const char* pszName, int nWidth, int nHeight, bool* pbCreated) {
+    return SLayoutResourceLists::GetCacheSurface(*this, pszName, nWidth, nHeight, pbCreated);
 }
 
-SButton* SLayout::GetButton(const char*, SLayoutItem*, bool* pbCreated) {
-    if (pbCreated != nullptr)
-        *pbCreated = false;
-    return nullptr;
+SButton* SLayout::GetButton(const char* pszName, SLayoutItem* pOwner, bool* pbCreated) {
+    return SLayoutResourceLists::GetButton(*this, pszName, pOwner, pbCreated);
 }
 
-SFont* SLayout::LoadResourceAlt(const char*, bool* pbCreated) {
-    if (pbCreated != nullptr)
-        *pbCreated = false;
-    return nullptr;
+SFont* SLayout::LoadResourceAlt(const char* pszName, bool* pbCreated) {
+    return SLayoutResourceLists::LoadResourceAlt(*this, pszName, pbCreated);
 }
 
-SSlider* SLayout::GetSlider(const char*, SLayoutItem*, bool* pbCreated) {
-    if (pbCreated != nullptr)
-        *pbCreated = false;
-    return nullptr;
+SSlider* SLayout::GetSlider(const char* pszName, SLayoutItem* pOwner, bool* pbCreated) {
+    return SLayoutResourceLists::GetSlider(*this, pszName, pOwner, pbCreated);
 }
 
-SEditBox* SLayout::GetEdit(const char*, SLayoutItem*, bool* pbCreated) {
-    if (pbCreated != nullptr)
-        *pbCreated = false;
-    return nullptr;
+SEditBox* SLayout::GetEdit(const char* pszName, SLayoutItem* pOwner, bool* pbCreated) {
+    return SLayoutResourceLists::GetEdit(*this, pszName, pOwner, pbCreated);
 }
 
 SLayoutResList& SLayout::GetSpriteList() { return m_Sprites; }
@@ -241,18 +230,30 @@ SLayoutResList& SLayout::GetFontList() { return m_Fonts; }
 SLayoutResList& SLayout::GetSliderList() { return m_Sliders; }
 SLayoutResList& SLayout::GetEditList() { return m_Edits; }
 
-void SLayout::SetButtonCommand(SWindow*, const char*) {}
-void SLayout::SetSliderCommand(SWindow*, const char*) {}
-void SLayout::SetEditCommand(SWindow*, const char*) {}
-void SLayout::SetButtonTip(SWindow*, const char*) {}
+void SLayout::SetButtonCommand(SWindow* pWindow, const char* pszText) {
+    SLayoutResourceLists::SetCommand(m_Buttons, pWindow, pszText);
+}
+void SLayout::SetSliderCommand(SWindow* pWindow, const char* pszText) {
+    SLayoutResourceLists::SetCommand(m_Sliders, pWindow, pszText);
+}
+void SLayout::SetEditCommand(SWindow* pWindow, const char* pszText) {
+    SLayoutResourceLists::SetCommand(m_Edits, pWindow, pszText);
+}
+void SLayout::SetButtonTip(SWindow* pWindow, const char* pszText) {
+    SLayoutResourceLists::SetButtonTip(*this, pWindow, pszText);
+}
 
-void SLayout::MarkResources(bool) {}
+void SLayout::MarkResources(bool bKeep) { SLayoutResourceLists::MarkResources(*this, bKeep); }
 
-void SLayout::PurgeUnmarkedResources() { m_byScriptLoaded = 0; }
+void SLayout::PurgeUnmarkedResources() {
+    SLayoutResourceLists::PurgeUnmarkedResources(*this);
+    m_byScriptLoaded = 0;
+}
 
 int SLayout::RestoreSurfaces(SGraphics*) { return 1; }
 
 int SLayout::ReleaseSurfaces() {
+    SLayoutResourceLists::ReleaseSurfaces(*this);
     ++m_dwSurfaceGeneration;
     return 1;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/SLayout.h"
+#include "ui/SLayoutControlItems.h"
 #include "ui/SLayoutDrawItems.h"
 
 const char* const SLayout::s_aComma[1] = {","};
@@ -242,6 +243,6 @@ SLayoutItem* SLayout::CreateItem(const char* pszWord) {
     case kAnim: return new SLayoutItemSprite(SLayoutItemSprite::kAnim);
     default:
         // Widget and builder items have classes of their own; any other word is not ours.
-        return nullptr;
+        return CreateLayoutControlItem(pszWord);
     }
 }
