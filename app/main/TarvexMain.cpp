@@ -1,9 +1,23 @@
-#include <cstdio>
+// The program's entry: the real machine's platform, the arguments as the one command-line text
+// the start-up reads, termination signals turned into closing the main window, and the
+// application's start-up, loop and shut-down. A failed start-up ends with status 1.
 
-int main()
-{
-    std::fputs("Tarvex cannot start yet: the application shell is not built, so there is no "
-                "window or game to show. The platform base and its tests are in place.\n",
-                stdout);
-    return 0;
+#include <string>
+
+#include "app/CTarvexApp.h"
+#include "core/SCommandLine.h"
+#include "platform/sys/backend.h"
+#include "platform/sys/signals.h"
+
+int main(int argc, char** argv) {
+    sys::SelectBackend(sys::Backend::Sdl);
+    sys::signals::InstallCloseHandler();
+
+    CTarvexApp app;
+    app.SetCommandLine(SCommandLine::JoinArguments(argc, argv));
+    if (!app.InitInstance()) {
+        app.ExitInstance();
+        return 1;
+    }
+    return app.Run();
 }

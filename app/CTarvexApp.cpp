@@ -1,0 +1,480 @@
+#include "app/CTarvexApp.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "app/CConfigData.h"
+#include "app/CGraphicsData.h"
+#include "app/CSoundData.h"
+#include "app/CSystemData.h"
+#include "app/CMainFrame.h"
+#include "app/SGameDLL.h"
+#include "app/SGameItems.h"
+#include "app/SGameObjects.h"
+#include "app/SGraphicsShell.h"
+#include "app/SCommandDialog.h"
+#include "app/SMsgHandler.h"
+#include "app/SRendererFactory.h"
+#include "core/SClock.h"
+#include "core/SCommandInterpreter.h"
+#include "core/SCommandLine.h"
+#include "platform/dx/SGraphics.h"
+#include "platform/dx/SInputObj.h"
+#include "platform/dx/SInputs.h"
+#include "platform/dx/SSound.h"
+#include "platform/dx/SWave.h"
+#include "platform/sys/classlib/CString.h"
+#include "platform/sys/classlib/Exceptions.h"
+#include "platform/sys/dialogs.h"
+#include "platform/sys/fs.h"
+#include "platform/sys/profile.h"
+#include "platform/sys/rand.h"
+#include "platform/sys/time.h"
+#include "platform/sys/window.h"
+#include "ui/SGraphicsHost.h"
+#include "ui/SWindow.h"
+#include "ui/UiResourceKinds.h"
+
+int32_t g_iDesktopHeight = 0;
+SDisplayCursor* g_pCursor = nullptr;
+
+namespace {
+
+constexpr const char* kNoDrivers =
+    "Unable to locate valid DirectX graphics drivers. \n\t\t\t\t\t\tPress OK to Terminate this application.";
+constexpr const char* kOutOfMemory = "Out of memory loading ZR";
+constexpr const char* kHardwareAdvice =
+    "Hardware Initialization may fail for many reasons.  To correct this you should try:\n 1.  Switch your desktop "
+    "to 16-bit color depth.\n 2.  Run the game in Full Screen mode.";
+constexpr const char* kFatalMode = "FATAL ERROR - Unable to set graphics mode ";
+constexpr const char* kHardwareFoundCaption = "Hardware Acceleration Found";
+constexpr const char* kHardwareFoundText =
+    "Your system supports hardware accelerated rendering.\n\nIt is recommended that you use it: would you like "
+    "to turn hardware acceleration on?\n\nYou can turn it off later by adding the line\n\tset gfx_software \"1\"\n"
+    "at the end of \"default.cfg\".";
+constexpr const char* kBenchmarkText =
+    "The configuration program will now test your system to determine appropriate default settings.";
+constexpr int kDesktopFullScreenLimit = 480;
+
+void Message(const char* text) { sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK); }
+
+bool FileInWorkingDirectory(const char* name) {
+    std::vector<sys::fs::FindEntry> found;
+    return sys::fs::FindFiles(name, found) && !found.empty();
+}
+
+// The console's background picture is a surface of the display: it goes before the display
+// is torn down and is made again afterwards.
+class SConsoleSurfaces : public SSurfaceOwner {
+public:
+    explicit SConsoleSurfaces(SMsgHandler* handler) : m_pHandler(handler) {}
+    void ReleaseSurfaces() override {
+        if (SCommandDialog* console = m_pHandler->GetConsole())
+            console->DeleteBackground();
+    }
+    int RestoreSurfaces(SGraphics* display) override {
+        (void)display;
+        if (SCommandDialog* console = m_pHandler->GetConsole())
+            console->ReloadBackground();
+        return 1;
+    }
+
+private:
+    SMsgHandler* m_pHandler;
+};
+
+// The display manager asks the application for frame changes; the main frame makes them
+// when it exists, so the frame's own idea of its style stays right.
+class CTarvexShell : public SGraphicsShell {
+public:
+    CTarvexShell(SGameObjects* hub, SRendererFactory* factory, CMainFrame* frame, SMsgHandler* handler)
+        : SGraphicsShell(hub, factory), m_pFrame(frame), m_Console(handler), m_pHandler(handler) {}
+    void SetFullScreen(int fullScreen) override {
+        if (m_pFrame != nullptr && m_pFrame->GetSafeHwnd() != nullptr)
+            m_pFrame->SetFullScreen(fullScreen != 0);
+        else
+            SGraphicsShell::SetFullScreen(fullScreen);
+    }
+    void SetClientSize(int width, int height) override {
+        if (m_pFrame != nullptr && m_pFrame->GetSafeHwnd() != nullptr)
+            m_pFrame->SetClientSize(width, height);
+        else
+            SGraphicsShell::SetClientSize(width, height);
+    }
+    SSurfaceOwner* GetConsoleWindow() override { return m_pHandler->GetConsole() != nullptr ? &m_Console : nullptr; }
+
+private:
+    CMainFrame* m_pFrame;
+    SConsoleSurfaces m_Console;
+    SMsgHandler* m_pHandler;
+};
+
+}  // namespace
+
+void SProgress::Update(int position) {
+    m_iPosition = position;
+    if (m_bEcho && position == 0)
+        std::fprintf(stderr, "%s\n", kBenchmarkText);
+}
+
+CTarvexApp::CTarvexApp(SGameObjects* hub) : m_pHub(hub) {}
+
+CTarvexApp::~CTarvexApp() {
+    if (m_pGraphics != nullptr)
+        ReleaseDisplay();
+    if (m_pHub != nullptr && m_pHub->m_pMsgHandler == m_pMsgHandler.get())
+        m_pHub->m_pMsgHandler = nullptr;
+    if (m_pHub != nullptr && m_pHub->m_pMainFrame == m_pFrame.get())
+        m_pHub->m_pMainFrame = nullptr;
+    m_pFrame.reset();
+    m_pMsgHandler.reset();
+}
+
+bool CTarvexApp::InitInstance() {
+    sys::Srand(static_cast<unsigned>(std::time(nullptr)));
+    // The hub reads its paths from the profile, so the key must be in place before it exists.
+    sys::profile::SetRegistryKey(kRegistryKey);
+    if (m_pHub == nullptr)
+        m_pHub = SGameObjects::Instance();
+    // Every kind of resource is known before the catalog is read.
+    RegisterSoundResourceKinds();
+    RegisterUiResourceKinds();
+
+    m_pMsgHandler = std::make_unique<SMsgHandler>(m_pHub);
+    m_pMsgHandler->SetQuitHandler([this] { Quit(); });
+    m_pHub->m_pMsgHandler = m_pMsgHandler.get();
+    m_pFrame = std::make_unique<CMainFrame>(m_pHub);
+    m_pHub->m_pMainFrame = m_pFrame.get();
+    m_pMsgHandler->SetFrame(m_pFrame.get());
+    if (!m_pFrame->Create(kTitle))
+        return false;
+    ShowSplash();
+    if (!InitCom())
+        return false;
+
+    try {
+        if (!CheckDrivers())
+            return false;
+        m_pHub->LoadGameDll();
+        ExecStartupConfig();
+        m_pHub->ExecDefaultBindings();
+    } catch (const CUserException&) {
+        return false;
+    } catch (const CMemoryException&) {
+        Message(kOutOfMemory);
+    }
+
+    g_iDesktopHeight = sys::window::GetSystemMetrics(sys::SM_CYSCREEN);
+    if (g_iDesktopHeight <= kDesktopFullScreenLimit)
+        m_pHub->m_pConfig->m_pSystem->m_bFullScreen = 1;
+    m_bHardwareReady = InitHardware() ? 1 : 0;
+    return m_bHardwareReady != 0;
+}
+
+// There is no component system to start on this platform; the check stays so that start-up
+// keeps its shape where one exists.
+bool CTarvexApp::InitCom() { return true; }
+
+void CTarvexApp::ShowSplash() {
+    // No splash picture or sound ships with the program; a missing one only shows the window.
+    const sys::HWND window = m_pFrame != nullptr ? m_pFrame->GetSafeHwnd() : nullptr;
+    if (window == nullptr)
+        return;
+    sys::window::ShowWindow(window, sys::SW_SHOW);
+    sys::window::UpdateWindow(window);
+}
+
+bool CTarvexApp::CheckDrivers() {
+    CGraphicsData* graphics = m_pHub->m_pConfig->m_pGraphics;
+    graphics->EnumerateDrivers();
+    if (graphics->GetUsableDriverCount() == 0) {
+        Message(kNoDrivers);
+        return false;
+    }
+    if (SGraphics::IsDirectDrawInstalled() == 0)
+        return false;
+    if (!FileInWorkingDirectory(kDefaultConfig)) {
+        CConfigData config;
+        WriteDefaultConfig(config);
+    }
+    return true;
+}
+
+void CTarvexApp::WriteDefaultConfig(CConfigData& config) {
+    config.m_pInputSettings = &m_pHub->m_pInput->GetSettings();
+    config.SetProfile(3);
+    SInputs::SetDefaultBindings(*config.m_pInputSettings, 2);
+    // A first run shows the game with the hardware driver, as answering Yes would.
+    config.m_pGraphics->EnumerateDrivers();
+    if (config.m_pGraphics->GetUsableDriverCount() > 0)
+        config.m_pGraphics->SelectDriver(1);
+    SaveConfig(config);
+}
+
+bool CTarvexApp::SaveConfig(const CConfigData& config, const char* fileName) {
+    try {
+        config.SaveToFile(fileName);
+        return true;
+    } catch (const CFileException& e) {
+        char text[512];
+        std::snprintf(text, sizeof(text), "Could not save to %s  [%d]",
+                      e.m_strFileName.IsEmpty() ? fileName : static_cast<const char*>(e.m_strFileName), e.m_cause);
+        Message(text);
+        return false;
+    }
+}
+
+void CTarvexApp::ExecStartupConfig() {
+    CConfigData* config = m_pHub->m_pConfig;
+    if (m_pHub->m_pInterpreter != nullptr) {
+        SString response;
+        m_pHub->m_pInterpreter->ExecFile(SString(kDefaultConfig), response, false);
+        response = SString();
+        m_pHub->m_pInterpreter->ExecFile(SString("startup.cfg"), response, false);
+    }
+    CGraphicsData* graphics = config->m_pGraphics;
+    graphics->EnumerateDrivers();
+    const bool anyDriver = graphics->GetUsableDriverCount() > 0;
+    if (config->m_iSysProfile < 0) {
+        if (anyDriver) {
+            const int answer =
+                sys::dialogs::MessageBox(kHardwareFoundText, kHardwareFoundCaption, sys::MB_YESNO | sys::MB_ICONQUESTION);
+            graphics->SelectDriver(answer == sys::IDYES ? 1 : 0);
+            if (!CanSelectedDriverRenderWindowed())
+                config->m_pSystem->m_bFullScreen = 1;
+        }
+        SProgress progress(sys::window::GetMainWindow() != nullptr);
+        int level = RunBenchmark(*config, progress);
+        if (anyDriver && graphics->m_bSoftware == 0) {
+            level = std::max(level, 4);
+            graphics->SetTextureQualityFromMemory();
+        } else {
+            level = std::min(level, 3);
+        }
+        config->SetProfile(level);
+    }
+    if (!anyDriver)
+        graphics->m_bSoftware = 1;
+}
+
+bool CTarvexApp::CanSelectedDriverRenderWindowed() const {
+    const CGraphicsData* graphics = m_pHub->m_pConfig->m_pGraphics;
+    return graphics->m_bSoftware != 0 || graphics->m_bCanRenderWindowed != 0;
+}
+
+int CTarvexApp::RunBenchmark(const CConfigData& config, SUpdatableObject& progress) {
+    uint32_t start = sys::time::TickCount();
+    double acc = 0.0;
+    int counter = 0;
+    for (double k = 0.1; k < 100.0; k += 0.1) {
+        for (double j = 0.01; j < 25.0; j += 0.01) {
+            const double value = static_cast<double>(sys::Rand()) * j * k * 0.01 + acc;
+            const auto bits = static_cast<uint32_t>(static_cast<int64_t>(value));
+            acc = static_cast<double>(bits >> 4);
+        }
+        if (counter % 10 == 0) {
+            // Drawing the progress is not part of what is measured.
+            const uint32_t before = sys::time::TickCount();
+            progress.Update((counter + 1) / 10);
+            start += sys::time::TickCount() - before;
+        }
+        ++counter;
+    }
+    const uint32_t elapsed = sys::time::TickCount() - start;
+    if (config.m_pGraphics->m_bSoftware != 0) {
+        if (elapsed < 1000)
+            return 3;
+        return elapsed < 1200 ? 2 : 1;
+    }
+    return elapsed < 1000 ? 5 : 4;
+}
+
+void CTarvexApp::InstallDisplay() {
+    m_pGraphics = new SGraphics;
+    m_pHub->m_pGraphics = m_pGraphics;
+    m_pFactory = std::make_unique<SRendererFactory>(m_pHub->m_pGameItems);
+    m_pShell = std::make_unique<CTarvexShell>(m_pHub, m_pFactory.get(), m_pFrame.get(), m_pMsgHandler.get());
+    m_pShell->Install(m_pGraphics);
+    m_pGraphicsHost = std::make_unique<SGraphicsHost>(m_pGraphics);
+    m_pGraphicsHost->Install();
+}
+
+void CTarvexApp::ReleaseDisplay() {
+    if (m_pGraphics != nullptr)
+        m_pGraphics->SetCursorObject(nullptr);
+    if (m_pGraphicsHost != nullptr) {
+        m_pGraphicsHost->SetDefaultFont(CString(""), 0);
+        m_pGraphicsHost->Uninstall();
+    }
+    m_pGraphicsHost.reset();
+    if (m_pHub != nullptr && m_pHub->m_pGraphics == m_pGraphics)
+        m_pHub->m_pGraphics = nullptr;
+    delete m_pGraphics;
+    m_pGraphics = nullptr;
+    m_pShell.reset();
+    m_pFactory.reset();
+}
+
+bool CTarvexApp::SetDisplayMode() {
+    CConfigData* config = m_pHub->m_pConfig;
+    const int useDirect3D = config->m_pGraphics->m_bSoftware == 0 ? 1 : 0;
+    const int fullScreen = config->m_pSystem->m_bFullScreen != 0 ? 1 : 0;
+    m_pGraphics->SetDisplayOptions(useDirect3D, fullScreen);
+    if (config->m_pGraphics->m_bPrimaryDriver != 0) {
+        m_pGraphics->SetDriverGuid(nullptr);
+    } else {
+        std::memcpy(&m_DriverGuid, config->m_pGraphics->m_DriverGuid, sizeof(m_DriverGuid));
+        m_pGraphics->SetDriverGuid(&m_DriverGuid);
+    }
+    if (m_pGraphics->ResetDisplayMode() != 0)
+        return true;
+    if (fullScreen == 0 && useDirect3D != 0) {
+        // A desktop that cannot take the display in a window often can in full screen.
+        m_pGraphics->ReleaseSurfaces();
+        m_pGraphics->SetDisplayOptions(useDirect3D, 1);
+        if (m_pGraphics->ResetDisplayMode() != 0) {
+            config->m_pSystem->m_bFullScreen = 1;
+            return true;
+        }
+    }
+    if (useDirect3D == 0)
+        return true;  // not reported: start-up goes on without a display mode
+    Message(kHardwareAdvice);
+    m_pGraphics->ReleaseSurfaces();
+    m_pGraphics->SetDriverGuid(nullptr);
+    m_pGraphics->SetDisplayOptions(0, fullScreen);
+    if (m_pGraphics->ResetDisplayMode() == 0) {
+        Message(kFatalMode);
+        ThrowUserException();
+    }
+    config->m_pGraphics->m_bSoftware = 1;
+    return true;
+}
+
+bool CTarvexApp::InitHardware() {
+    SCommandLine commandLine(m_sCommandLine.c_str());
+    if (!m_sCommandLine.empty())
+        commandLine.Parse();
+    CConfigData* config = m_pHub->m_pConfig;
+    try {
+        m_pHub->m_pInput->Create(*config->m_pInputSettings);
+        InstallDisplay();
+        m_pGraphics->ResetState();
+        if (m_pGraphics->GetDrivers().Enumerate() == 0)
+            return false;
+        m_pHub->CreateCatalog();
+        SWindow::SetResourceCatalog(m_pHub->m_pCatalog);
+        SGameItems* items = m_pHub->m_pGameItems;
+        if (items->m_pSound != nullptr)
+            items->m_pSound->Initialize(m_pHub->m_pCatalog, config->m_pSound, items->m_pSoundNames);
+        SetDisplayMode();
+
+        // The screens are made and the main menu shown here once the screen manager exists.
+        bool dedicated = false;
+        commandLine.GetFlag(dedicated, "dedicated", false);
+        bool lobby = false;
+        if (m_pHub->m_pGameDLL != nullptr) {
+            const char* launched = m_pHub->m_pGameDLL->GetProperty("LobbyLaunched");
+            lobby = launched != nullptr && std::atoi(launched) == 1;
+            if (!lobby)
+                m_pHub->m_pGameDLL->ReleaseMultiplayer();
+        }
+        if (config->m_pSystem->m_bFullScreen != 0) {
+            const sys::RECT confine{0, 0, CMainFrame::kClientWidth, CMainFrame::kClientHeight};
+            sys::window::ClipCursor(&confine);
+        }
+        // The software cursor is made and handed to the display here once it exists.
+        m_pGraphicsHost->SetDefaultFont(CString("Master"), 1);
+        m_pMsgHandler->CreateConsole();
+        if (lobby) {
+            // The officer list and its "Hunter" choice join here once the officer records
+            // exist; until then no officer is made current.
+            m_pHub->m_pGameDLL->SetProperty("ServerType", "TCP");
+            m_pHub->SetCurrentPlayer(nullptr);
+            m_pHub->SetGameType(3);
+        }
+        std::string address;
+        if (commandLine.GetValue("connect", address, false))
+            Connect(address);
+        else if (dedicated)
+            StartDedicated();
+    } catch (const CFileException& e) {
+        char text[512];
+        std::snprintf(text, sizeof(text), "Error loading file: %s", static_cast<const char*>(e.m_strFileName));
+        Message(text);
+        return false;
+    } catch (const CUserException&) {
+        return false;
+    }
+    return true;
+}
+
+void CTarvexApp::Connect(const std::string& address) { (void)address; }
+
+void CTarvexApp::StartDedicated() {}
+
+int CTarvexApp::Run() {
+    static double s_dFrameStart = 0.0;
+    while (m_bRunning != 0) {
+        s_dFrameStart = SecondsSinceStart();
+        bool didWork = false;
+        if (!m_pMsgHandler->PumpMessages(didWork))
+            return ExitInstance();
+        if (m_pHub->m_pInput != nullptr)
+            m_pHub->m_pInput->Update();
+        if (m_iRunState != kRunQuitting) {
+            UpdateScreen();
+            if (m_bDrawEnabled != 0 && m_pGraphics != nullptr)
+                m_pGraphics->RenderFrame();
+            if (m_pHub->m_pGameItems->m_pSound != nullptr)
+                m_pHub->m_pGameItems->m_pSound->Update();
+        }
+        m_pHub->m_fFrameRate = FrameRate(s_dFrameStart, SecondsSinceStart());
+    }
+    return ExitInstance();
+}
+
+float CTarvexApp::FrameRate(double frameStart, double now) {
+    // The very first pass reads 0.0 at its top and so reports an infinite rate.
+    double rate = frameStart == 0.0 ? 1.0 / frameStart : 1.0 / (now - frameStart);
+    if (0.1 > rate)
+        rate = 0.1;
+    return static_cast<float>(rate);
+}
+
+void CTarvexApp::Quit() {
+    SetRunState(kRunQuitting);
+    m_bRunning = 0;
+}
+
+int CTarvexApp::SetRunState(int state) {
+    const int previous = m_iRunState;
+    m_iRunState = state;
+    return previous;
+}
+
+int CTarvexApp::ExitInstance() {
+    sys::window::ClipCursor(nullptr);
+    if (m_bHardwareReady != 0) {
+        SaveConfig(*m_pHub->m_pConfig);
+        delete g_pCursor;
+        g_pCursor = nullptr;
+        if (m_pGraphics != nullptr)
+            m_pGraphics->SetCursorObject(nullptr);
+        // The interface font comes from the catalog, so it goes before the hub drops that.
+        if (m_pGraphicsHost != nullptr)
+            m_pGraphicsHost->SetDefaultFont(CString(""), 0);
+        m_pHub->Shutdown();
+        SWindow::SetResourceCatalog(nullptr);
+        m_bHardwareReady = 0;
+    }
+    // The console holds surfaces of the display, so it goes before the display does.
+    if (m_pMsgHandler != nullptr)
+        m_pMsgHandler->DeleteConsole();
+    ReleaseDisplay();
+    return 0;
+}

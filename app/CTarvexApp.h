@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/SString.h"
+#include "platform/sys/video.h"
+
+class CConfigData;
+class CMainFrame;
+class SCommandLine;
+class SDisplayCursor;
+class SGameObjects;
+class SGraphics;
+class SGraphicsHost;
+class SGraphicsShell;
+class SMsgHandler;
+class SRendererFactory;
+
+// Something a long task reports its position to. The base reports to nobody.
+class SUpdatableObject {
+public:
+    virtual ~SUpdatableObject() = default;
+    virtual void Update(int position) { (void)position; }
+    virtual bool IsCancelled() const { return false; }
+};
+
+// The progress of the first-run benchmark. The platform has no progress window, so the
+// position is kept for whoever asks, and the user is told once on the error stream what the
+// pause at the first start is.
+class SProgress : public SUpdatableObject {
+public:
+    explicit SProgress(bool echo) : m_bEcho(echo) {}
+    void Update(int position) override;
+    int GetPosition() const { return m_iPosition; }
+
+private:
+    bool m_bEcho;
+    int m_iPosition = 0;
+};
+
+// The vertical resolution of the desktop, read once at start-up; screens compare it with 480.
+extern int32_t g_iDesktopHeight;
+// The software cursor, owned by the application; null until start-up makes it.
+extern SDisplayCursor* g_pCursor;
+
+// The application object: brings the whole system up in a fixed order on the main thread
+// (InitInstance), runs the game loop that never waits (Run) and shuts down in order, saving
+// "default.cfg" (ExitInstance). It owns the main frame, the message handler and the display
+// manager with its installed helpers; the hub owns everything else. One per process.
+class CTarvexApp {
+public:
+    static constexpr int kRunNormal = 1;
+    static constexpr int kRunQuitting = 3;
+    static constexpr const char* kTitle = "Tarvex";
+    static constexpr const char* kRegistryKey = "Quellon Interactive";
+    static constexpr const char* kDefaultConfig = "default.cfg";
+
+    // hub null: the process's hub (made once the profile key is set).
+    explicit CTarvexApp(SGameObjects* hub = nullptr);
+    virtual ~CTarvexApp();
+    CTarvexApp(const CTarvexApp&) = delete;
+    CTarvexApp& operator=(const CTarvexApp&) = delete;
+
+    // The program's arguments as one text (SCommandLine::JoinArguments).
+    void SetCommandLine(std::string text) { m_sCommandLine = std::move(text); }
+
+    // False ends the program; ExitInstance then only releases what start-up made.
+    virtual bool InitInstance();
+    // The game loop; answers ExitInstance's result, the process's exit code.
+    virtual int Run();
+    virtual int ExitInstance();
+    void Quit();
+    int SetRunState(int state);
+
+    bool InitCom();
+    void ShowSplash();
+    bool CheckDrivers();
+    // Defaults (detail level 3, keyboard layout 2, the first hardware driver) into the
+    // configuration, written as "default.cfg".
+    void WriteDefaultConfig(CConfigData& config);
+    void ExecStartupConfig();
+    bool InitHardware();
+    // Writes the configuration; a failure is shown and answered false.
+    static bool SaveConfig(const CConfigData& config, const char* fileName = kDefaultConfig);
+    // Floating-point and random-number speed as a detail level 1 to 5.
+    static int RunBenchmark(const CConfigData& config, SUpdatableObject& progress);
+    // One pass's frame rate from the clock reading at its top and the clock now.
+    static float FrameRate(double frameStart, double now);
+
+    SGameObjects* GetHub() const { return m_pHub; }
+    SMsgHandler* GetMsgHandler() const { return m_pMsgHandler.get(); }
+    CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
+    SGraphicsHost* GetGraphicsHost() const { return m_pGraphicsHost.get(); }
+
+    // Public: the video settings save, change and restore them while they switch the display.
+    uint8_t m_bHardwareReady = 0;
+    int32_t m_bRunning = 1;
+    int32_t m_iRunState = kRunNormal;
+    int32_t m_bDrawEnabled = 1;
+
+protected:
+    // The multiplayer starts at the end of InitHardware; "connect" wins over "dedicated".
+    virtual void Connect(const std::string& address);
+    virtual void StartDedicated();
+    // One frame of the current screen; nothing while no screen exists.
+    virtual void UpdateScreen() {}
+
+private:
+    bool SetDisplayMode();
+    void InstallDisplay();
+    void ReleaseDisplay();
+    bool CanSelectedDriverRenderWindowed() const;
+
+    SGameObjects* m_pHub;
+    std::string m_sCommandLine;
+    std::unique_ptr<SMsgHandler> m_pMsgHandler;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    std::unique_ptr<SRendererFactory> m_pFactory;
+    std::unique_ptr<SGraphicsShell> m_pShell;
+    std::unique_ptr<SGraphicsHost> m_pGraphicsHost;
+    SGraphics* m_pGraphics = nullptr;  // owned; the hub points at it
+    sys::video::GUID m_DriverGuid{};
+};

@@ -1,0 +1,161 @@
+// The main frame and the message handler's window rules, driven by synthetic messages on the
+// headless window: the frame's style and size, the keys and commands the game swallows, the
+// system cursor over the client area, focus and the mouse, and closing through the pump.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/CMainFrame.h"
+#include "app/SGameObjects.h"
+#include "app/SMsgHandler.h"
+#include "platform/dx/SInputObj.h"
+#include "platform/sys/headless/HeadlessWindow.h"
+#include "platform/sys/signals.h"
+#include "platform/sys/window.h"
+#include "tests/app/ConfigTestSupport.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+namespace win = sys::window;
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        win::headless::Reset();
+        const std::string folder = tarvex::test::MakeScratchFolder("MainWindow");
+        sys::profile::SetFile(folder + "/profile.ini");
+        std::filesystem::current_path(folder);
+        m_hub = std::make_unique<SGameObjects>();
+        m_handler = std::make_unique<SMsgHandler>(m_hub.get());
+        m_handler->SetQuitHandler([this] { ++m_quits; });
+        m_hub->m_pMsgHandler = m_handler.get();
+        m_frame = std::make_unique<CMainFrame>(m_hub.get());
+        m_handler->SetFrame(m_frame.get());
+        ASSERT_TRUE(m_frame->Create("Tarvex"));
+        m_hwnd = m_frame->GetSafeHwnd();
+    }
+    void TearDown() override {
+        m_frame.reset();
+        m_hub->m_pMsgHandler = nullptr;
+        m_handler.reset();
+        m_hub.reset();
+        win::headless::Reset();
+    }
+    sys::LRESULT Send(sys::UINT message, sys::WPARAM wParam, sys::LPARAM lParam = 0) {
+        return win::SendMessage(m_hwnd, message, wParam, lParam);
+    }
+    // Pumps until the queue is empty or the quit message came; false for the quit message.
+    bool Pump() {
+        bool didWork = false;
+        return m_handler->PumpMessages(didWork);
+    }
+
+    tarvex::test::TestEnvironmentGuard m_guard;
+    std::unique_ptr<SGameObjects> m_hub;
+    std::unique_ptr<SMsgHandler> m_handler;
+    std::unique_ptr<CMainFrame> m_frame;
+    sys::HWND m_hwnd = nullptr;
+    int m_quits = 0;
+};
+
+TEST_F(MainWindowTest, TheFrameHasItsOwnStyleAndA640By480ClientCentredOnTheDesktop) {
+    EXPECT_EQ(win::GetWindowLong(m_hwnd, sys::GWL_STYLE) & ~sys::WS_VISIBLE, CMainFrame::kFrameStyle);
+    sys::RECT client;
+    ASSERT_TRUE(win::GetClientRect(m_hwnd, client));
+    EXPECT_EQ(client, (sys::RECT{0, 0, 640, 480}));
+    // Caption 19 and dialog frame 3 on a 1024 x 768 desktop: 646 x 505 at (189, 131).
+    sys::RECT outer;
+    ASSERT_TRUE(win::GetWindowRect(m_hwnd, outer));
+    EXPECT_EQ(outer, (sys::RECT{189, 131, 835, 636}));
+}
+
+TEST_F(MainWindowTest, FullScreenTwiceChangesTheStyleOnce) {
+    ASSERT_TRUE(m_frame->SetFullScreen(true));
+    EXPECT_EQ(win::GetWindowLong(m_hwnd, sys::GWL_STYLE) & ~sys::WS_VISIBLE, 0x00000120u);
+    win::SetWindowLong(m_hwnd, sys::GWL_STYLE, 0x00C00000);
+    ASSERT_TRUE(m_frame->SetFullScreen(true));
+    EXPECT_EQ(win::GetWindowLong(m_hwnd, sys::GWL_STYLE), 0x00C00000u);
+    // Back in a window: caption, system menu and minimise box again, client 640 x 480.
+    ASSERT_TRUE(m_frame->SetFullScreen(false));
+    EXPECT_EQ(win::GetWindowLong(m_hwnd, sys::GWL_STYLE) & 0x00CA0001u, 0x00CA0001u);
+    sys::RECT client;
+    win::GetClientRect(m_hwnd, client);
+    EXPECT_EQ(client, (sys::RECT{0, 0, 640, 480}));
+}
+
+TEST_F(MainWindowTest, AltTabAndTheKeyMenuDoNothing) {
+    EXPECT_EQ(Send(sys::WM_SYSKEYDOWN, sys::VK_MENU), 0);
+    EXPECT_EQ(Send(sys::WM_SYSKEYUP, sys::VK_TAB), 0);
+    EXPECT_EQ(Send(sys::WM_SYSCOMMAND, sys::SC_KEYMENU), 0);
+    EXPECT_TRUE(win::IsWindow(m_hwnd));
+    EXPECT_EQ(Send(sys::WM_PALETTECHANGED, 0), 1);
+    // Other system commands reach the platform: closing ends the program through the pump.
+    Send(sys::WM_SYSCOMMAND, sys::SC_CLOSE);
+    EXPECT_FALSE(win::IsWindow(m_hwnd));
+    EXPECT_EQ(m_handler->GetFrame(), nullptr);
+    EXPECT_FALSE(Pump());
+    EXPECT_EQ(m_quits, 1);
+}
+
+TEST_F(MainWindowTest, TheSystemCursorHidesOverTheClientAndTwoPixelsAround) {
+    sys::POINT origin{0, 0};
+    win::ClientToScreen(m_hwnd, origin);
+    const auto over = [&](int x, int y) {
+        win::SetCursorPos(origin.x + x, origin.y + y);
+        return Send(sys::WM_SETCURSOR, reinterpret_cast<sys::WPARAM>(m_hwnd), sys::HTCLIENT);
+    };
+    EXPECT_EQ(over(320, 240), 1);
+    EXPECT_FALSE(win::headless::SystemPointerVisible());
+    EXPECT_EQ(over(-2, 100), 1);
+    EXPECT_EQ(over(641, 479), 1);
+    EXPECT_FALSE(win::headless::SystemPointerVisible());
+    // Beyond the margin the platform shows its arrow.
+    over(-3, 100);
+    EXPECT_TRUE(win::headless::SystemPointerVisible());
+    over(320, 240);
+    over(100, 482);
+    EXPECT_TRUE(win::headless::SystemPointerVisible());
+}
+
+TEST_F(MainWindowTest, FocusLossRemembersWhetherTheMouseWasActive) {
+    SInputObj& input = *m_hub->m_pInput;
+    input.EnableMouse(true);
+    Send(sys::WM_KILLFOCUS, 0);
+    EXPECT_FALSE(input.IsMouseInput());
+    Send(sys::WM_SETFOCUS, 0);
+    EXPECT_TRUE(input.IsMouseInput());
+    input.DisableMouse();
+    Send(sys::WM_KILLFOCUS, 0);
+    Send(sys::WM_SETFOCUS, 0);
+    EXPECT_FALSE(input.IsMouseInput());
+}
+
+TEST_F(MainWindowTest, TheLeftButtonCapturesTheMouseUntilItIsReleased) {
+    Send(sys::WM_LBUTTONDOWN, sys::MK_LBUTTON, sys::MAKELPARAM(10, 10));
+    EXPECT_EQ(win::GetCapture(), m_hwnd);
+    Send(sys::WM_LBUTTONUP, 0, sys::MAKELPARAM(10, 10));
+    EXPECT_EQ(win::GetCapture(), nullptr);
+}
+
+TEST_F(MainWindowTest, ATerminationSignalClosesTheWindowAsAUserWould) {
+    EXPECT_TRUE(Pump());
+    sys::signals::RequestClose();
+    EXPECT_FALSE(Pump());
+    EXPECT_EQ(m_quits, 1);
+    EXPECT_FALSE(win::IsWindow(m_hwnd));
+    // The request is taken once.
+    EXPECT_FALSE(sys::signals::TakeCloseRequest());
+}
+
+TEST_F(MainWindowTest, AnEmptyQueueCostsOnePeekAndReportsNoWork) {
+    bool didWork = true;
+    EXPECT_TRUE(m_handler->PumpMessages(didWork));
+    EXPECT_FALSE(didWork);
+    win::PostMessage(m_hwnd, sys::WM_USER, 0, 0);
+    EXPECT_TRUE(m_handler->PumpMessages(didWork));
+    EXPECT_TRUE(didWork);
+}
+
+}  // namespace

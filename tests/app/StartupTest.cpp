@@ -1,0 +1,160 @@
+// Start-up on the headless platform with the recording game library: the first run's
+// "default.cfg", an existing one executed, the first-run benchmark and its question, the small
+// desktop, the fatal messages, and the multiplayer branches of the command line.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/CConfigData.h"
+#include "app/CGraphicsData.h"
+#include "app/CSystemData.h"
+#include "app/SGameDLL.h"
+#include "platform/sys/dialogs.h"
+#include "platform/sys/time.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+using tarvex::test::AppTest;
+using tarvex::test::ReadWholeFile;
+using tarvex::test::WriteWholeFile;
+namespace headless_dialogs = sys::dialogs::headless;
+
+class StartupTest : public AppTest {
+protected:
+    std::string DefaultCfg() const { return (Home() / "default.cfg").string(); }
+};
+
+TEST_F(StartupTest, AFirstRunWritesDefaultCfgWithLevelThreeAndAsksNothing) {
+    ASSERT_TRUE(MakeApp().InitInstance());
+    EXPECT_TRUE(m_app->m_bHardwareReady);
+    const std::string text = ReadWholeFile(DefaultCfg());
+    EXPECT_NE(text.find("set cfg_sysprofile \"3\""), std::string::npos);
+    EXPECT_NE(text.find("set gfx_software \"0\""), std::string::npos);  // the hardware driver
+    EXPECT_TRUE(headless_dialogs::Shown().empty());
+    EXPECT_EQ(m_hub->m_pConfig->m_iSysProfile, 3);
+    // The library was handed the items and, on a plain start, let go of its multiplayer state.
+    const std::string log = LibraryLog();
+    EXPECT_NE(log.find("Initialize(items)"), std::string::npos) << log;
+    EXPECT_NE(log.find("ReleaseMultiplayer"), std::string::npos) << log;
+    EXPECT_NE(m_hub->m_pCatalog, nullptr);
+}
+
+TEST_F(StartupTest, AnExistingDefaultCfgIsExecutedAndNotRewritten) {
+    const std::string mine = "set cfg_sysprofile \"2\"\r\nset gfx_software \"0\"\r\nset game_viewsize \"2\"\r\n";
+    std::filesystem::create_directories(Home());
+    WriteWholeFile(DefaultCfg(), mine);
+    ASSERT_TRUE(MakeApp().InitInstance());
+    EXPECT_EQ(m_hub->m_pConfig->m_iSysProfile, 2);
+    EXPECT_EQ(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
+    EXPECT_EQ(ReadWholeFile(DefaultCfg()), mine);
+    EXPECT_TRUE(headless_dialogs::Shown().empty());
+}
+
+TEST_F(StartupTest, WithoutALevelTheBenchmarkAsksAboutHardwareAndNoMeansSoftware) {
+    WriteWholeFile(DefaultCfg(), "set game_viewsize \"3\"\r\n");
+    headless_dialogs::ScriptAnswer(sys::IDNO);
+    ASSERT_TRUE(MakeApp().InitInstance());
+    const auto shown = headless_dialogs::Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].caption, "Hardware Acceleration Found");
+    EXPECT_EQ(shown[0].type & 0xF, sys::MB_YESNO);
+    EXPECT_NE(shown[0].text.find("set gfx_software \"1\""), std::string::npos);
+    // Software rendering caps the level at 3, which a fast machine reaches.
+    EXPECT_EQ(m_hub->m_pConfig->m_pGraphics->m_bSoftware, 1);
+    EXPECT_GE(m_hub->m_pConfig->m_iSysProfile, 1);
+    EXPECT_LE(m_hub->m_pConfig->m_iSysProfile, 3);
+}
+
+TEST_F(StartupTest, YesToHardwareGivesAtLeastLevelFour) {
+    WriteWholeFile(DefaultCfg(), "set cfg_sysprofile \"-1\"\r\n");
+    headless_dialogs::ScriptAnswer(sys::IDYES);
+    ASSERT_TRUE(MakeApp().InitInstance());
+    EXPECT_EQ(m_hub->m_pConfig->m_pGraphics->m_bSoftware, 0);
+    EXPECT_GE(m_hub->m_pConfig->m_iSysProfile, 4);
+}
+
+TEST_F(StartupTest, ADesktopOf480LinesForcesFullScreen) {
+    sys::window::headless::SetDesktop(640, 480);
+    ASSERT_TRUE(MakeApp().InitInstance());
+    EXPECT_EQ(g_iDesktopHeight, 480);
+    EXPECT_EQ(m_hub->m_pConfig->m_pSystem->m_bFullScreen, 1);
+}
+
+TEST_F(StartupTest, NoUsableDisplayDriverEndsStartUpWithItsMessage) {
+    sys::video::headless::SetNoHardware(true);
+    sys::video::headless::SetVideoMemory(0);
+    EXPECT_FALSE(MakeApp().InitInstance());
+    const auto shown = headless_dialogs::Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].text,
+              "Unable to locate valid DirectX graphics drivers. \n\t\t\t\t\t\tPress OK to Terminate this application.");
+    EXPECT_EQ(shown[0].caption, "Tarvex");
+}
+
+TEST_F(StartupTest, AMissingCatalogIsReportedAndFatal) {
+    std::filesystem::remove(Home() / "Tarvex.cat");
+    EXPECT_FALSE(MakeApp().InitInstance());
+    EXPECT_FALSE(m_app->m_bHardwareReady);
+    const auto shown = headless_dialogs::Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text, "Error loading file: Tarvex.cat");
+}
+
+TEST_F(StartupTest, ConnectWinsOverDedicated) {
+    ASSERT_TRUE(MakeApp("-connect:10.0.0.1 -dedicated").InitInstance());
+    EXPECT_EQ(m_app->m_iConnects, 1);
+    EXPECT_EQ(m_app->m_sConnected, "10.0.0.1");
+    EXPECT_EQ(m_app->m_iDedicatedStarts, 0);
+}
+
+TEST_F(StartupTest, DedicatedAloneStartsTheServer) {
+    ASSERT_TRUE(MakeApp("-dedicated").InitInstance());
+    EXPECT_EQ(m_app->m_iConnects, 0);
+    EXPECT_EQ(m_app->m_iDedicatedStarts, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StartupTest, SoftwareRenderingWithoutADisplayModeIsNotFatal) {
+    // The display refuses every mode without Direct3D; start-up says nothing of its own.
+    WriteWholeFile(DefaultCfg(), "set cfg_sysprofile \"2\"\r\nset gfx_software \"1\"\r\n");
+    ASSERT_TRUE(MakeApp().InitInstance());
+    for (const auto& box : headless_dialogs::Shown())
+        EXPECT_EQ(box.text, "?? There is not valid Direct3D drivers");
+    EXPECT_EQ(m_hub->m_pConfig->m_pGraphics->m_bSoftware, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Takes 100 ms of the fake clock at every step, as a slow progress bar would.
+class SlowProgress : public SUpdatableObject {
+public:
+    void Update(int position) override {
+        m_iLast = position;
+        ++m_iCalls;
+        sys::time::AdvanceFake(100);
+    }
+    int m_iLast = -1;
+    int m_iCalls = 0;
+};
+
+TEST(BenchmarkTest, DrawingTheProgressIsNotMeasured) {
+    CConfigData config;
+    SlowProgress progress;
+    config.m_pGraphics->m_bSoftware = 0;
+    EXPECT_EQ(CTarvexApp::RunBenchmark(config, progress), 5);
+    // 999 passes of k from 0.1 to 99.9 (the last may fall either side of 100 in floating
+    // point), one step every tenth pass.
+    EXPECT_GE(progress.m_iCalls, 100);
+    EXPECT_LE(progress.m_iCalls, 101);
+    config.m_pGraphics->m_bSoftware = 1;
+    EXPECT_EQ(CTarvexApp::RunBenchmark(config, progress), 3);
+}
+
+}  // namespace
