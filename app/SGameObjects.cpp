@@ -314,7 +314,8 @@ void SGameObjects::SendAxisCommands(int32_t a, int32_t b) {
 }
 
 bool SGameObjects::AxisCommandLine(int32_t value, int32_t previous, const SString& command, SString& line) {
-    if (value == previous)
+    // Without a command for the axis there is nothing to run; "+ 5" would reach the library.
+    if (value == previous || command.IsEmpty())
         return false;
     if (value != 0)
         line.Format("+%s %d", command.GetString(), value);

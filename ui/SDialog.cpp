@@ -1,6 +1,7 @@
 #include "ui/SDialog.h"
 
 #include "core/SResourceFactory.h"
+#include "platform/sys/signals.h"
 #include "platform/sys/time.h"
 #include "platform/sys/window.h"
 #include "ui/SDC.h"
@@ -94,6 +95,10 @@ bool SDialog::DrawBackgroundInto(SDC* pDC) {
 // ---- the modal loop -----------------------------------------------------------------------
 
 bool SDialog::PumpMessages() {
+    // A termination signal closes the main window even while a dialog holds the loop; the
+    // quit that follows ends the dialog below.
+    if (sys::signals::TakeCloseRequest() && sys::window::GetMainWindow() != nullptr)
+        sys::window::PostMessage(sys::window::GetMainWindow(), sys::WM_CLOSE, 0, 0);
     sys::MSG msg;
     if (!sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE))
         return true;

@@ -187,6 +187,8 @@ TEST_F(HubTest, AxisCommandLines) {
     EXPECT_STREQ("+turn -40", line.GetString());
     EXPECT_TRUE(SGameObjects::AxisCommandLine(0, -40, command, line));
     EXPECT_STREQ("-turn", line.GetString());
+    // An axis with no command runs nothing, whatever the value.
+    EXPECT_FALSE(SGameObjects::AxisCommandLine(250, 0, SString(), line));
 }
 
 // Keeps the lines it is given instead of running them.

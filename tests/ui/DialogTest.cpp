@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/SResourceFactory.h"
+#include "platform/sys/signals.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/SDialog.h"
 #include "ui/SDisplayHost.h"
@@ -113,6 +114,23 @@ TEST_F(DialogTest, TheQuitMessageEndsTheDialogAsCancelledAndIsPostedAgain) {
     ASSERT_TRUE(sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_REMOVE));
     EXPECT_EQ(msg.message, sys::WM_QUIT);
     EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(DialogTest, ATerminationSignalClosesTheMainWindowAndEndsTheDialog) {
+    // The main window does what the program's does on WM_CLOSE: it goes, and the loop quits.
+    sys::HWND hwnd = sys::window::CreateWindow("t", 0, nullptr, [](sys::HWND h, sys::UINT m, sys::WPARAM w, sys::LPARAM l) {
+        if (m == sys::WM_CLOSE)
+            sys::window::PostQuitMessage(0);
+        return sys::window::DefWindowProc(h, m, w, l);
+    });
+    ASSERT_NE(hwnd, nullptr);
+    host.m_nEndAt = 0;
+    sys::signals::RequestClose();
+    EXPECT_EQ(dialog->DoModal(&screenDC), 2);
+    sys::MSG msg;
+    ASSERT_TRUE(sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_REMOVE));
+    EXPECT_EQ(msg.message, sys::WM_QUIT);
+    sys::window::DestroyWindow(hwnd);
 }
 
 TEST_F(DialogTest, OnlySevenMessagesAreRoutedTheRestGoToTheWindowProcedure) {
