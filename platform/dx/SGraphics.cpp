@@ -35,6 +35,12 @@ void DeleteAndClear(T*& pointer) {
 // A broadcast may make an owner unregister itself (or another), so it walks a copy.
 std::vector<SSurfaceOwner*> Snapshot(const std::vector<SSurfaceOwner*>& owners) { return owners; }
 
+void AddOwner(std::vector<SSurfaceOwner*>& owners, SSurfaceOwner* owner) {
+    if (owner != nullptr) {
+        owners.push_back(owner);
+    }
+}
+
 void RemoveFirst(std::vector<SSurfaceOwner*>& owners, SSurfaceOwner* owner) {
     auto it = std::find(owners.begin(), owners.end(), owner);
     if (it != owners.end()) {
@@ -666,29 +672,13 @@ int SGraphics::DrawCursor(int onPrimary) {
 
 // --- Registries ------------------------------------------------------------------------------
 
-void SGraphics::AddSprite(SSurfaceOwner* sprite) {
-    if (sprite != nullptr) {
-        m_Sprites.push_back(sprite);
-    }
-}
+void SGraphics::AddSprite(SSurfaceOwner* sprite) { AddOwner(m_Sprites, sprite); }
 void SGraphics::RemoveSprite(SSurfaceOwner* sprite) { RemoveFirst(m_Sprites, sprite); }
-void SGraphics::AddFont(SSurfaceOwner* font) {
-    if (font != nullptr) {
-        m_Fonts.push_back(font);
-    }
-}
+void SGraphics::AddFont(SSurfaceOwner* font) { AddOwner(m_Fonts, font); }
 void SGraphics::RemoveFont(SSurfaceOwner* font) { RemoveFirst(m_Fonts, font); }
-void SGraphics::AddLayout(SSurfaceOwner* layout) {
-    if (layout != nullptr) {
-        m_Layouts.push_back(layout);
-    }
-}
+void SGraphics::AddLayout(SSurfaceOwner* layout) { AddOwner(m_Layouts, layout); }
 void SGraphics::RemoveLayout(SSurfaceOwner* layout) { RemoveFirst(m_Layouts, layout); }
-void SGraphics::AddSurfaceDC(SSurfaceOwner* context) {
-    if (context != nullptr) {
-        m_SurfaceDCs.push_back(context);
-    }
-}
+void SGraphics::AddSurfaceDC(SSurfaceOwner* context) { AddOwner(m_SurfaceDCs, context); }
 void SGraphics::RemoveSurfaceDC(SSurfaceOwner* context) { RemoveFirst(m_SurfaceDCs, context); }
 
 int SGraphics::AddDisplayObject(SDisplayObject* object) { return m_DisplayList.InsertSorted(object); }
