@@ -293,7 +293,7 @@ int SGraphicsHost::RunTextDialog(const char* layout, const char* text, SWindow* 
     if (dialog == nullptr) {
         return 0;
     }
-    if (SWindow* child = dialog->FindChild(kTextChild)) {
+    if (SWindow* child = dialog->FindDescendant(kTextChild)) {
         child->SetText(text);
     }
     return RunModal(dialog, parent, value);
@@ -319,10 +319,10 @@ int SGraphicsHost::PasswordDialog(const char* prompt, CString& text, SWindow* pa
     dialog->SetParent(parent);
     auto* context = new SSurfaceDC(m_pGraphics->GetBack(), false);
     dialog->SetIdleCallback(&SDisplayHost::DialogIdleStep);
-    if (SWindow* child = dialog->FindChild(kTextChild)) {
+    if (SWindow* child = dialog->FindDescendant(kTextChild)) {
         child->SetText(prompt);
     }
-    SWindow* edit = dialog->FindChild(kEditChild);
+    SWindow* edit = dialog->FindDescendant(kEditChild);
     if (edit != nullptr) {
         edit->SetText(text);
         edit->SetFocus();

@@ -398,6 +398,16 @@ SWindow* SWindow::FindChild(uint32_t nID) const {
     return nullptr;
 }
 
+SWindow* SWindow::FindDescendant(uint32_t nID) const {
+    if (SWindow* pChild = FindChild(nID))
+        return pChild;
+    for (POSITION pos = m_pChildren->GetHeadPosition(); pos != nullptr;) {
+        if (SWindow* pFound = m_pChildren->GetNext(pos)->FindDescendant(nID))
+            return pFound;
+    }
+    return nullptr;
+}
+
 void SWindow::SortChildrenByHeight() {
     std::vector<SWindow*> children;
     while (!m_pChildren->IsEmpty())

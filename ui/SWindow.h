@@ -118,6 +118,9 @@ public:
     SWindow* SetParent(SWindow* pNewParent);
     // The first direct child with that id; null when none.
     SWindow* FindChild(uint32_t nID) const;
+    // The window with that id anywhere below this one, nearer levels first: dialogs built from
+    // layouts keep their controls inside the layout window, not as direct children.
+    SWindow* FindDescendant(uint32_t nID) const;
     uint32_t GetStyle() const { return m_dwStyle; }
     void SetNotifyParent(bool bNotify);
     void BringToTop();

@@ -79,6 +79,13 @@ TEST_F(RoutingTest, CaptureTakesTheLeftButtonMovesAndWheelButNotTheRightButton) 
     EXPECT_EQ(Send(sys::WM_KEYDOWN, 13, 0), (Log{"B:key13/0/0", "R:key13/0/0"}));
 }
 
+TEST_F(RoutingTest, DescendantsAreFoundAtAnyDepthChildrenOnlyAmongChildren) {
+    EXPECT_EQ(root->FindChild(12), nullptr);
+    EXPECT_EQ(root->FindDescendant(12), g);
+    EXPECT_EQ(root->FindDescendant(13), b);
+    EXPECT_EQ(root->FindDescendant(99), nullptr);
+}
+
 TEST_F(RoutingTest, ACapturedPointerLeftOfTheWindowKeepsItsNegativePosition) {
     SWindow::SetCapture(a);
     Send(sys::WM_LBUTTONDOWN, 0, sys::MAKELPARAM(static_cast<uint16_t>(-5), static_cast<uint16_t>(-7)));
