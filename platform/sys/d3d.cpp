@@ -336,50 +336,27 @@ HRESULT IDirect3D3::CreateDevice(const GUID& device, IDirectDrawSurface4* target
     return D3D_OK;
 }
 
-HRESULT IDirect3D3::CreateViewport(IDirect3DViewport3** viewport, void* outer) {
-    if (viewport == nullptr) {
+template <typename Object>
+HRESULT IDirect3D3::CreatePlain(Object** made, void* outer) {
+    if (made == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    *viewport = nullptr;
+    *made = nullptr;
     if (m_owner == nullptr) {
         return DDERR_INVALIDOBJECT;
     }
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
-    *viewport = new IDirect3DViewport3;
+    *made = new Object;
     return D3D_OK;
 }
 
-HRESULT IDirect3D3::CreateLight(IDirect3DLight** light, void* outer) {
-    if (light == nullptr) {
-        return DDERR_INVALIDPARAMS;
-    }
-    *light = nullptr;
-    if (m_owner == nullptr) {
-        return DDERR_INVALIDOBJECT;
-    }
-    if (outer != nullptr) {
-        return CLASS_E_NOAGGREGATION;
-    }
-    *light = new IDirect3DLight;
-    return D3D_OK;
-}
+HRESULT IDirect3D3::CreateViewport(IDirect3DViewport3** viewport, void* outer) { return CreatePlain(viewport, outer); }
 
-HRESULT IDirect3D3::CreateMaterial(IDirect3DMaterial3** material, void* outer) {
-    if (material == nullptr) {
-        return DDERR_INVALIDPARAMS;
-    }
-    *material = nullptr;
-    if (m_owner == nullptr) {
-        return DDERR_INVALIDOBJECT;
-    }
-    if (outer != nullptr) {
-        return CLASS_E_NOAGGREGATION;
-    }
-    *material = new IDirect3DMaterial3;
-    return D3D_OK;
-}
+HRESULT IDirect3D3::CreateLight(IDirect3DLight** light, void* outer) { return CreatePlain(light, outer); }
+
+HRESULT IDirect3D3::CreateMaterial(IDirect3DMaterial3** material, void* outer) { return CreatePlain(material, outer); }
 
 // No texture is managed yet: there is nothing to evict.
 HRESULT IDirect3D3::EvictManagedTextures() { return m_owner == nullptr ? DDERR_INVALIDOBJECT : D3D_OK; }

@@ -578,6 +578,10 @@ protected:
     ~IDirect3D3() override;
 
 private:
+    // The plain creations (viewport, light, material) share their checks.
+    template <typename Object>
+    HRESULT CreatePlain(Object** made, void* outer);
+
     friend class IDirectDraw4;
     explicit IDirect3D3(class IDirectDraw4* owner) : m_owner(owner) {}
     class IDirectDraw4* m_owner;  // holds a reference
