@@ -17,6 +17,7 @@
 #include "app/SGameObjects.h"
 #include "app/SGraphicsShell.h"
 #include "app/SCommandDialog.h"
+#include "app/SFrontEndHooks.h"
 #include "app/SMsgHandler.h"
 #include "app/SRendererFactory.h"
 #include "core/SClock.h"
@@ -92,7 +93,7 @@ private:
 class CTarvexShell : public SGraphicsShell {
 public:
     CTarvexShell(SGameObjects* hub, SRendererFactory* factory, CMainFrame* frame, SMsgHandler* handler)
-        : SGraphicsShell(hub, factory), m_pFrame(frame), m_Console(handler), m_pHandler(handler) {}
+        : SGraphicsShell(hub, factory), m_pHub(hub), m_pFrame(frame), m_Console(handler), m_pHandler(handler) {}
     void SetFullScreen(int fullScreen) override {
         if (m_pFrame != nullptr && m_pFrame->GetSafeHwnd() != nullptr)
             m_pFrame->SetFullScreen(fullScreen != 0);
@@ -106,8 +107,14 @@ public:
             SGraphicsShell::SetClientSize(width, height);
     }
     SSurfaceOwner* GetConsoleWindow() override { return m_pHandler->GetConsole() != nullptr ? &m_Console : nullptr; }
+    void ReleaseDeviceObjects() override { SFrontEndHooks::Installed().ReleaseDeviceObjects(m_pHub); }
+    void RestoreDeviceObjects(SGraphics* display) override {
+        SFrontEndHooks::Installed().RestoreDeviceObjects(m_pHub, display);
+    }
+    void SetInterfaceSurfaces() override { SFrontEndHooks::Installed().SetInterfaceSurfaces(m_pHub); }
 
 private:
+    SGameObjects* m_pHub;
     CMainFrame* m_pFrame;
     SConsoleSurfaces m_Console;
     SMsgHandler* m_pHandler;
@@ -124,6 +131,9 @@ void SProgress::Update(int position) {
 CTarvexApp::CTarvexApp(SGameObjects* hub) : m_pHub(hub) {}
 
 CTarvexApp::~CTarvexApp() {
+    // Without ExitInstance the front end still lets go before the display it draws on.
+    if (m_pHub != nullptr)
+        SFrontEndHooks::Installed().Shutdown(m_pHub);
     if (m_pGraphics != nullptr)
         ReleaseDisplay();
     if (m_pHub != nullptr && m_pHub->m_pMsgHandler == m_pMsgHandler.get())
@@ -364,6 +374,7 @@ bool CTarvexApp::InitHardware() {
         m_pHub->m_pInput->Create(*config->m_pInputSettings);
         InstallDisplay();
         m_pGraphics->ResetState();
+        SFrontEndHooks::Installed().CreateScreens(m_pHub);
         if (m_pGraphics->GetDrivers().Enumerate() == 0)
             return false;
         m_pHub->CreateCatalog();
@@ -373,9 +384,9 @@ bool CTarvexApp::InitHardware() {
             items->m_pSound->Initialize(m_pHub->m_pCatalog, config->m_pSound, items->m_pSoundNames);
         SetDisplayMode();
 
-        // The screens are made and the main menu shown here once the screen manager exists.
         bool dedicated = false;
         commandLine.GetFlag(dedicated, "dedicated", false);
+        SFrontEndHooks::Installed().PreloadScreens(m_pHub, dedicated);
         bool lobby = false;
         if (m_pHub->m_pGameDLL != nullptr) {
             const char* launched = m_pHub->m_pGameDLL->GetProperty("LobbyLaunched");
@@ -383,11 +394,13 @@ bool CTarvexApp::InitHardware() {
             if (!lobby)
                 m_pHub->m_pGameDLL->ReleaseMultiplayer();
         }
+        if (!lobby)
+            SFrontEndHooks::Installed().ShowFirstScreen(m_pHub);
         if (config->m_pSystem->m_bFullScreen != 0) {
             const sys::RECT confine{0, 0, CMainFrame::kClientWidth, CMainFrame::kClientHeight};
             sys::window::ClipCursor(&confine);
         }
-        // The software cursor is made and handed to the display here once it exists.
+        SFrontEndHooks::Installed().CreateInterface(m_pHub, m_pGraphicsHost.get());
         m_pGraphicsHost->SetDefaultFont(CString("Master"), 1);
         m_pMsgHandler->CreateConsole();
         if (lobby) {
@@ -457,14 +470,20 @@ int CTarvexApp::SetRunState(int state) {
     return previous;
 }
 
+void CTarvexApp::UpdateScreen() { SFrontEndHooks::Installed().UpdateScreen(m_pHub); }
+
 int CTarvexApp::ExitInstance() {
     sys::window::ClipCursor(nullptr);
+    // The screens and the cursor hold catalog layouts and display surfaces, so they go while
+    // both still exist; this also runs after a failed start-up.
+    SFrontEndHooks::Installed().Shutdown(m_pHub);
     if (m_bHardwareReady != 0) {
         SaveConfig(*m_pHub->m_pConfig);
+        // The display draws the cursor on every frame: it lets go before the cursor is deleted.
+        if (m_pGraphics != nullptr && m_pGraphics->GetCursor() == g_pCursor)
+            m_pGraphics->SetCursorObject(nullptr);
         delete g_pCursor;
         g_pCursor = nullptr;
-        if (m_pGraphics != nullptr)
-            m_pGraphics->SetCursorObject(nullptr);
         // The interface font comes from the catalog, so it goes before the hub drops that.
         if (m_pGraphicsHost != nullptr)
             m_pGraphicsHost->SetDefaultFont(CString(""), 0);

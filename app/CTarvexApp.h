@@ -104,8 +104,8 @@ protected:
     // The multiplayer starts at the end of InitHardware; "connect" wins over "dedicated".
     virtual void Connect(const std::string& address);
     virtual void StartDedicated();
-    // One frame of the current screen; nothing while no screen exists.
-    virtual void UpdateScreen() {}
+    // One frame of the current screen, through the front end; nothing while no screen exists.
+    virtual void UpdateScreen();
 
 private:
     bool SetDisplayMode();

@@ -289,8 +289,8 @@ void SGameObjects::MergeDefaultBindings(SInputObj& defaults) {
 }
 
 void SGameObjects::Shutdown() {
-    // The screens, the interface font and the display manager's cursor are let go here once
-    // the screen manager and the display manager exist.
+    // The application has let go of the screens, the cursor and the interface font by now:
+    // they hold catalog resources, which go with the catalog below.
     if (m_pGameItems != nullptr && m_pGameItems->m_pCatalog == m_pCatalog)
         m_pGameItems->m_pCatalog = nullptr;
     delete m_pCatalog;

@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/SCommandDialog.h"
+#include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
 #include "platform/dx/SGraphics.h"
 #include "platform/dx/SInputObj.h"
@@ -51,7 +52,7 @@ bool SMsgHandler::PumpMessages(bool& didWork) {
         // message goes the ordinary way.
         sys::window::TranslateMessage(msg);
         sys::window::DispatchMessage(msg);
-        // The screen manager is handed each message here once the screens exist.
+        SFrontEndHooks::Installed().HandleInput(m_pHub, msg.message, msg.wParam, msg.lParam);
     } while (sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE));
     return true;
 }

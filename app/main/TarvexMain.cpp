@@ -1,11 +1,14 @@
 // The program's entry: the real machine's platform, the arguments as the one command-line text
 // the start-up reads, termination signals turned into closing the main window, and the
-// application's start-up, loop and shut-down. A failed start-up ends with status 1.
+// application's start-up, loop and shut-down with the front end installed. A failed start-up
+// ends with status 1.
 
 #include <string>
 
 #include "app/CTarvexApp.h"
+#include "app/SFrontEndHooks.h"
 #include "core/SCommandLine.h"
+#include "frontend/SFrontEndSetup.h"
 #include "platform/sys/backend.h"
 #include "platform/sys/signals.h"
 
@@ -13,11 +16,18 @@ int main(int argc, char** argv) {
     sys::SelectBackend(sys::Backend::Sdl);
     sys::signals::InstallCloseHandler();
 
-    CTarvexApp app;
-    app.SetCommandLine(SCommandLine::JoinArguments(argc, argv));
-    if (!app.InitInstance()) {
-        app.ExitInstance();
-        return 1;
+    // Declared before the application, so it outlives everything the application tears down.
+    SFrontEndSetup frontEnd;
+    SFrontEndHooks::Install(&frontEnd);
+    int status = 1;
+    {
+        CTarvexApp app;
+        app.SetCommandLine(SCommandLine::JoinArguments(argc, argv));
+        if (!app.InitInstance())
+            app.ExitInstance();
+        else
+            status = app.Run();
     }
-    return app.Run();
+    SFrontEndHooks::Install(nullptr);
+    return status;
 }

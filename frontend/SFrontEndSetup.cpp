@@ -1,0 +1,119 @@
+#include "frontend/SFrontEndSetup.h"
+
+#include "app/CTarvexApp.h"
+#include "app/SGameObjects.h"
+#include "core/SCatalog.h"
+#include "core/SResource.h"
+#include "frontend/hud/SCursor.h"
+#include "frontend/screens/SAppScreen.h"
+#include "frontend/screens/SScreenManager.h"
+#include "platform/dx/SGraphics.h"
+#include "ui/SGraphicsHost.h"
+
+namespace {
+
+SScreenManager* Manager(SGameObjects* hub) { return hub != nullptr ? hub->m_pScreenManager : nullptr; }
+
+}  // namespace
+
+SFrontEndSetup::~SFrontEndSetup() {
+    // Shutdown normally ran; a host still holding the factory must not keep a dangling one.
+    if (m_pDialogHost != nullptr)
+        m_pDialogHost->SetDialogFactory(nullptr);
+    delete m_pDialogFactory;
+}
+
+void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
+    if (hub == nullptr || hub->m_pScreenManager != nullptr)
+        return;
+    hub->m_pScreenManager = new SScreenManager;
+}
+
+void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {
+    if (SScreenManager* manager = Manager(hub)) {
+        manager->PreloadScreens(nullptr, dedicated);
+        manager->WaitForScreenLoad();
+    }
+}
+
+void SFrontEndSetup::ShowFirstScreen(SGameObjects* hub) {
+    if (SScreenManager* manager = Manager(hub))
+        manager->SwitchTo(kMainMenuId);
+}
+
+void SFrontEndSetup::CreateInterface(SGameObjects* hub, SGraphicsHost* host) {
+    SGraphics* graphics = hub != nullptr ? hub->m_pGraphics : nullptr;
+    if (graphics != nullptr && m_pCursor == nullptr) {
+        m_pCursor = new SCursor(1, graphics);
+        if (SCatalog* catalog = hub->m_pCatalog) {
+            SResource* found = catalog->GetResource(kKindSprite, CString(kCursorName), CString(kCursorFile),
+                                                    reinterpret_cast<uintptr_t>(static_cast<SDXDraw*>(graphics)));
+            if (auto* sprite = dynamic_cast<SSprite*>(found))
+                m_pCursor->CopyFrom(sprite);
+            if (found != nullptr)
+                catalog->ReleaseResource(found);
+        }
+        g_pCursor = m_pCursor;
+        SDisplayCursor* previous = graphics->SetCursorObject(m_pCursor);
+        if (previous != nullptr && previous != m_pCursor)
+            delete previous;
+    }
+    if (host != nullptr && m_pDialogHost == nullptr) {
+        if (m_pDialogFactory == nullptr)
+            m_pDialogFactory = new STransparantDialogFactory(hub);
+        host->SetDialogFactory(m_pDialogFactory);
+        m_pDialogHost = host;
+    }
+}
+
+void SFrontEndSetup::HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (SScreenManager* manager = Manager(hub))
+        manager->HandleInput(message, wParam, lParam);
+}
+
+void SFrontEndSetup::UpdateScreen(SGameObjects* hub) {
+    SScreenManager* manager = Manager(hub);
+    if (SAppScreen* screen = manager != nullptr ? manager->GetCurrentScreen() : nullptr)
+        screen->Update();
+}
+
+void SFrontEndSetup::ReleaseDeviceObjects(SGameObjects* hub) {
+    if (SScreenManager* manager = Manager(hub))
+        manager->ReleaseDeviceObjects();
+}
+
+void SFrontEndSetup::RestoreDeviceObjects(SGameObjects* hub, SGraphics* display) {
+    if (SScreenManager* manager = Manager(hub))
+        manager->RestoreDeviceObjects(display);
+}
+
+void SFrontEndSetup::SetInterfaceSurfaces(SGameObjects* hub) {
+    SScreenManager* manager = Manager(hub);
+    auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance());
+    if (manager != nullptr && host != nullptr)
+        manager->SetSurfaces(host->GetSourceDC(), host->GetBackgroundDC());
+}
+
+void SFrontEndSetup::Shutdown(SGameObjects* hub) {
+    if (SScreenManager* manager = Manager(hub)) {
+        if (SAppScreen* screen = manager->GetCurrentScreen())
+            screen->Deactivate();
+        manager->DeleteAllScreens();
+        delete manager;
+        hub->m_pScreenManager = nullptr;
+    }
+    if (m_pCursor != nullptr) {
+        // The display draws the cursor every frame, so it lets go of it before it is deleted.
+        SGraphics* graphics = hub != nullptr ? hub->m_pGraphics : nullptr;
+        if (graphics != nullptr && graphics->GetCursor() == m_pCursor)
+            graphics->SetCursorObject(nullptr);
+        if (g_pCursor == m_pCursor)
+            g_pCursor = nullptr;
+        delete m_pCursor;
+        m_pCursor = nullptr;
+    }
+    if (m_pDialogHost != nullptr) {
+        m_pDialogHost->SetDialogFactory(nullptr);
+        m_pDialogHost = nullptr;
+    }
+}
