@@ -104,37 +104,36 @@ IDirectDrawSurface4* AttachedDepth(IDirectDrawSurface4* target) {
 // ---------------------------------------------------------------------------------------------
 // Lights and materials
 
-HRESULT IDirect3DLight::SetLight(const D3DLIGHT2* light) {
-    if (light == nullptr || light->dwSize != sizeof(D3DLIGHT2)) {
+namespace {
+
+// Lights and materials keep their records as handed over; a record must say its own size.
+template <typename Record>
+HRESULT StoreRecord(Record& kept, const Record* given) {
+    if (given == nullptr || given->dwSize != sizeof(Record)) {
         return DDERR_INVALIDPARAMS;
     }
-    m_light = *light;
+    kept = *given;
     return D3D_OK;
 }
 
-HRESULT IDirect3DLight::GetLight(D3DLIGHT2* light) {
-    if (light == nullptr) {
+template <typename Record>
+HRESULT CopyRecord(const Record& kept, Record* out) {
+    if (out == nullptr) {
         return DDERR_INVALIDPARAMS;
     }
-    *light = m_light;
+    *out = kept;
     return D3D_OK;
 }
 
-HRESULT IDirect3DMaterial3::SetMaterial(const D3DMATERIAL* material) {
-    if (material == nullptr || material->dwSize != sizeof(D3DMATERIAL)) {
-        return DDERR_INVALIDPARAMS;
-    }
-    m_material = *material;
-    return D3D_OK;
-}
+}  // namespace
 
-HRESULT IDirect3DMaterial3::GetMaterial(D3DMATERIAL* material) {
-    if (material == nullptr) {
-        return DDERR_INVALIDPARAMS;
-    }
-    *material = m_material;
-    return D3D_OK;
-}
+HRESULT IDirect3DLight::SetLight(const D3DLIGHT2* light) { return StoreRecord(m_light, light); }
+
+HRESULT IDirect3DLight::GetLight(D3DLIGHT2* light) { return CopyRecord(m_light, light); }
+
+HRESULT IDirect3DMaterial3::SetMaterial(const D3DMATERIAL* material) { return StoreRecord(m_material, material); }
+
+HRESULT IDirect3DMaterial3::GetMaterial(D3DMATERIAL* material) { return CopyRecord(m_material, material); }
 
 HRESULT IDirect3DMaterial3::GetHandle(IDirect3DDevice3* device, D3DMATERIALHANDLE* handle) {
     if (device == nullptr || handle == nullptr) {
