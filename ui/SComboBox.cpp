@@ -84,32 +84,11 @@ void SComboBox::Serialize(CArchive& ar) {
         m_pEdit = new SEditBox;
 }
 
-void SComboBox::TakeFontsFromResources() {
-    if (m_pFont != nullptr)
-        return;
-    for (int i = 0; i < m_pResArray->GetSize(); ++i) {
-        if (SFont* pFont = dynamic_cast<SFont*>(m_pResArray->GetAt(i)))
-            SetFont(pFont);
-    }
-}
-
 bool SComboBox::LoadFromMemory(CStringArray* pSearchFolders, uintptr_t dwFlags) {
-    const uint8_t byLoaded = m_byLoaded;
-    m_byLoaded = 0;
-    const bool bResult = SWindow::LoadFromMemory(pSearchFolders, dwFlags);
-    m_byLoaded = byLoaded;
-    TakeFontsFromResources();
-    return bResult;
+    return LoadTakingFonts(pSearchFolders, dwFlags);
 }
 
-bool SComboBox::LoadFromFile(const CString& strFolder, uintptr_t dwFlags) {
-    const uint8_t byLoaded = m_byLoaded;
-    m_byLoaded = 0;
-    const bool bResult = SWindow::LoadFromFile(strFolder, dwFlags);
-    m_byLoaded = byLoaded;
-    TakeFontsFromResources();
-    return bResult;
-}
+bool SComboBox::LoadFromFile(const CString& strFolder, uintptr_t dwFlags) { return LoadTakingFonts(strFolder, dwFlags); }
 
 // ---- creation and parts -------------------------------------------------------------------
 

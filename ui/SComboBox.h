@@ -64,7 +64,6 @@ public:
 protected:
     bool IsDropList() const { return (m_dwStyle & kStyleDropList) != 0; }
     bool IsChild(const SWindow* pWindow) const;
-    void TakeFontsFromResources();
 
     SListBox* m_pList;
     SEditBox* m_pEdit;

@@ -26,33 +26,11 @@ void SListBox::Serialize(CArchive& ar) {
 
 int32_t SListBox::Accept(SResourceVisitor* pVisitor) { return pVisitor != nullptr ? pVisitor->VisitListBox(this) : 0; }
 
-// Every font of the array is offered in turn, so the last one wins.
-void SListBox::TakeFontsFromResources() {
-    if (m_pFont != nullptr)
-        return;
-    for (int i = 0; i < m_pResArray->GetSize(); ++i) {
-        if (SFont* pFont = dynamic_cast<SFont*>(m_pResArray->GetAt(i)))
-            SetFont(pFont);
-    }
-}
-
 bool SListBox::LoadFromMemory(CStringArray* pSearchFolders, uintptr_t dwFlags) {
-    const uint8_t byLoaded = m_byLoaded;
-    m_byLoaded = 0;
-    const bool bResult = SWindow::LoadFromMemory(pSearchFolders, dwFlags);
-    m_byLoaded = byLoaded;
-    TakeFontsFromResources();
-    return bResult;
+    return LoadTakingFonts(pSearchFolders, dwFlags);
 }
 
-bool SListBox::LoadFromFile(const CString& strFolder, uintptr_t dwFlags) {
-    const uint8_t byLoaded = m_byLoaded;
-    m_byLoaded = 0;
-    const bool bResult = SWindow::LoadFromFile(strFolder, dwFlags);
-    m_byLoaded = byLoaded;
-    TakeFontsFromResources();
-    return bResult;
-}
+bool SListBox::LoadFromFile(const CString& strFolder, uintptr_t dwFlags) { return LoadTakingFonts(strFolder, dwFlags); }
 
 bool SListBox::CreateList(uint32_t dwStyle, const sys::RECT& rcWindow, SWindow* pParent, uint32_t nID) {
     return Create(nullptr, nullptr, dwStyle, rcWindow, pParent, nID, nullptr);

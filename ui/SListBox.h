@@ -50,7 +50,6 @@ public:
 
 protected:
     int MeasureRowHeight(SDC* pDC);
-    void TakeFontsFromResources();
 
     CStringArray m_Items;
     int32_t m_iSel = -1;

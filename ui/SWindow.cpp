@@ -10,6 +10,7 @@
 #include "platform/sys/classlib/CArchive.h"
 #include "platform/sys/classlib/Exceptions.h"
 #include "platform/sys/dialogs.h"
+#include "ui/SFont.h"
 #include "platform/sys/fs.h"
 #include "ui/SDC.h"
 
@@ -476,6 +477,37 @@ bool SWindow::HasFocus(bool bOnlyThis) {
             return true;
     }
     return false;
+}
+
+namespace {
+
+void OfferLoadedFonts(SWindow& window, SResourceArray& resources) {
+    if (window.GetFont() != nullptr)
+        return;
+    for (int i = 0; i < resources.GetSize(); ++i) {
+        if (SFont* pFont = dynamic_cast<SFont*>(resources.GetAt(i)))
+            window.SetFont(pFont);
+    }
+}
+
+}  // namespace
+
+bool SWindow::LoadTakingFonts(CStringArray* pSearchFolders, uintptr_t dwFlags) {
+    const uint8_t byLoaded = m_byLoaded;
+    m_byLoaded = 0;
+    const bool bResult = SWindow::LoadFromMemory(pSearchFolders, dwFlags);
+    m_byLoaded = byLoaded;
+    OfferLoadedFonts(*this, *m_pResArray);
+    return bResult;
+}
+
+bool SWindow::LoadTakingFonts(const CString& strFolder, uintptr_t dwFlags) {
+    const uint8_t byLoaded = m_byLoaded;
+    m_byLoaded = 0;
+    const bool bResult = SWindow::LoadFromFile(strFolder, dwFlags);
+    m_byLoaded = byLoaded;
+    OfferLoadedFonts(*this, *m_pResArray);
+    return bResult;
 }
 
 SFont* SWindow::SetFont(SFont* pFont) {

@@ -169,6 +169,12 @@ public:
     static SCatalog* GetResourceCatalog() { return s_pCatalog; }
 
 protected:
+    // Loads the resources even when the window was loaded before, keeping the loaded flag,
+    // then offers every loaded font in turn through SetFont (the last wins) unless a font is
+    // set: lists and combo boxes take their fonts from what they load.
+    bool LoadTakingFonts(CStringArray* pSearchFolders, uintptr_t dwFlags);
+    bool LoadTakingFonts(const CString& strFolder, uintptr_t dwFlags);
+
     // A window sharing the source's resources (not owning them), put beside it under the same
     // parent; used by widgets that duplicate themselves.
     SWindow(const SWindow& other);
