@@ -510,6 +510,9 @@ bool SFont::LayoutLine(int lineNumber, CString& line, CStringList& words, const 
             if (keep < shown.GetLength())
                 words.AddHead(shown.Mid(keep));
             line = shown.Left(keep);
+        } else if (word == " ") {
+            // The blank the line breaks at belongs to neither line.
+            words.RemoveHead();
         }
         break;
     }

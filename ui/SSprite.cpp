@@ -12,6 +12,15 @@
 #include "platform/sys/fs.h"
 #include "ui/SDIB.h"
 
+namespace {
+
+// An empty folder is the working directory; a separator in front would name the root instead.
+CString InFolder(const CString& folder, const CString& file) {
+    return folder.IsEmpty() ? file : folder + "\\" + file;
+}
+
+}  // namespace
+
 IMPLEMENT_SERIAL(SSprite, SResource, VERSIONABLE_SCHEMA | SSprite::kSchema)
 
 void RegisterSpriteResourceKind() { SResourceFactory::RegisterKind<SSprite>(kKindSprite); }
@@ -159,7 +168,7 @@ bool SSprite::LoadFromMemory(CStringArray* pSearchFolders, uintptr_t dwFlags) {
     const CString first = m_Frames.GetHead()->GetFileName();
     for (int i = 0; i < pSearchFolders->GetSize(); ++i) {
         const CString folder = pSearchFolders->GetAt(i);
-        if (sys::fs::Exists((folder + "/" + first).GetString()))
+        if (sys::fs::Exists(InFolder(folder, first).GetString()))
             return DrawFrames(folder) != 0;
     }
     return false;
@@ -229,7 +238,7 @@ int SSprite::CreateSurface(SDXDraw* draw) {
         if (FindSharedFrame(frame) != nullptr)
             continue;
         if (m_b8Bit != 0)
-            m_strPaletteFile = m_strDirectory + "\\" + frame->GetFileName();
+            m_strPaletteFile = InFolder(m_strDirectory, frame->GetFileName());
         int frameWidth = frame->GetFrameRect().right - frame->GetFrameRect().left;
         int frameHeight = frame->GetFrameRect().bottom - frame->GetFrameRect().top;
         if (m_bDoubleSize != 0 && !frame->GetSuffix().IsEmpty()) {

@@ -268,7 +268,12 @@ bool SAppScreen::SwitchAfterSlideOut(int nScreenId) {
     SScreenManager* manager = SScreenManager::GetInstance();
     if (!HasSlidOut() || manager == nullptr)
         return false;
-    return manager->SwitchTo(nScreenId) != 0;
+    if (manager->SwitchTo(nScreenId) != 0)
+        return true;
+    // A page that cannot be had would leave this one with its buttons gone and nothing to
+    // click; they come back instead.
+    StartSlide(1);
+    return false;
 }
 
 // ---- sounds -----------------------------------------------------------------------------------

@@ -68,7 +68,8 @@ public:
     // switch to another.
     bool HasSlidOut() const;
     // Switches to the screen when an outward slide has ended; the end of an inward slide
-    // changes nothing. True when it switched.
+    // changes nothing. True when it switched; when the screen cannot be had, this page's
+    // buttons slide back in.
     bool SwitchAfterSlideOut(int nScreenId);
 
     SButtonSlide* GetButtonSlide() const { return m_pButtonSlide; }

@@ -79,19 +79,21 @@ void DropHolder(VoiceState* voice) {
     delete voice;
 }
 
+// The mixer's shared state is never destroyed: a sound manager held by a static object (the
+// program's hub) releases its buffers after the other statics of the program are gone.
 std::recursive_timed_mutex& AudioLock() {
-    static std::recursive_timed_mutex lock;
-    return lock;
+    static auto* lock = new std::recursive_timed_mutex;
+    return *lock;
 }
 
 std::vector<DeviceState*>& LiveDevices() {
-    static std::vector<DeviceState*> devices;
-    return devices;
+    static auto* devices = new std::vector<DeviceState*>;
+    return *devices;
 }
 
 DriverSettings& Drivers() {
-    static DriverSettings settings;
-    return settings;
+    static auto* settings = new DriverSettings;
+    return *settings;
 }
 
 GUID SecondDriverGuid() {

@@ -87,6 +87,17 @@ TEST_F(AppScreenTest, SlideOfTheLayoutRunsOnTheClock) {
     EXPECT_EQ(pButton->GetWindowRect().left, 100);
 }
 
+// A target without a page class must not strand the player on a page without buttons.
+TEST_F(AppScreenTest, AnOutwardSlideToAMissingPageSlidesBackIn) {
+    m_Manager.SetScreenFactory(5, nullptr);
+    m_pPage->StartSlide(0);
+    Frame();
+    Frame();
+    EXPECT_EQ(m_Manager.GetCurrentId(), 0);
+    EXPECT_EQ(m_pPage->GetSlideDirection(), 1);
+    EXPECT_FALSE(m_pPage->HasSlidOut());
+}
+
 TEST_F(AppScreenTest, VoiceOverChoice) {
     EXPECT_EQ(SAppScreen::ChooseVoiceOver(nullptr), nullptr);
     const char* const empty[] = {nullptr};

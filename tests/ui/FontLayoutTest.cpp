@@ -41,6 +41,8 @@ TEST_F(FontLayoutTest, WordsWrapAtTheRightEdge) {
     EXPECT_EQ(Line("ab cd ef", 30, 1), "ef");
     EXPECT_EQ(Line("ab cd ef", 30, 2), "");
     EXPECT_EQ(Calc("ab cd ef", sys::RECT{0, 0, 30, 0}), (sys::RECT{0, 0, 27, 20}));
+    // "ab cd" is 27 wide: the line breaks at the blank, which starts neither line.
+    EXPECT_EQ(Line("ab cd ef", 27, 1), "ef");
     EXPECT_EQ(Line("ab-cd", 20, 0), "ab-");
     EXPECT_EQ(Line("ab\ncd", 100, 0), "ab");
     EXPECT_EQ(Line("ab\ncd", 100, 1), "cd");

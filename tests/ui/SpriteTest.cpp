@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,20 @@ TEST_F(SpriteTest, FramesArePackedOneBelowTheOtherAndSharedOnce) {
     EXPECT_EQ(sprite.GetFrame(2)->GetHotSpot(), (sys::POINT{1, 1}));
     EXPECT_EQ(ReadRow(*sprite.GetSurface(), 3, 0, 2), (Row{G, G}));
     EXPECT_EQ(ReadRow(*sprite.GetSurface(), 4, 0, 2), (Row{G, B}));
+}
+
+// The catalog's first search folder is the empty working directory: the picture beside the
+// catalog must be found there, not at the root of the disk.
+TEST_F(SpriteTest, AnEmptySearchFolderIsTheWorkingDirectory) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    ASSERT_EQ(sprite.InsertFrame(NewFrame("b.bmp", 2, 2), -1), 1);
+    CStringArray folders;
+    folders.Add(CString(""));
+    const bool loaded = sprite.LoadFromMemory(&folders, reinterpret_cast<uintptr_t>(&draw));
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(ReadRow(*sprite.GetSurface(), 1, 0, 2), (Row{G, B}));
 }
 
 TEST_F(SpriteTest, DrawingSubtractsTheHotSpotKeysOutMagentaAndClips) {

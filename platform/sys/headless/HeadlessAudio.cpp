@@ -19,8 +19,9 @@ struct CaptureStore {
 };
 
 CaptureStore& Store() {
-    static CaptureStore store;
-    return store;
+    // Outlives every sound manager, like the mixer's own state.
+    static auto* store = new CaptureStore;
+    return *store;
 }
 
 }  // namespace
