@@ -6,7 +6,12 @@
 #include "core/SResource.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
+#include "frontend/screens/SCreditsScreen.h"
+#include "frontend/screens/SHelpScreen.h"
+#include "frontend/screens/SMainMenuScreen.h"
 #include "frontend/screens/SScreenManager.h"
+#include "frontend/screens/SSettingsScreen.h"
+#include "frontend/screens/SSpecialThanksScreen.h"
 #include "platform/dx/SGraphics.h"
 #include "ui/SGraphicsHost.h"
 
@@ -27,6 +32,13 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
     if (hub == nullptr || hub->m_pScreenManager != nullptr)
         return;
     hub->m_pScreenManager = new SScreenManager;
+    SScreenManager* manager = hub->m_pScreenManager;
+    manager->SetScreenFactory(SMainMenuScreen::kScreenId, []() -> SAppScreen* { return new SMainMenuScreen; });
+    manager->SetScreenFactory(SHelpScreen::kScreenId, []() -> SAppScreen* { return new SHelpScreen; });
+    manager->SetScreenFactory(SSettingsScreen::kScreenId, []() -> SAppScreen* { return new SSettingsScreen; });
+    manager->SetScreenFactory(SCreditsScreen::kScreenId, []() -> SAppScreen* { return new SCreditsScreen; });
+    manager->SetScreenFactory(SSpecialThanksScreen::kScreenId,
+                              []() -> SAppScreen* { return new SSpecialThanksScreen; });
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {

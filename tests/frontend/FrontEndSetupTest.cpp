@@ -64,8 +64,9 @@ TEST_F(FrontEndSetupTest, StartUpMakesTheManagerAndTheCursorFromTheCatalogAndShu
     m_setup.m_bAddSprite = true;
     ASSERT_TRUE(MakeApp().InitInstance());
     ASSERT_NE(m_hub->m_pScreenManager, nullptr);
-    // No page class exists yet, so the main menu cannot be shown.
-    EXPECT_EQ(m_hub->m_pScreenManager->GetCurrentScreen(), nullptr);
+    // The empty catalog has no layout, but the main menu still works as a page.
+    EXPECT_EQ(m_hub->m_pScreenManager->GetCurrentId(), 0);
+    EXPECT_NE(m_hub->m_pScreenManager->GetCurrentScreen(), nullptr);
 
     SCursor* cursor = m_setup.GetCursor();
     ASSERT_NE(cursor, nullptr);

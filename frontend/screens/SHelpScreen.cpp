@@ -1,0 +1,126 @@
+#include "frontend/screens/SHelpScreen.h"
+
+#include <algorithm>
+
+#include "app/SGameObjects.h"
+#include "platform/sys/classlib/CFile.h"
+#include "ui/SScrollBar.h"
+#include "ui/STextCtrl.h"
+
+IMPLEMENT_DYNAMIC(SHelpScreen, SAppScreen)
+
+SHelpScreen* SHelpScreen::s_pHelpPage = nullptr;
+
+namespace {
+
+constexpr const char* kMusic = "Interface:cop_training";
+constexpr int kMainMenuScreen = 0;
+
+}  // namespace
+
+SHelpScreen::SHelpScreen() = default;
+
+SHelpScreen::~SHelpScreen() {
+    if (s_pHelpPage == this)
+        s_pHelpPage = nullptr;
+}
+
+const char* SHelpScreen::GetTitle() { return "Help"; }
+const char* SHelpScreen::GetLayoutGroup() { return "Help"; }
+const char* SHelpScreen::GetLayoutName() { return "h"; }
+const char* SHelpScreen::GetMusicName() { return kMusic; }
+
+CString SHelpScreen::GetHelpPath() {
+    const SString& base = SGameObjects::Instance()->m_sBasePath;
+    // A leading "\" would name the root folder, not the working one.
+    if (base.IsEmpty())
+        return CString("help.sss");
+    return CString(base.GetString()) + "\\help.sss";
+}
+
+void SHelpScreen::ReadHelpText() {
+    m_Text.assign(1, '\0');
+    CFile file;
+    if (!file.Open(GetHelpPath(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary))
+        return;
+    try {
+        const auto nLength = static_cast<uint32_t>(std::min<uint64_t>(file.GetLength(), kMaxTextBytes));
+        m_Text.assign(nLength + 1, '\0');
+        // The file may have become shorter since its length was taken.
+        const unsigned nRead = file.Read(m_Text.data(), nLength);
+        m_Text.resize(nRead + 1);
+        m_Text[nRead] = '\0';
+    } catch (CFileException&) {
+        m_Text.assign(1, '\0');
+    }
+}
+
+void SHelpScreen::Activate() {
+    s_pHelpPage = this;
+    ReadHelpText();
+    SWindow* pText = m_pLayout != nullptr ? m_pLayout->FindChild(kTextControl) : nullptr;
+    if (pText != nullptr)
+        pText->SetText(GetText());
+    m_iScrollPos = 0;
+    auto* pBar = m_pLayout != nullptr ? dynamic_cast<SScrollBar*>(m_pLayout->FindChild(kScrollBar)) : nullptr;
+    if (pBar != nullptr) {
+        pBar->SetChangeCallback(&SHelpScreen::OnScrollBarChanged);
+        pBar->SetRange(kScrollMin, kScrollMax);
+        // Every visit starts at the top of the text, with the bar and the text agreeing.
+        pBar->SetPos(m_iScrollPos);
+        Synchronise();
+    }
+    SAppScreen::Activate();
+    StartSlide(1);
+}
+
+void SHelpScreen::OnNotify(uint32_t nID, int32_t nCode) {
+    if (nCode != kNotifyClick)
+        return;
+    switch (nID) {
+        case kLineUpButton:
+            ScrollBy(-1);
+            break;
+        case kLineDownButton:
+            ScrollBy(1);
+            break;
+        case kBackButton:
+            StartSlide(0);
+            break;
+        default:
+            break;
+    }
+}
+
+void SHelpScreen::ScrollBy(int nLines) {
+    auto* pBar = m_pLayout != nullptr ? dynamic_cast<SScrollBar*>(m_pLayout->FindChild(kScrollBar)) : nullptr;
+    if (pBar == nullptr)
+        return;
+    int nMin = 0;
+    int nMax = 0;
+    pBar->GetRange(nMin, nMax);
+    if ((nLines < 0 && m_iScrollPos > nMin) || (nLines > 0 && m_iScrollPos < nMax))
+        m_iScrollPos += nLines;
+    pBar->SetPos(m_iScrollPos);
+    Synchronise();
+}
+
+void SHelpScreen::Synchronise() {
+    auto* pBar = m_pLayout != nullptr ? dynamic_cast<SScrollBar*>(m_pLayout->FindChild(kScrollBar)) : nullptr;
+    if (pBar == nullptr)
+        return;
+    const int nLine = pBar->GetPos();
+    if (auto* pText = dynamic_cast<STextCtrl*>(m_pLayout->FindChild(kTextControl)))
+        pText->SetTopLine(nLine);
+    m_iScrollPos = nLine;
+}
+
+void SHelpScreen::OnScrollBarChanged(int) {
+    if (s_pHelpPage != nullptr)
+        s_pHelpPage->Synchronise();
+}
+
+void SHelpScreen::OnSlideDone() {
+    SAppScreen::OnSlideDone();
+    SwitchAfterSlideOut(kMainMenuScreen);
+}
