@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Tarvex and starts it.
+# Builds Tarvex and starts it on the demo data the build writes into build/Home.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/setup.sh
-exec ./build/tarvex "$@"
+cd build
+exec ./tarvex "$@"

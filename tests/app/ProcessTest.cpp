@@ -1,10 +1,11 @@
 // The built program itself, started as a user would on a machine without display or sound
 // (SDL's dummy drivers), in a scratch folder whose Home holds an empty catalog and our
-// game-logic stand-in, then stopped with SIGTERM. It must shut down cleanly: status 0 and a
-// "default.cfg" with the first run's detail level.
+// game-logic stand-in, or the demo Home the build writes, then stopped with SIGTERM. It must
+// shut down cleanly: status 0 and a "default.cfg" with the first run's detail level.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -12,10 +13,12 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/SCatalog.h"
 #include "platform/sys/classlib/CArchive.h"
 #include "platform/sys/classlib/CFile.h"
+#include "tests/support/ReferenceImage.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -41,10 +44,11 @@ void WriteEmptyCatalog(const fs::path& path) {
 
 // Starts the program in the background through the shell, which keeps its process id in
 // "pid.txt" and its exit status in "status.txt" once it ends.
-void Start(const fs::path& folder) {
+void Start(const fs::path& folder, const std::string& environment = "") {
     const std::string program = std::string(TARVEX_TEST_BINARY_DIR) + "/../tarvex";
     const std::string f = folder.string();
-    const std::string command = "( cd '" + f + "' && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
+    const std::string command = "( cd '" + f + "' && " + environment +
+                                " SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
                                 "/config' '" + program + "' 2>stderr.txt >/dev/null & echo $! > '" + f +
                                 "/pid.txt'; wait $!; echo $? > '" + f + "/status.tmp'; mv '" + f + "/status.tmp' '" +
                                 f + "/status.txt' ) &";
@@ -96,6 +100,49 @@ TEST_F(ProcessTest, SigtermClosesTheWindowAndSavesTheConfiguration) {
     const std::string text = ReadAll(m_folder / "Home" / "default.cfg");
     EXPECT_NE(text.find("set cfg_sysprofile \"3\""), std::string::npos) << text;
     EXPECT_NE(text.find("\r\n"), std::string::npos);
+}
+
+// SDL's dummy display saves every frame it is given as "SDL_window1-<n>.bmp" in the program's
+// working directory (Home). The newest file may still be being written, so the one before it
+// is looked at; older ones are removed as the test goes, since the program draws a few hundred
+// frames a second.
+bool ShowsTheMainMenu(const fs::path& home) {
+    std::vector<fs::path> frames;
+    for (const auto& entry : fs::directory_iterator(home)) {
+        if (entry.path().filename().string().rfind("SDL_window", 0) == 0)
+            frames.push_back(entry.path());
+    }
+    std::sort(frames.begin(), frames.end());
+    if (frames.size() < 2)
+        return false;
+    tarvex::test::Image frame, reference;
+    const bool read = tarvex::test::ReadBmp(frames[frames.size() - 2].string(), frame);
+    for (size_t i = 0; i + 1 < frames.size(); ++i)
+        fs::remove(frames[i]);
+    return read &&
+           tarvex::test::ReadPng(std::string(TARVEX_TEST_DATA) + "/frontend/main_menu.png", reference) &&
+           tarvex::test::ImagesMatch(frame, reference, 4, 600);
+}
+
+TEST_F(ProcessTest, OnTheDemoDataItReachesTheMainMenuAndSigtermEndsIt) {
+    const fs::path demo = fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
+    ASSERT_TRUE(fs::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
+    fs::copy(demo, m_folder / "Home", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1");
+    bool shown = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!shown && std::chrono::steady_clock::now() < end) {
+        ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(50)), -1) << ReadAll(m_folder / "stderr.txt");
+        shown = ShowsTheMainMenu(m_folder / "Home");
+    }
+    Signal(m_folder, "TERM");
+    const int status = WaitFor(m_folder, std::chrono::seconds(20));
+    if (status == -1)
+        Signal(m_folder, "KILL");
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+    EXPECT_TRUE(fs::exists(m_folder / "Home" / "default.cfg"));
+    fs::remove_all(m_folder);
 }
 
 TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {

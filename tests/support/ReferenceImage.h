@@ -1,7 +1,8 @@
 #pragma once
 
-// Reference images for rendering tests: small 24-bit BMP files of our own under tests/data,
-// compared with a tolerance the test states. A reference is rewritten only when the test
+// Reference images for rendering tests: small 24-bit BMP or PNG files of our own under
+// tests/data (PNG for whole pages, which would be large as BMP), compared with a tolerance the
+// test states. A reference is rewritten only when the test
 // program runs with --update-references or with TARVEX_UPDATE_REFERENCES=1 in the
 // environment; otherwise a missing or different reference fails the test.
 
@@ -16,6 +17,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 namespace tarvex::test {
 
@@ -159,6 +162,110 @@ inline bool ReadBmp(const std::string& path, Image& image) {
     return true;
 }
 
+namespace detail {
+
+inline void PutBig32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+inline uint32_t GetBig32(const std::vector<uint8_t>& in, size_t at) {
+    return (static_cast<uint32_t>(in[at]) << 24) | (static_cast<uint32_t>(in[at + 1]) << 16) |
+           (static_cast<uint32_t>(in[at + 2]) << 8) | in[at + 3];
+}
+
+inline void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+    PutBig32(out, static_cast<uint32_t>(data.size()));
+    const size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    PutBig32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+}  // namespace detail
+
+// An 8-bit RGB PNG, every row unfiltered.
+inline bool WritePng(const std::string& path, const Image& image) {
+    std::vector<uint8_t> raw;
+    raw.reserve(static_cast<size_t>(image.width * 3 + 1) * image.height);
+    for (int y = 0; y < image.height; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < image.width; ++x) {
+            const uint32_t p = image.At(x, y);
+            raw.push_back(static_cast<uint8_t>(p >> 16));
+            raw.push_back(static_cast<uint8_t>(p >> 8));
+            raw.push_back(static_cast<uint8_t>(p));
+        }
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> packed(packedSize);
+    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK)
+        return false;
+    packed.resize(packedSize);
+    std::vector<uint8_t> header;
+    detail::PutBig32(header, static_cast<uint32_t>(image.width));
+    detail::PutBig32(header, static_cast<uint32_t>(image.height));
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    std::vector<uint8_t> out(std::begin(detail::kPngSignature), std::end(detail::kPngSignature));
+    detail::PutChunk(out, "IHDR", header);
+    detail::PutChunk(out, "IDAT", packed);
+    detail::PutChunk(out, "IEND", {});
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    return static_cast<bool>(file.flush());
+}
+
+// Reads what WritePng writes; other PNG forms (palettes, alpha, filters, interlace) are refused.
+inline bool ReadPng(const std::string& path, Image& image) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    const std::vector<uint8_t> in((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (in.size() < 8 || !std::equal(in.begin(), in.begin() + 8, detail::kPngSignature))
+        return false;
+    int width = 0, height = 0;
+    std::vector<uint8_t> packed;
+    for (size_t at = 8; at + 12 <= in.size();) {
+        const uint32_t length = detail::GetBig32(in, at);
+        if (length > in.size() - at - 12)
+            return false;
+        const std::string type(in.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                               in.begin() + static_cast<std::ptrdiff_t>(at + 8));
+        const size_t data = at + 8;
+        if (type == "IHDR") {
+            if (length != 13 || in[data + 8] != 8 || in[data + 9] != 2 || in[data + 12] != 0)
+                return false;
+            width = static_cast<int>(detail::GetBig32(in, data));
+            height = static_cast<int>(detail::GetBig32(in, data + 4));
+        } else if (type == "IDAT") {
+            packed.insert(packed.end(), in.begin() + static_cast<std::ptrdiff_t>(data),
+                          in.begin() + static_cast<std::ptrdiff_t>(data + length));
+        }
+        at = data + length + 4;
+    }
+    if (width < 1 || width > 4096 || height < 1 || height > 4096)
+        return false;
+    const size_t stride = static_cast<size_t>(width) * 3 + 1;
+    std::vector<uint8_t> raw(stride * height);
+    uLongf rawSize = static_cast<uLongf>(raw.size());
+    if (uncompress(raw.data(), &rawSize, packed.data(), static_cast<uLong>(packed.size())) != Z_OK ||
+        rawSize != raw.size())
+        return false;
+    image = Image{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = raw.data() + stride * y;
+        if (row[0] != 0)
+            return false;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = row + 1 + x * 3;
+            image.pixels[static_cast<size_t>(y) * width + x] = (p[0] << 16) | (p[1] << 8) | p[2];
+        }
+    }
+    return true;
+}
+
 inline bool UpdateReferencesRequested() {
     const char* variable = std::getenv("TARVEX_UPDATE_REFERENCES");
     if (variable != nullptr && std::strcmp(variable, "1") == 0) {
@@ -205,15 +312,16 @@ inline testing::AssertionResult ImagesMatch(const Image& actual, const Image& ex
 inline testing::AssertionResult MatchesReference(const Image& actual, const std::string& relative,
                                                  int channelTolerance, int allowedPixels) {
     const std::filesystem::path path = std::filesystem::path(TARVEX_TEST_DATA) / relative;
+    const bool isPng = path.extension() == ".png";
     if (UpdateReferencesRequested()) {
         std::filesystem::create_directories(path.parent_path());
-        if (!WriteBmp(path.string(), actual)) {
+        if (!(isPng ? WritePng(path.string(), actual) : WriteBmp(path.string(), actual))) {
             return testing::AssertionFailure() << "cannot write " << path;
         }
         return testing::AssertionSuccess();
     }
     Image expected;
-    if (!ReadBmp(path.string(), expected)) {
+    if (!(isPng ? ReadPng(path.string(), expected) : ReadBmp(path.string(), expected))) {
         return testing::AssertionFailure() << "no readable reference " << path
                                            << " (run with --update-references to create it)";
     }

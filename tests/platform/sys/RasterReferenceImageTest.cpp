@@ -117,6 +117,11 @@ TEST(RasterReferenceImage, HelperRoundTripsAndCountsDifferences) {
     EXPECT_EQ(back.pixels, image.pixels);
     // 3 x 3 bytes padded to 12 per row, two rows, after a 54-byte header.
     EXPECT_EQ(std::filesystem::file_size(path), 54u + 24u);
+    ASSERT_TRUE(WritePng(folder + "/three.png", image));
+    Image fromPng;
+    ASSERT_TRUE(ReadPng(folder + "/three.png", fromPng));
+    EXPECT_EQ(fromPng.pixels, image.pixels);
+    EXPECT_FALSE(ReadPng(path, fromPng));  // a BMP is no PNG
 
     Image changed = image;
     changed.pixels[4] = 0x00102033;  // one channel 3 away

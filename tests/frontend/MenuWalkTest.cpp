@@ -1,0 +1,159 @@
+// The program on the demo Home folder as a player meets it, on the headless backend with the
+// fake clock: the main menu is drawn as the reference picture shows it, every menu button leads
+// where it should and back, and the quit button ends the program, which writes "default.cfg".
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/SFrontEndHooks.h"
+#include "frontend/SFrontEndSetup.h"
+#include "frontend/screens/SAppScreen.h"
+#include "frontend/screens/SHelpScreen.h"
+#include "frontend/screens/SScreenManager.h"
+#include "platform/sys/headless/HeadlessClock.h"
+#include "platform/sys/headless/HeadlessDialogs.h"
+#include "platform/sys/headless/HeadlessVideo.h"
+#include "platform/sys/headless/HeadlessWindow.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/ReferenceImage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kFrameMs = 20;
+// Long enough for any slide of 250 ms and a page's first draws.
+constexpr int kFrameLimit = 3000;
+
+// One thing the player waits for or does; true once it is done.
+using Step = std::function<bool()>;
+
+// Runs the application's real loop and, after each frame of the screen, advances the fake clock
+// and works through the script. A script that stalls closes the window so the loop still ends.
+class ScriptedApp : public tarvex::test::RecordingApp {
+public:
+    using RecordingApp::RecordingApp;
+
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    int m_frames = 0;
+    bool m_stalled = false;
+
+protected:
+    void UpdateScreen() override {
+        RecordingApp::UpdateScreen();
+        sys::time::headless::Advance(kFrameMs);
+        ++m_frames;
+        if (m_next < m_steps.size() && m_steps[m_next]())
+            ++m_next;
+        if (m_frames == kFrameLimit) {
+            m_stalled = true;
+            sys::window::headless::InjectClose();
+        }
+    }
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class MenuWalkTest : public tarvex::test::AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        const fs::path demo = fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
+        ASSERT_TRUE(fs::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
+        fs::copy(demo, Home(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        SFrontEndHooks::Install(&m_frontEnd);
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        SFrontEndHooks::Install(nullptr);
+    }
+
+    // The pages reach the program's one hub, so the application runs on it too; made here, it
+    // moves into the scratch folder's Home.
+    ScriptedApp& MakeScriptedApp() {
+        auto* app = new ScriptedApp(SGameObjects::Instance());
+        m_app.reset(app);
+        return *app;
+    }
+    static SScreenManager* Manager() { return SGameObjects::Instance()->m_pScreenManager; }
+
+    // The page of the id is current and its buttons have slid in.
+    Step Reached(int id) {
+        return [id] {
+            SAppScreen* page = Manager() != nullptr ? Manager()->GetCurrentScreen() : nullptr;
+            return page != nullptr && Manager()->GetCurrentId() == id && page->GetSlideDirection() == 1 &&
+                   page->IsSlideFinished();
+        };
+    }
+    // Presses and releases the left button over the middle of the current page's control.
+    Step Click(uint32_t id) {
+        return [id] {
+            SAppScreen* page = Manager()->GetCurrentScreen();
+            SWindow* control = page->GetLayout() != nullptr ? page->GetLayout()->FindChild(id) : nullptr;
+            EXPECT_NE(control, nullptr) << "control " << id << " on page " << Manager()->GetCurrentId();
+            if (control == nullptr)
+                return false;
+            const sys::RECT rc = control->GetWindowRect();
+            sys::window::headless::InjectMouseMove((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+            sys::window::headless::InjectMouseButton(0, true);
+            sys::window::headless::InjectMouseButton(0, false);
+            return true;
+        };
+    }
+    // The help page shows "help.sss" and its text has scrolled to the line.
+    static Step HelpScrolledTo(int line) {
+        return [line] {
+            auto* help = dynamic_cast<SHelpScreen*>(Manager()->GetCurrentScreen());
+            EXPECT_NE(help, nullptr);
+            if (help != nullptr) {
+                EXPECT_NE(std::string(help->GetText()).find("Tarvex"), std::string::npos);
+                EXPECT_EQ(help->GetScrollPosition(), line);
+            }
+            return true;
+        };
+    }
+    Step Capture(tarvex::test::Image& image) {
+        return [&image] {
+            const auto& frame = sys::video::headless::LastFrame();
+            image = tarvex::test::Image{frame.width, frame.height, frame.pixels};
+            return true;
+        };
+    }
+
+    SFrontEndSetup m_frontEnd;
+};
+
+TEST_F(MenuWalkTest, APlayerWalksThroughTheMenusAndQuits) {
+    ScriptedApp& app = MakeScriptedApp();
+    tarvex::test::Image mainMenu;
+    app.m_steps = {
+        Reached(0), Capture(mainMenu),
+        Click(40), Reached(6), Click(9021), Click(9021), Click(9019), HelpScrolledTo(1), Click(222), Reached(0),
+        Click(50), Reached(9), Click(333), Reached(12), Click(222), Reached(9), Click(222), Reached(0),
+        Click(30), Reached(7), Click(222), Reached(0),
+        Click(60),
+    };
+    ASSERT_TRUE(app.InitInstance());
+    fs::remove(Home() / "default.cfg");
+    EXPECT_EQ(app.Run(), 0);
+
+    EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+    EXPECT_EQ(app.m_next, app.m_steps.size());
+    EXPECT_TRUE(tarvex::test::MatchesReference(mainMenu, "frontend/main_menu.png", 4, 600));
+    // The quit button closed the window and the shut-down saved the configuration.
+    EXPECT_NE(ReadAll(Home() / "default.cfg").find("set cfg_sysprofile"), std::string::npos);
+}
+
+}  // namespace
