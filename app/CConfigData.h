@@ -82,4 +82,7 @@ public:
     CSoundData* m_pSound;
     CServerData* m_pServer;
     int32_t m_iSysProfile = -1;  // cfg_sysprofile
+    // The window or full-screen choice of the game options, not yet applied: the settings page
+    // compares it with game_fullscreen when it is left. Neither stored nor a variable.
+    int32_t m_bPendingFullScreen = 0;
 };

@@ -16,7 +16,6 @@
 
 IMPLEMENT_DYNAMIC(SSettingsScreen, SAppScreen)
 
-int SSettingsScreen::s_iPendingFullScreen = 0;
 SSettingsScreen::DialogMaker SSettingsScreen::s_apfnMakers[kDialogButtonCount] = {};
 
 namespace {
@@ -42,7 +41,7 @@ SGraphicsHost* DialogHost() { return dynamic_cast<SGraphicsHost*>(SDisplayHost::
 
 SSettingsScreen::SSettingsScreen() {
     if (CConfigData* config = Hub()->m_pConfig)
-        s_iPendingFullScreen = config->m_pSystem->m_bFullScreen;
+        config->m_bPendingFullScreen = config->m_pSystem->m_bFullScreen;
 }
 
 SSettingsScreen::~SSettingsScreen() {
@@ -199,7 +198,7 @@ void SSettingsScreen::Leave() {
         m_pDialog->Deactivate();
     }
     CConfigData* config = Hub()->m_pConfig;
-    if (config != nullptr && s_iPendingFullScreen != config->m_pSystem->m_bFullScreen) {
+    if (config != nullptr && config->m_bPendingFullScreen != config->m_pSystem->m_bFullScreen) {
         SGraphicsHost* host = DialogHost();
         if (host != nullptr && host->MessageDialog(kChangeModeText, static_cast<int>(sys::MB_YESNO), this, 0) == 1)
             ApplyScreenMode();
@@ -216,7 +215,7 @@ void SSettingsScreen::Leave() {
 void SSettingsScreen::ApplyScreenMode() {
     CConfigData* config = Hub()->m_pConfig;
     CSystemData* system = config->m_pSystem;
-    system->m_bFullScreen = s_iPendingFullScreen;
+    system->m_bFullScreen = config->m_bPendingFullScreen;
     if (system->m_bFullScreen == 0 && sys::window::GetSystemMetrics(sys::SM_CYSCREEN) < kMinWindowedDesktopHeight)
         system->m_bFullScreen = 1;
     if (SGraphics* display = Hub()->m_pGraphics) {

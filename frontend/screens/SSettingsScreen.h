@@ -61,9 +61,6 @@ public:
     // The option dialog classes register here, one per button id 100..500; other ids are
     // ignored and null empties the slot.
     static void SetDialogMaker(uint32_t nButtonId, DialogMaker pfnMaker);
-    // The full-screen choice of the game options, applied when the page is left.
-    static int GetPendingFullScreen() { return s_iPendingFullScreen; }
-    static void SetPendingFullScreen(int nFullScreen) { s_iPendingFullScreen = nFullScreen; }
 
 private:
     static constexpr int kDialogButtonCount = 5;
@@ -92,6 +89,5 @@ private:
     int32_t m_bLeave = 0;
     int32_t m_bFirstOpen = 1;
 
-    static int s_iPendingFullScreen;
     static DialogMaker s_apfnMakers[kDialogButtonCount];
 };

@@ -301,7 +301,7 @@ TEST_F(MenuScreensTest, SettingsOpenOneDialogPerButtonAndLeaveWithoutAQuestion) 
 TEST_F(MenuScreensTest, LeavingWithAChangedScreenModeAsksFirst) {
     m_pHub->m_pConfig->m_pSystem->m_bFullScreen = 0;
     Enter(7);
-    SSettingsScreen::SetPendingFullScreen(1);
+    m_pHub->m_pConfig->m_bPendingFullScreen = 1;
     EXPECT_EQ(Go(222), 0);
     EXPECT_EQ(m_factory.asked, std::vector<std::string>{"Generic:YesNo"});
     // The answer was no: the configured mode stays.

@@ -80,10 +80,12 @@ protected:
         SFrontEndHooks::Install(nullptr);
     }
 
-    // The pages reach the program's one hub, so the application runs on it too; made here, it
-    // moves into the scratch folder's Home.
+    // The pages reach the program's one hub, so the application runs on it too.
     ScriptedApp& MakeScriptedApp() {
-        auto* app = new ScriptedApp(SGameObjects::Instance());
+        SGameObjects* hub = SGameObjects::Instance();
+        // A hub made earlier in this process moved into another folder.
+        fs::current_path(Home());
+        auto* app = new ScriptedApp(hub);
         m_app.reset(app);
         return *app;
     }
