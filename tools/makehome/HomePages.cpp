@@ -135,14 +135,19 @@ void HomeSet::AddHelpPage() {
     AddLayout(kKindScreen, "h", "Help", pLayout);
 }
 
-void HomeSet::AddCreditsPage() {
+SScreen* HomeSet::NewTextPage(const std::string& titleKey, const std::string& title, const char* text) {
     auto* pLayout = NewLayout<SScreen>(kPage, "bg_text");
-    AddTitle(pLayout, "title_credits", "CREDITS");
+    AddTitle(pLayout, titleKey, title);
     const HomeRect& panel = home_art::kTextPanel;
     auto* pText = AddWindow<STextCtrl>(pLayout, kTextId,
                                        HomeRect{panel.left + 16, panel.top + 24, panel.right - 16, panel.bottom - 12},
-                                       STextCtrl::kStyleCentre, home_texts::kCredits);
+                                       STextCtrl::kStyleCentre, text);
     pText->AddResourceName("id;Text");
+    return pLayout;
+}
+
+void HomeSet::AddCreditsPage() {
+    SScreen* pLayout = NewTextPage("title_credits", "CREDITS", home_texts::kCredits);
     constexpr int kWide = 190;
     AddButtonPictures("btn_mainmenu", "Main Menu", kWide, kSmallHeight);
     AddButtonPictures("btn_thanks", "Special Thanks", kWide, kSmallHeight);
@@ -156,13 +161,7 @@ void HomeSet::AddCreditsPage() {
 }
 
 void HomeSet::AddThanksPage() {
-    auto* pLayout = NewLayout<SScreen>(kPage, "bg_text");
-    AddTitle(pLayout, "title_thanks", "SPECIAL THANKS");
-    const HomeRect& panel = home_art::kTextPanel;
-    auto* pText = AddWindow<STextCtrl>(pLayout, kTextId,
-                                       HomeRect{panel.left + 16, panel.top + 24, panel.right - 16, panel.bottom - 12},
-                                       STextCtrl::kStyleCentre, home_texts::kThanks);
-    pText->AddResourceName("id;Text");
+    SScreen* pLayout = NewTextPage("title_thanks", "SPECIAL THANKS", home_texts::kThanks);
     // The Back button's pictures were made for the help page.
     auto* pBack = AddWindow<SButton>(pLayout, 222, Sized((kPage.Width() - kSmallWidth) / 2, kBottomRow, kSmallWidth,
                                                           kSmallHeight), 0, "Back");

@@ -10,6 +10,7 @@
 
 class SCatalog;
 class SResource;
+class SScreen;
 class SWindow;
 
 // The whole demo Home folder in memory: the catalog with its layouts, fonts, cursor and the
@@ -60,6 +61,8 @@ private:
 
     void AddMainMenu();
     void AddHelpPage();
+    // A page of centred text in the panel under its title; the caller adds the buttons.
+    SScreen* NewTextPage(const std::string& titleKey, const std::string& title, const char* text);
     void AddCreditsPage();
     void AddThanksPage();
     void AddSettingsPage();
