@@ -48,8 +48,15 @@ void SHelpScreen::ReadHelpText() {
         m_Text.assign(nLength + 1, '\0');
         // The file may have become shorter since its length was taken.
         const unsigned nRead = file.Read(m_Text.data(), nLength);
-        m_Text.resize(nRead + 1);
-        m_Text[nRead] = '\0';
+        m_Text.resize(nRead);
+        // A text saved with CR LF line ends reads as one with LF ends; a lone CR would be drawn.
+        size_t nKept = 0;
+        for (size_t i = 0; i < m_Text.size(); ++i) {
+            if (m_Text[i] != '\r' || i + 1 == m_Text.size() || m_Text[i + 1] != '\n')
+                m_Text[nKept++] = m_Text[i];
+        }
+        m_Text.resize(nKept);
+        m_Text.push_back('\0');
     } catch (CFileException&) {
         m_Text.assign(1, '\0');
     }
