@@ -594,11 +594,17 @@ bool WriteFileAtomically(std::string_view path, std::string_view contents) {
         std::unique_ptr<char, decltype(&std::free)> real(realpath(target.c_str(), nullptr), &std::free);
         if (real) target = real.get();
     }
+    // The replacement keeps the permissions of the file it replaces; a new file gets those any
+    // file the user makes gets.
+    struct stat old;
+    const bool replacing = stat(target.c_str(), &old) == 0;
     const std::string temporary = target + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) return Fail(MapErrno(errno, temporary));
     uint32_t error = kErrorNone;
-    if (!WriteAll(fd, contents.data(), contents.size()) || fsync(fd) != 0) error = MapErrno(errno, temporary);
+    if (replacing && fchmod(fd, old.st_mode & 07777) != 0) error = MapErrno(errno, temporary);
+    if (error == kErrorNone && (!WriteAll(fd, contents.data(), contents.size()) || fsync(fd) != 0))
+        error = MapErrno(errno, temporary);
     if (close(fd) != 0 && error == kErrorNone) error = MapErrno(errno, temporary);
     if (error == kErrorNone && rename(temporary.c_str(), target.c_str()) != 0) error = MapErrno(errno, target);
     if (error == kErrorNone) return Succeed();

@@ -325,8 +325,12 @@ namespace {
 
 TEST_F(FileOpsTest, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
     Write("Default.cfg", "old text");
+    fsys::permissions(Path("Default.cfg"), fsys::perms::owner_read | fsys::perms::owner_write |
+                                               fsys::perms::group_read | fsys::perms::others_read);
     EXPECT_TRUE(sys::fs::WriteFileAtomically(Path("default.CFG"), "new text"));
     EXPECT_EQ(Read("Default.cfg"), "new text");
+    // The replacement did not narrow who may read the file.
+    EXPECT_EQ(fsys::status(Path("Default.cfg")).permissions() & fsys::perms::others_read, fsys::perms::others_read);
 
     // A folder where the temporary copy must go makes the write fail before the rename.
     fsys::create_directory(Path("Default.cfg.tmp"));
