@@ -20,9 +20,8 @@
 
 namespace {
 
-// The folder the cursor picture goes to. Sprites look for their frames in the catalog's search
-// folders joined with "/", so the working directory itself (an empty folder) never matches;
-// "\Graphics" is one of the folders the application searches, beside the catalog.
+// The folder the cursor picture goes to: one of the folders the application searches for
+// sprite frames, beside the catalog.
 constexpr const char* kSpriteFolder = "Graphics";
 
 std::vector<uint8_t> TakeBytes(CMemFile& file) {
