@@ -68,8 +68,13 @@ int SCursor::RestoreSurfaces(SDXDraw* draw) {
 // --- SDisplayCursor ---------------------------------------------------------------------------
 
 uint8_t SCursor::SetDrawMode(uint8_t onPrimary) {
-    const uint8_t previous = m_bSaveUnder != 0 ? 0 : 1;
-    m_bSaveUnder = onPrimary != 0 ? 0 : 1;
+    // The back buffer is drawn whole again before every cursor update (by the screen in the
+    // main loop, by the page and the dialog in a modal loop), so pixels saved from it belong to
+    // a frame that no longer exists: putting them back would paint an old frame into the new
+    // one. Only the primary keeps its pixels between updates, so only there is the old image
+    // taken off by restoring what was saved under it.
+    const uint8_t previous = m_bSaveUnder;
+    m_bSaveUnder = onPrimary != 0 ? 1 : 0;
     return previous;
 }
 

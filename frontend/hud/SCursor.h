@@ -39,7 +39,8 @@ public:
     int RestoreSurfaces(SDXDraw* draw) override;
 
     // --- SDisplayCursor: how the display manager drives it ------------------------------------
-    // On the primary surface nothing is saved under the pointer; in the back buffer it is.
+    // Straight onto the primary the cursor saves under itself and erases its old image; in the
+    // back buffer, which is redrawn for every frame, it only draws. Same switch as SetSaveUnder.
     uint8_t SetDrawMode(uint8_t onPrimary) override;
     // The rectangle's top-left is where the client area lies on the target.
     int DrawOnto(SDXSurface* dest, const sys::RECT* rect) override;

@@ -171,13 +171,35 @@ TEST_F(CursorTest, TheSaveSurfaceTakesTheWidestAndTheTallestFrame) {
     EXPECT_EQ(cursor.GetSaveSurface()->GetHeight(), 40);
 }
 
-// The display manager's two modes: straight onto the primary nothing is saved; in the back
-// buffer the cursor saves under itself. The previous mode comes back as the answer.
+// The display manager's two modes: straight onto the primary the cursor saves under itself;
+// in the back buffer it only draws. The previous mode comes back as the answer.
 TEST_F(CursorTest, DrawModesSwitchSaveUnder) {
-    EXPECT_EQ(cursor.SetDrawMode(1), 0);
-    EXPECT_EQ(cursor.GetSaveUnder(), 0);
     EXPECT_EQ(cursor.SetDrawMode(0), 1);
+    EXPECT_EQ(cursor.GetSaveUnder(), 0);
+    EXPECT_EQ(cursor.SetDrawMode(1), 0);
     EXPECT_EQ(cursor.GetSaveUnder(), 1);
+}
+
+// A dialog opening over a page: the back buffer is drawn anew, then the cursor moves. What lay
+// under its old image on the page must not come back inside the dialog.
+TEST_F(CursorTest, ARedrawnBackBufferGetsNoPixelsOfAnEarlierFrame) {
+    constexpr uint32_t B = 0x0000FF;
+    Load("w2.bmp", 2, 0);
+    auto drawOnBack = [&] {
+        const uint8_t previous = cursor.SetDrawMode(0);
+        cursor.DrawOnto(&dest, nullptr);
+        cursor.SetDrawMode(previous);
+    };
+    Dot(3, 2, R);
+    cursor.SetPosition(3, 2);
+    drawOnBack();
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x)
+            Dot(x, y, B);
+    cursor.SetPosition(5, 3);
+    drawOnBack();
+    EXPECT_EQ(ReadRow(dest, 2, 2, 8), (Row{B, B, B, B, B, B}));
+    EXPECT_EQ(ReadRow(dest, 3, 2, 8), (Row{B, B, B, W, W, B}));
 }
 
 TEST_F(CursorTest, ADisplayRebuildMakesTheSaveSurfaceAgain) {
