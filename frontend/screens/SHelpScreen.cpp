@@ -69,7 +69,7 @@ void SHelpScreen::Activate() {
     if (pText != nullptr)
         pText->SetText(GetText());
     m_iScrollPos = 0;
-    auto* pBar = m_pLayout != nullptr ? dynamic_cast<SScrollBar*>(m_pLayout->FindChild(kScrollBar)) : nullptr;
+    SScrollBar* pBar = FindScrollBar();
     if (pBar != nullptr) {
         pBar->SetChangeCallback(&SHelpScreen::OnScrollBarChanged);
         pBar->SetRange(kScrollMin, kScrollMax);
@@ -99,8 +99,12 @@ void SHelpScreen::OnNotify(uint32_t nID, int32_t nCode) {
     }
 }
 
+SScrollBar* SHelpScreen::FindScrollBar() const {
+    return m_pLayout != nullptr ? dynamic_cast<SScrollBar*>(m_pLayout->FindChild(kScrollBar)) : nullptr;
+}
+
 void SHelpScreen::ScrollBy(int nLines) {
-    auto* pBar = m_pLayout != nullptr ? dynamic_cast<SScrollBar*>(m_pLayout->FindChild(kScrollBar)) : nullptr;
+    SScrollBar* pBar = FindScrollBar();
     if (pBar == nullptr)
         return;
     int nMin = 0;
@@ -113,7 +117,7 @@ void SHelpScreen::ScrollBy(int nLines) {
 }
 
 void SHelpScreen::Synchronise() {
-    auto* pBar = m_pLayout != nullptr ? dynamic_cast<SScrollBar*>(m_pLayout->FindChild(kScrollBar)) : nullptr;
+    SScrollBar* pBar = FindScrollBar();
     if (pBar == nullptr)
         return;
     const int nLine = pBar->GetPos();

@@ -5,6 +5,8 @@
 
 #include "frontend/screens/SAppScreen.h"
 
+class SScrollBar;
+
 // The help page (screen id 6): shows the text of "help.sss" from the base folder in a text
 // control that a scroll bar and two arrow buttons scroll line by line. Owned by the screen
 // manager; it owns its copy of the text.
@@ -49,6 +51,8 @@ private:
     // The text shows from the scroll bar's line on.
     void Synchronise();
     void ScrollBy(int nLines);
+    // Null without a layout or without the bar in it.
+    SScrollBar* FindScrollBar() const;
     static void OnScrollBarChanged(int nPosition);
 
     int32_t m_iScrollPos = 0;

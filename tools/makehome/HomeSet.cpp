@@ -47,6 +47,15 @@ const SoundRow kSounds[] = {
     {"cube_turn", {140, 220.0, 330.0, 0.13, 0.5, 2.5}},
 };
 
+// The picture as the bytes of a BMP file.
+std::vector<uint8_t> BitmapBytes(const HomeCanvas& canvas, bool bForce8 = false) {
+    SDIB dib;
+    canvas.ToDIB(dib, bForce8);
+    CMemFile image(4096);
+    dib.WriteBMP(&image);
+    return TakeBytes(image);
+}
+
 }  // namespace
 
 HomeSet::HomeSet() : m_pCatalog(std::make_unique<SCatalog>()) { RegisterUiResourceKinds(); }
@@ -67,11 +76,7 @@ void HomeSet::Build() {
     AddCursor();
     AddSounds();
 
-    SDIB splash;
-    home_art::Splash(m_Glyphs).ToDIB(splash);
-    CMemFile image(4096);
-    splash.WriteBMP(&image);
-    m_Files.push_back(File{"splash.bmp", TakeBytes(image)});
+    m_Files.push_back(File{"splash.bmp", BitmapBytes(home_art::Splash(m_Glyphs))});
     AddFile("help.sss", home_texts::kHelp);
     AddFile("defcmds.cfg", home_texts::kDefaultCommands);
 }
@@ -79,11 +84,7 @@ void HomeSet::Build() {
 // ---- parts ----------------------------------------------------------------------------------
 
 void HomeSet::AddPicture(const std::string& name, const HomeCanvas& canvas, bool bForce8) {
-    SDIB dib;
-    canvas.ToDIB(dib, bForce8);
-    CMemFile image(4096);
-    dib.WriteBMP(&image);
-    m_Files.push_back(File{name + ".bmp", TakeBytes(image)});
+    m_Files.push_back(File{name + ".bmp", BitmapBytes(canvas, bForce8)});
     m_pCatalog->AddItem(new SCatalogItem(kKindImage, name.c_str(), name.c_str(), ""));
 }
 
@@ -108,11 +109,7 @@ std::string HomeSet::AddArrowPictures(const std::string& key, int nSize, bool bU
 
 void HomeSet::AddFont(const std::string& name, const HomeFontStyle& style) {
     const std::string sheetName = "font_" + name + ".bmp";
-    SDIB sheet;
-    MakeFontSheet(m_Glyphs, style).ToDIB(sheet, true);
-    CMemFile image(4096);
-    sheet.WriteBMP(&image);
-    m_Files.push_back(File{sheetName, TakeBytes(image)});
+    m_Files.push_back(File{sheetName, BitmapBytes(MakeFontSheet(m_Glyphs, style), true)});
 
     auto* pFont = new SFont;
     pFont->SetSheetName(sheetName.c_str());
@@ -132,11 +129,7 @@ void HomeSet::AddFont(const std::string& name, const HomeFontStyle& style) {
 
 void HomeSet::AddCursor() {
     const HomeCanvas picture = home_art::Cursor();
-    SDIB frameImage;
-    picture.ToDIB(frameImage);
-    CMemFile image(1024);
-    frameImage.WriteBMP(&image);
-    m_Files.push_back(File{std::string(kSpriteFolder) + "/hunthand.bmp", TakeBytes(image)});
+    m_Files.push_back(File{std::string(kSpriteFolder) + "/hunthand.bmp", BitmapBytes(picture)});
 
     auto* pSprite = new SSprite;
     pSprite->SetName("Cursor");
