@@ -8,9 +8,9 @@
 #include "app/CServerData.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
-#include "platform/sys/classlib/CStdioFile.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "platform/sys/fs.h"
+#include "sys/classlib/CStdioFile.h"
+#include "sys/classlib/Exceptions.h"
+#include "sys/fs/fs.h"
 
 IMPLEMENT_SERIAL(CConfigHeader, CObject, 1)
 IMPLEMENT_SERIAL(CConfigData, CObject, 1)

@@ -3,11 +3,11 @@
 #include <cstdint>
 
 #include "core/SString.h"
-#include "platform/dx/SInputObjSettings.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
+#include "dx/input/SInputObjSettings.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CArray.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
 
 class CGraphicsData;
 class CServerData;

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "core/SString.h"
-#include "platform/dx/SInputObjSettings.h"
-#include "platform/sys/classlib/CArray.h"
+#include "dx/input/SInputObjSettings.h"
+#include "sys/classlib/CArray.h"
 
 // The small shared machinery of the configuration sections: each section describes its integer
 // console variables as a table of rows (name, field, range), and these helpers set, read, list

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/dx/SDXDrawDrivers.h"
-#include "platform/dx/SDXDriverInfo.h"
-#include "platform/sys/video.h"
+#include "dx/display/SDXDrawDrivers.h"
+#include "dx/display/SDXDriverInfo.h"
+#include "sys/video/video.h"
 
 IMPLEMENT_SERIAL(CGraphicsData, CObject, 1)
 

@@ -5,9 +5,9 @@
 
 #include "app/CConfigSection.h"
 #include "core/SString.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/classlib/CObject.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CArray.h"
+#include "sys/classlib/CObject.h"
 
 class SDXDrawDrivers;
 class SDXDriverInfo;

@@ -4,7 +4,7 @@
 
 #include "app/SGameObjects.h"
 #include "app/SMsgHandler.h"
-#include "platform/dx/SGraphics.h"
+#include "dx/display/SGraphics.h"
 
 CMainFrame::~CMainFrame() {
     if (m_hWnd != nullptr && sys::window::IsWindow(m_hWnd))

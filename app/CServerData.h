@@ -4,10 +4,10 @@
 
 #include "app/CConfigSection.h"
 #include "core/SString.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CArray.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
 
 // The server section of the configuration: the srv_ rules a hosted multiplayer game starts
 // with (time and kill limits, flood control, player count, logging). Owned by CConfigData;

@@ -4,10 +4,10 @@
 
 #include "app/CConfigSection.h"
 #include "core/SString.h"
-#include "platform/dx/SSound.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/classlib/CObject.h"
+#include "dx/sound/SSound.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CArray.h"
+#include "sys/classlib/CObject.h"
 
 // The sound section of the configuration: the snd_ switches and limits the sound manager works
 // with. Its fields are the sound manager's own settings record, so the manager is handed this

@@ -4,9 +4,9 @@
 
 #include "app/CConfigSection.h"
 #include "core/SString.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/classlib/CObject.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CArray.h"
+#include "sys/classlib/CObject.h"
 
 // The system section of the configuration: the game_ switches the screens, the game-logic
 // library and start-up read (full screen, view size, which animals, sounds, tooltips). Owned

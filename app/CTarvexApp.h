@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/SString.h"
-#include "platform/sys/video.h"
+#include "sys/video/video.h"
 
 class CConfigData;
 class CMainFrame;

@@ -5,10 +5,10 @@
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SDataCollection.h"
-#include "platform/dx/SDXJoystick.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/window.h"
+#include "dx/input/SDXJoystick.h"
+#include "dx/input/SInputObj.h"
+#include "sys/classlib/CArray.h"
+#include "sys/window/window.h"
 
 SConsoleHostImpl::SConsoleHostImpl(SGameObjects& hub) : m_hub(hub) {}
 

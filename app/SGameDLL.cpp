@@ -7,11 +7,11 @@
 #include "app/SGameItems.h"
 #include "app/SHostCallbacks.h"
 #include "core/SDataCollection.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "platform/sys/dialogs.h"
-#include "platform/sys/fs.h"
-#include "platform/sys/library.h"
-#include "platform/sys/profile.h"
+#include "sys/classlib/Exceptions.h"
+#include "sys/window/dialogs.h"
+#include "sys/fs/fs.h"
+#include "sys/library.h"
+#include "sys/profile.h"
 
 namespace {
 

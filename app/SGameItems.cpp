@@ -5,8 +5,8 @@
 #include <ctime>
 
 #include "core/SDataCollection.h"
-#include "platform/dx/SSound.h"
-#include "platform/sys/version.h"
+#include "dx/sound/SSound.h"
+#include "sys/version.h"
 
 IMPLEMENT_DYNAMIC(SGameItems, CObject)
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/SString.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
 
 class CConfigData;
 class SActorWorld;

@@ -9,12 +9,12 @@
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
 #include "core/SFileSystem.h"
-#include "platform/dx/SDXActLabsGS.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "platform/sys/fs.h"
-#include "platform/sys/profile.h"
+#include "dx/input/SDXActLabsGS.h"
+#include "dx/input/SInputObj.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Exceptions.h"
+#include "sys/fs/fs.h"
+#include "sys/profile.h"
 
 IMPLEMENT_DYNAMIC(SGameObjects, CObject)
 

@@ -5,8 +5,8 @@
 
 #include "core/SObjectDef.h"
 #include "core/SString.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CObject.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CObject.h"
 
 class CConfigData;
 class CMainFrame;

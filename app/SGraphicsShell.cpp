@@ -6,11 +6,11 @@
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "app/SRendererFactory.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/dx/SSound.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "platform/sys/window.h"
+#include "dx/display/SGraphics.h"
+#include "dx/input/SInputObj.h"
+#include "dx/sound/SSound.h"
+#include "sys/classlib/Exceptions.h"
+#include "sys/window/window.h"
 
 namespace {
 

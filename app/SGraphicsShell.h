@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dx/SDisplayHooks.h"
+#include "dx/display/SDisplayHooks.h"
 
 class SGameObjects;
 class SGraphics;

@@ -4,7 +4,7 @@
 #include "app/CGraphicsData.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
-#include "platform/dx/SSound.h"
+#include "dx/sound/SSound.h"
 
 namespace {
 

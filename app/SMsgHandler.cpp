@@ -4,9 +4,9 @@
 #include "app/SCommandDialog.h"
 #include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/sys/signals.h"
+#include "dx/display/SGraphics.h"
+#include "dx/input/SInputObj.h"
+#include "sys/signals.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/SSurfaceDC.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/sys/window.h"
+#include "sys/window/window.h"
 
 class CMainFrame;
 class SCommandDialog;

@@ -1,7 +1,7 @@
 #include "app/SRendererFactory.h"
 
 #include "app/SGameItems.h"
-#include "platform/dx/SGraphics.h"
+#include "dx/display/SGraphics.h"
 #include "render/SD3D6Parser.h"
 
 SD3D6Parser* SRendererFactory::GetParser() const {

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/classlib/Collections.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Collections.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 
 #include "core/SCatalog.h"
 #include "core/SResourceFactory.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "app/SGameObjects.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/sys/profile.h"
+#include "dx/input/SInputObj.h"
+#include "sys/profile.h"
 #include "tests/core/ConsoleTestSupport.h"
 
 namespace {

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/backend.h"
-#include "platform/sys/window.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/backend.h"
+#include "sys/window/window.h"
 #include "tests/ui/LayoutTestSupport.h"
 #include "ui/SSurfaceDC.h"
 

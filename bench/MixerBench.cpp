@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/sys/AudioCore.h"
-#include "platform/sys/audio.h"
-#include "platform/sys/backend.h"
-#include "platform/sys/headless/HeadlessAudio.h"
+#include "sys/audio/audio_core.h"
+#include "sys/audio/audio.h"
+#include "sys/backend.h"
+#include "sys/audio/headless/headless_audio.h"
 
 using namespace sys::audio;
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/sys/raster/Rasterizer.h"
+#include "sys/raster/rasterizer.h"
 
 using namespace sys::raster;
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/backend.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/window.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/backend.h"
+#include "sys/classlib/CFile.h"
+#include "sys/window/window.h"
 #include "ui/SDIB.h"
 #include "ui/SFont.h"
 #include "ui/SSprite.h"

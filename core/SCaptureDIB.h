@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/sys/gdi.h"
-#include "platform/sys/window.h"
+#include "sys/gdi/gdi.h"
+#include "sys/window/window.h"
 
 class CFile;
 

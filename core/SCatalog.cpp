@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
 
 IMPLEMENT_SERIAL(SCatalog, CObject, 1)
 

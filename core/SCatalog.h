@@ -5,9 +5,9 @@
 
 #include "core/SCatalogItem.h"
 #include "core/SResource.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/classlib/CStringArray.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
+#include "sys/classlib/CStringArray.h"
 
 class CArchive;
 

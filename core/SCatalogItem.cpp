@@ -6,9 +6,9 @@
 
 #include "core/SCatalog.h"
 #include "core/SResourceFactory.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/fs.h"
-#include "platform/sys/window.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/fs/fs.h"
+#include "sys/window/window.h"
 
 // Schema 2 added the children, schema 3 the resource data.
 IMPLEMENT_SERIAL(SCatalogItem, CObject, VERSIONABLE_SCHEMA | 3)

@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "core/SResource.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/classlib/CStringList.h"
-#include "platform/sys/classlib/CTypedPtr.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
+#include "sys/classlib/CStringList.h"
+#include "sys/classlib/CTypedPtr.h"
 
 class CArchive;
 class SCatalog;

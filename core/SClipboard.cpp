@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/sys/clipboard.h"
+#include "sys/window/clipboard.h"
 
 IMPLEMENT_DYNAMIC(SClipboard, CObject)
 

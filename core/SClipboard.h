@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
 
 // Puts plain text on the system clipboard and reads it back. The edit box embeds one for its
 // copy, cut and paste keys; it holds no state of its own.

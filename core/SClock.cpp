@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/sys/time.h"
+#include "sys/time/time.h"
 
 namespace {
 

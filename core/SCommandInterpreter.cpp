@@ -8,9 +8,9 @@
 #include "core/SDataCollection.h"
 #include "core/SFileSystem.h"
 #include "core/SVector.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/classlib/CStdioFile.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/CStdioFile.h"
+#include "sys/classlib/Exceptions.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "core/SCommandLine.h"
 
-#include "platform/sys/text.h"
+#include "sys/text.h"
 
 #include <cstring>
 #include <utility>

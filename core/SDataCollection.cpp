@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "core/STextUtil.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CString.h"
+#include "sys/classlib/Exceptions.h"
 
 IMPLEMENT_SERIAL(SDataElement, CObject, 1)
 IMPLEMENT_SERIAL(SDataCollection, CObject, 1)

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "core/SString.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/classlib/CObject.h"
+#include "sys/classlib/CArray.h"
+#include "sys/classlib/CObject.h"
 
 class CArchive;
 

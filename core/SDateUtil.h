@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sys/classlib/CTime.h"
+#include "sys/classlib/CTime.h"
 
 // Date helpers behind the dedicated server's date option, the officer records and the time of
 // day of a scenario. Free functions on the class library's CTime. The year they work with has

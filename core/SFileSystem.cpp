@@ -6,8 +6,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Exceptions.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/classlib/CStringList.h"
-#include "platform/sys/classlib/CTime.h"
-#include "platform/sys/fs.h"
-#include "platform/sys/window.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
+#include "sys/classlib/CStringList.h"
+#include "sys/classlib/CTime.h"
+#include "sys/fs/fs.h"
+#include "sys/window/window.h"
 
 // File, directory, drive and path operations the engine needs beyond the class library's file.
 // Callers make a local SFileSystem for one task (the officer list copies and deletes its data

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Exceptions.h"
 
 namespace {
 

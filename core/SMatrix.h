@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/SVector.h"
-#include "platform/sys/classlib/CObject.h"
+#include "sys/classlib/CObject.h"
 
 // The engine's 4 x 4 float matrix for scene-graph transforms, a value owned by whoever holds
 // it. Row vectors multiply from the left: the translation lies in row 3 and the axes in

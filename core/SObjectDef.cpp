@@ -2,9 +2,9 @@
 
 #include "core/SObjectParser.h"
 #include "core/SString.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CStdioFile.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CStdioFile.h"
+#include "sys/classlib/Exceptions.h"
 
 IMPLEMENT_SERIAL(SObjectDef, SDataCollection, 1)
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "core/SDataCollection.h"
-#include "platform/sys/classlib/CObList.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CObList.h"
+#include "sys/classlib/CString.h"
 
 class CArchive;
 class SObjectDef;

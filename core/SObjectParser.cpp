@@ -5,9 +5,9 @@
 
 #include "core/SFileSystem.h"
 #include "core/STextUtil.h"
-#include "platform/sys/classlib/CStdioFile.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "platform/sys/dialogs.h"
+#include "sys/classlib/CStdioFile.h"
+#include "sys/classlib/Exceptions.h"
+#include "sys/window/dialogs.h"
 
 namespace {
 

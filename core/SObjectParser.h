@@ -2,7 +2,7 @@
 
 #include "core/SObjectDef.h"
 #include "core/SString.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CString.h"
 
 // Reads object-definition scripts (OBJECT blocks of set lines, nested blocks, base
 // definitions, #include) into a target list of definitions, and writes definitions back as

@@ -1,6 +1,6 @@
 #include "core/SResource.h"
 
-#include "platform/sys/classlib/CArchive.h"
+#include "sys/classlib/CArchive.h"
 
 IMPLEMENT_SERIAL(SResource, CObject, 1)
 IMPLEMENT_DYNAMIC(SResourceVisitor, CObject)

@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
-#include "platform/sys/classlib/CObArray.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/classlib/CStringArray.h"
-#include "platform/sys/classlib/CTypedPtr.h"
-#include "platform/sys/window.h"
+#include "sys/classlib/CObArray.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
+#include "sys/classlib/CStringArray.h"
+#include "sys/classlib/CTypedPtr.h"
+#include "sys/window/window.h"
 
 class CArchive;
 class CFile;

@@ -1,6 +1,6 @@
 #include "core/SResourceFactory.h"
 
-#include "platform/sys/classlib/CFile.h"
+#include "sys/classlib/CFile.h"
 
 IMPLEMENT_DYNAMIC(SResourceFactory, CObject)
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/SResource.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
 
 // Makes a new, empty resource of the class that belongs to a kind code.
 using SResourceCreator = SResource* (*)();

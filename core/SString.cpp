@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CString.h"
 
 namespace {
 

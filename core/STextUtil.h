@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CString.h"
 
 // Small text helpers shared by the object-definition script reader, the value collections and
 // the officer records. Free functions without state; nothing here owns anything.

@@ -1,6 +1,6 @@
 #include "core/SVector.h"
 
-#include "platform/sys/classlib/CArchive.h"
+#include "sys/classlib/CArchive.h"
 
 #include <algorithm>
 #include <array>

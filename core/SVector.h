@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CString.h"
 
 class CArchive;
 

@@ -12,7 +12,7 @@
 #include "frontend/screens/SScreenManager.h"
 #include "frontend/screens/SSettingsScreen.h"
 #include "frontend/screens/SSpecialThanksScreen.h"
-#include "platform/dx/SGraphics.h"
+#include "dx/display/SGraphics.h"
 #include "ui/SGraphicsHost.h"
 
 namespace {

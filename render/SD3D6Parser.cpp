@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/SLog.h"
-#include "platform/sys/d3d.h"
+#include "sys/d3d/d3d.h"
 #include "render/pipeline/SD3DRaster.h"
 
 using namespace sys::d3d;

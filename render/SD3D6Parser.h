@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "core/SString.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/video.h"
+#include "sys/classlib/CArray.h"
+#include "sys/video/video.h"
 #include "render/parser/SParser.h"
 
 class SD3D6Lock;

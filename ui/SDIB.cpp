@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "core/SResourceFactory.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/classlib/CMemFile.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/CMemFile.h"
 
 IMPLEMENT_SERIAL(SDIB, SResource, 1)
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "core/SResource.h"
-#include "platform/sys/gdi.h"
-#include "platform/sys/mmio.h"
+#include "sys/gdi/gdi.h"
+#include "sys/audio/mmio.h"
 
 class CArchive;
 class CFile;

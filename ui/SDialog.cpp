@@ -1,9 +1,9 @@
 #include "ui/SDialog.h"
 
 #include "core/SResourceFactory.h"
-#include "platform/sys/signals.h"
-#include "platform/sys/time.h"
-#include "platform/sys/window.h"
+#include "sys/signals.h"
+#include "sys/time/time.h"
+#include "sys/window/window.h"
 #include "ui/SDC.h"
 #include "ui/SDisplayHost.h"
 

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "core/SCatalog.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/gdi.h"
-#include "platform/sys/window.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/gdi/gdi.h"
+#include "sys/window/window.h"
 #include "ui/SDisplayHost.h"
-#include "ui/SEditBox.h"
-#include "ui/SListBox.h"
+#include "ui/widgets/SEditBox.h"
+#include "ui/widgets/SListBox.h"
 #include "ui/SSurfaceDC.h"
 
 namespace {

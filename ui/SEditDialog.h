@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/SString.h"
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CString.h"
 #include "ui/SDialog.h"
 
 class SDXSurface;

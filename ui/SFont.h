@@ -4,12 +4,12 @@
 
 #include "core/SResource.h"
 #include "core/SString.h"
-#include "platform/sys/classlib/CObList.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/classlib/CStringList.h"
-#include "platform/sys/classlib/CTypedPtrList.h"
-#include "platform/sys/gdi.h"
-#include "platform/sys/window.h"
+#include "sys/classlib/CObList.h"
+#include "sys/classlib/CString.h"
+#include "sys/classlib/CStringList.h"
+#include "sys/classlib/CTypedPtrList.h"
+#include "sys/gdi/gdi.h"
+#include "sys/window/window.h"
 
 class CArchive;
 class CFile;

@@ -1,9 +1,9 @@
 #include "ui/SFrame.h"
 
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/gdi.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
+#include "sys/gdi/gdi.h"
 #include "ui/SDIB.h"
 
 IMPLEMENT_SERIAL(SFrame, SResource, VERSIONABLE_SCHEMA | SFrame::kSchema)

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "core/SResource.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/window.h"
+#include "sys/classlib/CString.h"
+#include "sys/window/window.h"
 
 class CArchive;
 class SDXSurface;

@@ -1,12 +1,12 @@
 #include "ui/SGraphicsHost.h"
 
 #include "core/SCatalog.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/dialogs.h"
+#include "dx/display/SGraphics.h"
+#include "sys/classlib/CString.h"
+#include "sys/window/dialogs.h"
 #include "ui/SDialog.h"
 #include "ui/SFont.h"
-#include "ui/SLayout.h"
+#include "ui/layout/SLayout.h"
 #include "ui/SSprite.h"
 #include "ui/SWindow.h"
 

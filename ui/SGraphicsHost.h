@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/dx/SDisplayHooks.h"
+#include "dx/display/SDisplayHooks.h"
 #include "ui/SDisplayHost.h"
 #include "ui/SSurfaceDC.h"
 

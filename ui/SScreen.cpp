@@ -5,8 +5,8 @@
 
 #include "core/SCatalog.h"
 #include "core/SResourceFactory.h"
-#include "platform/dx/SDXSoundBuffer.h"
-#include "platform/sys/gdi.h"
+#include "dx/sound/SDXSoundBuffer.h"
+#include "sys/gdi/gdi.h"
 #include "ui/SDC.h"
 
 IMPLEMENT_SERIAL(SScreen, SWindow, VERSIONABLE_SCHEMA | 1)

@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "core/SResourceFactory.h"
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXPalette.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/fs.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXPalette.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
+#include "sys/fs/fs.h"
 #include "ui/SDIB.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXSurface.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
 #include "ui/SDIB.h"
 #include "ui/SFont.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "platform/sys/gdi.h"
-#include "platform/sys/video.h"
-#include "platform/sys/window.h"
+#include "sys/gdi/gdi.h"
+#include "sys/video/video.h"
+#include "sys/window/window.h"
 #include "ui/SDC.h"
 
 class SDXDraw;

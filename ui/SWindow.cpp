@@ -7,11 +7,11 @@
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "core/SResourceFactory.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "platform/sys/dialogs.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/Exceptions.h"
+#include "sys/window/dialogs.h"
 #include "ui/SFont.h"
-#include "platform/sys/fs.h"
+#include "sys/fs/fs.h"
 #include "ui/SDC.h"
 
 // Any stored class schema is read: the window's own schema word, not the class record's,

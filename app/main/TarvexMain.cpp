@@ -9,8 +9,8 @@
 #include "app/SFrontEndHooks.h"
 #include "core/SCommandLine.h"
 #include "frontend/SFrontEndSetup.h"
-#include "platform/sys/backend.h"
-#include "platform/sys/signals.h"
+#include "sys/backend.h"
+#include "sys/signals.h"
 
 int main(int argc, char** argv) {
     sys::SelectBackend(sys::Backend::Sdl);

@@ -8,15 +8,15 @@
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SButtonSlide1.h"
 #include "frontend/screens/SScreenManager.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/dx/SSound.h"
-#include "platform/sys/time.h"
-#include "ui/SButton.h"
+#include "dx/display/SDXSurface.h"
+#include "dx/display/SGraphics.h"
+#include "dx/input/SInputObj.h"
+#include "dx/sound/SSound.h"
+#include "sys/time/time.h"
+#include "ui/widgets/SButton.h"
 #include "ui/SDC.h"
 #include "ui/SDisplayHost.h"
-#include "ui/SSlider.h"
+#include "ui/widgets/SSlider.h"
 
 IMPLEMENT_DYNAMIC(STransparantDialog, SDialog)
 

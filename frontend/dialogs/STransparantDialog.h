@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/sys/window.h"
+#include "sys/window/window.h"
 #include "ui/SDialog.h"
 #include "ui/SGraphicsHost.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/gdi.h"
-#include "ui/SLayout.h"
+#include "sys/classlib/CString.h"
+#include "sys/gdi/gdi.h"
+#include "ui/layout/SLayout.h"
 
 class SD3D6Parser;
 class SDataCollection;

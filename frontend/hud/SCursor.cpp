@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "app/SGameObjects.h"
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/sys/time.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
+#include "dx/display/SGraphics.h"
+#include "dx/input/SInputObj.h"
+#include "sys/time/time.h"
 #include "ui/SFrame.h"
 
 IMPLEMENT_DYNAMIC(SCursor, SSprite)

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/dx/SDisplayHooks.h"
-#include "platform/sys/window.h"
+#include "dx/display/SDisplayHooks.h"
+#include "sys/window/window.h"
 #include "ui/SSprite.h"
 
 class SDXDraw;

@@ -15,13 +15,13 @@
 #include "core/SObjectDef.h"
 #include "frontend/screens/SButtonSlide.h"
 #include "frontend/screens/SScreenManager.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/dx/SSound.h"
-#include "platform/sys/rand.h"
-#include "platform/sys/window.h"
+#include "dx/display/SGraphics.h"
+#include "dx/sound/SSound.h"
+#include "sys/rand.h"
+#include "sys/window/window.h"
 #include "ui/SDisplayHost.h"
 #include "ui/SFont.h"
-#include "ui/SToolTipCtrl.h"
+#include "ui/widgets/SToolTipCtrl.h"
 
 IMPLEMENT_DYNAMIC(SAppScreen, SScreen)
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/sys/muldiv.h"
-#include "platform/sys/time.h"
+#include "sys/muldiv.h"
+#include "sys/time/time.h"
 #include "ui/SWindow.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/sys/classlib/CDWordArray.h"
-#include "platform/sys/classlib/CObject.h"
+#include "sys/classlib/CDWordArray.h"
+#include "sys/classlib/CObject.h"
 
 class SWindow;
 

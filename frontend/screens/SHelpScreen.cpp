@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "app/SGameObjects.h"
-#include "platform/sys/classlib/CFile.h"
-#include "ui/SScrollBar.h"
-#include "ui/STextCtrl.h"
+#include "sys/classlib/CFile.h"
+#include "ui/widgets/SScrollBar.h"
+#include "ui/widgets/STextCtrl.h"
 
 IMPLEMENT_DYNAMIC(SHelpScreen, SAppScreen)
 

@@ -3,8 +3,8 @@
 #include "app/CMainFrame.h"
 #include "app/SGameObjects.h"
 #include "frontend/screens/SScreenManager.h"
-#include "platform/sys/profile.h"
-#include "platform/sys/window.h"
+#include "sys/profile.h"
+#include "sys/window/window.h"
 #include "ui/SDIB.h"
 
 IMPLEMENT_DYNAMIC(SMainMenuScreen, SAppScreen)

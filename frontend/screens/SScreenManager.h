@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "core/SResource.h"
-#include "platform/sys/window.h"
+#include "sys/window/window.h"
 
 class SAppScreen;
 class SDC;

@@ -7,11 +7,11 @@
 #include "app/SGameObjects.h"
 #include "frontend/dialogs/STransparantDialog.h"
 #include "frontend/screens/SScreenManager.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/sys/dialogs.h"
-#include "platform/sys/window.h"
+#include "dx/display/SGraphics.h"
+#include "sys/window/dialogs.h"
+#include "sys/window/window.h"
 #include "render/SD3D6Parser.h"
-#include "ui/SButton.h"
+#include "ui/widgets/SButton.h"
 #include "ui/SGraphicsHost.h"
 
 IMPLEMENT_DYNAMIC(SSettingsScreen, SAppScreen)

@@ -5,10 +5,10 @@
 #include "core/SMatrix.h"
 #include "core/SString.h"
 #include "core/SVector.h"
-#include "platform/sys/classlib/CArray.h"
-#include "platform/sys/classlib/CObject.h"
-#include "platform/sys/classlib/CString.h"
-#include "platform/sys/window.h"
+#include "sys/classlib/CArray.h"
+#include "sys/classlib/CObject.h"
+#include "sys/classlib/CString.h"
+#include "sys/window/window.h"
 
 namespace sys::video {
 class IDirectDrawSurface4;

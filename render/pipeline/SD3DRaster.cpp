@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXSurface.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
 
 using namespace sys::d3d;
 using sys::RECT;

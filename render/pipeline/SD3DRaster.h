@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "platform/sys/d3d.h"
-#include "platform/sys/video.h"
-#include "platform/sys/window.h"
+#include "sys/d3d/d3d.h"
+#include "sys/video/video.h"
+#include "sys/window/window.h"
 #include "render/pipeline/SRaster.h"
 
 class SDXDraw;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/profile.h"
+#include "sys/profile.h"
 
 namespace tarvex::test {
 

@@ -12,7 +12,7 @@
 #include "app/CServerData.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
-#include "platform/dx/SInputObjSettings.h"
+#include "dx/input/SInputObjSettings.h"
 
 namespace {
 

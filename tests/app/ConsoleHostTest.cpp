@@ -16,9 +16,9 @@
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
 #include "core/SObjectDef.h"
-#include "platform/dx/SInputObj.h"
-#include "platform/sys/input.h"
-#include "platform/sys/profile.h"
+#include "dx/input/SInputObj.h"
+#include "sys/input/input.h"
+#include "sys/profile.h"
 #include "tests/app/GameLibraryTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 

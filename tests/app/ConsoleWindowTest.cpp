@@ -15,12 +15,12 @@
 #include "app/SGameObjects.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SString.h"
-#include "platform/sys/window.h"
+#include "sys/window/window.h"
 #include "tests/app/ConfigTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/SDC.h"
-#include "ui/SEditBox.h"
-#include "ui/SListBox.h"
+#include "ui/widgets/SEditBox.h"
+#include "ui/widgets/SListBox.h"
 #include "ui/SWindow.h"
 
 namespace {

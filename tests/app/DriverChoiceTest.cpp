@@ -8,9 +8,9 @@
 
 #include "app/CConfigData.h"
 #include "app/CGraphicsData.h"
-#include "platform/dx/SDXDriverInfo.h"
-#include "platform/sys/headless/HeadlessVideo.h"
-#include "platform/sys/video.h"
+#include "dx/display/SDXDriverInfo.h"
+#include "sys/video/headless/headless_video.h"
+#include "sys/video/video.h"
 
 namespace {
 

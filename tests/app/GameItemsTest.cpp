@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/SDataCollection.h"
-#include "platform/sys/version.h"
+#include "sys/version.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/sys/dialogs.h"
-#include "platform/sys/headless/HeadlessDialogs.h"
-#include "platform/sys/profile.h"
+#include "sys/window/dialogs.h"
+#include "sys/window/headless/headless_dialogs.h"
+#include "sys/profile.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tarvex::test {

@@ -10,13 +10,13 @@
 #include "app/SGameItems.h"
 #include "app/SGraphicsShell.h"
 #include "app/SRendererFactory.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/sys/backend.h"
-#include "platform/sys/sdl/SdlVideo.h"
+#include "dx/display/SDXSurface.h"
+#include "dx/display/SGraphics.h"
+#include "sys/backend.h"
+#include "sys/video/sdl/sdl_video.h"
 #include "render/SD3D6Parser.h"
 #include "render/pipeline/SD3DRaster.h"
-#include "tests/platform/dx/VideoTestSupport.h"
+#include "tests/dx/display/VideoTestSupport.h"
 
 namespace {
 

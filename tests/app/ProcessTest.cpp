@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "core/SCatalog.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
 #include "tests/support/ReferenceImage.h"
 #include "tests/support/ScratchFolder.h"
 

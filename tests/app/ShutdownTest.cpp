@@ -10,7 +10,7 @@
 
 #include "app/CConfigData.h"
 #include "app/CSystemData.h"
-#include "platform/sys/dialogs.h"
+#include "sys/window/dialogs.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {

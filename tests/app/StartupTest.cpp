@@ -10,8 +10,8 @@
 #include "app/CGraphicsData.h"
 #include "app/CSystemData.h"
 #include "app/SGameDLL.h"
-#include "platform/sys/dialogs.h"
-#include "platform/sys/time.h"
+#include "sys/window/dialogs.h"
+#include "sys/time/time.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/SCaptureDIB.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/gdi.h"
+#include "sys/classlib/CFile.h"
+#include "sys/gdi/gdi.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/SCatalog.h"
-#include "platform/sys/window.h"
+#include "sys/window/window.h"
 #include "tests/core/CatalogTestSupport.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include "core/SCatalog.h"
 #include "core/SResource.h"
 #include "core/SResourceFactory.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/classlib/CMemFile.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/CMemFile.h"
 
 namespace catalogtest {
 

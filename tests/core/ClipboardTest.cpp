@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/SClipboard.h"
-#include "platform/sys/headless/HeadlessClipboard.h"
+#include "sys/window/headless/headless_clipboard.h"
 
 namespace {
 

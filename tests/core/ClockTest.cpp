@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "core/SClock.h"
-#include "platform/sys/time.h"
+#include "sys/time/time.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sys/classlib/CArchive.h"
+#include "sys/classlib/CArchive.h"
 #include "tests/support/ArchiveBytes.h"
-#include "platform/sys/classlib/CMemFile.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/classlib/Exceptions.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/SDateUtil.h"
-#include "platform/sys/classlib/CTime.h"
-#include "platform/sys/time.h"
+#include "sys/classlib/CTime.h"
+#include "sys/time/time.h"
 
 namespace {
 

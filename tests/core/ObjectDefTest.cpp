@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "core/SObjectParser.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/Exceptions.h"
 #include "tests/support/ArchiveBytes.h"
 #include "tests/support/ScratchFolder.h"
 

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "core/SObjectDef.h"
-#include "platform/sys/dialogs.h"
-#include "platform/sys/headless/HeadlessDialogs.h"
+#include "sys/window/dialogs.h"
+#include "sys/window/headless/headless_dialogs.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {

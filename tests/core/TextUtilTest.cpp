@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sys/classlib/CString.h"
+#include "sys/classlib/CString.h"
 
 namespace {
 

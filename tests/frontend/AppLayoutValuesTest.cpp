@@ -9,7 +9,7 @@
 
 #include "core/SDataCollection.h"
 #include "frontend/hud/SAppLayout.h"
-#include "platform/sys/time.h"
+#include "sys/time/time.h"
 
 namespace {
 

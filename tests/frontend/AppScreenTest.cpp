@@ -5,8 +5,8 @@
 
 #include "app/SGameObjects.h"
 #include "frontend/screens/SButtonSlide.h"
-#include "platform/sys/rand.h"
-#include "platform/sys/time.h"
+#include "sys/rand.h"
+#include "sys/time/time.h"
 #include "tests/frontend/ScreenTestSupport.h"
 #include "ui/SDC.h"
 

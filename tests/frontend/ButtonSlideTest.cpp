@@ -4,7 +4,7 @@
 
 #include "frontend/screens/SButtonSlide.h"
 #include "frontend/screens/SButtonSlide1.h"
-#include "platform/sys/time.h"
+#include "sys/time/time.h"
 #include "ui/SWindow.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frontend/hud/SCursor.h"
-#include "platform/sys/time.h"
+#include "sys/time/time.h"
 #include "tests/ui/UiTestSupport.h"
 
 namespace {

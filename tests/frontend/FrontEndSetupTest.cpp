@@ -12,7 +12,7 @@
 #include "frontend/SFrontEndSetup.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SScreenManager.h"
-#include "platform/dx/SGraphics.h"
+#include "dx/display/SGraphics.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/frontend/ScreenTestSupport.h"
 #include "ui/SFrame.h"

@@ -23,15 +23,15 @@
 #include "frontend/screens/SScreenManager.h"
 #include "frontend/screens/SSettingsScreen.h"
 #include "frontend/screens/SSpecialThanksScreen.h"
-#include "platform/dx/SGraphics.h"
-#include "platform/sys/profile.h"
-#include "platform/sys/time.h"
+#include "dx/display/SGraphics.h"
+#include "sys/profile.h"
+#include "sys/time/time.h"
 #include "tests/support/ScratchFolder.h"
-#include "ui/SButton.h"
+#include "ui/widgets/SButton.h"
 #include "ui/SDC.h"
 #include "ui/SGraphicsHost.h"
-#include "ui/SScrollBar.h"
-#include "ui/STextCtrl.h"
+#include "ui/widgets/SScrollBar.h"
+#include "ui/widgets/STextCtrl.h"
 
 namespace {
 

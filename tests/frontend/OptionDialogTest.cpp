@@ -11,10 +11,10 @@
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "frontend/dialogs/STransparantDialog.h"
-#include "platform/sys/profile.h"
-#include "platform/sys/time.h"
+#include "sys/profile.h"
+#include "sys/time/time.h"
 #include "tests/app/ConfigTestSupport.h"
-#include "tests/platform/dx/VideoTestSupport.h"
+#include "tests/dx/display/VideoTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/SDC.h"
 

@@ -5,7 +5,7 @@
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
-#include "platform/sys/headless/HeadlessDialogs.h"
+#include "sys/window/headless/headless_dialogs.h"
 #include "tests/frontend/ScreenTestSupport.h"
 #include "ui/SDC.h"
 

@@ -5,9 +5,9 @@
 //
 // The seed corpus in corpus/archive_fuzz/ is written by this file's own writer. From the
 // repository root, compile this file with -DARCHIVE_FUZZ_WRITE_CORPUS together with
-// platform/sys/classlib/*.cpp, platform/sys/fs.cpp, platform/sys/time.cpp,
-// platform/sys/backend.cpp, platform/sys/headless/HeadlessClock.cpp and
-// platform/sys/sdl/SystemClock.cpp (g++ -std=c++20 -I.), and run the program with the corpus
+// sys/classlib/*.cpp, sys/fs/fs.cpp, sys/time/time.cpp,
+// sys/backend.cpp, sys/time/headless/headless_clock.cpp and
+// sys/time/sdl/system_clock.cpp (g++ -std=c++20 -I.), and run the program with the corpus
 // folder as its argument.
 #include <cstdint>
 #include <cstdio>
@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CMemFile.h"
-#include "platform/sys/classlib/Collections.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/classlib/Collections.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/classlib/CMemFile.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/classlib/Exceptions.h"
 #include "ui/SFont.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -10,10 +10,10 @@
 
 #include "core/SObjectDef.h"
 #include "core/SObjectParser.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CMemFile.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "platform/sys/headless/HeadlessDialogs.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/classlib/Exceptions.h"
+#include "sys/window/headless/headless_dialogs.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/dx/SDXSound.h"
-#include "platform/dx/SDXSoundBuffer.h"
-#include "platform/dx/SWave.h"
-#include "platform/sys/backend.h"
-#include "platform/sys/mmio.h"
+#include "dx/sound/SDXSound.h"
+#include "dx/sound/SDXSoundBuffer.h"
+#include "dx/sound/SWave.h"
+#include "sys/backend.h"
+#include "sys/audio/mmio.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const int module = 0;

@@ -10,7 +10,7 @@
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SDataCollection.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/Exceptions.h"
 #include "tests/app/GameLibraryTestSupport.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "app/SHostCallbacks.h"
 #include "core/SDataCollection.h"
 #include "core/SObjectDef.h"
-#include "platform/sys/library.h"
+#include "sys/library.h"
 #include "tests/app/GameLibraryTestSupport.h"
 
 namespace {

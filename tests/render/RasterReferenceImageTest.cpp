@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/sys/d3d.h"
+#include "sys/d3d/d3d.h"
 #include "render/pipeline/SD3DRaster.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/ReferenceImage.h"

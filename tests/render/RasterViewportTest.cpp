@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/d3d.h"
+#include "sys/d3d/d3d.h"
 #include "render/pipeline/SD3DRaster.h"
 #include "tests/render/RenderTestSupport.h"
 

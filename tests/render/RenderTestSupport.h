@@ -9,11 +9,11 @@
 
 #include <memory>
 
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/video.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/video/video.h"
 #include "render/pipeline/SRaster.h"
-#include "tests/platform/dx/VideoTestSupport.h"
+#include "tests/dx/display/VideoTestSupport.h"
 
 namespace tarvex::test {
 

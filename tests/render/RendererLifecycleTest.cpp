@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "platform/sys/d3d.h"
-#include "platform/sys/headless/HeadlessVideo.h"
+#include "sys/d3d/d3d.h"
+#include "sys/video/headless/headless_video.h"
 #include "render/SD3D6Parser.h"
 #include "render/pipeline/SD3DRaster.h"
 #include "tests/render/RenderTestSupport.h"

@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CMemFile.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
 
 namespace tarvex::test {
 

@@ -12,19 +12,19 @@
 
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
-#include "platform/sys/fs.h"
+#include "sys/fs/fs.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/makehome/HomeSet.h"
-#include "ui/SButton.h"
+#include "ui/widgets/SButton.h"
 #include "ui/SDIB.h"
 #include "ui/SDialog.h"
-#include "ui/SEditBox.h"
+#include "ui/widgets/SEditBox.h"
 #include "ui/SFont.h"
-#include "ui/SMultiImage.h"
+#include "ui/widgets/SMultiImage.h"
 #include "ui/SScreen.h"
-#include "ui/SScrollBar.h"
+#include "ui/widgets/SScrollBar.h"
 #include "ui/SSprite.h"
-#include "ui/STextCtrl.h"
+#include "ui/widgets/STextCtrl.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "platform/sys/classlib/CFile.h"
+#include "sys/classlib/CFile.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/makehome/HomeGlyphs.h"
 #include "ui/SDIB.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/dx/SWave.h"
+#include "dx/sound/SWave.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/makehome/HomeWave.h"
 

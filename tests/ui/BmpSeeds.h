@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sys/classlib/CMemFile.h"
-#include "platform/sys/gdi.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/gdi/gdi.h"
 #include "ui/SDIB.h"
 
 namespace tarvex::test {

@@ -1,5 +1,5 @@
 #include "WidgetTestSupport.h"
-#include "ui/SButton.h"
+#include "ui/widgets/SButton.h"
 
 namespace {
 

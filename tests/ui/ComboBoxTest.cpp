@@ -1,10 +1,10 @@
 #include <algorithm>
 
 #include "WidgetTestSupport.h"
-#include "ui/SComboBox.h"
-#include "ui/SEditBox.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SEditBox.h"
 #include "ui/SFont.h"
-#include "ui/SListBox.h"
+#include "ui/widgets/SListBox.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sys/gdi.h"
+#include "sys/gdi/gdi.h"
 #include "ui/SDIB.h"
 
 namespace {

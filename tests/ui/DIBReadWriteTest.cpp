@@ -9,9 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CMemFile.h"
-#include "platform/sys/classlib/Exceptions.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/classlib/Exceptions.h"
 #include "ui/SDIB.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "core/SResourceFactory.h"
-#include "platform/sys/signals.h"
+#include "sys/signals.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/SDialog.h"
 #include "ui/SDisplayHost.h"

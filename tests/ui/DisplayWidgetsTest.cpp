@@ -1,8 +1,8 @@
 #include "WidgetTestSupport.h"
 #include "core/SResourceFactory.h"
-#include "ui/SAnimation.h"
-#include "ui/SMultiImage.h"
-#include "ui/STextCtrl.h"
+#include "ui/widgets/SAnimation.h"
+#include "ui/widgets/SMultiImage.h"
+#include "ui/widgets/STextCtrl.h"
 
 namespace {
 

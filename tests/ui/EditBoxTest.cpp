@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "WidgetTestSupport.h"
-#include "platform/sys/headless/HeadlessWindow.h"
-#include "ui/SEditBox.h"
+#include "sys/window/headless/headless_window.h"
+#include "ui/widgets/SEditBox.h"
 #include "ui/SFont.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "platform/sys/headless/HeadlessVideo.h"
+#include "sys/video/headless/headless_video.h"
 #include "ui/SFont.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CMemFile.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
 #include "ui/SFont.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include "UiTestSupport.h"
 #include "core/SResourceFactory.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CMemFile.h"
-#include "platform/sys/classlib/CStringArray.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/classlib/CStringArray.h"
 #include "ui/SFont.h"
 
 namespace {

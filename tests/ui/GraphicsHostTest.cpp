@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sys/dialogs.h"
-#include "platform/sys/headless/HeadlessDialogs.h"
-#include "tests/platform/dx/GraphicsTestSupport.h"
+#include "sys/window/dialogs.h"
+#include "sys/window/headless/headless_dialogs.h"
+#include "tests/dx/display/GraphicsTestSupport.h"
 #include "ui/SDialog.h"
 #include "ui/SFont.h"
 #include "ui/SGraphicsHost.h"

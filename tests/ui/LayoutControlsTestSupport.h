@@ -13,13 +13,13 @@
 
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
-#include "platform/dx/SGraphics.h"
-#include "tests/platform/dx/VideoTestSupport.h"
+#include "dx/display/SGraphics.h"
+#include "tests/dx/display/VideoTestSupport.h"
 #include "tests/ui/LayoutTestSupport.h"
-#include "ui/SButton.h"
-#include "ui/SLayoutControlItems.h"
-#include "ui/SLayoutResourceLists.h"
-#include "ui/SSlider.h"
+#include "ui/widgets/SButton.h"
+#include "ui/layout/SLayoutControlItems.h"
+#include "ui/layout/SLayoutResourceLists.h"
+#include "ui/widgets/SSlider.h"
 
 namespace tarvex::test {
 

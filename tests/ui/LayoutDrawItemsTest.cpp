@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/sys/time.h"
+#include "sys/time/time.h"
 #include "tests/ui/LayoutTestSupport.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/SFrame.h"
-#include "ui/SLayoutDrawItems.h"
+#include "ui/layout/SLayoutDrawItems.h"
 
 namespace {
 

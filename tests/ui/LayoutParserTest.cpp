@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/ui/LayoutTestSupport.h"
-#include "ui/SLayoutDrawItems.h"
+#include "ui/layout/SLayoutDrawItems.h"
 
 namespace {
 

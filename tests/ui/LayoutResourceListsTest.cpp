@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "platform/sys/headless/HeadlessWindow.h"
+#include "sys/window/headless/headless_window.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/ui/LayoutControlsTestSupport.h"
 #include "tests/ui/UiTestSupport.h"
-#include "ui/SEditBox.h"
+#include "ui/widgets/SEditBox.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/dx/SDXSurface.h"
+#include "dx/display/SDXSurface.h"
 #include "ui/SDC.h"
 #include "ui/SFont.h"
-#include "ui/SLayout.h"
+#include "ui/layout/SLayout.h"
 #include "ui/SSprite.h"
 
 namespace tarvex::test {

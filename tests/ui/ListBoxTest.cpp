@@ -1,7 +1,7 @@
 #include "WidgetTestSupport.h"
-#include "platform/sys/classlib/Exceptions.h"
-#include "ui/SListBox.h"
-#include "ui/SListCtrl.h"
+#include "sys/classlib/Exceptions.h"
+#include "ui/widgets/SListBox.h"
+#include "ui/widgets/SListCtrl.h"
 
 namespace {
 

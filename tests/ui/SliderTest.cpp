@@ -1,6 +1,6 @@
 #include "WidgetTestSupport.h"
-#include "ui/SScrollBar.h"
-#include "ui/SSlider.h"
+#include "ui/widgets/SScrollBar.h"
+#include "ui/widgets/SSlider.h"
 
 namespace {
 

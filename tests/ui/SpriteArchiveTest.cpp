@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
 #include "ui/SSprite.h"
 
 namespace {

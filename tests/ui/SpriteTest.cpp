@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
-#include "platform/sys/headless/HeadlessVideo.h"
+#include "sys/video/headless/headless_video.h"
 #include "ui/SSprite.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/gdi.h"
-#include "tests/platform/dx/VideoTestSupport.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/gdi/gdi.h"
+#include "tests/dx/display/VideoTestSupport.h"
 #include "ui/SDC.h"
 #include "ui/SDIB.h"
 #include "ui/SFont.h"

@@ -1,6 +1,6 @@
 #include "UiTestSupport.h"
 #include "WidgetTestSupport.h"
-#include "ui/SToolTipCtrl.h"
+#include "ui/widgets/SToolTipCtrl.h"
 
 namespace {
 

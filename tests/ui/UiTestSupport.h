@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/dx/SDXDraw.h"
-#include "platform/dx/SDXSurface.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/gdi.h"
-#include "tests/platform/dx/VideoTestSupport.h"
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
+#include "sys/classlib/CFile.h"
+#include "sys/gdi/gdi.h"
+#include "tests/dx/display/VideoTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/SDIB.h"
 

@@ -5,16 +5,16 @@
 #include <vector>
 
 #include "WidgetTestSupport.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CMemFile.h"
-#include "ui/SAnimation.h"
-#include "ui/SButton.h"
-#include "ui/SComboBox.h"
-#include "ui/SEditBox.h"
-#include "ui/SListBox.h"
-#include "ui/SListCtrl.h"
-#include "ui/SScrollBar.h"
-#include "ui/SSlider.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+#include "ui/widgets/SAnimation.h"
+#include "ui/widgets/SButton.h"
+#include "ui/widgets/SComboBox.h"
+#include "ui/widgets/SEditBox.h"
+#include "ui/widgets/SListBox.h"
+#include "ui/widgets/SListCtrl.h"
+#include "ui/widgets/SScrollBar.h"
+#include "ui/widgets/SSlider.h"
 
 namespace {
 

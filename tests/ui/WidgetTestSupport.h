@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "WindowTestSupport.h"
-#include "platform/sys/headless/HeadlessClipboard.h"
+#include "sys/window/headless/headless_clipboard.h"
 
 namespace widgettest {
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "core/SResource.h"
-#include "platform/sys/classlib/CArchive.h"
-#include "platform/sys/classlib/CFile.h"
-#include "platform/sys/dialogs.h"
-#include "platform/sys/headless/HeadlessDialogs.h"
-#include "platform/sys/headless/HeadlessWindow.h"
-#include "platform/sys/time.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
+#include "sys/window/dialogs.h"
+#include "sys/window/headless/headless_dialogs.h"
+#include "sys/window/headless/headless_window.h"
+#include "sys/time/time.h"
 #include "ui/SDC.h"
 #include "ui/SWindow.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/sys/classlib/CMemFile.h"
+#include "sys/classlib/CMemFile.h"
 #include "tools/makehome/HomeGlyphs.h"
 #include "ui/SDIB.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/sys/gdi.h"
+#include "sys/gdi/gdi.h"
 
 HomeGlyphs::HomeGlyphs() {
     // One strip holding every character side by side, drawn white on black by the GDI's own

@@ -10,13 +10,13 @@
 #include "tools/makehome/HomeArt.h"
 #include "tools/makehome/HomeSet.h"
 #include "tools/makehome/HomeTexts.h"
-#include "ui/SButton.h"
+#include "ui/widgets/SButton.h"
 #include "ui/SDialog.h"
-#include "ui/SEditBox.h"
-#include "ui/SMultiImage.h"
+#include "ui/widgets/SEditBox.h"
+#include "ui/widgets/SMultiImage.h"
 #include "ui/SScreen.h"
-#include "ui/SScrollBar.h"
-#include "ui/STextCtrl.h"
+#include "ui/widgets/SScrollBar.h"
+#include "ui/widgets/STextCtrl.h"
 
 namespace {
 

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "core/SString.h"
+#include "dx/input/SDXEffect.h"
+#include "dx/input/SDXInput.h"
+#include "dx/input/SDXJoystick.h"
+#include "dx/input/SDXKeyboard.h"
+#include "dx/input/SDXMouse.h"
+#include "dx/input/SInputObjSettings.h"
+#include "sys/classlib/CList.h"
+#include "sys/classlib/CObject.h"
+#include "sys/window/window.h"
+
+// Where every user action enters the system. Once a frame it reads the keyboard, the mouse
+// and the joystick or light gun, turns each binding whose input goes down into command text
+// ("+" in front for hold commands) and each hold binding whose input comes up into its "-"
+// text, runs queued alias steps (with "wait" pauses), lets a joystick move the system pointer
+// and hands the two aiming axes (yaw, pitch) on. The hub owns the one live input object and
+// plugs in the command executor (the console) and the axis sink.
+class SInputObj : public CObject {
+    DECLARE_DYNAMIC(SInputObj)
+public:
+    // Runs one console line.
+    using CommandExecutor = std::function<void(const char* text)>;
+    // Takes the aiming axes of this frame.
+    using AxisSink = std::function<void(int32_t yaw, int32_t pitch)>;
+
+    static constexpr int kAxisFullScale = JOYSTICK_AXIS_FULLSCALE;
+    static constexpr int kScaleQuotient = kAxisFullScale / 10;
+    // Steps one frame may run; the rest wait for the next frame, so an alias that queues
+    // itself cannot hold the main loop.
+    static constexpr int kMaxStepsPerUpdate = 256;
+    // The pause of a "wait" step without a usable count, in milliseconds.
+    static constexpr uint32_t kDefaultWait = 100;
+
+    explicit SInputObj(CommandExecutor executor = nullptr, AxisSink axisSink = nullptr);
+    ~SInputObj() override;
+    SInputObj(const SInputObj&) = delete;
+    SInputObj& operator=(const SInputObj&) = delete;
+
+    void SetCommandExecutor(CommandExecutor executor) { m_Executor = std::move(executor); }
+    void SetAxisSink(AxisSink sink) { m_AxisSink = std::move(sink); }
+
+    bool Create(const SInputObjSettings& settings);
+    bool Cleanup();
+    void Update();
+    void ResetState();
+
+    void ExecuteCommand(int index);
+    void ReleaseCommand(int index);
+    void ReleaseCommandByName(const char* name);
+    void RunCommandLine(const char* step);
+
+    void EnableMouse(bool keepUnacquired = false);
+    void DisableMouse();
+    sys::LRESULT OnWindowMessage(sys::UINT message, sys::WPARAM wParam, sys::LPARAM lParam);
+    bool GetCursorPosition(sys::POINT& point) const;
+
+    SInputObjCommand* GetCommand(int index) { return m_Settings.GetCommand(index); }
+    SInputObjCommand* GetCommandByName(const char* name) { return m_Settings.GetCommand(m_Settings.FindCommand(name)); }
+    bool IsCommandActive(int index);
+    bool IsCommandActive(const char* name) { return IsCommandActive(m_Settings.FindCommand(name)); }
+    bool WasCommandActive(int index);
+    bool WasCommandActive(const char* name) { return WasCommandActive(m_Settings.FindCommand(name)); }
+
+    // Forwarded to the settings.
+    int AddCommand(const char* name, const char* displayName, int type, int keyCode, int mouseCode, int joyCode) {
+        return m_Settings.AddCommand(name, displayName, type, keyCode, mouseCode, joyCode);
+    }
+    bool AddAlias(int index, const char* step) { return m_Settings.AddAlias(index, step); }
+    SString GetAliasText(int index) const { return m_Settings.GetAliasText(index); }
+    void ClearAlias(int index) { m_Settings.ClearAlias(index); }
+    int GetAliasCount(int index) const { return m_Settings.GetAliasCount(index); }
+    SString GetAlias(int index, int n) const { return m_Settings.GetAlias(index, n); }
+    bool ResolveAlias(const char* step, SString& resolved) const { return m_Settings.ResolveAlias(step, resolved); }
+    SString ListUnboundCommands() const { return m_Settings.ListUnboundCommands(); }
+    int FindCommand(const char* name) const { return m_Settings.FindCommand(name); }
+    int FindCommandByCodes(int key, int mouse, int joy) const { return m_Settings.FindCommandByCodes(key, mouse, joy); }
+    int UnbindCode(int key, int mouse, int joy, int keep) { return m_Settings.UnbindCode(key, mouse, joy, keep); }
+    static const char* KeyCodeToDisplayName(int code) { return SInputObjSettings::KeyCodeToDisplayName(code); }
+    static const char* MouseCodeToDisplayName(int code) { return SInputObjSettings::MouseCodeToDisplayName(code); }
+    static const char* JoyCodeToDisplayName(int code) { return SInputObjSettings::JoyCodeToDisplayName(code); }
+    static const char* KeyIndexToConfigName(int n) { return SInputObjSettings::KeyIndexToConfigName(n); }
+    static const char* MouseIndexToConfigName(int n) { return SInputObjSettings::MouseIndexToConfigName(n); }
+    static const char* JoyIndexToConfigName(int n) { return SInputObjSettings::JoyIndexToConfigName(n); }
+    static const char* KeyCodeToConfigName(int code) { return SInputObjSettings::KeyCodeToConfigName(code); }
+    static const char* MouseCodeToConfigName(int code) { return SInputObjSettings::MouseCodeToConfigName(code); }
+    static const char* JoyCodeToConfigName(int code) { return SInputObjSettings::JoyCodeToConfigName(code); }
+    static int KeyConfigNameToCode(const char* name) { return SInputObjSettings::KeyConfigNameToCode(name); }
+    static int MouseConfigNameToCode(const char* name) { return SInputObjSettings::MouseConfigNameToCode(name); }
+    static int JoyConfigNameToCode(const char* name) { return SInputObjSettings::JoyConfigNameToCode(name); }
+
+    // The aiming curves: both grow with the square of the input and keep its sign.
+    double ScaleMouseAxis(int32_t v) const;
+    double ScaleJoystickAxis(int32_t v) const;
+
+    SInputObjSettings& GetSettings() { return m_Settings; }
+    const SInputObjSettings& GetSettings() const { return m_Settings; }
+    SDXInput& GetInput() { return m_Input; }
+    SDXKeyboard& GetKeyboard() { return m_Keyboard; }
+    SDXMouse& GetMouse() { return m_Mouse; }
+    SDXJoystick* GetJoystick() const { return m_pJoystick; }
+    bool IsInputEnabled() const { return m_bInputEnabled != 0; }
+    void SetInputEnabled(bool enabled) { m_bInputEnabled = enabled ? 1 : 0; }
+    bool IsMouseInput() const { return m_bMouseInput != 0; }
+    bool IsMouseAcquired() const { return m_bMouseAcquired != 0; }
+    int32_t GetPitch() const { return m_iPitch; }
+    int32_t GetYaw() const { return m_iYaw; }
+    int32_t GetLastMouseX() const { return m_iLastMouseX; }
+    int32_t GetLastMouseY() const { return m_iLastMouseY; }
+    int GetQueuedStepCount() const { return m_Queue.GetCount(); }
+
+private:
+    enum class InputKind { Key, Mouse, Joystick };
+
+    bool IsDown(int code, InputKind kind);
+    // +F while the positive slot's input of that kind is down, -F for the negative slot.
+    int32_t AxisSteps(int positiveSlot, int negativeSlot, InputKind kind);
+    double KeyTurnAxis();
+    void UpdateJoystickCursor();
+    void RunBindings();
+    void RunQueue();
+    void UpdateAxes();
+    bool QueueDue() const;
+    void Execute(const SString& text);
+
+    uint8_t m_bInputEnabled = 1;
+    double m_dJoyCursorX = 0.0;
+    double m_dJoyCursorY = 0.0;
+    int32_t m_iLastMouseX = 0;
+    int32_t m_iLastMouseY = 0;
+    int32_t m_iJoyClick[3] = {};
+    SDXInput m_Input;
+    SDXKeyboard m_Keyboard;
+    SDXMouse m_Mouse;
+    SDXJoystick* m_pJoystick = nullptr;
+    SDXEffect m_Effect;
+    uint8_t m_bMouseInput = 0;
+    uint8_t m_bMouseAcquired = 0;
+    int32_t m_iPitch = 0;
+    int32_t m_iYaw = 0;
+    SInputObjSettings m_Settings;
+    CList<SString, const SString&> m_Queue{10};
+    // Queued steps wait until the tick count is m_dwWaitDelay past m_dwWaitStart.
+    uint32_t m_dwWaitStart = 0;
+    uint32_t m_dwWaitDelay = 0;
+    CommandExecutor m_Executor;
+    AxisSink m_AxisSink;
+    // The keyboard turn's acceleration, velocity and position, kept across frames.
+    int32_t m_iTurnAccel = 0;
+    int32_t m_iTurnVelocity = 0;
+    int32_t m_iTurnPosition = 0;
+};

@@ -1,0 +1,203 @@
+#include "sys/classlib/CStdioFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+
+IMPLEMENT_DYNAMIC(CStdioFile, CFile)
+
+CStdioFile::CStdioFile() = default;
+
+CStdioFile::CStdioFile(const char* lpszFileName, unsigned nOpenFlags) {
+    CFileException error;
+    if (!Open(lpszFileName, nOpenFlags, &error))
+        throw error;
+}
+
+CStdioFile::~CStdioFile() { Abort(); }
+
+bool CStdioFile::Open(const char* lpszFileName, unsigned nOpenFlags, CFileException* pError) {
+    Abort();
+    const int fd = OpenDescriptor(lpszFileName, nOpenFlags, pError);
+    if (fd == hFileNull)
+        return false;
+    const unsigned access = nOpenFlags & 3u;
+    const char* mode = access == modeRead ? "r" : access == modeWrite ? "w" : "r+";
+    std::FILE* stream = ::fdopen(fd, mode);
+    if (stream == nullptr) {
+        const int osError = errno;
+        ::close(fd);
+        if (pError != nullptr)
+            *pError = CFileException(CFileException::CauseFromOsError(osError), osError, lpszFileName);
+        return false;
+    }
+    m_pStream = stream;
+    m_hFile = fd;
+    m_strFileName = lpszFileName;
+    m_bText = (nOpenFlags & typeBinary) == 0;
+    return true;
+}
+
+void CStdioFile::ThrowStreamError() const {
+    const int osError = errno != 0 ? errno : EIO;
+    ThrowFileException(CFileException::CauseFromOsError(osError), osError, m_strFileName);
+}
+
+int CStdioFile::GetChar() {
+    const int c = std::getc(m_pStream);
+    if (c == '\r' && m_bText) {
+        const int next = std::getc(m_pStream);
+        if (next == '\n')
+            return '\n';
+        if (next != EOF)
+            std::ungetc(next, m_pStream);
+    }
+    return c;
+}
+
+unsigned CStdioFile::Read(void* lpBuf, unsigned nCount) {
+    CheckOpen();
+    errno = 0;
+    if (!m_bText) {
+        const size_t got = std::fread(lpBuf, 1, nCount, m_pStream);
+        if (got < nCount && std::ferror(m_pStream))
+            ThrowStreamError();
+        return static_cast<unsigned>(got);
+    }
+    auto* out = static_cast<char*>(lpBuf);
+    unsigned done = 0;
+    while (done < nCount) {
+        const int c = GetChar();
+        if (c == EOF)
+            break;
+        out[done++] = static_cast<char>(c);
+    }
+    if (std::ferror(m_pStream))
+        ThrowStreamError();
+    return done;
+}
+
+void CStdioFile::Write(const void* lpBuf, unsigned nCount) {
+    CheckOpen();
+    errno = 0;
+    const auto* in = static_cast<const char*>(lpBuf);
+    if (!m_bText) {
+        if (std::fwrite(in, 1, nCount, m_pStream) != nCount)
+            ThrowStreamError();
+        return;
+    }
+    // Runs between line feeds go out whole; each line feed goes out as CR LF.
+    unsigned from = 0;
+    for (unsigned i = 0; i <= nCount; ++i) {
+        if (i < nCount && in[i] != '\n')
+            continue;
+        const size_t run = i - from;
+        if (run > 0 && std::fwrite(in + from, 1, run, m_pStream) != run)
+            ThrowStreamError();
+        if (i < nCount && std::fwrite("\r\n", 1, 2, m_pStream) != 2)
+            ThrowStreamError();
+        from = i + 1;
+    }
+}
+
+uint64_t CStdioFile::Seek(int64_t lOff, unsigned nFrom) {
+    CheckOpen();
+    const int whence = nFrom == begin ? SEEK_SET : nFrom == current ? SEEK_CUR : nFrom == end ? SEEK_END : -1;
+    if (whence < 0 || ::fseeko(m_pStream, static_cast<off_t>(lOff), whence) != 0)
+        ThrowFileException(CFileException::badSeek, errno, m_strFileName);
+    return GetPosition();
+}
+
+uint64_t CStdioFile::GetPosition() const {
+    CheckOpen();
+    const off_t at = ::ftello(m_pStream);
+    if (at < 0)
+        ThrowFileException(CFileException::badSeek, errno, m_strFileName);
+    return static_cast<uint64_t>(at);
+}
+
+uint64_t CStdioFile::GetLength() const {
+    CheckOpen();
+    // Going to the end and back writes out what is buffered, so the length counts it.
+    const off_t at = ::ftello(m_pStream);
+    if (at < 0 || ::fseeko(m_pStream, 0, SEEK_END) != 0)
+        ThrowFileException(CFileException::badSeek, errno, m_strFileName);
+    const off_t length = ::ftello(m_pStream);
+    if (length < 0 || ::fseeko(m_pStream, at, SEEK_SET) != 0)
+        ThrowFileException(CFileException::badSeek, errno, m_strFileName);
+    return static_cast<uint64_t>(length);
+}
+
+void CStdioFile::Flush() {
+    if (m_pStream == nullptr)
+        return;
+    if (std::fflush(m_pStream) != 0)
+        ThrowStreamError();
+}
+
+void CStdioFile::Close() {
+    if (m_pStream == nullptr)
+        return;
+    std::FILE* stream = m_pStream;
+    m_pStream = nullptr;
+    m_hFile = hFileNull;
+    errno = 0;
+    if (std::fclose(stream) != 0)
+        ThrowStreamError();
+}
+
+void CStdioFile::Abort() {
+    if (m_pStream != nullptr) {
+        std::fclose(m_pStream);
+        m_pStream = nullptr;
+        m_hFile = hFileNull;
+    }
+}
+
+void CStdioFile::WriteString(const char* lpsz) {
+    if (lpsz != nullptr)
+        Write(lpsz, static_cast<unsigned>(std::strlen(lpsz)));
+}
+
+char* CStdioFile::ReadString(char* lpsz, unsigned nMax) {
+    CheckOpen();
+    if (lpsz == nullptr || nMax == 0)
+        return nullptr;
+    errno = 0;
+    unsigned n = 0;
+    while (n + 1 < nMax) {
+        const int c = GetChar();
+        if (c == EOF)
+            break;
+        lpsz[n++] = static_cast<char>(c);
+        if (c == '\n')
+            break;
+    }
+    lpsz[n] = '\0';
+    if (std::ferror(m_pStream))
+        ThrowStreamError();
+    return n == 0 ? nullptr : lpsz;
+}
+
+bool CStdioFile::ReadString(CString& rString) {
+    CheckOpen();
+    errno = 0;
+    std::string line;
+    bool any = false;
+    for (;;) {
+        const int c = GetChar();
+        if (c == EOF)
+            break;
+        any = true;
+        if (c == '\n')
+            break;
+        line += static_cast<char>(c);
+    }
+    if (std::ferror(m_pStream))
+        ThrowStreamError();
+    rString = CString(std::move(line));
+    return any;
+}

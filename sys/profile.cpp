@@ -1,0 +1,299 @@
+#include "sys/profile.h"
+#include "sys/fs/fs.h"
+#include "sys/text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The profile file: read whole for every call (it is a few lines, read a handful of times per
+// run), changed in memory line by line so that comments and unknown lines survive, and written
+// back whole through a temporary file.
+namespace sys::profile {
+
+namespace {
+
+// A profile is a few hundred bytes; anything this large is not ours and is never loaded.
+constexpr size_t kMaxFileBytes = 4 * 1024 * 1024;
+
+struct State {
+    std::mutex mutex;
+    std::string company;
+    std::string file;  // empty: the per-user default
+};
+
+State& Shared() {
+    static State state;
+    return state;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+using sys::text::EqualNoCase;
+constexpr auto Lower = sys::text::LowerAscii;
+
+std::string DefaultFile() {
+    std::string base;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') {
+        base = config;
+    } else {
+        const char* home = std::getenv("HOME");
+        std::string homeDir = home ? home : "";
+        if (homeDir.empty()) {
+            struct passwd entry;
+            struct passwd* found = nullptr;
+            std::vector<char> buffer(16384);
+            const int rc = getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found);
+            if (rc == 0 && found && found->pw_dir) homeDir = found->pw_dir;
+        }
+        if (homeDir.empty()) return std::string();
+        base = homeDir + "/.config";
+    }
+    return base + "/Tarvex/Tarvex.ini";
+}
+
+std::string CurrentFile(const State& state) { return state.file.empty() ? DefaultFile() : state.file; }
+
+std::string FullSection(const State& state, Kind kind, std::string_view section) {
+    if (kind == Kind::System) return "System/" + std::string(section);
+    std::string name = "Application/";
+    if (!state.company.empty()) name += state.company + "/";
+    return name + std::string(section);
+}
+
+// --- The file as lines -----------------------------------------------------------------------
+
+// Reads the profile file into lines (CR LF or LF). A missing file is an empty profile; any
+// other failure, a file that is not a plain file, or an oversized one is an error.
+bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
+    lines.clear();
+    if (path.empty()) return false;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxFileBytes) {
+        close(fd);
+        return false;
+    }
+    std::string text;
+    char buffer[8192];
+    for (;;) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 || text.size() + static_cast<size_t>(got) > kMaxFileBytes) {
+            close(fd);
+            return false;
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<size_t>(got));
+    }
+    close(fd);
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return true;
+}
+
+bool ParseSection(std::string_view line, std::string_view& name) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') return false;
+    size_t close = line.find(']');
+    if (close == std::string_view::npos) return false;
+    name = Trim(line.substr(1, close - 1));
+    return true;
+}
+
+bool ParseKey(std::string_view line, std::string_view& key, std::string_view& value) {
+    std::string_view trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#' || trimmed.front() == '[') {
+        return false;
+    }
+    size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return false;
+    key = Trim(trimmed.substr(0, equals));
+    value = Trim(trimmed.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        value = value.substr(1, value.size() - 2);
+    }
+    return !key.empty();
+}
+
+// Where a key sits: the first line holding it in a section of that name, and the first such
+// section with its last non-blank line (where a new key goes).
+struct Location {
+    size_t keyLine = std::string::npos;
+    std::string storedKey;
+    size_t sectionLine = std::string::npos;
+    size_t sectionEnd = std::string::npos;
+};
+
+Location Locate(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    Location at;
+    bool inSection = false;
+    bool inFirst = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name, storedKey, value;
+        if (ParseSection(lines[i], name)) {
+            inSection = EqualNoCase(name, section);
+            inFirst = inSection && at.sectionLine == std::string::npos;
+            if (inFirst) at.sectionLine = at.sectionEnd = i;
+            continue;
+        }
+        if (inFirst && !Trim(lines[i]).empty()) at.sectionEnd = i;
+        if (inSection && at.keyLine == std::string::npos && ParseKey(lines[i], storedKey, value) &&
+            EqualNoCase(storedKey, key)) {
+            at.keyLine = i;
+            at.storedKey = std::string(storedKey);
+        }
+    }
+    return at;
+}
+
+bool Lookup(const std::vector<std::string>& lines, std::string_view section, std::string_view key,
+            std::string& value) {
+    Location at = Locate(lines, section, key);
+    if (at.keyLine == std::string::npos) return false;
+    std::string_view storedKey, storedValue;
+    ParseKey(lines[at.keyLine], storedKey, storedValue);
+    value = std::string(storedValue);
+    return true;
+}
+
+// Quotes a value whose edges the reader would otherwise trim or unquote.
+std::string EncodeValue(std::string_view value) {
+    const bool quote = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+                                          (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
+    return quote ? "\"" + std::string(value) + "\"" : std::string(value);
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+bool StorableName(std::string_view name) {
+    return !name.empty() && Trim(name).size() == name.size() && !HasLineBreak(name);
+}
+
+// --- Writing ---------------------------------------------------------------------------------
+
+
+void CreateFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        mkdir(path.substr(0, slash).c_str(), 0700);
+    }
+}
+
+bool ReplaceFile(const std::string& path, const std::string& text) {
+    CreateFolders(path);
+    return sys::fs::WriteFileAtomically(path, text);
+}
+
+}  // namespace
+
+void SetRegistryKey(std::string_view company) {
+    State& state = Shared();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.company = std::string(company);
+}
+
+void SetFile(std::string_view path) {
+    State& state = Shared();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.file = std::string(path);
+}
+
+std::string FilePath() {
+    State& state = Shared();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return CurrentFile(state);
+}
+
+std::string GetString(Kind kind, std::string_view section, std::string_view key,
+                      std::string_view defaultValue) {
+    State& state = Shared();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    std::vector<std::string> lines;
+    std::string value;
+    if (ReadLines(CurrentFile(state), lines) &&
+        Lookup(lines, FullSection(state, kind, section), key, value)) {
+        return value;
+    }
+    return std::string(defaultValue);
+}
+
+int GetInt(Kind kind, std::string_view section, std::string_view key, int defaultValue) {
+    static const std::string kMissing("\n");  // no stored value can hold a line break
+    std::string text = GetString(kind, section, key, kMissing);
+    if (text == kMissing) return defaultValue;
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long magnitude = 0;
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = std::min(limit, magnitude * 10 + (text[i] - '0'));
+    }
+    return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+bool WriteString(Kind kind, std::string_view section, std::string_view key, std::string_view value) {
+    if (!StorableName(section) || section.find(']') != std::string_view::npos) return false;
+    if (!StorableName(key) || key.find('=') != std::string_view::npos || key.front() == '[' ||
+        key.front() == ';' || key.front() == '#') {
+        return false;
+    }
+    if (HasLineBreak(value)) return false;
+
+    State& state = Shared();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    const std::string path = CurrentFile(state);
+    const std::string fullSection = FullSection(state, kind, section);
+    if (!StorableName(fullSection) || fullSection.find(']') != std::string::npos) return false;
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines)) return false;
+
+    Location at = Locate(lines, fullSection, key);
+    if (at.keyLine != std::string::npos) {
+        lines[at.keyLine] = at.storedKey + "=" + EncodeValue(value);
+    } else if (at.sectionLine != std::string::npos) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at.sectionEnd + 1),
+                     std::string(key) + "=" + EncodeValue(value));
+    } else {
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + fullSection + "]");
+        lines.push_back(std::string(key) + "=" + EncodeValue(value));
+    }
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return ReplaceFile(path, text);
+}
+
+bool WriteInt(Kind kind, std::string_view section, std::string_view key, int value) {
+    return WriteString(kind, section, key, std::to_string(value));
+}
+
+}  // namespace sys::profile

@@ -1,0 +1,299 @@
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "sys/raster/pixel_packing.h"
+#include "sys/raster/rasterizer.h"
+
+// The pixel loops of the rasterizer: triangle spans found exactly from the edge functions,
+// line stepping, and the per-pixel tail (z test, pixel stage, z write, colour write).
+namespace sys::raster {
+
+namespace {
+
+constexpr int64_t kOne = 256;  // one pixel in the snapped coordinates
+
+int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+    int64_t q = a / b;
+    if ((a % b) != 0 && a < 0) {
+        --q;
+    }
+    return q;
+}
+
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+// An edge from p to q. For a clockwise triangle its function dx (sy - py) - dy (sx - px) is
+// positive inside; a sample exactly on it counts when the edge is a top or left one.
+struct Edge {
+    int64_t dx, dy, px, py, threshold;
+    Edge(const Rasterizer::ScreenVertex& p, const Rasterizer::ScreenVertex& q)
+        : dx(q.fx - p.fx), dy(q.fy - p.fy), px(p.fx), py(p.fy),
+          threshold((dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1) {}
+};
+
+uint16_t Biased(float z, int32_t bias) {
+    return static_cast<uint16_t>(std::max<int32_t>(static_cast<int32_t>(DepthValue(z)) - bias, 0));
+}
+
+// One row of a triangle, specialised per target format, pixel stage and perspective so the
+// loop carries no per-pixel decisions besides the z test. Returns the pixels written.
+template <bool kRGB565, bool kStage, bool kPerspective>
+uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                  const float* rowStart, const float* stepX, float constantQ) {
+    uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    uint16_t* depthRow =
+        p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                         static_cast<std::ptrdiff_t>(y) * p.depthPitch)
+                           : nullptr;
+    float attributes[kAttributeCount] = {};
+    uint64_t written = 0;
+    for (int64_t i = first; i <= last; ++i) {
+        const float offset = static_cast<float>(i - first);
+        const float z = rowStart[0] + stepX[0] * offset;
+        const uint16_t depthValue = Biased(z, p.depthBias);
+        if (p.depthTest) {
+            const uint16_t stored = depthRow[i];
+            if (!(depthValue < stored ? p.passLess
+                                      : (depthValue == stored ? p.passEqual : p.passGreater))) {
+                continue;
+            }
+        }
+        float w = 1.0f / constantQ;
+        float scale = 1.0f;
+        if constexpr (kPerspective) {
+            const float q = rowStart[1] + stepX[1] * offset;
+            w = 1.0f / (q > 0.0f ? q : constantQ);
+            scale = w;
+        }
+        ColorF colour;
+        if constexpr (kStage) {
+            for (int k = 0; k < kAttributeCount; ++k) {
+                attributes[k] = (rowStart[2 + k] + stepX[2 + k] * offset) * scale;
+            }
+            const Fragment fragment{static_cast<int32_t>(i), y, z, w, attributes};
+            if (!p.stage->Shade(fragment, colour)) {
+                continue;
+            }
+        } else {
+            colour.r = (rowStart[2] + stepX[2] * offset) * scale;
+            colour.g = (rowStart[3] + stepX[3] * offset) * scale;
+            colour.b = (rowStart[4] + stepX[4] * offset) * scale;
+        }
+        if (p.depthWrite) {
+            depthRow[i] = depthValue;
+        }
+        if constexpr (kRGB565) {
+            const float t = p.dither ? DitherThreshold(static_cast<int32_t>(i), y) : 0.5f;
+            reinterpret_cast<uint16_t*>(row)[i] = PackRGB565(colour, t);
+        } else {
+            reinterpret_cast<uint32_t*>(row)[i] = PackXRGB8888(colour);
+        }
+        ++written;
+    }
+    return written;
+}
+
+using SpanFiller = uint64_t (*)(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t,
+                                const float*, const float*, float);
+
+SpanFiller ChooseSpanFiller(bool rgb565, bool stage, bool perspective) {
+    static constexpr SpanFiller kFillers[8] = {
+        FillSpan<false, false, false>, FillSpan<false, false, true>, FillSpan<false, true, false>,
+        FillSpan<false, true, true>,   FillSpan<true, false, false>, FillSpan<true, false, true>,
+        FillSpan<true, true, false>,   FillSpan<true, true, true>};
+    return kFillers[(rgb565 ? 4 : 0) + (stage ? 2 : 0) + (perspective ? 1 : 0)];
+}
+
+}  // namespace
+
+inline bool Rasterizer::DepthPasses(int32_t x, int32_t y, uint16_t depthValue) const {
+    const PixelPipeline& p = m_pipe;
+    if (!p.depthTest) {
+        return true;
+    }
+    const uint16_t stored = reinterpret_cast<const uint16_t*>(
+        reinterpret_cast<const uint8_t*>(p.depth) + static_cast<std::ptrdiff_t>(y) * p.depthPitch)[x];
+    return depthValue < stored ? p.passLess : (depthValue == stored ? p.passEqual : p.passGreater);
+}
+
+inline void Rasterizer::WriteFragment(int32_t x, int32_t y, uint16_t depthValue, float z, float w,
+                               const float* attributes) {
+    const PixelPipeline& p = m_pipe;
+    ColorF colour;
+    if (p.stage != nullptr) {
+        Fragment fragment{x, y, z, w, attributes};
+        if (!p.stage->Shade(fragment, colour)) {
+            return;
+        }
+    } else {
+        colour = ColorF{attributes[kDiffuseR], attributes[kDiffuseG], attributes[kDiffuseB], 1.0f};
+    }
+    if (p.depthWrite) {
+        uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                    static_cast<std::ptrdiff_t>(y) * p.depthPitch);
+        row[x] = depthValue;
+    }
+    // Blending will read the destination here, before the store.
+    uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    if (p.format == PixelFormat::RGB565) {
+        const float t = p.dither ? DitherThreshold(x, y) : 0.5f;
+        reinterpret_cast<uint16_t*>(row)[x] = PackRGB565(colour, t);
+    } else {
+        reinterpret_cast<uint32_t*>(row)[x] = PackXRGB8888(colour);
+    }
+    ++m_counters.pixels;
+}
+
+void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
+                                   const ScreenVertex& c) {
+    const PixelPipeline& p = m_pipe;
+    const int64_t minX = std::min({a.fx, b.fx, c.fx}), maxX = std::max({a.fx, b.fx, c.fx});
+    const int64_t minY = std::min({a.fy, b.fy, c.fy}), maxY = std::max({a.fy, b.fy, c.fy});
+    const int64_t left = std::max<int64_t>(CeilDiv(minX, kOne), p.left);
+    const int64_t right = std::min<int64_t>(FloorDiv(maxX, kOne), p.right - 1);
+    const int64_t top = std::max<int64_t>(CeilDiv(minY, kOne), p.top);
+    const int64_t bottom = std::min<int64_t>(FloorDiv(maxY, kOne), p.bottom - 1);
+    if (left > right || top > bottom) {
+        return;
+    }
+    const Edge edges[3] = {Edge(a, b), Edge(b, c), Edge(c, a)};
+    const bool narrow = right - left < 16;
+
+    // Plane equations of z, q = 1/w and the attributes (times q when perspective matters)
+    // over the snapped corners, so what is interpolated matches what is covered.
+    const bool perspective = !(a.q == b.q && b.q == c.q);
+    const int count = 2 + p.attributeCount;
+    double value[3][2 + kAttributeCount];
+    const ScreenVertex* corners[3] = {&a, &b, &c};
+    for (int v = 0; v < 3; ++v) {
+        const ScreenVertex& s = *corners[v];
+        value[v][0] = s.z;
+        value[v][1] = s.q;
+        for (int k = 0; k < p.attributeCount; ++k) {
+            value[v][2 + k] = perspective ? static_cast<double>(s.attributes[k]) * s.q
+                                          : static_cast<double>(s.attributes[k]);
+        }
+    }
+    const double x0 = static_cast<double>(a.fx) / kOne, y0 = static_cast<double>(a.fy) / kOne;
+    const double d1x = static_cast<double>(b.fx - a.fx) / kOne;
+    const double d1y = static_cast<double>(b.fy - a.fy) / kOne;
+    const double d2x = static_cast<double>(c.fx - a.fx) / kOne;
+    const double d2y = static_cast<double>(c.fy - a.fy) / kOne;
+    const double inverseArea = 1.0 / (d1x * d2y - d1y * d2x);
+    double ddx[2 + kAttributeCount], ddy[2 + kAttributeCount];
+    for (int k = 0; k < count; ++k) {
+        const double f1 = value[1][k] - value[0][k], f2 = value[2][k] - value[0][k];
+        ddx[k] = (f1 * d2y - f2 * d1y) * inverseArea;
+        ddy[k] = (f2 * d1x - f1 * d2x) * inverseArea;
+    }
+    float stepX[2 + kAttributeCount];
+    for (int k = 0; k < count; ++k) {
+        stepX[k] = static_cast<float>(ddx[k]);
+    }
+
+    float rowStart[2 + kAttributeCount];
+    const SpanFiller fill =
+        ChooseSpanFiller(p.format == PixelFormat::RGB565, p.stage != nullptr, perspective);
+    for (int64_t j = top; j <= bottom; ++j) {
+        const int64_t sampleY = j * kOne;
+        int64_t first = left, last = right;
+        if (narrow) {
+            // Few samples across: walk them with the edge values instead of dividing.
+            int64_t value[3], step[3];
+            for (int e = 0; e < 3; ++e) {
+                step[e] = -edges[e].dy * kOne;
+                value[e] = edges[e].dx * (sampleY - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
+            }
+            first = right + 1;
+            last = left - 1;
+            for (int64_t i = left; i <= right; ++i) {
+                if (value[0] >= edges[0].threshold && value[1] >= edges[1].threshold &&
+                    value[2] >= edges[2].threshold) {
+                    first = std::min(first, i);
+                    last = i;
+                }
+                value[0] += step[0];
+                value[1] += step[1];
+                value[2] += step[2];
+            }
+        } else {
+            for (const Edge& e : edges) {
+                // E(i) = K - dy * 256 * i must reach the edge's threshold.
+                const int64_t k = e.dx * (sampleY - e.py) + e.dy * e.px;
+                if (e.dy == 0) {
+                    if (k < e.threshold) {
+                        first = last + 1;
+                    }
+                } else if (e.dy < 0) {
+                    first = std::max(first, CeilDiv(e.threshold - k, -e.dy * kOne));
+                } else {
+                    last = std::min(last, FloorDiv(k - e.threshold, e.dy * kOne));
+                }
+            }
+        }
+        if (first > last) {
+            continue;
+        }
+        const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
+        for (int k = 0; k < count; ++k) {
+            rowStart[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
+        }
+        m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), rowStart, stepX, a.q);
+    }
+}
+
+void Rasterizer::RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b) {
+    const PixelPipeline& p = m_pipe;
+    const double ax = static_cast<double>(a.fx) / kOne, ay = static_cast<double>(a.fy) / kOne;
+    const double bx = static_cast<double>(b.fx) / kOne, by = static_cast<double>(b.fy) / kOne;
+    const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
+    const double major0 = xMajor ? ax : ay, major1 = xMajor ? bx : by;
+    const double minor0 = xMajor ? ay : ax, minor1 = xMajor ? by : bx;
+    if (major0 == major1) {
+        return;
+    }
+    // The columns (or rows) whose sample lies in [major0, major1) in the direction of travel,
+    // or in [major0, major1] when the last pixel is drawn.
+    int64_t first, last, step;
+    if (major1 > major0) {
+        first = static_cast<int64_t>(std::ceil(major0));
+        last = p.lastPixel ? static_cast<int64_t>(std::floor(major1))
+                           : static_cast<int64_t>(std::ceil(major1)) - 1;
+        step = 1;
+    } else {
+        first = static_cast<int64_t>(std::floor(major0));
+        last = p.lastPixel ? static_cast<int64_t>(std::ceil(major1))
+                           : static_cast<int64_t>(std::floor(major1)) + 1;
+        step = -1;
+    }
+    const int64_t count = (last - first) * step + 1;
+    float aq[kAttributeCount], bq[kAttributeCount], attributes[kAttributeCount] = {};
+    for (int k = 0; k < p.attributeCount; ++k) {
+        aq[k] = a.attributes[k] * a.q;
+        bq[k] = b.attributes[k] * b.q;
+    }
+    for (int64_t n = 0; n < count; ++n) {
+        const int64_t major = first + n * step;
+        const double s = std::clamp((static_cast<double>(major) - major0) / (major1 - major0), 0.0, 1.0);
+        const int64_t minor = static_cast<int64_t>(std::floor(minor0 + s * (minor1 - minor0) + 0.5));
+        const int64_t x = xMajor ? major : minor, y = xMajor ? minor : major;
+        if (x < p.left || x >= p.right || y < p.top || y >= p.bottom) {
+            continue;
+        }
+        const float t = static_cast<float>(s);
+        const float z = a.z + (b.z - a.z) * t;
+        const uint16_t depthValue = Biased(z, p.depthBias);
+        if (!DepthPasses(static_cast<int32_t>(x), static_cast<int32_t>(y), depthValue)) {
+            continue;
+        }
+        const float q = a.q + (b.q - a.q) * t;
+        const float w = 1.0f / q;
+        for (int k = 0; k < p.attributeCount; ++k) {
+            attributes[k] = (aq[k] + (bq[k] - aq[k]) * t) * w;
+        }
+        WriteFragment(static_cast<int32_t>(x), static_cast<int32_t>(y), depthValue, z, w, attributes);
+    }
+}
+
+}  // namespace sys::raster

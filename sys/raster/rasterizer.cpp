@@ -1,0 +1,517 @@
+#include "sys/raster/rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "sys/raster/pixel_packing.h"
+
+namespace sys::raster {
+
+namespace {
+
+constexpr int32_t kMaxTargetSize = 16384;
+constexpr uint32_t kMaxViewportEdge = 32768;
+constexpr double kSubPixel = 256.0;
+
+void Multiply(const double a[4][4], const double b[4][4], double out[4][4]) {
+    double result[4][4];
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            result[r][c] = a[r][0] * b[0][c] + a[r][1] * b[1][c] + a[r][2] * b[2][c] +
+                           a[r][3] * b[3][c];
+        }
+    }
+    std::memcpy(out, result, sizeof result);
+}
+
+void Widen(const Matrix4& m, double out[4][4]) {
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            out[r][c] = m.m[r][c];
+        }
+    }
+}
+
+// Nearest 1/256 pixel, halves upwards: floor(v * 256 + 0.5) without a library call.
+int64_t Snap(double v) {
+    const double scaled = v * kSubPixel + 0.5;
+    const int64_t truncated = static_cast<int64_t>(scaled);
+    return truncated - (static_cast<double>(truncated) > scaled ? 1 : 0);
+}
+
+bool IsFinitePositive(float v) { return std::isfinite(v) && v != 0.0f; }
+
+// Twice the signed area of a polygon in 1/256-pixel units; positive when its corners run
+// clockwise on screen (y grows downwards).
+int64_t TwiceArea(const Rasterizer::ScreenVertex* v, int count) {
+    int64_t sum = 0;
+    for (int i = 0; i < count; ++i) {
+        const Rasterizer::ScreenVertex& p = v[i];
+        const Rasterizer::ScreenVertex& n = v[(i + 1) % count];
+        sum += p.fx * n.fy - n.fx * p.fy;
+    }
+    return sum;
+}
+
+}  // namespace
+
+Rasterizer::Rasterizer() {
+    m_states[D3DRENDERSTATE_ZENABLE] = D3DZB_FALSE;
+    m_states[D3DRENDERSTATE_FILLMODE] = D3DFILL_SOLID;
+    m_states[D3DRENDERSTATE_SHADEMODE] = D3DSHADE_GOURAUD;
+    m_states[D3DRENDERSTATE_ZWRITEENABLE] = 1;
+    m_states[D3DRENDERSTATE_LASTPIXEL] = 1;
+    m_states[D3DRENDERSTATE_CULLMODE] = D3DCULL_CCW;
+    m_states[D3DRENDERSTATE_ZFUNC] = D3DCMP_LESSEQUAL;
+    m_states[D3DRENDERSTATE_DITHERENABLE] = 0;
+    m_states[D3DRENDERSTATE_ZBIAS] = 0;
+    UpdateCombinedMatrix();
+}
+
+void Rasterizer::Record(const char* format, ...) {
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    m_log.emplace_back(line);
+}
+
+bool Rasterizer::SetRenderTarget(const RenderTarget& target) {
+    if (m_recording) {
+        Record("SetRenderTarget %d %d %d %s", target.width, target.height, target.pitch,
+               target.format == PixelFormat::RGB565 ? "RGB565" : "XRGB8888");
+    }
+    const int32_t bytes = target.format == PixelFormat::RGB565 ? 2 : 4;
+    if (target.pixels == nullptr || target.width < 1 || target.height < 1 ||
+        target.width > kMaxTargetSize || target.height > kMaxTargetSize ||
+        target.pitch < target.width * bytes) {
+        return false;
+    }
+    m_target = target;
+    return true;
+}
+
+bool Rasterizer::SetDepthBuffer(const DepthBuffer& depth) {
+    if (m_recording) {
+        Record("SetDepthBuffer %d %d %d", depth.width, depth.height, depth.pitch);
+    }
+    if (depth.values == nullptr || depth.width < 1 || depth.height < 1 ||
+        depth.width > kMaxTargetSize || depth.height > kMaxTargetSize ||
+        depth.pitch < depth.width * 2) {
+        return false;
+    }
+    m_depth = depth;
+    return true;
+}
+
+void Rasterizer::RemoveDepthBuffer() {
+    if (m_recording) {
+        Record("RemoveDepthBuffer");
+    }
+    m_depth = DepthBuffer{};
+}
+
+bool Rasterizer::SetTransform(uint32_t kind, const Matrix4& matrix) {
+    if (m_recording) {
+        std::string values;
+        for (const auto& row : matrix.m) {
+            for (float v : row) {
+                char text[32];
+                std::snprintf(text, sizeof text, " %g", static_cast<double>(v));
+                values += text;
+            }
+        }
+        Record("SetTransform %u%s", kind, values.c_str());
+    }
+    switch (kind) {
+    case D3DTRANSFORMSTATE_WORLD: m_world = matrix; break;
+    case D3DTRANSFORMSTATE_VIEW: m_view = matrix; break;
+    case D3DTRANSFORMSTATE_PROJECTION: m_projection = matrix; break;
+    default: return false;
+    }
+    UpdateCombinedMatrix();
+    return true;
+}
+
+bool Rasterizer::GetTransform(uint32_t kind, Matrix4& matrix) const {
+    switch (kind) {
+    case D3DTRANSFORMSTATE_WORLD: matrix = m_world; return true;
+    case D3DTRANSFORMSTATE_VIEW: matrix = m_view; return true;
+    case D3DTRANSFORMSTATE_PROJECTION: matrix = m_projection; return true;
+    default: return false;
+    }
+}
+
+bool Rasterizer::SetViewport(const Viewport& v) {
+    if (m_recording) {
+        Record("SetViewport %u %u %u %u %g %g %g %g %g %g", v.dwX, v.dwY, v.dwWidth, v.dwHeight,
+               static_cast<double>(v.dvClipX), static_cast<double>(v.dvClipY),
+               static_cast<double>(v.dvClipWidth), static_cast<double>(v.dvClipHeight),
+               static_cast<double>(v.dvMinZ), static_cast<double>(v.dvMaxZ));
+    }
+    if (v.dwWidth == 0 || v.dwHeight == 0 || v.dwX > kMaxViewportEdge ||
+        v.dwY > kMaxViewportEdge || v.dwWidth > kMaxViewportEdge - v.dwX ||
+        v.dwHeight > kMaxViewportEdge - v.dwY || !IsFinitePositive(v.dvClipWidth) ||
+        !IsFinitePositive(v.dvClipHeight) || !std::isfinite(v.dvClipX) ||
+        !std::isfinite(v.dvClipY) || !std::isfinite(v.dvMinZ) || !std::isfinite(v.dvMaxZ) ||
+        v.dvMinZ == v.dvMaxZ) {
+        return false;
+    }
+    m_viewport = v;
+    m_viewportSet = true;
+    UpdateCombinedMatrix();
+    return true;
+}
+
+bool Rasterizer::SetRenderState(uint32_t state, uint32_t value) {
+    if (m_recording) {
+        Record("SetRenderState %u %u", state, value);
+    }
+    if (state >= kRenderStateCount) {
+        return false;
+    }
+    m_states[state] = value;
+    return true;
+}
+
+uint32_t Rasterizer::GetRenderState(uint32_t state) const {
+    return state < kRenderStateCount ? m_states[state] : 0;
+}
+
+// World, view and projection, then the fold that turns the viewport's clip window into the
+// fixed volume -w..w (x, y), 0..w (z) the clipper works in:
+//   x' = 2 (x - cx w) / cw - w,  y' = 2 (y - (cy - ch) w) / ch - w,  z' = (z - zmin w) / dz.
+void Rasterizer::UpdateCombinedMatrix() {
+    double world[4][4], view[4][4], projection[4][4];
+    Widen(m_world, world);
+    Widen(m_view, view);
+    Widen(m_projection, projection);
+    const Viewport& v = m_viewport;
+    const double cw = v.dvClipWidth, ch = v.dvClipHeight;
+    const double dz = static_cast<double>(v.dvMaxZ) - v.dvMinZ;
+    double fold[4][4] = {};
+    fold[0][0] = 2.0 / cw;
+    fold[3][0] = -(2.0 * v.dvClipX / cw + 1.0);
+    fold[1][1] = 2.0 / ch;
+    fold[3][1] = -(2.0 * (static_cast<double>(v.dvClipY) - ch) / ch + 1.0);
+    fold[2][2] = 1.0 / dz;
+    fold[3][2] = -v.dvMinZ / dz;
+    fold[3][3] = 1.0;
+    Multiply(world, view, m_combined);
+    Multiply(m_combined, projection, m_combined);
+    Multiply(m_combined, fold, m_combined);
+}
+
+bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count,
+                             VertexLayout& layout) {
+    if (!DescribeVertexFormat(fvf, layout) || (vertices == nullptr && count > 0) ||
+        count > D3DMAXNUMVERTICES || m_target.pixels == nullptr || !m_viewportSet) {
+        return false;
+    }
+    PixelPipeline& p = m_pipe;
+    p.pixels = static_cast<uint8_t*>(m_target.pixels);
+    p.pitch = m_target.pitch;
+    p.format = m_target.format;
+    p.dither = m_states[D3DRENDERSTATE_DITHERENABLE] != 0 && p.format == PixelFormat::RGB565;
+    p.lastPixel = m_states[D3DRENDERSTATE_LASTPIXEL] != 0;
+    const bool depthOn = m_states[D3DRENDERSTATE_ZENABLE] != D3DZB_FALSE && HasDepthBuffer();
+    p.depth = depthOn ? m_depth.values : nullptr;
+    p.depthPitch = m_depth.pitch;
+    p.depthTest = depthOn;
+    p.depthWrite = depthOn && m_states[D3DRENDERSTATE_ZWRITEENABLE] != 0;
+    const uint32_t func = m_states[D3DRENDERSTATE_ZFUNC];
+    p.passLess = DepthCompare(func, 0, 1);
+    p.passEqual = DepthCompare(func, 1, 1);
+    p.passGreater = DepthCompare(func, 1, 0);
+    p.depthBias = static_cast<int32_t>(std::min<uint32_t>(m_states[D3DRENDERSTATE_ZBIAS], 65535));
+    p.left = static_cast<int32_t>(m_viewport.dwX);
+    p.top = static_cast<int32_t>(m_viewport.dwY);
+    p.right = std::min<int32_t>(p.left + static_cast<int32_t>(m_viewport.dwWidth), m_target.width);
+    p.bottom =
+        std::min<int32_t>(p.top + static_cast<int32_t>(m_viewport.dwHeight), m_target.height);
+    if (depthOn) {
+        p.right = std::min(p.right, m_depth.width);
+        p.bottom = std::min(p.bottom, m_depth.height);
+    }
+    p.stage = m_stage;
+    p.attributeCount = m_stage != nullptr ? kAttributeCount : 3;
+    TransformVertices(layout, static_cast<const uint8_t*>(vertices), count);
+    return true;
+}
+
+void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* vertices,
+                                   uint32_t count) {
+    m_clip.resize(count);
+    m_codes.resize(count);
+    m_screen.resize(count);
+    float m[4][4];
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            m[r][c] = static_cast<float>(m_combined[r][c]);
+        }
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        float p[3];
+        ClipVertex& out = m_clip[i];
+        ReadVertex(layout, vertices + static_cast<size_t>(i) * layout.stride, p, out.attributes);
+        out.x = p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0];
+        out.y = p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1];
+        out.z = p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2];
+        out.w = p[0] * m[0][3] + p[1] * m[1][3] + p[2] * m[2][3] + m[3][3];
+        m_codes[i] = ClipCode(out);
+        if (m_codes[i] == 0 && !Project(out, m_screen[i])) {
+            m_codes[i] = kClipInvalid;
+        }
+    }
+}
+
+bool Rasterizer::Project(const ClipVertex& clip, ScreenVertex& screen) const {
+    if (!(clip.w > 0.0f)) {
+        return false;
+    }
+    const double inverse = 1.0 / static_cast<double>(clip.w);
+    const double halfWidth = m_viewport.dwWidth * 0.5;
+    const double halfHeight = m_viewport.dwHeight * 0.5;
+    const double sx = m_viewport.dwX + (clip.x * inverse + 1.0) * halfWidth;
+    const double sy = m_viewport.dwY + (1.0 - clip.y * inverse) * halfHeight;
+    if (!std::isfinite(sx) || !std::isfinite(sy)) {
+        return false;
+    }
+    // After clipping the corners lie on the viewport, up to rounding; the bound only keeps
+    // the fixed-point edge arithmetic far from overflow.
+    constexpr double kLimit = 65536.0;
+    screen.fx = Snap(std::clamp(sx, -kLimit, kLimit));
+    screen.fy = Snap(std::clamp(sy, -kLimit, kLimit));
+    screen.z = static_cast<float>(clip.z * inverse);
+    screen.q = static_cast<float>(inverse);
+    std::memcpy(screen.attributes, clip.attributes, sizeof screen.attributes);
+    return true;
+}
+
+void Rasterizer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2) {
+    const uint32_t c0 = m_codes[i0], c1 = m_codes[i1], c2 = m_codes[i2];
+    if (((c0 | c1 | c2) & kClipInvalid) || (c0 & c1 & c2)) {
+        return;
+    }
+    const bool flat = m_states[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
+    // Flat shading takes both colours of the triangle's first corner.
+    constexpr size_t kColourBytes = sizeof(float) * kTexture0U;
+    static constexpr bool kOriginalEdges[3] = {true, true, true};
+    if ((c0 | c1 | c2) == 0) {
+        ScreenVertex screen[3] = {m_screen[i0], m_screen[i1], m_screen[i2]};
+        if (flat) {
+            std::memcpy(screen[1].attributes, screen[0].attributes, kColourBytes);
+            std::memcpy(screen[2].attributes, screen[0].attributes, kColourBytes);
+        }
+        FillPolygon(screen, 3, kOriginalEdges);
+        return;
+    }
+    ClipPolygon polygon;
+    polygon.count = 3;
+    polygon.v[0] = m_clip[i0];
+    polygon.v[1] = m_clip[i1];
+    polygon.v[2] = m_clip[i2];
+    polygon.edge[0] = polygon.edge[1] = polygon.edge[2] = true;
+    if (flat) {
+        std::memcpy(polygon.v[1].attributes, polygon.v[0].attributes, kColourBytes);
+        std::memcpy(polygon.v[2].attributes, polygon.v[0].attributes, kColourBytes);
+    }
+    if (!ClipPolygonToVolume(polygon, c0 | c1 | c2)) {
+        return;
+    }
+    ScreenVertex screen[ClipPolygon::kCapacity];
+    for (int k = 0; k < polygon.count; ++k) {
+        if (!Project(polygon.v[k], screen[k])) {
+            return;
+        }
+    }
+    FillPolygon(screen, polygon.count, polygon.edge);
+}
+
+// Culls a projected convex polygon by its winding, then fills it as a fan or draws its
+// original edges.
+void Rasterizer::FillPolygon(ScreenVertex* screen, int count, const bool* edges) {
+    const int64_t area = TwiceArea(screen, count);
+    const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
+    if (area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0)) {
+        return;
+    }
+    ++m_counters.triangles;
+    if (m_states[D3DRENDERSTATE_FILLMODE] == D3DFILL_WIREFRAME) {
+        for (int k = 0; k < count; ++k) {
+            if (edges[k]) {
+                RasterizeSegment(screen[k], screen[(k + 1) % count]);
+            }
+        }
+        return;
+    }
+    for (int k = 1; k + 1 < count; ++k) {
+        const ScreenVertex& a = screen[0];
+        const ScreenVertex& b = screen[k];
+        const ScreenVertex& c = screen[k + 1];
+        const int64_t part = (b.fx - a.fx) * (c.fy - a.fy) - (b.fy - a.fy) * (c.fx - a.fx);
+        // A fan piece whose winding differs from the polygon's is a rounding sliver.
+        if (part == 0 || (part > 0) != (area > 0)) {
+            continue;
+        }
+        if (part > 0) {
+            RasterizeTriangle(a, b, c);
+        } else {
+            RasterizeTriangle(a, c, b);
+        }
+    }
+}
+
+void Rasterizer::DrawLine(uint32_t i0, uint32_t i1) {
+    const uint32_t c0 = m_codes[i0], c1 = m_codes[i1];
+    if (((c0 | c1) & kClipInvalid) || (c0 & c1)) {
+        return;
+    }
+    // Flat shading takes both colours of the line's first end.
+    const bool flat = m_states[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
+    constexpr size_t kColourBytes = sizeof(float) * kTexture0U;
+    if ((c0 | c1) == 0) {
+        ++m_counters.lines;
+        if (flat) {
+            ScreenVertex end = m_screen[i1];
+            std::memcpy(end.attributes, m_screen[i0].attributes, kColourBytes);
+            RasterizeSegment(m_screen[i0], end);
+        } else {
+            RasterizeSegment(m_screen[i0], m_screen[i1]);
+        }
+        return;
+    }
+    ClipVertex a = m_clip[i0];
+    ClipVertex b = m_clip[i1];
+    if (flat) {
+        std::memcpy(b.attributes, a.attributes, kColourBytes);
+    }
+    if (!ClipSegmentToVolume(a, b, c0 | c1)) {
+        return;
+    }
+    ScreenVertex sa, sb;
+    if (!Project(a, sa) || !Project(b, sb)) {
+        return;
+    }
+    ++m_counters.lines;
+    RasterizeSegment(sa, sb);
+}
+
+bool Rasterizer::DrawPrimitive(uint32_t type, uint32_t fvf, const void* vertices,
+                               uint32_t count, uint32_t flags) {
+    if (m_recording) {
+        Record("DrawPrimitive %u 0x%X %u 0x%X", type, fvf, count, flags);
+    }
+    if (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP && type != D3DPT_LINELIST) {
+        return false;
+    }
+    VertexLayout layout;
+    if (!PrepareDraw(fvf, vertices, count, layout)) {
+        return false;
+    }
+    if (type == D3DPT_TRIANGLELIST) {
+        for (uint32_t i = 0; i + 3 <= count; i += 3) {
+            DrawTriangle(i, i + 1, i + 2);
+        }
+    } else if (type == D3DPT_TRIANGLESTRIP) {
+        // Every other triangle of a strip is turned round so all keep the strip's winding.
+        for (uint32_t i = 0; i + 3 <= count; ++i) {
+            if (i % 2 == 0) {
+                DrawTriangle(i, i + 1, i + 2);
+            } else {
+                DrawTriangle(i, i + 2, i + 1);
+            }
+        }
+    } else {
+        for (uint32_t i = 0; i + 2 <= count; i += 2) {
+            DrawLine(i, i + 1);
+        }
+    }
+    return true;
+}
+
+bool Rasterizer::DrawIndexedPrimitive(uint32_t type, uint32_t fvf, const void* vertices,
+                                      uint32_t vertexCount, const uint16_t* indices,
+                                      uint32_t indexCount, uint32_t flags) {
+    if (m_recording) {
+        Record("DrawIndexedPrimitive %u 0x%X %u %u 0x%X", type, fvf, vertexCount, indexCount,
+               flags);
+    }
+    if ((type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP && type != D3DPT_LINELIST) ||
+        (indices == nullptr && indexCount > 0) || indexCount > D3DMAXNUMVERTICES) {
+        return false;
+    }
+    VertexLayout layout;
+    if (!PrepareDraw(fvf, vertices, vertexCount, layout)) {
+        return false;
+    }
+    auto valid = [vertexCount](uint32_t index) { return index < vertexCount; };
+    if (type == D3DPT_LINELIST) {
+        for (uint32_t i = 0; i + 2 <= indexCount; i += 2) {
+            if (valid(indices[i]) && valid(indices[i + 1])) {
+                DrawLine(indices[i], indices[i + 1]);
+            }
+        }
+        return true;
+    }
+    const uint32_t step = type == D3DPT_TRIANGLELIST ? 3 : 1;
+    for (uint32_t i = 0; i + 3 <= indexCount; i += step) {
+        uint32_t a = indices[i], b = indices[i + 1], c = indices[i + 2];
+        if (!valid(a) || !valid(b) || !valid(c)) {
+            continue;
+        }
+        if (type == D3DPT_TRIANGLESTRIP && i % 2 == 1) {
+            std::swap(b, c);
+        }
+        DrawTriangle(a, b, c);
+    }
+    return true;
+}
+
+bool Rasterizer::Clear(const sys::RECT& rect, uint32_t flags, uint32_t colour, float z) {
+    if (m_recording) {
+        Record("Clear %d %d %d %d 0x%X 0x%08X %g", rect.left, rect.top, rect.right, rect.bottom,
+               flags, colour, static_cast<double>(z));
+    }
+    const bool target = (flags & D3DCLEAR_TARGET) != 0;
+    const bool depth = (flags & D3DCLEAR_ZBUFFER) != 0;
+    if ((target && m_target.pixels == nullptr) || (depth && !HasDepthBuffer())) {
+        return false;
+    }
+    if (target) {
+        const int32_t left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+        const int32_t right = std::min(rect.right, m_target.width);
+        const int32_t bottom = std::min(rect.bottom, m_target.height);
+        const ColorF c = UnpackARGB(colour);
+        const uint16_t narrow = PackRGB565(c, 0.5f);
+        const uint32_t wide = PackXRGB8888(c);
+        for (int32_t y = top; y < bottom && left < right; ++y) {
+            uint8_t* row = static_cast<uint8_t*>(m_target.pixels) +
+                           static_cast<std::ptrdiff_t>(y) * m_target.pitch;
+            if (m_target.format == PixelFormat::RGB565) {
+                std::fill_n(reinterpret_cast<uint16_t*>(row) + left, right - left, narrow);
+            } else {
+                std::fill_n(reinterpret_cast<uint32_t*>(row) + left, right - left, wide);
+            }
+        }
+    }
+    if (depth) {
+        const int32_t left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+        const int32_t right = std::min(rect.right, m_depth.width);
+        const int32_t bottom = std::min(rect.bottom, m_depth.height);
+        const uint16_t value = static_cast<uint16_t>(DepthValue(std::isfinite(z) ? z : 1.0f));
+        for (int32_t y = top; y < bottom && left < right; ++y) {
+            uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(m_depth.values) +
+                                                        static_cast<std::ptrdiff_t>(y) * m_depth.pitch);
+            std::fill_n(row + left, right - left, value);
+        }
+    }
+    return true;
+}
+
+}  // namespace sys::raster

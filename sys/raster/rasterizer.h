@@ -1,0 +1,166 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sys/raster/clipper.h"
+#include "sys/raster/raster_types.h"
+#include "sys/raster/vertex_format.h"
+#include "sys/window/window.h"
+
+// The software rasterizer under our Direct3D device: it takes untransformed vertices in the
+// flexible vertex formats, runs them through world, view and projection, clips them against
+// the view volume, maps them through the DirectX 6 viewport record and fills triangles and
+// lines into a 16- or 32-bit render target with Gouraud colour, a 16-bit z-buffer and ordered
+// dithering. It draws at the call, so a caller's timing of a draw means what it says.
+//
+// Rasterization rules, fixed so that reference images and hand-worked pixels agree:
+// - Pixel (i, j) is sampled at the point (i, j) of the screen space the viewport maps to; the
+//   viewport's left edge is x = dwX, so a viewport of width 64 covers samples 0..63.
+// - Corners are snapped to 1/256 pixel. A sample on an edge belongs to the triangle only when
+//   the edge is a top edge (horizontal, triangle below it) or a left edge, so triangles that
+//   share an edge never both cover, nor both miss, a pixel on it.
+// - Lines step along their longer axis and cover the samples from the first end to the last,
+//   rounding the other axis to the nearest pixel (halves go down/right). With
+//   D3DRENDERSTATE_LASTPIXEL off the sample at the last end is left out, so joined lines
+//   touch each pixel once.
+// - Colour, specular and texture coordinates are interpolated perspective-correct; z is
+//   interpolated in screen space and stored as round(z * 65535) minus the z bias (one unit
+//   of D3DRENDERSTATE_ZBIAS is one z-buffer step nearer).
+// - 16-bit targets: each channel becomes floor(c * (2^bits - 1) + t) with t from a 4x4
+//   ordered-dither matrix when dithering is on, t = 0.5 (nearest) when it is off. 32-bit
+//   targets round each channel to 8 bits. Clears never dither.
+//
+// Owned by the Direct3D device (one per device); main thread only.
+namespace sys::raster {
+
+class Rasterizer {
+public:
+    Rasterizer();
+
+    // Targets. A description with no memory, a size outside 1..16384 or a pitch too small for
+    // its rows is refused and leaves the old one in place.
+    bool SetRenderTarget(const RenderTarget& target);
+    const RenderTarget& GetRenderTarget() const { return m_target; }
+    bool SetDepthBuffer(const DepthBuffer& depth);
+    void RemoveDepthBuffer();
+    bool HasDepthBuffer() const { return m_depth.values != nullptr; }
+
+    // Transforms by D3DTRANSFORMSTATE_ kind; false for another kind.
+    bool SetTransform(uint32_t kind, const Matrix4& matrix);
+    bool GetTransform(uint32_t kind, Matrix4& matrix) const;
+
+    // The viewport record. Refused (false, old viewport kept): an empty rectangle, one
+    // reaching past 32768 pixels, a clip window of zero or non-finite size, equal z limits.
+    bool SetViewport(const Viewport& viewport);
+    const Viewport& GetViewport() const { return m_viewport; }
+
+    // Render states by D3DRENDERSTATE_ number (below kRenderStateCount; false otherwise). The
+    // defaults are Direct3D's for a device without a z-buffer: z off, z write on, z function
+    // less-or-equal, counter-clockwise culling, Gouraud, solid, dithering off, z bias 0, last
+    // pixel of lines drawn. Any non-zero z enable (w-buffering included) means the z-buffer;
+    // z on without a z-buffer draws as z off. Fill modes other than wireframe fill; shade
+    // modes other than flat are Gouraud; an unknown z function passes always.
+    bool SetRenderState(uint32_t state, uint32_t value);
+    uint32_t GetRenderState(uint32_t state) const;
+
+    // The per-pixel hook (borrowed; null restores plain Gouraud colour).
+    void SetPixelStage(PixelStage* stage) { m_stage = stage; }
+
+    // Draws D3DPT_TRIANGLELIST, D3DPT_TRIANGLESTRIP or D3DPT_LINELIST from `count` vertices of
+    // format `fvf` (see vertex_format.h). A list's incomplete last primitive is ignored. False
+    // for another primitive type, an unknown format, a null pointer with a non-zero count,
+    // more than D3DMAXNUMVERTICES vertices, no render target or no viewport yet. Flags are
+    // recorded; everything is always clipped.
+    bool DrawPrimitive(uint32_t type, uint32_t fvf, const void* vertices, uint32_t count,
+                       uint32_t flags);
+    // The same with 16-bit indices into `vertexCount` vertices. A primitive that names a
+    // vertex past the end is skipped; the others are drawn.
+    bool DrawIndexedPrimitive(uint32_t type, uint32_t fvf, const void* vertices,
+                              uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
+                              uint32_t flags);
+
+    // Fills `rect` (cut to the target) with `colour` (0xAARRGGBB) and/or the z-buffer with `z`
+    // (0..1), by D3DCLEAR_ flags. False when a flag names a buffer that is not there.
+    bool Clear(const sys::RECT& rect, uint32_t flags, uint32_t colour, float z);
+
+    const RasterCounters& Counters() const { return m_counters; }
+    void ResetCounters() { m_counters = RasterCounters{}; }
+
+    // Recording: while on, every call above that changes state or draws is logged as one line
+    // ("SetRenderState 22 1", "DrawPrimitive 4 0x142 3 0x8", ...) in call order. Calls are
+    // carried out as usual.
+    void SetRecording(bool on) { m_recording = on; }
+    bool IsRecording() const { return m_recording; }
+    const std::vector<std::string>& Recording() const { return m_log; }
+    void ClearRecording() { m_log.clear(); }
+
+    // A corner after projection: screen position snapped to 1/256 pixel, z for the z-buffer,
+    // q = 1/w, and the attributes (plain, not divided by w).
+    struct ScreenVertex {
+        int64_t fx;
+        int64_t fy;
+        float z;
+        float q;
+        float attributes[kAttributeCount];
+    };
+
+    // Everything the pixel loops read, gathered once per draw.
+    struct PixelPipeline {
+        uint8_t* pixels = nullptr;
+        int32_t pitch = 0;
+        PixelFormat format = PixelFormat::RGB565;
+        bool dither = false;
+        bool lastPixel = true;
+        uint16_t* depth = nullptr;
+        int32_t depthPitch = 0;
+        bool depthTest = false;
+        bool depthWrite = false;
+        bool passLess = true;  // the z function as the outcome of each ordering
+        bool passEqual = true;
+        bool passGreater = false;
+        int32_t depthBias = 0;
+        int32_t left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+        PixelStage* stage = nullptr;
+        int attributeCount = 3;
+    };
+
+private:
+    void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void UpdateCombinedMatrix();
+    bool PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count, VertexLayout& layout);
+    void TransformVertices(const VertexLayout& layout, const uint8_t* vertices, uint32_t count);
+    void DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2);
+    void FillPolygon(ScreenVertex* screen, int count, const bool* edges);
+    void DrawLine(uint32_t i0, uint32_t i1);
+    bool Project(const ClipVertex& clip, ScreenVertex& screen) const;
+
+    void RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+    void RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b);
+    bool DepthPasses(int32_t x, int32_t y, uint16_t depthValue) const;
+    void WriteFragment(int32_t x, int32_t y, uint16_t depthValue, float z, float w,
+                       const float* attributes);
+
+    RenderTarget m_target;
+    DepthBuffer m_depth;
+    Viewport m_viewport;
+    bool m_viewportSet = false;
+    Matrix4 m_world;
+    Matrix4 m_view;
+    Matrix4 m_projection;
+    double m_combined[4][4] = {};  // world * view * projection * clip-window fold
+    uint32_t m_states[kRenderStateCount] = {};
+    PixelStage* m_stage = nullptr;
+
+    PixelPipeline m_pipe;
+    std::vector<ClipVertex> m_clip;
+    std::vector<uint32_t> m_codes;
+    std::vector<ScreenVertex> m_screen;  // projected once for vertices inside the volume
+
+    RasterCounters m_counters;
+    bool m_recording = false;
+    std::vector<std::string> m_log;
+};
+
+}  // namespace sys::raster

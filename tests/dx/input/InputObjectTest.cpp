@@ -1,0 +1,572 @@
+// The input object's frame: bindings firing on their edges, the step queue with "wait",
+// mouse buttons and smoothing as the bindings see them, the aiming axes with their curves and
+// clamps, focus and the input-enabled flag, device creation by the settings.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "InputTestSupport.h"
+#include "dx/input/SDXActLabsGS.h"
+#include "dx/input/SInputObj.h"
+
+using namespace sys::input;
+using tarvex::test::ExecutedLines;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class InputObjectTest : public tarvex::test::InputTest {
+protected:
+    void SetUp() override {
+        InputTest::SetUp();
+        input = std::make_unique<SInputObj>([this](const char* text) { executed(text); },
+                                            [this](int32_t yaw, int32_t pitch) { axes.push_back({yaw, pitch}); });
+    }
+    void TearDown() override {
+        input.reset();
+        InputTest::TearDown();
+    }
+
+    void CreateDevices() {
+        SInputObjSettings settings = input->GetSettings();
+        ASSERT_TRUE(input->Create(settings));
+    }
+
+    // Presses or releases a key and runs one frame.
+    void Key(int dik, bool down) {
+        headless::SetKey(dik, down);
+        input->Update();
+    }
+
+    std::unique_ptr<SInputObj> input;
+    ExecutedLines executed;
+    std::vector<std::pair<int32_t, int32_t>> axes;
+};
+
+TEST_F(InputObjectTest, AHoldBindingSendsPlusOnceAndMinusOnce) {
+    input->AddCommand("forward", "Walk Forward", 1, DIK_W, -1, -1);
+    CreateDevices();
+    input->Update();
+    Key(DIK_W, true);
+    input->Update();
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+forward"}));
+    EXPECT_TRUE(input->IsCommandActive("forward"));
+    Key(DIK_W, false);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"-forward"}));
+    EXPECT_FALSE(input->IsCommandActive("forward"));
+    EXPECT_FALSE(input->WasCommandActive(0));
+}
+
+TEST_F(InputObjectTest, ANameWithItsOwnPlusIsSentAsItIs) {
+    input->AddCommand("+attack", "", 1, DIK_SPACE, -1, -1);
+    CreateDevices();
+    Key(DIK_SPACE, true);
+    Key(DIK_SPACE, false);
+    EXPECT_EQ(executed.Take(), (Lines{"+attack", "-attack"}));
+}
+
+TEST_F(InputObjectTest, APlainBindingFiresOnPressOnly) {
+    input->AddCommand("screenshot", "", 3, DIK_F12, -1, -1);
+    CreateDevices();
+    Key(DIK_F12, true);
+    Key(DIK_F12, false);
+    EXPECT_EQ(executed.Take(), (Lines{"screenshot"}));
+}
+
+TEST_F(InputObjectTest, ALatchedBindingFiresAgainOnlyAfterItWasTaken) {
+    const int zoom = input->AddCommand("zoom", "", 2, DIK_Z, -1, -1);
+    CreateDevices();
+    Key(DIK_Z, true);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"zoom"}));
+    // Nobody asked: released and pressed again, it stays latched and stays quiet.
+    Key(DIK_Z, false);
+    Key(DIK_Z, true);
+    EXPECT_TRUE(executed.Take().empty());
+    EXPECT_TRUE(input->IsCommandActive(zoom));
+    EXPECT_FALSE(input->IsCommandActive(zoom));
+    // Taken while still held: state 1 until the key comes up.
+    input->Update();
+    EXPECT_EQ(input->GetCommand(zoom)->m_iState, 1);
+    Key(DIK_Z, false);
+    EXPECT_EQ(input->GetCommand(zoom)->m_iState, 0);
+    EXPECT_TRUE(executed.Take().empty());  // a latched command sends no release
+    Key(DIK_Z, true);
+    EXPECT_EQ(executed.Take(), (Lines{"zoom"}));
+}
+
+TEST_F(InputObjectTest, StepsRunInOrderAndWaitOnTheTickCount) {
+    const int jump = input->AddCommand("jump", "Jump", 1, DIK_J, -1, -1);
+    const int combo = input->AddCommand("", "", 1, -1, 2, -1);
+    for (const char* step : {"+run", "+forward", "wait 200", "jump", "-run", "-forward"}) {
+        ASSERT_TRUE(input->AddAlias(combo, step));
+    }
+    CreateDevices();
+    input->EnableMouse();
+    headless::MouseButton(2, true);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+run", "+forward"}));
+    sys::time::AdvanceFake(199);
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+    sys::time::AdvanceFake(1);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+jump", "-run", "-forward"}));
+    // The named command's own key is up, so the next frame releases it.
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"-jump"}));
+    EXPECT_EQ(input->GetCommand(jump)->m_iState, 0);
+    // Releasing the button sends nothing: steps run on the press only.
+    headless::MouseButton(2, false);
+    for (int i = 0; i < 4; ++i) {
+        input->Update();
+    }
+    EXPECT_TRUE(executed.Take().empty());
+}
+
+TEST_F(InputObjectTest, AWaitWithoutACountWaitsAHundredMilliseconds) {
+    const int combo = input->AddCommand("combo", "", 1, DIK_C, -1, -1);
+    input->AddAlias(combo, "a");
+    input->AddAlias(combo, "WAIT");
+    input->AddAlias(combo, "b");
+    input->AddAlias(combo, "wait 0");
+    input->AddAlias(combo, "c");
+    input->AddAlias(combo, "wait x");
+    input->AddAlias(combo, "d");
+    CreateDevices();
+    Key(DIK_C, true);
+    EXPECT_EQ(executed.Take(), (Lines{"a"}));
+    for (const char* expected : {"b", "c", "d"}) {
+        sys::time::AdvanceFake(99);
+        input->Update();
+        EXPECT_TRUE(executed.Take().empty());
+        sys::time::AdvanceFake(1);
+        input->Update();
+        EXPECT_EQ(executed.Take(), (Lines{expected}));
+    }
+}
+
+TEST_F(InputObjectTest, PressingAgainPutsNewStepsInFrontAndEndsTheWait) {
+    const int combo = input->AddCommand("", "", 1, DIK_C, -1, -1);
+    input->AddAlias(combo, "one");
+    input->AddAlias(combo, "wait 500");
+    input->AddAlias(combo, "two");
+    CreateDevices();
+    Key(DIK_C, true);
+    Key(DIK_C, false);
+    EXPECT_EQ(executed.Take(), (Lines{"one"}));
+    sys::time::AdvanceFake(100);
+    Key(DIK_C, true);
+    // "two" of the first press waits behind the second press's steps.
+    EXPECT_EQ(executed.Take(), (Lines{"one"}));
+    EXPECT_EQ(input->GetQueuedStepCount(), 2);
+    sys::time::AdvanceFake(500);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"two", "two"}));
+}
+
+TEST_F(InputObjectTest, AStepNamingACommandRunsThatCommand) {
+    input->AddCommand("fire", "", 1, -1, -1, -1);
+    input->RunCommandLine("fire");
+    input->RunCommandLine("+fire");
+    input->RunCommandLine("say hello there");
+    EXPECT_EQ(executed.Take(), (Lines{"+fire", "+fire", "say hello there"}));
+    input->ReleaseCommandByName("FIRE");
+    EXPECT_EQ(executed.Take(), (Lines{"-fire"}));
+}
+
+TEST_F(InputObjectTest, AStepListThatQueuesItselfRunsAtMost256StepsAFrame) {
+    // A list that names itself can only come from a damaged file; the alias checks refuse it.
+    const int loop = input->AddCommand("loop", "", 0, -1, -1, -1);
+    input->GetCommand(loop)->m_Steps = {SString("loop"), SString("x")};
+    input->ExecuteCommand(loop);
+    EXPECT_EQ(input->GetQueuedStepCount(), 2);
+    input->Update();
+    // Each run of "loop" takes one step and puts two in front: 2 + 256 remain, "x" never ran.
+    EXPECT_EQ(input->GetQueuedStepCount(), 258);
+    EXPECT_TRUE(executed.Take().empty());
+}
+
+TEST_F(InputObjectTest, QueuedStepsSurviveTheTickCountWrapping) {
+    sys::time::SetFakeTicks(0xFFFFFF00u);
+    const int combo = input->AddCommand("", "", 1, DIK_C, -1, -1);
+    input->AddAlias(combo, "wait 300");
+    input->AddAlias(combo, "late");
+    CreateDevices();
+    Key(DIK_C, true);
+    // 128 ms in: the resume tick has wrapped past zero, the tick count has not.
+    sys::time::AdvanceFake(0x80);
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+    sys::time::AdvanceFake(171);  // 299 ms
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+    sys::time::AdvanceFake(1);  // 300 ms, the tick count now past zero too
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"late"}));
+}
+
+TEST_F(InputObjectTest, AClickBetweenTwoFramesStillPressesAndReleases) {
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    CreateDevices();
+    input->EnableMouse();
+    ASSERT_TRUE(input->IsMouseAcquired());
+    headless::MouseButton(0, true);
+    headless::MouseButton(0, false);
+    input->Update();  // pressed
+    EXPECT_EQ(executed.Take(), (Lines{"+fire"}));
+    input->Update();  // held
+    input->Update();  // released
+    EXPECT_TRUE(executed.Take().empty());
+    input->Update();  // up
+    EXPECT_EQ(executed.Take(), (Lines{"-fire"}));
+}
+
+TEST_F(InputObjectTest, MouseButtonsCountOnlyWhileTheMouseIsAcquired) {
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    CreateDevices();
+    headless::MouseButton(0, true);
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+    input->EnableMouse(true);  // mouse input on, but not acquired
+    EXPECT_TRUE(input->IsMouseInput());
+    EXPECT_FALSE(input->IsMouseAcquired());
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+}
+
+TEST_F(InputObjectTest, MouseMovementTurnsAndAimsAlongTheCurve) {
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    CreateDevices();
+    input->EnableMouse();
+    // Smoothing is on: the first item of 10 counts as (10 + 0) / 2 = 5.
+    headless::MoveMouse(10, 10);
+    input->Update();
+    // 5 x |571 x 5 / 5715| x 127 x 0.45 = 142.75; pitch is inverted by default.
+    EXPECT_EQ(input->GetYaw(), 142);
+    EXPECT_EQ(input->GetPitch(), -142);
+    ASSERT_FALSE(axes.empty());
+    EXPECT_EQ(axes.back(), (std::pair<int32_t, int32_t>{142, -142}));
+    // No movement: 5 decays to 1, which gives 5.71 -> 5.
+    input->Update();
+    EXPECT_EQ(input->GetYaw(), 5);
+    EXPECT_EQ(input->GetPitch(), -5);
+}
+
+TEST_F(InputObjectTest, InvertingAndSensitivityChangeTheAxes) {
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    input->GetSettings().SetVariable("inp_invertx", "1");
+    input->GetSettings().SetVariable("inp_inverty", "0");
+    input->GetSettings().SetVariable("inp_msensitivity", "255");
+    CreateDevices();
+    input->EnableMouse();
+    headless::MoveMouse(-10, 10);
+    input->Update();
+    // 5 x 5 x 571 / 5715 x 255 x 0.45 = 286.63, mirrored for yaw.
+    EXPECT_EQ(input->GetYaw(), 286);
+    EXPECT_EQ(input->GetPitch(), 286);
+}
+
+TEST_F(InputObjectTest, WithoutAimingTheMouseDoesNotPitch) {
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    input->GetSettings().SetVariable("inp_aiming", "0");
+    CreateDevices();
+    input->EnableMouse();
+    headless::MoveMouse(10, 10);
+    input->Update();
+    EXPECT_EQ(input->GetYaw(), 142);
+    EXPECT_EQ(input->GetPitch(), 0);
+}
+
+TEST_F(InputObjectTest, AxesNeverLeaveTheFullScale) {
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    CreateDevices();
+    input->EnableMouse();
+    headless::MoveMouse(4000, -30000);
+    input->Update();
+    EXPECT_EQ(input->GetYaw(), 5715);
+    EXPECT_EQ(input->GetPitch(), 5715);
+    // Smoothed: (-30000 + 2000) / 2 and (30000 - 15000) / 2.
+    headless::MoveMouse(-30000, 30000);
+    input->Update();
+    EXPECT_EQ(input->GetYaw(), -5715);
+    EXPECT_EQ(input->GetPitch(), -5715);
+}
+
+TEST_F(InputObjectTest, TheCurvesGrowWithTheSquareOfTheInput) {
+    // 5.71 v^2 for the mouse and 0.0444111 v^2 for the joystick at the default 127.
+    EXPECT_NEAR(input->ScaleMouseAxis(10), 571.0, 1e-6);
+    EXPECT_NEAR(input->ScaleMouseAxis(-10), -571.0, 1e-6);
+    EXPECT_NEAR(input->ScaleJoystickAxis(1000), 44411.1111, 1e-3);
+    EXPECT_NEAR(input->ScaleJoystickAxis(-100), -444.111111, 1e-5);
+    EXPECT_EQ(input->ScaleMouseAxis(0), 0.0);
+}
+
+TEST_F(InputObjectTest, NoCommandsMeansNoAxes) {
+    CreateDevices();
+    input->EnableMouse();
+    headless::MoveMouse(10, 10);
+    input->Update();
+    EXPECT_EQ(input->GetYaw(), 0);
+    EXPECT_EQ(input->GetPitch(), 0);
+}
+
+TEST_F(InputObjectTest, KeyTurningAcceleratesAndFallsBack) {
+    const int right = input->AddCommand("tright", "", 1, DIK_RIGHT, -1, -1);
+    input->GetSettings().SetAxisCommand(6, right);
+    CreateDevices();
+    Key(DIK_RIGHT, true);
+    // A = 2, V = 2, P = 2: 5.71 x 4 = 22.84.
+    EXPECT_EQ(input->GetYaw(), 22);
+    input->Update();
+    // A = 4, V = 6, P = 8: 5.71 x 64 = 365.44.
+    EXPECT_EQ(input->GetYaw(), 365);
+    Key(DIK_RIGHT, false);
+    // V = 6 / 15 = 0, P = 8 / 15 = 0.
+    EXPECT_EQ(input->GetYaw(), 0);
+}
+
+TEST_F(InputObjectTest, AxisSlotsStepByTheFullScale) {
+    const int up = input->AddCommand("lup", "", 1, DIK_PRIOR, -1, -1);
+    const int down = input->AddCommand("ldown", "", 1, DIK_NEXT, -1, -1);
+    input->GetSettings().SetAxisCommand(4, up);
+    input->GetSettings().SetAxisCommand(5, down);
+    CreateDevices();
+    Key(DIK_PRIOR, true);
+    EXPECT_EQ(input->GetPitch(), 5715);
+    Key(DIK_NEXT, true);
+    EXPECT_EQ(input->GetPitch(), 0);
+    Key(DIK_PRIOR, false);
+    EXPECT_EQ(input->GetPitch(), -5715);
+}
+
+TEST_F(InputObjectTest, WhileInputIsDisabledNothingFires) {
+    input->AddCommand("forward", "", 1, DIK_W, -1, -1);
+    CreateDevices();
+    input->SetInputEnabled(false);
+    Key(DIK_W, true);
+    EXPECT_TRUE(executed.Take().empty());
+    EXPECT_TRUE(axes.empty());
+    input->SetInputEnabled(true);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+forward"}));
+    EXPECT_EQ(axes.size(), 1u);
+}
+
+TEST_F(InputObjectTest, LosingTheFocusStopsTheMouseUntilItIsEnabledAgain) {
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    CreateDevices();
+    input->EnableMouse();
+    sys::window::headless::InjectFocus(false);
+    // What the application does on deactivation.
+    input->DisableMouse();
+    input->SetInputEnabled(false);
+    EXPECT_FALSE(input->GetMouse().IsAcquired());
+    input->EnableMouse();
+    EXPECT_FALSE(input->IsMouseAcquired());  // no focus: acquiring fails
+    EXPECT_STREQ(input->GetInput().GetErrorName().GetString(), "DIERR_HANDLEEXISTS");
+    sys::window::headless::InjectFocus(true);
+    input->SetInputEnabled(true);
+    input->EnableMouse();
+    EXPECT_TRUE(input->IsMouseAcquired());
+    headless::MouseButton(0, true);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+fire"}));
+}
+
+TEST_F(InputObjectTest, MouseMovePositionsAreSigned) {
+    input->OnWindowMessage(sys::WM_MOUSEMOVE, 0, sys::MAKELPARAM(-5, 300));
+    EXPECT_EQ(input->GetLastMouseX(), -5);
+    EXPECT_EQ(input->GetLastMouseY(), 300);
+    input->OnWindowMessage(sys::WM_MOUSEMOVE, 0, sys::MAKELPARAM(640, -2));
+    EXPECT_EQ(input->GetLastMouseX(), 640);
+    EXPECT_EQ(input->GetLastMouseY(), -2);
+    EXPECT_EQ(input->OnWindowMessage(sys::WM_LBUTTONDOWN, 0, sys::MAKELPARAM(1, 1)), 0);
+    EXPECT_EQ(input->GetLastMouseX(), 640);
+}
+
+TEST_F(InputObjectTest, KeyCodesOutsideTheKeyboardAreUnbound) {
+    const int broken = input->AddCommand("broken", "", 1, -1, -1, -1);
+    input->GetCommand(broken)->m_iKeyCode = 300;
+    const int negative = input->AddCommand("negative", "", 1, -1, -1, -1);
+    input->GetCommand(negative)->m_iKeyCode = -7;
+    CreateDevices();
+    for (int key = 0; key < 256; ++key) {
+        headless::SetKey(key, true);
+    }
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+}
+
+TEST_F(InputObjectTest, JoystickButtonsCountOnlyWithMouseInput) {
+    headless::AttachJoystick({});
+    input->AddCommand("fire", "", 1, -1, -1, 1);
+    input->GetSettings().m_iJoystick = 1;
+    CreateDevices();
+    ASSERT_NE(input->GetJoystick(), nullptr);
+    headless::SetJoystickButton(0, 1, true);
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+    input->EnableMouse(true);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+fire"}));
+}
+
+TEST_F(InputObjectTest, TheJoystickMovesThePointerAndClicksWhileTheMouseIsFree) {
+    headless::AttachJoystick({});
+    input->GetSettings().m_iJoystick = 1;
+    CreateDevices();
+    ASSERT_NE(input->GetJoystick(), nullptr);
+    sys::POINT before;
+    sys::window::GetCursorPos(before);
+    headless::SetJoystickAxis(0, 0, 32767);  // X at +1000
+    input->Update();
+    // 1000 x 127 x 0.001 = 127 pixels, then the accumulator starts again.
+    sys::POINT after;
+    sys::window::GetCursorPos(after);
+    EXPECT_EQ(after.x - before.x, 127);
+    EXPECT_EQ(after.y, before.y);
+    headless::SetJoystickButton(0, 2, true);
+    input->Update();
+    EXPECT_LT(sys::window::GetAsyncKeyState(sys::VK_LBUTTON), 0);
+    headless::SetJoystickButton(0, 2, false);
+    input->Update();
+    EXPECT_GE(sys::window::GetAsyncKeyState(sys::VK_LBUTTON), 0);
+}
+
+TEST_F(InputObjectTest, JoystickAimingUsesItsOwnCurve) {
+    headless::AttachJoystick({});
+    input->AddCommand("fire", "", 1, -1, 0, -1);
+    input->GetSettings().m_iJoystick = 1;
+    CreateDevices();
+    input->EnableMouse(true);
+    // Raw 3276 of 32767 is 100.0 on the -1000..1000 range: 0.0444111 x 100^2 = 444.11.
+    headless::SetJoystickAxis(0, 0, 3276);
+    headless::SetJoystickAxis(0, 1, 3276);
+    input->Update();
+    EXPECT_EQ(input->GetJoystick()->GetX(), 100);
+    EXPECT_EQ(input->GetYaw(), 444);
+    EXPECT_EQ(input->GetPitch(), -444);
+}
+
+TEST_F(InputObjectTest, CreatingDropsJoystickSettingsWithoutAJoystick) {
+    SInputObjSettings settings;
+    settings.m_iJoystick = 1;
+    settings.m_iFFeedback = 1;
+    settings.m_iLightGun = 1;
+    settings.m_iCalibrateLightGun = 1;
+    ASSERT_TRUE(input->Create(settings));
+    EXPECT_EQ(input->GetJoystick(), nullptr);
+    EXPECT_EQ(input->GetSettings().m_iJoystick, 0);
+    EXPECT_EQ(input->GetSettings().m_iFFeedback, 0);
+    EXPECT_EQ(input->GetSettings().m_iLightGun, 0);
+    EXPECT_EQ(input->GetSettings().m_iCalibrateLightGun, 0);
+}
+
+TEST_F(InputObjectTest, CreatingPrefersAForceFeedbackJoystickWhenAsked) {
+    headless::AttachJoystick({});
+    headless::Joystick ff;
+    ff.forceFeedback = true;
+    headless::AttachJoystick(ff);
+    SInputObjSettings settings;
+    settings.m_iJoystick = 1;
+    settings.m_iFFeedback = 1;
+    ASSERT_TRUE(input->Create(settings));
+    ASSERT_NE(input->GetJoystick(), nullptr);
+    EXPECT_TRUE(input->GetJoystick()->IsForceFeedback());
+    EXPECT_EQ(headless::OpenCount(1), 1);
+    EXPECT_EQ(headless::OpenCount(0), 0);
+    EXPECT_EQ(input->GetSettings().m_iFFeedback, 1);
+}
+
+TEST_F(InputObjectTest, CreatingWithoutAForceFeedbackJoystickFallsBackToAPlainOne) {
+    headless::AttachJoystick({});
+    SInputObjSettings settings;
+    settings.m_iJoystick = 1;
+    settings.m_iFFeedback = 1;
+    ASSERT_TRUE(input->Create(settings));
+    ASSERT_NE(input->GetJoystick(), nullptr);
+    EXPECT_FALSE(input->GetJoystick()->IsForceFeedback());
+    EXPECT_EQ(input->GetSettings().m_iFFeedback, 0);
+    EXPECT_EQ(input->GetSettings().m_iJoystick, 1);
+}
+
+TEST_F(InputObjectTest, TheLightGunTakesPrecedence) {
+    headless::AttachJoystick({});
+    SInputObjSettings settings;
+    settings.m_iJoystick = 1;
+    settings.m_iLightGun = 1;
+    settings.m_iCalibrateLightGun = 1;
+    ASSERT_TRUE(input->Create(settings));
+    EXPECT_NE(dynamic_cast<SDXActLabsGS*>(input->GetJoystick()), nullptr);
+    EXPECT_EQ(headless::OpenCount(0), 1);
+    EXPECT_EQ(input->GetSettings().m_iJoystick, 1);
+    EXPECT_EQ(input->GetSettings().m_iCalibrateLightGun, 1);
+}
+
+TEST_F(InputObjectTest, AJoystickThatIsNoGunBecomesThePlainJoystick) {
+    headless::Joystick pad;
+    pad.product = GUID{0x0BADF00D, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
+    headless::AttachJoystick(pad);
+    SInputObjSettings settings;
+    settings.m_iLightGun = 1;
+    settings.m_iCalibrateLightGun = 1;
+    settings.m_iJoystick = 1;
+    ASSERT_TRUE(input->Create(settings));
+    ASSERT_NE(input->GetJoystick(), nullptr);
+    EXPECT_EQ(dynamic_cast<SDXActLabsGS*>(input->GetJoystick()), nullptr);
+    EXPECT_EQ(input->GetSettings().m_iLightGun, 0);
+    EXPECT_EQ(input->GetSettings().m_iCalibrateLightGun, 0);
+    EXPECT_EQ(input->GetSettings().m_iJoystick, 1);
+}
+
+TEST_F(InputObjectTest, AJoystickThatCannotBeSetUpTurnsJoystickInputOff) {
+    headless::Joystick paddle;
+    paddle.axes = 1;
+    headless::AttachJoystick(paddle);
+    SInputObjSettings settings;
+    settings.m_iJoystick = 1;
+    ASSERT_TRUE(input->Create(settings));
+    EXPECT_EQ(input->GetJoystick(), nullptr);
+    EXPECT_EQ(input->GetSettings().m_iJoystick, 0);
+    EXPECT_EQ(headless::OpenCount(0), 0);
+}
+
+TEST_F(InputObjectTest, IndexesOutOfRangeDoNothing) {
+    input->AddCommand("fire", "", 1, DIK_SPACE, -1, -1);
+    input->ExecuteCommand(1);
+    input->ExecuteCommand(-1);
+    input->ReleaseCommand(5);
+    input->ReleaseCommandByName("nothing");
+    EXPECT_TRUE(executed.Take().empty());
+    EXPECT_FALSE(input->IsCommandActive(1));
+    EXPECT_FALSE(input->WasCommandActive(-1));
+    EXPECT_FALSE(input->IsCommandActive("nothing"));
+    EXPECT_EQ(input->GetCommand(1), nullptr);
+    EXPECT_EQ(input->GetCommandByName("nothing"), nullptr);
+}
+
+TEST_F(InputObjectTest, CreationFailsWithoutAnInputSystem) {
+    headless::SetUnavailable(true);
+    EXPECT_FALSE(input->Create(input->GetSettings()));
+    EXPECT_STREQ(input->GetInput().GetErrorOperation().GetString(), "SDXInput::Create");
+    headless::SetUnavailable(false);
+    EXPECT_TRUE(input->Create(input->GetSettings()));
+    EXPECT_TRUE(input->Cleanup());
+}
+
+TEST_F(InputObjectTest, TheCursorPositionIsInClientCoordinates) {
+    sys::RECT client;
+    sys::window::GetClientRect(window, client);
+    sys::window::headless::InjectMouseMove(12, 34);
+    sys::POINT point;
+    EXPECT_TRUE(input->GetCursorPosition(point));
+    EXPECT_EQ(point, (sys::POINT{12, 34}));
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// Run-time libraries: loading by the ".dll" names the program uses, in any letter case and
+// with backslashes, from the current directory for a bare name, calling into the loaded code,
+// and the ordinary failures (no such library, no such export).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "sys/library.h"
+
+namespace {
+
+namespace fsys = std::filesystem;
+
+// The test library is built into this folder as "TvTestLib.so".
+const std::string kLibraryFolder = std::string(TARVEX_TEST_BINARY_DIR) + "/sys/testlib";
+
+using AddFunction = int (*)(int, int);
+
+// Moves into a folder for the length of a test and back out again.
+class ScopedCurrentDirectory {
+public:
+    explicit ScopedCurrentDirectory(const fsys::path& folder) : m_previous(fsys::current_path()) {
+        fsys::current_path(folder);
+    }
+    ~ScopedCurrentDirectory() { fsys::current_path(m_previous); }
+
+private:
+    fsys::path m_previous;
+};
+
+// Unloads whatever a test loaded, also when an assertion ends the test early.
+class LoadedLibrary {
+public:
+    explicit LoadedLibrary(sys::library::Handle handle) : m_handle(handle) {}
+    ~LoadedLibrary() { sys::library::Unload(m_handle); }
+    sys::library::Handle get() const { return m_handle; }
+
+private:
+    sys::library::Handle m_handle;
+};
+
+int CallAdd(sys::library::Handle handle, int a, int b) {
+    auto add = reinterpret_cast<AddFunction>(sys::library::Symbol(handle, "TvTestAdd"));
+    if (add == nullptr) {
+        ADD_FAILURE() << "TvTestAdd not found: " << sys::library::LastError();
+        return -1;
+    }
+    return add(a, b);
+}
+
+TEST(LibraryTest, DllNameLoadsTheSoBesideItAndCallsIntoIt) {
+    std::string error;
+    LoadedLibrary library(sys::library::Load(kLibraryFolder + "/TvTestLib.dll", &error));
+    ASSERT_NE(library.get(), nullptr) << error;
+    EXPECT_EQ(CallAdd(library.get(), 2, 3), 5);
+    EXPECT_EQ(CallAdd(library.get(), -7, 4), -3);
+}
+
+TEST(LibraryTest, DllSuffixAndPathMatchInAnyCase) {
+    LoadedLibrary plain(sys::library::Load(kLibraryFolder + "/TvTestLib.dll"));
+    ASSERT_NE(plain.get(), nullptr) << sys::library::LastError();
+
+    const std::string upperFolder = std::string(TARVEX_TEST_BINARY_DIR) + "/SYS/TestLib";
+    LoadedLibrary mixed(sys::library::Load(upperFolder + "/tvtestlib.DLL"));
+    ASSERT_NE(mixed.get(), nullptr) << sys::library::LastError();
+    LoadedLibrary backslashed(sys::library::Load(upperFolder + "\\TVTESTLIB.Dll"));
+    ASSERT_NE(backslashed.get(), nullptr) << sys::library::LastError();
+
+    // One file, so one library: its state is shared by every handle.
+    EXPECT_EQ(mixed.get(), plain.get());
+    EXPECT_EQ(backslashed.get(), plain.get());
+    auto calls = reinterpret_cast<int (*)()>(sys::library::Symbol(plain.get(), "TvTestCalls"));
+    ASSERT_NE(calls, nullptr);
+    const int before = calls();
+    EXPECT_EQ(CallAdd(mixed.get(), 1, 1), 2);
+    EXPECT_EQ(calls(), before + 1);
+}
+
+TEST(LibraryTest, BareNameIsLoadedFromTheCurrentDirectory) {
+    ScopedCurrentDirectory inside(kLibraryFolder);
+    LoadedLibrary library(sys::library::Load("TvTestLib.dll"));
+    ASSERT_NE(library.get(), nullptr) << sys::library::LastError();
+    EXPECT_EQ(CallAdd(library.get(), 20, 22), 42);
+}
+
+TEST(LibraryTest, BareNameIsNotFoundOutsideTheCurrentDirectory) {
+    ScopedCurrentDirectory outside(TARVEX_TEST_BINARY_DIR);
+    EXPECT_EQ(sys::library::Load("TvTestLib.dll"), nullptr);
+    // The C library is on the system search path, which a bare name must not reach.
+    EXPECT_EQ(sys::library::Load("libm.so.6"), nullptr);
+}
+
+TEST(LibraryTest, MissingLibraryIsAnOrdinaryFailureWithAReason) {
+    std::string error;
+    EXPECT_EQ(sys::library::Load(kLibraryFolder + "/NoSuchLibrary.dll", &error), nullptr);
+    EXPECT_NE(error.find("NoSuchLibrary"), std::string::npos) << error;
+    EXPECT_EQ(sys::library::LastError(), error);
+
+    EXPECT_EQ(sys::library::Load("", &error), nullptr);
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(LibraryTest, MissingExportIsNullWithAReason) {
+    LoadedLibrary library(sys::library::Load(kLibraryFolder + "/TvTestLib.dll"));
+    ASSERT_NE(library.get(), nullptr) << sys::library::LastError();
+    EXPECT_EQ(sys::library::Symbol(library.get(), "NoSuchExport"), nullptr);
+    EXPECT_NE(sys::library::LastError().find("NoSuchExport"), std::string::npos);
+    EXPECT_EQ(sys::library::Symbol(nullptr, "TvTestAdd"), nullptr);
+    sys::library::Unload(nullptr);  // ignored
+}
+
+TEST(LibraryTest, FileNamesForTheNamesTheProgramUses) {
+    EXPECT_EQ(sys::library::FileNameFor("ActGSDev.dll"), "./ActGSDev.so");
+    EXPECT_EQ(sys::library::FileNameFor("advert.DLL"), "./advert.so");
+    EXPECT_EQ(sys::library::FileNameFor("C:\\Tarvex\\Home\\VQ9Game.Dll"), "C:\\Tarvex\\Home\\VQ9Game.so");
+    EXPECT_EQ(sys::library::FileNameFor("plugins/extra.so"), "plugins/extra.so");
+    EXPECT_EQ(sys::library::FileNameFor("game.dll.old"), "./game.dll.old");
+    EXPECT_EQ(sys::library::FileNameFor("dll"), "./dll");
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The profile file: values of the application and system profiles kept apart, the maker's key,
+// integers read like atoi, hand-edited files read and kept, and writes that either replace the
+// whole file or leave it as it was.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/support/ScratchFolder.h"
+#include "sys/profile.h"
+
+namespace {
+
+namespace fsys = std::filesystem;
+using sys::profile::Kind;
+
+class ProfileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_root = tarvex::test::MakeScratchFolder("sysfs-scratch");
+        m_file = m_root + "/config/Tarvex/Tarvex.ini";
+        sys::profile::SetFile(m_file);
+        sys::profile::SetRegistryKey("");
+    }
+    void TearDown() override {
+        sys::profile::SetFile("");
+        sys::profile::SetRegistryKey("");
+        fsys::remove_all(m_root);
+    }
+
+    std::string ReadFile() const {
+        std::ifstream in(m_file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    void WriteFile(const std::string& text) {
+        fsys::create_directories(fsys::path(m_file).parent_path());
+        std::ofstream(m_file, std::ios::binary) << text;
+    }
+    size_t EntryCount() const {
+        size_t count = 0;
+        const fsys::path folder = fsys::path(m_file).parent_path();
+        for ([[maybe_unused]] const auto& entry : fsys::directory_iterator(folder)) ++count;
+        return count;
+    }
+
+    std::string m_root;
+    std::string m_file;
+};
+
+TEST_F(ProfileTest, MissingFileGivesTheDefaults) {
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", "Unknown"), "Unknown");
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "BasePath", ""), "");
+    EXPECT_EQ(sys::profile::GetInt(Kind::System, "Settings", "MaleVoiceOvers", 1), 1);
+    EXPECT_FALSE(fsys::exists(m_file));
+}
+
+TEST_F(ProfileTest, WrittenValuesReadBackAndCreateTheFolders) {
+    EXPECT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriverMode", "640 x 480 x 16"));
+    EXPECT_TRUE(sys::profile::WriteInt(Kind::Application, "Catalog", "ReleaseMode", 1));
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriverMode", "Unknown"),
+              "640 x 480 x 16");
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Catalog", "ReleaseMode", 0), 1);
+    EXPECT_EQ(ReadFile(),
+              "[System/Settings]\n"
+              "SDXDrawDriverMode=640 x 480 x 16\n"
+              "\n"
+              "[Application/Catalog]\n"
+              "ReleaseMode=1\n");
+}
+
+TEST_F(ProfileTest, TheTwoKindsAreSeparate) {
+    // The officer screens store "MaleVoiceOvers" in the application profile; the main menu reads
+    // the system profile's value, which stays at its default.
+    ASSERT_TRUE(sys::profile::WriteInt(Kind::Application, "Settings", "MaleVoiceOvers", 0));
+    EXPECT_EQ(sys::profile::GetInt(Kind::System, "Settings", "MaleVoiceOvers", 1), 1);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "MaleVoiceOvers", 1), 0);
+}
+
+TEST_F(ProfileTest, TheMakersKeyNamesTheApplicationSections) {
+    sys::profile::SetRegistryKey("Quellon Interactive");
+    ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "LastPlayer", "Miller"));
+    ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "display"));
+    EXPECT_EQ(ReadFile(),
+              "[Application/Quellon Interactive/Settings]\n"
+              "LastPlayer=Miller\n"
+              "\n"
+              "[System/Settings]\n"
+              "SDXDrawDriver=display\n");
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "LastPlayer", ""), "Miller");
+    sys::profile::SetRegistryKey("");
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "LastPlayer", "none"), "none");
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", ""), "display");
+}
+
+TEST_F(ProfileTest, SectionsAndKeysMatchWithoutRegardToCase) {
+    ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "display"));
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "SETTINGS", "sdxdrawdriver", ""), "display");
+    ASSERT_TRUE(sys::profile::WriteString(Kind::System, "settings", "SDXDRAWDRIVER", "other"));
+    EXPECT_EQ(ReadFile(), "[System/Settings]\nSDXDrawDriver=other\n");
+}
+
+TEST_F(ProfileTest, NewKeysJoinTheirSectionAndOtherLinesSurvive) {
+    WriteFile("; kept comment\r\n"
+              "[System/Settings]\r\n"
+              "SDXDrawDriver = display \r\n"
+              "\r\n"
+              "[Other]\r\n"
+              "x=1\r\n");
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", ""), "display");
+    ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriverDevice", "Direct3D HAL"));
+    EXPECT_EQ(ReadFile(),
+              "; kept comment\n"
+              "[System/Settings]\n"
+              "SDXDrawDriver = display \n"
+              "SDXDrawDriverDevice=Direct3D HAL\n"
+              "\n"
+              "[Other]\n"
+              "x=1\n");
+}
+
+TEST_F(ProfileTest, EmptyValuesAndBlanksAndQuotes) {
+    ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "BasePath", ""));
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "BasePath", "default"), "");
+    ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "LastPlayer", "  Two Blanks "));
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "LastPlayer", ""), "  Two Blanks ");
+    ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "Quoted", "\"q\""));
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "Quoted", ""), "\"q\"");
+    const std::string path = "C:\\Games\\Tarvex\\";
+    ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "HunterPath", path));
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "HunterPath", ""), path);
+    EXPECT_NE(ReadFile().find("HunterPath=C:\\Games\\Tarvex\\\n"), std::string::npos);
+}
+
+TEST_F(ProfileTest, IntegersAreReadLikeAtoi) {
+    WriteFile("[Application/Settings]\n"
+              "CheatNoCheat=507318\n"
+              "Negative= -12abc\n"
+              "Words=abc\n"
+              "Empty=\n"
+              "Plus=+7\n"
+              "Huge=99999999999\n"
+              "Tiny=-99999999999\n");
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "CheatNoCheat", 0), 507318);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Negative", 5), -12);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Words", 5), 0);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Empty", 5), 0);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Plus", 5), 7);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Huge", 5), INT_MAX);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Tiny", 5), INT_MIN);
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Missing", 5), 5);
+    ASSERT_TRUE(sys::profile::WriteInt(Kind::Application, "Settings", "Low", INT_MIN));
+    EXPECT_EQ(sys::profile::GetInt(Kind::Application, "Settings", "Low", 0), INT_MIN);
+}
+
+TEST_F(ProfileTest, ValuesThatCannotBeStoredOnOneLineAreRefused) {
+    ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "LastPlayer", "Miller"));
+    const std::string before = ReadFile();
+    EXPECT_FALSE(sys::profile::WriteString(Kind::Application, "Settings", "LastPlayer", "Mil\nler"));
+    EXPECT_FALSE(sys::profile::WriteString(Kind::Application, "Settings", "Last=Player", "x"));
+    EXPECT_FALSE(sys::profile::WriteString(Kind::Application, "Settings", "[Injected]", "x"));
+    EXPECT_FALSE(sys::profile::WriteString(Kind::Application, "Settings", "", "x"));
+    EXPECT_FALSE(sys::profile::WriteString(Kind::Application, "Set]tings", "Key", "x"));
+    EXPECT_FALSE(sys::profile::WriteString(Kind::Application, " Settings", "Key", "x"));
+    EXPECT_EQ(ReadFile(), before);
+    EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "LastPlayer", ""), "Miller");
+}
+
+TEST_F(ProfileTest, AFailedWriteLeavesTheOldFileAndReportsFalse) {
+    ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "display"));
+    const std::string before = ReadFile();
+    // A folder where the temporary file must go makes the write fail before the rename.
+    fsys::create_directory(m_file + ".tmp");
+    EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+    EXPECT_EQ(ReadFile(), before);
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", ""), "display");
+    fsys::remove(m_file + ".tmp");
+    EXPECT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", ""), "other");
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
+TEST_F(ProfileTest, AProfileThatCannotBeReadIsNeverReplaced) {
+    fsys::create_directories(m_file);  // a folder in the file's place
+    EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "display"));
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", "Unknown"), "Unknown");
+    EXPECT_TRUE(fsys::is_directory(m_file));
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
+TEST_F(ProfileTest, AnOversizedFileIsNotLoaded) {
+    WriteFile("[System/Settings]\nSDXDrawDriver=display\n; " + std::string(5 * 1024 * 1024, 'x') + "\n");
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", "Unknown"), "Unknown");
+    EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+}
+
+TEST_F(ProfileTest, AWriteGoesThroughASymbolicLink) {
+    const std::string elsewhere = m_root + "/kept.ini";
+    std::ofstream(elsewhere) << "[System/Settings]\nSDXDrawDriver=display\n";
+    fsys::create_directories(fsys::path(m_file).parent_path());
+    fsys::create_symlink(elsewhere, m_file);
+    ASSERT_TRUE(sys::profile::WriteInt(Kind::System, "Settings", "MaleVoiceOvers", 0));
+    EXPECT_TRUE(fsys::is_symlink(m_file));
+    EXPECT_EQ(ReadFile(), "[System/Settings]\nSDXDrawDriver=display\nMaleVoiceOvers=0\n");
+}
+
+TEST_F(ProfileTest, TheDefaultFileLivesUnderTheUsersConfigFolder) {
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    const std::string savedHome = oldHome ? oldHome : "";
+    sys::profile::SetFile("");
+    setenv("XDG_CONFIG_HOME", (m_root + "/xdg").c_str(), 1);
+    EXPECT_EQ(sys::profile::FilePath(), m_root + "/xdg/Tarvex/Tarvex.ini");
+    // A relative XDG_CONFIG_HOME is ignored, as the base-directory rules say.
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    setenv("HOME", (m_root + "/home").c_str(), 1);
+    EXPECT_EQ(sys::profile::FilePath(), m_root + "/home/.config/Tarvex/Tarvex.ini");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(sys::profile::FilePath(), m_root + "/home/.config/Tarvex/Tarvex.ini");
+    EXPECT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "display"));
+    EXPECT_TRUE(fsys::is_regular_file(m_root + "/home/.config/Tarvex/Tarvex.ini"));
+
+    if (oldConfig) setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    if (oldHome) setenv("HOME", savedHome.c_str(), 1); else unsetenv("HOME");
+}
+
+}  // namespace

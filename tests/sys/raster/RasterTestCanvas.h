@@ -1,0 +1,112 @@
+#pragma once
+
+// A render target, z-buffer and rasterizer for the raster tests, with rows padded past their
+// pixels so that a write outside the target shows up in the padding.
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "sys/raster/rasterizer.h"
+
+namespace tarvex::test {
+
+using namespace sys::raster;
+
+// The vertex of format 0x142: position, diffuse, one coordinate pair.
+struct LineVertex {
+    float x, y, z;
+    uint32_t diffuse;
+    float u, v;
+};
+
+constexpr uint8_t kPadding = 0xA5;
+
+struct RasterCanvas {
+    RasterCanvas(int w, int h, PixelFormat f = PixelFormat::XRGB8888, bool withDepth = true)
+        : width(w), height(h), format(f) {
+        const int bytes = f == PixelFormat::RGB565 ? 2 : 4;
+        pitch = w * bytes + 12;
+        pixels.assign(static_cast<size_t>(pitch) * h, kPadding);
+        for (int y = 0; y < h; ++y) {
+            std::memset(pixels.data() + static_cast<size_t>(y) * pitch, 0, static_cast<size_t>(w) * bytes);
+        }
+        RenderTarget target{pixels.data(), pitch, w, h, f};
+        raster.SetRenderTarget(target);
+        if (withDepth) {
+            depthPitch = w * 2 + 6;
+            depth.assign(static_cast<size_t>(depthPitch / 2) * h, 0xFFFF);
+            raster.SetDepthBuffer(DepthBuffer{depth.data(), depthPitch, w, h});
+        }
+    }
+
+    // Object x, y become screen x, y and z passes through: the clip window spans the target
+    // in pixels and the projection turns y round.
+    void UsePixelSpace() {
+        Viewport v;
+        v.dwWidth = static_cast<uint32_t>(width);
+        v.dwHeight = static_cast<uint32_t>(height);
+        v.dvClipX = 0.0f;
+        v.dvClipY = 0.0f;
+        v.dvClipWidth = static_cast<float>(width);
+        v.dvClipHeight = static_cast<float>(height);
+        raster.SetViewport(v);
+        Matrix4 flip;
+        flip.m[1][1] = -1.0f;
+        raster.SetTransform(D3DTRANSFORMSTATE_PROJECTION, flip);
+    }
+
+    uint32_t Pixel(int x, int y) const {
+        const uint8_t* row = pixels.data() + static_cast<size_t>(y) * pitch;
+        if (format == PixelFormat::RGB565) {
+            uint16_t v;
+            std::memcpy(&v, row + x * 2, 2);
+            return v;
+        }
+        uint32_t v;
+        std::memcpy(&v, row + x * 4, 4);
+        return v;
+    }
+
+    uint16_t Depth(int x, int y) const { return depth[static_cast<size_t>(y) * (depthPitch / 2) + x]; }
+
+    bool PaddingIntact() const {
+        const int bytes = format == PixelFormat::RGB565 ? 2 : 4;
+        for (int y = 0; y < height; ++y) {
+            for (int i = width * bytes; i < pitch; ++i) {
+                if (pixels[static_cast<size_t>(y) * pitch + i] != kPadding) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    int CountNonZero() const {
+        int n = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                n += Pixel(x, y) != 0;
+            }
+        }
+        return n;
+    }
+
+    bool Triangles(const std::vector<LineVertex>& v, uint32_t type = D3DPT_TRIANGLELIST) {
+        return raster.DrawPrimitive(type, 0x142, v.data(), static_cast<uint32_t>(v.size()), 0);
+    }
+
+    int width, height;
+    PixelFormat format;
+    int pitch = 0;
+    int depthPitch = 0;
+    std::vector<uint8_t> pixels;
+    std::vector<uint16_t> depth;
+    Rasterizer raster;
+};
+
+inline LineVertex V(float x, float y, uint32_t colour = 0x00FFFFFF, float z = 0.5f) {
+    return LineVertex{x, y, z, colour, 0.0f, 0.0f};
+}
+
+}  // namespace tarvex::test

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sys/window/dialogs.h"
+#include "sys/window/headless/headless_dialogs.h"
+
+// Message boxes on the headless backend: their buttons, default and escape answers, the
+// script of answers and the record of what was shown.
+namespace {
+
+using namespace sys;
+
+class DialogsTest : public testing::Test {
+protected:
+    void SetUp() override { dialogs::headless::Reset(); }
+    void TearDown() override { dialogs::headless::Reset(); }
+};
+
+TEST_F(DialogsTest, ButtonsOfEachKindLeftToRight) {
+    EXPECT_EQ(dialogs::ButtonsOf(MB_OK), (std::vector<int>{IDOK}));
+    EXPECT_EQ(dialogs::ButtonsOf(MB_OKCANCEL), (std::vector<int>{IDOK, IDCANCEL}));
+    EXPECT_EQ(dialogs::ButtonsOf(MB_YESNOCANCEL), (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+    EXPECT_EQ(dialogs::ButtonsOf(MB_YESNO | MB_ICONQUESTION), (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(dialogs::ButtonsOf(MB_OK | MB_ICONINFORMATION), (std::vector<int>{IDOK}));
+    // Kinds the program never asks for are shown with OK alone.
+    EXPECT_EQ(dialogs::ButtonsOf(0x2), (std::vector<int>{IDOK}));
+}
+
+TEST_F(DialogsTest, WithoutAScriptTheDefaultButtonAnswers) {
+    EXPECT_EQ(dialogs::MessageBox("File load failed", "Tarvex", MB_OK), IDOK);
+    EXPECT_EQ(dialogs::MessageBox("Change screen mode?", "Tarvex", MB_OKCANCEL), IDOK);
+    EXPECT_EQ(dialogs::MessageBox("Really delete this score?", "Tarvex", MB_YESNO), IDYES);
+    EXPECT_EQ(dialogs::MessageBox("Save?", "Tarvex", MB_YESNOCANCEL), IDYES);
+    EXPECT_EQ(dialogs::MessageBox("Save?", "Tarvex", MB_YESNOCANCEL | MB_DEFBUTTON3), IDCANCEL);
+    EXPECT_EQ(dialogs::MessageBox("Sure?", "Tarvex", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    // A default beyond the buttons falls back to the first.
+    EXPECT_EQ(dialogs::MessageBox("Sure?", "Tarvex", MB_OKCANCEL | MB_DEFBUTTON3), IDOK);
+}
+
+TEST_F(DialogsTest, EscapeChoosesCancelOrTheOnlyButton) {
+    EXPECT_EQ(dialogs::EscapeAnswer(MB_OK), IDOK);
+    EXPECT_EQ(dialogs::EscapeAnswer(MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(dialogs::EscapeAnswer(MB_YESNOCANCEL), IDCANCEL);
+    EXPECT_EQ(dialogs::EscapeAnswer(MB_YESNO), IDYES);
+    EXPECT_EQ(dialogs::EscapeAnswer(MB_YESNO | MB_DEFBUTTON2), IDNO);
+}
+
+TEST_F(DialogsTest, ScriptedAnswersAreTakenInOrderThenDefaultsAgain) {
+    dialogs::headless::ScriptAnswer(IDNO);
+    dialogs::headless::ScriptAnswer(IDCANCEL);
+    EXPECT_EQ(dialogs::headless::ScriptedAnswersLeft(), 2u);
+    EXPECT_EQ(dialogs::MessageBox("first", "Tarvex", MB_YESNO), IDNO);
+    EXPECT_EQ(dialogs::MessageBox("second", "Tarvex", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(dialogs::headless::ScriptedAnswersLeft(), 0u);
+    EXPECT_EQ(dialogs::MessageBox("third", "Tarvex", MB_YESNO), IDYES);
+}
+
+TEST_F(DialogsTest, EveryBoxIsRecordedWithWhatItAnswered) {
+    dialogs::headless::ScriptAnswer(IDNO);
+    dialogs::MessageBox("You've already passed this assignment are you sure you want to \tenter it again?", "Tarvex",
+                        MB_YESNO | MB_ICONQUESTION);
+    dialogs::MessageBox("Failed to load game DLL!\nVQ9Game.dll", "Tarvex", MB_OK | MB_ICONHAND);
+    const std::vector<dialogs::headless::MessageBoxRecord> shown = dialogs::headless::Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "You've already passed this assignment are you sure you want to \tenter it again?");
+    EXPECT_EQ(shown[0].caption, "Tarvex");
+    EXPECT_EQ(shown[0].type, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(shown[0].buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(shown[0].answer, IDNO);
+    EXPECT_EQ(shown[1].text, "Failed to load game DLL!\nVQ9Game.dll");
+    EXPECT_EQ(shown[1].buttons, (std::vector<int>{IDOK}));
+    EXPECT_EQ(shown[1].answer, IDOK);
+}
+
+TEST_F(DialogsTest, ResetForgetsRecordsAndScript) {
+    dialogs::headless::ScriptAnswer(IDNO);
+    dialogs::MessageBox("a", "b", MB_OK);
+    dialogs::headless::ScriptAnswer(IDNO);
+    dialogs::headless::Reset();
+    EXPECT_TRUE(dialogs::headless::Shown().empty());
+    EXPECT_EQ(dialogs::MessageBox("c", "d", MB_YESNO), IDYES);
+}
+
+}  // namespace
