@@ -28,6 +28,8 @@
 #include "dx/input/SInputs.h"
 #include "dx/sound/SSound.h"
 #include "dx/sound/SWave.h"
+#include "sys/audio/playsound.h"
+#include "sys/classlib/CFile.h"
 #include "sys/classlib/CString.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/window/dialogs.h"
@@ -35,7 +37,11 @@
 #include "sys/profile.h"
 #include "sys/rand.h"
 #include "sys/time/time.h"
+#include "sys/window/progress_dialog.h"
+#include "sys/window/wait_cursor.h"
 #include "sys/window/window.h"
+#include "sys/window/window_dc.h"
+#include "ui/SDIB.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/SWindow.h"
 #include "ui/UiResourceKinds.h"
@@ -60,6 +66,8 @@ constexpr const char* kHardwareFoundText =
 constexpr const char* kBenchmarkText =
     "The configuration program will now test your system to determine appropriate default settings.";
 constexpr int kDesktopFullScreenLimit = 480;
+constexpr const char* kSplashPicture = "splash.bmp";
+constexpr const char* kSplashSound = "splash.wav";
 
 void Message(const char* text) { sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK); }
 
@@ -67,6 +75,14 @@ bool FileInWorkingDirectory(const char* name) {
     std::vector<sys::fs::FindEntry> found;
     return sys::fs::FindFiles(name, found) && !found.empty();
 }
+
+// The wait cursor for as long as the object lives.
+struct WaitCursorShown {
+    WaitCursorShown() { sys::window::BeginWaitCursor(); }
+    ~WaitCursorShown() { sys::window::EndWaitCursor(); }
+    WaitCursorShown(const WaitCursorShown&) = delete;
+    WaitCursorShown& operator=(const WaitCursorShown&) = delete;
+};
 
 // The console's background picture is a surface of the display: it goes before the display
 // is torn down and is made again afterwards.
@@ -122,12 +138,6 @@ private:
 
 }  // namespace
 
-void SProgress::Update(int position) {
-    m_iPosition = position;
-    if (m_bEcho && position == 0)
-        std::fprintf(stderr, "%s\n", kBenchmarkText);
-}
-
 CTarvexApp::CTarvexApp(SGameObjects* hub) : m_pHub(hub) {}
 
 CTarvexApp::~CTarvexApp() {
@@ -166,17 +176,22 @@ bool CTarvexApp::InitInstance() {
     if (!InitCom())
         return false;
 
+    sys::window::BeginWaitCursor();
     try {
-        if (!CheckDrivers())
+        if (!CheckDrivers()) {
+            sys::window::EndWaitCursor();
             return false;
+        }
         m_pHub->LoadGameDll();
         ExecStartupConfig();
         m_pHub->ExecDefaultBindings();
     } catch (const CUserException&) {
+        sys::window::EndWaitCursor();
         return false;
     } catch (const CMemoryException&) {
         Message(kOutOfMemory);
     }
+    sys::window::EndWaitCursor();
 
     g_iDesktopHeight = sys::window::GetSystemMetrics(sys::SM_CYSCREEN);
     if (g_iDesktopHeight <= kDesktopFullScreenLimit)
@@ -190,12 +205,24 @@ bool CTarvexApp::InitInstance() {
 bool CTarvexApp::InitCom() { return true; }
 
 void CTarvexApp::ShowSplash() {
-    // No splash picture or sound ships with the program; a missing one only shows the window.
     const sys::HWND window = m_pFrame != nullptr ? m_pFrame->GetSafeHwnd() : nullptr;
     if (window == nullptr)
         return;
+    const sys::HDC dc = sys::window::GetDC(window);
+    SDIB splash;
+    CFile file;
+    const bool shown = file.Open(kSplashPicture, CFile::modeRead) && splash.LoadFromCFile(&file);
     sys::window::ShowWindow(window, sys::SW_SHOW);
     sys::window::UpdateWindow(window);
+    if (shown && dc != nullptr)
+        splash.DrawToDC(dc, 0, 0, sys::SRCCOPY);
+    // Giving the context back is what puts the picture on the screen here, so it goes before
+    // the sound that start-up waits for.
+    if (dc != nullptr)
+        sys::window::ReleaseDC(window, dc);
+    if (shown)
+        sys::audio::PlaySound(kSplashSound, nullptr,
+                              sys::audio::SND_FILENAME | sys::audio::SND_NODEFAULT | sys::audio::SND_NOWAIT);
 }
 
 bool CTarvexApp::CheckDrivers() {
@@ -257,8 +284,12 @@ void CTarvexApp::ExecStartupConfig() {
             if (!CanSelectedDriverRenderWindowed())
                 config->m_pSystem->m_bFullScreen = 1;
         }
-        SProgress progress(sys::window::GetMainWindow() != nullptr);
-        int level = RunBenchmark(*config, progress);
+        const sys::window::HPROGRESSDLG dialog = sys::window::CreateProgressDialog(
+            m_pFrame != nullptr ? m_pFrame->GetSafeHwnd() : nullptr, kTitle, kBenchmarkText);
+        if (dialog != nullptr)
+            sys::window::SendProgressMessage(dialog, sys::window::PBM_SETRANGE, 0, sys::MAKELPARAM(0, 100));
+        auto progress = std::make_unique<SProgress>(dialog);
+        int level = RunBenchmark(*config, *progress);
         if (anyDriver && graphics->m_bSoftware == 0) {
             level = std::max(level, 4);
             graphics->SetTextureQualityFromMemory();
@@ -266,6 +297,7 @@ void CTarvexApp::ExecStartupConfig() {
             level = std::min(level, 3);
         }
         config->SetProfile(level);
+        progress.reset();
     }
     if (!anyDriver)
         graphics->m_bSoftware = 1;
@@ -371,6 +403,8 @@ bool CTarvexApp::InitHardware() {
         commandLine.Parse();
     CConfigData* config = m_pHub->m_pConfig;
     try {
+        // Also gone before an error message is shown, so the box does not look busy.
+        const WaitCursorShown busy;
         m_pHub->m_pInput->Create(*config->m_pInputSettings);
         InstallDisplay();
         m_pGraphics->ResetState();

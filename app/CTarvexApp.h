@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/SProgress.h"
 #include "core/SString.h"
 #include "sys/video/video.h"
 
@@ -17,28 +18,6 @@ class SGraphicsHost;
 class SGraphicsShell;
 class SMsgHandler;
 class SRendererFactory;
-
-// Something a long task reports its position to. The base reports to nobody.
-class SUpdatableObject {
-public:
-    virtual ~SUpdatableObject() = default;
-    virtual void Update(int position) { (void)position; }
-    virtual bool IsCancelled() const { return false; }
-};
-
-// The progress of the first-run benchmark. The platform has no progress window, so the
-// position is kept for whoever asks, and the user is told once on the error stream what the
-// pause at the first start is.
-class SProgress : public SUpdatableObject {
-public:
-    explicit SProgress(bool echo) : m_bEcho(echo) {}
-    void Update(int position) override;
-    int GetPosition() const { return m_iPosition; }
-
-private:
-    bool m_bEcho;
-    int m_iPosition = 0;
-};
 
 // The vertical resolution of the desktop, read once at start-up; screens compare it with 480.
 extern int32_t g_iDesktopHeight;

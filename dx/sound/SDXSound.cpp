@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "sys/audio/playsound.h"
 #include "sys/window/window.h"
 
 using namespace sys::audio;
@@ -68,6 +69,8 @@ void SDXSound::DeleteDrivers() {
 }
 
 int SDXSound::Create(const GUID& guid, uint32_t cooperativeLevel, bool b3D) {
+    // A sound still playing from the one-call player would hold on to the sound card.
+    sys::audio::PlaySound(nullptr, nullptr, sys::audio::SND_PURGE);
     if (m_pDS != nullptr) {
         Cleanup();
     }

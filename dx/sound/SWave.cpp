@@ -5,6 +5,7 @@
 
 #include "core/SResourceFactory.h"
 #include "dx/sound/SSoundEmitter.h"
+#include "sys/audio/playsound.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CFile.h"
 
@@ -232,4 +233,7 @@ uint32_t SWave::GetData(void* destination, uint32_t size) {
     return destination != nullptr ? size : 0;
 }
 
-bool SWave::PlayPreview() { return false; }
+bool SWave::PlayPreview() {
+    return sys::audio::PlaySound(m_sFileName.GetString(), nullptr,
+                                 sys::audio::SND_FILENAME | sys::audio::SND_NOWAIT | sys::audio::SND_ASYNC);
+}

@@ -43,7 +43,7 @@ public:
     // `size` now (the file changed) is followed by silence. Answers the bytes filled, or 0 when
     // the data cannot be read; the destination is then untouched.
     uint32_t GetData(void* destination, uint32_t size);
-    // Plays the file as a preview. Not available on this platform: always false.
+    // Plays the wave's file with the one-call player and returns at once; false when it cannot.
     bool PlayPreview();
 
     uint32_t GetDataSize() const { return m_dwDataSize; }

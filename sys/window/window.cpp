@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sys/window/window_core.h"
+#include "sys/window/paint_core.h"
 #include "sys/backend.h"
 
 // The window record, its placement, focus, capture, the system pointer and the desktop. The
@@ -20,21 +21,10 @@ struct FrameInsets {
     int bottom = 0;
 };
 
-// One fixed frame model for both backends, so that a window rectangle computed for a client
-// size gives that client size back on every machine.
-FrameInsets InsetsOf(uint32_t style, bool hasMenu) {
-    int border = 0;
-    if (style & WS_THICKFRAME) {
-        border = 4;
-    } else if (style & WS_DLGFRAME) {
-        border = 3;
-    } else if (style & WS_BORDER) {
-        border = 1;
-    }
-    const int caption = (style & WS_CAPTION) == WS_CAPTION ? 19 : 0;
-    const int menu = hasMenu ? 19 : 0;
-    return FrameInsets{border, border + caption + menu, border, border};
-}
+// Our window has no frame of its own: the desktop's window manager draws its decorations
+// outside the client area. So the window rectangle is the client rectangle on the screen
+// whatever the style, and a picture taken of "the window" is the picture the player sees.
+FrameInsets InsetsOf(uint32_t /*style*/, bool /*hasMenu*/) { return FrameInsets{}; }
 
 HCURSOR ArrowShape() {
     static const char arrow = 0;
@@ -59,6 +49,7 @@ void ResetState() {
     }
     const uint32_t nextSerial = state.nextSerial;
     state = WindowState{};
+    ResetPaintState();
     // Handles of windows from before the reset must stay invalid.
     state.nextSerial = nextSerial;
     state.shape = ArrowShape();
@@ -434,6 +425,9 @@ HCURSOR SetCursor(HCURSOR cursor) {
     HCURSOR previous = state.shape;
     state.shape = cursor;
     ApplyPointerVisibility();
+    if (cursor != previous) {
+        OnPointerShape(cursor);
+    }
     return previous;
 }
 

@@ -218,7 +218,7 @@ constexpr UINT VK_OEM_5 = 0xDC;       // \|
 constexpr UINT VK_OEM_6 = 0xDD;       // ]}
 constexpr UINT VK_OEM_7 = 0xDE;       // '"
 
-// Window styles that decide the frame (see AdjustWindowRect) and visibility.
+// Window styles: whether the desktop frames the window, whether it can be resized, visibility.
 constexpr uint32_t WS_OVERLAPPED = 0x00000000;
 constexpr uint32_t WS_POPUP = 0x80000000;
 constexpr uint32_t WS_VISIBLE = 0x10000000;
@@ -329,14 +329,15 @@ bool KillTimer(HWND hwnd, uintptr_t id);
 
 // --- Placement ----------------------------------------------------------------------------
 
-// Client rectangle (0, 0, width, height) and window rectangle in screen coordinates.
+// Client rectangle (0, 0, width, height) and window rectangle in screen coordinates. The
+// window has no frame of its own (the desktop draws one outside it), so the window rectangle
+// is the client area on the screen.
 bool GetClientRect(HWND hwnd, RECT& rect);
 bool GetWindowRect(HWND hwnd, RECT& rect);
 bool ClientToScreen(HWND hwnd, POINT& point);
 bool ScreenToClient(HWND hwnd, POINT& point);
-// Grows a client rectangle to the window rectangle of a window with that style: a border of
-// 4 pixels with WS_THICKFRAME, else 3 with WS_DLGFRAME, else 1 with WS_BORDER; a caption of
-// 19 pixels with WS_CAPTION; a menu bar of 19 pixels when hasMenu is set.
+// The window rectangle of a client rectangle: the same rectangle, for every style, since the
+// frame lies outside the window.
 bool AdjustWindowRect(RECT& rect, uint32_t style, bool hasMenu);
 // Moves and sizes the window (outer rectangle); sends WM_MOVE / WM_SIZE when the client
 // origin / size change; SWP_FRAMECHANGED applies the current style to the frame; unless

@@ -194,16 +194,21 @@ TEST_F(HomeCatalogTest, FontsCursorAndSoundsAreWhereTheProgramLooks) {
     EXPECT_GT(pCursor->GetHeightSum(), 0u);
     EXPECT_TRUE(std::filesystem::exists(m_folder + "/Graphics/" + pCursor->GetFrame(0)->GetFileName().str()));
 
-    for (const char* name :
-         {"mouse_over", "interface_click", "interface_button", "interface_open", "interface_close", "cube_turn"}) {
-        SCatalogItem* pItem = m_pCatalog->FindItem("Interface", name, kKindSound);
+    // The interface sounds, the menus' music and the main menu's male voice-overs.
+    const std::pair<const char*, const char*> sounds[] = {
+        {"Interface", "mouse_over"},         {"Interface", "interface_click"},
+        {"Interface", "interface_button"},   {"Interface", "interface_open"},
+        {"Interface", "interface_close"},    {"Interface", "cube_turn"},
+        {"Interface", "cop_training"},       {"VoiceMale", "vo-m1-start-welcomea"},
+        {"VoiceMale", "vo-m1-start-computera"}, {"VoiceMale", "vo-m1-start-huntinga"}};
+    for (const auto& [group, name] : sounds) {
+        SCatalogItem* pItem = m_pCatalog->FindItem(group, name, kKindSound);
         ASSERT_NE(pItem, nullptr) << name;
         EXPECT_EQ(pItem->GetKind(), static_cast<uint32_t>(kKindSound));
         // The path is written the data's way; the file layer maps it.
         EXPECT_TRUE(sys::fs::Exists(pItem->GetFullPath(true, true, true).str())) << name;
     }
-    // Music and speech are not part of the set.
-    EXPECT_EQ(m_pCatalog->FindItem("Interface", "cop_training", kKindSound), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(m_folder + "/splash.wav"));
 }
 
 TEST_F(HomeCatalogTest, TextFilesAreThereAndTheHelpScrolls) {

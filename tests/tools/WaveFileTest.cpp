@@ -8,6 +8,7 @@
 
 #include "dx/sound/SWave.h"
 #include "tests/support/ScratchFolder.h"
+#include "tools/makehome/HomeMusic.h"
 #include "tools/makehome/HomeWave.h"
 
 namespace {
@@ -64,6 +65,39 @@ TEST(WaveFileTest, TheEngineReadsTheFile) {
     EXPECT_EQ(format->nSamplesPerSec, 22050u);
     EXPECT_EQ(format->wBitsPerSample, 16);
     EXPECT_EQ(wave.GetDataSize(), bytes.size() - 44);
+}
+
+}  // namespace
+
+namespace {
+
+// The longer demo sounds: how long each may be, all soft, and each starting and ending at
+// silence (the loop's end joins its start without a click).
+TEST(WaveFileTest, LongerSoundsKeepTheirLengthsAndEndSilent) {
+    struct Case {
+        const char* name;
+        std::vector<int16_t> samples;
+        double minSeconds;
+        double maxSeconds;
+    };
+    const Case cases[] = {
+        {"splash chime", home_music::SplashChime(), 0.5, 1.0},
+        {"menu loop", home_music::MenuLoop(), 8.0, 8.0},
+        {"voice-over 0", home_music::VoiceOver(0), 0.5, 1.5},
+        {"voice-over 2", home_music::VoiceOver(2), 0.5, 1.5},
+    };
+    for (const Case& c : cases) {
+        const double seconds = static_cast<double>(c.samples.size()) / 22050.0;
+        EXPECT_GE(seconds, c.minSeconds) << c.name;
+        EXPECT_LE(seconds, c.maxSeconds) << c.name;
+        int peak = 0;
+        for (int16_t s : c.samples)
+            peak = std::max(peak, std::abs(static_cast<int>(s)));
+        EXPECT_GT(peak, 1000) << c.name;
+        EXPECT_LE(peak, static_cast<int>(0.3 * 32767) + 1) << c.name;
+        EXPECT_LE(std::abs(static_cast<int>(c.samples.front())), 300) << c.name;
+        EXPECT_LE(std::abs(static_cast<int>(c.samples.back())), 300) << c.name;
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "sys/classlib/CMemFile.h"
 #include "sys/fs/fs.h"
 #include "tools/makehome/HomeArt.h"
+#include "tools/makehome/HomeMusic.h"
 #include "tools/makehome/HomeTexts.h"
 #include "tools/makehome/HomeWave.h"
 #include "ui/SDIB.h"
@@ -77,6 +78,7 @@ void HomeSet::Build() {
     AddSounds();
 
     m_Files.push_back(File{"splash.bmp", BitmapBytes(home_art::Splash(m_Glyphs))});
+    home_music::AddStartupAndMenuSounds(m_Files, *m_pCatalog);
     AddFile("help.sss", home_texts::kHelp);
     AddFile("defcmds.cfg", home_texts::kDefaultCommands);
 }

@@ -87,14 +87,14 @@ TEST_F(WindowTest, ByDefaultA640x480ClientIsCentredInTheWorkArea) {
     ASSERT_TRUE(GetClientRect(hwnd, client));
     ASSERT_TRUE(GetWindowRect(hwnd, outer));
     EXPECT_EQ(client, (RECT{0, 0, 640, 480}));
-    // 646 x 505 centred on 1024 x 768.
-    EXPECT_EQ(outer, (RECT{189, 131, 835, 636}));
+    // No frame of our own: the window is its 640 x 480 client, centred on 1024 x 768.
+    EXPECT_EQ(outer, (RECT{192, 144, 832, 624}));
     POINT origin{0, 0};
     ASSERT_TRUE(ClientToScreen(hwnd, origin));
-    EXPECT_EQ(origin, (POINT{192, 153}));
+    EXPECT_EQ(origin, (POINT{192, 144}));
     POINT back{300, 200};
     ASSERT_TRUE(ScreenToClient(hwnd, back));
-    EXPECT_EQ(back, (POINT{108, 47}));
+    EXPECT_EQ(back, (POINT{108, 56}));
 }
 
 TEST_F(WindowTest, DefaultPlacementKeepsOutOfReservedAreas) {
@@ -102,22 +102,18 @@ TEST_F(WindowTest, DefaultPlacementKeepsOutOfReservedAreas) {
     HWND hwnd = Create();
     RECT outer;
     GetWindowRect(hwnd, outer);
-    EXPECT_EQ(outer.top, 151);  // 40 + (728 - 505) / 2
+    EXPECT_EQ(outer.top, 164);  // 40 + (728 - 480) / 2
 }
 
-TEST_F(WindowTest, AdjustWindowRectAddsTheFrameOfTheStyle) {
-    RECT rect{100, 100, 740, 580};
-    AdjustWindowRect(rect, WS_POPUP, false);
-    EXPECT_EQ(rect, (RECT{100, 100, 740, 580}));
-    rect = RECT{100, 100, 740, 580};
-    AdjustWindowRect(rect, WS_CAPTION, false);
-    EXPECT_EQ(rect, (RECT{97, 78, 743, 583}));
-    rect = RECT{100, 100, 740, 580};
-    AdjustWindowRect(rect, WS_CAPTION | WS_THICKFRAME, true);
-    EXPECT_EQ(rect, (RECT{96, 58, 744, 584}));
-    rect = RECT{100, 100, 740, 580};
-    AdjustWindowRect(rect, WS_BORDER, false);
-    EXPECT_EQ(rect, (RECT{99, 99, 741, 581}));
+TEST_F(WindowTest, AdjustWindowRectKeepsTheClientRectangleForEveryStyle) {
+    // The desktop draws the frame outside the window, so no style adds to it.
+    for (const uint32_t style : {WS_POPUP, WS_CAPTION, WS_CAPTION | WS_THICKFRAME, WS_BORDER}) {
+        for (const bool menu : {false, true}) {
+            RECT rect{100, 100, 740, 580};
+            AdjustWindowRect(rect, style, menu);
+            EXPECT_EQ(rect, (RECT{100, 100, 740, 580})) << style;
+        }
+    }
 }
 
 TEST_F(WindowTest, CreateSendsWmCreateAndARefusalDestroysTheWindow) {
@@ -165,10 +161,10 @@ TEST_F(WindowTest, MovingAndSizingSendTheClientChanges) {
     ASSERT_TRUE(SetWindowPos(hwnd, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].message, WM_MOVE);
-    EXPECT_EQ(log[0].lParam, MAKELPARAM(13, 42));
+    EXPECT_EQ(log[0].lParam, MAKELPARAM(10, 20));
     EXPECT_EQ(Drain().size(), 1u);  // WM_PAINT
     log.clear();
-    ASSERT_TRUE(SetWindowPos(hwnd, 0, 0, 806, 625, SWP_NOMOVE | SWP_NOREDRAW));
+    ASSERT_TRUE(SetWindowPos(hwnd, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOREDRAW));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].message, WM_SIZE);
     EXPECT_EQ(log[0].wParam, SIZE_RESTORED);
@@ -176,7 +172,7 @@ TEST_F(WindowTest, MovingAndSizingSendTheClientChanges) {
     EXPECT_TRUE(Drain().empty());  // no repaint asked
     RECT outer;
     GetWindowRect(hwnd, outer);
-    EXPECT_EQ(outer, (RECT{10, 20, 816, 645}));
+    EXPECT_EQ(outer, (RECT{10, 20, 810, 620}));
 }
 
 TEST_F(WindowTest, AStyleChangeReachesTheFrameWithFrameChanged) {
@@ -188,13 +184,13 @@ TEST_F(WindowTest, AStyleChangeReachesTheFrameWithFrameChanged) {
     EXPECT_EQ(client, (RECT{0, 0, 640, 480}));
     log.clear();
     SetWindowPos(hwnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED);
+    // The frame the desktop draws changes; the client area, and so the window, stay.
     GetClientRect(hwnd, client);
-    EXPECT_EQ(client, (RECT{0, 0, 646, 505}));
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].message, WM_MOVE);
-    EXPECT_EQ(log[0].lParam, MAKELPARAM(189, 131));
-    EXPECT_EQ(log[1].message, WM_SIZE);
-    EXPECT_EQ(log[1].lParam, MAKELPARAM(646, 505));
+    EXPECT_EQ(client, (RECT{0, 0, 640, 480}));
+    RECT outer;
+    GetWindowRect(hwnd, outer);
+    EXPECT_EQ(outer, (RECT{192, 144, 832, 624}));
+    EXPECT_TRUE(log.empty());
 }
 
 TEST_F(WindowTest, FocusChangesAreSentInThePlatformsOrder) {
@@ -259,10 +255,10 @@ TEST_F(WindowTest, PointerMovesOverTheClientAreaComeInClientCoordinates) {
     EXPECT_EQ(taken[0].message, WM_MOUSEMOVE);
     EXPECT_EQ(taken[0].wParam, 0u);
     EXPECT_EQ(taken[0].lParam, MAKELPARAM(100, 50));
-    EXPECT_EQ(taken[0].pt, (POINT{292, 203}));
+    EXPECT_EQ(taken[0].pt, (POINT{292, 194}));
     POINT cursor;
     GetCursorPos(cursor);
-    EXPECT_EQ(cursor, (POINT{292, 203}));
+    EXPECT_EQ(cursor, (POINT{292, 194}));
 }
 
 TEST_F(WindowTest, MovesNotTakenYetMergeIntoTheLatest) {
@@ -284,7 +280,7 @@ TEST_F(WindowTest, OutsideTheClientAreaOnlyTheCaptureGetsPointerMessages) {
 
     EXPECT_EQ(SetCapture(hwnd), nullptr);
     EXPECT_EQ(GetCapture(), hwnd);
-    SetCursorPos(182, 143);
+    SetCursorPos(182, 134);
     const std::vector<MSG> taken = Drain();
     ASSERT_EQ(taken.size(), 1u);
     EXPECT_EQ(GET_X_LPARAM(taken[0].lParam), -10);
@@ -304,10 +300,10 @@ TEST_F(WindowTest, SyntheticMouseInputBecomesMessagesAtThePointer) {
     const std::vector<MSG> taken = Drain();
     ASSERT_EQ(taken.size(), 3u);
     EXPECT_EQ(taken[0].message, WM_MOUSEMOVE);
-    EXPECT_EQ(taken[0].lParam, MAKELPARAM(113, 44));
+    EXPECT_EQ(taken[0].lParam, MAKELPARAM(113, 53));
     EXPECT_EQ(taken[1].message, WM_LBUTTONDOWN);
     EXPECT_EQ(taken[1].wParam, MK_LBUTTON);
-    EXPECT_EQ(taken[1].lParam, MAKELPARAM(113, 44));
+    EXPECT_EQ(taken[1].lParam, MAKELPARAM(113, 53));
     EXPECT_EQ(taken[2].message, WM_LBUTTONUP);
     EXPECT_EQ(taken[2].wParam, 0u);
 }
@@ -405,7 +401,7 @@ TEST_F(WindowTest, TheWheelGoesToTheFocusWithScreenCoordinates) {
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_EQ(taken[1].message, WM_MOUSEWHEEL);
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(taken[1].wParam), -120);
-    EXPECT_EQ(taken[1].lParam, MAKELPARAM(292, 203));
+    EXPECT_EQ(taken[1].lParam, MAKELPARAM(292, 194));
 }
 
 TEST_F(WindowTest, AnUncoveredWindowIsPaintedAndUpdateWindowPaintsAtOnce) {
