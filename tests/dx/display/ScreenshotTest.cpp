@@ -1,5 +1,6 @@
 // Screenshots: numbered files in their folder, the first free number from 1 filling gaps, the
-// whole picture written, and a picture that cannot be written leaving no file.
+// whole picture written, a picture that cannot be written leaving no file, and in a window
+// the window's own picture.
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,40 @@ TEST_F(ScreenshotTest, SaveScreenShotWritesTheWholeFullScreenPicture) {
     ASSERT_EQ(bytes.size(), 54u + 640u * 3u * 480u);
     EXPECT_EQ(bytes[18] | (bytes[19] << 8), 640);
     EXPECT_EQ(bytes[22] | (bytes[23] << 8), 480);
+}
+
+TEST_F(ScreenshotTest, AWindowedScreenshotIsThePictureInTheWindow) {
+    ASSERT_EQ(Reset(0), 1);
+    // In a window the primary is the desktop: mark a block inside the client area and one
+    // just outside it, where a frame would be.
+    sys::POINT origin{0, 0};
+    ASSERT_TRUE(sys::window::ClientToScreen(window, origin));
+    const sys::RECT inside{origin.x + 10, origin.y + 20, origin.x + 30, origin.y + 25};
+    const sys::RECT outside{origin.x - 3, origin.y - 3, origin.x, origin.y};
+    graphics.GetPrimary()->Clear(&outside, 0x0000FF);
+    graphics.GetPrimary()->Clear(&inside, 0xFF0000);
+    const auto& frame = sys::video::headless::LastFrame();
+    ASSERT_EQ(frame.width, 640);
+    ASSERT_EQ(frame.height, 480);
+
+    const fs::path previous = fs::current_path();
+    fs::current_path(fs::path(folder).parent_path());
+    graphics.SaveScreenShot();
+    const auto bytes = Bytes(folder + "/ScreenShot1.bmp");
+    fs::current_path(previous);
+    ASSERT_EQ(bytes.size(), 54u + 640u * 3u * 480u);
+    EXPECT_EQ(bytes[18] | (bytes[19] << 8), 640);
+    EXPECT_EQ(bytes[22] | (bytes[23] << 8), 480);
+    // Rows bottom first, blue, green, red: pixel for pixel what the window shows.
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const size_t at = 54u + static_cast<size_t>(479 - y) * 1920u + static_cast<size_t>(x) * 3u;
+            const uint32_t pixel = bytes[at] | bytes[at + 1] << 8 | static_cast<uint32_t>(bytes[at + 2]) << 16;
+            ASSERT_EQ(pixel, frame.At(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(frame.At(10, 20), 0xFF0000u);
+    EXPECT_EQ(frame.At(0, 0), 0u);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ namespace {
 using namespace sys;
 using namespace sys::window;
 
-// The main frame's style: caption, system menu, minimise box (a dialog frame of 3 pixels and
-// a caption of 19 around the client area).
+// The main frame's style: caption, system menu, minimise box (drawn by the desktop outside the
+// window).
 constexpr uint32_t kFrameStyle = 0x00CA0121;
 
 struct Sent {
