@@ -142,11 +142,12 @@ HomeCanvas Logo(const HomeGlyphs& glyphs) {
 }
 
 HomeCanvas Splash(const HomeGlyphs& glyphs) {
-    HomeCanvas canvas(320, 200, kPageTop);
-    canvas.Gradient(HomeRect{0, 0, 320, 200}, kPageTop, kPageBottom, 8);
-    canvas.Frame(HomeRect{0, 0, 320, 200}, kGold);
-    canvas.TextCentred(glyphs, HomeRect{0, 40, 320, 120}, "TARVEX", 6, kGold, kShadow);
-    canvas.TextCentred(glyphs, HomeRect{0, 120, 320, 150}, "Starting...", 2, kWhite, kShadow);
+    // The whole client area: start-up draws it at the window's top-left corner.
+    HomeCanvas canvas(640, 480, kPageTop);
+    canvas.Gradient(HomeRect{0, 0, 640, 480}, kPageTop, kPageBottom, 8);
+    canvas.Frame(HomeRect{0, 0, 640, 480}, kGold);
+    canvas.TextCentred(glyphs, HomeRect{0, 120, 640, 280}, "TARVEX", 12, kGold, kShadow);
+    canvas.TextCentred(glyphs, HomeRect{0, 280, 640, 340}, "Starting...", 4, kWhite, kShadow);
     return canvas;
 }
 
