@@ -14,6 +14,7 @@
 #include "sys/window/wait_cursor.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/dx/sound/WaveWriter.h"
+#include "tests/support/ReferenceImage.h"
 
 namespace {
 
@@ -21,30 +22,6 @@ using tarvex::test::AppTest;
 using tarvex::test::WriteWholeFile;
 namespace paint = sys::window::headless;
 namespace player = sys::audio::headless;
-
-// An 8 x 4 picture of one colour, 24 bits a pixel, as a BMP file's bytes.
-std::string SplashBitmap(uint8_t red, uint8_t green, uint8_t blue) {
-    std::vector<uint8_t> bytes(54 + 8 * 3 * 4, 0);
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 8);
-    put32(22, 4);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (size_t at = 54; at < bytes.size(); at += 3) {
-        bytes[at] = blue;
-        bytes[at + 1] = green;
-        bytes[at + 2] = red;
-    }
-    return std::string(bytes.begin(), bytes.end());
-}
 
 class StartupSplashTest : public AppTest {
 protected:
@@ -59,8 +36,10 @@ protected:
         AppTest::TearDown();
     }
     void WriteSplash(bool picture, bool sound) {
+        // An 8 x 4 picture of one colour.
         if (picture)
-            WriteWholeFile((Home() / "splash.bmp").string(), SplashBitmap(200, 100, 50));
+            tarvex::test::WriteBmp((Home() / "splash.bmp").string(),
+                                   tarvex::test::Image{8, 4, std::vector<uint32_t>(32, 0x00C86432u)});
         if (sound) {
             tarvex::test::WaveSpec spec;
             spec.data = tarvex::test::Samples16(std::vector<int16_t>(5512, 3000));  // 250 ms

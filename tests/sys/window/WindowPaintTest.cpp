@@ -92,12 +92,6 @@ TEST_F(WindowPaintTest, WaitCursorsNestAndTheLastEndBringsTheShapeBack) {
         EXPECT_EQ(now, step.shape);
     }
     EXPECT_NE(WaitCursor(), ArrowCursor());
-    EXPECT_NE(WaitCursor(), nullptr);
-    // Every change of shape is recorded; the probes above set null and back.
-    const auto shapes = headless::PointerShapes();
-    ASSERT_FALSE(shapes.empty());
-    EXPECT_EQ(shapes.front(), WaitCursor());
-    EXPECT_EQ(shapes.back(), mine);
 }
 
 TEST_F(WindowPaintTest, TheProgressDialogKeepsItsBarInRangeAndLeavesThePictureAsItWas) {
