@@ -146,6 +146,7 @@ inline std::unique_ptr<SSMObject> MakeDressedModel() {
     anim->frames = {0, 1, 0};
     anim->durations = {0.5f, 0.25f, 0.25f};
     anim->frameCount = 3;
+    anim->totalTime = 1.0f;
     model->m_anims.push_back(std::move(anim));
     auto skin = std::make_unique<SSMSkin>();
     skin->name = "Skin0";
