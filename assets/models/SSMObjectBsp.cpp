@@ -53,7 +53,8 @@ bool ReadTrees(sstream_t* stream, sfile_t& file, GroupTrees& trees, uint32_t tri
         mnode_t* node = trees.nodes.Add();
         node->Serialize(stream);
         node->reserved = 0;
-        if (node->kind != 0)
+        // A node's own index is its place: saving names the root by it.
+        if (node->kind != 0 || node->index != i)
             return false;
     }
     uint32_t leafCount = 0;
@@ -64,7 +65,9 @@ bool ReadTrees(sstream_t* stream, sfile_t& file, GroupTrees& trees, uint32_t tri
         mleaf_t* leaf = trees.leaves.Add();
         leaf->Serialize(stream);
         leaf->reserved = 0;
-        if (file.bShortRead || (leaf->kind != -1 && leaf->kind != -2))
+        const uint32_t place = i + 1;
+        if (file.bShortRead || (leaf->kind != -1 && leaf->kind != -2) ||
+            (leaf->index != place && leaf->index != 0u - place))
             return false;
         for (uint32_t triangle : leaf->triangles) {
             if (triangle >= triangleCount)
@@ -84,8 +87,11 @@ bool ReadTrees(sstream_t* stream, sfile_t& file, GroupTrees& trees, uint32_t tri
             !Resolve(node.back, trees.nodes, trees.leaves, &node.pBack))
             return false;
     }
+    // A leaf at the root is named by its negated index, as the builder stores it.
     mbspitem_t* root = nullptr;
-    return Resolve(trees.root, trees.nodes, trees.leaves, &root);
+    if (!Resolve(trees.root, trees.nodes, trees.leaves, &root))
+        return false;
+    return root == nullptr || !root->IsLeaf() || static_cast<int32_t>(root->index) == trees.root;
 }
 
 }  // namespace
