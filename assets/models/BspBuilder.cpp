@@ -11,7 +11,17 @@ constexpr int kNoBest = 999999;
 
 // Polygon lists are taken from a pool, one per node and leaf in creation order. The pool
 // grows as a build needs, so a group of any size gets its whole tree.
+// The corners of a list's polygons in blocks of four, coordinate by coordinate, so one plane
+// is tested against four polygons at once. Each lane computes exactly what a single test does.
+constexpr int kLanes = 4;
+typedef float LaneFloats __attribute__((vector_size(kLanes * sizeof(float))));
+typedef int32_t LaneInts __attribute__((vector_size(kLanes * sizeof(int32_t))));
+struct CornerBlock {
+    LaneFloats x[3], y[3], z[3];
+};
+
 struct BuildState {
+    std::vector<CornerBlock> blocks;
     std::deque<bsppolylist_t> pool;
     size_t used = 0;
     bsppolylist_t working;
@@ -37,19 +47,6 @@ bsppolylist_t* TakePoolList() {
 // Which sides of the plane a polygon's corners lie on: bit 0 some corner in front, bit 1 some
 // corner behind.
 enum : int { kSomeFront = 1, kSomeBack = 2 };
-
-int SidesByDot(const plane_t& plane, const bsppoly_t& poly) {
-    int sides = 0;
-    for (const auto& corner : poly.corners) {
-        const float d = plane.normal[0] * corner[0] + plane.normal[1] * corner[1] + plane.normal[2] * corner[2] -
-                        plane.dist;
-        if (d >= kPlaneEpsilon)
-            sides |= kSomeFront;
-        else if (d <= -kPlaneEpsilon)
-            sides |= kSomeBack;
-    }
-    return sides;
-}
 
 int SidesByType(const plane_t& plane, const bsppoly_t& poly) {
     int sides = 0;
@@ -127,32 +124,73 @@ bsppolylist_t& BSPBuildBegin(mnode_heap_t* nodes, mleaf_heap_t* leaves, std::vec
     return state.working;
 }
 
+namespace {
+
+void GatherCorners(const bsppolylist_t& list, std::vector<CornerBlock>& blocks) {
+    blocks.assign((list.size() + kLanes - 1) / kLanes, CornerBlock{});
+    for (size_t i = 0; i < list.size(); ++i) {
+        CornerBlock& block = blocks[i / kLanes];
+        const size_t lane = i % kLanes;
+        for (int k = 0; k < 3; ++k) {
+            block.x[k][lane] = list[i]->corners[k][0];
+            block.y[k][lane] = list[i]->corners[k][1];
+            block.z[k][lane] = list[i]->corners[k][2];
+        }
+    }
+}
+
+// Which sides of the plane (by the full dot product) the corners of a block's four polygons
+// lie on.
+LaneInts BlockSides(const CornerBlock& block, const plane_t& plane) {
+    LaneInts sides = {};
+    for (int k = 0; k < 3; ++k) {
+        const LaneFloats d =
+            plane.normal[0] * block.x[k] + plane.normal[1] * block.y[k] + plane.normal[2] * block.z[k] - plane.dist;
+        sides |= (d >= kPlaneEpsilon) & static_cast<int32_t>(kSomeFront);
+        sides |= (d <= -kPlaneEpsilon) & static_cast<int32_t>(kSomeBack);
+    }
+    return sides;
+}
+
+}  // namespace
+
+// The first candidate whose plane straddles the fewest other polygons; the answer over all
+// pairs tells whether the list is one convex set (-1 all in front, -2 all behind).
 int BSPChooseSplit(const bsppolylist_t& list) {
     if (list.empty())
         return -1;
     BuildState& state = State();
+    GatherCorners(list, state.blocks);
+    const size_t count = list.size();
     int best = kNoBest;
     bool allFront = true;
     bool allBack = true;
-    for (bsppoly_t* candidate : list) {
+    for (size_t c = 0; c < count; ++c) {
+        const plane_t& plane = *list[c];
         int straddles = 0;
-        for (bsppoly_t* poly : list) {
-            if (poly == candidate)
-                continue;
-            const int sides = SidesByDot(*candidate, *poly);
-            if (sides & kSomeBack)
-                allFront = false;
-            if (sides != kSomeBack)
-                allBack = false;
-            if (sides == (kSomeFront | kSomeBack))
-                ++straddles;
-            // Once the answer is settled, a candidate that cannot beat the best stops early.
-            if (straddles >= best && !allFront && !allBack)
-                break;
+        bool stopped = false;
+        for (size_t b = 0; b < state.blocks.size() && !stopped; ++b) {
+            const LaneInts sides = BlockSides(state.blocks[b], plane);
+            const size_t lanes = std::min<size_t>(kLanes, count - b * kLanes);
+            for (size_t lane = 0; lane < lanes; ++lane) {
+                if (b * kLanes + lane == c)
+                    continue;
+                if (sides[lane] & kSomeBack)
+                    allFront = false;
+                if (sides[lane] != kSomeBack)
+                    allBack = false;
+                if (sides[lane] == (kSomeFront | kSomeBack))
+                    ++straddles;
+                // Once the answer is settled, a candidate that cannot beat the best stops early.
+                if (straddles >= best && !allFront && !allBack) {
+                    stopped = true;
+                    break;
+                }
+            }
         }
         if (straddles < best) {
             best = straddles;
-            state.chosen = candidate;
+            state.chosen = list[c];
         }
         if (best == 0 && !allFront && !allBack)
             break;
