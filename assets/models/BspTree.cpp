@@ -1,5 +1,13 @@
 #include "assets/models/BspTree.h"
 
+namespace {
+
+// Stored sizes: a node, and a leaf without its triangle indices.
+constexpr uint64_t kNodeBytes = 66;
+constexpr uint64_t kLeafBytes = 40;
+
+}  // namespace
+
 void mnode_t::Serialize(sstream_t* stream) {
     StreamTransfer(stream, &kind, 4);
     StreamTransfer(stream, &reserved, 4);
@@ -31,12 +39,28 @@ void mleaf_t::Serialize(sstream_t* stream) {
         StreamTransfer(stream, triangles.data(), 4 * size_t{n});
 }
 
+// A heap read from a stream is emptied first. A count the rest of the data cannot hold
+// reads as a short read with the heap left empty.
 void mnode_heap_t::Serialize(sstream_t* stream) {
-    if (stream == nullptr || stream->uMode != sstream_t::kWrite)
+    if (stream == nullptr || stream->pFile == nullptr)
         return;
-    StreamTransfer(stream, &count, 4);
-    for (uint32_t i = 0; i < count; ++i)
-        nodes[i]->Serialize(stream);
+    if (stream->uMode == sstream_t::kWrite) {
+        StreamTransfer(stream, &count, 4);
+        for (uint32_t i = 0; i < count; ++i)
+            nodes[i]->Serialize(stream);
+        return;
+    }
+    if (stream->uMode != sstream_t::kRead)
+        return;
+    Clear();
+    uint32_t stored = 0;
+    StreamTransfer(stream, &stored, 4);
+    if (kNodeBytes * uint64_t{stored} > stream->pFile->Remaining()) {
+        stream->pFile->bShortRead = true;
+        return;
+    }
+    for (uint32_t i = 0; i < stored; ++i)
+        Add()->Serialize(stream);
 }
 
 void mnode_heap_t::Clear() {
@@ -51,12 +75,26 @@ mnode_t* mnode_heap_t::Add() {
 }
 
 void mleaf_heap_t::Serialize(sstream_t* stream) {
-    if (stream == nullptr || stream->uMode != sstream_t::kWrite)
+    if (stream == nullptr || stream->pFile == nullptr)
         return;
-    uint32_t stored = count - 1;
+    if (stream->uMode == sstream_t::kWrite) {
+        uint32_t stored = count - 1;
+        StreamTransfer(stream, &stored, 4);
+        for (uint32_t i = 1; i < count; ++i)
+            leaves[i]->Serialize(stream);
+        return;
+    }
+    if (stream->uMode != sstream_t::kRead)
+        return;
+    Clear();
+    uint32_t stored = 0;
     StreamTransfer(stream, &stored, 4);
-    for (uint32_t i = 1; i < count; ++i)
-        leaves[i]->Serialize(stream);
+    if (kLeafBytes * uint64_t{stored} > stream->pFile->Remaining()) {
+        stream->pFile->bShortRead = true;
+        return;
+    }
+    for (uint32_t i = 0; i < stored && !stream->pFile->bShortRead; ++i)
+        Add()->Serialize(stream);
 }
 
 void mleaf_heap_t::Clear() {

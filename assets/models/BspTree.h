@@ -55,8 +55,7 @@ public:
 // Owner of one group's nodes.
 class mnode_heap_t : public sclass_t {
 public:
-    // Writes the count and the nodes. Reading goes through SSMObject::LoadBSP, which checks
-    // every count and reference first.
+    // The count, then the nodes. SSMObject::LoadBSP checks what was read before keeping it.
     void Serialize(sstream_t* stream) override;
     void Clear();
     mnode_t* Add();
@@ -69,6 +68,7 @@ public:
 class mleaf_heap_t : public sclass_t {
 public:
     mleaf_heap_t() { Clear(); }
+    // The count without the placeholder, then the leaves from position 1.
     void Serialize(sstream_t* stream) override;
     void Clear();
     mleaf_t* Add();

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr uint64_t kNodeBytes = 66;
-constexpr uint64_t kLeafBytes = 40;
-
 struct GroupTrees {
     uint32_t index = 0;
     int32_t root = kBspNone;
@@ -45,37 +42,28 @@ bool Resolve(int32_t reference, mnode_heap_t& nodes, mleaf_heap_t& leaves, mbspi
 
 bool ReadTrees(sstream_t* stream, sfile_t& file, GroupTrees& trees, uint32_t triangleCount) {
     Transfer(stream, trees.root);
-    uint32_t nodeCount = 0;
-    Transfer(stream, nodeCount);
-    if (file.bShortRead || kNodeBytes * nodeCount > file.Remaining())
+    trees.nodes.Serialize(stream);
+    trees.leaves.Serialize(stream);
+    if (file.bShortRead)
         return false;
+    const uint32_t nodeCount = trees.nodes.count;
     for (uint32_t i = 0; i < nodeCount; ++i) {
-        mnode_t* node = trees.nodes.Add();
-        node->Serialize(stream);
-        node->reserved = 0;
+        mnode_t& node = *trees.nodes.nodes[i];
+        node.reserved = 0;
         // A node's own index is its place: saving names the root by it.
-        if (node->kind != 0 || node->index != i)
+        if (node.kind != 0 || node.index != i)
             return false;
     }
-    uint32_t leafCount = 0;
-    Transfer(stream, leafCount);
-    if (file.bShortRead || kLeafBytes * leafCount > file.Remaining())
-        return false;
-    for (uint32_t i = 0; i < leafCount; ++i) {
-        mleaf_t* leaf = trees.leaves.Add();
-        leaf->Serialize(stream);
-        leaf->reserved = 0;
-        const uint32_t place = i + 1;
-        if (file.bShortRead || (leaf->kind != -1 && leaf->kind != -2) ||
-            (leaf->index != place && leaf->index != 0u - place))
+    for (uint32_t place = 1; place < trees.leaves.count; ++place) {
+        mleaf_t& leaf = *trees.leaves.leaves[place];
+        leaf.reserved = 0;
+        if ((leaf.kind != -1 && leaf.kind != -2) || (leaf.index != place && leaf.index != 0u - place))
             return false;
-        for (uint32_t triangle : leaf->triangles) {
+        for (uint32_t triangle : leaf.triangles) {
             if (triangle >= triangleCount)
                 return false;
         }
     }
-    if (file.bShortRead)
-        return false;
     // Children come after their parent in the node heap, so no walk can loop.
     for (uint32_t i = 0; i < nodeCount; ++i) {
         mnode_t& node = *trees.nodes.nodes[i];
