@@ -54,16 +54,6 @@ TEST(BspBuildTest, SplitRuleShapes) {
         EXPECT_EQ(group.pRoot->kind, c.rootKind) << c.what;
     }
 
-    // A lone leaf stores its own index negated and holds every triangle in order.
-    auto pair = tarvex::test::MakeTriangleModel({Flat(0, true), Flat(1, false)});
-    tarvex::test::BuildTrees(*pair);
-    const auto& lone = static_cast<const mleaf_t&>(*pair->m_groups[0]->pRoot);
-    EXPECT_EQ(static_cast<int32_t>(lone.index), -1);
-    EXPECT_EQ(lone.triangles, (std::vector<uint32_t>{0, 1}));
-    const float loneBox[6] = {-1, -1, 0, 1, 1, 1};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(lone.box.v[i], loneBox[i]);
-
     // Stacked: split by the first, the second in front, an empty leaf behind.
     auto stacked = tarvex::test::MakeTriangleModel({Flat(0, true), Flat(1, true)});
     tarvex::test::BuildTrees(*stacked);

@@ -184,8 +184,8 @@ TEST(ModelPostLoadTest, GroupVertexSetsAndRenderVertices) {
 }
 
 TEST(ModelPostLoadTest, HashedTablesMatchLinearSearches) {
-    // Coordinates and texture coordinates from a tiny set, so many vertices and corners repeat
-    // in one frame and not in the other.
+    // Values from a tiny set, so vertices repeat in one frame and not the other, and corners
+    // repeat with and without their texture coordinates.
     uint32_t seed = 5;
     auto next = [&seed](int range) {
         seed = seed * 1103515245u + 12345u;
@@ -193,62 +193,59 @@ TEST(ModelPostLoadTest, HashedTablesMatchLinearSearches) {
     };
     const int vertices = 600;
     std::vector<std::vector<float>> frames(2, std::vector<float>(3 * vertices));
-    for (int v = 0; v < vertices; ++v) {
-        for (int k = 0; k < 3; ++k) {
-            frames[0][static_cast<size_t>(3 * v + k)] = static_cast<float>(next(3));
-            frames[1][static_cast<size_t>(3 * v + k)] = static_cast<float>(next(2));
-        }
+    for (size_t i = 0; i < 3 * vertices; ++i) {
+        frames[0][i] = static_cast<float>(next(3));
+        frames[1][i] = static_cast<float>(next(2));
     }
-    std::vector<Tri> tris;
-    for (int t = 0; t < 400; ++t) {
-        Tri tri{{static_cast<int16_t>(next(vertices)), static_cast<int16_t>(next(vertices)),
-                 static_cast<int16_t>(next(vertices))},
-                0};
-        for (auto& uv : tri.uv) {
-            uv[0] = static_cast<float>(next(2));
-            uv[1] = next(5) == 0 ? -0.0f : 0.0f;
+    std::vector<Tri> tris(400);
+    for (Tri& tri : tris) {
+        for (int k = 0; k < 3; ++k) {
+            tri.v[k] = static_cast<int16_t>(next(vertices));
+            tri.uv[k][0] = static_cast<float>(next(2));
+            tri.uv[k][1] = next(5) == 0 ? -0.0f : 0.0f;
         }
-        tris.push_back(tri);
     }
     auto model = Make(frames, tris, {0});
-
-    // First occurrence over all frames, by linear search.
-    std::vector<int> remap(vertices, -1);
-    int fresh = 0;
-    for (int i = 0; i < vertices; ++i) {
-        for (int j = 0; j < i && remap[static_cast<size_t>(i)] < 0; ++j) {
-            bool same = true;
-            for (const auto& frame : frames) {
-                for (int k = 0; k < 3; ++k)
-                    same &= frame[static_cast<size_t>(3 * i + k)] == frame[static_cast<size_t>(3 * j + k)];
-            }
-            if (same)
-                remap[static_cast<size_t>(i)] = remap[static_cast<size_t>(j)];
-        }
-        if (remap[static_cast<size_t>(i)] < 0)
-            remap[static_cast<size_t>(i)] = fresh++;
-    }
     model->WeldVertices();
     model->PostLoad();
-    EXPECT_EQ(model->m_nVertices, fresh);
+
+    // Both tables by linear search: first occurrence of equal positions in every frame, then
+    // of equal (vertex, u, v) corners.
+    std::vector<int> remap(vertices);
+    std::vector<int> first;
+    for (int i = 0; i < vertices; ++i) {
+        auto same = [&](int j) {
+            for (const auto& f : frames) {
+                for (int k = 0; k < 3; ++k) {
+                    if (f[static_cast<size_t>(3 * i + k)] != f[static_cast<size_t>(3 * j + k)])
+                        return false;
+                }
+            }
+            return true;
+        };
+        size_t n = 0;
+        while (n < first.size() && !same(first[n]))
+            ++n;
+        if (n == first.size())
+            first.push_back(i);
+        remap[static_cast<size_t>(i)] = static_cast<int>(n);
+    }
+    EXPECT_EQ(model->m_nVertices, static_cast<int16_t>(first.size()));
     std::vector<SSMRenderVertex> entries;
     std::vector<int16_t> corners;
     for (size_t t = 0; t < tris.size(); ++t) {
         for (int k = 0; k < 3; ++k) {
-            const int vertex = remap[static_cast<size_t>(tris[t].v[k])];
-            ASSERT_EQ(model->m_triangles[t].vertex[k], vertex);
-            const SSMRenderVertex corner = {vertex, tris[t].uv[k][0], tris[t].uv[k][1]};
-            size_t found = 0;
-            while (found < entries.size() && !(entries[found].vertex == corner.vertex &&
-                                               entries[found].u == corner.u && entries[found].v == corner.v))
-                ++found;
-            if (found == entries.size())
-                entries.push_back(corner);
-            corners.push_back(static_cast<int16_t>(found));
+            const SSMRenderVertex c = {remap[static_cast<size_t>(tris[t].v[k])], tris[t].uv[k][0], tris[t].uv[k][1]};
+            ASSERT_EQ(model->m_triangles[t].vertex[k], c.vertex);
+            size_t n = 0;
+            while (n < entries.size() && !(entries[n].vertex == c.vertex && entries[n].u == c.u && entries[n].v == c.v))
+                ++n;
+            if (n == entries.size())
+                entries.push_back(c);
+            corners.push_back(static_cast<int16_t>(n));
         }
     }
     EXPECT_EQ(model->m_groups[0]->corners, corners);
-    EXPECT_EQ(model->m_groups[0]->renderVertices.size(), entries.size());
 }
 
 }  // namespace
