@@ -134,7 +134,9 @@ uint64_t FillSpanShaded(const Rasterizer::PixelPipeline& p, int64_t first, int64
                                                          static_cast<std::ptrdiff_t>(y) * p.depthPitch)
                            : nullptr;
     const ShadeState& shade = *p.shade;
-    float attributes[kAttributeCount];
+    float attributes[kAttributeCount] = {};
+    const int* used = p.shadedAttributes;
+    const int usedCount = p.shadedAttributeCount;
     float lod[kShadedStageCount] = {};
     uint64_t written = 0;
     for (int64_t i = first; i <= last; ++i) {
@@ -154,7 +156,8 @@ uint64_t FillSpanShaded(const Rasterizer::PixelPipeline& p, int64_t first, int64
             w = 1.0f / (q > 0.0f ? q : constantQ);
             scale = w;
         }
-        for (int k = 0; k < kAttributeCount; ++k) {
+        for (int n = 0; n < usedCount; ++n) {
+            const int k = used[n];
             attributes[k] = (rowStart[2 + k] + stepX[2 + k] * offset) * scale;
         }
         for (int k = 0; k < shade.stageCount; ++k) {

@@ -309,6 +309,7 @@ void Rasterizer::PrepareShading() {
         sampler.maxMipLevel = st[D3DTSS_MAXMIPLEVEL];
         sampler.colourKey = m_states[D3DRENDERSTATE_COLORKEYENABLE] != 0 && stage.texture != nullptr &&
                             stage.texture->hasColourKey;
+        ClassifyStage(stage);
         m_pipe.textureSize[k][0] = stage.texture != nullptr ? static_cast<float>(stage.texture->levels[0].width) : 0;
         m_pipe.textureSize[k][1] = stage.texture != nullptr ? static_cast<float>(stage.texture->levels[0].height) : 0;
         ++s.stageCount;
@@ -330,6 +331,33 @@ void Rasterizer::PrepareShading() {
     s.destBlend = m_states[D3DRENDERSTATE_DESTBLEND];
     if (s.blend && s.sourceBlend == D3DBLEND_ONE && s.destBlend == D3DBLEND_ZERO) {
         s.blend = false;  // replaces the target: the same as no blending
+    }
+    s.blendByAlpha = s.sourceBlend == D3DBLEND_SRCALPHA && s.destBlend == D3DBLEND_INVSRCALPHA;
+    // The attributes the colour path reads: diffuse always, specular when added or when a
+    // stage takes the general path (which may name it), each textured stage's coordinates.
+    int& n = m_pipe.shadedAttributeCount;
+    n = 0;
+    for (int k = kDiffuseR; k <= kDiffuseA; ++k) {
+        m_pipe.shadedAttributes[n++] = k;
+    }
+    bool needSpecular = s.specular;
+    bool needSet[2] = {false, false};
+    for (int k = 0; k < s.stageCount; ++k) {
+        const StageState& stage = s.stages[k];
+        needSpecular = needSpecular || stage.colourForm == StageState::Form::General ||
+                       stage.alphaForm == StageState::Form::General;
+        needSet[stage.coordinateSet] = needSet[stage.coordinateSet] || stage.texture != nullptr;
+    }
+    if (needSpecular) {
+        for (int k = kSpecularR; k <= kSpecularA; ++k) {
+            m_pipe.shadedAttributes[n++] = k;
+        }
+    }
+    for (int set = 0; set < 2; ++set) {
+        if (needSet[set]) {
+            m_pipe.shadedAttributes[n++] = kTexture0U + 2 * set;
+            m_pipe.shadedAttributes[n++] = kTexture0V + 2 * set;
+        }
     }
     bool plain = !s.specular && !s.fog && !s.alphaTest && !s.blend;
     for (int k = 0; k < s.stageCount && plain; ++k) {

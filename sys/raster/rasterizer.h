@@ -153,6 +153,8 @@ public:
         PixelStage* stage = nullptr;
         const ShadeState* shade = nullptr;  // the texture stages and the rest of the colour path
         float textureSize[kShadedStageCount][2] = {};  // each stage's full-size level, in texels
+        int shadedAttributes[kAttributeCount] = {};     // the attributes the colour path reads
+        int shadedAttributeCount = 0;
         int attributeCount = 3;
     };
 

@@ -16,7 +16,7 @@ struct Inputs {
     ColorF factor;
 };
 
-ColorF Argument(uint32_t arg, const Inputs& in) {
+inline ColorF Argument(uint32_t arg, const Inputs& in) {
     ColorF c;
     switch (arg & D3DTA_SELECTMASK) {
     case D3DTA_CURRENT: c = in.current; break;
@@ -36,7 +36,7 @@ ColorF Argument(uint32_t arg, const Inputs& in) {
 
 // One channel of an operation. `alpha1` is the first argument's alpha, which the
 // modulate-and-add operations read for their colour.
-float Operate(uint32_t op, float a1, float a2, float alpha1, const Inputs& in) {
+inline float Operate(uint32_t op, float a1, float a2, float alpha1, const Inputs& in) {
     switch (op) {
     case D3DTOP_SELECTARG2: return a2;
     case D3DTOP_MODULATE: return a1 * a2;
@@ -87,6 +87,26 @@ float Factor(uint32_t blend, float source, float sourceAlpha, float dest, bool f
 
 }  // namespace
 
+void ClassifyStage(StageState& stage) {
+    using Form = StageState::Form;
+    auto current = [](uint32_t arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
+    auto form = [&](uint32_t op, uint32_t a1, uint32_t a2) {
+        if (op == D3DTOP_MODULATE &&
+            ((a1 == D3DTA_TEXTURE && current(a2)) || (a2 == D3DTA_TEXTURE && current(a1)))) {
+            return Form::TextureTimesCurrent;
+        }
+        const uint32_t selected = op == D3DTOP_SELECTARG1 ? a1 : (op == D3DTOP_SELECTARG2 ? a2 : 0xFFFFFFFFu);
+        if (selected == D3DTA_TEXTURE) {
+            return Form::Texture;
+        }
+        return current(selected) ? Form::Current : Form::General;
+    };
+    stage.colourForm = form(stage.colourOp, stage.colourArg1, stage.colourArg2);
+    // A disabled alpha operation hands the current alpha on.
+    stage.alphaForm = stage.alphaOp == D3DTOP_DISABLE ? Form::Current
+                                                      : form(stage.alphaOp, stage.alphaArg1, stage.alphaArg2);
+}
+
 float FogFactor(const ShadeState& s, float w) {
     if (!(s.fogEnd > s.fogStart)) {
         return w < s.fogEnd ? 1.0f : 0.0f;
@@ -110,16 +130,41 @@ bool ShadePixel(const ShadeState& s, const float* attributes, const float* lod, 
                 return false;
             }
         }
-        const ColorF c1 = Argument(stage.colourArg1, in), c2 = Argument(stage.colourArg2, in);
+        using Form = StageState::Form;
         ColorF result;
-        result.r = Saturate(Operate(stage.colourOp, c1.r, c2.r, c1.a, in));
-        result.g = Saturate(Operate(stage.colourOp, c1.g, c2.g, c1.a, in));
-        result.b = Saturate(Operate(stage.colourOp, c1.b, c2.b, c1.a, in));
-        if (stage.alphaOp == D3DTOP_DISABLE) {
-            result.a = in.current.a;
-        } else {
+        switch (stage.colourForm) {
+        case Form::TextureTimesCurrent:
+            result.r = in.texture.r * in.current.r;
+            result.g = in.texture.g * in.current.g;
+            result.b = in.texture.b * in.current.b;
+            break;
+        case Form::Texture:
+            result.r = in.texture.r;
+            result.g = in.texture.g;
+            result.b = in.texture.b;
+            break;
+        case Form::Current:
+            result.r = in.current.r;
+            result.g = in.current.g;
+            result.b = in.current.b;
+            break;
+        default: {
+            const ColorF c1 = Argument(stage.colourArg1, in), c2 = Argument(stage.colourArg2, in);
+            result.r = Saturate(Operate(stage.colourOp, c1.r, c2.r, c1.a, in));
+            result.g = Saturate(Operate(stage.colourOp, c1.g, c2.g, c1.a, in));
+            result.b = Saturate(Operate(stage.colourOp, c1.b, c2.b, c1.a, in));
+            break;
+        }
+        }
+        switch (stage.alphaForm) {
+        case Form::TextureTimesCurrent: result.a = in.texture.a * in.current.a; break;
+        case Form::Texture: result.a = in.texture.a; break;
+        case Form::Current: result.a = in.current.a; break;
+        default: {
             const ColorF x1 = Argument(stage.alphaArg1, in), x2 = Argument(stage.alphaArg2, in);
             result.a = Saturate(Operate(stage.alphaOp, x1.a, x2.a, x1.a, in));
+            break;
+        }
         }
         in.current = result;
     }
@@ -143,6 +188,11 @@ bool ShadePixel(const ShadeState& s, const float* attributes, const float* lod, 
 }
 
 ColorF BlendPixel(const ShadeState& s, const ColorF& src, const ColorF& dst) {
+    if (s.blendByAlpha) {
+        const float a = src.a, b = 1.0f - src.a;
+        return ColorF{Saturate(src.r * a + dst.r * b), Saturate(src.g * a + dst.g * b),
+                      Saturate(src.b * a + dst.b * b), src.a};
+    }
     const uint32_t destBlend = (s.sourceBlend == D3DBLEND_BOTHSRCALPHA || s.sourceBlend == D3DBLEND_BOTHINVSRCALPHA)
                                    ? s.sourceBlend
                                    : s.destBlend;

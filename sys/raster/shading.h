@@ -22,7 +22,14 @@ struct StageState {
     int coordinateSet = 0;  // 0 or 1: the vertex's texture-coordinate pair
     SamplerState sampler;
     const Texture* texture = nullptr;  // null: the texture argument reads opaque white
+    // The common forms, found once per draw so the pixel loop can skip the general case.
+    enum class Form : uint8_t { General, TextureTimesCurrent, Texture, Current };
+    Form colourForm = Form::General;
+    Form alphaForm = Form::General;
 };
+
+// Finds the common forms of a stage's colour and alpha operations (see StageState::Form).
+void ClassifyStage(StageState& stage);
 
 constexpr int kShadedStageCount = 2;  // the device offers two blend stages
 
@@ -41,6 +48,7 @@ struct ShadeState {
     bool blend = false;
     uint32_t sourceBlend = D3DBLEND_ONE;
     uint32_t destBlend = D3DBLEND_ZERO;
+    bool blendByAlpha = false;  // source alpha over inverse source alpha: the usual blend
 };
 
 // The pixel's colour from its interpolated attributes (AttributeSlot order), the level of

@@ -133,6 +133,7 @@ ColorF OneStage(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t alphaOp = D3
     s.stages[0].alphaArg1 = D3DTA_TEXTURE;
     s.stages[0].alphaArg2 = D3DTA_DIFFUSE;
     s.stages[0].texture = &texel.texture;
+    ClassifyStage(s.stages[0]);
     s.textureFactor = ColorF{0.1f, 0.2f, 0.3f, 0.75f};
     float attributes[kAttributeCount] = {0.5f, 0.5f, 1.0f, 0.25f};
     const float lod[2] = {0, 0};
