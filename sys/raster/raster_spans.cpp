@@ -4,6 +4,7 @@
 
 #include "sys/raster/pixel_packing.h"
 #include "sys/raster/rasterizer.h"
+#include "sys/raster/raster_spans_simd.h"
 #include "sys/raster/shading.h"
 
 // The pixel loops of the rasterizer: triangle spans found exactly from the edge functions,
@@ -40,8 +41,9 @@ uint16_t Biased(float z, int32_t bias) {
 // One row of a triangle, specialised per target format, pixel stage and perspective so the
 // loop carries no per-pixel decisions besides the z test. Returns the pixels written.
 template <bool kRGB565, bool kStage, bool kPerspective>
-uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t origin, int64_t from, int64_t last, int32_t y,
                   const float* rowStart, const float* stepX, float constantQ) {
+    const int64_t first = origin;
     uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
     uint16_t* depthRow =
         p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
@@ -49,7 +51,7 @@ uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t las
                            : nullptr;
     float attributes[kAttributeCount] = {};
     uint64_t written = 0;
-    for (int64_t i = first; i <= last; ++i) {
+    for (int64_t i = from; i <= last; ++i) {
         const float offset = static_cast<float>(i - first);
         const float z = rowStart[0] + stepX[0] * offset;
         const uint16_t depthValue = Biased(z, p.depthBias);
@@ -202,7 +204,16 @@ using SpanFiller = uint64_t (*)(const Rasterizer::PixelPipeline&, int64_t, int64
 template <bool kRGB565, bool kStage, bool kPerspective>
 uint64_t PlainSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y, const SpanArguments& a,
                    uint64_t& shaded) {
-    const uint64_t written = FillSpan<kRGB565, kStage, kPerspective>(p, first, last, y, a.rowStart, a.stepX, a.constantQ);
+    uint64_t written = 0;
+    int64_t from = first;
+    if constexpr (!kStage) {
+        // Whole groups of eight go wide where the processor can; the rest one at a time.
+        if (simd::Available()) {
+            from += simd::GouraudSpan(p, first, last, y, a.rowStart, a.stepX, a.constantQ, kRGB565, kPerspective,
+                                      written);
+        }
+    }
+    written += FillSpan<kRGB565, kStage, kPerspective>(p, first, from, last, y, a.rowStart, a.stepX, a.constantQ);
     shaded += written;
     return written;
 }
