@@ -127,7 +127,7 @@ inline void StoreShaded(const Rasterizer::PixelPipeline& p, uint8_t* row, int64_
 // One row through the whole colour path: every attribute, each stage's level of detail from
 // the screen-space derivatives of its coordinates, then shading, z write, blending.
 template <bool kRGB565, bool kPerspective>
-uint64_t FillSpanShaded(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+uint64_t FillSpanShaded(const Rasterizer::PixelPipeline& p, int64_t first, int64_t from, int64_t last, int32_t y,
                         const float* rowStart, const float* stepX, const float* stepY, float constantQ,
                         uint64_t& shaded) {
     uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
@@ -141,7 +141,7 @@ uint64_t FillSpanShaded(const Rasterizer::PixelPipeline& p, int64_t first, int64
     const int usedCount = p.shadedAttributeCount;
     float lod[kShadedStageCount] = {};
     uint64_t written = 0;
-    for (int64_t i = first; i <= last; ++i) {
+    for (int64_t i = from; i <= last; ++i) {
         const float offset = static_cast<float>(i - first);
         const float z = rowStart[0] + stepX[0] * offset;
         const uint16_t depthValue = Biased(z, p.depthBias);
@@ -221,7 +221,14 @@ uint64_t PlainSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t la
 template <bool kRGB565, bool kPerspective>
 uint64_t ShadedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y, const SpanArguments& a,
                     uint64_t& shaded) {
-    return FillSpanShaded<kRGB565, kPerspective>(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, shaded);
+    uint64_t written = 0;
+    int64_t from = first;
+    if (p.wideTextured) {
+        from += simd::TexturedSpan(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, kRGB565,
+                                   kPerspective, written, shaded);
+    }
+    return written + FillSpanShaded<kRGB565, kPerspective>(p, first, from, last, y, a.rowStart, a.stepX, a.stepY,
+                                                           a.constantQ, shaded);
 }
 
 SpanFiller ChooseSpanFiller(bool rgb565, bool stage, bool shaded, bool perspective) {

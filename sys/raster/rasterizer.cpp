@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "sys/raster/pixel_packing.h"
+#include "sys/raster/raster_spans_simd.h"
 
 namespace sys::raster {
 
@@ -364,6 +365,7 @@ void Rasterizer::PrepareShading() {
         plain = PassesColourOn(s.stages[k]);
     }
     m_pipe.shade = plain ? nullptr : &m_shade;
+    m_pipe.wideTextured = !plain && m_stage == nullptr && simd::Available() && simd::CoversTexturedPath(s);
 }
 
 // World, view and projection, then the fold that turns the viewport's clip window into the

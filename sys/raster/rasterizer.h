@@ -155,6 +155,7 @@ public:
         float textureSize[kShadedStageCount][2] = {};  // each stage's full-size level, in texels
         int shadedAttributes[kAttributeCount] = {};     // the attributes the colour path reads
         int shadedAttributeCount = 0;
+        bool wideTextured = false;  // the colour path suits the eight-pixel textured loop
         int attributeCount = 3;
     };
 

@@ -3,13 +3,13 @@
 #include <cstring>
 
 #include "sys/raster/texture.h"
+#include "sys/raster/texture_texels.h"
 
 namespace sys::raster {
 
 namespace {
 
-template <TextureFormat F>
-constexpr bool kWide = F == TextureFormat::XRGB8888 || F == TextureFormat::ARGB8888;
+using namespace texels;
 
 template <TextureFormat F>
 inline uint32_t ReadRaw(const TextureLevel& level, int32_t x, int32_t y) {
@@ -22,74 +22,6 @@ inline uint32_t ReadRaw(const TextureLevel& level, int32_t x, int32_t y) {
         uint16_t v;
         std::memcpy(&v, row + static_cast<std::ptrdiff_t>(x) * 2, 2);
         return v;
-    }
-}
-
-template <TextureFormat F>
-inline ColorF Decode(uint32_t raw) {
-    constexpr float k5 = 1.0f / 31.0f, k6 = 1.0f / 63.0f, k4 = 1.0f / 15.0f, k8 = 1.0f / 255.0f;
-    if constexpr (F == TextureFormat::RGB565) {
-        return ColorF{static_cast<float>((raw >> 11) & 31) * k5, static_cast<float>((raw >> 5) & 63) * k6,
-                      static_cast<float>(raw & 31) * k5, 1.0f};
-    } else if constexpr (F == TextureFormat::ARGB1555) {
-        return ColorF{static_cast<float>((raw >> 10) & 31) * k5, static_cast<float>((raw >> 5) & 31) * k5,
-                      static_cast<float>(raw & 31) * k5, (raw & 0x8000) != 0 ? 1.0f : 0.0f};
-    } else if constexpr (F == TextureFormat::RGB555) {
-        return ColorF{static_cast<float>((raw >> 10) & 31) * k5, static_cast<float>((raw >> 5) & 31) * k5,
-                      static_cast<float>(raw & 31) * k5, 1.0f};
-    } else if constexpr (F == TextureFormat::ARGB4444) {
-        return ColorF{static_cast<float>((raw >> 8) & 15) * k4, static_cast<float>((raw >> 4) & 15) * k4,
-                      static_cast<float>(raw & 15) * k4, static_cast<float>((raw >> 12) & 15) * k4};
-    } else if constexpr (F == TextureFormat::XRGB8888) {
-        return ColorF{static_cast<float>((raw >> 16) & 255) * k8, static_cast<float>((raw >> 8) & 255) * k8,
-                      static_cast<float>(raw & 255) * k8, 1.0f};
-    } else {
-        return ColorF{static_cast<float>((raw >> 16) & 255) * k8, static_cast<float>((raw >> 8) & 255) * k8,
-                      static_cast<float>(raw & 255) * k8, static_cast<float>(raw >> 24) * k8};
-    }
-}
-
-// A texel's channels as whole numbers (red, green, blue, alpha), and what turns a sum of them
-// weighted to 65536 back into 0..1.
-template <TextureFormat F>
-inline void Channels(uint32_t raw, int32_t* c) {
-    if constexpr (F == TextureFormat::RGB565) {
-        c[0] = static_cast<int32_t>(raw >> 11);
-        c[1] = static_cast<int32_t>((raw >> 5) & 63);
-        c[2] = static_cast<int32_t>(raw & 31);
-        c[3] = 1;
-    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
-        c[0] = static_cast<int32_t>((raw >> 10) & 31);
-        c[1] = static_cast<int32_t>((raw >> 5) & 31);
-        c[2] = static_cast<int32_t>(raw & 31);
-        c[3] = F == TextureFormat::RGB555 ? 1 : static_cast<int32_t>(raw >> 15);
-    } else if constexpr (F == TextureFormat::ARGB4444) {
-        c[0] = static_cast<int32_t>((raw >> 8) & 15);
-        c[1] = static_cast<int32_t>((raw >> 4) & 15);
-        c[2] = static_cast<int32_t>(raw & 15);
-        c[3] = static_cast<int32_t>(raw >> 12);
-    } else {
-        c[0] = static_cast<int32_t>((raw >> 16) & 255);
-        c[1] = static_cast<int32_t>((raw >> 8) & 255);
-        c[2] = static_cast<int32_t>(raw & 255);
-        c[3] = F == TextureFormat::XRGB8888 ? 1 : static_cast<int32_t>(raw >> 24);
-    }
-}
-
-struct ChannelScale {
-    float r, g, b, a;
-};
-
-template <TextureFormat F>
-constexpr ChannelScale Scale() {
-    constexpr float kWeight = 1.0f / 65536.0f;
-    switch (F) {
-    case TextureFormat::RGB565: return {kWeight / 31, kWeight / 63, kWeight / 31, kWeight};
-    case TextureFormat::ARGB1555: return {kWeight / 31, kWeight / 31, kWeight / 31, kWeight};
-    case TextureFormat::RGB555: return {kWeight / 31, kWeight / 31, kWeight / 31, kWeight};
-    case TextureFormat::ARGB4444: return {kWeight / 15, kWeight / 15, kWeight / 15, kWeight / 15};
-    case TextureFormat::XRGB8888: return {kWeight / 255, kWeight / 255, kWeight / 255, kWeight};
-    default: return {kWeight / 255, kWeight / 255, kWeight / 255, kWeight / 255};
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -19,8 +20,18 @@ struct Result {
     uint64_t written;
 };
 
+// The textured states the wide loop covers.
+struct Texturing {
+    TextureFormat format;
+    uint32_t filter;  // D3DTFG_ / D3DTFN_ point or linear, for both
+    uint32_t mip;
+    uint32_t address;
+    bool fog, alphaTest, blend;
+    uint32_t colourOp, alphaOp;
+};
+
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
-            uint32_t bias) {
+            uint32_t bias, const Texturing* texturing = nullptr) {
     sys::raster::simd::Enable(wide);
     RasterCanvas canvas(61, 47, format);
     Rasterizer& r = canvas.raster;
@@ -42,7 +53,37 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
     r.SetRenderState(D3DRENDERSTATE_ZFUNC, zFunc);
     r.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
     r.SetRenderState(D3DRENDERSTATE_ZBIAS, bias);
-    r.Clear(sys::RECT{0, 0, 61, 47}, D3DCLEAR_ZBUFFER, 0, 0.6f);
+    r.Clear(sys::RECT{0, 0, 61, 47}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00405060, 0.6f);
+    // 32 x 16 texels over five levels of noise, alpha included where the layout has it.
+    std::mt19937 texels(3);
+    TestTexture texture(texturing != nullptr ? texturing->format : TextureFormat::RGB565, 32, 16, 5,
+                        [&](int, int, int) { return static_cast<uint32_t>(texels()) & 0xFFFF; });
+    if (texturing != nullptr) {
+        const Texturing& t = *texturing;
+        r.SetTexture(0, &texture.texture);
+        r.SetTextureStageState(0, D3DTSS_MAGFILTER, t.filter);
+        r.SetTextureStageState(0, D3DTSS_MINFILTER, t.filter);
+        r.SetTextureStageState(0, D3DTSS_MIPFILTER, t.mip);
+        r.SetTextureStageState(0, D3DTSS_ADDRESS, t.address);
+        r.SetTextureStageState(0, D3DTSS_COLOROP, t.colourOp);
+        r.SetTextureStageState(0, D3DTSS_ALPHAOP, t.alphaOp);
+        r.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        r.SetRenderState(D3DRENDERSTATE_FOGENABLE, t.fog);
+        r.SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR);
+        r.SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0x00C08040);
+        const float start = 0.9f, end = 2.5f;
+        uint32_t bits;
+        std::memcpy(&bits, &start, 4);
+        r.SetRenderState(D3DRENDERSTATE_FOGTABLESTART, bits);
+        std::memcpy(&bits, &end, 4);
+        r.SetRenderState(D3DRENDERSTATE_FOGTABLEEND, bits);
+        r.SetRenderState(D3DRENDERSTATE_ALPHATESTENABLE, t.alphaTest);
+        r.SetRenderState(D3DRENDERSTATE_ALPHAFUNC, D3DCMP_GREATER);
+        r.SetRenderState(D3DRENDERSTATE_ALPHAREF, 0x60);
+        r.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, t.blend);
+        r.SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+        r.SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    }
     std::mt19937 random(7);
     std::uniform_real_distribution<float> xy(-1.3f, 1.3f), depth(1.2f, 3.0f);
     std::vector<LineVertex> list;
@@ -50,8 +91,11 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
         const float z = perspective ? depth(random) : depth(random) / 3.0f;
         for (int c = 0; c < 3; ++c) {
             const float s = perspective ? z : 1.0f;
-            list.push_back(V(xy(random) * s, xy(random) * s, static_cast<uint32_t>(random()) & 0x00FFFFFF,
-                             z + 0.3f * static_cast<float>(c)));
+            LineVertex vertex = V(xy(random) * s, xy(random) * s, static_cast<uint32_t>(random()),
+                                  z + 0.3f * static_cast<float>(c));
+            vertex.u = xy(random) * 3.0f;
+            vertex.v = xy(random) * 3.0f;
+            list.push_back(vertex);
         }
     }
     canvas.Triangles(list);
@@ -80,6 +124,35 @@ TEST(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
         EXPECT_EQ(wide.written, narrow.written) << "z function " << c.zFunc;
         if (c.zFunc != D3DCMP_EQUAL) {
             EXPECT_GT(narrow.written, 500u);
+        }
+    }
+}
+
+TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoopsBitForBit) {
+    constexpr uint32_t kPoint = D3DTFG_POINT, kLinear = D3DTFG_LINEAR;
+    const Texturing cases[] = {
+        {TextureFormat::RGB565, kLinear, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
+        {TextureFormat::RGB565, kLinear, D3DTFP_POINT, D3DTADDRESS_CLAMP, false, false, false, D3DTOP_SELECTARG1,
+         D3DTOP_SELECTARG1},
+        {TextureFormat::ARGB1555, kPoint, D3DTFP_NONE, D3DTADDRESS_WRAP, true, true, false, D3DTOP_MODULATE,
+         D3DTOP_SELECTARG1},
+        {TextureFormat::ARGB4444, kLinear, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, false, true, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
+        {TextureFormat::RGB555, kPoint, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, false, D3DTOP_SELECTARG2,
+         D3DTOP_SELECTARG2},
+    };
+    for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
+        for (const Texturing& t : cases) {
+            for (const bool perspective : {true, false}) {
+                const Result wide = Draw(true, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t);
+                const Result narrow = Draw(false, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t);
+                const int layout = static_cast<int>(t.format);
+                EXPECT_EQ(wide.pixels, narrow.pixels) << "texture layout " << layout << " perspective " << perspective;
+                EXPECT_EQ(wide.depth, narrow.depth) << "texture layout " << layout;
+                EXPECT_EQ(wide.written, narrow.written) << "texture layout " << layout;
+                EXPECT_GT(narrow.written, 50u) << "texture layout " << layout;
+            }
         }
     }
 }
