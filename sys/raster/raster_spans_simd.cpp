@@ -413,6 +413,26 @@ __attribute__((target("avx2"))) bool Sample8(const Texture& t, const SamplerStat
     return true;
 }
 
+// texels::DetailLog2 on eight lanes, step for step.
+inline __m256 Log2x8(__m256 x) {
+    const __m256i bits = _mm256_castps_si256(x);
+    __m256i e = _mm256_sub_epi32(_mm256_and_si256(_mm256_srli_epi32(bits, 23), _mm256_set1_epi32(0xFF)),
+                                 _mm256_set1_epi32(127));
+    __m256 m = _mm256_castsi256_ps(
+        _mm256_or_si256(_mm256_and_si256(bits, _mm256_set1_epi32(0x7FFFFF)), _mm256_set1_epi32(0x3F800000)));
+    const __m256 big = _mm256_cmp_ps(m, _mm256_set1_ps(texels::kSqrt2), _CMP_GT_OQ);
+    m = _mm256_blendv_ps(m, _mm256_mul_ps(m, _mm256_set1_ps(0.5f)), big);
+    e = _mm256_sub_epi32(e, _mm256_castps_si256(big));
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256 t = _mm256_div_ps(_mm256_sub_ps(m, one), _mm256_add_ps(m, one));
+    const __m256 t2 = _mm256_mul_ps(t, t);
+    __m256 p = _mm256_add_ps(_mm256_mul_ps(t2, _mm256_set1_ps(1.0f / 9.0f)), _mm256_set1_ps(1.0f / 7.0f));
+    p = _mm256_add_ps(_mm256_mul_ps(p, t2), _mm256_set1_ps(0.2f));
+    p = _mm256_add_ps(_mm256_mul_ps(p, t2), _mm256_set1_ps(1.0f / 3.0f));
+    p = _mm256_add_ps(_mm256_mul_ps(p, t2), one);
+    return _mm256_add_ps(_mm256_cvtepi32_ps(e), _mm256_mul_ps(_mm256_mul_ps(t, p), _mm256_set1_ps(texels::kTwoOverLn2)));
+}
+
 __attribute__((target("avx2"))) inline __m256 Select(StageState::Form form, __m256 texture, __m256 current) {
     switch (form) {
     case StageState::Form::TextureTimesCurrent: return _mm256_mul_ps(texture, current);
@@ -513,14 +533,11 @@ __attribute__((target("avx2"))) int64_t TexturedSpanT(const Rasterizer::PixelPip
         dvdy = _mm256_mul_ps(dvdy, textureHeight);
         const __m256 across = _mm256_add_ps(_mm256_mul_ps(dudx, dudx), _mm256_mul_ps(dvdx, dvdx));
         const __m256 down = _mm256_add_ps(_mm256_mul_ps(dudy, dudy), _mm256_mul_ps(dvdy, dvdy));
-        alignas(32) float rho2[8];
-        _mm256_store_ps(rho2, _mm256_max_ps(down, across));
-        alignas(32) float lods[8];
-        for (int k = 0; k < 8; ++k) {
-            lods[k] = rho2[k] > 0.0f ? 0.5f * std::log2(rho2[k]) : -64.0f;
-        }
+        const __m256 rho2 = _mm256_max_ps(down, across);
+        const __m256 lod = _mm256_blendv_ps(_mm256_set1_ps(-64.0f), _mm256_mul_ps(half, Log2x8(rho2)),
+                                            _mm256_cmp_ps(rho2, zerof, _CMP_GT_OQ));
         Colour8 texel;
-        if (!Sample8<F>(texture, stage.sampler, u, v, _mm256_load_ps(lods), texel)) {
+        if (!Sample8<F>(texture, stage.sampler, u, v, lod, texel)) {
             break;
         }
         shaded += static_cast<uint64_t>(__builtin_popcount(static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(pass)))));

@@ -71,7 +71,8 @@ struct SamplerState {
 ColorF DecodeTexel(TextureFormat format, uint32_t raw);
 
 // The level of detail of a footprint whose coordinates move by (dudx, dvdx) across one pixel
-// and (dudy, dvdy) down one, in texels of the full-size level: log2 of the longer side.
+// and (dudy, dvdy) down one, in texels of the full-size level: log2 of the longer side (to
+// about 1e-7).
 float LevelOfDetail(float dudx, float dvdx, float dudy, float dvdy);
 
 // Samples at (u, v) (0..1 across the texture) with level of detail `lod` (0: one texel per

@@ -168,7 +168,7 @@ float LevelOfDetail(float dudx, float dvdx, float dudy, float dvdy) {
     if (!(rho2 > 0.0f)) {
         return -64.0f;
     }
-    return 0.5f * std::log2(rho2);
+    return 0.5f * DetailLog2(rho2);
 }
 
 bool SampleTexture(const Texture& t, const SamplerState& s, float u, float v, float lod, ColorF& out) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "sys/raster/texture.h"
 
@@ -77,6 +78,32 @@ constexpr ChannelScale Scale() {
     case TextureFormat::XRGB8888: return {kWeight / 255, kWeight / 255, kWeight / 255, kWeight};
     default: return {kWeight / 255, kWeight / 255, kWeight / 255, kWeight / 255};
     }
+}
+
+// The log2 of the level of detail, the same on every processor and in the wide loops: the
+// exponent plus an odd series in t = (m - 1) / (m + 1) for the mantissa m brought into
+// [sqrt(1/2), sqrt(2)], good to about 1e-7. For positive finite x.
+constexpr float kSqrt2 = 1.41421356f;
+constexpr float kTwoOverLn2 = 2.88539008f;
+
+inline float DetailLog2(float x) {
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    int32_t e = static_cast<int32_t>((bits >> 23) & 0xFF) - 127;
+    const uint32_t mantissaBits = (bits & 0x7FFFFF) | 0x3F800000;
+    float m;
+    std::memcpy(&m, &mantissaBits, sizeof m);
+    if (m > kSqrt2) {
+        m = m * 0.5f;
+        e = e + 1;
+    }
+    const float t = (m - 1.0f) / (m + 1.0f);
+    const float t2 = t * t;
+    float p = t2 * (1.0f / 9.0f) + (1.0f / 7.0f);
+    p = p * t2 + 0.2f;
+    p = p * t2 + (1.0f / 3.0f);
+    p = p * t2 + 1.0f;
+    return static_cast<float>(e) + (t * p) * kTwoOverLn2;
 }
 
 }  // namespace sys::raster::texels
