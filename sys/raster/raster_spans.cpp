@@ -322,14 +322,27 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     // Plane equations of z, q = 1/w and the attributes (times q when perspective matters)
     // over the snapped corners, so what is interpolated matches what is covered.
     const bool perspective = !(a.q == b.q && b.q == c.q);
-    const int count = 2 + p.attributeCount;
+    // The values to set up, by index into value[]: z, q, then the attributes the span reads
+    // (the colour path names its own; the others read the first attributeCount).
+    int planes[2 + kAttributeCount] = {0, 1};
+    int count = 2;
+    if (p.shade != nullptr && p.stage == nullptr) {
+        for (int n = 0; n < p.shadedAttributeCount; ++n) {
+            planes[count++] = 2 + p.shadedAttributes[n];
+        }
+    } else {
+        for (int k = 0; k < p.attributeCount; ++k) {
+            planes[count++] = 2 + k;
+        }
+    }
     double value[3][2 + kAttributeCount];
     const ScreenVertex* corners[3] = {&a, &b, &c};
     for (int v = 0; v < 3; ++v) {
         const ScreenVertex& s = *corners[v];
         value[v][0] = s.z;
         value[v][1] = s.q;
-        for (int k = 0; k < p.attributeCount; ++k) {
+        for (int n = 2; n < count; ++n) {
+            const int k = planes[n] - 2;
             value[v][2 + k] = perspective ? static_cast<double>(s.attributes[k]) * s.q
                                           : static_cast<double>(s.attributes[k]);
         }
@@ -341,18 +354,17 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     const double d2y = static_cast<double>(c.fy - a.fy) / kOne;
     const double inverseArea = 1.0 / (d1x * d2y - d1y * d2x);
     double ddx[2 + kAttributeCount], ddy[2 + kAttributeCount];
-    for (int k = 0; k < count; ++k) {
+    float stepX[2 + kAttributeCount] = {}, stepY[2 + kAttributeCount] = {};
+    for (int n = 0; n < count; ++n) {
+        const int k = planes[n];
         const double f1 = value[1][k] - value[0][k], f2 = value[2][k] - value[0][k];
         ddx[k] = (f1 * d2y - f2 * d1y) * inverseArea;
         ddy[k] = (f2 * d1x - f1 * d2x) * inverseArea;
-    }
-    float stepX[2 + kAttributeCount], stepY[2 + kAttributeCount];
-    for (int k = 0; k < count; ++k) {
         stepX[k] = static_cast<float>(ddx[k]);
         stepY[k] = static_cast<float>(ddy[k]);
     }
 
-    float rowStart[2 + kAttributeCount];
+    float rowStart[2 + kAttributeCount] = {};
     const SpanArguments arguments{rowStart, stepX, stepY, a.q};
     const SpanFiller fill = ChooseSpanFiller(p.format == PixelFormat::RGB565, p.stage != nullptr,
                                              p.shade != nullptr, perspective);
@@ -397,7 +409,8 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             continue;
         }
         const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
-        for (int k = 0; k < count; ++k) {
+        for (int n = 0; n < count; ++n) {
+            const int k = planes[n];
             rowStart[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
         }
         m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, m_counters.shaded);
