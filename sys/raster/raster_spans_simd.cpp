@@ -235,7 +235,8 @@ struct Colour8 {
     __m256 r, g, b, a;
 };
 
-// The addresses of eight texels, four lanes a register.
+// The addresses of eight texels, four lanes a register; or, for lanes on one level, their
+// byte offsets from its base (in `low`).
 struct Addresses {
     __m256i low, high;
 };
@@ -245,21 +246,32 @@ struct Addresses {
 template <TextureFormat F>
 __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const SamplerState& s, __m256i level, __m256 u,
                                                   __m256 v, Colour8& out) {
-    constexpr int kStride = sizeof(TextureLevel);
-    const __m256i levelOffset = _mm256_mullo_epi32(level, _mm256_set1_epi32(kStride));
-    const auto* base = reinterpret_cast<const uint8_t*>(&t.levels[0]);
-    const __m256i width = _mm256_i32gather_epi32(
-        reinterpret_cast<const int*>(base + offsetof(TextureLevel, width)), levelOffset, 1);
-    const __m256i height = _mm256_i32gather_epi32(
-        reinterpret_cast<const int*>(base + offsetof(TextureLevel, height)), levelOffset, 1);
-    const __m256i pitch = _mm256_i32gather_epi32(
-        reinterpret_cast<const int*>(base + offsetof(TextureLevel, pitch)), levelOffset, 1);
-    const __m256i pointerLow = _mm256_i32gather_epi64(
-        reinterpret_cast<const long long*>(base + offsetof(TextureLevel, pixels)),
-        _mm256_castsi256_si128(levelOffset), 1);
-    const __m256i pointerHigh = _mm256_i32gather_epi64(
-        reinterpret_cast<const long long*>(base + offsetof(TextureLevel, pixels)),
-        _mm256_extracti128_si256(levelOffset, 1), 1);
+    // Neighbouring pixels nearly always share a level: then its sizes are plain values and the
+    // texels come eight to a gather from one base; otherwise each lane looks its level up.
+    const int first = _mm256_cvtsi256_si32(level);
+    const bool uniform = _mm256_movemask_epi8(_mm256_cmpeq_epi32(level, _mm256_set1_epi32(first))) == -1;
+    __m256i width, height, pitch, pointerLow = _mm256_setzero_si256(), pointerHigh = _mm256_setzero_si256();
+    const uint8_t* pixels = t.levels[first].pixels;
+    if (uniform) {
+        const TextureLevel& l = t.levels[first];
+        width = _mm256_set1_epi32(l.width);
+        height = _mm256_set1_epi32(l.height);
+        pitch = _mm256_set1_epi32(l.pitch);
+    } else {
+        constexpr int kStride = sizeof(TextureLevel);
+        const __m256i levelOffset = _mm256_mullo_epi32(level, _mm256_set1_epi32(kStride));
+        const auto* base = reinterpret_cast<const uint8_t*>(&t.levels[0]);
+        width = _mm256_i32gather_epi32(reinterpret_cast<const int*>(base + offsetof(TextureLevel, width)),
+                                       levelOffset, 1);
+        height = _mm256_i32gather_epi32(reinterpret_cast<const int*>(base + offsetof(TextureLevel, height)),
+                                        levelOffset, 1);
+        pitch = _mm256_i32gather_epi32(reinterpret_cast<const int*>(base + offsetof(TextureLevel, pitch)),
+                                       levelOffset, 1);
+        pointerLow = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(base + offsetof(TextureLevel, pixels)),
+                                            _mm256_castsi256_si128(levelOffset), 1);
+        pointerHigh = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(base + offsetof(TextureLevel, pixels)),
+                                             _mm256_extracti128_si256(levelOffset, 1), 1);
+    }
     const __m256 limit = _mm256_set1_ps(1048576.0f);
     const __m256 magnitude = _mm256_max_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), u),
                                            _mm256_andnot_ps(_mm256_set1_ps(-0.0f), v));
@@ -283,11 +295,19 @@ __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const Sample
         // A four-byte read must stay inside the level.
         safe = safe && _mm256_testz_si256(_mm256_cmpgt_epi32(_mm256_add_epi32(offset, _mm256_set1_epi32(4)), size),
                                           _mm256_set1_epi32(-1));
+        if (uniform) {
+            return Addresses{offset, offset};
+        }
         const __m256i low = _mm256_add_epi64(pointerLow, _mm256_cvtepi32_epi64(_mm256_castsi256_si128(offset)));
         const __m256i high = _mm256_add_epi64(pointerHigh, _mm256_cvtepi32_epi64(_mm256_extracti128_si256(offset, 1)));
         return Addresses{low, high};
     };
     auto gather = [&](const Addresses& addresses) {
+        if (uniform) {
+            return _mm256_and_si256(
+                _mm256_i32gather_epi32(reinterpret_cast<const int*>(pixels), addresses.low, 1),
+                _mm256_set1_epi32(0xFFFF));
+        }
         const __m128i low = _mm256_i64gather_epi32(static_cast<const int*>(nullptr), addresses.low, 1);
         const __m128i high = _mm256_i64gather_epi32(static_cast<const int*>(nullptr), addresses.high, 1);
         return _mm256_and_si256(_mm256_set_m128i(high, low), _mm256_set1_epi32(0xFFFF));
