@@ -372,14 +372,35 @@ __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const Sample
                                _mm256_mullo_epi32(_mm256_sub_epi32(full, wx), wy), _mm256_mullo_epi32(wx, wy)};
     const __m256i iA = addressU(i0), iB = addressU(_mm256_add_epi32(i0, one));
     const __m256i jA = addressV(j0), jB = addressV(_mm256_add_epi32(j0, one));
-    const Addresses addresses[4] = {fetch(iA, jA), fetch(iB, jA), fetch(iA, jB), fetch(iB, jB)};
-    if (!safe) {
-        return false;
+    __m256i texel[4];
+    const bool neighbours =
+        uniform && _mm256_movemask_epi8(_mm256_cmpeq_epi32(iB, _mm256_add_epi32(iA, one))) == -1;
+    if (neighbours) {
+        // The two texels of a row lie side by side: one four-byte read per row takes both.
+        const Addresses top = fetch(iA, jA), bottom = fetch(iA, jB);
+        if (!safe) {
+            return false;
+        }
+        const __m256i upper = _mm256_i32gather_epi32(reinterpret_cast<const int*>(pixels), top.low, 1);
+        const __m256i lower = _mm256_i32gather_epi32(reinterpret_cast<const int*>(pixels), bottom.low, 1);
+        const __m256i low16 = _mm256_set1_epi32(0xFFFF);
+        texel[0] = _mm256_and_si256(upper, low16);
+        texel[1] = _mm256_srli_epi32(upper, 16);
+        texel[2] = _mm256_and_si256(lower, low16);
+        texel[3] = _mm256_srli_epi32(lower, 16);
+    } else {
+        const Addresses addresses[4] = {fetch(iA, jA), fetch(iB, jA), fetch(iA, jB), fetch(iB, jB)};
+        if (!safe) {
+            return false;
+        }
+        for (int k = 0; k < 4; ++k) {
+            texel[k] = gather(addresses[k]);
+        }
     }
     __m256i sum[4] = {zero, zero, zero, zero};
     for (int k = 0; k < 4; ++k) {
         __m256i c[4];
-        channels(gather(addresses[k]), c);
+        channels(texel[k], c);
         for (int n = 0; n < 4; ++n) {
             sum[n] = _mm256_add_epi32(sum[n], _mm256_mullo_epi32(c[n], weight[k]));
         }
