@@ -366,10 +366,13 @@ __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const Sample
     const __m256 k256 = _mm256_set1_ps(256.0f);
     const __m256i wx = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(ax, k256), half));
     const __m256i wy = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(ay, k256), half));
-    const __m256i full = _mm256_set1_epi32(256);
-    const __m256i weight[4] = {_mm256_mullo_epi32(_mm256_sub_epi32(full, wx), _mm256_sub_epi32(full, wy)),
-                               _mm256_mullo_epi32(wx, _mm256_sub_epi32(full, wy)),
-                               _mm256_mullo_epi32(_mm256_sub_epi32(full, wx), wy), _mm256_mullo_epi32(wx, wy)};
+    // Weights and weighted sums in floats: every product and partial sum is a whole number
+    // below 2^24, so they are exactly the one-texel sampler's whole-number sums.
+    const __m256 full = _mm256_set1_ps(256.0f);
+    const __m256 fx1 = _mm256_cvtepi32_ps(wx), fy1 = _mm256_cvtepi32_ps(wy);
+    const __m256 fx0 = _mm256_sub_ps(full, fx1), fy0 = _mm256_sub_ps(full, fy1);
+    const __m256 weight[4] = {_mm256_mul_ps(fx0, fy0), _mm256_mul_ps(fx1, fy0), _mm256_mul_ps(fx0, fy1),
+                              _mm256_mul_ps(fx1, fy1)};
     const __m256i iA = addressU(i0), iB = addressU(_mm256_add_epi32(i0, one));
     const __m256i jA = addressV(j0), jB = addressV(_mm256_add_epi32(j0, one));
     __m256i texel[4];
@@ -397,19 +400,22 @@ __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const Sample
             texel[k] = gather(addresses[k]);
         }
     }
-    __m256i sum[4] = {zero, zero, zero, zero};
+    // Layouts without alpha sum to exactly one.
+    constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
+    constexpr int kChannels = kOpaque ? 3 : 4;
+    __m256 sum[4] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
     for (int k = 0; k < 4; ++k) {
         __m256i c[4];
         channels(texel[k], c);
-        for (int n = 0; n < 4; ++n) {
-            sum[n] = _mm256_add_epi32(sum[n], _mm256_mullo_epi32(c[n], weight[k]));
+        for (int n = 0; n < kChannels; ++n) {
+            sum[n] = _mm256_add_ps(sum[n], _mm256_mul_ps(_mm256_cvtepi32_ps(c[n]), weight[k]));
         }
     }
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
-    out.r = _mm256_mul_ps(_mm256_cvtepi32_ps(sum[0]), _mm256_set1_ps(kScale.r));
-    out.g = _mm256_mul_ps(_mm256_cvtepi32_ps(sum[1]), _mm256_set1_ps(kScale.g));
-    out.b = _mm256_mul_ps(_mm256_cvtepi32_ps(sum[2]), _mm256_set1_ps(kScale.b));
-    out.a = _mm256_mul_ps(_mm256_cvtepi32_ps(sum[3]), _mm256_set1_ps(kScale.a));
+    out.r = _mm256_mul_ps(sum[0], _mm256_set1_ps(kScale.r));
+    out.g = _mm256_mul_ps(sum[1], _mm256_set1_ps(kScale.g));
+    out.b = _mm256_mul_ps(sum[2], _mm256_set1_ps(kScale.b));
+    out.a = kOpaque ? _mm256_set1_ps(1.0f) : _mm256_mul_ps(sum[3], _mm256_set1_ps(kScale.a));
     return true;
 }
 
