@@ -143,9 +143,12 @@ __attribute__((target("avx2"))) int64_t GouraudSpan(const Rasterizer::PixelPipel
             g = _mm256_mul_ps(g, w);
             b = _mm256_mul_ps(b, w);
         }
+        // A group whose eight pixels all pass is stored whole, without merging.
+        const int passBits = _mm256_movemask_ps(_mm256_castsi256_ps(pass));
         const __m128i pass16 = NarrowMask(pass);
         if (p.depthWrite) {
-            const __m128i merged = _mm_blendv_epi8(storedDepth, Narrow(depthValue), pass16);
+            const __m128i merged =
+                passBits == 0xFF ? Narrow(depthValue) : _mm_blendv_epi8(storedDepth, Narrow(depthValue), pass16);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + i), merged);
         }
         if (rgb565) {
@@ -156,8 +159,12 @@ __attribute__((target("avx2"))) int64_t GouraudSpan(const Rasterizer::PixelPipel
             const __m256i pixel =
                 _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(ri, 11), _mm256_slli_epi32(gi, 5)), bi);
             uint16_t* target = reinterpret_cast<uint16_t*>(row) + i;
-            const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_blendv_epi8(old, Narrow(pixel), pass16));
+            if (passBits == 0xFF) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(target), Narrow(pixel));
+            } else {
+                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_blendv_epi8(old, Narrow(pixel), pass16));
+            }
         } else {
             const __m256i ri = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(r), levels8), half));
             const __m256i gi = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(g), levels8), half));
@@ -166,7 +173,7 @@ __attribute__((target("avx2"))) int64_t GouraudSpan(const Rasterizer::PixelPipel
                 _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(ri, 16), _mm256_slli_epi32(gi, 8)), bi);
             _mm256_maskstore_epi32(reinterpret_cast<int*>(reinterpret_cast<uint32_t*>(row) + i), pass, pixel);
         }
-        written += static_cast<uint64_t>(__builtin_popcount(static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(pass)))));
+        written += static_cast<uint64_t>(__builtin_popcount(static_cast<unsigned>(passBits)));
     }
     return std::min(i, last + 1) - first;
 }
