@@ -439,7 +439,7 @@ HRESULT IDirect3D3::CreateLight(IDirect3DLight** light, void* outer) { return Cr
 
 HRESULT IDirect3D3::CreateMaterial(IDirect3DMaterial3** material, void* outer) { return CreatePlain(material, outer); }
 
-// No texture is managed yet: there is nothing to evict.
+// Managed textures stay in the memory the rasterizer reads them from: there is nothing to evict.
 HRESULT IDirect3D3::EvictManagedTextures() { return m_owner == nullptr ? DDERR_INVALIDOBJECT : D3D_OK; }
 
 }  // namespace sys::video

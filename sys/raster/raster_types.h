@@ -94,8 +94,8 @@ constexpr uint32_t D3DTRANSFORMSTATE_WORLD = 1;
 constexpr uint32_t D3DTRANSFORMSTATE_VIEW = 2;
 constexpr uint32_t D3DTRANSFORMSTATE_PROJECTION = 3;
 
-// Render states the rasterizer acts on. Every other state number below kRenderStateCount is
-// stored and reported back, so the stages that come later find their values already kept.
+// Render states the rasterizer acts on (those marked "kept" are stored only). Every other
+// state number below kRenderStateCount is stored and reported back.
 constexpr uint32_t D3DRENDERSTATE_ZENABLE = 7;
 constexpr uint32_t D3DRENDERSTATE_FILLMODE = 8;
 constexpr uint32_t D3DRENDERSTATE_SHADEMODE = 9;
@@ -267,9 +267,9 @@ struct Fragment {
     const float* attributes = nullptr;  // kAttributeCount values
 };
 
-// The per-pixel hook: texturing, colour keying, alpha test and fog plug in here. It turns a
-// fragment into a colour, or answers false to discard the pixel (nothing is written, not even
-// z). Owned by whoever installs it.
+// A per-pixel hook that replaces the built-in colour path (texture stages, fog, alpha test,
+// blending). It turns a fragment into a colour, or answers false to discard the pixel (nothing
+// is written, not even z). Owned by whoever installs it.
 class PixelStage {
 public:
     virtual ~PixelStage() = default;
