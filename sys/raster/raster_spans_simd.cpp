@@ -279,7 +279,7 @@ __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const Sample
         pointerHigh = _mm256_i32gather_epi64(reinterpret_cast<const long long*>(base + offsetof(TextureLevel, pixels)),
                                              _mm256_extracti128_si256(levelOffset, 1), 1);
     }
-    const __m256 limit = _mm256_set1_ps(1048576.0f);
+    const __m256 limit = _mm256_set1_ps(65536.0f);  // as the one-texel sampler's limit
     const __m256 magnitude = _mm256_max_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), u),
                                            _mm256_andnot_ps(_mm256_set1_ps(-0.0f), v));
     if (_mm256_movemask_ps(_mm256_cmp_ps(magnitude, limit, _CMP_LT_OQ)) != 0xFF) {

@@ -55,12 +55,13 @@ inline int32_t FloorToInt(float v) {
     return t - (static_cast<float>(t) > v ? 1 : 0);
 }
 
-// Keeps huge or non-finite coordinates from overflowing the texel arithmetic; any value this
-// far out addresses like one a whole number of periods nearer.
+// Keeps huge coordinates from overflowing the texel arithmetic (a coordinate times a level's
+// width must stay far inside int range): any value this far out addresses like one a whole,
+// even number of repeats nearer. Non-finite ones read the first texel.
 inline float Tame(float v) {
-    constexpr float kLimit = 1048576.0f;
+    constexpr float kLimit = 65536.0f;
     if (!(v > -kLimit && v < kLimit)) [[unlikely]] {
-        return std::isnan(v) ? 0.0f : std::fmod(v, kLimit);
+        return std::isfinite(v) ? std::fmod(v, kLimit) : 0.0f;
     }
     return v;
 }

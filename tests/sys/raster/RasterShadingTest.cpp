@@ -64,6 +64,9 @@ TEST(RasterTexels, AddressModesAndPointAndLinearFilters) {
         {D3DTADDRESS_WRAP, -0.1f, 3},  {D3DTADDRESS_MIRROR, 1.1f, 3},  {D3DTADDRESS_MIRROR, 1.9f, 0},
         {D3DTADDRESS_MIRROR, -0.1f, 0}, {D3DTADDRESS_MIRROR, 2.1f, 0}, {D3DTADDRESS_CLAMP, 1.7f, 3},
         {D3DTADDRESS_CLAMP, -3.0f, 0},
+        // Far out and non-finite coordinates stay on the texture.
+        {D3DTADDRESS_WRAP, 1e9f, 0},   {D3DTADDRESS_WRAP, -1e9f + 0.3f, 0},
+        {D3DTADDRESS_WRAP, INFINITY, 0}, {D3DTADDRESS_CLAMP, NAN, 0},
     };
     for (const Case& c : point) {
         EXPECT_EQ(SampledTexel(c.address, c.u), c.texel) << "address " << c.address << " u " << c.u;
