@@ -53,6 +53,26 @@ __attribute__((target("avx2"))) inline __m128i NarrowMask(__m256i m) {
     return _mm256_castsi256_si128(_mm256_permute4x64_epi64(packed, 0x08));
 }
 
+// The dither thresholds of row y three times over (or twelve halves without dithering), so
+// eight in a row can start at any column: one table for all rows, made once.
+inline const float* RowThresholds(bool dither, int32_t y) {
+    struct Table {
+        float rows[5][12];
+        Table() {
+            for (int row = 0; row < 4; ++row) {
+                for (int k = 0; k < 12; ++k) {
+                    rows[row][k] = DitherThreshold(k, row);
+                }
+            }
+            for (float& t : rows[4]) {
+                t = 0.5f;
+            }
+        }
+    };
+    static const Table table;
+    return table.rows[dither ? (y & 3) : 4];
+}
+
 // The lanes of the group at i that lie on the span (i .. last): all eight for a whole group;
 // for a last, partial one those up to `last`, or none when the group would reach past
 // `right` (the drawing rectangle's end).
@@ -78,10 +98,7 @@ __attribute__((target("avx2"))) int64_t GouraudSpan(const Rasterizer::PixelPipel
                                                                           static_cast<std::ptrdiff_t>(y) * p.depthPitch)
                                             : nullptr;
     // The dither thresholds of this row three times over, so eight in a row start anywhere.
-    alignas(32) float thresholds[12];
-    for (int k = 0; k < 12; ++k) {
-        thresholds[k] = p.dither ? DitherThreshold(k, y) : 0.5f;
-    }
+    const float* thresholds = RowThresholds(p.dither, y);
     const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256 z0 = _mm256_set1_ps(rowStart[0]), dz = _mm256_set1_ps(stepX[0]);
     const __m256 q0 = _mm256_set1_ps(rowStart[1]), dq = _mm256_set1_ps(stepX[1]);
@@ -521,10 +538,7 @@ __attribute__((target("avx2"))) int64_t TexturedSpanT(const Rasterizer::PixelPip
     uint16_t* depthRow = p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
                                                                           static_cast<std::ptrdiff_t>(y) * p.depthPitch)
                                             : nullptr;
-    alignas(32) float thresholds[12];
-    for (int k = 0; k < 12; ++k) {
-        thresholds[k] = p.dither ? DitherThreshold(k, y) : 0.5f;
-    }
+    const float* thresholds = RowThresholds(p.dither, y);
     const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
     const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256 one = _mm256_set1_ps(1.0f), zerof = _mm256_setzero_ps(), half = _mm256_set1_ps(0.5f);
