@@ -4,10 +4,9 @@
 #include <cstring>
 #include <optional>
 
-#include "sys/raster/pixel_packing.h"
-
 #include "sys/d3d/d3d_core.h"
 #include "sys/d3d/d3d.h"
+#include "sys/raster/pixel_packing.h"
 
 // The Direct3D device: its stores of states, transforms, viewports and textures, and the draws
 // and clears it hands to its rasterizer on the locked pixels of its render target and z-buffer.
