@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "sys/d3d/d3d_core.h"
 
@@ -135,6 +136,22 @@ HRESULT IDirect3DMaterial3::SetMaterial(const D3DMATERIAL* material) { return St
 
 HRESULT IDirect3DMaterial3::GetMaterial(D3DMATERIAL* material) { return CopyRecord(m_material, material); }
 
+namespace {
+
+// Handles name materials across devices; a material leaves the table when it goes.
+std::unordered_map<D3DMATERIALHANDLE, IDirect3DMaterial3*>& Materials() {
+    static std::unordered_map<D3DMATERIALHANDLE, IDirect3DMaterial3*> table;
+    return table;
+}
+
+}  // namespace
+
+IDirect3DMaterial3::~IDirect3DMaterial3() {
+    if (m_handle != 0) {
+        Materials().erase(m_handle);
+    }
+}
+
 HRESULT IDirect3DMaterial3::GetHandle(IDirect3DDevice3* device, D3DMATERIALHANDLE* handle) {
     if (device == nullptr || handle == nullptr) {
         return DDERR_INVALIDPARAMS;
@@ -142,9 +159,18 @@ HRESULT IDirect3DMaterial3::GetHandle(IDirect3DDevice3* device, D3DMATERIALHANDL
     static D3DMATERIALHANDLE next = 0;
     if (m_handle == 0) {
         m_handle = ++next;
+        Materials()[m_handle] = this;
     }
     *handle = m_handle;
     return D3D_OK;
+}
+
+IDirect3DMaterial3* MaterialFromHandle(D3DMATERIALHANDLE handle) {
+    if (handle == 0) {
+        return nullptr;
+    }
+    const auto found = Materials().find(handle);
+    return found != Materials().end() ? found->second : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -167,6 +193,62 @@ HRESULT QueryTexture(IDirectDrawSurface4* surface, IDirect3DTexture2** texture) 
     surface->AddRef();
     *texture = new IDirect3DTexture2(surface);
     return D3D_OK;
+}
+
+bool DescribeTexture(IDirectDrawSurface4* surface, sys::raster::Texture& texture) {
+    using sys::raster::TextureFormat;
+    const SurfaceState& top = *surface->State();
+    const Format& f = top.format;
+    struct Layout {
+        uint32_t bits, alpha, red, green, blue;
+        TextureFormat format;
+    };
+    static constexpr Layout kLayouts[] = {
+        {16, 0, 0xF800, 0x07E0, 0x001F, TextureFormat::RGB565},
+        {16, 0x8000, 0x7C00, 0x03E0, 0x001F, TextureFormat::ARGB1555},
+        {16, 0xF000, 0x0F00, 0x00F0, 0x000F, TextureFormat::ARGB4444},
+        {16, 0, 0x7C00, 0x03E0, 0x001F, TextureFormat::RGB555},
+        {32, 0, 0xFF0000, 0x00FF00, 0x0000FF, TextureFormat::XRGB8888},
+        {32, 0xFF000000, 0xFF0000, 0x00FF00, 0x0000FF, TextureFormat::ARGB8888},
+    };
+    const Layout* layout = nullptr;
+    for (const Layout& l : kLayouts) {
+        if (!f.palettised && !f.depth && f.bits == l.bits && f.alpha == l.alpha && f.red == l.red &&
+            f.green == l.green && f.blue == l.blue) {
+            layout = &l;
+        }
+    }
+    if (layout == nullptr || top.width == 0 || top.height == 0) {
+        return false;
+    }
+    texture.format = layout->format;
+    texture.hasColourKey = top.hasSourceKey;
+    texture.colourKey = top.sourceKey.dwColorSpaceLowValue;
+    texture.levelCount = 0;
+    auto add = [&texture](const SurfaceState& s) {
+        sys::raster::TextureLevel& level = texture.levels[texture.levelCount++];
+        level.pixels = s.pixels.data();
+        level.pitch = s.pitch;
+        level.width = static_cast<int32_t>(s.width);
+        level.height = static_cast<int32_t>(s.height);
+    };
+    add(top);
+    // Mip levels hang off the chain's root in order; a level of another size ends the chain.
+    const SurfaceState& root = top.root != nullptr ? *top.root : top;
+    if (&root == &top && (top.caps & sys::video::DDSCAPS_MIPMAP) != 0) {
+        uint32_t w = top.width, h = top.height;
+        for (IDirectDrawSurface4* attached : top.attached) {
+            const SurfaceState& s = *attached->State();
+            w = std::max<uint32_t>(w / 2, 1);
+            h = std::max<uint32_t>(h / 2, 1);
+            if (texture.levelCount == sys::raster::kMaxTextureLevels || s.width != w || s.height != h ||
+                !(s.format == f) || s.pixels.empty()) {
+                break;
+            }
+            add(s);
+        }
+    }
+    return !top.pixels.empty();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -357,7 +439,7 @@ HRESULT IDirect3D3::CreateLight(IDirect3DLight** light, void* outer) { return Cr
 
 HRESULT IDirect3D3::CreateMaterial(IDirect3DMaterial3** material, void* outer) { return CreatePlain(material, outer); }
 
-// No texture is managed yet: there is nothing to evict.
+// Managed textures stay in the memory the rasterizer reads them from: there is nothing to evict.
 HRESULT IDirect3D3::EvictManagedTextures() { return m_owner == nullptr ? DDERR_INVALIDOBJECT : D3D_OK; }
 
 }  // namespace sys::video

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sys/raster/raster_types.h"
+#include "sys/raster/texture.h"
 #include "sys/video/video.h"
 
 // The Direct3D 6 seam: the device, viewports, lights, materials and texture interfaces that the
@@ -14,8 +15,9 @@
 // The device draws at the call: a draw locks the render target (and the 16-bit z-buffer
 // attached to it), rasterizes and unlocks, so a lost surface makes the draw answer
 // DDERR_SURFACELOST and a caller's timing of a draw means what it says. Scene brackets are
-// counted but never required. States the first rasterizer stage does not act on yet (texture
-// stages, textures, light states, lights, materials) are kept and read back.
+// counted but never required. Each draw hands the rasterizer the stage textures (their mip
+// levels and source colour keys, read in place) and the lighting: the directional lights of the
+// current viewport, the ambient light state and the material the material light state names.
 //
 // Objects are reference counted like the interfaces they stand for; everything belongs to the
 // main thread.
@@ -57,73 +59,8 @@ constexpr HRESULT D3DERR_TOOMANYVERTICES = sys::video::MakeDDResult(2085);
 
 constexpr uint32_t D3DCLEAR_STENCIL = 4;
 
-// Render states the renderer sets that the rasterizer's first stage only keeps.
-constexpr uint32_t D3DRENDERSTATE_TEXTUREPERSPECTIVE = 4;
-constexpr uint32_t D3DRENDERSTATE_MONOENABLE = 11;
-constexpr uint32_t D3DRENDERSTATE_ALPHATESTENABLE = 15;
-constexpr uint32_t D3DRENDERSTATE_SRCBLEND = 19;
-constexpr uint32_t D3DRENDERSTATE_DESTBLEND = 20;
-constexpr uint32_t D3DRENDERSTATE_ALPHAREF = 24;
-constexpr uint32_t D3DRENDERSTATE_ALPHAFUNC = 25;
-constexpr uint32_t D3DRENDERSTATE_ALPHABLENDENABLE = 27;
-constexpr uint32_t D3DRENDERSTATE_FOGENABLE = 28;
-constexpr uint32_t D3DRENDERSTATE_SPECULARENABLE = 29;
-constexpr uint32_t D3DRENDERSTATE_SUBPIXEL = 31;
-constexpr uint32_t D3DRENDERSTATE_FOGCOLOR = 34;
-constexpr uint32_t D3DRENDERSTATE_FOGTABLEMODE = 35;
-constexpr uint32_t D3DRENDERSTATE_FOGTABLESTART = 36;
-constexpr uint32_t D3DRENDERSTATE_FOGTABLEEND = 37;
-constexpr uint32_t D3DRENDERSTATE_FOGTABLEDENSITY = 38;
-constexpr uint32_t D3DRENDERSTATE_COLORKEYENABLE = 41;
-
-constexpr uint32_t D3DFOG_NONE = 0;
-constexpr uint32_t D3DFOG_LINEAR = 3;
-constexpr uint32_t D3DBLEND_ZERO = 1;
-constexpr uint32_t D3DBLEND_ONE = 2;
-
-// Texture-stage states and their values.
-constexpr uint32_t kTextureStageCount = 8;
-constexpr uint32_t D3DTSS_COLOROP = 1;
-constexpr uint32_t D3DTSS_COLORARG1 = 2;
-constexpr uint32_t D3DTSS_COLORARG2 = 3;
-constexpr uint32_t D3DTSS_ALPHAOP = 4;
-constexpr uint32_t D3DTSS_ALPHAARG1 = 5;
-constexpr uint32_t D3DTSS_ALPHAARG2 = 6;
-constexpr uint32_t D3DTSS_TEXCOORDINDEX = 11;
-constexpr uint32_t D3DTSS_ADDRESS = 12;
-constexpr uint32_t D3DTSS_ADDRESSU = 13;
-constexpr uint32_t D3DTSS_ADDRESSV = 14;
-constexpr uint32_t D3DTSS_BORDERCOLOR = 15;
-constexpr uint32_t D3DTSS_MAGFILTER = 16;
-constexpr uint32_t D3DTSS_MINFILTER = 17;
-constexpr uint32_t D3DTSS_MIPFILTER = 18;
-constexpr uint32_t D3DTSS_MIPMAPLODBIAS = 19;
-constexpr uint32_t D3DTSS_MAXMIPLEVEL = 20;
-constexpr uint32_t D3DTSS_MAXANISOTROPY = 21;
-constexpr uint32_t kTextureStageStateCount = 24;  // numbers 1..23
-
-constexpr uint32_t D3DTOP_DISABLE = 1;
-constexpr uint32_t D3DTOP_SELECTARG1 = 2;
-constexpr uint32_t D3DTOP_SELECTARG2 = 3;
-constexpr uint32_t D3DTOP_MODULATE = 4;
-constexpr uint32_t D3DTOP_MODULATE2X = 5;
-constexpr uint32_t D3DTA_DIFFUSE = 0;
-constexpr uint32_t D3DTA_CURRENT = 1;
-constexpr uint32_t D3DTA_TEXTURE = 2;
-constexpr uint32_t D3DTA_COMPLEMENT = 0x10;
-constexpr uint32_t D3DTA_ALPHAREPLICATE = 0x20;
-constexpr uint32_t D3DTADDRESS_WRAP = 1;
-constexpr uint32_t D3DTADDRESS_MIRROR = 2;
-constexpr uint32_t D3DTADDRESS_CLAMP = 3;
-constexpr uint32_t D3DTFG_POINT = 1;
-constexpr uint32_t D3DTFG_LINEAR = 2;
-constexpr uint32_t D3DTFG_ANISOTROPIC = 5;
-constexpr uint32_t D3DTFN_POINT = 1;
-constexpr uint32_t D3DTFN_LINEAR = 2;
-constexpr uint32_t D3DTFN_ANISOTROPIC = 3;
-constexpr uint32_t D3DTFP_NONE = 1;
-constexpr uint32_t D3DTFP_POINT = 2;
-constexpr uint32_t D3DTFP_LINEAR = 3;
+// Render states, texture-stage states and their values are the rasterizer's (raster_types.h,
+// texture.h), which acts on them.
 
 // Light states.
 constexpr uint32_t D3DLIGHTSTATE_MATERIAL = 1;
@@ -261,6 +198,9 @@ public:
 
     const D3DMATERIAL& Description() const { return m_material; }
 
+protected:
+    ~IDirect3DMaterial3() override;
+
 private:
     friend class sys::video::IDirect3D3;
     IDirect3DMaterial3() = default;
@@ -376,12 +316,15 @@ public:
     // a target with a z-buffer attached starts with z on.
     HRESULT SetRenderState(uint32_t state, uint32_t value);
     HRESULT GetRenderState(uint32_t state, uint32_t* value);
-    // Light states D3DLIGHTSTATE_MATERIAL .. D3DLIGHTSTATE_COLORVERTEX (kept for lighting).
+    // Light states D3DLIGHTSTATE_MATERIAL .. D3DLIGHTSTATE_COLORVERTEX. The material, ambient
+    // and colour-vertex states light the draws; the fog light states are kept only (fog is
+    // the table fog of the render states).
     HRESULT SetLightState(uint32_t state, uint32_t value);
     HRESULT GetLightState(uint32_t state, uint32_t* value);
-    // Stages 0..7, states 1..23 (kept for texturing). Defaults: stage 0 modulates texture and
-    // current colour and selects texture alpha; the others are disabled; coordinate set = stage;
-    // wrap addressing; point filters, no mip filter; anisotropy 1.
+    // Stages 0..7, states 1..23, as the rasterizer takes them (D3DTSS_ADDRESS sets ADDRESSU and
+    // ADDRESSV too). Defaults: stage 0 modulates texture and current colour and selects texture
+    // alpha; the others are disabled; coordinate set = stage; wrap addressing; point filters,
+    // no mip filter; anisotropy 1.
     HRESULT SetTextureStageState(uint32_t stage, uint32_t state, uint32_t value);
     HRESULT GetTextureStageState(uint32_t stage, uint32_t state, uint32_t* value);
     // The stage's texture (null: none), kept with a reference.
@@ -401,7 +344,8 @@ public:
     HRESULT DrawIndexedPrimitive(uint32_t type, uint32_t fvf, const void* vertices, uint32_t vertexCount,
                                  const uint16_t* indices, uint32_t indexCount, uint32_t flags);
 
-    // Work done since the last reset (triangles, lines and pixels that reached the target).
+    // Work done since the last reset (triangles, lines, pixels shaded and pixels that reached
+    // the target).
     const RasterCounters& Counters() const;
     void ResetCounters();
 
@@ -432,6 +376,7 @@ private:
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
     HRESULT ClearRects(IDirect3DViewport3& viewport, uint32_t count, const D3DRECT* rects, uint32_t flags,
                        D3DCOLOR colour, D3DVALUE z);
+    void PrepareTexturesAndLights();
     HRESULT Draw(uint32_t type, uint32_t fvf, const void* vertices, uint32_t vertexCount, const uint16_t* indices,
                  uint32_t indexCount, uint32_t flags);
 

@@ -21,10 +21,19 @@ struct IDirect3DDevice3::Impl {
     IDirect3DViewport3* current = nullptr;               // one of `viewports`
     D3DDEVICEDESC hardware;
     D3DDEVICEDESC software;
-    uint32_t stageStates[kTextureStageCount][kTextureStageStateCount] = {};
     IDirect3DTexture2* textures[kTextureStageCount] = {};  // one reference held on each
     uint32_t lightStates[kLightStateCount] = {};
+    // What the rasterizer reads while a draw runs: the stage textures' levels and the lighting.
+    sys::raster::Texture textureViews[kTextureStageCount];
+    sys::raster::LightingState lighting;
 };
+
+// The material a handle names, or null (a material never asked for its handle, or gone).
+IDirect3DMaterial3* MaterialFromHandle(D3DMATERIALHANDLE handle);
+
+// Describes the texture surface `surface` and its mip levels for the rasterizer; false for a
+// surface whose layout the rasterizer cannot sample (nothing is described then).
+bool DescribeTexture(IDirectDrawSurface4* surface, sys::raster::Texture& texture);
 
 // Why `surface` cannot be drawn on by a device of `owner` (D3D_OK when it can): another
 // DirectDraw object's surface, not made for 3D, a pixel layout the rasterizer has not got, lost.

@@ -6,6 +6,7 @@
 
 #include "sys/d3d/d3d_core.h"
 #include "sys/d3d/d3d.h"
+#include "sys/raster/pixel_packing.h"
 
 // The Direct3D device: its stores of states, transforms, viewports and textures, and the draws
 // and clears it hands to its rasterizer on the locked pixels of its render target and z-buffer.
@@ -18,34 +19,8 @@ using sys::video::Failed;
 
 namespace {
 
-uint32_t DefaultStageState(uint32_t stage, uint32_t state) {
-    switch (state) {
-    case D3DTSS_COLOROP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    case D3DTSS_ALPHAOP: return stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-    case D3DTSS_COLORARG1:
-    case D3DTSS_ALPHAARG1: return D3DTA_TEXTURE;
-    case D3DTSS_COLORARG2:
-    case D3DTSS_ALPHAARG2: return D3DTA_CURRENT;
-    case D3DTSS_TEXCOORDINDEX: return stage;
-    case D3DTSS_ADDRESS:
-    case D3DTSS_ADDRESSU:
-    case D3DTSS_ADDRESSV: return D3DTADDRESS_WRAP;
-    case D3DTSS_MAGFILTER: return D3DTFG_POINT;
-    case D3DTSS_MINFILTER: return D3DTFN_POINT;
-    case D3DTSS_MIPFILTER: return D3DTFP_NONE;
-    case D3DTSS_MAXANISOTROPY: return 1;
-    default: return 0;
-    }
-}
-
 // What an indexed draw without indices points the rasterizer at.
 constexpr uint16_t kNoIndex[1] = {0};
-
-uint32_t FloatBits(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
 
 // A surface locked for the length of one draw or clear, unlocked when it goes.
 class ScopedLock {
@@ -73,18 +48,6 @@ private:
 
 IDirect3DDevice3::IDirect3DDevice3() : m_impl(new Impl) {
     Impl& d = *m_impl;
-    for (uint32_t stage = 0; stage < kTextureStageCount; ++stage) {
-        for (uint32_t state = 1; state < kTextureStageStateCount; ++state) {
-            d.stageStates[stage][state] = DefaultStageState(stage, state);
-        }
-    }
-    // Direct3D's defaults for the states the rasterizer only keeps for now.
-    d.raster.SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, 1);
-    d.raster.SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-    d.raster.SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ZERO);
-    d.raster.SetRenderState(D3DRENDERSTATE_ALPHAFUNC, D3DCMP_ALWAYS);
-    d.raster.SetRenderState(D3DRENDERSTATE_FOGTABLEEND, FloatBits(1.0f));
-    d.raster.SetRenderState(D3DRENDERSTATE_FOGTABLEDENSITY, FloatBits(1.0f));
     d.lightStates[D3DLIGHTSTATE_COLORMODEL] = sys::video::D3DCOLOR_RGB;
     d.lightStates[D3DLIGHTSTATE_COLORVERTEX] = 1;
 }
@@ -311,18 +274,14 @@ HRESULT IDirect3DDevice3::GetLightState(uint32_t state, uint32_t* value) {
 
 HRESULT IDirect3DDevice3::SetTextureStageState(uint32_t stage, uint32_t state, uint32_t value) {
     Record("SetTextureStageState %u %u %u", stage, state, value);
-    if (stage >= kTextureStageCount || state == 0 || state >= kTextureStageStateCount) {
-        return DDERR_INVALIDPARAMS;
-    }
-    m_impl->stageStates[stage][state] = value;
-    return D3D_OK;
+    return m_impl->raster.SetTextureStageState(stage, state, value) ? D3D_OK : DDERR_INVALIDPARAMS;
 }
 
 HRESULT IDirect3DDevice3::GetTextureStageState(uint32_t stage, uint32_t state, uint32_t* value) {
     if (value == nullptr || stage >= kTextureStageCount || state == 0 || state >= kTextureStageStateCount) {
         return DDERR_INVALIDPARAMS;
     }
-    *value = m_impl->stageStates[stage][state];
+    *value = m_impl->raster.GetTextureStageState(stage, state);
     return D3D_OK;
 }
 
@@ -450,6 +409,42 @@ HRESULT IDirect3DDevice3::DrawIndexedPrimitive(uint32_t type, uint32_t fvf, cons
     return Draw(type, fvf, vertices, vertexCount, indices != nullptr ? indices : kNoIndex, indexCount, flags);
 }
 
+// Texture surfaces are read in place for the length of the draw (they are memory the
+// DirectDraw layer keeps, managed or not); lights and the material are read afresh each draw.
+void IDirect3DDevice3::PrepareTexturesAndLights() {
+    Impl& d = *m_impl;
+    for (uint32_t stage = 0; stage < kTextureStageCount; ++stage) {
+        sys::raster::Texture& view = d.textureViews[stage];
+        const bool described = d.textures[stage] != nullptr && DescribeTexture(d.textures[stage]->Surface(), view);
+        d.raster.SetTexture(stage, described ? &view : nullptr);
+    }
+    sys::raster::LightingState& l = d.lighting;
+    l.ambient = sys::raster::UnpackARGB(d.lightStates[D3DLIGHTSTATE_AMBIENT]);
+    l.colourVertex = d.lightStates[D3DLIGHTSTATE_COLORVERTEX] != 0;
+    l.materialDiffuse = l.materialAmbient = l.materialEmissive = sys::raster::ColorF{};
+    if (const IDirect3DMaterial3* material = MaterialFromHandle(d.lightStates[D3DLIGHTSTATE_MATERIAL])) {
+        auto colour = [](const D3DCOLORVALUE& c) { return sys::raster::ColorF{c.r, c.g, c.b, c.a}; };
+        l.materialDiffuse = colour(material->Description().diffuse);
+        l.materialAmbient = colour(material->Description().ambient);
+        l.materialEmissive = colour(material->Description().emissive);
+    }
+    l.lights.clear();
+    for (const IDirect3DLight* light : d.current->Lights()) {
+        const D3DLIGHT2& desc = light->Description();
+        // Only directional lights shine here; point and spot lights are never made.
+        if ((desc.dwFlags & D3DLIGHT_ACTIVE) == 0 || desc.dltType != D3DLIGHT_DIRECTIONAL) {
+            continue;
+        }
+        sys::raster::DirectionalLight out;
+        out.direction[0] = desc.dvDirection.x;
+        out.direction[1] = desc.dvDirection.y;
+        out.direction[2] = desc.dvDirection.z;
+        out.colour = sys::raster::ColorF{desc.dcvColor.r, desc.dcvColor.g, desc.dcvColor.b, desc.dcvColor.a};
+        l.lights.push_back(out);
+    }
+    d.raster.SetLighting(&l);
+}
+
 HRESULT IDirect3DDevice3::Draw(uint32_t type, uint32_t fvf, const void* vertices, uint32_t vertexCount,
                                const uint16_t* indices, uint32_t indexCount, uint32_t flags) {
     if (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP && type != D3DPT_LINELIST) {
@@ -488,6 +483,7 @@ HRESULT IDirect3DDevice3::Draw(uint32_t type, uint32_t fvf, const void* vertices
     }
     sys::raster::Rasterizer& raster = m_impl->raster;
     Bind(raster, target.Desc(), depth ? &depth->Desc() : nullptr);
+    PrepareTexturesAndLights();
     if (!(raster.GetViewport() == viewport->m_data)) {
         raster.SetViewport(viewport->m_data);
     }

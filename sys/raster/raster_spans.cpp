@@ -4,9 +4,11 @@
 
 #include "sys/raster/pixel_packing.h"
 #include "sys/raster/rasterizer.h"
+#include "sys/raster/raster_spans_simd.h"
+#include "sys/raster/shading.h"
 
 // The pixel loops of the rasterizer: triangle spans found exactly from the edge functions,
-// line stepping, and the per-pixel tail (z test, pixel stage, z write, colour write).
+// line stepping, and the per-pixel tail (z test, shading, z write, blending, colour write).
 namespace sys::raster {
 
 namespace {
@@ -39,8 +41,9 @@ uint16_t Biased(float z, int32_t bias) {
 // One row of a triangle, specialised per target format, pixel stage and perspective so the
 // loop carries no per-pixel decisions besides the z test. Returns the pixels written.
 template <bool kRGB565, bool kStage, bool kPerspective>
-uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t origin, int64_t from, int64_t last, int32_t y,
                   const float* rowStart, const float* stepX, float constantQ) {
+    const int64_t first = origin;
     uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
     uint16_t* depthRow =
         p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
@@ -48,7 +51,7 @@ uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t las
                            : nullptr;
     float attributes[kAttributeCount] = {};
     uint64_t written = 0;
-    for (int64_t i = first; i <= last; ++i) {
+    for (int64_t i = from; i <= last; ++i) {
         const float offset = static_cast<float>(i - first);
         const float z = rowStart[0] + stepX[0] * offset;
         const uint16_t depthValue = Biased(z, p.depthBias);
@@ -94,14 +97,150 @@ uint64_t FillSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t las
     return written;
 }
 
-using SpanFiller = uint64_t (*)(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t,
-                                const float*, const float*, float);
+// The target's pixel as 0..1 channels, for blending.
+inline ColorF ReadTarget(bool rgb565, const uint8_t* row, int64_t i) {
+    if (rgb565) {
+        const uint32_t v = reinterpret_cast<const uint16_t*>(row)[i];
+        return ColorF{static_cast<float>(v >> 11) * (1.0f / 31.0f), static_cast<float>((v >> 5) & 63) * (1.0f / 63.0f),
+                      static_cast<float>(v & 31) * (1.0f / 31.0f), 1.0f};
+    }
+    const uint32_t v = reinterpret_cast<const uint32_t*>(row)[i];
+    return ColorF{static_cast<float>((v >> 16) & 255) * (1.0f / 255.0f),
+                  static_cast<float>((v >> 8) & 255) * (1.0f / 255.0f), static_cast<float>(v & 255) * (1.0f / 255.0f),
+                  1.0f};
+}
 
-SpanFiller ChooseSpanFiller(bool rgb565, bool stage, bool perspective) {
+// Blends when asked, then stores with the target's packing.
+template <bool kRGB565>
+inline void StoreShaded(const Rasterizer::PixelPipeline& p, uint8_t* row, int64_t i, int32_t y, ColorF colour) {
+    if (p.shade->blend) {
+        colour = BlendPixel(*p.shade, colour, ReadTarget(kRGB565, row, i));
+    }
+    if constexpr (kRGB565) {
+        const float t = p.dither ? DitherThreshold(static_cast<int32_t>(i), y) : 0.5f;
+        reinterpret_cast<uint16_t*>(row)[i] = PackRGB565(colour, t);
+    } else {
+        reinterpret_cast<uint32_t*>(row)[i] = PackXRGB8888(colour);
+    }
+}
+
+// One row through the whole colour path: every attribute, each stage's level of detail from
+// the screen-space derivatives of its coordinates, then shading, z write, blending.
+template <bool kRGB565, bool kPerspective>
+uint64_t FillSpanShaded(const Rasterizer::PixelPipeline& p, int64_t first, int64_t from, int64_t last, int32_t y,
+                        const float* rowStart, const float* stepX, const float* stepY, float constantQ,
+                        uint64_t& shaded) {
+    uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    uint16_t* depthRow =
+        p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                         static_cast<std::ptrdiff_t>(y) * p.depthPitch)
+                           : nullptr;
+    const ShadeState& shade = *p.shade;
+    float attributes[kAttributeCount] = {};
+    const int* used = p.shadedAttributes;
+    const int usedCount = p.shadedAttributeCount;
+    float lod[kShadedStageCount] = {};
+    uint64_t written = 0;
+    for (int64_t i = from; i <= last; ++i) {
+        const float offset = static_cast<float>(i - first);
+        const float z = rowStart[0] + stepX[0] * offset;
+        const uint16_t depthValue = Biased(z, p.depthBias);
+        if (p.depthTest) {
+            const uint16_t stored = depthRow[i];
+            if (!(depthValue < stored ? p.passLess : (depthValue == stored ? p.passEqual : p.passGreater))) {
+                continue;
+            }
+        }
+        float w = 1.0f / constantQ;
+        float scale = 1.0f;
+        if constexpr (kPerspective) {
+            const float q = rowStart[1] + stepX[1] * offset;
+            w = 1.0f / (q > 0.0f ? q : constantQ);
+            scale = w;
+        }
+        for (int n = 0; n < usedCount; ++n) {
+            const int k = used[n];
+            attributes[k] = (rowStart[2 + k] + stepX[2 + k] * offset) * scale;
+        }
+        for (int k = 0; k < shade.stageCount; ++k) {
+            if (shade.stages[k].texture == nullptr) {
+                continue;
+            }
+            const int u = 2 + kTexture0U + 2 * shade.stages[k].coordinateSet, v = u + 1;
+            float dudx = stepX[u], dvdx = stepX[v], dudy = stepY[u], dvdy = stepY[v];
+            if constexpr (kPerspective) {
+                dudx = (dudx - attributes[u - 2] * stepX[1]) * w;
+                dvdx = (dvdx - attributes[v - 2] * stepX[1]) * w;
+                dudy = (dudy - attributes[u - 2] * stepY[1]) * w;
+                dvdy = (dvdy - attributes[v - 2] * stepY[1]) * w;
+            }
+            const float tw = p.textureSize[k][0], th = p.textureSize[k][1];
+            lod[k] = LevelOfDetail(dudx * tw, dvdx * th, dudy * tw, dvdy * th);
+        }
+        ++shaded;
+        ColorF colour;
+        if (!ShadePixel(shade, attributes, lod, w, colour)) {
+            continue;
+        }
+        if (p.depthWrite) {
+            depthRow[i] = depthValue;
+        }
+        StoreShaded<kRGB565>(p, row, i, y, colour);
+        ++written;
+    }
+    return written;
+}
+
+struct SpanArguments {
+    const float* rowStart;
+    const float* stepX;
+    const float* stepY;
+    float constantQ;
+};
+
+using SpanFiller = uint64_t (*)(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const SpanArguments&,
+                                uint64_t& shaded);
+
+template <bool kRGB565, bool kStage, bool kPerspective>
+uint64_t PlainSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y, const SpanArguments& a,
+                   uint64_t& shaded) {
+    uint64_t written = 0;
+    int64_t from = first;
+    if constexpr (!kStage) {
+        // Whole groups of eight go wide where the processor can; the rest one at a time.
+        if (simd::Available()) {
+            from += simd::GouraudSpan(p, first, last, y, a.rowStart, a.stepX, a.constantQ, kRGB565, kPerspective,
+                                      written);
+        }
+    }
+    written += FillSpan<kRGB565, kStage, kPerspective>(p, first, from, last, y, a.rowStart, a.stepX, a.constantQ);
+    shaded += written;
+    return written;
+}
+
+template <bool kRGB565, bool kPerspective>
+uint64_t ShadedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y, const SpanArguments& a,
+                    uint64_t& shaded) {
+    uint64_t written = 0;
+    int64_t from = first;
+    if (p.wideTextured) {
+        from += simd::TexturedSpan(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, kRGB565,
+                                   kPerspective, written, shaded);
+    }
+    return written + FillSpanShaded<kRGB565, kPerspective>(p, first, from, last, y, a.rowStart, a.stepX, a.stepY,
+                                                           a.constantQ, shaded);
+}
+
+SpanFiller ChooseSpanFiller(bool rgb565, bool stage, bool shaded, bool perspective) {
+    if (shaded && !stage) {
+        static constexpr SpanFiller kShaded[4] = {ShadedSpan<false, false>, ShadedSpan<false, true>,
+                                                  ShadedSpan<true, false>, ShadedSpan<true, true>};
+        return kShaded[(rgb565 ? 2 : 0) + (perspective ? 1 : 0)];
+    }
     static constexpr SpanFiller kFillers[8] = {
-        FillSpan<false, false, false>, FillSpan<false, false, true>, FillSpan<false, true, false>,
-        FillSpan<false, true, true>,   FillSpan<true, false, false>, FillSpan<true, false, true>,
-        FillSpan<true, true, false>,   FillSpan<true, true, true>};
+        PlainSpan<false, false, false>, PlainSpan<false, false, true>, PlainSpan<false, true, false>,
+        PlainSpan<false, true, true>,   PlainSpan<true, false, false>, PlainSpan<true, false, true>,
+        PlainSpan<true, true, false>,   PlainSpan<true, true, true>};
     return kFillers[(rgb565 ? 4 : 0) + (stage ? 2 : 0) + (perspective ? 1 : 0)];
 }
 
@@ -121,6 +260,27 @@ inline void Rasterizer::WriteFragment(int32_t x, int32_t y, uint16_t depthValue,
                                const float* attributes) {
     const PixelPipeline& p = m_pipe;
     ColorF colour;
+    ++m_counters.shaded;
+    if (p.shade != nullptr) {
+        // A line has no footprint across: it samples the largest level.
+        static constexpr float kLargestLevel[kShadedStageCount] = {-64.0f, -64.0f};
+        if (!ShadePixel(*p.shade, attributes, kLargestLevel, w, colour)) {
+            return;
+        }
+        if (p.depthWrite) {
+            uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                        static_cast<std::ptrdiff_t>(y) * p.depthPitch);
+            row[x] = depthValue;
+        }
+        uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+        if (p.format == PixelFormat::RGB565) {
+            StoreShaded<true>(p, row, x, y, colour);
+        } else {
+            StoreShaded<false>(p, row, x, y, colour);
+        }
+        ++m_counters.pixels;
+        return;
+    }
     if (p.stage != nullptr) {
         Fragment fragment{x, y, z, w, attributes};
         if (!p.stage->Shade(fragment, colour)) {
@@ -134,7 +294,6 @@ inline void Rasterizer::WriteFragment(int32_t x, int32_t y, uint16_t depthValue,
                                                     static_cast<std::ptrdiff_t>(y) * p.depthPitch);
         row[x] = depthValue;
     }
-    // Blending will read the destination here, before the store.
     uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
     if (p.format == PixelFormat::RGB565) {
         const float t = p.dither ? DitherThreshold(x, y) : 0.5f;
@@ -163,14 +322,27 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     // Plane equations of z, q = 1/w and the attributes (times q when perspective matters)
     // over the snapped corners, so what is interpolated matches what is covered.
     const bool perspective = !(a.q == b.q && b.q == c.q);
-    const int count = 2 + p.attributeCount;
+    // The values to set up, by index into value[]: z, q, then the attributes the span reads
+    // (the colour path names its own; the others read the first attributeCount).
+    int planes[2 + kAttributeCount] = {0, 1};
+    int count = 2;
+    if (p.shade != nullptr && p.stage == nullptr) {
+        for (int n = 0; n < p.shadedAttributeCount; ++n) {
+            planes[count++] = 2 + p.shadedAttributes[n];
+        }
+    } else {
+        for (int k = 0; k < p.attributeCount; ++k) {
+            planes[count++] = 2 + k;
+        }
+    }
     double value[3][2 + kAttributeCount];
     const ScreenVertex* corners[3] = {&a, &b, &c};
     for (int v = 0; v < 3; ++v) {
         const ScreenVertex& s = *corners[v];
         value[v][0] = s.z;
         value[v][1] = s.q;
-        for (int k = 0; k < p.attributeCount; ++k) {
+        for (int n = 2; n < count; ++n) {
+            const int k = planes[n] - 2;
             value[v][2 + k] = perspective ? static_cast<double>(s.attributes[k]) * s.q
                                           : static_cast<double>(s.attributes[k]);
         }
@@ -182,19 +354,20 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     const double d2y = static_cast<double>(c.fy - a.fy) / kOne;
     const double inverseArea = 1.0 / (d1x * d2y - d1y * d2x);
     double ddx[2 + kAttributeCount], ddy[2 + kAttributeCount];
-    for (int k = 0; k < count; ++k) {
+    float stepX[2 + kAttributeCount] = {}, stepY[2 + kAttributeCount] = {};
+    for (int n = 0; n < count; ++n) {
+        const int k = planes[n];
         const double f1 = value[1][k] - value[0][k], f2 = value[2][k] - value[0][k];
         ddx[k] = (f1 * d2y - f2 * d1y) * inverseArea;
         ddy[k] = (f2 * d1x - f1 * d2x) * inverseArea;
-    }
-    float stepX[2 + kAttributeCount];
-    for (int k = 0; k < count; ++k) {
         stepX[k] = static_cast<float>(ddx[k]);
+        stepY[k] = static_cast<float>(ddy[k]);
     }
 
-    float rowStart[2 + kAttributeCount];
-    const SpanFiller fill =
-        ChooseSpanFiller(p.format == PixelFormat::RGB565, p.stage != nullptr, perspective);
+    float rowStart[2 + kAttributeCount] = {};
+    const SpanArguments arguments{rowStart, stepX, stepY, a.q};
+    const SpanFiller fill = ChooseSpanFiller(p.format == PixelFormat::RGB565, p.stage != nullptr,
+                                             p.shade != nullptr, perspective);
     for (int64_t j = top; j <= bottom; ++j) {
         const int64_t sampleY = j * kOne;
         int64_t first = left, last = right;
@@ -236,10 +409,11 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             continue;
         }
         const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
-        for (int k = 0; k < count; ++k) {
+        for (int n = 0; n < count; ++n) {
+            const int k = planes[n];
             rowStart[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
         }
-        m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), rowStart, stepX, a.q);
+        m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, m_counters.shaded);
     }
 }
 

@@ -80,7 +80,7 @@ constexpr uint32_t D3DFVF_TEX1 = 0x100;
 constexpr uint32_t D3DFVF_TEX2 = 0x200;
 constexpr uint32_t D3DFVF_LVERTEX = 0x1E2;
 
-// Draw flags (accepted and recorded; lighting will read the second).
+// Draw flags (the first three are accepted and recorded; the last keeps a draw unlit).
 constexpr uint32_t D3DDP_WAIT = 0x01;
 constexpr uint32_t D3DDP_DONOTCLIP = 0x04;
 constexpr uint32_t D3DDP_DONOTUPDATEEXTENTS = 0x08;
@@ -94,8 +94,8 @@ constexpr uint32_t D3DTRANSFORMSTATE_WORLD = 1;
 constexpr uint32_t D3DTRANSFORMSTATE_VIEW = 2;
 constexpr uint32_t D3DTRANSFORMSTATE_PROJECTION = 3;
 
-// Render states the rasterizer acts on. Every other state number below kRenderStateCount is
-// stored and reported back, so the stages that come later find their values already kept.
+// Render states the rasterizer acts on (those marked "kept" are stored only). Every other
+// state number below kRenderStateCount is stored and reported back.
 constexpr uint32_t D3DRENDERSTATE_ZENABLE = 7;
 constexpr uint32_t D3DRENDERSTATE_FILLMODE = 8;
 constexpr uint32_t D3DRENDERSTATE_SHADEMODE = 9;
@@ -105,7 +105,97 @@ constexpr uint32_t D3DRENDERSTATE_CULLMODE = 22;
 constexpr uint32_t D3DRENDERSTATE_ZFUNC = 23;
 constexpr uint32_t D3DRENDERSTATE_DITHERENABLE = 26;
 constexpr uint32_t D3DRENDERSTATE_ZBIAS = 47;
+constexpr uint32_t D3DRENDERSTATE_TEXTUREPERSPECTIVE = 4;  // kept: texturing is always perspective-correct
+constexpr uint32_t D3DRENDERSTATE_MONOENABLE = 11;          // kept
+constexpr uint32_t D3DRENDERSTATE_ALPHATESTENABLE = 15;
+constexpr uint32_t D3DRENDERSTATE_SRCBLEND = 19;
+constexpr uint32_t D3DRENDERSTATE_DESTBLEND = 20;
+constexpr uint32_t D3DRENDERSTATE_ALPHAREF = 24;
+constexpr uint32_t D3DRENDERSTATE_ALPHAFUNC = 25;
+constexpr uint32_t D3DRENDERSTATE_ALPHABLENDENABLE = 27;
+constexpr uint32_t D3DRENDERSTATE_FOGENABLE = 28;
+constexpr uint32_t D3DRENDERSTATE_SPECULARENABLE = 29;
+constexpr uint32_t D3DRENDERSTATE_SUBPIXEL = 31;  // kept: corners are always sub-pixel exact
+constexpr uint32_t D3DRENDERSTATE_FOGCOLOR = 34;
+constexpr uint32_t D3DRENDERSTATE_FOGTABLEMODE = 35;
+constexpr uint32_t D3DRENDERSTATE_FOGTABLESTART = 36;  // float bits
+constexpr uint32_t D3DRENDERSTATE_FOGTABLEEND = 37;    // float bits
+constexpr uint32_t D3DRENDERSTATE_FOGTABLEDENSITY = 38;  // kept
+constexpr uint32_t D3DRENDERSTATE_COLORKEYENABLE = 41;
+constexpr uint32_t D3DRENDERSTATE_TEXTUREFACTOR = 60;
 constexpr uint32_t kRenderStateCount = 256;
+
+constexpr uint32_t D3DFOG_NONE = 0;
+constexpr uint32_t D3DFOG_EXP = 1;
+constexpr uint32_t D3DFOG_EXP2 = 2;
+constexpr uint32_t D3DFOG_LINEAR = 3;
+
+// Blend factors.
+constexpr uint32_t D3DBLEND_ZERO = 1;
+constexpr uint32_t D3DBLEND_ONE = 2;
+constexpr uint32_t D3DBLEND_SRCCOLOR = 3;
+constexpr uint32_t D3DBLEND_INVSRCCOLOR = 4;
+constexpr uint32_t D3DBLEND_SRCALPHA = 5;
+constexpr uint32_t D3DBLEND_INVSRCALPHA = 6;
+constexpr uint32_t D3DBLEND_DESTALPHA = 7;
+constexpr uint32_t D3DBLEND_INVDESTALPHA = 8;
+constexpr uint32_t D3DBLEND_DESTCOLOR = 9;
+constexpr uint32_t D3DBLEND_INVDESTCOLOR = 10;
+constexpr uint32_t D3DBLEND_SRCALPHASAT = 11;
+constexpr uint32_t D3DBLEND_BOTHSRCALPHA = 12;
+constexpr uint32_t D3DBLEND_BOTHINVSRCALPHA = 13;
+
+// Texture-stage states (numbers 1..23) and their values.
+constexpr uint32_t kTextureStageCount = 8;
+constexpr uint32_t D3DTSS_COLOROP = 1;
+constexpr uint32_t D3DTSS_COLORARG1 = 2;
+constexpr uint32_t D3DTSS_COLORARG2 = 3;
+constexpr uint32_t D3DTSS_ALPHAOP = 4;
+constexpr uint32_t D3DTSS_ALPHAARG1 = 5;
+constexpr uint32_t D3DTSS_ALPHAARG2 = 6;
+constexpr uint32_t D3DTSS_TEXCOORDINDEX = 11;
+constexpr uint32_t D3DTSS_ADDRESS = 12;  // sets ADDRESSU and ADDRESSV together
+constexpr uint32_t D3DTSS_ADDRESSU = 13;
+constexpr uint32_t D3DTSS_ADDRESSV = 14;
+constexpr uint32_t D3DTSS_BORDERCOLOR = 15;
+constexpr uint32_t D3DTSS_MAGFILTER = 16;
+constexpr uint32_t D3DTSS_MINFILTER = 17;
+constexpr uint32_t D3DTSS_MIPFILTER = 18;
+constexpr uint32_t D3DTSS_MIPMAPLODBIAS = 19;  // float bits
+constexpr uint32_t D3DTSS_MAXMIPLEVEL = 20;
+constexpr uint32_t D3DTSS_MAXANISOTROPY = 21;
+constexpr uint32_t kTextureStageStateCount = 24;
+
+constexpr uint32_t D3DTOP_DISABLE = 1;
+constexpr uint32_t D3DTOP_SELECTARG1 = 2;
+constexpr uint32_t D3DTOP_SELECTARG2 = 3;
+constexpr uint32_t D3DTOP_MODULATE = 4;
+constexpr uint32_t D3DTOP_MODULATE2X = 5;
+constexpr uint32_t D3DTOP_MODULATE4X = 6;
+constexpr uint32_t D3DTOP_ADD = 7;
+constexpr uint32_t D3DTOP_ADDSIGNED = 8;
+constexpr uint32_t D3DTOP_ADDSIGNED2X = 9;
+constexpr uint32_t D3DTOP_SUBTRACT = 10;
+constexpr uint32_t D3DTOP_ADDSMOOTH = 11;
+constexpr uint32_t D3DTOP_BLENDDIFFUSEALPHA = 12;
+constexpr uint32_t D3DTOP_BLENDTEXTUREALPHA = 13;
+constexpr uint32_t D3DTOP_BLENDFACTORALPHA = 14;
+constexpr uint32_t D3DTOP_BLENDTEXTUREALPHAPM = 15;
+constexpr uint32_t D3DTOP_BLENDCURRENTALPHA = 16;
+constexpr uint32_t D3DTOP_PREMODULATE = 17;
+constexpr uint32_t D3DTOP_MODULATEALPHA_ADDCOLOR = 18;
+constexpr uint32_t D3DTOP_MODULATECOLOR_ADDALPHA = 19;
+constexpr uint32_t D3DTOP_MODULATEINVALPHA_ADDCOLOR = 20;
+constexpr uint32_t D3DTOP_MODULATEINVCOLOR_ADDALPHA = 21;
+
+constexpr uint32_t D3DTA_SELECTMASK = 0x0F;
+constexpr uint32_t D3DTA_DIFFUSE = 0;
+constexpr uint32_t D3DTA_CURRENT = 1;
+constexpr uint32_t D3DTA_TEXTURE = 2;
+constexpr uint32_t D3DTA_TFACTOR = 3;
+constexpr uint32_t D3DTA_SPECULAR = 4;
+constexpr uint32_t D3DTA_COMPLEMENT = 0x10;
+constexpr uint32_t D3DTA_ALPHAREPLICATE = 0x20;
 
 constexpr uint32_t D3DZB_FALSE = 0;
 constexpr uint32_t D3DZB_TRUE = 1;
@@ -140,6 +230,7 @@ struct RasterCounters {
     uint64_t triangles = 0;  // triangles that reached the rasterizer (after culling and clipping)
     uint64_t lines = 0;      // line segments that reached the rasterizer
     uint64_t pixels = 0;     // pixels whose colour was written
+    uint64_t shaded = 0;     // pixels that passed the z test and were shaded (written or discarded)
 };
 
 // Per-vertex attributes carried through clipping and interpolated perspective-correct, in
@@ -176,9 +267,9 @@ struct Fragment {
     const float* attributes = nullptr;  // kAttributeCount values
 };
 
-// The per-pixel hook: texturing, colour keying, alpha test and fog plug in here. It turns a
-// fragment into a colour, or answers false to discard the pixel (nothing is written, not even
-// z). Owned by whoever installs it.
+// A per-pixel hook that replaces the built-in colour path (texture stages, fog, alpha test,
+// blending). It turns a fragment into a colour, or answers false to discard the pixel (nothing
+// is written, not even z). Owned by whoever installs it.
 class PixelStage {
 public:
     virtual ~PixelStage() = default;

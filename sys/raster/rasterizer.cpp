@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "sys/raster/pixel_packing.h"
+#include "sys/raster/raster_spans_simd.h"
 
 namespace sys::raster {
 
@@ -57,9 +58,71 @@ int64_t TwiceArea(const Rasterizer::ScreenVertex* v, int count) {
     return sum;
 }
 
+uint32_t DefaultStageState(uint32_t stage, uint32_t state) {
+    switch (state) {
+    case D3DTSS_COLOROP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    case D3DTSS_ALPHAOP: return stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    case D3DTSS_COLORARG1:
+    case D3DTSS_ALPHAARG1: return D3DTA_TEXTURE;
+    case D3DTSS_COLORARG2:
+    case D3DTSS_ALPHAARG2: return D3DTA_CURRENT;
+    case D3DTSS_TEXCOORDINDEX: return stage;
+    case D3DTSS_ADDRESS:
+    case D3DTSS_ADDRESSU:
+    case D3DTSS_ADDRESSV: return D3DTADDRESS_WRAP;
+    case D3DTSS_MAGFILTER: return D3DTFG_POINT;
+    case D3DTSS_MINFILTER: return D3DTFN_POINT;
+    case D3DTSS_MIPFILTER: return D3DTFP_NONE;
+    case D3DTSS_MAXANISOTROPY: return 1;
+    default: return 0;
+    }
+}
+
+float FloatFromBits(uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+uint32_t BitsFromFloat(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+ColorF ColourFromState(uint32_t argb) { return UnpackARGB(argb); }
+
+// Whether a stage without texture hands its current colour on unchanged, so a draw through
+// it is plain Gouraud.
+bool PassesColourOn(const StageState& s) {
+    if (s.texture != nullptr) {
+        return false;
+    }
+    auto current = [](uint32_t arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
+    switch (s.colourOp) {
+    case D3DTOP_SELECTARG1: return current(s.colourArg1);
+    case D3DTOP_SELECTARG2: return current(s.colourArg2);
+    case D3DTOP_MODULATE:
+        return (s.colourArg1 == D3DTA_TEXTURE && current(s.colourArg2)) ||
+               (s.colourArg2 == D3DTA_TEXTURE && current(s.colourArg1));
+    default: return false;
+    }
+}
+
 }  // namespace
 
 Rasterizer::Rasterizer() {
+    for (uint32_t stage = 0; stage < kTextureStageCount; ++stage) {
+        for (uint32_t state = 1; state < kTextureStageStateCount; ++state) {
+            m_stageStates[stage][state] = DefaultStageState(stage, state);
+        }
+    }
+    m_states[D3DRENDERSTATE_TEXTUREPERSPECTIVE] = 1;
+    m_states[D3DRENDERSTATE_SRCBLEND] = D3DBLEND_ONE;
+    m_states[D3DRENDERSTATE_DESTBLEND] = D3DBLEND_ZERO;
+    m_states[D3DRENDERSTATE_ALPHAFUNC] = D3DCMP_ALWAYS;
+    m_states[D3DRENDERSTATE_FOGTABLEEND] = BitsFromFloat(1.0f);
+    m_states[D3DRENDERSTATE_FOGTABLEDENSITY] = BitsFromFloat(1.0f);
     m_states[D3DRENDERSTATE_ZENABLE] = D3DZB_FALSE;
     m_states[D3DRENDERSTATE_FILLMODE] = D3DFILL_SOLID;
     m_states[D3DRENDERSTATE_SHADEMODE] = D3DSHADE_GOURAUD;
@@ -183,6 +246,128 @@ uint32_t Rasterizer::GetRenderState(uint32_t state) const {
     return state < kRenderStateCount ? m_states[state] : 0;
 }
 
+bool Rasterizer::SetTextureStageState(uint32_t stage, uint32_t state, uint32_t value) {
+    if (m_recording) {
+        Record("SetTextureStageState %u %u %u", stage, state, value);
+    }
+    if (stage >= kTextureStageCount || state == 0 || state >= kTextureStageStateCount) {
+        return false;
+    }
+    m_stageStates[stage][state] = value;
+    if (state == D3DTSS_ADDRESS) {
+        m_stageStates[stage][D3DTSS_ADDRESSU] = value;
+        m_stageStates[stage][D3DTSS_ADDRESSV] = value;
+    }
+    return true;
+}
+
+uint32_t Rasterizer::GetTextureStageState(uint32_t stage, uint32_t state) const {
+    if (stage >= kTextureStageCount || state == 0 || state >= kTextureStageStateCount) {
+        return 0;
+    }
+    return m_stageStates[stage][state];
+}
+
+bool Rasterizer::SetTexture(uint32_t stage, const Texture* texture) {
+    if (m_recording) {
+        Record(texture == nullptr ? "SetTexture %u null" : "SetTexture %u set", stage);
+    }
+    if (stage >= kTextureStageCount) {
+        return false;
+    }
+    m_textures[stage] = texture;
+    return true;
+}
+
+// Resolves the stage states, textures and colour-path render states of the coming draw.
+// Plain Gouraud draws leave `shade` null and take the shorter loops.
+void Rasterizer::PrepareShading() {
+    ShadeState& s = m_shade;
+    s.stageCount = 0;
+    for (uint32_t k = 0; k < static_cast<uint32_t>(kShadedStageCount); ++k) {
+        const uint32_t* st = m_stageStates[k];
+        if (st[D3DTSS_COLOROP] == D3DTOP_DISABLE || st[D3DTSS_COLOROP] == 0) {
+            break;
+        }
+        StageState& stage = s.stages[k];
+        stage.colourOp = st[D3DTSS_COLOROP];
+        stage.colourArg1 = st[D3DTSS_COLORARG1];
+        stage.colourArg2 = st[D3DTSS_COLORARG2];
+        stage.alphaOp = st[D3DTSS_ALPHAOP];
+        stage.alphaArg1 = st[D3DTSS_ALPHAARG1];
+        stage.alphaArg2 = st[D3DTSS_ALPHAARG2];
+        stage.coordinateSet = (st[D3DTSS_TEXCOORDINDEX] & 0xFFFF) == 1 ? 1 : 0;
+        const Texture* texture = m_textures[k];
+        stage.texture = texture != nullptr && texture->levelCount > 0 ? texture : nullptr;
+        SamplerState& sampler = stage.sampler;
+        sampler.addressU = st[D3DTSS_ADDRESSU];
+        sampler.addressV = st[D3DTSS_ADDRESSV];
+        sampler.linearMag = st[D3DTSS_MAGFILTER] != D3DTFG_POINT;
+        sampler.linearMin = st[D3DTSS_MINFILTER] != D3DTFN_POINT;
+        sampler.mipFilter = st[D3DTSS_MIPFILTER];
+        const float bias = FloatFromBits(st[D3DTSS_MIPMAPLODBIAS]);
+        sampler.lodBias = std::isfinite(bias) ? std::clamp(bias, -16.0f, 16.0f) : 0.0f;
+        sampler.maxMipLevel = st[D3DTSS_MAXMIPLEVEL];
+        sampler.colourKey = m_states[D3DRENDERSTATE_COLORKEYENABLE] != 0 && stage.texture != nullptr &&
+                            stage.texture->hasColourKey;
+        ClassifyStage(stage);
+        m_pipe.textureSize[k][0] = stage.texture != nullptr ? static_cast<float>(stage.texture->levels[0].width) : 0;
+        m_pipe.textureSize[k][1] = stage.texture != nullptr ? static_cast<float>(stage.texture->levels[0].height) : 0;
+        ++s.stageCount;
+    }
+    s.textureFactor = ColourFromState(m_states[D3DRENDERSTATE_TEXTUREFACTOR]);
+    s.specular = m_states[D3DRENDERSTATE_SPECULARENABLE] != 0;
+    s.fog = m_states[D3DRENDERSTATE_FOGENABLE] != 0 && m_states[D3DRENDERSTATE_FOGTABLEMODE] == D3DFOG_LINEAR;
+    s.fogStart = FloatFromBits(m_states[D3DRENDERSTATE_FOGTABLESTART]);
+    s.fogEnd = FloatFromBits(m_states[D3DRENDERSTATE_FOGTABLEEND]);
+    if (!std::isfinite(s.fogStart) || !std::isfinite(s.fogEnd)) {
+        s.fog = false;
+    }
+    s.fogColour = ColourFromState(m_states[D3DRENDERSTATE_FOGCOLOR]);
+    s.alphaTest = m_states[D3DRENDERSTATE_ALPHATESTENABLE] != 0;
+    s.alphaFunc = m_states[D3DRENDERSTATE_ALPHAFUNC];
+    s.alphaRef = m_states[D3DRENDERSTATE_ALPHAREF] & 0xFF;
+    s.blend = m_states[D3DRENDERSTATE_ALPHABLENDENABLE] != 0;
+    s.sourceBlend = m_states[D3DRENDERSTATE_SRCBLEND];
+    s.destBlend = m_states[D3DRENDERSTATE_DESTBLEND];
+    if (s.blend && s.sourceBlend == D3DBLEND_ONE && s.destBlend == D3DBLEND_ZERO) {
+        s.blend = false;  // replaces the target: the same as no blending
+    }
+    s.blendByAlpha = s.sourceBlend == D3DBLEND_SRCALPHA && s.destBlend == D3DBLEND_INVSRCALPHA;
+    // The attributes the colour path reads: diffuse always, specular when added or when a
+    // stage takes the general path (which may name it), each textured stage's coordinates.
+    int& n = m_pipe.shadedAttributeCount;
+    n = 0;
+    for (int k = kDiffuseR; k <= kDiffuseA; ++k) {
+        m_pipe.shadedAttributes[n++] = k;
+    }
+    bool needSpecular = s.specular;
+    bool needSet[2] = {false, false};
+    for (int k = 0; k < s.stageCount; ++k) {
+        const StageState& stage = s.stages[k];
+        needSpecular = needSpecular || stage.colourForm == StageState::Form::General ||
+                       stage.alphaForm == StageState::Form::General;
+        needSet[stage.coordinateSet] = needSet[stage.coordinateSet] || stage.texture != nullptr;
+    }
+    if (needSpecular) {
+        for (int k = kSpecularR; k <= kSpecularA; ++k) {
+            m_pipe.shadedAttributes[n++] = k;
+        }
+    }
+    for (int set = 0; set < 2; ++set) {
+        if (needSet[set]) {
+            m_pipe.shadedAttributes[n++] = kTexture0U + 2 * set;
+            m_pipe.shadedAttributes[n++] = kTexture0V + 2 * set;
+        }
+    }
+    bool plain = !s.specular && !s.fog && !s.alphaTest && !s.blend;
+    for (int k = 0; k < s.stageCount && plain; ++k) {
+        plain = PassesColourOn(s.stages[k]);
+    }
+    m_pipe.shade = plain ? nullptr : &m_shade;
+    m_pipe.wideTextured = !plain && m_stage == nullptr && simd::Available() && simd::CoversTexturedPath(s);
+}
+
 // World, view and projection, then the fold that turns the viewport's clip window into the
 // fixed volume -w..w (x, y), 0..w (z) the clipper works in:
 //   x' = 2 (x - cx w) / cw - w,  y' = 2 (y - (cy - ch) w) / ch - w,  z' = (z - zmin w) / dz.
@@ -207,7 +392,7 @@ void Rasterizer::UpdateCombinedMatrix() {
     Multiply(m_combined, fold, m_combined);
 }
 
-bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count,
+bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count, uint32_t flags,
                              VertexLayout& layout) {
     if (!DescribeVertexFormat(fvf, layout) || (vertices == nullptr && count > 0) ||
         count > D3DMAXNUMVERTICES || m_target.pixels == nullptr || !m_viewportSet) {
@@ -239,13 +424,18 @@ bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count,
         p.bottom = std::min(p.bottom, m_depth.height);
     }
     p.stage = m_stage;
-    p.attributeCount = m_stage != nullptr ? kAttributeCount : 3;
-    TransformVertices(layout, static_cast<const uint8_t*>(vertices), count);
+    PrepareShading();
+    if (m_stage != nullptr) {
+        p.shade = nullptr;
+    }
+    p.attributeCount = m_stage != nullptr || p.shade != nullptr ? kAttributeCount : 3;
+    const bool lit = m_lighting != nullptr && layout.normal >= 0 && (flags & D3DDP_DONOTLIGHT) == 0;
+    TransformVertices(layout, static_cast<const uint8_t*>(vertices), count, lit);
     return true;
 }
 
 void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* vertices,
-                                   uint32_t count) {
+                                   uint32_t count, bool lit) {
     m_clip.resize(count);
     m_codes.resize(count);
     m_screen.resize(count);
@@ -258,7 +448,11 @@ void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* ve
     for (uint32_t i = 0; i < count; ++i) {
         float p[3];
         ClipVertex& out = m_clip[i];
-        ReadVertex(layout, vertices + static_cast<size_t>(i) * layout.stride, p, out.attributes);
+        const uint8_t* vertex = vertices + static_cast<size_t>(i) * layout.stride;
+        ReadVertex(layout, vertex, p, out.attributes);
+        if (lit) {
+            Light(layout, vertex, out.attributes);
+        }
         out.x = p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0];
         out.y = p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1];
         out.z = p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2];
@@ -268,6 +462,27 @@ void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* ve
             m_codes[i] = kClipInvalid;
         }
     }
+}
+
+// Lights one vertex: its normal turned by the world matrix (lights live in world space), and
+// its diffuse colour, or the material's when the vertex has none or colour vertex is off.
+void Rasterizer::Light(const VertexLayout& layout, const uint8_t* vertex, float* attributes) const {
+    float n[3];
+    std::memcpy(n, vertex + layout.normal, sizeof n);
+    const float (*m)[4] = m_world.m;
+    const float normal[3] = {n[0] * m[0][0] + n[1] * m[1][0] + n[2] * m[2][0],
+                             n[0] * m[0][1] + n[1] * m[1][1] + n[2] * m[2][1],
+                             n[0] * m[0][2] + n[1] * m[1][2] + n[2] * m[2][2]};
+    const LightingState& s = *m_lighting;
+    const ColorF diffuse = s.colourVertex && layout.diffuse >= 0
+                               ? ColorF{attributes[kDiffuseR], attributes[kDiffuseG], attributes[kDiffuseB],
+                                        attributes[kDiffuseA]}
+                               : s.materialDiffuse;
+    const ColorF lit = LightVertex(s, normal, diffuse);
+    attributes[kDiffuseR] = lit.r;
+    attributes[kDiffuseG] = lit.g;
+    attributes[kDiffuseB] = lit.b;
+    attributes[kDiffuseA] = lit.a;
 }
 
 bool Rasterizer::Project(const ClipVertex& clip, ScreenVertex& screen) const {
@@ -411,7 +626,7 @@ bool Rasterizer::DrawPrimitive(uint32_t type, uint32_t fvf, const void* vertices
         return false;
     }
     VertexLayout layout;
-    if (!PrepareDraw(fvf, vertices, count, layout)) {
+    if (!PrepareDraw(fvf, vertices, count, flags, layout)) {
         return false;
     }
     if (type == D3DPT_TRIANGLELIST) {
@@ -447,7 +662,7 @@ bool Rasterizer::DrawIndexedPrimitive(uint32_t type, uint32_t fvf, const void* v
         return false;
     }
     VertexLayout layout;
-    if (!PrepareDraw(fvf, vertices, vertexCount, layout)) {
+    if (!PrepareDraw(fvf, vertices, vertexCount, flags, layout)) {
         return false;
     }
     auto valid = [vertexCount](uint32_t index) { return index < vertexCount; };

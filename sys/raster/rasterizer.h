@@ -5,15 +5,19 @@
 #include <vector>
 
 #include "sys/raster/clipper.h"
+#include "sys/raster/lighting.h"
 #include "sys/raster/raster_types.h"
+#include "sys/raster/shading.h"
+#include "sys/raster/texture.h"
 #include "sys/raster/vertex_format.h"
 #include "sys/window/window.h"
 
 // The software rasterizer under our Direct3D device: it takes untransformed vertices in the
 // flexible vertex formats, runs them through world, view and projection, clips them against
 // the view volume, maps them through the DirectX 6 viewport record and fills triangles and
-// lines into a 16- or 32-bit render target with Gouraud colour, a 16-bit z-buffer and ordered
-// dithering. It draws at the call, so a caller's timing of a draw means what it says.
+// lines into a 16- or 32-bit render target with Gouraud colour, a 16-bit z-buffer, ordered
+// dithering, two texture stages, specular, table fog, alpha test, alpha blending and vertex
+// lighting. It draws at the call, so a caller's timing of a draw means what it says.
 //
 // Rasterization rules, fixed so that reference images and hand-worked pixels agree:
 // - Pixel (i, j) is sampled at the point (i, j) of the screen space the viewport maps to; the
@@ -31,6 +35,10 @@
 // - 16-bit targets: each channel becomes floor(c * (2^bits - 1) + t) with t from a 4x4
 //   ordered-dither matrix when dithering is on, t = 0.5 (nearest) when it is off. 32-bit
 //   targets round each channel to 8 bits. Clears never dither.
+// - Texture coordinates and the level of detail are computed per pixel from the perspective-
+//   correct coordinates and their screen-space derivatives; lines sample the largest level.
+// - Alpha blending reads the target's pixel as it is stored (a 16-bit pixel widened by
+//   c / (2^bits - 1)); the target has no alpha, so its alpha counts as 1.
 //
 // Owned by the Direct3D device (one per device); main thread only.
 namespace sys::raster {
@@ -61,12 +69,32 @@ public:
     // less-or-equal, counter-clockwise culling, Gouraud, solid, dithering off, z bias 0, last
     // pixel of lines drawn. Any non-zero z enable (w-buffering included) means the z-buffer;
     // z on without a z-buffer draws as z off. Fill modes other than wireframe fill; shade
-    // modes other than flat are Gouraud; an unknown z function passes always.
+    // modes other than flat are Gouraud; an unknown z function passes always. Blending is off
+    // (source one, destination zero), the alpha test off (function always), specular off,
+    // fog off (linear table fog from 0 to 1 when on; other table modes draw no fog), colour
+    // keying off.
     bool SetRenderState(uint32_t state, uint32_t value);
     uint32_t GetRenderState(uint32_t state) const;
 
-    // The per-pixel hook (borrowed; null restores plain Gouraud colour).
+    // The per-pixel hook (borrowed; null restores the texture stages). While one is set it
+    // replaces texturing, specular, fog, alpha test and blending.
     void SetPixelStage(PixelStage* stage) { m_stage = stage; }
+
+    // Texture-stage states by stage (below kTextureStageCount) and D3DTSS_ number (1..23);
+    // false otherwise. D3DTSS_ADDRESS sets ADDRESSU and ADDRESSV too. The defaults are
+    // Direct3D's: stage 0 modulates texture and current colour and selects texture alpha, the
+    // others are disabled; coordinate set = stage; wrap addressing; point filters, no mip
+    // filter; anisotropy 1. Stages past the first disabled colour operation, and all past the
+    // second, are not drawn.
+    bool SetTextureStageState(uint32_t stage, uint32_t state, uint32_t value);
+    uint32_t GetTextureStageState(uint32_t stage, uint32_t state) const;
+    // The stage's texture (borrowed until replaced; null: none, the texture reads opaque white).
+    // A description without levels counts as none.
+    bool SetTexture(uint32_t stage, const Texture* texture);
+    // Vertex lighting (borrowed; null: no lighting, the vertex colours are drawn as given).
+    // With lighting set, vertices whose format has a normal are lit unless the draw carries
+    // D3DDP_DONOTLIGHT.
+    void SetLighting(const LightingState* lighting) { m_lighting = lighting; }
 
     // Draws D3DPT_TRIANGLELIST, D3DPT_TRIANGLESTRIP or D3DPT_LINELIST from `count` vertices of
     // format `fvf` (see vertex_format.h). A list's incomplete last primitive is ignored. False
@@ -123,18 +151,25 @@ public:
         int32_t depthBias = 0;
         int32_t left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
         PixelStage* stage = nullptr;
+        const ShadeState* shade = nullptr;  // the texture stages and the rest of the colour path
+        float textureSize[kShadedStageCount][2] = {};  // each stage's full-size level, in texels
+        int shadedAttributes[kAttributeCount] = {};     // the attributes the colour path reads
+        int shadedAttributeCount = 0;
+        bool wideTextured = false;  // the colour path suits the eight-pixel textured loop
         int attributeCount = 3;
     };
 
 private:
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void UpdateCombinedMatrix();
-    bool PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count, VertexLayout& layout);
-    void TransformVertices(const VertexLayout& layout, const uint8_t* vertices, uint32_t count);
+    bool PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count, uint32_t flags, VertexLayout& layout);
+    void PrepareShading();
+    void TransformVertices(const VertexLayout& layout, const uint8_t* vertices, uint32_t count, bool lit);
     void DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2);
     void FillPolygon(ScreenVertex* screen, int count, const bool* edges);
     void DrawLine(uint32_t i0, uint32_t i1);
     bool Project(const ClipVertex& clip, ScreenVertex& screen) const;
+    void Light(const VertexLayout& layout, const uint8_t* vertex, float* attributes) const;
 
     void RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
     void RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b);
@@ -152,8 +187,12 @@ private:
     double m_combined[4][4] = {};  // world * view * projection * clip-window fold
     uint32_t m_states[kRenderStateCount] = {};
     PixelStage* m_stage = nullptr;
+    uint32_t m_stageStates[kTextureStageCount][kTextureStageStateCount] = {};
+    const Texture* m_textures[kTextureStageCount] = {};
+    const LightingState* m_lighting = nullptr;
 
     PixelPipeline m_pipe;
+    ShadeState m_shade;
     std::vector<ClipVertex> m_clip;
     std::vector<uint32_t> m_codes;
     std::vector<ScreenVertex> m_screen;  // projected once for vertices inside the volume

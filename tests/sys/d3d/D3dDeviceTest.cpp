@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -457,6 +458,180 @@ TEST_F(D3dDeviceTest, RecordingKeepsCallsInOrderAndScenesNest) {
     EXPECT_EQ(Triangle(0, 0, 8, 0, 0, 8, 0.5f, 0xFFFFFFFF), D3D_OK);
     EXPECT_EQ(Pixel(m_target, 1, 1), 0x00FFFFFFu);
     EXPECT_EQ(m_device->Recording().size(), expected.size());
+}
+
+// An 8 x 8 RGB565 texture with four mip levels, each one flat colour: red, green, blue, white.
+IDirectDrawSurface4* MakeMipTexture(IDirectDraw4* dd) {
+    DDSURFACEDESC2 desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT | DDSD_MIPMAPCOUNT;
+    desc.dwWidth = 8;
+    desc.dwHeight = 8;
+    desc.dwMipMapCount = 4;
+    desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
+    desc.ddpfPixelFormat.dwRGBBitCount = 16;
+    desc.ddpfPixelFormat.dwRBitMask = 0xF800;
+    desc.ddpfPixelFormat.dwGBitMask = 0x07E0;
+    desc.ddpfPixelFormat.dwBBitMask = 0x001F;
+    desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY;
+    IDirectDrawSurface4* top = nullptr;
+    EXPECT_EQ(dd->CreateSurface(&desc, &top, nullptr), DD_OK);
+    static constexpr uint16_t kColours[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};
+    IDirectDrawSurface4* level = top;
+    level->AddRef();
+    for (uint16_t colour : kColours) {
+        DDSURFACEDESC2 locked;
+        EXPECT_EQ(level->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+        for (uint32_t y = 0; y < locked.dwHeight; ++y) {
+            auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(locked.lpSurface) + y * locked.lPitch);
+            std::fill_n(row, locked.dwWidth, colour);
+        }
+        level->Unlock(nullptr);
+        DDSCAPS2 caps;
+        caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+        IDirectDrawSurface4* next = nullptr;
+        const HRESULT found = level->GetAttachedSurface(&caps, &next);
+        level->Release();
+        level = next;
+        if (Failed(found)) {
+            break;
+        }
+    }
+    if (level != nullptr) {
+        level->Release();
+    }
+    return top;
+}
+
+TEST_F(D3dDeviceTest, TexturedDrawsReadTheMipChainAndItsColourKey) {
+    MakeDevice(32, 32);
+    IDirectDrawSurface4* surface = MakeMipTexture(m_dd);
+    m_owned.push_back(surface);
+    IDirect3DTexture2* texture = nullptr;
+    ASSERT_EQ(QueryTexture(surface, &texture), D3D_OK);
+    m_owned.push_back(texture);
+    ASSERT_EQ(m_device->SetTexture(0, texture), D3D_OK);
+    ASSERT_EQ(m_device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTFP_POINT), D3D_OK);
+    ASSERT_EQ(m_device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE), D3D_OK);
+    // Addressing set for both directions at once reads back on each.
+    ASSERT_EQ(m_device->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP), D3D_OK);
+    uint32_t value = 0;
+    ASSERT_EQ(m_device->GetTextureStageState(0, D3DTSS_ADDRESSV, &value), D3D_OK);
+    EXPECT_EQ(value, D3DTADDRESS_CLAMP);
+    ASSERT_EQ(m_device->SetTextureStageState(0, D3DTSS_ADDRESS, D3DTADDRESS_WRAP), D3D_OK);
+
+    // A 16 x 16 pixel square with `repeats` texture repeats across: the footprint is
+    // 8 * repeats / 16 texels a pixel, so 2 repeats magnify, 4 take level 1, 8 level 2 and 16
+    // level 3.
+    auto square = [&](float repeats) {
+        LineVertex v[4] = {At(0, 0, 0.5f, 0xFFFFFFFF), At(16, 0, 0.5f, 0xFFFFFFFF), At(0, 16, 0.5f, 0xFFFFFFFF),
+                           At(16, 16, 0.5f, 0xFFFFFFFF)};
+        v[1].u = v[3].u = repeats;
+        v[2].v = v[3].v = repeats;
+        return m_device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0x142, v, 4, 0x8);
+    };
+    const struct {
+        float repeats;
+        uint32_t pixel;
+    } levels[] = {{2, 0x00FF0000}, {4, 0x0000FF00}, {8, 0x000000FF}, {16, 0x00FFFFFF}};
+    for (const auto& level : levels) {
+        ASSERT_EQ(square(level.repeats), D3D_OK);
+        EXPECT_EQ(Pixel(m_target, 5, 7), level.pixel) << level.repeats << " repeats";
+    }
+    // Keyed on the top level's red: with colour keying on, the magnified square leaves the
+    // white of the last draw in place.
+    DDCOLORKEY key;
+    key.dwColorSpaceLowValue = key.dwColorSpaceHighValue = 0xF800;
+    ASSERT_EQ(surface->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+    ASSERT_EQ(square(2), D3D_OK);
+    EXPECT_EQ(Pixel(m_target, 5, 7), 0x00FF0000u);
+    ASSERT_EQ(square(16), D3D_OK);
+    ASSERT_EQ(m_device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, 1), D3D_OK);
+    m_device->ResetCounters();
+    ASSERT_EQ(square(2), D3D_OK);
+    EXPECT_EQ(Pixel(m_target, 5, 7), 0x00FFFFFFu);
+    EXPECT_EQ(m_device->Counters().pixels, 0u);
+    EXPECT_EQ(m_device->Counters().shaded, 256u);
+    // Without a texture the stage reads white: the square takes its vertex colour.
+    ASSERT_EQ(m_device->SetTexture(0, nullptr), D3D_OK);
+    ASSERT_EQ(Triangle(0, 0, 16, 0, 0, 16, 0.5f, 0xFF123456), D3D_OK);
+    EXPECT_EQ(Pixel(m_target, 2, 2), 0x00123456u);
+}
+
+// The main vertex with a normal (format 0x252).
+struct MainVertex {
+    float x, y, z, nx, ny, nz;
+    uint32_t diffuse;
+    float u0, v0, u1, v1;
+};
+
+TEST_F(D3dDeviceTest, LightingFromTheViewportsLightsTheAmbientStateAndTheMaterial) {
+    MakeDevice(32, 32);
+    // A light travelling along +z (away from the eye) onto a square facing the eye, orange;
+    // a second one, inactive, that would turn everything white.
+    IDirect3DLight* light = nullptr;
+    IDirect3DLight* inactive = nullptr;
+    ASSERT_EQ(m_d3d->CreateLight(&light, nullptr), D3D_OK);
+    ASSERT_EQ(m_d3d->CreateLight(&inactive, nullptr), D3D_OK);
+    m_owned.push_back(light);
+    m_owned.push_back(inactive);
+    D3DLIGHT2 desc;
+    desc.dltType = D3DLIGHT_DIRECTIONAL;
+    desc.dcvColor = D3DCOLORVALUE{1.0f, 0.5f, 0.0f, 0.0f};
+    desc.dvDirection = D3DVECTOR{0.0f, 0.0f, 1.0f};
+    desc.dwFlags = D3DLIGHT_ACTIVE | D3DLIGHT_NO_SPECULAR;
+    ASSERT_EQ(light->SetLight(&desc), D3D_OK);
+    desc.dcvColor = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 0.0f};
+    desc.dwFlags = 0;
+    ASSERT_EQ(inactive->SetLight(&desc), D3D_OK);
+    ASSERT_EQ(m_viewport->AddLight(light), D3D_OK);
+    ASSERT_EQ(m_viewport->AddLight(inactive), D3D_OK);
+    // Material ambient (0, 0, 0.5) under an ambient light of 0x40 grey.
+    IDirect3DMaterial3* material = nullptr;
+    ASSERT_EQ(m_d3d->CreateMaterial(&material, nullptr), D3D_OK);
+    m_owned.push_back(material);
+    D3DMATERIAL m;
+    m.diffuse = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
+    m.ambient = D3DCOLORVALUE{0.0f, 0.0f, 0.5f, 0.0f};
+    ASSERT_EQ(material->SetMaterial(&m), D3D_OK);
+    D3DMATERIALHANDLE handle = 0;
+    ASSERT_EQ(material->GetHandle(m_device, &handle), D3D_OK);
+    ASSERT_EQ(m_device->SetLightState(D3DLIGHTSTATE_MATERIAL, handle), D3D_OK);
+    ASSERT_EQ(m_device->SetLightState(D3DLIGHTSTATE_AMBIENT, 0xFF404040), D3D_OK);
+
+    auto draw = [&](uint32_t diffuse, float nz, uint32_t flags) {
+        MainVertex v[3];
+        const LineVertex corners[3] = {At(0, 0, 0.5f, 0), At(16, 0, 0.5f, 0), At(0, 16, 0.5f, 0)};
+        for (int k = 0; k < 3; ++k) {
+            v[k] = MainVertex{corners[k].x, corners[k].y, 0.5f, 0.0f, 0.0f, nz, diffuse, 0, 0, 0, 0};
+        }
+        return m_device->DrawPrimitive(D3DPT_TRIANGLELIST, 0x252, v, 3, flags);
+    };
+    struct Case {
+        uint32_t diffuse;
+        float nz;
+        uint32_t flags;
+        uint32_t pixel;
+        const char* what;
+    } cases[] = {
+        // red 1 * 1, green 1 * 0.5 -> 127.5 -> 128, blue 0.251 * 0.5 -> 32.
+        {0xFFFFFFFF, -1.0f, 0x8, 0x00FF8020, "facing the light"},
+        // The vertex colour stands for the material's diffuse colour: red 0.5 -> 128.
+        {0xFF808080, -1.0f, 0x8, 0x00804020, "vertex colour as diffuse"},
+        {0xFFFFFFFF, 1.0f, 0x8, 0x00000020, "facing away: ambient only"},
+        {0xFF123456, -1.0f, 0x18, 0x00123456, "not lit"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(draw(c.diffuse, c.nz, c.flags), D3D_OK);
+        EXPECT_EQ(Pixel(m_target, 2, 2), c.pixel) << c.what;
+    }
+    // The material's own diffuse colour with colour vertex off.
+    ASSERT_EQ(m_device->SetLightState(D3DLIGHTSTATE_COLORVERTEX, 0), D3D_OK);
+    ASSERT_EQ(draw(0xFF000000, -1.0f, 0x8), D3D_OK);
+    EXPECT_EQ(Pixel(m_target, 2, 2), 0x00FF8020u);
+    // Without its light the square gets the ambient part only.
+    ASSERT_EQ(m_viewport->DeleteLight(light), D3D_OK);
+    ASSERT_EQ(draw(0xFFFFFFFF, -1.0f, 0x8), D3D_OK);
+    EXPECT_EQ(Pixel(m_target, 2, 2), 0x00000020u);
 }
 
 }  // namespace

@@ -113,6 +113,31 @@ TEST(RasterClipping, FarPlaneCutsTheGround) {
     EXPECT_EQ(canvas.raster.Counters().triangles, 0u);
 }
 
+TEST(RasterClipping, DegenerateAndPlaneHuggingTriangles) {
+    // Near 1, far 6.4 on 64 x 64: each case says how many triangles reach the rasterizer.
+    struct Case {
+        LineVertex a, b, c;
+        uint64_t triangles;
+        const char* what;
+    } cases[] = {
+        {V(0, 0, 0xFFFFFF, 2), V(0, 0, 0xFFFFFF, 2), V(1, 1, 0xFFFFFF, 2), 0, "two corners the same"},
+        {V(-1, -1, 0xFFFFFF, 2), V(0, 0, 0xFFFFFF, 2), V(1, 1, 0xFFFFFF, 2), 0, "corners in a line"},
+        {V(-1, 0, 0xFFFFFF, 0), V(1, 0, 0xFFFFFF, 8), V(0, 1, 0xFFFFFF, 8), 1, "through the near and the far plane"},
+        {V(-1, 0, 0xFFFFFF, 1), V(1, 0, 0xFFFFFF, 1), V(0, 1, 0xFFFFFF, 1), 1, "lying on the near plane"},
+        {V(-1, 0, 0xFFFFFF, 0.5f), V(1, 0, 0xFFFFFF, 0.5f), V(0, 1, 0xFFFFFF, 0.5f), 0, "wholly before the near plane"},
+        {V(-9, 0, 0xFFFFFF, 2), V(9, 0, 0xFFFFFF, 2), V(0, 9, 0xFFFFFF, 2), 1, "past both sides and the top"},
+        {V(3, 0, 0xFFFFFF, 2), V(4, 0, 0xFFFFFF, 2), V(3, 1, 0xFFFFFF, 2), 0, "wholly right of the view"},
+    };
+    for (const Case& c : cases) {
+        RasterCanvas canvas(64, 64);
+        UsePerspective(canvas, 1.0f, 6.4f);
+        ASSERT_TRUE(canvas.Triangles({c.a, c.b, c.c})) << c.what;
+        EXPECT_EQ(canvas.raster.Counters().triangles, c.triangles) << c.what;
+        EXPECT_EQ(canvas.CountNonZero() > 0, c.triangles > 0) << c.what;
+        EXPECT_TRUE(canvas.PaddingIntact()) << c.what;
+    }
+}
+
 TEST(RasterClipping, ProjectionWithoutNearDistanceNeverDividesByZero) {
     RasterCanvas canvas(64, 64);
     // z' = 0.5 w: the near plane sits at the eye itself, so clipping against it makes vertices

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sys/raster/rasterizer.h"
+#include "sys/raster/texture.h"
 
 namespace tarvex::test {
 
@@ -108,5 +109,32 @@ struct RasterCanvas {
 inline LineVertex V(float x, float y, uint32_t colour = 0x00FFFFFF, float z = 0.5f) {
     return LineVertex{x, y, z, colour, 0.0f, 0.0f};
 }
+
+// A texture in test memory: `levels` mip levels from w x h down, texel (level, x, y) given by
+// a function as a raw value of the layout.
+struct TestTexture {
+    template <typename Texel>
+    TestTexture(TextureFormat f, int w, int h, int levels, Texel texel) {
+        const int bytes = f == TextureFormat::XRGB8888 || f == TextureFormat::ARGB8888 ? 4 : 2;
+        texture.format = f;
+        memory.resize(static_cast<size_t>(levels));
+        for (int l = 0; l < levels; ++l) {
+            std::vector<uint8_t>& m = memory[static_cast<size_t>(l)];
+            m.resize(static_cast<size_t>(w) * h * bytes);
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    const uint32_t v = texel(l, x, y);
+                    std::memcpy(m.data() + (static_cast<size_t>(y) * w + x) * bytes, &v, static_cast<size_t>(bytes));
+                }
+            }
+            texture.levels[l] = TextureLevel{m.data(), w * bytes, w, h};
+            w = w > 1 ? w / 2 : 1;
+            h = h > 1 ? h / 2 : 1;
+        }
+        texture.levelCount = levels;
+    }
+    Texture texture;
+    std::vector<std::vector<uint8_t>> memory;
+};
 
 }  // namespace tarvex::test

@@ -1,0 +1,184 @@
+#include "sys/raster/raster_spans_simd.h"
+
+// The wide plain Gouraud span and the test that decides whether a draw's colour path suits
+// the wide textured span (textured_span_simd.cpp).
+
+#include <algorithm>
+#include <cstddef>
+
+#include "sys/raster/shading.h"
+#include "sys/raster/simd_lanes.h"
+
+namespace sys::raster::simd {
+
+#if defined(__x86_64__)
+
+namespace {
+bool g_enabled = true;
+}  // namespace
+
+bool Available() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available && g_enabled;
+}
+
+void Enable(bool on) { g_enabled = on; }
+
+// Everything below runs only once Available() said yes.
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+using namespace lanes;
+
+__attribute__((target("avx2"))) int64_t GouraudSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last,
+                                                    int32_t y, const float* rowStart, const float* stepX,
+                                                    float constantQ, bool rgb565, bool perspective,
+                                                    uint64_t& written) {
+    uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    uint16_t* depthRow = p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                                          static_cast<std::ptrdiff_t>(y) * p.depthPitch)
+                                            : nullptr;
+    const float* thresholds = RowThresholds(p.dither, y);
+    const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256 z0 = _mm256_set1_ps(rowStart[0]), dz = _mm256_set1_ps(stepX[0]);
+    const __m256 q0 = _mm256_set1_ps(rowStart[1]), dq = _mm256_set1_ps(stepX[1]);
+    const __m256 r0 = _mm256_set1_ps(rowStart[2]), dr = _mm256_set1_ps(stepX[2]);
+    const __m256 g0 = _mm256_set1_ps(rowStart[3]), dg = _mm256_set1_ps(stepX[3]);
+    const __m256 b0 = _mm256_set1_ps(rowStart[4]), db = _mm256_set1_ps(stepX[4]);
+    const __m256 cq = _mm256_set1_ps(constantQ);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256 constantW = _mm256_set1_ps(1.0f / constantQ);
+    const __m256i bias = _mm256_set1_epi32(p.depthBias);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i all = _mm256_set1_epi32(-1);
+    const __m256i passLess = p.passLess ? all : zero;
+    const __m256i passEqual = p.passEqual ? all : zero;
+    const __m256i passGreater = p.passGreater ? all : zero;
+    const __m256 levels5 = _mm256_set1_ps(31.0f), levels6 = _mm256_set1_ps(63.0f), levels8 = _mm256_set1_ps(255.0f);
+    const __m256 half = _mm256_set1_ps(0.5f);
+    int64_t i = first;
+    for (; i <= last; i += 8) {
+        // A last, partial group runs with its spare lanes masked off, when its eight pixels lie
+        // inside the drawing rectangle (so every read and write stays in the row).
+        const __m256i inside = GroupMask(i, last, p.right);
+        if (_mm256_testz_si256(inside, inside)) {
+            break;
+        }
+        const __m256 offset = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(i - first)), lanes);
+        const __m256 z = _mm256_add_ps(z0, _mm256_mul_ps(dz, offset));
+        const __m256i depthValue = _mm256_max_epi32(
+            _mm256_sub_epi32(
+                _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z), _mm256_set1_ps(65535.0f)), half)),
+                bias),
+            zero);
+        __m256i pass = inside;
+        __m128i storedDepth = _mm_setzero_si128();
+        if (p.depthTest) {
+            storedDepth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + i));
+            const __m256i stored = _mm256_cvtepu16_epi32(storedDepth);
+            const __m256i less = _mm256_cmpgt_epi32(stored, depthValue);
+            const __m256i greater = _mm256_cmpgt_epi32(depthValue, stored);
+            const __m256i equal = _mm256_cmpeq_epi32(depthValue, stored);
+            pass = _mm256_and_si256(
+                inside, _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(less, passLess), _mm256_and_si256(equal, passEqual)),
+                                        _mm256_and_si256(greater, passGreater)));
+            if (_mm256_testz_si256(pass, pass)) {
+                continue;
+            }
+        }
+        __m256 w = constantW;
+        if (perspective) {
+            const __m256 q = _mm256_add_ps(q0, _mm256_mul_ps(dq, offset));
+            const __m256 positive = _mm256_cmp_ps(q, _mm256_setzero_ps(), _CMP_GT_OQ);
+            w = _mm256_div_ps(one, _mm256_blendv_ps(cq, q, positive));
+        }
+        __m256 r = _mm256_add_ps(r0, _mm256_mul_ps(dr, offset));
+        __m256 g = _mm256_add_ps(g0, _mm256_mul_ps(dg, offset));
+        __m256 b = _mm256_add_ps(b0, _mm256_mul_ps(db, offset));
+        if (perspective) {
+            r = _mm256_mul_ps(r, w);
+            g = _mm256_mul_ps(g, w);
+            b = _mm256_mul_ps(b, w);
+        }
+        // A group whose eight pixels all pass is stored whole, without merging.
+        const int passBits = _mm256_movemask_ps(_mm256_castsi256_ps(pass));
+        const __m128i pass16 = NarrowMask(pass);
+        if (p.depthWrite) {
+            const __m128i merged =
+                passBits == 0xFF ? Narrow(depthValue) : _mm_blendv_epi8(storedDepth, Narrow(depthValue), pass16);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(depthRow + i), merged);
+        }
+        if (rgb565) {
+            const __m256 t = _mm256_loadu_ps(thresholds + (i & 3));
+            const __m256i ri = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(r), levels5), t));
+            const __m256i gi = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(g), levels6), t));
+            const __m256i bi = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(b), levels5), t));
+            const __m256i pixel =
+                _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(ri, 11), _mm256_slli_epi32(gi, 5)), bi);
+            uint16_t* target = reinterpret_cast<uint16_t*>(row) + i;
+            if (passBits == 0xFF) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(target), Narrow(pixel));
+            } else {
+                const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_blendv_epi8(old, Narrow(pixel), pass16));
+            }
+        } else {
+            const __m256i ri = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(r), levels8), half));
+            const __m256i gi = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(g), levels8), half));
+            const __m256i bi = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(b), levels8), half));
+            const __m256i pixel =
+                _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(ri, 16), _mm256_slli_epi32(gi, 8)), bi);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(reinterpret_cast<uint32_t*>(row) + i), pass, pixel);
+        }
+        written += static_cast<uint64_t>(__builtin_popcount(static_cast<unsigned>(passBits)));
+    }
+    return std::min(i, last + 1) - first;
+}
+
+#pragma GCC pop_options
+
+#else
+
+bool Available() { return false; }
+
+void Enable(bool) {}
+
+int64_t GouraudSpan(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*, float,
+                    bool, bool, uint64_t&) {
+    return 0;
+}
+
+#endif
+
+bool CoversTexturedPath(const ShadeState& s) {
+    if (s.stageCount != 1 || s.specular || (s.blend && !s.blendByAlpha)) {
+        return false;
+    }
+    const StageState& stage = s.stages[0];
+    const Texture* t = stage.texture;
+    const SamplerState& sampler = stage.sampler;
+    using Form = StageState::Form;
+    if (t == nullptr || stage.colourForm == Form::General || stage.alphaForm == Form::General ||
+        sampler.colourKey || sampler.linearMag != sampler.linearMin) {
+        return false;
+    }
+    for (uint32_t mode : {sampler.addressU, sampler.addressV}) {
+        if (mode != D3DTADDRESS_WRAP && mode != D3DTADDRESS_CLAMP) {
+            return false;
+        }
+    }
+    if (t->format != TextureFormat::RGB565 && t->format != TextureFormat::ARGB1555 &&
+        t->format != TextureFormat::ARGB4444 && t->format != TextureFormat::RGB555) {
+        return false;
+    }
+    for (int l = 0; l < t->levelCount; ++l) {
+        const TextureLevel& level = t->levels[l];
+        if (level.width < 1 || level.height < 1 || (level.width & (level.width - 1)) != 0 ||
+            (level.height & (level.height - 1)) != 0 || level.pitch < level.width * 2) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace sys::raster::simd

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+#include "sys/raster/rasterizer.h"
+
+// Eight-pixel-wide versions of the rasterizer's plain Gouraud span and of its textured span in
+// the common states, for processors with AVX2
+// (chosen at run time; the build assumes nothing past the x86-64 baseline). They compute
+// exactly what the one-pixel loop computes, in the same order, so images do not change with
+// the processor. Used by the span loops only.
+namespace sys::raster::simd {
+
+// Whether the wide loops can run here (and have not been switched off).
+bool Available();
+// Switches the wide loops off or back on (when the processor has them), so tests can compare
+// them with the one-pixel loops.
+void Enable(bool on);
+
+// Fills a plain Gouraud row from `first` in groups of eight, as the one-pixel loop would with
+// offsets counted from `first`; a last, partial group runs with its spare lanes masked when
+// its eight pixels lie inside the drawing rectangle. Returns how many pixels it went over; the
+// caller finishes the rest. `written` grows by the pixels stored.
+int64_t GouraudSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                    const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
+                    uint64_t& written);
+
+// Whether a draw's colour path is one the wide textured loop covers: one textured stage in a
+// common form (StageState::Form), a 16-bit texture whose levels are powers of two, wrap or
+// clamp addressing, the same filter for magnification and minification, no colour key, no
+// specular, and no blending or the usual alpha blend. Fog and the alpha test may be on.
+bool CoversTexturedPath(const ShadeState& shade);
+
+// The same as GouraudSpan for such a colour path (FillSpanShaded's work). `shaded` grows by
+// the pixels that passed the z test. It may stop before the end of the row (a sample that
+// would need the one-texel sampler's care); the caller finishes from where it stopped.
+int64_t TexturedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                     const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                     bool perspective, uint64_t& written, uint64_t& shaded);
+
+}  // namespace sys::raster::simd

@@ -1,0 +1,160 @@
+// The eight-pixel-wide span loops give the same pixels and z values as the one-pixel loops,
+// bit for bit, over a scene of overlapping shaded triangles in every state they cover.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "sys/raster/raster_spans_simd.h"
+#include "tests/sys/raster/RasterTestCanvas.h"
+
+namespace {
+
+using namespace tarvex::test;
+
+struct Result {
+    std::vector<uint8_t> pixels;
+    std::vector<uint16_t> depth;
+    uint64_t written;
+};
+
+// The textured states the wide loop covers.
+struct Texturing {
+    TextureFormat format;
+    uint32_t filter;  // D3DTFG_ / D3DTFN_ point or linear, for both
+    uint32_t mip;
+    uint32_t address;
+    bool fog, alphaTest, blend;
+    uint32_t colourOp, alphaOp;
+};
+
+Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
+            uint32_t bias, const Texturing* texturing = nullptr) {
+    sys::raster::simd::Enable(wide);
+    RasterCanvas canvas(61, 47, format);
+    Rasterizer& r = canvas.raster;
+    Viewport v;
+    v.dwWidth = 61;
+    v.dwHeight = 47;
+    r.SetViewport(v);
+    if (perspective) {
+        Matrix4 p;
+        p.m[2][2] = 1.0f;
+        p.m[2][3] = 1.0f;
+        p.m[3][2] = -1.0f;
+        p.m[3][3] = 0.0f;
+        r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, p);
+    }
+    r.SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+    r.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    r.SetRenderState(D3DRENDERSTATE_DITHERENABLE, dither);
+    r.SetRenderState(D3DRENDERSTATE_ZFUNC, zFunc);
+    r.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
+    r.SetRenderState(D3DRENDERSTATE_ZBIAS, bias);
+    r.Clear(sys::RECT{0, 0, 61, 47}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00405060, 0.6f);
+    // 32 x 16 texels over five levels of noise, alpha included where the layout has it.
+    std::mt19937 texels(3);
+    TestTexture texture(texturing != nullptr ? texturing->format : TextureFormat::RGB565, 32, 16, 5,
+                        [&](int, int, int) { return static_cast<uint32_t>(texels()) & 0xFFFF; });
+    if (texturing != nullptr) {
+        const Texturing& t = *texturing;
+        r.SetTexture(0, &texture.texture);
+        r.SetTextureStageState(0, D3DTSS_MAGFILTER, t.filter);
+        r.SetTextureStageState(0, D3DTSS_MINFILTER, t.filter);
+        r.SetTextureStageState(0, D3DTSS_MIPFILTER, t.mip);
+        r.SetTextureStageState(0, D3DTSS_ADDRESS, t.address);
+        r.SetTextureStageState(0, D3DTSS_COLOROP, t.colourOp);
+        r.SetTextureStageState(0, D3DTSS_ALPHAOP, t.alphaOp);
+        r.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        r.SetRenderState(D3DRENDERSTATE_FOGENABLE, t.fog);
+        r.SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR);
+        r.SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0x00C08040);
+        const float start = 0.9f, end = 2.5f;
+        uint32_t bits;
+        std::memcpy(&bits, &start, 4);
+        r.SetRenderState(D3DRENDERSTATE_FOGTABLESTART, bits);
+        std::memcpy(&bits, &end, 4);
+        r.SetRenderState(D3DRENDERSTATE_FOGTABLEEND, bits);
+        r.SetRenderState(D3DRENDERSTATE_ALPHATESTENABLE, t.alphaTest);
+        r.SetRenderState(D3DRENDERSTATE_ALPHAFUNC, D3DCMP_GREATER);
+        r.SetRenderState(D3DRENDERSTATE_ALPHAREF, 0x60);
+        r.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, t.blend);
+        r.SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+        r.SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    }
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> xy(-1.3f, 1.3f), depth(1.2f, 3.0f);
+    std::vector<LineVertex> list;
+    for (int k = 0; k < 60; ++k) {
+        const float z = perspective ? depth(random) : depth(random) / 3.0f;
+        for (int c = 0; c < 3; ++c) {
+            const float s = perspective ? z : 1.0f;
+            LineVertex vertex = V(xy(random) * s, xy(random) * s, static_cast<uint32_t>(random()),
+                                  z + 0.3f * static_cast<float>(c));
+            vertex.u = xy(random) * 3.0f;
+            vertex.v = xy(random) * 3.0f;
+            list.push_back(vertex);
+        }
+    }
+    canvas.Triangles(list);
+    sys::raster::simd::Enable(true);
+    return Result{canvas.pixels, canvas.depth, r.Counters().pixels};
+}
+
+TEST(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
+    struct Case {
+        PixelFormat format;
+        bool dither, perspective;
+        uint32_t zFunc, zWrite, bias;
+    } cases[] = {
+        {PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0},
+        {PixelFormat::RGB565, false, false, D3DCMP_GREATER, 1, 0},
+        {PixelFormat::RGB565, true, true, D3DCMP_NOTEQUAL, 0, 3},
+        {PixelFormat::XRGB8888, false, true, D3DCMP_LESS, 1, 0},
+        {PixelFormat::XRGB8888, false, false, D3DCMP_ALWAYS, 1, 100},
+        {PixelFormat::XRGB8888, false, true, D3DCMP_EQUAL, 1, 0},
+    };
+    for (const Case& c : cases) {
+        const Result wide = Draw(true, c.format, c.dither, c.perspective, c.zFunc, c.zWrite, c.bias);
+        const Result narrow = Draw(false, c.format, c.dither, c.perspective, c.zFunc, c.zWrite, c.bias);
+        EXPECT_EQ(wide.pixels, narrow.pixels) << "z function " << c.zFunc;
+        EXPECT_EQ(wide.depth, narrow.depth) << "z function " << c.zFunc;
+        EXPECT_EQ(wide.written, narrow.written) << "z function " << c.zFunc;
+        if (c.zFunc != D3DCMP_EQUAL) {
+            EXPECT_GT(narrow.written, 500u);
+        }
+    }
+}
+
+TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoopsBitForBit) {
+    constexpr uint32_t kPoint = D3DTFG_POINT, kLinear = D3DTFG_LINEAR;
+    const Texturing cases[] = {
+        {TextureFormat::RGB565, kLinear, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
+        {TextureFormat::RGB565, kLinear, D3DTFP_POINT, D3DTADDRESS_CLAMP, false, false, false, D3DTOP_SELECTARG1,
+         D3DTOP_SELECTARG1},
+        {TextureFormat::ARGB1555, kPoint, D3DTFP_NONE, D3DTADDRESS_WRAP, true, true, false, D3DTOP_MODULATE,
+         D3DTOP_SELECTARG1},
+        {TextureFormat::ARGB4444, kLinear, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, false, true, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
+        {TextureFormat::RGB555, kPoint, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, false, D3DTOP_SELECTARG2,
+         D3DTOP_SELECTARG2},
+    };
+    for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
+        for (const Texturing& t : cases) {
+            for (const bool perspective : {true, false}) {
+                const Result wide = Draw(true, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t);
+                const Result narrow = Draw(false, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t);
+                const int layout = static_cast<int>(t.format);
+                EXPECT_EQ(wide.pixels, narrow.pixels) << "texture layout " << layout << " perspective " << perspective;
+                EXPECT_EQ(wide.depth, narrow.depth) << "texture layout " << layout;
+                EXPECT_EQ(wide.written, narrow.written) << "texture layout " << layout;
+                EXPECT_GT(narrow.written, 50u) << "texture layout " << layout;
+            }
+        }
+    }
+}
+
+}  // namespace
