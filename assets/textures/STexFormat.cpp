@@ -291,22 +291,28 @@ void STexFormat::PackLayer(STexLayer& layer, const uint8_t* buffer) const {
     }
 }
 
-void STexFormat::UnpackAlpha(const STexLayer& layer, uint8_t* buffer) const {
+uint8_t STexFormat::ExpandAlpha(uint8_t stored) const {
     const unsigned width = m_Widths[kAlpha];
+    if (width == 0 || width > 8)
+        return 0;
+    return static_cast<uint8_t>(Replicate((stored << (8 - width)) & 0xFF, width));
+}
+
+uint8_t STexFormat::ReduceAlpha(uint8_t alpha) const {
+    const unsigned width = m_Widths[kAlpha];
+    return (width == 0 || width > 8) ? 0 : static_cast<uint8_t>(alpha >> (8 - width));
+}
+
+void STexFormat::UnpackAlpha(const STexLayer& layer, uint8_t* buffer) const {
     const size_t count = static_cast<size_t>(layer.width) * layer.height;
-    for (size_t i = 0; i < count; ++i) {
-        if (width == 0 || width > 8)
-            buffer[i] = 0;
-        else
-            buffer[i] = static_cast<uint8_t>(Replicate((layer.alpha[i] << (8 - width)) & 0xFF, width));
-    }
+    for (size_t i = 0; i < count; ++i)
+        buffer[i] = ExpandAlpha(layer.alpha[i]);
 }
 
 void STexFormat::PackAlpha(STexLayer& layer, const uint8_t* buffer) const {
-    const unsigned width = m_Widths[kAlpha];
     const size_t count = static_cast<size_t>(layer.width) * layer.height;
     for (size_t i = 0; i < count; ++i)
-        layer.alpha[i] = (width == 0 || width > 8) ? 0 : static_cast<uint8_t>(buffer[i] >> (8 - width));
+        layer.alpha[i] = ReduceAlpha(buffer[i]);
 }
 
 void STexFormat::Quantize(const uint8_t* pixels, uint8_t* indices, size_t count) const {
@@ -367,12 +373,7 @@ uint8_t STexFormat::GetAlphaPixel(int16_t layer, int x, int y) {
     const STexLayer& l = *m_layers[layer];
     if (x < 0 || y < 0 || x >= l.width || y >= l.height || !l.hasAlpha)
         return 0;
-    uint8_t value;
-    STexLayer one;
-    one.width = one.height = 1;
-    one.alpha.assign(1, l.alpha[static_cast<size_t>(y) * l.width + x]);
-    UnpackAlpha(one, &value);
-    return value;
+    return ExpandAlpha(l.alpha[static_cast<size_t>(y) * l.width + x]);
 }
 
 void STexFormat::SetPixel(int16_t layer, int x, int y, uint32_t color) {
@@ -390,8 +391,7 @@ void STexFormat::SetAlphaPixel(int16_t layer, int x, int y, uint8_t alpha) {
     STexLayer& l = *m_layers[layer];
     if (!l.hasAlpha || x < 0 || y < 0 || x >= l.width || y >= l.height)
         return;
-    const unsigned width = m_Widths[kAlpha];
-    l.alpha[static_cast<size_t>(y) * l.width + x] = static_cast<uint8_t>(alpha >> (8 - width));
+    l.alpha[static_cast<size_t>(y) * l.width + x] = ReduceAlpha(alpha);
 }
 
 int STexFormat::SetLayerRGB(int16_t layer, const uint8_t* buffer) {
@@ -465,12 +465,11 @@ int STexFormat::SetLayerRGBA(int16_t layer, const uint8_t* buffer) {
     if (l->rgbLock != 1)
         PackLayer(*l, buffer);
     if (alpha && l->alphaLock != 1) {
-        const unsigned shift = 8 - m_Widths[kAlpha];
         for (size_t i = 0; i < count; ++i) {
             if (indices)
-                l->alpha[i] = static_cast<int32_t>(buffer[i]) == m_iColorKey ? 0 : static_cast<uint8_t>(255 >> shift);
+                l->alpha[i] = static_cast<int32_t>(buffer[i]) == m_iColorKey ? 0 : ReduceAlpha(255);
             else
-                l->alpha[i] = static_cast<uint8_t>(buffer[i * 4 + 3] >> shift);
+                l->alpha[i] = ReduceAlpha(buffer[i * 4 + 3]);
         }
     }
     return 1;

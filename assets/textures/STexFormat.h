@@ -104,6 +104,9 @@ public:
     void PackLayer(STexLayer& layer, const uint8_t* buffer) const;
     void UnpackAlpha(const STexLayer& layer, uint8_t* buffer) const;
     void PackAlpha(STexLayer& layer, const uint8_t* buffer) const;
+    // One alpha value between its stored top bits and 8 bits.
+    uint8_t ExpandAlpha(uint8_t stored) const;
+    uint8_t ReduceAlpha(uint8_t alpha) const;
     // Replaces each working-form pixel by its nearest usable palette index.
     void Quantize(const uint8_t* pixels, uint8_t* indices, size_t count) const;
 

@@ -197,7 +197,8 @@ std::unique_ptr<STexFormat> ReadFormat(StexReader& in, int32_t recordErrors) {
 
     const int bpp = format->m_iBytesPerPixel;
     const int depth = format->m_iMIPDepth;
-    if (bpp < 1 || bpp > 4 || depth < 0 || depth > kMaxMIPDepth)
+    // Channel widths too: a pixel layout the conversions cannot store is refused with the file.
+    if (bpp < 1 || bpp > 4 || !format->IsStorableLayout() || depth < 0 || depth > kMaxMIPDepth)
         return nullptr;
     if (depth > 0 && (format->m_iWidth < 1 || format->m_iHeight < 1))
         return nullptr;

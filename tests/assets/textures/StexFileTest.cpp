@@ -180,6 +180,7 @@ TEST_F(StexFileTest, RefusesDamagedFiles) {
         {"tag value longer than the file", patched(50, 0xFFFF, 2), "Unable to load from data source"},
         {"bytes per pixel 0", patched(description + 16, 0), "Unable to load from data source"},
         {"bytes per pixel 5", patched(description + 16, 5), "Unable to load from data source"},
+        {"red 9 bits wide", patched(description + 36, 9), "Unable to load from data source"},
         {"layer wider than the format", patched(layer, 9), "Unable to load from data source"},
         {"pitch below a row", patched(layer + 8, 15), "Unable to load from data source"},
         {"offset past the end", patched(layer + 28, static_cast<uint32_t>(good.size() - 63)),
