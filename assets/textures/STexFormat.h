@@ -27,6 +27,10 @@ struct STexLayer {
     // A layer of this size with zeroed colour (pitch rounded up to 4 bytes when asked) and,
     // with alpha, a fully opaque alpha plane.
     static STexLayer* Create(int width, int height, int bytesPerPixel, bool withAlpha, bool roundPitch);
+    // Whether a row of this many pixels, padded to 32-bit words, fits the 16-bit pitch.
+    static bool PitchFits(int width, int bytesPerPixel) {
+        return ((static_cast<int64_t>(bytesPerPixel) * width + 3) & ~int64_t(3)) <= 0x7FFF;
+    }
     void FreeRGB();
     void FreeAlpha();
 };

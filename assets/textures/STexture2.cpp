@@ -58,7 +58,8 @@ int STexture2::AddFormat(STexFormat* format) {
         Record("Texture isn't initialized");
         return 0;
     }
-    if (!format->IsStorableLayout() || GetNumFormats() == 0x7FFF)
+    if (!format->IsStorableLayout() || GetNumFormats() == 0x7FFF ||
+        !STexLayer::PitchFits(m_iWidth, format->m_iBytesPerPixel))
         return 0;
     format->DeleteLayers();
     format->m_iWidth = m_iWidth;
@@ -99,6 +100,11 @@ int STexture2::ImportImage(const char* path, STexFormat* format) {
     }
     if (image->width < 4 || image->height < 4) {
         Record("Filename is too small");
+        return 0;
+    }
+    // Rows of the format must fit the layer's 16-bit pitch.
+    if (!STexLayer::PitchFits(image->width, format->m_iBytesPerPixel)) {
+        Record("Unable to load Filename");
         return 0;
     }
 
@@ -144,6 +150,8 @@ int STexture2::ResampleFormat(int newWidth, int newHeight) {
     for (STexFormat* format : m_formats) {
         if (format->m_iMIPDepth != m_iMIPDepth || format->m_iWidth != m_iWidth ||
             format->m_iHeight != m_iHeight || static_cast<int>(format->Layers().size()) != m_iMIPDepth)
+            return 0;
+        if (!STexLayer::PitchFits(newWidth, format->m_iBytesPerPixel))
             return 0;
         for (const STexLayer* layer : format->Layers()) {
             if (!layer->hasRGB || (format->HasAlpha() && !layer->hasAlpha))

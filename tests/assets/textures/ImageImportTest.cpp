@@ -179,12 +179,17 @@ TEST_F(ImageImportTest, ImportsIntoTextures) {
             EXPECT_EQ(format->GetAlphaPixel(0, 3, 2), c.bits == 32 ? p >> 24 : 255u);
         }
     }
-    STexture2 texture;
-    texture.m_iRecordErrors = 1;
-    STexFormat* format = STexFormat::Parse(kRGB565);
-    EXPECT_EQ(texture.ImportImage((folder_ + "/none.bmp").c_str(), format), 0);
-    EXPECT_EQ(texture.GetLastError(), "Unable to load Filename");
-    delete format;
+    // A missing file, and a picture whose rows would not fit a 16-bit pitch in this format.
+    const std::string wide = folder_ + "/wide.tga";
+    WriteFile(wide, MakeTga(2, 16384, 4, 24, 0x20, Bytes()));
+    for (const std::string& path : {folder_ + "/none.bmp", wide}) {
+        STexture2 texture;
+        texture.m_iRecordErrors = 1;
+        STexFormat* format = STexFormat::Parse(kRGB565);
+        EXPECT_EQ(texture.ImportImage(path.c_str(), format), 0);
+        EXPECT_EQ(texture.GetLastError(), "Unable to load Filename");
+        delete format;
+    }
 }
 
 }  // namespace
