@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(data, data + size);
     CMemFile file(bytes.data(), static_cast<unsigned>(bytes.size()), 0);
     std::unique_ptr<STexImage> image = ReadImageFile(file);
-    if (!image || static_cast<int64_t>(image->width) * image->height > 256 * 256)
+    if (!image || static_cast<int64_t>(image->width) * image->height > 96 * 96)
         return 0;
     image->Resample(7, 5, "Catrom", "Bessel", 0, 255);
 
