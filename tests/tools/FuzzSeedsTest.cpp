@@ -141,6 +141,11 @@ protected:
             frames.InsertFrame(pFrame, -1);
         }
         WriteSeed(folder, "frames.spr", Store(frames));
+        // A double-size word that is not 0 or 1, with a frame wider than the fuzz target's
+        // drawing surface, so clipping moves the source.
+        frames.SetDoubleSize(0x40000000);
+        frames.GetFrame(1)->SetFrameRect(sys::RECT{0, 0, 200, 100});
+        WriteSeed(folder, "regress_double_word.spr", Store(frames));
     }
 
     // A hub that has run the demo's default commands: its input settings and its configuration
