@@ -259,12 +259,19 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
         response.Format("%s not executed: command files nested more than %d deep", name, kMaxExecDepth);
         return false;
     }
+    if (m_iExecDepth == 0)
+        m_iExecFiles = 0;
+    if (m_iExecFiles >= kMaxExecFiles) {
+        response.Format("%s not executed: more than %d command files in one run", name, kMaxExecFiles);
+        return false;
+    }
     CStdioFile file;
     if (SFileSystem::IsDirectory(name) || !file.Open(name, CFile::modeRead | CFile::typeText)) {
         response.Format("%s not found", name);
         return false;
     }
     const DepthGuard depth(m_iExecDepth);
+    ++m_iExecFiles;
 
     if (show)
         response = "\n";

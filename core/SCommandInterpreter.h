@@ -75,6 +75,9 @@ public:
     // Command files may run command files this many levels deep (a file that runs itself stops
     // there instead of recursing until the stack is gone).
     static constexpr int kMaxExecDepth = 16;
+    // One command file, with all it runs, may run at most this many files: a file that runs
+    // itself twice would otherwise run 2^16 times before the depth stops it.
+    static constexpr int kMaxExecFiles = 256;
     // Command files are read this many characters at a time; a longer line runs in pieces.
     static constexpr int kFileReadSize = 512;
 
@@ -83,7 +86,8 @@ public:
 
     bool ExecuteLine(const SString& line, SString& response) override;
     // Runs a command file line by line; false (and "%s not found") when it cannot be opened,
-    // or when command files are already nested kMaxExecDepth deep.
+    // or when command files are already nested kMaxExecDepth deep or the outermost file has
+    // run kMaxExecFiles of them.
     virtual bool ExecFile(const SString& fileName, SString& response, bool show);
 
     SConsoleHost* GetHost() const { return m_pHost; }
@@ -104,4 +108,5 @@ private:
 
     SConsoleHost* m_pHost;
     int m_iExecDepth = 0;
+    int m_iExecFiles = 0;  // files run since the outermost one started
 };

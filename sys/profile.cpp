@@ -36,7 +36,9 @@ State& Shared() {
     return state;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A CR is blank too: no stored value can hold one, and a line that ended in CR CR loses one
+// of them when the file is written back with LF ends.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);

@@ -13,6 +13,11 @@ namespace {
 void WriteRect(CArchive& ar, const sys::RECT& r) { ar << r.left << r.top << r.right << r.bottom; }
 void ReadRect(CArchive& ar, sys::RECT& r) { ar >> r.left >> r.top >> r.right >> r.bottom; }
 
+bool IsInRange(const sys::RECT& r) {
+    return SFrame::IsCoordinate(r.left) && SFrame::IsCoordinate(r.top) && SFrame::IsCoordinate(r.right) &&
+           SFrame::IsCoordinate(r.bottom);
+}
+
 }  // namespace
 
 void SFrame::Serialize(CArchive& ar) {
@@ -39,6 +44,9 @@ void SFrame::Serialize(CArchive& ar) {
         ReadRect(ar, m_rcRegion);
     if (schema >= 3)
         ar >> m_bDoubleSize >> m_strSuffix;
+    if (!IsInRange(m_rcFrame) || !IsInRange(m_rcRegion) || !IsCoordinate(m_ptHotSpot.x) ||
+        !IsCoordinate(m_ptHotSpot.y))
+        ThrowArchiveException(CArchiveException::genericException, ar.GetFileName());
 }
 
 int32_t SFrame::GetWidth() {

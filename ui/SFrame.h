@@ -17,6 +17,10 @@ class SFrame : public SResource {
 
 public:
     static constexpr uint32_t kSchema = 3;
+    // The farthest from 0 a coordinate read from a file may lie: far beyond any picture, and
+    // near enough that doubled sizes and the sums of placing and drawing stay within int.
+    static constexpr int32_t kMaxCoordinate = 1 << 20;
+    static bool IsCoordinate(int32_t value) { return value >= -kMaxCoordinate && value <= kMaxCoordinate; }
 
     SFrame() = default;
     ~SFrame() override = default;

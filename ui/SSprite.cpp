@@ -1,6 +1,8 @@
 #include "ui/SSprite.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <memory>
 
 #include "core/SResourceFactory.h"
@@ -85,20 +87,34 @@ void SSprite::Serialize(CArchive& ar) {
         schema = kSchema;
     if (schema > kSchema)
         ThrowArchiveException(CArchiveException::badSchema, ar.GetFileName());
+    // Everything is read aside and only then takes the place of the old values, so a bad
+    // file leaves the sprite as it was, frames and all.
+    CString name = m_strName;
+    int32_t x = m_iX, y = m_iY, depth = m_iDepth, doubleSize = m_bDoubleSize;
+    uint32_t widthSum = m_dwWidthSum, heightSum = m_dwHeightSum, caps = m_dwCaps, extra = m_dwExtra;
     if (schema >= 1)
-        ar >> m_strName >> m_iX >> m_iY >> m_iDepth >> m_dwWidthSum >> m_dwHeightSum >> m_dwCaps;
+        ar >> name >> x >> y >> depth >> widthSum >> heightSum >> caps;
     if (schema >= 2)
-        ar >> m_dwExtra >> m_bDoubleSize;
-    // The frames are read aside and only then take the place of the old ones, so a bad file
-    // never leaves the sprite with half a frame list.
+        ar >> extra >> doubleSize;
+    if (!SFrame::IsCoordinate(x) || !SFrame::IsCoordinate(y))
+        ThrowArchiveException(CArchiveException::genericException, ar.GetFileName());
     SFrameList frames;
     try {
-        frames.Serialize(ar);
+        frames.SerializeOwned(ar);
     } catch (...) {
         while (!frames.IsEmpty())
             delete frames.RemoveHead();
         throw;
     }
+    m_strName = name;
+    m_iX = x;
+    m_iY = y;
+    m_iDepth = depth;
+    m_dwWidthSum = widthSum;
+    m_dwHeightSum = heightSum;
+    m_dwCaps = caps;
+    m_dwExtra = extra;
+    m_bDoubleSize = doubleSize;
     DeleteFrames();
     while (!frames.IsEmpty()) {
         SFrame* frame = frames.RemoveHead();
@@ -232,7 +248,7 @@ int SSprite::CreateSurface(SDXDraw* draw) {
         return 0;
 
     int width = 0;
-    int height = 0;
+    int64_t height = 0;  // the frames of a file may add up past int
     for (POSITION pos = m_Frames.GetHeadPosition(); pos != nullptr;) {
         SFrame* frame = m_Frames.GetNext(pos);
         if (FindSharedFrame(frame) != nullptr)
@@ -249,6 +265,8 @@ int SSprite::CreateSurface(SDXDraw* draw) {
         width = std::max(width, frameWidth);
         height += frameHeight;
     }
+    if (height > INT32_MAX)
+        return 0;
 
     CString name;
     name.Format("Sprite %s", m_strName.GetString());
@@ -306,6 +324,10 @@ int SSprite::DrawFrames(const char* folder) {
             continue;
         }
         const sys::RECT& old = frame->GetFrameRect();
+        // Frames stacked past any surface (a surface handed in is never that high) are not
+        // placed, so the running top stays within int.
+        if (y > INT32_MAX - 2 * (SFrame::kMaxCoordinate + 1))
+            return 0;
         if (m_bDoubleSize != 0 && !frame->GetSuffix().IsEmpty()) {
             // Measured from the drawn size, so redrawing after a lost display keeps the layout.
             const int width = frame->GetWidth();
@@ -339,7 +361,8 @@ SFrame* SSprite::FindSharedFrame(SFrame* pFrame) {
 int SSprite::ClipRects(sys::RECT* pDest, sys::RECT* pSource, const sys::RECT* pClip) {
     if (pClip == nullptr)
         return 1;
-    const double scale = 1.0 - m_bDoubleSize * 0.5;
+    // The double-size word is a flag: any value but 0 halves the source's moves.
+    const double scale = m_bDoubleSize != 0 ? 0.5 : 1.0;
     auto moved = [scale](int cut) { return static_cast<int>(cut * scale); };
     if (pDest->left < pClip->left) {
         pSource->left += moved(pClip->left - pDest->left);

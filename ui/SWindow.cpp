@@ -86,9 +86,11 @@ SWindow::~SWindow() {
     // Unload leaves the parent, so the roles below are handed to the parent as it was.
     SWindow* pParent = m_pParent;
     // Detached by hand rather than through SetParent: a child list cut short by a damaged
-    // archive holds children whose parent was never set.
+    // archive holds children whose parent was never set, and may hold nulls.
     while (!m_pChildren->IsEmpty()) {
         SWindow* pChild = m_pChildren->RemoveHead();
+        if (pChild == nullptr)
+            continue;
         pChild->m_pParent = nullptr;
         delete pChild;
     }
@@ -138,10 +140,18 @@ void SWindow::Serialize(CArchive& ar) {
         }
         m_bCreated = 1;
     }
-    m_pChildren->Serialize(ar);
+    // Each child is a window of its own in the file: one written as a reference to a window
+    // read before would be deleted twice, or would contain itself.
+    m_pChildren->SerializeOwned(ar);
     if (ar.IsLoading()) {
-        for (POSITION pos = m_pChildren->GetHeadPosition(); pos != nullptr;)
-            m_pChildren->GetNext(pos)->m_pParent = this;
+        for (POSITION pos = m_pChildren->GetHeadPosition(); pos != nullptr;) {
+            const POSITION at = pos;
+            SWindow* pChild = m_pChildren->GetNext(pos);
+            if (pChild != nullptr)
+                pChild->m_pParent = this;
+            else
+                m_pChildren->RemoveAt(at);
+        }
     }
     m_ResourceNames.Serialize(ar);
     m_dwSchema = kSchemaWord;

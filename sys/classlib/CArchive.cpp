@@ -349,7 +349,13 @@ const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested
     return pClass;
 }
 
-CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
+CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) { return ReadObject(pClassRefRequested, true); }
+
+CObject* CArchive::ReadNewObject(const CRuntimeClass* pClassRefRequested) {
+    return ReadObject(pClassRefRequested, false);
+}
+
+CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested, bool bShared) {
     CheckLoading();
     uint32_t schema = 0;
     uint32_t obTag = 0;
@@ -359,7 +365,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
             return nullptr;
         // Only an object read before can be referred to; an index naming a class record, a
         // dropped object or nothing at all is refused rather than handed out as an object.
-        if (obTag >= m_loadArray.size() || m_loadArray[obTag].kind != EntryKind::Object)
+        if (!bShared || obTag >= m_loadArray.size() || m_loadArray[obTag].kind != EntryKind::Object)
             Fail(CArchiveException::badIndex);
         CObject* pOb = m_loadArray[obTag].pObject;
         if (pClassRefRequested != nullptr && !pOb->IsKindOf(pClassRefRequested))

@@ -78,6 +78,10 @@ public:
     // created by name and loaded with Serialize when new. An object whose Serialize fails is
     // deleted again, unless it has been handed out already through a back-reference.
     CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+    // ReadObject for an owner that deletes what it reads: a reference to an object read before
+    // is refused with badIndex, so no object gets two owners or comes to own an object that
+    // holds it. A null pointer reads as null.
+    CObject* ReadNewObject(const CRuntimeClass* pClassRefRequested);
 
     // Inside Serialize while loading an object of a versionable class: the schema the file was
     // written with. Answers once per object; (uint32_t)-1 afterwards or when none is known.
@@ -184,6 +188,7 @@ private:
     void WriteClass(const CRuntimeClass* pClass);
     const CRuntimeClass* ReadClass(const CRuntimeClass* pClassRefRequested, uint32_t* pSchema, uint32_t* pObTag);
     uint32_t NextMapIndex();
+    CObject* ReadObject(const CRuntimeClass* pClassRefRequested, bool bShared);
 
     CFile* m_pFile;
     unsigned m_nMode;
@@ -206,19 +211,26 @@ private:
     uint32_t m_nObjectSchema = UINT32_MAX;
 };
 
+namespace classlib {
+
+// The object read as a T; an object of any other class is refused with badClass.
+template <class T>
+T* TypedObject(CArchive& ar, CObject* pObject) {
+    if (pObject == nullptr)
+        return nullptr;
+    T* typed = dynamic_cast<T*>(pObject);
+    if (typed == nullptr)
+        ThrowArchiveException(CArchiveException::badClass, ar.GetFileName());
+    return typed;
+}
+
+}  // namespace classlib
+
 // Reads an object of class T (or derived from it) into a typed pointer; an object of any other
 // class is refused with badClass.
 template <class T>
     requires std::derived_from<T, CObject>
 CArchive& operator>>(CArchive& ar, T*& pOb) {
-    CObject* pObject = ar.ReadObject(RUNTIME_CLASS(T));
-    if (pObject == nullptr) {
-        pOb = nullptr;
-        return ar;
-    }
-    T* typed = dynamic_cast<T*>(pObject);
-    if (typed == nullptr)
-        ThrowArchiveException(CArchiveException::badClass, ar.GetFileName());
-    pOb = typed;
+    pOb = classlib::TypedObject<T>(ar, ar.ReadObject(RUNTIME_CLASS(T)));
     return ar;
 }

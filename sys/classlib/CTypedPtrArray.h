@@ -73,4 +73,19 @@ public:
             SetAt(i, element);
         }
     }
+
+    // Serialize for an array that owns its elements: loading refuses (badIndex) an element that
+    // refers to an object read before, so the owner never deletes one object twice. Nulls are
+    // read as they are. Elements read before a failure stay in the array for the owner.
+    void SerializeOwned(CArchive& ar) {
+        if (ar.IsStoring()) {
+            BASE_CLASS::Serialize(ar);
+            return;
+        }
+        const uint32_t count = ar.ReadCount();
+        ar.EnsureAvailable(uint64_t{count} * 2);
+        this->SetSize(static_cast<int>(count));
+        for (int i = 0; i < this->GetSize(); ++i)
+            SetAt(i, classlib::TypedObject<Element>(ar, ar.ReadNewObject(RUNTIME_CLASS(Element))));
+    }
 };

@@ -49,4 +49,19 @@ public:
             AddTail(element);
         }
     }
+
+    // Serialize for a list that owns its elements: loading refuses (badIndex) an element that
+    // refers to an object read before, so the owner never deletes one object twice or owns
+    // one that holds it. Nulls are read as they are. Elements read before a failure stay in
+    // the list for the owner to delete.
+    void SerializeOwned(CArchive& ar) {
+        if (ar.IsStoring()) {
+            BASE_CLASS::Serialize(ar);
+            return;
+        }
+        uint32_t count = ar.ReadCount();
+        ar.EnsureAvailable(uint64_t{count} * 2);
+        while (count-- > 0)
+            AddTail(classlib::TypedObject<Element>(ar, ar.ReadNewObject(RUNTIME_CLASS(Element))));
+    }
 };

@@ -130,6 +130,18 @@ TEST_F(ConsoleExecFileTest, FileThatRunsItselfStopsAtTheDepthLimit) {
     EXPECT_EQ(Run("exec plain"), "Executed plain.cfg [1 commands]");
 }
 
+TEST_F(ConsoleExecFileTest, FileThatRunsItselfTwiceStopsAtTheFileLimit) {
+    Write("twice.cfg", "mark\nexec twice\nexec twice\n");
+    // Without a limit on files the depth alone would let it run 2^16 - 1 times.
+    for (int run = 0; run < 2; ++run) {
+        host.log.clear();
+        const std::string response = Run("exec twice");
+        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")),
+                  SCommandInterpreter::kMaxExecFiles);
+        EXPECT_NE(response.find("twice.cfg not executed: more than 256 command files in one run"), std::string::npos);
+    }
+}
+
 TEST_F(ConsoleExecFileTest, ListFilesMatchesThePattern) {
     Write("a.cfg", "");
     Write("b.CFG", "");

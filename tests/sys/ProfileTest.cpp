@@ -123,6 +123,16 @@ TEST_F(ProfileTest, NewKeysJoinTheirSectionAndOtherLinesSurvive) {
               "x=1\n");
 }
 
+TEST_F(ProfileTest, CarriageReturnsAtTheEdgesOfAValueAreBlanks) {
+    // The file is written back with LF ends, so a line that ended in CR CR keeps one CR.
+    WriteFile("[System/Settings]\r\nSDXDrawDriver=display\r\r\nMode= \r640\r\r\n");
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", ""), "display");
+        EXPECT_EQ(sys::profile::GetInt(Kind::System, "Settings", "Mode", 0), 640);
+        ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "Other", "x"));
+    }
+}
+
 TEST_F(ProfileTest, EmptyValuesAndBlanksAndQuotes) {
     ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "BasePath", ""));
     EXPECT_EQ(sys::profile::GetString(Kind::Application, "Settings", "BasePath", "default"), "");

@@ -136,6 +136,65 @@ TEST_F(SpriteArchiveTest, ADamagedFileLeavesTheFramesAsTheyWere) {
     EXPECT_EQ(kept.GetFrame(0), only);
 }
 
+// A frame stored as a reference to one read before would be deleted twice, and coordinates
+// far beyond any picture would overflow the sums of drawing: such files are refused and leave
+// the sprite as it was. Coordinates up to the limit still read.
+TEST_F(SpriteArchiveTest, FilesThatWouldBreakTheSpriteAreRefused) {
+    auto rewrite = [&](const std::vector<uint8_t>& bytes) {
+        CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        file.Write(bytes.data(), static_cast<unsigned>(bytes.size()));
+        file.Close();
+    };
+    auto store = [&](SSprite& sprite) {
+        CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        CArchive ar(&file, CArchive::store);
+        sprite.Serialize(ar);
+        ar.Close();
+        file.Close();
+    };
+    constexpr int kMax = SFrame::kMaxCoordinate;
+    struct Case {
+        const char* what;
+        int x;
+        int hotX;
+        bool twice;
+        int loads;
+    } const cases[] = {
+        {"the second frame refers to the first", 5, 1, true, 0},
+        {"the position is past the limit", kMax + 1, 1, false, 0},
+        {"a hot spot is past the limit", 5, -kMax - 1, false, 0},
+        {"everything is at the limit", -kMax, kMax, false, 1},
+    };
+    for (const Case& c : cases) {
+        original.SetPosition(c.x, 6);
+        original.GetFrame(0)->SetHotSpot(c.hotX, 0);
+        store(original);
+        if (c.twice) {
+            // The second frame's record (the frame class's tag 0x8001) becomes object 2, the first frame.
+            std::vector<uint8_t> bytes = FileBytes();
+            size_t at = 54;
+            while (at + 1 < bytes.size() && !(bytes[at] == 0x01 && bytes[at + 1] == 0x80))
+                ++at;
+            ASSERT_LT(at + 1, bytes.size());
+            bytes.resize(at);
+            bytes.insert(bytes.end(), {0x02, 0x00});
+            rewrite(bytes);
+        }
+        SSprite kept;
+        auto* only = new SFrame;
+        kept.InsertFrame(only, -1);
+        EXPECT_EQ(kept.LoadFile(path.c_str(), &draw), c.loads) << c.what;
+        if (c.loads == 0) {
+            ASSERT_EQ(kept.GetFrameCount(), 1) << c.what;
+            EXPECT_EQ(kept.GetFrame(0), only) << c.what;
+            EXPECT_EQ(kept.GetX(), 0) << c.what;
+        } else {
+            EXPECT_EQ(kept.GetX(), -kMax);
+            EXPECT_EQ(kept.GetFrame(0)->GetHotSpot(), (sys::POINT{kMax, 0}));
+        }
+    }
+}
+
 TEST_F(SpriteArchiveTest, ClonesCopyFramesButNoSurface) {
     ASSERT_TRUE(original.LoadFromFile(folder.c_str(), reinterpret_cast<uintptr_t>(&draw)));
     std::unique_ptr<SResource> copy(original.Clone(nullptr));

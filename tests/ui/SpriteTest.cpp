@@ -142,6 +142,23 @@ TEST_F(SpriteTest, DoubledFramesReserveHalfAndDrawTwiceTheSize) {
     EXPECT_EQ(frame->GetFrameRect(), (sys::RECT{0, 0, 2, 2}));
 }
 
+TEST_F(SpriteTest, ClippingReadsTheDoubleSizeWordAsAFlag) {
+    // Four destination pixels cut off on the left move the source by four, or by two when doubled.
+    const struct {
+        int32_t word;
+        int moved;
+    } cases[] = {{0, 4}, {1, 2}, {2, 2}, {-1, 2}, {0x40000000, 2}};
+    for (const auto& c : cases) {
+        sprite.SetDoubleSize(c.word);
+        sys::RECT dest{-4, 0, 4, 2};
+        sys::RECT source{0, 0, 8, 2};
+        const sys::RECT clip{0, 0, 10, 10};
+        ASSERT_EQ(sprite.ClipRects(&dest, &source, &clip), 1);
+        EXPECT_EQ(source.left, c.moved) << c.word;
+        EXPECT_EQ(dest.left, 0);
+    }
+}
+
 TEST_F(SpriteTest, FrameListEditsReportIndexesThatNameNoFrame) {
     MakeThreeFrames();
     SFrame* first = sprite.GetFrame(0);

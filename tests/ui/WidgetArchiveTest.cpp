@@ -122,6 +122,46 @@ TEST(WidgetArchiveTest, ListsKeepTheirItemsAndColumns) {
     EXPECT_EQ(pCtrl->GetItemText(0, 1), "4200");
 }
 
+// Stores an owner whose child list ends in a second entry (null, or its child once more) and
+// reads it back: the null is left out, the repeated child refused.
+template <class T>
+void CheckChildListOf() {
+    for (const bool twice : {false, true}) {
+        T owner;
+        auto* child = new SButton;
+        child->CreateButton("c", 0, sys::RECT{0, 0, 1, 1}, &owner, 5);
+        const int count = owner.GetChildren()->GetCount();
+        owner.GetChildren()->AddTail(twice ? child : nullptr);
+        const Bytes bytes = Store([&](CArchive& ar) { owner.Serialize(ar); });
+        owner.GetChildren()->RemoveTail();
+        T back;
+        if (twice) {
+            EXPECT_THROW(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), CArchiveException);
+            continue;
+        }
+        Load(bytes, [&](CArchive& ar) { back.Serialize(ar); });
+        ASSERT_EQ(back.GetChildren()->GetCount(), count);
+        EXPECT_EQ(back.GetChildren()->GetTail()->GetParent(), &back);
+    }
+}
+
+// A window owns its children and a table its columns: one stored as a reference to one read
+// before would be deleted twice, so the file is refused; a null child is left out.
+TEST(WidgetArchiveTest, ChildrenAndColumnsAreObjectsOfTheirOwn) {
+    CheckChildListOf<SWindow>();
+    CheckChildListOf<SEditBox>();
+
+    struct OpenListCtrl : SListCtrl {
+        using SListCtrl::m_pColumns;
+    } ctrl;
+    ctrl.SetColumnCount(1);
+    ctrl.m_pColumns->Add(ctrl.m_pColumns->GetAt(0));
+    const Bytes bytes = Store([&](CArchive& ar) { ctrl.Serialize(ar); });
+    ctrl.m_pColumns->SetSize(1);
+    SListCtrl back;
+    EXPECT_THROW(Load(bytes, [&](CArchive& ar) { back.Serialize(ar); }), CArchiveException);
+}
+
 TEST(WidgetArchiveTest, EditBoxWritesMarginsAndPrefixAndReadsOlderSchemas) {
     SEditBox edit;
     edit.CreateEdit(0, {0, 0, 80, 20}, nullptr, 3);

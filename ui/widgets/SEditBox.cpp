@@ -77,7 +77,7 @@ void SEditBox::Serialize(CArchive& ar) {
             m_byOwnPacking = dwOwnPacking != 0 ? 1 : 0;
         }
         m_bCreated = 1;
-        m_pChildren->Serialize(ar);
+        m_pChildren->SerializeOwned(ar);
         // The children joined the list through the archive; SetParent makes each one know us.
         std::vector<SWindow*> children;
         while (!m_pChildren->IsEmpty())

@@ -40,7 +40,7 @@ void SListCtrl::Serialize(CArchive& ar) {
         m_iSel = -1;
         m_iTopRow = 0;
     }
-    m_pColumns->Serialize(ar);
+    m_pColumns->SerializeOwned(ar);
     if (ar.IsLoading()) {
         // Every column must hold one cell per row; a file whose columns disagree is made even
         // with empty cells so no row reads past a shorter column.

@@ -221,3 +221,47 @@ TEST_F(ArchiveFailure, HalfReadObjectHoldingABackReferenceIsLeftAlone) {
     // A, B and the two loaded copies.
     EXPECT_EQ(ArcCounted::Live().size(), 4u);
 }
+
+// Containers that own their elements take each one as an object of its own: a back-reference
+// (the same element twice, or an element inside itself) is refused, while nulls and distinct
+// objects read as they do for a shared container.
+TEST_F(ArchiveFailure, OwnedContainersRefuseBackReferences) {
+    ArcLabel a("a");
+    ArcLabel b("b");
+    struct Case {
+        std::vector<ArcLabel*> elements;
+        int cause;
+    } const cases[] = {
+        {{&a, nullptr, &b}, -1},
+        {{&a, &a}, CArchiveException::badIndex},
+        {{&a, &b, &a}, CArchiveException::badIndex},
+    };
+    for (const Case& c : cases) {
+        CTypedPtrList<CObList, ArcLabel*> list;
+        CTypedPtrArray<CObArray, ArcLabel*> array;
+        for (ArcLabel* element : c.elements) {
+            list.AddTail(element);
+            array.Add(element);
+        }
+        const auto listBytes = Store([&](CArchive& ar) { list.SerializeOwned(ar); });
+        const auto arrayBytes = Store([&](CArchive& ar) { array.SerializeOwned(ar); });
+        CTypedPtrList<CObList, ArcLabel*> listBack;
+        CTypedPtrArray<CObArray, ArcLabel*> arrayBack;
+        EXPECT_EQ(LoadCause(listBytes, [&](CArchive& ar) { listBack.SerializeOwned(ar); }), c.cause);
+        EXPECT_EQ(LoadCause(arrayBytes, [&](CArchive& ar) { arrayBack.SerializeOwned(ar); }), c.cause);
+        // What was read before the refusal is there for the owner, each object once.
+        EXPECT_EQ(listBack.GetCount(), c.cause == -1 ? 3 : static_cast<int>(c.elements.size()) - 1);
+        while (!listBack.IsEmpty())
+            delete listBack.RemoveHead();
+        for (int i = 0; i < arrayBack.GetSize(); ++i)
+            delete arrayBack[i];
+        // A container that does not own its elements still reads the same bytes.
+        CTypedPtrList<CObList, ArcLabel*> shared;
+        EXPECT_EQ(LoadCause(listBytes, [&](CArchive& ar) { shared.Serialize(ar); }), -1);
+        std::set<ArcLabel*> once;
+        while (!shared.IsEmpty())
+            once.insert(shared.RemoveHead());
+        for (ArcLabel* element : once)
+            delete element;
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// Helpers of the fuzz targets whose readers take a file by name: a scratch folder of the
+// running process (so targets run side by side never share one), removed when it ends, and
+// writing an input into a file there.
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace fuzzsupport {
+
+inline void Check(bool bCondition) {
+    if (!bCondition)
+        std::abort();
+}
+
+// A fresh folder under the system's temporary folder for this target and process, removed
+// when the process ends.
+class Scratch {
+public:
+    explicit Scratch(const char* target)
+        : m_path(std::filesystem::temp_directory_path() /
+                 (std::string("tarvex-") + target + "-" + std::to_string(getpid()))) {
+        std::error_code error;
+        std::filesystem::remove_all(m_path, error);
+        std::filesystem::create_directories(m_path);
+    }
+    ~Scratch() {
+        std::error_code error;
+        std::filesystem::remove_all(m_path, error);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    std::string Path() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::string ScratchFolder(const char* target) {
+    static const Scratch scratch(target);
+    return scratch.Path();
+}
+
+inline void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+}  // namespace fuzzsupport

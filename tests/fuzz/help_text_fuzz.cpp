@@ -1,0 +1,81 @@
+// Fuzz target of the help text: any bytes as "help.sss" in the base folder, read by the help
+// page on each visit into its text control, scrolled line by line as far as the first byte asks
+// and drawn with a font (the sheet is never looked for), the page left and entered again.
+// The page must show the bytes up to the first zero with CR LF read as LF; nothing may crash,
+// leak or read past the text.
+//
+// The seeds in corpus/help_text_fuzz/ are the demo's help text and texts of the demo's other
+// pages, written by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "app/SGameObjects.h"
+#include "frontend/screens/SHelpScreen.h"
+#include "sys/profile.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "ui/SDC.h"
+#include "ui/SFont.h"
+#include "ui/widgets/SScrollBar.h"
+#include "ui/widgets/STextCtrl.h"
+
+namespace {
+
+// The help page with a layout of its own: the text control, the scroll bar and the two arrows
+// where the demo's layout has them, instead of one fetched from a catalog.
+class FuzzHelpPage : public SHelpScreen {
+public:
+    FuzzHelpPage() {
+        m_pLayout = new SScreen;
+        m_pLayout->Create(nullptr, "", 0, sys::RECT{0, 0, 640, 480}, nullptr, 0, nullptr);
+        m_pText = new STextCtrl;
+        m_pText->CreateText("", 0, sys::RECT{200, 10, 600, 400}, m_pLayout, kTextControl);
+        m_font.SetColumns(16);
+        m_pText->SetFont(&m_font);
+        (new SScrollBar)->CreateScrollBar(SScrollBar::kStyleVertical, sys::RECT{610, 10, 630, 400}, m_pLayout,
+                                          kScrollBar);
+    }
+    STextCtrl* m_pText = nullptr;
+    SFont m_font;
+};
+
+// What the page must show: the bytes up to the first zero, within the size limit, CR LF as LF.
+std::string Expected(const uint8_t* data, size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, SHelpScreen::kMaxTextBytes));
+    std::string shown;
+    for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
+        if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n')
+            shown += text[i];
+    }
+    return shown;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static FuzzHelpPage* s_pPage = [] {
+        const std::string folder = fuzzsupport::ScratchFolder("help_text_fuzz");
+        sys::profile::SetFile(folder + "/profile.ini");
+        SGameObjects::Instance()->m_sBasePath = folder.c_str();
+        return new FuzzHelpPage;
+    }();
+    fuzzsupport::WriteFile(fuzzsupport::ScratchFolder("help_text_fuzz") + "/help.sss", data, size);
+
+    FuzzHelpPage& page = *s_pPage;
+    page.Activate();
+    fuzzsupport::Check(Expected(data, size) == page.GetText());
+    CString shown;
+    fuzzsupport::Check(std::strcmp(page.m_pText->GetText(shown), page.GetText()) == 0);
+
+    SDC dc;
+    const int nLines = size > 0 ? data[0] % 64 : 0;
+    for (int i = 0; i <= nLines; ++i) {
+        page.m_pText->Draw(&dc);
+        page.OnNotify(SHelpScreen::kLineDownButton, SWindow::kNotifyClick);
+    }
+    page.OnNotify(SHelpScreen::kLineUpButton, SWindow::kNotifyClick);
+    page.m_pText->Draw(&dc);
+    page.Deactivate();
+    return 0;
+}

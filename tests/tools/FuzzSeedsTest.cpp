@@ -1,0 +1,215 @@
+// Writes the seeds of the fuzz targets of the readers that take the demo's files: the catalog
+// with the program's resource classes, the sprite archive, the input settings archive, the
+// profile, console scripts and the help text. Every seed comes from the program's own writers
+// and the demo generator. Run by hand after a change of one of the formats:
+//   tarvex_tools_tests --gtest_also_run_disabled_tests --gtest_filter=*WriteReaderFuzzSeeds
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CConfigData.h"
+#include "app/SGameObjects.h"
+#include "core/SCatalog.h"
+#include "core/SCatalogItem.h"
+#include "core/SCommandInterpreter.h"
+#include "dx/input/SInputObj.h"
+#include "dx/sound/SWave.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+#include "sys/profile.h"
+#include "tests/support/ScratchFolder.h"
+#include "tools/makehome/HomeSet.h"
+#include "tools/makehome/HomeTexts.h"
+#include "ui/SFrame.h"
+#include "ui/SSprite.h"
+#include "ui/UiResourceKinds.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+template <class T>
+Bytes Store(T& object) {
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        object.Serialize(ar);
+        ar.Close();
+    }
+    Bytes bytes(static_cast<size_t>(file.GetLength()));
+    file.SeekToBegin();
+    file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
+    return bytes;
+}
+
+void Load(SCatalog& catalog, Bytes bytes) {
+    CMemFile file(bytes.data(), static_cast<unsigned>(bytes.size()));
+    CArchive ar(&file, CArchive::load);
+    catalog.Serialize(ar);
+}
+
+void WriteSeed(const fs::path& folder, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(folder);
+    std::ofstream(folder / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                         static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteSeed(const fs::path& folder, const std::string& name, const std::string& text) {
+    WriteSeed(folder, name, Bytes(text.begin(), text.end()));
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+class FuzzSeedsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        RegisterSoundResourceKinds();
+        RegisterUiResourceKinds();
+        m_folder = tarvex::test::MakeScratchFolder("FuzzSeeds");
+        m_home.Build();
+    }
+
+    // The demo catalog whole, and one catalog for each item that carries an object of its own
+    // (fonts, the cursor, every layout), made by dropping the other items from a copy.
+    void WriteCatalogSeeds(const fs::path& folder) {
+        const Bytes whole = m_home.CatalogBytes();
+        WriteSeed(folder, "demo.cat", whole);
+        SCatalog demo;
+        Load(demo, whole);
+        int index = 0;
+        for (POSITION pos = demo.GetItems()->GetHeadPosition(); pos != nullptr; ++index) {
+            SCatalogItem* pItem = demo.GetItems()->GetNext(pos);
+            if (pItem->GetResource() == nullptr)
+                continue;
+            SCatalog single;
+            Load(single, whole);
+            int other = 0;
+            for (POSITION at = single.GetItems()->GetHeadPosition(); at != nullptr; ++other) {
+                const POSITION here = at;
+                SCatalogItem* pOther = single.GetItems()->GetNext(at);
+                if (other != index) {
+                    single.GetItems()->RemoveAt(here);
+                    delete pOther;
+                }
+            }
+            WriteSeed(folder, "item_" + std::to_string(index) + ".cat", Store(single));
+        }
+    }
+
+    // The demo cursor as the generator files it, and a sprite of three frames of which two
+    // share a picture and one is drawn at double size.
+    void WriteSpriteSeeds(const fs::path& folder) {
+        SCatalogItem* pCursor = m_home.Catalog().FindItem("Cursor", "", kKindSprite);
+        ASSERT_NE(pCursor, nullptr);
+        auto* pSprite = dynamic_cast<SSprite*>(pCursor->GetResource());
+        ASSERT_NE(pSprite, nullptr);
+        WriteSeed(folder, "cursor.spr", Store(*pSprite));
+
+        SSprite frames;
+        frames.SetName("gun");
+        frames.SetPosition(5, 6);
+        frames.SetDoubleSize(1);
+        const char* files[] = {"a.bmp", "b.bmp", "a.bmp"};
+        for (int i = 0; i < 3; ++i) {
+            auto* pFrame = new SFrame;
+            pFrame->SetFileName(files[i]);
+            pFrame->SetFrameRect(sys::RECT{0, 0, 4 + i, 3});
+            pFrame->SetHotSpot(1, 2);
+            pFrame->SetRegionRect(sys::RECT{1, 1, 3, 2});
+            if (i == 1)
+                pFrame->SetSuffix("_lo");
+            frames.InsertFrame(pFrame, -1);
+        }
+        WriteSeed(folder, "frames.spr", Store(frames));
+        // A double-size word that is not 0 or 1, with a frame wider than the fuzz target's
+        // drawing surface, so clipping moves the source.
+        frames.SetDoubleSize(0x40000000);
+        frames.GetFrame(1)->SetFrameRect(sys::RECT{0, 0, 200, 100});
+        WriteSeed(folder, "regress_double_word.spr", Store(frames));
+    }
+
+    // A hub that has run the demo's default commands: its input settings and its configuration
+    // file are seeds, and so are the command files themselves.
+    void WriteHubSeeds(const fs::path& settingsFolder, const fs::path& scriptFolder) {
+        const fs::path saved = fs::current_path();
+        sys::profile::SetFile(m_folder + "/profile.ini");
+        fs::current_path(m_folder);
+        {
+            SGameObjects hub;
+            std::ofstream(m_folder + "/defcmds.cfg", std::ios::binary) << home_texts::kDefaultCommands;
+            SString response;
+            ASSERT_TRUE(hub.m_pInterpreter->ExecFile(SString("defcmds.cfg"), response, false));
+            ASSERT_GT(hub.m_pInput->GetSettings().GetCommandCount(), 0);
+            WriteSeed(settingsFolder, "default_bindings", Store(hub.m_pInput->GetSettings()));
+            SInputObjSettings empty;
+            WriteSeed(settingsFolder, "empty", Store(empty));
+
+            std::string config;
+            hub.m_pConfig->Write([&config](const char* text) { config += text; });
+            WriteSeed(scriptFolder, "default.cfg", config);
+            WriteSeed(scriptFolder, "defcmds.cfg", std::string(home_texts::kDefaultCommands));
+        }
+        fs::current_path(saved);
+        sys::profile::SetFile("");
+        WriteSeed(scriptFolder, "console.cfg",
+                  WithCrLf("alias fire2 \"+fire;wait 50;-fire\" \"Double Fire\"\nbind fire2 a\nalias fire2\n"
+                           "set inp_msensitivity \"200\"\nset inp_msensitivity\nlist inputs\nunbound\n"
+                           "exec script.cfg\nhelp set\n"));
+    }
+
+    // Profiles as the profile's writer leaves them, with and without the maker's key.
+    void WriteProfileSeeds(const fs::path& folder) {
+        using sys::profile::Kind;
+        const std::string path = m_folder + "/Tarvex.ini";
+        sys::profile::SetFile(path);
+        sys::profile::SetRegistryKey("");
+        ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "BasePath", "/games/tarvex/"));
+        sys::profile::SetRegistryKey("Quellon Interactive");
+        ASSERT_TRUE(sys::profile::WriteString(Kind::Application, "Settings", "MediaPath", " media "));
+        ASSERT_TRUE(sys::profile::WriteInt(Kind::Application, "Catalog", "ReleaseMode", 1));
+        ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "Primary Display Driver"));
+        ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDevice", "\"quoted\""));
+        ASSERT_TRUE(sys::profile::WriteInt(Kind::System, "Settings", "MaleVoiceOvers", -2147483647));
+        WriteSeed(folder, "written.ini", ReadText(path));
+        WriteSeed(folder, "written_crlf.ini", WithCrLf(ReadText(path)));
+        sys::profile::SetFile("");
+    }
+
+    std::string m_folder;
+    HomeSet m_home;
+};
+
+}  // namespace
+
+TEST_F(FuzzSeedsTest, DISABLED_WriteReaderFuzzSeeds) {
+    const fs::path corpus(TARVEX_FUZZ_CORPUS);
+    WriteCatalogSeeds(corpus / "catalog_resources_fuzz");
+    WriteSpriteSeeds(corpus / "sprite_fuzz");
+    WriteHubSeeds(corpus / "input_settings_fuzz", corpus / "console_exec_fuzz");
+    WriteProfileSeeds(corpus / "profile_fuzz");
+    const fs::path help = corpus / "help_text_fuzz";
+    WriteSeed(help, "help.sss", std::string(home_texts::kHelp));
+    WriteSeed(help, "help_crlf.sss", WithCrLf(home_texts::kHelp));
+    WriteSeed(help, "credits.sss", std::string(home_texts::kCredits));
+    WriteSeed(help, "thanks.sss", std::string(home_texts::kThanks));
+}
