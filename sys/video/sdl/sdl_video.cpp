@@ -3,7 +3,9 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "sys/video/frame_pacer.h"
 #include "sys/video/video_core.h"
@@ -24,6 +26,12 @@ struct Presenter {
     int height = 0;
     uint64_t frames = 0;
     FramePacer pacer;
+    // What the window shows now, so that an unchanged frame (an idle menu) costs no upload
+    // and no drawing; shown again at least once a second all the same.
+    std::vector<uint32_t> shown;
+    int outputWidth = 0;
+    int outputHeight = 0;
+    double shownAt = 0.0;
 };
 
 Presenter& P() {
@@ -87,6 +95,23 @@ void SdlPresent(const uint32_t* pixels, int width, int height, bool /*fullScreen
         return;
     }
     auto& p = P();
+    int outputWidth = 0;
+    int outputHeight = 0;
+    if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) {
+        SDL_GetWindowSize(window, &outputWidth, &outputHeight);
+    }
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    const bool exposed = sys::window::sdl::TakeExposed();
+    const bool unchanged = p.texture != nullptr && p.width == width && p.height == height &&
+                           p.outputWidth == outputWidth && p.outputHeight == outputHeight && !exposed &&
+                           p.shown.size() == count && sys::video::sdl::Seconds() - p.shownAt < 1.0 &&
+                           std::memcmp(p.shown.data(), pixels, count * sizeof(uint32_t)) == 0;
+    if (unchanged) {
+        sys::video::sdl::WaitForRefresh(p.pacer);
+        p.pacer.Presented(sys::video::sdl::Seconds());
+        ++p.frames;
+        return;
+    }
     if (p.texture == nullptr || p.width != width || p.height != height) {
         if (p.texture != nullptr) {
             SDL_DestroyTexture(p.texture);
@@ -99,13 +124,11 @@ void SdlPresent(const uint32_t* pixels, int width, int height, bool /*fullScreen
         }
     }
     SDL_UpdateTexture(p.texture, nullptr, pixels, width * 4);
+    p.shown.assign(pixels, pixels + count);
+    p.outputWidth = outputWidth;
+    p.outputHeight = outputHeight;
     // Whatever size the window or the display has, the frame keeps its aspect, black around
     // it; the window backend maps the pointer back through the same rectangle.
-    int outputWidth = 0;
-    int outputHeight = 0;
-    if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) {
-        SDL_GetWindowSize(window, &outputWidth, &outputHeight);
-    }
     const sys::RECT fitted = sys::window::FitPicture(width, height, outputWidth, outputHeight);
     const SDL_Rect target{fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top};
     SDL_RenderSetViewport(renderer, nullptr);
@@ -114,7 +137,8 @@ void SdlPresent(const uint32_t* pixels, int width, int height, bool /*fullScreen
     SDL_RenderCopy(renderer, p.texture, nullptr, target.w > 0 && target.h > 0 ? &target : nullptr);
     sys::video::sdl::WaitForRefresh(p.pacer);
     SDL_RenderPresent(renderer);
-    p.pacer.Presented(sys::video::sdl::Seconds());
+    p.shownAt = sys::video::sdl::Seconds();
+    p.pacer.Presented(p.shownAt);
     ++p.frames;
 }
 

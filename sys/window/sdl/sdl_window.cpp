@@ -218,6 +218,12 @@ public:
         }
     }
 
+    bool TakeExposed() {
+        const bool exposed = m_exposed;
+        m_exposed = false;
+        return exposed;
+    }
+
     void RestorePlacement() {
         if (!m_window) {
             return;
@@ -359,6 +365,7 @@ private:
             detail::OnFocus(false);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
+            m_exposed = true;
             detail::OnExposed();
             break;
         case SDL_WINDOWEVENT_MOVED:
@@ -382,6 +389,7 @@ private:
     }
 
     SDL_Window* m_window = nullptr;
+    bool m_exposed = false;
     int m_modeWidth = 0;
     int m_modeHeight = 0;
 };
@@ -442,6 +450,8 @@ SDL_Window* NativeWindow() { return Backend().Window(); }
 void SetDisplayMode(int width, int height) { Backend().SetDisplayMode(width, height); }
 
 void RestorePlacement() { Backend().RestorePlacement(); }
+
+bool TakeExposed() { return Backend().TakeExposed(); }
 
 }  // namespace sdl
 

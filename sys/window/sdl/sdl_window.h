@@ -20,5 +20,8 @@ void SetDisplayMode(int width, int height);
 // Places the window again as the program last placed it (over the display in full screen):
 // making a renderer may rebuild SDL's window where it was first created.
 void RestorePlacement();
+// True once after the desktop showed part of the window again, whose pixels it may not have
+// kept.
+bool TakeExposed();
 
 }  // namespace sys::window::sdl
