@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "app/SFrontEndHooks.h"
 #include "core/SCatalog.h"
@@ -17,7 +15,6 @@
 #include "frontend/screens/SScreenManager.h"
 #include "sys/window/dialogs.h"
 #include "sys/window/headless/headless_dialogs.h"
-#include "sys/video/headless/headless_video.h"
 #include "dx/display/SGraphics.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/frontend/ScreenTestSupport.h"
@@ -142,23 +139,6 @@ TEST_F(FrontEndSetupTest, WithoutTheMainMenuLayoutStartUpSaysWhatIsMissingAndFai
     EXPECT_EQ(shown.back().text,
               "The main menu cannot be shown: \"Tarvex.cat\" has no screen \"MM\" in the group \"main_menu\".");
     EXPECT_EQ(shown.back().caption, "Tarvex");
-    m_app->ExitInstance();
-    EXPECT_EQ(m_hub->m_pScreenManager, nullptr);
-}
-
-TEST_F(FrontEndSetupTest, WhenNoDisplayModeCanBeSetStartUpGoesOnWithoutDrawing) {
-    // Rendering without acceleration in full screen on a card that refuses every depth: start-up
-    // goes on without a display, and nothing may draw through the surfaces that went with it.
-    sys::video::headless::RefuseDepth(16);
-    sys::video::headless::RefuseDepth(32);
-    std::filesystem::create_directories(Home());
-    std::ofstream(Home() / "default.cfg")
-        << "set cfg_sysprofile \"2\"\r\nset gfx_software \"1\"\r\nset game_fullscreen \"1\"\r\n";
-    ASSERT_TRUE(MakeApp().InitInstance());
-    EXPECT_EQ(m_hub->m_pGraphics->IsReady(), 0);
-    EXPECT_EQ(m_hub->m_pScreenManager->GetCurrentId(), 0);
-    m_hub->m_pGraphics->RenderFrame();
-    SFrontEndHooks::Installed().UpdateScreen(m_hub.get());
     m_app->ExitInstance();
     EXPECT_EQ(m_hub->m_pScreenManager, nullptr);
 }
