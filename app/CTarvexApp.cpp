@@ -71,6 +71,12 @@ constexpr const char* kSplashSound = "splash.wav";
 
 void Message(const char* text) { sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK); }
 
+void ReportLoadError(const CString& fileName) {
+    char text[512];
+    std::snprintf(text, sizeof(text), "Error loading file: %s", static_cast<const char*>(fileName));
+    Message(text);
+}
+
 bool FileInWorkingDirectory(const char* name) {
     std::vector<sys::fs::FindEntry> found;
     return sys::fs::FindFiles(name, found) && !found.empty();
@@ -428,8 +434,13 @@ bool CTarvexApp::InitHardware() {
             if (!lobby)
                 m_pHub->m_pGameDLL->ReleaseMultiplayer();
         }
-        if (!lobby)
-            SFrontEndHooks::Installed().ShowFirstScreen(m_pHub);
+        if (!lobby) {
+            const std::string missing = SFrontEndHooks::Installed().ShowFirstScreen(m_pHub);
+            if (!missing.empty()) {
+                Message(missing.c_str());
+                return false;
+            }
+        }
         if (config->m_pSystem->m_bFullScreen != 0) {
             const sys::RECT confine{0, 0, CMainFrame::kClientWidth, CMainFrame::kClientHeight};
             sys::window::ClipCursor(&confine);
@@ -450,9 +461,11 @@ bool CTarvexApp::InitHardware() {
         else if (dedicated)
             StartDedicated();
     } catch (const CFileException& e) {
-        char text[512];
-        std::snprintf(text, sizeof(text), "Error loading file: %s", static_cast<const char*>(e.m_strFileName));
-        Message(text);
+        ReportLoadError(e.m_strFileName);
+        return false;
+    } catch (const CArchiveException& e) {
+        // A damaged file is as fatal as a missing one, and the player is told which.
+        ReportLoadError(e.m_strFileName);
         return false;
     } catch (const CUserException&) {
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class SGameObjects;
 class SGraphics;
@@ -28,8 +29,13 @@ public:
         (void)hub;
         (void)dedicated;
     }
-    // The main menu, on an ordinary (not lobby-launched) start.
-    virtual void ShowFirstScreen(SGameObjects* hub) { (void)hub; }
+    // The main menu, on an ordinary (not lobby-launched) start. When it cannot be made, the
+    // answer says what is missing (a sentence for the player) and start-up gives up; empty
+    // when it is shown.
+    virtual std::string ShowFirstScreen(SGameObjects* hub) {
+        (void)hub;
+        return std::string();
+    }
     // Once the display and the catalog exist: the software cursor and the dialog factory.
     virtual void CreateInterface(SGameObjects* hub, SGraphicsHost* host) {
         (void)hub;

@@ -48,9 +48,19 @@ void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {
     }
 }
 
-void SFrontEndSetup::ShowFirstScreen(SGameObjects* hub) {
-    if (SScreenManager* manager = Manager(hub))
-        manager->SwitchTo(kMainMenuId);
+std::string SFrontEndSetup::ShowFirstScreen(SGameObjects* hub) {
+    SScreenManager* manager = Manager(hub);
+    if (manager == nullptr)
+        return std::string();
+    manager->SwitchTo(kMainMenuId);
+    SAppScreen* screen = manager->GetScreen(kMainMenuId);
+    if (screen != nullptr && screen->GetLayout() != nullptr)
+        return std::string();
+    // Without its layout the page is an empty window that answers nothing.
+    if (screen == nullptr)
+        return "The main menu cannot be made.";
+    return std::string("The main menu cannot be shown: \"") + SGameObjects::kCatalogFile + "\" has no screen \"" +
+           screen->GetLayoutName() + "\" in the group \"" + screen->GetLayoutGroup() + "\".";
 }
 
 void SFrontEndSetup::CreateInterface(SGameObjects* hub, SGraphicsHost* host) {

@@ -27,7 +27,8 @@ public:
 
     void CreateScreens(SGameObjects* hub) override;
     void PreloadScreens(SGameObjects* hub, bool dedicated) override;
-    void ShowFirstScreen(SGameObjects* hub) override;
+    // Without the main menu's layout in the catalog there is no first screen.
+    std::string ShowFirstScreen(SGameObjects* hub) override;
     // Without the sprite in the catalog the cursor stays an empty one and draws nothing.
     void CreateInterface(SGameObjects* hub, SGraphicsHost* host) override;
     void HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) override;

@@ -258,7 +258,9 @@ int SGraphics::ResetDisplayMode() {
 }
 
 int SGraphics::CreateRenderer() {
-    const GUID* device = m_bUseDirect3D ? ChooseDirect3DDevice() : nullptr;
+    // Every device here is drawn in software, so asking for rendering without acceleration
+    // still builds the renderer on one; only a platform with no device at all goes without.
+    const GUID* device = ChooseDirect3DDevice();
     if (device == nullptr) {
         sys::dialogs::MessageBox("?? There is not valid Direct3D drivers", kCaption, sys::MB_OK);
         return 0;

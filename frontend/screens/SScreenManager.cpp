@@ -115,7 +115,16 @@ void SScreenManager::TellDisplay(SWindow* pScreen) {
         host->SetCurrentScreen(pScreen);
 }
 
+bool SScreenManager::DisplayGone() {
+    // A display that exists but is not ready has taken its interface surfaces, and the
+    // contexts over them, away; the ones kept here must not be used until it hands new ones.
+    const SGraphics* display = SGameObjects::Instance()->m_pGraphics;
+    return display != nullptr && display->IsReady() == 0;
+}
+
 int SScreenManager::ActivateCurrent(SDC* pContext, SDC* pBackground) {
+    if (DisplayGone())
+        return 0;
     if (pContext != nullptr)
         m_pInterfaceDC = pContext;
     else if (m_pInterfaceDC == nullptr)
@@ -143,6 +152,8 @@ int SScreenManager::Paint() {
     SAppScreen* pScreen = GetCurrentScreen();
     if (pScreen == nullptr)
         return 1;
+    if (DisplayGone())
+        return 0;
     if (m_pInterfaceDC != nullptr) {
         sys::HBRUSH hBrush = sys::gdi::CreateSolidBrush(kFillColour);
         m_pInterfaceDC->FillRect(sys::RECT{0, 0, m_iInterfaceWidth, m_iInterfaceHeight}, hBrush, 0, 0xFFFFFF);

@@ -56,6 +56,8 @@ public:
     int SetCurrent(int nId);
     int ActivateCurrent(SDC* pContext, SDC* pBackground);
     int Paint();
+    // True while the display is released (its interface contexts with it).
+    static bool DisplayGone();
     // The display manager's interface contexts, each time it has built the display.
     int SetSurfaces(SDC* pContext, SDC* pBackground);
     intptr_t HandleInput(uint32_t nMessage, uintptr_t wParam, intptr_t lParam);

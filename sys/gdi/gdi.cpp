@@ -192,6 +192,18 @@ void Painter::Span(int x0, int x1, int y) const {
         std::memset(at, static_cast<int>(value & 0xFF), static_cast<size_t>(x1 - x0));
         return;
     }
+    if (!merge && (bytes == 2 || bytes == 4)) {
+        // Pages fill their whole background on every frame: one pixel (little-endian, so the
+        // value's low bytes), then the filled part copied onto the rest, doubling each time.
+        const size_t total = static_cast<size_t>(x1 - x0) * static_cast<size_t>(bytes);
+        std::memcpy(at, &value, static_cast<size_t>(bytes));
+        for (size_t done = static_cast<size_t>(bytes); done < total;) {
+            const size_t step = std::min(done, total - done);
+            std::memcpy(at + done, at, step);
+            done += step;
+        }
+        return;
+    }
     for (int x = x0; x < x1; ++x, at += bytes)
         StorePixel(at, bytes, merge ? (LoadPixel(at, bytes) | value) : value);
 }

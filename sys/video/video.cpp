@@ -395,12 +395,18 @@ HRESULT IDirectDraw4::SetDisplayMode(uint32_t width, uint32_t height, uint32_t b
     d.modeHeight = height;
     d.modeBits = bitsPerPixel;
     d.modeStamp = ++g_stampCounter;
+    FullScreenChanged(d, true);
     return DD_OK;
 }
 
 HRESULT IDirectDraw4::RestoreDisplayMode() {
     VIDEO_NEED_INIT();
-    m_state->modeSet = false;
+    DeviceState& d = *m_state;
+    const bool wasSet = d.modeSet && d.Exclusive();
+    d.modeSet = false;
+    if (wasSet) {
+        FullScreenChanged(d, false);
+    }
     return DD_OK;
 }
 

@@ -140,12 +140,15 @@ void StretchCopy(SurfaceState& dst, const RECT& dr, const SurfaceState& src, con
 
 // Presentation: the visible part of a primary front buffer as 0x00RRGGBB rows.
 void Present(SurfaceState& front);
-// The device leaves (or takes) the full-screen display.
+// The device leaves the full-screen display, or set a full-screen display mode.
 void FullScreenChanged(DeviceState& device, bool fullScreen);
 
 // Backends.
 void HeadlessPresent(const uint32_t* pixels, int width, int height);
 void SdlPresent(const uint32_t* pixels, int width, int height, bool fullScreen);
+// A full-screen display mode was set: the window covers the display and the desktop the
+// program sees is the mode's size.
+void SdlEnterFullScreen(int width, int height);
 void SdlLeaveFullScreen();
 
 // Which display mode a surface of this device is drawn for: the one the device set in full

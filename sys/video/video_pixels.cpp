@@ -166,12 +166,52 @@ void FillRect(SurfaceState& s, const RECT& r, uint32_t value) {
     if (bits < 32) {
         value &= (1u << bits) - 1u;
     }
+    const uint32_t bytes = s.format.Bytes();
     for (int32_t y = r.top; y < r.bottom; ++y) {
+        if (bytes == 2 || bytes == 4) {
+            uint8_t* row = s.Row(static_cast<uint32_t>(y)) + static_cast<size_t>(r.left) * bytes;
+            for (int32_t x = r.left; x < r.right; ++x, row += bytes) {
+                std::memcpy(row, &value, bytes);  // little-endian: the low bytes are the pixel
+            }
+            continue;
+        }
         for (int32_t x = r.left; x < r.right; ++x) {
             WritePixel(s, static_cast<uint32_t>(x), static_cast<uint32_t>(y), value);
         }
     }
 }
+
+namespace {
+
+template <typename Pixel>
+void CopyRow(SurfaceState& dst, int32_t y, const RECT& area, const SurfaceState& src, uint32_t sy,
+             const std::vector<uint32_t>& columns, bool keyed, uint32_t low, uint32_t high) {
+    const uint8_t* from = src.Row(sy);
+    uint8_t* to = dst.Row(static_cast<uint32_t>(y)) + static_cast<size_t>(area.left) * sizeof(Pixel);
+    const size_t count = static_cast<size_t>(area.right - area.left);
+    if (count > 0 && columns[count - 1] == columns[0] + count - 1) {
+        // Not stretched or mirrored: the source pixels follow each other.
+        const uint8_t* run = from + static_cast<size_t>(columns[0]) * sizeof(Pixel);
+        for (size_t i = 0; i < count; ++i) {
+            Pixel v;
+            std::memcpy(&v, run + i * sizeof(Pixel), sizeof(Pixel));
+            if (!keyed || v < low || v > high) {
+                std::memcpy(to + i * sizeof(Pixel), &v, sizeof(Pixel));
+            }
+        }
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        Pixel v;
+        std::memcpy(&v, from + static_cast<size_t>(columns[i]) * sizeof(Pixel), sizeof(Pixel));
+        if (keyed && v >= low && v <= high) {
+            continue;
+        }
+        std::memcpy(to + i * sizeof(Pixel), &v, sizeof(Pixel));
+    }
+}
+
+}  // namespace
 
 void StretchCopy(SurfaceState& dst, const RECT& dr, const SurfaceState& src, const RECT& sr, const RECT& clip,
                  const DDCOLORKEY* key, bool mirrorX, bool mirrorY) {
@@ -212,12 +252,24 @@ void StretchCopy(SurfaceState& dst, const RECT& dr, const SurfaceState& src, con
         low = key->dwColorSpaceLowValue & mask;
         high = std::max(low, key->dwColorSpaceHighValue & mask);
     }
+    const uint32_t bytes = src.format.Bytes();
+    const bool direct = bytes == dst.format.Bytes() && (bytes == 2 || bytes == 4);
     for (int32_t y = area.top; y < area.bottom; ++y) {
         int64_t j = y - dr.top;
         if (mirrorY) {
             j = dh - 1 - j;
         }
         const uint32_t sy = static_cast<uint32_t>(sr.top + j * sh / dh);
+        // The menus copy every picture through a colour key on every frame: the common pixel
+        // sizes go straight through memory.
+        if (direct && bytes == 2) {
+            CopyRow<uint16_t>(dst, y, area, src, sy, columns, key != nullptr, low, high);
+            continue;
+        }
+        if (direct) {
+            CopyRow<uint32_t>(dst, y, area, src, sy, columns, key != nullptr, low, high);
+            continue;
+        }
         for (int32_t x = area.left; x < area.right; ++x) {
             const uint32_t v = ReadPixel(src, columns[static_cast<size_t>(x - area.left)], sy);
             if (key != nullptr && v >= low && v <= high) {
@@ -253,6 +305,20 @@ void Present(SurfaceState& front) {
     const int height = area.bottom - area.top;
     std::vector<uint32_t> frame(static_cast<size_t>(width) * static_cast<size_t>(height));
     const bool xrgb = front.format == FormatXrgb8888();
+    const std::vector<uint32_t>* wide16 = nullptr;
+    if (front.format.bits == 16 && !front.format.palettised && !front.format.depth) {
+        // A 16-bit screen is widened on every frame: through a table made once per layout.
+        static Format s_tableFormat;
+        static std::vector<uint32_t> s_table;
+        if (s_table.empty() || !(s_tableFormat == front.format)) {
+            s_table.resize(0x10000);
+            for (uint32_t v = 0; v < 0x10000; ++v) {
+                s_table[v] = ToXrgb(front, v);
+            }
+            s_tableFormat = front.format;
+        }
+        wide16 = &s_table;
+    }
     for (int y = 0; y < height; ++y) {
         uint32_t* out = frame.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
         const auto row = static_cast<uint32_t>(area.top + y);
@@ -261,6 +327,13 @@ void Present(SurfaceState& front) {
             std::memcpy(out, front.Row(row) + static_cast<size_t>(area.left) * 4, static_cast<size_t>(width) * 4);
             for (int x = 0; x < width; ++x) {
                 out[x] &= 0x00FFFFFFu;
+            }
+            continue;
+        }
+        if (wide16 != nullptr) {
+            const uint8_t* in = front.Row(row) + static_cast<size_t>(area.left) * 2;
+            for (int x = 0; x < width; ++x, in += 2) {
+                out[x] = (*wide16)[static_cast<size_t>(in[0] | (in[1] << 8))];
             }
             continue;
         }
@@ -275,8 +348,13 @@ void Present(SurfaceState& front) {
     }
 }
 
-void FullScreenChanged(DeviceState& /*device*/, bool fullScreen) {
-    if (!fullScreen && sys::CurrentBackend() == sys::Backend::Sdl) {
+void FullScreenChanged(DeviceState& device, bool fullScreen) {
+    if (sys::CurrentBackend() != sys::Backend::Sdl) {
+        return;
+    }
+    if (fullScreen) {
+        SdlEnterFullScreen(static_cast<int>(device.modeWidth), static_cast<int>(device.modeHeight));
+    } else {
         SdlLeaveFullScreen();
     }
 }

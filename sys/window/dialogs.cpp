@@ -35,6 +35,23 @@ int EscapeAnswer(uint32_t type) {
     return buttons.size() == 1 ? buttons.front() : DefaultAnswer(type);
 }
 
+std::string ExpandTabs(const std::string& text) {
+    constexpr size_t kTabStop = 8;
+    std::string shown;
+    size_t column = 0;
+    for (const char c : text) {
+        if (c == '\t') {
+            const size_t blanks = kTabStop - column % kTabStop;
+            shown.append(blanks, ' ');
+            column += blanks;
+            continue;
+        }
+        shown.push_back(c);
+        column = c == '\n' ? 0 : column + 1;
+    }
+    return shown;
+}
+
 int MessageBox(const std::string& text, const std::string& caption, uint32_t type) {
     if (CurrentBackend() == Backend::Sdl) {
         return sdl::ShowMessageBox(text, caption, type);

@@ -6,7 +6,7 @@
 
 // Message boxes: a text, a caption and a row of buttons, answered with the button the user
 // chose. The Sdl backend shows SDL's message box over the main window (or, when there is no
-// display, writes the text to stderr and answers the default button); the headless backend
+// display, answers the default button); the headless backend
 // records every box and answers from a script the test sets (see headless/headless_dialogs.h),
 // so no test ever waits for a user.
 namespace sys {
@@ -41,8 +41,13 @@ constexpr int IDNO = 7;
 namespace sys::dialogs {
 
 // Shows the box and answers the button chosen. Button sets other than the four above are
-// shown as MB_OK.
+// shown as MB_OK. On the Sdl backend the caption and text also go to stderr, so that a player
+// who started the program from a terminal sees why it stopped.
 int MessageBox(const std::string& text, const std::string& caption, uint32_t type);
+
+// The text as a box or a terminal shows it: tabs become blanks up to the next column that is
+// a multiple of eight.
+std::string ExpandTabs(const std::string& text);
 
 // The answers of the type's buttons, left to right.
 std::vector<int> ButtonsOf(uint32_t type);

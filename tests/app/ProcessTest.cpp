@@ -1,7 +1,8 @@
 // The built program itself, started as a user would on a machine without display or sound
-// (SDL's dummy drivers), in a scratch folder whose Home holds an empty catalog and our
-// game-logic stand-in, or the demo Home the build writes, then stopped with SIGTERM. It must
-// shut down cleanly: status 0 and a "default.cfg" with the first run's detail level.
+// (SDL's dummy drivers), in a scratch folder whose Home holds the demo data the build writes,
+// whole or damaged, and our game-logic stand-in; stopped with SIGTERM. It shuts down cleanly
+// (status 0 and a "default.cfg" with the first run's detail level), and a start it cannot make
+// ends with status 1 and its reason on stderr, never with a signal.
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/SCatalog.h"
-#include "sys/classlib/CArchive.h"
-#include "sys/classlib/CFile.h"
 #include "tests/support/ReferenceImage.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -32,23 +30,21 @@ std::string ReadAll(const fs::path& path) {
     return text.str();
 }
 
-void WriteEmptyCatalog(const fs::path& path) {
-    SCatalog catalog;
-    CFile file;
-    ASSERT_TRUE(file.Open(path.string().c_str(), CFile::modeCreate | CFile::modeWrite));
-    CArchive ar(&file, CArchive::store);
-    catalog.Serialize(ar);
-    ar.Close();
-    file.Close();
+void CopyDemoHome(const fs::path& home) {
+    const fs::path demo = fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
+    ASSERT_TRUE(fs::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
+    fs::copy(demo, home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 // Starts the program in the background through the shell, which keeps its process id in
-// "pid.txt" and its exit status in "status.txt" once it ends.
-void Start(const fs::path& folder, const std::string& environment = "") {
+// "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the
+// program's own settings; "env -u NAME" there takes a variable away.
+void Start(const fs::path& folder, const std::string& environment = "",
+           const std::string& videoDriver = "SDL_VIDEODRIVER=dummy") {
     const std::string program = std::string(TARVEX_TEST_BINARY_DIR) + "/../tarvex";
     const std::string f = folder.string();
-    const std::string command = "( cd '" + f + "' && " + environment +
-                                " SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
+    const std::string command = "( cd '" + f + "' && " + environment + " " + videoDriver +
+                                " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
                                 "/config' '" + program + "' 2>stderr.txt >/dev/null & echo $! > '" + f +
                                 "/pid.txt'; wait $!; echo $? > '" + f + "/status.tmp'; mv '" + f + "/status.tmp' '" +
                                 f + "/status.txt' ) &";
@@ -82,7 +78,7 @@ protected:
 };
 
 TEST_F(ProcessTest, SigtermClosesTheWindowAndSavesTheConfiguration) {
-    WriteEmptyCatalog(m_folder / "Home" / "Tarvex.cat");
+    CopyDemoHome(m_folder / "Home");
     Start(m_folder);
     // Running means past start-up: the first "default.cfg" exists and the loop is turning.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -125,9 +121,7 @@ bool ShowsTheMainMenu(const fs::path& home) {
 }
 
 TEST_F(ProcessTest, OnTheDemoDataItReachesTheMainMenuAndSigtermEndsIt) {
-    const fs::path demo = fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
-    ASSERT_TRUE(fs::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
-    fs::copy(demo, m_folder / "Home", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    CopyDemoHome(m_folder / "Home");
     Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1");
     bool shown = false;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -153,6 +147,73 @@ TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {
         Signal(m_folder, "KILL");
     EXPECT_GT(status, 0);
     EXPECT_NE(ReadAll(m_folder / "stderr.txt").find("Error loading file: Tarvex.cat"), std::string::npos);
+}
+
+// Damaged or empty files and settings, and a machine without a display: the program either
+// runs until SIGTERM ends it cleanly, or ends at once with status 1 and says why.
+struct DamagedStart {
+    const char* what;
+    void (*damage)(const fs::path& home);
+    const char* environment;
+    const char* videoDriver;
+    int status;          // 0: runs until stopped
+    const char* reason;  // on stderr
+};
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+void CutCatalog(const fs::path& home) {
+    const std::string whole = ReadAll(home / "Tarvex.cat");
+    WriteText(home / "Tarvex.cat", whole.substr(0, whole.size() / 2));
+}
+
+void ZeroCatalogCount(const fs::path& home) {
+    std::string whole = ReadAll(home / "Tarvex.cat");
+    whole[14] = '\0';
+    whole[15] = '\0';
+    WriteText(home / "Tarvex.cat", whole);
+}
+
+void EmptyDefaultCfg(const fs::path& home) { WriteText(home / "default.cfg", ""); }
+
+void SoftwareDefaultCfg(const fs::path& home) {
+    WriteText(home / "default.cfg", "set cfg_sysprofile \"2\"\r\nset gfx_software \"1\"\r\n");
+}
+
+void Untouched(const fs::path&) {}
+
+TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
+    const DamagedStart cases[] = {
+        {"truncated catalog", CutCatalog, "", "SDL_VIDEODRIVER=dummy", 1, "Error loading file: Tarvex.cat"},
+        {"catalog of no items", ZeroCatalogCount, "", "SDL_VIDEODRIVER=dummy", 1,
+         "The main menu cannot be shown: \"Tarvex.cat\" has no screen \"MM\" in the group \"main_menu\"."},
+        {"empty default.cfg", EmptyDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, ""},
+        {"software rendering", SoftwareDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, ""},
+        {"no display", Untouched, "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "", 1,
+         "Cannot open a display"},
+    };
+    for (const DamagedStart& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = tarvex::test::MakeScratchFolder("Damaged");
+        fs::create_directories(folder / "Home");
+        CopyDemoHome(folder / "Home");
+        c.damage(folder / "Home");
+        Start(folder, c.environment, c.videoDriver);
+        int status = WaitFor(folder, std::chrono::seconds(c.status == 0 ? 3 : 20));
+        if (c.status == 0 && status == -1) {
+            Signal(folder, "TERM");
+            status = WaitFor(folder, std::chrono::seconds(20));
+        }
+        if (status == -1)
+            Signal(folder, "KILL");
+        // The shell reports a signal as 128 and more.
+        EXPECT_EQ(status, c.status) << ReadAll(folder / "stderr.txt");
+        EXPECT_NE(ReadAll(folder / "stderr.txt").find(c.reason), std::string::npos) << ReadAll(folder / "stderr.txt");
+        fs::remove_all(folder);
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/CGraphicsData.h"
 #include "app/CSystemData.h"
 #include "app/SGameDLL.h"
+#include "dx/display/SGraphics.h"
 #include "sys/window/dialogs.h"
 #include "sys/time/time.h"
 #include "tests/app/AppTestSupport.h"
@@ -119,13 +120,30 @@ TEST_F(StartupTest, DedicatedAloneStartsTheServer) {
 
 namespace {
 
-TEST_F(StartupTest, SoftwareRenderingWithoutADisplayModeIsNotFatal) {
-    // The display refuses every mode without Direct3D; start-up says nothing of its own.
+TEST_F(StartupTest, SoftwareRenderingRunsOnTheDeviceWithoutAMessage) {
     WriteWholeFile(DefaultCfg(), "set cfg_sysprofile \"2\"\r\nset gfx_software \"1\"\r\n");
     ASSERT_TRUE(MakeApp().InitInstance());
-    for (const auto& box : headless_dialogs::Shown())
-        EXPECT_EQ(box.text, "?? There is not valid Direct3D drivers");
+    EXPECT_TRUE(headless_dialogs::Shown().empty());
     EXPECT_EQ(m_hub->m_pConfig->m_pGraphics->m_bSoftware, 1);
+    ASSERT_NE(m_hub->m_pGraphics, nullptr);
+    EXPECT_EQ(m_hub->m_pGraphics->IsReady(), 1);
+    EXPECT_NE(m_hub->m_pGraphics->GetBack(), nullptr);
+}
+
+TEST_F(StartupTest, ADamagedCatalogIsReportedLikeAMissingOne) {
+    // Cut short by a byte, and cut in its header: both are archive errors, not file errors.
+    const std::string whole = ReadWholeFile((Home() / "Tarvex.cat").string());
+    ASSERT_GT(whole.size(), 8u);
+    for (const std::string& damaged : {whole.substr(0, whole.size() - 1), whole.substr(0, 8)}) {
+        headless_dialogs::Reset();
+        WriteWholeFile((Home() / "Tarvex.cat").string(), damaged);
+        EXPECT_FALSE(MakeApp().InitInstance());
+        EXPECT_FALSE(m_app->m_bHardwareReady);
+        const auto shown = headless_dialogs::Shown();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back().text, "Error loading file: Tarvex.cat");
+        m_app->ExitInstance();
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The front end installed on a headless start-up: the hub's screen manager, the software cursor
 // copied from the catalog's "Cursor":"HuntHand" sprite (and an empty one without it), the
-// dialog factory on the interface host, and shut-down letting go of all of them.
+// dialog factory on the interface host, the main menu (and the message when its layout is
+// missing), and shut-down letting go of all of them.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include "frontend/SFrontEndSetup.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SScreenManager.h"
+#include "sys/window/dialogs.h"
+#include "sys/window/headless/headless_dialogs.h"
 #include "dx/display/SGraphics.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/frontend/ScreenTestSupport.h"
@@ -19,6 +22,16 @@
 #include "ui/SSprite.h"
 
 namespace {
+
+// A recording main menu with a layout of its own, so that it can be the first page.
+class RecordingMainMenu : public screentest::RecordingScreen {
+public:
+    RecordingMainMenu() : RecordingScreen(0) {}
+    bool Initialise() override {
+        GiveLayout();
+        return true;
+    }
+};
 
 // Puts the cursor sprite into the freshly read catalog just before the cursor is made, as a
 // catalog file holding it would.
@@ -39,11 +52,30 @@ public:
     }
     void CreateScreens(SGameObjects* hub) override {
         SFrontEndSetup::CreateScreens(hub);
-        if (m_bWithPages)
+        if (m_bWithPages) {
             screentest::InstallRecordingScreens(*hub->m_pScreenManager);
+            hub->m_pScreenManager->SetScreenFactory(0, []() -> SAppScreen* { return new RecordingMainMenu; });
+        }
+    }
+    // The main menu's layout, as the demo catalog has it.
+    void PreloadScreens(SGameObjects* hub, bool dedicated) override {
+        if (m_bAddLayout && hub->m_pCatalog != nullptr) {
+            auto* layout = new SScreen;
+            layout->Create(nullptr, "", 0, sys::RECT{0, 0, 640, 480}, nullptr, 0, nullptr);
+            auto* item = new SCatalogItem(kKindScreen, "MM", "main_menu", "");
+            item->SetResource(layout);
+            hub->m_pCatalog->AddItem(item);
+        }
+        // The pages read the program-wide hub's catalog, which the test's hub stands in for.
+        SCatalog*& shared = SGameObjects::Instance()->m_pCatalog;
+        SCatalog* const before = shared;
+        shared = hub->m_pCatalog;
+        SFrontEndSetup::PreloadScreens(hub, dedicated);
+        shared = before;
     }
     bool m_bAddSprite = false;
     bool m_bWithPages = false;
+    bool m_bAddLayout = true;
     SCatalogItem* m_pItem = nullptr;
 };
 
@@ -64,7 +96,6 @@ TEST_F(FrontEndSetupTest, StartUpMakesTheManagerAndTheCursorFromTheCatalogAndShu
     m_setup.m_bAddSprite = true;
     ASSERT_TRUE(MakeApp().InitInstance());
     ASSERT_NE(m_hub->m_pScreenManager, nullptr);
-    // The empty catalog has no layout, but the main menu still works as a page.
     EXPECT_EQ(m_hub->m_pScreenManager->GetCurrentId(), 0);
     EXPECT_NE(m_hub->m_pScreenManager->GetCurrentScreen(), nullptr);
 
@@ -98,6 +129,18 @@ TEST_F(FrontEndSetupTest, WithoutTheSpriteTheCursorIsEmptyAndStartUpGoesOn) {
     m_app->ExitInstance();
     EXPECT_EQ(m_hub->m_pScreenManager, nullptr);
     EXPECT_EQ(m_setup.GetCursor(), nullptr);
+}
+
+TEST_F(FrontEndSetupTest, WithoutTheMainMenuLayoutStartUpSaysWhatIsMissingAndFails) {
+    m_setup.m_bAddLayout = false;
+    EXPECT_FALSE(MakeApp().InitInstance());
+    const auto shown = sys::dialogs::headless::Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().text,
+              "The main menu cannot be shown: \"Tarvex.cat\" has no screen \"MM\" in the group \"main_menu\".");
+    EXPECT_EQ(shown.back().caption, "Tarvex");
+    m_app->ExitInstance();
+    EXPECT_EQ(m_hub->m_pScreenManager, nullptr);
 }
 
 TEST_F(FrontEndSetupTest, AFailedStartUpStillLetsGoOfTheManager) {

@@ -5,6 +5,7 @@
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
+#include "dx/display/SGraphics.h"
 #include "sys/window/headless/headless_dialogs.h"
 #include "tests/frontend/ScreenTestSupport.h"
 #include "ui/SDC.h"
@@ -102,6 +103,22 @@ TEST_F(ScreenManagerTest, DeviceBroadcastsWaitForTheCatalog) {
     m_Manager.RestoreDeviceObjects(nullptr);
     items->m_pCatalog = saved;
     EXPECT_EQ(Log(), (Strings{"release 0", "release 4", "restore 0", "restore 4"}));
+}
+
+TEST_F(ScreenManagerTest, AReleasedDisplayIsNotDrawnOnUntilItIsBuiltAgain) {
+    // The contexts kept from the last build went with the display; nothing may use them.
+    ASSERT_EQ(m_Manager.SetSurfaces(&m_Context, nullptr), 1);
+    SGraphics released;
+    SGraphics*& shared = SGameObjects::Instance()->m_pGraphics;
+    SGraphics* const saved = shared;
+    shared = &released;
+    Log().clear();
+    EXPECT_EQ(m_Manager.SwitchTo(0), 0);
+    EXPECT_EQ(m_Manager.Paint(), 0);
+    EXPECT_EQ(Log(), (Strings{"init 0", "create 0"}));  // made, but not entered
+    shared = saved;
+    EXPECT_EQ(m_Manager.ActivateCurrent(&m_Context, nullptr), 1);
+    EXPECT_EQ(Log(), (Strings{"init 0", "create 0", "activate 0"}));
 }
 
 }  // namespace

@@ -2,7 +2,14 @@
 
 #include <SDL.h>
 
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "sys/video/frame_pacer.h"
 #include "sys/video/video_core.h"
+#include "sys/window/letterbox.h"
 #include "sys/window/sdl/sdl_window.h"
 
 namespace sys::video::sdl {
@@ -17,13 +24,23 @@ struct Presenter {
     SDL_Texture* texture = nullptr;
     int width = 0;
     int height = 0;
-    bool fullScreen = false;
     uint64_t frames = 0;
+    FramePacer pacer;
+    // What the window shows now, so that an unchanged frame (an idle menu) costs no upload
+    // and no drawing; shown again at least once a second all the same.
+    std::vector<uint32_t> shown;
+    int outputWidth = 0;
+    int outputHeight = 0;
+    double shownAt = 0.0;
 };
 
 Presenter& P() {
     static Presenter presenter;
     return presenter;
+}
+
+double Seconds() {
+    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
 }
 
 SDL_Renderer* RendererFor(SDL_Window* window) {
@@ -36,13 +53,27 @@ SDL_Renderer* RendererFor(SDL_Window* window) {
         p.texture = nullptr;
         p.width = 0;
         p.height = 0;
-        p.fullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
     }
     if (renderer == nullptr) {
+        // Where the display gives a refresh signal, presenting waits for it.
+        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
         renderer = SDL_CreateRenderer(window, -1, 0);
+        sys::window::sdl::RestorePlacement();
+        SDL_DisplayMode mode;
+        const int display = SDL_GetWindowDisplayIndex(window);
+        p.pacer.SetRefreshRate(SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate
+                                                                                                 : 0);
     }
     p.renderer = renderer;
     return renderer;
+}
+
+// Frames are shown at most once per refresh, also where presenting does not wait for one.
+void WaitForRefresh(FramePacer& pacer) {
+    const double wait = pacer.WaitBefore(Seconds());
+    if (wait > 0.0) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+    }
 }
 
 }  // namespace
@@ -53,7 +84,7 @@ uint64_t PresentedFrames() { return P().frames; }
 
 namespace sys::video::detail {
 
-void SdlPresent(const uint32_t* pixels, int width, int height, bool fullScreen) {
+void SdlPresent(const uint32_t* pixels, int width, int height, bool /*fullScreen*/) {
     using sys::video::sdl::P;
     SDL_Window* window = sys::window::sdl::NativeWindow();
     if (window == nullptr || width <= 0 || height <= 0) {
@@ -64,9 +95,22 @@ void SdlPresent(const uint32_t* pixels, int width, int height, bool fullScreen) 
         return;
     }
     auto& p = P();
-    if (fullScreen != p.fullScreen) {
-        SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        p.fullScreen = fullScreen;
+    int outputWidth = 0;
+    int outputHeight = 0;
+    if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) {
+        SDL_GetWindowSize(window, &outputWidth, &outputHeight);
+    }
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    const bool exposed = sys::window::sdl::TakeExposed();
+    const bool unchanged = p.texture != nullptr && p.width == width && p.height == height &&
+                           p.outputWidth == outputWidth && p.outputHeight == outputHeight && !exposed &&
+                           p.shown.size() == count && sys::video::sdl::Seconds() - p.shownAt < 1.0 &&
+                           std::memcmp(p.shown.data(), pixels, count * sizeof(uint32_t)) == 0;
+    if (unchanged) {
+        sys::video::sdl::WaitForRefresh(p.pacer);
+        p.pacer.Presented(sys::video::sdl::Seconds());
+        ++p.frames;
+        return;
     }
     if (p.texture == nullptr || p.width != width || p.height != height) {
         if (p.texture != nullptr) {
@@ -80,22 +124,26 @@ void SdlPresent(const uint32_t* pixels, int width, int height, bool fullScreen) 
         }
     }
     SDL_UpdateTexture(p.texture, nullptr, pixels, width * 4);
-    // The logical size keeps the frame's aspect when the window or display is larger.
-    SDL_RenderSetLogicalSize(renderer, width, height);
+    p.shown.assign(pixels, pixels + count);
+    p.outputWidth = outputWidth;
+    p.outputHeight = outputHeight;
+    // Whatever size the window or the display has, the frame keeps its aspect, black around
+    // it; the window backend maps the pointer back through the same rectangle.
+    const sys::RECT fitted = sys::window::FitPicture(width, height, outputWidth, outputHeight);
+    const SDL_Rect target{fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top};
+    SDL_RenderSetViewport(renderer, nullptr);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, p.texture, nullptr, nullptr);
+    SDL_RenderCopy(renderer, p.texture, nullptr, target.w > 0 && target.h > 0 ? &target : nullptr);
+    sys::video::sdl::WaitForRefresh(p.pacer);
     SDL_RenderPresent(renderer);
+    p.shownAt = sys::video::sdl::Seconds();
+    p.pacer.Presented(p.shownAt);
     ++p.frames;
 }
 
-void SdlLeaveFullScreen() {
-    using sys::video::sdl::P;
-    SDL_Window* window = sys::window::sdl::NativeWindow();
-    if (window != nullptr && P().fullScreen) {
-        SDL_SetWindowFullscreen(window, 0);
-    }
-    P().fullScreen = false;
-}
+void SdlEnterFullScreen(int width, int height) { sys::window::sdl::SetDisplayMode(width, height); }
+
+void SdlLeaveFullScreen() { sys::window::sdl::SetDisplayMode(0, 0); }
 
 }  // namespace sys::video::detail

@@ -54,7 +54,9 @@ int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t
         buttons.push_back(SDL_MessageBoxButtonData{flags, answer, LabelOf(answer)});
     }
     const std::string title = sys::sdl::Latin1ToUtf8(caption);
-    const std::string message = sys::sdl::Latin1ToUtf8(text);
+    const std::string message = sys::sdl::Latin1ToUtf8(ExpandTabs(text));
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
+    std::fflush(stderr);
     const SDL_MessageBoxData box{IconFlags(type) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
                                  sys::window::sdl::NativeWindow(),
                                  title.c_str(),
@@ -64,7 +66,6 @@ int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t
                                  nullptr};
     int chosen = -1;
     if (SDL_ShowMessageBox(&box, &chosen) != 0) {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
         return defaultAnswer;
     }
     // Closing the box without a button is Escape.

@@ -6,8 +6,8 @@
 // The Sdl message box, called by sys::dialogs::MessageBox.
 namespace sys::dialogs::sdl {
 
-// Shows SDL's message box over the main window and answers the button chosen; when SDL cannot
-// show one, the caption and text go to stderr and the default button is the answer.
+// Writes the caption and text to stderr, then shows SDL's message box over the main window and
+// answers the button chosen; when SDL cannot show one, the default button is the answer.
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t type);
 
 }  // namespace sys::dialogs::sdl

@@ -7,12 +7,16 @@
 #include <cstdio>
 #include <vector>
 
+#include "sys/window/letterbox.h"
 #include "sys/window/window_core.h"
 #include "sys/window/sdl/sdl_keymap.h"
 #include "sys/window/sdl/sdl_text.h"
 
 // The Sdl window backend: one SDL window carrying the client area (the frame around it is the
-// desktop's), SDL events turned into the core's input, focus, placement and close events.
+// desktop's), SDL events turned into the core's input, focus, placement and close events. The
+// client area keeps the size the program gave it: when the desktop makes the window another
+// size (or a full-screen mode covers the display), the picture is scaled into it and pointer
+// positions are mapped back into the client area's pixels.
 // SDL's own text input stays off: characters come from the translate step, so each one
 // arrives once.
 namespace sys::window {
@@ -90,7 +94,8 @@ public:
     }
 
     void PlaceSystemWindow(const RECT& client) override {
-        if (!m_window) {
+        // A full-screen window covers the display whatever the program asks.
+        if (!m_window || FullScreen()) {
             return;
         }
         int x = 0;
@@ -110,7 +115,7 @@ public:
     }
 
     void ApplyFrameStyle(uint32_t style) override {
-        if (m_window) {
+        if (m_window && !FullScreen()) {
             SDL_SetWindowBordered(m_window, Bordered(style) ? SDL_TRUE : SDL_FALSE);
             SDL_SetWindowResizable(m_window, (style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
         }
@@ -131,7 +136,8 @@ public:
     void WarpPointer(POINT screen) override {
         if (m_window) {
             const RECT client = CurrentClient();
-            SDL_WarpMouseInWindow(m_window, screen.x - client.left, screen.y - client.top);
+            const POINT area = ToArea(POINT{screen.x - client.left, screen.y - client.top});
+            SDL_WarpMouseInWindow(m_window, area.x, area.y);
         } else if (SDL_WasInit(SDL_INIT_VIDEO)) {
             SDL_WarpMouseGlobal(screen.x, screen.y);
         }
@@ -162,7 +168,9 @@ public:
             SDL_SetWindowMouseRect(m_window, nullptr);
             return;
         }
-        const SDL_Rect area{left - client.left, top - client.top, right - left, bottom - top};
+        const POINT first = ToArea(POINT{left - client.left, top - client.top});
+        const POINT last = ToArea(POINT{right - 1 - client.left, bottom - 1 - client.top});
+        const SDL_Rect area{first.x, first.y, std::max(1, last.x - first.x + 1), std::max(1, last.y - first.y + 1)};
         SDL_SetWindowMouseRect(m_window, &area);
     }
 
@@ -173,6 +181,9 @@ public:
     }
 
     RECT DesktopRect() override {
+        if (FullScreen()) {
+            return RECT{0, 0, m_modeWidth, m_modeHeight};
+        }
         SDL_Rect bounds{0, 0, 640, 480};
         if (sdl::EnsureVideo()) {
             SDL_GetDisplayBounds(DisplayIndex(), &bounds);
@@ -181,6 +192,9 @@ public:
     }
 
     RECT WorkArea() override {
+        if (FullScreen()) {
+            return DesktopRect();
+        }
         SDL_Rect bounds;
         if (sdl::EnsureVideo() && SDL_GetDisplayUsableBounds(DisplayIndex(), &bounds) == 0) {
             return RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
@@ -188,7 +202,55 @@ public:
         return DesktopRect();
     }
 
+    void SetDisplayMode(int width, int height) {
+        const bool wasFullScreen = FullScreen();
+        m_modeWidth = std::max(0, width);
+        m_modeHeight = std::max(0, height);
+        if (!m_window) {
+            return;
+        }
+        if (FullScreen()) {
+            CoverDisplay();
+        } else if (wasFullScreen) {
+            const detail::WindowRecord* record = detail::Find(GetMainWindow());
+            ApplyFrameStyle(record != nullptr ? record->frameStyle : 0);
+            PlaceSystemWindow(CurrentClient());
+        }
+    }
+
+    bool TakeExposed() {
+        const bool exposed = m_exposed;
+        m_exposed = false;
+        return exposed;
+    }
+
+    void RestorePlacement() {
+        if (!m_window) {
+            return;
+        }
+        if (FullScreen()) {
+            CoverDisplay();
+        } else {
+            PlaceSystemWindow(CurrentClient());
+        }
+    }
+
 private:
+    bool FullScreen() const { return m_modeWidth > 0 && m_modeHeight > 0; }
+
+    // Full screen is a borderless window over the whole display, placed by us: without a
+    // window manager nobody else would size it, and with one the picture is scaled into
+    // whatever it grants.
+    void CoverDisplay() {
+        SDL_Rect bounds{0, 0, 640, 480};
+        SDL_GetDisplayBounds(DisplayIndex(), &bounds);
+        SDL_SetWindowBordered(m_window, SDL_FALSE);
+        SDL_SetWindowResizable(m_window, SDL_FALSE);
+        SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
+        SDL_SetWindowSize(m_window, bounds.w, bounds.h);
+        SDL_RaiseWindow(m_window);
+    }
+
     int DisplayIndex() const {
         const int index = m_window ? SDL_GetWindowDisplayIndex(m_window) : 0;
         return index < 0 ? 0 : index;
@@ -198,9 +260,37 @@ private:
         return m_window && (windowId == 0 || windowId == SDL_GetWindowID(m_window));
     }
 
-    static POINT ToScreen(int clientX, int clientY) {
+    // Where the client area's picture lies in the SDL window now.
+    RECT Fitted(int& clientWidth, int& clientHeight) const {
         const RECT client = CurrentClient();
-        return POINT{client.left + clientX, client.top + clientY};
+        clientWidth = client.right - client.left;
+        clientHeight = client.bottom - client.top;
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(m_window, &width, &height);
+        return FitPicture(clientWidth, clientHeight, width, height);
+    }
+
+    POINT ToArea(POINT clientPoint) const {
+        int width = 0;
+        int height = 0;
+        const RECT fitted = Fitted(width, height);
+        if (fitted.right <= fitted.left) {
+            return clientPoint;
+        }
+        return PictureToArea(clientPoint, fitted, width, height);
+    }
+
+    POINT ToScreen(int windowX, int windowY) const {
+        const RECT client = CurrentClient();
+        int width = 0;
+        int height = 0;
+        const RECT fitted = Fitted(width, height);
+        if (fitted.right <= fitted.left) {
+            return POINT{client.left + windowX, client.top + windowY};
+        }
+        const POINT picture = AreaToPicture(POINT{windowX, windowY}, fitted, width, height);
+        return POINT{client.left + picture.x, client.top + picture.y};
     }
 
     void Handle(const SDL_Event& event) {
@@ -275,17 +365,22 @@ private:
             detail::OnFocus(false);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
+            m_exposed = true;
             detail::OnExposed();
             break;
         case SDL_WINDOWEVENT_MOVED:
         case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            // The program keeps the client size it asked for; another size only scales the
+            // picture. A full-screen window's place is the mode's origin.
+            if (FullScreen()) {
+                break;
+            }
             int x = 0;
             int y = 0;
-            int width = 0;
-            int height = 0;
             SDL_GetWindowPosition(m_window, &x, &y);
-            SDL_GetWindowSize(m_window, &width, &height);
-            detail::OnSystemPlacement(RECT{x, y, x + width, y + height});
+            const RECT client = CurrentClient();
+            detail::OnSystemPlacement(
+                RECT{x, y, x + (client.right - client.left), y + (client.bottom - client.top)});
             break;
         }
         default:
@@ -294,6 +389,9 @@ private:
     }
 
     SDL_Window* m_window = nullptr;
+    bool m_exposed = false;
+    int m_modeWidth = 0;
+    int m_modeHeight = 0;
 };
 
 SdlWindowBackend& Backend() {
@@ -306,6 +404,14 @@ SdlWindowBackend& Backend() {
 detail::WindowBackend& detail::SdlBackend() { return Backend(); }
 
 namespace sdl {
+
+namespace {
+
+bool NoDisplayDriver(const char* driver) {
+    return SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0;
+}
+
+}  // namespace
 
 bool EnsureVideo() {
     static bool failed = false;
@@ -321,7 +427,18 @@ bool EnsureVideo() {
         return false;
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "Cannot start SDL video: %s\n", SDL_GetError());
+        std::fprintf(stderr, "Cannot open a display: %s\n", SDL_GetError());
+        failed = true;
+        return false;
+    }
+    // Without a display SDL falls back to drivers that draw nowhere; the game would then run
+    // unseen. They are only taken when asked for by name (the tests and headless servers).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && NoDisplayDriver(driver) && (asked == nullptr || *asked == '\0')) {
+        std::fprintf(stderr, "Cannot open a display: there is no X or Wayland display (DISPLAY and "
+                             "WAYLAND_DISPLAY are not set).\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         failed = true;
         return false;
     }
@@ -329,6 +446,12 @@ bool EnsureVideo() {
 }
 
 SDL_Window* NativeWindow() { return Backend().Window(); }
+
+void SetDisplayMode(int width, int height) { Backend().SetDisplayMode(width, height); }
+
+void RestorePlacement() { Backend().RestorePlacement(); }
+
+bool TakeExposed() { return Backend().TakeExposed(); }
 
 }  // namespace sdl
 

@@ -12,4 +12,16 @@ bool EnsureVideo();
 // The SDL window of the main window; null without one or on the headless backend.
 SDL_Window* NativeWindow();
 
+// A full-screen display mode of this size is set (0 x 0: none): the window covers the whole
+// display, and the desktop the program sees, its pointer and its clip rectangle are in the
+// mode's pixels, scaled onto the display. Leaving puts the window back where the program
+// placed it.
+void SetDisplayMode(int width, int height);
+// Places the window again as the program last placed it (over the display in full screen):
+// making a renderer may rebuild SDL's window where it was first created.
+void RestorePlacement();
+// True once after the desktop showed part of the window again, whose pixels it may not have
+// kept.
+bool TakeExposed();
+
 }  // namespace sys::window::sdl

@@ -105,22 +105,28 @@ TEST_F(GraphicsResetTest, ARefused32BitDepthRunsAt16AndOtherRefusalsFail) {
     EXPECT_EQ(graphics.GetPrimary(), nullptr);
 }
 
-TEST_F(GraphicsResetTest, WithoutDirect3DTheDisplayIsReleasedWithItsMessage) {
-    graphics.SetDisplayOptions(0, 0);
-    EXPECT_EQ(graphics.ResetDisplayMode(), 0);
-    EXPECT_EQ(graphics.IsReady(), 0);
-    EXPECT_EQ(graphics.GetPrimary(), nullptr);
-    EXPECT_EQ(graphics.GetDirectDraw(), nullptr);
-    EXPECT_EQ(shell.renderersMade, 0);
-    const auto shown = sys::dialogs::headless::Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "?? There is not valid Direct3D drivers");
+TEST_F(GraphicsResetTest, WithoutAccelerationTheDisplayRunsOnTheDeviceAndOnlyNoDeviceIsFatal) {
+    // Rendering without acceleration still gets the display and its renderer, in a window and
+    // in full screen, without a message.
+    for (const int fullScreen : {0, 1}) {
+        graphics.SetDisplayOptions(0, fullScreen);
+        EXPECT_EQ(graphics.ResetDisplayMode(), 1) << fullScreen;
+        EXPECT_EQ(graphics.IsReady(), 1);
+        EXPECT_NE(graphics.GetPrimary(), nullptr);
+        EXPECT_NE(graphics.GetBack(), nullptr);
+        EXPECT_TRUE(shell.hasRenderer);
+    }
+    EXPECT_TRUE(sys::dialogs::headless::Shown().empty());
 
-    // The same when the drivers were never listed.
+    // A platform that reports no device at all: the display is released with its message.
     SGraphics unlisted;
     unlisted.SetShell(&shell);
     EXPECT_EQ(unlisted.ResetDisplayMode(), 0);
-    EXPECT_EQ(sys::dialogs::headless::Shown().size(), 2u);
+    EXPECT_EQ(unlisted.IsReady(), 0);
+    EXPECT_EQ(unlisted.GetPrimary(), nullptr);
+    const auto shown = sys::dialogs::headless::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "?? There is not valid Direct3D drivers");
 }
 
 TEST_F(GraphicsResetTest, ARendererThatCannotBeBuiltTakesTheDisplayWithIt) {

@@ -82,4 +82,23 @@ TEST_F(DialogsTest, ResetForgetsRecordsAndScript) {
     EXPECT_EQ(dialogs::MessageBox("c", "d", MB_YESNO), IDYES);
 }
 
+TEST_F(DialogsTest, TabsShowAsBlanksToTheNextEighthColumn) {
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"a\tb", "a       b"},
+        {"\tset gfx_software", "        set gfx_software"},
+        {"abcdefgh\tx", "abcdefgh        x"},
+        {"line.\n\t\tPress OK", "line.\n                Press OK"},
+        {"no tabs", "no tabs"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sys::dialogs::ExpandTabs(c.text), c.shown) << c.text;
+    }
+    // The headless record keeps the text as the program gave it.
+    sys::dialogs::MessageBox("a\tb", "T", sys::MB_OK);
+    EXPECT_EQ(sys::dialogs::headless::Shown().back().text, "a\tb");
+}
+
 }  // namespace
