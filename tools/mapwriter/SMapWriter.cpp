@@ -187,25 +187,35 @@ Out Zones(const SMapKR5& map) {
 
 }  // namespace
 
-std::vector<uint8_t> Build(const SMapKR5& map) {
+std::vector<uint8_t> Build(const SMapKR5& map, unsigned records) {
     if (map.m_pCells == nullptr) {
         return {};
     }
+    Out body;
+    uint32_t count = 0;
+    auto add = [&](unsigned part, uint8_t type, Out (*make)(const SMapKR5&)) {
+        if ((records & part) != 0) {
+            Record(body, type, make(map));
+            ++count;
+        }
+    };
+    add(kTags, 1, Tags);
+    add(kNames, 6, Names);
+    add(kModels, 5, ModelOutputs);
+    add(kSounds, 7, SoundOutputs);
+    add(kHeights, 2, [](const SMapKR5& m) { return Grid(m.m_fHeights); });
+    add(kSecondGrid, 9, [](const SMapKR5& m) { return Grid(m.m_fSecondGrid); });
+    add(kCells, 8, Cells);
+    add(kZones, 10, Zones);
+
     Out file;
     file.Raw("SMAP", 4);
     file.U8(3);
     file.U8(0);
-    file.U32(8);   // records
-    file.U32(14);  // the first one follows the header
-    Record(file, 1, Tags(map));
-    Record(file, 6, Names(map));
-    Record(file, 5, ModelOutputs(map));
-    Record(file, 7, SoundOutputs(map));
-    Record(file, 2, Grid(map.m_fHeights));
-    Record(file, 9, Grid(map.m_fSecondGrid));
-    Record(file, 8, Cells(map));
-    Record(file, 10, Zones(map));
-    if (!file.ok) {
+    file.U32(count);
+    file.U32(14);  // the first record follows the header
+    file.bytes.insert(file.bytes.end(), body.bytes.begin(), body.bytes.end());
+    if (!file.ok || !body.ok) {
         return {};
     }
     return file.bytes;
