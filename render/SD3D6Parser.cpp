@@ -60,6 +60,7 @@ SD3D6Parser::~SD3D6Parser() {
     ReleaseRaster();
     ReleaseMap();
     EndSession(0);
+    delete m_pWorld;
     for (int i = 0; i < m_Tags.GetSize(); ++i) {
         delete m_Tags[i];
     }
@@ -568,6 +569,10 @@ int SD3D6Parser::Hunt_Init() {
         m_ModelOutputs.Add(map->m_ModelOutputs[i]);
     }
     // The zones stay with the cached map, so every session on it gets them again.
+    for (int i = 0; i < m_Zones.GetSize(); ++i) {
+        delete m_Zones[i];
+    }
+    m_Zones.RemoveAll();
     for (int i = 0; i < map->m_Zones.GetSize(); ++i) {
         m_Zones.Add(map->m_Zones[i]->Clone());
     }

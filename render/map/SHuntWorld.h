@@ -12,7 +12,8 @@ struct SCellNode {
 };
 
 // A model-view session's stand-in for the cell lists: one record per registered object.
-struct SParseSSMV {
+class SParseSSMV {
+public:
     float m_fX = 0.0f;
     float m_fZ = 0.0f;
     SCellNode m_Node;  // the record's object, as a list of one

@@ -406,6 +406,14 @@ void SMapKR5::Orient() {
     }
 }
 
+const char* SMapKR5::GetGroundName(int index) const {
+    return index >= 0 && index < m_GroundNames.GetSize() ? m_GroundNames[index].GetString() : nullptr;
+}
+
+const char* SMapKR5::GetModelName(int index) const {
+    return index >= 0 && index < m_ModelNames.GetSize() ? m_ModelNames[index].GetString() : nullptr;
+}
+
 int SMapKR5::FindTag(const char* name, SMapKR5Tag* tag) const {
     const char* wanted = name != nullptr ? name : "";
     for (int i = 0; i < m_Tags.GetSize(); ++i) {

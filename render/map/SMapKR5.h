@@ -103,6 +103,10 @@ public:
     // Height of the terrain at a point in map units, on the cell's triangle pair.
     float HeightAt(float x, float y) const;
 
+    // Names by the indexes the cells carry; null for an index the list does not hold.
+    const char* GetGroundName(int index) const;
+    const char* GetModelName(int index) const;
+
     // True once a header was accepted and every record read: only then may the map be used.
     bool IsUsable() const { return m_bUsable; }
     uint8_t* GetCell(int index) { return m_pCells != nullptr ? m_pCells + static_cast<size_t>(index) * kCellBytes : nullptr; }

@@ -155,7 +155,10 @@ TEST_F(MapReaderTest, OutputsZonesNamesAndSkippedRecords) {
     ASSERT_EQ(map->m_GroundNames.GetSize(), 2);
     EXPECT_STREQ(map->m_GroundNames[1].GetString(), "Mud");
     ASSERT_EQ(map->m_ModelNames.GetSize(), 1);
-    EXPECT_STREQ(map->m_ModelNames[0].GetString(), "Oak");
+    EXPECT_STREQ(map->GetModelName(0), "Oak");
+    EXPECT_STREQ(map->GetGroundName(1), "Mud");
+    EXPECT_EQ(map->GetGroundName(2), nullptr);  // a cell may name a ground the list lacks
+    EXPECT_EQ(map->GetModelName(-1), nullptr);
 
     ASSERT_EQ(map->m_Zones.GetSize(), 1);
     const SParserZone& yard = *map->m_Zones[0];
