@@ -263,7 +263,9 @@ void SHuntWorld::SetObjectIndex(int cell, int entry, int16_t value) {
 SHuntCell* SHuntWorld::EditObjects(int cell, int entry, int16_t value) {
     SHuntCell& record = Cell(cell);
     entry &= 255;
-    const int count = std::min<int>(record.byObjectCount, kEntries);
+    // Trees placed from the map may fill all eight slots; an insertion needs one of the
+    // first five free, a removal may take any entry the cell holds.
+    const int count = std::min<int>(record.byObjectCount, SHuntCell::kSlots);
     auto move = [&record](int to, int from) {
         record.nObjects[to] = record.nObjects[from];
         record.fObjectScales[to] = record.fObjectScales[from];

@@ -77,8 +77,15 @@ TEST_F(HuntWorldTest, CellObjectsKeepTheirAttributes) {
     EXPECT_EQ(record.nObjects[5], 30);
     world->EditObjects(cell, 7, -1);
     EXPECT_EQ(world->GetObjectCount(cell), 5);
+    // A cell of eight trees loses only the entry removed.
+    record.byObjectCount = 8;
+    record.nObjects[7] = 37;
+    world->EditObjects(cell, 0, -1);
+    EXPECT_EQ(world->GetObjectCount(cell), 7);
+    EXPECT_EQ(record.nObjects[6], 37);
+    EXPECT_EQ(record.nObjects[7], 21);
     // Only the low 16 bits of a cell number count.
-    EXPECT_EQ(world->GetObjectCount(0x10102), 5);
+    EXPECT_EQ(world->GetObjectCount(0x10102), 7);
 }
 
 TEST_F(HuntWorldTest, TextureOrientationTurnsAndMirrors) {
