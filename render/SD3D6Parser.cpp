@@ -1,6 +1,5 @@
 #include "render/SD3D6Parser.h"
 
-#include <cfloat>
 #include <cstring>
 #include <string>
 
