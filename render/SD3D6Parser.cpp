@@ -1,11 +1,13 @@
 #include "render/SD3D6Parser.h"
 
-#include <cfloat>
 #include <cstring>
 #include <string>
 
 #include "core/SLog.h"
 #include "sys/d3d/d3d.h"
+#include "render/map/CMapCache.h"
+#include "render/map/SHuntWorld.h"
+#include "render/map/SMapKR5.h"
 #include "render/pipeline/SD3DRaster.h"
 
 using namespace sys::d3d;
@@ -15,6 +17,9 @@ IMPLEMENT_DYNAMIC(SD3D6Parser, SParser)
 int32_t SD3D6Parser::s_iViewHeightOffset = 0;
 
 namespace {
+
+// Maps read by outdoor sessions, kept until the program ends.
+CMapCache s_MapCache;
 
 constexpr uint32_t kAnisotropyCap = 0x20000;       // triangle raster caps: anisotropic filtering
 constexpr uint32_t kLinearMipNearestCap = 0x10;    // triangle filter caps: linear-mip-nearest
@@ -54,6 +59,7 @@ SD3D6Parser::~SD3D6Parser() {
     ReleaseRaster();
     ReleaseMap();
     EndSession(0);
+    delete m_pWorld;
     for (int i = 0; i < m_Tags.GetSize(); ++i) {
         delete m_Tags[i];
     }
@@ -262,12 +268,20 @@ void SD3D6Parser::FreeSessionItems() {
         delete m_TextureItems[i];
     }
     m_TextureItems.RemoveAll();
-    // Model files, texture lists, model-view records and zones are only ever filled by the
-    // session bodies that also know how to free them; none of those fills them yet.
+    // Model files and texture lists are only ever filled by the session bodies that also know
+    // how to free them; none of those fills them yet.
     m_SSMItems.RemoveAll();
     m_TextureLists.RemoveAll();
+    for (int i = 0; i < m_SSMVRecords.GetSize(); ++i) {
+        delete m_SSMVRecords[i];
+    }
     m_SSMVRecords.RemoveAll();
+    for (int i = 0; i < m_Zones.GetSize(); ++i) {
+        delete m_Zones[i];
+    }
     m_Zones.RemoveAll();
+    delete m_pWorld;
+    m_pWorld = nullptr;
 }
 
 int SD3D6Parser::EndSession(int) {
@@ -526,10 +540,60 @@ void SD3D6Parser::Hunt_SizeBuffers() {}
 
 int SD3D6Parser::Hunt_Init() {
     Log("[SD3D6Parser::Hunt_Init] Starting...");
-    return 0;  // no map reader yet: the map cannot be loaded
+    m_pMap = nullptr;
+    const float up[3] = {0.0f, 1.0f, 0.0f};
+    const float down[3] = {0.0f, -1.0f, 0.0f};
+    std::memcpy(m_fSunDirection, up, sizeof(up));
+    std::memcpy(m_fAtmosphereDirection, down, sizeof(down));
+    m_fFogFactors[0] = m_fFogFactors[1] = m_fFogFactors[2] = 1.0f;
+    delete m_pWorld;
+    m_pWorld = new SHuntWorld();
+    SetLightCount(1);
+
+    const char* path = m_LevelInfo.m_sMapPath.GetString();
+    auto* map = static_cast<SMapKR5*>(s_MapCache.Find(path));
+    if (map == nullptr) {
+        map = new SMapKR5();
+        Log((std::string("[SD3D6Parser::Hunt_Init] Loading Map:") + path).c_str());
+        // A map whose header was refused reads as "loaded" but holds nothing to play on.
+        if (map->LoadFile(path) == 0 || !map->IsUsable() || s_MapCache.Add(map, path, nullptr) == -1) {
+            delete map;
+            return 0;
+        }
+    }
+    m_pMap = map;
+    m_pWorld->TakeGrids(*map);
+    ClearModelOutputs();
+    for (int i = 0; i < map->m_ModelOutputs.GetSize(); ++i) {
+        m_ModelOutputs.Add(map->m_ModelOutputs[i]);
+    }
+    // The zones stay with the cached map, so every session on it gets them again.
+    for (int i = 0; i < m_Zones.GetSize(); ++i) {
+        delete m_Zones[i];
+    }
+    m_Zones.RemoveAll();
+    for (int i = 0; i < map->m_Zones.GetSize(); ++i) {
+        m_Zones.Add(map->m_Zones[i]->Clone());
+    }
+    return 1;
 }
 
-void SD3D6Parser::Hunt_BuildMap() {}
+void SD3D6Parser::Hunt_BuildMap() {
+    if (m_pMap == nullptr || m_pWorld == nullptr) {
+        return;
+    }
+    for (int c = 0; c < SHuntWorld::kCells; ++c) {
+        m_pWorld->Cell(c).byOrientation = m_pMap->GetCell(c)[41];
+    }
+    for (int i = 0; i < m_Tags.GetSize(); ++i) {
+        delete m_Tags[i];
+    }
+    m_Tags.RemoveAll();
+    for (int i = 0; i < m_pMap->m_Tags.GetSize(); ++i) {
+        m_Tags.Add(new SMapKR5Tag(m_pMap->m_Tags[i]));
+    }
+    m_pWorld->ClipTilesAtWater();
+}
 
 void SD3D6Parser::Hunt_PlaceObjects() {}
 
@@ -547,50 +611,10 @@ int SD3D6Parser::Hunt_RenderToTexture(int, float, float, const float*) { return 
 SSMHandle* SD3D6Parser::LoadModels(const char*) { return nullptr; }
 int16_t SD3D6Parser::FindTexture(const char*, int, int) { return -1; }
 int16_t SD3D6Parser::FindModelResource(const char*) { return -1; }
-int SD3D6Parser::FindMapTagValue(const char*, uint8_t*, char*, int) { return 0; }
-int SD3D6Parser::FindMapTag(const char*, SMapKR5Tag*) { return 0; }
-int16_t SD3D6Parser::GetMapTagCount() { return static_cast<int16_t>(m_Tags.GetSize()); }
-int SD3D6Parser::GetMapTagText(int16_t, uint8_t*, char*, int, char*, int) { return 0; }
-int SD3D6Parser::GetMapTag(int16_t, SMapKR5Tag*) { return 0; }
 int SD3D6Parser::CollectObjectsNear(int, int, int, void**, int) { return 0; }
-uint8_t SD3D6Parser::GetCellObjectCount(int) { return 0; }
-int16_t SD3D6Parser::GetCellObjectIndex(int, int) { return -1; }
-void SD3D6Parser::GetCellObjectPosition(int, int, float*, float*) {}
-float SD3D6Parser::GetCellObjectHeight(int, int) { return 0.0f; }
-int SD3D6Parser::ShowCellObject(int, int, int) { return 0; }
-int16_t SD3D6Parser::GetCellTextureIndex(int) { return -1; }
-int SD3D6Parser::GetCellMark(int) { return -1; }
-void SD3D6Parser::SetCellMark(int, uint8_t) {}
-float SD3D6Parser::GetCellHeight(int) { return -FLT_MAX; }
-void SD3D6Parser::SetCellTextureIndex(int, int16_t) {}
-void SD3D6Parser::SetCellObjectIndex(int, int, int16_t) {}
-void SD3D6Parser::FlipCellTexture(int) {}
-void SD3D6Parser::RotateCellTexture(int) {}
-float* SD3D6Parser::GetMapHeightGrid() { return nullptr; }
-int16_t SD3D6Parser::GetMapSoundCount() { return 0; }
-void* SD3D6Parser::GetMapSound(int16_t) { return nullptr; }
 int SD3D6Parser::PlaceDecal(ActorDesc, uint32_t, uint32_t, uint32_t) { return 0; }
-int SD3D6Parser::SetLightCount(int) { return 0; }
-int SD3D6Parser::SetLight(int, const SD3D6Light*) { return 0; }
 int SD3D6Parser::ClearTileFlags() { return 0; }
 int SD3D6Parser::HitTest(const SVector*, const SVector*, float, float, uint32_t) { return 1; }
-void* SD3D6Parser::EditCellObjects(int, int, int16_t) { return nullptr; }
 int SD3D6Parser::AlwaysTrue() { return 1; }
-double SD3D6Parser::GetTerrainHeight(double, double) { return 0.0; }
-void SD3D6Parser::GetTerrainTexCoord(double, double, double*, double*) {}
-double SD3D6Parser::GetSurfaceHeight(double, double) { return 0.0; }
-void SD3D6Parser::GetHeights(double, double, double* heights) {
-    if (heights != nullptr) {
-        heights[0] = heights[1] = 0.0;
-    }
-}
-int SD3D6Parser::RemoveFromCellList(void*, int, int) { return 0; }
-int SD3D6Parser::RemoveObject(void*, double, double) { return 0; }
-void* SD3D6Parser::AddToCellList(void*, uint8_t, int, int) { return nullptr; }
-void* SD3D6Parser::AddObject(void*, uint8_t, double, double) { return nullptr; }
-int SD3D6Parser::MoveInCellLists(void*, int oldX, int oldZ, int newX, int newZ) {
-    return oldX == newX && oldZ == newZ ? 1 : 0;
-}
-int SD3D6Parser::MoveObject(void*, double, double, double, double) { return 0; }
 int SD3D6Parser::SetFog(uint32_t, float, float) { return 0; }
 int SD3D6Parser::SetAmbientLight(uint32_t) { return 0; }

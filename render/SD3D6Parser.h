@@ -10,6 +10,7 @@
 class SD3D6Lock;
 class SD3D6Raster;
 class SD3D6TextureList;
+class SHuntWorld;
 class SMapKR5;
 class SResource;
 
@@ -140,6 +141,9 @@ public:
     int GetLightCount() override;
     SD3D6Light* GetLight(int index) override;
     int SetLight(int index, const SD3D6Light* entry) override;
+    void SetSunDirection(const SVector* direction) override;
+    void SetAtmosphere(const SVector* direction, const SVector* factors) override;
+    void SetFogStartScale(float factor) override;
 
     int ClearTileFlags() override;
     int HitTest(const SVector* a, const SVector* b, float low, float high, uint32_t flags) override;
@@ -186,6 +190,7 @@ public:
     CArray<SD3D6TextureItem*, SD3D6TextureItem*> m_TextureItems;
     CArray<SD3D6TextureList*, SD3D6TextureList*> m_TextureLists;
     SMapKR5* m_pMap = nullptr;     // belongs to the map cache; never deleted here
+    SHuntWorld* m_pWorld = nullptr;  // the outdoor session's grids, cells and lists; owned
     CArray<SMapKR5Tag*, SMapKR5Tag*> m_Tags;
     // State caches of the frame passes; -1 means not yet set on the device.
     int32_t m_iRenderStateCache[12];
@@ -199,9 +204,13 @@ private:
     // fill, dithering and sub-pixel accuracy on, mono and specular off.
     void ResetDeviceStates();
     void FreeSessionItems();
+    // The height of a texture item's texture, 0.0 for a bad index.
+    float TextureItemHeight(int16_t index) const;
+    // The fog colour of the map tinted by the atmosphere factors, on the device.
+    void ApplyFogColour();
 
-    // Session bodies by mode. The outdoor world cannot load a map yet, so its set-up stops at
-    // step 0; the model view sets up and draws nothing of its own yet.
+    // Session bodies by mode. The outdoor world loads its map and builds its cell tables, but
+    // draws nothing yet; the model view sets up and draws nothing of its own yet.
     void SSMV_Init();
     int SSMV_BeginFrame();
     int SSMV_RenderFrame();

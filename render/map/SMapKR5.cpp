@@ -1,0 +1,467 @@
+#include "render/map/SMapKR5.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "core/SObjectDef.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Exceptions.h"
+
+IMPLEMENT_DYNCREATE(SMapKR5, CObject)
+
+namespace {
+
+constexpr int kGridBytes = SMapKR5::kCells * 4;
+constexpr int kMaxText = 2047;      // tags, models, names and sounds
+constexpr int kMaxZoneText = 4095;  // zone names, keys and values
+constexpr float kMapSpan = 65536.0f;
+constexpr float kCellSpan = 256.0f;
+
+}  // namespace
+
+// A bounded cursor over the whole file. Every read checks what is left first, so a count,
+// length or offset that does not fit the file ends the load as a short file instead of
+// allocating or reading beyond it.
+class SMapKR5::Reader {
+public:
+    explicit Reader(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+
+    size_t Left() const { return m_bytes.size() - m_pos; }
+    size_t Size() const { return m_bytes.size(); }
+    void Need(size_t count) const {
+        if (count > Left()) {
+            ThrowArchiveException(CArchiveException::endOfFile);
+        }
+    }
+    void SeekTo(int64_t offset) {
+        if (offset < 0 || static_cast<uint64_t>(offset) > m_bytes.size()) {
+            ThrowArchiveException(CArchiveException::endOfFile);
+        }
+        m_pos = static_cast<size_t>(offset);
+    }
+    void Skip(int64_t count) {
+        if (count < 0 || static_cast<uint64_t>(count) > Left()) {
+            ThrowArchiveException(CArchiveException::endOfFile);
+        }
+        m_pos += static_cast<size_t>(count);
+    }
+    void Bytes(void* out, size_t count) {
+        Need(count);
+        std::memcpy(out, m_bytes.data() + m_pos, count);
+        m_pos += count;
+    }
+    uint8_t U8() {
+        uint8_t v = 0;
+        Bytes(&v, 1);
+        return v;
+    }
+    uint16_t U16() {
+        uint8_t b[2];
+        Bytes(b, 2);
+        return static_cast<uint16_t>(b[0] | (b[1] << 8));
+    }
+    uint32_t U32() {
+        uint8_t b[4];
+        Bytes(b, 4);
+        return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+               (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    }
+    int32_t I32() { return static_cast<int32_t>(U32()); }
+    float F32() {
+        const uint32_t bits = U32();
+        float v;
+        std::memcpy(&v, &bits, 4);
+        return v;
+    }
+    SString Text(int length, int limit) {
+        if (length > limit) {
+            ThrowArchiveException(CArchiveException::genericException);
+        }
+        Need(static_cast<size_t>(length));
+        SString text(reinterpret_cast<const char*>(m_bytes.data() + m_pos), length);
+        m_pos += static_cast<size_t>(length);
+        return text;
+    }
+    SString String(int limit) { return Text(U16(), limit); }
+    // A count of records of at least `minimum` bytes each, refused when negative or when
+    // the rest of the file could not hold that many.
+    int32_t Count(size_t minimum) {
+        const int32_t count = I32();
+        if (count < 0 || static_cast<uint64_t>(count) * minimum > Left()) {
+            ThrowArchiveException(CArchiveException::endOfFile);
+        }
+        return count;
+    }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    size_t m_pos = 0;
+};
+
+// --- Zones ------------------------------------------------------------------------------------------
+
+SParserZone::SParserZone() : m_pDef(new SObjectDef()) {}
+
+SParserZone::~SParserZone() {
+    delete[] m_pPoints;
+    delete m_pDef;
+}
+
+SParserZone* SParserZone::Clone() const {
+    auto* zone = new SParserZone();
+    zone->m_sName = m_sName;
+    zone->m_iPointCount = m_iPointCount;
+    if (m_iPointCount > 0) {
+        zone->m_pPoints = new float[static_cast<size_t>(m_iPointCount) * 2];
+        std::memcpy(zone->m_pPoints, m_pPoints, static_cast<size_t>(m_iPointCount) * 2 * sizeof(float));
+    }
+    for (int i = 0; i < m_pDef->GetCount(); ++i) {
+        zone->m_pDef->Set(i, m_pDef->GetName(i), m_pDef->GetValue(i), m_pDef->GetTag(i));
+    }
+    zone->m_pDef->SetName(m_pDef->GetName().GetString());
+    return zone;
+}
+
+// --- The map ----------------------------------------------------------------------------------------
+
+SMapKR5::SMapKR5() : m_pCells(new uint8_t[kCellTableBytes]()) {}
+
+SMapKR5::~SMapKR5() { Clear(); }
+
+int SMapKR5::Clear() {
+    m_GroundNames.RemoveAll();
+    m_ModelNames.RemoveAll();
+    m_SoundOutputs.RemoveAll();
+    m_Tags.RemoveAll();
+    delete[] m_pCells;
+    m_pCells = nullptr;
+    DeleteModelOutputs();
+    DeleteZones();
+    m_bUsable = false;
+    return 1;
+}
+
+void SMapKR5::DeleteModelOutputs() {
+    for (int i = 0; i < m_ModelOutputs.GetSize(); ++i) {
+        delete m_ModelOutputs[i];
+    }
+    m_ModelOutputs.RemoveAll();
+}
+
+void SMapKR5::DeleteZones() {
+    for (int i = 0; i < m_Zones.GetSize(); ++i) {
+        delete m_Zones[i];
+    }
+    m_Zones.RemoveAll();
+}
+
+int SMapKR5::LoadFile(const char* path) {
+    CFile file;
+    if (path == nullptr || !file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+        return 0;
+    }
+    m_Tags.RemoveAll();
+    try {
+        CArchive ar(&file, CArchive::load, 0x40000);
+        Serialize(ar);
+        ar.Close();
+        file.Close();
+    } catch (CException&) {
+        m_bUsable = false;
+        return 0;
+    }
+    return 1;
+}
+
+void SMapKR5::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        return;
+    }
+    m_bUsable = false;
+    // The records are found by absolute offsets, so the reader works on the whole file.
+    CFile* file = ar.GetFile();
+    if (file == nullptr || m_pCells == nullptr) {
+        ThrowArchiveException(CArchiveException::genericException);
+    }
+    const uint64_t length = file->GetLength();
+    if (length > 0x7FFFFFFF) {
+        ThrowArchiveException(CArchiveException::genericException);
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    file->SeekToBegin();
+    if (file->Read(bytes.data(), static_cast<unsigned>(bytes.size())) != bytes.size()) {
+        ThrowArchiveException(CArchiveException::endOfFile);
+    }
+    Reader in(std::move(bytes));
+
+    char magic[4];
+    in.Bytes(magic, 4);
+    if (std::memcmp(magic, "SMAP", 4) != 0) {
+        m_Tags.RemoveAll();
+        return;
+    }
+    const uint8_t version = in.U8();
+    in.Skip(1);
+    const int32_t records = in.I32();
+    const int32_t first = in.I32();
+    if (version != 3) {
+        m_Tags.RemoveAll();
+        return;
+    }
+    in.SeekTo(first);
+    // Each record has a six-byte head, which bounds how many the file can hold.
+    if (records < 0 || static_cast<uint64_t>(records) * 6 > in.Left()) {
+        ThrowArchiveException(CArchiveException::endOfFile);
+    }
+    for (int32_t i = 0; i < records; ++i) {
+        ReadRecords(in);
+    }
+    Orient();
+    m_bUsable = true;
+}
+
+void SMapKR5::ReadRecords(Reader& in) {
+    const uint8_t type = in.U8();
+    in.Skip(1);
+    const int32_t length = in.I32();
+    if (length < 0) {
+        ThrowArchiveException(CArchiveException::genericException);
+    }
+    switch (type) {
+    case 1:
+        ReadTags(in);
+        break;
+    case 2:
+        in.Bytes(m_fHeights, kGridBytes);
+        break;
+    case 5:
+        ReadModelOutputs(in);
+        break;
+    case 6:
+        ReadNames(in);
+        break;
+    case 7:
+        ReadSoundOutputs(in);
+        break;
+    case 8:
+    case 11:
+        // The file orders each cell's last two bytes the other way round.
+        in.Need(kCellTableBytes);
+        for (int c = 0; c < kCells; ++c) {
+            uint8_t raw[kCellBytes];
+            in.Bytes(raw, kCellBytes);
+            uint8_t* cell = GetCell(c);
+            for (int k = 0; k < 8; ++k) {
+                cell[k] = raw[5 * k];
+                cell[8 + k] = raw[5 * k + 1];
+                cell[16 + k] = raw[5 * k + 2];
+                cell[24 + 2 * k] = raw[5 * k + 3];
+                cell[25 + 2 * k] = raw[5 * k + 4];
+            }
+            cell[41] = raw[40];
+            cell[40] = raw[41];
+        }
+        break;
+    case 9:
+        in.Bytes(m_fSecondGrid, kGridBytes);
+        break;
+    case 10:
+        ReadZones(in);
+        break;
+    default:
+        in.Skip(length);
+        break;
+    }
+}
+
+void SMapKR5::ReadTags(Reader& in) {
+    m_Tags.RemoveAll();
+    const int32_t count = in.Count(5);
+    for (int32_t i = 0; i < count; ++i) {
+        const uint16_t nameLength = in.U16();
+        const uint8_t flag = in.U8();
+        const uint16_t valueLength = in.U16();
+        SMapKR5Tag tag;
+        tag.m_sName = in.Text(nameLength, kMaxText);
+        tag.m_sValue = in.Text(valueLength, kMaxText);
+        tag.m_dwFlag = flag;
+        m_Tags.Add(tag);
+    }
+}
+
+void SMapKR5::ReadModelOutputs(Reader& in) {
+    DeleteModelOutputs();
+    const int32_t count = in.Count(46);
+    for (int32_t i = 0; i < count; ++i) {
+        auto* output = new SMapKR5Model_Output();
+        m_ModelOutputs.Add(output);
+        output->m_sName = in.String(kMaxText);
+        output->m_fX = in.F32();
+        output->m_fY = in.F32();
+        output->m_dwValue3 = in.U32();
+        output->m_dwValue4 = in.U32();
+        output->m_dwValue5 = in.U32();
+        output->m_byCategoryMask = in.U8();
+        output->m_dwValue6 = in.U32();
+        output->m_byValue7 = in.U8();
+        output->m_dwValue8 = in.U32();
+        output->m_dwValue9 = in.U32();
+        output->m_wValue10 = in.U16();
+        output->m_dwValue11 = in.U32();
+        output->m_dwValue12 = in.U32();
+        output->m_byMaskCopy = output->m_byCategoryMask;
+    }
+}
+
+void SMapKR5::ReadNames(Reader& in) {
+    for (CStringArray* list : {&m_GroundNames, &m_ModelNames}) {
+        const int32_t count = in.Count(2);
+        for (int32_t i = 0; i < count; ++i) {
+            list->Add(CString(in.String(kMaxText).GetString()));
+        }
+    }
+}
+
+void SMapKR5::ReadSoundOutputs(Reader& in) {
+    m_SoundOutputs.RemoveAll();
+    const int32_t count = in.Count(46);
+    for (int32_t i = 0; i < count; ++i) {
+        SMapKR5Sound_Output sound;
+        const int32_t flag = in.I32();
+        if (flag == 1) {
+            sound.m_sSecondName = in.String(kMaxText);
+        }
+        sound.m_sName = in.String(kMaxText);
+        sound.m_iHasSecondName = flag == 1 ? 1 : 0;
+        sound.m_dwP1 = in.U32();
+        sound.m_fP2 = in.F32();
+        sound.m_dwP3 = in.U32();
+        sound.m_dwF = in.U32();
+        sound.m_dwG = in.U32();
+        sound.m_dwH = in.U32();
+        sound.m_dwD = in.U32();
+        sound.m_dwE = in.U32();
+        sound.m_dwI = in.U32();
+        sound.m_dwJ = in.U32();
+        m_SoundOutputs.Add(sound);
+    }
+}
+
+void SMapKR5::ReadZones(Reader& in) {
+    const int32_t count = in.Count(6);
+    for (int32_t i = 0; i < count; ++i) {
+        auto* zone = new SParserZone();
+        m_Zones.Add(zone);
+        zone->m_sName = in.String(kMaxZoneText);
+        zone->m_pDef->SetName(zone->m_sName.GetString());
+        const uint16_t values = in.U16();
+        for (int v = 0; v < values; ++v) {
+            const uint16_t keyLength = in.U16();
+            const uint8_t tag = in.U8();
+            const uint16_t valueLength = in.U16();
+            const SString key = in.Text(keyLength, kMaxZoneText);
+            const SString value = in.Text(valueLength, kMaxZoneText);
+            zone->m_pDef->Set(zone->m_pDef->GetCount(), key, value, tag);
+        }
+        const uint16_t points = in.U16();
+        in.Need(static_cast<size_t>(points) * 8);
+        zone->m_iPointCount = points;
+        zone->m_pPoints = points > 0 ? new float[static_cast<size_t>(points) * 2] : nullptr;
+        for (int p = 0; p < points; ++p) {
+            zone->m_pPoints[2 * p] = in.F32();
+            zone->m_pPoints[2 * p + 1] = 255.0f - in.F32();
+        }
+    }
+}
+
+// The file stores rows from the far edge and cells one row off the height grid's corners;
+// this turns grids, cells and outputs into the renderer's orientation.
+void SMapKR5::Orient() {
+    for (float& v : m_fHeights) {
+        v *= 8.0f;
+    }
+    for (float& v : m_fSecondGrid) {
+        v *= 8.0f;
+    }
+    for (int r = 0; r < 128; ++r) {
+        const int o = 255 - r;
+        std::swap_ranges(m_fHeights + r * 256, m_fHeights + r * 256 + 256, m_fHeights + o * 256);
+        std::swap_ranges(m_fSecondGrid + r * 256, m_fSecondGrid + r * 256 + 256, m_fSecondGrid + o * 256);
+        std::swap_ranges(GetCell(r * 256), GetCell(r * 256 + 256), GetCell(o * 256));
+    }
+    std::memmove(GetCell(0), GetCell(256), 255 * 256 * static_cast<size_t>(kCellBytes));
+    for (int c = 0; c < kCells; ++c) {
+        uint8_t* cell = GetCell(c);
+        for (int k = 0; k < 8; ++k) {
+            cell[25 + 2 * k] = static_cast<uint8_t>(255 - cell[25 + 2 * k]);
+        }
+    }
+    for (int i = 0; i < m_SoundOutputs.GetSize(); ++i) {
+        m_SoundOutputs[i].m_fP2 = kMapSpan - m_SoundOutputs[i].m_fP2 - kCellSpan;
+    }
+    for (int i = 0; i < m_ModelOutputs.GetSize(); ++i) {
+        m_ModelOutputs[i]->m_fY = kMapSpan - m_ModelOutputs[i]->m_fY - kCellSpan;
+    }
+}
+
+const char* SMapKR5::GetGroundName(int index) const {
+    return index >= 0 && index < m_GroundNames.GetSize() ? m_GroundNames[index].GetString() : nullptr;
+}
+
+const char* SMapKR5::GetModelName(int index) const {
+    return index >= 0 && index < m_ModelNames.GetSize() ? m_ModelNames[index].GetString() : nullptr;
+}
+
+int SMapKR5::FindTag(const char* name, SMapKR5Tag* tag) const {
+    const char* wanted = name != nullptr ? name : "";
+    for (int i = 0; i < m_Tags.GetSize(); ++i) {
+        if (std::strcmp(m_Tags[i].m_sName.GetString(), wanted) == 0) {
+            if (tag != nullptr) {
+                *tag = m_Tags[i];
+            }
+            return 1;
+        }
+    }
+    return 0;
+}
+
+namespace {
+
+// Wraps once into the map and keeps clear of the last grid row and column. Positions far
+// outside the map wrap modulo the map as well, and a non-finite one counts as the origin.
+float MapCoordinate(float v) {
+    if (!std::isfinite(v)) {
+        return 0.0f;
+    }
+    v = std::fmod(v, kMapSpan);
+    if (v < 0.0f) {
+        v += kMapSpan;
+    }
+    if (v >= kMapSpan) {
+        v -= kMapSpan;
+    }
+    return v > 65278.0f ? 65278.0f : v;
+}
+
+}  // namespace
+
+float SMapKR5::HeightAt(float x, float y) const {
+    x = MapCoordinate(x);
+    y = MapCoordinate(y);
+    const float fx = x / kCellSpan;
+    const float fy = y / kCellSpan;
+    const int ix = static_cast<int>(std::floor(fx));
+    const int iy = static_cast<int>(std::floor(fy));
+    auto g = [this](int i, int j) { return m_fHeights[j * 256 + i]; };
+    if (fx == static_cast<float>(ix) && fy == static_cast<float>(iy)) {
+        return g(ix, iy);
+    }
+    const float u = fx - static_cast<float>(ix);
+    const float v = fy - static_cast<float>(iy);
+    if (u + v < 1.0f) {
+        return (1.0f - u - v) * g(ix, iy) + u * g(ix + 1, iy) + v * g(ix, iy + 1);
+    }
+    return (u + v - 1.0f) * g(ix + 1, iy + 1) + (1.0f - v) * g(ix + 1, iy) + (1.0f - u) * g(ix, iy + 1);
+}

@@ -1,0 +1,62 @@
+// Feeds arbitrary bytes to the scenario map reader. A damaged map must end in a class-library
+// exception and leave the map unusable; a usable one must answer height and tag queries and,
+// when it is large enough to carry grids, survive the outdoor world's use of them (the border
+// wall, the water states and the cut of the water cells). Anything else (a crash, another
+// exception, a sanitizer report) is a finding.
+//
+// The seeds in corpus/smap_fuzz/ are written by our map writer, through the disabled test
+// MapWriterTest.DISABLED_WriteSmapFuzzSeeds in tests/tools.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "render/map/SHuntWorld.h"
+#include "render/map/SMapKR5.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+
+namespace {
+
+void Check(bool bCondition) {
+    if (!bCondition)
+        std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::vector<uint8_t> bytes(data, data + size);
+    CMemFile file(bytes.data(), static_cast<unsigned>(bytes.size()));
+    SMapKR5 map;
+    try {
+        CArchive ar(&file, CArchive::load, 0x40000);
+        map.Serialize(ar);
+    } catch (const CException&) {
+        Check(!map.IsUsable());
+        return 0;
+    }
+    if (!map.IsUsable()) {
+        Check(map.m_Tags.GetSize() == 0);
+        return 0;
+    }
+    SMapKR5Tag tag;
+    for (int i = 0; i < map.m_Tags.GetSize(); ++i) {
+        Check(map.FindTag(map.m_Tags[i].m_sName.GetString(), &tag) == 1);
+    }
+    for (float x : {-1.0f, 0.0f, 300.5f, 65278.0f, 1e30f}) {
+        map.HeightAt(x, 700.25f);
+    }
+    for (int i = 0; i < map.m_Zones.GetSize(); ++i) {
+        delete map.m_Zones[i]->Clone();
+    }
+    // Only an input that can hold a grid record gives the outdoor tables anything new; the
+    // rest would rebuild the same flat world at a high cost per run.
+    if (size < 65536 * 4) {
+        return 0;
+    }
+    SHuntWorld world;
+    world.TakeGrids(map);
+    world.ClipTilesAtWater();
+    Check(world.m_iTileVertexCount >= 0);
+    return 0;
+}
