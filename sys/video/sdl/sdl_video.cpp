@@ -46,19 +46,13 @@ double Seconds() {
 SDL_Renderer* RendererFor(SDL_Window* window) {
     Presenter& p = P();
     const uint32_t id = SDL_GetWindowID(window);
-    SDL_Renderer* renderer = SDL_GetRenderer(window);
+    SDL_Renderer* renderer = sys::window::sdl::WindowRenderer();
     if (id != p.windowId || renderer != p.renderer) {
         // Another window or renderer: what was made for the old one went with it.
         p.windowId = id;
         p.texture = nullptr;
         p.width = 0;
         p.height = 0;
-    }
-    if (renderer == nullptr) {
-        // Where the display gives a refresh signal, presenting waits for it.
-        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
-        renderer = SDL_CreateRenderer(window, -1, 0);
-        sys::window::sdl::RestorePlacement();
         SDL_DisplayMode mode;
         const int display = SDL_GetWindowDisplayIndex(window);
         p.pacer.SetRefreshRate(SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate

@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include "sys/window/letterbox.h"
 #include "sys/window/paint_core.h"
 #include "sys/window/sdl/sdl_window.h"
 
@@ -8,14 +9,10 @@
 namespace sys::window::detail {
 
 void SdlShowPicture(const uint32_t* pixels, int width, int height) {
-    SDL_Window* window = sdl::NativeWindow();
-    if (window == nullptr || width <= 0 || height <= 0) {
+    if (width <= 0 || height <= 0) {
         return;
     }
-    SDL_Renderer* renderer = SDL_GetRenderer(window);
-    if (renderer == nullptr) {
-        renderer = SDL_CreateRenderer(window, -1, 0);
-    }
+    SDL_Renderer* renderer = sdl::WindowRenderer();
     if (renderer == nullptr) {
         return;
     }
@@ -25,10 +22,15 @@ void SdlShowPicture(const uint32_t* pixels, int width, int height) {
         return;
     }
     SDL_UpdateTexture(texture, nullptr, pixels, width * 4);
-    SDL_RenderSetLogicalSize(renderer, width, height);
+    // Fitted as the display's frames are, so the picture does not jump when they take over.
+    int outputWidth = 0;
+    int outputHeight = 0;
+    SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight);
+    const RECT fitted = sys::window::FitPicture(width, height, outputWidth, outputHeight);
+    const SDL_Rect target{fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top};
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderCopy(renderer, texture, nullptr, target.w > 0 && target.h > 0 ? &target : nullptr);
     SDL_RenderPresent(renderer);
     SDL_DestroyTexture(texture);
 }

@@ -451,6 +451,21 @@ void SetDisplayMode(int width, int height) { Backend().SetDisplayMode(width, hei
 
 void RestorePlacement() { Backend().RestorePlacement(); }
 
+SDL_Renderer* WindowRenderer() {
+    SDL_Window* window = NativeWindow();
+    if (window == nullptr) {
+        return nullptr;
+    }
+    SDL_Renderer* renderer = SDL_GetRenderer(window);
+    if (renderer == nullptr) {
+        // Where the display gives a refresh signal, presenting waits for it.
+        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
+        renderer = SDL_CreateRenderer(window, -1, 0);
+        RestorePlacement();
+    }
+    return renderer;
+}
+
 bool TakeExposed() { return Backend().TakeExposed(); }
 
 }  // namespace sdl

@@ -1,5 +1,6 @@
 #pragma once
 
+struct SDL_Renderer;
 struct SDL_Window;
 
 // The Sdl backend of the main window, as far as other Sdl backends need it: the display seam
@@ -17,6 +18,10 @@ SDL_Window* NativeWindow();
 // mode's pixels, scaled onto the display. Leaving puts the window back where the program
 // placed it.
 void SetDisplayMode(int width, int height);
+// The main window's renderer, made on first use for whoever draws first (the splash before
+// the display exists, the display's frames after): presenting waits for the display's refresh,
+// and the window is placed again, as making a renderer may move it. Null without a window.
+SDL_Renderer* WindowRenderer();
 // Places the window again as the program last placed it (over the display in full screen):
 // making a renderer may rebuild SDL's window where it was first created.
 void RestorePlacement();
