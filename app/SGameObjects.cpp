@@ -11,6 +11,7 @@
 #include "core/SFileSystem.h"
 #include "dx/input/SDXActLabsGS.h"
 #include "dx/input/SInputObj.h"
+#include "dx/sound/SSound.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
@@ -153,6 +154,7 @@ void SGameObjects::CreateCatalog() {
     }
     if (m_pCatalog != nullptr && m_pGameItems != nullptr && m_pGameItems->m_pCatalog == m_pCatalog)
         m_pGameItems->m_pCatalog = nullptr;
+    ForgetCatalog();
     delete m_pCatalog;
     m_pCatalog = catalog;
     if (m_pGameItems != nullptr)
@@ -293,12 +295,19 @@ void SGameObjects::Shutdown() {
     // they hold catalog resources, which go with the catalog below.
     if (m_pGameItems != nullptr && m_pGameItems->m_pCatalog == m_pCatalog)
         m_pGameItems->m_pCatalog = nullptr;
+    ForgetCatalog();
     delete m_pCatalog;
     m_pCatalog = nullptr;
     if (m_pInput != nullptr)
         m_pInput->Cleanup();
     if (m_pGameItems != nullptr)
         m_pGameItems->EndParserSession();
+}
+
+void SGameObjects::ForgetCatalog() {
+    // The sound manager outlives a catalog that start-up makes anew or shut-down deletes.
+    if (m_pCatalog != nullptr && m_pGameItems != nullptr && m_pGameItems->m_pSound != nullptr)
+        m_pGameItems->m_pSound->ForgetCatalog(m_pCatalog);
 }
 
 void SGameObjects::ExecInputCommand(const char* text) { RunConsoleLine(text); }

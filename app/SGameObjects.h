@@ -115,6 +115,8 @@ public:
     // Lets go of the screens, the font, the catalog, the input devices and the renderer's
     // session before the program ends.
     void Shutdown();
+    // Tells the sound manager that the hub's catalog is about to be deleted.
+    void ForgetCatalog();
 
     // The input object's command executor: one console line, response thrown away.
     void ExecInputCommand(const char* text);

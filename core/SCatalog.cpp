@@ -108,6 +108,19 @@ void SCatalog::DestroyItems() {
             order.push_back(pItem);
     }
     m_unlistedItems.clear();
+    // Every resource forgets the resources of the items before it in one call, before any item
+    // goes: what the deletions in between do never reaches into another item's resource array.
+    SResourceSet gone;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (SResource* pResource = order[i]->GetResource(); pResource != nullptr)
+            gone.Add(pResource, i);
+    }
+    for (size_t k = 1; k < order.size(); ++k) {
+        if (SResource* pResource = order[k]->GetResource(); pResource != nullptr) {
+            gone.SetThreshold(k);
+            pResource->RemoveReference(&gone);
+        }
+    }
     for (size_t i = 0; i < order.size(); ++i) {
         SCatalogItem* pItem = order[i];
         // The list keeps the items still to go, for releases made while this one is deleted.
@@ -119,14 +132,6 @@ void SCatalog::DestroyItems() {
                     if (m_pItems->GetNext(pos) == pItem)
                         m_pItems->RemoveAt(current);
                 }
-            }
-        }
-        // Every item has one place in the order, so the items after its place are the ones
-        // still to go.
-        if (SResource* pGone = pItem->GetResource(); pGone != nullptr) {
-            for (size_t k = i + 1; k < order.size(); ++k) {
-                if (SResource* pOther = order[k]->GetResource(); pOther != nullptr)
-                    pOther->RemoveReference(pGone);
             }
         }
         delete pItem;

@@ -256,6 +256,9 @@ bool SFileSystem::RemoveDirectory(const char* directory, bool recursive) {
 }
 
 bool SFileSystem::RemoveTree(const char* directory, int depth) {
+    // A link is removed as a link: what it leads to lies outside the tree being removed.
+    if (sys::fs::IsSymbolicLink(directory))
+        return sys::fs::DeleteFile(directory);
     if (depth < kMaxTreeDepth) {
         CStringList* folders = ListSubdirectories(directory, true);
         for (POSITION at = folders->GetHeadPosition(); at != nullptr;)

@@ -14,19 +14,18 @@ bool DebugOutputWanted() {
     return setting != nullptr && setting[0] != '\0' && std::strcmp(setting, "0") != 0;
 }
 
-void SendToDebugOutput(const char* text) {
-    if (!DebugOutputWanted())
-        return;
-    std::fputs(text, stderr);
-    std::fputc('\n', stderr);
-}
-
 }  // namespace
+
+void WriteDebugString(const char* text) {
+    if (text != nullptr && DebugOutputWanted())
+        std::fputs(text, stderr);
+}
 
 bool WriteLog(const char* text, bool truncate, const char* fileName) {
     if (text == nullptr)
         text = "";
-    SendToDebugOutput(text);
+    WriteDebugString(text);
+    WriteDebugString("\n");
     if (fileName == nullptr || fileName[0] == '\0')
         return true;
 

@@ -12,3 +12,6 @@
 // the file already holds (the file is found in any letter case, in any folder, and is created
 // when it does not exist). File errors are swallowed: the answer is always true.
 bool WriteLog(const char* text, bool truncate, const char* fileName);
+
+// Writes `text` as it is (no line end added) to the debugger output described above.
+void WriteDebugString(const char* text);

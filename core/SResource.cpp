@@ -97,8 +97,10 @@ void SResource::ReservedHook1(uint32_t) {}
 void SResource::ReservedHook2(uint32_t, uint32_t) {}
 
 bool SResource::RemoveReference(SResource* pResource) {
+    const auto* pSet = dynamic_cast<const SResourceSet*>(pResource);
     for (int i = 0; i < m_pResArray->GetSize(); ++i) {
-        if (m_pResArray->GetAt(i) == pResource)
+        SResource* pEntry = m_pResArray->GetAt(i);
+        if (pEntry == pResource || (pSet != nullptr && pEntry != nullptr && pSet->Holds(pEntry)))
             m_pResArray->SetAt(i, nullptr);
     }
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 
 #include "sys/classlib/CObArray.h"
 #include "sys/classlib/CObject.h"
@@ -140,6 +142,23 @@ protected:
     uint32_t m_dwContext = 0;
     uint32_t m_dwWord2 = 0;
     sys::RECT m_rcSource;
+};
+
+// Stands for many resources at once in RemoveReference: a resource told to forget it forgets
+// every member listed before the threshold. The catalog hands one to each resource as it is
+// destroyed, so each resource is asked once instead of once for every resource before it.
+class SResourceSet : public SResource {
+public:
+    void Add(const SResource* pResource, size_t nPlace) { m_places.emplace(pResource, nPlace); }
+    void SetThreshold(size_t nPlace) { m_nThreshold = nPlace; }
+    bool Holds(const SResource* pResource) const {
+        const auto it = m_places.find(pResource);
+        return it != m_places.end() && it->second < m_nThreshold;
+    }
+
+private:
+    std::unordered_map<const SResource*, size_t> m_places;
+    size_t m_nThreshold = 0;
 };
 
 // The resources one resource has loaded and uses (a window's images and sounds, by index).

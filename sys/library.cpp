@@ -60,10 +60,16 @@ Handle Load(std::string_view name, std::string* error) {
         return nullptr;
     }
     std::string path = sys::fs::NativePath(FileNameFor(name));
-    // dlopen searches the system's folders for a name without "/"; the resolved path of a
-    // file in the current directory may have lost its "./", so it is put back.
-    if (path.find('/') == std::string::npos) {
-        path.insert(0, "./");
+    // dlopen searches the system's folders for a name without "/", and hands back a library
+    // already loaded under the same name, so "./VQ9Game.so" in another folder would be the
+    // library loaded from the first one: a relative path is made absolute.
+    if (path.empty() || path[0] != '/') {
+        const std::string current = sys::fs::GetCurrentDirectory();
+        if (!current.empty()) {
+            path.insert(0, current.back() == '/' ? current : current + "/");
+        } else if (path.find('/') == std::string::npos) {
+            path.insert(0, "./");
+        }
     }
     dlerror();
     Handle library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

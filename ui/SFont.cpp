@@ -479,6 +479,9 @@ bool SFont::LayoutLine(int lineNumber, CString& line, CStringList& words, const 
     if (words.IsEmpty())
         return false;
     const int width = Width(rect);
+    // Extents add up character by character, so the line's width is kept instead of measuring
+    // the whole line again for every word.
+    int lineWidth = 0;
     while (!words.IsEmpty()) {
         const CString word = words.GetHead();
         if (word == "\n") {
@@ -487,29 +490,16 @@ bool SFont::LayoutLine(int lineNumber, CString& line, CStringList& words, const 
             break;
         }
         const CString shown = word == "&&" ? CString("&") : word;
-        const CString candidate = line + shown;
-        if (GetTextExtent(candidate, candidate.GetLength()).cx <= width) {
+        const int shownWidth = GetTextExtent(shown, shown.GetLength()).cx;
+        if (lineWidth + shownWidth <= width) {
             words.RemoveHead();
-            line = candidate;
+            line += shown;
+            lineWidth += shownWidth;
             continue;
         }
         if (line.IsEmpty()) {
-            // A word wider than the whole line is broken inside itself. At least one character
-            // stays on the line, so even a rectangle narrower than one glyph makes progress.
-            // The widths of all prefixes at once: a long word costs one pass, not one per cut.
-            std::vector<int> prefix(static_cast<size_t>(shown.GetLength()) + 1, 0);
-            for (int i = 0; i < shown.GetLength(); ++i) {
-                const int glyph = CharToGlyph(shown[i]);
-                prefix[static_cast<size_t>(i) + 1] =
-                    prefix[static_cast<size_t>(i)] + m_iAdvance - m_aBlank[glyph] + m_iCharSpacing;
-            }
-            int keep = shown.GetLength();
-            while (keep > 1 && prefix[static_cast<size_t>(keep)] > width)
-                --keep;
             words.RemoveHead();
-            if (keep < shown.GetLength())
-                words.AddHead(shown.Mid(keep));
-            line = shown.Left(keep);
+            line = BreakWord(shown, width, words);
         } else if (word == " ") {
             // The blank the line breaks at belongs to neither line.
             words.RemoveHead();
@@ -529,6 +519,37 @@ bool SFont::LayoutLine(int lineNumber, CString& line, CStringList& words, const 
     else
         y = rect.top + lineNumber * m_iLineHeight;
     return true;
+}
+
+CString SFont::BreakWord(const CString& word, int width, CStringList& words) {
+    // A word wider than the whole line is broken inside itself. At least one character stays
+    // on each line, so even a rectangle narrower than one glyph makes progress. Every piece is
+    // cut here at once from the widths of all prefixes and queued as a word of its own: each
+    // piece but the last is the longest prefix of the rest that fits (so it fills its line and
+    // the next piece never joins it), the last is the rest once it fits. A long word costs one
+    // pass instead of one per line.
+    const int length = word.GetLength();
+    std::vector<int> prefix(static_cast<size_t>(length) + 1, 0);
+    for (int i = 0; i < length; ++i) {
+        const int glyph = CharToGlyph(word[i]);
+        prefix[static_cast<size_t>(i) + 1] = prefix[static_cast<size_t>(i)] + m_iAdvance - m_aBlank[glyph] + m_iCharSpacing;
+    }
+    // lowest[i]: the smallest prefix width from i on. It never falls as i grows, so the last end
+    // whose width fits is found by a binary search, even when spacing makes some glyphs negative.
+    std::vector<int> lowest(prefix);
+    for (int i = length - 1; i >= 0; --i)
+        lowest[static_cast<size_t>(i)] = std::min(lowest[static_cast<size_t>(i)], lowest[static_cast<size_t>(i) + 1]);
+    std::vector<int> cuts;
+    for (int start = 0; start < length;) {
+        const int limit = prefix[static_cast<size_t>(start)] + width;
+        const auto after = std::upper_bound(lowest.begin() + start + 1, lowest.end(), limit);
+        const int end = std::max(start + 1, static_cast<int>(after - lowest.begin()) - 1);
+        cuts.push_back(end);
+        start = end;
+    }
+    for (size_t i = cuts.size(); i-- > 1;)
+        words.AddHead(word.Mid(cuts[i - 1], cuts[i] - cuts[i - 1]));
+    return word.Left(cuts.front());
 }
 
 void SFont::CalcRect(const char* text, CStringList& work, sys::RECT* pRect, uint32_t format) {

@@ -144,6 +144,9 @@ private:
     // Lays out every line up to `line`, giving its text and the index of its first character.
     bool FindLine(const char* text, const sys::RECT& rect, int line, uint32_t format, CString& lineText,
                   int& start);
+    // Breaks a word too wide for a line of `width` into lines, queues all but the first piece at
+    // the front of `words` and returns the first.
+    CString BreakWord(const CString& word, int width, CStringList& words);
     static void DeleteItems(SFontCache& cache);
 
     SDXSurface* m_pSurface = nullptr;

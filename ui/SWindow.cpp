@@ -243,8 +243,10 @@ bool SWindow::LoadNames(CStringArray* pSearchFolders, const CString* pFolder, ui
         }
         try {
             SResource* pResource = factory.CreateFromFile(nKind, strFolder, strName);
-            if (pResource != nullptr)
+            if (pResource != nullptr) {
                 m_pResArray->Add(pResource);
+                m_MadeResources.push_back(pResource);
+            }
         } catch (CFileException& e) {
             ForgetHalfMade();
             ShowMessage("Failed to load file %s!", e.m_strFileName);
@@ -264,16 +266,23 @@ void SWindow::Unload() {
              ++nIndex) {
             m_ResourceNames.GetNext(pos);
             SResource* pResource = m_pResArray->GetAt(nIndex);
-            if (pResource == nullptr)
+            if (pResource == nullptr || IsMadeHere(pResource))
                 continue;
             // Only what no catalog item holds is ours to delete; an item's object stays with it.
             if (!s_pCatalog->ReleaseResource(pResource) && !CatalogHolds(s_pCatalog, pResource))
                 delete pResource;
         }
     }
+    for (SResource* pResource : m_MadeResources)
+        delete pResource;
+    m_MadeResources.clear();
     m_byLoaded = 0;
     m_pResArray->RemoveAll();
     SetParent(nullptr);
+}
+
+bool SWindow::IsMadeHere(const SResource* pResource) const {
+    return std::find(m_MadeResources.begin(), m_MadeResources.end(), pResource) != m_MadeResources.end();
 }
 
 void SWindow::AddResource(SResource* pResource, bool bFit) {

@@ -186,6 +186,7 @@ protected:
                            int32_t& rnRowBottom);
     bool PackOwnImages(SDC* pDC);
     bool LoadNames(CStringArray* pSearchFolders, const CString* pFolder, uintptr_t dwFlags);
+    bool IsMadeHere(const SResource* pResource) const;
 
     CStringList m_ResourceNames;
     sys::COLORREF m_crFore = kDefaultForeColor;
@@ -206,6 +207,9 @@ protected:
     SDC* m_pOwnPackingDC = nullptr;  // owned
     SFont* m_pFont = nullptr;        // not owned
     int32_t m_bOwnsResources = 1;
+    // The images and sounds this window made itself from their files (owned; freed at Unload,
+    // whoever else holds the catalog or the other resources).
+    std::vector<SResource*> m_MadeResources;
 
     static SWindow* s_pCapture;
     static SWindow* s_pFocus;

@@ -127,6 +127,11 @@ void SDXInput::Release() {
         m_pDI->Release();
         m_pDI = nullptr;
     }
+    // The devices found leave with the object that found them, so a later Create (the option
+    // dialogs make the devices anew) starts from an empty table instead of filling it up.
+    m_iLastDevice = -1;
+    m_bJoystickFound = 0;
+    m_bFFJoystickFound = 0;
 }
 
 void SDXInput::ReportError(const char* operation, HRESULT code) {

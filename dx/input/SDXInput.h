@@ -26,6 +26,7 @@ public:
     bool EnumAttachedFFJoysticks();
     bool EnumAttachedDevices();
     bool EnumDevices();
+    // Lets go of the DirectInput object and empties the device table.
     void Release();
 
     // Keeps the code, the operation and the code's name.

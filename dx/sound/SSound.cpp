@@ -257,7 +257,12 @@ int SSound::LoadSound(const char* name) {
     if (!FileExists(path)) {
         return -1;
     }
-    const int id = static_cast<int>(m_AppSounds.size()) + 1;
+    // Numbered after the count, as long as that number is free: once a sound has been removed
+    // the count no longer says which numbers are taken.
+    int id = static_cast<int>(m_AppSounds.size()) + 1;
+    while (FindSound(id) != nullptr) {
+        ++id;
+    }
     if (AddAppSound(path, id, false, path) == 0) {
         return -1;
     }

@@ -50,6 +50,11 @@ public:
     // the configured driver), the listener when 3D sound is on, and sizes the 3D buffer pool.
     void Initialize(SCatalog* catalog, SSoundSettings* settings, SDataCollection* soundNames);
     int Restart(SSoundSettings* settings);
+    // The catalog is about to go: sound names no longer resolve through it.
+    void ForgetCatalog(const SCatalog* catalog) {
+        if (m_pCatalog == catalog)
+            m_pCatalog = nullptr;
+    }
     // Once per frame: listener commit when due, then the idle purge.
     int Update();
     // Commits deferred 3D settings when forced or when the listener's time has come.

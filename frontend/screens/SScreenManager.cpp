@@ -3,6 +3,7 @@
 #include "app/CTarvexApp.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "core/SLog.h"
 #include "frontend/screens/SAppScreen.h"
 #include "dx/display/SDXSurface.h"
 #include "dx/display/SGraphics.h"
@@ -211,6 +212,7 @@ int SScreenManager::PreloadScreens(SWindow* pParent, bool bSkip) {
     SGameObjects* hub = SGameObjects::Instance();
     SWindow::SetResourceCatalog(hub->m_pCatalog);
     m_pCreationParent = pParent;
+    WriteDebugString("1.5\n");
     if (!bSkip) {
         for (int nId : kPreloadOrder) {
             if (Slot(nId) == nullptr)

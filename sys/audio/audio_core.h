@@ -96,6 +96,9 @@ struct DeviceState {
     uint64_t clockBaseMs = 0;       // clock time at which frame 0 of this rate was due
     uint64_t framesMixed = 0;       // frames mixed since clockBaseMs
     void* backendHandle = nullptr;  // backend's own output record
+    // The mixer's accumulator, kept with the device rather than per thread: a sound manager
+    // held by a static object mixes its last frames after the thread's own objects are gone.
+    std::vector<float> mixScratch;
 };
 
 // The primary format a new device starts with: 22050 Hz, 8 bits, stereo.

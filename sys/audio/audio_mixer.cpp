@@ -167,7 +167,7 @@ void MixFrames(DeviceState& device, int16_t* out, uint32_t frames) {
         AdvanceFrames(device, frames);
         return;
     }
-    static thread_local std::vector<float> acc;
+    std::vector<float>& acc = device.mixScratch;
     acc.assign(static_cast<size_t>(frames) * 2, 0.0f);
     for (VoiceState* voice : device.voices) {
         if (Mixable(*voice)) {

@@ -432,6 +432,13 @@ bool IsDirectory(std::string_view path) {
     return attributes != kInvalidAttributes && (attributes & kAttributeDirectory) != 0;
 }
 
+bool IsSymbolicLink(std::string_view path) {
+    ParsedPath parsed = Parse(path);
+    if (parsed.invalid || parsed.parts.empty()) return false;
+    struct stat st;
+    return lstat(Resolve(parsed).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool FindFiles(std::string_view pattern, std::vector<FindEntry>& entries) {
     entries.clear();
     ParsedPath parsed = Parse(pattern);

@@ -80,6 +80,8 @@ bool GetStatus(std::string_view path, FileStatus& status);
 uint32_t GetAttributes(std::string_view path);
 bool Exists(std::string_view path);
 bool IsDirectory(std::string_view path);
+// The entry itself is a symbolic link (to anything, or dangling).
+bool IsSymbolicLink(std::string_view path);
 
 // --- Finding ---------------------------------------------------------------------------------
 struct FindEntry : FileStatus {

@@ -85,8 +85,8 @@ TEST_F(GameDLLTest, MissingSessionCommandThrowsTheUserException) {
 }
 
 TEST_F(GameDLLTest, HandOverToALibraryWithoutExportsStillCopiesTheBasePath) {
+    SGameItems items;  // outlives the library, which lets go of it when it unloads
     SGameDLL dll(Place(tarvex::test::EmptyGameLibrary()).c_str());
-    SGameItems items;
     dll.HandOver(&items, SString("C:\\Games\\Tarvex\\"));
     EXPECT_STREQ(items.m_sBasePath.GetString(), "C:\\Games\\Tarvex\\");
     SString axis("unchanged");
@@ -108,8 +108,8 @@ TEST_F(GameDLLTest, UnloadableLibraryIsReportedAndEndsConstructionWithTheUserExc
 // ---- the hand-over and the forwarding -----------------------------------------------------------
 
 TEST_F(GameDLLTest, HandOverGivesItemsThenTheCallbackTableThenSetsUp) {
-    SGameDLL dll(Place(tarvex::test::RecordGameLibrary()).c_str());
     SGameItems items;
+    SGameDLL dll(Place(tarvex::test::RecordGameLibrary()).c_str());
     dll.HandOver(&items, SString("D:\\Base\\"));
     // The table announces 108; the host rewrites its own words after GetCallbacks, keeps the
     // library's last word, and the two empty slots answer 0.
@@ -137,8 +137,8 @@ TEST_F(GameDLLTest, SessionErrorTextComesFromTheLibrary) {
 }
 
 TEST_F(GameDLLTest, AxisCommandsAreTheFirstEntriesOfKindsTwoAndThree) {
-    SGameDLL dll(Place(tarvex::test::RecordGameLibrary()).c_str());
     SGameItems items;
+    SGameDLL dll(Place(tarvex::test::RecordGameLibrary()).c_str());
     dll.HandOver(&items, SString());
     SString axis2;
     SString axis3;

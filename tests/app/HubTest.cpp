@@ -17,6 +17,7 @@
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
 #include "dx/input/SInputObj.h"
+#include "dx/sound/SSound.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/Exceptions.h"
@@ -337,9 +338,18 @@ TEST_F(HubTest, ShutdownDeletesTheCatalogAndTheItemsForgetIt) {
     WriteEmptyCatalog(Home() + "/Tarvex.cat");
     SGameObjects hub;
     hub.CreateCatalog();
+    SSound& sound = *hub.m_pGameItems->m_pSound;
+    sound.Initialize(hub.GetCatalog(), nullptr, hub.m_pGameItems->m_pSoundNames);
+    hub.CreateCatalog();  // a new catalog replaces the first, which the sound must forget too
     hub.Shutdown();
     EXPECT_EQ(nullptr, hub.GetCatalog());
     EXPECT_EQ(nullptr, hub.m_pGameItems->m_pCatalog);
+    // Names that need a catalog resolve to nothing instead of reaching into a deleted one.
+    CString path("unchanged");
+    sound.ResolveSoundPath("Interface:click", path);
+    EXPECT_STREQ(path.GetString(), "");
+    sound.ResolveSoundPath("id;click", path);
+    EXPECT_STREQ(path.GetString(), "");
 }
 
 // --- Default bindings -----------------------------------------------------------------------------

@@ -189,6 +189,23 @@ TEST_F(FileSystemHelpers, FolderTreesAreCreatedAndRemoved) {
     EXPECT_FALSE(files_.RemoveDirectory("Tree", true));
 }
 
+TEST_F(FileSystemHelpers, RemovingATreeRemovesItsLinksAsLinks) {
+    Write("Outside/keep.txt", "k");
+    Write("Outside/Inner/deep.txt", "d");
+    Write("Tree/own.txt", "o");
+    fs::create_directories("Tree/Sub");
+    fs::create_directory_symlink(fs::absolute("Outside"), "Tree/Sub/link");
+    fs::create_symlink(fs::absolute("Outside/keep.txt"), "Tree/file-link");
+    fs::create_directory_symlink(fs::absolute("Outside"), "Top");
+
+    EXPECT_TRUE(files_.RemoveDirectory("Tree", true));
+    EXPECT_FALSE(fs::exists(fs::symlink_status("Tree")));
+    EXPECT_TRUE(files_.RemoveDirectory("Top", true));
+    EXPECT_FALSE(fs::exists(fs::symlink_status("Top")));
+    EXPECT_EQ(Read("Outside/keep.txt"), "k");
+    EXPECT_EQ(Read("Outside/Inner/deep.txt"), "d");
+}
+
 TEST_F(FileSystemHelpers, DirectorySizes) {
     MakeData();
     EXPECT_EQ(files_.GetDirectorySize("Data", "*.*", false), 31u);  // a, b and the hidden file

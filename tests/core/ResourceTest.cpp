@@ -5,7 +5,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "core/SCatalog.h"
+#include "core/SCatalogItem.h"
 #include "core/SResource.h"
 #include "tests/core/CatalogTestSupport.h"
 
@@ -74,6 +77,42 @@ TEST(ResourceBase, RemoveReferenceClearsEveryEntryAndKeepsTheSize) {
     EXPECT_EQ(holder.GetResourceArray()->GetAt(0), nullptr);
     EXPECT_EQ(holder.GetResourceArray()->GetAt(1), &b);
     EXPECT_EQ(holder.GetResourceArray()->GetAt(2), nullptr);
+}
+
+// Notes at its deletion which of its entries are still set.
+class NotingHolder : public SResource {
+public:
+    explicit NotingHolder(std::vector<std::string>* pNotes) : m_pNotes(pNotes) {}
+    ~NotingHolder() override {
+        std::string entries;
+        for (int i = 0; i < m_pResArray->GetSize(); ++i)
+            entries += m_pResArray->GetAt(i) != nullptr ? "x" : "-";
+        m_pNotes->push_back(entries);
+    }
+    std::vector<std::string>* m_pNotes;
+};
+
+TEST(ResourceBase, ADestroyedCatalogLeavesNoResourcePointingAtOneDeletedBeforeIt) {
+    std::vector<std::string> notes;
+    auto* catalog = new SCatalog;
+    auto* early = new SResource;
+    auto* holder = new NotingHolder(&notes);
+    auto* late = new SResource;
+    auto* last = new NotingHolder(&notes);
+    SResource* items[] = {early, holder, late, last};
+    for (int i = 0; i < 4; ++i) {
+        auto* item = new SCatalogItem(kKindImage, ("r" + std::to_string(i)).c_str(), "", "");
+        item->SetResource(items[i]);
+        catalog->AddItem(item);
+    }
+    // Entries: one before it, itself, one after it; and one to a resource of no item.
+    SResource outside;
+    for (SResource* entry : {early, static_cast<SResource*>(holder), late, &outside})
+        holder->GetResourceArray()->Add(entry);
+    for (SResource* entry : {early, static_cast<SResource*>(holder), late, &outside})
+        last->GetResourceArray()->Add(entry);
+    delete catalog;
+    EXPECT_EQ(notes, (std::vector<std::string>{"-xxx", "---x"}));
 }
 
 TEST(ResourceBase, AcceptOnAPlainResourceAnswersZeroWithoutVisiting) {

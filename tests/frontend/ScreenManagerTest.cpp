@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "app/SGameItems.h"
@@ -76,6 +77,19 @@ TEST_F(ScreenManagerTest, PreloadMakesThePagesInOrderAndTheGamePageLast) {
     EXPECT_EQ(made, (Strings{"0", "1", "2", "4", "13", "9", "12", "5", "11"}));
     for (int id : {3, 6, 7, 8})
         EXPECT_EQ(m_Manager.GetAt(id), nullptr) << id;
+}
+
+TEST_F(ScreenManagerTest, PreloadWritesItsMarkToTheDebuggerOutput) {
+    for (bool dedicated : {false, true}) {
+        SScreenManager manager;
+        screentest::InstallRecordingScreens(manager);
+        setenv("TARVEX_DEBUG_OUTPUT", "1", 1);
+        testing::internal::CaptureStderr();
+        manager.PreloadScreens(nullptr, dedicated);
+        const std::string written = testing::internal::GetCapturedStderr();
+        unsetenv("TARVEX_DEBUG_OUTPUT");
+        EXPECT_EQ(written, "1.5\n") << dedicated;
+    }
 }
 
 TEST_F(ScreenManagerTest, PreloadForTheDedicatedServerMakesOnlyTheGamePage) {

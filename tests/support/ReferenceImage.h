@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
+#include <png.h>
 
 namespace tarvex::test {
 
@@ -162,106 +162,49 @@ inline bool ReadBmp(const std::string& path, Image& image) {
     return true;
 }
 
-namespace detail {
-
-inline void PutBig32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
-inline uint32_t GetBig32(const std::vector<uint8_t>& in, size_t at) {
-    return (static_cast<uint32_t>(in[at]) << 24) | (static_cast<uint32_t>(in[at + 1]) << 16) |
-           (static_cast<uint32_t>(in[at + 2]) << 8) | in[at + 3];
-}
-
-inline void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-    PutBig32(out, static_cast<uint32_t>(data.size()));
-    const size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    PutBig32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
-}
-
-constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-}  // namespace detail
-
-// An 8-bit RGB PNG, every row unfiltered.
+// An 8-bit RGB PNG.
 inline bool WritePng(const std::string& path, const Image& image) {
-    std::vector<uint8_t> raw;
-    raw.reserve(static_cast<size_t>(image.width * 3 + 1) * image.height);
-    for (int y = 0; y < image.height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < image.width; ++x) {
-            const uint32_t p = image.At(x, y);
-            raw.push_back(static_cast<uint8_t>(p >> 16));
-            raw.push_back(static_cast<uint8_t>(p >> 8));
-            raw.push_back(static_cast<uint8_t>(p));
-        }
-    }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK)
+    if (image.width < 1 || image.height < 1)
         return false;
-    packed.resize(packedSize);
-    std::vector<uint8_t> header;
-    detail::PutBig32(header, static_cast<uint32_t>(image.width));
-    detail::PutBig32(header, static_cast<uint32_t>(image.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    std::vector<uint8_t> out(std::begin(detail::kPngSignature), std::end(detail::kPngSignature));
-    detail::PutChunk(out, "IHDR", header);
-    detail::PutChunk(out, "IDAT", packed);
-    detail::PutChunk(out, "IEND", {});
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    return static_cast<bool>(file.flush());
+    std::vector<uint8_t> rgb;
+    rgb.reserve(static_cast<size_t>(image.width) * 3 * image.height);
+    for (uint32_t p : image.pixels) {
+        rgb.push_back(static_cast<uint8_t>(p >> 16));
+        rgb.push_back(static_cast<uint8_t>(p >> 8));
+        rgb.push_back(static_cast<uint8_t>(p));
+    }
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    const bool written = png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+    png_image_free(&png);
+    return written;
 }
 
-// Reads what WritePng writes; other PNG forms (palettes, alpha, filters, interlace) are refused.
+// Reads a PNG of any colour form as 8-bit RGB; pictures larger than 4096 x 4096 are refused.
 inline bool ReadPng(const std::string& path, Image& image) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, path.c_str()) == 0)
         return false;
-    const std::vector<uint8_t> in((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (in.size() < 8 || !std::equal(in.begin(), in.begin() + 8, detail::kPngSignature))
+    if (png.width < 1 || png.width > 4096 || png.height < 1 || png.height > 4096) {
+        png_image_free(&png);
         return false;
-    int width = 0, height = 0;
-    std::vector<uint8_t> packed;
-    for (size_t at = 8; at + 12 <= in.size();) {
-        const uint32_t length = detail::GetBig32(in, at);
-        if (length > in.size() - at - 12)
-            return false;
-        const std::string type(in.begin() + static_cast<std::ptrdiff_t>(at + 4),
-                               in.begin() + static_cast<std::ptrdiff_t>(at + 8));
-        const size_t data = at + 8;
-        if (type == "IHDR") {
-            if (length != 13 || in[data + 8] != 8 || in[data + 9] != 2 || in[data + 12] != 0)
-                return false;
-            width = static_cast<int>(detail::GetBig32(in, data));
-            height = static_cast<int>(detail::GetBig32(in, data + 4));
-        } else if (type == "IDAT") {
-            packed.insert(packed.end(), in.begin() + static_cast<std::ptrdiff_t>(data),
-                          in.begin() + static_cast<std::ptrdiff_t>(data + length));
-        }
-        at = data + length + 4;
     }
-    if (width < 1 || width > 4096 || height < 1 || height > 4096)
+    png.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(png));
+    if (png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr) == 0) {
+        png_image_free(&png);
         return false;
-    const size_t stride = static_cast<size_t>(width) * 3 + 1;
-    std::vector<uint8_t> raw(stride * height);
-    uLongf rawSize = static_cast<uLongf>(raw.size());
-    if (uncompress(raw.data(), &rawSize, packed.data(), static_cast<uLong>(packed.size())) != Z_OK ||
-        rawSize != raw.size())
-        return false;
+    }
+    const int width = static_cast<int>(png.width);
+    const int height = static_cast<int>(png.height);
     image = Image{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = raw.data() + stride * y;
-        if (row[0] != 0)
-            return false;
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = row + 1 + x * 3;
-            image.pixels[static_cast<size_t>(y) * width + x] = (p[0] << 16) | (p[1] << 8) | p[2];
-        }
+    for (size_t i = 0; i < image.pixels.size(); ++i) {
+        const uint8_t* p = rgb.data() + i * 3;
+        image.pixels[i] = (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
     }
     return true;
 }

@@ -85,6 +85,30 @@ TEST(LibraryTest, BareNameIsLoadedFromTheCurrentDirectory) {
     EXPECT_EQ(CallAdd(library.get(), 20, 22), 42);
 }
 
+TEST(LibraryTest, BareNameInAnotherFolderIsThatFoldersLibrary) {
+    // Two copies of one library in two folders, each loaded by the same bare name while the
+    // other is still loaded: each folder gets its own library, with its own state.
+    const fsys::path root = fsys::path(TARVEX_TEST_BINARY_DIR) / "sys" / "library-folders";
+    fsys::remove_all(root);
+    for (const char* folder : {"first", "second"}) {
+        fsys::create_directories(root / folder);
+        fsys::copy_file(kLibraryFolder + "/TvTestLib.so", root / folder / "TvTestLib.so");
+    }
+    auto loadIn = [&](const char* folder) {
+        ScopedCurrentDirectory inside(root / folder);
+        return sys::library::Load("TvTestLib.dll");
+    };
+    LoadedLibrary first(loadIn("first"));
+    LoadedLibrary second(loadIn("second"));
+    ASSERT_NE(first.get(), nullptr) << sys::library::LastError();
+    ASSERT_NE(second.get(), nullptr) << sys::library::LastError();
+    EXPECT_NE(first.get(), second.get());
+    EXPECT_EQ(CallAdd(first.get(), 1, 2), 3);
+    auto calls = reinterpret_cast<int (*)()>(sys::library::Symbol(second.get(), "TvTestCalls"));
+    ASSERT_NE(calls, nullptr);
+    EXPECT_EQ(calls(), 0);
+}
+
 TEST(LibraryTest, BareNameIsNotFoundOutsideTheCurrentDirectory) {
     ScopedCurrentDirectory outside(TARVEX_TEST_BINARY_DIR);
     EXPECT_EQ(sys::library::Load("TvTestLib.dll"), nullptr);

@@ -34,8 +34,8 @@ TEST(HomeGlyphsTest, GlyphsFollowTheBuiltInFont) {
 TEST(HomeGlyphsTest, TheEngineFontMeasuresTheSheetAsDrawn) {
     const HomeGlyphs glyphs;
     const HomeCanvas sheet = MakeFontSheet(glyphs, HomeFontStyle{});
-    // 16 cells of 14 x 22 across, 6 rows.
-    EXPECT_EQ(sheet.Width(), 16 * 14);
+    // 16 cells of 20 x 22 across, 6 rows.
+    EXPECT_EQ(sheet.Width(), 16 * 20);
     EXPECT_EQ(sheet.Height(), 6 * 22);
     EXPECT_EQ(sheet.ColourAt(0, 0), HomeCanvas::kKey);
 
@@ -51,14 +51,16 @@ TEST(HomeGlyphsTest, TheEngineFontMeasuresTheSheetAsDrawn) {
     font.SetSheetName("sheet.bmp");
     font.SetColumns(kHomeFontColumns);
     ASSERT_TRUE(font.Locate(folder.c_str(), nullptr));
-    EXPECT_EQ(font.GetCellWidth(), 14);
+    EXPECT_EQ(font.GetCellWidth(), 20);
     EXPECT_EQ(font.GetLineHeight(), 22);
     // "I": ink in scaled columns 3 to 8 of its cell, shadow in 9; four key columns remain.
     EXPECT_EQ(font.GetTextExtent("I", 1).cx, 10);
     // "W" is five columns wide: ink 1 to 10, shadow 11, two key columns.
     EXPECT_EQ(font.GetTextExtent("W", 1).cx, 12);
-    // A space counts 0.7 of the cell (9 of 14 columns) as blank.
-    EXPECT_EQ(font.GetTextExtent(" ", 1).cx, 5);
+    // A space counts 0.7 of the cell (14 of 20 columns) as blank: six columns, as wide as the
+    // space of the baked texts at scale 2.
+    EXPECT_EQ(font.GetTextExtent(" ", 1).cx, 6);
+    EXPECT_EQ(font.GetTextExtent(" ", 1).cx, glyphs.Advance(' ') * 2);
 }
 
 }  // namespace

@@ -56,6 +56,16 @@ TEST_F(FontLayoutTest, LongWordsAreBrokenAndNarrowRectanglesStillProgress) {
     // Narrower than one glyph: one character per line, never an endless loop.
     EXPECT_EQ(Calc("abc", sys::RECT{0, 0, 2, 0}), (sys::RECT{0, 0, 6, 30}));
     EXPECT_EQ(Line("abc", -5, 2), "c");
+    // The last piece of a broken word shares its line with the words after it.
+    EXPECT_EQ(Line("abcdefgh ij", 33, 0), "abcde");
+    EXPECT_EQ(Line("abcdefgh ij", 33, 1), "fgh ij");
+    EXPECT_EQ(Line("abcdefgh ij kl", 33, 2), "kl");
+    // 4,096 letters in 100 pixels: 16 letters (96 pixels) a line, 256 lines of 10.
+    std::string word(4096, 'x');
+    word[4095] = 'z';
+    EXPECT_EQ(Calc(word.c_str(), sys::RECT{0, 0, 100, 0}), (sys::RECT{0, 0, 96, 2560}));
+    EXPECT_EQ(Line(word.c_str(), 100, 255), "xxxxxxxxxxxxxxxz");
+    EXPECT_EQ(Line(word.c_str(), 100, 256), "");
 }
 
 TEST_F(FontLayoutTest, CalcRectMeasuresWithoutDrawing) {

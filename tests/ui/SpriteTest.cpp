@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -166,7 +167,9 @@ TEST_F(SpriteTest, FrameListEditsReportIndexesThatNameNoFrame) {
     EXPECT_EQ(sprite.RemoveFrame(-1), 0);
     EXPECT_EQ(sprite.RemoveFrame(3), 0);
     EXPECT_EQ(sprite.GetFrameCount(), 3);
-    EXPECT_EQ(sprite.InsertFrame(NewFrame("x.bmp", 1, 1), 7), 0);
+    // A refused frame stays its caller's.
+    const std::unique_ptr<SFrame> stray(NewFrame("x.bmp", 1, 1));
+    EXPECT_EQ(sprite.InsertFrame(stray.get(), 7), 0);
     EXPECT_EQ(sprite.RemoveFrame(2), 1);
     EXPECT_EQ(sprite.GetHeightSum(), 5u);
     // A move to an index that names no frame leaves the frame where it was.

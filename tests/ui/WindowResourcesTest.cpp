@@ -169,6 +169,42 @@ TEST_F(WindowResourcesTest, LoadingNamesFromFilesAndTheCatalog) {
     SWindow::SetResourceCatalog(nullptr);
 }
 
+// Counts the pictures and sounds that are made and not yet deleted.
+class CountedImage : public TestImage {
+public:
+    CountedImage() { ++s_alive; }
+    ~CountedImage() override { --s_alive; }
+    static inline int s_alive = 0;
+};
+
+TEST_F(WindowResourcesTest, WhatAWindowMadeFromFilesGoesAtUnloadWithOrWithoutACatalog) {
+    const std::string folder = tarvex::test::MakeScratchFolder("windows");
+    SResourceFactory::RegisterKind<CountedImage>(kKindImage);
+    SResourceFactory::RegisterKind<CountedImage>(kKindSound);
+    WriteImageFile(folder + "/pic.bmp", 8, 6);
+    for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"})
+        WriteImageFile(folder + "/" + name, 1, 1);
+    SCatalog catalog;
+    struct Case {
+        bool screen;
+        SCatalog* catalog;
+    };
+    for (const Case& c : {Case{false, nullptr}, Case{false, &catalog}, Case{true, nullptr}, Case{true, &catalog}}) {
+        SWindow::SetResourceCatalog(c.catalog);
+        std::unique_ptr<SWindow> w(c.screen ? new SScreen : new SWindow);
+        for (const char* name : {"pic.bmp", "a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav"})
+            w->AddResourceName(name);
+        ASSERT_TRUE(w->LoadFromFile(folder.c_str(), 0));
+        EXPECT_EQ(CountedImage::s_alive, 7);
+        w->Unload();  // a screen's six sound entries are cleared before the window unloads
+        EXPECT_EQ(CountedImage::s_alive, 0) << c.screen << (c.catalog != nullptr);
+        ASSERT_TRUE(w->LoadFromFile(folder.c_str(), 0));
+        w.reset();
+        EXPECT_EQ(CountedImage::s_alive, 0) << c.screen << (c.catalog != nullptr);
+    }
+    SWindow::SetResourceCatalog(nullptr);
+}
+
 TEST_F(WindowResourcesTest, ArchiveFormOfALeafWindow) {
     SWindow w;
     w.Create(nullptr, "W", 0x10001, {1, 2, 3, 4}, nullptr, 7, nullptr);

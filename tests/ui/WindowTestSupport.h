@@ -124,7 +124,11 @@ public:
 // Puts the window tree's shared roles and the platform queues back to a clean start.
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { ResetShared(); }
+    // Not SetUp again: a derived fixture's SetUp would make its windows anew after the test.
+    void TearDown() override { ResetShared(); }
+
+    static void ResetShared() {
         sys::window::headless::Reset();
         sys::dialogs::headless::Reset();
         sys::time::SetFakeTicks(1000);
@@ -134,7 +138,6 @@ protected:
         SWindow::SetSourceDC(nullptr);
         SWindow::SetResourceCatalog(nullptr);
     }
-    void TearDown() override { SetUp(); }
 
     // A created child at a rectangle relative to its parent.
     template <class T = LogWindow>

@@ -74,7 +74,10 @@ int HomeGlyphs::TextWidth(const std::string& text, int nScale) const {
 int HomeShadowOffset(int nScale) { return nScale >= 3 ? 2 : 1; }
 
 int HomeFontCellWidth(int nScale) {
-    return 1 + (HomeGlyphs::kCellWidth - 1) * nScale + HomeShadowOffset(nScale) + 2;
+    // The font resource makes a space 0.3 of a cell wide. Ten columns a scale step give it the
+    // three the baked texts use; the glyph with its shadow alone would leave it barely visible.
+    const int nGlyph = 1 + (HomeGlyphs::kCellWidth - 1) * nScale + HomeShadowOffset(nScale) + 2;
+    return std::max(nGlyph, 10 * nScale);
 }
 
 int HomeFontCellHeight(int nScale) { return HomeGlyphs::kCellHeight * nScale + HomeShadowOffset(nScale) + 1; }

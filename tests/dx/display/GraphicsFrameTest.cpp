@@ -34,6 +34,11 @@ protected:
         GraphicsTest::SetUp();
         graphics.SetClient(&client);
     }
+    // The client goes before the display manager, whose destructor would tell it otherwise.
+    void TearDown() override {
+        GraphicsTest::TearDown();
+        graphics.SetClient(nullptr);
+    }
     PaintingClient client;
 };
 

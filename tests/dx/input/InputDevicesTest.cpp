@@ -79,6 +79,16 @@ TEST_F(InputDevicesTest, TheTableKeepsTheFirstSixteenDevices) {
     ASSERT_TRUE(input.EnumDevices());
     EXPECT_EQ(input.GetLastIndex(), 15);
     EXPECT_EQ(input.GetDevice(15).guidInstance.Data1, 0x7A560100u + 15);
+    // Released devices leave the table: made anew, the input finds them again from the start.
+    for (int round = 0; round < 3; ++round) {
+        input.Release();
+        EXPECT_EQ(input.GetLastIndex(), -1);
+        EXPECT_FALSE(input.JoystickFound());
+        ASSERT_TRUE(input.Create(nullptr, window));
+        ASSERT_TRUE(input.EnumAttachedJoysticks());
+        EXPECT_EQ(input.GetLastIndex(), 15);
+        EXPECT_EQ(input.GetDevice(0).guidInstance.Data1, 0x7A560100u);
+    }
 }
 
 TEST_F(InputDevicesTest, EnumerationFailuresAreReported) {

@@ -153,6 +153,15 @@ TEST_F(SoundManagerTest, ApplicationSoundsGetIdsFromOne) {
     EXPECT_EQ(sound.EnsureSoundLoaded(2), 2);
     EXPECT_TRUE(sound.FindSound(2)->IsCreated());
     EXPECT_EQ(sound.EnsureSoundLoaded(5), 0);
+
+    // With sound 1 removed there are two sounds again, yet 2 is taken: the next one gets 3.
+    EXPECT_EQ(sound.LoadSound(Sound("third.wav", 100).c_str()), 3);
+    SDXSoundBuffer* first = sound.FindSound(1);
+    ASSERT_EQ(sound.RemoveAppBuffer(first), 1);
+    const int next = sound.LoadSound(Sound("fourth.wav", 100).c_str());
+    EXPECT_EQ(next, 4);
+    EXPECT_EQ(sound.FindAppSoundByKey(Sound("open.wav", 100).c_str()), 2);
+    EXPECT_EQ(sound.FindAppSoundByKey(Sound("third.wav", 100).c_str()), 3);
 }
 
 TEST_F(SoundManagerTest, CatalogNamesResolveToTheItemsFile) {

@@ -122,6 +122,14 @@ TEST(RasterReferenceImage, HelperRoundTripsAndCountsDifferences) {
     ASSERT_TRUE(ReadPng(folder + "/three.png", fromPng));
     EXPECT_EQ(fromPng.pixels, image.pixels);
     EXPECT_FALSE(ReadPng(path, fromPng));  // a BMP is no PNG
+    const std::string cut = folder + "/cut.png";
+    std::filesystem::copy_file(folder + "/three.png", cut, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) - 20);
+    EXPECT_FALSE(ReadPng(cut, fromPng));
+    Image reference;  // written before the pictures were made with libpng
+    ASSERT_TRUE(ReadPng(std::string(TARVEX_TEST_DATA) + "/frontend/main_menu.png", reference));
+    EXPECT_EQ(reference.width, 640);
+    EXPECT_EQ(reference.height, 480);
 
     Image changed = image;
     changed.pixels[4] = 0x00102033;  // one channel 3 away
