@@ -5,8 +5,10 @@
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SDataCollection.h"
+#include "dx/display/SGraphics.h"
 #include "dx/input/SDXJoystick.h"
 #include "dx/input/SInputObj.h"
+#include "render/SD3D6Parser.h"
 #include "sys/classlib/CArray.h"
 #include "sys/window/window.h"
 
@@ -189,20 +191,34 @@ bool SConsoleHostImpl::GetSoundStatsOverlay() { return m_hub.m_bShowSoundStats !
 
 void SConsoleHostImpl::SetSoundStatsOverlay(bool show) { m_hub.m_bShowSoundStats = show ? 1 : 0; }
 
-// --- Renderer, display and screens: not part of the program yet ------------------------------------
+// --- Renderer, display and screens ----------------------------------------------------------------
 
-bool SConsoleHostImpl::HasRenderer() { return false; }
+SD3D6Parser* SConsoleHostImpl::Renderer() const {
+    return m_hub.m_pGameItems != nullptr ? m_hub.m_pGameItems->m_pParser : nullptr;
+}
+
+bool SConsoleHostImpl::HasRenderer() { return Renderer() != nullptr; }
 
 bool SConsoleHostImpl::GetViewport(int /*rect*/[4]) { return false; }
 
 bool SConsoleHostImpl::GetViewRay(int /*x*/, int /*y*/, float /*eye*/[3], float /*direction*/[3]) { return false; }
 
-void SConsoleHostImpl::RendererStatusLog() {}
+void SConsoleHostImpl::RendererStatusLog() {
+    if (SD3D6Parser* renderer = Renderer()) {
+        renderer->LogTextureState();
+    }
+}
 
 void SConsoleHostImpl::RendererOverheadShot(int /*viewDistance*/, float /*height*/, int /*fogStart*/,
-                                            int /*fogEnd*/) {}
+                                            int /*fogEnd*/) {
+    // The renderer has no overhead camera yet; the shot shows the view as it is.
+}
 
-void SConsoleHostImpl::SaveScreenShot() {}
+void SConsoleHostImpl::SaveScreenShot() {
+    if (m_hub.m_pGraphics != nullptr) {
+        m_hub.m_pGraphics->SaveScreenShot();
+    }
+}
 
 void SConsoleHostImpl::NotifyGunCalibrateScreen() {}
 

@@ -4,6 +4,7 @@
 
 #include "core/SConsoleHost.h"
 
+class SD3D6Parser;
 class SGameObjects;
 class SInputObj;
 
@@ -13,8 +14,8 @@ class SInputObj;
 // members that come and go (the library, a scratch input object during the default-binding
 // merge) are always the current ones. The hub owns it next to the interpreter; it owns nothing.
 //
-// The renderer, the display manager and the screen manager are not part of the program yet:
-// until they are, the operations that need them answer "absent", which every console command
+// The renderer is the game items' current one; the screen manager is not part of the program
+// yet: until it is, the operations that need it answer "absent", which every console command
 // handles.
 class SConsoleHostImpl : public SConsoleHost {
 public:
@@ -73,6 +74,7 @@ public:
 
 private:
     SInputObj* Input() const;
+    SD3D6Parser* Renderer() const;
 
     SGameObjects& m_hub;
 };

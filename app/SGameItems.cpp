@@ -6,6 +6,7 @@
 
 #include "core/SDataCollection.h"
 #include "dx/sound/SSound.h"
+#include "render/SD3D6Parser.h"
 #include "sys/version.h"
 
 IMPLEMENT_DYNAMIC(SGameItems, CObject)
@@ -52,16 +53,24 @@ SGameItems::~SGameItems()
 
 void SGameItems::ReleaseParser()
 {
-    // The renderer releases its raster and its map when it is deleted with them; until the
-    // renderer is part of the program no one can hand one over, so there is only the pointer.
+    if (m_pParser == nullptr) {
+        return;
+    }
+    m_pParser->ReleaseRaster();
+    m_pParser->ReleaseMap();
+    delete m_pParser;
     m_pParser = nullptr;
 }
 
 void SGameItems::EndParserSession()
 {
-    // Without a renderer there is no session to end.
-    if (m_pParser == nullptr) {
+    // Without a renderer, or without a session, there is nothing to end.
+    if (m_pParser == nullptr || m_pParser->m_iSessionMode == 0) {
         return;
+    }
+    const int steps = m_pParser->GetEndSessionStepCount(m_pParser->m_iSessionMode);
+    for (int step = 0; step < steps; ++step) {
+        m_pParser->EndSession(step);
     }
 }
 
@@ -123,5 +132,14 @@ CString SGameItems::FormatMapDescription(const char* mapName, const char* mapSta
 void SGameItems::GetMapDescription(CString& out)
 {
     // The map tags come from the renderer's current map; without a renderer there is none.
-    out = FormatMapDescription(nullptr, nullptr);
+    if (m_pParser == nullptr) {
+        out = FormatMapDescription(nullptr, nullptr);
+        return;
+    }
+    char name[201] = {};
+    char state[26] = {};
+    uint8_t flag = 0;
+    const bool hasName = m_pParser->FindMapTagValue("MapName", &flag, name, 200) != 0;
+    const bool hasState = m_pParser->FindMapTagValue("MapState", &flag, state, 25) != 0;
+    out = FormatMapDescription(hasName ? name : nullptr, hasState ? state : nullptr);
 }

@@ -20,17 +20,11 @@ SDisplayRenderer* SRendererFactory::CreateRenderer() {
 SDisplayRenderer* SRendererFactory::GetRenderer() { return GetParser() != nullptr ? this : nullptr; }
 
 void SRendererFactory::ReleaseRenderer() {
-    SD3D6Parser* parser = GetParser();
-    if (parser == nullptr) {
-        return;
+    // The game items release the raster and the map and delete the renderer, so that every
+    // display change does not leave the previous renderer behind.
+    if (m_pItems != nullptr) {
+        m_pItems->ReleaseParser();
     }
-    // The game items only forget their renderer; it is deleted here, raster and map first, so
-    // that every display change does not leave the previous renderer behind.
-    m_pItems->ReleaseParser();
-    m_pItems->m_pParser = nullptr;
-    parser->ReleaseRaster();
-    parser->ReleaseMap();
-    delete parser;
 }
 
 int SRendererFactory::Create(const SDisplayCreateRecord& record) {

@@ -8,7 +8,9 @@
 #include "render/map/CMapCache.h"
 #include "render/map/SHuntWorld.h"
 #include "render/map/SMapKR5.h"
+#include "sys/gdi/gdi.h"
 #include "render/pipeline/SD3DRaster.h"
+#include "render/texture/SD3D6Lock.h"
 
 using namespace sys::d3d;
 
@@ -132,10 +134,10 @@ int SD3D6Parser::CreateRaster(SRasterDeviceRecord* record) {
     if (level == 4) {
         device->SetTextureStageState(0, D3DTSS_MAXANISOTROPY, 2);
     }
-    for (auto& block : m_dwClassFilters) {
-        for (int i = 0; i < 3; ++i) {
-            block[i] = m_dwFilters[0][i];
-        }
+    for (SD3D6TextureStates& block : m_ClassStates) {
+        block.dwMipFilter = m_dwFilters[0][0];
+        block.dwMinFilter = m_dwFilters[0][1];
+        block.dwMagFilter = m_dwFilters[0][2];
     }
     return 1;
 }
@@ -264,14 +266,10 @@ void SD3D6Parser::FreeSessionItems() {
         delete m_ModelItems[i];
     }
     m_ModelItems.RemoveAll();
-    for (int i = 0; i < m_TextureItems.GetSize(); ++i) {
-        delete m_TextureItems[i];
-    }
-    m_TextureItems.RemoveAll();
-    // Model files and texture lists are only ever filled by the session bodies that also know
-    // how to free them; none of those fills them yet.
+    FreeTextureItems();
+    // Model files are only ever filled by the session bodies that also know how to free them;
+    // none of those fills them yet.
     m_SSMItems.RemoveAll();
-    m_TextureLists.RemoveAll();
     for (int i = 0; i < m_SSMVRecords.GetSize(); ++i) {
         delete m_SSMVRecords[i];
     }
@@ -339,18 +337,96 @@ int32_t SD3D6Parser::EvictManagedTextures() {
     return m_pD3DRaster->GetDirect3D()->EvictManagedTextures();
 }
 
-int SD3D6Parser::CopySurfaceToTexture(int16_t textureIndex, sys::video::IDirectDrawSurface4* surface,
-                                      const sys::RECT*, const sys::POINT*) {
-    // Copies reach the texture record's surface, which texture records bring; without one
-    // there is no surface to copy into.
-    if (surface == nullptr || textureIndex < 0 || textureIndex >= m_TextureItems.GetSize()) {
+void SD3D6Parser::FreeTextureItems() {
+    for (int i = 0; i < m_TextureLists.GetSize(); ++i) {
+        if (SD3D6TextureList* list = m_TextureLists[i]) {
+            delete[] list->m_pEntries;
+            delete list;
+        }
+    }
+    m_TextureLists.RemoveAll();
+    for (int i = 0; i < m_TextureItems.GetSize(); ++i) {
+        if (SD3D6TextureItem* item = m_TextureItems[i]) {
+            if (item->m_pTexture != nullptr) {
+                item->m_pTexture->Release();
+                delete item->m_pTexture;
+            }
+            delete item;
+        }
+    }
+    m_TextureItems.RemoveAll();
+}
+
+int SD3D6Parser::TextureContext(int16_t textureIndex, sys::video::IDirectDrawSurface4** surface, sys::HDC* dc) {
+    *surface = nullptr;
+    *dc = nullptr;
+    SD3D6Lock* texture = static_cast<SD3D6Lock*>(GetTexture(textureIndex));
+    sys::video::IDirectDrawSurface4* top = texture != nullptr ? texture->GetSurface() : nullptr;
+    if (top == nullptr) {
         return 0;
     }
-    return 0;
+    top->AddRef();
+    if (top->GetDC(dc) != sys::video::DD_OK) {
+        top->Release();
+        *dc = nullptr;
+        return 0;
+    }
+    *surface = top;
+    return 1;
+}
+
+int SD3D6Parser::CopySurfaceToTexture(int16_t textureIndex, sys::video::IDirectDrawSurface4* surface,
+                                      const sys::RECT* sourceRect, const sys::POINT* destPoint) {
+    SD3D6Lock* texture = static_cast<SD3D6Lock*>(GetTexture(textureIndex));
+    if (texture == nullptr || texture->GetSurface() == nullptr || surface == nullptr) {
+        return 0;
+    }
+    sys::HDC source = nullptr;
+    if (surface->GetDC(&source) != sys::video::DD_OK) {
+        return 0;
+    }
+    sys::video::IDirectDrawSurface4* target = nullptr;
+    sys::HDC dest = nullptr;
+    if (TextureContext(textureIndex, &target, &dest) == 0) {
+        surface->ReleaseDC(source);
+        return 0;
+    }
+    const int x = destPoint != nullptr ? destPoint->x : 0;
+    const int y = destPoint != nullptr ? destPoint->y : 0;
+    const int left = sourceRect != nullptr ? sourceRect->left : 0;
+    const int top = sourceRect != nullptr ? sourceRect->top : 0;
+    const int width = sourceRect != nullptr ? sourceRect->right - sourceRect->left : texture->GetWidth();
+    const int height = sourceRect != nullptr ? sourceRect->bottom - sourceRect->top : texture->GetHeight();
+    sys::gdi::BitBlt(dest, x, y, width, height, source, left, top, sys::SRCCOPY);
+    target->ReleaseDC(dest);
+    surface->ReleaseDC(source);
+    target->Release();
+    return 1;
 }
 
 int SD3D6Parser::CopyTextureToSurface(int16_t textureIndex, sys::video::IDirectDrawSurface4* surface) {
-    return CopySurfaceToTexture(textureIndex, surface, nullptr, nullptr);
+    SD3D6Lock* texture = static_cast<SD3D6Lock*>(GetTexture(textureIndex));
+    if (texture == nullptr || texture->GetSurface() == nullptr || surface == nullptr) {
+        return 0;
+    }
+    sys::HDC dest = nullptr;
+    if (surface->GetDC(&dest) != sys::video::DD_OK) {
+        return 0;
+    }
+    sys::video::IDirectDrawSurface4* source = nullptr;
+    sys::HDC sourceDC = nullptr;
+    if (TextureContext(textureIndex, &source, &sourceDC) == 0) {
+        surface->ReleaseDC(dest);
+        return 0;
+    }
+    const int result = sys::gdi::BitBlt(dest, 0, 0, texture->GetWidth(), texture->GetHeight(), sourceDC, 0, 0,
+                                        sys::SRCCOPY)
+                           ? 1
+                           : 0;
+    source->ReleaseDC(sourceDC);
+    surface->ReleaseDC(dest);
+    source->Release();
+    return result;
 }
 
 // --- View -----------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "sys/classlib/CArray.h"
 #include "sys/video/video.h"
 #include "render/parser/SParser.h"
+#include "render/texture/SD3D6TextureStates.h"
 
 class SD3D6Lock;
 class SD3D6Raster;
@@ -43,6 +44,26 @@ struct SD3D6TextureItem {
     uint8_t m_byOscillator1 = 0;
     uint8_t m_byOscillator2 = 0;
     uint8_t m_byShadeLevel = 0;
+    uint8_t m_byHash = 0;
+};
+
+// One entry of a texture list: its weight, the texture item it resolved to (-100 until first
+// drawn) and its name, "file;" and the entry's file path.
+struct SD3D6TextureListEntry {
+    int32_t m_iWeight = 0;
+    int16_t m_iTextureIndex = -100;
+    SString m_sName;
+    uint8_t m_byHash = 0;
+};
+
+// A named texture list of the renderer's registry, whose entries are drawn by weight.
+struct SD3D6TextureList {
+    SString m_sName;  // stored with its characters reversed
+    int32_t m_bValid = 0;
+    int32_t m_iCount = 0;
+    int32_t m_iTotalWeight = 0;
+    int32_t m_iLookUp = 0;
+    SD3D6TextureListEntry* m_pEntries = nullptr;  // new[] of m_iCount, owned
     uint8_t m_byHash = 0;
 };
 
@@ -186,7 +207,8 @@ public:
     float m_fAtmosphereDirection[3] = {};
     float m_fFogFactors[3] = {};
     float m_fFogStartScale = 1.0f;
-    uint32_t m_dwClassFilters[3][3] = {};  // opaque, alpha and tree texture classes: mip, min, mag
+    // The opaque, alpha and tree texture classes; their filters are the stage-0 filters at most.
+    SD3D6TextureStates m_ClassStates[3];
     CArray<SD3D6TextureItem*, SD3D6TextureItem*> m_TextureItems;
     CArray<SD3D6TextureList*, SD3D6TextureList*> m_TextureLists;
     SMapKR5* m_pMap = nullptr;     // belongs to the map cache; never deleted here
@@ -208,6 +230,10 @@ private:
     float TextureItemHeight(int16_t index) const;
     // The fog colour of the map tinted by the atmosphere factors, on the device.
     void ApplyFogColour();
+    // Each texture released and deleted, each list's entry table freed; the arrays emptied.
+    void FreeTextureItems();
+    // The texture item's surface and drawing context, or 0 with nothing held.
+    int TextureContext(int16_t textureIndex, sys::video::IDirectDrawSurface4** surface, sys::HDC* dc);
 
     // Session bodies by mode. The outdoor world loads its map and builds its cell tables, but
     // draws nothing yet; the model view sets up and draws nothing of its own yet.

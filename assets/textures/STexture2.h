@@ -37,6 +37,9 @@ public:
     // Reads a format's pixels from the given file, or from the recorded path when none.
     int LoadFormat(int16_t index, CFile* file);
     int UnloadFormat(int16_t index);
+    // Unloads and deletes every format but the one at `keep`, which becomes format 0; 0 (and
+    // nothing deleted) for an index outside the table.
+    int KeepOnlyFormat(int16_t keep);
 
     int16_t GetNumFormats() const { return static_cast<int16_t>(m_formats.size()); }
     STexFormat* GetFormat(int16_t index) const;

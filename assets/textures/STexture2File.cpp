@@ -406,6 +406,20 @@ int STexture2::UnloadFormat(int16_t index) {
     return 1;
 }
 
+int STexture2::KeepOnlyFormat(int16_t keep) {
+    if (keep < 0 || keep >= GetNumFormats())
+        return 0;
+    STexFormat* kept = m_formats[keep];
+    for (int16_t i = 0; i < GetNumFormats(); ++i) {
+        if (i != keep) {
+            UnloadFormat(i);
+            delete m_formats[i];
+        }
+    }
+    m_formats.assign(1, kept);
+    return 1;
+}
+
 bool STexture2::SerializeTo(std::vector<uint8_t>& bytes, std::vector<std::pair<int32_t, int32_t>>& offsets) {
     std::vector<STexFormat*> written;
     for (STexFormat* format : m_formats) {

@@ -9,6 +9,7 @@
 #include "render/map/SHuntWorld.h"
 #include "render/map/SMapKR5.h"
 #include "render/pipeline/SD3DRaster.h"
+#include "render/texture/SD3D6Lock.h"
 #include "sys/d3d/d3d.h"
 
 using namespace sys::d3d;
@@ -52,7 +53,7 @@ float SD3D6Parser::TextureItemHeight(int16_t index) const {
         m_TextureItems[index]->m_pTexture == nullptr) {
         return 0.0f;
     }
-    return 0.0f;
+    return static_cast<float>(m_TextureItems[index]->m_pTexture->GetHeight());
 }
 
 // --- Map tags -----------------------------------------------------------------------------------------

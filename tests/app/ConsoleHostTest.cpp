@@ -17,6 +17,7 @@
 #include "core/SDataCollection.h"
 #include "core/SObjectDef.h"
 #include "dx/input/SInputObj.h"
+#include "render/SD3D6Parser.h"
 #include "sys/input/input.h"
 #include "sys/profile.h"
 #include "tests/app/GameLibraryTestSupport.h"
@@ -209,3 +210,43 @@ TEST_F(ConsoleHostTest, ObjectCommandsEndWithGameInitialization) {
     EXPECT_EQ(Run("object Crate:Prop"), "Object commands are disabled after game initialization");
     EXPECT_EQ(m_pHub->m_pGameDLL->ObjectParseIsParsing(), 0);
 }
+
+namespace {
+
+// A renderer that counts its status logs and its deletion.
+class ProbeRenderer : public SD3D6Parser {
+public:
+    explicit ProbeRenderer(int* deleted) : m_pDeleted(deleted) {}
+    ~ProbeRenderer() override { ++*m_pDeleted; }
+    int LogTextureState() override {
+        ++logs;
+        return SD3D6Parser::LogTextureState();
+    }
+    int logs = 0;
+
+private:
+    int* m_pDeleted;
+};
+
+TEST_F(ConsoleHostTest, ParserReachesTheGameItemsRendererWhichTheyEndAndDelete) {
+    int deleted = 0;
+    auto* renderer = new ProbeRenderer(&deleted);
+    m_pHub->SetParser(renderer);
+    EXPECT_TRUE(m_pHub->m_pConsoleHost->HasRenderer());
+    EXPECT_EQ(Run("parser LOG"), "");
+    EXPECT_EQ(renderer->logs, 1);
+    EXPECT_EQ(Run("parser shot 10"), "");
+
+    SModelViewInfo view;
+    ASSERT_EQ(renderer->InitSession(1, &view, 0), 1);
+    m_pHub->m_pGameItems->EndParserSession();
+    EXPECT_EQ(renderer->m_iSessionMode, 0);
+    EXPECT_EQ(renderer->m_bSessionReady, 0);
+
+    m_pHub->m_pGameItems->ReleaseParser();
+    EXPECT_EQ(deleted, 1);
+    EXPECT_EQ(m_pHub->m_pGameItems->m_pParser, nullptr);
+    EXPECT_FALSE(m_pHub->m_pConsoleHost->HasRenderer());
+}
+
+}  // namespace

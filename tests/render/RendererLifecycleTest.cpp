@@ -102,7 +102,7 @@ TEST_F(RendererLifecycleTest, FilterLevelComesDownToWhatTheDeviceFilters) {
     EXPECT_EQ(parser.m_dwFilters[0][1], 2u);
     EXPECT_EQ(parser.m_dwFilters[0][2], 2u);
     EXPECT_EQ(parser.m_dwFilters[1][0], 3u);
-    EXPECT_EQ(parser.m_dwClassFilters[2][1], 2u);
+    EXPECT_EQ(parser.m_ClassStates[2].dwMinFilter, 2u);
     // The device lists RGB565 textures and no palettised ones.
     sys::video::DDPIXELFORMAT rgb565 = tarvex::test::Format565();
     EXPECT_EQ(parser.SupportsTextureFormat(&rgb565), 1);
