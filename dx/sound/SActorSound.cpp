@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "dx/sound/SDXSound3DBuffer.h"
 #include "dx/sound/SDXSoundBuffer.h"
 #include "dx/sound/SSound.h"
 #include "sys/audio/audio.h"
+#include "sys/rand.h"
 
 IMPLEMENT_DYNCREATE(SActorSound, CObject)
 
@@ -149,7 +149,7 @@ void SActorSound::Reset() {
 void SActorSound::ScheduleNext() {
     const float span = m_fRepeatMax - m_fRepeatMin;
     if (span > 0.0f) {
-        const float pause = m_fRepeatMin + span * static_cast<float>(std::rand()) / 32767.0f;
+        const float pause = m_fRepeatMin + span * static_cast<float>(sys::Rand()) / 32767.0f;
         m_iNextStart = m_iClock + static_cast<int32_t>(pause * 1000.0f);
     } else if (m_fRepeatMin > -1.0f) {
         m_iNextStart = m_iClock + static_cast<int32_t>(m_fRepeatMin * 1000.0f);
