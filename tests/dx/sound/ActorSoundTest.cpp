@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "sys/rand.h"
 #include <map>
 
 #include "dx/sound/SActorSound.h"
 #include "dx/sound/SDXSoundBuffer.h"
+#include "sys/rand.h"
 #include "tests/dx/sound/SoundTestSupport.h"
 
 using namespace tarvex::test;
