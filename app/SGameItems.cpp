@@ -4,7 +4,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "app/actors/SActorWorld.h"
 #include "core/SDataCollection.h"
+#include "dx/sound/SActorSound.h"
 #include "dx/sound/SSound.h"
 #include "render/SD3D6Parser.h"
 #include "sys/version.h"
@@ -29,8 +31,13 @@ SGameItems::SGameItems()
       m_iFlag(0)
 {
     m_pSound = new SSound();
-    // The actor worlds and the client state keep their slots; they are made here once their
-    // classes are part of the program.
+    // A game buffer the manager deletes or hands to a new request is dropped by the actor
+    // sound that held it.
+    m_pSound->SetReleaseHook(SActorSound::OnBufferReleased);
+    for (SActorWorld*& world : m_pWorld) {
+        world = new SActorWorld();
+    }
+    // The client state keeps its slot; it is made here once its class is part of the program.
     m_pTable1 = new SDataCollection(512, 32);
     m_pCommands = new SDataCollection(4096, 32);
     m_pTable3 = new SDataCollection(1024, 32);
@@ -41,9 +48,10 @@ SGameItems::SGameItems()
 
 SGameItems::~SGameItems()
 {
+    // The worlds go first: their actors' sounds still point at the manager's buffers.
+    ReleaseLibraryState();
     delete m_pSound;
     m_pSound = nullptr;
-    ReleaseLibraryState();
     delete m_pTable1;
     delete m_pCommands;
     delete m_pTable3;
@@ -83,8 +91,9 @@ void SGameItems::ResetClientInfo()
 void SGameItems::ReleaseLibraryState()
 {
     // Actors the library made carry its code; they must go while it is still loaded. The
-    // worlds and the client state join the program with their classes, which delete them here.
+    // client state joins the program with its class, which deletes it here.
     for (SActorWorld*& world : m_pWorld) {
+        delete world;
         world = nullptr;
     }
     m_pClientInfo = nullptr;

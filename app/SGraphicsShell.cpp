@@ -1,6 +1,7 @@
 #include "app/SGraphicsShell.h"
 
 #include "app/CConfigData.h"
+#include "app/actors/SActorWorld.h"
 #include "app/CGraphicsData.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
@@ -81,10 +82,14 @@ void SGraphicsShell::SessionCommand(int code, int argument) {
     }
 }
 
-void SGraphicsShell::AdvanceGame(float) {
-    // The actor worlds do not advance yet: they are not part of the program so far.
+void SGraphicsShell::AdvanceGame(float framesPerSecond) {
     if (HasGameLibrary()) {
         m_pHub->m_pGameDLL->Update();
+    }
+    // The first world's camera follows its focus actor while a dialog holds the main loop.
+    SGameItems* items = m_pHub != nullptr ? m_pHub->m_pGameItems : nullptr;
+    if (items != nullptr && items->m_pWorld[0] != nullptr) {
+        items->m_pWorld[0]->UpdateCamera(framesPerSecond);
     }
 }
 
