@@ -28,8 +28,8 @@ void LoadDefList(CArchive& ar, SObjectDefList& list) {
         while (count-- > 0) {
             SObjectDef* def = nullptr;
             ar >> def;
-            career::LoadedObjects::Claim(ar, def);
-            list.AddTail(def);
+            if (career::LoadedObjects::Claim(ar, def))
+                list.AddTail(def);
         }
     } catch (...) {
         list.DeleteAll();
@@ -164,6 +164,8 @@ void SHunterInfo::Serialize(CArchive& ar) {
             list->DeleteAll();
         throw;
     }
+    if (session.IsOutermost())
+        career::LoadedObjects::ThrowIfDamaged(ar);
     SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
     RefreshKits(library != nullptr ? library->GetObjectList() : nullptr);
 }
@@ -320,9 +322,18 @@ LoadedObjects::~LoadedObjects() {
         t_pCurrent = nullptr;
 }
 
-void LoadedObjects::Claim(CArchive& ar, const CObject* object) {
+bool LoadedObjects::Claim(CArchive& ar, const CObject* object) {
+    if (object == nullptr)
+        ThrowArchiveException(CArchiveException::badIndex, ar.GetFileName());
     LoadedObjects* session = t_pCurrent;
-    if (object == nullptr || (session != nullptr && !session->m_seen.insert(object).second))
+    if (session == nullptr || session->m_seen.insert(object).second)
+        return true;
+    session->m_bDamaged = true;
+    return false;
+}
+
+void LoadedObjects::ThrowIfDamaged(CArchive& ar) {
+    if (t_pCurrent != nullptr && t_pCurrent->m_bDamaged)
         ThrowArchiveException(CArchiveException::badIndex, ar.GetFileName());
 }
 

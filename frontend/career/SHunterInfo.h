@@ -140,7 +140,10 @@ namespace career {
 
 // While an officer file is read, every record and list entry read so far: a file that names
 // one object twice (through a back-reference) would hand it to two owners, so such a file is
-// refused. A reader opens one for the whole file; a record read on its own opens its own.
+// refused. A repeat met inside a record is only noted and left out, and the file is refused once
+// the record is read whole, because the archive keeps (and so would leak) an object whose load
+// fails after it handed out a back-reference. A reader opens one for the whole file; a record
+// read on its own opens its own.
 class LoadedObjects {
 public:
     LoadedObjects();
@@ -148,12 +151,18 @@ public:
     LoadedObjects(const LoadedObjects&) = delete;
     LoadedObjects& operator=(const LoadedObjects&) = delete;
 
-    // Raises CArchiveException for a null object or one read before.
-    static void Claim(CArchive& ar, const CObject* object);
+    // False for an object read before (the file is then marked damaged); CArchiveException for
+    // a null object.
+    static bool Claim(CArchive& ar, const CObject* object);
+    // CArchiveException when a repeat was met since the reading began.
+    static void ThrowIfDamaged(CArchive& ar);
+    // Whether this one spans the reading, not one opened inside it.
+    bool IsOutermost() const { return m_pOuter == nullptr; }
 
 private:
     std::unordered_set<const CObject*> m_seen;
     LoadedObjects* m_pOuter;
+    bool m_bDamaged = false;
 };
 
 }  // namespace career

@@ -54,8 +54,10 @@ void SHunterInfoList::LoadRecords(CArchive& ar) {
         while (count-- > 0) {
             SHunterInfo* record = nullptr;
             ar >> record;
-            career::LoadedObjects::Claim(ar, record);
+            if (!career::LoadedObjects::Claim(ar, record))
+                ThrowArchiveException(CArchiveException::badIndex, ar.GetFileName());
             AddTail(record);
+            career::LoadedObjects::ThrowIfDamaged(ar);
         }
     } catch (...) {
         while (GetCount() > before)
