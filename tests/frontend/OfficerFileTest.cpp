@@ -108,12 +108,6 @@ TEST_F(OfficerFileTest, SavesWriteOnlyChangesAndKeepTheOldFileOnFailure) {
     EXPECT_EQ(boxes::Shown()[0].text, "Failed to create player file!\n");
     EXPECT_TRUE(list.GetRecord(1)->IsChanged());
     EXPECT_EQ(ReadFile(File("player.cfg")), saved);
-
-    // Once the disk lets it, the same list saves.
-    fs::remove(File("player.cfg.tmp"));
-    EXPECT_TRUE(list.Save("player.cfg", SHunterInfoList::kSaveFailedText));
-    EXPECT_FALSE(list.GetRecord(1)->IsChanged());
-    EXPECT_NE(ReadFile(File("player.cfg")), saved);
 }
 
 TEST_F(OfficerFileTest, ADiskThatFillsHalfWayLeavesTheOldFile) {
@@ -185,8 +179,6 @@ TEST_F(OfficerFileTest, TheHubReadsTheListOnceAndMakesTheFirstOfficerCurrent) {
     ASSERT_EQ(list->GetCount(), 2);
     ASSERT_NE(m_hub->m_pCurrentPlayer, nullptr);
     EXPECT_EQ(m_hub->m_pCurrentPlayer, list->GetRecord(0));
-    EXPECT_EQ(m_hub->m_pCurrentPlayer->m_sName, "Officer0");
-    EXPECT_EQ(m_hub->m_pCurrentPlayer->GetTrophyCount(), 8);
     EXPECT_FALSE(list->IsModified());
     EXPECT_FALSE(fs::exists(File("~player.tmp")));
 
