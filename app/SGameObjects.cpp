@@ -4,6 +4,7 @@
 
 #include "app/CConfigData.h"
 #include "app/CSystemData.h"
+#include "app/CTarvexApp.h"
 #include "app/SConsoleHostImpl.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
@@ -28,8 +29,6 @@ namespace {
 using sys::profile::Kind;
 
 constexpr const char* kSettings = "Settings";
-// The product title, as every message box of the program has it.
-constexpr const char* kMessageCaption = "Tarvex";
 const char* const kGameTypeNames[] = {"QuickHunt", "SeasonHunt", "Multiplayer", "Multiplayer"};
 const char* const kScenarioNames[] = {"TargetRange", "AlleyWalk", "SniperRange", "LandSniperRange"};
 constexpr int kScenarioCount = 4;
@@ -225,18 +224,18 @@ SHunterInfoList* SGameObjects::LoadPlayerList(bool reload) {
 }
 
 void SGameObjects::SetUnreadablePlayerFileAside() {
+    // Files set aside earlier are kept too: the next free name is taken.
     std::string aside = kPlayerAsideFile;
-    bool moved = false;
-    for (int n = 2; n <= 100 && !moved; ++n) {
+    bool moved = sys::fs::MoveFile(kPlayerFile, aside);
+    for (int n = 2; !moved && n <= 99 && sys::fs::LastError() == sys::fs::kErrorAlreadyExists; ++n) {
+        aside = std::string(kPlayerAsideFile) + std::to_string(n);
         moved = sys::fs::MoveFile(kPlayerFile, aside);
-        if (!moved)
-            aside = std::string(kPlayerAsideFile) + std::to_string(n);
     }
     const std::string text = moved ? "The officer file \"player.cfg\" could not be read. It has been kept as \"" +
                                          aside + "\", and the game starts without officers."
                                    : "The officer file \"player.cfg\" could not be read, nor moved aside. The game "
                                      "starts without officers; creating one will replace the file.";
-    sys::dialogs::MessageBox(text, kMessageCaption, sys::MB_OK | sys::MB_ICONEXCLAMATION);
+    sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK | sys::MB_ICONEXCLAMATION);
 }
 
 void SGameObjects::SetCurrentPlayer(SHunterInfo* player) {
