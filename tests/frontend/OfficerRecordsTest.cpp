@@ -320,6 +320,15 @@ TEST_F(OfficerRecordsTest, RecordOperationsMarkChangesAndKeepLatches) {
     ASSERT_EQ(officer.m_pCarriedKit->GetCount(), 2);
     EXPECT_EQ(officer.m_pCarriedKit->GetTail(), rifle);
     EXPECT_EQ(rifle->GetIntByName("Ammo"), 9);
+    // The game library's current definition of an item replaces the stored values; an item it
+    // no longer defines keeps them.
+    SObjectDefList library;
+    library.AddTail(Def("KNIFE"));
+    library.GetHead()->SetOrAppendInt("Blade", 12);
+    officer.RefreshKits(&library);
+    EXPECT_EQ(officer.m_pCarriedKit->GetHead()->GetIntByName("Blade"), 12);
+    EXPECT_EQ(rifle->GetIntByName("Ammo"), 9);
+    library.DeleteAll();
 
     officer.ClearChanged();
     EXPECT_TRUE(officer.AddTrophy(Def("Trophy000000000")));
