@@ -19,6 +19,7 @@
 #include "app/SCommandDialog.h"
 #include "app/SFrontEndHooks.h"
 #include "app/SMsgHandler.h"
+#include "app/SOfficerHooks.h"
 #include "app/SRendererFactory.h"
 #include "core/SClock.h"
 #include "core/SCommandInterpreter.h"
@@ -449,10 +450,14 @@ bool CTarvexApp::InitHardware() {
         m_pGraphicsHost->SetDefaultFont(CString("Master"), 1);
         m_pMsgHandler->CreateConsole();
         if (lobby) {
-            // The officer list and its "Hunter" choice join here once the officer records
-            // exist; until then no officer is made current.
+            // The lobby names the officer; an unknown name leaves none current.
+            SHunterInfo* officer = nullptr;
+            SHunterInfoList* officers = m_pHub->LoadPlayerList(false);
+            const char* name = m_pHub->m_pGameDLL->GetProperty("Hunter");
+            if (officers != nullptr && name != nullptr && SOfficerHooks::Installed() != nullptr)
+                officer = SOfficerHooks::Installed()->FindOfficer(*officers, name);
             m_pHub->m_pGameDLL->SetProperty("ServerType", "TCP");
-            m_pHub->SetCurrentPlayer(nullptr);
+            m_pHub->SetCurrentPlayer(officer);
             m_pHub->SetGameType(3);
         }
         std::string address;

@@ -1,10 +1,14 @@
 #include "app/SGameObjects.h"
 
+#include <string>
+
 #include "app/CConfigData.h"
 #include "app/CSystemData.h"
+#include "app/CTarvexApp.h"
 #include "app/SConsoleHostImpl.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
+#include "app/SOfficerHooks.h"
 #include "core/SCatalog.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
@@ -16,6 +20,8 @@
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
 #include "sys/profile.h"
+#include "sys/window/dialogs.h"
+#include "sys/window/wait_cursor.h"
 
 IMPLEMENT_DYNAMIC(SGameObjects, CObject)
 
@@ -131,7 +137,12 @@ SGameObjects::~SGameObjects() {
     m_pVariables = nullptr;
     delete m_pClientConnect;
     m_pClientConnect = nullptr;
-    // The officer list is deleted here once the officer records exist.
+    if (m_pPlayerList != nullptr) {
+        if (SOfficerHooks* records = SOfficerHooks::Installed())
+            records->DeleteList(m_pPlayerList);
+        m_pPlayerList = nullptr;
+        m_pCurrentPlayer = nullptr;
+    }
     delete m_pCatalog;
     m_pCatalog = nullptr;
 }
@@ -183,6 +194,64 @@ bool SGameObjects::ReadPlayerFile(const std::function<void(CArchive&)>& load) {
     }
     files.DeleteFile(kPlayerTempFile);
     return true;
+}
+
+SHunterInfoList* SGameObjects::LoadPlayerList(bool reload) {
+    SOfficerHooks* records = SOfficerHooks::Installed();
+    if (records == nullptr)
+        return nullptr;
+    if (reload) {
+        records->DeleteList(m_pPlayerList);
+        m_pPlayerList = nullptr;
+        m_pCurrentPlayer = nullptr;
+    }
+    if (m_pPlayerList == nullptr) {
+        SHunterInfoList* list = records->CreateList();
+        m_pPlayerList = list;
+        bool unreadable = false;
+        sys::window::BeginWaitCursor();
+        try {
+            ReadPlayerFile([records, list](CArchive& archive) { records->LoadList(*list, archive); });
+        } catch (const CException&) {
+            // The list takes a file whole or not at all, so it is empty here.
+            unreadable = true;
+        }
+        sys::window::EndWaitCursor();
+        if (unreadable)
+            SetUnreadablePlayerFileAside();
+    }
+    if (m_pCurrentPlayer == nullptr && records->CountOfficers(*m_pPlayerList) > 0)
+        SetCurrentPlayer(records->FindOfficer(*m_pPlayerList, nullptr));
+    return m_pPlayerList;
+}
+
+void SGameObjects::SetUnreadablePlayerFileAside() {
+    // Files set aside earlier are kept too: the next free name is taken.
+    std::string aside = kPlayerAsideFile;
+    bool moved = sys::fs::MoveFile(kPlayerFile, aside);
+    for (int n = 2; !moved && n <= 99 && sys::fs::LastError() == sys::fs::kErrorAlreadyExists; ++n) {
+        aside = std::string(kPlayerAsideFile) + std::to_string(n);
+        moved = sys::fs::MoveFile(kPlayerFile, aside);
+    }
+    const std::string text = moved ? "The officer file \"player.cfg\" could not be read. It has been kept as \"" +
+                                         aside + "\", and the game starts without officers."
+                                   : "The officer file \"player.cfg\" could not be read, nor moved aside. The game "
+                                     "starts without officers; creating one will replace the file.";
+    sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK | sys::MB_ICONEXCLAMATION);
+}
+
+void SGameObjects::SetCurrentPlayer(SHunterInfo* player) {
+    m_pCurrentPlayer = player;
+    SOfficerHooks* records = SOfficerHooks::Installed();
+    if (player == nullptr || m_pGameDLL == nullptr || records == nullptr)
+        return;
+    SString age;
+    SString location;
+    SString email;
+    records->GetOfficerDetails(*player, age, location, email);
+    m_pGameDLL->SetProperty("PlayerAge", age.GetString());
+    m_pGameDLL->SetProperty("PlayerLocation", location.GetString());
+    m_pGameDLL->SetProperty("PlayerEmail", email.GetString());
 }
 
 void SGameObjects::SetGameType(int type) {

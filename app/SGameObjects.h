@@ -58,6 +58,7 @@ public:
     static constexpr const char* kPlayerFile = "player.cfg";
     static constexpr const char* kPlayerTempFile = "~player.tmp";
     static constexpr int kPlayerCopyBuffer = 10240;
+    static constexpr const char* kPlayerAsideFile = "player.cfg.bad";
     // Profile keys of section "Settings" in the application profile.
     static constexpr const char* kMediaPathKey = "MediaPath";
 
@@ -85,7 +86,16 @@ public:
     // be copied raises CFileException; file and archive exceptions of reading pass on.
     static bool ReadPlayerFile(const std::function<void(CArchive&)>& load);
 
-    void SetCurrentPlayer(SHunterInfo* player) { m_pCurrentPlayer = player; }
+    // The officer list, read from "player.cfg" the first time (a missing file is an empty
+    // list); with `reload` the list and its records are deleted and read anew, and no officer
+    // is current any more. The first officer becomes current when none is. A file that cannot
+    // be read is moved aside to a free name ("player.cfg.bad" first), so that no later save
+    // writes over it, and the user is told; the list is then empty. Null while the front end
+    // has installed no officer records.
+    SHunterInfoList* LoadPlayerList(bool reload);
+    // Makes the officer current (null for none) and, with the library loaded, tells it the
+    // officer's "PlayerAge", "PlayerLocation" and "PlayerEmail".
+    void SetCurrentPlayer(SHunterInfo* player);
     // Stores the game type and, with the library loaded, tells it "GameType" for 0 to 3.
     void SetGameType(int type);
     // Stores the scenario kind and, with the library loaded, tells it "SubGameType" for 0 to 3.
@@ -159,4 +169,6 @@ public:
 
 private:
     void RunConsoleLine(const char* text);
+    // Moves an officer file that could not be read out of the way and tells the user where.
+    static void SetUnreadablePlayerFileAside();
 };

@@ -4,6 +4,7 @@
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SResource.h"
+#include "frontend/career/SOfficerRecords.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
@@ -20,6 +21,8 @@ namespace {
 SScreenManager* Manager(SGameObjects* hub) { return hub != nullptr ? hub->m_pScreenManager : nullptr; }
 
 }  // namespace
+
+SFrontEndSetup::SFrontEndSetup() { SOfficerRecords::Install(); }
 
 SFrontEndSetup::~SFrontEndSetup() {
     // Shutdown normally ran; a host still holding the factory must not keep a dangling one.

@@ -20,7 +20,8 @@ public:
     static constexpr const char* kCursorFile = "HuntHand";
     static constexpr int kMainMenuId = 0;
 
-    SFrontEndSetup() = default;
+    // Also gives the hub the officer records, for the rest of the process.
+    SFrontEndSetup();
     ~SFrontEndSetup() override;
     SFrontEndSetup(const SFrontEndSetup&) = delete;
     SFrontEndSetup& operator=(const SFrontEndSetup&) = delete;

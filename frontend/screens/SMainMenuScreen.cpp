@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/SGameObjects.h"
+#include "frontend/career/SHunterInfoList.h"
 #include "frontend/screens/SScreenManager.h"
 #include "sys/profile.h"
 #include "sys/window/window.h"
@@ -118,9 +119,9 @@ void SMainMenuScreen::UpdateChooseOfficerButton() {
 }
 
 int SMainMenuScreen::CountOfficers() {
-    // Until the officer records are part of the program the hub holds no list, so there is no
-    // officer to choose; the records' code counts the list read through the hub here.
-    return 0;
+    // The list is read from the officer file the first time the menu asks for it.
+    const SHunterInfoList* list = SGameObjects::Instance()->LoadPlayerList(false);
+    return list != nullptr ? list->GetCount() : 0;
 }
 
 void SMainMenuScreen::MakeImagesTransparent() {

@@ -16,6 +16,8 @@
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "frontend/SFrontEndSetup.h"
+#include "frontend/career/SHunterInfo.h"
+#include "frontend/career/SHunterInfoList.h"
 #include "frontend/dialogs/STransparantDialog.h"
 #include "frontend/screens/SCreditsScreen.h"
 #include "frontend/screens/SHelpScreen.h"
@@ -209,11 +211,25 @@ TEST_F(MenuScreensTest, ButtonsLeadToTheirPagesOnlyOnceTheButtonsHaveSlidOut) {
 }
 
 TEST_F(MenuScreensTest, WithoutOfficersTheChooseButtonDoesNothing) {
-    ASSERT_EQ(m_pHub->m_pPlayerList, nullptr);
+    const SHunterInfoList* officers = m_pHub->LoadPlayerList(false);
+    ASSERT_NE(officers, nullptr);
+    ASSERT_EQ(officers->GetCount(), 0);
     Enter(0);
     EXPECT_EQ(Go(20), 0);
     EXPECT_EQ(Page()->GetSlideDirection(), 1);  // no slide-out was started
     EXPECT_EQ(Go(40), 6);  // the other buttons still work
+}
+
+TEST_F(MenuScreensTest, WithAnOfficerTheChooseButtonLeadsToTheChoice) {
+    SHunterInfoList* saved = m_pHub->m_pPlayerList;
+    SHunterInfoList officers;
+    officers.AddTail(new SHunterInfo("Al"));
+    m_pHub->m_pPlayerList = &officers;
+    Enter(0);
+    Click(20);
+    EXPECT_EQ(Page()->GetSlideDirection(), 0);  // the buttons slide out towards the choice
+    m_pHub->m_pPlayerList = saved;
+    m_pHub->m_pCurrentPlayer = nullptr;
 }
 
 TEST_F(MenuScreensTest, TheWelcomePlaysOnTheFirstVisitOnly) {

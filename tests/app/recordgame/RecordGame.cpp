@@ -1,8 +1,10 @@
 // A game-logic library for the bridge tests: it keeps a log of the calls it receives and
-// answers it as the property "Log". Deliberate answers let the tests see the bridge's
-// handling: GetState answers the 16-bit -2, SessionCommand answers its argument.
+// answers it as the property "Log"; other properties it reads from the environment.
+// Deliberate answers let the tests see the bridge's handling: GetState answers the 16-bit -2,
+// SessionCommand answers its argument.
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/GameInterface.h"
@@ -74,7 +76,9 @@ TARVEX_GAME_EXPORT const char* GetProperty(const char* pszName)
         g_answer = g_log;
         return g_answer.c_str();
     }
-    return nullptr;
+    // Other answers come from the environment ("RECORDGAME_Hunter"), so a test can stand in
+    // for a lobby that launched the program.
+    return std::getenv(("RECORDGAME_" + Text(pszName)).c_str());
 }
 
 TARVEX_GAME_EXPORT int16_t GetState() { return -2; }
