@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "app/SClientInfo.h"
 #include "app/actors/SActorWorld.h"
 #include "core/SDataCollection.h"
 #include "dx/sound/SActorSound.h"
@@ -37,12 +38,12 @@ SGameItems::SGameItems()
     for (SActorWorld*& world : m_pWorld) {
         world = new SActorWorld();
     }
-    // The client state keeps its slot; it is made here once its class is part of the program.
     m_pTable1 = new SDataCollection(512, 32);
     m_pCommands = new SDataCollection(4096, 32);
     m_pTable3 = new SDataCollection(1024, 32);
     m_pSoundNames = new SDataCollection(4096, 128);
     m_tCreated = static_cast<int32_t>(std::time(nullptr));
+    m_pClientInfo = new SClientInfo;
     m_iFlag = 1;
 }
 
@@ -84,18 +85,19 @@ void SGameItems::EndParserSession()
 
 void SGameItems::ResetClientInfo()
 {
-    // The client state is made by its own class; without it the slot stays empty.
-    m_pClientInfo = nullptr;
+    delete m_pClientInfo;
+    m_pClientInfo = new SClientInfo;
 }
 
 void SGameItems::ReleaseLibraryState()
 {
     // Actors the library made carry its code; they must go while it is still loaded. The
-    // client state joins the program with its class, which deletes it here.
+    // client state only points at actors, so it goes after them.
     for (SActorWorld*& world : m_pWorld) {
         delete world;
         world = nullptr;
     }
+    delete m_pClientInfo;
     m_pClientInfo = nullptr;
 }
 

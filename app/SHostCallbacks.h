@@ -2,11 +2,15 @@
 
 #include <cstdint>
 
+#include "render/parser/SParser.h"
+
 class CObList;
 class SClientConnect;
 class SDXSoundBuffer;
 class SObjectDef;
 class SObjectDefList;
+class SSurfaceOwner;
+class SViewModel;
 struct SLevelInfo;
 
 // The table of host functions the game-logic library calls back through. The host writes its
@@ -41,8 +45,8 @@ struct SHostCallbacks {
     int (*HostScreenModelAnimation)(int command, int a, float b, int c, int d, int e);
     int (*HostShowTextureLayout)(int id, int show, const char* pszLayout, float widthFactor,
                                  float heightFactor, float xFactor, float yFactor);
-    int (*HostAddDisplayObject)(void* pObject);
-    int (*HostRemoveDisplayObject)(void* pObject);
+    int (*HostAddDisplayObject)(SSurfaceOwner* pObject);
+    int (*HostRemoveDisplayObject)(SSurfaceOwner* pObject);
     int (*HostNoOpA)();
     SObjectDef* (*HostFindProfileDefinition)(const char* pszName);
     int (*HostNoOpB)();
@@ -61,6 +65,20 @@ static_assert(sizeof(SHostCallbacks) == kHostCallbacksWords * sizeof(void*),
               "the callback table is 27 pointer-sized words");
 
 // Writes the host functions into words 1 to 25 of the table in their fixed order; word 0 and
-// word 26 are left as they are. Functions that this build of the host does not provide yet
-// are written as null, so the library must test a word before calling through it.
+// word 26 are left as they are. The functions may be called from any thread of the library;
+// none lets an exception out, and only the overlay ones take the in-game screen's lock.
 void FillHostCallbacks(SHostCallbacks& table);
+
+// The level record the library reads in place through HostGetLevelInfo; one for the process.
+SLevelInfo& HostLevelInfo();
+
+// The two functions the in-game screen hands to the renderer. The first answers the render
+// description of an actor the renderer asks about (flags bit 2: the object is an actor); the
+// second hands out the first-person models one per call, the renderer keeping the cursor (-1
+// starts and ends a pass).
+ActorDesc* HostActorCallback(void* pObject, uint8_t flags);
+void* HostNextViewModel(int32_t* pCursor);
+
+// The in-game screen's view model and its two attachments, which the first-person pass draws
+// after the third actor world's; the screen sets them while it holds them (null: none).
+void SetHostScreenViewModels(SViewModel* model, SViewModel* first, SViewModel* second);

@@ -1,9 +1,36 @@
 #pragma once
 
+#include <cstdint>
+
+#include "sys/classlib/CString.h"
+
 class CArchive;
+class SDataCollection;
 class SHunterInfo;
 class SHunterInfoList;
+class SObjectDef;
+class SObjectDefList;
 class SString;
+
+// What the game-logic library is told of an officer before a game, read in one go.
+struct SOfficerGameValues {
+    CString m_sName;
+    CString m_sMapFile;  // empty: the target range
+    int32_t m_iStartIndex = 0;
+    int32_t m_iLevelType = 0;
+    int32_t m_iDayNight = 0;
+    int32_t m_iLevelIndex = 0;
+    int32_t m_iHighestPassedLevel = -1;
+    const SObjectDef* m_pOwnDefs[2] = {nullptr, nullptr};  // skin and model; may be null
+    SObjectDefList* m_pLevelScores = nullptr;             // the library gets its address
+    CString m_sAge;
+    CString m_sCity;
+    CString m_sState;
+    CString m_sLocation;
+    CString m_sEmail;
+    CString m_sNotes;
+    CString m_sURL;
+};
 
 // The officer records belong to the front end, above the application: the hub makes, reads,
 // searches and deletes its officer list through this interface, which the front end installs
@@ -28,6 +55,27 @@ public:
     // What the game-logic library is told of the current officer.
     virtual void GetOfficerDetails(const SHunterInfo& officer, SString& age, SString& location,
                                    SString& email) = 0;
+
+    // --- What the game-logic library's callbacks read and change of an officer ---------------
+    enum Kit { kCarriedKit = 0, kStoredKit = 1, kJournal = 2 };
+    // The kit list (never null while the officer lives).
+    virtual SObjectDefList* GetKit(SHunterInfo& officer, Kit kit) = 0;
+    virtual void GetGameValues(const SHunterInfo& officer, SOfficerGameValues& values) = 0;
+    virtual void ClearTrophyAdded(SHunterInfo& officer) = 0;
+    // The statistics as "HS_" values, and a game's statistics taken back from them.
+    virtual void ExportStats(const SHunterInfo& officer, SDataCollection* values) = 0;
+    virtual void ImportStats(SHunterInfo& officer, const SDataCollection* values) = 0;
+    virtual void WriteQualifiedWeapons(const SHunterInfo& officer, SObjectDef* out) = 0;
+    virtual void ReadWeaponScores(SHunterInfo& officer, const SObjectDef* scores) = 0;
+    virtual int GetTrophyCount(const SHunterInfo& officer) = 0;
+    // The officer takes the definition.
+    virtual void AddTrophy(SHunterInfo& officer, SObjectDef* trophy) = 0;
+    virtual void CountLegalTrophy(SHunterInfo& officer) = 0;
+    // The officer takes the definition.
+    virtual void AddLevelScore(SHunterInfo& officer, SObjectDef* score) = 0;
+    virtual void SetHighestPassedLevel(SHunterInfo& officer, int level) = 0;
+    // Marks the officer for saving.
+    virtual void SetChanged(SHunterInfo& officer) = 0;
 
 protected:
     SOfficerHooks() = default;

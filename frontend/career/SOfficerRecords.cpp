@@ -31,3 +31,67 @@ void SOfficerRecords::GetOfficerDetails(const SHunterInfo& officer, SString& age
     location = officer.m_Bio.GetLocation();
     email = officer.m_Bio.m_sEmail;
 }
+
+SObjectDefList* SOfficerRecords::GetKit(SHunterInfo& officer, Kit kit) {
+    switch (kit) {
+        case kCarriedKit:
+            return officer.m_pCarriedKit;
+        case kStoredKit:
+            return officer.m_pStoredKit;
+        case kJournal:
+            return officer.m_pThirdKit;
+    }
+    return nullptr;
+}
+
+void SOfficerRecords::GetGameValues(const SHunterInfo& officer, SOfficerGameValues& values) {
+    values.m_sName = officer.m_sName;
+    values.m_sMapFile = officer.GetMapFile();
+    values.m_iStartIndex = officer.m_iStartIndex;
+    values.m_iLevelType = officer.m_iLevelType;
+    values.m_iDayNight = officer.m_iDayNight;
+    values.m_iLevelIndex = officer.m_iLevelIndex;
+    values.m_iHighestPassedLevel = officer.m_iHighestPassedLevel;
+    values.m_pOwnDefs[0] = officer.m_pSkinDef;
+    values.m_pOwnDefs[1] = officer.m_pModelDef;
+    values.m_pLevelScores = officer.m_pLevelScores;
+    values.m_sAge = officer.m_Bio.m_sAge;
+    values.m_sCity = officer.m_Bio.m_sCity;
+    values.m_sState = officer.m_Bio.m_sState;
+    values.m_sLocation = officer.m_Bio.GetLocation();
+    values.m_sEmail = officer.m_Bio.m_sEmail;
+    values.m_sNotes = officer.m_Bio.m_sNotes;
+    values.m_sURL = officer.m_Bio.m_sURL;
+}
+
+void SOfficerRecords::ClearTrophyAdded(SHunterInfo& officer) { officer.m_bTrophyAdded = 0; }
+
+void SOfficerRecords::ExportStats(const SHunterInfo& officer, SDataCollection* values) {
+    officer.m_Stats.ExportValues(values);
+}
+
+void SOfficerRecords::ImportStats(SHunterInfo& officer, const SDataCollection* values) {
+    officer.m_Stats.ImportValues(values);
+}
+
+void SOfficerRecords::WriteQualifiedWeapons(const SHunterInfo& officer, SObjectDef* out) {
+    officer.WriteQualifiedWeapons(out);
+}
+
+void SOfficerRecords::ReadWeaponScores(SHunterInfo& officer, const SObjectDef* scores) {
+    officer.ReadWeaponScores(scores);
+}
+
+int SOfficerRecords::GetTrophyCount(const SHunterInfo& officer) { return officer.GetTrophyCount(); }
+
+void SOfficerRecords::AddTrophy(SHunterInfo& officer, SObjectDef* trophy) { officer.AddTrophy(trophy); }
+
+void SOfficerRecords::CountLegalTrophy(SHunterInfo& officer) { ++officer.m_Stats.m_iTrophies; }
+
+void SOfficerRecords::AddLevelScore(SHunterInfo& officer, SObjectDef* score) { officer.AddLevelScore(score); }
+
+void SOfficerRecords::SetHighestPassedLevel(SHunterInfo& officer, int level) {
+    officer.m_iHighestPassedLevel = level;
+}
+
+void SOfficerRecords::SetChanged(SHunterInfo& officer) { officer.SetChanged(); }

@@ -15,4 +15,17 @@ public:
     SHunterInfo* FindOfficer(const SHunterInfoList& list, const char* name) override;
     int CountOfficers(const SHunterInfoList& list) override;
     void GetOfficerDetails(const SHunterInfo& officer, SString& age, SString& location, SString& email) override;
+    SObjectDefList* GetKit(SHunterInfo& officer, Kit kit) override;
+    void GetGameValues(const SHunterInfo& officer, SOfficerGameValues& values) override;
+    void ClearTrophyAdded(SHunterInfo& officer) override;
+    void ExportStats(const SHunterInfo& officer, SDataCollection* values) override;
+    void ImportStats(SHunterInfo& officer, const SDataCollection* values) override;
+    void WriteQualifiedWeapons(const SHunterInfo& officer, SObjectDef* out) override;
+    void ReadWeaponScores(SHunterInfo& officer, const SObjectDef* scores) override;
+    int GetTrophyCount(const SHunterInfo& officer) override;
+    void AddTrophy(SHunterInfo& officer, SObjectDef* trophy) override;
+    void CountLegalTrophy(SHunterInfo& officer) override;
+    void AddLevelScore(SHunterInfo& officer, SObjectDef* score) override;
+    void SetHighestPassedLevel(SHunterInfo& officer, int level) override;
+    void SetChanged(SHunterInfo& officer) override;
 };

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/SClientInfo.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SCommandInterpreter.h"
@@ -202,10 +203,12 @@ SDataCollection* SAppLayout::GetValueTable(ValueTable eTable) {
             return pItems->m_pTable1;
         case kTableString:
             return pItems->m_pTable3;
-        default:
-            // The path table and the client state's values come with the game session.
-            return nullptr;
+        case kTablePath:
+            return pItems->m_pClientInfo != nullptr ? pItems->m_pClientInfo->m_pScripts : nullptr;
+        case kTableClient:
+            return pItems->m_pClientInfo != nullptr ? pItems->m_pClientInfo->m_pValues : nullptr;
     }
+    return nullptr;
 }
 
 bool SAppLayout::ReadViewpoint(float*, float*) { return false; }

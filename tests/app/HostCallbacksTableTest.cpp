@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "app/CConfigData.h"
 #include "app/CGraphicsData.h"
 #include "app/SGameObjects.h"
+#include "render/SD3D6Parser.h"
 
 namespace {
 
@@ -32,6 +35,28 @@ TEST_F(HostCallbacksTableTest, FillingLeavesTheSizeWordAndTheLibrarysWordAlone) 
     FillHostCallbacks(table);
     EXPECT_EQ(table.m_dwSize, 7u);
     EXPECT_EQ(table.m_pLibraryWord, &libraryWord);
+}
+
+TEST_F(HostCallbacksTableTest, EveryHostWordIsFilledInItsPlace) {
+    SHostCallbacks table{};
+    FillHostCallbacks(table);
+    void* words[kHostCallbacksWords];
+    static_assert(sizeof(words) == sizeof(table));
+    std::memcpy(words, &table, sizeof(words));
+    for (int word = 1; word <= 25; ++word)
+        EXPECT_NE(words[word], nullptr) << "word " << word;
+    EXPECT_EQ(words[26], nullptr);
+    // Words identified by what they answer: 1 the level record, 10 the same as 7, 13 the map
+    // path, 22 a profile definition, 21 and 23 nothing.
+    SLevelInfo* info = nullptr;
+    EXPECT_EQ(reinterpret_cast<int (*)(SLevelInfo**)>(words[1])(&info), 1);
+    EXPECT_EQ(info, &HostLevelInfo());
+    EXPECT_EQ(words[10], words[7]);
+    reinterpret_cast<int (*)(const char*)>(words[13])("word13.gmx");
+    EXPECT_NE(std::string(HostLevelInfo().m_sMapPath.GetString()).find("\\Maps\\word13.gmx"), std::string::npos);
+    EXPECT_EQ(reinterpret_cast<SObjectDef* (*)(const char*)>(words[22])(nullptr), nullptr);
+    EXPECT_EQ(reinterpret_cast<int (*)()>(words[21])(), 0);
+    EXPECT_EQ(reinterpret_cast<int (*)()>(words[23])(), 0);
 }
 
 TEST_F(HostCallbacksTableTest, EmptySlotsAnswerZero) {
