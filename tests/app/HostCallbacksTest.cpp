@@ -4,14 +4,20 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/CConfigData.h"
 #include "app/CGraphicsData.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "app/SHostCallbacks.h"
+#include "app/SClientInfo.h"
 #include "app/actors/SActorWorld.h"
+#include "assets/models/SSMObject.h"
+#include "assets/models/SViewModel.h"
 #include "core/SObjectDef.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SOfficerRecords.h"
@@ -268,6 +274,95 @@ TEST_F(HostCallbacksTest, ProfileDefinitionsAreFoundInBothKits) {
     EXPECT_EQ(m_table.HostFindProfileDefinition(nullptr), nullptr);
     m_hub->m_pCurrentPlayer = nullptr;
     EXPECT_EQ(m_table.HostFindProfileDefinition("Glock"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The first-person pass over the third world's actors and the in-game screen's view models,
+// with the two worlds of the test standing in for the game items' own.
+class FirstPersonPassTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_savedDirectory = std::filesystem::current_path();
+        m_items = SGameObjects::Instance()->m_pGameItems;
+        std::swap(m_items->m_pWorld[0], m_worlds[0]);
+        std::swap(m_items->m_pWorld[2], m_worlds[1]);
+        m_items->m_pClientInfo->m_pHunter = &m_body;
+        m_items->m_pWorld[0]->m_pFocus = &m_body;
+    }
+    void TearDown() override {
+        SetHostScreenViewModels(nullptr, nullptr, nullptr);
+        m_items->m_pClientInfo->m_pHunter = nullptr;
+        std::swap(m_items->m_pWorld[0], m_worlds[0]);
+        std::swap(m_items->m_pWorld[2], m_worlds[1]);
+        delete m_worlds[0];
+        delete m_worlds[1];
+        std::filesystem::current_path(m_savedDirectory);
+    }
+
+    // A drawn actor of the model, visible or not.
+    template <typename Actor = SActor>
+    Actor* Drawn(bool visible) {
+        auto* actor = new Actor;
+        actor->SetModelInstance(m_model.CreateHandle());
+        actor->SetFlag("Visible", visible);
+        return actor;
+    }
+
+    // The descriptions one pass hands out, starting from `cursor`.
+    std::vector<void*> Pass(int32_t cursor) {
+        std::vector<void*> seen;
+        do {
+            if (void* desc = HostNextViewModel(&cursor))
+                seen.push_back(desc);
+        } while (cursor != -1 && seen.size() < 10);
+        return seen;
+    }
+
+    SSMObject m_model;
+    SGameItems* m_items = nullptr;
+    SActorWorld* m_worlds[2] = {new SActorWorld, new SActorWorld};
+    SActor m_body;
+    std::filesystem::path m_savedDirectory;
+};
+
+TEST_F(FirstPersonPassTest, VisibleModelsOfTheThirdWorldThenTheScreensAreHandedOut) {
+    SActorWorld& third = *m_items->m_pWorld[2];
+    SActor* first = Drawn(true);
+    auto* hidden = Drawn<SViewModel>(true);
+    hidden->m_bHidden = 1;
+    SActor* last = Drawn(true);
+    third.AddActor(first, 0, 0);
+    third.AddActor(Drawn(false), 0, 1);
+    third.AddActor(hidden, 0, 2);
+    third.AddActor(last, 0, 4);
+    EXPECT_EQ(Pass(0), (std::vector<void*>{&first->m_Desc, &last->m_Desc}));
+
+    std::unique_ptr<SViewModel> screen[3] = {std::unique_ptr<SViewModel>(Drawn<SViewModel>(true)),
+                                             std::unique_ptr<SViewModel>(Drawn<SViewModel>(true)),
+                                             std::unique_ptr<SViewModel>(Drawn<SViewModel>(false))};
+    SetHostScreenViewModels(screen[0].get(), screen[1].get(), screen[2].get());
+    // The attachments go with the view model's visibility; their own flags are the renderer's.
+    EXPECT_EQ(Pass(-1), (std::vector<void*>{&screen[0]->m_Desc, &screen[1]->m_Desc, &screen[2]->m_Desc}));
+    screen[0]->SetFlag("Visible", false);
+    EXPECT_TRUE(Pass(-1).empty());
+
+    // Only in first person: a camera away from the body, or another focus, hands out nothing.
+    m_items->m_pWorld[0]->m_vCameraOffset = SVector(0.0f, 0.5f, 0.0f);
+    int32_t cursor = 0;
+    EXPECT_EQ(HostNextViewModel(&cursor), nullptr);
+    EXPECT_EQ(cursor, -1);
+    m_items->m_pWorld[0]->m_vCameraOffset = SVector();
+    m_items->m_pWorld[0]->m_pFocus = first;
+    cursor = 0;
+    EXPECT_EQ(HostNextViewModel(&cursor), nullptr);
+
+    // The actor callback answers actors only (flag bit 2).
+    EXPECT_EQ(HostActorCallback(first, 2), &first->m_Desc);
+    EXPECT_EQ(HostActorCallback(first, 1), nullptr);
+    EXPECT_EQ(HostActorCallback(nullptr, 2), nullptr);
 }
 
 }  // namespace
