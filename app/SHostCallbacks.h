@@ -65,8 +65,9 @@ static_assert(sizeof(SHostCallbacks) == kHostCallbacksWords * sizeof(void*),
               "the callback table is 27 pointer-sized words");
 
 // Writes the host functions into words 1 to 25 of the table in their fixed order; word 0 and
-// word 26 are left as they are. The functions may be called from any thread of the library;
-// none lets an exception out, and only the overlay ones take the in-game screen's lock.
+// word 26 are left as they are. The functions may be called from any thread of the library and
+// none lets an exception out. The overlay functions act on the in-game screen only and answer
+// as without a screen while it is not current.
 void FillHostCallbacks(SHostCallbacks& table);
 
 // The level record the library reads in place through HostGetLevelInfo; one for the process.
@@ -75,7 +76,8 @@ SLevelInfo& HostLevelInfo();
 // The two functions the in-game screen hands to the renderer. The first answers the render
 // description of an actor the renderer asks about (flags bit 2: the object is an actor); the
 // second hands out the first-person models one per call, the renderer keeping the cursor (-1
-// starts and ends a pass).
+// starts and ends a pass); actors of the third world that are not drawn are passed over within
+// the call, so one of them does not end the pass.
 ActorDesc* HostActorCallback(void* pObject, uint8_t flags);
 void* HostNextViewModel(int32_t* pCursor);
 
