@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/CMainFrame.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SResource.h"
@@ -401,17 +402,14 @@ void SHistoryScreen::PrintStats() {
     SGraphics* display = Hub()->m_pGraphics;
     if (display == nullptr)
         return;
-    // The primary surface holds the game's picture only, so the window's client size is what
-    // it shows when not running full screen.
-    int width = display->GetWidth();
-    int height = display->GetHeight();
+    sys::RECT source{0, 0, display->GetWidth(), display->GetHeight()};
+    // In a window the primary surface is the desktop, so the window's own part of it is printed.
     if (display->IsFullScreen() == 0) {
-        sys::RECT client{};
-        if (sys::window::GetClientRect(sys::window::GetMainWindow(), client)) {
-            width = client.right - client.left;
-            height = client.bottom - client.top;
-        }
+        CMainFrame* frame = Hub()->m_pMainFrame;
+        sys::window::GetWindowRect(frame != nullptr ? frame->GetSafeHwnd() : sys::window::GetMainWindow(), source);
     }
+    const int width = source.right - source.left;
+    const int height = source.bottom - source.top;
     sys::print::Printer printer;
     if (width < 1 || height < 1 || !sys::print::FindDefaultPrinter(printer) || !printer.canCopyBitmaps)
         return;
@@ -427,7 +425,7 @@ void SHistoryScreen::PrintStats() {
     page.pixels.assign(static_cast<size_t>(width) * height, 0);
     sys::HDC copyDC = sys::gdi::CreateSurfaceDC(sys::gdi::DescribeSurface(page.pixels.data(), width, height, width * 4, 32));
     if (copyDC != nullptr) {
-        sys::gdi::BitBlt(copyDC, 0, 0, width, height, screenDC, 0, 0, sys::SRCCOPY);
+        sys::gdi::BitBlt(copyDC, 0, 0, width, height, screenDC, source.left, source.top, sys::SRCCOPY);
         sys::gdi::DeleteDC(copyDC);
     }
     primary->ReleaseDC(screenDC);
