@@ -9,7 +9,9 @@
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
 #include "frontend/screens/SHelpScreen.h"
+#include "frontend/screens/SHistoryScreen.h"
 #include "frontend/screens/SMainMenuScreen.h"
+#include "frontend/screens/SScenarioScreen.h"
 #include "frontend/screens/SScreenManager.h"
 #include "frontend/screens/SSettingsScreen.h"
 #include "frontend/screens/SSpecialThanksScreen.h"
@@ -42,6 +44,8 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
     manager->SetScreenFactory(SCreditsScreen::kScreenId, []() -> SAppScreen* { return new SCreditsScreen; });
     manager->SetScreenFactory(SSpecialThanksScreen::kScreenId,
                               []() -> SAppScreen* { return new SSpecialThanksScreen; });
+    manager->SetScreenFactory(SScenarioScreen::kScreenId, []() -> SAppScreen* { return new SScenarioScreen; });
+    manager->SetScreenFactory(SHistoryScreen::kScreenId, []() -> SAppScreen* { return new SHistoryScreen; });
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {

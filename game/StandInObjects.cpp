@@ -1,7 +1,7 @@
 #include "game/SStandInGame.h"
 
 // The object definitions the library offers the host: the heads-up display, the model flags,
-// the four weapons an officer qualifies on and the four kinds of scenario. Kept as script
+// the four weapons an officer qualifies on and a small career of levels. Kept as script
 // text so that it reads like every other definition file of the game and goes through the
 // same reader.
 const char* const SStandInGame::kObjectScript = R"(
@@ -47,28 +47,91 @@ OBJECT SniperRifle:Weapon
     set Rounds "5"
 }
 
-// Scenarios
+// The career: the level list, the scores that qualify, and one definition per kind of level.
+// A level line is skill, definition, weapons ("-" between them), level index, picture while
+// not passed, picture once passed, a spare number and the description.
 OBJECT Scenario
 {
     set Type "Scenario"
+    set Level00 "1,TargetRange,Pistol9mm,0,0,1,0,Target range: qualify on the 9mm pistol;"
+    set Level01 "1,TargetRange,Shotgun,1,2,3,0,Target range: qualify on the shotgun;"
+    set Level02 "1,TargetRange,MP5,2,4,5,0,Target range: qualify on the MP5;"
+    set Level03 "1,TargetRange,Sniper,3,6,7,0,Target range: qualify on the sniper rifle;"
+    set Level04 "1,AlleyWalk,Pistol9mm-Shotgun,4,8,9,0,Alley walk by day: clear the alley behind the bank;"
+    set Level05 "1,AlleyWalk_Night,Pistol9mm-MP5,5,10,11,0,Alley walk by night: the same alley after dark;"
+    set Level06 "2,SniperRange,Sniper,6,12,13,0,Sniper range: cover the square from the rooftop;"
+    set LevelImage00 "0,Images:level_range"
+    set LevelImage01 "1,Images:level_range_done"
+    set LevelImage02 "2,Images:level_range"
+    set LevelImage03 "3,Images:level_range_done"
+    set LevelImage04 "4,Images:level_range"
+    set LevelImage05 "5,Images:level_range_done"
+    set LevelImage06 "6,Images:level_range"
+    set LevelImage07 "7,Images:level_range_done"
+    set LevelImage08 "8,Images:level_day"
+    set LevelImage09 "9,Images:level_day_done"
+    set LevelImage10 "10,Images:level_night"
+    set LevelImage11 "11,Images:level_night_done"
+    set LevelImage12 "12,Images:level_sniper"
+    set LevelImage13 "13,Images:level_sniper_done"
 }
-OBJECT TargetRange:Scenario
+OBJECT Score
 {
+    set __UnlockLevels "0"
+    set QualifyTimeLimit "150000"
+    set Pistol9mmQualifyScore "70"
+    set ShotgunQualifyScore "60"
+    set MP5QualifyScore "65"
+    set SniperQualifyScore "80"
+}
+OBJECT Level
+{
+    set Type "Level"
+    set Date "6/1/2000"
+    set Time "09:00:00"
+    set DayNight "1"
+}
+OBJECT TargetRange:Level
+{
+    set Type "TargetRange"
     set Name "Target Range"
     set SubGameType "0"
+    set MapFile "targetrange.gmx"
+    set MapName "Target Range"
+    set GenericMap "1"
 }
-OBJECT AlleyWalk:Scenario
+OBJECT AlleyWalk:Level
 {
+    set Type "AlleyWalk"
     set Name "Alley Walk"
     set SubGameType "1"
+    set MapFile "alley.gmx"
+    set MapName "Bank Alley"
+    set Time "10:30:00"
+    set MaximumTime_Skill01 "300"
+    set MinimumScore_Skill01 "50"
 }
-OBJECT SniperRange:Scenario
+OBJECT AlleyWalk_Night:AlleyWalk
 {
+    set Name "Alley Walk by Night"
+    set DayNight "0"
+    set Time "22:15:00"
+    set MaximumTime_Skill01 "360"
+}
+OBJECT SniperRange:Level
+{
+    set Type "SniperRange"
     set Name "Sniper Range"
     set SubGameType "2"
+    set MapFile "square.gmx"
+    set MapName "Market Square"
+    set Time "07:45:00"
+    set MaximumTime_Skill02 "240"
+    set MinimumScore_Skill02 "60"
 }
-OBJECT LandSniperRange:Scenario
+OBJECT LandSniperRange:Level
 {
+    set Type "LandSniperRange"
     set Name "Land Sniper Range"
     set SubGameType "3"
 }

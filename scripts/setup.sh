@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(build-essential cmake ninja-build pkg-config libsdl2-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcurl4-openssl-dev libpng-dev)
+          libbenchmark-dev libcurl4-openssl-dev libpng-dev libcups2-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

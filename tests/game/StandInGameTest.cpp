@@ -70,7 +70,7 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
     Load();
     SObjectDefList* list = m_dll->GetObjectList();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->GetCount(), 12);
+    EXPECT_EQ(list->GetCount(), 15);
     EXPECT_NE(list->FindByName("HUD"), nullptr);
     EXPECT_NE(list->FindByName("ModelFlags"), nullptr);
     SObjectDef* pistol = list->FindByName("pistol9mm");
@@ -86,7 +86,7 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
 TEST_F(StandInGameTest, SetUpTwiceKeepsOneOfEachDefinition) {
     Load();
     m_dll->GameSetup();
-    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 12);
+    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 15);
 }
 
 TEST_F(StandInGameTest, PropertiesAreStoredAndAnswered) {

@@ -73,6 +73,7 @@ void HomeSet::Build() {
     AddCreditsPage();
     AddThanksPage();
     AddSettingsPage();
+    AddCareerPages();
     AddDialogs();
     AddCursor();
     AddSounds();
