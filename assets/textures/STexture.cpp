@@ -51,11 +51,10 @@ void STexture::Reset() {
 }
 
 void STexture::ReleaseImage() {
-    if (m_iHardware == 1) {
-        if (m_pTexture != nullptr)
-            m_pTexture->Release();
-    }
-    // The interface is only ever made with the hardware flag set; never keep a dangling one.
+    // Loading by name clears the hardware flag, so the flag cannot tell whether an interface is
+    // held: whatever was built is given back.
+    if (m_pTexture != nullptr)
+        m_pTexture->Release();
     m_pTexture = nullptr;
     m_LevelChain.clear();
     m_Mask.clear();

@@ -97,6 +97,13 @@ TEST_F(TextureSurfaceTest, AlphaFormatsMarkTransparencyAndBleedColour) {
     EXPECT_EQ(texture.GetTransparencyMask()[1], 0xFFFFFFFFu);
     EXPECT_EQ(texture.m_wMaskWidth, 64);
     EXPECT_TRUE(texture.Planes().empty());
+
+    // Loading by name clears the hardware flag; the built texture is still given back.
+    IDirectDrawSurface4* top = texture.GetTextureInterface()->Surface();
+    top->AddRef();
+    texture.LoadFromFile(CString("nowhere"), 0);
+    texture.ReleaseImage();
+    EXPECT_EQ(top->Release(), 0u);
 }
 
 TEST_F(TextureSurfaceTest, FormatsWithoutAlphaGetASourceColourKey) {
