@@ -1,6 +1,5 @@
 #include "render/SD3D6Parser.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -603,66 +602,6 @@ SD3D6Light* SD3D6Parser::GetLight(int index) {
 }
 
 // --- Session bodies -------------------------------------------------------------------------------
-
-int SD3D6Parser::SSMV_Init() {
-    namespace f = model_view_fields;
-    Log("[SD3D6Parser::SSMV_Init] Starting...");
-    // A second texture stage needs modulation and two stages the device can use at once.
-    if ((m_HWDesc.dwTextureOpCaps & 0x10) == 0 || m_HWDesc.wMaxTextureBlendStages < 2 ||
-        m_HWDesc.wMaxSimultaneousTextures < 2) {
-        m_ModelView.Field(f::kMultiTexture) = 0;
-    }
-    SetLightCount(1);
-    const auto supports = [this](const sys::video::DDPIXELFORMAT& format) { return SupportsTextureFormat(&format) != 0; };
-    m_ModelView.Field(f::kTextureQuality) = std::clamp(m_ModelView.Field(f::kTextureQuality), 0, 2);
-    m_ModelView.Field(f::kSecondSwitch) = std::clamp(m_ModelView.Field(f::kSecondSwitch), 0, 1);
-    ChooseModelViewFormats(supports, m_ModelView.Field(f::kTextureQuality), m_ModelView.Field(f::kColourKeying),
-                           m_ModelView.Field(f::kSoftSprites), m_SSMVFormats);
-    if (m_pD3DRaster != nullptr && m_pD3DRaster->GetRenderTarget() != nullptr) {
-        m_pD3DRaster->GetRenderTarget()->GetPixelFormat(&m_SSMVFormats.screen);
-    }
-    for (int i = 0; i < 3; ++i) {
-        m_ClassStates[i].dwColorKeyEnable = m_SSMVFormats.dwClassKeys[i];
-    }
-    m_SSMVBuffers.Allocate();
-    m_ModelView.Field(2) = (m_ModelView.Field(f::kDistance) - 2) * 128;
-    Log("[SD3D6Parser::SSMV_Init] Finished");
-    return 1;
-}
-
-void SD3D6Parser::SSMV_ClearBackground() {
-    if (m_ModelView.Field(model_view_fields::kBackgroundClear) != 0 && m_pRaster != nullptr) {
-        m_pRaster->Clear(static_cast<uint32_t>(m_ModelView.Field(model_view_fields::kBackgroundColour)));
-    }
-}
-
-// The shown models reach the queues through the model hierarchy pass, which this renderer
-// does not have yet: nothing is queued.
-void SD3D6Parser::SSMV_QueueModels() {}
-
-int SD3D6Parser::SSMV_BeginFrame() { return 1; }
-
-int SD3D6Parser::SSMV_RenderFrame() {
-    Log("[SD3D6Parser::SSMV_RenderFrame] Starting...");
-    IDirect3DDevice3* device = m_pD3DRaster != nullptr ? m_pD3DRaster->GetDevice(0) : nullptr;
-    if (device != nullptr) {
-        device->BeginScene();
-    }
-    SSMV_ClearBackground();
-    if (m_pRaster != nullptr) {
-        m_pRaster->ClearZBuffer();
-    }
-    SSMV_QueueModels();
-    if (device != nullptr) {
-        device->EndScene();
-    }
-    Log("[SD3D6Parser::SSMV_RenderFrame] Finished");
-    return 1;
-}
-
-int SD3D6Parser::SSMV_EndFrame() { return 1; }
-
-int SD3D6Parser::SSMV_RenderToTexture(int, float, float, const float*) { return 0; }
 
 void SD3D6Parser::Hunt_SizeBuffers() {}
 

@@ -114,6 +114,14 @@ TEST_F(ModelViewSessionTest, SetUpOnADisplayAndBackgroundPerFrame) {
     EXPECT_EQ(parser.RenderFrame(), 1);
     EXPECT_EQ(pixel(), 0u);
 
+    // Rendering into a texture needs a texture item with a built texture.
+    const float whole[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    EXPECT_EQ(parser.RenderToTexture(0, 60.0f, 60.0f, whole), 0);
+    SD3D6TextureItem empty;
+    parser.m_TextureItems.Add(&empty);
+    EXPECT_EQ(parser.RenderToTexture(0, 60.0f, 60.0f, whole), 0);
+    parser.m_TextureItems.RemoveAll();
+
     EXPECT_EQ(parser.EndSession(0), 1);
     EXPECT_TRUE(parser.m_SSMVBuffers.indexStore.empty());
     parser.ReleaseRaster();
