@@ -42,7 +42,6 @@ TEST(TextureHandler, EntriesAndTheirIndexes) {
         EXPECT_EQ(handler.GetEntryTexture(bad), nullptr) << bad;
         EXPECT_FALSE(handler.GetEntryParamsA(bad, &a1, &a2)) << bad;
         EXPECT_FALSE(handler.SetEntryParamsB(bad, 2, 3)) << bad;
-        EXPECT_FALSE(handler.SetEntryName("x", bad)) << bad;
         EXPECT_TRUE(handler.GetEntryPath(bad).IsEmpty()) << bad;
     }
     handler.SetCurrentIndex(7);
@@ -65,8 +64,6 @@ TEST(TextureHandler, EntriesAndTheirIndexes) {
     handler.SetValue("Speed", "4");
     EXPECT_STREQ(handler.GetValue("Speed"), "4");
     EXPECT_EQ(handler.GetValueCount(), 1);
-    CString name, value;
-    EXPECT_FALSE(handler.GetValueAt(1, &name, &value));
 }
 
 TEST(TextureHandler, ArchiveRoundTripAndEmptyLists) {

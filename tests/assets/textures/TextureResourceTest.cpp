@@ -1,5 +1,5 @@
-// The 8-bit texture resource: its archive schemas, load by name, cloning, level counts and the
-// pixel formats it builds in.
+// The 8-bit texture resource: its archive schemas, load by name, cloning and the level counts
+// it builds.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -112,44 +112,10 @@ TEST(TextureResource, LoadByNameAndClone) {
     EXPECT_EQ(found.Clone(&other), &other);
 }
 
-TEST(TextureBuild, LevelCountsAndPixelFormats) {
+TEST(TextureBuild, LevelCounts) {
     const int counts[][3] = {{256, 256, 7}, {256, 64, 5}, {4, 4, 1}, {3, 8, 0}, {8, 3, 0}, {512, 8, 2}};
     for (const auto& c : counts)
         EXPECT_EQ(STexture::CountMipLevels(c[0], c[1]), c[2]) << c[0] << "x" << c[1];
-
-    // 565 keyed without alpha: palette entry 7 (red 0xFF, green 0x80, blue 0x10 at offsets
-    // 2, 1, 0) packs to 0xF800 | 0x400 | 0x2. With 1555 the alpha mask is the marker.
-    STexture texture;
-    texture.m_byOffset[0] = 2;
-    texture.m_byOffset[1] = 1;
-    texture.m_byOffset[2] = 0;
-    texture.m_Palette[7][2] = 0xFF;
-    texture.m_Palette[7][1] = 0x80;
-    texture.m_Palette[7][0] = 0x10;
-    texture.m_KeyedFormat.dwFlags = sys::video::DDPF_RGB;
-    texture.m_KeyedFormat.dwRGBBitCount = 16;
-    texture.m_KeyedFormat.dwRBitMask = 0xF800;
-    texture.m_KeyedFormat.dwGBitMask = 0x7E0;
-    texture.m_KeyedFormat.dwBBitMask = 0x1F;
-    texture.m_iKeyIndex = 7;
-    texture.SelectPixelFormat();
-    EXPECT_EQ(texture.m_dwKeyValue, 0xF800u | 0x400u | 0x2u);
-    EXPECT_EQ(texture.m_dwAlphaMask, 0u);
-    const uint8_t shifts565[6] = {3, 11, 2, 5, 3, 0};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(texture.m_byShift[i], shifts565[i]) << i;
-
-    texture.m_KeyedFormat.dwFlags |= sys::video::DDPF_ALPHAPIXELS;
-    texture.m_KeyedFormat.dwRGBAlphaBitMask = 0x8000;
-    texture.SelectPixelFormat();
-    EXPECT_EQ(texture.m_dwAlphaMask, 0x8000u);
-    EXPECT_EQ(texture.m_byAlphaBits, 1);
-
-    texture.m_iKeyIndex = -1;
-    texture.m_OpaqueFormat = texture.m_KeyedFormat;
-    texture.SelectPixelFormat();
-    EXPECT_EQ(texture.m_dwKeyValue, 0xFFFFFFFFu);
-    EXPECT_EQ(texture.m_dwAlphaMask, 0u);
 }
 
 }  // namespace
