@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "assets/textures/STexture.h"
@@ -217,10 +218,18 @@ TEST_F(TextureSourceTest, DamagedMipRecordsAreRefused) {
     big.m_strFolder = folder.c_str();
     big.AddFileName("big.bmp");
     EXPECT_EQ(big.GenerateMipFile(&out), 0);
+    std::filesystem::create_directories(folder + "/blocked.mip");
+    EXPECT_EQ(writer.WriteMipFile("blocked.mip"), 0);
     const auto shown = sys::dialogs::headless::Shown();
-    ASSERT_EQ(shown.size(), 2u);
+    ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].text, "There does not appear to be an image to generate the MIPs from!");
     EXPECT_EQ(shown[1].text, "Error: " + folder + "\\big.bmp is too big to mip.  Size must be < 512");
+    EXPECT_EQ(shown[2].text, "There was an error saving " + folder + "\\blocked.mip!");
+
+    // Written whole into its own file, the record starts at offset 0.
+    ASSERT_EQ(writer.WriteMipFile("out.mip"), 1);
+    EXPECT_EQ(writer.m_iPackOffset, 0);
+    EXPECT_EQ(ReadFile(folder + "/out.mip"), good);
 }
 
 TEST_F(TextureSourceTest, EightBitChainReductions) {
