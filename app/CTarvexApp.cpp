@@ -21,6 +21,7 @@
 #include "app/SMsgHandler.h"
 #include "app/SOfficerHooks.h"
 #include "app/SRendererFactory.h"
+#include "assets/AssetResourceKinds.h"
 #include "core/SClock.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SCommandLine.h"
@@ -170,6 +171,7 @@ bool CTarvexApp::InitInstance() {
     // Every kind of resource is known before the catalog is read.
     RegisterSoundResourceKinds();
     RegisterUiResourceKinds();
+    RegisterAssetResourceKinds();
 
     m_pMsgHandler = std::make_unique<SMsgHandler>(m_pHub);
     m_pMsgHandler->SetQuitHandler([this] { Quit(); });

@@ -280,6 +280,7 @@ void SD3D6Parser::FreeSessionItems() {
     m_Zones.RemoveAll();
     delete m_pWorld;
     m_pWorld = nullptr;
+    m_SSMVBuffers.Free();
 }
 
 int SD3D6Parser::EndSession(int) {
@@ -601,16 +602,6 @@ SD3D6Light* SD3D6Parser::GetLight(int index) {
 }
 
 // --- Session bodies -------------------------------------------------------------------------------
-
-void SD3D6Parser::SSMV_Init() {}
-
-int SD3D6Parser::SSMV_BeginFrame() { return 1; }
-
-int SD3D6Parser::SSMV_RenderFrame() { return 0; }
-
-int SD3D6Parser::SSMV_EndFrame() { return 1; }
-
-int SD3D6Parser::SSMV_RenderToTexture(int, float, float, const float*) { return 0; }
 
 void SD3D6Parser::Hunt_SizeBuffers() {}
 

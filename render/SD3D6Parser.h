@@ -5,6 +5,7 @@
 #include "core/SString.h"
 #include "sys/classlib/CArray.h"
 #include "sys/video/video.h"
+#include "render/modelview/SModelViewSession.h"
 #include "render/parser/SParser.h"
 #include "render/texture/SD3D6TextureStates.h"
 
@@ -237,7 +238,10 @@ private:
 
     // Session bodies by mode. The outdoor world loads its map and builds its cell tables, but
     // draws nothing yet; the model view sets up and draws nothing of its own yet.
-    void SSMV_Init();
+    int SSMV_Init();
+    // Fills the frame with the background colour when the session asks for it.
+    void SSMV_ClearBackground();
+    void SSMV_QueueModels();
     int SSMV_BeginFrame();
     int SSMV_RenderFrame();
     int SSMV_EndFrame();
@@ -252,4 +256,9 @@ private:
     int Hunt_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect);
 
     SD3D6Raster* m_pD3DRaster = nullptr;  // the same object as m_pRaster, with its own type
+
+public:
+    // The model view's texture formats and frame buffers, set up by SSMV_Init.
+    SModelViewFormats m_SSMVFormats;
+    SModelViewBuffers m_SSMVBuffers;
 };

@@ -1,0 +1,120 @@
+// The model-view session of the Direct3D renderer: a few models shown without a map, with its
+// own texture formats, frame buffers, frame and render-to-texture.
+#include <algorithm>
+
+#include "render/SD3D6Parser.h"
+#include "render/pipeline/SD3DRaster.h"
+#include "render/texture/SD3D6Lock.h"
+#include "sys/d3d/d3d.h"
+
+using namespace sys::d3d;
+
+int SD3D6Parser::SSMV_Init() {
+    namespace f = model_view_fields;
+    Log("[SD3D6Parser::SSMV_Init] Starting...");
+    // A second texture stage needs modulation and two stages the device can use at once.
+    if ((m_HWDesc.dwTextureOpCaps & 0x10) == 0 || m_HWDesc.wMaxTextureBlendStages < 2 ||
+        m_HWDesc.wMaxSimultaneousTextures < 2) {
+        m_ModelView.Field(f::kMultiTexture) = 0;
+    }
+    SetLightCount(1);
+    const auto supports = [this](const sys::video::DDPIXELFORMAT& format) { return SupportsTextureFormat(&format) != 0; };
+    m_ModelView.Field(f::kTextureQuality) = std::clamp(m_ModelView.Field(f::kTextureQuality), 0, 2);
+    m_ModelView.Field(f::kSecondSwitch) = std::clamp(m_ModelView.Field(f::kSecondSwitch), 0, 1);
+    ChooseModelViewFormats(supports, m_ModelView.Field(f::kTextureQuality), m_ModelView.Field(f::kColourKeying),
+                           m_ModelView.Field(f::kSoftSprites), m_SSMVFormats);
+    if (m_pD3DRaster != nullptr && m_pD3DRaster->GetRenderTarget() != nullptr) {
+        m_pD3DRaster->GetRenderTarget()->GetPixelFormat(&m_SSMVFormats.screen);
+    }
+    for (int i = 0; i < 3; ++i) {
+        m_ClassStates[i].dwColorKeyEnable = m_SSMVFormats.dwClassKeys[i];
+    }
+    m_SSMVBuffers.Allocate();
+    m_ModelView.Field(2) = (m_ModelView.Field(f::kDistance) - 2) * 128;
+    Log("[SD3D6Parser::SSMV_Init] Finished");
+    return 1;
+}
+
+void SD3D6Parser::SSMV_ClearBackground() {
+    if (m_ModelView.Field(model_view_fields::kBackgroundClear) != 0 && m_pRaster != nullptr) {
+        m_pRaster->Clear(static_cast<uint32_t>(m_ModelView.Field(model_view_fields::kBackgroundColour)));
+    }
+}
+
+// The shown models reach the queues through the model hierarchy pass, which this renderer
+// does not have yet: nothing is queued.
+void SD3D6Parser::SSMV_QueueModels() {}
+
+int SD3D6Parser::SSMV_BeginFrame() { return 1; }
+
+int SD3D6Parser::SSMV_RenderFrame() {
+    Log("[SD3D6Parser::SSMV_RenderFrame] Starting...");
+    IDirect3DDevice3* device = m_pD3DRaster != nullptr ? m_pD3DRaster->GetDevice(0) : nullptr;
+    if (device != nullptr) {
+        device->BeginScene();
+    }
+    SSMV_ClearBackground();
+    if (m_pRaster != nullptr) {
+        m_pRaster->ClearZBuffer();
+    }
+    SSMV_QueueModels();
+    if (device != nullptr) {
+        device->EndScene();
+    }
+    Log("[SD3D6Parser::SSMV_RenderFrame] Finished");
+    return 1;
+}
+
+int SD3D6Parser::SSMV_EndFrame() { return 1; }
+
+
+int SD3D6Parser::SSMV_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect) {
+    if (textureIndex < 0 || textureIndex >= m_TextureItems.GetSize() || m_TextureItems[textureIndex] == nullptr ||
+        m_TextureItems[textureIndex]->m_pTexture == nullptr) {
+        return 0;
+    }
+    sys::video::IDirectDrawSurface4* texture = m_TextureItems[textureIndex]->m_pTexture->GetSurface();
+    sys::video::IDirectDrawSurface4* target = m_pD3DRaster != nullptr ? m_pD3DRaster->GetRenderTarget() : nullptr;
+    if (texture == nullptr || target == nullptr || rect == nullptr) {
+        return 0;
+    }
+    float savedProjection[4];
+    GetProjection(&savedProjection[0], &savedProjection[1], &savedProjection[2], &savedProjection[3]);
+    sys::RECT view, window;
+    GetViewRects(&view, &window);
+
+    float fraction[4];
+    for (int i = 0; i < 4; ++i) {
+        fraction[i] = std::clamp(rect[i], 0.0f, 1.0f);
+    }
+    sys::video::DDSURFACEDESC2 textureDesc, targetDesc;
+    texture->GetSurfaceDesc(&textureDesc);
+    target->GetSurfaceDesc(&targetDesc);
+    const auto width = static_cast<float>(textureDesc.dwWidth);
+    const auto height = static_cast<float>(textureDesc.dwHeight);
+    const int left = static_cast<int>(width * fraction[0]);
+    const int top = static_cast<int>(height * fraction[1]);
+    const int right = static_cast<int>(width * fraction[2]);
+    const int bottom = static_cast<int>(height * fraction[3]);
+    const int sizeX = std::min(right - left + 1, static_cast<int>(targetDesc.dwWidth));
+    const int sizeY = std::min(bottom - top + 1, static_cast<int>(targetDesc.dwHeight));
+
+    int result = 1;
+    int originX = 0, originY = 0;
+    if (sizeX <= view.right - view.left && sizeY <= view.bottom - view.top) {
+        originX = left + view.left;
+        originY = top + view.top;
+        result = 0;
+    }
+    SetProjection(fov, baseFov, savedProjection[2], savedProjection[3]);
+    SetViewRect(originX, originY, originX + sizeX, originY + sizeY);
+    SSMV_RenderFrame();
+    SetProjection(savedProjection[0], savedProjection[1], savedProjection[2], savedProjection[3]);
+    SetViewRect(view.left, view.top, view.right, view.bottom);
+
+    const sys::RECT source{originX, originY, originX + sizeX, originY + sizeY};
+    const sys::RECT dest{left, top, left + sizeX, top + sizeY};
+    // A same-size copy with waiting, as a fast blit would make it.
+    texture->Blt(&dest, target, &source, sys::video::DDBLT_WAIT, nullptr);
+    return result;
+}
