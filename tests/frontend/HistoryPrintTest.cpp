@@ -58,8 +58,9 @@ TEST_F(HistoryPrintTest, ThePageIsTheScreenPictureAt150PixelsAnInch) {
         printer::InstallPrinter(Printer(true));
         ASSERT_EQ(Reset(fullScreen), 1);
         sys::POINT origin{0, 0};
-        if (fullScreen == 0)
+        if (fullScreen == 0) {
             ASSERT_TRUE(sys::window::ClientToScreen(window, origin));
+        }
         const sys::RECT mark{origin.x + 10, origin.y + 20, origin.x + 30, origin.y + 25};
         // Pure red in the primary's own pixel format: 16-bit full screen, 32-bit desktop.
         graphics.GetPrimary()->Clear(&mark, fullScreen != 0 ? 0xF800 : 0xFF0000);

@@ -307,8 +307,9 @@ TEST_F(CareerScreensTest, StartingChecksWeaponsAsksBeforeReplayAndNeedsTheMap) {
     EXPECT_EQ(Property("Skill"), "01");
     EXPECT_EQ(Property("DetailLevel"), "Med");
     EXPECT_EQ(Property("HuntStartTime"), "10:30");
-    if (const SActorWorld* world = m_pHub->m_pGameItems->m_pWorld[0])
+    if (const SActorWorld* world = m_pHub->m_pGameItems->m_pWorld[0]) {
         EXPECT_EQ(world->m_Date.GetHour(), 10);
+    }
     EXPECT_EQ(page->GetStartTime().GetMonth(), 6);
     EXPECT_EQ(page->GetTargetScreen(), 11);
     EXPECT_EQ(page->GetSlideDirection(), 0);
