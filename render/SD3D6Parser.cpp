@@ -282,6 +282,9 @@ void SD3D6Parser::FreeSessionItems() {
     }
     m_SSMItems.RemoveAll();
     m_Buffers.FreeAll();
+    if (m_SavedViewRange.bSaved) {
+        s_iViewHeightOffset = 0;  // the lift was this session's
+    }
     m_SavedViewRange = SavedViewRange{};
     m_nWaterTexture = -1;
     m_pWaterTexture = nullptr;

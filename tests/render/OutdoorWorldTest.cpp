@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,12 +13,15 @@
 
 #include "assets/textures/STexFormat.h"
 #include "assets/textures/STexture2.h"
+#include "assets/models/SSMHandle.h"
+#include "core/SResource.h"
 #include "render/SD3D6Parser.h"
 #include "render/map/SHuntWorld.h"
 #include "render/map/SMapKR5.h"
 #include "render/outdoor/SRendererCatalog.h"
 #include "render/texture/SD3D6Lock.h"
 #include "sys/classlib/CStringArray.h"
+#include "tests/assets/models/ModelSamples.h"
 #include "tests/assets/textures/TextureTestSupport.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -39,9 +43,24 @@ public:
         entries = it->second;
         return true;
     }
-    SResource* GetModelResource(const char*) override { return nullptr; }
-    void GetModelFrameTexts(SResource*, std::vector<SString>&) override {}
-    bool FindHandlerFileByKey(const char*, const char*, SString&, uint32_t&) override { return false; }
+    SResource* GetModelResource(const char* key) override {
+        const auto it = models.find(key);
+        return it != models.end() ? it->second : nullptr;
+    }
+    void GetModelFrameTexts(SResource* model, std::vector<SString>& texts) override {
+        for (const std::string& text : frames[model]) {
+            texts.push_back(text.c_str());
+        }
+    }
+    bool FindHandlerFileByKey(const char* key, const char*, SString& path, uint32_t& flags) override {
+        const auto it = handlers.find(key);
+        if (it == handlers.end()) {
+            return false;
+        }
+        path = it->second.first.c_str();
+        flags = it->second.second;
+        return true;
+    }
     bool GetHandlerFiles(const char* resource, const char*, const char* const* entries, int count,
                          SString* paths) override {
         if (std::string(resource) != "Sky") {
@@ -54,9 +73,13 @@ public:
         }
         return true;
     }
-    void ReleaseResource(SResource*) override {}
+    void ReleaseResource(SResource* resource) override { released.push_back(resource); }
     const CStringArray* GetSearchFolders() override { return &folders; }
 
+    std::map<std::string, SResource*> models;
+    std::map<SResource*, std::vector<std::string>> frames;
+    std::map<std::string, std::pair<std::string, uint32_t>> handlers;  // model file and flags
+    std::vector<SResource*> released;
     std::map<std::string, std::vector<STextureListSource>> lists;
     std::map<std::string, std::string> files;
     std::vector<std::string> asked;
@@ -285,6 +308,67 @@ TEST_F(OutdoorWorldTest, MapRandomGrowsTheSameForest) {
     SD3D6Parser::s_dwSceneRenderSwitches = 0x5F & ~0x08;  // "NoTrees"
     ASSERT_EQ(Run(map, 1), 1);
     EXPECT_EQ(parser.m_pWorld->Cell(0).byObjectCount, 0);
+}
+
+void AddOutput(SMapKR5& map, const char* name, float x, float z, float offset, float scale, uint8_t flags) {
+    auto* output = new SMapKR5Model_Output();
+    output->m_sName = name;
+    output->m_fX = x;
+    output->m_fY = z;
+    std::memcpy(&output->m_dwValue3, &offset, 4);
+    std::memcpy(&output->m_dwValue5, &scale, 4);
+    output->m_byValue7 = flags;
+    map.m_ModelOutputs.Add(output);
+}
+
+TEST_F(OutdoorWorldTest, PlacedModelsStandOnTheGroundAndLean) {
+    auto model = tarvex::test::MakeTriangleModel({{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, 0}});
+    const std::string shedPath = folder + "/shed.ssm";
+    tarvex::test::WriteFile(shedPath, tarvex::test::StoreModel(*model));
+    SResource shed, empty;
+    catalog.models = {{"Shed", &shed}, {"Empty", &empty}};
+    catalog.frames = {{&shed, {"SSM:Sheds", "Plain"}}, {&empty, {"SSM:Missing"}}};
+    catalog.handlers = {{"Sheds", {shedPath, 1}}};
+
+    SMapKR5 map;
+    for (int i = 0; i < 65536; ++i) {
+        map.m_fHeights[i] = static_cast<float>(i % 256) * 8.0f;  // rising 8 a cell along x
+    }
+    const float x = 100.5f * 256.0f, z = 100.5f * 256.0f;
+    AddOutput(map, "Shed", x, z, 10.0f, 2.0f, 0x80);
+    AddOutput(map, "Empty", x, z, 0.0f, 1.0f, 0x80);
+    AddOutput(map, "Shed", 50.0f * 256.0f, z, 0.0f, 1.0f, 0x00);  // not a model to place
+    ASSERT_EQ(Run(map, 1), 1);
+    parser.m_pWorld->Cell(100 * 256 + 100).byObjectCount = 3;
+    ASSERT_EQ(parser.InitSession(2, nullptr, 2), 1);
+
+    ASSERT_EQ(parser.m_ActorDescs.GetSize(), 1);
+    const ActorDesc& desc = *parser.m_ActorDescs[0];
+    const int16_t item = parser.FindModelItem("Shed");
+    ASSERT_GE(item, 0);
+    ASSERT_EQ(parser.m_ModelItems[item]->m_Instances.GetSize(), 1);
+    EXPECT_EQ(desc.m_pModel, parser.m_ModelItems[item]->m_Instances[0]);
+    EXPECT_EQ(desc.m_pModel->GetScale(), 8.0f);
+    EXPECT_EQ(desc.m_dwFlags, 5u);
+    EXPECT_EQ(desc.m_nSubKind, 1);
+    EXPECT_EQ(desc.m_fScale, 2.0f);
+    EXPECT_NEAR(desc.m_vPosition.y, 804.0f + 10.0f, 1e-3);
+    EXPECT_NEAR(desc.m_vAngles.z, std::atan(2.0 / 64.0), 1e-5);  // 2 units up over 64 ahead
+    EXPECT_NEAR(desc.m_vAngles.x, 0.0f, 1e-5);                   // level across
+    EXPECT_EQ(parser.m_pWorld->GetList(100, 100)->m_pValue, &desc);
+    EXPECT_EQ(parser.m_pWorld->Cell(100 * 256 + 100).byObjectCount, 0);
+    // A resource without a loadable model is given back and forgotten.
+    EXPECT_EQ(parser.FindModelItem("Empty"), -1);
+    ASSERT_EQ(catalog.released.size(), 1u);
+    EXPECT_EQ(catalog.released[0], &empty);
+    // The model file is loaded once; a second instance shares it.
+    SSMHandle* again = parser.LoadModels(shedPath.c_str());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->GetModel(), desc.m_pModel->GetModel());
+    EXPECT_EQ(parser.m_SSMItems.GetSize(), 1);
+    delete again;
+    EXPECT_EQ(parser.LoadModels((folder + "/none.ssm").c_str()), nullptr);
+    EXPECT_EQ(parser.m_SSMItems.GetSize(), 1);
 }
 
 TEST_F(OutdoorWorldTest, BackgroundFallsBackToASolidColour) {
