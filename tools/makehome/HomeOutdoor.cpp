@@ -61,8 +61,8 @@ std::vector<uint8_t> TgaBytes(int size, const Painter& paint) {
 
 // Deterministic texel noise in 0..n-1.
 int Noise(int x, int y, int seed, int n) {
-    uint32_t h = static_cast<uint32_t>(x * 73856093) ^ static_cast<uint32_t>(y * 19349663) ^
-                 static_cast<uint32_t>(seed * 83492791);
+    uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
+                 static_cast<uint32_t>(seed) * 83492791u;
     h ^= h >> 13;
     h *= 0x5bd1e995u;
     h ^= h >> 15;
