@@ -124,7 +124,8 @@ void SD3D6Parser::PlaceRandomObjects() {
             if (model < 0) {
                 continue;
             }
-            const int16_t texture = model < names ? TextureForName(m_pMap->GetModelName(model), lists[model]) : int16_t{-1};
+            const int16_t texture =
+                model < names ? TextureForName(m_pMap->GetModelName(model), lists[model]) : int16_t{-1};
             if (texture < 0) {
                 cell.nObjects[k] = -1;
                 continue;
@@ -234,7 +235,8 @@ void SD3D6Parser::PlaceSSMObjects() {
         const float heading = outdoor_output::Heading(*output);
         desc->m_vPosition.x = static_cast<float>(x);
         desc->m_vPosition.z = static_cast<float>(z);
-        desc->m_vPosition.y = static_cast<float>(m_pWorld->GetTerrainHeight(x, z)) + outdoor_output::HeightOffset(*output);
+        desc->m_vPosition.y =
+            static_cast<float>(m_pWorld->GetTerrainHeight(x, z)) + outdoor_output::HeightOffset(*output);
         desc->m_vAngles.y = heading;
         desc->m_fScale = outdoor_output::Scale(*output);
         if (item.m_FollowTerrain[0] != 0) {

@@ -231,7 +231,9 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
     return index;
 }
 
-SD3D6Lock* SD3D6Parser::FindTextureLock(const char* name) { return static_cast<SD3D6Lock*>(GetTexture(FindTexture(name, 0, 1))); }
+SD3D6Lock* SD3D6Parser::FindTextureLock(const char* name) {
+    return static_cast<SD3D6Lock*>(GetTexture(FindTexture(name, 0, 1)));
+}
 
 SSMHandle* SD3D6Parser::LoadModels(const char* path) {
     if (path == nullptr) {

@@ -65,8 +65,9 @@ protected:
             ASSERT_FALSE(file.bytes.empty()) << file.path;
             const std::string path = folder + "/" + file.path;
             std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-            std::ofstream(path, std::ios::binary)
-                .write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+            std::ofstream out(path, std::ios::binary);
+            const auto size = static_cast<std::streamsize>(file.bytes.size());
+            out.write(reinterpret_cast<const char*>(file.bytes.data()), size);
         }
         catalog.folders.Add(folder.c_str());
         SD3D6Parser::SetCatalog(&catalog);
