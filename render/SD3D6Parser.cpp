@@ -1,6 +1,8 @@
 #include "render/SD3D6Parser.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "core/SLog.h"
@@ -17,6 +19,9 @@ using namespace sys::d3d;
 IMPLEMENT_DYNAMIC(SD3D6Parser, SParser)
 
 int32_t SD3D6Parser::s_iViewHeightOffset = 0;
+uint32_t SD3D6Parser::s_dwSceneRenderSwitches = 0x5F;
+int32_t SD3D6Parser::s_bGenModelBSP = 0;
+int32_t SD3D6Parser::s_bSecondModelMark = 0;
 
 namespace {
 
@@ -201,6 +206,8 @@ int SD3D6Parser::InitSession(int mode, void* record, int step) {
         if (record == nullptr) {
             return 0;
         }
+        // A session started over another one replaces it, as ending it first would.
+        FreeSessionItems();
         const auto& level = *static_cast<const SLevelInfo*>(record);
         m_bSessionReady = 0;
         m_LevelInfo.m_sMapPath = level.m_sMapPath;
@@ -211,18 +218,21 @@ int SD3D6Parser::InitSession(int mode, void* record, int step) {
             m_pCreateInfo->dwSessionValue = static_cast<uint32_t>(level.Field(21));
         }
         m_LevelInfo.Field(19) = 0;
+        m_iDayValue = level.Field(21);
         Hunt_SizeBuffers();
         SetProjection(60.0f, 60.0f, m_fProjection[2], static_cast<float>(m_LevelInfo.Field(5)));
         return Hunt_Init();
     }
     case 1:
-        Hunt_BuildMap();
+        BuildHuntMap();
         return 1;
     case 2:
-        Hunt_PlaceObjects();
+        PlaceSSMObjects();
+        LoadBackground();
+        ResetRenderStates();
         return 1;
     case 3:
-        ReleaseMap();
+        ReleaseHuntMap();
         return 1;
     case 4:
         EvictManagedTextures();
@@ -267,9 +277,22 @@ void SD3D6Parser::FreeSessionItems() {
     }
     m_ModelItems.RemoveAll();
     FreeTextureItems();
-    // Model files are only ever filled by the session bodies that also know how to free them;
-    // none of those fills them yet.
+    for (int i = 0; i < m_SSMItems.GetSize(); ++i) {
+        delete m_SSMItems[i];
+    }
     m_SSMItems.RemoveAll();
+    m_Buffers.FreeAll();
+    if (m_SavedViewRange.bSaved) {
+        s_iViewHeightOffset = 0;  // the lift was this session's
+    }
+    m_SavedViewRange = SavedViewRange{};
+    m_nWaterTexture = -1;
+    m_pWaterTexture = nullptr;
+    std::fill(std::begin(m_pSkyFaces), std::end(m_pSkyFaces), nullptr);
+    std::fill(std::begin(m_pNightVision), std::end(m_pNightVision), nullptr);
+    std::fill(std::begin(m_pSecondSet), std::end(m_pSecondSet), nullptr);
+    m_iNightVisionCount = m_iSecondSetCount = 0;
+    m_pFlash = m_pJetBlack = nullptr;
     for (int i = 0; i < m_SSMVRecords.GetSize(); ++i) {
         delete m_SSMVRecords[i];
     }
@@ -603,9 +626,15 @@ SD3D6Light* SD3D6Parser::GetLight(int index) {
 
 // --- Session bodies -------------------------------------------------------------------------------
 
-void SD3D6Parser::Hunt_SizeBuffers() {}
-
 int SD3D6Parser::Hunt_Init() {
+    for (int i = 0; i < 256; ++i) {
+        m_fCornerCoords[i] = static_cast<float>(i) * 256.0f;
+        m_fOffsets[i] = static_cast<float>(i);
+        for (int k = 0; k < 8; ++k) {
+            m_fBitTable[i][k] = (i >> k) & 1 ? 1.0f : 0.0f;
+        }
+    }
+    std::memset(m_fOscillators, 0, sizeof(m_fOscillators));
     Log("[SD3D6Parser::Hunt_Init] Starting...");
     m_pMap = nullptr;
     const float up[3] = {0.0f, 1.0f, 0.0f};
@@ -642,27 +671,9 @@ int SD3D6Parser::Hunt_Init() {
     for (int i = 0; i < map->m_Zones.GetSize(); ++i) {
         m_Zones.Add(map->m_Zones[i]->Clone());
     }
+    ChooseTextureFormats();
     return 1;
 }
-
-void SD3D6Parser::Hunt_BuildMap() {
-    if (m_pMap == nullptr || m_pWorld == nullptr) {
-        return;
-    }
-    for (int c = 0; c < SHuntWorld::kCells; ++c) {
-        m_pWorld->Cell(c).byOrientation = m_pMap->GetCell(c)[41];
-    }
-    for (int i = 0; i < m_Tags.GetSize(); ++i) {
-        delete m_Tags[i];
-    }
-    m_Tags.RemoveAll();
-    for (int i = 0; i < m_pMap->m_Tags.GetSize(); ++i) {
-        m_Tags.Add(new SMapKR5Tag(m_pMap->m_Tags[i]));
-    }
-    m_pWorld->ClipTilesAtWater();
-}
-
-void SD3D6Parser::Hunt_PlaceObjects() {}
 
 int SD3D6Parser::Hunt_BeginFrame() { return 0; }
 
@@ -675,9 +686,6 @@ int SD3D6Parser::Hunt_RenderToTexture(int, float, float, const float*) { return 
 // --- Operations whose bodies come with the outdoor world, the registries and the line test --------
 // Each answers as the renderer does with no map, no registry entry and nothing hit.
 
-SSMHandle* SD3D6Parser::LoadModels(const char*) { return nullptr; }
-int16_t SD3D6Parser::FindTexture(const char*, int, int) { return -1; }
-int16_t SD3D6Parser::FindModelResource(const char*) { return -1; }
 int SD3D6Parser::CollectObjectsNear(int, int, int, void**, int) { return 0; }
 int SD3D6Parser::PlaceDecal(ActorDesc, uint32_t, uint32_t, uint32_t) { return 0; }
 int SD3D6Parser::ClearTileFlags() { return 0; }

@@ -6,6 +6,7 @@
 #include "sys/classlib/CArray.h"
 #include "sys/video/video.h"
 #include "render/modelview/SModelViewSession.h"
+#include "render/outdoor/SOutdoorBuffers.h"
 #include "render/parser/SParser.h"
 #include "render/texture/SD3D6TextureStates.h"
 
@@ -14,7 +15,9 @@ class SD3D6Raster;
 class SD3D6TextureList;
 class SHuntWorld;
 class SMapKR5;
+class SRendererCatalog;
 class SResource;
+class SSMObject;
 
 // The level record the game-logic library hands to an outdoor-world session: the map path and
 // 25 fields numbered 1 to 25 (Field(1) is "gfx_landpop", Field(21) the day of the year).
@@ -68,12 +71,25 @@ struct SD3D6TextureList {
     uint8_t m_byHash = 0;
 };
 
-// One model resource of the renderer's registry.
+// One model resource of the renderer's registry and the model instances placed from its
+// "SSM:" frames (owned; the first one stands for the resource on the map).
 class SParseModelItem {
 public:
+    ~SParseModelItem();
     SResource* m_pResource = nullptr;  // the catalog's model resource
     SString m_sName;
     uint8_t m_byHash = 0;
+    CArray<SSMHandle*, SSMHandle*> m_Instances;
+    CArray<uint32_t, uint32_t> m_FollowTerrain;  // per instance: 1 when it leans with the ground
+};
+
+// One model file of the renderer's registry, loaded once and shared by its instances.
+class SParseSSMItem {
+public:
+    ~SParseSSMItem();
+    SSMObject* m_pModel = nullptr;  // owned
+    SString m_sName;
+    uint8_t m_byHash = 0;  // of the name as given, not reversed
 };
 
 // The scene renderer on Direct3D 6: the one implementation of SParser. The display manager
@@ -185,6 +201,27 @@ public:
     int SetFog(uint32_t colour, float start, float end) override;
     int SetAmbientLight(uint32_t colour) override;
     void ClearModelOutputs() override;
+    // A view radius in cells (0 or less restores the session's own), a camera lift and a fog
+    // range; the frame buffers are sized again for the radius.
+    void SetViewRange(int radius, float lift, uint32_t fogNear, uint32_t fogFar) override;
+
+    // --- Outdoor-world set-up ---------------------------------------------------------------------
+    void Hunt_SizeBuffers();
+    int Hunt_Init();
+    void ReleaseHuntMap();
+    void BuildHuntMap();
+    void ComputeTerrainNormals();
+    void PlaceRandomObjects();
+    void PlaceSSMObjects();
+    void LoadBackground();
+    void ResetRenderStates();
+
+    // An 8-bit hash of a name, case ignored, for quick look-ups in the registries.
+    static uint8_t HashName8(const char* name);
+    // The catalog the registries and the background read from; not owned. Shared by every
+    // renderer, like the catalog itself.
+    static void SetCatalog(SRendererCatalog* catalog);
+    static SRendererCatalog* GetCatalog();
 
     // Whether the device's texture-format enumeration lists `format`: every flag of the
     // request, and for RGB the same bit count and colour masks, for alpha the same alpha mask.
@@ -193,6 +230,11 @@ public:
     // The vertical offset the outdoor world adds to the stored camera height (not to what the
     // raster receives). Shared by every renderer.
     static int32_t s_iViewHeightOffset;
+    // The game screen's render switches (bit 3: trees) and its two model-loading switches
+    // (build BSP trees of loaded models, and the second mark).
+    static uint32_t s_dwSceneRenderSwitches;
+    static int32_t s_bGenModelBSP;
+    static int32_t s_bSecondModelMark;
 
     SD3D6Raster* GetD3DRaster() const { return m_pD3DRaster; }
 
@@ -220,6 +262,41 @@ public:
     int32_t m_iTextureCache[4];
     int32_t m_iStageStateCache[12][4];
 
+    // --- The outdoor world ------------------------------------------------------------------
+    SOutdoorBuffers m_Buffers;
+    int32_t m_iDayValue = 0;
+    float m_fFogEnd = 0.0f;
+    uint32_t m_dwFogColour = 0;        // 0x00RRGGBB as the device got it
+    uint32_t m_dwBackgroundColour = 0x6497DA;
+    float m_fCornerCoords[256];        // i x 256.0
+    float m_fOffsets[256];             // i
+    float m_fBitTable[256][8];         // 1.0 for each set bit
+    float m_fOscillators[10][3] = {};
+    // Opaque, alpha, sprite and screen texture formats every texture record is handed.
+    sys::video::DDPIXELFORMAT m_pfOpaque;
+    sys::video::DDPIXELFORMAT m_pfAlpha;
+    sys::video::DDPIXELFORMAT m_pfSprite;
+    sys::video::DDPIXELFORMAT m_pfScreen;
+    // Textures of the frame passes: night vision, the second set, the flash and black ground.
+    SD3D6Lock* m_pNightVision[4] = {};
+    int32_t m_iNightVisionCount = 0;
+    SD3D6Lock* m_pSecondSet[4] = {};
+    int32_t m_iSecondSetCount = 0;
+    SD3D6Lock* m_pFlash = nullptr;
+    SD3D6Lock* m_pJetBlack = nullptr;
+    // Sky box faces front, left, back, right, top; and the water texture.
+    SD3D6Lock* m_pSkyFaces[5] = {};
+    int16_t m_nWaterTexture = -1;
+    SD3D6Lock* m_pWaterTexture = nullptr;
+    // What the first view-range override replaced, put back by a restoring call.
+    struct SavedViewRange {
+        bool bSaved = false;
+        int32_t iRadius = 0;
+        int32_t iFarDistance = 0;
+        float fFogNear = 0.0f;
+        float fFogFar = 0.0f;
+    } m_SavedViewRange;
+
 private:
     void Log(const char* text) const;
     void ClearStateCaches();
@@ -235,6 +312,22 @@ private:
     void FreeTextureItems();
     // The texture item's surface and drawing context, or 0 with nothing held.
     int TextureContext(int16_t textureIndex, sys::video::IDirectDrawSurface4** surface, sys::HDC* dc);
+    // The registry's texture look-up with a depth for names that lead to further names.
+    int16_t FindTextureAt(const char* name, int passThrough, int allowParent, int depth);
+    // A weighted draw from texture list `list`, resolving the drawn entry on first use.
+    int16_t DrawFromList(int list, int depth);
+    int16_t LoadTextureFile(const char* name, int passThrough, int allowParent, int depth);
+    int16_t LookUpTextureList(const char* name, int depth);
+    // The texture record of an item found by name, or null.
+    SD3D6Lock* FindTextureLock(const char* name);
+    // The texture index a map name stands for: a plain texture (list -1) or a draw from its list.
+    int16_t TextureForName(const char* name, int list);
+    void ChooseTextureFormats();
+    void ProgressTick();
+    void ShadeUnderTrees();
+    void TintUnderWater();
+    // The sprite size of a texture item's record for placed trees.
+    float SpriteSize(int16_t index) const;
 
     // Session bodies by mode. The outdoor world loads its map and builds its cell tables, but
     // draws nothing yet; the model view sets up and draws nothing of its own yet.
@@ -246,10 +339,6 @@ private:
     int SSMV_RenderFrame();
     int SSMV_EndFrame();
     int SSMV_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect);
-    void Hunt_SizeBuffers();
-    int Hunt_Init();
-    void Hunt_BuildMap();
-    void Hunt_PlaceObjects();
     int Hunt_BeginFrame();
     int Hunt_RenderFrame();
     int Hunt_EndFrame();

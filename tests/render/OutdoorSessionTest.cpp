@@ -82,7 +82,7 @@ TEST_F(OutdoorSessionTest, MapIsReadOnceAndAnswersQueries) {
     double heights[2];
     parser.GetHeights(10 * 256.0 + 1.0, 10 * 256.0 + 1.0, heights);
     EXPECT_EQ(heights[1], 100.0);  // the water cell reports its level
-    EXPECT_EQ(parser.GetCellTextureIndex(7), -1);
+    EXPECT_EQ(parser.GetCellTextureIndex(7), 0);  // a map without ground names gives texture 0
     parser.SetCellTextureIndex(7, 4);
     parser.SetCellTextureIndex(7, -3);
     EXPECT_EQ(parser.GetCellTextureIndex(7), 4);

@@ -11,6 +11,7 @@
 #include "sys/fs/fs.h"
 #include "tools/makehome/HomeArt.h"
 #include "tools/makehome/HomeMusic.h"
+#include "tools/makehome/HomeOutdoor.h"
 #include "tools/makehome/HomeTexts.h"
 #include "tools/makehome/HomeWave.h"
 #include "ui/SDIB.h"
@@ -82,6 +83,7 @@ void HomeSet::Build() {
     home_music::AddStartupAndMenuSounds(m_Files, *m_pCatalog);
     AddFile("help.sss", home_texts::kHelp);
     AddFile("defcmds.cfg", home_texts::kDefaultCommands);
+    for (auto& file : home_outdoor::BuildOutdoorFiles()) m_Files.push_back(File{file.path, std::move(file.bytes)});
 }
 
 // ---- parts ----------------------------------------------------------------------------------
@@ -184,6 +186,13 @@ bool HomeSet::WriteTo(const std::string& folder, std::string& error) const {
     }
     auto write = [&](const std::string& path, const std::vector<uint8_t>& bytes) {
         const std::string full = folder + "/" + path;
+        for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+            const std::string sub = folder + "/" + path.substr(0, slash);
+            if (!sys::fs::IsDirectory(sub) && !sys::fs::CreateDirectory(sub)) {
+                error = "cannot make the folder " + sub;
+                return false;
+            }
+        }
         if (sys::fs::WriteFileAtomically(
                 full, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
             return true;
