@@ -5,6 +5,7 @@
 #include "core/SCatalog.h"
 #include "core/SResource.h"
 #include "frontend/career/SOfficerRecords.h"
+#include "frontend/dialogs/SOptionDialogs.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
@@ -42,6 +43,7 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
     manager->SetScreenFactory(SCreditsScreen::kScreenId, []() -> SAppScreen* { return new SCreditsScreen; });
     manager->SetScreenFactory(SSpecialThanksScreen::kScreenId,
                               []() -> SAppScreen* { return new SSpecialThanksScreen; });
+    option_dialogs::Install();
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {

@@ -74,6 +74,7 @@ void HomeSet::Build() {
     AddThanksPage();
     AddSettingsPage();
     AddDialogs();
+    AddOptionDialogs();
     AddCursor();
     AddSounds();
 

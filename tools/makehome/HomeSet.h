@@ -67,6 +67,7 @@ private:
     void AddThanksPage();
     void AddSettingsPage();
     void AddDialogs();
+    void AddOptionDialogs();
     // A page's title picture as an image window at the top centre.
     void AddTitle(SWindow* pLayout, const std::string& key, const std::string& text);
 
