@@ -78,7 +78,7 @@ enum class Kind { Check, Radio, Push, Slider, List, Bar, Text };
 struct Control {
     uint32_t id;
     Kind kind;
-    int max = 100;  // sliders
+    int value = 100;  // a slider's maximum, a radio button's group
 };
 
 class OptionDialogsTest : public ::testing::Test {
@@ -129,14 +129,13 @@ protected:
                                        : control.kind == Kind::Radio ? SButton::kStyleGroup
                                                                      : 0;
                 button->CreateButton("", style, rc, layout, control.id);
-                // Radio buttons of one choice are numbered next to each other.
-                button->SetGroup(control.kind == Kind::Radio ? control.id / 10 : 0);
+                button->SetGroup(control.kind == Kind::Radio ? static_cast<uint32_t>(control.value) : 0);
                 break;
             }
             case Kind::Slider: {
                 auto* slider = new SSlider;
                 slider->CreateSlider("", 0, rc, layout, control.id);
-                slider->SetMax(control.max);
+                slider->SetMax(control.value);
                 break;
             }
             case Kind::List: {
