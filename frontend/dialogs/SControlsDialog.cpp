@@ -10,6 +10,7 @@
 #include "dx/display/SGraphics.h"
 #include "dx/input/SInputObj.h"
 #include "frontend/dialogs/SOptionDialogs.h"
+#include "frontend/screens/SButtonSlide1.h"
 #include "sys/classlib/CStringArray.h"
 #include "sys/time/time.h"
 #include "sys/window/window.h"
@@ -56,6 +57,9 @@ int32_t& CodeOf(SInputObjCommand& command, SControlsDialog::RowKind eKind) {
 }  // namespace
 
 SControlsDialog::SControlsDialog() : STransparantDialog(option_dialogs::kLayoutGroup, "OMC") {
+    // The slide shows every control it moves; the waiting notice stays hidden until a row waits.
+    if (GetSlide() != nullptr)
+        GetSlide()->AddExcludedId(kWaitingWindow);
     std::fill(std::begin(s_aiRowCommand), std::end(s_aiRowCommand), -1);
     std::fill(std::begin(s_aiRowKind), std::end(s_aiRowKind), static_cast<int>(kNone));
 }

@@ -13,6 +13,7 @@
 #include "ui/SDialog.h"
 #include "ui/widgets/SButton.h"
 #include "ui/widgets/SListCtrl.h"
+#include "ui/widgets/SMultiImage.h"
 #include "ui/widgets/SScrollBar.h"
 #include "ui/widgets/SSlider.h"
 #include "ui/widgets/STextCtrl.h"
@@ -40,10 +41,8 @@ void AddText(SWindow* pParent, uint32_t nID, const HomeRect& rc, const std::stri
     AddWindow<STextCtrl>(pParent, nID, rc, dwStyle, text)->AddResourceName("id;Master");
 }
 
-// A button that shows the value it cycles through as its text.
-void AddTextButton(SWindow* pParent, uint32_t nID, const HomeRect& rc) {
-    AddWindow<SButton>(pParent, nID, rc)->AddResourceName("id;Master");
-}
+// A button without pictures, which draws the value it cycles through as its text.
+void AddTextButton(SWindow* pParent, uint32_t nID, const HomeRect& rc) { AddWindow<SButton>(pParent, nID, rc); }
 
 SSlider* AddSlider(SWindow* pParent, uint32_t nID, const HomeRect& rc, int nMin, int nMax) {
     auto* pSlider = AddWindow<SSlider>(pParent, nID, rc);
@@ -82,13 +81,23 @@ void HomeSet::AddOptionDialogs() {
     };
     // A slider between its down and up buttons.
     auto addStepper = [&](SWindow* pParent, int y, uint32_t nDown, uint32_t nSlider, uint32_t nUp, int nMin, int nMax) {
-        addPush(pParent, nDown, Sized(140, y, kStep, kStep), "opt_minus");
-        AddSlider(pParent, nSlider, HomeRect{166, y + 4, 350, y + kStep - 4}, nMin, nMax);
+        addPush(pParent, nDown, Sized(146, y, kStep, kStep), "opt_minus");
+        AddSlider(pParent, nSlider, HomeRect{172, y + 4, 350, y + kStep - 4}, nMin, nMax);
         addPush(pParent, nUp, Sized(356, y, kStep, kStep), "opt_plus");
     };
-    auto addValueRow = [&](SWindow* pParent, int y, const char* label, uint32_t nButton) {
-        AddText(pParent, 0, HomeRect{16, y + 4, 136, y + kLine}, label);
-        AddTextButton(pParent, nButton, HomeRect{140, y, 380, y + kLine});
+    // A value button on a field of its own, right of its label or, for long values such as
+    // driver names, across the dialog under it.
+    constexpr HomeRect kShortField{146, 0, 384, kLine};
+    constexpr HomeRect kLongField{12, 0, 384, kLine};
+    AddPicture("opt_field_short", home_art::EntryField(kShortField.Width(), kShortField.Height()));
+    AddPicture("opt_field_long", home_art::EntryField(kLongField.Width(), kLongField.Height()));
+    auto addValueRow = [&](SWindow* pParent, int y, const char* label, uint32_t nButton, bool bLong = false) {
+        AddText(pParent, 0, HomeRect{12, y + 4, 142, y + kLine}, label);
+        const HomeRect& field = bLong ? kLongField : kShortField;
+        const int top = bLong ? y + kLine + 2 : y;
+        const HomeRect rc{field.left, top, field.right, top + kLine};
+        AddWindow<SMultiImage>(pParent, 0, rc)->AddResourceName(bLong ? "id;opt_field_long" : "id;opt_field_short");
+        AddTextButton(pParent, nButton, HomeRect{rc.left + 4, rc.top + 2, rc.right - 4, rc.bottom});
     };
 
     // Game options.
@@ -109,9 +118,9 @@ void HomeSet::AddOptionDialogs() {
     // Performance: the resolution slider runs over the display's modes; its maximum is set when
     // the dialog opens.
     SDialog* pPerformance = newDialog();
-    AddText(pPerformance, 0, HomeRect{16, 40, 136, 60}, "Resolution");
+    AddText(pPerformance, 0, HomeRect{12, 40, 142, 60}, "Resolution");
     addStepper(pPerformance, 36, 3469, 3470, 3471, 0, 0);
-    AddText(pPerformance, 3480, HomeRect{140, 64, 380, 84}, "", STextCtrl::kStyleCentre);
+    AddText(pPerformance, 3480, HomeRect{146, 64, 380, 84}, "", STextCtrl::kStyleCentre);
     addValueRow(pPerformance, 120, "Detail", 4000);
     AddLayout(kKindDialog, kGroup, "OMP", pPerformance);
 
@@ -140,28 +149,28 @@ void HomeSet::AddOptionDialogs() {
         ++n;
     }
     addChoice(pControls, 3750, Sized(136, 196, 244, 24), "Default Keys", 0);
-    AddText(pControls, 0, HomeRect{16, 230, 136, 250}, "Mouse");
+    AddText(pControls, 0, HomeRect{12, 230, 142, 250}, "Mouse");
     addStepper(pControls, 228, 3709, 3710, 3711, 1, 255);
-    AddText(pControls, 0, HomeRect{16, 256, 136, 276}, "Joystick");
+    AddText(pControls, 0, HomeRect{12, 256, 142, 276}, "Joystick");
     addStepper(pControls, 254, 3719, 3720, 3721, 1, 255);
-    AddText(pControls, 3700, HomeRect{16, 290, 380, 320}, "Press the key or mouse button to use",
+    AddText(pControls, 3700, HomeRect{16, 290, 380, 320}, "Press a key or mouse button",
             STextCtrl::kStyleCentre);
     AddLayout(kKindDialog, kGroup, "OMC", pControls);
 
     // Video.
     SDialog* pVideo = newDialog();
-    addValueRow(pVideo, 16, "Driver", 3720);
-    addValueRow(pVideo, 46, "Filter", 3700);
-    addValueRow(pVideo, 76, "Background", 3730);
-    addValueRow(pVideo, 106, "Textures", 3740);
+    addValueRow(pVideo, 12, "Driver", 3720, true);
+    addValueRow(pVideo, 72, "Filter", 3700);
+    addValueRow(pVideo, 100, "Background", 3730);
+    addValueRow(pVideo, 128, "Textures", 3740);
     const struct {
         uint32_t id;
         const char* label;
-    } switches[] = {{3640, "Fast Scopes"}, {3650, "Fog"},           {3670, "16-Bit Depth"},
-                    {3680, "Colour Key"},  {3690, "Detail Maps"},   {3695, "Soft Light"}};
+    } switches[] = {{3640, "Fast Scopes"}, {3650, "Fog"},         {3670, "16-Bit Depth"},
+                    {3680, "Colour Key"},  {3690, "Detail Maps"}, {3695, "Soft Light"}};
     n = 0;
     for (const auto& entry : switches) {
-        addChoice(pVideo, entry.id, Sized(12 + (n % 3) * 124, 150 + (n / 3) * 30, 120, 26), entry.label, 0);
+        addChoice(pVideo, entry.id, Sized(12 + (n % 2) * 188, 170 + (n / 2) * 32, 180, 26), entry.label, 0);
         ++n;
     }
     AddLayout(kKindDialog, kGroup, "OMD", pVideo);
@@ -171,13 +180,15 @@ void HomeSet::AddOptionDialogs() {
     addChoice(pSound, 3840, Sized(12, 16, 120, 26), "Sound", 0);
     addChoice(pSound, 3841, Sized(136, 16, 120, 26), "Music", 0);
     addChoice(pSound, 3842, Sized(260, 16, 120, 26), "Voice", 0);
-    addChoice(pSound, 3819, Sized(12, 56, 120, 26), "3D Off", 12);
-    addChoice(pSound, 3830, Sized(136, 56, 120, 26), "3D Hardware", 12);
-    addChoice(pSound, 3820, Sized(260, 56, 120, 26), "3D Software", 12);
-    addChoice(pSound, 3800, Sized(74, 96, 120, 26), "8-Bit", 13);
-    addChoice(pSound, 3810, Sized(198, 96, 120, 26), "16-Bit", 13);
-    addValueRow(pSound, 140, "Driver", 3850);
-    AddText(pSound, 0, HomeRect{16, 184, 136, 204}, "3D Detail");
-    addStepper(pSound, 180, 3870, 3860, 3880, 1, 100);
+    AddText(pSound, 0, HomeRect{12, 60, 142, 80}, "3D Sound");
+    addChoice(pSound, 3819, Sized(12, 84, 120, 26), "Off", 12);
+    addChoice(pSound, 3830, Sized(136, 84, 120, 26), "Hardware", 12);
+    addChoice(pSound, 3820, Sized(260, 84, 120, 26), "Software", 12);
+    AddText(pSound, 0, HomeRect{12, 124, 142, 144}, "Quality");
+    addChoice(pSound, 3800, Sized(136, 120, 120, 26), "8-Bit", 13);
+    addChoice(pSound, 3810, Sized(260, 120, 120, 26), "16-Bit", 13);
+    addValueRow(pSound, 160, "Driver", 3850, true);
+    AddText(pSound, 0, HomeRect{12, 232, 142, 252}, "3D Detail");
+    addStepper(pSound, 228, 3870, 3860, 3880, 1, 100);
     AddLayout(kKindDialog, kGroup, "OMS", pSound);
 }
