@@ -5,6 +5,7 @@
 #include "core/SCatalog.h"
 #include "core/SResource.h"
 #include "frontend/career/SOfficerRecords.h"
+#include "frontend/dialogs/SOptionDialogs.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
@@ -46,6 +47,7 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
                               []() -> SAppScreen* { return new SSpecialThanksScreen; });
     manager->SetScreenFactory(SScenarioScreen::kScreenId, []() -> SAppScreen* { return new SScenarioScreen; });
     manager->SetScreenFactory(SHistoryScreen::kScreenId, []() -> SAppScreen* { return new SHistoryScreen; });
+    option_dialogs::Install();
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {

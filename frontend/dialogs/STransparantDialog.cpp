@@ -53,6 +53,8 @@ STransparantDialog::STransparantDialog(const char* pszGroup, const char* pszName
 }
 
 STransparantDialog::~STransparantDialog() {
+    if (m_pSlide != nullptr)
+        m_pSlide->Settle();
     if (m_pLayout != nullptr) {
         m_pLayout->SetParent(nullptr);
         // The catalog keeps the layout for its next user; it must not keep our context.

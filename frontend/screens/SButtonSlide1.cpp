@@ -26,6 +26,7 @@ void SButtonSlide1::Start(int nDirection) {
     }
     ForgetLostChildren();
     const sys::RECT rcWindow = m_pWindow->GetWindowRect();
+    m_iWindowOrigin = rcWindow.left;
     if (m_iDistance == 0) {
         int32_t nDistance = 0;
         ForEachChild(m_pWindow, [&](SWindow* pChild) {
@@ -63,13 +64,15 @@ int SButtonSlide1::Step() {
     m_bStepped = 1;
     const uint32_t dwElapsed = Elapsed();
     const int32_t p = Progress(m_iDistance, dwElapsed);
-    const int32_t nWindowLeft = m_pWindow->GetWindowRect().left;
+    // The children's places were taken with the window where it stood at the start; they keep
+    // them relative to the window, wherever the window lies.
+    const int32_t nWindowShift = m_pWindow->GetWindowRect().left - m_iWindowOrigin;
     ForEachChild(m_pWindow, [&](SWindow* pChild) {
         const Motion* pMotion = Find(pChild);
         if (pMotion == nullptr || IsExcluded(pChild->GetID()))
             return;
-        const int32_t t = pMotion->iTarget;
-        const int32_t x = pMotion->iHome - p + nWindowLeft + m_iDistance;
+        const int32_t t = pMotion->iTarget + nWindowShift;
+        const int32_t x = pMotion->iHome - p + nWindowShift + m_iDistance;
         MoveLeftEdge(pChild, x);
         if (std::abs(x - t) <= kSnapDistance) {
             MoveLeftEdge(pChild, t);
@@ -89,4 +92,23 @@ int SButtonSlide1::Step() {
     }
     m_iDistance = 0;
     return 1;
+}
+
+void SButtonSlide1::Settle() {
+    if (m_pWindow == nullptr)
+        return;
+    // The window first: moving it carries the children along.
+    if (const Motion* pMotion = Find(m_pWindow)) {
+        MoveLeftEdge(m_pWindow, pMotion->iTarget);
+        Finish(m_pWindow);
+    }
+    m_pWindow->SetVisible(true);
+    const int32_t nWindowShift = m_pWindow->GetWindowRect().left - m_iWindowOrigin;
+    ForEachChild(m_pWindow, [&](SWindow* pChild) {
+        if (const Motion* pMotion = Find(pChild)) {
+            MoveLeftEdge(pChild, pMotion->iTarget + nWindowShift);
+            Finish(pChild);
+        }
+    });
+    m_iDistance = 0;
 }

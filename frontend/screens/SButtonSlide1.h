@@ -12,4 +12,12 @@ public:
     // Only sliding in is ever asked for; an outward start is treated the same way.
     void Start(int nDirection) override;
     int Step() override;
+    // Puts the window and its children that are still under way at their resting places and
+    // ends the slide. A dialog does this before it gives its layout back to the catalog, so that
+    // the next dialog on that layout does not find it half-way in.
+    void Settle();
+
+private:
+    // Where the window stood when the children's places were taken.
+    int32_t m_iWindowOrigin = 0;
 };

@@ -125,4 +125,30 @@ TEST_F(ButtonSlideTest, DialogSlideComesInFromTheRight) {
     EXPECT_EQ(pChild->GetWindowRect().left - m_pLayout->GetWindowRect().left, 100);
 }
 
+// A dialog's layout placed away from the left edge: its controls come to rest where they were,
+// at the end of the slide or at once when the slide is settled before the layout is given back.
+TEST_F(ButtonSlideTest, DialogControlsComeToRestWhereverTheLayoutLies) {
+    m_pLayout->MoveWindow(sys::RECT{204, 92, 600, 424});
+    SWindow* pChild = AddChild(sys::RECT{16, 16, 136, 40}, 5);  // placed from the layout's corner
+    ASSERT_EQ(pChild->GetWindowRect().left, 220);
+    SButtonSlide1 slide;
+    slide.SetWindow(m_pLayout.get());
+    slide.Start(1);
+    int nDone = 0;
+    for (uint32_t ms = 20; ms <= 400 && nDone == 0; ms += 20)
+        nDone = StepAt(slide, ms);
+    EXPECT_EQ(nDone, 1);
+    EXPECT_EQ(m_pLayout->GetWindowRect().left, 204);
+    EXPECT_EQ(pChild->GetWindowRect().left, 220);
+
+    sys::time::SetFakeTicks(kT0 + 1000);
+    slide.Start(1);
+    StepAt(slide, 1100);
+    EXPECT_NE(pChild->GetWindowRect().left, 220);
+    slide.Settle();
+    EXPECT_EQ(m_pLayout->GetWindowRect().left, 204);
+    EXPECT_EQ(pChild->GetWindowRect().left, 220);
+    EXPECT_TRUE(m_pLayout->IsVisible());
+}
+
 }  // namespace

@@ -89,6 +89,8 @@ protected:
         CountingDialog::s_nMade = CountingDialog::s_nDeleted = CountingDialog::s_nDeactivated = 0;
         SSettingsScreen::SetDialogMaker(SSettingsScreen::kGameOptionsButton, &CountingDialog::Make);
         SSettingsScreen::SetDialogMaker(SSettingsScreen::kControlsButton, &CountingDialog::Make);
+        // One button without a dialog class, to see that it makes nothing.
+        SSettingsScreen::SetDialogMaker(SSettingsScreen::kPerformanceButton, nullptr);
         m_host.SetDialogFactory(&m_factory);
         SDisplayHost::SetInstance(&m_host);
     }

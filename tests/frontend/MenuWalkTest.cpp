@@ -13,6 +13,12 @@
 
 #include "app/SFrontEndHooks.h"
 #include "frontend/SFrontEndSetup.h"
+#include "frontend/dialogs/SControlsDialog.h"
+#include "frontend/dialogs/SGameOptionsDialog.h"
+#include "frontend/dialogs/SPerformanceDialog.h"
+#include "frontend/dialogs/SSoundDialog.h"
+#include "frontend/dialogs/SVideoDialog.h"
+#include "frontend/screens/SSettingsScreen.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SScreenManager.h"
@@ -126,6 +132,18 @@ protected:
             return true;
         };
     }
+    // The settings page shows an option dialog of the class, with its layout from the catalog.
+    template <class T>
+    static Step Shows() {
+        return [] {
+            auto* settings = dynamic_cast<SSettingsScreen*>(Manager()->GetCurrentScreen());
+            EXPECT_NE(settings, nullptr);
+            auto* dialog = settings != nullptr ? dynamic_cast<T*>(settings->GetDialog()) : nullptr;
+            EXPECT_NE(dialog, nullptr);
+            EXPECT_TRUE(dialog != nullptr && dialog->GetLayout() != nullptr);
+            return true;
+        };
+    }
     Step Capture(tarvex::test::Image& image) {
         return [&image] {
             const auto& frame = sys::video::headless::LastFrame();
@@ -156,6 +174,23 @@ TEST_F(MenuWalkTest, APlayerWalksThroughTheMenusAndQuits) {
     EXPECT_TRUE(tarvex::test::MatchesReference(mainMenu, "frontend/main_menu.png", 4, 600));
     // The quit button closed the window and the shut-down saved the configuration.
     EXPECT_NE(ReadAll(Home() / "default.cfg").find("set cfg_sysprofile"), std::string::npos);
+}
+
+TEST_F(MenuWalkTest, TheSettingsPageShowsEachOptionDialogFromTheDemoData) {
+    ScriptedApp& app = MakeScriptedApp();
+    app.m_steps = {
+        Reached(0),        Click(30),         Reached(7),           Shows<SGameOptionsDialog>(),
+        Click(200),        Shows<SPerformanceDialog>(), Click(300), Shows<SControlsDialog>(),
+        Click(400),        Shows<SVideoDialog>(),       Click(500), Shows<SSoundDialog>(),
+        Click(100),        Shows<SGameOptionsDialog>(), Click(222), Reached(0),
+        Click(60),
+    };
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+    EXPECT_EQ(app.m_next, app.m_steps.size());
+    // Nothing was changed, so nothing was asked.
+    EXPECT_TRUE(sys::dialogs::headless::Shown().empty());
 }
 
 }  // namespace

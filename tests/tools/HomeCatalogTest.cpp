@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
@@ -19,6 +20,8 @@
 #include "ui/SDIB.h"
 #include "ui/SDialog.h"
 #include "ui/widgets/SEditBox.h"
+#include "ui/widgets/SListCtrl.h"
+#include "ui/widgets/SSlider.h"
 #include "ui/SFont.h"
 #include "ui/widgets/SMultiImage.h"
 #include "ui/SScreen.h"
@@ -178,6 +181,51 @@ TEST_F(HomeCatalogTest, GenericDialogsEndWithButtonsOneAndTwo) {
     pYesNo->OnNotify(1, SWindow::kNotifyClick);
     EXPECT_TRUE(pYesNo->IsDone());
     EXPECT_EQ(pYesNo->GetResult(), 1);
+}
+
+TEST_F(HomeCatalogTest, OptionDialogsFitTheSettingsAreaAndHoldTheControlsTheirClassesRead) {
+    const struct {
+        const char* name;
+        std::vector<uint32_t> ids;
+    } dialogs[] = {
+        {"OMMD", {3100, 3101, 3110, 3200, 3210, 638, 77}},
+        {"OMP", {3469, 3470, 3471, 3480, 4000}},
+        {"OMC", {200, 250, 3600, 3601, 3300, 3530, 3540, 3560, 3570, 3580, 3590, 3700, 3709, 3710, 3711, 3719, 3720,
+                 3721, 3750}},
+        {"OMD", {3720, 3700, 3730, 3740, 3640, 3650, 3670, 3680, 3690, 3695}},
+        {"OMS", {3840, 3841, 3842, 3819, 3830, 3820, 3800, 3810, 3850, 3860, 3870, 3880}},
+    };
+    auto* pSettings = Layout<SScreen>(kKindScreen, "", "OPTION_MENU_MAIN");
+    ASSERT_NE(pSettings, nullptr);
+    const sys::RECT rcArea = pSettings->FindChild(1000)->GetWindowRect();
+    for (const auto& entry : dialogs) {
+        auto* pDialog = Layout<SDialog>(kKindDialog, "OPTION_MENU_MAIN", entry.name);
+        ASSERT_NE(pDialog, nullptr) << entry.name;
+        EXPECT_NE(pDialog->GetBackgroundImage(), nullptr) << entry.name;
+        const sys::RECT& rc = pDialog->GetWindowRect();
+        EXPECT_LE(rc.right - rc.left, rcArea.right - rcArea.left) << entry.name;
+        EXPECT_LE(rc.bottom - rc.top, rcArea.bottom - rcArea.top) << entry.name;
+        for (uint32_t nID : entry.ids) {
+            SWindow* pControl = pDialog->FindChild(nID);
+            ASSERT_NE(pControl, nullptr) << entry.name << " " << nID;
+            const sys::RECT& rcControl = pControl->GetWindowRect();
+            EXPECT_TRUE(rcControl.left >= rc.left && rcControl.right <= rc.right && rcControl.top >= rc.top &&
+                        rcControl.bottom <= rc.bottom)
+                << entry.name << " " << nID;
+        }
+    }
+    // The sensitivities keep their stored range; the 3D resolution runs from 1 to 100.
+    auto* pControls = Layout<SDialog>(kKindDialog, "OPTION_MENU_MAIN", "OMC");
+    EXPECT_EQ(Child<SSlider>(pControls, 3710)->GetMax(), 255);
+    EXPECT_NE(Child<SListCtrl>(pControls, 200), nullptr);
+    auto* pSound = Layout<SDialog>(kKindDialog, "OPTION_MENU_MAIN", "OMS");
+    EXPECT_EQ(Child<SSlider>(pSound, 3860)->GetMax(), 100);
+    // The two 3D choices are one group; choosing one unchecks the other.
+    auto* pOff = Child<SButton>(pSound, 3819);
+    auto* pSoftware = Child<SButton>(pSound, 3820);
+    pOff->SetCheck(1);
+    pSoftware->SetCheck(1);
+    EXPECT_EQ(pOff->GetCheck(), 0);
 }
 
 TEST_F(HomeCatalogTest, FontsCursorAndSoundsAreWhereTheProgramLooks) {

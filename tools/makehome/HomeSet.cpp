@@ -76,6 +76,7 @@ void HomeSet::Build() {
     AddSettingsPage();
     AddCareerPages();
     AddDialogs();
+    AddOptionDialogs();
     AddCursor();
     AddSounds();
 

@@ -69,6 +69,7 @@ private:
     // The scenario choice and history pages with the level pictures and the report fonts.
     void AddCareerPages();
     void AddDialogs();
+    void AddOptionDialogs();
     // A page's title picture as an image window at the top centre.
     void AddTitle(SWindow* pLayout, const std::string& key, const std::string& text);
 
