@@ -88,6 +88,11 @@ void SFrontEndSetup::CreateInterface(SGameObjects* hub, SGraphicsHost* host) {
     }
 }
 
+void SFrontEndSetup::SwitchScreen(SGameObjects* hub, int id) {
+    if (SScreenManager* manager = Manager(hub))
+        manager->SwitchTo(id);
+}
+
 void SFrontEndSetup::HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (SScreenManager* manager = Manager(hub))
         manager->HandleInput(message, wParam, lParam);
