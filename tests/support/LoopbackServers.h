@@ -154,8 +154,13 @@ public:
         size_t sendBytes = std::string::npos;  // fewer than the body: the connection drops early
     };
 
-    explicit HttpTestServer(std::map<std::string, File> files) : m_files(std::move(files)) { Start(); }
+    explicit HttpTestServer(std::map<std::string, File> files = {}) : m_files(std::move(files)) { Start(); }
     ~HttpTestServer() override { Stop(); }
+    // Files that name the server itself are added once its port is known.
+    void Add(const std::string& path, File file) {
+        std::lock_guard<std::mutex> lock(m_filesMutex);
+        m_files[path] = std::move(file);
+    }
 
 private:
     void Serve(int fd) override {
@@ -169,8 +174,13 @@ private:
         std::string header;
         while (ReadLine(fd, header) && !header.empty()) {
         }
-        const auto found = m_files.find(path);
-        File file = found != m_files.end() ? found->second : File{"Not here", 404};
+        File file{"Not here", 404};
+        {
+            std::lock_guard<std::mutex> lock(m_filesMutex);
+            const auto found = m_files.find(path);
+            if (found != m_files.end())
+                file = found->second;
+        }
         std::string answer = "HTTP/1.1 " + std::to_string(file.status) + (file.status == 200 ? " OK" : " Not Found") +
                              "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
         if (file.sendLength)
@@ -179,6 +189,7 @@ private:
         Send(fd, answer);
     }
 
+    std::mutex m_filesMutex;
     std::map<std::string, File> m_files;
 };
 
@@ -186,8 +197,12 @@ private:
 // ("quellon_upgrade/QJB_autoupdate.dat"); an unknown path gets 550.
 class FtpTestServer : public LoopbackServer {
 public:
-    explicit FtpTestServer(std::map<std::string, std::string> files) : m_files(std::move(files)) { Start(); }
+    explicit FtpTestServer(std::map<std::string, std::string> files = {}) : m_files(std::move(files)) { Start(); }
     ~FtpTestServer() override { Stop(); }
+    void Add(const std::string& path, std::string body) {
+        std::lock_guard<std::mutex> lock(m_filesMutex);
+        m_files[path] = std::move(body);
+    }
 
 private:
     void Serve(int fd) override {
@@ -212,20 +227,20 @@ private:
                 data = Listen(dataPort);
                 Send(fd, "229 Entering Extended Passive Mode (|||" + std::to_string(dataPort) + "|)\r\n");
             } else if (verb == "SIZE") {
-                const auto found = m_files.find(argument);
-                Send(fd, found != m_files.end() ? "213 " + std::to_string(found->second.size()) + "\r\n"
-                                                : std::string("550 No such file\r\n"));
+                std::string body;
+                Send(fd, Find(argument, body) ? "213 " + std::to_string(body.size()) + "\r\n"
+                                              : std::string("550 No such file\r\n"));
             } else if (verb == "RETR") {
-                Record(argument);
-                const auto found = m_files.find(argument);
-                if (found == m_files.end() || data < 0) {
+                std::string body;
+                if (!Find(argument, body) || data < 0) {
                     Send(fd, "550 No such file\r\n");
                     continue;
                 }
+                Record(argument);
                 Send(fd, "150 Opening data connection\r\n");
                 const int transfer = Accept(data);
                 if (transfer >= 0) {
-                    Send(transfer, found->second);
+                    Send(transfer, body);
                     ::close(transfer);
                 }
                 Send(fd, "226 Transfer complete\r\n");
@@ -240,6 +255,16 @@ private:
             ::close(data);
     }
 
+    bool Find(const std::string& path, std::string& body) {
+        std::lock_guard<std::mutex> lock(m_filesMutex);
+        const auto found = m_files.find(path);
+        if (found == m_files.end())
+            return false;
+        body = found->second;
+        return true;
+    }
+
+    std::mutex m_filesMutex;
     std::map<std::string, std::string> m_files;
 };
 
