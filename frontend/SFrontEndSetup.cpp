@@ -7,6 +7,7 @@
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
+#include "frontend/screens/SGunCalibrateScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SMainMenuScreen.h"
 #include "frontend/screens/SScreenManager.h"
@@ -39,6 +40,7 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
     manager->SetScreenFactory(SCreditsScreen::kScreenId, []() -> SAppScreen* { return new SCreditsScreen; });
     manager->SetScreenFactory(SSpecialThanksScreen::kScreenId,
                               []() -> SAppScreen* { return new SSpecialThanksScreen; });
+    manager->SetScreenFactory(SGunCalibrateScreen::kScreenId, []() -> SAppScreen* { return new SGunCalibrateScreen; });
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {
