@@ -464,9 +464,9 @@ bool CTarvexApp::InitHardware() {
         }
         std::string address;
         if (commandLine.GetValue("connect", address, false))
-            Connect(address);
+            Connect(commandLine);
         else if (dedicated)
-            StartDedicated();
+            StartDedicated(commandLine);
     } catch (const CFileException& e) {
         ReportLoadError(e.m_strFileName);
         return false;
@@ -479,10 +479,6 @@ bool CTarvexApp::InitHardware() {
     }
     return true;
 }
-
-void CTarvexApp::Connect(const std::string& address) { (void)address; }
-
-void CTarvexApp::StartDedicated() {}
 
 int CTarvexApp::Run() {
     static double s_dFrameStart = 0.0;

@@ -19,6 +19,9 @@ class SGraphicsShell;
 class SMsgHandler;
 class SRendererFactory;
 
+// Removes one leading and one trailing double quote when present.
+void StripQuotes(std::string& text);
+
 // The vertical resolution of the desktop, read once at start-up; screens compare it with 480.
 extern int32_t g_iDesktopHeight;
 // The software cursor, owned by the application; null until start-up makes it.
@@ -80,9 +83,10 @@ public:
     int32_t m_bDrawEnabled = 1;
 
 protected:
-    // The multiplayer starts at the end of InitHardware; "connect" wins over "dedicated".
-    virtual void Connect(const std::string& address);
-    virtual void StartDedicated();
+    // The multiplayer starts at the end of InitHardware; "connect" wins over "dedicated". Both
+    // hand the session's settings to the game-logic library and go to the in-game screen.
+    virtual void Connect(SCommandLine& commandLine);
+    virtual void StartDedicated(SCommandLine& commandLine);
     // One frame of the current screen, through the front end; nothing while no screen exists.
     virtual void UpdateScreen();
 

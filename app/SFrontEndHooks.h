@@ -41,6 +41,11 @@ public:
         (void)hub;
         (void)host;
     }
+    // Makes the screen with the id current (the multiplayer starts skip the menus).
+    virtual void SwitchScreen(SGameObjects* hub, int id) {
+        (void)hub;
+        (void)id;
+    }
     // Every window message, after the window procedure had it.
     virtual void HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) {
         (void)hub;

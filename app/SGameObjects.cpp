@@ -288,7 +288,7 @@ bool SGameObjects::IsLightGunActive() const {
     if (m_pInput == nullptr || m_pConfig == nullptr)
         return false;
     return m_pConfig->m_pSystem->m_bFullScreen != 0 && m_pInput->GetSettings().m_iLightGun != 0 &&
-           dynamic_cast<SDXActLabsGS*>(m_pInput->GetJoystick()) != nullptr;
+           m_pInput->IsLightGunPresent() && m_pInput->GetLightGun() != nullptr;
 }
 
 void SGameObjects::ResetLayoutFlags() {

@@ -9,6 +9,7 @@
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
+#include "frontend/screens/SGunCalibrateScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SHistoryScreen.h"
 #include "frontend/screens/SMainMenuScreen.h"
@@ -48,6 +49,7 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
     manager->SetScreenFactory(SScenarioScreen::kScreenId, []() -> SAppScreen* { return new SScenarioScreen; });
     manager->SetScreenFactory(SHistoryScreen::kScreenId, []() -> SAppScreen* { return new SHistoryScreen; });
     option_dialogs::Install();
+    manager->SetScreenFactory(SGunCalibrateScreen::kScreenId, []() -> SAppScreen* { return new SGunCalibrateScreen; });
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {
@@ -95,6 +97,11 @@ void SFrontEndSetup::CreateInterface(SGameObjects* hub, SGraphicsHost* host) {
         host->SetDialogFactory(m_pDialogFactory);
         m_pDialogHost = host;
     }
+}
+
+void SFrontEndSetup::SwitchScreen(SGameObjects* hub, int id) {
+    if (SScreenManager* manager = Manager(hub))
+        manager->SwitchTo(id);
 }
 
 void SFrontEndSetup::HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -32,6 +32,7 @@ public:
     std::string ShowFirstScreen(SGameObjects* hub) override;
     // Without the sprite in the catalog the cursor stays an empty one and draws nothing.
     void CreateInterface(SGameObjects* hub, SGraphicsHost* host) override;
+    void SwitchScreen(SGameObjects* hub, int id) override;
     void HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     void UpdateScreen(SGameObjects* hub) override;
     void ReleaseDeviceObjects(SGameObjects* hub) override;

@@ -10,4 +10,9 @@ enum class Backend { Headless, Sdl };
 void SelectBackend(Backend backend);
 Backend CurrentBackend();
 
+// A dedicated server shows nothing: the SDL backend then opens its window on SDL's dummy video
+// driver, which needs no display. A driver the user named in SDL_VIDEODRIVER wins. Call it
+// before any seam is used.
+void RunWithoutDisplay();
+
 }  // namespace sys

@@ -14,6 +14,14 @@
 
 int main(int argc, char** argv) {
     sys::SelectBackend(sys::Backend::Sdl);
+    const std::string commandLine = SCommandLine::JoinArguments(argc, argv);
+    {
+        SCommandLine options(commandLine.c_str());
+        options.Parse();
+        bool dedicated = false;
+        if (options.GetFlag(dedicated, "dedicated", false))
+            sys::RunWithoutDisplay();
+    }
     sys::signals::InstallCloseHandler();
 
     // Declared before the application, so it outlives everything the application tears down.
@@ -22,7 +30,7 @@ int main(int argc, char** argv) {
     int status = 1;
     {
         CTarvexApp app;
-        app.SetCommandLine(SCommandLine::JoinArguments(argc, argv));
+        app.SetCommandLine(commandLine);
         if (!app.InitInstance())
             app.ExitInstance();
         else

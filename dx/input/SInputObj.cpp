@@ -76,6 +76,7 @@ bool SInputObj::Create(const SInputObjSettings& settings) {
             auto* gun = new SDXActLabsGS;
             if (gun->Create(&m_Input)) {
                 m_pJoystick = gun;
+                m_bLightGunPresent = 1;
             } else {
                 delete gun;
                 m_Settings.m_iLightGun = 0;
@@ -121,6 +122,7 @@ bool SInputObj::Create(const SInputObjSettings& settings) {
 }
 
 bool SInputObj::Cleanup() {
+    m_bLightGunPresent = 0;
     if (m_pJoystick != nullptr) {
         m_pJoystick->ReleaseDevice();
         delete m_pJoystick;
@@ -430,6 +432,8 @@ sys::LRESULT SInputObj::OnWindowMessage(sys::UINT message, sys::WPARAM /*wParam*
     }
     return 0;
 }
+
+SDXActLabsGS* SInputObj::GetLightGun() const { return dynamic_cast<SDXActLabsGS*>(m_pJoystick); }
 
 bool SInputObj::GetCursorPosition(sys::POINT& point) const {
     sys::window::GetCursorPos(point);

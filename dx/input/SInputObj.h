@@ -20,6 +20,8 @@
 // text, runs queued alias steps (with "wait" pauses), lets a joystick move the system pointer
 // and hands the two aiming axes (yaw, pitch) on. The hub owns the one live input object and
 // plugs in the command executor (the console) and the axis sink.
+class SDXActLabsGS;
+
 class SInputObj : public CObject {
     DECLARE_DYNAMIC(SInputObj)
 public:
@@ -103,6 +105,12 @@ public:
     SDXKeyboard& GetKeyboard() { return m_Keyboard; }
     SDXMouse& GetMouse() { return m_Mouse; }
     SDXJoystick* GetJoystick() const { return m_pJoystick; }
+    // The light gun, when the device was made; null otherwise.
+    SDXActLabsGS* GetLightGun() const;
+    // Set when the light gun's device is made; the calibration screen clears it once the gun
+    // is calibrated, so later starts no longer send the player there.
+    bool IsLightGunPresent() const { return m_bLightGunPresent != 0; }
+    void SetLightGunPresent(bool present) { m_bLightGunPresent = present ? 1 : 0; }
     bool IsInputEnabled() const { return m_bInputEnabled != 0; }
     void SetInputEnabled(bool enabled) { m_bInputEnabled = enabled ? 1 : 0; }
     bool IsMouseInput() const { return m_bMouseInput != 0; }
@@ -140,6 +148,7 @@ private:
     SDXEffect m_Effect;
     uint8_t m_bMouseInput = 0;
     uint8_t m_bMouseAcquired = 0;
+    uint8_t m_bLightGunPresent = 0;
     int32_t m_iPitch = 0;
     int32_t m_iYaw = 0;
     SInputObjSettings m_Settings;

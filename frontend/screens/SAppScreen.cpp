@@ -16,6 +16,8 @@
 #include "frontend/screens/SButtonSlide.h"
 #include "frontend/screens/SScreenManager.h"
 #include "dx/display/SGraphics.h"
+#include "dx/input/SDXActLabsGS.h"
+#include "dx/input/SInputObj.h"
 #include "dx/sound/SSound.h"
 #include "sys/rand.h"
 #include "sys/window/window.h"
@@ -47,6 +49,14 @@ SSound* SoundManager() {
 }
 
 CConfigData* Config() { return Hub()->m_pConfig; }
+
+// The light gun whose coordinate range follows the display: wanted and made.
+SDXActLabsGS* ResolutionLightGun() {
+    SInputObj* input = Hub()->m_pInput;
+    if (input == nullptr || input->GetSettings().m_iLightGun == 0)
+        return nullptr;
+    return input->GetLightGun();
+}
 
 }  // namespace
 
@@ -394,9 +404,17 @@ void SAppScreen::PlaceMainWindow() {
         if (m_pLayout != nullptr)
             m_pLayout->MoveWindow(rcPage);
     }
+    // The gun reports positions in the range of the desktop it is now aimed at.
+    if (SDXActLabsGS* gun = ResolutionLightGun()) {
+        gun->UnlockResolution();
+        gun->SetResolutionRange(sys::window::GetSystemMetrics(sys::SM_CXSCREEN),
+                                sys::window::GetSystemMetrics(sys::SM_CYSCREEN));
+    }
 }
 
 void SAppScreen::RestoreMenuResolution() {
+    if (SDXActLabsGS* gun = ResolutionLightGun())
+        gun->UnlockResolution();
     SGraphics* display = Hub()->m_pGraphics;
     if (display == nullptr || (display->GetWidth() == kMenuWidth && display->GetHeight() == kMenuHeight))
         return;

@@ -14,6 +14,7 @@
 #include "app/SGameDLL.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
+#include "core/SCommandLine.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CFile.h"
 #include "sys/window/headless/headless_dialogs.h"
@@ -31,13 +32,21 @@ public:
     std::string m_sConnected;
     int m_iConnects = 0;
     int m_iDedicatedStarts = 0;
+    // Set: the starts also run as the program's do.
+    bool m_bRunStarts = false;
 
 protected:
-    void Connect(const std::string& address) override {
-        m_sConnected = address;
+    void Connect(SCommandLine& commandLine) override {
+        commandLine.GetValue("connect", m_sConnected, false);
         ++m_iConnects;
+        if (m_bRunStarts)
+            CTarvexApp::Connect(commandLine);
     }
-    void StartDedicated() override { ++m_iDedicatedStarts; }
+    void StartDedicated(SCommandLine& commandLine) override {
+        ++m_iDedicatedStarts;
+        if (m_bRunStarts)
+            CTarvexApp::StartDedicated(commandLine);
+    }
 };
 
 class AppTest : public testing::Test {

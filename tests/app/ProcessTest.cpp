@@ -40,12 +40,12 @@ void CopyDemoHome(const fs::path& home) {
 // "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the
 // program's own settings; "env -u NAME" there takes a variable away.
 void Start(const fs::path& folder, const std::string& environment = "",
-           const std::string& videoDriver = "SDL_VIDEODRIVER=dummy") {
+           const std::string& videoDriver = "SDL_VIDEODRIVER=dummy", const std::string& arguments = "") {
     const std::string program = std::string(TARVEX_TEST_BINARY_DIR) + "/../tarvex";
     const std::string f = folder.string();
     const std::string command = "( cd '" + f + "' && " + environment + " " + videoDriver +
                                 " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
-                                "/config' '" + program + "' 2>stderr.txt >/dev/null & echo $! > '" + f +
+                                "/config' '" + program + "' " + arguments + " 2>stderr.txt >/dev/null & echo $! > '" + f +
                                 "/pid.txt'; wait $!; echo $? > '" + f + "/status.tmp'; mv '" + f + "/status.tmp' '" +
                                 f + "/status.txt' ) &";
     ASSERT_EQ(std::system(command.c_str()), 0);
@@ -214,6 +214,23 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         EXPECT_NE(ReadAll(folder / "stderr.txt").find(c.reason), std::string::npos) << ReadAll(folder / "stderr.txt");
         fs::remove_all(folder);
     }
+}
+
+// A dedicated server needs no display: without one it still starts and runs until stopped.
+TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
+    CopyDemoHome(m_folder / "Home");
+    Start(m_folder, "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "", "-dedicated");
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(m_folder / "Home" / "default.cfg") && std::chrono::steady_clock::now() < end)
+        ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(20)), -1) << ReadAll(m_folder / "stderr.txt");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(0)), -1) << ReadAll(m_folder / "stderr.txt");
+    Signal(m_folder, "TERM");
+    const int status = WaitFor(m_folder, std::chrono::seconds(20));
+    if (status == -1)
+        Signal(m_folder, "KILL");
+    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+    fs::remove_all(m_folder);
 }
 
 }  // namespace

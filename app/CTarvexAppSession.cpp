@@ -1,0 +1,107 @@
+// The two command-line starts that skip the menus: joining a multiplayer game as a client and
+// running as a dedicated server. Both end start-up by handing the session's settings to the
+// game-logic library as named properties and going to the in-game screen.
+
+#include <string>
+
+#include "app/CConfigData.h"
+#include "app/CServerData.h"
+#include "app/CTarvexApp.h"
+#include "app/SFrontEndHooks.h"
+#include "app/SGameDLL.h"
+#include "app/SGameObjects.h"
+#include "core/SCommandLine.h"
+#include "dx/display/SGraphics.h"
+
+namespace {
+
+constexpr int kCalibrationScreen = 8;
+constexpr int kInGameScreen = 11;
+
+void SetProperty(SGameObjects* hub, const char* name, const std::string& value) {
+    if (hub->m_pGameDLL != nullptr)
+        hub->m_pGameDLL->SetProperty(name, value.c_str());
+}
+
+std::string ValueOr(SCommandLine& commandLine, const char* key, const char* fallback) {
+    std::string value;
+    return commandLine.GetValue(key, value, false) ? value : std::string(fallback);
+}
+
+}  // namespace
+
+void StripQuotes(std::string& text) {
+    if (!text.empty() && text.front() == '"')
+        text.erase(0, 1);
+    if (!text.empty() && text.back() == '"')
+        text.pop_back();
+}
+
+void CTarvexApp::Connect(SCommandLine& commandLine) {
+    const std::string target = ValueOr(commandLine, "connect", "");
+    const size_t colon = target.find(':');
+    const std::string server = target.substr(0, colon);
+    const std::string port = colon == std::string::npos ? std::string() : target.substr(colon + 1);
+    std::string name = ValueOr(commandLine, "name", "");
+    StripQuotes(name);
+    std::string password = ValueOr(commandLine, "password", "");
+    StripQuotes(password);
+    if (server.empty() || name.empty())
+        return;
+
+    SetProperty(m_pHub, "Join", server);
+    SetProperty(m_pHub, "Hunter", name);
+    // The named officer is looked up (or made) here once the officer records exist; until
+    // then no officer is made current.
+    m_pHub->SetCurrentPlayer(nullptr);
+    SetProperty(m_pHub, "ServerType", "TCP");
+    if (!password.empty())
+        SetProperty(m_pHub, "Password", password);
+    if (!port.empty())
+        SetProperty(m_pHub, "ServerQueryPort", port);
+    m_pHub->SetGameType(3);
+    SFrontEndHooks::Installed().SwitchScreen(m_pHub, m_pHub->IsLightGunActive() ? kCalibrationScreen : kInGameScreen);
+}
+
+void CTarvexApp::StartDedicated(SCommandLine& commandLine) {
+    SetProperty(m_pHub, "ServerDedicated", "1");
+    // The map and date options join here once the level record and the actor worlds can take
+    // them from the application.
+    std::string value;
+    if (commandLine.GetValue("time", value, false))
+        SetProperty(m_pHub, "HuntStartTime", value);
+    SetProperty(m_pHub, "Host", ValueOr(commandLine, "name", "DedicatedHost"));
+    if (commandLine.GetValue("password", value, false))
+        SetProperty(m_pHub, "password", value);
+    SetProperty(m_pHub, "ServerType", ValueOr(commandLine, "type", "TCP"));
+    SetProperty(m_pHub, "MOTD", ValueOr(commandLine, "MOTD", "MOTD.txt"));
+    const CServerData* server = m_pHub->m_pConfig != nullptr ? m_pHub->m_pConfig->m_pServer : nullptr;
+    const std::string maxPlayers = std::to_string(server != nullptr ? server->m_iMaxPlayers : 0);
+    SetProperty(m_pHub, "MaxPlayers", ValueOr(commandLine, "srv_maxplayers", maxPlayers.c_str()));
+
+    static const char* const kServerOptions[][2] = {
+        {"srv_clean", "ServerCleanMode"}, {"srv_death", "ServerShootHunters"}, {"srv_flood", "ServerFloodLimit"},
+        {"srv_game", "ServerGameType"},   {"srv_kills", "ServerKillLimit"},    {"srv_time", "ServerTimeLimit"},
+    };
+    for (const auto& option : kServerOptions) {
+        std::string setting = ValueOr(commandLine, option[0], "0");
+        if (setting == "-1")
+            setting = "0";
+        SetProperty(m_pHub, option[1], setting);
+    }
+
+    bool flag = false;
+    if (commandLine.GetFlag(flag, "srv_log", false))
+        SetProperty(m_pHub, "ServerLogFile", "KR5Server.log");
+    if (commandLine.GetValue("srv_logfile", value, false))
+        SetProperty(m_pHub, "ServerLogFile", value);
+    if (commandLine.GetFlag(flag, "GameSpy", false))
+        SetProperty(m_pHub, "GameSpy", "1");
+
+    if (m_pGraphics != nullptr) {
+        m_pGraphics->SetDisplayOptions(0, 0);
+        m_pGraphics->ResetDisplayMode();  // the server runs whatever the display answers
+    }
+    m_pHub->SetGameType(2);
+    SFrontEndHooks::Installed().SwitchScreen(m_pHub, kInGameScreen);
+}

@@ -1,0 +1,122 @@
+// The "connect" and "dedicated" starts on the headless platform: the properties the recording
+// game library receives, in order, the display options of a server and the screen each start
+// goes to.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/SFrontEndHooks.h"
+#include "dx/display/SGraphics.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace {
+
+using tarvex::test::AppTest;
+
+class ScreenRecorder : public SFrontEndHooks {
+public:
+    void SwitchScreen(SGameObjects*, int id) override { m_screens.push_back(id); }
+    std::vector<int> m_screens;
+};
+
+class SessionStartTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        SFrontEndHooks::Install(&m_hooks);
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        SFrontEndHooks::Install(nullptr);
+    }
+    void Start(const std::string& commandLine) {
+        m_hooks.m_screens.clear();
+        RecordingApp& app = MakeApp(commandLine);
+        app.m_bRunStarts = true;
+        ASSERT_TRUE(app.InitInstance());
+    }
+    // The properties set from the one named `first` on, as "name=value;" entries.
+    std::string PropertiesFrom(const std::string& first) const {
+        const std::string log = LibraryLog();
+        std::string out;
+        size_t at = log.find("SetProperty(" + first + ",");
+        while (at != std::string::npos) {
+            const size_t open = at + 12;
+            const size_t end = log.find(");", open);
+            std::string entry = log.substr(open, end - open);
+            entry[entry.find(',')] = '=';
+            out += entry + ";";
+            at = log.find("SetProperty(", end);
+        }
+        return out;
+    }
+
+    using RecordingApp = tarvex::test::RecordingApp;
+    ScreenRecorder m_hooks;
+};
+
+TEST_F(SessionStartTest, ConnectJoinsWithTheNamedOfficerAndGoesToTheGame) {
+    struct Case {
+        const char* commandLine;
+        const char* properties;
+    };
+    const Case cases[] = {
+        {"-connect:10.0.0.1:7777 -name:\"Jane Doe\" -password:\"secret\"",
+         "Join=10.0.0.1;Hunter=Jane Doe;ServerType=TCP;Password=secret;ServerQueryPort=7777;GameType=Multiplayer;"},
+        {"-connect:host.example -name:Jim", "Join=host.example;Hunter=Jim;ServerType=TCP;GameType=Multiplayer;"},
+    };
+    for (const Case& c : cases) {
+        Start(c.commandLine);
+        EXPECT_EQ(PropertiesFrom("Join"), c.properties) << c.commandLine;
+        EXPECT_EQ(m_hub->m_iGameType, 3);
+        EXPECT_EQ(m_hooks.m_screens, std::vector<int>{11}) << c.commandLine;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(SessionStartTest, ConnectWithoutANameOrServerDoesNothing) {
+    for (const char* commandLine : {"-connect:10.0.0.1", "-connect::80 -name:Jim"}) {
+        Start(commandLine);
+        EXPECT_EQ(PropertiesFrom("Join"), "") << commandLine;
+        EXPECT_EQ(m_hub->m_iGameType, 0);
+        EXPECT_TRUE(m_hooks.m_screens.empty()) << commandLine;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(SessionStartTest, DedicatedSendsItsOptionsOrTheirDefaultsAndDropsDirect3D) {
+    struct Case {
+        const char* commandLine;
+        const char* properties;
+    };
+    const Case cases[] = {
+        {"-dedicated",
+         "ServerDedicated=1;Host=DedicatedHost;ServerType=TCP;MOTD=MOTD.txt;MaxPlayers=8;ServerCleanMode=0;"
+         "ServerShootHunters=0;ServerFloodLimit=0;ServerGameType=0;ServerKillLimit=0;ServerTimeLimit=0;"
+         "GameType=Multiplayer;"},
+        {"-dedicated -time:14 -name:Range -password:pw -type:IPX -MOTD:hello.txt -srv_maxplayers:4 -srv_clean:1 "
+         "-srv_death:-1 -srv_flood:3 -srv_game:2 -srv_kills:-1 -srv_time:30 -srv_log -srv_logfile:my.log -GameSpy",
+         "ServerDedicated=1;HuntStartTime=14;Host=Range;password=pw;ServerType=IPX;MOTD=hello.txt;MaxPlayers=4;"
+         "ServerCleanMode=1;ServerShootHunters=0;ServerFloodLimit=3;ServerGameType=2;ServerKillLimit=0;"
+         "ServerTimeLimit=30;ServerLogFile=KR5Server.log;ServerLogFile=my.log;GameSpy=1;GameType=Multiplayer;"},
+        {"-dedicated -srv_log", "ServerLogFile=KR5Server.log;GameType=Multiplayer;"},
+    };
+    for (const Case& c : cases) {
+        Start(c.commandLine);
+        const std::string properties = PropertiesFrom("ServerDedicated");
+        EXPECT_TRUE(properties.ends_with(c.properties)) << c.commandLine << "\n" << properties;
+        EXPECT_EQ(m_hub->m_iGameType, 2);
+        ASSERT_NE(m_hub->m_pGraphics, nullptr);
+        EXPECT_EQ(m_hub->m_pGraphics->GetUseDirect3D(), 0);
+        EXPECT_EQ(m_hub->m_pGraphics->IsFullScreen(), 0);
+        EXPECT_EQ(m_hooks.m_screens, std::vector<int>{11});
+        TearDown();
+        SetUp();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// Transfers over HTTP and FTP against the tests' own servers on 127.0.0.1: whole files, the
+// answers that count as failures (error status, missing length, a cut-off body, a missing FTP
+// file, nobody listening), and the port a host name may carry.
+
+#include "sys/inet/inet.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "tests/support/LoopbackServers.h"
+
+namespace {
+
+namespace inet = sys::inet;
+using tarvex::test::FtpTestServer;
+using tarvex::test::HttpTestServer;
+
+const std::string kBody(150000, 'x');  // larger than one read
+
+struct Outcome {
+    inet::Result length = inet::Result::Pending;  // the length query (HTTP)
+    std::string lengthText;
+    inet::Result end = inet::Result::Pending;  // how the data ended
+    std::string data;
+    uint32_t error = 0;
+    std::string response;
+};
+
+// Runs a transfer one step at a time, as the timer ticks would, for at most five seconds.
+Outcome Fetch(const std::string& host, inet::Service service, const char* path) {
+    Outcome out;
+    inet::Handle session = inet::Open("Test Agent");
+    inet::Handle connection = inet::Connect(session, host.c_str(), 80, service);
+    inet::Handle transfer = inet::OpenFile(connection, path);
+    EXPECT_NE(transfer, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    auto step = [&](auto&& call) {
+        inet::Result result;
+        while ((result = call()) == inet::Result::Pending && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return result;
+    };
+    if (service == inet::Service::Http)
+        out.length = step([&] { return inet::QueryInfo(transfer, inet::Info::ContentLength, out.lengthText); });
+    if (out.length != inet::Result::Failed) {
+        for (;;) {
+            uint32_t available = 0;
+            out.end = step([&] { return inet::QueryDataAvailable(transfer, available); });
+            if (out.end != inet::Result::Ok || available == 0)
+                break;
+            char piece[64000];
+            uint32_t read = 0;
+            if (!inet::ReadFile(transfer, piece, sizeof(piece), read)) {
+                out.end = inet::Result::Failed;
+                break;
+            }
+            out.data.append(piece, read);
+        }
+    }
+    out.error = inet::LastError();
+    out.response = inet::LastResponseInfo();
+    inet::Close(transfer);
+    inet::Close(connection);
+    inet::Close(session);
+    return out;
+}
+
+TEST(InetTest, HttpDeliversWholeFilesAndFailsOnBadAnswers) {
+    HttpTestServer server({{"/files/whole.bin", {kBody}},
+                           {"/files/nolength.bin", {"abc", 200, false}},
+                           {"/files/cut.bin", {kBody, 200, true, 1000}}});
+    struct Case {
+        const char* path;
+        inet::Result length;
+        const char* lengthText;
+        inet::Result end;
+        size_t bytes;
+        uint32_t error;
+        const char* response;
+    };
+    const Case cases[] = {
+        {"files/whole.bin", inet::Result::Ok, "150000", inet::Result::Ok, kBody.size(), 0, ""},
+        {"files/missing.bin", inet::Result::Failed, "", inet::Result::Pending, 0, inet::kErrorExtended,
+         "HTTP/1.1 404 Not Found"},
+        {"files/nolength.bin", inet::Result::Failed, "", inet::Result::Pending, 0, inet::kErrorHeaderNotFound, ""},
+        {"files/cut.bin", inet::Result::Ok, "150000", inet::Result::Failed, 1000, inet::kErrorConnectionAborted, ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome out = Fetch(server.Host(), inet::Service::Http, c.path);
+        EXPECT_EQ(out.length, c.length) << c.path;
+        EXPECT_EQ(out.lengthText, c.lengthText) << c.path;
+        EXPECT_EQ(out.end, c.end) << c.path;
+        EXPECT_EQ(out.data.size(), c.bytes) << c.path;
+        EXPECT_EQ(out.error, c.error) << c.path;
+        EXPECT_EQ(out.response, c.response) << c.path;
+    }
+    EXPECT_EQ(server.Requests().size(), 4u);
+}
+
+TEST(InetTest, FtpDeliversFilesOfUnknownLengthAndReportsMissingOnes) {
+    FtpTestServer server({{"pub/whole.bin", kBody}});
+    Outcome out = Fetch(server.Host(), inet::Service::Ftp, "pub/whole.bin");
+    EXPECT_EQ(out.end, inet::Result::Ok);
+    EXPECT_EQ(out.data, kBody);
+
+    out = Fetch(server.Host(), inet::Service::Ftp, "pub/missing.bin");
+    EXPECT_EQ(out.end, inet::Result::Failed);
+    EXPECT_EQ(out.error, inet::kErrorExtended);
+    EXPECT_EQ(out.response.substr(0, 3), "550");
+    EXPECT_EQ(server.Requests(), std::vector<std::string>{"pub/whole.bin"});  // files retrieved
+}
+
+TEST(InetTest, NobodyListeningAndBadHandlesFail) {
+    int port = 0;
+    const int closed = tarvex::test::LoopbackServer::ListenForTests(port);
+    ::close(closed);  // the port is now certainly not served
+    const Outcome out = Fetch("127.0.0.1:" + std::to_string(port), inet::Service::Http, "x");
+    EXPECT_EQ(out.length, inet::Result::Failed);
+    EXPECT_EQ(out.error, inet::kErrorCannotConnect);
+
+    EXPECT_EQ(inet::Connect(nullptr, "host", 80, inet::Service::Http), nullptr);
+    EXPECT_EQ(inet::LastError(), inet::kErrorInvalidHandle);
+    inet::Handle session = inet::Open("a");
+    EXPECT_EQ(inet::Connect(session, "", 80, inet::Service::Http), nullptr);
+    EXPECT_EQ(inet::OpenFile(session, "x"), nullptr);
+    inet::Close(session);
+}
+
+}  // namespace
