@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "assets/AssetResourceKinds.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "sys/fs/fs.h"
@@ -31,6 +32,8 @@ namespace {
 class HomeCatalogTest : public testing::Test {
 protected:
     void SetUp() override {
+        // As the application does before it reads its catalog.
+        RegisterAssetResourceKinds();
         m_folder = tarvex::test::MakeScratchFolder("Tools");
         HomeSet home;
         home.Build();
