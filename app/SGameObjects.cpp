@@ -16,6 +16,8 @@
 #include "dx/input/SDXActLabsGS.h"
 #include "dx/input/SInputObj.h"
 #include "dx/sound/SSound.h"
+#include "render/outdoor/SRendererCatalogAdapter.h"
+#include "render/parser/SParser.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
@@ -143,6 +145,10 @@ SGameObjects::~SGameObjects() {
         m_pPlayerList = nullptr;
         m_pCurrentPlayer = nullptr;
     }
+    if (SParser::GetCatalog() == m_pRendererCatalog)
+        SParser::SetCatalog(nullptr);
+    delete m_pRendererCatalog;
+    m_pRendererCatalog = nullptr;
     delete m_pCatalog;
     m_pCatalog = nullptr;
 }
@@ -170,6 +176,10 @@ void SGameObjects::CreateCatalog() {
     m_pCatalog = catalog;
     if (m_pGameItems != nullptr)
         m_pGameItems->m_pCatalog = catalog;
+    if (m_pRendererCatalog == nullptr)
+        m_pRendererCatalog = new SRendererCatalogAdapter();
+    m_pRendererCatalog->SetResourceCatalog(catalog);
+    SParser::SetCatalog(m_pRendererCatalog);
 }
 
 bool SGameObjects::ReadPlayerFile(const std::function<void(CArchive&)>& load) {
@@ -377,6 +387,11 @@ void SGameObjects::ForgetCatalog() {
     // The sound manager outlives a catalog that start-up makes anew or shut-down deletes.
     if (m_pCatalog != nullptr && m_pGameItems != nullptr && m_pGameItems->m_pSound != nullptr)
         m_pGameItems->m_pSound->ForgetCatalog(m_pCatalog);
+    if (m_pRendererCatalog != nullptr && m_pRendererCatalog->GetResourceCatalog() == m_pCatalog) {
+        m_pRendererCatalog->SetResourceCatalog(nullptr);
+        if (SParser::GetCatalog() == m_pRendererCatalog)
+            SParser::SetCatalog(nullptr);
+    }
 }
 
 void SGameObjects::ExecInputCommand(const char* text) { RunConsoleLine(text); }

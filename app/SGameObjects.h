@@ -22,6 +22,7 @@ class SHunterInfo;
 class SHunterInfoList;
 class SInputObj;
 class SMsgHandler;
+class SRendererCatalogAdapter;
 class SScreenManager;
 
 // The client-connection definitions: the connection's own values and further named
@@ -125,7 +126,7 @@ public:
     // Lets go of the screens, the font, the catalog, the input devices and the renderer's
     // session before the program ends.
     void Shutdown();
-    // Tells the sound manager that the hub's catalog is about to be deleted.
+    // Tells the sound manager and the renderers that the hub's catalog is about to be deleted.
     void ForgetCatalog();
 
     // The input object's command executor: one console line, response thrown away.
@@ -144,6 +145,8 @@ public:
     SString m_sAxisCommand2;  // the first game command of kind "2"
     SString m_sAxisCommand3;  // the first game command of kind "3"
     SCatalog* m_pCatalog = nullptr;
+    // The renderers' view of m_pCatalog, installed while CreateCatalog's catalog lives; owned.
+    SRendererCatalogAdapter* m_pRendererCatalog = nullptr;
     CConfigData* m_pConfig = nullptr;
     SGraphics* m_pGraphics = nullptr;          // arrives with the display manager
     SInputObj* m_pInput = nullptr;

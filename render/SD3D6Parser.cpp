@@ -10,6 +10,7 @@
 #include "render/map/CMapCache.h"
 #include "render/map/SHuntWorld.h"
 #include "render/map/SMapKR5.h"
+#include "render/outdoor/SRendererCatalog.h"
 #include "sys/gdi/gdi.h"
 #include "render/pipeline/SD3DRaster.h"
 #include "render/texture/SD3D6Lock.h"
@@ -272,7 +273,12 @@ void SD3D6Parser::FreeSessionItems() {
     m_iDecalNext = 0;
     m_iDecalCount = 0;
     ClearModelOutputs();
+    // Model resources were taken from the catalog one use each; the session gives them back.
+    SRendererCatalog* catalog = GetCatalog();
     for (int i = 0; i < m_ModelItems.GetSize(); ++i) {
+        if (catalog != nullptr && m_ModelItems[i] != nullptr && m_ModelItems[i]->m_pResource != nullptr) {
+            catalog->ReleaseResource(m_ModelItems[i]->m_pResource);
+        }
         delete m_ModelItems[i];
     }
     m_ModelItems.RemoveAll();

@@ -218,10 +218,6 @@ public:
 
     // An 8-bit hash of a name, case ignored, for quick look-ups in the registries.
     static uint8_t HashName8(const char* name);
-    // The catalog the registries and the background read from; not owned. Shared by every
-    // renderer, like the catalog itself.
-    static void SetCatalog(SRendererCatalog* catalog);
-    static SRendererCatalog* GetCatalog();
 
     // Whether the device's texture-format enumeration lists `format`: every flag of the
     // request, and for RGB the same bit count and colour masks, for alpha the same alpha mask.
@@ -272,11 +268,6 @@ public:
     float m_fOffsets[256];             // i
     float m_fBitTable[256][8];         // 1.0 for each set bit
     float m_fOscillators[10][3] = {};
-    // Opaque, alpha, sprite and screen texture formats every texture record is handed.
-    sys::video::DDPIXELFORMAT m_pfOpaque;
-    sys::video::DDPIXELFORMAT m_pfAlpha;
-    sys::video::DDPIXELFORMAT m_pfSprite;
-    sys::video::DDPIXELFORMAT m_pfScreen;
     // Textures of the frame passes: night vision, the second set, the flash and black ground.
     SD3D6Lock* m_pNightVision[4] = {};
     int32_t m_iNightVisionCount = 0;
@@ -347,7 +338,9 @@ private:
     SD3D6Raster* m_pD3DRaster = nullptr;  // the same object as m_pRaster, with its own type
 
 public:
-    // The model view's texture formats and frame buffers, set up by SSMV_Init.
+    // The opaque, alpha, sprite ("transparent") and screen texture formats every texture record
+    // is handed, chosen by whichever session is open (SSMV_Init or the outdoor set-up); and the
+    // model view's frame buffers.
     SModelViewFormats m_SSMVFormats;
     SModelViewBuffers m_SSMVBuffers;
 };

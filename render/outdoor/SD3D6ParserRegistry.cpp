@@ -20,8 +20,6 @@
 
 namespace {
 
-SRendererCatalog* g_pCatalog = nullptr;
-
 // Texture names may lead to further names (a parent class, a list entry, a detail texture);
 // a chain deeper than this is taken as a loop and found as nothing.
 constexpr int kMaxNameDepth = 8;
@@ -47,10 +45,6 @@ SParseModelItem::~SParseModelItem() {
 }
 
 SParseSSMItem::~SParseSSMItem() { delete m_pModel; }
-
-void SD3D6Parser::SetCatalog(SRendererCatalog* catalog) { g_pCatalog = catalog; }
-
-SRendererCatalog* SD3D6Parser::GetCatalog() { return g_pCatalog; }
 
 uint8_t SD3D6Parser::HashName8(const char* name) {
     if (name == nullptr) {
@@ -96,7 +90,7 @@ int16_t SD3D6Parser::LookUpTextureList(const char* name, int depth) {
     }
     if (found < 0) {
         std::vector<STextureListSource> sources;
-        if (g_pCatalog == nullptr || !g_pCatalog->GetTextureList(name, sources)) {
+        if (GetCatalog() == nullptr || !GetCatalog()->GetTextureList(name, sources)) {
             return -1;
         }
         auto* list = new SD3D6TextureList();
@@ -163,7 +157,7 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
     }
     file += ".stx";
     std::string path = file.GetString();
-    if (const CStringArray* folders = g_pCatalog != nullptr ? g_pCatalog->GetSearchFolders() : nullptr) {
+    if (const CStringArray* folders = GetCatalog() != nullptr ? GetCatalog()->GetSearchFolders() : nullptr) {
         for (int i = 0; i < folders->GetSize(); ++i) {
             const std::string candidate = std::string(folders->GetAt(i).GetString()) + "/" + file.GetString();
             if (sys::fs::Exists(candidate)) {
@@ -198,10 +192,10 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
     for (int i = 0; i < 3; ++i) {
         lock->m_pClassStates[i] = &m_ClassStates[i];
     }
-    lock->m_pfPlain = m_pfOpaque;
-    lock->m_pfAlpha = m_pfAlpha;
-    lock->m_pfTree = m_pfSprite;
-    lock->m_pfBackBuffer = m_pfScreen;
+    lock->m_pfPlain = m_SSMVFormats.opaque;
+    lock->m_pfAlpha = m_SSMVFormats.alpha;
+    lock->m_pfTree = m_SSMVFormats.transparent;
+    lock->m_pfBackBuffer = m_SSMVFormats.screen;
     if (lock->Build(&texture) == 0) {
         lock->Release();
         delete lock;
@@ -305,7 +299,7 @@ int16_t SD3D6Parser::FindModelResource(const char* name) {
             return static_cast<int16_t>(i);
         }
     }
-    SResource* resource = g_pCatalog != nullptr ? g_pCatalog->GetModelResource(wanted) : nullptr;
+    SResource* resource = GetCatalog() != nullptr ? GetCatalog()->GetModelResource(wanted) : nullptr;
     if (resource == nullptr) {
         return -1;
     }

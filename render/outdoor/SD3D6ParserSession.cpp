@@ -74,29 +74,29 @@ void SD3D6Parser::ChooseTextureFormats() {
     const int quality = m_LevelInfo.Field(2) = std::clamp(m_LevelInfo.Field(2), 0, 2);
     const int softSprites = m_LevelInfo.Field(13) = std::clamp(m_LevelInfo.Field(13), 0, 1);
     if (quality == 2 && has888) {
-        m_pfOpaque = rgb888;
+        m_SSMVFormats.opaque = rgb888;
     } else if (has565) {
-        m_pfOpaque = rgb565;
+        m_SSMVFormats.opaque = rgb565;
     } else if (has555) {
-        m_pfOpaque = rgb555;
+        m_SSMVFormats.opaque = rgb555;
     }
     if (quality == 2 && has8888) {
-        m_pfAlpha = argb8888;
+        m_SSMVFormats.alpha = argb8888;
     } else if (has1555) {
-        m_pfAlpha = argb1555;
+        m_SSMVFormats.alpha = argb1555;
     } else if (has4444) {
-        m_pfAlpha = argb4444;
+        m_SSMVFormats.alpha = argb4444;
     }
     if (m_pD3DRaster != nullptr && m_pD3DRaster->GetRenderTarget() != nullptr) {
-        m_pD3DRaster->GetRenderTarget()->GetPixelFormat(&m_pfScreen);
+        m_pD3DRaster->GetRenderTarget()->GetPixelFormat(&m_SSMVFormats.screen);
     }
 
     SD3D6TextureStates& opaque = m_ClassStates[SD3D6Lock::kOpaqueClass];
     SD3D6TextureStates& alpha = m_ClassStates[SD3D6Lock::kAlphaClass];
     SD3D6TextureStates& sprite = m_ClassStates[SD3D6Lock::kTreeClass];
     if (m_LevelInfo.Field(10) == 1) {
-        m_pfSprite = m_pfOpaque;
-        m_pfAlpha = m_pfOpaque;
+        m_SSMVFormats.transparent = m_SSMVFormats.opaque;
+        m_SSMVFormats.alpha = m_SSMVFormats.opaque;
         opaque.dwColorKeyEnable = 0;
         alpha.dwColorKeyEnable = 1;
         sprite.dwColorKeyEnable = 1;
@@ -104,10 +104,10 @@ void SD3D6Parser::ChooseTextureFormats() {
         opaque.dwColorKeyEnable = 0;
         alpha.dwColorKeyEnable = 0;
         if (softSprites != 0) {
-            m_pfSprite = m_pfAlpha;
+            m_SSMVFormats.transparent = m_SSMVFormats.alpha;
             sprite.dwColorKeyEnable = 0;
         } else {
-            m_pfSprite = m_pfOpaque;
+            m_SSMVFormats.transparent = m_SSMVFormats.opaque;
             sprite.dwColorKeyEnable = 1;
         }
     }

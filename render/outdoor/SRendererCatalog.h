@@ -15,9 +15,9 @@ struct STextureListSource {
     int32_t m_iParams[4] = {};
 };
 
-// What the renderer's registries and the outdoor world ask of the resource catalog: texture
+// What the renderers' registries, handler look-ups and outdoor world ask of the catalog: texture
 // lists, model resources and their frames, file handlers, and the folders texture files are
-// looked for in. The program installs one over its catalog (SD3D6Parser::SetCatalog); without
+// looked for in. The program installs one over its catalog (SParser::SetCatalog); without
 // one, no list, model resource or handler is ever found.
 class SRendererCatalog {
 public:

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "render/outdoor/SRendererCatalog.h"
+
 IMPLEMENT_DYNAMIC(SParser, CObject)
 
 namespace {
 
-SParser::HandlerEntryLookup g_pfnHandlerEntryLookup = nullptr;
+SRendererCatalog* g_pCatalog = nullptr;
 
 // The placement of a self-placed object: scaled, turned about Z, X and Y, then moved to its
 // position, all before whatever the matrix already held.
@@ -28,7 +30,9 @@ void ComposePlacement(const ActorDesc& desc, SMatrix& matrix) {
 
 }  // namespace
 
-void SParser::SetHandlerEntryLookup(HandlerEntryLookup lookup) { g_pfnHandlerEntryLookup = lookup; }
+void SParser::SetCatalog(SRendererCatalog* catalog) { g_pCatalog = catalog; }
+
+SRendererCatalog* SParser::GetCatalog() { return g_pCatalog; }
 
 SParser::SParser() = default;
 
@@ -100,7 +104,9 @@ void SParser::SetViewRange(int, float, uint32_t, uint32_t) {}
 
 SSMHandle* SParser::LoadModelsFromHandler(const char* resource, const char* file, const char* entry) {
     SString path;
-    if (g_pfnHandlerEntryLookup != nullptr && !g_pfnHandlerEntryLookup(resource, file, entry, path)) {
+    const char* const entries[1] = {entry != nullptr ? entry : ""};
+    if (g_pCatalog == nullptr || resource == nullptr || file == nullptr ||
+        !g_pCatalog->GetHandlerFiles(resource, file, entries, 1, &path) || path.Compare("\\") == 0) {
         path.Empty();
     }
     return LoadModels(path.GetString());

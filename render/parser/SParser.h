@@ -17,6 +17,7 @@ struct DDPIXELFORMAT;
 
 class SGdiFont;
 class SRaster;
+class SRendererCatalog;
 class SSMHandle;
 class SParseModelItem;
 class SParseSSMItem;
@@ -115,12 +116,11 @@ public:
     using Callback1 = ActorDesc* (*)(void* value, uint8_t flags);
     using Callback3 = void* (*)(int32_t* cookie);
     using Callback4 = float (*)(float);
-    // The host's answer to "which file does entry E of file handler R (file F) list": true
-    // with the path when the catalog holds such a handler. Installed by the program, since the
-    // catalog lives with the hub; without it no handler is ever found.
-    using HandlerEntryLookup = bool (*)(const char* resource, const char* file, const char* entry,
-                                        SString& path);
-    static void SetHandlerEntryLookup(HandlerEntryLookup lookup);
+    // The resource catalog as every renderer reads it (texture lists, file handlers, model
+    // resources, search folders); not owned. Installed by the program, since the catalog lives
+    // with the hub; without it no list, handler or model resource is ever found.
+    static void SetCatalog(SRendererCatalog* catalog);
+    static SRendererCatalog* GetCatalog();
 
     SParser();
     ~SParser() override;

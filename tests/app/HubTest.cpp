@@ -18,6 +18,8 @@
 #include "core/SDataCollection.h"
 #include "dx/input/SInputObj.h"
 #include "dx/sound/SSound.h"
+#include "render/outdoor/SRendererCatalogAdapter.h"
+#include "render/parser/SParser.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/Exceptions.h"
@@ -332,6 +334,24 @@ TEST_F(HubTest, MissingCatalogRaisesAFileException) {
     SGameObjects hub;
     EXPECT_THROW(hub.CreateCatalog(), CFileException);
     EXPECT_EQ(nullptr, hub.GetCatalog());
+}
+
+TEST_F(HubTest, RenderersReadTheHubsCatalogWhileItLives) {
+    WriteEmptyCatalog(Home() + "/Tarvex.cat");
+    {
+        SGameObjects hub;
+        hub.CreateCatalog();
+        auto* seen = dynamic_cast<SRendererCatalogAdapter*>(SParser::GetCatalog());
+        ASSERT_NE(nullptr, seen);
+        EXPECT_EQ(hub.GetCatalog(), seen->GetResourceCatalog());
+        hub.CreateCatalog();  // a new catalog replaces the first under the same view
+        EXPECT_EQ(seen, SParser::GetCatalog());
+        EXPECT_EQ(hub.GetCatalog(), seen->GetResourceCatalog());
+        hub.Shutdown();
+        EXPECT_EQ(nullptr, SParser::GetCatalog());
+        hub.CreateCatalog();
+    }
+    EXPECT_EQ(nullptr, SParser::GetCatalog());
 }
 
 TEST_F(HubTest, ShutdownDeletesTheCatalogAndTheItemsForgetIt) {

@@ -15,6 +15,7 @@
 
 #include "app/CConfigData.h"
 #include "app/SGameObjects.h"
+#include "assets/AssetResourceKinds.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "core/SCommandInterpreter.h"
@@ -85,6 +86,7 @@ protected:
     void SetUp() override {
         RegisterSoundResourceKinds();
         RegisterUiResourceKinds();
+        RegisterAssetResourceKinds();
         m_folder = tarvex::test::MakeScratchFolder("FuzzSeeds");
         m_home.Build();
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/AssetResourceKinds.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "sys/fs/fs.h"
@@ -34,6 +35,8 @@ namespace {
 class HomeCatalogTest : public testing::Test {
 protected:
     void SetUp() override {
+        // As the application does before it reads its catalog.
+        RegisterAssetResourceKinds();
         m_folder = tarvex::test::MakeScratchFolder("Tools");
         HomeSet home;
         home.Build();

@@ -12,12 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "assets/AssetResourceKinds.h"
 #include "assets/models/SSMHandle.h"
 #include "assets/models/SSMObject.h"
+#include "core/SCatalog.h"
+#include "core/SCatalogItem.h"
 #include "render/SD3D6Parser.h"
 #include "render/map/SHuntWorld.h"
 #include "render/map/SMapKR5.h"
-#include "render/outdoor/SRendererCatalog.h"
+#include "render/outdoor/SRendererCatalogAdapter.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
 #include "sys/classlib/CStringArray.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -25,33 +30,26 @@
 
 namespace {
 
-// The search folder and the sky-box handler's files as the catalog will list them.
-class HomeSkyCatalog : public SRendererCatalog {
-public:
-    bool GetTextureList(const char*, std::vector<STextureListSource>&) override { return false; }
-    SResource* GetModelResource(const char*) override { return nullptr; }
-    void GetModelFrameTexts(SResource*, std::vector<SString>&) override {}
-    bool FindHandlerFileByKey(const char*, const char*, SString&, uint32_t&) override { return false; }
-    bool GetHandlerFiles(const char* resource, const char* file, const char* const* entries, int count,
-                         SString* paths) override {
-        if (std::string(resource) != "Sky_Background" || std::string(file) != "Outdoor") {
-            return false;
-        }
-        for (int i = 0; i < count; ++i) {
-            std::string entry = entries[i];
-            std::string name = entry.rfind("Fog", 0) == 0 ? "fog_" + entry.substr(3) : "sky_" + entry;
-            for (char& c : name) {
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-            paths[i] = ("Textures\\Outdoor\\" + (entry == "Water" ? std::string("water") : name) + ".bmp").c_str();
-        }
-        return true;
+// The demo's outdoor catalog entries as the program reads them: stored by the demo generator,
+// read back from the catalog file's bytes, the Home folder its search folder.
+void LoadOutdoorCatalog(SCatalog& catalog) {
+    SCatalog written;
+    home_outdoor::AddOutdoorCatalogItems(written);
+    CMemFile file(64 * 1024);
+    {
+        CArchive ar(&file, CArchive::store);
+        written.Serialize(ar);
+        ar.Close();
     }
-    void ReleaseResource(SResource*) override {}
-    const CStringArray* GetSearchFolders() override { return &folders; }
+    file.SeekToBegin();
+    CArchive ar(&file, CArchive::load);
+    catalog.Serialize(ar);
+}
 
-    CStringArray folders;
-};
+// The outdoor world's weight function: an entry grows from its first to its last day.
+float GrowsToday(int32_t firstDay, int32_t lastDay, int32_t day, int32_t, int32_t) {
+    return firstDay <= day && day <= lastDay ? 1.0f : 0.0f;
+}
 
 class HomeOutdoorTest : public tarvex::test::RenderDisplayTest {
 protected:
@@ -69,13 +67,17 @@ protected:
             const auto size = static_cast<std::streamsize>(file.bytes.size());
             out.write(reinterpret_cast<const char*>(file.bytes.data()), size);
         }
-        catalog.folders.Add(folder.c_str());
-        SD3D6Parser::SetCatalog(&catalog);
+        RegisterAssetResourceKinds();
+        LoadOutdoorCatalog(resources);
+        ASSERT_NE(resources.GetItems()->GetCount(), 0);
+        resources.GetSearchFolders().Add(folder.c_str());
+        SParser::SetCatalog(&catalog);
+        parser.SetCallback4(reinterpret_cast<SParser::Callback4>(reinterpret_cast<void (*)()>(&GrowsToday)));
     }
 
     void TearDown() override {
-        SD3D6Parser::SetCatalog(nullptr);
         parser.EndSession(0);
+        SParser::SetCatalog(nullptr);
         parser.ReleaseRaster();
         CloseSurfaces();
         RenderDisplayTest::TearDown();
@@ -83,19 +85,26 @@ protected:
 
     SParserCreateInfo info;
     SD3D6Parser parser;
-    HomeSkyCatalog catalog;
+    SCatalog resources;
+    SRendererCatalogAdapter catalog{&resources};
     std::string folder;
 };
 
-TEST_F(HomeOutdoorTest, SessionBuildsTheDemoWorld) {
-    SLevelInfo level;
-    level.m_sMapPath = (folder + "/" + home_outdoor::kMapPath).c_str();
+// The session steps that build the world: map, buffers, terrain, objects and background.
+void BuildWorld(SD3D6Parser& parser, SLevelInfo& level) {
     ASSERT_EQ(parser.InitSession(2, &level, 0), 1);
     ASSERT_EQ(parser.InitSession(2, &level, 1), 1);
     parser.m_HWDesc.dpcTriCaps.dwRasterCaps |= 0x100;  // a device with table fog
     for (int step = 2; step <= 4; ++step) {
         ASSERT_EQ(parser.InitSession(2, &level, step), 1);
     }
+}
+
+TEST_F(HomeOutdoorTest, SessionBuildsTheDemoWorld) {
+    SLevelInfo level;
+    level.m_sMapPath = (folder + "/" + home_outdoor::kMapPath).c_str();
+    BuildWorld(parser, level);
+    ASSERT_FALSE(HasFatalFailure());
     SHuntWorld& world = *parser.m_pWorld;
     const int hill = 96 * 256 + 96, pond = 140 * 256 + 150;
     EXPECT_GT(parser.GetCellHeight(hill), parser.GetCellHeight(pond) + 500.0f);
@@ -146,6 +155,85 @@ TEST_F(HomeOutdoorTest, SessionBuildsTheDemoWorld) {
         EXPECT_GE(handle->m_textureSlots[0], 0) << name;
         EXPECT_NE(handle->FindGroup("Normal"), static_cast<int16_t>(0xFFFF));
         delete handle;
+    }
+}
+
+// The list-named ground and trees, the sky box and the two placed models all come from the
+// catalog's entries: lists drawn by weight, handlers listing files, models through handlers.
+TEST_F(HomeOutdoorTest, CatalogSuppliesListsSkyAndModels) {
+    SLevelInfo level;
+    level.m_sMapPath = (folder + "/" + home_outdoor::kMapPath).c_str();
+    level.Field(21) = 180;  // a day on which every demo entry grows
+    BuildWorld(parser, level);
+    ASSERT_FALSE(HasFatalFailure());
+    SHuntWorld& world = *parser.m_pWorld;
+    auto textureOf = [this](const char* file) {
+        return parser.FindTexture((std::string("file;Textures\\Outdoor\\") + file).c_str(), 0, 1);
+    };
+
+    // The meadow ring round the hill draws both of its list's grounds.
+    std::map<int16_t, int> ground;
+    for (int x = 96 + 10; x < 96 + 20; ++x) {
+        ++ground[world.Cell(96 * 256 + x).nGroundTexture];
+    }
+    const int16_t meadow = textureOf("meadow.stx"), grass = textureOf("grass.stx");
+    ASSERT_GE(meadow, 0);
+    ASSERT_GE(grass, 0);
+    EXPECT_EQ(ground[meadow] + ground[grass], 10);
+    EXPECT_GT(ground[meadow], 0);
+    EXPECT_NE(parser.m_TextureItems[meadow]->m_wParentList, 0xFFFF);
+
+    // The wood's odd slots draw pines and bushes from the tree list.
+    const int16_t listPine = textureOf("pine.stx"), listBush = textureOf("bush.stx");
+    ASSERT_GE(listPine, 0);
+    ASSERT_GE(listBush, 0);
+    int fromList = 0;
+    for (int y = 80; y < 112; ++y) {
+        for (int x = 80; x < 112; ++x) {
+            const SHuntCell& cell = world.Cell(y * 256 + x);
+            for (int k = 0; k < cell.byObjectCount; ++k) {
+                fromList += cell.nObjects[k] == listPine || cell.nObjects[k] == listBush ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(fromList, 20);
+
+    // The sky box from the "Sky_Background" handler, with the top face's fog.
+    for (SD3D6Lock* face : parser.m_pSkyFaces) {
+        EXPECT_NE(face, nullptr);
+    }
+    EXPECT_NE(parser.m_pWaterTexture, nullptr);
+    EXPECT_EQ(parser.m_LevelInfo.Field(19), 1);
+    EXPECT_EQ(parser.m_dwFogColour, 0x969BA0u);
+
+    // Both models, each through its own handler; only the crate follows the ground.
+    ASSERT_EQ(parser.m_ActorDescs.GetSize(), 2);
+    const struct {
+        const char* key;
+        int follows;
+    } models[] = {{home_outdoor::kHutModelKey, 0}, {home_outdoor::kCrateModelKey, 1}};
+    for (const auto& model : models) {
+        const int16_t item = parser.FindModelItem(model.key);
+        ASSERT_GE(item, 0) << model.key;
+        ASSERT_EQ(parser.m_ModelItems[item]->m_Instances.GetSize(), 1) << model.key;
+        EXPECT_EQ(parser.m_ModelItems[item]->m_FollowTerrain[0], model.follows) << model.key;
+        EXPECT_GE(parser.m_ModelItems[item]->m_Instances[0]->m_textureSlots[0], 0) << model.key;
+    }
+
+    // The parser's handler look-up reads the same handlers; an entry none lists loads nothing.
+    SSMHandle* hut = parser.LoadSSMModelsFromHandler("StaticModel", "Hut");
+    ASSERT_NE(hut, nullptr);
+    EXPECT_EQ(hut->GetModel(), parser.m_ModelItems[parser.FindModelItem(home_outdoor::kHutModelKey)]
+                                   ->m_Instances[0]
+                                   ->GetModel());
+    delete hut;
+    EXPECT_EQ(parser.LoadModelsFromHandler("StaticModel", "Hut", "Roof"), nullptr);
+
+    // Every resource goes back to the catalog: the look-ups at once, the models with the session.
+    parser.EndSession(0);
+    for (POSITION pos = resources.GetItems()->GetHeadPosition(); pos != nullptr;) {
+        const SCatalogItem* item = resources.GetItems()->GetNext(pos);
+        EXPECT_EQ(item->GetUseCount(), 0) << item->GetKey().GetString();
     }
 }
 

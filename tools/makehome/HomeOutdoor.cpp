@@ -1,6 +1,7 @@
 #include "tools/makehome/HomeOutdoor.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -9,10 +10,15 @@
 #include <memory>
 #include <random>
 
+#include "assets/handlers/SFileHandler.h"
+#include "assets/handlers/STextureHandler.h"
 #include "assets/models/BspBuilder.h"
+#include "assets/models/SModel.h"
 #include "assets/models/SSMObject.h"
 #include "assets/textures/STexFormat.h"
 #include "assets/textures/STexture2.h"
+#include "core/SCatalog.h"
+#include "core/SCatalogItem.h"
 #include "render/map/SMapKR5.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CMemFile.h"
@@ -307,6 +313,12 @@ void AddModels(const std::string& scratch, std::vector<OutdoorFile>& files) {
 constexpr int kHillX = 96, kHillY = 96;
 constexpr int kPondX = 150, kPondY = 140;
 
+// Catalog entries name their files as the catalog stores paths, with backslashes.
+std::string WindowsPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 uint32_t FloatBits(float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof(bits));
@@ -339,11 +351,11 @@ std::vector<uint8_t> BuildMap() {
         }
     }
     map.m_GroundNames.Add("file;Textures\\Outdoor\\grass.bmp");
-    map.m_GroundNames.Add("GroundTexture-Meadow--24-0");
+    map.m_GroundNames.Add(kMeadowListKey);
     map.m_GroundNames.Add("file;Textures\\Outdoor\\dirt.bmp");
     map.m_GroundNames.Add("file;Textures\\Outdoor\\sand.bmp");
     map.m_ModelNames.Add("file;Textures\\Outdoor\\pine.bmp");
-    map.m_ModelNames.Add("TreeSprites-Mixed--24-0");
+    map.m_ModelNames.Add(kTreeListKey);
     map.m_ModelNames.Add("file;Textures\\Outdoor\\bush.bmp");
     map.m_ModelNames.Add("file;Textures\\Outdoor\\pine.bmp");
     for (int y = 0; y < 256; ++y) {
@@ -370,12 +382,82 @@ std::vector<uint8_t> BuildMap() {
     map.m_Tags.Add(SMapKR5Tag{"MapRandom", "1999", 0});
     map.m_Tags.Add(SMapKR5Tag{"MapBackground", "Sky_Background:Outdoor", 0});
     map.m_Tags.Add(SMapKR5Tag{"SolidColorRGB", "100 151 218", 0});
-    PlaceModel(map, "Hut", 120.0f * 256.0f, 120.0f * 256.0f, 0.5f);
-    PlaceModel(map, "Crate", 124.0f * 256.0f + 64.0f, 118.0f * 256.0f, 0.0f);
+    PlaceModel(map, kHutModelKey, 120.0f * 256.0f, 120.0f * 256.0f, 0.5f);
+    PlaceModel(map, kCrateModelKey, 124.0f * 256.0f + 64.0f, 118.0f * 256.0f, 0.0f);
     return smapwriter::Build(map);
 }
 
+// --- Catalog entries ------------------------------------------------------------------------
+
+// Entries of a texture list: the file and the days of the year it grows in (1 to 365: all).
+struct ListEntry {
+    const char* file;
+    uint32_t firstDay, lastDay;
+};
+
+void AddTextureList(SCatalog& catalog, const char* name, const char* file, const std::vector<ListEntry>& entries) {
+    auto* list = new STextureHandler();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0) {
+            list->AddEntry();
+        }
+        const std::string path = std::string(kTextureFolder) + "/" + entries[i].file;
+        list->SetEntryName(WindowsPath(path).c_str(), -1);
+        list->SetEntryParamsA(-1, entries[i].firstDay, entries[i].lastDay);
+    }
+    list->SetCurrentIndex(0);
+    auto* item = new SCatalogItem(kKindTextureHandler, name, file, "");
+    item->SetResource(list);
+    catalog.AddItem(item);
+}
+
+void AddFileHandler(SCatalog& catalog, const char* name, const char* file,
+                    const std::vector<std::pair<std::string, std::string>>& files, uint32_t flags) {
+    auto* handler = new SFileHandler();
+    for (const auto& [entry, path] : files) {
+        const int index = handler->AddFile(WindowsPath(path).c_str(), entry.c_str(), 0, -1);
+        handler->SetFlags(index, flags);
+    }
+    auto* item = new SCatalogItem(kKindFileHandler, name, file, "");
+    item->SetResource(handler);
+    catalog.AddItem(item);
+}
+
+// A model resource whose one frame loads the static model through its own handler, which lists
+// the model file under the frame's text and under "SSM".
+void AddStaticModel(SCatalog& catalog, const char* model, const char* handlerKey, const char* file, bool follow) {
+    const std::string text = std::string("SSM:") + handlerKey;
+    const std::string path = std::string(kModelFolder) + "/" + file;
+    AddFileHandler(catalog, "StaticModel", model, {{text, path}, {"SSM", path}}, follow ? 1u : 0u);
+    auto* resource = new SModel();
+    resource->m_strName = model;
+    auto* frame = new SModelFrame();
+    frame->m_strName = text.c_str();
+    resource->AddFrame(frame);
+    auto* item = new SCatalogItem(kKindModel, "Models", model, "");
+    item->SetResource(resource);
+    catalog.AddItem(item);
+}
+
 }  // namespace
+
+void AddOutdoorCatalogItems(SCatalog& catalog) {
+    AddTextureList(catalog, "GroundTexture", "Meadow", {{"meadow.stx", 1, 365}, {"grass.stx", 1, 365}});
+    AddTextureList(catalog, "TreeSprites", "Mixed", {{"pine.stx", 1, 365}, {"bush.stx", 1, 365}});
+    std::vector<std::pair<std::string, std::string>> sky;
+    for (const char* face : {"Front", "Left", "Back", "Right", "Top"}) {
+        std::string lower(face);
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+        sky.emplace_back(face, std::string(kTextureFolder) + "/sky_" + lower + ".stx");
+        sky.emplace_back(std::string("Fog") + face, std::string(kTextureFolder) + "/fog_" + lower + ".stx");
+    }
+    sky.emplace_back("Water", std::string(kTextureFolder) + "/water.stx");
+    AddFileHandler(catalog, "Sky_Background", "Outdoor", sky, 0);
+    // The crate tilts with the ground it stands on; the hut stands upright.
+    AddStaticModel(catalog, "Hut", kHutHandlerKey, "hut.ssm", false);
+    AddStaticModel(catalog, "Crate", kCrateHandlerKey, "crate.ssm", true);
+}
 
 std::vector<OutdoorFile> BuildOutdoorFiles() {
     // The texture import reads pictures from files; each run uses a folder of its own, since

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class SCatalog;
+
 // The demo outdoor world: a scenario map with a hill, a pond and two placed models, the
 // textures its ground, trees, sky box and water name, and the two static models with their
 // ".bsp" trees, all drawn and built here. Files are given by path relative to the Home folder.
@@ -21,5 +23,20 @@ inline constexpr const char* kModelFolder = "Models/Outdoor";
 
 // Every file of the outdoor world, the same bytes on every run.
 std::vector<OutdoorFile> BuildOutdoorFiles();
+
+// Keys of the catalog resources the map names: its two texture lists, the two model
+// resources it places, and the file handlers their frames load the models through.
+inline constexpr const char* kMeadowListKey = "GroundTexture-Meadow--24-0";
+inline constexpr const char* kTreeListKey = "TreeSprites-Mixed--24-0";
+inline constexpr const char* kHutModelKey = "Models-Hut--19-0";
+inline constexpr const char* kCrateModelKey = "Models-Crate--19-0";
+inline constexpr const char* kHutHandlerKey = "StaticModel-Hut--22-0";
+inline constexpr const char* kCrateHandlerKey = "StaticModel-Crate--22-0";
+
+// Adds the outdoor world's catalog entries, each carrying its resource: the texture lists,
+// the sky box's "Sky_Background" handler (file "Outdoor"), a model handler per static model
+// and the two model resources. The files they name are BuildOutdoorFiles' files, given
+// relative to the Home folder, which the program searches.
+void AddOutdoorCatalogItems(SCatalog& catalog);
 
 }  // namespace home_outdoor
