@@ -208,7 +208,10 @@ uint64_t PlainSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t la
     int64_t from = first;
     if constexpr (!kStage) {
         // Whole groups of eight go wide where the processor can; the rest one at a time.
-        if (simd::Available()) {
+        if (last - first >= 15 && simd::Available16()) {
+            from += simd::GouraudSpan16(p, first, last, y, a.rowStart, a.stepX, a.constantQ, kRGB565, kPerspective,
+                                        written);
+        } else if (simd::Available()) {
             from += simd::GouraudSpan(p, first, last, y, a.rowStart, a.stepX, a.constantQ, kRGB565, kPerspective,
                                       written);
         }

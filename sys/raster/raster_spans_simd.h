@@ -25,6 +25,14 @@ int64_t GouraudSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t l
                     const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
                     uint64_t& written);
 
+// Whether the sixteen-pixel loops (AVX-512) can run here; only when Available() too.
+bool Available16();
+// GouraudSpan sixteen pixels at a time; it goes over the whole row, a short last group
+// included (its spare lanes masked).
+int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                      const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
+                      uint64_t& written);
+
 // Whether a draw's colour path is one the wide textured loop covers: one textured stage in a
 // common form (StageState::Form), a 16-bit texture whose levels are powers of two, wrap or
 // clamp addressing, the same filter for magnification and minification, no colour key, no
