@@ -226,7 +226,10 @@ uint64_t ShadedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t l
                     uint64_t& shaded) {
     uint64_t written = 0;
     int64_t from = first;
-    if (p.wideTextured) {
+    if (p.wideTextured && last - first >= 15 && simd::Available16()) {
+        from += simd::TexturedSpan16(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, kRGB565,
+                                     kPerspective, written, shaded);
+    } else if (p.wideTextured) {
         from += simd::TexturedSpan(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, kRGB565,
                                    kPerspective, written, shaded);
     }

@@ -33,6 +33,11 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
                       const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
                       uint64_t& written);
 
+// TexturedSpan sixteen pixels at a time, with the same early stop.
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                       const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                       bool perspective, uint64_t& written, uint64_t& shaded);
+
 // Whether a draw's colour path is one the wide textured loop covers: one textured stage in a
 // common form (StageState::Form), a 16-bit texture whose levels are powers of two, wrap or
 // clamp addressing, the same filter for magnification and minification, no colour key, no

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 
 #if defined(__x86_64__)
@@ -6,10 +7,12 @@
 
 #include "sys/raster/pixel_packing.h"
 #include "sys/raster/raster_spans_simd.h"
+#include "sys/raster/shading.h"
+#include "sys/raster/texture_texels.h"
 
-// The plain Gouraud span sixteen pixels at a time, for processors with AVX-512: the same
-// steps as the eight-pixel loop on twice the lanes, and masked loads and stores, so a short
-// last group needs no room past the span.
+// The plain Gouraud span and the common textured span sixteen pixels at a time, for
+// processors with AVX-512: the same steps as the eight-pixel loops on twice the lanes, and
+// masked loads and stores, so a short last group needs no room past the span.
 namespace sys::raster::simd {
 
 #if defined(__x86_64__)
@@ -136,6 +139,420 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
     return last + 1 - first;
 }
 
+
+namespace {
+
+struct Colour16 {
+    __m512 r, g, b, a;
+};
+
+template <TextureFormat F>
+inline void Channels16(__m512i raw, __m512i* c) {
+    if constexpr (F == TextureFormat::RGB565) {
+        c[0] = _mm512_srli_epi32(raw, 11);
+        c[1] = _mm512_and_si512(_mm512_srli_epi32(raw, 5), _mm512_set1_epi32(63));
+        c[2] = _mm512_and_si512(raw, _mm512_set1_epi32(31));
+        c[3] = _mm512_set1_epi32(1);
+    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
+        c[0] = _mm512_and_si512(_mm512_srli_epi32(raw, 10), _mm512_set1_epi32(31));
+        c[1] = _mm512_and_si512(_mm512_srli_epi32(raw, 5), _mm512_set1_epi32(31));
+        c[2] = _mm512_and_si512(raw, _mm512_set1_epi32(31));
+        c[3] = F == TextureFormat::RGB555 ? _mm512_set1_epi32(1) : _mm512_srli_epi32(raw, 15);
+    } else {
+        c[0] = _mm512_and_si512(_mm512_srli_epi32(raw, 8), _mm512_set1_epi32(15));
+        c[1] = _mm512_and_si512(_mm512_srli_epi32(raw, 4), _mm512_set1_epi32(15));
+        c[2] = _mm512_and_si512(raw, _mm512_set1_epi32(15));
+        c[3] = _mm512_srli_epi32(raw, 12);
+    }
+}
+
+// Samples one level at (u, v) for the lanes in `active`, leaving the others of `out` as they
+// were; false when a read would pass the level's end (the one-texel sampler's case).
+template <TextureFormat F>
+bool SampleLevel16(const TextureLevel& l, const SamplerState& s, __mmask16 active, __m512 u, __m512 v,
+                   Colour16& out) {
+    const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
+    const __m512i widthMask = _mm512_set1_epi32(l.width - 1), heightMask = _mm512_set1_epi32(l.height - 1);
+    const __m512i pitch = _mm512_set1_epi32(l.pitch);
+    const __m512i lastRead = _mm512_set1_epi32(l.pitch * l.height - 4);
+    const bool wrapU = s.addressU == D3DTADDRESS_WRAP, wrapV = s.addressV == D3DTADDRESS_WRAP;
+    auto addressU = [&](__m512i i) {
+        return wrapU ? _mm512_and_si512(i, widthMask) : _mm512_min_epi32(_mm512_max_epi32(i, zero), widthMask);
+    };
+    auto addressV = [&](__m512i j) {
+        return wrapV ? _mm512_and_si512(j, heightMask) : _mm512_min_epi32(_mm512_max_epi32(j, zero), heightMask);
+    };
+    bool safe = true;
+    auto offsetOf = [&](__m512i i, __m512i j) {
+        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(j, pitch), _mm512_add_epi32(i, i));
+        safe = safe && _mm512_mask_cmpgt_epi32_mask(active, offset, lastRead) == 0;
+        return offset;
+    };
+    const int* pixels = reinterpret_cast<const int*>(l.pixels);
+    auto gather = [&](__m512i offset) { return _mm512_mask_i32gather_epi32(zero, active, offset, pixels, 1); };
+    const __m512i low16 = _mm512_set1_epi32(0xFFFF);
+    const __m512 x = _mm512_mul_ps(u, _mm512_set1_ps(static_cast<float>(l.width)));
+    const __m512 y = _mm512_mul_ps(v, _mm512_set1_ps(static_cast<float>(l.height)));
+    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    if (!s.linearMin) {
+        const __m512i i = addressU(_mm512_cvttps_epi32(_mm512_roundscale_ps(x, kFloor)));
+        const __m512i j = addressV(_mm512_cvttps_epi32(_mm512_roundscale_ps(y, kFloor)));
+        const __m512i offset = offsetOf(i, j);
+        if (!safe) {
+            return false;
+        }
+        __m512i c[4];
+        Channels16<F>(_mm512_and_si512(gather(offset), low16), c);
+        // As Decode: each channel times one over its largest value.
+        constexpr float k5 = 1.0f / 31.0f, k6 = 1.0f / 63.0f, k4 = 1.0f / 15.0f;
+        constexpr bool k565 = F == TextureFormat::RGB565;
+        constexpr float scaleR = F == TextureFormat::ARGB4444 ? k4 : k5;
+        constexpr float scaleG = F == TextureFormat::ARGB4444 ? k4 : (k565 ? k6 : k5);
+        out.r = _mm512_mask_mul_ps(out.r, active, _mm512_cvtepi32_ps(c[0]), _mm512_set1_ps(scaleR));
+        out.g = _mm512_mask_mul_ps(out.g, active, _mm512_cvtepi32_ps(c[1]), _mm512_set1_ps(scaleG));
+        out.b = _mm512_mask_mul_ps(out.b, active, _mm512_cvtepi32_ps(c[2]), _mm512_set1_ps(scaleR));
+        if constexpr (F == TextureFormat::ARGB4444) {
+            out.a = _mm512_mask_mul_ps(out.a, active, _mm512_cvtepi32_ps(c[3]), _mm512_set1_ps(k4));
+        } else if constexpr (F == TextureFormat::ARGB1555) {
+            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_cvtepi32_ps(c[3]));
+        } else {
+            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f));
+        }
+        return true;
+    }
+    const __m512 half = _mm512_set1_ps(0.5f);
+    const __m512 fx = _mm512_sub_ps(x, half), fy = _mm512_sub_ps(y, half);
+    const __m512i i0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fx, kFloor));
+    const __m512i j0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fy, kFloor));
+    const __m512 ax = _mm512_sub_ps(fx, _mm512_cvtepi32_ps(i0)), ay = _mm512_sub_ps(fy, _mm512_cvtepi32_ps(j0));
+    const __m512 k256 = _mm512_set1_ps(256.0f);
+    const __m512i wx = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ax, k256), half));
+    const __m512i wy = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ay, k256), half));
+    // Whole numbers below 2^24 throughout: exactly the one-texel sampler's sums.
+    const __m512 fx1 = _mm512_cvtepi32_ps(wx), fy1 = _mm512_cvtepi32_ps(wy);
+    const __m512 fx0 = _mm512_sub_ps(k256, fx1), fy0 = _mm512_sub_ps(k256, fy1);
+    const __m512 weight[4] = {_mm512_mul_ps(fx0, fy0), _mm512_mul_ps(fx1, fy0), _mm512_mul_ps(fx0, fy1),
+                              _mm512_mul_ps(fx1, fy1)};
+    const __m512i iA = addressU(i0), iB = addressU(_mm512_add_epi32(i0, one));
+    const __m512i jA = addressV(j0), jB = addressV(_mm512_add_epi32(j0, one));
+    __m512i texel[4];
+    if (_mm512_mask_cmpneq_epi32_mask(active, iB, _mm512_add_epi32(iA, one)) == 0) {
+        // The two texels of a row lie side by side: one four-byte read per row takes both.
+        const __m512i top = offsetOf(iA, jA), bottom = offsetOf(iA, jB);
+        if (!safe) {
+            return false;
+        }
+        const __m512i upper = gather(top), lower = gather(bottom);
+        texel[0] = _mm512_and_si512(upper, low16);
+        texel[1] = _mm512_srli_epi32(upper, 16);
+        texel[2] = _mm512_and_si512(lower, low16);
+        texel[3] = _mm512_srli_epi32(lower, 16);
+    } else {
+        const __m512i offsets[4] = {offsetOf(iA, jA), offsetOf(iB, jA), offsetOf(iA, jB), offsetOf(iB, jB)};
+        if (!safe) {
+            return false;
+        }
+        for (int k = 0; k < 4; ++k) {
+            texel[k] = _mm512_and_si512(gather(offsets[k]), low16);
+        }
+    }
+    constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
+    __m512 sum[4] = {_mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps()};
+    for (int k = 0; k < 4; ++k) {
+        __m512i c[4];
+        Channels16<F>(texel[k], c);
+        sum[0] = _mm512_add_ps(sum[0], _mm512_mul_ps(_mm512_cvtepi32_ps(c[0]), weight[k]));
+        sum[1] = _mm512_add_ps(sum[1], _mm512_mul_ps(_mm512_cvtepi32_ps(c[1]), weight[k]));
+        sum[2] = _mm512_add_ps(sum[2], _mm512_mul_ps(_mm512_cvtepi32_ps(c[2]), weight[k]));
+        if constexpr (!kOpaque) {
+            sum[3] = _mm512_add_ps(sum[3], _mm512_mul_ps(_mm512_cvtepi32_ps(c[3]), weight[k]));
+        }
+    }
+    constexpr texels::ChannelScale kScale = texels::Scale<F>();
+    out.r = _mm512_mask_mul_ps(out.r, active, sum[0], _mm512_set1_ps(kScale.r));
+    out.g = _mm512_mask_mul_ps(out.g, active, sum[1], _mm512_set1_ps(kScale.g));
+    out.b = _mm512_mask_mul_ps(out.b, active, sum[2], _mm512_set1_ps(kScale.b));
+    out.a = kOpaque ? _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f))
+                    : _mm512_mask_mul_ps(out.a, active, sum[3], _mm512_set1_ps(kScale.a));
+    return true;
+}
+
+// Samples the level each active lane names, one level at a time.
+template <TextureFormat F>
+bool SampleLevels16(const Texture& t, const SamplerState& s, __mmask16 active, __m512i level, __m512 u, __m512 v,
+                    Colour16& out) {
+    alignas(64) int32_t levels[16];
+    _mm512_store_si512(levels, level);
+    while (active != 0) {
+        const int l = levels[__builtin_ctz(active)];
+        const __mmask16 same = _mm512_mask_cmpeq_epi32_mask(active, level, _mm512_set1_epi32(l));
+        if (!SampleLevel16<F>(t.levels[l], s, same, u, v, out)) {
+            return false;
+        }
+        active = static_cast<__mmask16>(active & ~same);
+    }
+    return true;
+}
+
+// SampleTexture's level choice and mip blend for the active lanes; false when some active lane
+// needs the one-texel sampler (a coordinate too far out, or a read past a level's end).
+template <TextureFormat F>
+bool Sample16(const Texture& t, const SamplerState& s, __mmask16 active, __m512 u, __m512 v, __m512 lod,
+              Colour16& out) {
+    const __m512 limit = _mm512_set1_ps(65536.0f);  // as the one-texel sampler's limit
+    const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u), _mm512_abs_ps(v));
+    if (_mm512_mask_cmp_ps_mask(active, magnitude, limit, _CMP_LT_OQ) != active) {
+        return false;
+    }
+    const int last = t.levelCount - 1;
+    const int base = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(last)));
+    lod = _mm512_add_ps(lod, _mm512_set1_ps(s.lodBias));
+    const __mmask16 magnified = _mm512_cmp_ps_mask(lod, _mm512_setzero_ps(), _CMP_NGT_UQ);  // !(lod > 0)
+    const __m512i baseLevel = _mm512_set1_epi32(base), lastLevel = _mm512_set1_epi32(last);
+    __m512i level0 = baseLevel;
+    __m512 f = _mm512_setzero_ps();
+    if (s.mipFilter == D3DTFP_POINT) {
+        const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), _mm512_set1_ps(0.5f));
+        level0 = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
+    } else if (s.mipFilter == D3DTFP_LINEAR) {
+        const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(base))),
+                                       _mm512_set1_ps(static_cast<float>(last)));
+        level0 = _mm512_cvttps_epi32(d);
+        f = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0));
+    }
+    level0 = _mm512_mask_blend_epi32(magnified, level0, baseLevel);
+    f = _mm512_mask_blend_ps(magnified, f, _mm512_setzero_ps());
+    if (!SampleLevels16<F>(t, s, active, level0, u, v, out)) {
+        return false;
+    }
+    // Lanes whose fraction is zero keep the first level's colour exactly.
+    const __mmask16 between = _mm512_mask_cmp_ps_mask(active, f, _mm512_setzero_ps(), _CMP_NEQ_UQ);
+    if (between == 0) {
+        return true;
+    }
+    Colour16 next = out;
+    const __m512i level1 = _mm512_min_epi32(_mm512_add_epi32(level0, _mm512_set1_epi32(1)), lastLevel);
+    if (!SampleLevels16<F>(t, s, between, level1, u, v, next)) {
+        return false;
+    }
+    out.r = _mm512_mask_add_ps(out.r, between, out.r, _mm512_mul_ps(_mm512_sub_ps(next.r, out.r), f));
+    out.g = _mm512_mask_add_ps(out.g, between, out.g, _mm512_mul_ps(_mm512_sub_ps(next.g, out.g), f));
+    out.b = _mm512_mask_add_ps(out.b, between, out.b, _mm512_mul_ps(_mm512_sub_ps(next.b, out.b), f));
+    out.a = _mm512_mask_add_ps(out.a, between, out.a, _mm512_mul_ps(_mm512_sub_ps(next.a, out.a), f));
+    return true;
+}
+
+// texels::DetailLog2 on sixteen lanes, step for step.
+inline __m512 Log2x16(__m512 x) {
+    const __m512i bits = _mm512_castps_si512(x);
+    __m512i e = _mm512_sub_epi32(_mm512_and_si512(_mm512_srli_epi32(bits, 23), _mm512_set1_epi32(0xFF)),
+                                 _mm512_set1_epi32(127));
+    __m512 m = _mm512_castsi512_ps(
+        _mm512_or_si512(_mm512_and_si512(bits, _mm512_set1_epi32(0x7FFFFF)), _mm512_set1_epi32(0x3F800000)));
+    const __mmask16 big = _mm512_cmp_ps_mask(m, _mm512_set1_ps(texels::kSqrt2), _CMP_GT_OQ);
+    m = _mm512_mask_mul_ps(m, big, m, _mm512_set1_ps(0.5f));
+    e = _mm512_mask_add_epi32(e, big, e, _mm512_set1_epi32(1));
+    const __m512 one = _mm512_set1_ps(1.0f);
+    const __m512 t = _mm512_div_ps(_mm512_sub_ps(m, one), _mm512_add_ps(m, one));
+    const __m512 t2 = _mm512_mul_ps(t, t);
+    __m512 p = _mm512_add_ps(_mm512_mul_ps(t2, _mm512_set1_ps(1.0f / 9.0f)), _mm512_set1_ps(1.0f / 7.0f));
+    p = _mm512_add_ps(_mm512_mul_ps(p, t2), _mm512_set1_ps(0.2f));
+    p = _mm512_add_ps(_mm512_mul_ps(p, t2), _mm512_set1_ps(1.0f / 3.0f));
+    p = _mm512_add_ps(_mm512_mul_ps(p, t2), one);
+    return _mm512_add_ps(_mm512_cvtepi32_ps(e), _mm512_mul_ps(_mm512_mul_ps(t, p), _mm512_set1_ps(texels::kTwoOverLn2)));
+}
+
+inline __m512 Select16(StageState::Form form, __m512 texture, __m512 current) {
+    switch (form) {
+    case StageState::Form::TextureTimesCurrent: return _mm512_mul_ps(texture, current);
+    case StageState::Form::Texture: return texture;
+    default: return current;
+    }
+}
+
+// The lanes where `incoming` passes the comparison function against `reference`.
+inline __mmask16 Compare16(uint32_t func, __m512i incoming, __m512i reference) {
+    const __mmask16 less = _mm512_cmplt_epi32_mask(incoming, reference);
+    const __mmask16 equal = _mm512_cmpeq_epi32_mask(incoming, reference);
+    const __mmask16 greater = _mm512_cmpgt_epi32_mask(incoming, reference);
+    return static_cast<__mmask16>((DepthCompare(func, 0, 1) ? less : 0) | (DepthCompare(func, 1, 1) ? equal : 0) |
+                                  (DepthCompare(func, 1, 0) ? greater : 0));
+}
+
+// The target's channels as 0..1, for blending.
+inline void ReadTarget16(bool rgb565, const uint8_t* row, int64_t i, __mmask16 inside, __m512& r, __m512& g,
+                         __m512& b) {
+    if (rgb565) {
+        const __m512i d =
+            _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(inside, reinterpret_cast<const uint16_t*>(row) + i));
+        r = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_srli_epi32(d, 11)), _mm512_set1_ps(1.0f / 31.0f));
+        g = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 5), _mm512_set1_epi32(63))),
+                          _mm512_set1_ps(1.0f / 63.0f));
+        b = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31))), _mm512_set1_ps(1.0f / 31.0f));
+        return;
+    }
+    const __m512i d = _mm512_maskz_loadu_epi32(inside, reinterpret_cast<const uint32_t*>(row) + i);
+    const __m512i byte = _mm512_set1_epi32(255);
+    const __m512 scale = _mm512_set1_ps(1.0f / 255.0f);
+    r = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 16), byte)), scale);
+    g = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 8), byte)), scale);
+    b = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(d, byte)), scale);
+}
+
+template <TextureFormat F>
+int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                        const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                        bool perspective, uint64_t& written, uint64_t& shaded) {
+    const ShadeState& shade = *p.shade;
+    const StageState& stage = shade.stages[0];
+    const Texture& texture = *stage.texture;
+    uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    uint16_t* depthRow = p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                                          static_cast<std::ptrdiff_t>(y) * p.depthPitch)
+                                            : nullptr;
+    const float* thresholds = Thresholds16(p.dither, y);
+    const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
+    const __m512 lanes = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
+    const __m512i zero = _mm512_setzero_si512();
+    const __mmask16 passLess = p.passLess ? 0xFFFF : 0, passEqual = p.passEqual ? 0xFFFF : 0;
+    const __mmask16 passGreater = p.passGreater ? 0xFFFF : 0;
+    const __m512 textureWidth = _mm512_set1_ps(p.textureSize[0][0]);
+    const __m512 textureHeight = _mm512_set1_ps(p.textureSize[0][1]);
+    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
+    const __m512 depthScale = _mm512_set1_ps(65535.0f);
+    const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd), fogRange = _mm512_set1_ps(shade.fogEnd - shade.fogStart);
+    const bool fogStep = !(shade.fogEnd > shade.fogStart);
+    int64_t i = first;
+    for (; i <= last; i += 16) {
+        const int64_t left = last - i + 1;
+        const __mmask16 inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
+        const __m512 offset = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i - first)), lanes);
+        const __m512 z = _mm512_add_ps(_mm512_set1_ps(rowStart[0]), _mm512_mul_ps(_mm512_set1_ps(stepX[0]), offset));
+        const __m512i depthValue = _mm512_max_epi32(
+            _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), depthScale), half)),
+                             _mm512_set1_epi32(p.depthBias)),
+            zero);
+        __mmask16 pass = inside;
+        if (p.depthTest) {
+            const __m512i stored = _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(inside, depthRow + i));
+            pass = inside & ((_mm512_cmplt_epi32_mask(depthValue, stored) & passLess) |
+                             (_mm512_cmpeq_epi32_mask(depthValue, stored) & passEqual) |
+                             (_mm512_cmpgt_epi32_mask(depthValue, stored) & passGreater));
+            if (pass == 0) {
+                continue;
+            }
+        }
+        __m512 w = _mm512_set1_ps(1.0f / constantQ);
+        if (perspective) {
+            const __m512 q = _mm512_add_ps(_mm512_set1_ps(rowStart[1]), _mm512_mul_ps(_mm512_set1_ps(stepX[1]), offset));
+            const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+            w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(constantQ), q));
+        }
+        auto attribute = [&](int k) {
+            const __m512 value =
+                _mm512_add_ps(_mm512_set1_ps(rowStart[2 + k]), _mm512_mul_ps(_mm512_set1_ps(stepX[2 + k]), offset));
+            return perspective ? _mm512_mul_ps(value, w) : value;
+        };
+        const __m512 dr = attribute(kDiffuseR), dg = attribute(kDiffuseG), db = attribute(kDiffuseB);
+        const __m512 da = attribute(kDiffuseA);
+        const __m512 u = attribute(su - 2), v = attribute(sv - 2);
+        __m512 dudx = _mm512_set1_ps(stepX[su]), dvdx = _mm512_set1_ps(stepX[sv]);
+        __m512 dudy = _mm512_set1_ps(stepY[su]), dvdy = _mm512_set1_ps(stepY[sv]);
+        if (perspective) {
+            dudx = _mm512_mul_ps(_mm512_sub_ps(dudx, _mm512_mul_ps(u, _mm512_set1_ps(stepX[1]))), w);
+            dvdx = _mm512_mul_ps(_mm512_sub_ps(dvdx, _mm512_mul_ps(v, _mm512_set1_ps(stepX[1]))), w);
+            dudy = _mm512_mul_ps(_mm512_sub_ps(dudy, _mm512_mul_ps(u, _mm512_set1_ps(stepY[1]))), w);
+            dvdy = _mm512_mul_ps(_mm512_sub_ps(dvdy, _mm512_mul_ps(v, _mm512_set1_ps(stepY[1]))), w);
+        }
+        dudx = _mm512_mul_ps(dudx, textureWidth);
+        dvdx = _mm512_mul_ps(dvdx, textureHeight);
+        dudy = _mm512_mul_ps(dudy, textureWidth);
+        dvdy = _mm512_mul_ps(dvdy, textureHeight);
+        const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
+        const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
+        const __m512 rho2 = _mm512_max_ps(down, across);
+        const __m512 lod = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
+                                                _mm512_mul_ps(half, Log2x16(rho2)));
+        Colour16 texel{zerof, zerof, zerof, zerof};
+        if (!Sample16<F>(texture, stage.sampler, pass, u, v, lod, texel)) {
+            break;
+        }
+        shaded += static_cast<uint64_t>(__builtin_popcount(pass));
+        __m512 r = Select16(stage.colourForm, texel.r, dr);
+        __m512 g = Select16(stage.colourForm, texel.g, dg);
+        __m512 b = Select16(stage.colourForm, texel.b, db);
+        const __m512 a = Select16(stage.alphaForm, texel.a, da);
+        if (shade.alphaTest) {
+            const __m512i alpha = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(a), levels8), half));
+            pass &= Compare16(shade.alphaFunc, alpha, _mm512_set1_epi32(static_cast<int>(shade.alphaRef)));
+        }
+        if (shade.fog) {
+            __m512 f;
+            if (fogStep) {
+                f = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w, fogEnd, _CMP_LT_OQ), one);
+            } else {
+                f = Saturate16(_mm512_div_ps(_mm512_sub_ps(fogEnd, w), fogRange));
+            }
+            const __m512 g1 = _mm512_sub_ps(one, f);
+            r = _mm512_add_ps(_mm512_mul_ps(r, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.r), g1));
+            g = _mm512_add_ps(_mm512_mul_ps(g, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.g), g1));
+            b = _mm512_add_ps(_mm512_mul_ps(b, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.b), g1));
+        }
+        if (p.depthWrite) {
+            _mm256_mask_storeu_epi16(depthRow + i, pass, _mm512_cvtepi32_epi16(depthValue));
+        }
+        if (shade.blend) {
+            __m512 tr, tg, tb;
+            ReadTarget16(rgb565, row, i, inside, tr, tg, tb);
+            const __m512 inverse = _mm512_sub_ps(one, a);
+            r = Saturate16(_mm512_add_ps(_mm512_mul_ps(r, a), _mm512_mul_ps(tr, inverse)));
+            g = Saturate16(_mm512_add_ps(_mm512_mul_ps(g, a), _mm512_mul_ps(tg, inverse)));
+            b = Saturate16(_mm512_add_ps(_mm512_mul_ps(b, a), _mm512_mul_ps(tb, inverse)));
+        }
+        if (rgb565) {
+            const __m512 t = _mm512_loadu_ps(thresholds + (i & 3));
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels6), t));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
+            _mm256_mask_storeu_epi16(reinterpret_cast<uint16_t*>(row) + i, pass, _mm512_cvtepi32_epi16(pixel));
+        } else {
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels8), half));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
+            _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, pass, pixel);
+        }
+        written += static_cast<uint64_t>(__builtin_popcount(pass));
+    }
+    return std::min(i, last + 1) - first;
+}
+
+}  // namespace
+
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                       const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                       bool perspective, uint64_t& written, uint64_t& shaded) {
+    switch (p.shade->stages[0].texture->format) {
+    case TextureFormat::RGB565:
+        return TexturedSpan16T<TextureFormat::RGB565>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                      perspective, written, shaded);
+    case TextureFormat::ARGB1555:
+        return TexturedSpan16T<TextureFormat::ARGB1555>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                        perspective, written, shaded);
+    case TextureFormat::ARGB4444:
+        return TexturedSpan16T<TextureFormat::ARGB4444>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                        perspective, written, shaded);
+    case TextureFormat::RGB555:
+        return TexturedSpan16T<TextureFormat::RGB555>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                      perspective, written, shaded);
+    default: return 0;
+    }
+}
+
 #pragma GCC diagnostic pop
 #pragma GCC pop_options
 
@@ -145,6 +562,11 @@ bool Available16() { return false; }
 
 int64_t GouraudSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*, float,
                       bool, bool, uint64_t&) {
+    return 0;
+}
+
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*,
+                       const float*, float, bool, bool, uint64_t&, uint64_t&) {
     return 0;
 }
 
