@@ -374,6 +374,26 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     const SpanArguments arguments{rowStart, stepX, stepY, a.q};
     const SpanFiller fill = ChooseSpanFiller(p.format == PixelFormat::RGB565, p.stage != nullptr,
                                              p.shade != nullptr, perspective);
+    // A small textured triangle's short rows share sixteen-lane groups instead of each taking
+    // one of its own.
+    const bool rgb565 = p.format == PixelFormat::RGB565;
+    const bool packRows = narrow && p.shade != nullptr && p.stage == nullptr && p.wideTextured && simd::Available16();
+    simd::RowPacket packet;
+    auto flush = [&] {
+        if (packet.rows == 0) {
+            return;
+        }
+        if (!simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective, m_counters.pixels,
+                                    m_counters.shaded)) {
+            for (int r = 0; r < packet.rows; ++r) {
+                const SpanArguments rowArguments{packet.starts[r], stepX, stepY, a.q};
+                m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
+                                          m_counters.shaded);
+            }
+        }
+        packet.rows = 0;
+        packet.lanes = 0;
+    };
     for (int64_t j = top; j <= bottom; ++j) {
         const int64_t sampleY = j * kOne;
         int64_t first = left, last = right;
@@ -415,12 +435,28 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             continue;
         }
         const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
+        float* start = rowStart;
+        if (packRows) {
+            if (packet.lanes + (last - first + 1) > simd::RowPacket::kLanes) {
+                flush();
+            }
+            start = packet.starts[packet.rows];
+        }
         for (int n = 0; n < count; ++n) {
             const int k = planes[n];
-            rowStart[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
+            start[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
+        }
+        if (packRows) {
+            packet.y[packet.rows] = static_cast<int32_t>(j);
+            packet.first[packet.rows] = first;
+            packet.last[packet.rows] = last;
+            packet.lanes += static_cast<int>(last - first + 1);
+            ++packet.rows;
+            continue;
         }
         m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, m_counters.shaded);
     }
+    flush();
 }
 
 void Rasterizer::RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b) {

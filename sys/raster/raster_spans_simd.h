@@ -38,6 +38,25 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
                        const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
                        bool perspective, uint64_t& written, uint64_t& shaded);
 
+// Short rows of one triangle gathered for one sixteen-lane group: each row's pixels first..last
+// on consecutive lanes, with the row's starting values (z, q, then the attributes, as the
+// span loops take them).
+struct RowPacket {
+    static constexpr int kLanes = 16;
+    int rows = 0;
+    int lanes = 0;
+    int32_t y[kLanes];
+    int64_t first[kLanes];
+    int64_t last[kLanes];
+    float starts[kLanes][2 + kAttributeCount];
+};
+
+// The common textured colour path over a packet's pixels in one group. False when some pixel
+// needs the one-texel sampler; nothing is written then, and the caller draws the rows itself.
+bool TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                      uint64_t& shaded);
+
 // Whether a draw's colour path is one the wide textured loop covers: one textured stage in a
 // common form (StageState::Form), a 16-bit texture whose levels are powers of two, wrap or
 // clamp addressing, the same filter for magnification and minification, no colour key, no

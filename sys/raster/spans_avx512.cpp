@@ -31,6 +31,7 @@ bool Available16() {
 // GCC's AVX-512 headers start some results from a deliberately undefined register.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 namespace {
 
@@ -380,18 +381,17 @@ inline __mmask16 Compare16(uint32_t func, __m512i incoming, __m512i reference) {
 }
 
 // The target's channels as 0..1, for blending.
-inline void ReadTarget16(bool rgb565, const uint8_t* row, int64_t i, __mmask16 inside, __m512& r, __m512& g,
-                         __m512& b) {
+template <class Lanes>
+inline void ReadTarget16(bool rgb565, const Lanes& lanes, __m512& r, __m512& g, __m512& b) {
     if (rgb565) {
-        const __m512i d =
-            _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(inside, reinterpret_cast<const uint16_t*>(row) + i));
+        const __m512i d = _mm512_cvtepu16_epi32(lanes.LoadTarget16());
         r = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_srli_epi32(d, 11)), _mm512_set1_ps(1.0f / 31.0f));
         g = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 5), _mm512_set1_epi32(63))),
                           _mm512_set1_ps(1.0f / 63.0f));
         b = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31))), _mm512_set1_ps(1.0f / 31.0f));
         return;
     }
-    const __m512i d = _mm512_maskz_loadu_epi32(inside, reinterpret_cast<const uint32_t*>(row) + i);
+    const __m512i d = lanes.LoadTarget32();
     const __m512i byte = _mm512_set1_epi32(255);
     const __m512 scale = _mm512_set1_ps(1.0f / 255.0f);
     r = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 16), byte)), scale);
@@ -399,136 +399,267 @@ inline void ReadTarget16(bool rgb565, const uint8_t* row, int64_t i, __mmask16 i
     b = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(d, byte)), scale);
 }
 
+// The lanes of one group on a single row: pixels i .. i + 15 from the row's first pixel.
+struct RowLanes {
+    int64_t i, first;
+    __mmask16 inside;
+    uint8_t* row;
+    uint16_t* depthRow;
+    const float* rowStart;
+    const float* thresholds;
+
+    __m512 Offset() const {
+        return _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i - first)),
+                             _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    }
+    __m512 Start(int plane) const { return _mm512_set1_ps(rowStart[plane]); }
+    __m512 Thresholds() const { return _mm512_loadu_ps(thresholds + (i & 3)); }
+    __m256i LoadDepth() const { return _mm256_maskz_loadu_epi16(inside, depthRow + i); }
+    void StoreDepth(__mmask16 m, __m256i v) const { _mm256_mask_storeu_epi16(depthRow + i, m, v); }
+    __m256i LoadTarget16() const { return _mm256_maskz_loadu_epi16(inside, reinterpret_cast<uint16_t*>(row) + i); }
+    void StoreTarget16(__mmask16 m, __m256i v) const { _mm256_mask_storeu_epi16(reinterpret_cast<uint16_t*>(row) + i, m, v); }
+    __m512i LoadTarget32() const { return _mm512_maskz_loadu_epi32(inside, reinterpret_cast<uint32_t*>(row) + i); }
+    void StoreTarget32(__mmask16 m, __m512i v) const { _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, m, v); }
+};
+
+// The lanes of one group over several short rows of a triangle, each row's pixels on
+// consecutive lanes. Reads and writes go row by row under each row's lane mask, through
+// addresses shifted so a lane index finds its pixel.
+struct PacketLanes {
+    int rows;
+    __mmask16 inside;
+    __mmask16 rowMask[RowPacket::kLanes];
+    uintptr_t target[RowPacket::kLanes];  // byte address of lane 0's pixel on the row's terms
+    uintptr_t depth[RowPacket::kLanes];
+    __m512i rowOfLane;
+    __m512 offset;
+    __m512 thresholds;
+    alignas(64) float starts[2 + kAttributeCount][RowPacket::kLanes];
+
+    __m512 Offset() const { return offset; }
+    __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, _mm512_load_ps(starts[plane])); }
+    __m512 Thresholds() const { return thresholds; }
+    __m256i LoadDepth() const {
+        __m256i v = _mm256_setzero_si256();
+        for (int r = 0; r < rows; ++r) {
+            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(depth[r]));
+        }
+        return v;
+    }
+    void StoreDepth(__mmask16 m, __m256i v) const {
+        for (int r = 0; r < rows; ++r) {
+            _mm256_mask_storeu_epi16(reinterpret_cast<void*>(depth[r]), static_cast<__mmask16>(m & rowMask[r]), v);
+        }
+    }
+    __m256i LoadTarget16() const {
+        __m256i v = _mm256_setzero_si256();
+        for (int r = 0; r < rows; ++r) {
+            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+        }
+        return v;
+    }
+    void StoreTarget16(__mmask16 m, __m256i v) const {
+        for (int r = 0; r < rows; ++r) {
+            _mm256_mask_storeu_epi16(reinterpret_cast<void*>(target[r]), static_cast<__mmask16>(m & rowMask[r]), v);
+        }
+    }
+    __m512i LoadTarget32() const {
+        __m512i v = _mm512_setzero_si512();
+        for (int r = 0; r < rows; ++r) {
+            v = _mm512_mask_loadu_epi32(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+        }
+        return v;
+    }
+    void StoreTarget32(__mmask16 m, __m512i v) const {
+        for (int r = 0; r < rows; ++r) {
+            _mm512_mask_storeu_epi32(reinterpret_cast<void*>(target[r]), static_cast<__mmask16>(m & rowMask[r]), v);
+        }
+    }
+};
+
+// One group of sixteen lanes through the common textured colour path (FillSpanShaded's work).
+// False when a sample needs the one-texel sampler; nothing is written then.
+template <TextureFormat F, class Lanes>
+bool ShadeGroup16(const Rasterizer::PixelPipeline& p, const Lanes& lanes, const float* stepX, const float* stepY,
+                  float constantQ, bool rgb565, bool perspective, uint64_t& written, uint64_t& shaded) {
+    const ShadeState& shade = *p.shade;
+    const StageState& stage = shade.stages[0];
+    const Texture& texture = *stage.texture;
+    const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
+    const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
+    const __mmask16 inside = lanes.inside;
+    const __m512 offset = lanes.Offset();
+    const __m512 z = _mm512_add_ps(lanes.Start(0), _mm512_mul_ps(_mm512_set1_ps(stepX[0]), offset));
+    const __m512i depthValue = _mm512_max_epi32(
+        _mm512_sub_epi32(
+            _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
+            _mm512_set1_epi32(p.depthBias)),
+        zero);
+    __mmask16 pass = inside;
+    if (p.depthTest) {
+        const __m512i stored = _mm512_cvtepu16_epi32(lanes.LoadDepth());
+        const __mmask16 passLess = p.passLess ? 0xFFFF : 0, passEqual = p.passEqual ? 0xFFFF : 0;
+        const __mmask16 passGreater = p.passGreater ? 0xFFFF : 0;
+        pass = inside & ((_mm512_cmplt_epi32_mask(depthValue, stored) & passLess) |
+                         (_mm512_cmpeq_epi32_mask(depthValue, stored) & passEqual) |
+                         (_mm512_cmpgt_epi32_mask(depthValue, stored) & passGreater));
+        if (pass == 0) {
+            return true;
+        }
+    }
+    __m512 w = _mm512_set1_ps(1.0f / constantQ);
+    if (perspective) {
+        const __m512 q = _mm512_add_ps(lanes.Start(1), _mm512_mul_ps(_mm512_set1_ps(stepX[1]), offset));
+        const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+        w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(constantQ), q));
+    }
+    auto attribute = [&](int k) {
+        const __m512 value = _mm512_add_ps(lanes.Start(2 + k), _mm512_mul_ps(_mm512_set1_ps(stepX[2 + k]), offset));
+        return perspective ? _mm512_mul_ps(value, w) : value;
+    };
+    const __m512 dr = attribute(kDiffuseR), dg = attribute(kDiffuseG), db = attribute(kDiffuseB);
+    const __m512 da = attribute(kDiffuseA);
+    const __m512 u = attribute(su - 2), v = attribute(sv - 2);
+    __m512 dudx = _mm512_set1_ps(stepX[su]), dvdx = _mm512_set1_ps(stepX[sv]);
+    __m512 dudy = _mm512_set1_ps(stepY[su]), dvdy = _mm512_set1_ps(stepY[sv]);
+    if (perspective) {
+        dudx = _mm512_mul_ps(_mm512_sub_ps(dudx, _mm512_mul_ps(u, _mm512_set1_ps(stepX[1]))), w);
+        dvdx = _mm512_mul_ps(_mm512_sub_ps(dvdx, _mm512_mul_ps(v, _mm512_set1_ps(stepX[1]))), w);
+        dudy = _mm512_mul_ps(_mm512_sub_ps(dudy, _mm512_mul_ps(u, _mm512_set1_ps(stepY[1]))), w);
+        dvdy = _mm512_mul_ps(_mm512_sub_ps(dvdy, _mm512_mul_ps(v, _mm512_set1_ps(stepY[1]))), w);
+    }
+    const __m512 textureWidth = _mm512_set1_ps(p.textureSize[0][0]);
+    const __m512 textureHeight = _mm512_set1_ps(p.textureSize[0][1]);
+    dudx = _mm512_mul_ps(dudx, textureWidth);
+    dvdx = _mm512_mul_ps(dvdx, textureHeight);
+    dudy = _mm512_mul_ps(dudy, textureWidth);
+    dvdy = _mm512_mul_ps(dvdy, textureHeight);
+    const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
+    const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
+    const __m512 rho2 = _mm512_max_ps(down, across);
+    const __m512 lod = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
+                                            _mm512_mul_ps(half, Log2x16(rho2)));
+    Colour16 texel{zerof, zerof, zerof, zerof};
+    if (!Sample16<F>(texture, stage.sampler, pass, u, v, lod, texel)) {
+        return false;
+    }
+    shaded += static_cast<uint64_t>(__builtin_popcount(pass));
+    __m512 r = Select16(stage.colourForm, texel.r, dr);
+    __m512 g = Select16(stage.colourForm, texel.g, dg);
+    __m512 b = Select16(stage.colourForm, texel.b, db);
+    const __m512 a = Select16(stage.alphaForm, texel.a, da);
+    if (shade.alphaTest) {
+        const __m512i alpha = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(a), levels8), half));
+        pass &= Compare16(shade.alphaFunc, alpha, _mm512_set1_epi32(static_cast<int>(shade.alphaRef)));
+    }
+    if (shade.fog) {
+        const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+        __m512 f;
+        if (!(shade.fogEnd > shade.fogStart)) {
+            f = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w, fogEnd, _CMP_LT_OQ), one);
+        } else {
+            f = Saturate16(_mm512_div_ps(_mm512_sub_ps(fogEnd, w), _mm512_set1_ps(shade.fogEnd - shade.fogStart)));
+        }
+        const __m512 g1 = _mm512_sub_ps(one, f);
+        r = _mm512_add_ps(_mm512_mul_ps(r, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.r), g1));
+        g = _mm512_add_ps(_mm512_mul_ps(g, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.g), g1));
+        b = _mm512_add_ps(_mm512_mul_ps(b, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.b), g1));
+    }
+    if (p.depthWrite) {
+        lanes.StoreDepth(pass, _mm512_cvtepi32_epi16(depthValue));
+    }
+    if (shade.blend) {
+        __m512 tr, tg, tb;
+        ReadTarget16(rgb565, lanes, tr, tg, tb);
+        const __m512 inverse = _mm512_sub_ps(one, a);
+        r = Saturate16(_mm512_add_ps(_mm512_mul_ps(r, a), _mm512_mul_ps(tr, inverse)));
+        g = Saturate16(_mm512_add_ps(_mm512_mul_ps(g, a), _mm512_mul_ps(tg, inverse)));
+        b = Saturate16(_mm512_add_ps(_mm512_mul_ps(b, a), _mm512_mul_ps(tb, inverse)));
+    }
+    if (rgb565) {
+        const __m512 t = lanes.Thresholds();
+        const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
+        const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels6), t));
+        const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
+        const __m512i pixel =
+            _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
+        lanes.StoreTarget16(pass, _mm512_cvtepi32_epi16(pixel));
+    } else {
+        const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
+        const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels8), half));
+        const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
+        const __m512i pixel =
+            _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
+        lanes.StoreTarget32(pass, pixel);
+    }
+    written += static_cast<uint64_t>(__builtin_popcount(pass));
+    return true;
+}
+
 template <TextureFormat F>
 int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                         const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
                         bool perspective, uint64_t& written, uint64_t& shaded) {
-    const ShadeState& shade = *p.shade;
-    const StageState& stage = shade.stages[0];
-    const Texture& texture = *stage.texture;
-    uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
-    uint16_t* depthRow = p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
-                                                                          static_cast<std::ptrdiff_t>(y) * p.depthPitch)
-                                            : nullptr;
-    const float* thresholds = Thresholds16(p.dither, y);
-    const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
-    const __m512 lanes = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
-    const __m512i zero = _mm512_setzero_si512();
-    const __mmask16 passLess = p.passLess ? 0xFFFF : 0, passEqual = p.passEqual ? 0xFFFF : 0;
-    const __mmask16 passGreater = p.passGreater ? 0xFFFF : 0;
-    const __m512 textureWidth = _mm512_set1_ps(p.textureSize[0][0]);
-    const __m512 textureHeight = _mm512_set1_ps(p.textureSize[0][1]);
-    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
-    const __m512 depthScale = _mm512_set1_ps(65535.0f);
-    const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd), fogRange = _mm512_set1_ps(shade.fogEnd - shade.fogStart);
-    const bool fogStep = !(shade.fogEnd > shade.fogStart);
+    RowLanes lanes;
+    lanes.first = first;
+    lanes.row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    lanes.depthRow = p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                                      static_cast<std::ptrdiff_t>(y) * p.depthPitch)
+                                        : nullptr;
+    lanes.rowStart = rowStart;
+    lanes.thresholds = Thresholds16(p.dither, y);
     int64_t i = first;
     for (; i <= last; i += 16) {
         const int64_t left = last - i + 1;
-        const __mmask16 inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
-        const __m512 offset = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i - first)), lanes);
-        const __m512 z = _mm512_add_ps(_mm512_set1_ps(rowStart[0]), _mm512_mul_ps(_mm512_set1_ps(stepX[0]), offset));
-        const __m512i depthValue = _mm512_max_epi32(
-            _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), depthScale), half)),
-                             _mm512_set1_epi32(p.depthBias)),
-            zero);
-        __mmask16 pass = inside;
-        if (p.depthTest) {
-            const __m512i stored = _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(inside, depthRow + i));
-            pass = inside & ((_mm512_cmplt_epi32_mask(depthValue, stored) & passLess) |
-                             (_mm512_cmpeq_epi32_mask(depthValue, stored) & passEqual) |
-                             (_mm512_cmpgt_epi32_mask(depthValue, stored) & passGreater));
-            if (pass == 0) {
-                continue;
-            }
-        }
-        __m512 w = _mm512_set1_ps(1.0f / constantQ);
-        if (perspective) {
-            const __m512 q = _mm512_add_ps(_mm512_set1_ps(rowStart[1]), _mm512_mul_ps(_mm512_set1_ps(stepX[1]), offset));
-            const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
-            w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(constantQ), q));
-        }
-        auto attribute = [&](int k) {
-            const __m512 value =
-                _mm512_add_ps(_mm512_set1_ps(rowStart[2 + k]), _mm512_mul_ps(_mm512_set1_ps(stepX[2 + k]), offset));
-            return perspective ? _mm512_mul_ps(value, w) : value;
-        };
-        const __m512 dr = attribute(kDiffuseR), dg = attribute(kDiffuseG), db = attribute(kDiffuseB);
-        const __m512 da = attribute(kDiffuseA);
-        const __m512 u = attribute(su - 2), v = attribute(sv - 2);
-        __m512 dudx = _mm512_set1_ps(stepX[su]), dvdx = _mm512_set1_ps(stepX[sv]);
-        __m512 dudy = _mm512_set1_ps(stepY[su]), dvdy = _mm512_set1_ps(stepY[sv]);
-        if (perspective) {
-            dudx = _mm512_mul_ps(_mm512_sub_ps(dudx, _mm512_mul_ps(u, _mm512_set1_ps(stepX[1]))), w);
-            dvdx = _mm512_mul_ps(_mm512_sub_ps(dvdx, _mm512_mul_ps(v, _mm512_set1_ps(stepX[1]))), w);
-            dudy = _mm512_mul_ps(_mm512_sub_ps(dudy, _mm512_mul_ps(u, _mm512_set1_ps(stepY[1]))), w);
-            dvdy = _mm512_mul_ps(_mm512_sub_ps(dvdy, _mm512_mul_ps(v, _mm512_set1_ps(stepY[1]))), w);
-        }
-        dudx = _mm512_mul_ps(dudx, textureWidth);
-        dvdx = _mm512_mul_ps(dvdx, textureHeight);
-        dudy = _mm512_mul_ps(dudy, textureWidth);
-        dvdy = _mm512_mul_ps(dvdy, textureHeight);
-        const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
-        const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
-        const __m512 rho2 = _mm512_max_ps(down, across);
-        const __m512 lod = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
-                                                _mm512_mul_ps(half, Log2x16(rho2)));
-        Colour16 texel{zerof, zerof, zerof, zerof};
-        if (!Sample16<F>(texture, stage.sampler, pass, u, v, lod, texel)) {
+        lanes.i = i;
+        lanes.inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
+        if (!ShadeGroup16<F>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
             break;
         }
-        shaded += static_cast<uint64_t>(__builtin_popcount(pass));
-        __m512 r = Select16(stage.colourForm, texel.r, dr);
-        __m512 g = Select16(stage.colourForm, texel.g, dg);
-        __m512 b = Select16(stage.colourForm, texel.b, db);
-        const __m512 a = Select16(stage.alphaForm, texel.a, da);
-        if (shade.alphaTest) {
-            const __m512i alpha = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(a), levels8), half));
-            pass &= Compare16(shade.alphaFunc, alpha, _mm512_set1_epi32(static_cast<int>(shade.alphaRef)));
-        }
-        if (shade.fog) {
-            __m512 f;
-            if (fogStep) {
-                f = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w, fogEnd, _CMP_LT_OQ), one);
-            } else {
-                f = Saturate16(_mm512_div_ps(_mm512_sub_ps(fogEnd, w), fogRange));
-            }
-            const __m512 g1 = _mm512_sub_ps(one, f);
-            r = _mm512_add_ps(_mm512_mul_ps(r, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.r), g1));
-            g = _mm512_add_ps(_mm512_mul_ps(g, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.g), g1));
-            b = _mm512_add_ps(_mm512_mul_ps(b, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.b), g1));
-        }
-        if (p.depthWrite) {
-            _mm256_mask_storeu_epi16(depthRow + i, pass, _mm512_cvtepi32_epi16(depthValue));
-        }
-        if (shade.blend) {
-            __m512 tr, tg, tb;
-            ReadTarget16(rgb565, row, i, inside, tr, tg, tb);
-            const __m512 inverse = _mm512_sub_ps(one, a);
-            r = Saturate16(_mm512_add_ps(_mm512_mul_ps(r, a), _mm512_mul_ps(tr, inverse)));
-            g = Saturate16(_mm512_add_ps(_mm512_mul_ps(g, a), _mm512_mul_ps(tg, inverse)));
-            b = Saturate16(_mm512_add_ps(_mm512_mul_ps(b, a), _mm512_mul_ps(tb, inverse)));
-        }
-        if (rgb565) {
-            const __m512 t = _mm512_loadu_ps(thresholds + (i & 3));
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels6), t));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
-            const __m512i pixel =
-                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
-            _mm256_mask_storeu_epi16(reinterpret_cast<uint16_t*>(row) + i, pass, _mm512_cvtepi32_epi16(pixel));
-        } else {
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels8), half));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
-            const __m512i pixel =
-                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
-            _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, pass, pixel);
-        }
-        written += static_cast<uint64_t>(__builtin_popcount(pass));
     }
     return std::min(i, last + 1) - first;
+}
+
+template <TextureFormat F>
+bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                       uint64_t& shaded) {
+    PacketLanes lanes;
+    lanes.rows = packet.rows;
+    alignas(64) float offset[RowPacket::kLanes] = {};
+    alignas(64) int32_t rowOf[RowPacket::kLanes] = {};
+    alignas(64) float thresholds[RowPacket::kLanes] = {};
+    const int bytes = rgb565 ? 2 : 4;
+    int lane = 0;
+    for (int r = 0; r < packet.rows; ++r) {
+        const int64_t first = packet.first[r], last = packet.last[r];
+        const int32_t y = packet.y[r];
+        const int count = static_cast<int>(last - first + 1);
+        lanes.rowMask[r] = static_cast<__mmask16>(((1u << count) - 1) << lane);
+        const uintptr_t targetRow = reinterpret_cast<uintptr_t>(p.pixels) + static_cast<uintptr_t>(y) * p.pitch;
+        lanes.target[r] = targetRow + static_cast<uintptr_t>((first - lane) * bytes);
+        if (p.depth != nullptr) {
+            const uintptr_t depthRow = reinterpret_cast<uintptr_t>(p.depth) + static_cast<uintptr_t>(y) * p.depthPitch;
+            lanes.depth[r] = depthRow + static_cast<uintptr_t>((first - lane) * 2);
+        } else {
+            lanes.depth[r] = 0;
+        }
+        for (int n = 0; n < 2 + kAttributeCount; ++n) {
+            lanes.starts[n][r] = packet.starts[r][n];
+        }
+        for (int64_t x = first; x <= last; ++x, ++lane) {
+            offset[lane] = static_cast<float>(x - first);
+            rowOf[lane] = r;
+            thresholds[lane] = p.dither ? DitherThreshold(static_cast<int32_t>(x), y) : 0.5f;
+        }
+    }
+    lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
+    lanes.offset = _mm512_load_ps(offset);
+    lanes.rowOfLane = _mm512_load_si512(rowOf);
+    lanes.thresholds = _mm512_load_ps(thresholds);
+    return ShadeGroup16<F>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
 }
 
 }  // namespace
@@ -553,6 +684,26 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
     }
 }
 
+bool TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                      uint64_t& shaded) {
+    switch (p.shade->stages[0].texture->format) {
+    case TextureFormat::RGB565:
+        return TexturedPacket16T<TextureFormat::RGB565>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                        written, shaded);
+    case TextureFormat::ARGB1555:
+        return TexturedPacket16T<TextureFormat::ARGB1555>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                          written, shaded);
+    case TextureFormat::ARGB4444:
+        return TexturedPacket16T<TextureFormat::ARGB4444>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                          written, shaded);
+    case TextureFormat::RGB555:
+        return TexturedPacket16T<TextureFormat::RGB555>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                        written, shaded);
+    default: return false;
+    }
+}
+
 #pragma GCC diagnostic pop
 #pragma GCC pop_options
 
@@ -568,6 +719,11 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_
 int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*,
                        const float*, float, bool, bool, uint64_t&, uint64_t&) {
     return 0;
+}
+
+bool TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,
+                      bool, uint64_t&, uint64_t&) {
+    return false;
 }
 
 #endif
