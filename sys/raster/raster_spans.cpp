@@ -379,6 +379,19 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     const bool rgb565 = p.format == PixelFormat::RGB565;
     const bool packRows = narrow && p.shade != nullptr && p.stage == nullptr && p.wideTextured && simd::Available16();
     simd::RowPacket packet;
+    double planeBase[2 + kAttributeCount], planeDx[2 + kAttributeCount], planeDy[2 + kAttributeCount];
+    if (packRows) {
+        for (int n = 0; n < count; ++n) {
+            planeBase[n] = value[0][planes[n]];
+            planeDx[n] = ddx[planes[n]];
+            planeDy[n] = ddy[planes[n]];
+        }
+        packet.planeCount = count;
+        packet.planes = planes;
+        packet.base = planeBase;
+        packet.dx = planeDx;
+        packet.dy = planeDy;
+    }
     auto flush = [&] {
         if (packet.rows == 0) {
             return;
@@ -386,7 +399,8 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
         if (!simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective, m_counters.pixels,
                                     m_counters.shaded)) {
             for (int r = 0; r < packet.rows; ++r) {
-                const SpanArguments rowArguments{packet.starts[r], stepX, stepY, a.q};
+                packet.Starts(r, rowStart);
+                const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
                 m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
                                           m_counters.shaded);
             }
@@ -435,24 +449,22 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             continue;
         }
         const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
-        float* start = rowStart;
         if (packRows) {
             if (packet.lanes + (last - first + 1) > simd::RowPacket::kLanes) {
                 flush();
             }
-            start = packet.starts[packet.rows];
-        }
-        for (int n = 0; n < count; ++n) {
-            const int k = planes[n];
-            start[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
-        }
-        if (packRows) {
+            packet.rx[packet.rows] = rx;
+            packet.ry[packet.rows] = ry;
             packet.y[packet.rows] = static_cast<int32_t>(j);
             packet.first[packet.rows] = first;
             packet.last[packet.rows] = last;
             packet.lanes += static_cast<int>(last - first + 1);
             ++packet.rows;
             continue;
+        }
+        for (int n = 0; n < count; ++n) {
+            const int k = planes[n];
+            rowStart[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
         }
         m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, m_counters.shaded);
     }

@@ -39,8 +39,9 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
                        bool perspective, uint64_t& written, uint64_t& shaded);
 
 // Short rows of one triangle gathered for one sixteen-lane group: each row's pixels first..last
-// on consecutive lanes, with the row's starting values (z, q, then the attributes, as the
-// span loops take them).
+// on consecutive lanes. A row's starting values (z, q, then the attributes, as the span loops
+// take them) are the triangle's planes at the row's first pixel: for the value planes[n],
+// float(base[n] + dx[n] * rx + dy[n] * ry), with (rx, ry) the pixel less the plane origin.
 struct RowPacket {
     static constexpr int kLanes = 16;
     int rows = 0;
@@ -48,7 +49,20 @@ struct RowPacket {
     int32_t y[kLanes];
     int64_t first[kLanes];
     int64_t last[kLanes];
-    float starts[kLanes][2 + kAttributeCount];
+    double rx[kLanes];
+    double ry[kLanes];
+    int planeCount = 0;
+    const int* planes = nullptr;
+    const double* base = nullptr;
+    const double* dx = nullptr;
+    const double* dy = nullptr;
+
+    // Row r's starting values into start (indexed by plane).
+    void Starts(int r, float* start) const {
+        for (int n = 0; n < planeCount; ++n) {
+            start[planes[n]] = static_cast<float>(base[n] + dx[n] * rx[r] + dy[n] * ry[r]);
+        }
+    }
 };
 
 // The common textured colour path over a packet's pixels in one group. False when some pixel

@@ -646,13 +646,30 @@ bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& pack
         } else {
             lanes.depth[r] = 0;
         }
-        for (int n = 0; n < 2 + kAttributeCount; ++n) {
-            lanes.starts[n][r] = packet.starts[r][n];
-        }
         for (int64_t x = first; x <= last; ++x, ++lane) {
             offset[lane] = static_cast<float>(x - first);
             rowOf[lane] = r;
             thresholds[lane] = p.dither ? DitherThreshold(static_cast<int32_t>(x), y) : 0.5f;
+        }
+    }
+    // Every row's starting values at once, eight rows a register, with the one-row sums'
+    // roundings (double products and sums, then one rounding to float).
+    alignas(64) double rx[RowPacket::kLanes] = {}, ry[RowPacket::kLanes] = {};
+    for (int r = 0; r < packet.rows; ++r) {
+        rx[r] = packet.rx[r];
+        ry[r] = packet.ry[r];
+    }
+    const __m512d rxLow = _mm512_load_pd(rx), rxHigh = _mm512_load_pd(rx + 8);
+    const __m512d ryLow = _mm512_load_pd(ry), ryHigh = _mm512_load_pd(ry + 8);
+    for (int n = 0; n < packet.planeCount; ++n) {
+        const __m512d base = _mm512_set1_pd(packet.base[n]);
+        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
+        float* starts = lanes.starts[packet.planes[n]];
+        _mm256_store_ps(starts, _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
+                                                              _mm512_mul_pd(dy, ryLow))));
+        if (packet.rows > 8) {
+            _mm256_store_ps(starts + 8, _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
+                                                                      _mm512_mul_pd(dy, ryHigh))));
         }
     }
     lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
