@@ -366,6 +366,23 @@ void Rasterizer::PrepareShading() {
     }
     m_pipe.shade = plain ? nullptr : &m_shade;
     m_pipe.wideTextured = !plain && m_stage == nullptr && simd::Available() && simd::CoversTexturedPath(s);
+    PixelPipeline::LevelTable& table = m_pipe.levels;
+    table.usable = m_pipe.wideTextured;
+    if (table.usable) {
+        const Texture& t = *s.stages[0].texture;
+        constexpr int64_t kReach = int64_t{1} << 30;
+        for (int l = 0; l < kMaxTextureLevels; ++l) {
+            const TextureLevel& level = t.levels[std::min(l, t.levelCount - 1)];
+            const int64_t offset = level.pixels - t.levels[0].pixels;
+            const int64_t size = static_cast<int64_t>(level.pitch) * level.height;
+            table.usable = table.usable && offset > -kReach && offset < kReach && size < kReach;
+            table.width[l] = level.width;
+            table.height[l] = level.height;
+            table.pitch[l] = level.pitch;
+            table.lastRead[l] = static_cast<int32_t>(std::min(size, kReach)) - 4;
+            table.offset[l] = static_cast<int32_t>(std::clamp(offset, -kReach, kReach));
+        }
+    }
 }
 
 // World, view and projection, then the fold that turns the viewport's clip window into the

@@ -278,6 +278,120 @@ bool SampleLevel16(const TextureLevel& l, const SamplerState& s, __mmask16 activ
     return true;
 }
 
+// Samples at (u, v) for the active lanes, each from the level it names, through the level
+// table: one pass for any mix of levels. Lanes not active keep their colour.
+template <TextureFormat F>
+bool SampleLanes16(const Rasterizer::PixelPipeline::LevelTable& table, const uint8_t* pixels,
+                   const SamplerState& s, __mmask16 active, __m512i level, __m512 u, __m512 v, Colour16& out) {
+    const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
+    const __m512i width = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.width));
+    const __m512i height = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.height));
+    const __m512i pitch = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.pitch));
+    const __m512i lastRead = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.lastRead));
+    const __m512i base = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.offset));
+    const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
+    const bool wrapU = s.addressU == D3DTADDRESS_WRAP, wrapV = s.addressV == D3DTADDRESS_WRAP;
+    auto addressU = [&](__m512i i) {
+        return wrapU ? _mm512_and_si512(i, widthMask) : _mm512_min_epi32(_mm512_max_epi32(i, zero), widthMask);
+    };
+    auto addressV = [&](__m512i j) {
+        return wrapV ? _mm512_and_si512(j, heightMask) : _mm512_min_epi32(_mm512_max_epi32(j, zero), heightMask);
+    };
+    bool safe = true;
+    auto offsetOf = [&](__m512i i, __m512i j) {
+        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(j, pitch), _mm512_add_epi32(i, i));
+        safe = safe && _mm512_mask_cmpgt_epi32_mask(active, offset, lastRead) == 0;
+        return _mm512_add_epi32(offset, base);
+    };
+    const int* texels = reinterpret_cast<const int*>(pixels);
+    auto gather = [&](__m512i offset) { return _mm512_mask_i32gather_epi32(zero, active, offset, texels, 1); };
+    const __m512i low16 = _mm512_set1_epi32(0xFFFF);
+    const __m512 x = _mm512_mul_ps(u, _mm512_cvtepi32_ps(width));
+    const __m512 y = _mm512_mul_ps(v, _mm512_cvtepi32_ps(height));
+    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    if (!s.linearMin) {
+        const __m512i i = addressU(_mm512_cvttps_epi32(_mm512_roundscale_ps(x, kFloor)));
+        const __m512i j = addressV(_mm512_cvttps_epi32(_mm512_roundscale_ps(y, kFloor)));
+        const __m512i offset = offsetOf(i, j);
+        if (!safe) {
+            return false;
+        }
+        __m512i c[4];
+        Channels16<F>(_mm512_and_si512(gather(offset), low16), c);
+        // As Decode: each channel times one over its largest value.
+        constexpr float k5 = 1.0f / 31.0f, k6 = 1.0f / 63.0f, k4 = 1.0f / 15.0f;
+        constexpr bool k565 = F == TextureFormat::RGB565;
+        constexpr float scaleR = F == TextureFormat::ARGB4444 ? k4 : k5;
+        constexpr float scaleG = F == TextureFormat::ARGB4444 ? k4 : (k565 ? k6 : k5);
+        out.r = _mm512_mask_mul_ps(out.r, active, _mm512_cvtepi32_ps(c[0]), _mm512_set1_ps(scaleR));
+        out.g = _mm512_mask_mul_ps(out.g, active, _mm512_cvtepi32_ps(c[1]), _mm512_set1_ps(scaleG));
+        out.b = _mm512_mask_mul_ps(out.b, active, _mm512_cvtepi32_ps(c[2]), _mm512_set1_ps(scaleR));
+        if constexpr (F == TextureFormat::ARGB4444) {
+            out.a = _mm512_mask_mul_ps(out.a, active, _mm512_cvtepi32_ps(c[3]), _mm512_set1_ps(k4));
+        } else if constexpr (F == TextureFormat::ARGB1555) {
+            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_cvtepi32_ps(c[3]));
+        } else {
+            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f));
+        }
+        return true;
+    }
+    const __m512 half = _mm512_set1_ps(0.5f);
+    const __m512 fx = _mm512_sub_ps(x, half), fy = _mm512_sub_ps(y, half);
+    const __m512i i0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fx, kFloor));
+    const __m512i j0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fy, kFloor));
+    const __m512 ax = _mm512_sub_ps(fx, _mm512_cvtepi32_ps(i0)), ay = _mm512_sub_ps(fy, _mm512_cvtepi32_ps(j0));
+    const __m512 k256 = _mm512_set1_ps(256.0f);
+    const __m512i wx = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ax, k256), half));
+    const __m512i wy = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ay, k256), half));
+    // Whole numbers below 2^24 throughout: exactly the one-texel sampler's sums.
+    const __m512 fx1 = _mm512_cvtepi32_ps(wx), fy1 = _mm512_cvtepi32_ps(wy);
+    const __m512 fx0 = _mm512_sub_ps(k256, fx1), fy0 = _mm512_sub_ps(k256, fy1);
+    const __m512 weight[4] = {_mm512_mul_ps(fx0, fy0), _mm512_mul_ps(fx1, fy0), _mm512_mul_ps(fx0, fy1),
+                              _mm512_mul_ps(fx1, fy1)};
+    const __m512i iA = addressU(i0), iB = addressU(_mm512_add_epi32(i0, one));
+    const __m512i jA = addressV(j0), jB = addressV(_mm512_add_epi32(j0, one));
+    __m512i texel[4];
+    if (_mm512_mask_cmpneq_epi32_mask(active, iB, _mm512_add_epi32(iA, one)) == 0) {
+        // The two texels of a row lie side by side: one four-byte read per row takes both.
+        const __m512i top = offsetOf(iA, jA), bottom = offsetOf(iA, jB);
+        if (!safe) {
+            return false;
+        }
+        const __m512i upper = gather(top), lower = gather(bottom);
+        texel[0] = _mm512_and_si512(upper, low16);
+        texel[1] = _mm512_srli_epi32(upper, 16);
+        texel[2] = _mm512_and_si512(lower, low16);
+        texel[3] = _mm512_srli_epi32(lower, 16);
+    } else {
+        const __m512i offsets[4] = {offsetOf(iA, jA), offsetOf(iB, jA), offsetOf(iA, jB), offsetOf(iB, jB)};
+        if (!safe) {
+            return false;
+        }
+        for (int k = 0; k < 4; ++k) {
+            texel[k] = _mm512_and_si512(gather(offsets[k]), low16);
+        }
+    }
+    constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
+    __m512 sum[4] = {_mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps()};
+    for (int k = 0; k < 4; ++k) {
+        __m512i c[4];
+        Channels16<F>(texel[k], c);
+        sum[0] = _mm512_add_ps(sum[0], _mm512_mul_ps(_mm512_cvtepi32_ps(c[0]), weight[k]));
+        sum[1] = _mm512_add_ps(sum[1], _mm512_mul_ps(_mm512_cvtepi32_ps(c[1]), weight[k]));
+        sum[2] = _mm512_add_ps(sum[2], _mm512_mul_ps(_mm512_cvtepi32_ps(c[2]), weight[k]));
+        if constexpr (!kOpaque) {
+            sum[3] = _mm512_add_ps(sum[3], _mm512_mul_ps(_mm512_cvtepi32_ps(c[3]), weight[k]));
+        }
+    }
+    constexpr texels::ChannelScale kScale = texels::Scale<F>();
+    out.r = _mm512_mask_mul_ps(out.r, active, sum[0], _mm512_set1_ps(kScale.r));
+    out.g = _mm512_mask_mul_ps(out.g, active, sum[1], _mm512_set1_ps(kScale.g));
+    out.b = _mm512_mask_mul_ps(out.b, active, sum[2], _mm512_set1_ps(kScale.b));
+    out.a = kOpaque ? _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f))
+                    : _mm512_mask_mul_ps(out.a, active, sum[3], _mm512_set1_ps(kScale.a));
+    return true;
+}
+
 // Samples the level each active lane names, one level at a time.
 template <TextureFormat F>
 bool SampleLevels16(const Texture& t, const SamplerState& s, __mmask16 active, __m512i level, __m512 u, __m512 v,
@@ -298,8 +412,8 @@ bool SampleLevels16(const Texture& t, const SamplerState& s, __mmask16 active, _
 // SampleTexture's level choice and mip blend for the active lanes; false when some active lane
 // needs the one-texel sampler (a coordinate too far out, or a read past a level's end).
 template <TextureFormat F>
-bool Sample16(const Texture& t, const SamplerState& s, __mmask16 active, __m512 u, __m512 v, __m512 lod,
-              Colour16& out) {
+bool Sample16(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& table, const SamplerState& s,
+              __mmask16 active, __m512 u, __m512 v, __m512 lod, Colour16& out) {
     const __m512 limit = _mm512_set1_ps(65536.0f);  // as the one-texel sampler's limit
     const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u), _mm512_abs_ps(v));
     if (_mm512_mask_cmp_ps_mask(active, magnitude, limit, _CMP_LT_OQ) != active) {
@@ -323,7 +437,11 @@ bool Sample16(const Texture& t, const SamplerState& s, __mmask16 active, __m512 
     }
     level0 = _mm512_mask_blend_epi32(magnified, level0, baseLevel);
     f = _mm512_mask_blend_ps(magnified, f, _mm512_setzero_ps());
-    if (!SampleLevels16<F>(t, s, active, level0, u, v, out)) {
+    auto sample = [&](__mmask16 lanes, __m512i level, Colour16& colour) {
+        return table.usable ? SampleLanes16<F>(table, t.levels[0].pixels, s, lanes, level, u, v, colour)
+                            : SampleLevels16<F>(t, s, lanes, level, u, v, colour);
+    };
+    if (!sample(active, level0, out)) {
         return false;
     }
     // Lanes whose fraction is zero keep the first level's colour exactly.
@@ -333,7 +451,7 @@ bool Sample16(const Texture& t, const SamplerState& s, __mmask16 active, __m512 
     }
     Colour16 next = out;
     const __m512i level1 = _mm512_min_epi32(_mm512_add_epi32(level0, _mm512_set1_epi32(1)), lastLevel);
-    if (!SampleLevels16<F>(t, s, between, level1, u, v, next)) {
+    if (!sample(between, level1, next)) {
         return false;
     }
     out.r = _mm512_mask_add_ps(out.r, between, out.r, _mm512_mul_ps(_mm512_sub_ps(next.r, out.r), f));
@@ -542,7 +660,7 @@ bool ShadeGroup16(const Rasterizer::PixelPipeline& p, const Lanes& lanes, const 
     const __m512 lod = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
                                             _mm512_mul_ps(half, Log2x16(rho2)));
     Colour16 texel{zerof, zerof, zerof, zerof};
-    if (!Sample16<F>(texture, stage.sampler, pass, u, v, lod, texel)) {
+    if (!Sample16<F>(texture, p.levels, stage.sampler, pass, u, v, lod, texel)) {
         return false;
     }
     shaded += static_cast<uint64_t>(__builtin_popcount(pass));
