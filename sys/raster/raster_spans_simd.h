@@ -49,8 +49,8 @@ struct RowPacket {
     int32_t y[kLanes];
     int64_t first[kLanes];
     int64_t last[kLanes];
-    double rx[kLanes];
-    double ry[kLanes];
+    double rx[kLanes] = {};
+    double ry[kLanes] = {};
     int planeCount = 0;
     const int* planes = nullptr;
     const double* base = nullptr;

@@ -552,10 +552,10 @@ struct PacketLanes {
     __m512i rowOfLane;
     __m512 offset;
     __m512 thresholds;
-    alignas(64) float starts[2 + kAttributeCount][RowPacket::kLanes];
+    __m512 starts[2 + kAttributeCount];  // by plane, each row's value on lane r
 
     __m512 Offset() const { return offset; }
-    __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, _mm512_load_ps(starts[plane])); }
+    __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
     __m512 Thresholds() const { return thresholds; }
     __m256i LoadDepth() const {
         __m256i v = _mm256_setzero_si256();
@@ -746,16 +746,18 @@ bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& pack
                        uint64_t& shaded) {
     PacketLanes lanes;
     lanes.rows = packet.rows;
-    alignas(64) float offset[RowPacket::kLanes] = {};
-    alignas(64) int32_t rowOf[RowPacket::kLanes] = {};
-    alignas(64) float thresholds[RowPacket::kLanes] = {};
+    // Each lane's row, offset from its row's first pixel and dither threshold, made in
+    // registers row by row under the row's lane mask.
+    const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    __m512i rowOf = _mm512_setzero_si512(), offset = _mm512_setzero_si512(), cell = _mm512_setzero_si512();
     const int bytes = rgb565 ? 2 : 4;
     int lane = 0;
     for (int r = 0; r < packet.rows; ++r) {
         const int64_t first = packet.first[r], last = packet.last[r];
         const int32_t y = packet.y[r];
         const int count = static_cast<int>(last - first + 1);
-        lanes.rowMask[r] = static_cast<__mmask16>(((1u << count) - 1) << lane);
+        const __mmask16 mask = static_cast<__mmask16>(((1u << count) - 1) << lane);
+        lanes.rowMask[r] = mask;
         const uintptr_t targetRow = reinterpret_cast<uintptr_t>(p.pixels) + static_cast<uintptr_t>(y) * p.pitch;
         lanes.target[r] = targetRow + static_cast<uintptr_t>((first - lane) * bytes);
         if (p.depth != nullptr) {
@@ -764,36 +766,39 @@ bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& pack
         } else {
             lanes.depth[r] = 0;
         }
-        for (int64_t x = first; x <= last; ++x, ++lane) {
-            offset[lane] = static_cast<float>(x - first);
-            rowOf[lane] = r;
-            thresholds[lane] = p.dither ? DitherThreshold(static_cast<int32_t>(x), y) : 0.5f;
+        rowOf = _mm512_mask_mov_epi32(rowOf, mask, _mm512_set1_epi32(r));
+        offset = _mm512_mask_sub_epi32(offset, mask, laneIndex, _mm512_set1_epi32(lane));
+        // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
+        const __m512i x = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(static_cast<int32_t>(first) - lane));
+        cell = _mm512_mask_or_epi32(cell, mask, _mm512_and_si512(x, _mm512_set1_epi32(3)),
+                                    _mm512_set1_epi32((y & 3) << 2));
+        lane += count;
+    }
+    if (p.dither) {
+        alignas(64) float matrix[16];
+        for (int k = 0; k < 16; ++k) {
+            matrix[k] = DitherThreshold(k & 3, k >> 2);
         }
+        lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(matrix));
+    } else {
+        lanes.thresholds = _mm512_set1_ps(0.5f);
     }
     // Every row's starting values at once, eight rows a register, with the one-row sums'
     // roundings (double products and sums, then one rounding to float).
-    alignas(64) double rx[RowPacket::kLanes] = {}, ry[RowPacket::kLanes] = {};
-    for (int r = 0; r < packet.rows; ++r) {
-        rx[r] = packet.rx[r];
-        ry[r] = packet.ry[r];
-    }
-    const __m512d rxLow = _mm512_load_pd(rx), rxHigh = _mm512_load_pd(rx + 8);
-    const __m512d ryLow = _mm512_load_pd(ry), ryHigh = _mm512_load_pd(ry + 8);
+    const __m512d rxLow = _mm512_loadu_pd(packet.rx), rxHigh = _mm512_loadu_pd(packet.rx + 8);
+    const __m512d ryLow = _mm512_loadu_pd(packet.ry), ryHigh = _mm512_loadu_pd(packet.ry + 8);
     for (int n = 0; n < packet.planeCount; ++n) {
         const __m512d base = _mm512_set1_pd(packet.base[n]);
         const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
-        float* starts = lanes.starts[packet.planes[n]];
-        _mm256_store_ps(starts, _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
-                                                              _mm512_mul_pd(dy, ryLow))));
-        if (packet.rows > 8) {
-            _mm256_store_ps(starts + 8, _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
-                                                                      _mm512_mul_pd(dy, ryHigh))));
-        }
+        const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
+                                                          _mm512_mul_pd(dy, ryLow)));
+        const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
+                                                           _mm512_mul_pd(dy, ryHigh)));
+        lanes.starts[packet.planes[n]] = _mm512_insertf32x8(_mm512_castps256_ps512(low), high, 1);
     }
     lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
-    lanes.offset = _mm512_load_ps(offset);
-    lanes.rowOfLane = _mm512_load_si512(rowOf);
-    lanes.thresholds = _mm512_load_ps(thresholds);
+    lanes.offset = _mm512_cvtepi32_ps(offset);
+    lanes.rowOfLane = rowOf;
     return ShadeGroup16<F>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
 }
 
