@@ -408,6 +408,8 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
         packet.rows = 0;
         packet.lanes = 0;
     };
+    const bool wideCoverage = narrow && simd::Available16();
+    const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
     for (int64_t j = top; j <= bottom; ++j) {
         const int64_t sampleY = j * kOne;
         int64_t first = left, last = right;
@@ -420,7 +422,14 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             }
             first = right + 1;
             last = left - 1;
-            for (int64_t i = left; i <= right; ++i) {
+            if (wideCoverage) {
+                const uint32_t covered = simd::CoveredColumns16(value, step, thresholds, static_cast<int>(right - left + 1));
+                if (covered != 0) {
+                    first = left + __builtin_ctz(covered);
+                    last = left + 31 - __builtin_clz(covered);
+                }
+            }
+            for (int64_t i = wideCoverage ? right + 1 : left; i <= right; ++i) {
                 if (value[0] >= edges[0].threshold && value[1] >= edges[1].threshold &&
                     value[2] >= edges[2].threshold) {
                     first = std::min(first, i);

@@ -38,6 +38,10 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
                        const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
                        bool perspective, uint64_t& written, uint64_t& shaded);
 
+// The columns of a row of at most sixteen samples inside all three edges of a triangle: bit k
+// set when value[e] + k * step[e] >= threshold[e] for every edge e, for k below `columns`.
+uint32_t CoveredColumns16(const int64_t* value, const int64_t* step, const int64_t* threshold, int columns);
+
 // Short rows of one triangle gathered for one sixteen-lane group: each row's pixels first..last
 // on consecutive lanes. A row's starting values (z, q, then the attributes, as the span loops
 // take them) are the triangle's planes at the row's first pixel: for the value planes[n],

@@ -824,6 +824,19 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
     }
 }
 
+uint32_t CoveredColumns16(const int64_t* value, const int64_t* step, const int64_t* threshold, int columns) {
+    const __m512i low = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7), high = _mm512_setr_epi64(8, 9, 10, 11, 12, 13, 14, 15);
+    __mmask8 inLow = 0xFF, inHigh = 0xFF;
+    for (int e = 0; e < 3; ++e) {
+        const __m512i base = _mm512_set1_epi64(value[e]), stride = _mm512_set1_epi64(step[e]);
+        const __m512i limit = _mm512_set1_epi64(threshold[e]);
+        inLow &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_mullo_epi64(stride, low)), limit);
+        inHigh &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_mullo_epi64(stride, high)), limit);
+    }
+    const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
+    return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
+}
+
 bool TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
                       uint64_t& shaded) {
@@ -865,6 +878,8 @@ bool TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const 
                       bool, uint64_t&, uint64_t&) {
     return false;
 }
+
+uint32_t CoveredColumns16(const int64_t*, const int64_t*, const int64_t*, int) { return 0; }
 
 #endif
 
