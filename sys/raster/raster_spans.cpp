@@ -410,6 +410,15 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     };
     const bool wideCoverage = narrow && simd::Available16();
     const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
+    // Each edge's change over the first sixteen columns of a row.
+    int64_t ramp[3][simd::RowPacket::kLanes];
+    if (wideCoverage) {
+        for (int e = 0; e < 3; ++e) {
+            for (int k = 0; k < simd::RowPacket::kLanes; ++k) {
+                ramp[e][k] = -edges[e].dy * kOne * k;
+            }
+        }
+    }
     for (int64_t j = top; j <= bottom; ++j) {
         const int64_t sampleY = j * kOne;
         int64_t first = left, last = right;
@@ -423,7 +432,7 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             first = right + 1;
             last = left - 1;
             if (wideCoverage) {
-                const uint32_t covered = simd::CoveredColumns16(value, step, thresholds, static_cast<int>(right - left + 1));
+                const uint32_t covered = simd::CoveredColumns16(value, ramp, thresholds, static_cast<int>(right - left + 1));
                 if (covered != 0) {
                     first = left + __builtin_ctz(covered);
                     last = left + 31 - __builtin_clz(covered);

@@ -39,8 +39,8 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
                        bool perspective, uint64_t& written, uint64_t& shaded);
 
 // The columns of a row of at most sixteen samples inside all three edges of a triangle: bit k
-// set when value[e] + k * step[e] >= threshold[e] for every edge e, for k below `columns`.
-uint32_t CoveredColumns16(const int64_t* value, const int64_t* step, const int64_t* threshold, int columns);
+// set when value[e] + ramp[e][k] >= threshold[e] for every edge e, for k below `columns`.
+uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns);
 
 // Short rows of one triangle gathered for one sixteen-lane group: each row's pixels first..last
 // on consecutive lanes. A row's starting values (z, q, then the attributes, as the span loops
@@ -53,8 +53,8 @@ struct RowPacket {
     int32_t y[kLanes];
     int64_t first[kLanes];
     int64_t last[kLanes];
-    double rx[kLanes] = {};
-    double ry[kLanes] = {};
+    double rx[kLanes];
+    double ry[kLanes];
     int planeCount = 0;
     const int* planes = nullptr;
     const double* base = nullptr;

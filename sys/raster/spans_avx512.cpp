@@ -785,8 +785,10 @@ bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& pack
     }
     // Every row's starting values at once, eight rows a register, with the one-row sums'
     // roundings (double products and sums, then one rounding to float).
-    const __m512d rxLow = _mm512_loadu_pd(packet.rx), rxHigh = _mm512_loadu_pd(packet.rx + 8);
-    const __m512d ryLow = _mm512_loadu_pd(packet.ry), ryHigh = _mm512_loadu_pd(packet.ry + 8);
+    const __mmask8 low = static_cast<__mmask8>(packet.rows >= 8 ? 0xFF : (1u << packet.rows) - 1);
+    const __mmask8 high = static_cast<__mmask8>(packet.rows <= 8 ? 0 : (1u << (packet.rows - 8)) - 1);
+    const __m512d rxLow = _mm512_maskz_loadu_pd(low, packet.rx), rxHigh = _mm512_maskz_loadu_pd(high, packet.rx + 8);
+    const __m512d ryLow = _mm512_maskz_loadu_pd(low, packet.ry), ryHigh = _mm512_maskz_loadu_pd(high, packet.ry + 8);
     for (int n = 0; n < packet.planeCount; ++n) {
         const __m512d base = _mm512_set1_pd(packet.base[n]);
         const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
@@ -824,14 +826,12 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
     }
 }
 
-uint32_t CoveredColumns16(const int64_t* value, const int64_t* step, const int64_t* threshold, int columns) {
-    const __m512i low = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7), high = _mm512_setr_epi64(8, 9, 10, 11, 12, 13, 14, 15);
+uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns) {
     __mmask8 inLow = 0xFF, inHigh = 0xFF;
     for (int e = 0; e < 3; ++e) {
-        const __m512i base = _mm512_set1_epi64(value[e]), stride = _mm512_set1_epi64(step[e]);
-        const __m512i limit = _mm512_set1_epi64(threshold[e]);
-        inLow &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_mullo_epi64(stride, low)), limit);
-        inHigh &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_mullo_epi64(stride, high)), limit);
+        const __m512i base = _mm512_set1_epi64(value[e]), limit = _mm512_set1_epi64(threshold[e]);
+        inLow &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_loadu_si512(ramp[e])), limit);
+        inHigh &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_loadu_si512(ramp[e] + 8)), limit);
     }
     const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
     return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
@@ -879,7 +879,7 @@ bool TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const 
     return false;
 }
 
-uint32_t CoveredColumns16(const int64_t*, const int64_t*, const int64_t*, int) { return 0; }
+uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
 
 #endif
 
