@@ -775,11 +775,16 @@ bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& pack
         lane += count;
     }
     if (p.dither) {
-        alignas(64) float matrix[16];
-        for (int k = 0; k < 16; ++k) {
-            matrix[k] = DitherThreshold(k & 3, k >> 2);
-        }
-        lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(matrix));
+        struct Matrix {
+            alignas(64) float cells[16];
+            Matrix() {
+                for (int k = 0; k < 16; ++k) {
+                    cells[k] = DitherThreshold(k & 3, k >> 2);
+                }
+            }
+        };
+        static const Matrix matrix;
+        lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(matrix.cells));
     } else {
         lanes.thresholds = _mm512_set1_ps(0.5f);
     }
