@@ -167,6 +167,26 @@ inline void Channels16(__m512i raw, __m512i* c) {
     }
 }
 
+// The channels of two 16-bit texels held in one 32-bit lane, each left in its own half.
+template <TextureFormat F>
+inline void ChannelPairs16(__m512i pair, __m512i* c) {
+    if constexpr (F == TextureFormat::RGB565) {
+        c[0] = _mm512_srli_epi16(pair, 11);
+        c[1] = _mm512_and_si512(_mm512_srli_epi16(pair, 5), _mm512_set1_epi16(63));
+        c[2] = _mm512_and_si512(pair, _mm512_set1_epi16(31));
+    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
+        c[0] = _mm512_and_si512(_mm512_srli_epi16(pair, 10), _mm512_set1_epi16(31));
+        c[1] = _mm512_and_si512(_mm512_srli_epi16(pair, 5), _mm512_set1_epi16(31));
+        c[2] = _mm512_and_si512(pair, _mm512_set1_epi16(31));
+        c[3] = _mm512_srli_epi16(pair, 15);
+    } else {
+        c[0] = _mm512_and_si512(_mm512_srli_epi16(pair, 8), _mm512_set1_epi16(15));
+        c[1] = _mm512_and_si512(_mm512_srli_epi16(pair, 4), _mm512_set1_epi16(15));
+        c[2] = _mm512_and_si512(pair, _mm512_set1_epi16(15));
+        c[3] = _mm512_srli_epi16(pair, 12);
+    }
+}
+
 // Samples one level at (u, v) for the lanes in `active`, leaving the others of `out` as they
 // were; false when a read would pass the level's end (the one-texel sampler's case).
 template <TextureFormat F>
@@ -343,52 +363,51 @@ bool SampleLanes16(const Rasterizer::PixelPipeline::LevelTable& table, const uin
     const __m512 k256 = _mm512_set1_ps(256.0f);
     const __m512i wx = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ax, k256), half));
     const __m512i wy = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ay, k256), half));
-    // Whole numbers below 2^24 throughout: exactly the one-texel sampler's sums.
-    const __m512 fx1 = _mm512_cvtepi32_ps(wx), fy1 = _mm512_cvtepi32_ps(wy);
-    const __m512 fx0 = _mm512_sub_ps(k256, fx1), fy0 = _mm512_sub_ps(k256, fy1);
-    const __m512 weight[4] = {_mm512_mul_ps(fx0, fy0), _mm512_mul_ps(fx1, fy0), _mm512_mul_ps(fx0, fy1),
-                              _mm512_mul_ps(fx1, fy1)};
+    // The bilinear sum in whole numbers, a row at a time: each lane holds its two texels of a
+    // row as 16-bit halves, and one multiply-add per channel weighs them by 256 - wx and wx;
+    // the two row sums (below 2^15) are weighed by 256 - wy and wy the same way. Exactly the
+    // one-texel sampler's sums.
+    const __m512i whole = _mm512_set1_epi32(256);
+    const __m512i wxPair = _mm512_or_si512(_mm512_sub_epi32(whole, wx), _mm512_slli_epi32(wx, 16));
+    const __m512i wyPair = _mm512_or_si512(_mm512_sub_epi32(whole, wy), _mm512_slli_epi32(wy, 16));
     const __m512i iA = addressU(i0), iB = addressU(_mm512_add_epi32(i0, one));
     const __m512i jA = addressV(j0), jB = addressV(_mm512_add_epi32(j0, one));
-    __m512i texel[4];
+    __m512i top, bottom;
     if (_mm512_mask_cmpneq_epi32_mask(active, iB, _mm512_add_epi32(iA, one)) == 0) {
         // The two texels of a row lie side by side: one four-byte read per row takes both.
-        const __m512i top = offsetOf(iA, jA), bottom = offsetOf(iA, jB);
+        const __m512i topOffset = offsetOf(iA, jA), bottomOffset = offsetOf(iA, jB);
         if (!safe) {
             return false;
         }
-        const __m512i upper = gather(top), lower = gather(bottom);
-        texel[0] = _mm512_and_si512(upper, low16);
-        texel[1] = _mm512_srli_epi32(upper, 16);
-        texel[2] = _mm512_and_si512(lower, low16);
-        texel[3] = _mm512_srli_epi32(lower, 16);
+        top = gather(topOffset);
+        bottom = gather(bottomOffset);
     } else {
         const __m512i offsets[4] = {offsetOf(iA, jA), offsetOf(iB, jA), offsetOf(iA, jB), offsetOf(iB, jB)};
         if (!safe) {
             return false;
         }
-        for (int k = 0; k < 4; ++k) {
-            texel[k] = _mm512_and_si512(gather(offsets[k]), low16);
-        }
+        top = _mm512_or_si512(_mm512_and_si512(gather(offsets[0]), low16), _mm512_slli_epi32(gather(offsets[1]), 16));
+        bottom =
+            _mm512_or_si512(_mm512_and_si512(gather(offsets[2]), low16), _mm512_slli_epi32(gather(offsets[3]), 16));
     }
     constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
-    __m512 sum[4] = {_mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps()};
-    for (int k = 0; k < 4; ++k) {
-        __m512i c[4];
-        Channels16<F>(texel[k], c);
-        sum[0] = _mm512_add_ps(sum[0], _mm512_mul_ps(_mm512_cvtepi32_ps(c[0]), weight[k]));
-        sum[1] = _mm512_add_ps(sum[1], _mm512_mul_ps(_mm512_cvtepi32_ps(c[1]), weight[k]));
-        sum[2] = _mm512_add_ps(sum[2], _mm512_mul_ps(_mm512_cvtepi32_ps(c[2]), weight[k]));
-        if constexpr (!kOpaque) {
-            sum[3] = _mm512_add_ps(sum[3], _mm512_mul_ps(_mm512_cvtepi32_ps(c[3]), weight[k]));
-        }
-    }
+    __m512i upper[4], lower[4];
+    ChannelPairs16<F>(top, upper);
+    ChannelPairs16<F>(bottom, lower);
+    auto sum = [&](int n) {
+        const __m512i rowTop = _mm512_madd_epi16(upper[n], wxPair), rowBottom = _mm512_madd_epi16(lower[n], wxPair);
+        return _mm512_cvtepi32_ps(
+            _mm512_madd_epi16(_mm512_or_si512(rowTop, _mm512_slli_epi32(rowBottom, 16)), wyPair));
+    };
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
-    out.r = _mm512_mask_mul_ps(out.r, active, sum[0], _mm512_set1_ps(kScale.r));
-    out.g = _mm512_mask_mul_ps(out.g, active, sum[1], _mm512_set1_ps(kScale.g));
-    out.b = _mm512_mask_mul_ps(out.b, active, sum[2], _mm512_set1_ps(kScale.b));
-    out.a = kOpaque ? _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f))
-                    : _mm512_mask_mul_ps(out.a, active, sum[3], _mm512_set1_ps(kScale.a));
+    out.r = _mm512_mask_mul_ps(out.r, active, sum(0), _mm512_set1_ps(kScale.r));
+    out.g = _mm512_mask_mul_ps(out.g, active, sum(1), _mm512_set1_ps(kScale.g));
+    out.b = _mm512_mask_mul_ps(out.b, active, sum(2), _mm512_set1_ps(kScale.b));
+    if constexpr (kOpaque) {
+        out.a = _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f));
+    } else {
+        out.a = _mm512_mask_mul_ps(out.a, active, sum(3), _mm512_set1_ps(kScale.a));
+    }
     return true;
 }
 

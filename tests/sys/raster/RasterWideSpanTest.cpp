@@ -145,6 +145,8 @@ TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoopsBitForBit) {
          D3DTOP_MODULATE},
         {TextureFormat::RGB555, kPoint, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, false, D3DTOP_SELECTARG2,
          D3DTOP_SELECTARG2},
+        {TextureFormat::ARGB1555, kLinear, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
@@ -169,6 +171,8 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoopsBitForBit) {
         {TextureFormat::ARGB4444, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, true, false, true,
          D3DTOP_MODULATE, D3DTOP_MODULATE},
         {TextureFormat::ARGB1555, D3DTFG_POINT, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, true, true,
+         D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+        {TextureFormat::RGB555, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, false, false, false,
          D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
