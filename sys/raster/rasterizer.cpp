@@ -373,7 +373,9 @@ void Rasterizer::PrepareShading() {
         constexpr int64_t kReach = int64_t{1} << 30;
         for (int l = 0; l < kMaxTextureLevels; ++l) {
             const TextureLevel& level = t.levels[std::min(l, t.levelCount - 1)];
-            const int64_t offset = level.pixels - t.levels[0].pixels;
+            // Levels are separate blocks: their distance is taken between addresses.
+            const int64_t offset = static_cast<int64_t>(reinterpret_cast<uintptr_t>(level.pixels) -
+                                                        reinterpret_cast<uintptr_t>(t.levels[0].pixels));
             const int64_t size = static_cast<int64_t>(level.pitch) * level.height;
             table.usable = table.usable && offset > -kReach && offset < kReach && size < kReach;
             table.width[l] = level.width;
