@@ -78,26 +78,37 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
     const __m512 constantW = _mm512_set1_ps(1.0f / constantQ);
     const __m512i bias = _mm512_set1_epi32(p.depthBias);
     const __m512i zero = _mm512_setzero_si512();
-    const __mmask16 passLess = p.passLess ? 0xFFFF : 0, passEqual = p.passEqual ? 0xFFFF : 0;
-    const __mmask16 passGreater = p.passGreater ? 0xFFFF : 0;
+    // The z function as one comparison of the 16-bit values: which of less, equal and greater
+    // pass, as three bits.
+    const int zFunction = (p.passLess ? 4 : 0) | (p.passEqual ? 2 : 0) | (p.passGreater ? 1 : 0);
+    auto depthPasses = [zFunction](__m256i incoming, __m256i stored) -> __mmask16 {
+        switch (zFunction) {
+        case 4: return _mm256_cmplt_epu16_mask(incoming, stored);
+        case 2: return _mm256_cmpeq_epu16_mask(incoming, stored);
+        case 6: return _mm256_cmple_epu16_mask(incoming, stored);
+        case 1: return _mm256_cmpgt_epu16_mask(incoming, stored);
+        case 5: return _mm256_cmpneq_epu16_mask(incoming, stored);
+        case 3: return _mm256_cmpge_epu16_mask(incoming, stored);
+        case 7: return 0xFFFF;
+        default: return 0;
+        }
+    };
     const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
     const __m512 half = _mm512_set1_ps(0.5f), depthScale = _mm512_set1_ps(65535.0f);
-    for (int64_t i = first; i <= last; i += 16) {
+    // Offsets from the row's first pixel are whole numbers, exact in floats as they step.
+    const __m512 sixteen = _mm512_set1_ps(16.0f);
+    __m512 offset = lanes;
+    for (int64_t i = first; i <= last; i += 16, offset = _mm512_add_ps(offset, sixteen)) {
         const int64_t left = last - i + 1;
         const __mmask16 inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
-        const __m512 offset = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i - first)), lanes);
         const __m512 z = _mm512_add_ps(z0, _mm512_mul_ps(dz, offset));
-        const __m512i depthValue = _mm512_max_epi32(
+        // Below 65536 once clamped, so sixteen bits hold it.
+        const __m256i depthValue = _mm512_cvtepi32_epi16(_mm512_max_epi32(
             _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), depthScale), half)), bias),
-            zero);
+            zero));
         __mmask16 pass = inside;
         if (p.depthTest) {
-            const __m512i stored =
-                _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(inside, depthRow + i));
-            const __mmask16 less = _mm512_cmplt_epi32_mask(depthValue, stored);
-            const __mmask16 equal = _mm512_cmpeq_epi32_mask(depthValue, stored);
-            const __mmask16 greater = _mm512_cmpgt_epi32_mask(depthValue, stored);
-            pass = inside & ((less & passLess) | (equal & passEqual) | (greater & passGreater));
+            pass = inside & depthPasses(depthValue, _mm256_maskz_loadu_epi16(inside, depthRow + i));
             if (pass == 0) {
                 continue;
             }
@@ -117,7 +128,7 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
             b = _mm512_mul_ps(b, w);
         }
         if (p.depthWrite) {
-            _mm256_mask_storeu_epi16(depthRow + i, pass, _mm512_cvtepi32_epi16(depthValue));
+            _mm256_mask_storeu_epi16(depthRow + i, pass, depthValue);
         }
         if (rgb565) {
             const __m512 t = _mm512_loadu_ps(thresholds + (i & 3));

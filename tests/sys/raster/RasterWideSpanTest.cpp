@@ -119,6 +119,8 @@ TEST(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
         {PixelFormat::XRGB8888, false, true, D3DCMP_LESS, 1, 0},
         {PixelFormat::XRGB8888, false, false, D3DCMP_ALWAYS, 1, 100},
         {PixelFormat::XRGB8888, false, true, D3DCMP_EQUAL, 1, 0},
+        {PixelFormat::RGB565, true, false, D3DCMP_GREATEREQUAL, 1, 0},
+        {PixelFormat::RGB565, true, true, D3DCMP_NEVER, 1, 0},
     };
     for (const Case& c : cases) {
         const Result wide = Draw(true, c.format, c.dither, c.perspective, c.zFunc, c.zWrite, c.bias);
@@ -126,7 +128,7 @@ TEST(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
         EXPECT_EQ(wide.pixels, narrow.pixels) << "z function " << c.zFunc;
         EXPECT_EQ(wide.depth, narrow.depth) << "z function " << c.zFunc;
         EXPECT_EQ(wide.written, narrow.written) << "z function " << c.zFunc;
-        if (c.zFunc != D3DCMP_EQUAL) {
+        if (c.zFunc != D3DCMP_EQUAL && c.zFunc != D3DCMP_NEVER) {
             EXPECT_GT(narrow.written, 500u);
         }
     }
