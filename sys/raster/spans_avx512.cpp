@@ -57,6 +57,25 @@ inline __m512 Saturate16(__m512 v) {
     return _mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
 }
 
+// The z function as the orderings that pass, three bits: less 4, equal 2, greater 1.
+inline int DepthFunction(const Rasterizer::PixelPipeline& p) {
+    return (p.passLess ? 4 : 0) | (p.passEqual ? 2 : 0) | (p.passGreater ? 1 : 0);
+}
+
+// The lanes whose 16-bit z value passes the function against the stored one, in one comparison.
+inline __mmask16 DepthPasses16(int function, __m256i incoming, __m256i stored) {
+    switch (function) {
+    case 4: return _mm256_cmplt_epu16_mask(incoming, stored);
+    case 2: return _mm256_cmpeq_epu16_mask(incoming, stored);
+    case 6: return _mm256_cmple_epu16_mask(incoming, stored);
+    case 1: return _mm256_cmpgt_epu16_mask(incoming, stored);
+    case 5: return _mm256_cmpneq_epu16_mask(incoming, stored);
+    case 3: return _mm256_cmpge_epu16_mask(incoming, stored);
+    case 7: return 0xFFFF;
+    default: return 0;
+    }
+}
+
 }  // namespace
 
 int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
@@ -78,21 +97,7 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
     const __m512 constantW = _mm512_set1_ps(1.0f / constantQ);
     const __m512i bias = _mm512_set1_epi32(p.depthBias);
     const __m512i zero = _mm512_setzero_si512();
-    // The z function as one comparison of the 16-bit values: which of less, equal and greater
-    // pass, as three bits.
-    const int zFunction = (p.passLess ? 4 : 0) | (p.passEqual ? 2 : 0) | (p.passGreater ? 1 : 0);
-    auto depthPasses = [zFunction](__m256i incoming, __m256i stored) -> __mmask16 {
-        switch (zFunction) {
-        case 4: return _mm256_cmplt_epu16_mask(incoming, stored);
-        case 2: return _mm256_cmpeq_epu16_mask(incoming, stored);
-        case 6: return _mm256_cmple_epu16_mask(incoming, stored);
-        case 1: return _mm256_cmpgt_epu16_mask(incoming, stored);
-        case 5: return _mm256_cmpneq_epu16_mask(incoming, stored);
-        case 3: return _mm256_cmpge_epu16_mask(incoming, stored);
-        case 7: return 0xFFFF;
-        default: return 0;
-        }
-    };
+    const int zFunction = DepthFunction(p);
     const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
     const __m512 half = _mm512_set1_ps(0.5f), depthScale = _mm512_set1_ps(65535.0f);
     // Offsets from the row's first pixel are whole numbers, exact in floats as they step.
@@ -108,7 +113,7 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
             zero));
         __mmask16 pass = inside;
         if (p.depthTest) {
-            pass = inside & depthPasses(depthValue, _mm256_maskz_loadu_epi16(inside, depthRow + i));
+            pass = inside & DepthPasses16(zFunction, depthValue, _mm256_maskz_loadu_epi16(inside, depthRow + i));
             if (pass == 0) {
                 continue;
             }
@@ -640,19 +645,14 @@ bool ShadeGroup16(const Rasterizer::PixelPipeline& p, const Lanes& lanes, const 
     const __mmask16 inside = lanes.inside;
     const __m512 offset = lanes.Offset();
     const __m512 z = _mm512_add_ps(lanes.Start(0), _mm512_mul_ps(_mm512_set1_ps(stepX[0]), offset));
-    const __m512i depthValue = _mm512_max_epi32(
+    const __m256i depthValue = _mm512_cvtepi32_epi16(_mm512_max_epi32(
         _mm512_sub_epi32(
             _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
             _mm512_set1_epi32(p.depthBias)),
-        zero);
+        zero));
     __mmask16 pass = inside;
     if (p.depthTest) {
-        const __m512i stored = _mm512_cvtepu16_epi32(lanes.LoadDepth());
-        const __mmask16 passLess = p.passLess ? 0xFFFF : 0, passEqual = p.passEqual ? 0xFFFF : 0;
-        const __mmask16 passGreater = p.passGreater ? 0xFFFF : 0;
-        pass = inside & ((_mm512_cmplt_epi32_mask(depthValue, stored) & passLess) |
-                         (_mm512_cmpeq_epi32_mask(depthValue, stored) & passEqual) |
-                         (_mm512_cmpgt_epi32_mask(depthValue, stored) & passGreater));
+        pass = inside & DepthPasses16(DepthFunction(p), depthValue, lanes.LoadDepth());
         if (pass == 0) {
             return true;
         }
@@ -716,7 +716,7 @@ bool ShadeGroup16(const Rasterizer::PixelPipeline& p, const Lanes& lanes, const 
         b = _mm512_add_ps(_mm512_mul_ps(b, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.b), g1));
     }
     if (p.depthWrite) {
-        lanes.StoreDepth(pass, _mm512_cvtepi32_epi16(depthValue));
+        lanes.StoreDepth(pass, depthValue);
     }
     if (shade.blend) {
         __m512 tr, tg, tb;
