@@ -746,6 +746,349 @@ bool ShadeGroup16(const Rasterizer::PixelPipeline& p, const Lanes& lanes, const 
     return true;
 }
 
+// The sixteen-lane sampler and colour path for G groups of one row at once, each step taken
+// for every group before the next, so the groups' long chains of dependent steps overlap.
+// The same arithmetic as SampleLanes16, Sample16 and ShadeGroup16, lane for lane.
+template <TextureFormat F, int G>
+bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint8_t* pixels, const SamplerState& s,
+                  const __mmask16* active, const __m512i* level, const __m512* u, const __m512* v, Colour16* out) {
+    const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
+    const bool wrapU = s.addressU == D3DTADDRESS_WRAP, wrapV = s.addressV == D3DTADDRESS_WRAP;
+    __m512i widthMask[G], heightMask[G], pitch[G], lastRead[G], base[G];
+    __m512 x[G], y[G];
+    for (int g = 0; g < G; ++g) {
+        const __m512i width = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.width));
+        const __m512i height = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.height));
+        pitch[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.pitch));
+        lastRead[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.lastRead));
+        base[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.offset));
+        widthMask[g] = _mm512_sub_epi32(width, one);
+        heightMask[g] = _mm512_sub_epi32(height, one);
+        x[g] = _mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width));
+        y[g] = _mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height));
+    }
+    auto addressU = [&](int g, __m512i i) {
+        return wrapU ? _mm512_and_si512(i, widthMask[g]) : _mm512_min_epi32(_mm512_max_epi32(i, zero), widthMask[g]);
+    };
+    auto addressV = [&](int g, __m512i j) {
+        return wrapV ? _mm512_and_si512(j, heightMask[g])
+                     : _mm512_min_epi32(_mm512_max_epi32(j, zero), heightMask[g]);
+    };
+    bool safe = true;
+    auto offsetOf = [&](int g, __m512i i, __m512i j) {
+        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(j, pitch[g]), _mm512_add_epi32(i, i));
+        safe = safe && _mm512_mask_cmpgt_epi32_mask(active[g], offset, lastRead[g]) == 0;
+        return _mm512_add_epi32(offset, base[g]);
+    };
+    const int* texels = reinterpret_cast<const int*>(pixels);
+    auto gather = [&](int g, __m512i offset) {
+        return _mm512_mask_i32gather_epi32(zero, active[g], offset, texels, 1);
+    };
+    const __m512i low16 = _mm512_set1_epi32(0xFFFF);
+    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    if (!s.linearMin) {
+        __m512i offset[G];
+        for (int g = 0; g < G; ++g) {
+            const __m512i i = addressU(g, _mm512_cvttps_epi32(_mm512_roundscale_ps(x[g], kFloor)));
+            const __m512i j = addressV(g, _mm512_cvttps_epi32(_mm512_roundscale_ps(y[g], kFloor)));
+            offset[g] = offsetOf(g, i, j);
+        }
+        if (!safe) {
+            return false;
+        }
+        constexpr float k5 = 1.0f / 31.0f, k6 = 1.0f / 63.0f, k4 = 1.0f / 15.0f;
+        constexpr bool k565 = F == TextureFormat::RGB565;
+        constexpr float scaleR = F == TextureFormat::ARGB4444 ? k4 : k5;
+        constexpr float scaleG = F == TextureFormat::ARGB4444 ? k4 : (k565 ? k6 : k5);
+        for (int g = 0; g < G; ++g) {
+            __m512i c[4];
+            Channels16<F>(_mm512_and_si512(gather(g, offset[g]), low16), c);
+            const __mmask16 a = active[g];
+            out[g].r = _mm512_mask_mul_ps(out[g].r, a, _mm512_cvtepi32_ps(c[0]), _mm512_set1_ps(scaleR));
+            out[g].g = _mm512_mask_mul_ps(out[g].g, a, _mm512_cvtepi32_ps(c[1]), _mm512_set1_ps(scaleG));
+            out[g].b = _mm512_mask_mul_ps(out[g].b, a, _mm512_cvtepi32_ps(c[2]), _mm512_set1_ps(scaleR));
+            if constexpr (F == TextureFormat::ARGB4444) {
+                out[g].a = _mm512_mask_mul_ps(out[g].a, a, _mm512_cvtepi32_ps(c[3]), _mm512_set1_ps(k4));
+            } else if constexpr (F == TextureFormat::ARGB1555) {
+                out[g].a = _mm512_mask_mov_ps(out[g].a, a, _mm512_cvtepi32_ps(c[3]));
+            } else {
+                out[g].a = _mm512_mask_mov_ps(out[g].a, a, _mm512_set1_ps(1.0f));
+            }
+        }
+        return true;
+    }
+    const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
+    const __m512i whole = _mm512_set1_epi32(256);
+    __m512i wxPair[G], wyPair[G], iA[G], iB[G], jA[G], jB[G];
+    bool neighbours = true;
+    for (int g = 0; g < G; ++g) {
+        const __m512 fx = _mm512_sub_ps(x[g], half), fy = _mm512_sub_ps(y[g], half);
+        const __m512i i0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fx, kFloor));
+        const __m512i j0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fy, kFloor));
+        const __m512 ax = _mm512_sub_ps(fx, _mm512_cvtepi32_ps(i0)), ay = _mm512_sub_ps(fy, _mm512_cvtepi32_ps(j0));
+        const __m512i wx = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ax, k256), half));
+        const __m512i wy = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ay, k256), half));
+        wxPair[g] = _mm512_or_si512(_mm512_sub_epi32(whole, wx), _mm512_slli_epi32(wx, 16));
+        wyPair[g] = _mm512_or_si512(_mm512_sub_epi32(whole, wy), _mm512_slli_epi32(wy, 16));
+        iA[g] = addressU(g, i0);
+        iB[g] = addressU(g, _mm512_add_epi32(i0, one));
+        jA[g] = addressV(g, j0);
+        jB[g] = addressV(g, _mm512_add_epi32(j0, one));
+        neighbours = neighbours && _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one)) == 0;
+    }
+    __m512i top[G], bottom[G];
+    if (neighbours) {
+        __m512i topOffset[G], bottomOffset[G];
+        for (int g = 0; g < G; ++g) {
+            topOffset[g] = offsetOf(g, iA[g], jA[g]);
+            bottomOffset[g] = offsetOf(g, iA[g], jB[g]);
+        }
+        if (!safe) {
+            return false;
+        }
+        for (int g = 0; g < G; ++g) {
+            top[g] = gather(g, topOffset[g]);
+            bottom[g] = gather(g, bottomOffset[g]);
+        }
+    } else {
+        __m512i offsets[G][4];
+        for (int g = 0; g < G; ++g) {
+            offsets[g][0] = offsetOf(g, iA[g], jA[g]);
+            offsets[g][1] = offsetOf(g, iB[g], jA[g]);
+            offsets[g][2] = offsetOf(g, iA[g], jB[g]);
+            offsets[g][3] = offsetOf(g, iB[g], jB[g]);
+        }
+        if (!safe) {
+            return false;
+        }
+        for (int g = 0; g < G; ++g) {
+            top[g] = _mm512_or_si512(_mm512_and_si512(gather(g, offsets[g][0]), low16),
+                                     _mm512_slli_epi32(gather(g, offsets[g][1]), 16));
+            bottom[g] = _mm512_or_si512(_mm512_and_si512(gather(g, offsets[g][2]), low16),
+                                        _mm512_slli_epi32(gather(g, offsets[g][3]), 16));
+        }
+    }
+    constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
+    constexpr texels::ChannelScale kScale = texels::Scale<F>();
+    for (int g = 0; g < G; ++g) {
+        __m512i upper[4], lower[4];
+        ChannelPairs16<F>(top[g], upper);
+        ChannelPairs16<F>(bottom[g], lower);
+        auto sum = [&](int n) {
+            const __m512i rowTop = _mm512_madd_epi16(upper[n], wxPair[g]);
+            const __m512i rowBottom = _mm512_madd_epi16(lower[n], wxPair[g]);
+            return _mm512_cvtepi32_ps(
+                _mm512_madd_epi16(_mm512_or_si512(rowTop, _mm512_slli_epi32(rowBottom, 16)), wyPair[g]));
+        };
+        const __mmask16 a = active[g];
+        out[g].r = _mm512_mask_mul_ps(out[g].r, a, sum(0), _mm512_set1_ps(kScale.r));
+        out[g].g = _mm512_mask_mul_ps(out[g].g, a, sum(1), _mm512_set1_ps(kScale.g));
+        out[g].b = _mm512_mask_mul_ps(out[g].b, a, sum(2), _mm512_set1_ps(kScale.b));
+        if constexpr (kOpaque) {
+            out[g].a = _mm512_mask_mov_ps(out[g].a, a, _mm512_set1_ps(1.0f));
+        } else {
+            out[g].a = _mm512_mask_mul_ps(out[g].a, a, sum(3), _mm512_set1_ps(kScale.a));
+        }
+    }
+    return true;
+}
+
+template <TextureFormat F, int G>
+bool SampleG(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& table, const SamplerState& s,
+             const __mmask16* active, const __m512* u, const __m512* v, const __m512* lodIn, Colour16* out) {
+    const __m512 limit = _mm512_set1_ps(65536.0f);  // as the one-texel sampler's limit
+    for (int g = 0; g < G; ++g) {
+        const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u[g]), _mm512_abs_ps(v[g]));
+        if (_mm512_mask_cmp_ps_mask(active[g], magnitude, limit, _CMP_LT_OQ) != active[g]) {
+            return false;
+        }
+    }
+    const int last = t.levelCount - 1;
+    const int first = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(last)));
+    const __m512i baseLevel = _mm512_set1_epi32(first), lastLevel = _mm512_set1_epi32(last);
+    __m512i level0[G];
+    __m512 f[G];
+    for (int g = 0; g < G; ++g) {
+        const __m512 lod = _mm512_add_ps(lodIn[g], _mm512_set1_ps(s.lodBias));
+        const __mmask16 magnified = _mm512_cmp_ps_mask(lod, _mm512_setzero_ps(), _CMP_NGT_UQ);  // !(lod > 0)
+        level0[g] = baseLevel;
+        f[g] = _mm512_setzero_ps();
+        if (s.mipFilter == D3DTFP_POINT) {
+            const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), _mm512_set1_ps(0.5f));
+            level0[g] = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
+        } else if (s.mipFilter == D3DTFP_LINEAR) {
+            const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(first))),
+                                           _mm512_set1_ps(static_cast<float>(last)));
+            level0[g] = _mm512_cvttps_epi32(d);
+            f[g] = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0[g]));
+        }
+        level0[g] = _mm512_mask_blend_epi32(magnified, level0[g], baseLevel);
+        f[g] = _mm512_mask_blend_ps(magnified, f[g], _mm512_setzero_ps());
+    }
+    if (!SampleLanesG<F, G>(table, t.levels[0].pixels, s, active, level0, u, v, out)) {
+        return false;
+    }
+    // Lanes whose fraction is zero keep the first level's colour exactly.
+    __mmask16 between[G];
+    bool any = false;
+    __m512i level1[G];
+    Colour16 next[G];
+    for (int g = 0; g < G; ++g) {
+        between[g] = _mm512_mask_cmp_ps_mask(active[g], f[g], _mm512_setzero_ps(), _CMP_NEQ_UQ);
+        any = any || between[g] != 0;
+        level1[g] = _mm512_min_epi32(_mm512_add_epi32(level0[g], _mm512_set1_epi32(1)), lastLevel);
+        next[g] = out[g];
+    }
+    if (!any) {
+        return true;
+    }
+    if (!SampleLanesG<F, G>(table, t.levels[0].pixels, s, between, level1, u, v, next)) {
+        return false;
+    }
+    for (int g = 0; g < G; ++g) {
+        const __mmask16 m = between[g];
+        out[g].r = _mm512_mask_add_ps(out[g].r, m, out[g].r, _mm512_mul_ps(_mm512_sub_ps(next[g].r, out[g].r), f[g]));
+        out[g].g = _mm512_mask_add_ps(out[g].g, m, out[g].g, _mm512_mul_ps(_mm512_sub_ps(next[g].g, out[g].g), f[g]));
+        out[g].b = _mm512_mask_add_ps(out[g].b, m, out[g].b, _mm512_mul_ps(_mm512_sub_ps(next[g].b, out[g].b), f[g]));
+        out[g].a = _mm512_mask_add_ps(out[g].a, m, out[g].a, _mm512_mul_ps(_mm512_sub_ps(next[g].a, out[g].a), f[g]));
+    }
+    return true;
+}
+
+// G groups of one row through the common textured colour path, step by step together. False
+// when a sample needs the one-texel sampler; nothing is written then.
+template <TextureFormat F, int G>
+bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const RowLanes* lanes, const float* stepX,
+                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                      uint64_t& shaded) {
+    const ShadeState& shade = *p.shade;
+    const StageState& stage = shade.stages[0];
+    const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
+    const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
+    __m512 offset[G];
+    __m256i depthValue[G];
+    __mmask16 pass[G];
+    bool anyPass = false;
+    for (int g = 0; g < G; ++g) {
+        offset[g] = lanes[g].Offset();
+        const __m512 z = _mm512_add_ps(lanes[g].Start(0), _mm512_mul_ps(_mm512_set1_ps(stepX[0]), offset[g]));
+        depthValue[g] = _mm512_cvtepi32_epi16(_mm512_max_epi32(
+            _mm512_sub_epi32(
+                _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
+                _mm512_set1_epi32(p.depthBias)),
+            zero));
+        pass[g] = lanes[g].inside;
+        if (p.depthTest) {
+            pass[g] &= DepthPasses16(DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
+        }
+        anyPass = anyPass || pass[g] != 0;
+    }
+    if (!anyPass) {
+        return true;
+    }
+    __m512 w[G], u[G], v[G], lod[G];
+    for (int g = 0; g < G; ++g) {
+        w[g] = _mm512_set1_ps(1.0f / constantQ);
+        if (perspective) {
+            const __m512 q = _mm512_add_ps(lanes[g].Start(1), _mm512_mul_ps(_mm512_set1_ps(stepX[1]), offset[g]));
+            const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+            w[g] = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(constantQ), q));
+        }
+    }
+    auto attribute = [&](int g, int k) {
+        const __m512 value =
+            _mm512_add_ps(lanes[g].Start(2 + k), _mm512_mul_ps(_mm512_set1_ps(stepX[2 + k]), offset[g]));
+        return perspective ? _mm512_mul_ps(value, w[g]) : value;
+    };
+    for (int g = 0; g < G; ++g) {
+        u[g] = attribute(g, su - 2);
+        v[g] = attribute(g, sv - 2);
+        __m512 dudx = _mm512_set1_ps(stepX[su]), dvdx = _mm512_set1_ps(stepX[sv]);
+        __m512 dudy = _mm512_set1_ps(stepY[su]), dvdy = _mm512_set1_ps(stepY[sv]);
+        if (perspective) {
+            dudx = _mm512_mul_ps(_mm512_sub_ps(dudx, _mm512_mul_ps(u[g], _mm512_set1_ps(stepX[1]))), w[g]);
+            dvdx = _mm512_mul_ps(_mm512_sub_ps(dvdx, _mm512_mul_ps(v[g], _mm512_set1_ps(stepX[1]))), w[g]);
+            dudy = _mm512_mul_ps(_mm512_sub_ps(dudy, _mm512_mul_ps(u[g], _mm512_set1_ps(stepY[1]))), w[g]);
+            dvdy = _mm512_mul_ps(_mm512_sub_ps(dvdy, _mm512_mul_ps(v[g], _mm512_set1_ps(stepY[1]))), w[g]);
+        }
+        const __m512 textureWidth = _mm512_set1_ps(p.textureSize[0][0]);
+        const __m512 textureHeight = _mm512_set1_ps(p.textureSize[0][1]);
+        dudx = _mm512_mul_ps(dudx, textureWidth);
+        dvdx = _mm512_mul_ps(dvdx, textureHeight);
+        dudy = _mm512_mul_ps(dudy, textureWidth);
+        dvdy = _mm512_mul_ps(dvdy, textureHeight);
+        const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
+        const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
+        const __m512 rho2 = _mm512_max_ps(down, across);
+        lod[g] = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
+                                      _mm512_mul_ps(half, Log2x16(rho2)));
+    }
+    Colour16 texel[G];
+    for (int g = 0; g < G; ++g) {
+        texel[g] = Colour16{zerof, zerof, zerof, zerof};
+    }
+    if (!SampleG<F, G>(*stage.texture, p.levels, stage.sampler, pass, u, v, lod, texel)) {
+        return false;
+    }
+    for (int g = 0; g < G; ++g) {
+        const RowLanes& group = lanes[g];
+        shaded += static_cast<uint64_t>(__builtin_popcount(pass[g]));
+        __m512 r = Select16(stage.colourForm, texel[g].r, attribute(g, kDiffuseR));
+        __m512 gr = Select16(stage.colourForm, texel[g].g, attribute(g, kDiffuseG));
+        __m512 b = Select16(stage.colourForm, texel[g].b, attribute(g, kDiffuseB));
+        const __m512 a = Select16(stage.alphaForm, texel[g].a, attribute(g, kDiffuseA));
+        if (shade.alphaTest) {
+            const __m512i alpha = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(a), levels8), half));
+            pass[g] &= Compare16(shade.alphaFunc, alpha, _mm512_set1_epi32(static_cast<int>(shade.alphaRef)));
+        }
+        if (shade.fog) {
+            const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+            __m512 f;
+            if (!(shade.fogEnd > shade.fogStart)) {
+                f = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
+            } else {
+                f = Saturate16(
+                    _mm512_div_ps(_mm512_sub_ps(fogEnd, w[g]), _mm512_set1_ps(shade.fogEnd - shade.fogStart)));
+            }
+            const __m512 g1 = _mm512_sub_ps(one, f);
+            r = _mm512_add_ps(_mm512_mul_ps(r, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.r), g1));
+            gr = _mm512_add_ps(_mm512_mul_ps(gr, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.g), g1));
+            b = _mm512_add_ps(_mm512_mul_ps(b, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.b), g1));
+        }
+        if (p.depthWrite) {
+            group.StoreDepth(pass[g], depthValue[g]);
+        }
+        if (shade.blend) {
+            __m512 tr, tg, tb;
+            ReadTarget16(rgb565, group, tr, tg, tb);
+            const __m512 inverse = _mm512_sub_ps(one, a);
+            r = Saturate16(_mm512_add_ps(_mm512_mul_ps(r, a), _mm512_mul_ps(tr, inverse)));
+            gr = Saturate16(_mm512_add_ps(_mm512_mul_ps(gr, a), _mm512_mul_ps(tg, inverse)));
+            b = Saturate16(_mm512_add_ps(_mm512_mul_ps(b, a), _mm512_mul_ps(tb, inverse)));
+        }
+        if (rgb565) {
+            const __m512 t = group.Thresholds();
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(gr), levels6), t));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
+            group.StoreTarget16(pass[g], _mm512_cvtepi32_epi16(pixel));
+        } else {
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(gr), levels8), half));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
+            group.StoreTarget32(pass[g], pixel);
+        }
+        written += static_cast<uint64_t>(__builtin_popcount(pass[g]));
+    }
+    return true;
+}
+
 template <TextureFormat F>
 int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                         const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
@@ -758,12 +1101,32 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
                                         : nullptr;
     lanes.rowStart = rowStart;
     lanes.thresholds = Thresholds16(p.dither, y);
+    auto groupAt = [&](int64_t at) {
+        RowLanes group = lanes;
+        const int64_t left = last - at + 1;
+        group.i = at;
+        group.inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
+        return group;
+    };
     int64_t i = first;
+    if (p.levels.usable) {
+        for (; last - i + 1 > 48; i += 64) {
+            const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
+            if (!ShadeRowGroups16<F, 4>(p, four, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+                return i - first;
+            }
+        }
+        // Two groups at a time while the row has more than one left.
+        for (; last - i + 1 > 16; i += 32) {
+            const RowLanes pair[2] = {groupAt(i), groupAt(i + 16)};
+            if (!ShadeRowGroups16<F, 2>(p, pair, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+                return i - first;
+            }
+        }
+    }
     for (; i <= last; i += 16) {
-        const int64_t left = last - i + 1;
-        lanes.i = i;
-        lanes.inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
-        if (!ShadeGroup16<F>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+        const RowLanes group = groupAt(i);
+        if (!ShadeGroup16<F>(p, group, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
             break;
         }
     }
