@@ -396,17 +396,15 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
         if (packet.rows == 0) {
             return;
         }
-        if (!simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective, m_counters.pixels,
-                                    m_counters.shaded)) {
-            for (int r = 0; r < packet.rows; ++r) {
-                packet.Starts(r, rowStart);
-                const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
-                m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
-                                          m_counters.shaded);
-            }
+        const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
+                                                 m_counters.pixels, m_counters.shaded);
+        for (int r = drawn; r < packet.rows; ++r) {
+            packet.Starts(r, rowStart);
+            const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
+            m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
+                                      m_counters.shaded);
         }
-        packet.rows = 0;
-        packet.lanes = 0;
+        packet.Reset();
     };
     const bool wideCoverage = narrow && simd::Available16();
     const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
@@ -468,16 +466,10 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
         }
         const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
         if (packRows) {
-            if (packet.lanes + (last - first + 1) > simd::RowPacket::kLanes) {
+            if (!packet.Fits(static_cast<int>(last - first + 1))) {
                 flush();
             }
-            packet.rx[packet.rows] = rx;
-            packet.ry[packet.rows] = ry;
-            packet.y[packet.rows] = static_cast<int32_t>(j);
-            packet.first[packet.rows] = first;
-            packet.last[packet.rows] = last;
-            packet.lanes += static_cast<int>(last - first + 1);
-            ++packet.rows;
+            packet.Add(static_cast<int32_t>(j), first, last, rx, ry);
             continue;
         }
         for (int n = 0; n < count; ++n) {

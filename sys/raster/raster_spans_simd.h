@@ -42,25 +42,53 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
 // set when value[e] + ramp[e][k] >= threshold[e] for every edge e, for k below `columns`.
 uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns);
 
-// Short rows of one triangle gathered for one sixteen-lane group: each row's pixels first..last
-// on consecutive lanes. A row's starting values (z, q, then the attributes, as the span loops
-// take them) are the triangle's planes at the row's first pixel: for the value planes[n],
-// float(base[n] + dx[n] * rx + dy[n] * ry), with (rx, ry) the pixel less the plane origin.
+// Short rows of one triangle gathered for up to two sixteen-lane groups: each group's rows'
+// pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,
+// as the span loops take them) are the triangle's planes at the row's first pixel: for the
+// value planes[n], float(base[n] + dx[n] * rx + dy[n] * ry), with (rx, ry) the pixel less the
+// plane origin.
 struct RowPacket {
     static constexpr int kLanes = 16;
+    static constexpr int kGroups = 2;
+    static constexpr int kRows = kLanes * kGroups;
     int rows = 0;
-    int lanes = 0;
-    int32_t y[kLanes];
-    int64_t first[kLanes];
-    int64_t last[kLanes];
-    double rx[kLanes];
-    double ry[kLanes];
+    int groups = 1;
+    int groupRows[kGroups] = {};
+    int lanes = 0;  // used in the last group
+    int32_t y[kRows];
+    int64_t first[kRows];
+    int64_t last[kRows];
+    double rx[kRows];
+    double ry[kRows];
     int planeCount = 0;
     const int* planes = nullptr;
     const double* base = nullptr;
     const double* dx = nullptr;
     const double* dy = nullptr;
 
+    // Whether a row of `count` pixels still fits, in the last group or a new one.
+    bool Fits(int count) const { return lanes + count <= kLanes || groups < kGroups; }
+    void Add(int32_t rowY, int64_t rowFirst, int64_t rowLast, double rowX, double rowYOffset) {
+        const int count = static_cast<int>(rowLast - rowFirst + 1);
+        if (lanes + count > kLanes) {
+            ++groups;
+            lanes = 0;
+        }
+        y[rows] = rowY;
+        first[rows] = rowFirst;
+        last[rows] = rowLast;
+        rx[rows] = rowX;
+        ry[rows] = rowYOffset;
+        ++rows;
+        ++groupRows[groups - 1];
+        lanes += count;
+    }
+    void Reset() {
+        rows = 0;
+        groups = 1;
+        groupRows[0] = groupRows[1] = 0;
+        lanes = 0;
+    }
     // Row r's starting values into start (indexed by plane).
     void Starts(int r, float* start) const {
         for (int n = 0; n < planeCount; ++n) {
@@ -69,11 +97,12 @@ struct RowPacket {
     }
 };
 
-// The common textured colour path over a packet's pixels in one group. False when some pixel
-// needs the one-texel sampler; nothing is written then, and the caller draws the rows itself.
-bool TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
-                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
-                      uint64_t& shaded);
+// The common textured colour path over a packet's pixels, a group at a time or its groups
+// together. Returns how many of its rows it drew: where some pixel needs the one-texel
+// sampler it stops before that row's group, and the caller draws the rest itself.
+int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                     uint64_t& shaded);
 
 // Whether a draw's colour path is one the wide textured loop covers: one textured stage in a
 // common form (StageState::Form), a 16-bit texture whose levels are powers of two, wrap or

@@ -955,10 +955,10 @@ bool SampleG(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& tabl
     return true;
 }
 
-// G groups of one row through the common textured colour path, step by step together. False
-// when a sample needs the one-texel sampler; nothing is written then.
-template <TextureFormat F, int G>
-bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const RowLanes* lanes, const float* stepX,
+// G groups (of one row, or of a packet's rows) through the common textured colour path, step
+// by step together. False when a sample needs the one-texel sampler; nothing is written then.
+template <TextureFormat F, int G, class Lanes>
+bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, const float* stepX,
                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
                       uint64_t& shaded) {
     const ShadeState& shade = *p.shade;
@@ -1033,7 +1033,7 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const RowLanes* lanes,
         return false;
     }
     for (int g = 0; g < G; ++g) {
-        const RowLanes& group = lanes[g];
+        const Lanes& group = lanes[g];
         shaded += static_cast<uint64_t>(__builtin_popcount(pass[g]));
         __m512 r = Select16(stage.colourForm, texel[g].r, attribute(g, kDiffuseR));
         __m512 gr = Select16(stage.colourForm, texel[g].g, attribute(g, kDiffuseG));
@@ -1133,21 +1133,19 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     return std::min(i, last + 1) - first;
 }
 
-template <TextureFormat F>
-bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
-                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
-                       uint64_t& shaded) {
-    PacketLanes lanes;
-    lanes.rows = packet.rows;
+// The lanes of the packet's rows from `start`, `rows` of them (one group).
+inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
+                             bool rgb565, PacketLanes& lanes) {
+    lanes.rows = rows;
     // Each lane's row, offset from its row's first pixel and dither threshold, made in
     // registers row by row under the row's lane mask.
     const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     __m512i rowOf = _mm512_setzero_si512(), offset = _mm512_setzero_si512(), cell = _mm512_setzero_si512();
     const int bytes = rgb565 ? 2 : 4;
     int lane = 0;
-    for (int r = 0; r < packet.rows; ++r) {
-        const int64_t first = packet.first[r], last = packet.last[r];
-        const int32_t y = packet.y[r];
+    for (int r = 0; r < rows; ++r) {
+        const int64_t first = packet.first[start + r], last = packet.last[start + r];
+        const int32_t y = packet.y[start + r];
         const int count = static_cast<int>(last - first + 1);
         const __mmask16 mask = static_cast<__mmask16>(((1u << count) - 1) << lane);
         lanes.rowMask[r] = mask;
@@ -1183,10 +1181,12 @@ bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& pack
     }
     // Every row's starting values at once, eight rows a register, with the one-row sums'
     // roundings (double products and sums, then one rounding to float).
-    const __mmask8 low = static_cast<__mmask8>(packet.rows >= 8 ? 0xFF : (1u << packet.rows) - 1);
-    const __mmask8 high = static_cast<__mmask8>(packet.rows <= 8 ? 0 : (1u << (packet.rows - 8)) - 1);
-    const __m512d rxLow = _mm512_maskz_loadu_pd(low, packet.rx), rxHigh = _mm512_maskz_loadu_pd(high, packet.rx + 8);
-    const __m512d ryLow = _mm512_maskz_loadu_pd(low, packet.ry), ryHigh = _mm512_maskz_loadu_pd(high, packet.ry + 8);
+    const __mmask8 low = static_cast<__mmask8>(rows >= 8 ? 0xFF : (1u << rows) - 1);
+    const __mmask8 high = static_cast<__mmask8>(rows <= 8 ? 0 : (1u << (rows - 8)) - 1);
+    const double* rx = packet.rx + start;
+    const double* ry = packet.ry + start;
+    const __m512d rxLow = _mm512_maskz_loadu_pd(low, rx), rxHigh = _mm512_maskz_loadu_pd(high, rx + 8);
+    const __m512d ryLow = _mm512_maskz_loadu_pd(low, ry), ryHigh = _mm512_maskz_loadu_pd(high, ry + 8);
     for (int n = 0; n < packet.planeCount; ++n) {
         const __m512d base = _mm512_set1_pd(packet.base[n]);
         const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
@@ -1199,7 +1199,33 @@ bool TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& pack
     lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
     lanes.offset = _mm512_cvtepi32_ps(offset);
     lanes.rowOfLane = rowOf;
-    return ShadeGroup16<F>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
+}
+
+template <TextureFormat F>
+int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                      uint64_t& shaded) {
+    PacketLanes lanes[RowPacket::kGroups];
+    int start = 0;
+    for (int g = 0; g < packet.groups; ++g) {
+        BuildPacketLanes(p, packet, start, packet.groupRows[g], rgb565, lanes[g]);
+        start += packet.groupRows[g];
+    }
+    if (p.levels.usable) {
+        const bool drawn =
+            packet.groups == 2
+                ? ShadeRowGroups16<F, 2>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)
+                : ShadeRowGroups16<F, 1>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
+        return drawn ? packet.rows : 0;
+    }
+    int drawnRows = 0;
+    for (int g = 0; g < packet.groups; ++g) {
+        if (!ShadeGroup16<F>(p, lanes[g], stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+            break;
+        }
+        drawnRows += packet.groupRows[g];
+    }
+    return drawnRows;
 }
 
 }  // namespace
@@ -1235,9 +1261,9 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
     return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
 }
 
-bool TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
-                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
-                      uint64_t& shaded) {
+int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                     uint64_t& shaded) {
     switch (p.shade->stages[0].texture->format) {
     case TextureFormat::RGB565:
         return TexturedPacket16T<TextureFormat::RGB565>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
@@ -1251,7 +1277,7 @@ bool TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     case TextureFormat::RGB555:
         return TexturedPacket16T<TextureFormat::RGB555>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
                                                         written, shaded);
-    default: return false;
+    default: return 0;
     }
 }
 
@@ -1272,9 +1298,9 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32
     return 0;
 }
 
-bool TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,
-                      bool, uint64_t&, uint64_t&) {
-    return false;
+int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,
+                     bool, uint64_t&, uint64_t&) {
+    return 0;
 }
 
 uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
