@@ -24,6 +24,11 @@ bool Available16() {
 }
 
 #pragma GCC push_options
+#if defined(__clang__)
+// Clang takes the target per function, lambdas included.
+#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512dq"))), apply_to = function)
+#pragma clang fp contract(off)
+#endif
 #pragma GCC target("avx2,avx512f,avx512bw,avx512vl,avx512dq")
 // These processors have fused multiply-add; products and sums stay separate roundings here, as
 // in the one-pixel loop.
@@ -1282,6 +1287,9 @@ int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet
 }
 
 #pragma GCC diagnostic pop
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 
 #else

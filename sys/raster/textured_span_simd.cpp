@@ -13,6 +13,10 @@ namespace sys::raster::simd {
 #if defined(__x86_64__)
 
 #pragma GCC push_options
+#if defined(__clang__)
+// Clang takes the target per function, lambdas included.
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#endif
 #pragma GCC target("avx2")
 
 using namespace lanes;
@@ -473,6 +477,9 @@ int64_t TexturedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t 
     }
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 
 #else
