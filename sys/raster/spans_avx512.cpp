@@ -1197,9 +1197,13 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
         const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
         const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
                                                           _mm512_mul_pd(dy, ryLow)));
-        const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
-                                                           _mm512_mul_pd(dy, ryHigh)));
-        lanes.starts[packet.planes[n]] = _mm512_insertf32x8(_mm512_castps256_ps512(low), high, 1);
+        __m512 starts = _mm512_castps256_ps512(low);
+        if (rows > 8) {
+            const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
+                                                               _mm512_mul_pd(dy, ryHigh)));
+            starts = _mm512_insertf32x8(starts, high, 1);
+        }
+        lanes.starts[packet.planes[n]] = starts;
     }
     lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
     lanes.offset = _mm512_cvtepi32_ps(offset);
