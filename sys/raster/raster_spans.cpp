@@ -408,12 +408,19 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     };
     const bool wideCoverage = narrow && simd::Available16();
     const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
-    // Each edge's change over the first sixteen columns of a row.
+    // Each edge's value at the left column of the top row, its change from one row to the
+    // next and across the first sixteen columns of a row (whole numbers, so adding them up
+    // gives exactly the products).
+    int64_t step[3], rowValue[3], rowStep[3];
     int64_t ramp[3][simd::RowPacket::kLanes];
-    if (wideCoverage) {
+    if (narrow) {
         for (int e = 0; e < 3; ++e) {
-            for (int k = 0; k < simd::RowPacket::kLanes; ++k) {
-                ramp[e][k] = -edges[e].dy * kOne * k;
+            step[e] = -edges[e].dy * kOne;
+            rowValue[e] = edges[e].dx * (top * kOne - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
+            rowStep[e] = edges[e].dx * kOne;
+            ramp[e][0] = 0;
+            for (int k = 1; k < simd::RowPacket::kLanes; ++k) {
+                ramp[e][k] = ramp[e][k - 1] + step[e];
             }
         }
     }
@@ -422,10 +429,10 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
         int64_t first = left, last = right;
         if (narrow) {
             // Few samples across: walk them with the edge values instead of dividing.
-            int64_t value[3], step[3];
+            int64_t value[3];
             for (int e = 0; e < 3; ++e) {
-                step[e] = -edges[e].dy * kOne;
-                value[e] = edges[e].dx * (sampleY - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
+                value[e] = rowValue[e];
+                rowValue[e] += rowStep[e];
             }
             first = right + 1;
             last = left - 1;
