@@ -825,7 +825,7 @@ bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint
     const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
     const __m512i whole = _mm512_set1_epi32(256);
     __m512i wxPair[G], wyPair[G], iA[G], iB[G], jA[G], jB[G];
-    bool neighbours = true;
+    bool neighbours[G];
     for (int g = 0; g < G; ++g) {
         const __m512 fx = _mm512_sub_ps(x[g], half), fy = _mm512_sub_ps(y[g], half);
         const __m512i i0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fx, kFloor));
@@ -839,34 +839,31 @@ bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint
         iB[g] = addressU(g, _mm512_add_epi32(i0, one));
         jA[g] = addressV(g, j0);
         jB[g] = addressV(g, _mm512_add_epi32(j0, one));
-        neighbours = neighbours && _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one)) == 0;
+        neighbours[g] = _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one)) == 0;
     }
+    // Each group reads its rows' texel pairs whole where they lie side by side, or texel by
+    // texel where some lane wraps or clamps at an edge.
     __m512i top[G], bottom[G];
-    if (neighbours) {
-        __m512i topOffset[G], bottomOffset[G];
-        for (int g = 0; g < G; ++g) {
-            topOffset[g] = offsetOf(g, iA[g], jA[g]);
-            bottomOffset[g] = offsetOf(g, iA[g], jB[g]);
-        }
-        if (!safe) {
-            return false;
-        }
-        for (int g = 0; g < G; ++g) {
-            top[g] = gather(g, topOffset[g]);
-            bottom[g] = gather(g, bottomOffset[g]);
-        }
-    } else {
-        __m512i offsets[G][4];
-        for (int g = 0; g < G; ++g) {
+    __m512i offsets[G][4];
+    for (int g = 0; g < G; ++g) {
+        if (neighbours[g]) {
+            offsets[g][0] = offsetOf(g, iA[g], jA[g]);
+            offsets[g][2] = offsetOf(g, iA[g], jB[g]);
+        } else {
             offsets[g][0] = offsetOf(g, iA[g], jA[g]);
             offsets[g][1] = offsetOf(g, iB[g], jA[g]);
             offsets[g][2] = offsetOf(g, iA[g], jB[g]);
             offsets[g][3] = offsetOf(g, iB[g], jB[g]);
         }
-        if (!safe) {
-            return false;
-        }
-        for (int g = 0; g < G; ++g) {
+    }
+    if (!safe) {
+        return false;
+    }
+    for (int g = 0; g < G; ++g) {
+        if (neighbours[g]) {
+            top[g] = gather(g, offsets[g][0]);
+            bottom[g] = gather(g, offsets[g][2]);
+        } else {
             top[g] = _mm512_or_si512(_mm512_and_si512(gather(g, offsets[g][0]), low16),
                                      _mm512_slli_epi32(gather(g, offsets[g][1]), 16));
             bottom[g] = _mm512_or_si512(_mm512_and_si512(gather(g, offsets[g][2]), low16),
