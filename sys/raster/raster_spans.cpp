@@ -226,7 +226,7 @@ uint64_t ShadedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t l
                     uint64_t& shaded) {
     uint64_t written = 0;
     int64_t from = first;
-    if (p.wideTextured && last - first >= 15 && simd::Available16()) {
+    if (p.wideTextured && p.levels.usable && last - first >= 15 && simd::Available16()) {
         from += simd::TexturedSpan16(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, kRGB565,
                                      kPerspective, written, shaded);
     } else if (p.wideTextured) {
@@ -377,7 +377,8 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     // A small textured triangle's short rows share sixteen-lane groups instead of each taking
     // one of its own.
     const bool rgb565 = p.format == PixelFormat::RGB565;
-    const bool packRows = narrow && p.shade != nullptr && p.stage == nullptr && p.wideTextured && simd::Available16();
+    const bool packRows = narrow && p.shade != nullptr && p.stage == nullptr && p.wideTextured && p.levels.usable &&
+                          simd::Available16();
     simd::RowPacket packet;
     double planeBase[2 + kAttributeCount], planeDx[2 + kAttributeCount], planeDy[2 + kAttributeCount];
     if (packRows) {

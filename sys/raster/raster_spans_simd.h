@@ -33,7 +33,8 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
                       const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
                       uint64_t& written);
 
-// TexturedSpan sixteen pixels at a time, with the same early stop.
+// TexturedSpan sixteen pixels at a time, with the same early stop, for draws whose level
+// table (PixelPipeline::levels) is usable.
 int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                        const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
                        bool perspective, uint64_t& written, uint64_t& shaded);
@@ -97,9 +98,9 @@ struct RowPacket {
     }
 };
 
-// The common textured colour path over a packet's pixels, a group at a time or its groups
-// together. Returns how many of its rows it drew: where some pixel needs the one-texel
-// sampler it stops before that row's group, and the caller draws the rest itself.
+// The common textured colour path over a packet's pixels, its groups together, for draws
+// whose level table is usable. Returns how many of its rows it drew: all, or none when some
+// pixel needs the one-texel sampler (the caller then draws the rows itself).
 int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
                      uint64_t& shaded);

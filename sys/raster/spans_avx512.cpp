@@ -208,299 +208,6 @@ inline void ChannelPairs16(__m512i pair, __m512i* c) {
     }
 }
 
-// Samples one level at (u, v) for the lanes in `active`, leaving the others of `out` as they
-// were; false when a read would pass the level's end (the one-texel sampler's case).
-template <TextureFormat F>
-bool SampleLevel16(const TextureLevel& l, const SamplerState& s, __mmask16 active, __m512 u, __m512 v,
-                   Colour16& out) {
-    const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
-    const __m512i widthMask = _mm512_set1_epi32(l.width - 1), heightMask = _mm512_set1_epi32(l.height - 1);
-    const __m512i pitch = _mm512_set1_epi32(l.pitch);
-    const __m512i lastRead = _mm512_set1_epi32(l.pitch * l.height - 4);
-    const bool wrapU = s.addressU == D3DTADDRESS_WRAP, wrapV = s.addressV == D3DTADDRESS_WRAP;
-    auto addressU = [&](__m512i i) {
-        return wrapU ? _mm512_and_si512(i, widthMask) : _mm512_min_epi32(_mm512_max_epi32(i, zero), widthMask);
-    };
-    auto addressV = [&](__m512i j) {
-        return wrapV ? _mm512_and_si512(j, heightMask) : _mm512_min_epi32(_mm512_max_epi32(j, zero), heightMask);
-    };
-    bool safe = true;
-    auto offsetOf = [&](__m512i i, __m512i j) {
-        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(j, pitch), _mm512_add_epi32(i, i));
-        safe = safe && _mm512_mask_cmpgt_epi32_mask(active, offset, lastRead) == 0;
-        return offset;
-    };
-    const int* pixels = reinterpret_cast<const int*>(l.pixels);
-    auto gather = [&](__m512i offset) { return _mm512_mask_i32gather_epi32(zero, active, offset, pixels, 1); };
-    const __m512i low16 = _mm512_set1_epi32(0xFFFF);
-    const __m512 x = _mm512_mul_ps(u, _mm512_set1_ps(static_cast<float>(l.width)));
-    const __m512 y = _mm512_mul_ps(v, _mm512_set1_ps(static_cast<float>(l.height)));
-    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
-    if (!s.linearMin) {
-        const __m512i i = addressU(_mm512_cvttps_epi32(_mm512_roundscale_ps(x, kFloor)));
-        const __m512i j = addressV(_mm512_cvttps_epi32(_mm512_roundscale_ps(y, kFloor)));
-        const __m512i offset = offsetOf(i, j);
-        if (!safe) {
-            return false;
-        }
-        __m512i c[4];
-        Channels16<F>(_mm512_and_si512(gather(offset), low16), c);
-        // As Decode: each channel times one over its largest value.
-        constexpr float k5 = 1.0f / 31.0f, k6 = 1.0f / 63.0f, k4 = 1.0f / 15.0f;
-        constexpr bool k565 = F == TextureFormat::RGB565;
-        constexpr float scaleR = F == TextureFormat::ARGB4444 ? k4 : k5;
-        constexpr float scaleG = F == TextureFormat::ARGB4444 ? k4 : (k565 ? k6 : k5);
-        out.r = _mm512_mask_mul_ps(out.r, active, _mm512_cvtepi32_ps(c[0]), _mm512_set1_ps(scaleR));
-        out.g = _mm512_mask_mul_ps(out.g, active, _mm512_cvtepi32_ps(c[1]), _mm512_set1_ps(scaleG));
-        out.b = _mm512_mask_mul_ps(out.b, active, _mm512_cvtepi32_ps(c[2]), _mm512_set1_ps(scaleR));
-        if constexpr (F == TextureFormat::ARGB4444) {
-            out.a = _mm512_mask_mul_ps(out.a, active, _mm512_cvtepi32_ps(c[3]), _mm512_set1_ps(k4));
-        } else if constexpr (F == TextureFormat::ARGB1555) {
-            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_cvtepi32_ps(c[3]));
-        } else {
-            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f));
-        }
-        return true;
-    }
-    const __m512 half = _mm512_set1_ps(0.5f);
-    const __m512 fx = _mm512_sub_ps(x, half), fy = _mm512_sub_ps(y, half);
-    const __m512i i0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fx, kFloor));
-    const __m512i j0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fy, kFloor));
-    const __m512 ax = _mm512_sub_ps(fx, _mm512_cvtepi32_ps(i0)), ay = _mm512_sub_ps(fy, _mm512_cvtepi32_ps(j0));
-    const __m512 k256 = _mm512_set1_ps(256.0f);
-    const __m512i wx = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ax, k256), half));
-    const __m512i wy = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ay, k256), half));
-    // Whole numbers below 2^24 throughout: exactly the one-texel sampler's sums.
-    const __m512 fx1 = _mm512_cvtepi32_ps(wx), fy1 = _mm512_cvtepi32_ps(wy);
-    const __m512 fx0 = _mm512_sub_ps(k256, fx1), fy0 = _mm512_sub_ps(k256, fy1);
-    const __m512 weight[4] = {_mm512_mul_ps(fx0, fy0), _mm512_mul_ps(fx1, fy0), _mm512_mul_ps(fx0, fy1),
-                              _mm512_mul_ps(fx1, fy1)};
-    const __m512i iA = addressU(i0), iB = addressU(_mm512_add_epi32(i0, one));
-    const __m512i jA = addressV(j0), jB = addressV(_mm512_add_epi32(j0, one));
-    __m512i texel[4];
-    if (_mm512_mask_cmpneq_epi32_mask(active, iB, _mm512_add_epi32(iA, one)) == 0) {
-        // The two texels of a row lie side by side: one four-byte read per row takes both.
-        const __m512i top = offsetOf(iA, jA), bottom = offsetOf(iA, jB);
-        if (!safe) {
-            return false;
-        }
-        const __m512i upper = gather(top), lower = gather(bottom);
-        texel[0] = _mm512_and_si512(upper, low16);
-        texel[1] = _mm512_srli_epi32(upper, 16);
-        texel[2] = _mm512_and_si512(lower, low16);
-        texel[3] = _mm512_srli_epi32(lower, 16);
-    } else {
-        const __m512i offsets[4] = {offsetOf(iA, jA), offsetOf(iB, jA), offsetOf(iA, jB), offsetOf(iB, jB)};
-        if (!safe) {
-            return false;
-        }
-        for (int k = 0; k < 4; ++k) {
-            texel[k] = _mm512_and_si512(gather(offsets[k]), low16);
-        }
-    }
-    constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
-    __m512 sum[4] = {_mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps(), _mm512_setzero_ps()};
-    for (int k = 0; k < 4; ++k) {
-        __m512i c[4];
-        Channels16<F>(texel[k], c);
-        sum[0] = _mm512_add_ps(sum[0], _mm512_mul_ps(_mm512_cvtepi32_ps(c[0]), weight[k]));
-        sum[1] = _mm512_add_ps(sum[1], _mm512_mul_ps(_mm512_cvtepi32_ps(c[1]), weight[k]));
-        sum[2] = _mm512_add_ps(sum[2], _mm512_mul_ps(_mm512_cvtepi32_ps(c[2]), weight[k]));
-        if constexpr (!kOpaque) {
-            sum[3] = _mm512_add_ps(sum[3], _mm512_mul_ps(_mm512_cvtepi32_ps(c[3]), weight[k]));
-        }
-    }
-    constexpr texels::ChannelScale kScale = texels::Scale<F>();
-    out.r = _mm512_mask_mul_ps(out.r, active, sum[0], _mm512_set1_ps(kScale.r));
-    out.g = _mm512_mask_mul_ps(out.g, active, sum[1], _mm512_set1_ps(kScale.g));
-    out.b = _mm512_mask_mul_ps(out.b, active, sum[2], _mm512_set1_ps(kScale.b));
-    out.a = kOpaque ? _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f))
-                    : _mm512_mask_mul_ps(out.a, active, sum[3], _mm512_set1_ps(kScale.a));
-    return true;
-}
-
-// Samples at (u, v) for the active lanes, each from the level it names, through the level
-// table: one pass for any mix of levels. Lanes not active keep their colour.
-template <TextureFormat F>
-bool SampleLanes16(const Rasterizer::PixelPipeline::LevelTable& table, const uint8_t* pixels,
-                   const SamplerState& s, __mmask16 active, __m512i level, __m512 u, __m512 v, Colour16& out) {
-    const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
-    const __m512i width = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.width));
-    const __m512i height = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.height));
-    const __m512i pitch = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.pitch));
-    const __m512i lastRead = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.lastRead));
-    const __m512i base = _mm512_permutexvar_epi32(level, _mm512_loadu_si512(table.offset));
-    const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
-    const bool wrapU = s.addressU == D3DTADDRESS_WRAP, wrapV = s.addressV == D3DTADDRESS_WRAP;
-    auto addressU = [&](__m512i i) {
-        return wrapU ? _mm512_and_si512(i, widthMask) : _mm512_min_epi32(_mm512_max_epi32(i, zero), widthMask);
-    };
-    auto addressV = [&](__m512i j) {
-        return wrapV ? _mm512_and_si512(j, heightMask) : _mm512_min_epi32(_mm512_max_epi32(j, zero), heightMask);
-    };
-    bool safe = true;
-    auto offsetOf = [&](__m512i i, __m512i j) {
-        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(j, pitch), _mm512_add_epi32(i, i));
-        safe = safe && _mm512_mask_cmpgt_epi32_mask(active, offset, lastRead) == 0;
-        return _mm512_add_epi32(offset, base);
-    };
-    const int* texels = reinterpret_cast<const int*>(pixels);
-    auto gather = [&](__m512i offset) { return _mm512_mask_i32gather_epi32(zero, active, offset, texels, 1); };
-    const __m512i low16 = _mm512_set1_epi32(0xFFFF);
-    const __m512 x = _mm512_mul_ps(u, _mm512_cvtepi32_ps(width));
-    const __m512 y = _mm512_mul_ps(v, _mm512_cvtepi32_ps(height));
-    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
-    if (!s.linearMin) {
-        const __m512i i = addressU(_mm512_cvttps_epi32(_mm512_roundscale_ps(x, kFloor)));
-        const __m512i j = addressV(_mm512_cvttps_epi32(_mm512_roundscale_ps(y, kFloor)));
-        const __m512i offset = offsetOf(i, j);
-        if (!safe) {
-            return false;
-        }
-        __m512i c[4];
-        Channels16<F>(_mm512_and_si512(gather(offset), low16), c);
-        // As Decode: each channel times one over its largest value.
-        constexpr float k5 = 1.0f / 31.0f, k6 = 1.0f / 63.0f, k4 = 1.0f / 15.0f;
-        constexpr bool k565 = F == TextureFormat::RGB565;
-        constexpr float scaleR = F == TextureFormat::ARGB4444 ? k4 : k5;
-        constexpr float scaleG = F == TextureFormat::ARGB4444 ? k4 : (k565 ? k6 : k5);
-        out.r = _mm512_mask_mul_ps(out.r, active, _mm512_cvtepi32_ps(c[0]), _mm512_set1_ps(scaleR));
-        out.g = _mm512_mask_mul_ps(out.g, active, _mm512_cvtepi32_ps(c[1]), _mm512_set1_ps(scaleG));
-        out.b = _mm512_mask_mul_ps(out.b, active, _mm512_cvtepi32_ps(c[2]), _mm512_set1_ps(scaleR));
-        if constexpr (F == TextureFormat::ARGB4444) {
-            out.a = _mm512_mask_mul_ps(out.a, active, _mm512_cvtepi32_ps(c[3]), _mm512_set1_ps(k4));
-        } else if constexpr (F == TextureFormat::ARGB1555) {
-            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_cvtepi32_ps(c[3]));
-        } else {
-            out.a = _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f));
-        }
-        return true;
-    }
-    const __m512 half = _mm512_set1_ps(0.5f);
-    const __m512 fx = _mm512_sub_ps(x, half), fy = _mm512_sub_ps(y, half);
-    const __m512i i0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fx, kFloor));
-    const __m512i j0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fy, kFloor));
-    const __m512 ax = _mm512_sub_ps(fx, _mm512_cvtepi32_ps(i0)), ay = _mm512_sub_ps(fy, _mm512_cvtepi32_ps(j0));
-    const __m512 k256 = _mm512_set1_ps(256.0f);
-    const __m512i wx = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ax, k256), half));
-    const __m512i wy = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ay, k256), half));
-    // The bilinear sum in whole numbers, a row at a time: each lane holds its two texels of a
-    // row as 16-bit halves, and one multiply-add per channel weighs them by 256 - wx and wx;
-    // the two row sums (below 2^15) are weighed by 256 - wy and wy the same way. Exactly the
-    // one-texel sampler's sums.
-    const __m512i whole = _mm512_set1_epi32(256);
-    const __m512i wxPair = _mm512_or_si512(_mm512_sub_epi32(whole, wx), _mm512_slli_epi32(wx, 16));
-    const __m512i wyPair = _mm512_or_si512(_mm512_sub_epi32(whole, wy), _mm512_slli_epi32(wy, 16));
-    const __m512i iA = addressU(i0), iB = addressU(_mm512_add_epi32(i0, one));
-    const __m512i jA = addressV(j0), jB = addressV(_mm512_add_epi32(j0, one));
-    __m512i top, bottom;
-    if (_mm512_mask_cmpneq_epi32_mask(active, iB, _mm512_add_epi32(iA, one)) == 0) {
-        // The two texels of a row lie side by side: one four-byte read per row takes both.
-        const __m512i topOffset = offsetOf(iA, jA), bottomOffset = offsetOf(iA, jB);
-        if (!safe) {
-            return false;
-        }
-        top = gather(topOffset);
-        bottom = gather(bottomOffset);
-    } else {
-        const __m512i offsets[4] = {offsetOf(iA, jA), offsetOf(iB, jA), offsetOf(iA, jB), offsetOf(iB, jB)};
-        if (!safe) {
-            return false;
-        }
-        top = _mm512_or_si512(_mm512_and_si512(gather(offsets[0]), low16), _mm512_slli_epi32(gather(offsets[1]), 16));
-        bottom =
-            _mm512_or_si512(_mm512_and_si512(gather(offsets[2]), low16), _mm512_slli_epi32(gather(offsets[3]), 16));
-    }
-    constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
-    __m512i upper[4], lower[4];
-    ChannelPairs16<F>(top, upper);
-    ChannelPairs16<F>(bottom, lower);
-    auto sum = [&](int n) {
-        const __m512i rowTop = _mm512_madd_epi16(upper[n], wxPair), rowBottom = _mm512_madd_epi16(lower[n], wxPair);
-        return _mm512_cvtepi32_ps(
-            _mm512_madd_epi16(_mm512_or_si512(rowTop, _mm512_slli_epi32(rowBottom, 16)), wyPair));
-    };
-    constexpr texels::ChannelScale kScale = texels::Scale<F>();
-    out.r = _mm512_mask_mul_ps(out.r, active, sum(0), _mm512_set1_ps(kScale.r));
-    out.g = _mm512_mask_mul_ps(out.g, active, sum(1), _mm512_set1_ps(kScale.g));
-    out.b = _mm512_mask_mul_ps(out.b, active, sum(2), _mm512_set1_ps(kScale.b));
-    if constexpr (kOpaque) {
-        out.a = _mm512_mask_mov_ps(out.a, active, _mm512_set1_ps(1.0f));
-    } else {
-        out.a = _mm512_mask_mul_ps(out.a, active, sum(3), _mm512_set1_ps(kScale.a));
-    }
-    return true;
-}
-
-// Samples the level each active lane names, one level at a time.
-template <TextureFormat F>
-bool SampleLevels16(const Texture& t, const SamplerState& s, __mmask16 active, __m512i level, __m512 u, __m512 v,
-                    Colour16& out) {
-    alignas(64) int32_t levels[16];
-    _mm512_store_si512(levels, level);
-    while (active != 0) {
-        const int l = levels[__builtin_ctz(active)];
-        const __mmask16 same = _mm512_mask_cmpeq_epi32_mask(active, level, _mm512_set1_epi32(l));
-        if (!SampleLevel16<F>(t.levels[l], s, same, u, v, out)) {
-            return false;
-        }
-        active = static_cast<__mmask16>(active & ~same);
-    }
-    return true;
-}
-
-// SampleTexture's level choice and mip blend for the active lanes; false when some active lane
-// needs the one-texel sampler (a coordinate too far out, or a read past a level's end).
-template <TextureFormat F>
-bool Sample16(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& table, const SamplerState& s,
-              __mmask16 active, __m512 u, __m512 v, __m512 lod, Colour16& out) {
-    const __m512 limit = _mm512_set1_ps(65536.0f);  // as the one-texel sampler's limit
-    const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u), _mm512_abs_ps(v));
-    if (_mm512_mask_cmp_ps_mask(active, magnitude, limit, _CMP_LT_OQ) != active) {
-        return false;
-    }
-    const int last = t.levelCount - 1;
-    const int base = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(last)));
-    lod = _mm512_add_ps(lod, _mm512_set1_ps(s.lodBias));
-    const __mmask16 magnified = _mm512_cmp_ps_mask(lod, _mm512_setzero_ps(), _CMP_NGT_UQ);  // !(lod > 0)
-    const __m512i baseLevel = _mm512_set1_epi32(base), lastLevel = _mm512_set1_epi32(last);
-    __m512i level0 = baseLevel;
-    __m512 f = _mm512_setzero_ps();
-    if (s.mipFilter == D3DTFP_POINT) {
-        const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), _mm512_set1_ps(0.5f));
-        level0 = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
-    } else if (s.mipFilter == D3DTFP_LINEAR) {
-        const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(base))),
-                                       _mm512_set1_ps(static_cast<float>(last)));
-        level0 = _mm512_cvttps_epi32(d);
-        f = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0));
-    }
-    level0 = _mm512_mask_blend_epi32(magnified, level0, baseLevel);
-    f = _mm512_mask_blend_ps(magnified, f, _mm512_setzero_ps());
-    auto sample = [&](__mmask16 lanes, __m512i level, Colour16& colour) {
-        return table.usable ? SampleLanes16<F>(table, t.levels[0].pixels, s, lanes, level, u, v, colour)
-                            : SampleLevels16<F>(t, s, lanes, level, u, v, colour);
-    };
-    if (!sample(active, level0, out)) {
-        return false;
-    }
-    // Lanes whose fraction is zero keep the first level's colour exactly.
-    const __mmask16 between = _mm512_mask_cmp_ps_mask(active, f, _mm512_setzero_ps(), _CMP_NEQ_UQ);
-    if (between == 0) {
-        return true;
-    }
-    Colour16 next = out;
-    const __m512i level1 = _mm512_min_epi32(_mm512_add_epi32(level0, _mm512_set1_epi32(1)), lastLevel);
-    if (!sample(between, level1, next)) {
-        return false;
-    }
-    out.r = _mm512_mask_add_ps(out.r, between, out.r, _mm512_mul_ps(_mm512_sub_ps(next.r, out.r), f));
-    out.g = _mm512_mask_add_ps(out.g, between, out.g, _mm512_mul_ps(_mm512_sub_ps(next.g, out.g), f));
-    out.b = _mm512_mask_add_ps(out.b, between, out.b, _mm512_mul_ps(_mm512_sub_ps(next.b, out.b), f));
-    out.a = _mm512_mask_add_ps(out.a, between, out.a, _mm512_mul_ps(_mm512_sub_ps(next.a, out.a), f));
-    return true;
-}
-
 // texels::DetailLog2 on sixteen lanes, step for step.
 inline __m512 Log2x16(__m512 x) {
     const __m512i bits = _mm512_castps_si512(x);
@@ -635,125 +342,13 @@ struct PacketLanes {
     }
 };
 
-// One group of sixteen lanes through the common textured colour path (FillSpanShaded's work).
-// False when a sample needs the one-texel sampler; nothing is written then.
-template <TextureFormat F, class Lanes>
-bool ShadeGroup16(const Rasterizer::PixelPipeline& p, const Lanes& lanes, const float* stepX, const float* stepY,
-                  float constantQ, bool rgb565, bool perspective, uint64_t& written, uint64_t& shaded) {
-    const ShadeState& shade = *p.shade;
-    const StageState& stage = shade.stages[0];
-    const Texture& texture = *stage.texture;
-    const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
-    const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
-    const __m512i zero = _mm512_setzero_si512();
-    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
-    const __mmask16 inside = lanes.inside;
-    const __m512 offset = lanes.Offset();
-    const __m512 z = _mm512_add_ps(lanes.Start(0), _mm512_mul_ps(_mm512_set1_ps(stepX[0]), offset));
-    const __m256i depthValue = _mm512_cvtepi32_epi16(_mm512_max_epi32(
-        _mm512_sub_epi32(
-            _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
-            _mm512_set1_epi32(p.depthBias)),
-        zero));
-    __mmask16 pass = inside;
-    if (p.depthTest) {
-        pass = inside & DepthPasses16(DepthFunction(p), depthValue, lanes.LoadDepth());
-        if (pass == 0) {
-            return true;
-        }
-    }
-    __m512 w = _mm512_set1_ps(1.0f / constantQ);
-    if (perspective) {
-        const __m512 q = _mm512_add_ps(lanes.Start(1), _mm512_mul_ps(_mm512_set1_ps(stepX[1]), offset));
-        const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
-        w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(constantQ), q));
-    }
-    auto attribute = [&](int k) {
-        const __m512 value = _mm512_add_ps(lanes.Start(2 + k), _mm512_mul_ps(_mm512_set1_ps(stepX[2 + k]), offset));
-        return perspective ? _mm512_mul_ps(value, w) : value;
-    };
-    const __m512 dr = attribute(kDiffuseR), dg = attribute(kDiffuseG), db = attribute(kDiffuseB);
-    const __m512 da = attribute(kDiffuseA);
-    const __m512 u = attribute(su - 2), v = attribute(sv - 2);
-    __m512 dudx = _mm512_set1_ps(stepX[su]), dvdx = _mm512_set1_ps(stepX[sv]);
-    __m512 dudy = _mm512_set1_ps(stepY[su]), dvdy = _mm512_set1_ps(stepY[sv]);
-    if (perspective) {
-        dudx = _mm512_mul_ps(_mm512_sub_ps(dudx, _mm512_mul_ps(u, _mm512_set1_ps(stepX[1]))), w);
-        dvdx = _mm512_mul_ps(_mm512_sub_ps(dvdx, _mm512_mul_ps(v, _mm512_set1_ps(stepX[1]))), w);
-        dudy = _mm512_mul_ps(_mm512_sub_ps(dudy, _mm512_mul_ps(u, _mm512_set1_ps(stepY[1]))), w);
-        dvdy = _mm512_mul_ps(_mm512_sub_ps(dvdy, _mm512_mul_ps(v, _mm512_set1_ps(stepY[1]))), w);
-    }
-    const __m512 textureWidth = _mm512_set1_ps(p.textureSize[0][0]);
-    const __m512 textureHeight = _mm512_set1_ps(p.textureSize[0][1]);
-    dudx = _mm512_mul_ps(dudx, textureWidth);
-    dvdx = _mm512_mul_ps(dvdx, textureHeight);
-    dudy = _mm512_mul_ps(dudy, textureWidth);
-    dvdy = _mm512_mul_ps(dvdy, textureHeight);
-    const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
-    const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
-    const __m512 rho2 = _mm512_max_ps(down, across);
-    const __m512 lod = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
-                                            _mm512_mul_ps(half, Log2x16(rho2)));
-    Colour16 texel{zerof, zerof, zerof, zerof};
-    if (!Sample16<F>(texture, p.levels, stage.sampler, pass, u, v, lod, texel)) {
-        return false;
-    }
-    shaded += static_cast<uint64_t>(__builtin_popcount(pass));
-    __m512 r = Select16(stage.colourForm, texel.r, dr);
-    __m512 g = Select16(stage.colourForm, texel.g, dg);
-    __m512 b = Select16(stage.colourForm, texel.b, db);
-    const __m512 a = Select16(stage.alphaForm, texel.a, da);
-    if (shade.alphaTest) {
-        const __m512i alpha = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(a), levels8), half));
-        pass &= Compare16(shade.alphaFunc, alpha, _mm512_set1_epi32(static_cast<int>(shade.alphaRef)));
-    }
-    if (shade.fog) {
-        const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
-        __m512 f;
-        if (!(shade.fogEnd > shade.fogStart)) {
-            f = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w, fogEnd, _CMP_LT_OQ), one);
-        } else {
-            f = Saturate16(_mm512_div_ps(_mm512_sub_ps(fogEnd, w), _mm512_set1_ps(shade.fogEnd - shade.fogStart)));
-        }
-        const __m512 g1 = _mm512_sub_ps(one, f);
-        r = _mm512_add_ps(_mm512_mul_ps(r, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.r), g1));
-        g = _mm512_add_ps(_mm512_mul_ps(g, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.g), g1));
-        b = _mm512_add_ps(_mm512_mul_ps(b, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.b), g1));
-    }
-    if (p.depthWrite) {
-        lanes.StoreDepth(pass, depthValue);
-    }
-    if (shade.blend) {
-        __m512 tr, tg, tb;
-        ReadTarget16(rgb565, lanes, tr, tg, tb);
-        const __m512 inverse = _mm512_sub_ps(one, a);
-        r = Saturate16(_mm512_add_ps(_mm512_mul_ps(r, a), _mm512_mul_ps(tr, inverse)));
-        g = Saturate16(_mm512_add_ps(_mm512_mul_ps(g, a), _mm512_mul_ps(tg, inverse)));
-        b = Saturate16(_mm512_add_ps(_mm512_mul_ps(b, a), _mm512_mul_ps(tb, inverse)));
-    }
-    if (rgb565) {
-        const __m512 t = lanes.Thresholds();
-        const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
-        const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels6), t));
-        const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
-        const __m512i pixel =
-            _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
-        lanes.StoreTarget16(pass, _mm512_cvtepi32_epi16(pixel));
-    } else {
-        const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
-        const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels8), half));
-        const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
-        const __m512i pixel =
-            _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
-        lanes.StoreTarget32(pass, pixel);
-    }
-    written += static_cast<uint64_t>(__builtin_popcount(pass));
-    return true;
-}
-
-// The sixteen-lane sampler and colour path for G groups of one row at once, each step taken
-// for every group before the next, so the groups' long chains of dependent steps overlap.
-// The same arithmetic as SampleLanes16, Sample16 and ShadeGroup16, lane for lane.
+// The sixteen-lane sampler and colour path, for G groups at once: each step is taken for
+// every group before the next, so the groups' long chains of dependent steps overlap. The
+// one-pixel loop's arithmetic (FillSpanShaded, SampleTexture) lane for lane.
+//
+// SampleLanesG samples at (u, v) for the active lanes, each from the level it names, through
+// the level table; lanes not active keep their colour. False when a read would pass a level's
+// end (the one-texel sampler's case).
 template <TextureFormat F, int G>
 bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint8_t* pixels, const SamplerState& s,
                   const __mmask16* active, const __m512i* level, const __m512* u, const __m512* v, Colour16* out) {
@@ -895,6 +490,8 @@ bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint
     return true;
 }
 
+// SampleTexture's level choice and mip blend for the active lanes; false when some active lane
+// needs the one-texel sampler (a coordinate too far out, or a read past a level's end).
 template <TextureFormat F, int G>
 bool SampleG(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& table, const SamplerState& s,
              const __mmask16* active, const __m512* u, const __m512* v, const __m512* lodIn, Colour16* out) {
@@ -1111,24 +708,22 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
         return group;
     };
     int64_t i = first;
-    if (p.levels.usable) {
-        for (; last - i + 1 > 48; i += 64) {
-            const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
-            if (!ShadeRowGroups16<F, 4>(p, four, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
-                return i - first;
-            }
+    // Four groups at a time while the row has more than three left, then two, then one.
+    for (; last - i + 1 > 48; i += 64) {
+        const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
+        if (!ShadeRowGroups16<F, 4>(p, four, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+            return i - first;
         }
-        // Two groups at a time while the row has more than one left.
-        for (; last - i + 1 > 16; i += 32) {
-            const RowLanes pair[2] = {groupAt(i), groupAt(i + 16)};
-            if (!ShadeRowGroups16<F, 2>(p, pair, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
-                return i - first;
-            }
+    }
+    for (; last - i + 1 > 16; i += 32) {
+        const RowLanes pair[2] = {groupAt(i), groupAt(i + 16)};
+        if (!ShadeRowGroups16<F, 2>(p, pair, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+            return i - first;
         }
     }
     for (; i <= last; i += 16) {
         const RowLanes group = groupAt(i);
-        if (!ShadeGroup16<F>(p, group, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+        if (!ShadeRowGroups16<F, 1>(p, &group, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
             break;
         }
     }
@@ -1217,21 +812,11 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
         BuildPacketLanes(p, packet, start, packet.groupRows[g], rgb565, lanes[g]);
         start += packet.groupRows[g];
     }
-    if (p.levels.usable) {
-        const bool drawn =
-            packet.groups == 2
-                ? ShadeRowGroups16<F, 2>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)
-                : ShadeRowGroups16<F, 1>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
-        return drawn ? packet.rows : 0;
-    }
-    int drawnRows = 0;
-    for (int g = 0; g < packet.groups; ++g) {
-        if (!ShadeGroup16<F>(p, lanes[g], stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
-            break;
-        }
-        drawnRows += packet.groupRows[g];
-    }
-    return drawnRows;
+    const bool drawn =
+        packet.groups == 2
+            ? ShadeRowGroups16<F, 2>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)
+            : ShadeRowGroups16<F, 1>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
+    return drawn ? packet.rows : 0;
 }
 
 }  // namespace
