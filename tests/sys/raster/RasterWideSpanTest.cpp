@@ -31,7 +31,7 @@ struct Texturing {
 };
 
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
-            uint32_t bias, const Texturing* texturing = nullptr, bool small = false) {
+            uint32_t bias, const Texturing* texturing = nullptr, bool small = false, float reach = 3.0f) {
     sys::raster::simd::Enable(wide);
     RasterCanvas canvas(61, 47, format);
     Rasterizer& r = canvas.raster;
@@ -97,8 +97,8 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
             const float x = small ? cx + nearby(random) : xy(random), y = small ? cy + nearby(random) : xy(random);
             const float lean = small ? 0.02f : 0.3f;
             LineVertex vertex = V(x * s, y * s, static_cast<uint32_t>(random()), z + lean * static_cast<float>(c));
-            vertex.u = xy(random) * 3.0f;
-            vertex.v = xy(random) * 3.0f;
+            vertex.u = xy(random) * reach;
+            vertex.v = xy(random) * reach;
             list.push_back(vertex);
         }
     }
@@ -189,6 +189,21 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoopsBitForBit) {
                 EXPECT_GT(narrow.written, t.alphaTest ? 30u : 400u) << "texture layout " << layout;
             }
         }
+    }
+}
+
+// Coordinates past 65536 repeats need the one-texel sampler: the wide loops hand such groups
+// back and the pixels stay the same.
+TEST(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
+    const Texturing t{TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true,
+                      D3DTOP_MODULATE, D3DTOP_MODULATE};
+    for (const bool small : {false, true}) {
+        const Result wide = Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, small, 60000.0f);
+        const Result narrow = Draw(false, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, small, 60000.0f);
+        EXPECT_EQ(wide.pixels, narrow.pixels) << "small " << small;
+        EXPECT_EQ(wide.depth, narrow.depth) << "small " << small;
+        EXPECT_EQ(wide.written, narrow.written) << "small " << small;
+        EXPECT_GT(narrow.written, 400u) << "small " << small;
     }
 }
 
