@@ -207,7 +207,8 @@ uint64_t PlainSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t la
     uint64_t written = 0;
     int64_t from = first;
     if constexpr (!kStage) {
-        // Whole groups of eight go wide where the processor can; the rest one at a time.
+        // Rows go sixteen or eight pixels at a time where the processor can; what the wide loop
+        // leaves, one at a time.
         if (last - first >= 15 && simd::Available16()) {
             from += simd::GouraudSpan16(p, first, last, y, a.rowStart, a.stepX, a.constantQ, kRGB565, kPerspective,
                                         written);
@@ -438,7 +439,8 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             first = right + 1;
             last = left - 1;
             if (wideCoverage) {
-                const uint32_t covered = simd::CoveredColumns16(value, ramp, thresholds, static_cast<int>(right - left + 1));
+                const uint32_t covered =
+                    simd::CoveredColumns16(value, ramp, thresholds, static_cast<int>(right - left + 1));
                 if (covered != 0) {
                     first = left + __builtin_ctz(covered);
                     last = left + 31 - __builtin_clz(covered);

@@ -225,7 +225,8 @@ inline __m512 Log2x16(__m512 x) {
     p = _mm512_add_ps(_mm512_mul_ps(p, t2), _mm512_set1_ps(0.2f));
     p = _mm512_add_ps(_mm512_mul_ps(p, t2), _mm512_set1_ps(1.0f / 3.0f));
     p = _mm512_add_ps(_mm512_mul_ps(p, t2), one);
-    return _mm512_add_ps(_mm512_cvtepi32_ps(e), _mm512_mul_ps(_mm512_mul_ps(t, p), _mm512_set1_ps(texels::kTwoOverLn2)));
+    return _mm512_add_ps(_mm512_cvtepi32_ps(e),
+                         _mm512_mul_ps(_mm512_mul_ps(t, p), _mm512_set1_ps(texels::kTwoOverLn2)));
 }
 
 inline __m512 Select16(StageState::Form form, __m512 texture, __m512 current) {
@@ -282,9 +283,13 @@ struct RowLanes {
     __m256i LoadDepth() const { return _mm256_maskz_loadu_epi16(inside, depthRow + i); }
     void StoreDepth(__mmask16 m, __m256i v) const { _mm256_mask_storeu_epi16(depthRow + i, m, v); }
     __m256i LoadTarget16() const { return _mm256_maskz_loadu_epi16(inside, reinterpret_cast<uint16_t*>(row) + i); }
-    void StoreTarget16(__mmask16 m, __m256i v) const { _mm256_mask_storeu_epi16(reinterpret_cast<uint16_t*>(row) + i, m, v); }
+    void StoreTarget16(__mmask16 m, __m256i v) const {
+        _mm256_mask_storeu_epi16(reinterpret_cast<uint16_t*>(row) + i, m, v);
+    }
     __m512i LoadTarget32() const { return _mm512_maskz_loadu_epi32(inside, reinterpret_cast<uint32_t*>(row) + i); }
-    void StoreTarget32(__mmask16 m, __m512i v) const { _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, m, v); }
+    void StoreTarget32(__mmask16 m, __m512i v) const {
+        _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, m, v);
+    }
 };
 
 // The lanes of one group over several short rows of a triangle, each row's pixels on
