@@ -11,8 +11,10 @@
 #include "sys/raster/texture_texels.h"
 
 // The plain Gouraud span and the common textured span sixteen pixels at a time, for
-// processors with AVX-512: the same steps as the eight-pixel loops on twice the lanes, and
-// masked loads and stores, so a short last group needs no room past the span.
+// processors with AVX-512: the same steps as the eight-pixel loops on twice the lanes, with
+// masked loads and stores, so a short last group needs no room past the span. Textured rows
+// shade several groups step by step together, and a small triangle's short rows are packed
+// into shared groups (RowPacket); coverage of such rows is found sixteen columns at a time.
 namespace sys::raster::simd {
 
 #if defined(__x86_64__)
