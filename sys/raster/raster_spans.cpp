@@ -207,8 +207,12 @@ uint64_t PlainSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t la
     uint64_t written = 0;
     int64_t from = first;
     if constexpr (!kStage) {
-        // Whole groups of eight go wide where the processor can; the rest one at a time.
-        if (simd::Available()) {
+        // Rows go sixteen or eight pixels at a time where the processor can; what the wide loop
+        // leaves, one at a time.
+        if (last - first >= 15 && simd::Available16()) {
+            from += simd::GouraudSpan16(p, first, last, y, a.rowStart, a.stepX, a.constantQ, kRGB565, kPerspective,
+                                        written);
+        } else if (simd::Available()) {
             from += simd::GouraudSpan(p, first, last, y, a.rowStart, a.stepX, a.constantQ, kRGB565, kPerspective,
                                       written);
         }
@@ -223,7 +227,10 @@ uint64_t ShadedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t l
                     uint64_t& shaded) {
     uint64_t written = 0;
     int64_t from = first;
-    if (p.wideTextured) {
+    if (p.wideTextured && p.levels.usable && last - first >= 15 && simd::Available16()) {
+        from += simd::TexturedSpan16(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, kRGB565,
+                                     kPerspective, written, shaded);
+    } else if (p.wideTextured) {
         from += simd::TexturedSpan(p, first, last, y, a.rowStart, a.stepX, a.stepY, a.constantQ, kRGB565,
                                    kPerspective, written, shaded);
     }
@@ -368,19 +375,78 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     const SpanArguments arguments{rowStart, stepX, stepY, a.q};
     const SpanFiller fill = ChooseSpanFiller(p.format == PixelFormat::RGB565, p.stage != nullptr,
                                              p.shade != nullptr, perspective);
+    // A small textured triangle's short rows share sixteen-lane groups instead of each taking
+    // one of its own.
+    const bool rgb565 = p.format == PixelFormat::RGB565;
+    const bool packRows = narrow && p.shade != nullptr && p.stage == nullptr && p.wideTextured && p.levels.usable &&
+                          simd::Available16();
+    simd::RowPacket packet;
+    double planeBase[2 + kAttributeCount], planeDx[2 + kAttributeCount], planeDy[2 + kAttributeCount];
+    if (packRows) {
+        for (int n = 0; n < count; ++n) {
+            planeBase[n] = value[0][planes[n]];
+            planeDx[n] = ddx[planes[n]];
+            planeDy[n] = ddy[planes[n]];
+        }
+        packet.planeCount = count;
+        packet.planes = planes;
+        packet.base = planeBase;
+        packet.dx = planeDx;
+        packet.dy = planeDy;
+    }
+    auto flush = [&] {
+        if (packet.rows == 0) {
+            return;
+        }
+        const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
+                                                 m_counters.pixels, m_counters.shaded);
+        for (int r = drawn; r < packet.rows; ++r) {
+            packet.Starts(r, rowStart);
+            const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
+            m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
+                                      m_counters.shaded);
+        }
+        packet.Reset();
+    };
+    const bool wideCoverage = narrow && simd::Available16();
+    const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
+    // Each edge's value at the left column of the top row, its change from one row to the
+    // next and across the first sixteen columns of a row (whole numbers, so adding them up
+    // gives exactly the products).
+    int64_t step[3], rowValue[3], rowStep[3];
+    int64_t ramp[3][simd::RowPacket::kLanes];
+    if (narrow) {
+        for (int e = 0; e < 3; ++e) {
+            step[e] = -edges[e].dy * kOne;
+            rowValue[e] = edges[e].dx * (top * kOne - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
+            rowStep[e] = edges[e].dx * kOne;
+            ramp[e][0] = 0;
+            for (int k = 1; k < simd::RowPacket::kLanes; ++k) {
+                ramp[e][k] = ramp[e][k - 1] + step[e];
+            }
+        }
+    }
     for (int64_t j = top; j <= bottom; ++j) {
         const int64_t sampleY = j * kOne;
         int64_t first = left, last = right;
         if (narrow) {
             // Few samples across: walk them with the edge values instead of dividing.
-            int64_t value[3], step[3];
+            int64_t value[3];
             for (int e = 0; e < 3; ++e) {
-                step[e] = -edges[e].dy * kOne;
-                value[e] = edges[e].dx * (sampleY - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
+                value[e] = rowValue[e];
+                rowValue[e] += rowStep[e];
             }
             first = right + 1;
             last = left - 1;
-            for (int64_t i = left; i <= right; ++i) {
+            if (wideCoverage) {
+                const uint32_t covered =
+                    simd::CoveredColumns16(value, ramp, thresholds, static_cast<int>(right - left + 1));
+                if (covered != 0) {
+                    first = left + __builtin_ctz(covered);
+                    last = left + 31 - __builtin_clz(covered);
+                }
+            }
+            for (int64_t i = wideCoverage ? right + 1 : left; i <= right; ++i) {
                 if (value[0] >= edges[0].threshold && value[1] >= edges[1].threshold &&
                     value[2] >= edges[2].threshold) {
                     first = std::min(first, i);
@@ -409,12 +475,20 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             continue;
         }
         const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
+        if (packRows) {
+            if (!packet.Fits(static_cast<int>(last - first + 1))) {
+                flush();
+            }
+            packet.Add(static_cast<int32_t>(j), first, last, rx, ry);
+            continue;
+        }
         for (int n = 0; n < count; ++n) {
             const int k = planes[n];
             rowStart[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
         }
         m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, m_counters.shaded);
     }
+    flush();
 }
 
 void Rasterizer::RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b) {

@@ -26,6 +26,10 @@ void Enable(bool on) { g_enabled = on; }
 
 // Everything below runs only once Available() said yes.
 #pragma GCC push_options
+#if defined(__clang__)
+// Clang takes the target per function, lambdas included.
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#endif
 #pragma GCC target("avx2")
 
 using namespace lanes;
@@ -135,6 +139,9 @@ __attribute__((target("avx2"))) int64_t GouraudSpan(const Rasterizer::PixelPipel
     return std::min(i, last + 1) - first;
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 
 #else

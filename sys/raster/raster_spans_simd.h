@@ -4,11 +4,11 @@
 
 #include "sys/raster/rasterizer.h"
 
-// Eight-pixel-wide versions of the rasterizer's plain Gouraud span and of its textured span in
-// the common states, for processors with AVX2
-// (chosen at run time; the build assumes nothing past the x86-64 baseline). They compute
-// exactly what the one-pixel loop computes, in the same order, so images do not change with
-// the processor. Used by the span loops only.
+// Wide versions of the rasterizer's plain Gouraud span and of its textured span in the common
+// states: eight pixels at a time for processors with AVX2, sixteen (and small triangles' short
+// rows packed into shared groups) for those with AVX-512, chosen at run time; the build assumes
+// nothing past the x86-64 baseline. They compute exactly what the one-pixel loop computes, in
+// the same order, so images do not change with the processor. Used by the span loops only.
 namespace sys::raster::simd {
 
 // Whether the wide loops can run here (and have not been switched off).
@@ -24,6 +24,86 @@ void Enable(bool on);
 int64_t GouraudSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                     const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
                     uint64_t& written);
+
+// Whether the sixteen-pixel loops (AVX-512) can run here; only when Available() too.
+bool Available16();
+// GouraudSpan sixteen pixels at a time; it goes over the whole row, a short last group
+// included (its spare lanes masked).
+int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                      const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
+                      uint64_t& written);
+
+// TexturedSpan sixteen pixels at a time, with the same early stop, for draws whose level
+// table (PixelPipeline::levels) is usable.
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                       const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                       bool perspective, uint64_t& written, uint64_t& shaded);
+
+// The columns of a row of at most sixteen samples inside all three edges of a triangle: bit k
+// set when value[e] + ramp[e][k] >= threshold[e] for every edge e, for k below `columns`.
+uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns);
+
+// Short rows of one triangle gathered for up to two sixteen-lane groups: each group's rows'
+// pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,
+// as the span loops take them) are the triangle's planes at the row's first pixel: for the
+// value planes[n], float(base[n] + dx[n] * rx + dy[n] * ry), with (rx, ry) the pixel less the
+// plane origin.
+struct RowPacket {
+    static constexpr int kLanes = 16;
+    static constexpr int kGroups = 2;
+    static constexpr int kRows = kLanes * kGroups;
+    int rows = 0;
+    int groups = 1;
+    int groupRows[kGroups] = {};
+    int lanes = 0;  // used in the last group
+    int32_t y[kRows];
+    int64_t first[kRows];
+    int64_t last[kRows];
+    double rx[kRows];
+    double ry[kRows];
+    int planeCount = 0;
+    const int* planes = nullptr;
+    const double* base = nullptr;
+    const double* dx = nullptr;
+    const double* dy = nullptr;
+
+    // Whether a row of `count` pixels still fits, in the last group or a new one.
+    bool Fits(int count) const { return lanes + count <= kLanes || groups < kGroups; }
+    void Add(int32_t rowY, int64_t rowFirst, int64_t rowLast, double rowX, double rowYOffset) {
+        const int count = static_cast<int>(rowLast - rowFirst + 1);
+        if (lanes + count > kLanes) {
+            ++groups;
+            lanes = 0;
+        }
+        y[rows] = rowY;
+        first[rows] = rowFirst;
+        last[rows] = rowLast;
+        rx[rows] = rowX;
+        ry[rows] = rowYOffset;
+        ++rows;
+        ++groupRows[groups - 1];
+        lanes += count;
+    }
+    void Reset() {
+        rows = 0;
+        groups = 1;
+        groupRows[0] = groupRows[1] = 0;
+        lanes = 0;
+    }
+    // Row r's starting values into start (indexed by plane).
+    void Starts(int r, float* start) const {
+        for (int n = 0; n < planeCount; ++n) {
+            start[planes[n]] = static_cast<float>(base[n] + dx[n] * rx[r] + dy[n] * ry[r]);
+        }
+    }
+};
+
+// The common textured colour path over a packet's pixels, its groups together, for draws
+// whose level table is usable. Returns how many of its rows it drew: all, or none when some
+// pixel needs the one-texel sampler (the caller then draws the rows itself).
+int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                     uint64_t& shaded);
 
 // Whether a draw's colour path is one the wide textured loop covers: one textured stage in a
 // common form (StageState::Form), a 16-bit texture whose levels are powers of two, wrap or

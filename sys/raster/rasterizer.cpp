@@ -92,6 +92,22 @@ uint32_t BitsFromFloat(float f) {
 
 ColorF ColourFromState(uint32_t argb) { return UnpackARGB(argb); }
 
+// Fills n 16-bit values four at a time (or bytewise when both bytes agree, as for a far z).
+void Fill16(uint16_t* out, int32_t n, uint16_t value) {
+    if ((value >> 8) == (value & 0xFF)) {
+        std::memset(out, value & 0xFF, static_cast<size_t>(n) * 2);
+        return;
+    }
+    const uint64_t pattern = value * 0x0001000100010001ull;
+    int32_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        std::memcpy(out + k, &pattern, sizeof pattern);
+    }
+    for (; k < n; ++k) {
+        out[k] = value;
+    }
+}
+
 // Whether a stage without texture hands its current colour on unchanged, so a draw through
 // it is plain Gouraud.
 bool PassesColourOn(const StageState& s) {
@@ -366,6 +382,25 @@ void Rasterizer::PrepareShading() {
     }
     m_pipe.shade = plain ? nullptr : &m_shade;
     m_pipe.wideTextured = !plain && m_stage == nullptr && simd::Available() && simd::CoversTexturedPath(s);
+    PixelPipeline::LevelTable& table = m_pipe.levels;
+    table.usable = m_pipe.wideTextured;
+    if (table.usable) {
+        const Texture& t = *s.stages[0].texture;
+        constexpr int64_t kReach = int64_t{1} << 30;
+        for (int l = 0; l < kMaxTextureLevels; ++l) {
+            const TextureLevel& level = t.levels[std::min(l, t.levelCount - 1)];
+            // Levels are separate blocks: their distance is taken between addresses.
+            const int64_t offset = static_cast<int64_t>(reinterpret_cast<uintptr_t>(level.pixels) -
+                                                        reinterpret_cast<uintptr_t>(t.levels[0].pixels));
+            const int64_t size = static_cast<int64_t>(level.pitch) * level.height;
+            table.usable = table.usable && offset > -kReach && offset < kReach && size < kReach;
+            table.width[l] = level.width;
+            table.height[l] = level.height;
+            table.pitch[l] = level.pitch;
+            table.lastRead[l] = static_cast<int32_t>(std::min(size, kReach)) - 4;
+            table.offset[l] = static_cast<int32_t>(std::clamp(offset, -kReach, kReach));
+        }
+    }
 }
 
 // World, view and projection, then the fold that turns the viewport's clip window into the
@@ -709,7 +744,7 @@ bool Rasterizer::Clear(const sys::RECT& rect, uint32_t flags, uint32_t colour, f
             uint8_t* row = static_cast<uint8_t*>(m_target.pixels) +
                            static_cast<std::ptrdiff_t>(y) * m_target.pitch;
             if (m_target.format == PixelFormat::RGB565) {
-                std::fill_n(reinterpret_cast<uint16_t*>(row) + left, right - left, narrow);
+                Fill16(reinterpret_cast<uint16_t*>(row) + left, right - left, narrow);
             } else {
                 std::fill_n(reinterpret_cast<uint32_t*>(row) + left, right - left, wide);
             }
@@ -723,7 +758,7 @@ bool Rasterizer::Clear(const sys::RECT& rect, uint32_t flags, uint32_t colour, f
         for (int32_t y = top; y < bottom && left < right; ++y) {
             uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(m_depth.values) +
                                                         static_cast<std::ptrdiff_t>(y) * m_depth.pitch);
-            std::fill_n(row + left, right - left, value);
+            Fill16(row + left, right - left, value);
         }
     }
     return true;

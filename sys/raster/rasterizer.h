@@ -156,6 +156,17 @@ public:
         int shadedAttributes[kAttributeCount] = {};     // the attributes the colour path reads
         int shadedAttributeCount = 0;
         bool wideTextured = false;  // the colour path suits the eight-pixel textured loop
+        // The wide loops' table of the first stage's texture levels: sizes, the last four-byte
+        // read inside each, and each level's byte offset from the first level's pixels.
+        // Usable when the texture suits the wide loop and every offset fits 32 bits.
+        struct LevelTable {
+            bool usable = false;
+            int32_t width[kMaxTextureLevels] = {};
+            int32_t height[kMaxTextureLevels] = {};
+            int32_t pitch[kMaxTextureLevels] = {};
+            int32_t lastRead[kMaxTextureLevels] = {};
+            int32_t offset[kMaxTextureLevels] = {};
+        } levels;
         int attributeCount = 3;
     };
 

@@ -14,6 +14,10 @@
 #include "sys/raster/pixel_packing.h"
 
 #pragma GCC push_options
+#if defined(__clang__)
+// Clang takes the target per function, lambdas included.
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#endif
 #pragma GCC target("avx2")
 
 namespace sys::raster::simd::lanes {
@@ -74,6 +78,9 @@ inline __m256i GroupMask(int64_t i, int64_t last, int32_t right) {
 
 }  // namespace sys::raster::simd::lanes
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 
 #endif

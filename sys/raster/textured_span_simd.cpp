@@ -13,6 +13,10 @@ namespace sys::raster::simd {
 #if defined(__x86_64__)
 
 #pragma GCC push_options
+#if defined(__clang__)
+// Clang takes the target per function, lambdas included.
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#endif
 #pragma GCC target("avx2")
 
 using namespace lanes;
@@ -32,7 +36,7 @@ struct Addresses {
 // Samples level `level` (per lane) at (u, v) for eight lanes; false when some lane needs the
 // one-texel sampler (a coordinate too far out, or a read that would pass the level's end).
 template <TextureFormat F>
-__attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const SamplerState& s, __m256i level, __m256 u,
+__attribute__((target("avx2"), always_inline)) inline bool SampleLevel8(const Texture& t, const SamplerState& s, __m256i level, __m256 u,
                                                   __m256 v, Colour8& out) {
     // Neighbouring pixels nearly always share a level: then its sizes are plain values and the
     // texels come eight to a gather from one base; otherwise each lane looks its level up.
@@ -184,6 +188,7 @@ __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const Sample
         if (!safe) {
             return false;
         }
+#pragma GCC unroll 4
         for (int k = 0; k < 4; ++k) {
             texel[k] = gather(addresses[k]);
         }
@@ -192,9 +197,11 @@ __attribute__((target("avx2"))) bool SampleLevel8(const Texture& t, const Sample
     constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
     constexpr int kChannels = kOpaque ? 3 : 4;
     __m256 sum[4] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k) {
         __m256i c[4];
         channels(texel[k], c);
+#pragma GCC unroll 4
         for (int n = 0; n < kChannels; ++n) {
             sum[n] = _mm256_add_ps(sum[n], _mm256_mul_ps(_mm256_cvtepi32_ps(c[n]), weight[k]));
         }
@@ -470,6 +477,9 @@ int64_t TexturedSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t 
     }
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 
 #else

@@ -31,7 +31,7 @@ struct Texturing {
 };
 
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
-            uint32_t bias, const Texturing* texturing = nullptr) {
+            uint32_t bias, const Texturing* texturing = nullptr, bool small = false, float reach = 3.0f) {
     sys::raster::simd::Enable(wide);
     RasterCanvas canvas(61, 47, format);
     Rasterizer& r = canvas.raster;
@@ -86,15 +86,19 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
     }
     std::mt19937 random(7);
     std::uniform_real_distribution<float> xy(-1.3f, 1.3f), depth(1.2f, 3.0f);
+    // Small triangles: a few pixels each, around points spread over the target.
+    std::uniform_real_distribution<float> nearby(-0.25f, 0.25f);
     std::vector<LineVertex> list;
-    for (int k = 0; k < 60; ++k) {
+    for (int k = 0; k < (small ? 400 : 60); ++k) {
         const float z = perspective ? depth(random) : depth(random) / 3.0f;
+        const float cx = small ? xy(random) : 0.0f, cy = small ? xy(random) : 0.0f;
         for (int c = 0; c < 3; ++c) {
             const float s = perspective ? z : 1.0f;
-            LineVertex vertex = V(xy(random) * s, xy(random) * s, static_cast<uint32_t>(random()),
-                                  z + 0.3f * static_cast<float>(c));
-            vertex.u = xy(random) * 3.0f;
-            vertex.v = xy(random) * 3.0f;
+            const float x = small ? cx + nearby(random) : xy(random), y = small ? cy + nearby(random) : xy(random);
+            const float lean = small ? 0.02f : 0.3f;
+            LineVertex vertex = V(x * s, y * s, static_cast<uint32_t>(random()), z + lean * static_cast<float>(c));
+            vertex.u = xy(random) * reach;
+            vertex.v = xy(random) * reach;
             list.push_back(vertex);
         }
     }
@@ -115,6 +119,8 @@ TEST(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
         {PixelFormat::XRGB8888, false, true, D3DCMP_LESS, 1, 0},
         {PixelFormat::XRGB8888, false, false, D3DCMP_ALWAYS, 1, 100},
         {PixelFormat::XRGB8888, false, true, D3DCMP_EQUAL, 1, 0},
+        {PixelFormat::RGB565, true, false, D3DCMP_GREATEREQUAL, 1, 0},
+        {PixelFormat::RGB565, true, true, D3DCMP_NEVER, 1, 0},
     };
     for (const Case& c : cases) {
         const Result wide = Draw(true, c.format, c.dither, c.perspective, c.zFunc, c.zWrite, c.bias);
@@ -122,7 +128,7 @@ TEST(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
         EXPECT_EQ(wide.pixels, narrow.pixels) << "z function " << c.zFunc;
         EXPECT_EQ(wide.depth, narrow.depth) << "z function " << c.zFunc;
         EXPECT_EQ(wide.written, narrow.written) << "z function " << c.zFunc;
-        if (c.zFunc != D3DCMP_EQUAL) {
+        if (c.zFunc != D3DCMP_EQUAL && c.zFunc != D3DCMP_NEVER) {
             EXPECT_GT(narrow.written, 500u);
         }
     }
@@ -141,6 +147,8 @@ TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoopsBitForBit) {
          D3DTOP_MODULATE},
         {TextureFormat::RGB555, kPoint, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, false, D3DTOP_SELECTARG2,
          D3DTOP_SELECTARG2},
+        {TextureFormat::ARGB1555, kLinear, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
@@ -154,6 +162,48 @@ TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoopsBitForBit) {
                 EXPECT_GT(narrow.written, 50u) << "texture layout " << layout;
             }
         }
+    }
+}
+
+// Small triangles gather their short rows into shared groups where the processor allows.
+TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoopsBitForBit) {
+    const Texturing cases[] = {
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
+         D3DTOP_SELECTARG1},
+        {TextureFormat::ARGB4444, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, true, false, true,
+         D3DTOP_MODULATE, D3DTOP_MODULATE},
+        {TextureFormat::ARGB1555, D3DTFG_POINT, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, true, true,
+         D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+        {TextureFormat::RGB555, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, false, false, false,
+         D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+    };
+    for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
+        for (const Texturing& t : cases) {
+            for (const bool perspective : {true, false}) {
+                const Result wide = Draw(true, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t, true);
+                const Result narrow = Draw(false, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t, true);
+                const int layout = static_cast<int>(t.format);
+                EXPECT_EQ(wide.pixels, narrow.pixels) << "texture layout " << layout << " perspective " << perspective;
+                EXPECT_EQ(wide.depth, narrow.depth) << "texture layout " << layout;
+                EXPECT_EQ(wide.written, narrow.written) << "texture layout " << layout;
+                EXPECT_GT(narrow.written, t.alphaTest ? 30u : 400u) << "texture layout " << layout;
+            }
+        }
+    }
+}
+
+// Coordinates past 65536 repeats need the one-texel sampler: the wide loops hand such groups
+// back and the pixels stay the same.
+TEST(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
+    const Texturing t{TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true,
+                      D3DTOP_MODULATE, D3DTOP_MODULATE};
+    for (const bool small : {false, true}) {
+        const Result wide = Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, small, 60000.0f);
+        const Result narrow = Draw(false, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, small, 60000.0f);
+        EXPECT_EQ(wide.pixels, narrow.pixels) << "small " << small;
+        EXPECT_EQ(wide.depth, narrow.depth) << "small " << small;
+        EXPECT_EQ(wide.written, narrow.written) << "small " << small;
+        EXPECT_GT(narrow.written, 400u) << "small " << small;
     }
 }
 

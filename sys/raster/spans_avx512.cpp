@@ -1,0 +1,911 @@
+#include <algorithm>
+#include <cstddef>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include "sys/raster/pixel_packing.h"
+#include "sys/raster/raster_spans_simd.h"
+#include "sys/raster/shading.h"
+#include "sys/raster/texture_texels.h"
+
+// The plain Gouraud span and the common textured span sixteen pixels at a time, for
+// processors with AVX-512: the same steps as the eight-pixel loops on twice the lanes, with
+// masked loads and stores, so a short last group needs no room past the span. Textured rows
+// shade several groups step by step together, and a small triangle's short rows are packed
+// into shared groups (RowPacket); coverage of such rows is found sixteen columns at a time.
+namespace sys::raster::simd {
+
+#if defined(__x86_64__)
+
+bool Available16() {
+    static const bool available = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                                  __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq");
+    return available && Available();
+}
+
+#pragma GCC push_options
+#if defined(__clang__)
+// Clang takes the target per function, lambdas included.
+#pragma clang attribute push(__attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512dq"))), apply_to = function)
+#pragma clang fp contract(off)
+#endif
+#pragma GCC target("avx2,avx512f,avx512bw,avx512vl,avx512dq")
+// These processors have fused multiply-add; products and sums stay separate roundings here, as
+// in the one-pixel loop.
+#pragma GCC optimize("fp-contract=off")
+// GCC's AVX-512 headers start some results from a deliberately undefined register.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+
+namespace {
+
+// The dither thresholds of each row five times over (the last row: halves, for no dither), so
+// sixteen in a row can start at any column.
+const float* Thresholds16(bool dither, int32_t y) {
+    struct Table {
+        float rows[5][20];
+        Table() {
+            for (int row = 0; row < 5; ++row) {
+                for (int k = 0; k < 20; ++k) {
+                    rows[row][k] = row < 4 ? DitherThreshold(k, row) : 0.5f;
+                }
+            }
+        }
+    };
+    static const Table table;
+    return table.rows[dither ? (y & 3) : 4];
+}
+
+inline __m512 Saturate16(__m512 v) {
+    // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
+    return _mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
+}
+
+// The z function as the orderings that pass, three bits: less 4, equal 2, greater 1.
+inline int DepthFunction(const Rasterizer::PixelPipeline& p) {
+    return (p.passLess ? 4 : 0) | (p.passEqual ? 2 : 0) | (p.passGreater ? 1 : 0);
+}
+
+// The lanes whose 16-bit z value passes the function against the stored one, in one comparison.
+inline __mmask16 DepthPasses16(int function, __m256i incoming, __m256i stored) {
+    switch (function) {
+    case 4: return _mm256_cmplt_epu16_mask(incoming, stored);
+    case 2: return _mm256_cmpeq_epu16_mask(incoming, stored);
+    case 6: return _mm256_cmple_epu16_mask(incoming, stored);
+    case 1: return _mm256_cmpgt_epu16_mask(incoming, stored);
+    case 5: return _mm256_cmpneq_epu16_mask(incoming, stored);
+    case 3: return _mm256_cmpge_epu16_mask(incoming, stored);
+    case 7: return 0xFFFF;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                      const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
+                      uint64_t& written) {
+    uint8_t* row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    uint16_t* depthRow = p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                                          static_cast<std::ptrdiff_t>(y) * p.depthPitch)
+                                            : nullptr;
+    const float* thresholds = Thresholds16(p.dither, y);
+    const __m512 lanes = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512 z0 = _mm512_set1_ps(rowStart[0]), dz = _mm512_set1_ps(stepX[0]);
+    const __m512 q0 = _mm512_set1_ps(rowStart[1]), dq = _mm512_set1_ps(stepX[1]);
+    const __m512 r0 = _mm512_set1_ps(rowStart[2]), dr = _mm512_set1_ps(stepX[2]);
+    const __m512 g0 = _mm512_set1_ps(rowStart[3]), dg = _mm512_set1_ps(stepX[3]);
+    const __m512 b0 = _mm512_set1_ps(rowStart[4]), db = _mm512_set1_ps(stepX[4]);
+    const __m512 cq = _mm512_set1_ps(constantQ);
+    const __m512 one = _mm512_set1_ps(1.0f);
+    const __m512 constantW = _mm512_set1_ps(1.0f / constantQ);
+    const __m512i bias = _mm512_set1_epi32(p.depthBias);
+    const __m512i zero = _mm512_setzero_si512();
+    const int zFunction = DepthFunction(p);
+    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
+    const __m512 half = _mm512_set1_ps(0.5f), depthScale = _mm512_set1_ps(65535.0f);
+    // Offsets from the row's first pixel are whole numbers, exact in floats as they step.
+    const __m512 sixteen = _mm512_set1_ps(16.0f);
+    __m512 offset = lanes;
+    for (int64_t i = first; i <= last; i += 16, offset = _mm512_add_ps(offset, sixteen)) {
+        const int64_t left = last - i + 1;
+        const __mmask16 inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
+        const __m512 z = _mm512_add_ps(z0, _mm512_mul_ps(dz, offset));
+        // Below 65536 once clamped, so sixteen bits hold it.
+        const __m256i depthValue = _mm512_cvtepi32_epi16(_mm512_max_epi32(
+            _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), depthScale), half)), bias),
+            zero));
+        __mmask16 pass = inside;
+        if (p.depthTest) {
+            pass = inside & DepthPasses16(zFunction, depthValue, _mm256_maskz_loadu_epi16(inside, depthRow + i));
+            if (pass == 0) {
+                continue;
+            }
+        }
+        __m512 w = constantW;
+        if (perspective) {
+            const __m512 q = _mm512_add_ps(q0, _mm512_mul_ps(dq, offset));
+            const __mmask16 positive = _mm512_cmp_ps_mask(q, _mm512_setzero_ps(), _CMP_GT_OQ);
+            w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, cq, q));
+        }
+        __m512 r = _mm512_add_ps(r0, _mm512_mul_ps(dr, offset));
+        __m512 g = _mm512_add_ps(g0, _mm512_mul_ps(dg, offset));
+        __m512 b = _mm512_add_ps(b0, _mm512_mul_ps(db, offset));
+        if (perspective) {
+            r = _mm512_mul_ps(r, w);
+            g = _mm512_mul_ps(g, w);
+            b = _mm512_mul_ps(b, w);
+        }
+        if (p.depthWrite) {
+            _mm256_mask_storeu_epi16(depthRow + i, pass, depthValue);
+        }
+        if (rgb565) {
+            const __m512 t = _mm512_loadu_ps(thresholds + (i & 3));
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels6), t));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
+            _mm256_mask_storeu_epi16(reinterpret_cast<uint16_t*>(row) + i, pass, _mm512_cvtepi32_epi16(pixel));
+        } else {
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels8), half));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
+            _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, pass, pixel);
+        }
+        written += static_cast<uint64_t>(__builtin_popcount(pass));
+    }
+    return last + 1 - first;
+}
+
+
+namespace {
+
+struct Colour16 {
+    __m512 r, g, b, a;
+};
+
+template <TextureFormat F>
+inline void Channels16(__m512i raw, __m512i* c) {
+    if constexpr (F == TextureFormat::RGB565) {
+        c[0] = _mm512_srli_epi32(raw, 11);
+        c[1] = _mm512_and_si512(_mm512_srli_epi32(raw, 5), _mm512_set1_epi32(63));
+        c[2] = _mm512_and_si512(raw, _mm512_set1_epi32(31));
+        c[3] = _mm512_set1_epi32(1);
+    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
+        c[0] = _mm512_and_si512(_mm512_srli_epi32(raw, 10), _mm512_set1_epi32(31));
+        c[1] = _mm512_and_si512(_mm512_srli_epi32(raw, 5), _mm512_set1_epi32(31));
+        c[2] = _mm512_and_si512(raw, _mm512_set1_epi32(31));
+        c[3] = F == TextureFormat::RGB555 ? _mm512_set1_epi32(1) : _mm512_srli_epi32(raw, 15);
+    } else {
+        c[0] = _mm512_and_si512(_mm512_srli_epi32(raw, 8), _mm512_set1_epi32(15));
+        c[1] = _mm512_and_si512(_mm512_srli_epi32(raw, 4), _mm512_set1_epi32(15));
+        c[2] = _mm512_and_si512(raw, _mm512_set1_epi32(15));
+        c[3] = _mm512_srli_epi32(raw, 12);
+    }
+}
+
+// The channels of two 16-bit texels held in one 32-bit lane, each left in its own half.
+template <TextureFormat F>
+inline void ChannelPairs16(__m512i pair, __m512i* c) {
+    if constexpr (F == TextureFormat::RGB565) {
+        c[0] = _mm512_srli_epi16(pair, 11);
+        c[1] = _mm512_and_si512(_mm512_srli_epi16(pair, 5), _mm512_set1_epi16(63));
+        c[2] = _mm512_and_si512(pair, _mm512_set1_epi16(31));
+    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
+        c[0] = _mm512_and_si512(_mm512_srli_epi16(pair, 10), _mm512_set1_epi16(31));
+        c[1] = _mm512_and_si512(_mm512_srli_epi16(pair, 5), _mm512_set1_epi16(31));
+        c[2] = _mm512_and_si512(pair, _mm512_set1_epi16(31));
+        c[3] = _mm512_srli_epi16(pair, 15);
+    } else {
+        c[0] = _mm512_and_si512(_mm512_srli_epi16(pair, 8), _mm512_set1_epi16(15));
+        c[1] = _mm512_and_si512(_mm512_srli_epi16(pair, 4), _mm512_set1_epi16(15));
+        c[2] = _mm512_and_si512(pair, _mm512_set1_epi16(15));
+        c[3] = _mm512_srli_epi16(pair, 12);
+    }
+}
+
+// texels::DetailLog2 on sixteen lanes, step for step.
+inline __m512 Log2x16(__m512 x) {
+    const __m512i bits = _mm512_castps_si512(x);
+    __m512i e = _mm512_sub_epi32(_mm512_and_si512(_mm512_srli_epi32(bits, 23), _mm512_set1_epi32(0xFF)),
+                                 _mm512_set1_epi32(127));
+    __m512 m = _mm512_castsi512_ps(
+        _mm512_or_si512(_mm512_and_si512(bits, _mm512_set1_epi32(0x7FFFFF)), _mm512_set1_epi32(0x3F800000)));
+    const __mmask16 big = _mm512_cmp_ps_mask(m, _mm512_set1_ps(texels::kSqrt2), _CMP_GT_OQ);
+    m = _mm512_mask_mul_ps(m, big, m, _mm512_set1_ps(0.5f));
+    e = _mm512_mask_add_epi32(e, big, e, _mm512_set1_epi32(1));
+    const __m512 one = _mm512_set1_ps(1.0f);
+    const __m512 t = _mm512_div_ps(_mm512_sub_ps(m, one), _mm512_add_ps(m, one));
+    const __m512 t2 = _mm512_mul_ps(t, t);
+    __m512 p = _mm512_add_ps(_mm512_mul_ps(t2, _mm512_set1_ps(1.0f / 9.0f)), _mm512_set1_ps(1.0f / 7.0f));
+    p = _mm512_add_ps(_mm512_mul_ps(p, t2), _mm512_set1_ps(0.2f));
+    p = _mm512_add_ps(_mm512_mul_ps(p, t2), _mm512_set1_ps(1.0f / 3.0f));
+    p = _mm512_add_ps(_mm512_mul_ps(p, t2), one);
+    return _mm512_add_ps(_mm512_cvtepi32_ps(e),
+                         _mm512_mul_ps(_mm512_mul_ps(t, p), _mm512_set1_ps(texels::kTwoOverLn2)));
+}
+
+inline __m512 Select16(StageState::Form form, __m512 texture, __m512 current) {
+    switch (form) {
+    case StageState::Form::TextureTimesCurrent: return _mm512_mul_ps(texture, current);
+    case StageState::Form::Texture: return texture;
+    default: return current;
+    }
+}
+
+// The lanes where `incoming` passes the comparison function against `reference`.
+inline __mmask16 Compare16(uint32_t func, __m512i incoming, __m512i reference) {
+    const __mmask16 less = _mm512_cmplt_epi32_mask(incoming, reference);
+    const __mmask16 equal = _mm512_cmpeq_epi32_mask(incoming, reference);
+    const __mmask16 greater = _mm512_cmpgt_epi32_mask(incoming, reference);
+    return static_cast<__mmask16>((DepthCompare(func, 0, 1) ? less : 0) | (DepthCompare(func, 1, 1) ? equal : 0) |
+                                  (DepthCompare(func, 1, 0) ? greater : 0));
+}
+
+// The target's channels as 0..1, for blending.
+template <class Lanes>
+inline void ReadTarget16(bool rgb565, const Lanes& lanes, __m512& r, __m512& g, __m512& b) {
+    if (rgb565) {
+        const __m512i d = _mm512_cvtepu16_epi32(lanes.LoadTarget16());
+        r = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_srli_epi32(d, 11)), _mm512_set1_ps(1.0f / 31.0f));
+        g = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 5), _mm512_set1_epi32(63))),
+                          _mm512_set1_ps(1.0f / 63.0f));
+        b = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31))), _mm512_set1_ps(1.0f / 31.0f));
+        return;
+    }
+    const __m512i d = lanes.LoadTarget32();
+    const __m512i byte = _mm512_set1_epi32(255);
+    const __m512 scale = _mm512_set1_ps(1.0f / 255.0f);
+    r = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 16), byte)), scale);
+    g = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 8), byte)), scale);
+    b = _mm512_mul_ps(_mm512_cvtepi32_ps(_mm512_and_si512(d, byte)), scale);
+}
+
+// The lanes of one group on a single row: pixels i .. i + 15 from the row's first pixel.
+struct RowLanes {
+    int64_t i, first;
+    __mmask16 inside;
+    uint8_t* row;
+    uint16_t* depthRow;
+    const float* rowStart;
+    const float* thresholds;
+
+    __m512 Offset() const {
+        return _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i - first)),
+                             _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    }
+    __m512 Start(int plane) const { return _mm512_set1_ps(rowStart[plane]); }
+    __m512 Thresholds() const { return _mm512_loadu_ps(thresholds + (i & 3)); }
+    __m256i LoadDepth() const { return _mm256_maskz_loadu_epi16(inside, depthRow + i); }
+    void StoreDepth(__mmask16 m, __m256i v) const { _mm256_mask_storeu_epi16(depthRow + i, m, v); }
+    __m256i LoadTarget16() const { return _mm256_maskz_loadu_epi16(inside, reinterpret_cast<uint16_t*>(row) + i); }
+    void StoreTarget16(__mmask16 m, __m256i v) const {
+        _mm256_mask_storeu_epi16(reinterpret_cast<uint16_t*>(row) + i, m, v);
+    }
+    __m512i LoadTarget32() const { return _mm512_maskz_loadu_epi32(inside, reinterpret_cast<uint32_t*>(row) + i); }
+    void StoreTarget32(__mmask16 m, __m512i v) const {
+        _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, m, v);
+    }
+};
+
+// The lanes of one group over several short rows of a triangle, each row's pixels on
+// consecutive lanes. Reads and writes go row by row under each row's lane mask, through
+// addresses shifted so a lane index finds its pixel.
+struct PacketLanes {
+    int rows;
+    __mmask16 inside;
+    __mmask16 rowMask[RowPacket::kLanes];
+    uintptr_t target[RowPacket::kLanes];  // byte address of lane 0's pixel on the row's terms
+    uintptr_t depth[RowPacket::kLanes];
+    __m512i rowOfLane;
+    __m512 offset;
+    __m512 thresholds;
+    __m512 starts[2 + kAttributeCount];  // by plane, each row's value on lane r
+
+    __m512 Offset() const { return offset; }
+    __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
+    __m512 Thresholds() const { return thresholds; }
+    __m256i LoadDepth() const {
+        __m256i v = _mm256_setzero_si256();
+        for (int r = 0; r < rows; ++r) {
+            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(depth[r]));
+        }
+        return v;
+    }
+    void StoreDepth(__mmask16 m, __m256i v) const {
+        for (int r = 0; r < rows; ++r) {
+            _mm256_mask_storeu_epi16(reinterpret_cast<void*>(depth[r]), static_cast<__mmask16>(m & rowMask[r]), v);
+        }
+    }
+    __m256i LoadTarget16() const {
+        __m256i v = _mm256_setzero_si256();
+        for (int r = 0; r < rows; ++r) {
+            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+        }
+        return v;
+    }
+    void StoreTarget16(__mmask16 m, __m256i v) const {
+        for (int r = 0; r < rows; ++r) {
+            _mm256_mask_storeu_epi16(reinterpret_cast<void*>(target[r]), static_cast<__mmask16>(m & rowMask[r]), v);
+        }
+    }
+    __m512i LoadTarget32() const {
+        __m512i v = _mm512_setzero_si512();
+        for (int r = 0; r < rows; ++r) {
+            v = _mm512_mask_loadu_epi32(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+        }
+        return v;
+    }
+    void StoreTarget32(__mmask16 m, __m512i v) const {
+        for (int r = 0; r < rows; ++r) {
+            _mm512_mask_storeu_epi32(reinterpret_cast<void*>(target[r]), static_cast<__mmask16>(m & rowMask[r]), v);
+        }
+    }
+};
+
+// The sixteen-lane sampler and colour path, for G groups at once: each step is taken for
+// every group before the next, so the groups' long chains of dependent steps overlap. The
+// one-pixel loop's arithmetic (FillSpanShaded, SampleTexture) lane for lane.
+//
+// SampleLanesG samples at (u, v) for the active lanes, each from the level it names, through
+// the level table; lanes not active keep their colour. False when a read would pass a level's
+// end (the one-texel sampler's case).
+template <TextureFormat F, int G>
+bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint8_t* pixels, const SamplerState& s,
+                  const __mmask16* active, const __m512i* level, const __m512* u, const __m512* v, Colour16* out) {
+    const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
+    const bool wrapU = s.addressU == D3DTADDRESS_WRAP, wrapV = s.addressV == D3DTADDRESS_WRAP;
+    __m512i widthMask[G], heightMask[G], pitch[G], lastRead[G], base[G];
+    __m512 x[G], y[G];
+    for (int g = 0; g < G; ++g) {
+        const __m512i width = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.width));
+        const __m512i height = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.height));
+        pitch[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.pitch));
+        lastRead[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.lastRead));
+        base[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.offset));
+        widthMask[g] = _mm512_sub_epi32(width, one);
+        heightMask[g] = _mm512_sub_epi32(height, one);
+        x[g] = _mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width));
+        y[g] = _mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height));
+    }
+    auto addressU = [&](int g, __m512i i) {
+        return wrapU ? _mm512_and_si512(i, widthMask[g]) : _mm512_min_epi32(_mm512_max_epi32(i, zero), widthMask[g]);
+    };
+    auto addressV = [&](int g, __m512i j) {
+        return wrapV ? _mm512_and_si512(j, heightMask[g])
+                     : _mm512_min_epi32(_mm512_max_epi32(j, zero), heightMask[g]);
+    };
+    bool safe = true;
+    auto offsetOf = [&](int g, __m512i i, __m512i j) {
+        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(j, pitch[g]), _mm512_add_epi32(i, i));
+        safe = safe && _mm512_mask_cmpgt_epi32_mask(active[g], offset, lastRead[g]) == 0;
+        return _mm512_add_epi32(offset, base[g]);
+    };
+    const int* texels = reinterpret_cast<const int*>(pixels);
+    auto gather = [&](int g, __m512i offset) {
+        return _mm512_mask_i32gather_epi32(zero, active[g], offset, texels, 1);
+    };
+    const __m512i low16 = _mm512_set1_epi32(0xFFFF);
+    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    if (!s.linearMin) {
+        __m512i offset[G];
+        for (int g = 0; g < G; ++g) {
+            const __m512i i = addressU(g, _mm512_cvttps_epi32(_mm512_roundscale_ps(x[g], kFloor)));
+            const __m512i j = addressV(g, _mm512_cvttps_epi32(_mm512_roundscale_ps(y[g], kFloor)));
+            offset[g] = offsetOf(g, i, j);
+        }
+        if (!safe) {
+            return false;
+        }
+        constexpr float k5 = 1.0f / 31.0f, k6 = 1.0f / 63.0f, k4 = 1.0f / 15.0f;
+        constexpr bool k565 = F == TextureFormat::RGB565;
+        constexpr float scaleR = F == TextureFormat::ARGB4444 ? k4 : k5;
+        constexpr float scaleG = F == TextureFormat::ARGB4444 ? k4 : (k565 ? k6 : k5);
+        for (int g = 0; g < G; ++g) {
+            __m512i c[4];
+            Channels16<F>(_mm512_and_si512(gather(g, offset[g]), low16), c);
+            const __mmask16 a = active[g];
+            out[g].r = _mm512_mask_mul_ps(out[g].r, a, _mm512_cvtepi32_ps(c[0]), _mm512_set1_ps(scaleR));
+            out[g].g = _mm512_mask_mul_ps(out[g].g, a, _mm512_cvtepi32_ps(c[1]), _mm512_set1_ps(scaleG));
+            out[g].b = _mm512_mask_mul_ps(out[g].b, a, _mm512_cvtepi32_ps(c[2]), _mm512_set1_ps(scaleR));
+            if constexpr (F == TextureFormat::ARGB4444) {
+                out[g].a = _mm512_mask_mul_ps(out[g].a, a, _mm512_cvtepi32_ps(c[3]), _mm512_set1_ps(k4));
+            } else if constexpr (F == TextureFormat::ARGB1555) {
+                out[g].a = _mm512_mask_mov_ps(out[g].a, a, _mm512_cvtepi32_ps(c[3]));
+            } else {
+                out[g].a = _mm512_mask_mov_ps(out[g].a, a, _mm512_set1_ps(1.0f));
+            }
+        }
+        return true;
+    }
+    const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
+    const __m512i whole = _mm512_set1_epi32(256);
+    __m512i wxPair[G], wyPair[G], iA[G], iB[G], jA[G], jB[G];
+    bool neighbours[G];
+    for (int g = 0; g < G; ++g) {
+        const __m512 fx = _mm512_sub_ps(x[g], half), fy = _mm512_sub_ps(y[g], half);
+        const __m512i i0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fx, kFloor));
+        const __m512i j0 = _mm512_cvttps_epi32(_mm512_roundscale_ps(fy, kFloor));
+        const __m512 ax = _mm512_sub_ps(fx, _mm512_cvtepi32_ps(i0)), ay = _mm512_sub_ps(fy, _mm512_cvtepi32_ps(j0));
+        const __m512i wx = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ax, k256), half));
+        const __m512i wy = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(ay, k256), half));
+        wxPair[g] = _mm512_or_si512(_mm512_sub_epi32(whole, wx), _mm512_slli_epi32(wx, 16));
+        wyPair[g] = _mm512_or_si512(_mm512_sub_epi32(whole, wy), _mm512_slli_epi32(wy, 16));
+        iA[g] = addressU(g, i0);
+        iB[g] = addressU(g, _mm512_add_epi32(i0, one));
+        jA[g] = addressV(g, j0);
+        jB[g] = addressV(g, _mm512_add_epi32(j0, one));
+        neighbours[g] = _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one)) == 0;
+    }
+    // Each group reads its rows' texel pairs whole where they lie side by side, or texel by
+    // texel where some lane wraps or clamps at an edge.
+    __m512i top[G], bottom[G];
+    __m512i offsets[G][4];
+    for (int g = 0; g < G; ++g) {
+        if (neighbours[g]) {
+            offsets[g][0] = offsetOf(g, iA[g], jA[g]);
+            offsets[g][2] = offsetOf(g, iA[g], jB[g]);
+        } else {
+            offsets[g][0] = offsetOf(g, iA[g], jA[g]);
+            offsets[g][1] = offsetOf(g, iB[g], jA[g]);
+            offsets[g][2] = offsetOf(g, iA[g], jB[g]);
+            offsets[g][3] = offsetOf(g, iB[g], jB[g]);
+        }
+    }
+    if (!safe) {
+        return false;
+    }
+    for (int g = 0; g < G; ++g) {
+        if (neighbours[g]) {
+            top[g] = gather(g, offsets[g][0]);
+            bottom[g] = gather(g, offsets[g][2]);
+        } else {
+            top[g] = _mm512_or_si512(_mm512_and_si512(gather(g, offsets[g][0]), low16),
+                                     _mm512_slli_epi32(gather(g, offsets[g][1]), 16));
+            bottom[g] = _mm512_or_si512(_mm512_and_si512(gather(g, offsets[g][2]), low16),
+                                        _mm512_slli_epi32(gather(g, offsets[g][3]), 16));
+        }
+    }
+    constexpr bool kOpaque = F == TextureFormat::RGB565 || F == TextureFormat::RGB555;
+    constexpr texels::ChannelScale kScale = texels::Scale<F>();
+    for (int g = 0; g < G; ++g) {
+        __m512i upper[4], lower[4];
+        ChannelPairs16<F>(top[g], upper);
+        ChannelPairs16<F>(bottom[g], lower);
+        auto sum = [&](int n) {
+            const __m512i rowTop = _mm512_madd_epi16(upper[n], wxPair[g]);
+            const __m512i rowBottom = _mm512_madd_epi16(lower[n], wxPair[g]);
+            return _mm512_cvtepi32_ps(
+                _mm512_madd_epi16(_mm512_or_si512(rowTop, _mm512_slli_epi32(rowBottom, 16)), wyPair[g]));
+        };
+        const __mmask16 a = active[g];
+        out[g].r = _mm512_mask_mul_ps(out[g].r, a, sum(0), _mm512_set1_ps(kScale.r));
+        out[g].g = _mm512_mask_mul_ps(out[g].g, a, sum(1), _mm512_set1_ps(kScale.g));
+        out[g].b = _mm512_mask_mul_ps(out[g].b, a, sum(2), _mm512_set1_ps(kScale.b));
+        if constexpr (kOpaque) {
+            out[g].a = _mm512_mask_mov_ps(out[g].a, a, _mm512_set1_ps(1.0f));
+        } else {
+            out[g].a = _mm512_mask_mul_ps(out[g].a, a, sum(3), _mm512_set1_ps(kScale.a));
+        }
+    }
+    return true;
+}
+
+// SampleTexture's level choice and mip blend for the active lanes; false when some active lane
+// needs the one-texel sampler (a coordinate too far out, or a read past a level's end).
+template <TextureFormat F, int G>
+bool SampleG(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& table, const SamplerState& s,
+             const __mmask16* active, const __m512* u, const __m512* v, const __m512* lodIn, Colour16* out) {
+    const __m512 limit = _mm512_set1_ps(65536.0f);  // as the one-texel sampler's limit
+    for (int g = 0; g < G; ++g) {
+        const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u[g]), _mm512_abs_ps(v[g]));
+        if (_mm512_mask_cmp_ps_mask(active[g], magnitude, limit, _CMP_LT_OQ) != active[g]) {
+            return false;
+        }
+    }
+    const int last = t.levelCount - 1;
+    const int first = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(last)));
+    const __m512i baseLevel = _mm512_set1_epi32(first), lastLevel = _mm512_set1_epi32(last);
+    __m512i level0[G];
+    __m512 f[G];
+    for (int g = 0; g < G; ++g) {
+        const __m512 lod = _mm512_add_ps(lodIn[g], _mm512_set1_ps(s.lodBias));
+        const __mmask16 magnified = _mm512_cmp_ps_mask(lod, _mm512_setzero_ps(), _CMP_NGT_UQ);  // !(lod > 0)
+        level0[g] = baseLevel;
+        f[g] = _mm512_setzero_ps();
+        if (s.mipFilter == D3DTFP_POINT) {
+            const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), _mm512_set1_ps(0.5f));
+            level0[g] = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
+        } else if (s.mipFilter == D3DTFP_LINEAR) {
+            const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(first))),
+                                           _mm512_set1_ps(static_cast<float>(last)));
+            level0[g] = _mm512_cvttps_epi32(d);
+            f[g] = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0[g]));
+        }
+        level0[g] = _mm512_mask_blend_epi32(magnified, level0[g], baseLevel);
+        f[g] = _mm512_mask_blend_ps(magnified, f[g], _mm512_setzero_ps());
+    }
+    if (!SampleLanesG<F, G>(table, t.levels[0].pixels, s, active, level0, u, v, out)) {
+        return false;
+    }
+    // Lanes whose fraction is zero keep the first level's colour exactly.
+    __mmask16 between[G];
+    bool any = false;
+    __m512i level1[G];
+    Colour16 next[G];
+    for (int g = 0; g < G; ++g) {
+        between[g] = _mm512_mask_cmp_ps_mask(active[g], f[g], _mm512_setzero_ps(), _CMP_NEQ_UQ);
+        any = any || between[g] != 0;
+        level1[g] = _mm512_min_epi32(_mm512_add_epi32(level0[g], _mm512_set1_epi32(1)), lastLevel);
+        next[g] = out[g];
+    }
+    if (!any) {
+        return true;
+    }
+    if (!SampleLanesG<F, G>(table, t.levels[0].pixels, s, between, level1, u, v, next)) {
+        return false;
+    }
+    for (int g = 0; g < G; ++g) {
+        const __mmask16 m = between[g];
+        out[g].r = _mm512_mask_add_ps(out[g].r, m, out[g].r, _mm512_mul_ps(_mm512_sub_ps(next[g].r, out[g].r), f[g]));
+        out[g].g = _mm512_mask_add_ps(out[g].g, m, out[g].g, _mm512_mul_ps(_mm512_sub_ps(next[g].g, out[g].g), f[g]));
+        out[g].b = _mm512_mask_add_ps(out[g].b, m, out[g].b, _mm512_mul_ps(_mm512_sub_ps(next[g].b, out[g].b), f[g]));
+        out[g].a = _mm512_mask_add_ps(out[g].a, m, out[g].a, _mm512_mul_ps(_mm512_sub_ps(next[g].a, out[g].a), f[g]));
+    }
+    return true;
+}
+
+// G groups (of one row, or of a packet's rows) through the common textured colour path, step
+// by step together. False when a sample needs the one-texel sampler; nothing is written then.
+template <TextureFormat F, int G, class Lanes>
+bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, const float* stepX,
+                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                      uint64_t& shaded) {
+    const ShadeState& shade = *p.shade;
+    const StageState& stage = shade.stages[0];
+    const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
+    const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
+    __m512 offset[G];
+    __m256i depthValue[G];
+    __mmask16 pass[G];
+    bool anyPass = false;
+    for (int g = 0; g < G; ++g) {
+        offset[g] = lanes[g].Offset();
+        const __m512 z = _mm512_add_ps(lanes[g].Start(0), _mm512_mul_ps(_mm512_set1_ps(stepX[0]), offset[g]));
+        depthValue[g] = _mm512_cvtepi32_epi16(_mm512_max_epi32(
+            _mm512_sub_epi32(
+                _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
+                _mm512_set1_epi32(p.depthBias)),
+            zero));
+        pass[g] = lanes[g].inside;
+        if (p.depthTest) {
+            pass[g] &= DepthPasses16(DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
+        }
+        anyPass = anyPass || pass[g] != 0;
+    }
+    if (!anyPass) {
+        return true;
+    }
+    __m512 w[G], u[G], v[G], lod[G];
+    for (int g = 0; g < G; ++g) {
+        w[g] = _mm512_set1_ps(1.0f / constantQ);
+        if (perspective) {
+            const __m512 q = _mm512_add_ps(lanes[g].Start(1), _mm512_mul_ps(_mm512_set1_ps(stepX[1]), offset[g]));
+            const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+            w[g] = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(constantQ), q));
+        }
+    }
+    auto attribute = [&](int g, int k) {
+        const __m512 value =
+            _mm512_add_ps(lanes[g].Start(2 + k), _mm512_mul_ps(_mm512_set1_ps(stepX[2 + k]), offset[g]));
+        return perspective ? _mm512_mul_ps(value, w[g]) : value;
+    };
+    for (int g = 0; g < G; ++g) {
+        u[g] = attribute(g, su - 2);
+        v[g] = attribute(g, sv - 2);
+        __m512 dudx = _mm512_set1_ps(stepX[su]), dvdx = _mm512_set1_ps(stepX[sv]);
+        __m512 dudy = _mm512_set1_ps(stepY[su]), dvdy = _mm512_set1_ps(stepY[sv]);
+        if (perspective) {
+            dudx = _mm512_mul_ps(_mm512_sub_ps(dudx, _mm512_mul_ps(u[g], _mm512_set1_ps(stepX[1]))), w[g]);
+            dvdx = _mm512_mul_ps(_mm512_sub_ps(dvdx, _mm512_mul_ps(v[g], _mm512_set1_ps(stepX[1]))), w[g]);
+            dudy = _mm512_mul_ps(_mm512_sub_ps(dudy, _mm512_mul_ps(u[g], _mm512_set1_ps(stepY[1]))), w[g]);
+            dvdy = _mm512_mul_ps(_mm512_sub_ps(dvdy, _mm512_mul_ps(v[g], _mm512_set1_ps(stepY[1]))), w[g]);
+        }
+        const __m512 textureWidth = _mm512_set1_ps(p.textureSize[0][0]);
+        const __m512 textureHeight = _mm512_set1_ps(p.textureSize[0][1]);
+        dudx = _mm512_mul_ps(dudx, textureWidth);
+        dvdx = _mm512_mul_ps(dvdx, textureHeight);
+        dudy = _mm512_mul_ps(dudy, textureWidth);
+        dvdy = _mm512_mul_ps(dvdy, textureHeight);
+        const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
+        const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
+        const __m512 rho2 = _mm512_max_ps(down, across);
+        lod[g] = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
+                                      _mm512_mul_ps(half, Log2x16(rho2)));
+    }
+    Colour16 texel[G];
+    for (int g = 0; g < G; ++g) {
+        texel[g] = Colour16{zerof, zerof, zerof, zerof};
+    }
+    if (!SampleG<F, G>(*stage.texture, p.levels, stage.sampler, pass, u, v, lod, texel)) {
+        return false;
+    }
+    for (int g = 0; g < G; ++g) {
+        const Lanes& group = lanes[g];
+        shaded += static_cast<uint64_t>(__builtin_popcount(pass[g]));
+        __m512 r = Select16(stage.colourForm, texel[g].r, attribute(g, kDiffuseR));
+        __m512 gr = Select16(stage.colourForm, texel[g].g, attribute(g, kDiffuseG));
+        __m512 b = Select16(stage.colourForm, texel[g].b, attribute(g, kDiffuseB));
+        const __m512 a = Select16(stage.alphaForm, texel[g].a, attribute(g, kDiffuseA));
+        if (shade.alphaTest) {
+            const __m512i alpha = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(a), levels8), half));
+            pass[g] &= Compare16(shade.alphaFunc, alpha, _mm512_set1_epi32(static_cast<int>(shade.alphaRef)));
+        }
+        if (shade.fog) {
+            const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+            __m512 f;
+            if (!(shade.fogEnd > shade.fogStart)) {
+                f = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
+            } else {
+                f = Saturate16(
+                    _mm512_div_ps(_mm512_sub_ps(fogEnd, w[g]), _mm512_set1_ps(shade.fogEnd - shade.fogStart)));
+            }
+            const __m512 g1 = _mm512_sub_ps(one, f);
+            r = _mm512_add_ps(_mm512_mul_ps(r, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.r), g1));
+            gr = _mm512_add_ps(_mm512_mul_ps(gr, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.g), g1));
+            b = _mm512_add_ps(_mm512_mul_ps(b, f), _mm512_mul_ps(_mm512_set1_ps(shade.fogColour.b), g1));
+        }
+        if (p.depthWrite) {
+            group.StoreDepth(pass[g], depthValue[g]);
+        }
+        if (shade.blend) {
+            __m512 tr, tg, tb;
+            ReadTarget16(rgb565, group, tr, tg, tb);
+            const __m512 inverse = _mm512_sub_ps(one, a);
+            r = Saturate16(_mm512_add_ps(_mm512_mul_ps(r, a), _mm512_mul_ps(tr, inverse)));
+            gr = Saturate16(_mm512_add_ps(_mm512_mul_ps(gr, a), _mm512_mul_ps(tg, inverse)));
+            b = Saturate16(_mm512_add_ps(_mm512_mul_ps(b, a), _mm512_mul_ps(tb, inverse)));
+        }
+        if (rgb565) {
+            const __m512 t = group.Thresholds();
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(gr), levels6), t));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
+            group.StoreTarget16(pass[g], _mm512_cvtepi32_epi16(pixel));
+        } else {
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(gr), levels8), half));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
+            const __m512i pixel =
+                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
+            group.StoreTarget32(pass[g], pixel);
+        }
+        written += static_cast<uint64_t>(__builtin_popcount(pass[g]));
+    }
+    return true;
+}
+
+template <TextureFormat F>
+int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                        const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                        bool perspective, uint64_t& written, uint64_t& shaded) {
+    RowLanes lanes;
+    lanes.first = first;
+    lanes.row = p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch;
+    lanes.depthRow = p.depth != nullptr ? reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(p.depth) +
+                                                                      static_cast<std::ptrdiff_t>(y) * p.depthPitch)
+                                        : nullptr;
+    lanes.rowStart = rowStart;
+    lanes.thresholds = Thresholds16(p.dither, y);
+    auto groupAt = [&](int64_t at) {
+        RowLanes group = lanes;
+        const int64_t left = last - at + 1;
+        group.i = at;
+        group.inside = left >= 16 ? 0xFFFF : static_cast<__mmask16>((1u << left) - 1);
+        return group;
+    };
+    int64_t i = first;
+    // Four groups at a time while the row has more than three left, then two, then one.
+    for (; last - i + 1 > 48; i += 64) {
+        const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
+        if (!ShadeRowGroups16<F, 4>(p, four, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+            return i - first;
+        }
+    }
+    for (; last - i + 1 > 16; i += 32) {
+        const RowLanes pair[2] = {groupAt(i), groupAt(i + 16)};
+        if (!ShadeRowGroups16<F, 2>(p, pair, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+            return i - first;
+        }
+    }
+    for (; i <= last; i += 16) {
+        const RowLanes group = groupAt(i);
+        if (!ShadeRowGroups16<F, 1>(p, &group, stepX, stepY, constantQ, rgb565, perspective, written, shaded)) {
+            break;
+        }
+    }
+    return std::min(i, last + 1) - first;
+}
+
+// The lanes of the packet's rows from `start`, `rows` of them (one group).
+inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
+                             bool rgb565, PacketLanes& lanes) {
+    lanes.rows = rows;
+    // Each lane's row, offset from its row's first pixel and dither threshold, made in
+    // registers row by row under the row's lane mask.
+    const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    __m512i rowOf = _mm512_setzero_si512(), offset = _mm512_setzero_si512(), cell = _mm512_setzero_si512();
+    const int bytes = rgb565 ? 2 : 4;
+    int lane = 0;
+    for (int r = 0; r < rows; ++r) {
+        const int64_t first = packet.first[start + r], last = packet.last[start + r];
+        const int32_t y = packet.y[start + r];
+        const int count = static_cast<int>(last - first + 1);
+        const __mmask16 mask = static_cast<__mmask16>(((1u << count) - 1) << lane);
+        lanes.rowMask[r] = mask;
+        const uintptr_t targetRow = reinterpret_cast<uintptr_t>(p.pixels) + static_cast<uintptr_t>(y) * p.pitch;
+        lanes.target[r] = targetRow + static_cast<uintptr_t>((first - lane) * bytes);
+        if (p.depth != nullptr) {
+            const uintptr_t depthRow = reinterpret_cast<uintptr_t>(p.depth) + static_cast<uintptr_t>(y) * p.depthPitch;
+            lanes.depth[r] = depthRow + static_cast<uintptr_t>((first - lane) * 2);
+        } else {
+            lanes.depth[r] = 0;
+        }
+        rowOf = _mm512_mask_mov_epi32(rowOf, mask, _mm512_set1_epi32(r));
+        offset = _mm512_mask_sub_epi32(offset, mask, laneIndex, _mm512_set1_epi32(lane));
+        // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
+        const __m512i x = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(static_cast<int32_t>(first) - lane));
+        cell = _mm512_mask_or_epi32(cell, mask, _mm512_and_si512(x, _mm512_set1_epi32(3)),
+                                    _mm512_set1_epi32((y & 3) << 2));
+        lane += count;
+    }
+    if (p.dither) {
+        struct Matrix {
+            alignas(64) float cells[16];
+            Matrix() {
+                for (int k = 0; k < 16; ++k) {
+                    cells[k] = DitherThreshold(k & 3, k >> 2);
+                }
+            }
+        };
+        static const Matrix matrix;
+        lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(matrix.cells));
+    } else {
+        lanes.thresholds = _mm512_set1_ps(0.5f);
+    }
+    // Every row's starting values at once, eight rows a register, with the one-row sums'
+    // roundings (double products and sums, then one rounding to float).
+    const __mmask8 low = static_cast<__mmask8>(rows >= 8 ? 0xFF : (1u << rows) - 1);
+    const __mmask8 high = static_cast<__mmask8>(rows <= 8 ? 0 : (1u << (rows - 8)) - 1);
+    const double* rx = packet.rx + start;
+    const double* ry = packet.ry + start;
+    const __m512d rxLow = _mm512_maskz_loadu_pd(low, rx), rxHigh = _mm512_maskz_loadu_pd(high, rx + 8);
+    const __m512d ryLow = _mm512_maskz_loadu_pd(low, ry), ryHigh = _mm512_maskz_loadu_pd(high, ry + 8);
+    for (int n = 0; n < packet.planeCount; ++n) {
+        const __m512d base = _mm512_set1_pd(packet.base[n]);
+        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
+        const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
+                                                          _mm512_mul_pd(dy, ryLow)));
+        __m512 starts = _mm512_castps256_ps512(low);
+        if (rows > 8) {
+            const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
+                                                               _mm512_mul_pd(dy, ryHigh)));
+            starts = _mm512_insertf32x8(starts, high, 1);
+        }
+        lanes.starts[packet.planes[n]] = starts;
+    }
+    lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
+    lanes.offset = _mm512_cvtepi32_ps(offset);
+    lanes.rowOfLane = rowOf;
+}
+
+template <TextureFormat F>
+int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                      uint64_t& shaded) {
+    PacketLanes lanes[RowPacket::kGroups];
+    int start = 0;
+    for (int g = 0; g < packet.groups; ++g) {
+        BuildPacketLanes(p, packet, start, packet.groupRows[g], rgb565, lanes[g]);
+        start += packet.groupRows[g];
+    }
+    const bool drawn =
+        packet.groups == 2
+            ? ShadeRowGroups16<F, 2>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)
+            : ShadeRowGroups16<F, 1>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
+    return drawn ? packet.rows : 0;
+}
+
+}  // namespace
+
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                       const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                       bool perspective, uint64_t& written, uint64_t& shaded) {
+    switch (p.shade->stages[0].texture->format) {
+    case TextureFormat::RGB565:
+        return TexturedSpan16T<TextureFormat::RGB565>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                      perspective, written, shaded);
+    case TextureFormat::ARGB1555:
+        return TexturedSpan16T<TextureFormat::ARGB1555>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                        perspective, written, shaded);
+    case TextureFormat::ARGB4444:
+        return TexturedSpan16T<TextureFormat::ARGB4444>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                        perspective, written, shaded);
+    case TextureFormat::RGB555:
+        return TexturedSpan16T<TextureFormat::RGB555>(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565,
+                                                      perspective, written, shaded);
+    default: return 0;
+    }
+}
+
+uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns) {
+    __mmask8 inLow = 0xFF, inHigh = 0xFF;
+    for (int e = 0; e < 3; ++e) {
+        const __m512i base = _mm512_set1_epi64(value[e]), limit = _mm512_set1_epi64(threshold[e]);
+        inLow &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_loadu_si512(ramp[e])), limit);
+        inHigh &= _mm512_cmpge_epi64_mask(_mm512_add_epi64(base, _mm512_loadu_si512(ramp[e] + 8)), limit);
+    }
+    const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
+    return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
+}
+
+int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                     uint64_t& shaded) {
+    switch (p.shade->stages[0].texture->format) {
+    case TextureFormat::RGB565:
+        return TexturedPacket16T<TextureFormat::RGB565>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                        written, shaded);
+    case TextureFormat::ARGB1555:
+        return TexturedPacket16T<TextureFormat::ARGB1555>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                          written, shaded);
+    case TextureFormat::ARGB4444:
+        return TexturedPacket16T<TextureFormat::ARGB4444>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                          written, shaded);
+    case TextureFormat::RGB555:
+        return TexturedPacket16T<TextureFormat::RGB555>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
+                                                        written, shaded);
+    default: return 0;
+    }
+}
+
+#pragma GCC diagnostic pop
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
+#pragma GCC pop_options
+
+#else
+
+bool Available16() { return false; }
+
+int64_t GouraudSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*, float,
+                      bool, bool, uint64_t&) {
+    return 0;
+}
+
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*,
+                       const float*, float, bool, bool, uint64_t&, uint64_t&) {
+    return 0;
+}
+
+int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,
+                     bool, uint64_t&, uint64_t&) {
+    return 0;
+}
+
+uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
+
+#endif
+
+}  // namespace sys::raster::simd
