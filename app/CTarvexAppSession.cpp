@@ -9,14 +9,21 @@
 #include "app/CTarvexApp.h"
 #include "app/SFrontEndHooks.h"
 #include "app/SGameDLL.h"
+#include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "app/SHostCallbacks.h"
+#include "app/SOfficerHooks.h"
+#include "app/actors/SActorWorld.h"
 #include "core/SCommandLine.h"
+#include "core/SDateUtil.h"
+#include "render/SD3D6Parser.h"
 #include "dx/display/SGraphics.h"
 
 namespace {
 
 constexpr int kCalibrationScreen = 8;
 constexpr int kInGameScreen = 11;
+constexpr const char* kMultiplayerKit = "Multiplayer";
 
 void SetProperty(SGameObjects* hub, const char* name, const std::string& value) {
     if (hub->m_pGameDLL != nullptr)
@@ -51,9 +58,17 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
 
     SetProperty(m_pHub, "Join", server);
     SetProperty(m_pHub, "Hunter", name);
-    // The named officer is looked up (or made) here once the officer records exist; until
-    // then no officer is made current.
-    m_pHub->SetCurrentPlayer(nullptr);
+    // A join reuses the officer of that name, so the same player keeps one record.
+    SHunterInfo* officer = nullptr;
+    SOfficerHooks* records = SOfficerHooks::Installed();
+    SHunterInfoList* officers = m_pHub->LoadPlayerList(false);
+    if (records != nullptr && officers != nullptr)
+        officer = records->FindOfficer(*officers, name.c_str());
+    if (officer == nullptr && records != nullptr) {
+        SObjectDefList* items = m_pHub->m_pGameDLL != nullptr ? m_pHub->m_pGameDLL->GetObjectList() : nullptr;
+        officer = records->CreateOfficer(m_pHub, name.c_str(), kMultiplayerKit, items);
+    }
+    m_pHub->SetCurrentPlayer(officer);
     SetProperty(m_pHub, "ServerType", "TCP");
     if (!password.empty())
         SetProperty(m_pHub, "Password", password);
@@ -65,9 +80,15 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
 
 void CTarvexApp::StartDedicated(SCommandLine& commandLine) {
     SetProperty(m_pHub, "ServerDedicated", "1");
-    // The map and date options join here once the level record and the actor worlds can take
-    // them from the application.
     std::string value;
+    // The level record's map path as the library's map-path callback builds it.
+    if (commandLine.GetValue("map", value, false))
+        HostLevelInfo().m_sMapPath = m_pHub->m_sBasePath + "\\Maps\\" + value.c_str();
+    if (commandLine.GetValue("date", value, false)) {
+        SGameItems* items = m_pHub->m_pGameItems;
+        if (items != nullptr && items->m_pWorld[0] != nullptr)
+            items->m_pWorld[0]->m_Date = ParseDate(value.c_str());
+    }
     if (commandLine.GetValue("time", value, false))
         SetProperty(m_pHub, "HuntStartTime", value);
     SetProperty(m_pHub, "Host", ValueOr(commandLine, "name", "DedicatedHost"));

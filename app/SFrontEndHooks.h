@@ -46,6 +46,9 @@ public:
         (void)hub;
         (void)id;
     }
+    // A light-gun trigger binding fired outside play: the calibration page takes it as a shot
+    // when it is the current page.
+    virtual void NotifyGunCalibrateScreen(SGameObjects* hub) { (void)hub; }
     // Every window message, after the window procedure had it.
     virtual void HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) {
         (void)hub;

@@ -6,6 +6,7 @@
 
 class CArchive;
 class SDataCollection;
+class SGameObjects;
 class SHunterInfo;
 class SHunterInfoList;
 class SObjectDef;
@@ -52,6 +53,10 @@ public:
     // The first record, or with a name the first whose name is exactly that; null when none.
     virtual SHunterInfo* FindOfficer(const SHunterInfoList& list, const char* name) = 0;
     virtual int CountOfficers(const SHunterInfoList& list) = 0;
+    // A new officer of that name on the hub's list, given the starting kit of that name from
+    // `items` and made current; the officer file is not written. Null when none can be made.
+    virtual SHunterInfo* CreateOfficer(SGameObjects* hub, const char* name, const char* kitName,
+                                       SObjectDefList* items) = 0;
     // What the game-logic library is told of the current officer.
     virtual void GetOfficerDetails(const SHunterInfo& officer, SString& age, SString& location,
                                    SString& email) = 0;

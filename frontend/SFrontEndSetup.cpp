@@ -5,7 +5,9 @@
 #include "core/SCatalog.h"
 #include "core/SResource.h"
 #include "frontend/career/SOfficerRecords.h"
+#include "frontend/dialogs/SGameOptionsDialog.h"
 #include "frontend/dialogs/SOptionDialogs.h"
+#include "frontend/dialogs/SUpdateDlg.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
@@ -26,7 +28,10 @@ SScreenManager* Manager(SGameObjects* hub) { return hub != nullptr ? hub->m_pScr
 
 }  // namespace
 
-SFrontEndSetup::SFrontEndSetup() { SOfficerRecords::Install(); }
+SFrontEndSetup::SFrontEndSetup() {
+    SOfficerRecords::Install();
+    SGameOptionsDialog::SetPatchDownloader(&SUpdateDlg::RunDownload);
+}
 
 SFrontEndSetup::~SFrontEndSetup() {
     // Shutdown normally ran; a host still holding the factory must not keep a dangling one.
@@ -102,6 +107,14 @@ void SFrontEndSetup::CreateInterface(SGameObjects* hub, SGraphicsHost* host) {
 void SFrontEndSetup::SwitchScreen(SGameObjects* hub, int id) {
     if (SScreenManager* manager = Manager(hub))
         manager->SwitchTo(id);
+}
+
+void SFrontEndSetup::NotifyGunCalibrateScreen(SGameObjects* hub) {
+    SScreenManager* manager = Manager(hub);
+    if (manager == nullptr || manager->GetCurrentId() != SGunCalibrateScreen::kScreenId)
+        return;
+    if (auto* screen = dynamic_cast<SGunCalibrateScreen*>(manager->GetCurrentScreen()))
+        screen->OnShot();
 }
 
 void SFrontEndSetup::HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) {

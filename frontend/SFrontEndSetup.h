@@ -33,6 +33,7 @@ public:
     // Without the sprite in the catalog the cursor stays an empty one and draws nothing.
     void CreateInterface(SGameObjects* hub, SGraphicsHost* host) override;
     void SwitchScreen(SGameObjects* hub, int id) override;
+    void NotifyGunCalibrateScreen(SGameObjects* hub) override;
     void HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     void UpdateScreen(SGameObjects* hub) override;
     void ReleaseDeviceObjects(SGameObjects* hub) override;

@@ -1,5 +1,6 @@
 #include "frontend/career/SOfficerRecords.h"
 
+#include "app/SGameObjects.h"
 #include "core/SString.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SHunterInfoList.h"
@@ -8,9 +9,12 @@ namespace {
 // Constant-initialised and without a destructor of its own, so it serves the hub's
 // destruction at process exit whatever the order of the other static objects.
 SOfficerRecords s_records;
+SOfficerRecords::OfficerMaker s_pfnMakeOfficer = nullptr;
 }  // namespace
 
 void SOfficerRecords::Install() { SOfficerHooks::Install(&s_records); }
+
+void SOfficerRecords::SetOfficerMaker(OfficerMaker maker) { s_pfnMakeOfficer = maker; }
 
 SHunterInfoList* SOfficerRecords::CreateList() { return new SHunterInfoList; }
 
@@ -25,6 +29,22 @@ SHunterInfo* SOfficerRecords::FindOfficer(const SHunterInfoList& list, const cha
 }
 
 int SOfficerRecords::CountOfficers(const SHunterInfoList& list) { return list.GetCount(); }
+
+SHunterInfo* SOfficerRecords::CreateOfficer(SGameObjects* hub, const char* name, const char* kitName,
+                                            SObjectDefList* items) {
+    if (hub == nullptr || name == nullptr)
+        return nullptr;
+    if (s_pfnMakeOfficer != nullptr)
+        return s_pfnMakeOfficer(hub, name, kitName, items);
+    SHunterInfoList* list = hub->LoadPlayerList(false);
+    if (list == nullptr)
+        return nullptr;
+    auto* officer = new SHunterInfo(name);
+    list->AddTail(officer);
+    list->SetModified();
+    hub->SetCurrentPlayer(officer);
+    return officer;
+}
 
 void SOfficerRecords::GetOfficerDetails(const SHunterInfo& officer, SString& age, SString& location, SString& email) {
     age = officer.m_Bio.m_sAge;

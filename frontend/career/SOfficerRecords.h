@@ -8,12 +8,19 @@ class SOfficerRecords final : public SOfficerHooks {
 public:
     // Installs the one instance for the hub; calling it again changes nothing.
     static void Install();
+    // The page that gives a new officer its starting kit makes officers once it exists; until
+    // then a new officer starts with an empty kit. Null goes back to that.
+    using OfficerMaker = SHunterInfo* (*)(SGameObjects* hub, const char* name, const char* kitName,
+                                          SObjectDefList* items);
+    static void SetOfficerMaker(OfficerMaker maker);
 
     SHunterInfoList* CreateList() override;
     void LoadList(SHunterInfoList& list, CArchive& ar) override;
     void DeleteList(SHunterInfoList* list) override;
     SHunterInfo* FindOfficer(const SHunterInfoList& list, const char* name) override;
     int CountOfficers(const SHunterInfoList& list) override;
+    SHunterInfo* CreateOfficer(SGameObjects* hub, const char* name, const char* kitName,
+                               SObjectDefList* items) override;
     void GetOfficerDetails(const SHunterInfo& officer, SString& age, SString& location, SString& email) override;
     SObjectDefList* GetKit(SHunterInfo& officer, Kit kit) override;
     void GetGameValues(const SHunterInfo& officer, SOfficerGameValues& values) override;

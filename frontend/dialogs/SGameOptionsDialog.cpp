@@ -8,6 +8,7 @@
 #include "app/SGameObjects.h"
 #include "frontend/career/SHunterInfoList.h"
 #include "frontend/dialogs/SOptionDialogs.h"
+#include "frontend/dialogs/SUpdateDlg.h"
 #include "frontend/screens/SAppScreen.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/Exceptions.h"
@@ -160,9 +161,7 @@ void SGameOptionsDialog::StartPatchDownload() {
         return;
     CString downloaded;
     const int result = s_pfnDownload(GetOwnerPage(), version, downloaded);
-    if (result == 1 && !downloaded.IsEmpty())
-        option_dialogs::ShowMessage(
-            *this, Formatted("Update download successful\nExit and install %s", downloaded.GetString()).c_str());
-    else if (result == 2)
-        option_dialogs::ShowMessage(*this, kCanceledText);
+    const std::string message = SUpdateDlg::ResultMessage(result, downloaded.GetString());
+    if (!message.empty())
+        option_dialogs::ShowMessage(*this, message.c_str());
 }

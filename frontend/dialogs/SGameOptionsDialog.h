@@ -27,7 +27,6 @@ public:
     static constexpr const char* kConnectText =
         "You must be connected to the internet. \t\tIf you are connected now, click 'YES'. \t\tIf you are not "
         "connected or are unsure, click 'NO'";
-    static constexpr const char* kCanceledText = "Update Canceled!";
 
     // Runs the patch download modally over the page for the program's version text; answers 1
     // with the downloaded file's name, 2 when it was cancelled, anything else for neither.

@@ -4,9 +4,14 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <strings.h>
 
+#include "app/CTarvexApp.h"
 #include "app/SGameObjects.h"
+#include "dx/display/SGraphics.h"
+#include "sys/profile.h"
+#include "ui/SSurfaceDC.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
@@ -58,6 +63,28 @@ int SUpdateDlg::DoModal(SDC* pDC) {
         if (result == kResultDownloaded)
             result = kResultCanceled;
     }
+    return result;
+}
+
+int SUpdateDlg::RunDownload(SAppScreen* pOwner, const char* pszVersion, CString& fileName) {
+    SGameObjects* hub = SGameObjects::Instance();
+    SGraphics* graphics = hub->m_pGraphics;
+    if (graphics == nullptr)
+        return 0;
+    SSurfaceDC backdrop(graphics->GetBack(), false);
+    graphics->RenderFrameWithoutCursor();
+    SUpdateDlg dialog(hub);
+    dialog.SetOwnerPage(pOwner);
+    dialog.m_ServerList.assign(std::begin(kServerBases), std::end(kServerBases));
+    dialog.m_strTitle = CTarvexApp::kTitle;
+    dialog.m_strFilePrefix = kFilePrefix;
+    dialog.m_strVersion = pszVersion != nullptr ? pszVersion : "";
+    dialog.m_iInstallKind = sys::profile::GetInt(sys::profile::Kind::Application, "Settings", "CDInstall", 0);
+    dialog.m_iIndex = 0;
+    dialog.StartRequest();
+    const int result = dialog.DoModal(&backdrop);
+    // Only a patch that is in place has a destination left to name.
+    fileName = dialog.GetDestination().empty() ? "" : dialog.GetFileName().c_str();
     return result;
 }
 

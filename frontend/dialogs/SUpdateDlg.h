@@ -26,6 +26,7 @@ public:
     // Results of the modal run: the patch is in place, or the player left before it was.
     static constexpr int kResultDownloaded = 1;
     static constexpr int kResultCanceled = 2;
+    static constexpr const char* kFilePrefix = "QJB";
     static constexpr const char* kAgent = "Quellon Application Update";
     static constexpr const char* kWebAddress = "www.quelloninteractive.com";
     // The update servers, in the order they are tried: host name and path, no scheme.
@@ -49,6 +50,11 @@ public:
     // Called when a transfer has delivered all its data.
     virtual void TransferDone();
     virtual void UpdateHook();
+
+    // The game options' patch download: asks every update server in turn for this version's
+    // patch over a backdrop of the current frame, modally. Answers the run's result and, when
+    // a patch arrived whole, its file name.
+    static int RunDownload(SAppScreen* pOwner, const char* pszVersion, CString& fileName);
 
     // What the caller shows for a result: the success with the patch's file name, the
     // cancellation, or nothing.

@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "app/SFrontEndHooks.h"
+#include "app/SGameItems.h"
+#include "app/SHostCallbacks.h"
+#include "app/actors/SActorWorld.h"
 #include "dx/display/SGraphics.h"
+#include "render/SD3D6Parser.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -117,6 +121,20 @@ TEST_F(SessionStartTest, DedicatedSendsItsOptionsOrTheirDefaultsAndDropsDirect3D
         TearDown();
         SetUp();
     }
+}
+
+TEST_F(SessionStartTest, DedicatedMapAndDateReachTheLevelRecordAndTheFirstWorld) {
+    HostLevelInfo().m_sMapPath = "";
+    Start("-dedicated -map:Lake.map -date:7/4/99");
+    EXPECT_EQ(std::string(HostLevelInfo().m_sMapPath.GetString()),
+              std::string(m_hub->m_sBasePath.GetString()) + "\\Maps\\Lake.map");
+    ASSERT_NE(m_hub->m_pGameItems, nullptr);
+    ASSERT_NE(m_hub->m_pGameItems->m_pWorld[0], nullptr);
+    const CTime& date = m_hub->m_pGameItems->m_pWorld[0]->m_Date;
+    EXPECT_EQ(date.GetYear(), 1999);
+    EXPECT_EQ(date.GetMonth(), 7);
+    EXPECT_EQ(date.GetDay(), 4);
+    HostLevelInfo().m_sMapPath = "";
 }
 
 }  // namespace

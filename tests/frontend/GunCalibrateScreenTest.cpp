@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "app/SConsoleHostImpl.h"
+#include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
@@ -245,6 +247,23 @@ TEST_F(GunCalibrateScreenTest, DoneEntersTheGameAndBackReturnsToTheOfficerChoice
         m_pHub->m_pInput->Cleanup();
         sys::input::headless::Reset();
     }
+}
+
+TEST_F(GunCalibrateScreenTest, AFiredTriggerBindingIsAShotOnlyOnThisPage) {
+    MakeInput(true);
+    At(20000);
+    SFrontEndHooks::Install(&m_setup);
+    SConsoleHostImpl console(*m_pHub);
+    SGunCalibrateScreen* page = Enter(true);
+    ASSERT_NE(page, nullptr);
+    console.NotifyGunCalibrateScreen();
+    EXPECT_EQ(page->GetShotCount(), 1);
+    // Elsewhere a fired binding leaves the page alone.
+    At(21000);
+    m_pManager->SwitchTo(11);
+    console.NotifyGunCalibrateScreen();
+    EXPECT_EQ(page->GetShotCount(), 1);
+    SFrontEndHooks::Install(nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A start from a multiplayer lobby takes the officer the lobby names from the officer file and
 // tells the game library who it is; a name the file does not hold leaves no officer current.
+// A "connect" start reuses the officer of its name, or makes one without writing the file.
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,43 @@ TEST_F(OfficerLobbyStartTest, TheLobbysOfficerBecomesCurrent) {
                       std::string::npos)
                 << log;
         }
+        m_app->ExitInstance();
+        m_app.reset();
+        m_hub.reset();
+        std::filesystem::current_path(m_folder);
+    }
+}
+
+class ConnectOfficerTest : public OfficerLobbyStartTest {
+protected:
+    void SetUp() override {
+        OfficerLobbyStartTest::SetUp();
+        unsetenv("RECORDGAME_LobbyLaunched");
+    }
+};
+
+TEST_F(ConnectOfficerTest, AJoinReusesTheNamedOfficerOrMakesOne) {
+    const struct {
+        const char* name;
+        int count;
+        bool changed;
+    } cases[] = {{"Bo", 2, false}, {"\"Cy\"", 3, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteOfficers();
+        const std::string file = (Home() / "player.cfg").string();
+        const auto before = std::filesystem::file_size(file);
+        tarvex::test::RecordingApp& app = MakeApp(std::string("-connect:10.0.0.1 -name:") + c.name);
+        app.m_bRunStarts = true;
+        ASSERT_TRUE(app.InitInstance());
+        ASSERT_NE(m_hub->m_pPlayerList, nullptr);
+        EXPECT_EQ(m_hub->m_pPlayerList->GetCount(), c.count);
+        EXPECT_EQ(m_hub->m_pPlayerList->IsModified(), c.changed);
+        ASSERT_NE(m_hub->m_pCurrentPlayer, nullptr);
+        const char* expected = c.count == 2 ? "Bo" : "Cy";
+        EXPECT_EQ(m_hub->m_pCurrentPlayer->m_sName, expected);
+        EXPECT_EQ(m_hub->m_pPlayerList->FindByName(expected), m_hub->m_pCurrentPlayer);
+        EXPECT_EQ(std::filesystem::file_size(file), before);
         m_app->ExitInstance();
         m_app.reset();
         m_hub.reset();

@@ -12,14 +12,19 @@
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
 #include "dx/sound/SSound.h"
+#include "core/SCatalogItem.h"
+#include "frontend/SFrontEndSetup.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SHunterInfoList.h"
 #include "frontend/career/SOfficerRecords.h"
 #include "frontend/dialogs/SGameOptionsDialog.h"
 #include "frontend/dialogs/SPerformanceDialog.h"
 #include "frontend/dialogs/SSoundDialog.h"
+#include "frontend/dialogs/SUpdateDlg.h"
 #include "frontend/dialogs/SVideoDialog.h"
 #include "sys/audio/headless/headless_audio.h"
+#include "sys/window/window.h"
+#include "ui/widgets/STextCtrl.h"
 #include "tests/frontend/OptionDialogsTestSupport.h"
 
 namespace {
@@ -191,6 +196,27 @@ TEST_F(SettingsDialogsTest, ThePatchDownloadStartsOnlyWhenTheUserIsOnline) {
     Click(dialog, 3110);
     ASSERT_EQ(m_script.shown.size(), 3u);
     EXPECT_EQ(m_script.shown[2], "OK: Update download successful\nExit and install patch101.exe");
+    SGameOptionsDialog::SetPatchDownloader(nullptr);
+}
+
+TEST_F(SettingsDialogsTest, TheFrontEndsPatchDownloadRunsTheDownloadDialogAndReportsALeftDownload) {
+    auto* layout = new SDialog;
+    layout->Create(nullptr, "", 0, sys::RECT{0, 0, 300, 100}, nullptr, 0, nullptr);
+    (new STextCtrl)->CreateText("", 0, sys::RECT{10, 10, 290, 40}, layout, SUpdateDlg::kStatusControl);
+    auto* item = new SCatalogItem(STransparantDialog::kDialogsKind, "Generic", "OK", "");
+    item->SetResource(layout);
+    m_catalog.AddItem(item);
+    {
+        const SFrontEndSetup frontEnd;
+        SGameOptionsDialog dialog;
+        dialog.Activate();
+        m_script.answer = 1;
+        // The player leaves before the first network step.
+        sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, sys::VK_ESCAPE, 0);
+        Click(dialog, 3110);
+    }
+    ASSERT_EQ(m_script.shown.size(), 2u);
+    EXPECT_EQ(m_script.shown[1], "OK: Update Canceled!");
     SGameOptionsDialog::SetPatchDownloader(nullptr);
 }
 
