@@ -150,77 +150,54 @@ STexLayer* STexFormat::GetLayer(int16_t layer) {
     return CheckedLayer(layer);
 }
 
-int STexFormat::SetLayerRGBLock(int16_t layer, int32_t value) {
+// The four lock and source words of a layer share one rule: a bad layer answers 0, and the
+// alpha words exist only in formats with alpha.
+int STexFormat::SetLayerWord(int16_t layer, int32_t STexLayer::*word, bool alphaWord, int32_t value) {
     STexLayer* l = CheckedLayer(layer);
     if (!l)
         return 0;
-    l->rgbLock = value;
+    if (alphaWord && !HasAlpha()) {
+        Record("No Alpha in Format");
+        return 0;
+    }
+    l->*word = value;
     return 1;
 }
 
-int32_t STexFormat::GetLayerRGBLock(int16_t layer) {
+int32_t STexFormat::GetLayerWord(int16_t layer, int32_t STexLayer::*word, bool alphaWord) {
     STexLayer* l = CheckedLayer(layer);
-    return l ? l->rgbLock : 0;
+    if (!l)
+        return 0;
+    if (alphaWord && !HasAlpha()) {
+        Record("No Alpha in Format");
+        return 0;
+    }
+    return l->*word;
 }
+
+int STexFormat::SetLayerRGBLock(int16_t layer, int32_t value) {
+    return SetLayerWord(layer, &STexLayer::rgbLock, false, value);
+}
+
+int32_t STexFormat::GetLayerRGBLock(int16_t layer) { return GetLayerWord(layer, &STexLayer::rgbLock, false); }
 
 int STexFormat::SetLayerAlphaLock(int16_t layer, int32_t value) {
-    STexLayer* l = CheckedLayer(layer);
-    if (!l)
-        return 0;
-    if (!HasAlpha()) {
-        Record("No Alpha in Format");
-        return 0;
-    }
-    l->alphaLock = value;
-    return 1;
+    return SetLayerWord(layer, &STexLayer::alphaLock, true, value);
 }
 
-int32_t STexFormat::GetLayerAlphaLock(int16_t layer) {
-    STexLayer* l = CheckedLayer(layer);
-    if (!l)
-        return 0;
-    if (!HasAlpha()) {
-        Record("No Alpha in Format");
-        return 0;
-    }
-    return l->alphaLock;
-}
+int32_t STexFormat::GetLayerAlphaLock(int16_t layer) { return GetLayerWord(layer, &STexLayer::alphaLock, true); }
 
 int STexFormat::SetLayerRGBSource(int16_t layer, int32_t value) {
-    STexLayer* l = CheckedLayer(layer);
-    if (!l)
-        return 0;
-    l->rgbSource = value;
-    return 1;
+    return SetLayerWord(layer, &STexLayer::rgbSource, false, value);
 }
 
-int32_t STexFormat::GetLayerRGBSource(int16_t layer) {
-    STexLayer* l = CheckedLayer(layer);
-    return l ? l->rgbSource : 0;
-}
+int32_t STexFormat::GetLayerRGBSource(int16_t layer) { return GetLayerWord(layer, &STexLayer::rgbSource, false); }
 
 int STexFormat::SetLayerAlphaSource(int16_t layer, int32_t value) {
-    STexLayer* l = CheckedLayer(layer);
-    if (!l)
-        return 0;
-    if (!HasAlpha()) {
-        Record("No Alpha in Format");
-        return 0;
-    }
-    l->alphaSource = value;
-    return 1;
+    return SetLayerWord(layer, &STexLayer::alphaSource, true, value);
 }
 
-int32_t STexFormat::GetLayerAlphaSource(int16_t layer) {
-    STexLayer* l = CheckedLayer(layer);
-    if (!l)
-        return 0;
-    if (!HasAlpha()) {
-        Record("No Alpha in Format");
-        return 0;
-    }
-    return l->alphaSource;
-}
+int32_t STexFormat::GetLayerAlphaSource(int16_t layer) { return GetLayerWord(layer, &STexLayer::alphaSource, true); }
 
 uint32_t STexFormat::ReadPixel(const STexLayer& layer, int x, int y) const {
     const uint8_t* p = &layer.rgb[static_cast<size_t>(y) * layer.pitch + static_cast<size_t>(x) * m_iBytesPerPixel];

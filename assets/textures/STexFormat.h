@@ -140,6 +140,8 @@ public:
 private:
     void Record(const char* message);
     STexLayer* CheckedLayer(int16_t layer);
+    int SetLayerWord(int16_t layer, int32_t STexLayer::*word, bool alphaWord, int32_t value);
+    int32_t GetLayerWord(int16_t layer, int32_t STexLayer::*word, bool alphaWord);
     int BuildMipLayers(const char* upFilter, const char* downFilter, bool alpha);
     int LoadLayer(int16_t layer, const char* path, bool colour, bool alpha);
 
