@@ -7,9 +7,13 @@
 #include "frontend/career/SOfficerRecords.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
+#include "frontend/screens/SCharacterInfo.h"
+#include "frontend/screens/SChooseCharacterScreen.h"
+#include "frontend/screens/SCreateCharacterScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SHistoryScreen.h"
+#include "frontend/screens/SInventoryScreen.h"
 #include "frontend/screens/SMainMenuScreen.h"
 #include "frontend/screens/SScenarioScreen.h"
 #include "frontend/screens/SScreenManager.h"
@@ -46,6 +50,13 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
                               []() -> SAppScreen* { return new SSpecialThanksScreen; });
     manager->SetScreenFactory(SScenarioScreen::kScreenId, []() -> SAppScreen* { return new SScenarioScreen; });
     manager->SetScreenFactory(SHistoryScreen::kScreenId, []() -> SAppScreen* { return new SHistoryScreen; });
+    manager->SetScreenFactory(SCreateCharacterScreen::kScreenId,
+                              []() -> SAppScreen* { return new SCreateCharacterScreen; });
+    manager->SetScreenFactory(SChooseCharacterScreen::kScreenId,
+                              []() -> SAppScreen* { return new SChooseCharacterScreen; });
+    manager->SetScreenFactory(SCharacterInfo::kScreenId, []() -> SAppScreen* { return new SCharacterInfo; });
+    // The 3D view page is the base of the inventory page, which is the one model view made by id.
+    manager->SetScreenFactory(SInventoryScreen::kScreenId, []() -> SAppScreen* { return new SInventoryScreen; });
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {
