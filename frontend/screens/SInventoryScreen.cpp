@@ -49,7 +49,9 @@ SObjectDefList* LibraryObjects() {
 SObjectDef* FindNoCase(SObjectDefList* list, const char* name) {
     for (POSITION pos = list != nullptr ? list->GetHeadPosition() : nullptr; pos != nullptr;) {
         SObjectDef* def = list->GetNext(pos);
-        if (CompareTextNoCase(def->GetName().GetString(), name) == 0)
+        // Kits name items by definition; the page by the name it shows.
+        if (CompareTextNoCase(def->GetName().GetString(), name) == 0 ||
+            CompareTextNoCase(def->GetValueByName("Name").GetString(), name) == 0)
             return def;
     }
     return nullptr;
@@ -344,7 +346,9 @@ void SInventoryScreen::SelectItem(const char* name) {
     for (int step = 0; count > 0 && step < kStepLimit; ++step) {
         m_iItem = (m_iItem + 1) % count;
         const SObjectDef* item = GetCurrentItem();
-        if (std::strcmp(item->GetValueByName("Name").GetString(), name != nullptr ? name : "") == 0) {
+        const char* wanted = name != nullptr ? name : "";
+        if (std::strcmp(item->GetValueByName("Name").GetString(), wanted) == 0 ||
+            std::strcmp(item->GetName().GetString(), wanted) == 0) {
             const std::vector<std::string>& categories = Categories();
             const SString category = CategoryOf(item);
             for (size_t i = 0; i < categories.size(); ++i) {
