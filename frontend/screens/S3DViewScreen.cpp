@@ -7,6 +7,7 @@
 
 #include "app/CConfigData.h"
 #include "app/CGraphicsData.h"
+#include "app/CMainFrame.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "app/actors/SActor.h"
@@ -285,7 +286,7 @@ void S3DViewScreen::OnLButtonDblClk(uint32_t nFlags, int x, int y) {
 
 void S3DViewScreen::OnMouseMove(uint32_t nFlags, int x, int y) {
     const view_desc_t* desc = GetViewDesc();
-    const bool inClient = x >= 0 && y >= 0 && x < 640 && y < 480;
+    const bool inClient = x >= 0 && y >= 0 && x < CMainFrame::kClientWidth && y < CMainFrame::kClientHeight;
     if (inClient && desc != nullptr && desc->m_bInteractive != 0) {
         if (m_iDragMode == 1) {
             const SVector angles = TurnAngles(m_vDragAngles, m_iPressX, m_iPressY, x, y, *desc);

@@ -245,6 +245,31 @@ TEST_F(OfficerScreensTest, EmptyAndDuplicateNamesAreRefusedAlsoOnEdit) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"dana", "Lee", "Sam"}));
 }
 
+TEST_F(OfficerScreensTest, AJoinMakesAnOfficerWithItsKitOnceAndReusesItAfterwards) {
+    AddOfficers({"Dana"});
+    auto* inventory = dynamic_cast<SInventoryScreen*>(m_pManager->GetScreen(SInventoryScreen::kScreenId));
+    ASSERT_NE(inventory, nullptr);
+    SObjectDefList* library = m_pHub->m_pGameDLL->GetObjectList();
+    SHunterInfo* joined = inventory->CreateOfficer("Kim", "SinglePlayer", library);
+    ASSERT_NE(joined, nullptr);
+    EXPECT_EQ(m_pHub->m_pCurrentPlayer, joined);
+    EXPECT_EQ(joined->m_pCarriedKit->GetCount(), 3);
+    ASSERT_NE(joined->m_pModelDef, nullptr);  // the first model of the model files
+    EXPECT_EQ(std::string(joined->m_pModelDef->GetName().GetString()), "ModelA");
+    ASSERT_NE(joined->m_pSkinDef, nullptr);
+    EXPECT_EQ(std::string(joined->m_pSkinDef->GetName().GetString()), "SkinA");
+    EXPECT_EQ(LastPlayer(), "Kim");
+    EXPECT_FALSE(fs::exists(fs::path(m_folder) / "player.cfg"));
+    // Joining again under a known name, in any case, takes that officer back.
+    EXPECT_EQ(inventory->CreateOfficer("DANA", "SinglePlayer", library), Officers().GetRecord(0));
+    EXPECT_EQ(inventory->CreateOfficer("kim", "SinglePlayer", library), joined);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Dana", "Kim"}));
+    EXPECT_EQ(joined->m_pCarriedKit->GetCount(), 3);
+    // A kit the file does not define adds nothing.
+    SHunterInfo* bare = inventory->CreateOfficer("Ray", "NoSuchKit", library);
+    EXPECT_EQ(bare->m_pCarriedKit->GetCount(), 0);
+}
+
 TEST_F(OfficerScreensTest, DeletingSelectsTheOfficerAfterTheOneThatFollowed) {
     struct Case {
         int deleted;
