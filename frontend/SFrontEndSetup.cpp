@@ -10,10 +10,14 @@
 #include "frontend/dialogs/SUpdateDlg.h"
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
+#include "frontend/screens/SCharacterInfo.h"
+#include "frontend/screens/SChooseCharacterScreen.h"
+#include "frontend/screens/SCreateCharacterScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
 #include "frontend/screens/SGunCalibrateScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SHistoryScreen.h"
+#include "frontend/screens/SInventoryScreen.h"
 #include "frontend/screens/SMainMenuScreen.h"
 #include "frontend/screens/SScenarioScreen.h"
 #include "frontend/screens/SScreenManager.h"
@@ -30,6 +34,15 @@ SScreenManager* Manager(SGameObjects* hub) { return hub != nullptr ? hub->m_pScr
 
 SFrontEndSetup::SFrontEndSetup() {
     SOfficerRecords::Install();
+    // A joining player's officer gets its starting kit and model from the inventory page.
+    SOfficerRecords::SetOfficerMaker(
+        [](SGameObjects* hub, const char* name, const char* kitName, SObjectDefList* items) -> SHunterInfo* {
+            SScreenManager* manager = Manager(hub);
+            auto* inventory =
+                manager != nullptr ? dynamic_cast<SInventoryScreen*>(manager->GetScreen(SInventoryScreen::kScreenId))
+                                   : nullptr;
+            return inventory != nullptr ? inventory->CreateOfficer(name, kitName, items) : nullptr;
+        });
     SGameOptionsDialog::SetPatchDownloader(&SUpdateDlg::RunDownload);
 }
 
@@ -55,6 +68,13 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
     manager->SetScreenFactory(SHistoryScreen::kScreenId, []() -> SAppScreen* { return new SHistoryScreen; });
     option_dialogs::Install();
     manager->SetScreenFactory(SGunCalibrateScreen::kScreenId, []() -> SAppScreen* { return new SGunCalibrateScreen; });
+    manager->SetScreenFactory(SCreateCharacterScreen::kScreenId,
+                              []() -> SAppScreen* { return new SCreateCharacterScreen; });
+    manager->SetScreenFactory(SChooseCharacterScreen::kScreenId,
+                              []() -> SAppScreen* { return new SChooseCharacterScreen; });
+    manager->SetScreenFactory(SCharacterInfo::kScreenId, []() -> SAppScreen* { return new SCharacterInfo; });
+    // The 3D view page is the base of the inventory page, which is the one model view made by id.
+    manager->SetScreenFactory(SInventoryScreen::kScreenId, []() -> SAppScreen* { return new SInventoryScreen; });
 }
 
 void SFrontEndSetup::PreloadScreens(SGameObjects* hub, bool dedicated) {

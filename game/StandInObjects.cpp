@@ -83,6 +83,13 @@ OBJECT Score
     set ShotgunQualifyScore "60"
     set MP5QualifyScore "65"
     set SniperQualifyScore "80"
+    set LevelsPerRank "3"
+    set Rank00 "Cadet"
+    set Rank01 "Officer"
+    set Rank02 "Sergeant"
+    set Skill00 "Trainee"
+    set Skill01 "Regular"
+    set Skill02 "Veteran"
 }
 OBJECT Level
 {
@@ -134,5 +141,82 @@ OBJECT LandSniperRange:Level
     set Type "LandSniperRange"
     set Name "Land Sniper Range"
     set SubGameType "3"
+}
+// The inventory catalogue: what an officer may carry, each with its size in slots of the
+// kit grid and how the 3D view shows it.
+OBJECT InvWeapon
+{
+    set Type "InvWeapon"
+    set IsWeapon "1"
+    set Category "Weapons"
+    set MinFOV "20"
+    set MaxFOV "75"
+    set Height "1.5"
+    set Pitch "0"
+    set Yaw "90"
+    set ViewDistance "40"
+}
+OBJECT InvItem
+{
+    set Type "InvItem"
+    set SlotsX "1"
+    set SlotsY "1"
+    set MinFOV "30"
+    set MaxFOV "70"
+    set Height "1.0"
+    set Pitch "20"
+    set Yaw "0"
+    set ViewDistance "30"
+}
+OBJECT InvPistol9mm:InvWeapon
+{
+    set Name "9mm Pistol"
+    set SlotsX "2"
+    set SlotsY "1"
+    set Model "pistol9mm.ssm"
+    set QDesc "The standard service pistol."
+    set Desc "The standard service pistol: fifteen rounds."
+}
+OBJECT InvShotgun:InvWeapon
+{
+    set Name "Shotgun"
+    set SlotsX "4"
+    set SlotsY "1"
+    set Model "shotgun.ssm"
+    set QDesc "A pump-action shotgun."
+    set Desc "A pump-action shotgun: six shells, wide spread."
+}
+OBJECT InvRifleScope:InvItem
+{
+    set Name "Rifle Scope"
+    set IsWeaponScope "1"
+    set SlotsX "2"
+    set Category "Optics"
+    set QDesc "A telescopic sight."
+}
+OBJECT InvRadio:InvItem
+{
+    set Name "Radio"
+    set Category "Gear"
+    set QDesc "Keeps the officer in touch with dispatch."
+}
+OBJECT InvHandcuffs:InvItem
+{
+    set Name "Handcuffs"
+    set Category "Gear"
+    set QDesc "A pair of steel handcuffs."
+}
+OBJECT InvFlashlight:InvItem
+{
+    set Name "Flashlight"
+    set QDesc "For the alley after dark."
+}
+OBJECT InvDutyBelt:InvItem
+{
+    set Name "Duty Belt"
+    set SlotsX "4"
+    set SlotsY "-2"
+    set Category "Gear"
+    set QDesc "Carries four more slots of kit."
 }
 )";

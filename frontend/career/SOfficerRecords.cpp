@@ -34,8 +34,10 @@ SHunterInfo* SOfficerRecords::CreateOfficer(SGameObjects* hub, const char* name,
                                             SObjectDefList* items) {
     if (hub == nullptr || name == nullptr)
         return nullptr;
-    if (s_pfnMakeOfficer != nullptr)
-        return s_pfnMakeOfficer(hub, name, kitName, items);
+    if (s_pfnMakeOfficer != nullptr) {
+        if (SHunterInfo* made = s_pfnMakeOfficer(hub, name, kitName, items))
+            return made;
+    }
     SHunterInfoList* list = hub->LoadPlayerList(false);
     if (list == nullptr)
         return nullptr;

@@ -9,7 +9,8 @@ public:
     // Installs the one instance for the hub; calling it again changes nothing.
     static void Install();
     // The page that gives a new officer its starting kit makes officers once it exists; until
-    // then a new officer starts with an empty kit. Null goes back to that.
+    // then, or when the maker cannot make one, a new officer starts with an empty kit. Null goes
+    // back to that.
     using OfficerMaker = SHunterInfo* (*)(SGameObjects* hub, const char* name, const char* kitName,
                                           SObjectDefList* items);
     static void SetOfficerMaker(OfficerMaker maker);

@@ -22,6 +22,7 @@
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SScreenManager.h"
+#include "sys/profile.h"
 #include "sys/time/headless/headless_clock.h"
 #include "sys/window/headless/headless_dialogs.h"
 #include "sys/video/headless/headless_video.h"
@@ -191,6 +192,42 @@ TEST_F(MenuWalkTest, TheSettingsPageShowsEachOptionDialogFromTheDemoData) {
     EXPECT_EQ(app.m_next, app.m_steps.size());
     // Nothing was changed, so nothing was asked.
     EXPECT_TRUE(sys::dialogs::headless::Shown().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuWalkTest, APlayerCreatesAnOfficerChoosesItAndSeesItsPage) {
+    ScriptedApp& app = MakeScriptedApp();
+    const auto typeName = [] {
+        SWindow* box = Manager()->GetCurrentScreen()->GetLayout()->FindChild(200);
+        EXPECT_NE(box, nullptr);
+        if (box != nullptr)
+            box->SetText("Walker");
+        return true;
+    };
+    const auto showsOfficer = [] {
+        CString name;
+        if (SWindow* text = Manager()->GetCurrentScreen()->GetLayout()->FindChild(200))
+            text->GetText(name);
+        EXPECT_EQ(std::string(name.GetString()), "Walker");
+        return true;
+    };
+    app.m_steps = {
+        Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), showsOfficer,
+        Click(222), Reached(2), showsOfficer, Click(111), Reached(3), showsOfficer,
+        Click(222), Reached(2), Click(222), Reached(0), Click(60),
+    };
+    fs::remove(Home() / "player.cfg");
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.Run(), 0);
+
+    EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+    EXPECT_EQ(app.m_next, app.m_steps.size());
+    // The officer was written when it was made and is the one remembered.
+    EXPECT_NE(ReadAll(Home() / "player.cfg").find("Walker"), std::string::npos);
+    EXPECT_EQ(sys::profile::GetString(sys::profile::Kind::Application, "Settings", "LastPlayer", ""), "Walker");
 }
 
 }  // namespace

@@ -70,8 +70,13 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
     Load();
     SObjectDefList* list = m_dll->GetObjectList();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->GetCount(), 15);
+    // 15 for the display, weapons and career, 9 for the inventory catalogue (two kinds, seven items).
+    EXPECT_EQ(list->GetCount(), 24);
     EXPECT_NE(list->FindByName("HUD"), nullptr);
+    SObjectDef* shotgun = list->FindByName("InvShotgun");
+    ASSERT_NE(shotgun, nullptr);
+    EXPECT_TRUE(shotgun->IsKindOf("InvWeapon"));
+    EXPECT_EQ(shotgun->GetIntByName("IsWeapon"), 1);
     EXPECT_NE(list->FindByName("ModelFlags"), nullptr);
     SObjectDef* pistol = list->FindByName("pistol9mm");
     ASSERT_NE(pistol, nullptr);
@@ -86,7 +91,7 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
 TEST_F(StandInGameTest, SetUpTwiceKeepsOneOfEachDefinition) {
     Load();
     m_dll->GameSetup();
-    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 15);
+    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 24);
 }
 
 TEST_F(StandInGameTest, PropertiesAreStoredAndAnswered) {

@@ -75,6 +75,7 @@ void HomeSet::Build() {
     AddThanksPage();
     AddSettingsPage();
     AddCareerPages();
+    AddOfficerPages();
     AddDialogs();
     AddOptionDialogs();
     AddCursor();

@@ -68,6 +68,9 @@ private:
     void AddSettingsPage();
     // The scenario choice and history pages with the level pictures and the report fonts.
     void AddCareerPages();
+    // The officer creation, choice, information and inventory pages, the officer model files
+    // and the default kits.
+    void AddOfficerPages();
     void AddDialogs();
     void AddOptionDialogs();
     // A page's title picture as an image window at the top centre.
