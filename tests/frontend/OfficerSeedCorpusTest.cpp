@@ -10,25 +10,15 @@
 #include <string>
 
 #include "tests/frontend/OfficerSeeds.h"
+#include "tests/support/SeedCorpus.h"
 
 namespace {
 
 TEST(OfficerSeedCorpusTest, SeedsMatchTheWriterAndReadBack) {
-    const std::filesystem::path corpus = std::filesystem::path(TARVEX_FUZZ_CORPUS) / "officer_file_fuzz";
-    const char* update = std::getenv("TARVEX_UPDATE_REFERENCES");
+    const std::filesystem::path corpus = tarvex::test::SeedCorpusFolder("officer_file_fuzz");
     for (const auto& [name, bytes] : tarvex::test::OfficerSeeds()) {
         SCOPED_TRACE(name);
-        const std::filesystem::path path = corpus / name;
-        if (update != nullptr && std::string(update) == "1") {
-            std::filesystem::create_directories(corpus);
-            std::ofstream out(path, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-            continue;
-        }
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in.good()) << path;
-        const std::vector<uint8_t> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(stored, bytes);
+        tarvex::test::CheckSeed(corpus, name, bytes);
         // Every whole seed reads back to the same bytes; the cut one is refused.
         SHunterInfoList list;
         if (name == "cut_short") {

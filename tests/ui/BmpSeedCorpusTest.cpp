@@ -10,25 +10,12 @@
 #include <string>
 
 #include "tests/ui/BmpSeeds.h"
+#include "tests/support/SeedCorpus.h"
 
 namespace {
 
 TEST(BmpSeedCorpusTest, SeedsMatchTheWriter) {
-    const std::filesystem::path corpus = std::filesystem::path(TARVEX_FUZZ_CORPUS) / "bmp_fuzz";
-    const char* update = std::getenv("TARVEX_UPDATE_REFERENCES");
-    for (const auto& [name, bytes] : tarvex::test::BmpSeeds()) {
-        const std::filesystem::path path = corpus / name;
-        if (update != nullptr && std::string(update) == "1") {
-            std::filesystem::create_directories(corpus);
-            std::ofstream out(path, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-            continue;
-        }
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in.good()) << path;
-        const std::vector<uint8_t> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(stored, bytes) << name;
-    }
+    tarvex::test::CheckSeeds("bmp_fuzz", tarvex::test::BmpSeeds());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CMemFile.h"
 #include "ui/SFont.h"
+#include "tests/support/SeedCorpus.h"
 
 namespace {
 
@@ -47,21 +48,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> Seeds() {
 }
 
 TEST(FontSeedCorpusTest, SeedsMatchTheWriter) {
-    const std::filesystem::path corpus = std::filesystem::path(TARVEX_FUZZ_CORPUS) / "font_fuzz";
-    const char* update = std::getenv("TARVEX_UPDATE_REFERENCES");
-    for (const auto& [name, bytes] : Seeds()) {
-        const std::filesystem::path path = corpus / name;
-        if (update != nullptr && std::string(update) == "1") {
-            std::filesystem::create_directories(corpus);
-            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                        static_cast<std::streamsize>(bytes.size()));
-            continue;
-        }
-        std::ifstream in(path, std::ios::binary);
-        ASSERT_TRUE(in.good()) << path;
-        const std::vector<uint8_t> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(stored, bytes) << name;
-    }
+    tarvex::test::CheckSeeds("font_fuzz", Seeds());
 }
 
 }  // namespace

@@ -12,25 +12,12 @@
 #include "sys/classlib/CMemFile.h"
 #include "tests/assets/textures/TextureSourceSupport.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/SeedCorpus.h"
 
 namespace {
 
 using namespace tarvex::test;
 using Seeds = std::vector<std::pair<std::string, Bytes>>;
-
-void CheckCorpus(const char* target, const Seeds& seeds) {
-    const std::filesystem::path corpus = std::filesystem::path(TARVEX_FUZZ_CORPUS) / target;
-    const char* update = std::getenv("TARVEX_UPDATE_REFERENCES");
-    for (const auto& [name, bytes] : seeds) {
-        const std::filesystem::path path = corpus / name;
-        if (update != nullptr && std::string(update) == "1") {
-            std::filesystem::create_directories(corpus);
-            WriteFile(path.string(), bytes);
-            continue;
-        }
-        EXPECT_EQ(ReadFile(path.string()), bytes) << path;
-    }
-}
 
 Bytes Mesh(uint32_t vertices, uint32_t records) {
     Bytes b = {'D', '2', 'M', 'S'};
@@ -65,8 +52,8 @@ TEST(EightBitSeedCorpus, SeedsMatchTheWriters) {
     shortSkin.resize(shortSkin.size() - 5);
     Bytes shortMesh = Mesh(4, 1);
     shortMesh.resize(shortMesh.size() - 9);
-    CheckCorpus("d2ms_fuzz", {{"empty.d2ms", Mesh(0, 0)}, {"three.d2ms", Mesh(3, 2)}, {"short.d2ms", shortMesh}});
-    CheckCorpus("sknm_fuzz", {{"small.skn", MakeSkin(4, 4, 1, diagonal)},
+    CheckSeeds("d2ms_fuzz", {{"empty.d2ms", Mesh(0, 0)}, {"three.d2ms", Mesh(3, 2)}, {"short.d2ms", shortMesh}});
+    CheckSeeds("sknm_fuzz", {{"small.skn", MakeSkin(4, 4, 1, diagonal)},
                               {"levels.skn", MakeSkin(16, 8, 2, diagonal)},
                               {"short.skn", shortSkin}});
     const std::string folder = MakeScratchFolder("assets-scratch");
@@ -75,7 +62,7 @@ TEST(EightBitSeedCorpus, SeedsMatchTheWriters) {
     const Bytes wide = MipRecord(folder, 32, 8);
     two.insert(two.end(), wide.begin(), wide.end());
     ASSERT_FALSE(small.empty());
-    CheckCorpus("mip_records_fuzz", {{"small.mip", small}, {"two.mip", two}});
+    CheckSeeds("mip_records_fuzz", {{"small.mip", small}, {"two.mip", two}});
 }
 
 }  // namespace

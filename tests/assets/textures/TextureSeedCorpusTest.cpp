@@ -9,29 +9,15 @@
 
 #include "tests/assets/textures/TextureSeeds.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/SeedCorpus.h"
 
 namespace {
 
 using namespace tarvex::test;
 
-void CheckCorpus(const char* target, const Seeds& seeds) {
-    const std::filesystem::path corpus = std::filesystem::path(TARVEX_FUZZ_CORPUS) / target;
-    const char* update = std::getenv("TARVEX_UPDATE_REFERENCES");
-    for (const auto& [name, bytes] : seeds) {
-        ASSERT_FALSE(bytes.empty()) << name;
-        const std::filesystem::path path = corpus / name;
-        if (update != nullptr && std::string(update) == "1") {
-            std::filesystem::create_directories(corpus);
-            WriteFile(path.string(), bytes);
-            continue;
-        }
-        EXPECT_EQ(ReadFile(path.string()), bytes) << path;
-    }
-}
-
 TEST(TextureSeedCorpusTest, SeedsMatchTheWriters) {
-    CheckCorpus("stex_fuzz", StexSeeds(MakeScratchFolder("assets-scratch")));
-    CheckCorpus("image_import_fuzz", ImageSeeds());
+    CheckSeeds("stex_fuzz", StexSeeds(MakeScratchFolder("assets-scratch")));
+    CheckSeeds("image_import_fuzz", ImageSeeds());
 }
 
 }  // namespace
