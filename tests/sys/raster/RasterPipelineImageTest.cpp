@@ -60,22 +60,7 @@ struct Scene {
 // screen x = 48 + 48 x/z, y = 36 - 48 y/z.
 void DrawScene(RasterCanvas& canvas, Scene& scene) {
     Rasterizer& r = canvas.raster;
-    Viewport v;
-    v.dwWidth = 96;
-    v.dwHeight = 72;
-    v.dvClipY = 0.75f;
-    v.dvClipHeight = 1.5f;
-    ASSERT_TRUE(r.SetViewport(v));
-    Matrix4 p;
-    const float nearZ = 1.0f, farZ = 20.0f, q = farZ / (farZ - nearZ);
-    p.m[2][2] = q;
-    p.m[2][3] = 1.0f;
-    p.m[3][2] = -q * nearZ;
-    p.m[3][3] = 0.0f;
-    ASSERT_TRUE(r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, p));
-    r.SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
-    r.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-    r.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+    ASSERT_TRUE(SetUpReferenceView(r, 20.0f));
     ASSERT_TRUE(r.Clear(sys::RECT{0, 0, 96, 72}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f));
 
     // The floor y = -1, from z = 0.5 (before the near plane) to 30 (past the far one), one

@@ -137,4 +137,32 @@ struct TestTexture {
     std::vector<std::vector<uint8_t>> memory;
 };
 
+// The reference scenes' view: 96 x 72 with the raster's aspect record (clip y 0.75, height 1.5)
+// and a 90-degree projection with near 1 and the given far plane, so screen x = 48 + 48 x/z and
+// y = 36 - 48 y/z; z test on, no culling, dithering on. False when the raster refuses a part.
+inline bool SetUpReferenceView(sys::raster::Rasterizer& r, float farZ) {
+    using namespace sys::raster;
+    Viewport v;
+    v.dwWidth = 96;
+    v.dwHeight = 72;
+    v.dvClipY = 0.75f;
+    v.dvClipHeight = 1.5f;
+    if (!r.SetViewport(v)) {
+        return false;
+    }
+    Matrix4 p;
+    const float nearZ = 1.0f, q = farZ / (farZ - nearZ);
+    p.m[2][2] = q;
+    p.m[2][3] = 1.0f;
+    p.m[3][2] = -q * nearZ;
+    p.m[3][3] = 0.0f;
+    if (!r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, p)) {
+        return false;
+    }
+    r.SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+    r.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    r.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+    return true;
+}
+
 }  // namespace tarvex::test
