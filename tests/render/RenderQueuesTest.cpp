@@ -14,7 +14,12 @@
 #include "render/queues/SRenderQueues.h"
 #include "render/texture/SD3D6Lock.h"
 #include "sys/time/time.h"
+#include "assets/models/SSMHandle.h"
+#include "sys/window/headless/headless_dialogs.h"
+#include "tests/assets/models/ModelSamples.h"
 #include "tests/render/RenderTestSupport.h"
+#include "tests/support/ScratchFolder.h"
+#include <filesystem>
 
 namespace {
 
@@ -308,6 +313,49 @@ TEST_F(RenderQueuesTest, FramePassesFogAndOverlays) {
     SD3D6Parser::s_dwSceneRenderSwitches = savedFlags;
     parser.m_iSessionMode = 0;
     parser.m_bSessionReady = 0;
+}
+
+TEST_F(RenderQueuesTest, StaticModelGetsItsTreesOnFirstDrawOnly) {
+    const std::string folder = tarvex::test::MakeScratchFolder("lazy_bsp");
+    auto model = tarvex::test::MakeTriangleModel({{{{0, 0, 100}, {10, 0, 100}, {0, 10, 100}}, 0},
+                                                  {{{0, 0, 200}, {10, 0, 200}, {0, 10, 200}}, 0}});
+    model->m_frames[0]->groupBytes[0] = 1;
+    model->m_bBSPWanted = 1;
+    model->m_bBSPBuilt = 0;
+    model->m_bspVertices.clear();
+    model->m_strFileName = (folder + "/crate.ssm").c_str();
+    SSMHandle* handle = model->CreateHandle();
+    ASSERT_EQ(handle->m_groupStates.size(), 1u);
+    handle->m_groupStates[0].flags |= 0x2;
+    handle->m_groupStates[0].textureSlot = 0;
+    ActorDesc object;
+    object.m_pModel = handle;
+    object.m_dwFlags = 1;
+    object.m_vPosition = SVector(5.0f, 0.0f, 0.0f);
+
+    sys::dialogs::headless::Reset();
+    for (int frame = 0; frame < 2; ++frame) {
+        parser.ResetRenderQueues();
+        SObjectFrameRecord record = parser.MakeFrameRecord(&object, 1.0f);
+        parser.RenderModelHierarchy(record);
+        object.m_vPosition = SVector(500.0f, 0.0f, 0.0f);  // moved after the first draw
+    }
+    const auto boxes = sys::dialogs::headless::Shown();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Generating BSP of model: " + folder + "/crate.ssm");
+    EXPECT_TRUE(std::filesystem::exists(folder + "/crate.bsp"));
+    EXPECT_EQ(model->m_bBSPBuilt, 1);
+    // Drawn from where it first stood: the cached first corner is 5 units along x.
+    ASSERT_GE(model->m_bspVertices.size(), 6u);
+    EXPECT_FLOAT_EQ(model->m_bspVertices[0], 5.0f);
+
+    // A hidden node hides its subtree; a node of another kind queues nothing.
+    parser.ResetRenderQueues();
+    object.m_dwFlags = 0;
+    SObjectFrameRecord record = parser.MakeFrameRecord(&object, 1.0f);
+    parser.RenderModelHierarchy(record);
+    EXPECT_EQ(parser.m_Queues.OpaqueCount() + parser.m_Queues.DepthCount(), 0u);
+    delete handle;
 }
 
 }  // namespace
