@@ -108,6 +108,9 @@ int SD3D6Parser::Hunt_RenderFrame() {
     const double start = sys::time::Seconds();
     const uint32_t flags = s_dwSceneRenderSwitches;
     if ((flags & 0x01) != 0) {
+        // Sky textures may test depth: without this clear the sky would be cut by whatever the
+        // last frame left in the z-buffer (all of it on the first frame).
+        m_pRaster->ClearZBuffer();
         Hunt_RenderBackground();
     }
     m_pRaster->ClearZBuffer();
