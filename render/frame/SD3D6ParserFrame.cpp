@@ -131,7 +131,9 @@ int SD3D6Parser::Hunt_RenderFrame() {
     SortTranslucentQueue();
     DrawOpaqueQueue();
     DrawTranslucentQueue();
-    if ((flags & 0x40) != 0 && !s_bViewModelsAfterOverlays) {
+    // Without the host's view-model callback there are no view models, nor a depth to clear.
+    const bool viewModels = (flags & 0x40) != 0 && m_pfnCallback3 != nullptr;
+    if (viewModels && !s_bViewModelsAfterOverlays) {
         m_pRaster->ClearZBuffer();
         Hunt_RenderViewModels();
     }
@@ -140,7 +142,7 @@ int SD3D6Parser::Hunt_RenderFrame() {
     bits |= s_bCentredOverlay ? 0x100 : 0;
     bits |= s_bRedFlash ? 0x200 : 0;
     Hunt_DrawOverlays(bits);
-    if ((flags & 0x40) != 0 && s_bViewModelsAfterOverlays) {
+    if (viewModels && s_bViewModelsAfterOverlays) {
         m_pRaster->ClearZBuffer();
         Hunt_RenderViewModels();
     }
