@@ -133,7 +133,8 @@ void SD3D6Parser::BuildWaterTriangles() {
     if (count == 0 || m_pWaterTexture == nullptr || m_pWorld == nullptr) {
         return;
     }
-    const size_t work = std::min<size_t>(static_cast<size_t>(count), m_Buffers.Capacity(SOutdoorBuffers::kWorkList1, 2));
+    const size_t work =
+        std::min<size_t>(static_cast<size_t>(count), m_Buffers.Capacity(SOutdoorBuffers::kWorkList1, 2));
     std::memcpy(m_Buffers.Data(SOutdoorBuffers::kWorkList1), m_Buffers.Data(SOutdoorBuffers::kWaterCells), work * 2);
     m_Buffers.Count(SOutdoorBuffers::kWorkList1) = static_cast<int32_t>(work);
     if (m_LevelInfo.Field(20) == 1) {
@@ -232,7 +233,8 @@ void SD3D6Parser::BuildTreeSprites() {
                 return;
             }
             const float top = b + 2.0f * std::fabs(h * s);
-            *sprite = SSpriteRecord{{x + w * s * cy, b, z - w * s * sy}, {x - w * s * cy, top, z + w * s * sy}, {}, 0xFFFFFF, 0xFFFFFF};
+            *sprite = SSpriteRecord{{x + w * s * cy, b, z - w * s * sy}, {x - w * s * cy, top, z + w * s * sy}, {},
+                                    0xFFFFFF, 0xFFFFFF};
             const int o1 = item.m_byOscillator1 % 10, o2 = item.m_byOscillator2 % 10;
             const float f = static_cast<float>((k + c) % 5) * 0.2f;
             sprite->fSway[0] = (m_fOscillators[o1][0] - m_fOscillators[o2][0]) * f + m_fOscillators[o2][0];

@@ -514,7 +514,8 @@ void SRenderQueues::AppendOpaque(IDirect3DDevice3* device, const SOpaqueEntry& e
             const int first = entry.pair.iFirst;
             const int count = entry.pair.iSecond;
             const int perItem = entry.iKind == 2 ? 4 : entry.iKind == 3 ? 2 : 1;
-            if (first < 0 || count < 0 || static_cast<size_t>(first) + static_cast<size_t>(count) * perItem > m_PoolUsed) {
+            const size_t end = static_cast<size_t>(first) + static_cast<size_t>(count) * static_cast<size_t>(perItem);
+            if (first < 0 || count < 0 || end > m_PoolUsed) {
                 return;
             }
             const SQueueVertex* from = m_Pool.data() + first;
