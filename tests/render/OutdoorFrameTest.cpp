@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/SD3D6Parser.h"
+#include "render/texture/SD3D6Lock.h"
 #include "sys/d3d/d3d.h"
 #include "sys/video/video.h"
 #include "render/pipeline/SRaster.h"
@@ -113,6 +114,39 @@ TEST_F(OutdoorFrameTest, FogFrameAndItsPassOrder) {
     EXPECT_EQ(passes, expected);
     EXPECT_GT(SD3D6Parser::s_FrameStats.iTranslucentTriangles, 0);
     EXPECT_GT(SD3D6Parser::s_FrameStats.iOpaqueTriangles, 0);
+}
+
+TEST_F(OutdoorFrameTest, PaintingIntoATextureStaysInsideIt) {
+    Open(false);
+    const int16_t water = demo.parser.m_nWaterTexture;
+    ASSERT_GE(water, 0);
+    const SD3D6Lock* record = demo.parser.TextureRecord(water);
+    ASSERT_NE(record, nullptr);
+    sys::video::IDirectDrawSurface4* source = demo.Target();
+    struct Case {
+        float u, v;
+        int width, height;
+        uint8_t centre;
+        int result;
+    };
+    // A rectangle hanging over an edge is cut to the texture; one wholly outside fails.
+    const Case cases[] = {{0.0f, 1.0f, 8, 8, 0, 1}, {0.99f, 0.01f, 64, 64, 0, 1}, {0.0f, 1.0f, 16, 16, 1, 1},
+                          {2.0f, 0.5f, 8, 8, 0, 0},   {0.5f, -1.5f, 8, 8, 0, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(demo.parser.BlitToTexture(water, c.u, c.v, source, c.width, c.height, 0, 0, c.centre), c.result)
+            << c.u << " " << c.v;
+    }
+    EXPECT_EQ(demo.parser.BlitToTexture(-1, 0.0f, 0.0f, source, 8, 8, 0, 0, 0), 0);
+
+    // Render-to-texture: fractions past the texture are pulled in; a texture that fits the view
+    // is drawn in place (0); a bad texture answers 0 too and draws nothing.
+    const float whole[4] = {-0.5f, 0.0f, 3.0f, 1.0f};
+    demo.parser.SetViewRects(0, 0, 640, 480, 0, 0, 640, 480);
+    EXPECT_EQ(demo.parser.RenderToTexture(water, 60.0f, 60.0f, whole), 0);
+    float view[4];
+    demo.parser.GetProjection(&view[0], &view[1], &view[2], &view[3]);
+    EXPECT_EQ(view[0], 60.0f);
+    EXPECT_EQ(demo.parser.RenderToTexture(-1, 60.0f, 60.0f, whole), 0);
 }
 
 }  // namespace
