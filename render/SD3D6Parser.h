@@ -21,6 +21,7 @@ class SMapKR5;
 class SRendererCatalog;
 class SResource;
 class SSMObject;
+struct SSMFrame;
 
 // The level record the game-logic library hands to an outdoor-world session: the map path and
 // 25 fields numbered 1 to 25 (Field(1) is "gfx_landpop", Field(21) the day of the year).
@@ -273,6 +274,10 @@ public:
     void RenderModelHierarchy(SObjectFrameRecord& record);
     SObjectFrameRecord MakeFrameRecord(ActorDesc* object, float sizeFactor) const;
     void QueueViewModel(ActorDesc* object);
+    // Sets the record for a child hung on a tag of its parent's frame (blended toward the next).
+    void PlaceOnTag(SObjectFrameRecord& record, const ActorDesc& child, const SSMHandle& handle, const SSMFrame* frame,
+                    const SSMFrame* next, float blend, const float* parentWorld, const float* parentRotation,
+                    float parentSize);
     void QueueModelGroups(const SObjectFrameRecord& record, const ActorDesc& object, SSMHandle& handle,
                           SSMObject& model, const float* transformed, bool fresh);
     // Added to the sort keys of translucent polygons of objects that ask for it.

@@ -127,16 +127,59 @@ void SD3D6Parser::RenderModelHierarchy(SObjectFrameRecord& record) {
     std::memcpy(world, record.fWorld, 64);
     std::memcpy(rotation, record.fRotation, 64);
     float sizeFactor = record.fSize;
+    const SSMFrame* placedFrame = nullptr;
+    const SSMFrame* placedNext = nullptr;
+    float placedBlend = 0.0f;
     SSMHandle* handle = object->m_pModel;
     SSMObject* model = handle != nullptr ? handle->GetModel() : nullptr;
     if (object->m_nKind == 0) {
         if (model == nullptr || (object->m_nSubKind != 0 && object->m_nSubKind != 1)) {
             return;
         }
-        const int frameIndex = std::clamp<int>(handle->GetFrame(), 0, std::max<int>(0, model->m_nFrames - 1));
-        const SSMFrame* frame = frameIndex < static_cast<int>(model->m_frames.size())
-                                    ? model->m_frames[static_cast<size_t>(frameIndex)].get()
-                                    : nullptr;
+        // The frame shown, and the next one it is blended toward while an animation plays.
+        int frameIndex = handle->m_nCurFrame;
+        int nextIndex = -1;
+        float blend = 0.0f;
+        if (handle->IsAnimated() != 0) {
+            const int a = handle->m_nCurAnim;
+            if (a < 0 || static_cast<size_t>(a) >= model->m_anims.size() ||
+                static_cast<size_t>(a) >= handle->m_animStates.size()) {
+                return;
+            }
+            const SSMAnim& anim = *model->m_anims[static_cast<size_t>(a)];
+            const SSMAnimHandle& play = handle->m_animStates[static_cast<size_t>(a)];
+            const int step = play.step;
+            if (step < 0 || static_cast<size_t>(step) >= anim.frames.size()) {
+                return;
+            }
+            frameIndex = anim.frames[static_cast<size_t>(step)];
+            const int count = static_cast<int>(anim.frames.size());
+            int next = step + 1;
+            if (play.loop != 0 && next == count) {
+                next = 0;
+            }
+            if (next < count) {
+                nextIndex = anim.frames[static_cast<size_t>(next)];
+                const float duration =
+                    static_cast<size_t>(step) < anim.durations.size() ? anim.durations[static_cast<size_t>(step)] : 0.0f;
+                // A frame of no duration is shown whole rather than divided by.
+                blend = duration > 0.0f ? play.elapsed * (1.0f / duration) : 0.0f;
+            }
+        }
+        if (record.iInterpolate == 0 || model->m_bBSPWanted != 0) {
+            nextIndex = -1;
+            blend = 0.0f;
+        }
+        if (frameIndex < 0 || static_cast<size_t>(frameIndex) >= model->m_frames.size()) {
+            return;
+        }
+        const SSMFrame* frame = model->m_frames[static_cast<size_t>(frameIndex)].get();
+        const SSMFrame* nextFrame = nextIndex >= 0 && static_cast<size_t>(nextIndex) < model->m_frames.size()
+                                        ? model->m_frames[static_cast<size_t>(nextIndex)].get()
+                                        : nullptr;
+        placedFrame = frame;
+        placedNext = nextFrame;
+        placedBlend = blend;
         bool any = false;
         for (size_t g = 0; g < handle->m_groupStates.size(); ++g) {
             SSMGroupHandle& state = handle->m_groupStates[g];
@@ -184,13 +227,25 @@ void SD3D6Parser::RenderModelHierarchy(SObjectFrameRecord& record) {
             } else if (frame->positions.size() >= vertices * 3) {
                 float* out = m_Queues.AllocTransformed(vertices);
                 if (out != nullptr) {
+                    const bool blended = nextFrame != nullptr && nextFrame->positions.size() >= vertices * 3 &&
+                                         nextFrame->normals.size() >= frame->normals.size();
                     for (size_t v = 0; v < vertices; ++v) {
-                         CarryPoint(world, &frame->positions[v * 3], out + v * 6);
-                        if (frame->normals.size() >= (v + 1) * 3) {
-                            TransformNormal(rotation, &frame->normals[v * 3], out + v * 6 + 3);
-                        } else {
-                            out[v * 6 + 3] = 0.0f, out[v * 6 + 4] = 1.0f, out[v * 6 + 5] = 0.0f;
+                        float p[3], n[3] = {0.0f, 1.0f, 0.0f};
+                        const bool hasNormal = frame->normals.size() >= (v + 1) * 3;
+                        for (size_t k = 0; k < 3; ++k) {
+                            p[k] = frame->positions[v * 3 + k];
+                            if (hasNormal) {
+                                n[k] = frame->normals[v * 3 + k];
+                            }
+                            if (blended) {
+                                p[k] += (nextFrame->positions[v * 3 + k] - p[k]) * blend;
+                                if (hasNormal) {
+                                    n[k] += (nextFrame->normals[v * 3 + k] - n[k]) * blend;
+                                }
+                            }
                         }
+                        CarryPoint(world, p, out + v * 6);
+                        TransformNormal(rotation, n, out + v * 6 + 3);
                     }
                     transformed = out;
                     fresh = true;
@@ -219,6 +274,11 @@ void SD3D6Parser::RenderModelHierarchy(SObjectFrameRecord& record) {
             std::memcpy(record.fWorld, world, 64);
             std::memcpy(record.fRotation, rotation, 64);
             record.fSize = sizeFactor;
+            if (child->m_nTagIndex >= 0 && placedFrame != nullptr &&
+                static_cast<size_t>(child->m_nTagIndex) < placedFrame->groupFrames.size()) {
+                PlaceOnTag(record, *child, *handle, placedFrame, placedNext, placedBlend, world, rotation,
+                           sizeFactor);
+            }
             RenderModelHierarchy(record);
         }
         std::memcpy(record.fWorld, savedWorld, 64);
@@ -226,6 +286,47 @@ void SD3D6Parser::RenderModelHierarchy(SObjectFrameRecord& record) {
         record.fSize = savedSize;
         record.pObject = object;
     }
+}
+
+void SD3D6Parser::PlaceOnTag(SObjectFrameRecord& record, const ActorDesc& child, const SSMHandle& handle,
+                             const SSMFrame* frame, const SSMFrame* next, float blend, const float* parentWorld,
+                             const float* parentRotation, float parentSize) {
+    const size_t tag = static_cast<size_t>(child.m_nTagIndex);
+    const SSMGroupFrame& a = frame->groupFrames[tag];
+    float p[3], angles[3] = {a.pitch, a.yaw, a.roll};
+    for (int k = 0; k < 3; ++k) {
+        p[k] = a.origin[k] + (a.end[k] - a.origin[k]) * child.m_fBlendWeight;
+    }
+    const float base = handle.GetScale();
+    // A tag of an instance without a scale is taken at its own size.
+    float t = base != 0.0f ? a.length / base : a.length;
+    const bool currentOnly = tag < handle.m_groupStates.size() && (handle.m_groupStates[tag].flags & 0x100) != 0;
+    if (next != nullptr && blend != 0.0f && tag < next->groupFrames.size() && !currentOnly) {
+        const SSMGroupFrame& b = next->groupFrames[tag];
+        const float bAngles[3] = {b.pitch, b.yaw, b.roll};
+        for (int k = 0; k < 3; ++k) {
+            const float q = b.origin[k] + (b.end[k] - b.origin[k]) * child.m_fBlendWeight;
+            p[k] += (q - p[k]) * blend;
+            angles[k] += (bAngles[k] - angles[k]) * blend;
+        }
+        const float tb = base != 0.0f ? b.length / base : b.length;
+        t += (tb - t) * blend;
+    }
+    float rz[16], rx[16], ry[16], rt[16], st[16], tp[16], m1[16], m2[16], m3[16];
+    MatrixRotateZ(rz, angles[2]);
+    MatrixRotateX(rx, -angles[0]);
+    MatrixRotateY(ry, angles[1]);
+    Then(m1, rz, rx);
+    Then(rt, m1, ry);
+    MatrixScale(st, t, t, t);
+    MatrixTranslate(tp, -p[0], -p[1], -p[2]);
+    Then(m1, rt, st);
+    Then(m2, m1, tp);
+    Then(m3, m2, parentWorld);
+    std::memcpy(record.fWorld, m3, 64);
+    Then(m1, rt, parentRotation);
+    std::memcpy(record.fRotation, m1, 64);
+    record.fSize = t * parentSize;
 }
 
 void SD3D6Parser::QueueModelGroups(const SObjectFrameRecord& record, const ActorDesc& object, SSMHandle& handle,

@@ -153,6 +153,7 @@ public:
     uint32_t Dropped() const { return m_dwDropped; }
     const SSpriteRecord* Sprites() const { return m_Sprites.data(); }
     const SQueueVertex* PoolVertices() const { return m_Pool.data(); }
+    const SMeshInstance& Instance(size_t i) const { return m_Instances[i]; }
 
     // Sort orders of the queues: the texture comparison answers 0 for equal indices; the depth
     // comparison answers 1 only for a strictly greater key and -1 otherwise.

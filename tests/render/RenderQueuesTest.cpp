@@ -358,4 +358,65 @@ TEST_F(RenderQueuesTest, StaticModelGetsItsTreesOnFirstDrawOnly) {
     delete handle;
 }
 
+TEST_F(RenderQueuesTest, AnimatedModelsBlendTowardTheirNextFrame) {
+    auto model = tarvex::test::MakeTriangleModel({{{{0, 0, 100}, {10, 0, 100}, {0, 10, 100}}, 0}});
+    model->m_bBSPWanted = 0;
+    model->m_frames[0]->groupBytes[0] = 1;
+    auto second = std::make_unique<SSMFrame>(*model->m_frames[0]);
+    for (size_t v = 0; v < second->positions.size(); v += 3) {
+        second->positions[v] += 10.0f;
+    }
+    model->m_frames.push_back(std::move(second));
+    model->m_nFrames = 2;
+    auto anim = std::make_unique<SSMAnim>();
+    anim->frames = {0, 1};
+    anim->frameCount = 2;
+    model->m_anims.push_back(std::move(anim));
+    model->m_nAnims = 1;
+    SSMHandle* handle = model->CreateHandle();
+    ASSERT_EQ(handle->m_animStates.size(), 1u);
+    handle->SetAnimated(1);
+    handle->m_nCurAnim = 0;
+    handle->m_groupStates[0].flags |= 0x2;
+    handle->m_groupStates[0].textureSlot = 0;
+    ActorDesc object;
+    object.m_pModel = handle;
+    object.m_dwFlags = 1;
+
+    struct Case {
+        const char* name;
+        int interpolate, step, loop;
+        float duration, elapsed, x;
+    };
+    const Case cases[] = {
+        {"half way", 1, 0, 0, 2.0f, 1.0f, 5.0f},
+        {"interpolation off", 0, 0, 0, 2.0f, 1.0f, 0.0f},
+        {"last frame, not looping", 1, 1, 0, 2.0f, 1.0f, 10.0f},
+        {"last frame, looping", 1, 1, 1, 2.0f, 1.0f, 5.0f},
+        {"frame of no duration", 1, 1, 1, 0.0f, 1.0f, 10.0f},
+    };
+    for (const Case& c : cases) {
+        model->m_anims[0]->durations = {c.duration, c.duration};
+        handle->m_animStates[0].step = static_cast<int16_t>(c.step);
+        handle->m_animStates[0].loop = static_cast<uint8_t>(c.loop);
+        handle->m_animStates[0].elapsed = c.elapsed;
+        parser.ResetRenderQueues();
+        SObjectFrameRecord record = parser.MakeFrameRecord(&object, 1.0f);
+        record.iInterpolate = c.interpolate;
+        parser.RenderModelHierarchy(record);
+        ASSERT_EQ(parser.m_Queues.OpaqueCount(), 1u) << c.name;
+        const SOpaqueEntry& entry = parser.m_Queues.Opaque(0);
+        EXPECT_EQ(entry.iKind, 0) << c.name;
+        EXPECT_FLOAT_EQ(parser.m_Queues.Instance(static_cast<size_t>(entry.pair.iFirst)).pTransformed[0], c.x)
+            << c.name;
+    }
+    // An animation index past the model's draws nothing.
+    handle->m_nCurAnim = 3;
+    parser.ResetRenderQueues();
+    SObjectFrameRecord record = parser.MakeFrameRecord(&object, 1.0f);
+    parser.RenderModelHierarchy(record);
+    EXPECT_EQ(parser.m_Queues.OpaqueCount(), 0u);
+    delete handle;
+}
+
 }  // namespace
