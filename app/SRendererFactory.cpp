@@ -85,6 +85,9 @@ int SRendererFactory::IsReady() {
 }
 
 void SRendererFactory::GetFrameStats(SDisplayFrameStats& stats) {
-    // The renderer does not time its frames or count its triangles yet.
-    stats = SDisplayFrameStats{};
+    const SRenderFrameStats& frame = SD3D6Parser::s_FrameStats;
+    stats.dRenderTime = frame.dFrameTime;
+    stats.dTextureTime = frame.dTextureTime;
+    stats.iOpaqueTriangles = frame.iOpaqueTriangles;
+    stats.iTranslucentTriangles = frame.iTranslucentTriangles;
 }

@@ -84,6 +84,7 @@ void SD3D6Parser::ClearStateCaches() {
     std::memset(m_iRenderStateCache, 0xFF, sizeof(m_iRenderStateCache));
     std::memset(m_iTextureCache, 0xFF, sizeof(m_iTextureCache));
     std::memset(m_iStageStateCache, 0xFF, sizeof(m_iStageStateCache));
+    m_Queues.m_Cache.Reset();
 }
 
 int SD3D6Parser::Create(SParserCreateInfo* info) {
@@ -681,21 +682,10 @@ int SD3D6Parser::Hunt_Init() {
     return 1;
 }
 
-int SD3D6Parser::Hunt_BeginFrame() { return 0; }
-
-int SD3D6Parser::Hunt_RenderFrame() { return 0; }
-
-int SD3D6Parser::Hunt_EndFrame() { return 0; }
-
-int SD3D6Parser::Hunt_RenderToTexture(int, float, float, const float*) { return 0; }
-
 // --- Operations whose bodies come with the outdoor world, the registries and the line test --------
 // Each answers as the renderer does with no map, no registry entry and nothing hit.
 
-int SD3D6Parser::CollectObjectsNear(int, int, int, void**, int) { return 0; }
 int SD3D6Parser::PlaceDecal(ActorDesc, uint32_t, uint32_t, uint32_t) { return 0; }
 int SD3D6Parser::ClearTileFlags() { return 0; }
 int SD3D6Parser::HitTest(const SVector*, const SVector*, float, float, uint32_t) { return 1; }
 int SD3D6Parser::AlwaysTrue() { return 1; }
-int SD3D6Parser::SetFog(uint32_t, float, float) { return 0; }
-int SD3D6Parser::SetAmbientLight(uint32_t) { return 0; }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/SString.h"
 #include "sys/classlib/CArray.h"
 #include "sys/video/video.h"
 #include "render/modelview/SModelViewSession.h"
+#include "render/frame/SObjectFrameRecord.h"
 #include "render/outdoor/SOutdoorBuffers.h"
 #include "render/parser/SParser.h"
+#include "render/queues/SRenderQueues.h"
 #include "render/texture/SD3D6TextureStates.h"
 
 class SD3D6Lock;
@@ -18,6 +21,7 @@ class SMapKR5;
 class SRendererCatalog;
 class SResource;
 class SSMObject;
+struct SSMFrame;
 
 // The level record the game-logic library hands to an outdoor-world session: the map path and
 // 25 fields numbered 1 to 25 (Field(1) is "gfx_landpop", Field(21) the day of the year).
@@ -232,6 +236,81 @@ public:
     static int32_t s_bGenModelBSP;
     static int32_t s_bSecondModelMark;
 
+    // --- Frame ------------------------------------------------------------------------------
+    void ResetRenderQueues() { m_Queues.Reset(); }
+    void SortOpaqueQueue() { m_Queues.SortOpaque(); }
+    void SortTranslucentQueue() { m_Queues.SortTranslucent(); }
+    void DrawOpaqueQueue();
+    void DrawTranslucentQueue();
+    void SetTextureState(const SD3D6Lock* record);
+    // Paints a source rectangle into a texture at (u, v) (its centre there when `centre`); 0
+    // when the texture has no surface or nothing of the rectangle lands on it.
+    int BlitToTexture(int16_t textureIndex, float u, float v, sys::video::IDirectDrawSurface4* source, int width,
+                      int height, int srcX, int srcY, uint8_t centre);
+
+    void UpdateVisibleCells();
+    void QueueGroundCells();
+    void BuildWaterTriangles();
+    void BuildTreeSprites();
+    // Minus the distance of a point along the view direction: ascending keys draw far first.
+    float DepthKey(float x, float height, float z) const;
+
+    void Hunt_RenderBackground();
+    void Hunt_QueueMapObjects();
+    void Hunt_RenderViewModels();
+    void Hunt_DrawOverlays(uint32_t bits);
+    void BeginOverlays();
+    void EndOverlays();
+    void DrawNightVisionOverlay();
+    void DrawCentredOverlay();
+    void DrawRedFlashOverlay();
+
+    // Queues one object and its children for drawing; builds the BSP trees of a static model on
+    // its first draw.
+    void RenderModelHierarchy(SObjectFrameRecord& record);
+    SObjectFrameRecord MakeFrameRecord(ActorDesc* object, float sizeFactor) const;
+    void QueueViewModel(ActorDesc* object);
+    // Sets the record for a child hung on a tag of its parent's frame (blended toward the next).
+    void PlaceOnTag(SObjectFrameRecord& record, const ActorDesc& child, const SSMHandle& handle, const SSMFrame* frame,
+                    const SSMFrame* next, float blend, const float* parentWorld, const float* parentRotation,
+                    float parentSize);
+    void QueueModelGroups(const SObjectFrameRecord& record, const ActorDesc& object, SSMHandle& handle,
+                          SSMObject& model, const float* transformed, bool fresh);
+    // Added to the sort keys of translucent polygons of objects that ask for it.
+    static float s_fAlphaOffset;
+    std::vector<uint16_t> m_VisibleTriangles;
+    // Builds, announces and saves the trees of a static model from its first placement.
+    void BuildModelBSP(SSMObject* model, const float* transformed, const float* world, const float* rotation);
+
+    // The texture record of a texture item, or null.
+    const SD3D6Lock* TextureRecord(int16_t index) const;
+
+    // Statistics of the last outdoor frame, shared with the display manager's overlay.
+    static SRenderFrameStats s_FrameStats;
+    // Draw every object cell, not only the visible ones (set by the game screen).
+    static uint8_t s_byDrawAllObjects;
+    // The overlay switches and values the game screen sets.
+    static bool s_bNightVision;
+    static bool s_bCentredOverlay;
+    static bool s_bRedFlash;
+    static bool s_bViewModelsAfterOverlays;
+    static int32_t s_iCentredIndex;
+    static float s_fCentredScale;
+    static uint32_t s_dwNightVisionPeriod;
+    static uint32_t s_dwNightVisionCounter;
+    // How many view models one frame asks the host for at most.
+    static constexpr int kMaxViewModels = 256;
+    // Map units across half a tree sprite at scale 1.
+    static constexpr float kSpriteHalfWidth = 128.0f;
+
+    SRenderQueues m_Queues;
+    float m_fColourFactors[3] = {1.0f, 1.0f, 1.0f};
+    float m_fLightNormal[3] = {0.0f, 1.0f, 0.0f};
+    const SD3D6Lock* m_pNightVisionShown = nullptr;
+    uint32_t m_dwNightVisionDue = 0;
+    uint32_t m_dwDroppedCells = 0;
+    std::vector<uint8_t> m_Visited;
+
     SD3D6Raster* GetD3DRaster() const { return m_pD3DRaster; }
 
     // --- Members ---------------------------------------------------------------------------------
@@ -334,6 +413,12 @@ private:
     int Hunt_RenderFrame();
     int Hunt_EndFrame();
     int Hunt_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect);
+    bool AppendCell(SOutdoorBuffers::Buffer list, int cell);
+    void VisitSample(float sx, float sz);
+    void SpriteHalfSize(int16_t index, float* w, float* h) const;
+    void DrawOverlayQuad(const SD3D6Lock* record, float half);
+    void SetFogEnable(bool on);
+    void RestoreRasterCamera();
 
     SD3D6Raster* m_pD3DRaster = nullptr;  // the same object as m_pRaster, with its own type
 

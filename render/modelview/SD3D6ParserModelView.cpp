@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "render/SD3D6Parser.h"
+#include "render/map/SHuntWorld.h"
 #include "render/pipeline/SD3DRaster.h"
 #include "render/texture/SD3D6Lock.h"
 #include "sys/d3d/d3d.h"
@@ -41,9 +42,25 @@ void SD3D6Parser::SSMV_ClearBackground() {
     }
 }
 
-// The shown models reach the queues through the model hierarchy pass, which this renderer
-// does not have yet: nothing is queued.
-void SD3D6Parser::SSMV_QueueModels() {}
+void SD3D6Parser::SSMV_QueueModels() {
+    for (int i = 0; i < m_SSMVRecords.GetSize(); ++i) {
+        SParseSSMV* entry = m_SSMVRecords[i];
+        for (SCellNode* node = entry != nullptr ? &entry->m_Node : nullptr; node != nullptr; node = node->m_pNext) {
+            ActorDesc* object = nullptr;
+            if ((node->m_byKind & 1) != 0) {
+                object = m_pfnCallback1 != nullptr ? m_pfnCallback1(node->m_pValue, node->m_byKind) : nullptr;
+            } else {
+                object = static_cast<ActorDesc*>(node->m_pValue);
+            }
+            if (object == nullptr || (object->m_dwFlags & 1) == 0) {
+                continue;
+            }
+            SObjectFrameRecord record = MakeFrameRecord(object, 1.0f);
+            record.iInterpolate = m_ModelView.Field(model_view_fields::kFrameInterpolation);
+            RenderModelHierarchy(record);
+        }
+    }
+}
 
 int SD3D6Parser::SSMV_BeginFrame() { return 1; }
 
@@ -57,7 +74,12 @@ int SD3D6Parser::SSMV_RenderFrame() {
     if (m_pRaster != nullptr) {
         m_pRaster->ClearZBuffer();
     }
+    ResetRenderQueues();
     SSMV_QueueModels();
+    SortOpaqueQueue();
+    SortTranslucentQueue();
+    DrawOpaqueQueue();
+    DrawTranslucentQueue();
     if (device != nullptr) {
         device->EndScene();
     }

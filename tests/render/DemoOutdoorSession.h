@@ -1,0 +1,118 @@
+#pragma once
+
+// The demo outdoor world (the Home folder's "Maps/Outdoor.gmx" and its textures) opened on a
+// headless 640 x 480 x 16 display, for the outdoor frame's reference images and its benchmark.
+// Free of the test framework, so the benchmark can use it too.
+
+#include <cctype>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dx/display/SDXDraw.h"
+#include "dx/display/SDXSurface.h"
+#include "render/SD3D6Parser.h"
+#include "render/outdoor/SRendererCatalog.h"
+#include "render/pipeline/SRaster.h"
+#include "sys/classlib/CStringArray.h"
+#include "sys/window/window.h"
+
+namespace tarvex::demo {
+
+// The Home folder as the search folder, and the sky-box handler's files by their names there.
+class DemoCatalog : public SRendererCatalog {
+public:
+    bool GetTextureList(const char*, std::vector<STextureListSource>&) override { return false; }
+    SResource* GetModelResource(const char*) override { return nullptr; }
+    void GetModelFrameTexts(SResource*, std::vector<SString>&) override {}
+    bool FindHandlerFileByKey(const char*, const char*, SString&, uint32_t&) override { return false; }
+    bool GetHandlerFiles(const char* resource, const char* file, const char* const* entries, int count,
+                         SString* paths) override {
+        if (std::string(resource) != "Sky_Background" || std::string(file) != "Outdoor") {
+            return false;
+        }
+        for (int i = 0; i < count; ++i) {
+            const std::string entry = entries[i];
+            std::string name = entry.rfind("Fog", 0) == 0 ? "fog_" + entry.substr(3) : "sky_" + entry;
+            for (char& c : name) {
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            paths[i] = ("Textures\\Outdoor\\" + (entry == "Water" ? std::string("water") : name) + ".bmp").c_str();
+        }
+        return true;
+    }
+    void ReleaseResource(SResource*) override {}
+    const CStringArray* GetSearchFolders() override { return &folders; }
+
+    CStringArray folders;
+};
+
+// A display, a renderer with its raster and the demo map's session, in that order of making.
+class DemoOutdoor {
+public:
+    // 0 when the display, the raster or the session cannot be made.
+    int Open(const std::string& home, bool fog) {
+        sys::HWND window = sys::window::GetMainWindow();
+        if (window == nullptr) {
+            window = sys::window::CreateWindow("Tarvex", sys::WS_OVERLAPPED | sys::WS_VISIBLE, nullptr,
+                                               [](sys::HWND h, sys::UINT m, sys::WPARAM w, sys::LPARAM l) {
+                                                   return sys::window::DefWindowProc(h, m, w, l);
+                                               });
+        }
+        if (draw.Create(sys::video::GUID{}) != 1 || draw.SetMode(1, window) != 1 ||
+            draw.SetDisplayMode(640, 480, 16, 0, 0) != 1 ||
+            primary.CreatePrimarySurface(&draw, 2, sys::video::DDSCAPS_3DDEVICE) != 1 ||
+            primary.GetBackBuffer(&back) != 1) {
+            return 0;
+        }
+        record.pDisplay = &draw;
+        record.pPrimary = primary.GetSurface();
+        record.pRenderTarget = back.GetSurface();
+        record.dwDriver = 1;
+        parser.Create(&info);
+        if (parser.CreateRaster(&record) != 1) {
+            return 0;
+        }
+        catalog.folders.Add(home.c_str());
+        SD3D6Parser::SetCatalog(&catalog);
+        SLevelInfo level;
+        level.m_sMapPath = (home + "/Maps/Outdoor.gmx").c_str();
+        for (int step = 0; step <= 4; ++step) {
+            if (step == 2 && fog) {
+                parser.m_HWDesc.dpcTriCaps.dwRasterCaps |= 0x100;  // a device with table fog
+            }
+            if (parser.InitSession(2, &level, step) != 1) {
+                return 0;
+            }
+        }
+        return 1;
+    }
+
+    ~DemoOutdoor() {
+        SD3D6Parser::SetCatalog(nullptr);
+        parser.EndSession(0);
+        parser.ReleaseRaster();
+    }
+
+    // One whole frame from a camera: position, pitch and yaw (radians).
+    void Frame(float x, float y, float z, float pitch, float yaw) {
+        parser.SetViewPosition(x, y, z);
+        parser.SetViewAngles(pitch, yaw, 0.0f);
+        parser.UpdateFrustum();
+        parser.BeginFrame();
+        parser.RenderFrame();
+        parser.EndFrame();
+    }
+
+    sys::video::IDirectDrawSurface4* Target() { return back.GetSurface(); }
+
+    SDXDraw draw;
+    SDXSurface primary;
+    SDXSurface back;
+    SRasterDeviceRecord record;
+    SParserCreateInfo info;
+    DemoCatalog catalog;
+    SD3D6Parser parser;
+};
+
+}  // namespace tarvex::demo
