@@ -2,6 +2,7 @@
 
 #include "app/CConfigData.h"
 #include "app/SGameDLL.h"
+#include "app/SGameScreenLink.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SDataCollection.h"
@@ -222,6 +223,9 @@ void SConsoleHostImpl::SaveScreenShot() {
 
 void SConsoleHostImpl::NotifyGunCalibrateScreen() {}
 
-bool SConsoleHostImpl::IsGameScreenCurrent() { return false; }
+bool SConsoleHostImpl::IsGameScreenCurrent() { return SGameScreenLink::Current() != nullptr; }
 
-void SConsoleHostImpl::EndGame() {}
+void SConsoleHostImpl::EndGame() {
+    if (SGameScreenLink* screen = SGameScreenLink::Current())
+        screen->EndGame();
+}

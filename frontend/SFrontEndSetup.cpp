@@ -9,6 +9,7 @@
 #include "frontend/hud/SCursor.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
+#include "frontend/screens/SGameScreen.h"
 #include "frontend/screens/SGunCalibrateScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SHistoryScreen.h"
@@ -48,6 +49,7 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
                               []() -> SAppScreen* { return new SSpecialThanksScreen; });
     manager->SetScreenFactory(SScenarioScreen::kScreenId, []() -> SAppScreen* { return new SScenarioScreen; });
     manager->SetScreenFactory(SHistoryScreen::kScreenId, []() -> SAppScreen* { return new SHistoryScreen; });
+    manager->SetScreenFactory(SGameScreen::kScreenId, []() -> SAppScreen* { return new SGameScreen; });
     option_dialogs::Install();
     manager->SetScreenFactory(SGunCalibrateScreen::kScreenId, []() -> SAppScreen* { return new SGunCalibrateScreen; });
 }
