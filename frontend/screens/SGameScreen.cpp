@@ -202,7 +202,7 @@ void SGameScreen::Activate() {
     SString log;
     try {
         RunSessionStart(log);
-    } catch (CUserException*) {
+    } catch (CUserException&) {
         ReportFailedStart(log);
     }
 }
@@ -308,7 +308,7 @@ void SGameScreen::Update() {
     try {
         if (library != nullptr && state == 5)
             library->SessionCommand(4, 0);
-    } catch (CUserException*) {
+    } catch (CUserException&) {
     }
     RemoveFlaggedLayouts();
     const int now = library != nullptr ? library->GetState() : 0;
@@ -326,13 +326,17 @@ void SGameScreen::Update() {
 void SGameScreen::EndGame() {
     SGameDLL* library = Library();
     const int state = library != nullptr ? library->GetState() : 0;
-    if (m_iEndState == -1 && library != nullptr && (state == 7 || state == 11)) {
-        library->SessionCommand(5, 0);
-        m_iEndState = 0;
-    } else if (library != nullptr && (state == 7 || state == 11 || state == 0 || state == 2 || state == 9 ||
-                                      state == 5 || state == 4)) {
-        library->SessionCommand(6, 0);
-        m_iEndState = library->GetState();
+    // A refused end command leaves the session running; the console line must not fail.
+    try {
+        if (m_iEndState == -1 && library != nullptr && (state == 7 || state == 11)) {
+            library->SessionCommand(5, 0);
+            m_iEndState = 0;
+        } else if (library != nullptr && (state == 7 || state == 11 || state == 0 || state == 2 || state == 9 ||
+                                          state == 5 || state == 4)) {
+            library->SessionCommand(6, 0);
+            m_iEndState = library->GetState();
+        }
+    } catch (CUserException&) {
     }
     if (SInputObj* input = Hub()->m_pInput)
         input->DisableMouse();
@@ -395,10 +399,9 @@ int SGameScreen::Draw(SDC* pDC) {
         }
         if (library != nullptr)
             library->SessionCommand(8, 0);
-    } catch (...) {
-        if (frameBegun)
-            renderer->EndFrame();
-        throw;
+    } catch (CUserException&) {
+        // A library that fails inside the frame loses the rest of this frame only: the frame
+        // is still ended below and the lock released, and the next frame tries again.
     }
     if (frameBegun)
         renderer->EndFrame();
