@@ -1,9 +1,11 @@
 #include "game/SStandInGame.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "app/SGameItems.h"
 #include "core/SDataCollection.h"
+#include "sys/time/time.h"
 
 const SStandInGame::Command SStandInGame::kCommands[kCommandCount] = {
     {"fire", "0"},
@@ -65,7 +67,12 @@ void SStandInGame::SetLocalClients(int count)
     }
 }
 
-void SStandInGame::Update() { ++m_nFrames; }
+void SStandInGame::Update()
+{
+    ++m_nFrames;
+    m_range.Update(sys::time::TickCount());
+    m_state = m_range.GetState();
+}
 
 int SStandInGame::ParseCommand(const char* line)
 {
@@ -98,13 +105,45 @@ int SStandInGame::DoCommand(int index, int inputState, const char* arguments)
             m_properties["LastCommand"] = command.name;
             m_properties["LastCommandState"] = std::to_string(inputState);
             m_properties["LastCommandArguments"] = TextOrEmpty(arguments);
+            PlayCommand(command.name, inputState, arguments);
             return 1;
         }
     }
     return 0;
 }
 
-int SStandInGame::SessionCommand(int /*code*/, int /*argument*/) { return 1; }
+void SStandInGame::PlayCommand(const char* name, int inputState, const char* arguments)
+{
+    // An axis command carries its movement in degrees; a key without one turns a degree.
+    const std::string amount = TextOrEmpty(arguments);
+    const float step = amount.empty() ? (inputState == 0 ? 1.0f : 0.0f) : std::strtof(amount.c_str(), nullptr);
+    if (std::strcmp(name, "fire") == 0) {
+        if (inputState == 0)
+            m_range.Fire();
+    } else if (std::strcmp(name, "turn") == 0) {
+        m_range.Turn(step);
+    } else if (std::strcmp(name, "lookupdown") == 0) {
+        m_range.Tilt(step);
+    }
+    m_state = m_range.GetState();
+}
+
+int SStandInGame::SessionCommand(int code, int /*argument*/)
+{
+    switch (code) {
+    case kSessionInitSingle:
+        m_range.Start(m_pItems, m_callbacks, m_objects, sys::time::TickCount());
+        break;
+    case kSessionEnd:
+    case kSessionAbort:
+        m_range.Finish(SStandInRange::kStateEnded);
+        break;
+    default:
+        return 1;
+    }
+    m_state = m_range.GetState();
+    return 1;
+}
 
 int SStandInGame::GetCallbacks(SHostCallbacks* table)
 {
