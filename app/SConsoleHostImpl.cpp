@@ -1,6 +1,7 @@
 #include "app/SConsoleHostImpl.h"
 
 #include "app/CConfigData.h"
+#include "app/SFrontEndHooks.h"
 #include "app/SGameDLL.h"
 #include "app/SGameScreenLink.h"
 #include "app/SGameItems.h"
@@ -221,7 +222,7 @@ void SConsoleHostImpl::SaveScreenShot() {
     }
 }
 
-void SConsoleHostImpl::NotifyGunCalibrateScreen() {}
+void SConsoleHostImpl::NotifyGunCalibrateScreen() { SFrontEndHooks::Installed().NotifyGunCalibrateScreen(&m_hub); }
 
 bool SConsoleHostImpl::IsGameScreenCurrent() { return SGameScreenLink::Current() != nullptr; }
 

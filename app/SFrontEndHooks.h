@@ -62,6 +62,8 @@ public:
         (void)display;
     }
     virtual void SetInterfaceSurfaces(SGameObjects* hub) { (void)hub; }
+    // A light-gun trigger fired outside play: the calibration page takes it when current.
+    virtual void NotifyGunCalibrateScreen(SGameObjects* hub) { (void)hub; }
     // Lets go of everything the other calls made; safe to call again and when nothing was made.
     // Runs while the display host and the catalog still exist.
     virtual void Shutdown(SGameObjects* hub) { (void)hub; }

@@ -157,3 +157,11 @@ void SFrontEndSetup::Shutdown(SGameObjects* hub) {
         m_pDialogHost = nullptr;
     }
 }
+
+void SFrontEndSetup::NotifyGunCalibrateScreen(SGameObjects* hub) {
+    SScreenManager* manager = hub != nullptr ? hub->m_pScreenManager : nullptr;
+    if (manager == nullptr || manager->GetCurrentId() != SGunCalibrateScreen::kScreenId)
+        return;
+    if (auto* page = dynamic_cast<SGunCalibrateScreen*>(manager->GetCurrentScreen()))
+        page->OnShot();
+}

@@ -38,6 +38,7 @@ public:
     void ReleaseDeviceObjects(SGameObjects* hub) override;
     void RestoreDeviceObjects(SGameObjects* hub, SGraphics* display) override;
     void SetInterfaceSurfaces(SGameObjects* hub) override;
+    void NotifyGunCalibrateScreen(SGameObjects* hub) override;
     void Shutdown(SGameObjects* hub) override;
 
     SCursor* GetCursor() const { return m_pCursor; }

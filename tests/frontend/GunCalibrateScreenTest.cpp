@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "app/SConsoleHostImpl.h"
+#include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
@@ -248,3 +250,19 @@ TEST_F(GunCalibrateScreenTest, DoneEntersTheGameAndBackReturnsToTheOfficerChoice
 }
 
 }  // namespace
+
+TEST_F(GunCalibrateScreenTest, AConsoleTriggerReachesThePageOnlyWhileItIsCurrent) {
+    MakeInput(true);
+    At(20000);
+    SFrontEndHooks::Install(&m_setup);
+    SConsoleHost* console = m_pHub->m_pConsoleHost;
+    SGunCalibrateScreen* page = Enter(true);
+    ASSERT_NE(page, nullptr);
+    console->NotifyGunCalibrateScreen();
+    EXPECT_EQ(page->GetShotCount(), 1);
+    At(30000);
+    m_pManager->SwitchTo(2);
+    console->NotifyGunCalibrateScreen();
+    EXPECT_EQ(page->GetShotCount(), 1);
+    SFrontEndHooks::Install(nullptr);
+}
