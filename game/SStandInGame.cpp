@@ -1,8 +1,10 @@
 #include "game/SStandInGame.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "app/SClientInfo.h"
 #include "app/SGameItems.h"
 #include "core/SDataCollection.h"
 #include "sys/time/time.h"
@@ -132,7 +134,13 @@ int SStandInGame::SessionCommand(int code, int /*argument*/)
 {
     switch (code) {
     case kSessionInitSingle:
-        m_range.Start(m_pItems, m_callbacks, m_objects, sys::time::TickCount());
+        m_sessionError.clear();
+        if (!m_range.Start(m_pItems, m_callbacks, m_objects, sys::time::TickCount())) {
+            m_sessionError = m_range.GetError();
+            m_state = m_range.GetState();
+            return 0;
+        }
+        ShowHud();
         break;
     case kSessionEnd:
     case kSessionAbort:
@@ -192,8 +200,23 @@ int SStandInGame::ReleaseMultiplayer()
 
 int SStandInGame::GetLastSessionError(char* buffer, int size) const
 {
-    if (buffer != nullptr && size > 0) {
-        buffer[0] = '\0';
+    if (buffer == nullptr || size <= 0) {
+        return 0;
     }
-    return 0;
+    const size_t length = std::min(m_sessionError.size(), static_cast<size_t>(size - 1));
+    std::memcpy(buffer, m_sessionError.data(), length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
+}
+
+void SStandInGame::ShowHud()
+{
+    // The heads-up display is one overlay that takes input, its script kept in the client
+    // state's script table where the host looks for it.
+    if (m_pItems == nullptr || m_pItems->m_pClientInfo == nullptr || m_pItems->m_pClientInfo->m_pScripts == nullptr ||
+        !m_bHasCallbacks || m_callbacks.HostShowLayout == nullptr) {
+        return;
+    }
+    m_pItems->m_pClientInfo->m_pScripts->Set(kHudLayoutId, "HUD", kHudScript, 0);
+    m_callbacks.HostShowLayout(0, kHudLayoutId);
 }

@@ -60,7 +60,7 @@ public:
     // Null for a property never set.
     const char* GetProperty(const char* name) const;
     int ReleaseMultiplayer();
-    // There is never a session error to tell: an empty text.
+    // Why the last session start failed; an empty text when it did not. Cut to the buffer.
     int GetLastSessionError(char* buffer, int size) const;
 
 private:
@@ -69,7 +69,12 @@ private:
     static constexpr int kSessionEnd = 5;
     static constexpr int kSessionAbort = 6;
 
+    // The heads-up display's overlay number and script: the 3D view over the whole display.
+    static constexpr int kHudLayoutId = 1;
+    static constexpr const char* kHudScript = "group(0,0,xr,yb) renderframe(0,0,xr,yb,60) endgroup";
+
     void RegisterCommands();
+    void ShowHud();
     // What a game command does in play.
     void PlayCommand(const char* name, int inputState, const char* arguments);
     // The clients of the session; only the local one until multiplayer joins.
@@ -85,4 +90,5 @@ private:
     uint32_t m_nFrames = 0;
     int m_nClients = 0;
     SStandInRange m_range;
+    std::string m_sessionError;
 };

@@ -7,6 +7,7 @@
 #include "app/actors/SActorWorld.h"
 #include "core/SObjectDef.h"
 #include "core/SVector.h"
+#include "render/SD3D6Parser.h"
 #include "render/parser/SParser.h"
 
 namespace {
@@ -53,6 +54,9 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_dwTimeLimit = limit > 0 ? static_cast<uint32_t>(limit) : 0;
     m_dwStart = now;
 
+    if (!OpenScene(host, objects))
+        return false;
+
     m_fPosition[0] = kMapCentre;
     m_fPosition[2] = kMapCentre;
     SActorWorld* world = items != nullptr ? items->m_pWorld[0] : nullptr;
@@ -60,6 +64,36 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
                                       : kEyeHeight;
     m_state = kStatePlaying;
     PlaceView();
+    return true;
+}
+
+bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& objects) {
+    m_sError.clear();
+    SLevelInfo* level = nullptr;
+    if (host.HostGetLevelInfo != nullptr)
+        host.HostGetLevelInfo(&level);
+    SParser* scene = m_pItems != nullptr ? m_pItems->m_pParser : nullptr;
+    if (scene == nullptr || level == nullptr)
+        return true;  // nothing to draw into: the range is played blind
+    // An officer's target range names no map of its own; the range's definition does.
+    std::string path = level->m_sMapPath.GetString();
+    if (path.empty() || path.back() == '\\' || path.back() == '/') {
+        const SObjectDef* range = objects.FindByName(kRangeDefinition);
+        const SString& file = range != nullptr ? range->GetValueByName("MapFile") : SString();
+        if (file.IsEmpty())
+            return true;
+        path += file.GetString();
+        level->m_sMapPath = path.c_str();
+    }
+    const int steps = scene->GetSessionStepCount(2);
+    for (int step = 0; step < steps; ++step) {
+        if (scene->InitSession(2, level, step) == 0) {
+            m_sError = "The map " + path + " could not be opened.";
+            return false;
+        }
+    }
+    if (SActorWorld* world = m_pItems->m_pWorld[0])
+        world->Init(scene, m_pItems->m_pSound, m_pItems->m_sBasePath.GetString(), kWorldCapacity);
     return true;
 }
 

@@ -23,9 +23,12 @@ public:
     static constexpr float kRange = 500.0f;       // metres a shot reaches
     static constexpr int kPointsPerHit = 100;
     static constexpr const char* kDefaultWeapon = "Pistol9mm";
+    static constexpr const char* kRangeDefinition = "TargetRange";
+    static constexpr int kWorldCapacity = 64;
 
     // Reads the player's definition, the weapon and the qualifying rules (the defaults stand
-    // where the host gives none) and places the view; true once playing.
+    // where the host gives none), opens the outdoor scene on the level's map and places the
+    // view; true once playing, false (with the reason in GetError) when the map cannot be had.
     bool Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now);
     // The time limit; true when the session ended in this call.
     bool Update(uint32_t now);
@@ -48,10 +51,14 @@ public:
     const std::string& GetWeapon() const { return m_sWeapon; }
     float GetYaw() const { return m_fYaw; }
     float GetPitch() const { return m_fPitch; }
+    const std::string& GetError() const { return m_sError; }
 
 private:
+    // The scene the shots are tested against; true also when there is no renderer to open.
+    bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);
     void PlaceView();
 
+    std::string m_sError;
     SGameItems* m_pItems = nullptr;
     SHostCallbacks m_host{};
     int16_t m_state = kStateEnded;

@@ -85,6 +85,7 @@ void HomeSet::Build() {
     AddFile("help.sss", home_texts::kHelp);
     AddFile("defcmds.cfg", home_texts::kDefaultCommands);
     for (auto& file : home_outdoor::BuildOutdoorFiles()) m_Files.push_back(File{file.path, std::move(file.bytes)});
+    AddGamePage();
 }
 
 // ---- parts ----------------------------------------------------------------------------------
