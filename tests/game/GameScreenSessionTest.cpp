@@ -1,0 +1,83 @@
+// The in-game screen driving our stand-in library through a target-range session: the set-up
+// starts the session and the heads-up display appears, EXIT ends it, and the leave clears it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/SGameDLL.h"
+#include "app/SGameItems.h"
+#include "app/SGameObjects.h"
+#include "app/CConfigData.h"
+#include "app/CSoundData.h"
+#include "app/SConsoleHostImpl.h"
+#include "app/SGameScreenLink.h"
+#include "app/actors/SActorWorld.h"
+#include "core/SDataCollection.h"
+#include "frontend/screens/SGameScreen.h"
+#include "tests/app/GameLibraryTestSupport.h"
+
+namespace {
+
+class GameScreenSessionTest : public tarvex::test::GameLibraryTest {
+protected:
+    void SetUp() override
+    {
+        GameLibraryTest::SetUp();
+        const std::string path = tarvex::test::PlaceGameLibrary(tarvex::test::StandInGameLibrary(),
+                                                                std::filesystem::path(m_folder) / "lib");
+        RestoreLibraryState();
+        m_hub->m_pGameDLL = new SGameDLL(path.c_str());
+        m_hub->m_pGameDLL->HandOver(m_hub->m_pGameItems, SString("C:\\Tarvex"));
+    }
+    void TearDown() override
+    {
+        delete m_hub->m_pGameDLL;
+        m_hub->m_pGameDLL = nullptr;
+        RestoreLibraryState();
+        GameLibraryTest::TearDown();
+    }
+    // Unloading a library takes the client state and the worlds with it; the process's hub
+    // gets them back as a fresh hub has them.
+    void RestoreLibraryState()
+    {
+        SGameItems* items = m_hub->m_pGameItems;
+        if (items->m_pClientInfo == nullptr)
+            items->ResetClientInfo();
+        for (SActorWorld*& world : items->m_pWorld) {
+            if (world == nullptr)
+                world = new SActorWorld();
+        }
+    }
+
+    SGameObjects* m_hub = SGameObjects::Instance();
+};
+
+TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {
+    SGameDLL* library = m_hub->m_pGameDLL;
+    SGameScreen screen;
+    screen.Activate();
+    EXPECT_EQ(SGameScreenLink::Current(), &screen);
+    EXPECT_EQ(library->GetState(), 7);
+    EXPECT_EQ(screen.GetEndState(), -1);
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 1u);  // the heads-up display
+    EXPECT_STREQ(library->GetProperty("MusicLevelEnabled"), m_hub->m_pConfig->m_pSound->m_bMusic != 0 ? "1" : "0");
+
+    const int fire = m_hub->m_pGameItems->m_pCommands->FindByName("fire");
+    library->DoCommand(fire, 0, nullptr);
+    screen.Update();  // the session goes on
+    EXPECT_EQ(library->GetState(), 7);
+
+    m_hub->m_pConsoleHost->EndGame();  // what EXIT does while this screen is current
+    EXPECT_EQ(library->GetState(), 0);
+    EXPECT_EQ(screen.GetEndState(), 0);
+    screen.Update();  // the end state is reached: the screen leaves (no manager here)
+
+    screen.Deactivate();
+    EXPECT_EQ(SGameScreenLink::Current(), nullptr);
+    EXPECT_TRUE(screen.GetActiveLayouts().empty());
+    EXPECT_EQ(screen.GetViewModel(), nullptr);
+}
+
+}  // namespace
