@@ -192,6 +192,16 @@ const char* SStandInGame::GetProperty(const char* name) const
     return found != m_properties.end() ? found->second.c_str() : nullptr;
 }
 
+CObList* SStandInGame::GetClientList()
+{
+    // Rebuilt on each call: the host may replace its client state between sessions.
+    m_clients.RemoveAll();
+    if (m_nClients > 0 && m_pItems != nullptr && m_pItems->m_pClientInfo != nullptr) {
+        SClientInfo::AddTail(&m_clients, m_pItems->m_pClientInfo);
+    }
+    return &m_clients;
+}
+
 int SStandInGame::ReleaseMultiplayer()
 {
     SetLocalClients(0);

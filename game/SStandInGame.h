@@ -6,6 +6,7 @@
 
 #include "app/SHostCallbacks.h"
 #include "core/SObjectDef.h"
+#include "sys/classlib/CObList.h"
 #include "core/SObjectParser.h"
 #include "game/SStandInRange.h"
 
@@ -60,6 +61,8 @@ public:
     // Null for a property never set.
     const char* GetProperty(const char* name) const;
     int ReleaseMultiplayer();
+    // The session's clients: the local one while a session is set up, none otherwise.
+    CObList* GetClientList();
     // Why the last session start failed; an empty text when it did not. Cut to the buffer.
     int GetLastSessionError(char* buffer, int size) const;
 
@@ -91,4 +94,5 @@ private:
     int m_nClients = 0;
     SStandInRange m_range;
     std::string m_sessionError;
+    CObList m_clients;
 };

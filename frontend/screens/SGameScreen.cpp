@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/CConfigData.h"
 #include "app/CMainFrame.h"
@@ -12,6 +14,7 @@
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "app/SHostCallbacks.h"
+#include "app/actors/SActor.h"
 #include "app/actors/SActorWorld.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
@@ -464,6 +467,7 @@ void SGameScreen::DrawDebugTexts(SDC* pDC) {
             write(105 + 15 * i);
         }
     }
+    DrawClientBlock(pDC);
     if (sys::profile::GetInt(sys::profile::Kind::Application, "Settings", "AdjWeaponPos", 0) != 0) {
         SDataCollection* values = ClientValues();
         static const char* const kOffsets[3] = {"Weapon X offs : %8.3f", "Weapon Y offs : %8.3f",
@@ -472,6 +476,57 @@ void SGameScreen::DrawDebugTexts(SDC* pDC) {
             std::snprintf(line, sizeof(line), kOffsets[i], values != nullptr ? values->GetFloat(57 + i) : 0.0f);
             write(45 + 15 * i);
         }
+    }
+}
+
+void SGameScreen::DrawClientBlock(SDC* pDC) {
+    const int index = Hub()->m_iClientIndex;
+    SGameDLL* library = Library();
+    CObList* clients = index > -1 && library != nullptr ? library->GetClientList() : nullptr;
+    if (clients == nullptr)
+        return;
+    SClientInfo* client = nullptr;
+    for (POSITION pos = SClientInfo::GetHeadPosition(clients); pos != nullptr;) {
+        SClientInfo* entry = SClientInfo::GetNext(clients, pos);
+        if (entry != nullptr && entry->m_iClientId == index) {
+            client = entry;
+            break;
+        }
+    }
+    if (client == nullptr)
+        return;
+    std::vector<std::string> lines;
+    char line[256];
+    SActor* own = client->m_pHunter;
+    SActorWorld* first = World(0);
+    const bool inFirst = own != nullptr && first != nullptr && first->FindActor(own) >= 0;
+    std::snprintf(line, sizeof(line), "Identifier: %s", inFirst ? own->m_sName.GetString() : "(none)");
+    lines.emplace_back(line);
+    static const char* const kModes[5] = {"WLK", "STD", "TRK", "ATV", "BOAT"};
+    const int mode = client->m_iMoveMode;
+    std::snprintf(line, sizeof(line), "Physics: %d (%s)", mode, mode >= 0 && mode < 5 ? kModes[mode] : "INVALID!");
+    lines.emplace_back(line);
+    const struct {
+        const char* role;
+        SActor* actor;
+    } roles[] = {{"Hunter", client->m_pHunter},         {"Eyes", client->m_pEyes},
+                 {"Commanding", client->m_pCommanding}, {"ControlPos", client->m_pControlPos},
+                 {"ControlYaw", client->m_pControlYaw}, {"ControlPitch", client->m_pControlPitch}};
+    for (const auto& role : roles) {
+        if (role.actor == nullptr) {
+            std::snprintf(line, sizeof(line), "%s: NULL!", role.role);
+        } else {
+            const CString position = role.actor->m_vPosition.ToString();
+            std::snprintf(line, sizeof(line), "%s: %s Pos: %s Child of: %s", role.role, role.actor->m_sName.GetString(),
+                          static_cast<const char*>(position),
+                          role.actor->m_pParent != nullptr ? role.actor->m_pParent->m_sName.GetString() : "none");
+        }
+        lines.emplace_back(line);
+    }
+    int y = 45;
+    for (const std::string& text : lines) {
+        pDC->TextOut(15, y, text.c_str(), static_cast<int>(text.size()));
+        y += 15;
     }
 }
 

@@ -135,6 +135,8 @@ private:
     void RunSessionStart(SString& log);
     void ReportFailedStart(const SString& log);
     void DrawDebugTexts(SDC* pDC);
+    // The debug lines of the client the hub's client index names.
+    void DrawClientBlock(SDC* pDC);
     void SetThirdWorldVisible(bool bVisible);
     void SetViewModelsHidden(bool bHidden, float fOffset);
     void DetachAndDelete(SActiveLayout* overlay, bool bActive);

@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/SGameDLL.h"
+#include "app/SClientInfo.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "app/CConfigData.h"
@@ -17,8 +19,19 @@
 #include "core/SDataCollection.h"
 #include "frontend/screens/SGameScreen.h"
 #include "tests/app/GameLibraryTestSupport.h"
+#include "ui/SDC.h"
 
 namespace {
+
+// Keeps the lines written to it.
+class LineRecorder : public SDC {
+public:
+    void TextOut(int x, int y, const char* text, int count) override
+    {
+        lines.push_back(std::to_string(x) + "," + std::to_string(y) + " " + std::string(text, count));
+    }
+    std::vector<std::string> lines;
+};
 
 class GameScreenSessionTest : public tarvex::test::GameLibraryTest {
 protected:
@@ -78,6 +91,32 @@ TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {
     EXPECT_EQ(SGameScreenLink::Current(), nullptr);
     EXPECT_TRUE(screen.GetActiveLayouts().empty());
     EXPECT_EQ(screen.GetViewModel(), nullptr);
+}
+
+TEST_F(GameScreenSessionTest, TheClientDebugBlockShowsTheClientTheHubNames) {
+    SGameScreen screen;
+    screen.Activate();
+    const struct {
+        int index;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {-1, {}},
+        {5, {}},  // no client of that id
+        {0,
+         {"15,45 Identifier: (none)", "15,60 Physics: 0 (WLK)", "15,75 Hunter: NULL!", "15,90 Eyes: NULL!",
+          "15,105 Commanding: NULL!", "15,120 ControlPos: NULL!", "15,135 ControlYaw: NULL!",
+          "15,150 ControlPitch: NULL!"}},
+    };
+    m_hub->m_pGameItems->m_pClientInfo->m_iClientId = 0;
+    m_hub->m_pGameItems->m_pClientInfo->m_iMoveMode = 0;
+    for (const auto& c : cases) {
+        m_hub->m_iClientIndex = c.index;
+        LineRecorder dc;
+        screen.Update(reinterpret_cast<uintptr_t>(&dc));
+        EXPECT_EQ(dc.lines, c.lines) << c.index;
+    }
+    m_hub->m_iClientIndex = -1;
+    screen.Deactivate();
 }
 
 }  // namespace
