@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/SGameDLL.h"
@@ -38,8 +39,8 @@ protected:
     void SetUp() override
     {
         GameLibraryTest::SetUp();
-        const std::string path = tarvex::test::PlaceGameLibrary(tarvex::test::StandInGameLibrary(),
-                                                                std::filesystem::path(m_folder) / "lib");
+        const std::string path =
+            tarvex::test::PlaceGameLibrary(LibraryToLoad(), std::filesystem::path(m_folder) / "lib");
         RestoreLibraryState();
         m_hub->m_pGameDLL = new SGameDLL(path.c_str());
         m_hub->m_pGameDLL->HandOver(m_hub->m_pGameItems, SString("C:\\Tarvex"));
@@ -51,6 +52,7 @@ protected:
         RestoreLibraryState();
         GameLibraryTest::TearDown();
     }
+    virtual std::string LibraryToLoad() const { return tarvex::test::StandInGameLibrary(); }
     // Unloading a library takes the client state and the worlds with it; the process's hub
     // gets them back as a fresh hub has them.
     void RestoreLibraryState()
@@ -116,6 +118,27 @@ TEST_F(GameScreenSessionTest, TheClientDebugBlockShowsTheClientTheHubNames) {
         EXPECT_EQ(dc.lines, c.lines) << c.index;
     }
     m_hub->m_iClientIndex = -1;
+    screen.Deactivate();
+}
+
+// A library whose session commands fail when their argument is 0.
+class FailingSessionTest : public GameScreenSessionTest {
+protected:
+    std::string LibraryToLoad() const override { return tarvex::test::RecordGameLibrary(); }
+};
+
+TEST_F(FailingSessionTest, AFailingLibraryCostsOneFrameAndLeavesTheLockFree) {
+    SGameScreen screen;
+    screen.Activate();  // the session start fails: reported, and the screen stays usable
+    EXPECT_EQ(screen.GetEndState(), -1);
+    LineRecorder dc;
+    EXPECT_NO_THROW(screen.Draw(&dc));  // the frame's closing command fails
+    EXPECT_NO_THROW(screen.EndGame());
+    int shown = -1;
+    std::thread library([&] { shown = screen.ShowLayout(0, 2); });
+    library.join();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 1u);
     screen.Deactivate();
 }
 
