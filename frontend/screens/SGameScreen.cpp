@@ -66,6 +66,9 @@ bool DedicatedServer(SGameDLL* library) {
     return value != nullptr && std::atoi(value) != 0;
 }
 
+// What a click's ray is tested against: everything solid, as an actor's line of sight.
+constexpr uint32_t kClickHitMode = 0x73b;
+
 // The light 0 values the session may change; put back when the screen is left.
 float g_fSavedLight[6] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
@@ -598,13 +601,22 @@ bool SGameScreen::ViewPointAt(int x, int y, float point[3], float angles[2]) {
     renderer->GetViewRects(&view, &second);
     if (x < view.left || x >= view.right || y < view.top || y >= view.bottom)
         return false;
+    // The point under the cursor is where the ray from the eye first meets the scene; a ray
+    // into the sky ends at the far plane.
     const sys::POINT at{x, y};
     SVector origin, direction, turn;
     renderer->ScreenToRay(&at, &origin, &direction);
     renderer->ScreenToAngles(&at, &turn);
-    point[0] = origin.x;
-    point[1] = origin.y;
-    point[2] = origin.z;
+    float fov = 0.0f, baseFov = 0.0f, nearZ = 0.0f, farZ = 0.0f;
+    renderer->GetProjection(&fov, &baseFov, &nearZ, &farZ);
+    SVector target = origin + direction * farZ;
+    if (renderer->HitTest(&origin, &target, 0.0f, 0.0f, kClickHitMode) == 0) {
+        if (const SHitRecord* record = renderer->GetHitRecord())
+            target = record->m_vPoint;
+    }
+    point[0] = target.x;
+    point[1] = target.y;
+    point[2] = target.z;
     angles[0] = turn.x;
     angles[1] = turn.y;
     return true;
