@@ -3,6 +3,7 @@
 #include "app/CConfigData.h"
 #include "app/SFrontEndHooks.h"
 #include "app/SGameDLL.h"
+#include "app/SGameScreenLink.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "core/SDataCollection.h"
@@ -223,6 +224,9 @@ void SConsoleHostImpl::SaveScreenShot() {
 
 void SConsoleHostImpl::NotifyGunCalibrateScreen() { SFrontEndHooks::Installed().NotifyGunCalibrateScreen(&m_hub); }
 
-bool SConsoleHostImpl::IsGameScreenCurrent() { return false; }
+bool SConsoleHostImpl::IsGameScreenCurrent() { return SGameScreenLink::Current() != nullptr; }
 
-void SConsoleHostImpl::EndGame() {}
+void SConsoleHostImpl::EndGame() {
+    if (SGameScreenLink* screen = SGameScreenLink::Current())
+        screen->EndGame();
+}

@@ -1,5 +1,6 @@
 #include "app/SHostCallbacks.h"
 
+
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -13,6 +14,7 @@
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "app/SGameScreenLink.h"
 #include "app/SMsgHandler.h"
 #include "app/SOfficerHooks.h"
 #include "app/actors/SActorWorld.h"
@@ -274,10 +276,38 @@ int HostPlayerScores(SClientConnect* pResults) {
 
 // The overlay callbacks act on the in-game screen only; until one is current they answer as
 // without a screen.
-int HostQueueScreenshot(int, int, uint8_t, const char*, const char*) { return 1; }
-int HostShowLayout(int, int) { return 0; }
-int HostScreenModelAnimation(int, int, float, int, int, int) { return 0; }
-int HostShowTextureLayout(int, int, const char*, float, float, float, float) { return 0; }
+int HostQueueScreenshot(int width, int height, uint8_t hideFlag, const char* pszLayout, const char* pszFolder) {
+    return Guarded(1, [&] {
+        if (SGameScreenLink* screen = SGameScreenLink::Current())
+            screen->QueueScreenshot(width, height, hideFlag, pszLayout, pszFolder);
+        return 1;
+    });
+}
+
+int HostShowLayout(int kind, int id) {
+    return Guarded(0, [&] {
+        SGameScreenLink* screen = SGameScreenLink::Current();
+        return screen != nullptr ? screen->ShowLayout(kind, id) : 0;
+    });
+}
+
+int HostScreenModelAnimation(int command, int a, float b, int c, int d, int e) {
+    return Guarded(0, [&] {
+        SGameScreenLink* screen = SGameScreenLink::Current();
+        return screen != nullptr ? screen->ModelCommand(command, a, b, c, d, e) : 0;
+    });
+}
+
+int HostShowTextureLayout(int id, int show, const char* pszLayout, float widthFactor, float heightFactor,
+                          float xFactor, float yFactor) {
+    return Guarded(0, [&] {
+        SGameScreenLink* screen = SGameScreenLink::Current();
+        if (screen == nullptr)
+            return 0;
+        return screen->ShowTextureLayout(show != 0 ? 1 : 0, id, pszLayout, widthFactor, heightFactor, xFactor,
+                                         yFactor);
+    });
+}
 
 int HostSetMouseInput(int bOn) {
     return Guarded(1, [&] {

@@ -14,6 +14,7 @@
 #include "frontend/screens/SChooseCharacterScreen.h"
 #include "frontend/screens/SCreateCharacterScreen.h"
 #include "frontend/screens/SCreditsScreen.h"
+#include "frontend/screens/SGameScreen.h"
 #include "frontend/screens/SGunCalibrateScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SHistoryScreen.h"
@@ -66,6 +67,7 @@ void SFrontEndSetup::CreateScreens(SGameObjects* hub) {
                               []() -> SAppScreen* { return new SSpecialThanksScreen; });
     manager->SetScreenFactory(SScenarioScreen::kScreenId, []() -> SAppScreen* { return new SScenarioScreen; });
     manager->SetScreenFactory(SHistoryScreen::kScreenId, []() -> SAppScreen* { return new SHistoryScreen; });
+    manager->SetScreenFactory(SGameScreen::kScreenId, []() -> SAppScreen* { return new SGameScreen; });
     option_dialogs::Install();
     manager->SetScreenFactory(SGunCalibrateScreen::kScreenId, []() -> SAppScreen* { return new SGunCalibrateScreen; });
     manager->SetScreenFactory(SCreateCharacterScreen::kScreenId,

@@ -1,9 +1,13 @@
 #include "game/SStandInGame.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
+#include "app/SClientInfo.h"
 #include "app/SGameItems.h"
 #include "core/SDataCollection.h"
+#include "sys/time/time.h"
 
 const SStandInGame::Command SStandInGame::kCommands[kCommandCount] = {
     {"fire", "0"},
@@ -65,7 +69,12 @@ void SStandInGame::SetLocalClients(int count)
     }
 }
 
-void SStandInGame::Update() { ++m_nFrames; }
+void SStandInGame::Update()
+{
+    ++m_nFrames;
+    m_range.Update(sys::time::TickCount());
+    m_state = m_range.GetState();
+}
 
 int SStandInGame::ParseCommand(const char* line)
 {
@@ -98,13 +107,51 @@ int SStandInGame::DoCommand(int index, int inputState, const char* arguments)
             m_properties["LastCommand"] = command.name;
             m_properties["LastCommandState"] = std::to_string(inputState);
             m_properties["LastCommandArguments"] = TextOrEmpty(arguments);
+            PlayCommand(command.name, inputState, arguments);
             return 1;
         }
     }
     return 0;
 }
 
-int SStandInGame::SessionCommand(int /*code*/, int /*argument*/) { return 1; }
+void SStandInGame::PlayCommand(const char* name, int inputState, const char* arguments)
+{
+    // An axis command carries its movement in degrees; a key without one turns a degree.
+    const std::string amount = TextOrEmpty(arguments);
+    const float step = amount.empty() ? (inputState == 0 ? 1.0f : 0.0f) : std::strtof(amount.c_str(), nullptr);
+    if (std::strcmp(name, "fire") == 0) {
+        if (inputState == 0)
+            m_range.Fire();
+    } else if (std::strcmp(name, "turn") == 0) {
+        m_range.Turn(step);
+    } else if (std::strcmp(name, "lookupdown") == 0) {
+        m_range.Tilt(step);
+    }
+    m_state = m_range.GetState();
+}
+
+int SStandInGame::SessionCommand(int code, int /*argument*/)
+{
+    switch (code) {
+    case kSessionInitSingle:
+        m_sessionError.clear();
+        if (!m_range.Start(m_pItems, m_callbacks, m_objects, sys::time::TickCount())) {
+            m_sessionError = m_range.GetError();
+            m_state = m_range.GetState();
+            return 0;
+        }
+        ShowHud();
+        break;
+    case kSessionEnd:
+    case kSessionAbort:
+        m_range.Finish(SStandInRange::kStateEnded);
+        break;
+    default:
+        return 1;
+    }
+    m_state = m_range.GetState();
+    return 1;
+}
 
 int SStandInGame::GetCallbacks(SHostCallbacks* table)
 {
@@ -145,6 +192,16 @@ const char* SStandInGame::GetProperty(const char* name) const
     return found != m_properties.end() ? found->second.c_str() : nullptr;
 }
 
+CObList* SStandInGame::GetClientList()
+{
+    // Rebuilt on each call: the host may replace its client state between sessions.
+    m_clients.RemoveAll();
+    if (m_nClients > 0 && m_pItems != nullptr && m_pItems->m_pClientInfo != nullptr) {
+        SClientInfo::AddTail(&m_clients, m_pItems->m_pClientInfo);
+    }
+    return &m_clients;
+}
+
 int SStandInGame::ReleaseMultiplayer()
 {
     SetLocalClients(0);
@@ -153,8 +210,23 @@ int SStandInGame::ReleaseMultiplayer()
 
 int SStandInGame::GetLastSessionError(char* buffer, int size) const
 {
-    if (buffer != nullptr && size > 0) {
-        buffer[0] = '\0';
+    if (buffer == nullptr || size <= 0) {
+        return 0;
     }
-    return 0;
+    const size_t length = std::min(m_sessionError.size(), static_cast<size_t>(size - 1));
+    std::memcpy(buffer, m_sessionError.data(), length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
+}
+
+void SStandInGame::ShowHud()
+{
+    // The heads-up display is one overlay that takes input, its script kept in the client
+    // state's script table where the host looks for it.
+    if (m_pItems == nullptr || m_pItems->m_pClientInfo == nullptr || m_pItems->m_pClientInfo->m_pScripts == nullptr ||
+        !m_bHasCallbacks || m_callbacks.HostShowLayout == nullptr) {
+        return;
+    }
+    m_pItems->m_pClientInfo->m_pScripts->Set(kHudLayoutId, "HUD", kHudScript, 0);
+    m_callbacks.HostShowLayout(0, kHudLayoutId);
 }

@@ -6,7 +6,9 @@
 
 #include "app/SHostCallbacks.h"
 #include "core/SObjectDef.h"
+#include "sys/classlib/CObList.h"
 #include "core/SObjectParser.h"
+#include "game/SStandInRange.h"
 
 class SGameItems;
 
@@ -49,19 +51,35 @@ public:
     // 1 when the index names one of the library's commands in the host's list, else 0.
     int DoCommand(int index, int inputState, const char* arguments);
     SObjectDefList* GetObjectList() { return &m_objects; }
-    // Every session command is accepted.
+    // Every session command is accepted: 0 starts a target-range session, 5 and 6 end it with
+    // its results reported.
     int SessionCommand(int code, int argument);
+    const SStandInRange& GetRange() const { return m_range; }
     int GetCallbacks(SHostCallbacks* table);
     int SetCallbacks(const SHostCallbacks* table);
     int SetProperty(const char* name, const char* value);
     // Null for a property never set.
     const char* GetProperty(const char* name) const;
     int ReleaseMultiplayer();
-    // There is never a session error to tell: an empty text.
+    // The session's clients: the local one while a session is set up, none otherwise.
+    CObList* GetClientList();
+    // Why the last session start failed; an empty text when it did not. Cut to the buffer.
     int GetLastSessionError(char* buffer, int size) const;
 
 private:
+    // Session command codes the host sends.
+    static constexpr int kSessionInitSingle = 0;
+    static constexpr int kSessionEnd = 5;
+    static constexpr int kSessionAbort = 6;
+
+    // The heads-up display's overlay number and script: the 3D view over the whole display.
+    static constexpr int kHudLayoutId = 1;
+    static constexpr const char* kHudScript = "group(0,0,xr,yb) renderframe(0,0,xr,yb,60) endgroup";
+
     void RegisterCommands();
+    void ShowHud();
+    // What a game command does in play.
+    void PlayCommand(const char* name, int inputState, const char* arguments);
     // The clients of the session; only the local one until multiplayer joins.
     void SetLocalClients(int count);
 
@@ -74,4 +92,7 @@ private:
     int16_t m_state = 0;
     uint32_t m_nFrames = 0;
     int m_nClients = 0;
+    SStandInRange m_range;
+    std::string m_sessionError;
+    CObList m_clients;
 };

@@ -142,7 +142,10 @@ TARVEX_GAME_EXPORT int GetLastSessionError(char* pszBuffer, int size)
     return Guarded(0, [&] { return Game().GetLastSessionError(pszBuffer, size); });
 }
 
-TARVEX_GAME_EXPORT CObList* GetClientList() { return nullptr; }
+TARVEX_GAME_EXPORT CObList* GetClientList()
+{
+    return Guarded<CObList*>(nullptr, [] { return Game().GetClientList(); });
+}
 
 // The exports must have exactly the signatures the host calls them with.
 static_assert(std::is_same_v<decltype(&Initialize), game_api::InitializeFn>);

@@ -10,6 +10,7 @@
 #include "app/SGameObjects.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
+#include "frontend/hud/SAppLayoutItems.h"
 #include "frontend/screens/SScreenManager.h"
 #include "dx/display/SDXSurface.h"
 #include "dx/input/SInputObj.h"
@@ -172,7 +173,21 @@ SCatalog* SAppLayout::GetCatalog() { return GetHub()->GetCatalog(); }
 
 SGraphics* SAppLayout::GetDisplay() { return GetHub()->m_pGraphics; }
 
-SLayoutItem* SAppLayout::CreateAppItem(const char*) { return nullptr; }
+SLayoutItem* SAppLayout::CreateAppItem(const char* pszWord) {
+    if (pszWord == nullptr)
+        return nullptr;
+    static const char* const kIcons[4] = {"mapicongame", "mapiconstatic", "mapiconmodel", "mapiconmodelflag"};
+    const SString word(pszWord);
+    if (word.CompareNoCase("renderframe") == 0)
+        return new SAppLayoutItemRender;
+    for (int kind = 0; kind < 4; ++kind) {
+        if (word.CompareNoCase(kIcons[kind]) == 0)
+            return new SAppLayoutItemMapIcon(kind);
+    }
+    if (word.CompareNoCase("mapterrain") == 0)
+        return new SAppLayoutItemMapTerrain;
+    return nullptr;
+}
 
 void SAppLayout::OnCommand(const char* pszCommand) {
     SCommandInterpreter* pInterpreter = GetHub()->m_pInterpreter;

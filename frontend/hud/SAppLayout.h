@@ -54,7 +54,7 @@ public:
     int32_t GetValue(const char* pszArg, SDC* pDC, SLayoutGroup* pBlock) override;
     float GetFloatValue(const char* pszArg, SDC* pDC, SLayoutGroup* pBlock) override;
     CString GetText(const char* pszArg, SDC* pDC) override;
-    // The 3D view, map icons and terrain map come with the renderer; none yet.
+    // The 3D view ("renderframe"), the map icons and the terrain map.
     SLayoutItem* CreateAppItem(const char* pszWord) override;
     // One console line; the reply is thrown away.
     void OnCommand(const char* pszCommand) override;
@@ -92,6 +92,11 @@ public:
     uint32_t GetTextTime() const { return m_dwTextTime; }
 
 protected:
+    // The heads-up items read the game through the same doors as the value keywords.
+    friend class SAppLayoutItemRender;
+    friend class SAppLayoutItemMapIcon;
+    friend class SAppLayoutItemMapTerrain;
+
     // The running game as the layout sees it. The client state and its actors belong to the
     // game session; these are the only places the layout reaches them, so the in-game screen
     // (and tests) can stand in for them.

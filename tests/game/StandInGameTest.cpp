@@ -13,6 +13,7 @@
 #include "core/SDataCollection.h"
 #include "core/SObjectDef.h"
 #include "sys/library.h"
+#include "sys/time/time.h"
 #include "tests/app/GameLibraryTestSupport.h"
 
 namespace {
@@ -172,3 +173,45 @@ TEST_F(StandInGameTest, LocalClientIsReleasedBeforeTheLibraryGoes) {
 }
 
 }  // namespace
+
+TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
+    // The 9mm pistol carries 15 rounds and the range gives 150 s (the shipped definitions).
+    enum Ending { kRounds, kTime, kHostEnd, kHostAbort };
+    const struct {
+        Ending ending;
+        int16_t state;
+    } cases[] = {{kRounds, -1}, {kTime, -1}, {kHostEnd, 0}, {kHostAbort, 0}};
+    Load();
+    const int fire = CommandIndex("fire");
+    for (const auto& c : cases) {
+        sys::time::SetFakeTicks(1000);
+        m_dll->SessionCommand(0, 0);
+        ASSERT_EQ(m_dll->GetState(), 7) << c.ending;
+        switch (c.ending) {
+        case kRounds:
+            for (int shot = 0; shot < 14; ++shot)
+                m_dll->DoCommand(fire, 0, nullptr);
+            EXPECT_EQ(m_dll->GetState(), 7);
+            m_dll->DoCommand(fire, 1, nullptr);  // a release is not a shot
+            EXPECT_EQ(m_dll->GetState(), 7);
+            m_dll->DoCommand(fire, 0, nullptr);
+            break;
+        case kTime:
+            sys::time::SetFakeTicks(1000 + 149999);
+            m_dll->Update();
+            EXPECT_EQ(m_dll->GetState(), 7);
+            sys::time::SetFakeTicks(1000 + 150000);
+            m_dll->Update();
+            break;
+        case kHostEnd:
+            m_dll->SessionCommand(5, 0);
+            break;
+        case kHostAbort:
+            m_dll->SessionCommand(6, 0);
+            break;
+        }
+        EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
+        m_dll->DoCommand(fire, 0, nullptr);  // nothing happens after the end
+        EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
+    }
+}

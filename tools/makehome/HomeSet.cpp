@@ -87,6 +87,7 @@ void HomeSet::Build() {
     AddFile("defcmds.cfg", home_texts::kDefaultCommands);
     for (auto& file : home_outdoor::BuildOutdoorFiles()) m_Files.push_back(File{file.path, std::move(file.bytes)});
     home_outdoor::AddOutdoorCatalogItems(*m_pCatalog);
+    AddGamePage();
 }
 
 // ---- parts ----------------------------------------------------------------------------------

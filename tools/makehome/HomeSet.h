@@ -73,6 +73,8 @@ private:
     void AddOfficerPages();
     void AddDialogs();
     void AddOptionDialogs();
+    // The in-game page and the target range's map (after the outdoor files).
+    void AddGamePage();
     // A page's title picture as an image window at the top centre.
     void AddTitle(SWindow* pLayout, const std::string& key, const std::string& text);
 

@@ -1,0 +1,178 @@
+// The in-game screen: what the library's definitions choose for a session, the overlay lists
+// the library drives through the host callbacks, the click line and the small text readers.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/SGameScreenLink.h"
+#include "app/SHostCallbacks.h"
+#include "core/SObjectDef.h"
+#include "frontend/hud/SAppLayout.h"
+#include "frontend/screens/SGameLayouts.h"
+#include "frontend/screens/SGameScreen.h"
+
+namespace {
+
+struct Value {
+    const char* name;
+    const char* value;
+};
+
+SObjectDef* MakeDef(const char* name, std::initializer_list<Value> values) {
+    auto* def = new SObjectDef;
+    def->SetName(name);
+    for (const Value& v : values)
+        def->SetOrAppend(v.name, v.value, 0);
+    return def;
+}
+
+class DefinitionList {
+public:
+    ~DefinitionList() { m_list.DeleteAll(); }
+    void Add(SObjectDef* def) { m_list.AddTail(def); }
+    SObjectDefList* Get() { return &m_list; }
+
+private:
+    SObjectDefList m_list;
+};
+
+}  // namespace
+
+TEST(GameScreenSettingsTest, ScenarioAndNamedDefinitionsChooseTheRenderSettings) {
+    struct Case {
+        const char* label;
+        std::initializer_list<Value> scenario;
+        std::initializer_list<Value> hud;
+        const char* ambient;
+        uint32_t passMask;
+        int fuzzPeriod;
+        float conTriNormOffs;
+        float factors[4];
+    };
+    const Case cases[] = {
+        {"trees and quads off", {{"NoTrees", "1"}, {"NoQuads", "1"}}, {}, "", 0x57, 500, 0.25f, {1, 1, 1, 1}},
+        {"every pass switch", {{"NoTerrain", "1"}, {"NoWater", "1"}, {"NoBackground", "1"}}, {}, "", 0x4C, 500,
+         0.25f, {1, 1, 1, 1}},
+        {"fuzz period in whole seconds", {}, {{"NightVisFuzzPeriod", "2.7"}}, "", 0x5F, 2000, 0.25f, {1, 1, 1, 1}},
+        {"non-positive fuzz period ignored", {}, {{"NightVisFuzzPeriod", "-1"}}, "", 0x5F, 500, 0.25f, {1, 1, 1, 1}},
+        {"zero offset keeps the old one", {{"ConTriNormOffs", "0"}}, {}, "", 0x5F, 500, 0.25f, {1, 1, 1, 1}},
+        {"offset replaced", {{"ConTriNormOffs", "1.5"}}, {}, "", 0x5F, 500, 1.5f, {1, 1, 1, 1}},
+        {"negative ambient factors ignored", {}, {}, "0.5,-1,2,0", 0x5F, 500, 0.25f, {0.5f, 1, 2, 0}},
+        {"fewer factors change only those", {}, {}, "3", 0x5F, 500, 0.25f, {3, 1, 1, 1}},
+        {"nothing readable", {}, {}, "abc", 0x5F, 500, 0.25f, {1, 1, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        DefinitionList defs;
+        defs.Add(MakeDef("TargetRange", c.scenario));
+        defs.Add(MakeDef("HUD", c.hud));
+        defs.Add(MakeDef("Range1", {{"AmbientFactors", c.ambient}}));
+        SGameRenderSettings settings;
+        settings.m_iNightVisFuzzPeriod = 500;
+        settings.m_fConTriNormOffs = 0.25f;
+        SGameScreen::ApplyDefinitions(defs.Get(), "TargetRange", "Range1", settings);
+        EXPECT_EQ(settings.m_dwPassMask, c.passMask) << c.label;
+        EXPECT_EQ(settings.m_iNightVisFuzzPeriod, c.fuzzPeriod) << c.label;
+        EXPECT_FLOAT_EQ(settings.m_fConTriNormOffs, c.conTriNormOffs) << c.label;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FLOAT_EQ(settings.m_fAmbientFactors[i], c.factors[i]) << c.label << " factor " << i;
+    }
+}
+
+TEST(GameScreenSettingsTest, MissingDefinitionsAndLongFactorTextsAreSafe) {
+    SGameRenderSettings settings;
+    SGameScreen::ApplyDefinitions(nullptr, "TargetRange", "Range1", settings);
+    EXPECT_EQ(settings.m_dwPassMask, 0x5Fu);
+    // Far longer than any buffer a reader might copy it into: the first four numbers count.
+    std::string text = "0.5,0.25,0.125,2";
+    text += std::string(4000, '7');
+    float factors[4] = {1, 1, 1, 1};
+    SGameScreen::ReadAmbientFactors(text.c_str(), factors);
+    EXPECT_FLOAT_EQ(factors[0], 0.5f);
+    EXPECT_FLOAT_EQ(factors[2], 0.125f);
+    EXPECT_GT(factors[3], 1.0e30f);  // "2777..." read as one (huge) number, not past the text
+}
+
+TEST(GameScreenTextTest, ColonTriplesAndClickLines) {
+    const struct {
+        const char* text;
+        int32_t packed;
+    } triples[] = {{"", 0}, {"1:2:3", (1 << 16) + (2 << 8) + 3}, {"10:0:5]", (10 << 16) + 5},
+                   {"2:x:7[9]", (2 << 16) + 7}, {"4", 4 << 16}};
+    for (const auto& t : triples)
+        EXPECT_EQ(SGameScreen::PackColonTriple(t.text), t.packed) << t.text;
+
+    const float point[3] = {8.0f, 16.0f, 24.0f};
+    const float angles[2] = {10.5f, -3.25f};
+    EXPECT_STREQ(SGameScreen::FormatClickLine(SString("fire"), point, angles).GetString(),
+                 "fire 1.00,2.00,3.00, 10.50,-3.25");
+}
+
+TEST(GameScreenOverlayTest, OverlaysAreFlaggedAndRemovedOnlyOnTheMainThreadSweep) {
+    SGameScreen screen;
+    EXPECT_EQ(screen.ShowLayout(0, 3), 1);
+    EXPECT_EQ(screen.ShowLayout(0, 3), 1);
+    ASSERT_EQ(screen.GetActiveLayouts().size(), 1u);
+    screen.ShowLayout(2, 3);
+    EXPECT_EQ(screen.GetActiveLayouts().front()->m_bRemove, 1);
+    screen.ShowLayout(0, 3);  // the flagged one still waits for the sweep
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 2u);
+    screen.RemoveFlaggedLayouts();
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 1u);
+
+    screen.ShowLayout(4, 5);
+    ASSERT_EQ(screen.GetPassiveLayouts().size(), 1u);
+    EXPECT_EQ(screen.GetPassiveLayouts().front()->m_pLayout->GetParent(), nullptr);  // display only
+    EXPECT_EQ(screen.ShowLayout(1, 9), 1);
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 1u);  // kind 1 changes nothing
+
+    EXPECT_EQ(screen.ShowTextureLayout(1, -1, "", 0.5f, 0.25f, 0.5f, 0.0f), 0);
+    EXPECT_EQ(screen.ShowTextureLayout(1, 2, "", 0.5f, 0.25f, 0.5f, 0.0f), 1);
+    ASSERT_EQ(screen.GetTextureLayouts().size(), 1u);
+    int x = 0, y = 0, w = 0, h = 0;
+    screen.GetTextureLayouts().front()->Place(256, 256, x, y, w, h);
+    EXPECT_EQ(w, 128);
+    EXPECT_EQ(h, 64);
+    EXPECT_EQ(x, 128);
+    EXPECT_EQ(y, 0);
+    screen.ShowTextureLayout(0, 2, "", 0, 0, 0, 0);
+    EXPECT_FALSE(screen.GetTextureLayouts().front()->m_pLayout->IsVisible());
+
+    EXPECT_EQ(screen.QueueScreenshot(64, 48, 1, "", "Shots"), 0);
+    EXPECT_EQ(screen.QueueScreenshot(64, 48, 1, "", "Shots"), 1);
+    screen.ProcessScreenshot(nullptr);  // no frame to shoot: dropped, not kept for ever
+    EXPECT_EQ(screen.GetScreenshots().size(), 1u);
+    screen.RemoveAllLayouts();
+    EXPECT_TRUE(screen.GetActiveLayouts().empty());
+    EXPECT_TRUE(screen.GetPassiveLayouts().empty());
+    EXPECT_TRUE(screen.GetTextureLayouts().empty());
+    EXPECT_TRUE(screen.GetScreenshots().empty());
+}
+
+TEST(GameScreenOverlayTest, HostCallbacksReachTheScreenOnlyWhileItIsCurrent) {
+    SHostCallbacks table{};
+    FillHostCallbacks(table);
+    SGameScreen screen;
+    EXPECT_EQ(table.HostShowLayout(0, 1), 0);
+    EXPECT_EQ(table.HostShowTextureLayout(4, 1, "", 1, 1, 0, 0), 0);
+    EXPECT_EQ(table.HostQueueScreenshot(8, 8, 1, "", "Pics"), 1);
+    EXPECT_TRUE(screen.GetScreenshots().empty());
+
+    SGameScreenLink::SetCurrent(&screen);
+    EXPECT_EQ(table.HostShowLayout(0, 1), 1);
+    EXPECT_EQ(table.HostShowTextureLayout(4, 1, "", 1, 1, 0, 0), 1);
+    EXPECT_EQ(table.HostQueueScreenshot(8, 8, 1, "", "Pics"), 1);
+    EXPECT_EQ(table.HostScreenModelAnimation(-4, 0, 0.0f, 0, 0, 0), 0);
+    SGameScreenLink::SetCurrent(nullptr);
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 1u);
+    ASSERT_EQ(screen.GetTextureLayouts().size(), 1u);
+    EXPECT_EQ(screen.GetTextureLayouts().front()->m_iTextureIndex, 4);
+    EXPECT_EQ(screen.GetScreenshots().size(), 1u);
+    EXPECT_NE(SGameScreen::RenderSettings().m_dwOptionalPasses & 0x80u, 0u);
+    screen.ModelCommand(-5, 0, 0.0f, 0, 0, 0);
+    EXPECT_EQ(SGameScreen::RenderSettings().m_dwOptionalPasses & 0x80u, 0u);
+    // Frame selection on attachments that are not there changes nothing and never fails.
+    screen.ModelCommand(-6, 0, 1.0f, 0, 0, 0);
+    screen.ModelCommand(-7, 0, 0.5f, 0, 0, 0);
+    EXPECT_EQ(screen.GetAttachment(0), nullptr);
+}

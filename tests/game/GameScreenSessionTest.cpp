@@ -1,0 +1,145 @@
+// The in-game screen driving our stand-in library through a target-range session: the set-up
+// starts the session and the heads-up display appears, EXIT ends it, and the leave clears it.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/SGameDLL.h"
+#include "app/SClientInfo.h"
+#include "app/SGameItems.h"
+#include "app/SGameObjects.h"
+#include "app/CConfigData.h"
+#include "app/CSoundData.h"
+#include "app/SConsoleHostImpl.h"
+#include "app/SGameScreenLink.h"
+#include "app/actors/SActorWorld.h"
+#include "core/SDataCollection.h"
+#include "frontend/screens/SGameScreen.h"
+#include "tests/app/GameLibraryTestSupport.h"
+#include "ui/SDC.h"
+
+namespace {
+
+// Keeps the lines written to it.
+class LineRecorder : public SDC {
+public:
+    void TextOut(int x, int y, const char* text, int count) override
+    {
+        lines.push_back(std::to_string(x) + "," + std::to_string(y) + " " + std::string(text, count));
+    }
+    std::vector<std::string> lines;
+};
+
+class GameScreenSessionTest : public tarvex::test::GameLibraryTest {
+protected:
+    void SetUp() override
+    {
+        GameLibraryTest::SetUp();
+        const std::string path =
+            tarvex::test::PlaceGameLibrary(LibraryToLoad(), std::filesystem::path(m_folder) / "lib");
+        RestoreLibraryState();
+        m_hub->m_pGameDLL = new SGameDLL(path.c_str());
+        m_hub->m_pGameDLL->HandOver(m_hub->m_pGameItems, SString("C:\\Tarvex"));
+    }
+    void TearDown() override
+    {
+        delete m_hub->m_pGameDLL;
+        m_hub->m_pGameDLL = nullptr;
+        RestoreLibraryState();
+        GameLibraryTest::TearDown();
+    }
+    virtual std::string LibraryToLoad() const { return tarvex::test::StandInGameLibrary(); }
+    // Unloading a library takes the client state and the worlds with it; the process's hub
+    // gets them back as a fresh hub has them.
+    void RestoreLibraryState()
+    {
+        SGameItems* items = m_hub->m_pGameItems;
+        if (items->m_pClientInfo == nullptr)
+            items->ResetClientInfo();
+        for (SActorWorld*& world : items->m_pWorld) {
+            if (world == nullptr)
+                world = new SActorWorld();
+        }
+    }
+
+    SGameObjects* m_hub = SGameObjects::Instance();
+};
+
+TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {
+    SGameDLL* library = m_hub->m_pGameDLL;
+    SGameScreen screen;
+    screen.Activate();
+    EXPECT_EQ(SGameScreenLink::Current(), &screen);
+    EXPECT_EQ(library->GetState(), 7);
+    EXPECT_EQ(screen.GetEndState(), -1);
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 1u);  // the heads-up display
+    EXPECT_STREQ(library->GetProperty("MusicLevelEnabled"), m_hub->m_pConfig->m_pSound->m_bMusic != 0 ? "1" : "0");
+
+    const int fire = m_hub->m_pGameItems->m_pCommands->FindByName("fire");
+    library->DoCommand(fire, 0, nullptr);
+    screen.Update();  // the session goes on
+    EXPECT_EQ(library->GetState(), 7);
+
+    m_hub->m_pConsoleHost->EndGame();  // what EXIT does while this screen is current
+    EXPECT_EQ(library->GetState(), 0);
+    EXPECT_EQ(screen.GetEndState(), 0);
+    screen.Update();  // the end state is reached: the screen leaves (no manager here)
+
+    screen.Deactivate();
+    EXPECT_EQ(SGameScreenLink::Current(), nullptr);
+    EXPECT_TRUE(screen.GetActiveLayouts().empty());
+    EXPECT_EQ(screen.GetViewModel(), nullptr);
+}
+
+TEST_F(GameScreenSessionTest, TheClientDebugBlockShowsTheClientTheHubNames) {
+    SGameScreen screen;
+    screen.Activate();
+    const struct {
+        int index;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {-1, {}},
+        {5, {}},  // no client of that id
+        {0,
+         {"15,45 Identifier: (none)", "15,60 Physics: 0 (WLK)", "15,75 Hunter: NULL!", "15,90 Eyes: NULL!",
+          "15,105 Commanding: NULL!", "15,120 ControlPos: NULL!", "15,135 ControlYaw: NULL!",
+          "15,150 ControlPitch: NULL!"}},
+    };
+    m_hub->m_pGameItems->m_pClientInfo->m_iClientId = 0;
+    m_hub->m_pGameItems->m_pClientInfo->m_iMoveMode = 0;
+    for (const auto& c : cases) {
+        m_hub->m_iClientIndex = c.index;
+        LineRecorder dc;
+        screen.Update(reinterpret_cast<uintptr_t>(&dc));
+        EXPECT_EQ(dc.lines, c.lines) << c.index;
+    }
+    m_hub->m_iClientIndex = -1;
+    screen.Deactivate();
+}
+
+// A library whose session commands fail when their argument is 0.
+class FailingSessionTest : public GameScreenSessionTest {
+protected:
+    std::string LibraryToLoad() const override { return tarvex::test::RecordGameLibrary(); }
+};
+
+TEST_F(FailingSessionTest, AFailingLibraryCostsOneFrameAndLeavesTheLockFree) {
+    SGameScreen screen;
+    screen.Activate();  // the session start fails: reported, and the screen stays usable
+    EXPECT_EQ(screen.GetEndState(), -1);
+    LineRecorder dc;
+    EXPECT_NO_THROW(screen.Draw(&dc));  // the frame's closing command fails
+    EXPECT_NO_THROW(screen.EndGame());
+    int shown = -1;
+    std::thread library([&] { shown = screen.ShowLayout(0, 2); });
+    library.join();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(screen.GetActiveLayouts().size(), 1u);
+    screen.Deactivate();
+}
+
+}  // namespace
