@@ -216,6 +216,9 @@ public:
     void LoadBackground();
     void ResetRenderStates();
 
+    // Frees the geometry of every decal of the ring; the ring itself stays.
+    void FreeDecalPolygons();
+
     // An 8-bit hash of a name, case ignored, for quick look-ups in the registries.
     static uint8_t HashName8(const char* name);
 
