@@ -694,8 +694,6 @@ int SD3D6Parser::Hunt_RenderToTexture(int, float, float, const float*) { return 
 // Each answers as the renderer does with no map, no registry entry and nothing hit.
 
 int SD3D6Parser::CollectObjectsNear(int, int, int, void**, int) { return 0; }
-int SD3D6Parser::ClearTileFlags() { return 0; }
-int SD3D6Parser::HitTest(const SVector*, const SVector*, float, float, uint32_t) { return 1; }
 int SD3D6Parser::AlwaysTrue() { return 1; }
 int SD3D6Parser::SetFog(uint32_t, float, float) { return 0; }
 int SD3D6Parser::SetAmbientLight(uint32_t) { return 0; }
