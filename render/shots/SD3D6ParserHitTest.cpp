@@ -267,6 +267,10 @@ int SD3D6Parser::HitTest(const SVector* a, const SVector* b, float low, float hi
             if (lowest > B.y && lowest > topY) {
                 continue;
             }
+            // Ground wholly below the shot can only be met past its far end.
+            if (std::max({h00, h10, h01, h11}) < std::min(B.y, topY)) {
+                continue;
+            }
             const float x0 = static_cast<float>(x * 256), x1 = x0 + 256.0f;
             const float z0 = static_cast<float>(z * 256), z1 = z0 + 256.0f;
             const float c10[3] = {x1, h10, z0}, c00[3] = {x0, h00, z0}, c01[3] = {x0, h01, z1};
