@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 
+#include "assets/models/BspTree.h"
 #include "assets/models/SSMHandle.h"
 #include "assets/models/SSMObject.h"
 #include "render/SD3D6Parser.h"
@@ -300,6 +301,52 @@ TEST_F(HitNodeTest, ModelTrianglesByTheBoxPath) {
     EXPECT_EQ(hit.m_dwObject, 88u);
     EXPECT_EQ(record.pObject, &parent);
     EXPECT_EQ(record.dwObjectValue, 55u);
+}
+
+TEST_F(HitNodeTest, StaticModelsByTheirTree) {
+    // A static model whose tree is one leaf holding its triangle, in world coordinates.
+    auto model = tarvex::test::MakeTriangleModel({{{{1000, 0, 1000}, {1010, 0, 1000}, {1000, 10, 1000}}, 0}});
+    mleaf_t leaf;
+    leaf.triangles = {0};
+    leaf.box.Reset();
+    for (int i = 0; i < 3; ++i) {
+        leaf.box.AddPoint(&model->m_frames[0]->positions[i * 3]);
+    }
+    model->m_groups[0]->pRoot = &leaf;
+    model->m_bBSPWanted = model->m_bBSPBuilt = 1;
+    std::unique_ptr<SSMHandle> handle(model->CreateHandle());
+    handle->m_groupStates[0].flags = 0x10;
+    handle->m_groupStates[0].textureSlot = 4;
+    ActorDesc actor;
+    actor.m_pModel = handle.get();
+    actor.m_dwOwner = 66;
+    record.pObject = &actor;
+    record.bMapObject = 0;
+    struct Case {
+        const char* what;
+        SVector b, a;
+        uint32_t kind;
+    };
+    const Case cases[] = {
+        {"through the leaf", {1002, 2, 990}, {1002, 2, 1010}, hit::kKindRegion},
+        {"beside its box", {1020, 2, 990}, {1020, 2, 1010}, 0},
+        {"from the surface", {1002, 2, 1000}, {1002, 2, 1010}, 0},
+    };
+    for (const Case& c : cases) {
+        Shoot(c.b, c.a, hit::kActors | hit::kRegions);
+        hit.m_pModel = nullptr;
+        HitTestHierarchy(record);
+        ASSERT_EQ(hit.m_dwKind, c.kind) << c.what;
+        if (c.kind != 0) {
+            EXPECT_NEAR(hit.m_vPoint.z, 1000.0f, 1e-3);
+            EXPECT_EQ(hit.m_dwObject, 66u);
+            EXPECT_EQ(hit.m_pModel, handle.get());
+            EXPECT_EQ(hit.m_nTextureSlot, 4);
+            // Corner k of triangle 0 carries the texture coordinate (k, 0); (1002, 2) lies at
+            // a = 0.2, b = 0.2 on it.
+            EXPECT_NEAR(hit.m_fTexCoord[0], 0.2f + 2 * 0.2f, 1e-4);
+        }
+    }
 }
 
 }  // namespace
