@@ -89,8 +89,9 @@ int SD3D6Parser::PlaceDecal(ActorDesc desc, uint32_t, uint32_t childWord, uint32
             reuse(place);
             ++m_iDecalNext;
         } else {
+            // A place named earlier may already hold a decal: it is replaced, not listed twice.
             place = m_iDecalCount;
-            polygon = new SDecalPolygon();
+            reuse(place);
             m_iDecalCount = m_iDecalNext = m_iDecalCount + 1;
         }
     } else {

@@ -163,12 +163,28 @@ TEST_F(DecalRingTest, RingReusesTheOldestPlace) {
     EXPECT_FLOAT_EQ(ring[1].m_vPosition.x, 4000.0f);
     EXPECT_EQ(parser.m_iDecalCount, 2);
     parser.PlaceDecal(Desc(5000, 5000), 0, 7, 34);
+    ActorDesc untextured = Desc(5000, 5000);
+    untextured.m_nModelIndex = 3;  // no such texture item
+    parser.PlaceDecal(untextured, 0, 7, 1);
     parser.PlaceDecal(Desc(5000, 5000), 0, 7, 0xFFFFFFFE);
     EXPECT_FLOAT_EQ(ring[1].m_vPosition.x, 4000.0f);
     EXPECT_EQ(ring[1].m_dwFlags, 1u);
     EXPECT_EQ(ring[1].m_nKind, 1);
     EXPECT_EQ(ring[1].m_nSubKind, 4);
     EXPECT_EQ(ring[1].m_dwWord3, 7u);
+}
+
+TEST_F(DecalRingTest, NamedPlaceAheadOfTheRingIsReplacedOnce) {
+    ActorDesc* ring = parser.m_pDecalRing;
+    parser.PlaceDecal(Desc(1000, 1000), 0, 0, 1);
+    ASSERT_TRUE(Listed(&ring[1]));
+    parser.PlaceDecal(Desc(2000, 2000), 0, 0, 0xFFFFFFFF);
+    parser.PlaceDecal(Desc(3000, 3000), 0, 0, 0xFFFFFFFF);  // takes place 1 over the named decal
+    int cx = 0, cz = 0;
+    SHuntWorld::CellAt(1000, 1000, &cx, &cz);
+    EXPECT_EQ(parser.m_pWorld->GetList(cx, cz), nullptr);
+    EXPECT_FLOAT_EQ(ring[1].m_vPosition.x, 3000.0f);
+    EXPECT_EQ(parser.m_iDecalCount, 2);
 }
 
 TEST_F(DecalRingTest, QuadLiesOnTheGroundTurnedByTheYaw) {
