@@ -117,6 +117,7 @@ public:
 class HitNodeTest : public testing::Test {
 protected:
     void SetUp() override {
+        parser.m_iSessionMode = 2;  // so that ending it frees the texture items
         auto* item = new SD3D6TextureItem();
         auto* lock = new MaskedLock(16, 32);
         lock->Mask(4, 2, 0x1F);  // the top row whole, the bottom row only its first column
