@@ -269,6 +269,7 @@ void SD3D6Parser::FreeSessionItems() {
         delete m_ActorDescs[i];
     }
     m_ActorDescs.RemoveAll();
+    FreeDecalPolygons();
     delete[] m_pDecalRing;
     m_pDecalRing = nullptr;
     m_iDecalNext = 0;
@@ -682,10 +683,4 @@ int SD3D6Parser::Hunt_Init() {
     return 1;
 }
 
-// --- Operations whose bodies come with the outdoor world, the registries and the line test --------
-// Each answers as the renderer does with no map, no registry entry and nothing hit.
-
-int SD3D6Parser::PlaceDecal(ActorDesc, uint32_t, uint32_t, uint32_t) { return 0; }
-int SD3D6Parser::ClearTileFlags() { return 0; }
-int SD3D6Parser::HitTest(const SVector*, const SVector*, float, float, uint32_t) { return 1; }
 int SD3D6Parser::AlwaysTrue() { return 1; }

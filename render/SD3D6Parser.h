@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/SString.h"
@@ -220,6 +221,11 @@ public:
     void LoadBackground();
     void ResetRenderStates();
 
+    // Lists the cells of the band along the shot from B to A for the line test, flagging each.
+    void ListHitCells(const SVector& a, const SVector& b);
+    // Frees the geometry of every decal of the ring; the ring itself stays.
+    void FreeDecalPolygons();
+
     // An 8-bit hash of a name, case ignored, for quick look-ups in the registries.
     static uint8_t HashName8(const char* name);
 
@@ -235,6 +241,9 @@ public:
     static uint32_t s_dwSceneRenderSwitches;
     static int32_t s_bGenModelBSP;
     static int32_t s_bSecondModelMark;
+    // The line test's switch to walk the object lists of every cell instead of the band along
+    // the shot (and to leave the map objects out); the game screen turns it on.
+    static uint8_t s_bHitTestAllCells;
 
     // --- Frame ------------------------------------------------------------------------------
     void ResetRenderQueues() { m_Queues.Reset(); }
@@ -366,6 +375,9 @@ public:
         float fFogNear = 0.0f;
         float fFogFar = 0.0f;
     } m_SavedViewRange;
+    // The line test's cell flags (one byte a cell, all 0 between tests) and its cell list.
+    std::unique_ptr<uint8_t[]> m_pTileFlags = std::make_unique<uint8_t[]>(65536);
+    std::vector<uint16_t> m_HitCells;
 
 private:
     void Log(const char* text) const;
