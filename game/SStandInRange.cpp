@@ -77,6 +77,11 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     return true;
 }
 
+std::string SStandInRange::InHome(const char* path) const {
+    const char* base = m_pItems != nullptr ? m_pItems->m_sBasePath.GetString() : nullptr;
+    return base != nullptr && base[0] != '\0' ? std::string(base) + "/" + path : std::string(path);
+}
+
 SActorWorld* SStandInRange::World() const { return m_pItems != nullptr ? m_pItems->m_pWorld[0] : nullptr; }
 
 void SStandInRange::ReleaseRoles() {
@@ -120,6 +125,7 @@ void SStandInRange::PlaceActors() {
     m_pEyes->m_fHeight = kEyeHeight;
     m_pEyes->m_dwFlagsA &= ~SActor::kVisible;
     world->AddActor(m_pEyes, 1, -1);
+    world->SetFocusActor(m_pEyes);
     if (m_pItems->m_pClientInfo != nullptr) {
         m_pItems->m_pClientInfo->m_pHunter = m_pOfficer;
         m_pItems->m_pClientInfo->m_pEyes = m_pEyes;
@@ -135,16 +141,15 @@ void SStandInRange::PlaceActors() {
         target->m_vPosition = SVector(x, static_cast<float>(world->GroundHeight(x, z)), z);
         target->m_dwFlagsA &= ~(SActor::kClipToGround | SActor::kClipToWater);
         world->AddActor(target, 1, -1);
-        target->SetModel(kTargetModel);
+        // Named as the loader takes it ("id;"), so an empty base path means the Home folder.
+        target->SetModel(("id;" + InHome(kTargetModel)).c_str());
         m_pTargets[i] = target;
     }
 
     // The regions come from the texture file itself: they score shots with or without a
     // renderer to draw the boards.
     m_pTargetTexture = std::make_shared<STexture2>();
-    const std::string base = m_pItems->m_sBasePath.GetString();
-    const std::string joined = base.empty() ? std::string(kTargetTexture) : base + "/" + kTargetTexture;
-    if (m_pTargetTexture->Load(joined.c_str(), 0) != 1 && m_pTargetTexture->Load(kTargetTexture, 0) != 1)
+    if (m_pTargetTexture->Load(InHome(kTargetTexture).c_str(), 0) != 1)
         m_pTargetTexture.reset();
 }
 
@@ -180,14 +185,12 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
 
 void SStandInRange::PlaceView() {
     SActorWorld* world = World();
-    if (world == nullptr)
+    if (world == nullptr || m_pEyes == nullptr)
         return;
-    if (m_pEyes != nullptr) {
-        m_pEyes->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
-        m_pEyes->InvalidateViewpoint();
-    }
-    world->SetView(SVector(m_fPosition[0], m_fPosition[1], m_fPosition[2]), SVector(m_fPitch, m_fYaw, 0.0f), 60.0f,
-                   0.0f, 0.0f);
+    m_pEyes->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
+    m_pEyes->InvalidateViewpoint();
+    // The camera follows the eyes; the world gives the renderer its own units.
+    world->UpdateCamera(60.0f);
 }
 
 bool SStandInRange::Update(uint32_t now) {
@@ -303,8 +306,8 @@ void SStandInRange::Finish(int16_t state) {
         results.m_pDefs->AddTail(weaponScore);
         m_host.HostPlayerScores(&results);
     }
-    // The host may clear the world once the session is over: the client state stops naming
-    // the actors now.
-    ReleaseRoles();
+    // The session's actors go with it: the host may drop the renderer or the world once the
+    // session is over, and neither may be left holding them.
+    ForgetActors();
     m_state = state;
 }

@@ -86,6 +86,8 @@ private:
     // The best "Score" of the target texture's regions at (u, v), with that region's name.
     int ScoreAt(float u, float v, std::string& region) const;
     SActorWorld* World() const;
+    // A Home file's path: under the host's base path, or in the working folder without one.
+    std::string InHome(const char* path) const;
 
     std::string m_sError;
     SGameItems* m_pItems = nullptr;

@@ -112,6 +112,7 @@ std::vector<uint8_t> TargetModel() {
     frame->groupBytes.assign(1, 0);
     auto group = std::make_unique<SSMGroup>();
     group->name = "Normal";
+    group->flags = kGroupInBsp;  // drawn
     auto skin = std::make_unique<SSMSkin>();
     skin->name = "Default";
     skin->resource = 0;
@@ -147,9 +148,14 @@ std::vector<uint8_t> TargetModel() {
     model.m_nFrames = 1;
     model.m_frames.push_back(std::move(frame));
     auto resource = std::make_unique<SSMResource>();
-    resource->name = "file;target.stx";
+    resource->name = "file;target.bmp";
     model.m_resources.push_back(std::move(resource));
     model.m_nResources = 1;
+    // A board moves with its actor: it is no static scenery with a tree of its own.
+    auto tag = std::make_unique<SSMTag>();
+    tag->name = "NoStatic";
+    model.m_tags.push_back(std::move(tag));
+    model.m_nTags = 1;
 
     CMemFile file(16 * 1024);
     {
