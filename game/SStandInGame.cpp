@@ -108,6 +108,11 @@ int SStandInGame::DoCommand(int index, int inputState, const char* arguments)
             m_properties["LastCommandState"] = std::to_string(inputState);
             m_properties["LastCommandArguments"] = TextOrEmpty(arguments);
             PlayCommand(command.name, inputState, arguments);
+            // The range's tally, readable by name like any other property.
+            m_properties["Shots"] = std::to_string(m_range.GetShots());
+            m_properties["Hits"] = std::to_string(m_range.GetHits());
+            m_properties["Score"] = std::to_string(m_range.GetScore());
+            m_properties["LastRegion"] = m_range.GetLastRegion();
             return 1;
         }
     }

@@ -1,12 +1,17 @@
 #include "game/SStandInRange.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
+#include "app/SClientInfo.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "app/actors/SActorWorld.h"
 #include "core/SObjectDef.h"
 #include "core/SVector.h"
+#include "assets/textures/STexRegion.h"
+#include "assets/textures/STexture2.h"
 #include "render/SD3D6Parser.h"
 #include "render/parser/SParser.h"
 
@@ -26,6 +31,10 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_host = host;
     m_nShots = 0;
     m_nHits = 0;
+    m_nPoints = 0;
+    m_sLastRegion.clear();
+    m_nLastPoints = 0;
+    ForgetActors();
     m_fYaw = 0.0f;
     m_fPitch = 0.0f;
     m_sWeapon = kDefaultWeapon;
@@ -63,8 +72,85 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_fPosition[1] = world != nullptr ? static_cast<float>(world->GroundHeight(kMapCentre, kMapCentre)) + kEyeHeight
                                       : kEyeHeight;
     m_state = kStatePlaying;
+    PlaceActors();
     PlaceView();
     return true;
+}
+
+std::string SStandInRange::InHome(const char* path) const {
+    const char* base = m_pItems != nullptr ? m_pItems->m_sBasePath.GetString() : nullptr;
+    return base != nullptr && base[0] != '\0' ? std::string(base) + "/" + path : std::string(path);
+}
+
+SActorWorld* SStandInRange::World() const { return m_pItems != nullptr ? m_pItems->m_pWorld[0] : nullptr; }
+
+void SStandInRange::ReleaseRoles() {
+    SClientInfo* client = m_pItems != nullptr ? m_pItems->m_pClientInfo : nullptr;
+    if (client == nullptr)
+        return;
+    if (client->m_pHunter == m_pOfficer)
+        client->m_pHunter = nullptr;
+    if (client->m_pEyes == m_pEyes)
+        client->m_pEyes = nullptr;
+}
+
+void SStandInRange::ForgetActors() {
+    ReleaseRoles();
+    SActorWorld* world = World();
+    SActor* mine[kTargetCount + 2] = {m_pOfficer, m_pEyes};
+    std::copy(std::begin(m_pTargets), std::end(m_pTargets), mine + 2);
+    for (SActor* actor : mine) {
+        if (actor != nullptr && world != nullptr && world->FindActor(actor) >= 0)
+            world->DestroyActor(actor, 1);
+    }
+    m_pOfficer = nullptr;
+    m_pEyes = nullptr;
+    std::fill(std::begin(m_pTargets), std::end(m_pTargets), nullptr);
+}
+
+void SStandInRange::PlaceActors() {
+    SActorWorld* world = World();
+    if (world == nullptr)
+        return;
+    const SVector feet(m_fPosition[0], m_fPosition[1] - kEyeHeight, m_fPosition[2]);
+    m_pOfficer = new SActor;
+    m_pOfficer->m_sName = "Officer";
+    m_pOfficer->m_sClassName = "Officer";
+    m_pOfficer->m_vPosition = feet;
+    world->AddActor(m_pOfficer, 1, -1);
+    m_pEyes = new SActor;
+    m_pEyes->m_sName = "Eyes";
+    m_pEyes->m_sClassName = "Eyes";
+    m_pEyes->m_vPosition = feet;
+    m_pEyes->m_fHeight = kEyeHeight;
+    m_pEyes->m_dwFlagsA &= ~SActor::kVisible;
+    world->AddActor(m_pEyes, 1, -1);
+    world->SetFocusActor(m_pEyes);
+    if (m_pItems->m_pClientInfo != nullptr) {
+        m_pItems->m_pClientInfo->m_pHunter = m_pOfficer;
+        m_pItems->m_pClientInfo->m_pEyes = m_pEyes;
+    }
+
+    // The row stands across the officer's first line of sight (yaw 0 looks along +z).
+    for (int i = 0; i < kTargetCount; ++i) {
+        const float x = feet.x + (static_cast<float>(i) - (kTargetCount - 1) / 2.0f) * kTargetSpacing;
+        const float z = feet.z + kTargetDistance;
+        auto* target = new SActor;
+        target->m_sName = "Target";
+        target->m_sClassName = "Target";
+        target->m_vPosition = SVector(x, static_cast<float>(world->GroundHeight(x, z)), z);
+        target->m_dwFlagsA &= ~(SActor::kClipToGround | SActor::kClipToWater);
+        world->AddActor(target, 1, -1);
+        // Named as the loader takes it ("id;"), so an empty base path means the Home folder.
+        target->SetModel(("id;" + InHome(kTargetModel)).c_str());
+        m_pTargets[i] = target;
+    }
+
+    // The regions come from the texture file itself: they score shots with or without a
+    // renderer to draw the boards.
+    m_pTargetTexture = std::make_shared<STexture2>();
+    if (m_pTargetTexture->Load(InHome(kTargetTexture).c_str(), 0) != 1)
+        m_pTargetTexture.reset();
 }
 
 bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& objects) {
@@ -98,11 +184,13 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
 }
 
 void SStandInRange::PlaceView() {
-    SActorWorld* world = m_pItems != nullptr ? m_pItems->m_pWorld[0] : nullptr;
-    if (world == nullptr)
+    SActorWorld* world = World();
+    if (world == nullptr || m_pEyes == nullptr)
         return;
-    world->SetView(SVector(m_fPosition[0], m_fPosition[1], m_fPosition[2]), SVector(m_fPitch, m_fYaw, 0.0f), 60.0f,
-                   0.0f, 0.0f);
+    m_pEyes->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
+    m_pEyes->InvalidateViewpoint();
+    // The camera follows the eyes; the world gives the renderer its own units.
+    world->UpdateCamera(60.0f);
 }
 
 bool SStandInRange::Update(uint32_t now) {
@@ -130,21 +218,76 @@ bool SStandInRange::Fire() {
     if (m_state != kStatePlaying || m_nShots >= m_nRounds)
         return false;
     ++m_nShots;
-    bool hit = false;
-    SActorWorld* world = m_pItems != nullptr ? m_pItems->m_pWorld[0] : nullptr;
-    if (world != nullptr) {
-        const SVector eye(m_fPosition[0], m_fPosition[1], m_fPosition[2]);
-        const SVector end = eye + SVector::ToDirection(SVector(m_fPitch, m_fYaw, 0.0f)) * kRange;
-        // The test answers 0 when the line met something; an actor's node value marks a target.
-        const int clear = world->LineTest(nullptr, eye, end, 0.0f, 0.0f, kShotMode);
+    m_sLastRegion.clear();
+    m_nLastPoints = 0;
+    const SVector eye(m_fPosition[0], m_fPosition[1], m_fPosition[2]);
+    const SVector direction = SVector::ToDirection(SVector(m_fPitch, m_fYaw, 0.0f));
+    float reach = kRange;
+    if (SActorWorld* world = World()) {
+        // The scene stops a shot short of a board behind a hut or a hill. The test answers
+        // 0 when the line met something.
+        const int clear = world->LineTest(nullptr, eye, eye + direction * kRange, 0.0f, 0.0f, kShotMode);
         const SHitRecord* record = world->GetLastLineTestResult();
-        hit = clear == 0 && record != nullptr && record->m_dwObject != 0;
+        if (clear == 0 && record != nullptr && record->m_dwObject == 0) {
+            const SVector offset = record->m_vPoint * SActorWorld::kFromScene - eye;
+            reach = std::sqrt(offset.Dot(offset));
+        }
     }
-    if (hit)
+    float u = 0.0f;
+    float v = 0.0f;
+    const int target = FindTargetHit(eye, direction, reach, &u, &v);
+    if (target >= 0) {
         ++m_nHits;
+        m_nLastPoints = ScoreAt(u, v, m_sLastRegion);
+        m_nPoints += m_nLastPoints;
+    }
     if (m_nShots >= m_nRounds)
         Finish(kStateFinished);
-    return hit;
+    return target >= 0;
+}
+
+int SStandInRange::FindTargetHit(const SVector& eye, const SVector& direction, float reach, float* u,
+                                 float* v) const {
+    // The boards face -z, square to the officer's first line of sight.
+    int best = -1;
+    float nearest = reach;
+    for (int i = 0; i < kTargetCount; ++i) {
+        const SActor* target = m_pTargets[i];
+        if (target == nullptr || direction.z <= 0.0f)
+            continue;
+        const SVector& foot = target->m_vPosition;
+        const float t = (foot.z - eye.z) / direction.z;
+        if (t < 0.0f || t > nearest)
+            continue;
+        const SVector point = eye + direction * t;
+        const float across = (point.x - foot.x + kTargetHalfWidth) / (2.0f * kTargetHalfWidth);
+        const float down = (foot.y + kTargetHeight - point.y) / kTargetHeight;
+        if (across < 0.0f || across > 1.0f || down < 0.0f || down > 1.0f)
+            continue;
+        best = i;
+        nearest = t;
+        *u = across;
+        *v = down;
+    }
+    return best;
+}
+
+int SStandInRange::ScoreAt(float u, float v, std::string& region) const {
+    region.clear();
+    if (m_pTargetTexture == nullptr || m_pTargetTexture->HitTestRegions(u, v) == 0)
+        return 0;
+    int best = 0;
+    for (int16_t i = 0; i < m_pTargetTexture->GetNumRegions(); ++i) {
+        const STexRegion* hit = m_pTargetTexture->GetRegion(i);
+        if (hit == nullptr || hit->IsHit() == 0)
+            continue;
+        const int points = std::atoi(hit->GetTagString("Score", "0").GetString());
+        if (region.empty() || points > best) {
+            best = points;
+            region = hit->GetName().GetString();
+        }
+    }
+    return best;
 }
 
 void SStandInRange::Finish(int16_t state) {
@@ -163,5 +306,8 @@ void SStandInRange::Finish(int16_t state) {
         results.m_pDefs->AddTail(weaponScore);
         m_host.HostPlayerScores(&results);
     }
+    // The session's actors go with it: the host may drop the renderer or the world once the
+    // session is over, and neither may be left holding them.
+    ForgetActors();
     m_state = state;
 }

@@ -1,16 +1,21 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/SHostCallbacks.h"
 
+class SActor;
+class SActorWorld;
 class SGameItems;
 class SObjectDefList;
+class STexture2;
 
 // One target-range session of the stand-in library: the officer qualifies on one weapon with
-// a fixed number of rounds and a time limit. The view turns by the two axis commands, each
-// shot is a line test from the view, and when the rounds or the time are used up, or the host
+// a fixed number of rounds and a time limit, shooting at a row of boards set up ahead of him.
+// The view turns by the two axis commands, each shot is a line test from the view scored by
+// the board's hit region it lands in, and when the rounds or the time are used up, or the host
 // ends the session, the results go to the host through its scores callback. Owned by the
 // library's state; lives from the session start to the next one.
 class SStandInRange {
@@ -21,7 +26,15 @@ public:
     static constexpr int16_t kStateEnded = 0;
     static constexpr int16_t kStateFinished = -1;
     static constexpr float kRange = 500.0f;       // metres a shot reaches
-    static constexpr int kPointsPerHit = 100;
+    // The row of targets, straight ahead of the officer at the start, in metres; the boards
+    // are the demo's target model, whose texture's hit regions carry a "Score" tag.
+    static constexpr int kTargetCount = 5;
+    static constexpr float kTargetDistance = 20.0f;
+    static constexpr float kTargetSpacing = 3.0f;
+    static constexpr float kTargetHalfWidth = 0.5f;
+    static constexpr float kTargetHeight = 2.0f;
+    static constexpr const char* kTargetModel = "Models/Range/target.ssm";
+    static constexpr const char* kTargetTexture = "Models/Range/target.stx";
     static constexpr const char* kDefaultWeapon = "Pistol9mm";
     static constexpr const char* kRangeDefinition = "TargetRange";
     static constexpr int kWorldCapacity = 64;
@@ -35,7 +48,7 @@ public:
     // Turns the view by degrees (yaw) or tilts it (pitch), pitch kept within +-80.
     void Turn(float degrees);
     void Tilt(float degrees);
-    // One shot: true when it hit an actor. A shot with no rounds left does nothing.
+    // One shot: true when it hit a target. A shot with no rounds left does nothing.
     bool Fire();
     // Reports the results and ends the session: the state becomes `state`.
     void Finish(int16_t state);
@@ -44,7 +57,12 @@ public:
     int GetShots() const { return m_nShots; }
     int GetHits() const { return m_nHits; }
     int GetRounds() const { return m_nRounds; }
-    int GetScore() const { return m_nHits * kPointsPerHit; }
+    // The points of every hit's best region.
+    int GetScore() const { return m_nPoints; }
+    // The region the last shot landed in ("" for a miss or a board without regions) and
+    // its points.
+    const std::string& GetLastRegion() const { return m_sLastRegion; }
+    int GetLastPoints() const { return m_nLastPoints; }
     // Hits as a whole percentage of the rounds.
     int GetPercent() const { return m_nRounds > 0 ? m_nHits * 100 / m_nRounds : 0; }
     bool IsPassed() const { return GetPercent() >= m_nQualify; }
@@ -57,6 +75,19 @@ private:
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);
     void PlaceView();
+    // The officer's body and eyes and the targets, in the first world; the client state
+    // names the body and the eyes.
+    void PlaceActors();
+    void ForgetActors();
+    void ReleaseRoles();
+    // The target the line from the eye meets first within `reach` metres, -1 for none, with
+    // the point's texture coordinates (0..1, v down from the board's top).
+    int FindTargetHit(const SVector& eye, const SVector& direction, float reach, float* u, float* v) const;
+    // The best "Score" of the target texture's regions at (u, v), with that region's name.
+    int ScoreAt(float u, float v, std::string& region) const;
+    SActorWorld* World() const;
+    // A Home file's path: under the host's base path, or in the working folder without one.
+    std::string InHome(const char* path) const;
 
     std::string m_sError;
     SGameItems* m_pItems = nullptr;
@@ -66,6 +97,13 @@ private:
     int m_nRounds = 0;
     int m_nShots = 0;
     int m_nHits = 0;
+    int m_nPoints = 0;
+    std::string m_sLastRegion;
+    int m_nLastPoints = 0;
+    SActor* m_pOfficer = nullptr;  // owned by the world, like the eyes and the targets
+    SActor* m_pEyes = nullptr;
+    SActor* m_pTargets[kTargetCount] = {};
+    std::shared_ptr<STexture2> m_pTargetTexture;  // its regions score the shots
     int m_nQualify = 0;
     uint32_t m_dwStart = 0;
     uint32_t m_dwTimeLimit = 0;  // milliseconds; 0 = none

@@ -8,6 +8,8 @@
 #include "app/SClientInfo.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "app/actors/SActor.h"
+#include "app/actors/SActorWorld.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
 #include "frontend/hud/SAppLayoutItems.h"
@@ -226,11 +228,50 @@ SDataCollection* SAppLayout::GetValueTable(ValueTable eTable) {
     return nullptr;
 }
 
-bool SAppLayout::ReadViewpoint(float*, float*) { return false; }
+namespace {
 
-bool SAppLayout::HasViewActor() { return false; }
+// The client's eyes are what the player looks through, so they are the view actor.
+SActor* ViewActorOf(SGameObjects* pHub, SGameItems** ppItems = nullptr) {
+    SGameItems* pItems = pHub != nullptr ? pHub->m_pGameItems : nullptr;
+    if (ppItems != nullptr)
+        *ppItems = pItems;
+    return pItems != nullptr && pItems->m_pClientInfo != nullptr ? pItems->m_pClientInfo->m_pEyes : nullptr;
+}
 
-bool SAppLayout::GetViewActorState(ViewActorState&) { return false; }
+void CopyVector(const SVector& v, float* pOut) {
+    pOut[0] = v.x;
+    pOut[1] = v.y;
+    pOut[2] = v.z;
+}
+
+}  // namespace
+
+bool SAppLayout::ReadViewpoint(float* pPosition, float* pAngles) {
+    SGameItems* pItems = nullptr;
+    SActor* pActor = ViewActorOf(GetHub(), &pItems);
+    SActorWorld* pWorld = pItems != nullptr ? pItems->m_pWorld[0] : nullptr;
+    if (pActor == nullptr || pWorld == nullptr || pWorld->FindActor(pActor) < 0)
+        return false;
+    SVector position;
+    SVector angles;
+    pActor->GetViewpoint(position, angles);
+    CopyVector(position, pPosition);
+    CopyVector(angles, pAngles);
+    return true;
+}
+
+bool SAppLayout::HasViewActor() { return ViewActorOf(GetHub()) != nullptr; }
+
+bool SAppLayout::GetViewActorState(ViewActorState& state) {
+    SActor* pActor = ViewActorOf(GetHub());
+    if (pActor == nullptr)
+        return false;
+    CopyVector(pActor->m_vPosition, state.position);
+    CopyVector(pActor->m_vVelocity, state.velocity);
+    CopyVector(pActor->m_vOrientation, state.orientation);
+    state.slow = pActor->m_fSpeed;
+    return true;
+}
 
 bool SAppLayout::QueryRange(bool, float&) { return false; }
 

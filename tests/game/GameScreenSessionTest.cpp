@@ -18,6 +18,7 @@
 #include "app/SGameScreenLink.h"
 #include "app/actors/SActorWorld.h"
 #include "core/SDataCollection.h"
+#include "frontend/hud/SAppLayout.h"
 #include "frontend/screens/SGameScreen.h"
 #include "tests/app/GameLibraryTestSupport.h"
 #include "ui/SDC.h"
@@ -32,6 +33,14 @@ public:
         lines.push_back(std::to_string(x) + "," + std::to_string(y) + " " + std::string(text, count));
     }
     std::vector<std::string> lines;
+};
+
+// The heads-up layout's doors to the view actor, opened for the test.
+class ViewLayout : public SAppLayout {
+public:
+    using SAppLayout::SAppLayout;
+    using SAppLayout::HasViewActor;
+    using SAppLayout::ReadViewpoint;
 };
 
 class GameScreenSessionTest : public tarvex::test::GameLibraryTest {
@@ -95,6 +104,60 @@ TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {
     EXPECT_EQ(screen.GetViewModel(), nullptr);
 }
 
+TEST_F(GameScreenSessionTest, TargetsStandAheadAndEachShotScoresTheRegionItLandsIn) {
+    // The demo's target texture; the officer's eye is 1.7 m up, the boards (2 m tall, their
+    // regions given as fractions of the board from its top) stand 20 m ahead on level ground.
+    const std::string home = (std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string();
+    m_hub->m_pGameItems->m_sBasePath = home.c_str();
+    SGameDLL* library = m_hub->m_pGameDLL;
+    SGameScreen screen;
+    screen.Activate();
+    ASSERT_EQ(library->GetState(), 7);
+    SActorWorld* world = m_hub->m_pGameItems->m_pWorld[0];
+    EXPECT_EQ(world->CountByName("Target"), 5);
+
+    // The heads-up display looks through the officer's eyes.
+    ViewLayout layout(m_hub);
+    float position[3] = {};
+    float angles[3] = {};
+    ASSERT_TRUE(layout.HasViewActor());
+    ASSERT_TRUE(layout.ReadViewpoint(position, angles));
+    EXPECT_FLOAT_EQ(position[0], 4096.0f);
+    EXPECT_FLOAT_EQ(position[1], 1.7f);
+    EXPECT_FLOAT_EQ(position[2], 4096.0f);
+
+    SDataCollection* commands = m_hub->m_pGameItems->m_pCommands;
+    const int fire = commands->FindByName("fire");
+    const int tilt = commands->FindByName("lookupdown");
+    const int turn = commands->FindByName("turn");
+    const struct {
+        const char* tilt;
+        const char* turn;
+        const char* region;
+        const char* hits;
+        const char* score;
+    } shots[] = {
+        {"0", "0", "Head", "1", "5"},         // 0.15 down the board
+        {"-1.86", "0", "Centre", "2", "15"},  // 1.7 - 20 tan 1.86 = 1.05 m: 0.475 down
+        {"-30", "0", "", "2", "15"},          // the ground short of the board
+        {"31.86", "8.53", "Head", "3", "20"}, // level again, 3 m to the right: the next board
+        {"0", "4", "", "3", "20"},            // between two boards
+    };
+    for (const auto& shot : shots) {
+        library->DoCommand(tilt, 0, shot.tilt);
+        library->DoCommand(turn, 0, shot.turn);
+        library->DoCommand(fire, 0, nullptr);
+        EXPECT_STREQ(library->GetProperty("LastRegion"), shot.region) << shot.tilt << " " << shot.turn;
+        EXPECT_STREQ(library->GetProperty("Hits"), shot.hits) << shot.tilt << " " << shot.turn;
+        EXPECT_STREQ(library->GetProperty("Score"), shot.score) << shot.tilt << " " << shot.turn;
+    }
+
+    // Once the session is over the client state names no actor the host may clear.
+    m_hub->m_pConsoleHost->EndGame();
+    EXPECT_FALSE(layout.HasViewActor());
+    screen.Deactivate();
+}
+
 TEST_F(GameScreenSessionTest, TheClientDebugBlockShowsTheClientTheHubNames) {
     SGameScreen screen;
     screen.Activate();
@@ -104,9 +167,11 @@ TEST_F(GameScreenSessionTest, TheClientDebugBlockShowsTheClientTheHubNames) {
     } cases[] = {
         {-1, {}},
         {5, {}},  // no client of that id
+        // The range stands the officer at the map's centre; without a scene the ground is 0.
         {0,
-         {"15,45 Identifier: (none)", "15,60 Physics: 0 (WLK)", "15,75 Hunter: NULL!", "15,90 Eyes: NULL!",
-          "15,105 Commanding: NULL!", "15,120 ControlPos: NULL!", "15,135 ControlYaw: NULL!",
+         {"15,45 Identifier: Officer", "15,60 Physics: 0 (WLK)",
+          "15,75 Hunter: Officer Pos: [4096.00000,    0.00000, 4096.00000] Child of: none",
+          "15,90 Eyes: Eyes Pos: [4096.00000,    0.00000, 4096.00000] Child of: none", "15,105 Commanding: NULL!", "15,120 ControlPos: NULL!", "15,135 ControlYaw: NULL!",
           "15,150 ControlPitch: NULL!"}},
     };
     m_hub->m_pGameItems->m_pClientInfo->m_iClientId = 0;

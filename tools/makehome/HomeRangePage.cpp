@@ -5,6 +5,7 @@
 
 #include "core/SResource.h"
 #include "tools/makehome/HomeOutdoor.h"
+#include "tools/makehome/HomeRangeTarget.h"
 #include "tools/makehome/HomeSet.h"
 #include "ui/SScreen.h"
 
@@ -27,4 +28,6 @@ void HomeSet::AddGamePage() {
         File copy{kRangeMapPath, outdoor->bytes};
         m_Files.push_back(std::move(copy));
     }
+    for (auto& [path, bytes] : home_range::BuildTargetFiles())
+        m_Files.push_back(File{path, std::move(bytes)});
 }

@@ -1,0 +1,175 @@
+#include "tools/makehome/HomeRangeTarget.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+
+#include "assets/models/SSMObject.h"
+#include "assets/textures/STexFormat.h"
+#include "assets/textures/STexRegion.h"
+#include "assets/textures/STexture2.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
+
+namespace home_range {
+namespace {
+
+// The board in metres, standing on its foot; the stand-in range's line test knows the same.
+constexpr float kHalfWidth = 0.5f;
+constexpr float kHeight = 2.0f;
+constexpr int kTextureSize = 64;
+const char* const kOpaqueLine = "R5G6B5 16 0 2 5 6 5 0 11 5 0 0 31 63 31 0 ";
+
+struct Region {
+    const char* name;
+    const char* score;
+    float u0, v0, u1, v1;  // texture space, 0..1, v down from the top
+};
+
+// Inner regions first: a shot scores the best region it lands in.
+constexpr Region kRegions[] = {
+    {"Centre", "10", 0.35f, 0.35f, 0.65f, 0.6f},
+    {"Head", "5", 0.35f, 0.05f, 0.65f, 0.25f},
+    {"Body", "4", 0.15f, 0.3f, 0.85f, 0.95f},
+};
+
+std::vector<uint8_t> TakeBytes(CMemFile& file) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
+    file.SeekToBegin();
+    if (!bytes.empty())
+        file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
+    return bytes;
+}
+
+// The painted board: pale card, the regions in darker shades, the centre darkest.
+void Paint(int x, int y, uint8_t rgba[4]) {
+    const float u = (static_cast<float>(x) + 0.5f) / kTextureSize;
+    const float v = (static_cast<float>(y) + 0.5f) / kTextureSize;
+    uint8_t shade = 230;
+    for (int i = static_cast<int>(std::size(kRegions)) - 1; i >= 0; --i) {
+        const Region& r = kRegions[i];
+        if (u >= r.u0 && u < r.u1 && v >= r.v0 && v < r.v1)
+            shade = static_cast<uint8_t>(60 + i * 50);
+    }
+    rgba[0] = shade;
+    rgba[1] = static_cast<uint8_t>(shade * 3 / 4);
+    rgba[2] = static_cast<uint8_t>(shade / 2);
+    rgba[3] = 255;
+}
+
+std::vector<uint8_t> TargetTexture() {
+    // Uncompressed 32-bit TGA, rows from the bottom.
+    std::vector<uint8_t> tga(18, 0);
+    tga[2] = 2;
+    tga[12] = kTextureSize;
+    tga[14] = kTextureSize;
+    tga[16] = 32;
+    tga[17] = 8;
+    for (int y = kTextureSize - 1; y >= 0; --y) {
+        for (int x = 0; x < kTextureSize; ++x) {
+            uint8_t c[4];
+            Paint(x, y, c);
+            tga.insert(tga.end(), {c[2], c[1], c[0], c[3]});
+        }
+    }
+    // The import reads pictures from files; each run uses a name of its own.
+    const std::filesystem::path picture =
+        std::filesystem::temp_directory_path() / ("tarvex_target_" + std::to_string(std::random_device{}()) + ".tga");
+    {
+        std::ofstream out(picture, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(tga.data()), static_cast<std::streamsize>(tga.size()));
+    }
+    STexture2 texture;
+    std::vector<uint8_t> bytes;
+    if (texture.ImportImage(picture.string().c_str(), STexFormat::Parse(kOpaqueLine)) == 1) {
+        for (const Region& r : kRegions) {
+            auto* region = new STexRegion;
+            region->SetName(r.name);
+            region->AddPoint(r.u0, r.v0);
+            region->AddPoint(r.u1, r.v0);
+            region->AddPoint(r.u1, r.v1);
+            region->AddPoint(r.u0, r.v1);
+            region->SetTag("Score", r.score);
+            texture.AddRegion(region);
+        }
+        CMemFile memory(64 * 1024);
+        if (texture.SaveToStream(&memory) != 0)
+            bytes = TakeBytes(memory);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(picture, ignored);
+    return bytes;
+}
+
+// The board as two faces, front (toward -z, where the shooter stands) and back, stored in the
+// file's axes: the renderer turns (x, y, z) into (-y, z, x).
+std::vector<uint8_t> TargetModel() {
+    SSMObject model;
+    auto frame = std::make_unique<SSMFrame>();
+    frame->name = "stand";
+    frame->groupBytes.assign(1, 0);
+    auto group = std::make_unique<SSMGroup>();
+    group->name = "Normal";
+    group->flags = kGroupInBsp;  // drawn
+    auto skin = std::make_unique<SSMSkin>();
+    skin->name = "Default";
+    skin->resource = 0;
+    group->skins.push_back(std::move(skin));
+    const float w = kHalfWidth;
+    const float faces[2][4][3] = {
+        {{-w, 0, 0}, {-w, kHeight, 0}, {w, kHeight, 0}, {w, 0, 0}},
+        {{w, 0, 0}, {w, kHeight, 0}, {-w, kHeight, 0}, {-w, 0, 0}},
+    };
+    static const float kUV[2][4][2] = {{{0, 1}, {0, 0}, {1, 0}, {1, 1}}, {{1, 1}, {1, 0}, {0, 0}, {0, 1}}};
+    for (int f = 0; f < 2; ++f) {
+        const auto first = static_cast<int16_t>(frame->positions.size() / 3);
+        for (const auto& c : faces[f])
+            frame->positions.insert(frame->positions.end(), {c[2], -c[0], c[1]});
+        const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
+        for (const auto& tri : tris) {
+            SSMTriangle record{};
+            for (int k = 0; k < 3; ++k) {
+                record.vertex[k] = static_cast<int16_t>(first + tri[k]);
+                record.uv[k].u = kUV[f][tri[k]][0];
+                record.uv[k].v = kUV[f][tri[k]][1];
+            }
+            group->triangles.push_back(static_cast<int16_t>(model.m_triangles.size()));
+            model.m_triangles.push_back(record);
+        }
+    }
+    group->triangleCount = static_cast<int16_t>(group->triangles.size());
+    model.m_groups.push_back(std::move(group));
+    frame->groupFrames.resize(1);
+    model.m_nVertices = static_cast<int16_t>(frame->positions.size() / 3);
+    model.m_nTriangles = static_cast<int16_t>(model.m_triangles.size());
+    model.m_nGroups = 1;
+    model.m_nFrames = 1;
+    model.m_frames.push_back(std::move(frame));
+    auto resource = std::make_unique<SSMResource>();
+    resource->name = "file;target.bmp";
+    model.m_resources.push_back(std::move(resource));
+    model.m_nResources = 1;
+    // A board moves with its actor: it is no static scenery with a tree of its own.
+    auto tag = std::make_unique<SSMTag>();
+    tag->name = "NoStatic";
+    model.m_tags.push_back(std::move(tag));
+    model.m_nTags = 1;
+
+    CMemFile file(16 * 1024);
+    {
+        CArchive ar(&file, CArchive::store);
+        model.Serialize(ar);
+        ar.Close();
+    }
+    return TakeBytes(file);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles() {
+    return {{kTargetModelPath, TargetModel()}, {kTargetTexturePath, TargetTexture()}};
+}
+
+}  // namespace home_range
