@@ -272,6 +272,7 @@ void SD3D6Parser::FreeSessionItems() {
     FreeDecalPolygons();
     delete[] m_pDecalRing;
     m_pDecalRing = nullptr;
+    m_iDecalRingSize = 0;
     m_iDecalNext = 0;
     m_iDecalCount = 0;
     ClearModelOutputs();

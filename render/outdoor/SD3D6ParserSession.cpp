@@ -36,8 +36,10 @@ int FarDistanceFor(int radius) { return static_cast<int>(static_cast<float>((rad
 void SD3D6Parser::Hunt_SizeBuffers() {
     Log("[SD3D6Parser::Hunt_SizeBuffers] Starting...");
     m_LevelInfo.Field(4) = std::clamp(m_LevelInfo.Field(4), 0, kMaxOverlays);
+    FreeDecalPolygons();
     delete[] m_pDecalRing;
-    m_pDecalRing = new ActorDesc[static_cast<size_t>(m_LevelInfo.Field(4)) + 32];
+    m_iDecalRingSize = m_LevelInfo.Field(4) + 32;
+    m_pDecalRing = new ActorDesc[static_cast<size_t>(m_iDecalRingSize)];
     m_iDecalNext = 0;
     m_iDecalCount = 0;
 

@@ -289,6 +289,8 @@ public:
     TableEntry m_Table[25] = {};  // nothing promises a value before a set; zero reads safely
     CArray<ActorDesc*, ActorDesc*> m_ActorDescs;
     ActorDesc* m_pDecalRing = nullptr;
+    // Places in the ring as it was allocated; the level record's count may change meanwhile.
+    int32_t m_iDecalRingSize = 0;
     int32_t m_iDecalNext = 0;
     int32_t m_iDecalCount = 0;
     SHitRecord m_HitRecord;

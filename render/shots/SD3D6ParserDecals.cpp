@@ -39,7 +39,7 @@ void SD3D6Parser::FreeDecalPolygons() {
     if (m_pDecalRing == nullptr) {
         return;
     }
-    const int places = m_LevelInfo.Field(4) + 32;
+    const int places = m_iDecalRingSize;
     for (int i = 0; i < places; ++i) {
         ActorDesc& record = m_pDecalRing[i];
         if (record.m_nKind == 1 && record.m_nSubKind == 4 && record.m_pModel != nullptr) {
@@ -60,7 +60,7 @@ int SD3D6Parser::PlaceDecal(ActorDesc desc, uint32_t, uint32_t childWord, uint32
         m_TextureItems[desc.m_nModelIndex] != nullptr) {
         texture = m_TextureItems[desc.m_nModelIndex]->m_pTexture;
     }
-    const int capacity = m_LevelInfo.Field(4);
+    const int capacity = m_iDecalRingSize - 32;
     const auto asked = static_cast<int32_t>(ringIndex);
     // A texture that is not there, or a place outside the ring, asks for nothing drawable.
     if (texture == nullptr || asked < -1 || asked >= capacity + 32) {

@@ -106,6 +106,7 @@ protected:
         }
         parser.m_LevelInfo.Field(4) = 2;
         parser.m_pDecalRing = new ActorDesc[2 + 32];
+        parser.m_iDecalRingSize = 2 + 32;
         auto* item = new SD3D6TextureItem();
         item->m_pTexture = new SizedLock(64, 32);  // 8 by 4 map units to each side at scale 1
         parser.m_TextureItems.Add(item);
@@ -172,6 +173,14 @@ TEST_F(DecalRingTest, RingReusesTheOldestPlace) {
     EXPECT_EQ(ring[1].m_nKind, 1);
     EXPECT_EQ(ring[1].m_nSubKind, 4);
     EXPECT_EQ(ring[1].m_dwWord3, 7u);
+}
+
+TEST_F(DecalRingTest, ARaisedCountAfterAllocationNamesNoPlaceBeyondTheRing) {
+    parser.m_LevelInfo.Field(4) = 100;
+    parser.PlaceDecal(Desc(1000, 1000), 0, 7, 50);
+    EXPECT_EQ(parser.m_iDecalCount, 0);
+    parser.PlaceDecal(Desc(1000, 1000), 0, 7, 33);
+    EXPECT_TRUE(Listed(&parser.m_pDecalRing[33]));
 }
 
 TEST_F(DecalRingTest, NamedPlaceAheadOfTheRingIsReplacedOnce) {
