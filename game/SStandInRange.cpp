@@ -14,6 +14,7 @@
 #include "assets/textures/STexture2.h"
 #include "render/SD3D6Parser.h"
 #include "render/parser/SParser.h"
+#include "render/shots/SHitTests.h"
 
 namespace {
 
@@ -223,6 +224,8 @@ bool SStandInRange::Fire() {
     const SVector eye(m_fPosition[0], m_fPosition[1], m_fPosition[2]);
     const SVector direction = SVector::ToDirection(SVector(m_fPitch, m_fYaw, 0.0f));
     float reach = kRange;
+    bool ground = false;
+    SVector landed;
     if (SActorWorld* world = World()) {
         // The scene stops a shot short of a board behind a hut or a hill. The test answers
         // 0 when the line met something.
@@ -231,6 +234,8 @@ bool SStandInRange::Fire() {
         if (clear == 0 && record != nullptr && record->m_dwObject == 0) {
             const SVector offset = record->m_vPoint * SActorWorld::kFromScene - eye;
             reach = std::sqrt(offset.Dot(offset));
+            ground = (record->m_dwKind & hit::kKindTerrain) != 0;
+            landed = record->m_vPoint;
         }
     }
     float u = 0.0f;
@@ -240,10 +245,29 @@ bool SStandInRange::Fire() {
         ++m_nHits;
         m_nLastPoints = ScoreAt(u, v, m_sLastRegion);
         m_nPoints += m_nLastPoints;
+    } else if (ground) {
+        MarkGround(landed);
     }
     if (m_nShots >= m_nRounds)
         Finish(kStateFinished);
     return target >= 0;
+}
+
+void SStandInRange::MarkGround(const SVector& point) {
+    SParser* scene = m_pItems != nullptr ? m_pItems->m_pParser : nullptr;
+    SActorWorld* world = World();
+    if (scene == nullptr || world == nullptr)
+        return;
+    // The world keeps the index once looked up; -1 (no such file) places nothing.
+    ActorDesc mark;
+    mark.m_nModelIndex = world->GetTextureId(("file;" + InHome(kHoleTexture)).c_str());
+    if (mark.m_nModelIndex < 0)
+        return;
+    mark.m_vPosition = point;
+    mark.m_vAngles = SVector(0.0f, m_fYaw * 0.017453292f, 0.0f);
+    mark.m_fScale = kHoleScale;
+    // No child description, and the ring's next place.
+    scene->PlaceDecal(mark, 0, 0xFFFFFFFFu, 0xFFFFFFFFu);
 }
 
 int SStandInRange::FindTargetHit(const SVector& eye, const SVector& direction, float reach, float* u,

@@ -35,6 +35,10 @@ public:
     static constexpr float kTargetHeight = 2.0f;
     static constexpr const char* kTargetModel = "Models/Range/target.ssm";
     static constexpr const char* kTargetTexture = "Models/Range/target.stx";
+    // A shot into the ground leaves this mark where it landed, drawn at a quarter of the
+    // texture's own size.
+    static constexpr const char* kHoleTexture = "Models/Range/bullethole.stx";
+    static constexpr float kHoleScale = 0.25f;
     static constexpr const char* kDefaultWeapon = "Pistol9mm";
     static constexpr const char* kRangeDefinition = "TargetRange";
     static constexpr int kWorldCapacity = 64;
@@ -86,6 +90,8 @@ private:
     // The best "Score" of the target texture's regions at (u, v), with that region's name.
     int ScoreAt(float u, float v, std::string& region) const;
     SActorWorld* World() const;
+    // Lays the hole mark on the ground at `point` (scene units) through the renderer.
+    void MarkGround(const SVector& point);
     // A Home file's path: under the host's base path, or in the working folder without one.
     std::string InHome(const char* path) const;
 

@@ -27,6 +27,7 @@
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SHelpScreen.h"
 #include "frontend/screens/SScreenManager.h"
+#include "render/SD3D6Parser.h"
 #include "sys/profile.h"
 #include "sys/time/headless/headless_clock.h"
 #include "sys/window/headless/headless_dialogs.h"
@@ -246,6 +247,12 @@ std::string Tally(const char* name) {
     return value != nullptr ? value : "(none)";
 }
 
+// The ground decals the renderer holds; -1 without a renderer.
+int Decals() {
+    const SD3D6Parser* scene = SGameObjects::Instance()->m_pGameItems->m_pParser;
+    return scene != nullptr ? scene->m_iDecalCount : -1;
+}
+
 // A game command with its movement, as the player's controls send it.
 void Play(const char* command, const char* amount) {
     SGameObjects* hub = SGameObjects::Instance();
@@ -271,21 +278,35 @@ TEST_F(MenuWalkTest, AnOfficerShootsOnTheTargetRangeAndComesBackToTheScenarioPag
     // The officer's eye is 1.7 m up, the boards 2 m tall 20 m ahead: level, the shot lands
     // 0.15 down the middle board, in its head region (5 points); 30 degrees down it meets the
     // ground short of the boards.
-    const auto shootTarget = [] {
+    int decals = -1;
+    const auto shootTarget = [&decals] {
+        decals = Decals();
+        EXPECT_GE(decals, 0);
         Play("fire", nullptr);
+        EXPECT_EQ(Decals(), decals);  // a board takes no mark
         EXPECT_EQ(Tally("Hits"), "1");
         EXPECT_EQ(Tally("LastRegion"), "Head");
         EXPECT_EQ(Tally("Score"), "5");
         return true;
     };
-    const auto shootGround = [] {
+    const auto shootGround = [&decals] {
         Play("lookupdown", "-30");
         Play("fire", nullptr);
         EXPECT_EQ(Tally("Shots"), "2");
         EXPECT_EQ(Tally("Hits"), "1");
         EXPECT_EQ(Tally("LastRegion"), "");
-        // DECALS: the shot into the ground leaves a decal once the renderer places them; check
-        // the renderer's decal count here when it does.
+        EXPECT_EQ(Decals(), decals + 1);
+        // The hole lies where the shot met the ground, 1.7 / tan 30 = 2.944 m ahead of the
+        // officer at the map's centre (4096 m), in scene units (x 8).
+        SD3D6Parser* scene = SGameObjects::Instance()->m_pGameItems->m_pParser;
+        if (scene != nullptr && decals >= 0) {
+            const ActorDesc& hole = scene->m_pDecalRing[decals];
+            EXPECT_NEAR(hole.m_vPosition.x, 32768.0f, 0.1f);
+            EXPECT_NEAR(hole.m_vPosition.z, 32791.55f, 0.1f);
+            char name[128] = {};
+            scene->GetTextureName(hole.m_nModelIndex, name, sizeof name);
+            EXPECT_NE(std::string(name).find("bullethole"), std::string::npos) << name;
+        }
         return true;
     };
     const auto exitCommand = [] {

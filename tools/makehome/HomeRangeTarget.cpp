@@ -1,5 +1,6 @@
 #include "tools/makehome/HomeRangeTarget.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +21,9 @@ namespace {
 constexpr float kHalfWidth = 0.5f;
 constexpr float kHeight = 2.0f;
 constexpr int kTextureSize = 64;
+constexpr int kHoleSize = 16;
 const char* const kOpaqueLine = "R5G6B5 16 0 2 5 6 5 0 11 5 0 0 31 63 31 0 ";
+const char* const kAlphaLine = "A4R4G4B4 12 4 2 4 4 4 4 8 4 0 12 15 15 15 15 ";
 
 struct Region {
     const char* name;
@@ -59,18 +62,22 @@ void Paint(int x, int y, uint8_t rgba[4]) {
     rgba[3] = 255;
 }
 
-std::vector<uint8_t> TargetTexture() {
+using Painter = void (*)(int x, int y, uint8_t rgba[4]);
+
+// A texture file from a painted square picture in one format, with the board's hit regions
+// when asked.
+std::vector<uint8_t> PaintedTexture(int size, Painter paint, const char* formatLine, bool regions) {
     // Uncompressed 32-bit TGA, rows from the bottom.
     std::vector<uint8_t> tga(18, 0);
     tga[2] = 2;
-    tga[12] = kTextureSize;
-    tga[14] = kTextureSize;
+    tga[12] = static_cast<uint8_t>(size);
+    tga[14] = static_cast<uint8_t>(size);
     tga[16] = 32;
     tga[17] = 8;
-    for (int y = kTextureSize - 1; y >= 0; --y) {
-        for (int x = 0; x < kTextureSize; ++x) {
+    for (int y = size - 1; y >= 0; --y) {
+        for (int x = 0; x < size; ++x) {
             uint8_t c[4];
-            Paint(x, y, c);
+            paint(x, y, c);
             tga.insert(tga.end(), {c[2], c[1], c[0], c[3]});
         }
     }
@@ -83,8 +90,10 @@ std::vector<uint8_t> TargetTexture() {
     }
     STexture2 texture;
     std::vector<uint8_t> bytes;
-    if (texture.ImportImage(picture.string().c_str(), STexFormat::Parse(kOpaqueLine)) == 1) {
+    if (texture.ImportImage(picture.string().c_str(), STexFormat::Parse(formatLine)) == 1) {
         for (const Region& r : kRegions) {
+            if (!regions)
+                break;
             auto* region = new STexRegion;
             region->SetName(r.name);
             region->AddPoint(r.u0, r.v0);
@@ -101,6 +110,18 @@ std::vector<uint8_t> TargetTexture() {
     std::error_code ignored;
     std::filesystem::remove(picture, ignored);
     return bytes;
+}
+
+// A shot's mark on the ground: a black hole in a ring of scorched earth, clear around it.
+void PaintHole(int x, int y, uint8_t rgba[4]) {
+    const float dx = static_cast<float>(x) + 0.5f - kHoleSize / 2.0f;
+    const float dy = static_cast<float>(y) + 0.5f - kHoleSize / 2.0f;
+    const float r = std::sqrt(dx * dx + dy * dy) / (kHoleSize / 2.0f);
+    const uint8_t shade = r < 0.45f ? 10 : 60;
+    rgba[0] = shade;
+    rgba[1] = static_cast<uint8_t>(shade * 4 / 5);
+    rgba[2] = static_cast<uint8_t>(shade * 3 / 5);
+    rgba[3] = r < 0.85f ? 255 : 0;
 }
 
 // The board as two faces, front (toward -z, where the shooter stands) and back, stored in the
@@ -169,7 +190,9 @@ std::vector<uint8_t> TargetModel() {
 }  // namespace
 
 std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles() {
-    return {{kTargetModelPath, TargetModel()}, {kTargetTexturePath, TargetTexture()}};
+    return {{kTargetModelPath, TargetModel()},
+            {kTargetTexturePath, PaintedTexture(kTextureSize, Paint, kOpaqueLine, true)},
+            {kHoleTexturePath, PaintedTexture(kHoleSize, PaintHole, kAlphaLine, false)}};
 }
 
 }  // namespace home_range
