@@ -44,6 +44,8 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     SClientConnect* player = nullptr;
     if (host.HostBuildPlayerDefinition != nullptr)
         host.HostBuildPlayerDefinition(&player);
+    // The level the host started, named again in the result it files in the officer's history.
+    m_nLevelIndex = player != nullptr && player->m_pDef != nullptr ? player->m_pDef->GetIntByName("LevelIndex") : 0;
     if (player != nullptr && player->m_pDefs != nullptr) {
         for (POSITION pos = player->m_pDefs->GetHeadPosition(); pos != nullptr;) {
             const SObjectDef* item = player->m_pDefs->GetNext(pos);
@@ -328,6 +330,16 @@ void SStandInRange::Finish(int16_t state) {
         weaponScore->SetOrAppendInt("Hits", m_nHits);
         weaponScore->SetOrAppendInt("Percent", GetPercent());
         results.m_pDefs->AddTail(weaponScore);
+        // The host files a "...QScore" result flagged 1 as the level's record in the history.
+        auto* record = new SObjectDef;
+        record->SetName("RangeQScore");
+        record->SetOrAppendInt("Flag", 1);
+        record->SetOrAppendInt("LevelIndex", m_nLevelIndex);
+        record->SetOrAppendInt("LevelPassed", IsPassed() ? 1 : 0);
+        record->SetOrAppendInt("Score", GetScore());
+        record->SetOrAppendInt("Fired", m_nShots);
+        record->SetOrAppendInt("BHits", m_nHits);
+        results.m_pDefs->AddTail(record);
         m_host.HostPlayerScores(&results);
     }
     // The session's actors go with it: the host may drop the renderer or the world once the

@@ -101,6 +101,7 @@ private:
     int16_t m_state = kStateEnded;
     std::string m_sWeapon = kDefaultWeapon;
     int m_nRounds = 0;
+    int m_nLevelIndex = 0;
     int m_nShots = 0;
     int m_nHits = 0;
     int m_nPoints = 0;

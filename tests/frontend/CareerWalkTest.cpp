@@ -121,11 +121,7 @@ protected:
     SFrontEndSetup m_frontEnd;
 };
 
-// Disabled until the stand-in range files its result as a level record: a result definition
-// whose name holds "QScore", with "Flag" 1, the "LevelIndex" it was handed, "LevelPassed",
-// "Score", "Fired" and "BHits". Without one the officer's history stays empty and the scenario
-// page shows "N/A"; with one this walk passes as written.
-TEST_F(CareerWalkTest, DISABLED_AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHistory) {
+TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHistory) {
     ScriptedApp& app = MakeScriptedApp();
     const auto typeName = [] {
         if (SWindow* box = Control(200))
