@@ -137,7 +137,7 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
     SSMObject model;
     auto frame = std::make_unique<SSMFrame>();
     frame->name = "stand";
-    frame->groupBytes.assign(1, 0);
+    frame->groupBytes.assign(1, 1);  // the group is shown in this frame
     auto group = std::make_unique<SSMGroup>();
     group->name = "Body";
     auto skin = std::make_unique<SSMSkin>();

@@ -183,7 +183,7 @@ std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char*
     auto model = std::make_unique<SSMObject>();
     auto frame = std::make_unique<SSMFrame>();
     frame->name = "base";
-    frame->groupBytes.assign(1, 0);
+    frame->groupBytes.assign(1, 1);  // the group is shown in this frame
     auto group = std::make_unique<SSMGroup>();
     group->name = "Normal";
     group->flags = kGroupInBsp | kGroupHasBsp;

@@ -18,8 +18,13 @@ namespace home_range {
 namespace {
 
 // The board in metres, standing on its foot; the stand-in range's line test knows the same.
-constexpr float kHalfWidth = 0.5f;
-constexpr float kHeight = 2.0f;
+// Models are drawn in map units, eight to the metre, so the file holds the board at that scale.
+constexpr float kMapUnitsPerMetre = 8.0f;
+constexpr float kHalfWidth = 0.5f * kMapUnitsPerMetre;
+constexpr float kHeight = 2.0f * kMapUnitsPerMetre;
+// The back face stands a little behind the front one, so loading does not weld the two faces'
+// corners into vertices whose normals cancel.
+constexpr float kThickness = 0.02f * kMapUnitsPerMetre;
 constexpr int kTextureSize = 64;
 constexpr int kHoleSize = 16;
 const char* const kOpaqueLine = "R5G6B5 16 0 2 5 6 5 0 11 5 0 0 31 63 31 0 ";
@@ -66,7 +71,8 @@ using Painter = void (*)(int x, int y, uint8_t rgba[4]);
 
 // A texture file from a painted square picture in one format, with the board's hit regions
 // when asked.
-std::vector<uint8_t> PaintedTexture(int size, Painter paint, const char* formatLine, bool regions) {
+std::vector<uint8_t> PaintedTexture(int size, Painter paint, const char* formatLine, bool regions,
+                                    const std::vector<std::pair<const char*, const char*>>& tags = {}) {
     // Uncompressed 32-bit TGA, rows from the bottom.
     std::vector<uint8_t> tga(18, 0);
     tga[2] = 2;
@@ -103,6 +109,8 @@ std::vector<uint8_t> PaintedTexture(int size, Painter paint, const char* formatL
             region->SetTag("Score", r.score);
             texture.AddRegion(region);
         }
+        for (const auto& [name, value] : tags)
+            texture.SetTag(name, value);
         CMemFile memory(64 * 1024);
         if (texture.SaveToStream(&memory) != 0)
             bytes = TakeBytes(memory);
@@ -130,7 +138,7 @@ std::vector<uint8_t> TargetModel() {
     SSMObject model;
     auto frame = std::make_unique<SSMFrame>();
     frame->name = "stand";
-    frame->groupBytes.assign(1, 0);
+    frame->groupBytes.assign(1, 1);  // the group is shown in this frame
     auto group = std::make_unique<SSMGroup>();
     group->name = "Normal";
     group->flags = kGroupInBsp;  // drawn
@@ -141,7 +149,7 @@ std::vector<uint8_t> TargetModel() {
     const float w = kHalfWidth;
     const float faces[2][4][3] = {
         {{-w, 0, 0}, {-w, kHeight, 0}, {w, kHeight, 0}, {w, 0, 0}},
-        {{w, 0, 0}, {w, kHeight, 0}, {-w, kHeight, 0}, {-w, 0, 0}},
+        {{w, 0, kThickness}, {w, kHeight, kThickness}, {-w, kHeight, kThickness}, {-w, 0, kThickness}},
     };
     static const float kUV[2][4][2] = {{{0, 1}, {0, 0}, {1, 0}, {1, 1}}, {{1, 1}, {1, 0}, {0, 0}, {0, 1}}};
     for (int f = 0; f < 2; ++f) {
@@ -191,7 +199,9 @@ std::vector<uint8_t> TargetModel() {
 
 std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles() {
     return {{kTargetModelPath, TargetModel()},
-            {kTargetTexturePath, PaintedTexture(kTextureSize, Paint, kOpaqueLine, true)},
+            // Ambient light on the card, or an upright face lit only by the sun shows black.
+            {kTargetTexturePath, PaintedTexture(kTextureSize, Paint, kOpaqueLine, true,
+                                                {{"MAT-AmbientR", "0.7"}, {"MAT-AmbientG", "0.7"}, {"MAT-AmbientB", "0.7"}})},
             {kHoleTexturePath, PaintedTexture(kHoleSize, PaintHole, kAlphaLine, false)}};
 }
 
