@@ -206,11 +206,15 @@ bsppoly_t* BSPChosenPolygon() {
     return State().chosen;
 }
 
-int BSPBuildNode(mbspitem_t** root, bsppolylist_t& list, mnode_t* parent, int slot) {
+namespace {
+
+// Makes the node or leaf of one list. A node is answered, with the polygons that go in front of
+// its plane and behind it still to be built; a leaf answers null.
+mnode_t* BuildItem(mbspitem_t** root, bsppolylist_t& list, mnode_t* parent, int slot, bsppolylist_t& front,
+                   bsppolylist_t& back) {
     BuildState& state = State();
-    bsppolylist_t front;
-    bsppolylist_t back;
     const int answer = BSPChooseSplit(list);
+    mnode_t* made = nullptr;
     if (answer == 0) {
         ++state.nodeCount;
         mnode_t* node = state.nodes->Add();
@@ -238,11 +242,7 @@ int BSPBuildNode(mbspitem_t** root, bsppolylist_t& list, mnode_t* parent, int sl
             Link(parent, slot, static_cast<int32_t>(node->index), node);
         else if (root != nullptr)
             *root = node;
-        if (!BSPBuildNode(root, front, node, 0) || !BSPBuildNode(root, back, node, 1))
-            return 0;
-        BoxOfPolygons(*node->pPolys, node->box);
-        node->box.AddBox(node->pFront->box);
-        node->box.AddBox(node->pBack->box);
+        made = node;
     } else {
         mleaf_t* leaf = state.leaves->Add();
         leaf->index = state.leaves->count - 1;
@@ -263,6 +263,46 @@ int BSPBuildNode(mbspitem_t** root, bsppolylist_t& list, mnode_t* parent, int sl
             leaf->index = static_cast<uint32_t>(-static_cast<int32_t>(leaf->index));
     }
     list.clear();
+    return made;
+}
+
+}  // namespace
+
+// The tree's depth can reach the polygon count, so the work waits on a list of its own rather
+// than on the call stack. It is taken in the order a depth-first walk would take it (a node,
+// its front subtree, its back subtree, then the node's box), which numbers nodes and leaves
+// the same way.
+int BSPBuildNode(mbspitem_t** root, bsppolylist_t& list, mnode_t* parent, int slot) {
+    struct Pending {
+        bsppolylist_t list;
+        mnode_t* parent = nullptr;
+        int slot = 0;
+        mnode_t* boxOf = nullptr;  // set: both subtrees of this node are built
+    };
+    std::vector<Pending> pending;
+    auto expand = [&pending](mnode_t* node, bsppolylist_t& front, bsppolylist_t& back) {
+        pending.push_back({{}, nullptr, 0, node});
+        pending.push_back({std::move(back), node, 1, nullptr});
+        pending.push_back({std::move(front), node, 0, nullptr});
+    };
+    bsppolylist_t front;
+    bsppolylist_t back;
+    if (mnode_t* node = BuildItem(root, list, parent, slot, front, back))
+        expand(node, front, back);
+    while (!pending.empty()) {
+        Pending work = std::move(pending.back());
+        pending.pop_back();
+        if (mnode_t* node = work.boxOf) {
+            BoxOfPolygons(*node->pPolys, node->box);
+            node->box.AddBox(node->pFront->box);
+            node->box.AddBox(node->pBack->box);
+            continue;
+        }
+        front.clear();
+        back.clear();
+        if (mnode_t* node = BuildItem(root, work.list, work.parent, work.slot, front, back))
+            expand(node, front, back);
+    }
     return 1;
 }
 

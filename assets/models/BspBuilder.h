@@ -29,7 +29,7 @@ void BSPCollectGroupPolygons(std::vector<bsppoly_t>& polys, const SSMObject& mod
 // with pointers to the polygons in order.
 bsppolylist_t& BSPBuildBegin(mnode_heap_t* nodes, mleaf_heap_t* leaves, std::vector<bsppoly_t>& polys);
 // Builds the subtree of the list below parent (slot 0 front, 1 back); without a parent the new
-// node or leaf is stored in *root. Answers 1, or 0 when a child build failed.
+// node or leaf is stored in *root. Answers 1. The depth of the tree costs no call stack.
 int BSPBuildNode(mbspitem_t** root, bsppolylist_t& list, mnode_t* parent, int slot);
 void BSPBuildEnd();
 

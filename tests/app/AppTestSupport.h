@@ -79,7 +79,9 @@ protected:
         file.Close();
     }
     // The hub (which moves into Home) and the application with the command line.
+    // An earlier application still points at the earlier hub, so it goes first.
     RecordingApp& MakeApp(const std::string& commandLine = "") {
+        m_app.reset();
         m_hub = std::make_unique<SGameObjects>();
         m_app = std::make_unique<RecordingApp>(m_hub.get());
         m_app->SetCommandLine(commandLine);

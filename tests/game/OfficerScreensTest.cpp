@@ -325,8 +325,7 @@ TEST_F(OfficerScreensTest, ChoosingAndTheInformationPage) {
     b->m_iHighestPassedLevel = 2;
     b->m_iSkill = 1;
     b->m_sNote2 = "Alley by day";
-    b->m_pModelDef = new SObjectDef;
-    b->m_pModelDef->SetOrAppendInt("Male", 1);
+    b->m_pModelDef->SetOrAppendInt("Male", 1);  // the record owns its model entry from the start
     for (int i = 0; i < 7; ++i) {
         auto* result = new SObjectDef;
         result->SetName("LevelQScore");

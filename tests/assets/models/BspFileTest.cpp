@@ -98,12 +98,14 @@ TEST(BspFileTest, SavedTreesLoadBackBesideTheModel) {
     EXPECT_EQ(loaded.m_uModelValue, 42u);
     EXPECT_EQ(loaded.m_transforms[0].m[3], 5.0f);
     EXPECT_EQ(loaded.WriteBSP(), saved);
+    // Named, so the points stay alive through the loop that walks them.
+    const TriangleSpec low = Up(0.5f), below = Up(-2.0f), high = Up(5.5f);
     for (size_t g = 0; g < 2; ++g) {
         const SSMGroup& original = *model->m_groups[g];
         const SSMGroup& copy = *loaded.m_groups[g];
         EXPECT_EQ(copy.nodes.count, original.nodes.count);
         EXPECT_EQ(copy.leaves.count, original.leaves.count);
-        for (const float* point : {Up(0.5f).corners[0], Up(-2.0f).corners[2], Up(5.5f).corners[1]}) {
+        for (const float* point : {low.corners[0], below.corners[2], high.corners[1]}) {
             const mleaf_t* a = BSPLocatePoint(point, original.pRoot);
             const mleaf_t* b = BSPLocatePoint(point, copy.pRoot);
             ASSERT_NE(b, nullptr);
