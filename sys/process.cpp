@@ -43,4 +43,6 @@ bool LimitFileSize(uint64_t bytes) {
     return setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
+int CurrentId() { return static_cast<int>(getpid()); }
+
 }  // namespace sys::process

@@ -19,5 +19,7 @@ int WaitChild(int id);
 // In a child: writing a file beyond `bytes` fails as on a full disk, instead of ending the
 // process.
 bool LimitFileSize(uint64_t bytes);
+// This process's id, for scratch names that parallel runs of one program must not share.
+int CurrentId();
 
 }  // namespace sys::process

@@ -21,7 +21,7 @@
 #include "sys/window/window.h"
 #include "tests/app/ConfigTestSupport.h"
 #include "tests/dx/display/VideoTestSupport.h"
-#include "tests/support/LoopbackServers.h"
+#include "tests/sys/inet/LoopbackServers.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/SDC.h"
 

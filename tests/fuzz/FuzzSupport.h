@@ -11,7 +11,8 @@
 #include <string>
 #include <system_error>
 
-#include <unistd.h>
+#include "sys/process.h"
+
 
 namespace fuzzsupport {
 
@@ -26,7 +27,7 @@ class Scratch {
 public:
     explicit Scratch(const char* target)
         : m_path(std::filesystem::temp_directory_path() /
-                 (std::string("tarvex-") + target + "-" + std::to_string(getpid()))) {
+                 (std::string("tarvex-") + target + "-" + std::to_string(sys::process::CurrentId()))) {
         std::error_code error;
         std::filesystem::remove_all(m_path, error);
         std::filesystem::create_directories(m_path);

@@ -1,7 +1,6 @@
 // Fuzz target of the BMP and TGA importer: any bytes as a picture. Nothing may crash or
 // allocate for pictures the file cannot describe; every picture that decodes must resample,
 // and import into a 16-bit and a palette format with their MIP levels built.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include "assets/textures/STexImage.h"
 #include "assets/textures/STexture2.h"
 #include "sys/classlib/CMemFile.h"
+#include "sys/process.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 1u << 20)
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     image->Resample(7, 5, "Catrom", "Bessel", 0, 255);
 
-    static const std::string path = "/tmp/image_import_fuzz." + std::to_string(getpid());
+    static const std::string path = "/tmp/image_import_fuzz." + std::to_string(sys::process::CurrentId());
     if (FILE* out = std::fopen(path.c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), out);
         std::fclose(out);

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/support/LoopbackServers.h"
+#include "tests/sys/inet/LoopbackServers.h"
 
 namespace {
 
