@@ -23,6 +23,7 @@
 #include "sys/time/headless/headless_clock.h"
 #include "sys/window/headless/headless_window.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/frontend/InCopyOfProcess.h"
 
 namespace {
 
@@ -122,62 +123,64 @@ protected:
 };
 
 TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHistory) {
-    ScriptedApp& app = MakeScriptedApp();
-    const auto typeName = [] {
-        if (SWindow* box = Control(200))
-            box->SetText("Career");
-        return true;
-    };
-    const auto choosesTheRange = [] {
-        auto* page = dynamic_cast<SScenarioScreen*>(Manager()->GetCurrentScreen());
-        EXPECT_TRUE(page != nullptr && page->GetCurrentLevelIndex() == 0);
-        EXPECT_EQ(TextOf(SScenarioScreen::kWeaponText), "9mm Pistol");
-        EXPECT_EQ(TextOf(SScenarioScreen::kScoreText), "N/A");
-        return true;
-    };
-    const auto playing = [] {
-        SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
-        return Manager()->GetCurrentId() == 11 && library != nullptr && library->GetState() == 7;
-    };
-    // Level, each shot lands in the middle board's head region, 5 points; eleven of the pistol's
-    // fifteen rounds on the boards are 73 percent, over the 70 that qualify.
-    const auto fire = [] {
-        SGameObjects* hub = SGameObjects::Instance();
-        hub->m_pGameDLL->DoCommand(hub->m_pGameItems->m_pCommands->FindByName("fire"), 0, nullptr);
-        return true;
-    };
-    const auto exitCommand = [] {
-        SString output;
-        SGameObjects::Instance()->m_pInterpreter->ExecuteLine(SString("EXIT"), output);
-        return true;
-    };
-    const auto showsPassedScore = [] {
-        EXPECT_EQ(TextOf(SScenarioScreen::kScoreText), "55");
-        return true;
-    };
-    const auto showsReport = [] {
-        EXPECT_EQ(TextOf(SHistoryScreen::kLabelText),
-                  "9mm Pistol fired: \n9mm Pistol hits: \n9mm Pistol kill hits: \n9mm Pistol wound hits: \n"
-                  "9mm Pistol missed: \n9mm Pistol accuracy: \n9mm Pistol score: \n\n");
-        const std::string values = TextOf(SHistoryScreen::kValueText);
-        const char c = SHistoryScreen::kColumnChar;
-        EXPECT_EQ(values.rfind(Columns(c, 10) + "11\n" + Columns(c, 8) + "11\n", 0), 0u) << values;
-        EXPECT_NE(values.find("\n" + Columns(c, 15) + "100%\n" + Columns(c, 10) + "55/70\n\n\n"), std::string::npos)
-            << values;
-        return true;
-    };
-    app.m_steps = {
-        Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), Click(10), Reached(4),
-        choosesTheRange, Click(111), playing,
-        fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, exitCommand,
-        Reached(4), showsPassedScore, Click(222), Reached(3), Click(20), Reached(5), showsReport,
-        Click(SHistoryScreen::kBackCommand), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
-    };
-    ASSERT_TRUE(app.InitInstance());
-    EXPECT_EQ(app.Run(), 0);
+    tarvex::test::InCopyOfProcess([&] {
+        ScriptedApp& app = MakeScriptedApp();
+        const auto typeName = [] {
+            if (SWindow* box = Control(200))
+                box->SetText("Career");
+            return true;
+        };
+        const auto choosesTheRange = [] {
+            auto* page = dynamic_cast<SScenarioScreen*>(Manager()->GetCurrentScreen());
+            EXPECT_TRUE(page != nullptr && page->GetCurrentLevelIndex() == 0);
+            EXPECT_EQ(TextOf(SScenarioScreen::kWeaponText), "9mm Pistol");
+            EXPECT_EQ(TextOf(SScenarioScreen::kScoreText), "N/A");
+            return true;
+        };
+        const auto playing = [] {
+            SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
+            return Manager()->GetCurrentId() == 11 && library != nullptr && library->GetState() == 7;
+        };
+        // Level, each shot lands in the middle board's head region, 5 points; eleven of the pistol's
+        // fifteen rounds on the boards are 73 percent, over the 70 that qualify.
+        const auto fire = [] {
+            SGameObjects* hub = SGameObjects::Instance();
+            hub->m_pGameDLL->DoCommand(hub->m_pGameItems->m_pCommands->FindByName("fire"), 0, nullptr);
+            return true;
+        };
+        const auto exitCommand = [] {
+            SString output;
+            SGameObjects::Instance()->m_pInterpreter->ExecuteLine(SString("EXIT"), output);
+            return true;
+        };
+        const auto showsPassedScore = [] {
+            EXPECT_EQ(TextOf(SScenarioScreen::kScoreText), "55");
+            return true;
+        };
+        const auto showsReport = [] {
+            EXPECT_EQ(TextOf(SHistoryScreen::kLabelText),
+                      "9mm Pistol fired: \n9mm Pistol hits: \n9mm Pistol kill hits: \n9mm Pistol wound hits: \n"
+                      "9mm Pistol missed: \n9mm Pistol accuracy: \n9mm Pistol score: \n\n");
+            const std::string values = TextOf(SHistoryScreen::kValueText);
+            const char c = SHistoryScreen::kColumnChar;
+            EXPECT_EQ(values.rfind(Columns(c, 10) + "11\n" + Columns(c, 8) + "11\n", 0), 0u) << values;
+            EXPECT_NE(values.find("\n" + Columns(c, 15) + "100%\n" + Columns(c, 10) + "55/70\n\n\n"), std::string::npos)
+                << values;
+            return true;
+        };
+        app.m_steps = {
+            Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), Click(10), Reached(4),
+            choosesTheRange, Click(111), playing,
+            fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, exitCommand,
+            Reached(4), showsPassedScore, Click(222), Reached(3), Click(20), Reached(5), showsReport,
+            Click(SHistoryScreen::kBackCommand), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
+        };
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(app.Run(), 0);
 
-    EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
-    EXPECT_EQ(app.m_next, app.m_steps.size());
+        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        EXPECT_EQ(app.m_next, app.m_steps.size());
+    });
 }
 
 }  // namespace
