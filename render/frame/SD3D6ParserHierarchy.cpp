@@ -130,7 +130,9 @@ void SD3D6Parser::RenderModelHierarchy(SObjectFrameRecord& record) {
     const SSMFrame* placedFrame = nullptr;
     const SSMFrame* placedNext = nullptr;
     float placedBlend = 0.0f;
-    SSMHandle* handle = object->m_pModel;
+    // Only a kind-0 object holds a model instance; a kind-1 record's pointer is its own (a
+    // ground decal keeps its geometry there) and is never read as one.
+    SSMHandle* handle = object->m_nKind == 0 ? object->m_pModel : nullptr;
     SSMObject* model = handle != nullptr ? handle->GetModel() : nullptr;
     if (object->m_nKind == 0) {
         if (model == nullptr || (object->m_nSubKind != 0 && object->m_nSubKind != 1)) {
