@@ -23,41 +23,14 @@
 #include "sys/time/headless/headless_clock.h"
 #include "sys/window/headless/headless_window.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/frontend/InCopyOfProcess.h"
+#include "tests/frontend/WalkTestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kFrameMs = 20;
-constexpr int kFrameLimit = 3000;
-
-using Step = std::function<bool()>;
-
-// The real loop; after each frame the fake clock moves on and the script takes its next step.
-// A script that stalls closes the window so the loop still ends.
-class ScriptedApp : public tarvex::test::RecordingApp {
-public:
-    using RecordingApp::RecordingApp;
-
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
-    int m_frames = 0;
-    bool m_stalled = false;
-
-protected:
-    void UpdateScreen() override {
-        RecordingApp::UpdateScreen();
-        sys::time::headless::Advance(kFrameMs);
-        ++m_frames;
-        if (m_next < m_steps.size() && m_steps[m_next]())
-            ++m_next;
-        if (m_frames == kFrameLimit) {
-            m_stalled = true;
-            sys::window::headless::InjectClose();
-        }
-    }
-};
+using tarvex::test::DemoWalkTest;
+using tarvex::test::ScriptedApp;
 
 SScreenManager* Manager() { return SGameObjects::Instance()->m_pScreenManager; }
 
@@ -73,53 +46,14 @@ std::string TextOf(uint32_t id) {
     return text.GetString();
 }
 
-Step Reached(int id) {
-    return [id] {
-        SAppScreen* page = Manager() != nullptr ? Manager()->GetCurrentScreen() : nullptr;
-        return page != nullptr && Manager()->GetCurrentId() == id && page->GetSlideDirection() == 1 &&
-               page->IsSlideFinished();
-    };
-}
-
-Step Click(uint32_t id) {
-    return [id] {
-        SWindow* control = Control(id);
-        EXPECT_NE(control, nullptr) << "control " << id << " on page " << Manager()->GetCurrentId();
-        if (control == nullptr)
-            return false;
-        const sys::RECT rc = control->GetWindowRect();
-        sys::window::headless::InjectMouseMove((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-        sys::window::headless::InjectMouseButton(0, true);
-        sys::window::headless::InjectMouseButton(0, false);
-        return true;
-    };
-}
-
 std::string Columns(char c, int count) { return std::string(static_cast<size_t>(count), c); }
 
-class CareerWalkTest : public tarvex::test::AppTest {
+class CareerWalkTest : public DemoWalkTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        const fs::path demo = fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
-        ASSERT_TRUE(fs::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
-        fs::copy(demo, Home(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        fs::remove(Home() / "player.cfg");
-        SFrontEndHooks::Install(&m_frontEnd);
+        DemoWalkTest::SetUp();
+        std::filesystem::remove(Home() / "player.cfg");
     }
-    void TearDown() override {
-        AppTest::TearDown();
-        SFrontEndHooks::Install(nullptr);
-    }
-    ScriptedApp& MakeScriptedApp() {
-        SGameObjects* hub = SGameObjects::Instance();
-        fs::current_path(Home());
-        auto* app = new ScriptedApp(hub);
-        m_app.reset(app);
-        return *app;
-    }
-
-    SFrontEndSetup m_frontEnd;
 };
 
 TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHistory) {

@@ -34,44 +34,15 @@
 #include "sys/video/headless/headless_video.h"
 #include "sys/window/headless/headless_window.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/frontend/InCopyOfProcess.h"
+#include "tests/frontend/WalkTestSupport.h"
 #include "tests/support/ReferenceImage.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kFrameMs = 20;
-// Long enough for any slide of 250 ms and a page's first draws.
-constexpr int kFrameLimit = 3000;
-
-// One thing the player waits for or does; true once it is done.
-using Step = std::function<bool()>;
-
-// Runs the application's real loop and, after each frame of the screen, advances the fake clock
-// and works through the script. A script that stalls closes the window so the loop still ends.
-class ScriptedApp : public tarvex::test::RecordingApp {
-public:
-    using RecordingApp::RecordingApp;
-
-    std::vector<Step> m_steps;
-    size_t m_next = 0;
-    int m_frames = 0;
-    bool m_stalled = false;
-
-protected:
-    void UpdateScreen() override {
-        RecordingApp::UpdateScreen();
-        sys::time::headless::Advance(kFrameMs);
-        ++m_frames;
-        if (m_next < m_steps.size() && m_steps[m_next]())
-            ++m_next;
-        if (m_frames == kFrameLimit) {
-            m_stalled = true;
-            sys::window::headless::InjectClose();
-        }
-    }
-};
+using tarvex::test::ScriptedApp;
+using tarvex::test::Step;
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -80,54 +51,8 @@ std::string ReadAll(const fs::path& path) {
     return text.str();
 }
 
-class MenuWalkTest : public tarvex::test::AppTest {
+class MenuWalkTest : public tarvex::test::DemoWalkTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        const fs::path demo = fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
-        ASSERT_TRUE(fs::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
-        fs::copy(demo, Home(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        SFrontEndHooks::Install(&m_frontEnd);
-    }
-    void TearDown() override {
-        AppTest::TearDown();
-        SFrontEndHooks::Install(nullptr);
-    }
-
-    // The pages reach the program's one hub, so the application runs on it too.
-    ScriptedApp& MakeScriptedApp() {
-        SGameObjects* hub = SGameObjects::Instance();
-        // A hub made earlier in this process moved into another folder.
-        fs::current_path(Home());
-        auto* app = new ScriptedApp(hub);
-        m_app.reset(app);
-        return *app;
-    }
-    static SScreenManager* Manager() { return SGameObjects::Instance()->m_pScreenManager; }
-
-    // The page of the id is current and its buttons have slid in.
-    Step Reached(int id) {
-        return [id] {
-            SAppScreen* page = Manager() != nullptr ? Manager()->GetCurrentScreen() : nullptr;
-            return page != nullptr && Manager()->GetCurrentId() == id && page->GetSlideDirection() == 1 &&
-                   page->IsSlideFinished();
-        };
-    }
-    // Presses and releases the left button over the middle of the current page's control.
-    Step Click(uint32_t id) {
-        return [id] {
-            SAppScreen* page = Manager()->GetCurrentScreen();
-            SWindow* control = page->GetLayout() != nullptr ? page->GetLayout()->FindChild(id) : nullptr;
-            EXPECT_NE(control, nullptr) << "control " << id << " on page " << Manager()->GetCurrentId();
-            if (control == nullptr)
-                return false;
-            const sys::RECT rc = control->GetWindowRect();
-            sys::window::headless::InjectMouseMove((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-            sys::window::headless::InjectMouseButton(0, true);
-            sys::window::headless::InjectMouseButton(0, false);
-            return true;
-        };
-    }
     // The help page shows "help.sss" and its text has scrolled to the line.
     static Step HelpScrolledTo(int line) {
         return [line] {
@@ -159,8 +84,6 @@ protected:
             return true;
         };
     }
-
-    SFrontEndSetup m_frontEnd;
 };
 
 TEST_F(MenuWalkTest, APlayerWalksThroughTheMenusAndQuits) {
