@@ -425,6 +425,9 @@ private:
     int Hunt_RenderFrame();
     int Hunt_EndFrame();
     int Hunt_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect);
+    // Both sessions paint their view into a texture the same way, each with its own frame.
+    int RenderViewToTexture(int textureIndex, float fov, float baseFov, const float* rect,
+                            int (SD3D6Parser::*renderFrame)());
     bool AppendCell(SOutdoorBuffers::Buffer list, int cell);
     void VisitSample(float sx, float sz);
     void SpriteHalfSize(int16_t index, float* w, float* h) const;

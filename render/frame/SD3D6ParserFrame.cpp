@@ -280,6 +280,11 @@ void SD3D6Parser::Hunt_RenderViewModels() {
 }
 
 int SD3D6Parser::Hunt_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect) {
+    return RenderViewToTexture(textureIndex, fov, baseFov, rect, &SD3D6Parser::Hunt_RenderFrame);
+}
+
+int SD3D6Parser::RenderViewToTexture(int textureIndex, float fov, float baseFov, const float* rect,
+                                     int (SD3D6Parser::*renderFrame)()) {
     const SD3D6Lock* record = TextureRecord(static_cast<int16_t>(textureIndex));
     if (record == nullptr || record->m_pTexture == nullptr || rect == nullptr || m_pD3DRaster == nullptr) {
         return 0;
@@ -320,11 +325,12 @@ int SD3D6Parser::Hunt_RenderToTexture(int textureIndex, float fov, float baseFov
     }
     SetProjection(fov, baseFov, saved[2], saved[3]);
     SetViewRect(originX, originY, originX + sizeX, originY + sizeY);
-    Hunt_RenderFrame();
+    (this->*renderFrame)();
     SetProjection(saved[0], saved[1], saved[2], saved[3]);
     SetViewRect(view.left, view.top, view.right, view.bottom);
     const sys::RECT source{originX, originY, originX + sizeX, originY + sizeY};
     const sys::RECT dest{left, top, left + sizeX, top + sizeY};
+    // A same-size copy with waiting, as a fast blit would make it.
     texture->Blt(&dest, target, &source, sys::video::DDBLT_WAIT, nullptr);
     return result;
 }

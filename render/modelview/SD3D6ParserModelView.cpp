@@ -89,54 +89,6 @@ int SD3D6Parser::SSMV_RenderFrame() {
 
 int SD3D6Parser::SSMV_EndFrame() { return 1; }
 
-
 int SD3D6Parser::SSMV_RenderToTexture(int textureIndex, float fov, float baseFov, const float* rect) {
-    if (textureIndex < 0 || textureIndex >= m_TextureItems.GetSize() || m_TextureItems[textureIndex] == nullptr ||
-        m_TextureItems[textureIndex]->m_pTexture == nullptr) {
-        return 0;
-    }
-    sys::video::IDirectDrawSurface4* texture = m_TextureItems[textureIndex]->m_pTexture->GetSurface();
-    sys::video::IDirectDrawSurface4* target = m_pD3DRaster != nullptr ? m_pD3DRaster->GetRenderTarget() : nullptr;
-    if (texture == nullptr || target == nullptr || rect == nullptr) {
-        return 0;
-    }
-    float savedProjection[4];
-    GetProjection(&savedProjection[0], &savedProjection[1], &savedProjection[2], &savedProjection[3]);
-    sys::RECT view, window;
-    GetViewRects(&view, &window);
-
-    float fraction[4];
-    for (int i = 0; i < 4; ++i) {
-        fraction[i] = std::clamp(rect[i], 0.0f, 1.0f);
-    }
-    sys::video::DDSURFACEDESC2 textureDesc, targetDesc;
-    texture->GetSurfaceDesc(&textureDesc);
-    target->GetSurfaceDesc(&targetDesc);
-    const auto width = static_cast<float>(textureDesc.dwWidth);
-    const auto height = static_cast<float>(textureDesc.dwHeight);
-    const int left = static_cast<int>(width * fraction[0]);
-    const int top = static_cast<int>(height * fraction[1]);
-    const int right = static_cast<int>(width * fraction[2]);
-    const int bottom = static_cast<int>(height * fraction[3]);
-    const int sizeX = std::min(right - left + 1, static_cast<int>(targetDesc.dwWidth));
-    const int sizeY = std::min(bottom - top + 1, static_cast<int>(targetDesc.dwHeight));
-
-    int result = 1;
-    int originX = 0, originY = 0;
-    if (sizeX <= view.right - view.left && sizeY <= view.bottom - view.top) {
-        originX = left + view.left;
-        originY = top + view.top;
-        result = 0;
-    }
-    SetProjection(fov, baseFov, savedProjection[2], savedProjection[3]);
-    SetViewRect(originX, originY, originX + sizeX, originY + sizeY);
-    SSMV_RenderFrame();
-    SetProjection(savedProjection[0], savedProjection[1], savedProjection[2], savedProjection[3]);
-    SetViewRect(view.left, view.top, view.right, view.bottom);
-
-    const sys::RECT source{originX, originY, originX + sizeX, originY + sizeY};
-    const sys::RECT dest{left, top, left + sizeX, top + sizeY};
-    // A same-size copy with waiting, as a fast blit would make it.
-    texture->Blt(&dest, target, &source, sys::video::DDBLT_WAIT, nullptr);
-    return result;
+    return RenderViewToTexture(textureIndex, fov, baseFov, rect, &SD3D6Parser::SSMV_RenderFrame);
 }
