@@ -695,6 +695,8 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, co
     return true;
 }
 
+#include "sys/raster/textured_fast16.h"
+
 template <TextureFormat F>
 int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                         const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
@@ -715,6 +717,15 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
         return group;
     };
     int64_t i = first;
+    if (FastTexturedCovers(p)) {
+        const FastTextured fast = MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective);
+        for (; i <= last; i += 16) {
+            if (!FastShadeGroup16<F>(fast, groupAt(i), written, shaded)) {
+                return i - first;
+            }
+        }
+        return last + 1 - first;
+    }
     // Four groups at a time while the row has more than three left, then two, then one.
     for (; last - i + 1 > 48; i += 64) {
         const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
@@ -818,6 +829,19 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     for (int g = 0; g < packet.groups; ++g) {
         BuildPacketLanes(p, packet, start, packet.groupRows[g], rgb565, lanes[g]);
         start += packet.groupRows[g];
+    }
+    if (FastTexturedCovers(p)) {
+        // Groups hold whole rows in order, so the rows drawn are those of the groups before
+        // the first that hands back.
+        const FastTextured fast = MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective);
+        int rows = 0;
+        for (int g = 0; g < packet.groups; ++g) {
+            if (!FastShadeGroup16<F>(fast, lanes[g], written, shaded)) {
+                return rows;
+            }
+            rows += packet.groupRows[g];
+        }
+        return rows;
     }
     const bool drawn =
         packet.groups == 2

@@ -1,0 +1,378 @@
+#pragma once
+
+// The sixteen-lane textured path for bilinear sampling without the alpha test, cheaper than
+// the exact lane-for-lane path and within one step per channel of the one-pixel loop's
+// colours. Texel addresses, filter weights and each level's texel sums stay exactly those of
+// the one-pixel loop, and so do z values and which pixels are written. What changes: the
+// level of detail comes without divisions (for point mip selection the exact one is taken
+// where a lane lies near a rounding boundary, so the level never differs), fog multiplies by
+// the reciprocal of its range, colour products and sums fuse, and a level's filter runs
+// down the texel column before across it in 16-bit lanes.
+//
+// Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
+// namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
+
+// What a row's (or a packet's) groups share: the draw's states and the level table in
+// registers.
+struct FastTextured {
+    const Rasterizer::PixelPipeline* p;
+    const ShadeState* shade;
+    const StageState* stage;
+    const float* stepX;
+    const float* stepY;
+    const int* texels;
+    int su, sv;
+    bool rgb565, perspective, wrapU, wrapV, fogStep;
+    uint32_t mip;
+    int firstLevel, lastLevel;
+    float constantQ, lodBias;
+    __m512i width, height, pitchPair, base, lastRead;
+    __m512 flatLod;  // the level of detail without perspective: the same at every pixel
+};
+
+// Whether the fast path covers the draw: a linear filter, no alpha test, and levels whose
+// texel indices and pitches fit the 16-bit products its addresses are made with.
+inline bool FastTexturedCovers(const Rasterizer::PixelPipeline& p) {
+    const ShadeState& shade = *p.shade;
+    const Texture& t = *shade.stages[0].texture;
+    if (shade.alphaTest || !shade.stages[0].sampler.linearMin || t.levelCount < 1) {
+        return false;
+    }
+    for (int l = 0; l < kMaxTextureLevels; ++l) {
+        const auto& table = p.levels;
+        if (table.pitch[l] <= 0 || table.pitch[l] >= 32768 || table.height[l] > 32768 || table.width[l] > 16384) {
+            return false;
+        }
+    }
+    return true;
+}
+
+inline FastTextured MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* stepX, const float* stepY,
+                                     float constantQ, bool rgb565, bool perspective) {
+    FastTextured f;
+    f.p = &p;
+    f.shade = p.shade;
+    f.stage = &p.shade->stages[0];
+    f.stepX = stepX;
+    f.stepY = stepY;
+    const Texture& t = *f.stage->texture;
+    const SamplerState& s = f.stage->sampler;
+    f.texels = reinterpret_cast<const int*>(t.levels[0].pixels);
+    f.su = 2 + kTexture0U + 2 * f.stage->coordinateSet;
+    f.sv = f.su + 1;
+    f.rgb565 = rgb565;
+    f.perspective = perspective;
+    f.wrapU = s.addressU == D3DTADDRESS_WRAP;
+    f.wrapV = s.addressV == D3DTADDRESS_WRAP;
+    f.fogStep = !(f.shade->fogEnd > f.shade->fogStart);
+    f.mip = s.mipFilter;
+    f.lastLevel = t.levelCount - 1;
+    f.firstLevel = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(f.lastLevel)));
+    f.constantQ = constantQ;
+    f.lodBias = s.lodBias;
+    const auto& table = p.levels;
+    f.width = _mm512_loadu_si512(table.width);
+    f.height = _mm512_loadu_si512(table.height);
+    // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
+    f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(_mm512_loadu_si512(table.pitch), 16));
+    f.base = _mm512_loadu_si512(table.offset);
+    f.lastRead = _mm512_loadu_si512(table.lastRead);
+    const float w = p.textureSize[0][0], h = p.textureSize[0][1];
+    f.flatLod = _mm512_set1_ps(
+        LevelOfDetail(stepX[f.su] * w, stepX[f.sv] * h, stepY[f.su] * w, stepY[f.sv] * h));
+    return f;
+}
+
+// One level's bilinear sample for the active lanes as whole-number sums of channel times
+// weight (the weights add up to 65536): red, green, blue, then alpha for layouts with one.
+template <TextureFormat F>
+inline void BilinearSums16(const FastTextured& f, __mmask16 active, __m512i level, __m512 u, __m512 v, __m512i* sum,
+                           bool& safe) {
+    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
+    const __m512i width = _mm512_permutexvar_epi32(level, f.width);
+    const __m512i height = _mm512_permutexvar_epi32(level, f.height);
+    const __m512i pitchPair = _mm512_permutexvar_epi32(level, f.pitchPair);
+    const __m512i base = _mm512_permutexvar_epi32(level, f.base);
+    const __m512i lastRead = _mm512_permutexvar_epi32(level, f.lastRead);
+    const __m512 half = _mm512_set1_ps(0.5f);
+    const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u, _mm512_cvtepi32_ps(width)), half);
+    const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v, _mm512_cvtepi32_ps(height)), half);
+    const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
+    const __m512i i0 = _mm512_cvttps_epi32(floorX), j0 = _mm512_cvttps_epi32(floorY);
+    // A fraction times 256 is exact, so the fused add rounds as the separate one does.
+    const __m512 k256 = _mm512_set1_ps(256.0f);
+    const __m512i wx = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fx, floorX), k256, half));
+    const __m512i wy = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
+    const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
+    __m512i iA, iB, jA, jB;
+    const __m512i i1 = _mm512_add_epi32(i0, one), j1 = _mm512_add_epi32(j0, one);
+    if (f.wrapU) {
+        iA = _mm512_and_si512(i0, widthMask);
+        iB = _mm512_and_si512(i1, widthMask);
+    } else {
+        iA = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask);
+        iB = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask);
+    }
+    if (f.wrapV) {
+        jA = _mm512_and_si512(j0, heightMask);
+        jB = _mm512_and_si512(j1, heightMask);
+    } else {
+        jA = _mm512_min_epi32(_mm512_max_epi32(j0, zero), heightMask);
+        jB = _mm512_min_epi32(_mm512_max_epi32(j1, zero), heightMask);
+    }
+    auto offsetOf = [&](__mmask16 lanes, __m512i i, __m512i j) {
+        const __m512i offset = _mm512_madd_epi16(_mm512_or_si512(i, _mm512_slli_epi32(j, 16)), pitchPair);
+        safe = safe && _mm512_mask_cmpgt_epi32_mask(lanes, offset, lastRead) == 0;
+        return _mm512_add_epi32(offset, base);
+    };
+    // Each lane reads its two texels of a row whole where they lie side by side; lanes where
+    // the second wraps or clamps fetch it on its own.
+    const __m512i top = offsetOf(active, iA, jA), bottom = offsetOf(active, iA, jB);
+    const __mmask16 apart = _mm512_mask_cmpneq_epi32_mask(active, iB, _mm512_add_epi32(iA, one));
+    __m512i topRight = zero, bottomRight = zero;
+    if (apart != 0) {
+        topRight = offsetOf(apart, iB, jA);
+        bottomRight = offsetOf(apart, iB, jB);
+    }
+    if (!safe) {
+        return;
+    }
+    __m512i upper = _mm512_mask_i32gather_epi32(zero, active, top, f.texels, 1);
+    __m512i lower = _mm512_mask_i32gather_epi32(zero, active, bottom, f.texels, 1);
+    if (apart != 0) {
+        const __m512i low16 = _mm512_set1_epi32(0xFFFF);
+        const __m512i upperRight = _mm512_mask_i32gather_epi32(zero, apart, topRight, f.texels, 1);
+        const __m512i lowerRight = _mm512_mask_i32gather_epi32(zero, apart, bottomRight, f.texels, 1);
+        upper = _mm512_mask_ternarylogic_epi32(upper, apart, low16, _mm512_slli_epi32(upperRight, 16), 0xEA);
+        lower = _mm512_mask_ternarylogic_epi32(lower, apart, low16, _mm512_slli_epi32(lowerRight, 16), 0xEA);
+    }
+    // Down each column first (both texels of a row pair in their 16-bit halves, at most
+    // 63 * 256), then across with one multiply-add: the same whole-number sum.
+    const __m512i below = _mm512_or_si512(wy, _mm512_slli_epi32(wy, 16));
+    const __m512i above = _mm512_sub_epi32(_mm512_set1_epi32(256 * 0x10001), below);
+    const __m512i across = _mm512_sub_epi32(_mm512_add_epi32(_mm512_set1_epi32(256), _mm512_slli_epi32(wx, 16)), wx);
+    __m512i up[4], down[4];
+    ChannelPairs16<F>(upper, up);
+    ChannelPairs16<F>(lower, down);
+    constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
+    for (int n = 0; n < kChannels; ++n) {
+        const __m512i column = _mm512_add_epi16(_mm512_mullo_epi16(up[n], above), _mm512_mullo_epi16(down[n], below));
+        sum[n] = _mm512_madd_epi16(column, across);
+    }
+}
+
+// log2 of positive x to about 2.5e-6, from its exponent and a polynomial in its mantissa; 0
+// gives minus infinity.
+inline __m512 FastLog2x16(__m512 x) {
+    const __m512 e = _mm512_getexp_ps(x);
+    const __m512 m = _mm512_sub_ps(_mm512_getmant_ps(x, _MM_MANT_NORM_1_2, _MM_MANT_SIGN_zero), _mm512_set1_ps(1.0f));
+    __m512 p = _mm512_set1_ps(-0.0245685347f);
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(0.117613084f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(-0.272697565f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(0.454508492f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(-0.71731278f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(1.44245353f));
+    return _mm512_add_ps(e, _mm512_fmadd_ps(p, m, _mm512_set1_ps(2.44343872e-6f)));
+}
+
+// The exact path's level of detail (the one-pixel loop's) at the lanes' coordinates.
+inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
+    const float* stepX = f.stepX;
+    const float* stepY = f.stepY;
+    __m512 dudx = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepX[f.su]), _mm512_mul_ps(u, _mm512_set1_ps(stepX[1]))), w);
+    __m512 dvdx = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepX[f.sv]), _mm512_mul_ps(v, _mm512_set1_ps(stepX[1]))), w);
+    __m512 dudy = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepY[f.su]), _mm512_mul_ps(u, _mm512_set1_ps(stepY[1]))), w);
+    __m512 dvdy = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepY[f.sv]), _mm512_mul_ps(v, _mm512_set1_ps(stepY[1]))), w);
+    const __m512 textureWidth = _mm512_set1_ps(f.p->textureSize[0][0]);
+    const __m512 textureHeight = _mm512_set1_ps(f.p->textureSize[0][1]);
+    dudx = _mm512_mul_ps(dudx, textureWidth);
+    dvdx = _mm512_mul_ps(dvdx, textureHeight);
+    dudy = _mm512_mul_ps(dudy, textureWidth);
+    dvdy = _mm512_mul_ps(dvdy, textureHeight);
+    const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
+    const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
+    const __m512 rho2 = _mm512_max_ps(down, across);
+    return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
+                                _mm512_mul_ps(_mm512_set1_ps(0.5f), Log2x16(rho2)));
+}
+
+// The level of detail with perspective, fused and without divisions: the footprint's sides
+// are (dU - u dq) w in texels, so their squares are taken before the one factor w * w.
+inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
+    const float tw = f.p->textureSize[0][0], th = f.p->textureSize[0][1];
+    const float* stepX = f.stepX;
+    const float* stepY = f.stepY;
+    const __m512 ux = _mm512_fnmadd_ps(u, _mm512_set1_ps(stepX[1] * tw), _mm512_set1_ps(stepX[f.su] * tw));
+    const __m512 vx = _mm512_fnmadd_ps(v, _mm512_set1_ps(stepX[1] * th), _mm512_set1_ps(stepX[f.sv] * th));
+    const __m512 uy = _mm512_fnmadd_ps(u, _mm512_set1_ps(stepY[1] * tw), _mm512_set1_ps(stepY[f.su] * tw));
+    const __m512 vy = _mm512_fnmadd_ps(v, _mm512_set1_ps(stepY[1] * th), _mm512_set1_ps(stepY[f.sv] * th));
+    const __m512 across = _mm512_fmadd_ps(ux, ux, _mm512_mul_ps(vx, vx));
+    const __m512 down = _mm512_fmadd_ps(uy, uy, _mm512_mul_ps(vy, vy));
+    const __m512 rho2 = _mm512_mul_ps(_mm512_max_ps(down, across), _mm512_mul_ps(w, w));
+    // No positive footprint (zero, or not a number) selects the full-size level, as -64 does.
+    const __m512 lod = _mm512_mul_ps(_mm512_set1_ps(0.5f), FastLog2x16(rho2));
+    return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
+                                lod);
+}
+
+// One group through the fast path. False when a lane needs the one-texel sampler; nothing is
+// written then.
+template <TextureFormat F, class Lanes>
+inline bool FastShadeGroup16(const FastTextured& f, const Lanes& lanes, uint64_t& written, uint64_t& shaded) {
+    const Rasterizer::PixelPipeline& p = *f.p;
+    const ShadeState& shade = *f.shade;
+    const StageState& stage = *f.stage;
+    const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
+    const __m512 offset = lanes.Offset();
+    // z exactly as the one-pixel loop finds it.
+    const __m512 z = _mm512_add_ps(lanes.Start(0), _mm512_mul_ps(_mm512_set1_ps(f.stepX[0]), offset));
+    const __m256i depthValue = _mm512_cvtepi32_epi16(_mm512_max_epi32(
+        _mm512_sub_epi32(
+            _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
+            _mm512_set1_epi32(p.depthBias)),
+        _mm512_setzero_si512()));
+    __mmask16 pass = lanes.inside;
+    if (p.depthTest) {
+        pass &= DepthPasses16(DepthFunction(p), depthValue, lanes.LoadDepth());
+    }
+    if (pass == 0) {
+        return true;
+    }
+    // w and the coordinates exactly, so texel addresses and weights are the one-pixel loop's.
+    __m512 w = _mm512_set1_ps(1.0f / f.constantQ);
+    if (f.perspective) {
+        const __m512 q = _mm512_add_ps(lanes.Start(1), _mm512_mul_ps(_mm512_set1_ps(f.stepX[1]), offset));
+        const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+        w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(f.constantQ), q));
+    }
+    auto exact = [&](int plane) {
+        const __m512 value = _mm512_add_ps(lanes.Start(plane), _mm512_mul_ps(_mm512_set1_ps(f.stepX[plane]), offset));
+        return f.perspective ? _mm512_mul_ps(value, w) : value;
+    };
+    auto fused = [&](int plane) {
+        const __m512 value = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset, lanes.Start(plane));
+        return f.perspective ? _mm512_mul_ps(value, w) : value;
+    };
+    const __m512 u = exact(f.su), v = exact(f.sv);
+    const __m512 limit = _mm512_set1_ps(65536.0f);
+    if (_mm512_mask_cmp_ps_mask(pass, _mm512_max_ps(_mm512_abs_ps(u), _mm512_abs_ps(v)), limit, _CMP_LT_OQ) != pass) {
+        return false;
+    }
+    // The level (and for linear mip selection the fraction towards the next one).
+    const __m512i baseLevel = _mm512_set1_epi32(f.firstLevel), lastLevel = _mm512_set1_epi32(f.lastLevel);
+    __m512i level0 = baseLevel;
+    __m512 fraction = zerof;
+    if (f.mip == D3DTFP_POINT || f.mip == D3DTFP_LINEAR) {
+        const __m512 bias = _mm512_set1_ps(f.lodBias);
+        __m512 lod = _mm512_add_ps(f.perspective ? FastLod16(f, u, v, w) : f.flatLod, bias);
+        if (f.mip == D3DTFP_POINT) {
+            // Where a lane is near a rounding boundary, the exact level of detail decides.
+            const __m512 distance = _mm512_abs_ps(_mm512_sub_ps(
+                _mm512_sub_ps(lod, _mm512_roundscale_ps(lod, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC)), half));
+            if (f.perspective &&
+                _mm512_mask_cmp_ps_mask(pass, distance, _mm512_set1_ps(1.0f / 1024.0f), _CMP_LT_OQ) != 0) {
+                lod = _mm512_add_ps(ExactLod16(f, u, v, w), bias);
+            }
+            const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
+            level0 = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
+        } else {
+            const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(f.firstLevel))),
+                                           _mm512_set1_ps(static_cast<float>(f.lastLevel)));
+            level0 = _mm512_cvttps_epi32(d);
+            fraction = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0));
+        }
+        const __mmask16 magnified = _mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ);
+        level0 = _mm512_mask_blend_epi32(magnified, level0, baseLevel);
+        fraction = _mm512_mask_blend_ps(magnified, fraction, zerof);
+    }
+    constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
+    __m512i sum0[4], sum1[4];
+    bool safe = true;
+    BilinearSums16<F>(f, pass, level0, u, v, sum0, safe);
+    if (!safe) {
+        return false;
+    }
+    __m512 texel[4];
+    for (int n = 0; n < kChannels; ++n) {
+        texel[n] = _mm512_cvtepi32_ps(sum0[n]);
+    }
+    const __mmask16 between = _mm512_mask_cmp_ps_mask(pass, fraction, zerof, _CMP_NEQ_UQ);
+    if (between != 0) {
+        const __m512i level1 = _mm512_min_epi32(_mm512_add_epi32(level0, _mm512_set1_epi32(1)), lastLevel);
+        BilinearSums16<F>(f, between, level1, u, v, sum1, safe);
+        if (!safe) {
+            return false;
+        }
+        for (int n = 0; n < kChannels; ++n) {
+            texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[n]), texel[n]), fraction, texel[n],
+                                             between);
+        }
+    }
+    shaded += static_cast<uint64_t>(__builtin_popcount(pass));
+    constexpr texels::ChannelScale kScale = texels::Scale<F>();
+    const float scales[4] = {kScale.r, kScale.g, kScale.b, kScale.a};
+    using Form = StageState::Form;
+    auto combine = [&](Form form, int n, int plane) {
+        switch (form) {
+        case Form::TextureTimesCurrent:
+            return _mm512_mul_ps(texel[n], _mm512_mul_ps(fused(plane), _mm512_set1_ps(scales[n])));
+        case Form::Texture: return _mm512_mul_ps(texel[n], _mm512_set1_ps(scales[n]));
+        default: return fused(plane);
+        }
+    };
+    __m512 colour[3] = {combine(stage.colourForm, 0, 2 + kDiffuseR), combine(stage.colourForm, 1, 2 + kDiffuseG),
+                        combine(stage.colourForm, 2, 2 + kDiffuseB)};
+    __m512 alpha = one;
+    if (shade.blend) {
+        if constexpr (kChannels == 4) {
+            alpha = combine(stage.alphaForm, 3, 2 + kDiffuseA);
+        } else {
+            alpha = stage.alphaForm == Form::Texture ? one : fused(2 + kDiffuseA);
+        }
+    }
+    if (shade.fog) {
+        const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+        __m512 factor;
+        if (f.fogStep) {
+            factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w, fogEnd, _CMP_LT_OQ), one);
+        } else {
+            factor = Saturate16(
+                _mm512_mul_ps(_mm512_sub_ps(fogEnd, w), _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
+        }
+        const float fogColour[3] = {shade.fogColour.r, shade.fogColour.g, shade.fogColour.b};
+        for (int n = 0; n < 3; ++n) {
+            const __m512 fc = _mm512_set1_ps(fogColour[n]);
+            colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
+        }
+    }
+    if (p.depthWrite) {
+        lanes.StoreDepth(pass, depthValue);
+    }
+    if (shade.blend) {
+        __m512 target[3];
+        ReadTarget16(f.rgb565, lanes, target[0], target[1], target[2]);
+        const __m512 inverse = _mm512_sub_ps(one, alpha);
+        for (int n = 0; n < 3; ++n) {
+            colour[n] = _mm512_fmadd_ps(colour[n], alpha, _mm512_mul_ps(target[n], inverse));
+        }
+    }
+    if (f.rgb565) {
+        const __m512 t = lanes.Thresholds();
+        const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
+        const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
+        const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
+        const __m512i pixel = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
+        lanes.StoreTarget16(pass, _mm512_cvtepi32_epi16(pixel));
+    } else {
+        const __m512 levels8 = _mm512_set1_ps(255.0f);
+        const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
+        const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
+        const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
+        const __m512i pixel =
+            _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
+        lanes.StoreTarget32(pass, pixel);
+    }
+    written += static_cast<uint64_t>(__builtin_popcount(pass));
+    return true;
+}
