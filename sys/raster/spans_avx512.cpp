@@ -719,8 +719,21 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     int64_t i = first;
     if (FastTexturedCovers(p)) {
         const FastTextured fast = MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective);
+        for (; last - i + 1 > 48; i += 64) {
+            const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
+            if (!FastShadeGroups16<F, 4>(fast, four, written, shaded)) {
+                return i - first;
+            }
+        }
+        for (; last - i + 1 > 16; i += 32) {
+            const RowLanes pair[2] = {groupAt(i), groupAt(i + 16)};
+            if (!FastShadeGroups16<F, 2>(fast, pair, written, shaded)) {
+                return i - first;
+            }
+        }
         for (; i <= last; i += 16) {
-            if (!FastShadeGroup16<F>(fast, groupAt(i), written, shaded)) {
+            const RowLanes group = groupAt(i);
+            if (!FastShadeGroups16<F, 1>(fast, &group, written, shaded)) {
                 return i - first;
             }
         }
@@ -831,17 +844,10 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
         start += packet.groupRows[g];
     }
     if (FastTexturedCovers(p)) {
-        // Groups hold whole rows in order, so the rows drawn are those of the groups before
-        // the first that hands back.
         const FastTextured fast = MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective);
-        int rows = 0;
-        for (int g = 0; g < packet.groups; ++g) {
-            if (!FastShadeGroup16<F>(fast, lanes[g], written, shaded)) {
-                return rows;
-            }
-            rows += packet.groupRows[g];
-        }
-        return rows;
+        const bool fastDrawn = packet.groups == 2 ? FastShadeGroups16<F, 2>(fast, lanes, written, shaded)
+                                                  : FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
+        return fastDrawn ? packet.rows : 0;
     }
     const bool drawn =
         packet.groups == 2

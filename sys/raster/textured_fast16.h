@@ -77,88 +77,166 @@ inline FastTextured MakeFastTextured(const Rasterizer::PixelPipeline& p, const f
     f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(_mm512_loadu_si512(table.pitch), 16));
     f.base = _mm512_loadu_si512(table.offset);
     f.lastRead = _mm512_loadu_si512(table.lastRead);
-    const float w = p.textureSize[0][0], h = p.textureSize[0][1];
-    f.flatLod = _mm512_set1_ps(
-        LevelOfDetail(stepX[f.su] * w, stepX[f.sv] * h, stepY[f.su] * w, stepY[f.sv] * h));
+    f.flatLod = _mm512_setzero_ps();
+    if (!perspective) {
+        const float w = p.textureSize[0][0], h = p.textureSize[0][1];
+        f.flatLod = _mm512_set1_ps(
+            LevelOfDetail(stepX[f.su] * w, stepX[f.sv] * h, stepY[f.su] * w, stepY[f.sv] * h));
+    }
     return f;
 }
 
-// One level's bilinear sample for the active lanes as whole-number sums of channel times
-// weight (the weights add up to 65536): red, green, blue, then alpha for layouts with one.
-template <TextureFormat F>
-inline void BilinearSums16(const FastTextured& f, __mmask16 active, __m512i level, __m512 u, __m512 v, __m512i* sum,
-                           bool& safe) {
+// One level's bilinear sample for the active lanes of G groups, step by step together, as
+// whole-number sums of channel times weight (the weights add up to 65536): red, green, blue,
+// then alpha for layouts with one. `safe` turns false when a read would pass a level's end.
+template <TextureFormat F, int G>
+inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, const __m512* u,
+                          const __m512* v, __m512i (*sum)[4], bool& safe) {
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
     const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
-    const __m512i width = _mm512_permutexvar_epi32(level, f.width);
-    const __m512i height = _mm512_permutexvar_epi32(level, f.height);
-    const __m512i pitchPair = _mm512_permutexvar_epi32(level, f.pitchPair);
-    const __m512i base = _mm512_permutexvar_epi32(level, f.base);
-    const __m512i lastRead = _mm512_permutexvar_epi32(level, f.lastRead);
-    const __m512 half = _mm512_set1_ps(0.5f);
-    const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u, _mm512_cvtepi32_ps(width)), half);
-    const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v, _mm512_cvtepi32_ps(height)), half);
-    const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
-    const __m512i i0 = _mm512_cvttps_epi32(floorX), j0 = _mm512_cvttps_epi32(floorY);
-    // A fraction times 256 is exact, so the fused add rounds as the separate one does.
-    const __m512 k256 = _mm512_set1_ps(256.0f);
-    const __m512i wx = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fx, floorX), k256, half));
-    const __m512i wy = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
-    const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
-    __m512i iA, iB, jA, jB;
-    const __m512i i1 = _mm512_add_epi32(i0, one), j1 = _mm512_add_epi32(j0, one);
-    if (f.wrapU) {
-        iA = _mm512_and_si512(i0, widthMask);
-        iB = _mm512_and_si512(i1, widthMask);
-    } else {
-        iA = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask);
-        iB = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask);
+    const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
+    __m512i pitchPair[G], base[G], lastRead[G], iA[G], iB[G], jA[G], jB[G], wx[G], wy[G], widthMask[G];
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        const __m512i width = _mm512_permutexvar_epi32(level[g], f.width);
+        const __m512i height = _mm512_permutexvar_epi32(level[g], f.height);
+        pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
+        base[g] = _mm512_permutexvar_epi32(level[g], f.base);
+        lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
+        const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width)), half);
+        const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height)), half);
+        const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
+        const __m512i i0 = _mm512_cvttps_epi32(floorX), j0 = _mm512_cvttps_epi32(floorY);
+        // A fraction times 256 is exact, so the fused add rounds as the separate one does.
+        wx[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fx, floorX), k256, half));
+        wy[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
+        widthMask[g] = _mm512_sub_epi32(width, one);
+        const __m512i heightMask = _mm512_sub_epi32(height, one);
+        const __m512i i1 = _mm512_add_epi32(i0, one), j1 = _mm512_add_epi32(j0, one);
+        if (f.wrapU) {
+            iA[g] = _mm512_and_si512(i0, widthMask[g]);
+            iB[g] = _mm512_and_si512(i1, widthMask[g]);
+        } else {
+            iA[g] = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask[g]);
+            iB[g] = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask[g]);
+        }
+        if (f.wrapV) {
+            jA[g] = _mm512_and_si512(j0, heightMask);
+            jB[g] = _mm512_and_si512(j1, heightMask);
+        } else {
+            jA[g] = _mm512_min_epi32(_mm512_max_epi32(j0, zero), heightMask);
+            jB[g] = _mm512_min_epi32(_mm512_max_epi32(j1, zero), heightMask);
+        }
     }
-    if (f.wrapV) {
-        jA = _mm512_and_si512(j0, heightMask);
-        jB = _mm512_and_si512(j1, heightMask);
-    } else {
-        jA = _mm512_min_epi32(_mm512_max_epi32(j0, zero), heightMask);
-        jB = _mm512_min_epi32(_mm512_max_epi32(j1, zero), heightMask);
-    }
-    auto offsetOf = [&](__mmask16 lanes, __m512i i, __m512i j) {
-        const __m512i offset = _mm512_madd_epi16(_mm512_or_si512(i, _mm512_slli_epi32(j, 16)), pitchPair);
-        safe = safe && _mm512_mask_cmpgt_epi32_mask(lanes, offset, lastRead) == 0;
-        return _mm512_add_epi32(offset, base);
+    auto offsetOf = [&](int g, __mmask16 lanes, __m512i i, __m512i j) {
+        const __m512i offset = _mm512_madd_epi16(_mm512_or_si512(i, _mm512_slli_epi32(j, 16)), pitchPair[g]);
+        safe = safe && _mm512_mask_cmpgt_epi32_mask(lanes, offset, lastRead[g]) == 0;
+        return _mm512_add_epi32(offset, base[g]);
     };
-    // Each lane reads its two texels of a row whole where they lie side by side; lanes where
-    // the second wraps or clamps fetch it on its own.
-    const __m512i top = offsetOf(active, iA, jA), bottom = offsetOf(active, iA, jB);
-    const __mmask16 apart = _mm512_mask_cmpneq_epi32_mask(active, iB, _mm512_add_epi32(iA, one));
-    __m512i topRight = zero, bottomRight = zero;
-    if (apart != 0) {
-        topRight = offsetOf(apart, iB, jA);
-        bottomRight = offsetOf(apart, iB, jB);
+    // A group whose lanes all read the same two texel rows of one level, within 32 texels of
+    // the first lane's (a row of a wall or floor seen square on), loads those runs whole and
+    // picks its pairs from them; other groups gather. Each lane reads its two texels of a row
+    // whole where they lie side by side; lanes where the second wraps or clamps fetch it on
+    // its own.
+    const auto& table = f.p->levels;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(f.texels);
+    __m512i upper[G], lower[G], top[G], bottom[G], topRight[G], bottomRight[G];
+    __mmask16 apart[G];
+    bool gathered[G];
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        apart[g] = _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one));
+        gathered[g] = true;
+        // With wrapping a run may go on from the start of the row (levels at least 32 texels
+        // wide, so one wrap at most); a clamped run never passes the edge.
+        if ((apart[g] == 0 || f.wrapU) && active[g] != 0) {
+            const __m512i firstLane = _mm512_set1_epi32(__builtin_ctz(active[g]));
+            const __m512i l = _mm512_permutexvar_epi32(firstLane, level[g]);
+            const __m512i i = _mm512_permutexvar_epi32(firstLane, iA[g]);
+            const __m512i ja = _mm512_permutexvar_epi32(firstLane, jA[g]);
+            const __m512i jb = _mm512_permutexvar_epi32(firstLane, jB[g]);
+            const int lv = _mm_cvtsi128_si32(_mm512_castsi512_si128(l));
+            const int width = table.width[lv];
+            // A lane's place in the run: past the row's end it counts on from its start.
+            __m512i k = _mm512_sub_epi32(iA[g], i);
+            if (f.wrapU && width >= 32) {
+                k = _mm512_and_si512(k, widthMask[g]);
+            }
+            const __mmask16 fits = _mm512_mask_cmpeq_epi32_mask(active[g], level[g], l) &
+                                   _mm512_cmpeq_epi32_mask(jA[g], ja) & _mm512_cmpeq_epi32_mask(jB[g], jb) &
+                                   _mm512_cmple_epu32_mask(k, _mm512_set1_epi32(30));
+            if (fits == active[g] && (apart[g] == 0 || width >= 32)) {
+                const int x = _mm_cvtsi128_si32(_mm512_castsi512_si128(i));
+                const int count = std::min(32, width - x);
+                const __mmask32 run = count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1;
+                const uintptr_t rowStart = reinterpret_cast<uintptr_t>(bytes) + static_cast<uintptr_t>(table.offset[lv]);
+                const uintptr_t pitch = static_cast<uintptr_t>(table.pitch[lv]);
+                const uintptr_t rowA = rowStart + pitch * static_cast<uintptr_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(ja)));
+                const uintptr_t rowB = rowStart + pitch * static_cast<uintptr_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(jb)));
+                const uintptr_t from = 2 * static_cast<uintptr_t>(x);
+                __m512i topRun = _mm512_maskz_loadu_epi16(run, reinterpret_cast<const void*>(rowA + from));
+                __m512i bottomRun = _mm512_maskz_loadu_epi16(run, reinterpret_cast<const void*>(rowB + from));
+                if (f.wrapU && count < 32 && width >= 32) {
+                    // Lane t past the row's end reads texel t - count from its start.
+                    const uintptr_t back = 2 * static_cast<uintptr_t>(count);
+                    topRun = _mm512_mask_loadu_epi16(topRun, ~run, reinterpret_cast<const void*>(rowA - back));
+                    bottomRun = _mm512_mask_loadu_epi16(bottomRun, ~run, reinterpret_cast<const void*>(rowB - back));
+                }
+                // Texels k and k + 1 of the runs into each lane's halves.
+                const __m512i pairs =
+                    _mm512_add_epi32(k, _mm512_add_epi32(_mm512_slli_epi32(k, 16), _mm512_set1_epi32(0x10000)));
+                upper[g] = _mm512_permutexvar_epi16(pairs, topRun);
+                lower[g] = _mm512_permutexvar_epi16(pairs, bottomRun);
+                gathered[g] = false;
+            }
+        }
+        if (gathered[g]) {
+            top[g] = offsetOf(g, active[g], iA[g], jA[g]);
+            bottom[g] = offsetOf(g, active[g], iA[g], jB[g]);
+            if (apart[g] != 0) {
+                topRight[g] = offsetOf(g, apart[g], iB[g], jA[g]);
+                bottomRight[g] = offsetOf(g, apart[g], iB[g], jB[g]);
+            }
+        }
     }
     if (!safe) {
         return;
     }
-    __m512i upper = _mm512_mask_i32gather_epi32(zero, active, top, f.texels, 1);
-    __m512i lower = _mm512_mask_i32gather_epi32(zero, active, bottom, f.texels, 1);
-    if (apart != 0) {
-        const __m512i low16 = _mm512_set1_epi32(0xFFFF);
-        const __m512i upperRight = _mm512_mask_i32gather_epi32(zero, apart, topRight, f.texels, 1);
-        const __m512i lowerRight = _mm512_mask_i32gather_epi32(zero, apart, bottomRight, f.texels, 1);
-        upper = _mm512_mask_ternarylogic_epi32(upper, apart, low16, _mm512_slli_epi32(upperRight, 16), 0xEA);
-        lower = _mm512_mask_ternarylogic_epi32(lower, apart, low16, _mm512_slli_epi32(lowerRight, 16), 0xEA);
+    const __m512i low16 = _mm512_set1_epi32(0xFFFF);
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        if (!gathered[g]) {
+            continue;
+        }
+        upper[g] = _mm512_mask_i32gather_epi32(zero, active[g], top[g], f.texels, 1);
+        lower[g] = _mm512_mask_i32gather_epi32(zero, active[g], bottom[g], f.texels, 1);
+        if (apart[g] != 0) {
+            const __m512i upperRight = _mm512_mask_i32gather_epi32(zero, apart[g], topRight[g], f.texels, 1);
+            const __m512i lowerRight = _mm512_mask_i32gather_epi32(zero, apart[g], bottomRight[g], f.texels, 1);
+            upper[g] =
+                _mm512_mask_ternarylogic_epi32(upper[g], apart[g], low16, _mm512_slli_epi32(upperRight, 16), 0xEA);
+            lower[g] =
+                _mm512_mask_ternarylogic_epi32(lower[g], apart[g], low16, _mm512_slli_epi32(lowerRight, 16), 0xEA);
+        }
     }
     // Down each column first (both texels of a row pair in their 16-bit halves, at most
     // 63 * 256), then across with one multiply-add: the same whole-number sum.
-    const __m512i below = _mm512_or_si512(wy, _mm512_slli_epi32(wy, 16));
-    const __m512i above = _mm512_sub_epi32(_mm512_set1_epi32(256 * 0x10001), below);
-    const __m512i across = _mm512_sub_epi32(_mm512_add_epi32(_mm512_set1_epi32(256), _mm512_slli_epi32(wx, 16)), wx);
-    __m512i up[4], down[4];
-    ChannelPairs16<F>(upper, up);
-    ChannelPairs16<F>(lower, down);
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
-    for (int n = 0; n < kChannels; ++n) {
-        const __m512i column = _mm512_add_epi16(_mm512_mullo_epi16(up[n], above), _mm512_mullo_epi16(down[n], below));
-        sum[n] = _mm512_madd_epi16(column, across);
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        const __m512i below = _mm512_or_si512(wy[g], _mm512_slli_epi32(wy[g], 16));
+        const __m512i above = _mm512_sub_epi32(_mm512_set1_epi32(256 * 0x10001), below);
+        const __m512i across =
+            _mm512_sub_epi32(_mm512_add_epi32(_mm512_set1_epi32(256), _mm512_slli_epi32(wx[g], 16)), wx[g]);
+        __m512i up[4], down[4];
+        ChannelPairs16<F>(upper[g], up);
+        ChannelPairs16<F>(lower[g], down);
+#pragma GCC unroll 4
+        for (int n = 0; n < kChannels; ++n) {
+            const __m512i column =
+                _mm512_add_epi16(_mm512_mullo_epi16(up[n], above), _mm512_mullo_epi16(down[n], below));
+            sum[g][n] = _mm512_madd_epi16(column, across);
+        }
     }
 }
 
@@ -216,163 +294,193 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
                                 lod);
 }
 
-// One group through the fast path. False when a lane needs the one-texel sampler; nothing is
-// written then.
-template <TextureFormat F, class Lanes>
-inline bool FastShadeGroup16(const FastTextured& f, const Lanes& lanes, uint64_t& written, uint64_t& shaded) {
+// G groups (of one row, or of a packet's rows) through the fast path, step by step
+// together so their long chains of dependent steps overlap. False when a lane needs the
+// one-texel sampler; nothing is written then.
+template <TextureFormat F, int G, class Lanes>
+inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
     const ShadeState& shade = *f.shade;
     const StageState& stage = *f.stage;
     const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
-    const __m512 offset = lanes.Offset();
+    __m512 offset[G];
+    __m256i depthValue[G];
+    __mmask16 pass[G];
+    bool anyPass = false;
     // z exactly as the one-pixel loop finds it.
-    const __m512 z = _mm512_add_ps(lanes.Start(0), _mm512_mul_ps(_mm512_set1_ps(f.stepX[0]), offset));
-    const __m256i depthValue = _mm512_cvtepi32_epi16(_mm512_max_epi32(
-        _mm512_sub_epi32(
-            _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
-            _mm512_set1_epi32(p.depthBias)),
-        _mm512_setzero_si512()));
-    __mmask16 pass = lanes.inside;
-    if (p.depthTest) {
-        pass &= DepthPasses16(DepthFunction(p), depthValue, lanes.LoadDepth());
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        offset[g] = lanes[g].Offset();
+        const __m512 z = _mm512_add_ps(lanes[g].Start(0), _mm512_mul_ps(_mm512_set1_ps(f.stepX[0]), offset[g]));
+        depthValue[g] = _mm512_cvtepi32_epi16(_mm512_max_epi32(
+            _mm512_sub_epi32(
+                _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
+                _mm512_set1_epi32(p.depthBias)),
+            _mm512_setzero_si512()));
+        pass[g] = lanes[g].inside;
+        if (p.depthTest) {
+            pass[g] &= DepthPasses16(DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
+        }
+        anyPass = anyPass || pass[g] != 0;
     }
-    if (pass == 0) {
+    if (!anyPass) {
         return true;
     }
     // w and the coordinates exactly, so texel addresses and weights are the one-pixel loop's.
-    __m512 w = _mm512_set1_ps(1.0f / f.constantQ);
-    if (f.perspective) {
-        const __m512 q = _mm512_add_ps(lanes.Start(1), _mm512_mul_ps(_mm512_set1_ps(f.stepX[1]), offset));
-        const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
-        w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(f.constantQ), q));
+    __m512 w[G], u[G], v[G];
+    auto exact = [&](int g, int plane) {
+        const __m512 value =
+            _mm512_add_ps(lanes[g].Start(plane), _mm512_mul_ps(_mm512_set1_ps(f.stepX[plane]), offset[g]));
+        return f.perspective ? _mm512_mul_ps(value, w[g]) : value;
+    };
+    auto fused = [&](int g, int plane) {
+        const __m512 value = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset[g], lanes[g].Start(plane));
+        return f.perspective ? _mm512_mul_ps(value, w[g]) : value;
+    };
+    bool near = true;
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        w[g] = _mm512_set1_ps(1.0f / f.constantQ);
+        if (f.perspective) {
+            const __m512 q = _mm512_add_ps(lanes[g].Start(1), _mm512_mul_ps(_mm512_set1_ps(f.stepX[1]), offset[g]));
+            const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+            w[g] = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(f.constantQ), q));
+        }
+        u[g] = exact(g, f.su);
+        v[g] = exact(g, f.sv);
+        const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u[g]), _mm512_abs_ps(v[g]));
+        near = near && _mm512_mask_cmp_ps_mask(pass[g], magnitude, _mm512_set1_ps(65536.0f), _CMP_LT_OQ) == pass[g];
     }
-    auto exact = [&](int plane) {
-        const __m512 value = _mm512_add_ps(lanes.Start(plane), _mm512_mul_ps(_mm512_set1_ps(f.stepX[plane]), offset));
-        return f.perspective ? _mm512_mul_ps(value, w) : value;
-    };
-    auto fused = [&](int plane) {
-        const __m512 value = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset, lanes.Start(plane));
-        return f.perspective ? _mm512_mul_ps(value, w) : value;
-    };
-    const __m512 u = exact(f.su), v = exact(f.sv);
-    const __m512 limit = _mm512_set1_ps(65536.0f);
-    if (_mm512_mask_cmp_ps_mask(pass, _mm512_max_ps(_mm512_abs_ps(u), _mm512_abs_ps(v)), limit, _CMP_LT_OQ) != pass) {
+    if (!near) {
         return false;
     }
     // The level (and for linear mip selection the fraction towards the next one).
     const __m512i baseLevel = _mm512_set1_epi32(f.firstLevel), lastLevel = _mm512_set1_epi32(f.lastLevel);
-    __m512i level0 = baseLevel;
-    __m512 fraction = zerof;
-    if (f.mip == D3DTFP_POINT || f.mip == D3DTFP_LINEAR) {
-        const __m512 bias = _mm512_set1_ps(f.lodBias);
-        __m512 lod = _mm512_add_ps(f.perspective ? FastLod16(f, u, v, w) : f.flatLod, bias);
-        if (f.mip == D3DTFP_POINT) {
-            // Where a lane is near a rounding boundary, the exact level of detail decides.
-            const __m512 distance = _mm512_abs_ps(_mm512_sub_ps(
-                _mm512_sub_ps(lod, _mm512_roundscale_ps(lod, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC)), half));
-            if (f.perspective &&
-                _mm512_mask_cmp_ps_mask(pass, distance, _mm512_set1_ps(1.0f / 1024.0f), _CMP_LT_OQ) != 0) {
-                lod = _mm512_add_ps(ExactLod16(f, u, v, w), bias);
+    __m512i level0[G], level1[G];
+    __m512 fraction[G];
+    __mmask16 between[G];
+    bool anyBetween = false;
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        level0[g] = baseLevel;
+        fraction[g] = zerof;
+        if (f.mip == D3DTFP_POINT || f.mip == D3DTFP_LINEAR) {
+            const __m512 bias = _mm512_set1_ps(f.lodBias);
+            __m512 lod = _mm512_add_ps(f.perspective ? FastLod16(f, u[g], v[g], w[g]) : f.flatLod, bias);
+            if (f.mip == D3DTFP_POINT) {
+                // Where a lane is near a rounding boundary, the exact level of detail decides.
+                const __m512 distance = _mm512_abs_ps(_mm512_sub_ps(
+                    _mm512_sub_ps(lod, _mm512_roundscale_ps(lod, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC)), half));
+                if (f.perspective &&
+                    _mm512_mask_cmp_ps_mask(pass[g], distance, _mm512_set1_ps(1.0f / 1024.0f), _CMP_LT_OQ) != 0) {
+                    lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), bias);
+                }
+                const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
+                level0[g] = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
+            } else {
+                const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(f.firstLevel))),
+                                               _mm512_set1_ps(static_cast<float>(f.lastLevel)));
+                level0[g] = _mm512_cvttps_epi32(d);
+                fraction[g] = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0[g]));
             }
-            const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
-            level0 = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
-        } else {
-            const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(f.firstLevel))),
-                                           _mm512_set1_ps(static_cast<float>(f.lastLevel)));
-            level0 = _mm512_cvttps_epi32(d);
-            fraction = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0));
+            const __mmask16 magnified = _mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ);
+            level0[g] = _mm512_mask_blend_epi32(magnified, level0[g], baseLevel);
+            fraction[g] = _mm512_mask_blend_ps(magnified, fraction[g], zerof);
         }
-        const __mmask16 magnified = _mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ);
-        level0 = _mm512_mask_blend_epi32(magnified, level0, baseLevel);
-        fraction = _mm512_mask_blend_ps(magnified, fraction, zerof);
+        between[g] = _mm512_mask_cmp_ps_mask(pass[g], fraction[g], zerof, _CMP_NEQ_UQ);
+        anyBetween = anyBetween || between[g] != 0;
+        level1[g] = _mm512_min_epi32(_mm512_add_epi32(level0[g], _mm512_set1_epi32(1)), lastLevel);
     }
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
-    __m512i sum0[4], sum1[4];
+    __m512i sum0[G][4], sum1[G][4];
     bool safe = true;
-    BilinearSums16<F>(f, pass, level0, u, v, sum0, safe);
+    BilinearSumsG<F, G>(f, pass, level0, u, v, sum0, safe);
+    if (anyBetween && safe) {
+        BilinearSumsG<F, G>(f, between, level1, u, v, sum1, safe);
+    }
     if (!safe) {
         return false;
     }
-    __m512 texel[4];
-    for (int n = 0; n < kChannels; ++n) {
-        texel[n] = _mm512_cvtepi32_ps(sum0[n]);
-    }
-    const __mmask16 between = _mm512_mask_cmp_ps_mask(pass, fraction, zerof, _CMP_NEQ_UQ);
-    if (between != 0) {
-        const __m512i level1 = _mm512_min_epi32(_mm512_add_epi32(level0, _mm512_set1_epi32(1)), lastLevel);
-        BilinearSums16<F>(f, between, level1, u, v, sum1, safe);
-        if (!safe) {
-            return false;
-        }
-        for (int n = 0; n < kChannels; ++n) {
-            texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[n]), texel[n]), fraction, texel[n],
-                                             between);
-        }
-    }
-    shaded += static_cast<uint64_t>(__builtin_popcount(pass));
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
     const float scales[4] = {kScale.r, kScale.g, kScale.b, kScale.a};
     using Form = StageState::Form;
-    auto combine = [&](Form form, int n, int plane) {
-        switch (form) {
-        case Form::TextureTimesCurrent:
-            return _mm512_mul_ps(texel[n], _mm512_mul_ps(fused(plane), _mm512_set1_ps(scales[n])));
-        case Form::Texture: return _mm512_mul_ps(texel[n], _mm512_set1_ps(scales[n]));
-        default: return fused(plane);
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        const Lanes& group = lanes[g];
+        __m512 texel[4];
+#pragma GCC unroll 4
+        for (int n = 0; n < kChannels; ++n) {
+            texel[n] = _mm512_cvtepi32_ps(sum0[g][n]);
+            if (anyBetween) {
+                texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[g][n]), texel[n]), fraction[g],
+                                                 texel[n], between[g]);
+            }
         }
-    };
-    __m512 colour[3] = {combine(stage.colourForm, 0, 2 + kDiffuseR), combine(stage.colourForm, 1, 2 + kDiffuseG),
-                        combine(stage.colourForm, 2, 2 + kDiffuseB)};
-    __m512 alpha = one;
-    if (shade.blend) {
-        if constexpr (kChannels == 4) {
-            alpha = combine(stage.alphaForm, 3, 2 + kDiffuseA);
+        shaded += static_cast<uint64_t>(__builtin_popcount(pass[g]));
+        auto combine = [&](Form form, int n, int plane) {
+            switch (form) {
+            case Form::TextureTimesCurrent:
+                return _mm512_mul_ps(texel[n], _mm512_mul_ps(fused(g, plane), _mm512_set1_ps(scales[n])));
+            case Form::Texture: return _mm512_mul_ps(texel[n], _mm512_set1_ps(scales[n]));
+            default: return fused(g, plane);
+            }
+        };
+        __m512 colour[3] = {combine(stage.colourForm, 0, 2 + kDiffuseR), combine(stage.colourForm, 1, 2 + kDiffuseG),
+                            combine(stage.colourForm, 2, 2 + kDiffuseB)};
+        __m512 alpha = one;
+        if (shade.blend) {
+            if constexpr (kChannels == 4) {
+                alpha = combine(stage.alphaForm, 3, 2 + kDiffuseA);
+            } else {
+                alpha = stage.alphaForm == Form::Texture ? one : fused(g, 2 + kDiffuseA);
+            }
+        }
+        if (shade.fog) {
+            const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+            __m512 factor;
+            if (f.fogStep) {
+                factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
+            } else {
+                factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]),
+                                                  _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
+            }
+            const float fogColour[3] = {shade.fogColour.r, shade.fogColour.g, shade.fogColour.b};
+#pragma GCC unroll 3
+            for (int n = 0; n < 3; ++n) {
+                const __m512 fc = _mm512_set1_ps(fogColour[n]);
+                colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
+            }
+        }
+        if (p.depthWrite) {
+            group.StoreDepth(pass[g], depthValue[g]);
+        }
+        if (shade.blend) {
+            __m512 target[3];
+            ReadTarget16(f.rgb565, group, target[0], target[1], target[2]);
+            const __m512 inverse = _mm512_sub_ps(one, alpha);
+#pragma GCC unroll 3
+            for (int n = 0; n < 3; ++n) {
+                colour[n] = _mm512_fmadd_ps(colour[n], alpha, _mm512_mul_ps(target[n], inverse));
+            }
+        }
+        if (f.rgb565) {
+            const __m512 t = group.Thresholds();
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
+            const __m512i pixel =
+                _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
+            group.StoreTarget16(pass[g], _mm512_cvtepi32_epi16(pixel));
         } else {
-            alpha = stage.alphaForm == Form::Texture ? one : fused(2 + kDiffuseA);
+            const __m512 levels8 = _mm512_set1_ps(255.0f);
+            const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
+            const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
+            const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
+            const __m512i pixel =
+                _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
+            group.StoreTarget32(pass[g], pixel);
         }
+        written += static_cast<uint64_t>(__builtin_popcount(pass[g]));
     }
-    if (shade.fog) {
-        const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
-        __m512 factor;
-        if (f.fogStep) {
-            factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w, fogEnd, _CMP_LT_OQ), one);
-        } else {
-            factor = Saturate16(
-                _mm512_mul_ps(_mm512_sub_ps(fogEnd, w), _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
-        }
-        const float fogColour[3] = {shade.fogColour.r, shade.fogColour.g, shade.fogColour.b};
-        for (int n = 0; n < 3; ++n) {
-            const __m512 fc = _mm512_set1_ps(fogColour[n]);
-            colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
-        }
-    }
-    if (p.depthWrite) {
-        lanes.StoreDepth(pass, depthValue);
-    }
-    if (shade.blend) {
-        __m512 target[3];
-        ReadTarget16(f.rgb565, lanes, target[0], target[1], target[2]);
-        const __m512 inverse = _mm512_sub_ps(one, alpha);
-        for (int n = 0; n < 3; ++n) {
-            colour[n] = _mm512_fmadd_ps(colour[n], alpha, _mm512_mul_ps(target[n], inverse));
-        }
-    }
-    if (f.rgb565) {
-        const __m512 t = lanes.Thresholds();
-        const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
-        const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
-        const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
-        const __m512i pixel = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
-        lanes.StoreTarget16(pass, _mm512_cvtepi32_epi16(pixel));
-    } else {
-        const __m512 levels8 = _mm512_set1_ps(255.0f);
-        const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
-        const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
-        const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
-        const __m512i pixel =
-            _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
-        lanes.StoreTarget32(pass, pixel);
-    }
-    written += static_cast<uint64_t>(__builtin_popcount(pass));
     return true;
 }
