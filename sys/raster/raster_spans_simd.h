@@ -8,7 +8,10 @@
 // states: eight pixels at a time for processors with AVX2, sixteen (and small triangles' short
 // rows packed into shared groups) for those with AVX-512, chosen at run time; the build assumes
 // nothing past the x86-64 baseline. They compute exactly what the one-pixel loop computes, in
-// the same order, so images do not change with the processor. Used by the span loops only.
+// the same order, so images do not change with the processor; the one exception is the
+// sixteen-pixel textured loop with a linear filter and no alpha test, which trades exactness
+// for speed and stays within one step per channel of the one-pixel loop's colours (z values
+// and the pixels written still match). Used by the span loops only.
 namespace sys::raster::simd {
 
 // Whether the wide loops can run here (and have not been switched off).
@@ -27,6 +30,9 @@ int64_t GouraudSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t l
 
 // Whether the sixteen-pixel loops (AVX-512) can run here; only when Available() too.
 bool Available16();
+// Switches the sixteen-pixel loops off or back on, so tests can reach the eight-pixel ones on
+// processors that have both.
+void Enable16(bool on);
 // GouraudSpan sixteen pixels at a time; it goes over the whole row, a short last group
 // included (its spare lanes masked).
 int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,

@@ -19,11 +19,17 @@ namespace sys::raster::simd {
 
 #if defined(__x86_64__)
 
+namespace {
+bool g_enabled16 = true;
+}  // namespace
+
 bool Available16() {
     static const bool available = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq");
-    return available && Available();
+    return available && g_enabled16 && Available();
 }
+
+void Enable16(bool on) { g_enabled16 = on; }
 
 #pragma GCC push_options
 #if defined(__clang__)
@@ -918,6 +924,8 @@ int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet
 #else
 
 bool Available16() { return false; }
+
+void Enable16(bool) {}
 
 int64_t GouraudSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*, float,
                       bool, bool, uint64_t&) {
