@@ -723,8 +723,8 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
         return group;
     };
     int64_t i = first;
-    if (FastTexturedCovers(p)) {
-        const FastTextured fast = MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective);
+    FastTextured fast;
+    if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
         for (; last - i + 1 > 48; i += 64) {
             const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
             if (!FastShadeGroups16<F, 4>(fast, four, written, shaded)) {
@@ -849,8 +849,8 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
         BuildPacketLanes(p, packet, start, packet.groupRows[g], rgb565, lanes[g]);
         start += packet.groupRows[g];
     }
-    if (FastTexturedCovers(p)) {
-        const FastTextured fast = MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective);
+    FastTextured fast;
+    if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
         const bool fastDrawn = packet.groups == 2 ? FastShadeGroups16<F, 2>(fast, lanes, written, shaded)
                                                   : FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
         return fastDrawn ? packet.rows : 0;

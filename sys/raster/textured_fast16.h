@@ -30,35 +30,35 @@ struct FastTextured {
     __m512 flatLod;  // the level of detail without perspective: the same at every pixel
 };
 
-// Whether the fast path covers the draw: a linear filter, no alpha test, and levels whose
-// texel indices and pitches fit the 16-bit products its addresses are made with.
-inline bool FastTexturedCovers(const Rasterizer::PixelPipeline& p) {
-    const ShadeState& shade = *p.shade;
-    const Texture& t = *shade.stages[0].texture;
-    if (shade.alphaTest || !shade.stages[0].sampler.linearMin || t.levelCount < 1) {
+// Sets up the fast path for a row's or a packet's groups; false when it does not cover the
+// draw: it needs a linear filter, no alpha test, and levels whose texel indices and pitches fit
+// the 16-bit products its addresses are made with.
+inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* stepX, const float* stepY,
+                             float constantQ, bool rgb565, bool perspective, FastTextured& f) {
+    const StageState& stage = p.shade->stages[0];
+    const SamplerState& s = stage.sampler;
+    const Texture& t = *stage.texture;
+    if (p.shade->alphaTest || !s.linearMin || t.levelCount < 1) {
         return false;
     }
-    for (int l = 0; l < kMaxTextureLevels; ++l) {
-        const auto& table = p.levels;
-        if (table.pitch[l] <= 0 || table.pitch[l] >= 32768 || table.height[l] > 32768 || table.width[l] > 16384) {
-            return false;
-        }
+    const auto& table = p.levels;
+    f.width = _mm512_loadu_si512(table.width);
+    f.height = _mm512_loadu_si512(table.height);
+    const __m512i pitch = _mm512_loadu_si512(table.pitch);
+    const __mmask16 fit = _mm512_cmplt_epu32_mask(_mm512_sub_epi32(pitch, _mm512_set1_epi32(1)),
+                                                  _mm512_set1_epi32(32767)) &
+                          _mm512_cmple_epu32_mask(f.height, _mm512_set1_epi32(32768)) &
+                          _mm512_cmple_epu32_mask(f.width, _mm512_set1_epi32(16384));
+    if (fit != 0xFFFF) {
+        return false;
     }
-    return true;
-}
-
-inline FastTextured MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* stepX, const float* stepY,
-                                     float constantQ, bool rgb565, bool perspective) {
-    FastTextured f;
     f.p = &p;
     f.shade = p.shade;
-    f.stage = &p.shade->stages[0];
+    f.stage = &stage;
     f.stepX = stepX;
     f.stepY = stepY;
-    const Texture& t = *f.stage->texture;
-    const SamplerState& s = f.stage->sampler;
     f.texels = reinterpret_cast<const int*>(t.levels[0].pixels);
-    f.su = 2 + kTexture0U + 2 * f.stage->coordinateSet;
+    f.su = 2 + kTexture0U + 2 * stage.coordinateSet;
     f.sv = f.su + 1;
     f.rgb565 = rgb565;
     f.perspective = perspective;
@@ -70,11 +70,8 @@ inline FastTextured MakeFastTextured(const Rasterizer::PixelPipeline& p, const f
     f.firstLevel = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(f.lastLevel)));
     f.constantQ = constantQ;
     f.lodBias = s.lodBias;
-    const auto& table = p.levels;
-    f.width = _mm512_loadu_si512(table.width);
-    f.height = _mm512_loadu_si512(table.height);
     // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
-    f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(_mm512_loadu_si512(table.pitch), 16));
+    f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(pitch, 16));
     f.base = _mm512_loadu_si512(table.offset);
     f.lastRead = _mm512_loadu_si512(table.lastRead);
     f.flatLod = _mm512_setzero_ps();
@@ -83,7 +80,7 @@ inline FastTextured MakeFastTextured(const Rasterizer::PixelPipeline& p, const f
         f.flatLod = _mm512_set1_ps(
             LevelOfDetail(stepX[f.su] * w, stepX[f.sv] * h, stepY[f.su] * w, stepY[f.sv] * h));
     }
-    return f;
+    return true;
 }
 
 // One level's bilinear sample for the active lanes of G groups, step by step together, as
