@@ -97,9 +97,6 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
     for (int g = 0; g < G; ++g) {
         const __m512i width = _mm512_permutexvar_epi32(level[g], f.width);
         const __m512i height = _mm512_permutexvar_epi32(level[g], f.height);
-        pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
-        base[g] = _mm512_permutexvar_epi32(level[g], f.base);
-        lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
         const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width)), half);
         const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height)), half);
         const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
@@ -188,6 +185,9 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
             }
         }
         if (gathered[g]) {
+            pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
+            base[g] = _mm512_permutexvar_epi32(level[g], f.base);
+            lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
             top[g] = offsetOf(g, active[g], iA[g], jA[g]);
             bottom[g] = offsetOf(g, active[g], iA[g], jB[g]);
             if (apart[g] != 0) {
