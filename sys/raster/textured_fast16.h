@@ -401,6 +401,7 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
     const float scales[4] = {kScale.r, kScale.g, kScale.b, kScale.a};
     using Form = StageState::Form;
+    __m512i pixel[G];
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
         const Lanes& group = lanes[g];
@@ -413,7 +414,6 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                                                  texel[n], between[g]);
             }
         }
-        shaded += static_cast<uint64_t>(__builtin_popcount(pass[g]));
         auto combine = [&](Form form, int n, int plane) {
             switch (form) {
             case Form::TextureTimesCurrent:
@@ -448,9 +448,6 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                 colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
             }
         }
-        if (p.depthWrite) {
-            group.StoreDepth(pass[g], depthValue[g]);
-        }
         if (shade.blend) {
             __m512 target[3];
             ReadTarget16(f.rgb565, group, target[0], target[1], target[2]);
@@ -465,19 +462,32 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
             const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
             const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
-            const __m512i pixel =
-                _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
-            group.StoreTarget16(pass[g], _mm512_cvtepi32_epi16(pixel));
+            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
         } else {
             const __m512 levels8 = _mm512_set1_ps(255.0f);
             const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
             const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
             const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
-            const __m512i pixel =
-                _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
-            group.StoreTarget32(pass[g], pixel);
+            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
         }
-        written += static_cast<uint64_t>(__builtin_popcount(pass[g]));
     }
+    // Stores last: a store may alias anything, and the states read above need not be read
+    // again after it.
+    const bool depthWrite = p.depthWrite, rgb565 = f.rgb565;
+    uint64_t count = 0;
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        if (depthWrite) {
+            lanes[g].StoreDepth(pass[g], depthValue[g]);
+        }
+        if (rgb565) {
+            lanes[g].StoreTarget16(pass[g], _mm512_cvtepi32_epi16(pixel[g]));
+        } else {
+            lanes[g].StoreTarget32(pass[g], pixel[g]);
+        }
+        count += static_cast<uint64_t>(__builtin_popcount(pass[g]));
+    }
+    shaded += count;
+    written += count;
     return true;
 }
