@@ -6,8 +6,9 @@
 // the one-pixel loop, and so do z values and which pixels are written. What changes: the
 // level of detail comes without divisions (for point mip selection the exact one is taken
 // where a lane lies near a rounding boundary, so the level never differs), fog multiplies by
-// the reciprocal of its range, colour products and sums fuse, and a level's filter runs
-// down the texel column before across it in 16-bit lanes.
+// the reciprocal of its range, colour products and sums fuse, a level's filter runs down the
+// texel column before across it in 16-bit lanes, and a group whose lanes all read the same
+// two texel rows loads their runs whole instead of gathering texel by texel.
 //
 // Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
 // namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
@@ -163,10 +164,14 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
                 const int x = _mm_cvtsi128_si32(_mm512_castsi512_si128(i));
                 const int count = std::min(32, width - x);
                 const __mmask32 run = count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1;
-                const uintptr_t rowStart = reinterpret_cast<uintptr_t>(bytes) + static_cast<uintptr_t>(table.offset[lv]);
+                auto scalar = [](__m512i lanes) {
+                    return static_cast<uintptr_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(lanes)));
+                };
+                const uintptr_t levelStart =
+                    reinterpret_cast<uintptr_t>(bytes) + static_cast<uintptr_t>(table.offset[lv]);
                 const uintptr_t pitch = static_cast<uintptr_t>(table.pitch[lv]);
-                const uintptr_t rowA = rowStart + pitch * static_cast<uintptr_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(ja)));
-                const uintptr_t rowB = rowStart + pitch * static_cast<uintptr_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(jb)));
+                const uintptr_t rowA = levelStart + pitch * scalar(ja);
+                const uintptr_t rowB = levelStart + pitch * scalar(jb);
                 const uintptr_t from = 2 * static_cast<uintptr_t>(x);
                 __m512i topRun = _mm512_maskz_loadu_epi16(run, reinterpret_cast<const void*>(rowA + from));
                 __m512i bottomRun = _mm512_maskz_loadu_epi16(run, reinterpret_cast<const void*>(rowB + from));
@@ -255,10 +260,13 @@ inline __m512 FastLog2x16(__m512 x) {
 inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const float* stepX = f.stepX;
     const float* stepY = f.stepY;
-    __m512 dudx = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepX[f.su]), _mm512_mul_ps(u, _mm512_set1_ps(stepX[1]))), w);
-    __m512 dvdx = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepX[f.sv]), _mm512_mul_ps(v, _mm512_set1_ps(stepX[1]))), w);
-    __m512 dudy = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepY[f.su]), _mm512_mul_ps(u, _mm512_set1_ps(stepY[1]))), w);
-    __m512 dvdy = _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(stepY[f.sv]), _mm512_mul_ps(v, _mm512_set1_ps(stepY[1]))), w);
+    auto side = [&](float plane, __m512 c, float q) {
+        return _mm512_mul_ps(_mm512_sub_ps(_mm512_set1_ps(plane), _mm512_mul_ps(c, _mm512_set1_ps(q))), w);
+    };
+    __m512 dudx = side(stepX[f.su], u, stepX[1]);
+    __m512 dvdx = side(stepX[f.sv], v, stepX[1]);
+    __m512 dudy = side(stepY[f.su], u, stepY[1]);
+    __m512 dvdy = side(stepY[f.sv], v, stepY[1]);
     const __m512 textureWidth = _mm512_set1_ps(f.p->textureSize[0][0]);
     const __m512 textureHeight = _mm512_set1_ps(f.p->textureSize[0][1]);
     dudx = _mm512_mul_ps(dudx, textureWidth);
