@@ -6,9 +6,8 @@
 // the one-pixel loop, and so do z values and which pixels are written. What changes: the
 // level of detail comes without divisions (for point mip selection the exact one is taken
 // where a lane lies near a rounding boundary, so the level never differs), fog multiplies by
-// the reciprocal of its range, colour products and sums fuse, a level's filter runs down the
-// texel column before across it in 16-bit lanes, and a group whose lanes all read the same
-// two texel rows loads their runs whole instead of gathering texel by texel.
+// the reciprocal of its range, colour products and sums fuse, and a level's filter runs down
+// the texel column before across it in 16-bit lanes.
 //
 // Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
 // namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
@@ -93,11 +92,14 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
     const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
     const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
-    __m512i pitchPair[G], base[G], lastRead[G], iA[G], iB[G], jA[G], jB[G], wx[G], wy[G], widthMask[G];
+    __m512i pitchPair[G], base[G], lastRead[G], iA[G], iB[G], jA[G], jB[G], wx[G], wy[G];
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
         const __m512i width = _mm512_permutexvar_epi32(level[g], f.width);
         const __m512i height = _mm512_permutexvar_epi32(level[g], f.height);
+        pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
+        base[g] = _mm512_permutexvar_epi32(level[g], f.base);
+        lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
         const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width)), half);
         const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height)), half);
         const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
@@ -105,15 +107,14 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
         // A fraction times 256 is exact, so the fused add rounds as the separate one does.
         wx[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fx, floorX), k256, half));
         wy[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
-        widthMask[g] = _mm512_sub_epi32(width, one);
-        const __m512i heightMask = _mm512_sub_epi32(height, one);
+        const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
         const __m512i i1 = _mm512_add_epi32(i0, one), j1 = _mm512_add_epi32(j0, one);
         if (f.wrapU) {
-            iA[g] = _mm512_and_si512(i0, widthMask[g]);
-            iB[g] = _mm512_and_si512(i1, widthMask[g]);
+            iA[g] = _mm512_and_si512(i0, widthMask);
+            iB[g] = _mm512_and_si512(i1, widthMask);
         } else {
-            iA[g] = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask[g]);
-            iB[g] = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask[g]);
+            iA[g] = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask);
+            iB[g] = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask);
         }
         if (f.wrapV) {
             jA[g] = _mm512_and_si512(j0, heightMask);
@@ -128,77 +129,18 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
         safe = safe && _mm512_mask_cmpgt_epi32_mask(lanes, offset, lastRead[g]) == 0;
         return _mm512_add_epi32(offset, base[g]);
     };
-    // A group whose lanes all read the same two texel rows of one level, within 32 texels of
-    // the first lane's (a row of a wall or floor seen square on), loads those runs whole and
-    // picks its pairs from them; other groups gather. Each lane reads its two texels of a row
-    // whole where they lie side by side; lanes where the second wraps or clamps fetch it on
-    // its own.
-    const auto& table = f.p->levels;
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(f.texels);
+    // Each lane reads its two texels of a row whole where they lie side by side; lanes where
+    // the second wraps or clamps fetch it on its own.
     __m512i upper[G], lower[G], top[G], bottom[G], topRight[G], bottomRight[G];
     __mmask16 apart[G];
-    bool gathered[G];
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
         apart[g] = _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one));
-        gathered[g] = true;
-        // With wrapping a run may go on from the start of the row (levels at least 32 texels
-        // wide, so one wrap at most); a clamped run never passes the edge.
-        if ((apart[g] == 0 || f.wrapU) && active[g] != 0) {
-            const __m512i firstLane = _mm512_set1_epi32(__builtin_ctz(active[g]));
-            const __m512i l = _mm512_permutexvar_epi32(firstLane, level[g]);
-            const __m512i i = _mm512_permutexvar_epi32(firstLane, iA[g]);
-            const __m512i ja = _mm512_permutexvar_epi32(firstLane, jA[g]);
-            const __m512i jb = _mm512_permutexvar_epi32(firstLane, jB[g]);
-            const int lv = _mm_cvtsi128_si32(_mm512_castsi512_si128(l));
-            const int width = table.width[lv];
-            // A lane's place in the run: past the row's end it counts on from its start.
-            __m512i k = _mm512_sub_epi32(iA[g], i);
-            if (f.wrapU && width >= 32) {
-                k = _mm512_and_si512(k, widthMask[g]);
-            }
-            const __mmask16 fits = _mm512_mask_cmpeq_epi32_mask(active[g], level[g], l) &
-                                   _mm512_cmpeq_epi32_mask(jA[g], ja) & _mm512_cmpeq_epi32_mask(jB[g], jb) &
-                                   _mm512_cmple_epu32_mask(k, _mm512_set1_epi32(30));
-            if (fits == active[g] && (apart[g] == 0 || width >= 32)) {
-                const int x = _mm_cvtsi128_si32(_mm512_castsi512_si128(i));
-                const int count = std::min(32, width - x);
-                const __mmask32 run = count >= 32 ? 0xFFFFFFFFu : (1u << count) - 1;
-                auto scalar = [](__m512i lanes) {
-                    return static_cast<uintptr_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(lanes)));
-                };
-                const uintptr_t levelStart =
-                    reinterpret_cast<uintptr_t>(bytes) + static_cast<uintptr_t>(table.offset[lv]);
-                const uintptr_t pitch = static_cast<uintptr_t>(table.pitch[lv]);
-                const uintptr_t rowA = levelStart + pitch * scalar(ja);
-                const uintptr_t rowB = levelStart + pitch * scalar(jb);
-                const uintptr_t from = 2 * static_cast<uintptr_t>(x);
-                __m512i topRun = _mm512_maskz_loadu_epi16(run, reinterpret_cast<const void*>(rowA + from));
-                __m512i bottomRun = _mm512_maskz_loadu_epi16(run, reinterpret_cast<const void*>(rowB + from));
-                if (f.wrapU && count < 32 && width >= 32) {
-                    // Lane t past the row's end reads texel t - count from its start.
-                    const uintptr_t back = 2 * static_cast<uintptr_t>(count);
-                    topRun = _mm512_mask_loadu_epi16(topRun, ~run, reinterpret_cast<const void*>(rowA - back));
-                    bottomRun = _mm512_mask_loadu_epi16(bottomRun, ~run, reinterpret_cast<const void*>(rowB - back));
-                }
-                // Texels k and k + 1 of the runs into each lane's halves.
-                const __m512i pairs =
-                    _mm512_add_epi32(k, _mm512_add_epi32(_mm512_slli_epi32(k, 16), _mm512_set1_epi32(0x10000)));
-                upper[g] = _mm512_permutexvar_epi16(pairs, topRun);
-                lower[g] = _mm512_permutexvar_epi16(pairs, bottomRun);
-                gathered[g] = false;
-            }
-        }
-        if (gathered[g]) {
-            pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
-            base[g] = _mm512_permutexvar_epi32(level[g], f.base);
-            lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
-            top[g] = offsetOf(g, active[g], iA[g], jA[g]);
-            bottom[g] = offsetOf(g, active[g], iA[g], jB[g]);
-            if (apart[g] != 0) {
-                topRight[g] = offsetOf(g, apart[g], iB[g], jA[g]);
-                bottomRight[g] = offsetOf(g, apart[g], iB[g], jB[g]);
-            }
+        top[g] = offsetOf(g, active[g], iA[g], jA[g]);
+        bottom[g] = offsetOf(g, active[g], iA[g], jB[g]);
+        if (apart[g] != 0) {
+            topRight[g] = offsetOf(g, apart[g], iB[g], jA[g]);
+            bottomRight[g] = offsetOf(g, apart[g], iB[g], jB[g]);
         }
     }
     if (!safe) {
@@ -207,9 +149,6 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
     const __m512i low16 = _mm512_set1_epi32(0xFFFF);
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
-        if (!gathered[g]) {
-            continue;
-        }
         upper[g] = _mm512_mask_i32gather_epi32(zero, active[g], top[g], f.texels, 1);
         lower[g] = _mm512_mask_i32gather_epi32(zero, active[g], bottom[g], f.texels, 1);
         if (apart[g] != 0) {
