@@ -32,7 +32,7 @@ struct FastTextured {
 
 // Sets up the fast path for a row's or a packet's groups; false when it does not cover the
 // draw: it needs a linear filter, no alpha test, and levels whose texel indices and pitches fit
-// the 16-bit products its addresses are made with.
+// the 16-bit products its addresses are made with and whose rows do not overlap.
 inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* stepX, const float* stepY,
                              float constantQ, bool rgb565, bool perspective, FastTextured& f) {
     const StageState& stage = p.shade->stages[0];
@@ -48,7 +48,8 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     const __mmask16 fit = _mm512_cmplt_epu32_mask(_mm512_sub_epi32(pitch, _mm512_set1_epi32(1)),
                                                   _mm512_set1_epi32(32767)) &
                           _mm512_cmple_epu32_mask(f.height, _mm512_set1_epi32(32768)) &
-                          _mm512_cmple_epu32_mask(f.width, _mm512_set1_epi32(16384));
+                          _mm512_cmple_epu32_mask(f.width, _mm512_set1_epi32(16384)) &
+                          _mm512_cmpge_epi32_mask(pitch, _mm512_add_epi32(f.width, f.width));
     if (fit != 0xFFFF) {
         return false;
     }
@@ -124,9 +125,14 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
             jB[g] = _mm512_min_epi32(_mm512_max_epi32(j1, zero), heightMask);
         }
     }
-    auto offsetOf = [&](int g, __mmask16 lanes, __m512i i, __m512i j) {
+    // A read of four bytes from a texel before a row's last stays inside the level (rows are
+    // at least two bytes a texel apart), so only lanes whose second texel wraps or clamps can
+    // read past its end: at the last texel of the last row.
+    auto offsetOf = [&](int g, __mmask16 checked, __m512i i, __m512i j) {
         const __m512i offset = _mm512_madd_epi16(_mm512_or_si512(i, _mm512_slli_epi32(j, 16)), pitchPair[g]);
-        safe = safe && _mm512_mask_cmpgt_epi32_mask(lanes, offset, lastRead[g]) == 0;
+        if (checked != 0) {
+            safe = safe && _mm512_mask_cmpgt_epi32_mask(checked, offset, lastRead[g]) == 0;
+        }
         return _mm512_add_epi32(offset, base[g]);
     };
     // Each lane reads its two texels of a row whole where they lie side by side; lanes where
@@ -136,8 +142,8 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
         apart[g] = _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one));
-        top[g] = offsetOf(g, active[g], iA[g], jA[g]);
-        bottom[g] = offsetOf(g, active[g], iA[g], jB[g]);
+        top[g] = offsetOf(g, apart[g], iA[g], jA[g]);
+        bottom[g] = offsetOf(g, apart[g], iA[g], jB[g]);
         if (apart[g] != 0) {
             topRight[g] = offsetOf(g, apart[g], iB[g], jA[g]);
             bottomRight[g] = offsetOf(g, apart[g], iB[g], jB[g]);
