@@ -510,8 +510,10 @@ bool SampleG(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& tabl
              const __mmask16* active, const __m512* u, const __m512* v, const __m512* lodIn, Colour16* out) {
     const __m512 limit = _mm512_set1_ps(65536.0f);  // as the one-texel sampler's limit
     for (int g = 0; g < G; ++g) {
-        const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u[g]), _mm512_abs_ps(v[g]));
-        if (_mm512_mask_cmp_ps_mask(active[g], magnitude, limit, _CMP_LT_OQ) != active[g]) {
+        // Each coordinate on its own, so one that is not a number goes to the one-texel sampler.
+        const __mmask16 near = _mm512_mask_cmp_ps_mask(active[g], _mm512_abs_ps(u[g]), limit, _CMP_LT_OQ) &
+                               _mm512_mask_cmp_ps_mask(active[g], _mm512_abs_ps(v[g]), limit, _CMP_LT_OQ);
+        if (near != active[g]) {
             return false;
         }
     }

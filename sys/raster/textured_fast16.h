@@ -298,8 +298,11 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         }
         u[g] = exact(g, f.su);
         v[g] = exact(g, f.sv);
-        const __m512 magnitude = _mm512_max_ps(_mm512_abs_ps(u[g]), _mm512_abs_ps(v[g]));
-        near = near && _mm512_mask_cmp_ps_mask(pass[g], magnitude, _mm512_set1_ps(65536.0f), _CMP_LT_OQ) == pass[g];
+        // Each coordinate on its own, so one that is not a number goes to the one-texel sampler.
+        const __m512 limit = _mm512_set1_ps(65536.0f);
+        const __mmask16 inside = _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(u[g]), limit, _CMP_LT_OQ) &
+                                 _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(v[g]), limit, _CMP_LT_OQ);
+        near = near && inside == pass[g];
     }
     if (!near) {
         return false;

@@ -65,9 +65,12 @@ __attribute__((target("avx2"), always_inline)) inline bool SampleLevel8(const Te
                                              _mm256_extracti128_si256(levelOffset, 1), 1);
     }
     const __m256 limit = _mm256_set1_ps(65536.0f);  // as the one-texel sampler's limit
-    const __m256 magnitude = _mm256_max_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), u),
-                                           _mm256_andnot_ps(_mm256_set1_ps(-0.0f), v));
-    if (_mm256_movemask_ps(_mm256_cmp_ps(magnitude, limit, _CMP_LT_OQ)) != 0xFF) {
+    // Each coordinate compared on its own: a maximum would drop a coordinate that is not a
+    // number, which the one-texel sampler reads as 0.
+    const __m256 near = _mm256_and_ps(
+        _mm256_cmp_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), u), limit, _CMP_LT_OQ),
+        _mm256_cmp_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), v), limit, _CMP_LT_OQ));
+    if (_mm256_movemask_ps(near) != 0xFF) {
         return false;
     }
     const __m256i one = _mm256_set1_epi32(1);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -103,8 +105,9 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
             const float x = small ? cx + nearby(random) : xy(random), y = small ? cy + nearby(random) : xy(random);
             const float lean = small ? 0.02f : 0.3f;
             LineVertex vertex = V(x * s, y * s, static_cast<uint32_t>(random()), z + lean * static_cast<float>(c));
+            // A reach that is not a number leaves v near, so u alone is out of range.
             vertex.u = xy(random) * reach;
-            vertex.v = xy(random) * reach;
+            vertex.v = xy(random) * (std::isnan(reach) ? 3.0f : reach);
             list.push_back(vertex);
         }
     }
@@ -247,18 +250,33 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
     }
 }
 
-// Coordinates past 65536 repeats need the one-texel sampler: the wide loops hand such groups
-// back and the pixels stay the same.
+// Coordinates past 65536 repeats, or not numbers, need the one-texel sampler: the wide loops
+// hand such groups back and the pixels stay the same.
 TEST(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
     const Texturing t{TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true,
                       D3DTOP_MODULATE, D3DTOP_MODULATE};
-    for (const bool small : {false, true}) {
-        const Result wide = Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, small, 60000.0f);
-        const Result narrow = Draw(false, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, small, 60000.0f);
-        EXPECT_EQ(BeyondOneStep(wide, narrow, PixelFormat::RGB565), "") << "small " << small;
-        EXPECT_EQ(wide.depth, narrow.depth) << "small " << small;
-        EXPECT_EQ(wide.written, narrow.written) << "small " << small;
-        EXPECT_GT(narrow.written, 400u) << "small " << small;
+    const struct {
+        float reach;
+        bool small;
+        uint64_t least;
+    } cases[] = {
+        {60000.0f, false, 400}, {60000.0f, true, 400}, {std::numeric_limits<float>::quiet_NaN(), false, 200}};
+    for (const auto& c : cases) {
+        const Result narrow = Draw(false, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, c.small, c.reach);
+        for (const bool sixteen : {false, true}) {
+            const Result wide =
+                Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, c.small, c.reach, sixteen);
+            const auto where = ::testing::Message() << "reach " << c.reach << " small " << c.small << " sixteen "
+                                                    << sixteen;
+            if (sixteen) {
+                EXPECT_EQ(BeyondOneStep(wide, narrow, PixelFormat::RGB565), "") << where;
+            } else {
+                EXPECT_EQ(wide.pixels, narrow.pixels) << where;
+            }
+            EXPECT_EQ(wide.depth, narrow.depth) << where;
+            EXPECT_EQ(wide.written, narrow.written) << where;
+        }
+        EXPECT_GT(narrow.written, c.least) << "reach " << c.reach;
     }
 }
 
