@@ -43,6 +43,32 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
 // set when value[e] + ramp[e][k] >= threshold[e] for every edge e, for k below `columns`.
 uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns);
 
+// The same for `rows` consecutive rows at once: mask[r] has bit k set when
+// value[e] + r * rowStep[e] + k * step[e] >= threshold[e] for every edge e, for k below
+// `columns` (at most sixteen). value[e] is left at the row after the last.
+void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+                   int columns, int rows, uint16_t* mask);
+
+// A triangle's planes of z, q and the attributes over its corners a, b, c, by value index
+// (z, q, then the attributes; those not in `planeMask` are zero): each corner's value (an
+// attribute times q when `perspective`), the value at a, and its change per pixel across and
+// down, from the corners' offsets d1 = b - a, d2 = c - a and the inverse of their cross
+// product. Worked out in doubles with the one-value setup's roundings, lane for lane; the
+// steps are also rounded to float. `packed` holds base, dx and dy again with only the named
+// values, in order, as RowPacket takes them.
+struct TrianglePlanes {
+    static constexpr int kValues = 16;
+    alignas(64) double base[kValues];
+    alignas(64) double dx[kValues];
+    alignas(64) double dy[kValues];
+    alignas(64) float stepX[kValues];
+    alignas(64) float stepY[kValues];
+    alignas(64) double packed[3][kValues];
+};
+void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
+                   const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
+                   double d2x, double d2y, double inverseArea, TrianglePlanes& out);
+
 // Short rows of one triangle gathered for up to two sixteen-lane groups: each group's rows'
 // pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,
 // as the span loops take them) are the triangle's planes at the row's first pixel: for the

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -859,6 +860,85 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
     return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
 }
 
+void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+                   int columns, int rows, uint16_t* mask) {
+    const __m512i ramp = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7);
+    __m512i low[3], high[3], down[3], limit[3];
+    for (int e = 0; e < 3; ++e) {
+        const __m512i across = _mm512_set1_epi64(step[e]);
+        // k * step for k = 0..7, and for 8..15 eight steps further (products of small whole
+        // numbers, exact in 64 bits like the one-row sums).
+        const __m512i first = _mm512_mullo_epi64(ramp, across);
+        low[e] = _mm512_add_epi64(_mm512_set1_epi64(value[e]), first);
+        high[e] = _mm512_add_epi64(low[e], _mm512_slli_epi64(across, 3));
+        down[e] = _mm512_set1_epi64(rowStep[e]);
+        limit[e] = _mm512_set1_epi64(threshold[e]);
+    }
+    const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
+    for (int r = 0; r < rows; ++r) {
+        __mmask8 inLow = 0xFF, inHigh = 0xFF;
+        for (int e = 0; e < 3; ++e) {
+            inLow &= _mm512_cmpge_epi64_mask(low[e], limit[e]);
+            inHigh &= _mm512_cmpge_epi64_mask(high[e], limit[e]);
+            low[e] = _mm512_add_epi64(low[e], down[e]);
+            high[e] = _mm512_add_epi64(high[e], down[e]);
+        }
+        mask[r] = static_cast<uint16_t>((static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) &
+                                        columnsMask);
+    }
+    for (int e = 0; e < 3; ++e) {
+        value[e] += rowStep[e] * rows;
+    }
+}
+
+void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
+                   const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
+                   double d2x, double d2y, double inverseArea, TrianglePlanes& out) {
+    static_assert(offsetof(Rasterizer::ScreenVertex, q) == offsetof(Rasterizer::ScreenVertex, z) + 4 &&
+                      offsetof(Rasterizer::ScreenVertex, attributes) == offsetof(Rasterizer::ScreenVertex, z) + 8,
+                  "z, q and the attributes lie in one run of floats");
+    constexpr __mmask16 kValueLanes = (1u << (2 + kAttributeCount)) - 1;
+    const __mmask8 lowPlanes = static_cast<__mmask8>(planeMask & kValueLanes);
+    const __mmask8 highPlanes = static_cast<__mmask8>((planeMask & kValueLanes) >> 8);
+    // The attributes (every value past z and q) are taken times q when perspective matters.
+    const __mmask8 lowScaled = perspective ? static_cast<__mmask8>(0xFC) : 0, highScaled = perspective ? 0xFF : 0;
+    __m512d lowValue[3], highValue[3];
+    const Rasterizer::ScreenVertex* corners[3] = {&a, &b, &c};
+    for (int v = 0; v < 3; ++v) {
+        const __m512 raw = _mm512_maskz_loadu_ps(kValueLanes, &corners[v]->z);
+        const __m512d q = _mm512_set1_pd(static_cast<double>(corners[v]->q));
+        const __m512d low = _mm512_cvtps_pd(_mm512_castps512_ps256(raw));
+        const __m512d high = _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(raw), 1)));
+        lowValue[v] = _mm512_mask_mul_pd(low, lowScaled, low, q);
+        highValue[v] = _mm512_mask_mul_pd(high, highScaled, high, q);
+    }
+    const __m512d inverse = _mm512_set1_pd(inverseArea);
+    const __m512d v1x = _mm512_set1_pd(d1x), v1y = _mm512_set1_pd(d1y);
+    const __m512d v2x = _mm512_set1_pd(d2x), v2y = _mm512_set1_pd(d2y);
+    auto half = [&](const __m512d* value, __mmask8 planes, int at) {
+        const __m512d f1 = _mm512_sub_pd(value[1], value[0]), f2 = _mm512_sub_pd(value[2], value[0]);
+        const __m512d ddx =
+            _mm512_maskz_mul_pd(planes, _mm512_sub_pd(_mm512_mul_pd(f1, v2y), _mm512_mul_pd(f2, v1y)), inverse);
+        const __m512d ddy =
+            _mm512_maskz_mul_pd(planes, _mm512_sub_pd(_mm512_mul_pd(f2, v1x), _mm512_mul_pd(f1, v2x)), inverse);
+        const __m512d base = _mm512_maskz_mov_pd(planes, value[0]);
+        _mm512_store_pd(out.base + at, base);
+        _mm512_store_pd(out.dx + at, ddx);
+        _mm512_store_pd(out.dy + at, ddy);
+        _mm256_store_ps(out.stepX + at, _mm512_cvtpd_ps(ddx));
+        _mm256_store_ps(out.stepY + at, _mm512_cvtpd_ps(ddy));
+    };
+    half(lowValue, lowPlanes, 0);
+    half(highValue, highPlanes, 8);
+    // The named values side by side: the low half's, then the high half's after them.
+    const int lowCount = __builtin_popcount(lowPlanes);
+    const double* full[3] = {out.base, out.dx, out.dy};
+    for (int n = 0; n < 3; ++n) {
+        _mm512_storeu_pd(out.packed[n], _mm512_maskz_compress_pd(lowPlanes, _mm512_load_pd(full[n])));
+        _mm512_storeu_pd(out.packed[n] + lowCount, _mm512_maskz_compress_pd(highPlanes, _mm512_load_pd(full[n] + 8)));
+    }
+}
+
 int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
                      uint64_t& shaded) {
@@ -905,6 +985,11 @@ int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const f
 }
 
 uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
+
+void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*) {}
+
+void SetUpPlanes16(const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&,
+                   uint32_t, bool, double, double, double, double, double, TrianglePlanes&) {}
 
 #endif
 
