@@ -862,29 +862,66 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 
 void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask) {
-    const __m512i ramp = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7);
-    __m512i low[3], high[3], down[3], limit[3];
-    for (int e = 0; e < 3; ++e) {
-        const __m512i across = _mm512_set1_epi64(step[e]);
-        // k * step for k = 0..7, and for 8..15 eight steps further (products of small whole
-        // numbers, exact in 64 bits like the one-row sums).
-        const __m512i first = _mm512_mullo_epi64(ramp, across);
-        low[e] = _mm512_add_epi64(_mm512_set1_epi64(value[e]), first);
-        high[e] = _mm512_add_epi64(low[e], _mm512_slli_epi64(across, 3));
-        down[e] = _mm512_set1_epi64(rowStep[e]);
-        limit[e] = _mm512_set1_epi64(threshold[e]);
-    }
     const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
-    for (int r = 0; r < rows; ++r) {
-        __mmask8 inLow = 0xFF, inHigh = 0xFF;
-        for (int e = 0; e < 3; ++e) {
-            inLow &= _mm512_cmpge_epi64_mask(low[e], limit[e]);
-            inHigh &= _mm512_cmpge_epi64_mask(high[e], limit[e]);
-            low[e] = _mm512_add_epi64(low[e], down[e]);
-            high[e] = _mm512_add_epi64(high[e], down[e]);
+    // Every sample's value less the threshold fits 32 bits when the value at the top left and
+    // the changes to the far corner are small enough: then a row goes in one register, and
+    // the sums are exact.
+    constexpr int64_t kReach = int64_t{1} << 29;  // three terms below this stay below 2^31
+    bool fits = true;
+    for (int e = 0; e < 3; ++e) {
+        const int64_t start = value[e] - threshold[e];
+        fits = fits && start > -kReach && start < kReach && rowStep[e] > -kReach / (rows + 1) &&
+               rowStep[e] < kReach / (rows + 1) && step[e] > -kReach / 16 && step[e] < kReach / 16;
+    }
+    if (fits) {
+        // value - threshold + k * step >= 0, that is > -1.
+        const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        auto lanes = [&](int e) {
+            return _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(value[e] - threshold[e])),
+                                    _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int32_t>(step[e]))));
+        };
+        __m512i e0 = lanes(0), e1 = lanes(1), e2 = lanes(2);
+        const __m512i down0 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[0]));
+        const __m512i down1 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[1]));
+        const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2]));
+        const __m512i below = _mm512_set1_epi32(-1);
+        for (int r = 0; r < rows; ++r) {
+            const __mmask16 in = _mm512_mask_cmpgt_epi32_mask(
+                _mm512_mask_cmpgt_epi32_mask(_mm512_cmpgt_epi32_mask(e0, below), e1, below), e2, below);
+            mask[r] = static_cast<uint16_t>(in & columnsMask);
+            e0 = _mm512_add_epi32(e0, down0);
+            e1 = _mm512_add_epi32(e1, down1);
+            e2 = _mm512_add_epi32(e2, down2);
         }
-        mask[r] = static_cast<uint16_t>((static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) &
-                                        columnsMask);
+    } else {
+        // k * step for k = 0..7, and eight steps further for 8..15 (exact in 64 bits like the
+        // one-row sums).
+        const __m512i ramp = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7);
+        auto lanes = [&](int e) {
+            return _mm512_add_epi64(_mm512_set1_epi64(value[e]), _mm512_mullo_epi64(ramp, _mm512_set1_epi64(step[e])));
+        };
+        __m512i low0 = lanes(0), low1 = lanes(1), low2 = lanes(2);
+        __m512i high0 = _mm512_add_epi64(low0, _mm512_set1_epi64(step[0] * 8));
+        __m512i high1 = _mm512_add_epi64(low1, _mm512_set1_epi64(step[1] * 8));
+        __m512i high2 = _mm512_add_epi64(low2, _mm512_set1_epi64(step[2] * 8));
+        const __m512i down0 = _mm512_set1_epi64(rowStep[0]), down1 = _mm512_set1_epi64(rowStep[1]);
+        const __m512i down2 = _mm512_set1_epi64(rowStep[2]);
+        const __m512i limit0 = _mm512_set1_epi64(threshold[0]), limit1 = _mm512_set1_epi64(threshold[1]);
+        const __m512i limit2 = _mm512_set1_epi64(threshold[2]);
+        for (int r = 0; r < rows; ++r) {
+            const __mmask8 inLow = _mm512_mask_cmpge_epi64_mask(
+                _mm512_mask_cmpge_epi64_mask(_mm512_cmpge_epi64_mask(low0, limit0), low1, limit1), low2, limit2);
+            const __mmask8 inHigh = _mm512_mask_cmpge_epi64_mask(
+                _mm512_mask_cmpge_epi64_mask(_mm512_cmpge_epi64_mask(high0, limit0), high1, limit1), high2, limit2);
+            mask[r] = static_cast<uint16_t>((static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) &
+                                            columnsMask);
+            low0 = _mm512_add_epi64(low0, down0);
+            low1 = _mm512_add_epi64(low1, down1);
+            low2 = _mm512_add_epi64(low2, down2);
+            high0 = _mm512_add_epi64(high0, down0);
+            high1 = _mm512_add_epi64(high1, down1);
+            high2 = _mm512_add_epi64(high2, down2);
+        }
     }
     for (int e = 0; e < 3; ++e) {
         value[e] += rowStep[e] * rows;
