@@ -307,7 +307,7 @@ struct PacketLanes {
     __m512i rowOfLane;
     __m512 offset;
     __m512 thresholds;
-    __m512 starts[2 + kAttributeCount];  // by plane, each row's value on lane r
+    const __m512* starts;  // by plane, each row's value on the lane rowOfLane names
 
     __m512 Offset() const { return offset; }
     __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
@@ -738,15 +738,54 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     return std::min(i, last + 1) - first;
 }
 
-// The lanes of the packet's rows from `start`, `rows` of them (one group).
+// The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), for
+// every plane it lists: row from + k on lane k. The one-row sums' roundings (double products
+// and sums, then one rounding to float), eight rows a register.
+inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* starts) {
+    // The rows' offsets are gathered one by one: a wide load of values just stored one by one
+    // would wait for the stores to land.
+    __m512d rxLow = _mm512_setzero_pd(), rxHigh = _mm512_setzero_pd();
+    __m512d ryLow = _mm512_setzero_pd(), ryHigh = _mm512_setzero_pd();
+    for (int r = 0; r < rows; ++r) {
+        const __m512d rx = _mm512_set1_pd(packet.rx[from + r]), ry = _mm512_set1_pd(packet.ry[from + r]);
+        const __mmask8 lowBit = static_cast<__mmask8>(r < 8 ? 1u << r : 0);
+        const __mmask8 highBit = static_cast<__mmask8>(r < 8 ? 0 : 1u << (r - 8));
+        rxLow = _mm512_mask_mov_pd(rxLow, lowBit, rx);
+        ryLow = _mm512_mask_mov_pd(ryLow, lowBit, ry);
+        rxHigh = _mm512_mask_mov_pd(rxHigh, highBit, rx);
+        ryHigh = _mm512_mask_mov_pd(ryHigh, highBit, ry);
+    }
+    for (int n = 0; n < packet.planeCount; ++n) {
+        const __m512d base = _mm512_set1_pd(packet.base[n]);
+        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
+        const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
+                                                          _mm512_mul_pd(dy, ryLow)));
+        __m512 values = _mm512_castps256_ps512(low);
+        if (rows > 8) {
+            const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
+                                                               _mm512_mul_pd(dy, ryHigh)));
+            values = _mm512_insertf32x8(values, high, 1);
+        }
+        starts[packet.planes[n]] = values;
+    }
+}
+
+// The lanes of the packet's rows from `start`, `rows` of them (one group), reading starting
+// values from `starts`, where row start + r sits on lane rowBase + r.
 inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
-                             bool rgb565, PacketLanes& lanes) {
+                             int rowBase, const __m512* starts, bool rgb565, PacketLanes& lanes) {
     lanes.rows = rows;
-    // Each lane's row, offset from its row's first pixel and dither threshold, made in
-    // registers row by row under the row's lane mask.
+    lanes.starts = starts;
+    // Each lane's row, where its row starts and the row's dither cell, packed in one word
+    // (row << 16 | first lane << 8 | (y & 3) << 2 | (first - first lane) & 3), set row by row
+    // under the row's lane mask; offsets and dither cells follow from it for all lanes at once.
     const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    __m512i rowOf = _mm512_setzero_si512(), offset = _mm512_setzero_si512(), cell = _mm512_setzero_si512();
+    __m512i info = _mm512_setzero_si512();
     const int bytes = rgb565 ? 2 : 4;
+    const uintptr_t pixels = reinterpret_cast<uintptr_t>(p.pixels);
+    const uintptr_t depth = reinterpret_cast<uintptr_t>(p.depth);
+    const uintptr_t pitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.pitch));
+    const uintptr_t depthPitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.depthPitch));
     int lane = 0;
     for (int r = 0; r < rows; ++r) {
         const int64_t first = packet.first[start + r], last = packet.last[start + r];
@@ -754,22 +793,17 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
         const int count = static_cast<int>(last - first + 1);
         const __mmask16 mask = static_cast<__mmask16>(((1u << count) - 1) << lane);
         lanes.rowMask[r] = mask;
-        const uintptr_t targetRow = reinterpret_cast<uintptr_t>(p.pixels) + static_cast<uintptr_t>(y) * p.pitch;
-        lanes.target[r] = targetRow + static_cast<uintptr_t>((first - lane) * bytes);
-        if (p.depth != nullptr) {
-            const uintptr_t depthRow = reinterpret_cast<uintptr_t>(p.depth) + static_cast<uintptr_t>(y) * p.depthPitch;
-            lanes.depth[r] = depthRow + static_cast<uintptr_t>((first - lane) * 2);
-        } else {
-            lanes.depth[r] = 0;
-        }
-        rowOf = _mm512_mask_mov_epi32(rowOf, mask, _mm512_set1_epi32(r));
-        offset = _mm512_mask_sub_epi32(offset, mask, laneIndex, _mm512_set1_epi32(lane));
-        // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
-        const __m512i x = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(static_cast<int32_t>(first) - lane));
-        cell = _mm512_mask_or_epi32(cell, mask, _mm512_and_si512(x, _mm512_set1_epi32(3)),
-                                    _mm512_set1_epi32((y & 3) << 2));
+        const uintptr_t shift = static_cast<uintptr_t>(first - lane);
+        lanes.target[r] = pixels + static_cast<uintptr_t>(y) * pitch + shift * bytes;
+        lanes.depth[r] = depth != 0 ? depth + static_cast<uintptr_t>(y) * depthPitch + shift * 2 : 0;
+        const int32_t word = ((rowBase + r) << 16) | (lane << 8) | ((y & 3) << 2) | static_cast<int32_t>(shift & 3);
+        info = _mm512_mask_mov_epi32(info, mask, _mm512_set1_epi32(word));
         lane += count;
     }
+    // Lanes past the rows stay zero throughout.
+    const __mmask16 inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
+    const __m512i offset =
+        _mm512_maskz_sub_epi32(inside, laneIndex, _mm512_and_si512(_mm512_srli_epi32(info, 8), _mm512_set1_epi32(0xFF)));
     if (p.dither) {
         struct Matrix {
             alignas(64) float cells[16];
@@ -780,34 +814,17 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
             }
         };
         static const Matrix matrix;
+        // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
+        const __m512i cell = _mm512_maskz_or_epi32(
+            inside, _mm512_and_si512(_mm512_add_epi32(laneIndex, info), _mm512_set1_epi32(3)),
+            _mm512_and_si512(info, _mm512_set1_epi32(12)));
         lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(matrix.cells));
     } else {
         lanes.thresholds = _mm512_set1_ps(0.5f);
     }
-    // Every row's starting values at once, eight rows a register, with the one-row sums'
-    // roundings (double products and sums, then one rounding to float).
-    const __mmask8 low = static_cast<__mmask8>(rows >= 8 ? 0xFF : (1u << rows) - 1);
-    const __mmask8 high = static_cast<__mmask8>(rows <= 8 ? 0 : (1u << (rows - 8)) - 1);
-    const double* rx = packet.rx + start;
-    const double* ry = packet.ry + start;
-    const __m512d rxLow = _mm512_maskz_loadu_pd(low, rx), rxHigh = _mm512_maskz_loadu_pd(high, rx + 8);
-    const __m512d ryLow = _mm512_maskz_loadu_pd(low, ry), ryHigh = _mm512_maskz_loadu_pd(high, ry + 8);
-    for (int n = 0; n < packet.planeCount; ++n) {
-        const __m512d base = _mm512_set1_pd(packet.base[n]);
-        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
-        const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
-                                                          _mm512_mul_pd(dy, ryLow)));
-        __m512 starts = _mm512_castps256_ps512(low);
-        if (rows > 8) {
-            const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
-                                                               _mm512_mul_pd(dy, ryHigh)));
-            starts = _mm512_insertf32x8(starts, high, 1);
-        }
-        lanes.starts[packet.planes[n]] = starts;
-    }
-    lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
+    lanes.inside = inside;
     lanes.offset = _mm512_cvtepi32_ps(offset);
-    lanes.rowOfLane = rowOf;
+    lanes.rowOfLane = _mm512_srli_epi32(info, 16);
 }
 
 template <TextureFormat F>
@@ -815,10 +832,20 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
                       uint64_t& shaded) {
     PacketLanes lanes[RowPacket::kGroups];
+    // The groups share one set of starting values when all the rows fit one register.
+    __m512 starts[RowPacket::kGroups][2 + kAttributeCount];
+    const bool shared = packet.rows <= RowPacket::kLanes;
+    if (shared) {
+        PacketStarts(packet, 0, packet.rows, starts[0]);
+    }
     int start = 0;
     for (int g = 0; g < packet.groups; ++g) {
-        BuildPacketLanes(p, packet, start, packet.groupRows[g], rgb565, lanes[g]);
-        start += packet.groupRows[g];
+        const int rows = packet.groupRows[g];
+        if (!shared) {
+            PacketStarts(packet, start, rows, starts[g]);
+        }
+        BuildPacketLanes(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], rgb565, lanes[g]);
+        start += rows;
     }
     const bool drawn =
         packet.groups == 2
