@@ -49,6 +49,14 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask);
 
+// The outcodes (ClipCode) of clip-space vertices and, for those inside the volume, their
+// screen corners (Rasterizer::Project's double arithmetic, lane for lane) for a viewport at
+// (left, top) of half size (halfWidth, halfHeight); a vertex inside that does not project gets
+// kClipInvalid, and only projected vertices' corners are written. Goes eight at a time and
+// returns how many it did; the caller does the rest.
+uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, double top, double halfWidth,
+                           double halfHeight, uint32_t* codes, Rasterizer::ScreenVertex* screen);
+
 // A triangle's planes of z, q and the attributes over its corners a, b, c, by value index
 // (z, q, then the attributes; those not in `planeMask` are zero): each corner's value (an
 // attribute times q when `perspective`), the value at a, and its change per pixel across and

@@ -512,8 +512,14 @@ void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* ve
         out.y = p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1];
         out.z = p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2];
         out.w = p[0] * m[0][3] + p[1] * m[1][3] + p[2] * m[2][3] + m[3][3];
-        m_codes[i] = ClipCode(out);
-        if (m_codes[i] == 0 && !Project(out, m_screen[i])) {
+    }
+    const uint32_t done = m_wide16 ? simd::ProjectVertices16(m_clip.data(), count, m_viewport.dwX, m_viewport.dwY,
+                                                             m_viewport.dwWidth * 0.5, m_viewport.dwHeight * 0.5,
+                                                             m_codes.data(), m_screen.data())
+                                   : 0;
+    for (uint32_t i = done; i < count; ++i) {
+        m_codes[i] = ClipCode(m_clip[i]);
+        if (m_codes[i] == 0 && !Project(m_clip[i], m_screen[i])) {
             m_codes[i] = kClipInvalid;
         }
     }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -955,6 +956,85 @@ void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, 
     }
 }
 
+namespace {
+
+inline __m256 Magnitude(__m256 v) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), v); }
+inline __m512d Magnitude(__m512d v) { return _mm512_andnot_pd(_mm512_set1_pd(-0.0), v); }
+
+}  // namespace
+
+uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, double top, double halfWidth,
+                           double halfHeight, uint32_t* codes, Rasterizer::ScreenVertex* screen) {
+    static_assert(sizeof(ClipVertex) == 16 * sizeof(float), "a clip vertex is sixteen floats");
+    const __m256i stride = _mm256_setr_epi32(0, 16, 32, 48, 64, 80, 96, 112);
+    const __m256 infinity = _mm256_set1_ps(__builtin_inff());
+    const __m256 zero = _mm256_setzero_ps();
+    const __m512d one = _mm512_set1_pd(1.0), infinityD = _mm512_set1_pd(__builtin_inf());
+    const __m512d limit = _mm512_set1_pd(65536.0), subPixel = _mm512_set1_pd(256.0), half = _mm512_set1_pd(0.5);
+    // Nearest 1/256 pixel, halves upwards: floor(v * 256 + 0.5).
+    auto snap = [&](__m512d v) {
+        const __m512d scaled = _mm512_add_pd(_mm512_mul_pd(v, subPixel), half);
+        const __m512i truncated = _mm512_cvttpd_epi64(scaled);
+        const __mmask8 above = _mm512_cmp_pd_mask(_mm512_cvtepi64_pd(truncated), scaled, _CMP_GT_OQ);
+        return _mm512_mask_sub_epi64(truncated, above, truncated, _mm512_set1_epi64(1));
+    };
+    uint32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const float* base = &clip[i].x;
+        const __m256 x = _mm256_i32gather_ps(base, stride, 4);
+        const __m256 y = _mm256_i32gather_ps(base + 1, stride, 4);
+        const __m256 z = _mm256_i32gather_ps(base + 2, stride, 4);
+        const __m256 w = _mm256_i32gather_ps(base + 3, stride, 4);
+        const __mmask8 finite = _mm256_cmp_ps_mask(Magnitude(x), infinity, _CMP_LT_OQ) &
+                                _mm256_cmp_ps_mask(Magnitude(y), infinity, _CMP_LT_OQ) &
+                                _mm256_cmp_ps_mask(Magnitude(z), infinity, _CMP_LT_OQ) &
+                                _mm256_cmp_ps_mask(Magnitude(w), infinity, _CMP_LT_OQ);
+        // Each plane's signed distance, as ClipCode takes it.
+        const __m256 distance[kClipPlaneCount] = {
+            _mm256_sub_ps(w, _mm256_set1_ps(kMinimumW)), z, _mm256_sub_ps(w, z), _mm256_add_ps(w, x),
+            _mm256_sub_ps(w, x), _mm256_add_ps(w, y), _mm256_sub_ps(w, y)};
+        __m256i code = _mm256_setzero_si256();
+        for (int plane = 0; plane < kClipPlaneCount; ++plane) {
+            code = _mm256_mask_or_epi32(code, _mm256_cmp_ps_mask(distance[plane], zero, _CMP_LT_OQ), code,
+                                        _mm256_set1_epi32(1 << plane));
+        }
+        code = _mm256_mask_mov_epi32(_mm256_set1_epi32(static_cast<int>(kClipInvalid)), finite, code);
+        __mmask8 inside = _mm256_cmpeq_epi32_mask(code, _mm256_setzero_si256());
+        const __m512d wd = _mm512_cvtps_pd(w);
+        inside &= _mm512_cmp_pd_mask(wd, _mm512_setzero_pd(), _CMP_GT_OQ);
+        const __m512d inverse = _mm512_div_pd(one, wd);
+        const __m512d sx = _mm512_add_pd(_mm512_set1_pd(left),
+                                         _mm512_mul_pd(_mm512_add_pd(_mm512_mul_pd(_mm512_cvtps_pd(x), inverse), one),
+                                                       _mm512_set1_pd(halfWidth)));
+        const __m512d sy = _mm512_add_pd(_mm512_set1_pd(top),
+                                         _mm512_mul_pd(_mm512_sub_pd(one, _mm512_mul_pd(_mm512_cvtps_pd(y), inverse)),
+                                                       _mm512_set1_pd(halfHeight)));
+        const __mmask8 projected = inside & _mm512_cmp_pd_mask(Magnitude(sx), infinityD, _CMP_LT_OQ) &
+                                   _mm512_cmp_pd_mask(Magnitude(sy), infinityD, _CMP_LT_OQ);
+        code = _mm256_mask_mov_epi32(code, inside & ~projected, _mm256_set1_epi32(static_cast<int>(kClipInvalid)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(codes + i), code);
+        if (projected == 0) {
+            continue;
+        }
+        alignas(64) int64_t fx[8], fy[8];
+        alignas(32) float sz[8], sq[8];
+        _mm512_store_si512(fx, snap(_mm512_min_pd(_mm512_max_pd(sx, _mm512_set1_pd(-65536.0)), limit)));
+        _mm512_store_si512(fy, snap(_mm512_min_pd(_mm512_max_pd(sy, _mm512_set1_pd(-65536.0)), limit)));
+        _mm256_store_ps(sz, _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_cvtps_pd(z), inverse)));
+        _mm256_store_ps(sq, _mm512_cvtpd_ps(inverse));
+        for (uint32_t bits = projected; bits != 0; bits &= bits - 1) {
+            const int k = __builtin_ctz(bits);
+            Rasterizer::ScreenVertex& out = screen[i + k];
+            out.fx = fx[k];
+            out.fy = fy[k];
+            out.z = sz[k];
+            out.q = sq[k];
+            std::memcpy(out.attributes, clip[i + k].attributes, sizeof out.attributes);
+        }
+    }
+    return i;
+}
+
 void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
                    const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
                    double d2x, double d2y, double inverseArea, TrianglePlanes& out) {
@@ -1051,6 +1131,11 @@ int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const f
 uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
 
 void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*) {}
+
+uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,
+                           Rasterizer::ScreenVertex*) {
+    return 0;
+}
 
 void SetUpPlanes16(const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&,
                    uint32_t, bool, double, double, double, double, double, TrianglePlanes&) {}
