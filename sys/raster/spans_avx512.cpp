@@ -313,10 +313,11 @@ struct PacketLanes {
     __m512 Offset() const { return offset; }
     __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
     __m512 Thresholds() const { return thresholds; }
+    // The rows' lanes do not overlap, so their loads are independent and simply or-ed.
     __m256i LoadDepth() const {
         __m256i v = _mm256_setzero_si256();
         for (int r = 0; r < rows; ++r) {
-            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(depth[r]));
+            v = _mm256_or_si256(v, _mm256_maskz_loadu_epi16(rowMask[r], reinterpret_cast<const void*>(depth[r])));
         }
         return v;
     }
@@ -328,7 +329,7 @@ struct PacketLanes {
     __m256i LoadTarget16() const {
         __m256i v = _mm256_setzero_si256();
         for (int r = 0; r < rows; ++r) {
-            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+            v = _mm256_or_si256(v, _mm256_maskz_loadu_epi16(rowMask[r], reinterpret_cast<const void*>(target[r])));
         }
         return v;
     }
@@ -340,7 +341,7 @@ struct PacketLanes {
     __m512i LoadTarget32() const {
         __m512i v = _mm512_setzero_si512();
         for (int r = 0; r < rows; ++r) {
-            v = _mm512_mask_loadu_epi32(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+            v = _mm512_or_si512(v, _mm512_maskz_loadu_epi32(rowMask[r], reinterpret_cast<const void*>(target[r])));
         }
         return v;
     }
