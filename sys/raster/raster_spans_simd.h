@@ -49,6 +49,15 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask);
 
+// Rasterizer::Light for `count` vertices sixteen at a time (LightVertex's float arithmetic,
+// lane for lane): each vertex's normal at byte `normalOffset` of `vertices` (stride apart)
+// turned by `world`, its diffuse colour the one in its clip vertex's attributes when
+// `ownDiffuse`, else `material`; the lit colour replaces the clip vertex's diffuse. Returns how
+// many it did; the caller does the rest.
+uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t normalOffset, uint32_t count,
+                         const float (*world)[4], const PreparedLighting& lighting, bool ownDiffuse,
+                         const ColorF& material, ClipVertex* clip);
+
 // The outcodes (ClipCode) of clip-space vertices and, for those inside the volume, their
 // screen corners (Rasterizer::Project's double arithmetic, lane for lane) for a viewport at
 // (left, top) of half size (halfWidth, halfHeight); a vertex inside that does not project gets

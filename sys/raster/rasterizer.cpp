@@ -505,13 +505,21 @@ void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* ve
         ClipVertex& out = m_clip[i];
         const uint8_t* vertex = vertices + static_cast<size_t>(i) * layout.stride;
         ReadVertex(layout, vertex, p, out.attributes);
-        if (lit) {
-            Light(layout, vertex, out.attributes);
-        }
         out.x = p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0];
         out.y = p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1];
         out.z = p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2];
         out.w = p[0] * m[0][3] + p[1] * m[1][3] + p[2] * m[2][3] + m[3][3];
+    }
+    if (lit) {
+        const bool ownDiffuse = m_lighting->colourVertex && layout.diffuse >= 0;
+        const uint32_t lightsDone =
+            m_wide16 ? simd::LightVertices16(vertices, layout.stride, static_cast<uint32_t>(layout.normal), count,
+                                             m_world.m, m_preparedLighting, ownDiffuse, m_lighting->materialDiffuse,
+                                             m_clip.data())
+                     : 0;
+        for (uint32_t i = lightsDone; i < count; ++i) {
+            Light(layout, vertices + static_cast<size_t>(i) * layout.stride, m_clip[i].attributes);
+        }
     }
     const uint32_t done = m_wide16 ? simd::ProjectVertices16(m_clip.data(), count, m_viewport.dwX, m_viewport.dwY,
                                                              m_viewport.dwWidth * 0.5, m_viewport.dwHeight * 0.5,

@@ -964,6 +964,60 @@ inline __m512d Magnitude(__m512d v) { return _mm512_andnot_pd(_mm512_set1_pd(-0.
 
 }  // namespace
 
+uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t normalOffset, uint32_t count,
+                         const float (*world)[4], const PreparedLighting& lighting, bool ownDiffuse,
+                         const ColorF& material, ClipVertex* clip) {
+    // Offsets stay within 32 bits: at most D3DMAXNUMVERTICES vertices of a few dozen bytes.
+    const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i vertexAt = _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int>(stride)));
+    const __m512i clipAt = _mm512_slli_epi32(ramp, 4);  // sixteen floats a clip vertex
+    const __m512 zero = _mm512_setzero_ps(), one = _mm512_set1_ps(1.0f);
+    auto saturate = [&](__m512 v) {
+        return _mm512_maskz_min_ps(_mm512_cmp_ps_mask(v, zero, _CMP_GT_OQ), v, one);
+    };
+    uint32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const float* normal = reinterpret_cast<const float*>(vertices + static_cast<size_t>(i) * stride + normalOffset);
+        const __m512 n0 = _mm512_i32gather_ps(vertexAt, normal, 1);
+        const __m512 n1 = _mm512_i32gather_ps(vertexAt, normal + 1, 1);
+        const __m512 n2 = _mm512_i32gather_ps(vertexAt, normal + 2, 1);
+        __m512 turned[3];
+        for (int c = 0; c < 3; ++c) {
+            turned[c] = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(n0, _mm512_set1_ps(world[0][c])),
+                                                    _mm512_mul_ps(n1, _mm512_set1_ps(world[1][c]))),
+                                      _mm512_mul_ps(n2, _mm512_set1_ps(world[2][c])));
+        }
+        float* attributes = clip[i].attributes;
+        __m512 diffuse[4];
+        for (int c = 0; c < 4; ++c) {
+            diffuse[c] = ownDiffuse ? _mm512_i32gather_ps(clipAt, attributes + kDiffuseR + c, 4)
+                                    : _mm512_set1_ps((&material.r)[c]);
+        }
+        __m512 lit[3];
+        for (int c = 0; c < 3; ++c) {
+            lit[c] = _mm512_set1_ps(lighting.base[c]);
+        }
+        for (const PreparedLighting::Light& light : lighting.lights) {
+            const __m512 dot = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(turned[0], _mm512_set1_ps(light.direction[0])),
+                                                           _mm512_mul_ps(turned[1], _mm512_set1_ps(light.direction[1]))),
+                                             _mm512_mul_ps(turned[2], _mm512_set1_ps(light.direction[2])));
+            const __m512 cosine =
+                _mm512_div_ps(_mm512_xor_ps(dot, _mm512_set1_ps(-0.0f)), _mm512_set1_ps(light.length));
+            const __mmask16 facing = _mm512_cmp_ps_mask(cosine, zero, _CMP_GT_OQ);
+            for (int c = 0; c < 3; ++c) {
+                const __m512 term =
+                    _mm512_mul_ps(_mm512_mul_ps(diffuse[c], _mm512_set1_ps((&light.colour.r)[c])), cosine);
+                lit[c] = _mm512_mask_add_ps(lit[c], facing, lit[c], term);
+            }
+        }
+        for (int c = 0; c < 3; ++c) {
+            _mm512_i32scatter_ps(attributes + kDiffuseR + c, clipAt, saturate(lit[c]), 4);
+        }
+        _mm512_i32scatter_ps(attributes + kDiffuseA, clipAt, diffuse[3], 4);
+    }
+    return i;
+}
+
 uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, double top, double halfWidth,
                            double halfHeight, uint32_t* codes, Rasterizer::ScreenVertex* screen) {
     static_assert(sizeof(ClipVertex) == 16 * sizeof(float), "a clip vertex is sixteen floats");
@@ -1135,6 +1189,11 @@ void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int
 
 uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,
                            Rasterizer::ScreenVertex*) {
+    return 0;
+}
+
+uint32_t LightVertices16(const uint8_t*, uint32_t, uint32_t, uint32_t, const float (*)[4], const PreparedLighting&,
+                         bool, const ColorF&, ClipVertex*) {
     return 0;
 }
 

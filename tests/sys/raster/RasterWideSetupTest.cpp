@@ -28,6 +28,7 @@ struct Scene {
     PixelFormat format;
     uint32_t type;
     int shape;  // 0 small, 1 tall and thin, 2 large with odd corners
+    bool materialColour = false;  // lit with the material's diffuse colour, not the vertex's
 };
 
 struct Result {
@@ -68,6 +69,8 @@ Result Draw(const Scene& scene, bool wide) {
     LightingState lighting;
     lighting.ambient = ColorF{0.25f, 0.25f, 0.25f, 1.0f};
     lighting.materialAmbient = ColorF{0.3f, 0.4f, 0.5f, 0.0f};
+    lighting.materialDiffuse = ColorF{0.9f, 0.6f, 1.0f, 0.5f};
+    lighting.colourVertex = !scene.materialColour;
     lighting.lights.resize(3);
     lighting.lights[0] = DirectionalLight{{0.3f, -0.4f, 1.0f}, ColorF{0.8f, 0.7f, 0.6f, 0.0f}};
     lighting.lights[1] = DirectionalLight{{0.0f, 0.0f, 0.0f}, ColorF{1.0f, 1.0f, 1.0f, 0.0f}};
@@ -109,7 +112,7 @@ Result Draw(const Scene& scene, bool wide) {
 TEST(RasterWideSetup, MatchesTheOneLanePathBitForBit) {
     const Scene scenes[] = {
         {"small textured", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 0},
-        {"small Gouraud", false, PixelFormat::XRGB8888, D3DPT_TRIANGLELIST, 0},
+        {"small Gouraud in the material's colour", false, PixelFormat::XRGB8888, D3DPT_TRIANGLELIST, 0, true},
         {"tall thin textured", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 1},
         {"tall thin Gouraud strip", false, PixelFormat::RGB565, D3DPT_TRIANGLESTRIP, 1},
         {"large, clipped and odd corners", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 2},
