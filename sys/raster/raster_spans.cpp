@@ -394,7 +394,16 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
         packet.dx = plane.packed[1];
         packet.dy = plane.packed[2];
         const SpanFiller fill = ChooseSpanFiller(rgb565, false, true, perspective);
-        auto flush = [&] {
+        // The packet's counts live here while rows are added and are handed over at each flush,
+        // so adding a row does not wait on the last row's stores.
+        constexpr int kLanes = simd::RowPacket::kLanes, kGroups = simd::RowPacket::kGroups;
+        int rowCount = 0, groups = 1, lanes = 0, groupRows[kGroups] = {};
+        auto flush = [&packet, &p, this, stepX, stepY, &a, rgb565, perspective, fill](int rowCount, int groups,
+                                                                                    int lanes, const int* groupRows) {
+            packet.rows = rowCount;
+            packet.groups = groups;
+            packet.lanes = lanes;
+            std::copy_n(groupRows, kGroups, packet.groupRows);
             const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
                                                      m_counters.pixels, m_counters.shaded);
             float rowStart[simd::TrianglePlanes::kValues] = {};
@@ -419,15 +428,32 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
                 }
                 const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
                 const int64_t j = chunk + r;
-                if (!packet.Fits(static_cast<int>(last - first + 1))) {
-                    flush();
+                // RowPacket::Fits and Add on the counts held here.
+                const int count = static_cast<int>(last - first + 1);
+                if (lanes + count > kLanes) {
+                    if (groups < kGroups) {
+                        ++groups;
+                        lanes = 0;
+                    } else {
+                        flush(rowCount, groups, lanes, groupRows);
+                        rowCount = 0;
+                        groups = 1;
+                        lanes = 0;
+                        groupRows[0] = groupRows[1] = 0;
+                    }
                 }
-                packet.Add(static_cast<int32_t>(j), first, last, static_cast<double>(first) - x0,
-                           static_cast<double>(j) - y0);
+                packet.y[rowCount] = static_cast<int32_t>(j);
+                packet.first[rowCount] = first;
+                packet.last[rowCount] = last;
+                packet.rx[rowCount] = static_cast<double>(first) - x0;
+                packet.ry[rowCount] = static_cast<double>(j) - y0;
+                ++rowCount;
+                ++groupRows[groups - 1];
+                lanes += count;
             }
         }
-        if (packet.rows != 0) {
-            flush();
+        if (rowCount != 0) {
+            flush(rowCount, groups, lanes, groupRows);
         }
         return;
     }
