@@ -7,8 +7,10 @@
 // Wide versions of the rasterizer's plain Gouraud span and of its textured span in the common
 // states: eight pixels at a time for processors with AVX2, sixteen (and small triangles' short
 // rows packed into shared groups) for those with AVX-512, chosen at run time; the build assumes
-// nothing past the x86-64 baseline. They compute exactly what the one-pixel loop computes, in
-// the same order, so images do not change with the processor. Used by the span loops only.
+// nothing past the x86-64 baseline. With AVX-512 the per-vertex lighting and projection and
+// the per-triangle plane setup and row coverage go wide too. They compute exactly what the
+// one-lane code computes, in the same order, so images do not change with the processor. Used
+// by the rasterizer only.
 namespace sys::raster::simd {
 
 // Whether the wide loops can run here (and have not been switched off).

@@ -16,7 +16,8 @@
 // processors with AVX-512: the same steps as the eight-pixel loops on twice the lanes, with
 // masked loads and stores, so a short last group needs no room past the span. Textured rows
 // shade several groups step by step together, and a small triangle's short rows are packed
-// into shared groups (RowPacket); coverage of such rows is found sixteen columns at a time.
+// into shared groups (RowPacket); coverage of such rows is found a row to a register. Vertices
+// are lit and projected, and triangles' planes set up, in the same lanes.
 namespace sys::raster::simd {
 
 #if defined(__x86_64__)
