@@ -2,28 +2,27 @@
 
 #include <cmath>
 
-#include "sys/raster/pixel_packing.h"
-
 namespace sys::raster {
 
-ColorF LightVertex(const LightingState& s, const float normal[3], const ColorF& diffuse) {
-    float r = s.materialEmissive.r + s.ambient.r * s.materialAmbient.r;
-    float g = s.materialEmissive.g + s.ambient.g * s.materialAmbient.g;
-    float b = s.materialEmissive.b + s.ambient.b * s.materialAmbient.b;
+void PrepareLighting(const LightingState& s, PreparedLighting& prepared) {
+    prepared.base[0] = s.materialEmissive.r + s.ambient.r * s.materialAmbient.r;
+    prepared.base[1] = s.materialEmissive.g + s.ambient.g * s.materialAmbient.g;
+    prepared.base[2] = s.materialEmissive.b + s.ambient.b * s.materialAmbient.b;
+    prepared.lights.clear();
     for (const DirectionalLight& light : s.lights) {
         const float* d = light.direction;
         const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-        if (!(length > 0.0f)) {
-            continue;
-        }
-        const float cosine = -(normal[0] * d[0] + normal[1] * d[1] + normal[2] * d[2]) / length;
-        if (cosine > 0.0f) {
-            r += diffuse.r * light.colour.r * cosine;
-            g += diffuse.g * light.colour.g * cosine;
-            b += diffuse.b * light.colour.b * cosine;
+        // A light without a direction shines nowhere.
+        if (length > 0.0f) {
+            prepared.lights.push_back(PreparedLighting::Light{{d[0], d[1], d[2]}, length, light.colour});
         }
     }
-    return ColorF{Saturate(r), Saturate(g), Saturate(b), diffuse.a};
+}
+
+ColorF LightVertex(const LightingState& s, const float normal[3], const ColorF& diffuse) {
+    PreparedLighting prepared;
+    PrepareLighting(s, prepared);
+    return LightVertex(prepared, normal, diffuse);
 }
 
 }  // namespace sys::raster

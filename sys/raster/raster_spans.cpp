@@ -329,97 +329,142 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     // Plane equations of z, q = 1/w and the attributes (times q when perspective matters)
     // over the snapped corners, so what is interpolated matches what is covered.
     const bool perspective = !(a.q == b.q && b.q == c.q);
-    // The values to set up, by index into value[]: z, q, then the attributes the span reads
-    // (the colour path names its own; the others read the first attributeCount).
-    int planes[2 + kAttributeCount] = {0, 1};
-    int count = 2;
-    if (p.shade != nullptr && p.stage == nullptr) {
-        for (int n = 0; n < p.shadedAttributeCount; ++n) {
-            planes[count++] = 2 + p.shadedAttributes[n];
-        }
-    } else {
-        for (int k = 0; k < p.attributeCount; ++k) {
-            planes[count++] = 2 + k;
-        }
-    }
-    double value[3][2 + kAttributeCount];
-    const ScreenVertex* corners[3] = {&a, &b, &c};
-    for (int v = 0; v < 3; ++v) {
-        const ScreenVertex& s = *corners[v];
-        value[v][0] = s.z;
-        value[v][1] = s.q;
-        for (int n = 2; n < count; ++n) {
-            const int k = planes[n] - 2;
-            value[v][2 + k] = perspective ? static_cast<double>(s.attributes[k]) * s.q
-                                          : static_cast<double>(s.attributes[k]);
-        }
-    }
+    const int* planes = m_planes;
+    const int count = m_planeCount;
     const double x0 = static_cast<double>(a.fx) / kOne, y0 = static_cast<double>(a.fy) / kOne;
     const double d1x = static_cast<double>(b.fx - a.fx) / kOne;
     const double d1y = static_cast<double>(b.fy - a.fy) / kOne;
     const double d2x = static_cast<double>(c.fx - a.fx) / kOne;
     const double d2y = static_cast<double>(c.fy - a.fy) / kOne;
     const double inverseArea = 1.0 / (d1x * d2y - d1y * d2x);
-    double ddx[2 + kAttributeCount], ddy[2 + kAttributeCount];
-    float stepX[2 + kAttributeCount] = {}, stepY[2 + kAttributeCount] = {};
-    for (int n = 0; n < count; ++n) {
-        const int k = planes[n];
-        const double f1 = value[1][k] - value[0][k], f2 = value[2][k] - value[0][k];
-        ddx[k] = (f1 * d2y - f2 * d1y) * inverseArea;
-        ddy[k] = (f2 * d1x - f1 * d2x) * inverseArea;
-        stepX[k] = static_cast<float>(ddx[k]);
-        stepY[k] = static_cast<float>(ddy[k]);
-    }
-
-    float rowStart[2 + kAttributeCount] = {};
-    const SpanArguments arguments{rowStart, stepX, stepY, a.q};
-    const SpanFiller fill = ChooseSpanFiller(p.format == PixelFormat::RGB565, p.stage != nullptr,
-                                             p.shade != nullptr, perspective);
-    // A small textured triangle's short rows share sixteen-lane groups instead of each taking
-    // one of its own.
-    const bool rgb565 = p.format == PixelFormat::RGB565;
-    const bool packRows = narrow && p.shade != nullptr && p.stage == nullptr && p.wideTextured && p.levels.usable &&
-                          simd::Available16();
-    simd::RowPacket packet;
-    double planeBase[2 + kAttributeCount], planeDx[2 + kAttributeCount], planeDy[2 + kAttributeCount];
-    if (packRows) {
+    simd::TrianglePlanes plane;
+    if (m_wide16) {
+        simd::SetUpPlanes16(a, b, c, m_planeMask, perspective, d1x, d1y, d2x, d2y, inverseArea, plane);
+    } else {
+        std::fill_n(plane.stepX, simd::TrianglePlanes::kValues, 0.0f);
+        std::fill_n(plane.stepY, simd::TrianglePlanes::kValues, 0.0f);
+        const ScreenVertex* corners[3] = {&a, &b, &c};
+        double value[3][2 + kAttributeCount];
+        for (int v = 0; v < 3; ++v) {
+            const ScreenVertex& s = *corners[v];
+            value[v][0] = s.z;
+            value[v][1] = s.q;
+            for (int n = 2; n < count; ++n) {
+                const int k = planes[n] - 2;
+                value[v][2 + k] = perspective ? static_cast<double>(s.attributes[k]) * s.q
+                                              : static_cast<double>(s.attributes[k]);
+            }
+        }
         for (int n = 0; n < count; ++n) {
-            planeBase[n] = value[0][planes[n]];
-            planeDx[n] = ddx[planes[n]];
-            planeDy[n] = ddy[planes[n]];
+            const int k = planes[n];
+            const double f1 = value[1][k] - value[0][k], f2 = value[2][k] - value[0][k];
+            plane.base[k] = value[0][k];
+            plane.dx[k] = (f1 * d2y - f2 * d1y) * inverseArea;
+            plane.dy[k] = (f2 * d1x - f1 * d2x) * inverseArea;
+            plane.stepX[k] = static_cast<float>(plane.dx[k]);
+            plane.stepY[k] = static_cast<float>(plane.dy[k]);
         }
-        packet.planeCount = count;
-        packet.planes = planes;
-        packet.base = planeBase;
-        packet.dx = planeDx;
-        packet.dy = planeDy;
     }
-    auto flush = [&] {
-        if (packet.rows == 0) {
-            return;
-        }
-        const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
-                                                 m_counters.pixels, m_counters.shaded);
-        for (int r = drawn; r < packet.rows; ++r) {
-            packet.Starts(r, rowStart);
-            const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
-            m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
-                                      m_counters.shaded);
-        }
-        packet.Reset();
-    };
-    const bool wideCoverage = narrow && simd::Available16();
-    const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
+    const float* stepX = plane.stepX;
+    const float* stepY = plane.stepY;
+
     // Each edge's value at the left column of the top row, its change from one row to the
-    // next and across the first sixteen columns of a row (whole numbers, so adding them up
-    // gives exactly the products).
+    // next and from one column to the next (whole numbers, so adding them up gives exactly
+    // the products).
+    const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
     int64_t step[3], rowValue[3], rowStep[3];
-    int64_t ramp[3][simd::RowPacket::kLanes];
     if (narrow) {
         for (int e = 0; e < 3; ++e) {
             step[e] = -edges[e].dy * kOne;
             rowValue[e] = edges[e].dx * (top * kOne - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
             rowStep[e] = edges[e].dx * kOne;
+        }
+    }
+
+    // A small textured triangle's short rows share sixteen-lane groups instead of each taking
+    // one of its own; the rows left over by the wide path are drawn one by one.
+    const bool rgb565 = p.format == PixelFormat::RGB565;
+    const bool packRows = narrow && m_wide16 && p.shade != nullptr && p.stage == nullptr && p.wideTextured &&
+                          p.levels.usable;
+    if (packRows) {
+        simd::RowPacket packet;
+        packet.planeCount = count;
+        packet.planes = planes;
+        packet.base = plane.packed[0];
+        packet.dx = plane.packed[1];
+        packet.dy = plane.packed[2];
+        const SpanFiller fill = ChooseSpanFiller(rgb565, false, true, perspective);
+        // The packet's counts live here while rows are added and are handed over at each flush,
+        // so adding a row does not wait on the last row's stores.
+        constexpr int kLanes = simd::RowPacket::kLanes, kGroups = simd::RowPacket::kGroups;
+        int rowCount = 0, groups = 1, lanes = 0, groupRows[kGroups] = {};
+        auto flush = [&packet, &p, this, stepX, stepY, &a, rgb565, perspective, fill](int rowCount, int groups,
+                                                                                    int lanes, const int* groupRows) {
+            packet.rows = rowCount;
+            packet.groups = groups;
+            packet.lanes = lanes;
+            std::copy_n(groupRows, kGroups, packet.groupRows);
+            const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
+                                                     m_counters.pixels, m_counters.shaded);
+            float rowStart[simd::TrianglePlanes::kValues] = {};
+            for (int r = drawn; r < packet.rows; ++r) {
+                packet.Starts(r, rowStart);
+                const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
+                m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
+                                          m_counters.shaded);
+            }
+            packet.Reset();
+        };
+        constexpr int kChunk = 64;
+        uint16_t covered[kChunk];
+        const int columns = static_cast<int>(right - left + 1);
+        for (int64_t chunk = top; chunk <= bottom; chunk += kChunk) {
+            const int rows = static_cast<int>(std::min<int64_t>(kChunk, bottom - chunk + 1));
+            simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
+            for (int r = 0; r < rows; ++r) {
+                const uint32_t mask = covered[r];
+                if (mask == 0) {
+                    continue;
+                }
+                const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
+                const int64_t j = chunk + r;
+                // RowPacket::Fits and Add on the counts held here.
+                const int count = static_cast<int>(last - first + 1);
+                if (lanes + count > kLanes) {
+                    if (groups < kGroups) {
+                        ++groups;
+                        lanes = 0;
+                    } else {
+                        flush(rowCount, groups, lanes, groupRows);
+                        rowCount = 0;
+                        groups = 1;
+                        lanes = 0;
+                        groupRows[0] = groupRows[1] = 0;
+                    }
+                }
+                packet.y[rowCount] = static_cast<int32_t>(j);
+                packet.first[rowCount] = first;
+                packet.last[rowCount] = last;
+                packet.rx[rowCount] = static_cast<double>(first) - x0;
+                packet.ry[rowCount] = static_cast<double>(j) - y0;
+                ++rowCount;
+                ++groupRows[groups - 1];
+                lanes += count;
+            }
+        }
+        if (rowCount != 0) {
+            flush(rowCount, groups, lanes, groupRows);
+        }
+        return;
+    }
+
+    float rowStart[simd::TrianglePlanes::kValues] = {};
+    const SpanArguments arguments{rowStart, stepX, stepY, a.q};
+    const SpanFiller fill = ChooseSpanFiller(rgb565, p.stage != nullptr, p.shade != nullptr, perspective);
+    const bool wideCoverage = narrow && m_wide16;
+    int64_t ramp[3][simd::RowPacket::kLanes];
+    if (narrow) {
+        for (int e = 0; e < 3; ++e) {
             ramp[e][0] = 0;
             for (int k = 1; k < simd::RowPacket::kLanes; ++k) {
                 ramp[e][k] = ramp[e][k - 1] + step[e];
@@ -475,20 +520,12 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             continue;
         }
         const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
-        if (packRows) {
-            if (!packet.Fits(static_cast<int>(last - first + 1))) {
-                flush();
-            }
-            packet.Add(static_cast<int32_t>(j), first, last, rx, ry);
-            continue;
-        }
         for (int n = 0; n < count; ++n) {
             const int k = planes[n];
-            rowStart[k] = static_cast<float>(value[0][k] + ddx[k] * rx + ddy[k] * ry);
+            rowStart[k] = static_cast<float>(plane.base[k] + plane.dx[k] * rx + plane.dy[k] * ry);
         }
         m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, m_counters.shaded);
     }
-    flush();
 }
 
 void Rasterizer::RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b) {

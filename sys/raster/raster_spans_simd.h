@@ -7,11 +7,12 @@
 // Wide versions of the rasterizer's plain Gouraud span and of its textured span in the common
 // states: eight pixels at a time for processors with AVX2, sixteen (and small triangles' short
 // rows packed into shared groups) for those with AVX-512, chosen at run time; the build assumes
-// nothing past the x86-64 baseline. They compute exactly what the one-pixel loop computes, in
-// the same order, so images do not change with the processor; the one exception is the
-// sixteen-pixel textured loop with a linear filter and no alpha test, which trades exactness
-// for speed and stays within one step per channel of the one-pixel loop's colours (z values
-// and the pixels written still match). Used by the span loops only.
+// nothing past the x86-64 baseline. With AVX-512 the per-vertex lighting and projection and
+// the per-triangle plane setup and row coverage go wide too. They compute exactly what the
+// one-lane code computes, in the same order, so images do not change with the processor; the
+// one exception is the sixteen-pixel textured loop with a linear filter and no alpha test,
+// which trades exactness for speed and stays within one step per channel of the one-pixel
+// loop's colours (z values and the pixels written still match). Used by the rasterizer only.
 namespace sys::raster::simd {
 
 // Whether the wide loops can run here (and have not been switched off).
@@ -48,6 +49,49 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
 // The columns of a row of at most sixteen samples inside all three edges of a triangle: bit k
 // set when value[e] + ramp[e][k] >= threshold[e] for every edge e, for k below `columns`.
 uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns);
+
+// The same for `rows` consecutive rows at once: mask[r] has bit k set when
+// value[e] + r * rowStep[e] + k * step[e] >= threshold[e] for every edge e, for k below
+// `columns` (at most sixteen). value[e] is left at the row after the last.
+void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+                   int columns, int rows, uint16_t* mask);
+
+// Rasterizer::Light for `count` vertices sixteen at a time (LightVertex's float arithmetic,
+// lane for lane): each vertex's normal at byte `normalOffset` of `vertices` (stride apart)
+// turned by `world`, its diffuse colour the one in its clip vertex's attributes when
+// `ownDiffuse`, else `material`; the lit colour replaces the clip vertex's diffuse. Returns how
+// many it did; the caller does the rest.
+uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t normalOffset, uint32_t count,
+                         const float (*world)[4], const PreparedLighting& lighting, bool ownDiffuse,
+                         const ColorF& material, ClipVertex* clip);
+
+// The outcodes (ClipCode) of clip-space vertices and, for those inside the volume, their
+// screen corners (Rasterizer::Project's double arithmetic, lane for lane) for a viewport at
+// (left, top) of half size (halfWidth, halfHeight); a vertex inside that does not project gets
+// kClipInvalid, and only projected vertices' corners are written. Goes eight at a time and
+// returns how many it did; the caller does the rest.
+uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, double top, double halfWidth,
+                           double halfHeight, uint32_t* codes, Rasterizer::ScreenVertex* screen);
+
+// A triangle's planes of z, q and the attributes over its corners a, b, c, by value index
+// (z, q, then the attributes; those not in `planeMask` are zero): each corner's value (an
+// attribute times q when `perspective`), the value at a, and its change per pixel across and
+// down, from the corners' offsets d1 = b - a, d2 = c - a and the inverse of their cross
+// product. Worked out in doubles with the one-value setup's roundings, lane for lane; the
+// steps are also rounded to float. `packed` holds base, dx and dy again with only the named
+// values, in order, as RowPacket takes them.
+struct TrianglePlanes {
+    static constexpr int kValues = 16;
+    alignas(64) double base[kValues];
+    alignas(64) double dx[kValues];
+    alignas(64) double dy[kValues];
+    alignas(64) float stepX[kValues];
+    alignas(64) float stepY[kValues];
+    alignas(64) double packed[3][kValues];
+};
+void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
+                   const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
+                   double d2x, double d2y, double inverseArea, TrianglePlanes& out);
 
 // Short rows of one triangle gathered for up to two sixteen-lane groups: each group's rows'
 // pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,

@@ -464,7 +464,27 @@ bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count,
         p.shade = nullptr;
     }
     p.attributeCount = m_stage != nullptr || p.shade != nullptr ? kAttributeCount : 3;
+    m_planes[0] = 0;
+    m_planes[1] = 1;
+    m_planeCount = 2;
+    if (p.shade != nullptr && p.stage == nullptr) {
+        for (int n = 0; n < p.shadedAttributeCount; ++n) {
+            m_planes[m_planeCount++] = 2 + p.shadedAttributes[n];
+        }
+    } else {
+        for (int k = 0; k < p.attributeCount; ++k) {
+            m_planes[m_planeCount++] = 2 + k;
+        }
+    }
+    m_planeMask = 0;
+    for (int n = 0; n < m_planeCount; ++n) {
+        m_planeMask |= 1u << m_planes[n];
+    }
+    m_wide16 = simd::Available16();
     const bool lit = m_lighting != nullptr && layout.normal >= 0 && (flags & D3DDP_DONOTLIGHT) == 0;
+    if (lit) {
+        PrepareLighting(*m_lighting, m_preparedLighting);
+    }
     TransformVertices(layout, static_cast<const uint8_t*>(vertices), count, lit);
     return true;
 }
@@ -485,15 +505,29 @@ void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* ve
         ClipVertex& out = m_clip[i];
         const uint8_t* vertex = vertices + static_cast<size_t>(i) * layout.stride;
         ReadVertex(layout, vertex, p, out.attributes);
-        if (lit) {
-            Light(layout, vertex, out.attributes);
-        }
         out.x = p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0];
         out.y = p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1];
         out.z = p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2];
         out.w = p[0] * m[0][3] + p[1] * m[1][3] + p[2] * m[2][3] + m[3][3];
-        m_codes[i] = ClipCode(out);
-        if (m_codes[i] == 0 && !Project(out, m_screen[i])) {
+    }
+    if (lit) {
+        const bool ownDiffuse = m_lighting->colourVertex && layout.diffuse >= 0;
+        const uint32_t lightsDone =
+            m_wide16 ? simd::LightVertices16(vertices, layout.stride, static_cast<uint32_t>(layout.normal), count,
+                                             m_world.m, m_preparedLighting, ownDiffuse, m_lighting->materialDiffuse,
+                                             m_clip.data())
+                     : 0;
+        for (uint32_t i = lightsDone; i < count; ++i) {
+            Light(layout, vertices + static_cast<size_t>(i) * layout.stride, m_clip[i].attributes);
+        }
+    }
+    const uint32_t done = m_wide16 ? simd::ProjectVertices16(m_clip.data(), count, m_viewport.dwX, m_viewport.dwY,
+                                                             m_viewport.dwWidth * 0.5, m_viewport.dwHeight * 0.5,
+                                                             m_codes.data(), m_screen.data())
+                                   : 0;
+    for (uint32_t i = done; i < count; ++i) {
+        m_codes[i] = ClipCode(m_clip[i]);
+        if (m_codes[i] == 0 && !Project(m_clip[i], m_screen[i])) {
             m_codes[i] = kClipInvalid;
         }
     }
@@ -513,7 +547,7 @@ void Rasterizer::Light(const VertexLayout& layout, const uint8_t* vertex, float*
                                ? ColorF{attributes[kDiffuseR], attributes[kDiffuseG], attributes[kDiffuseB],
                                         attributes[kDiffuseA]}
                                : s.materialDiffuse;
-    const ColorF lit = LightVertex(s, normal, diffuse);
+    const ColorF lit = LightVertex(m_preparedLighting, normal, diffuse);
     attributes[kDiffuseR] = lit.r;
     attributes[kDiffuseG] = lit.g;
     attributes[kDiffuseB] = lit.b;
@@ -551,14 +585,15 @@ void Rasterizer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2) {
     const bool flat = m_states[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
     // Flat shading takes both colours of the triangle's first corner.
     constexpr size_t kColourBytes = sizeof(float) * kTexture0U;
-    static constexpr bool kOriginalEdges[3] = {true, true, true};
     if ((c0 | c1 | c2) == 0) {
-        ScreenVertex screen[3] = {m_screen[i0], m_screen[i1], m_screen[i2]};
-        if (flat) {
-            std::memcpy(screen[1].attributes, screen[0].attributes, kColourBytes);
-            std::memcpy(screen[2].attributes, screen[0].attributes, kColourBytes);
+        if (!flat) {
+            FillTriangle(m_screen[i0], m_screen[i1], m_screen[i2]);
+            return;
         }
-        FillPolygon(screen, 3, kOriginalEdges);
+        ScreenVertex screen[3] = {m_screen[i0], m_screen[i1], m_screen[i2]};
+        std::memcpy(screen[1].attributes, screen[0].attributes, kColourBytes);
+        std::memcpy(screen[2].attributes, screen[0].attributes, kColourBytes);
+        FillTriangle(screen[0], screen[1], screen[2]);
         return;
     }
     ClipPolygon polygon;
@@ -614,6 +649,28 @@ void Rasterizer::FillPolygon(ScreenVertex* screen, int count, const bool* edges)
         } else {
             RasterizeTriangle(a, c, b);
         }
+    }
+}
+
+// FillPolygon for a triangle inside the volume, read in place: its twice area is the fan's
+// one cross product, so the fan's sliver test never drops it.
+void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    const int64_t area = (b.fx - a.fx) * (c.fy - a.fy) - (b.fy - a.fy) * (c.fx - a.fx);
+    const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
+    if (area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0)) {
+        return;
+    }
+    ++m_counters.triangles;
+    if (m_states[D3DRENDERSTATE_FILLMODE] == D3DFILL_WIREFRAME) {
+        RasterizeSegment(a, b);
+        RasterizeSegment(b, c);
+        RasterizeSegment(c, a);
+        return;
+    }
+    if (area > 0) {
+        RasterizeTriangle(a, b, c);
+    } else {
+        RasterizeTriangle(a, c, b);
     }
 }
 

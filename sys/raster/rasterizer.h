@@ -178,6 +178,7 @@ private:
     void TransformVertices(const VertexLayout& layout, const uint8_t* vertices, uint32_t count, bool lit);
     void DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2);
     void FillPolygon(ScreenVertex* screen, int count, const bool* edges);
+    void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
     void DrawLine(uint32_t i0, uint32_t i1);
     bool Project(const ClipVertex& clip, ScreenVertex& screen) const;
     void Light(const VertexLayout& layout, const uint8_t* vertex, float* attributes) const;
@@ -201,9 +202,17 @@ private:
     uint32_t m_stageStates[kTextureStageCount][kTextureStageStateCount] = {};
     const Texture* m_textures[kTextureStageCount] = {};
     const LightingState* m_lighting = nullptr;
+    PreparedLighting m_preparedLighting;  // the lit draw's per-draw terms
 
     PixelPipeline m_pipe;
     ShadeState m_shade;
+    // The draw's values to set up per triangle, by index into z, q, attributes: z, q, then
+    // those the span reads (the colour path names its own; the others read the first
+    // attributeCount). Also as a bit mask.
+    int m_planes[2 + kAttributeCount] = {};
+    int m_planeCount = 0;
+    uint32_t m_planeMask = 0;
+    bool m_wide16 = false;  // the sixteen-lane loops can run for this draw
     std::vector<ClipVertex> m_clip;
     std::vector<uint32_t> m_codes;
     std::vector<ScreenVertex> m_screen;  // projected once for vertices inside the volume

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -14,7 +16,8 @@
 // processors with AVX-512: the same steps as the eight-pixel loops on twice the lanes, with
 // masked loads and stores, so a short last group needs no room past the span. Textured rows
 // shade several groups step by step together, and a small triangle's short rows are packed
-// into shared groups (RowPacket); coverage of such rows is found sixteen columns at a time.
+// into shared groups (RowPacket); coverage of such rows is found a row to a register. Vertices
+// are lit and projected, and triangles' planes set up, in the same lanes.
 namespace sys::raster::simd {
 
 #if defined(__x86_64__)
@@ -312,15 +315,16 @@ struct PacketLanes {
     __m512i rowOfLane;
     __m512 offset;
     __m512 thresholds;
-    __m512 starts[2 + kAttributeCount];  // by plane, each row's value on lane r
+    const __m512* starts;  // by plane, each row's value on the lane rowOfLane names
 
     __m512 Offset() const { return offset; }
     __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
     __m512 Thresholds() const { return thresholds; }
+    // The rows' lanes do not overlap, so their loads are independent and simply or-ed.
     __m256i LoadDepth() const {
         __m256i v = _mm256_setzero_si256();
         for (int r = 0; r < rows; ++r) {
-            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(depth[r]));
+            v = _mm256_or_si256(v, _mm256_maskz_loadu_epi16(rowMask[r], reinterpret_cast<const void*>(depth[r])));
         }
         return v;
     }
@@ -332,7 +336,7 @@ struct PacketLanes {
     __m256i LoadTarget16() const {
         __m256i v = _mm256_setzero_si256();
         for (int r = 0; r < rows; ++r) {
-            v = _mm256_mask_loadu_epi16(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+            v = _mm256_or_si256(v, _mm256_maskz_loadu_epi16(rowMask[r], reinterpret_cast<const void*>(target[r])));
         }
         return v;
     }
@@ -344,7 +348,7 @@ struct PacketLanes {
     __m512i LoadTarget32() const {
         __m512i v = _mm512_setzero_si512();
         for (int r = 0; r < rows; ++r) {
-            v = _mm512_mask_loadu_epi32(v, rowMask[r], reinterpret_cast<const void*>(target[r]));
+            v = _mm512_or_si512(v, _mm512_maskz_loadu_epi32(rowMask[r], reinterpret_cast<const void*>(target[r])));
         }
         return v;
     }
@@ -769,15 +773,54 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     return std::min(i, last + 1) - first;
 }
 
-// The lanes of the packet's rows from `start`, `rows` of them (one group).
+// The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), for
+// every plane it lists: row from + k on lane k. The one-row sums' roundings (double products
+// and sums, then one rounding to float), eight rows a register.
+inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* starts) {
+    // The rows' offsets are gathered one by one: a wide load of values just stored one by one
+    // would wait for the stores to land.
+    __m512d rxLow = _mm512_setzero_pd(), rxHigh = _mm512_setzero_pd();
+    __m512d ryLow = _mm512_setzero_pd(), ryHigh = _mm512_setzero_pd();
+    for (int r = 0; r < rows; ++r) {
+        const __m512d rx = _mm512_set1_pd(packet.rx[from + r]), ry = _mm512_set1_pd(packet.ry[from + r]);
+        const __mmask8 lowBit = static_cast<__mmask8>(r < 8 ? 1u << r : 0);
+        const __mmask8 highBit = static_cast<__mmask8>(r < 8 ? 0 : 1u << (r - 8));
+        rxLow = _mm512_mask_mov_pd(rxLow, lowBit, rx);
+        ryLow = _mm512_mask_mov_pd(ryLow, lowBit, ry);
+        rxHigh = _mm512_mask_mov_pd(rxHigh, highBit, rx);
+        ryHigh = _mm512_mask_mov_pd(ryHigh, highBit, ry);
+    }
+    for (int n = 0; n < packet.planeCount; ++n) {
+        const __m512d base = _mm512_set1_pd(packet.base[n]);
+        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
+        const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
+                                                          _mm512_mul_pd(dy, ryLow)));
+        __m512 values = _mm512_castps256_ps512(low);
+        if (rows > 8) {
+            const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
+                                                               _mm512_mul_pd(dy, ryHigh)));
+            values = _mm512_insertf32x8(values, high, 1);
+        }
+        starts[packet.planes[n]] = values;
+    }
+}
+
+// The lanes of the packet's rows from `start`, `rows` of them (one group), reading starting
+// values from `starts`, where row start + r sits on lane rowBase + r.
 inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
-                             bool rgb565, PacketLanes& lanes) {
+                             int rowBase, const __m512* starts, bool rgb565, PacketLanes& lanes) {
     lanes.rows = rows;
-    // Each lane's row, offset from its row's first pixel and dither threshold, made in
-    // registers row by row under the row's lane mask.
+    lanes.starts = starts;
+    // Each lane's row, where its row starts and the row's dither cell, packed in one word
+    // (row << 16 | first lane << 8 | (y & 3) << 2 | (first - first lane) & 3), set row by row
+    // under the row's lane mask; offsets and dither cells follow from it for all lanes at once.
     const __m512i laneIndex = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    __m512i rowOf = _mm512_setzero_si512(), offset = _mm512_setzero_si512(), cell = _mm512_setzero_si512();
+    __m512i info = _mm512_setzero_si512();
     const int bytes = rgb565 ? 2 : 4;
+    const uintptr_t pixels = reinterpret_cast<uintptr_t>(p.pixels);
+    const uintptr_t depth = reinterpret_cast<uintptr_t>(p.depth);
+    const uintptr_t pitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.pitch));
+    const uintptr_t depthPitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.depthPitch));
     int lane = 0;
     for (int r = 0; r < rows; ++r) {
         const int64_t first = packet.first[start + r], last = packet.last[start + r];
@@ -785,22 +828,17 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
         const int count = static_cast<int>(last - first + 1);
         const __mmask16 mask = static_cast<__mmask16>(((1u << count) - 1) << lane);
         lanes.rowMask[r] = mask;
-        const uintptr_t targetRow = reinterpret_cast<uintptr_t>(p.pixels) + static_cast<uintptr_t>(y) * p.pitch;
-        lanes.target[r] = targetRow + static_cast<uintptr_t>((first - lane) * bytes);
-        if (p.depth != nullptr) {
-            const uintptr_t depthRow = reinterpret_cast<uintptr_t>(p.depth) + static_cast<uintptr_t>(y) * p.depthPitch;
-            lanes.depth[r] = depthRow + static_cast<uintptr_t>((first - lane) * 2);
-        } else {
-            lanes.depth[r] = 0;
-        }
-        rowOf = _mm512_mask_mov_epi32(rowOf, mask, _mm512_set1_epi32(r));
-        offset = _mm512_mask_sub_epi32(offset, mask, laneIndex, _mm512_set1_epi32(lane));
-        // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
-        const __m512i x = _mm512_add_epi32(laneIndex, _mm512_set1_epi32(static_cast<int32_t>(first) - lane));
-        cell = _mm512_mask_or_epi32(cell, mask, _mm512_and_si512(x, _mm512_set1_epi32(3)),
-                                    _mm512_set1_epi32((y & 3) << 2));
+        const uintptr_t shift = static_cast<uintptr_t>(first - lane);
+        lanes.target[r] = pixels + static_cast<uintptr_t>(y) * pitch + shift * bytes;
+        lanes.depth[r] = depth != 0 ? depth + static_cast<uintptr_t>(y) * depthPitch + shift * 2 : 0;
+        const int32_t word = ((rowBase + r) << 16) | (lane << 8) | ((y & 3) << 2) | static_cast<int32_t>(shift & 3);
+        info = _mm512_mask_mov_epi32(info, mask, _mm512_set1_epi32(word));
         lane += count;
     }
+    // Lanes past the rows stay zero throughout.
+    const __mmask16 inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
+    const __m512i offset =
+        _mm512_maskz_sub_epi32(inside, laneIndex, _mm512_and_si512(_mm512_srli_epi32(info, 8), _mm512_set1_epi32(0xFF)));
     if (p.dither) {
         struct Matrix {
             alignas(64) float cells[16];
@@ -811,34 +849,17 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
             }
         };
         static const Matrix matrix;
+        // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
+        const __m512i cell = _mm512_maskz_or_epi32(
+            inside, _mm512_and_si512(_mm512_add_epi32(laneIndex, info), _mm512_set1_epi32(3)),
+            _mm512_and_si512(info, _mm512_set1_epi32(12)));
         lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(matrix.cells));
     } else {
         lanes.thresholds = _mm512_set1_ps(0.5f);
     }
-    // Every row's starting values at once, eight rows a register, with the one-row sums'
-    // roundings (double products and sums, then one rounding to float).
-    const __mmask8 low = static_cast<__mmask8>(rows >= 8 ? 0xFF : (1u << rows) - 1);
-    const __mmask8 high = static_cast<__mmask8>(rows <= 8 ? 0 : (1u << (rows - 8)) - 1);
-    const double* rx = packet.rx + start;
-    const double* ry = packet.ry + start;
-    const __m512d rxLow = _mm512_maskz_loadu_pd(low, rx), rxHigh = _mm512_maskz_loadu_pd(high, rx + 8);
-    const __m512d ryLow = _mm512_maskz_loadu_pd(low, ry), ryHigh = _mm512_maskz_loadu_pd(high, ry + 8);
-    for (int n = 0; n < packet.planeCount; ++n) {
-        const __m512d base = _mm512_set1_pd(packet.base[n]);
-        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
-        const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
-                                                          _mm512_mul_pd(dy, ryLow)));
-        __m512 starts = _mm512_castps256_ps512(low);
-        if (rows > 8) {
-            const __m256 high = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxHigh)),
-                                                               _mm512_mul_pd(dy, ryHigh)));
-            starts = _mm512_insertf32x8(starts, high, 1);
-        }
-        lanes.starts[packet.planes[n]] = starts;
-    }
-    lanes.inside = static_cast<__mmask16>(lane >= 16 ? 0xFFFF : (1u << lane) - 1);
+    lanes.inside = inside;
     lanes.offset = _mm512_cvtepi32_ps(offset);
-    lanes.rowOfLane = rowOf;
+    lanes.rowOfLane = _mm512_srli_epi32(info, 16);
 }
 
 template <TextureFormat F>
@@ -846,10 +867,20 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
                       uint64_t& shaded) {
     PacketLanes lanes[RowPacket::kGroups];
+    // The groups share one set of starting values when all the rows fit one register.
+    __m512 starts[RowPacket::kGroups][2 + kAttributeCount];
+    const bool shared = packet.rows <= RowPacket::kLanes;
+    if (shared) {
+        PacketStarts(packet, 0, packet.rows, starts[0]);
+    }
     int start = 0;
     for (int g = 0; g < packet.groups; ++g) {
-        BuildPacketLanes(p, packet, start, packet.groupRows[g], rgb565, lanes[g]);
-        start += packet.groupRows[g];
+        const int rows = packet.groupRows[g];
+        if (!shared) {
+            PacketStarts(packet, start, rows, starts[g]);
+        }
+        BuildPacketLanes(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], rgb565, lanes[g]);
+        start += rows;
     }
     FastTextured fast;
     if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
@@ -895,6 +926,255 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
     }
     const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
     return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
+}
+
+void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+                   int columns, int rows, uint16_t* mask) {
+    const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
+    // Every sample's value less the threshold fits 32 bits when the value at the top left and
+    // the changes to the far corner are small enough: then a row goes in one register, and
+    // the sums are exact.
+    constexpr int64_t kReach = int64_t{1} << 29;  // three terms below this stay below 2^31
+    bool fits = true;
+    for (int e = 0; e < 3; ++e) {
+        const int64_t start = value[e] - threshold[e];
+        fits = fits && start > -kReach && start < kReach && rowStep[e] > -kReach / (rows + 1) &&
+               rowStep[e] < kReach / (rows + 1) && step[e] > -kReach / 16 && step[e] < kReach / 16;
+    }
+    if (fits) {
+        // value - threshold + k * step >= 0, that is > -1.
+        const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        auto lanes = [&](int e) {
+            return _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(value[e] - threshold[e])),
+                                    _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int32_t>(step[e]))));
+        };
+        __m512i e0 = lanes(0), e1 = lanes(1), e2 = lanes(2);
+        const __m512i down0 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[0]));
+        const __m512i down1 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[1]));
+        const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2]));
+        const __m512i below = _mm512_set1_epi32(-1);
+        for (int r = 0; r < rows; ++r) {
+            const __mmask16 in = _mm512_mask_cmpgt_epi32_mask(
+                _mm512_mask_cmpgt_epi32_mask(_mm512_cmpgt_epi32_mask(e0, below), e1, below), e2, below);
+            mask[r] = static_cast<uint16_t>(in & columnsMask);
+            e0 = _mm512_add_epi32(e0, down0);
+            e1 = _mm512_add_epi32(e1, down1);
+            e2 = _mm512_add_epi32(e2, down2);
+        }
+    } else {
+        // k * step for k = 0..7, and eight steps further for 8..15 (exact in 64 bits like the
+        // one-row sums).
+        const __m512i ramp = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7);
+        auto lanes = [&](int e) {
+            return _mm512_add_epi64(_mm512_set1_epi64(value[e]), _mm512_mullo_epi64(ramp, _mm512_set1_epi64(step[e])));
+        };
+        __m512i low0 = lanes(0), low1 = lanes(1), low2 = lanes(2);
+        __m512i high0 = _mm512_add_epi64(low0, _mm512_set1_epi64(step[0] * 8));
+        __m512i high1 = _mm512_add_epi64(low1, _mm512_set1_epi64(step[1] * 8));
+        __m512i high2 = _mm512_add_epi64(low2, _mm512_set1_epi64(step[2] * 8));
+        const __m512i down0 = _mm512_set1_epi64(rowStep[0]), down1 = _mm512_set1_epi64(rowStep[1]);
+        const __m512i down2 = _mm512_set1_epi64(rowStep[2]);
+        const __m512i limit0 = _mm512_set1_epi64(threshold[0]), limit1 = _mm512_set1_epi64(threshold[1]);
+        const __m512i limit2 = _mm512_set1_epi64(threshold[2]);
+        for (int r = 0; r < rows; ++r) {
+            const __mmask8 inLow = _mm512_mask_cmpge_epi64_mask(
+                _mm512_mask_cmpge_epi64_mask(_mm512_cmpge_epi64_mask(low0, limit0), low1, limit1), low2, limit2);
+            const __mmask8 inHigh = _mm512_mask_cmpge_epi64_mask(
+                _mm512_mask_cmpge_epi64_mask(_mm512_cmpge_epi64_mask(high0, limit0), high1, limit1), high2, limit2);
+            mask[r] = static_cast<uint16_t>((static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) &
+                                            columnsMask);
+            low0 = _mm512_add_epi64(low0, down0);
+            low1 = _mm512_add_epi64(low1, down1);
+            low2 = _mm512_add_epi64(low2, down2);
+            high0 = _mm512_add_epi64(high0, down0);
+            high1 = _mm512_add_epi64(high1, down1);
+            high2 = _mm512_add_epi64(high2, down2);
+        }
+    }
+    for (int e = 0; e < 3; ++e) {
+        value[e] += rowStep[e] * rows;
+    }
+}
+
+namespace {
+
+inline __m256 Magnitude(__m256 v) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), v); }
+inline __m512d Magnitude(__m512d v) { return _mm512_andnot_pd(_mm512_set1_pd(-0.0), v); }
+
+}  // namespace
+
+uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t normalOffset, uint32_t count,
+                         const float (*world)[4], const PreparedLighting& lighting, bool ownDiffuse,
+                         const ColorF& material, ClipVertex* clip) {
+    // Offsets stay within 32 bits: at most D3DMAXNUMVERTICES vertices of a few dozen bytes.
+    const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i vertexAt = _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int>(stride)));
+    const __m512i clipAt = _mm512_slli_epi32(ramp, 4);  // sixteen floats a clip vertex
+    const __m512 zero = _mm512_setzero_ps(), one = _mm512_set1_ps(1.0f);
+    auto saturate = [&](__m512 v) {
+        return _mm512_maskz_min_ps(_mm512_cmp_ps_mask(v, zero, _CMP_GT_OQ), v, one);
+    };
+    uint32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const float* normal = reinterpret_cast<const float*>(vertices + static_cast<size_t>(i) * stride + normalOffset);
+        const __m512 n0 = _mm512_i32gather_ps(vertexAt, normal, 1);
+        const __m512 n1 = _mm512_i32gather_ps(vertexAt, normal + 1, 1);
+        const __m512 n2 = _mm512_i32gather_ps(vertexAt, normal + 2, 1);
+        __m512 turned[3];
+        for (int c = 0; c < 3; ++c) {
+            turned[c] = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(n0, _mm512_set1_ps(world[0][c])),
+                                                    _mm512_mul_ps(n1, _mm512_set1_ps(world[1][c]))),
+                                      _mm512_mul_ps(n2, _mm512_set1_ps(world[2][c])));
+        }
+        float* attributes = clip[i].attributes;
+        __m512 diffuse[4];
+        for (int c = 0; c < 4; ++c) {
+            diffuse[c] = ownDiffuse ? _mm512_i32gather_ps(clipAt, attributes + kDiffuseR + c, 4)
+                                    : _mm512_set1_ps((&material.r)[c]);
+        }
+        __m512 lit[3];
+        for (int c = 0; c < 3; ++c) {
+            lit[c] = _mm512_set1_ps(lighting.base[c]);
+        }
+        for (const PreparedLighting::Light& light : lighting.lights) {
+            const __m512 dot = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(turned[0], _mm512_set1_ps(light.direction[0])),
+                                                           _mm512_mul_ps(turned[1], _mm512_set1_ps(light.direction[1]))),
+                                             _mm512_mul_ps(turned[2], _mm512_set1_ps(light.direction[2])));
+            const __m512 cosine =
+                _mm512_div_ps(_mm512_xor_ps(dot, _mm512_set1_ps(-0.0f)), _mm512_set1_ps(light.length));
+            const __mmask16 facing = _mm512_cmp_ps_mask(cosine, zero, _CMP_GT_OQ);
+            for (int c = 0; c < 3; ++c) {
+                const __m512 term =
+                    _mm512_mul_ps(_mm512_mul_ps(diffuse[c], _mm512_set1_ps((&light.colour.r)[c])), cosine);
+                lit[c] = _mm512_mask_add_ps(lit[c], facing, lit[c], term);
+            }
+        }
+        for (int c = 0; c < 3; ++c) {
+            _mm512_i32scatter_ps(attributes + kDiffuseR + c, clipAt, saturate(lit[c]), 4);
+        }
+        _mm512_i32scatter_ps(attributes + kDiffuseA, clipAt, diffuse[3], 4);
+    }
+    return i;
+}
+
+uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, double top, double halfWidth,
+                           double halfHeight, uint32_t* codes, Rasterizer::ScreenVertex* screen) {
+    static_assert(sizeof(ClipVertex) == 16 * sizeof(float), "a clip vertex is sixteen floats");
+    const __m256i stride = _mm256_setr_epi32(0, 16, 32, 48, 64, 80, 96, 112);
+    const __m256 infinity = _mm256_set1_ps(__builtin_inff());
+    const __m256 zero = _mm256_setzero_ps();
+    const __m512d one = _mm512_set1_pd(1.0), infinityD = _mm512_set1_pd(__builtin_inf());
+    const __m512d limit = _mm512_set1_pd(65536.0), subPixel = _mm512_set1_pd(256.0), half = _mm512_set1_pd(0.5);
+    // Nearest 1/256 pixel, halves upwards: floor(v * 256 + 0.5).
+    auto snap = [&](__m512d v) {
+        const __m512d scaled = _mm512_add_pd(_mm512_mul_pd(v, subPixel), half);
+        const __m512i truncated = _mm512_cvttpd_epi64(scaled);
+        const __mmask8 above = _mm512_cmp_pd_mask(_mm512_cvtepi64_pd(truncated), scaled, _CMP_GT_OQ);
+        return _mm512_mask_sub_epi64(truncated, above, truncated, _mm512_set1_epi64(1));
+    };
+    uint32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const float* base = &clip[i].x;
+        const __m256 x = _mm256_i32gather_ps(base, stride, 4);
+        const __m256 y = _mm256_i32gather_ps(base + 1, stride, 4);
+        const __m256 z = _mm256_i32gather_ps(base + 2, stride, 4);
+        const __m256 w = _mm256_i32gather_ps(base + 3, stride, 4);
+        const __mmask8 finite = _mm256_cmp_ps_mask(Magnitude(x), infinity, _CMP_LT_OQ) &
+                                _mm256_cmp_ps_mask(Magnitude(y), infinity, _CMP_LT_OQ) &
+                                _mm256_cmp_ps_mask(Magnitude(z), infinity, _CMP_LT_OQ) &
+                                _mm256_cmp_ps_mask(Magnitude(w), infinity, _CMP_LT_OQ);
+        // Each plane's signed distance, as ClipCode takes it.
+        const __m256 distance[kClipPlaneCount] = {
+            _mm256_sub_ps(w, _mm256_set1_ps(kMinimumW)), z, _mm256_sub_ps(w, z), _mm256_add_ps(w, x),
+            _mm256_sub_ps(w, x), _mm256_add_ps(w, y), _mm256_sub_ps(w, y)};
+        __m256i code = _mm256_setzero_si256();
+        for (int plane = 0; plane < kClipPlaneCount; ++plane) {
+            code = _mm256_mask_or_epi32(code, _mm256_cmp_ps_mask(distance[plane], zero, _CMP_LT_OQ), code,
+                                        _mm256_set1_epi32(1 << plane));
+        }
+        code = _mm256_mask_mov_epi32(_mm256_set1_epi32(static_cast<int>(kClipInvalid)), finite, code);
+        __mmask8 inside = _mm256_cmpeq_epi32_mask(code, _mm256_setzero_si256());
+        const __m512d wd = _mm512_cvtps_pd(w);
+        inside &= _mm512_cmp_pd_mask(wd, _mm512_setzero_pd(), _CMP_GT_OQ);
+        const __m512d inverse = _mm512_div_pd(one, wd);
+        const __m512d sx = _mm512_add_pd(_mm512_set1_pd(left),
+                                         _mm512_mul_pd(_mm512_add_pd(_mm512_mul_pd(_mm512_cvtps_pd(x), inverse), one),
+                                                       _mm512_set1_pd(halfWidth)));
+        const __m512d sy = _mm512_add_pd(_mm512_set1_pd(top),
+                                         _mm512_mul_pd(_mm512_sub_pd(one, _mm512_mul_pd(_mm512_cvtps_pd(y), inverse)),
+                                                       _mm512_set1_pd(halfHeight)));
+        const __mmask8 projected = inside & _mm512_cmp_pd_mask(Magnitude(sx), infinityD, _CMP_LT_OQ) &
+                                   _mm512_cmp_pd_mask(Magnitude(sy), infinityD, _CMP_LT_OQ);
+        code = _mm256_mask_mov_epi32(code, inside & ~projected, _mm256_set1_epi32(static_cast<int>(kClipInvalid)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(codes + i), code);
+        if (projected == 0) {
+            continue;
+        }
+        alignas(64) int64_t fx[8], fy[8];
+        alignas(32) float sz[8], sq[8];
+        _mm512_store_si512(fx, snap(_mm512_min_pd(_mm512_max_pd(sx, _mm512_set1_pd(-65536.0)), limit)));
+        _mm512_store_si512(fy, snap(_mm512_min_pd(_mm512_max_pd(sy, _mm512_set1_pd(-65536.0)), limit)));
+        _mm256_store_ps(sz, _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_cvtps_pd(z), inverse)));
+        _mm256_store_ps(sq, _mm512_cvtpd_ps(inverse));
+        for (uint32_t bits = projected; bits != 0; bits &= bits - 1) {
+            const int k = __builtin_ctz(bits);
+            Rasterizer::ScreenVertex& out = screen[i + k];
+            out.fx = fx[k];
+            out.fy = fy[k];
+            out.z = sz[k];
+            out.q = sq[k];
+            std::memcpy(out.attributes, clip[i + k].attributes, sizeof out.attributes);
+        }
+    }
+    return i;
+}
+
+void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
+                   const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
+                   double d2x, double d2y, double inverseArea, TrianglePlanes& out) {
+    static_assert(offsetof(Rasterizer::ScreenVertex, q) == offsetof(Rasterizer::ScreenVertex, z) + 4 &&
+                      offsetof(Rasterizer::ScreenVertex, attributes) == offsetof(Rasterizer::ScreenVertex, z) + 8,
+                  "z, q and the attributes lie in one run of floats");
+    constexpr __mmask16 kValueLanes = (1u << (2 + kAttributeCount)) - 1;
+    const __mmask8 lowPlanes = static_cast<__mmask8>(planeMask & kValueLanes);
+    const __mmask8 highPlanes = static_cast<__mmask8>((planeMask & kValueLanes) >> 8);
+    // The attributes (every value past z and q) are taken times q when perspective matters.
+    const __mmask8 lowScaled = perspective ? static_cast<__mmask8>(0xFC) : 0, highScaled = perspective ? 0xFF : 0;
+    __m512d lowValue[3], highValue[3];
+    const Rasterizer::ScreenVertex* corners[3] = {&a, &b, &c};
+    for (int v = 0; v < 3; ++v) {
+        const __m512 raw = _mm512_maskz_loadu_ps(kValueLanes, &corners[v]->z);
+        const __m512d q = _mm512_set1_pd(static_cast<double>(corners[v]->q));
+        const __m512d low = _mm512_cvtps_pd(_mm512_castps512_ps256(raw));
+        const __m512d high = _mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(raw), 1)));
+        lowValue[v] = _mm512_mask_mul_pd(low, lowScaled, low, q);
+        highValue[v] = _mm512_mask_mul_pd(high, highScaled, high, q);
+    }
+    const __m512d inverse = _mm512_set1_pd(inverseArea);
+    const __m512d v1x = _mm512_set1_pd(d1x), v1y = _mm512_set1_pd(d1y);
+    const __m512d v2x = _mm512_set1_pd(d2x), v2y = _mm512_set1_pd(d2y);
+    auto half = [&](const __m512d* value, __mmask8 planes, int at) {
+        const __m512d f1 = _mm512_sub_pd(value[1], value[0]), f2 = _mm512_sub_pd(value[2], value[0]);
+        const __m512d ddx =
+            _mm512_maskz_mul_pd(planes, _mm512_sub_pd(_mm512_mul_pd(f1, v2y), _mm512_mul_pd(f2, v1y)), inverse);
+        const __m512d ddy =
+            _mm512_maskz_mul_pd(planes, _mm512_sub_pd(_mm512_mul_pd(f2, v1x), _mm512_mul_pd(f1, v2x)), inverse);
+        const __m512d base = _mm512_maskz_mov_pd(planes, value[0]);
+        _mm512_store_pd(out.base + at, base);
+        _mm512_store_pd(out.dx + at, ddx);
+        _mm512_store_pd(out.dy + at, ddy);
+        _mm256_store_ps(out.stepX + at, _mm512_cvtpd_ps(ddx));
+        _mm256_store_ps(out.stepY + at, _mm512_cvtpd_ps(ddy));
+    };
+    half(lowValue, lowPlanes, 0);
+    half(highValue, highPlanes, 8);
+    // The named values side by side: the low half's, then the high half's after them.
+    const int lowCount = __builtin_popcount(lowPlanes);
+    const double* full[3] = {out.base, out.dx, out.dy};
+    for (int n = 0; n < 3; ++n) {
+        _mm512_storeu_pd(out.packed[n], _mm512_maskz_compress_pd(lowPlanes, _mm512_load_pd(full[n])));
+        _mm512_storeu_pd(out.packed[n] + lowCount, _mm512_maskz_compress_pd(highPlanes, _mm512_load_pd(full[n] + 8)));
+    }
 }
 
 int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
@@ -945,6 +1225,21 @@ int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const f
 }
 
 uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
+
+void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*) {}
+
+uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,
+                           Rasterizer::ScreenVertex*) {
+    return 0;
+}
+
+uint32_t LightVertices16(const uint8_t*, uint32_t, uint32_t, uint32_t, const float (*)[4], const PreparedLighting&,
+                         bool, const ColorF&, ClipVertex*) {
+    return 0;
+}
+
+void SetUpPlanes16(const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&,
+                   uint32_t, bool, double, double, double, double, double, TrianglePlanes&) {}
 
 #endif
 
