@@ -348,6 +348,10 @@ public:
     // the target).
     const RasterCounters& Counters() const;
     void ResetCounters();
+    // Threads that share large triangle draws (see Rasterizer::SetThreadCount; 0: the default).
+    // The picture does not depend on it; benchmarks of one core's speed set 1.
+    void SetRasterThreads(int threads);
+    int RasterThreads() const;
 
     // Recording for tests: while on, every call above that changes state, draws or clears
     // (viewport clears and viewport records of viewports added to this device included) is

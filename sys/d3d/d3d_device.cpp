@@ -315,6 +315,10 @@ const RasterCounters& IDirect3DDevice3::Counters() const { return m_impl->raster
 
 void IDirect3DDevice3::ResetCounters() { m_impl->raster.ResetCounters(); }
 
+void IDirect3DDevice3::SetRasterThreads(int threads) { m_impl->raster.SetThreadCount(threads); }
+
+int IDirect3DDevice3::RasterThreads() const { return m_impl->raster.ThreadCount(); }
+
 // ---------------------------------------------------------------------------------------------
 // Drawing
 

@@ -263,11 +263,11 @@ inline bool Rasterizer::DepthPasses(int32_t x, int32_t y, uint16_t depthValue) c
     return depthValue < stored ? p.passLess : (depthValue == stored ? p.passEqual : p.passGreater);
 }
 
-inline void Rasterizer::WriteFragment(int32_t x, int32_t y, uint16_t depthValue, float z, float w,
-                               const float* attributes) {
+inline void Rasterizer::WriteFragment(RasterCounters& counters, int32_t x, int32_t y, uint16_t depthValue, float z,
+                                      float w, const float* attributes) {
     const PixelPipeline& p = m_pipe;
     ColorF colour;
-    ++m_counters.shaded;
+    ++counters.shaded;
     if (p.shade != nullptr) {
         // A line has no footprint across: it samples the largest level.
         static constexpr float kLargestLevel[kShadedStageCount] = {-64.0f, -64.0f};
@@ -285,7 +285,7 @@ inline void Rasterizer::WriteFragment(int32_t x, int32_t y, uint16_t depthValue,
         } else {
             StoreShaded<false>(p, row, x, y, colour);
         }
-        ++m_counters.pixels;
+        ++counters.pixels;
         return;
     }
     if (p.stage != nullptr) {
@@ -308,11 +308,10 @@ inline void Rasterizer::WriteFragment(int32_t x, int32_t y, uint16_t depthValue,
     } else {
         reinterpret_cast<uint32_t*>(row)[x] = PackXRGB8888(colour);
     }
-    ++m_counters.pixels;
+    ++counters.pixels;
 }
 
-void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
-                                   const ScreenVertex& c) {
+void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     const PixelPipeline& p = m_pipe;
     const int64_t minX = std::min({a.fx, b.fx, c.fx}), maxX = std::max({a.fx, b.fx, c.fx});
     const int64_t minY = std::min({a.fy, b.fy, c.fy}), maxY = std::max({a.fy, b.fy, c.fy});
@@ -323,6 +322,14 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     if (left > right || top > bottom) {
         return;
     }
+    // The first of this pass's strips that the rows reach; past the last, nothing to set up.
+    const int64_t lastStrip = bottom / kBandRows;
+    int64_t firstStrip = top / kBandRows;
+    firstStrip += ((band.index - firstStrip % band.count) % band.count + band.count) % band.count;
+    if (firstStrip > lastStrip) {
+        return;
+    }
+    RasterCounters& counters = band.counters;
     const Edge edges[3] = {Edge(a, b), Edge(b, c), Edge(c, a)};
     const bool narrow = right - left < 16;
 
@@ -373,13 +380,18 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     // the products).
     const int64_t thresholds[3] = {edges[0].threshold, edges[1].threshold, edges[2].threshold};
     int64_t step[3], rowValue[3], rowStep[3];
-    if (narrow) {
+    auto startRows = [&](int64_t rowTop) {
         for (int e = 0; e < 3; ++e) {
             step[e] = -edges[e].dy * kOne;
-            rowValue[e] = edges[e].dx * (top * kOne - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
+            rowValue[e] = edges[e].dx * (rowTop * kOne - edges[e].py) + edges[e].dy * edges[e].px + step[e] * left;
             rowStep[e] = edges[e].dx * kOne;
         }
-    }
+    };
+    // The rows of each of the pass's strips in turn. Each strip's rows are drawn on their own
+    // (a small triangle's row groups end at a strip's edge), so they come out the same
+    // whichever pass draws them.
+    auto stripTop = [&top](int64_t strip) { return std::max(top, strip * kBandRows); };
+    auto stripBottom = [&bottom](int64_t strip) { return std::min(bottom, strip * kBandRows + kBandRows - 1); };
 
     // A small textured triangle's short rows share sixteen-lane groups instead of each taking
     // one of its own; the rows left over by the wide path are drawn one by one.
@@ -398,62 +410,70 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
         // so adding a row does not wait on the last row's stores.
         constexpr int kLanes = simd::RowPacket::kLanes, kGroups = simd::RowPacket::kGroups;
         int rowCount = 0, groups = 1, lanes = 0, groupRows[kGroups] = {};
-        auto flush = [&packet, &p, this, stepX, stepY, &a, rgb565, perspective, fill](int rowCount, int groups,
-                                                                                    int lanes, const int* groupRows) {
+        auto flush = [&packet, &p, &counters, stepX, stepY, &a, rgb565, perspective, fill](
+                         int rowCount, int groups, int lanes, const int* groupRows) {
             packet.rows = rowCount;
             packet.groups = groups;
             packet.lanes = lanes;
             std::copy_n(groupRows, kGroups, packet.groupRows);
             const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
-                                                     m_counters.pixels, m_counters.shaded);
+                                                     counters.pixels, counters.shaded);
             float rowStart[simd::TrianglePlanes::kValues] = {};
             for (int r = drawn; r < packet.rows; ++r) {
                 packet.Starts(r, rowStart);
                 const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
-                m_counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
-                                          m_counters.shaded);
+                counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
+                                        counters.shaded);
             }
             packet.Reset();
         };
         constexpr int kChunk = 64;
         uint16_t covered[kChunk];
         const int columns = static_cast<int>(right - left + 1);
-        for (int64_t chunk = top; chunk <= bottom; chunk += kChunk) {
-            const int rows = static_cast<int>(std::min<int64_t>(kChunk, bottom - chunk + 1));
-            simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
-            for (int r = 0; r < rows; ++r) {
-                const uint32_t mask = covered[r];
-                if (mask == 0) {
-                    continue;
-                }
-                const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
-                const int64_t j = chunk + r;
-                // RowPacket::Fits and Add on the counts held here.
-                const int count = static_cast<int>(last - first + 1);
-                if (lanes + count > kLanes) {
-                    if (groups < kGroups) {
-                        ++groups;
-                        lanes = 0;
-                    } else {
-                        flush(rowCount, groups, lanes, groupRows);
-                        rowCount = 0;
-                        groups = 1;
-                        lanes = 0;
-                        groupRows[0] = groupRows[1] = 0;
+        for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
+            const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
+            startRows(rowTop);
+            for (int64_t chunk = rowTop; chunk <= rowBottom; chunk += kChunk) {
+                const int rows = static_cast<int>(std::min<int64_t>(kChunk, rowBottom - chunk + 1));
+                simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
+                for (int r = 0; r < rows; ++r) {
+                    const uint32_t mask = covered[r];
+                    if (mask == 0) {
+                        continue;
                     }
+                    const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
+                    const int64_t j = chunk + r;
+                    // RowPacket::Fits and Add on the counts held here.
+                    const int count = static_cast<int>(last - first + 1);
+                    if (lanes + count > kLanes) {
+                        if (groups < kGroups) {
+                            ++groups;
+                            lanes = 0;
+                        } else {
+                            flush(rowCount, groups, lanes, groupRows);
+                            rowCount = 0;
+                            groups = 1;
+                            lanes = 0;
+                            groupRows[0] = groupRows[1] = 0;
+                        }
+                    }
+                    packet.y[rowCount] = static_cast<int32_t>(j);
+                    packet.first[rowCount] = first;
+                    packet.last[rowCount] = last;
+                    packet.rx[rowCount] = static_cast<double>(first) - x0;
+                    packet.ry[rowCount] = static_cast<double>(j) - y0;
+                    ++rowCount;
+                    ++groupRows[groups - 1];
+                    lanes += count;
                 }
-                packet.y[rowCount] = static_cast<int32_t>(j);
-                packet.first[rowCount] = first;
-                packet.last[rowCount] = last;
-                packet.rx[rowCount] = static_cast<double>(first) - x0;
-                packet.ry[rowCount] = static_cast<double>(j) - y0;
-                ++rowCount;
-                ++groupRows[groups - 1];
-                lanes += count;
-            }
         }
         if (rowCount != 0) {
             flush(rowCount, groups, lanes, groupRows);
+            rowCount = 0;
+            groups = 1;
+            lanes = 0;
+            groupRows[0] = groupRows[1] = 0;
+        }
         }
         return;
     }
@@ -464,6 +484,7 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
     const bool wideCoverage = narrow && m_wide16;
     int64_t ramp[3][simd::RowPacket::kLanes];
     if (narrow) {
+        startRows(top);
         for (int e = 0; e < 3; ++e) {
             ramp[e][0] = 0;
             for (int k = 1; k < simd::RowPacket::kLanes; ++k) {
@@ -471,7 +492,12 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             }
         }
     }
-    for (int64_t j = top; j <= bottom; ++j) {
+    for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
+        const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
+        if (narrow) {
+            startRows(rowTop);
+    }
+    for (int64_t j = rowTop; j <= rowBottom; ++j) {
         const int64_t sampleY = j * kOne;
         int64_t first = left, last = right;
         if (narrow) {
@@ -524,11 +550,12 @@ void Rasterizer::RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b,
             const int k = planes[n];
             rowStart[k] = static_cast<float>(plane.base[k] + plane.dx[k] * rx + plane.dy[k] * ry);
         }
-        m_counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, m_counters.shaded);
+        counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, counters.shaded);
+    }
     }
 }
 
-void Rasterizer::RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b) {
+void Rasterizer::RasterizeSegment(Band& band, const ScreenVertex& a, const ScreenVertex& b) {
     const PixelPipeline& p = m_pipe;
     const double ax = static_cast<double>(a.fx) / kOne, ay = static_cast<double>(a.fy) / kOne;
     const double bx = static_cast<double>(b.fx) / kOne, by = static_cast<double>(b.fy) / kOne;
@@ -577,7 +604,7 @@ void Rasterizer::RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b) 
         for (int k = 0; k < p.attributeCount; ++k) {
             attributes[k] = (aq[k] + (bq[k] - aq[k]) * t) * w;
         }
-        WriteFragment(static_cast<int32_t>(x), static_cast<int32_t>(y), depthValue, z, w, attributes);
+        WriteFragment(band.counters, static_cast<int32_t>(x), static_cast<int32_t>(y), depthValue, z, w, attributes);
     }
 }
 

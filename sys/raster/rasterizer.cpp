@@ -92,6 +92,13 @@ uint32_t BitsFromFloat(float f) {
 
 ColorF ColourFromState(uint32_t argb) { return UnpackARGB(argb); }
 
+void AddCounters(RasterCounters& total, const RasterCounters& part) {
+    total.triangles += part.triangles;
+    total.lines += part.lines;
+    total.pixels += part.pixels;
+    total.shaded += part.shaded;
+}
+
 // Fills n 16-bit values four at a time (or bytewise when both bytes agree, as for a far z).
 void Fill16(uint16_t* out, int32_t n, uint16_t value) {
     if ((value >> 8) == (value & 0xFF)) {
@@ -150,6 +157,12 @@ Rasterizer::Rasterizer() {
     m_states[D3DRENDERSTATE_ZBIAS] = 0;
     UpdateCombinedMatrix();
 }
+
+Rasterizer::~Rasterizer() = default;
+
+void Rasterizer::SetThreadCount(int threads) { m_threadCount = std::clamp(threads, 0, kMaxBandThreads); }
+
+int Rasterizer::ThreadCount() const { return m_threadCount != 0 ? m_threadCount : DefaultBandThreads(); }
 
 void Rasterizer::Record(const char* format, ...) {
     char line[512];
@@ -577,7 +590,7 @@ bool Rasterizer::Project(const ClipVertex& clip, ScreenVertex& screen) const {
     return true;
 }
 
-void Rasterizer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2) {
+void Rasterizer::DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2) {
     const uint32_t c0 = m_codes[i0], c1 = m_codes[i1], c2 = m_codes[i2];
     if (((c0 | c1 | c2) & kClipInvalid) || (c0 & c1 & c2)) {
         return;
@@ -587,13 +600,13 @@ void Rasterizer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2) {
     constexpr size_t kColourBytes = sizeof(float) * kTexture0U;
     if ((c0 | c1 | c2) == 0) {
         if (!flat) {
-            FillTriangle(m_screen[i0], m_screen[i1], m_screen[i2]);
+            FillTriangle(band, m_screen[i0], m_screen[i1], m_screen[i2]);
             return;
         }
         ScreenVertex screen[3] = {m_screen[i0], m_screen[i1], m_screen[i2]};
         std::memcpy(screen[1].attributes, screen[0].attributes, kColourBytes);
         std::memcpy(screen[2].attributes, screen[0].attributes, kColourBytes);
-        FillTriangle(screen[0], screen[1], screen[2]);
+        FillTriangle(band, screen[0], screen[1], screen[2]);
         return;
     }
     ClipPolygon polygon;
@@ -615,22 +628,22 @@ void Rasterizer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2) {
             return;
         }
     }
-    FillPolygon(screen, polygon.count, polygon.edge);
+    FillPolygon(band, screen, polygon.count, polygon.edge);
 }
 
 // Culls a projected convex polygon by its winding, then fills it as a fan or draws its
 // original edges.
-void Rasterizer::FillPolygon(ScreenVertex* screen, int count, const bool* edges) {
+void Rasterizer::FillPolygon(Band& band, ScreenVertex* screen, int count, const bool* edges) {
     const int64_t area = TwiceArea(screen, count);
     const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
     if (area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0)) {
         return;
     }
-    ++m_counters.triangles;
+    band.counters.triangles += band.countPrimitives ? 1 : 0;
     if (m_states[D3DRENDERSTATE_FILLMODE] == D3DFILL_WIREFRAME) {
         for (int k = 0; k < count; ++k) {
             if (edges[k]) {
-                RasterizeSegment(screen[k], screen[(k + 1) % count]);
+                RasterizeSegment(band, screen[k], screen[(k + 1) % count]);
             }
         }
         return;
@@ -645,36 +658,36 @@ void Rasterizer::FillPolygon(ScreenVertex* screen, int count, const bool* edges)
             continue;
         }
         if (part > 0) {
-            RasterizeTriangle(a, b, c);
+            RasterizeTriangle(band, a, b, c);
         } else {
-            RasterizeTriangle(a, c, b);
+            RasterizeTriangle(band, a, c, b);
         }
     }
 }
 
 // FillPolygon for a triangle inside the volume, read in place: its twice area is the fan's
 // one cross product, so the fan's sliver test never drops it.
-void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     const int64_t area = (b.fx - a.fx) * (c.fy - a.fy) - (b.fy - a.fy) * (c.fx - a.fx);
     const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
     if (area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0)) {
         return;
     }
-    ++m_counters.triangles;
+    band.counters.triangles += band.countPrimitives ? 1 : 0;
     if (m_states[D3DRENDERSTATE_FILLMODE] == D3DFILL_WIREFRAME) {
-        RasterizeSegment(a, b);
-        RasterizeSegment(b, c);
-        RasterizeSegment(c, a);
+        RasterizeSegment(band, a, b);
+        RasterizeSegment(band, b, c);
+        RasterizeSegment(band, c, a);
         return;
     }
     if (area > 0) {
-        RasterizeTriangle(a, b, c);
+        RasterizeTriangle(band, a, b, c);
     } else {
-        RasterizeTriangle(a, c, b);
+        RasterizeTriangle(band, a, c, b);
     }
 }
 
-void Rasterizer::DrawLine(uint32_t i0, uint32_t i1) {
+void Rasterizer::DrawLine(Band& band, uint32_t i0, uint32_t i1) {
     const uint32_t c0 = m_codes[i0], c1 = m_codes[i1];
     if (((c0 | c1) & kClipInvalid) || (c0 & c1)) {
         return;
@@ -683,13 +696,13 @@ void Rasterizer::DrawLine(uint32_t i0, uint32_t i1) {
     const bool flat = m_states[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
     constexpr size_t kColourBytes = sizeof(float) * kTexture0U;
     if ((c0 | c1) == 0) {
-        ++m_counters.lines;
+        ++band.counters.lines;
         if (flat) {
             ScreenVertex end = m_screen[i1];
             std::memcpy(end.attributes, m_screen[i0].attributes, kColourBytes);
-            RasterizeSegment(m_screen[i0], end);
+            RasterizeSegment(band, m_screen[i0], end);
         } else {
-            RasterizeSegment(m_screen[i0], m_screen[i1]);
+            RasterizeSegment(band, m_screen[i0], m_screen[i1]);
         }
         return;
     }
@@ -705,8 +718,106 @@ void Rasterizer::DrawLine(uint32_t i0, uint32_t i1) {
     if (!Project(a, sa) || !Project(b, sb)) {
         return;
     }
-    ++m_counters.lines;
-    RasterizeSegment(sa, sb);
+    ++band.counters.lines;
+    RasterizeSegment(band, sa, sb);
+}
+
+// Every triangle of a walk in order; a strip turns every other triangle round so all keep the
+// strip's winding.
+void Rasterizer::WalkTriangles(Band& band, const TriangleWalk& walk) {
+    const uint32_t step = walk.type == D3DPT_TRIANGLELIST ? 3 : 1;
+    const bool strip = walk.type == D3DPT_TRIANGLESTRIP;
+    for (uint32_t i = 0; i + 3 <= walk.count; i += step) {
+        uint32_t a = i, b = i + 1, c = i + 2;
+        if (walk.indices != nullptr) {
+            a = walk.indices[i];
+            b = walk.indices[i + 1];
+            c = walk.indices[i + 2];
+            if (a >= walk.vertexCount || b >= walk.vertexCount || c >= walk.vertexCount) {
+                continue;
+            }
+        }
+        if (strip && i % 2 == 1) {
+            std::swap(b, c);
+        }
+        DrawTriangle(band, a, b, c);
+    }
+}
+
+// Whether a triangle draw covers enough of the screen to repay waking the band threads: its
+// triangles' bounding boxes, halved, add up to kBandedPixels or more. A triangle that needs
+// clipping counts as large. Stops as soon as the answer is known.
+bool Rasterizer::WorthBanding(const TriangleWalk& walk) const {
+    constexpr int64_t kBandedPixels = 8192;
+    constexpr int64_t kSubPixelArea = 256 * 256 * 2;
+    if (walk.vertexCount == 0) {
+        return false;
+    }
+    const uint32_t step = walk.type == D3DPT_TRIANGLELIST ? 3 : 1;
+    int64_t area = 0;
+    for (uint32_t i = 0; i + 3 <= walk.count; i += step) {
+        uint32_t v[3] = {i, i + 1, i + 2};
+        if (walk.indices != nullptr) {
+            for (uint32_t& index : v) {
+                index = std::min<uint32_t>(walk.indices[index], walk.vertexCount - 1);
+            }
+        }
+        const uint32_t c0 = m_codes[v[0]], c1 = m_codes[v[1]], c2 = m_codes[v[2]];
+        if (((c0 | c1 | c2) & kClipInvalid) || (c0 & c1 & c2)) {
+            continue;
+        }
+        if ((c0 | c1 | c2) != 0) {
+            return true;
+        }
+        const ScreenVertex& a = m_screen[v[0]];
+        const ScreenVertex& b = m_screen[v[1]];
+        const ScreenVertex& c = m_screen[v[2]];
+        const int64_t w = std::max({a.fx, b.fx, c.fx}) - std::min({a.fx, b.fx, c.fx});
+        const int64_t h = std::max({a.fy, b.fy, c.fy}) - std::min({a.fy, b.fy, c.fy});
+        area += w * h / kSubPixelArea;
+        if (area >= kBandedPixels) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Draws a triangle draw on the calling thread or over the band threads. The per-vertex work is
+// done by now; the passes share it read-only and keep their own counters. A pixel stage is the
+// caller's object and may keep state, and wireframe is few pixels, so those stay on one thread.
+void Rasterizer::DrawTriangles(const TriangleWalk& walk) {
+    const int threads = ThreadCount();
+    const bool banded = threads > 1 && m_pipe.stage == nullptr &&
+                        m_states[D3DRENDERSTATE_FILLMODE] != D3DFILL_WIREFRAME && WorthBanding(walk);
+    if (!banded) {
+        Band band;
+        WalkTriangles(band, walk);
+        AddCounters(m_counters, band.counters);
+        return;
+    }
+    if (m_workers == nullptr || m_workers->Bands() != threads) {
+        m_workers.reset();
+        m_workers = std::make_unique<BandWorkers>(threads);
+    }
+    struct Pass {
+        Rasterizer* raster;
+        const TriangleWalk* walk;
+        Band bands[kMaxBandThreads];
+    } pass{this, &walk, {}};
+    for (int k = 0; k < threads; ++k) {
+        pass.bands[k].index = k;
+        pass.bands[k].count = threads;
+        pass.bands[k].countPrimitives = k == 0;
+    }
+    m_workers->Run(
+        [](void* context, int band) {
+            Pass& p = *static_cast<Pass*>(context);
+            p.raster->WalkTriangles(p.bands[band], *p.walk);
+        },
+        &pass);
+    for (int k = 0; k < threads; ++k) {
+        AddCounters(m_counters, pass.bands[k].counters);
+    }
 }
 
 bool Rasterizer::DrawPrimitive(uint32_t type, uint32_t fvf, const void* vertices,
@@ -721,24 +832,15 @@ bool Rasterizer::DrawPrimitive(uint32_t type, uint32_t fvf, const void* vertices
     if (!PrepareDraw(fvf, vertices, count, flags, layout)) {
         return false;
     }
-    if (type == D3DPT_TRIANGLELIST) {
-        for (uint32_t i = 0; i + 3 <= count; i += 3) {
-            DrawTriangle(i, i + 1, i + 2);
-        }
-    } else if (type == D3DPT_TRIANGLESTRIP) {
-        // Every other triangle of a strip is turned round so all keep the strip's winding.
-        for (uint32_t i = 0; i + 3 <= count; ++i) {
-            if (i % 2 == 0) {
-                DrawTriangle(i, i + 1, i + 2);
-            } else {
-                DrawTriangle(i, i + 2, i + 1);
-            }
-        }
-    } else {
+    if (type == D3DPT_LINELIST) {
+        Band band;
         for (uint32_t i = 0; i + 2 <= count; i += 2) {
-            DrawLine(i, i + 1);
+            DrawLine(band, i, i + 1);
         }
+        AddCounters(m_counters, band.counters);
+        return true;
     }
+    DrawTriangles(TriangleWalk{type, nullptr, count, count});
     return true;
 }
 
@@ -757,26 +859,17 @@ bool Rasterizer::DrawIndexedPrimitive(uint32_t type, uint32_t fvf, const void* v
     if (!PrepareDraw(fvf, vertices, vertexCount, flags, layout)) {
         return false;
     }
-    auto valid = [vertexCount](uint32_t index) { return index < vertexCount; };
     if (type == D3DPT_LINELIST) {
+        Band band;
         for (uint32_t i = 0; i + 2 <= indexCount; i += 2) {
-            if (valid(indices[i]) && valid(indices[i + 1])) {
-                DrawLine(indices[i], indices[i + 1]);
+            if (indices[i] < vertexCount && indices[i + 1] < vertexCount) {
+                DrawLine(band, indices[i], indices[i + 1]);
             }
         }
+        AddCounters(m_counters, band.counters);
         return true;
     }
-    const uint32_t step = type == D3DPT_TRIANGLELIST ? 3 : 1;
-    for (uint32_t i = 0; i + 3 <= indexCount; i += step) {
-        uint32_t a = indices[i], b = indices[i + 1], c = indices[i + 2];
-        if (!valid(a) || !valid(b) || !valid(c)) {
-            continue;
-        }
-        if (type == D3DPT_TRIANGLESTRIP && i % 2 == 1) {
-            std::swap(b, c);
-        }
-        DrawTriangle(a, b, c);
-    }
+    DrawTriangles(TriangleWalk{type, indices, indexCount, vertexCount});
     return true;
 }
 

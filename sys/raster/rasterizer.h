@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "sys/raster/band_workers.h"
 #include "sys/raster/clipper.h"
 #include "sys/raster/lighting.h"
 #include "sys/raster/raster_types.h"
@@ -40,12 +42,27 @@
 // - Alpha blending reads the target's pixel as it is stored (a 16-bit pixel widened by
 //   c / (2^bits - 1)); the target has no alpha, so its alpha counts as 1.
 //
-// Owned by the Direct3D device (one per device); main thread only.
+// Large triangle draws are shared among band threads: the screen is cut into strips of
+// kBandRows rows dealt out in turn, and each thread draws, in the draw's order, the rows of
+// every triangle that fall in its strips. A pixel is thus written by one thread in the same
+// order as on one, and the picture, z-buffer and counters do not depend on the thread count.
+//
+// Owned by the Direct3D device (one per device); called from one thread at a time.
 namespace sys::raster {
 
 class Rasterizer {
 public:
+    static constexpr int kBandRows = 32;
+
     Rasterizer();
+    ~Rasterizer();
+    Rasterizer(const Rasterizer&) = delete;
+    Rasterizer& operator=(const Rasterizer&) = delete;
+
+    // Threads for large triangle draws, 1..kMaxBandThreads; 0 (the start) means
+    // DefaultBandThreads(). The threads start at the first draw that uses them.
+    void SetThreadCount(int threads);
+    int ThreadCount() const;
 
     // Targets. A description with no memory, a size outside 1..16384 or a pitch too small for
     // its rows is refused and leaves the old one in place.
@@ -171,22 +188,43 @@ public:
     };
 
 private:
+    // What one pass over a draw's primitives draws into and counts: the rows of strips
+    // index, index + count, index + 2 count, ... and its own counters, added up after the
+    // passes. Only the pass with countPrimitives counts triangles and lines. A cache line
+    // each, so that passes on different threads never share one.
+    struct alignas(64) Band {
+        int index = 0;
+        int count = 1;
+        bool countPrimitives = true;
+        RasterCounters counters;
+    };
+    // A draw's triangles: vertices in order, or 16-bit indices checked against vertexCount.
+    struct TriangleWalk {
+        uint32_t type = D3DPT_TRIANGLELIST;
+        const uint16_t* indices = nullptr;
+        uint32_t count = 0;  // indices, or vertices when there are none
+        uint32_t vertexCount = 0;
+    };
+
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void UpdateCombinedMatrix();
     bool PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count, uint32_t flags, VertexLayout& layout);
     void PrepareShading();
     void TransformVertices(const VertexLayout& layout, const uint8_t* vertices, uint32_t count, bool lit);
-    void DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2);
-    void FillPolygon(ScreenVertex* screen, int count, const bool* edges);
-    void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
-    void DrawLine(uint32_t i0, uint32_t i1);
+    void DrawTriangles(const TriangleWalk& walk);
+    bool WorthBanding(const TriangleWalk& walk) const;
+    void WalkTriangles(Band& band, const TriangleWalk& walk);
+    void DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2);
+    void FillPolygon(Band& band, ScreenVertex* screen, int count, const bool* edges);
+    void FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+    void DrawLine(Band& band, uint32_t i0, uint32_t i1);
     bool Project(const ClipVertex& clip, ScreenVertex& screen) const;
     void Light(const VertexLayout& layout, const uint8_t* vertex, float* attributes) const;
 
-    void RasterizeTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
-    void RasterizeSegment(const ScreenVertex& a, const ScreenVertex& b);
+    void RasterizeTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+    void RasterizeSegment(Band& band, const ScreenVertex& a, const ScreenVertex& b);
     bool DepthPasses(int32_t x, int32_t y, uint16_t depthValue) const;
-    void WriteFragment(int32_t x, int32_t y, uint16_t depthValue, float z, float w,
+    void WriteFragment(RasterCounters& counters, int32_t x, int32_t y, uint16_t depthValue, float z, float w,
                        const float* attributes);
 
     RenderTarget m_target;
@@ -218,6 +256,8 @@ private:
     std::vector<ScreenVertex> m_screen;  // projected once for vertices inside the volume
 
     RasterCounters m_counters;
+    int m_threadCount = 0;
+    std::unique_ptr<BandWorkers> m_workers;
     bool m_recording = false;
     std::vector<std::string> m_log;
 };
