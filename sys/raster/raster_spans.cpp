@@ -466,14 +466,14 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
                     ++groupRows[groups - 1];
                     lanes += count;
                 }
-        }
-        if (rowCount != 0) {
-            flush(rowCount, groups, lanes, groupRows);
-            rowCount = 0;
-            groups = 1;
-            lanes = 0;
-            groupRows[0] = groupRows[1] = 0;
-        }
+            }
+            if (rowCount != 0) {
+                flush(rowCount, groups, lanes, groupRows);
+                rowCount = 0;
+                groups = 1;
+                lanes = 0;
+                groupRows[0] = groupRows[1] = 0;
+            }
         }
         return;
     }
@@ -496,62 +496,62 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
         if (narrow) {
             startRows(rowTop);
-    }
-    for (int64_t j = rowTop; j <= rowBottom; ++j) {
-        const int64_t sampleY = j * kOne;
-        int64_t first = left, last = right;
-        if (narrow) {
-            // Few samples across: walk them with the edge values instead of dividing.
-            int64_t value[3];
-            for (int e = 0; e < 3; ++e) {
-                value[e] = rowValue[e];
-                rowValue[e] += rowStep[e];
-            }
-            first = right + 1;
-            last = left - 1;
-            if (wideCoverage) {
-                const uint32_t covered =
-                    simd::CoveredColumns16(value, ramp, thresholds, static_cast<int>(right - left + 1));
-                if (covered != 0) {
-                    first = left + __builtin_ctz(covered);
-                    last = left + 31 - __builtin_clz(covered);
+        }
+        for (int64_t j = rowTop; j <= rowBottom; ++j) {
+            const int64_t sampleY = j * kOne;
+            int64_t first = left, last = right;
+            if (narrow) {
+                // Few samples across: walk them with the edge values instead of dividing.
+                int64_t value[3];
+                for (int e = 0; e < 3; ++e) {
+                    value[e] = rowValue[e];
+                    rowValue[e] += rowStep[e];
                 }
-            }
-            for (int64_t i = wideCoverage ? right + 1 : left; i <= right; ++i) {
-                if (value[0] >= edges[0].threshold && value[1] >= edges[1].threshold &&
-                    value[2] >= edges[2].threshold) {
-                    first = std::min(first, i);
-                    last = i;
-                }
-                value[0] += step[0];
-                value[1] += step[1];
-                value[2] += step[2];
-            }
-        } else {
-            for (const Edge& e : edges) {
-                // E(i) = K - dy * 256 * i must reach the edge's threshold.
-                const int64_t k = e.dx * (sampleY - e.py) + e.dy * e.px;
-                if (e.dy == 0) {
-                    if (k < e.threshold) {
-                        first = last + 1;
+                first = right + 1;
+                last = left - 1;
+                if (wideCoverage) {
+                    const uint32_t covered =
+                        simd::CoveredColumns16(value, ramp, thresholds, static_cast<int>(right - left + 1));
+                    if (covered != 0) {
+                        first = left + __builtin_ctz(covered);
+                        last = left + 31 - __builtin_clz(covered);
                     }
-                } else if (e.dy < 0) {
-                    first = std::max(first, CeilDiv(e.threshold - k, -e.dy * kOne));
-                } else {
-                    last = std::min(last, FloorDiv(k - e.threshold, e.dy * kOne));
+                }
+                for (int64_t i = wideCoverage ? right + 1 : left; i <= right; ++i) {
+                    if (value[0] >= edges[0].threshold && value[1] >= edges[1].threshold &&
+                        value[2] >= edges[2].threshold) {
+                        first = std::min(first, i);
+                        last = i;
+                    }
+                    value[0] += step[0];
+                    value[1] += step[1];
+                    value[2] += step[2];
+                }
+            } else {
+                for (const Edge& e : edges) {
+                    // E(i) = K - dy * 256 * i must reach the edge's threshold.
+                    const int64_t k = e.dx * (sampleY - e.py) + e.dy * e.px;
+                    if (e.dy == 0) {
+                        if (k < e.threshold) {
+                            first = last + 1;
+                        }
+                    } else if (e.dy < 0) {
+                        first = std::max(first, CeilDiv(e.threshold - k, -e.dy * kOne));
+                    } else {
+                        last = std::min(last, FloorDiv(k - e.threshold, e.dy * kOne));
+                    }
                 }
             }
+            if (first > last) {
+                continue;
+            }
+            const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
+            for (int n = 0; n < count; ++n) {
+                const int k = planes[n];
+                rowStart[k] = static_cast<float>(plane.base[k] + plane.dx[k] * rx + plane.dy[k] * ry);
+            }
+            counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, counters.shaded);
         }
-        if (first > last) {
-            continue;
-        }
-        const double rx = static_cast<double>(first) - x0, ry = static_cast<double>(j) - y0;
-        for (int n = 0; n < count; ++n) {
-            const int k = planes[n];
-            rowStart[k] = static_cast<float>(plane.base[k] + plane.dx[k] * rx + plane.dy[k] * ry);
-        }
-        counters.pixels += fill(p, first, last, static_cast<int32_t>(j), arguments, counters.shaded);
-    }
     }
 }
 
