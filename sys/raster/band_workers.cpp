@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <system_error>
 
 namespace sys::raster {
 
@@ -19,13 +20,20 @@ inline void Pause() {
 
 }  // namespace
 
-BandWorkers::BandWorkers(int bands) {
-    for (int band = 1; band < bands; ++band) {
-        m_threads.emplace_back([this, band] { Loop(band); });
+BandWorkers::BandWorkers(int bands) : m_bands(bands < 1 ? 1 : bands) {
+    try {
+        for (int band = 1; band < bands; ++band) {
+            m_threads.emplace_back([this, band] { Loop(band); });
+        }
+    } catch (const std::system_error&) {
+        // The system has no thread to spare: every band is drawn on the calling thread.
+        Stop();
     }
 }
 
-BandWorkers::~BandWorkers() {
+BandWorkers::~BandWorkers() { Stop(); }
+
+void BandWorkers::Stop() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop.store(true, std::memory_order_release);
@@ -34,11 +42,14 @@ BandWorkers::~BandWorkers() {
     for (std::thread& thread : m_threads) {
         thread.join();
     }
+    m_threads.clear();
 }
 
 void BandWorkers::Run(Job job, void* context) {
     if (m_threads.empty()) {
-        job(context, 0);
+        for (int band = 0; band < m_bands; ++band) {
+            job(context, band);
+        }
         return;
     }
     // The previous job's bands have all finished (Run waited for them), so nobody reads these.

@@ -19,23 +19,26 @@ class BandWorkers {
 public:
     using Job = void (*)(void* context, int band);
 
-    // Starts bands - 1 threads (none for one band).
+    // Starts bands - 1 threads (none for one band). When the system refuses a thread, none are
+    // kept and Run draws every band on the calling thread.
     explicit BandWorkers(int bands);
     ~BandWorkers();
     BandWorkers(const BandWorkers&) = delete;
     BandWorkers& operator=(const BandWorkers&) = delete;
 
-    int Bands() const { return static_cast<int>(m_threads.size()) + 1; }
+    int Bands() const { return m_bands; }
 
     // Calls job(context, band) for every band and waits for all of them. The job must not
     // throw; each band touches only what belongs to it.
     void Run(Job job, void* context);
 
 private:
+    void Stop();
     void Loop(int band);
     // Waits for a job newer than `seen`; the new generation, or `seen` when stopping.
     uint64_t WaitForJob(uint64_t seen);
 
+    int m_bands;
     std::vector<std::thread> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_wake;
