@@ -52,7 +52,10 @@ namespace sys::raster {
 
 class Rasterizer {
 public:
-    static constexpr int kBandRows = 32;
+    // Rows per strip. Every strip edge cuts a small triangle's row groups in two, on one thread
+    // too, so that the picture is the same on any number: taller strips cost one thread less,
+    // shorter ones share uneven scenes more evenly.
+    static constexpr int kBandRows = 48;
 
     Rasterizer();
     ~Rasterizer();
