@@ -17,7 +17,7 @@ namespace {
 
 using namespace tarvex::test;
 
-constexpr int kWidth = 211, kHeight = 157;  // five strips and a part, columns not a round number
+constexpr int kWidth = 211, kHeight = 157;  // a few strips and a part, columns not a round number
 
 // The vertex of format 0x152: position, normal, diffuse, one coordinate pair.
 struct LitVertex {
