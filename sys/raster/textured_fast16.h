@@ -87,20 +87,37 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
 // One level's bilinear sample for the active lanes of G groups, step by step together, as
 // whole-number sums of channel times weight (the weights add up to 65536): red, green, blue,
 // then alpha for layouts with one. `safe` turns false when a read would pass a level's end.
+// `shared` is the level every active lane of every group takes, or -1 when they differ: a
+// shared level's sizes are broadcast once instead of looked up lane by lane.
 template <TextureFormat F, int G>
-inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, const __m512* u,
-                          const __m512* v, __m512i (*sum)[4], bool& safe) {
+inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, int shared,
+                          const __m512* u, const __m512* v, __m512i (*sum)[4], bool& safe) {
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
     const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
     const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
     __m512i pitchPair[G], base[G], lastRead[G], iA[G], iB[G], jA[G], jB[G], wx[G], wy[G];
+    __m512i sharedWidth = zero, sharedHeight = zero, sharedPitchPair = zero, sharedBase = zero, sharedLast = zero;
+    if (shared >= 0) {
+        const auto& table = f.p->levels;
+        sharedWidth = _mm512_set1_epi32(table.width[shared]);
+        sharedHeight = _mm512_set1_epi32(table.height[shared]);
+        sharedPitchPair = _mm512_set1_epi32(2 | (table.pitch[shared] << 16));
+        sharedBase = _mm512_set1_epi32(table.offset[shared]);
+        sharedLast = _mm512_set1_epi32(table.lastRead[shared]);
+    }
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
-        const __m512i width = _mm512_permutexvar_epi32(level[g], f.width);
-        const __m512i height = _mm512_permutexvar_epi32(level[g], f.height);
-        pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
-        base[g] = _mm512_permutexvar_epi32(level[g], f.base);
-        lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
+        __m512i width = sharedWidth, height = sharedHeight;
+        pitchPair[g] = sharedPitchPair;
+        base[g] = sharedBase;
+        lastRead[g] = sharedLast;
+        if (shared < 0) {
+            width = _mm512_permutexvar_epi32(level[g], f.width);
+            height = _mm512_permutexvar_epi32(level[g], f.height);
+            pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
+            base[g] = _mm512_permutexvar_epi32(level[g], f.base);
+            lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
+        }
         const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width)), half);
         const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height)), half);
         const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
@@ -347,9 +364,24 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
     __m512i sum0[G][4], sum1[G][4];
     bool safe = true;
-    BilinearSumsG<F, G>(f, pass, level0, u, v, sum0, safe);
+    // On large triangles every lane of the groups almost always takes the same levels.
+    int shared0 = -1;
+#pragma GCC unroll 4
+    for (int g = 0; g < G && shared0 < 0; ++g) {
+        if (pass[g] != 0) {
+            shared0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(
+                _mm512_permutexvar_epi32(_mm512_set1_epi32(__builtin_ctz(pass[g])), level0[g])));
+        }
+    }
+    bool uniform = true;
+#pragma GCC unroll 4
+    for (int g = 0; g < G; ++g) {
+        uniform = uniform && _mm512_mask_cmpneq_epi32_mask(pass[g], level0[g], _mm512_set1_epi32(shared0)) == 0;
+    }
+    const int shared1 = uniform ? std::min(shared0 + 1, f.lastLevel) : -1;
+    BilinearSumsG<F, G>(f, pass, level0, uniform ? shared0 : -1, u, v, sum0, safe);
     if (anyBetween && safe) {
-        BilinearSumsG<F, G>(f, between, level1, u, v, sum1, safe);
+        BilinearSumsG<F, G>(f, between, level1, shared1, u, v, sum1, safe);
     }
     if (!safe) {
         return false;
