@@ -23,6 +23,7 @@ struct FastTextured {
     const int* texels;
     int su, sv;
     bool rgb565, perspective, wrapU, wrapV, fogStep;
+    bool common;  // the usual scene's states, which FastShadeGroups16 has a copy of its own for
     uint32_t mip;
     int firstLevel, lastLevel;
     float constantQ, lodBias;
@@ -76,6 +77,9 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.base = _mm512_loadu_si512(table.offset);
     f.lastRead = _mm512_loadu_si512(table.lastRead);
     f.flatLod = _mm512_setzero_ps();
+    f.common = perspective && rgb565 && f.shade->blend && f.shade->fog && !f.fogStep && f.mip == D3DTFP_LINEAR &&
+               stage.colourForm == StageState::Form::TextureTimesCurrent &&
+               stage.alphaForm == StageState::Form::TextureTimesCurrent;
     if (!perspective) {
         const float w = p.textureSize[0][0], h = p.textureSize[0][1];
         f.flatLod = _mm512_set1_ps(
@@ -242,6 +246,24 @@ inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
                                 _mm512_mul_ps(_mm512_set1_ps(0.5f), Log2x16(rho2)));
 }
 
+// The target's channels in its own steps (0..31 or 0..63 for 565, 0..255 for eight bits), for
+// blending.
+template <class Lanes>
+inline void ReadTargetSteps16(bool rgb565, const Lanes& lanes, __m512* c) {
+    if (rgb565) {
+        const __m512i d = _mm512_cvtepu16_epi32(lanes.LoadTarget16());
+        c[0] = _mm512_cvtepi32_ps(_mm512_srli_epi32(d, 11));
+        c[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 5), _mm512_set1_epi32(63)));
+        c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31)));
+        return;
+    }
+    const __m512i d = lanes.LoadTarget32();
+    const __m512i byte = _mm512_set1_epi32(255);
+    c[0] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 16), byte));
+    c[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 8), byte));
+    c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, byte));
+}
+
 // The level of detail with perspective, fused and without divisions: the footprint's sides
 // are (dU - u dq) w in texels, so their squares are taken before the one factor w * w.
 inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
@@ -263,12 +285,20 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
 
 // G groups (of one row, or of a packet's rows) through the fast path, step by step
 // together so their long chains of dependent steps overlap. False when a lane needs the
-// one-texel sampler; nothing is written then.
-template <TextureFormat F, int G, class Lanes>
-inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
+// one-texel sampler; nothing is written then. `Common` fixes the usual scene's states
+// (FastTextured::common) so their copy carries no code for the others: the whole of it is
+// large enough that its size shows in its speed.
+template <TextureFormat F, int G, bool Common, class Lanes>
+inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
     const ShadeState& shade = *f.shade;
     const StageState& stage = *f.stage;
+    using Form = StageState::Form;
+    const bool blend = Common || shade.blend, fog = Common || shade.fog, fogStep = !Common && f.fogStep;
+    const bool rgb565 = Common || f.rgb565, perspective = Common || f.perspective;
+    const uint32_t mip = Common ? D3DTFP_LINEAR : f.mip;
+    const Form colourForm = Common ? Form::TextureTimesCurrent : stage.colourForm;
+    const Form alphaForm = Common ? Form::TextureTimesCurrent : stage.alphaForm;
     const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
     __m512 offset[G];
     __m256i depthValue[G];
@@ -298,17 +328,17 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     auto exact = [&](int g, int plane) {
         const __m512 value =
             _mm512_add_ps(lanes[g].Start(plane), _mm512_mul_ps(_mm512_set1_ps(f.stepX[plane]), offset[g]));
-        return f.perspective ? _mm512_mul_ps(value, w[g]) : value;
+        return perspective ? _mm512_mul_ps(value, w[g]) : value;
     };
     auto fused = [&](int g, int plane) {
         const __m512 value = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset[g], lanes[g].Start(plane));
-        return f.perspective ? _mm512_mul_ps(value, w[g]) : value;
+        return perspective ? _mm512_mul_ps(value, w[g]) : value;
     };
     bool near = true;
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
         w[g] = _mm512_set1_ps(1.0f / f.constantQ);
-        if (f.perspective) {
+        if (perspective) {
             const __m512 q = _mm512_add_ps(lanes[g].Start(1), _mm512_mul_ps(_mm512_set1_ps(f.stepX[1]), offset[g]));
             const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
             w[g] = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(f.constantQ), q));
@@ -334,14 +364,14 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     for (int g = 0; g < G; ++g) {
         level0[g] = baseLevel;
         fraction[g] = zerof;
-        if (f.mip == D3DTFP_POINT || f.mip == D3DTFP_LINEAR) {
+        if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
             const __m512 bias = _mm512_set1_ps(f.lodBias);
-            __m512 lod = _mm512_add_ps(f.perspective ? FastLod16(f, u[g], v[g], w[g]) : f.flatLod, bias);
-            if (f.mip == D3DTFP_POINT) {
+            __m512 lod = _mm512_add_ps(perspective ? FastLod16(f, u[g], v[g], w[g]) : f.flatLod, bias);
+            if (mip == D3DTFP_POINT) {
                 // Where a lane is near a rounding boundary, the exact level of detail decides.
                 const __m512 distance = _mm512_abs_ps(_mm512_sub_ps(
                     _mm512_sub_ps(lod, _mm512_roundscale_ps(lod, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC)), half));
-                if (f.perspective &&
+                if (perspective &&
                     _mm512_mask_cmp_ps_mask(pass[g], distance, _mm512_set1_ps(1.0f / 1024.0f), _CMP_LT_OQ) != 0) {
                     lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), bias);
                 }
@@ -388,7 +418,12 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     }
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
     const float scales[4] = {kScale.r, kScale.g, kScale.b, kScale.a};
-    using Form = StageState::Form;
+    // Colours are worked in the target's own steps (31 or 63 a channel for 565, 255 for eight
+    // bits): the target's channels then enter as read, and fog and blending fold into one
+    // weight for the stage's colour, one for the fog colour and one for the target.
+    const float units[3] = {rgb565 ? 31.0f : 255.0f, rgb565 ? 63.0f : 255.0f, rgb565 ? 31.0f : 255.0f};
+    const float fogColour[3] = {shade.fogColour.r * units[0], shade.fogColour.g * units[1],
+                                shade.fogColour.b * units[2]};
     __m512i pixel[G];
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
@@ -402,66 +437,86 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                                                  texel[n], between[g]);
             }
         }
-        auto combine = [&](Form form, int n, int plane) {
-            switch (form) {
-            case Form::TextureTimesCurrent:
-                return _mm512_mul_ps(texel[n], _mm512_mul_ps(fused(g, plane), _mm512_set1_ps(scales[n])));
-            case Form::Texture: return _mm512_mul_ps(texel[n], _mm512_set1_ps(scales[n]));
-            default: return fused(g, plane);
-            }
+        // A diffuse channel before the perspective factor, which joins the weights instead.
+        auto current = [&](int plane) {
+            return _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset[g], lanes[g].Start(plane));
         };
-        __m512 colour[3] = {combine(stage.colourForm, 0, 2 + kDiffuseR), combine(stage.colourForm, 1, 2 + kDiffuseG),
-                            combine(stage.colourForm, 2, 2 + kDiffuseB)};
         __m512 alpha = one;
-        if (shade.blend) {
+        if (blend) {
             if constexpr (kChannels == 4) {
-                alpha = combine(stage.alphaForm, 3, 2 + kDiffuseA);
+                switch (alphaForm) {
+                case Form::TextureTimesCurrent:
+                    alpha = _mm512_mul_ps(texel[3], _mm512_mul_ps(fused(g, 2 + kDiffuseA), _mm512_set1_ps(scales[3])));
+                    break;
+                case Form::Texture: alpha = _mm512_mul_ps(texel[3], _mm512_set1_ps(scales[3])); break;
+                default: alpha = fused(g, 2 + kDiffuseA);
+                }
             } else {
-                alpha = stage.alphaForm == Form::Texture ? one : fused(g, 2 + kDiffuseA);
+                alpha = alphaForm == Form::Texture ? one : fused(g, 2 + kDiffuseA);
             }
         }
-        if (shade.fog) {
+        // stageWeight reaches the stage's colour, fogWeight the fog colour, keep the target.
+        __m512 stageWeight = alpha, fogWeight = zerof;
+        if (fog) {
             const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
             __m512 factor;
-            if (f.fogStep) {
+            if (fogStep) {
                 factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
             } else {
                 factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]),
                                                   _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
             }
-            const float fogColour[3] = {shade.fogColour.r, shade.fogColour.g, shade.fogColour.b};
+            stageWeight = blend ? _mm512_mul_ps(alpha, factor) : factor;
+            fogWeight = _mm512_sub_ps(alpha, stageWeight);
+        }
+        const __m512 perspectiveWeight = perspective ? _mm512_mul_ps(stageWeight, w[g]) : stageWeight;
+        __m512 target[3];
+        __m512 keep = zerof;
+        if (blend) {
+            ReadTargetSteps16(rgb565, group, target);
+            keep = _mm512_sub_ps(one, alpha);
+        }
+        __m512i channel[3];
+        const __m512 rounding = rgb565 ? group.Thresholds() : half;
+        const int planes[3] = {2 + kDiffuseR, 2 + kDiffuseG, 2 + kDiffuseB};
 #pragma GCC unroll 3
-            for (int n = 0; n < 3; ++n) {
-                const __m512 fc = _mm512_set1_ps(fogColour[n]);
-                colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
+        for (int n = 0; n < 3; ++n) {
+            __m512 rest = zerof;
+            if (blend) {
+                rest = _mm512_mul_ps(target[n], keep);
             }
-        }
-        if (shade.blend) {
-            __m512 target[3];
-            ReadTarget16(f.rgb565, group, target[0], target[1], target[2]);
-            const __m512 inverse = _mm512_sub_ps(one, alpha);
-#pragma GCC unroll 3
-            for (int n = 0; n < 3; ++n) {
-                colour[n] = _mm512_fmadd_ps(colour[n], alpha, _mm512_mul_ps(target[n], inverse));
+            if (fog) {
+                rest = _mm512_fmadd_ps(fogWeight, _mm512_set1_ps(fogColour[n]), rest);
             }
+            __m512 colour;
+            switch (colourForm) {
+            case Form::TextureTimesCurrent:
+                colour = _mm512_fmadd_ps(
+                    texel[n],
+                    _mm512_mul_ps(current(planes[n]),
+                                  _mm512_mul_ps(perspectiveWeight, _mm512_set1_ps(scales[n] * units[n]))),
+                    rest);
+                break;
+            case Form::Texture:
+                colour = _mm512_fmadd_ps(texel[n], _mm512_mul_ps(stageWeight, _mm512_set1_ps(scales[n] * units[n])),
+                                         rest);
+                break;
+            default:
+                colour = _mm512_fmadd_ps(current(planes[n]),
+                                         _mm512_mul_ps(perspectiveWeight, _mm512_set1_ps(units[n])), rest);
+            }
+            // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
+            colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n]));
+            channel[n] = _mm512_cvttps_epi32(_mm512_add_ps(colour, rounding));
         }
-        if (f.rgb565) {
-            const __m512 t = group.Thresholds();
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
-            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
-        } else {
-            const __m512 levels8 = _mm512_set1_ps(255.0f);
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
-            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
-        }
+        const int shiftR = rgb565 ? 11 : 16, shiftG = rgb565 ? 5 : 8;
+        pixel[g] = _mm512_ternarylogic_epi32(_mm512_sll_epi32(channel[0], _mm_cvtsi32_si128(shiftR)),
+                                             _mm512_sll_epi32(channel[1], _mm_cvtsi32_si128(shiftG)), channel[2],
+                                             0xFE);
     }
     // Stores last: a store may alias anything, and the states read above need not be read
     // again after it.
-    const bool depthWrite = p.depthWrite, rgb565 = f.rgb565;
+    const bool depthWrite = p.depthWrite;
     uint64_t count = 0;
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
@@ -478,4 +533,10 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     shaded += count;
     written += count;
     return true;
+}
+
+template <TextureFormat F, int G, class Lanes>
+inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
+    return f.common ? ShadeFastGroups16<F, G, true>(f, lanes, written, shaded)
+                    : ShadeFastGroups16<F, G, false>(f, lanes, written, shaded);
 }
