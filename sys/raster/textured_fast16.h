@@ -91,9 +91,9 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
 // One level's bilinear sample for the active lanes of G groups, step by step together, as
 // whole-number sums of channel times weight (the weights add up to 65536): red, green, blue,
 // then alpha for layouts with one. `safe` turns false when a read would pass a level's end.
-// `shared` is the level every active lane of every group takes, or -1 when they differ: a
-// shared level's sizes are broadcast once instead of looked up lane by lane.
-template <TextureFormat F, int G>
+// With `Shared`, every active lane of every group takes the level `shared`, whose sizes are
+// broadcast once instead of looked up lane by lane.
+template <TextureFormat F, int G, bool Shared>
 inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, int shared,
                           const __m512* u, const __m512* v, __m512i (*sum)[4], bool& safe) {
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
@@ -101,7 +101,7 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
     const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
     __m512i pitchPair[G], base[G], lastRead[G], iA[G], iB[G], jA[G], jB[G], wx[G], wy[G];
     __m512i sharedWidth = zero, sharedHeight = zero, sharedPitchPair = zero, sharedBase = zero, sharedLast = zero;
-    if (shared >= 0) {
+    if (Shared) {
         const auto& table = f.p->levels;
         sharedWidth = _mm512_set1_epi32(table.width[shared]);
         sharedHeight = _mm512_set1_epi32(table.height[shared]);
@@ -115,7 +115,7 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
         pitchPair[g] = sharedPitchPair;
         base[g] = sharedBase;
         lastRead[g] = sharedLast;
-        if (shared < 0) {
+        if (!Shared) {
             width = _mm512_permutexvar_epi32(level[g], f.width);
             height = _mm512_permutexvar_epi32(level[g], f.height);
             pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
@@ -408,10 +408,16 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     for (int g = 0; g < G; ++g) {
         uniform = uniform && _mm512_mask_cmpneq_epi32_mask(pass[g], level0[g], _mm512_set1_epi32(shared0)) == 0;
     }
-    const int shared1 = uniform ? std::min(shared0 + 1, f.lastLevel) : -1;
-    BilinearSumsG<F, G>(f, pass, level0, uniform ? shared0 : -1, u, v, sum0, safe);
-    if (anyBetween && safe) {
-        BilinearSumsG<F, G>(f, between, level1, shared1, u, v, sum1, safe);
+    if (uniform) {
+        BilinearSumsG<F, G, true>(f, pass, level0, shared0, u, v, sum0, safe);
+        if (anyBetween && safe) {
+            BilinearSumsG<F, G, true>(f, between, level1, std::min(shared0 + 1, f.lastLevel), u, v, sum1, safe);
+        }
+    } else {
+        BilinearSumsG<F, G, false>(f, pass, level0, 0, u, v, sum0, safe);
+        if (anyBetween && safe) {
+            BilinearSumsG<F, G, false>(f, between, level1, 0, u, v, sum1, safe);
+        }
     }
     if (!safe) {
         return false;
