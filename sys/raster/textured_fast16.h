@@ -79,7 +79,8 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.flatLod = _mm512_setzero_ps();
     f.common = perspective && rgb565 && f.shade->blend && f.shade->fog && !f.fogStep && f.mip == D3DTFP_LINEAR &&
                stage.colourForm == StageState::Form::TextureTimesCurrent &&
-               stage.alphaForm == StageState::Form::TextureTimesCurrent;
+               stage.alphaForm == StageState::Form::TextureTimesCurrent && f.wrapU && f.wrapV && p.depthTest &&
+               p.depthWrite && p.passLess && p.passEqual && !p.passGreater;
     if (!perspective) {
         const float w = p.textureSize[0][0], h = p.textureSize[0][1];
         f.flatLod = _mm512_set1_ps(
@@ -93,7 +94,7 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
 // then alpha for layouts with one. `safe` turns false when a read would pass a level's end.
 // With `Shared`, every active lane of every group takes the level `shared`, whose sizes are
 // broadcast once instead of looked up lane by lane.
-template <TextureFormat F, int G, bool Shared>
+template <TextureFormat F, int G, bool Shared, bool Wrap>
 inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, int shared,
                           const __m512* u, const __m512* v, __m512i (*sum)[4], bool& safe) {
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
@@ -131,14 +132,14 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
         wy[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
         const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
         const __m512i i1 = _mm512_add_epi32(i0, one), j1 = _mm512_add_epi32(j0, one);
-        if (f.wrapU) {
+        if (Wrap || f.wrapU) {
             iA[g] = _mm512_and_si512(i0, widthMask);
             iB[g] = _mm512_and_si512(i1, widthMask);
         } else {
             iA[g] = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask);
             iB[g] = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask);
         }
-        if (f.wrapV) {
+        if (Wrap || f.wrapV) {
             jA[g] = _mm512_and_si512(j0, heightMask);
             jB[g] = _mm512_and_si512(j1, heightMask);
         } else {
@@ -315,8 +316,8 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                 _mm512_set1_epi32(p.depthBias)),
             _mm512_setzero_si512()));
         pass[g] = lanes[g].inside;
-        if (p.depthTest) {
-            pass[g] &= DepthPasses16(DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
+        if (Common || p.depthTest) {
+            pass[g] &= DepthPasses16(Common ? 6 : DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
         }
         anyPass = anyPass || pass[g] != 0;
     }
@@ -409,14 +410,14 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         uniform = uniform && _mm512_mask_cmpneq_epi32_mask(pass[g], level0[g], _mm512_set1_epi32(shared0)) == 0;
     }
     if (uniform) {
-        BilinearSumsG<F, G, true>(f, pass, level0, shared0, u, v, sum0, safe);
+        BilinearSumsG<F, G, true, Common>(f, pass, level0, shared0, u, v, sum0, safe);
         if (anyBetween && safe) {
-            BilinearSumsG<F, G, true>(f, between, level1, std::min(shared0 + 1, f.lastLevel), u, v, sum1, safe);
+            BilinearSumsG<F, G, true, Common>(f, between, level1, std::min(shared0 + 1, f.lastLevel), u, v, sum1, safe);
         }
     } else {
-        BilinearSumsG<F, G, false>(f, pass, level0, 0, u, v, sum0, safe);
+        BilinearSumsG<F, G, false, Common>(f, pass, level0, 0, u, v, sum0, safe);
         if (anyBetween && safe) {
-            BilinearSumsG<F, G, false>(f, between, level1, 0, u, v, sum1, safe);
+            BilinearSumsG<F, G, false, Common>(f, between, level1, 0, u, v, sum1, safe);
         }
     }
     if (!safe) {
@@ -522,7 +523,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     }
     // Stores last: a store may alias anything, and the states read above need not be read
     // again after it.
-    const bool depthWrite = p.depthWrite;
+    const bool depthWrite = Common || p.depthWrite;
     uint64_t count = 0;
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
