@@ -219,6 +219,9 @@ TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoops) {
          D3DTOP_MODULATE},
         {TextureFormat::ARGB4444, kLinear, D3DTFP_NONE, D3DTADDRESS_WRAP, false, false, false, D3DTOP_SELECTARG1,
          D3DTOP_SELECTARG1},
+        // The diffuse colour alone, fogged and blended.
+        {TextureFormat::RGB565, kLinear, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_SELECTARG2,
+         D3DTOP_MODULATE},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
@@ -240,6 +243,9 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
          D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
         {TextureFormat::RGB555, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, false, false, false,
          D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+        // The usual scene's states: wrapped, trilinear, modulated, fogged and blended.
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
