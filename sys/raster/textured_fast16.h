@@ -476,7 +476,10 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             stageWeight = blend ? _mm512_mul_ps(alpha, factor) : factor;
             fogWeight = _mm512_sub_ps(alpha, stageWeight);
         }
-        const __m512 perspectiveWeight = perspective ? _mm512_mul_ps(stageWeight, w[g]) : stageWeight;
+        __m512 perspectiveWeight = stageWeight;
+        if (perspective) {
+            perspectiveWeight = blend || fog ? _mm512_mul_ps(stageWeight, w[g]) : w[g];
+        }
         __m512 target[3];
         __m512 keep = zerof;
         if (blend) {
@@ -516,10 +519,13 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n]));
             channel[n] = _mm512_cvttps_epi32(_mm512_add_ps(colour, rounding));
         }
-        const int shiftR = rgb565 ? 11 : 16, shiftG = rgb565 ? 5 : 8;
-        pixel[g] = _mm512_ternarylogic_epi32(_mm512_sll_epi32(channel[0], _mm_cvtsi32_si128(shiftR)),
-                                             _mm512_sll_epi32(channel[1], _mm_cvtsi32_si128(shiftG)), channel[2],
-                                             0xFE);
+        if (rgb565) {
+            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(channel[0], 11), _mm512_slli_epi32(channel[1], 5),
+                                                 channel[2], 0xFE);
+        } else {
+            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(channel[0], 16), _mm512_slli_epi32(channel[1], 8),
+                                                 channel[2], 0xFE);
+        }
     }
     // Stores last: a store may alias anything, and the states read above need not be read
     // again after it.
