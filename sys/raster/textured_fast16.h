@@ -7,7 +7,9 @@
 // level of detail comes without divisions (for point mip selection the exact one is taken
 // where a lane lies near a rounding boundary, so the level never differs), fog multiplies by
 // the reciprocal of its range, colour products and sums fuse, and a level's filter runs down
-// the texel column before across it in 16-bit lanes.
+// the texel column before across it in 16-bit lanes. The usual scene's states (wrapped,
+// trilinear, modulated, fogged and blended onto a 565 target) have a copy of their own, which
+// broadcasts a level's sizes where all lanes share it and folds fog and blending together.
 //
 // Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
 // namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
@@ -247,22 +249,13 @@ inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
                                 _mm512_mul_ps(_mm512_set1_ps(0.5f), Log2x16(rho2)));
 }
 
-// The target's channels in its own steps (0..31 or 0..63 for 565, 0..255 for eight bits), for
-// blending.
+// The 565 target's channels in its own steps (0..31, 0..63, 0..31), for blending.
 template <class Lanes>
-inline void ReadTargetSteps16(bool rgb565, const Lanes& lanes, __m512* c) {
-    if (rgb565) {
-        const __m512i d = _mm512_cvtepu16_epi32(lanes.LoadTarget16());
-        c[0] = _mm512_cvtepi32_ps(_mm512_srli_epi32(d, 11));
-        c[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 5), _mm512_set1_epi32(63)));
-        c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31)));
-        return;
-    }
-    const __m512i d = lanes.LoadTarget32();
-    const __m512i byte = _mm512_set1_epi32(255);
-    c[0] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 16), byte));
-    c[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 8), byte));
-    c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, byte));
+inline void ReadTargetSteps16(const Lanes& lanes, __m512* c) {
+    const __m512i d = _mm512_cvtepu16_epi32(lanes.LoadTarget16());
+    c[0] = _mm512_cvtepi32_ps(_mm512_srli_epi32(d, 11));
+    c[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 5), _mm512_set1_epi32(63)));
+    c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31)));
 }
 
 // The level of detail with perspective, fused and without divisions: the footprint's sides
@@ -288,18 +281,16 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
 // together so their long chains of dependent steps overlap. False when a lane needs the
 // one-texel sampler; nothing is written then. `Common` fixes the usual scene's states
 // (FastTextured::common) so their copy carries no code for the others: the whole of it is
-// large enough that its size shows in its speed.
+// large enough that its size shows in its speed. The other states keep the general code, which
+// measured faster on the small triangles they mostly come with.
 template <TextureFormat F, int G, bool Common, class Lanes>
 inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
     const ShadeState& shade = *f.shade;
     const StageState& stage = *f.stage;
     using Form = StageState::Form;
-    const bool blend = Common || shade.blend, fog = Common || shade.fog, fogStep = !Common && f.fogStep;
     const bool rgb565 = Common || f.rgb565, perspective = Common || f.perspective;
     const uint32_t mip = Common ? D3DTFP_LINEAR : f.mip;
-    const Form colourForm = Common ? Form::TextureTimesCurrent : stage.colourForm;
-    const Form alphaForm = Common ? Form::TextureTimesCurrent : stage.alphaForm;
     const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
     __m512 offset[G];
     __m256i depthValue[G];
@@ -395,19 +386,23 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
     __m512i sum0[G][4], sum1[G][4];
     bool safe = true;
-    // On large triangles every lane of the groups almost always takes the same levels.
+    // On large triangles every lane of the groups almost always takes the same levels; the
+    // small triangles of other scenes gain nothing from finding out.
     int shared0 = -1;
+    bool uniform = false;
+    if constexpr (Common) {
 #pragma GCC unroll 4
-    for (int g = 0; g < G && shared0 < 0; ++g) {
-        if (pass[g] != 0) {
-            shared0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(
-                _mm512_permutexvar_epi32(_mm512_set1_epi32(__builtin_ctz(pass[g])), level0[g])));
+        for (int g = 0; g < G; ++g) {
+            if (shared0 < 0 && pass[g] != 0) {
+                shared0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(
+                    _mm512_permutexvar_epi32(_mm512_set1_epi32(__builtin_ctz(pass[g])), level0[g])));
+            }
         }
-    }
-    bool uniform = true;
+        uniform = true;
 #pragma GCC unroll 4
-    for (int g = 0; g < G; ++g) {
-        uniform = uniform && _mm512_mask_cmpneq_epi32_mask(pass[g], level0[g], _mm512_set1_epi32(shared0)) == 0;
+        for (int g = 0; g < G; ++g) {
+            uniform = uniform && _mm512_mask_cmpneq_epi32_mask(pass[g], level0[g], _mm512_set1_epi32(shared0)) == 0;
+        }
     }
     if (uniform) {
         BilinearSumsG<F, G, true, Common>(f, pass, level0, shared0, u, v, sum0, safe);
@@ -425,106 +420,127 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     }
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
     const float scales[4] = {kScale.r, kScale.g, kScale.b, kScale.a};
-    // Colours are worked in the target's own steps (31 or 63 a channel for 565, 255 for eight
-    // bits): the target's channels then enter as read, and fog and blending fold into one
-    // weight for the stage's colour, one for the fog colour and one for the target.
-    const float units[3] = {rgb565 ? 31.0f : 255.0f, rgb565 ? 63.0f : 255.0f, rgb565 ? 31.0f : 255.0f};
-    const float fogColour[3] = {shade.fogColour.r * units[0], shade.fogColour.g * units[1],
-                                shade.fogColour.b * units[2]};
     __m512i pixel[G];
-#pragma GCC unroll 4
-    for (int g = 0; g < G; ++g) {
-        const Lanes& group = lanes[g];
-        __m512 texel[4];
-#pragma GCC unroll 4
-        for (int n = 0; n < kChannels; ++n) {
-            texel[n] = _mm512_cvtepi32_ps(sum0[g][n]);
-            if (anyBetween) {
-                texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[g][n]), texel[n]), fraction[g],
-                                                 texel[n], between[g]);
-            }
-        }
-        // A diffuse channel before the perspective factor, which joins the weights instead.
-        auto current = [&](int plane) {
-            return _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset[g], lanes[g].Start(plane));
-        };
-        __m512 alpha = one;
-        if (blend) {
-            if constexpr (kChannels == 4) {
-                switch (alphaForm) {
-                case Form::TextureTimesCurrent:
-                    alpha = _mm512_mul_ps(texel[3], _mm512_mul_ps(fused(g, 2 + kDiffuseA), _mm512_set1_ps(scales[3])));
-                    break;
-                case Form::Texture: alpha = _mm512_mul_ps(texel[3], _mm512_set1_ps(scales[3])); break;
-                default: alpha = fused(g, 2 + kDiffuseA);
-                }
-            } else {
-                alpha = alphaForm == Form::Texture ? one : fused(g, 2 + kDiffuseA);
-            }
-        }
-        // stageWeight reaches the stage's colour, fogWeight the fog colour, keep the target.
-        __m512 stageWeight = alpha, fogWeight = zerof;
-        if (fog) {
-            const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
-            __m512 factor;
-            if (fogStep) {
-                factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
-            } else {
-                factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]),
-                                                  _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
-            }
-            stageWeight = blend ? _mm512_mul_ps(alpha, factor) : factor;
-            fogWeight = _mm512_sub_ps(alpha, stageWeight);
-        }
-        __m512 perspectiveWeight = stageWeight;
-        if (perspective) {
-            perspectiveWeight = blend || fog ? _mm512_mul_ps(stageWeight, w[g]) : w[g];
-        }
-        __m512 target[3];
-        __m512 keep = zerof;
-        if (blend) {
-            ReadTargetSteps16(rgb565, group, target);
-            keep = _mm512_sub_ps(one, alpha);
-        }
-        __m512i channel[3];
-        const __m512 rounding = rgb565 ? group.Thresholds() : half;
+    if constexpr (Common) {
+        // Colours are worked in the 565 target's own steps (31, 63, 31): the target's channels
+        // enter as read, and fog and blending fold into one weight for the stage's colour
+        // (alpha times the fog factor), one for the fog colour and one for the target.
+        const float units[3] = {31.0f, 63.0f, 31.0f};
+        const float fogColour[3] = {shade.fogColour.r * units[0], shade.fogColour.g * units[1],
+                                    shade.fogColour.b * units[2]};
+        const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+        const __m512 fogScale = _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart));
         const int planes[3] = {2 + kDiffuseR, 2 + kDiffuseG, 2 + kDiffuseB};
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g) {
+            __m512 texel[4];
+#pragma GCC unroll 4
+            for (int n = 0; n < kChannels; ++n) {
+                texel[n] = _mm512_cvtepi32_ps(sum0[g][n]);
+                if (anyBetween) {
+                    texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[g][n]), texel[n]),
+                                                     fraction[g], texel[n], between[g]);
+                }
+            }
+            __m512 alpha = fused(g, 2 + kDiffuseA);
+            if constexpr (kChannels == 4) {
+                alpha = _mm512_mul_ps(texel[3], _mm512_mul_ps(alpha, _mm512_set1_ps(scales[3])));
+            }
+            const __m512 factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]), fogScale));
+            const __m512 stageWeight = _mm512_mul_ps(alpha, factor);
+            const __m512 fogWeight = _mm512_sub_ps(alpha, stageWeight), keep = _mm512_sub_ps(one, alpha);
+            // The perspective factor of the diffuse colour joins the weight too.
+            const __m512 perspectiveWeight = _mm512_mul_ps(stageWeight, w[g]);
+            __m512 target[3];
+            ReadTargetSteps16(lanes[g], target);
+            const __m512 thresholds = lanes[g].Thresholds();
+            __m512i channel[3];
 #pragma GCC unroll 3
-        for (int n = 0; n < 3; ++n) {
-            __m512 rest = zerof;
-            if (blend) {
-                rest = _mm512_mul_ps(target[n], keep);
-            }
-            if (fog) {
-                rest = _mm512_fmadd_ps(fogWeight, _mm512_set1_ps(fogColour[n]), rest);
-            }
-            __m512 colour;
-            switch (colourForm) {
-            case Form::TextureTimesCurrent:
-                colour = _mm512_fmadd_ps(
+            for (int n = 0; n < 3; ++n) {
+                const __m512 rest =
+                    _mm512_fmadd_ps(fogWeight, _mm512_set1_ps(fogColour[n]), _mm512_mul_ps(target[n], keep));
+                const __m512 diffuse =
+                    _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[planes[n]]), offset[g], lanes[g].Start(planes[n]));
+                __m512 colour = _mm512_fmadd_ps(
                     texel[n],
-                    _mm512_mul_ps(current(planes[n]),
-                                  _mm512_mul_ps(perspectiveWeight, _mm512_set1_ps(scales[n] * units[n]))),
+                    _mm512_mul_ps(diffuse, _mm512_mul_ps(perspectiveWeight, _mm512_set1_ps(scales[n] * units[n]))),
                     rest);
-                break;
-            case Form::Texture:
-                colour = _mm512_fmadd_ps(texel[n], _mm512_mul_ps(stageWeight, _mm512_set1_ps(scales[n] * units[n])),
-                                         rest);
-                break;
-            default:
-                colour = _mm512_fmadd_ps(current(planes[n]),
-                                         _mm512_mul_ps(perspectiveWeight, _mm512_set1_ps(units[n])), rest);
+                // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
+                colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n]));
+                channel[n] = _mm512_cvttps_epi32(_mm512_add_ps(colour, thresholds));
             }
-            // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
-            colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n]));
-            channel[n] = _mm512_cvttps_epi32(_mm512_add_ps(colour, rounding));
-        }
-        if (rgb565) {
             pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(channel[0], 11), _mm512_slli_epi32(channel[1], 5),
                                                  channel[2], 0xFE);
-        } else {
-            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(channel[0], 16), _mm512_slli_epi32(channel[1], 8),
-                                                 channel[2], 0xFE);
+        }
+    } else {
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g) {
+            const Lanes& group = lanes[g];
+            __m512 texel[4];
+#pragma GCC unroll 4
+            for (int n = 0; n < kChannels; ++n) {
+                texel[n] = _mm512_cvtepi32_ps(sum0[g][n]);
+                if (anyBetween) {
+                    texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[g][n]), texel[n]), fraction[g],
+                                                     texel[n], between[g]);
+                }
+            }
+            auto combine = [&](Form form, int n, int plane) {
+                switch (form) {
+                case Form::TextureTimesCurrent:
+                    return _mm512_mul_ps(texel[n], _mm512_mul_ps(fused(g, plane), _mm512_set1_ps(scales[n])));
+                case Form::Texture: return _mm512_mul_ps(texel[n], _mm512_set1_ps(scales[n]));
+                default: return fused(g, plane);
+                }
+            };
+            __m512 colour[3] = {combine(stage.colourForm, 0, 2 + kDiffuseR), combine(stage.colourForm, 1, 2 + kDiffuseG),
+                                combine(stage.colourForm, 2, 2 + kDiffuseB)};
+            __m512 alpha = one;
+            if (shade.blend) {
+                if constexpr (kChannels == 4) {
+                    alpha = combine(stage.alphaForm, 3, 2 + kDiffuseA);
+                } else {
+                    alpha = stage.alphaForm == Form::Texture ? one : fused(g, 2 + kDiffuseA);
+                }
+            }
+            if (shade.fog) {
+                const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+                __m512 factor;
+                if (f.fogStep) {
+                    factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
+                } else {
+                    factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]),
+                                                      _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
+                }
+                const float fogColour[3] = {shade.fogColour.r, shade.fogColour.g, shade.fogColour.b};
+#pragma GCC unroll 3
+                for (int n = 0; n < 3; ++n) {
+                    const __m512 fc = _mm512_set1_ps(fogColour[n]);
+                    colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
+                }
+            }
+            if (shade.blend) {
+                __m512 target[3];
+                ReadTarget16(f.rgb565, group, target[0], target[1], target[2]);
+                const __m512 inverse = _mm512_sub_ps(one, alpha);
+#pragma GCC unroll 3
+                for (int n = 0; n < 3; ++n) {
+                    colour[n] = _mm512_fmadd_ps(colour[n], alpha, _mm512_mul_ps(target[n], inverse));
+                }
+            }
+            if (f.rgb565) {
+                const __m512 t = group.Thresholds();
+                const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
+                const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
+                const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
+                pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
+            } else {
+                const __m512 levels8 = _mm512_set1_ps(255.0f);
+                const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
+                const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
+                const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
+                pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
+            }
         }
     }
     // Stores last: a store may alias anything, and the states read above need not be read

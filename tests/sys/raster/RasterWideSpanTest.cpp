@@ -219,9 +219,6 @@ TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoops) {
          D3DTOP_MODULATE},
         {TextureFormat::ARGB4444, kLinear, D3DTFP_NONE, D3DTADDRESS_WRAP, false, false, false, D3DTOP_SELECTARG1,
          D3DTOP_SELECTARG1},
-        // The diffuse colour alone, fogged and blended.
-        {TextureFormat::RGB565, kLinear, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_SELECTARG2,
-         D3DTOP_MODULATE},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
