@@ -96,8 +96,10 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
 // then alpha for layouts with one. `safe` turns false when a read would pass a level's end.
 // With `Shared`, every active lane of every group takes the level `shared`, whose sizes are
 // broadcast once instead of looked up lane by lane.
+// Always inline: its callers' sums and masks then stay in registers rather than pass through
+// memory, which measured a little faster.
 template <TextureFormat F, int G, bool Shared, bool Wrap>
-inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, int shared,
+__attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, int shared,
                           const __m512* u, const __m512* v, __m512i (*sum)[4], bool& safe) {
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
     const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
