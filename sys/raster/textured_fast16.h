@@ -227,6 +227,18 @@ inline __m512 FastLog2x16(__m512 x) {
     return _mm512_add_ps(e, _mm512_fmadd_ps(p, m, _mm512_set1_ps(2.44343872e-6f)));
 }
 
+// log2 of positive x to about 1.3e-4, for the fraction between two levels, where that is
+// far inside a step: a shorter polynomial over mantissas in [0.75, 1.5).
+inline __m512 CoarseLog2x16(__m512 x) {
+    const __m512 e = _mm512_getexp_ps(_mm512_mul_ps(x, _mm512_set1_ps(4.0f / 3.0f)));
+    const __m512 m = _mm512_sub_ps(_mm512_getmant_ps(x, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_zero), _mm512_set1_ps(1.0f));
+    __m512 p = _mm512_set1_ps(-0.256685423f);
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(0.493906266f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(-0.728560843f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(1.44262388f));
+    return _mm512_fmadd_ps(p, m, e);
+}
+
 // The exact path's level of detail (the one-pixel loop's) at the lanes' coordinates.
 inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const float* stepX = f.stepX;
@@ -262,6 +274,7 @@ inline void ReadTargetSteps16(const Lanes& lanes, __m512* c) {
 
 // The level of detail with perspective, fused and without divisions: the footprint's sides
 // are (dU - u dq) w in texels, so their squares are taken before the one factor w * w.
+template <bool Coarse = false>
 inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const float tw = f.p->textureSize[0][0], th = f.p->textureSize[0][1];
     const float* stepX = f.stepX;
@@ -274,7 +287,7 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const __m512 down = _mm512_fmadd_ps(uy, uy, _mm512_mul_ps(vy, vy));
     const __m512 rho2 = _mm512_mul_ps(_mm512_max_ps(down, across), _mm512_mul_ps(w, w));
     // No positive footprint (zero, or not a number) selects the full-size level, as -64 does.
-    const __m512 lod = _mm512_mul_ps(_mm512_set1_ps(0.5f), FastLog2x16(rho2));
+    const __m512 lod = _mm512_mul_ps(_mm512_set1_ps(0.5f), Coarse ? CoarseLog2x16(rho2) : FastLog2x16(rho2));
     return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
                                 lod);
 }
@@ -360,7 +373,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         fraction[g] = zerof;
         if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
             const __m512 bias = _mm512_set1_ps(f.lodBias);
-            __m512 lod = _mm512_add_ps(perspective ? FastLod16(f, u[g], v[g], w[g]) : f.flatLod, bias);
+            __m512 lod = _mm512_add_ps(perspective ? FastLod16<Common>(f, u[g], v[g], w[g]) : f.flatLod, bias);
             if (mip == D3DTFP_POINT) {
                 // Where a lane is near a rounding boundary, the exact level of detail decides.
                 const __m512 distance = _mm512_abs_ps(_mm512_sub_ps(
