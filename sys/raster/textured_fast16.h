@@ -7,7 +7,9 @@
 // level of detail comes without divisions (for point mip selection the exact one is taken
 // where a lane lies near a rounding boundary, so the level never differs), fog multiplies by
 // the reciprocal of its range, colour products and sums fuse, and a level's filter runs down
-// the texel column before across it in 16-bit lanes.
+// the texel column before across it in 16-bit lanes. The usual scene's states (wrapped,
+// trilinear, modulated, fogged and blended onto a 565 target) have a copy of their own, which
+// broadcasts a level's sizes where all lanes share it and folds fog and blending together.
 //
 // Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
 // namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
@@ -23,6 +25,7 @@ struct FastTextured {
     const int* texels;
     int su, sv;
     bool rgb565, perspective, wrapU, wrapV, fogStep;
+    bool common;  // the usual scene's states, which FastShadeGroups16 has a copy of its own for
     uint32_t mip;
     int firstLevel, lastLevel;
     float constantQ, lodBias;
@@ -76,6 +79,10 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.base = _mm512_loadu_si512(table.offset);
     f.lastRead = _mm512_loadu_si512(table.lastRead);
     f.flatLod = _mm512_setzero_ps();
+    f.common = perspective && rgb565 && f.shade->blend && f.shade->fog && !f.fogStep && f.mip == D3DTFP_LINEAR &&
+               stage.colourForm == StageState::Form::TextureTimesCurrent &&
+               stage.alphaForm == StageState::Form::TextureTimesCurrent && f.wrapU && f.wrapV && p.depthTest &&
+               p.depthWrite && p.passLess && p.passEqual && !p.passGreater;
     if (!perspective) {
         const float w = p.textureSize[0][0], h = p.textureSize[0][1];
         f.flatLod = _mm512_set1_ps(
@@ -87,20 +94,39 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
 // One level's bilinear sample for the active lanes of G groups, step by step together, as
 // whole-number sums of channel times weight (the weights add up to 65536): red, green, blue,
 // then alpha for layouts with one. `safe` turns false when a read would pass a level's end.
-template <TextureFormat F, int G>
-inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, const __m512* u,
-                          const __m512* v, __m512i (*sum)[4], bool& safe) {
+// With `Shared`, every active lane of every group takes the level `shared`, whose sizes are
+// broadcast once instead of looked up lane by lane.
+// Always inline: its callers' sums and masks then stay in registers rather than pass through
+// memory, which measured a little faster.
+template <TextureFormat F, int G, bool Shared, bool Wrap>
+__attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const __m512i* level, int shared,
+                          const __m512* u, const __m512* v, __m512i (*sum)[4], bool& safe) {
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
     const __m512i one = _mm512_set1_epi32(1), zero = _mm512_setzero_si512();
     const __m512 half = _mm512_set1_ps(0.5f), k256 = _mm512_set1_ps(256.0f);
     __m512i pitchPair[G], base[G], lastRead[G], iA[G], iB[G], jA[G], jB[G], wx[G], wy[G];
+    __m512i sharedWidth = zero, sharedHeight = zero, sharedPitchPair = zero, sharedBase = zero, sharedLast = zero;
+    if (Shared) {
+        const auto& table = f.p->levels;
+        sharedWidth = _mm512_set1_epi32(table.width[shared]);
+        sharedHeight = _mm512_set1_epi32(table.height[shared]);
+        sharedPitchPair = _mm512_set1_epi32(2 | (table.pitch[shared] << 16));
+        sharedBase = _mm512_set1_epi32(table.offset[shared]);
+        sharedLast = _mm512_set1_epi32(table.lastRead[shared]);
+    }
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
-        const __m512i width = _mm512_permutexvar_epi32(level[g], f.width);
-        const __m512i height = _mm512_permutexvar_epi32(level[g], f.height);
-        pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
-        base[g] = _mm512_permutexvar_epi32(level[g], f.base);
-        lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
+        __m512i width = sharedWidth, height = sharedHeight;
+        pitchPair[g] = sharedPitchPair;
+        base[g] = sharedBase;
+        lastRead[g] = sharedLast;
+        if (!Shared) {
+            width = _mm512_permutexvar_epi32(level[g], f.width);
+            height = _mm512_permutexvar_epi32(level[g], f.height);
+            pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
+            base[g] = _mm512_permutexvar_epi32(level[g], f.base);
+            lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
+        }
         const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width)), half);
         const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height)), half);
         const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
@@ -110,14 +136,14 @@ inline void BilinearSumsG(const FastTextured& f, const __mmask16* active, const 
         wy[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
         const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
         const __m512i i1 = _mm512_add_epi32(i0, one), j1 = _mm512_add_epi32(j0, one);
-        if (f.wrapU) {
+        if (Wrap || f.wrapU) {
             iA[g] = _mm512_and_si512(i0, widthMask);
             iB[g] = _mm512_and_si512(i1, widthMask);
         } else {
             iA[g] = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask);
             iB[g] = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask);
         }
-        if (f.wrapV) {
+        if (Wrap || f.wrapV) {
             jA[g] = _mm512_and_si512(j0, heightMask);
             jB[g] = _mm512_and_si512(j1, heightMask);
         } else {
@@ -201,6 +227,18 @@ inline __m512 FastLog2x16(__m512 x) {
     return _mm512_add_ps(e, _mm512_fmadd_ps(p, m, _mm512_set1_ps(2.44343872e-6f)));
 }
 
+// log2 of positive x to about 1.3e-4, for the fraction between two levels, where that is
+// far inside a step: a shorter polynomial over mantissas in [0.75, 1.5).
+inline __m512 CoarseLog2x16(__m512 x) {
+    const __m512 e = _mm512_getexp_ps(_mm512_mul_ps(x, _mm512_set1_ps(4.0f / 3.0f)));
+    const __m512 m = _mm512_sub_ps(_mm512_getmant_ps(x, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_zero), _mm512_set1_ps(1.0f));
+    __m512 p = _mm512_set1_ps(-0.256685423f);
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(0.493906266f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(-0.728560843f));
+    p = _mm512_fmadd_ps(p, m, _mm512_set1_ps(1.44262388f));
+    return _mm512_fmadd_ps(p, m, e);
+}
+
 // The exact path's level of detail (the one-pixel loop's) at the lanes' coordinates.
 inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const float* stepX = f.stepX;
@@ -225,8 +263,18 @@ inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
                                 _mm512_mul_ps(_mm512_set1_ps(0.5f), Log2x16(rho2)));
 }
 
+// The 565 target's channels in its own steps (0..31, 0..63, 0..31), for blending.
+template <class Lanes>
+inline void ReadTargetSteps16(const Lanes& lanes, __m512* c) {
+    const __m512i d = _mm512_cvtepu16_epi32(lanes.LoadTarget16());
+    c[0] = _mm512_cvtepi32_ps(_mm512_srli_epi32(d, 11));
+    c[1] = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(d, 5), _mm512_set1_epi32(63)));
+    c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31)));
+}
+
 // The level of detail with perspective, fused and without divisions: the footprint's sides
 // are (dU - u dq) w in texels, so their squares are taken before the one factor w * w.
+template <bool Coarse = false>
 inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const float tw = f.p->textureSize[0][0], th = f.p->textureSize[0][1];
     const float* stepX = f.stepX;
@@ -239,19 +287,25 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const __m512 down = _mm512_fmadd_ps(uy, uy, _mm512_mul_ps(vy, vy));
     const __m512 rho2 = _mm512_mul_ps(_mm512_max_ps(down, across), _mm512_mul_ps(w, w));
     // No positive footprint (zero, or not a number) selects the full-size level, as -64 does.
-    const __m512 lod = _mm512_mul_ps(_mm512_set1_ps(0.5f), FastLog2x16(rho2));
+    const __m512 lod = _mm512_mul_ps(_mm512_set1_ps(0.5f), Coarse ? CoarseLog2x16(rho2) : FastLog2x16(rho2));
     return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
                                 lod);
 }
 
 // G groups (of one row, or of a packet's rows) through the fast path, step by step
 // together so their long chains of dependent steps overlap. False when a lane needs the
-// one-texel sampler; nothing is written then.
-template <TextureFormat F, int G, class Lanes>
-inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
+// one-texel sampler; nothing is written then. `Common` fixes the usual scene's states
+// (FastTextured::common) so their copy carries no code for the others: the whole of it is
+// large enough that its size shows in its speed. The other states keep the general code, which
+// measured faster on the small triangles they mostly come with.
+template <TextureFormat F, int G, bool Common, class Lanes>
+inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
     const ShadeState& shade = *f.shade;
     const StageState& stage = *f.stage;
+    using Form = StageState::Form;
+    const bool rgb565 = Common || f.rgb565, perspective = Common || f.perspective;
+    const uint32_t mip = Common ? D3DTFP_LINEAR : f.mip;
     const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
     __m512 offset[G];
     __m256i depthValue[G];
@@ -268,8 +322,8 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                 _mm512_set1_epi32(p.depthBias)),
             _mm512_setzero_si512()));
         pass[g] = lanes[g].inside;
-        if (p.depthTest) {
-            pass[g] &= DepthPasses16(DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
+        if (Common || p.depthTest) {
+            pass[g] &= DepthPasses16(Common ? 6 : DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
         }
         anyPass = anyPass || pass[g] != 0;
     }
@@ -281,17 +335,17 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     auto exact = [&](int g, int plane) {
         const __m512 value =
             _mm512_add_ps(lanes[g].Start(plane), _mm512_mul_ps(_mm512_set1_ps(f.stepX[plane]), offset[g]));
-        return f.perspective ? _mm512_mul_ps(value, w[g]) : value;
+        return perspective ? _mm512_mul_ps(value, w[g]) : value;
     };
     auto fused = [&](int g, int plane) {
         const __m512 value = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset[g], lanes[g].Start(plane));
-        return f.perspective ? _mm512_mul_ps(value, w[g]) : value;
+        return perspective ? _mm512_mul_ps(value, w[g]) : value;
     };
     bool near = true;
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
         w[g] = _mm512_set1_ps(1.0f / f.constantQ);
-        if (f.perspective) {
+        if (perspective) {
             const __m512 q = _mm512_add_ps(lanes[g].Start(1), _mm512_mul_ps(_mm512_set1_ps(f.stepX[1]), offset[g]));
             const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
             w[g] = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(f.constantQ), q));
@@ -317,14 +371,14 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     for (int g = 0; g < G; ++g) {
         level0[g] = baseLevel;
         fraction[g] = zerof;
-        if (f.mip == D3DTFP_POINT || f.mip == D3DTFP_LINEAR) {
+        if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
             const __m512 bias = _mm512_set1_ps(f.lodBias);
-            __m512 lod = _mm512_add_ps(f.perspective ? FastLod16(f, u[g], v[g], w[g]) : f.flatLod, bias);
-            if (f.mip == D3DTFP_POINT) {
+            __m512 lod = _mm512_add_ps(perspective ? FastLod16<Common>(f, u[g], v[g], w[g]) : f.flatLod, bias);
+            if (mip == D3DTFP_POINT) {
                 // Where a lane is near a rounding boundary, the exact level of detail decides.
                 const __m512 distance = _mm512_abs_ps(_mm512_sub_ps(
                     _mm512_sub_ps(lod, _mm512_roundscale_ps(lod, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC)), half));
-                if (f.perspective &&
+                if (perspective &&
                     _mm512_mask_cmp_ps_mask(pass[g], distance, _mm512_set1_ps(1.0f / 1024.0f), _CMP_LT_OQ) != 0) {
                     lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), bias);
                 }
@@ -347,89 +401,166 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
     __m512i sum0[G][4], sum1[G][4];
     bool safe = true;
-    BilinearSumsG<F, G>(f, pass, level0, u, v, sum0, safe);
-    if (anyBetween && safe) {
-        BilinearSumsG<F, G>(f, between, level1, u, v, sum1, safe);
+    // On large triangles every lane of the groups almost always takes the same levels; the
+    // small triangles of other scenes gain nothing from finding out.
+    int shared0 = -1;
+    bool uniform = false;
+    if constexpr (Common) {
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g) {
+            if (shared0 < 0 && pass[g] != 0) {
+                shared0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(
+                    _mm512_permutexvar_epi32(_mm512_set1_epi32(__builtin_ctz(pass[g])), level0[g])));
+            }
+        }
+        uniform = true;
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g) {
+            uniform = uniform && _mm512_mask_cmpneq_epi32_mask(pass[g], level0[g], _mm512_set1_epi32(shared0)) == 0;
+        }
+    }
+    if (uniform) {
+        BilinearSumsG<F, G, true, Common>(f, pass, level0, shared0, u, v, sum0, safe);
+        if (anyBetween && safe) {
+            BilinearSumsG<F, G, true, Common>(f, between, level1, std::min(shared0 + 1, f.lastLevel), u, v, sum1, safe);
+        }
+    } else {
+        BilinearSumsG<F, G, false, Common>(f, pass, level0, 0, u, v, sum0, safe);
+        if (anyBetween && safe) {
+            BilinearSumsG<F, G, false, Common>(f, between, level1, 0, u, v, sum1, safe);
+        }
     }
     if (!safe) {
         return false;
     }
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
     const float scales[4] = {kScale.r, kScale.g, kScale.b, kScale.a};
-    using Form = StageState::Form;
     __m512i pixel[G];
+    if constexpr (Common) {
+        // Colours are worked in the 565 target's own steps (31, 63, 31): the target's channels
+        // enter as read, and fog and blending fold into one weight for the stage's colour
+        // (alpha times the fog factor), one for the fog colour and one for the target.
+        const float units[3] = {31.0f, 63.0f, 31.0f};
+        const float fogColour[3] = {shade.fogColour.r * units[0], shade.fogColour.g * units[1],
+                                    shade.fogColour.b * units[2]};
+        const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+        const __m512 fogScale = _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart));
+        const int planes[3] = {2 + kDiffuseR, 2 + kDiffuseG, 2 + kDiffuseB};
 #pragma GCC unroll 4
-    for (int g = 0; g < G; ++g) {
-        const Lanes& group = lanes[g];
-        __m512 texel[4];
+        for (int g = 0; g < G; ++g) {
+            __m512 texel[4];
 #pragma GCC unroll 4
-        for (int n = 0; n < kChannels; ++n) {
-            texel[n] = _mm512_cvtepi32_ps(sum0[g][n]);
-            if (anyBetween) {
-                texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[g][n]), texel[n]), fraction[g],
-                                                 texel[n], between[g]);
+            for (int n = 0; n < kChannels; ++n) {
+                texel[n] = _mm512_cvtepi32_ps(sum0[g][n]);
+                if (anyBetween) {
+                    texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[g][n]), texel[n]),
+                                                     fraction[g], texel[n], between[g]);
+                }
             }
-        }
-        auto combine = [&](Form form, int n, int plane) {
-            switch (form) {
-            case Form::TextureTimesCurrent:
-                return _mm512_mul_ps(texel[n], _mm512_mul_ps(fused(g, plane), _mm512_set1_ps(scales[n])));
-            case Form::Texture: return _mm512_mul_ps(texel[n], _mm512_set1_ps(scales[n]));
-            default: return fused(g, plane);
-            }
-        };
-        __m512 colour[3] = {combine(stage.colourForm, 0, 2 + kDiffuseR), combine(stage.colourForm, 1, 2 + kDiffuseG),
-                            combine(stage.colourForm, 2, 2 + kDiffuseB)};
-        __m512 alpha = one;
-        if (shade.blend) {
+            __m512 alpha = fused(g, 2 + kDiffuseA);
             if constexpr (kChannels == 4) {
-                alpha = combine(stage.alphaForm, 3, 2 + kDiffuseA);
-            } else {
-                alpha = stage.alphaForm == Form::Texture ? one : fused(g, 2 + kDiffuseA);
+                alpha = _mm512_mul_ps(texel[3], _mm512_mul_ps(alpha, _mm512_set1_ps(scales[3])));
             }
-        }
-        if (shade.fog) {
-            const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
-            __m512 factor;
-            if (f.fogStep) {
-                factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
-            } else {
-                factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]),
-                                                  _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
-            }
-            const float fogColour[3] = {shade.fogColour.r, shade.fogColour.g, shade.fogColour.b};
-#pragma GCC unroll 3
-            for (int n = 0; n < 3; ++n) {
-                const __m512 fc = _mm512_set1_ps(fogColour[n]);
-                colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
-            }
-        }
-        if (shade.blend) {
+            const __m512 factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]), fogScale));
+            const __m512 stageWeight = _mm512_mul_ps(alpha, factor);
+            const __m512 fogWeight = _mm512_sub_ps(alpha, stageWeight), keep = _mm512_sub_ps(one, alpha);
+            // The perspective factor of the diffuse colour joins the weight too.
+            const __m512 perspectiveWeight = _mm512_mul_ps(stageWeight, w[g]);
             __m512 target[3];
-            ReadTarget16(f.rgb565, group, target[0], target[1], target[2]);
-            const __m512 inverse = _mm512_sub_ps(one, alpha);
+            ReadTargetSteps16(lanes[g], target);
+            const __m512 thresholds = lanes[g].Thresholds();
+            __m512i channel[3];
 #pragma GCC unroll 3
             for (int n = 0; n < 3; ++n) {
-                colour[n] = _mm512_fmadd_ps(colour[n], alpha, _mm512_mul_ps(target[n], inverse));
+                const __m512 rest =
+                    _mm512_fmadd_ps(fogWeight, _mm512_set1_ps(fogColour[n]), _mm512_mul_ps(target[n], keep));
+                const __m512 diffuse =
+                    _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[planes[n]]), offset[g], lanes[g].Start(planes[n]));
+                __m512 colour = _mm512_fmadd_ps(
+                    texel[n],
+                    _mm512_mul_ps(diffuse, _mm512_mul_ps(perspectiveWeight, _mm512_set1_ps(scales[n] * units[n]))),
+                    rest);
+                // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
+                colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n]));
+                channel[n] = _mm512_cvttps_epi32(_mm512_add_ps(colour, thresholds));
             }
+            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(channel[0], 11), _mm512_slli_epi32(channel[1], 5),
+                                                 channel[2], 0xFE);
         }
-        if (f.rgb565) {
-            const __m512 t = group.Thresholds();
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
-            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
-        } else {
-            const __m512 levels8 = _mm512_set1_ps(255.0f);
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
-            pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
+    } else {
+#pragma GCC unroll 4
+        for (int g = 0; g < G; ++g) {
+            const Lanes& group = lanes[g];
+            __m512 texel[4];
+#pragma GCC unroll 4
+            for (int n = 0; n < kChannels; ++n) {
+                texel[n] = _mm512_cvtepi32_ps(sum0[g][n]);
+                if (anyBetween) {
+                    texel[n] = _mm512_mask3_fmadd_ps(_mm512_sub_ps(_mm512_cvtepi32_ps(sum1[g][n]), texel[n]), fraction[g],
+                                                     texel[n], between[g]);
+                }
+            }
+            auto combine = [&](Form form, int n, int plane) {
+                switch (form) {
+                case Form::TextureTimesCurrent:
+                    return _mm512_mul_ps(texel[n], _mm512_mul_ps(fused(g, plane), _mm512_set1_ps(scales[n])));
+                case Form::Texture: return _mm512_mul_ps(texel[n], _mm512_set1_ps(scales[n]));
+                default: return fused(g, plane);
+                }
+            };
+            __m512 colour[3] = {combine(stage.colourForm, 0, 2 + kDiffuseR), combine(stage.colourForm, 1, 2 + kDiffuseG),
+                                combine(stage.colourForm, 2, 2 + kDiffuseB)};
+            __m512 alpha = one;
+            if (shade.blend) {
+                if constexpr (kChannels == 4) {
+                    alpha = combine(stage.alphaForm, 3, 2 + kDiffuseA);
+                } else {
+                    alpha = stage.alphaForm == Form::Texture ? one : fused(g, 2 + kDiffuseA);
+                }
+            }
+            if (shade.fog) {
+                const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
+                __m512 factor;
+                if (f.fogStep) {
+                    factor = _mm512_maskz_mov_ps(_mm512_cmp_ps_mask(w[g], fogEnd, _CMP_LT_OQ), one);
+                } else {
+                    factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]),
+                                                      _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart))));
+                }
+                const float fogColour[3] = {shade.fogColour.r, shade.fogColour.g, shade.fogColour.b};
+#pragma GCC unroll 3
+                for (int n = 0; n < 3; ++n) {
+                    const __m512 fc = _mm512_set1_ps(fogColour[n]);
+                    colour[n] = _mm512_fmadd_ps(_mm512_sub_ps(colour[n], fc), factor, fc);
+                }
+            }
+            if (shade.blend) {
+                __m512 target[3];
+                ReadTarget16(f.rgb565, group, target[0], target[1], target[2]);
+                const __m512 inverse = _mm512_sub_ps(one, alpha);
+#pragma GCC unroll 3
+                for (int n = 0; n < 3; ++n) {
+                    colour[n] = _mm512_fmadd_ps(colour[n], alpha, _mm512_mul_ps(target[n], inverse));
+                }
+            }
+            if (f.rgb565) {
+                const __m512 t = group.Thresholds();
+                const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
+                const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
+                const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
+                pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5), bi, 0xFE);
+            } else {
+                const __m512 levels8 = _mm512_set1_ps(255.0f);
+                const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), levels8, half));
+                const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), levels8, half));
+                const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), levels8, half));
+                pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8), bi, 0xFE);
+            }
         }
     }
     // Stores last: a store may alias anything, and the states read above need not be read
     // again after it.
-    const bool depthWrite = p.depthWrite, rgb565 = f.rgb565;
+    const bool depthWrite = Common || p.depthWrite;
     uint64_t count = 0;
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
@@ -446,4 +577,10 @@ inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     shaded += count;
     written += count;
     return true;
+}
+
+template <TextureFormat F, int G, class Lanes>
+inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
+    return f.common ? ShadeFastGroups16<F, G, true>(f, lanes, written, shaded)
+                    : ShadeFastGroups16<F, G, false>(f, lanes, written, shaded);
 }

@@ -240,6 +240,9 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
          D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
         {TextureFormat::RGB555, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_CLAMP, false, false, false,
          D3DTOP_SELECTARG1, D3DTOP_SELECTARG1},
+        // The usual scene's states: wrapped, trilinear, modulated, fogged and blended.
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
