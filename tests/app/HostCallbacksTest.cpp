@@ -39,6 +39,7 @@ class HostCallbacksTest : public testing::Test {
 protected:
     void SetUp() override {
         m_savedDirectory = std::filesystem::current_path();
+        m_savedHooks = SOfficerHooks::Installed();
         SOfficerRecords::Install();
         m_hub = SGameObjects::Instance();
         m_savedOfficer = m_hub->m_pCurrentPlayer;
@@ -68,11 +69,14 @@ protected:
         m_gfx->m_bFog = m_saved[3];
         m_gfx->m_bFastScopes = m_saved[4];
         std::filesystem::current_path(m_savedDirectory);
+        // Tests that run later expect the hooks they found, often none.
+        SOfficerHooks::Install(m_savedHooks);
     }
 
     SObjectDef& Values() { return *m_hub->m_pClientConnect->m_pDef; }
 
     SHostCallbacks m_table{};
+    SOfficerHooks* m_savedHooks = nullptr;
     SGameObjects* m_hub = nullptr;
     SHunterInfo* m_savedOfficer = nullptr;
     CGraphicsData* m_gfx = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "sys/classlib/CTime.h"
+#include "sys/time/headless/headless_clock.h"
 #include "sys/time/time.h"
 
 namespace {
@@ -80,6 +81,9 @@ TEST_F(CTimeTest, FormatAndCompare) {
 }
 
 TEST_F(CTimeTest, CurrentTimeFollowsTheHeadlessClock) {
+    // The local time is pinned to the fake clock's tick zero; earlier tests may have moved
+    // the clock on by minutes.
+    sys::time::headless::SetTicks(0);
     sys::time::SetFakeLocalTime({2003, 4, 0, 5, 6, 7, 8, 0});
     const CTime now = CTime::GetCurrentTime();
     EXPECT_EQ(now.GetYear(), 2003);

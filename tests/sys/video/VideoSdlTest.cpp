@@ -50,6 +50,8 @@ TEST_F(VideoSdlTest, FramesReachTheWindowInAWindowAndInFullScreen) {
     IDirectDrawSurface4* primary = nullptr;
     ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
     const uint64_t before = sys::video::sdl::PresentedFrames();
+    // Earlier tests may have left frames in the headless capture.
+    const auto headlessBefore = sys::video::headless::PresentCount();
     DDBLTFX fx;
     fx.dwFillColor = 0x00FF0000;
     ASSERT_EQ(primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
@@ -69,7 +71,7 @@ TEST_F(VideoSdlTest, FramesReachTheWindowInAWindowAndInFullScreen) {
     ASSERT_EQ(dd->SetCooperativeLevel(m_window, DDSCL_NORMAL), DD_OK);
     dd->Release();
     // Nothing of this reached the headless capture.
-    EXPECT_EQ(sys::video::headless::PresentCount(), 0u);
+    EXPECT_EQ(sys::video::headless::PresentCount(), headlessBefore);
 }
 
 }  // namespace
