@@ -240,6 +240,22 @@ inline __m512 Log2x16(__m512 x) {
                          _mm512_mul_ps(_mm512_mul_ps(t, p), _mm512_set1_ps(texels::kTwoOverLn2)));
 }
 
+// LevelOfDetail on sixteen lanes, from a footprint's coordinate steps across and down one
+// pixel (0..1 across the texture) and the full-size level's width and height.
+inline __m512 LevelOfDetail16(__m512 dudx, __m512 dvdx, __m512 dudy, __m512 dvdy, float width, float height) {
+    const __m512 textureWidth = _mm512_set1_ps(width);
+    const __m512 textureHeight = _mm512_set1_ps(height);
+    dudx = _mm512_mul_ps(dudx, textureWidth);
+    dvdx = _mm512_mul_ps(dvdx, textureHeight);
+    dudy = _mm512_mul_ps(dudy, textureWidth);
+    dvdy = _mm512_mul_ps(dvdy, textureHeight);
+    const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
+    const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
+    const __m512 rho2 = _mm512_max_ps(down, across);
+    return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
+                                _mm512_mul_ps(_mm512_set1_ps(0.5f), Log2x16(rho2)));
+}
+
 inline __m512 Select16(StageState::Form form, __m512 texture, __m512 current) {
     switch (form) {
     case StageState::Form::TextureTimesCurrent: return _mm512_mul_ps(texture, current);
@@ -631,17 +647,7 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, co
             dudy = _mm512_mul_ps(_mm512_sub_ps(dudy, _mm512_mul_ps(u[g], _mm512_set1_ps(stepY[1]))), w[g]);
             dvdy = _mm512_mul_ps(_mm512_sub_ps(dvdy, _mm512_mul_ps(v[g], _mm512_set1_ps(stepY[1]))), w[g]);
         }
-        const __m512 textureWidth = _mm512_set1_ps(p.textureSize[0][0]);
-        const __m512 textureHeight = _mm512_set1_ps(p.textureSize[0][1]);
-        dudx = _mm512_mul_ps(dudx, textureWidth);
-        dvdx = _mm512_mul_ps(dvdx, textureHeight);
-        dudy = _mm512_mul_ps(dudy, textureWidth);
-        dvdy = _mm512_mul_ps(dvdy, textureHeight);
-        const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
-        const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
-        const __m512 rho2 = _mm512_max_ps(down, across);
-        lod[g] = _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, zerof, _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
-                                      _mm512_mul_ps(half, Log2x16(rho2)));
+        lod[g] = LevelOfDetail16(dudx, dvdx, dudy, dvdy, p.textureSize[0][0], p.textureSize[0][1]);
     }
     Colour16 texel[G];
     for (int g = 0; g < G; ++g) {

@@ -250,17 +250,7 @@ inline __m512 ExactLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     __m512 dvdx = side(stepX[f.sv], v, stepX[1]);
     __m512 dudy = side(stepY[f.su], u, stepY[1]);
     __m512 dvdy = side(stepY[f.sv], v, stepY[1]);
-    const __m512 textureWidth = _mm512_set1_ps(f.p->textureSize[0][0]);
-    const __m512 textureHeight = _mm512_set1_ps(f.p->textureSize[0][1]);
-    dudx = _mm512_mul_ps(dudx, textureWidth);
-    dvdx = _mm512_mul_ps(dvdx, textureHeight);
-    dudy = _mm512_mul_ps(dudy, textureWidth);
-    dvdy = _mm512_mul_ps(dvdy, textureHeight);
-    const __m512 across = _mm512_add_ps(_mm512_mul_ps(dudx, dudx), _mm512_mul_ps(dvdx, dvdx));
-    const __m512 down = _mm512_add_ps(_mm512_mul_ps(dudy, dudy), _mm512_mul_ps(dvdy, dvdy));
-    const __m512 rho2 = _mm512_max_ps(down, across);
-    return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
-                                _mm512_mul_ps(_mm512_set1_ps(0.5f), Log2x16(rho2)));
+    return LevelOfDetail16(dudx, dvdx, dudy, dvdy, f.p->textureSize[0][0], f.p->textureSize[0][1]);
 }
 
 // The 565 target's channels in its own steps (0..31, 0..63, 0..31), for blending.

@@ -165,4 +165,23 @@ inline bool SetUpReferenceView(sys::raster::Rasterizer& r, float farZ) {
     return true;
 }
 
+// A width x height view of the whole target with a projection whose w is the eye z and whose
+// near plane is at 1 (z' = 1 - 1/z); z test on, no culling, dithering as given.
+inline void SetUpUnitPerspective(sys::raster::Rasterizer& r, int width, int height, bool dither) {
+    using namespace sys::raster;
+    Viewport v;
+    v.dwWidth = static_cast<uint32_t>(width);
+    v.dwHeight = static_cast<uint32_t>(height);
+    r.SetViewport(v);
+    Matrix4 p;
+    p.m[2][2] = 1.0f;
+    p.m[2][3] = 1.0f;
+    p.m[3][2] = -1.0f;
+    p.m[3][3] = 0.0f;
+    r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, p);
+    r.SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+    r.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    r.SetRenderState(D3DRENDERSTATE_DITHERENABLE, dither ? 1 : 0);
+}
+
 }  // namespace tarvex::test
