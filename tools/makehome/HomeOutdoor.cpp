@@ -95,6 +95,14 @@ OutdoorFile Texture(const std::string& scratch, const std::string& path, const P
     if (texture.ImportImage(picture.c_str(), STexFormat::Parse(alpha ? kAlphaLine : kOpaqueLine)) != 1) {
         return file;
     }
+    // The import fills only the full-size level; the smaller ones are averaged down from it, or
+    // distant ground and sprites sample levels that are still black.
+    STexFormat& format = *texture.GetFormat(0);
+    if (format.BuildMipLayersRGB("Box", "Box") == 0 ||
+        (format.HasAlpha() != 0 && format.BuildMipLayersAlpha("Box", "Box") == 0)) {
+        std::filesystem::remove(picture);
+        return file;
+    }
     for (const auto& [name, value] : tags) {
         texture.SetTag(name, value);
     }
