@@ -21,6 +21,7 @@
 #include "render/map/SHuntWorld.h"
 #include "render/map/SMapKR5.h"
 #include "render/outdoor/SRendererCatalogAdapter.h"
+#include "render/texture/SD3D6Lock.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CMemFile.h"
 #include "sys/classlib/CStringArray.h"
@@ -234,6 +235,45 @@ TEST_F(HomeOutdoorTest, CatalogSuppliesListsSkyAndModels) {
     for (POSITION pos = resources.GetItems()->GetHeadPosition(); pos != nullptr;) {
         const SCatalogItem* item = resources.GetItems()->GetNext(pos);
         EXPECT_EQ(item->GetUseCount(), 0) << item->GetKey().GetString();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The sprites' clear texels stay clear under every sprite setting: the alpha test drops them
+// when sprites use the alpha format, the colour key when they use the opaque one.
+TEST_F(HomeOutdoorTest, SpritesDropTheirClearTexelsUnderEverySetting) {
+    struct Setting {
+        int colourKeying, softSprites;
+        bool keyed;
+    };
+    const Setting settings[] = {{0, 1, false}, {0, 0, true}, {1, 1, true}};
+    for (const Setting& setting : settings) {
+        SLevelInfo level;
+        level.m_sMapPath = (folder + "/" + home_outdoor::kMapPath).c_str();
+        level.Field(10) = setting.colourKeying;
+        level.Field(13) = setting.softSprites;
+        BuildWorld(parser, level);
+        ASSERT_FALSE(HasFatalFailure());
+        for (const char* file : {"pine.bmp", "bush.bmp"}) {
+            const std::string name = std::string("file;Textures\\Outdoor\\") + file;
+            const SD3D6Lock* record = parser.TextureRecord(parser.FindTexture(name.c_str(), 0, 1));
+            ASSERT_NE(record, nullptr) << file;
+            const SD3D6TextureStates& states = record->m_States;
+            SCOPED_TRACE(std::string(file) + " colour keying " + std::to_string(setting.colourKeying) +
+                         " soft sprites " + std::to_string(setting.softSprites));
+            EXPECT_EQ(states.dwColorKeyEnable, setting.keyed ? 1u : 0u);
+            EXPECT_EQ(states.dwAlphaTestEnable, setting.keyed ? 0u : 1u);
+            if (!setting.keyed) {
+                EXPECT_EQ(states.dwAlphaFunc, 7u);  // greater-equal: alpha from 128 is solid, as in the hit mask
+                EXPECT_EQ(states.dwAlphaRef, 128u);
+            }
+            EXPECT_TRUE(record->MaskBit(8, 8)) << "a leaf of the half-size level";
+            EXPECT_FALSE(record->MaskBit(0, 0)) << "a clear corner";
+        }
+        parser.EndSession(0);
     }
 }
 

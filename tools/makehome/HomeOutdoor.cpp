@@ -118,20 +118,28 @@ Painter Ground(Rgba base, int seed) {
     return [base, seed](int x, int y) { return Speckled(base, x, y, seed, 18); };
 }
 
+// The clear texels of a sprite keep its leaf colour: the smaller levels are averaged down with
+// them, and black ones would draw a dark rim round every distant tree.
+constexpr Rgba Clear(Rgba leaf) {
+    return {leaf.r, leaf.g, leaf.b, 0};
+}
+
 // A conifer: a dark trunk and a green triangle on a clear background.
 Rgba Pine(int x, int y) {
+    const Rgba leaf{40, 110, 50, 255};
     const int centre = kTextureSize / 2;
     if (y >= kTextureSize - 6) {
-        return std::abs(x - centre) <= 1 ? Rgba{90, 60, 30, 255} : Rgba{0, 0, 0, 0};
+        return std::abs(x - centre) <= 1 ? Rgba{90, 60, 30, 255} : Clear(leaf);
     }
     const int half = (y + 2) * centre / kTextureSize;
-    return std::abs(x - centre) <= half ? Speckled({40, 110, 50, 255}, x, y, 7, 20) : Rgba{0, 0, 0, 0};
+    return std::abs(x - centre) <= half ? Speckled(leaf, x, y, 7, 20) : Clear(leaf);
 }
 
 // A round bush.
 Rgba Bush(int x, int y) {
+    const Rgba leaf{70, 130, 40, 255};
     const int dx = x - kTextureSize / 2, dy = y - kTextureSize * 2 / 3;
-    return dx * dx + dy * dy * 2 <= 100 ? Speckled({70, 130, 40, 255}, x, y, 9, 25) : Rgba{0, 0, 0, 0};
+    return dx * dx + dy * dy * 2 <= 100 ? Speckled(leaf, x, y, 9, 25) : Clear(leaf);
 }
 
 Painter Sky(Rgba top, Rgba horizon, bool ground) {
@@ -152,11 +160,21 @@ void AddTextures(const std::string& scratch, std::vector<OutdoorFile>& files) {
     files.push_back(Texture(scratch, folder + "dirt.stx", Ground({120, 95, 60, 255}, 3), false));
     files.push_back(Texture(scratch, folder + "sand.stx", Ground({200, 185, 140, 255}, 4), false));
     files.push_back(Texture(scratch, folder + "water.stx", Ground({50, 90, 160, 255}, 5), false));
+    // Sprites belong to the tree class, so the renderer's sprite settings decide between the
+    // alpha format and a colour key; with the alpha format the test drops the clear texels, and
+    // its reference matches the hit mask, which counts alpha from 128 as solid.
+    const std::vector<std::pair<const char*, const char*>> clearCorners = {
+        {"TXT-IsTree", "Yes"}, {"TXT-RSAlphaTest", "Yes"}, {"TXT-RSAlphaFunc", "GreaterEqual"},
+        {"TXT-RSAlphaRef", "128"}};
+    auto sprite = [&clearCorners](std::vector<std::pair<const char*, const char*>> tags) {
+        tags.insert(tags.end(), clearCorners.begin(), clearCorners.end());
+        return tags;
+    };
     files.push_back(Texture(scratch, folder + "pine.stx", Pine, true,
-                            {{"TREE-YoungScale", "6.0"}, {"TREE-OldScale", "10.0"}, {"TREE-Oscillator1", "1"},
-                             {"TREE-Oscillator2", "2"}, {"TREE-ShadeLevel", "24"}}));
+                            sprite({{"TREE-YoungScale", "6.0"}, {"TREE-OldScale", "10.0"}, {"TREE-Oscillator1", "1"},
+                                    {"TREE-Oscillator2", "2"}, {"TREE-ShadeLevel", "24"}})));
     files.push_back(Texture(scratch, folder + "bush.stx", Bush, true,
-                            {{"TREE-YoungScale", "3.0"}, {"TREE-OldScale", "4.0"}, {"TREE-ShadeLevel", "8"}}));
+                            sprite({{"TREE-YoungScale", "3.0"}, {"TREE-OldScale", "4.0"}, {"TREE-ShadeLevel", "8"}})));
     const Rgba blue{70, 120, 200, 255}, pale{170, 200, 230, 255}, grey{150, 155, 160, 255};
     for (const char* face : {"front", "left", "back", "right"}) {
         files.push_back(Texture(scratch, folder + "sky_" + face + ".stx", Sky(blue, pale, true), false));
