@@ -43,21 +43,10 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
     sys::raster::simd::Enable16(sixteen);
     RasterCanvas canvas(61, 47, format);
     Rasterizer& r = canvas.raster;
-    Viewport v;
-    v.dwWidth = 61;
-    v.dwHeight = 47;
-    r.SetViewport(v);
-    if (perspective) {
-        Matrix4 p;
-        p.m[2][2] = 1.0f;
-        p.m[2][3] = 1.0f;
-        p.m[3][2] = -1.0f;
-        p.m[3][3] = 0.0f;
-        r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, p);
+    SetUpUnitPerspective(r, 61, 47, dither);
+    if (!perspective) {
+        r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, Matrix4{});
     }
-    r.SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
-    r.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-    r.SetRenderState(D3DRENDERSTATE_DITHERENABLE, dither);
     r.SetRenderState(D3DRENDERSTATE_ZFUNC, zFunc);
     r.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
     r.SetRenderState(D3DRENDERSTATE_ZBIAS, bias);
