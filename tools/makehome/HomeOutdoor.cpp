@@ -95,11 +95,7 @@ OutdoorFile Texture(const std::string& scratch, const std::string& path, const P
     if (texture.ImportImage(picture.c_str(), STexFormat::Parse(alpha ? kAlphaLine : kOpaqueLine)) != 1) {
         return file;
     }
-    // The import fills only the full-size level; the smaller ones are averaged down from it, or
-    // distant ground and sprites sample levels that are still black.
-    STexFormat& format = *texture.GetFormat(0);
-    if (format.BuildMipLayersRGB("Box", "Box") == 0 ||
-        (format.HasAlpha() != 0 && format.BuildMipLayersAlpha("Box", "Box") == 0)) {
+    if (!BuildSmallerLevels(*texture.GetFormat(0))) {
         std::filesystem::remove(picture);
         return file;
     }
@@ -466,6 +462,11 @@ void AddStaticModel(SCatalog& catalog, const char* model, const char* handlerKey
 }
 
 }  // namespace
+
+bool BuildSmallerLevels(STexFormat& format) {
+    return format.BuildMipLayersRGB("Box", "Box") != 0 &&
+           (format.HasAlpha() == 0 || format.BuildMipLayersAlpha("Box", "Box") != 0);
+}
 
 void AddOutdoorCatalogItems(SCatalog& catalog) {
     AddTextureList(catalog, "GroundTexture", "Meadow", {{"meadow.stx", 1, 365}, {"grass.stx", 1, 365}});

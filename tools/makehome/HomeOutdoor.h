@@ -5,6 +5,7 @@
 #include <vector>
 
 class SCatalog;
+class STexFormat;
 
 // The demo outdoor world: a scenario map with a hill, a pond and two placed models, the
 // textures its ground, trees, sky box and water name, and the two static models with their
@@ -20,6 +21,11 @@ struct OutdoorFile {
 inline constexpr const char* kMapPath = "Maps/Outdoor.gmx";
 inline constexpr const char* kTextureFolder = "Textures/Outdoor";
 inline constexpr const char* kModelFolder = "Models/Outdoor";
+
+// Builds a freshly imported texture format's smaller levels, colour and (where it has one)
+// alpha, by averaging down from the full picture: the import fills only the full-size level,
+// and anything seen from afar would sample levels that are still black. False on failure.
+bool BuildSmallerLevels(STexFormat& format);
 
 // Every file of the outdoor world, the same bytes on every run.
 std::vector<OutdoorFile> BuildOutdoorFiles();

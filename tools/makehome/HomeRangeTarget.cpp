@@ -13,6 +13,7 @@
 #include "assets/textures/STexture2.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CMemFile.h"
+#include "tools/makehome/HomeOutdoor.h"
 
 namespace home_range {
 namespace {
@@ -69,13 +70,6 @@ void Paint(int x, int y, uint8_t rgba[4]) {
 
 using Painter = void (*)(int x, int y, uint8_t rgba[4]);
 
-// The import fills only the full-size level; the smaller ones are averaged down from it, or a
-// board seen from afar samples levels that are still black.
-bool BuildSmallerLevels(STexFormat& format) {
-    return format.BuildMipLayersRGB("Box", "Box") != 0 &&
-           (format.HasAlpha() == 0 || format.BuildMipLayersAlpha("Box", "Box") != 0);
-}
-
 // A texture file from a painted square picture in one format, with the board's hit regions
 // when asked.
 std::vector<uint8_t> PaintedTexture(int size, Painter paint, const char* formatLine, bool regions,
@@ -104,7 +98,7 @@ std::vector<uint8_t> PaintedTexture(int size, Painter paint, const char* formatL
     STexture2 texture;
     std::vector<uint8_t> bytes;
     if (texture.ImportImage(picture.string().c_str(), STexFormat::Parse(formatLine)) == 1 &&
-        BuildSmallerLevels(*texture.GetFormat(0))) {
+        home_outdoor::BuildSmallerLevels(*texture.GetFormat(0))) {
         for (const Region& r : kRegions) {
             if (!regions)
                 break;
