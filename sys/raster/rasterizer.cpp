@@ -631,12 +631,17 @@ void Rasterizer::DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2)
     FillPolygon(band, screen, polygon.count, polygon.edge);
 }
 
+// Whether the cull mode drops a polygon of this signed twice area; degenerate ones always go.
+bool Rasterizer::Culled(int64_t area) const {
+    const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
+    return area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0);
+}
+
 // Culls a projected convex polygon by its winding, then fills it as a fan or draws its
 // original edges.
 void Rasterizer::FillPolygon(Band& band, ScreenVertex* screen, int count, const bool* edges) {
     const int64_t area = TwiceArea(screen, count);
-    const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
-    if (area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0)) {
+    if (Culled(area)) {
         return;
     }
     band.counters.triangles += band.countPrimitives ? 1 : 0;
@@ -669,8 +674,7 @@ void Rasterizer::FillPolygon(Band& band, ScreenVertex* screen, int count, const 
 // one cross product, so the fan's sliver test never drops it.
 void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     const int64_t area = (b.fx - a.fx) * (c.fy - a.fy) - (b.fy - a.fy) * (c.fx - a.fx);
-    const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
-    if (area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0)) {
+    if (Culled(area)) {
         return;
     }
     band.counters.triangles += band.countPrimitives ? 1 : 0;
