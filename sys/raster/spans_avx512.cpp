@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -306,6 +307,7 @@ struct RowLanes {
                              _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
     }
     __m512 Start(int plane) const { return _mm512_set1_ps(rowStart[plane]); }
+    __m512 ScaledStart(int plane, float scale) const { return _mm512_set1_ps(rowStart[plane] * scale); }
     __m512 Thresholds() const { return _mm512_loadu_ps(thresholds + (i & 3)); }
     __m256i LoadDepth() const { return _mm256_maskz_loadu_epi16(inside, depthRow + i); }
     void StoreDepth(__mmask16 m, __m256i v) const { _mm256_mask_storeu_epi16(depthRow + i, m, v); }
@@ -335,6 +337,7 @@ struct PacketLanes {
 
     __m512 Offset() const { return offset; }
     __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
+    __m512 ScaledStart(int plane, float scale) const { return _mm512_mul_ps(Start(plane), _mm512_set1_ps(scale)); }
     __m512 Thresholds() const { return thresholds; }
     // The rows' lanes do not overlap, so their loads are independent and simply or-ed.
     __m256i LoadDepth() const {
@@ -743,11 +746,20 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
                 return i - first;
             }
         }
-        for (; last - i + 1 > 16; i += 32) {
+        // The row's end in one call: three groups, two or one.
+        if (last - i + 1 > 32) {
+            const RowLanes three[3] = {groupAt(i), groupAt(i + 16), groupAt(i + 32)};
+            if (!FastShadeGroups16<F, 3>(fast, three, written, shaded)) {
+                return i - first;
+            }
+            return last + 1 - first;
+        }
+        if (last - i + 1 > 16) {
             const RowLanes pair[2] = {groupAt(i), groupAt(i + 16)};
             if (!FastShadeGroups16<F, 2>(fast, pair, written, shaded)) {
                 return i - first;
             }
+            return last + 1 - first;
         }
         for (; i <= last; i += 16) {
             const RowLanes group = groupAt(i);

@@ -29,6 +29,8 @@ struct FastTextured {
     uint32_t mip;
     int firstLevel, lastLevel;
     float constantQ, lodBias;
+    float pointScale;  // 2^(2 lodBias + 1), which the squared footprint is scaled by for point selection
+    int emptyLevel;    // the point-selected level where the footprint is not positive
     __m512i width, height, pitchPair, base, lastRead;
     __m512 flatLod;  // the level of detail without perspective: the same at every pixel
 };
@@ -74,12 +76,15 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.firstLevel = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(f.lastLevel)));
     f.constantQ = constantQ;
     f.lodBias = s.lodBias;
+    f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
+    f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
     // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
     f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(pitch, 16));
     f.base = _mm512_loadu_si512(table.offset);
     f.lastRead = _mm512_loadu_si512(table.lastRead);
     f.flatLod = _mm512_setzero_ps();
-    f.common = perspective && rgb565 && f.shade->blend && f.shade->fog && !f.fogStep && f.mip == D3DTFP_LINEAR &&
+    f.common = perspective && rgb565 && f.shade->blend && f.shade->fog && !f.fogStep &&
+               (f.mip == D3DTFP_LINEAR || f.mip == D3DTFP_POINT) &&
                stage.colourForm == StageState::Form::TextureTimesCurrent &&
                stage.alphaForm == StageState::Form::TextureTimesCurrent && f.wrapU && f.wrapV && p.depthTest &&
                p.depthWrite && p.passLess && p.passEqual && !p.passGreater;
@@ -264,8 +269,7 @@ inline void ReadTargetSteps16(const Lanes& lanes, __m512* c) {
 
 // The level of detail with perspective, fused and without divisions: the footprint's sides
 // are (dU - u dq) w in texels, so their squares are taken before the one factor w * w.
-template <bool Coarse = false>
-inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
+inline __m512 FootprintSquared16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const float tw = f.p->textureSize[0][0], th = f.p->textureSize[0][1];
     const float* stepX = f.stepX;
     const float* stepY = f.stepY;
@@ -275,11 +279,38 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
     const __m512 vy = _mm512_fnmadd_ps(v, _mm512_set1_ps(stepY[1] * th), _mm512_set1_ps(stepY[f.sv] * th));
     const __m512 across = _mm512_fmadd_ps(ux, ux, _mm512_mul_ps(vx, vx));
     const __m512 down = _mm512_fmadd_ps(uy, uy, _mm512_mul_ps(vy, vy));
-    const __m512 rho2 = _mm512_mul_ps(_mm512_max_ps(down, across), _mm512_mul_ps(w, w));
+    return _mm512_mul_ps(_mm512_max_ps(down, across), _mm512_mul_ps(w, w));
+}
+
+template <bool Coarse = false>
+inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
+    const __m512 rho2 = FootprintSquared16(f, u, v, w);
     // No positive footprint (zero, or not a number) selects the full-size level, as -64 does.
     const __m512 lod = _mm512_mul_ps(_mm512_set1_ps(0.5f), Coarse ? CoarseLog2x16(rho2) : FastLog2x16(rho2));
     return _mm512_mask_blend_ps(_mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ), _mm512_set1_ps(-64.0f),
                                 lod);
+}
+
+// The point-selected level (before the level range is applied) with perspective, without a
+// logarithm: with X the squared footprint times 2^(2 bias + 1), the level of detail rounds to
+// k exactly when floor(log2 X) is 2k or 2k + 1, and the exponent gives that floor. Lanes whose
+// log2 X lies within 2/1024 of an even number sit near a rounding boundary: `near` marks them,
+// for the exact level of detail to decide. A footprint that is not positive takes `empty`.
+inline __m512i PointLevel16(const FastTextured& f, __m512 u, __m512 v, __m512 w, __mmask16 active,
+                            __m512i empty, __mmask16& near) {
+    const __m512 rho2 = FootprintSquared16(f, u, v, w);
+    const __mmask16 positive = _mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ);
+    const __m512 x = _mm512_mul_ps(rho2, _mm512_set1_ps(f.pointScale));
+    // Clamped so that an infinite footprint still converts to a whole number.
+    const __m512 e = _mm512_min_ps(_mm512_max_ps(_mm512_getexp_ps(x), _mm512_set1_ps(-1024.0f)),
+                                   _mm512_set1_ps(1024.0f));
+    const __m512 m = _mm512_getmant_ps(x, _MM_MANT_NORM_1_2, _MM_MANT_SIGN_zero);
+    const __m512i exponent = _mm512_cvttps_epi32(e);
+    const __mmask16 odd = _mm512_test_epi32_mask(exponent, _mm512_set1_epi32(1));
+    near = active & positive &
+           ((~odd & _mm512_cmp_ps_mask(m, _mm512_set1_ps(1.00136f), _CMP_LT_OQ)) |
+            (odd & _mm512_cmp_ps_mask(m, _mm512_set1_ps(1.99729f), _CMP_GT_OQ)));
+    return _mm512_mask_blend_epi32(positive, empty, _mm512_srai_epi32(exponent, 1));
 }
 
 // G groups (of one row, or of a packet's rows) through the fast path, step by step
@@ -288,14 +319,15 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
 // (FastTextured::common) so their copy carries no code for the others: the whole of it is
 // large enough that its size shows in its speed. The other states keep the general code, which
 // measured faster on the small triangles they mostly come with.
-template <TextureFormat F, int G, bool Common, class Lanes>
+template <TextureFormat F, int G, uint32_t CommonMip, class Lanes>
 inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
+    constexpr bool Common = CommonMip != 0;
     const Rasterizer::PixelPipeline& p = *f.p;
     const ShadeState& shade = *f.shade;
     const StageState& stage = *f.stage;
     using Form = StageState::Form;
     const bool rgb565 = Common || f.rgb565, perspective = Common || f.perspective;
-    const uint32_t mip = Common ? D3DTFP_LINEAR : f.mip;
+    const uint32_t mip = Common ? CommonMip : f.mip;
     const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
     __m512 offset[G];
     __m256i depthValue[G];
@@ -306,11 +338,13 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     for (int g = 0; g < G; ++g) {
         offset[g] = lanes[g].Offset();
         const __m512 z = _mm512_add_ps(lanes[g].Start(0), _mm512_mul_ps(_mm512_set1_ps(f.stepX[0]), offset[g]));
-        depthValue[g] = _mm512_cvtepi32_epi16(_mm512_max_epi32(
-            _mm512_sub_epi32(
-                _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half)),
-                _mm512_set1_epi32(p.depthBias)),
-            _mm512_setzero_si512()));
+        __m512i depth =
+            _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half));
+        // Without a bias the value is never negative: the usual copy skips the clamp then.
+        if (!Common || p.depthBias != 0) {
+            depth = _mm512_max_epi32(_mm512_sub_epi32(depth, _mm512_set1_epi32(p.depthBias)), _mm512_setzero_si512());
+        }
+        depthValue[g] = _mm512_cvtepi32_epi16(depth);
         pass[g] = lanes[g].inside;
         if (Common || p.depthTest) {
             pass[g] &= DepthPasses16(Common ? 6 : DepthFunction(p), depthValue[g], lanes[g].LoadDepth());
@@ -361,9 +395,19 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     for (int g = 0; g < G; ++g) {
         level0[g] = baseLevel;
         fraction[g] = zerof;
-        if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
+        if (CommonMip == D3DTFP_POINT) {
+            __mmask16 nearBoundary = 0;
+            level0[g] = PointLevel16(f, u[g], v[g], w[g], pass[g], _mm512_set1_epi32(f.emptyLevel), nearBoundary);
+            if (nearBoundary != 0) {
+                const __m512 lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), _mm512_set1_ps(f.lodBias));
+                const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
+                level0[g] = _mm512_mask_blend_epi32(_mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ),
+                                                    _mm512_cvttps_epi32(rounded), baseLevel);
+            }
+            level0[g] = _mm512_min_epi32(_mm512_max_epi32(level0[g], baseLevel), lastLevel);
+        } else if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
             const __m512 bias = _mm512_set1_ps(f.lodBias);
-            __m512 lod = _mm512_add_ps(perspective ? FastLod16<Common>(f, u[g], v[g], w[g]) : f.flatLod, bias);
+            __m512 lod = _mm512_add_ps(perspective ? FastLod16<CommonMip == D3DTFP_LINEAR>(f, u[g], v[g], w[g]) : f.flatLod, bias);
             if (mip == D3DTFP_POINT) {
                 // Where a lane is near a rounding boundary, the exact level of detail decides.
                 const __m512 distance = _mm512_abs_ps(_mm512_sub_ps(
@@ -384,8 +428,11 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             level0[g] = _mm512_mask_blend_epi32(magnified, level0[g], baseLevel);
             fraction[g] = _mm512_mask_blend_ps(magnified, fraction[g], zerof);
         }
-        between[g] = _mm512_mask_cmp_ps_mask(pass[g], fraction[g], zerof, _CMP_NEQ_UQ);
-        anyBetween = anyBetween || between[g] != 0;
+        between[g] = 0;
+        if (mip == D3DTFP_LINEAR) {
+            between[g] = _mm512_mask_cmp_ps_mask(pass[g], fraction[g], zerof, _CMP_NEQ_UQ);
+            anyBetween = anyBetween || between[g] != 0;
+        }
         level1[g] = _mm512_min_epi32(_mm512_add_epi32(level0[g], _mm512_set1_epi32(1)), lastLevel);
     }
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
@@ -433,8 +480,8 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         const float units[3] = {31.0f, 63.0f, 31.0f};
         const float fogColour[3] = {shade.fogColour.r * units[0], shade.fogColour.g * units[1],
                                     shade.fogColour.b * units[2]};
-        const __m512 fogEnd = _mm512_set1_ps(shade.fogEnd);
-        const __m512 fogScale = _mm512_set1_ps(1.0f / (shade.fogEnd - shade.fogStart));
+        const float fogScale = 1.0f / (shade.fogEnd - shade.fogStart);
+        const __m512 fogSlope = _mm512_set1_ps(-fogScale), fogAtZero = _mm512_set1_ps(shade.fogEnd * fogScale);
         const int planes[3] = {2 + kDiffuseR, 2 + kDiffuseG, 2 + kDiffuseB};
 #pragma GCC unroll 4
         for (int g = 0; g < G; ++g) {
@@ -451,7 +498,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             if constexpr (kChannels == 4) {
                 alpha = _mm512_mul_ps(texel[3], _mm512_mul_ps(alpha, _mm512_set1_ps(scales[3])));
             }
-            const __m512 factor = Saturate16(_mm512_mul_ps(_mm512_sub_ps(fogEnd, w[g]), fogScale));
+            const __m512 factor = Saturate16(_mm512_fmadd_ps(w[g], fogSlope, fogAtZero));
             const __m512 stageWeight = _mm512_mul_ps(alpha, factor);
             const __m512 fogWeight = _mm512_sub_ps(alpha, stageWeight), keep = _mm512_sub_ps(one, alpha);
             // The perspective factor of the diffuse colour joins the weight too.
@@ -464,12 +511,11 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             for (int n = 0; n < 3; ++n) {
                 const __m512 rest =
                     _mm512_fmadd_ps(fogWeight, _mm512_set1_ps(fogColour[n]), _mm512_mul_ps(target[n], keep));
-                const __m512 diffuse =
-                    _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[planes[n]]), offset[g], lanes[g].Start(planes[n]));
-                __m512 colour = _mm512_fmadd_ps(
-                    texel[n],
-                    _mm512_mul_ps(diffuse, _mm512_mul_ps(perspectiveWeight, _mm512_set1_ps(scales[n] * units[n]))),
-                    rest);
+                // The diffuse colour comes already scaled to the texel sums' and target's steps.
+                const float scale = scales[n] * units[n];
+                const __m512 diffuse = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[planes[n]] * scale), offset[g],
+                                                       lanes[g].ScaledStart(planes[n], scale));
+                __m512 colour = _mm512_fmadd_ps(texel[n], _mm512_mul_ps(diffuse, perspectiveWeight), rest);
                 // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
                 colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n]));
                 channel[n] = _mm512_cvttps_epi32(_mm512_add_ps(colour, thresholds));
@@ -571,6 +617,9 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
 
 template <TextureFormat F, int G, class Lanes>
 inline bool FastShadeGroups16(const FastTextured& f, const Lanes* lanes, uint64_t& written, uint64_t& shaded) {
-    return f.common ? ShadeFastGroups16<F, G, true>(f, lanes, written, shaded)
-                    : ShadeFastGroups16<F, G, false>(f, lanes, written, shaded);
+    if (!f.common) {
+        return ShadeFastGroups16<F, G, 0>(f, lanes, written, shaded);
+    }
+    return f.mip == D3DTFP_POINT ? ShadeFastGroups16<F, G, D3DTFP_POINT>(f, lanes, written, shaded)
+                                 : ShadeFastGroups16<F, G, D3DTFP_LINEAR>(f, lanes, written, shaded);
 }

@@ -34,6 +34,7 @@ struct Texturing {
     uint32_t address;
     bool fog, alphaTest, blend;
     uint32_t colourOp, alphaOp;
+    float lodBias = 0.0f;
 };
 
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
@@ -61,6 +62,9 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
         r.SetTextureStageState(0, D3DTSS_MAGFILTER, t.filter);
         r.SetTextureStageState(0, D3DTSS_MINFILTER, t.filter);
         r.SetTextureStageState(0, D3DTSS_MIPFILTER, t.mip);
+        uint32_t biasBits;
+        std::memcpy(&biasBits, &t.lodBias, 4);
+        r.SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, biasBits);
         r.SetTextureStageState(0, D3DTSS_ADDRESS, t.address);
         r.SetTextureStageState(0, D3DTSS_COLOROP, t.colourOp);
         r.SetTextureStageState(0, D3DTSS_ALPHAOP, t.alphaOp);
@@ -208,6 +212,13 @@ TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoops) {
          D3DTOP_MODULATE},
         {TextureFormat::ARGB4444, kLinear, D3DTFP_NONE, D3DTADDRESS_WRAP, false, false, false, D3DTOP_SELECTARG1,
          D3DTOP_SELECTARG1},
+        // The usual scene's states with point mip selection, the level biased either way.
+        {TextureFormat::RGB565, kLinear, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
+        {TextureFormat::RGB565, kLinear, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, 0.7f},
+        {TextureFormat::ARGB4444, kLinear, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, -1.3f},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
@@ -232,6 +243,8 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
         // The usual scene's states: wrapped, trilinear, modulated, fogged and blended.
         {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
          D3DTOP_MODULATE},
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, 0.4f},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
