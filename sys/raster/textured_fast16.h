@@ -31,9 +31,17 @@ struct FastTextured {
     float constantQ, lodBias;
     float pointScale;  // 2^(2 lodBias + 1), which the squared footprint is scaled by for point selection
     int emptyLevel;    // the point-selected level where the footprint is not positive
+    // A level's squared footprints, 4^k to 4^(k + 1) in X, a margin in from each end, in the
+    // footprint's own terms: 4^k times lowFactor to 4^k times highFactor.
+    float lowFactor, highFactor;
     __m512i width, height, pitchPair, base, lastRead;
     __m512 flatLod;  // the level of detail without perspective: the same at every pixel
 };
+
+// How far (as a factor) a squared footprint scaled for point selection must lie from a power
+// of four, a rounding boundary, for the fast estimate's level to be the exact one: 2/1024 in
+// its log2, 1/1024 of a level.
+constexpr float kPointMargin = 1.00136f;
 
 // Sets up the fast path for a row's or a packet's groups; false when it does not cover the
 // draw: it needs a linear filter, no alpha test, and levels whose texel indices and pitches fit
@@ -78,6 +86,8 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.lodBias = s.lodBias;
     f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
     f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
+    f.lowFactor = kPointMargin / f.pointScale;
+    f.highFactor = 4.0f / (kPointMargin * f.pointScale);
     // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
     f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(pitch, 16));
     f.base = _mm512_loadu_si512(table.offset);
@@ -291,14 +301,12 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
                                 lod);
 }
 
-// The point-selected level (before the level range is applied) with perspective, without a
+// The point-selected level (before the level range is applied) from the squared footprint, without a
 // logarithm: with X the squared footprint times 2^(2 bias + 1), the level of detail rounds to
 // k exactly when floor(log2 X) is 2k or 2k + 1, and the exponent gives that floor. Lanes whose
 // log2 X lies within 2/1024 of an even number sit near a rounding boundary: `near` marks them,
 // for the exact level of detail to decide. A footprint that is not positive takes `empty`.
-inline __m512i PointLevel16(const FastTextured& f, __m512 u, __m512 v, __m512 w, __mmask16 active,
-                            __m512i empty, __mmask16& near) {
-    const __m512 rho2 = FootprintSquared16(f, u, v, w);
+inline __m512i PointLevel16(const FastTextured& f, __m512 rho2, __mmask16 active, __m512i empty, __mmask16& near) {
     const __mmask16 positive = _mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ);
     const __m512 x = _mm512_mul_ps(rho2, _mm512_set1_ps(f.pointScale));
     // Clamped so that an infinite footprint still converts to a whole number.
@@ -308,9 +316,36 @@ inline __m512i PointLevel16(const FastTextured& f, __m512 u, __m512 v, __m512 w,
     const __m512i exponent = _mm512_cvttps_epi32(e);
     const __mmask16 odd = _mm512_test_epi32_mask(exponent, _mm512_set1_epi32(1));
     near = active & positive &
-           ((~odd & _mm512_cmp_ps_mask(m, _mm512_set1_ps(1.00136f), _CMP_LT_OQ)) |
-            (odd & _mm512_cmp_ps_mask(m, _mm512_set1_ps(1.99729f), _CMP_GT_OQ)));
+           ((~odd & _mm512_cmp_ps_mask(m, _mm512_set1_ps(kPointMargin), _CMP_LT_OQ)) |
+            (odd & _mm512_cmp_ps_mask(m, _mm512_set1_ps(2.0f / kPointMargin), _CMP_GT_OQ)));
     return _mm512_mask_blend_epi32(positive, empty, _mm512_srai_epi32(exponent, 1));
+}
+
+// The point-selected level, within the level range, of a lane with squared footprint `r`, and
+// the squared footprints [low, high) that take that level well away from its rounding
+// boundaries (as PointLevel16 would mark none of them near). False where `r` is not a positive
+// normal number: such lanes take their own look.
+inline bool PointLevelRange(const FastTextured& f, float r, int& level, float& low, float& high) {
+    const float x = r * f.pointScale;
+    if (!(x >= std::numeric_limits<float>::min() && x <= std::numeric_limits<float>::max())) {
+        return false;
+    }
+    uint32_t bits;
+    std::memcpy(&bits, &x, 4);
+    const int exponent = static_cast<int>(bits >> 23) - 127;
+    level = std::clamp(exponent >> 1, f.firstLevel, f.lastLevel);
+    // 4 to the power k, built from its exponent (k is a level number, far inside the range).
+    auto powerOfFour = [](int k) {
+        const uint32_t b = static_cast<uint32_t>(127 + 2 * k) << 23;
+        float v;
+        std::memcpy(&v, &b, 4);
+        return v;
+    };
+    // Every footprint below the first level's range takes the first level, every one above the
+    // last level's takes the last.
+    low = level == f.firstLevel ? std::numeric_limits<float>::min() : powerOfFour(level) * f.lowFactor;
+    high = level == f.lastLevel ? std::numeric_limits<float>::infinity() : powerOfFour(level) * f.highFactor;
+    return true;
 }
 
 // G groups (of one row, or of a packet's rows) through the fast path, step by step
@@ -391,21 +426,53 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     __m512 fraction[G];
     __mmask16 between[G];
     bool anyBetween = false;
+    // On large triangles every lane of the groups almost always takes the same levels; the
+    // small triangles of other scenes gain nothing from finding out.
+    int shared0 = -1;
+    bool uniform = false;
+    if constexpr (CommonMip == D3DTFP_POINT) {
+        // The first passing lane's level, and whether every passing lane's footprint keeps to
+        // it; groups that leave it take a level per lane.
+        __m512 rho2[G];
+        int first = G;
 #pragma GCC unroll 4
-    for (int g = 0; g < G; ++g) {
+        for (int g = 0; g < G; ++g) {
+            rho2[g] = FootprintSquared16(f, u[g], v[g], w[g]);
+            first = first == G && pass[g] != 0 ? g : first;
+        }
+        const float r = _mm512_cvtss_f32(
+            _mm512_permutexvar_ps(_mm512_set1_epi32(__builtin_ctz(pass[first])), rho2[first]));
+        float low, high;
+        if (PointLevelRange(f, r, shared0, low, high)) {
+            uniform = true;
+#pragma GCC unroll 4
+            for (int g = 0; g < G; ++g) {
+                const __mmask16 kept = _mm512_mask_cmp_ps_mask(pass[g], rho2[g], _mm512_set1_ps(low), _CMP_GE_OQ) &
+                                       _mm512_mask_cmp_ps_mask(pass[g], rho2[g], _mm512_set1_ps(high), _CMP_LT_OQ);
+                uniform = uniform && kept == pass[g];
+            }
+        }
+        if (!uniform) {
+#pragma GCC unroll 4
+            for (int g = 0; g < G; ++g) {
+                __mmask16 nearBoundary = 0;
+                level0[g] = PointLevel16(f, rho2[g], pass[g], _mm512_set1_epi32(f.emptyLevel), nearBoundary);
+                if (nearBoundary != 0) {
+                    // There the exact level of detail decides.
+                    const __m512 lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), _mm512_set1_ps(f.lodBias));
+                    const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
+                    level0[g] = _mm512_mask_blend_epi32(_mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ),
+                                                        _mm512_cvttps_epi32(rounded), baseLevel);
+                }
+                level0[g] = _mm512_min_epi32(_mm512_max_epi32(level0[g], baseLevel), lastLevel);
+            }
+        }
+    }
+#pragma GCC unroll 4
+    for (int g = 0; g < G && CommonMip != D3DTFP_POINT; ++g) {
         level0[g] = baseLevel;
         fraction[g] = zerof;
-        if (CommonMip == D3DTFP_POINT) {
-            __mmask16 nearBoundary = 0;
-            level0[g] = PointLevel16(f, u[g], v[g], w[g], pass[g], _mm512_set1_epi32(f.emptyLevel), nearBoundary);
-            if (nearBoundary != 0) {
-                const __m512 lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), _mm512_set1_ps(f.lodBias));
-                const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
-                level0[g] = _mm512_mask_blend_epi32(_mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ),
-                                                    _mm512_cvttps_epi32(rounded), baseLevel);
-            }
-            level0[g] = _mm512_min_epi32(_mm512_max_epi32(level0[g], baseLevel), lastLevel);
-        } else if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
+        if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
             const __m512 bias = _mm512_set1_ps(f.lodBias);
             __m512 lod = _mm512_add_ps(perspective ? FastLod16<CommonMip == D3DTFP_LINEAR>(f, u[g], v[g], w[g]) : f.flatLod, bias);
             if (mip == D3DTFP_POINT) {
@@ -438,11 +505,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
     __m512i sum0[G][4], sum1[G][4];
     bool safe = true;
-    // On large triangles every lane of the groups almost always takes the same levels; the
-    // small triangles of other scenes gain nothing from finding out.
-    int shared0 = -1;
-    bool uniform = false;
-    if constexpr (Common) {
+    if constexpr (CommonMip == D3DTFP_LINEAR) {
 #pragma GCC unroll 4
         for (int g = 0; g < G; ++g) {
             if (shared0 < 0 && pass[g] != 0) {
