@@ -2,8 +2,10 @@
 
 // The sixteen-lane textured path for bilinear sampling without the alpha test, cheaper than
 // the exact lane-for-lane path and within one step per channel of the one-pixel loop's
-// colours. Texel addresses, filter weights and each level's texel sums stay exactly those of
-// the one-pixel loop, and so do z values and which pixels are written. What changes: the
+// colours. Z values and which pixels are written stay exactly those of the one-pixel loop,
+// and so do texel addresses, filter weights and each level's texel sums, but for the usual
+// scene's copy, which takes texel positions in fixed point (a weight may differ by a 256th,
+// a texel pair with a whole weight on one texel may shift by one). What changes too: the
 // level of detail comes without divisions (for point mip selection the exact one is taken
 // where a lane lies near a rounding boundary, so the level never differs), fog multiplies by
 // the reciprocal of its range, colour products and sums fuse, and a level's filter runs down
@@ -34,6 +36,9 @@ struct FastTextured {
     // A level's squared footprints, 4^k to 4^(k + 1) in X, a margin in from each end, in the
     // footprint's own terms: 4^k times lowFactor to 4^k times highFactor.
     float lowFactor, highFactor;
+    // The usual copy's limits on |u| and |v|, under which u (v) times the full-size width
+    // (height) in 256ths of a texel fits 32 bits; lanes beyond take the one-texel sampler.
+    float commonLimit[2];
     __m512i width, height, pitchPair, base, lastRead;
     __m512 flatLod;  // the level of detail without perspective: the same at every pixel
 };
@@ -86,6 +91,8 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.lodBias = s.lodBias;
     f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
     f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
+    f.commonLimit[0] = std::min(65536.0f, 4194304.0f / static_cast<float>(table.width[0]));
+    f.commonLimit[1] = std::min(65536.0f, 4194304.0f / static_cast<float>(table.height[0]));
     f.lowFactor = kPointMargin / f.pointScale;
     f.highFactor = 4.0f / (kPointMargin * f.pointScale);
     // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
@@ -142,13 +149,34 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
             base[g] = _mm512_permutexvar_epi32(level[g], f.base);
             lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
         }
-        const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width)), half);
-        const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height)), half);
-        const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
-        const __m512i i0 = _mm512_cvttps_epi32(floorX), j0 = _mm512_cvttps_epi32(floorY);
-        // A fraction times 256 is exact, so the fused add rounds as the separate one does.
-        wx[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fx, floorX), k256, half));
-        wy[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
+        __m512i i0, j0;
+        if constexpr (Wrap) {
+            // The usual copy takes the texel position in fixed point, eight bits of fraction, from
+            // one fused product: the whole part picks the texels, the fraction is the weight.
+            // A weight of 256 on the first texel comes out as 0 on the next, the same sum; a
+            // weight may differ from the one-pixel loop's by a 256th. The copy's coordinate
+            // limit keeps the product inside 32 bits.
+            constexpr int kNearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+            const __m512 minusHalf = _mm512_set1_ps(-128.0f);
+            const __m512i x = _mm512_cvt_roundps_epi32(
+                _mm512_fmadd_ps(u[g], _mm512_cvtepi32_ps(_mm512_slli_epi32(width, 8)), minusHalf), kNearest);
+            const __m512i y = _mm512_cvt_roundps_epi32(
+                _mm512_fmadd_ps(v[g], _mm512_cvtepi32_ps(_mm512_slli_epi32(height, 8)), minusHalf), kNearest);
+            const __m512i fraction = _mm512_set1_epi32(255);
+            i0 = _mm512_srai_epi32(x, 8);
+            j0 = _mm512_srai_epi32(y, 8);
+            wx[g] = _mm512_and_si512(x, fraction);
+            wy[g] = _mm512_and_si512(y, fraction);
+        } else {
+            const __m512 fx = _mm512_sub_ps(_mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width)), half);
+            const __m512 fy = _mm512_sub_ps(_mm512_mul_ps(v[g], _mm512_cvtepi32_ps(height)), half);
+            const __m512 floorX = _mm512_roundscale_ps(fx, kFloor), floorY = _mm512_roundscale_ps(fy, kFloor);
+            i0 = _mm512_cvttps_epi32(floorX);
+            j0 = _mm512_cvttps_epi32(floorY);
+            // A fraction times 256 is exact, so the fused add rounds as the separate one does.
+            wx[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fx, floorX), k256, half));
+            wy[g] = _mm512_cvttps_epi32(_mm512_fmadd_ps(_mm512_sub_ps(fy, floorY), k256, half));
+        }
         const __m512i widthMask = _mm512_sub_epi32(width, one), heightMask = _mm512_sub_epi32(height, one);
         const __m512i i1 = _mm512_add_epi32(i0, one), j1 = _mm512_add_epi32(j0, one);
         if (Wrap || f.wrapU) {
@@ -412,9 +440,10 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         u[g] = exact(g, f.su);
         v[g] = exact(g, f.sv);
         // Each coordinate on its own, so one that is not a number goes to the one-texel sampler.
-        const __m512 limit = _mm512_set1_ps(65536.0f);
-        const __mmask16 inside = _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(u[g]), limit, _CMP_LT_OQ) &
-                                 _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(v[g]), limit, _CMP_LT_OQ);
+        const __m512 limitU = _mm512_set1_ps(Common ? f.commonLimit[0] : 65536.0f);
+        const __m512 limitV = _mm512_set1_ps(Common ? f.commonLimit[1] : 65536.0f);
+        const __mmask16 inside = _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(u[g]), limitU, _CMP_LT_OQ) &
+                                 _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(v[g]), limitV, _CMP_LT_OQ);
         near = near && inside == pass[g];
     }
     if (!near) {
