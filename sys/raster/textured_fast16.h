@@ -36,9 +36,9 @@ struct FastTextured {
     // A level's squared footprints, 4^k to 4^(k + 1) in X, a margin in from each end, in the
     // footprint's own terms: 4^k times lowFactor to 4^k times highFactor.
     float lowFactor, highFactor;
-    // The usual copy's limits on |u| and |v|, under which u (v) times the full-size width
-    // (height) in 256ths of a texel fits 32 bits; lanes beyond take the one-texel sampler.
-    float commonLimit[2];
+    // The usual copy's limit on |u| and |v|, under which either times the full-size width or
+    // height in 256ths of a texel fits 32 bits; lanes beyond take the one-texel sampler.
+    float commonLimit;
     __m512i width, height, pitchPair, base, lastRead;
     __m512 flatLod;  // the level of detail without perspective: the same at every pixel
 };
@@ -91,8 +91,7 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.lodBias = s.lodBias;
     f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
     f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
-    f.commonLimit[0] = std::min(65536.0f, 4194304.0f / static_cast<float>(table.width[0]));
-    f.commonLimit[1] = std::min(65536.0f, 4194304.0f / static_cast<float>(table.height[0]));
+    f.commonLimit = std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
     f.lowFactor = kPointMargin / f.pointScale;
     f.highFactor = 4.0f / (kPointMargin * f.pointScale);
     // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
@@ -428,7 +427,10 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         const __m512 value = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[plane]), offset[g], lanes[g].Start(plane));
         return perspective ? _mm512_mul_ps(value, w[g]) : value;
     };
-    bool near = true;
+    // The largest |u| or |v| of a passing lane, compared as the bits of a float, on which a
+    // number orders above every finite value and infinity: one comparison for all groups.
+    const __m512i magnitude = _mm512_set1_epi32(0x7FFFFFFF);
+    __m512i farthest = _mm512_setzero_si512();
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
         w[g] = _mm512_set1_ps(1.0f / f.constantQ);
@@ -439,14 +441,13 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         }
         u[g] = exact(g, f.su);
         v[g] = exact(g, f.sv);
-        // Each coordinate on its own, so one that is not a number goes to the one-texel sampler.
-        const __m512 limitU = _mm512_set1_ps(Common ? f.commonLimit[0] : 65536.0f);
-        const __m512 limitV = _mm512_set1_ps(Common ? f.commonLimit[1] : 65536.0f);
-        const __mmask16 inside = _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(u[g]), limitU, _CMP_LT_OQ) &
-                                 _mm512_mask_cmp_ps_mask(pass[g], _mm512_abs_ps(v[g]), limitV, _CMP_LT_OQ);
-        near = near && inside == pass[g];
+        const __m512i reach = _mm512_max_epu32(_mm512_and_si512(_mm512_castps_si512(u[g]), magnitude),
+                                               _mm512_and_si512(_mm512_castps_si512(v[g]), magnitude));
+        farthest = _mm512_mask_max_epu32(farthest, pass[g], farthest, reach);
     }
-    if (!near) {
+    // Coordinates that are not numbers or too far go to the one-texel sampler.
+    const float limit = Common ? f.commonLimit : 65536.0f;
+    if (_mm512_cmpge_epu32_mask(farthest, _mm512_castps_si512(_mm512_set1_ps(limit))) != 0) {
         return false;
     }
     // The level (and for linear mip selection the fraction towards the next one).
@@ -473,13 +474,17 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             _mm512_permutexvar_ps(_mm512_set1_epi32(__builtin_ctz(pass[first])), rho2[first]));
         float low, high;
         if (PointLevelRange(f, r, shared0, low, high)) {
-            uniform = true;
+            // The smallest and largest footprint of a passing lane, as the bits of floats, which
+            // order as the footprints do (they are not negative) with a number above them all.
+            __m512i smallest = _mm512_set1_epi32(-1), largest = _mm512_setzero_si512();
 #pragma GCC unroll 4
             for (int g = 0; g < G; ++g) {
-                const __mmask16 kept = _mm512_mask_cmp_ps_mask(pass[g], rho2[g], _mm512_set1_ps(low), _CMP_GE_OQ) &
-                                       _mm512_mask_cmp_ps_mask(pass[g], rho2[g], _mm512_set1_ps(high), _CMP_LT_OQ);
-                uniform = uniform && kept == pass[g];
+                const __m512i bits = _mm512_castps_si512(rho2[g]);
+                smallest = _mm512_mask_min_epu32(smallest, pass[g], smallest, bits);
+                largest = _mm512_mask_max_epu32(largest, pass[g], largest, bits);
             }
+            uniform = (_mm512_cmplt_epu32_mask(smallest, _mm512_castps_si512(_mm512_set1_ps(low))) |
+                       _mm512_cmpge_epu32_mask(largest, _mm512_castps_si512(_mm512_set1_ps(high)))) == 0;
         }
         if (!uniform) {
 #pragma GCC unroll 4
@@ -601,16 +606,18 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             __m512i channel[3];
 #pragma GCC unroll 3
             for (int n = 0; n < 3; ++n) {
-                const __m512 rest =
-                    _mm512_fmadd_ps(fogWeight, _mm512_set1_ps(fogColour[n]), _mm512_mul_ps(target[n], keep));
+                // The dither threshold joins the sum before the clamp: with the clamp's top under
+                // the next step, the whole part is the same as that of the clamped sum plus it.
+                const __m512 rest = _mm512_fmadd_ps(
+                    target[n], keep, _mm512_fmadd_ps(fogWeight, _mm512_set1_ps(fogColour[n]), thresholds));
                 // The diffuse colour comes already scaled to the texel sums' and target's steps.
                 const float scale = scales[n] * units[n];
                 const __m512 diffuse = _mm512_fmadd_ps(_mm512_set1_ps(f.stepX[planes[n]] * scale), offset[g],
                                                        lanes[g].ScaledStart(planes[n], scale));
                 __m512 colour = _mm512_fmadd_ps(texel[n], _mm512_mul_ps(diffuse, perspectiveWeight), rest);
                 // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
-                colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n]));
-                channel[n] = _mm512_cvttps_epi32(_mm512_add_ps(colour, thresholds));
+                colour = _mm512_min_ps(_mm512_max_ps(colour, zerof), _mm512_set1_ps(units[n] + 0.999f));
+                channel[n] = _mm512_cvttps_epi32(colour);
             }
             pixel[g] = _mm512_ternarylogic_epi32(_mm512_slli_epi32(channel[0], 11), _mm512_slli_epi32(channel[1], 5),
                                                  channel[2], 0xFE);
