@@ -35,6 +35,8 @@ struct Texturing {
     bool fog, alphaTest, blend;
     uint32_t colourOp, alphaOp;
     float lodBias = 0.0f;
+    int width = 32;      // of the full-size level; 16 texels high
+    float shift = 0.0f;  // added to every vertex's u and v
 };
 
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
@@ -54,7 +56,8 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
     r.Clear(sys::RECT{0, 0, 61, 47}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00405060, 0.6f);
     // 32 x 16 texels over five levels of noise, alpha included where the layout has it.
     std::mt19937 texels(3);
-    TestTexture texture(texturing != nullptr ? texturing->format : TextureFormat::RGB565, 32, 16, 5,
+    TestTexture texture(texturing != nullptr ? texturing->format : TextureFormat::RGB565,
+                        texturing != nullptr ? texturing->width : 32, 16, 5,
                         [&](int, int, int) { return static_cast<uint32_t>(texels()) & 0xFFFF; });
     if (texturing != nullptr) {
         const Texturing& t = *texturing;
@@ -99,8 +102,9 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
             const float lean = small ? 0.02f : 0.3f;
             LineVertex vertex = V(x * s, y * s, static_cast<uint32_t>(random()), z + lean * static_cast<float>(c));
             // A reach that is not a number leaves v near, so u alone is out of range.
-            vertex.u = xy(random) * reach;
-            vertex.v = xy(random) * (std::isnan(reach) ? 3.0f : reach);
+            const float shift = texturing != nullptr ? texturing->shift : 0.0f;
+            vertex.u = xy(random) * reach + shift;
+            vertex.v = xy(random) * (std::isnan(reach) ? 3.0f : reach) + shift;
             list.push_back(vertex);
         }
     }
@@ -258,15 +262,25 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
 // Coordinates past 65536 repeats, or not numbers, need the one-texel sampler: the wide loops
 // hand such groups back and the pixels stay the same.
 TEST(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
-    const Texturing t{TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true,
-                      D3DTOP_MODULATE, D3DTOP_MODULATE};
+    const Texturing trilinear{TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false,
+                              true, D3DTOP_MODULATE, D3DTOP_MODULATE};
+    // A wide texture, sampled at its full size far from the origin: the usual states take
+    // fixed-point texel positions, whose reach the texture's size lowers.
+    Texturing wideTexture = trilinear;
+    wideTexture.mip = D3DTFP_POINT;
+    wideTexture.width = 1024;
+    wideTexture.shift = 9000.0f;
     const struct {
+        const Texturing* t;
         float reach;
         bool small;
         uint64_t least;
-    } cases[] = {
-        {60000.0f, false, 400}, {60000.0f, true, 400}, {std::numeric_limits<float>::quiet_NaN(), false, 200}};
+    } cases[] = {{&trilinear, 60000.0f, false, 400},
+                 {&trilinear, 60000.0f, true, 400},
+                 {&trilinear, std::numeric_limits<float>::quiet_NaN(), false, 200},
+                 {&wideTexture, 0.05f, false, 400}};
     for (const auto& c : cases) {
+        const Texturing& t = *c.t;
         const Result narrow = Draw(false, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, c.small, c.reach);
         for (const bool sixteen : {false, true}) {
             const Result wide =
