@@ -201,15 +201,22 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
         if (checked != 0) {
             safe = safe && _mm512_mask_cmpgt_epi32_mask(checked, offset, lastRead[g]) == 0;
         }
-        return _mm512_add_epi32(offset, base[g]);
+        return Shared ? offset : _mm512_add_epi32(offset, base[g]);
     };
+    // A shared level's reads are made from its own first texel.
+    const void* texels = Shared ? static_cast<const void*>(reinterpret_cast<const uint8_t*>(f.texels) +
+                                                           f.p->levels.offset[shared])
+                                : static_cast<const void*>(f.texels);
     // Each lane reads its two texels of a row whole where they lie side by side; lanes where
     // the second wraps or clamps fetch it on its own.
     __m512i upper[G], lower[G], top[G], bottom[G], topRight[G], bottomRight[G];
     __mmask16 apart[G];
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
-        apart[g] = _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one));
+        // Wrapped at a shared level, the second texel is apart only after a row's last.
+        apart[g] = Wrap && Shared
+                       ? _mm512_mask_cmpeq_epi32_mask(active[g], iA[g], _mm512_sub_epi32(sharedWidth, one))
+                       : _mm512_mask_cmpneq_epi32_mask(active[g], iB[g], _mm512_add_epi32(iA[g], one));
         top[g] = offsetOf(g, apart[g], iA[g], jA[g]);
         bottom[g] = offsetOf(g, apart[g], iA[g], jB[g]);
         if (apart[g] != 0) {
@@ -223,11 +230,11 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
     const __m512i low16 = _mm512_set1_epi32(0xFFFF);
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
-        upper[g] = _mm512_mask_i32gather_epi32(zero, active[g], top[g], f.texels, 1);
-        lower[g] = _mm512_mask_i32gather_epi32(zero, active[g], bottom[g], f.texels, 1);
+        upper[g] = _mm512_mask_i32gather_epi32(zero, active[g], top[g], texels, 1);
+        lower[g] = _mm512_mask_i32gather_epi32(zero, active[g], bottom[g], texels, 1);
         if (apart[g] != 0) {
-            const __m512i upperRight = _mm512_mask_i32gather_epi32(zero, apart[g], topRight[g], f.texels, 1);
-            const __m512i lowerRight = _mm512_mask_i32gather_epi32(zero, apart[g], bottomRight[g], f.texels, 1);
+            const __m512i upperRight = _mm512_mask_i32gather_epi32(zero, apart[g], topRight[g], texels, 1);
+            const __m512i lowerRight = _mm512_mask_i32gather_epi32(zero, apart[g], bottomRight[g], texels, 1);
             upper[g] =
                 _mm512_mask_ternarylogic_epi32(upper[g], apart[g], low16, _mm512_slli_epi32(upperRight, 16), 0xEA);
             lower[g] =
@@ -239,10 +246,20 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
     constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
 #pragma GCC unroll 4
     for (int g = 0; g < G; ++g) {
-        const __m512i below = _mm512_or_si512(wy[g], _mm512_slli_epi32(wy[g], 16));
+        __m512i below, across;
+        if constexpr (Wrap) {
+            // Fixed-point weights are under 256: one byte, copied into both halves of its lane.
+            const __m512i twice = _mm512_broadcast_i32x4(_mm_setr_epi32(
+                static_cast<int>(0x80008000u), static_cast<int>(0x80048004u), static_cast<int>(0x80088008u),
+                static_cast<int>(0x800C800Cu)));
+            below = _mm512_shuffle_epi8(wy[g], twice);
+            const __m512i x = _mm512_shuffle_epi8(wx[g], twice);
+            across = _mm512_mask_sub_epi16(x, 0x55555555, _mm512_set1_epi32(256), x);
+        } else {
+            below = _mm512_or_si512(wy[g], _mm512_slli_epi32(wy[g], 16));
+            across = _mm512_sub_epi32(_mm512_add_epi32(_mm512_set1_epi32(256), _mm512_slli_epi32(wx[g], 16)), wx[g]);
+        }
         const __m512i above = _mm512_sub_epi32(_mm512_set1_epi32(256 * 0x10001), below);
-        const __m512i across =
-            _mm512_sub_epi32(_mm512_add_epi32(_mm512_set1_epi32(256), _mm512_slli_epi32(wx[g], 16)), wx[g]);
         __m512i up[4], down[4];
         ChannelPairs16<F>(upper[g], up);
         ChannelPairs16<F>(lower[g], down);
