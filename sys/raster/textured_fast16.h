@@ -10,8 +10,10 @@
 // where a lane lies near a rounding boundary, so the level never differs), fog multiplies by
 // the reciprocal of its range, colour products and sums fuse, and a level's filter runs down
 // the texel column before across it in 16-bit lanes. The usual scene's states (wrapped,
-// trilinear, modulated, fogged and blended onto a 565 target) have a copy of their own, which
-// broadcasts a level's sizes where all lanes share it and folds fog and blending together.
+// modulated, fogged and blended onto a 565 target, with linear or nearest mip selection) have
+// a copy of their own for each, which broadcasts a level's sizes where all lanes share it and
+// folds fog and blending together; with nearest selection it finds the level from the
+// footprint's exponent, and checks the groups' footprints against one level's range at once.
 //
 // Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
 // namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
@@ -394,8 +396,9 @@ inline bool PointLevelRange(const FastTextured& f, float r, int& level, float& l
 
 // G groups (of one row, or of a packet's rows) through the fast path, step by step
 // together so their long chains of dependent steps overlap. False when a lane needs the
-// one-texel sampler; nothing is written then. `Common` fixes the usual scene's states
-// (FastTextured::common) so their copy carries no code for the others: the whole of it is
+// one-texel sampler; nothing is written then. A `CommonMip` other than 0 (the mip filter,
+// nearest or linear) fixes the usual scene's states (FastTextured::common) with that mip
+// filter, so their copy carries no code for the others: the whole of it is
 // large enough that its size shows in its speed. The other states keep the general code, which
 // measured faster on the small triangles they mostly come with.
 template <TextureFormat F, int G, uint32_t CommonMip, class Lanes>
