@@ -150,7 +150,7 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
             base[g] = _mm512_permutexvar_epi32(level[g], f.base);
             lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
         }
-        __m512i i0, j0;
+        __m512i i0, j0, y = zero;
         if constexpr (Wrap) {
             // The usual copy takes the texel position in fixed point, eight bits of fraction, from
             // one fused product: the whole part picks the texels, the fraction is the weight.
@@ -161,7 +161,7 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
             const __m512 minusHalf = _mm512_set1_ps(-128.0f);
             const __m512i x = _mm512_cvt_roundps_epi32(
                 _mm512_fmadd_ps(u[g], _mm512_cvtepi32_ps(_mm512_slli_epi32(width, 8)), minusHalf), kNearest);
-            const __m512i y = _mm512_cvt_roundps_epi32(
+            y = _mm512_cvt_roundps_epi32(
                 _mm512_fmadd_ps(v[g], _mm512_cvtepi32_ps(_mm512_slli_epi32(height, 8)), minusHalf), kNearest);
             const __m512i fraction = _mm512_set1_epi32(255);
             i0 = _mm512_srai_epi32(x, 8);
@@ -187,19 +187,25 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
             iA[g] = _mm512_min_epi32(_mm512_max_epi32(i0, zero), widthMask);
             iB[g] = _mm512_min_epi32(_mm512_max_epi32(i1, zero), widthMask);
         }
-        if (Wrap || f.wrapV) {
-            jA[g] = _mm512_and_si512(j0, heightMask);
-            jB[g] = _mm512_and_si512(j1, heightMask);
+        // The rows go into the upper halves of their lanes, where the offsets' multiply-add
+        // takes them. In fixed point, the whole part shifted there and wrapped by one mask.
+        if constexpr (Wrap) {
+            const __m512i rows = _mm512_slli_epi32(heightMask, 16);
+            jA[g] = _mm512_and_si512(_mm512_slli_epi32(y, 8), rows);
+            jB[g] = _mm512_and_si512(_mm512_add_epi32(jA[g], _mm512_set1_epi32(0x10000)), rows);
+        } else if (f.wrapV) {
+            jA[g] = _mm512_slli_epi32(_mm512_and_si512(j0, heightMask), 16);
+            jB[g] = _mm512_slli_epi32(_mm512_and_si512(j1, heightMask), 16);
         } else {
-            jA[g] = _mm512_min_epi32(_mm512_max_epi32(j0, zero), heightMask);
-            jB[g] = _mm512_min_epi32(_mm512_max_epi32(j1, zero), heightMask);
+            jA[g] = _mm512_slli_epi32(_mm512_min_epi32(_mm512_max_epi32(j0, zero), heightMask), 16);
+            jB[g] = _mm512_slli_epi32(_mm512_min_epi32(_mm512_max_epi32(j1, zero), heightMask), 16);
         }
     }
     // A read of four bytes from a texel before a row's last stays inside the level (rows are
     // at least two bytes a texel apart), so only lanes whose second texel wraps or clamps can
     // read past its end: at the last texel of the last row.
     auto offsetOf = [&](int g, __mmask16 checked, __m512i i, __m512i j) {
-        const __m512i offset = _mm512_madd_epi16(_mm512_or_si512(i, _mm512_slli_epi32(j, 16)), pitchPair[g]);
+        const __m512i offset = _mm512_madd_epi16(_mm512_or_si512(i, j), pitchPair[g]);
         if (checked != 0) {
             safe = safe && _mm512_mask_cmpgt_epi32_mask(checked, offset, lastRead[g]) == 0;
         }
