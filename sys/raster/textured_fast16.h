@@ -211,10 +211,12 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
         }
         return Shared ? offset : _mm512_add_epi32(offset, base[g]);
     };
-    // A shared level's reads are made from its own first texel.
-    const void* texels = Shared ? static_cast<const void*>(reinterpret_cast<const uint8_t*>(f.texels) +
-                                                           f.p->levels.offset[shared])
-                                : static_cast<const void*>(f.texels);
+    // A shared level's reads are made from its own first texel (levels may lie in separate
+    // blocks, so the address is worked out as a number).
+    const void* texels =
+        Shared ? reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(f.texels) +
+                                               static_cast<intptr_t>(f.p->levels.offset[shared]))
+               : static_cast<const void*>(f.texels);
     // Each lane reads its two texels of a row whole where they lie side by side; lanes where
     // the second wraps or clamps fetch it on its own.
     __m512i upper[G], lower[G], top[G], bottom[G], topRight[G], bottomRight[G];
