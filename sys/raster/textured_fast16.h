@@ -33,12 +33,13 @@ struct FastTextured {
     uint32_t mip;
     int firstLevel, lastLevel;
     float constantQ, lodBias;
+    // Set for the usual copy with point selection only:
     float pointScale;  // 2^(2 lodBias + 1), which the squared footprint is scaled by for point selection
     int emptyLevel;    // the point-selected level where the footprint is not positive
     // A level's squared footprints, 4^k to 4^(k + 1) in X, a margin in from each end, in the
     // footprint's own terms: 4^k times lowFactor to 4^k times highFactor.
     float lowFactor, highFactor;
-    // The usual copy's limit on |u| and |v|, under which either times the full-size width or
+    // The usual copy's (only) limit on |u| and |v|, under which either times the full-size width or
     // height in 256ths of a texel fits 32 bits; lanes beyond take the one-texel sampler.
     float commonLimit;
     __m512i width, height, pitchPair, base, lastRead;
@@ -91,11 +92,6 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     f.firstLevel = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(f.lastLevel)));
     f.constantQ = constantQ;
     f.lodBias = s.lodBias;
-    f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
-    f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
-    f.commonLimit = std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
-    f.lowFactor = kPointMargin / f.pointScale;
-    f.highFactor = 4.0f / (kPointMargin * f.pointScale);
     // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
     f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(pitch, 16));
     f.base = _mm512_loadu_si512(table.offset);
@@ -106,6 +102,17 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
                stage.colourForm == StageState::Form::TextureTimesCurrent &&
                stage.alphaForm == StageState::Form::TextureTimesCurrent && f.wrapU && f.wrapV && p.depthTest &&
                p.depthWrite && p.passLess && p.passEqual && !p.passGreater;
+    // What only the usual copy reads; worked out for it alone, as this runs for every row.
+    if (f.common) {
+        f.commonLimit =
+            std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
+        if (f.mip == D3DTFP_POINT) {
+            f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
+            f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
+            f.lowFactor = kPointMargin / f.pointScale;
+            f.highFactor = 4.0f / (kPointMargin * f.pointScale);
+        }
+    }
     if (!perspective) {
         const float w = p.textureSize[0][0], h = p.textureSize[0][1];
         f.flatLod = _mm512_set1_ps(
@@ -331,6 +338,14 @@ inline void ReadTargetSteps16(const Lanes& lanes, __m512* c) {
     c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31)));
 }
 
+// The level point selection takes at level of detail `lod` (bias included): rounded, within
+// the level range; magnified lanes take the first.
+inline __m512i PointLevelAt16(__m512 lod, __m512i baseLevel, __m512i lastLevel) {
+    const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), _mm512_set1_ps(0.5f));
+    const __m512i level = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
+    return _mm512_mask_blend_epi32(_mm512_cmp_ps_mask(lod, _mm512_setzero_ps(), _CMP_NGT_UQ), level, baseLevel);
+}
+
 // The level of detail with perspective, fused and without divisions: the footprint's sides
 // are (dU - u dq) w in texels, so their squares are taken before the one factor w * w.
 inline __m512 FootprintSquared16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
@@ -522,11 +537,10 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                 if (nearBoundary != 0) {
                     // There the exact level of detail decides.
                     const __m512 lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), _mm512_set1_ps(f.lodBias));
-                    const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
-                    level0[g] = _mm512_mask_blend_epi32(_mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ),
-                                                        _mm512_cvttps_epi32(rounded), baseLevel);
+                    level0[g] = PointLevelAt16(lod, baseLevel, lastLevel);
+                } else {
+                    level0[g] = _mm512_min_epi32(_mm512_max_epi32(level0[g], baseLevel), lastLevel);
                 }
-                level0[g] = _mm512_min_epi32(_mm512_max_epi32(level0[g], baseLevel), lastLevel);
             }
         }
     }
@@ -545,8 +559,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                     _mm512_mask_cmp_ps_mask(pass[g], distance, _mm512_set1_ps(1.0f / 1024.0f), _CMP_LT_OQ) != 0) {
                     lod = _mm512_add_ps(ExactLod16(f, u[g], v[g], w[g]), bias);
                 }
-                const __m512 rounded = _mm512_add_ps(_mm512_min_ps(lod, _mm512_set1_ps(64.0f)), half);
-                level0[g] = _mm512_min_epi32(_mm512_max_epi32(_mm512_cvttps_epi32(rounded), baseLevel), lastLevel);
+                level0[g] = PointLevelAt16(lod, baseLevel, lastLevel);
             } else {
                 const __m512 d = _mm512_min_ps(_mm512_max_ps(lod, _mm512_set1_ps(static_cast<float>(f.firstLevel))),
                                                _mm512_set1_ps(static_cast<float>(f.lastLevel)));
