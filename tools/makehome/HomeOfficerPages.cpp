@@ -4,16 +4,14 @@
 // of "DefEquip.cfg".
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "assets/models/SSMObject.h"
 #include "core/SResource.h"
-#include "sys/classlib/CArchive.h"
-#include "sys/classlib/CMemFile.h"
 #include "tools/makehome/HomeArt.h"
+#include "tools/makehome/HomeOutdoor.h"
 #include "tools/makehome/HomeSet.h"
 #include "ui/SScreen.h"
 #include "ui/widgets/SButton.h"
@@ -170,30 +168,8 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
             }
         }
     }
-    group->triangleCount = static_cast<int16_t>(group->triangles.size());
-    model.m_groups.push_back(std::move(group));
-    frame->groupFrames.resize(1);
-    model.m_nVertices = static_cast<int16_t>(frame->positions.size() / 3);
-    model.m_nTriangles = static_cast<int16_t>(model.m_triangles.size());
-    model.m_nGroups = 1;
-    model.m_nFrames = 1;
-    model.m_frames.push_back(std::move(frame));
-    auto resource = std::make_unique<SSMResource>();
-    resource->name = texture;
-    model.m_resources.push_back(std::move(resource));
-    model.m_nResources = 1;
-
-    CMemFile file(16 * 1024);
-    {
-        CArchive ar(&file, CArchive::store);
-        model.Serialize(ar);
-        ar.Close();
-    }
-    const auto nLength = static_cast<size_t>(file.GetLength());
-    uint8_t* pBytes = file.Detach();
-    std::vector<uint8_t> bytes(pBytes, pBytes + nLength);
-    std::free(pBytes);
-    return bytes;
+    home_outdoor::FinishOneGroupModel(model, std::move(group), std::move(frame), texture);
+    return home_outdoor::StoreModel(model);
 }
 
 // Legs, body, arms and head of an officer about 1.8 units tall; `build` widens the shoulders.

@@ -232,29 +232,8 @@ std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char*
             model->m_triangles.push_back(record);
         }
     }
-    group->triangleCount = static_cast<int16_t>(group->triangles.size());
-    model->m_groups.push_back(std::move(group));
-    frame->groupFrames.resize(1);
-    model->m_nVertices = static_cast<int16_t>(frame->positions.size() / 3);
-    model->m_nTriangles = static_cast<int16_t>(model->m_triangles.size());
-    model->m_nGroups = 1;
-    model->m_nFrames = 1;
-    model->m_frames.push_back(std::move(frame));
-    auto resource = std::make_unique<SSMResource>();
-    resource->name = texture;
-    model->m_resources.push_back(std::move(resource));
-    model->m_nResources = 1;
+    FinishOneGroupModel(*model, std::move(group), std::move(frame), texture);
     return model;
-}
-
-std::vector<uint8_t> StoreModel(SSMObject& model) {
-    CMemFile file(16 * 1024);
-    {
-        CArchive ar(&file, CArchive::store);
-        model.Serialize(ar);
-        ar.Close();
-    }
-    return TakeBytes(file);
 }
 
 // The ".bsp" of a stored model: read back and prepared as the renderer prepares models it
@@ -462,6 +441,32 @@ void AddStaticModel(SCatalog& catalog, const char* model, const char* handlerKey
 }
 
 }  // namespace
+
+void FinishOneGroupModel(SSMObject& model, std::unique_ptr<SSMGroup> group, std::unique_ptr<SSMFrame> frame,
+                         const std::string& texture) {
+    group->triangleCount = static_cast<int16_t>(group->triangles.size());
+    model.m_groups.push_back(std::move(group));
+    frame->groupFrames.resize(1);
+    model.m_nVertices = static_cast<int16_t>(frame->positions.size() / 3);
+    model.m_nTriangles = static_cast<int16_t>(model.m_triangles.size());
+    model.m_nGroups = 1;
+    model.m_nFrames = 1;
+    model.m_frames.push_back(std::move(frame));
+    auto resource = std::make_unique<SSMResource>();
+    resource->name = texture;
+    model.m_resources.push_back(std::move(resource));
+    model.m_nResources = 1;
+}
+
+std::vector<uint8_t> StoreModel(SSMObject& model) {
+    CMemFile file(16 * 1024);
+    {
+        CArchive ar(&file, CArchive::store);
+        model.Serialize(ar);
+        ar.Close();
+    }
+    return TakeBytes(file);
+}
 
 bool BuildSmallerLevels(STexFormat& format) {
     return format.BuildMipLayersRGB("Box", "Box") != 0 &&

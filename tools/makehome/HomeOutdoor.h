@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "assets/models/SSMObject.h"
 
 class SCatalog;
 class STexFormat;
@@ -26,6 +29,14 @@ inline constexpr const char* kModelFolder = "Models/Outdoor";
 // alpha, by averaging down from the full picture: the import fills only the full-size level,
 // and anything seen from afar would sample levels that are still black. False on failure.
 bool BuildSmallerLevels(STexFormat& format);
+
+// Closes a model of one group shown in one frame: hands the model both, fills in its counts
+// and names its one texture resource.
+void FinishOneGroupModel(SSMObject& model, std::unique_ptr<SSMGroup> group, std::unique_ptr<SSMFrame> frame,
+                         const std::string& texture);
+
+// A model's stored bytes.
+std::vector<uint8_t> StoreModel(SSMObject& model);
 
 // Every file of the outdoor world, the same bytes on every run.
 std::vector<OutdoorFile> BuildOutdoorFiles();

@@ -170,31 +170,14 @@ std::vector<uint8_t> TargetModel() {
             model.m_triangles.push_back(record);
         }
     }
-    group->triangleCount = static_cast<int16_t>(group->triangles.size());
-    model.m_groups.push_back(std::move(group));
-    frame->groupFrames.resize(1);
-    model.m_nVertices = static_cast<int16_t>(frame->positions.size() / 3);
-    model.m_nTriangles = static_cast<int16_t>(model.m_triangles.size());
-    model.m_nGroups = 1;
-    model.m_nFrames = 1;
-    model.m_frames.push_back(std::move(frame));
-    auto resource = std::make_unique<SSMResource>();
-    resource->name = "file;target.bmp";
-    model.m_resources.push_back(std::move(resource));
-    model.m_nResources = 1;
+    home_outdoor::FinishOneGroupModel(model, std::move(group), std::move(frame), "file;target.bmp");
     // A board moves with its actor: it is no static scenery with a tree of its own.
     auto tag = std::make_unique<SSMTag>();
     tag->name = "NoStatic";
     model.m_tags.push_back(std::move(tag));
     model.m_nTags = 1;
 
-    CMemFile file(16 * 1024);
-    {
-        CArchive ar(&file, CArchive::store);
-        model.Serialize(ar);
-        ar.Close();
-    }
-    return TakeBytes(file);
+    return home_outdoor::StoreModel(model);
 }
 
 }  // namespace
