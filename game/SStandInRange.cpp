@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include "app/SClientInfo.h"
 #include "app/SGameItems.h"
@@ -12,7 +13,11 @@
 #include "core/SVector.h"
 #include "assets/textures/STexRegion.h"
 #include "assets/textures/STexture2.h"
+#include "assets/models/SSMObject.h"
 #include "render/SD3D6Parser.h"
+#include "render/map/SMapKR5.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Exceptions.h"
 #include "render/parser/SParser.h"
 #include "render/shots/SHitTests.h"
 
@@ -66,7 +71,8 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_dwTimeLimit = limit > 0 ? static_cast<uint32_t>(limit) : 0;
     m_dwStart = now;
 
-    if (!OpenScene(host, objects))
+    m_sError.clear();
+    if (!CheckBoardFiles() || !OpenScene(host, objects))
         return false;
 
     m_fPosition[0] = kMapCentre;
@@ -77,6 +83,61 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_state = kStatePlaying;
     PlaceActors();
     PlaceView();
+    return true;
+}
+
+namespace {
+
+// Why a file of the level cannot be played on, or nothing when it can. Each is read whole, as
+// a board that could not be drawn or a map cut short must stop the level before it starts.
+std::string TextureProblem(const std::string& path) {
+    STexture2 texture;
+    texture.m_iRecordErrors = 1;
+    if (texture.Load(path.c_str(), 1) == 1)
+        return std::string();
+    const CString why = texture.GetLastError();
+    return why.IsEmpty() ? "Unable to load from data source" : why.GetString();
+}
+
+std::string ModelProblem(const std::string& path) {
+    CFile probe;
+    CFileException opening;
+    if (!probe.Open(path.c_str(), CFile::modeRead | CFile::typeBinary, &opening)) {
+        char text[256] = {};
+        opening.GetErrorMessage(text, sizeof(text));
+        return text;
+    }
+    probe.Close();
+    SSMObject model;
+    return model.LoadFile(path.c_str()) == 1 ? std::string() : "it is damaged or incomplete";
+}
+
+std::string MapProblem(const std::string& path) {
+    auto map = std::make_unique<SMapKR5>();
+    if (map->LoadFile(path.c_str()) == 1)
+        return map->IsUsable() ? std::string() : "it is not a map this program can read";
+    return map->GetLoadError().GetString();
+}
+
+std::string Unreadable(const char* what, const std::string& path, const std::string& why) {
+    return std::string("The ") + what + " " + path + " could not be read: " + why + ".";
+}
+
+}  // namespace
+
+bool SStandInRange::CheckBoardFiles() {
+    const std::string model = InHome(kTargetModel);
+    std::string why = ModelProblem(model);
+    if (!why.empty()) {
+        m_sError = Unreadable("board model", model, why);
+        return false;
+    }
+    const std::string texture = InHome(kTargetTexture);
+    why = TextureProblem(texture);
+    if (!why.empty()) {
+        m_sError = Unreadable("board texture", texture, why);
+        return false;
+    }
     return true;
 }
 
@@ -157,7 +218,6 @@ void SStandInRange::PlaceActors() {
 }
 
 bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& objects) {
-    m_sError.clear();
     SLevelInfo* level = nullptr;
     if (host.HostGetLevelInfo != nullptr)
         host.HostGetLevelInfo(&level);
@@ -177,7 +237,8 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
     const int steps = scene->GetSessionStepCount(2);
     for (int step = 0; step < steps; ++step) {
         if (scene->InitSession(2, level, step) == 0) {
-            m_sError = "The map " + path + " could not be opened.";
+            const std::string why = MapProblem(path);
+            m_sError = why.empty() ? "The map " + path + " could not be opened." : Unreadable("map", path, why);
             return false;
         }
     }

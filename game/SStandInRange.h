@@ -76,6 +76,8 @@ public:
     const std::string& GetError() const { return m_sError; }
 
 private:
+    // Reads the boards' model and texture whole; false with the file and the reason in the error.
+    bool CheckBoardFiles();
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);
     void PlaceView();

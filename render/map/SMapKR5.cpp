@@ -162,7 +162,13 @@ void SMapKR5::DeleteZones() {
 
 int SMapKR5::LoadFile(const char* path) {
     CFile file;
-    if (path == nullptr || !file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+    m_strLoadError.Empty();
+    CFileException opening;
+    if (path == nullptr || !file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &opening)) {
+        char text[256] = "file not found";
+        if (path != nullptr)
+            opening.GetErrorMessage(text, sizeof(text));
+        m_strLoadError = text;
         return 0;
     }
     m_Tags.RemoveAll();
@@ -171,7 +177,10 @@ int SMapKR5::LoadFile(const char* path) {
         Serialize(ar);
         ar.Close();
         file.Close();
-    } catch (CException&) {
+    } catch (CException& e) {
+        char text[256] = {};
+        e.GetErrorMessage(text, sizeof(text));
+        m_strLoadError = text;
         m_bUsable = false;
         return 0;
     }

@@ -276,9 +276,14 @@ TEST_F(MapReaderTest, DamagedFilesAreRefused) {
     for (const Case& c : cases) {
         EXPECT_EQ(Load(c.file), 0) << c.name;
         EXPECT_FALSE(map->IsUsable()) << c.name;
+        // The reason stays with the map for whoever reports the refusal.
+        EXPECT_FALSE(map->GetLoadError().IsEmpty()) << c.name;
     }
+    EXPECT_EQ(Load(truncated), 0);
+    EXPECT_STREQ(map->GetLoadError().GetString(), "archive: unexpected end of data");
     SMapKR5 unopened;
     EXPECT_EQ(unopened.LoadFile((folder + "/missing.gmx").c_str()), 0);
+    EXPECT_EQ(std::string(unopened.GetLoadError().GetString()).rfind("file not found", 0), 0u);
     EXPECT_EQ(unopened.LoadFile(folder.c_str()), 0);
 }
 
