@@ -169,7 +169,7 @@ void SStandInPresenter::OnShot(const SStandInRange& range) {
     if (range.GetLastTarget() != nullptr)
         Emit(range.GetLastTarget(), m_sHitSound, false);
     if (m_pWeapon != nullptr)
-        m_pWeapon->m_vPitchKick.x = m_fKick;
+        m_pWeapon->m_vPitchKick.x = -m_fKick;  // the muzzle rises: the model's pitch counts downward
 }
 
 void SStandInPresenter::ShowResults(const SStandInRange& range) {
@@ -187,7 +187,7 @@ void SStandInPresenter::ShowResults(const SStandInRange& range) {
         name + " score: " + std::to_string(range.GetScore()) + "/" + std::to_string(range.GetQualify()),
         "",
         range.IsPassed() ? "Qualified" : "Not qualified",
-        "Press Escape to return to the scenario page",
+        "Escape: back to the scenarios",
     };
     for (int i = 0; i < kReportLines; ++i)
         SetValue(kValueReport + i, lines[i]);

@@ -17,7 +17,7 @@ OBJECT HUD
 // while a turn or look key is held.
 OBJECT Aiming
 {
-    set DegreesPerStep "0.001"
+    set DegreesPerStep "0.003"
     set KeyDegrees "1.5"
 }
 OBJECT ModelFlags

@@ -179,14 +179,14 @@ TEST_F(GameScreenSessionTest, HeldAxesAndKeysTurnTheAimEveryFrameUntilReleased) 
         EXPECT_TRUE(layout.ReadViewpoint(position, angles));
         return angles[1];
     };
-    // An axis step is a thousandth of a degree a frame, a held key a degree and a half.
-    EXPECT_NEAR(yawAfterTwoFrames("turn", 0, "1000"), 2.0f, 1e-4f);
-    EXPECT_NEAR(yawAfterTwoFrames("turn", 0, "-500"), 1.0f, 1e-4f);
-    EXPECT_NEAR(yawAfterTwoFrames("turn", 1, ""), 1.0f, 1e-4f);
-    EXPECT_NEAR(yawAfterTwoFrames("tright", 0, ""), 4.0f, 1e-4f);
-    EXPECT_NEAR(yawAfterTwoFrames("tright", 1, ""), 4.0f, 1e-4f);
-    EXPECT_NEAR(yawAfterTwoFrames("tleft", 0, ""), 1.0f, 1e-4f);
-    EXPECT_NEAR(yawAfterTwoFrames("tleft", 1, ""), 1.0f, 1e-4f);
+    // An axis step is 0.003 degree a frame, a held key a degree and a half.
+    EXPECT_NEAR(yawAfterTwoFrames("turn", 0, "1000"), 6.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("turn", 0, "-500"), 3.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("turn", 1, ""), 3.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tright", 0, ""), 6.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tright", 1, ""), 6.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tleft", 0, ""), 3.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tleft", 1, ""), 3.0f, 1e-3f);
 
     // Leaving asks the host for EXIT: the results first, then the end.
     library->DoCommand(commands->FindByName("leave"), 0, "");
