@@ -53,8 +53,8 @@ public:
     // 1 when the index names one of the library's commands in the host's list, else 0.
     int DoCommand(int index, int inputState, const char* arguments);
     SObjectDefList* GetObjectList() { return &m_objects; }
-    // Every session command is accepted: 0 starts a target-range session, 5 and 6 end it with
-    // its results reported.
+    // Every session command is accepted: 0 starts a target-range session; 5 and 6 stop play
+    // with its results reported and shown, and end the session once they are shown.
     int SessionCommand(int code, int argument);
     const SStandInRange& GetRange() const { return m_range; }
     int GetCallbacks(SHostCallbacks* table);

@@ -200,7 +200,8 @@ void SStandInRange::PlaceView() {
         actor->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
         actor->InvalidateViewpoint();
     }
-    // The camera follows the eyes; the world gives the renderer its own units.
+    // The camera follows the body, which sees from the eyes' height, so the first-person
+    // models show; the world gives the renderer its own units.
     world->UpdateCamera(60.0f);
 }
 

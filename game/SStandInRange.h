@@ -20,13 +20,11 @@ class STexture2;
 // library's state; lives from the session start to the next one.
 class SStandInRange {
 public:
-    // Library states the host looks at: playing (the host may end the session with its end
-    // command), and over (reported to the host as the end of the session).
+    // Library states the host looks at: playing and showing the results (the host may end
+    // the session from either with its end command), and over (the session has ended).
     static constexpr int16_t kStatePlaying = 7;
-    // The session is over and its results are shown until the host ends the game.
     static constexpr int16_t kStateResults = 11;
     static constexpr int16_t kStateEnded = 0;
-    static constexpr int16_t kStateFinished = -1;
     static constexpr float kRange = 500.0f;       // metres a shot reaches
     // The row of targets, straight ahead of the officer at the start, in metres; the boards
     // are the demo's target model, whose texture's hit regions carry a "Score" tag.
