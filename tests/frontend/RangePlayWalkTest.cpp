@@ -79,6 +79,7 @@ TEST_F(RangePlayWalkTest, TheMouseAimsAndFiresAndEscapeShowsTheResultsBeforeTheS
         };
         float yaw = 0.0f;
         tarvex::test::Image frame;
+        tarvex::test::Image results;
         int quiet = 0;
         int shot = 0;
         int menus = 0;
@@ -121,7 +122,9 @@ TEST_F(RangePlayWalkTest, TheMouseAimsAndFiresAndEscapeShowsTheResultsBeforeTheS
                 input::SetKey(sys::input::DIK_ESCAPE, true);
             }),
             Do([] { input::SetKey(sys::input::DIK_ESCAPE, false); }), Wait(3),
-            Do([] {
+            Do([&] {
+                const auto& last = sys::video::headless::LastFrame();
+                results = tarvex::test::Image{last.width, last.height, last.pixels};
                 auto* screen = dynamic_cast<SGameScreen*>(Manager()->GetCurrentScreen());
                 ASSERT_NE(screen, nullptr) << "the results are shown on the range";
                 EXPECT_EQ(Library()->GetState(), 11);
@@ -141,8 +144,11 @@ TEST_F(RangePlayWalkTest, TheMouseAimsAndFiresAndEscapeShowsTheResultsBeforeTheS
                 CString numbers;
                 if (SWindow* item = Manager()->GetCurrentScreen()->GetLayout()->FindChild(SHistoryScreen::kValueText))
                     item->GetText(numbers);
+                // The first two lines, fired and hits, each end in 1.
                 const std::string text = numbers.GetString();
-                EXPECT_EQ(text.substr(0, text.find('\n')).back(), '1') << text;  // fired
+                const size_t second = text.find('\n') + 1;
+                EXPECT_EQ(text.substr(0, second), text.substr(0, second - 2) + "1\n") << text;
+                EXPECT_EQ(text.substr(second, text.find('\n', second) - second).back(), '1') << text;
             }),
             Click(SHistoryScreen::kBackCommand), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
         };
@@ -157,6 +163,8 @@ TEST_F(RangePlayWalkTest, TheMouseAimsAndFiresAndEscapeShowsTheResultsBeforeTheS
         EXPECT_GT(menus, 0) << "the menus' sounds are heard after the session";
         // The crosshair, the panel's values and the pistol over the range.
         EXPECT_TRUE(tarvex::test::MatchesReference(frame, "frontend/range_frame.png", 4, 600));
+        // The session's report over the range, the pointer back to leave it.
+        EXPECT_TRUE(tarvex::test::MatchesReference(results, "frontend/range_results.png", 4, 600));
     });
 }
 
