@@ -41,6 +41,7 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_sLastRegion.clear();
     m_nLastPoints = 0;
     ForgetActors();
+    m_pLastTarget = nullptr;
     m_fYaw = 0.0f;
     m_fPitch = 0.0f;
     m_sWeapon = kDefaultWeapon;
@@ -70,6 +71,8 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     const int limit = score != nullptr ? score->GetIntByName("QualifyTimeLimit") : 0;
     m_dwTimeLimit = limit > 0 ? static_cast<uint32_t>(limit) : 0;
     m_dwStart = now;
+    m_dwNow = now;
+    m_dwSpent = 0;
 
     m_sError.clear();
     if (!CheckBoardFiles() || !OpenScene(host, objects))
@@ -181,6 +184,9 @@ void SStandInRange::PlaceActors() {
     m_pOfficer->m_sName = "Officer";
     m_pOfficer->m_sClassName = "Officer";
     m_pOfficer->m_vPosition = feet;
+    // The body sees from the eyes' height: the camera and the first-person models follow it.
+    m_pOfficer->m_fHeight = kEyeHeight;
+    m_pOfficer->m_dwFlagsA &= ~SActor::kVisible;
     world->AddActor(m_pOfficer, 1, -1);
     m_pEyes = new SActor;
     m_pEyes->m_sName = "Eyes";
@@ -189,7 +195,7 @@ void SStandInRange::PlaceActors() {
     m_pEyes->m_fHeight = kEyeHeight;
     m_pEyes->m_dwFlagsA &= ~SActor::kVisible;
     world->AddActor(m_pEyes, 1, -1);
-    world->SetFocusActor(m_pEyes);
+    world->SetFocusActor(m_pOfficer);
     if (m_pItems->m_pClientInfo != nullptr) {
         m_pItems->m_pClientInfo->m_pHunter = m_pOfficer;
         m_pItems->m_pClientInfo->m_pEyes = m_pEyes;
@@ -249,20 +255,24 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
 
 void SStandInRange::PlaceView() {
     SActorWorld* world = World();
-    if (world == nullptr || m_pEyes == nullptr)
+    if (world == nullptr || m_pEyes == nullptr || m_pOfficer == nullptr)
         return;
-    m_pEyes->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
-    m_pEyes->InvalidateViewpoint();
-    // The camera follows the eyes; the world gives the renderer its own units.
+    for (SActor* actor : {m_pOfficer, m_pEyes}) {
+        actor->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
+        actor->InvalidateViewpoint();
+    }
+    // The camera follows the body, which sees from the eyes' height, so the first-person
+    // models show; the world gives the renderer its own units.
     world->UpdateCamera(60.0f);
 }
 
 bool SStandInRange::Update(uint32_t now) {
     if (m_state != kStatePlaying)
         return false;
+    m_dwNow = now;
     PlaceView();
     if (m_dwTimeLimit != 0 && now - m_dwStart >= m_dwTimeLimit) {
-        Finish(kStateFinished);
+        Finish(kStateResults);
         return true;
     }
     return false;
@@ -304,6 +314,7 @@ bool SStandInRange::Fire() {
     float u = 0.0f;
     float v = 0.0f;
     const int target = FindTargetHit(eye, direction, reach, &u, &v);
+    m_pLastTarget = target >= 0 ? m_pTargets[target] : nullptr;
     if (target >= 0) {
         ++m_nHits;
         m_nLastPoints = ScoreAt(u, v, m_sLastRegion);
@@ -312,7 +323,7 @@ bool SStandInRange::Fire() {
         MarkGround(landed);
     }
     if (m_nShots >= m_nRounds)
-        Finish(kStateFinished);
+        Finish(kStateResults);
     return target >= 0;
 }
 
@@ -403,8 +414,22 @@ void SStandInRange::Finish(int16_t state) {
         results.m_pDefs->AddTail(record);
         m_host.HostPlayerScores(&results);
     }
+    if (m_state == kStatePlaying)
+        m_dwSpent = m_dwNow - m_dwStart;
+    m_state = state;
+}
+
+void SStandInRange::Close(int16_t state) {
     // The session's actors go with it: the host may drop the renderer or the world once the
     // session is over, and neither may be left holding them.
     ForgetActors();
+    m_pLastTarget = nullptr;
     m_state = state;
+}
+
+int SStandInRange::GetTimeLeft(uint32_t now) const {
+    if (m_dwTimeLimit == 0)
+        return -1;
+    const uint32_t spent = m_state == kStatePlaying ? now - m_dwStart : m_dwSpent;
+    return spent >= m_dwTimeLimit ? 0 : static_cast<int>(m_dwTimeLimit - spent);
 }
