@@ -11,6 +11,7 @@
 #include "app/actors/SActorWorld.h"
 #include "core/SObjectDef.h"
 #include "core/SVector.h"
+#include "game/SStandInCareer.h"
 #include "assets/textures/STexRegion.h"
 #include "assets/textures/STexture2.h"
 #include "assets/models/SSMObject.h"
@@ -35,6 +36,7 @@ constexpr uint32_t kShotMode = 0x73b;
 bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now) {
     m_pItems = items;
     m_host = host;
+    m_pObjects = &objects;
     m_nShots = 0;
     m_nHits = 0;
     m_nPoints = 0;
@@ -46,28 +48,19 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_fPitch = 0.0f;
     m_sWeapon = kDefaultWeapon;
 
-    // The weapon is the first thing the officer carries that the library knows as a weapon.
+    // The level the host started names the weapon it qualifies on; the level's record in the
+    // officer's history names the level again.
     SClientConnect* player = nullptr;
     if (host.HostBuildPlayerDefinition != nullptr)
         host.HostBuildPlayerDefinition(&player);
-    // The level the host started, named again in the result it files in the officer's history.
-    m_nLevelIndex = player != nullptr && player->m_pDef != nullptr ? player->m_pDef->GetIntByName("LevelIndex") : 0;
-    if (player != nullptr && player->m_pDefs != nullptr) {
-        for (POSITION pos = player->m_pDefs->GetHeadPosition(); pos != nullptr;) {
-            const SObjectDef* item = player->m_pDefs->GetNext(pos);
-            const SObjectDef* known = item != nullptr ? objects.FindByName(item->GetName()) : nullptr;
-            if (known != nullptr && known->IsKindOf("Weapon")) {
-                m_sWeapon = static_cast<const char*>(item->GetName());
-                break;
-            }
-        }
-    }
-    const SObjectDef* weapon = objects.FindByName(m_sWeapon.c_str());
-    m_nRounds = weapon != nullptr ? weapon->GetIntByName("Rounds") : 0;
-    if (m_nRounds <= 0)
-        m_nRounds = 10;
+    const SObjectDef* values = player != nullptr ? player->m_pDef : nullptr;
+    m_nLevelIndex = values != nullptr ? values->GetIntByName("LevelIndex") : 0;
+    m_pLevelRecords = standin_career::LevelRecords(values);
+    m_rules = standin_career::ReadRangeRules(objects, m_nLevelIndex, kDefaultWeapon);
+    m_sWeapon = m_rules.weapon;
+    m_nRounds = m_rules.rounds > 0 ? m_rules.rounds : kDefaultRounds;
+    m_nQualify = m_rules.qualify;
     const SObjectDef* score = objects.FindByName("Score");
-    m_nQualify = score != nullptr ? score->GetIntByName((m_sWeapon + "QualifyScore").c_str()) : 0;
     const int limit = score != nullptr ? score->GetIntByName("QualifyTimeLimit") : 0;
     m_dwTimeLimit = limit > 0 ? static_cast<uint32_t>(limit) : 0;
     m_dwStart = now;
@@ -395,20 +388,18 @@ void SStandInRange::Finish(int16_t state) {
         results.m_pDef->SetOrAppendInt("LevelPassed", IsPassed() ? 1 : 0);
         results.m_pDef->SetOrAppendInt("Shots", m_nShots);
         results.m_pDef->SetOrAppendInt("Hits", m_nHits);
-        results.m_pDef->SetOrAppendInt("Score", GetScore());
-        auto* weaponScore = new SObjectDef;
-        weaponScore->SetName(m_sWeapon.c_str());
-        weaponScore->SetOrAppendInt("Shots", m_nShots);
-        weaponScore->SetOrAppendInt("Hits", m_nHits);
-        weaponScore->SetOrAppendInt("Percent", GetPercent());
-        results.m_pDefs->AddTail(weaponScore);
+        results.m_pDef->SetOrAppendInt("Score", GetPercent());
+        results.m_pDefs->AddTail(standin_career::MakeWeaponsScores(*m_pObjects, m_rules, GetPercent(), IsPassed(),
+                                                                   m_pLevelRecords));
         // The host files a "...QScore" result flagged 1 as the level's record in the history.
         auto* record = new SObjectDef;
         record->SetName("RangeQScore");
         record->SetOrAppendInt("Flag", 1);
         record->SetOrAppendInt("LevelIndex", m_nLevelIndex);
         record->SetOrAppendInt("LevelPassed", IsPassed() ? 1 : 0);
-        record->SetOrAppendInt("Score", GetScore());
+        // The score set against the level's qualifying score is the share of the rounds that hit.
+        record->SetOrAppendInt("Score", GetPercent());
+        record->SetOrAppend("Weapon", m_sWeapon.c_str(), 0);
         record->SetOrAppendInt("Fired", m_nShots);
         record->SetOrAppendInt("BHits", m_nHits);
         results.m_pDefs->AddTail(record);
