@@ -27,7 +27,7 @@ public:
         const char* name;
         const char* kind;
     };
-    static constexpr int kCommandCount = 5;
+    static constexpr int kCommandCount = 8;
     static const Command kCommands[kCommandCount];
 
     // The object-definition script the library ships (StandInObjects.cpp).
@@ -80,6 +80,9 @@ private:
     void ShowHud();
     // What a game command does in play.
     void PlayCommand(const char* name, int inputState, const char* arguments);
+    // Switches one of the screen's overlays on or off through the host, as the game would for
+    // a player's night-vision goggles, a scope's sight or a hit.
+    void ToggleOverlay(const char* name);
     // The clients of the session; only the local one until multiplayer joins.
     void SetLocalClients(int count);
 
@@ -93,6 +96,10 @@ private:
     uint32_t m_nFrames = 0;
     int m_nClients = 0;
     SStandInRange m_range;
+    // The overlays switched on this session: night vision, the centred sight, the red flash.
+    bool m_bNightVision = false;
+    bool m_bSight = false;
+    bool m_bRedFlash = false;
     std::string m_sessionError;
     CObList m_clients;
 };

@@ -75,6 +75,9 @@ const char* const kDefaultCommands =
     "-- bind <input> \"<command>\" \"<name shown in the settings>\"\n"
     "bind mouse1 \"fire\" \"Fire\"\n"
     "bind mouse2 \"zoom\" \"Zoom\"\n"
-    "bind r \"reload\" \"Reload\"\n";
+    "bind r \"reload\" \"Reload\"\n"
+    "bind n \"nightvision\" \"Night vision\"\n"
+    "bind c \"sight\" \"Scope sight\"\n"
+    "bind f \"redflash\" \"Red flash\"\n";
 
 }  // namespace home_texts
