@@ -297,6 +297,8 @@ public:
     // Builds, announces and saves the trees of a static model from its first placement.
     void BuildModelBSP(SSMObject* model, const float* transformed, const float* world, const float* rotation);
 
+    // Hands a new texture record the session's size limits, reduce and unmanaged switches.
+    void SetTextureLimits(SD3D6Lock& lock) const;
     // The texture record of a texture item, or null.
     const SD3D6Lock* TextureRecord(int16_t index) const;
 

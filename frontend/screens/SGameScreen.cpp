@@ -188,6 +188,7 @@ void SGameScreen::SetupFromDefinitions() {
 
     SD3D6Parser::s_dwSceneRenderSwitches = settings.m_dwPassMask;
     SD3D6Parser::s_bGenModelBSP = settings.m_bGenModelBSP;
+    SD3D6Parser::s_fConTriNormOffs = settings.m_fConTriNormOffs;
 }
 
 void SGameScreen::Activate() {

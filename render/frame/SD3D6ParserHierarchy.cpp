@@ -21,6 +21,8 @@ namespace {
 constexpr uint32_t kGroupShown = 0x2;
 constexpr uint32_t kGroupQueued = 0x4000;
 constexpr int kAllPlanes = 63;
+// The program's title, which the player knows the box by.
+constexpr const char* kCaption = "Tarvex";
 
 void Then(float* out, const float* first, const float* second) { ThenMatrix(out, first, second); }
 
@@ -95,7 +97,7 @@ void SD3D6Parser::BuildModelBSP(SSMObject* model, const float* transformed, cons
     std::memcpy(model->m_transforms[0].m, world, 64);
     std::memcpy(model->m_transforms[1].m, rotation, 64);
     model->m_bTransformValid = 1;
-    sys::dialogs::MessageBox(std::string("Generating BSP of model: ") + model->m_strFileName.GetString(), GetTitle(),
+    sys::dialogs::MessageBox(std::string("Generating BSP of model: ") + model->m_strFileName.GetString(), kCaption,
                              0);
     for (size_t g = 0; g < model->m_groups.size(); ++g) {
         SSMGroup& group = *model->m_groups[g];

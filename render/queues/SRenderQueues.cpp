@@ -36,7 +36,7 @@ uint32_t RenderValue(const SD3D6TextureStates& s, int slot) {
 uint32_t StageValue(const SD3D6TextureStates& s, int slot) {
     const uint32_t values[SD3D6StateCache::kStageStates - 1] = {
         s.dwColorOp, s.dwColorArg1, s.dwColorArg2, s.dwAlphaOp, s.dwAlphaArg1, s.dwAlphaArg2,
-        s.dwAddress, s.dwMagFilter, s.dwMinFilter, s.dwMipFilter, FloatBits(static_cast<float>(s.dwMipBias)),
+        s.dwAddress, s.dwMagFilter, s.dwMinFilter, s.dwMipFilter, FloatBits(static_cast<float>(static_cast<int32_t>(s.dwMipBias))),
         s.dwMipLevels};
     return values[slot];
 }
