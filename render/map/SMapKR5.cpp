@@ -1,5 +1,6 @@
 #include "render/map/SMapKR5.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -18,6 +19,8 @@ constexpr int kMaxText = 2047;      // tags, models, names and sounds
 constexpr int kMaxZoneText = 4095;  // zone names, keys and values
 constexpr float kMapSpan = 65536.0f;
 constexpr float kCellSpan = 256.0f;
+// The largest grid value kept, as stored (before the scaling by 8).
+constexpr float kMaxStoredHeight = 131072.0f;
 
 }  // namespace
 
@@ -388,11 +391,20 @@ void SMapKR5::ReadZones(Reader& in) {
 // The file stores rows from the far edge and cells one row off the height grid's corners;
 // this turns grids, cells and outputs into the renderer's orientation.
 void SMapKR5::Orient() {
+    // Heights that are not numbers, or too far out for the terrain's differences and products
+    // to stay finite, would reach the outdoor world as NaN weights: they count as ground level
+    // or as the farthest height kept.
+    const auto scaled = [](float v) {
+        if (!std::isfinite(v)) {
+            return 0.0f;
+        }
+        return std::clamp(v, -kMaxStoredHeight, kMaxStoredHeight) * 8.0f;
+    };
     for (float& v : m_fHeights) {
-        v *= 8.0f;
+        v = scaled(v);
     }
     for (float& v : m_fSecondGrid) {
-        v *= 8.0f;
+        v = scaled(v);
     }
     for (int r = 0; r < 128; ++r) {
         const int o = 255 - r;

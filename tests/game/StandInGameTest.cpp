@@ -73,8 +73,9 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
     Load();
     SObjectDefList* list = m_dll->GetObjectList();
     ASSERT_NE(list, nullptr);
-    // 15 for the display, weapons and career, 9 for the inventory catalogue (two kinds, seven items).
-    EXPECT_EQ(list->GetCount(), 24);
+    // 16 for the display, aiming, weapons and career, 9 for the inventory catalogue (two kinds,
+    // seven items).
+    EXPECT_EQ(list->GetCount(), 25);
     EXPECT_NE(list->FindByName("HUD"), nullptr);
     SObjectDef* shotgun = list->FindByName("InvShotgun");
     ASSERT_NE(shotgun, nullptr);
@@ -94,7 +95,7 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
 TEST_F(StandInGameTest, SetUpTwiceKeepsOneOfEachDefinition) {
     Load();
     m_dll->GameSetup();
-    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 24);
+    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 25);
 }
 
 TEST_F(StandInGameTest, PropertiesAreStoredAndAnswered) {
@@ -178,11 +179,12 @@ TEST_F(StandInGameTest, LocalClientIsReleasedBeforeTheLibraryGoes) {
 
 TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
     // The 9mm pistol carries 15 rounds and the range gives 150 s (the shipped definitions).
+    // Play stops with the results shown (state 11); the host's end command then ends the session.
     enum Ending { kRounds, kTime, kHostEnd, kHostAbort };
     const struct {
         Ending ending;
         int16_t state;
-    } cases[] = {{kRounds, -1}, {kTime, -1}, {kHostEnd, 0}, {kHostAbort, 0}};
+    } cases[] = {{kRounds, 11}, {kTime, 11}, {kHostEnd, 11}, {kHostAbort, 11}};
     Load();
     const int fire = CommandIndex("fire");
     for (const auto& c : cases) {
@@ -215,5 +217,7 @@ TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
         EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
         m_dll->DoCommand(fire, 0, nullptr);  // nothing happens after the end
         EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
+        m_dll->SessionCommand(c.ending == kHostAbort ? 6 : 5, 0);
+        EXPECT_EQ(m_dll->GetState(), 0) << c.ending;
     }
 }
