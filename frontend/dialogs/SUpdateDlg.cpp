@@ -11,9 +11,11 @@
 #include "app/SGameObjects.h"
 #include "core/SString.h"
 #include "core/SStringTable.h"
+#include "frontend/screens/SAppScreen.h"
 #include "dx/display/SGraphics.h"
 #include "sys/profile.h"
 #include "ui/SDisplayHost.h"
+#include "ui/SGraphicsHost.h"
 #include "ui/SSurfaceDC.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
@@ -97,6 +99,10 @@ int SUpdateDlg::RunDownload(SAppScreen* pOwner, const char* pszVersion, CString&
     dialog.m_iIndex = 0;
     dialog.StartRequest();
     const int result = dialog.DoModal(&backdrop);
+    // A session or file failure ends the run on its own; the player is told why.
+    if (result == 0 && !dialog.GetErrorText().empty())
+        if (auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance()))
+            host->NoticeDialog(dialog.GetErrorText().c_str(), 0, pOwner);
     // Only a patch that is in place has a destination left to name.
     fileName = dialog.GetDestination().empty() ? "" : dialog.GetFileName().c_str();
     return result;
