@@ -174,3 +174,39 @@ TEST_F(LineTestTest, MapObjectsAndActorsInTheirCells) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the all-cells switch the test walks the actors of every cell, wherever their nodes are
+// filed, and leaves the map objects out.
+TEST_F(LineTestTest, AllCellsSwitchFindsActorsFiledFarFromTheShot) {
+    SHuntCell& cell = parser.m_pWorld->Cell(100 * 256 + 100);
+    cell.byObjectCount = 1;
+    cell.nObjects[0] = 0;
+    cell.byObjectPositions[0][0] = 128;
+    cell.byObjectPositions[0][1] = 128;
+    cell.fObjectScales[0] = 1.0f;
+    auto model = tarvex::test::MakeTriangleModel({{{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}, 0}});
+    model->m_frames[0]->boxA.Reset();
+    for (int i = 0; i < 3; ++i) {
+        model->m_frames[0]->boxA.AddPoint(&model->m_frames[0]->positions[i * 3]);
+    }
+    std::unique_ptr<SSMHandle> handle(model->CreateHandle());
+    handle->m_groupStates[0].flags = 0x30;
+    ActorDesc actor;
+    actor.m_pModel = handle.get();
+    actor.m_vPosition = SVector(30000, 0, 30000);
+    actor.m_dwFlags = 4;
+    parser.AddToCellList(&actor, 2, 10, 10);  // filed in a corner cell, far from where it stands
+    const uint32_t flags = hit::kActors | hit::kTriangles | hit::kMapObjects | hit::kCylinder;
+    for (uint8_t all : {0, 1}) {
+        SD3D6Parser::s_bHitTestAllCells = all;
+        EXPECT_EQ(Shoot(SVector(30002, 2, 29900), SVector(30002, 2, 30100), flags), all != 0 ? 0 : 1) << int(all);
+        EXPECT_EQ(hit.m_dwKind, all != 0 ? hit::kKindTriangle : 0u) << int(all);
+        EXPECT_EQ(Shoot(SVector(25728, 10, 25600), SVector(25728, 10, 25800), flags), all != 0 ? 1 : 0) << int(all);
+    }
+    SD3D6Parser::s_bHitTestAllCells = 0;
+    parser.RemoveFromCellList(&actor, 10, 10);
+}
+
+}  // namespace
