@@ -78,6 +78,8 @@ TEST(GameScreenSettingsTest, ScenarioAndNamedDefinitionsChooseTheRenderSettings)
          {1, 1, 1, 1}},
         {"non-positive fuzz period ignored", {}, {{"NightVisFuzzPeriod", "-1"}}, "", 0x5F, 500, 0.25f, 0.5f,
          {1, 1, 1, 1}},
+        {"endless fuzz period held at the longest", {}, {{"NightVisFuzzPeriod", "1e30"}}, "", 0x5F, 4294967000u,
+         0.25f, 0.5f, {1, 1, 1, 1}},
         {"zero offsets keep the old ones", {{"ConTriNormOffs", "0"}, {"AlphaOffset", "0"}}, {}, "", 0x5F, 500,
          0.25f, 0.5f, {1, 1, 1, 1}},
         {"offsets replaced", {{"ConTriNormOffs", "1.5"}, {"AlphaOffset", "-40"}}, {}, "", 0x5F, 500, 1.5f, -40.0f,
