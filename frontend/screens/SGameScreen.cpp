@@ -199,6 +199,8 @@ void SGameScreen::Activate() {
     }
     SetupFromDefinitions();
     SAppScreen::Activate();
+    // The menus' music and voices are not needed in play; the pages load them again.
+    ReleaseSoundsExceptInterface();
     if (SInputObj* input = Hub()->m_pInput)
         input->GetKeyboard().Enable(true);
     if (SGraphics* display = Hub()->m_pGraphics)
