@@ -35,8 +35,6 @@ float Number(const SObjectDef* definition, const char* name) {
 
 }  // namespace
 
-SStandInPresenter::~SStandInPresenter() { Stop(); }
-
 std::string SStandInPresenter::InHome(const std::string& path) const {
     const char* base = m_pItems != nullptr ? m_pItems->m_sBasePath.GetString() : nullptr;
     return base != nullptr && base[0] != '\0' ? std::string(base) + "/" + path : path;
