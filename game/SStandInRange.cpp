@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include "app/SClientInfo.h"
 #include "app/SGameItems.h"
@@ -10,9 +11,14 @@
 #include "app/actors/SActorWorld.h"
 #include "core/SObjectDef.h"
 #include "core/SVector.h"
+#include "game/SStandInCareer.h"
 #include "assets/textures/STexRegion.h"
 #include "assets/textures/STexture2.h"
+#include "assets/models/SSMObject.h"
 #include "render/SD3D6Parser.h"
+#include "render/map/SMapKR5.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Exceptions.h"
 #include "render/parser/SParser.h"
 #include "render/shots/SHitTests.h"
 
@@ -25,11 +31,18 @@ constexpr float kPitchLimit = 80.0f;
 // The line test's mode for a shot: everything solid, as the actors' own sight test asks.
 constexpr uint32_t kShotMode = 0x73b;
 
+// How much a texture list's entry weighs on a day of the year: it grows from its first day to
+// its last. The renderer draws named textures (the overlays', for one) from such lists.
+float GrowsToday(int32_t firstDay, int32_t lastDay, int32_t day, int32_t, int32_t) {
+    return firstDay <= day && day <= lastDay ? 1.0f : 0.0f;
+}
+
 }  // namespace
 
 bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now) {
     m_pItems = items;
     m_host = host;
+    m_pObjects = &objects;
     m_nShots = 0;
     m_nHits = 0;
     m_nPoints = 0;
@@ -41,35 +54,27 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_fPitch = 0.0f;
     m_sWeapon = kDefaultWeapon;
 
-    // The weapon is the first thing the officer carries that the library knows as a weapon.
+    // The level the host started names the weapon it qualifies on; the level's record in the
+    // officer's history names the level again.
     SClientConnect* player = nullptr;
     if (host.HostBuildPlayerDefinition != nullptr)
         host.HostBuildPlayerDefinition(&player);
-    // The level the host started, named again in the result it files in the officer's history.
-    m_nLevelIndex = player != nullptr && player->m_pDef != nullptr ? player->m_pDef->GetIntByName("LevelIndex") : 0;
-    if (player != nullptr && player->m_pDefs != nullptr) {
-        for (POSITION pos = player->m_pDefs->GetHeadPosition(); pos != nullptr;) {
-            const SObjectDef* item = player->m_pDefs->GetNext(pos);
-            const SObjectDef* known = item != nullptr ? objects.FindByName(item->GetName()) : nullptr;
-            if (known != nullptr && known->IsKindOf("Weapon")) {
-                m_sWeapon = static_cast<const char*>(item->GetName());
-                break;
-            }
-        }
-    }
-    const SObjectDef* weapon = objects.FindByName(m_sWeapon.c_str());
-    m_nRounds = weapon != nullptr ? weapon->GetIntByName("Rounds") : 0;
-    if (m_nRounds <= 0)
-        m_nRounds = 10;
+    const SObjectDef* values = player != nullptr ? player->m_pDef : nullptr;
+    m_nLevelIndex = values != nullptr ? values->GetIntByName("LevelIndex") : 0;
+    m_pLevelRecords = standin_career::LevelRecords(values);
+    m_rules = standin_career::ReadRangeRules(objects, m_nLevelIndex, kDefaultWeapon);
+    m_sWeapon = m_rules.weapon;
+    m_nRounds = m_rules.rounds > 0 ? m_rules.rounds : kDefaultRounds;
+    m_nQualify = m_rules.qualify;
     const SObjectDef* score = objects.FindByName("Score");
-    m_nQualify = score != nullptr ? score->GetIntByName((m_sWeapon + "QualifyScore").c_str()) : 0;
     const int limit = score != nullptr ? score->GetIntByName("QualifyTimeLimit") : 0;
     m_dwTimeLimit = limit > 0 ? static_cast<uint32_t>(limit) : 0;
     m_dwStart = now;
     m_dwNow = now;
     m_dwSpent = 0;
 
-    if (!OpenScene(host, objects))
+    m_sError.clear();
+    if (!CheckBoardFiles() || !OpenScene(host, objects))
         return false;
 
     m_fPosition[0] = kMapCentre;
@@ -80,6 +85,61 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_state = kStatePlaying;
     PlaceActors();
     PlaceView();
+    return true;
+}
+
+namespace {
+
+// Why a file of the level cannot be played on, or nothing when it can. Each is read whole, as
+// a board that could not be drawn or a map cut short must stop the level before it starts.
+std::string TextureProblem(const std::string& path) {
+    STexture2 texture;
+    texture.m_iRecordErrors = 1;
+    if (texture.Load(path.c_str(), 1) == 1)
+        return std::string();
+    const CString why = texture.GetLastError();
+    return why.IsEmpty() ? "Unable to load from data source" : why.GetString();
+}
+
+std::string ModelProblem(const std::string& path) {
+    CFile probe;
+    CFileException opening;
+    if (!probe.Open(path.c_str(), CFile::modeRead | CFile::typeBinary, &opening)) {
+        char text[256] = {};
+        opening.GetErrorMessage(text, sizeof(text));
+        return text;
+    }
+    probe.Close();
+    SSMObject model;
+    return model.LoadFile(path.c_str()) == 1 ? std::string() : "it is damaged or incomplete";
+}
+
+std::string MapProblem(const std::string& path) {
+    auto map = std::make_unique<SMapKR5>();
+    if (map->LoadFile(path.c_str()) == 1)
+        return map->IsUsable() ? std::string() : "it is not a map this program can read";
+    return map->GetLoadError().GetString();
+}
+
+std::string Unreadable(const char* what, const std::string& path, const std::string& why) {
+    return std::string("The ") + what + " " + path + " could not be read: " + why + ".";
+}
+
+}  // namespace
+
+bool SStandInRange::CheckBoardFiles() {
+    const std::string model = InHome(kTargetModel);
+    std::string why = ModelProblem(model);
+    if (!why.empty()) {
+        m_sError = Unreadable("board model", model, why);
+        return false;
+    }
+    const std::string texture = InHome(kTargetTexture);
+    why = TextureProblem(texture);
+    if (!why.empty()) {
+        m_sError = Unreadable("board texture", texture, why);
+        return false;
+    }
     return true;
 }
 
@@ -163,7 +223,6 @@ void SStandInRange::PlaceActors() {
 }
 
 bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& objects) {
-    m_sError.clear();
     SLevelInfo* level = nullptr;
     if (host.HostGetLevelInfo != nullptr)
         host.HostGetLevelInfo(&level);
@@ -180,10 +239,12 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
         path += file.GetString();
         level->m_sMapPath = path.c_str();
     }
+    scene->SetCallback4(reinterpret_cast<SParser::Callback4>(reinterpret_cast<void (*)()>(&GrowsToday)));
     const int steps = scene->GetSessionStepCount(2);
     for (int step = 0; step < steps; ++step) {
         if (scene->InitSession(2, level, step) == 0) {
-            m_sError = "The map " + path + " could not be opened.";
+            const std::string why = MapProblem(path);
+            m_sError = why.empty() ? "The map " + path + " could not be opened." : Unreadable("map", path, why);
             return false;
         }
     }
@@ -334,20 +395,18 @@ void SStandInRange::Finish(int16_t state) {
         results.m_pDef->SetOrAppendInt("LevelPassed", IsPassed() ? 1 : 0);
         results.m_pDef->SetOrAppendInt("Shots", m_nShots);
         results.m_pDef->SetOrAppendInt("Hits", m_nHits);
-        results.m_pDef->SetOrAppendInt("Score", GetScore());
-        auto* weaponScore = new SObjectDef;
-        weaponScore->SetName(m_sWeapon.c_str());
-        weaponScore->SetOrAppendInt("Shots", m_nShots);
-        weaponScore->SetOrAppendInt("Hits", m_nHits);
-        weaponScore->SetOrAppendInt("Percent", GetPercent());
-        results.m_pDefs->AddTail(weaponScore);
+        results.m_pDef->SetOrAppendInt("Score", GetPercent());
+        results.m_pDefs->AddTail(standin_career::MakeWeaponsScores(*m_pObjects, m_rules, GetPercent(), IsPassed(),
+                                                                   m_pLevelRecords));
         // The host files a "...QScore" result flagged 1 as the level's record in the history.
         auto* record = new SObjectDef;
         record->SetName("RangeQScore");
         record->SetOrAppendInt("Flag", 1);
         record->SetOrAppendInt("LevelIndex", m_nLevelIndex);
         record->SetOrAppendInt("LevelPassed", IsPassed() ? 1 : 0);
-        record->SetOrAppendInt("Score", GetScore());
+        // The score set against the level's qualifying score is the share of the rounds that hit.
+        record->SetOrAppendInt("Score", GetPercent());
+        record->SetOrAppend("Weapon", m_sWeapon.c_str(), 0);
         record->SetOrAppendInt("Fired", m_nShots);
         record->SetOrAppendInt("BHits", m_nHits);
         results.m_pDefs->AddTail(record);

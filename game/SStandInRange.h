@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/SHostCallbacks.h"
+#include "game/SStandInCareer.h"
 
 class SActor;
 class SActorWorld;
@@ -39,12 +40,14 @@ public:
     // texture's own size.
     static constexpr const char* kHoleTexture = "Models/Range/bullethole.stx";
     static constexpr float kHoleScale = 0.25f;
+    // The weapon and its rounds where the started level names no weapon range.
     static constexpr const char* kDefaultWeapon = "Pistol9mm";
+    static constexpr int kDefaultRounds = 10;
     static constexpr const char* kRangeDefinition = "TargetRange";
     static constexpr int kWorldCapacity = 64;
 
-    // Reads the player's definition, the weapon and the qualifying rules (the defaults stand
-    // where the host gives none), opens the outdoor scene on the level's map and places the
+    // Reads the player's definition and the started level's weapon, rounds and qualifying
+    // score (the defaults stand where the host gives none), opens the outdoor scene on the level's map and places the
     // view; true once playing, false (with the reason in GetError) when the map cannot be had.
     bool Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now);
     // The time limit; true when the session ended in this call.
@@ -70,7 +73,7 @@ public:
     // its points.
     const std::string& GetLastRegion() const { return m_sLastRegion; }
     int GetLastPoints() const { return m_nLastPoints; }
-    // Hits as a whole percentage of the rounds.
+    // Hits as a whole percentage of the rounds: the score that qualifies.
     int GetPercent() const { return m_nRounds > 0 ? m_nHits * 100 / m_nRounds : 0; }
     bool IsPassed() const { return GetPercent() >= m_nQualify; }
     const std::string& GetWeapon() const { return m_sWeapon; }
@@ -86,6 +89,8 @@ public:
     SActorWorld* World() const;
 
 private:
+    // Reads the boards' model and texture whole; false with the file and the reason in the error.
+    bool CheckBoardFiles();
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);
     void PlaceView();
@@ -109,6 +114,9 @@ private:
     SHostCallbacks m_host{};
     int16_t m_state = kStateEnded;
     std::string m_sWeapon = kDefaultWeapon;
+    SRangeRules m_rules;
+    const SObjectDefList* m_pObjects = nullptr;       // the library's definitions
+    const SObjectDefList* m_pLevelRecords = nullptr;  // the officer's, handed over by the host
     int m_nRounds = 0;
     int m_nLevelIndex = 0;
     int m_nShots = 0;

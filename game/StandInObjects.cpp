@@ -26,7 +26,8 @@ OBJECT ModelFlags
     set Target "1"
 }
 
-// Weapons
+// Weapons, named as the career's levels and qualifications name them; "ScoreKey" is the
+// weapon's key in the scores reported to the host.
 OBJECT Weapon
 {
     set Type "Weapon"
@@ -40,22 +41,26 @@ OBJECT Weapon
 OBJECT Pistol9mm:Weapon
 {
     set Name "9mm Pistol"
+    set ScoreKey "Gun"
     set Rounds "15"
 }
 OBJECT Shotgun:Weapon
 {
     set Name "Shotgun"
+    set ScoreKey "Shotgun"
     set Damage "40"
     set Rounds "6"
 }
 OBJECT MP5:Weapon
 {
     set Name "MP5"
+    set ScoreKey "MP5"
     set Rounds "30"
 }
-OBJECT SniperRifle:Weapon
+OBJECT Sniper:Weapon
 {
     set Name "Sniper Rifle"
+    set ScoreKey "Sniper"
     set Damage "80"
     set Rounds "5"
 }

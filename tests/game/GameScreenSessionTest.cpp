@@ -52,7 +52,8 @@ protected:
             tarvex::test::PlaceGameLibrary(LibraryToLoad(), std::filesystem::path(m_folder) / "lib");
         RestoreLibraryState();
         m_hub->m_pGameDLL = new SGameDLL(path.c_str());
-        m_hub->m_pGameDLL->HandOver(m_hub->m_pGameItems, SString("C:\\Tarvex"));
+        // The range reads its boards from the demo's Home folder.
+        m_hub->m_pGameDLL->HandOver(m_hub->m_pGameItems, SString(DemoHome().c_str()));
     }
     void TearDown() override
     {
@@ -61,6 +62,7 @@ protected:
         RestoreLibraryState();
         GameLibraryTest::TearDown();
     }
+    static std::string DemoHome() { return (std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string(); }
     virtual std::string LibraryToLoad() const { return tarvex::test::StandInGameLibrary(); }
     // Unloading a library takes the client state and the worlds with it; the process's hub
     // gets them back as a fresh hub has them.
@@ -111,8 +113,6 @@ TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {
 TEST_F(GameScreenSessionTest, TargetsStandAheadAndEachShotScoresTheRegionItLandsIn) {
     // The demo's target texture; the officer's eye is 1.7 m up, the boards (2 m tall, their
     // regions given as fractions of the board from its top) stand 20 m ahead on level ground.
-    const std::string home = (std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string();
-    m_hub->m_pGameItems->m_sBasePath = home.c_str();
     SGameDLL* library = m_hub->m_pGameDLL;
     SGameScreen screen;
     screen.Activate();
@@ -162,6 +162,36 @@ TEST_F(GameScreenSessionTest, TargetsStandAheadAndEachShotScoresTheRegionItLands
     m_hub->m_pConsoleHost->EndGame();
     EXPECT_FALSE(layout.HasViewActor());
     screen.Deactivate();
+}
+
+// A level whose board files are cut short does not start; the library names the file and why.
+TEST_F(GameScreenSessionTest, DamagedBoardFilesStopTheLevelAndAreNamed) {
+    const struct {
+        const char* file;
+        const char* why;
+    } cases[] = {
+        {"target.ssm", "it is damaged or incomplete."},
+        {"target.stx", "Unable to load from data source."},
+    };
+    for (const auto& c : cases) {
+        const std::filesystem::path home = std::filesystem::path(m_folder) / "Damaged";
+        std::filesystem::remove_all(home);
+        std::filesystem::create_directories(home / "Models");
+        std::filesystem::copy(std::filesystem::path(DemoHome()) / "Models" / "Range", home / "Models" / "Range");
+        const std::filesystem::path damaged = home / "Models" / "Range" / c.file;
+        std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged) / 2);
+        m_hub->m_pGameItems->m_sBasePath = home.string().c_str();
+
+        SGameDLL* library = m_hub->m_pGameDLL;
+        SGameScreen screen;
+        screen.Activate();
+        EXPECT_NE(library->GetState(), 7) << c.file;
+        char error[1024] = {};
+        library->GetLastSessionError(error, sizeof(error));
+        const std::string named = home.string() + "/Models/Range/" + c.file + " could not be read: ";
+        EXPECT_NE(std::string(error).find(named + c.why), std::string::npos) << error;
+        screen.Deactivate();
+    }
 }
 
 TEST_F(GameScreenSessionTest, HeldAxesAndKeysTurnTheAimEveryFrameUntilReleased) {

@@ -30,13 +30,15 @@ protected:
     void Load()
     {
         m_dll = std::make_unique<SGameDLL>(m_path.c_str());
-        m_dll->HandOver(&m_items, SString("C:\\Tarvex"));
+        // The range reads its boards from the demo's Home folder.
+        m_dll->HandOver(&m_items, SString(DemoHome().c_str()));
     }
     void TearDown() override
     {
         m_dll.reset();
         GameLibraryTest::TearDown();
     }
+    static std::string DemoHome() { return (std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string(); }
     int CommandIndex(const char* name) const { return m_items.m_pCommands->FindByName(name); }
     static std::string Text(const char* text) { return text != nullptr ? text : "(null)"; }
 
