@@ -458,7 +458,7 @@ TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAll
         page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
         ASSERT_EQ(page->GetTargetScreen(), 11) << level;
         ASSERT_EQ(library->SessionCommand(0, 0), 1);
-        library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");  // degrees at once
+        library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");
         int fired = 0;
         while (library->GetState() == 7 && fired < 100) {
             library->DoCommand(commands->FindByName("fire"), 0, nullptr);
@@ -495,13 +495,13 @@ TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
     SGameDLL* library = m_pHub->m_pGameDLL;
     SDataCollection* commands = m_pHub->m_pGameItems->m_pCommands;
     ASSERT_EQ(library->SessionCommand(0, 0), 1);
-    library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");  // degrees at once
+    library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");
     for (int shot = 0; shot < 2; ++shot)
         library->DoCommand(commands->FindByName("fire"), 0, nullptr);
     library->DoCommand(commands->FindByName("lookupdown"), 2, "-30");
     for (int shot = 0; shot < 4; ++shot)
         library->DoCommand(commands->FindByName("fire"), 0, nullptr);
-    EXPECT_EQ(library->GetState(), 11);  // play is over and its results are shown
+    EXPECT_EQ(library->GetState(), 11);  // the results are shown until the player leaves
     EXPECT_EQ(m_officer.m_iHighestPassedLevel, 0);
     EXPECT_EQ(m_officer.m_bQualifiedShotgun, 0);
     EXPECT_EQ(m_officer.m_iScoreShotgun, 33);
