@@ -9,6 +9,7 @@
 #include "sys/video/video.h"
 #include "render/modelview/SModelViewSession.h"
 #include "render/frame/SObjectFrameRecord.h"
+#include "render/frame/SScenePlacement.h"
 #include "render/outdoor/SOutdoorBuffers.h"
 #include "render/parser/SParser.h"
 #include "render/queues/SRenderQueues.h"
@@ -269,6 +270,7 @@ public:
     // when the texture has no surface or nothing of the rectangle lands on it.
     int BlitToTexture(int16_t textureIndex, float u, float v, sys::video::IDirectDrawSurface4* source, int width,
                       int height, int srcX, int srcY, uint8_t centre);
+    int DrawTextToTexture(int16_t textureIndex, float u, float v, SString text, SGdiFont* font) override;
 
     void UpdateVisibleCells();
     void QueueGroundCells();
@@ -292,10 +294,12 @@ public:
     void RenderModelHierarchy(SObjectFrameRecord& record);
     SObjectFrameRecord MakeFrameRecord(ActorDesc* object, float sizeFactor) const;
     void QueueViewModel(ActorDesc* object);
-    // Sets the record for a child hung on a tag of its parent's frame (blended toward the next).
-    void PlaceOnTag(SObjectFrameRecord& record, const ActorDesc& child, const SSMHandle& handle, const SSMFrame* frame,
-                    const SSMFrame* next, float blend, const float* parentWorld, const float* parentRotation,
-                    float parentSize);
+    // Queues the points of a point node by its sub-kind.
+    void QueuePointNode(const SObjectFrameRecord& record, const ActorDesc& node);
+    // Visits the children of an object placed by `world`, `rotation` and `size`; a null
+    // `handle` leaves every child where its parent is.
+    void VisitChildren(SObjectFrameRecord& record, const ActorDesc& object, const SSMHandle* handle,
+                       const SFrameChoice& choice, const float* world, const float* rotation, float size);
     void QueueModelGroups(const SObjectFrameRecord& record, const ActorDesc& object, SSMHandle& handle,
                           SSMObject& model, const float* transformed, bool fresh);
     // Added to the sort keys of translucent polygons of objects that ask for it.
@@ -304,6 +308,8 @@ public:
     // Builds, announces and saves the trees of a static model from its first placement.
     void BuildModelBSP(SSMObject* model, const float* transformed, const float* world, const float* rotation);
 
+    // Hands a new texture record the session's size limits, reduce and unmanaged switches.
+    void SetTextureLimits(SD3D6Lock& lock) const;
     // The texture record of a texture item, or null.
     const SD3D6Lock* TextureRecord(int16_t index) const;
 

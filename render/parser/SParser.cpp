@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "assets/models/SSMHandle.h"
+#include "assets/models/SSMObject.h"
+#include "render/frame/SScenePlacement.h"
 #include "render/outdoor/SRendererCatalog.h"
 
 IMPLEMENT_DYNAMIC(SParser, CObject)
@@ -11,21 +14,37 @@ namespace {
 
 SRendererCatalog* g_pCatalog = nullptr;
 
-// The placement of a self-placed object: scaled, turned about Z, X and Y, then moved to its
-// position, all before whatever the matrix already held.
-void ComposePlacement(const ActorDesc& desc, SMatrix& matrix) {
+// matrix = local then matrix, for row vectors.
+void Compose(const float* local, SMatrix& matrix) {
+    SMatrix placement;
+    std::memcpy(placement.m, local, 64);
+    SMatrix result;
+    result.Zero();
+    result.MultiplyAdd(matrix, placement);
+    matrix = result;
+}
+
+// The placement of an object by its own fields: scaled (by its scale unless `scale` is given),
+// turned about Z, X and Y, then moved to its position, all before whatever the matrix held.
+void ComposePlacement(const ActorDesc& desc, SMatrix& matrix, float scale = -1.0f) {
     SMatrix placement;
     for (int i = 0; i < 3; ++i) {
-        placement.m[i][i] = desc.m_fScale;
+        placement.m[i][i] = scale < 0.0f ? desc.m_fScale : scale;
     }
     placement.RotateZ(-desc.m_vAngles.z);
     placement.RotateX(desc.m_vAngles.x);
     placement.RotateY(-desc.m_vAngles.y);
     placement.Translate(desc.m_vPosition.x, desc.m_vPosition.y, desc.m_vPosition.z);
-    SMatrix result;
-    result.Zero();
-    result.MultiplyAdd(matrix, placement);
-    matrix = result;
+    Compose(&placement.m[0][0], matrix);
+}
+
+// The model instance a kind-0 description draws, or null when it draws none.
+SSMHandle* InstanceOf(const ActorDesc& desc) {
+    if (desc.m_nKind != 0 || (desc.m_nSubKind != 0 && desc.m_nSubKind != 1) || desc.m_pModel == nullptr ||
+        desc.m_pModel->GetModel() == nullptr) {
+        return nullptr;
+    }
+    return desc.m_pModel;
 }
 
 }  // namespace
@@ -117,14 +136,73 @@ SSMHandle* SParser::LoadSSMModelsFromHandler(const char* resource, const char* f
 }
 
 void SParser::BuildObjectMatrix(const ActorDesc* parent, const ActorDesc* desc, SMatrix* matrix, int interpolate) {
-    (void)parent;
-    (void)interpolate;
-    // Kind 0 reads the frames and tags of its model instance; without a model nothing is
-    // placed, and a parent only counts when it carries one. Kind 2 stands on its own values.
-    if (desc == nullptr || matrix == nullptr || desc->m_nKind != 2) {
+    if (desc == nullptr || matrix == nullptr) {
         return;
     }
-    ComposePlacement(*desc, *matrix);
+    SSMHandle* handle = InstanceOf(*desc);
+    if (!(handle != nullptr || desc->m_nKind == 2)) {
+        return;
+    }
+    // Hung on the parent: on the tag the description names, else on the parent's own tag.
+    const SSMHandle* parentHandle = parent != nullptr ? InstanceOf(*parent) : nullptr;
+    SFrameChoice parentChoice;
+    SPlacement hung;
+    if (parentHandle != nullptr &&
+        ChooseInstanceFrame(*parentHandle, *parentHandle->GetModel(), interpolate != 0, parentChoice) &&
+        PlaceChild(*desc, *parentHandle, parentChoice, 0.0f, hung, false)) {
+        Compose(hung.fMatrix, *matrix);
+    }
+    if (handle == nullptr) {
+        ComposePlacement(*desc, *matrix);
+        return;
+    }
+    SFrameChoice choice;
+    if (!ChooseInstanceFrame(*handle, *handle->GetModel(), interpolate != 0, choice)) {
+        return;
+    }
+    handle->m_pShownFrame = const_cast<SSMFrame*>(choice.pFrame);
+    handle->m_pNextFrame = const_cast<SSMFrame*>(choice.pNext);
+    handle->m_fBlend = choice.fBlend;
+    const int own = InstanceTag(*handle);
+    if (own < 0) {
+        ComposePlacement(*desc, *matrix);
+        return;
+    }
+    // Hung on a tag of its own model: the tag is kept in the instance, and the object is
+    // carried to the tag point and turned back by the tag before its own placement.
+    SSMGroupFrame tag = choice.pFrame->groupFrames[static_cast<size_t>(own)];
+    if (choice.pNext != nullptr && choice.fBlend != 0.0f) {
+        const SSMGroupFrame& next = choice.pNext->groupFrames[static_cast<size_t>(own)];
+        for (int k = 0; k < 3; ++k) {
+            tag.origin[k] += (next.origin[k] - tag.origin[k]) * choice.fBlend;
+        }
+        tag.pitch += (next.pitch - tag.pitch) * choice.fBlend;
+        tag.yaw += (next.yaw - tag.yaw) * choice.fBlend;
+        tag.roll += (next.roll - tag.roll) * choice.fBlend;
+        tag.length += (next.length - tag.length) * choice.fBlend;
+    }
+    const float base = handle->GetScale();
+    const float k = (tag.length != 0.0f ? base / tag.length : base) * desc->m_fScale;
+    std::memcpy(handle->m_markerOrigin, tag.origin, 12);
+    handle->m_markerAngles[0] = tag.pitch, handle->m_markerAngles[1] = tag.yaw, handle->m_markerAngles[2] = tag.roll;
+    handle->m_fSizeFactor = k;
+    SMatrix turn;
+    turn.RotateZ(tag.roll);
+    turn.RotateX(-tag.pitch);
+    turn.RotateY(tag.yaw);
+    turn.Transpose();
+    SMatrix placement;
+    placement.Translate(tag.origin[0], tag.origin[1], tag.origin[2]);
+    SMatrix product;
+    product.Zero();
+    product.MultiplyAdd(turn, placement);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            product.m[r][c] *= k;
+        }
+    }
+    ComposePlacement(*desc, *matrix, 1.0f);
+    Compose(&product.m[0][0], *matrix);
 }
 
 SVector* SParser::TransformPoint(SVector* point, SMatrix matrix) {

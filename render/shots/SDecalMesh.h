@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "render/map/SHuntWorld.h"
+#include "render/queues/SPolygonRecord.h"
 
 class SD3D6Parser;
 
@@ -15,11 +16,8 @@ struct SDecalTriangle {
 // The geometry of a placed decal, kept by its ring record: the terrain-following vertices and
 // triangles (three unsigned 16-bit vertex numbers each). The ring owns it; the arrays are
 // replaced whenever the ring place is reused.
-struct SDecalPolygon {
-    int16_t m_nVertexCount = 0;
-    int16_t m_nTriangleCount = 0;
-    STileVertex* m_pVertices = nullptr;  // new[], owned
-    uint16_t* m_pIndices = nullptr;      // new[], owned
+struct SDecalPolygon : SPolygonRecord {
+    int16_t m_nVertexCount = 0;  // both arrays are new[] and owned
     int16_t m_nRingIndex = 0;
 
     void FreeArrays();

@@ -458,7 +458,7 @@ TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAll
         page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
         ASSERT_EQ(page->GetTargetScreen(), 11) << level;
         ASSERT_EQ(library->SessionCommand(0, 0), 1);
-        library->DoCommand(commands->FindByName("lookupdown"), 0, "-1.86");
+        library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");
         int fired = 0;
         while (library->GetState() == 7 && fired < 100) {
             library->DoCommand(commands->FindByName("fire"), 0, nullptr);
@@ -484,6 +484,8 @@ TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAll
 
 TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
     // The shotgun range needs 60: two hits of six are 33.
+    const SString savedItemsBase = m_pHub->m_pGameItems->m_sBasePath;
+    m_pHub->m_pGameItems->m_sBasePath = (fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string().c_str();
     Touch("maps/targetrange.gmx");
     m_officer.m_iHighestPassedLevel = 0;
     m_officer.m_bQualifiedPistol = 1;
@@ -493,18 +495,19 @@ TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
     SGameDLL* library = m_pHub->m_pGameDLL;
     SDataCollection* commands = m_pHub->m_pGameItems->m_pCommands;
     ASSERT_EQ(library->SessionCommand(0, 0), 1);
-    library->DoCommand(commands->FindByName("lookupdown"), 0, "-1.86");
+    library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");
     for (int shot = 0; shot < 2; ++shot)
         library->DoCommand(commands->FindByName("fire"), 0, nullptr);
-    library->DoCommand(commands->FindByName("lookupdown"), 0, "-30");
+    library->DoCommand(commands->FindByName("lookupdown"), 2, "-30");
     for (int shot = 0; shot < 4; ++shot)
         library->DoCommand(commands->FindByName("fire"), 0, nullptr);
-    EXPECT_EQ(library->GetState(), -1);
+    EXPECT_EQ(library->GetState(), 11);  // the results are shown until the player leaves
     EXPECT_EQ(m_officer.m_iHighestPassedLevel, 0);
     EXPECT_EQ(m_officer.m_bQualifiedShotgun, 0);
     EXPECT_EQ(m_officer.m_iScoreShotgun, 33);
     EXPECT_EQ(m_officer.m_bQualifiedPistol, 1);  // a qualification once won stays
     EXPECT_STREQ(GetLevelScoreText(&m_officer, 1).GetString(), "N/A");
+    m_pHub->m_pGameItems->m_sBasePath = savedItemsBase;
 }
 
 }  // namespace
