@@ -21,11 +21,11 @@ class STexture2;
 // library's state; lives from the session start to the next one.
 class SStandInRange {
 public:
-    // Library states the host looks at: playing (the host may end the session with its end
-    // command), and over (reported to the host as the end of the session).
+    // Library states the host looks at: playing and showing the results (the host may end
+    // the session from either with its end command), and over (the session has ended).
     static constexpr int16_t kStatePlaying = 7;
+    static constexpr int16_t kStateResults = 11;
     static constexpr int16_t kStateEnded = 0;
-    static constexpr int16_t kStateFinished = -1;
     static constexpr float kRange = 500.0f;       // metres a shot reaches
     // The row of targets, straight ahead of the officer at the start, in metres; the boards
     // are the demo's target model, whose texture's hit regions carry a "Score" tag.
@@ -57,8 +57,11 @@ public:
     void Tilt(float degrees);
     // One shot: true when it hit a target. A shot with no rounds left does nothing.
     bool Fire();
-    // Reports the results and ends the session: the state becomes `state`.
+    // Reports the results and stops play: the state becomes `state`. The officer and the
+    // boards stay until Close, so the last shot is still heard and seen.
     void Finish(int16_t state);
+    // Takes the session's actors away; the state becomes `state`.
+    void Close(int16_t state);
 
     int16_t GetState() const { return m_state; }
     int GetShots() const { return m_nShots; }
@@ -77,8 +80,17 @@ public:
     float GetYaw() const { return m_fYaw; }
     float GetPitch() const { return m_fPitch; }
     const std::string& GetError() const { return m_sError; }
+    int GetQualify() const { return m_nQualify; }
+    // Milliseconds left of the time limit; -1 without one.
+    int GetTimeLeft(uint32_t now) const;
+    // The officer's eyes (what hears and sees), the board the last shot hit (null for a miss).
+    SActor* GetEyes() const { return m_pEyes; }
+    SActor* GetLastTarget() const { return m_pLastTarget; }
+    SActorWorld* World() const;
 
 private:
+    // Reads the boards' model and texture whole; false with the file and the reason in the error.
+    bool CheckBoardFiles();
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);
     void PlaceView();
@@ -92,7 +104,6 @@ private:
     int FindTargetHit(const SVector& eye, const SVector& direction, float reach, float* u, float* v) const;
     // The best "Score" of the target texture's regions at (u, v), with that region's name.
     int ScoreAt(float u, float v, std::string& region) const;
-    SActorWorld* World() const;
     // Lays the hole mark on the ground at `point` (scene units) through the renderer.
     void MarkGround(const SVector& point);
     // A Home file's path: under the host's base path, or in the working folder without one.
@@ -116,10 +127,13 @@ private:
     SActor* m_pOfficer = nullptr;  // owned by the world, like the eyes and the targets
     SActor* m_pEyes = nullptr;
     SActor* m_pTargets[kTargetCount] = {};
+    SActor* m_pLastTarget = nullptr;
     std::shared_ptr<STexture2> m_pTargetTexture;  // its regions score the shots
     int m_nQualify = 0;
     uint32_t m_dwStart = 0;
     uint32_t m_dwTimeLimit = 0;  // milliseconds; 0 = none
+    uint32_t m_dwNow = 0;        // the time of the last update
+    uint32_t m_dwSpent = 0;      // milliseconds played, once play stopped
     float m_fYaw = 0.0f;
     float m_fPitch = 0.0f;
     float m_fPosition[3] = {0.0f, 1.7f, 0.0f};  // eye height of a standing officer

@@ -10,6 +10,15 @@ OBJECT HUD
 {
     set Layout "HUD"
     set Visible "1"
+    set LayoutFile "Layouts/hud.lay"
+    set ResultsFile "Layouts/results.lay"
+}
+// How the aim follows the controls, in degrees a frame: per step of a movement axis, and
+// while a turn or look key is held.
+OBJECT Aiming
+{
+    set DegreesPerStep "0.003"
+    set KeyDegrees "1.5"
 }
 OBJECT ModelFlags
 {
@@ -24,6 +33,10 @@ OBJECT Weapon
     set Type "Weapon"
     set Damage "10"
     set Rounds "1"
+    set ViewModel "Models/Range/pistol.ssm"
+    set ShotSound "Sounds/Range/shot.wav"
+    set Kick "0.12"
+    set KickTime "250"
 }
 OBJECT Pistol9mm:Weapon
 {
@@ -111,6 +124,8 @@ OBJECT TargetRange:Level
     set MapFile "targetrange.gmx"
     set MapName "Target Range"
     set GenericMap "1"
+    set HitSound "Sounds/Range/hit.wav"
+    set AmbientSound "Sounds/Range/ambient.wav"
 }
 OBJECT AlleyWalk:Level
 {

@@ -94,7 +94,9 @@ int32_t Truncate(float value) {
 
 SAppLayout::SAppLayout(SGameObjects* pHub) : m_pHub(pHub) {}
 
-SAppLayout::~SAppLayout() = default;
+// The base's destructor purges too, but by then this part is gone and the display manager
+// would keep the fonts and sprites the purge deletes.
+SAppLayout::~SAppLayout() { ClearScript(); }
 
 SGameObjects* SAppLayout::GetHub() const { return m_pHub != nullptr ? m_pHub : SGameObjects::Instance(); }
 

@@ -105,7 +105,7 @@ TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHi
         app.m_steps = {
             Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), Click(10), Reached(4),
             choosesTheRange, Click(111), playing,
-            fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, exitCommand,
+            fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, exitCommand, exitCommand,
             Reached(4), showsPassedScore, Click(222), Reached(3), Click(20), Reached(5), showsReport,
             Click(SHistoryScreen::kBackCommand), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
         };

@@ -181,13 +181,10 @@ void AddTextures(const std::string& scratch, std::vector<OutdoorFile>& files) {
                             {{"FOG-ColorRGB", "150 155 160"}, {"FOG-RangeNear", "1200"}, {"FOG-RangeFar", "2300"}}));
 }
 
+}  // namespace
+
 // --- Models ---------------------------------------------------------------------------------
 
-struct Quad {
-    float corners[4][3];
-};
-
-// A closed box from (x0, 0, z0) to (x1, h, z1) as quads seen from outside (y up).
 std::vector<Quad> Box(float x0, float z0, float x1, float z1, float h) {
     return {
         {{{x0, h, z0}, {x0, h, z1}, {x1, h, z1}, {x1, h, z0}}},  // top
@@ -199,8 +196,6 @@ std::vector<Quad> Box(float x0, float z0, float x1, float z1, float h) {
     };
 }
 
-// A static model in the file's axes: the renderer turns (x, y, z) into (-y, z, x), so a point
-// meant to be (X, height, Z) in the world is stored as (Z, -X, height).
 std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char* texture) {
     auto model = std::make_unique<SSMObject>();
     auto frame = std::make_unique<SSMFrame>();
@@ -235,6 +230,8 @@ std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char*
     FinishOneGroupModel(*model, std::move(group), std::move(frame), texture);
     return model;
 }
+
+namespace {
 
 // The ".bsp" of a stored model: read back and prepared as the renderer prepares models it
 // loads, with every group's tree built over the prepared vertices.

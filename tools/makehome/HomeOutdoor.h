@@ -35,6 +35,19 @@ bool BuildSmallerLevels(STexFormat& format);
 void FinishOneGroupModel(SSMObject& model, std::unique_ptr<SSMGroup> group, std::unique_ptr<SSMFrame> frame,
                          const std::string& texture);
 
+// One face of a model, its corners in order as seen from outside, in world axes (y up).
+struct Quad {
+    float corners[4][3];
+};
+
+// A closed box from (x0, 0, z0) to (x1, h, z1) as quads seen from outside.
+std::vector<Quad> Box(float x0, float z0, float x1, float z1, float h);
+
+// A model of one group in one frame made of the quads, in the file's axes: the renderer turns
+// (x, y, z) into (-y, z, x), so a point meant to be (X, height, Z) in the world is stored as
+// (Z, -X, height). Its group is drawn and has a tree of its own in the ".bsp" file.
+std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char* texture);
+
 // A model's stored bytes.
 std::vector<uint8_t> StoreModel(SSMObject& model);
 

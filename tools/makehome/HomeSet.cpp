@@ -90,6 +90,7 @@ void HomeSet::Build() {
     for (auto& file : home_outdoor::BuildOutdoorFiles()) m_Files.push_back(File{file.path, std::move(file.bytes)});
     home_outdoor::AddOutdoorCatalogItems(*m_pCatalog);
     AddGamePage();
+    AddRangePlay();
 }
 
 // ---- parts ----------------------------------------------------------------------------------
