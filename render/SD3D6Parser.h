@@ -237,11 +237,24 @@ public:
     // The vertical offset the outdoor world adds to the stored camera height (not to what the
     // raster receives). Shared by every renderer.
     static int32_t s_iViewHeightOffset;
-    // The game screen's render switches (bit 3: trees) and its two model-loading switches
-    // (build BSP trees of loaded models, and the second mark).
+    // The outdoor render passes (bits of s_dwSceneRenderSwitches); quads are for the random
+    // object placement, the others for the frame.
+    static constexpr uint32_t kPassBackground = 0x01;
+    static constexpr uint32_t kPassTerrain = 0x02;
+    static constexpr uint32_t kPassObjects = 0x04;
+    static constexpr uint32_t kPassTrees = 0x08;
+    static constexpr uint32_t kPassWater = 0x10;
+    static constexpr uint32_t kPassQuads = 0x20;
+    static constexpr uint32_t kPassViewModels = 0x40;
+    static constexpr uint32_t kPassDefault = 0x5F;
+    // The game screen's render switches and its model switches: build BSP trees of loaded
+    // models, the second loading mark, the extended model data, and the distance along a
+    // triangle's normal at which a child placed on that triangle hangs.
     static uint32_t s_dwSceneRenderSwitches;
     static int32_t s_bGenModelBSP;
     static int32_t s_bSecondModelMark;
+    static int32_t s_bGenModelExtData;
+    static float s_fConTriNormOffs;
     // The line test's switch to walk the object lists of every cell instead of the band along
     // the shot (and to leave the map objects out); the game screen turns it on.
     static uint8_t s_bHitTestAllCells;
@@ -291,8 +304,6 @@ public:
                           SSMObject& model, const float* transformed, bool fresh);
     // Added to the sort keys of translucent polygons of objects that ask for it.
     static float s_fAlphaOffset;
-    // How far a child placed on a triangle stands off it along the triangle's normal.
-    static float s_fConTriNormOffs;
     std::vector<uint16_t> m_VisibleTriangles;
     // Builds, announces and saves the trees of a static model from its first placement.
     void BuildModelBSP(SSMObject* model, const float* transformed, const float* world, const float* rotation);

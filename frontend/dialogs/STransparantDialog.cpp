@@ -57,6 +57,8 @@ STransparantDialog::~STransparantDialog() {
         m_pSlide->Settle();
     if (m_pLayout != nullptr) {
         m_pLayout->SetParent(nullptr);
+        if (m_pBackgroundDC != nullptr && m_pLayout->GetBackdropDC() == m_pBackgroundDC)
+            m_pLayout->DrawBackgroundInto(nullptr);
         // The catalog keeps the layout for its next user; it must not keep our context.
         if (m_pOwnContext != nullptr && m_pLayout->GetOwnDC() == m_pOwnContext)
             m_pLayout->SetDC(nullptr);
@@ -186,6 +188,9 @@ void STransparantDialog::Prepare(int) {
                 delete m_pBackgroundDC;
                 m_pBackgroundDC = pBackground;
                 DrawBackgroundInto(m_pBackgroundDC);
+                // A box grown to its text stretches its picture over its whole size.
+                if (w != iw || h != ih)
+                    m_pLayout->DrawBackgroundInto(m_pBackgroundDC);
             }
             if (SDC* pOwn = NewKeyedContext(iw, ih)) {
                 SetDC(pOwn);

@@ -11,6 +11,7 @@
 #include "app/SGameObjects.h"
 #include "dx/display/SGraphics.h"
 #include "sys/profile.h"
+#include "ui/SDisplayHost.h"
 #include "ui/SSurfaceDC.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
@@ -54,6 +55,10 @@ SUpdateDlg::~SUpdateDlg() {
 // ---- the caller's view --------------------------------------------------------------------------
 
 int SUpdateDlg::DoModal(SDC* pDC) {
+    // The loop shows each frame through the display manager, which waits for the display's
+    // refresh: without it the dialog would never be seen and the loop would never rest.
+    if (GetIdleCallback() == nullptr)
+        SetIdleCallback(&SDisplayHost::DialogIdleStep);
     int result = STransparantDialog::DoModal(pDC);
     Disarm();
     if (!m_bCompleted) {

@@ -86,7 +86,6 @@ void CollectVisibleBSPTriangles(const SRasterFrustum& frustum, const SSMGroup& g
 }  // namespace
 
 float SD3D6Parser::s_fAlphaOffset = 0.0f;
-float SD3D6Parser::s_fConTriNormOffs = 0.0f;
 
 void SD3D6Parser::BuildModelBSP(SSMObject* model, const float* transformed, const float* world,
                                 const float* rotation) {

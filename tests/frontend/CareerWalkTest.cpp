@@ -75,8 +75,8 @@ TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHi
             SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
             return Manager()->GetCurrentId() == 11 && library != nullptr && library->GetState() == 7;
         };
-        // Level, each shot lands in the middle board's head region, 5 points; eleven of the pistol's
-        // fifteen rounds on the boards are 73 percent, over the 70 that qualify.
+        // Level, each shot lands in the middle board's head region; eleven of the pistol's fifteen
+        // rounds on the boards score 73, over the 70 that qualify.
         const auto fire = [] {
             SGameObjects* hub = SGameObjects::Instance();
             hub->m_pGameDLL->DoCommand(hub->m_pGameItems->m_pCommands->FindByName("fire"), 0, nullptr);
@@ -88,7 +88,7 @@ TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHi
             return true;
         };
         const auto showsPassedScore = [] {
-            EXPECT_EQ(TextOf(SScenarioScreen::kScoreText), "55");
+            EXPECT_EQ(TextOf(SScenarioScreen::kScoreText), "73");
             return true;
         };
         const auto showsReport = [] {
@@ -98,14 +98,14 @@ TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHi
             const std::string values = TextOf(SHistoryScreen::kValueText);
             const char c = SHistoryScreen::kColumnChar;
             EXPECT_EQ(values.rfind(Columns(c, 10) + "11\n" + Columns(c, 8) + "11\n", 0), 0u) << values;
-            EXPECT_NE(values.find("\n" + Columns(c, 15) + "100%\n" + Columns(c, 10) + "55/70\n\n\n"), std::string::npos)
+            EXPECT_NE(values.find("\n" + Columns(c, 15) + "100%\n" + Columns(c, 10) + "73/70\n\n\n"), std::string::npos)
                 << values;
             return true;
         };
         app.m_steps = {
             Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), Click(10), Reached(4),
             choosesTheRange, Click(111), playing,
-            fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, exitCommand,
+            fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, fire, exitCommand, exitCommand,
             Reached(4), showsPassedScore, Click(222), Reached(3), Click(20), Reached(5), showsReport,
             Click(SHistoryScreen::kBackCommand), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
         };
