@@ -221,7 +221,10 @@ void HomeSet::AddOfficerPages() {
     AddTitle(pCreate, "title_create_officer", "NEW OFFICER");
     addPortrait(pCreate);
     AddText(pCreate, 0, Sized(250, 120, 110, 24), "Name:");
-    AddWindow<SMultiImage>(pCreate, 0, Sized(360, 116, 240, 30))->AddResourceName("id;dlg_field");
+    // The name box's field is a picture of its own size, so its frame closes on the right.
+    const HomeRect nameField = Sized(360, 116, 240, 30);
+    AddPicture("create_name_field", home_art::EntryField(nameField.Width(), nameField.Height()));
+    AddWindow<SMultiImage>(pCreate, 0, nameField)->AddResourceName("id;create_name_field");
     AddWindow<SEditBox>(pCreate, 200, Sized(366, 120, 228, 24))->AddResourceName("id;Master");
     AddText(pCreate, 0, Sized(250, 170, 360, 24), "Type a name and choose a look.");
     addButtons(pCreate, kBottomRow,
