@@ -20,6 +20,9 @@ const SStandInGame::Command SStandInGame::kCommands[kCommandCount] = {
     {"lup", "0"},
     {"ldown", "0"},
     {"leave", "0"},
+    {"nightvision", "0"},
+    {"sight", "0"},
+    {"redflash", "0"},
 };
 
 namespace {
@@ -185,14 +188,40 @@ void SStandInGame::PlayCommand(const char* name, int inputState, const char* arg
     } else if (std::strcmp(name, "leave") == 0) {
         if ((pressed || inputState == kPlain) && m_bHasCallbacks && m_callbacks.HostExecuteCommand != nullptr)
             m_callbacks.HostExecuteCommand("exit");
+    } else if (inputState != 1) {
+        ToggleOverlay(name);
     }
     AfterPlay();
+}
+
+void SStandInGame::ToggleOverlay(const char* name)
+{
+    // The host's own codes: night vision -4 on / -5 off, the centred overlay -11 on (texture
+    // index, scale) / -12 off, the red flash -13 on / -14 off.
+    static const struct {
+        const char* name;
+        bool SStandInGame::*on;
+        int onCode, offCode;
+    } kOverlays[] = {{"nightvision", &SStandInGame::m_bNightVision, -4, -5},
+                     {"sight", &SStandInGame::m_bSight, -11, -12},
+                     {"redflash", &SStandInGame::m_bRedFlash, -13, -14}};
+    constexpr float kSightScale = 0.5f;
+    for (const auto& overlay : kOverlays) {
+        if (std::strcmp(name, overlay.name) != 0 || m_state != SStandInRange::kStatePlaying ||
+            m_callbacks.HostScreenModelAnimation == nullptr)
+            continue;
+        bool& on = this->*overlay.on;
+        on = !on;
+        m_callbacks.HostScreenModelAnimation(on ? overlay.onCode : overlay.offCode, 0, kSightScale, 0, 0, 0);
+    }
 }
 
 int SStandInGame::SessionCommand(int code, int /*argument*/)
 {
     switch (code) {
     case kSessionInitSingle: {
+        // The host starts every session with its overlays off.
+        m_bNightVision = m_bSight = m_bRedFlash = false;
         m_sessionError.clear();
         m_fAxisTurn = m_fAxisTilt = m_fKeyTurn = m_fKeyTilt = 0.0f;
         const SObjectDef* aiming = m_objects.FindByName("Aiming");

@@ -29,7 +29,7 @@ public:
         const char* name;
         const char* kind;
     };
-    static constexpr int kCommandCount = 10;
+    static constexpr int kCommandCount = 13;
     static const Command kCommands[kCommandCount];
 
     // The object-definition script the library ships (StandInObjects.cpp).
@@ -81,6 +81,9 @@ private:
     void AfterPlay();
     // What a game command does in play.
     void PlayCommand(const char* name, int inputState, const char* arguments);
+    // Switches one of the screen's overlays on or off through the host, as the game would for
+    // a player's night-vision goggles, a scope's sight or a hit.
+    void ToggleOverlay(const char* name);
     // The clients of the session; only the local one until multiplayer joins.
     void SetLocalClients(int count);
 
@@ -102,6 +105,10 @@ private:
     float m_fKeyTilt = 0.0f;
     float m_fDegreesPerStep = 0.0f;
     float m_fKeyDegrees = 0.0f;
+    // The overlays switched on this session: night vision, the centred sight, the red flash.
+    bool m_bNightVision = false;
+    bool m_bSight = false;
+    bool m_bRedFlash = false;
     std::string m_sessionError;
     CObList m_clients;
 };

@@ -31,6 +31,12 @@ constexpr float kPitchLimit = 80.0f;
 // The line test's mode for a shot: everything solid, as the actors' own sight test asks.
 constexpr uint32_t kShotMode = 0x73b;
 
+// How much a texture list's entry weighs on a day of the year: it grows from its first day to
+// its last. The renderer draws named textures (the overlays', for one) from such lists.
+float GrowsToday(int32_t firstDay, int32_t lastDay, int32_t day, int32_t, int32_t) {
+    return firstDay <= day && day <= lastDay ? 1.0f : 0.0f;
+}
+
 }  // namespace
 
 bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now) {
@@ -233,6 +239,7 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
         path += file.GetString();
         level->m_sMapPath = path.c_str();
     }
+    scene->SetCallback4(reinterpret_cast<SParser::Callback4>(reinterpret_cast<void (*)()>(&GrowsToday)));
     const int steps = scene->GetSessionStepCount(2);
     for (int step = 0; step < steps; ++step) {
         if (scene->InitSession(2, level, step) == 0) {

@@ -275,9 +275,22 @@ bool SAppLayout::GetViewActorState(ViewActorState& state) {
     return true;
 }
 
-bool SAppLayout::QueryRange(bool, float&) { return false; }
+bool SAppLayout::QueryRange(bool, float& fRange) {
+    int32_t average = 0;
+    if (!GetAveragePing(average) || average <= 0)
+        return false;
+    fRange = static_cast<float>(average);
+    return true;
+}
 
-bool SAppLayout::GetAveragePing(int32_t&) { return false; }
+bool SAppLayout::GetAveragePing(int32_t& nPing) {
+    SGameItems* pItems = GetHub()->m_pGameItems;
+    SClientInfo* pClient = pItems != nullptr ? pItems->m_pClientInfo : nullptr;
+    if (pClient == nullptr)
+        return false;
+    nPing = pClient->GetAverageRange();
+    return true;
+}
 
 SD3D6Parser* SAppLayout::GetRenderer() {
     SGameItems* pItems = GetHub()->m_pGameItems;

@@ -493,6 +493,8 @@ TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAll
 
 TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
     // The shotgun range needs 60: two hits of six are 33.
+    const SString savedItemsBase = m_pHub->m_pGameItems->m_sBasePath;
+    m_pHub->m_pGameItems->m_sBasePath = (fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string().c_str();
     Touch("maps/targetrange.gmx");
     m_officer.m_iHighestPassedLevel = 0;
     m_officer.m_bQualifiedPistol = 1;
@@ -505,6 +507,7 @@ TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
     EXPECT_EQ(m_officer.m_iScoreShotgun, 33);
     EXPECT_EQ(m_officer.m_bQualifiedPistol, 1);  // a qualification once won stays
     EXPECT_STREQ(GetLevelScoreText(&m_officer, 1).GetString(), "N/A");
+    m_pHub->m_pGameItems->m_sBasePath = savedItemsBase;
 }
 
 }  // namespace

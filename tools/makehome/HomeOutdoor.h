@@ -63,7 +63,8 @@ inline constexpr const char* kCrateModelKey = "Models-Crate--19-0";
 inline constexpr const char* kHutHandlerKey = "StaticModel-Hut--22-0";
 inline constexpr const char* kCrateHandlerKey = "StaticModel-Crate--22-0";
 
-// Adds the outdoor world's catalog entries, each carrying its resource: the texture lists,
+// Adds the outdoor world's catalog entries, each carrying its resource: the texture lists
+// (ground, trees, and the "MiscTextures" night-vision frames, centred sight and red flash),
 // the sky box's "Sky_Background" handler (file "Outdoor"), a model handler per static model
 // and the two model resources. The files they name are BuildOutdoorFiles' files, given
 // relative to the Home folder, which the program searches.

@@ -84,6 +84,9 @@ const char* const kDefaultCommands =
     "bind left \"tleft\" \"Turn Left\"\n"
     "bind up \"lup\" \"Look Up\"\n"
     "bind down \"ldown\" \"Look Down\"\n"
-    "bind esc \"leave\" \"Leave Session\"\n";
+    "bind esc \"leave\" \"Leave Session\"\n"
+    "bind n \"nightvision\" \"Night vision\"\n"
+    "bind c \"sight\" \"Scope sight\"\n"
+    "bind f \"redflash\" \"Red flash\"\n";
 
 }  // namespace home_texts
