@@ -1,5 +1,5 @@
 // The input seam on the headless backend: acquisition and the window focus, buffered mouse
-// items, joystick ranges and unplugging, refused arguments, and the SDL key mapping.
+// items, keys tapped between reads, joystick ranges and unplugging, refused arguments, and the SDL key mapping.
 
 #include <gtest/gtest.h>
 
@@ -106,6 +106,42 @@ TEST_F(InputSeamTest, BackgroundDevicesDoNotNeedTheFocus) {
     ASSERT_EQ(keyboard->GetDeviceState(256, keys), DI_OK);
     EXPECT_EQ(keys[DIK_ESCAPE], 0x80);
     EXPECT_EQ(keys[DIK_1], 0);
+    keyboard->Release();
+}
+
+TEST_F(InputSeamTest, AKeyTappedBetweenTwoReadsShowsDownOnceOnlyWhileAcquiredWithTheFocus) {
+    Device* keyboard = nullptr;
+    ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);
+    ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+    ASSERT_EQ(keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
+    const auto escapeOnRead = [&] {
+        uint8_t keys[256] = {};
+        EXPECT_EQ(keyboard->GetDeviceState(256, keys), DI_OK);
+        return keys[DIK_ESCAPE];
+    };
+    const auto tap = [] {
+        headless::SetKey(DIK_ESCAPE, true);
+        headless::SetKey(DIK_ESCAPE, false);
+    };
+    tap();  // before the keyboard is held: not its press
+    ASSERT_EQ(keyboard->Acquire(), DI_OK);
+    EXPECT_EQ(escapeOnRead(), 0);
+    tap();
+    EXPECT_EQ(escapeOnRead(), 0x80);
+    EXPECT_EQ(escapeOnRead(), 0) << "the tap's release shows on the next read";
+    headless::SetKey(DIK_ESCAPE, true);  // held across reads: down on each
+    EXPECT_EQ(escapeOnRead(), 0x80);
+    EXPECT_EQ(escapeOnRead(), 0x80);
+    headless::SetKey(DIK_ESCAPE, false);
+    EXPECT_EQ(escapeOnRead(), 0);
+    tap();  // let go before the next read: the press is dropped with the device
+    EXPECT_EQ(keyboard->Unacquire(), DI_OK);
+    ASSERT_EQ(keyboard->Acquire(), DI_OK);
+    EXPECT_EQ(escapeOnRead(), 0);
+    sys::window::headless::InjectFocus(false);  // another window's key
+    tap();
+    sys::window::headless::InjectFocus(true);
+    EXPECT_EQ(escapeOnRead(), 0);
     keyboard->Release();
 }
 
