@@ -226,6 +226,13 @@ TEST_F(InputObjectTest, AKeyTappedBetweenTwoFramesStillPressesAndReleases) {
     EXPECT_EQ(executed.Take(), (Lines{"-fire"}));
     input->Update();
     EXPECT_TRUE(executed.Take().empty());
+    // A key typed while a text line has the keyboard is not kept for the game.
+    input->GetKeyboard().Enable(false);
+    headless::SetKey(DIK_ESCAPE, true);
+    headless::SetKey(DIK_ESCAPE, false);
+    input->GetKeyboard().Enable(true);
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
 }
 
 TEST_F(InputObjectTest, AClickBetweenTwoFramesStillPressesAndReleases) {
