@@ -354,11 +354,25 @@ bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint
     __m512i widthMask[G], heightMask[G], pitch[G], lastRead[G], base[G];
     __m512 x[G], y[G];
     for (int g = 0; g < G; ++g) {
-        const __m512i width = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.width));
-        const __m512i height = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.height));
-        pitch[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.pitch));
-        lastRead[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.lastRead));
-        base[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.offset));
+        // Where every active lane takes one level, as on most rows, its sizes are broadcast
+        // instead of looked up lane by lane.
+        const int shared = active[g] != 0 ? _mm_cvtsi128_si32(_mm512_castsi512_si128(_mm512_permutexvar_epi32(
+                                                _mm512_set1_epi32(__builtin_ctz(active[g])), level[g])))
+                                          : 0;
+        __m512i width, height;
+        if (_mm512_mask_cmpneq_epi32_mask(active[g], level[g], _mm512_set1_epi32(shared)) == 0) {
+            width = _mm512_set1_epi32(table.width[shared]);
+            height = _mm512_set1_epi32(table.height[shared]);
+            pitch[g] = _mm512_set1_epi32(table.pitch[shared]);
+            lastRead[g] = _mm512_set1_epi32(table.lastRead[shared]);
+            base[g] = _mm512_set1_epi32(table.offset[shared]);
+        } else {
+            width = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.width));
+            height = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.height));
+            pitch[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.pitch));
+            lastRead[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.lastRead));
+            base[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.offset));
+        }
         widthMask[g] = _mm512_sub_epi32(width, one);
         heightMask[g] = _mm512_sub_epi32(height, one);
         x[g] = _mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width));
