@@ -8,6 +8,7 @@
 #include "app/CServerData.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
+#include "sys/classlib/CFile.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
@@ -106,6 +107,26 @@ void CConfigData::Write(const SConfigTextWriter& write) const {
 
 void CConfigData::Write(CStdioFile& file) const {
     Write([&file](const char* text) { file.WriteString(text); });
+}
+
+bool CConfigData::IsDamagedText(const char* fileName) {
+    CFile file;
+    if (!file.Open(fileName, CFile::modeRead))
+        return false;
+    unsigned char buffer[4096];
+    try {
+        for (unsigned read = 0; (read = file.Read(buffer, sizeof(buffer))) > 0;) {
+            for (unsigned i = 0; i < read; ++i) {
+                const unsigned char c = buffer[i];
+                const bool control = c < 0x20 || c == 0x7F;
+                if (control && c != '\t' && c != '\n' && c != '\r' && c != 0x1A)
+                    return true;
+            }
+        }
+    } catch (const CFileException&) {
+        // What cannot be read here is reported by the script's own reading.
+    }
+    return false;
 }
 
 void CConfigData::SaveToFile(const char* fileName) const {

@@ -15,6 +15,8 @@
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "app/SGameScreenLink.h"
+#include "app/SHomeFolder.h"
 #include "app/SGraphicsShell.h"
 #include "app/SCommandDialog.h"
 #include "app/SFrontEndHooks.h"
@@ -168,6 +170,8 @@ bool CTarvexApp::InitInstance() {
     sys::profile::SetRegistryKey(kRegistryKey);
     if (m_pHub == nullptr)
         m_pHub = SGameObjects::Instance();
+    if (!CheckHomeFolder())
+        return false;
     // Every kind of resource is known before the catalog is read.
     RegisterSoundResourceKinds();
     RegisterUiResourceKinds();
@@ -234,6 +238,37 @@ void CTarvexApp::ShowSplash() {
                               sys::audio::SND_FILENAME | sys::audio::SND_NODEFAULT | sys::audio::SND_NOWAIT);
 }
 
+bool CTarvexApp::CheckHomeFolder() {
+    const std::string home = std::string(m_pHub->m_sStartDir.GetString()) + "/" + SGameObjects::kHomeFolder;
+    if (m_pHub->m_bInHome == 0) {
+        Message(("The folder \"" + home + "\"\nthat holds the game's files does not exist.").c_str());
+        return false;
+    }
+    if (!SHomeFolder::IsWritable()) {
+        m_pHub->m_bHomeReadOnly = 1;
+        Message(SHomeFolder::ReadOnlyNotice(home).c_str());
+    }
+    return true;
+}
+
+void CTarvexApp::SetDamagedConfigAside() {
+    const std::string aside = m_pHub->m_bHomeReadOnly == 0 ? SHomeFolder::SetAside(kDefaultConfig) : std::string();
+    std::string text = "The settings file \"default.cfg\" could not be read.\n";
+    if (!aside.empty()) {
+        text += "It has been kept as \"" + aside + "\",\nand the game starts with its default settings.";
+    } else {
+        m_bSkipDefaultConfig = 1;
+        text += "The game starts with its default settings";
+        if (m_pHub->m_bHomeReadOnly == 0) {
+            // Saving the settings at exit would replace the file that is still there.
+            m_pHub->m_bHomeReadOnly = 1;
+            text += ",\nand saves nothing until it is restarted, so that the file is kept";
+        }
+        text += ".";
+    }
+    Message(text.c_str());
+}
+
 bool CTarvexApp::CheckDrivers() {
     CGraphicsData* graphics = m_pHub->m_pConfig->m_pGraphics;
     graphics->EnumerateDrivers();
@@ -243,14 +278,26 @@ bool CTarvexApp::CheckDrivers() {
     }
     if (SGraphics::IsDirectDrawInstalled() == 0)
         return false;
+    if (FileInWorkingDirectory(kDefaultConfig) && CConfigData::IsDamagedText(kDefaultConfig))
+        SetDamagedConfigAside();
     if (!FileInWorkingDirectory(kDefaultConfig)) {
-        CConfigData config;
-        WriteDefaultConfig(config);
+        if (m_pHub->m_bHomeReadOnly != 0) {
+            // What the written file would have set, straight into the live configuration.
+            FillDefaultConfig(*m_pHub->m_pConfig);
+        } else {
+            CConfigData config;
+            WriteDefaultConfig(config);
+        }
     }
     return true;
 }
 
 void CTarvexApp::WriteDefaultConfig(CConfigData& config) {
+    FillDefaultConfig(config);
+    SaveConfig(config);
+}
+
+void CTarvexApp::FillDefaultConfig(CConfigData& config) {
     config.m_pInputSettings = &m_pHub->m_pInput->GetSettings();
     config.SetProfile(3);
     SInputs::SetDefaultBindings(*config.m_pInputSettings, 2);
@@ -258,7 +305,6 @@ void CTarvexApp::WriteDefaultConfig(CConfigData& config) {
     config.m_pGraphics->EnumerateDrivers();
     if (config.m_pGraphics->GetUsableDriverCount() > 0)
         config.m_pGraphics->SelectDriver(1);
-    SaveConfig(config);
 }
 
 bool CTarvexApp::SaveConfig(const CConfigData& config, const char* fileName) {
@@ -278,7 +324,8 @@ void CTarvexApp::ExecStartupConfig() {
     CConfigData* config = m_pHub->m_pConfig;
     if (m_pHub->m_pInterpreter != nullptr) {
         SString response;
-        m_pHub->m_pInterpreter->ExecFile(SString(kDefaultConfig), response, false);
+        if (m_bSkipDefaultConfig == 0)
+            m_pHub->m_pInterpreter->ExecFile(SString(kDefaultConfig), response, false);
         response = SString();
         m_pHub->m_pInterpreter->ExecFile(SString("startup.cfg"), response, false);
     }
@@ -522,13 +569,25 @@ int CTarvexApp::SetRunState(int state) {
 
 void CTarvexApp::UpdateScreen() { SFrontEndHooks::Installed().UpdateScreen(m_pHub); }
 
+void CTarvexApp::EndRunningSession() {
+    if (SGameScreenLink* screen = SGameScreenLink::Current())
+        screen->EndGame();
+    SOfficerHooks* records = SOfficerHooks::Installed();
+    if (records != nullptr && m_pHub->m_pPlayerList != nullptr)
+        records->SaveList(*m_pHub->m_pPlayerList);
+}
+
 int CTarvexApp::ExitInstance() {
     sys::window::ClipCursor(nullptr);
+    // Nothing is torn down under a live session: it ends first, and its results are kept.
+    if (m_bHardwareReady != 0)
+        EndRunningSession();
     // The screens and the cursor hold catalog layouts and display surfaces, so they go while
     // both still exist; this also runs after a failed start-up.
     SFrontEndHooks::Installed().Shutdown(m_pHub);
     if (m_bHardwareReady != 0) {
-        SaveConfig(*m_pHub->m_pConfig);
+        if (m_pHub->m_bHomeReadOnly == 0)
+            SaveConfig(*m_pHub->m_pConfig);
         // The display draws the cursor on every frame: it lets go before the cursor is deleted.
         if (m_pGraphics != nullptr && m_pGraphics->GetCursor() == g_pCursor)
             m_pGraphics->SetCursorObject(nullptr);

@@ -62,6 +62,8 @@ public:
     // Defaults (detail level 3, keyboard layout 2, the first hardware driver) into the
     // configuration, written as "default.cfg".
     void WriteDefaultConfig(CConfigData& config);
+    // The same defaults, not written.
+    void FillDefaultConfig(CConfigData& config);
     void ExecStartupConfig();
     bool InitHardware();
     // Writes the configuration; a failure is shown and answered false.
@@ -91,6 +93,15 @@ protected:
     virtual void UpdateScreen();
 
 private:
+    // Start-up stops, saying so, without a "Home" folder; a Home that cannot be written to is
+    // used as it is, nothing is saved there, and the player is told once.
+    bool CheckHomeFolder();
+    // A damaged "default.cfg" is kept under a name of its own and not executed; the player is
+    // told, and the game starts with the defaults.
+    void SetDamagedConfigAside();
+    // A session still running when the game closes ends as leaving its screen ends it, and
+    // what was played is saved.
+    void EndRunningSession();
     bool SetDisplayMode();
     void InstallDisplay();
     void ReleaseDisplay();
@@ -105,4 +116,5 @@ private:
     std::unique_ptr<SGraphicsHost> m_pGraphicsHost;
     SGraphics* m_pGraphics = nullptr;  // owned; the hub points at it
     sys::video::GUID m_DriverGuid{};
+    uint8_t m_bSkipDefaultConfig = 0;  // "default.cfg" is damaged and stays where it is
 };

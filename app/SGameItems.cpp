@@ -65,6 +65,11 @@ void SGameItems::ReleaseParser()
     if (m_pParser == nullptr) {
         return;
     }
+    // Worlds whose actors stand in this scene must not reach into it once it is gone.
+    for (SActorWorld* world : m_pWorld) {
+        if (world != nullptr)
+            world->ForgetScene(m_pParser);
+    }
     m_pParser->ReleaseRaster();
     m_pParser->ReleaseMap();
     delete m_pParser;

@@ -8,6 +8,7 @@
 #include "app/SConsoleHostImpl.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
+#include "app/SHomeFolder.h"
 #include "app/SOfficerHooks.h"
 #include "core/SCatalog.h"
 #include "core/SCommandInterpreter.h"
@@ -114,7 +115,7 @@ SGameObjects::SGameObjects() {
     // From here on "default.cfg", "player.cfg", the catalog and the library are found in Home;
     // without a Home folder the working directory stays as it was.
     m_sStartDir = sys::fs::GetCurrentDirectory().c_str();
-    sys::fs::SetCurrentDirectory((m_sStartDir + "\\" + kHomeFolder).GetString());
+    m_bInHome = sys::fs::SetCurrentDirectory((m_sStartDir + "\\" + kHomeFolder).GetString()) ? 1 : 0;
 
     ResetLayoutFlags();
 }
@@ -189,20 +190,22 @@ bool SGameObjects::ReadPlayerFile(const std::function<void(CArchive&)>& load) {
     files.DeleteFile(kPlayerTempFile);
     if (!SFileSystem::FileExists(kPlayerFile))
         return false;
-    if (!files.CopyFile(kPlayerFile, kPlayerTempFile, kPlayerCopyBuffer))
-        ThrowFileException(CFileException::genericException, -1, kPlayerFile);
+    // A folder that cannot be written to takes no copy; the file itself is only read.
+    const bool copied = files.CopyFile(kPlayerFile, kPlayerTempFile, kPlayerCopyBuffer);
     try {
-        CFile file(kPlayerTempFile, CFile::modeRead);
+        CFile file(copied ? kPlayerTempFile : kPlayerFile, CFile::modeRead);
         CArchive archive(&file, CArchive::load, 4096);
         load(archive);
         archive.Close();
         file.Close();
     } catch (...) {
         // A failed read must not leave its copy behind either.
-        files.DeleteFile(kPlayerTempFile);
+        if (copied)
+            files.DeleteFile(kPlayerTempFile);
         throw;
     }
-    files.DeleteFile(kPlayerTempFile);
+    if (copied)
+        files.DeleteFile(kPlayerTempFile);
     return true;
 }
 
@@ -219,34 +222,40 @@ SHunterInfoList* SGameObjects::LoadPlayerList(bool reload) {
         SHunterInfoList* list = records->CreateList();
         m_pPlayerList = list;
         bool unreadable = false;
+        bool damaged = false;
         sys::window::BeginWaitCursor();
         try {
             ReadPlayerFile([records, list](CArchive& archive) { records->LoadList(*list, archive); });
-        } catch (const CException&) {
+        } catch (const CArchiveException&) {
             // The list takes a file whole or not at all, so it is empty here.
+            unreadable = damaged = true;
+        } catch (const CException&) {
             unreadable = true;
         }
         sys::window::EndWaitCursor();
         if (unreadable)
-            SetUnreadablePlayerFileAside();
+            ReportUnreadablePlayerFile(damaged);
     }
     if (m_pCurrentPlayer == nullptr && records->CountOfficers(*m_pPlayerList) > 0)
         SetCurrentPlayer(records->FindOfficer(*m_pPlayerList, nullptr));
     return m_pPlayerList;
 }
 
-void SGameObjects::SetUnreadablePlayerFileAside() {
-    // Files set aside earlier are kept too: the next free name is taken.
-    std::string aside = kPlayerAsideFile;
-    bool moved = sys::fs::MoveFile(kPlayerFile, aside);
-    for (int n = 2; !moved && n <= 99 && sys::fs::LastError() == sys::fs::kErrorAlreadyExists; ++n) {
-        aside = std::string(kPlayerAsideFile) + std::to_string(n);
-        moved = sys::fs::MoveFile(kPlayerFile, aside);
+void SGameObjects::ReportUnreadablePlayerFile(bool damaged) {
+    const std::string aside = damaged && m_bHomeReadOnly == 0 ? SHomeFolder::SetAside(kPlayerFile) : std::string();
+    std::string text;
+    if (!aside.empty()) {
+        text = "The officer file \"player.cfg\" could not be read.\nIt has been kept as \"" + aside +
+               "\",\nand the game starts without officers.";
+    } else if (m_bHomeReadOnly != 0) {
+        text = "The officer file \"player.cfg\" could not be read.\nThe game starts without officers.";
+    } else {
+        // Nothing may be saved over a file that is still there.
+        m_bHomeReadOnly = 1;
+        text = std::string("The officer file \"player.cfg\" could not be ") +
+               (damaged ? "read, nor moved aside" : "opened") +
+               ".\nThe game starts without officers, and saves nothing until it is restarted,\nso that the file is kept.";
     }
-    const std::string text = moved ? "The officer file \"player.cfg\" could not be read. It has been kept as \"" +
-                                         aside + "\", and the game starts without officers."
-                                   : "The officer file \"player.cfg\" could not be read, nor moved aside. The game "
-                                     "starts without officers; creating one will replace the file.";
     sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK | sys::MB_ICONEXCLAMATION);
 }
 

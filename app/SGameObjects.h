@@ -59,7 +59,6 @@ public:
     static constexpr const char* kPlayerFile = "player.cfg";
     static constexpr const char* kPlayerTempFile = "~player.tmp";
     static constexpr int kPlayerCopyBuffer = 10240;
-    static constexpr const char* kPlayerAsideFile = "player.cfg.bad";
     // Profile keys of section "Settings" in the application profile.
     static constexpr const char* kMediaPathKey = "MediaPath";
 
@@ -82,17 +81,19 @@ public:
 
     // Reads the officer file: "player.cfg" is copied to "~player.tmp" (any left-over copy is
     // deleted first, so it can never stand in for the real file), the copy is read through an
-    // archive with `load`, and deleted again, also when `load` throws. False, with nothing
-    // read, when there is no "player.cfg": that is an empty officer list. A file that cannot
-    // be copied raises CFileException; file and archive exceptions of reading pass on.
+    // archive with `load`, and deleted again, also when `load` throws. Where no copy can be
+    // made (a folder that cannot be written to), "player.cfg" itself is read. False, with
+    // nothing read, when there is no "player.cfg": that is an empty officer list. File and
+    // archive exceptions of opening and reading pass on.
     static bool ReadPlayerFile(const std::function<void(CArchive&)>& load);
 
     // The officer list, read from "player.cfg" the first time (a missing file is an empty
     // list); with `reload` the list and its records are deleted and read anew, and no officer
-    // is current any more. The first officer becomes current when none is. A file that cannot
-    // be read is moved aside to a free name ("player.cfg.bad" first), so that no later save
-    // writes over it, and the user is told; the list is then empty. Null while the front end
-    // has installed no officer records.
+    // is current any more. The first officer becomes current when none is. A damaged file is
+    // moved aside to a free name ("player.cfg.bad" first), so that no later save writes over
+    // it, and the user is told; the list is then empty. A file that cannot be opened or moved
+    // stays, and nothing is saved to Home from then on. Null while the front end has installed
+    // no officer records.
     SHunterInfoList* LoadPlayerList(bool reload);
     // Makes the officer current (null for none) and, with the library loaded, tells it the
     // officer's "PlayerAge", "PlayerLocation" and "PlayerEmail".
@@ -169,9 +170,14 @@ public:
     int32_t m_iClientIndex = -1;
     int32_t m_iGameType = 0;     // 0 QuickHunt, 1 SeasonHunt, 2 and 3 Multiplayer
     int32_t m_iSubGameType = 0;  // 0 TargetRange, 1 AlleyWalk, 2 SniperRange, 3 LandSniperRange
+    uint8_t m_bInHome = 0;         // the constructor changed into the "Home" folder
+    // Nothing is written to Home: it cannot be written to, or a file there that could not be
+    // read must be kept as it is. The player has been told.
+    uint8_t m_bHomeReadOnly = 0;
 
 private:
     void RunConsoleLine(const char* text);
-    // Moves an officer file that could not be read out of the way and tells the user where.
-    static void SetUnreadablePlayerFileAside();
+    // Tells the user that the officer file could not be read: a damaged one is moved out of
+    // the way; one that cannot be opened, or moved, stays and nothing is saved over it.
+    void ReportUnreadablePlayerFile(bool damaged);
 };

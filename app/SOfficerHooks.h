@@ -50,6 +50,9 @@ public:
     virtual void LoadList(SHunterInfoList& list, CArchive& ar) = 0;
     // Deletes the list with its records.
     virtual void DeleteList(SHunterInfoList* list) = 0;
+    // Writes the list to the officer file when it has changed; false (the user told) when the
+    // file cannot be written.
+    virtual bool SaveList(SHunterInfoList& list) = 0;
     // The first record, or with a name the first whose name is exactly that; null when none.
     virtual SHunterInfo* FindOfficer(const SHunterInfoList& list, const char* name) = 0;
     virtual int CountOfficers(const SHunterInfoList& list) = 0;

@@ -15,6 +15,14 @@ const SStandInGame::Command SStandInGame::kCommands[kCommandCount] = {
     {"zoom", "0"},
     {"lookupdown", "2"},
     {"turn", "3"},
+    {"tright", "0"},
+    {"tleft", "0"},
+    {"lup", "0"},
+    {"ldown", "0"},
+    {"leave", "0"},
+    {"nightvision", "0"},
+    {"sight", "0"},
+    {"redflash", "0"},
 };
 
 namespace {
@@ -72,7 +80,30 @@ void SStandInGame::SetLocalClients(int count)
 void SStandInGame::Update()
 {
     ++m_nFrames;
-    m_range.Update(sys::time::TickCount());
+    const uint32_t now = sys::time::TickCount();
+    Aim();
+    m_range.Update(now);
+    if (m_range.GetState() != SStandInRange::kStateEnded)
+        m_presenter.Update(m_range, now);
+    AfterPlay();
+}
+
+void SStandInGame::Aim()
+{
+    if (m_range.GetState() != SStandInRange::kStatePlaying)
+        return;
+    const float turn = m_fAxisTurn + m_fKeyTurn;
+    const float tilt = m_fAxisTilt + m_fKeyTilt;
+    if (turn != 0.0f)
+        m_range.Turn(turn);
+    if (tilt != 0.0f)
+        m_range.Tilt(tilt);
+}
+
+void SStandInGame::AfterPlay()
+{
+    if (m_range.GetState() == SStandInRange::kStateResults)
+        m_presenter.ShowResults(m_range);
     m_state = m_range.GetState();
 }
 
@@ -121,40 +152,110 @@ int SStandInGame::DoCommand(int index, int inputState, const char* arguments)
 
 void SStandInGame::PlayCommand(const char* name, int inputState, const char* arguments)
 {
-    // An axis command carries its movement in degrees; a key without one turns a degree.
-    const std::string amount = TextOrEmpty(arguments);
-    const float step = amount.empty() ? (inputState == 0 ? 1.0f : 0.0f) : std::strtof(amount.c_str(), nullptr);
+    // A plain command ("turn 10" typed at the console) moves the aim at once by its degrees; a
+    // pressed axis ("+turn 40" from the input) keeps turning by its steps every frame until
+    // it is released or sends another amount.
+    constexpr int kPressed = 0;
+    constexpr int kPlain = 2;
+    const float amount = std::strtof(TextOrEmpty(arguments).c_str(), nullptr);
+    const bool pressed = inputState == kPressed;
+    const float keyRate = pressed ? m_fKeyDegrees : 0.0f;
     if (std::strcmp(name, "fire") == 0) {
-        if (inputState == 0)
+        if (pressed) {
+            const int shots = m_range.GetShots();
             m_range.Fire();
+            if (m_range.GetShots() != shots)
+                m_presenter.OnShot(m_range);
+        }
     } else if (std::strcmp(name, "turn") == 0) {
-        m_range.Turn(step);
+        if (inputState == kPlain)
+            m_range.Turn(amount);
+        else
+            m_fAxisTurn = pressed ? amount * m_fDegreesPerStep : 0.0f;
     } else if (std::strcmp(name, "lookupdown") == 0) {
-        m_range.Tilt(step);
+        if (inputState == kPlain)
+            m_range.Tilt(amount);
+        else
+            m_fAxisTilt = pressed ? amount * m_fDegreesPerStep : 0.0f;
+    } else if (std::strcmp(name, "tright") == 0) {
+        m_fKeyTurn = keyRate;
+    } else if (std::strcmp(name, "tleft") == 0) {
+        m_fKeyTurn = -keyRate;
+    } else if (std::strcmp(name, "lup") == 0) {
+        m_fKeyTilt = keyRate;
+    } else if (std::strcmp(name, "ldown") == 0) {
+        m_fKeyTilt = -keyRate;
+    } else if (std::strcmp(name, "leave") == 0) {
+        if ((pressed || inputState == kPlain) && m_bHasCallbacks && m_callbacks.HostExecuteCommand != nullptr)
+            m_callbacks.HostExecuteCommand("exit");
+    } else if (inputState != 1) {
+        ToggleOverlay(name);
     }
-    m_state = m_range.GetState();
+    AfterPlay();
+}
+
+void SStandInGame::ToggleOverlay(const char* name)
+{
+    // The host's own codes: night vision -4 on / -5 off, the centred overlay -11 on (texture
+    // index, scale) / -12 off, the red flash -13 on / -14 off.
+    static const struct {
+        const char* name;
+        bool SStandInGame::*on;
+        int onCode, offCode;
+    } kOverlays[] = {{"nightvision", &SStandInGame::m_bNightVision, -4, -5},
+                     {"sight", &SStandInGame::m_bSight, -11, -12},
+                     {"redflash", &SStandInGame::m_bRedFlash, -13, -14}};
+    constexpr float kSightScale = 0.5f;
+    for (const auto& overlay : kOverlays) {
+        if (std::strcmp(name, overlay.name) != 0 || m_state != SStandInRange::kStatePlaying ||
+            m_callbacks.HostScreenModelAnimation == nullptr)
+            continue;
+        bool& on = this->*overlay.on;
+        on = !on;
+        m_callbacks.HostScreenModelAnimation(on ? overlay.onCode : overlay.offCode, 0, kSightScale, 0, 0, 0);
+    }
 }
 
 int SStandInGame::SessionCommand(int code, int /*argument*/)
 {
     switch (code) {
-    case kSessionInitSingle:
+    case kSessionInitSingle: {
+        // The host starts every session with its overlays off.
+        m_bNightVision = m_bSight = m_bRedFlash = false;
         m_sessionError.clear();
-        if (!m_range.Start(m_pItems, m_callbacks, m_objects, sys::time::TickCount())) {
+        m_fAxisTurn = m_fAxisTilt = m_fKeyTurn = m_fKeyTilt = 0.0f;
+        const SObjectDef* aiming = m_objects.FindByName("Aiming");
+        m_fDegreesPerStep = aiming != nullptr ? aiming->GetFloatByName("DegreesPerStep") : 0.0f;
+        m_fKeyDegrees = aiming != nullptr ? aiming->GetFloatByName("KeyDegrees") : 0.0f;
+        m_presenter.Stop();
+        const uint32_t now = sys::time::TickCount();
+        if (!m_range.Start(m_pItems, m_callbacks, m_objects, now)) {
             m_sessionError = m_range.GetError();
             m_state = m_range.GetState();
             return 0;
         }
-        ShowHud();
+        if (m_bHasCallbacks) {
+            m_presenter.Start(m_pItems, m_callbacks, m_objects, m_range, now);
+            // The mouse aims while the range is played (when the player's settings let it).
+            if (m_callbacks.HostSetMouseInput != nullptr)
+                m_callbacks.HostSetMouseInput(1);
+        }
         break;
+    }
     case kSessionEnd:
     case kSessionAbort:
-        m_range.Finish(SStandInRange::kStateEnded);
+        // Ending play shows the results; ending again leaves them.
+        if (m_range.GetState() == SStandInRange::kStatePlaying) {
+            m_range.Finish(SStandInRange::kStateResults);
+        } else {
+            m_presenter.Stop();
+            m_range.Close(SStandInRange::kStateEnded);
+        }
         break;
     default:
         return 1;
     }
-    m_state = m_range.GetState();
+    AfterPlay();
     return 1;
 }
 
@@ -222,16 +323,4 @@ int SStandInGame::GetLastSessionError(char* buffer, int size) const
     std::memcpy(buffer, m_sessionError.data(), length);
     buffer[length] = '\0';
     return static_cast<int>(length);
-}
-
-void SStandInGame::ShowHud()
-{
-    // The heads-up display is one overlay that takes input, its script kept in the client
-    // state's script table where the host looks for it.
-    if (m_pItems == nullptr || m_pItems->m_pClientInfo == nullptr || m_pItems->m_pClientInfo->m_pScripts == nullptr ||
-        !m_bHasCallbacks || m_callbacks.HostShowLayout == nullptr) {
-        return;
-    }
-    m_pItems->m_pClientInfo->m_pScripts->Set(kHudLayoutId, "HUD", kHudScript, 0);
-    m_callbacks.HostShowLayout(0, kHudLayoutId);
 }

@@ -8,6 +8,7 @@
 #include "core/SObjectDef.h"
 #include "sys/classlib/CObList.h"
 #include "core/SObjectParser.h"
+#include "game/SStandInPresenter.h"
 #include "game/SStandInRange.h"
 
 class SGameItems;
@@ -22,12 +23,13 @@ class SGameItems;
 class SStandInGame {
 public:
     // The game commands the library understands, with the kind the host's command list
-    // carries for each: kind "2" and "3" are the two movement axes the input feeds.
+    // carries for each: kind "2" and "3" are the two movement axes the input feeds; the turn
+    // and look keys work while held, and "leave" ends the session as the console's EXIT does.
     struct Command {
         const char* name;
         const char* kind;
     };
-    static constexpr int kCommandCount = 5;
+    static constexpr int kCommandCount = 13;
     static const Command kCommands[kCommandCount];
 
     // The object-definition script the library ships (StandInObjects.cpp).
@@ -51,8 +53,8 @@ public:
     // 1 when the index names one of the library's commands in the host's list, else 0.
     int DoCommand(int index, int inputState, const char* arguments);
     SObjectDefList* GetObjectList() { return &m_objects; }
-    // Every session command is accepted: 0 starts a target-range session, 5 and 6 end it with
-    // its results reported.
+    // Every session command is accepted: 0 starts a target-range session; 5 and 6 stop play
+    // with its results reported and shown, and end the session once they are shown.
     int SessionCommand(int code, int argument);
     const SStandInRange& GetRange() const { return m_range; }
     int GetCallbacks(SHostCallbacks* table);
@@ -72,14 +74,16 @@ private:
     static constexpr int kSessionEnd = 5;
     static constexpr int kSessionAbort = 6;
 
-    // The heads-up display's overlay number and script: the 3D view over the whole display.
-    static constexpr int kHudLayoutId = 1;
-    static constexpr const char* kHudScript = "group(0,0,xr,yb) renderframe(0,0,xr,yb,60) endgroup";
-
     void RegisterCommands();
-    void ShowHud();
+    // Turns the aim by what the held keys and the movement axes ask for this frame.
+    void Aim();
+    // The presenter follows a shot and the end of play.
+    void AfterPlay();
     // What a game command does in play.
     void PlayCommand(const char* name, int inputState, const char* arguments);
+    // Switches one of the screen's overlays on or off through the host, as the game would for
+    // a player's night-vision goggles, a scope's sight or a hit.
+    void ToggleOverlay(const char* name);
     // The clients of the session; only the local one until multiplayer joins.
     void SetLocalClients(int count);
 
@@ -93,6 +97,18 @@ private:
     uint32_t m_nFrames = 0;
     int m_nClients = 0;
     SStandInRange m_range;
+    SStandInPresenter m_presenter;
+    // Degrees a frame: the axes' last steps scaled, and each held key's rate.
+    float m_fAxisTurn = 0.0f;
+    float m_fAxisTilt = 0.0f;
+    float m_fKeyTurn = 0.0f;
+    float m_fKeyTilt = 0.0f;
+    float m_fDegreesPerStep = 0.0f;
+    float m_fKeyDegrees = 0.0f;
+    // The overlays switched on this session: night vision, the centred sight, the red flash.
+    bool m_bNightVision = false;
+    bool m_bSight = false;
+    bool m_bRedFlash = false;
     std::string m_sessionError;
     CObList m_clients;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include "app/SClientInfo.h"
 #include "app/SGameItems.h"
@@ -10,9 +11,14 @@
 #include "app/actors/SActorWorld.h"
 #include "core/SObjectDef.h"
 #include "core/SVector.h"
+#include "game/SStandInCareer.h"
 #include "assets/textures/STexRegion.h"
 #include "assets/textures/STexture2.h"
+#include "assets/models/SSMObject.h"
 #include "render/SD3D6Parser.h"
+#include "render/map/SMapKR5.h"
+#include "sys/classlib/CFile.h"
+#include "sys/classlib/Exceptions.h"
 #include "render/parser/SParser.h"
 #include "render/shots/SHitTests.h"
 
@@ -25,48 +31,50 @@ constexpr float kPitchLimit = 80.0f;
 // The line test's mode for a shot: everything solid, as the actors' own sight test asks.
 constexpr uint32_t kShotMode = 0x73b;
 
+// How much a texture list's entry weighs on a day of the year: it grows from its first day to
+// its last. The renderer draws named textures (the overlays', for one) from such lists.
+float GrowsToday(int32_t firstDay, int32_t lastDay, int32_t day, int32_t, int32_t) {
+    return firstDay <= day && day <= lastDay ? 1.0f : 0.0f;
+}
+
 }  // namespace
 
 bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now) {
     m_pItems = items;
     m_host = host;
+    m_pObjects = &objects;
     m_nShots = 0;
     m_nHits = 0;
     m_nPoints = 0;
     m_sLastRegion.clear();
     m_nLastPoints = 0;
     ForgetActors();
+    m_pLastTarget = nullptr;
     m_fYaw = 0.0f;
     m_fPitch = 0.0f;
     m_sWeapon = kDefaultWeapon;
 
-    // The weapon is the first thing the officer carries that the library knows as a weapon.
+    // The level the host started names the weapon it qualifies on; the level's record in the
+    // officer's history names the level again.
     SClientConnect* player = nullptr;
     if (host.HostBuildPlayerDefinition != nullptr)
         host.HostBuildPlayerDefinition(&player);
-    // The level the host started, named again in the result it files in the officer's history.
-    m_nLevelIndex = player != nullptr && player->m_pDef != nullptr ? player->m_pDef->GetIntByName("LevelIndex") : 0;
-    if (player != nullptr && player->m_pDefs != nullptr) {
-        for (POSITION pos = player->m_pDefs->GetHeadPosition(); pos != nullptr;) {
-            const SObjectDef* item = player->m_pDefs->GetNext(pos);
-            const SObjectDef* known = item != nullptr ? objects.FindByName(item->GetName()) : nullptr;
-            if (known != nullptr && known->IsKindOf("Weapon")) {
-                m_sWeapon = static_cast<const char*>(item->GetName());
-                break;
-            }
-        }
-    }
-    const SObjectDef* weapon = objects.FindByName(m_sWeapon.c_str());
-    m_nRounds = weapon != nullptr ? weapon->GetIntByName("Rounds") : 0;
-    if (m_nRounds <= 0)
-        m_nRounds = 10;
+    const SObjectDef* values = player != nullptr ? player->m_pDef : nullptr;
+    m_nLevelIndex = values != nullptr ? values->GetIntByName("LevelIndex") : 0;
+    m_pLevelRecords = standin_career::LevelRecords(values);
+    m_rules = standin_career::ReadRangeRules(objects, m_nLevelIndex, kDefaultWeapon);
+    m_sWeapon = m_rules.weapon;
+    m_nRounds = m_rules.rounds > 0 ? m_rules.rounds : kDefaultRounds;
+    m_nQualify = m_rules.qualify;
     const SObjectDef* score = objects.FindByName("Score");
-    m_nQualify = score != nullptr ? score->GetIntByName((m_sWeapon + "QualifyScore").c_str()) : 0;
     const int limit = score != nullptr ? score->GetIntByName("QualifyTimeLimit") : 0;
     m_dwTimeLimit = limit > 0 ? static_cast<uint32_t>(limit) : 0;
     m_dwStart = now;
+    m_dwNow = now;
+    m_dwSpent = 0;
 
-    if (!OpenScene(host, objects))
+    m_sError.clear();
+    if (!CheckBoardFiles() || !OpenScene(host, objects))
         return false;
 
     m_fPosition[0] = kMapCentre;
@@ -77,6 +85,61 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_state = kStatePlaying;
     PlaceActors();
     PlaceView();
+    return true;
+}
+
+namespace {
+
+// Why a file of the level cannot be played on, or nothing when it can. Each is read whole, as
+// a board that could not be drawn or a map cut short must stop the level before it starts.
+std::string TextureProblem(const std::string& path) {
+    STexture2 texture;
+    texture.m_iRecordErrors = 1;
+    if (texture.Load(path.c_str(), 1) == 1)
+        return std::string();
+    const CString why = texture.GetLastError();
+    return why.IsEmpty() ? "Unable to load from data source" : why.GetString();
+}
+
+std::string ModelProblem(const std::string& path) {
+    CFile probe;
+    CFileException opening;
+    if (!probe.Open(path.c_str(), CFile::modeRead | CFile::typeBinary, &opening)) {
+        char text[256] = {};
+        opening.GetErrorMessage(text, sizeof(text));
+        return text;
+    }
+    probe.Close();
+    SSMObject model;
+    return model.LoadFile(path.c_str()) == 1 ? std::string() : "it is damaged or incomplete";
+}
+
+std::string MapProblem(const std::string& path) {
+    auto map = std::make_unique<SMapKR5>();
+    if (map->LoadFile(path.c_str()) == 1)
+        return map->IsUsable() ? std::string() : "it is not a map this program can read";
+    return map->GetLoadError().GetString();
+}
+
+std::string Unreadable(const char* what, const std::string& path, const std::string& why) {
+    return std::string("The ") + what + " " + path + " could not be read: " + why + ".";
+}
+
+}  // namespace
+
+bool SStandInRange::CheckBoardFiles() {
+    const std::string model = InHome(kTargetModel);
+    std::string why = ModelProblem(model);
+    if (!why.empty()) {
+        m_sError = Unreadable("board model", model, why);
+        return false;
+    }
+    const std::string texture = InHome(kTargetTexture);
+    why = TextureProblem(texture);
+    if (!why.empty()) {
+        m_sError = Unreadable("board texture", texture, why);
+        return false;
+    }
     return true;
 }
 
@@ -120,6 +183,9 @@ void SStandInRange::PlaceActors() {
     m_pOfficer->m_sName = "Officer";
     m_pOfficer->m_sClassName = "Officer";
     m_pOfficer->m_vPosition = feet;
+    // The body sees from the eyes' height: the camera and the first-person models follow it.
+    m_pOfficer->m_fHeight = kEyeHeight;
+    m_pOfficer->m_dwFlagsA &= ~SActor::kVisible;
     world->AddActor(m_pOfficer, 1, -1);
     m_pEyes = new SActor;
     m_pEyes->m_sName = "Eyes";
@@ -128,7 +194,7 @@ void SStandInRange::PlaceActors() {
     m_pEyes->m_fHeight = kEyeHeight;
     m_pEyes->m_dwFlagsA &= ~SActor::kVisible;
     world->AddActor(m_pEyes, 1, -1);
-    world->SetFocusActor(m_pEyes);
+    world->SetFocusActor(m_pOfficer);
     if (m_pItems->m_pClientInfo != nullptr) {
         m_pItems->m_pClientInfo->m_pHunter = m_pOfficer;
         m_pItems->m_pClientInfo->m_pEyes = m_pEyes;
@@ -157,7 +223,6 @@ void SStandInRange::PlaceActors() {
 }
 
 bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& objects) {
-    m_sError.clear();
     SLevelInfo* level = nullptr;
     if (host.HostGetLevelInfo != nullptr)
         host.HostGetLevelInfo(&level);
@@ -174,10 +239,12 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
         path += file.GetString();
         level->m_sMapPath = path.c_str();
     }
+    scene->SetCallback4(reinterpret_cast<SParser::Callback4>(reinterpret_cast<void (*)()>(&GrowsToday)));
     const int steps = scene->GetSessionStepCount(2);
     for (int step = 0; step < steps; ++step) {
         if (scene->InitSession(2, level, step) == 0) {
-            m_sError = "The map " + path + " could not be opened.";
+            const std::string why = MapProblem(path);
+            m_sError = why.empty() ? "The map " + path + " could not be opened." : Unreadable("map", path, why);
             return false;
         }
     }
@@ -188,20 +255,24 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
 
 void SStandInRange::PlaceView() {
     SActorWorld* world = World();
-    if (world == nullptr || m_pEyes == nullptr)
+    if (world == nullptr || m_pEyes == nullptr || m_pOfficer == nullptr)
         return;
-    m_pEyes->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
-    m_pEyes->InvalidateViewpoint();
-    // The camera follows the eyes; the world gives the renderer its own units.
+    for (SActor* actor : {m_pOfficer, m_pEyes}) {
+        actor->m_vOrientation = SVector(m_fPitch, m_fYaw, 0.0f);
+        actor->InvalidateViewpoint();
+    }
+    // The camera follows the body, which sees from the eyes' height, so the first-person
+    // models show; the world gives the renderer its own units.
     world->UpdateCamera(60.0f);
 }
 
 bool SStandInRange::Update(uint32_t now) {
     if (m_state != kStatePlaying)
         return false;
+    m_dwNow = now;
     PlaceView();
     if (m_dwTimeLimit != 0 && now - m_dwStart >= m_dwTimeLimit) {
-        Finish(kStateFinished);
+        Finish(kStateResults);
         return true;
     }
     return false;
@@ -243,6 +314,7 @@ bool SStandInRange::Fire() {
     float u = 0.0f;
     float v = 0.0f;
     const int target = FindTargetHit(eye, direction, reach, &u, &v);
+    m_pLastTarget = target >= 0 ? m_pTargets[target] : nullptr;
     if (target >= 0) {
         ++m_nHits;
         m_nLastPoints = ScoreAt(u, v, m_sLastRegion);
@@ -251,7 +323,7 @@ bool SStandInRange::Fire() {
         MarkGround(landed);
     }
     if (m_nShots >= m_nRounds)
-        Finish(kStateFinished);
+        Finish(kStateResults);
     return target >= 0;
 }
 
@@ -323,27 +395,39 @@ void SStandInRange::Finish(int16_t state) {
         results.m_pDef->SetOrAppendInt("LevelPassed", IsPassed() ? 1 : 0);
         results.m_pDef->SetOrAppendInt("Shots", m_nShots);
         results.m_pDef->SetOrAppendInt("Hits", m_nHits);
-        results.m_pDef->SetOrAppendInt("Score", GetScore());
-        auto* weaponScore = new SObjectDef;
-        weaponScore->SetName(m_sWeapon.c_str());
-        weaponScore->SetOrAppendInt("Shots", m_nShots);
-        weaponScore->SetOrAppendInt("Hits", m_nHits);
-        weaponScore->SetOrAppendInt("Percent", GetPercent());
-        results.m_pDefs->AddTail(weaponScore);
+        results.m_pDef->SetOrAppendInt("Score", GetPercent());
+        results.m_pDefs->AddTail(standin_career::MakeWeaponsScores(*m_pObjects, m_rules, GetPercent(), IsPassed(),
+                                                                   m_pLevelRecords));
         // The host files a "...QScore" result flagged 1 as the level's record in the history.
         auto* record = new SObjectDef;
         record->SetName("RangeQScore");
         record->SetOrAppendInt("Flag", 1);
         record->SetOrAppendInt("LevelIndex", m_nLevelIndex);
         record->SetOrAppendInt("LevelPassed", IsPassed() ? 1 : 0);
-        record->SetOrAppendInt("Score", GetScore());
+        // The score set against the level's qualifying score is the share of the rounds that hit.
+        record->SetOrAppendInt("Score", GetPercent());
+        record->SetOrAppend("Weapon", m_sWeapon.c_str(), 0);
         record->SetOrAppendInt("Fired", m_nShots);
         record->SetOrAppendInt("BHits", m_nHits);
         results.m_pDefs->AddTail(record);
         m_host.HostPlayerScores(&results);
     }
+    if (m_state == kStatePlaying)
+        m_dwSpent = m_dwNow - m_dwStart;
+    m_state = state;
+}
+
+void SStandInRange::Close(int16_t state) {
     // The session's actors go with it: the host may drop the renderer or the world once the
     // session is over, and neither may be left holding them.
     ForgetActors();
+    m_pLastTarget = nullptr;
     m_state = state;
+}
+
+int SStandInRange::GetTimeLeft(uint32_t now) const {
+    if (m_dwTimeLimit == 0)
+        return -1;
+    const uint32_t spent = m_state == kStatePlaying ? now - m_dwStart : m_dwSpent;
+    return spent >= m_dwTimeLimit ? 0 : static_cast<int>(m_dwTimeLimit - spent);
 }

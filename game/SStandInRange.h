@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/SHostCallbacks.h"
+#include "game/SStandInCareer.h"
 
 class SActor;
 class SActorWorld;
@@ -20,11 +21,11 @@ class STexture2;
 // library's state; lives from the session start to the next one.
 class SStandInRange {
 public:
-    // Library states the host looks at: playing (the host may end the session with its end
-    // command), and over (reported to the host as the end of the session).
+    // Library states the host looks at: playing and showing the results (the host may end
+    // the session from either with its end command), and over (the session has ended).
     static constexpr int16_t kStatePlaying = 7;
+    static constexpr int16_t kStateResults = 11;
     static constexpr int16_t kStateEnded = 0;
-    static constexpr int16_t kStateFinished = -1;
     static constexpr float kRange = 500.0f;       // metres a shot reaches
     // The row of targets, straight ahead of the officer at the start, in metres; the boards
     // are the demo's target model, whose texture's hit regions carry a "Score" tag.
@@ -39,12 +40,14 @@ public:
     // texture's own size.
     static constexpr const char* kHoleTexture = "Models/Range/bullethole.stx";
     static constexpr float kHoleScale = 0.25f;
+    // The weapon and its rounds where the started level names no weapon range.
     static constexpr const char* kDefaultWeapon = "Pistol9mm";
+    static constexpr int kDefaultRounds = 10;
     static constexpr const char* kRangeDefinition = "TargetRange";
     static constexpr int kWorldCapacity = 64;
 
-    // Reads the player's definition, the weapon and the qualifying rules (the defaults stand
-    // where the host gives none), opens the outdoor scene on the level's map and places the
+    // Reads the player's definition and the started level's weapon, rounds and qualifying
+    // score (the defaults stand where the host gives none), opens the outdoor scene on the level's map and places the
     // view; true once playing, false (with the reason in GetError) when the map cannot be had.
     bool Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now);
     // The time limit; true when the session ended in this call.
@@ -54,8 +57,11 @@ public:
     void Tilt(float degrees);
     // One shot: true when it hit a target. A shot with no rounds left does nothing.
     bool Fire();
-    // Reports the results and ends the session: the state becomes `state`.
+    // Reports the results and stops play: the state becomes `state`. The officer and the
+    // boards stay until Close, so the last shot is still heard and seen.
     void Finish(int16_t state);
+    // Takes the session's actors away; the state becomes `state`.
+    void Close(int16_t state);
 
     int16_t GetState() const { return m_state; }
     int GetShots() const { return m_nShots; }
@@ -67,15 +73,24 @@ public:
     // its points.
     const std::string& GetLastRegion() const { return m_sLastRegion; }
     int GetLastPoints() const { return m_nLastPoints; }
-    // Hits as a whole percentage of the rounds.
+    // Hits as a whole percentage of the rounds: the score that qualifies.
     int GetPercent() const { return m_nRounds > 0 ? m_nHits * 100 / m_nRounds : 0; }
     bool IsPassed() const { return GetPercent() >= m_nQualify; }
     const std::string& GetWeapon() const { return m_sWeapon; }
     float GetYaw() const { return m_fYaw; }
     float GetPitch() const { return m_fPitch; }
     const std::string& GetError() const { return m_sError; }
+    int GetQualify() const { return m_nQualify; }
+    // Milliseconds left of the time limit; -1 without one.
+    int GetTimeLeft(uint32_t now) const;
+    // The officer's eyes (what hears and sees), the board the last shot hit (null for a miss).
+    SActor* GetEyes() const { return m_pEyes; }
+    SActor* GetLastTarget() const { return m_pLastTarget; }
+    SActorWorld* World() const;
 
 private:
+    // Reads the boards' model and texture whole; false with the file and the reason in the error.
+    bool CheckBoardFiles();
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);
     void PlaceView();
@@ -89,7 +104,6 @@ private:
     int FindTargetHit(const SVector& eye, const SVector& direction, float reach, float* u, float* v) const;
     // The best "Score" of the target texture's regions at (u, v), with that region's name.
     int ScoreAt(float u, float v, std::string& region) const;
-    SActorWorld* World() const;
     // Lays the hole mark on the ground at `point` (scene units) through the renderer.
     void MarkGround(const SVector& point);
     // A Home file's path: under the host's base path, or in the working folder without one.
@@ -100,6 +114,9 @@ private:
     SHostCallbacks m_host{};
     int16_t m_state = kStateEnded;
     std::string m_sWeapon = kDefaultWeapon;
+    SRangeRules m_rules;
+    const SObjectDefList* m_pObjects = nullptr;       // the library's definitions
+    const SObjectDefList* m_pLevelRecords = nullptr;  // the officer's, handed over by the host
     int m_nRounds = 0;
     int m_nLevelIndex = 0;
     int m_nShots = 0;
@@ -110,10 +127,13 @@ private:
     SActor* m_pOfficer = nullptr;  // owned by the world, like the eyes and the targets
     SActor* m_pEyes = nullptr;
     SActor* m_pTargets[kTargetCount] = {};
+    SActor* m_pLastTarget = nullptr;
     std::shared_ptr<STexture2> m_pTargetTexture;  // its regions score the shots
     int m_nQualify = 0;
     uint32_t m_dwStart = 0;
     uint32_t m_dwTimeLimit = 0;  // milliseconds; 0 = none
+    uint32_t m_dwNow = 0;        // the time of the last update
+    uint32_t m_dwSpent = 0;      // milliseconds played, once play stopped
     float m_fYaw = 0.0f;
     float m_fPitch = 0.0f;
     float m_fPosition[3] = {0.0f, 1.7f, 0.0f};  // eye height of a standing officer

@@ -10,6 +10,15 @@ OBJECT HUD
 {
     set Layout "HUD"
     set Visible "1"
+    set LayoutFile "Layouts/hud.lay"
+    set ResultsFile "Layouts/results.lay"
+}
+// How the aim follows the controls, in degrees a frame: per step of a movement axis, and
+// while a turn or look key is held.
+OBJECT Aiming
+{
+    set DegreesPerStep "0.003"
+    set KeyDegrees "1.5"
 }
 OBJECT ModelFlags
 {
@@ -17,32 +26,41 @@ OBJECT ModelFlags
     set Target "1"
 }
 
-// Weapons
+// Weapons, named as the career's levels and qualifications name them; "ScoreKey" is the
+// weapon's key in the scores reported to the host.
 OBJECT Weapon
 {
     set Type "Weapon"
     set Damage "10"
     set Rounds "1"
+    set ViewModel "Models/Range/pistol.ssm"
+    set ShotSound "Sounds/Range/shot.wav"
+    set Kick "0.12"
+    set KickTime "250"
 }
 OBJECT Pistol9mm:Weapon
 {
     set Name "9mm Pistol"
+    set ScoreKey "Gun"
     set Rounds "15"
 }
 OBJECT Shotgun:Weapon
 {
     set Name "Shotgun"
+    set ScoreKey "Shotgun"
     set Damage "40"
     set Rounds "6"
 }
 OBJECT MP5:Weapon
 {
     set Name "MP5"
+    set ScoreKey "MP5"
     set Rounds "30"
 }
-OBJECT SniperRifle:Weapon
+OBJECT Sniper:Weapon
 {
     set Name "Sniper Rifle"
+    set ScoreKey "Sniper"
     set Damage "80"
     set Rounds "5"
 }
@@ -106,6 +124,8 @@ OBJECT TargetRange:Level
     set MapFile "targetrange.gmx"
     set MapName "Target Range"
     set GenericMap "1"
+    set HitSound "Sounds/Range/hit.wav"
+    set AmbientSound "Sounds/Range/ambient.wav"
 }
 OBJECT AlleyWalk:Level
 {

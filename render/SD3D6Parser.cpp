@@ -23,6 +23,8 @@ int32_t SD3D6Parser::s_iViewHeightOffset = 0;
 uint32_t SD3D6Parser::s_dwSceneRenderSwitches = 0x5F;
 int32_t SD3D6Parser::s_bGenModelBSP = 0;
 int32_t SD3D6Parser::s_bSecondModelMark = 0;
+int32_t SD3D6Parser::s_bGenModelExtData = 1;
+float SD3D6Parser::s_fConTriNormOffs = 0.0f;
 
 namespace {
 

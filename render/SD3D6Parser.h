@@ -9,6 +9,7 @@
 #include "sys/video/video.h"
 #include "render/modelview/SModelViewSession.h"
 #include "render/frame/SObjectFrameRecord.h"
+#include "render/frame/SScenePlacement.h"
 #include "render/outdoor/SOutdoorBuffers.h"
 #include "render/parser/SParser.h"
 #include "render/queues/SRenderQueues.h"
@@ -236,11 +237,24 @@ public:
     // The vertical offset the outdoor world adds to the stored camera height (not to what the
     // raster receives). Shared by every renderer.
     static int32_t s_iViewHeightOffset;
-    // The game screen's render switches (bit 3: trees) and its two model-loading switches
-    // (build BSP trees of loaded models, and the second mark).
+    // The outdoor render passes (bits of s_dwSceneRenderSwitches); quads are for the random
+    // object placement, the others for the frame.
+    static constexpr uint32_t kPassBackground = 0x01;
+    static constexpr uint32_t kPassTerrain = 0x02;
+    static constexpr uint32_t kPassObjects = 0x04;
+    static constexpr uint32_t kPassTrees = 0x08;
+    static constexpr uint32_t kPassWater = 0x10;
+    static constexpr uint32_t kPassQuads = 0x20;
+    static constexpr uint32_t kPassViewModels = 0x40;
+    static constexpr uint32_t kPassDefault = 0x5F;
+    // The game screen's render switches and its model switches: build BSP trees of loaded
+    // models, the second loading mark, the extended model data, and the distance along a
+    // triangle's normal at which a child placed on that triangle hangs.
     static uint32_t s_dwSceneRenderSwitches;
     static int32_t s_bGenModelBSP;
     static int32_t s_bSecondModelMark;
+    static int32_t s_bGenModelExtData;
+    static float s_fConTriNormOffs;
     // The line test's switch to walk the object lists of every cell instead of the band along
     // the shot (and to leave the map objects out); the game screen turns it on.
     static uint8_t s_bHitTestAllCells;
@@ -256,6 +270,7 @@ public:
     // when the texture has no surface or nothing of the rectangle lands on it.
     int BlitToTexture(int16_t textureIndex, float u, float v, sys::video::IDirectDrawSurface4* source, int width,
                       int height, int srcX, int srcY, uint8_t centre);
+    int DrawTextToTexture(int16_t textureIndex, float u, float v, SString text, SGdiFont* font) override;
 
     void UpdateVisibleCells();
     void QueueGroundCells();
@@ -279,10 +294,12 @@ public:
     void RenderModelHierarchy(SObjectFrameRecord& record);
     SObjectFrameRecord MakeFrameRecord(ActorDesc* object, float sizeFactor) const;
     void QueueViewModel(ActorDesc* object);
-    // Sets the record for a child hung on a tag of its parent's frame (blended toward the next).
-    void PlaceOnTag(SObjectFrameRecord& record, const ActorDesc& child, const SSMHandle& handle, const SSMFrame* frame,
-                    const SSMFrame* next, float blend, const float* parentWorld, const float* parentRotation,
-                    float parentSize);
+    // Queues the points of a point node by its sub-kind.
+    void QueuePointNode(const SObjectFrameRecord& record, const ActorDesc& node);
+    // Visits the children of an object placed by `world`, `rotation` and `size`; a null
+    // `handle` leaves every child where its parent is.
+    void VisitChildren(SObjectFrameRecord& record, const ActorDesc& object, const SSMHandle* handle,
+                       const SFrameChoice& choice, const float* world, const float* rotation, float size);
     void QueueModelGroups(const SObjectFrameRecord& record, const ActorDesc& object, SSMHandle& handle,
                           SSMObject& model, const float* transformed, bool fresh);
     // Added to the sort keys of translucent polygons of objects that ask for it.
@@ -291,6 +308,8 @@ public:
     // Builds, announces and saves the trees of a static model from its first placement.
     void BuildModelBSP(SSMObject* model, const float* transformed, const float* world, const float* rotation);
 
+    // Hands a new texture record the session's size limits, reduce and unmanaged switches.
+    void SetTextureLimits(SD3D6Lock& lock) const;
     // The texture record of a texture item, or null.
     const SD3D6Lock* TextureRecord(int16_t index) const;
 

@@ -14,8 +14,9 @@
 
 namespace {
 
-constexpr uint32_t kEditID = 1;
-constexpr uint32_t kListID = 2;
+// Ids 1 and 2 are a dialog's OK and Cancel: a click on a part must never end the dialog.
+constexpr uint32_t kEditID = 10;
+constexpr uint32_t kListID = 11;
 constexpr int kImageKind = 1;
 
 // The input line in the console's green.

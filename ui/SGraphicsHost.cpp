@@ -1,5 +1,8 @@
 #include "ui/SGraphicsHost.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "core/SCatalog.h"
 #include "dx/display/SGraphics.h"
 #include "sys/classlib/CString.h"
@@ -9,6 +12,7 @@
 #include "ui/layout/SLayout.h"
 #include "ui/SSprite.h"
 #include "ui/SWindow.h"
+#include "ui/widgets/STextCtrl.h"
 
 namespace {
 
@@ -17,6 +21,59 @@ constexpr const char* kDialogGroup = "Generic";
 constexpr uint32_t kTextChild = 100;
 constexpr uint32_t kEditChild = 110;
 constexpr int kFontKind = 17;
+
+// A message box never grows past the interface's height less this margin.
+constexpr int kTallestBox = 480 - 16;
+
+// The height the text needs in the text child's width, in the child's font.
+int NeededHeight(SWindow* textChild, const char* text) {
+    const sys::RECT rc = textChild->GetWindowRect();
+    const auto* control = dynamic_cast<const STextCtrl*>(textChild);
+    const uint32_t format = (control != nullptr ? control->GetTextFormat() : sys::DT_WORDBREAK) | sys::DT_CALCRECT;
+    sys::RECT measured{rc.left, rc.top, rc.right, rc.top};
+    if (SFont* font = textChild->GetFont()) {
+        font->DrawText(text, &measured, format, nullptr);
+    } else if (SDC* dc = SWindow::GetSourceDC()) {
+        dc->DrawText(text, measured, format);
+    } else {
+        return rc.bottom - rc.top;
+    }
+    return measured.bottom - measured.top;
+}
+
+// Lengthens the text child by delta and moves what lies below it (the buttons) and the bottom
+// of the box with it; a negative delta undoes it.
+void StretchBelowText(SWindow* textChild, int delta) {
+    SWindow* box = textChild->GetParent();
+    if (box == nullptr || delta == 0)
+        return;
+    const sys::RECT rcText = textChild->GetWindowRect();
+    for (POSITION pos = box->GetChildren()->GetHeadPosition(); pos != nullptr;) {
+        SWindow* child = box->GetChildren()->GetNext(pos);
+        const sys::RECT rc = child->GetWindowRect();
+        if (child != textChild && rc.top >= rcText.bottom)
+            child->MoveWindow(sys::RECT{rc.left, rc.top + delta, rc.right, rc.bottom + delta});
+    }
+    textChild->MoveWindow(sys::RECT{rcText.left, rcText.top, rcText.right, rcText.bottom + delta});
+    const sys::RECT rcBox = box->GetWindowRect();
+    box->MoveWindow(sys::RECT{rcBox.left, rcBox.top, rcBox.right, rcBox.bottom + delta});
+}
+
+// Grows the box so that every line of the text shows; answers the growth for StretchBelowText
+// to take back, as the layout goes back to the catalog for the next box.
+int FitBoxToText(SWindow* textChild, const char* text) {
+    SWindow* box = textChild->GetParent();
+    if (box == nullptr || text == nullptr)
+        return 0;
+    const sys::RECT rcText = textChild->GetWindowRect();
+    const sys::RECT rcBox = box->GetWindowRect();
+    const int room = kTallestBox - (rcBox.bottom - rcBox.top);
+    const int delta = std::min(NeededHeight(textChild, text) - (rcText.bottom - rcText.top), room);
+    if (delta <= 0)
+        return 0;
+    StretchBelowText(textChild, delta);
+    return delta;
+}
 
 enum class OwnerKind { Sprite, Font, Layout, SurfaceDC };
 
@@ -274,7 +331,8 @@ SSurfaceDC* SGraphicsHost::CreatePrimaryDC() {
 
 // --- Dialogs ---------------------------------------------------------------------------------
 
-int SGraphicsHost::RunModal(SDialog* dialog, SWindow* parent, const uint32_t* value) {
+int SGraphicsHost::RunModal(SDialog* dialog, SWindow* parent, const uint32_t* value, SWindow* textChild,
+                            int grown) {
     if (value != nullptr && m_pDialogFactory != nullptr) {
         m_pDialogFactory->SetDialogValue(dialog, *value);
     }
@@ -282,6 +340,9 @@ int SGraphicsHost::RunModal(SDialog* dialog, SWindow* parent, const uint32_t* va
     auto* context = new SSurfaceDC(m_pGraphics->GetBack(), false);
     dialog->SetIdleCallback(&SDisplayHost::DialogIdleStep);
     const int result = dialog->DoModal(context);
+    if (textChild != nullptr) {
+        StretchBelowText(textChild, -grown);
+    }
     dialog->SetParent(nullptr);
     delete dialog;
     delete context;
@@ -293,10 +354,15 @@ int SGraphicsHost::RunTextDialog(const char* layout, const char* text, SWindow* 
     if (dialog == nullptr) {
         return 0;
     }
-    if (SWindow* child = dialog->FindDescendant(kTextChild)) {
+    // A player who started the game from a terminal reads every message there too.
+    std::fprintf(stderr, "%s\n", text != nullptr ? text : "");
+    SWindow* child = dialog->FindDescendant(kTextChild);
+    int grown = 0;
+    if (child != nullptr) {
         child->SetText(text);
+        grown = FitBoxToText(child, text);
     }
-    return RunModal(dialog, parent, value);
+    return RunModal(dialog, parent, value, child, grown);
 }
 
 int SGraphicsHost::MessageDialog(const char* text, int yesNo, SWindow* parent, uint32_t value) {

@@ -89,7 +89,9 @@ public:
 private:
     int RunTextDialog(const char* layout, const char* text, SWindow* parent, const uint32_t* value);
     // Runs the dialog under the parent with a context on the back buffer, then deletes both.
-    int RunModal(SDialog* dialog, SWindow* parent, const uint32_t* value);
+    // textChild, when given, gives back the growth of the box made for its text.
+    int RunModal(SDialog* dialog, SWindow* parent, const uint32_t* value, SWindow* textChild = nullptr,
+                 int grown = 0);
 
     SGraphics* m_pGraphics;
     SSurfaceDC m_BackDC;

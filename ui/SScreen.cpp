@@ -169,7 +169,13 @@ SResource* SScreen::SetBackgroundImage(SResource* pImage) {
         return pImage;
     }
     SResource* pOld = m_pResArray->GetAt(m_iBackground);
-    if (pOld != nullptr && pOld != pImage) {
+    const auto made = std::find(m_MadeResources.begin(), m_MadeResources.end(), pOld);
+    if (pOld != nullptr && pOld != pImage && made != m_MadeResources.end()) {
+        // A picture the screen read from its own file is deleted once, here, and no longer
+        // with the screen's other files at unloading.
+        m_MadeResources.erase(made);
+        delete pOld;
+    } else if (pOld != nullptr && pOld != pImage) {
         SCatalog* pCatalog = GetResourceCatalog();
         if (pCatalog == nullptr || !pCatalog->ReleaseResource(pOld))
             delete pOld;

@@ -129,6 +129,9 @@ public:
     virtual void ApplyTether();
 
     SParser* GetScene() const { return m_pScene; }
+    // The scene is about to be deleted: when it is this world's, the world lets go of it and
+    // every actor counts as unplaced, so nothing later reaches into the deleted scene.
+    void ForgetScene(const SParser* scene);
     SSound* GetSound() const { return m_pSound; }
     int GetActorCount() const { return m_iCount; }
     int GetHighestIndex() const { return m_iHighest; }

@@ -155,6 +155,16 @@ void SActorWorld::PlaceActor(SActor* actor, const SVector* position) {
     actor->m_bPlaced = 1;
 }
 
+void SActorWorld::ForgetScene(const SParser* scene) {
+    if (scene == nullptr || m_pScene != scene)
+        return;
+    for (int i = 0; i <= m_iHighest; ++i) {
+        if (SActor* actor = GetActor(i))
+            actor->m_bPlaced = 0;
+    }
+    m_pScene = nullptr;
+}
+
 bool SActorWorld::UnplaceActor(SActor* actor) {
     if (actor == nullptr) {
         return true;

@@ -300,6 +300,17 @@ void STexFormat::Quantize(const uint8_t* pixels, uint8_t* indices, size_t count)
                                          pixels[0] | (pixels[1] << 8) | (pixels[2] << 16));
 }
 
+void STexFormat::PackWorking(STexLayer& layer, const uint8_t* pixels) const {
+    if (m_iBytesPerPixel != 1) {
+        PackLayer(layer, pixels);
+        return;
+    }
+    const size_t count = static_cast<size_t>(layer.width) * layer.height;
+    std::vector<uint8_t> indices(count);
+    Quantize(pixels, indices.data(), count);
+    PackLayer(layer, indices.data());
+}
+
 int STexFormat::CopyLayerRGB(int16_t layer, uint8_t* buffer, int expand) {
     STexLayer* l = CheckedLayer(layer);
     if (!l)
@@ -620,15 +631,10 @@ int STexFormat::BuildMipLayers(const char* upFilter, const char* downFilter, boo
         ResamplePixels(in.data(), source->width, source->height, out.data(), l->width, l->height,
                        source->width <= l->width ? up : down, source->height <= l->height ? up : down,
                        channels);
-        if (alpha) {
+        if (alpha)
             PackAlpha(*l, out.data());
-        } else if (IsPalettized()) {
-            std::vector<uint8_t> indices(dstCount);
-            Quantize(out.data(), indices.data(), dstCount);
-            PackLayer(*l, indices.data());
-        } else {
-            PackLayer(*l, out.data());
-        }
+        else
+            PackWorking(*l, out.data());
     }
     return 1;
 }

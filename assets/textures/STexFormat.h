@@ -113,6 +113,9 @@ public:
     uint8_t ReduceAlpha(uint8_t alpha) const;
     // Replaces each working-form pixel by its nearest usable palette index.
     void Quantize(const uint8_t* pixels, uint8_t* indices, size_t count) const;
+    // Packs a working-form layer (resampled or rebuilt); one-byte formats store palette
+    // indexes, whatever their colour bit count, so their colours are matched to the palette.
+    void PackWorking(STexLayer& layer, const uint8_t* pixels) const;
 
     // Layers are created by the container; the format frees them.
     std::vector<STexLayer*>& Layers() { return m_layers; }

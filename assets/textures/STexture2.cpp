@@ -223,13 +223,7 @@ int STexture2::ResampleFormat(int newWidth, int newHeight) {
                 format->UnpackLayer(*source, in.data(), true);
                 ResamplePixels(in.data(), source->width, source->height, out.data(), width, height,
                                xFilter, yFilter, 4);
-                if (format->IsPalettized()) {
-                    std::vector<uint8_t> indices(count);
-                    format->Quantize(out.data(), indices.data(), count);
-                    format->PackLayer(*layer, indices.data());
-                } else {
-                    format->PackLayer(*layer, out.data());
-                }
+                format->PackWorking(*layer, out.data());
                 if (layer->hasAlpha) {
                     format->UnpackAlpha(*source, in.data());
                     ResamplePixels(in.data(), source->width, source->height, out.data(), width, height,

@@ -148,8 +148,10 @@ int STexture::LoadSkin(const char* pszPath) {
     const int stored = CountMipLevels(w, h);
     if (levels < 1 || levels > stored)
         return 0;
+    // Every level the header names must be stored, whichever build only takes level 0; the
+    // in-memory chain reads every level down to sides of 4.
     size_t needed = 0;
-    for (int i = 0, lw = w, lh = h; i < (m_iHardware == 1 ? 1 : stored); ++i, lw /= 2, lh /= 2)
+    for (int i = 0, lw = w, lh = h; i < (m_iHardware == 1 ? levels : stored); ++i, lw /= 2, lh /= 2)
         needed += static_cast<size_t>(lw) * lh;
     if (f.size() - kSkinHeader < needed)
         return 0;
@@ -272,7 +274,8 @@ int STexture::ReadMipFile(CFile* pFile, int32_t iOffset) {
         if (pFile->Read(header, sizeof(header)) != sizeof(header))
             return 0;
         const uint32_t w = U32(header), h = U32(header + 4), levels = U32(header + 8), dataSize = U32(header + 12);
-        if (w < 1 || h < 1 || w > 4096 || h > 4096 || levels < 1 ||
+        // A record the build would refuse (sides from 4 to 512) changes nothing.
+        if (w < 4 || h < 4 || w > kMaxSide || h > kMaxSide || levels < 1 ||
             levels > static_cast<uint32_t>(MipRecordLevels(static_cast<int>(w), static_cast<int>(h))))
             return 0;
         uint64_t needed = 0;

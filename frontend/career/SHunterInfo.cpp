@@ -104,6 +104,7 @@ SHunterInfo::SHunterInfo()
 SHunterInfo::SHunterInfo(const char* name) : SHunterInfo() { m_sName = name; }
 
 SHunterInfo::~SHunterInfo() {
+    career::LoadedObjects::EndRecord(this);
     for (SObjectDefList* list : {m_pTrophies, m_pCarriedKit, m_pStoredKit, m_pThirdKit, m_pLevelScores}) {
         list->DeleteAll();
         delete list;
@@ -137,6 +138,7 @@ void SHunterInfo::Serialize(CArchive& ar) {
         return;
     }
     const career::LoadedObjects session;
+    career::LoadedObjects::BeginRecord(this);
     // Whatever the record held before gives way to what the file holds.
     for (SObjectDefList* list : {m_pTrophies, m_pLevelScores, m_pCarriedKit, m_pStoredKit, m_pThirdKit})
         list->DeleteAll();
@@ -166,6 +168,7 @@ void SHunterInfo::Serialize(CArchive& ar) {
     }
     if (session.IsOutermost())
         career::LoadedObjects::ThrowIfDamaged(ar);
+    career::LoadedObjects::EndRecord(this);
     SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
     RefreshKits(library != nullptr ? library->GetObjectList() : nullptr);
 }
@@ -330,6 +333,22 @@ bool LoadedObjects::Claim(CArchive& ar, const CObject* object) {
         return true;
     session->m_bDamaged = true;
     return false;
+}
+
+void LoadedObjects::BeginRecord(CObject* record) {
+    if (t_pCurrent != nullptr)
+        t_pCurrent->m_pHalfRead = record;
+}
+
+void LoadedObjects::EndRecord(const CObject* record) {
+    if (t_pCurrent != nullptr && t_pCurrent->m_pHalfRead == record)
+        t_pCurrent->m_pHalfRead = nullptr;
+}
+
+CObject* LoadedObjects::TakeHalfRead() {
+    CObject* record = m_pHalfRead;
+    m_pHalfRead = nullptr;
+    return record;
 }
 
 void LoadedObjects::ThrowIfDamaged(CArchive& ar) {

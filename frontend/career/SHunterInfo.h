@@ -159,9 +159,17 @@ public:
     // Whether this one spans the reading, not one opened inside it.
     bool IsOutermost() const { return m_pOuter == nullptr; }
 
+    // The record being read. The archive keeps (does not delete) a record whose reading fails
+    // after it handed out a back-reference, so the reader that spans the file deletes the one
+    // left half-read; a record read whole, or deleted, is no longer half-read.
+    static void BeginRecord(CObject* record);
+    static void EndRecord(const CObject* record);
+    CObject* TakeHalfRead();
+
 private:
     std::unordered_set<const CObject*> m_seen;
     LoadedObjects* m_pOuter;
+    CObject* m_pHalfRead = nullptr;
     bool m_bDamaged = false;
 };
 

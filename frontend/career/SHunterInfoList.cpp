@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/CTarvexApp.h"
+#include "app/SGameObjects.h"
 #include "frontend/career/SHunterInfo.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CMemFile.h"
@@ -45,7 +46,7 @@ void SHunterInfoList::StoreRecords(CArchive& ar) const {
 }
 
 void SHunterInfoList::LoadRecords(CArchive& ar) {
-    const career::LoadedObjects session;
+    career::LoadedObjects session;
     uint32_t count = ar.ReadCount();
     // Every record takes at least its two-byte tag.
     ar.EnsureAvailable(uint64_t{count} * 2);
@@ -62,6 +63,7 @@ void SHunterInfoList::LoadRecords(CArchive& ar) {
     } catch (...) {
         while (GetCount() > before)
             delete static_cast<SHunterInfo*>(RemoveTail());
+        delete session.TakeHalfRead();
         throw;
     }
 }
@@ -69,6 +71,9 @@ void SHunterInfoList::LoadRecords(CArchive& ar) {
 bool SHunterInfoList::Save(const char* fileName, const char* failureText) {
     if (!IsModified())
         return true;
+    // The player was told once that nothing is saved; the changes stay in memory.
+    if (SGameObjects::Instance()->m_bHomeReadOnly != 0)
+        return false;
     bool saved = false;
     try {
         CMemFile file;

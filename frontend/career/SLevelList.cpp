@@ -160,6 +160,36 @@ SString GetLevelScoreText(const SHunterInfo* officer, int levelIndex) {
     return text;
 }
 
+namespace {
+
+// The weapons text's names, in order, without the empty pieces that doubled dashes leave.
+std::vector<std::string> WeaponNames(const char* weapons) {
+    const std::string text = weapons != nullptr ? weapons : "";
+    std::vector<std::string> names;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t dash = text.find('-', start);
+        const size_t end = dash == std::string::npos ? text.size() : dash;
+        if (end > start)
+            names.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+}  // namespace
+
+SString ReadableWeapons(const char* weapons) {
+    SString text;
+    for (const std::string& name : WeaponNames(weapons)) {
+        const SObjectDef* def = FindGameDefinition(name.c_str());
+        const char* readable = def != nullptr ? def->GetValueByName("Name").GetString() : nullptr;
+        if (!text.IsEmpty())
+            text += " and ";
+        text += readable != nullptr && *readable != '\0' ? readable : name.c_str();
+    }
+    return text;
+}
+
 int CheckLevelQualification(const level_info_t* level, const SHunterInfo* officer, SString& message) {
     if (level == nullptr) {
         message = "??? No level info.";
@@ -168,15 +198,7 @@ int CheckLevelQualification(const level_info_t* level, const SHunterInfo* office
     SObjectDef qualified;
     if (officer != nullptr)
         officer->WriteQualifiedWeapons(&qualified);
-    const std::string weapons = level->m_szWeapons;
-    std::vector<std::string> names;
-    for (size_t start = 0; start <= weapons.size();) {
-        const size_t dash = weapons.find('-', start);
-        const size_t end = dash == std::string::npos ? weapons.size() : dash;
-        if (end > start)
-            names.push_back(weapons.substr(start, end - start));
-        start = end + 1;
-    }
+    const std::vector<std::string> names = WeaponNames(level->m_szWeapons);
     bool ok = !names.empty();
     SString missing;
     for (const std::string& name : names) {

@@ -22,6 +22,10 @@ void SOfficerRecords::LoadList(SHunterInfoList& list, CArchive& ar) { list.Seria
 
 void SOfficerRecords::DeleteList(SHunterInfoList* list) { delete list; }  // null is fine
 
+bool SOfficerRecords::SaveList(SHunterInfoList& list) {
+    return list.Save(SHunterInfoList::kFileName, SHunterInfoList::kSaveFailedText);
+}
+
 SHunterInfo* SOfficerRecords::FindOfficer(const SHunterInfoList& list, const char* name) {
     if (name == nullptr)
         return list.GetRecord(0);

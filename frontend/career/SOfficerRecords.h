@@ -18,6 +18,7 @@ public:
     SHunterInfoList* CreateList() override;
     void LoadList(SHunterInfoList& list, CArchive& ar) override;
     void DeleteList(SHunterInfoList* list) override;
+    bool SaveList(SHunterInfoList& list) override;
     SHunterInfo* FindOfficer(const SHunterInfoList& list, const char* name) override;
     int CountOfficers(const SHunterInfoList& list) override;
     SHunterInfo* CreateOfficer(SGameObjects* hub, const char* name, const char* kitName,

@@ -54,6 +54,13 @@ int32_t& CodeOf(SInputObjCommand& command, SControlsDialog::RowKind eKind) {
     }
 }
 
+// The keyboard code of a key message: its scan code, with 0x80 for an extended key.
+int KeyCodeOfMessage(sys::LPARAM lParam) {
+    const auto data = static_cast<uint32_t>(lParam);
+    const int nScan = static_cast<int>((data >> 16) & 0x7Fu);
+    return nScan != 0 ? (nScan | ((data & (1u << 24)) != 0 ? 0x80 : 0)) : 0;
+}
+
 }  // namespace
 
 SControlsDialog::SControlsDialog() : STransparantDialog(option_dialogs::kLayoutGroup, "OMC") {
@@ -222,12 +229,22 @@ bool SControlsDialog::TakeMessages(int nCommand, bool& rbQuit) {
         case sys::WM_SYSKEYDOWN:
             if (m_iDeviceMode != kDeviceKeys)
                 break;
+        {
             input->GetKeyboard().Update();
+            bool bBound = false;
             for (int code = 0; code < kKeyCodes; ++code)
-                if (input->GetKeyboard().IsKeyDown(code))
+                if (input->GetKeyboard().IsKeyDown(code)) {
                     Bind(settings, nCommand, kKey, code);
+                    bBound = true;
+                }
+            // A key tapped and let go before the keyboard was read is still the key pressed:
+            // the message carries its scan code, extended keys in the upper half.
+            const int nMessageKey = KeyCodeOfMessage(msg.lParam);
+            if (!bBound && nMessageKey > 0)
+                Bind(settings, nCommand, kKey, nMessageKey);
             m_bChanged = 1;
             return true;
+        }
         case sys::WM_LBUTTONDOWN:
         case sys::WM_RBUTTONDOWN:
         case sys::WM_MBUTTONDOWN:
@@ -275,6 +292,8 @@ void SControlsDialog::CaptureInput(int nRow) {
     if (waiting != nullptr)
         waiting->SetVisible(true);
     m_dwBlinkDeadline = Deadline(kBlinkMs);
+    SInputObjCommand& command = *input->GetSettings().GetCommand(nCommand);
+    const SInputObjCommand before = command;
 
     bool bQuit = false;
     bool bTaken = false;
@@ -286,11 +305,28 @@ void SControlsDialog::CaptureInput(int nRow) {
             bTaken = TakeJoystickButtons(nCommand) || bTaken;
     }
 
+    ReplaceRowBinding(command, static_cast<RowKind>(GetRowKind(nRow)), before);
     if (waiting != nullptr)
         waiting->SetVisible(false);
     RefreshList();
     SetHighlight(true);
     m_dwBlinkDeadline = 0;
+}
+
+void SControlsDialog::ReplaceRowBinding(SInputObjCommand& command, RowKind eRowKind, const SInputObjCommand& before) {
+    if (eRowKind == kNone)
+        return;
+    SInputObjCommand old = before;
+    // The row asked for a new input: one of another kind takes the row's place instead of
+    // joining it.
+    bool bOtherTaken = false;
+    for (RowKind eKind : {kKey, kMouseButton, kJoystickButton}) {
+        const int32_t nCode = CodeOf(command, eKind);
+        if (eKind != eRowKind && nCode != -1 && nCode != CodeOf(old, eKind))
+            bOtherTaken = true;
+    }
+    if (bOtherTaken && CodeOf(command, eRowKind) == CodeOf(old, eRowKind))
+        CodeOf(command, eRowKind) = -1;
 }
 
 void SControlsDialog::UnbindRow(int nRow) {

@@ -5,6 +5,7 @@
 #include "frontend/dialogs/STransparantDialog.h"
 
 class SInputObj;
+class SInputObjCommand;
 class SInputObjSettings;
 class SListCtrl;
 class SScrollBar;
@@ -72,6 +73,9 @@ public:
     // Waits for a key or mouse button (or joystick button) and binds it to the command of the
     // row; the last command of the table is never rebound.
     void CaptureInput(int nRow);
+    // After a capture from a row of one kind took an input of another kind, the row's own
+    // binding goes: the new input replaces it.
+    static void ReplaceRowBinding(SInputObjCommand& command, RowKind eRowKind, const SInputObjCommand& before);
     // Unbinds what the row shows.
     void UnbindRow(int nRow);
 

@@ -94,7 +94,9 @@ int32_t Truncate(float value) {
 
 SAppLayout::SAppLayout(SGameObjects* pHub) : m_pHub(pHub) {}
 
-SAppLayout::~SAppLayout() = default;
+// The base's destructor purges too, but by then this part is gone and the display manager
+// would keep the fonts and sprites the purge deletes.
+SAppLayout::~SAppLayout() { ClearScript(); }
 
 SGameObjects* SAppLayout::GetHub() const { return m_pHub != nullptr ? m_pHub : SGameObjects::Instance(); }
 
@@ -273,9 +275,22 @@ bool SAppLayout::GetViewActorState(ViewActorState& state) {
     return true;
 }
 
-bool SAppLayout::QueryRange(bool, float&) { return false; }
+bool SAppLayout::QueryRange(bool, float& fRange) {
+    int32_t average = 0;
+    if (!GetAveragePing(average) || average <= 0)
+        return false;
+    fRange = static_cast<float>(average);
+    return true;
+}
 
-bool SAppLayout::GetAveragePing(int32_t&) { return false; }
+bool SAppLayout::GetAveragePing(int32_t& nPing) {
+    SGameItems* pItems = GetHub()->m_pGameItems;
+    SClientInfo* pClient = pItems != nullptr ? pItems->m_pClientInfo : nullptr;
+    if (pClient == nullptr)
+        return false;
+    nPing = pClient->GetAverageRange();
+    return true;
+}
 
 SD3D6Parser* SAppLayout::GetRenderer() {
     SGameItems* pItems = GetHub()->m_pGameItems;

@@ -107,10 +107,12 @@ protected:
     // Whether the client state has a view actor, and what the layout reads of it.
     virtual bool HasViewActor();
     virtual bool GetViewActorState(ViewActorState& state);
-    // The range actor's range query, asked with the target set to the actor's parent (when it
-    // has one) or as it stands; false without range actor.
+    // The range to show: the average of the client state's range samples; false when there is
+    // nothing to show (no client state, or no sample yet). Both range items ask it, the coarse
+    // one through the actor's parent.
     virtual bool QueryRange(bool bThroughParent, float& fRange);
-    // The client state's average ping; false without client state.
+    // The average of the client state's samples, 0 while it has none; false without client
+    // state.
     virtual bool GetAveragePing(int32_t& nPing);
     // The current renderer, or null.
     virtual SD3D6Parser* GetRenderer();

@@ -1,8 +1,10 @@
 #include "frontend/screens/SGameScreen.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@
 #include "frontend/screens/SScreenManager.h"
 #include "render/SD3D6Parser.h"
 #include "render/pipeline/SD3DRaster.h"
+#include "render/texture/SD3D6Lock.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/profile.h"
 #include "sys/thread.h"
@@ -86,11 +89,6 @@ SGameScreen::~SGameScreen() {
     DeleteViewModels();
 }
 
-SGameRenderSettings& SGameScreen::RenderSettings() {
-    static SGameRenderSettings settings;
-    return settings;
-}
-
 const char* SGameScreen::GetTitle() { return "View"; }
 const char* SGameScreen::GetLayoutGroup() { return "GameScreen"; }
 const char* SGameScreen::GetLayoutName() { return "View"; }
@@ -119,60 +117,67 @@ void SGameScreen::ReadAmbientFactors(const char* pszText, float factors[4]) {
     }
 }
 
-void SGameScreen::ApplyDefinitions(SObjectDefList* pDefs, const char* pszScenario, const char* pszScenarioName,
-                                   SGameRenderSettings& settings) {
+void SGameScreen::ResetRendererSettings() {
+    SD3D6Parser::s_dwSceneRenderSwitches = SD3D6Parser::kPassDefault;
+    SD3D6Parser::s_bNightVision = false;
+    SD3D6Parser::s_bCentredOverlay = false;
+    SD3D6Parser::s_bRedFlash = false;
+    SD3D6Parser::s_bViewModelsAfterOverlays = false;
+    SD3D6Parser::s_bSecondModelMark = 1;
+    SD3D6Parser::s_byDrawAllObjects = 1;
+    // Once on, the line test keeps walking every cell for the rest of the run.
+    SD3D6Parser::s_bHitTestAllCells = 1;
+    SD3D6Parser::s_bGenModelExtData = 1;
+    std::fill(std::begin(SD3D6Lock::s_fAmbientFactors), std::end(SD3D6Lock::s_fAmbientFactors), 1.0f);
+}
+
+void SGameScreen::ApplyDefinitions(SObjectDefList* pDefs, const char* pszScenario, const char* pszScenarioName) {
     if (pDefs == nullptr)
         return;
     if (const SObjectDef* hud = pDefs->FindByName("HUD")) {
+        // Whole seconds only: a period of 2.7 gives 2000 ms. A period past what the tick count
+        // can hold is held at its longest.
+        constexpr float kLongestSeconds = 4294967.0f;
         const float period = hud->GetFloatByName("NightVisFuzzPeriod");
         if (period > 0.0f)
-            settings.m_iNightVisFuzzPeriod = static_cast<int32_t>(period) * 1000;
+            SD3D6Parser::s_dwNightVisionPeriod = static_cast<uint32_t>(std::min(period, kLongestSeconds)) * 1000u;
     }
     if (const SObjectDef* scenario = pszScenario != nullptr ? pDefs->FindByName(pszScenario) : nullptr) {
         static const struct {
             const char* name;
             uint32_t bit;
-        } kSwitches[] = {{"NoTerrain", SGameRenderSettings::kPassTerrain},
-                         {"NoWater", SGameRenderSettings::kPassWater},
-                         {"NoQuads", SGameRenderSettings::kPassQuads},
-                         {"NoBackground", SGameRenderSettings::kPassBackground},
-                         {"NoTrees", SGameRenderSettings::kPassTrees}};
+        } kSwitches[] = {{"NoTerrain", SD3D6Parser::kPassTerrain},
+                         {"NoWater", SD3D6Parser::kPassWater},
+                         {"NoQuads", SD3D6Parser::kPassQuads},
+                         {"NoBackground", SD3D6Parser::kPassBackground},
+                         {"NoTrees", SD3D6Parser::kPassTrees}};
         for (const auto& entry : kSwitches) {
             if (scenario->GetIntByName(entry.name) != 0)
-                settings.m_dwPassMask &= ~entry.bit;
+                SD3D6Parser::s_dwSceneRenderSwitches &= ~entry.bit;
         }
-        settings.m_bGenModelBSP = scenario->GetIntByName("GenModelBSP") != 0 ? 1 : 0;
+        SD3D6Parser::s_bGenModelBSP = scenario->GetIntByName("GenModelBSP") != 0 ? 1 : 0;
         const float offset = scenario->GetFloatByName("ConTriNormOffs");
         if (offset != 0.0f)
-            settings.m_fConTriNormOffs = offset;
+            SD3D6Parser::s_fConTriNormOffs = offset;
         const float alpha = scenario->GetFloatByName("AlphaOffset");
         if (alpha != 0.0f)
-            settings.m_fAlphaOffset = alpha;
+            SD3D6Parser::s_fAlphaOffset = alpha;
     }
     if (const SObjectDef* flags = pDefs->FindByName("ModelFlags")) {
         const SString& text = flags->GetValueByName("GenModelExtData");
         if (!text.IsEmpty())
-            settings.m_bGenModelExtData = std::atoi(text.GetString()) != 0 ? 1 : 0;
+            SD3D6Parser::s_bGenModelExtData = std::atoi(text.GetString()) != 0 ? 1 : 0;
     }
     if (const SObjectDef* named = pszScenarioName != nullptr ? pDefs->FindByName(pszScenarioName) : nullptr) {
         const SString& text = named->GetValueByName("AmbientFactors");
         if (!text.IsEmpty())
-            ReadAmbientFactors(text.GetString(), settings.m_fAmbientFactors);
+            ReadAmbientFactors(text.GetString(), SD3D6Lock::s_fAmbientFactors);
     }
 }
 
 void SGameScreen::SetupFromDefinitions() {
-    SGameRenderSettings& settings = RenderSettings();
-    settings.m_dwPassMask = SGameRenderSettings::kPassDefault;
-    settings.m_dwOptionalPasses = 0;
-    settings.m_bDrawModelsLast = 0;
-    settings.m_bFlagA = 1;
-    settings.m_bFlagB = 1;
+    ResetRendererSettings();
     m_bViewModelOverlay = 0;
-    settings.m_bGenModelExtData = 1;
-    for (float& factor : settings.m_fAmbientFactors)
-        factor = 1.0f;
-
     if (SD3D6Parser* renderer = Renderer()) {
         if (const SD3D6Light* light = renderer->GetLight(0)) {
             std::memcpy(g_fSavedLight, light->fDirection, sizeof(float) * 3);
@@ -184,10 +189,7 @@ void SGameScreen::SetupFromDefinitions() {
     SString scenario;
     SGameObjects::GetScenarioName(scenario, Hub()->m_iSubGameType);
     const char* named = library != nullptr ? library->GetProperty("ScenarioName") : nullptr;
-    ApplyDefinitions(defs, scenario.GetString(), named, settings);
-
-    SD3D6Parser::s_dwSceneRenderSwitches = settings.m_dwPassMask;
-    SD3D6Parser::s_bGenModelBSP = settings.m_bGenModelBSP;
+    ApplyDefinitions(defs, scenario.GetString(), named);
 }
 
 void SGameScreen::Activate() {
@@ -199,6 +201,8 @@ void SGameScreen::Activate() {
     }
     SetupFromDefinitions();
     SAppScreen::Activate();
+    // The front end's click sounds are all a session keeps of what the menus loaded.
+    ReleaseSoundsExceptInterface();
     if (SInputObj* input = Hub()->m_pInput)
         input->GetKeyboard().Enable(true);
     if (SGraphics* display = Hub()->m_pGraphics)
@@ -267,8 +271,7 @@ void SGameScreen::ReportFailedStart(const SString& log) {
 
 void SGameScreen::Deactivate() {
     SGameScreenLink::SetCurrent(nullptr);
-    for (float& factor : RenderSettings().m_fAmbientFactors)
-        factor = 1.0f;
+    std::fill(std::begin(SD3D6Lock::s_fAmbientFactors), std::end(SD3D6Lock::s_fAmbientFactors), 1.0f);
     if (SD3D6Parser* renderer = Renderer()) {
         renderer->SetFog(0x00FFFFFF, 10000.0f, 10000.0f);
         if (SD3D6Light* light = renderer->GetLight(0)) {

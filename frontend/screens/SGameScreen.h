@@ -15,32 +15,6 @@ class SScrnShotLayout;
 class STextureLayout;
 class SViewModel;
 
-// The renderer settings the in-game screen chooses for a session from the library's object
-// definitions; shared by the process like the renderer's own switches.
-struct SGameRenderSettings {
-    static constexpr uint32_t kPassBackground = 0x01;
-    static constexpr uint32_t kPassTerrain = 0x02;
-    static constexpr uint32_t kPassAlways = 0x04;
-    static constexpr uint32_t kPassTrees = 0x08;
-    static constexpr uint32_t kPassWater = 0x10;
-    static constexpr uint32_t kPassQuads = 0x20;
-    static constexpr uint32_t kPassModels = 0x40;
-    static constexpr uint32_t kPassDefault = 0x5F;
-
-    uint32_t m_dwPassMask = kPassDefault;
-    uint32_t m_dwOptionalPasses = 0;  // 0x80, 0x100, 0x200
-    int32_t m_iPass100Values[2] = {0, 0};
-    int32_t m_bDrawModelsLast = 0;
-    int32_t m_bFlagA = 1;
-    int32_t m_bFlagB = 1;
-    int32_t m_bGenModelBSP = 0;
-    float m_fConTriNormOffs = 0.0f;
-    float m_fAlphaOffset = 0.0f;
-    int32_t m_bGenModelExtData = 1;
-    float m_fAmbientFactors[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    int32_t m_iNightVisFuzzPeriod = 0;  // milliseconds
-};
-
 // The screen on which a scenario is played (screen 11): the 3D view drawn by the heads-up
 // layout, the game-logic library's overlay layouts, screenshots and first-person models. It
 // starts the library's session when it becomes current, drives it every frame and ends it when
@@ -107,12 +81,14 @@ public:
     // Reads up to four comma-separated factors; each number read that is not negative replaces
     // its factor. Texts of any length are read safely.
     static void ReadAmbientFactors(const char* pszText, float factors[4]);
-    // The settings a scenario definition and the "HUD" and "ModelFlags" definitions choose.
-    static void ApplyDefinitions(SObjectDefList* pDefs, const char* pszScenario, const char* pszScenarioName,
-                                 SGameRenderSettings& settings);
+    // The renderer's switches as every session starts: all passes but the quads, no overlay,
+    // every object drawn and every cell walked by the line test, neutral ambient factors.
+    static void ResetRendererSettings();
+    // Writes into the renderer what the scenario definition, the "HUD" and "ModelFlags"
+    // definitions and the definition named by the library's scenario name choose.
+    static void ApplyDefinitions(SObjectDefList* pDefs, const char* pszScenario, const char* pszScenarioName);
     // The console line a click on the world point (in map units) makes.
     static SString FormatClickLine(const SString& command, const float point[3], const float angles[2]);
-    static SGameRenderSettings& RenderSettings();
 
     int GetRedrawCount() const { return m_iRedrawCount; }
     int GetEndState() const { return m_iEndState; }

@@ -356,9 +356,11 @@ SViewModel* SGameScreen::CreateViewModel(int index) {
         if (instance != nullptr) {
             instance->SetCurrentGroup(instance->FindGroup("Normal"));
             instance->SetScale(8.0f);
+            // Taking the instance animates it when the model has animations; a view model
+            // stands still on its first frame until the library moves it.
+            model->SetModelInstance(instance);
             instance->SetAnimated(0);
             instance->SetFrame(0);
-            model->SetModelInstance(instance);
         }
     }
     model->m_bHidden = 1;
@@ -389,7 +391,6 @@ void SGameScreen::SetThirdWorldVisible(bool bVisible) {
 
 int SGameScreen::ModelCommand(int command, int a, float b, int c, int d, int e) {
     (void)c;
-    SGameRenderSettings& settings = RenderSettings();
     SViewModel* models[3] = {m_pViewModel, m_pAttachments[0], m_pAttachments[1]};
     switch (command) {
     case -2:
@@ -398,17 +399,17 @@ int SGameScreen::ModelCommand(int command, int a, float b, int c, int d, int e) 
         for (SViewModel* model : models)
             if (model != nullptr)
                 model->m_bHidden = 0;
-        settings.m_bDrawModelsLast = 1;
+        SD3D6Parser::s_bViewModelsAfterOverlays = true;
         break;
     case -3:
         m_bViewModelOverlay = 0;
         for (SViewModel* model : models)
             if (model != nullptr)
                 model->m_bHidden = 1;
-        settings.m_bDrawModelsLast = 0;
+        SD3D6Parser::s_bViewModelsAfterOverlays = false;
         break;
-    case -4: settings.m_dwOptionalPasses |= 0x80; break;
-    case -5: settings.m_dwOptionalPasses &= ~0x80u; break;
+    case -4: SD3D6Parser::s_bNightVision = true; break;
+    case -5: SD3D6Parser::s_bNightVision = false; break;
     case -6:
     case -7: {
         SViewModel* attachment = m_pAttachments[command == -6 ? 0 : 1];
@@ -433,13 +434,13 @@ int SGameScreen::ModelCommand(int command, int a, float b, int c, int d, int e) 
         }
         break;
     case -11:
-        settings.m_dwOptionalPasses |= 0x100;
-        settings.m_iPass100Values[0] = a;
-        settings.m_iPass100Values[1] = static_cast<int32_t>(b);
+        SD3D6Parser::s_bCentredOverlay = true;
+        SD3D6Parser::s_iCentredIndex = a;
+        SD3D6Parser::s_fCentredScale = b;
         break;
-    case -12: settings.m_dwOptionalPasses &= ~0x100u; break;
-    case -13: settings.m_dwOptionalPasses |= 0x200; break;
-    case -14: settings.m_dwOptionalPasses &= ~0x200u; break;
+    case -12: SD3D6Parser::s_bCentredOverlay = false; break;
+    case -13: SD3D6Parser::s_bRedFlash = true; break;
+    case -14: SD3D6Parser::s_bRedFlash = false; break;
     default: break;
     }
     return 0;

@@ -4,6 +4,8 @@
 
 #include "app/SGameObjects.h"
 #include "sys/classlib/CFile.h"
+#include "sys/window/window.h"
+#include "ui/SFont.h"
 #include "ui/widgets/SScrollBar.h"
 #include "ui/widgets/STextCtrl.h"
 
@@ -15,6 +17,8 @@ namespace {
 
 constexpr const char* kMusic = "Interface:cop_training";
 constexpr int kMainMenuScreen = 0;
+// The platform's wheel units in one notch.
+constexpr int kWheelDelta = 120;
 
 }  // namespace
 
@@ -78,7 +82,50 @@ void SHelpScreen::Activate() {
         Synchronise();
     }
     SAppScreen::Activate();
+    // The keys reach the page before anything on it was clicked.
+    SetFocusWindow(this);
     StartSlide(1);
+}
+
+void SHelpScreen::Deactivate() {
+    // Keys go to the next page, not to this one while it is away.
+    if (GetFocus() == this)
+        SetFocusWindow(nullptr);
+    SAppScreen::Deactivate();
+}
+
+void SHelpScreen::OnMouseWheel(uint32_t, int16_t zDelta, int, int) {
+    // A notch away from the user moves the text back toward its start.
+    const int nNotches = zDelta / kWheelDelta;
+    ScrollBy(-nNotches * kWheelLines);
+}
+
+void SHelpScreen::OnKeyDown(uint32_t nChar, uint32_t, uint32_t) {
+    switch (nChar) {
+        case sys::VK_PRIOR:
+            ScrollBy(-PageLines());
+            break;
+        case sys::VK_NEXT:
+            ScrollBy(PageLines());
+            break;
+        case sys::VK_UP:
+            ScrollBy(-1);
+            break;
+        case sys::VK_DOWN:
+            ScrollBy(1);
+            break;
+        default:
+            break;
+    }
+}
+
+int SHelpScreen::PageLines() const {
+    const SWindow* pText = m_pLayout != nullptr ? m_pLayout->FindChild(kTextControl) : nullptr;
+    const SFont* pFont = pText != nullptr ? pText->GetFont() : nullptr;
+    if (pFont == nullptr || pFont->GetLineHeight() <= 0)
+        return 1;
+    const sys::RECT& rc = pText->GetWindowRect();
+    return std::max((rc.bottom - rc.top) / pFont->GetLineHeight(), 1);
 }
 
 void SHelpScreen::OnNotify(uint32_t nID, int32_t nCode) {
@@ -110,8 +157,7 @@ void SHelpScreen::ScrollBy(int nLines) {
     int nMin = 0;
     int nMax = 0;
     pBar->GetRange(nMin, nMax);
-    if ((nLines < 0 && m_iScrollPos > nMin) || (nLines > 0 && m_iScrollPos < nMax))
-        m_iScrollPos += nLines;
+    m_iScrollPos = std::clamp(m_iScrollPos + nLines, std::min(nMin, nMax), std::max(nMin, nMax));
     pBar->SetPos(m_iScrollPos);
     Synchronise();
 }

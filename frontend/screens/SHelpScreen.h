@@ -23,6 +23,7 @@ public:
     static constexpr uint32_t kLineDownButton = 9021;
     static constexpr int kScrollMin = 0;
     static constexpr int kScrollMax = 50;
+    static constexpr int kWheelLines = 3;
     // More help than this is never read: the text is meant for a page, not a book.
     static constexpr uint32_t kMaxTextBytes = 1u << 20;
 
@@ -30,8 +31,12 @@ public:
     ~SHelpScreen() override;
 
     void OnNotify(uint32_t nID, int32_t nCode) override;
+    // The wheel scrolls three lines a notch; Page Up and Page Down a page, the arrow keys a line.
+    void OnMouseWheel(uint32_t nFlags, int16_t zDelta, int x, int y) override;
+    void OnKeyDown(uint32_t nChar, uint32_t nRepCnt, uint32_t nFlags) override;
     // Reads the help text again, so an edited file shows at the next visit.
     void Activate() override;
+    void Deactivate() override;
 
     const char* GetTitle() override;
     const char* GetLayoutGroup() override;
@@ -50,7 +55,10 @@ private:
     void ReadHelpText();
     // The text shows from the scroll bar's line on.
     void Synchronise();
+    // Moves by the lines, stopping at either end of the bar's range.
     void ScrollBy(int nLines);
+    // The lines the text control shows at once, at least 1.
+    int PageLines() const;
     // Null without a layout or without the bar in it.
     SScrollBar* FindScrollBar() const;
     static void OnScrollBarChanged(int nPosition);

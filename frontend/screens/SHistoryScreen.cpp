@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/CMainFrame.h"
+#include "app/CTarvexApp.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SResource.h"
@@ -119,6 +120,12 @@ void SHistoryScreen::ReadLevelList(LevelSummaryList& list, const SObjectDef* sce
 int SHistoryScreen::AskUser(const char* text) {
     auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance());
     return host != nullptr ? host->MessageDialog(text, static_cast<int>(sys::MB_YESNO), this, 0) : 0;
+}
+
+void SHistoryScreen::Tell(const char* text) {
+    auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance());
+    if (host == nullptr || host->MessageDialog(text, 0, this, 0) == 0)
+        sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK);
 }
 
 SWindow* SHistoryScreen::Item(uint32_t nID) const { return m_pLayout != nullptr ? m_pLayout->FindChild(nID) : nullptr; }
@@ -410,9 +417,17 @@ void SHistoryScreen::PrintStats() {
     }
     const int width = source.right - source.left;
     const int height = source.bottom - source.top;
-    sys::print::Printer printer;
-    if (width < 1 || height < 1 || !sys::print::FindDefaultPrinter(printer) || !printer.canCopyBitmaps)
+    if (width < 1 || height < 1)
         return;
+    sys::print::Printer printer;
+    if (!sys::print::FindDefaultPrinter(printer)) {
+        Tell(kNoPrinterText);
+        return;
+    }
+    if (!printer.canCopyBitmaps) {
+        Tell(("The printer \"" + printer.name + "\" cannot print pictures, so the statistics cannot be printed.").c_str());
+        return;
+    }
     SDXSurface* primary = display->GetPrimary();
     sys::HDC screenDC = nullptr;
     if (primary == nullptr || !primary->GetDC(&screenDC) || screenDC == nullptr)
@@ -429,6 +444,6 @@ void SHistoryScreen::PrintStats() {
         sys::gdi::DeleteDC(copyDC);
     }
     primary->ReleaseDC(screenDC);
-    if (copyDC != nullptr)
-        sys::print::PrintPage(printer, kDocumentName, sys::print::PageSettings{}, page);
+    if (copyDC != nullptr && !sys::print::PrintPage(printer, kDocumentName, sys::print::PageSettings{}, page))
+        Tell(("The statistics could not be printed: " + sys::print::LastError()).c_str());
 }

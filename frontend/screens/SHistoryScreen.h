@@ -38,6 +38,7 @@ public:
     static constexpr const char* kNoStatisticsText = "Currently there are no statistics for this level";
     static constexpr const char* kDeleteQuestion = "Really delete this score?";
     static constexpr const char* kDocumentName = "Stats";
+    static constexpr const char* kNoPrinterText = "There is no default printer, so the statistics cannot be printed.";
     // The screen is printed at this many of its pixels per inch.
     static constexpr int kPrintPixelsPerInch = 150;
     // Runs of this character put each value beside its label in the other column.
@@ -93,6 +94,8 @@ public:
 protected:
     // A question over this page (the game's own message dialog); 1 means yes.
     virtual int AskUser(const char* text);
+    // A notice over this page with an OK button (a message box while no dialog can be shown).
+    virtual void Tell(const char* text);
 
 private:
     void SetItemText(uint32_t nID, const char* text);

@@ -197,7 +197,9 @@ void SScenarioScreen::UpdateLevelDisplay() {
             neededText.Format("%d", m_pLevelDef->GetIntByName(key));
             timeText.Format("%02d:%02d", limit / 60, limit % 60);
         }
-        weaponText = CompareTextNoCase(level->m_szWeapons, "pistol9mm") == 0 ? "9mm Pistol" : level->m_szWeapons;
+        // The pistol keeps its own name; other weapons are named as the library defines them.
+        weaponText = CompareTextNoCase(level->m_szWeapons, "pistol9mm") == 0 ? SString("9mm Pistol")
+                                                                              : ReadableWeapons(level->m_szWeapons);
         scoreText = GetLevelScoreText(officer, m_iCurrentLevel);
     }
     SetItemText(kTimeLimitText, timeText.GetString());
@@ -229,10 +231,15 @@ void SScenarioScreen::OnNotify(uint32_t nID, int32_t nCode) {
             PreviousLevel();
             UpdateLevelDisplay();
             break;
-        case kNextCommand:
+        case kNextCommand: {
+            const int before = m_iCurrentLevel;
             NextLevel();
             UpdateLevelDisplay();
+            // A level that exists but stays shut is said so; past the last one there is nothing.
+            if (m_iCurrentLevel == before && FindLevelByIndex(g_LevelList, before + 1) != nullptr)
+                AskUser(kLockedLevelText, false);
             break;
+        }
         default:
             break;
     }

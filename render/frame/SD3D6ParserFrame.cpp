@@ -9,6 +9,7 @@
 #include "render/map/SHuntWorld.h"
 #include "render/pipeline/SD3DRaster.h"
 #include "render/texture/SD3D6Lock.h"
+#include "ui/SSurfaceDC.h"
 #include "sys/time/time.h"
 
 using namespace sys::d3d;
@@ -369,6 +370,23 @@ int SD3D6Parser::BlitToTexture(int16_t textureIndex, float u, float v, sys::vide
     }
     const sys::RECT to{x, y, x + (from.right - from.left), y + (from.bottom - from.top)};
     surface->Blt(&to, source, &from, sys::video::DDBLT_KEYSRC | sys::video::DDBLT_WAIT, nullptr);
+    return 1;
+}
+
+int SD3D6Parser::DrawTextToTexture(int16_t textureIndex, float u, float v, SString text, SGdiFont* font) {
+    const SD3D6Lock* record = TextureRecord(textureIndex);
+    if (record == nullptr || record->m_pTexture == nullptr || font == nullptr) {
+        return 0;
+    }
+    sys::video::IDirectDrawSurface4* surface = record->GetSurface();
+    sys::HDC dc = nullptr;
+    if (surface == nullptr || surface->GetDC(&dc) != sys::video::DD_OK || dc == nullptr) {
+        return 0;
+    }
+    const int x = static_cast<int>(static_cast<float>(record->GetWidth()) * u);
+    const int y = static_cast<int>((1.0f - v) * static_cast<float>(record->GetHeight()));
+    font->DrawTextCentered(dc, x, y, text.GetString(), text.GetLength(), 0x101);  // centred, not clipped
+    surface->ReleaseDC(dc);
     return 1;
 }
 

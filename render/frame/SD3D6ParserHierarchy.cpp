@@ -21,9 +21,8 @@ namespace {
 constexpr uint32_t kGroupShown = 0x2;
 constexpr uint32_t kGroupQueued = 0x4000;
 constexpr int kAllPlanes = 63;
-
-// out = first then second, as a point is carried.
-void Then(float* out, const float* first, const float* second) { MatrixMultiply(out, second, first); }
+// The program's title, which the player knows the box by.
+constexpr const char* kCaption = "Tarvex";
 
 void CarryPoint(const float* m, const float* p, float* out) {
     for (int i = 0; i < 3; ++i) {
@@ -95,7 +94,7 @@ void SD3D6Parser::BuildModelBSP(SSMObject* model, const float* transformed, cons
     std::memcpy(model->m_transforms[0].m, world, 64);
     std::memcpy(model->m_transforms[1].m, rotation, 64);
     model->m_bTransformValid = 1;
-    sys::dialogs::MessageBox(std::string("Generating BSP of model: ") + model->m_strFileName.GetString(), GetTitle(),
+    sys::dialogs::MessageBox(std::string("Generating BSP of model: ") + model->m_strFileName.GetString(), kCaption,
                              0);
     for (size_t g = 0; g < model->m_groups.size(); ++g) {
         SSMGroup& group = *model->m_groups[g];
@@ -117,218 +116,134 @@ void SD3D6Parser::RenderModelHierarchy(SObjectFrameRecord& record) {
     if (object == nullptr || (object->m_dwFlags & 1) == 0 || m_pD3DRaster == nullptr) {
         return;
     }
-    const SRasterFrustum& frustum = m_pD3DRaster->GetFrustum();
     if (object->m_nKind == 1) {
-        // Point shapes carry no geometry of their own here; their children are still placed.
-    } else if (object->m_nKind != 0) {
+        // A point node stands in its parent's placement, and so do its children.
+        if (object->m_pPoints == nullptr || object->m_nPointCount < 1) {
+            return;
+        }
+        QueuePointNode(record, *object);
+        VisitChildren(record, *object, nullptr, SFrameChoice{}, record.fWorld, record.fRotation, record.fSize);
         return;
     }
-    float world[16], rotation[16];
-    std::memcpy(world, record.fWorld, 64);
-    std::memcpy(rotation, record.fRotation, 64);
-    float sizeFactor = record.fSize;
-    const SSMFrame* placedFrame = nullptr;
-    const SSMFrame* placedNext = nullptr;
-    float placedBlend = 0.0f;
-    // Only a kind-0 object holds a model instance; a kind-1 record's pointer is its own (a
-    // ground decal keeps its geometry there) and is never read as one.
     SSMHandle* handle = object->m_nKind == 0 ? object->m_pModel : nullptr;
     SSMObject* model = handle != nullptr ? handle->GetModel() : nullptr;
-    if (object->m_nKind == 0) {
-        if (model == nullptr || (object->m_nSubKind != 0 && object->m_nSubKind != 1)) {
-            return;
+    if (model == nullptr || (object->m_nSubKind != 0 && object->m_nSubKind != 1)) {
+        return;
+    }
+    const bool isStatic = model->m_bBSPWanted != 0;
+    SFrameChoice choice;
+    if (!ChooseInstanceFrame(*handle, *model, record.iInterpolate != 0 && !isStatic, choice)) {
+        return;
+    }
+    const SSMFrame* frame = choice.pFrame;
+    bool any = false;
+    for (size_t g = 0; g < handle->m_groupStates.size(); ++g) {
+        SSMGroupHandle& state = handle->m_groupStates[g];
+        state.flags &= ~kGroupQueued;
+        const bool shownInFrame = g < frame->groupBytes.size() ? frame->groupBytes[g] != 0 : true;
+        if ((state.flags & kGroupShown) != 0 && shownInFrame && g < model->m_groups.size() &&
+            model->m_groups[g]->triangleCount > 0 && state.textureSlot >= 0) {
+            state.flags |= kGroupQueued;
+            any = true;
         }
-        // The frame shown, and the next one it is blended toward while an animation plays.
-        int frameIndex = handle->m_nCurFrame;
-        int nextIndex = -1;
-        float blend = 0.0f;
-        if (handle->IsAnimated() != 0) {
-            const int a = handle->m_nCurAnim;
-            if (a < 0 || static_cast<size_t>(a) >= model->m_anims.size() ||
-                static_cast<size_t>(a) >= handle->m_animStates.size()) {
-                return;
-            }
-            const SSMAnim& anim = *model->m_anims[static_cast<size_t>(a)];
-            const SSMAnimHandle& play = handle->m_animStates[static_cast<size_t>(a)];
-            const int step = play.step;
-            if (step < 0 || static_cast<size_t>(step) >= anim.frames.size()) {
-                return;
-            }
-            frameIndex = anim.frames[static_cast<size_t>(step)];
-            const int count = static_cast<int>(anim.frames.size());
-            int next = step + 1;
-            if (play.loop != 0 && next == count) {
-                next = 0;
-            }
-            if (next < count) {
-                nextIndex = anim.frames[static_cast<size_t>(next)];
-                const float duration =
-                    static_cast<size_t>(step) < anim.durations.size() ? anim.durations[static_cast<size_t>(step)] : 0.0f;
-                // A frame of no duration is shown whole rather than divided by.
-                blend = duration > 0.0f ? play.elapsed * (1.0f / duration) : 0.0f;
-            }
-        }
-        if (record.iInterpolate == 0 || model->m_bBSPWanted != 0) {
-            nextIndex = -1;
-            blend = 0.0f;
-        }
-        if (frameIndex < 0 || static_cast<size_t>(frameIndex) >= model->m_frames.size()) {
-            return;
-        }
-        const SSMFrame* frame = model->m_frames[static_cast<size_t>(frameIndex)].get();
-        const SSMFrame* nextFrame = nextIndex >= 0 && static_cast<size_t>(nextIndex) < model->m_frames.size()
-                                        ? model->m_frames[static_cast<size_t>(nextIndex)].get()
-                                        : nullptr;
-        placedFrame = frame;
-        placedNext = nextFrame;
-        placedBlend = blend;
-        bool any = false;
-        for (size_t g = 0; g < handle->m_groupStates.size(); ++g) {
-            SSMGroupHandle& state = handle->m_groupStates[g];
-            state.flags &= ~kGroupQueued;
-            const bool shownInFrame =
-                frame != nullptr && g < frame->groupBytes.size() ? frame->groupBytes[g] != 0 : frame != nullptr;
-            if ((state.flags & kGroupShown) != 0 && shownInFrame && g < model->m_groups.size() &&
-                model->m_groups[g]->triangleCount > 0 && state.textureSlot >= 0) {
-                state.flags |= kGroupQueued;
-                any = true;
-            }
-        }
-        const bool isStatic = model->m_bBSPWanted != 0;
-        if (isStatic && model->m_bTransformValid != 0) {
-            std::memcpy(world, model->m_transforms[0].m, 64);
-            std::memcpy(rotation, model->m_transforms[1].m, 64);
-            sizeFactor = record.fSize * object->m_fScale;
-        } else {
-            float rz[16], rx[16], ry[16], rn[16], t[16], sc[16], tmp[16], tmp2[16];
-            MatrixRotateZ(rz, -object->m_vAngles.z);
-            MatrixRotateX(rx, object->m_vAngles.x);
-            MatrixRotateY(ry, -object->m_vAngles.y);
-            Then(tmp, rz, rx);
-            Then(rn, tmp, ry);
-            MatrixTranslate(t, object->m_vPosition.x, object->m_vPosition.y, object->m_vPosition.z);
-            MatrixScale(sc, object->m_fScale, object->m_fScale, object->m_fScale);
-            Then(tmp, sc, rn);
-            Then(tmp2, tmp, t);
-            Then(world, tmp2, record.fWorld);
-            Then(rotation, rn, record.fRotation);
-            sizeFactor = record.fSize * object->m_fScale;
-        }
-        if (any && frame != nullptr && !isStatic && m_iSessionMode == 2) {
-            bboxf_t box = frame->boxA;
-            box.Transform(world);
-            uint32_t mask = kAllPlanes;
-            any = BoxVisible(frustum, box.v, mask);
-        }
-        if (any && frame != nullptr) {
-            const size_t vertices = static_cast<size_t>(std::max<int16_t>(model->m_nVertices, 0));
-            const float* transformed = nullptr;
-            bool fresh = false;
-            if (isStatic && model->m_bBSPBuilt != 0 && model->m_bspVertices.size() >= vertices * 6) {
-                transformed = model->m_bspVertices.data();
-            } else if (frame->positions.size() >= vertices * 3) {
-                float* out = m_Queues.AllocTransformed(vertices);
-                if (out != nullptr) {
-                    const bool blended = nextFrame != nullptr && nextFrame->positions.size() >= vertices * 3 &&
-                                         nextFrame->normals.size() >= frame->normals.size();
-                    for (size_t v = 0; v < vertices; ++v) {
-                        float p[3], n[3] = {0.0f, 1.0f, 0.0f};
-                        const bool hasNormal = frame->normals.size() >= (v + 1) * 3;
-                        for (size_t k = 0; k < 3; ++k) {
-                            p[k] = frame->positions[v * 3 + k];
+    }
+    float world[16], rotation[16];
+    float sizeFactor = record.fSize * object->m_fScale;
+    if (isStatic && model->m_bTransformValid != 0) {
+        std::memcpy(world, model->m_transforms[0].m, 64);
+        std::memcpy(rotation, model->m_transforms[1].m, 64);
+    } else {
+        SPlacement placement;
+        PlaceObject(*object, handle, choice, placement);
+        ThenMatrix(world, placement.fMatrix, record.fWorld);
+        ThenMatrix(rotation, placement.fRotation, record.fRotation);
+        sizeFactor = record.fSize * placement.fScale;
+    }
+    if (any && !isStatic && m_iSessionMode == 2) {
+        bboxf_t box = frame->boxA;
+        box.Transform(world);
+        uint32_t mask = kAllPlanes;
+        any = BoxVisible(m_pD3DRaster->GetFrustum(), box.v, mask);
+    }
+    if (any) {
+        const size_t vertices = static_cast<size_t>(std::max<int16_t>(model->m_nVertices, 0));
+        const float* transformed = nullptr;
+        bool fresh = false;
+        if (isStatic && model->m_bBSPBuilt != 0 && model->m_bspVertices.size() >= vertices * 6) {
+            transformed = model->m_bspVertices.data();
+        } else if (frame->positions.size() >= vertices * 3) {
+            float* out = m_Queues.AllocTransformed(vertices);
+            if (out != nullptr) {
+                const SSMFrame* nextFrame = choice.pNext;
+                const float blend = choice.fBlend;
+                const bool blended = nextFrame != nullptr && nextFrame->positions.size() >= vertices * 3 &&
+                                     nextFrame->normals.size() >= frame->normals.size();
+                for (size_t v = 0; v < vertices; ++v) {
+                    float p[3], n[3] = {0.0f, 1.0f, 0.0f};
+                    const bool hasNormal = frame->normals.size() >= (v + 1) * 3;
+                    for (size_t k = 0; k < 3; ++k) {
+                        p[k] = frame->positions[v * 3 + k];
+                        if (hasNormal) {
+                            n[k] = frame->normals[v * 3 + k];
+                        }
+                        if (blended) {
+                            p[k] += (nextFrame->positions[v * 3 + k] - p[k]) * blend;
                             if (hasNormal) {
-                                n[k] = frame->normals[v * 3 + k];
-                            }
-                            if (blended) {
-                                p[k] += (nextFrame->positions[v * 3 + k] - p[k]) * blend;
-                                if (hasNormal) {
-                                    n[k] += (nextFrame->normals[v * 3 + k] - n[k]) * blend;
-                                }
+                                n[k] += (nextFrame->normals[v * 3 + k] - n[k]) * blend;
                             }
                         }
-                        CarryPoint(world, p, out + v * 6);
-                        TransformNormal(rotation, n, out + v * 6 + 3);
                     }
-                    transformed = out;
-                    fresh = true;
+                    CarryPoint(world, p, out + v * 6);
+                    TransformNormal(rotation, n, out + v * 6 + 3);
                 }
-            }
-            if (transformed != nullptr && isStatic && model->m_bBSPBuilt == 0) {
-                BuildModelBSP(model, transformed, world, rotation);
-            }
-            if (transformed != nullptr) {
-                QueueModelGroups(record, *object, *handle, *model, transformed, fresh);
+                transformed = out;
+                fresh = true;
             }
         }
-    }
-    // Children hang on their parent's placement; the record is put back after them.
-    if (object->m_ppChildren != nullptr && object->m_nChildCount > 0) {
-        float savedWorld[16], savedRotation[16];
-        std::memcpy(savedWorld, record.fWorld, 64);
-        std::memcpy(savedRotation, record.fRotation, 64);
-        const float savedSize = record.fSize;
-        for (int c = 0; c < object->m_nChildCount; ++c) {
-            ActorDesc* child = object->m_ppChildren[c];
-            if (child == nullptr) {
-                continue;
-            }
-            record.pObject = child;
-            std::memcpy(record.fWorld, world, 64);
-            std::memcpy(record.fRotation, rotation, 64);
-            record.fSize = sizeFactor;
-            if (child->m_nTagIndex >= 0 && placedFrame != nullptr &&
-                static_cast<size_t>(child->m_nTagIndex) < placedFrame->groupFrames.size()) {
-                PlaceOnTag(record, *child, *handle, placedFrame, placedNext, placedBlend, world, rotation,
-                           sizeFactor);
-            }
-            RenderModelHierarchy(record);
+        if (transformed != nullptr && isStatic && model->m_bBSPBuilt == 0) {
+            BuildModelBSP(model, transformed, world, rotation);
         }
-        std::memcpy(record.fWorld, savedWorld, 64);
-        std::memcpy(record.fRotation, savedRotation, 64);
-        record.fSize = savedSize;
-        record.pObject = object;
+        if (transformed != nullptr) {
+            QueueModelGroups(record, *object, *handle, *model, transformed, fresh);
+        }
     }
+    VisitChildren(record, *object, handle, choice, world, rotation, sizeFactor);
 }
 
-void SD3D6Parser::PlaceOnTag(SObjectFrameRecord& record, const ActorDesc& child, const SSMHandle& handle,
-                             const SSMFrame* frame, const SSMFrame* next, float blend, const float* parentWorld,
-                             const float* parentRotation, float parentSize) {
-    const size_t tag = static_cast<size_t>(child.m_nTagIndex);
-    const SSMGroupFrame& a = frame->groupFrames[tag];
-    float p[3], angles[3] = {a.pitch, a.yaw, a.roll};
-    for (int k = 0; k < 3; ++k) {
-        p[k] = a.origin[k] + (a.end[k] - a.origin[k]) * child.m_fBlendWeight;
+void SD3D6Parser::VisitChildren(SObjectFrameRecord& record, const ActorDesc& object, const SSMHandle* handle,
+                                const SFrameChoice& choice, const float* world, const float* rotation, float size) {
+    if (object.m_ppChildren == nullptr || object.m_nChildCount <= 0) {
+        return;
     }
-    const float base = handle.GetScale();
-    // A tag of an instance without a scale is taken at its own size.
-    float t = base != 0.0f ? a.length / base : a.length;
-    const bool currentOnly = tag < handle.m_groupStates.size() && (handle.m_groupStates[tag].flags & 0x100) != 0;
-    if (next != nullptr && blend != 0.0f && tag < next->groupFrames.size() && !currentOnly) {
-        const SSMGroupFrame& b = next->groupFrames[tag];
-        const float bAngles[3] = {b.pitch, b.yaw, b.roll};
-        for (int k = 0; k < 3; ++k) {
-            const float q = b.origin[k] + (b.end[k] - b.origin[k]) * child.m_fBlendWeight;
-            p[k] += (q - p[k]) * blend;
-            angles[k] += (bAngles[k] - angles[k]) * blend;
+    ActorDesc* const self = record.pObject;
+    float savedWorld[16], savedRotation[16], placedWorld[16], placedRotation[16];
+    std::memcpy(savedWorld, record.fWorld, 64);
+    std::memcpy(savedRotation, record.fRotation, 64);
+    std::memcpy(placedWorld, world, 64);
+    std::memcpy(placedRotation, rotation, 64);
+    const float savedSize = record.fSize;
+    for (int c = 0; c < object.m_nChildCount; ++c) {
+        ActorDesc* child = object.m_ppChildren[c];
+        if (child == nullptr) {
+            continue;
         }
-        const float tb = base != 0.0f ? b.length / base : b.length;
-        t += (tb - t) * blend;
+        record.pObject = child;
+        SPlacement placement;
+        if (handle != nullptr && PlaceChild(*child, *handle, choice, s_fConTriNormOffs, placement)) {
+            ThenMatrix(record.fWorld, placement.fMatrix, placedWorld);
+            ThenMatrix(record.fRotation, placement.fRotation, placedRotation);
+            record.fSize = placement.fScale * size;
+        } else {
+            std::memcpy(record.fWorld, placedWorld, 64);
+            std::memcpy(record.fRotation, placedRotation, 64);
+            record.fSize = size;
+        }
+        RenderModelHierarchy(record);
     }
-    float rz[16], rx[16], ry[16], rt[16], st[16], tp[16], m1[16], m2[16], m3[16];
-    MatrixRotateZ(rz, angles[2]);
-    MatrixRotateX(rx, -angles[0]);
-    MatrixRotateY(ry, angles[1]);
-    Then(m1, rz, rx);
-    Then(rt, m1, ry);
-    MatrixScale(st, t, t, t);
-    MatrixTranslate(tp, -p[0], -p[1], -p[2]);
-    Then(m1, rt, st);
-    Then(m2, m1, tp);
-    Then(m3, m2, parentWorld);
-    std::memcpy(record.fWorld, m3, 64);
-    Then(m1, rt, parentRotation);
-    std::memcpy(record.fRotation, m1, 64);
-    record.fSize = t * parentSize;
+    std::memcpy(record.fWorld, savedWorld, 64);
+    std::memcpy(record.fRotation, savedRotation, 64);
+    record.fSize = savedSize;
+    record.pObject = self;
 }
 
 void SD3D6Parser::QueueModelGroups(const SObjectFrameRecord& record, const ActorDesc& object, SSMHandle& handle,
@@ -453,18 +368,18 @@ void SD3D6Parser::QueueViewModel(ActorDesc* object) {
     MatrixRotateY(ry, -object->m_vAngles.y);
     MatrixRotateX(rx, -object->m_vAngles.x);
     MatrixRotateZ(rz, -object->m_vAngles.z);
-    Then(a, ry, rx);
-    Then(own, a, rz);
+    ThenMatrix(a, ry, rx);
+    ThenMatrix(own, a, rz);
     MatrixTranslate(t, object->m_vPosition.x, object->m_vPosition.y, object->m_vPosition.z);
-    Then(a, s, own);
-    Then(record.fWorld, a, t);
+    ThenMatrix(a, s, own);
+    ThenMatrix(record.fWorld, a, t);
     float cy[16], cp[16], cr[16];
     MatrixRotateY(cy, -m_fViewAngles[1]);
     MatrixRotateX(cp, m_fViewAngles[0]);
     MatrixRotateZ(cr, -m_fViewAngles[2]);
-    Then(a, cy, cp);
-    Then(b, a, cr);
-    Then(record.fRotation, b, own);
+    ThenMatrix(a, cy, cp);
+    ThenMatrix(b, a, cr);
+    ThenMatrix(record.fRotation, b, own);
     // The walk places the object again from its own fields; hand it the object's parent frame.
     ActorDesc placed = *object;
     placed.m_vPosition = SVector();

@@ -448,7 +448,7 @@ void SHuntWorld::CornerVertex(int cellX, int cellZ, int corner, STileVertex* out
     out->fTexCoord[3] = static_cast<float>(corner >> 1);
 }
 
-void SHuntWorld::StorePiece(SHuntCell& cell, const STileVertex* vertices, int count, int first, float level) {
+void SHuntWorld::SetTerrainTileVertex(SHuntCell& cell, const STileVertex* vertices, int count, int first, float level) {
     bool above = false;
     for (int i = 0; i < count; ++i) {
         if (vertices[i].y != level) {
@@ -513,14 +513,14 @@ int SHuntWorld::BuildTerrainTile(int cellX, int cellZ, int first) {
             for (int k = 0; k < count; ++k) {
                 out[k] = points[row[k]];
             }
-            StorePiece(cell, out, count, first + total, level);
+            SetTerrainTileVertex(cell, out, count, first + total, level);
         }
         total += count;
     }
     return total;
 }
 
-void SHuntWorld::ClipTilesAtWater() {
+void SHuntWorld::ClipTileAtHeight() {
     int needed = 0;
     for (int z = 0; z < 255; ++z) {
         for (int x = 0; x < 255; ++x) {

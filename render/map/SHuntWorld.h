@@ -98,7 +98,7 @@ public:
 
     // --- Cells cut at the water level ------------------------------------------------------
     // Cuts every water cell (state 1) at its level and keeps the pieces in the tile buffer.
-    void ClipTilesAtWater();
+    void ClipTileAtHeight();
     // The vertices of one cell's pieces, written from `first` on; only counted when first is
     // -1 (or the buffer is missing).
     int BuildTerrainTile(int cellX, int cellZ, int first);
@@ -116,5 +116,5 @@ public:
 private:
     static int CellOf(int cellX, int cellZ) { return ((cellZ & 255) << 8) | (cellX & 255); }
     void CornerVertex(int cellX, int cellZ, int corner, STileVertex* out) const;
-    void StorePiece(SHuntCell& cell, const STileVertex* vertices, int count, int first, float level);
+    void SetTerrainTileVertex(SHuntCell& cell, const STileVertex* vertices, int count, int first, float level);
 };

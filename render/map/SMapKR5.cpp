@@ -1,5 +1,6 @@
 #include "render/map/SMapKR5.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -18,6 +19,8 @@ constexpr int kMaxText = 2047;      // tags, models, names and sounds
 constexpr int kMaxZoneText = 4095;  // zone names, keys and values
 constexpr float kMapSpan = 65536.0f;
 constexpr float kCellSpan = 256.0f;
+// The largest grid value kept, as stored (before the scaling by 8).
+constexpr float kMaxStoredHeight = 131072.0f;
 
 }  // namespace
 
@@ -159,7 +162,13 @@ void SMapKR5::DeleteZones() {
 
 int SMapKR5::LoadFile(const char* path) {
     CFile file;
-    if (path == nullptr || !file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+    m_strLoadError.Empty();
+    CFileException opening;
+    if (path == nullptr || !file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &opening)) {
+        char text[256] = "file not found";
+        if (path != nullptr)
+            opening.GetErrorMessage(text, sizeof(text));
+        m_strLoadError = text;
         return 0;
     }
     m_Tags.RemoveAll();
@@ -168,7 +177,10 @@ int SMapKR5::LoadFile(const char* path) {
         Serialize(ar);
         ar.Close();
         file.Close();
-    } catch (CException&) {
+    } catch (CException& e) {
+        char text[256] = {};
+        e.GetErrorMessage(text, sizeof(text));
+        m_strLoadError = text;
         m_bUsable = false;
         return 0;
     }
@@ -379,11 +391,20 @@ void SMapKR5::ReadZones(Reader& in) {
 // The file stores rows from the far edge and cells one row off the height grid's corners;
 // this turns grids, cells and outputs into the renderer's orientation.
 void SMapKR5::Orient() {
+    // Heights that are not numbers, or too far out for the terrain's differences and products
+    // to stay finite, would reach the outdoor world as NaN weights: they count as ground level
+    // or as the farthest height kept.
+    const auto scaled = [](float v) {
+        if (!std::isfinite(v)) {
+            return 0.0f;
+        }
+        return std::clamp(v, -kMaxStoredHeight, kMaxStoredHeight) * 8.0f;
+    };
     for (float& v : m_fHeights) {
-        v *= 8.0f;
+        v = scaled(v);
     }
     for (float& v : m_fSecondGrid) {
-        v *= 8.0f;
+        v = scaled(v);
     }
     for (int r = 0; r < 128; ++r) {
         const int o = 255 - r;

@@ -109,6 +109,8 @@ public:
 
     // True once a header was accepted and every record read: only then may the map be used.
     bool IsUsable() const { return m_bUsable; }
+    // Why the last LoadFile failed, in the class library's words; empty after a good load.
+    const CString& GetLoadError() const { return m_strLoadError; }
     uint8_t* GetCell(int index) { return m_pCells != nullptr ? m_pCells + static_cast<size_t>(index) * kCellBytes : nullptr; }
     const uint8_t* GetCell(int index) const {
         return m_pCells != nullptr ? m_pCells + static_cast<size_t>(index) * kCellBytes : nullptr;
@@ -125,6 +127,7 @@ public:
     CArray<SParserZone*, SParserZone*> m_Zones;
 
 private:
+    CString m_strLoadError;
     class Reader;
     void ReadRecords(Reader& in);
     void ReadTags(Reader& in);

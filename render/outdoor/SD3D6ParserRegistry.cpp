@@ -189,6 +189,7 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
         lock->m_pDD = m_pD3DRaster->GetDirectDraw();
     }
     lock->m_iDepthHint = 16;
+    SetTextureLimits(*lock);
     for (int i = 0; i < 3; ++i) {
         lock->m_pClassStates[i] = &m_ClassStates[i];
     }
@@ -213,7 +214,9 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
     item->m_byHash = HashName8(item->m_sName.GetString());
     const int16_t index = static_cast<int16_t>(m_TextureItems.Add(item));
 
-    const bool detailWanted = m_iSessionMode == 2 && m_LevelInfo.Field(23) != 0;
+    const bool detailWanted = m_iSessionMode == 2   ? m_LevelInfo.Field(23) != 0
+                              : m_iSessionMode == 1 ? m_ModelView.Field(model_view_fields::kMultiTexture) != 0
+                                                    : false;
     const int16_t detailTag = lock->FindTag("TXT-DetailID");
     if (detailWanted && detailTag != static_cast<int16_t>(0xFFFF) && detailTag >= 0) {
         const CString detail = lock->GetTagValue(detailTag);
@@ -223,6 +226,26 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
         lock->m_pDetail = nullptr;
     }
     return index;
+}
+
+void SD3D6Parser::SetTextureLimits(SD3D6Lock& lock) const {
+    // The device's size limits where it states them; the lowest texture quality halves every
+    // texture; unmanaged surfaces only where the outdoor settings allow them.
+    const auto limit = [](uint32_t stated, int32_t fallback) {
+        return stated > 0 && stated <= 0x8000 ? static_cast<int32_t>(stated) : fallback;
+    };
+    lock.m_iMinWidth = limit(m_HWDesc.dwMinTextureWidth, 4);
+    lock.m_iMinHeight = limit(m_HWDesc.dwMinTextureHeight, 4);
+    lock.m_iMaxWidth = limit(m_HWDesc.dwMaxTextureWidth, 2048);
+    lock.m_iMaxHeight = limit(m_HWDesc.dwMaxTextureHeight, 2048);
+    lock.m_bSquare = 0;
+    if (m_iSessionMode == 2) {
+        lock.m_bReduce = m_LevelInfo.Field(2) == 0 ? 1 : 0;
+        lock.m_bUnmanagedAllowed = m_LevelInfo.Field(25) != 0 ? 1 : 0;
+    } else {
+        lock.m_bReduce = m_ModelView.Field(model_view_fields::kTextureQuality) == 0 ? 1 : 0;
+        lock.m_bUnmanagedAllowed = 1;
+    }
 }
 
 SD3D6Lock* SD3D6Parser::FindTextureLock(const char* name) {

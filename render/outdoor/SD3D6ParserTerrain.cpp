@@ -111,7 +111,7 @@ void SD3D6Parser::BuildHuntMap() {
     }
     ShadeUnderTrees();
     ComputeTerrainNormals();
-    m_pWorld->ClipTilesAtWater();
+    m_pWorld->ClipTileAtHeight();
     TintUnderWater();
 
     std::vector<const char*> models;

@@ -3,6 +3,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "assets/math/Matrix16f.h"
+#include "assets/models/SSMHandle.h"
+#include "assets/models/SSMObject.h"
+#include "render/frame/SScenePlacement.h"
 #include "render/outdoor/SRendererCatalog.h"
 
 IMPLEMENT_DYNAMIC(SParser, CObject)
@@ -11,21 +15,20 @@ namespace {
 
 SRendererCatalog* g_pCatalog = nullptr;
 
-// The placement of a self-placed object: scaled, turned about Z, X and Y, then moved to its
-// position, all before whatever the matrix already held.
-void ComposePlacement(const ActorDesc& desc, SMatrix& matrix) {
-    SMatrix placement;
-    for (int i = 0; i < 3; ++i) {
-        placement.m[i][i] = desc.m_fScale;
+// matrix = local then matrix, for row vectors.
+void Compose(const float* local, float* matrix) {
+    float result[16];
+    ThenMatrix(result, local, matrix);
+    std::memcpy(matrix, result, 64);
+}
+
+// The model instance a kind-0 description draws, or null when it draws none.
+SSMHandle* InstanceOf(const ActorDesc& desc) {
+    if (desc.m_nKind != 0 || (desc.m_nSubKind != 0 && desc.m_nSubKind != 1) || desc.m_pModel == nullptr ||
+        desc.m_pModel->GetModel() == nullptr) {
+        return nullptr;
     }
-    placement.RotateZ(-desc.m_vAngles.z);
-    placement.RotateX(desc.m_vAngles.x);
-    placement.RotateY(-desc.m_vAngles.y);
-    placement.Translate(desc.m_vPosition.x, desc.m_vPosition.y, desc.m_vPosition.z);
-    SMatrix result;
-    result.Zero();
-    result.MultiplyAdd(matrix, placement);
-    matrix = result;
+    return desc.m_pModel;
 }
 
 }  // namespace
@@ -117,14 +120,78 @@ SSMHandle* SParser::LoadSSMModelsFromHandler(const char* resource, const char* f
 }
 
 void SParser::BuildObjectMatrix(const ActorDesc* parent, const ActorDesc* desc, SMatrix* matrix, int interpolate) {
-    (void)parent;
-    (void)interpolate;
-    // Kind 0 reads the frames and tags of its model instance; without a model nothing is
-    // placed, and a parent only counts when it carries one. Kind 2 stands on its own values.
-    if (desc == nullptr || matrix == nullptr || desc->m_nKind != 2) {
+    if (desc == nullptr || matrix == nullptr) {
         return;
     }
-    ComposePlacement(*desc, *matrix);
+    SSMHandle* handle = InstanceOf(*desc);
+    if (!(handle != nullptr || desc->m_nKind == 2)) {
+        return;
+    }
+    // Placed as drawing places it, so points of an actor's model land where they are seen.
+    float* m = &matrix->m[0][0];
+    // Hung on the parent: on the tag the description names, else on the parent's own tag.
+    const SSMHandle* parentHandle = parent != nullptr ? InstanceOf(*parent) : nullptr;
+    SFrameChoice parentChoice;
+    SPlacement hung;
+    if (parentHandle != nullptr &&
+        ChooseInstanceFrame(*parentHandle, *parentHandle->GetModel(), interpolate != 0, parentChoice) &&
+        PlaceChild(*desc, *parentHandle, parentChoice, 0.0f, hung, false)) {
+        Compose(hung.fMatrix, m);
+    }
+    SPlacement own;
+    SFrameChoice choice;
+    if (handle != nullptr) {
+        if (!ChooseInstanceFrame(*handle, *handle->GetModel(), interpolate != 0, choice)) {
+            return;
+        }
+        handle->m_pShownFrame = const_cast<SSMFrame*>(choice.pFrame);
+        handle->m_pNextFrame = const_cast<SSMFrame*>(choice.pNext);
+        handle->m_fBlend = choice.fBlend;
+    }
+    const int tagIndex = handle != nullptr ? InstanceTag(*handle) : -1;
+    if (tagIndex < 0) {
+        PlaceObject(*desc, nullptr, choice, own);
+        Compose(own.fMatrix, m);
+        return;
+    }
+    // Hung on a tag of its own model: the tag is kept in the instance, and the object is
+    // carried to the tag point and turned back by the tag before its own placement.
+    SSMGroupFrame tag = choice.pFrame->groupFrames[static_cast<size_t>(tagIndex)];
+    if (choice.pNext != nullptr && choice.fBlend != 0.0f) {
+        const SSMGroupFrame& next = choice.pNext->groupFrames[static_cast<size_t>(tagIndex)];
+        for (int k = 0; k < 3; ++k) {
+            tag.origin[k] += (next.origin[k] - tag.origin[k]) * choice.fBlend;
+        }
+        tag.pitch += (next.pitch - tag.pitch) * choice.fBlend;
+        tag.yaw += (next.yaw - tag.yaw) * choice.fBlend;
+        tag.roll += (next.roll - tag.roll) * choice.fBlend;
+        tag.length += (next.length - tag.length) * choice.fBlend;
+    }
+    const float base = handle->GetScale();
+    const float k = (tag.length != 0.0f ? base / tag.length : base) * desc->m_fScale;
+    std::memcpy(handle->m_markerOrigin, tag.origin, 12);
+    handle->m_markerAngles[0] = tag.pitch, handle->m_markerAngles[1] = tag.yaw, handle->m_markerAngles[2] = tag.roll;
+    handle->m_fSizeFactor = k;
+    float rz[16], rx[16], ry[16], a[16], turn[16], back[16], t[16], sc[16], chain[16];
+    MatrixRotateZ(rz, tag.roll);
+    MatrixRotateX(rx, -tag.pitch);
+    MatrixRotateY(ry, tag.yaw);
+    ThenMatrix(a, rz, rx);
+    ThenMatrix(turn, a, ry);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            back[r * 4 + c] = turn[c * 4 + r];
+        }
+    }
+    MatrixTranslate(t, tag.origin[0], tag.origin[1], tag.origin[2]);
+    MatrixScale(sc, k, k, k);
+    ThenMatrix(a, t, back);
+    ThenMatrix(chain, a, sc);
+    ActorDesc unscaled = *desc;
+    unscaled.m_fScale = 1.0f;
+    PlaceObject(unscaled, nullptr, choice, own);
+    Compose(own.fMatrix, m);
+    Compose(chain, m);
 }
 
 SVector* SParser::TransformPoint(SVector* point, SMatrix matrix) {

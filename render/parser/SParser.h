@@ -27,37 +27,63 @@ class SMapKR5Model_Output;
 struct SRasterDeviceRecord;
 struct SD3D6Light;
 
-// One drawn object as the renderer, the actors and the line test see it: the model instance,
-// placement, kind and attached children. Actors hold one each, the renderer keeps a list of the
-// map's placed models, and the hit record embeds the description of what a shot hit. The
-// unnamed words keep their places because the game-logic library reads the record by layout.
+// One drawn object as the renderer, the actors and the line test see it: the model instance or
+// point data, placement, kind and attached children. Actors hold one each, the renderer keeps a
+// list of the map's placed models and a ring of ground decals, and the hit record embeds the
+// description of what a shot hit. The unnamed words keep their places because the game-logic
+// library reads the record by layout.
 struct ActorDesc {
-    SSMHandle* m_pModel = nullptr;  // null for sprite objects
+    // Kind 0 draws a model instance; a kind-1 point node keeps its points here instead (records
+    // by sub-kind, or a polygon record for sub-kind 4). Null for sprite objects.
+    union {
+        SSMHandle* m_pModel = nullptr;
+        void* m_pPoints;
+    };
     uint32_t m_dwWord1 = 0;
     uint32_t m_dwOwner = 0;         // reported by the line test for a hit on a child
-    uint32_t m_dwFlags = 0;         // 4: line-tested; 2: left out of line tests for now
+    uint32_t m_dwFlags = 0;         // 1: drawn; 4: line-tested; 2: left out of line tests for now
     uint32_t m_dwWord2 = 0;
     uint32_t m_dwValue7 = 0;        // the map object's seventh and eighth submission values
     uint32_t m_dwValue8 = 0;
-    int16_t m_nModelIndex = -1;     // map-object model or sprite
+    int16_t m_nModelIndex = -1;     // map-object model or sprite; a point node's texture item
     int16_t m_nExtraIndex = 0;
     float m_fBlendWeight = 0.0f;    // position along the parent tag's segment
+    float m_fTriangleU = 0.0f;      // place on the parent's triangle along its first edge
+    float m_fTriangleV = 0.0f;      // and along its second edge
     uint32_t m_dwWord3 = 0;
     uint32_t m_dwWord4 = 0;
     SVector m_vPosition;            // map units
     SVector m_vAngles;              // radians about X, Y, Z
-    uint32_t m_dwWord5 = 0;
+    uint32_t m_dwDiffuse = 0;       // a point node's vertex colour, 0xAARRGGBB
     float m_fScale = 1.0f;
     int32_t m_iWord6 = -1;
-    int16_t m_nKind = 0;            // 0 model with hierarchy, 1 map object, 2 self-placed
+    int16_t m_nKind = 0;            // 0 model with hierarchy, 1 point node or map object, 2 self-placed
     int16_t m_nSubKind = 0;
     int16_t m_nChildCount = 0;
-    int16_t m_nHalf1 = 0;
-    int16_t m_nHalf2 = -1;
+    int16_t m_nPointCount = 0;      // a point node's records
+    int16_t m_nTriangleIndex = -1;  // triangle of the parent's frame this one sits on; -1 none
     int16_t m_nTagIndex = -1;       // tag of the parent's frame this one hangs on; -1 none
     ActorDesc** m_ppChildren = nullptr;
     SString m_sName;
 };
+
+// Point records of a point node, by sub-kind: sub-kinds 0, 1 and 2 hold a position and a size,
+// sub-kind 3 a line with a colour at each end, sub-kind 5 a quad with its own angles.
+struct SScenePoint {
+    float x, y, z, size;
+};
+struct SSceneLine {
+    float start[3];
+    uint32_t dwStartColour;
+    float end[3];
+    uint32_t dwEndColour;
+};
+struct SSceneQuad {
+    float angles[3];
+    float position[3];
+    float size;
+};
+static_assert(sizeof(SSceneLine) == 32 && sizeof(SSceneQuad) == 28);
 
 // The outcome of the last line test, read back by the game-logic library through the parser.
 // The line test fills it; the parser only holds it.

@@ -36,7 +36,7 @@ uint32_t RenderValue(const SD3D6TextureStates& s, int slot) {
 uint32_t StageValue(const SD3D6TextureStates& s, int slot) {
     const uint32_t values[SD3D6StateCache::kStageStates - 1] = {
         s.dwColorOp, s.dwColorArg1, s.dwColorArg2, s.dwAlphaOp, s.dwAlphaArg1, s.dwAlphaArg2,
-        s.dwAddress, s.dwMagFilter, s.dwMinFilter, s.dwMipFilter, FloatBits(static_cast<float>(s.dwMipBias)),
+        s.dwAddress, s.dwMagFilter, s.dwMinFilter, s.dwMipFilter, FloatBits(static_cast<float>(static_cast<int32_t>(s.dwMipBias))),
         s.dwMipLevels};
     return values[slot];
 }
@@ -530,15 +530,15 @@ void SRenderQueues::AppendOpaque(IDirect3DDevice3* device, const SOpaqueEntry& e
         }
         case 4: {
             const auto* record = static_cast<const SPolygonRecord*>(entry.pPointer);
-            if (record == nullptr || record->pVertices == nullptr || record->pIndices == nullptr) {
+            if (record == nullptr || record->m_pVertices == nullptr || record->m_pIndices == nullptr) {
                 return;
             }
-            for (int t = 0; t < record->iTriangles; ++t) {
+            for (int t = 0; t < record->m_nTriangleCount; ++t) {
                 if (!Reserve(device, true, 3, 3)) {
                     return;
                 }
                 for (int k = 0; k < 3; ++k) {
-                    m_BatchVertices[m_VertexCount] = record->pVertices[record->pIndices[t * 3 + k]];
+                    m_BatchVertices[m_VertexCount] = record->m_pVertices[record->m_pIndices[t * 3 + k]];
                     m_BatchIndices[m_IndexCount++] = static_cast<uint16_t>(m_VertexCount++);
                 }
             }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/map/SHuntWorld.h"
+#include "render/queues/SPolygonRecord.h"
 #include "sys/d3d/d3d.h"
 
 class SD3D6Lock;
@@ -37,14 +38,6 @@ static_assert(sizeof(SSpriteRecord) == 40);
 struct SMeshInstance {
     const SSMObject* pModel = nullptr;
     const float* pTransformed = nullptr;
-};
-
-// The polygon record a decal leaves: its triangles over its own vertices.
-struct SPolygonRecord {
-    int16_t iKind = 4;
-    int16_t iTriangles = 0;
-    const SQueueVertex* pVertices = nullptr;
-    const uint16_t* pIndices = nullptr;
 };
 
 struct SOpaqueEntry {

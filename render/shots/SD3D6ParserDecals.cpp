@@ -32,7 +32,8 @@ float DecalCentre(float v) {
 }  // namespace
 
 SDecalPolygon* DecalPolygonOf(const ActorDesc& record) {
-    return reinterpret_cast<SDecalPolygon*>(record.m_pModel);
+    // Only ring places hold decals, so the polygon record is always a decal's.
+    return static_cast<SDecalPolygon*>(static_cast<SPolygonRecord*>(record.m_pPoints));
 }
 
 void SD3D6Parser::FreeDecalPolygons() {
@@ -42,11 +43,11 @@ void SD3D6Parser::FreeDecalPolygons() {
     const int places = m_iDecalRingSize;
     for (int i = 0; i < places; ++i) {
         ActorDesc& record = m_pDecalRing[i];
-        if (record.m_nKind == 1 && record.m_nSubKind == 4 && record.m_pModel != nullptr) {
+        if (record.m_nKind == 1 && record.m_nSubKind == 4 && record.m_pPoints != nullptr) {
             SDecalPolygon* polygon = DecalPolygonOf(record);
             polygon->FreeArrays();
             delete polygon;
-            record.m_pModel = nullptr;
+            record.m_pPoints = nullptr;
         }
     }
 }
@@ -102,10 +103,11 @@ int SD3D6Parser::PlaceDecal(ActorDesc desc, uint32_t, uint32_t childWord, uint32
 
     ActorDesc& record = m_pDecalRing[place];
     record = desc;
-    record.m_pModel = reinterpret_cast<SSMHandle*>(polygon);
+    record.m_pPoints = static_cast<SPolygonRecord*>(polygon);
     record.m_dwFlags = 1;
     record.m_nKind = 1;
     record.m_nSubKind = 4;
+    record.m_nPointCount = 1;  // the one polygon record
     record.m_nChildCount = 0;
     record.m_ppChildren = nullptr;
     record.m_dwWord3 = childWord;
@@ -139,7 +141,7 @@ int SD3D6Parser::PlaceDecal(ActorDesc desc, uint32_t, uint32_t childWord, uint32
     record.m_vPosition = SVector(cx, static_cast<float>(m_pWorld->GetTerrainHeight(cx, cz)) + kLift, cz);
 
     mesh.m_Triangles = {{{0, 2, 1}}, {{1, 2, 3}}};
-    FitMeshToTerrain(*m_pWorld, mesh);
+    FitMeshToTerrain(*m_pWorld, mesh, kLift);
 
     polygon->m_nVertexCount = static_cast<int16_t>(mesh.m_Vertices.size());
     polygon->m_nTriangleCount = static_cast<int16_t>(mesh.m_Triangles.size());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "render/map/SHuntWorld.h"
+#include "render/queues/SPolygonRecord.h"
 
 class SD3D6Parser;
 
@@ -15,11 +16,8 @@ struct SDecalTriangle {
 // The geometry of a placed decal, kept by its ring record: the terrain-following vertices and
 // triangles (three unsigned 16-bit vertex numbers each). The ring owns it; the arrays are
 // replaced whenever the ring place is reused.
-struct SDecalPolygon {
-    int16_t m_nVertexCount = 0;
-    int16_t m_nTriangleCount = 0;
-    STileVertex* m_pVertices = nullptr;  // new[], owned
-    uint16_t* m_pIndices = nullptr;      // new[], owned
+struct SDecalPolygon : SPolygonRecord {
+    int16_t m_nVertexCount = 0;  // both arrays are new[] and owned
     int16_t m_nRingIndex = 0;
 
     void FreeArrays();
@@ -49,8 +47,9 @@ void SplitMeshAlongSegment(SDecalMesh& mesh, const float p0[3], const float p1[3
 STileVertex SampleTerrainVertex(const SHuntWorld& world, double x, double z);
 
 // Cuts the mesh along the five terrain edges of every cell its bounding box touches, so that
-// every triangle lies over one terrain triangle.
-void FitMeshToTerrain(const SHuntWorld& world, SDecalMesh& mesh);
+// every triangle lies over one terrain triangle. Vertices made on an edge stand `lift` above the
+// ground, as the mesh's own corners do, so no part of the mesh sinks into the terrain.
+void FitMeshToTerrain(const SHuntWorld& world, SDecalMesh& mesh, float lift = 0.0f);
 
 struct ActorDesc;
 // The geometry of a decal record of the ring (kind 1, sub-kind 4), or null.

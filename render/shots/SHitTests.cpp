@@ -2,11 +2,14 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "assets/math/Geometry.h"
 #include "assets/models/BspTree.h"
 #include "assets/models/SSMHandle.h"
 #include "assets/models/SSMObject.h"
+#include "render/SD3D6Parser.h"
+#include "render/frame/SScenePlacement.h"
 #include "render/shots/SHitPrimitives.h"
 #include "render/texture/SD3D6Lock.h"
 
@@ -34,41 +37,16 @@ SMatrix Product(const SMatrix& a, const SMatrix& b) {
     return out;
 }
 
-void Scale(SMatrix& m, float s) {
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            m.m[i][j] *= s;
-        }
-    }
-}
-
 float Length2(const SVector& v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
 
 SVector Cross(const SVector& a, const SVector& b) {
     return SVector(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
 }
 
-// The frame an instance shows: its frame index, or the current step of its animation.
+// The frame an instance shows, unblended; null when its animation or frame is not there.
 const SSMFrame* CurrentFrame(const SSMHandle& handle) {
-    const SSMObject* model = handle.GetModel();
-    int frame = handle.m_nCurFrame;
-    if (handle.IsAnimated() != 0) {
-        const int anim = handle.m_nCurAnim;
-        if (anim < 0 || anim >= static_cast<int>(model->m_anims.size()) ||
-            static_cast<size_t>(anim) >= handle.m_animStates.size()) {
-            return nullptr;
-        }
-        const SSMAnim& record = *model->m_anims[anim];
-        const int step = handle.m_animStates[anim].step;
-        if (step < 0 || static_cast<size_t>(step) >= record.frames.size()) {
-            return nullptr;
-        }
-        frame = record.frames[step];
-    }
-    if (frame < 0 || static_cast<size_t>(frame) >= model->m_frames.size()) {
-        return nullptr;
-    }
-    return model->m_frames[frame].get();
+    SFrameChoice choice;
+    return ChooseInstanceFrame(handle, *handle.GetModel(), false, choice) ? choice.pFrame : nullptr;
 }
 
 // The three corners of a model triangle from a block of vertex records `stride` floats apart.
@@ -226,31 +204,19 @@ void Billboard(SHitTraversal& record, const SD3D6Lock& item) {
     RecordMapObjectHit(record, hit::kKindBillboard, SVector(x[0], y, z[0]), d, height, 0, u, v);
 }
 
-// Composes a child's tag onto the record's matrices.
-void ComposeTag(SHitTraversal& record, const SSMGroupFrame& tag, float blend, float baseScale) {
-    const SVector p(tag.origin[0] + (tag.end[0] - tag.origin[0]) * blend,
-                    tag.origin[1] + (tag.end[1] - tag.origin[1]) * blend,
-                    tag.origin[2] + (tag.end[2] - tag.origin[2]) * blend);
-    const float k = baseScale != 0.0f ? tag.length / baseScale : 0.0f;
-    if (k == 0.0f) {
-        return;  // a tag without size cannot be inverted; keep the parent's matrices
+// Composes a local placement onto the record's matrices, its inverse onto the way back; false
+// (the record untouched) when the placement flattens space and cannot be undone.
+bool ComposePlacement(SHitTraversal& record, const SPlacement& placement) {
+    SMatrix toWorld, toLocal;
+    if (!InvertAffine(placement.fMatrix, &toLocal.m[0][0])) {
+        return false;
     }
-    SMatrix toWorld;
-    toWorld.RotateZ(tag.roll);
-    toWorld.RotateX(-tag.pitch);
-    toWorld.RotateY(tag.yaw);
-    Scale(toWorld, k);
-    toWorld.Translate(-p.x, -p.y, -p.z);
+    std::memcpy(toWorld.m, placement.fMatrix, 64);
     record.localToWorld = Product(toWorld, record.localToWorld);
-    SMatrix toLocal = record.worldToLocal;
-    toLocal.Translate(p.x, p.y, p.z);
-    Scale(toLocal, 1.0f / k);
-    toLocal.RotateY(-tag.yaw);
-    toLocal.RotateX(tag.pitch);
-    toLocal.RotateZ(-tag.roll);
-    record.worldToLocal = toLocal;
-    record.fLocalToWorldScale *= k;
-    record.fWorldToLocalScale /= k;
+    record.worldToLocal = Product(record.worldToLocal, toLocal);
+    record.fLocalToWorldScale *= placement.fScale;
+    record.fWorldToLocalScale /= placement.fScale;
+    return true;
 }
 
 void TreePath(SHitTraversal& record, const SSMObject& model, const std::vector<int>& groups) {
@@ -511,31 +477,17 @@ void HitTestHierarchy(SHitTraversal& record) {
         TreePath(record, model, treeGroups);
         return;
     }
-    const float scale = object.m_fScale;
-    if (scale == 0.0f) {
-        return;  // a flattened object has no model space to test in
-    }
-    const SVector& pos = object.m_vPosition;
-    const SVector& ang = object.m_vAngles;
-    SMatrix toLocal = record.worldToLocal;
-    toLocal.Translate(-pos.x, -pos.y, -pos.z);
-    toLocal.RotateY(ang.y);
-    toLocal.RotateX(-ang.x);
-    toLocal.RotateZ(ang.z);
-    Scale(toLocal, 1.0f / scale);
-    SMatrix toWorld;
-    Scale(toWorld, scale);
-    toWorld.RotateZ(-ang.z);
-    toWorld.RotateX(ang.x);
-    toWorld.RotateY(-ang.y);
-    toWorld.Translate(pos.x, pos.y, pos.z);
-    toWorld = Product(toWorld, record.localToWorld);
+    SFrameChoice choice;
+    choice.pFrame = frame;
+    SPlacement placement;
+    PlaceObject(object, &handle, choice, placement);
     const SMatrix savedToWorld = record.localToWorld, savedToLocal = record.worldToLocal;
     const float savedToWorldScale = record.fLocalToWorldScale, savedToLocalScale = record.fWorldToLocalScale;
-    record.localToWorld = toWorld;
-    record.worldToLocal = toLocal;
-    record.fLocalToWorldScale *= scale;
-    record.fWorldToLocalScale /= scale;
+    if (!ComposePlacement(record, placement)) {
+        return;  // a flattened object has no model space to test in
+    }
+    const SMatrix toWorld = record.localToWorld, toLocal = record.worldToLocal;
+    const float toWorldScale = record.fLocalToWorldScale, toLocalScale = record.fWorldToLocalScale;
 
     const SVector localB = Transform(toLocal, record.vB);
     const SVector localA = Transform(toLocal, record.vA);
@@ -560,16 +512,11 @@ void HitTestHierarchy(SHitTraversal& record) {
             }
             record.localToWorld = toWorld;
             record.worldToLocal = toLocal;
-            record.fLocalToWorldScale = savedToWorldScale * scale;
-            record.fWorldToLocalScale = savedToLocalScale / scale;
-            if (child->m_nTagIndex >= 0) {
-                const SSMGroupFrame* tag = nullptr;
-                if (static_cast<size_t>(child->m_nTagIndex) < frame->groupFrames.size()) {
-                    tag = &frame->groupFrames[child->m_nTagIndex];
-                }
-                if (tag != nullptr) {
-                    ComposeTag(record, *tag, child->m_fBlendWeight, handle.GetScale());
-                }
+            record.fLocalToWorldScale = toWorldScale;
+            record.fWorldToLocalScale = toLocalScale;
+            SPlacement hung;
+            if (PlaceChild(*child, handle, choice, SD3D6Parser::s_fConTriNormOffs, hung)) {
+                ComposePlacement(record, hung);
             }
             record.pObject = child;
             record.dwObjectValue = child->m_dwOwner;

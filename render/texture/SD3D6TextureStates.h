@@ -32,8 +32,8 @@ struct SD3D6TextureStates {
     uint32_t dwMagFilter = 5;  // anisotropic
     uint32_t dwMinFilter = 3;  // anisotropic
     uint32_t dwMipFilter = 3;  // linear
-    // The tag's decimal integer as written; the device's level-of-detail bias is a float, so
-    // whoever applies the block hands the device this number converted to a float.
+    // The tag's signed decimal integer in a 32-bit word; the device's level-of-detail bias is a
+    // float, so whoever applies the block hands the device the signed number as a float.
     uint32_t dwMipBias = 0;
     uint32_t dwMipLevels = 0;  // while building: levels to make; afterwards 0, no maximum level
     float fRepeatU = 1.0f;

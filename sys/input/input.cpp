@@ -10,6 +10,7 @@
 #include "sys/input/input_core.h"
 #include "sys/backend.h"
 #include "sys/time/time.h"
+#include "sys/window/window.h"
 
 namespace sys::input {
 
@@ -293,6 +294,8 @@ public:
         m_mouse = DIMOUSESTATE{};
         if (m_kind == Kind::Mouse && IsExclusive()) {
             detail::ActiveBackend().SetMouseExclusive(true);
+            // An exclusive mouse hides the pointer for as long as it is held.
+            sys::window::ShowCursor(false);
         }
         return DI_OK;
     }
@@ -420,6 +423,7 @@ public:
     void Drop() {
         if (m_acquired && m_kind == Kind::Mouse && IsExclusive()) {
             detail::ActiveBackend().SetMouseExclusive(false);
+            sys::window::ShowCursor(true);
         }
         m_acquired = false;
         m_buffer.clear();

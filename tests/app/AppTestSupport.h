@@ -82,6 +82,8 @@ protected:
     // An earlier application still points at the earlier hub, so it goes first.
     RecordingApp& MakeApp(const std::string& commandLine = "") {
         m_app.reset();
+        // Each hub starts, as the program does, in the folder that holds "Home".
+        std::filesystem::current_path(m_folder);
         m_hub = std::make_unique<SGameObjects>();
         m_app = std::make_unique<RecordingApp>(m_hub.get());
         m_app->SetCommandLine(commandLine);

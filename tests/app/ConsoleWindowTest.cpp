@@ -186,6 +186,30 @@ TEST_F(ConsoleTest, SubmitRunsTheLineAndEchoesItOnce) {
     EXPECT_EQ(m_console->GetPendingCount(), 3);
 }
 
+// A click reaches the output through the window's own routing, as the modal loop sends it:
+// the line is copied into the input and the console stays open, wherever the click lands.
+TEST_F(ConsoleTest, ClickingAnOutputLineThroughTheRoutingCopiesItAndKeepsTheConsoleOpen) {
+    SWindow parent;
+    parent.MoveWindow(sys::RECT{0, 0, 640, 480});
+    m_console->SetParent(&parent);
+    m_console->MoveWindow(sys::RECT{100, 50, 400, 200});
+    m_console->AppendOutput(">set gfx_fog 1", nullptr);
+    SListBox& list = *m_console->GetListBox();
+    const sys::RECT rcList = list.GetWindowRect();
+    const sys::RECT rcEdit = m_console->GetEditBox()->GetWindowRect();
+    const auto click = [&](int x, int y) {
+        m_console->SendMessage(sys::WM_LBUTTONDOWN, 0, sys::MAKELPARAM(x, y));
+        list.SetCurSel(list.GetCount() - 1);
+        m_console->SendMessage(sys::WM_LBUTTONUP, 0, sys::MAKELPARAM(x, y));
+    };
+    click((rcList.left + rcList.right) / 2, rcList.bottom - 2);
+    EXPECT_FALSE(m_console->IsDone());
+    EXPECT_EQ(Input(*m_console), "set gfx_fog 1");
+    click((rcEdit.left + rcEdit.right) / 2, (rcEdit.top + rcEdit.bottom) / 2);
+    EXPECT_FALSE(m_console->IsDone());
+    m_console->SetParent(nullptr);
+}
+
 TEST_F(ConsoleTest, F2EndsTheRunWithOne) {
     m_console->OnKeyDown(sys::VK_F2, 1, 0);
     EXPECT_TRUE(m_console->IsDone());

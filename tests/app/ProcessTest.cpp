@@ -1,7 +1,8 @@
 // The built program itself, started as a user would on a machine without display or sound
 // (SDL's dummy drivers), in a scratch folder whose Home holds the demo data the build writes,
 // whole or damaged, and our game-logic stand-in; stopped with SIGTERM. It shuts down cleanly
-// (status 0 and a "default.cfg" with the first run's detail level), and a start it cannot make
+// (status 0 and a "default.cfg" with the first run's detail level), also in a range session,
+// whose result it keeps; a Home it cannot write to keeps every file; and a start it cannot make
 // ends with status 1 and its reason on stderr, never with a signal.
 
 #include <gtest/gtest.h>
@@ -28,6 +29,11 @@ std::string ReadAll(const fs::path& path) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
 }
 
 void CopyDemoHome(const fs::path& home) {
@@ -149,6 +155,77 @@ TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {
     EXPECT_NE(ReadAll(m_folder / "stderr.txt").find("Error loading file: Tarvex.cat"), std::string::npos);
 }
 
+// A range session still running when SIGTERM arrives ends as leaving its screen ends it: the
+// program stops with status 0 and the officer file holds the session's result.
+TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
+    CopyDemoHome(m_folder / "Home");
+    // A join goes straight to the range with a new officer of that name.
+    Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
+    // A saved frame means start-up is over, and with it the session's start.
+    bool drawn = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!drawn && std::chrono::steady_clock::now() < end) {
+        ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(50)), -1) << ReadAll(m_folder / "stderr.txt");
+        for (const auto& entry : fs::directory_iterator(m_folder / "Home"))
+            drawn = drawn || entry.path().filename().string().rfind("SDL_window", 0) == 0;
+    }
+    ASSERT_TRUE(drawn);
+    Signal(m_folder, "TERM");
+    const int status = WaitFor(m_folder, std::chrono::seconds(20));
+    if (status == -1)
+        Signal(m_folder, "KILL");
+    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+    const std::string officers = ReadAll(m_folder / "Home" / "player.cfg");
+    EXPECT_NE(officers.find("Tester"), std::string::npos);
+    EXPECT_NE(officers.find("RangeQScore"), std::string::npos);
+    fs::remove_all(m_folder);
+}
+
+// A Home folder that cannot be written to: the game runs on what it read, says so once, and
+// every file there stays byte for byte, also after a session that would have saved. Root may
+// write anywhere, so there the game runs as the unprivileged user "nobody".
+TEST_F(ProcessTest, AReadOnlyHomeKeepsEveryFileAsItWas) {
+    const fs::path home = m_folder / "Home";
+    CopyDemoHome(home);
+    fs::copy_file(fs::path(TARVEX_TEST_DATA) / ".." / "fuzz" / "corpus" / "officer_file_fuzz" / "several_officers",
+                  home / "player.cfg");
+    WriteText(home / "default.cfg", "set cfg_sysprofile \"3\"\r\nset gfx_software \"0\"\r\n");
+    const std::string officers = ReadAll(home / "player.cfg");
+    const std::string settings = ReadAll(home / "default.cfg");
+    std::string asUser;
+    if (std::system("test \"$(id -u)\" = 0") == 0) {
+        if (std::system("command -v setpriv >/dev/null") != 0)
+            GTEST_SKIP() << "running as root without setpriv, so no folder can be read-only for the game";
+        fs::create_directories(m_folder / "config");
+        fs::permissions(m_folder / "config", fs::perms::all);
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups env";
+    } else {
+        fs::permissions(home, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    }
+    Start(m_folder, asUser, "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
+    int status = WaitFor(m_folder, std::chrono::seconds(3));
+    ASSERT_EQ(status, -1) << ReadAll(m_folder / "stderr.txt");
+    Signal(m_folder, "TERM");
+    status = WaitFor(m_folder, std::chrono::seconds(20));
+    if (status == -1)
+        Signal(m_folder, "KILL");
+    fs::permissions(home, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+    EXPECT_EQ(ReadAll(home / "player.cfg"), officers);
+    EXPECT_EQ(ReadAll(home / "default.cfg"), settings);
+    EXPECT_FALSE(fs::exists(home / "player.cfg.bad"));
+    // Told once, and nothing else.
+    const std::string said = ReadAll(m_folder / "stderr.txt");
+    const std::string notice = "\" cannot be written to.\nThe game runs on what it has read, but nothing will be saved";
+    const size_t first = said.find(notice);
+    EXPECT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find(notice, first + 1), std::string::npos) << said;
+    for (const char* other : {"could not", "Could not", "Failed", "moved aside"})
+        EXPECT_EQ(said.find(other), std::string::npos) << said;
+    fs::remove_all(m_folder);
+}
+
 // Damaged or empty files and settings, and a machine without a display: the program either
 // runs until SIGTERM ends it cleanly, or ends at once with status 1 and says why.
 struct DamagedStart {
@@ -160,10 +237,6 @@ struct DamagedStart {
     const char* reason;  // on stderr
 };
 
-void WriteText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 void CutCatalog(const fs::path& home) {
     const std::string whole = ReadAll(home / "Tarvex.cat");
@@ -185,6 +258,10 @@ void SoftwareDefaultCfg(const fs::path& home) {
 
 void Untouched(const fs::path&) {}
 
+void GarbledDefaultCfg(const fs::path& home) { WriteText(home / "default.cfg", std::string("\x01\x9c\0\xff set", 8)); }
+
+void NoHome(const fs::path& home) { fs::remove_all(home); }
+
 TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
     const DamagedStart cases[] = {
         {"truncated catalog", CutCatalog, "", "SDL_VIDEODRIVER=dummy", 1, "Error loading file: Tarvex.cat"},
@@ -192,6 +269,9 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
          "The main menu cannot be shown: \"Tarvex.cat\" has no screen \"MM\" in the group \"main_menu\"."},
         {"empty default.cfg", EmptyDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, ""},
         {"software rendering", SoftwareDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, ""},
+        {"garbled default.cfg", GarbledDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
+         "could not be read.\nIt has been kept as \"default.cfg.bad\""},
+        {"no Home folder", NoHome, "", "SDL_VIDEODRIVER=dummy", 1, "/Home\"\nthat holds the game's files does not exist."},
         {"no display", Untouched, "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "", 1,
          "Cannot open a display"},
     };

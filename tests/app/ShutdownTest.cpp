@@ -42,6 +42,20 @@ TEST_F(ShutdownTest, AFailedStartUpWritesNoConfiguration) {
     EXPECT_FALSE(std::filesystem::exists(Home() / "default.cfg"));
 }
 
+// Where Home cannot be written to (the player was told at start-up), shut-down neither writes
+// "default.cfg" nor says it could not.
+TEST_F(ShutdownTest, AHomeThatCannotBeWrittenIsLeftAsItWasWithoutAWord) {
+    const std::string mine = "set cfg_sysprofile \"2\"\r\n";
+    tarvex::test::WriteWholeFile((Home() / "default.cfg").string(), mine);
+    ASSERT_TRUE(MakeApp().InitInstance());
+    m_hub->m_bHomeReadOnly = 1;
+    m_hub->m_pConfig->m_pSystem->m_iViewSize = 2;
+    sys::window::headless::InjectClose();
+    EXPECT_EQ(m_app->Run(), 0);
+    EXPECT_EQ(ReadWholeFile((Home() / "default.cfg").string()), mine);
+    EXPECT_TRUE(headless_dialogs::Shown().empty());
+}
+
 TEST_F(ShutdownTest, AConfigurationThatCannotBeSavedIsReported) {
     MakeApp();
     EXPECT_FALSE(CTarvexApp::SaveConfig(*m_hub->m_pConfig, "missing\\folder\\default.cfg"));

@@ -103,6 +103,35 @@ TEST_F(StartupTest, AMissingCatalogIsReportedAndFatal) {
     EXPECT_EQ(shown.back().text, "Error loading file: Tarvex.cat");
 }
 
+// Without "Home" start-up names the folder it looked for and writes nothing where it stands.
+TEST_F(StartupTest, WithoutAHomeFolderStartUpSaysWhatIsMissingAndWritesNothing) {
+    std::filesystem::remove_all(Home());
+    std::filesystem::remove(std::filesystem::path(m_folder) / "profile.ini");
+    EXPECT_FALSE(MakeApp().InitInstance());
+    m_app->ExitInstance();
+    const auto shown = headless_dialogs::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The folder \"" + m_folder + "/Home\"\nthat holds the game's files does not exist.");
+    EXPECT_TRUE(std::filesystem::is_empty(m_folder));
+}
+
+// A "default.cfg" of bytes no configuration holds is kept aside, not executed, and replaced by
+// the defaults; an earlier copy set aside stays too.
+TEST_F(StartupTest, AGarbledDefaultCfgIsKeptAsideAndTheDefaultsWritten) {
+    const std::string garbage("set game_viewsize \"2\"\r\n\x01\x02\0\xff", 25);
+    WriteWholeFile(DefaultCfg(), garbage);
+    WriteWholeFile(DefaultCfg() + ".bad", "earlier");
+    ASSERT_TRUE(MakeApp().InitInstance());
+    EXPECT_EQ(ReadWholeFile(DefaultCfg() + ".bad"), "earlier");
+    EXPECT_EQ(ReadWholeFile(DefaultCfg() + ".bad2"), garbage);
+    EXPECT_NE(ReadWholeFile(DefaultCfg()).find("set cfg_sysprofile \"3\""), std::string::npos);
+    EXPECT_NE(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
+    const auto shown = headless_dialogs::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "The settings file \"default.cfg\" could not be read.\nIt has been kept as "
+                             "\"default.cfg.bad2\",\nand the game starts with its default settings.");
+}
+
 TEST_F(StartupTest, ConnectWinsOverDedicated) {
     ASSERT_TRUE(MakeApp("-connect:10.0.0.1 -dedicated").InitInstance());
     EXPECT_EQ(m_app->m_iConnects, 1);

@@ -125,6 +125,27 @@ TEST_F(ControlsDialogTest, ASecondClickOnARowBindsTheNextKeyAndTakesItFromItsCom
     EXPECT_EQ(Command(4).m_iKeyCode, kA);
 }
 
+TEST_F(ControlsDialogTest, ATappedKeyIsTakenFromItsMessageAndReplacesTheRowOfAnotherKind) {
+    SControlsDialog dialog;
+    dialog.Activate();
+    // The key is already up when the keyboard is read; the message names it by scan code.
+    sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, 'W', sys::MAKELPARAM(1, kW));
+    PressRow(dialog, 4);  // Zoom / Right Mouse
+    PressRow(dialog, 4);
+    EXPECT_EQ(Command(3).m_iKeyCode, kW);
+    EXPECT_EQ(Command(3).m_iMouseCode, -1);
+    EXPECT_EQ(Command(0).m_iKeyCode, -1);
+    EXPECT_EQ(Row(dialog, 3), "Zoom / W");
+    EXPECT_EQ(List(dialog)->GetItemCount(), 5);
+
+    // An extended key (the up arrow) on a command that had nothing.
+    sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, 0x26, sys::MAKELPARAM(1, 0x148));
+    PressRow(dialog, 0);
+    PressRow(dialog, 0);
+    EXPECT_EQ(Command(0).m_iKeyCode, 0xC8);
+    EXPECT_EQ(Command(0).m_iMouseCode, -1);
+}
+
 TEST_F(ControlsDialogTest, ClosingTheProgramWhileARowWaitsEndsTheWaitAndKeepsTheQuit) {
     SControlsDialog dialog;
     dialog.Activate();

@@ -3,14 +3,25 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/SGameScreenLink.h"
+#include "app/SGameItems.h"
+#include "app/SGameObjects.h"
 #include "app/SHostCallbacks.h"
+#include "app/actors/SActorWorld.h"
+#include "assets/models/SSMHandle.h"
+#include "assets/models/SViewModel.h"
 #include "core/SObjectDef.h"
 #include "frontend/hud/SAppLayout.h"
 #include "frontend/screens/SGameLayouts.h"
 #include "frontend/screens/SGameScreen.h"
+#include "render/SD3D6Parser.h"
+#include "render/texture/SD3D6Lock.h"
+#include "tests/assets/models/ModelSamples.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -25,6 +36,14 @@ SObjectDef* MakeDef(const char* name, std::initializer_list<Value> values) {
     for (const Value& v : values)
         def->SetOrAppend(v.name, v.value, 0);
     return def;
+}
+
+// The switches a session set-up turns on, back to how the renderer starts.
+void RestoreRendererSwitches() {
+    SD3D6Parser::s_byDrawAllObjects = 0;
+    SD3D6Parser::s_bHitTestAllCells = 0;
+    SD3D6Parser::s_bSecondModelMark = 0;
+    SD3D6Parser::s_bGenModelBSP = 0;
 }
 
 class DefinitionList {
@@ -46,43 +65,88 @@ TEST(GameScreenSettingsTest, ScenarioAndNamedDefinitionsChooseTheRenderSettings)
         std::initializer_list<Value> hud;
         const char* ambient;
         uint32_t passMask;
-        int fuzzPeriod;
+        uint32_t fuzzPeriod;
         float conTriNormOffs;
+        float alphaOffset;
         float factors[4];
     };
     const Case cases[] = {
-        {"trees and quads off", {{"NoTrees", "1"}, {"NoQuads", "1"}}, {}, "", 0x57, 500, 0.25f, {1, 1, 1, 1}},
+        {"trees and quads off", {{"NoTrees", "1"}, {"NoQuads", "1"}}, {}, "", 0x57, 500, 0.25f, 0.5f, {1, 1, 1, 1}},
         {"every pass switch", {{"NoTerrain", "1"}, {"NoWater", "1"}, {"NoBackground", "1"}}, {}, "", 0x4C, 500,
-         0.25f, {1, 1, 1, 1}},
-        {"fuzz period in whole seconds", {}, {{"NightVisFuzzPeriod", "2.7"}}, "", 0x5F, 2000, 0.25f, {1, 1, 1, 1}},
-        {"non-positive fuzz period ignored", {}, {{"NightVisFuzzPeriod", "-1"}}, "", 0x5F, 500, 0.25f, {1, 1, 1, 1}},
-        {"zero offset keeps the old one", {{"ConTriNormOffs", "0"}}, {}, "", 0x5F, 500, 0.25f, {1, 1, 1, 1}},
-        {"offset replaced", {{"ConTriNormOffs", "1.5"}}, {}, "", 0x5F, 500, 1.5f, {1, 1, 1, 1}},
-        {"negative ambient factors ignored", {}, {}, "0.5,-1,2,0", 0x5F, 500, 0.25f, {0.5f, 1, 2, 0}},
-        {"fewer factors change only those", {}, {}, "3", 0x5F, 500, 0.25f, {3, 1, 1, 1}},
-        {"nothing readable", {}, {}, "abc", 0x5F, 500, 0.25f, {1, 1, 1, 1}},
+         0.25f, 0.5f, {1, 1, 1, 1}},
+        {"fuzz period in whole seconds", {}, {{"NightVisFuzzPeriod", "2.7"}}, "", 0x5F, 2000, 0.25f, 0.5f,
+         {1, 1, 1, 1}},
+        {"non-positive fuzz period ignored", {}, {{"NightVisFuzzPeriod", "-1"}}, "", 0x5F, 500, 0.25f, 0.5f,
+         {1, 1, 1, 1}},
+        {"endless fuzz period held at the longest", {}, {{"NightVisFuzzPeriod", "1e30"}}, "", 0x5F, 4294967000u,
+         0.25f, 0.5f, {1, 1, 1, 1}},
+        {"zero offsets keep the old ones", {{"ConTriNormOffs", "0"}, {"AlphaOffset", "0"}}, {}, "", 0x5F, 500,
+         0.25f, 0.5f, {1, 1, 1, 1}},
+        {"offsets replaced", {{"ConTriNormOffs", "1.5"}, {"AlphaOffset", "-40"}}, {}, "", 0x5F, 500, 1.5f, -40.0f,
+         {1, 1, 1, 1}},
+        {"negative ambient factors ignored", {}, {}, "0.5,-1,2,0", 0x5F, 500, 0.25f, 0.5f, {0.5f, 1, 2, 0}},
+        {"fewer factors change only those", {}, {}, "3", 0x5F, 500, 0.25f, 0.5f, {3, 1, 1, 1}},
+        {"nothing readable", {}, {}, "abc", 0x5F, 500, 0.25f, 0.5f, {1, 1, 1, 1}},
     };
     for (const Case& c : cases) {
         DefinitionList defs;
         defs.Add(MakeDef("TargetRange", c.scenario));
         defs.Add(MakeDef("HUD", c.hud));
         defs.Add(MakeDef("Range1", {{"AmbientFactors", c.ambient}}));
-        SGameRenderSettings settings;
-        settings.m_iNightVisFuzzPeriod = 500;
-        settings.m_fConTriNormOffs = 0.25f;
-        SGameScreen::ApplyDefinitions(defs.Get(), "TargetRange", "Range1", settings);
-        EXPECT_EQ(settings.m_dwPassMask, c.passMask) << c.label;
-        EXPECT_EQ(settings.m_iNightVisFuzzPeriod, c.fuzzPeriod) << c.label;
-        EXPECT_FLOAT_EQ(settings.m_fConTriNormOffs, c.conTriNormOffs) << c.label;
+        SD3D6Parser::s_dwNightVisionPeriod = 500;
+        SD3D6Parser::s_fConTriNormOffs = 0.25f;
+        SD3D6Parser::s_fAlphaOffset = 0.5f;
+        SD3D6Lock::s_fAmbientFactors[0] = 7.0f;
+        SGameScreen::ResetRendererSettings();
+        SGameScreen::ApplyDefinitions(defs.Get(), "TargetRange", "Range1");
+        EXPECT_EQ(SD3D6Parser::s_dwSceneRenderSwitches, c.passMask) << c.label;
+        EXPECT_EQ(SD3D6Parser::s_dwNightVisionPeriod, c.fuzzPeriod) << c.label;
+        EXPECT_FLOAT_EQ(SD3D6Parser::s_fConTriNormOffs, c.conTriNormOffs) << c.label;
+        EXPECT_FLOAT_EQ(SD3D6Parser::s_fAlphaOffset, c.alphaOffset) << c.label;
         for (int i = 0; i < 4; ++i)
-            EXPECT_FLOAT_EQ(settings.m_fAmbientFactors[i], c.factors[i]) << c.label << " factor " << i;
+            EXPECT_FLOAT_EQ(SD3D6Lock::s_fAmbientFactors[i], c.factors[i]) << c.label << " factor " << i;
     }
+    SGameScreen::ResetRendererSettings();
+    SD3D6Parser::s_fAlphaOffset = 0.0f;
+    SD3D6Parser::s_fConTriNormOffs = 0.0f;
+    SD3D6Parser::s_dwNightVisionPeriod = 300;
+}
+
+TEST(GameScreenSettingsTest, SetUpSwitchesAndTheModelFlags) {
+    SD3D6Parser::s_bNightVision = SD3D6Parser::s_bRedFlash = SD3D6Parser::s_bCentredOverlay = true;
+    SD3D6Parser::s_bViewModelsAfterOverlays = true;
+    SD3D6Parser::s_byDrawAllObjects = 0;
+    SD3D6Parser::s_bSecondModelMark = 0;
+    SD3D6Parser::s_bGenModelExtData = 0;
+    SGameScreen::ResetRendererSettings();
+    EXPECT_FALSE(SD3D6Parser::s_bNightVision || SD3D6Parser::s_bRedFlash || SD3D6Parser::s_bCentredOverlay ||
+                 SD3D6Parser::s_bViewModelsAfterOverlays);
+    EXPECT_EQ(SD3D6Parser::s_byDrawAllObjects, 1);
+    EXPECT_EQ(SD3D6Parser::s_bHitTestAllCells, 1);
+    EXPECT_EQ(SD3D6Parser::s_bSecondModelMark, 1);
+    EXPECT_EQ(SD3D6Parser::s_bGenModelExtData, 1);
+
+    const struct {
+        const char* genModelBSP;
+        const char* extData;
+        int32_t bsp, ext;
+    } cases[] = {{"1", "0", 1, 0}, {"0", "", 0, 1}, {"2", "5", 1, 1}};
+    for (const auto& c : cases) {
+        DefinitionList defs;
+        defs.Add(MakeDef("TargetRange", {{"GenModelBSP", c.genModelBSP}}));
+        defs.Add(MakeDef("ModelFlags", {{"GenModelExtData", c.extData}}));
+        SGameScreen::ResetRendererSettings();
+        SGameScreen::ApplyDefinitions(defs.Get(), "TargetRange", nullptr);
+        EXPECT_EQ(SD3D6Parser::s_bGenModelBSP, c.bsp) << c.genModelBSP;
+        EXPECT_EQ(SD3D6Parser::s_bGenModelExtData, c.ext) << c.extData;
+    }
+    RestoreRendererSwitches();
 }
 
 TEST(GameScreenSettingsTest, MissingDefinitionsAndLongFactorTextsAreSafe) {
-    SGameRenderSettings settings;
-    SGameScreen::ApplyDefinitions(nullptr, "TargetRange", "Range1", settings);
-    EXPECT_EQ(settings.m_dwPassMask, 0x5Fu);
+    SGameScreen::ResetRendererSettings();
+    SGameScreen::ApplyDefinitions(nullptr, "TargetRange", "Range1");
+    EXPECT_EQ(SD3D6Parser::s_dwSceneRenderSwitches, 0x5Fu);
     // Far longer than any buffer a reader might copy it into: the first four numbers count.
     std::string text = "0.5,0.25,0.125,2";
     text += std::string(4000, '7');
@@ -91,6 +155,7 @@ TEST(GameScreenSettingsTest, MissingDefinitionsAndLongFactorTextsAreSafe) {
     EXPECT_FLOAT_EQ(factors[0], 0.5f);
     EXPECT_FLOAT_EQ(factors[2], 0.125f);
     EXPECT_GT(factors[3], 1.0e30f);  // "2777..." read as one (huge) number, not past the text
+    RestoreRendererSwitches();
 }
 
 TEST(GameScreenTextTest, ColonTriplesAndClickLines) {
@@ -168,11 +233,68 @@ TEST(GameScreenOverlayTest, HostCallbacksReachTheScreenOnlyWhileItIsCurrent) {
     ASSERT_EQ(screen.GetTextureLayouts().size(), 1u);
     EXPECT_EQ(screen.GetTextureLayouts().front()->m_iTextureIndex, 4);
     EXPECT_EQ(screen.GetScreenshots().size(), 1u);
-    EXPECT_NE(SGameScreen::RenderSettings().m_dwOptionalPasses & 0x80u, 0u);
+    EXPECT_TRUE(SD3D6Parser::s_bNightVision);
     screen.ModelCommand(-5, 0, 0.0f, 0, 0, 0);
-    EXPECT_EQ(SGameScreen::RenderSettings().m_dwOptionalPasses & 0x80u, 0u);
+    EXPECT_FALSE(SD3D6Parser::s_bNightVision);
     // Frame selection on attachments that are not there changes nothing and never fails.
     screen.ModelCommand(-6, 0, 1.0f, 0, 0, 0);
     screen.ModelCommand(-7, 0, 0.5f, 0, 0, 0);
     EXPECT_EQ(screen.GetAttachment(0), nullptr);
+}
+
+TEST(GameScreenOverlayTest, ModelCommandsSetTheRenderersOwnSwitches) {
+    SGameScreen screen;
+    bool* const nightVision = &SD3D6Parser::s_bNightVision;
+    bool* const centred = &SD3D6Parser::s_bCentredOverlay;
+    bool* const flash = &SD3D6Parser::s_bRedFlash;
+    bool* const last = &SD3D6Parser::s_bViewModelsAfterOverlays;
+    const struct {
+        int command;
+        bool* flag;
+        bool on;
+    } cases[] = {{-4, nightVision, true},  {-5, nightVision, false}, {-11, centred, true}, {-12, centred, false},
+                 {-13, flash, true},       {-14, flash, false},      {-2, last, true},     {-3, last, false}};
+    for (const auto& c : cases) {
+        *c.flag = !c.on;
+        EXPECT_EQ(screen.ModelCommand(c.command, 0, 0.25f, 0, 0, 0), 0);
+        EXPECT_EQ(*c.flag, c.on) << c.command;
+    }
+    // The centred overlay keeps its index and its scale as given, a fraction included.
+    screen.ModelCommand(-11, 2, 0.25f, 0, 0, 0);
+    EXPECT_EQ(SD3D6Parser::s_iCentredIndex, 2);
+    EXPECT_FLOAT_EQ(SD3D6Parser::s_fCentredScale, 0.25f);
+    SGameScreen::ResetRendererSettings();
+    EXPECT_FALSE(SD3D6Parser::s_bCentredOverlay);
+    RestoreRendererSwitches();
+}
+
+// A view model stands on the first frame of its model, not animated, though the model has an
+// animation (taking the instance would start it).
+TEST(GameScreenOverlayTest, AViewModelStandsStillOnItsFirstFrame) {
+    const std::string folder = tarvex::test::MakeScratchFolder("view_model");
+    auto model = tarvex::test::MakeDressedModel();
+    model->m_nAnims = 1;
+    model->m_nFrames = 2;
+    const std::vector<uint8_t> bytes = tarvex::test::StoreModel(*model);
+    const std::string path = folder + "/weapon.ssm";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    SGameItems* items = SGameObjects::Instance()->m_pGameItems;
+    ASSERT_NE(items, nullptr);
+    SD3D6Parser parser;
+    SActorWorld* world = items->m_pWorld[0];
+    world->Init(&parser, nullptr, "", 8);
+    items->m_pSoundNames->Set(3, "Weapon", ("id;" + path).c_str(), 0);
+
+    SGameScreen screen;
+    screen.ModelCommand(-10, 3, 0.0f, 0, -1, -1);
+    SViewModel* view = screen.GetViewModel();
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->m_pModel, nullptr);
+    ASSERT_GT(view->m_pModel->GetModel()->m_nAnims, 0);
+    EXPECT_EQ(view->m_pModel->IsAnimated(), 0);
+    EXPECT_EQ(view->m_pModel->m_nCurFrame, 0);
+    EXPECT_EQ(view->m_bHidden, 1);
+    screen.DeleteViewModels();
+    world->Init(nullptr, nullptr, "", 8);
 }

@@ -1,5 +1,5 @@
-// Printing the history page: nothing without a default printer or with one that cannot take
-// pictures; otherwise one page "Stats" holding the screen picture (the window's part of the
+// Printing the history page: without a default printer, with one that cannot take pictures or
+// one that refuses the page, nothing is printed and the player is told why; otherwise one page "Stats" holding the screen picture (the window's part of the
 // desktop when not full screen) in draft portrait, sized for 150 screen pixels to the inch.
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include "app/SGameObjects.h"
 #include "frontend/screens/SHistoryScreen.h"
 #include "sys/print/headless/headless_print.h"
+#include "sys/window/headless/headless_dialogs.h"
 #include "sys/window/window.h"
 #include "tests/dx/display/GraphicsTestSupport.h"
 
@@ -37,17 +38,22 @@ protected:
     SHistoryScreen page;
 };
 
-TEST_F(HistoryPrintTest, OnlyAPrinterThatTakesPicturesPrints) {
+TEST_F(HistoryPrintTest, WhatCannotBePrintedIsSaid) {
     ASSERT_EQ(Reset(1), 1);
+    sys::dialogs::headless::Reset();
     page.PrintStats();
-    EXPECT_TRUE(printer::Printed().empty());
     printer::InstallPrinter(Printer(false));
     page.PrintStats();
-    EXPECT_TRUE(printer::Printed().empty());
     printer::InstallPrinter(Printer(true));
     printer::RefusePages(true);
-    page.PrintStats();  // a refused page is no failure of the page
+    page.PrintStats();
     EXPECT_TRUE(printer::Printed().empty());
+    const auto shown = sys::dialogs::headless::Shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].text, "There is no default printer, so the statistics cannot be printed.");
+    EXPECT_EQ(shown[1].text, "The printer \"Office\" cannot print pictures, so the statistics cannot be printed.");
+    EXPECT_EQ(shown[2].text.rfind("The statistics could not be printed: ", 0), 0u) << shown[2].text;
+    sys::dialogs::headless::Reset();
 }
 
 TEST_F(HistoryPrintTest, ThePageIsTheScreenPictureAt150PixelsAnInch) {

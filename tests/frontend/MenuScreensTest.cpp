@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "app/CConfigData.h"
@@ -31,6 +32,7 @@
 #include "tests/support/ScratchFolder.h"
 #include "ui/widgets/SButton.h"
 #include "ui/SDC.h"
+#include "ui/SFont.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/widgets/SScrollBar.h"
 #include "ui/widgets/STextCtrl.h"
@@ -269,6 +271,28 @@ TEST_F(MenuScreensTest, HelpScrollingStaysWithinZeroToFifty) {
     EXPECT_EQ(text->GetTopLine(), 50);
     Click(9019);
     EXPECT_EQ(text->GetTopLine(), 49);
+}
+
+TEST_F(MenuScreensTest, HelpScrollsByWheelAndPageKeysBeforeAnythingIsClicked) {
+    Enter(6);
+    auto* page = static_cast<SHelpScreen*>(Page());
+    SFont font;  // lines of 15 pixels: the 390-pixel text shows 26 at once
+    page->GetLayout()->FindChild(SHelpScreen::kTextControl)->SetFont(&font);
+    const auto key = [&](uint32_t code) { page->SendMessage(sys::WM_KEYDOWN, code, 0); };
+    const auto wheel = [&](int delta) { page->SendMessage(sys::WM_MOUSEWHEEL, sys::MAKEWPARAM(0, delta), 0); };
+    const struct {
+        std::function<void()> act;
+        int position;
+    } steps[] = {
+        {[&] { key(sys::VK_NEXT); }, 26},   {[&] { wheel(-120); }, 29},         {[&] { wheel(240); }, 23},
+        {[&] { key(sys::VK_DOWN); }, 24},   {[&] { key(sys::VK_NEXT); }, 50},   {[&] { key(sys::VK_UP); }, 49},
+        {[&] { key(sys::VK_PRIOR); }, 23},  {[&] { key(sys::VK_PRIOR); }, 0},   {[&] { wheel(120); }, 0},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(page->GetScrollPosition(), step.position);
+    }
+    page->GetLayout()->FindChild(SHelpScreen::kTextControl)->SetFont(nullptr);
 }
 
 TEST_F(MenuScreensTest, HelpWithoutAFileIsEmptyAndAHugeFileIsCut) {

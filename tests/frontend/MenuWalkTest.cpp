@@ -183,12 +183,12 @@ int Decals() {
     return scene != nullptr ? scene->m_iDecalCount : -1;
 }
 
-// A game command with its movement, as the player's controls send it.
+// A game command as the console sends it: pressed, or with its movement in degrees.
 void Play(const char* command, const char* amount) {
     SGameObjects* hub = SGameObjects::Instance();
     const int index = hub->m_pGameItems->m_pCommands->FindByName(command);
     EXPECT_GE(index, 0) << command;
-    hub->m_pGameDLL->DoCommand(index, 0, amount);
+    hub->m_pGameDLL->DoCommand(index, amount != nullptr ? 2 : 0, amount);
 }
 
 TEST_F(MenuWalkTest, AnOfficerShootsOnTheTargetRangeAndComesBackToTheScenarioPage) {
@@ -247,7 +247,7 @@ TEST_F(MenuWalkTest, AnOfficerShootsOnTheTargetRangeAndComesBackToTheScenarioPag
         };
         app.m_steps = {
             Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), Click(10), Reached(4), Click(111),
-            playing, settle, Capture(frame), shootTarget, shootGround, exitCommand,
+            playing, settle, Capture(frame), shootTarget, shootGround, exitCommand, exitCommand,
             Reached(4), Click(222), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
         };
         fs::remove(Home() / "player.cfg");

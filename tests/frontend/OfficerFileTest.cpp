@@ -1,7 +1,7 @@
 // The officer file on disk: saves that write nothing without changes, that replace the old file
 // whole or not at all (also when the disk fills half-way or the process is killed while
 // writing), and the hub's reading of the list with its first officer, a missing file and an
-// unreadable one.
+// unreadable one, also where nothing may be written.
 
 #include <gtest/gtest.h>
 
@@ -68,6 +68,7 @@ protected:
         m_hub->m_pCurrentPlayer = nullptr;
     }
     void TearDown() override {
+        m_hub->m_bHomeReadOnly = 0;
         delete m_hub->m_pPlayerList;
         m_hub->m_pPlayerList = m_savedList;
         m_hub->m_pCurrentPlayer = m_savedCurrent;
@@ -205,6 +206,25 @@ TEST_F(OfficerFileTest, AnUnreadableFileIsMovedAsideAndTheUserTold) {
     list->SetModified();
     EXPECT_TRUE(list->Save("player.cfg", SHunterInfoList::kSaveFailedText));
     EXPECT_EQ(ReadFile(File("player.cfg.bad2")), "not an officer file");
+}
+
+// Where nothing may be written (Home read-only, as start-up found), a damaged file stays where
+// it is, is not called anything but unreadable, and no save replaces it or says it failed.
+TEST_F(OfficerFileTest, WhereNothingMayBeWrittenADamagedFileStaysAndSavesAreSilent) {
+    WriteFile(File("player.cfg"), "not an officer file");
+    m_hub->m_bHomeReadOnly = 1;
+    SHunterInfoList* list = m_hub->LoadPlayerList(false);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetCount(), 0);
+    ASSERT_EQ(boxes::Shown().size(), 1u);
+    EXPECT_EQ(boxes::Shown()[0].text,
+              "The officer file \"player.cfg\" could not be read.\nThe game starts without officers.");
+    list->AddTail(new SHunterInfo("Fresh"));
+    list->SetModified();
+    EXPECT_FALSE(list->Save("player.cfg", SHunterInfoList::kSaveFailedText));
+    EXPECT_EQ(boxes::Shown().size(), 1u);
+    EXPECT_EQ(ReadFile(File("player.cfg")), "not an officer file");
+    EXPECT_FALSE(fs::exists(File("player.cfg.bad")));
 }
 
 }  // namespace

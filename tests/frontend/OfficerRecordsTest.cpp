@@ -211,6 +211,10 @@ TEST_F(OfficerRecordsTest, DamagedFilesAreRefusedWhole) {
     trophyTwice.U16(2).NewClass("SObjectDef").EmptyDef("T").U16(4);
     Writer trophyNull;
     trophyNull.U16(1).U16(0);
+    // The repeat hands out a back-reference, after which the record is cut short: the archive
+    // keeps the half-read officer, and the list's reader must not leak it.
+    Bytes trophyTwiceCut = RecordOfVersion(5, 4, trophyTwice.bytes);
+    trophyTwiceCut.resize(trophyTwiceCut.size() - 3);
     // A second officer that is a reference back to the first.
     Bytes officerTwice = RecordOfVersion(5, 4, {0, 0}, 2);
     officerTwice.insert(officerTwice.end(), {0x02, 0x00});
@@ -222,6 +226,7 @@ TEST_F(OfficerRecordsTest, DamagedFilesAreRefusedWhole) {
                  {"count beyond the file", hugeCount},
                  {"null officer", nullOfficer.bytes},
                  {"one trophy twice", RecordOfVersion(5, 4, trophyTwice.bytes)},
+                 {"one trophy twice, cut short", trophyTwiceCut},
                  {"null trophy", RecordOfVersion(5, 4, trophyNull.bytes)},
                  {"one officer twice", officerTwice}};
     for (const auto& c : cases) {

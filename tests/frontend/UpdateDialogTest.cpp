@@ -18,12 +18,14 @@
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "sys/profile.h"
+#include "sys/time/time.h"
 #include "sys/window/window.h"
 #include "tests/app/ConfigTestSupport.h"
 #include "tests/dx/display/VideoTestSupport.h"
 #include "tests/sys/inet/LoopbackServers.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/SDC.h"
+#include "ui/SDisplayHost.h"
 
 namespace {
 
@@ -229,6 +231,38 @@ TEST_F(UpdateDialogTest, LeavingDuringTheDownloadClosesItAndDeletesThePartialFil
     EXPECT_FALSE(fs::exists(fs::path(m_folder) / "big.exe"));
     EXPECT_TRUE(dialog.GetDestination().empty());
     EXPECT_FALSE(dialog.IsTimerArmed());
+}
+
+// The display manager's side, counting the frames the modal loop hands it.
+class FrameCountingHost : public SDisplayHost {
+public:
+    int DialogIdle() override {
+        ++m_nFrames;
+        return 0;
+    }
+    int RenderFrameWithoutCursor() override { return 1; }
+    SWindow* GetCurrentScreen() override { return nullptr; }
+    void SetCurrentScreen(SWindow*) override {}
+    void AddSprite(SSprite*) override {}
+    void RemoveSprite(SSprite*) override {}
+    void AddFont(SFont*) override {}
+    void RemoveFont(SFont*) override {}
+    void AddLayout(SLayout*) override {}
+    void RemoveLayout(SLayout*) override {}
+    int m_nFrames = 0;
+};
+
+TEST_F(UpdateDialogTest, TheModalRunShowsItsFramesThroughTheDisplay) {
+    FrameCountingHost host;
+    SDisplayHost::SetInstance(&host);
+    SUpdateDlg dialog(m_hub);
+    Begin(dialog, {"127.0.0.1:9/update"});
+    SDialog::SetLastIdleTick(sys::time::TickCount() - 100);
+    sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, sys::VK_ESCAPE, 0);
+    SDC dc;
+    EXPECT_EQ(dialog.DoModal(&dc), SUpdateDlg::kResultCanceled);
+    SDisplayHost::SetInstance(nullptr);
+    EXPECT_GE(host.m_nFrames, 1);
 }
 
 }  // namespace

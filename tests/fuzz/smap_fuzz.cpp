@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     SHuntWorld world;
     world.TakeGrids(map);
-    world.ClipTilesAtWater();
+    world.ClipTileAtHeight();
     Check(world.m_iTileVertexCount >= 0);
     return 0;
 }

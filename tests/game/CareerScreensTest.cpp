@@ -19,11 +19,13 @@
 #include "app/actors/SActorWorld.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
+#include "core/SDataCollection.h"
 #include "frontend/SFrontEndSetup.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SLevelList.h"
 #include "frontend/career/SOfficerRecords.h"
 #include "frontend/screens/SHistoryScreen.h"
+#include "frontend/screens/SOfficerTexts.h"
 #include "frontend/screens/SScenarioScreen.h"
 #include "frontend/screens/SScreenManager.h"
 #include "sys/time/time.h"
@@ -184,6 +186,28 @@ protected:
             m_officer.m_iHighestPassedLevel = m_officer.m_iLevelIndex;
         m_officer.SetChanged();
     }
+    // Plays the started range: `hits` rounds level at the boards (the middle one's head), the
+    // rest into the ground; the shots fired until the session is over.
+    int PlayRange(int hits) {
+        SGameItems* items = m_pHub->m_pGameItems;
+        // An earlier library took the worlds with it when it was unloaded; a fresh hub has one.
+        if (items->m_pWorld[0] == nullptr)
+            items->m_pWorld[0] = new SActorWorld();
+        const SString savedBase = items->m_sBasePath;
+        items->m_sBasePath = (fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string().c_str();  // the boards
+        SGameDLL* library = m_pHub->m_pGameDLL;
+        const int fire = items->m_pCommands->FindByName("fire");
+        int fired = 0;
+        if (library->SessionCommand(0, 0) == 1) {
+            for (; library->GetState() == 7 && fired < 100; ++fired) {
+                if (fired == hits)
+                    library->DoCommand(items->m_pCommands->FindByName("lookupdown"), 2, "-30");
+                library->DoCommand(fire, 0, nullptr);
+            }
+        }
+        items->m_sBasePath = savedBase;
+        return fired;
+    }
     void Touch(const std::string& relative) {
         const fs::path path = fs::path(m_folder) / relative;
         fs::create_directories(path.parent_path());
@@ -206,16 +230,21 @@ TEST_F(CareerScreensTest, SteppingStaysWithinTheSelectableLevels) {
         bool unlock;
         int start;
         int highestReached;
-    } cases[] = {{-1, false, 0, 0}, {3, false, 0, 4}, {1, false, 1, 2}, {-1, true, 0, 0}, {0, true, 0, 6}};
+        size_t lockedSigns;  // of the nine steps forward, those that met a locked level
+    } cases[] = {{-1, false, 0, 0, 9}, {3, false, 0, 4, 5}, {1, false, 1, 2, 8}, {-1, true, 0, 0, 9},
+                 {0, true, 0, 6, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "passed " << c.passed << (c.unlock ? " unlocked" : ""));
         m_officer.m_iHighestPassedLevel = c.passed;
         Library("Score")->SetOrAppendInt("__UnlockLevels", c.unlock ? 1 : 0);
         AskingScenario* page = Scenario(c.start);
         ASSERT_NE(page, nullptr);
+        AskingScenario::s_asked.clear();
         for (int i = 0; i < 9; ++i)
             page->OnNotify(SScenarioScreen::kNextCommand, SWindow::kNotifyClick);
         EXPECT_EQ(page->GetCurrentLevelIndex(), c.highestReached);
+        EXPECT_EQ(AskingScenario::s_asked,
+                  std::vector<std::string>(c.lockedSigns, SScenarioScreen::kLockedLevelText));
         for (int i = 0; i < 9; ++i)
             page->OnNotify(SScenarioScreen::kPreviousCommand, SWindow::kNotifyClick);
         EXPECT_EQ(page->GetCurrentLevelIndex(), 0);
@@ -237,7 +266,7 @@ TEST_F(CareerScreensTest, EachLevelShowsItsLimitsWeaponScoreAndPicture) {
     } cases[] = {
         {0, "02:30", "70", "9mm Pistol", "72", "level_range_done"},
         {1, "02:30", "60", "Shotgun", "N/A", "level_range_done"},
-        {4, "05:00", "50", "Pistol9mm-Shotgun", "N/A", "level_day"},
+        {4, "05:00", "50", "9mm Pistol and Shotgun", "N/A", "level_day"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.level);
@@ -425,6 +454,60 @@ TEST_F(CareerScreensTest, APlayedLevelShowsInTheHistory) {
     const std::string r10(10, '\x1A');
     EXPECT_EQ(Text(7101).rfind(r10 + "10\n", 0), 0u);
     EXPECT_NE(Text(7101).find("81/70"), std::string::npos);
+}
+
+TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAlley) {
+    // Each range is started from the scenario page and played by the library with every round
+    // on a board; its results come back through the host's callbacks alone.
+    Touch("maps/targetrange.gmx");
+    const struct {
+        const char* weapon;
+        int rounds;  // the weapon's definition
+        int32_t SHunterInfo::*qualified;
+    } ranges[] = {{"9mm Pistol", 15, &SHunterInfo::m_bQualifiedPistol},
+                  {"Shotgun", 6, &SHunterInfo::m_bQualifiedShotgun},
+                  {"MP5", 30, &SHunterInfo::m_bQualifiedMP5},
+                  {"Sniper Rifle", 5, &SHunterInfo::m_bQualifiedSniper}};
+    for (int level = 0; level < 4; ++level) {
+        AskingScenario* page = Scenario(level);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(Text(203), ranges[level].weapon);
+        page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
+        ASSERT_EQ(page->GetTargetScreen(), 11) << level;
+        EXPECT_EQ(PlayRange(1000), ranges[level].rounds) << level;
+        EXPECT_EQ(m_officer.m_iHighestPassedLevel, level);
+        EXPECT_NE(m_officer.*ranges[level].qualified, 0) << level;
+        EXPECT_STREQ(GetLevelScoreText(&m_officer, level).GetString(), "100");
+    }
+    EXPECT_EQ(m_officer.m_iScorePistol, 100);  // each weapon keeps its last range's score
+    EXPECT_EQ(m_officer.m_iScoreSniper, 100);
+    EXPECT_STREQ(officer_texts::WeaponsText(m_officer).GetString(), "9mm Pistol/Sniper/Shotgun/MP5");
+
+    AskingScenario* alley = Scenario(4);
+    ASSERT_NE(alley, nullptr);
+    AskingScenario::s_asked.clear();
+    alley->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
+    ASSERT_EQ(AskingScenario::s_asked.size(), 1u);
+    EXPECT_EQ(AskingScenario::s_asked[0].rfind("??? can't find map file: ", 0), 0u);
+}
+
+TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
+    // The shotgun range needs 60: two hits of six are 33.
+    const SString savedItemsBase = m_pHub->m_pGameItems->m_sBasePath;
+    m_pHub->m_pGameItems->m_sBasePath = (fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string().c_str();
+    Touch("maps/targetrange.gmx");
+    m_officer.m_iHighestPassedLevel = 0;
+    m_officer.m_bQualifiedPistol = 1;
+    AskingScenario* page = Scenario(1);
+    ASSERT_NE(page, nullptr);
+    page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
+    EXPECT_EQ(PlayRange(2), 6);
+    EXPECT_EQ(m_officer.m_iHighestPassedLevel, 0);
+    EXPECT_EQ(m_officer.m_bQualifiedShotgun, 0);
+    EXPECT_EQ(m_officer.m_iScoreShotgun, 33);
+    EXPECT_EQ(m_officer.m_bQualifiedPistol, 1);  // a qualification once won stays
+    EXPECT_STREQ(GetLevelScoreText(&m_officer, 1).GetString(), "N/A");
+    m_pHub->m_pGameItems->m_sBasePath = savedItemsBase;
 }
 
 }  // namespace

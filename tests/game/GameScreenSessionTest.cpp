@@ -20,6 +20,8 @@
 #include "core/SDataCollection.h"
 #include "frontend/hud/SAppLayout.h"
 #include "frontend/screens/SGameScreen.h"
+#include "render/SD3D6Parser.h"
+#include "sys/time/time.h"
 #include "tests/app/GameLibraryTestSupport.h"
 #include "ui/SDC.h"
 
@@ -52,7 +54,8 @@ protected:
             tarvex::test::PlaceGameLibrary(LibraryToLoad(), std::filesystem::path(m_folder) / "lib");
         RestoreLibraryState();
         m_hub->m_pGameDLL = new SGameDLL(path.c_str());
-        m_hub->m_pGameDLL->HandOver(m_hub->m_pGameItems, SString("C:\\Tarvex"));
+        // The range reads its boards from the demo's Home folder.
+        m_hub->m_pGameDLL->HandOver(m_hub->m_pGameItems, SString(DemoHome().c_str()));
     }
     void TearDown() override
     {
@@ -61,6 +64,7 @@ protected:
         RestoreLibraryState();
         GameLibraryTest::TearDown();
     }
+    static std::string DemoHome() { return (std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string(); }
     virtual std::string LibraryToLoad() const { return tarvex::test::StandInGameLibrary(); }
     // Unloading a library takes the client state and the worlds with it; the process's hub
     // gets them back as a fresh hub has them.
@@ -94,6 +98,10 @@ TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {
     EXPECT_EQ(library->GetState(), 7);
 
     m_hub->m_pConsoleHost->EndGame();  // what EXIT does while this screen is current
+    EXPECT_EQ(library->GetState(), 11);  // play stops and the results are shown
+    EXPECT_EQ(screen.GetEndState(), 0);
+    screen.Update();  // the session goes on while its results are shown
+    m_hub->m_pConsoleHost->EndGame();  // and ends when EXIT comes again
     EXPECT_EQ(library->GetState(), 0);
     EXPECT_EQ(screen.GetEndState(), 0);
     screen.Update();  // the end state is reached: the screen leaves (no manager here)
@@ -107,8 +115,6 @@ TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {
 TEST_F(GameScreenSessionTest, TargetsStandAheadAndEachShotScoresTheRegionItLandsIn) {
     // The demo's target texture; the officer's eye is 1.7 m up, the boards (2 m tall, their
     // regions given as fractions of the board from its top) stand 20 m ahead on level ground.
-    const std::string home = (std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string();
-    m_hub->m_pGameItems->m_sBasePath = home.c_str();
     SGameDLL* library = m_hub->m_pGameDLL;
     SGameScreen screen;
     screen.Activate();
@@ -144,8 +150,8 @@ TEST_F(GameScreenSessionTest, TargetsStandAheadAndEachShotScoresTheRegionItLands
         {"0", "4", "", "3", "20"},            // between two boards
     };
     for (const auto& shot : shots) {
-        library->DoCommand(tilt, 0, shot.tilt);
-        library->DoCommand(turn, 0, shot.turn);
+        library->DoCommand(tilt, 2, shot.tilt);  // as typed at the console: degrees at once
+        library->DoCommand(turn, 2, shot.turn);
         library->DoCommand(fire, 0, nullptr);
         EXPECT_STREQ(library->GetProperty("LastRegion"), shot.region) << shot.tilt << " " << shot.turn;
         EXPECT_STREQ(library->GetProperty("Hits"), shot.hits) << shot.tilt << " " << shot.turn;
@@ -154,7 +160,73 @@ TEST_F(GameScreenSessionTest, TargetsStandAheadAndEachShotScoresTheRegionItLands
 
     // Once the session is over the client state names no actor the host may clear.
     m_hub->m_pConsoleHost->EndGame();
+    EXPECT_TRUE(layout.HasViewActor());  // the results are shown over the range
+    m_hub->m_pConsoleHost->EndGame();
     EXPECT_FALSE(layout.HasViewActor());
+    screen.Deactivate();
+}
+
+// A level whose board files are cut short does not start; the library names the file and why.
+TEST_F(GameScreenSessionTest, DamagedBoardFilesStopTheLevelAndAreNamed) {
+    const struct {
+        const char* file;
+        const char* why;
+    } cases[] = {
+        {"target.ssm", "it is damaged or incomplete."},
+        {"target.stx", "Unable to load from data source."},
+    };
+    for (const auto& c : cases) {
+        const std::filesystem::path home = std::filesystem::path(m_folder) / "Damaged";
+        std::filesystem::remove_all(home);
+        std::filesystem::create_directories(home / "Models");
+        std::filesystem::copy(std::filesystem::path(DemoHome()) / "Models" / "Range", home / "Models" / "Range");
+        const std::filesystem::path damaged = home / "Models" / "Range" / c.file;
+        std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged) / 2);
+        m_hub->m_pGameItems->m_sBasePath = home.string().c_str();
+
+        SGameDLL* library = m_hub->m_pGameDLL;
+        SGameScreen screen;
+        screen.Activate();
+        EXPECT_NE(library->GetState(), 7) << c.file;
+        char error[1024] = {};
+        library->GetLastSessionError(error, sizeof(error));
+        const std::string named = home.string() + "/Models/Range/" + c.file + " could not be read: ";
+        EXPECT_NE(std::string(error).find(named + c.why), std::string::npos) << error;
+        screen.Deactivate();
+    }
+}
+
+TEST_F(GameScreenSessionTest, HeldAxesAndKeysTurnTheAimEveryFrameUntilReleased) {
+    SGameDLL* library = m_hub->m_pGameDLL;
+    SGameScreen screen;
+    screen.Activate();
+    ViewLayout layout(m_hub);
+    SDataCollection* commands = m_hub->m_pGameItems->m_pCommands;
+    const auto yawAfterTwoFrames = [&](const char* command, int state, const char* amount) {
+        library->DoCommand(commands->FindByName(command), state, amount);
+        screen.Update();
+        screen.Update();
+        float position[3] = {};
+        float angles[3] = {};
+        EXPECT_TRUE(layout.ReadViewpoint(position, angles));
+        return angles[1];
+    };
+    // An axis step is 0.003 degree a frame, a held key a degree and a half.
+    EXPECT_NEAR(yawAfterTwoFrames("turn", 0, "1000"), 6.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("turn", 0, "-500"), 3.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("turn", 1, ""), 3.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tright", 0, ""), 6.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tright", 1, ""), 6.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tleft", 0, ""), 3.0f, 1e-3f);
+    EXPECT_NEAR(yawAfterTwoFrames("tleft", 1, ""), 3.0f, 1e-3f);
+
+    // Leaving asks the host for EXIT: the results first, then the end.
+    library->DoCommand(commands->FindByName("leave"), 0, "");
+    EXPECT_EQ(library->GetState(), 11);
+    library->DoCommand(commands->FindByName("leave"), 1, "");  // the key coming up does nothing
+    EXPECT_EQ(library->GetState(), 11);
+    library->DoCommand(commands->FindByName("leave"), 0, "");
+    EXPECT_EQ(library->GetState(), 0);
     screen.Deactivate();
 }
 
@@ -184,6 +256,63 @@ TEST_F(GameScreenSessionTest, TheClientDebugBlockShowsTheClientTheHubNames) {
     }
     m_hub->m_iClientIndex = -1;
     screen.Deactivate();
+}
+
+// The library's overlay commands switch the renderer's own overlay switches through the host;
+// each session starts with them off, and the heads-up range items read the client's samples.
+TEST_F(GameScreenSessionTest, TheLibrarysOverlaysAndRangeReachTheRendererAndTheDisplay) {
+    SGameDLL* library = m_hub->m_pGameDLL;
+    SDataCollection* commands = m_hub->m_pGameItems->m_pCommands;
+    SGameScreen screen;
+    const struct {
+        const char* command;
+        bool* on;
+    } overlays[] = {{"nightvision", &SD3D6Parser::s_bNightVision},
+                    {"sight", &SD3D6Parser::s_bCentredOverlay},
+                    {"redflash", &SD3D6Parser::s_bRedFlash}};
+    for (int session = 0; session < 2; ++session) {
+        screen.Activate();
+        ASSERT_EQ(library->GetState(), 7);
+        EXPECT_EQ(SD3D6Parser::s_byDrawAllObjects, 1);
+        EXPECT_EQ(SD3D6Parser::s_bHitTestAllCells, 1);
+        for (const auto& overlay : overlays) {
+            const int index = commands->FindByName(overlay.command);
+            ASSERT_GE(index, 0) << overlay.command;
+            EXPECT_FALSE(*overlay.on) << overlay.command;
+            library->DoCommand(index, 0, nullptr);  // pressed
+            library->DoCommand(index, 1, nullptr);  // released: no change
+            EXPECT_TRUE(*overlay.on) << overlay.command;
+            if (session == 0) {
+                library->DoCommand(index, 2, nullptr);  // typed at the console
+                EXPECT_FALSE(*overlay.on) << overlay.command;
+                library->DoCommand(index, 2, nullptr);
+            }
+        }
+        EXPECT_EQ(SD3D6Parser::s_iCentredIndex, 0);
+        EXPECT_FLOAT_EQ(SD3D6Parser::s_fCentredScale, 0.5f);
+        screen.Deactivate();
+    }
+
+    screen.Activate();
+    sys::time::SetFakeTicks(10000);
+    SAppLayout::ResetSharedState();
+    SClientInfo* client = m_hub->m_pGameItems->m_pClientInfo;
+    client->ResetRanges();
+    ViewLayout layout(m_hub);
+    EXPECT_EQ(layout.GetText("crange", nullptr), "Range: ------");  // no sample yet
+    EXPECT_EQ(layout.GetText("cping", nullptr), "0");
+    client->m_iRanges[0] = 10;
+    client->m_iRanges[3] = 21;
+    client->m_bRangeChanged = 1;
+    sys::time::AdvanceFake(250);
+    EXPECT_EQ(layout.GetText("crange", nullptr), "Range: 15.00");
+    EXPECT_EQ(layout.GetText("crangef", nullptr), "15.0");
+    EXPECT_EQ(layout.GetText("cping", nullptr), "15");
+    screen.Deactivate();
+    SAppLayout::ResetSharedState();
+    SD3D6Parser::s_byDrawAllObjects = 0;
+    SD3D6Parser::s_bHitTestAllCells = 0;
+    SD3D6Parser::s_bSecondModelMark = 0;
 }
 
 // A library whose session commands fail when their argument is 0.

@@ -30,13 +30,15 @@ protected:
     void Load()
     {
         m_dll = std::make_unique<SGameDLL>(m_path.c_str());
-        m_dll->HandOver(&m_items, SString("C:\\Tarvex"));
+        // The range reads its boards from the demo's Home folder.
+        m_dll->HandOver(&m_items, SString(DemoHome().c_str()));
     }
     void TearDown() override
     {
         m_dll.reset();
         GameLibraryTest::TearDown();
     }
+    static std::string DemoHome() { return (std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string(); }
     int CommandIndex(const char* name) const { return m_items.m_pCommands->FindByName(name); }
     static std::string Text(const char* text) { return text != nullptr ? text : "(null)"; }
 
@@ -71,8 +73,9 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
     Load();
     SObjectDefList* list = m_dll->GetObjectList();
     ASSERT_NE(list, nullptr);
-    // 15 for the display, weapons and career, 9 for the inventory catalogue (two kinds, seven items).
-    EXPECT_EQ(list->GetCount(), 24);
+    // 16 for the display, aiming, weapons and career, 9 for the inventory catalogue (two kinds,
+    // seven items).
+    EXPECT_EQ(list->GetCount(), 25);
     EXPECT_NE(list->FindByName("HUD"), nullptr);
     SObjectDef* shotgun = list->FindByName("InvShotgun");
     ASSERT_NE(shotgun, nullptr);
@@ -92,7 +95,7 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
 TEST_F(StandInGameTest, SetUpTwiceKeepsOneOfEachDefinition) {
     Load();
     m_dll->GameSetup();
-    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 24);
+    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 25);
 }
 
 TEST_F(StandInGameTest, PropertiesAreStoredAndAnswered) {
@@ -176,11 +179,12 @@ TEST_F(StandInGameTest, LocalClientIsReleasedBeforeTheLibraryGoes) {
 
 TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
     // The 9mm pistol carries 15 rounds and the range gives 150 s (the shipped definitions).
+    // Play stops with the results shown (state 11); the host's end command then ends the session.
     enum Ending { kRounds, kTime, kHostEnd, kHostAbort };
     const struct {
         Ending ending;
         int16_t state;
-    } cases[] = {{kRounds, -1}, {kTime, -1}, {kHostEnd, 0}, {kHostAbort, 0}};
+    } cases[] = {{kRounds, 11}, {kTime, 11}, {kHostEnd, 11}, {kHostAbort, 11}};
     Load();
     const int fire = CommandIndex("fire");
     for (const auto& c : cases) {
@@ -213,5 +217,7 @@ TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
         EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
         m_dll->DoCommand(fire, 0, nullptr);  // nothing happens after the end
         EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
+        m_dll->SessionCommand(c.ending == kHostAbort ? 6 : 5, 0);
+        EXPECT_EQ(m_dll->GetState(), 0) << c.ending;
     }
 }

@@ -15,6 +15,7 @@
 #include "render/outdoor/SRendererCatalog.h"
 #include "render/pipeline/SRaster.h"
 #include "sys/classlib/CStringArray.h"
+#include "sys/rand.h"
 #include "sys/window/window.h"
 
 namespace tarvex::demo {
@@ -22,7 +23,27 @@ namespace tarvex::demo {
 // The Home folder as the search folder, and the sky-box handler's files by their names there.
 class DemoCatalog : public SRendererCatalog {
 public:
-    bool GetTextureList(const char*, std::vector<STextureListSource>&) override { return false; }
+    // The demo's texture lists: the meadow, the mixed trees, and one file for each of the screen
+    // overlays ("MiscTextures-<name>--24-0").
+    bool GetTextureList(const char* name, std::vector<STextureListSource>& sources) override {
+        const std::string key = name, group = "MiscTextures-", tail = "--24-0";
+        std::vector<std::string> files;
+        if (key == "GroundTexture-Meadow--24-0") {
+            files = {"meadow", "grass"};
+        } else if (key == "TreeSprites-Mixed--24-0") {
+            files = {"pine", "bush"};
+        } else if (key.rfind(group, 0) == 0 && key.size() > group.size() + tail.size()) {
+            files = {key.substr(group.size(), key.size() - group.size() - tail.size())};
+        }
+        for (const std::string& file : files) {
+            STextureListSource source;
+            source.m_sPath = ("Textures\\Outdoor\\" + file + ".stx").c_str();
+            sources.push_back(source);
+        }
+        return !files.empty();
+    }
+    // Every entry weighs the same on every day.
+    static float EveryDay(int32_t, int32_t, int32_t, int32_t, int32_t) { return 1.0f; }
     SResource* GetModelResource(const char*) override { return nullptr; }
     void GetModelFrameTexts(SResource*, std::vector<SString>&) override {}
     bool FindHandlerFileByKey(const char*, const char*, SString&, uint32_t&) override { return false; }
@@ -50,8 +71,9 @@ public:
 // A display, a renderer with its raster and the demo map's session, in that order of making.
 class DemoOutdoor {
 public:
-    // 0 when the display, the raster or the session cannot be made.
-    int Open(const std::string& home, bool fog) {
+    // 0 when the display, the raster or the session cannot be made. `map` is a file of the Home
+    // folder's "Maps"; `quality` the texture quality of the level record.
+    int Open(const std::string& home, bool fog, const char* map = "Outdoor.gmx", int quality = 1) {
         sys::HWND window = sys::window::GetMainWindow();
         if (window == nullptr) {
             window = sys::window::CreateWindow("Tarvex", sys::WS_OVERLAPPED | sys::WS_VISIBLE, nullptr,
@@ -75,8 +97,13 @@ public:
         }
         catalog.folders.Add(home.c_str());
         SD3D6Parser::SetCatalog(&catalog);
+        parser.SetCallback4(
+            reinterpret_cast<SParser::Callback4>(reinterpret_cast<void (*)()>(&DemoCatalog::EveryDay)));
+        // Textures drawn from lists are drawn at random: the same world on every run.
+        sys::Srand(1);
         SLevelInfo level;
-        level.m_sMapPath = (home + "/Maps/Outdoor.gmx").c_str();
+        level.m_sMapPath = (home + "/Maps/" + map).c_str();
+        level.Field(2) = quality;
         for (int step = 0; step <= 4; ++step) {
             if (step == 2 && fog) {
                 parser.m_HWDesc.dpcTriCaps.dwRasterCaps |= 0x100;  // a device with table fog

@@ -225,7 +225,7 @@ TEST_F(TileClipTest, CellsAreCutAtTheirWaterLevel) {
     for (const Case& c : cases) {
         EXPECT_EQ(world->BuildTerrainTile(c.x, c.z, -1), c.vertices) << c.x;
     }
-    world->ClipTilesAtWater();
+    world->ClipTileAtHeight();
     EXPECT_EQ(world->m_iTileVertexCount, 22);
     for (const Case& c : cases) {
         const SHuntCell& cell = world->Cell(c.z * 256 + c.x);

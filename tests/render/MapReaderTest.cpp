@@ -90,6 +90,26 @@ TEST_F(MapReaderTest, GridsAndCellsAreMirroredShiftedAndFlipped) {
     EXPECT_EQ(map->GetCell(0)[25], 255);  // every in-cell Y is flipped, a zero one too
 }
 
+// Values that are not numbers, or beyond any terrain, would reach the outdoor world's
+// interpolations as NaN: they read as ground level or as the farthest height kept.
+TEST_F(MapReaderTest, GridValuesOutOfReachAreTamed) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float values[] = {std::nanf(""), inf, -inf, 1e30f, -1e30f, 3.0f};
+    MapBytes grid;
+    for (int i = 0; i < 65536; ++i) {
+        grid.F32(i < 6 ? values[i] : 0.0f);
+    }
+    MapBytes file = MapHeader(2);
+    file.Record(2, grid).Record(9, grid);
+    ASSERT_EQ(Load(file), 1);
+    const float expected[] = {0.0f, 0.0f, 0.0f, 1048576.0f, -1048576.0f, 24.0f};
+    for (int i = 0; i < 6; ++i) {
+        // File row 0 is row 255 once read.
+        EXPECT_EQ(map->m_fHeights[255 * 256 + i], expected[i]) << i;
+        EXPECT_EQ(map->m_fSecondGrid[255 * 256 + i], expected[i]) << i;
+    }
+}
+
 TEST_F(MapReaderTest, OutputsZonesNamesAndSkippedRecords) {
     MapBytes models;
     models.U32(2);
@@ -256,9 +276,14 @@ TEST_F(MapReaderTest, DamagedFilesAreRefused) {
     for (const Case& c : cases) {
         EXPECT_EQ(Load(c.file), 0) << c.name;
         EXPECT_FALSE(map->IsUsable()) << c.name;
+        // The reason stays with the map for whoever reports the refusal.
+        EXPECT_FALSE(map->GetLoadError().IsEmpty()) << c.name;
     }
+    EXPECT_EQ(Load(truncated), 0);
+    EXPECT_STREQ(map->GetLoadError().GetString(), "archive: unexpected end of data");
     SMapKR5 unopened;
     EXPECT_EQ(unopened.LoadFile((folder + "/missing.gmx").c_str()), 0);
+    EXPECT_EQ(std::string(unopened.GetLoadError().GetString()).rfind("file not found", 0), 0u);
     EXPECT_EQ(unopened.LoadFile(folder.c_str()), 0);
 }
 

@@ -13,6 +13,7 @@
 #include "render/SD3D6Parser.h"
 #include "render/texture/SD3D6Lock.h"
 #include "sys/d3d/d3d.h"
+#include "sys/time/headless/headless_clock.h"
 #include "sys/video/video.h"
 #include "render/pipeline/SRaster.h"
 #include "tests/render/DemoOutdoorSession.h"
@@ -52,22 +53,55 @@ TEST_F(OutdoorFrameTest, DemoMapFromFixedCameras) {
     struct Camera {
         const char* name;
         float x, y, z, pitch, yaw;
-        bool overlays;
     };
     const float pi = 3.14159265f;
     const Camera cameras[] = {
-        {"sky", 30000.0f, 400.0f, 30000.0f, 0.3f, pi / 2, false},
-        {"land", 22000.0f, 300.0f, 22000.0f, -0.25f, pi / 4, false},
-        {"water", 38400.0f, 300.0f, 33500.0f, -0.3f, 0.0f, false},
-        {"overlays", 22000.0f, 300.0f, 22000.0f, -0.25f, pi / 4, true},
+        {"sky", 30000.0f, 400.0f, 30000.0f, 0.3f, pi / 2},
+        {"land", 22000.0f, 300.0f, 22000.0f, -0.25f, pi / 4},
+        {"water", 38400.0f, 300.0f, 33500.0f, -0.3f, 0.0f},
     };
     for (const Camera& c : cameras) {
-        SD3D6Parser::s_bRedFlash = c.overlays;
         demo.Frame(c.x, c.y, c.z, c.pitch, c.yaw);
         const std::string name = std::string("render/outdoor_") + c.name + ".png";
         EXPECT_TRUE(tarvex::test::MatchesReference(Capture(demo.Target()), name, 6, 3000)) << c.name;
     }
     EXPECT_GT(SD3D6Parser::s_FrameStats.iOpaqueTriangles, 0);
+}
+
+// Each overlay the game switches on is laid over the land view as its reference shows, and the
+// view is the plain one again once it is switched off.
+TEST_F(OutdoorFrameTest, OverlaysDrawnWhileSwitchedOn) {
+    Open(false);
+    const float pi = 3.14159265f;
+    const auto land = [&] {
+        demo.Frame(22000.0f, 300.0f, 22000.0f, -0.25f, pi / 4);
+        return Capture(demo.Target());
+    };
+    const tarvex::test::Image plain = land();
+    const struct {
+        const char* name;
+        bool* on;
+    } overlays[] = {{"night_vision", &SD3D6Parser::s_bNightVision},
+                    {"centred", &SD3D6Parser::s_bCentredOverlay},
+                    {"red_flash", &SD3D6Parser::s_bRedFlash}};
+    SD3D6Parser::s_iCentredIndex = 0;
+    SD3D6Parser::s_fCentredScale = 0.5f;
+    for (const auto& overlay : overlays) {
+        // The first noise frame, due now and held for the rest of the test.
+        sys::time::headless::Advance(1000);
+        SD3D6Parser::s_dwNightVisionCounter = 0;
+        demo.parser.m_dwNightVisionDue = 0;
+        SD3D6Parser::s_dwNightVisionPeriod = 3600000;
+        *overlay.on = true;
+        const tarvex::test::Image shown = land();
+        *overlay.on = false;
+        const std::string name = std::string("render/overlay_") + overlay.name + ".png";
+        EXPECT_TRUE(tarvex::test::MatchesReference(shown, name, 6, 3000)) << overlay.name;
+        EXPECT_FALSE(tarvex::test::ImagesMatch(shown, plain, 4, 3000)) << overlay.name;
+        EXPECT_TRUE(tarvex::test::ImagesMatch(land(), plain, 0, 0)) << overlay.name;
+    }
+    SD3D6Parser::s_dwNightVisionPeriod = 300;
+    SD3D6Parser::s_fCentredScale = 0.05f;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Writes the seeds of the fuzz targets of the readers that take the demo's files: the catalog
-// with the program's resource classes, the sprite archive, the input settings archive, the
-// profile, console scripts and the help text. Every seed comes from the program's own writers
+// with the program's resource classes and with the asset classes, the sprite archive, the input
+// settings archive, the profile, console scripts, the help text, the career's level lines and
+// the patch download's answers. Every seed comes from the program's own writers
 // and the demo generator. Run by hand after a change of one of the formats:
 //   tarvex_tools_tests --gtest_also_run_disabled_tests --gtest_filter=*WriteReaderFuzzSeeds
 
@@ -10,11 +11,15 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/CConfigData.h"
 #include "app/SGameObjects.h"
+#include "assets/models/SMesh.h"
+#include "assets/models/SModel.h"
+#include "assets/textures/STexture.h"
 #include "assets/AssetResourceKinds.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
@@ -197,6 +202,94 @@ protected:
         sys::profile::SetFile("");
     }
 
+    // Catalogs holding an 8-bit texture, a mesh and a model as the writers store them: all
+    // three together and each alone.
+    void WriteAssetCatalogSeeds(const fs::path& folder) {
+        const auto texture = [] {
+            auto* p = new STexture;
+            p->m_iWidth = p->m_iHeight = 64;
+            p->m_iLevelCount = 5;
+            p->m_strLabel = "board";
+            p->m_strMipFile = "range.mip";
+            p->m_iHasMipFile = 1;
+            p->AddFileName("board.bmp");
+            return p;
+        };
+        const auto mesh = [] {
+            auto* p = new SMesh;
+            p->SetFileName("board.msh");
+            p->m_strSecondName = "board_lo.msh";
+            return p;
+        };
+        const auto model = [] {
+            auto* p = new SModel;
+            p->m_strName = "officer";
+            for (const char* name : {"stand", "walk"}) {
+                auto* frame = new SModelFrame;
+                frame->m_strName = name;
+                frame->m_strSecondName = "officer.ssm";
+                p->AddFrame(frame);
+            }
+            return p;
+        };
+        const auto item = [](int kind, const char* name, SResource* resource) {
+            auto* p = new SCatalogItem(kind, name, "", "");
+            p->SetResource(resource);
+            return p;
+        };
+        SCatalog all;
+        all.AddItem(item(kKindTexture, "board", texture()));
+        all.AddItem(item(kKindMesh, "board", mesh()));
+        all.AddItem(item(kKindModel, "officer", model()));
+        WriteSeed(folder, "assets.cat", Store(all));
+        SCatalog one;
+        one.AddItem(item(kKindTexture, "board", texture()));
+        WriteSeed(folder, "texture.cat", Store(one));
+        SCatalog two;
+        two.AddItem(item(kKindMesh, "board", mesh()));
+        WriteSeed(folder, "mesh.cat", Store(two));
+        SCatalog three;
+        three.AddItem(item(kKindModel, "officer", model()));
+        WriteSeed(folder, "model.cat", Store(three));
+    }
+
+    // The stand-in library's level lines and picture lines, as the target reads them: the
+    // "Level" values one a line, an empty line, then the "LevelImage" values.
+    static void WriteLevelListSeeds(const fs::path& folder) {
+        std::string levels;
+        std::string images;
+        // The library is loaded by name at run time, so its definitions are read from its source.
+        std::istringstream script(ReadText(fs::path(TARVEX_TEST_DATA) / "../../game/StandInObjects.cpp"));
+        for (std::string line; std::getline(script, line);) {
+            const size_t quote = line.find('"');
+            if (line.find("set Level") == std::string::npos || quote == std::string::npos)
+                continue;
+            const std::string value = line.substr(quote + 1, line.rfind('"') - quote - 1);
+            (line.find("set LevelImage") != std::string::npos ? images : levels) += value + "\n";
+        }
+        ASSERT_FALSE(levels.empty());
+        WriteSeed(folder, "scenario.txt", levels + "\n" + images);
+        WriteSeed(folder, "levels_only.txt", levels);
+    }
+
+    // Answers to the request for the information file: over HTTP as the download tests' server
+    // sends them (with and without a length, and a refusal), and over FTP as the control
+    // replies one a line, an empty line, then the file.
+    static void WritePatchSeeds(const fs::path& folder) {
+        const std::string file = "V0.9:0:127.0.0.1/patches/old.exe\r\nV1.0A:0:127.0.0.1/patches/QJB_patch.exe\r\n"
+                                 "v1.0a:1:127.0.0.1/patches/cd.exe\r\nv1.0a:0:127.0.0.1/p/..\\evil.exe\r\ngarbage\r\n";
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
+        WriteSeed(folder, "http.txt",
+                  std::string(1, '\0') + head + "Content-Length: " + std::to_string(file.size()) + "\r\n\r\n" + file);
+        WriteSeed(folder, "http_no_length.txt", std::string(1, '\0') + head + "\r\n" + file);
+        WriteSeed(folder, "http_404.txt",
+                  std::string(1, '\0') + "HTTP/1.1 404 Not Found\r\nContent-Length: 8\r\n\r\nNot here");
+        WriteSeed(folder, "ftp.txt",
+                  std::string(1, '\1') + "220 Test server ready\n331 Password please\n230 Logged in\n257 \"/\"\n"
+                                          "200 Type set\n213 " + std::to_string(file.size()) +
+                      "\n150 Opening data connection\n226 Transfer complete\n\n" + file);
+    }
+
     std::string m_folder;
     HomeSet m_home;
 };
@@ -206,6 +299,9 @@ protected:
 TEST_F(FuzzSeedsTest, DISABLED_WriteReaderFuzzSeeds) {
     const fs::path corpus(TARVEX_FUZZ_CORPUS);
     WriteCatalogSeeds(corpus / "catalog_resources_fuzz");
+    WriteAssetCatalogSeeds(corpus / "asset_archives_fuzz");
+    WriteLevelListSeeds(corpus / "level_list_fuzz");
+    WritePatchSeeds(corpus / "patch_fuzz");
     WriteSpriteSeeds(corpus / "sprite_fuzz");
     WriteHubSeeds(corpus / "input_settings_fuzz", corpus / "console_exec_fuzz");
     WriteProfileSeeds(corpus / "profile_fuzz");

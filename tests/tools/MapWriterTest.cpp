@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -186,7 +188,8 @@ TEST_F(MapWriterTest, TextsTooLongForTheFormatAreRefused) {
 }
 
 // Writes the seed corpus of the map reader's fuzz target: small maps of our writer without
-// their grids and cells (a whole map is 3 MB), and a few damaged ones made from them.
+// their grids and cells (a whole map is 3 MB), a few damaged ones made from them, and maps with
+// both grids (and tags), one of them with heights that are not numbers under its water.
 TEST_F(MapWriterTest, DISABLED_WriteSmapFuzzSeeds) {
     const std::filesystem::path dir = std::filesystem::path(TARVEX_FUZZ_CORPUS) / "smap_fuzz";
     std::filesystem::create_directories(dir);
@@ -212,6 +215,14 @@ TEST_F(MapWriterTest, DISABLED_WriteSmapFuzzSeeds) {
     const uint8_t junk[] = {3, 0, 4, 0, 0, 0, 0xDE, 0xAD, 0xBE, 0xEF};
     skipped.insert(skipped.begin() + 14, std::begin(junk), std::end(junk));
     write("skipped.gmx", skipped);
+
+    const unsigned grids = smapwriter::kTags | smapwriter::kHeights | smapwriter::kSecondGrid;
+    write("grids.gmx", smapwriter::Build(*map, grids));
+    for (int i = 0; i < 65536; i += 7) {
+        map->m_fHeights[i] = i % 2 == 0 ? std::numeric_limits<float>::infinity() : std::nanf("");
+        map->m_fSecondGrid[i] = 1e30f;
+    }
+    write("regress_nonfinite_heights.gmx", smapwriter::Build(*map, grids));
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 #include "ui/SFont.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/SSprite.h"
+#include "ui/SSurfaceDC.h"
 #include "ui/SWindow.h"
+#include "ui/widgets/STextCtrl.h"
 
 namespace {
 
@@ -180,6 +182,58 @@ TEST_F(GraphicsHostTest, AMessageDialogShowsItsTextAndAnswersTheButton) {
     EXPECT_EQ(factory.asked, "Generic:OK");
     EXPECT_EQ(factory.value, 42u);
     host.SetDialogFactory(nullptr);
+}
+
+// A window that keeps the rectangles it and its parent were drawn at.
+class PlaceRecorder : public SWindow {
+public:
+    int Draw(SDC*) override {
+        drawnAt = m_rcWindow;
+        boxAt = m_pParent->GetWindowRect();
+        return 0;
+    }
+    sys::RECT drawnAt{};
+    sys::RECT boxAt{};
+};
+
+// A 300 x 100 box at (100, 100) whose text line holds one line; its OK button lies below it.
+// Children are placed relative to the box.
+class OneLineBoxFactory : public SGenericDialogFactory {
+public:
+    SDialog* CreateDialog(const char*, const char*) override {
+        auto* dialog = new SDialog;
+        dialog->Create(nullptr, "D", 0, {100, 100, 400, 200}, nullptr, 0, nullptr);
+        text = new STextCtrl;
+        text->Create(nullptr, "", STextCtrl::kStyleCentre, {10, 10, 290, 30}, dialog, 100, nullptr);
+        button = new PlaceRecorder;
+        button->Create(nullptr, "OK", 0, {120, 50, 180, 80}, dialog, 1, nullptr);
+        dialog->SetFocus();
+        return dialog;
+    }
+    void SetDialogValue(SDialog*, uint32_t) override {}
+    STextCtrl* text = nullptr;
+    PlaceRecorder* button = nullptr;
+};
+
+TEST_F(GraphicsHostTest, AMessageBoxGrowsToShowEveryLineOfItsText) {
+    ASSERT_EQ(Reset(0), 1);
+    SSurfaceDC measure(graphics.GetBack(), false);
+    SWindow::SetSourceDC(&measure);
+    OneLineBoxFactory factory;
+    host.SetDialogFactory(&factory);
+    const char* text = "You need the Pistol9mm Shotgun qualified before this level can be played, "
+                       "so go back to the target range first.";
+    sys::RECT needed{0, 0, 280, 0};
+    measure.DrawText(text, needed, sys::DT_CENTER | sys::DT_WORDBREAK | sys::DT_CALCRECT);
+    const int lines = needed.bottom - 20;
+    ASSERT_GT(lines, 0) << "the text must need more than the one line";
+    sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, sys::VK_RETURN, 1);
+    EXPECT_EQ(host.NoticeDialog(text, 0, nullptr), 1);
+    // Drawn below the whole text, the box grown by as much; the box is not kept grown.
+    EXPECT_EQ(factory.button->drawnAt.top, 150 + lines);
+    EXPECT_EQ(factory.button->boxAt.bottom - factory.button->boxAt.top, 100 + lines);
+    host.SetDialogFactory(nullptr);
+    SWindow::SetSourceDC(nullptr);
 }
 
 }  // namespace

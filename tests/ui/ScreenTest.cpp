@@ -222,3 +222,19 @@ TEST_F(ScreenTest, BackgroundFrameAndPacking) {
 }
 
 }  // namespace
+
+namespace {
+
+// A picture the screen read from its own file belongs to the screen: replacing it frees it
+// once, and the screen's destruction does not free it again.
+TEST_F(ScreenTest, ABackgroundReadFromAFileIsFreedOnceWhenReplaced) {
+    auto screen = std::make_unique<SScreen>();
+    ASSERT_TRUE(LoadedWith(*screen, 1));
+    auto* replacement = new TestImage(2, 2);
+    EXPECT_EQ(screen->SetBackgroundImage(replacement), replacement);
+    EXPECT_EQ(screen->GetBackgroundImage(), replacement);
+    screen.reset();
+    delete replacement;  // no catalog: the screen leaves an image it did not make alone
+}
+
+}  // namespace

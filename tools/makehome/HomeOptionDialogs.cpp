@@ -126,16 +126,23 @@ void HomeSet::AddOptionDialogs() {
 
     // Controls: six rows of bindings with a scroll bar whose arrow buttons lie over its ends.
     SDialog* pControls = newDialog();
+    // The dialog gives the list rows of 16 pixels, so its names are written in the small font,
+    // in columns wide enough for the longest key names ("Right shift", "Gray delete").
     auto* pList = AddWindow<SListCtrl>(pControls, 200, HomeRect{12, 12, 352, 134});
     pList->SetColumnCount(2);
     pList->SetColumnTitle(0, "Command");
     pList->SetColumnTitle(1, "Input");
-    pList->SetColumnWidth(0, 200);
-    pList->SetColumnWidth(1, 130);
+    pList->SetColumnWidth(0, 180);
+    pList->SetColumnWidth(1, 150);
     pList->SetLeftMargin(4);
-    pList->AddResourceName("id;Master");
-    auto* pBar = AddWindow<SScrollBar>(pControls, 250, HomeRect{356, 12, 376, 134}, SScrollBar::kStyleVertical);
-    pBar->AddResourceName("id;scroll_track");
+    pList->AddResourceName("id;Small");
+    // The bar's track is its own length; its arrow parts are as long as the arrow buttons that
+    // lie over them, and the thumb shows which rows are in view.
+    const HomeRect bar{356, 12, 376, 134};
+    AddPicture("scroll_track_controls", home_art::ScrollTrack(bar.Width(), bar.Height()));
+    auto* pBar = AddWindow<SScrollBar>(pControls, 250, bar, SScrollBar::kStyleVertical);
+    for (const char* name : {"id;scroll_track_controls", "id;scroll_thumb", "id;arrow_down_c", "id;arrow_up_c"})
+        pBar->AddResourceName(name);
     addPush(pControls, 3600, Sized(356, 12, kStep, kStep), "arrow_up");
     addPush(pControls, 3601, Sized(356, 114, kStep, kStep), "arrow_down");
     const struct {

@@ -34,6 +34,7 @@ struct Rgba {
 using Painter = std::function<Rgba(int x, int y)>;
 
 constexpr int kTextureSize = 32;
+constexpr int kNightVisionFrames = 4;
 const char* const kOpaqueLine = "R5G6B5 16 0 2 5 6 5 0 11 5 0 0 31 63 31 0 ";
 const char* const kAlphaLine = "A4R4G4B4 12 4 2 4 4 4 4 8 4 0 12 15 15 15 15 ";
 
@@ -149,6 +150,44 @@ Painter Sky(Rgba top, Rgba horizon, bool ground) {
     };
 }
 
+// The screen-space overlays the game may lay over the view: four frames of green night-vision
+// noise, a centred scope sight and a red flash round the edges. The renderer may keep a single
+// bit of alpha, so each is see-through by its clear texels, not by half-clear ones.
+void AddOverlayTextures(const std::string& scratch, const std::string& folder, std::vector<OutdoorFile>& files) {
+    const std::vector<std::pair<const char*, const char*>> blended = {
+        {"TXT-RSAlphaBlend", "Yes"}, {"TXT-RSSrcBlend", "SrcAlpha"}, {"TXT-RSDstBlend", "InvSrcAlpha"},
+        {"TXT-RSZTest", "No"},       {"TXT-RSZWrite", "No"},         {"TXT-Light", "No"}};
+    for (int frame = 1; frame <= kNightVisionFrames; ++frame) {
+        const Painter noise = [frame](int x, int y) {
+            const int glow = Noise(x, y, 40 + frame, 100);
+            const auto green = static_cast<uint8_t>(120 + glow);
+            return Rgba{static_cast<uint8_t>(green / 4), green, static_cast<uint8_t>(green / 4),
+                        static_cast<uint8_t>(glow < 45 ? 255 : 0)};
+        };
+        files.push_back(Texture(scratch, folder + "nv_" + std::to_string(frame) + ".stx", noise, true, blended));
+    }
+    // Distances from the middle, in half texels, so that the pictures are symmetric.
+    const auto squaredRadius = [](int x, int y) {
+        const int dx = 2 * x + 1 - kTextureSize, dy = 2 * y + 1 - kTextureSize;
+        return dx * dx + dy * dy;
+    };
+    const Painter sight = [squaredRadius](int x, int y) {
+        const int ring = squaredRadius(x, y);
+        const bool cross = (x == kTextureSize / 2 - 1 || x == kTextureSize / 2 || y == kTextureSize / 2 - 1 ||
+                            y == kTextureSize / 2) &&
+                           ring > 16;
+        const bool circle = ring >= 26 * 26 && ring <= 30 * 30;
+        return Rgba{10, 10, 10, static_cast<uint8_t>(cross || circle ? 255 : 0)};
+    };
+    files.push_back(Texture(scratch, folder + "ch_1.stx", sight, true, blended));
+    const Painter flash = [squaredRadius](int x, int y) {
+        const int ring = squaredRadius(x, y);
+        const bool red = ring > 34 * 34 || (ring > 26 * 26 && (x + y) % 2 == 0);
+        return Rgba{230, 20, 20, static_cast<uint8_t>(red ? 255 : 0)};
+    };
+    files.push_back(Texture(scratch, folder + "red_flash.stx", flash, true, blended));
+}
+
 void AddTextures(const std::string& scratch, std::vector<OutdoorFile>& files) {
     const std::string folder = std::string(kTextureFolder) + "/";
     files.push_back(Texture(scratch, folder + "grass.stx", Ground({70, 140, 60, 255}, 1), false));
@@ -176,18 +215,16 @@ void AddTextures(const std::string& scratch, std::vector<OutdoorFile>& files) {
         files.push_back(Texture(scratch, folder + "sky_" + face + ".stx", Sky(blue, pale, true), false));
         files.push_back(Texture(scratch, folder + "fog_" + face + ".stx", Sky(grey, grey, true), false));
     }
+    AddOverlayTextures(scratch, folder, files);
     files.push_back(Texture(scratch, folder + "sky_top.stx", Sky(blue, blue, false), false));
     files.push_back(Texture(scratch, folder + "fog_top.stx", Sky(grey, grey, false), false,
                             {{"FOG-ColorRGB", "150 155 160"}, {"FOG-RangeNear", "1200"}, {"FOG-RangeFar", "2300"}}));
 }
 
+}  // namespace
+
 // --- Models ---------------------------------------------------------------------------------
 
-struct Quad {
-    float corners[4][3];
-};
-
-// A closed box from (x0, 0, z0) to (x1, h, z1) as quads seen from outside (y up).
 std::vector<Quad> Box(float x0, float z0, float x1, float z1, float h) {
     return {
         {{{x0, h, z0}, {x0, h, z1}, {x1, h, z1}, {x1, h, z0}}},  // top
@@ -199,8 +236,6 @@ std::vector<Quad> Box(float x0, float z0, float x1, float z1, float h) {
     };
 }
 
-// A static model in the file's axes: the renderer turns (x, y, z) into (-y, z, x), so a point
-// meant to be (X, height, Z) in the world is stored as (Z, -X, height).
 std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char* texture) {
     auto model = std::make_unique<SSMObject>();
     auto frame = std::make_unique<SSMFrame>();
@@ -235,6 +270,8 @@ std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char*
     FinishOneGroupModel(*model, std::move(group), std::move(frame), texture);
     return model;
 }
+
+namespace {
 
 // The ".bsp" of a stored model: read back and prepared as the renderer prepares models it
 // loads, with every group's tree built over the prepared vertices.
@@ -476,6 +513,13 @@ bool BuildSmallerLevels(STexFormat& format) {
 void AddOutdoorCatalogItems(SCatalog& catalog) {
     AddTextureList(catalog, "GroundTexture", "Meadow", {{"meadow.stx", 1, 365}, {"grass.stx", 1, 365}});
     AddTextureList(catalog, "TreeSprites", "Mixed", {{"pine.stx", 1, 365}, {"bush.stx", 1, 365}});
+    for (int frame = 1; frame <= kNightVisionFrames; ++frame) {
+        const std::string name = "nv_" + std::to_string(frame);
+        const std::string file = name + ".stx";
+        AddTextureList(catalog, "MiscTextures", name.c_str(), {{file.c_str(), 1, 365}});
+    }
+    AddTextureList(catalog, "MiscTextures", "ch_1", {{"ch_1.stx", 1, 365}});
+    AddTextureList(catalog, "MiscTextures", "red_flash", {{"red_flash.stx", 1, 365}});
     std::vector<std::pair<std::string, std::string>> sky;
     for (const char* face : {"Front", "Left", "Back", "Right", "Top"}) {
         std::string lower(face);

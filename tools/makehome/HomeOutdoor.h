@@ -35,6 +35,19 @@ bool BuildSmallerLevels(STexFormat& format);
 void FinishOneGroupModel(SSMObject& model, std::unique_ptr<SSMGroup> group, std::unique_ptr<SSMFrame> frame,
                          const std::string& texture);
 
+// One face of a model, its corners in order as seen from outside, in world axes (y up).
+struct Quad {
+    float corners[4][3];
+};
+
+// A closed box from (x0, 0, z0) to (x1, h, z1) as quads seen from outside.
+std::vector<Quad> Box(float x0, float z0, float x1, float z1, float h);
+
+// A model of one group in one frame made of the quads, in the file's axes: the renderer turns
+// (x, y, z) into (-y, z, x), so a point meant to be (X, height, Z) in the world is stored as
+// (Z, -X, height). Its group is drawn and has a tree of its own in the ".bsp" file.
+std::unique_ptr<SSMObject> MakeModel(const std::vector<Quad>& quads, const char* texture);
+
 // A model's stored bytes.
 std::vector<uint8_t> StoreModel(SSMObject& model);
 
@@ -50,7 +63,8 @@ inline constexpr const char* kCrateModelKey = "Models-Crate--19-0";
 inline constexpr const char* kHutHandlerKey = "StaticModel-Hut--22-0";
 inline constexpr const char* kCrateHandlerKey = "StaticModel-Crate--22-0";
 
-// Adds the outdoor world's catalog entries, each carrying its resource: the texture lists,
+// Adds the outdoor world's catalog entries, each carrying its resource: the texture lists
+// (ground, trees, and the "MiscTextures" night-vision frames, centred sight and red flash),
 // the sky box's "Sky_Background" handler (file "Outdoor"), a model handler per static model
 // and the two model resources. The files they name are BuildOutdoorFiles' files, given
 // relative to the Home folder, which the program searches.

@@ -180,6 +180,35 @@ std::vector<uint8_t> TargetModel() {
     return home_outdoor::StoreModel(model);
 }
 
+// The officer's pistol as the first-person view holds it: a barrel pointing ahead (+z) over a
+// grip, the origin at the back of the barrel's underside. First-person models are drawn ten
+// times their size, so the file holds tenths of map units: a barrel of 0.2 m is 0.16.
+std::vector<uint8_t> PistolModel() {
+    std::vector<home_outdoor::Quad> quads = home_outdoor::Box(-0.014f, 0.0f, 0.014f, 0.16f, 0.03f);
+    for (home_outdoor::Quad quad : home_outdoor::Box(-0.012f, 0.0f, 0.012f, 0.04f, 0.07f)) {
+        for (auto& corner : quad.corners)
+            corner[1] -= 0.07f;
+        quads.push_back(quad);
+    }
+    std::unique_ptr<SSMObject> model = home_outdoor::MakeModel(quads, "file;pistol.bmp");
+    // Like a board, the weapon moves with its actor and has no tree of its own.
+    model->m_groups[0]->flags = kGroupInBsp;
+    auto tag = std::make_unique<SSMTag>();
+    tag->name = "NoStatic";
+    model->m_tags.push_back(std::move(tag));
+    model->m_nTags = 1;
+    return home_outdoor::StoreModel(*model);
+}
+
+// Blued steel, a little lighter along the top of the picture.
+void PaintSteel(int, int y, uint8_t rgba[4]) {
+    const auto shade = static_cast<uint8_t>(y < 4 ? 90 : 55);
+    rgba[0] = shade;
+    rgba[1] = shade;
+    rgba[2] = static_cast<uint8_t>(shade + 12);
+    rgba[3] = 255;
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles() {
@@ -187,7 +216,14 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles() {
             // Ambient light on the card, or an upright face lit only by the sun shows black.
             {kTargetTexturePath, PaintedTexture(kTextureSize, Paint, kOpaqueLine, true,
                                                 {{"MAT-AmbientR", "0.7"}, {"MAT-AmbientG", "0.7"}, {"MAT-AmbientB", "0.7"}})},
-            {kHoleTexturePath, PaintedTexture(kHoleSize, PaintHole, kAlphaLine, false)}};
+            // A mark lies on the ground whichever way its triangles wind, and its clear ring
+            // lets the ground show through.
+            {kHoleTexturePath, PaintedTexture(kHoleSize, PaintHole, kAlphaLine, false,
+                                              {{"TXT-RSCull", "None"}, {"TXT-RSAlphaTest", "Yes"},
+                                               {"TXT-RSAlphaFunc", "GreaterEqual"}, {"TXT-RSAlphaRef", "128"}})},
+            {kPistolModelPath, PistolModel()},
+            {kPistolTexturePath, PaintedTexture(kHoleSize, PaintSteel, kOpaqueLine, false,
+                                                {{"MAT-AmbientR", "0.8"}, {"MAT-AmbientG", "0.8"}, {"MAT-AmbientB", "0.8"}})}};
 }
 
 }  // namespace home_range

@@ -67,6 +67,8 @@ HomeSet::~HomeSet() = default;
 void HomeSet::Build() {
     AddFont("Master", HomeFontStyle{kFontScale, 242, 246, 252, 6, 8, 16});
     AddFont("Text", HomeFontStyle{kFontScale, 214, 224, 240, 6, 8, 16});
+    // For lists whose rows are too low for the others, such as the key bindings.
+    AddFont("Small", HomeFontStyle{1, 242, 246, 252, 6, 8, 16});
     AddPicture("bg_page", home_art::PageBackground(m_Glyphs, home_art::PageKind::Plain));
     AddPicture("bg_text", home_art::PageBackground(m_Glyphs, home_art::PageKind::Text));
     AddMainMenu();
@@ -88,6 +90,7 @@ void HomeSet::Build() {
     for (auto& file : home_outdoor::BuildOutdoorFiles()) m_Files.push_back(File{file.path, std::move(file.bytes)});
     home_outdoor::AddOutdoorCatalogItems(*m_pCatalog);
     AddGamePage();
+    AddRangePlay();
 }
 
 // ---- parts ----------------------------------------------------------------------------------

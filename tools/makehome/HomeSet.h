@@ -75,6 +75,8 @@ private:
     void AddOptionDialogs();
     // The in-game page and the target range's map (after the outdoor files).
     void AddGamePage();
+    // The range's heads-up display and results layouts and its sounds in play.
+    void AddRangePlay();
     // A page's title picture as an image window at the top centre.
     void AddTitle(SWindow* pLayout, const std::string& key, const std::string& text);
 

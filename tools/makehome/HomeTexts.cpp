@@ -31,6 +31,7 @@ const char* const kHelp =
     "Use the arrow buttons beside the text to move it up or down one line at a "
     "time, or drag the handle of the bar between them.\n"
     "Click the bar above or below the handle to move by a larger step.\n"
+    "The mouse wheel, the arrow keys and Page Up and Page Down move it too.\n"
     "\n"
     "KEYS IN THE MENUS\n"
     "\n"
@@ -44,6 +45,9 @@ const char* const kHelp =
     "Right mouse button: zoom.\n"
     "R: reload.\n"
     "Moving the mouse turns and looks around.\n"
+    "Arrow keys: turn and look up or down.\n"
+    "Escape: end the session and see its results; Escape again returns to the "
+    "scenario page.\n"
     "\n"
     "The bindings come from the file defcmds.cfg in the Home folder and can be "
     "changed on the Controls page of the settings.\n"
@@ -75,6 +79,14 @@ const char* const kDefaultCommands =
     "-- bind <input> \"<command>\" \"<name shown in the settings>\"\n"
     "bind mouse1 \"fire\" \"Fire\"\n"
     "bind mouse2 \"zoom\" \"Zoom\"\n"
-    "bind r \"reload\" \"Reload\"\n";
+    "bind r \"reload\" \"Reload\"\n"
+    "bind right \"tright\" \"Turn Right\"\n"
+    "bind left \"tleft\" \"Turn Left\"\n"
+    "bind up \"lup\" \"Look Up\"\n"
+    "bind down \"ldown\" \"Look Down\"\n"
+    "bind esc \"leave\" \"Leave Session\"\n"
+    "bind n \"nightvision\" \"Night vision\"\n"
+    "bind c \"sight\" \"Scope sight\"\n"
+    "bind f \"redflash\" \"Red flash\"\n";
 
 }  // namespace home_texts

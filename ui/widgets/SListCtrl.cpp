@@ -6,6 +6,7 @@
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/Exceptions.h"
 #include "ui/SDC.h"
+#include "ui/SFont.h"
 
 IMPLEMENT_SERIAL(SColumn, CObject, 1)
 IMPLEMENT_SERIAL(SListCtrl, SWindow, VERSIONABLE_SCHEMA | 1)
@@ -212,6 +213,9 @@ int SListCtrl::Draw(SDC* pDC) {
     if (!m_bVisible || pDC == nullptr)
         return 0;
     DrawBackground(pDC);
+    // The list writes in a font of its own when it was given one; else in the one in use.
+    SFont* pOwn = OwnFont();
+    SFont* pBefore = pOwn != nullptr ? pDC->SelectFont(pOwn) : nullptr;
     int x = m_rcWindow.left + m_iMarginLeft;
     const int y0 = m_rcWindow.top + m_iMarginTop;
     const int nLimit = m_rcWindow.bottom - m_iMarginBottom;
@@ -239,5 +243,17 @@ int SListCtrl::Draw(SDC* pDC) {
         }
         x += nWidth + m_iColumnSpacing;
     }
+    if (pOwn != nullptr)
+        pDC->SelectFont(pBefore);
     return 0;
+}
+
+SFont* SListCtrl::OwnFont() const {
+    if (m_pFont != nullptr)
+        return m_pFont;
+    for (int i = 0; i < m_pResArray->GetSize(); ++i) {
+        if (auto* pFont = dynamic_cast<SFont*>(m_pResArray->GetAt(i)))
+            return pFont;
+    }
+    return nullptr;
 }

@@ -84,6 +84,8 @@ public:
     int RowFromPoint(int x, int y) const;
 
 protected:
+    // The window font, else the first font among its resources; null for none.
+    SFont* OwnFont() const;
     SColumn* Column(int nColumn) const;
     // The first row's top: below the header when it is shown.
     int FirstRowTop() const;

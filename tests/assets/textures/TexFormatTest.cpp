@@ -193,6 +193,28 @@ TEST(TexFormatTest, BuildsMipLevelsFromTheSourceLevel) {
     EXPECT_EQ(format->GetLastError(), "Missing Layer Alpha Data");
 }
 
+// A one-byte format with 8 colour bits stores indexes like a palette format: built levels and
+// resampled copies hold the index of the same colour.
+TEST(TexFormatTest, OneByteFormatsKeepIndexesInBuiltAndResampledLevels) {
+    const std::string folder = MakeScratchFolder("assets-scratch");
+    STexture2 texture;
+    ASSERT_TRUE(ImportBmp(texture, folder, 8, 8, "I8 8 0 1 0 0 0 0 0 0 0 0 0 0 0 0 ", 8));
+    STexFormat* format = texture.GetFormat(0);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x)
+            format->SetPixel(0, x, y, 5);
+    }
+    ASSERT_EQ(format->BuildMipLayersRGB("Box", "Box"), 1);
+    ASSERT_EQ(texture.ResampleFormat(6, 6), 1);
+    for (int level = 0; level < format->GetMIPDepth(); ++level) {
+        const STexLayer* layer = format->GetLayer(static_cast<int16_t>(level));
+        for (int y = 0; y < layer->height; ++y) {
+            for (int x = 0; x < layer->width; ++x)
+                EXPECT_EQ(format->GetPixel(static_cast<int16_t>(level), x, y), 5u) << level << ": " << x << "," << y;
+        }
+    }
+}
+
 TEST(TexFormatTest, LoadsLayersFromPictures) {
     const std::string folder = MakeScratchFolder("assets-scratch");
     STexture2 texture;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <filesystem>
 #include <string>
 
@@ -181,6 +182,11 @@ TEST_F(TextureSourceTest, DamagedMipRecordsAreRefused) {
         std::memcpy(&b[at], &value, 4);
         return b;
     };
+    // A whole record of 600 x 2: a side the build refuses, with the data for it.
+    Bytes wide = patched(0, 600);
+    for (const auto& [at, value] : {std::pair<size_t, uint32_t>{4, 2}, {8, 1}, {12, 1200}})
+        std::memcpy(&wide[at], &value, 4);
+    wide.resize(1040 + 1200, 7);
     struct Case {
         const char* name;
         Bytes bytes;
@@ -194,6 +200,7 @@ TEST_F(TextureSourceTest, DamagedMipRecordsAreRefused) {
         {"data past the end", patched(12, 0x7FFFFFFF), 0},
         {"zero width", patched(0, 0), 0},
         {"huge height", patched(4, 0x40000000), 0},
+        {"600 x 2", wide, 0},
         {"cut short", Bytes(good.begin(), good.end() - 1), 0},
         {"offset past the end", good, static_cast<int32_t>(good.size())},
         {"negative offset", good, -4},
@@ -206,6 +213,8 @@ TEST_F(TextureSourceTest, DamagedMipRecordsAreRefused) {
         CMemFile damaged(bytes.data(), static_cast<unsigned>(bytes.size()));
         EXPECT_EQ(reader.ReadMipFile(&damaged, c.offset), 0) << c.name;
         EXPECT_EQ(reader.m_iWidth, 16) << c.name;
+        EXPECT_EQ(reader.m_iHeight, 16) << c.name;
+        EXPECT_EQ(reader.m_iLevelCount, 3) << c.name;
     }
 
     // The writer's refusals, with their messages.

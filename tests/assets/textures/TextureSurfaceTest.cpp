@@ -61,17 +61,22 @@ class TextureSurfaceTest : public VideoTest {
 protected:
     // A 64 x 64 bitmap: the left half the key index 5, the right half red (index 1).
     int Load(const DDPIXELFORMAT& keyed) {
-        OpenDisplay(draw, 0);
-        const std::string path = MakeScratchFolder("assets-scratch") + "/half.bmp";
+        Prepare(keyed);
+        const std::string path = folder + "/half.bmp";
         SaveBytes(path, MakeBitmap8(64, 64, 16, [](int x, int) { return static_cast<uint8_t>(x < 32 ? 5 : 1); },
                                     [](int i) { return i == 1 ? 0xFF0000u : 0x00102030u; }));
+        return texture.LoadBitmap8(path.c_str());
+    }
+    void Prepare(const DDPIXELFORMAT& keyed) {
+        OpenDisplay(draw, 0);
         texture.m_pDD = draw.GetDirectDraw();
         texture.m_iHardware = 1;
         texture.m_iKeyIndex = 5;
         texture.m_KeyedFormat = keyed;
         texture.m_OpaqueFormat = Format16(0xF800, 0x7E0, 0x1F, 0);
-        return texture.LoadBitmap8(path.c_str());
     }
+
+    std::string folder = MakeScratchFolder("assets-scratch");
 
     SDXDraw draw;
     STexture texture;
@@ -132,6 +137,22 @@ TEST_F(TextureSurfaceTest, UnwritableFormatsAreRefused) {
     STexture unset;
     unset.m_iHardware = 1;
     EXPECT_EQ(unset.BuildSurfaces(), 0);
+}
+
+// The hardware build takes level 0 only, yet a skin must still hold every level its header names.
+TEST_F(TextureSurfaceTest, SkinsMustHoldTheLevelsTheirHeaderNames) {
+    Prepare(Format16(0xF800, 0x7E0, 0x1F, 0));
+    const auto pixel = [](int x, int y) { return static_cast<uint8_t>(x + y); };
+    Bytes whole = MakeSkin(16, 16, 3, pixel);
+    const std::string path = folder + "/skin.skn";
+    SaveBytes(path, whole);
+    EXPECT_EQ(texture.LoadSkin(path.c_str()), 1);
+    whole.resize(782 + 16 * 16);
+    SaveBytes(path, whole);
+    EXPECT_EQ(texture.LoadSkin(path.c_str()), 0);
+    whole[12] = 1;
+    SaveBytes(path, whole);
+    EXPECT_EQ(texture.LoadSkin(path.c_str()), 1);
 }
 
 }  // namespace

@@ -63,9 +63,16 @@ TEST_F(InputSeamTest, CreationChecksItsArguments) {
 }
 
 TEST_F(InputSeamTest, AcquiringFollowsTheFocus) {
+    // The pointer's show count, read without changing it.
+    const auto shown = [] {
+        sys::window::ShowCursor(false);
+        return sys::window::ShowCursor(true);
+    };
+    const int before = shown();
     Device* mouse = Mouse(16);
     EXPECT_EQ(mouse->Acquire(), DI_OK);
     EXPECT_EQ(mouse->Acquire(), S_FALSE);
+    EXPECT_EQ(shown(), before - 1) << "an exclusive mouse hides the pointer while it is held";
     EXPECT_EQ(mouse->SetDataFormat(&c_dfDIMouse), DIERR_ACQUIRED);
     sys::window::headless::InjectFocus(false);
     DIDEVICEOBJECTDATA item;
@@ -79,6 +86,7 @@ TEST_F(InputSeamTest, AcquiringFollowsTheFocus) {
     EXPECT_EQ(mouse->Acquire(), DI_OK);
     EXPECT_EQ(mouse->Unacquire(), DI_OK);
     EXPECT_EQ(mouse->Unacquire(), DI_NOEFFECT);
+    EXPECT_EQ(shown(), before);
     mouse->Release();
 }
 
