@@ -15,10 +15,12 @@
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "dx/display/SGraphics.h"
+#include "dx/input/SDXActLabsGS.h"
 #include "dx/input/SInputObj.h"
 #include "frontend/SFrontEndSetup.h"
 #include "frontend/hud/SAppLayout.h"
 #include "frontend/screens/SScreenManager.h"
+#include "sys/input/headless/headless_input.h"
 #include "sys/library.h"
 #include "sys/profile.h"
 #include "sys/video/headless/headless_video.h"
@@ -167,10 +169,20 @@ TEST_F(GunCalibrateScreenTest, ShotsAreHeldHalfASecondAndTheTargetThenAlternates
     MakeInput(true);
     At(10000);
     SGunCalibrateScreen* page = Enter(true);
+    // The gun points elsewhere than the system pointer; the hole follows the gun.
     sys::window::headless::InjectMouseMove(300, 200);
+    sys::input::headless::SetJoystickAxis(0, 6, 400);
+    sys::input::headless::SetJoystickAxis(0, 7, 250);
+    sys::input::headless::SetJoystickPov(0, 0, 4);
+    SDXActLabsGS* gun = m_pHub->m_pInput->GetLightGun();
+    ASSERT_NE(gun, nullptr);
+    ASSERT_TRUE(gun->Update());
+    sys::POINT aim{gun->GetX(), gun->GetY()};
+    sys::window::ScreenToClient(sys::window::GetMainWindow(), aim);
+    ASSERT_NE(aim, (sys::POINT{300, 200}));
     const std::vector<sys::POINT> none;
     const std::vector<sys::POINT> first{{160, 360}};
-    const std::vector<sys::POINT> hit{{300, 200}};
+    const std::vector<sys::POINT> hit{aim};
     struct Step {
         uint32_t now;
         bool shoot;  // else draw
