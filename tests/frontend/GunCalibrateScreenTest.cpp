@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/CConfigData.h"
+#include "app/CGraphicsData.h"
+#include "app/CSystemData.h"
 #include "app/SConsoleHostImpl.h"
 #include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
@@ -163,6 +166,33 @@ TEST_F(GunCalibrateScreenTest, InFullScreenTheGunCalibratesAndThePageIsLaidOutFo
     EXPECT_TRUE(sys::window::ShellRequests().empty());
     ASSERT_NE(page->GetBackground(), nullptr);
     EXPECT_EQ(page->GetLayout()->GetChildren()->GetHead(), static_cast<SWindow*>(page->GetBackground()));
+}
+
+TEST_F(GunCalibrateScreenTest, AtTheGameResolutionTheTargetsFollowTheModeAndBackRestoresTheMenus) {
+    MakeInput(true);
+    CConfigData* config = m_pHub->m_pConfig;
+    const int savedFullScreen = config->m_pSystem->m_bFullScreen;
+    config->m_pSystem->m_bFullScreen = 1;
+    const int savedSoftware = config->m_pGraphics->m_bSoftware;
+    config->m_pGraphics->m_bSoftware = 0;
+    config->m_pGraphics->m_iWidth = 800;
+    config->m_pGraphics->m_iHeight = 600;
+    SGunCalibrateScreen* page = Enter(true);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(m_graphics.GetWidth(), 800);
+    EXPECT_EQ(m_graphics.GetHeight(), 600);
+    EXPECT_EQ(page->GetTargetPoint(0), (sys::POINT{200, 450}));
+    EXPECT_EQ(page->GetTargetPoint(1), (sys::POINT{600, 150}));
+    EXPECT_EQ(page->GetLayout()->GetWindowRect(), (sys::RECT{0, 0, 800, 600}));
+    EXPECT_EQ(Control(page, SGunCalibrateScreen::kDoneButton)->GetWindowRect(), (sys::RECT{672, 550, 772, 580}));
+    page->OnNotify(SGunCalibrateScreen::kBackButton, SWindow::kNotifyClick);
+    EXPECT_EQ(m_graphics.GetWidth(), 640);
+    EXPECT_EQ(m_graphics.GetHeight(), 480);
+    EXPECT_NE(m_graphics.GetPrimary(), nullptr) << "the display is built again for the menus";
+    config->m_pSystem->m_bFullScreen = savedFullScreen;
+    config->m_pGraphics->m_bSoftware = savedSoftware;
+    config->m_pGraphics->m_iWidth = 640;
+    config->m_pGraphics->m_iHeight = 480;
 }
 
 TEST_F(GunCalibrateScreenTest, ShotsAreHeldHalfASecondAndTheTargetThenAlternates) {
