@@ -396,14 +396,9 @@ void SAppScreen::PlaceMainWindow() {
         nWidth = std::min(nWidth, nDesktopWidth + 2 * nBorder);
         nHeight = std::min(nHeight, nDesktopHeight + nTop + nBorder);
     }
-    // The display manager offers no way to take another mode size, so the display is left as
-    // it is; the page and its layout still take the wanted size.
-    if (nWidth != m_iSavedModeWidth || nHeight != m_iSavedModeHeight) {
-        const sys::RECT rcPage{0, 0, nWidth, nHeight};
-        MoveWindow(rcPage);
-        if (m_pLayout != nullptr)
-            m_pLayout->MoveWindow(rcPage);
-    }
+    display->SetModeSize(nWidth, nHeight);
+    if (nWidth != m_iSavedModeWidth || nHeight != m_iSavedModeHeight)
+        ResizeDisplay(nWidth, nHeight);
     // The gun reports positions in the range of the desktop it is now aimed at.
     if (SDXActLabsGS* gun = ResolutionLightGun()) {
         gun->UnlockResolution();
@@ -418,9 +413,14 @@ void SAppScreen::RestoreMenuResolution() {
     SGraphics* display = Hub()->m_pGraphics;
     if (display == nullptr || (display->GetWidth() == kMenuWidth && display->GetHeight() == kMenuHeight))
         return;
-    const sys::RECT rcPage{0, 0, kMenuWidth, kMenuHeight};
+    display->SetModeSize(kMenuWidth, kMenuHeight);
+    ResizeDisplay(kMenuWidth, kMenuHeight);
+}
+
+void SAppScreen::ResizeDisplay(int nWidth, int nHeight) {
+    const sys::RECT rcPage{0, 0, nWidth, nHeight};
     MoveWindow(rcPage);
     if (m_pLayout != nullptr)
         m_pLayout->MoveWindow(rcPage);
-    display->ResetDisplayMode();
+    Hub()->m_pGraphics->ResetDisplayMode();
 }

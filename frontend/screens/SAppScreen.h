@@ -112,6 +112,8 @@ private:
     void LoadInterfaceSounds();
     void ReloadLayoutFonts();
     void CreateToolTips();
+    // The page and its layout take the size, and the display is built again for its mode size.
+    void ResizeDisplay(int nWidth, int nHeight);
 
     uint8_t m_bySlideStarted = 0;  // a slide was started in this visit
     std::vector<SFont*> m_RegisteredFonts;  // told to the display manager; not owned

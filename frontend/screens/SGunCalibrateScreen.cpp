@@ -185,9 +185,12 @@ void SGunCalibrateScreen::OnShot() {
     // Pulls within the hold of the last shot count as that shot.
     if (m_dwHoldUntil != 0 && static_cast<int32_t>(now - m_dwHoldUntil) < 0)
         return;
-    if (ActiveGun() != nullptr) {
-        sys::POINT hit{0, 0};
-        Hub()->m_pInput->GetCursorPosition(hit);
+    if (SDXActLabsGS* gun = ActiveGun()) {
+        // Where the gun points, not where the system pointer is: the gun reports screen pixels
+        // in the range the placement gave it.
+        sys::POINT hit{gun->GetX(), gun->GetY()};
+        if (const sys::HWND window = sys::window::GetMainWindow())
+            sys::window::ScreenToClient(window, hit);
         if (m_iShotCount == 0) {
             m_Holes.push_back(m_aTargets[0]);
         } else {

@@ -30,18 +30,29 @@ struct D8 {
     __m256d lo, hi;
 };
 
-// Bit k of `bits` as the all-ones or zero lane k of eight 32-bit lanes.
+// Bit k of `bits` (below 256) as the all-ones or zero lane k of eight 32-bit lanes, from a
+// table: a load, where working it out would take the shuffle port the loops need most.
+struct LaneTable32 {
+    int32_t lanes[256][8];
+};
+constexpr LaneTable32 MakeLaneTable32() {
+    LaneTable32 t{};
+    for (int bits = 0; bits < 256; ++bits) {
+        for (int k = 0; k < 8; ++k) {
+            t.lanes[bits][k] = (bits >> k) & 1 ? -1 : 0;
+        }
+    }
+    return t;
+}
+alignas(32) inline constexpr LaneTable32 kLaneTable32 = MakeLaneTable32();
 LANES16_INLINE __m256i Lanes32(unsigned bits) {
-    const __m256i bit = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
-    return _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(static_cast<int>(bits)), bit), bit);
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(kLaneTable32.lanes[bits & 0xFF]));
 }
 // The same for four 64-bit lanes.
 LANES16_INLINE __m256i Lanes64(unsigned bits) {
     const __m256i bit = _mm256_setr_epi64x(1, 2, 4, 8);
     return _mm256_cmpeq_epi64(_mm256_and_si256(_mm256_set1_epi64x(bits), bit), bit);
 }
-LANES16_INLINE I16 Mask32(unsigned m) { return {Lanes32(m & 0xFF), Lanes32((m >> 8) & 0xFF)}; }
-LANES16_INLINE __m256 MaskPs(unsigned m) { return _mm256_castsi256_ps(Lanes32(m)); }
 LANES16_INLINE unsigned Bits(__m256 lo, __m256 hi) {
     return static_cast<unsigned>(_mm256_movemask_ps(lo)) | static_cast<unsigned>(_mm256_movemask_ps(hi)) << 8;
 }
@@ -50,6 +61,19 @@ LANES16_INLINE unsigned Bits64(__m256i lo, __m256i hi) {
     return static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(lo))) |
            static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(hi))) << 4;
 }
+
+// A comparison's lanes, kept as lanes for the masked operations that take them and turned
+// into a mask number where the loops need one (the AVX-512 copy's type is that number).
+struct Cmp16 {
+    __m256 lo, hi;
+    operator unsigned() const { return Bits(lo, hi); }
+};
+// The lanes a masked operation takes: from a mask number or straight from a comparison.
+struct Mask16 {
+    __m256i lo, hi;
+    Mask16(unsigned m) : lo(Lanes32(m & 0xFF)), hi(Lanes32((m >> 8) & 0xFF)) {}
+    Mask16(Cmp16 c) : lo(_mm256_castps_si256(c.lo)), hi(_mm256_castps_si256(c.hi)) {}
+};
 
 // Floats.
 LANES16_INLINE F16 set1_ps(float x) { return {_mm256_set1_ps(x), _mm256_set1_ps(x)}; }
@@ -100,23 +124,24 @@ LANES16_INLINE F16 castps256_ps512(__m256 a) { return {a, _mm256_setzero_ps()}; 
 LANES16_INLINE F16 insertf32x8(F16 a, __m256 b, int) { return {a.lo, b}; }
 LANES16_INLINE __m256d extractf64x4_pd(D8 a, int) { return a.hi; }
 LANES16_INLINE float cvtss_f32(F16 a) { return _mm256_cvtss_f32(a.lo); }
-LANES16_INLINE F16 Blend(unsigned m, F16 a, F16 b) {
-    return {_mm256_blendv_ps(a.lo, b.lo, MaskPs(m & 0xFF)), _mm256_blendv_ps(a.hi, b.hi, MaskPs((m >> 8) & 0xFF))};
+LANES16_INLINE F16 Blend(Mask16 m, F16 a, F16 b) {
+    return {_mm256_blendv_ps(a.lo, b.lo, _mm256_castsi256_ps(m.lo)),
+            _mm256_blendv_ps(a.hi, b.hi, _mm256_castsi256_ps(m.hi))};
 }
-LANES16_INLINE F16 mask_blend_ps(unsigned m, F16 a, F16 b) { return Blend(m, a, b); }
-LANES16_INLINE F16 mask_mov_ps(F16 src, unsigned m, F16 a) { return Blend(m, src, a); }
-LANES16_INLINE F16 maskz_mov_ps(unsigned m, F16 a) { return Blend(m, setzero_ps(), a); }
-LANES16_INLINE F16 mask_mul_ps(F16 src, unsigned m, F16 a, F16 b) { return Blend(m, src, mul_ps(a, b)); }
-LANES16_INLINE F16 mask_add_ps(F16 src, unsigned m, F16 a, F16 b) { return Blend(m, src, add_ps(a, b)); }
-LANES16_INLINE F16 maskz_min_ps(unsigned m, F16 a, F16 b) { return Blend(m, setzero_ps(), min_ps(a, b)); }
-LANES16_INLINE F16 mask3_fmadd_ps(F16 a, F16 b, F16 c, unsigned m) { return Blend(m, c, fmadd_ps(a, b, c)); }
+LANES16_INLINE F16 mask_blend_ps(Mask16 m, F16 a, F16 b) { return Blend(m, a, b); }
+LANES16_INLINE F16 mask_mov_ps(F16 src, Mask16 m, F16 a) { return Blend(m, src, a); }
+LANES16_INLINE F16 maskz_mov_ps(Mask16 m, F16 a) { return Blend(m, setzero_ps(), a); }
+LANES16_INLINE F16 mask_mul_ps(F16 src, Mask16 m, F16 a, F16 b) { return Blend(m, src, mul_ps(a, b)); }
+LANES16_INLINE F16 mask_add_ps(F16 src, Mask16 m, F16 a, F16 b) { return Blend(m, src, add_ps(a, b)); }
+LANES16_INLINE F16 maskz_min_ps(Mask16 m, F16 a, F16 b) { return Blend(m, setzero_ps(), min_ps(a, b)); }
+LANES16_INLINE F16 mask3_fmadd_ps(F16 a, F16 b, F16 c, Mask16 m) { return Blend(m, c, fmadd_ps(a, b, c)); }
 LANES16_INLINE F16 maskz_loadu_ps(unsigned m, const void* p) {
     const float* f = static_cast<const float*>(p);
     return {_mm256_maskload_ps(f, Lanes32(m & 0xFF)), _mm256_maskload_ps(f + 8, Lanes32((m >> 8) & 0xFF))};
 }
 template <int C>
-LANES16_INLINE unsigned CmpPs(F16 a, F16 b) {
-    return Bits(_mm256_cmp_ps(a.lo, b.lo, C), _mm256_cmp_ps(a.hi, b.hi, C));
+LANES16_INLINE Cmp16 CmpPs(F16 a, F16 b) {
+    return {_mm256_cmp_ps(a.lo, b.lo, C), _mm256_cmp_ps(a.hi, b.hi, C)};
 }
 // Sixteen lanes picked from a table of sixteen by each index's low four bits.
 LANES16_INLINE __m256i Pick32(__m256i index, __m256i tableLo, __m256i tableHi) {
@@ -233,19 +258,18 @@ LANES16_INLINE I16 TernaryLogic(I16 a, I16 b, I16 c) {
         return or_si512(and_si512(a, b), c);
     }
 }
-LANES16_INLINE I16 BlendI(unsigned m, I16 a, I16 b) {
-    const I16 lanes = Mask32(m);
-    return {_mm256_blendv_epi8(a.lo, b.lo, lanes.lo), _mm256_blendv_epi8(a.hi, b.hi, lanes.hi)};
+LANES16_INLINE I16 BlendI(Mask16 m, I16 a, I16 b) {
+    return {_mm256_blendv_epi8(a.lo, b.lo, m.lo), _mm256_blendv_epi8(a.hi, b.hi, m.hi)};
 }
-LANES16_INLINE I16 mask_blend_epi32(unsigned m, I16 a, I16 b) { return BlendI(m, a, b); }
-LANES16_INLINE I16 mask_mov_epi32(I16 src, unsigned m, I16 a) { return BlendI(m, src, a); }
-LANES16_INLINE I16 maskz_sub_epi32(unsigned m, I16 a, I16 b) { return BlendI(m, setzero_si512(), sub_epi32(a, b)); }
-LANES16_INLINE I16 maskz_or_epi32(unsigned m, I16 a, I16 b) { return BlendI(m, setzero_si512(), or_si512(a, b)); }
-LANES16_INLINE I16 mask_add_epi32(I16 src, unsigned m, I16 a, I16 b) { return BlendI(m, src, add_epi32(a, b)); }
-LANES16_INLINE I16 mask_max_epu32(I16 src, unsigned m, I16 a, I16 b) { return BlendI(m, src, max_epu32(a, b)); }
-LANES16_INLINE I16 mask_min_epu32(I16 src, unsigned m, I16 a, I16 b) { return BlendI(m, src, min_epu32(a, b)); }
+LANES16_INLINE I16 mask_blend_epi32(Mask16 m, I16 a, I16 b) { return BlendI(m, a, b); }
+LANES16_INLINE I16 mask_mov_epi32(I16 src, Mask16 m, I16 a) { return BlendI(m, src, a); }
+LANES16_INLINE I16 maskz_sub_epi32(Mask16 m, I16 a, I16 b) { return BlendI(m, setzero_si512(), sub_epi32(a, b)); }
+LANES16_INLINE I16 maskz_or_epi32(Mask16 m, I16 a, I16 b) { return BlendI(m, setzero_si512(), or_si512(a, b)); }
+LANES16_INLINE I16 mask_add_epi32(I16 src, Mask16 m, I16 a, I16 b) { return BlendI(m, src, add_epi32(a, b)); }
+LANES16_INLINE I16 mask_max_epu32(I16 src, Mask16 m, I16 a, I16 b) { return BlendI(m, src, max_epu32(a, b)); }
+LANES16_INLINE I16 mask_min_epu32(I16 src, Mask16 m, I16 a, I16 b) { return BlendI(m, src, min_epu32(a, b)); }
 template <int F>
-LANES16_INLINE I16 MaskTernaryLogic(I16 a, unsigned m, I16 b, I16 c) {
+LANES16_INLINE I16 MaskTernaryLogic(I16 a, Mask16 m, I16 b, I16 c) {
     return BlendI(m, a, TernaryLogic<F>(a, b, c));
 }
 // Bit k of `bits` as the all-ones or zero lane k of sixteen 16-bit lanes.
@@ -269,11 +293,10 @@ LANES16_INLINE void mask_storeu_epi32(void* p, unsigned m, I16 a) {
     _mm256_maskstore_epi32(v + 8, Lanes32((m >> 8) & 0xFF), a.hi);
 }
 template <int Scale>
-LANES16_INLINE I16 MaskGather32(I16 src, unsigned m, I16 index, const void* base) {
+LANES16_INLINE I16 MaskGather32(I16 src, Mask16 m, I16 index, const void* base) {
     const int* b = static_cast<const int*>(base);
-    const I16 lanes = Mask32(m);
-    return {_mm256_mask_i32gather_epi32(src.lo, b, index.lo, lanes.lo, Scale),
-            _mm256_mask_i32gather_epi32(src.hi, b, index.hi, lanes.hi, Scale)};
+    return {_mm256_mask_i32gather_epi32(src.lo, b, index.lo, m.lo, Scale),
+            _mm256_mask_i32gather_epi32(src.hi, b, index.hi, m.hi, Scale)};
 }
 template <int Scale>
 LANES16_INLINE F16 GatherPs(I16 index, const void* base) {
@@ -439,26 +462,79 @@ LANES16_INLINE unsigned cmple_epu16_mask(__m256i a, __m256i b) { return cmpeq_ep
 LANES16_INLINE unsigned cmplt_epu16_mask(__m256i a, __m256i b) { return ~cmpge_epu16_mask(a, b) & 0xFFFF; }
 LANES16_INLINE unsigned cmpgt_epu16_mask(__m256i a, __m256i b) { return ~cmple_epu16_mask(a, b) & 0xFFFF; }
 // Masked 16-bit loads and stores touch only the lanes named, as the AVX-512 ones do: whole
-// where all sixteen are named, else lane by lane.
+// where all sixteen are named; for a run of lanes, the pairs it covers whole through 32-bit
+// masked moves and a lane at either end on its own; else lane by lane. Lanes come into a
+// register by broadcast and blend, so no wide load waits on narrow stores.
+struct Run16 {
+    unsigned pairs;   // the 32-bit lanes inside the run
+    int first, last;  // a lane at the start or end outside those, or -1
+};
+LANES16_INLINE bool RunOf(unsigned m, Run16& run) {
+    const int from = __builtin_ctz(m), to = 32 - __builtin_clz(m);  // lanes from .. to - 1
+    if (m != ((1u << to) - 1) - ((1u << from) - 1)) {
+        return false;
+    }
+    const int pairFrom = (from + 1) / 2, pairTo = to / 2;
+    run.pairs = pairTo > pairFrom ? ((1u << pairTo) - 1) - ((1u << pairFrom) - 1) : 0;
+    run.first = (from & 1) != 0 ? from : -1;
+    run.last = (to & 1) != 0 && to - 1 != run.first ? to - 1 : -1;
+    return true;
+}
+LANES16_INLINE __m256i Place16(__m256i v, int k, const void* p) {
+    uint16_t value;
+    std::memcpy(&value, static_cast<const uint16_t*>(p) + k, 2);
+    return _mm256_blendv_epi8(v, _mm256_set1_epi16(static_cast<short>(value)), Lanes16(1u << k));
+}
 LANES16_INLINE __m256i maskz_loadu_epi16(unsigned m, const void* p) {
+    m &= 0xFFFF;
     if (m == 0xFFFF) {
         return _mm256_loadu_si256(static_cast<const __m256i*>(p));
     }
-    alignas(32) uint16_t v[16] = {};
-    for (unsigned bits = m & 0xFFFF; bits != 0; bits &= bits - 1) {
-        const int k = __builtin_ctz(bits);
-        std::memcpy(&v[k], static_cast<const uint16_t*>(p) + k, 2);
+    if (m == 0) {
+        return _mm256_setzero_si256();
     }
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(v));
+    Run16 run;
+    if (RunOf(m, run)) {
+        __m256i v = run.pairs != 0 ? _mm256_maskload_epi32(static_cast<const int*>(p), Lanes32(run.pairs))
+                                   : _mm256_setzero_si256();
+        if (run.first >= 0) {
+            v = Place16(v, run.first, p);
+        }
+        if (run.last >= 0) {
+            v = Place16(v, run.last, p);
+        }
+        return v;
+    }
+    __m256i v = _mm256_setzero_si256();
+    for (unsigned bits = m; bits != 0; bits &= bits - 1) {
+        v = Place16(v, __builtin_ctz(bits), p);
+    }
+    return v;
 }
 LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
+    m &= 0xFFFF;
     if (m == 0xFFFF) {
         _mm256_storeu_si256(static_cast<__m256i*>(p), a);
         return;
     }
+    if (m == 0) {
+        return;
+    }
     alignas(32) uint16_t v[16];
     _mm256_store_si256(reinterpret_cast<__m256i*>(v), a);
-    for (unsigned bits = m & 0xFFFF; bits != 0; bits &= bits - 1) {
+    Run16 run;
+    if (RunOf(m, run)) {
+        if (run.pairs != 0) {
+            _mm256_maskstore_epi32(static_cast<int*>(p), Lanes32(run.pairs), a);
+        }
+        for (const int k : {run.first, run.last}) {
+            if (k >= 0) {
+                std::memcpy(static_cast<uint16_t*>(p) + k, &v[k], 2);
+            }
+        }
+        return;
+    }
+    for (unsigned bits = m; bits != 0; bits &= bits - 1) {
         const int k = __builtin_ctz(bits);
         std::memcpy(static_cast<uint16_t*>(p) + k, &v[k], 2);
     }
@@ -511,7 +587,7 @@ LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
 #define _mm512_mask3_fmadd_ps LANES16(mask3_fmadd_ps)
 #define _mm512_maskz_loadu_ps LANES16(maskz_loadu_ps)
 #define _mm512_cmp_ps_mask(a, b, c) LANES16(CmpPs<(c)>)(a, b)
-#define _mm512_mask_cmp_ps_mask(m, a, b, c) ((m) & LANES16(CmpPs<(c)>)(a, b))
+#define _mm512_mask_cmp_ps_mask(m, a, b, c) ((m) & static_cast<unsigned>(LANES16(CmpPs<(c)>)(a, b)))
 #define _mm512_permutexvar_epi32 LANES16(permutexvar_epi32)
 #define _mm512_permutexvar_ps LANES16(permutexvar_ps)
 #define _mm512_getexp_ps LANES16(getexp_ps)

@@ -9,7 +9,8 @@
 // them, spans_avx2.cpp for those with AVX2 and FMA, where lanes16_avx2.h supplies each
 // sixteen-lane operation as a pair of eight-lane ones. Each includes it inside its own
 // namespace and target region, after StoreWithin16 (a masked store of sixteen 16-bit values
-// that may lean on all sixteen lying inside the span).
+// that may lean on all sixteen lying inside the span). Comparisons' results are held as `auto`,
+// so the AVX2 copy can hand them on as lanes.
 namespace {
 
 // The dither thresholds of each row five times over (the last row: halves, for no dither), so
@@ -98,7 +99,7 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
         __m512 w = constantW;
         if (perspective) {
             const __m512 q = _mm512_add_ps(q0, _mm512_mul_ps(dq, offset));
-            const __mmask16 positive = _mm512_cmp_ps_mask(q, _mm512_setzero_ps(), _CMP_GT_OQ);
+            const auto positive = _mm512_cmp_ps_mask(q, _mm512_setzero_ps(), _CMP_GT_OQ);
             w = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, cq, q));
         }
         __m512 r = _mm512_add_ps(r0, _mm512_mul_ps(dr, offset));
@@ -187,7 +188,7 @@ inline __m512 Log2x16(__m512 x) {
                                  _mm512_set1_epi32(127));
     __m512 m = _mm512_castsi512_ps(
         _mm512_or_si512(_mm512_and_si512(bits, _mm512_set1_epi32(0x7FFFFF)), _mm512_set1_epi32(0x3F800000)));
-    const __mmask16 big = _mm512_cmp_ps_mask(m, _mm512_set1_ps(texels::kSqrt2), _CMP_GT_OQ);
+    const auto big = _mm512_cmp_ps_mask(m, _mm512_set1_ps(texels::kSqrt2), _CMP_GT_OQ);
     m = _mm512_mask_mul_ps(m, big, m, _mm512_set1_ps(0.5f));
     e = _mm512_mask_add_epi32(e, big, e, _mm512_set1_epi32(1));
     const __m512 one = _mm512_set1_ps(1.0f);
@@ -353,11 +354,25 @@ bool SampleLanesG(const Rasterizer::PixelPipeline::LevelTable& table, const uint
     __m512i widthMask[G], heightMask[G], pitch[G], lastRead[G], base[G];
     __m512 x[G], y[G];
     for (int g = 0; g < G; ++g) {
-        const __m512i width = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.width));
-        const __m512i height = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.height));
-        pitch[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.pitch));
-        lastRead[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.lastRead));
-        base[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.offset));
+        // Where every active lane takes one level, as on most rows, its sizes are broadcast
+        // instead of looked up lane by lane.
+        const int shared = active[g] != 0 ? _mm_cvtsi128_si32(_mm512_castsi512_si128(_mm512_permutexvar_epi32(
+                                                _mm512_set1_epi32(__builtin_ctz(active[g])), level[g])))
+                                          : 0;
+        __m512i width, height;
+        if (_mm512_mask_cmpneq_epi32_mask(active[g], level[g], _mm512_set1_epi32(shared)) == 0) {
+            width = _mm512_set1_epi32(table.width[shared]);
+            height = _mm512_set1_epi32(table.height[shared]);
+            pitch[g] = _mm512_set1_epi32(table.pitch[shared]);
+            lastRead[g] = _mm512_set1_epi32(table.lastRead[shared]);
+            base[g] = _mm512_set1_epi32(table.offset[shared]);
+        } else {
+            width = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.width));
+            height = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.height));
+            pitch[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.pitch));
+            lastRead[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.lastRead));
+            base[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.offset));
+        }
         widthMask[g] = _mm512_sub_epi32(width, one);
         heightMask[g] = _mm512_sub_epi32(height, one);
         x[g] = _mm512_mul_ps(u[g], _mm512_cvtepi32_ps(width));
@@ -507,7 +522,7 @@ bool SampleG(const Texture& t, const Rasterizer::PixelPipeline::LevelTable& tabl
     __m512 f[G];
     for (int g = 0; g < G; ++g) {
         const __m512 lod = _mm512_add_ps(lodIn[g], _mm512_set1_ps(s.lodBias));
-        const __mmask16 magnified = _mm512_cmp_ps_mask(lod, _mm512_setzero_ps(), _CMP_NGT_UQ);  // !(lod > 0)
+        const auto magnified = _mm512_cmp_ps_mask(lod, _mm512_setzero_ps(), _CMP_NGT_UQ);  // !(lod > 0)
         level0[g] = baseLevel;
         f[g] = _mm512_setzero_ps();
         if (s.mipFilter == D3DTFP_POINT) {
@@ -590,7 +605,7 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, co
         w[g] = _mm512_set1_ps(1.0f / constantQ);
         if (perspective) {
             const __m512 q = _mm512_add_ps(lanes[g].Start(1), _mm512_mul_ps(_mm512_set1_ps(stepX[1]), offset[g]));
-            const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+            const auto positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
             w[g] = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(constantQ), q));
         }
     }
@@ -1020,7 +1035,7 @@ uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t norm
                                              _mm512_mul_ps(turned[2], _mm512_set1_ps(light.direction[2])));
             const __m512 cosine =
                 _mm512_div_ps(_mm512_xor_ps(dot, _mm512_set1_ps(-0.0f)), _mm512_set1_ps(light.length));
-            const __mmask16 facing = _mm512_cmp_ps_mask(cosine, zero, _CMP_GT_OQ);
+            const auto facing = _mm512_cmp_ps_mask(cosine, zero, _CMP_GT_OQ);
             for (int c = 0; c < 3; ++c) {
                 const __m512 term =
                     _mm512_mul_ps(_mm512_mul_ps(diffuse[c], _mm512_set1_ps((&light.colour.r)[c])), cosine);

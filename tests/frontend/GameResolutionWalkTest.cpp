@@ -1,0 +1,118 @@
+// The game resolution as a player meets it, headless on a copy of the demo Home folder: with
+// 800 x 600 chosen the range is played in frames of that size with its heads-up display laid
+// out for it, and leaving it brings the menus back at 640 x 480.
+
+#include <gtest/gtest.h>
+
+#include "app/CConfigData.h"
+#include "app/CGraphicsData.h"
+#include "app/SGameDLL.h"
+#include "app/SGameObjects.h"
+#include "dx/display/SGraphics.h"
+#include "sys/input/headless/headless_input.h"
+#include "sys/input/input.h"
+#include "sys/video/headless/headless_video.h"
+#include "tests/frontend/WalkTestSupport.h"
+
+namespace {
+
+using tarvex::test::ScriptedApp;
+using tarvex::test::Step;
+
+class GameResolutionWalkTest : public tarvex::test::DemoWalkTest {};
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+Size DisplaySize() {
+    const SGraphics* display = SGameObjects::Instance()->m_pGraphics;
+    return Size{display->GetWidth(), display->GetHeight()};
+}
+
+Size FrameSize() {
+    const auto& last = sys::video::headless::LastFrame();
+    return Size{last.width, last.height};
+}
+
+Size RectSize(const sys::RECT& rect) { return Size{rect.right - rect.left, rect.bottom - rect.top}; }
+
+TEST_F(GameResolutionWalkTest, TheRangeRunsAtTheChosenSizeAndTheMenusComeBackAt640x480) {
+    tarvex::test::InCopyOfProcess([&] {
+        ScriptedApp& app = MakeScriptedApp();
+        namespace input = sys::input::headless;
+        const auto playing = [] {
+            SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
+            return Manager()->GetCurrentId() == 11 && library != nullptr && library->GetState() == 7;
+        };
+        auto wait = std::make_shared<int>(10);
+        Size inRange;
+        Size rangeFrame;
+        Size rangePage;
+        Size rangeLayout;
+        Size menus;
+        Size menuFrame;
+        Size menuPage;
+        app.m_steps = {
+            [] {
+                CGraphicsData* graphics = SGameObjects::Instance()->m_pConfig->m_pGraphics;
+                graphics->m_iWidth = 800;
+                graphics->m_iHeight = 600;
+                return true;
+            },
+            Reached(0), Click(10), Reached(1),
+            [] {
+                Manager()->GetCurrentScreen()->GetLayout()->FindChild(200)->SetText("Wide");
+                return true;
+            },
+            Click(111), Reached(3), Click(10), Reached(4), Click(111), playing,
+            [wait] { return --*wait <= 0; },
+            [&] {
+                inRange = DisplaySize();
+                rangeFrame = FrameSize();
+                SAppScreen* page = Manager()->GetCurrentScreen();
+                rangePage = RectSize(page->GetWindowRect());
+                rangeLayout = page->GetLayout() != nullptr ? RectSize(page->GetLayout()->GetWindowRect()) : Size{};
+                input::SetKey(sys::input::DIK_ESCAPE, true);
+                return true;
+            },
+            [] {
+                input::SetKey(sys::input::DIK_ESCAPE, false);
+                return true;
+            },
+            [] {
+                // The session's results wait for the second Escape.
+                input::SetKey(sys::input::DIK_ESCAPE, true);
+                return true;
+            },
+            [] {
+                input::SetKey(sys::input::DIK_ESCAPE, false);
+                return true;
+            },
+            Reached(4),
+            [&] {
+                menus = DisplaySize();
+                menuFrame = FrameSize();
+                menuPage = RectSize(Manager()->GetCurrentScreen()->GetWindowRect());
+                return true;
+            },
+            Click(222), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
+        };
+        std::filesystem::remove(Home() / "player.cfg");
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(app.Run(), 0);
+
+        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        EXPECT_EQ(inRange, (Size{800, 600}));
+        EXPECT_EQ(rangeFrame, (Size{800, 600}));
+        EXPECT_EQ(rangePage, (Size{800, 600}));
+        EXPECT_EQ(rangeLayout, (Size{800, 600}));
+        EXPECT_EQ(menus, (Size{640, 480}));
+        EXPECT_EQ(menuFrame, (Size{640, 480}));
+        EXPECT_EQ(menuPage, (Size{640, 480}));
+    });
+}
+
+}  // namespace
