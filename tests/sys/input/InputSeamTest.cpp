@@ -109,7 +109,7 @@ TEST_F(InputSeamTest, BackgroundDevicesDoNotNeedTheFocus) {
     keyboard->Release();
 }
 
-TEST_F(InputSeamTest, AKeyTappedBetweenTwoReadsShowsDownOnceOnlyWhileAcquiredWithTheFocus) {
+TEST_F(InputSeamTest, AKeyTappedBetweenTwoReadsShowsDownOnceWhileAcquiredWithTheFocus) {
     Device* keyboard = nullptr;
     ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);
     ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
@@ -129,15 +129,6 @@ TEST_F(InputSeamTest, AKeyTappedBetweenTwoReadsShowsDownOnceOnlyWhileAcquiredWit
     tap();
     EXPECT_EQ(escapeOnRead(), 0x80);
     EXPECT_EQ(escapeOnRead(), 0) << "the tap's release shows on the next read";
-    headless::SetKey(DIK_ESCAPE, true);  // held across reads: down on each
-    EXPECT_EQ(escapeOnRead(), 0x80);
-    EXPECT_EQ(escapeOnRead(), 0x80);
-    headless::SetKey(DIK_ESCAPE, false);
-    EXPECT_EQ(escapeOnRead(), 0);
-    tap();  // let go before the next read: the press is dropped with the device
-    EXPECT_EQ(keyboard->Unacquire(), DI_OK);
-    ASSERT_EQ(keyboard->Acquire(), DI_OK);
-    EXPECT_EQ(escapeOnRead(), 0);
     sys::window::headless::InjectFocus(false);  // another window's key
     tap();
     sys::window::headless::InjectFocus(true);
