@@ -7,6 +7,8 @@
 #include "app/SGameDLL.h"
 #include "app/SGameObjects.h"
 #include "app/actors/SActor.h"
+#include "app/actors/SActorWorld.h"
+#include "assets/models/SSMHandle.h"
 #include "core/SObjectParser.h"
 #include "dx/display/SGraphics.h"
 #include "frontend/career/SHunterInfo.h"
@@ -487,6 +489,45 @@ void SInventoryScreen::SetViewFromItem() {
     m_fCameraPitch = item->GetFloatByName("Pitch");
     m_fCameraYaw = item->GetFloatByName("Yaw");
     m_fViewDistance = item->GetFloatByName("ViewDistance");
+    ShowCurrentItem();
+}
+
+void SInventoryScreen::ShowCurrentItem() {
+    // Only a current page has a world with a camera to show the item to.
+    if (m_pCamera == nullptr)
+        return;
+    if (m_pItemActor == nullptr) {
+        m_pItemActor = new SActor;
+        m_pItemActor->m_sName = "InventoryItem";
+        m_pWorld->AddActor(m_pItemActor, 0, -1);
+        m_pWorld->PlaceAllActors();
+    }
+    m_ViewDesc.m_pShownActor = m_pItemActor;
+    const SString model = GetItemModel();
+    if (model.Compare(m_pItemActor->m_sModelPath.GetString()) != 0)
+        m_pItemActor->SetModel(model.GetString());
+    ApplyAlternateSkins();
+}
+
+void SInventoryScreen::ApplyAlternateSkins() {
+    const SObjectDef* item = GetCurrentItem();
+    SSMHandle* instance = m_pItemActor != nullptr ? m_pItemActor->m_pModel : nullptr;
+    if (item == nullptr || instance == nullptr)
+        return;
+    for (int k = 0;; ++k) {
+        char key[32];
+        std::snprintf(key, sizeof(key), "AlternateSkin%02d", k);
+        const std::string value = item->GetValueByName(key).GetString();
+        if (value.empty())
+            break;
+        const size_t colon = value.find(':');
+        if (colon == std::string::npos)
+            continue;
+        const int16_t group = instance->FindGroup(value.substr(0, colon).c_str());
+        const int16_t skin = instance->FindSkin(group, value.substr(colon + 1).c_str());
+        if (group != -1 && skin != -1)
+            instance->SetSkin(group, skin);
+    }
 }
 
 view_desc_t* SInventoryScreen::GetViewDesc() { return &m_ViewDesc; }
@@ -503,10 +544,17 @@ void SInventoryScreen::Activate() {
     LoadCatalogue();
     SetViewFromItem();
     S3DViewScreen::Activate();
+    ShowCurrentItem();
     UpdateGridSize();
     LayOutKit();
     m_byFirstEntry = 0;
     StartSlide(1);
+}
+
+void SInventoryScreen::Deactivate() {
+    // The world lets go of its actors as the page leaves.
+    m_pItemActor = nullptr;
+    S3DViewScreen::Deactivate();
 }
 
 void SInventoryScreen::SetSceneFlag(bool on) {

@@ -54,6 +54,7 @@ public:
     const char* GetAmbientLoopName() override;
     const char* const* GetVoiceOverList() override;
     void Activate() override;
+    void Deactivate() override;
     void OnNotify(uint32_t nID, int32_t nCode) override;
     void OnSlideDone() override;
     void OnLButtonDown(uint32_t nFlags, int x, int y) override;
@@ -75,6 +76,8 @@ public:
     void PreviousCategory();
     void SelectItem(const char* name);
     static bool UsesRuleSet(const SObjectDef* def, const char* text);
+    // The shown item's model wears the skins its "AlternateSkin%02d" values name ("group:skin").
+    void ApplyAlternateSkins();
     // The item shown; null with an empty catalogue.
     SObjectDef* GetCurrentItem();
     SString GetItemName();
@@ -98,6 +101,9 @@ public:
     int GetNextScreen() const { return m_iNextScreen; }
     int GetGridOriginX() const { return m_iGridX; }
     int GetGridOriginY() const { return m_iGridY; }
+    // The actor that carries the current item's model in the view; null while the page is not
+    // current.
+    SActor* GetItemActor() const { return m_pItemActor; }
 
 protected:
     // Tells the player why an item was refused.
@@ -109,6 +115,8 @@ private:
     bool IsItemOfCurrentCategory(const SObjectDef* item) const;
     void ReadKit(const char* kitName);
     void SetViewFromItem();
+    // The view's actor takes the current item's model (made when the view has none yet).
+    void ShowCurrentItem();
     void SetSceneFlag(bool on);
 
     int32_t m_iGridX = 0;
@@ -125,4 +133,5 @@ private:
     float m_fCameraYaw = 1.0f;
     float m_fViewDistance = 50.0f;
     SString m_sRefusal;
+    SActor* m_pItemActor = nullptr;  // the page's world owns it
 };
