@@ -35,8 +35,6 @@ float Number(const SObjectDef* definition, const char* name) {
 
 }  // namespace
 
-SStandInPresenter::~SStandInPresenter() { Stop(); }
-
 std::string SStandInPresenter::InHome(const std::string& path) const {
     const char* base = m_pItems != nullptr ? m_pItems->m_sBasePath.GetString() : nullptr;
     return base != nullptr && base[0] != '\0' ? std::string(base) + "/" + path : path;
@@ -148,7 +146,8 @@ void SStandInPresenter::Update(const SStandInRange& range, uint32_t now) {
         if (left >= 0)
             std::snprintf(time, sizeof time, "%d:%02d", seconds / 60, seconds % 60);
         SetValue(kValueTime, time);
-        SetValue(kValueScore, std::to_string(range.GetScore()));
+        // The level's own score, which the scenario page sets against the score needed.
+        SetValue(kValueScore, std::to_string(range.GetPercent()));
         SetValue(kValueWeapon, m_sWeaponName);
     }
     if (m_pWeapon != nullptr)
@@ -184,7 +183,8 @@ void SStandInPresenter::ShowResults(const SStandInRange& range) {
         name + " hits: " + std::to_string(hits),
         name + " missed: " + std::to_string(shots - hits),
         name + " accuracy: " + std::to_string(shots > 0 ? hits * 100 / shots : 0) + "%",
-        name + " score: " + std::to_string(range.GetScore()) + "/" + std::to_string(range.GetQualify()),
+        // As the level's record has it: the share of the rounds that hit against the qualifying share.
+        name + " score: " + std::to_string(range.GetPercent()) + "/" + std::to_string(range.GetQualify()),
         "",
         range.IsPassed() ? "Qualified" : "Not qualified",
         "Escape: back to the scenarios",

@@ -31,8 +31,10 @@ public:
     // What the heads-up display is without its layout file: the 3D view over the display.
     static constexpr const char* kPlainHud = "group(0,0,xr,yb) renderframe(0,0,xr,yb,60) endgroup";
 
+    // The weapon belongs to the third actor world, which the host clears before the library
+    // goes, so nothing is left to take away then.
     SStandInPresenter() = default;
-    ~SStandInPresenter();
+    ~SStandInPresenter() = default;
     SStandInPresenter(const SStandInPresenter&) = delete;
     SStandInPresenter& operator=(const SStandInPresenter&) = delete;
 

@@ -55,7 +55,7 @@ int Accept(int listener, int ms) {
         return -1;
     const int fd = ::accept(listener, nullptr, nullptr);
     if (fd >= 0) {
-        timeval timeout{1, 0};
+        timeval timeout{0, 250000};
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
     }
@@ -130,11 +130,13 @@ private:
     static void ServeFtp(int fd, const std::vector<std::string>& replies, const std::string& body) {
         size_t next = 0;
         int data = -1;
+        // Sends the next reply; false once none is left, when the connection is closed at
+        // once rather than left waiting for a command that answers nothing.
         const auto reply = [&] {
             if (next >= replies.size())
                 return false;
             Send(fd, replies[next++] + "\r\n");
-            return true;
+            return next < replies.size();
         };
         std::string line;
         if (reply()) {

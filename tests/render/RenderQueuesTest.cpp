@@ -178,6 +178,13 @@ TEST_F(RenderQueuesTest, TextureStatesGoThroughTheCache) {
     EXPECT_TRUE(Log().empty());
     q.SetTextureState(device, nullptr);
     EXPECT_EQ(Log(), (std::vector<std::string>{"SetTexture 0 null", "SetTexture 1 null"}));
+
+    // A negative level-of-detail bias reaches the device as a negative float: -1 as -1.0f.
+    SD3D6Lock biased;
+    biased.m_States.dwMipBias = static_cast<uint32_t>(-1);
+    device->ClearRecording();
+    q.SetTextureState(device, &biased);
+    EXPECT_EQ(CountPrefix(Log(), "SetTextureStageState 0 19 3212836864"), 1);  // the bits of -1.0f
 }
 
 TEST_F(RenderQueuesTest, SweepListsAndWater) {

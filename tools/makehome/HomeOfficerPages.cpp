@@ -104,6 +104,13 @@ void AddValue(SWindow* pLayout, uint32_t nID, int y, const std::string& label) {
     AddText(pLayout, nID, Sized(360, y, 250, 24));
 }
 
+// A label with its value on the line below, across the whole column: for values as long as
+// the four qualified weapons ("9mm Pistol/Sniper/Shotgun/MP5").
+void AddWideValue(SWindow* pLayout, uint32_t nID, int y, const std::string& label) {
+    AddText(pLayout, 0, Sized(250, y, 110, 24), label);
+    AddText(pLayout, nID, Sized(250, y + 24, 360, 24));
+}
+
 // A head-and-shoulders badge: the officer's portrait.
 HomeCanvas Portrait(const HomeGlyphs& glyphs, const std::string& label, HomeRgb uniform, HomeRgb skin) {
     constexpr int kSize = 160;
@@ -234,7 +241,10 @@ void HomeSet::AddOfficerPages() {
     AddTitle(pCreate, "title_create_officer", "NEW OFFICER");
     addPortrait(pCreate);
     AddText(pCreate, 0, Sized(250, 120, 110, 24), "Name:");
-    AddWindow<SMultiImage>(pCreate, 0, Sized(360, 116, 240, 30))->AddResourceName("id;dlg_field");
+    // The name box's field is a picture of its own size, so its frame closes on the right.
+    const HomeRect nameField = Sized(360, 116, 240, 30);
+    AddPicture("create_name_field", home_art::EntryField(nameField.Width(), nameField.Height()));
+    AddWindow<SMultiImage>(pCreate, 0, nameField)->AddResourceName("id;create_name_field");
     AddWindow<SEditBox>(pCreate, 200, Sized(366, 120, 228, 24))->AddResourceName("id;Master");
     AddText(pCreate, 0, Sized(250, 170, 360, 24), "Type a name and choose a look.");
     addButtons(pCreate, kBottomRow,
@@ -246,9 +256,9 @@ void HomeSet::AddOfficerPages() {
     addPortrait(pChoose);
     AddValue(pChoose, 200, 110, "Name:");
     AddValue(pChoose, 300, 140, "Rank:");
-    AddValue(pChoose, 400, 170, "Weapons:");
-    AddValue(pChoose, 500, 200, "Level:");
-    AddText(pChoose, 600, Sized(250, 230, 360, 60));
+    AddWideValue(pChoose, 400, 170, "Weapons:");
+    AddValue(pChoose, 500, 224, "Level:");
+    AddText(pChoose, 600, Sized(250, 252, 360, 46));
     addButtons(pChoose, kBottomRow,
                {{1111, "Previous"}, {2222, "Next"}, {111, "Choose"}, {1000, "Delete"}, {222, "Back"}}, "btn_choose_");
     AddLayout(kKindScreen, "", "load_menu", pChoose);
@@ -257,9 +267,9 @@ void HomeSet::AddOfficerPages() {
     AddTitle(pInfo, "title_officer_info", "OFFICER");
     addPortrait(pInfo);
     AddValue(pInfo, 200, 110, "Name:");
-    AddValue(pInfo, 400, 140, "Weapons:");
-    AddValue(pInfo, 500, 170, "Level:");
-    AddText(pInfo, 600, Sized(250, 200, 360, 80));
+    AddWideValue(pInfo, 400, 140, "Weapons:");
+    AddValue(pInfo, 500, 194, "Level:");
+    AddText(pInfo, 600, Sized(250, 222, 360, 72));
     addButtons(pInfo, kBottomRow, {{10, "Scenarios"}, {20, "History"}, {222, "Back"}}, "btn_info_");
     AddLayout(kKindScreen, "cm", "character_main", pInfo);
 
