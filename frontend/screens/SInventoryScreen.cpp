@@ -17,7 +17,9 @@
 #include "frontend/screens/SInventorySlots.h"
 #include "frontend/screens/SScreenManager.h"
 #include "sys/profile.h"
+#include "ui/SDC.h"
 #include "ui/SGraphicsHost.h"
+#include "ui/SSprite.h"
 #include "sys/window/dialogs.h"
 
 IMPLEMENT_DYNAMIC(SInventoryScreen, S3DViewScreen)
@@ -76,9 +78,14 @@ SString DefaultKitPath() {
 
 }  // namespace
 
-SInventoryScreen::SInventoryScreen() : m_pItems(&m_Catalogue) {}
+SInventoryScreen::SInventoryScreen() : m_pItems(&m_Catalogue) {
+    m_pIconSprite = LoadCatalogSprite(kIconSprite, "InventoryScreen");
+}
 
-SInventoryScreen::~SInventoryScreen() { m_Catalogue.DeleteAll(); }
+SInventoryScreen::~SInventoryScreen() {
+    ReleaseCatalogSprite(m_pIconSprite);
+    m_Catalogue.DeleteAll();
+}
 
 SInventorySlots& SInventoryScreen::Slots() {
     static SInventorySlots s_slots;
@@ -128,6 +135,7 @@ void SInventoryScreen::UpdateGridSize() {
         narrow->SetVisible(width <= 8);
     if (wide != nullptr)
         wide->SetVisible(width > 8);
+    PlaceGridOrigin();
 }
 
 void SInventoryScreen::LayOutKit() {
@@ -136,11 +144,47 @@ void SInventoryScreen::LayOutKit() {
     SObjectDefList* kit = Kit();
     if (kit == nullptr)
         return;
+    m_Icons.clear();
     SObjectDefList placed;
     for (int h = slots.GetHeight(); h >= 1; --h) {
-        for (int w = slots.GetWidth(); w >= 1; --w) slots.PlaceItemsOfSize(w, h, *kit, placed);
+        for (int w = slots.GetWidth(); w >= 1; --w) {
+            slots.PlaceItemsOfSize(w, h, *kit, placed);
+            for (POSITION pos = placed.GetHeadPosition(); pos != nullptr;) {
+                const SObjectDef* item = placed.GetNext(pos);
+                const int left = m_iGridX + item->GetIntByName("SlotCoordX");
+                const int top = m_iGridY + item->GetIntByName("SlotCoordY");
+                m_Icons.push_back(SInventoryIcon{item->GetValueByName("Name"),
+                                                 sys::RECT{left, top, left + w * slots.GetCellWidth(),
+                                                           top + h * slots.GetCellHeight()}});
+            }
+        }
     }
     placed.RemoveAll();
+}
+
+void SInventoryScreen::PlaceGridOrigin() {
+    const SWindow* narrow = m_pLayout != nullptr ? m_pLayout->FindChild(kNarrowGridWindow) : nullptr;
+    const SWindow* wide = m_pLayout != nullptr ? m_pLayout->FindChild(kWideGridWindow) : nullptr;
+    const SWindow* grid = wide != nullptr && wide->IsVisible() ? wide : narrow;
+    if (grid == nullptr)
+        return;
+    m_iGridX = grid->GetWindowRect().left;
+    m_iGridY = grid->GetWindowRect().top;
+}
+
+int SInventoryScreen::Draw(SDC* pDC) {
+    const int result = S3DViewScreen::Draw(pDC);
+    SDXSurface* surface = pDC != nullptr ? pDC->GetSurface() : nullptr;
+    if (surface != nullptr && m_pIconSprite != nullptr) {
+        const SInventorySlots& slots = Slots();
+        for (const SInventoryIcon& icon : m_Icons) {
+            for (int y = icon.m_rcCells.top; y < icon.m_rcCells.bottom; y += slots.GetCellHeight()) {
+                for (int x = icon.m_rcCells.left; x < icon.m_rcCells.right; x += slots.GetCellWidth())
+                    m_pIconSprite->Draw(surface, x, y);
+            }
+        }
+    }
+    return result;
 }
 
 bool SInventoryScreen::KitFits(SObjectDef* item) {

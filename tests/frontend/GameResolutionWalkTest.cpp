@@ -17,6 +17,7 @@
 #include "sys/input/input.h"
 #include "sys/video/headless/headless_video.h"
 #include "tests/frontend/WalkTestSupport.h"
+#include "tests/support/ReferenceImage.h"
 
 namespace {
 
@@ -121,12 +122,15 @@ TEST_F(GameResolutionWalkTest, TheRangeRunsAtTheChosenSizeAndTheMenusComeBackAt6
 
 class InventoryViewWalkTest : public tarvex::test::DemoWalkTest {};
 
-TEST_F(InventoryViewWalkTest, TheCurrentItemsModelIsInTheViewWearingItsAlternateSkin) {
+TEST_F(InventoryViewWalkTest, TheCurrentItemsModelWearsItsAlternateSkinAndTheKitsIconsLieOnTheGrid) {
     tarvex::test::InCopyOfProcess([&] {
         ScriptedApp& app = MakeScriptedApp();
         auto wait = std::make_shared<int>(10);
         std::string model;
         int skin = -1;
+        std::vector<SInventoryIcon> icons;
+        sys::RECT grid{};
+        tarvex::test::Image frame;
         app.m_steps = {
             Reached(0), Click(10), Reached(1),
             [] {
@@ -148,6 +152,10 @@ TEST_F(InventoryViewWalkTest, TheCurrentItemsModelIsInTheViewWearingItsAlternate
                     model = actor->m_sModelPath.GetString();
                     skin = actor->m_pModel->GetSkin(actor->m_pModel->FindGroup("Body"));
                 }
+                icons = page->GetIcons();
+                grid = page->GetLayout()->FindChild(SInventoryScreen::kNarrowGridWindow)->GetWindowRect();
+                const auto& last = sys::video::headless::LastFrame();
+                frame = tarvex::test::Image{last.width, last.height, last.pixels};
                 sys::window::headless::InjectClose();
                 return true;
             },
@@ -158,6 +166,15 @@ TEST_F(InventoryViewWalkTest, TheCurrentItemsModelIsInTheViewWearingItsAlternate
         EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
         EXPECT_EQ(model, "Models/Inventory/radio.ssm");
         EXPECT_EQ(skin, 1) << "the night skin the item names";
+        // The new officer's kit lies on the grid, each item's icon over its cells.
+        ASSERT_FALSE(icons.empty());
+        for (const SInventoryIcon& icon : icons) {
+            EXPECT_GE(icon.m_rcCells.left, grid.left) << icon.m_sName.GetString();
+            EXPECT_GE(icon.m_rcCells.top, grid.top) << icon.m_sName.GetString();
+            EXPECT_LE(icon.m_rcCells.right, grid.right) << icon.m_sName.GetString();
+            EXPECT_LE(icon.m_rcCells.bottom, grid.bottom) << icon.m_sName.GetString();
+        }
+        EXPECT_TRUE(tarvex::test::MatchesReference(frame, "frontend/inventory_icons.png", 4, 600));
     });
 }
 

@@ -210,6 +210,11 @@ void HomeSet::AddOfficerPages() {
     AddPicture("officer_frame", PictureFrame(176, 176));
     AddPicture("officer_band", PictureFrame(560, 8));
     AddPicture("inv_view", PictureFrame(248, 200));
+    // The mark on each grid cell an item of the kit takes.
+    HomeCanvas icon(32, 32, HomeRgb{40, 70, 110}, false);
+    icon.Frame(HomeRect{0, 0, 32, 32}, kFrameInk);
+    icon.Fill(HomeRect{10, 10, 22, 22}, kFrameInk);
+    AddSprite("inv btn icon", "InventoryScreen", "inv_btn_icon.bmp", icon);
     AddPicture("officer_blue", HomeCanvas(16, 16, HomeRgb{40, 60, 120}));
     AddPicture("officer_grey", HomeCanvas(16, 16, HomeRgb{90, 96, 110}));
     AddPicture("inv_grid8", PictureFrame(8 * 32, 2 * 32));
