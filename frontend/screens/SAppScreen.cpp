@@ -13,6 +13,7 @@
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SObjectDef.h"
+#include "core/SResource.h"
 #include "frontend/screens/SButtonSlide.h"
 #include "frontend/screens/SScreenManager.h"
 #include "dx/display/SGraphics.h"
@@ -23,6 +24,7 @@
 #include "sys/window/window.h"
 #include "ui/SDisplayHost.h"
 #include "ui/SFont.h"
+#include "ui/SSprite.h"
 #include "ui/widgets/SToolTipCtrl.h"
 
 IMPLEMENT_DYNAMIC(SAppScreen, SScreen)
@@ -349,6 +351,35 @@ void SAppScreen::StartMusic() {
 void SAppScreen::ReleaseSoundsExceptInterface() {
     if (SSound* sound = SoundManager())
         sound->ReleaseAllExcept(s_aInterfaceSounds, kInterfaceSoundCount);
+}
+
+// ---- catalog sprites -----------------------------------------------------------------------------
+
+SSprite* SAppScreen::LoadCatalogSprite(const char* pszName, const char* pszGroup) {
+    SCatalog* catalog = GetResourceCatalog();
+    if (catalog == nullptr)
+        return nullptr;
+    const auto dwDisplay = reinterpret_cast<uintptr_t>(static_cast<SDXDraw*>(Hub()->m_pGraphics));
+    SResource* found = catalog->GetResource(kKindSprite, CString(pszName), CString(pszGroup), dwDisplay);
+    auto* sprite = dynamic_cast<SSprite*>(found);
+    if (sprite == nullptr) {
+        if (found != nullptr)
+            catalog->ReleaseResource(found);
+        return nullptr;
+    }
+    if (SDisplayHost* host = SDisplayHost::GetInstance())
+        host->AddSprite(sprite);
+    return sprite;
+}
+
+void SAppScreen::ReleaseCatalogSprite(SSprite*& pSprite) {
+    if (pSprite == nullptr)
+        return;
+    if (SDisplayHost* host = SDisplayHost::GetInstance())
+        host->RemoveSprite(pSprite);
+    if (SCatalog* catalog = GetResourceCatalog())
+        catalog->ReleaseResource(pSprite);
+    pSprite = nullptr;
 }
 
 // ---- main window --------------------------------------------------------------------------------

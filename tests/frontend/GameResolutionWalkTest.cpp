@@ -1,6 +1,7 @@
 // The game resolution as a player meets it, headless on a copy of the demo Home folder: with
 // 800 x 600 chosen the range is played in frames of that size with its heads-up display laid
-// out for it, and leaving it brings the menus back at 640 x 480.
+// out for it, and leaving it brings the menus back at 640 x 480. The inventory page puts the
+// chosen item's model in its view, in the skin the item names.
 
 #include <gtest/gtest.h>
 
@@ -8,11 +9,15 @@
 #include "app/CGraphicsData.h"
 #include "app/SGameDLL.h"
 #include "app/SGameObjects.h"
+#include "app/actors/SActor.h"
+#include "assets/models/SSMHandle.h"
 #include "dx/display/SGraphics.h"
+#include "frontend/screens/SInventoryScreen.h"
 #include "sys/input/headless/headless_input.h"
 #include "sys/input/input.h"
 #include "sys/video/headless/headless_video.h"
 #include "tests/frontend/WalkTestSupport.h"
+#include "tests/support/ReferenceImage.h"
 
 namespace {
 
@@ -112,6 +117,64 @@ TEST_F(GameResolutionWalkTest, TheRangeRunsAtTheChosenSizeAndTheMenusComeBackAt6
         EXPECT_EQ(menus, (Size{640, 480}));
         EXPECT_EQ(menuFrame, (Size{640, 480}));
         EXPECT_EQ(menuPage, (Size{640, 480}));
+    });
+}
+
+class InventoryViewWalkTest : public tarvex::test::DemoWalkTest {};
+
+TEST_F(InventoryViewWalkTest, TheCurrentItemsModelWearsItsAlternateSkinAndTheKitsIconsLieOnTheGrid) {
+    tarvex::test::InCopyOfProcess([&] {
+        ScriptedApp& app = MakeScriptedApp();
+        auto wait = std::make_shared<int>(10);
+        std::string model;
+        int skin = -1;
+        std::vector<SInventoryIcon> icons;
+        sys::RECT grid{};
+        tarvex::test::Image frame;
+        app.m_steps = {
+            Reached(0), Click(10), Reached(1),
+            [] {
+                Manager()->GetCurrentScreen()->GetLayout()->FindChild(200)->SetText("Kit");
+                return true;
+            },
+            Click(111), Reached(3),
+            [] { return Manager()->SwitchTo(SInventoryScreen::kScreenId) != 0; },
+            Reached(SInventoryScreen::kScreenId),
+            [] {
+                dynamic_cast<SInventoryScreen*>(Manager()->GetCurrentScreen())->SelectItem("Radio");
+                return true;
+            },
+            [wait] { return --*wait <= 0; },
+            [&] {
+                auto* page = dynamic_cast<SInventoryScreen*>(Manager()->GetCurrentScreen());
+                SActor* actor = page->GetItemActor();
+                if (actor != nullptr && actor->m_pModel != nullptr) {
+                    model = actor->m_sModelPath.GetString();
+                    skin = actor->m_pModel->GetSkin(actor->m_pModel->FindGroup("Body"));
+                }
+                icons = page->GetIcons();
+                grid = page->GetLayout()->FindChild(SInventoryScreen::kNarrowGridWindow)->GetWindowRect();
+                const auto& last = sys::video::headless::LastFrame();
+                frame = tarvex::test::Image{last.width, last.height, last.pixels};
+                sys::window::headless::InjectClose();
+                return true;
+            },
+        };
+        std::filesystem::remove(Home() / "player.cfg");
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        EXPECT_EQ(model, "Models/Inventory/radio.ssm");
+        EXPECT_EQ(skin, 1) << "the night skin the item names";
+        // The new officer's kit lies on the grid, each item's icon over its cells.
+        ASSERT_FALSE(icons.empty());
+        for (const SInventoryIcon& icon : icons) {
+            EXPECT_GE(icon.m_rcCells.left, grid.left) << icon.m_sName.GetString();
+            EXPECT_GE(icon.m_rcCells.top, grid.top) << icon.m_sName.GetString();
+            EXPECT_LE(icon.m_rcCells.right, grid.right) << icon.m_sName.GetString();
+            EXPECT_LE(icon.m_rcCells.bottom, grid.bottom) << icon.m_sName.GetString();
+        }
+        EXPECT_TRUE(tarvex::test::MatchesReference(frame, "frontend/inventory_icons.png", 4, 600));
     });
 }
 
