@@ -308,6 +308,7 @@ void CTarvexApp::FillDefaultConfig(CConfigData& config) {
 }
 
 bool CTarvexApp::SaveConfig(const CConfigData& config, const char* fileName) {
+    const WaitCursorShown busy;
     try {
         config.SaveToFile(fileName);
         return true;
@@ -508,6 +509,7 @@ bool CTarvexApp::InitHardware() {
             m_pHub->m_pGameDLL->SetProperty("ServerType", "TCP");
             m_pHub->SetCurrentPlayer(officer);
             m_pHub->SetGameType(3);
+            EnterPlayScreen();
         }
         std::string address;
         if (commandLine.GetValue("connect", address, false))

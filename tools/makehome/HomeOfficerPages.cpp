@@ -138,7 +138,8 @@ struct Box {
 };
 
 // A figure of boxes stored in the file's axes (the renderer turns (x, y, z) into (-y, z, x)).
-std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* texture) {
+// `alternate` adds a second skin "Night" of the figure's group, drawn with that texture.
+std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* texture, const char* alternate = nullptr) {
     SSMObject model;
     auto frame = std::make_unique<SSMFrame>();
     frame->name = "stand";
@@ -149,6 +150,12 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
     skin->name = "Default";
     skin->resource = 0;
     group->skins.push_back(std::move(skin));
+    if (alternate != nullptr) {
+        auto night = std::make_unique<SSMSkin>();
+        night->name = "Night";
+        night->resource = 1;
+        group->skins.push_back(std::move(night));
+    }
     for (const Box& b : boxes) {
         const float quads[6][4][3] = {
             {{b.x0, b.y1, b.z0}, {b.x0, b.y1, b.z1}, {b.x1, b.y1, b.z1}, {b.x1, b.y1, b.z0}},
@@ -176,6 +183,12 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
         }
     }
     home_outdoor::FinishOneGroupModel(model, std::move(group), std::move(frame), texture);
+    if (alternate != nullptr) {
+        auto resource = std::make_unique<SSMResource>();
+        resource->name = alternate;
+        model.m_resources.push_back(std::move(resource));
+        model.m_nResources = 2;
+    }
     return home_outdoor::StoreModel(model);
 }
 
@@ -197,6 +210,11 @@ void HomeSet::AddOfficerPages() {
     AddPicture("officer_frame", PictureFrame(176, 176));
     AddPicture("officer_band", PictureFrame(560, 8));
     AddPicture("inv_view", PictureFrame(248, 200));
+    // The mark on each grid cell an item of the kit takes.
+    HomeCanvas icon(32, 32, HomeRgb{40, 70, 110}, false);
+    icon.Frame(HomeRect{0, 0, 32, 32}, kFrameInk);
+    icon.Fill(HomeRect{10, 10, 22, 22}, kFrameInk);
+    AddSprite("inv btn icon", "InventoryScreen", "inv_btn_icon.bmp", icon);
     AddPicture("officer_blue", HomeCanvas(16, 16, HomeRgb{40, 60, 120}));
     AddPicture("officer_grey", HomeCanvas(16, 16, HomeRgb{90, 96, 110}));
     AddPicture("inv_grid8", PictureFrame(8 * 32, 2 * 32));
@@ -276,4 +294,8 @@ void HomeSet::AddOfficerPages() {
     AddFile("DefEquip.cfg", kDefaultKits);
     m_Files.push_back(File{"Models/Officers/officer_m.ssm", FigureModel(Figure(1.1f), "file;officer_blue.bmp")});
     m_Files.push_back(File{"Models/Officers/officer_f.ssm", FigureModel(Figure(0.9f), "file;officer_grey.bmp")});
+    // The inventory's radio: a handset with an aerial, grey by day and blue in its night skin.
+    const std::vector<Box> radio{{-0.3f, -0.15f, 0.0f, 0.3f, 0.15f, 1.2f}, {0.15f, -0.05f, 1.2f, 0.25f, 0.05f, 1.8f}};
+    m_Files.push_back(
+        File{"Models/Inventory/radio.ssm", FigureModel(radio, "file;officer_grey.bmp", "file;officer_blue.bmp")});
 }
