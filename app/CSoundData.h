@@ -19,8 +19,8 @@ public:
     CSoundData() = default;
     ~CSoundData() override = default;
 
-    // The stored sound settings: enabled, 3D enabled, 3D software, 8-bit quality, the driver
-    // text, 3D resolution, same-buffer limit and idle time. Music and voice are not stored.
+    // The stored sound settings: the integers in the order they are declared (music and voice
+    // among them), then the driver text.
     void Serialize(CArchive& ar) override;
 
     // False for a name this section does not know; numbers are clamped into their ranges.

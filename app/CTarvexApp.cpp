@@ -241,7 +241,7 @@ void CTarvexApp::ShowSplash() {
 bool CTarvexApp::CheckHomeFolder() {
     const std::string home = std::string(m_pHub->m_sStartDir.GetString()) + "/" + SGameObjects::kHomeFolder;
     if (m_pHub->m_bInHome == 0) {
-        Message(("The folder \"" + home + "\", which holds the game's files, does not exist.").c_str());
+        Message(("The folder \"" + home + "\"\nthat holds the game's files does not exist.").c_str());
         return false;
     }
     if (!SHomeFolder::IsWritable()) {
@@ -253,16 +253,16 @@ bool CTarvexApp::CheckHomeFolder() {
 
 void CTarvexApp::SetDamagedConfigAside() {
     const std::string aside = m_pHub->m_bHomeReadOnly == 0 ? SHomeFolder::SetAside(kDefaultConfig) : std::string();
-    std::string text = "The settings file \"default.cfg\" could not be read. ";
+    std::string text = "The settings file \"default.cfg\" could not be read.\n";
     if (!aside.empty()) {
-        text += "It has been kept as \"" + aside + "\", and the game starts with its default settings.";
+        text += "It has been kept as \"" + aside + "\",\nand the game starts with its default settings.";
     } else {
         m_bSkipDefaultConfig = 1;
         text += "The game starts with its default settings";
         if (m_pHub->m_bHomeReadOnly == 0) {
             // Saving the settings at exit would replace the file that is still there.
             m_pHub->m_bHomeReadOnly = 1;
-            text += ", and saves nothing until it is restarted, so that the file is kept";
+            text += ",\nand saves nothing until it is restarted, so that the file is kept";
         }
         text += ".";
     }
@@ -308,6 +308,7 @@ void CTarvexApp::FillDefaultConfig(CConfigData& config) {
 }
 
 bool CTarvexApp::SaveConfig(const CConfigData& config, const char* fileName) {
+    const WaitCursorShown busy;
     try {
         config.SaveToFile(fileName);
         return true;
@@ -508,6 +509,7 @@ bool CTarvexApp::InitHardware() {
             m_pHub->m_pGameDLL->SetProperty("ServerType", "TCP");
             m_pHub->SetCurrentPlayer(officer);
             m_pHub->SetGameType(3);
+            EnterPlayScreen();
         }
         std::string address;
         if (commandLine.GetValue("connect", address, false))

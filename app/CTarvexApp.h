@@ -89,6 +89,8 @@ protected:
     // hand the session's settings to the game-logic library and go to the in-game screen.
     virtual void Connect(SCommandLine& commandLine);
     virtual void StartDedicated(SCommandLine& commandLine);
+    // Play begins on the calibration page when the light gun is in use, else on the range.
+    void EnterPlayScreen();
     // One frame of the current screen, through the front end; nothing while no screen exists.
     virtual void UpdateScreen();
 

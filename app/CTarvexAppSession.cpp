@@ -75,6 +75,10 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
     if (!port.empty())
         SetProperty(m_pHub, "ServerQueryPort", port);
     m_pHub->SetGameType(3);
+    EnterPlayScreen();
+}
+
+void CTarvexApp::EnterPlayScreen() {
     SFrontEndHooks::Installed().SwitchScreen(m_pHub, m_pHub->IsLightGunActive() ? kCalibrationScreen : kInGameScreen);
 }
 

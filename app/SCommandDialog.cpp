@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SString.h"
@@ -35,5 +36,5 @@ void SCommandDialog::OnSubmit(const char* pszText) {
 
 void SCommandDialog::CloseConsole() {
     EndDialog(1);
-    // The current screen redraws itself here once the screens exist.
+    SFrontEndHooks::Installed().RedrawScreen(m_pHub);
 }

@@ -201,9 +201,31 @@ SD3D6Parser* SConsoleHostImpl::Renderer() const {
 
 bool SConsoleHostImpl::HasRenderer() { return Renderer() != nullptr; }
 
-bool SConsoleHostImpl::GetViewport(int /*rect*/[4]) { return false; }
+bool SConsoleHostImpl::GetViewport(int rect[4]) {
+    SD3D6Parser* renderer = Renderer();
+    if (renderer == nullptr) {
+        return false;
+    }
+    sys::RECT view, window;
+    renderer->GetViewRects(&view, &window);
+    rect[0] = view.left, rect[1] = view.top, rect[2] = view.right, rect[3] = view.bottom;
+    return true;
+}
 
-bool SConsoleHostImpl::GetViewRay(int /*x*/, int /*y*/, float /*eye*/[3], float /*direction*/[3]) { return false; }
+bool SConsoleHostImpl::GetViewRay(int x, int y, float eye[3], float direction[3]) {
+    SD3D6Parser* renderer = Renderer();
+    if (renderer == nullptr) {
+        return false;
+    }
+    const sys::POINT point{x, y};
+    SVector origin, ray;
+    if (renderer->ScreenToRay(&point, &origin, &ray) == 0) {
+        return false;
+    }
+    eye[0] = origin.x, eye[1] = origin.y, eye[2] = origin.z;
+    direction[0] = ray.x, direction[1] = ray.y, direction[2] = ray.z;
+    return true;
+}
 
 void SConsoleHostImpl::RendererStatusLog() {
     if (SD3D6Parser* renderer = Renderer()) {
@@ -211,9 +233,11 @@ void SConsoleHostImpl::RendererStatusLog() {
     }
 }
 
-void SConsoleHostImpl::RendererOverheadShot(int /*viewDistance*/, float /*height*/, int /*fogStart*/,
-                                            int /*fogEnd*/) {
-    // The renderer has no overhead camera yet; the shot shows the view as it is.
+void SConsoleHostImpl::RendererOverheadShot(int viewDistance, float height, int fogStart, int fogEnd) {
+    // The view range lifts the camera and widens the view and fog for a shot of the map.
+    if (SD3D6Parser* renderer = Renderer()) {
+        renderer->SetViewRange(viewDistance, height, static_cast<uint32_t>(fogStart), static_cast<uint32_t>(fogEnd));
+    }
 }
 
 void SConsoleHostImpl::SaveScreenShot() {

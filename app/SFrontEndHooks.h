@@ -56,6 +56,9 @@ public:
         (void)wParam;
         (void)lParam;
     }
+    // The current screen draws itself again (the window was uncovered, or the console over it
+    // closed); nothing while no screen is current.
+    virtual void RedrawScreen(SGameObjects* hub) { (void)hub; }
     // The current screen's per-frame operation.
     virtual void UpdateScreen(SGameObjects* hub) { (void)hub; }
     // The display shell's calls around a display-mode change.

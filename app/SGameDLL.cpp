@@ -38,7 +38,9 @@ SGameDLL::SGameDLL(const char* pszPath)
     const std::string path = pszPath != nullptr ? pszPath : "";
     m_hModule = sys::library::Load(path);
     if (m_hModule == nullptr) {
-        sys::dialogs::MessageBox("Failed to load game DLL!\n" + path, kCaption, sys::MB_OK);
+        // The file this machine looked for, not the name the data gives it.
+        sys::dialogs::MessageBox("Failed to load game DLL!\n" + sys::fs::FullPath(sys::library::FileNameFor(path)),
+                                 kCaption, sys::MB_OK);
         ThrowUserException();
     }
 

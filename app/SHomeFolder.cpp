@@ -30,6 +30,6 @@ std::string SHomeFolder::SetAside(const char* file) {
 
 std::string SHomeFolder::ReadOnlyNotice(const std::string& home) {
     return "The folder \"" + home +
-           "\" cannot be written to. The game runs on what it has read, but nothing will be saved: new "
-           "officers, results and settings are lost when the game ends, and every file there stays as it is.";
+           "\" cannot be written to.\nThe game runs on what it has read, but nothing will be saved:\nnew "
+           "officers, results and settings are lost when the game ends,\nand every file there stays as it is.";
 }

@@ -6,7 +6,9 @@
 #include "app/SGameObjects.h"
 #include "dx/display/SGraphics.h"
 #include "dx/input/SInputObj.h"
+#include "sys/gdi/gdi.h"
 #include "sys/signals.h"
+#include "sys/window/window_dc.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/SSurfaceDC.h"
 
@@ -74,9 +76,24 @@ bool SMsgHandler::Windowed() const {
 }
 
 void SMsgHandler::RedrawAndRender() {
-    // The current screen redraws itself here once the screens exist.
-    if (m_pHub != nullptr && m_pHub->m_pGraphics != nullptr)
-        m_pHub->m_pGraphics->RenderFrame();
+    if (m_pHub == nullptr || m_pHub->m_pGraphics == nullptr)
+        return;
+    SFrontEndHooks::Installed().RedrawScreen(m_pHub);
+    m_pHub->m_pGraphics->RenderFrame();
+}
+
+void SMsgHandler::FillClientBlack() {
+    const sys::HWND window = FrameWindow() != nullptr ? FrameWindow() : sys::window::GetMainWindow();
+    sys::RECT client;
+    if (window == nullptr || !sys::window::GetClientRect(window, client))
+        return;
+    const sys::HDC dc = sys::window::GetDC(window);
+    if (dc == nullptr)
+        return;
+    const sys::HBRUSH black = sys::gdi::CreateSolidBrush(0);
+    sys::gdi::FillRect(dc, client, black);
+    sys::gdi::DeleteObject(black);
+    sys::window::ReleaseDC(window, dc);
 }
 
 bool SMsgHandler::CursorOverClient() const {
@@ -105,6 +122,8 @@ sys::LRESULT SMsgHandler::OnMessage(sys::UINT message, sys::WPARAM wParam, sys::
         }
         return PassOn(message, wParam, lParam);
     case sys::WM_SETFOCUS:
+        if (input != nullptr)
+            input->SetFocused(true);
         if (input != nullptr && m_bMouseWasActive != 0)
             input->EnableMouse();
         return PassOn(message, wParam, lParam);
@@ -112,12 +131,15 @@ sys::LRESULT SMsgHandler::OnMessage(sys::UINT message, sys::WPARAM wParam, sys::
         if (input != nullptr) {
             m_bMouseWasActive = input->IsMouseInput() ? 1 : 0;
             input->DisableMouse();
+            input->SetFocused(false);
         }
         sys::window::ReleaseCapture();
         return PassOn(message, wParam, lParam);
     case sys::WM_PAINT:
         if (SurfacesExist() && Windowed())
             RedrawAndRender();
+        else if (graphics == nullptr || !SurfacesExist())
+            FillClientBlack();
         return PassOn(message, wParam, lParam);
     case sys::WM_CLOSE: {
         const sys::LRESULT result = PassOn(message, wParam, lParam);
@@ -224,7 +246,17 @@ void SMsgHandler::OpenConsole() {
     context.GetTextExtent(kConsoleMeasureText, extent);
     m_pConsole->SetParent(screen);
     m_pConsole->MoveWindow(ConsoleRect(extent.cy));
+    // The console's line has the keyboard as a text field would: the keys typed into it are
+    // not game keys, and the first frame after it reads the keyboard afresh.
+    SDXKeyboard* keyboard = m_pHub->m_pInput != nullptr ? &m_pHub->m_pInput->GetKeyboard() : nullptr;
+    const bool bGameKeys = keyboard != nullptr && keyboard->IsEnabled();
+    if (bGameKeys)
+        keyboard->Enable(false);
     m_pConsole->DoModal(&context);
+    if (bGameKeys)
+        keyboard->Enable(true);
     m_pConsole->SetParent(nullptr);
     context.SelectFont(previous);
+    // What the console covered is drawn again at once.
+    RedrawAndRender();
 }

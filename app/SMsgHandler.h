@@ -47,7 +47,10 @@ private:
     sys::HWND FrameWindow() const;
     bool SurfacesExist() const;
     bool Windowed() const;
+    // The current screen drawn again and shown at once.
     void RedrawAndRender();
+    // Before a display exists the window shows black, not what was under it.
+    void FillClientBlack();
     bool CursorOverClient() const;
     // The upper half of the frame, ending on a multiple of the console's text height.
     sys::RECT ConsoleRect(int textHeight) const;

@@ -9,11 +9,13 @@
 //   renderer's "trilinear" level). Counter: trilinear_pixels_per_second.
 // - LitTexturedScene: 10,000 lit, textured (bilinear, mipmapped), z-tested triangles of the
 //   44-byte main vertex, drawn as ten indexed lists, with the target and z-buffer cleared each
-//   frame, on the device's default band threads (TARVEX_RASTER_THREADS sets them). Counters:
-//   frames_per_second, threads, and frame_checksum, a hash of the last frame's target and
-//   z-buffer that speed work (and the thread count) must leave as it was.
+//   frame, on the device's default band threads (TARVEX_RASTER_THREADS sets them; /0) and on
+//   one thread (/1), timed on the wall clock. Counters: frames_per_second, threads, and
+//   frame_checksum, a hash of the last frame's target and z-buffer that speed work (and the
+//   thread count) must leave as it was.
 // - GouraudFill: large Gouraud-shaded, z-tested, dithered triangles without texture.
 //   Counter: gouraud_pixels_per_second. On one thread, like FullFeatureFill.
+// Each case's label names the processor path that drew it (TARVEX_RASTER_ISA forces one).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/RasterPathLabel.h"
 #include "sys/d3d/d3d.h"
 #include "sys/video/headless/headless_video.h"
 #include "sys/video/video.h"
@@ -285,6 +288,7 @@ void FillCase(benchmark::State& state, Fill fill) {
         state.counters["vs_memset"] = benchmark::Counter(static_cast<double>(c.pixels) / memsetRate,
                                                          benchmark::Counter::kIsRate);
     }
+    state.SetLabel(RasterPathLabel(device));
 }
 
 void FullFeatureFill(benchmark::State& state) { FillCase(state, Fill::Bilinear); }
@@ -296,6 +300,7 @@ void GouraudFill(benchmark::State& state) { FillCase(state, Fill::Gouraud); }
 void LitTexturedScene(benchmark::State& state) {
     Bench bench;
     IDirect3DDevice3* device = bench.Device();
+    device->SetRasterThreads(static_cast<int>(state.range(0)));
     device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
     device->SetTexture(0, bench.Texture());
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
@@ -367,6 +372,7 @@ void LitTexturedScene(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(c.pixels), benchmark::Counter::kAvgIterations);
     state.counters["frame_checksum"] = bench.FrameChecksum();
     state.counters["threads"] = device->RasterThreads();
+    state.SetLabel(RasterPathLabel(device));
     material->Release();
     for (IDirect3DLight* light : lights) {
         bench.Viewport()->DeleteLight(light);
@@ -376,7 +382,7 @@ void LitTexturedScene(benchmark::State& state) {
 
 BENCHMARK(FullFeatureFill)->Unit(benchmark::kMillisecond);
 BENCHMARK(TrilinearFill)->Unit(benchmark::kMillisecond);
-BENCHMARK(LitTexturedScene)->Unit(benchmark::kMillisecond);
+BENCHMARK(LitTexturedScene)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->UseRealTime();
 BENCHMARK(GouraudFill)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The demo outdoor map at 640 x 480 x 16 along a fixed camera path of 600 frames: frames per
 // second, the renderer's own frame statistics (opaque and translucent triangles), the time a
-// frame takes, and pixels shaded and overdraw from the device's counters. The Home folder is
-// the one the build writes beside the benchmark (or TARVEX_HOME).
+// frame takes, and pixels shaded and overdraw from the device's counters, on the device's
+// default band threads (/0) and on one (/1); the label names the processor path and threads.
+// The Home folder is the one the build writes beside the benchmark (or TARVEX_HOME).
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/RasterPathLabel.h"
 #include "render/SD3D6Parser.h"
 #include "render/pipeline/SRaster.h"
 #include "sys/d3d/d3d.h"
@@ -48,6 +50,7 @@ void OutdoorFrames(benchmark::State& state) {
     SD3D6Parser& parser = demo.parser;
     parser.SetProjection(60.0f, 60.0f, 1.0f, static_cast<float>(parser.m_LevelInfo.Field(5)));
     sys::d3d::IDirect3DDevice3* device = parser.GetRaster()->GetDevice(0);
+    device->SetRasterThreads(static_cast<int>(state.range(0)));
     double frames = 0.0, opaque = 0.0, translucent = 0.0, seconds = 0.0, textureSeconds = 0.0;
     device->ResetCounters();
     for (auto _ : state) {
@@ -75,8 +78,9 @@ void OutdoorFrames(benchmark::State& state) {
     state.counters["texture_state_ms"] = textureSeconds / frames * 1000.0;
     state.counters["pixels_shaded"] = static_cast<double>(c.shaded) / frames;
     state.counters["overdraw"] = static_cast<double>(c.shaded) / frames / (640.0 * 480.0);
+    state.SetLabel(RasterPathLabel(device));
 }
 
-BENCHMARK(OutdoorFrames)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(OutdoorFrames)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(0)->Arg(1);
 
 }  // namespace

@@ -5,11 +5,17 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "core/SStringTable.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CString.h"
+#include "sys/classlib/Exceptions.h"
 
 namespace {
+
+// A format text taken from the string table is at most this long.
+constexpr int kMaxTableFormat = 1023;
 
 // The one shared empty text. It is only ever read, and written with NUL at most.
 char g_emptyText[1] = {'\0'};
@@ -302,6 +308,58 @@ void SString::Format(const char* format, ...)
     va_start(args, format);
     FormatV(format, args);
     va_end(args);
+}
+
+void SString::Format(unsigned int nFormatID, ...)
+{
+    SString format;
+    format.LoadString(nFormatID, kMaxTableFormat + 1);
+    va_list args;
+    va_start(args, nFormatID);
+    FormatV(format.GetString(), args);
+    va_end(args);
+}
+
+int SString::LoadString(unsigned int nID, int nSize)
+{
+    const char* text = SStringTable::Find(nID);
+    if (text == nullptr || nSize <= 1) {
+        Release();
+        return 0;
+    }
+    const int count = static_cast<int>(std::min(std::strlen(text), static_cast<size_t>(nSize - 1)));
+    *this = SString(text, count);
+    return count;
+}
+
+namespace {
+
+// The text's characters as the wide characters of the ANSI code page.
+std::u16string Widened(const char* text)
+{
+    std::u16string wide;
+    for (const char* p = text; *p != '\0'; ++p)
+        wide.push_back(AnsiToWide(static_cast<unsigned char>(*p)));
+    return wide;
+}
+
+}  // namespace
+
+BSTR SString::AllocSysString() const
+{
+    const std::u16string wide = Widened(m_pData);
+    BSTR result = SysAllocStringLen(wide.data(), static_cast<unsigned>(wide.size()));
+    if (result == nullptr)
+        ThrowMemoryException();
+    return result;
+}
+
+BSTR SString::SetSysString(BSTR* pString) const
+{
+    const std::u16string wide = Widened(m_pData);
+    if (!SysReAllocStringLen(pString, wide.data(), static_cast<unsigned>(wide.size())))
+        ThrowMemoryException();
+    return *pString;
 }
 
 void SString::FormatV(const char* format, va_list args)

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstddef>
 
+#include "sys/classlib/BStr.h"
+
 class CArchive;
 class CString;
 
@@ -62,6 +64,17 @@ public:
 
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void FormatV(const char* format, va_list args);
+    // The format text is the string table's entry (at most 1023 characters); an id the table
+    // lacks formats as an empty text.
+    void Format(unsigned int nFormatID, ...);
+    // The string table's entry, cut to nSize - 1 characters; answers the characters taken,
+    // 0 (and the empty string) for an id the table lacks.
+    int LoadString(unsigned int nID, int nSize = 256);
+    // The text as a new OLE string of the ANSI code page's characters; no memory raises
+    // CMemoryException.
+    BSTR AllocSysString() const;
+    // Replaces *pString by the text as AllocSysString makes it and answers it.
+    BSTR SetSysString(BSTR* pString) const;
 
     // The stored form of every engine string: a 32-bit length, then the characters.
     void Serialize(CArchive& ar);

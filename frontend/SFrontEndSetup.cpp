@@ -150,6 +150,11 @@ void SFrontEndSetup::UpdateScreen(SGameObjects* hub) {
         screen->Update();
 }
 
+void SFrontEndSetup::RedrawScreen(SGameObjects* hub) {
+    if (SScreenManager* manager = Manager(hub))
+        manager->Paint();
+}
+
 void SFrontEndSetup::ReleaseDeviceObjects(SGameObjects* hub) {
     if (SScreenManager* manager = Manager(hub))
         manager->ReleaseDeviceObjects();

@@ -36,6 +36,7 @@ public:
     void NotifyGunCalibrateScreen(SGameObjects* hub) override;
     void HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     void UpdateScreen(SGameObjects* hub) override;
+    void RedrawScreen(SGameObjects* hub) override;
     void ReleaseDeviceObjects(SGameObjects* hub) override;
     void RestoreDeviceObjects(SGameObjects* hub, SGraphics* display) override;
     void SetInterfaceSurfaces(SGameObjects* hub) override;

@@ -31,8 +31,10 @@ public:
     // What the heads-up display is without its layout file: the 3D view over the display.
     static constexpr const char* kPlainHud = "group(0,0,xr,yb) renderframe(0,0,xr,yb,60) endgroup";
 
+    // The weapon belongs to the third actor world, which the host clears before the library
+    // goes, so nothing is left to take away then.
     SStandInPresenter() = default;
-    ~SStandInPresenter();
+    ~SStandInPresenter() = default;
     SStandInPresenter(const SStandInPresenter&) = delete;
     SStandInPresenter& operator=(const SStandInPresenter&) = delete;
 
@@ -56,6 +58,8 @@ private:
     // The text of a Home file, or `fallback` when it cannot be read.
     std::string ReadLayout(const std::string& path, const char* fallback) const;
     void SetValue(int entry, const std::string& text);
+    // The heads-up values: rounds left, time left, score and the weapon's name.
+    void WriteHeadsUp(const SStandInRange& range, uint32_t now);
     void ShowScript(int kind, int id, const std::string& script);
     // A sound the actor makes once (or over and over with `loop`), heard by the officer.
     void Emit(SActor* actor, const std::string& file, bool loop);

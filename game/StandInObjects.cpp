@@ -193,7 +193,7 @@ OBJECT InvPistol9mm:InvWeapon
     set Name "9mm Pistol"
     set SlotsX "2"
     set SlotsY "1"
-    set Model "pistol9mm.ssm"
+    set Model "Models/Range/pistol.ssm"
     set QDesc "The standard service pistol."
     set Desc "The standard service pistol: fifteen rounds."
 }
@@ -218,6 +218,8 @@ OBJECT InvRadio:InvItem
 {
     set Name "Radio"
     set Category "Gear"
+    set Model "Models/Inventory/radio.ssm"
+    set AlternateSkin00 "Body:Night"
     set QDesc "Keeps the officer in touch with dispatch."
 }
 OBJECT InvHandcuffs:InvItem

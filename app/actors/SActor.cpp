@@ -247,7 +247,7 @@ void SActor::UpdateSounds(SActor* listener, float frameTime) {
 
 SActorList* SActor::GetChildren() { return m_pChildren; }
 
-void SActor::OnEvent(int) {}
+int SActor::OnEvent(int) { return 0; }
 void SActor::Hook0() {}
 void SActor::Hook1(int) {}
 void SActor::Hook2(int, int) {}

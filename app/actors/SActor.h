@@ -91,7 +91,7 @@ public:
     virtual int AskParent(int value);
     virtual int Broadcast(int value, int up, int down);
     virtual void OnActorRemoved(SActor* actor);
-    virtual void OnEvent(int value);
+    virtual int OnEvent(int value);
     virtual void Hook0();
     virtual void Hook1(int value);
     virtual void Hook2(int a, int b);

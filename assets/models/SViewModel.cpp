@@ -146,7 +146,7 @@ ActorDesc* SViewModel::Update() {
     return &m_Desc;
 }
 
-void SViewModel::OnEvent(int amount) {
+int SViewModel::OnEvent(int amount) {
     SActor::OnEvent(amount);
     const float kick = m_vPitchKick.Length();
     if (kick != 0.0f) {
@@ -155,13 +155,15 @@ void SViewModel::OnEvent(int amount) {
             length = 0.0f;
         m_vPitchKick = m_vPitchKick * (length / kick);
     }
+    int result = 0;
     if (m_pfnTrigger == nullptr)
-        return;
+        return result;
     for (POSITION position = m_Triggers.GetHeadPosition(); position != nullptr;) {
         SVMTrigger* trigger = m_Triggers.GetNext(position);
         if (TriggerFired(trigger))
-            m_pfnTrigger(this, m_pOwner, trigger);
+            result = m_pfnTrigger(this, m_pOwner, trigger);
     }
+    return result;
 }
 
 bool SViewModel::TriggerFired(SVMTrigger* trigger) {

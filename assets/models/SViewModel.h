@@ -47,7 +47,8 @@ public:
     // Places the model by the camera and the owner; takes no actor lock.
     ActorDesc* Update() override;
     // Lets the pitch kick decay by `amount` and fires the triggers the animation has passed.
-    void OnEvent(int amount) override;
+    // Answers what the last fired trigger's callback answered, 0 when none fired.
+    int OnEvent(int amount) override;
     virtual void DeleteTriggers();
     // Back to a fresh view model with the next process-wide number in its class name.
     virtual void Init();

@@ -33,7 +33,7 @@ private:
 
 // The display manager: the program's DirectDraw object with the primary surface, the back
 // buffer every frame is drawn into, the two interface surfaces and the clippers, built for a
-// 640 x 480 window or full screen and built again (with a new renderer) on every display-mode
+// window or full screen of the mode size (640 x 480 for the menus) and built again (with a new renderer) on every display-mode
 // change. It draws and presents the frames, reacts to a lost or changed display, draws the
 // cursor, keeps the registries of surface owners and writes numbered screenshots. One
 // instance, owned by the hub; the layers above reach it through the hooks they install.
@@ -136,6 +136,12 @@ public:
     const SSpriteList& GetDisplayList() const { return m_DisplayList; }
     int GetWidth() const { return m_iWidth; }
     int GetHeight() const { return m_iHeight; }
+    // The mode size the next display rebuild (ResetDisplayMode) takes; the display as it is
+    // keeps its surfaces until then.
+    void SetModeSize(int width, int height) {
+        m_iWidth = width;
+        m_iHeight = height;
+    }
     CCriticalSection& DisplayLock() { return m_csDisplay; }
     CCriticalSection& CursorLock() { return m_csCursor; }
 

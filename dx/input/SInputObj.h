@@ -111,6 +111,9 @@ public:
     // is calibrated, so later starts no longer send the player there.
     bool IsLightGunPresent() const { return m_bLightGunPresent != 0; }
     void SetLightGunPresent(bool present) { m_bLightGunPresent = present ? 1 : 0; }
+    // Whether the main window holds the keyboard focus, as its focus messages said last.
+    bool IsFocused() const { return m_bFocused != 0; }
+    void SetFocused(bool focused) { m_bFocused = focused ? 1 : 0; }
     bool IsInputEnabled() const { return m_bInputEnabled != 0; }
     void SetInputEnabled(bool enabled) { m_bInputEnabled = enabled ? 1 : 0; }
     bool IsMouseInput() const { return m_bMouseInput != 0; }
@@ -149,6 +152,7 @@ private:
     uint8_t m_bMouseInput = 0;
     uint8_t m_bMouseAcquired = 0;
     uint8_t m_bLightGunPresent = 0;
+    uint8_t m_bFocused = 0;
     int32_t m_iPitch = 0;
     int32_t m_iYaw = 0;
     SInputObjSettings m_Settings;

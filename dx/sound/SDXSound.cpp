@@ -1,8 +1,10 @@
 #include "dx/sound/SDXSound.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "sys/audio/playsound.h"
+#include "sys/window/treeview.h"
 #include "sys/window/window.h"
 
 using namespace sys::audio;
@@ -219,6 +221,77 @@ int SDXSound::FillDriverCombo(sys::HWND combo) const {
     for (const DSDriver* driver : m_Drivers) {
         sys::window::SendMessage(combo, CB_INSERTSTRING, static_cast<sys::WPARAM>(-1),
                                  reinterpret_cast<sys::LPARAM>(driver->m_sDescription.GetString()));
+    }
+    return 1;
+}
+
+namespace {
+
+sys::HTREEITEM AppendTreeItem(sys::HWND tree, sys::HTREEITEM parent, const char* text) {
+    sys::TVINSERTSTRUCT insert;
+    insert.hParent = parent;
+    insert.hInsertAfter = sys::TVI_LAST;
+    insert.item.mask = sys::TVIF_TEXT;
+    insert.item.pszText = text;
+    return sys::TreeItemValue(
+        sys::window::SendMessage(tree, sys::TVM_INSERTITEM, 0, reinterpret_cast<sys::LPARAM>(&insert)));
+}
+
+}  // namespace
+
+int SDXSound::FillCapsTree(sys::HWND tree) {
+    if (m_pDS == nullptr || tree == nullptr) {
+        return 0;
+    }
+    DSCAPS caps;
+    m_hrLast = m_pDS->GetCaps(&caps);
+    if (Failed(m_hrLast)) {
+        return 0;
+    }
+    sys::window::SendMessage(tree, sys::TVM_DELETEITEM, 0, reinterpret_cast<sys::LPARAM>(sys::TVI_ROOT));
+    static const struct {
+        uint32_t bit;
+        const char* name;
+    } kFlags[] = {{0x40, "CERTIFIED"},      {0x10, "CONTINUOUSRATE"}, {0x20, "EMULDRIVER"},
+                  {0x8, "PRIMARY16BIT"},    {0x4, "PRIMARY8BIT"},     {0x1, "PRIMARYMONO"},
+                  {0x2, "PRIMARYSTEREO"},   {0x800, "SECONDARY16BIT"}, {0x400, "SECONDARY8BIT"},
+                  {0x100, "SECONDARYMONO"}, {0x200, "SECONDARYSTEREO"}};
+    const sys::HTREEITEM flags = AppendTreeItem(tree, sys::TVI_ROOT, "Flags");
+    for (const auto& flag : kFlags) {
+        if ((caps.dwFlags & flag.bit) != 0) {
+            AppendTreeItem(tree, flags, flag.name);
+        }
+    }
+    const struct {
+        const char* name;
+        uint32_t value;
+    } values[] = {
+        {"Min Secondary Sample Rate", caps.dwMinSecondarySampleRate},
+        {"Max Secondary Sample Rate", caps.dwMaxSecondarySampleRate},
+        {"Primary Buffers", caps.dwPrimaryBuffers},
+        {"Max HW Mixing All Buffers", caps.dwMaxHwMixingAllBuffers},
+        {"Max HW Mixing Static Buffers", caps.dwMaxHwMixingStaticBuffers},
+        {"Max HW Mixing Streaming Buffers", caps.dwMaxHwMixingStreamingBuffers},
+        {"Free HW Mixing All Buffers", caps.dwFreeHwMixingAllBuffers},
+        {"Free HW Mixing Static Buffers", caps.dwFreeHwMixingStaticBuffers},
+        {"Free HW Mixing Streaming Buffers", caps.dwFreeHwMixingStreamingBuffers},
+        {"Max HW 3D All Buffers", caps.dwMaxHw3DAllBuffers},
+        {"Max HW 3D Static Buffers", caps.dwMaxHw3DStaticBuffers},
+        {"Max HW 3D Streaming Buffers", caps.dwMaxHw3DStreamingBuffers},
+        {"Free HW 3D All Buffers", caps.dwFreeHw3DAllBuffers},
+        {"Free HW 3D Static Buffers", caps.dwFreeHw3DStaticBuffers},
+        {"Free HW 3D Streaming Buffers", caps.dwFreeHw3DStreamingBuffers},
+        {"Total Sound Card Memory", caps.dwTotalHwMemBytes},
+        {"Free Sound Card Memory", caps.dwFreeHwMemBytes},
+        {"Max Free Block of Sound Card Memory", caps.dwMaxContigFreeHwMemBytes},
+        {"Transfer Rate HW Buffers", caps.dwUnlockTransferRateHwBuffers},
+        {"CPU Overhead SW Buffers", caps.dwPlayCpuOverheadSwBuffers},
+    };
+    const sys::HTREEITEM capsItem = AppendTreeItem(tree, sys::TVI_ROOT, "Caps");
+    for (const auto& entry : values) {
+        char text[16];
+        std::snprintf(text, sizeof(text), "%d", static_cast<int>(entry.value));
+        AppendTreeItem(tree, AppendTreeItem(tree, capsItem, entry.name), text);
     }
     return 1;
 }

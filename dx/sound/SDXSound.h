@@ -57,6 +57,10 @@ public:
     int GetDriverNames(CStringList* descriptions, CStringList* modules) const;
     // Adds every driver description at the end of a combo box; 0 without drivers or window.
     int FillDriverCombo(sys::HWND combo) const;
+    // Empties a tree control and lists the device's capabilities in it: a "Flags" branch with
+    // the name of each set flag and a "Caps" branch with each value under its name. 0 without a
+    // device or window, or when the device cannot answer.
+    int FillCapsTree(sys::HWND tree);
 
     // One of the twelve hardware buffer counts of the device capabilities (maximum then free;
     // mixing all/static/streaming, then 3D all/static/streaming); 0 for any other index.

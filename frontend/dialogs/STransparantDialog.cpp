@@ -1,5 +1,6 @@
 #include "frontend/dialogs/STransparantDialog.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/SGameItems.h"
@@ -169,14 +170,17 @@ void STransparantDialog::Prepare(int) {
         const int w = rcLayout.right - rcLayout.left;
         const int h = rcLayout.bottom - rcLayout.top;
         if (m_byExplicitPos == 0) {
+            // Dialogs are drawn into the display's picture, which a window only shows scaled:
+            // the picture, not the window's client, is what the layout is centred in.
             SGraphics* pGraphics = GetHub()->m_pGraphics;
             sys::RECT area{0, 0, 640, 480};
-            if (pGraphics != nullptr && pGraphics->IsFullScreen())
+            if (pGraphics != nullptr && pGraphics->GetWidth() > 0 && pGraphics->GetHeight() > 0)
                 area = sys::RECT{0, 0, pGraphics->GetWidth(), pGraphics->GetHeight()};
             else if (sys::window::GetMainWindow() != nullptr)
                 sys::window::GetClientRect(sys::window::GetMainWindow(), area);
-            const int left = (area.right - area.left) / 2 - w / 2;
-            const int top = (area.bottom - area.top) / 2 - h / 2;
+            // A box larger than the picture keeps its top-left corner, and so its text, in view.
+            const int left = std::max(0, (area.right - area.left) / 2 - w / 2);
+            const int top = std::max(0, (area.bottom - area.top) / 2 - h / 2);
             m_pLayout->MoveWindow(sys::RECT{left, top, left + w, top + h});
         } else {
             m_pLayout->MoveWindow(m_rcExplicit);

@@ -9,9 +9,13 @@
 
 #include "app/CTarvexApp.h"
 #include "app/SGameObjects.h"
+#include "core/SString.h"
+#include "core/SStringTable.h"
+#include "frontend/screens/SAppScreen.h"
 #include "dx/display/SGraphics.h"
 #include "sys/profile.h"
 #include "ui/SDisplayHost.h"
+#include "ui/SGraphicsHost.h"
 #include "ui/SSurfaceDC.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
@@ -35,6 +39,13 @@ std::string Printf(const char* format, ...) {
     std::vsnprintf(text, sizeof(text), format, args);
     va_end(args);
     return text;
+}
+
+// A status text of the program's string table.
+std::string TableText(uint32_t id) {
+    SString text;
+    text.LoadString(id);
+    return text.GetString();
 }
 
 }  // namespace
@@ -88,6 +99,10 @@ int SUpdateDlg::RunDownload(SAppScreen* pOwner, const char* pszVersion, CString&
     dialog.m_iIndex = 0;
     dialog.StartRequest();
     const int result = dialog.DoModal(&backdrop);
+    // A session or file failure ends the run on its own; the player is told why.
+    if (result == 0 && !dialog.GetErrorText().empty())
+        if (auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance()))
+            host->NoticeDialog(dialog.GetErrorText().c_str(), 0, pOwner);
     // Only a patch that is in place has a destination left to name.
     fileName = dialog.GetDestination().empty() ? "" : dialog.GetFileName().c_str();
     return result;
@@ -125,9 +140,10 @@ void SUpdateDlg::Disarm() {
 
 void SUpdateDlg::StartRequest() {
     if (m_iIndex > 0)
-        SetStatusText("Patch not available, trying another server...");
+        SetStatusText(TableText(SStringTable::IDS_UPDATE_TRYING_ANOTHER));
     else
-        SetStatusText(m_byInformationMode != 0 ? "Requesting Patch Information" : "Downloading Patch");
+        SetStatusText(TableText(m_byInformationMode != 0 ? SStringTable::IDS_UPDATE_REQUESTING
+                                                         : SStringTable::IDS_UPDATE_DOWNLOADING));
     if (m_byInformationMode != 0) {
         m_strFileName = m_strFilePrefix + "_autoupdate.dat";
         if (m_iIndex >= 0 && static_cast<size_t>(m_iIndex) < m_ServerList.size())
@@ -162,7 +178,7 @@ void SUpdateDlg::Step() {
     }
     bool goOn = true;
     if (m_hSession == nullptr) {
-        SetStatusText("Initializing Internet Connection");
+        SetStatusText(TableText(SStringTable::IDS_UPDATE_INITIALIZING));
         m_hSession = inet::Open(kAgent);
         if (m_hSession == nullptr) {
             Fail("Quellon Update: Cannot open internet session.\nMake sure your network connection is working.");
@@ -187,7 +203,9 @@ std::string SUpdateDlg::Host() const { return m_strServerBase.substr(0, m_strSer
 
 bool SUpdateDlg::StepConnect() {
     const std::string host = Host();
-    SetStatusText("Connecting to server: " + host);
+    SString status;
+    status.Format(SStringTable::IDS_UPDATE_CONNECTING, host.c_str());
+    SetStatusText(status.GetString());
     const bool ftp = m_strServerBase.size() >= 3 && strncasecmp(m_strServerBase.c_str(), "FTP", 3) == 0;
     m_hConnection = inet::Connect(m_hSession, host.c_str(), ftp ? inet::kDefaultFtpPort : inet::kDefaultHttpPort,
                                   ftp ? inet::Service::Ftp : inet::Service::Http);
@@ -207,7 +225,9 @@ bool SUpdateDlg::StepConnect() {
 bool SUpdateDlg::StepRequest() {
     const size_t hostLength = Host().size();
     const std::string object = m_strRemotePath.size() > hostLength ? m_strRemotePath.substr(hostLength + 1) : "";
-    SetStatusText("Checking for patch file: " + m_strRemotePath);
+    SString status;
+    status.Format(SStringTable::IDS_UPDATE_CHECKING, m_strRemotePath.c_str());
+    SetStatusText(status.GetString());
     m_hRequest = inet::OpenFile(m_hConnection, object.c_str());
     if (m_hRequest == nullptr) {
         NextServer();
@@ -268,7 +288,9 @@ bool SUpdateDlg::StepCreateFile() {
 }
 
 bool SUpdateDlg::StepTransfer() {
-    SetStatusText("Downloading file: " + m_strRemotePath);
+    SString status;
+    status.Format(SStringTable::IDS_UPDATE_TRANSFERRING, m_strRemotePath.c_str());
+    SetStatusText(status.GetString());
     uint32_t available = 0;
     const inet::Result result = inet::QueryDataAvailable(m_hRequest, available);
     if (result == inet::Result::Pending)
@@ -300,9 +322,10 @@ bool SUpdateDlg::StepTransfer() {
         available -= std::min(available, read);
         m_dwReceived += read;
         if (m_iTotalLength >= 0)
-            SetStatusText(Printf("Recieved: %.2fKb of %.2fKb", m_dwReceived / 1024.0, m_iTotalLength / 1024.0));
+            status.Format(SStringTable::IDS_UPDATE_RECEIVED, m_dwReceived / 1024.0, m_iTotalLength / 1024.0);
         else
-            SetStatusText(Printf("Recieved: %.2fKb of ???", m_dwReceived / 1024.0));
+            status.Format(SStringTable::IDS_UPDATE_RECEIVED_UNKNOWN, m_dwReceived / 1024.0);
+        SetStatusText(status.GetString());
         if (m_iTotalLength >= 0 && m_dwReceived > m_iTotalLength) {
             FailServer();  // more than announced is no more trustworthy than less
             return false;

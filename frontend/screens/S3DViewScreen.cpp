@@ -10,6 +10,7 @@
 #include "app/CMainFrame.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "app/SHostCallbacks.h"
 #include "app/actors/SActor.h"
 #include "app/actors/SActorWorld.h"
 #include "dx/display/SGraphics.h"
@@ -110,6 +111,10 @@ float S3DViewScreen::RangeWeight(int a, int b, int x) {
     return x < b || x > a ? 1.0f : 0.0f;
 }
 
+float S3DViewScreen::RangeWeightCallback(int32_t a, int32_t b, int32_t x, int32_t, int32_t) {
+    return RangeWeight(a, b, x);
+}
+
 void S3DViewScreen::AttachSceneToActors() { m_pWorld->ReloadActorModels(); }
 
 void S3DViewScreen::OnCameraUpdate(SActor*) {}
@@ -127,6 +132,8 @@ void S3DViewScreen::InitViewSession() {
     const view_desc_t* desc = GetViewDesc();
     if (renderer == nullptr || graphics == nullptr || desc == nullptr)
         return;
+    // The renderer asks the host for the description of each actor it draws.
+    renderer->SetCallback1(&HostActorCallback);
     SModelViewInfo& record = SessionRecord();
     record.Field(4) = desc->m_iSessionValue1;
     record.Field(3) = desc->m_iSessionValue2;
@@ -145,6 +152,9 @@ void S3DViewScreen::InitViewSession() {
     } else {
         record.Field(18) = 0;
     }
+    // Without a weight every texture list of the models would come out empty.
+    renderer->SetCallback4(
+        reinterpret_cast<SParser::Callback4>(reinterpret_cast<void (*)()>(&RangeWeightCallback)));
     const int steps = renderer->GetSessionStepCount(1);
     for (int step = 0; step < steps; ++step)
         renderer->InitSession(1, &record, step);

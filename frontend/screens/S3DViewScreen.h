@@ -79,6 +79,9 @@ public:
     static float ZoomFieldOfView(float start, int pressY, int y, const view_desc_t& desc);
     // The renderer's range weight: 1 inside [a, b], or for b < a outside [b, a].
     static float RangeWeight(int a, int b, int x);
+    // RangeWeight as the renderer calls it when it weighs a texture list's entries: the entry's
+    // two bounds, the day, and two values the range ignores.
+    static float RangeWeightCallback(int32_t a, int32_t b, int32_t x, int32_t, int32_t);
 
     // The record every model-view page fills for the renderer; it lives for the whole run.
     static SModelViewInfo& SessionRecord();

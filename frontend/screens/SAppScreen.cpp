@@ -13,6 +13,7 @@
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SObjectDef.h"
+#include "core/SResource.h"
 #include "frontend/screens/SButtonSlide.h"
 #include "frontend/screens/SScreenManager.h"
 #include "dx/display/SGraphics.h"
@@ -23,6 +24,7 @@
 #include "sys/window/window.h"
 #include "ui/SDisplayHost.h"
 #include "ui/SFont.h"
+#include "ui/SSprite.h"
 #include "ui/widgets/SToolTipCtrl.h"
 
 IMPLEMENT_DYNAMIC(SAppScreen, SScreen)
@@ -351,6 +353,35 @@ void SAppScreen::ReleaseSoundsExceptInterface() {
         sound->ReleaseAllExcept(s_aInterfaceSounds, kInterfaceSoundCount);
 }
 
+// ---- catalog sprites -----------------------------------------------------------------------------
+
+SSprite* SAppScreen::LoadCatalogSprite(const char* pszName, const char* pszGroup) {
+    SCatalog* catalog = GetResourceCatalog();
+    if (catalog == nullptr)
+        return nullptr;
+    const auto dwDisplay = reinterpret_cast<uintptr_t>(static_cast<SDXDraw*>(Hub()->m_pGraphics));
+    SResource* found = catalog->GetResource(kKindSprite, CString(pszName), CString(pszGroup), dwDisplay);
+    auto* sprite = dynamic_cast<SSprite*>(found);
+    if (sprite == nullptr) {
+        if (found != nullptr)
+            catalog->ReleaseResource(found);
+        return nullptr;
+    }
+    if (SDisplayHost* host = SDisplayHost::GetInstance())
+        host->AddSprite(sprite);
+    return sprite;
+}
+
+void SAppScreen::ReleaseCatalogSprite(SSprite*& pSprite) {
+    if (pSprite == nullptr)
+        return;
+    if (SDisplayHost* host = SDisplayHost::GetInstance())
+        host->RemoveSprite(pSprite);
+    if (SCatalog* catalog = GetResourceCatalog())
+        catalog->ReleaseResource(pSprite);
+    pSprite = nullptr;
+}
+
 // ---- main window --------------------------------------------------------------------------------
 
 void SAppScreen::PlaceMainWindow() {
@@ -396,14 +427,9 @@ void SAppScreen::PlaceMainWindow() {
         nWidth = std::min(nWidth, nDesktopWidth + 2 * nBorder);
         nHeight = std::min(nHeight, nDesktopHeight + nTop + nBorder);
     }
-    // The display manager offers no way to take another mode size, so the display is left as
-    // it is; the page and its layout still take the wanted size.
-    if (nWidth != m_iSavedModeWidth || nHeight != m_iSavedModeHeight) {
-        const sys::RECT rcPage{0, 0, nWidth, nHeight};
-        MoveWindow(rcPage);
-        if (m_pLayout != nullptr)
-            m_pLayout->MoveWindow(rcPage);
-    }
+    display->SetModeSize(nWidth, nHeight);
+    if (nWidth != m_iSavedModeWidth || nHeight != m_iSavedModeHeight)
+        ResizeDisplay(nWidth, nHeight);
     // The gun reports positions in the range of the desktop it is now aimed at.
     if (SDXActLabsGS* gun = ResolutionLightGun()) {
         gun->UnlockResolution();
@@ -418,9 +444,14 @@ void SAppScreen::RestoreMenuResolution() {
     SGraphics* display = Hub()->m_pGraphics;
     if (display == nullptr || (display->GetWidth() == kMenuWidth && display->GetHeight() == kMenuHeight))
         return;
-    const sys::RECT rcPage{0, 0, kMenuWidth, kMenuHeight};
+    display->SetModeSize(kMenuWidth, kMenuHeight);
+    ResizeDisplay(kMenuWidth, kMenuHeight);
+}
+
+void SAppScreen::ResizeDisplay(int nWidth, int nHeight) {
+    const sys::RECT rcPage{0, 0, nWidth, nHeight};
     MoveWindow(rcPage);
     if (m_pLayout != nullptr)
         m_pLayout->MoveWindow(rcPage);
-    display->ResetDisplayMode();
+    Hub()->m_pGraphics->ResetDisplayMode();
 }

@@ -8,6 +8,7 @@
 class SButtonSlide;
 class SFont;
 class SGraphics;
+class SSprite;
 class SToolTipCtrl;
 
 // The base of every full-screen page of the front end. It fetches the page's layout from the
@@ -95,6 +96,12 @@ public:
     static constexpr int kInterfaceSoundCount = 6;
 
 protected:
+    // A sprite of the catalog, registered with the display so its surface follows every
+    // display-mode change; null when the catalog has none of that name.
+    SSprite* LoadCatalogSprite(const char* pszName, const char* pszGroup);
+    // Unregisters and gives back a sprite LoadCatalogSprite made; null afterwards.
+    void ReleaseCatalogSprite(SSprite*& pSprite);
+
     SScreen* m_pLayout = nullptr;  // one catalog use; a child of this screen
     int32_t m_iVoiceOver = -1;
     int32_t m_bVoiceOverStarted = 0;
@@ -112,6 +119,8 @@ private:
     void LoadInterfaceSounds();
     void ReloadLayoutFonts();
     void CreateToolTips();
+    // The page and its layout take the size, and the display is built again for its mode size.
+    void ResizeDisplay(int nWidth, int nHeight);
 
     uint8_t m_bySlideStarted = 0;  // a slide was started in this visit
     std::vector<SFont*> m_RegisteredFonts;  // told to the display manager; not owned

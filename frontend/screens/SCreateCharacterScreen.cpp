@@ -170,8 +170,12 @@ bool SCreateCharacterScreen::CreateOfficer() {
     SGameObjects* hub = Hub();
     SHunterInfoList* list = hub->LoadPlayerList(false);
     // An empty name is refused on an edit too, and a name may not match another officer's.
-    if (name.IsEmpty() || list == nullptr)
+    if (list == nullptr)
         return false;
+    if (name.IsEmpty()) {
+        Tell(kEmptyNameText);
+        return false;
+    }
     for (int i = 0; i < list->GetCount(); ++i) {
         const SHunterInfo* other = list->GetRecord(i);
         if (other != m_pEdited && CompareTextNoCase(other->m_sName.GetString(), name.GetString()) == 0) {
@@ -219,7 +223,7 @@ void SCreateCharacterScreen::OnNotify(uint32_t nID, int32_t nCode) {
         case kCancelCommand:
             m_byCancelled = 1;
             StartSlide(0);
-            break;
+            return;
         case kPreviousCommand:
             PreviousModel();
             break;
@@ -227,8 +231,11 @@ void SCreateCharacterScreen::OnNotify(uint32_t nID, int32_t nCode) {
             NextModel();
             break;
         default:
-            break;
+            return;
     }
+    // The click took the keyboard to the button; typing goes on into the name.
+    if (SWindow* nameBox = m_pLayout != nullptr ? m_pLayout->FindChild(kNameBox) : nullptr)
+        nameBox->SetFocus();
 }
 
 void SCreateCharacterScreen::OnSlideDone() {

@@ -24,6 +24,7 @@ public:
     static constexpr uint32_t kPreviousCommand = 1111;
     static constexpr uint32_t kNextCommand = 2222;
     static constexpr const char* kDuplicateText = "There is already a officer with this name.";
+    static constexpr const char* kEmptyNameText = "Please type a name for the officer.";
     // Where the model files are when the profile names no officer-data folder.
     static constexpr const char* kDefaultModelFolder = "Officers";
 

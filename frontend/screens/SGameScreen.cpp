@@ -135,10 +135,12 @@ void SGameScreen::ApplyDefinitions(SObjectDefList* pDefs, const char* pszScenari
     if (pDefs == nullptr)
         return;
     if (const SObjectDef* hud = pDefs->FindByName("HUD")) {
-        // Whole seconds only: a period of 2.7 gives 2000 ms.
+        // Whole seconds only: a period of 2.7 gives 2000 ms. A period past what the tick count
+        // can hold is held at its longest.
+        constexpr float kLongestSeconds = 4294967.0f;
         const float period = hud->GetFloatByName("NightVisFuzzPeriod");
         if (period > 0.0f)
-            SD3D6Parser::s_dwNightVisionPeriod = static_cast<uint32_t>(period) * 1000u;
+            SD3D6Parser::s_dwNightVisionPeriod = static_cast<uint32_t>(std::min(period, kLongestSeconds)) * 1000u;
     }
     if (const SObjectDef* scenario = pszScenario != nullptr ? pDefs->FindByName(pszScenario) : nullptr) {
         static const struct {

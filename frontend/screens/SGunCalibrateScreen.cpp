@@ -45,8 +45,8 @@ SSound* SoundManager() {
 SGunCalibrateScreen::SGunCalibrateScreen() = default;
 
 SGunCalibrateScreen::~SGunCalibrateScreen() {
-    ReleaseSprite(m_pTargetImage);
-    ReleaseSprite(m_pHoleImage);
+    ReleaseCatalogSprite(m_pTargetImage);
+    ReleaseCatalogSprite(m_pHoleImage);
     if (m_pBackground != nullptr) {
         m_pBackground->SetParent(nullptr);
         if (SDisplayHost* host = SDisplayHost::GetInstance())
@@ -76,34 +76,6 @@ SDXActLabsGS* SGunCalibrateScreen::ActiveGun() const {
 bool SGunCalibrateScreen::IsFullScreen() const {
     SGraphics* display = Hub()->m_pGraphics;
     return display != nullptr && display->IsFullScreen() != 0;
-}
-
-SSprite* SGunCalibrateScreen::LoadSprite(const char* pszName) {
-    SCatalog* catalog = GetResourceCatalog();
-    if (catalog == nullptr)
-        return nullptr;
-    const auto dwDisplay = reinterpret_cast<uintptr_t>(static_cast<SDXDraw*>(Hub()->m_pGraphics));
-    SResource* found = catalog->GetResource(kKindSprite, CString(pszName), CString(kImageGroup), dwDisplay);
-    auto* sprite = dynamic_cast<SSprite*>(found);
-    if (sprite == nullptr) {
-        if (found != nullptr)
-            catalog->ReleaseResource(found);
-        return nullptr;
-    }
-    // Registered so its surface follows every display-mode change.
-    if (SDisplayHost* host = SDisplayHost::GetInstance())
-        host->AddSprite(sprite);
-    return sprite;
-}
-
-void SGunCalibrateScreen::ReleaseSprite(SSprite*& pSprite) {
-    if (pSprite == nullptr)
-        return;
-    if (SDisplayHost* host = SDisplayHost::GetInstance())
-        host->RemoveSprite(pSprite);
-    if (SCatalog* catalog = GetResourceCatalog())
-        catalog->ReleaseResource(pSprite);
-    pSprite = nullptr;
 }
 
 void SGunCalibrateScreen::SetDoneFlag(bool bFlagged) {
@@ -149,9 +121,9 @@ void SGunCalibrateScreen::Activate() {
             sound->EnsureSoundLoaded(m_iShotSound);
     }
     if (m_pTargetImage == nullptr)
-        m_pTargetImage = LoadSprite(kTargetImage);
+        m_pTargetImage = LoadCatalogSprite(kTargetImage, kImageGroup);
     if (m_pHoleImage == nullptr)
-        m_pHoleImage = LoadSprite(kHoleImage);
+        m_pHoleImage = LoadCatalogSprite(kHoleImage, kImageGroup);
 
     PlaceMainWindow();
     SGraphics* display = Hub()->m_pGraphics;
@@ -185,9 +157,12 @@ void SGunCalibrateScreen::OnShot() {
     // Pulls within the hold of the last shot count as that shot.
     if (m_dwHoldUntil != 0 && static_cast<int32_t>(now - m_dwHoldUntil) < 0)
         return;
-    if (ActiveGun() != nullptr) {
-        sys::POINT hit{0, 0};
-        Hub()->m_pInput->GetCursorPosition(hit);
+    if (SDXActLabsGS* gun = ActiveGun()) {
+        // Where the gun points, not where the system pointer is: the gun reports screen pixels
+        // in the range the placement gave it.
+        sys::POINT hit{gun->GetX(), gun->GetY()};
+        if (const sys::HWND window = sys::window::GetMainWindow())
+            sys::window::ScreenToClient(window, hit);
         if (m_iShotCount == 0) {
             m_Holes.push_back(m_aTargets[0]);
         } else {

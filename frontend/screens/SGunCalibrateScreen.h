@@ -68,8 +68,6 @@ private:
     bool IsFullScreen() const;
     void SetDoneFlag(bool bFlagged);
     void MoveButton(uint32_t nID, int x, int y);
-    SSprite* LoadSprite(const char* pszName);
-    void ReleaseSprite(SSprite*& pSprite);
 
     SSprite* m_pTargetImage = nullptr;
     SSprite* m_pHoleImage = nullptr;

@@ -7,6 +7,8 @@
 #include "app/SGameDLL.h"
 #include "app/SGameObjects.h"
 #include "app/actors/SActor.h"
+#include "app/actors/SActorWorld.h"
+#include "assets/models/SSMHandle.h"
 #include "core/SObjectParser.h"
 #include "dx/display/SGraphics.h"
 #include "frontend/career/SHunterInfo.h"
@@ -15,7 +17,9 @@
 #include "frontend/screens/SInventorySlots.h"
 #include "frontend/screens/SScreenManager.h"
 #include "sys/profile.h"
+#include "ui/SDC.h"
 #include "ui/SGraphicsHost.h"
+#include "ui/SSprite.h"
 #include "sys/window/dialogs.h"
 
 IMPLEMENT_DYNAMIC(SInventoryScreen, S3DViewScreen)
@@ -74,9 +78,14 @@ SString DefaultKitPath() {
 
 }  // namespace
 
-SInventoryScreen::SInventoryScreen() : m_pItems(&m_Catalogue) {}
+SInventoryScreen::SInventoryScreen() : m_pItems(&m_Catalogue) {
+    m_pIconSprite = LoadCatalogSprite(kIconSprite, "InventoryScreen");
+}
 
-SInventoryScreen::~SInventoryScreen() { m_Catalogue.DeleteAll(); }
+SInventoryScreen::~SInventoryScreen() {
+    ReleaseCatalogSprite(m_pIconSprite);
+    m_Catalogue.DeleteAll();
+}
 
 SInventorySlots& SInventoryScreen::Slots() {
     static SInventorySlots s_slots;
@@ -126,6 +135,7 @@ void SInventoryScreen::UpdateGridSize() {
         narrow->SetVisible(width <= 8);
     if (wide != nullptr)
         wide->SetVisible(width > 8);
+    PlaceGridOrigin();
 }
 
 void SInventoryScreen::LayOutKit() {
@@ -134,11 +144,47 @@ void SInventoryScreen::LayOutKit() {
     SObjectDefList* kit = Kit();
     if (kit == nullptr)
         return;
+    m_Icons.clear();
     SObjectDefList placed;
     for (int h = slots.GetHeight(); h >= 1; --h) {
-        for (int w = slots.GetWidth(); w >= 1; --w) slots.PlaceItemsOfSize(w, h, *kit, placed);
+        for (int w = slots.GetWidth(); w >= 1; --w) {
+            slots.PlaceItemsOfSize(w, h, *kit, placed);
+            for (POSITION pos = placed.GetHeadPosition(); pos != nullptr;) {
+                const SObjectDef* item = placed.GetNext(pos);
+                const int left = m_iGridX + item->GetIntByName("SlotCoordX");
+                const int top = m_iGridY + item->GetIntByName("SlotCoordY");
+                m_Icons.push_back(SInventoryIcon{item->GetValueByName("Name"),
+                                                 sys::RECT{left, top, left + w * slots.GetCellWidth(),
+                                                           top + h * slots.GetCellHeight()}});
+            }
+        }
     }
     placed.RemoveAll();
+}
+
+void SInventoryScreen::PlaceGridOrigin() {
+    const SWindow* narrow = m_pLayout != nullptr ? m_pLayout->FindChild(kNarrowGridWindow) : nullptr;
+    const SWindow* wide = m_pLayout != nullptr ? m_pLayout->FindChild(kWideGridWindow) : nullptr;
+    const SWindow* grid = wide != nullptr && wide->IsVisible() ? wide : narrow;
+    if (grid == nullptr)
+        return;
+    m_iGridX = grid->GetWindowRect().left;
+    m_iGridY = grid->GetWindowRect().top;
+}
+
+int SInventoryScreen::Draw(SDC* pDC) {
+    const int result = S3DViewScreen::Draw(pDC);
+    SDXSurface* surface = pDC != nullptr ? pDC->GetSurface() : nullptr;
+    if (surface != nullptr && m_pIconSprite != nullptr) {
+        const SInventorySlots& slots = Slots();
+        for (const SInventoryIcon& icon : m_Icons) {
+            for (int y = icon.m_rcCells.top; y < icon.m_rcCells.bottom; y += slots.GetCellHeight()) {
+                for (int x = icon.m_rcCells.left; x < icon.m_rcCells.right; x += slots.GetCellWidth())
+                    m_pIconSprite->Draw(surface, x, y);
+            }
+        }
+    }
+    return result;
 }
 
 bool SInventoryScreen::KitFits(SObjectDef* item) {
@@ -487,6 +533,45 @@ void SInventoryScreen::SetViewFromItem() {
     m_fCameraPitch = item->GetFloatByName("Pitch");
     m_fCameraYaw = item->GetFloatByName("Yaw");
     m_fViewDistance = item->GetFloatByName("ViewDistance");
+    ShowCurrentItem();
+}
+
+void SInventoryScreen::ShowCurrentItem() {
+    // Only a current page has a world with a camera to show the item to.
+    if (m_pCamera == nullptr)
+        return;
+    if (m_pItemActor == nullptr) {
+        m_pItemActor = new SActor;
+        m_pItemActor->m_sName = "InventoryItem";
+        m_pWorld->AddActor(m_pItemActor, 0, -1);
+        m_pWorld->PlaceAllActors();
+    }
+    m_ViewDesc.m_pShownActor = m_pItemActor;
+    const SString model = GetItemModel();
+    if (model.Compare(m_pItemActor->m_sModelPath.GetString()) != 0)
+        m_pItemActor->SetModel(model.GetString());
+    ApplyAlternateSkins();
+}
+
+void SInventoryScreen::ApplyAlternateSkins() {
+    const SObjectDef* item = GetCurrentItem();
+    SSMHandle* instance = m_pItemActor != nullptr ? m_pItemActor->m_pModel : nullptr;
+    if (item == nullptr || instance == nullptr)
+        return;
+    for (int k = 0;; ++k) {
+        char key[32];
+        std::snprintf(key, sizeof(key), "AlternateSkin%02d", k);
+        const std::string value = item->GetValueByName(key).GetString();
+        if (value.empty())
+            break;
+        const size_t colon = value.find(':');
+        if (colon == std::string::npos)
+            continue;
+        const int16_t group = instance->FindGroup(value.substr(0, colon).c_str());
+        const int16_t skin = instance->FindSkin(group, value.substr(colon + 1).c_str());
+        if (group != -1 && skin != -1)
+            instance->SetSkin(group, skin);
+    }
 }
 
 view_desc_t* SInventoryScreen::GetViewDesc() { return &m_ViewDesc; }
@@ -503,10 +588,17 @@ void SInventoryScreen::Activate() {
     LoadCatalogue();
     SetViewFromItem();
     S3DViewScreen::Activate();
+    ShowCurrentItem();
     UpdateGridSize();
     LayOutKit();
     m_byFirstEntry = 0;
     StartSlide(1);
+}
+
+void SInventoryScreen::Deactivate() {
+    // The world lets go of its actors as the page leaves.
+    m_pItemActor = nullptr;
+    S3DViewScreen::Deactivate();
 }
 
 void SInventoryScreen::SetSceneFlag(bool on) {

@@ -10,6 +10,13 @@
 
 class SHunterInfo;
 class SInventorySlots;
+class SSprite;
+
+// A placed item of the kit as the page draws it: its name and where its cells lie on the page.
+struct SInventoryIcon {
+    SString m_sName;
+    sys::RECT m_rcCells{};
+};
 
 // The inventory page (screen id 13): one catalogue item at a time in the 3D view, browsed by
 // category, and the grid of slots the officer's carried kit must fit on. Its kit rules also
@@ -22,6 +29,7 @@ public:
     static constexpr int kScreenId = 13;
     static constexpr const char* kDefaultKitFile = "DefEquip.cfg";
     static constexpr const char* kSinglePlayerKit = "SinglePlayer";
+    static constexpr const char* kIconSprite = "inv btn icon";
     // Layout ids.
     static constexpr uint32_t kViewWindow = 5;
     static constexpr uint32_t kNarrowGridWindow = 5200;
@@ -54,10 +62,13 @@ public:
     const char* GetAmbientLoopName() override;
     const char* const* GetVoiceOverList() override;
     void Activate() override;
+    void Deactivate() override;
     void OnNotify(uint32_t nID, int32_t nCode) override;
     void OnSlideDone() override;
     void OnLButtonDown(uint32_t nFlags, int x, int y) override;
     void OnRButtonDown(uint32_t nFlags, int x, int y) override;
+    // The view and the layout, then the icon over every cell a placed item takes.
+    int Draw(SDC* pDC) override;
 
     void UpdateGridSize();
     void LayOutKit();
@@ -75,6 +86,8 @@ public:
     void PreviousCategory();
     void SelectItem(const char* name);
     static bool UsesRuleSet(const SObjectDef* def, const char* text);
+    // The shown item's model wears the skins its "AlternateSkin%02d" values name ("group:skin").
+    void ApplyAlternateSkins();
     // The item shown; null with an empty catalogue.
     SObjectDef* GetCurrentItem();
     SString GetItemName();
@@ -98,6 +111,10 @@ public:
     int GetNextScreen() const { return m_iNextScreen; }
     int GetGridOriginX() const { return m_iGridX; }
     int GetGridOriginY() const { return m_iGridY; }
+    const std::vector<SInventoryIcon>& GetIcons() const { return m_Icons; }
+    // The actor that carries the current item's model in the view; null while the page is not
+    // current.
+    SActor* GetItemActor() const { return m_pItemActor; }
 
 protected:
     // Tells the player why an item was refused.
@@ -109,7 +126,11 @@ private:
     bool IsItemOfCurrentCategory(const SObjectDef* item) const;
     void ReadKit(const char* kitName);
     void SetViewFromItem();
+    // The view's actor takes the current item's model (made when the view has none yet).
+    void ShowCurrentItem();
     void SetSceneFlag(bool on);
+    // The grid starts where the layout's visible grid window does.
+    void PlaceGridOrigin();
 
     int32_t m_iGridX = 0;
     int32_t m_iGridY = 0;
@@ -125,4 +146,7 @@ private:
     float m_fCameraYaw = 1.0f;
     float m_fViewDistance = 50.0f;
     SString m_sRefusal;
+    std::vector<SInventoryIcon> m_Icons;
+    SSprite* m_pIconSprite = nullptr;  // one catalog use
+    SActor* m_pItemActor = nullptr;  // the page's world owns it
 };

@@ -142,8 +142,10 @@ int SScreenManager::ActivateCurrent(SDC* pContext, SDC* pBackground) {
     SAppScreen* pScreen = GetCurrentScreen();
     TellDisplay(pScreen);
     if (pScreen != nullptr) {
-        pScreen->Activate();
+        // Placed first: a page that enters play sizes itself for the game resolution while it
+        // activates, and keeps that size.
         pScreen->MoveWindow(rc);
+        pScreen->Activate();
     }
     Paint();
     return 1;
@@ -170,10 +172,12 @@ int SScreenManager::Paint() {
         m_pBackgroundDC->DrawImage(pScreen->GetWindowRect(), pLayout->GetBackgroundImage(), 0, 0);
     if (m_pBackgroundDC != nullptr)
         SWindow::SetGlobalBackdrop(m_pBackgroundDC);
-    // Pages narrower than the interface stand against its right edge.
+    // Pages narrower than the display stand against its right edge.
+    const SGraphics* display = SGameObjects::Instance()->m_pGraphics;
+    const int32_t nRight = display != nullptr ? display->GetWidth() : kPageWidth;
     const sys::RECT& rc = pScreen->GetWindowRect();
     const int32_t nWidth = rc.right - rc.left;
-    pScreen->MoveWindow(sys::RECT{kPageWidth - nWidth, rc.top, kPageWidth, rc.bottom});
+    pScreen->MoveWindow(sys::RECT{nRight - nWidth, rc.top, nRight, rc.bottom});
     return 1;
 }
 

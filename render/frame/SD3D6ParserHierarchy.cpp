@@ -24,8 +24,6 @@ constexpr int kAllPlanes = 63;
 // The program's title, which the player knows the box by.
 constexpr const char* kCaption = "Tarvex";
 
-void Then(float* out, const float* first, const float* second) { ThenMatrix(out, first, second); }
-
 void CarryPoint(const float* m, const float* p, float* out) {
     for (int i = 0; i < 3; ++i) {
         out[i] = p[0] * m[i] + p[1] * m[4 + i] + p[2] * m[8 + i] + m[12 + i];
@@ -370,18 +368,18 @@ void SD3D6Parser::QueueViewModel(ActorDesc* object) {
     MatrixRotateY(ry, -object->m_vAngles.y);
     MatrixRotateX(rx, -object->m_vAngles.x);
     MatrixRotateZ(rz, -object->m_vAngles.z);
-    Then(a, ry, rx);
-    Then(own, a, rz);
+    ThenMatrix(a, ry, rx);
+    ThenMatrix(own, a, rz);
     MatrixTranslate(t, object->m_vPosition.x, object->m_vPosition.y, object->m_vPosition.z);
-    Then(a, s, own);
-    Then(record.fWorld, a, t);
+    ThenMatrix(a, s, own);
+    ThenMatrix(record.fWorld, a, t);
     float cy[16], cp[16], cr[16];
     MatrixRotateY(cy, -m_fViewAngles[1]);
     MatrixRotateX(cp, m_fViewAngles[0]);
     MatrixRotateZ(cr, -m_fViewAngles[2]);
-    Then(a, cy, cp);
-    Then(b, a, cr);
-    Then(record.fRotation, b, own);
+    ThenMatrix(a, cy, cp);
+    ThenMatrix(b, a, cr);
+    ThenMatrix(record.fRotation, b, own);
     // The walk places the object again from its own fields; hand it the object's parent frame.
     ActorDesc placed = *object;
     placed.m_vPosition = SVector();

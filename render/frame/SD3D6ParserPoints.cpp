@@ -131,20 +131,29 @@ void SD3D6Parser::QueuePointNode(const SObjectFrameRecord& record, const ActorDe
 
     switch (node.m_nSubKind) {
         case 0:
-            quads([&](int, float& a, float& b, float& c) { a = node.m_vAngles.x, b = node.m_vAngles.y, c = node.m_vAngles.z; },
-                  plainPoint);
+            quads(
+                [&](int, float& a, float& b, float& c) {
+                    a = node.m_vAngles.x, b = node.m_vAngles.y, c = node.m_vAngles.z;
+                },
+                plainPoint);
             return;
         case 1:
-            quads([&](int, float& a, float& b, float& c) { a = m_fViewAngles[0], b = m_fViewAngles[1], c = -m_fViewAngles[2]; },
-                  plainPoint);
+            quads(
+                [&](int, float& a, float& b, float& c) {
+                    a = m_fViewAngles[0], b = m_fViewAngles[1], c = -m_fViewAngles[2];
+                },
+                plainPoint);
             return;
         case 5: {
             const auto* records = static_cast<const SSceneQuad*>(node.m_pPoints);
-            quads([&](int i, float& a, float& b, float& c) { a = records[i].angles[0], b = records[i].angles[1], c = records[i].angles[2]; },
-                  [&](int i, float* at, float& size) {
-                      ctx.Place(records[i].position, at);
-                      size = records[i].size;
-                  });
+            quads(
+                [&](int i, float& a, float& b, float& c) {
+                    a = records[i].angles[0], b = records[i].angles[1], c = records[i].angles[2];
+                },
+                [&](int i, float* at, float& size) {
+                    ctx.Place(records[i].position, at);
+                    size = records[i].size;
+                });
             return;
         }
         case 2: {
@@ -161,7 +170,8 @@ void SD3D6Parser::QueuePointNode(const SObjectFrameRecord& record, const ActorDe
                 if (sprite == nullptr) {
                     return;
                 }
-                *sprite = SSpriteRecord{{at[0] + s * cy, at[1], at[2] - s * sy}, {at[0] - s * cy, at[1] + 2 * s, at[2] + s * sy}};
+                *sprite = SSpriteRecord{{at[0] + s * cy, at[1], at[2] - s * sy},
+                                        {at[0] - s * cy, at[1] + 2 * s, at[2] + s * sy}};
                 const float middle[3] = {at[0], at[1] + s, at[2]};
                 depth(0, sprite, ctx.Key(middle));
             }

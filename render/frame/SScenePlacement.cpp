@@ -266,7 +266,8 @@ bool PlaceChild(const ActorDesc& child, const SSMHandle& parent, const SFrameCho
     if (child.m_nTagIndex >= 0) {
         const auto index = static_cast<size_t>(child.m_nTagIndex);
         // A tag marked in the instance's group states follows the current frame alone.
-        const bool currentOnly = index < parent.m_groupStates.size() && (parent.m_groupStates[index].flags & 0x100) != 0;
+        const bool currentOnly =
+            index < parent.m_groupStates.size() && (parent.m_groupStates[index].flags & 0x100) != 0;
         if (!BlendedTag(choice, child.m_nTagIndex, child.m_fBlendWeight, currentOnly, tag)) {
             return false;
         }

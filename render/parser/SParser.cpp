@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "assets/math/Matrix16f.h"
 #include "assets/models/SSMHandle.h"
 #include "assets/models/SSMObject.h"
 #include "render/frame/SScenePlacement.h"
@@ -15,27 +16,10 @@ namespace {
 SRendererCatalog* g_pCatalog = nullptr;
 
 // matrix = local then matrix, for row vectors.
-void Compose(const float* local, SMatrix& matrix) {
-    SMatrix placement;
-    std::memcpy(placement.m, local, 64);
-    SMatrix result;
-    result.Zero();
-    result.MultiplyAdd(matrix, placement);
-    matrix = result;
-}
-
-// The placement of an object by its own fields: scaled (by its scale unless `scale` is given),
-// turned about Z, X and Y, then moved to its position, all before whatever the matrix held.
-void ComposePlacement(const ActorDesc& desc, SMatrix& matrix, float scale = -1.0f) {
-    SMatrix placement;
-    for (int i = 0; i < 3; ++i) {
-        placement.m[i][i] = scale < 0.0f ? desc.m_fScale : scale;
-    }
-    placement.RotateZ(-desc.m_vAngles.z);
-    placement.RotateX(desc.m_vAngles.x);
-    placement.RotateY(-desc.m_vAngles.y);
-    placement.Translate(desc.m_vPosition.x, desc.m_vPosition.y, desc.m_vPosition.z);
-    Compose(&placement.m[0][0], matrix);
+void Compose(const float* local, float* matrix) {
+    float result[16];
+    ThenMatrix(result, local, matrix);
+    std::memcpy(matrix, result, 64);
 }
 
 // The model instance a kind-0 description draws, or null when it draws none.
@@ -143,6 +127,8 @@ void SParser::BuildObjectMatrix(const ActorDesc* parent, const ActorDesc* desc, 
     if (!(handle != nullptr || desc->m_nKind == 2)) {
         return;
     }
+    // Placed as drawing places it, so points of an actor's model land where they are seen.
+    float* m = &matrix->m[0][0];
     // Hung on the parent: on the tag the description names, else on the parent's own tag.
     const SSMHandle* parentHandle = parent != nullptr ? InstanceOf(*parent) : nullptr;
     SFrameChoice parentChoice;
@@ -150,29 +136,29 @@ void SParser::BuildObjectMatrix(const ActorDesc* parent, const ActorDesc* desc, 
     if (parentHandle != nullptr &&
         ChooseInstanceFrame(*parentHandle, *parentHandle->GetModel(), interpolate != 0, parentChoice) &&
         PlaceChild(*desc, *parentHandle, parentChoice, 0.0f, hung, false)) {
-        Compose(hung.fMatrix, *matrix);
+        Compose(hung.fMatrix, m);
     }
-    if (handle == nullptr) {
-        ComposePlacement(*desc, *matrix);
-        return;
-    }
+    SPlacement own;
     SFrameChoice choice;
-    if (!ChooseInstanceFrame(*handle, *handle->GetModel(), interpolate != 0, choice)) {
-        return;
+    if (handle != nullptr) {
+        if (!ChooseInstanceFrame(*handle, *handle->GetModel(), interpolate != 0, choice)) {
+            return;
+        }
+        handle->m_pShownFrame = const_cast<SSMFrame*>(choice.pFrame);
+        handle->m_pNextFrame = const_cast<SSMFrame*>(choice.pNext);
+        handle->m_fBlend = choice.fBlend;
     }
-    handle->m_pShownFrame = const_cast<SSMFrame*>(choice.pFrame);
-    handle->m_pNextFrame = const_cast<SSMFrame*>(choice.pNext);
-    handle->m_fBlend = choice.fBlend;
-    const int own = InstanceTag(*handle);
-    if (own < 0) {
-        ComposePlacement(*desc, *matrix);
+    const int tagIndex = handle != nullptr ? InstanceTag(*handle) : -1;
+    if (tagIndex < 0) {
+        PlaceObject(*desc, nullptr, choice, own);
+        Compose(own.fMatrix, m);
         return;
     }
     // Hung on a tag of its own model: the tag is kept in the instance, and the object is
     // carried to the tag point and turned back by the tag before its own placement.
-    SSMGroupFrame tag = choice.pFrame->groupFrames[static_cast<size_t>(own)];
+    SSMGroupFrame tag = choice.pFrame->groupFrames[static_cast<size_t>(tagIndex)];
     if (choice.pNext != nullptr && choice.fBlend != 0.0f) {
-        const SSMGroupFrame& next = choice.pNext->groupFrames[static_cast<size_t>(own)];
+        const SSMGroupFrame& next = choice.pNext->groupFrames[static_cast<size_t>(tagIndex)];
         for (int k = 0; k < 3; ++k) {
             tag.origin[k] += (next.origin[k] - tag.origin[k]) * choice.fBlend;
         }
@@ -186,23 +172,26 @@ void SParser::BuildObjectMatrix(const ActorDesc* parent, const ActorDesc* desc, 
     std::memcpy(handle->m_markerOrigin, tag.origin, 12);
     handle->m_markerAngles[0] = tag.pitch, handle->m_markerAngles[1] = tag.yaw, handle->m_markerAngles[2] = tag.roll;
     handle->m_fSizeFactor = k;
-    SMatrix turn;
-    turn.RotateZ(tag.roll);
-    turn.RotateX(-tag.pitch);
-    turn.RotateY(tag.yaw);
-    turn.Transpose();
-    SMatrix placement;
-    placement.Translate(tag.origin[0], tag.origin[1], tag.origin[2]);
-    SMatrix product;
-    product.Zero();
-    product.MultiplyAdd(turn, placement);
+    float rz[16], rx[16], ry[16], a[16], turn[16], back[16], t[16], sc[16], chain[16];
+    MatrixRotateZ(rz, tag.roll);
+    MatrixRotateX(rx, -tag.pitch);
+    MatrixRotateY(ry, tag.yaw);
+    ThenMatrix(a, rz, rx);
+    ThenMatrix(turn, a, ry);
     for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            product.m[r][c] *= k;
+        for (int c = 0; c < 4; ++c) {
+            back[r * 4 + c] = turn[c * 4 + r];
         }
     }
-    ComposePlacement(*desc, *matrix, 1.0f);
-    Compose(&product.m[0][0], *matrix);
+    MatrixTranslate(t, tag.origin[0], tag.origin[1], tag.origin[2]);
+    MatrixScale(sc, k, k, k);
+    ThenMatrix(a, t, back);
+    ThenMatrix(chain, a, sc);
+    ActorDesc unscaled = *desc;
+    unscaled.m_fScale = 1.0f;
+    PlaceObject(unscaled, nullptr, choice, own);
+    Compose(own.fMatrix, m);
+    Compose(chain, m);
 }
 
 SVector* SParser::TransformPoint(SVector* point, SMatrix matrix) {

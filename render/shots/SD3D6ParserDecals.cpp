@@ -141,7 +141,7 @@ int SD3D6Parser::PlaceDecal(ActorDesc desc, uint32_t, uint32_t childWord, uint32
     record.m_vPosition = SVector(cx, static_cast<float>(m_pWorld->GetTerrainHeight(cx, cz)) + kLift, cz);
 
     mesh.m_Triangles = {{{0, 2, 1}}, {{1, 2, 3}}};
-    FitMeshToTerrain(*m_pWorld, mesh);
+    FitMeshToTerrain(*m_pWorld, mesh, kLift);
 
     polygon->m_nVertexCount = static_cast<int16_t>(mesh.m_Vertices.size());
     polygon->m_nTriangleCount = static_cast<int16_t>(mesh.m_Triangles.size());

@@ -339,7 +339,7 @@ STileVertex SampleTerrainVertex(const SHuntWorld& world, double x, double z) {
     return v;
 }
 
-void FitMeshToTerrain(const SHuntWorld& world, SDecalMesh& mesh) {
+void FitMeshToTerrain(const SHuntWorld& world, SDecalMesh& mesh, float lift) {
     if (mesh.m_Vertices.empty()) {
         return;
     }
@@ -352,9 +352,9 @@ void FitMeshToTerrain(const SHuntWorld& world, SDecalMesh& mesh) {
     auto cell = [](double v) { return static_cast<int>(std::clamp(std::floor(v / 256.0), -1.0, 256.0)); };
     const int x0 = std::max(cell(minX), 0), x1 = std::min(cell(maxX) + 1, 255);
     const int z0 = std::max(cell(minZ), 0), z1 = std::min(cell(maxZ) + 1, 255);
-    auto corner = [&world](int x, int z, float* out) {
+    auto corner = [&world, lift](int x, int z, float* out) {
         out[0] = static_cast<float>(x * 256);
-        out[1] = world.m_pHeights[z * 256 + x];
+        out[1] = world.m_pHeights[z * 256 + x] + lift;
         out[2] = static_cast<float>(z * 256);
     };
     for (int z = z0; z < z1; ++z) {

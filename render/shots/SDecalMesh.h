@@ -47,8 +47,9 @@ void SplitMeshAlongSegment(SDecalMesh& mesh, const float p0[3], const float p1[3
 STileVertex SampleTerrainVertex(const SHuntWorld& world, double x, double z);
 
 // Cuts the mesh along the five terrain edges of every cell its bounding box touches, so that
-// every triangle lies over one terrain triangle.
-void FitMeshToTerrain(const SHuntWorld& world, SDecalMesh& mesh);
+// every triangle lies over one terrain triangle. Vertices made on an edge stand `lift` above the
+// ground, as the mesh's own corners do, so no part of the mesh sinks into the terrain.
+void FitMeshToTerrain(const SHuntWorld& world, SDecalMesh& mesh, float lift = 0.0f);
 
 struct ActorDesc;
 // The geometry of a decal record of the ring (kind 1, sub-kind 4), or null.

@@ -1,10 +1,14 @@
 #include "sys/raster/raster_spans_simd.h"
 
-// The wide plain Gouraud span and the test that decides whether a draw's colour path suits
-// the wide textured span (textured_span_simd.cpp).
+// The choice of processor path and the sixteen-lane loops' dispatch to its copy, the wide
+// plain Gouraud span, and the test that decides whether a draw's colour path suits the wide
+// textured span (textured_span_simd.cpp).
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "sys/raster/shading.h"
 #include "sys/raster/simd_lanes.h"
@@ -13,16 +17,124 @@ namespace sys::raster::simd {
 
 #if defined(__x86_64__)
 
-namespace {
-bool g_enabled = true;
-}  // namespace
+// The sixteen-lane loops of spans16_body.h, compiled once for each processor path.
+#define SIXTEEN_LANE_LOOPS                                                                                           \
+    int64_t GouraudSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*,   \
+                          float, bool, bool, uint64_t&);                                                               \
+    int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*,  \
+                           const float*, float, bool, bool, uint64_t&, uint64_t&);                                     \
+    uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int);                             \
+    void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*);                 \
+    uint32_t LightVertices16(const uint8_t*, uint32_t, uint32_t, uint32_t, const float (*)[4],                         \
+                             const PreparedLighting&, bool, const ColorF&, ClipVertex*);                               \
+    uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,                 \
+                               Rasterizer::ScreenVertex*);                                                             \
+    void SetUpPlanes16(const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&,                               \
+                       const Rasterizer::ScreenVertex&, uint32_t, bool, double, double, double, double, double,        \
+                       TrianglePlanes&);                                                                               \
+    int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,   \
+                         bool, uint64_t&, uint64_t&);
+namespace avx512 {
+SIXTEEN_LANE_LOOPS
+}  // namespace avx512
+namespace avx2 {
+SIXTEEN_LANE_LOOPS
+}  // namespace avx2
+#undef SIXTEEN_LANE_LOOPS
 
-bool Available() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available && g_enabled;
+namespace {
+
+bool g_enabled16 = true;
+bool g_chosen = false;
+Isa g_isa = Isa::Scalar;
+
+inline Isa Chosen() {
+    if (!g_chosen) {
+        g_isa = ChooseIsa(std::getenv("TARVEX_RASTER_ISA"), BestIsa());
+        g_chosen = true;
+    }
+    return g_isa;
 }
 
-void Enable(bool on) { g_enabled = on; }
+}  // namespace
+
+Isa BestIsa() {
+    static const Isa best = [] {
+        if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma") || !__builtin_cpu_supports("popcnt")) {
+            return Isa::Scalar;
+        }
+        const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq");
+        return avx512 ? Isa::Avx512 : Isa::Avx2;
+    }();
+    return best;
+}
+
+Isa ActiveIsa() { return Chosen(); }
+
+Isa UseIsa(Isa isa) {
+    g_isa = std::min(isa, BestIsa());
+    g_chosen = true;
+    return g_isa;
+}
+
+bool Available() { return Chosen() != Isa::Scalar; }
+
+bool Available16() { return g_enabled16 && Available(); }
+
+void Enable16(bool on) { g_enabled16 = on; }
+
+// Each sixteen-lane loop runs in the active path's copy.
+#define SIXTEEN_LANES(call) (g_isa == Isa::Avx512 ? avx512::call : avx2::call)
+
+int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                      const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
+                      uint64_t& written) {
+    return SIXTEEN_LANES(GouraudSpan16(p, first, last, y, rowStart, stepX, constantQ, rgb565, perspective, written));
+}
+
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
+                       const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
+                       bool perspective, uint64_t& written, uint64_t& shaded) {
+    return SIXTEEN_LANES(TexturedSpan16(p, first, last, y, rowStart, stepX, stepY, constantQ, rgb565, perspective,
+                                        written, shaded));
+}
+
+int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                     uint64_t& shaded) {
+    return SIXTEEN_LANES(
+        TexturedPacket16(p, packet, stepX, stepY, constantQ, rgb565, perspective, written, shaded));
+}
+
+uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns) {
+    return SIXTEEN_LANES(CoveredColumns16(value, ramp, threshold, columns));
+}
+
+void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+                   int columns, int rows, uint16_t* mask) {
+    SIXTEEN_LANES(CoveredRows16(value, rowStep, step, threshold, columns, rows, mask));
+}
+
+uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t normalOffset, uint32_t count,
+                         const float (*world)[4], const PreparedLighting& lighting, bool ownDiffuse,
+                         const ColorF& material, ClipVertex* clip) {
+    return SIXTEEN_LANES(
+        LightVertices16(vertices, stride, normalOffset, count, world, lighting, ownDiffuse, material, clip));
+}
+
+uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, double top, double halfWidth,
+                           double halfHeight, uint32_t* codes, Rasterizer::ScreenVertex* screen) {
+    return SIXTEEN_LANES(ProjectVertices16(clip, count, left, top, halfWidth, halfHeight, codes, screen));
+}
+
+void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
+                   const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
+                   double d2x, double d2y, double inverseArea, TrianglePlanes& out) {
+    SIXTEEN_LANES(SetUpPlanes16(a, b, c, planeMask, perspective, d1x, d1y, d2x, d2y, inverseArea, out));
+}
+
+#undef SIXTEEN_LANES
 
 // Everything below runs only once Available() said yes.
 #pragma GCC push_options
@@ -146,9 +258,49 @@ __attribute__((target("avx2"))) int64_t GouraudSpan(const Rasterizer::PixelPipel
 
 #else
 
+Isa BestIsa() { return Isa::Scalar; }
+
+Isa ActiveIsa() { return Isa::Scalar; }
+
+Isa UseIsa(Isa) { return Isa::Scalar; }
+
 bool Available() { return false; }
 
-void Enable(bool) {}
+bool Available16() { return false; }
+
+void Enable16(bool) {}
+
+int64_t GouraudSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*, float,
+                      bool, bool, uint64_t&) {
+    return 0;
+}
+
+int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*,
+                       const float*, float, bool, bool, uint64_t&, uint64_t&) {
+    return 0;
+}
+
+int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,
+                     bool, uint64_t&, uint64_t&) {
+    return 0;
+}
+
+uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
+
+void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*) {}
+
+uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,
+                           Rasterizer::ScreenVertex*) {
+    return 0;
+}
+
+uint32_t LightVertices16(const uint8_t*, uint32_t, uint32_t, uint32_t, const float (*)[4], const PreparedLighting&,
+                         bool, const ColorF&, ClipVertex*) {
+    return 0;
+}
+
+void SetUpPlanes16(const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&,
+                   uint32_t, bool, double, double, double, double, double, TrianglePlanes&) {}
 
 int64_t GouraudSpan(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*, float,
                     bool, bool, uint64_t&) {
@@ -156,6 +308,33 @@ int64_t GouraudSpan(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t,
 }
 
 #endif
+
+const char* IsaName(Isa isa) {
+    switch (isa) {
+    case Isa::Avx512: return "avx512";
+    case Isa::Avx2: return "avx2";
+    default: return "scalar";
+    }
+}
+
+Isa ChooseIsa(const char* name, Isa best) {
+    if (name == nullptr || *name == '\0') {
+        return best;
+    }
+    for (const Isa isa : {Isa::Scalar, Isa::Avx2, Isa::Avx512}) {
+        if (std::strcmp(name, IsaName(isa)) == 0) {
+            if (isa > best) {
+                std::fprintf(stderr, "tarvex: TARVEX_RASTER_ISA=%s: this processor has no such path; drawing with %s\n",
+                             name, IsaName(best));
+                return best;
+            }
+            return isa;
+        }
+    }
+    std::fprintf(stderr, "tarvex: TARVEX_RASTER_ISA=%s is none of avx512, avx2, scalar; drawing with %s\n", name,
+                 IsaName(best));
+    return best;
+}
 
 bool CoversTexturedPath(const ShadeState& s) {
     if (s.stageCount != 1 || s.specular || (s.blend && !s.blendByAlpha)) {

@@ -5,21 +5,39 @@
 #include "sys/raster/rasterizer.h"
 
 // Wide versions of the rasterizer's plain Gouraud span and of its textured span in the common
-// states: eight pixels at a time for processors with AVX2, sixteen (and small triangles' short
-// rows packed into shared groups) for those with AVX-512, chosen at run time; the build assumes
-// nothing past the x86-64 baseline. With AVX-512 the per-vertex lighting and projection and
-// the per-triangle plane setup and row coverage go wide too. They compute exactly what the
+// states: eight or sixteen pixels at a time (and small triangles' short rows packed into shared
+// groups), on the processor path chosen at run time (ActiveIsa); the build assumes nothing past
+// the x86-64 baseline. The sixteen-lane loops are one source for AVX-512 and for AVX2, where
+// each of their steps takes two eight-lane registers; with them the per-vertex lighting and
+// projection and the per-triangle plane setup and row coverage go wide too. They compute exactly what the
 // one-lane code computes, in the same order, so images do not change with the processor; the
 // one exception is the sixteen-pixel textured loop with a linear filter and no alpha test,
 // which trades exactness for speed and stays within one step per channel of the one-pixel
 // loop's colours (z values and the pixels written still match). Used by the rasterizer only.
 namespace sys::raster::simd {
 
-// Whether the wide loops can run here (and have not been switched off).
+// The processor paths of the wide loops, narrowest first: none (one pixel at a time), AVX2
+// with FMA (eight lanes, and the sixteen-lane loops as pairs of eight), AVX-512.
+enum class Isa { Scalar, Avx2, Avx512 };
+
+// The widest path this processor has.
+Isa BestIsa();
+// The path the loops take: the one TARVEX_RASTER_ISA names ("avx512", "avx2" or "scalar")
+// when the processor has it, else the best it has (a name it lacks or does not know is
+// reported on standard error once).
+Isa ActiveIsa();
+// Makes the loops take `isa`, or the widest below it that the processor has, so tests and
+// benchmarks can reach every path; returns the one taken.
+Isa UseIsa(Isa isa);
+// The path a TARVEX_RASTER_ISA value `name` (null when unset) chooses on a processor whose
+// best is `best`: the one it names, or `best` when unset, unknown or past `best` (those two
+// said on standard error).
+Isa ChooseIsa(const char* name, Isa best);
+// "avx512", "avx2" or "scalar".
+const char* IsaName(Isa isa);
+
+// Whether the wide loops run: on any path but the scalar one.
 bool Available();
-// Switches the wide loops off or back on (when the processor has them), so tests can compare
-// them with the one-pixel loops.
-void Enable(bool on);
 
 // Fills a plain Gouraud row from `first` in groups of eight, as the one-pixel loop would with
 // offsets counted from `first`; a last, partial group runs with its spare lanes masked when
@@ -29,7 +47,8 @@ int64_t GouraudSpan(const Rasterizer::PixelPipeline& p, int64_t first, int64_t l
                     const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
                     uint64_t& written);
 
-// Whether the sixteen-pixel loops (AVX-512) can run here; only when Available() too.
+// Whether the sixteen-pixel loops can run here (on AVX-512, or as pairs of eight lanes on AVX2);
+// only when Available() too.
 bool Available16();
 // Switches the sixteen-pixel loops off or back on, so tests can reach the eight-pixel ones on
 // processors that have both.

@@ -376,7 +376,7 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
 // log2 X lies within 2/1024 of an even number sit near a rounding boundary: `near` marks them,
 // for the exact level of detail to decide. A footprint that is not positive takes `empty`.
 inline __m512i PointLevel16(const FastTextured& f, __m512 rho2, __mmask16 active, __m512i empty, __mmask16& near) {
-    const __mmask16 positive = _mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ);
+    const auto positive = _mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ);
     const __m512 x = _mm512_mul_ps(rho2, _mm512_set1_ps(f.pointScale));
     // Clamped so that an infinite footprint still converts to a whole number.
     const __m512 e = _mm512_min_ps(_mm512_max_ps(_mm512_getexp_ps(x), _mm512_set1_ps(-1024.0f)),
@@ -479,7 +479,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         w[g] = _mm512_set1_ps(1.0f / f.constantQ);
         if (perspective) {
             const __m512 q = _mm512_add_ps(lanes[g].Start(1), _mm512_mul_ps(_mm512_set1_ps(f.stepX[1]), offset[g]));
-            const __mmask16 positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
+            const auto positive = _mm512_cmp_ps_mask(q, zerof, _CMP_GT_OQ);
             w[g] = _mm512_div_ps(one, _mm512_mask_blend_ps(positive, _mm512_set1_ps(f.constantQ), q));
         }
         u[g] = exact(g, f.su);
@@ -566,7 +566,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                 level0[g] = _mm512_cvttps_epi32(d);
                 fraction[g] = _mm512_sub_ps(d, _mm512_cvtepi32_ps(level0[g]));
             }
-            const __mmask16 magnified = _mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ);
+            const auto magnified = _mm512_cmp_ps_mask(lod, zerof, _CMP_NGT_UQ);
             level0[g] = _mm512_mask_blend_epi32(magnified, level0[g], baseLevel);
             fraction[g] = _mm512_mask_blend_ps(magnified, fraction[g], zerof);
         }

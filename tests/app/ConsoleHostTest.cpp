@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <filesystem>
 #include <string>
 
@@ -222,7 +224,11 @@ public:
         ++logs;
         return SD3D6Parser::LogTextureState();
     }
+    void SetViewRange(int radius, float lift, uint32_t fogNear, uint32_t fogFar) override {
+        range = {static_cast<float>(radius), lift, static_cast<float>(fogNear), static_cast<float>(fogFar)};
+    }
     int logs = 0;
+    std::vector<float> range;
 
 private:
     int* m_pDeleted;
@@ -236,6 +242,19 @@ TEST_F(ConsoleHostTest, ParserReachesTheGameItemsRendererWhichTheyEndAndDelete) 
     EXPECT_EQ(Run("parser LOG"), "");
     EXPECT_EQ(renderer->logs, 1);
     EXPECT_EQ(Run("parser shot 10"), "");
+    EXPECT_EQ(renderer->range, (std::vector<float>{10.0f, 1000.0f, 2000.0f, 20000.0f}));
+
+    // The cursor point's completion asks the renderer for its viewport and view ray.
+    renderer->SetViewRects(0, 0, 640, 480, 0, 0, 640, 480);
+    renderer->SetViewPosition(8.0f, 16.0f, 24.0f);
+    int viewport[4] = {};
+    ASSERT_TRUE(m_pHub->m_pConsoleHost->GetViewport(viewport));
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+    float eye[3], direction[3];
+    ASSERT_TRUE(m_pHub->m_pConsoleHost->GetViewRay(320, 240, eye, direction));
+    EXPECT_FLOAT_EQ(eye[2], 24.0f);
+    EXPECT_NEAR(direction[2], 1.0f, 1e-5);
 
     SModelViewInfo view;
     ASSERT_EQ(renderer->InitSession(1, &view, 0), 1);

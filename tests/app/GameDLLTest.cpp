@@ -101,7 +101,7 @@ TEST_F(GameDLLTest, UnloadableLibraryIsReportedAndEndsConstructionWithTheUserExc
     EXPECT_THROW(SGameDLL dll(path.c_str()), CUserException);
     const auto shown = headless::Shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Failed to load game DLL!\n" + path);
+    EXPECT_EQ(shown[0].text, "Failed to load game DLL!\n" + m_folder + "/nowhere/VQ9Game.so");
     EXPECT_EQ(shown[0].caption, "Tarvex");
 }
 

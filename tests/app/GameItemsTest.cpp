@@ -6,8 +6,11 @@
 #include <ctime>
 #include <string>
 
+#include "app/actors/SActor.h"
+#include "app/actors/SActorWorld.h"
 #include "core/SDataCollection.h"
 #include "sys/version.h"
+#include "tests/app/actors/RecordingScene.h"
 
 namespace {
 
@@ -65,6 +68,25 @@ TEST(GameItemsTest, ReleasingOrEndingWithoutARendererIsHarmlessAndRepeatable) {
 }
 
 // ---- the version text ---------------------------------------------------------------------------
+
+// Actors still standing in a renderer that goes are no longer placed in it: the world lets go
+// of the scene, so clearing the world later reaches nothing that was deleted.
+TEST(GameItemsTest, ReleasingTheRendererTakesItFromTheWorldsThatUseIt) {
+    SGameItems items;
+    auto* scene = new tarvex::test::RecordingScene;
+    items.m_pParser = scene;
+    SActorWorld* world = items.m_pWorld[0];
+    world->Init(scene, nullptr, "", 4);
+    auto* actor = new SActor;
+    world->AddActor(actor, 0, -1);
+    world->PlaceActor(actor, nullptr);
+    ASSERT_EQ(scene->Count("add"), 1);
+    items.ReleaseParser();
+    EXPECT_EQ(world->GetScene(), nullptr);
+    EXPECT_EQ(actor->m_bPlaced, 0);
+    EXPECT_EQ(items.m_pWorld[1]->GetScene(), nullptr);
+    world->Clear();  // nothing of the deleted scene is asked to remove the actor
+}
 
 TEST(GameItemsTest, VersionTextDropsTrailingZeroPartsFromTheFourthAndThird) {
     EXPECT_EQ(SGameItems::FormatVersion({1, 2, 0, 0}), "1.2");

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/CMainFrame.h"
 #include "app/SGameObjects.h"
 #include "app/SMsgHandler.h"
 #include "dx/input/SInputObj.h"
+#include "sys/window/headless/headless_paint.h"
 #include "sys/window/headless/headless_window.h"
 #include "sys/signals.h"
 #include "sys/window/window.h"
@@ -124,12 +126,25 @@ TEST_F(MainWindowTest, FocusLossRemembersWhetherTheMouseWasActive) {
     input.EnableMouse(true);
     Send(sys::WM_KILLFOCUS, 0);
     EXPECT_FALSE(input.IsMouseInput());
+    EXPECT_FALSE(input.IsFocused());
     Send(sys::WM_SETFOCUS, 0);
     EXPECT_TRUE(input.IsMouseInput());
+    EXPECT_TRUE(input.IsFocused());
     input.DisableMouse();
     Send(sys::WM_KILLFOCUS, 0);
     Send(sys::WM_SETFOCUS, 0);
     EXPECT_FALSE(input.IsMouseInput());
+}
+
+TEST_F(MainWindowTest, PaintingBeforeADisplayExistsShowsTheClientBlack) {
+    Send(sys::WM_PAINT, 0);
+    const auto shown = win::headless::PicturesShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].width, 640);
+    EXPECT_EQ(shown[0].height, 480);
+    const auto picture = win::headless::ShownPicture();
+    ASSERT_EQ(picture.size(), 640u * 480u);
+    EXPECT_TRUE(std::all_of(picture.begin(), picture.end(), [](uint32_t pixel) { return pixel == 0; }));
 }
 
 TEST_F(MainWindowTest, TheLeftButtonCapturesTheMouseUntilItIsReleased) {

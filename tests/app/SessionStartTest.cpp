@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,14 @@ TEST_F(SessionStartTest, ConnectJoinsWithTheNamedOfficerAndGoesToTheGame) {
         TearDown();
         SetUp();
     }
+}
+
+TEST_F(SessionStartTest, ALobbyStartGoesStraightToTheGame) {
+    setenv("RECORDGAME_LobbyLaunched", "1", 1);
+    Start("");
+    unsetenv("RECORDGAME_LobbyLaunched");
+    EXPECT_EQ(m_hub->m_iGameType, 3);
+    EXPECT_EQ(m_hooks.m_screens, std::vector<int>{11});
 }
 
 TEST_F(SessionStartTest, ConnectWithoutANameOrServerDoesNothing) {

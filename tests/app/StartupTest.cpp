@@ -111,7 +111,7 @@ TEST_F(StartupTest, WithoutAHomeFolderStartUpSaysWhatIsMissingAndWritesNothing) 
     m_app->ExitInstance();
     const auto shown = headless_dialogs::Shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "The folder \"" + m_folder + "/Home\", which holds the game's files, does not exist.");
+    EXPECT_EQ(shown[0].text, "The folder \"" + m_folder + "/Home\"\nthat holds the game's files does not exist.");
     EXPECT_TRUE(std::filesystem::is_empty(m_folder));
 }
 
@@ -128,8 +128,8 @@ TEST_F(StartupTest, AGarbledDefaultCfgIsKeptAsideAndTheDefaultsWritten) {
     EXPECT_NE(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
     const auto shown = headless_dialogs::Shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "The settings file \"default.cfg\" could not be read. It has been kept as "
-                             "\"default.cfg.bad2\", and the game starts with its default settings.");
+    EXPECT_EQ(shown[0].text, "The settings file \"default.cfg\" could not be read.\nIt has been kept as "
+                             "\"default.cfg.bad2\",\nand the game starts with its default settings.");
 }
 
 TEST_F(StartupTest, ConnectWinsOverDedicated) {

@@ -3,10 +3,13 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "core/SStringTable.h"
+#include "sys/classlib/BStr.h"
 #include "sys/classlib/CArchive.h"
 #include "tests/support/ArchiveBytes.h"
 #include "sys/classlib/CMemFile.h"
@@ -257,6 +260,46 @@ TEST(SStringFormatTest, FormatsWithoutOverrun) {
     SString self("loop");
     self.Format("%s+%s", self.GetString(), self.GetString());
     EXPECT_STREQ(self.GetString(), "loop+loop");
+}
+
+TEST(SStringResourceTest, TableTextsAreLoadedCutAndFormatted) {
+    SString text("old");
+    EXPECT_EQ(text.LoadString(SStringTable::IDS_UPDATE_DOWNLOADING), 17);
+    EXPECT_STREQ(text.GetString(), "Downloading Patch");
+    // The buffer of nSize bytes keeps nSize - 1 characters.
+    EXPECT_EQ(text.LoadString(SStringTable::IDS_UPDATE_DOWNLOADING, 6), 5);
+    EXPECT_STREQ(text.GetString(), "Downl");
+    EXPECT_EQ(text.LoadString(1), 0);
+    EXPECT_TRUE(text.IsEmpty());
+
+    text.Format(SStringTable::IDS_UPDATE_RECEIVED, 1.5, 2048.0 / 1024.0);
+    EXPECT_STREQ(text.GetString(), "Recieved: 1.50Kb of 2.00Kb");
+    text.Format(SStringTable::IDS_UPDATE_CONNECTING, "host");
+    EXPECT_STREQ(text.GetString(), "Connecting to server: host");
+    text.Format(2u, 5);
+    EXPECT_TRUE(text.IsEmpty());
+}
+
+TEST(SStringResourceTest, SystemStringsCarryTheWideCharactersOfTheCodePage) {
+    const SString text("A\x80\xE9");
+    BSTR wide = text.AllocSysString();
+    ASSERT_NE(wide, nullptr);
+    ASSERT_EQ(SysStringLen(wide), 3u);
+    EXPECT_EQ(wide[0], u'A');
+    EXPECT_EQ(wide[1], u'\u20AC');  // the euro sign of the code page
+    EXPECT_EQ(wide[2], u'\u00E9');
+    EXPECT_EQ(wide[3], 0);
+
+    const SString shorter("ok");
+    EXPECT_EQ(shorter.SetSysString(&wide), wide);
+    EXPECT_EQ(SysStringLen(wide), 2u);
+    EXPECT_EQ(std::u16string(wide), u"ok");
+    SysFreeString(wide);
+
+    BSTR empty = SString().AllocSysString();
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(SysStringLen(empty), 0u);
+    SysFreeString(empty);
 }
 
 TEST(SStringArchiveTest, StoredFormIsLengthThenCharacters) {

@@ -16,6 +16,7 @@
 #include "core/SCommandInterpreter.h"
 #include "core/SDataCollection.h"
 #include "frontend/SFrontEndSetup.h"
+#include "frontend/career/SLevelList.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SHistoryScreen.h"
 #include "frontend/screens/SScenarioScreen.h"
@@ -109,6 +110,72 @@ TEST_F(CareerWalkTest, AnOfficerQualifiesOnTheTargetRangeAndSeesTheResultInTheHi
             Reached(4), showsPassedScore, Click(222), Reached(3), Click(20), Reached(5), showsReport,
             Click(SHistoryScreen::kBackCommand), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
         };
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(app.Run(), 0);
+
+        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        EXPECT_EQ(app.m_next, app.m_steps.size());
+    });
+}
+
+TEST_F(CareerWalkTest, PassingTheFourRangesQualifiesTheOfficerAndOpensTheAlley) {
+    tarvex::test::InCopyOfProcess([&] {
+        ScriptedApp& app = MakeScriptedApp();
+        const auto typeName = [] {
+            if (SWindow* box = Control(200))
+                box->SetText("Four Ranges");
+            return true;
+        };
+        const auto playing = [] {
+            SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
+            return Manager()->GetCurrentId() == 11 && library != nullptr && library->GetState() == 7;
+        };
+        // Every round level at the boards: each lands in the middle board's head region.
+        const auto fireAll = [] {
+            SGameObjects* hub = SGameObjects::Instance();
+            hub->m_pGameDLL->DoCommand(hub->m_pGameItems->m_pCommands->FindByName("fire"), 0, nullptr);
+            return hub->m_pGameDLL->GetState() != 7;
+        };
+        const auto exitCommand = [] {
+            SString output;
+            SGameObjects::Instance()->m_pInterpreter->ExecuteLine(SString("EXIT"), output);
+            return true;
+        };
+        const auto onLevel = [](int level, const char* weapon) -> tarvex::test::Step {
+            return [level, weapon] {
+                auto* page = dynamic_cast<SScenarioScreen*>(Manager()->GetCurrentScreen());
+                EXPECT_TRUE(page != nullptr && page->GetCurrentLevelIndex() == level) << level;
+                EXPECT_EQ(TextOf(SScenarioScreen::kWeaponText), weapon);
+                return true;
+            };
+        };
+        const auto qualifiedOnEveryWeapon = [] {
+            EXPECT_EQ(TextOf(400), "9mm Pistol/Sniper/Shotgun/MP5");
+            return true;
+        };
+        const auto alleyAccepted = [] {
+            SString message;
+            EXPECT_EQ(CheckLevelQualification(g_pCurrentLevel, SGameObjects::Instance()->m_pCurrentPlayer, message), 1)
+                << message.GetString();
+            EXPECT_EQ(TextOf(SScenarioScreen::kWeaponText), "9mm Pistol and Shotgun");
+            return true;
+        };
+        app.m_steps = {Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), Click(10), Reached(4)};
+        const char* const weapons[] = {"9mm Pistol", "Shotgun", "MP5", "Sniper Rifle"};
+        for (int level = 0; level < 4; ++level) {
+            if (level > 0)
+                app.m_steps.push_back(Click(SScenarioScreen::kNextCommand));
+            for (const tarvex::test::Step& step :
+                 {onLevel(level, weapons[level]), Click(SScenarioScreen::kStartCommand), tarvex::test::Step(playing),
+                  tarvex::test::Step(fireAll), tarvex::test::Step(exitCommand), Reached(4)})
+                app.m_steps.push_back(step);
+        }
+        for (const tarvex::test::Step& step :
+             {Click(SScenarioScreen::kBackCommand), Reached(3), tarvex::test::Step(qualifiedOnEveryWeapon), Click(10),
+              Reached(4), Click(SScenarioScreen::kNextCommand), onLevel(4, "9mm Pistol and Shotgun"),
+              tarvex::test::Step(alleyAccepted), Click(SScenarioScreen::kBackCommand), Reached(3), Click(222),
+              Reached(2), Click(222), Reached(0), Click(60)})
+            app.m_steps.push_back(step);
         ASSERT_TRUE(app.InitInstance());
         EXPECT_EQ(app.Run(), 0);
 

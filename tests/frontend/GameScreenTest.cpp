@@ -3,16 +3,25 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/SGameScreenLink.h"
+#include "app/SGameItems.h"
+#include "app/SGameObjects.h"
 #include "app/SHostCallbacks.h"
+#include "app/actors/SActorWorld.h"
+#include "assets/models/SSMHandle.h"
+#include "assets/models/SViewModel.h"
 #include "core/SObjectDef.h"
 #include "frontend/hud/SAppLayout.h"
 #include "frontend/screens/SGameLayouts.h"
 #include "frontend/screens/SGameScreen.h"
 #include "render/SD3D6Parser.h"
 #include "render/texture/SD3D6Lock.h"
+#include "tests/assets/models/ModelSamples.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -27,6 +36,14 @@ SObjectDef* MakeDef(const char* name, std::initializer_list<Value> values) {
     for (const Value& v : values)
         def->SetOrAppend(v.name, v.value, 0);
     return def;
+}
+
+// The switches a session set-up turns on, back to how the renderer starts.
+void RestoreRendererSwitches() {
+    SD3D6Parser::s_byDrawAllObjects = 0;
+    SD3D6Parser::s_bHitTestAllCells = 0;
+    SD3D6Parser::s_bSecondModelMark = 0;
+    SD3D6Parser::s_bGenModelBSP = 0;
 }
 
 class DefinitionList {
@@ -61,6 +78,8 @@ TEST(GameScreenSettingsTest, ScenarioAndNamedDefinitionsChooseTheRenderSettings)
          {1, 1, 1, 1}},
         {"non-positive fuzz period ignored", {}, {{"NightVisFuzzPeriod", "-1"}}, "", 0x5F, 500, 0.25f, 0.5f,
          {1, 1, 1, 1}},
+        {"endless fuzz period held at the longest", {}, {{"NightVisFuzzPeriod", "1e30"}}, "", 0x5F, 4294967000u,
+         0.25f, 0.5f, {1, 1, 1, 1}},
         {"zero offsets keep the old ones", {{"ConTriNormOffs", "0"}, {"AlphaOffset", "0"}}, {}, "", 0x5F, 500,
          0.25f, 0.5f, {1, 1, 1, 1}},
         {"offsets replaced", {{"ConTriNormOffs", "1.5"}, {"AlphaOffset", "-40"}}, {}, "", 0x5F, 500, 1.5f, -40.0f,
@@ -121,10 +140,7 @@ TEST(GameScreenSettingsTest, SetUpSwitchesAndTheModelFlags) {
         EXPECT_EQ(SD3D6Parser::s_bGenModelBSP, c.bsp) << c.genModelBSP;
         EXPECT_EQ(SD3D6Parser::s_bGenModelExtData, c.ext) << c.extData;
     }
-    SD3D6Parser::s_bGenModelBSP = 0;
-    SD3D6Parser::s_byDrawAllObjects = 0;
-    SD3D6Parser::s_bHitTestAllCells = 0;
-    SD3D6Parser::s_bSecondModelMark = 0;
+    RestoreRendererSwitches();
 }
 
 TEST(GameScreenSettingsTest, MissingDefinitionsAndLongFactorTextsAreSafe) {
@@ -139,9 +155,7 @@ TEST(GameScreenSettingsTest, MissingDefinitionsAndLongFactorTextsAreSafe) {
     EXPECT_FLOAT_EQ(factors[0], 0.5f);
     EXPECT_FLOAT_EQ(factors[2], 0.125f);
     EXPECT_GT(factors[3], 1.0e30f);  // "2777..." read as one (huge) number, not past the text
-    SD3D6Parser::s_byDrawAllObjects = 0;
-    SD3D6Parser::s_bHitTestAllCells = 0;
-    SD3D6Parser::s_bSecondModelMark = 0;
+    RestoreRendererSwitches();
 }
 
 TEST(GameScreenTextTest, ColonTriplesAndClickLines) {
@@ -251,7 +265,36 @@ TEST(GameScreenOverlayTest, ModelCommandsSetTheRenderersOwnSwitches) {
     EXPECT_FLOAT_EQ(SD3D6Parser::s_fCentredScale, 0.25f);
     SGameScreen::ResetRendererSettings();
     EXPECT_FALSE(SD3D6Parser::s_bCentredOverlay);
-    SD3D6Parser::s_byDrawAllObjects = 0;
-    SD3D6Parser::s_bHitTestAllCells = 0;
-    SD3D6Parser::s_bSecondModelMark = 0;
+    RestoreRendererSwitches();
+}
+
+// A view model stands on the first frame of its model, not animated, though the model has an
+// animation (taking the instance would start it).
+TEST(GameScreenOverlayTest, AViewModelStandsStillOnItsFirstFrame) {
+    const std::string folder = tarvex::test::MakeScratchFolder("view_model");
+    auto model = tarvex::test::MakeDressedModel();
+    model->m_nAnims = 1;
+    model->m_nFrames = 2;
+    const std::vector<uint8_t> bytes = tarvex::test::StoreModel(*model);
+    const std::string path = folder + "/weapon.ssm";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    SGameItems* items = SGameObjects::Instance()->m_pGameItems;
+    ASSERT_NE(items, nullptr);
+    SD3D6Parser parser;
+    SActorWorld* world = items->m_pWorld[0];
+    world->Init(&parser, nullptr, "", 8);
+    items->m_pSoundNames->Set(3, "Weapon", ("id;" + path).c_str(), 0);
+
+    SGameScreen screen;
+    screen.ModelCommand(-10, 3, 0.0f, 0, -1, -1);
+    SViewModel* view = screen.GetViewModel();
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->m_pModel, nullptr);
+    ASSERT_GT(view->m_pModel->GetModel()->m_nAnims, 0);
+    EXPECT_EQ(view->m_pModel->IsAnimated(), 0);
+    EXPECT_EQ(view->m_pModel->m_nCurFrame, 0);
+    EXPECT_EQ(view->m_bHidden, 1);
+    screen.DeleteViewModels();
+    world->Init(nullptr, nullptr, "", 8);
 }

@@ -9,16 +9,21 @@
 #include <filesystem>
 #include <string>
 
+#include "app/CConfigData.h"
+#include "app/CGraphicsData.h"
+#include "app/CSystemData.h"
 #include "app/SConsoleHostImpl.h"
 #include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
 #include "dx/display/SGraphics.h"
+#include "dx/input/SDXActLabsGS.h"
 #include "dx/input/SInputObj.h"
 #include "frontend/SFrontEndSetup.h"
 #include "frontend/hud/SAppLayout.h"
 #include "frontend/screens/SScreenManager.h"
+#include "sys/input/headless/headless_input.h"
 #include "sys/library.h"
 #include "sys/profile.h"
 #include "sys/video/headless/headless_video.h"
@@ -163,14 +168,51 @@ TEST_F(GunCalibrateScreenTest, InFullScreenTheGunCalibratesAndThePageIsLaidOutFo
     EXPECT_EQ(page->GetLayout()->GetChildren()->GetHead(), static_cast<SWindow*>(page->GetBackground()));
 }
 
+TEST_F(GunCalibrateScreenTest, AtTheGameResolutionTheTargetsFollowTheModeAndBackRestoresTheMenus) {
+    MakeInput(true);
+    CConfigData* config = m_pHub->m_pConfig;
+    const int savedFullScreen = config->m_pSystem->m_bFullScreen;
+    config->m_pSystem->m_bFullScreen = 1;
+    const int savedSoftware = config->m_pGraphics->m_bSoftware;
+    config->m_pGraphics->m_bSoftware = 0;
+    config->m_pGraphics->m_iWidth = 800;
+    config->m_pGraphics->m_iHeight = 600;
+    SGunCalibrateScreen* page = Enter(true);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(m_graphics.GetWidth(), 800);
+    EXPECT_EQ(m_graphics.GetHeight(), 600);
+    EXPECT_EQ(page->GetTargetPoint(0), (sys::POINT{200, 450}));
+    EXPECT_EQ(page->GetTargetPoint(1), (sys::POINT{600, 150}));
+    EXPECT_EQ(page->GetLayout()->GetWindowRect(), (sys::RECT{0, 0, 800, 600}));
+    EXPECT_EQ(Control(page, SGunCalibrateScreen::kDoneButton)->GetWindowRect(), (sys::RECT{672, 550, 772, 580}));
+    page->OnNotify(SGunCalibrateScreen::kBackButton, SWindow::kNotifyClick);
+    EXPECT_EQ(m_graphics.GetWidth(), 640);
+    EXPECT_EQ(m_graphics.GetHeight(), 480);
+    EXPECT_NE(m_graphics.GetPrimary(), nullptr) << "the display is built again for the menus";
+    config->m_pSystem->m_bFullScreen = savedFullScreen;
+    config->m_pGraphics->m_bSoftware = savedSoftware;
+    config->m_pGraphics->m_iWidth = 640;
+    config->m_pGraphics->m_iHeight = 480;
+}
+
 TEST_F(GunCalibrateScreenTest, ShotsAreHeldHalfASecondAndTheTargetThenAlternates) {
     MakeInput(true);
     At(10000);
     SGunCalibrateScreen* page = Enter(true);
+    // The gun points elsewhere than the system pointer; the hole follows the gun.
     sys::window::headless::InjectMouseMove(300, 200);
+    sys::input::headless::SetJoystickAxis(0, 6, 400);
+    sys::input::headless::SetJoystickAxis(0, 7, 250);
+    sys::input::headless::SetJoystickPov(0, 0, 4);
+    SDXActLabsGS* gun = m_pHub->m_pInput->GetLightGun();
+    ASSERT_NE(gun, nullptr);
+    ASSERT_TRUE(gun->Update());
+    sys::POINT aim{gun->GetX(), gun->GetY()};
+    sys::window::ScreenToClient(sys::window::GetMainWindow(), aim);
+    ASSERT_NE(aim, (sys::POINT{300, 200}));
     const std::vector<sys::POINT> none;
     const std::vector<sys::POINT> first{{160, 360}};
-    const std::vector<sys::POINT> hit{{300, 200}};
+    const std::vector<sys::POINT> hit{aim};
     struct Step {
         uint32_t now;
         bool shoot;  // else draw

@@ -218,7 +218,7 @@ TEST_F(OfficerFileTest, WhereNothingMayBeWrittenADamagedFileStaysAndSavesAreSile
     EXPECT_EQ(list->GetCount(), 0);
     ASSERT_EQ(boxes::Shown().size(), 1u);
     EXPECT_EQ(boxes::Shown()[0].text,
-              "The officer file \"player.cfg\" could not be read. The game starts without officers.");
+              "The officer file \"player.cfg\" could not be read.\nThe game starts without officers.");
     list->AddTail(new SHunterInfo("Fresh"));
     list->SetModified();
     EXPECT_FALSE(list->Save("player.cfg", SHunterInfoList::kSaveFailedText));

@@ -10,9 +10,11 @@
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
+#include "dx/display/SGraphics.h"
 #include "frontend/dialogs/STransparantDialog.h"
 #include "sys/profile.h"
 #include "sys/time/time.h"
+#include "sys/window/window.h"
 #include "tests/app/ConfigTestSupport.h"
 #include "tests/dx/display/VideoTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -72,6 +74,16 @@ TEST_F(OptionDialogTest, TheLayoutIsCentredInTheMenuScreen) {
     // Without a background image the dialog keeps the contexts it had.
     EXPECT_EQ(first.GetBackgroundDC(), nullptr);
     EXPECT_EQ(first.GetOwnDC(), nullptr);
+
+    // The window may show the picture at another size; the layout stays centred in the picture.
+    const sys::RECT small{0, 0, 200, 100};
+    ASSERT_NE(sys::window::CreateWindow("Tarvex", 0, &small, sys::window::DefWindowProc), nullptr);
+    SGraphics display;
+    hub->m_pGraphics = &display;
+    first.Prepare(0);
+    EXPECT_EQ(narrow->GetWindowRect(), (sys::RECT{170, 190, 470, 290}));
+    hub->m_pGraphics = nullptr;
+    sys::window::DestroyWindow(sys::window::GetMainWindow());
 
     first.SetExplicitRect(sys::RECT{10, 20, 310, 120});
     first.Prepare(0);

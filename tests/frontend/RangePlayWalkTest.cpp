@@ -118,7 +118,7 @@ TEST_F(RangePlayWalkTest, TheMouseAimsAndFiresAndEscapeShowsTheResultsBeforeTheS
                 EXPECT_EQ(Tally("Shots"), "1");
                 EXPECT_EQ(Tally("Hits"), "1");
                 EXPECT_EQ(Value(10), "14");
-                EXPECT_EQ(Value(12), "5");
+                EXPECT_EQ(Value(12), "6");  // one of the fifteen rounds hit
                 input::SetKey(sys::input::DIK_ESCAPE, true);
             }),
             Do([] { input::SetKey(sys::input::DIK_ESCAPE, false); }), Wait(3),

@@ -186,6 +186,28 @@ protected:
             m_officer.m_iHighestPassedLevel = m_officer.m_iLevelIndex;
         m_officer.SetChanged();
     }
+    // Plays the started range: `hits` rounds level at the boards (the middle one's head), the
+    // rest into the ground; the shots fired until the session is over.
+    int PlayRange(int hits) {
+        SGameItems* items = m_pHub->m_pGameItems;
+        // An earlier library took the worlds with it when it was unloaded; a fresh hub has one.
+        if (items->m_pWorld[0] == nullptr)
+            items->m_pWorld[0] = new SActorWorld();
+        const SString savedBase = items->m_sBasePath;
+        items->m_sBasePath = (fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string().c_str();  // the boards
+        SGameDLL* library = m_pHub->m_pGameDLL;
+        const int fire = items->m_pCommands->FindByName("fire");
+        int fired = 0;
+        if (library->SessionCommand(0, 0) == 1) {
+            for (; library->GetState() == 7 && fired < 100; ++fired) {
+                if (fired == hits)
+                    library->DoCommand(items->m_pCommands->FindByName("lookupdown"), 2, "-30");
+                library->DoCommand(fire, 0, nullptr);
+            }
+        }
+        items->m_sBasePath = savedBase;
+        return fired;
+    }
     void Touch(const std::string& relative) {
         const fs::path path = fs::path(m_folder) / relative;
         fs::create_directories(path.parent_path());
@@ -436,13 +458,8 @@ TEST_F(CareerScreensTest, APlayedLevelShowsInTheHistory) {
 
 TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAlley) {
     // Each range is started from the scenario page and played by the library with every round
-    // in a board's centre; its results come back through the host's callbacks alone.
-    const SString home = (fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home").string().c_str();
-    const SString savedItemsBase = m_pHub->m_pGameItems->m_sBasePath;
-    m_pHub->m_pGameItems->m_sBasePath = home;  // the board's scored regions
+    // on a board; its results come back through the host's callbacks alone.
     Touch("maps/targetrange.gmx");
-    SGameDLL* library = m_pHub->m_pGameDLL;
-    SDataCollection* commands = m_pHub->m_pGameItems->m_pCommands;
     const struct {
         const char* weapon;
         int rounds;  // the weapon's definition
@@ -457,14 +474,7 @@ TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAll
         EXPECT_EQ(Text(203), ranges[level].weapon);
         page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
         ASSERT_EQ(page->GetTargetScreen(), 11) << level;
-        ASSERT_EQ(library->SessionCommand(0, 0), 1);
-        library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");
-        int fired = 0;
-        while (library->GetState() == 7 && fired < 100) {
-            library->DoCommand(commands->FindByName("fire"), 0, nullptr);
-            ++fired;
-        }
-        EXPECT_EQ(fired, ranges[level].rounds) << level;
+        EXPECT_EQ(PlayRange(1000), ranges[level].rounds) << level;
         EXPECT_EQ(m_officer.m_iHighestPassedLevel, level);
         EXPECT_NE(m_officer.*ranges[level].qualified, 0) << level;
         EXPECT_STREQ(GetLevelScoreText(&m_officer, level).GetString(), "100");
@@ -479,7 +489,6 @@ TEST_F(CareerScreensTest, PassingTheFourRangesQualifiesEveryWeaponAndOpensTheAll
     alley->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
     ASSERT_EQ(AskingScenario::s_asked.size(), 1u);
     EXPECT_EQ(AskingScenario::s_asked[0].rfind("??? can't find map file: ", 0), 0u);
-    m_pHub->m_pGameItems->m_sBasePath = savedItemsBase;
 }
 
 TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
@@ -492,16 +501,7 @@ TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
     AskingScenario* page = Scenario(1);
     ASSERT_NE(page, nullptr);
     page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
-    SGameDLL* library = m_pHub->m_pGameDLL;
-    SDataCollection* commands = m_pHub->m_pGameItems->m_pCommands;
-    ASSERT_EQ(library->SessionCommand(0, 0), 1);
-    library->DoCommand(commands->FindByName("lookupdown"), 2, "-1.86");
-    for (int shot = 0; shot < 2; ++shot)
-        library->DoCommand(commands->FindByName("fire"), 0, nullptr);
-    library->DoCommand(commands->FindByName("lookupdown"), 2, "-30");
-    for (int shot = 0; shot < 4; ++shot)
-        library->DoCommand(commands->FindByName("fire"), 0, nullptr);
-    EXPECT_EQ(library->GetState(), 11);  // the results are shown until the player leaves
+    EXPECT_EQ(PlayRange(2), 6);
     EXPECT_EQ(m_officer.m_iHighestPassedLevel, 0);
     EXPECT_EQ(m_officer.m_bQualifiedShotgun, 0);
     EXPECT_EQ(m_officer.m_iScoreShotgun, 33);

@@ -20,6 +20,8 @@
 #include "core/SDataCollection.h"
 #include "frontend/hud/SAppLayout.h"
 #include "frontend/screens/SGameScreen.h"
+#include "render/SD3D6Parser.h"
+#include "sys/time/time.h"
 #include "tests/app/GameLibraryTestSupport.h"
 #include "ui/SDC.h"
 
@@ -254,6 +256,63 @@ TEST_F(GameScreenSessionTest, TheClientDebugBlockShowsTheClientTheHubNames) {
     }
     m_hub->m_iClientIndex = -1;
     screen.Deactivate();
+}
+
+// The library's overlay commands switch the renderer's own overlay switches through the host;
+// each session starts with them off, and the heads-up range items read the client's samples.
+TEST_F(GameScreenSessionTest, TheLibrarysOverlaysAndRangeReachTheRendererAndTheDisplay) {
+    SGameDLL* library = m_hub->m_pGameDLL;
+    SDataCollection* commands = m_hub->m_pGameItems->m_pCommands;
+    SGameScreen screen;
+    const struct {
+        const char* command;
+        bool* on;
+    } overlays[] = {{"nightvision", &SD3D6Parser::s_bNightVision},
+                    {"sight", &SD3D6Parser::s_bCentredOverlay},
+                    {"redflash", &SD3D6Parser::s_bRedFlash}};
+    for (int session = 0; session < 2; ++session) {
+        screen.Activate();
+        ASSERT_EQ(library->GetState(), 7);
+        EXPECT_EQ(SD3D6Parser::s_byDrawAllObjects, 1);
+        EXPECT_EQ(SD3D6Parser::s_bHitTestAllCells, 1);
+        for (const auto& overlay : overlays) {
+            const int index = commands->FindByName(overlay.command);
+            ASSERT_GE(index, 0) << overlay.command;
+            EXPECT_FALSE(*overlay.on) << overlay.command;
+            library->DoCommand(index, 0, nullptr);  // pressed
+            library->DoCommand(index, 1, nullptr);  // released: no change
+            EXPECT_TRUE(*overlay.on) << overlay.command;
+            if (session == 0) {
+                library->DoCommand(index, 2, nullptr);  // typed at the console
+                EXPECT_FALSE(*overlay.on) << overlay.command;
+                library->DoCommand(index, 2, nullptr);
+            }
+        }
+        EXPECT_EQ(SD3D6Parser::s_iCentredIndex, 0);
+        EXPECT_FLOAT_EQ(SD3D6Parser::s_fCentredScale, 0.5f);
+        screen.Deactivate();
+    }
+
+    screen.Activate();
+    sys::time::SetFakeTicks(10000);
+    SAppLayout::ResetSharedState();
+    SClientInfo* client = m_hub->m_pGameItems->m_pClientInfo;
+    client->ResetRanges();
+    ViewLayout layout(m_hub);
+    EXPECT_EQ(layout.GetText("crange", nullptr), "Range: ------");  // no sample yet
+    EXPECT_EQ(layout.GetText("cping", nullptr), "0");
+    client->m_iRanges[0] = 10;
+    client->m_iRanges[3] = 21;
+    client->m_bRangeChanged = 1;
+    sys::time::AdvanceFake(250);
+    EXPECT_EQ(layout.GetText("crange", nullptr), "Range: 15.00");
+    EXPECT_EQ(layout.GetText("crangef", nullptr), "15.0");
+    EXPECT_EQ(layout.GetText("cping", nullptr), "15");
+    screen.Deactivate();
+    SAppLayout::ResetSharedState();
+    SD3D6Parser::s_byDrawAllObjects = 0;
+    SD3D6Parser::s_bHitTestAllCells = 0;
+    SD3D6Parser::s_bSecondModelMark = 0;
 }
 
 // A library whose session commands fail when their argument is 0.

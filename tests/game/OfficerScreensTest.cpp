@@ -235,14 +235,28 @@ TEST_F(OfficerScreensTest, EmptyAndDuplicateNamesAreRefusedAlsoOnEdit) {
         const int before = Officers().GetCount();
         EXPECT_EQ(page->CreateOfficer(), c.accepted) << c.name;
         EXPECT_EQ(Officers().GetCount(), before + (c.accepted && edited == nullptr ? 1 : 0)) << c.name;
-        const bool duplicate = *c.name != '\0' && !c.accepted;
-        EXPECT_EQ(Told(), duplicate ? std::vector<std::string>{"There is already a officer with this name."}
-                                    : std::vector<std::string>{})
-            << c.name;
+        std::vector<std::string> told;
+        if (!c.accepted)
+            told.emplace_back(*c.name == '\0' ? SCreateCharacterScreen::kEmptyNameText
+                                               : SCreateCharacterScreen::kDuplicateText);
+        EXPECT_EQ(Told(), told) << c.name;
         page->SetOfficerUnderEdit(nullptr);
     }
     // The edit renamed the record in place and kept its kit.
     EXPECT_EQ(Names(), (std::vector<std::string>{"dana", "Lee", "Sam"}));
+}
+
+TEST_F(OfficerScreensTest, TheNameKeepsTheKeyboardAfterEveryButtonButCancel) {
+    TellingCreation* page = Creation("");
+    SWindow* nameBox = page->GetLayout()->FindChild(SCreateCharacterScreen::kNameBox);
+    EXPECT_EQ(SWindow::GetFocus(), nameBox);
+    for (uint32_t button : {SCreateCharacterScreen::kNextCommand, SCreateCharacterScreen::kPreviousCommand,
+                            SCreateCharacterScreen::kCreateCommand}) {
+        SWindow::SetFocusWindow(page);  // where a click on a button leaves it
+        page->OnNotify(button, SWindow::kNotifyClick);
+        EXPECT_EQ(SWindow::GetFocus(), nameBox) << button;
+    }
+    EXPECT_EQ(Told(), std::vector<std::string>{SCreateCharacterScreen::kEmptyNameText});
 }
 
 TEST_F(OfficerScreensTest, AJoinMakesAnOfficerWithItsKitOnceAndReusesItAfterwards) {

@@ -71,8 +71,9 @@ public:
 // A display, a renderer with its raster and the demo map's session, in that order of making.
 class DemoOutdoor {
 public:
-    // 0 when the display, the raster or the session cannot be made.
-    int Open(const std::string& home, bool fog) {
+    // 0 when the display, the raster or the session cannot be made. `map` is a file of the Home
+    // folder's "Maps"; `quality` the texture quality of the level record.
+    int Open(const std::string& home, bool fog, const char* map = "Outdoor.gmx", int quality = 1) {
         sys::HWND window = sys::window::GetMainWindow();
         if (window == nullptr) {
             window = sys::window::CreateWindow("Tarvex", sys::WS_OVERLAPPED | sys::WS_VISIBLE, nullptr,
@@ -101,7 +102,8 @@ public:
         // Textures drawn from lists are drawn at random: the same world on every run.
         sys::Srand(1);
         SLevelInfo level;
-        level.m_sMapPath = (home + "/Maps/Outdoor.gmx").c_str();
+        level.m_sMapPath = (home + "/Maps/" + map).c_str();
+        level.Field(2) = quality;
         for (int step = 0; step <= 4; ++step) {
             if (step == 2 && fog) {
                 parser.m_HWDesc.dpcTriCaps.dwRasterCaps |= 0x100;  // a device with table fog

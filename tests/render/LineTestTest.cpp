@@ -43,8 +43,38 @@ protected:
         return result;
     }
 
+    // One map object in cell (100, 100), standing at (25728, 0, 25728).
+    SHuntCell& PlaceMapObject() {
+        SHuntCell& cell = parser.m_pWorld->Cell(100 * 256 + 100);
+        cell.byObjectCount = 1;
+        cell.nObjects[0] = 0;
+        cell.byObjectPositions[0][0] = 128;
+        cell.byObjectPositions[0][1] = 128;
+        cell.fObjectScales[0] = 1.0f;
+        return cell;
+    }
+
+    // An actor whose model is one upright triangle, standing at (30000, 0, 30000); not yet
+    // filed in any cell.
+    ActorDesc& StandingTriangle() {
+        model = tarvex::test::MakeTriangleModel({{{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}, 0}});
+        model->m_frames[0]->boxA.Reset();
+        for (int i = 0; i < 3; ++i) {
+            model->m_frames[0]->boxA.AddPoint(&model->m_frames[0]->positions[i * 3]);
+        }
+        handle.reset(model->CreateHandle());
+        handle->m_groupStates[0].flags = 0x30;
+        actor.m_pModel = handle.get();
+        actor.m_vPosition = SVector(30000, 0, 30000);
+        actor.m_dwFlags = 4;
+        return actor;
+    }
+
     SD3D6Parser parser;
     SHitRecord& hit = parser.m_HitRecord;
+    std::unique_ptr<SSMObject> model;
+    std::unique_ptr<SSMHandle> handle;
+    ActorDesc actor;
 };
 
 TEST_F(LineTestTest, BordersTerrainAndWater) {
@@ -118,13 +148,7 @@ TEST_F(LineTestTest, UnsafeInputFindsNothing) {
 }
 
 TEST_F(LineTestTest, MapObjectsAndActorsInTheirCells) {
-    // A map object in cell (100, 100) at (25728, 0, 25728).
-    SHuntCell& cell = parser.m_pWorld->Cell(100 * 256 + 100);
-    cell.byObjectCount = 1;
-    cell.nObjects[0] = 0;
-    cell.byObjectPositions[0][0] = 128;
-    cell.byObjectPositions[0][1] = 128;
-    cell.fObjectScales[0] = 1.0f;
+    SHuntCell& cell = PlaceMapObject();
     const uint32_t objects = hit::kMapObjects | hit::kCylinder | hit::kTerrain;
     struct Case {
         float x;
@@ -146,18 +170,7 @@ TEST_F(LineTestTest, MapObjectsAndActorsInTheirCells) {
     ASSERT_EQ(Shoot(SVector(25728, 10, 25600), SVector(25728, 10, 25800), objects), 1);
     cell.byWater = 0;
 
-    // An actor: one upright triangle in its model, standing at (30000, 0, 30000).
-    auto model = tarvex::test::MakeTriangleModel({{{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}, 0}});
-    model->m_frames[0]->boxA.Reset();
-    for (int i = 0; i < 3; ++i) {
-        model->m_frames[0]->boxA.AddPoint(&model->m_frames[0]->positions[i * 3]);
-    }
-    std::unique_ptr<SSMHandle> handle(model->CreateHandle());
-    handle->m_groupStates[0].flags = 0x30;
-    ActorDesc actor;
-    actor.m_pModel = handle.get();
-    actor.m_vPosition = SVector(30000, 0, 30000);
-    actor.m_dwFlags = 4;
+    StandingTriangle();
     parser.AddObject(&actor, 2, 30000, 30000);
     const uint32_t actors = hit::kActors | hit::kTriangles | hit::kTerrain;
     ASSERT_EQ(Shoot(SVector(30002, 2, 29900), SVector(30002, 2, 30100), actors), 0);
@@ -171,6 +184,27 @@ TEST_F(LineTestTest, MapObjectsAndActorsInTheirCells) {
         EXPECT_EQ(Shoot(SVector(30002, 2, 29900), SVector(30002, 2, 30100), actors), 1) << flags;
     }
     parser.RemoveObject(&actor, 30000, 30000);
+}
+
+}  // namespace
+
+namespace {
+
+// With the all-cells switch the test walks the actors of every cell, wherever their nodes are
+// filed, and leaves the map objects out.
+TEST_F(LineTestTest, AllCellsSwitchFindsActorsFiledFarFromTheShot) {
+    PlaceMapObject();
+    StandingTriangle();
+    parser.AddToCellList(&actor, 2, 10, 10);  // filed in a corner cell, far from where it stands
+    const uint32_t flags = hit::kActors | hit::kTriangles | hit::kMapObjects | hit::kCylinder;
+    for (uint8_t all : {0, 1}) {
+        SD3D6Parser::s_bHitTestAllCells = all;
+        EXPECT_EQ(Shoot(SVector(30002, 2, 29900), SVector(30002, 2, 30100), flags), all != 0 ? 0 : 1) << int(all);
+        EXPECT_EQ(hit.m_dwKind, all != 0 ? hit::kKindTriangle : 0u) << int(all);
+        EXPECT_EQ(Shoot(SVector(25728, 10, 25600), SVector(25728, 10, 25800), flags), all != 0 ? 1 : 0) << int(all);
+    }
+    SD3D6Parser::s_bHitTestAllCells = 0;
+    parser.RemoveFromCellList(&actor, 10, 10);
 }
 
 }  // namespace

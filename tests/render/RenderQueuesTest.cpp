@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,13 @@ TEST_F(RenderQueuesTest, TextureStatesGoThroughTheCache) {
     EXPECT_TRUE(Log().empty());
     q.SetTextureState(device, nullptr);
     EXPECT_EQ(Log(), (std::vector<std::string>{"SetTexture 0 null", "SetTexture 1 null"}));
+
+    // A negative level-of-detail bias reaches the device as a negative float: -1 as -1.0f.
+    SD3D6Lock biased;
+    biased.m_States.dwMipBias = static_cast<uint32_t>(-1);
+    device->ClearRecording();
+    q.SetTextureState(device, &biased);
+    EXPECT_EQ(CountPrefix(Log(), "SetTextureStageState 0 19 3212836864"), 1);  // the bits of -1.0f
 }
 
 TEST_F(RenderQueuesTest, SweepListsAndWater) {
@@ -420,3 +428,86 @@ TEST_F(RenderQueuesTest, AnimatedModelsBlendTowardTheirNextFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+// A one-triangle model drawn with texture item 0, and objects of it.
+struct TriangleObjects {
+    TriangleObjects() {
+        model = tarvex::test::MakeTriangleModel({{{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}, 0}});
+        model->m_bBSPWanted = 0;
+        model->m_frames[0]->groupBytes[0] = 1;
+    }
+    ActorDesc& Add(SVector position, uint32_t flags) {
+        handles.emplace_back(model->CreateHandle());
+        handles.back()->m_groupStates[0].flags |= 0x2;
+        handles.back()->m_groupStates[0].textureSlot = 0;
+        objects.emplace_back(std::make_unique<ActorDesc>());
+        ActorDesc& object = *objects.back();
+        object.m_pModel = handles.back().get();
+        object.m_dwFlags = flags;
+        object.m_vPosition = position;
+        return object;
+    }
+    std::unique_ptr<SSMObject> model;
+    std::vector<std::unique_ptr<SSMHandle>> handles;
+    std::vector<std::unique_ptr<ActorDesc>> objects;
+};
+
+}  // namespace
+
+// Translucent polygons of an object that asks for it sort as if moved by the alpha offset: the
+// nearer board, pushed back, is drawn before the farther one.
+TEST_F(RenderQueuesTest, AlphaOffsetMovesTranslucentPolygonsInTheSort) {
+    auto* item = new SD3D6TextureItem();
+    item->m_pTexture = new SD3D6Lock();
+    item->m_pTexture->m_dwSortType = 1;
+    parser.m_TextureItems.Add(item);
+    TriangleObjects boards;
+    ActorDesc& near = boards.Add(SVector(0.0f, 0.0f, 100.0f), 0x1 | 0x10);
+    ActorDesc& far = boards.Add(SVector(0.0f, 0.0f, 200.0f), 0x1);
+    const struct {
+        float offset;
+        const ActorDesc* first;
+    } cases[] = {{0.0f, &far}, {-500.0f, &near}, {500.0f, &far}};
+    for (const auto& c : cases) {
+        SD3D6Parser::s_fAlphaOffset = c.offset;
+        parser.ResetRenderQueues();
+        for (ActorDesc* object : {&near, &far}) {
+            SObjectFrameRecord record = parser.MakeFrameRecord(object, 1.0f);
+            parser.RenderModelHierarchy(record);
+        }
+        ASSERT_EQ(parser.m_Queues.DepthCount(), 2u);
+        EXPECT_NEAR(parser.m_Queues.Depth(0).fKey, -100.0f + c.offset, 0.01f) << c.offset;
+        parser.SortTranslucentQueue();
+        const auto* firstVertex = static_cast<const SQueueVertex*>(parser.m_Queues.Depth(0).pPointer);
+        EXPECT_FLOAT_EQ(firstVertex->z, c.first->m_vPosition.z) << c.offset;
+    }
+    SD3D6Parser::s_fAlphaOffset = 0.0f;
+}
+
+// The sweep lists only the object cells of the view's region; the draw-all switch lists every
+// cell that holds an object, so an object past the view radius is queued too.
+TEST_F(RenderQueuesTest, DrawAllObjectsQueuesWhatTheSweepLeavesOut) {
+    parser.m_pWorld = new SHuntWorld();
+    parser.m_Buffers.SizeForSession();
+    parser.m_LevelInfo.Field(1) = 8;  // a radius of 1024 units
+    parser.m_fViewPosition[0] = parser.m_fViewPosition[2] = 10000.0f;
+    parser.m_fProjection[0] = 60.0f;
+    TriangleObjects crates;
+    ActorDesc& beyond = crates.Add(SVector(10000.0f, 0.0f, 14000.0f), 0x1);  // ahead, past the radius
+    const int cell = 39 + 256 * 54;
+    parser.m_pWorld->AddToList(&beyond, 0, 39, 54);
+    for (uint8_t all : {0, 1}) {
+        SD3D6Parser::s_byDrawAllObjects = all;
+        parser.UpdateVisibleCells();
+        const auto* cells = reinterpret_cast<const uint16_t*>(parser.m_Buffers.Data(SOutdoorBuffers::kObjectCells));
+        const int count = parser.m_Buffers.Count(SOutdoorBuffers::kObjectCells);
+        EXPECT_EQ(std::count(cells, cells + count, cell), all) << int(all);
+        parser.ResetRenderQueues();
+        parser.Hunt_QueueMapObjects();
+        EXPECT_EQ(parser.m_Queues.OpaqueCount(), all) << int(all);
+    }
+    SD3D6Parser::s_byDrawAllObjects = 0;
+    parser.m_pWorld->RemoveFromList(&beyond, 39, 54);
+}

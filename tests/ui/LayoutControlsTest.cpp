@@ -52,12 +52,13 @@ TEST_F(LayoutControlsTest, AButtonFollowsItsBlockAndIsHiddenWhilePartlyOutside) 
 
 TEST_F(LayoutControlsTest, SlidersSpanTheirWidthOrShowAPlaceholder) {
     SSlider* vol = AddWidget<SSlider>(kKindSlider, "Vol", 10, 10);
-    layout.SetScript("group(0,0,300,300) slider(\"Vol:\",10,20,110,30,\"volume\",5,255,30,200)"
+    layout.SetScript("group(0,0,300,300) slider(\"Vol:\",10,20,110,30,\"volume\",5,255,12,200)"
                      " slider(\"None:\",0,100,50,110,\"x\",0,1,2,3) slider(\"Nine:\",0,200,9,209,\"x\",0,1,2) endgroup");
     Frame();
     EXPECT_EQ(vol->GetWindowRect(), (sys::RECT{10, 20, 110, 30}));
     EXPECT_EQ(vol->GetMin(), 0);
     EXPECT_EQ(vol->GetMax(), 100);
+    EXPECT_EQ(vol->GetExtra(), 12);
     EXPECT_TRUE(vol->IsVisible());
     EXPECT_TRUE(Drew("rect 0,100,50,110"));
     EXPECT_TRUE(Drew("text 0,100 None:"));

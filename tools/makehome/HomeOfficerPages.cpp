@@ -104,6 +104,13 @@ void AddValue(SWindow* pLayout, uint32_t nID, int y, const std::string& label) {
     AddText(pLayout, nID, Sized(360, y, 250, 24));
 }
 
+// A label with its value on the line below, across the whole column: for values as long as
+// the four qualified weapons ("9mm Pistol/Sniper/Shotgun/MP5").
+void AddWideValue(SWindow* pLayout, uint32_t nID, int y, const std::string& label) {
+    AddText(pLayout, 0, Sized(250, y, 110, 24), label);
+    AddText(pLayout, nID, Sized(250, y + 24, 360, 24));
+}
+
 // A head-and-shoulders badge: the officer's portrait.
 HomeCanvas Portrait(const HomeGlyphs& glyphs, const std::string& label, HomeRgb uniform, HomeRgb skin) {
     constexpr int kSize = 160;
@@ -131,7 +138,8 @@ struct Box {
 };
 
 // A figure of boxes stored in the file's axes (the renderer turns (x, y, z) into (-y, z, x)).
-std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* texture) {
+// `alternate` adds a second skin "Night" of the figure's group, drawn with that texture.
+std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* texture, const char* alternate = nullptr) {
     SSMObject model;
     auto frame = std::make_unique<SSMFrame>();
     frame->name = "stand";
@@ -142,6 +150,12 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
     skin->name = "Default";
     skin->resource = 0;
     group->skins.push_back(std::move(skin));
+    if (alternate != nullptr) {
+        auto night = std::make_unique<SSMSkin>();
+        night->name = "Night";
+        night->resource = 1;
+        group->skins.push_back(std::move(night));
+    }
     for (const Box& b : boxes) {
         const float quads[6][4][3] = {
             {{b.x0, b.y1, b.z0}, {b.x0, b.y1, b.z1}, {b.x1, b.y1, b.z1}, {b.x1, b.y1, b.z0}},
@@ -169,6 +183,12 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
         }
     }
     home_outdoor::FinishOneGroupModel(model, std::move(group), std::move(frame), texture);
+    if (alternate != nullptr) {
+        auto resource = std::make_unique<SSMResource>();
+        resource->name = alternate;
+        model.m_resources.push_back(std::move(resource));
+        model.m_nResources = 2;
+    }
     return home_outdoor::StoreModel(model);
 }
 
@@ -190,6 +210,11 @@ void HomeSet::AddOfficerPages() {
     AddPicture("officer_frame", PictureFrame(176, 176));
     AddPicture("officer_band", PictureFrame(560, 8));
     AddPicture("inv_view", PictureFrame(248, 200));
+    // The mark on each grid cell an item of the kit takes.
+    HomeCanvas icon(32, 32, HomeRgb{40, 70, 110}, false);
+    icon.Frame(HomeRect{0, 0, 32, 32}, kFrameInk);
+    icon.Fill(HomeRect{10, 10, 22, 22}, kFrameInk);
+    AddSprite("inv btn icon", "InventoryScreen", "inv_btn_icon.bmp", icon);
     AddPicture("officer_blue", HomeCanvas(16, 16, HomeRgb{40, 60, 120}));
     AddPicture("officer_grey", HomeCanvas(16, 16, HomeRgb{90, 96, 110}));
     AddPicture("inv_grid8", PictureFrame(8 * 32, 2 * 32));
@@ -221,7 +246,10 @@ void HomeSet::AddOfficerPages() {
     AddTitle(pCreate, "title_create_officer", "NEW OFFICER");
     addPortrait(pCreate);
     AddText(pCreate, 0, Sized(250, 120, 110, 24), "Name:");
-    AddWindow<SMultiImage>(pCreate, 0, Sized(360, 116, 240, 30))->AddResourceName("id;dlg_field");
+    // The name box's field is a picture of its own size, so its frame closes on the right.
+    const HomeRect nameField = Sized(360, 116, 240, 30);
+    AddPicture("create_name_field", home_art::EntryField(nameField.Width(), nameField.Height()));
+    AddWindow<SMultiImage>(pCreate, 0, nameField)->AddResourceName("id;create_name_field");
     AddWindow<SEditBox>(pCreate, 200, Sized(366, 120, 228, 24))->AddResourceName("id;Master");
     AddText(pCreate, 0, Sized(250, 170, 360, 24), "Type a name and choose a look.");
     addButtons(pCreate, kBottomRow,
@@ -233,9 +261,9 @@ void HomeSet::AddOfficerPages() {
     addPortrait(pChoose);
     AddValue(pChoose, 200, 110, "Name:");
     AddValue(pChoose, 300, 140, "Rank:");
-    AddValue(pChoose, 400, 170, "Weapons:");
-    AddValue(pChoose, 500, 200, "Level:");
-    AddText(pChoose, 600, Sized(250, 230, 360, 60));
+    AddWideValue(pChoose, 400, 170, "Weapons:");
+    AddValue(pChoose, 500, 224, "Level:");
+    AddText(pChoose, 600, Sized(250, 252, 360, 46));
     addButtons(pChoose, kBottomRow,
                {{1111, "Previous"}, {2222, "Next"}, {111, "Choose"}, {1000, "Delete"}, {222, "Back"}}, "btn_choose_");
     AddLayout(kKindScreen, "", "load_menu", pChoose);
@@ -244,9 +272,9 @@ void HomeSet::AddOfficerPages() {
     AddTitle(pInfo, "title_officer_info", "OFFICER");
     addPortrait(pInfo);
     AddValue(pInfo, 200, 110, "Name:");
-    AddValue(pInfo, 400, 140, "Weapons:");
-    AddValue(pInfo, 500, 170, "Level:");
-    AddText(pInfo, 600, Sized(250, 200, 360, 80));
+    AddWideValue(pInfo, 400, 140, "Weapons:");
+    AddValue(pInfo, 500, 194, "Level:");
+    AddText(pInfo, 600, Sized(250, 222, 360, 72));
     addButtons(pInfo, kBottomRow, {{10, "Scenarios"}, {20, "History"}, {222, "Back"}}, "btn_info_");
     AddLayout(kKindScreen, "cm", "character_main", pInfo);
 
@@ -266,4 +294,8 @@ void HomeSet::AddOfficerPages() {
     AddFile("DefEquip.cfg", kDefaultKits);
     m_Files.push_back(File{"Models/Officers/officer_m.ssm", FigureModel(Figure(1.1f), "file;officer_blue.bmp")});
     m_Files.push_back(File{"Models/Officers/officer_f.ssm", FigureModel(Figure(0.9f), "file;officer_grey.bmp")});
+    // The inventory's radio: a handset with an aerial, grey by day and blue in its night skin.
+    const std::vector<Box> radio{{-0.3f, -0.15f, 0.0f, 0.3f, 0.15f, 1.2f}, {0.15f, -0.05f, 1.2f, 0.25f, 0.05f, 1.8f}};
+    m_Files.push_back(
+        File{"Models/Inventory/radio.ssm", FigureModel(radio, "file;officer_grey.bmp", "file;officer_blue.bmp")});
 }

@@ -216,7 +216,11 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles() {
             // Ambient light on the card, or an upright face lit only by the sun shows black.
             {kTargetTexturePath, PaintedTexture(kTextureSize, Paint, kOpaqueLine, true,
                                                 {{"MAT-AmbientR", "0.7"}, {"MAT-AmbientG", "0.7"}, {"MAT-AmbientB", "0.7"}})},
-            {kHoleTexturePath, PaintedTexture(kHoleSize, PaintHole, kAlphaLine, false)},
+            // A mark lies on the ground whichever way its triangles wind, and its clear ring
+            // lets the ground show through.
+            {kHoleTexturePath, PaintedTexture(kHoleSize, PaintHole, kAlphaLine, false,
+                                              {{"TXT-RSCull", "None"}, {"TXT-RSAlphaTest", "Yes"},
+                                               {"TXT-RSAlphaFunc", "GreaterEqual"}, {"TXT-RSAlphaRef", "128"}})},
             {kPistolModelPath, PistolModel()},
             {kPistolTexturePath, PaintedTexture(kHoleSize, PaintSteel, kOpaqueLine, false,
                                                 {{"MAT-AmbientR", "0.8"}, {"MAT-AmbientG", "0.8"}, {"MAT-AmbientB", "0.8"}})}};

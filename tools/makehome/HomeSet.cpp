@@ -139,20 +139,21 @@ void HomeSet::AddFont(const std::string& name, const HomeFontStyle& style) {
     m_pCatalog->AddItem(pItem);
 }
 
-void HomeSet::AddCursor() {
-    const HomeCanvas picture = home_art::Cursor();
-    m_Files.push_back(File{std::string(kSpriteFolder) + "/hunthand.bmp", BitmapBytes(picture)});
+void HomeSet::AddCursor() { AddSprite("Cursor", "HuntHand", "hunthand.bmp", home_art::Cursor()); }
+
+void HomeSet::AddSprite(const char* name, const char* group, const std::string& file, const HomeCanvas& picture) {
+    m_Files.push_back(File{std::string(kSpriteFolder) + "/" + file, BitmapBytes(picture)});
 
     auto* pSprite = new SSprite;
-    pSprite->SetName("Cursor");
+    pSprite->SetName(name);
     auto* pFrame = new SFrame;
-    pFrame->SetFileName("hunthand.bmp");
+    pFrame->SetFileName(file.c_str());
     pFrame->SetFrameRect(sys::RECT{0, 0, picture.Width(), picture.Height()});
     pFrame->SetRegionRect(sys::RECT{0, 0, picture.Width(), picture.Height()});
     pFrame->SetHotSpot(0, 0);
     // Also sizes the sprite's surface: as wide as its widest frame, as high as all of them.
     pSprite->InsertFrame(pFrame, -1);
-    auto* pItem = new SCatalogItem(kKindSprite, "Cursor", "HuntHand", "");
+    auto* pItem = new SCatalogItem(kKindSprite, name, group, "");
     pItem->SetResource(pSprite);
     m_pCatalog->AddItem(pItem);
 }

@@ -55,6 +55,8 @@ private:
     void AddFont(const std::string& name, const HomeFontStyle& style);
     void AddSounds();
     void AddCursor();
+    // A one-frame sprite of the catalog, its hot spot at the top left.
+    void AddSprite(const char* name, const char* group, const std::string& file, const HomeCanvas& picture);
     void AddFile(const std::string& path, const std::string& text);
     // Files the layouts in the catalog (kind 14 for screens, 11 for dialogs) under name and file.
     void AddLayout(int nKind, const std::string& name, const std::string& file, SResource* pLayout);

@@ -31,6 +31,7 @@ const char* const kHelp =
     "Use the arrow buttons beside the text to move it up or down one line at a "
     "time, or drag the handle of the bar between them.\n"
     "Click the bar above or below the handle to move by a larger step.\n"
+    "The mouse wheel, the arrow keys and Page Up and Page Down move it too.\n"
     "\n"
     "KEYS IN THE MENUS\n"
     "\n"

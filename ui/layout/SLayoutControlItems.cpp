@@ -142,6 +142,7 @@ int32_t SLayoutItemSlider::Render(SDC* pDC) {
                 m_pWindow->MoveWindow(placed);
                 m_pWindow->SetMin(0);
                 m_pWindow->SetMax(Width(placed));
+                m_pWindow->SetExtra(m_iExtra);
             }
             m_pWindow->SetVisible(IsInside(placed, block));
             m_pLayout->DrawChildWindow(m_pWindow, pDC);

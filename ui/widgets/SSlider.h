@@ -42,6 +42,9 @@ public:
     void SetMax(int nMax);
     int GetMin() const { return m_iMin; }
     int GetMax() const { return m_iMax; }
+    // Stored with the slider and copied with it; the slider itself does not read it.
+    void SetExtra(int nExtra) { m_iExtra = nExtra; }
+    int GetExtra() const { return m_iExtra; }
     void SetChangeCallback(ChangeProc pfnChange) { m_pfnChange = pfnChange; }
     bool IsPressed() const { return (m_dwState & kStatePressed) != 0; }
     // The thumb's rectangle for the present position and thumb width.

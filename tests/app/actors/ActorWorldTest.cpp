@@ -6,10 +6,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "app/actors/SActorWorld.h"
+#include "assets/models/SSMHandle.h"
 #include "assets/textures/STexRegion.h"
 #include "tests/app/actors/RecordingScene.h"
+#include "tests/assets/models/ModelSamples.h"
 
 using tarvex::test::RecordingScene;
 
@@ -296,6 +299,60 @@ TEST_F(ActorWorldTest, NearestActorsByNameAndWithoutASource) {
     EXPECT_EQ(world.FindNearestByName(0, ""), -1);
     EXPECT_EQ(world.FindNearestActor(nullptr, 1.0f, 0, "DEER"), near);  // range ignored
     EXPECT_EQ(world.FindNearestActor(nullptr, 100.0f, 1, nullptr), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ActorWorldTest, ChildActorsArePlacedThroughTheirParentsTags) {
+    // The parent's model: group 1 is a marker whose tag runs from (10, 0, 0) to (10, 20, 0),
+    // turned a quarter about Y, at size 2.
+    auto model = tarvex::test::MakeTriangleModel(
+        {{{{0, 0, 0}, {4, 0, 0}, {0, 0, 2}}, 0}, {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, 1}}, 2);
+    model->m_groups[1]->flags |= kGroupSingleMarker;
+    SSMGroupFrame& tag = model->m_frames[0]->groupFrames[1];
+    tag.origin[0] = 10.0f;
+    tag.end[0] = 10.0f, tag.end[1] = 20.0f;
+    tag.yaw = 1.5707963f;
+    tag.length = 2.0f;
+    std::unique_ptr<SSMHandle> parentModel(model->CreateHandle());
+    std::unique_ptr<SSMHandle> childModel(model->CreateHandle());
+    SActor* parent = Add(12.5f, 37.5f);
+    parent->m_vPosition.y = 2.5f;  // (100, 20, 300) in scene units
+    parent->m_pModel = parentModel.get();
+    parent->m_Desc.m_pModel = parentModel.get();
+    SActor* child = Add(0.0f, 0.0f);
+    child->m_pParent = parent;
+    child->m_pModel = childModel.get();
+    child->m_Desc.m_pModel = childModel.get();
+    child->m_Desc.m_nTagIndex = 1;
+    child->m_Desc.m_fBlendWeight = 0.5f;
+
+    // The child's origin hangs at minus the tag's middle (10, 10, 0), doubled by the tag's size
+    // and turned: (-10, -10, 0) from the parent; (0, 0, 1) actor unit = 8 scene units turns to
+    // (-8, 0, 0), doubles to (-16, 0, 0) and moves to (-26, -10, 0).
+    SMatrix matrix;
+    world.GetActorMatrix(child, &matrix);
+    EXPECT_NEAR(matrix.m[3][0], 90.0f, 1e-3);
+    EXPECT_NEAR(matrix.m[3][1], 10.0f, 1e-3);
+    EXPECT_NEAR(matrix.m[3][2], 300.0f, 1e-3);
+    struct Case {
+        SVector point, world;
+    };
+    for (const Case& c : {Case{SVector(0, 0, 0), SVector(11.25f, 1.25f, 37.5f)},
+                          Case{SVector(0, 0, 1), SVector(9.25f, 1.25f, 37.5f)}}) {
+        SVector point = c.point;
+        world.ActorPointToWorld(child, point, nullptr);
+        EXPECT_NEAR(point.x, c.world.x, 1e-4);
+        EXPECT_NEAR(point.y, c.world.y, 1e-4);
+        EXPECT_NEAR(point.z, c.world.z, 1e-4);
+    }
+    // The models are the test's, not the actors'.
+    for (SActor* actor : {parent, child}) {
+        actor->m_pModel = nullptr;
+        actor->m_Desc.m_pModel = nullptr;
+    }
 }
 
 }  // namespace

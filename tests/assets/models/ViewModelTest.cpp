@@ -145,10 +145,14 @@ TEST_F(ViewModelTest, TriggersFireWhenTheAnimationPassesTheirFrame) {
         int16_t step;
         int fired;  // so far
     } steps[] = {{3, 0}, {7, 1}, {8, 1}, {2, 1}, {6, 2}, {6, 2}};
+    int answered = 0;
     for (const auto& s : steps) {
         SetStep(s.step);
-        m_view.OnEvent(0);
+        const int answer = m_view.OnEvent(0);
         EXPECT_EQ(s_iFired, s.fired) << "step " << s.step;
+        // The callback's answer comes back when it ran, else 0.
+        EXPECT_EQ(answer, s.fired != answered ? s.fired : 0) << "step " << s.step;
+        answered = s.fired;
     }
     // Another animation never fires it; a trigger at frame 0 fires on the first event.
     s_iFired = 0;

@@ -12,6 +12,7 @@
 #include "dx/sound/SDXSoundBuffer.h"
 #include "sys/classlib/CStringList.h"
 #include "sys/window/headless/headless_window.h"
+#include "sys/window/treeview.h"
 #include "sys/window/window.h"
 #include "tests/dx/sound/SoundTestSupport.h"
 
@@ -95,6 +96,51 @@ TEST_F(SoundDeviceTest, CapsValuesOutsideTheTableAreZero) {
     EXPECT_EQ(device.GetCapsValue(0), 32u);  // hardware mixing buffers
     EXPECT_EQ(device.GetCapsValue(6), 16u);  // hardware 3D buffers
     EXPECT_EQ(device.GetCapsValue(9), 16u);  // free hardware 3D buffers
+}
+
+// The capability tree as a tree control receives it: each item as "parent path/text".
+TEST_F(SoundDeviceTest, TheCapsTreeListsTheSetFlagsAndEachValueUnderItsName) {
+    static std::vector<std::string> items;
+    static std::vector<std::string> paths;
+    static int emptied = 0;
+    items.clear();
+    paths.clear();
+    emptied = 0;
+    sys::window::headless::Reset();
+    sys::HWND tree = sys::window::CreateWindow(
+        "Tarvex", 0, nullptr, [](sys::HWND h, sys::UINT m, sys::WPARAM w, sys::LPARAM l) -> sys::LRESULT {
+            if (m == sys::TVM_DELETEITEM && reinterpret_cast<sys::HTREEITEM>(l) == sys::TVI_ROOT) {
+                ++emptied;
+                return 1;
+            }
+            if (m != sys::TVM_INSERTITEM)
+                return sys::window::DefWindowProc(h, m, w, l);
+            const auto* insert = reinterpret_cast<const sys::TVINSERTSTRUCT*>(l);
+            EXPECT_EQ(insert->hInsertAfter, sys::TVI_LAST);
+            const sys::LPARAM parent = reinterpret_cast<sys::LPARAM>(insert->hParent);
+            const std::string under = insert->hParent == sys::TVI_ROOT ? "" : paths.at(static_cast<size_t>(parent - 1));
+            paths.push_back(under + "/" + insert->item.pszText);
+            items.push_back(paths.back());
+            return static_cast<sys::LRESULT>(paths.size());
+        });
+    ASSERT_NE(tree, nullptr);
+    SDXSound device;
+    EXPECT_EQ(device.FillCapsTree(tree), 0);  // no device yet
+    ASSERT_EQ(device.Create(GUID{}, DSSCL_PRIORITY, true), 1);
+    EXPECT_EQ(device.FillCapsTree(nullptr), 0);
+    EXPECT_EQ(device.FillCapsTree(tree), 1);
+    EXPECT_EQ(emptied, 1);
+    const std::vector<std::string> flags(items.begin(), items.begin() + 10);
+    EXPECT_EQ(flags, (std::vector<std::string>{"/Flags", "/Flags/CONTINUOUSRATE", "/Flags/PRIMARY16BIT",
+                                                "/Flags/PRIMARY8BIT", "/Flags/PRIMARYMONO", "/Flags/PRIMARYSTEREO",
+                                                "/Flags/SECONDARY16BIT", "/Flags/SECONDARY8BIT",
+                                                "/Flags/SECONDARYMONO", "/Flags/SECONDARYSTEREO"}));
+    ASSERT_EQ(items.size(), 10u + 1u + 2u * 20u);
+    EXPECT_EQ(items[10], "/Caps");
+    EXPECT_EQ(items[11], "/Caps/Min Secondary Sample Rate");
+    EXPECT_EQ(items[17], "/Caps/Max HW Mixing All Buffers");
+    EXPECT_EQ(items[18], "/Caps/Max HW Mixing All Buffers/32");
+    EXPECT_EQ(items.back(), "/Caps/CPU Overhead SW Buffers/0");
 }
 
 TEST_F(SoundDeviceTest, AKeptPrimaryFormatIsNoFailure) {

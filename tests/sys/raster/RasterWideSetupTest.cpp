@@ -1,10 +1,12 @@
 // Vertex projection, triangle setup and small triangles' row coverage done in wide lanes give
 // the same pixels, z values and counters as the one-lane path, bit for bit, over lit scenes
-// with clipped, non-finite and very large vertices and tall thin triangles.
+// with clipped, non-finite and very large vertices and tall thin triangles, on every processor
+// path this machine has.
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "sys/raster/lighting.h"
@@ -14,6 +16,7 @@
 namespace {
 
 using namespace tarvex::test;
+using sys::raster::simd::Isa;
 
 // The renderer's main vertex (format 0x252): position, normal, diffuse, two coordinate pairs.
 struct LitVertex {
@@ -37,8 +40,9 @@ struct Result {
     RasterCounters counters;
 };
 
-Result Draw(const Scene& scene, bool wide) {
-    sys::raster::simd::Enable(wide);
+Result Draw(const Scene& scene, Isa path) {
+    const Isa active = sys::raster::simd::ActiveIsa();
+    sys::raster::simd::UseIsa(path);
     // Tall targets let thin triangles' edge values outgrow 32 bits.
     const int kWidth = 320, kHeight = scene.shape == 1 ? 1100 : 480;
     RasterCanvas canvas(kWidth, kHeight, scene.format);
@@ -93,11 +97,16 @@ Result Draw(const Scene& scene, bool wide) {
     }
     r.DrawIndexedPrimitive(scene.type, 0x252, list.data(), static_cast<uint32_t>(list.size()), indices.data(),
                            static_cast<uint32_t>(indices.size()), 0);
-    sys::raster::simd::Enable(true);
+    sys::raster::simd::UseIsa(active);
     return Result{canvas.pixels, canvas.depth, r.Counters()};
 }
 
-TEST(RasterWideSetup, MatchesTheOneLanePathBitForBit) {
+class RasterWideSetup : public ::testing::TestWithParam<Isa> {};
+
+TEST_P(RasterWideSetup, MatchesTheOneLanePathBitForBit) {
+    if (sys::raster::simd::BestIsa() < GetParam()) {
+        GTEST_SKIP() << "this processor has no " << sys::raster::simd::IsaName(GetParam()) << " path";
+    }
     const Scene scenes[] = {
         {"small textured", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 0},
         {"small Gouraud in the material's colour", false, PixelFormat::XRGB8888, D3DPT_TRIANGLELIST, 0, true},
@@ -106,8 +115,8 @@ TEST(RasterWideSetup, MatchesTheOneLanePathBitForBit) {
         {"large, clipped and odd corners", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 2},
     };
     for (const Scene& scene : scenes) {
-        const Result wide = Draw(scene, true);
-        const Result narrow = Draw(scene, false);
+        const Result wide = Draw(scene, GetParam());
+        const Result narrow = Draw(scene, Isa::Scalar);
         EXPECT_TRUE(wide.pixels == narrow.pixels) << scene.what;
         EXPECT_TRUE(wide.depth == narrow.depth) << scene.what;
         EXPECT_EQ(wide.counters.pixels, narrow.counters.pixels) << scene.what;
@@ -116,5 +125,10 @@ TEST(RasterWideSetup, MatchesTheOneLanePathBitForBit) {
         EXPECT_GT(narrow.counters.pixels, 2000u) << scene.what;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, RasterWideSetup, ::testing::Values(Isa::Avx2, Isa::Avx512),
+                         [](const ::testing::TestParamInfo<Isa>& info) {
+                             return std::string(sys::raster::simd::IsaName(info.param));
+                         });
 
 }  // namespace

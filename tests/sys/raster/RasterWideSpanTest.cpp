@@ -1,6 +1,7 @@
 // The wide span loops give the same pixels and z values as the one-pixel loops over a scene of
-// overlapping shaded triangles in every state they cover: bit for bit, except the sixteen-pixel
-// textured loop with a linear filter, whose colours may be one step away in a channel.
+// overlapping shaded triangles in every state they cover, on every processor path this machine
+// has (each forced in turn): bit for bit, except the sixteen-pixel textured loop with a linear
+// filter, whose colours may be one step away in a channel.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 namespace {
 
 using namespace tarvex::test;
+using sys::raster::simd::Isa;
 
 struct Result {
     std::vector<uint8_t> pixels;
@@ -39,10 +41,14 @@ struct Texturing {
     float shift = 0.0f;  // added to every vertex's u and v
 };
 
+// The path the wide draws take; the one-pixel loops are the reference.
+Isa g_path = Isa::Avx2;
+
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
             uint32_t bias, const Texturing* texturing = nullptr, bool small = false, float reach = 3.0f,
             bool sixteen = true) {
-    sys::raster::simd::Enable(wide);
+    const Isa active = sys::raster::simd::ActiveIsa();
+    sys::raster::simd::UseIsa(wide ? g_path : Isa::Scalar);
     sys::raster::simd::Enable16(sixteen);
     RasterCanvas canvas(61, 47, format);
     Rasterizer& r = canvas.raster;
@@ -109,7 +115,7 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
         }
     }
     canvas.Triangles(list);
-    sys::raster::simd::Enable(true);
+    sys::raster::simd::UseIsa(active);
     sys::raster::simd::Enable16(true);
     return Result{canvas.pixels, canvas.depth, r.Counters().pixels};
 }
@@ -141,7 +147,17 @@ std::string BeyondOneStep(const Result& wide, const Result& narrow, PixelFormat 
     return wide.pixels.size() == narrow.pixels.size() ? "" : "sizes differ";
 }
 
-TEST(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
+class RasterWideSpans : public ::testing::TestWithParam<Isa> {
+protected:
+    void SetUp() override {
+        if (sys::raster::simd::BestIsa() < GetParam()) {
+            GTEST_SKIP() << "this processor has no " << sys::raster::simd::IsaName(GetParam()) << " path";
+        }
+        g_path = GetParam();
+    }
+};
+
+TEST_P(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
     struct Case {
         PixelFormat format;
         bool dither, perspective;
@@ -189,7 +205,7 @@ void ExpectTexturedMatch(const Texturing& t, PixelFormat format, bool perspectiv
     EXPECT_GT(narrow.written, least) << "texture layout " << layout;
 }
 
-TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoops) {
+TEST_P(RasterWideSpans, TexturedSpansMatchTheOnePixelLoops) {
     constexpr uint32_t kPoint = D3DTFG_POINT, kLinear = D3DTFG_LINEAR;
     const Texturing cases[] = {
         {TextureFormat::RGB565, kLinear, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
@@ -234,7 +250,7 @@ TEST(RasterWideSpans, TexturedSpansMatchTheOnePixelLoops) {
 }
 
 // Small triangles gather their short rows into shared groups where the processor allows.
-TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
+TEST_P(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
     const Texturing cases[] = {
         {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
          D3DTOP_SELECTARG1},
@@ -261,7 +277,7 @@ TEST(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
 
 // Coordinates past 65536 repeats, or not numbers, need the one-texel sampler: the wide loops
 // hand such groups back and the pixels stay the same.
-TEST(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
+TEST_P(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
     const Texturing trilinear{TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_LINEAR, D3DTADDRESS_WRAP, true, false,
                               true, D3DTOP_MODULATE, D3DTOP_MODULATE};
     // A wide texture, sampled at its full size far from the origin: the usual states take
@@ -296,6 +312,30 @@ TEST(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
             EXPECT_EQ(wide.written, narrow.written) << where;
         }
         EXPECT_GT(narrow.written, c.least) << "reach " << c.reach;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RasterWideSpans, ::testing::Values(Isa::Avx2, Isa::Avx512),
+                         [](const ::testing::TestParamInfo<Isa>& info) {
+                             return std::string(sys::raster::simd::IsaName(info.param));
+                         });
+
+// A TARVEX_RASTER_ISA value picks its path where the processor has it; otherwise, and when
+// unset or unknown, the best the processor has.
+TEST(RasterIsaChoice, FollowsTheNamedPathWithinWhatTheProcessorHas) {
+    using sys::raster::simd::ChooseIsa;
+    const struct {
+        const char* name;
+        Isa best, expected;
+    } cases[] = {
+        {nullptr, Isa::Avx512, Isa::Avx512}, {"", Isa::Avx2, Isa::Avx2},
+        {"avx2", Isa::Avx512, Isa::Avx2},    {"scalar", Isa::Avx512, Isa::Scalar},
+        {"avx512", Isa::Avx512, Isa::Avx512}, {"avx512", Isa::Avx2, Isa::Avx2},
+        {"avx2", Isa::Scalar, Isa::Scalar},  {"AVX2", Isa::Avx512, Isa::Avx512},
+        {"sse9", Isa::Avx2, Isa::Avx2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChooseIsa(c.name, c.best), c.expected) << (c.name != nullptr ? c.name : "(unset)");
     }
 }
 
