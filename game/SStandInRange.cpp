@@ -409,6 +409,7 @@ void SStandInRange::Finish(int16_t state) {
         record->SetOrAppend("Weapon", m_sWeapon.c_str(), 0);
         record->SetOrAppendInt("Fired", m_nShots);
         record->SetOrAppendInt("BHits", m_nHits);
+        record->SetOrAppendInt("BMissed", m_nShots - m_nHits);
         results.m_pDefs->AddTail(record);
         m_host.HostPlayerScores(&results);
     }

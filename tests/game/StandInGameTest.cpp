@@ -10,6 +10,7 @@
 #include "app/SClientInfo.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
+#include "app/SGameObjects.h"
 #include "app/SHostCallbacks.h"
 #include "core/SDataCollection.h"
 #include "core/SObjectDef.h"
@@ -194,6 +195,15 @@ TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
     Load();
     SHostCallbacks host{};
     host.m_dwSize = kHostCallbacksSize;
+    // The history's range report reads the shots, hits and misses from the filed record.
+    static int s_fired, s_hits, s_missed;
+    host.HostPlayerScores = [](SClientConnect* results) {
+        const SObjectDef* record = results->m_pDefs->FindByName("RangeQScore");
+        s_fired = record != nullptr ? record->GetIntByName("Fired") : -1;
+        s_hits = record != nullptr ? record->GetIntByName("BHits") : -1;
+        s_missed = record != nullptr ? record->GetIntByName("BMissed") : -1;
+        return 1;
+    };
     ASSERT_EQ(m_dll->SetCallbacks(&host), 1);
     const int fire = CommandIndex("fire");
     const auto headsUp = [&](int entry) {
@@ -205,6 +215,7 @@ TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
         ASSERT_EQ(m_dll->GetState(), 7) << c.ending;
         switch (c.ending) {
         case kRounds:
+            m_dll->DoCommand(CommandIndex("turn"), 2, "90");  // away from the boards: every round misses
             for (int shot = 0; shot < 14; ++shot)
                 m_dll->DoCommand(fire, 0, nullptr);
             EXPECT_EQ(m_dll->GetState(), 7);
@@ -227,6 +238,8 @@ TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
             break;
         }
         EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
+        EXPECT_EQ(s_fired, c.ending == kRounds ? 15 : 0) << c.ending;
+        EXPECT_EQ(s_missed, s_fired - s_hits) << c.ending;
         m_dll->Update();
         EXPECT_EQ(headsUp(10), c.roundsLeft) << c.ending;
         EXPECT_EQ(headsUp(11), c.timeLeft) << c.ending;
