@@ -220,6 +220,9 @@ OBJECT InvRadio:InvItem
     set Category "Gear"
     set Model "Models/Inventory/radio.ssm"
     set AlternateSkin00 "Body:Night"
+    set Height "-1.4"
+    set Pitch "0"
+    set ViewDistance "1.4"
     set QDesc "Keeps the officer in touch with dispatch."
 }
 OBJECT InvHandcuffs:InvItem

@@ -174,7 +174,7 @@ TEST_F(InventoryViewWalkTest, TheCurrentItemsModelWearsItsAlternateSkinAndTheKit
             EXPECT_LE(icon.m_rcCells.right, grid.right) << icon.m_sName.GetString();
             EXPECT_LE(icon.m_rcCells.bottom, grid.bottom) << icon.m_sName.GetString();
         }
-        EXPECT_TRUE(tarvex::test::MatchesReference(frame, "frontend/inventory_icons.png", 4, 600));
+        EXPECT_TRUE(tarvex::test::MatchesReference(frame, "frontend/inventory_item.png", 4, 600));
     });
 }
 
