@@ -248,10 +248,13 @@ void HomeSet::AddOfficerPages() {
         pPortrait->AddResourceName("id;portrait_m");
         pPortrait->AddResourceName("id;portrait_f");
     };
+    // The 3D view (6) where the officer stands, over the portrait.
+    const auto addOfficerView = [](SWindow* pLayout) { AddWindow<SMultiImage>(pLayout, 6, Sized(48, 108, 160, 160)); };
 
     SScreen* pCreate = NewPage();
     AddTitle(pCreate, "title_create_officer", "NEW OFFICER");
     addPortrait(pCreate);
+    addOfficerView(pCreate);
     AddText(pCreate, 0, Sized(250, 120, 110, 24), "Name:");
     // The name box's field is a picture of its own size, so its frame closes on the right.
     const HomeRect nameField = Sized(360, 116, 240, 30);
@@ -278,6 +281,7 @@ void HomeSet::AddOfficerPages() {
     SScreen* pInfo = NewPage();
     AddTitle(pInfo, "title_officer_info", "OFFICER");
     addPortrait(pInfo);
+    addOfficerView(pInfo);
     AddValue(pInfo, 200, 110, "Name:");
     AddWideValue(pInfo, 400, 140, "Weapons:");
     AddValue(pInfo, 500, 194, "Level:");
