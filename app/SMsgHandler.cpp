@@ -246,7 +246,15 @@ void SMsgHandler::OpenConsole() {
     context.GetTextExtent(kConsoleMeasureText, extent);
     m_pConsole->SetParent(screen);
     m_pConsole->MoveWindow(ConsoleRect(extent.cy));
+    // The console's line has the keyboard as a text field would: the keys typed into it are
+    // not game keys, and the first frame after it reads the keyboard afresh.
+    SDXKeyboard* keyboard = m_pHub->m_pInput != nullptr ? &m_pHub->m_pInput->GetKeyboard() : nullptr;
+    const bool bGameKeys = keyboard != nullptr && keyboard->IsEnabled();
+    if (bGameKeys)
+        keyboard->Enable(false);
     m_pConsole->DoModal(&context);
+    if (bGameKeys)
+        keyboard->Enable(true);
     m_pConsole->SetParent(nullptr);
     context.SelectFont(previous);
     // What the console covered is drawn again at once.

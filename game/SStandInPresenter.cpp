@@ -133,23 +133,26 @@ void SStandInPresenter::Emit(SActor* actor, const std::string& file, bool loop) 
     actor->AddSound(sound);  // a third copy of one sound is dropped at once
 }
 
+void SStandInPresenter::WriteHeadsUp(const SStandInRange& range, uint32_t now) {
+    SetValue(kValueRounds, std::to_string(std::max(range.GetRounds() - range.GetShots(), 0)));
+    // Whole seconds counting down: a session starts at its full time and shows 0:00 only
+    // once it is up.
+    const int left = range.GetTimeLeft(now);
+    const int seconds = (left + 999) / 1000;
+    char time[16] = "--:--";
+    if (left >= 0)
+        std::snprintf(time, sizeof time, "%d:%02d", seconds / 60, seconds % 60);
+    SetValue(kValueTime, time);
+    // The level's own score, which the scenario page sets against the score needed.
+    SetValue(kValueScore, std::to_string(range.GetPercent()));
+    SetValue(kValueWeapon, m_sWeaponName);
+}
+
 void SStandInPresenter::Update(const SStandInRange& range, uint32_t now) {
     const uint32_t elapsed = now - m_dwLast;
     m_dwLast = now;
-    if (!m_bResults) {
-        SetValue(kValueRounds, std::to_string(std::max(range.GetRounds() - range.GetShots(), 0)));
-        // Whole seconds counting down: a session starts at its full time and shows 0:00 only
-        // once it is up.
-        const int left = range.GetTimeLeft(now);
-        const int seconds = (left + 999) / 1000;
-        char time[16] = "--:--";
-        if (left >= 0)
-            std::snprintf(time, sizeof time, "%d:%02d", seconds / 60, seconds % 60);
-        SetValue(kValueTime, time);
-        // The level's own score, which the scenario page sets against the score needed.
-        SetValue(kValueScore, std::to_string(range.GetPercent()));
-        SetValue(kValueWeapon, m_sWeaponName);
-    }
+    if (!m_bResults)
+        WriteHeadsUp(range, now);
     if (m_pWeapon != nullptr)
         m_pWeapon->OnEvent(static_cast<int>(elapsed));
     SActor* listener = range.GetEyes();
@@ -174,6 +177,9 @@ void SStandInPresenter::OnShot(const SStandInRange& range) {
 void SStandInPresenter::ShowResults(const SStandInRange& range) {
     if (m_bResults)
         return;
+    // Play may have stopped on a shot or a key since the last frame: the heads-up display is
+    // left with the final count, not the one before it.
+    WriteHeadsUp(range, m_dwLast);
     m_bResults = true;
     const int shots = range.GetShots();
     const int hits = range.GetHits();

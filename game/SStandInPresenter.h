@@ -58,6 +58,8 @@ private:
     // The text of a Home file, or `fallback` when it cannot be read.
     std::string ReadLayout(const std::string& path, const char* fallback) const;
     void SetValue(int entry, const std::string& text);
+    // The heads-up values: rounds left, time left, score and the weapon's name.
+    void WriteHeadsUp(const SStandInRange& range, uint32_t now);
     void ShowScript(int kind, int id, const std::string& script);
     // A sound the actor makes once (or over and over with `loop`), heard by the officer.
     void Emit(SActor* actor, const std::string& file, bool loop);

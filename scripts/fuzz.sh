@@ -25,7 +25,8 @@ taskset -c 0-6 nice -n 10 cmake --build build-fuzz -j 7 --target "${targets[@]}"
 
 run_one() {
   local target=$1 seconds=$2
-  local work=build-fuzz/corpus/$target findings=build-fuzz/findings/$target
+  # Absolute paths: a target may change the working folder.
+  local work=$PWD/build-fuzz/corpus/$target findings=$PWD/build-fuzz/findings/$target
   mkdir -p "$work" "$findings"
   cp -n tests/fuzz/corpus/"$target"/* "$work"/ 2>/dev/null
   local options=()

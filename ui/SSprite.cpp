@@ -324,19 +324,17 @@ int SSprite::DrawFrames(const char* folder) {
             continue;
         }
         const sys::RECT& old = frame->GetFrameRect();
-        // Frames stacked past any surface (a surface handed in is never that high) are not
-        // placed, so the running top stays within int.
-        if (y > INT32_MAX - 2 * (SFrame::kMaxCoordinate + 1))
+        const bool halved = m_bDoubleSize != 0 && !frame->GetSuffix().IsEmpty();
+        // Measured from the drawn size, so redrawing after a lost display keeps the layout.
+        const sys::RECT placed = halved ? sys::RECT{0, y, frame->GetWidth() / 2, y + frame->GetHeight() / 2}
+                                        : sys::RECT{0, y, old.right - old.left, y + (old.bottom - old.top)};
+        // Frames stacked past the coordinates a sprite file holds (a surface handed in is never
+        // that large) are not placed, so the sprite still stores as a file it can read back.
+        if (!SFrame::IsCoordinate(placed.right) || !SFrame::IsCoordinate(placed.bottom))
             return 0;
-        if (m_bDoubleSize != 0 && !frame->GetSuffix().IsEmpty()) {
-            // Measured from the drawn size, so redrawing after a lost display keeps the layout.
-            const int width = frame->GetWidth();
-            const int height = frame->GetHeight();
-            frame->SetFrameRect(sys::RECT{0, y, width / 2, y + height / 2});
+        frame->SetFrameRect(placed);
+        if (halved)
             frame->SetDoubleSize(m_bDoubleSize);
-        } else {
-            frame->SetFrameRect(sys::RECT{0, y, old.right - old.left, y + (old.bottom - old.top)});
-        }
         y = frame->GetFrameRect().bottom;
         // A missing picture leaves its area as it was; the other frames still load.
         frame->LoadBitmapFile(m_pSurface, m_strDirectory);

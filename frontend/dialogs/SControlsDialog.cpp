@@ -54,13 +54,6 @@ int32_t& CodeOf(SInputObjCommand& command, SControlsDialog::RowKind eKind) {
     }
 }
 
-// The keyboard code of a key message: its scan code, with 0x80 for an extended key.
-int KeyCodeOfMessage(sys::LPARAM lParam) {
-    const auto data = static_cast<uint32_t>(lParam);
-    const int nScan = static_cast<int>((data >> 16) & 0x7Fu);
-    return nScan != 0 ? (nScan | ((data & (1u << 24)) != 0 ? 0x80 : 0)) : 0;
-}
-
 }  // namespace
 
 SControlsDialog::SControlsDialog() : STransparantDialog(option_dialogs::kLayoutGroup, "OMC") {
@@ -229,22 +222,13 @@ bool SControlsDialog::TakeMessages(int nCommand, bool& rbQuit) {
         case sys::WM_SYSKEYDOWN:
             if (m_iDeviceMode != kDeviceKeys)
                 break;
-        {
+            // A key tapped and let go before this read still shows down on it.
             input->GetKeyboard().Update();
-            bool bBound = false;
             for (int code = 0; code < kKeyCodes; ++code)
-                if (input->GetKeyboard().IsKeyDown(code)) {
+                if (input->GetKeyboard().IsKeyDown(code))
                     Bind(settings, nCommand, kKey, code);
-                    bBound = true;
-                }
-            // A key tapped and let go before the keyboard was read is still the key pressed:
-            // the message carries its scan code, extended keys in the upper half.
-            const int nMessageKey = KeyCodeOfMessage(msg.lParam);
-            if (!bBound && nMessageKey > 0)
-                Bind(settings, nCommand, kKey, nMessageKey);
             m_bChanged = 1;
             return true;
-        }
         case sys::WM_LBUTTONDOWN:
         case sys::WM_RBUTTONDOWN:
         case sys::WM_MBUTTONDOWN:

@@ -292,6 +292,7 @@ public:
         m_buffer.clear();
         m_overflow = false;
         m_mouse = DIMOUSESTATE{};
+        m_keyPresses.fill(0);
         if (m_kind == Kind::Mouse && IsExclusive()) {
             detail::ActiveBackend().SetMouseExclusive(true);
             // An exclusive mouse hides the pointer for as long as it is held.
@@ -322,6 +323,12 @@ public:
         case Kind::Keyboard: {
             uint8_t keys[256] = {};
             detail::ActiveBackend().ReadKeyboard(keys);
+            // A key that went down since the last read shows down on this one, even when it
+            // is already up again: a tap between two reads is still one press and one release.
+            for (size_t key = 0; key < m_keyPresses.size(); ++key) {
+                keys[key] |= m_keyPresses[key];
+            }
+            m_keyPresses.fill(0);
             std::memcpy(data, keys, sizeof(keys));
             return DI_OK;
         }
@@ -419,6 +426,16 @@ public:
         }
     }
 
+    // A key going down, kept for the next state read of an acquired keyboard with the input
+    // allowed; keys pressed before the keyboard was acquired belong to someone else.
+    void OnKey(int key, bool down) {
+        if (m_kind != Kind::Keyboard || !m_acquired || !down || key <= 0 || key >= 256 ||
+            ((m_coop & DISCL_FOREGROUND) && !HasFocus(m_window))) {
+            return;
+        }
+        m_keyPresses[static_cast<size_t>(key)] = 0x80;
+    }
+
     // Lets go of the device without a read: focus lost, device gone, or Unacquire.
     void Drop() {
         if (m_acquired && m_kind == Kind::Mouse && IsExclusive()) {
@@ -427,6 +444,7 @@ public:
         }
         m_acquired = false;
         m_buffer.clear();
+        m_keyPresses.fill(0);
     }
 
 private:
@@ -496,6 +514,7 @@ private:
     bool m_overflow = false;
     NotificationEvent* m_event = nullptr;
     DIMOUSESTATE m_mouse;
+    std::array<uint8_t, 256> m_keyPresses{};  // keyboard: bit 7 for keys pressed since the last read
     std::array<std::pair<int32_t, int32_t>, kAxes> m_ranges;
     uint32_t m_autoCenter = DIPROPAUTOCENTER_ON;
     uint32_t m_calibrationMode = DIPROPCALIBRATIONMODE_COOKED;
@@ -729,6 +748,13 @@ void DeliverMouse(uint32_t offset, uint32_t data) {
     }
 }
 
+void DeliverKey(int key, bool down) {
+    const std::vector<DeviceImpl*> devices = LiveDevices();
+    for (DeviceImpl* device : devices) {
+        device->OnKey(key, down);
+    }
+}
+
 }  // namespace
 
 HRESULT DirectInputCreate(HINSTANCE instance, uint32_t version, DirectInput** out, void* outer) {
@@ -773,6 +799,8 @@ void OnMouseButton(int button, bool down) {
     }
     DeliverMouse(DIMOFS_BUTTON0 + static_cast<uint32_t>(button), down ? 0x80u : 0u);
 }
+
+void OnKey(int dik, bool down) { DeliverKey(dik, down); }
 
 void OnMouseWheel(int delta) {
     if (delta != 0) {

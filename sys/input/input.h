@@ -300,7 +300,9 @@ public:
     // DI_NOEFFECT when it was not acquired.
     virtual HRESULT Unacquire() = 0;
 
-    // The state record of the data format (size must match it).
+    // The state record of the data format (size must match it). The keyboard's record also
+    // shows down a key that went down since the last read and is up again, so a tap between
+    // two reads counts once.
     virtual HRESULT GetDeviceState(uint32_t size, void* data) = 0;
     // Up to *inOut buffered items, oldest first, removed from the buffer; *inOut becomes the
     // number handed out. DI_BUFFEROVERFLOW when items were dropped since the last read.

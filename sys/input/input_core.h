@@ -100,6 +100,10 @@ void OnMouseMotion(int dx, int dy);
 void OnMouseButton(int button, bool down);
 void OnMouseWheel(int delta);
 
+// A key event from the system (DirectInput key code). A key that goes down is kept for the
+// next state read of every acquired keyboard, so a tap between two reads is not lost.
+void OnKey(int dik, bool down);
+
 // How often each call was made since the last reset of the counts (headless tests).
 int CallCount(Call call);
 void ResetCallCounts();

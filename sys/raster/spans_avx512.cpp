@@ -27,7 +27,8 @@
 #pragma GCC target("avx2,avx512f,avx512bw,avx512vl,avx512dq")
 // These processors have fused multiply-add; products and sums stay separate roundings here, as
 // in the one-pixel loop.
-#pragma GCC optimize("fp-contract=off")
+// The loops build at the highest optimisation level in every build type: measured faster.
+#pragma GCC optimize("fp-contract=off", "O3")
 // GCC's AVX-512 headers start some results from a deliberately undefined register.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/GameInterface.h"
+#include "app/SClientInfo.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
 #include "app/SHostCallbacks.h"
@@ -180,13 +181,24 @@ TEST_F(StandInGameTest, LocalClientIsReleasedBeforeTheLibraryGoes) {
 TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
     // The 9mm pistol carries 15 rounds and the range gives 150 s (the shipped definitions).
     // Play stops with the results shown (state 11); the host's end command then ends the session.
+    // The heads-up display is left with the values play stopped on.
     enum Ending { kRounds, kTime, kHostEnd, kHostAbort };
     const struct {
         Ending ending;
         int16_t state;
-    } cases[] = {{kRounds, 11}, {kTime, 11}, {kHostEnd, 11}, {kHostAbort, 11}};
+        const char* roundsLeft;
+        const char* timeLeft;
+    } cases[] = {{kRounds, 11, "0", "2:30"}, {kTime, 11, "15", "0:00"}, {kHostEnd, 11, "15", "2:30"},
+                 {kHostAbort, 11, "15", "2:30"}};
+    m_items.ResetClientInfo();
     Load();
+    SHostCallbacks host{};
+    host.m_dwSize = kHostCallbacksSize;
+    ASSERT_EQ(m_dll->SetCallbacks(&host), 1);
     const int fire = CommandIndex("fire");
+    const auto headsUp = [&](int entry) {
+        return std::string(m_items.m_pClientInfo->m_pValues->GetValue(entry).GetString());
+    };
     for (const auto& c : cases) {
         sys::time::SetFakeTicks(1000);
         m_dll->SessionCommand(0, 0);
@@ -215,6 +227,9 @@ TEST_F(StandInGameTest, ARangeSessionEndsWhenTheRoundsTheTimeOrTheHostEndIt) {
             break;
         }
         EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
+        m_dll->Update();
+        EXPECT_EQ(headsUp(10), c.roundsLeft) << c.ending;
+        EXPECT_EQ(headsUp(11), c.timeLeft) << c.ending;
         m_dll->DoCommand(fire, 0, nullptr);  // nothing happens after the end
         EXPECT_EQ(m_dll->GetState(), c.state) << c.ending;
         m_dll->SessionCommand(c.ending == kHostAbort ? 6 : 5, 0);

@@ -151,6 +151,7 @@ void Reset() {
 void SetKey(int dik, bool down) {
     if (dik >= 0 && dik < 256) {
         State().keys[static_cast<size_t>(dik)] = down ? 0x80 : 0x00;
+        detail::OnKey(dik, down);
     }
 }
 

@@ -17,7 +17,8 @@ namespace sys::input::headless {
 // Devices still held stop being acquired.
 void Reset();
 
-// A key (DirectInput key code 0..255) going down or up.
+// A key (DirectInput key code 0..255) going down or up; a press reaches acquired keyboards
+// as the system's key event would.
 void SetKey(int dik, bool down);
 // Relative mouse motion (mickeys), a button (0 left, 1 right, 2 middle) and the wheel.
 void MoveMouse(int dx, int dy);

@@ -317,6 +317,12 @@ private:
         case SDL_MOUSEWHEEL:
             detail::OnMouseWheel(event->wheel.y * 120);
             break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (event->key.repeat == 0) {
+                detail::OnKey(sdl::DikFromSdlScancode(event->key.keysym.scancode), event->type == SDL_KEYDOWN);
+            }
+            break;
         default:
             break;
         }

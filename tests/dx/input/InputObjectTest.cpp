@@ -211,6 +211,30 @@ TEST_F(InputObjectTest, QueuedStepsSurviveTheTickCountWrapping) {
     EXPECT_EQ(executed.Take(), (Lines{"late"}));
 }
 
+TEST_F(InputObjectTest, AKeyTappedBetweenTwoFramesStillPressesAndReleases) {
+    input->AddCommand("fire", "", 1, DIK_SPACE, -1, -1);
+    input->AddCommand("leave", "", 3, DIK_ESCAPE, -1, -1);
+    CreateDevices();
+    input->Update();
+    for (int key : {DIK_SPACE, DIK_ESCAPE}) {
+        headless::SetKey(key, true);
+        headless::SetKey(key, false);
+    }
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+fire", "leave"}));
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"-fire"}));
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+    // A key typed while a text line has the keyboard is not kept for the game.
+    input->GetKeyboard().Enable(false);
+    headless::SetKey(DIK_ESCAPE, true);
+    headless::SetKey(DIK_ESCAPE, false);
+    input->GetKeyboard().Enable(true);
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+}
+
 TEST_F(InputObjectTest, AClickBetweenTwoFramesStillPressesAndReleases) {
     input->AddCommand("fire", "", 1, -1, 0, -1);
     CreateDevices();

@@ -1,5 +1,5 @@
 // The input seam on the headless backend: acquisition and the window focus, buffered mouse
-// items, joystick ranges and unplugging, refused arguments, and the SDL key mapping.
+// items, keys tapped between reads, joystick ranges and unplugging, refused arguments, and the SDL key mapping.
 
 #include <gtest/gtest.h>
 
@@ -106,6 +106,33 @@ TEST_F(InputSeamTest, BackgroundDevicesDoNotNeedTheFocus) {
     ASSERT_EQ(keyboard->GetDeviceState(256, keys), DI_OK);
     EXPECT_EQ(keys[DIK_ESCAPE], 0x80);
     EXPECT_EQ(keys[DIK_1], 0);
+    keyboard->Release();
+}
+
+TEST_F(InputSeamTest, AKeyTappedBetweenTwoReadsShowsDownOnceWhileAcquiredWithTheFocus) {
+    Device* keyboard = nullptr;
+    ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);
+    ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+    ASSERT_EQ(keyboard->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
+    const auto escapeOnRead = [&] {
+        uint8_t keys[256] = {};
+        EXPECT_EQ(keyboard->GetDeviceState(256, keys), DI_OK);
+        return keys[DIK_ESCAPE];
+    };
+    const auto tap = [] {
+        headless::SetKey(DIK_ESCAPE, true);
+        headless::SetKey(DIK_ESCAPE, false);
+    };
+    tap();  // before the keyboard is held: not its press
+    ASSERT_EQ(keyboard->Acquire(), DI_OK);
+    EXPECT_EQ(escapeOnRead(), 0);
+    tap();
+    EXPECT_EQ(escapeOnRead(), 0x80);
+    EXPECT_EQ(escapeOnRead(), 0) << "the tap's release shows on the next read";
+    sys::window::headless::InjectFocus(false);  // another window's key
+    tap();
+    sys::window::headless::InjectFocus(true);
+    EXPECT_EQ(escapeOnRead(), 0);
     keyboard->Release();
 }
 
