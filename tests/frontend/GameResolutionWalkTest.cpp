@@ -154,8 +154,7 @@ TEST_F(InventoryViewWalkTest, TheCurrentItemsModelWearsItsAlternateSkinAndTheKit
                 }
                 icons = page->GetIcons();
                 grid = page->GetLayout()->FindChild(SInventoryScreen::kNarrowGridWindow)->GetWindowRect();
-                const auto& last = sys::video::headless::LastFrame();
-                frame = tarvex::test::Image{last.width, last.height, last.pixels};
+                frame = tarvex::test::LastFrameImage();
                 sys::window::headless::InjectClose();
                 return true;
             },

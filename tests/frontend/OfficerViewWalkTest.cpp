@@ -11,9 +11,7 @@
 #include "core/SObjectDef.h"
 #include "frontend/screens/SCharacterInfo.h"
 #include "frontend/screens/SCreateCharacterScreen.h"
-#include "sys/video/headless/headless_video.h"
 #include "tests/frontend/WalkTestSupport.h"
-#include "tests/support/ReferenceImage.h"
 
 namespace {
 
@@ -21,11 +19,6 @@ using tarvex::test::ScriptedApp;
 using tarvex::test::Step;
 
 class OfficerViewWalkTest : public tarvex::test::DemoWalkTest {};
-
-tarvex::test::Image LastFrame() {
-    const auto& last = sys::video::headless::LastFrame();
-    return tarvex::test::Image{last.width, last.height, last.pixels};
-}
 
 std::string ShownModel(const SOfficerView& view) {
     const SActor* officer = view.GetOfficer();
@@ -71,7 +64,7 @@ TEST_F(OfficerViewWalkTest, TheCreationPageShowsEachModelAndTheInformationPageTh
         app.m_steps = {
             Reached(0), Click(10), Reached(SCreateCharacterScreen::kScreenId), settle(), creationModel,
             [&] {
-                creation = LastFrame();
+                creation = tarvex::test::LastFrameImage();
                 return true;
             },
             Click(SCreateCharacterScreen::kNextCommand), settle(), creationModel,
@@ -84,7 +77,7 @@ TEST_F(OfficerViewWalkTest, TheCreationPageShowsEachModelAndTheInformationPageTh
             [&] {
                 auto* page = dynamic_cast<SCharacterInfo*>(Manager()->GetCurrentScreen());
                 informed = page != nullptr ? ShownModel(page->GetOfficerView()) : "";
-                information = LastFrame();
+                information = tarvex::test::LastFrameImage();
                 sys::window::headless::InjectClose();
                 return true;
             },

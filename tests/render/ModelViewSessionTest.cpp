@@ -65,14 +65,21 @@ TEST(ModelViewFormats, ChosenFromWhatTheDeviceOffers) {
     EXPECT_TRUE(Same(formats.alpha, ModelViewCandidate(kFormat4444)));
 }
 
-class ModelViewSessionTest : public tarvex::test::RenderDisplayTest {};
+// A renderer with its raster on a windowed display.
+class ModelViewSessionTest : public tarvex::test::RenderDisplayTest {
+protected:
+    void OpenRenderer() {
+        OpenSurfaces(0);
+        parser.Create(&info);
+        ASSERT_EQ(parser.CreateRaster(&record), 1);
+    }
 
-TEST_F(ModelViewSessionTest, SetUpOnADisplayAndBackgroundPerFrame) {
-    OpenSurfaces(0);
     SParserCreateInfo info;
     SD3D6Parser parser;
-    parser.Create(&info);
-    ASSERT_EQ(parser.CreateRaster(&record), 1);
+};
+
+TEST_F(ModelViewSessionTest, SetUpOnADisplayAndBackgroundPerFrame) {
+    OpenRenderer();
 
     SModelViewInfo view;
     view.Field(f::kDistance) = 12;
@@ -136,11 +143,7 @@ TEST_F(ModelViewSessionTest, SetUpOnADisplayAndBackgroundPerFrame) {
 // The demo radio, stood at the origin, fills the middle of a model-view frame seen from in front
 // of it, in its own texture's colour, and leaves the frame empty when the camera turns away.
 TEST_F(ModelViewSessionTest, AModelInFrontOfTheCameraIsDrawn) {
-    OpenSurfaces(0);
-    SParserCreateInfo info;
-    SD3D6Parser parser;
-    parser.Create(&info);
-    ASSERT_EQ(parser.CreateRaster(&record), 1);
+    OpenRenderer();
     SModelViewInfo view;
     view.Field(f::kDistance) = 4;
     view.Field(f::kTextureQuality) = 1;
