@@ -21,6 +21,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/frontend/InCopyOfProcess.h"
 #include "tests/support/ReferenceImage.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tarvex::test {
 
@@ -66,10 +67,7 @@ class DemoWalkTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        const std::filesystem::path demo = std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
-        ASSERT_TRUE(std::filesystem::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
-        std::filesystem::copy(demo, Home(),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        tarvex::test::CopyDemoHome(Home());
         SFrontEndHooks::Install(&m_frontEnd);
     }
     void TearDown() override {
