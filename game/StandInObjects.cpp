@@ -93,6 +93,17 @@ OBJECT Scenario
     set LevelImage12 "12,Images:level_sniper"
     set LevelImage13 "13,Images:level_sniper_done"
 }
+OBJECT HunterDisplay
+{
+    set Pitch "180"
+    set Yaw "0"
+    set ViewDistance "2.5"
+    set Height "-1.0"
+    set Scale "8"
+    set XPos "0"
+    set MinFOV "30"
+    set MaxFOV "70"
+}
 OBJECT Score
 {
     set __UnlockLevels "0"
@@ -220,6 +231,9 @@ OBJECT InvRadio:InvItem
     set Category "Gear"
     set Model "Models/Inventory/radio.ssm"
     set AlternateSkin00 "Body:Night"
+    set Height "-1.4"
+    set Pitch "0"
+    set ViewDistance "1.4"
     set QDesc "Keeps the officer in touch with dispatch."
 }
 OBJECT InvHandcuffs:InvItem

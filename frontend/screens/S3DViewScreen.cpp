@@ -177,8 +177,13 @@ void S3DViewScreen::UpdateViewSession() {
 }
 
 void S3DViewScreen::ViewWorld() {
-    if (m_pWorld->GetFocusActor() != nullptr)
-        m_pWorld->UpdateCamera(m_fFieldOfView);
+    SActor* focus = m_pWorld->GetFocusActor();
+    if (focus == nullptr)
+        return;
+    // Nothing ticks the page's world, so the viewpoint kept from the last look would never see
+    // the camera the page has moved since.
+    focus->InvalidateViewpoint();
+    m_pWorld->UpdateCamera(m_fFieldOfView);
 }
 
 void S3DViewScreen::Activate() {

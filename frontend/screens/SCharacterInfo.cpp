@@ -6,7 +6,7 @@
 #include "frontend/screens/SOfficerPage.h"
 #include "frontend/screens/SOfficerTexts.h"
 
-IMPLEMENT_DYNAMIC(SCharacterInfo, SAppScreen)
+IMPLEMENT_DYNAMIC(SCharacterInfo, S3DViewScreen)
 
 namespace {
 
@@ -33,7 +33,8 @@ void SCharacterInfo::Activate() {
     officer_page::MakeImagesTransparent(m_pLayout);
     m_pList = Hub()->LoadPlayerList(false);
     m_iShown = officer_page::FindLastPlayer(m_pList);
-    SAppScreen::Activate();
+    m_View.Configure(m_pLayout, kViewSessionValue);
+    S3DViewScreen::Activate();
     Refresh();
     StartSlide(1);
 }
@@ -41,8 +42,13 @@ void SCharacterInfo::Activate() {
 void SCharacterInfo::Deactivate() {
     officer_page::RememberOfficer(GetShown());
     officer_page::SaveOfficers(m_pList);
-    SAppScreen::Deactivate();
+    m_View.Forget();
+    S3DViewScreen::Deactivate();
 }
+
+view_desc_t* SCharacterInfo::GetViewDesc() { return m_View.GetDesc(); }
+
+void SCharacterInfo::OnCameraUpdate(SActor* camera) { m_View.PlaceCamera(camera); }
 
 void SCharacterInfo::Refresh() {
     SHunterInfo* officer = GetShown();
@@ -53,6 +59,8 @@ void SCharacterInfo::Refresh() {
     officer_page::SetText(m_pLayout, kNameText, officer->m_sName.GetString());
     officer_texts::Write(m_pLayout, *officer, false);
     officer_page::ShowPortrait(m_pLayout, officer->m_iPortrait);
+    if (officer->m_pModelDef != nullptr)
+        m_View.Show(m_pWorld, m_pCamera, officer->m_pModelDef->GetValueByName("Model").GetString());
 }
 
 void SCharacterInfo::OnNotify(uint32_t nID, int32_t nCode) {
@@ -77,6 +85,6 @@ void SCharacterInfo::OnNotify(uint32_t nID, int32_t nCode) {
 }
 
 void SCharacterInfo::OnSlideDone() {
-    SAppScreen::OnSlideDone();
+    S3DViewScreen::OnSlideDone();
     SwitchAfterSlideOut(m_iNextScreen);
 }

@@ -18,7 +18,7 @@
 #include "ui/SGraphicsHost.h"
 #include "ui/widgets/SEditBox.h"
 
-IMPLEMENT_DYNAMIC(SCreateCharacterScreen, SAppScreen)
+IMPLEMENT_DYNAMIC(SCreateCharacterScreen, S3DViewScreen)
 
 namespace {
 
@@ -111,13 +111,24 @@ void SCreateCharacterScreen::RefreshDisplay() {
         return;
     m_iPortrait = model->GetIntByName("Image");
     officer_page::ShowPortrait(m_pLayout, m_iPortrait);
+    m_View.Show(m_pWorld, m_pCamera, model->GetValueByName("Model").GetString());
 }
+
+void SCreateCharacterScreen::Deactivate() {
+    m_View.Forget();
+    S3DViewScreen::Deactivate();
+}
+
+view_desc_t* SCreateCharacterScreen::GetViewDesc() { return m_View.GetDesc(); }
+
+void SCreateCharacterScreen::OnCameraUpdate(SActor* camera) { m_View.PlaceCamera(camera); }
 
 void SCreateCharacterScreen::Activate() {
     m_iPortrait = 0;
     officer_page::MakeImagesTransparent(m_pLayout);
     ScanModelFiles();
-    SAppScreen::Activate();
+    m_View.Configure(m_pLayout, kViewSessionValue);
+    S3DViewScreen::Activate();
     m_byCancelled = 0;
     auto* nameBox = dynamic_cast<SEditBox*>(m_pLayout != nullptr ? m_pLayout->FindChild(kNameBox) : nullptr);
     if (nameBox != nullptr) {
@@ -239,7 +250,7 @@ void SCreateCharacterScreen::OnNotify(uint32_t nID, int32_t nCode) {
 }
 
 void SCreateCharacterScreen::OnSlideDone() {
-    SAppScreen::OnSlideDone();
+    S3DViewScreen::OnSlideDone();
     if (!HasSlidOut())
         return;
     m_pEdited = nullptr;

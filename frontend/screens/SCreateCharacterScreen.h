@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #include "core/SObjectDef.h"
-#include "frontend/screens/SAppScreen.h"
+#include "frontend/screens/S3DViewScreen.h"
+#include "frontend/screens/SOfficerView.h"
 
 class SHunterInfo;
 
@@ -11,7 +12,8 @@ class SHunterInfo;
 // models the model files ("*.sss" in the officer-data folder) offer and confirms. The new
 // officer gets the model, its portrait and the default kit, becomes current, and the officer
 // file is written at once. Given an officer to edit, the page renames and re-models it instead.
-class SCreateCharacterScreen : public SAppScreen {
+// The model the player steps to stands in the page's 3D view.
+class SCreateCharacterScreen : public S3DViewScreen {
     DECLARE_DYNAMIC(SCreateCharacterScreen)
 
 public:
@@ -27,6 +29,8 @@ public:
     static constexpr const char* kEmptyNameText = "Please type a name for the officer.";
     // Where the model files are when the profile names no officer-data folder.
     static constexpr const char* kDefaultModelFolder = "Officers";
+    // The page's value for the model-view session record.
+    static constexpr int32_t kViewSessionValue = 0xFF00;
 
     SCreateCharacterScreen();
     ~SCreateCharacterScreen() override;
@@ -36,6 +40,9 @@ public:
     const char* GetLayoutName() override;
     const char* GetMusicName() override;
     void Activate() override;
+    void Deactivate() override;
+    view_desc_t* GetViewDesc() override;
+    void OnCameraUpdate(SActor* camera) override;
     void OnNotify(uint32_t nID, int32_t nCode) override;
     void OnSlideDone() override;
 
@@ -56,6 +63,7 @@ public:
     SObjectDef* GetSelectedModel() const;
     int GetPortrait() const { return m_iPortrait; }
     bool IsCancelled() const { return m_byCancelled != 0; }
+    const SOfficerView& GetOfficerView() const { return m_View; }
 
 protected:
     // A notice over the page.
@@ -64,7 +72,7 @@ protected:
 private:
     SObjectDefList m_Models;
     SObjectDefList m_Skins;
-    float m_fViewScale = 1.0f;
+    SOfficerView m_View;
     int32_t m_iPortrait = 0;
     SHunterInfo* m_pEdited = nullptr;  // the list's
     int32_t m_iSelected = -1;          // position in the model list

@@ -36,11 +36,7 @@ void WriteText(const fs::path& path, const std::string& text) {
     out << text;
 }
 
-void CopyDemoHome(const fs::path& home) {
-    const fs::path demo = fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
-    ASSERT_TRUE(fs::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
-    fs::copy(demo, home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
+using tarvex::test::CopyDemoHome;
 
 // Starts the program in the background through the shell, which keeps its process id in
 // "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the

@@ -154,8 +154,7 @@ TEST_F(InventoryViewWalkTest, TheCurrentItemsModelWearsItsAlternateSkinAndTheKit
                 }
                 icons = page->GetIcons();
                 grid = page->GetLayout()->FindChild(SInventoryScreen::kNarrowGridWindow)->GetWindowRect();
-                const auto& last = sys::video::headless::LastFrame();
-                frame = tarvex::test::Image{last.width, last.height, last.pixels};
+                frame = tarvex::test::LastFrameImage();
                 sys::window::headless::InjectClose();
                 return true;
             },
@@ -174,7 +173,7 @@ TEST_F(InventoryViewWalkTest, TheCurrentItemsModelWearsItsAlternateSkinAndTheKit
             EXPECT_LE(icon.m_rcCells.right, grid.right) << icon.m_sName.GetString();
             EXPECT_LE(icon.m_rcCells.bottom, grid.bottom) << icon.m_sName.GetString();
         }
-        EXPECT_TRUE(tarvex::test::MatchesReference(frame, "frontend/inventory_icons.png", 4, 600));
+        EXPECT_TRUE(tarvex::test::MatchesReference(frame, "frontend/inventory_item.png", 4, 600));
     });
 }
 

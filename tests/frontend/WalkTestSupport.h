@@ -16,15 +16,24 @@
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SScreenManager.h"
 #include "sys/time/headless/headless_clock.h"
+#include "sys/video/headless/headless_video.h"
 #include "sys/window/headless/headless_window.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/frontend/InCopyOfProcess.h"
+#include "tests/support/ReferenceImage.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tarvex::test {
 
 constexpr uint32_t kWalkFrameMs = 20;
 // Long enough for any slide of 250 ms and a page's first draws.
 constexpr int kWalkFrameLimit = 3000;
+
+// The picture the program presented last.
+inline Image LastFrameImage() {
+    const auto& last = sys::video::headless::LastFrame();
+    return Image{last.width, last.height, last.pixels};
+}
 
 // One thing the player waits for or does; true once it is done.
 using Step = std::function<bool()>;
@@ -58,10 +67,7 @@ class DemoWalkTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        const std::filesystem::path demo = std::filesystem::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home";
-        ASSERT_TRUE(std::filesystem::exists(demo / "Tarvex.cat")) << "the build writes the demo Home folder";
-        std::filesystem::copy(demo, Home(),
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+        tarvex::test::CopyDemoHome(Home());
         SFrontEndHooks::Install(&m_frontEnd);
     }
     void TearDown() override {

@@ -77,7 +77,7 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
     ASSERT_NE(list, nullptr);
     // 16 for the display, aiming, weapons and career, 9 for the inventory catalogue (two kinds,
     // seven items).
-    EXPECT_EQ(list->GetCount(), 25);
+    EXPECT_EQ(list->GetCount(), 26);
     EXPECT_NE(list->FindByName("HUD"), nullptr);
     SObjectDef* shotgun = list->FindByName("InvShotgun");
     ASSERT_NE(shotgun, nullptr);
@@ -97,7 +97,7 @@ TEST_F(StandInGameTest, ObjectListComesFromItsScriptWithInheritedValues) {
 TEST_F(StandInGameTest, SetUpTwiceKeepsOneOfEachDefinition) {
     Load();
     m_dll->GameSetup();
-    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 25);
+    EXPECT_EQ(m_dll->GetObjectList()->GetCount(), 26);
 }
 
 TEST_F(StandInGameTest, PropertiesAreStoredAndAnswered) {

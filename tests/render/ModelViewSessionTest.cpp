@@ -1,14 +1,20 @@
 // The model-view session: the texture formats it chooses from what the device offers, its
-// set-up on a display, and its frame's background.
+// set-up on a display, its frame's background and the models it draws.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <set>
+#include <string>
+
+#include "assets/models/SSMHandle.h"
 
 #include "render/SD3D6Parser.h"
 #include "render/modelview/SModelViewSession.h"
 #include "render/pipeline/SD3DRaster.h"
 #include "tests/render/RenderTestSupport.h"
+#include "tests/support/ReferenceImage.h"
 
 namespace {
 
@@ -59,14 +65,21 @@ TEST(ModelViewFormats, ChosenFromWhatTheDeviceOffers) {
     EXPECT_TRUE(Same(formats.alpha, ModelViewCandidate(kFormat4444)));
 }
 
-class ModelViewSessionTest : public tarvex::test::RenderDisplayTest {};
+// A renderer with its raster on a windowed display.
+class ModelViewSessionTest : public tarvex::test::RenderDisplayTest {
+protected:
+    void OpenRenderer() {
+        OpenSurfaces(0);
+        parser.Create(&info);
+        ASSERT_EQ(parser.CreateRaster(&record), 1);
+    }
 
-TEST_F(ModelViewSessionTest, SetUpOnADisplayAndBackgroundPerFrame) {
-    OpenSurfaces(0);
     SParserCreateInfo info;
     SD3D6Parser parser;
-    parser.Create(&info);
-    ASSERT_EQ(parser.CreateRaster(&record), 1);
+};
+
+TEST_F(ModelViewSessionTest, SetUpOnADisplayAndBackgroundPerFrame) {
+    OpenRenderer();
 
     SModelViewInfo view;
     view.Field(f::kDistance) = 12;
@@ -124,6 +137,53 @@ TEST_F(ModelViewSessionTest, SetUpOnADisplayAndBackgroundPerFrame) {
 
     EXPECT_EQ(parser.EndSession(0), 1);
     EXPECT_TRUE(parser.m_SSMVBuffers.indexStore.empty());
+    parser.ReleaseRaster();
+}
+
+// The demo radio, stood at the origin, fills the middle of a model-view frame seen from in front
+// of it, in its own texture's colour, and leaves the frame empty when the camera turns away.
+TEST_F(ModelViewSessionTest, AModelInFrontOfTheCameraIsDrawn) {
+    OpenRenderer();
+    SModelViewInfo view;
+    view.Field(f::kDistance) = 4;
+    view.Field(f::kTextureQuality) = 1;
+    view.Field(f::kBackgroundClear) = 1;
+    view.Field(f::kBackgroundColour) = 0;
+    ASSERT_EQ(parser.InitSession(1, &view, 0), 1);
+    const std::string home = std::string(TARVEX_TEST_BINARY_DIR) + "/../Home";
+    std::unique_ptr<SSMHandle> radio(parser.LoadModels((home + "/Models/Inventory/radio.ssm").c_str()));
+    ASSERT_NE(radio, nullptr);
+    ActorDesc desc;
+    desc.m_pModel = radio.get();
+    desc.m_dwFlags = 1;
+    ASSERT_NE(parser.AddObject(&desc, 0, 0.0, 0.0), nullptr);
+
+    const auto frame = [&](float yaw) {
+        parser.SetViewPosition(0.0f, 3.0f, -12.0f);
+        parser.SetViewAngles(0.0f, yaw, 0.0f);
+        parser.UpdateFrustum();
+        parser.BeginFrame();
+        parser.RenderFrame();
+        parser.EndFrame();
+        sys::video::DDSURFACEDESC2 surface;
+        EXPECT_EQ(back->GetSurface()->Lock(nullptr, &surface, sys::video::DDLOCK_WAIT, nullptr), sys::video::DD_OK);
+        const bool wide = surface.ddpfPixelFormat.dwRGBBitCount == 32;
+        const tarvex::test::Image image =
+            wide ? tarvex::test::ImageFromXRGB8888(surface.lpSurface, 640, 480, surface.lPitch)
+                 : tarvex::test::ImageFromRGB565(surface.lpSurface, 640, 480, surface.lPitch);
+        back->GetSurface()->Unlock(nullptr);
+        return image;
+    };
+    const tarvex::test::Image ahead = frame(0.0f);
+    const uint32_t middle = ahead.At(320, 240);
+    EXPECT_NE(middle, 0u);
+    EXPECT_GT(middle & 0xFF, (middle >> 16) & 0xFF) << "grey-blue like its texture, lit";
+    EXPECT_EQ(ahead.At(40, 40), 0u);
+    const tarvex::test::Image away = frame(3.14159265f);
+    EXPECT_TRUE(std::all_of(away.pixels.begin(), away.pixels.end(), [](uint32_t p) { return p == 0; }));
+
+    parser.RemoveObject(&desc, 0.0, 0.0);
+    EXPECT_EQ(parser.EndSession(0), 1);
     parser.ReleaseRaster();
 }
 

@@ -12,6 +12,7 @@
 #include "core/SResource.h"
 #include "tools/makehome/HomeArt.h"
 #include "tools/makehome/HomeOutdoor.h"
+#include "tools/makehome/HomeRangeTarget.h"
 #include "tools/makehome/HomeSet.h"
 #include "ui/SScreen.h"
 #include "ui/widgets/SButton.h"
@@ -146,6 +147,7 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
     frame->groupBytes.assign(1, 1);  // the group is shown in this frame
     auto group = std::make_unique<SSMGroup>();
     group->name = "Body";
+    group->flags = kGroupInBsp;  // a group the renderer draws
     auto skin = std::make_unique<SSMSkin>();
     skin->name = "Default";
     skin->resource = 0;
@@ -183,6 +185,11 @@ std::vector<uint8_t> FigureModel(const std::vector<Box>& boxes, const char* text
         }
     }
     home_outdoor::FinishOneGroupModel(model, std::move(group), std::move(frame), texture);
+    // Turned in the pages' views, so never drawn from a transform kept from its first frame.
+    auto tag = std::make_unique<SSMTag>();
+    tag->name = "NoStatic";
+    model.m_tags.push_back(std::move(tag));
+    model.m_nTags = 1;
     if (alternate != nullptr) {
         auto resource = std::make_unique<SSMResource>();
         resource->name = alternate;
@@ -241,10 +248,13 @@ void HomeSet::AddOfficerPages() {
         pPortrait->AddResourceName("id;portrait_m");
         pPortrait->AddResourceName("id;portrait_f");
     };
+    // The 3D view (6) where the officer stands, over the portrait.
+    const auto addOfficerView = [](SWindow* pLayout) { AddWindow<SMultiImage>(pLayout, 6, Sized(48, 108, 160, 160)); };
 
     SScreen* pCreate = NewPage();
     AddTitle(pCreate, "title_create_officer", "NEW OFFICER");
     addPortrait(pCreate);
+    addOfficerView(pCreate);
     AddText(pCreate, 0, Sized(250, 120, 110, 24), "Name:");
     // The name box's field is a picture of its own size, so its frame closes on the right.
     const HomeRect nameField = Sized(360, 116, 240, 30);
@@ -271,6 +281,7 @@ void HomeSet::AddOfficerPages() {
     SScreen* pInfo = NewPage();
     AddTitle(pInfo, "title_officer_info", "OFFICER");
     addPortrait(pInfo);
+    addOfficerView(pInfo);
     AddValue(pInfo, 200, 110, "Name:");
     AddWideValue(pInfo, 400, 140, "Weapons:");
     AddValue(pInfo, 500, 194, "Level:");
@@ -295,7 +306,13 @@ void HomeSet::AddOfficerPages() {
     m_Files.push_back(File{"Models/Officers/officer_m.ssm", FigureModel(Figure(1.1f), "file;officer_blue.bmp")});
     m_Files.push_back(File{"Models/Officers/officer_f.ssm", FigureModel(Figure(0.9f), "file;officer_grey.bmp")});
     // The inventory's radio: a handset with an aerial, grey by day and blue in its night skin.
-    const std::vector<Box> radio{{-0.3f, -0.15f, 0.0f, 0.3f, 0.15f, 1.2f}, {0.15f, -0.05f, 1.2f, 0.25f, 0.05f, 1.8f}};
+    // Drawn at its model size in the scene, eight times the world's: a hand's length tall there.
+    const std::vector<Box> radio{{-1.2f, 0.0f, -0.6f, 1.2f, 4.8f, 0.6f}, {0.6f, 4.8f, -0.2f, 1.0f, 7.2f, 0.2f}};
     m_Files.push_back(
         File{"Models/Inventory/radio.ssm", FigureModel(radio, "file;officer_grey.bmp", "file;officer_blue.bmp")});
+    // A model finds its textures beside it.
+    for (const char* folder : {"Models/Officers/", "Models/Inventory/"}) {
+        m_Files.push_back(File{std::string(folder) + "officer_blue.stx", home_range::PlainTexture(40, 60, 120)});
+        m_Files.push_back(File{std::string(folder) + "officer_grey.stx", home_range::PlainTexture(90, 96, 110)});
+    }
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -68,11 +69,11 @@ void Paint(int x, int y, uint8_t rgba[4]) {
     rgba[3] = 255;
 }
 
-using Painter = void (*)(int x, int y, uint8_t rgba[4]);
+using Painter = std::function<void(int x, int y, uint8_t rgba[4])>;
 
 // A texture file from a painted square picture in one format, with the board's hit regions
 // when asked.
-std::vector<uint8_t> PaintedTexture(int size, Painter paint, const char* formatLine, bool regions,
+std::vector<uint8_t> PaintedTexture(int size, const Painter& paint, const char* formatLine, bool regions,
                                     const std::vector<std::pair<const char*, const char*>>& tags = {}) {
     // Uncompressed 32-bit TGA, rows from the bottom.
     std::vector<uint8_t> tga(18, 0);
@@ -224,6 +225,17 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles() {
             {kPistolModelPath, PistolModel()},
             {kPistolTexturePath, PaintedTexture(kHoleSize, PaintSteel, kOpaqueLine, false,
                                                 {{"MAT-AmbientR", "0.8"}, {"MAT-AmbientG", "0.8"}, {"MAT-AmbientB", "0.8"}})}};
+}
+
+std::vector<uint8_t> PlainTexture(uint8_t red, uint8_t green, uint8_t blue) {
+    const auto paint = [=](int, int, uint8_t rgba[4]) {
+        rgba[0] = red;
+        rgba[1] = green;
+        rgba[2] = blue;
+        rgba[3] = 255;
+    };
+    return PaintedTexture(kHoleSize, paint, kOpaqueLine, false,
+                          {{"MAT-AmbientR", "0.7"}, {"MAT-AmbientG", "0.7"}, {"MAT-AmbientB", "0.7"}});
 }
 
 }  // namespace home_range

@@ -20,4 +20,8 @@ inline constexpr const char* kPistolTexturePath = "Models/Range/pistol.stx";
 // The model and the texture files, the same bytes on every run.
 std::vector<std::pair<std::string, std::vector<uint8_t>>> BuildTargetFiles();
 
+// A texture file of one opaque colour, lit a good deal by ambient light so that faces turned
+// from the sun still show their colour.
+std::vector<uint8_t> PlainTexture(uint8_t red, uint8_t green, uint8_t blue);
+
 }  // namespace home_range
