@@ -17,9 +17,11 @@ namespace {
 SActorSoundHost* g_pHost = nullptr;
 
 // Every live sound, so that a buffer the manager takes back can be forgotten by its holder.
+// Never destroyed: sounds held by the hub's actors are deleted by exit handlers that run after
+// the destructors of function-local statics made later than the hub.
 std::vector<SActorSound*>& LiveSounds() {
-    static std::vector<SActorSound*> sounds;
-    return sounds;
+    static auto* sounds = new std::vector<SActorSound*>;
+    return *sounds;
 }
 
 SDXSound3DBuffer* As3D(SDXSoundBuffer* buffer) {
