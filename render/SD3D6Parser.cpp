@@ -69,6 +69,9 @@ SD3D6Parser::~SD3D6Parser() {
     ReleaseRaster();
     ReleaseMap();
     EndSession(0);
+    // Models and textures can be loaded with no session running (a view model the screen asks
+    // for); they are the renderer's all the same.
+    FreeSessionItems();
     delete m_pWorld;
     for (int i = 0; i < m_Tags.GetSize(); ++i) {
         delete m_Tags[i];
