@@ -185,15 +185,24 @@ TEST_F(GraphicsHostTest, AMessageDialogShowsItsTextAndAnswersTheButton) {
 }
 
 // A window that keeps the rectangles it and its parent were drawn at.
-class PlaceRecorder : public SWindow {
-public:
-    int Draw(SDC*) override {
-        drawnAt = m_rcWindow;
-        boxAt = m_pParent->GetWindowRect();
-        return 0;
-    }
+// Where the button was drawn and how large its box was then; kept outside the button, which the
+// modal run deletes with its dialog.
+struct DrawnPlaces {
     sys::RECT drawnAt{};
     sys::RECT boxAt{};
+};
+
+class PlaceRecorder : public SWindow {
+public:
+    explicit PlaceRecorder(DrawnPlaces& places) : m_places(places) {}
+    int Draw(SDC*) override {
+        m_places.drawnAt = m_rcWindow;
+        m_places.boxAt = m_pParent->GetWindowRect();
+        return 0;
+    }
+
+private:
+    DrawnPlaces& m_places;
 };
 
 // A 300 x 100 box at (100, 100) whose text line holds one line; its OK button lies below it.
@@ -205,14 +214,14 @@ public:
         dialog->Create(nullptr, "D", 0, {100, 100, 400, 200}, nullptr, 0, nullptr);
         text = new STextCtrl;
         text->Create(nullptr, "", STextCtrl::kStyleCentre, {10, 10, 290, 30}, dialog, 100, nullptr);
-        button = new PlaceRecorder;
+        auto* button = new PlaceRecorder(places);
         button->Create(nullptr, "OK", 0, {120, 50, 180, 80}, dialog, 1, nullptr);
         dialog->SetFocus();
         return dialog;
     }
     void SetDialogValue(SDialog*, uint32_t) override {}
     STextCtrl* text = nullptr;
-    PlaceRecorder* button = nullptr;
+    DrawnPlaces places;
 };
 
 TEST_F(GraphicsHostTest, AMessageBoxGrowsToShowEveryLineOfItsText) {
@@ -230,8 +239,8 @@ TEST_F(GraphicsHostTest, AMessageBoxGrowsToShowEveryLineOfItsText) {
     sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, sys::VK_RETURN, 1);
     EXPECT_EQ(host.NoticeDialog(text, 0, nullptr), 1);
     // Drawn below the whole text, the box grown by as much; the box is not kept grown.
-    EXPECT_EQ(factory.button->drawnAt.top, 150 + lines);
-    EXPECT_EQ(factory.button->boxAt.bottom - factory.button->boxAt.top, 100 + lines);
+    EXPECT_EQ(factory.places.drawnAt.top, 150 + lines);
+    EXPECT_EQ(factory.places.boxAt.bottom - factory.places.boxAt.top, 100 + lines);
     host.SetDialogFactory(nullptr);
     SWindow::SetSourceDC(nullptr);
 }
