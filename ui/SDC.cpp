@@ -1,6 +1,13 @@
 #include "ui/SDC.h"
 
-SDC::~SDC() = default;
+#include "ui/SWindow.h"
+
+SDC::~SDC() {
+    // Windows measure and draw through the current source context; one that goes away must
+    // not be left there for the next message box to draw through.
+    if (SWindow::GetSourceDC() == this)
+        SWindow::SetSourceDC(nullptr);
+}
 
 SDC* SDC::CreateCompatibleDC(int, int) { return nullptr; }
 
