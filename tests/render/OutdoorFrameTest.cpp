@@ -25,15 +25,6 @@ namespace {
 using sys::d3d::IDirect3DDevice3;
 const std::string kHome = std::string(TARVEX_TEST_BINARY_DIR) + "/../Home";
 
-tarvex::test::Image Capture(sys::video::IDirectDrawSurface4* surface) {
-    sys::video::DDSURFACEDESC2 desc;
-    surface->Lock(nullptr, &desc, sys::video::DDLOCK_WAIT, nullptr);
-    tarvex::test::Image image = tarvex::test::ImageFromRGB565(desc.lpSurface, static_cast<int>(desc.dwWidth),
-                                                              static_cast<int>(desc.dwHeight), desc.lPitch);
-    surface->Unlock(nullptr);
-    return image;
-}
-
 class OutdoorFrameTest : public tarvex::test::RenderDisplayTest {
 protected:
     void Open(bool fog) {

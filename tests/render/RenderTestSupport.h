@@ -14,11 +14,21 @@
 #include "sys/video/video.h"
 #include "render/pipeline/SRaster.h"
 #include "tests/dx/display/VideoTestSupport.h"
+#include "tests/support/ReferenceImage.h"
 
 namespace tarvex::test {
 
 class RenderDisplayTest : public VideoTest {
 protected:
+    // The picture on a 16-bit surface, for comparing with a reference.
+    static Image Capture(sys::video::IDirectDrawSurface4* surface) {
+        sys::video::DDSURFACEDESC2 desc;
+        surface->Lock(nullptr, &desc, sys::video::DDLOCK_WAIT, nullptr);
+        Image image = ImageFromRGB565(desc.lpSurface, static_cast<int>(desc.dwWidth), static_cast<int>(desc.dwHeight),
+                                      desc.lPitch);
+        surface->Unlock(nullptr);
+        return image;
+    }
     // mode 0: a window with a back buffer of width x height; mode 1: 640 x 480 x 16 full screen.
     void OpenSurfaces(int mode, int width = 640, int height = 480,
                       uint32_t backCaps = sys::video::DDSCAPS_3DDEVICE) {

@@ -28,15 +28,6 @@ namespace {
 const std::string kHome = std::string(TARVEX_TEST_BINARY_DIR) + "/../Home";
 constexpr float kCameraX = 26000.0f, kCameraZ = 34000.0f;  // on flat ground
 
-tarvex::test::Image Capture(sys::video::IDirectDrawSurface4* surface) {
-    sys::video::DDSURFACEDESC2 desc;
-    surface->Lock(nullptr, &desc, sys::video::DDLOCK_WAIT, nullptr);
-    tarvex::test::Image image = tarvex::test::ImageFromRGB565(desc.lpSurface, static_cast<int>(desc.dwWidth),
-                                                              static_cast<int>(desc.dwHeight), desc.lPitch);
-    surface->Unlock(nullptr);
-    return image;
-}
-
 class SceneNodeFrameTest : public tarvex::test::RenderDisplayTest {
 protected:
     void Open(const char* map = "Outdoor.gmx", int quality = 1) {
