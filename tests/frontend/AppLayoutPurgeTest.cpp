@@ -10,21 +10,16 @@
 #include "ui/SDisplayHost.h"
 #include "ui/SFont.h"
 #include "ui/SSprite.h"
+#include "tests/ui/QuietDisplayHost.h"
 
 namespace {
 
-class RegistryHost : public SDisplayHost {
+class RegistryHost : public tarvex::test::QuietDisplayHost {
 public:
-    int DialogIdle() override { return 0; }
-    int RenderFrameWithoutCursor() override { return 1; }
-    SWindow* GetCurrentScreen() override { return nullptr; }
-    void SetCurrentScreen(SWindow*) override {}
     void AddSprite(SSprite* pSprite) override { m_live.push_back(pSprite); }
     void RemoveSprite(SSprite* pSprite) override { Forget(pSprite); }
     void AddFont(SFont* pFont) override { m_live.push_back(pFont); }
     void RemoveFont(SFont* pFont) override { Forget(pFont); }
-    void AddLayout(SLayout*) override {}
-    void RemoveLayout(SLayout*) override {}
     void Forget(const void* object) { m_live.erase(std::remove(m_live.begin(), m_live.end(), object), m_live.end()); }
     std::vector<const void*> m_live;
 };

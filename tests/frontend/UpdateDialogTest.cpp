@@ -24,6 +24,7 @@
 #include "tests/dx/display/VideoTestSupport.h"
 #include "tests/sys/inet/LoopbackServers.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/ui/QuietDisplayHost.h"
 #include "ui/SDC.h"
 #include "ui/SDisplayHost.h"
 
@@ -234,21 +235,12 @@ TEST_F(UpdateDialogTest, LeavingDuringTheDownloadClosesItAndDeletesThePartialFil
 }
 
 // The display manager's side, counting the frames the modal loop hands it.
-class FrameCountingHost : public SDisplayHost {
+class FrameCountingHost : public tarvex::test::QuietDisplayHost {
 public:
     int DialogIdle() override {
         ++m_nFrames;
         return 0;
     }
-    int RenderFrameWithoutCursor() override { return 1; }
-    SWindow* GetCurrentScreen() override { return nullptr; }
-    void SetCurrentScreen(SWindow*) override {}
-    void AddSprite(SSprite*) override {}
-    void RemoveSprite(SSprite*) override {}
-    void AddFont(SFont*) override {}
-    void RemoveFont(SFont*) override {}
-    void AddLayout(SLayout*) override {}
-    void RemoveLayout(SLayout*) override {}
     int m_nFrames = 0;
 };
 

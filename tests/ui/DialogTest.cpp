@@ -9,6 +9,7 @@
 #include "core/SResourceFactory.h"
 #include "sys/signals.h"
 #include "tests/ui/WindowTestSupport.h"
+#include "tests/ui/QuietDisplayHost.h"
 #include "ui/SDialog.h"
 #include "ui/SDisplayHost.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 // The display manager's side as a recorder: each idle step moves the clock on and, at the
 // step given, ends the dialog it was handed.
-class FakeDisplayHost : public SDisplayHost {
+class FakeDisplayHost : public tarvex::test::QuietDisplayHost {
 public:
     int DialogIdle() override {
         ++m_nIdle;
@@ -30,15 +31,6 @@ public:
             m_pDialog->EndDialog(m_nEndWith);
         return 0;
     }
-    int RenderFrameWithoutCursor() override { return 1; }
-    SWindow* GetCurrentScreen() override { return nullptr; }
-    void SetCurrentScreen(SWindow*) override {}
-    void AddSprite(SSprite*) override {}
-    void RemoveSprite(SSprite*) override {}
-    void AddFont(SFont*) override {}
-    void RemoveFont(SFont*) override {}
-    void AddLayout(SLayout*) override {}
-    void RemoveLayout(SLayout*) override {}
 
     SDialog* m_pDialog = nullptr;
     int m_nIdle = 0;
