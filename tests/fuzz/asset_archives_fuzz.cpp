@@ -14,14 +14,11 @@
 #include "assets/AssetResourceKinds.h"
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
-#include "tests/core/CatalogTestSupport.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/CatalogFuzzSupport.h"
 
 namespace {
 
 constexpr const char* kNowhere = "asset-archives-fuzz-missing-root";
-
-using fuzzsupport::Check;
 
 }  // namespace
 
@@ -33,30 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)s_bRegistered;
 
     SCatalog catalog;
-    catalog.GetSearchFolders().Add(kNowhere);
-    try {
-        catalogtest::LoadBytes(catalog, catalogtest::Bytes(data, data + size));
-    } catch (const CException&) {
-        Check(catalog.GetItems()->IsEmpty());
+    if (!fuzzsupport::LoadCatalogFromNowhere(catalog, data, size, kNowhere))
         return 0;
-    }
-    std::vector<SResource*> acquired;
-    for (POSITION pos = catalog.GetItems()->GetHeadPosition(); pos != nullptr;) {
-        SCatalogItem* pItem = catalog.GetItems()->GetNext(pos);
+    fuzzsupport::AcquireAndReleaseAll(catalog, [](SCatalogItem* pItem) {
         if (SResource* pOwn = pItem->GetResource())
             delete pOwn->Clone(nullptr);
-        SResource* pResource =
-            catalog.GetResource(static_cast<int>(pItem->GetKind()), pItem->GetName(), pItem->GetFileName(), 0);
-        if (pResource != nullptr)
-            acquired.push_back(pResource);
-    }
-    for (SResource* pResource : acquired)
-        Check(catalog.ReleaseResource(pResource));
-
-    const catalogtest::Bytes stored = catalogtest::StoreBytes(catalog);
-    SCatalog again;
-    again.GetSearchFolders().Add(kNowhere);
-    catalogtest::LoadBytes(again, stored);
-    Check(catalogtest::StoreBytes(again) == stored);
+    });
+    fuzzsupport::CheckStoresAsRead(catalog, kNowhere);
     return 0;
 }

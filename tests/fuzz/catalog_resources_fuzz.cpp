@@ -15,31 +15,13 @@
 
 #include "core/SCatalog.h"
 #include "dx/sound/SWave.h"
-#include "tests/core/CatalogTestSupport.h"
+#include "tests/fuzz/CatalogFuzzSupport.h"
 #include "ui/SWindow.h"
 #include "ui/UiResourceKinds.h"
 
 namespace {
 
 constexpr const char* kNowhere = "catalog-resources-fuzz-missing-root";
-
-void Check(bool bCondition) {
-    if (!bCondition)
-        std::abort();
-}
-
-void ExerciseLookups(SCatalog& catalog) {
-    std::vector<SResource*> acquired;
-    for (POSITION pos = catalog.GetItems()->GetHeadPosition(); pos != nullptr;) {
-        SCatalogItem* pItem = catalog.GetItems()->GetNext(pos);
-        SResource* pResource = catalog.GetResource(static_cast<int>(pItem->GetKind()), pItem->GetName(),
-                                                   pItem->GetFileName(), 0);
-        if (pResource != nullptr)
-            acquired.push_back(pResource);
-    }
-    for (SResource* pResource : acquired)
-        Check(catalog.ReleaseResource(pResource));
-}
 
 }  // namespace
 
@@ -52,21 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)s_bRegistered;
 
     SCatalog catalog;
-    catalog.GetSearchFolders().Add(kNowhere);
-    try {
-        catalogtest::LoadBytes(catalog, catalogtest::Bytes(data, data + size));
-    } catch (const CException&) {
-        Check(catalog.GetItems()->IsEmpty());
+    if (!fuzzsupport::LoadCatalogFromNowhere(catalog, data, size, kNowhere))
         return 0;
-    }
     SWindow::SetResourceCatalog(&catalog);
-    ExerciseLookups(catalog);
+    fuzzsupport::AcquireAndReleaseAll(catalog, [](SCatalogItem*) {});
     SWindow::SetResourceCatalog(nullptr);
-
-    const catalogtest::Bytes stored = catalogtest::StoreBytes(catalog);
-    SCatalog again;
-    again.GetSearchFolders().Add(kNowhere);
-    catalogtest::LoadBytes(again, stored);
-    Check(catalogtest::StoreBytes(again) == stored);
+    fuzzsupport::CheckStoresAsRead(catalog, kNowhere);
     return 0;
 }
