@@ -325,7 +325,9 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     // The first of this pass's strips that the rows reach; past the last, nothing to set up.
     const int64_t lastStrip = bottom / kBandRows;
     int64_t firstStrip = top / kBandRows;
-    firstStrip += ((band.index - firstStrip % band.count) % band.count + band.count) % band.count;
+    if (band.count > 1) {  // one pass takes every strip, and the divisions weigh on small triangles
+        firstStrip += ((band.index - firstStrip % band.count) % band.count + band.count) % band.count;
+    }
     if (firstStrip > lastStrip) {
         return;
     }
@@ -406,16 +408,19 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         packet.dx = plane.packed[1];
         packet.dy = plane.packed[2];
         const SpanFiller fill = ChooseSpanFiller(rgb565, false, true, perspective);
-        // The packet's counts live here while rows are added and are handed over at each flush,
-        // so adding a row does not wait on the last row's stores.
+        // The packet's counts live in registers while rows are added and are handed over at each
+        // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
+        // load of narrow stores.
         constexpr int kLanes = simd::RowPacket::kLanes, kGroups = simd::RowPacket::kGroups;
-        int rowCount = 0, groups = 1, lanes = 0, groupRows[kGroups] = {};
+        static_assert(kGroups == 2, "a row count for each group");
+        int rowCount = 0, groups = 1, lanes = 0, firstRows = 0, secondRows = 0;
         auto flush = [&packet, &p, &counters, stepX, stepY, &a, rgb565, perspective, fill](
-                         int rowCount, int groups, int lanes, const int* groupRows) {
+                         int rowCount, int groups, int lanes, int firstRows, int secondRows) {
             packet.rows = rowCount;
             packet.groups = groups;
             packet.lanes = lanes;
-            std::copy_n(groupRows, kGroups, packet.groupRows);
+            packet.groupRows[0] = firstRows;
+            packet.groupRows[1] = secondRows;
             const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
                                                      counters.pixels, counters.shaded);
             float rowStart[simd::TrianglePlanes::kValues] = {};
@@ -450,11 +455,11 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
                             ++groups;
                             lanes = 0;
                         } else {
-                            flush(rowCount, groups, lanes, groupRows);
+                            flush(rowCount, groups, lanes, firstRows, secondRows);
                             rowCount = 0;
                             groups = 1;
                             lanes = 0;
-                            groupRows[0] = groupRows[1] = 0;
+                            firstRows = secondRows = 0;
                         }
                     }
                     packet.y[rowCount] = static_cast<int32_t>(j);
@@ -463,16 +468,17 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
                     packet.rx[rowCount] = static_cast<double>(first) - x0;
                     packet.ry[rowCount] = static_cast<double>(j) - y0;
                     ++rowCount;
-                    ++groupRows[groups - 1];
+                    firstRows += groups == 1 ? 1 : 0;
+                    secondRows += groups == 1 ? 0 : 1;
                     lanes += count;
                 }
             }
             if (rowCount != 0) {
-                flush(rowCount, groups, lanes, groupRows);
+                flush(rowCount, groups, lanes, firstRows, secondRows);
                 rowCount = 0;
                 groups = 1;
                 lanes = 0;
-                groupRows[0] = groupRows[1] = 0;
+                firstRows = secondRows = 0;
             }
         }
         return;
