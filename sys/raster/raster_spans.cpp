@@ -404,9 +404,9 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         simd::RowPacket packet;
         packet.planeCount = count;
         packet.planes = planes;
-        packet.base = plane.packed[0];
-        packet.dx = plane.packed[1];
-        packet.dy = plane.packed[2];
+        packet.base = plane.base;
+        packet.dx = plane.dx;
+        packet.dy = plane.dy;
         const SpanFiller fill = ChooseSpanFiller(rgb565, false, true, perspective);
         // The packet's counts live in registers while rows are added and are handed over at each
         // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
@@ -441,6 +441,9 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
             for (int64_t chunk = rowTop; chunk <= rowBottom; chunk += kChunk) {
                 const int rows = static_cast<int>(std::min<int64_t>(kChunk, rowBottom - chunk + 1));
                 simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
+                for (int e = 0; e < 3 && chunk + kChunk <= rowBottom; ++e) {
+                    rowValue[e] += rowStep[e] * kChunk;
+                }
                 for (int r = 0; r < rows; ++r) {
                     const uint32_t mask = covered[r];
                     if (mask == 0) {

@@ -71,8 +71,9 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 
 // The same for `rows` consecutive rows at once: mask[r] has bit k set when
 // value[e] + r * rowStep[e] + k * step[e] >= threshold[e] for every edge e, for k below
-// `columns` (at most sixteen). value[e] is left at the row after the last.
-void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+// `columns` (at most sixteen). The caller advances value itself: a wide load of the values it
+// has just stored one by one would wait for the stores to land.
+void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask);
 
 // Rasterizer::Light for `count` vertices sixteen at a time (LightVertex's float arithmetic,
@@ -115,7 +116,7 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
 // Short rows of one triangle gathered for up to two sixteen-lane groups: each group's rows'
 // pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,
 // as the span loops take them) are the triangle's planes at the row's first pixel: for the
-// value planes[n], float(base[n] + dx[n] * rx + dy[n] * ry), with (rx, ry) the pixel less the
+// value k = planes[n], float(base[k] + dx[k] * rx + dy[k] * ry), with (rx, ry) the pixel less the
 // plane origin.
 struct RowPacket {
     static constexpr int kLanes = 16;
@@ -162,7 +163,8 @@ struct RowPacket {
     // Row r's starting values into start (indexed by plane).
     void Starts(int r, float* start) const {
         for (int n = 0; n < planeCount; ++n) {
-            start[planes[n]] = static_cast<float>(base[n] + dx[n] * rx[r] + dy[n] * ry[r]);
+            const int k = planes[n];
+            start[k] = static_cast<float>(base[k] + dx[k] * rx[r] + dy[k] * ry[r]);
         }
     }
 };

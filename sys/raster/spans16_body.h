@@ -781,14 +781,15 @@ inline __attribute__((noinline)) void PacketStartsInFours(const RowPacket& packe
         ry[k] = _mm256_maskload_pd(packet.ry + from + 4 * k, present);
     }
     for (int n = 0; n < packet.planeCount; ++n) {
-        const __m256d base = _mm256_set1_pd(packet.base[n]);
-        const __m256d dx = _mm256_set1_pd(packet.dx[n]), dy = _mm256_set1_pd(packet.dy[n]);
+        const int plane = packet.planes[n];
+        const __m256d base = _mm256_set1_pd(packet.base[plane]);
+        const __m256d dx = _mm256_set1_pd(packet.dx[plane]), dy = _mm256_set1_pd(packet.dy[plane]);
         __m128 part[4] = {};
         for (int k = 0; k < fours; ++k) {
             part[k] = _mm256_cvtpd_ps(
                 _mm256_add_pd(_mm256_add_pd(base, _mm256_mul_pd(dx, rx[k])), _mm256_mul_pd(dy, ry[k])));
         }
-        starts[packet.planes[n]] =
+        starts[plane] =
             _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_set_m128(part[1], part[0])),
                                _mm256_set_m128(part[3], part[2]), 1);
     }
@@ -813,8 +814,9 @@ inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* st
     const __m512d ryHigh =
         rows > 8 ? _mm512_castps_pd(_mm512_maskz_loadu_ps(floats(rows - 8), packet.ry + from + 8)) : ryLow;
     for (int n = 0; n < packet.planeCount; ++n) {
-        const __m512d base = _mm512_set1_pd(packet.base[n]);
-        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
+        const int plane = packet.planes[n];
+        const __m512d base = _mm512_set1_pd(packet.base[plane]);
+        const __m512d dx = _mm512_set1_pd(packet.dx[plane]), dy = _mm512_set1_pd(packet.dy[plane]);
         const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
                                                           _mm512_mul_pd(dy, ryLow)));
         __m512 values = _mm512_castps256_ps512(low);
@@ -823,7 +825,7 @@ inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* st
                                                                _mm512_mul_pd(dy, ryHigh)));
             values = _mm512_insertf32x8(values, high, 1);
         }
-        starts[packet.planes[n]] = values;
+        starts[plane] = values;
     }
 }
 
@@ -951,7 +953,7 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
     return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
 }
 
-void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask) {
     const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
     // Every sample's value less the threshold fits 32 bits when the value at the top left and
@@ -1013,9 +1015,6 @@ void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, 
             high1 = _mm512_add_epi64(high1, down1);
             high2 = _mm512_add_epi64(high2, down2);
         }
-    }
-    for (int e = 0; e < 3; ++e) {
-        value[e] += rowStep[e] * rows;
     }
 }
 
