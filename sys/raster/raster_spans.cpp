@@ -407,6 +407,8 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         packet.base = plane.base;
         packet.dx = plane.dx;
         packet.dy = plane.dy;
+        packet.x0 = x0;
+        packet.y0 = y0;
         const SpanFiller fill = ChooseSpanFiller(rgb565, false, true, perspective);
         // The packet's counts live in registers while rows are added and are handed over at each
         // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
@@ -466,10 +468,8 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
                         }
                     }
                     packet.y[rowCount] = static_cast<int32_t>(j);
-                    packet.first[rowCount] = first;
-                    packet.last[rowCount] = last;
-                    packet.rx[rowCount] = static_cast<double>(first) - x0;
-                    packet.ry[rowCount] = static_cast<double>(j) - y0;
+                    packet.first[rowCount] = static_cast<int32_t>(first);
+                    packet.last[rowCount] = static_cast<int32_t>(last);
                     ++rowCount;
                     firstRows += groups == 1 ? 1 : 0;
                     secondRows += groups == 1 ? 0 : 1;

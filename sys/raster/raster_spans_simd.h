@@ -117,7 +117,7 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
 // pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,
 // as the span loops take them) are the triangle's planes at the row's first pixel: for the
 // value k = planes[n], float(base[k] + dx[k] * rx + dy[k] * ry), with (rx, ry) the pixel less the
-// plane origin.
+// plane origin (x0, y0), in doubles (exact: whole pixels less a corner's 1/256 steps).
 struct RowPacket {
     static constexpr int kLanes = 16;
     static constexpr int kGroups = 2;
@@ -127,10 +127,10 @@ struct RowPacket {
     int groupRows[kGroups] = {};
     int lanes = 0;  // used in the last group
     int32_t y[kRows];
-    int64_t first[kRows];
-    int64_t last[kRows];
-    double rx[kRows];
-    double ry[kRows];
+    int32_t first[kRows];
+    int32_t last[kRows];
+    double x0 = 0.0;
+    double y0 = 0.0;
     int planeCount = 0;
     const int* planes = nullptr;
     const double* base = nullptr;
@@ -139,7 +139,7 @@ struct RowPacket {
 
     // Whether a row of `count` pixels still fits, in the last group or a new one.
     bool Fits(int count) const { return lanes + count <= kLanes || groups < kGroups; }
-    void Add(int32_t rowY, int64_t rowFirst, int64_t rowLast, double rowX, double rowYOffset) {
+    void Add(int32_t rowY, int32_t rowFirst, int32_t rowLast) {
         const int count = static_cast<int>(rowLast - rowFirst + 1);
         if (lanes + count > kLanes) {
             ++groups;
@@ -148,8 +148,6 @@ struct RowPacket {
         y[rows] = rowY;
         first[rows] = rowFirst;
         last[rows] = rowLast;
-        rx[rows] = rowX;
-        ry[rows] = rowYOffset;
         ++rows;
         ++groupRows[groups - 1];
         lanes += count;
@@ -164,7 +162,8 @@ struct RowPacket {
     void Starts(int r, float* start) const {
         for (int n = 0; n < planeCount; ++n) {
             const int k = planes[n];
-            start[k] = static_cast<float>(base[k] + dx[k] * rx[r] + dy[k] * ry[r]);
+            const double rx = static_cast<double>(first[r]) - x0, ry = static_cast<double>(y[r]) - y0;
+            start[k] = static_cast<float>(base[k] + dx[k] * rx + dy[k] * ry);
         }
     }
 };

@@ -774,11 +774,12 @@ constexpr bool kPairedLanes = __is_class(__m512d);
 // line: the copy's loops have no room to spare for it inlined at every call.
 inline __attribute__((noinline)) void PacketStartsInFours(const RowPacket& packet, int from, int rows, __m512* starts) {
     const int fours = (rows + 3) / 4;
+    const __m256d x0 = _mm256_set1_pd(packet.x0), y0 = _mm256_set1_pd(packet.y0);
     __m256d rx[4], ry[4];
     for (int k = 0; k < fours; ++k) {
-        const __m256i present = _mm256_cmpgt_epi64(_mm256_set1_epi64x(rows - 4 * k), _mm256_setr_epi64x(0, 1, 2, 3));
-        rx[k] = _mm256_maskload_pd(packet.rx + from + 4 * k, present);
-        ry[k] = _mm256_maskload_pd(packet.ry + from + 4 * k, present);
+        const __m128i present = _mm_cmpgt_epi32(_mm_set1_epi32(rows - 4 * k), _mm_setr_epi32(0, 1, 2, 3));
+        rx[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_maskload_epi32(packet.first + from + 4 * k, present)), x0);
+        ry[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_maskload_epi32(packet.y + from + 4 * k, present)), y0);
     }
     for (int n = 0; n < packet.planeCount; ++n) {
         const int plane = packet.planes[n];
@@ -797,22 +798,27 @@ inline __attribute__((noinline)) void PacketStartsInFours(const RowPacket& packe
 
 // The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), for
 // every plane it lists: row from + k on lane k. The one-row sums' roundings (double products
-// and sums, then one rounding to float), eight rows a register. The rows' offsets come in by
-// masked loads (two float lanes a double) that leave the lanes past the rows zero.
+// and sums, then one rounding to float), eight rows a register. The rows' pixels come in by
+// masked loads that leave the lanes past the rows zero, and widen exactly (below 2^24).
 inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* starts) {
     if constexpr (kPairedLanes) {
         PacketStartsInFours(packet, from, rows, starts);
         return;
     }
-    const auto floats = [](int count) {
-        return static_cast<__mmask16>(count >= 8 ? 0xFFFFu : count <= 0 ? 0u : (1u << (2 * count)) - 1);
-    };
-    const __m512d rxLow = _mm512_castps_pd(_mm512_maskz_loadu_ps(floats(rows), packet.rx + from));
-    const __m512d ryLow = _mm512_castps_pd(_mm512_maskz_loadu_ps(floats(rows), packet.ry + from));
+    const __mmask16 present = static_cast<__mmask16>(rows >= 16 ? 0xFFFFu : (1u << rows) - 1);
+    const __m512 firstX = _mm512_cvtepi32_ps(_mm512_maskz_loadu_epi32(present, packet.first + from));
+    const __m512 rowY = _mm512_cvtepi32_ps(_mm512_maskz_loadu_epi32(present, packet.y + from));
+    const __m512d x0 = _mm512_set1_pd(packet.x0), y0 = _mm512_set1_pd(packet.y0);
+    const __m512d rxLow = _mm512_sub_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(firstX)), x0);
+    const __m512d ryLow = _mm512_sub_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(rowY)), y0);
     const __m512d rxHigh =
-        rows > 8 ? _mm512_castps_pd(_mm512_maskz_loadu_ps(floats(rows - 8), packet.rx + from + 8)) : rxLow;
+        rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(firstX), 1))),
+                                 x0)
+                 : rxLow;
     const __m512d ryHigh =
-        rows > 8 ? _mm512_castps_pd(_mm512_maskz_loadu_ps(floats(rows - 8), packet.ry + from + 8)) : ryLow;
+        rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(rowY), 1))),
+                                 y0)
+                 : ryLow;
     for (int n = 0; n < packet.planeCount; ++n) {
         const int plane = packet.planes[n];
         const __m512d base = _mm512_set1_pd(packet.base[plane]);
