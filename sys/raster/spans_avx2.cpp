@@ -56,7 +56,10 @@ inline void StoreWithin16(void* at, __mmask16 inside, __mmask16 m, __m256i v) {
 
 }  // namespace
 
+// The plain Gouraud span has a loop of its own here, in the registers' own width.
+#define GOURAUD_SPAN16_ELSEWHERE
 #include "sys/raster/spans16_body.h"
+#undef GOURAUD_SPAN16_ELSEWHERE
 
 }  // namespace sys::raster::simd::avx2
 
