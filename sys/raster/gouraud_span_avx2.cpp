@@ -35,11 +35,16 @@ using lanes::Saturate8;
 // instructions; any other (or none) from the pipeline's flags.
 enum class DepthTest { LessEqual, Less, General };
 
+// How a group finds the w its colours are multiplied by: not at all (no perspective), as 1 / q
+// on a row where q is positive throughout, or as 1 / q where q is positive and 1 / constantQ
+// elsewhere.
+enum class Perspective { Off, PositiveQ, AnyQ };
+
 // The row's constants and one group of sixteen pixels. A pair of registers holds a group's
 // pixels 0-3 and 8-11 (`lo`) and 4-7 and 12-15 (`hi`): packing the two to 16-bit lanes then
 // gives the sixteen in order, with no shuffle after, and as the dither thresholds repeat every
 // four pixels both take the same ones.
-template <bool kRGB565, bool kPerspective, DepthTest kTest>
+template <bool kRGB565, Perspective kPerspective, DepthTest kTest>
 struct GouraudRow {
     const Rasterizer::PixelPipeline& p;
     uint8_t* row;
@@ -114,14 +119,16 @@ struct GouraudRow {
         __m256 rLo = _mm256_add_ps(r0, _mm256_mul_ps(dr, lo)), rHi = _mm256_add_ps(r0, _mm256_mul_ps(dr, hi));
         __m256 gLo = _mm256_add_ps(g0, _mm256_mul_ps(dg, lo)), gHi = _mm256_add_ps(g0, _mm256_mul_ps(dg, hi));
         __m256 bLo = _mm256_add_ps(b0, _mm256_mul_ps(db, lo)), bHi = _mm256_add_ps(b0, _mm256_mul_ps(db, hi));
-        if constexpr (kPerspective) {
+        if constexpr (kPerspective != Perspective::Off) {
             const __m256 one = _mm256_set1_ps(1.0f);
-            const __m256 qLo = _mm256_add_ps(q0, _mm256_mul_ps(dq, lo));
-            const __m256 qHi = _mm256_add_ps(q0, _mm256_mul_ps(dq, hi));
-            const __m256 wLo = _mm256_div_ps(
-                one, _mm256_blendv_ps(cq, qLo, _mm256_cmp_ps(qLo, _mm256_setzero_ps(), _CMP_GT_OQ)));
-            const __m256 wHi = _mm256_div_ps(
-                one, _mm256_blendv_ps(cq, qHi, _mm256_cmp_ps(qHi, _mm256_setzero_ps(), _CMP_GT_OQ)));
+            __m256 qLo = _mm256_add_ps(q0, _mm256_mul_ps(dq, lo));
+            __m256 qHi = _mm256_add_ps(q0, _mm256_mul_ps(dq, hi));
+            if constexpr (kPerspective == Perspective::AnyQ) {
+                qLo = _mm256_blendv_ps(cq, qLo, _mm256_cmp_ps(qLo, _mm256_setzero_ps(), _CMP_GT_OQ));
+                qHi = _mm256_blendv_ps(cq, qHi, _mm256_cmp_ps(qHi, _mm256_setzero_ps(), _CMP_GT_OQ));
+            }
+            const __m256 wLo = _mm256_div_ps(one, qLo);
+            const __m256 wHi = _mm256_div_ps(one, qHi);
             rLo = _mm256_mul_ps(rLo, wLo);
             rHi = _mm256_mul_ps(rHi, wHi);
             gLo = _mm256_mul_ps(gLo, wLo);
@@ -170,7 +177,7 @@ struct GouraudRow {
     }
 };
 
-template <bool kRGB565, bool kPerspective, DepthTest kTest>
+template <bool kRGB565, Perspective kPerspective, DepthTest kTest>
 int64_t Span(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y, const float* rowStart,
              const float* stepX, float constantQ, uint64_t& written) {
     const __m256i all = _mm256_set1_epi32(-1);
@@ -222,7 +229,7 @@ int64_t Span(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, in
     return last + 1 - first;
 }
 
-template <bool kRGB565, bool kPerspective>
+template <bool kRGB565, Perspective kPerspective>
 int64_t SpanFor(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y, const float* rowStart,
                 const float* stepX, float constantQ, uint64_t& written) {
     if (p.depthTest && p.passLess && p.passEqual && !p.passGreater) {
@@ -235,6 +242,21 @@ int64_t SpanFor(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last,
     return Span<kRGB565, kPerspective, DepthTest::General>(p, first, last, y, rowStart, stepX, constantQ, written);
 }
 
+template <bool kRGB565>
+int64_t SpanFor(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y, const float* rowStart,
+                const float* stepX, float constantQ, bool perspective, uint64_t& written) {
+    if (!perspective) {
+        return SpanFor<kRGB565, Perspective::Off>(p, first, last, y, rowStart, stepX, constantQ, written);
+    }
+    // q at each pixel is q0 + dq * offset, rounded twice; rounding keeps order, so over the row
+    // it is monotonic and positive throughout when positive at both ends.
+    const float lastOffset = static_cast<float>(last - first);
+    if (rowStart[1] + stepX[1] * 0.0f > 0.0f && rowStart[1] + stepX[1] * lastOffset > 0.0f) {
+        return SpanFor<kRGB565, Perspective::PositiveQ>(p, first, last, y, rowStart, stepX, constantQ, written);
+    }
+    return SpanFor<kRGB565, Perspective::AnyQ>(p, first, last, y, rowStart, stepX, constantQ, written);
+}
+
 }  // namespace
 
 // The body's contract, for the spans its callers hand it: at least sixteen pixels. A shorter
@@ -245,12 +267,8 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
     if (last - first < 15) {
         return 0;
     }
-    if (rgb565) {
-        return perspective ? SpanFor<true, true>(p, first, last, y, rowStart, stepX, constantQ, written)
-                           : SpanFor<true, false>(p, first, last, y, rowStart, stepX, constantQ, written);
-    }
-    return perspective ? SpanFor<false, true>(p, first, last, y, rowStart, stepX, constantQ, written)
-                       : SpanFor<false, false>(p, first, last, y, rowStart, stepX, constantQ, written);
+    return rgb565 ? SpanFor<true>(p, first, last, y, rowStart, stepX, constantQ, perspective, written)
+                  : SpanFor<false>(p, first, last, y, rowStart, stepX, constantQ, perspective, written);
 }
 
 }  // namespace sys::raster::simd::avx2
