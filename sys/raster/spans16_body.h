@@ -11,7 +11,7 @@
 // namespace and target region, after StoreWithin16 (a masked store of sixteen 16-bit values
 // that may lean on all sixteen lying inside the span). Comparisons' results are held as `auto`,
 // so the AVX2 copy can hand them on as lanes. A copy that defines GOURAUD_SPAN16_ELSEWHERE
-// brings its own plain Gouraud span (the AVX2 one: gouraud_span_avx2.cpp).
+// brings its own plain Gouraud span (the AVX2 one, spans_avx2.cpp).
 namespace {
 
 // The dither thresholds of each row five times over (the last row: halves, for no dither), so
