@@ -434,47 +434,42 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
             }
             packet.Reset();
         };
-        constexpr int kChunk = 64;
-        uint16_t covered[kChunk];
+        // A strip's rows go to the coverage step at once.
+        uint16_t covered[kBandRows];
         const int columns = static_cast<int>(right - left + 1);
         for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
             const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
             startRows(rowTop);
-            for (int64_t chunk = rowTop; chunk <= rowBottom; chunk += kChunk) {
-                const int rows = static_cast<int>(std::min<int64_t>(kChunk, rowBottom - chunk + 1));
-                simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
-                for (int e = 0; e < 3 && chunk + kChunk <= rowBottom; ++e) {
-                    rowValue[e] += rowStep[e] * kChunk;
+            const int rows = static_cast<int>(rowBottom - rowTop + 1);
+            simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
+            for (int r = 0; r < rows; ++r) {
+                const uint32_t mask = covered[r];
+                if (mask == 0) {
+                    continue;
                 }
-                for (int r = 0; r < rows; ++r) {
-                    const uint32_t mask = covered[r];
-                    if (mask == 0) {
-                        continue;
+                const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
+                const int64_t j = rowTop + r;
+                // RowPacket::Fits and Add on the counts held here.
+                const int count = static_cast<int>(last - first + 1);
+                if (lanes + count > kLanes) {
+                    if (groups < kGroups) {
+                        ++groups;
+                        lanes = 0;
+                    } else {
+                        flush(rowCount, groups, lanes, firstRows, secondRows);
+                        rowCount = 0;
+                        groups = 1;
+                        lanes = 0;
+                        firstRows = secondRows = 0;
                     }
-                    const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
-                    const int64_t j = chunk + r;
-                    // RowPacket::Fits and Add on the counts held here.
-                    const int count = static_cast<int>(last - first + 1);
-                    if (lanes + count > kLanes) {
-                        if (groups < kGroups) {
-                            ++groups;
-                            lanes = 0;
-                        } else {
-                            flush(rowCount, groups, lanes, firstRows, secondRows);
-                            rowCount = 0;
-                            groups = 1;
-                            lanes = 0;
-                            firstRows = secondRows = 0;
-                        }
-                    }
-                    packet.y[rowCount] = static_cast<int32_t>(j);
-                    packet.first[rowCount] = static_cast<int32_t>(first);
-                    packet.last[rowCount] = static_cast<int32_t>(last);
-                    ++rowCount;
-                    firstRows += groups == 1 ? 1 : 0;
-                    secondRows += groups == 1 ? 0 : 1;
-                    lanes += count;
                 }
+                packet.y[rowCount] = static_cast<int32_t>(j);
+                packet.first[rowCount] = static_cast<int32_t>(first);
+                packet.last[rowCount] = static_cast<int32_t>(last);
+                ++rowCount;
+                firstRows += groups == 1 ? 1 : 0;
+                secondRows += groups == 1 ? 0 : 1;
+                lanes += count;
             }
             if (rowCount != 0) {
                 flush(rowCount, groups, lanes, firstRows, secondRows);

@@ -71,8 +71,8 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 
 // The same for `rows` consecutive rows at once: mask[r] has bit k set when
 // value[e] + r * rowStep[e] + k * step[e] >= threshold[e] for every edge e, for k below
-// `columns` (at most sixteen). The caller advances value itself: a wide load of the values it
-// has just stored one by one would wait for the stores to land.
+// `columns` (at most sixteen). value is only read, one by one: the caller has just stored it
+// so, and a wide load would wait for those stores to land.
 void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask);
 

@@ -972,8 +972,10 @@ void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* 
     bool fits = true;
     for (int e = 0; e < 3; ++e) {
         const int64_t start = value[e] - threshold[e];
-        fits = fits && start > -kReach && start < kReach && rowStep[e] > -kReach / (rows + 1) &&
-               rowStep[e] < kReach / (rows + 1) && step[e] > -kReach / 16 && step[e] < kReach / 16;
+        // The rows' change by a product, not a division (checked small first, so it cannot overflow).
+        const int64_t down = rowStep[e] < 0 ? -rowStep[e] : rowStep[e];
+        fits = fits && start > -kReach && start < kReach && down < kReach && down * (rows + 1) < kReach &&
+               step[e] > -kReach / 16 && step[e] < kReach / 16;
     }
     if (fits) {
         // value - threshold + k * step >= 0, that is > -1.
