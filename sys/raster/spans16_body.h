@@ -799,6 +799,9 @@ inline __attribute__((noinline)) void PacketStartsInFours(const RowPacket& packe
     }
 }
 
+// Lanes 8 to 15 of v.
+inline __m256 UpperEight(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
+
 // The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), for
 // every plane it lists: row from + k on lane k. The one-row sums' roundings (double products
 // and sums, then one rounding to float), eight rows a register. The rows' pixels come in by
@@ -814,14 +817,8 @@ inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* st
     const __m512d x0 = _mm512_set1_pd(packet.x0), y0 = _mm512_set1_pd(packet.y0);
     const __m512d rxLow = _mm512_sub_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(firstX)), x0);
     const __m512d ryLow = _mm512_sub_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(rowY)), y0);
-    const __m512d rxHigh =
-        rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(firstX), 1))),
-                                 x0)
-                 : rxLow;
-    const __m512d ryHigh =
-        rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(rowY), 1))),
-                                 y0)
-                 : ryLow;
+    const __m512d rxHigh = rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(UpperEight(firstX)), x0) : rxLow;
+    const __m512d ryHigh = rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(UpperEight(rowY)), y0) : ryLow;
     for (int n = 0; n < packet.planeCount; ++n) {
         const int plane = packet.planes[n];
         const __m512d base = _mm512_set1_pd(packet.base[plane]);
@@ -903,7 +900,8 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     // The groups share one set of starting values when all the rows fit one register.
     __m512 starts[RowPacket::kGroups][2 + kAttributeCount];
     const bool shared = packet.rows <= RowPacket::kLanes;
-    // The lanes first: the starting values' loads then find the rows' offsets stored.
+    // The lanes first, so that the rows' pixels, stored just before, have landed when the
+    // starting values load them.
     int start = 0;
     for (int g = 0; g < packet.groups; ++g) {
         const int rows = packet.groupRows[g];
