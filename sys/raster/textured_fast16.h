@@ -13,10 +13,12 @@
 // modulated, fogged and blended onto a 565 target, with linear or nearest mip selection) have
 // a copy of their own for each, which broadcasts a level's sizes where all lanes share it and
 // folds fog and blending together; with nearest selection it finds the level from the
-// footprint's exponent, and checks the groups' footprints against one level's range at once.
+// footprint's exponent, and checks the groups' footprints against one level's range at once;
+// so does the copy of the other states with nearest selection and perspective, where the lanes
+// of small triangles nearly always share their level.
 //
-// Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
-// namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
+// Only spans16_body.h includes this (in each processor path's target region and anonymous
+// namespace), after RowLanes and PacketLanes, whose methods it reads the lanes through.
 
 // What a row's (or a packet's) groups share: the draw's states and the level table in
 // registers.
@@ -107,12 +109,20 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
         f.commonLimit =
             std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
     }
-    // Point selection with perspective finds its levels from the footprint in every copy.
+    // Point selection with perspective finds its levels from the footprint in every copy; the
+    // usual bias of 0 takes its figures as worked out when building, not a division a packet.
     if (f.mip == D3DTFP_POINT && perspective) {
-        f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
-        f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
-        f.lowFactor = kPointMargin / f.pointScale;
-        f.highFactor = 4.0f / (kPointMargin * f.pointScale);
+        auto select = [&f](float bias) {
+            f.pointScale = bias == 0.0f ? 2.0f : std::exp2(2.0f * bias + 1.0f);
+            f.emptyLevel = static_cast<int>(std::min(-64.0f + bias, 64.0f) + 0.5f);
+            f.lowFactor = kPointMargin / f.pointScale;
+            f.highFactor = 4.0f / (kPointMargin * f.pointScale);
+        };
+        if (s.lodBias == 0.0f) {
+            select(0.0f);
+        } else {
+            select(s.lodBias);
+        }
     }
     if (!perspective) {
         const float w = p.textureSize[0][0], h = p.textureSize[0][1];
@@ -407,11 +417,12 @@ inline __m512i PointLevel16(const FastTextured& f, __m512 rho2, __mmask16 active
 // normal number: such lanes take their own look.
 inline bool PointLevelRange(const FastTextured& f, float r, int& level, float& low, float& high) {
     const float x = r * f.pointScale;
-    if (!(x >= std::numeric_limits<float>::min() && x <= std::numeric_limits<float>::max())) {
-        return false;
-    }
     uint32_t bits;
     std::memcpy(&bits, &x, 4);
+    // Positive normal numbers are those whose bits lie from 0x00800000 to 0x7F7FFFFF.
+    if (bits - 0x00800000u >= 0x7F000000u) {
+        return false;
+    }
     const int exponent = static_cast<int>(bits >> 23) - 127;
     level = std::clamp(exponent >> 1, f.firstLevel, f.lastLevel);
     // 4 to the power k, built from its exponent (k is a level number, far inside the range).
