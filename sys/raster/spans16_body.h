@@ -779,10 +779,16 @@ inline __attribute__((noinline)) void PacketStartsInFours(const RowPacket& packe
     const int fours = (rows + 3) / 4;
     const __m256d x0 = _mm256_set1_pd(packet.x0), y0 = _mm256_set1_pd(packet.y0);
     __m256d rx[4], ry[4];
+    // Four rows' whole numbers one by one (zero past the rows): the rasterizer has just stored
+    // them so, and a masked load would wait for the stores to land.
     for (int k = 0; k < fours; ++k) {
-        const __m128i present = _mm_cmpgt_epi32(_mm_set1_epi32(rows - 4 * k), _mm_setr_epi32(0, 1, 2, 3));
-        rx[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_maskload_epi32(packet.first + from + 4 * k, present)), x0);
-        ry[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_maskload_epi32(packet.y + from + 4 * k, present)), y0);
+        const int at = from + 4 * k, left = rows - 4 * k;
+        const __m128i first = _mm_setr_epi32(packet.first[at], left > 1 ? packet.first[at + 1] : 0,
+                                             left > 2 ? packet.first[at + 2] : 0, left > 3 ? packet.first[at + 3] : 0);
+        const __m128i y = _mm_setr_epi32(packet.y[at], left > 1 ? packet.y[at + 1] : 0, left > 2 ? packet.y[at + 2] : 0,
+                                         left > 3 ? packet.y[at + 3] : 0);
+        rx[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(first), x0);
+        ry[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(y), y0);
     }
     for (int n = 0; n < packet.planeCount; ++n) {
         const int plane = packet.planes[n];
