@@ -424,16 +424,44 @@ LANES16_INLINE D8 mask_mul_pd(D8 src, unsigned m, D8 a, D8 b) { return BlendD(m,
 LANES16_INLINE D8 maskz_mul_pd(unsigned m, D8 a, D8 b) { return BlendD(m, setzero_pd(), mul_pd(a, b)); }
 LANES16_INLINE D8 mask_mov_pd(D8 src, unsigned m, D8 a) { return BlendD(m, src, a); }
 LANES16_INLINE D8 maskz_mov_pd(unsigned m, D8 a) { return BlendD(m, setzero_pd(), a); }
-LANES16_INLINE D8 maskz_compress_pd(unsigned m, D8 a) {
-    alignas(32) double x[8], out[8] = {};
-    storeu_pd(x, a);
-    int n = 0;
-    for (int k = 0; k < 8; ++k) {
-        if ((m >> k) & 1) {
-            out[n++] = x[k];
+// For each mask of eight lanes, where each of the eight doubles of the compressed result comes
+// from, as the two 32-bit lanes a pair of eight-lane permutes take: bits 0-2 the lane within a
+// half, bit 3 the high half, bit 4 a zero lane past the named ones.
+struct CompressTable {
+    uint8_t lanes[256][16];
+};
+constexpr CompressTable MakeCompressTable() {
+    CompressTable t{};
+    for (int bits = 0; bits < 256; ++bits) {
+        int n = 0;
+        for (int k = 0; k < 8; ++k) {
+            if ((bits >> k) & 1) {
+                for (int h = 0; h < 2; ++h) {
+                    t.lanes[bits][2 * n + h] = static_cast<uint8_t>((k & 3) * 2 + h + (k >= 4 ? 8 : 0));
+                }
+                ++n;
+            }
+        }
+        for (; n < 8; ++n) {
+            t.lanes[bits][2 * n] = t.lanes[bits][2 * n + 1] = 16;
         }
     }
-    return load_pd(out);
+    return t;
+}
+alignas(16) inline constexpr CompressTable kCompressTable = MakeCompressTable();
+LANES16_INLINE __m256d CompressHalf(const D8& a, __m256i from) {
+    const __m256 lo = _mm256_permutevar8x32_ps(_mm256_castpd_ps(a.lo), from);
+    const __m256 hi = _mm256_permutevar8x32_ps(_mm256_castpd_ps(a.hi), from);
+    const __m256 picked = _mm256_blendv_ps(lo, hi, _mm256_castsi256_ps(_mm256_slli_epi32(from, 28)));
+    return _mm256_castps_pd(
+        _mm256_and_ps(picked, _mm256_castsi256_ps(_mm256_cmpgt_epi32(_mm256_set1_epi32(16), from))));
+}
+// The named lanes moved down in order, zeros after them: a table look-up and permutes, where
+// lane by lane through memory would stall on mispredicted branches and narrow stores.
+LANES16_INLINE D8 maskz_compress_pd(unsigned m, D8 a) {
+    const uint8_t* from = kCompressTable.lanes[m & 0xFF];
+    return {CompressHalf(a, _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from)))),
+            CompressHalf(a, _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + 8))))};
 }
 
 // Eight-lane operations with masks, and 16-bit lanes in one register.
