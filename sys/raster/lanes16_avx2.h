@@ -20,15 +20,24 @@ namespace sys::raster::simd::lanes16 {
 
 #define LANES16_INLINE __attribute__((always_inline)) inline
 
-struct F16 {
-    __m256 lo, hi;
-};
-struct I16 {
-    __m256i lo, hi;
-};
-struct D8 {
-    __m256d lo, hi;
-};
+// Copies go register by register: the compiler's plain copy of a 64-byte value moves it in
+// 16-byte pieces, and a half read back whole then waits on two narrow stores.
+#define LANES16_PAIR(T, V)                                                                                             \
+    struct T {                                                                                                         \
+        V lo, hi;                                                                                                      \
+        T() = default;                                                                                                 \
+        T(V l, V h) : lo(l), hi(h) {}                                                                                  \
+        T(const T& o) : lo(o.lo), hi(o.hi) {}                                                                          \
+        T& operator=(const T& o) {                                                                                     \
+            lo = o.lo;                                                                                                 \
+            hi = o.hi;                                                                                                 \
+            return *this;                                                                                              \
+        }                                                                                                              \
+    };
+LANES16_PAIR(F16, __m256)
+LANES16_PAIR(I16, __m256i)
+LANES16_PAIR(D8, __m256d)
+#undef LANES16_PAIR
 
 // Bit k of `bits` (below 256) as the all-ones or zero lane k of eight 32-bit lanes, from a
 // table: a load, where working it out would take the shuffle port the loops need most.
