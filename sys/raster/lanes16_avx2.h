@@ -498,55 +498,95 @@ LANES16_INLINE unsigned cmpge_epu16_mask(__m256i a, __m256i b) { return cmpeq_ep
 LANES16_INLINE unsigned cmple_epu16_mask(__m256i a, __m256i b) { return cmpeq_epu16_mask(_mm256_min_epu16(a, b), a); }
 LANES16_INLINE unsigned cmplt_epu16_mask(__m256i a, __m256i b) { return ~cmpge_epu16_mask(a, b) & 0xFFFF; }
 LANES16_INLINE unsigned cmpgt_epu16_mask(__m256i a, __m256i b) { return ~cmple_epu16_mask(a, b) & 0xFFFF; }
-// Masked 16-bit loads and stores touch only the lanes named, as the AVX-512 ones do: whole
-// where all sixteen are named; for a run of lanes, the pairs it covers whole through 32-bit
-// masked moves and a lane at either end on its own; else lane by lane. Lanes come into a
-// register by broadcast and blend, so no wide load waits on narrow stores.
-struct Run16 {
-    unsigned pairs;   // the 32-bit lanes inside the run
-    int first, last;  // a lane at the start or end outside those, or -1
+// Masked 16-bit loads and stores touch only the lanes named, as the AVX-512 ones do, without
+// a branch on where a row starts or ends: two lanes side by side go as one 32-bit lane of a
+// masked move, from the row's address for lanes 2j and 2j + 1 and from two bytes further on
+// for lanes 2j + 1 and 2j + 2 (a lane covered twice gets the same value twice); that leaves
+// lanes with neither neighbour named, which go on their own: always the first lane named,
+// rarely one further on.
+struct Pairs16 {
+    __m256i even, odd;  // the 32-bit lanes of the moves from the address and from two bytes on
+    unsigned alone;     // lanes past the first that neither move covers
 };
-LANES16_INLINE bool RunOf(unsigned m, Run16& run) {
-    const int from = __builtin_ctz(m), to = 32 - __builtin_clz(m);  // lanes from .. to - 1
-    if (m != ((1u << to) - 1) - ((1u << from) - 1)) {
-        return false;
-    }
-    const int pairFrom = (from + 1) / 2, pairTo = to / 2;
-    run.pairs = pairTo > pairFrom ? ((1u << pairTo) - 1) - ((1u << pairFrom) - 1) : 0;
-    run.first = (from & 1) != 0 ? from : -1;
-    run.last = (to & 1) != 0 && to - 1 != run.first ? to - 1 : -1;
-    return true;
+LANES16_INLINE Pairs16 PairsOf(unsigned m) {
+    const unsigned even = m & (m >> 1) & 0x5555, odd = (m >> 1) & (m >> 2) & 0x5555;
+    const __m256i bits = _mm256_set1_epi32(static_cast<int>(even | odd << 1));
+    const __m256i evenBit = _mm256_setr_epi32(1, 4, 16, 64, 256, 1024, 4096, 16384);
+    const __m256i oddBit = _mm256_setr_epi32(2, 8, 32, 128, 512, 2048, 8192, 32768);
+    return {_mm256_cmpeq_epi32(_mm256_and_si256(bits, evenBit), evenBit),
+            _mm256_cmpeq_epi32(_mm256_and_si256(bits, oddBit), oddBit), m & ~(m << 1 | m >> 1) & (m - 1)};
 }
-LANES16_INLINE __m256i Place16(__m256i v, int k, const void* p) {
+// Lane k of sixteen 16-bit lanes all ones, the rest zero.
+struct OneLaneTable {
+    uint16_t lanes[16][16];
+};
+constexpr OneLaneTable MakeOneLaneTable() {
+    OneLaneTable t{};
+    for (int k = 0; k < 16; ++k) {
+        t.lanes[k][k] = 0xFFFF;
+    }
+    return t;
+}
+alignas(32) inline constexpr OneLaneTable kOneLane16 = MakeOneLaneTable();
+// Lane k of the result is lane k - 1 of v (lane 0 zero), and lane k + 1 (lane 15 zero).
+LANES16_INLINE __m256i Up16(__m256i v) { return _mm256_alignr_epi8(v, _mm256_permute2x128_si256(v, v, 0x08), 14); }
+LANES16_INLINE __m256i Down16(__m256i v) { return _mm256_alignr_epi8(_mm256_permute2x128_si256(v, v, 0x81), v, 2); }
+LANES16_INLINE __m256i OneLoaded16(const void* p, int k) {
     uint16_t value;
     std::memcpy(&value, static_cast<const uint16_t*>(p) + k, 2);
-    return _mm256_blendv_epi8(v, _mm256_set1_epi16(static_cast<short>(value)), Lanes16(1u << k));
+    return _mm256_and_si256(_mm256_set1_epi16(static_cast<short>(value)),
+                            _mm256_load_si256(reinterpret_cast<const __m256i*>(kOneLane16.lanes[k])));
 }
+// A row's lanes m read from p: its whole pairs or-ed into `even`, its pairs from lane 2j + 1
+// into `odd` (as they lie at p + 2), its single lanes into `single`.
+struct Loads16 {
+    __m256i even, odd, single;
+    LANES16_INLINE Loads16() : even(_mm256_setzero_si256()), odd(even), single(even) {}
+    LANES16_INLINE void Add(unsigned m, const void* p) {
+        if (m == 0) {
+            return;
+        }
+        const Pairs16 pairs = PairsOf(m);
+        even = _mm256_or_si256(even, _mm256_maskload_epi32(static_cast<const int*>(p), pairs.even));
+        odd = _mm256_or_si256(odd, _mm256_maskload_epi32(reinterpret_cast<const int*>(static_cast<const char*>(p) + 2),
+                                                         pairs.odd));
+        single = _mm256_or_si256(single, OneLoaded16(p, __builtin_ctz(m)));
+        for (unsigned bits = pairs.alone; bits != 0; bits &= bits - 1) {
+            single = _mm256_or_si256(single, OneLoaded16(p, __builtin_ctz(bits)));
+        }
+    }
+    LANES16_INLINE __m256i Lanes() const { return _mm256_or_si256(_mm256_or_si256(even, single), Up16(odd)); }
+};
+// Sixteen values stored under the masks of one or more rows.
+struct Stores16 {
+    __m256i v, down;
+    alignas(32) uint16_t value[16];
+    LANES16_INLINE explicit Stores16(__m256i a) : v(a), down(Down16(a)) {
+        _mm256_store_si256(reinterpret_cast<__m256i*>(value), a);
+    }
+    LANES16_INLINE void Store(unsigned m, void* p) const {
+        if (m == 0) {
+            return;
+        }
+        const Pairs16 pairs = PairsOf(m);
+        _mm256_maskstore_epi32(static_cast<int*>(p), pairs.even, v);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(static_cast<char*>(p) + 2), pairs.odd, down);
+        const int first = __builtin_ctz(m);
+        std::memcpy(static_cast<uint16_t*>(p) + first, &value[first], 2);
+        for (unsigned bits = pairs.alone; bits != 0; bits &= bits - 1) {
+            const int k = __builtin_ctz(bits);
+            std::memcpy(static_cast<uint16_t*>(p) + k, &value[k], 2);
+        }
+    }
+};
 LANES16_INLINE __m256i maskz_loadu_epi16(unsigned m, const void* p) {
     m &= 0xFFFF;
     if (m == 0xFFFF) {
         return _mm256_loadu_si256(static_cast<const __m256i*>(p));
     }
-    if (m == 0) {
-        return _mm256_setzero_si256();
-    }
-    Run16 run;
-    if (RunOf(m, run)) {
-        __m256i v = run.pairs != 0 ? _mm256_maskload_epi32(static_cast<const int*>(p), Lanes32(run.pairs))
-                                   : _mm256_setzero_si256();
-        if (run.first >= 0) {
-            v = Place16(v, run.first, p);
-        }
-        if (run.last >= 0) {
-            v = Place16(v, run.last, p);
-        }
-        return v;
-    }
-    __m256i v = _mm256_setzero_si256();
-    for (unsigned bits = m; bits != 0; bits &= bits - 1) {
-        v = Place16(v, __builtin_ctz(bits), p);
-    }
-    return v;
+    Loads16 loads;
+    loads.Add(m, p);
+    return loads.Lanes();
 }
 LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
     m &= 0xFFFF;
@@ -554,26 +594,21 @@ LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
         _mm256_storeu_si256(static_cast<__m256i*>(p), a);
         return;
     }
-    if (m == 0) {
-        return;
+    Stores16(a).Store(m, p);
+}
+// Several rows' lanes (which do not overlap), each row from its own address: one row at a
+// time as above, the lanes put in place once for all rows.
+LANES16_INLINE __m256i LoadRows16(int rows, const uint16_t* mask, const uintptr_t* at) {
+    Loads16 loads;
+    for (int r = 0; r < rows; ++r) {
+        loads.Add(mask[r], reinterpret_cast<const void*>(at[r]));
     }
-    alignas(32) uint16_t v[16];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(v), a);
-    Run16 run;
-    if (RunOf(m, run)) {
-        if (run.pairs != 0) {
-            _mm256_maskstore_epi32(static_cast<int*>(p), Lanes32(run.pairs), a);
-        }
-        for (const int k : {run.first, run.last}) {
-            if (k >= 0) {
-                std::memcpy(static_cast<uint16_t*>(p) + k, &v[k], 2);
-            }
-        }
-        return;
-    }
-    for (unsigned bits = m; bits != 0; bits &= bits - 1) {
-        const int k = __builtin_ctz(bits);
-        std::memcpy(static_cast<uint16_t*>(p) + k, &v[k], 2);
+    return loads.Lanes();
+}
+LANES16_INLINE void StoreRows16(int rows, const uint16_t* mask, const uintptr_t* at, unsigned m, __m256i v) {
+    const Stores16 stores(v);
+    for (int r = 0; r < rows; ++r) {
+        stores.Store(m & mask[r], reinterpret_cast<void*>(at[r]));
     }
 }
 
@@ -724,5 +759,6 @@ LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
 #define _mm256_cmpgt_epu16_mask LANES16(cmpgt_epu16_mask)
 #define _mm256_maskz_loadu_epi16 LANES16(maskz_loadu_epi16)
 #define _mm256_mask_storeu_epi16 LANES16(mask_storeu_epi16)
+#define LANES16_ROWS16
 
 #endif

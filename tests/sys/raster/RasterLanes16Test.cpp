@@ -1,10 +1,14 @@
 // The AVX2 stand-ins for sixteen-lane operations whose AVX2 form takes a different route from
-// the plain definition (tables, runs of lanes) give that definition's result for every mask.
+// the plain definition (tables, pairs of 16-bit lanes) give that definition's result for every
+// mask, and masked 16-bit stores leave every value outside their lanes as it was.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "sys/raster/raster_spans_simd.h"
 
@@ -23,6 +27,22 @@ namespace lanes = sys::raster::simd::lanes16;
 
 void Compress(unsigned mask, const double* in, double* out) {
     lanes::storeu_pd(out, lanes::maskz_compress_pd(mask, lanes::load_pd(in)));
+}
+
+void Load16(unsigned mask, const uint16_t* in, uint16_t* out) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), lanes::maskz_loadu_epi16(mask, in));
+}
+
+void Store16(unsigned mask, const uint16_t* in, uint16_t* out) {
+    lanes::mask_storeu_epi16(out, mask, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in)));
+}
+
+void LoadRows(int rows, const uint16_t* masks, const uintptr_t* at, uint16_t* out) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), lanes::LoadRows16(rows, masks, at));
+}
+
+void StoreRows(int rows, const uint16_t* masks, const uintptr_t* at, unsigned mask, const uint16_t* in) {
+    lanes::StoreRows16(rows, masks, at, mask, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in)));
 }
 
 }  // namespace
@@ -57,6 +77,74 @@ TEST_F(RasterLanes16, CompressMovesTheNamedDoublesDownInOrderWithZerosAfter) {
         }
         Compress(mask, in, out);
         EXPECT_EQ(std::memcmp(expected, out, sizeof out), 0) << "mask " << mask;
+    }
+}
+
+TEST_F(RasterLanes16, MaskedSixteenBitMovesTouchOnlyTheNamedLanes) {
+    uint16_t values[16];
+    for (int k = 0; k < 16; ++k) {
+        values[k] = static_cast<uint16_t>(0x1111 * (k + 1) + k);
+    }
+    for (unsigned mask = 0; mask < 0x10000; ++mask) {
+        uint16_t loaded[16], memory[48], stored[48];
+        for (int k = 0; k < 48; ++k) {
+            memory[k] = stored[k] = static_cast<uint16_t>(0xA000 + k);
+        }
+        Load16(mask, memory + 16, loaded);
+        Store16(mask, values, stored + 16);
+        for (int k = 0; k < 16; ++k) {
+            const bool named = (mask >> k) & 1;
+            ASSERT_EQ(loaded[k], named ? memory[16 + k] : 0) << "mask " << mask << " lane " << k;
+            ASSERT_EQ(stored[16 + k], named ? values[k] : memory[16 + k]) << "mask " << mask << " lane " << k;
+        }
+        ASSERT_EQ(std::memcmp(stored, memory, 32), 0) << "mask " << mask;
+        ASSERT_EQ(std::memcmp(stored + 32, memory + 32, 32), 0) << "mask " << mask;
+    }
+}
+
+// Rows of a packet: each row's lanes follow the last row's, and each row lies alone in a
+// buffer of its own pixels, so a move past them would reach another row's.
+TEST_F(RasterLanes16, PacketRowsMoveEachRowsPixelsFromItsOwnAddress) {
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 2000; ++trial) {
+        uint16_t masks[16];
+        int rows = 0;
+        for (int lane = 0; lane < 16; ++rows) {
+            const int count = std::min<int>(16 - lane, 1 + static_cast<int>(random() % (trial % 3 == 0 ? 3 : 9)));
+            masks[rows] = static_cast<uint16_t>(((1u << count) - 1) << lane);
+            lane += count;
+        }
+        // Row r's pixels start 32 values into the buffer per row; the last ends at its end.
+        std::vector<uint16_t> pixels(32 * (rows - 1) + 16 - __builtin_ctz(masks[rows - 1]));
+        uintptr_t at[16];
+        for (int r = 0; r < rows; ++r) {
+            at[r] = reinterpret_cast<uintptr_t>(pixels.data()) + 64 * r - 2 * __builtin_ctz(masks[r]);
+        }
+        for (uint16_t& p : pixels) {
+            p = static_cast<uint16_t>(random());
+        }
+        const std::vector<uint16_t> before = pixels;
+        uint16_t loaded[16], values[16], expected[16] = {};
+        LoadRows(rows, masks, at, loaded);
+        const unsigned store = static_cast<unsigned>(random()) & 0xFFFF;
+        for (int k = 0; k < 16; ++k) {
+            values[k] = static_cast<uint16_t>(random());
+        }
+        StoreRows(rows, masks, at, store, values);
+        std::vector<uint16_t> after = before;
+        for (int r = 0; r < rows; ++r) {
+            for (int k = 0; k < 16; ++k) {
+                if ((masks[r] >> k) & 1) {
+                    const size_t index = (at[r] - reinterpret_cast<uintptr_t>(pixels.data())) / 2 + k;
+                    expected[k] = before[index];
+                    if ((store >> k) & 1) {
+                        after[index] = values[k];
+                    }
+                }
+            }
+        }
+        ASSERT_EQ(std::memcmp(loaded, expected, sizeof expected), 0) << "trial " << trial;
+        ASSERT_TRUE(pixels == after) << "trial " << trial;
     }
 }
 
