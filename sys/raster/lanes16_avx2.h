@@ -57,10 +57,22 @@ alignas(32) inline constexpr LaneTable32 kLaneTable32 = MakeLaneTable32();
 LANES16_INLINE __m256i Lanes32(unsigned bits) {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(kLaneTable32.lanes[bits & 0xFF]));
 }
-// The same for four 64-bit lanes.
+// The same for four 64-bit lanes (bits below 16).
+struct LaneTable64 {
+    int64_t lanes[16][4];
+};
+constexpr LaneTable64 MakeLaneTable64() {
+    LaneTable64 t{};
+    for (int bits = 0; bits < 16; ++bits) {
+        for (int k = 0; k < 4; ++k) {
+            t.lanes[bits][k] = (bits >> k) & 1 ? -1 : 0;
+        }
+    }
+    return t;
+}
+alignas(32) inline constexpr LaneTable64 kLaneTable64 = MakeLaneTable64();
 LANES16_INLINE __m256i Lanes64(unsigned bits) {
-    const __m256i bit = _mm256_setr_epi64x(1, 2, 4, 8);
-    return _mm256_cmpeq_epi64(_mm256_and_si256(_mm256_set1_epi64x(bits), bit), bit);
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(kLaneTable64.lanes[bits & 0xF]));
 }
 LANES16_INLINE unsigned Bits(__m256 lo, __m256 hi) {
     return static_cast<unsigned>(_mm256_movemask_ps(lo)) | static_cast<unsigned>(_mm256_movemask_ps(hi)) << 8;
@@ -358,15 +370,13 @@ LANES16_INLINE I16 cvtepu16_epi32(__m256i a) {
 }
 
 // 64-bit integers, eight lanes.
-LANES16_INLINE I16 mullo_epi64(I16 a, I16 b) {
-    alignas(32) long long x[8], y[8];
-    store_si512(x, a);
-    store_si512(y, b);
-    for (int k = 0; k < 8; ++k) {
-        x[k] = static_cast<long long>(static_cast<unsigned long long>(x[k]) * static_cast<unsigned long long>(y[k]));
-    }
-    return loadu_si512(x);
+// The low 64 bits of each product, from 32-bit halves: lo * lo + ((hi * lo + lo * hi) << 32).
+LANES16_INLINE __m256i MulLo64(__m256i a, __m256i b) {
+    const __m256i cross = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(a, 32), b),
+                                           _mm256_mul_epu32(a, _mm256_srli_epi64(b, 32)));
+    return _mm256_add_epi64(_mm256_mul_epu32(a, b), _mm256_slli_epi64(cross, 32));
 }
+LANES16_INLINE I16 mullo_epi64(I16 a, I16 b) { return {MulLo64(a.lo, b.lo), MulLo64(a.hi, b.hi)}; }
 LANES16_INLINE unsigned cmpge_epi64_mask(I16 a, I16 b) {
     return ~Bits64(_mm256_cmpgt_epi64(b.lo, a.lo), _mm256_cmpgt_epi64(b.hi, a.hi)) & 0xFF;
 }
@@ -399,7 +409,28 @@ LANES16_INLINE D8 cvtps_pd(__m256 a) {
 LANES16_INLINE __m256 cvtpd_ps(D8 a) {
     return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(a.lo)), _mm256_cvtpd_ps(a.hi), 1);
 }
+// Integers of magnitude below 2^51 as doubles and back through the bits of a sum with
+// 1.5 * 2^52, whose unit in the last place is one; other values one by one.
+LANES16_INLINE __m256d Magic64() { return _mm256_set1_pd(6755399441055744.0); }
+LANES16_INLINE bool Below51(__m256d a) {
+    const __m256d limit = _mm256_set1_pd(2251799813685248.0);
+    return _mm256_movemask_pd(_mm256_cmp_pd(_mm256_andnot_pd(_mm256_set1_pd(-0.0), a), limit, _CMP_LT_OQ)) == 0xF;
+}
+LANES16_INLINE bool Below51(__m256i a) {
+    const __m256i shifted = _mm256_srli_epi64(_mm256_add_epi64(a, _mm256_set1_epi64x(1LL << 51)), 52);
+    return _mm256_testz_si256(shifted, shifted) != 0;
+}
+LANES16_INLINE __m256i Truncate64(__m256d a) {
+    const __m256d whole = _mm256_round_pd(a, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    return _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(whole, Magic64())), _mm256_castpd_si256(Magic64()));
+}
+LANES16_INLINE __m256d Double64(__m256i a) {
+    return _mm256_sub_pd(_mm256_castsi256_pd(_mm256_add_epi64(a, _mm256_castpd_si256(Magic64()))), Magic64());
+}
 LANES16_INLINE I16 cvttpd_epi64(D8 a) {
+    if (Below51(a.lo) && Below51(a.hi)) {
+        return {Truncate64(a.lo), Truncate64(a.hi)};
+    }
     alignas(32) double x[8];
     alignas(32) long long out[8];
     storeu_pd(x, a);
@@ -411,6 +442,9 @@ LANES16_INLINE I16 cvttpd_epi64(D8 a) {
     return loadu_si512(out);
 }
 LANES16_INLINE D8 cvtepi64_pd(I16 a) {
+    if (Below51(a.lo) && Below51(a.hi)) {
+        return {Double64(a.lo), Double64(a.hi)};
+    }
     alignas(32) long long x[8];
     alignas(32) double out[8];
     store_si512(x, a);

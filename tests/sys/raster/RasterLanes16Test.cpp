@@ -29,6 +29,14 @@ void Compress(unsigned mask, const double* in, double* out) {
     lanes::storeu_pd(out, lanes::maskz_compress_pd(mask, lanes::load_pd(in)));
 }
 
+// Eight doubles truncated to 64-bit integers, those integers back to doubles, and their
+// products with `factor`.
+void Convert64(const double* in, long long* truncated, double* back, const long long* factor, long long* product) {
+    lanes::store_si512(truncated, lanes::cvttpd_epi64(lanes::load_pd(in)));
+    lanes::storeu_pd(back, lanes::cvtepi64_pd(lanes::loadu_si512(truncated)));
+    lanes::store_si512(product, lanes::mullo_epi64(lanes::loadu_si512(truncated), lanes::loadu_si512(factor)));
+}
+
 void Load16(unsigned mask, const uint16_t* in, uint16_t* out) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), lanes::maskz_loadu_epi16(mask, in));
 }
@@ -77,6 +85,34 @@ TEST_F(RasterLanes16, CompressMovesTheNamedDoublesDownInOrderWithZerosAfter) {
         }
         Compress(mask, in, out);
         EXPECT_EQ(std::memcmp(expected, out, sizeof out), 0) << "mask " << mask;
+    }
+}
+
+// Each row of eight takes the short route where all its values allow it, else the long one.
+TEST_F(RasterLanes16, SixtyFourBitConversionsAndProductsMatchTheOneValueDefinitions) {
+    const double big = 2251799813685248.0;  // 2^51
+    const double rows[][8] = {
+        {0.0, -0.0, 0.7, -0.7, 1.5, -2.5, 65536.49, -65536.51},
+        {big - 1.0, -(big - 1.0), big - 0.5, -(big - 0.5), 123456789.9, -987654321.1, 1e-300, -3.0},
+        {-big, 0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0},
+        {big, 0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0},
+        {1.0, -big * 2.0, 1e19, -1e19, __builtin_nan(""), __builtin_inf(), -__builtin_inf(), 9.0},
+    };
+    const long long factor[8] = {3, -7, 1LL << 40, -(1LL << 33), 0x123456789LL, -1, 0x7FFFFFFFFFFFLL, 5};
+    for (const auto& in : rows) {
+        alignas(32) long long truncated[8], product[8];
+        alignas(32) double back[8];
+        Convert64(in, truncated, back, factor, product);
+        for (int k = 0; k < 8; ++k) {
+            const long long expected = in[k] > -9223372036854775808.0 && in[k] < 9223372036854775808.0
+                                           ? static_cast<long long>(in[k])
+                                           : INT64_MIN;
+            EXPECT_EQ(truncated[k], expected) << in[k];
+            EXPECT_EQ(back[k], static_cast<double>(expected)) << in[k];
+            EXPECT_EQ(product[k], static_cast<long long>(static_cast<unsigned long long>(expected) *
+                                                         static_cast<unsigned long long>(factor[k])))
+                << in[k];
+        }
     }
 }
 
