@@ -467,44 +467,46 @@ LANES16_INLINE D8 mask_mul_pd(D8 src, unsigned m, D8 a, D8 b) { return BlendD(m,
 LANES16_INLINE D8 maskz_mul_pd(unsigned m, D8 a, D8 b) { return BlendD(m, setzero_pd(), mul_pd(a, b)); }
 LANES16_INLINE D8 mask_mov_pd(D8 src, unsigned m, D8 a) { return BlendD(m, src, a); }
 LANES16_INLINE D8 maskz_mov_pd(unsigned m, D8 a) { return BlendD(m, setzero_pd(), a); }
-// For each mask of eight lanes, where each of the eight doubles of the compressed result comes
-// from, as the two 32-bit lanes a pair of eight-lane permutes take: bits 0-2 the lane within a
-// half, bit 3 the high half, bit 4 a zero lane past the named ones.
-struct CompressTable {
-    uint8_t lanes[256][16];
+// For each mask of four lanes, the compressed result's source lanes as pairs of 32-bit lanes,
+// and which of its lanes are named ones (the rest are zero).
+struct Compress4Table {
+    int32_t from[16][8];
+    int32_t keep[16][8];
 };
-constexpr CompressTable MakeCompressTable() {
-    CompressTable t{};
-    for (int bits = 0; bits < 256; ++bits) {
+constexpr Compress4Table MakeCompress4Table() {
+    Compress4Table t{};
+    for (int bits = 0; bits < 16; ++bits) {
         int n = 0;
-        for (int k = 0; k < 8; ++k) {
+        for (int k = 0; k < 4; ++k) {
             if ((bits >> k) & 1) {
-                for (int h = 0; h < 2; ++h) {
-                    t.lanes[bits][2 * n + h] = static_cast<uint8_t>((k & 3) * 2 + h + (k >= 4 ? 8 : 0));
-                }
+                t.from[bits][2 * n] = 2 * k;
+                t.from[bits][2 * n + 1] = 2 * k + 1;
+                t.keep[bits][2 * n] = t.keep[bits][2 * n + 1] = -1;
                 ++n;
             }
-        }
-        for (; n < 8; ++n) {
-            t.lanes[bits][2 * n] = t.lanes[bits][2 * n + 1] = 16;
         }
     }
     return t;
 }
-alignas(16) inline constexpr CompressTable kCompressTable = MakeCompressTable();
-LANES16_INLINE __m256d CompressHalf(const D8& a, __m256i from) {
-    const __m256 lo = _mm256_permutevar8x32_ps(_mm256_castpd_ps(a.lo), from);
-    const __m256 hi = _mm256_permutevar8x32_ps(_mm256_castpd_ps(a.hi), from);
-    const __m256 picked = _mm256_blendv_ps(lo, hi, _mm256_castsi256_ps(_mm256_slli_epi32(from, 28)));
+alignas(32) inline constexpr Compress4Table kCompress4 = MakeCompress4Table();
+LANES16_INLINE __m256d Compress4(const double* p, unsigned m) {
+    const __m256 moved = _mm256_permutevar8x32_ps(
+        _mm256_loadu_ps(reinterpret_cast<const float*>(p)),
+        _mm256_load_si256(reinterpret_cast<const __m256i*>(kCompress4.from[m])));
     return _mm256_castps_pd(
-        _mm256_and_ps(picked, _mm256_castsi256_ps(_mm256_cmpgt_epi32(_mm256_set1_epi32(16), from))));
+        _mm256_and_ps(moved, _mm256_load_ps(reinterpret_cast<const float*>(kCompress4.keep[m]))));
 }
-// The named lanes moved down in order, zeros after them: a table look-up and permutes, where
-// lane by lane through memory would stall on mispredicted branches and narrow stores.
-LANES16_INLINE D8 maskz_compress_pd(unsigned m, D8 a) {
-    const uint8_t* from = kCompressTable.lanes[m & 0xFF];
-    return {CompressHalf(a, _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from)))),
-            CompressHalf(a, _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(from + 8))))};
+// The named values of each half of sixteen side by side, as the AVX-512 copy stores them, a quarter at a time with
+// one permute each: each quarter's store starts where the named values before it end and
+// zeros the rest of its four lanes, so the stores go in order and the last quarter's leaves
+// the zeros a store of zeros put under it past four lanes.
+LANES16_INLINE void PackPlanes16(const double* full, unsigned low, unsigned high, double* out) {
+    const int first = __builtin_popcount(low & 0xF), lowCount = __builtin_popcount(low & 0xFF);
+    _mm256_storeu_pd(out, Compress4(full, low & 0xF));
+    _mm256_storeu_pd(out + first, Compress4(full + 4, (low >> 4) & 0xF));
+    _mm256_storeu_pd(out + lowCount, Compress4(full + 8, high & 0xF));
+    _mm256_storeu_pd(out + lowCount + 4, _mm256_setzero_pd());
+    _mm256_storeu_pd(out + lowCount + __builtin_popcount(high & 0xF), Compress4(full + 12, (high >> 4) & 0xF));
 }
 
 // Eight-lane operations with masks, and 16-bit lanes in one register.
@@ -780,7 +782,6 @@ LANES16_INLINE void StoreRows16(int rows, const uint16_t* mask, const uintptr_t*
 #define _mm512_maskz_mul_pd LANES16(maskz_mul_pd)
 #define _mm512_mask_mov_pd LANES16(mask_mov_pd)
 #define _mm512_maskz_mov_pd LANES16(maskz_mov_pd)
-#define _mm512_maskz_compress_pd LANES16(maskz_compress_pd)
 #define _mm256_cmp_ps_mask(a, b, c) LANES16(CmpPs8<(c)>)(a, b)
 #define _mm256_cmpeq_epi32_mask LANES16(cmpeq_epi32_mask8)
 #define _mm256_mask_or_epi32 LANES16(mask_or_epi32_8)
@@ -794,5 +795,6 @@ LANES16_INLINE void StoreRows16(int rows, const uint16_t* mask, const uintptr_t*
 #define _mm256_maskz_loadu_epi16 LANES16(maskz_loadu_epi16)
 #define _mm256_mask_storeu_epi16 LANES16(mask_storeu_epi16)
 #define LANES16_ROWS16
+#define LANES16_PACK_PLANES
 
 #endif

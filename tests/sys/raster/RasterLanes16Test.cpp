@@ -25,9 +25,7 @@ namespace {
 
 namespace lanes = sys::raster::simd::lanes16;
 
-void Compress(unsigned mask, const double* in, double* out) {
-    lanes::storeu_pd(out, lanes::maskz_compress_pd(mask, lanes::load_pd(in)));
-}
+void Pack(const double* full, unsigned low, unsigned high, double* out) { lanes::PackPlanes16(full, low, high, out); }
 
 // Eight doubles truncated to 64-bit integers, those integers back to doubles, and their
 // products with `factor`.
@@ -73,18 +71,28 @@ protected:
     }
 };
 
-TEST_F(RasterLanes16, CompressMovesTheNamedDoublesDownInOrderWithZerosAfter) {
-    const double in[8] = {1.5, -2.0, 3.25, -0.0, 5e300, -6e-300, __builtin_inf(), 8.0};
-    for (unsigned mask = 0; mask < 256; ++mask) {
-        double expected[8] = {}, out[8];
-        int n = 0;
-        for (int k = 0; k < 8; ++k) {
-            if ((mask >> k) & 1) {
-                expected[n++] = in[k];
+// Each half's named values moved down in order, the high half's after the low half's, zeros
+// up to eight past the low half's count, and the rest as it was.
+TEST_F(RasterLanes16, PackedPlanesHoldTheNamedValuesSideBySide) {
+    double full[16];
+    for (int k = 0; k < 16; ++k) {
+        full[k] = k % 5 == 3 ? -0.0 : (k + 1) * (k % 2 != 0 ? -1.25 : 1e300);
+    }
+    for (unsigned masks = 0; masks < 0x10000; ++masks) {
+        const unsigned low = masks & 0xFF, high = masks >> 8;
+        double expected[16], out[16];
+        for (int k = 0; k < 16; ++k) {
+            expected[k] = out[k] = 7.0 + k;
+        }
+        const int lowCount = __builtin_popcount(low);
+        std::fill(expected, expected + lowCount + 8, 0.0);
+        for (int k = 0, n = 0; k < 16; ++k) {
+            if (((k < 8 ? low >> k : high >> (k - 8)) & 1) != 0) {
+                expected[n++] = full[k];
             }
         }
-        Compress(mask, in, out);
-        EXPECT_EQ(std::memcmp(expected, out, sizeof out), 0) << "mask " << mask;
+        Pack(full, low, high, out);
+        ASSERT_EQ(std::memcmp(expected, out, sizeof out), 0) << "masks " << low << ", " << high;
     }
 }
 
