@@ -181,6 +181,16 @@ LANES16_INLINE F16 permutexvar_ps(I16 index, F16 table) {
 // [0.75, 1.5) with the sign dropped.
 LANES16_INLINE void Split(__m256 x, __m256& exponent, __m256& mantissa) {
     const __m256i magnitude = _mm256_and_si256(_mm256_castps_si256(x), _mm256_set1_epi32(0x7FFFFFFF));
+    // Where every lane is a normal number, as almost always, the fields as they stand.
+    const __m256i normalSpan = _mm256_set1_epi32(0x7F000000 - 1);
+    const __m256i aboveSmallest = _mm256_sub_epi32(magnitude, _mm256_set1_epi32(0x00800000));
+    if (_mm256_movemask_ps(_mm256_castsi256_ps(
+            _mm256_cmpeq_epi32(_mm256_max_epu32(aboveSmallest, normalSpan), normalSpan))) == 0xFF) {
+        exponent = _mm256_cvtepi32_ps(_mm256_sub_epi32(_mm256_srli_epi32(magnitude, 23), _mm256_set1_epi32(127)));
+        mantissa = _mm256_castsi256_ps(_mm256_or_si256(_mm256_and_si256(magnitude, _mm256_set1_epi32(0x007FFFFF)),
+                                                       _mm256_set1_epi32(0x3F800000)));
+        return;
+    }
     // Subnormal numbers are scaled by 2^32 first, which leaves their exponent 32 lower.
     const __m256i subnormal = _mm256_cmpgt_epi32(_mm256_set1_epi32(0x00800000), magnitude);
     const __m256i scaled = _mm256_and_si256(

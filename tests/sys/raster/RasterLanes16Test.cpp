@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -33,6 +34,14 @@ void Convert64(const double* in, long long* truncated, double* back, const long 
     lanes::store_si512(truncated, lanes::cvttpd_epi64(lanes::load_pd(in)));
     lanes::storeu_pd(back, lanes::cvtepi64_pd(lanes::loadu_si512(truncated)));
     lanes::store_si512(product, lanes::mullo_epi64(lanes::loadu_si512(truncated), lanes::loadu_si512(factor)));
+}
+
+// The exponent and mantissa of eight floats.
+void SplitFloats(const float* in, float* exponent, float* mantissa) {
+    __m256 e, m;
+    lanes::Split(_mm256_loadu_ps(in), e, m);
+    _mm256_storeu_ps(exponent, e);
+    _mm256_storeu_ps(mantissa, m);
 }
 
 void Load16(unsigned mask, const uint16_t* in, uint16_t* out) {
@@ -120,6 +129,34 @@ TEST_F(RasterLanes16, SixtyFourBitConversionsAndProductsMatchTheOneValueDefiniti
             EXPECT_EQ(product[k], static_cast<long long>(static_cast<unsigned long long>(expected) *
                                                          static_cast<unsigned long long>(factor[k])))
                 << in[k];
+        }
+    }
+}
+
+// A row of normal numbers takes the short route; one zero, subnormal, infinity or non-number
+// among them sends the row the long way, with the same exponents and mantissas for the rest.
+TEST_F(RasterLanes16, ExponentAndMantissaMatchTheirDefinitionsOnEitherRoute) {
+    const float values[] = {1.0f, -1.0f, 1.5f, 3.0e38f, -1.17549435e-38f, 0.3f, 7.0e-30f, 1234.5f, -65536.0f};
+    const float odd[] = {0.0f, -0.0f, 1.0e-40f, -3.0e-45f, __builtin_inff(), __builtin_nanf("")};
+    for (const float v : values) {
+        for (int route = 0; route <= 6; ++route) {
+            float in[8], exponent[8], mantissa[8];
+            std::fill(in, in + 8, v);
+            if (route > 0) {
+                in[7] = odd[route - 1];
+            }
+            SplitFloats(in, exponent, mantissa);
+            for (int k = 0; k < 8; ++k) {
+                const float x = in[k];
+                if (std::isnan(x)) {
+                    EXPECT_TRUE(std::isnan(exponent[k]));
+                    continue;
+                }
+                const float e = x == 0.0f ? -__builtin_inff() : std::isinf(x) ? __builtin_inff() : std::logb(x);
+                const float m = x == 0.0f || std::isinf(x) ? 1.0f : std::fabs(x) / std::exp2(e);
+                EXPECT_EQ(exponent[k], e) << x << " beside " << in[7];
+                EXPECT_EQ(mantissa[k], m) << x << " beside " << in[7];
+            }
         }
     }
 }
