@@ -188,7 +188,11 @@ bool Lookup(const std::vector<std::string>& lines, std::string_view section, std
 std::string EncodeValue(std::string_view value) {
     const bool quote = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
                                           (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
-    return quote ? "\"" + std::string(value) + "\"" : std::string(value);
+    if (!quote) return std::string(value);
+    std::string quoted = "\"";
+    quoted.append(value);
+    quoted += '"';
+    return quoted;
 }
 
 bool HasLineBreak(std::string_view s) {

@@ -10,7 +10,8 @@
 // sixteen-lane operation as a pair of eight-lane ones. Each includes it inside its own
 // namespace and target region, after StoreWithin16 (a masked store of sixteen 16-bit values
 // that may lean on all sixteen lying inside the span). Comparisons' results are held as `auto`,
-// so the AVX2 copy can hand them on as lanes.
+// so the AVX2 copy can hand them on as lanes. A copy that defines GOURAUD_SPAN16_ELSEWHERE
+// brings its own plain Gouraud span (the AVX2 one, spans_avx2.cpp).
 namespace {
 
 // The dither thresholds of each row five times over (the last row: halves, for no dither), so
@@ -56,6 +57,7 @@ inline __mmask16 DepthPasses16(int function, __m256i incoming, __m256i stored) {
 
 }  // namespace
 
+#if !defined(GOURAUD_SPAN16_ELSEWHERE)
 int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                       const float* rowStart, const float* stepX, float constantQ, bool rgb565, bool perspective,
                       uint64_t& written) {
@@ -133,6 +135,7 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
     }
     return last + 1 - first;
 }
+#endif
 
 
 namespace {

@@ -38,7 +38,7 @@ inline std::vector<std::pair<std::string, std::vector<uint8_t>>> WaveSeeds() {
     seeds.emplace_back("float_tag.wav", MakeWave(mono3D));
 
     std::vector<uint8_t> cut = MakeWave(RampWave(16));
-    cut.resize(cut.size() - 10);
+    cut.erase(cut.end() - 10, cut.end());
     seeds.emplace_back("truncated.wav", cut);
 
     std::vector<uint8_t> huge = MakeWave(RampWave(4));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -313,6 +314,58 @@ TEST_P(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
         }
         EXPECT_GT(narrow.written, c.least) << "reach " << c.reach;
     }
+}
+
+// Rows whose q is not positive throughout take w from the draw's constant q at those pixels (a
+// loop may leave the check out only on rows positive at both ends): the sixteen-pixel Gouraud
+// span gives what the eight-pixel one gives, span ends and partial z passes included.
+TEST_P(RasterWideSpans, GouraudRowsWithQAtOrBelowZeroMatchTheEightPixelLoop) {
+    const struct {
+        float q0, dq;
+        int length;
+        PixelFormat format;
+    } cases[] = {
+        {0.30f, -0.02f, 40, PixelFormat::RGB565},  // q reaches zero at pixel 15
+        {-0.10f, 0.01f, 23, PixelFormat::RGB565},  // and from below zero
+        {0.50f, 0.01f, 16, PixelFormat::RGB565},   // positive throughout
+        {0.30f, -0.02f, 37, PixelFormat::XRGB8888},
+        {-0.10f, 0.01f, 32, PixelFormat::XRGB8888},
+    };
+    const Isa active = sys::raster::simd::ActiveIsa();
+    for (const auto& c : cases) {
+        const int first = 3, last = first + c.length - 1;
+        const float rowStart[5] = {0.3f, c.q0, 0.2f, 0.9f, 0.5f}, stepX[5] = {0.01f, c.dq, 0.03f, -0.02f, 0.01f};
+        Result results[2];
+        for (const bool sixteen : {false, true}) {
+            RasterCanvas canvas(64, 1, c.format);
+            // z passes less-or-equal against 0x8000 up to about pixel 20.
+            std::fill(canvas.depth.begin(), canvas.depth.end(), 0x8000);
+            Rasterizer::PixelPipeline p;
+            p.pixels = canvas.pixels.data();
+            p.pitch = canvas.pitch;
+            p.format = c.format;
+            p.dither = true;
+            p.depth = canvas.depth.data();
+            p.depthPitch = canvas.depthPitch;
+            p.depthTest = p.depthWrite = true;
+            p.right = 64;
+            p.bottom = 1;
+            uint64_t written = 0;
+            sys::raster::simd::UseIsa(g_path);
+            const int64_t covered =
+                sixteen ? sys::raster::simd::GouraudSpan16(p, first, last, 0, rowStart, stepX, 0.7f,
+                                                           c.format == PixelFormat::RGB565, true, written)
+                        : sys::raster::simd::GouraudSpan(p, first, last, 0, rowStart, stepX, 0.7f,
+                                                         c.format == PixelFormat::RGB565, true, written);
+            EXPECT_EQ(covered, c.length);
+            results[sixteen] = Result{canvas.pixels, canvas.depth, written};
+        }
+        EXPECT_EQ(results[1].pixels, results[0].pixels) << "q0 " << c.q0 << " length " << c.length;
+        EXPECT_EQ(results[1].depth, results[0].depth) << "q0 " << c.q0 << " length " << c.length;
+        EXPECT_EQ(results[1].written, results[0].written) << "q0 " << c.q0 << " length " << c.length;
+        EXPECT_GT(results[0].written, 10u);
+    }
+    sys::raster::simd::UseIsa(active);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, RasterWideSpans, ::testing::Values(Isa::Avx2, Isa::Avx512),
