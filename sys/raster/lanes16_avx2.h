@@ -39,38 +39,28 @@ LANES16_PAIR(I16, __m256i)
 LANES16_PAIR(D8, __m256d)
 #undef LANES16_PAIR
 
-// Bit k of `bits` (below 256) as the all-ones or zero lane k of eight 32-bit lanes, from a
+// Bit k of `bits` as the all-ones or zero lane k of a register of `Lanes` integers, from a
 // table: a load, where working it out would take the shuffle port the loops need most.
-struct LaneTable32 {
-    int32_t lanes[256][8];
+template <typename T, int Lanes>
+struct LaneTable {
+    T lanes[1 << Lanes][Lanes];
 };
-constexpr LaneTable32 MakeLaneTable32() {
-    LaneTable32 t{};
-    for (int bits = 0; bits < 256; ++bits) {
-        for (int k = 0; k < 8; ++k) {
+template <typename T, int Lanes>
+constexpr LaneTable<T, Lanes> MakeLaneTable() {
+    LaneTable<T, Lanes> t{};
+    for (int bits = 0; bits < (1 << Lanes); ++bits) {
+        for (int k = 0; k < Lanes; ++k) {
             t.lanes[bits][k] = (bits >> k) & 1 ? -1 : 0;
         }
     }
     return t;
 }
-alignas(32) inline constexpr LaneTable32 kLaneTable32 = MakeLaneTable32();
+alignas(32) inline constexpr LaneTable<int32_t, 8> kLaneTable32 = MakeLaneTable<int32_t, 8>();
+alignas(32) inline constexpr LaneTable<int64_t, 4> kLaneTable64 = MakeLaneTable<int64_t, 4>();
+// Eight 32-bit lanes from bits below 256, and four 64-bit lanes from bits below 16.
 LANES16_INLINE __m256i Lanes32(unsigned bits) {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(kLaneTable32.lanes[bits & 0xFF]));
 }
-// The same for four 64-bit lanes (bits below 16).
-struct LaneTable64 {
-    int64_t lanes[16][4];
-};
-constexpr LaneTable64 MakeLaneTable64() {
-    LaneTable64 t{};
-    for (int bits = 0; bits < 16; ++bits) {
-        for (int k = 0; k < 4; ++k) {
-            t.lanes[bits][k] = (bits >> k) & 1 ? -1 : 0;
-        }
-    }
-    return t;
-}
-alignas(32) inline constexpr LaneTable64 kLaneTable64 = MakeLaneTable64();
 LANES16_INLINE __m256i Lanes64(unsigned bits) {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(kLaneTable64.lanes[bits & 0xF]));
 }
