@@ -13,10 +13,12 @@
 // modulated, fogged and blended onto a 565 target, with linear or nearest mip selection) have
 // a copy of their own for each, which broadcasts a level's sizes where all lanes share it and
 // folds fog and blending together; with nearest selection it finds the level from the
-// footprint's exponent, and checks the groups' footprints against one level's range at once.
+// footprint's exponent, and checks the groups' footprints against one level's range at once;
+// so does the copy of the other states with nearest selection and perspective, where the lanes
+// of small triangles nearly always share their level.
 //
-// Only spans_avx512.cpp includes this, inside its AVX-512 target region and its anonymous
-// namespace, after RowLanes and PacketLanes, whose methods it reads the lanes through.
+// Only spans16_body.h includes this (in each processor path's target region and anonymous
+// namespace), after RowLanes and PacketLanes, whose methods it reads the lanes through.
 
 // What a row's (or a packet's) groups share: the draw's states and the level table in
 // registers.
@@ -33,7 +35,7 @@ struct FastTextured {
     uint32_t mip;
     int firstLevel, lastLevel;
     float constantQ, lodBias;
-    // Set for the usual copy with point selection only:
+    // Set for point selection with perspective only:
     float pointScale;  // 2^(2 lodBias + 1), which the squared footprint is scaled by for point selection
     int emptyLevel;    // the point-selected level where the footprint is not positive
     // A level's squared footprints, 4^k to 4^(k + 1) in X, a margin in from each end, in the
@@ -106,11 +108,20 @@ inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* st
     if (f.common) {
         f.commonLimit =
             std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
-        if (f.mip == D3DTFP_POINT) {
-            f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
-            f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
+    }
+    // Point selection with perspective finds its levels from the footprint in every copy; the
+    // usual bias of 0 takes its figures as worked out when building, not a division a packet.
+    if (f.mip == D3DTFP_POINT && perspective) {
+        auto select = [&f](float bias) {
+            f.pointScale = bias == 0.0f ? 2.0f : std::exp2(2.0f * bias + 1.0f);
+            f.emptyLevel = static_cast<int>(std::min(-64.0f + bias, 64.0f) + 0.5f);
             f.lowFactor = kPointMargin / f.pointScale;
             f.highFactor = 4.0f / (kPointMargin * f.pointScale);
+        };
+        if (s.lodBias == 0.0f) {
+            select(0.0f);
+        } else {
+            select(s.lodBias);
         }
     }
     if (!perspective) {
@@ -338,6 +349,15 @@ inline void ReadTargetSteps16(const Lanes& lanes, __m512* c) {
     c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31)));
 }
 
+// A group's dither thresholds, read from where its lanes keep them. A packet's, copied out
+// whole, went (on AVX2) through 16-byte pieces on the stack, which the whole register's read
+// then waited for; read as two whole halves they do not.
+template <class Lanes>
+inline __m512 ThresholdsOf(const Lanes& lanes) {
+    return lanes.Thresholds();
+}
+inline __m512 ThresholdsOf(const PacketLanes& lanes) { return _mm512_loadu_ps(&lanes.thresholds); }
+
 // The level point selection takes at level of detail `lod` (bias included): rounded, within
 // the level range; magnified lanes take the first.
 inline __m512i PointLevelAt16(__m512 lod, __m512i baseLevel, __m512i lastLevel) {
@@ -375,14 +395,15 @@ inline __m512 FastLod16(const FastTextured& f, __m512 u, __m512 v, __m512 w) {
 // k exactly when floor(log2 X) is 2k or 2k + 1, and the exponent gives that floor. Lanes whose
 // log2 X lies within 2/1024 of an even number sit near a rounding boundary: `near` marks them,
 // for the exact level of detail to decide. A footprint that is not positive takes `empty`.
+// The exponent and mantissa come straight from the bits of X, which is positive where it
+// counts: an infinite X takes exponent 128, past every level; a subnormal one -127, below the
+// first (its mantissa then means nothing, and a lane it marks near is only looked at exactly).
 inline __m512i PointLevel16(const FastTextured& f, __m512 rho2, __mmask16 active, __m512i empty, __mmask16& near) {
     const auto positive = _mm512_cmp_ps_mask(rho2, _mm512_setzero_ps(), _CMP_GT_OQ);
-    const __m512 x = _mm512_mul_ps(rho2, _mm512_set1_ps(f.pointScale));
-    // Clamped so that an infinite footprint still converts to a whole number.
-    const __m512 e = _mm512_min_ps(_mm512_max_ps(_mm512_getexp_ps(x), _mm512_set1_ps(-1024.0f)),
-                                   _mm512_set1_ps(1024.0f));
-    const __m512 m = _mm512_getmant_ps(x, _MM_MANT_NORM_1_2, _MM_MANT_SIGN_zero);
-    const __m512i exponent = _mm512_cvttps_epi32(e);
+    const __m512i bits = _mm512_castps_si512(_mm512_mul_ps(rho2, _mm512_set1_ps(f.pointScale)));
+    const __m512i exponent = _mm512_sub_epi32(_mm512_srli_epi32(bits, 23), _mm512_set1_epi32(127));
+    const __m512 m = _mm512_castsi512_ps(
+        _mm512_or_si512(_mm512_and_si512(bits, _mm512_set1_epi32(0x007FFFFF)), _mm512_set1_epi32(0x3F800000)));
     const __mmask16 odd = _mm512_test_epi32_mask(exponent, _mm512_set1_epi32(1));
     near = active & positive &
            ((~odd & _mm512_cmp_ps_mask(m, _mm512_set1_ps(kPointMargin), _CMP_LT_OQ)) |
@@ -396,11 +417,12 @@ inline __m512i PointLevel16(const FastTextured& f, __m512 rho2, __mmask16 active
 // normal number: such lanes take their own look.
 inline bool PointLevelRange(const FastTextured& f, float r, int& level, float& low, float& high) {
     const float x = r * f.pointScale;
-    if (!(x >= std::numeric_limits<float>::min() && x <= std::numeric_limits<float>::max())) {
-        return false;
-    }
     uint32_t bits;
     std::memcpy(&bits, &x, 4);
+    // Positive normal numbers are those whose bits lie from 0x00800000 to 0x7F7FFFFF.
+    if (bits - 0x00800000u >= 0x7F000000u) {
+        return false;
+    }
     const int exponent = static_cast<int>(bits >> 23) - 127;
     level = std::clamp(exponent >> 1, f.firstLevel, f.lastLevel);
     // 4 to the power k, built from its exponent (k is a level number, far inside the range).
@@ -445,8 +467,8 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         const __m512 z = _mm512_add_ps(lanes[g].Start(0), _mm512_mul_ps(_mm512_set1_ps(f.stepX[0]), offset[g]));
         __m512i depth =
             _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(z), _mm512_set1_ps(65535.0f)), half));
-        // Without a bias the value is never negative: the usual copy skips the clamp then.
-        if (!Common || p.depthBias != 0) {
+        // Without a bias the value is never negative: the clamp is skipped then.
+        if (p.depthBias != 0) {
             depth = _mm512_max_epi32(_mm512_sub_epi32(depth, _mm512_set1_epi32(p.depthBias)), _mm512_setzero_si512());
         }
         depthValue[g] = _mm512_cvtepi32_epi16(depth);
@@ -499,11 +521,13 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
     __m512 fraction[G];
     __mmask16 between[G];
     bool anyBetween = false;
-    // On large triangles every lane of the groups almost always takes the same levels; the
-    // small triangles of other scenes gain nothing from finding out.
+    // The groups of a large triangle, and nearly all those of a small one, take one level at
+    // every lane: its sizes are then broadcast rather than looked up lane by lane.
     int shared0 = -1;
     bool uniform = false;
-    if constexpr (CommonMip == D3DTFP_POINT) {
+    // Point selection with perspective finds the levels from the footprints, in any copy.
+    const bool footprints = CommonMip == D3DTFP_POINT || (!Common && perspective && mip == D3DTFP_POINT);
+    if (footprints) {
         // The first passing lane's level, and whether every passing lane's footprint keeps to
         // it; groups that leave it take a level per lane.
         __m512 rho2[G];
@@ -545,7 +569,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         }
     }
 #pragma GCC unroll 4
-    for (int g = 0; g < G && CommonMip != D3DTFP_POINT; ++g) {
+    for (int g = 0; g < G && !footprints; ++g) {
         level0[g] = baseLevel;
         fraction[g] = zerof;
         if (mip == D3DTFP_POINT || mip == D3DTFP_LINEAR) {
@@ -577,10 +601,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
         }
         level1[g] = _mm512_min_epi32(_mm512_add_epi32(level0[g], _mm512_set1_epi32(1)), lastLevel);
     }
-    constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
-    __m512i sum0[G][4], sum1[G][4];
-    bool safe = true;
-    if constexpr (CommonMip == D3DTFP_LINEAR) {
+    if (!footprints) {
 #pragma GCC unroll 4
         for (int g = 0; g < G; ++g) {
             if (shared0 < 0 && pass[g] != 0) {
@@ -594,6 +615,9 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             uniform = uniform && _mm512_mask_cmpneq_epi32_mask(pass[g], level0[g], _mm512_set1_epi32(shared0)) == 0;
         }
     }
+    constexpr int kChannels = F == TextureFormat::RGB565 || F == TextureFormat::RGB555 ? 3 : 4;
+    __m512i sum0[G][4], sum1[G][4];
+    bool safe = true;
     if (uniform) {
         BilinearSumsG<F, G, true, Common>(f, pass, level0, shared0, u, v, sum0, safe);
         if (anyBetween && safe) {
@@ -643,7 +667,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             const __m512 perspectiveWeight = _mm512_mul_ps(stageWeight, w[g]);
             __m512 target[3];
             ReadTargetSteps16(lanes[g], target);
-            const __m512 thresholds = lanes[g].Thresholds();
+            const __m512 thresholds = ThresholdsOf(lanes[g]);
             __m512i channel[3];
 #pragma GCC unroll 3
             for (int n = 0; n < 3; ++n) {
@@ -720,7 +744,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                 }
             }
             if (f.rgb565) {
-                const __m512 t = group.Thresholds();
+                const __m512 t = ThresholdsOf(group);
                 const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
                 const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
                 const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));

@@ -266,6 +266,10 @@ TEST_P(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
          D3DTOP_MODULATE},
         {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
          D3DTOP_MODULATE, 0.4f},
+        // The lit scene's states, neither fogged nor blended, the level biased: most groups
+        // share a level, some straddle two.
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, -0.6f},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
