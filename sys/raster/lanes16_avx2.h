@@ -545,12 +545,14 @@ struct Pairs16 {
     unsigned alone;     // lanes past the first that neither move covers
 };
 LANES16_INLINE Pairs16 PairsOf(unsigned m) {
-    const unsigned even = m & (m >> 1) & 0x5555, odd = (m >> 1) & (m >> 2) & 0x5555;
-    const __m256i bits = _mm256_set1_epi32(static_cast<int>(even | odd << 1));
+    // Bit k: lanes k and k + 1 both named, so bit 2j names the move of lanes 2j and 2j + 1,
+    // bit 2j + 1 that of lanes 2j + 1 and 2j + 2.
+    const unsigned pairs = m & (m >> 1);
+    const __m256i bits = _mm256_set1_epi32(static_cast<int>(pairs));
     const __m256i evenBit = _mm256_setr_epi32(1, 4, 16, 64, 256, 1024, 4096, 16384);
     const __m256i oddBit = _mm256_setr_epi32(2, 8, 32, 128, 512, 2048, 8192, 32768);
     return {_mm256_cmpeq_epi32(_mm256_and_si256(bits, evenBit), evenBit),
-            _mm256_cmpeq_epi32(_mm256_and_si256(bits, oddBit), oddBit), m & ~(m << 1 | m >> 1) & (m - 1)};
+            _mm256_cmpeq_epi32(_mm256_and_si256(bits, oddBit), oddBit), m & ~(pairs | pairs << 1) & (m - 1)};
 }
 // Lane k of sixteen 16-bit lanes all ones, the rest zero.
 struct OneLaneTable {
@@ -574,10 +576,12 @@ LANES16_INLINE __m256i OneLoaded16(const void* p, int k) {
                             _mm256_load_si256(reinterpret_cast<const __m256i*>(kOneLane16.lanes[k])));
 }
 // A row's lanes m read from p: its whole pairs or-ed into `even`, its pairs from lane 2j + 1
-// into `odd` (as they lie at p + 2), its single lanes into `single`.
+// into `odd` (as they lie at p + 2), its single lanes into `single`. A run of lanes has no
+// single lane but its first, so Run skips looking for others.
 struct Loads16 {
     __m256i even, odd, single;
     LANES16_INLINE Loads16() : even(_mm256_setzero_si256()), odd(even), single(even) {}
+    template <bool Run>
     LANES16_INLINE void Add(unsigned m, const void* p) {
         if (m == 0) {
             return;
@@ -587,7 +591,7 @@ struct Loads16 {
         odd = _mm256_or_si256(odd, _mm256_maskload_epi32(reinterpret_cast<const int*>(static_cast<const char*>(p) + 2),
                                                          pairs.odd));
         single = _mm256_or_si256(single, OneLoaded16(p, __builtin_ctz(m)));
-        for (unsigned bits = pairs.alone; bits != 0; bits &= bits - 1) {
+        for (unsigned bits = Run ? 0 : pairs.alone; bits != 0; bits &= bits - 1) {
             single = _mm256_or_si256(single, OneLoaded16(p, __builtin_ctz(bits)));
         }
     }
@@ -621,7 +625,7 @@ LANES16_INLINE __m256i maskz_loadu_epi16(unsigned m, const void* p) {
         return _mm256_loadu_si256(static_cast<const __m256i*>(p));
     }
     Loads16 loads;
-    loads.Add(m, p);
+    loads.Add<false>(m, p);
     return loads.Lanes();
 }
 LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
@@ -633,11 +637,12 @@ LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
     Stores16(a).Store(m, p);
 }
 // Several rows' lanes (which do not overlap), each row from its own address: one row at a
-// time as above, the lanes put in place once for all rows.
+// time as above, the lanes put in place once for all rows. Each row's lanes are a run, as in
+// a packet, when read; any of them may be stored.
 LANES16_INLINE __m256i LoadRows16(int rows, const uint16_t* mask, const uintptr_t* at) {
     Loads16 loads;
     for (int r = 0; r < rows; ++r) {
-        loads.Add(mask[r], reinterpret_cast<const void*>(at[r]));
+        loads.Add<true>(mask[r], reinterpret_cast<const void*>(at[r]));
     }
     return loads.Lanes();
 }
