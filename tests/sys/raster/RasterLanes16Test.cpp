@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <vector>
