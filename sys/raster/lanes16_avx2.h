@@ -20,38 +20,49 @@ namespace sys::raster::simd::lanes16 {
 
 #define LANES16_INLINE __attribute__((always_inline)) inline
 
-struct F16 {
-    __m256 lo, hi;
-};
-struct I16 {
-    __m256i lo, hi;
-};
-struct D8 {
-    __m256d lo, hi;
-};
+// Copies go register by register: the compiler's plain copy of a 64-byte value moves it in
+// 16-byte pieces, and a half read back whole then waits on two narrow stores.
+#define LANES16_PAIR(T, V)                                                                                             \
+    struct T {                                                                                                         \
+        V lo, hi;                                                                                                      \
+        T() = default;                                                                                                 \
+        T(V l, V h) : lo(l), hi(h) {}                                                                                  \
+        T(const T& o) : lo(o.lo), hi(o.hi) {}                                                                          \
+        T& operator=(const T& o) {                                                                                     \
+            lo = o.lo;                                                                                                 \
+            hi = o.hi;                                                                                                 \
+            return *this;                                                                                              \
+        }                                                                                                              \
+    };
+LANES16_PAIR(F16, __m256)
+LANES16_PAIR(I16, __m256i)
+LANES16_PAIR(D8, __m256d)
+#undef LANES16_PAIR
 
-// Bit k of `bits` (below 256) as the all-ones or zero lane k of eight 32-bit lanes, from a
+// Bit k of `bits` as the all-ones or zero lane k of a register of `Lanes` integers, from a
 // table: a load, where working it out would take the shuffle port the loops need most.
-struct LaneTable32 {
-    int32_t lanes[256][8];
+template <typename T, int Lanes>
+struct LaneTable {
+    T lanes[1 << Lanes][Lanes];
 };
-constexpr LaneTable32 MakeLaneTable32() {
-    LaneTable32 t{};
-    for (int bits = 0; bits < 256; ++bits) {
-        for (int k = 0; k < 8; ++k) {
+template <typename T, int Lanes>
+constexpr LaneTable<T, Lanes> MakeLaneTable() {
+    LaneTable<T, Lanes> t{};
+    for (int bits = 0; bits < (1 << Lanes); ++bits) {
+        for (int k = 0; k < Lanes; ++k) {
             t.lanes[bits][k] = (bits >> k) & 1 ? -1 : 0;
         }
     }
     return t;
 }
-alignas(32) inline constexpr LaneTable32 kLaneTable32 = MakeLaneTable32();
+alignas(32) inline constexpr LaneTable<int32_t, 8> kLaneTable32 = MakeLaneTable<int32_t, 8>();
+alignas(32) inline constexpr LaneTable<int64_t, 4> kLaneTable64 = MakeLaneTable<int64_t, 4>();
+// Eight 32-bit lanes from bits below 256, and four 64-bit lanes from bits below 16.
 LANES16_INLINE __m256i Lanes32(unsigned bits) {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(kLaneTable32.lanes[bits & 0xFF]));
 }
-// The same for four 64-bit lanes.
 LANES16_INLINE __m256i Lanes64(unsigned bits) {
-    const __m256i bit = _mm256_setr_epi64x(1, 2, 4, 8);
-    return _mm256_cmpeq_epi64(_mm256_and_si256(_mm256_set1_epi64x(bits), bit), bit);
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(kLaneTable64.lanes[bits & 0xF]));
 }
 LANES16_INLINE unsigned Bits(__m256 lo, __m256 hi) {
     return static_cast<unsigned>(_mm256_movemask_ps(lo)) | static_cast<unsigned>(_mm256_movemask_ps(hi)) << 8;
@@ -160,6 +171,16 @@ LANES16_INLINE F16 permutexvar_ps(I16 index, F16 table) {
 // [0.75, 1.5) with the sign dropped.
 LANES16_INLINE void Split(__m256 x, __m256& exponent, __m256& mantissa) {
     const __m256i magnitude = _mm256_and_si256(_mm256_castps_si256(x), _mm256_set1_epi32(0x7FFFFFFF));
+    // Where every lane is a normal number, as almost always, the fields as they stand.
+    const __m256i normalSpan = _mm256_set1_epi32(0x7F000000 - 1);
+    const __m256i aboveSmallest = _mm256_sub_epi32(magnitude, _mm256_set1_epi32(0x00800000));
+    if (_mm256_movemask_ps(_mm256_castsi256_ps(
+            _mm256_cmpeq_epi32(_mm256_max_epu32(aboveSmallest, normalSpan), normalSpan))) == 0xFF) {
+        exponent = _mm256_cvtepi32_ps(_mm256_sub_epi32(_mm256_srli_epi32(magnitude, 23), _mm256_set1_epi32(127)));
+        mantissa = _mm256_castsi256_ps(_mm256_or_si256(_mm256_and_si256(magnitude, _mm256_set1_epi32(0x007FFFFF)),
+                                                       _mm256_set1_epi32(0x3F800000)));
+        return;
+    }
     // Subnormal numbers are scaled by 2^32 first, which leaves their exponent 32 lower.
     const __m256i subnormal = _mm256_cmpgt_epi32(_mm256_set1_epi32(0x00800000), magnitude);
     const __m256i scaled = _mm256_and_si256(
@@ -349,15 +370,13 @@ LANES16_INLINE I16 cvtepu16_epi32(__m256i a) {
 }
 
 // 64-bit integers, eight lanes.
-LANES16_INLINE I16 mullo_epi64(I16 a, I16 b) {
-    alignas(32) long long x[8], y[8];
-    store_si512(x, a);
-    store_si512(y, b);
-    for (int k = 0; k < 8; ++k) {
-        x[k] = static_cast<long long>(static_cast<unsigned long long>(x[k]) * static_cast<unsigned long long>(y[k]));
-    }
-    return loadu_si512(x);
+// The low 64 bits of each product, from 32-bit halves: lo * lo + ((hi * lo + lo * hi) << 32).
+LANES16_INLINE __m256i MulLo64(__m256i a, __m256i b) {
+    const __m256i cross = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(a, 32), b),
+                                           _mm256_mul_epu32(a, _mm256_srli_epi64(b, 32)));
+    return _mm256_add_epi64(_mm256_mul_epu32(a, b), _mm256_slli_epi64(cross, 32));
 }
+LANES16_INLINE I16 mullo_epi64(I16 a, I16 b) { return {MulLo64(a.lo, b.lo), MulLo64(a.hi, b.hi)}; }
 LANES16_INLINE unsigned cmpge_epi64_mask(I16 a, I16 b) {
     return ~Bits64(_mm256_cmpgt_epi64(b.lo, a.lo), _mm256_cmpgt_epi64(b.hi, a.hi)) & 0xFF;
 }
@@ -390,7 +409,28 @@ LANES16_INLINE D8 cvtps_pd(__m256 a) {
 LANES16_INLINE __m256 cvtpd_ps(D8 a) {
     return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(a.lo)), _mm256_cvtpd_ps(a.hi), 1);
 }
+// Integers of magnitude below 2^51 as doubles and back through the bits of a sum with
+// 1.5 * 2^52, whose unit in the last place is one; other values one by one.
+LANES16_INLINE __m256d Magic64() { return _mm256_set1_pd(6755399441055744.0); }
+LANES16_INLINE bool Below51(__m256d a) {
+    const __m256d limit = _mm256_set1_pd(2251799813685248.0);
+    return _mm256_movemask_pd(_mm256_cmp_pd(_mm256_andnot_pd(_mm256_set1_pd(-0.0), a), limit, _CMP_LT_OQ)) == 0xF;
+}
+LANES16_INLINE bool Below51(__m256i a) {
+    const __m256i shifted = _mm256_srli_epi64(_mm256_add_epi64(a, _mm256_set1_epi64x(1LL << 51)), 52);
+    return _mm256_testz_si256(shifted, shifted) != 0;
+}
+LANES16_INLINE __m256i Truncate64(__m256d a) {
+    const __m256d whole = _mm256_round_pd(a, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    return _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(whole, Magic64())), _mm256_castpd_si256(Magic64()));
+}
+LANES16_INLINE __m256d Double64(__m256i a) {
+    return _mm256_sub_pd(_mm256_castsi256_pd(_mm256_add_epi64(a, _mm256_castpd_si256(Magic64()))), Magic64());
+}
 LANES16_INLINE I16 cvttpd_epi64(D8 a) {
+    if (Below51(a.lo) && Below51(a.hi)) {
+        return {Truncate64(a.lo), Truncate64(a.hi)};
+    }
     alignas(32) double x[8];
     alignas(32) long long out[8];
     storeu_pd(x, a);
@@ -402,6 +442,9 @@ LANES16_INLINE I16 cvttpd_epi64(D8 a) {
     return loadu_si512(out);
 }
 LANES16_INLINE D8 cvtepi64_pd(I16 a) {
+    if (Below51(a.lo) && Below51(a.hi)) {
+        return {Double64(a.lo), Double64(a.hi)};
+    }
     alignas(32) long long x[8];
     alignas(32) double out[8];
     store_si512(x, a);
@@ -424,16 +467,46 @@ LANES16_INLINE D8 mask_mul_pd(D8 src, unsigned m, D8 a, D8 b) { return BlendD(m,
 LANES16_INLINE D8 maskz_mul_pd(unsigned m, D8 a, D8 b) { return BlendD(m, setzero_pd(), mul_pd(a, b)); }
 LANES16_INLINE D8 mask_mov_pd(D8 src, unsigned m, D8 a) { return BlendD(m, src, a); }
 LANES16_INLINE D8 maskz_mov_pd(unsigned m, D8 a) { return BlendD(m, setzero_pd(), a); }
-LANES16_INLINE D8 maskz_compress_pd(unsigned m, D8 a) {
-    alignas(32) double x[8], out[8] = {};
-    storeu_pd(x, a);
-    int n = 0;
-    for (int k = 0; k < 8; ++k) {
-        if ((m >> k) & 1) {
-            out[n++] = x[k];
+// For each mask of four lanes, the compressed result's source lanes as pairs of 32-bit lanes,
+// and which of its lanes are named ones (the rest are zero).
+struct Compress4Table {
+    int32_t from[16][8];
+    int32_t keep[16][8];
+};
+constexpr Compress4Table MakeCompress4Table() {
+    Compress4Table t{};
+    for (int bits = 0; bits < 16; ++bits) {
+        int n = 0;
+        for (int k = 0; k < 4; ++k) {
+            if ((bits >> k) & 1) {
+                t.from[bits][2 * n] = 2 * k;
+                t.from[bits][2 * n + 1] = 2 * k + 1;
+                t.keep[bits][2 * n] = t.keep[bits][2 * n + 1] = -1;
+                ++n;
+            }
         }
     }
-    return load_pd(out);
+    return t;
+}
+alignas(32) inline constexpr Compress4Table kCompress4 = MakeCompress4Table();
+LANES16_INLINE __m256d Compress4(const double* p, unsigned m) {
+    const __m256 moved = _mm256_permutevar8x32_ps(
+        _mm256_loadu_ps(reinterpret_cast<const float*>(p)),
+        _mm256_load_si256(reinterpret_cast<const __m256i*>(kCompress4.from[m])));
+    return _mm256_castps_pd(
+        _mm256_and_ps(moved, _mm256_load_ps(reinterpret_cast<const float*>(kCompress4.keep[m]))));
+}
+// The named values of each half of sixteen side by side, as the AVX-512 copy stores them, a quarter at a time with
+// one permute each: each quarter's store starts where the named values before it end and
+// zeros the rest of its four lanes, so the stores go in order and the last quarter's leaves
+// the zeros a store of zeros put under it past four lanes.
+LANES16_INLINE void PackPlanes16(const double* full, unsigned low, unsigned high, double* out) {
+    const int first = __builtin_popcount(low & 0xF), lowCount = __builtin_popcount(low & 0xFF);
+    _mm256_storeu_pd(out, Compress4(full, low & 0xF));
+    _mm256_storeu_pd(out + first, Compress4(full + 4, (low >> 4) & 0xF));
+    _mm256_storeu_pd(out + lowCount, Compress4(full + 8, high & 0xF));
+    _mm256_storeu_pd(out + lowCount + 4, _mm256_setzero_pd());
+    _mm256_storeu_pd(out + lowCount + __builtin_popcount(high & 0xF), Compress4(full + 12, (high >> 4) & 0xF));
 }
 
 // Eight-lane operations with masks, and 16-bit lanes in one register.
@@ -461,55 +534,99 @@ LANES16_INLINE unsigned cmpge_epu16_mask(__m256i a, __m256i b) { return cmpeq_ep
 LANES16_INLINE unsigned cmple_epu16_mask(__m256i a, __m256i b) { return cmpeq_epu16_mask(_mm256_min_epu16(a, b), a); }
 LANES16_INLINE unsigned cmplt_epu16_mask(__m256i a, __m256i b) { return ~cmpge_epu16_mask(a, b) & 0xFFFF; }
 LANES16_INLINE unsigned cmpgt_epu16_mask(__m256i a, __m256i b) { return ~cmple_epu16_mask(a, b) & 0xFFFF; }
-// Masked 16-bit loads and stores touch only the lanes named, as the AVX-512 ones do: whole
-// where all sixteen are named; for a run of lanes, the pairs it covers whole through 32-bit
-// masked moves and a lane at either end on its own; else lane by lane. Lanes come into a
-// register by broadcast and blend, so no wide load waits on narrow stores.
-struct Run16 {
-    unsigned pairs;   // the 32-bit lanes inside the run
-    int first, last;  // a lane at the start or end outside those, or -1
+// Masked 16-bit loads and stores touch only the lanes named, as the AVX-512 ones do, without
+// a branch on where a row starts or ends: two lanes side by side go as one 32-bit lane of a
+// masked move, from the row's address for lanes 2j and 2j + 1 and from two bytes further on
+// for lanes 2j + 1 and 2j + 2 (a lane covered twice gets the same value twice); that leaves
+// lanes with neither neighbour named, which go on their own: always the first lane named,
+// rarely one further on.
+struct Pairs16 {
+    __m256i even, odd;  // the 32-bit lanes of the moves from the address and from two bytes on
+    unsigned alone;     // lanes past the first that neither move covers
 };
-LANES16_INLINE bool RunOf(unsigned m, Run16& run) {
-    const int from = __builtin_ctz(m), to = 32 - __builtin_clz(m);  // lanes from .. to - 1
-    if (m != ((1u << to) - 1) - ((1u << from) - 1)) {
-        return false;
-    }
-    const int pairFrom = (from + 1) / 2, pairTo = to / 2;
-    run.pairs = pairTo > pairFrom ? ((1u << pairTo) - 1) - ((1u << pairFrom) - 1) : 0;
-    run.first = (from & 1) != 0 ? from : -1;
-    run.last = (to & 1) != 0 && to - 1 != run.first ? to - 1 : -1;
-    return true;
+LANES16_INLINE Pairs16 PairsOf(unsigned m) {
+    // Bit k: lanes k and k + 1 both named, so bit 2j names the move of lanes 2j and 2j + 1,
+    // bit 2j + 1 that of lanes 2j + 1 and 2j + 2.
+    const unsigned pairs = m & (m >> 1);
+    const __m256i bits = _mm256_set1_epi32(static_cast<int>(pairs));
+    const __m256i evenBit = _mm256_setr_epi32(1, 4, 16, 64, 256, 1024, 4096, 16384);
+    const __m256i oddBit = _mm256_setr_epi32(2, 8, 32, 128, 512, 2048, 8192, 32768);
+    return {_mm256_cmpeq_epi32(_mm256_and_si256(bits, evenBit), evenBit),
+            _mm256_cmpeq_epi32(_mm256_and_si256(bits, oddBit), oddBit), m & ~(pairs | pairs << 1) & (m - 1)};
 }
-LANES16_INLINE __m256i Place16(__m256i v, int k, const void* p) {
+// Lane k of sixteen 16-bit lanes all ones, the rest zero.
+struct OneLaneTable {
+    uint16_t lanes[16][16];
+};
+constexpr OneLaneTable MakeOneLaneTable() {
+    OneLaneTable t{};
+    for (int k = 0; k < 16; ++k) {
+        t.lanes[k][k] = 0xFFFF;
+    }
+    return t;
+}
+alignas(32) inline constexpr OneLaneTable kOneLane16 = MakeOneLaneTable();
+// Lane k of the result is lane k - 1 of v (lane 0 zero), and lane k + 1 (lane 15 zero).
+LANES16_INLINE __m256i Up16(__m256i v) { return _mm256_alignr_epi8(v, _mm256_permute2x128_si256(v, v, 0x08), 14); }
+LANES16_INLINE __m256i Down16(__m256i v) { return _mm256_alignr_epi8(_mm256_permute2x128_si256(v, v, 0x81), v, 2); }
+LANES16_INLINE __m256i OneLoaded16(const void* p, int k) {
     uint16_t value;
     std::memcpy(&value, static_cast<const uint16_t*>(p) + k, 2);
-    return _mm256_blendv_epi8(v, _mm256_set1_epi16(static_cast<short>(value)), Lanes16(1u << k));
+    return _mm256_and_si256(_mm256_set1_epi16(static_cast<short>(value)),
+                            _mm256_load_si256(reinterpret_cast<const __m256i*>(kOneLane16.lanes[k])));
 }
+// A row's lanes m read from p: its whole pairs or-ed into `even`, its pairs from lane 2j + 1
+// into `odd` (as they lie at p + 2), its single lanes into `single`. A run of lanes has no
+// single lane but its first, so Run skips looking for others.
+struct Loads16 {
+    __m256i even, odd, single;
+    LANES16_INLINE Loads16() : even(_mm256_setzero_si256()), odd(even), single(even) {}
+    template <bool Run>
+    LANES16_INLINE void Add(unsigned m, const void* p) {
+        if (m == 0) {
+            return;
+        }
+        const Pairs16 pairs = PairsOf(m);
+        even = _mm256_or_si256(even, _mm256_maskload_epi32(static_cast<const int*>(p), pairs.even));
+        odd = _mm256_or_si256(odd, _mm256_maskload_epi32(reinterpret_cast<const int*>(static_cast<const char*>(p) + 2),
+                                                         pairs.odd));
+        single = _mm256_or_si256(single, OneLoaded16(p, __builtin_ctz(m)));
+        for (unsigned bits = Run ? 0 : pairs.alone; bits != 0; bits &= bits - 1) {
+            single = _mm256_or_si256(single, OneLoaded16(p, __builtin_ctz(bits)));
+        }
+    }
+    LANES16_INLINE __m256i Lanes() const { return _mm256_or_si256(_mm256_or_si256(even, single), Up16(odd)); }
+};
+// Sixteen values stored under the masks of one or more rows.
+struct Stores16 {
+    __m256i v, down;
+    alignas(32) uint16_t value[16];
+    LANES16_INLINE explicit Stores16(__m256i a) : v(a), down(Down16(a)) {
+        _mm256_store_si256(reinterpret_cast<__m256i*>(value), a);
+    }
+    LANES16_INLINE void Store(unsigned m, void* p) const {
+        if (m == 0) {
+            return;
+        }
+        const Pairs16 pairs = PairsOf(m);
+        _mm256_maskstore_epi32(static_cast<int*>(p), pairs.even, v);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(static_cast<char*>(p) + 2), pairs.odd, down);
+        const int first = __builtin_ctz(m);
+        std::memcpy(static_cast<uint16_t*>(p) + first, &value[first], 2);
+        for (unsigned bits = pairs.alone; bits != 0; bits &= bits - 1) {
+            const int k = __builtin_ctz(bits);
+            std::memcpy(static_cast<uint16_t*>(p) + k, &value[k], 2);
+        }
+    }
+};
 LANES16_INLINE __m256i maskz_loadu_epi16(unsigned m, const void* p) {
     m &= 0xFFFF;
     if (m == 0xFFFF) {
         return _mm256_loadu_si256(static_cast<const __m256i*>(p));
     }
-    if (m == 0) {
-        return _mm256_setzero_si256();
-    }
-    Run16 run;
-    if (RunOf(m, run)) {
-        __m256i v = run.pairs != 0 ? _mm256_maskload_epi32(static_cast<const int*>(p), Lanes32(run.pairs))
-                                   : _mm256_setzero_si256();
-        if (run.first >= 0) {
-            v = Place16(v, run.first, p);
-        }
-        if (run.last >= 0) {
-            v = Place16(v, run.last, p);
-        }
-        return v;
-    }
-    __m256i v = _mm256_setzero_si256();
-    for (unsigned bits = m; bits != 0; bits &= bits - 1) {
-        v = Place16(v, __builtin_ctz(bits), p);
-    }
-    return v;
+    Loads16 loads;
+    loads.Add<false>(m, p);
+    return loads.Lanes();
 }
 LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
     m &= 0xFFFF;
@@ -517,26 +634,22 @@ LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
         _mm256_storeu_si256(static_cast<__m256i*>(p), a);
         return;
     }
-    if (m == 0) {
-        return;
+    Stores16(a).Store(m, p);
+}
+// Several rows' lanes (which do not overlap), each row from its own address: one row at a
+// time as above, the lanes put in place once for all rows. Each row's lanes are a run, as in
+// a packet, when read; any of them may be stored.
+LANES16_INLINE __m256i LoadRows16(int rows, const uint16_t* mask, const uintptr_t* at) {
+    Loads16 loads;
+    for (int r = 0; r < rows; ++r) {
+        loads.Add<true>(mask[r], reinterpret_cast<const void*>(at[r]));
     }
-    alignas(32) uint16_t v[16];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(v), a);
-    Run16 run;
-    if (RunOf(m, run)) {
-        if (run.pairs != 0) {
-            _mm256_maskstore_epi32(static_cast<int*>(p), Lanes32(run.pairs), a);
-        }
-        for (const int k : {run.first, run.last}) {
-            if (k >= 0) {
-                std::memcpy(static_cast<uint16_t*>(p) + k, &v[k], 2);
-            }
-        }
-        return;
-    }
-    for (unsigned bits = m; bits != 0; bits &= bits - 1) {
-        const int k = __builtin_ctz(bits);
-        std::memcpy(static_cast<uint16_t*>(p) + k, &v[k], 2);
+    return loads.Lanes();
+}
+LANES16_INLINE void StoreRows16(int rows, const uint16_t* mask, const uintptr_t* at, unsigned m, __m256i v) {
+    const Stores16 stores(v);
+    for (int r = 0; r < rows; ++r) {
+        stores.Store(m & mask[r], reinterpret_cast<void*>(at[r]));
     }
 }
 
@@ -674,7 +787,6 @@ LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
 #define _mm512_maskz_mul_pd LANES16(maskz_mul_pd)
 #define _mm512_mask_mov_pd LANES16(mask_mov_pd)
 #define _mm512_maskz_mov_pd LANES16(maskz_mov_pd)
-#define _mm512_maskz_compress_pd LANES16(maskz_compress_pd)
 #define _mm256_cmp_ps_mask(a, b, c) LANES16(CmpPs8<(c)>)(a, b)
 #define _mm256_cmpeq_epi32_mask LANES16(cmpeq_epi32_mask8)
 #define _mm256_mask_or_epi32 LANES16(mask_or_epi32_8)
@@ -687,5 +799,7 @@ LANES16_INLINE void mask_storeu_epi16(void* p, unsigned m, __m256i a) {
 #define _mm256_cmpgt_epu16_mask LANES16(cmpgt_epu16_mask)
 #define _mm256_maskz_loadu_epi16 LANES16(maskz_loadu_epi16)
 #define _mm256_mask_storeu_epi16 LANES16(mask_storeu_epi16)
+#define LANES16_ROWS16
+#define LANES16_PACK_PLANES
 
 #endif

@@ -285,6 +285,24 @@ struct RowLanes {
     }
 };
 
+// Sixteen 16-bit lanes of several rows, each row's lanes under its own mask from its own
+// address. The rows' lanes do not overlap, so their loads are independent and simply or-ed.
+// (The AVX2 layer gives its own, which puts the lanes in place once for all rows.)
+#if !defined(LANES16_ROWS16)
+inline __m256i LoadRows16(int rows, const __mmask16* mask, const uintptr_t* at) {
+    __m256i v = _mm256_setzero_si256();
+    for (int r = 0; r < rows; ++r) {
+        v = _mm256_or_si256(v, _mm256_maskz_loadu_epi16(mask[r], reinterpret_cast<const void*>(at[r])));
+    }
+    return v;
+}
+inline void StoreRows16(int rows, const __mmask16* mask, const uintptr_t* at, __mmask16 m, __m256i v) {
+    for (int r = 0; r < rows; ++r) {
+        _mm256_mask_storeu_epi16(reinterpret_cast<void*>(at[r]), static_cast<__mmask16>(m & mask[r]), v);
+    }
+}
+#endif
+
 // The lanes of one group over several short rows of a triangle, each row's pixels on
 // consecutive lanes. Reads and writes go row by row under each row's lane mask, through
 // addresses shifted so a lane index finds its pixel.
@@ -303,31 +321,10 @@ struct PacketLanes {
     __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
     __m512 ScaledStart(int plane, float scale) const { return _mm512_mul_ps(Start(plane), _mm512_set1_ps(scale)); }
     __m512 Thresholds() const { return thresholds; }
-    // The rows' lanes do not overlap, so their loads are independent and simply or-ed.
-    __m256i LoadDepth() const {
-        __m256i v = _mm256_setzero_si256();
-        for (int r = 0; r < rows; ++r) {
-            v = _mm256_or_si256(v, _mm256_maskz_loadu_epi16(rowMask[r], reinterpret_cast<const void*>(depth[r])));
-        }
-        return v;
-    }
-    void StoreDepth(__mmask16 m, __m256i v) const {
-        for (int r = 0; r < rows; ++r) {
-            _mm256_mask_storeu_epi16(reinterpret_cast<void*>(depth[r]), static_cast<__mmask16>(m & rowMask[r]), v);
-        }
-    }
-    __m256i LoadTarget16() const {
-        __m256i v = _mm256_setzero_si256();
-        for (int r = 0; r < rows; ++r) {
-            v = _mm256_or_si256(v, _mm256_maskz_loadu_epi16(rowMask[r], reinterpret_cast<const void*>(target[r])));
-        }
-        return v;
-    }
-    void StoreTarget16(__mmask16 m, __m256i v) const {
-        for (int r = 0; r < rows; ++r) {
-            _mm256_mask_storeu_epi16(reinterpret_cast<void*>(target[r]), static_cast<__mmask16>(m & rowMask[r]), v);
-        }
-    }
+    __m256i LoadDepth() const { return LoadRows16(rows, rowMask, depth); }
+    void StoreDepth(__mmask16 m, __m256i v) const { StoreRows16(rows, rowMask, depth, m, v); }
+    __m256i LoadTarget16() const { return LoadRows16(rows, rowMask, target); }
+    void StoreTarget16(__mmask16 m, __m256i v) const { StoreRows16(rows, rowMask, target, m, v); }
     __m512i LoadTarget32() const {
         __m512i v = _mm512_setzero_si512();
         for (int r = 0; r < rows; ++r) {
@@ -1182,6 +1179,15 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
     return i;
 }
 
+// The named values of sixteen side by side: the low half's, then the high half's after them,
+// zeros up to eight past the low half's count. (The AVX2 layer gives its own.)
+#if !defined(LANES16_PACK_PLANES)
+inline void PackPlanes16(const double* full, __mmask8 low, __mmask8 high, double* out) {
+    _mm512_storeu_pd(out, _mm512_maskz_compress_pd(low, _mm512_load_pd(full)));
+    _mm512_storeu_pd(out + __builtin_popcount(low), _mm512_maskz_compress_pd(high, _mm512_load_pd(full + 8)));
+}
+#endif
+
 void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
                    const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
                    double d2x, double d2y, double inverseArea, TrianglePlanes& out) {
@@ -1221,12 +1227,9 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
     };
     half(lowValue, lowPlanes, 0);
     half(highValue, highPlanes, 8);
-    // The named values side by side: the low half's, then the high half's after them.
-    const int lowCount = __builtin_popcount(lowPlanes);
     const double* full[3] = {out.base, out.dx, out.dy};
     for (int n = 0; n < 3; ++n) {
-        _mm512_storeu_pd(out.packed[n], _mm512_maskz_compress_pd(lowPlanes, _mm512_load_pd(full[n])));
-        _mm512_storeu_pd(out.packed[n] + lowCount, _mm512_maskz_compress_pd(highPlanes, _mm512_load_pd(full[n] + 8)));
+        PackPlanes16(full[n], lowPlanes, highPlanes, out.packed[n]);
     }
 }
 
