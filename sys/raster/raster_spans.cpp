@@ -325,7 +325,9 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     // The first of this pass's strips that the rows reach; past the last, nothing to set up.
     const int64_t lastStrip = bottom / kBandRows;
     int64_t firstStrip = top / kBandRows;
-    firstStrip += ((band.index - firstStrip % band.count) % band.count + band.count) % band.count;
+    if (band.count > 1) {  // one pass takes every strip, and the divisions weigh on small triangles
+        firstStrip += ((band.index - firstStrip % band.count) % band.count + band.count) % band.count;
+    }
     if (firstStrip > lastStrip) {
         return;
     }
@@ -402,20 +404,25 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         simd::RowPacket packet;
         packet.planeCount = count;
         packet.planes = planes;
-        packet.base = plane.packed[0];
-        packet.dx = plane.packed[1];
-        packet.dy = plane.packed[2];
+        packet.base = plane.base;
+        packet.dx = plane.dx;
+        packet.dy = plane.dy;
+        packet.x0 = x0;
+        packet.y0 = y0;
         const SpanFiller fill = ChooseSpanFiller(rgb565, false, true, perspective);
-        // The packet's counts live here while rows are added and are handed over at each flush,
-        // so adding a row does not wait on the last row's stores.
+        // The packet's counts live in registers while rows are added and are handed over at each
+        // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
+        // load of narrow stores.
         constexpr int kLanes = simd::RowPacket::kLanes, kGroups = simd::RowPacket::kGroups;
-        int rowCount = 0, groups = 1, lanes = 0, groupRows[kGroups] = {};
+        static_assert(kGroups == 2, "a row count for each group");
+        int rowCount = 0, groups = 1, lanes = 0, firstRows = 0, secondRows = 0;
         auto flush = [&packet, &p, &counters, stepX, stepY, &a, rgb565, perspective, fill](
-                         int rowCount, int groups, int lanes, const int* groupRows) {
+                         int rowCount, int groups, int lanes, int firstRows, int secondRows) {
             packet.rows = rowCount;
             packet.groups = groups;
             packet.lanes = lanes;
-            std::copy_n(groupRows, kGroups, packet.groupRows);
+            packet.groupRows[0] = firstRows;
+            packet.groupRows[1] = secondRows;
             const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
                                                      counters.pixels, counters.shaded);
             float rowStart[simd::TrianglePlanes::kValues] = {};
@@ -427,52 +434,49 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
             }
             packet.Reset();
         };
-        constexpr int kChunk = 64;
-        uint16_t covered[kChunk];
+        // A strip's rows go to the coverage step at once.
+        uint16_t covered[kBandRows];
         const int columns = static_cast<int>(right - left + 1);
         for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
             const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
             startRows(rowTop);
-            for (int64_t chunk = rowTop; chunk <= rowBottom; chunk += kChunk) {
-                const int rows = static_cast<int>(std::min<int64_t>(kChunk, rowBottom - chunk + 1));
-                simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
-                for (int r = 0; r < rows; ++r) {
-                    const uint32_t mask = covered[r];
-                    if (mask == 0) {
-                        continue;
-                    }
-                    const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
-                    const int64_t j = chunk + r;
-                    // RowPacket::Fits and Add on the counts held here.
-                    const int count = static_cast<int>(last - first + 1);
-                    if (lanes + count > kLanes) {
-                        if (groups < kGroups) {
-                            ++groups;
-                            lanes = 0;
-                        } else {
-                            flush(rowCount, groups, lanes, groupRows);
-                            rowCount = 0;
-                            groups = 1;
-                            lanes = 0;
-                            groupRows[0] = groupRows[1] = 0;
-                        }
-                    }
-                    packet.y[rowCount] = static_cast<int32_t>(j);
-                    packet.first[rowCount] = first;
-                    packet.last[rowCount] = last;
-                    packet.rx[rowCount] = static_cast<double>(first) - x0;
-                    packet.ry[rowCount] = static_cast<double>(j) - y0;
-                    ++rowCount;
-                    ++groupRows[groups - 1];
-                    lanes += count;
+            const int rows = static_cast<int>(rowBottom - rowTop + 1);
+            simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
+            for (int r = 0; r < rows; ++r) {
+                const uint32_t mask = covered[r];
+                if (mask == 0) {
+                    continue;
                 }
+                const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
+                const int64_t j = rowTop + r;
+                // RowPacket::Fits and Add on the counts held here.
+                const int count = static_cast<int>(last - first + 1);
+                if (lanes + count > kLanes) {
+                    if (groups < kGroups) {
+                        ++groups;
+                        lanes = 0;
+                    } else {
+                        flush(rowCount, groups, lanes, firstRows, secondRows);
+                        rowCount = 0;
+                        groups = 1;
+                        lanes = 0;
+                        firstRows = secondRows = 0;
+                    }
+                }
+                packet.y[rowCount] = static_cast<int32_t>(j);
+                packet.first[rowCount] = static_cast<int32_t>(first);
+                packet.last[rowCount] = static_cast<int32_t>(last);
+                ++rowCount;
+                firstRows += groups == 1 ? 1 : 0;
+                secondRows += groups == 1 ? 0 : 1;
+                lanes += count;
             }
             if (rowCount != 0) {
-                flush(rowCount, groups, lanes, groupRows);
+                flush(rowCount, groups, lanes, firstRows, secondRows);
                 rowCount = 0;
                 groups = 1;
                 lanes = 0;
-                groupRows[0] = groupRows[1] = 0;
+                firstRows = secondRows = 0;
             }
         }
         return;

@@ -24,7 +24,7 @@ namespace sys::raster::simd {
     int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32_t, const float*, const float*,  \
                            const float*, float, bool, bool, uint64_t&, uint64_t&);                                     \
     uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int);                             \
-    void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*);                 \
+    void CoveredRows16(const int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*);           \
     uint32_t LightVertices16(const uint8_t*, uint32_t, uint32_t, uint32_t, const float (*)[4],                         \
                              const PreparedLighting&, bool, const ColorF&, ClipVertex*);                               \
     uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,                 \
@@ -111,7 +111,7 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
     return SIXTEEN_LANES(CoveredColumns16(value, ramp, threshold, columns));
 }
 
-void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask) {
     SIXTEEN_LANES(CoveredRows16(value, rowStep, step, threshold, columns, rows, mask));
 }
@@ -287,7 +287,7 @@ int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const f
 
 uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
 
-void CoveredRows16(int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*) {}
+void CoveredRows16(const int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*) {}
 
 uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,
                            Rasterizer::ScreenVertex*) {

@@ -71,8 +71,9 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 
 // The same for `rows` consecutive rows at once: mask[r] has bit k set when
 // value[e] + r * rowStep[e] + k * step[e] >= threshold[e] for every edge e, for k below
-// `columns` (at most sixteen). value[e] is left at the row after the last.
-void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+// `columns` (at most sixteen). value is only read, one by one: the caller has just stored it
+// so, and a wide load would wait for those stores to land.
+void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask);
 
 // Rasterizer::Light for `count` vertices sixteen at a time (LightVertex's float arithmetic,
@@ -115,8 +116,8 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
 // Short rows of one triangle gathered for up to two sixteen-lane groups: each group's rows'
 // pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,
 // as the span loops take them) are the triangle's planes at the row's first pixel: for the
-// value planes[n], float(base[n] + dx[n] * rx + dy[n] * ry), with (rx, ry) the pixel less the
-// plane origin.
+// value k = planes[n], float(base[k] + dx[k] * rx + dy[k] * ry), with (rx, ry) the pixel less the
+// plane origin (x0, y0), in doubles (exact: whole pixels less a corner's 1/256 steps).
 struct RowPacket {
     static constexpr int kLanes = 16;
     static constexpr int kGroups = 2;
@@ -126,10 +127,10 @@ struct RowPacket {
     int groupRows[kGroups] = {};
     int lanes = 0;  // used in the last group
     int32_t y[kRows];
-    int64_t first[kRows];
-    int64_t last[kRows];
-    double rx[kRows];
-    double ry[kRows];
+    int32_t first[kRows];
+    int32_t last[kRows];
+    double x0 = 0.0;
+    double y0 = 0.0;
     int planeCount = 0;
     const int* planes = nullptr;
     const double* base = nullptr;
@@ -138,7 +139,7 @@ struct RowPacket {
 
     // Whether a row of `count` pixels still fits, in the last group or a new one.
     bool Fits(int count) const { return lanes + count <= kLanes || groups < kGroups; }
-    void Add(int32_t rowY, int64_t rowFirst, int64_t rowLast, double rowX, double rowYOffset) {
+    void Add(int32_t rowY, int32_t rowFirst, int32_t rowLast) {
         const int count = static_cast<int>(rowLast - rowFirst + 1);
         if (lanes + count > kLanes) {
             ++groups;
@@ -147,8 +148,6 @@ struct RowPacket {
         y[rows] = rowY;
         first[rows] = rowFirst;
         last[rows] = rowLast;
-        rx[rows] = rowX;
-        ry[rows] = rowYOffset;
         ++rows;
         ++groupRows[groups - 1];
         lanes += count;
@@ -162,7 +161,9 @@ struct RowPacket {
     // Row r's starting values into start (indexed by plane).
     void Starts(int r, float* start) const {
         for (int n = 0; n < planeCount; ++n) {
-            start[planes[n]] = static_cast<float>(base[n] + dx[n] * rx[r] + dy[n] * ry[r]);
+            const int k = planes[n];
+            const double rx = static_cast<double>(first[r]) - x0, ry = static_cast<double>(y[r]) - y0;
+            start[k] = static_cast<float>(base[k] + dx[k] * rx + dy[k] * ry);
         }
     }
 };

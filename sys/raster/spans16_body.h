@@ -766,26 +766,66 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     return std::min(i, last + 1) - first;
 }
 
-// The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), for
-// every plane it lists: row from + k on lane k. The one-row sums' roundings (double products
-// and sums, then one rounding to float), eight rows a register.
-inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* starts) {
-    // The rows' offsets are gathered one by one: a wide load of values just stored one by one
-    // would wait for the stores to land.
-    __m512d rxLow = _mm512_setzero_pd(), rxHigh = _mm512_setzero_pd();
-    __m512d ryLow = _mm512_setzero_pd(), ryHigh = _mm512_setzero_pd();
-    for (int r = 0; r < rows; ++r) {
-        const __m512d rx = _mm512_set1_pd(packet.rx[from + r]), ry = _mm512_set1_pd(packet.ry[from + r]);
-        const __mmask8 lowBit = static_cast<__mmask8>(r < 8 ? 1u << r : 0);
-        const __mmask8 highBit = static_cast<__mmask8>(r < 8 ? 0 : 1u << (r - 8));
-        rxLow = _mm512_mask_mov_pd(rxLow, lowBit, rx);
-        ryLow = _mm512_mask_mov_pd(ryLow, lowBit, ry);
-        rxHigh = _mm512_mask_mov_pd(rxHigh, highBit, rx);
-        ryHigh = _mm512_mask_mov_pd(ryHigh, highBit, ry);
+// Whether this copy's sixteen-lane registers are pairs of eight-lane ones (the AVX2 copy, whose
+// registers are structures): a few per-triangle steps then take a way that suits eight lanes.
+constexpr bool kPairedLanes = __is_class(__m512d);
+
+// PacketStarts in fours of rows, only as many fours as hold rows, for the AVX2 copy. Kept out of
+// line: the copy's loops have no room to spare for it inlined at every call.
+inline __attribute__((noinline)) void PacketStartsInFours(const RowPacket& packet, int from, int rows, __m512* starts) {
+    const int fours = (rows + 3) / 4;
+    const __m256d x0 = _mm256_set1_pd(packet.x0), y0 = _mm256_set1_pd(packet.y0);
+    __m256d rx[4], ry[4];
+    // Four rows' whole numbers one by one (zero past the rows): the rasterizer has just stored
+    // them so, and a masked load would wait for the stores to land.
+    for (int k = 0; k < fours; ++k) {
+        const int at = from + 4 * k, left = rows - 4 * k;
+        const __m128i first = _mm_setr_epi32(packet.first[at], left > 1 ? packet.first[at + 1] : 0,
+                                             left > 2 ? packet.first[at + 2] : 0, left > 3 ? packet.first[at + 3] : 0);
+        const __m128i y = _mm_setr_epi32(packet.y[at], left > 1 ? packet.y[at + 1] : 0, left > 2 ? packet.y[at + 2] : 0,
+                                         left > 3 ? packet.y[at + 3] : 0);
+        rx[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(first), x0);
+        ry[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(y), y0);
     }
     for (int n = 0; n < packet.planeCount; ++n) {
-        const __m512d base = _mm512_set1_pd(packet.base[n]);
-        const __m512d dx = _mm512_set1_pd(packet.dx[n]), dy = _mm512_set1_pd(packet.dy[n]);
+        const int plane = packet.planes[n];
+        const __m256d base = _mm256_set1_pd(packet.base[plane]);
+        const __m256d dx = _mm256_set1_pd(packet.dx[plane]), dy = _mm256_set1_pd(packet.dy[plane]);
+        __m128 part[4] = {};
+        for (int k = 0; k < fours; ++k) {
+            part[k] = _mm256_cvtpd_ps(
+                _mm256_add_pd(_mm256_add_pd(base, _mm256_mul_pd(dx, rx[k])), _mm256_mul_pd(dy, ry[k])));
+        }
+        starts[plane] =
+            _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_set_m128(part[1], part[0])),
+                               _mm256_set_m128(part[3], part[2]), 1);
+    }
+}
+
+// Lanes 8 to 15 of v.
+inline __m256 UpperEight(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
+
+// The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), for
+// every plane it lists: row from + k on lane k. The one-row sums' roundings (double products
+// and sums, then one rounding to float), eight rows a register. The rows' pixels come in by
+// masked loads that leave the lanes past the rows zero, and widen exactly (below 2^24).
+inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* starts) {
+    if constexpr (kPairedLanes) {
+        PacketStartsInFours(packet, from, rows, starts);
+        return;
+    }
+    const __mmask16 present = static_cast<__mmask16>(rows >= 16 ? 0xFFFFu : (1u << rows) - 1);
+    const __m512 firstX = _mm512_cvtepi32_ps(_mm512_maskz_loadu_epi32(present, packet.first + from));
+    const __m512 rowY = _mm512_cvtepi32_ps(_mm512_maskz_loadu_epi32(present, packet.y + from));
+    const __m512d x0 = _mm512_set1_pd(packet.x0), y0 = _mm512_set1_pd(packet.y0);
+    const __m512d rxLow = _mm512_sub_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(firstX)), x0);
+    const __m512d ryLow = _mm512_sub_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(rowY)), y0);
+    const __m512d rxHigh = rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(UpperEight(firstX)), x0) : rxLow;
+    const __m512d ryHigh = rows > 8 ? _mm512_sub_pd(_mm512_cvtps_pd(UpperEight(rowY)), y0) : ryLow;
+    for (int n = 0; n < packet.planeCount; ++n) {
+        const int plane = packet.planes[n];
+        const __m512d base = _mm512_set1_pd(packet.base[plane]);
+        const __m512d dx = _mm512_set1_pd(packet.dx[plane]), dy = _mm512_set1_pd(packet.dy[plane]);
         const __m256 low = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_add_pd(base, _mm512_mul_pd(dx, rxLow)),
                                                           _mm512_mul_pd(dy, ryLow)));
         __m512 values = _mm512_castps256_ps512(low);
@@ -794,7 +834,7 @@ inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* st
                                                                _mm512_mul_pd(dy, ryHigh)));
             values = _mm512_insertf32x8(values, high, 1);
         }
-        starts[packet.planes[n]] = values;
+        starts[plane] = values;
     }
 }
 
@@ -863,17 +903,19 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     // The groups share one set of starting values when all the rows fit one register.
     __m512 starts[RowPacket::kGroups][2 + kAttributeCount];
     const bool shared = packet.rows <= RowPacket::kLanes;
-    if (shared) {
-        PacketStarts(packet, 0, packet.rows, starts[0]);
-    }
+    // The lanes first, so that the rows' pixels, stored just before, have landed when the
+    // starting values load them.
     int start = 0;
     for (int g = 0; g < packet.groups; ++g) {
         const int rows = packet.groupRows[g];
-        if (!shared) {
-            PacketStarts(packet, start, rows, starts[g]);
-        }
         BuildPacketLanes(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], rgb565, lanes[g]);
         start += rows;
+    }
+    if (shared) {
+        PacketStarts(packet, 0, packet.rows, starts[0]);
+    } else {
+        PacketStarts(packet, 0, packet.groupRows[0], starts[0]);
+        PacketStarts(packet, packet.groupRows[0], packet.groupRows[1], starts[1]);
     }
     FastTextured fast;
     if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
@@ -921,7 +963,7 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
     return (static_cast<uint32_t>(inLow) | (static_cast<uint32_t>(inHigh) << 8)) & columnsMask;
 }
 
-void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
+void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask) {
     const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
     // Every sample's value less the threshold fits 32 bits when the value at the top left and
@@ -931,8 +973,10 @@ void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, 
     bool fits = true;
     for (int e = 0; e < 3; ++e) {
         const int64_t start = value[e] - threshold[e];
-        fits = fits && start > -kReach && start < kReach && rowStep[e] > -kReach / (rows + 1) &&
-               rowStep[e] < kReach / (rows + 1) && step[e] > -kReach / 16 && step[e] < kReach / 16;
+        // The rows' change by a product, not a division (checked small first, so it cannot overflow).
+        const int64_t down = rowStep[e] < 0 ? -rowStep[e] : rowStep[e];
+        fits = fits && start > -kReach && start < kReach && down < kReach && down * (rows + 1) < kReach &&
+               step[e] > -kReach / 16 && step[e] < kReach / 16;
     }
     if (fits) {
         // value - threshold + k * step >= 0, that is > -1.
@@ -947,8 +991,8 @@ void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, 
         const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2]));
         const __m512i below = _mm512_set1_epi32(-1);
         for (int r = 0; r < rows; ++r) {
-            const __mmask16 in = _mm512_mask_cmpgt_epi32_mask(
-                _mm512_mask_cmpgt_epi32_mask(_mm512_cmpgt_epi32_mask(e0, below), e1, below), e2, below);
+            // Inside all three edges: no value negative, so their sign bits or-ed clear.
+            const __mmask16 in = _mm512_cmpgt_epi32_mask(_mm512_ternarylogic_epi32(e0, e1, e2, 0xFE), below);
             mask[r] = static_cast<uint16_t>(in & columnsMask);
             e0 = _mm512_add_epi32(e0, down0);
             e1 = _mm512_add_epi32(e1, down1);
@@ -983,9 +1027,6 @@ void CoveredRows16(int64_t* value, const int64_t* rowStep, const int64_t* step, 
             high1 = _mm512_add_epi64(high1, down1);
             high2 = _mm512_add_epi64(high2, down2);
         }
-    }
-    for (int e = 0; e < 3; ++e) {
-        value[e] += rowStep[e] * rows;
     }
 }
 
@@ -1104,16 +1145,32 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
             continue;
         }
         alignas(64) int64_t fx[8], fy[8];
+        alignas(64) double clampedX[8], clampedY[8];
         alignas(32) float sz[8], sq[8];
-        _mm512_store_si512(fx, snap(_mm512_min_pd(_mm512_max_pd(sx, _mm512_set1_pd(-65536.0)), limit)));
-        _mm512_store_si512(fy, snap(_mm512_min_pd(_mm512_max_pd(sy, _mm512_set1_pd(-65536.0)), limit)));
+        const __m512d nearX = _mm512_min_pd(_mm512_max_pd(sx, _mm512_set1_pd(-65536.0)), limit);
+        const __m512d nearY = _mm512_min_pd(_mm512_max_pd(sy, _mm512_set1_pd(-65536.0)), limit);
+        if constexpr (kPairedLanes) {
+            // Eight-lane AVX2 has no conversion between doubles and 64-bit integers: the
+            // projected corners are snapped one by one below.
+            _mm512_store_pd(clampedX, nearX);
+            _mm512_store_pd(clampedY, nearY);
+        } else {
+            _mm512_store_si512(fx, snap(nearX));
+            _mm512_store_si512(fy, snap(nearY));
+        }
         _mm256_store_ps(sz, _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_cvtps_pd(z), inverse)));
         _mm256_store_ps(sq, _mm512_cvtpd_ps(inverse));
+        // The lanes' snap on one value: floor(v * 256 + 0.5) by truncation and a step down.
+        const auto snapOne = [](double v) {
+            const double scaled = v * 256.0 + 0.5;
+            const int64_t truncated = static_cast<int64_t>(scaled);
+            return static_cast<double>(truncated) > scaled ? truncated - 1 : truncated;
+        };
         for (uint32_t bits = projected; bits != 0; bits &= bits - 1) {
             const int k = __builtin_ctz(bits);
             Rasterizer::ScreenVertex& out = screen[i + k];
-            out.fx = fx[k];
-            out.fy = fy[k];
+            out.fx = kPairedLanes ? snapOne(clampedX[k]) : fx[k];
+            out.fy = kPairedLanes ? snapOne(clampedY[k]) : fy[k];
             out.z = sz[k];
             out.q = sq[k];
             std::memcpy(out.attributes, clip[i + k].attributes, sizeof out.attributes);
