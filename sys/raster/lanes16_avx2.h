@@ -467,47 +467,6 @@ LANES16_INLINE D8 mask_mul_pd(D8 src, unsigned m, D8 a, D8 b) { return BlendD(m,
 LANES16_INLINE D8 maskz_mul_pd(unsigned m, D8 a, D8 b) { return BlendD(m, setzero_pd(), mul_pd(a, b)); }
 LANES16_INLINE D8 mask_mov_pd(D8 src, unsigned m, D8 a) { return BlendD(m, src, a); }
 LANES16_INLINE D8 maskz_mov_pd(unsigned m, D8 a) { return BlendD(m, setzero_pd(), a); }
-// For each mask of four lanes, the compressed result's source lanes as pairs of 32-bit lanes,
-// and which of its lanes are named ones (the rest are zero).
-struct Compress4Table {
-    int32_t from[16][8];
-    int32_t keep[16][8];
-};
-constexpr Compress4Table MakeCompress4Table() {
-    Compress4Table t{};
-    for (int bits = 0; bits < 16; ++bits) {
-        int n = 0;
-        for (int k = 0; k < 4; ++k) {
-            if ((bits >> k) & 1) {
-                t.from[bits][2 * n] = 2 * k;
-                t.from[bits][2 * n + 1] = 2 * k + 1;
-                t.keep[bits][2 * n] = t.keep[bits][2 * n + 1] = -1;
-                ++n;
-            }
-        }
-    }
-    return t;
-}
-alignas(32) inline constexpr Compress4Table kCompress4 = MakeCompress4Table();
-LANES16_INLINE __m256d Compress4(const double* p, unsigned m) {
-    const __m256 moved = _mm256_permutevar8x32_ps(
-        _mm256_loadu_ps(reinterpret_cast<const float*>(p)),
-        _mm256_load_si256(reinterpret_cast<const __m256i*>(kCompress4.from[m])));
-    return _mm256_castps_pd(
-        _mm256_and_ps(moved, _mm256_load_ps(reinterpret_cast<const float*>(kCompress4.keep[m]))));
-}
-// The named values of each half of sixteen side by side, as the AVX-512 copy stores them, a quarter at a time with
-// one permute each: each quarter's store starts where the named values before it end and
-// zeros the rest of its four lanes, so the stores go in order and the last quarter's leaves
-// the zeros a store of zeros put under it past four lanes.
-LANES16_INLINE void PackPlanes16(const double* full, unsigned low, unsigned high, double* out) {
-    const int first = __builtin_popcount(low & 0xF), lowCount = __builtin_popcount(low & 0xFF);
-    _mm256_storeu_pd(out, Compress4(full, low & 0xF));
-    _mm256_storeu_pd(out + first, Compress4(full + 4, (low >> 4) & 0xF));
-    _mm256_storeu_pd(out + lowCount, Compress4(full + 8, high & 0xF));
-    _mm256_storeu_pd(out + lowCount + 4, _mm256_setzero_pd());
-    _mm256_storeu_pd(out + lowCount + __builtin_popcount(high & 0xF), Compress4(full + 12, (high >> 4) & 0xF));
-}
 
 // Eight-lane operations with masks, and 16-bit lanes in one register.
 template <int C>
@@ -800,6 +759,5 @@ LANES16_INLINE void StoreRows16(int rows, const uint16_t* mask, const uintptr_t*
 #define _mm256_maskz_loadu_epi16 LANES16(maskz_loadu_epi16)
 #define _mm256_mask_storeu_epi16 LANES16(mask_storeu_epi16)
 #define LANES16_ROWS16
-#define LANES16_PACK_PLANES
 
 #endif

@@ -98,8 +98,7 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
 // attribute times q when `perspective`), the value at a, and its change per pixel across and
 // down, from the corners' offsets d1 = b - a, d2 = c - a and the inverse of their cross
 // product. Worked out in doubles with the one-value setup's roundings, lane for lane; the
-// steps are also rounded to float. `packed` holds base, dx and dy again with only the named
-// values, in order, as RowPacket takes them.
+// steps are also rounded to float.
 struct TrianglePlanes {
     static constexpr int kValues = 16;
     alignas(64) double base[kValues];
@@ -107,7 +106,6 @@ struct TrianglePlanes {
     alignas(64) double dy[kValues];
     alignas(64) float stepX[kValues];
     alignas(64) float stepY[kValues];
-    alignas(64) double packed[3][kValues];
 };
 void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
                    const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,

@@ -1179,15 +1179,6 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
     return i;
 }
 
-// The named values of sixteen side by side: the low half's, then the high half's after them,
-// zeros up to eight past the low half's count. (The AVX2 layer gives its own.)
-#if !defined(LANES16_PACK_PLANES)
-inline void PackPlanes16(const double* full, __mmask8 low, __mmask8 high, double* out) {
-    _mm512_storeu_pd(out, _mm512_maskz_compress_pd(low, _mm512_load_pd(full)));
-    _mm512_storeu_pd(out + __builtin_popcount(low), _mm512_maskz_compress_pd(high, _mm512_load_pd(full + 8)));
-}
-#endif
-
 void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b,
                    const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
                    double d2x, double d2y, double inverseArea, TrianglePlanes& out) {
@@ -1227,10 +1218,6 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
     };
     half(lowValue, lowPlanes, 0);
     half(highValue, highPlanes, 8);
-    const double* full[3] = {out.base, out.dx, out.dy};
-    for (int n = 0; n < 3; ++n) {
-        PackPlanes16(full[n], lowPlanes, highPlanes, out.packed[n]);
-    }
 }
 
 int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,

@@ -43,7 +43,6 @@ namespace sys::raster::simd::avx2 {
 namespace {
 
 using lanes16::LoadRows16;
-using lanes16::PackPlanes16;
 using lanes16::StoreRows16;
 
 // Sixteen 16-bit values stored under a mask: where all sixteen lie inside the span, the

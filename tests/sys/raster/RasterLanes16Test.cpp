@@ -26,8 +26,6 @@ namespace {
 
 namespace lanes = sys::raster::simd::lanes16;
 
-void Pack(const double* full, unsigned low, unsigned high, double* out) { lanes::PackPlanes16(full, low, high, out); }
-
 // Eight doubles truncated to 64-bit integers, those integers back to doubles, and their
 // products with `factor`.
 void Convert64(const double* in, long long* truncated, double* back, const long long* factor, long long* product) {
@@ -79,31 +77,6 @@ protected:
         }
     }
 };
-
-// Each half's named values moved down in order, the high half's after the low half's, zeros
-// up to eight past the low half's count, and the rest as it was.
-TEST_F(RasterLanes16, PackedPlanesHoldTheNamedValuesSideBySide) {
-    double full[16];
-    for (int k = 0; k < 16; ++k) {
-        full[k] = k % 5 == 3 ? -0.0 : (k + 1) * (k % 2 != 0 ? -1.25 : 1e300);
-    }
-    for (unsigned masks = 0; masks < 0x10000; ++masks) {
-        const unsigned low = masks & 0xFF, high = masks >> 8;
-        double expected[16], out[16];
-        for (int k = 0; k < 16; ++k) {
-            expected[k] = out[k] = 7.0 + k;
-        }
-        const int lowCount = __builtin_popcount(low);
-        std::fill(expected, expected + lowCount + 8, 0.0);
-        for (int k = 0, n = 0; k < 16; ++k) {
-            if (((k < 8 ? low >> k : high >> (k - 8)) & 1) != 0) {
-                expected[n++] = full[k];
-            }
-        }
-        Pack(full, low, high, out);
-        ASSERT_EQ(std::memcmp(expected, out, sizeof out), 0) << "masks " << low << ", " << high;
-    }
-}
 
 // Each row of eight takes the short route where all its values allow it, else the long one.
 TEST_F(RasterLanes16, SixtyFourBitConversionsAndProductsMatchTheOneValueDefinitions) {
