@@ -611,6 +611,10 @@ LANES16_INLINE void StoreRows16(int rows, const uint16_t* mask, const uintptr_t*
         stores.Store(m & mask[r], reinterpret_cast<void*>(at[r]));
     }
 }
+// Sixteen lanes picked by indices below eight, from the table's low eight alone.
+LANES16_INLINE F16 PermuteLowEight(I16 index, F16 table) {
+    return {_mm256_permutevar8x32_ps(table.lo, index.lo), _mm256_permutevar8x32_ps(table.lo, index.hi)};
+}
 
 #undef LANES16_BINARY
 #undef LANES16_INLINE

@@ -316,9 +316,20 @@ struct PacketLanes {
     __m512 offset;
     __m512 thresholds;
     const __m512* starts;  // by plane, each row's value on the lane rowOfLane names
+#if defined(LANES16_ROWS16)
+    bool lowRows;  // every row's value on lanes 0 to 7 of starts
+#endif
 
     __m512 Offset() const { return offset; }
-    __m512 Start(int plane) const { return _mm512_permutexvar_ps(rowOfLane, starts[plane]); }
+    __m512 Start(int plane) const {
+#if defined(LANES16_ROWS16)
+        // Eight-lane registers: rows on lanes 0 to 7 take one table half, one permute a half.
+        if (lowRows) {
+            return LANES16(PermuteLowEight)(rowOfLane, starts[plane]);
+        }
+#endif
+        return _mm512_permutexvar_ps(rowOfLane, starts[plane]);
+    }
     __m512 ScaledStart(int plane, float scale) const { return _mm512_mul_ps(Start(plane), _mm512_set1_ps(scale)); }
     __m512 Thresholds() const { return thresholds; }
     __m256i LoadDepth() const { return LoadRows16(rows, rowMask, depth); }
@@ -770,38 +781,6 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
 // registers are structures): a few per-triangle steps then take a way that suits eight lanes.
 constexpr bool kPairedLanes = __is_class(__m512d);
 
-// PacketStarts in fours of rows, only as many fours as hold rows, for the AVX2 copy. Kept out of
-// line: the copy's loops have no room to spare for it inlined at every call.
-inline __attribute__((noinline)) void PacketStartsInFours(const RowPacket& packet, int from, int rows, __m512* starts) {
-    const int fours = (rows + 3) / 4;
-    const __m256d x0 = _mm256_set1_pd(packet.x0), y0 = _mm256_set1_pd(packet.y0);
-    __m256d rx[4], ry[4];
-    // Four rows' whole numbers one by one (zero past the rows): the rasterizer has just stored
-    // them so, and a masked load would wait for the stores to land.
-    for (int k = 0; k < fours; ++k) {
-        const int at = from + 4 * k, left = rows - 4 * k;
-        const __m128i first = _mm_setr_epi32(packet.first[at], left > 1 ? packet.first[at + 1] : 0,
-                                             left > 2 ? packet.first[at + 2] : 0, left > 3 ? packet.first[at + 3] : 0);
-        const __m128i y = _mm_setr_epi32(packet.y[at], left > 1 ? packet.y[at + 1] : 0, left > 2 ? packet.y[at + 2] : 0,
-                                         left > 3 ? packet.y[at + 3] : 0);
-        rx[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(first), x0);
-        ry[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(y), y0);
-    }
-    for (int n = 0; n < packet.planeCount; ++n) {
-        const int plane = packet.planes[n];
-        const __m256d base = _mm256_set1_pd(packet.base[plane]);
-        const __m256d dx = _mm256_set1_pd(packet.dx[plane]), dy = _mm256_set1_pd(packet.dy[plane]);
-        __m128 part[4] = {};
-        for (int k = 0; k < fours; ++k) {
-            part[k] = _mm256_cvtpd_ps(
-                _mm256_add_pd(_mm256_add_pd(base, _mm256_mul_pd(dx, rx[k])), _mm256_mul_pd(dy, ry[k])));
-        }
-        starts[plane] =
-            _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_set_m128(part[1], part[0])),
-                               _mm256_set_m128(part[3], part[2]), 1);
-    }
-}
-
 // Lanes 8 to 15 of v.
 inline __m256 UpperEight(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
 
@@ -810,10 +789,6 @@ inline __m256 UpperEight(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4
 // and sums, then one rounding to float), eight rows a register. The rows' pixels come in by
 // masked loads that leave the lanes past the rows zero, and widen exactly (below 2^24).
 inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* starts) {
-    if constexpr (kPairedLanes) {
-        PacketStartsInFours(packet, from, rows, starts);
-        return;
-    }
     const __mmask16 present = static_cast<__mmask16>(rows >= 16 ? 0xFFFFu : (1u << rows) - 1);
     const __m512 firstX = _mm512_cvtepi32_ps(_mm512_maskz_loadu_epi32(present, packet.first + from));
     const __m512 rowY = _mm512_cvtepi32_ps(_mm512_maskz_loadu_epi32(present, packet.y + from));
@@ -843,6 +818,9 @@ inline void PacketStarts(const RowPacket& packet, int from, int rows, __m512* st
 inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
                              int rowBase, const __m512* starts, bool rgb565, PacketLanes& lanes) {
     lanes.rows = rows;
+#if defined(LANES16_ROWS16)
+    lanes.lowRows = rowBase + rows <= 8;
+#endif
     lanes.starts = starts;
     // Each lane's row, where its row starts and the row's dither cell, packed in one word
     // (row << 16 | first lane << 8 | (y & 3) << 2 | (first - first lane) & 3), set row by row
