@@ -897,9 +897,22 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     }
     FastTextured fast;
     if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
+#if defined(LANES16)
+        // In register pairs, two groups at once outgrow the sixteen registers: one at a time
+        // measured faster. A group that needs the one-texel sampler draws nothing, so the rows
+        // before it count as drawn.
+        if (!FastShadeGroups16<F, 1>(fast, lanes, written, shaded)) {
+            return 0;
+        }
+        if (packet.groups == 2 && !FastShadeGroups16<F, 1>(fast, lanes + 1, written, shaded)) {
+            return packet.groupRows[0];
+        }
+        return packet.rows;
+#else
         const bool fastDrawn = packet.groups == 2 ? FastShadeGroups16<F, 2>(fast, lanes, written, shaded)
                                                   : FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
         return fastDrawn ? packet.rows : 0;
+#endif
     }
     const bool drawn =
         packet.groups == 2
