@@ -36,6 +36,25 @@ inline __m512 Saturate16(__m512 v) {
     return _mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
 }
 
+// Channels (clamped to 0..1 here) as 565 pixels in 32-bit lanes, each step raised by its
+// dither threshold before the truncation.
+inline __m512i Pack565x16(__m512 r, __m512 g, __m512 b, __m512 thresholds) {
+    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f);
+    const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), thresholds));
+    const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels6), thresholds));
+    const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), thresholds));
+    return _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
+}
+
+// Channels (clamped to 0..1 here) as 8888 pixels, rounded to the nearest step, alpha zero.
+inline __m512i Pack8888x16(__m512 r, __m512 g, __m512 b) {
+    const __m512 levels8 = _mm512_set1_ps(255.0f), half = _mm512_set1_ps(0.5f);
+    const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
+    const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels8), half));
+    const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
+    return _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
+}
+
 // The z function as the orderings that pass, three bits: less 4, equal 2, greater 1.
 inline int DepthFunction(const Rasterizer::PixelPipeline& p) {
     return (p.passLess ? 4 : 0) | (p.passEqual ? 2 : 0) | (p.passGreater ? 1 : 0);
@@ -78,7 +97,6 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
     const __m512i bias = _mm512_set1_epi32(p.depthBias);
     const __m512i zero = _mm512_setzero_si512();
     const int zFunction = DepthFunction(p);
-    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
     const __m512 half = _mm512_set1_ps(0.5f), depthScale = _mm512_set1_ps(65535.0f);
     // Offsets from the row's first pixel are whole numbers, exact in floats as they step.
     const __m512 sixteen = _mm512_set1_ps(16.0f);
@@ -116,20 +134,10 @@ int64_t GouraudSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_t
             StoreWithin16(depthRow + i, inside, pass, depthValue);
         }
         if (rgb565) {
-            const __m512 t = _mm512_loadu_ps(thresholds + (i & 3));
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels6), t));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
-            const __m512i pixel =
-                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
+            const __m512i pixel = Pack565x16(r, g, b, _mm512_loadu_ps(thresholds + (i & 3)));
             StoreWithin16(reinterpret_cast<uint16_t*>(row) + i, inside, pass, _mm512_cvtepi32_epi16(pixel));
         } else {
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(g), levels8), half));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
-            const __m512i pixel =
-                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
-            _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, pass, pixel);
+            _mm512_mask_storeu_epi32(reinterpret_cast<uint32_t*>(row) + i, pass, Pack8888x16(r, g, b));
         }
         written += static_cast<uint64_t>(__builtin_popcount(pass));
     }
@@ -589,7 +597,7 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, co
     const int su = 2 + kTexture0U + 2 * stage.coordinateSet, sv = su + 1;
     const __m512 one = _mm512_set1_ps(1.0f), zerof = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
     const __m512i zero = _mm512_setzero_si512();
-    const __m512 levels5 = _mm512_set1_ps(31.0f), levels6 = _mm512_set1_ps(63.0f), levels8 = _mm512_set1_ps(255.0f);
+    const __m512 levels8 = _mm512_set1_ps(255.0f);
     __m512 offset[G];
     __m256i depthValue[G];
     __mmask16 pass[G];
@@ -682,20 +690,9 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, co
             b = Saturate16(_mm512_add_ps(_mm512_mul_ps(b, a), _mm512_mul_ps(tb, inverse)));
         }
         if (rgb565) {
-            const __m512 t = group.Thresholds();
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels5), t));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(gr), levels6), t));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels5), t));
-            const __m512i pixel =
-                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 11), _mm512_slli_epi32(gi, 5)), bi);
-            group.StoreTarget16(pass[g], _mm512_cvtepi32_epi16(pixel));
+            group.StoreTarget16(pass[g], _mm512_cvtepi32_epi16(Pack565x16(r, gr, b, group.Thresholds())));
         } else {
-            const __m512i ri = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(r), levels8), half));
-            const __m512i gi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(gr), levels8), half));
-            const __m512i bi = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(Saturate16(b), levels8), half));
-            const __m512i pixel =
-                _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(ri, 16), _mm512_slli_epi32(gi, 8)), bi);
-            group.StoreTarget32(pass[g], pixel);
+            group.StoreTarget32(pass[g], Pack8888x16(r, gr, b));
         }
         written += static_cast<uint64_t>(__builtin_popcount(pass[g]));
     }
