@@ -339,7 +339,9 @@ struct PacketLanes {
         return _mm512_permutexvar_ps(rowOfLane, starts[plane]);
     }
     __m512 ScaledStart(int plane, float scale) const { return _mm512_mul_ps(Start(plane), _mm512_set1_ps(scale)); }
-    __m512 Thresholds() const { return thresholds; }
+    // Read as a whole register: a copy of the member went (on AVX2) through 16-byte pieces on
+    // the stack, which the whole register's read then waited for.
+    __m512 Thresholds() const { return _mm512_loadu_ps(&thresholds); }
     __m256i LoadDepth() const { return LoadRows16(rows, rowMask, depth); }
     void StoreDepth(__mmask16 m, __m256i v) const { StoreRows16(rows, rowMask, depth, m, v); }
     __m256i LoadTarget16() const { return LoadRows16(rows, rowMask, target); }

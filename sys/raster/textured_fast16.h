@@ -349,15 +349,6 @@ inline void ReadTargetSteps16(const Lanes& lanes, __m512* c) {
     c[2] = _mm512_cvtepi32_ps(_mm512_and_si512(d, _mm512_set1_epi32(31)));
 }
 
-// A group's dither thresholds, read from where its lanes keep them. A packet's, copied out
-// whole, went (on AVX2) through 16-byte pieces on the stack, which the whole register's read
-// then waited for; read as two whole halves they do not.
-template <class Lanes>
-inline __m512 ThresholdsOf(const Lanes& lanes) {
-    return lanes.Thresholds();
-}
-inline __m512 ThresholdsOf(const PacketLanes& lanes) { return _mm512_loadu_ps(&lanes.thresholds); }
-
 // The level point selection takes at level of detail `lod` (bias included): rounded, within
 // the level range; magnified lanes take the first.
 inline __m512i PointLevelAt16(__m512 lod, __m512i baseLevel, __m512i lastLevel) {
@@ -669,7 +660,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
             const __m512 perspectiveWeight = _mm512_mul_ps(stageWeight, w[g]);
             __m512 target[3];
             ReadTargetSteps16(lanes[g], target);
-            const __m512 thresholds = ThresholdsOf(lanes[g]);
+            const __m512 thresholds = lanes[g].Thresholds();
             __m512i channel[3];
 #pragma GCC unroll 3
             for (int n = 0; n < 3; ++n) {
@@ -746,7 +737,7 @@ inline bool ShadeFastGroups16(const FastTextured& f, const Lanes* lanes, uint64_
                 }
             }
             if (f.rgb565) {
-                const __m512 t = ThresholdsOf(group);
+                const __m512 t = group.Thresholds();
                 const __m512i ri = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[0]), _mm512_set1_ps(31.0f), t));
                 const __m512i gi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[1]), _mm512_set1_ps(63.0f), t));
                 const __m512i bi = _mm512_cvttps_epi32(_mm512_fmadd_ps(Saturate16(colour[2]), _mm512_set1_ps(31.0f), t));
