@@ -2,7 +2,7 @@
 // sixteen pixels at a time, with masked loads and stores, so a short last group needs no room
 // past the span. Textured rows shade several groups step by step together, and a small
 // triangle's short rows are packed into shared groups (RowPacket); coverage of such rows is
-// found a row to a register. Vertices are lit and projected, and triangles' planes set up, in
+// found a row to a register, or two or four rows when they are short. Vertices are lit and projected, and triangles' planes set up, in
 // the same lanes.
 //
 // Written in the AVX-512 operations; spans_avx512.cpp compiles it for processors that have
@@ -942,6 +942,60 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
     }
 }
 
+namespace {
+
+// CoveredRows16's rows when every sample's value less the threshold fits 32 bits, kShared rows
+// a register: value - threshold + k * step + r * rowStep >= 0, that is its sign bit clear.
+// Lanes of rows past `rows` may wrap; they are never stored.
+template <int kShared>
+inline void CoveredRowsShared(const int64_t* value, const int64_t* rowStep, const int64_t* step,
+                              const int64_t* threshold, uint32_t columnsMask, int rows, uint16_t* mask) {
+    constexpr int kWidth = 16 / kShared;
+    const __m512i column = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i across = kShared == 1 ? column : _mm512_and_si512(column, _mm512_set1_epi32(kWidth - 1));
+    const __m512i down = _mm512_srli_epi32(column, kShared == 4 ? 2 : 3);
+    auto lanes = [&](int e) {
+        __m512i v = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(value[e] - threshold[e])),
+                                     _mm512_mullo_epi32(across, _mm512_set1_epi32(static_cast<int32_t>(step[e]))));
+        if constexpr (kShared > 1) {
+            v = _mm512_add_epi32(v, _mm512_mullo_epi32(down, _mm512_set1_epi32(static_cast<int32_t>(rowStep[e]))));
+        }
+        return v;
+    };
+    __m512i e0 = lanes(0), e1 = lanes(1), e2 = lanes(2);
+    const __m512i down0 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[0] * kShared));
+    const __m512i down1 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[1] * kShared));
+    const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2] * kShared));
+    // The columns on every row of a register.
+    const uint32_t columns = columnsMask * (kShared == 1 ? 1u : kShared == 2 ? 0x101u : 0x1111u);
+    for (int r = 0; r < rows; r += kShared) {
+        // Inside all three edges: no value negative, so their sign bits or-ed clear.
+        const uint32_t in =
+            ~static_cast<uint32_t>(_mm512_movepi32_mask(_mm512_ternarylogic_epi32(e0, e1, e2, 0xFE))) & columns;
+        if constexpr (kShared == 1) {
+            mask[r] = static_cast<uint16_t>(in);
+        } else {
+            // Each row's bits in a sixteen-bit value of their own, the rows stored at once.
+            const uint64_t wide = in;
+            const uint64_t word = kShared == 2 ? (wide & 0xFF) | (wide & 0xFF00) << 8
+                                               : (wide & 0xF) | (wide & 0xF0) << 12 | (wide & 0xF00) << 24 |
+                                                     (wide & 0xF000) << 36;
+            if (r + kShared <= rows) {
+                std::memcpy(mask + r, &word, kShared * sizeof(uint16_t));
+            } else {
+                for (int t = 0; t < rows - r; ++t) {
+                    mask[r + t] = static_cast<uint16_t>(word >> (16 * t));
+                }
+            }
+        }
+        e0 = _mm512_add_epi32(e0, down0);
+        e1 = _mm512_add_epi32(e1, down1);
+        e2 = _mm512_add_epi32(e2, down2);
+    }
+}
+
+}  // namespace
+
 uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns) {
     __mmask8 inLow = 0xFF, inHigh = 0xFF;
     for (int e = 0; e < 3; ++e) {
@@ -969,24 +1023,14 @@ void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* 
                step[e] > -kReach / 16 && step[e] < kReach / 16;
     }
     if (fits) {
-        // value - threshold + k * step >= 0, that is > -1.
-        const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-        auto lanes = [&](int e) {
-            return _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(value[e] - threshold[e])),
-                                    _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int32_t>(step[e]))));
-        };
-        __m512i e0 = lanes(0), e1 = lanes(1), e2 = lanes(2);
-        const __m512i down0 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[0]));
-        const __m512i down1 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[1]));
-        const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2]));
-        const __m512i below = _mm512_set1_epi32(-1);
-        for (int r = 0; r < rows; ++r) {
-            // Inside all three edges: no value negative, so their sign bits or-ed clear.
-            const __mmask16 in = _mm512_cmpgt_epi32_mask(_mm512_ternarylogic_epi32(e0, e1, e2, 0xFE), below);
-            mask[r] = static_cast<uint16_t>(in & columnsMask);
-            e0 = _mm512_add_epi32(e0, down0);
-            e1 = _mm512_add_epi32(e1, down1);
-            e2 = _mm512_add_epi32(e2, down2);
+        // A row of at most eight (or four) columns leaves lanes idle: two (or four) rows then
+        // share a register, row r + t on lanes t * width to t * width + width - 1.
+        if (columns <= 4) {
+            CoveredRowsShared<4>(value, rowStep, step, threshold, columnsMask, rows, mask);
+        } else if (columns <= 8) {
+            CoveredRowsShared<2>(value, rowStep, step, threshold, columnsMask, rows, mask);
+        } else {
+            CoveredRowsShared<1>(value, rowStep, step, threshold, columnsMask, rows, mask);
         }
     } else {
         // k * step for k = 0..7, and eight steps further for 8..15 (exact in 64 bits like the
@@ -1176,6 +1220,49 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
                       offsetof(Rasterizer::ScreenVertex, attributes) == offsetof(Rasterizer::ScreenVertex, z) + 8,
                   "z, q and the attributes lie in one run of floats");
     constexpr __mmask16 kValueLanes = (1u << (2 + kAttributeCount)) - 1;
+#if defined(LANES16)
+    static_assert(2 + kAttributeCount == 14, "the last register holds two values of the corner");
+    // Eight-lane registers: four values a register, and a register whose values are all
+    // unused is not worked out (a draw reads half of them or fewer).
+    const float* corners[3] = {&a.z, &b.z, &c.z};
+    const double q[3] = {a.q, b.q, c.q};
+    const __m256d inverse = _mm256_set1_pd(inverseArea);
+    const __m256d v1x = _mm256_set1_pd(d1x), v1y = _mm256_set1_pd(d1y);
+    const __m256d v2x = _mm256_set1_pd(d2x), v2y = _mm256_set1_pd(d2y);
+    for (int at = 0; at < TrianglePlanes::kValues; at += 4) {
+        const unsigned planes = (planeMask & kValueLanes) >> at & 0xF;
+        if (planes == 0) {
+            _mm256_store_pd(out.base + at, _mm256_setzero_pd());
+            _mm256_store_pd(out.dx + at, _mm256_setzero_pd());
+            _mm256_store_pd(out.dy + at, _mm256_setzero_pd());
+            _mm_store_ps(out.stepX + at, _mm_setzero_ps());
+            _mm_store_ps(out.stepY + at, _mm_setzero_ps());
+            continue;
+        }
+        // The attributes (every value past z and q) are taken times q when perspective matters.
+        const unsigned scaled = perspective ? (at == 0 ? 0xC : 0xF) : 0;
+        const __m256d keep = _mm256_castsi256_pd(LANES16(Lanes64)(planes));
+        const __m256d times = _mm256_castsi256_pd(LANES16(Lanes64)(scaled));
+        __m256d value[3];
+        for (int v = 0; v < 3; ++v) {
+            const __m128 four = at < 12 ? _mm_loadu_ps(corners[v] + at)
+                                        : _mm_castsi128_ps(_mm_loadl_epi64(
+                                              reinterpret_cast<const __m128i*>(corners[v] + at)));
+            const __m256d raw = _mm256_cvtps_pd(four);
+            value[v] = _mm256_blendv_pd(raw, _mm256_mul_pd(raw, _mm256_set1_pd(q[v])), times);
+        }
+        const __m256d f1 = _mm256_sub_pd(value[1], value[0]), f2 = _mm256_sub_pd(value[2], value[0]);
+        const __m256d ddx = _mm256_and_pd(
+            keep, _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(f1, v2y), _mm256_mul_pd(f2, v1y)), inverse));
+        const __m256d ddy = _mm256_and_pd(
+            keep, _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(f2, v1x), _mm256_mul_pd(f1, v2x)), inverse));
+        _mm256_store_pd(out.base + at, _mm256_and_pd(keep, value[0]));
+        _mm256_store_pd(out.dx + at, ddx);
+        _mm256_store_pd(out.dy + at, ddy);
+        _mm_store_ps(out.stepX + at, _mm256_cvtpd_ps(ddx));
+        _mm_store_ps(out.stepY + at, _mm256_cvtpd_ps(ddy));
+    }
+#else
     const __mmask8 lowPlanes = static_cast<__mmask8>(planeMask & kValueLanes);
     const __mmask8 highPlanes = static_cast<__mmask8>((planeMask & kValueLanes) >> 8);
     // The attributes (every value past z and q) are taken times q when perspective matters.
@@ -1208,6 +1295,7 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
     };
     half(lowValue, lowPlanes, 0);
     half(highValue, highPlanes, 8);
+#endif
 }
 
 int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
