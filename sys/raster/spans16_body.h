@@ -2,8 +2,8 @@
 // sixteen pixels at a time, with masked loads and stores, so a short last group needs no room
 // past the span. Textured rows shade several groups step by step together, and a small
 // triangle's short rows are packed into shared groups (RowPacket); coverage of such rows is
-// found a row to a register, or two or four rows when they are short. Vertices are lit and projected, and triangles' planes set up, in
-// the same lanes.
+// found a row to a register, or two or four rows when they are short. Vertices are lit and
+// projected, and triangles' planes set up, in the same lanes.
 //
 // Written in the AVX-512 operations; spans_avx512.cpp compiles it for processors that have
 // them, spans_avx2.cpp for those with AVX2 and FMA, where lanes16_avx2.h supplies each
@@ -1069,22 +1069,50 @@ namespace {
 inline __m256 Magnitude(__m256 v) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), v); }
 inline __m512d Magnitude(__m512d v) { return _mm512_andnot_pd(_mm512_set1_pd(-0.0), v); }
 
-// x, y, z and w of eight consecutive clip vertices, a register each: four-float loads turned
-// about, where gathers cost a load and more a lane.
-inline void LoadPositions8(const ClipVertex* clip, __m256& x, __m256& y, __m256& z, __m256& w) {
-    static_assert(offsetof(ClipVertex, w) == 3 * sizeof(float), "a clip vertex starts with x, y, z, w");
-    // Vertex k on the low half, vertex k + 4 on the high one.
-    auto pair = [clip](int k) {
-        return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(&clip[k].x)), _mm_loadu_ps(&clip[k + 4].x),
-                                    1);
+// Four consecutive floats of eight records `stride` bytes apart, a register each (lane k from
+// record k): four-float loads turned about, where gathers cost a load and more a lane.
+inline void LoadFours8(const uint8_t* at, size_t stride, __m256* out) {
+    // Record k on the low half, record k + 4 on the high one.
+    auto pair = [at, stride](int k) {
+        const __m128 low = _mm_loadu_ps(reinterpret_cast<const float*>(at + k * stride));
+        const __m128 high = _mm_loadu_ps(reinterpret_cast<const float*>(at + (k + 4) * stride));
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(low), high, 1);
     };
     const __m256 v0 = pair(0), v1 = pair(1), v2 = pair(2), v3 = pair(3);
-    const __m256d xy01 = _mm256_castps_pd(_mm256_unpacklo_ps(v0, v1)), zw01 = _mm256_castps_pd(_mm256_unpackhi_ps(v0, v1));
-    const __m256d xy23 = _mm256_castps_pd(_mm256_unpacklo_ps(v2, v3)), zw23 = _mm256_castps_pd(_mm256_unpackhi_ps(v2, v3));
-    x = _mm256_castpd_ps(_mm256_unpacklo_pd(xy01, xy23));
-    y = _mm256_castpd_ps(_mm256_unpackhi_pd(xy01, xy23));
-    z = _mm256_castpd_ps(_mm256_unpacklo_pd(zw01, zw23));
-    w = _mm256_castpd_ps(_mm256_unpackhi_pd(zw01, zw23));
+    const __m256d low01 = _mm256_castps_pd(_mm256_unpacklo_ps(v0, v1));
+    const __m256d high01 = _mm256_castps_pd(_mm256_unpackhi_ps(v0, v1));
+    const __m256d low23 = _mm256_castps_pd(_mm256_unpacklo_ps(v2, v3));
+    const __m256d high23 = _mm256_castps_pd(_mm256_unpackhi_ps(v2, v3));
+    out[0] = _mm256_castpd_ps(_mm256_unpacklo_pd(low01, low23));
+    out[1] = _mm256_castpd_ps(_mm256_unpackhi_pd(low01, low23));
+    out[2] = _mm256_castpd_ps(_mm256_unpacklo_pd(high01, high23));
+    out[3] = _mm256_castpd_ps(_mm256_unpackhi_pd(high01, high23));
+}
+
+// The other way: lane k of the four registers to the four floats of record k.
+inline void StoreFours8(uint8_t* at, size_t stride, const __m256* in) {
+    const __m256d low01 = _mm256_castps_pd(_mm256_unpacklo_ps(in[0], in[1]));
+    const __m256d high01 = _mm256_castps_pd(_mm256_unpackhi_ps(in[0], in[1]));
+    const __m256d low23 = _mm256_castps_pd(_mm256_unpacklo_ps(in[2], in[3]));
+    const __m256d high23 = _mm256_castps_pd(_mm256_unpackhi_ps(in[2], in[3]));
+    const __m256 v[4] = {_mm256_castpd_ps(_mm256_unpacklo_pd(low01, low23)),
+                         _mm256_castpd_ps(_mm256_unpackhi_pd(low01, low23)),
+                         _mm256_castpd_ps(_mm256_unpacklo_pd(high01, high23)),
+                         _mm256_castpd_ps(_mm256_unpackhi_pd(high01, high23))};
+    for (int k = 0; k < 4; ++k) {
+        _mm_storeu_ps(reinterpret_cast<float*>(at + k * stride), _mm256_castps256_ps128(v[k]));
+        _mm_storeu_ps(reinterpret_cast<float*>(at + (k + 4) * stride), _mm256_extractf128_ps(v[k], 1));
+    }
+}
+
+// LoadFours8 for sixteen records.
+inline void LoadFours16(const uint8_t* at, size_t stride, __m512* out) {
+    __m256 low[4], high[4];
+    LoadFours8(at, stride, low);
+    LoadFours8(at + 8 * stride, stride, high);
+    for (int c = 0; c < 4; ++c) {
+        out[c] = _mm512_insertf32x8(_mm512_castps256_ps512(low[c]), high[c], 1);
+    }
 }
 
 }  // namespace
@@ -1095,28 +1123,41 @@ uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t norm
     // Offsets stay within 32 bits: at most D3DMAXNUMVERTICES vertices of a few dozen bytes.
     const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m512i vertexAt = _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int>(stride)));
-    const __m512i clipAt = _mm512_slli_epi32(ramp, 4);  // sixteen floats a clip vertex
+    static_assert(kDiffuseA == kDiffuseR + 3, "a vertex's diffuse values lie together");
+    // A normal read as four floats stays inside its vertex when another field follows it.
+    const bool wholeNormals = normalOffset + 4 * sizeof(float) <= stride;
     const __m512 zero = _mm512_setzero_ps(), one = _mm512_set1_ps(1.0f);
     auto saturate = [&](__m512 v) {
         return _mm512_maskz_min_ps(_mm512_cmp_ps_mask(v, zero, _CMP_GT_OQ), v, one);
     };
     uint32_t i = 0;
     for (; i + 16 <= count; i += 16) {
-        const float* normal = reinterpret_cast<const float*>(vertices + static_cast<size_t>(i) * stride + normalOffset);
-        const __m512 n0 = _mm512_i32gather_ps(vertexAt, normal, 1);
-        const __m512 n1 = _mm512_i32gather_ps(vertexAt, normal + 1, 1);
-        const __m512 n2 = _mm512_i32gather_ps(vertexAt, normal + 2, 1);
+        const uint8_t* at = vertices + static_cast<size_t>(i) * stride + normalOffset;
+        __m512 normal[4];
+        if (wholeNormals) {
+            LoadFours16(at, stride, normal);
+        } else {
+            const float* n = reinterpret_cast<const float*>(at);
+            normal[0] = _mm512_i32gather_ps(vertexAt, n, 1);
+            normal[1] = _mm512_i32gather_ps(vertexAt, n + 1, 1);
+            normal[2] = _mm512_i32gather_ps(vertexAt, n + 2, 1);
+        }
+        const __m512 n0 = normal[0], n1 = normal[1], n2 = normal[2];
         __m512 turned[3];
         for (int c = 0; c < 3; ++c) {
             turned[c] = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(n0, _mm512_set1_ps(world[0][c])),
                                                     _mm512_mul_ps(n1, _mm512_set1_ps(world[1][c]))),
                                       _mm512_mul_ps(n2, _mm512_set1_ps(world[2][c])));
         }
-        float* attributes = clip[i].attributes;
+        // Each clip vertex's four diffuse values, read and written whole.
+        uint8_t* colours = reinterpret_cast<uint8_t*>(clip[i].attributes + kDiffuseR);
         __m512 diffuse[4];
-        for (int c = 0; c < 4; ++c) {
-            diffuse[c] = ownDiffuse ? _mm512_i32gather_ps(clipAt, attributes + kDiffuseR + c, 4)
-                                    : _mm512_set1_ps((&material.r)[c]);
+        if (ownDiffuse) {
+            LoadFours16(colours, sizeof(ClipVertex), diffuse);
+        } else {
+            for (int c = 0; c < 4; ++c) {
+                diffuse[c] = _mm512_set1_ps((&material.r)[c]);
+            }
         }
         __m512 lit[3];
         for (int c = 0; c < 3; ++c) {
@@ -1135,10 +1176,14 @@ uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t norm
                 lit[c] = _mm512_mask_add_ps(lit[c], facing, lit[c], term);
             }
         }
-        for (int c = 0; c < 3; ++c) {
-            _mm512_i32scatter_ps(attributes + kDiffuseR + c, clipAt, saturate(lit[c]), 4);
+        const __m512 out[4] = {saturate(lit[0]), saturate(lit[1]), saturate(lit[2]), diffuse[3]};
+        for (int half = 0; half < 2; ++half) {
+            const __m256 eight[4] = {half == 0 ? _mm512_castps512_ps256(out[0]) : UpperEight(out[0]),
+                                     half == 0 ? _mm512_castps512_ps256(out[1]) : UpperEight(out[1]),
+                                     half == 0 ? _mm512_castps512_ps256(out[2]) : UpperEight(out[2]),
+                                     half == 0 ? _mm512_castps512_ps256(out[3]) : UpperEight(out[3])};
+            StoreFours8(colours + half * 8 * sizeof(ClipVertex), sizeof(ClipVertex), eight);
         }
-        _mm512_i32scatter_ps(attributes + kDiffuseA, clipAt, diffuse[3], 4);
     }
     return i;
 }
@@ -1159,8 +1204,10 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
     };
     uint32_t i = 0;
     for (; i + 8 <= count; i += 8) {
-        __m256 x, y, z, w;
-        LoadPositions8(clip + i, x, y, z, w);
+        static_assert(offsetof(ClipVertex, w) == 3 * sizeof(float), "a clip vertex starts with x, y, z, w");
+        __m256 position[4];
+        LoadFours8(reinterpret_cast<const uint8_t*>(clip + i), sizeof(ClipVertex), position);
+        const __m256 x = position[0], y = position[1], z = position[2], w = position[3];
         const __mmask8 finite = _mm256_cmp_ps_mask(Magnitude(x), infinity, _CMP_LT_OQ) &
                                 _mm256_cmp_ps_mask(Magnitude(y), infinity, _CMP_LT_OQ) &
                                 _mm256_cmp_ps_mask(Magnitude(z), infinity, _CMP_LT_OQ) &
