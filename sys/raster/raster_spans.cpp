@@ -353,6 +353,130 @@ inline void Rasterizer::WriteFragment(RasterCounters& counters, int32_t x, int32
     ++counters.pixels;
 }
 
+// A small textured triangle's short rows share sixteen-lane groups instead of each taking one
+// of its own; the rows left over by the wide path are drawn one by one. On its own, so the
+// general row loop's values do not crowd its registers.
+void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                                  int64_t left, int64_t right, int64_t top, int64_t bottom, int64_t firstStrip,
+                                  int64_t lastStrip) {
+    const PixelPipeline& p = m_pipe;
+    RasterCounters& counters = band.counters;
+    const bool perspective = !(a.q == b.q && b.q == c.q);
+    const int* planes = m_planes;
+    const int count = m_planeCount;
+    const double x0 = static_cast<double>(a.fx) / kOne, y0 = static_cast<double>(a.fy) / kOne;
+    const double d1x = static_cast<double>(b.fx - a.fx) / kOne;
+    const double d1y = static_cast<double>(b.fy - a.fy) / kOne;
+    const double d2x = static_cast<double>(c.fx - a.fx) / kOne;
+    const double d2y = static_cast<double>(c.fy - a.fy) / kOne;
+    const double inverseArea = 1.0 / (d1x * d2y - d1y * d2x);
+    simd::TrianglePlanes plane;
+    simd::SetUpPlanes16(a, b, c, m_planeMask, perspective, d1x, d1y, d2x, d2y, inverseArea, plane);
+    const bool rgb565 = p.format == PixelFormat::RGB565;
+    auto stripTop = [&top](int64_t strip) { return std::max(top, strip * kBandRows); };
+    auto stripBottom = [&bottom](int64_t strip) { return std::min(bottom, strip * kBandRows + kBandRows - 1); };
+    const int64_t minX = std::min({a.fx, b.fx, c.fx}), maxX = std::max({a.fx, b.fx, c.fx});
+    const int64_t minY = std::min({a.fy, b.fy, c.fy}), maxY = std::max({a.fy, b.fy, c.fy});
+    simd::RowPacket packet;
+    packet.planeCount = count;
+    packet.planes = planes;
+    packet.base = plane.base;
+    packet.dx = plane.dx;
+    packet.dy = plane.dy;
+    packet.x0 = x0;
+    packet.y0 = y0;
+    const PacketShading shading{plane.stepX, plane.stepY, a.q, rgb565, perspective};
+    // The packet's counts live in registers while rows are added and are handed over at each
+    // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
+    // load of narrow stores: the rows so far, the lanes used in the last group, and the rows
+    // of the first group once a second one has begun (RowPacket::Fits and Add).
+    constexpr int kLanes = simd::RowPacket::kLanes;
+    static_assert(simd::RowPacket::kGroups == 2, "a row count for the first group");
+    int rowCount = 0, lanes = 0, firstRows = 0;
+    bool second = false;
+    // A strip's rows go to the coverage step at once.
+    uint16_t covered[kBandRows];
+    const int columns = static_cast<int>(right - left + 1);
+    const int32_t column0 = static_cast<int32_t>(left);
+    // Under kNear snapped steps each way, every edge value less its threshold at a sample in
+    // the bounding box fits 32 bits: the edge's dx and dy and the sample's offsets from the
+    // edge's start are each below kNear in size (the box's corners lie within the corners'
+    // extent), so |dx * oy - dy * ox - threshold| <= 2 * (kNear - 1)^2 + 1 < 2^29. Then the
+    // values are worked out in 32 bits, exactly, and the coverage needs no range checks (its
+    // lanes outside the box may wrap; they are masked or never stored).
+    constexpr int64_t kNear = int64_t{1} << 14;
+    const bool near = maxX - minX < kNear && maxY - minY < kNear;
+    const ScreenVertex* from[3] = {&a, &b, &c};
+    const ScreenVertex* to[3] = {&b, &c, &a};
+    simd::NearEdges nearEdges;
+    int32_t nearDx[3], nearDy[3];
+    if (near) {
+        for (int e = 0; e < 3; ++e) {
+            nearDx[e] = static_cast<int32_t>(to[e]->fx - from[e]->fx);
+            nearDy[e] = static_cast<int32_t>(to[e]->fy - from[e]->fy);
+            nearEdges.rowStep[e] = nearDx[e] * static_cast<int32_t>(kOne);
+            nearEdges.step[e] = -nearDy[e] * static_cast<int32_t>(kOne);
+        }
+    }
+    for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
+        const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
+        const int rows = static_cast<int>(rowBottom - rowTop + 1);
+        if (near) {
+            for (int e = 0; e < 3; ++e) {
+                const int32_t ox = static_cast<int32_t>(left * kOne - from[e]->fx);
+                const int32_t oy = static_cast<int32_t>(rowTop * kOne - from[e]->fy);
+                const int32_t threshold = nearDy[e] < 0 || (nearDy[e] == 0 && nearDx[e] > 0) ? 0 : 1;
+                nearEdges.start[e] = nearDx[e] * oy - nearDy[e] * ox - threshold;
+            }
+            simd::CoveredRowsNear16(nearEdges, columns, rows, covered);
+        } else {
+            // Each edge's value at the left column of the strip's top row, its change from one
+            // row to the next and from one column to the next (whole numbers, so adding them up
+            // gives exactly the products).
+            int64_t value[3], rowStep[3], step[3], threshold[3];
+            for (int e = 0; e < 3; ++e) {
+                const Edge edge(*from[e], *to[e]);
+                step[e] = -edge.dy * kOne;
+                value[e] = edge.dx * (rowTop * kOne - edge.py) + edge.dy * edge.px + step[e] * left;
+                rowStep[e] = edge.dx * kOne;
+                threshold[e] = edge.threshold;
+            }
+            simd::CoveredRows16(value, rowStep, step, threshold, columns, rows, covered);
+        }
+        const int32_t row0 = static_cast<int32_t>(rowTop);
+        for (int r = 0; r < rows; ++r) {
+            const uint32_t mask = covered[r];
+            if (mask == 0) {
+                continue;
+            }
+            const int32_t first = __builtin_ctz(mask), last = 31 - __builtin_clz(mask);
+            const int width = last - first + 1;
+            if (lanes + width > kLanes) {
+                if (second) {
+                    FlushPacket(p, packet, rowCount, firstRows, lanes, shading, counters);
+                    rowCount = 0;
+                    second = false;
+                } else {
+                    firstRows = rowCount;
+                    second = true;
+                }
+                lanes = 0;
+            }
+            packet.y[rowCount] = row0 + r;
+            packet.first[rowCount] = column0 + first;
+            packet.last[rowCount] = column0 + last;
+            ++rowCount;
+            lanes += width;
+        }
+        if (rowCount != 0) {
+            FlushPacket(p, packet, rowCount, second ? firstRows : rowCount, lanes, shading, counters);
+            rowCount = 0;
+            lanes = 0;
+            second = false;
+        }
+    }
+}
+
 void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     const PixelPipeline& p = m_pipe;
     const int64_t minX = std::min({a.fx, b.fx, c.fx}), maxX = std::max({a.fx, b.fx, c.fx});
@@ -373,9 +497,13 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     if (firstStrip > lastStrip) {
         return;
     }
+    const bool narrow = right - left < 16;
+    if (narrow && m_packRows) {
+        PackTriangleRows(band, a, b, c, left, right, top, bottom, firstStrip, lastStrip);
+        return;
+    }
     RasterCounters& counters = band.counters;
     const Edge edges[3] = {Edge(a, b), Edge(b, c), Edge(c, a)};
-    const bool narrow = right - left < 16;
 
     // Plane equations of z, q = 1/w and the attributes (times q when perspective matters)
     // over the snapped corners, so what is interpolated matches what is covered.
@@ -437,71 +565,7 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     auto stripTop = [&top](int64_t strip) { return std::max(top, strip * kBandRows); };
     auto stripBottom = [&bottom](int64_t strip) { return std::min(bottom, strip * kBandRows + kBandRows - 1); };
 
-    // A small textured triangle's short rows share sixteen-lane groups instead of each taking
-    // one of its own; the rows left over by the wide path are drawn one by one.
     const bool rgb565 = p.format == PixelFormat::RGB565;
-    if (narrow && m_packRows) {
-        simd::RowPacket packet;
-        packet.planeCount = count;
-        packet.planes = planes;
-        packet.base = plane.base;
-        packet.dx = plane.dx;
-        packet.dy = plane.dy;
-        packet.x0 = x0;
-        packet.y0 = y0;
-        const PacketShading shading{stepX, stepY, a.q, rgb565, perspective};
-        // The packet's counts live in registers while rows are added and are handed over at each
-        // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
-        // load of narrow stores: the rows so far, the lanes used in the last group, and the rows
-        // of the first group once a second one has begun (RowPacket::Fits and Add).
-        constexpr int kLanes = simd::RowPacket::kLanes;
-        static_assert(simd::RowPacket::kGroups == 2, "a row count for the first group");
-        int rowCount = 0, lanes = 0, firstRows = 0;
-        bool second = false;
-        // A strip's rows go to the coverage step at once.
-        uint16_t covered[kBandRows];
-        const int columns = static_cast<int>(right - left + 1);
-        const int32_t column0 = static_cast<int32_t>(left);
-        for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
-            const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
-            startRows(rowTop);
-            const int rows = static_cast<int>(rowBottom - rowTop + 1);
-            simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
-            const int32_t row0 = static_cast<int32_t>(rowTop);
-            for (int r = 0; r < rows; ++r) {
-                const uint32_t mask = covered[r];
-                if (mask == 0) {
-                    continue;
-                }
-                const int32_t first = __builtin_ctz(mask), last = 31 - __builtin_clz(mask);
-                const int width = last - first + 1;
-                if (lanes + width > kLanes) {
-                    if (second) {
-                        FlushPacket(p, packet, rowCount, firstRows, lanes, shading, counters);
-                        rowCount = 0;
-                        second = false;
-                    } else {
-                        firstRows = rowCount;
-                        second = true;
-                    }
-                    lanes = 0;
-                }
-                packet.y[rowCount] = row0 + r;
-                packet.first[rowCount] = column0 + first;
-                packet.last[rowCount] = column0 + last;
-                ++rowCount;
-                lanes += width;
-            }
-            if (rowCount != 0) {
-                FlushPacket(p, packet, rowCount, second ? firstRows : rowCount, lanes, shading, counters);
-                rowCount = 0;
-                lanes = 0;
-                second = false;
-            }
-        }
-        return;
-    }
-
     float rowStart[simd::TrianglePlanes::kValues] = {};
     const SpanArguments arguments{rowStart, stepX, stepY, a.q};
     const SpanFiller fill = ChooseSpanFiller(rgb565, p.stage != nullptr, p.shade != nullptr, perspective);

@@ -25,6 +25,7 @@ namespace sys::raster::simd {
                            const float*, float, bool, bool, uint64_t&, uint64_t&);                                     \
     uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int);                             \
     void CoveredRows16(const int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*);           \
+    void CoveredRowsNear16(const NearEdges&, int, int, uint16_t*);                                                     \
     uint32_t LightVertices16(const uint8_t*, uint32_t, uint32_t, uint32_t, const float (*)[4],                         \
                              const PreparedLighting&, bool, const ColorF&, ClipVertex*);                               \
     uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,                 \
@@ -114,6 +115,10 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask) {
     SIXTEEN_LANES(CoveredRows16(value, rowStep, step, threshold, columns, rows, mask));
+}
+
+void CoveredRowsNear16(const NearEdges& edges, int columns, int rows, uint16_t* mask) {
+    SIXTEEN_LANES(CoveredRowsNear16(edges, columns, rows, mask));
 }
 
 uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t normalOffset, uint32_t count,
@@ -288,6 +293,8 @@ int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const f
 uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
 
 void CoveredRows16(const int64_t*, const int64_t*, const int64_t*, const int64_t*, int, int, uint16_t*) {}
+
+void CoveredRowsNear16(const NearEdges&, int, int, uint16_t*) {}
 
 uint32_t ProjectVertices16(const ClipVertex*, uint32_t, double, double, double, double, uint32_t*,
                            Rasterizer::ScreenVertex*) {

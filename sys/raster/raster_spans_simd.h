@@ -76,6 +76,19 @@ uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const
 void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* step, const int64_t* threshold,
                    int columns, int rows, uint16_t* mask);
 
+// A triangle's three edges over a block of samples, whose values less the thresholds the
+// caller has shown to fit 32 bits at every sample up to sixteen columns and three rows past
+// the block: the value less the threshold at the block's top left, and its change from one
+// row to the next and from one column to the next.
+struct NearEdges {
+    int32_t start[3];
+    int32_t rowStep[3];
+    int32_t step[3];
+};
+// CoveredRows16 for such edges: mask[r] has bit k set when
+// start[e] + r * rowStep[e] + k * step[e] >= 0 for every edge e, for k below `columns`.
+void CoveredRowsNear16(const NearEdges& edges, int columns, int rows, uint16_t* mask);
+
 // Rasterizer::Light for `count` vertices sixteen at a time (LightVertex's float arithmetic,
 // lane for lane): each vertex's normal at byte `normalOffset` of `vertices` (stride apart)
 // turned by `world`, its diffuse colour the one in its clip vertex's attributes when

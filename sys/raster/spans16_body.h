@@ -944,28 +944,27 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
 
 namespace {
 
-// CoveredRows16's rows when every sample's value less the threshold fits 32 bits, kShared rows
-// a register: value - threshold + k * step + r * rowStep >= 0, that is its sign bit clear.
+// The rows of a triangle's samples whose edge values less the thresholds fit 32 bits, kShared
+// rows a register: start + k * step + r * rowStep >= 0, that is its sign bit clear.
 // Lanes of rows past `rows` may wrap; they are never stored.
 template <int kShared>
-inline void CoveredRowsShared(const int64_t* value, const int64_t* rowStep, const int64_t* step,
-                              const int64_t* threshold, uint32_t columnsMask, int rows, uint16_t* mask) {
+inline void CoveredRowsShared(const NearEdges& edges, uint32_t columnsMask, int rows, uint16_t* mask) {
     constexpr int kWidth = 16 / kShared;
     const __m512i column = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m512i across = kShared == 1 ? column : _mm512_and_si512(column, _mm512_set1_epi32(kWidth - 1));
     const __m512i down = _mm512_srli_epi32(column, kShared == 4 ? 2 : 3);
     auto lanes = [&](int e) {
-        __m512i v = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(value[e] - threshold[e])),
-                                     _mm512_mullo_epi32(across, _mm512_set1_epi32(static_cast<int32_t>(step[e]))));
+        __m512i v = _mm512_add_epi32(_mm512_set1_epi32(edges.start[e]),
+                                     _mm512_mullo_epi32(across, _mm512_set1_epi32(edges.step[e])));
         if constexpr (kShared > 1) {
-            v = _mm512_add_epi32(v, _mm512_mullo_epi32(down, _mm512_set1_epi32(static_cast<int32_t>(rowStep[e]))));
+            v = _mm512_add_epi32(v, _mm512_mullo_epi32(down, _mm512_set1_epi32(edges.rowStep[e])));
         }
         return v;
     };
     __m512i e0 = lanes(0), e1 = lanes(1), e2 = lanes(2);
-    const __m512i down0 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[0] * kShared));
-    const __m512i down1 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[1] * kShared));
-    const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2] * kShared));
+    const __m512i down0 = _mm512_set1_epi32(edges.rowStep[0] * kShared);
+    const __m512i down1 = _mm512_set1_epi32(edges.rowStep[1] * kShared);
+    const __m512i down2 = _mm512_set1_epi32(edges.rowStep[2] * kShared);
     // The columns on every row of a register.
     const uint32_t columns = columnsMask * (kShared == 1 ? 1u : kShared == 2 ? 0x101u : 0x1111u);
     for (int r = 0; r < rows; r += kShared) {
@@ -994,7 +993,24 @@ inline void CoveredRowsShared(const int64_t* value, const int64_t* rowStep, cons
     }
 }
 
+// A row of at most eight (or four) columns leaves lanes idle: two (or four) rows then share a
+// register, row r + t on lanes t * width to t * width + width - 1.
+inline void CoveredRowsNear(const NearEdges& edges, int columns, int rows, uint16_t* mask) {
+    const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
+    if (columns <= 4) {
+        CoveredRowsShared<4>(edges, columnsMask, rows, mask);
+    } else if (columns <= 8) {
+        CoveredRowsShared<2>(edges, columnsMask, rows, mask);
+    } else {
+        CoveredRowsShared<1>(edges, columnsMask, rows, mask);
+    }
+}
+
 }  // namespace
+
+void CoveredRowsNear16(const NearEdges& edges, int columns, int rows, uint16_t* mask) {
+    CoveredRowsNear(edges, columns, rows, mask);
+}
 
 uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns) {
     __mmask8 inLow = 0xFF, inHigh = 0xFF;
@@ -1023,15 +1039,13 @@ void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* 
                step[e] > -kReach / 16 && step[e] < kReach / 16;
     }
     if (fits) {
-        // A row of at most eight (or four) columns leaves lanes idle: two (or four) rows then
-        // share a register, row r + t on lanes t * width to t * width + width - 1.
-        if (columns <= 4) {
-            CoveredRowsShared<4>(value, rowStep, step, threshold, columnsMask, rows, mask);
-        } else if (columns <= 8) {
-            CoveredRowsShared<2>(value, rowStep, step, threshold, columnsMask, rows, mask);
-        } else {
-            CoveredRowsShared<1>(value, rowStep, step, threshold, columnsMask, rows, mask);
+        NearEdges near;
+        for (int e = 0; e < 3; ++e) {
+            near.start[e] = static_cast<int32_t>(value[e] - threshold[e]);
+            near.rowStep[e] = static_cast<int32_t>(rowStep[e]);
+            near.step[e] = static_cast<int32_t>(step[e]);
         }
+        CoveredRowsNear(near, columns, rows, mask);
     } else {
         // k * step for k = 0..7, and eight steps further for 8..15 (exact in 64 bits like the
         // one-row sums).
