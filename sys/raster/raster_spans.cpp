@@ -41,6 +41,17 @@ struct Edge {
           threshold((dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1) {}
 };
 
+// What a triangle's planes are set up from: its first corner, the offsets to the other two, in
+// pixels, and the inverse of their cross product.
+struct PlaneFrame {
+    double x0, y0, d1x, d1y, d2x, d2y, inverseArea;
+    PlaneFrame(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVertex& b, const Rasterizer::ScreenVertex& c)
+        : x0(static_cast<double>(a.fx) / kOne), y0(static_cast<double>(a.fy) / kOne),
+          d1x(static_cast<double>(b.fx - a.fx) / kOne), d1y(static_cast<double>(b.fy - a.fy) / kOne),
+          d2x(static_cast<double>(c.fx - a.fx) / kOne), d2y(static_cast<double>(c.fy - a.fy) / kOne),
+          inverseArea(1.0 / (d1x * d2y - d1y * d2x)) {}
+};
+
 uint16_t Biased(float z, int32_t bias) {
     return static_cast<uint16_t>(std::max<int32_t>(static_cast<int32_t>(DepthValue(z)) - bias, 0));
 }
@@ -358,33 +369,24 @@ inline void Rasterizer::WriteFragment(RasterCounters& counters, int32_t x, int32
 // general row loop's values do not crowd its registers.
 void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                                   int64_t left, int64_t right, int64_t top, int64_t bottom, int64_t firstStrip,
-                                  int64_t lastStrip) {
+                                  int64_t lastStrip, bool near) {
     const PixelPipeline& p = m_pipe;
     RasterCounters& counters = band.counters;
+    const PlaneFrame f(a, b, c);
     const bool perspective = !(a.q == b.q && b.q == c.q);
-    const int* planes = m_planes;
-    const int count = m_planeCount;
-    const double x0 = static_cast<double>(a.fx) / kOne, y0 = static_cast<double>(a.fy) / kOne;
-    const double d1x = static_cast<double>(b.fx - a.fx) / kOne;
-    const double d1y = static_cast<double>(b.fy - a.fy) / kOne;
-    const double d2x = static_cast<double>(c.fx - a.fx) / kOne;
-    const double d2y = static_cast<double>(c.fy - a.fy) / kOne;
-    const double inverseArea = 1.0 / (d1x * d2y - d1y * d2x);
     simd::TrianglePlanes plane;
-    simd::SetUpPlanes16(a, b, c, m_planeMask, perspective, d1x, d1y, d2x, d2y, inverseArea, plane);
+    simd::SetUpPlanes16(a, b, c, m_planeMask, perspective, f.d1x, f.d1y, f.d2x, f.d2y, f.inverseArea, plane);
     const bool rgb565 = p.format == PixelFormat::RGB565;
     auto stripTop = [&top](int64_t strip) { return std::max(top, strip * kBandRows); };
     auto stripBottom = [&bottom](int64_t strip) { return std::min(bottom, strip * kBandRows + kBandRows - 1); };
-    const int64_t minX = std::min({a.fx, b.fx, c.fx}), maxX = std::max({a.fx, b.fx, c.fx});
-    const int64_t minY = std::min({a.fy, b.fy, c.fy}), maxY = std::max({a.fy, b.fy, c.fy});
     simd::RowPacket packet;
-    packet.planeCount = count;
-    packet.planes = planes;
+    packet.planeCount = m_planeCount;
+    packet.planes = m_planes;
     packet.base = plane.base;
     packet.dx = plane.dx;
     packet.dy = plane.dy;
-    packet.x0 = x0;
-    packet.y0 = y0;
+    packet.x0 = f.x0;
+    packet.y0 = f.y0;
     const PacketShading shading{plane.stepX, plane.stepY, a.q, rgb565, perspective};
     // The packet's counts live in registers while rows are added and are handed over at each
     // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
@@ -398,14 +400,10 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
     uint16_t covered[kBandRows];
     const int columns = static_cast<int>(right - left + 1);
     const int32_t column0 = static_cast<int32_t>(left);
-    // Under kNear snapped steps each way, every edge value less its threshold at a sample in
-    // the bounding box fits 32 bits: the edge's dx and dy and the sample's offsets from the
-    // edge's start are each below kNear in size (the box's corners lie within the corners'
-    // extent), so |dx * oy - dy * ox - threshold| <= 2 * (kNear - 1)^2 + 1 < 2^29. Then the
-    // values are worked out in 32 bits, exactly, and the coverage needs no range checks (its
-    // lanes outside the box may wrap; they are masked or never stored).
-    constexpr int64_t kNear = int64_t{1} << 14;
-    const bool near = maxX - minX < kNear && maxY - minY < kNear;
+    // When `near`, every edge value less its threshold at a sample in the bounding box fits 32
+    // bits (RasterizeTriangle): then the values are worked out in 32 bits, exactly, and the
+    // coverage needs no range checks (its lanes outside the box may wrap; they are masked or
+    // never stored).
     const ScreenVertex* from[3] = {&a, &b, &c};
     const ScreenVertex* to[3] = {&b, &c, &a};
     simd::NearEdges nearEdges;
@@ -499,7 +497,13 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     }
     const bool narrow = right - left < 16;
     if (narrow && m_packRows) {
-        PackTriangleRows(band, a, b, c, left, right, top, bottom, firstStrip, lastStrip);
+        // Under kNear snapped steps each way, every edge value less its threshold at a sample
+        // in the bounding box fits 32 bits: the edge's dx and dy and the sample's offsets from
+        // the edge's start are each below kNear in size (the box's corners lie within the
+        // corners' extent), so |dx * oy - dy * ox - threshold| <= 2 * (kNear - 1)^2 + 1 < 2^29.
+        constexpr int64_t kNear = int64_t{1} << 14;
+        const bool near = maxX - minX < kNear && maxY - minY < kNear;
+        PackTriangleRows(band, a, b, c, left, right, top, bottom, firstStrip, lastStrip, near);
         return;
     }
     RasterCounters& counters = band.counters;
@@ -510,12 +514,9 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     const bool perspective = !(a.q == b.q && b.q == c.q);
     const int* planes = m_planes;
     const int count = m_planeCount;
-    const double x0 = static_cast<double>(a.fx) / kOne, y0 = static_cast<double>(a.fy) / kOne;
-    const double d1x = static_cast<double>(b.fx - a.fx) / kOne;
-    const double d1y = static_cast<double>(b.fy - a.fy) / kOne;
-    const double d2x = static_cast<double>(c.fx - a.fx) / kOne;
-    const double d2y = static_cast<double>(c.fy - a.fy) / kOne;
-    const double inverseArea = 1.0 / (d1x * d2y - d1y * d2x);
+    const PlaneFrame frame(a, b, c);
+    const double x0 = frame.x0, y0 = frame.y0, d1x = frame.d1x, d1y = frame.d1y, d2x = frame.d2x, d2y = frame.d2y;
+    const double inverseArea = frame.inverseArea;
     simd::TrianglePlanes plane;
     if (m_wide16) {
         simd::SetUpPlanes16(a, b, c, m_planeMask, perspective, d1x, d1y, d2x, d2y, inverseArea, plane);

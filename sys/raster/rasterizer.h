@@ -228,7 +228,7 @@ private:
     void RasterizeTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
     void PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                           int64_t left, int64_t right, int64_t top, int64_t bottom, int64_t firstStrip,
-                          int64_t lastStrip);
+                          int64_t lastStrip, bool near);
     void RasterizeSegment(Band& band, const ScreenVertex& a, const ScreenVertex& b);
     bool DepthPasses(int32_t x, int32_t y, uint16_t depthValue) const;
     void WriteFragment(RasterCounters& counters, int32_t x, int32_t y, uint16_t depthValue, float z, float w,
