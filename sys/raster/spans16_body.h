@@ -11,7 +11,8 @@
 // namespace and target region, after StoreWithin16 (a masked store of sixteen 16-bit values
 // that may lean on all sixteen lying inside the span). Comparisons' results are held as `auto`,
 // so the AVX2 copy can hand them on as lanes. A copy that defines GOURAUD_SPAN16_ELSEWHERE
-// brings its own plain Gouraud span (the AVX2 one, spans_avx2.cpp).
+// brings its own plain Gouraud span, one that defines COMMON_POINT_ROW_ELSEWHERE its own row of
+// the usual textured states with nearest mip selection (the AVX2 ones, spans_avx2.cpp).
 namespace {
 
 // The dither thresholds of each row five times over (the last row: halves, for no dither), so
@@ -703,6 +704,14 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, co
 
 #include "sys/raster/textured_fast16.h"
 
+#if defined(COMMON_POINT_ROW_ELSEWHERE)
+// The row loop this copy brings for the usual states with nearest mip selection: the pixels
+// drawn from lanes.first before a piece that needs the one-texel sampler.
+template <TextureFormat F>
+int64_t CommonPointRow8(const FastTextured& f, const RowLanes& lanes, int64_t last, uint64_t& written,
+                        uint64_t& shaded);
+#endif
+
 template <TextureFormat F>
 int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                         const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
@@ -725,6 +734,11 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     int64_t i = first;
     FastTextured fast;
     if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
+#if defined(COMMON_POINT_ROW_ELSEWHERE)
+        if (fast.common && fast.mip == D3DTFP_POINT) {
+            return CommonPointRow8<F>(fast, lanes, last, written, shaded);
+        }
+#endif
         for (; last - i + 1 > 48; i += 64) {
             const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
             if (!FastShadeGroups16<F, 4>(fast, four, written, shaded)) {

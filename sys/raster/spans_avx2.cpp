@@ -17,7 +17,7 @@
 
 // The sixteen-lane loops (spans16_body.h) for processors with AVX2 and FMA but no AVX-512,
 // each sixteen-lane step as two eight-lane ones (lanes16_avx2.h), but for the plain Gouraud
-// span, written for these registers at the end.
+// span and the usual scene's textured row, written for these registers.
 #if defined(__x86_64__)
 
 #pragma GCC push_options
@@ -61,10 +61,15 @@ inline void StoreWithin16(void* at, __mmask16 inside, __mmask16 m, __m256i v) {
 
 }  // namespace
 
-// The plain Gouraud span has a loop of its own, below.
+// The plain Gouraud span has a loop of its own, below, and so has the usual scene's textured
+// row with nearest mip selection (textured_row8_avx2.h).
 #define GOURAUD_SPAN16_ELSEWHERE
+#define COMMON_POINT_ROW_ELSEWHERE
 #include "sys/raster/spans16_body.h"
+#undef COMMON_POINT_ROW_ELSEWHERE
 #undef GOURAUD_SPAN16_ELSEWHERE
+
+#include "sys/raster/textured_row8_avx2.h"
 
 // The plain Gouraud + z span, in the registers' own width rather than through the sixteen-lane
 // operation layer: each value a pair of eight-lane registers, the z values, the test and the

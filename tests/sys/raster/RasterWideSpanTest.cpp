@@ -47,20 +47,20 @@ Isa g_path = Isa::Avx2;
 
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
             uint32_t bias, const Texturing* texturing = nullptr, bool small = false, float reach = 3.0f,
-            bool sixteen = true) {
+            bool sixteen = true, int width = 61) {
     const Isa active = sys::raster::simd::ActiveIsa();
     sys::raster::simd::UseIsa(wide ? g_path : Isa::Scalar);
     sys::raster::simd::Enable16(sixteen);
-    RasterCanvas canvas(61, 47, format);
+    RasterCanvas canvas(width, 47, format);
     Rasterizer& r = canvas.raster;
-    SetUpUnitPerspective(r, 61, 47, dither);
+    SetUpUnitPerspective(r, width, 47, dither);
     if (!perspective) {
         r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, Matrix4{});
     }
     r.SetRenderState(D3DRENDERSTATE_ZFUNC, zFunc);
     r.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
     r.SetRenderState(D3DRENDERSTATE_ZBIAS, bias);
-    r.Clear(sys::RECT{0, 0, 61, 47}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00405060, 0.6f);
+    r.Clear(sys::RECT{0, 0, width, 47}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00405060, 0.6f);
     // 32 x 16 texels over five levels of noise, alpha included where the layout has it.
     std::mt19937 texels(3);
     TestTexture texture(texturing != nullptr ? texturing->format : TextureFormat::RGB565,
@@ -276,6 +276,38 @@ TEST_P(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
             for (const bool perspective : {true, false}) {
                 ExpectTexturedMatch(t, format, perspective, true, t.alphaTest ? 30 : 400);
             }
+        }
+    }
+}
+
+// Rows long enough for whole pieces of four sixteen-lane groups, in the usual scene's states
+// with nearest mip selection: within one step of the one-pixel loops, and where this machine
+// has both processor paths, the AVX2 path's pixels are the AVX-512 path's.
+TEST_P(RasterWideSpans, LongUsualRowsMatchTheOnePixelLoopsAndEitherPath) {
+    const Texturing cases[] = {
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
+        {TextureFormat::ARGB4444, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, -0.8f},
+    };
+    constexpr int kWidth = 203;
+    for (const Texturing& t : cases) {
+        const auto where = ::testing::Message() << "texture layout " << static_cast<int>(t.format);
+        const Result narrow =
+            Draw(false, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, false, 3.0f, true, kWidth);
+        const Result wide =
+            Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, false, 3.0f, true, kWidth);
+        EXPECT_EQ(BeyondOneStep(wide, narrow, PixelFormat::RGB565), "") << where;
+        EXPECT_EQ(wide.depth, narrow.depth) << where;
+        EXPECT_EQ(wide.written, narrow.written) << where;
+        EXPECT_GT(narrow.written, 2000u) << where;
+        if (g_path == Isa::Avx2 && sys::raster::simd::BestIsa() >= Isa::Avx512) {
+            g_path = Isa::Avx512;
+            const Result other =
+                Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, false, 3.0f, true, kWidth);
+            g_path = Isa::Avx2;
+            EXPECT_EQ(wide.pixels, other.pixels) << where;
+            EXPECT_EQ(wide.depth, other.depth) << where;
         }
     }
 }
