@@ -24,27 +24,26 @@ inline __m128i Halves16(__m256i lanes) {
 }
 
 // The first `count` of eight 16-bit values at `at`, zero past them; nothing is read past them.
+// Short runs go through the operation layer's masked moves, which need no call (a call would
+// spill every register the loop holds).
 inline __m128i LoadPart16(const uint16_t* at, int count) {
     if (count >= 8) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     }
-    alignas(16) uint16_t part[8] = {};
-    std::memcpy(part, at, static_cast<size_t>(count) * 2);
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(part));
+    return _mm256_castsi256_si128(lanes16::maskz_loadu_epi16((1u << count) - 1, at));
 }
 
-// Eight 16-bit values stored where `lanes` (16-bit, all ones or zero) are set, among the first
-// `count` at `at`; nothing past them is touched.
-inline void StorePart16(uint16_t* at, int count, bool all, __m128i lanes, __m128i v) {
-    if (all && count >= 8) {
+// Eight 16-bit values stored at `at` where `bits` (one a lane, `lanes` as 16-bit lanes all
+// ones or zero) are set, all of them among the first `count`; nothing else is touched.
+inline void StorePart16(uint16_t* at, int count, unsigned bits, __m128i lanes, __m128i v) {
+    if (count >= 8) {
+        if (bits != 0xFF) {
+            v = _mm_blendv_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), v, lanes);
+        }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
         return;
     }
-    alignas(16) uint16_t part[8];
-    std::memcpy(part, at, static_cast<size_t>(std::min(count, 8)) * 2);
-    _mm_store_si128(reinterpret_cast<__m128i*>(part),
-                    _mm_blendv_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(part)), v, lanes));
-    std::memcpy(at, part, static_cast<size_t>(std::min(count, 8)) * 2);
+    lanes16::mask_storeu_epi16(at, bits, _mm256_zextsi128_si256(v));
 }
 
 // The channels of two 16-bit texels held in one 32-bit lane, each left in its own half
@@ -168,6 +167,14 @@ bool CommonPointPiece(const CommonPointRow& r, int64_t i, uint64_t& written, uin
     for (int h = 0; h < halves; ++h, offset = _mm256_add_ps(offset, eight)) {
         CommonPointHalf& s = half[h];
         const int64_t at = i + 8 * h;
+        const int64_t inside = Whole ? 8 : std::min<int64_t>(r.last - at + 1, 8);
+        if (inside <= 0) {
+            // Past the row: no lane passes, and the level steps see harmless zeros.
+            s.pass = _mm256_setzero_si256();
+            s.passBits = 0;
+            s.w = s.u = s.v = s.rho2 = zero;
+            continue;
+        }
         const __m256 z = _mm256_add_ps(_mm256_set1_ps(r.z0), _mm256_mul_ps(_mm256_set1_ps(r.dz), offset));
         __m256i depth = _mm256_cvttps_epi32(
             _mm256_add_ps(_mm256_mul_ps(Saturate8x(z), _mm256_set1_ps(65535.0f)), halfOne));
@@ -182,14 +189,10 @@ bool CommonPointPiece(const CommonPointRow& r, int64_t i, uint64_t& written, uin
             const __m128i stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.row.depthRow + at));
             pass16 = _mm_cmpeq_epi16(_mm_min_epu16(s.depth, stored), s.depth);
         } else {
-            const int inside = static_cast<int>(std::clamp<int64_t>(r.last - at + 1, 0, 8));
-            pass16 = _mm_setzero_si128();
-            if (inside > 0) {
-                const __m128i stored = LoadPart16(r.row.depthRow + at, inside);
-                pass16 = _mm_and_si128(_mm_cmpeq_epi16(_mm_min_epu16(s.depth, stored), s.depth),
-                                       _mm_cmpgt_epi16(_mm_set1_epi16(static_cast<int16_t>(inside)),
-                                                       _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7)));
-            }
+            const __m128i stored = LoadPart16(r.row.depthRow + at, static_cast<int>(inside));
+            pass16 = _mm_and_si128(_mm_cmpeq_epi16(_mm_min_epu16(s.depth, stored), s.depth),
+                                   _mm_cmpgt_epi16(_mm_set1_epi16(static_cast<int16_t>(inside)),
+                                                   _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7)));
         }
         s.pass = _mm256_cvtepi16_epi32(pass16);
         s.passBits = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(s.pass)));
@@ -404,10 +407,9 @@ bool CommonPointPiece(const CommonPointRow& r, int64_t i, uint64_t& written, uin
         }
         const __m256i pixel = _mm256_or_si256(
             _mm256_or_si256(_mm256_slli_epi32(channel[0], 11), _mm256_slli_epi32(channel[1], 5)), channel[2]);
-        const bool all = s.passBits == 0xFF;
         const __m128i lanes = Halves16(s.pass);
-        StorePart16(r.row.depthRow + at, inside, all, lanes, s.depth);
-        StorePart16(targetAt, inside, all, lanes,
+        StorePart16(r.row.depthRow + at, inside, s.passBits, lanes, s.depth);
+        StorePart16(targetAt, inside, s.passBits, lanes,
                     _mm_packus_epi32(_mm256_castsi256_si128(pixel), _mm256_extracti128_si256(pixel, 1)));
         drawn += static_cast<uint64_t>(__builtin_popcount(s.passBits));
     }
