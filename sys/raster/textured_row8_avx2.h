@@ -420,9 +420,10 @@ bool CommonPointPiece(const CommonPointRow& r, int64_t i, uint64_t& written, uin
 
 // The row from `lanes.first` to `last` in the sixteen-lane loop's pieces: the pixels drawn
 // before a piece that needs the one-texel sampler.
+// Kept out of the caller, whose code for every other textured row it would otherwise enlarge.
 template <TextureFormat F>
-int64_t CommonPointRow8(const FastTextured& f, const RowLanes& lanes, int64_t last, uint64_t& written,
-                        uint64_t& shaded) {
+__attribute__((noinline)) int64_t CommonPointRow8(const FastTextured& f, const RowLanes& lanes, int64_t last,
+                                                  uint64_t& written, uint64_t& shaded) {
     // The diffuse colour comes already scaled to the texel sums' and target's steps.
     constexpr texels::ChannelScale kScale = texels::Scale<F>();
     const float diffuseScale[3] = {kScale.r * 31.0f, kScale.g * 63.0f, kScale.b * 31.0f};
