@@ -11,7 +11,8 @@
 // namespace and target region, after StoreWithin16 (a masked store of sixteen 16-bit values
 // that may lean on all sixteen lying inside the span). Comparisons' results are held as `auto`,
 // so the AVX2 copy can hand them on as lanes. A copy that defines GOURAUD_SPAN16_ELSEWHERE
-// brings its own plain Gouraud span (the AVX2 one, spans_avx2.cpp).
+// brings its own plain Gouraud span, and one that defines TEXTURED_PACKET16_ELSEWHERE its
+// own loop for a small triangle's packet (both the AVX2 one, spans_avx2.cpp).
 namespace {
 
 // The dither thresholds of each row five times over (the last row: halves, for no dither), so
@@ -872,6 +873,13 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
     lanes.rowOfLane = _mm512_srli_epi32(info, 16);
 }
 
+#if defined(TEXTURED_PACKET16_ELSEWHERE)
+// The copy's own packet loop, in eight-lane registers (packet_shading_avx2.h).
+template <TextureFormat F>
+int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                      uint64_t& shaded);
+#else
 template <TextureFormat F>
 int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
@@ -896,22 +904,9 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     }
     FastTextured fast;
     if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
-#if defined(LANES16)
-        // In register pairs, two groups at once outgrow the sixteen registers: one at a time
-        // measured faster. A group that needs the one-texel sampler draws nothing, so the rows
-        // before it count as drawn.
-        if (!FastShadeGroups16<F, 1>(fast, lanes, written, shaded)) {
-            return 0;
-        }
-        if (packet.groups == 2 && !FastShadeGroups16<F, 1>(fast, lanes + 1, written, shaded)) {
-            return packet.groupRows[0];
-        }
-        return packet.rows;
-#else
         const bool fastDrawn = packet.groups == 2 ? FastShadeGroups16<F, 2>(fast, lanes, written, shaded)
                                                   : FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
         return fastDrawn ? packet.rows : 0;
-#endif
     }
     const bool drawn =
         packet.groups == 2
@@ -919,6 +914,7 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
             : ShadeRowGroups16<F, 1>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
     return drawn ? packet.rows : 0;
 }
+#endif
 
 }  // namespace
 
