@@ -186,8 +186,9 @@ inline void StoreWindows16(const PacketLanes& lanes, const uintptr_t* at, const 
     }
 }
 
-// One packet group through the eight-lane loop.
-template <TextureFormat F>
+// One packet group through the eight-lane loop; LowRows when every row's starting values lie
+// on the table's low eight lanes.
+template <TextureFormat F, bool LowRows>
 inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool windows, uint64_t& written,
                            uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
@@ -195,15 +196,15 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
     const __m256 one = _mm256_set1_ps(1.0f), zerof = _mm256_setzero_ps(), half = _mm256_set1_ps(0.5f);
     const __m256 offset[2] = {lanes.offset.lo, lanes.offset.hi};
     const __m256i rowOfLane[2] = {lanes.rowOfLane.lo, lanes.rowOfLane.hi};
-    // A plane's value at each lane of half h: the lane's row's start, from the table's low
-    // eight when every row lies there.
+    // A plane's value at each lane of half h: the lane's row's start.
     auto start = [&](int plane, int h) {
         const auto& table = lanes.starts[plane];
-        if (lanes.lowRows) {
+        if constexpr (LowRows) {
             return _mm256_permutevar8x32_ps(table.lo, rowOfLane[h]);
+        } else {
+            return _mm256_castsi256_ps(
+                Pick32(rowOfLane[h], _mm256_castps_si256(table.lo), _mm256_castps_si256(table.hi)));
         }
-        return _mm256_castsi256_ps(
-            Pick32(rowOfLane[h], _mm256_castps_si256(table.lo), _mm256_castps_si256(table.hi)));
     };
     // z exactly as the one-pixel loop finds it, both halves as sixteen 16-bit lanes.
     __m256i depth32[2];
@@ -345,8 +346,9 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
 // The lanes of the packet's rows from `start`, `rows` of them (one group), as BuildPacketLanes
 // finds them, in eight-lane steps: each row's word (its row on the lanes' table, first lane,
 // dither cell) goes to its sixteen lanes by two stores of eight, each row over the one before from
-// its own first lane on, so the lanes take their words with no mask per row.
-inline void BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
+// its own first lane on, so the lanes take their words with no mask per row. True when every
+// row's sixteen pixels from its lane 0's lie on the target's rows (for LoadWindows16).
+inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
                               int rowBase, const __m512* starts, PacketLanes& lanes) {
     lanes.rows = rows;
     lanes.lowRows = rowBase + rows <= 8;
@@ -357,8 +359,10 @@ inline void BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacke
     const uintptr_t pitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.pitch));
     const uintptr_t depthPitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.depthPitch));
     int lane = 0;
+    bool windows = true;
     for (int r = 0; r < rows; ++r) {
         const int32_t first = packet.first[start + r], y = packet.y[start + r];
+        windows = windows && first - lane >= 0 && first - lane + RowPacket::kLanes <= p.right;
         const int count = packet.last[start + r] - first + 1;
         lanes.rowMask[r] = static_cast<__mmask16>(((1u << count) - 1) << lane);
         const uintptr_t shift = static_cast<uintptr_t>(static_cast<intptr_t>(first - lane));
@@ -407,6 +411,15 @@ inline void BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacke
     lanes.offset = __m512(offset[0], offset[1]);
     lanes.rowOfLane = __m512i(rowOfLane[0], rowOfLane[1]);
     lanes.thresholds = __m512(thresholds[0], thresholds[1]);
+    return windows;
+}
+
+// A group through the sixteen-lane copy, out of line: the eight-lane loop's callers rarely
+// take it, and their code stays compact without it.
+template <TextureFormat F>
+__attribute__((noinline)) bool ShadeGroup16(const FastTextured& fast, const PacketLanes* lanes, uint64_t& written,
+                                            uint64_t& shaded) {
+    return FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
 }
 
 // A small triangle's packet: its lanes, their rows' starting values, then each group through the
@@ -422,10 +435,11 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     // The lanes first, so that the rows' pixels, stored just before, have landed when the
     // starting values load them.
     int start = 0;
+    bool windows[RowPacket::kGroups] = {};
     for (int g = 0; g < packet.groups; ++g) {
         const int rows = packet.groupRows[g];
         if (rgb565) {
-            BuildPacketLanes8(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], lanes[g]);
+            windows[g] = BuildPacketLanes8(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], lanes[g]);
         } else {
             BuildPacketLanes(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], rgb565, lanes[g]);
         }
@@ -449,19 +463,15 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     // registers. A group that needs the one-texel sampler draws nothing, so the rows before it
     // count as drawn.
     const bool covered = packet8::Covers(fast);
-    start = 0;
     for (int g = 0; g < packet.groups; ++g) {
-        bool windows = true;
-        for (int r = 0; r < lanes[g].rows; ++r) {
-            const int32_t window = packet.first[start + r] - __builtin_ctz(lanes[g].rowMask[r]);
-            windows = windows && window >= 0 && window + RowPacket::kLanes <= p.right;
+        packet8::Outcome outcome = packet8::Outcome::Declined;
+        if (covered) {
+            outcome = lanes[g].lowRows ? packet8::ShadeGroup8<F, true>(fast, lanes[g], windows[g], written, shaded)
+                                       : packet8::ShadeGroup8<F, false>(fast, lanes[g], windows[g], written, shaded);
         }
-        start += lanes[g].rows;
-        packet8::Outcome outcome = covered ? packet8::ShadeGroup8<F>(fast, lanes[g], windows, written, shaded)
-                                           : packet8::Outcome::Declined;
         if (outcome == packet8::Outcome::Declined) {
-            outcome = FastShadeGroups16<F, 1>(fast, lanes + g, written, shaded) ? packet8::Outcome::Drawn
-                                                                                 : packet8::Outcome::OneTexel;
+            outcome = ShadeGroup16<F>(fast, lanes + g, written, shaded) ? packet8::Outcome::Drawn
+                                                                         : packet8::Outcome::OneTexel;
         }
         if (outcome == packet8::Outcome::OneTexel) {
             return g == 0 ? 0 : packet.groupRows[0];
