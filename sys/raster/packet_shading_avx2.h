@@ -164,7 +164,8 @@ inline void RowLanes16(const PacketLanes& lanes, __m256i* run) {
     const __m256i bit = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
                                           static_cast<short>(0x8000));
     for (int r = 0; r < lanes.rows; ++r) {
-        run[r] = _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_set1_epi16(static_cast<short>(lanes.rowMask[r])), bit), bit);
+        const __m256i mask = _mm256_set1_epi16(static_cast<short>(lanes.rowMask[r]));
+        run[r] = _mm256_cmpeq_epi16(_mm256_and_si256(mask, bit), bit);
     }
 }
 
@@ -399,11 +400,11 @@ inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacke
         rowOfLane[h] = _mm256_srli_epi32(word, 16);
         if (p.dither) {
             // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
-            const __m256i cell = _mm256_and_si256(
-                _mm256_or_si256(_mm256_and_si256(_mm256_add_epi32(laneIndex, word), three), _mm256_and_si256(word, twelve)),
-                in);
-            thresholds[h] = _mm256_castsi256_ps(packet8::Pick32(cell, _mm256_load_si256(reinterpret_cast<const __m256i*>(matrix.cells)),
-                                                       _mm256_load_si256(reinterpret_cast<const __m256i*>(matrix.cells + 8))));
+            const __m256i column = _mm256_and_si256(_mm256_add_epi32(laneIndex, word), three);
+            const __m256i cell = _mm256_and_si256(_mm256_or_si256(column, _mm256_and_si256(word, twelve)), in);
+            const __m256i* cells = reinterpret_cast<const __m256i*>(matrix.cells);
+            thresholds[h] = _mm256_castsi256_ps(
+                packet8::Pick32(cell, _mm256_load_si256(cells), _mm256_load_si256(cells + 1)));
         } else {
             thresholds[h] = _mm256_set1_ps(0.5f);
         }
@@ -422,46 +423,13 @@ __attribute__((noinline)) bool ShadeGroup16(const FastTextured& fast, const Pack
     return FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
 }
 
-// A small triangle's packet: its lanes, their rows' starting values, then each group through the
-// eight-lane loop where it has a copy for the states, else through the sixteen-lane ones.
+// A packet's groups one at a time, each through the eight-lane loop where it has a copy for
+// the states, else through the sixteen-lane one: in register pairs, two groups at once outgrow
+// the sixteen registers. A group that needs the one-texel sampler draws nothing, so the rows
+// before it count as drawn.
 template <TextureFormat F>
-int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
-                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
-                      uint64_t& shaded) {
-    PacketLanes lanes[RowPacket::kGroups];
-    // The groups share one set of starting values when all the rows fit one register.
-    __m512 starts[RowPacket::kGroups][2 + kAttributeCount];
-    const bool shared = packet.rows <= RowPacket::kLanes;
-    // The lanes first, so that the rows' pixels, stored just before, have landed when the
-    // starting values load them.
-    int start = 0;
-    bool windows[RowPacket::kGroups] = {};
-    for (int g = 0; g < packet.groups; ++g) {
-        const int rows = packet.groupRows[g];
-        if (rgb565) {
-            windows[g] = BuildPacketLanes8(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], lanes[g]);
-        } else {
-            BuildPacketLanes(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], rgb565, lanes[g]);
-        }
-        start += rows;
-    }
-    if (shared) {
-        PacketStarts(packet, 0, packet.rows, starts[0]);
-    } else {
-        PacketStarts(packet, 0, packet.groupRows[0], starts[0]);
-        PacketStarts(packet, packet.groupRows[0], packet.groupRows[1], starts[1]);
-    }
-    FastTextured fast;
-    if (!MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
-        const bool drawn =
-            packet.groups == 2
-                ? ShadeRowGroups16<F, 2>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)
-                : ShadeRowGroups16<F, 1>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
-        return drawn ? packet.rows : 0;
-    }
-    // One group at a time: in register pairs, two groups at once outgrow the sixteen
-    // registers. A group that needs the one-texel sampler draws nothing, so the rows before it
-    // count as drawn.
+int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const PacketLanes* lanes,
+                       const bool* windows, uint64_t& written, uint64_t& shaded) {
     const bool covered = packet8::Covers(fast);
     for (int g = 0; g < packet.groups; ++g) {
         packet8::Outcome outcome = packet8::Outcome::Declined;

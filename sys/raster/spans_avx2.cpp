@@ -65,9 +65,9 @@ inline void StoreWithin16(void* at, __mmask16 inside, __mmask16 m, __m256i v) {
 // The plain Gouraud span has a loop of its own, below, and so has a small
 // triangle's packet.
 #define GOURAUD_SPAN16_ELSEWHERE
-#define TEXTURED_PACKET16_ELSEWHERE
+#define PACKET_GROUPS8_ELSEWHERE
 #include "sys/raster/spans16_body.h"
-#undef TEXTURED_PACKET16_ELSEWHERE
+#undef PACKET_GROUPS8_ELSEWHERE
 #undef GOURAUD_SPAN16_ELSEWHERE
 #include "sys/raster/packet_shading_avx2.h"
 
