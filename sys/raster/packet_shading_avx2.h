@@ -4,10 +4,11 @@
 // usual states: bilinear sampling at a nearest-selected level with perspective, the texture
 // alone, times or instead of the diffuse colour, onto a 565 target without fog or blending.
 // The sixteen lanes of a group go as two halves of eight, each value in one register and each
-// mask a register of lanes, and a half without a passing lane is skipped. Lane for lane it
-// computes what the fast path's general copy (textured_fast16.h) computes: the same z, test,
-// w, coordinates, level, texel addresses, weights, sums and colours. A half whose lanes leave
-// one level's range, and the other states, go to that copy.
+// mask a register of lanes, and a half without a lane of the rows is skipped; the rows' z
+// values and pixels are read and written sixteen at a time from each row's window. Lane for
+// lane it computes what the fast path's general copy (textured_fast16.h) computes: the same z,
+// test, w, coordinates, level, texel addresses, weights, sums and colours. A half whose lanes
+// leave one level's range or reach far out, and the other states, go to that copy.
 //
 // Only spans_avx2.cpp includes this, after spans16_body.h, in its namespace and target region.
 
