@@ -340,6 +340,8 @@ LANES16_INLINE unsigned cmpgt_epi32_mask(I16 a, I16 b) {
     return Bits(_mm256_cmpgt_epi32(a.lo, b.lo), _mm256_cmpgt_epi32(a.hi, b.hi));
 }
 LANES16_INLINE unsigned cmplt_epi32_mask(I16 a, I16 b) { return cmpgt_epi32_mask(b, a); }
+// The lanes' sign bits.
+LANES16_INLINE unsigned movepi32_mask(I16 a) { return Bits(a.lo, a.hi); }
 LANES16_INLINE unsigned cmpeq_epi32_mask(I16 a, I16 b) {
     return Bits(_mm256_cmpeq_epi32(a.lo, b.lo), _mm256_cmpeq_epi32(a.hi, b.hi));
 }
@@ -714,6 +716,7 @@ LANES16_INLINE F16 PermuteLowEight(I16 index, F16 table) {
 #define _mm512_i32gather_ps(index, base, scale) LANES16(GatherPs<(scale)>)(index, base)
 #define _mm512_i32scatter_ps(base, index, a, scale) LANES16(ScatterPs<(scale)>)(base, index, a)
 #define _mm512_cmpgt_epi32_mask LANES16(cmpgt_epi32_mask)
+#define _mm512_movepi32_mask LANES16(movepi32_mask)
 #define _mm512_cmplt_epi32_mask LANES16(cmplt_epi32_mask)
 #define _mm512_cmpeq_epi32_mask LANES16(cmpeq_epi32_mask)
 #define _mm512_cmpge_epi32_mask LANES16(cmpge_epi32_mask)

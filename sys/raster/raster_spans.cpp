@@ -25,6 +25,13 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
 
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
+// FloorDiv and CeilDiv by one pixel: shifts, where the division's sign fix-up weighs on small
+// triangles.
+constexpr int64_t FloorPixel(int64_t a) { return a >> 8; }
+constexpr int64_t CeilPixel(int64_t a) { return -(-a >> 8); }
+static_assert(kOne == 256 && FloorPixel(-257) == -2 && CeilPixel(-255) == 0 && CeilPixel(257) == 2,
+              "whole pixels by shifts");
+
 // An edge from p to q. For a clockwise triangle its function dx (sy - py) - dy (sx - px) is
 // positive inside; a sample exactly on it counts when the edge is a top or left one.
 struct Edge {
@@ -251,6 +258,41 @@ SpanFiller ChooseSpanFiller(bool rgb565, bool stage, bool shaded, bool perspecti
     return kFillers[(rgb565 ? 4 : 0) + (stage ? 2 : 0) + (perspective ? 1 : 0)];
 }
 
+// What a packet's rows are shaded with: the triangle's steps, its q where that is constant, and
+// the target and perspective choices.
+struct PacketShading {
+    const float* stepX;
+    const float* stepY;
+    float constantQ;
+    bool rgb565;
+    bool perspective;
+};
+
+// Draws a packet of `rows` rows, the first `firstRows` of them in the first group and the rest
+// in a second, whose last group uses `lanes` lanes: the wide path, then one by one the rows it
+// left. Out of line, so the row loop that fills packets keeps its counts in registers.
+__attribute__((noinline)) void FlushPacket(const Rasterizer::PixelPipeline& p, simd::RowPacket& packet, int rows,
+                                           int firstRows, int lanes, const PacketShading& s,
+                                           RasterCounters& counters) {
+    packet.rows = rows;
+    packet.groups = firstRows < rows ? 2 : 1;
+    packet.lanes = lanes;
+    packet.groupRows[0] = firstRows;
+    packet.groupRows[1] = rows - firstRows;
+    const int drawn = simd::TexturedPacket16(p, packet, s.stepX, s.stepY, s.constantQ, s.rgb565, s.perspective,
+                                             counters.pixels, counters.shaded);
+    if (drawn < rows) {
+        const SpanFiller fill = ChooseSpanFiller(s.rgb565, false, true, s.perspective);
+        float rowStart[simd::TrianglePlanes::kValues] = {};
+        const SpanArguments rowArguments{rowStart, s.stepX, s.stepY, s.constantQ};
+        for (int r = drawn; r < rows; ++r) {
+            packet.Starts(r, rowStart);
+            counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments, counters.shaded);
+        }
+    }
+    packet.Reset();
+}
+
 }  // namespace
 
 inline bool Rasterizer::DepthPasses(int32_t x, int32_t y, uint16_t depthValue) const {
@@ -315,10 +357,10 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     const PixelPipeline& p = m_pipe;
     const int64_t minX = std::min({a.fx, b.fx, c.fx}), maxX = std::max({a.fx, b.fx, c.fx});
     const int64_t minY = std::min({a.fy, b.fy, c.fy}), maxY = std::max({a.fy, b.fy, c.fy});
-    const int64_t left = std::max<int64_t>(CeilDiv(minX, kOne), p.left);
-    const int64_t right = std::min<int64_t>(FloorDiv(maxX, kOne), p.right - 1);
-    const int64_t top = std::max<int64_t>(CeilDiv(minY, kOne), p.top);
-    const int64_t bottom = std::min<int64_t>(FloorDiv(maxY, kOne), p.bottom - 1);
+    const int64_t left = std::max<int64_t>(CeilPixel(minX), p.left);
+    const int64_t right = std::min<int64_t>(FloorPixel(maxX), p.right - 1);
+    const int64_t top = std::max<int64_t>(CeilPixel(minY), p.top);
+    const int64_t bottom = std::min<int64_t>(FloorPixel(maxY), p.bottom - 1);
     if (left > right || top > bottom) {
         return;
     }
@@ -398,9 +440,7 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
     // A small textured triangle's short rows share sixteen-lane groups instead of each taking
     // one of its own; the rows left over by the wide path are drawn one by one.
     const bool rgb565 = p.format == PixelFormat::RGB565;
-    const bool packRows = narrow && m_wide16 && p.shade != nullptr && p.stage == nullptr && p.wideTextured &&
-                          p.levels.usable;
-    if (packRows) {
+    if (narrow && m_packRows) {
         simd::RowPacket packet;
         packet.planeCount = count;
         packet.planes = planes;
@@ -409,74 +449,54 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         packet.dy = plane.dy;
         packet.x0 = x0;
         packet.y0 = y0;
-        const SpanFiller fill = ChooseSpanFiller(rgb565, false, true, perspective);
+        const PacketShading shading{stepX, stepY, a.q, rgb565, perspective};
         // The packet's counts live in registers while rows are added and are handed over at each
         // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
-        // load of narrow stores.
-        constexpr int kLanes = simd::RowPacket::kLanes, kGroups = simd::RowPacket::kGroups;
-        static_assert(kGroups == 2, "a row count for each group");
-        int rowCount = 0, groups = 1, lanes = 0, firstRows = 0, secondRows = 0;
-        auto flush = [&packet, &p, &counters, stepX, stepY, &a, rgb565, perspective, fill](
-                         int rowCount, int groups, int lanes, int firstRows, int secondRows) {
-            packet.rows = rowCount;
-            packet.groups = groups;
-            packet.lanes = lanes;
-            packet.groupRows[0] = firstRows;
-            packet.groupRows[1] = secondRows;
-            const int drawn = simd::TexturedPacket16(p, packet, stepX, stepY, a.q, rgb565, perspective,
-                                                     counters.pixels, counters.shaded);
-            float rowStart[simd::TrianglePlanes::kValues] = {};
-            for (int r = drawn; r < packet.rows; ++r) {
-                packet.Starts(r, rowStart);
-                const SpanArguments rowArguments{rowStart, stepX, stepY, a.q};
-                counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments,
-                                        counters.shaded);
-            }
-            packet.Reset();
-        };
+        // load of narrow stores: the rows so far, the lanes used in the last group, and the rows
+        // of the first group once a second one has begun (RowPacket::Fits and Add).
+        constexpr int kLanes = simd::RowPacket::kLanes;
+        static_assert(simd::RowPacket::kGroups == 2, "a row count for the first group");
+        int rowCount = 0, lanes = 0, firstRows = 0;
+        bool second = false;
         // A strip's rows go to the coverage step at once.
         uint16_t covered[kBandRows];
         const int columns = static_cast<int>(right - left + 1);
+        const int32_t column0 = static_cast<int32_t>(left);
         for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
             const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
             startRows(rowTop);
             const int rows = static_cast<int>(rowBottom - rowTop + 1);
             simd::CoveredRows16(rowValue, rowStep, step, thresholds, columns, rows, covered);
+            const int32_t row0 = static_cast<int32_t>(rowTop);
             for (int r = 0; r < rows; ++r) {
                 const uint32_t mask = covered[r];
                 if (mask == 0) {
                     continue;
                 }
-                const int64_t first = left + __builtin_ctz(mask), last = left + 31 - __builtin_clz(mask);
-                const int64_t j = rowTop + r;
-                // RowPacket::Fits and Add on the counts held here.
-                const int count = static_cast<int>(last - first + 1);
-                if (lanes + count > kLanes) {
-                    if (groups < kGroups) {
-                        ++groups;
-                        lanes = 0;
-                    } else {
-                        flush(rowCount, groups, lanes, firstRows, secondRows);
+                const int32_t first = __builtin_ctz(mask), last = 31 - __builtin_clz(mask);
+                const int width = last - first + 1;
+                if (lanes + width > kLanes) {
+                    if (second) {
+                        FlushPacket(p, packet, rowCount, firstRows, lanes, shading, counters);
                         rowCount = 0;
-                        groups = 1;
-                        lanes = 0;
-                        firstRows = secondRows = 0;
+                        second = false;
+                    } else {
+                        firstRows = rowCount;
+                        second = true;
                     }
+                    lanes = 0;
                 }
-                packet.y[rowCount] = static_cast<int32_t>(j);
-                packet.first[rowCount] = static_cast<int32_t>(first);
-                packet.last[rowCount] = static_cast<int32_t>(last);
+                packet.y[rowCount] = row0 + r;
+                packet.first[rowCount] = column0 + first;
+                packet.last[rowCount] = column0 + last;
                 ++rowCount;
-                firstRows += groups == 1 ? 1 : 0;
-                secondRows += groups == 1 ? 0 : 1;
-                lanes += count;
+                lanes += width;
             }
             if (rowCount != 0) {
-                flush(rowCount, groups, lanes, firstRows, secondRows);
+                FlushPacket(p, packet, rowCount, second ? firstRows : rowCount, lanes, shading, counters);
                 rowCount = 0;
-                groups = 1;
                 lanes = 0;
-                firstRows = secondRows = 0;
+                second = false;
             }
         }
         return;

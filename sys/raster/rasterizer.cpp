@@ -494,6 +494,7 @@ bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count,
         m_planeMask |= 1u << m_planes[n];
     }
     m_wide16 = simd::Available16();
+    m_packRows = m_wide16 && p.shade != nullptr && p.stage == nullptr && p.wideTextured && p.levels.usable;
     const bool lit = m_lighting != nullptr && layout.normal >= 0 && (flags & D3DDP_DONOTLIGHT) == 0;
     if (lit) {
         PrepareLighting(*m_lighting, m_preparedLighting);

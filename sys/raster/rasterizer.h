@@ -255,6 +255,7 @@ private:
     int m_planeCount = 0;
     uint32_t m_planeMask = 0;
     bool m_wide16 = false;  // the sixteen-lane loops can run for this draw
+    bool m_packRows = false;  // and small triangles' short rows can share their textured groups
     std::vector<ClipVertex> m_clip;
     std::vector<uint32_t> m_codes;
     std::vector<ScreenVertex> m_screen;  // projected once for vertices inside the volume

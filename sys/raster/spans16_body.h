@@ -2,8 +2,8 @@
 // sixteen pixels at a time, with masked loads and stores, so a short last group needs no room
 // past the span. Textured rows shade several groups step by step together, and a small
 // triangle's short rows are packed into shared groups (RowPacket); coverage of such rows is
-// found a row to a register. Vertices are lit and projected, and triangles' planes set up, in
-// the same lanes.
+// found a row to a register, or two or four rows when they are short. Vertices are lit and
+// projected, and triangles' planes set up, in the same lanes.
 //
 // Written in the AVX-512 operations; spans_avx512.cpp compiles it for processors that have
 // them, spans_avx2.cpp for those with AVX2 and FMA, where lanes16_avx2.h supplies each
@@ -956,6 +956,60 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
     }
 }
 
+namespace {
+
+// CoveredRows16's rows when every sample's value less the threshold fits 32 bits, kShared rows
+// a register: value - threshold + k * step + r * rowStep >= 0, that is its sign bit clear.
+// Lanes of rows past `rows` may wrap; they are never stored.
+template <int kShared>
+inline void CoveredRowsShared(const int64_t* value, const int64_t* rowStep, const int64_t* step,
+                              const int64_t* threshold, uint32_t columnsMask, int rows, uint16_t* mask) {
+    constexpr int kWidth = 16 / kShared;
+    const __m512i column = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i across = kShared == 1 ? column : _mm512_and_si512(column, _mm512_set1_epi32(kWidth - 1));
+    const __m512i down = _mm512_srli_epi32(column, kShared == 4 ? 2 : 3);
+    auto lanes = [&](int e) {
+        __m512i v = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(value[e] - threshold[e])),
+                                     _mm512_mullo_epi32(across, _mm512_set1_epi32(static_cast<int32_t>(step[e]))));
+        if constexpr (kShared > 1) {
+            v = _mm512_add_epi32(v, _mm512_mullo_epi32(down, _mm512_set1_epi32(static_cast<int32_t>(rowStep[e]))));
+        }
+        return v;
+    };
+    __m512i e0 = lanes(0), e1 = lanes(1), e2 = lanes(2);
+    const __m512i down0 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[0] * kShared));
+    const __m512i down1 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[1] * kShared));
+    const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2] * kShared));
+    // The columns on every row of a register.
+    const uint32_t columns = columnsMask * (kShared == 1 ? 1u : kShared == 2 ? 0x101u : 0x1111u);
+    for (int r = 0; r < rows; r += kShared) {
+        // Inside all three edges: no value negative, so their sign bits or-ed clear.
+        const uint32_t in =
+            ~static_cast<uint32_t>(_mm512_movepi32_mask(_mm512_ternarylogic_epi32(e0, e1, e2, 0xFE))) & columns;
+        if constexpr (kShared == 1) {
+            mask[r] = static_cast<uint16_t>(in);
+        } else {
+            // Each row's bits in a sixteen-bit value of their own, the rows stored at once.
+            const uint64_t wide = in;
+            const uint64_t word = kShared == 2 ? (wide & 0xFF) | (wide & 0xFF00) << 8
+                                               : (wide & 0xF) | (wide & 0xF0) << 12 | (wide & 0xF00) << 24 |
+                                                     (wide & 0xF000) << 36;
+            if (r + kShared <= rows) {
+                std::memcpy(mask + r, &word, kShared * sizeof(uint16_t));
+            } else {
+                for (int t = 0; t < rows - r; ++t) {
+                    mask[r + t] = static_cast<uint16_t>(word >> (16 * t));
+                }
+            }
+        }
+        e0 = _mm512_add_epi32(e0, down0);
+        e1 = _mm512_add_epi32(e1, down1);
+        e2 = _mm512_add_epi32(e2, down2);
+    }
+}
+
+}  // namespace
+
 uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns) {
     __mmask8 inLow = 0xFF, inHigh = 0xFF;
     for (int e = 0; e < 3; ++e) {
@@ -983,24 +1037,14 @@ void CoveredRows16(const int64_t* value, const int64_t* rowStep, const int64_t* 
                step[e] > -kReach / 16 && step[e] < kReach / 16;
     }
     if (fits) {
-        // value - threshold + k * step >= 0, that is > -1.
-        const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-        auto lanes = [&](int e) {
-            return _mm512_add_epi32(_mm512_set1_epi32(static_cast<int32_t>(value[e] - threshold[e])),
-                                    _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int32_t>(step[e]))));
-        };
-        __m512i e0 = lanes(0), e1 = lanes(1), e2 = lanes(2);
-        const __m512i down0 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[0]));
-        const __m512i down1 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[1]));
-        const __m512i down2 = _mm512_set1_epi32(static_cast<int32_t>(rowStep[2]));
-        const __m512i below = _mm512_set1_epi32(-1);
-        for (int r = 0; r < rows; ++r) {
-            // Inside all three edges: no value negative, so their sign bits or-ed clear.
-            const __mmask16 in = _mm512_cmpgt_epi32_mask(_mm512_ternarylogic_epi32(e0, e1, e2, 0xFE), below);
-            mask[r] = static_cast<uint16_t>(in & columnsMask);
-            e0 = _mm512_add_epi32(e0, down0);
-            e1 = _mm512_add_epi32(e1, down1);
-            e2 = _mm512_add_epi32(e2, down2);
+        // A row of at most eight (or four) columns leaves lanes idle: two (or four) rows then
+        // share a register, row r + t on lanes t * width to t * width + width - 1.
+        if (columns <= 4) {
+            CoveredRowsShared<4>(value, rowStep, step, threshold, columnsMask, rows, mask);
+        } else if (columns <= 8) {
+            CoveredRowsShared<2>(value, rowStep, step, threshold, columnsMask, rows, mask);
+        } else {
+            CoveredRowsShared<1>(value, rowStep, step, threshold, columnsMask, rows, mask);
         }
     } else {
         // k * step for k = 0..7, and eight steps further for 8..15 (exact in 64 bits like the
@@ -1039,6 +1083,52 @@ namespace {
 inline __m256 Magnitude(__m256 v) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), v); }
 inline __m512d Magnitude(__m512d v) { return _mm512_andnot_pd(_mm512_set1_pd(-0.0), v); }
 
+// Four consecutive floats of eight records `stride` bytes apart, a register each (lane k from
+// record k): four-float loads turned about, where gathers cost a load and more a lane.
+inline void LoadFours8(const uint8_t* at, size_t stride, __m256* out) {
+    // Record k on the low half, record k + 4 on the high one.
+    auto pair = [at, stride](int k) {
+        const __m128 low = _mm_loadu_ps(reinterpret_cast<const float*>(at + k * stride));
+        const __m128 high = _mm_loadu_ps(reinterpret_cast<const float*>(at + (k + 4) * stride));
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(low), high, 1);
+    };
+    const __m256 v0 = pair(0), v1 = pair(1), v2 = pair(2), v3 = pair(3);
+    const __m256d low01 = _mm256_castps_pd(_mm256_unpacklo_ps(v0, v1));
+    const __m256d high01 = _mm256_castps_pd(_mm256_unpackhi_ps(v0, v1));
+    const __m256d low23 = _mm256_castps_pd(_mm256_unpacklo_ps(v2, v3));
+    const __m256d high23 = _mm256_castps_pd(_mm256_unpackhi_ps(v2, v3));
+    out[0] = _mm256_castpd_ps(_mm256_unpacklo_pd(low01, low23));
+    out[1] = _mm256_castpd_ps(_mm256_unpackhi_pd(low01, low23));
+    out[2] = _mm256_castpd_ps(_mm256_unpacklo_pd(high01, high23));
+    out[3] = _mm256_castpd_ps(_mm256_unpackhi_pd(high01, high23));
+}
+
+// The other way: lane k of the four registers to the four floats of record k.
+inline void StoreFours8(uint8_t* at, size_t stride, const __m256* in) {
+    const __m256d low01 = _mm256_castps_pd(_mm256_unpacklo_ps(in[0], in[1]));
+    const __m256d high01 = _mm256_castps_pd(_mm256_unpackhi_ps(in[0], in[1]));
+    const __m256d low23 = _mm256_castps_pd(_mm256_unpacklo_ps(in[2], in[3]));
+    const __m256d high23 = _mm256_castps_pd(_mm256_unpackhi_ps(in[2], in[3]));
+    const __m256 v[4] = {_mm256_castpd_ps(_mm256_unpacklo_pd(low01, low23)),
+                         _mm256_castpd_ps(_mm256_unpackhi_pd(low01, low23)),
+                         _mm256_castpd_ps(_mm256_unpacklo_pd(high01, high23)),
+                         _mm256_castpd_ps(_mm256_unpackhi_pd(high01, high23))};
+    for (int k = 0; k < 4; ++k) {
+        _mm_storeu_ps(reinterpret_cast<float*>(at + k * stride), _mm256_castps256_ps128(v[k]));
+        _mm_storeu_ps(reinterpret_cast<float*>(at + (k + 4) * stride), _mm256_extractf128_ps(v[k], 1));
+    }
+}
+
+// LoadFours8 for sixteen records.
+inline void LoadFours16(const uint8_t* at, size_t stride, __m512* out) {
+    __m256 low[4], high[4];
+    LoadFours8(at, stride, low);
+    LoadFours8(at + 8 * stride, stride, high);
+    for (int c = 0; c < 4; ++c) {
+        out[c] = _mm512_insertf32x8(_mm512_castps256_ps512(low[c]), high[c], 1);
+    }
+}
+
 }  // namespace
 
 uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t normalOffset, uint32_t count,
@@ -1047,28 +1137,41 @@ uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t norm
     // Offsets stay within 32 bits: at most D3DMAXNUMVERTICES vertices of a few dozen bytes.
     const __m512i ramp = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m512i vertexAt = _mm512_mullo_epi32(ramp, _mm512_set1_epi32(static_cast<int>(stride)));
-    const __m512i clipAt = _mm512_slli_epi32(ramp, 4);  // sixteen floats a clip vertex
+    static_assert(kDiffuseA == kDiffuseR + 3, "a vertex's diffuse values lie together");
+    // A normal read as four floats stays inside its vertex when another field follows it.
+    const bool wholeNormals = normalOffset + 4 * sizeof(float) <= stride;
     const __m512 zero = _mm512_setzero_ps(), one = _mm512_set1_ps(1.0f);
     auto saturate = [&](__m512 v) {
         return _mm512_maskz_min_ps(_mm512_cmp_ps_mask(v, zero, _CMP_GT_OQ), v, one);
     };
     uint32_t i = 0;
     for (; i + 16 <= count; i += 16) {
-        const float* normal = reinterpret_cast<const float*>(vertices + static_cast<size_t>(i) * stride + normalOffset);
-        const __m512 n0 = _mm512_i32gather_ps(vertexAt, normal, 1);
-        const __m512 n1 = _mm512_i32gather_ps(vertexAt, normal + 1, 1);
-        const __m512 n2 = _mm512_i32gather_ps(vertexAt, normal + 2, 1);
+        const uint8_t* at = vertices + static_cast<size_t>(i) * stride + normalOffset;
+        __m512 normal[4];
+        if (wholeNormals) {
+            LoadFours16(at, stride, normal);
+        } else {
+            const float* n = reinterpret_cast<const float*>(at);
+            normal[0] = _mm512_i32gather_ps(vertexAt, n, 1);
+            normal[1] = _mm512_i32gather_ps(vertexAt, n + 1, 1);
+            normal[2] = _mm512_i32gather_ps(vertexAt, n + 2, 1);
+        }
+        const __m512 n0 = normal[0], n1 = normal[1], n2 = normal[2];
         __m512 turned[3];
         for (int c = 0; c < 3; ++c) {
             turned[c] = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(n0, _mm512_set1_ps(world[0][c])),
                                                     _mm512_mul_ps(n1, _mm512_set1_ps(world[1][c]))),
                                       _mm512_mul_ps(n2, _mm512_set1_ps(world[2][c])));
         }
-        float* attributes = clip[i].attributes;
+        // Each clip vertex's four diffuse values, read and written whole.
+        uint8_t* colours = reinterpret_cast<uint8_t*>(clip[i].attributes + kDiffuseR);
         __m512 diffuse[4];
-        for (int c = 0; c < 4; ++c) {
-            diffuse[c] = ownDiffuse ? _mm512_i32gather_ps(clipAt, attributes + kDiffuseR + c, 4)
-                                    : _mm512_set1_ps((&material.r)[c]);
+        if (ownDiffuse) {
+            LoadFours16(colours, sizeof(ClipVertex), diffuse);
+        } else {
+            for (int c = 0; c < 4; ++c) {
+                diffuse[c] = _mm512_set1_ps((&material.r)[c]);
+            }
         }
         __m512 lit[3];
         for (int c = 0; c < 3; ++c) {
@@ -1087,10 +1190,14 @@ uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t norm
                 lit[c] = _mm512_mask_add_ps(lit[c], facing, lit[c], term);
             }
         }
-        for (int c = 0; c < 3; ++c) {
-            _mm512_i32scatter_ps(attributes + kDiffuseR + c, clipAt, saturate(lit[c]), 4);
+        const __m512 out[4] = {saturate(lit[0]), saturate(lit[1]), saturate(lit[2]), diffuse[3]};
+        for (int half = 0; half < 2; ++half) {
+            const __m256 eight[4] = {half == 0 ? _mm512_castps512_ps256(out[0]) : UpperEight(out[0]),
+                                     half == 0 ? _mm512_castps512_ps256(out[1]) : UpperEight(out[1]),
+                                     half == 0 ? _mm512_castps512_ps256(out[2]) : UpperEight(out[2]),
+                                     half == 0 ? _mm512_castps512_ps256(out[3]) : UpperEight(out[3])};
+            StoreFours8(colours + half * 8 * sizeof(ClipVertex), sizeof(ClipVertex), eight);
         }
-        _mm512_i32scatter_ps(attributes + kDiffuseA, clipAt, diffuse[3], 4);
     }
     return i;
 }
@@ -1098,7 +1205,6 @@ uint32_t LightVertices16(const uint8_t* vertices, uint32_t stride, uint32_t norm
 uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, double top, double halfWidth,
                            double halfHeight, uint32_t* codes, Rasterizer::ScreenVertex* screen) {
     static_assert(sizeof(ClipVertex) == 16 * sizeof(float), "a clip vertex is sixteen floats");
-    const __m256i stride = _mm256_setr_epi32(0, 16, 32, 48, 64, 80, 96, 112);
     const __m256 infinity = _mm256_set1_ps(__builtin_inff());
     const __m256 zero = _mm256_setzero_ps();
     const __m512d one = _mm512_set1_pd(1.0), infinityD = _mm512_set1_pd(__builtin_inf());
@@ -1112,11 +1218,10 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
     };
     uint32_t i = 0;
     for (; i + 8 <= count; i += 8) {
-        const float* base = &clip[i].x;
-        const __m256 x = _mm256_i32gather_ps(base, stride, 4);
-        const __m256 y = _mm256_i32gather_ps(base + 1, stride, 4);
-        const __m256 z = _mm256_i32gather_ps(base + 2, stride, 4);
-        const __m256 w = _mm256_i32gather_ps(base + 3, stride, 4);
+        static_assert(offsetof(ClipVertex, w) == 3 * sizeof(float), "a clip vertex starts with x, y, z, w");
+        __m256 position[4];
+        LoadFours8(reinterpret_cast<const uint8_t*>(clip + i), sizeof(ClipVertex), position);
+        const __m256 x = position[0], y = position[1], z = position[2], w = position[3];
         const __mmask8 finite = _mm256_cmp_ps_mask(Magnitude(x), infinity, _CMP_LT_OQ) &
                                 _mm256_cmp_ps_mask(Magnitude(y), infinity, _CMP_LT_OQ) &
                                 _mm256_cmp_ps_mask(Magnitude(z), infinity, _CMP_LT_OQ) &
@@ -1190,6 +1295,49 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
                       offsetof(Rasterizer::ScreenVertex, attributes) == offsetof(Rasterizer::ScreenVertex, z) + 8,
                   "z, q and the attributes lie in one run of floats");
     constexpr __mmask16 kValueLanes = (1u << (2 + kAttributeCount)) - 1;
+#if defined(LANES16)
+    static_assert(2 + kAttributeCount == 14, "the last register holds two values of the corner");
+    // Eight-lane registers: four values a register, and a register whose values are all
+    // unused is not worked out (a draw reads half of them or fewer).
+    const float* corners[3] = {&a.z, &b.z, &c.z};
+    const double q[3] = {a.q, b.q, c.q};
+    const __m256d inverse = _mm256_set1_pd(inverseArea);
+    const __m256d v1x = _mm256_set1_pd(d1x), v1y = _mm256_set1_pd(d1y);
+    const __m256d v2x = _mm256_set1_pd(d2x), v2y = _mm256_set1_pd(d2y);
+    for (int at = 0; at < TrianglePlanes::kValues; at += 4) {
+        const unsigned planes = (planeMask & kValueLanes) >> at & 0xF;
+        if (planes == 0) {
+            _mm256_store_pd(out.base + at, _mm256_setzero_pd());
+            _mm256_store_pd(out.dx + at, _mm256_setzero_pd());
+            _mm256_store_pd(out.dy + at, _mm256_setzero_pd());
+            _mm_store_ps(out.stepX + at, _mm_setzero_ps());
+            _mm_store_ps(out.stepY + at, _mm_setzero_ps());
+            continue;
+        }
+        // The attributes (every value past z and q) are taken times q when perspective matters.
+        const unsigned scaled = perspective ? (at == 0 ? 0xC : 0xF) : 0;
+        const __m256d keep = _mm256_castsi256_pd(LANES16(Lanes64)(planes));
+        const __m256d times = _mm256_castsi256_pd(LANES16(Lanes64)(scaled));
+        __m256d value[3];
+        for (int v = 0; v < 3; ++v) {
+            const __m128 four = at < 12 ? _mm_loadu_ps(corners[v] + at)
+                                        : _mm_castsi128_ps(_mm_loadl_epi64(
+                                              reinterpret_cast<const __m128i*>(corners[v] + at)));
+            const __m256d raw = _mm256_cvtps_pd(four);
+            value[v] = _mm256_blendv_pd(raw, _mm256_mul_pd(raw, _mm256_set1_pd(q[v])), times);
+        }
+        const __m256d f1 = _mm256_sub_pd(value[1], value[0]), f2 = _mm256_sub_pd(value[2], value[0]);
+        const __m256d ddx = _mm256_and_pd(
+            keep, _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(f1, v2y), _mm256_mul_pd(f2, v1y)), inverse));
+        const __m256d ddy = _mm256_and_pd(
+            keep, _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(f2, v1x), _mm256_mul_pd(f1, v2x)), inverse));
+        _mm256_store_pd(out.base + at, _mm256_and_pd(keep, value[0]));
+        _mm256_store_pd(out.dx + at, ddx);
+        _mm256_store_pd(out.dy + at, ddy);
+        _mm_store_ps(out.stepX + at, _mm256_cvtpd_ps(ddx));
+        _mm_store_ps(out.stepY + at, _mm256_cvtpd_ps(ddy));
+    }
+#else
     const __mmask8 lowPlanes = static_cast<__mmask8>(planeMask & kValueLanes);
     const __mmask8 highPlanes = static_cast<__mmask8>((planeMask & kValueLanes) >> 8);
     // The attributes (every value past z and q) are taken times q when perspective matters.
@@ -1222,6 +1370,7 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
     };
     half(lowValue, lowPlanes, 0);
     half(highValue, highPlanes, 8);
+#endif
 }
 
 int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,

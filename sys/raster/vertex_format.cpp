@@ -1,7 +1,5 @@
 #include "sys/raster/vertex_format.h"
 
-#include <cstring>
-
 namespace sys::raster {
 
 namespace {
@@ -9,22 +7,6 @@ namespace {
 constexpr uint32_t kKnownBits = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_RESERVED1 |
                                 D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEXCOUNT_MASK;
 constexpr uint32_t kMaxTextureSets = 8;
-
-float ReadFloat(const uint8_t* at) {
-    float value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
-
-void ReadColour(const uint8_t* at, float* out) {
-    uint32_t argb;
-    std::memcpy(&argb, at, sizeof argb);
-    constexpr float kScale = 1.0f / 255.0f;
-    out[0] = static_cast<float>((argb >> 16) & 0xFFu) * kScale;
-    out[1] = static_cast<float>((argb >> 8) & 0xFFu) * kScale;
-    out[2] = static_cast<float>(argb & 0xFFu) * kScale;
-    out[3] = static_cast<float>(argb >> 24) * kScale;
-}
 
 }  // namespace
 
@@ -62,34 +44,6 @@ bool DescribeVertexFormat(uint32_t fvf, VertexLayout& layout) {
     layout.textureCount = sets;
     layout.stride = offset;
     return true;
-}
-
-void ReadVertex(const VertexLayout& layout, const uint8_t* vertex, float position[3],
-                float attributes[kAttributeCount]) {
-    position[0] = ReadFloat(vertex);
-    position[1] = ReadFloat(vertex + 4);
-    position[2] = ReadFloat(vertex + 8);
-    if (layout.diffuse >= 0) {
-        ReadColour(vertex + layout.diffuse, attributes + kDiffuseR);
-    } else {
-        attributes[kDiffuseR] = attributes[kDiffuseG] = attributes[kDiffuseB] = 1.0f;
-        attributes[kDiffuseA] = 1.0f;
-    }
-    if (layout.specular >= 0) {
-        ReadColour(vertex + layout.specular, attributes + kSpecularR);
-    } else {
-        attributes[kSpecularR] = attributes[kSpecularG] = attributes[kSpecularB] = 0.0f;
-        attributes[kSpecularA] = 0.0f;
-    }
-    for (int set = 0; set < 2; ++set) {
-        float* uv = attributes + kTexture0U + 2 * set;
-        if (layout.texture[set] >= 0) {
-            uv[0] = ReadFloat(vertex + layout.texture[set]);
-            uv[1] = ReadFloat(vertex + layout.texture[set] + 4);
-        } else {
-            uv[0] = uv[1] = 0.0f;
-        }
-    }
 }
 
 }  // namespace sys::raster

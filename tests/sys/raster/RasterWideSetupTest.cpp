@@ -32,6 +32,7 @@ struct Scene {
     uint32_t type;
     int shape;  // 0 small, 1 tall and thin, 2 large with odd corners
     bool materialColour = false;  // lit with the material's diffuse colour, not the vertex's
+    bool secondSet = false;       // textured from the second coordinate pair, the last values set up
 };
 
 struct Result {
@@ -56,6 +57,7 @@ Result Draw(const Scene& scene, Isa path) {
         r.SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
         r.SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
         r.SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTFP_POINT);
+        r.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, scene.secondSet ? 1 : 0);
     }
     // Two lights, one of them without a direction (it shines nowhere).
     LightingState lighting;
@@ -91,7 +93,8 @@ Result Draw(const Scene& scene, Isa path) {
             }
             list.push_back(LitVertex{x * cz, y * cz, cz, unit(random), unit(random), -0.9f,
                                      static_cast<uint32_t>(random()), unit(random) * 3.0f, unit(random) * 3.0f,
-                                     0.0f, 0.0f});
+                                     scene.secondSet ? unit(random) * 3.0f : 0.0f,
+                                     scene.secondSet ? unit(random) * 3.0f : 0.0f});
             indices.push_back(static_cast<uint16_t>(indices.size()));
         }
     }
@@ -109,6 +112,7 @@ TEST_P(RasterWideSetup, MatchesTheOneLanePathBitForBit) {
     }
     const Scene scenes[] = {
         {"small textured", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 0},
+        {"small textured from the second coordinates", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 0, false, true},
         {"small Gouraud in the material's colour", false, PixelFormat::XRGB8888, D3DPT_TRIANGLELIST, 0, true},
         {"tall thin textured", true, PixelFormat::RGB565, D3DPT_TRIANGLELIST, 1},
         {"tall thin Gouraud strip", false, PixelFormat::RGB565, D3DPT_TRIANGLESTRIP, 1},
