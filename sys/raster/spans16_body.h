@@ -11,7 +11,9 @@
 // namespace and target region, after StoreWithin16 (a masked store of sixteen 16-bit values
 // that may lean on all sixteen lying inside the span). Comparisons' results are held as `auto`,
 // so the AVX2 copy can hand them on as lanes. A copy that defines GOURAUD_SPAN16_ELSEWHERE
-// brings its own plain Gouraud span (the AVX2 one, spans_avx2.cpp).
+// brings its own plain Gouraud span, one that defines PACKET_GROUPS8_ELSEWHERE its own steps
+// for a small triangle's packet, and one that defines COMMON_POINT_ROW_ELSEWHERE its own row
+// of the usual textured states with nearest mip selection (the AVX2 ones, spans_avx2.cpp).
 namespace {
 
 // The dither thresholds of each row five times over (the last row: halves, for no dither), so
@@ -703,6 +705,14 @@ bool ShadeRowGroups16(const Rasterizer::PixelPipeline& p, const Lanes* lanes, co
 
 #include "sys/raster/textured_fast16.h"
 
+#if defined(COMMON_POINT_ROW_ELSEWHERE)
+// The row loop this copy brings for the usual states with nearest mip selection: the pixels
+// drawn from lanes.first before a piece that needs the one-texel sampler.
+template <TextureFormat F>
+int64_t CommonPointRow8(const FastTextured& f, const RowLanes& lanes, int64_t last, uint64_t& written,
+                        uint64_t& shaded);
+#endif
+
 template <TextureFormat F>
 int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64_t last, int32_t y,
                         const float* rowStart, const float* stepX, const float* stepY, float constantQ, bool rgb565,
@@ -725,6 +735,11 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     int64_t i = first;
     FastTextured fast;
     if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
+#if defined(COMMON_POINT_ROW_ELSEWHERE)
+        if (fast.common && fast.mip == D3DTFP_POINT) {
+            return CommonPointRow8<F>(fast, lanes, last, written, shaded);
+        }
+#endif
         for (; last - i + 1 > 48; i += 64) {
             const RowLanes four[4] = {groupAt(i), groupAt(i + 16), groupAt(i + 32), groupAt(i + 48)};
             if (!FastShadeGroups16<F, 4>(fast, four, written, shaded)) {
@@ -872,6 +887,17 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
     lanes.rowOfLane = _mm512_srli_epi32(info, 16);
 }
 
+#if defined(PACKET_GROUPS8_ELSEWHERE)
+// The copy's own packet steps, in eight-lane registers (packet_shading_avx2.h): the lanes of a
+// group onto a 565 target, true where its rows' windows lie on the target, and the shading
+// of the groups.
+inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
+                              int rowBase, const __m512* starts, PacketLanes& lanes);
+template <TextureFormat F>
+int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const PacketLanes* lanes,
+                       const bool* windows, uint64_t& written, uint64_t& shaded);
+#endif
+
 template <TextureFormat F>
 int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
                       const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
@@ -883,8 +909,19 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     // The lanes first, so that the rows' pixels, stored just before, have landed when the
     // starting values load them.
     int start = 0;
+#if defined(PACKET_GROUPS8_ELSEWHERE)
+    bool windows[RowPacket::kGroups] = {};
+#endif
     for (int g = 0; g < packet.groups; ++g) {
         const int rows = packet.groupRows[g];
+#if defined(PACKET_GROUPS8_ELSEWHERE)
+        if (rgb565) {
+            windows[g] = BuildPacketLanes8(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g],
+                                           lanes[g]);
+            start += rows;
+            continue;
+        }
+#endif
         BuildPacketLanes(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], rgb565, lanes[g]);
         start += rows;
     }
@@ -896,17 +933,8 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     }
     FastTextured fast;
     if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
-#if defined(LANES16)
-        // In register pairs, two groups at once outgrow the sixteen registers: one at a time
-        // measured faster. A group that needs the one-texel sampler draws nothing, so the rows
-        // before it count as drawn.
-        if (!FastShadeGroups16<F, 1>(fast, lanes, written, shaded)) {
-            return 0;
-        }
-        if (packet.groups == 2 && !FastShadeGroups16<F, 1>(fast, lanes + 1, written, shaded)) {
-            return packet.groupRows[0];
-        }
-        return packet.rows;
+#if defined(PACKET_GROUPS8_ELSEWHERE)
+        return ShadePacketGroups8<F>(fast, packet, lanes, windows, written, shaded);
 #else
         const bool fastDrawn = packet.groups == 2 ? FastShadeGroups16<F, 2>(fast, lanes, written, shaded)
                                                   : FastShadeGroups16<F, 1>(fast, lanes, written, shaded);

@@ -17,7 +17,9 @@
 
 // The sixteen-lane loops (spans16_body.h) for processors with AVX2 and FMA but no AVX-512,
 // each sixteen-lane step as two eight-lane ones (lanes16_avx2.h), but for the plain Gouraud
-// span, written for these registers at the end.
+// span, the shading of a small triangle's packet in the usual lit states
+// (packet_shading_avx2.h) and the usual scene's textured row (textured_row8_avx2.h), written
+// for these registers.
 #if defined(__x86_64__)
 
 #pragma GCC push_options
@@ -61,10 +63,18 @@ inline void StoreWithin16(void* at, __mmask16 inside, __mmask16 m, __m256i v) {
 
 }  // namespace
 
-// The plain Gouraud span has a loop of its own, below.
+// The plain Gouraud span has a loop of its own, below, and so have a small triangle's
+// packet and the usual scene's textured row with nearest mip selection.
 #define GOURAUD_SPAN16_ELSEWHERE
+#define PACKET_GROUPS8_ELSEWHERE
+#define COMMON_POINT_ROW_ELSEWHERE
 #include "sys/raster/spans16_body.h"
+#undef COMMON_POINT_ROW_ELSEWHERE
+#undef PACKET_GROUPS8_ELSEWHERE
 #undef GOURAUD_SPAN16_ELSEWHERE
+#include "sys/raster/packet_shading_avx2.h"
+
+#include "sys/raster/textured_row8_avx2.h"
 
 // The plain Gouraud + z span, in the registers' own width rather than through the sixteen-lane
 // operation layer: each value a pair of eight-lane registers, the z values, the test and the

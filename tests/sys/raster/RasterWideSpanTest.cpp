@@ -47,20 +47,20 @@ Isa g_path = Isa::Avx2;
 
 Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32_t zFunc, uint32_t zWrite,
             uint32_t bias, const Texturing* texturing = nullptr, bool small = false, float reach = 3.0f,
-            bool sixteen = true) {
+            bool sixteen = true, int width = 61) {
     const Isa active = sys::raster::simd::ActiveIsa();
     sys::raster::simd::UseIsa(wide ? g_path : Isa::Scalar);
     sys::raster::simd::Enable16(sixteen);
-    RasterCanvas canvas(61, 47, format);
+    RasterCanvas canvas(width, 47, format);
     Rasterizer& r = canvas.raster;
-    SetUpUnitPerspective(r, 61, 47, dither);
+    SetUpUnitPerspective(r, width, 47, dither);
     if (!perspective) {
         r.SetTransform(D3DTRANSFORMSTATE_PROJECTION, Matrix4{});
     }
     r.SetRenderState(D3DRENDERSTATE_ZFUNC, zFunc);
     r.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
     r.SetRenderState(D3DRENDERSTATE_ZBIAS, bias);
-    r.Clear(sys::RECT{0, 0, 61, 47}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00405060, 0.6f);
+    r.Clear(sys::RECT{0, 0, width, 47}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00405060, 0.6f);
     // 32 x 16 texels over five levels of noise, alpha included where the layout has it.
     std::mt19937 texels(3);
     TestTexture texture(texturing != nullptr ? texturing->format : TextureFormat::RGB565,
@@ -280,6 +280,38 @@ TEST_P(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
     }
 }
 
+// Rows long enough for whole pieces of four sixteen-lane groups, in the usual scene's states
+// with nearest mip selection: within one step of the one-pixel loops, and where this machine
+// has both processor paths, the AVX2 path's pixels are the AVX-512 path's.
+TEST_P(RasterWideSpans, LongUsualRowsMatchTheOnePixelLoopsAndEitherPath) {
+    const Texturing cases[] = {
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE},
+        {TextureFormat::ARGB4444, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, -0.8f},
+    };
+    constexpr int kWidth = 203;
+    for (const Texturing& t : cases) {
+        const auto where = ::testing::Message() << "texture layout " << static_cast<int>(t.format);
+        const Result narrow =
+            Draw(false, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, false, 3.0f, true, kWidth);
+        const Result wide =
+            Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, false, 3.0f, true, kWidth);
+        EXPECT_EQ(BeyondOneStep(wide, narrow, PixelFormat::RGB565), "") << where;
+        EXPECT_EQ(wide.depth, narrow.depth) << where;
+        EXPECT_EQ(wide.written, narrow.written) << where;
+        EXPECT_GT(narrow.written, 2000u) << where;
+        if (g_path == Isa::Avx2 && sys::raster::simd::BestIsa() >= Isa::Avx512) {
+            g_path = Isa::Avx512;
+            const Result other =
+                Draw(true, PixelFormat::RGB565, true, true, D3DCMP_LESSEQUAL, 1, 0, &t, false, 3.0f, true, kWidth);
+            g_path = Isa::Avx2;
+            EXPECT_EQ(wide.pixels, other.pixels) << where;
+            EXPECT_EQ(wide.depth, other.depth) << where;
+        }
+    }
+}
+
 // Coordinates past 65536 repeats, or not numbers, need the one-texel sampler: the wide loops
 // hand such groups back and the pixels stay the same.
 TEST_P(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
@@ -287,6 +319,9 @@ TEST_P(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
                               true, D3DTOP_MODULATE, D3DTOP_MODULATE};
     // A wide texture, sampled at its full size far from the origin: the usual states take
     // fixed-point texel positions, whose reach the texture's size lowers.
+    // The lit world's states, which the AVX2 processors shade in a packet loop of their own.
+    const Texturing lit{TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false,
+                        false, D3DTOP_MODULATE, D3DTOP_MODULATE};
     Texturing wideTexture = trilinear;
     wideTexture.mip = D3DTFP_POINT;
     wideTexture.width = 1024;
@@ -299,6 +334,7 @@ TEST_P(RasterWideSpans, FarTextureCoordinatesMatchTheOnePixelLoops) {
     } cases[] = {{&trilinear, 60000.0f, false, 400},
                  {&trilinear, 60000.0f, true, 400},
                  {&trilinear, std::numeric_limits<float>::quiet_NaN(), false, 200},
+                 {&lit, 60000.0f, true, 400},
                  {&wideTexture, 0.05f, false, 400}};
     for (const auto& c : cases) {
         const Texturing& t = *c.t;
@@ -370,6 +406,53 @@ TEST_P(RasterWideSpans, GouraudRowsWithQAtOrBelowZeroMatchTheEightPixelLoop) {
         EXPECT_GT(results[0].written, 10u);
     }
     sys::raster::simd::UseIsa(active);
+}
+
+// Processors with AVX2 alone shade small triangles' packets in the lit world's states in a loop
+// of their own, eight lanes a register, which draws what the AVX-512 loop draws, bit for bit:
+// groups that share a level and groups that straddle two (the biases), every texel layout and
+// colour form, z functions that pass, fail or write nothing, and rows at the target's edges.
+TEST(RasterWidePaths, SmallLitTrianglesDrawTheSameOnBothWidePaths) {
+    if (sys::raster::simd::BestIsa() < Isa::Avx512) {
+        GTEST_SKIP() << "this processor has no avx512 path to compare with";
+    }
+    constexpr uint32_t kLinear = D3DTFG_LINEAR, kPoint = D3DTFP_POINT;
+    const struct {
+        Texturing t;
+        uint32_t zFunc, zWrite;
+    } cases[] = {
+        {{TextureFormat::RGB565, kLinear, kPoint, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
+          D3DTOP_MODULATE, -0.6f},
+         D3DCMP_LESSEQUAL, 1},
+        {{TextureFormat::RGB565, kLinear, kPoint, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
+          D3DTOP_MODULATE},
+         D3DCMP_LESS, 1},
+        {{TextureFormat::ARGB4444, kLinear, kPoint, D3DTADDRESS_CLAMP, false, false, false, D3DTOP_SELECTARG1,
+          D3DTOP_SELECTARG1, 1.2f},
+         D3DCMP_GREATER, 0},
+        {{TextureFormat::ARGB1555, kLinear, kPoint, D3DTADDRESS_WRAP, false, false, false, D3DTOP_SELECTARG2,
+          D3DTOP_SELECTARG2, -1.7f},
+         D3DCMP_NOTEQUAL, 1},
+        {{TextureFormat::RGB555, kLinear, kPoint, D3DTADDRESS_CLAMP, false, false, false, D3DTOP_MODULATE,
+          D3DTOP_MODULATE, 0.3f},
+         D3DCMP_ALWAYS, 1},
+    };
+    const Isa saved = g_path;
+    for (const auto& c : cases) {
+        Result results[2];
+        for (const Isa path : {Isa::Avx2, Isa::Avx512}) {
+            g_path = path;
+            results[path == Isa::Avx512] =
+                Draw(true, PixelFormat::RGB565, true, true, c.zFunc, c.zWrite, 0, &c.t, true);
+        }
+        const auto where = ::testing::Message() << "texture layout " << static_cast<int>(c.t.format) << " z function "
+                                                << c.zFunc;
+        EXPECT_EQ(results[0].pixels, results[1].pixels) << where;
+        EXPECT_EQ(results[0].depth, results[1].depth) << where;
+        EXPECT_EQ(results[0].written, results[1].written) << where;
+        EXPECT_GT(results[0].written, 100u) << where;
+    }
+    g_path = saved;
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, RasterWideSpans, ::testing::Values(Isa::Avx2, Isa::Avx512),

@@ -1,0 +1,452 @@
+#pragma once
+
+// A small triangle's packet shaded in the eight-lane registers of AVX2, for the lit world's
+// usual states: bilinear sampling at a nearest-selected level with perspective, the texture
+// alone, times or instead of the diffuse colour, onto a 565 target without fog or blending.
+// The sixteen lanes of a group go as two halves of eight, each value in one register and each
+// mask a register of lanes, and a half without a lane of the rows is skipped; the rows' z
+// values and pixels are read and written sixteen at a time from each row's window. Lane for
+// lane it computes what the fast path's general copy (textured_fast16.h) computes: the same z,
+// test, w, coordinates, level, texel addresses, weights, sums and colours. A half whose lanes
+// leave one level's range or reach far out, and the other states, go to that copy.
+//
+// Only spans_avx2.cpp includes this, after spans16_body.h, in its namespace and target region.
+
+namespace {
+
+namespace packet8 {
+
+using lanes16::Bits16;
+using lanes16::Lanes32;
+using lanes16::Pick32;
+
+// How a group's shading ended: drawn, needing the one-texel sampler (nothing written), or
+// left to the sixteen-lane copy (nothing written).
+enum class Outcome { Drawn, OneTexel, Declined };
+
+inline __m256 Saturate8(__m256 v) {
+    // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
+    return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+}
+
+// Whether any lane of an all-ones-or-zero register is set.
+inline bool Any(__m256i m) { return _mm256_testz_si256(m, m) == 0; }
+
+// Unsigned a >= b, lane by lane, as all ones or zero.
+inline __m256i AtLeastU32(__m256i a, __m256i b) { return _mm256_cmpeq_epi32(_mm256_max_epu32(a, b), a); }
+
+// The channels of two 16-bit texels held in one 32-bit lane, each left in its own half.
+template <TextureFormat F>
+inline void ChannelPairs8(__m256i pair, __m256i* c) {
+    if constexpr (F == TextureFormat::RGB565) {
+        c[0] = _mm256_srli_epi16(pair, 11);
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(63));
+        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
+    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
+        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 10), _mm256_set1_epi16(31));
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(31));
+        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
+    } else {
+        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 8), _mm256_set1_epi16(15));
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 4), _mm256_set1_epi16(15));
+        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(15));
+    }
+}
+
+// One level's bilinear sums of red, green and blue for the active lanes, as BilinearSumsG
+// takes them at a level every lane shares; false when a read would pass the level's end.
+template <TextureFormat F>
+inline bool LevelSums8(const FastTextured& f, __m256i active, int level, __m256 u, __m256 v, __m256i* sum) {
+    const auto& table = f.p->levels;
+    const __m256i one = _mm256_set1_epi32(1), zero = _mm256_setzero_si256();
+    const __m256 half = _mm256_set1_ps(0.5f), k256 = _mm256_set1_ps(256.0f);
+    const __m256i width = _mm256_set1_epi32(table.width[level]), height = _mm256_set1_epi32(table.height[level]);
+    const __m256i pitchPair = _mm256_set1_epi32(2 | (table.pitch[level] << 16));
+    const __m256i lastRead = _mm256_set1_epi32(table.lastRead[level]);
+    constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+    const __m256 fx = _mm256_sub_ps(_mm256_mul_ps(u, _mm256_cvtepi32_ps(width)), half);
+    const __m256 fy = _mm256_sub_ps(_mm256_mul_ps(v, _mm256_cvtepi32_ps(height)), half);
+    const __m256 floorX = _mm256_round_ps(fx, kFloor), floorY = _mm256_round_ps(fy, kFloor);
+    const __m256i i0 = _mm256_cvttps_epi32(floorX), j0 = _mm256_cvttps_epi32(floorY);
+    // A fraction times 256 is exact, so the fused add rounds as the separate one does.
+    const __m256i wx = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_sub_ps(fx, floorX), k256, half));
+    const __m256i wy = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_sub_ps(fy, floorY), k256, half));
+    const __m256i widthMask = _mm256_sub_epi32(width, one), heightMask = _mm256_sub_epi32(height, one);
+    const __m256i i1 = _mm256_add_epi32(i0, one), j1 = _mm256_add_epi32(j0, one);
+    __m256i iA, iB, jA, jB;
+    if (f.wrapU) {
+        iA = _mm256_and_si256(i0, widthMask);
+        iB = _mm256_and_si256(i1, widthMask);
+    } else {
+        iA = _mm256_min_epi32(_mm256_max_epi32(i0, zero), widthMask);
+        iB = _mm256_min_epi32(_mm256_max_epi32(i1, zero), widthMask);
+    }
+    if (f.wrapV) {
+        jA = _mm256_slli_epi32(_mm256_and_si256(j0, heightMask), 16);
+        jB = _mm256_slli_epi32(_mm256_and_si256(j1, heightMask), 16);
+    } else {
+        jA = _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(j0, zero), heightMask), 16);
+        jB = _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(j1, zero), heightMask), 16);
+    }
+    // Offsets from the level's first texel; only lanes whose second texel wraps or clamps can
+    // read past its end, at the last texel of the last row.
+    const __m256i apart = _mm256_andnot_si256(_mm256_cmpeq_epi32(iB, _mm256_add_epi32(iA, one)), active);
+    const __m256i top = _mm256_madd_epi16(_mm256_or_si256(iA, jA), pitchPair);
+    const __m256i bottom = _mm256_madd_epi16(_mm256_or_si256(iA, jB), pitchPair);
+    const int* texels = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(f.texels) +
+                                                     static_cast<intptr_t>(table.offset[level]));
+    const bool anyApart = Any(apart);
+    __m256i topRight = zero, bottomRight = zero;
+    if (anyApart) {
+        topRight = _mm256_madd_epi16(_mm256_or_si256(iB, jA), pitchPair);
+        bottomRight = _mm256_madd_epi16(_mm256_or_si256(iB, jB), pitchPair);
+        const __m256i past = _mm256_or_si256(
+            _mm256_or_si256(_mm256_cmpgt_epi32(top, lastRead), _mm256_cmpgt_epi32(bottom, lastRead)),
+            _mm256_or_si256(_mm256_cmpgt_epi32(topRight, lastRead), _mm256_cmpgt_epi32(bottomRight, lastRead)));
+        if (Any(_mm256_and_si256(past, apart))) {
+            return false;
+        }
+    }
+    __m256i upper = _mm256_mask_i32gather_epi32(zero, texels, top, active, 1);
+    __m256i lower = _mm256_mask_i32gather_epi32(zero, texels, bottom, active, 1);
+    if (anyApart) {
+        const __m256i low16 = _mm256_set1_epi32(0xFFFF);
+        const __m256i upperRight = _mm256_mask_i32gather_epi32(zero, texels, topRight, apart, 1);
+        const __m256i lowerRight = _mm256_mask_i32gather_epi32(zero, texels, bottomRight, apart, 1);
+        upper = _mm256_blendv_epi8(
+            upper, _mm256_or_si256(_mm256_and_si256(upper, low16), _mm256_slli_epi32(upperRight, 16)), apart);
+        lower = _mm256_blendv_epi8(
+            lower, _mm256_or_si256(_mm256_and_si256(lower, low16), _mm256_slli_epi32(lowerRight, 16)), apart);
+    }
+    // Down each column first (both texels of a row pair in their 16-bit halves), then across
+    // with one multiply-add.
+    const __m256i below = _mm256_or_si256(wy, _mm256_slli_epi32(wy, 16));
+    const __m256i across =
+        _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(256), _mm256_slli_epi32(wx, 16)), wx);
+    const __m256i above = _mm256_sub_epi32(_mm256_set1_epi32(256 * 0x10001), below);
+    __m256i up[3], down[3];
+    ChannelPairs8<F>(upper, up);
+    ChannelPairs8<F>(lower, down);
+#pragma GCC unroll 3
+    for (int n = 0; n < 3; ++n) {
+        const __m256i column =
+            _mm256_add_epi16(_mm256_mullo_epi16(up[n], above), _mm256_mullo_epi16(down[n], below));
+        sum[n] = _mm256_madd_epi16(column, across);
+    }
+    return true;
+}
+
+// Whether the packet loop has a copy for the draw's states (FastTextured already holds the
+// linear filter and no alpha test).
+inline bool Covers(const FastTextured& f) {
+    const StageState::Form form = f.stage->colourForm;
+    return !f.common && f.rgb565 && f.perspective && f.mip == D3DTFP_POINT && !f.shade->fog && !f.shade->blend &&
+           (form == StageState::Form::TextureTimesCurrent || form == StageState::Form::Texture ||
+            form == StageState::Form::Current);
+}
+
+// The lanes (16-bit, all ones or zero) whose z value passes the function against the stored one.
+inline __m256i DepthPasses(int function, __m256i incoming, __m256i stored) {
+    const __m256i atMost = _mm256_cmpeq_epi16(_mm256_min_epu16(incoming, stored), incoming);
+    if (function == 6) {
+        return atMost;
+    }
+    const __m256i all = _mm256_set1_epi32(-1);
+    const __m256i atLeast = _mm256_cmpeq_epi16(_mm256_max_epu16(incoming, stored), incoming);
+    const __m256i none = _mm256_setzero_si256();
+    return _mm256_or_si256(
+        _mm256_or_si256((function & 4) != 0 ? _mm256_xor_si256(atLeast, all) : none,
+                        (function & 2) != 0 ? _mm256_and_si256(atMost, atLeast) : none),
+        (function & 1) != 0 ? _mm256_xor_si256(atMost, all) : none);
+}
+
+// The lanes of a group's rows as sixteen 16-bit lanes, all ones or zero, from each row's mask.
+inline void RowLanes16(const PacketLanes& lanes, __m256i* run) {
+    const __m256i bit = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
+                                          static_cast<short>(0x8000));
+    for (int r = 0; r < lanes.rows; ++r) {
+        const __m256i mask = _mm256_set1_epi16(static_cast<short>(lanes.rowMask[r]));
+        run[r] = _mm256_cmpeq_epi16(_mm256_and_si256(mask, bit), bit);
+    }
+}
+
+// Where every row's sixteen pixels from its lane 0's (the row's addresses) lie on the target
+// and z rows, a group reads them whole and writes them back whole, its own lanes changed:
+// rows belong to one band each, so no other thread touches the pixels around.
+inline __m256i LoadWindows16(const PacketLanes& lanes, const uintptr_t* at, const __m256i* run) {
+    __m256i v = _mm256_setzero_si256();
+    for (int r = 0; r < lanes.rows; ++r) {
+        v = _mm256_or_si256(v, _mm256_and_si256(run[r], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at[r]))));
+    }
+    return v;
+}
+inline void StoreWindows16(const PacketLanes& lanes, const uintptr_t* at, const __m256i* run, __m256i pass,
+                           __m256i v) {
+    for (int r = 0; r < lanes.rows; ++r) {
+        __m256i* window = reinterpret_cast<__m256i*>(at[r]);
+        _mm256_storeu_si256(window, _mm256_blendv_epi8(_mm256_loadu_si256(window), v, _mm256_and_si256(run[r], pass)));
+    }
+}
+
+// One packet group through the eight-lane loop; LowRows when every row's starting values lie
+// on the table's low eight lanes.
+template <TextureFormat F, bool LowRows>
+inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool windows, uint64_t& written,
+                           uint64_t& shaded) {
+    const Rasterizer::PixelPipeline& p = *f.p;
+    const float* stepX = f.stepX;
+    const __m256 one = _mm256_set1_ps(1.0f), zerof = _mm256_setzero_ps(), half = _mm256_set1_ps(0.5f);
+    const __m256 offset[2] = {lanes.offset.lo, lanes.offset.hi};
+    const __m256i rowOfLane[2] = {lanes.rowOfLane.lo, lanes.rowOfLane.hi};
+    // A plane's value at each lane of half h: the lane's row's start.
+    auto start = [&](int plane, int h) {
+        const auto& table = lanes.starts[plane];
+        if constexpr (LowRows) {
+            return _mm256_permutevar8x32_ps(table.lo, rowOfLane[h]);
+        } else {
+            return _mm256_castsi256_ps(
+                Pick32(rowOfLane[h], _mm256_castps_si256(table.lo), _mm256_castps_si256(table.hi)));
+        }
+    };
+    // z exactly as the one-pixel loop finds it, both halves as sixteen 16-bit lanes.
+    __m256i depth32[2];
+#pragma GCC unroll 2
+    for (int h = 0; h < 2; ++h) {
+        const __m256 z = _mm256_add_ps(start(0, h), _mm256_mul_ps(_mm256_set1_ps(stepX[0]), offset[h]));
+        depth32[h] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z), _mm256_set1_ps(65535.0f)), half));
+        if (p.depthBias != 0) {
+            depth32[h] = _mm256_max_epi32(_mm256_sub_epi32(depth32[h], _mm256_set1_epi32(p.depthBias)),
+                                          _mm256_setzero_si256());
+        }
+    }
+    // Both 0..65535, so packing them is exact.
+    const __m256i depth = _mm256_permute4x64_epi64(_mm256_packus_epi32(depth32[0], depth32[1]), 0xD8);
+    __m256i run[RowPacket::kLanes];
+    if (windows) {
+        RowLanes16(lanes, run);
+    }
+    __m256i passing = _mm256_setzero_si256();
+    unsigned pass = lanes.inside;
+    if (p.depthTest) {
+        const __m256i stored = windows ? LoadWindows16(lanes, lanes.depth, run) : lanes.LoadDepth();
+        passing = DepthPasses(DepthFunction(p), depth, stored);
+        pass &= Bits16(passing);
+    } else if (windows) {
+        passing = _mm256_set1_epi32(-1);
+    }
+    if (pass == 0) {
+        return Outcome::Drawn;
+    }
+    const StageState::Form form = f.stage->colourForm;
+    constexpr texels::ChannelScale kScale = texels::Scale<F>();
+    const float scales[3] = {kScale.r, kScale.g, kScale.b};
+    const int planes[3] = {2 + kDiffuseR, 2 + kDiffuseG, 2 + kDiffuseB};
+    const __m256i magnitude = _mm256_set1_epi32(0x7FFFFFFF);
+    const __m256i limit = _mm256_castps_si256(_mm256_set1_ps(65536.0f));
+    __m256i pixel[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
+    int level = -1;
+    float low = 0.0f, high = 0.0f;
+    // Every lane of the rows is shaded, not only those that pass: the work then need not wait
+    // for the stored z values, which a neighbouring triangle has often only just written. A lane
+    // that would take the sixteen-lane copy's rarer ways sends the group there, which decides
+    // by the passing lanes.
+    for (int h = 0; h < 2; ++h) {
+        const unsigned bits = (lanes.inside >> (8 * h)) & 0xFF;
+        if (bits == 0) {
+            continue;
+        }
+        const __m256i active = Lanes32(bits);
+        // w and the coordinates exactly, so texel addresses and weights are the one-pixel loop's.
+        const __m256 q = _mm256_add_ps(start(1, h), _mm256_mul_ps(_mm256_set1_ps(stepX[1]), offset[h]));
+        const __m256 w = _mm256_div_ps(
+            one, _mm256_blendv_ps(_mm256_set1_ps(f.constantQ), q, _mm256_cmp_ps(q, zerof, _CMP_GT_OQ)));
+        const __m256 u =
+            _mm256_mul_ps(_mm256_add_ps(start(f.su, h), _mm256_mul_ps(_mm256_set1_ps(stepX[f.su]), offset[h])), w);
+        const __m256 v =
+            _mm256_mul_ps(_mm256_add_ps(start(f.sv, h), _mm256_mul_ps(_mm256_set1_ps(stepX[f.sv]), offset[h])), w);
+        // Coordinates that are not numbers or too far (for the one-texel sampler).
+        const __m256i reach = _mm256_and_si256(
+            _mm256_max_epu32(_mm256_and_si256(_mm256_castps_si256(u), magnitude),
+                             _mm256_and_si256(_mm256_castps_si256(v), magnitude)),
+            active);
+        if (Any(AtLeastU32(reach, limit))) {
+            return Outcome::Declined;
+        }
+        // The level from the footprint: the first lane's, where every lane's footprint keeps
+        // well inside its range.
+        const float tw = p.textureSize[0][0], th = p.textureSize[0][1];
+        const float* stepY = f.stepY;
+        const __m256 ux = _mm256_fnmadd_ps(u, _mm256_set1_ps(stepX[1] * tw), _mm256_set1_ps(stepX[f.su] * tw));
+        const __m256 vx = _mm256_fnmadd_ps(v, _mm256_set1_ps(stepX[1] * th), _mm256_set1_ps(stepX[f.sv] * th));
+        const __m256 uy = _mm256_fnmadd_ps(u, _mm256_set1_ps(stepY[1] * tw), _mm256_set1_ps(stepY[f.su] * tw));
+        const __m256 vy = _mm256_fnmadd_ps(v, _mm256_set1_ps(stepY[1] * th), _mm256_set1_ps(stepY[f.sv] * th));
+        const __m256 across = _mm256_fmadd_ps(ux, ux, _mm256_mul_ps(vx, vx));
+        const __m256 down = _mm256_fmadd_ps(uy, uy, _mm256_mul_ps(vy, vy));
+        const __m256 rho2 = _mm256_mul_ps(_mm256_max_ps(down, across), _mm256_mul_ps(w, w));
+        // The first half's level range serves the second where its lanes keep to it too.
+        const __m256i footprint = _mm256_castps_si256(rho2);
+        auto leave = [&] {
+            const __m256i inRange =
+                _mm256_andnot_si256(AtLeastU32(footprint, _mm256_castps_si256(_mm256_set1_ps(high))),
+                                    AtLeastU32(footprint, _mm256_castps_si256(_mm256_set1_ps(low))));
+            return Any(_mm256_andnot_si256(inRange, active));
+        };
+        if (level < 0 || leave()) {
+            const float r = _mm256_cvtss_f32(
+                _mm256_permutevar8x32_ps(rho2, _mm256_set1_epi32(static_cast<int>(__builtin_ctz(bits)))));
+            if (!PointLevelRange(f, r, level, low, high) || leave()) {
+                return Outcome::Declined;
+            }
+        }
+        __m256i sum[3];
+        if (!LevelSums8<F>(f, active, level, u, v, sum)) {
+            return Outcome::Declined;
+        }
+        const __m256 thresholds = h == 0 ? lanes.thresholds.lo : lanes.thresholds.hi;
+        const float units[3] = {31.0f, 63.0f, 31.0f};
+        __m256i channel[3];
+#pragma GCC unroll 3
+        for (int n = 0; n < 3; ++n) {
+            const __m256 texel = _mm256_cvtepi32_ps(sum[n]);
+            __m256 colour;
+            if (form == StageState::Form::Texture) {
+                colour = _mm256_mul_ps(texel, _mm256_set1_ps(scales[n]));
+            } else {
+                const __m256 diffuse = _mm256_mul_ps(
+                    _mm256_fmadd_ps(_mm256_set1_ps(stepX[planes[n]]), offset[h], start(planes[n], h)), w);
+                colour = form == StageState::Form::TextureTimesCurrent
+                             ? _mm256_mul_ps(texel, _mm256_mul_ps(diffuse, _mm256_set1_ps(scales[n])))
+                             : diffuse;
+            }
+            channel[n] =
+                _mm256_cvttps_epi32(_mm256_fmadd_ps(Saturate8(colour), _mm256_set1_ps(units[n]), thresholds));
+        }
+        pixel[h] = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(channel[0], 11), _mm256_slli_epi32(channel[1], 5)),
+                                   channel[2]);
+    }
+    // Each channel below its next step, so the pixels pack to 16 bits exactly.
+    const __m256i pixels = _mm256_permute4x64_epi64(_mm256_packus_epi32(pixel[0], pixel[1]), 0xD8);
+    if (windows) {
+        if (p.depthWrite) {
+            StoreWindows16(lanes, lanes.depth, run, passing, depth);
+        }
+        StoreWindows16(lanes, lanes.target, run, passing, pixels);
+    } else {
+        if (p.depthWrite) {
+            lanes.StoreDepth(static_cast<__mmask16>(pass), depth);
+        }
+        lanes.StoreTarget16(static_cast<__mmask16>(pass), pixels);
+    }
+    const uint64_t count = static_cast<uint64_t>(__builtin_popcount(pass));
+    shaded += count;
+    written += count;
+    return Outcome::Drawn;
+}
+
+}  // namespace packet8
+
+// The lanes of the packet's rows from `start`, `rows` of them (one group), as BuildPacketLanes
+// finds them, in eight-lane steps: each row's word (its row on the lanes' table, first lane,
+// dither cell) goes to its sixteen lanes by two stores of eight, each row over the one before from
+// its own first lane on, so the lanes take their words with no mask per row. True when every
+// row's sixteen pixels from its lane 0's lie on the target's rows (for LoadWindows16).
+inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
+                              int rowBase, const __m512* starts, PacketLanes& lanes) {
+    lanes.rows = rows;
+    lanes.lowRows = rowBase + rows <= 8;
+    lanes.starts = starts;
+    alignas(32) int32_t info[2 * RowPacket::kLanes];
+    const uintptr_t pixels = reinterpret_cast<uintptr_t>(p.pixels);
+    const uintptr_t depth = reinterpret_cast<uintptr_t>(p.depth);
+    const uintptr_t pitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.pitch));
+    const uintptr_t depthPitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.depthPitch));
+    int lane = 0;
+    bool windows = true;
+    for (int r = 0; r < rows; ++r) {
+        const int32_t first = packet.first[start + r], y = packet.y[start + r];
+        windows = windows && first - lane >= 0 && first - lane + RowPacket::kLanes <= p.right;
+        const int count = packet.last[start + r] - first + 1;
+        lanes.rowMask[r] = static_cast<__mmask16>(((1u << count) - 1) << lane);
+        const uintptr_t shift = static_cast<uintptr_t>(static_cast<intptr_t>(first - lane));
+        lanes.target[r] = pixels + static_cast<uintptr_t>(y) * pitch + shift * 2;
+        lanes.depth[r] = depth != 0 ? depth + static_cast<uintptr_t>(y) * depthPitch + shift * 2 : 0;
+        const __m256i word = _mm256_set1_epi32(((rowBase + r) << 16) | (lane << 8) | ((y & 3) << 2) |
+                                               static_cast<int32_t>(shift & 3));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(info + lane), word);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(info + lane + 8), word);
+        lane += count;
+    }
+    const unsigned inside = lane >= 16 ? 0xFFFFu : (1u << lane) - 1;
+    lanes.inside = static_cast<__mmask16>(inside);
+    struct Matrix {
+        alignas(32) float cells[16];
+        Matrix() {
+            for (int k = 0; k < 16; ++k) {
+                cells[k] = DitherThreshold(k & 3, k >> 2);
+            }
+        }
+    };
+    static const Matrix matrix;
+    const __m256i byte = _mm256_set1_epi32(0xFF), three = _mm256_set1_epi32(3), twelve = _mm256_set1_epi32(12);
+    __m256 offset[2], thresholds[2];
+    __m256i rowOfLane[2];
+#pragma GCC unroll 2
+    for (int h = 0; h < 2; ++h) {
+        // Lanes past the rows stay zero throughout.
+        const __m256i in = packet8::Lanes32(inside >> (8 * h));
+        const __m256i word = _mm256_and_si256(_mm256_load_si256(reinterpret_cast<const __m256i*>(info + 8 * h)), in);
+        const __m256i laneIndex = _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(8 * h));
+        offset[h] = _mm256_cvtepi32_ps(
+            _mm256_and_si256(_mm256_sub_epi32(laneIndex, _mm256_and_si256(_mm256_srli_epi32(word, 8), byte)), in));
+        rowOfLane[h] = _mm256_srli_epi32(word, 16);
+        if (p.dither) {
+            // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
+            const __m256i column = _mm256_and_si256(_mm256_add_epi32(laneIndex, word), three);
+            const __m256i cell = _mm256_and_si256(_mm256_or_si256(column, _mm256_and_si256(word, twelve)), in);
+            const __m256i* cells = reinterpret_cast<const __m256i*>(matrix.cells);
+            thresholds[h] = _mm256_castsi256_ps(
+                packet8::Pick32(cell, _mm256_load_si256(cells), _mm256_load_si256(cells + 1)));
+        } else {
+            thresholds[h] = _mm256_set1_ps(0.5f);
+        }
+    }
+    lanes.offset = __m512(offset[0], offset[1]);
+    lanes.rowOfLane = __m512i(rowOfLane[0], rowOfLane[1]);
+    lanes.thresholds = __m512(thresholds[0], thresholds[1]);
+    return windows;
+}
+
+// A group through the sixteen-lane copy, out of line: the eight-lane loop's callers rarely
+// take it, and their code stays compact without it.
+template <TextureFormat F>
+__attribute__((noinline)) bool ShadeGroup16(const FastTextured& fast, const PacketLanes* lanes, uint64_t& written,
+                                            uint64_t& shaded) {
+    return FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
+}
+
+// A packet's groups one at a time, each through the eight-lane loop where it has a copy for
+// the states, else through the sixteen-lane one: in register pairs, two groups at once outgrow
+// the sixteen registers. A group that needs the one-texel sampler draws nothing, so the rows
+// before it count as drawn.
+template <TextureFormat F>
+int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const PacketLanes* lanes,
+                       const bool* windows, uint64_t& written, uint64_t& shaded) {
+    const bool covered = packet8::Covers(fast);
+    for (int g = 0; g < packet.groups; ++g) {
+        packet8::Outcome outcome = packet8::Outcome::Declined;
+        if (covered) {
+            outcome = lanes[g].lowRows ? packet8::ShadeGroup8<F, true>(fast, lanes[g], windows[g], written, shaded)
+                                       : packet8::ShadeGroup8<F, false>(fast, lanes[g], windows[g], written, shaded);
+        }
+        if (outcome == packet8::Outcome::Declined) {
+            outcome = ShadeGroup16<F>(fast, lanes + g, written, shaded) ? packet8::Outcome::Drawn
+                                                                         : packet8::Outcome::OneTexel;
+        }
+        if (outcome == packet8::Outcome::OneTexel) {
+            return g == 0 ? 0 : packet.groupRows[0];
+        }
+    }
+    return packet.rows;
+}
+
+}  // namespace
