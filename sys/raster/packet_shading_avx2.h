@@ -14,6 +14,27 @@
 
 namespace {
 
+// The channels of two 16-bit texels held in one 32-bit lane, each left in its own half
+// (ChannelPairs16 on eight lanes); the eight-lane textured row reads it too.
+template <TextureFormat F>
+inline void ChannelPairs8(__m256i pair, __m256i* c) {
+    if constexpr (F == TextureFormat::RGB565) {
+        c[0] = _mm256_srli_epi16(pair, 11);
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(63));
+        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
+    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
+        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 10), _mm256_set1_epi16(31));
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(31));
+        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
+        c[3] = _mm256_srli_epi16(pair, 15);
+    } else {
+        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 8), _mm256_set1_epi16(15));
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 4), _mm256_set1_epi16(15));
+        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(15));
+        c[3] = _mm256_srli_epi16(pair, 12);
+    }
+}
+
 namespace packet8 {
 
 using lanes16::Bits16;
@@ -34,24 +55,6 @@ inline bool Any(__m256i m) { return _mm256_testz_si256(m, m) == 0; }
 
 // Unsigned a >= b, lane by lane, as all ones or zero.
 inline __m256i AtLeastU32(__m256i a, __m256i b) { return _mm256_cmpeq_epi32(_mm256_max_epu32(a, b), a); }
-
-// The channels of two 16-bit texels held in one 32-bit lane, each left in its own half.
-template <TextureFormat F>
-inline void ChannelPairs8(__m256i pair, __m256i* c) {
-    if constexpr (F == TextureFormat::RGB565) {
-        c[0] = _mm256_srli_epi16(pair, 11);
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(63));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
-    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
-        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 10), _mm256_set1_epi16(31));
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(31));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
-    } else {
-        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 8), _mm256_set1_epi16(15));
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 4), _mm256_set1_epi16(15));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(15));
-    }
-}
 
 // One level's bilinear sums of red, green and blue for the active lanes, as BilinearSumsG
 // takes them at a level every lane shares; false when a read would pass the level's end.
@@ -124,7 +127,7 @@ inline bool LevelSums8(const FastTextured& f, __m256i active, int level, __m256 
     const __m256i across =
         _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(256), _mm256_slli_epi32(wx, 16)), wx);
     const __m256i above = _mm256_sub_epi32(_mm256_set1_epi32(256 * 0x10001), below);
-    __m256i up[3], down[3];
+    __m256i up[4], down[4];
     ChannelPairs8<F>(upper, up);
     ChannelPairs8<F>(lower, down);
 #pragma GCC unroll 3

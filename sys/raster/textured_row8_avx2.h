@@ -12,8 +12,9 @@
 // copy for these states computes, in the same order, so it draws what the AVX-512 path draws,
 // and hands a piece back whole where that copy would.
 //
-// Only spans_avx2.cpp includes this, after spans16_body.h, inside its target region and
-// namespace: it reads the body's FastTextured, RowLanes and level helpers.
+// Only spans_avx2.cpp includes this, after spans16_body.h and packet_shading_avx2.h, inside
+// its target region and namespace: it reads the body's FastTextured, RowLanes and level
+// helpers, and the packet loop's texel channel split.
 
 namespace {
 
@@ -44,27 +45,6 @@ inline void StorePart16(uint16_t* at, int count, unsigned bits, __m128i lanes, _
         return;
     }
     lanes16::mask_storeu_epi16(at, bits, _mm256_zextsi128_si256(v));
-}
-
-// The channels of two 16-bit texels held in one 32-bit lane, each left in its own half
-// (ChannelPairs16 on eight lanes).
-template <TextureFormat F>
-inline void ChannelPairs8(__m256i pair, __m256i* c) {
-    if constexpr (F == TextureFormat::RGB565) {
-        c[0] = _mm256_srli_epi16(pair, 11);
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(63));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
-    } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
-        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 10), _mm256_set1_epi16(31));
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(31));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
-        c[3] = _mm256_srli_epi16(pair, 15);
-    } else {
-        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 8), _mm256_set1_epi16(15));
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 4), _mm256_set1_epi16(15));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(15));
-        c[3] = _mm256_srli_epi16(pair, 12);
-    }
 }
 
 inline __m256 Saturate8x(__m256 v) {
