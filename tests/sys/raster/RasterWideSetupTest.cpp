@@ -130,6 +130,49 @@ TEST_P(RasterWideSetup, MatchesTheOneLanePathBitForBit) {
     }
 }
 
+// Small triangles' coverage in 32 bits, two or four rows a register for narrow blocks: every
+// row's mask is what its sums say, with values up to the largest the caller lets through and
+// edges that cross the block.
+TEST_P(RasterWideSetup, NearEdgesCoverWhatTheirSumsSay) {
+    if (sys::raster::simd::BestIsa() < GetParam()) {
+        GTEST_SKIP() << "this processor has no " << sys::raster::simd::IsaName(GetParam()) << " path";
+    }
+    const Isa active = sys::raster::simd::ActiveIsa();
+    sys::raster::simd::UseIsa(GetParam());
+    std::mt19937 random(11);
+    auto between = [&random](int32_t low, int32_t high) {
+        return std::uniform_int_distribution<int32_t>(low, high)(random);
+    };
+    for (int n = 0; n < 600; ++n) {
+        const int columns = 1 + n % 16, rows = 1 + (n / 16) % 16;
+        const bool far = n % 3 == 0;
+        sys::raster::simd::NearEdges edges{};
+        for (int e = 0; e < 3; ++e) {
+            edges.step[e] = between(-(1 << 24), 1 << 24) >> between(0, 20);
+            edges.rowStep[e] = between(-(1 << 24), 1 << 24) >> between(0, 20);
+            // Far from the block or crossing it near its middle.
+            edges.start[e] = far ? between(-(1 << 29), 1 << 29)
+                                 : -(columns / 2) * edges.step[e] - (rows / 2) * edges.rowStep[e] + between(-64, 64);
+        }
+        uint16_t mask[16];
+        sys::raster::simd::CoveredRowsNear16(edges, columns, rows, mask);
+        for (int r = 0; r < rows; ++r) {
+            uint16_t expected = 0;
+            for (int k = 0; k < columns; ++k) {
+                bool inside = true;
+                for (int e = 0; e < 3; ++e) {
+                    inside = inside && int64_t{edges.start[e]} + int64_t{r} * edges.rowStep[e] +
+                                               int64_t{k} * edges.step[e] >= 0;
+                }
+                expected = static_cast<uint16_t>(expected | (inside ? 1u << k : 0u));
+            }
+            ASSERT_EQ(mask[r], expected) << "case " << n << ", row " << r << " of " << rows << ", " << columns
+                                         << " columns";
+        }
+    }
+    sys::raster::simd::UseIsa(active);
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, RasterWideSetup, ::testing::Values(Isa::Avx2, Isa::Avx512),
                          [](const ::testing::TestParamInfo<Isa>& info) {
                              return std::string(sys::raster::simd::IsaName(info.param));
