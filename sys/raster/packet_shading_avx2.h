@@ -381,15 +381,6 @@ inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacke
     }
     const unsigned inside = lane >= 16 ? 0xFFFFu : (1u << lane) - 1;
     lanes.inside = static_cast<__mmask16>(inside);
-    struct Matrix {
-        alignas(32) float cells[16];
-        Matrix() {
-            for (int k = 0; k < 16; ++k) {
-                cells[k] = DitherThreshold(k & 3, k >> 2);
-            }
-        }
-    };
-    static const Matrix matrix;
     const __m256i byte = _mm256_set1_epi32(0xFF), three = _mm256_set1_epi32(3), twelve = _mm256_set1_epi32(12);
     __m256 offset[2], thresholds[2];
     __m256i rowOfLane[2];
@@ -406,7 +397,7 @@ inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacke
             // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
             const __m256i column = _mm256_and_si256(_mm256_add_epi32(laneIndex, word), three);
             const __m256i cell = _mm256_and_si256(_mm256_or_si256(column, _mm256_and_si256(word, twelve)), in);
-            const __m256i* cells = reinterpret_cast<const __m256i*>(matrix.cells);
+            const __m256i* cells = reinterpret_cast<const __m256i*>(DitherCells16());
             thresholds[h] = _mm256_castsi256_ps(
                 packet8::Pick32(cell, _mm256_load_si256(cells), _mm256_load_si256(cells + 1)));
         } else {

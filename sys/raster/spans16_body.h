@@ -33,6 +33,20 @@ const float* Thresholds16(bool dither, int32_t y) {
     return table.rows[dither ? (y & 3) : 4];
 }
 
+// The 4x4 dither thresholds by cell, (y & 3) * 4 + (x & 3), for a packet's lanes to pick from.
+inline const float* DitherCells16() {
+    struct Matrix {
+        alignas(64) float cells[16];
+        Matrix() {
+            for (int k = 0; k < 16; ++k) {
+                cells[k] = DitherThreshold(k & 3, k >> 2);
+            }
+        }
+    };
+    static const Matrix matrix;
+    return matrix.cells;
+}
+
 inline __m512 Saturate16(__m512 v) {
     // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
     return _mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
@@ -865,20 +879,11 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
     const __m512i offset =
         _mm512_maskz_sub_epi32(inside, laneIndex, _mm512_and_si512(_mm512_srli_epi32(info, 8), _mm512_set1_epi32(0xFF)));
     if (p.dither) {
-        struct Matrix {
-            alignas(64) float cells[16];
-            Matrix() {
-                for (int k = 0; k < 16; ++k) {
-                    cells[k] = DitherThreshold(k & 3, k >> 2);
-                }
-            }
-        };
-        static const Matrix matrix;
         // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
         const __m512i cell = _mm512_maskz_or_epi32(
             inside, _mm512_and_si512(_mm512_add_epi32(laneIndex, info), _mm512_set1_epi32(3)),
             _mm512_and_si512(info, _mm512_set1_epi32(12)));
-        lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(matrix.cells));
+        lanes.thresholds = _mm512_permutexvar_ps(cell, _mm512_load_ps(DitherCells16()));
     } else {
         lanes.thresholds = _mm512_set1_ps(0.5f);
     }
