@@ -407,11 +407,13 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
     const ScreenVertex* from[3] = {&a, &b, &c};
     const ScreenVertex* to[3] = {&b, &c, &a};
     simd::NearEdges nearEdges;
-    int32_t nearDx[3], nearDy[3];
+    int32_t nearDx[3], nearDy[3], nearThreshold[3];
     if (near) {
         for (int e = 0; e < 3; ++e) {
-            nearDx[e] = static_cast<int32_t>(to[e]->fx - from[e]->fx);
-            nearDy[e] = static_cast<int32_t>(to[e]->fy - from[e]->fy);
+            const Edge edge(*from[e], *to[e]);
+            nearDx[e] = static_cast<int32_t>(edge.dx);
+            nearDy[e] = static_cast<int32_t>(edge.dy);
+            nearThreshold[e] = static_cast<int32_t>(edge.threshold);
             nearEdges.rowStep[e] = nearDx[e] * static_cast<int32_t>(kOne);
             nearEdges.step[e] = -nearDy[e] * static_cast<int32_t>(kOne);
         }
@@ -423,8 +425,7 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
             for (int e = 0; e < 3; ++e) {
                 const int32_t ox = static_cast<int32_t>(left * kOne - from[e]->fx);
                 const int32_t oy = static_cast<int32_t>(rowTop * kOne - from[e]->fy);
-                const int32_t threshold = nearDy[e] < 0 || (nearDy[e] == 0 && nearDx[e] > 0) ? 0 : 1;
-                nearEdges.start[e] = nearDx[e] * oy - nearDy[e] * ox - threshold;
+                nearEdges.start[e] = nearDx[e] * oy - nearDy[e] * ox - nearThreshold[e];
             }
             simd::CoveredRowsNear16(nearEdges, columns, rows, covered);
         } else {
