@@ -5,6 +5,7 @@
 // textured span (textured_span_simd.cpp).
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -372,6 +373,58 @@ bool CoversTexturedPath(const ShadeState& s) {
         }
     }
     return true;
+}
+
+void PrepareFastTextured(Rasterizer::PixelPipeline& p) {
+    Rasterizer::PixelPipeline::FastDraw& f = p.fast;
+    f = {};
+    const auto& table = p.levels;
+    if (!table.usable || p.shade == nullptr) {
+        return;
+    }
+    const ShadeState& shade = *p.shade;
+    const StageState& stage = shade.stages[0];
+    const SamplerState& s = stage.sampler;
+    const Texture& t = *stage.texture;
+    if (shade.alphaTest || !s.linearMin || t.levelCount < 1) {
+        return;
+    }
+    // Texel indices and pitches fit the 16-bit products the addresses are made with, and a
+    // level's rows do not overlap.
+    for (int l = 0; l < kMaxTextureLevels; ++l) {
+        const uint32_t width = static_cast<uint32_t>(table.width[l]), height = static_cast<uint32_t>(table.height[l]);
+        const uint32_t pitch = static_cast<uint32_t>(table.pitch[l]);
+        if (!(pitch - 1 < 32767u && height <= 32768u && width <= 16384u &&
+              table.pitch[l] >= static_cast<int32_t>(width + width))) {
+            return;
+        }
+    }
+    f.usable = true;
+    f.shade = &shade;
+    f.stage = &stage;
+    f.texels = reinterpret_cast<const int*>(t.levels[0].pixels);
+    f.su = 2 + kTexture0U + 2 * stage.coordinateSet;
+    f.sv = f.su + 1;
+    f.wrapU = s.addressU == D3DTADDRESS_WRAP;
+    f.wrapV = s.addressV == D3DTADDRESS_WRAP;
+    f.fogStep = !(shade.fogEnd > shade.fogStart);
+    f.mip = s.mipFilter;
+    f.lastLevel = t.levelCount - 1;
+    f.firstLevel = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(f.lastLevel)));
+    f.lodBias = s.lodBias;
+    f.commonStates = p.format == PixelFormat::RGB565 && shade.blend && shade.fog && !f.fogStep &&
+                     (f.mip == D3DTFP_LINEAR || f.mip == D3DTFP_POINT) &&
+                     stage.colourForm == StageState::Form::TextureTimesCurrent &&
+                     stage.alphaForm == StageState::Form::TextureTimesCurrent && f.wrapU && f.wrapV &&
+                     p.depthTest && p.depthWrite && p.passLess && p.passEqual && !p.passGreater;
+    f.commonLimit =
+        std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
+    if (f.mip == D3DTFP_POINT) {
+        f.pointScale = s.lodBias == 0.0f ? 2.0f : std::exp2(2.0f * s.lodBias + 1.0f);
+        f.emptyLevel = static_cast<int>(std::min(-64.0f + s.lodBias, 64.0f) + 0.5f);
+        f.lowFactor = kPointMargin / f.pointScale;
+        f.highFactor = 4.0f / (kPointMargin * f.pointScale);
+    }
 }
 
 }  // namespace sys::raster::simd

@@ -192,6 +192,15 @@ int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet
 // specular, and no blending or the usual alpha blend. Fog and the alpha test may be on.
 bool CoversTexturedPath(const ShadeState& shade);
 
+// How far (as a factor) a squared footprint scaled for point selection must lie from a power
+// of four, a rounding boundary, for the fast textured loops' estimate of the level to be the
+// exact one: 2/1024 in its log2, 1/1024 of a level.
+constexpr float kPointMargin = 1.00136f;
+
+// Works out the draw's part of the fast textured loops (PixelPipeline::fast) from the rest of
+// the pipeline, once it is set up with its level table; not usable where the table is not.
+void PrepareFastTextured(Rasterizer::PixelPipeline& p);
+
 // The same as GouraudSpan for such a colour path (FillSpanShaded's work). `shaded` grows by
 // the pixels that passed the z test. It may stop before the end of the row (a sample that
 // would need the one-texel sampler's care); the caller finishes from where it stopped.

@@ -412,6 +412,7 @@ void Rasterizer::PrepareShading() {
             table.pitch[l] = level.pitch;
             table.lastRead[l] = static_cast<int32_t>(std::min(size, kReach)) - 4;
             table.offset[l] = static_cast<int32_t>(std::clamp(offset, -kReach, kReach));
+            table.pitchPair[l] = static_cast<int32_t>(2u | static_cast<uint32_t>(level.pitch) << 16);
         }
     }
 }
@@ -476,6 +477,7 @@ bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count,
     if (m_stage != nullptr) {
         p.shade = nullptr;
     }
+    simd::PrepareFastTextured(p);
     p.attributeCount = m_stage != nullptr || p.shade != nullptr ? kAttributeCount : 3;
     m_planes[0] = 0;
     m_planes[1] = 1;

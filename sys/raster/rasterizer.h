@@ -186,7 +186,33 @@ public:
             int32_t pitch[kMaxTextureLevels] = {};
             int32_t lastRead[kMaxTextureLevels] = {};
             int32_t offset[kMaxTextureLevels] = {};
+            int32_t pitchPair[kMaxTextureLevels] = {};  // 2 | pitch << 16: a texel's bytes across and down
         } levels;
+        // What the sixteen-lane fast textured loops take from the draw rather than from the
+        // triangle, worked out once with the level table (simd::PrepareFastTextured) and the
+        // same for every triangle, row and packet, on every processor path.
+        struct FastDraw {
+            bool usable = false;  // a linear filter, no alpha test, and levels whose sizes suit the loops
+            bool wrapU = false, wrapV = false;
+            bool fogStep = false;       // fog ends where it starts
+            bool commonStates = false;  // the usual scene's states, perspective aside
+            uint32_t mip = 0;           // the mip filter
+            int su = 0, sv = 0;         // the stage's coordinates' planes
+            int firstLevel = 0, lastLevel = 0;
+            float lodBias = 0.0f;
+            // For point selection: 2^(2 lodBias + 1), which the squared footprint is scaled by;
+            // the level where the footprint is not positive; a level's squared footprints, 4^k
+            // to 4^(k + 1), a margin in from each end: 4^k times lowFactor to 4^k times highFactor.
+            float pointScale = 0.0f;
+            int emptyLevel = 0;
+            float lowFactor = 0.0f, highFactor = 0.0f;
+            // The usual states' (only) limit on |u| and |v|, under which either times the
+            // full-size width or height in 256ths of a texel fits 32 bits.
+            float commonLimit = 0.0f;
+            const int* texels = nullptr;  // the first level's
+            const ShadeState* shade = nullptr;
+            const StageState* stage = nullptr;
+        } fast;
         int attributeCount = 3;
     };
 

@@ -20,110 +20,34 @@
 // Only spans16_body.h includes this (in each processor path's target region and anonymous
 // namespace), after RowLanes and PacketLanes, whose methods it reads the lanes through.
 
-// What a row's (or a packet's) groups share: the draw's states and the level table in
-// registers.
-struct FastTextured {
+// What a row's (or a packet's) groups share: the draw's part (worked out once a draw) and the
+// triangle's steps.
+struct FastTextured : Rasterizer::PixelPipeline::FastDraw {
     const Rasterizer::PixelPipeline* p;
-    const ShadeState* shade;
-    const StageState* stage;
     const float* stepX;
     const float* stepY;
-    const int* texels;
-    int su, sv;
-    bool rgb565, perspective, wrapU, wrapV, fogStep;
+    bool rgb565, perspective;
     bool common;  // the usual scene's states, which FastShadeGroups16 has a copy of its own for
-    uint32_t mip;
-    int firstLevel, lastLevel;
-    float constantQ, lodBias;
-    // Set for point selection with perspective only:
-    float pointScale;  // 2^(2 lodBias + 1), which the squared footprint is scaled by for point selection
-    int emptyLevel;    // the point-selected level where the footprint is not positive
-    // A level's squared footprints, 4^k to 4^(k + 1) in X, a margin in from each end, in the
-    // footprint's own terms: 4^k times lowFactor to 4^k times highFactor.
-    float lowFactor, highFactor;
-    // The usual copy's (only) limit on |u| and |v|, under which either times the full-size width or
-    // height in 256ths of a texel fits 32 bits; lanes beyond take the one-texel sampler.
-    float commonLimit;
-    __m512i width, height, pitchPair, base, lastRead;
+    float constantQ;
     __m512 flatLod;  // the level of detail without perspective: the same at every pixel
 };
 
-// How far (as a factor) a squared footprint scaled for point selection must lie from a power
-// of four, a rounding boundary, for the fast estimate's level to be the exact one: 2/1024 in
-// its log2, 1/1024 of a level.
-constexpr float kPointMargin = 1.00136f;
-
 // Sets up the fast path for a row's or a packet's groups; false when it does not cover the
-// draw: it needs a linear filter, no alpha test, and levels whose texel indices and pitches fit
-// the 16-bit products its addresses are made with and whose rows do not overlap.
+// draw (PixelPipeline::FastDraw::usable).
 inline bool MakeFastTextured(const Rasterizer::PixelPipeline& p, const float* stepX, const float* stepY,
                              float constantQ, bool rgb565, bool perspective, FastTextured& f) {
-    const StageState& stage = p.shade->stages[0];
-    const SamplerState& s = stage.sampler;
-    const Texture& t = *stage.texture;
-    if (p.shade->alphaTest || !s.linearMin || t.levelCount < 1) {
+    if (!p.fast.usable) {
         return false;
     }
-    const auto& table = p.levels;
-    f.width = _mm512_loadu_si512(table.width);
-    f.height = _mm512_loadu_si512(table.height);
-    const __m512i pitch = _mm512_loadu_si512(table.pitch);
-    const __mmask16 fit = _mm512_cmplt_epu32_mask(_mm512_sub_epi32(pitch, _mm512_set1_epi32(1)),
-                                                  _mm512_set1_epi32(32767)) &
-                          _mm512_cmple_epu32_mask(f.height, _mm512_set1_epi32(32768)) &
-                          _mm512_cmple_epu32_mask(f.width, _mm512_set1_epi32(16384)) &
-                          _mm512_cmpge_epi32_mask(pitch, _mm512_add_epi32(f.width, f.width));
-    if (fit != 0xFFFF) {
-        return false;
-    }
+    static_cast<Rasterizer::PixelPipeline::FastDraw&>(f) = p.fast;
     f.p = &p;
-    f.shade = p.shade;
-    f.stage = &stage;
     f.stepX = stepX;
     f.stepY = stepY;
-    f.texels = reinterpret_cast<const int*>(t.levels[0].pixels);
-    f.su = 2 + kTexture0U + 2 * stage.coordinateSet;
-    f.sv = f.su + 1;
     f.rgb565 = rgb565;
     f.perspective = perspective;
-    f.wrapU = s.addressU == D3DTADDRESS_WRAP;
-    f.wrapV = s.addressV == D3DTADDRESS_WRAP;
-    f.fogStep = !(f.shade->fogEnd > f.shade->fogStart);
-    f.mip = s.mipFilter;
-    f.lastLevel = t.levelCount - 1;
-    f.firstLevel = static_cast<int>(std::min<uint32_t>(s.maxMipLevel, static_cast<uint32_t>(f.lastLevel)));
+    f.common = perspective && rgb565 && f.commonStates;
     f.constantQ = constantQ;
-    f.lodBias = s.lodBias;
-    // Two bytes a texel across, the pitch down: one multiply-add of (i, j) gives the offset.
-    f.pitchPair = _mm512_or_si512(_mm512_set1_epi32(2), _mm512_slli_epi32(pitch, 16));
-    f.base = _mm512_loadu_si512(table.offset);
-    f.lastRead = _mm512_loadu_si512(table.lastRead);
     f.flatLod = _mm512_setzero_ps();
-    f.common = perspective && rgb565 && f.shade->blend && f.shade->fog && !f.fogStep &&
-               (f.mip == D3DTFP_LINEAR || f.mip == D3DTFP_POINT) &&
-               stage.colourForm == StageState::Form::TextureTimesCurrent &&
-               stage.alphaForm == StageState::Form::TextureTimesCurrent && f.wrapU && f.wrapV && p.depthTest &&
-               p.depthWrite && p.passLess && p.passEqual && !p.passGreater;
-    // What only the usual copy reads; worked out for it alone, as this runs for every row.
-    if (f.common) {
-        f.commonLimit =
-            std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
-    }
-    // Point selection with perspective finds its levels from the footprint in every copy; the
-    // usual bias of 0 takes its figures as worked out when building, not a division a packet.
-    if (f.mip == D3DTFP_POINT && perspective) {
-        auto select = [&f](float bias) {
-            f.pointScale = bias == 0.0f ? 2.0f : std::exp2(2.0f * bias + 1.0f);
-            f.emptyLevel = static_cast<int>(std::min(-64.0f + bias, 64.0f) + 0.5f);
-            f.lowFactor = kPointMargin / f.pointScale;
-            f.highFactor = 4.0f / (kPointMargin * f.pointScale);
-        };
-        if (s.lodBias == 0.0f) {
-            select(0.0f);
-        } else {
-            select(s.lodBias);
-        }
-    }
     if (!perspective) {
         const float w = p.textureSize[0][0], h = p.textureSize[0][1];
         f.flatLod = _mm512_set1_ps(
@@ -162,11 +86,12 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
         base[g] = sharedBase;
         lastRead[g] = sharedLast;
         if (!Shared) {
-            width = _mm512_permutexvar_epi32(level[g], f.width);
-            height = _mm512_permutexvar_epi32(level[g], f.height);
-            pitchPair[g] = _mm512_permutexvar_epi32(level[g], f.pitchPair);
-            base[g] = _mm512_permutexvar_epi32(level[g], f.base);
-            lastRead[g] = _mm512_permutexvar_epi32(level[g], f.lastRead);
+            const auto& table = f.p->levels;
+            width = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.width));
+            height = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.height));
+            pitchPair[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.pitchPair));
+            base[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.offset));
+            lastRead[g] = _mm512_permutexvar_epi32(level[g], _mm512_loadu_si512(table.lastRead));
         }
         __m512i i0, j0, y = zero;
         if constexpr (Wrap) {

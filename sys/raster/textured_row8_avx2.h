@@ -299,10 +299,13 @@ bool CommonPointPiece(const CommonPointRow& r, int64_t i, uint64_t& written, uin
                     continue;
                 }
                 const __m256i l = s == &a ? level.lo : level.hi;
+                auto pick = [&l](const int32_t* values) {
+                    const __m512i all = _mm512_loadu_si512(values);
+                    return lanes16::Pick32(l, all.lo, all.hi);
+                };
                 addresses(*s,
-                          SizesOf(lanes16::Pick32(l, f.width.lo, f.width.hi), lanes16::Pick32(l, f.height.lo, f.height.hi),
-                                  lanes16::Pick32(l, f.pitchPair.lo, f.pitchPair.hi),
-                                  lanes16::Pick32(l, f.base.lo, f.base.hi), lanes16::Pick32(l, f.lastRead.lo, f.lastRead.hi)),
+                          SizesOf(pick(table.width), pick(table.height), pick(table.pitchPair), pick(table.offset),
+                                  pick(table.lastRead)),
                           true);
             }
         }
