@@ -977,6 +977,49 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
 
 namespace {
 
+#if defined(LANES16)
+// Eight-lane registers: a row of at most eight columns takes one register, a wider one two,
+// and the row's bits are the register's sign bits, with no rows to pull apart.
+inline void CoveredRowsNear(const NearEdges& edges, int columns, int rows, uint16_t* mask) {
+    const uint32_t columnsMask = columns >= 16 ? 0xFFFFu : (1u << columns) - 1;
+    const __m256i across = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i low[3], down[3];
+#pragma GCC unroll 3
+    for (int e = 0; e < 3; ++e) {
+        low[e] = _mm256_add_epi32(_mm256_set1_epi32(edges.start[e]),
+                                  _mm256_mullo_epi32(across, _mm256_set1_epi32(edges.step[e])));
+        down[e] = _mm256_set1_epi32(edges.rowStep[e]);
+    }
+    // Inside all three edges: no value negative, so their sign bits or-ed clear.
+    auto outside = [](const __m256i* e) {
+        return static_cast<uint32_t>(
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_or_si256(_mm256_or_si256(e[0], e[1]), e[2]))));
+    };
+    if (columns <= 8) {
+        for (int r = 0; r < rows; ++r) {
+            mask[r] = static_cast<uint16_t>(~outside(low) & columnsMask);
+#pragma GCC unroll 3
+            for (int e = 0; e < 3; ++e) {
+                low[e] = _mm256_add_epi32(low[e], down[e]);
+            }
+        }
+        return;
+    }
+    __m256i high[3];
+#pragma GCC unroll 3
+    for (int e = 0; e < 3; ++e) {
+        high[e] = _mm256_add_epi32(low[e], _mm256_set1_epi32(edges.step[e] * 8));
+    }
+    for (int r = 0; r < rows; ++r) {
+        mask[r] = static_cast<uint16_t>(~(outside(low) | outside(high) << 8) & columnsMask);
+#pragma GCC unroll 3
+        for (int e = 0; e < 3; ++e) {
+            low[e] = _mm256_add_epi32(low[e], down[e]);
+            high[e] = _mm256_add_epi32(high[e], down[e]);
+        }
+    }
+}
+#else
 // The rows of a triangle's samples whose edge values less the thresholds fit 32 bits, kShared
 // rows a register: start + k * step + r * rowStep >= 0, that is its sign bit clear.
 // Lanes of rows past `rows` may wrap; they are never stored.
@@ -1038,6 +1081,7 @@ inline void CoveredRowsNear(const NearEdges& edges, int columns, int rows, uint1
         CoveredRowsShared<1>(edges, columnsMask, rows, mask);
     }
 }
+#endif
 
 }  // namespace
 
