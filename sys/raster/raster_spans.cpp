@@ -269,9 +269,10 @@ SpanFiller ChooseSpanFiller(bool rgb565, bool stage, bool shaded, bool perspecti
     return kFillers[(rgb565 ? 4 : 0) + (stage ? 2 : 0) + (perspective ? 1 : 0)];
 }
 
-// What a packet's rows are shaded with: the triangle's steps, its q where that is constant, and
-// the target and perspective choices.
+// What a packet's rows are shaded with: the draw's packet shading, the triangle's steps, its q where
+// that is constant, and the target and perspective choices.
 struct PacketShading {
+    simd::PacketShader shader;
     const float* stepX;
     const float* stepY;
     float constantQ;
@@ -290,8 +291,8 @@ __attribute__((noinline)) void FlushPacket(const Rasterizer::PixelPipeline& p, s
     packet.lanes = lanes;
     packet.groupRows[0] = firstRows;
     packet.groupRows[1] = rows - firstRows;
-    const int drawn = simd::TexturedPacket16(p, packet, s.stepX, s.stepY, s.constantQ, s.rgb565, s.perspective,
-                                             counters.pixels, counters.shaded);
+    const int drawn =
+        s.shader(p, packet, s.stepX, s.stepY, s.constantQ, s.rgb565, s.perspective, counters.pixels, counters.shaded);
     if (drawn < rows) {
         const SpanFiller fill = ChooseSpanFiller(s.rgb565, false, true, s.perspective);
         float rowStart[simd::TrianglePlanes::kValues] = {};
@@ -387,7 +388,7 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
     packet.dy = plane.dy;
     packet.x0 = f.x0;
     packet.y0 = f.y0;
-    const PacketShading shading{plane.stepX, plane.stepY, a.q, rgb565, perspective};
+    const PacketShading shading{m_packetShader, plane.stepX, plane.stepY, a.q, rgb565, perspective};
     // The packet's counts live in registers while rows are added and are handed over at each
     // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
     // load of narrow stores: the rows so far, the lanes used in the last group, and the rows
@@ -407,15 +408,15 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
     const ScreenVertex* from[3] = {&a, &b, &c};
     const ScreenVertex* to[3] = {&b, &c, &a};
     simd::NearEdges nearEdges;
-    int32_t nearDx[3], nearDy[3], nearThreshold[3];
+    // Each edge's value less its threshold at the left column of row 0: a strip's start is
+    // this plus rowStep times its top row (exact in 64 bits, and the sum fits 32).
+    int64_t nearRow0[3];
     if (near) {
         for (int e = 0; e < 3; ++e) {
             const Edge edge(*from[e], *to[e]);
-            nearDx[e] = static_cast<int32_t>(edge.dx);
-            nearDy[e] = static_cast<int32_t>(edge.dy);
-            nearThreshold[e] = static_cast<int32_t>(edge.threshold);
-            nearEdges.rowStep[e] = nearDx[e] * static_cast<int32_t>(kOne);
-            nearEdges.step[e] = -nearDy[e] * static_cast<int32_t>(kOne);
+            nearEdges.rowStep[e] = static_cast<int32_t>(edge.dx * kOne);
+            nearEdges.step[e] = static_cast<int32_t>(-edge.dy * kOne);
+            nearRow0[e] = -edge.dx * edge.py - edge.dy * (left * kOne - edge.px) - edge.threshold;
         }
     }
     for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
@@ -423,9 +424,7 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
         const int rows = static_cast<int>(rowBottom - rowTop + 1);
         if (near) {
             for (int e = 0; e < 3; ++e) {
-                const int32_t ox = static_cast<int32_t>(left * kOne - from[e]->fx);
-                const int32_t oy = static_cast<int32_t>(rowTop * kOne - from[e]->fy);
-                nearEdges.start[e] = nearDx[e] * oy - nearDy[e] * ox - nearThreshold[e];
+                nearEdges.start[e] = static_cast<int32_t>(nearRow0[e] + nearEdges.rowStep[e] * rowTop);
             }
             simd::CoveredRowsNear16(nearEdges, columns, rows, covered);
         } else {

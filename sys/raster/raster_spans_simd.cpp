@@ -34,8 +34,7 @@ namespace sys::raster::simd {
     void SetUpPlanes16(const Rasterizer::ScreenVertex&, const Rasterizer::ScreenVertex&,                               \
                        const Rasterizer::ScreenVertex&, uint32_t, bool, double, double, double, double, double,        \
                        TrianglePlanes&);                                                                               \
-    int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,   \
-                         bool, uint64_t&, uint64_t&);
+    PacketShader ChoosePacketShader16(TextureFormat);
 namespace avx512 {
 SIXTEEN_LANE_LOOPS
 }  // namespace avx512
@@ -102,11 +101,8 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline& p, int64_t first, int64_
                                         written, shaded));
 }
 
-int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
-                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
-                     uint64_t& shaded) {
-    return SIXTEEN_LANES(
-        TexturedPacket16(p, packet, stepX, stepY, constantQ, rgb565, perspective, written, shaded));
+PacketShader ChoosePacketShader(const Rasterizer::PixelPipeline& p) {
+    return SIXTEEN_LANES(ChoosePacketShader16(p.shade->stages[0].texture->format));
 }
 
 uint32_t CoveredColumns16(const int64_t* value, const int64_t (*ramp)[16], const int64_t* threshold, int columns) {
@@ -286,10 +282,7 @@ int64_t TexturedSpan16(const Rasterizer::PixelPipeline&, int64_t, int64_t, int32
     return 0;
 }
 
-int TexturedPacket16(const Rasterizer::PixelPipeline&, const RowPacket&, const float*, const float*, float, bool,
-                     bool, uint64_t&, uint64_t&) {
-    return 0;
-}
+PacketShader ChoosePacketShader(const Rasterizer::PixelPipeline&) { return nullptr; }
 
 uint32_t CoveredColumns16(const int64_t*, const int64_t (*)[16], const int64_t*, int) { return 0; }
 

@@ -182,9 +182,12 @@ struct RowPacket {
 // The common textured colour path over a packet's pixels, its groups together, for draws
 // whose level table is usable. Returns how many of its rows it drew: all, or none when some
 // pixel needs the one-texel sampler (the caller then draws the rows itself).
-int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
-                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
-                     uint64_t& shaded);
+using PacketShader = int (*)(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
+                             const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
+                             uint64_t& shaded);
+// The packet shading for the draw's texture format on the active path, chosen once a draw so
+// that a packet goes straight to it; null for a format it does not take.
+PacketShader ChoosePacketShader(const Rasterizer::PixelPipeline& p);
 
 // Whether a draw's colour path is one the wide textured loop covers: one textured stage in a
 // common form (StageState::Form), a 16-bit texture whose levels are powers of two, wrap or

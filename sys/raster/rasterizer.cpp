@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include "sys/raster/pixel_packing.h"
 #include "sys/raster/raster_spans_simd.h"
 
@@ -28,6 +32,20 @@ void Multiply(const double a[4][4], const double b[4][4], double out[4][4]) {
     }
     std::memcpy(out, result, sizeof result);
 }
+
+#if defined(__x86_64__)
+// A vertex's colour field as four 0..1 floats in attribute order (red, green, blue, alpha),
+// vertex_fields::ReadColour's values.
+inline __m128 ColourLanes(const uint8_t* at) {
+    int32_t argb;
+    std::memcpy(&argb, at, sizeof argb);
+    const __m128i zero = _mm_setzero_si128();
+    // Blue, green, red, alpha: the field's bytes in memory order.
+    const __m128i channels = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(argb), zero), zero);
+    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_shuffle_epi32(channels, _MM_SHUFFLE(3, 0, 1, 2))),
+                      _mm_set1_ps(1.0f / 255.0f));
+}
+#endif
 
 void Widen(const Matrix4& m, double out[4][4]) {
     for (int r = 0; r < 4; ++r) {
@@ -497,6 +515,8 @@ bool Rasterizer::PrepareDraw(uint32_t fvf, const void* vertices, uint32_t count,
     }
     m_wide16 = simd::Available16();
     m_packRows = m_wide16 && p.shade != nullptr && p.stage == nullptr && p.wideTextured && p.levels.usable;
+    m_packetShader = m_packRows ? simd::ChoosePacketShader(p) : nullptr;
+    m_packRows = m_packRows && m_packetShader != nullptr;
     const bool lit = m_lighting != nullptr && layout.normal >= 0 && (flags & D3DDP_DONOTLIGHT) == 0;
     if (lit) {
         PrepareLighting(*m_lighting, m_preparedLighting);
@@ -516,6 +536,40 @@ void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* ve
             m[r][c] = static_cast<float>(m_combined[r][c]);
         }
     }
+#if defined(__x86_64__)
+    // Four lanes of SSE2, which every x86-64 processor has: each run of four floats of a clip
+    // vertex in one register, ReadVertex's values, and the same products and sums in the same
+    // order as one coordinate at a time.
+    static_assert(offsetof(ClipVertex, attributes) == 4 * sizeof(float) && kSpecularR == kDiffuseR + 4 &&
+                      kTexture0U == kDiffuseR + 8 && kAttributeCount == 12,
+                  "a clip vertex is four runs of four floats");
+    const __m128 row0 = _mm_loadu_ps(m[0]), row1 = _mm_loadu_ps(m[1]), row2 = _mm_loadu_ps(m[2]);
+    const __m128 row3 = _mm_loadu_ps(m[3]);
+    const __m128 white = _mm_set1_ps(1.0f), black = _mm_setzero_ps();
+    // The layout in locals: the stores below could otherwise be taken to change it.
+    const size_t stride = layout.stride;
+    const int32_t diffuse = layout.diffuse, specular = layout.specular;
+    const int32_t texture0 = layout.texture[0], texture1 = layout.texture[1];
+    ClipVertex* clip = m_clip.data();
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* vertex = vertices + i * stride;
+        float* out = &clip[i].x;
+        const __m128 x = _mm_set1_ps(vertex_fields::ReadFloat(vertex));
+        const __m128 y = _mm_set1_ps(vertex_fields::ReadFloat(vertex + 4));
+        const __m128 z = _mm_set1_ps(vertex_fields::ReadFloat(vertex + 8));
+        _mm_storeu_ps(out, _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(x, row0), _mm_mul_ps(y, row1)),
+                                                 _mm_mul_ps(z, row2)),
+                                      row3));
+        _mm_storeu_ps(out + 4 + kDiffuseR, diffuse >= 0 ? ColourLanes(vertex + diffuse) : white);
+        _mm_storeu_ps(out + 4 + kSpecularR, specular >= 0 ? ColourLanes(vertex + specular) : black);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i set0 =
+            texture0 >= 0 ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(vertex + texture0)) : zero;
+        const __m128i set1 =
+            texture1 >= 0 ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(vertex + texture1)) : zero;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 + kTexture0U), _mm_unpacklo_epi64(set0, set1));
+    }
+#else
     for (uint32_t i = 0; i < count; ++i) {
         float p[3];
         ClipVertex& out = m_clip[i];
@@ -526,6 +580,7 @@ void Rasterizer::TransformVertices(const VertexLayout& layout, const uint8_t* ve
         out.z = p[0] * m[0][2] + p[1] * m[1][2] + p[2] * m[2][2] + m[3][2];
         out.w = p[0] * m[0][3] + p[1] * m[1][3] + p[2] * m[2][3] + m[3][3];
     }
+#endif
     if (lit) {
         const bool ownDiffuse = m_lighting->colourVertex && layout.diffuse >= 0;
         const uint32_t lightsDone =

@@ -50,6 +50,10 @@
 // Owned by the Direct3D device (one per device); called from one thread at a time.
 namespace sys::raster {
 
+namespace simd {
+struct RowPacket;
+}
+
 class Rasterizer {
 public:
     // Rows per strip. Every strip edge cuts a small triangle's row groups in two, on one thread
@@ -285,6 +289,10 @@ private:
     uint32_t m_planeMask = 0;
     bool m_wide16 = false;  // the sixteen-lane loops can run for this draw
     bool m_packRows = false;  // and small triangles' short rows can share their textured groups
+    // The packets' shading for the draw's texture on the active processor path, chosen with
+    // m_packRows (simd::PacketShader).
+    int (*m_packetShader)(const PixelPipeline&, const simd::RowPacket&, const float*, const float*, float, bool, bool,
+                          uint64_t&, uint64_t&) = nullptr;
     std::vector<ClipVertex> m_clip;
     std::vector<uint32_t> m_codes;
     std::vector<ScreenVertex> m_screen;  // projected once for vertices inside the volume

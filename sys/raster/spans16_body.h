@@ -1450,23 +1450,13 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
 #endif
 }
 
-int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
-                     const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
-                     uint64_t& shaded) {
-    switch (p.shade->stages[0].texture->format) {
-    case TextureFormat::RGB565:
-        return TexturedPacket16T<TextureFormat::RGB565>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
-                                                        written, shaded);
-    case TextureFormat::ARGB1555:
-        return TexturedPacket16T<TextureFormat::ARGB1555>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
-                                                          written, shaded);
-    case TextureFormat::ARGB4444:
-        return TexturedPacket16T<TextureFormat::ARGB4444>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
-                                                          written, shaded);
-    case TextureFormat::RGB555:
-        return TexturedPacket16T<TextureFormat::RGB555>(p, packet, stepX, stepY, constantQ, rgb565, perspective,
-                                                        written, shaded);
-    default: return 0;
+PacketShader ChoosePacketShader16(TextureFormat format) {
+    switch (format) {
+    case TextureFormat::RGB565: return TexturedPacket16T<TextureFormat::RGB565>;
+    case TextureFormat::ARGB1555: return TexturedPacket16T<TextureFormat::ARGB1555>;
+    case TextureFormat::ARGB4444: return TexturedPacket16T<TextureFormat::ARGB4444>;
+    case TextureFormat::RGB555: return TexturedPacket16T<TextureFormat::RGB555>;
+    default: return nullptr;
     }
 }
 
