@@ -805,10 +805,6 @@ int64_t TexturedSpan16T(const Rasterizer::PixelPipeline& p, int64_t first, int64
     return std::min(i, last + 1) - first;
 }
 
-// Whether this copy's sixteen-lane registers are pairs of eight-lane ones (the AVX2 copy, whose
-// registers are structures): a few per-triangle steps then take a way that suits eight lanes.
-constexpr bool kPairedLanes = __is_class(__m512d);
-
 // Lanes 8 to 15 of v.
 inline __m256 UpperEight(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
 
@@ -1285,14 +1281,7 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
     const __m256 infinity = _mm256_set1_ps(__builtin_inff());
     const __m256 zero = _mm256_setzero_ps();
     const __m512d one = _mm512_set1_pd(1.0), infinityD = _mm512_set1_pd(__builtin_inf());
-    const __m512d limit = _mm512_set1_pd(65536.0), subPixel = _mm512_set1_pd(256.0), half = _mm512_set1_pd(0.5);
-    // Nearest 1/256 pixel, halves upwards: floor(v * 256 + 0.5).
-    auto snap = [&](__m512d v) {
-        const __m512d scaled = _mm512_add_pd(_mm512_mul_pd(v, subPixel), half);
-        const __m512i truncated = _mm512_cvttpd_epi64(scaled);
-        const __mmask8 above = _mm512_cmp_pd_mask(_mm512_cvtepi64_pd(truncated), scaled, _CMP_GT_OQ);
-        return _mm512_mask_sub_epi64(truncated, above, truncated, _mm512_set1_epi64(1));
-    };
+    const __m512d limit = _mm512_set1_pd(65536.0);
     uint32_t i = 0;
     for (; i + 8 <= count; i += 8) {
         static_assert(offsetof(ClipVertex, w) == 3 * sizeof(float), "a clip vertex starts with x, y, z, w");
@@ -1331,32 +1320,42 @@ uint32_t ProjectVertices16(const ClipVertex* clip, uint32_t count, double left, 
             continue;
         }
         alignas(64) int64_t fx[8], fy[8];
-        alignas(64) double clampedX[8], clampedY[8];
         alignas(32) float sz[8], sq[8];
         const __m512d nearX = _mm512_min_pd(_mm512_max_pd(sx, _mm512_set1_pd(-65536.0)), limit);
         const __m512d nearY = _mm512_min_pd(_mm512_max_pd(sy, _mm512_set1_pd(-65536.0)), limit);
-        if constexpr (kPairedLanes) {
-            // Eight-lane AVX2 has no conversion between doubles and 64-bit integers: the
-            // projected corners are snapped one by one below.
-            _mm512_store_pd(clampedX, nearX);
-            _mm512_store_pd(clampedY, nearY);
-        } else {
-            _mm512_store_si512(fx, snap(nearX));
-            _mm512_store_si512(fy, snap(nearY));
-        }
+#if defined(LANES16)
+        // Eight-lane AVX2 has no conversion between doubles and 64-bit integers, but inside the
+        // clamp v * 256 + 0.5 lies well within 32 bits: floored as a double, it narrows to 32
+        // bits and widens back exactly.
+        auto snapFours = [&](__m512d v, int64_t* out) {
+            const __m256d subPixel4 = _mm256_set1_pd(256.0), half4 = _mm256_set1_pd(0.5);
+            const __m256d halves[2] = {v.lo, v.hi};
+            for (int h = 0; h < 2; ++h) {
+                const __m256d scaled = _mm256_floor_pd(_mm256_add_pd(_mm256_mul_pd(halves[h], subPixel4), half4));
+                _mm256_store_si256(reinterpret_cast<__m256i*>(out + 4 * h),
+                                   _mm256_cvtepi32_epi64(_mm256_cvttpd_epi32(scaled)));
+            }
+        };
+        snapFours(nearX, fx);
+        snapFours(nearY, fy);
+#else
+        // Nearest 1/256 pixel, halves upwards: floor(v * 256 + 0.5).
+        auto snap = [&](__m512d v) {
+            const __m512d scaled = _mm512_add_pd(_mm512_mul_pd(v, _mm512_set1_pd(256.0)), _mm512_set1_pd(0.5));
+            const __m512i truncated = _mm512_cvttpd_epi64(scaled);
+            const __mmask8 above = _mm512_cmp_pd_mask(_mm512_cvtepi64_pd(truncated), scaled, _CMP_GT_OQ);
+            return _mm512_mask_sub_epi64(truncated, above, truncated, _mm512_set1_epi64(1));
+        };
+        _mm512_store_si512(fx, snap(nearX));
+        _mm512_store_si512(fy, snap(nearY));
+#endif
         _mm256_store_ps(sz, _mm512_cvtpd_ps(_mm512_mul_pd(_mm512_cvtps_pd(z), inverse)));
         _mm256_store_ps(sq, _mm512_cvtpd_ps(inverse));
-        // The lanes' snap on one value: floor(v * 256 + 0.5) by truncation and a step down.
-        const auto snapOne = [](double v) {
-            const double scaled = v * 256.0 + 0.5;
-            const int64_t truncated = static_cast<int64_t>(scaled);
-            return static_cast<double>(truncated) > scaled ? truncated - 1 : truncated;
-        };
         for (uint32_t bits = projected; bits != 0; bits &= bits - 1) {
             const int k = __builtin_ctz(bits);
             Rasterizer::ScreenVertex& out = screen[i + k];
-            out.fx = kPairedLanes ? snapOne(clampedX[k]) : fx[k];
-            out.fy = kPairedLanes ? snapOne(clampedY[k]) : fy[k];
+            out.fx = fx[k];
+            out.fy = fy[k];
             out.z = sz[k];
             out.q = sq[k];
             std::memcpy(out.attributes, clip[i + k].attributes, sizeof out.attributes);
@@ -1381,6 +1380,7 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
     const __m256d inverse = _mm256_set1_pd(inverseArea);
     const __m256d v1x = _mm256_set1_pd(d1x), v1y = _mm256_set1_pd(d1y);
     const __m256d v2x = _mm256_set1_pd(d2x), v2y = _mm256_set1_pd(d2y);
+#pragma GCC unroll 4
     for (int at = 0; at < TrianglePlanes::kValues; at += 4) {
         const unsigned planes = (planeMask & kValueLanes) >> at & 0xF;
         if (planes == 0) {
