@@ -426,6 +426,7 @@ template <TextureFormat F>
 int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const PacketLanes* lanes,
                        const bool* windows, uint64_t& written, uint64_t& shaded) {
     const bool covered = packet8::Covers(fast);
+    int drawn = 0;
     for (int g = 0; g < packet.groups; ++g) {
         packet8::Outcome outcome = packet8::Outcome::Declined;
         if (covered) {
@@ -437,10 +438,11 @@ int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const 
                                                                          : packet8::Outcome::OneTexel;
         }
         if (outcome == packet8::Outcome::OneTexel) {
-            return g == 0 ? 0 : packet.groupRows[0];
+            return drawn;
         }
+        drawn += packet.groupRows[g];
     }
-    return packet.rows;
+    return drawn;
 }
 
 }  // namespace
