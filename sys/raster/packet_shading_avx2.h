@@ -434,52 +434,81 @@ inline __m256i Widen8(const uint8_t* bytes) {
     return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
 }
 
-}  // namespace packet8
+// What the loop over a group's rows leaves besides the rows' masks and addresses.
+struct RowsRead {
+    unsigned laneBit;  // 1 << the lanes the rows take
+    unsigned firsts;   // a bit at each row's first lane
+    int32_t outside;   // negative where some row's window leaves the target
+    uint64_t words;    // each row's dither word ((y & 3) << 2 | (first - first lane) & 3), four bits a row
+};
 
-// The lanes of the packet's rows from `start`, `rows` of them (one group), as BuildPacketLanes
-// finds them. The rows' loop keeps to scalar steps, each row read as it was just stored, and
-// marks where each row starts on one bit of sixteen; each lane's row and offset then come
-// from those bits through a table, with no table of lanes stored and read back. True when
-// every row's sixteen pixels from its lane 0's lie on the target's rows (for LoadWindows16).
-inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
-                              int rowBase, const __m512* starts, PacketLanes& lanes) {
-    lanes.rows = rows;
-    lanes.lowRows = rowBase + rows <= 8;
-    lanes.starts = starts;
+// The rows' loop, in scalar steps, each row read as it was just stored. Where the z rows have
+// the target's pitch (as usual), a row's z address is its target address moved by the
+// distance between the two.
+template <bool SharedPitch, bool Dither>
+inline RowsRead ReadRows(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
+                         PacketLanes& lanes) {
     const uintptr_t pixels = reinterpret_cast<uintptr_t>(p.pixels);
     const uintptr_t depth = reinterpret_cast<uintptr_t>(p.depth);
     const uintptr_t depthKept = depth != 0 ? ~uintptr_t{0} : 0;
     const uintptr_t pitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.pitch));
     const uintptr_t depthPitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.depthPitch));
+    const uintptr_t apart = depth - pixels;
     const int32_t lastShift = p.right - RowPacket::kLanes;
-    const bool dither = p.dither;
     const int32_t* firstOf = packet.first + start;
     const int32_t* lastOf = packet.last + start;
     const int32_t* yOf = packet.y + start;
     int lane = 0;
-    unsigned laneBit = 1, firsts = 0;
-    int32_t outside = 0;
-    // Each row's dither word ((y & 3) << 2 | (first - first lane) & 3), four bits a row.
-    uint64_t words = 0;
+    RowsRead read{1, 0, 0, 0};
     for (int r = 0; r < rows; ++r) {
         const int32_t first = firstOf[r], y = yOf[r];
         const int32_t shift = first - lane;
-        // Negative where the row's window starts left of the target or ends past it.
-        outside |= shift | (lastShift - shift);
+        read.outside |= shift | (lastShift - shift);
         const int next = lane + (lastOf[r] - first + 1);
         const unsigned nextBit = 1u << next;
-        lanes.rowMask[r] = static_cast<__mmask16>(nextBit - laneBit);
-        firsts |= laneBit;
+        lanes.rowMask[r] = static_cast<__mmask16>(nextBit - read.laneBit);
+        read.firsts |= read.laneBit;
         const uintptr_t bytes = static_cast<uintptr_t>(static_cast<intptr_t>(shift)) * 2;
         const uintptr_t row = static_cast<uintptr_t>(static_cast<intptr_t>(y));
-        lanes.target[r] = pixels + row * pitch + bytes;
-        lanes.depth[r] = (depth + row * depthPitch + bytes) & depthKept;
-        if (dither) {
-            words |= static_cast<uint64_t>(((y & 3) << 2) | (shift & 3)) << (4 * r);
+        const uintptr_t target = pixels + row * pitch + bytes;
+        lanes.target[r] = target;
+        if constexpr (SharedPitch) {
+            lanes.depth[r] = target + apart;
+        } else {
+            lanes.depth[r] = (depth + row * depthPitch + bytes) & depthKept;
+        }
+        if constexpr (Dither) {
+            read.words |= static_cast<uint64_t>(((y & 3) << 2) | (shift & 3)) << (4 * r);
         }
         lane = next;
-        laneBit = nextBit;
+        read.laneBit = nextBit;
     }
+    return read;
+}
+
+}  // namespace packet8
+
+// The lanes of the packet's rows from `start`, `rows` of them (one group), as BuildPacketLanes
+// finds them. The rows' loop marks where each row starts on one bit of sixteen; each lane's
+// row and offset then come from those bits through a table, with no table of lanes stored and
+// read back. True when every row's sixteen pixels from its lane 0's lie on the target's rows
+// (for LoadWindows16).
+// Inlined in its caller, which it would otherwise outgrow the inlining limit of.
+__attribute__((always_inline)) inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p,
+                                                             const RowPacket& packet, int start, int rows,
+                                                             int rowBase, const __m512* starts, PacketLanes& lanes) {
+    lanes.rows = rows;
+    lanes.lowRows = rowBase + rows <= 8;
+    lanes.starts = starts;
+    const bool dither = p.dither;
+    const bool sharedPitch = p.depth != nullptr && p.depthPitch == p.pitch;
+    const packet8::RowsRead read =
+        sharedPitch ? (dither ? packet8::ReadRows<true, true>(p, packet, start, rows, lanes)
+                              : packet8::ReadRows<true, false>(p, packet, start, rows, lanes))
+                    : (dither ? packet8::ReadRows<false, true>(p, packet, start, rows, lanes)
+                              : packet8::ReadRows<false, false>(p, packet, start, rows, lanes));
+    const unsigned laneBit = read.laneBit, firsts = read.firsts;
+    const uint64_t words = read.words;
     const unsigned inside = laneBit - 1;
     lanes.inside = static_cast<__mmask16>(inside);
     const unsigned low = firsts & 0xFF, high = firsts >> 8;
@@ -527,7 +556,7 @@ inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacke
     lanes.rowOfLane = __m512i(_mm256_and_si256(_mm256_add_epi32(row[0], base), in[0]),
                               _mm256_and_si256(_mm256_add_epi32(row[1], base), in[1]));
     lanes.thresholds = __m512(thresholds[0], thresholds[1]);
-    return outside >= 0;
+    return read.outside >= 0;
 }
 
 // The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), as
