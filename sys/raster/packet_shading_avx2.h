@@ -611,6 +611,7 @@ int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const 
                        const bool* windows, uint64_t& written, uint64_t& shaded) {
     const bool covered = packet8::Covers(fast);
     packet8::PacketShading shading(fast);
+    int drawn = 0;
     for (int g = 0; g < packet.groups; ++g) {
         packet8::Outcome outcome = packet8::Outcome::Declined;
         if (covered) {
@@ -623,10 +624,11 @@ int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const 
                                                                          : packet8::Outcome::OneTexel;
         }
         if (outcome == packet8::Outcome::OneTexel) {
-            return g == 0 ? 0 : packet.groupRows[0];
+            return drawn;
         }
+        drawn += packet.groupRows[g];
     }
-    return packet.rows;
+    return drawn;
 }
 
 }  // namespace

@@ -279,17 +279,20 @@ struct PacketShading {
     bool perspective;
 };
 
-// Draws a packet of `rows` rows, the first `firstRows` of them in the first group and the rest
-// in a second, whose last group uses `lanes` lanes: the wide path, then one by one the rows it
-// left. Out of line, so the row loop that fills packets keeps its counts in registers.
+// Draws a packet of `rows` rows in `groups` groups, the first groups' row counts in
+// `groupRows` and the last group's from row `lastStart` on, using `lanes` lanes: the wide path,
+// then one by one the rows it left. Out of line, so the row loop that fills packets keeps its
+// counts in registers.
 __attribute__((noinline)) void FlushPacket(const Rasterizer::PixelPipeline& p, simd::RowPacket& packet, int rows,
-                                           int firstRows, int lanes, const PacketShading& s,
-                                           RasterCounters& counters) {
+                                           int groups, const int* groupRows, int lastStart, int lanes,
+                                           const PacketShading& s, RasterCounters& counters) {
     packet.rows = rows;
-    packet.groups = firstRows < rows ? 2 : 1;
+    packet.groups = groups;
     packet.lanes = lanes;
-    packet.groupRows[0] = firstRows;
-    packet.groupRows[1] = rows - firstRows;
+    for (int g = 0; g + 1 < groups; ++g) {
+        packet.groupRows[g] = groupRows[g];
+    }
+    packet.groupRows[groups - 1] = rows - lastStart;
     const int drawn = simd::TexturedPacket16(p, packet, s.stepX, s.stepY, s.constantQ, s.rgb565, s.perspective,
                                              counters.pixels, counters.shaded);
     if (drawn < rows) {
@@ -390,12 +393,13 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
     const PacketShading shading{plane.stepX, plane.stepY, a.q, rgb565, perspective};
     // The packet's counts live in registers while rows are added and are handed over at each
     // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
-    // load of narrow stores: the rows so far, the lanes used in the last group, and the rows
-    // of the first group once a second one has begun (RowPacket::Fits and Add).
+    // load of narrow stores: the rows so far, the lanes used in the last group, the groups
+    // begun, each earlier group's rows and the last group's first row (RowPacket::Fits and Add).
+    // Up to four groups a packet, so that most small triangles take one packet and its set-up.
     constexpr int kLanes = simd::RowPacket::kLanes;
-    static_assert(simd::RowPacket::kGroups == 2, "a row count for the first group");
-    int rowCount = 0, lanes = 0, firstRows = 0;
-    bool second = false;
+    constexpr int kGroups = simd::RowPacket::kGroups;
+    int rowCount = 0, lanes = 0, groups = 1, lastStart = 0;
+    int groupRows[kGroups] = {};
     // A strip's rows go to the coverage step at once.
     uint16_t covered[kBandRows];
     const int columns = static_cast<int>(right - left + 1);
@@ -451,14 +455,15 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
             const int32_t first = __builtin_ctz(mask), last = 31 - __builtin_clz(mask);
             const int width = last - first + 1;
             if (lanes + width > kLanes) {
-                if (second) {
-                    FlushPacket(p, packet, rowCount, firstRows, lanes, shading, counters);
+                if (groups == kGroups) {
+                    FlushPacket(p, packet, rowCount, groups, groupRows, lastStart, lanes, shading, counters);
                     rowCount = 0;
-                    second = false;
+                    groups = 1;
                 } else {
-                    firstRows = rowCount;
-                    second = true;
+                    groupRows[groups - 1] = rowCount - lastStart;
+                    ++groups;
                 }
+                lastStart = rowCount;
                 lanes = 0;
             }
             packet.y[rowCount] = row0 + r;
@@ -467,11 +472,13 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
             ++rowCount;
             lanes += width;
         }
-        if (rowCount != 0) {
-            FlushPacket(p, packet, rowCount, second ? firstRows : rowCount, lanes, shading, counters);
+        // A band that takes every strip goes on filling the packet into the next strip.
+        if (rowCount != 0 && (band.count != 1 || strip == lastStrip)) {
+            FlushPacket(p, packet, rowCount, groups, groupRows, lastStart, lanes, shading, counters);
             rowCount = 0;
             lanes = 0;
-            second = false;
+            groups = 1;
+            lastStart = 0;
         }
     }
 }

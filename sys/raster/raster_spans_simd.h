@@ -124,14 +124,14 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
                    const Rasterizer::ScreenVertex& c, uint32_t planeMask, bool perspective, double d1x, double d1y,
                    double d2x, double d2y, double inverseArea, TrianglePlanes& out);
 
-// Short rows of one triangle gathered for up to two sixteen-lane groups: each group's rows'
+// Short rows of one triangle gathered for up to four sixteen-lane groups: each group's rows'
 // pixels first..last on consecutive lanes. A row's starting values (z, q, then the attributes,
 // as the span loops take them) are the triangle's planes at the row's first pixel: for the
 // value k = planes[n], float(base[k] + dx[k] * rx + dy[k] * ry), with (rx, ry) the pixel less the
 // plane origin (x0, y0), in doubles (exact: whole pixels less a corner's 1/256 steps).
 struct RowPacket {
     static constexpr int kLanes = 16;
-    static constexpr int kGroups = 2;
+    static constexpr int kGroups = 4;
     static constexpr int kRows = kLanes * kGroups;
     int rows = 0;
     int groups = 1;
@@ -166,7 +166,9 @@ struct RowPacket {
     void Reset() {
         rows = 0;
         groups = 1;
-        groupRows[0] = groupRows[1] = 0;
+        for (int& count : groupRows) {
+            count = 0;
+        }
         lanes = 0;
     }
     // Row r's starting values into start (indexed by plane).
@@ -180,8 +182,8 @@ struct RowPacket {
 };
 
 // The common textured colour path over a packet's pixels, its groups together, for draws
-// whose level table is usable. Returns how many of its rows it drew: all, or none when some
-// pixel needs the one-texel sampler (the caller then draws the rows itself).
+// whose level table is usable. Returns how many of its rows it drew: all, or those of the groups
+// before one with a pixel that needs the one-texel sampler (the caller then draws the rest itself).
 int TexturedPacket16(const Rasterizer::PixelPipeline& p, const RowPacket& packet, const float* stepX,
                      const float* stepY, float constantQ, bool rgb565, bool perspective, uint64_t& written,
                      uint64_t& shaded);

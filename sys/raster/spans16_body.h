@@ -941,24 +941,38 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
     if (shared) {
         startsOf(0, packet.rows, starts[0]);
     } else {
-        startsOf(0, packet.groupRows[0], starts[0]);
-        startsOf(packet.groupRows[0], packet.groupRows[1], starts[1]);
+        for (int g = 0, from = 0; g < packet.groups; from += packet.groupRows[g], ++g) {
+            startsOf(from, packet.groupRows[g], starts[g]);
+        }
     }
     FastTextured fast;
-    if (MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast)) {
+    const bool fastPath = MakeFastTextured(p, stepX, stepY, constantQ, rgb565, perspective, fast);
 #if defined(PACKET_GROUPS8_ELSEWHERE)
+    if (fastPath) {
         return ShadePacketGroups8<F>(fast, packet, lanes, windows, written, shaded);
-#else
-        const bool fastDrawn = packet.groups == 2 ? FastShadeGroups16<F, 2>(fast, lanes, written, shaded)
-                                                  : FastShadeGroups16<F, 1>(fast, lanes, written, shaded);
-        return fastDrawn ? packet.rows : 0;
-#endif
     }
-    const bool drawn =
-        packet.groups == 2
-            ? ShadeRowGroups16<F, 2>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded)
-            : ShadeRowGroups16<F, 1>(p, lanes, stepX, stepY, constantQ, rgb565, perspective, written, shaded);
-    return drawn ? packet.rows : 0;
+#endif
+    // Two groups at a time; a pair that needs the one-texel sampler draws nothing, so the rows
+    // before it count as drawn.
+    int drawn = 0;
+    for (int g = 0; g < packet.groups; g += 2) {
+        const bool pair = g + 1 < packet.groups;
+        bool done;
+        if (fastPath) {
+            done = pair ? FastShadeGroups16<F, 2>(fast, lanes + g, written, shaded)
+                        : FastShadeGroups16<F, 1>(fast, lanes + g, written, shaded);
+        } else {
+            done = pair ? ShadeRowGroups16<F, 2>(p, lanes + g, stepX, stepY, constantQ, rgb565, perspective, written,
+                                                 shaded)
+                        : ShadeRowGroups16<F, 1>(p, lanes + g, stepX, stepY, constantQ, rgb565, perspective, written,
+                                                 shaded);
+        }
+        if (!done) {
+            break;
+        }
+        drawn += packet.groupRows[g] + (pair ? packet.groupRows[g + 1] : 0);
+    }
+    return drawn;
 }
 
 }  // namespace
