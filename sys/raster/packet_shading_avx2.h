@@ -403,10 +403,6 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
     return Outcome::Drawn;
 }
 
-}  // namespace packet8
-
-namespace packet8 {
-
 // For each byte b of bits that mark where rows start, lane by lane k = 0..7: how many rows
 // start at or before k, and how far k lies past the last of them (255 where none does).
 struct RowStarts {
