@@ -56,25 +56,42 @@ inline bool Any(__m256i m) { return _mm256_testz_si256(m, m) == 0; }
 // Unsigned a >= b, lane by lane, as all ones or zero.
 inline __m256i AtLeastU32(__m256i a, __m256i b) { return _mm256_cmpeq_epi32(_mm256_max_epu32(a, b), a); }
 
+// A level's sizes as its sums read them, set once for the halves that share the level.
+struct Level8 {
+    __m256 width, height;
+    __m256i widthMask, heightMask, pitchPair, lastRead;
+    const int* texels;
+
+    Level8() = default;
+    Level8(const FastTextured& f, int level) {
+        const auto& table = f.p->levels;
+        width = _mm256_set1_ps(static_cast<float>(table.width[level]));
+        height = _mm256_set1_ps(static_cast<float>(table.height[level]));
+        widthMask = _mm256_set1_epi32(table.width[level] - 1);
+        heightMask = _mm256_set1_epi32(table.height[level] - 1);
+        pitchPair = _mm256_set1_epi32(2 | (table.pitch[level] << 16));
+        lastRead = _mm256_set1_epi32(table.lastRead[level]);
+        texels = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(f.texels) +
+                                              static_cast<intptr_t>(table.offset[level]));
+    }
+};
+
 // One level's bilinear sums of red, green and blue for the active lanes, as BilinearSumsG
 // takes them at a level every lane shares; false when a read would pass the level's end.
 template <TextureFormat F>
-inline bool LevelSums8(const FastTextured& f, __m256i active, int level, __m256 u, __m256 v, __m256i* sum) {
-    const auto& table = f.p->levels;
+inline bool LevelSums8(const FastTextured& f, __m256i active, const Level8& at, __m256 u, __m256 v, __m256i* sum) {
     const __m256i one = _mm256_set1_epi32(1), zero = _mm256_setzero_si256();
     const __m256 half = _mm256_set1_ps(0.5f), k256 = _mm256_set1_ps(256.0f);
-    const __m256i width = _mm256_set1_epi32(table.width[level]), height = _mm256_set1_epi32(table.height[level]);
-    const __m256i pitchPair = _mm256_set1_epi32(2 | (table.pitch[level] << 16));
-    const __m256i lastRead = _mm256_set1_epi32(table.lastRead[level]);
+    const __m256i pitchPair = at.pitchPair, lastRead = at.lastRead;
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
-    const __m256 fx = _mm256_sub_ps(_mm256_mul_ps(u, _mm256_cvtepi32_ps(width)), half);
-    const __m256 fy = _mm256_sub_ps(_mm256_mul_ps(v, _mm256_cvtepi32_ps(height)), half);
+    const __m256 fx = _mm256_sub_ps(_mm256_mul_ps(u, at.width), half);
+    const __m256 fy = _mm256_sub_ps(_mm256_mul_ps(v, at.height), half);
     const __m256 floorX = _mm256_round_ps(fx, kFloor), floorY = _mm256_round_ps(fy, kFloor);
     const __m256i i0 = _mm256_cvttps_epi32(floorX), j0 = _mm256_cvttps_epi32(floorY);
     // A fraction times 256 is exact, so the fused add rounds as the separate one does.
     const __m256i wx = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_sub_ps(fx, floorX), k256, half));
     const __m256i wy = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_sub_ps(fy, floorY), k256, half));
-    const __m256i widthMask = _mm256_sub_epi32(width, one), heightMask = _mm256_sub_epi32(height, one);
+    const __m256i widthMask = at.widthMask, heightMask = at.heightMask;
     const __m256i i1 = _mm256_add_epi32(i0, one), j1 = _mm256_add_epi32(j0, one);
     __m256i iA, iB, jA, jB;
     if (f.wrapU) {
@@ -96,8 +113,7 @@ inline bool LevelSums8(const FastTextured& f, __m256i active, int level, __m256 
     const __m256i apart = _mm256_andnot_si256(_mm256_cmpeq_epi32(iB, _mm256_add_epi32(iA, one)), active);
     const __m256i top = _mm256_madd_epi16(_mm256_or_si256(iA, jA), pitchPair);
     const __m256i bottom = _mm256_madd_epi16(_mm256_or_si256(iA, jB), pitchPair);
-    const int* texels = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(f.texels) +
-                                                     static_cast<intptr_t>(table.offset[level]));
+    const int* texels = at.texels;
     const bool anyApart = Any(apart);
     __m256i topRight = zero, bottomRight = zero;
     if (anyApart) {
@@ -163,41 +179,84 @@ inline __m256i DepthPasses(int function, __m256i incoming, __m256i stored) {
         (function & 1) != 0 ? _mm256_xor_si256(atMost, all) : none);
 }
 
-// The lanes of a group's rows as sixteen 16-bit lanes, all ones or zero, from each row's mask.
-inline void RowLanes16(const PacketLanes& lanes, __m256i* run) {
+// Where every row's sixteen pixels from its lane 0's (the row's addresses) lie on the target
+// and z rows, a group reads them whole and writes them back whole, its own lanes changed:
+// rows belong to one band each, so no other thread touches the pixels around. The lanes of
+// each row (16-bit, all ones or zero) come from its mask as the z values are read.
+inline __m256i LoadWindows16(const PacketLanes& lanes, bool read, __m256i* run) {
     const __m256i bit = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
                                           static_cast<short>(0x8000));
+    __m256i v = _mm256_setzero_si256();
     for (int r = 0; r < lanes.rows; ++r) {
         const __m256i mask = _mm256_set1_epi16(static_cast<short>(lanes.rowMask[r]));
         run[r] = _mm256_cmpeq_epi16(_mm256_and_si256(mask, bit), bit);
-    }
-}
-
-// Where every row's sixteen pixels from its lane 0's (the row's addresses) lie on the target
-// and z rows, a group reads them whole and writes them back whole, its own lanes changed:
-// rows belong to one band each, so no other thread touches the pixels around.
-inline __m256i LoadWindows16(const PacketLanes& lanes, const uintptr_t* at, const __m256i* run) {
-    __m256i v = _mm256_setzero_si256();
-    for (int r = 0; r < lanes.rows; ++r) {
-        v = _mm256_or_si256(v, _mm256_and_si256(run[r], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at[r]))));
+        if (read) {
+            v = _mm256_blendv_epi8(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes.depth[r])), run[r]);
+        }
     }
     return v;
 }
-inline void StoreWindows16(const PacketLanes& lanes, const uintptr_t* at, const __m256i* run, __m256i pass,
-                           __m256i v) {
+inline void StoreWindows16(const PacketLanes& lanes, bool writeDepth, const __m256i* run, __m256i pass,
+                           __m256i depth, __m256i pixels) {
     for (int r = 0; r < lanes.rows; ++r) {
-        __m256i* window = reinterpret_cast<__m256i*>(at[r]);
-        _mm256_storeu_si256(window, _mm256_blendv_epi8(_mm256_loadu_si256(window), v, _mm256_and_si256(run[r], pass)));
+        const __m256i lanesOfRow = _mm256_and_si256(run[r], pass);
+        if (writeDepth) {
+            __m256i* window = reinterpret_cast<__m256i*>(lanes.depth[r]);
+            _mm256_storeu_si256(window, _mm256_blendv_epi8(_mm256_loadu_si256(window), depth, lanesOfRow));
+        }
+        __m256i* window = reinterpret_cast<__m256i*>(lanes.target[r]);
+        _mm256_storeu_si256(window, _mm256_blendv_epi8(_mm256_loadu_si256(window), pixels, lanesOfRow));
     }
 }
+
+// The draw's steps of the footprint (the texture's size times the planes' steps across and
+// down), which every half of a packet's groups reads, and the level range the last half found,
+// which the next keeps where its lanes keep to it.
+struct PacketShading {
+    __m256 qx, ux, qxv, vx, qy, uy, qyv, vy;
+    // The planes' steps across, for z, q, u, v and the diffuse colour, and q where it is not
+    // above zero.
+    __m256 stepZ, stepQ, stepU, stepV, stepDiffuse[3], constantQ;
+    int level = -1;
+    // The level's range of footprints as the bits of floats, and its sizes.
+    __m256i lowBits, highBits;
+    Level8 sizes;
+
+    void SetLevel(const FastTextured& f, float low, float high) {
+        lowBits = _mm256_castps_si256(_mm256_set1_ps(low));
+        highBits = _mm256_castps_si256(_mm256_set1_ps(high));
+        sizes = Level8(f, level);
+    }
+
+    explicit PacketShading(const FastTextured& f) {
+        const float tw = f.p->textureSize[0][0], th = f.p->textureSize[0][1];
+        const float* stepX = f.stepX;
+        const float* stepY = f.stepY;
+        qx = _mm256_set1_ps(stepX[1] * tw);
+        ux = _mm256_set1_ps(stepX[f.su] * tw);
+        qxv = _mm256_set1_ps(stepX[1] * th);
+        vx = _mm256_set1_ps(stepX[f.sv] * th);
+        qy = _mm256_set1_ps(stepY[1] * tw);
+        uy = _mm256_set1_ps(stepY[f.su] * tw);
+        qyv = _mm256_set1_ps(stepY[1] * th);
+        vy = _mm256_set1_ps(stepY[f.sv] * th);
+        stepZ = _mm256_set1_ps(stepX[0]);
+        stepQ = _mm256_set1_ps(stepX[1]);
+        stepU = _mm256_set1_ps(stepX[f.su]);
+        stepV = _mm256_set1_ps(stepX[f.sv]);
+        stepDiffuse[0] = _mm256_set1_ps(stepX[2 + kDiffuseR]);
+        stepDiffuse[1] = _mm256_set1_ps(stepX[2 + kDiffuseG]);
+        stepDiffuse[2] = _mm256_set1_ps(stepX[2 + kDiffuseB]);
+        constantQ = _mm256_set1_ps(f.constantQ);
+    }
+};
 
 // One packet group through the eight-lane loop; LowRows when every row's starting values lie
 // on the table's low eight lanes.
 template <TextureFormat F, bool LowRows>
-inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool windows, uint64_t& written,
-                           uint64_t& shaded) {
+inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const PacketLanes& lanes, bool windows,
+                           uint64_t& written, uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
-    const float* stepX = f.stepX;
     const __m256 one = _mm256_set1_ps(1.0f), zerof = _mm256_setzero_ps(), half = _mm256_set1_ps(0.5f);
     const __m256 offset[2] = {lanes.offset.lo, lanes.offset.hi};
     const __m256i rowOfLane[2] = {lanes.rowOfLane.lo, lanes.rowOfLane.hi};
@@ -215,7 +274,7 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
     __m256i depth32[2];
 #pragma GCC unroll 2
     for (int h = 0; h < 2; ++h) {
-        const __m256 z = _mm256_add_ps(start(0, h), _mm256_mul_ps(_mm256_set1_ps(stepX[0]), offset[h]));
+        const __m256 z = _mm256_add_ps(start(0, h), _mm256_mul_ps(shading.stepZ, offset[h]));
         depth32[h] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z), _mm256_set1_ps(65535.0f)), half));
         if (p.depthBias != 0) {
             depth32[h] = _mm256_max_epi32(_mm256_sub_epi32(depth32[h], _mm256_set1_epi32(p.depthBias)),
@@ -225,13 +284,15 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
     // Both 0..65535, so packing them is exact.
     const __m256i depth = _mm256_permute4x64_epi64(_mm256_packus_epi32(depth32[0], depth32[1]), 0xD8);
     __m256i run[RowPacket::kLanes];
+    __m256i stored = _mm256_setzero_si256();
     if (windows) {
-        RowLanes16(lanes, run);
+        stored = LoadWindows16(lanes, p.depthTest, run);
+    } else if (p.depthTest) {
+        stored = lanes.LoadDepth();
     }
     __m256i passing = _mm256_setzero_si256();
     unsigned pass = lanes.inside;
     if (p.depthTest) {
-        const __m256i stored = windows ? LoadWindows16(lanes, lanes.depth, run) : lanes.LoadDepth();
         passing = DepthPasses(DepthFunction(p), depth, stored);
         pass &= Bits16(passing);
     } else if (windows) {
@@ -247,8 +308,7 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
     const __m256i magnitude = _mm256_set1_epi32(0x7FFFFFFF);
     const __m256i limit = _mm256_castps_si256(_mm256_set1_ps(65536.0f));
     __m256i pixel[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
-    int level = -1;
-    float low = 0.0f, high = 0.0f;
+    int& level = shading.level;
     // Every lane of the rows is shaded, not only those that pass: the work then need not wait
     // for the stored z values, which a neighbouring triangle has often only just written. A lane
     // that would take the sixteen-lane copy's rarer ways sends the group there, which decides
@@ -260,13 +320,11 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
         }
         const __m256i active = Lanes32(bits);
         // w and the coordinates exactly, so texel addresses and weights are the one-pixel loop's.
-        const __m256 q = _mm256_add_ps(start(1, h), _mm256_mul_ps(_mm256_set1_ps(stepX[1]), offset[h]));
-        const __m256 w = _mm256_div_ps(
-            one, _mm256_blendv_ps(_mm256_set1_ps(f.constantQ), q, _mm256_cmp_ps(q, zerof, _CMP_GT_OQ)));
-        const __m256 u =
-            _mm256_mul_ps(_mm256_add_ps(start(f.su, h), _mm256_mul_ps(_mm256_set1_ps(stepX[f.su]), offset[h])), w);
-        const __m256 v =
-            _mm256_mul_ps(_mm256_add_ps(start(f.sv, h), _mm256_mul_ps(_mm256_set1_ps(stepX[f.sv]), offset[h])), w);
+        const __m256 q = _mm256_add_ps(start(1, h), _mm256_mul_ps(shading.stepQ, offset[h]));
+        const __m256 w =
+            _mm256_div_ps(one, _mm256_blendv_ps(shading.constantQ, q, _mm256_cmp_ps(q, zerof, _CMP_GT_OQ)));
+        const __m256 u = _mm256_mul_ps(_mm256_add_ps(start(f.su, h), _mm256_mul_ps(shading.stepU, offset[h])), w);
+        const __m256 v = _mm256_mul_ps(_mm256_add_ps(start(f.sv, h), _mm256_mul_ps(shading.stepV, offset[h])), w);
         // Coordinates that are not numbers or too far (for the one-texel sampler).
         const __m256i reach = _mm256_and_si256(
             _mm256_max_epu32(_mm256_and_si256(_mm256_castps_si256(u), magnitude),
@@ -277,32 +335,34 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
         }
         // The level from the footprint: the first lane's, where every lane's footprint keeps
         // well inside its range.
-        const float tw = p.textureSize[0][0], th = p.textureSize[0][1];
-        const float* stepY = f.stepY;
-        const __m256 ux = _mm256_fnmadd_ps(u, _mm256_set1_ps(stepX[1] * tw), _mm256_set1_ps(stepX[f.su] * tw));
-        const __m256 vx = _mm256_fnmadd_ps(v, _mm256_set1_ps(stepX[1] * th), _mm256_set1_ps(stepX[f.sv] * th));
-        const __m256 uy = _mm256_fnmadd_ps(u, _mm256_set1_ps(stepY[1] * tw), _mm256_set1_ps(stepY[f.su] * tw));
-        const __m256 vy = _mm256_fnmadd_ps(v, _mm256_set1_ps(stepY[1] * th), _mm256_set1_ps(stepY[f.sv] * th));
+        const __m256 ux = _mm256_fnmadd_ps(u, shading.qx, shading.ux);
+        const __m256 vx = _mm256_fnmadd_ps(v, shading.qxv, shading.vx);
+        const __m256 uy = _mm256_fnmadd_ps(u, shading.qy, shading.uy);
+        const __m256 vy = _mm256_fnmadd_ps(v, shading.qyv, shading.vy);
         const __m256 across = _mm256_fmadd_ps(ux, ux, _mm256_mul_ps(vx, vx));
         const __m256 down = _mm256_fmadd_ps(uy, uy, _mm256_mul_ps(vy, vy));
         const __m256 rho2 = _mm256_mul_ps(_mm256_max_ps(down, across), _mm256_mul_ps(w, w));
-        // The first half's level range serves the second where its lanes keep to it too.
+        // A level range found before serves where the half's lanes keep to it too.
         const __m256i footprint = _mm256_castps_si256(rho2);
         auto leave = [&] {
             const __m256i inRange =
-                _mm256_andnot_si256(AtLeastU32(footprint, _mm256_castps_si256(_mm256_set1_ps(high))),
-                                    AtLeastU32(footprint, _mm256_castps_si256(_mm256_set1_ps(low))));
+                _mm256_andnot_si256(AtLeastU32(footprint, shading.highBits), AtLeastU32(footprint, shading.lowBits));
             return Any(_mm256_andnot_si256(inRange, active));
         };
         if (level < 0 || leave()) {
             const float r = _mm256_cvtss_f32(
                 _mm256_permutevar8x32_ps(rho2, _mm256_set1_epi32(static_cast<int>(__builtin_ctz(bits)))));
-            if (!PointLevelRange(f, r, level, low, high) || leave()) {
+            float low, high;
+            if (!PointLevelRange(f, r, level, low, high)) {
+                return Outcome::Declined;
+            }
+            shading.SetLevel(f, low, high);
+            if (leave()) {
                 return Outcome::Declined;
             }
         }
         __m256i sum[3];
-        if (!LevelSums8<F>(f, active, level, u, v, sum)) {
+        if (!LevelSums8<F>(f, active, shading.sizes, u, v, sum)) {
             return Outcome::Declined;
         }
         const __m256 thresholds = h == 0 ? lanes.thresholds.lo : lanes.thresholds.hi;
@@ -315,8 +375,8 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
             if (form == StageState::Form::Texture) {
                 colour = _mm256_mul_ps(texel, _mm256_set1_ps(scales[n]));
             } else {
-                const __m256 diffuse = _mm256_mul_ps(
-                    _mm256_fmadd_ps(_mm256_set1_ps(stepX[planes[n]]), offset[h], start(planes[n], h)), w);
+                const __m256 diffuse =
+                    _mm256_mul_ps(_mm256_fmadd_ps(shading.stepDiffuse[n], offset[h], start(planes[n], h)), w);
                 colour = form == StageState::Form::TextureTimesCurrent
                              ? _mm256_mul_ps(texel, _mm256_mul_ps(diffuse, _mm256_set1_ps(scales[n])))
                              : diffuse;
@@ -330,10 +390,7 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
     // Each channel below its next step, so the pixels pack to 16 bits exactly.
     const __m256i pixels = _mm256_permute4x64_epi64(_mm256_packus_epi32(pixel[0], pixel[1]), 0xD8);
     if (windows) {
-        if (p.depthWrite) {
-            StoreWindows16(lanes, lanes.depth, run, passing, depth);
-        }
-        StoreWindows16(lanes, lanes.target, run, passing, pixels);
+        StoreWindows16(lanes, p.depthWrite, run, passing, depth, pixels);
     } else {
         if (p.depthWrite) {
             lanes.StoreDepth(static_cast<__mmask16>(pass), depth);
@@ -346,68 +403,191 @@ inline Outcome ShadeGroup8(const FastTextured& f, const PacketLanes& lanes, bool
     return Outcome::Drawn;
 }
 
+// For each byte b of bits that mark where rows start, lane by lane k = 0..7: how many rows
+// start at or before k, and how far k lies past the last of them (255 where none does).
+struct RowStarts {
+    uint8_t count[256][8];
+    uint8_t offset[256][8];
+};
+constexpr RowStarts MakeRowStarts() {
+    RowStarts t{};
+    for (int b = 0; b < 256; ++b) {
+        int n = 0, at = -1;
+        for (int k = 0; k < 8; ++k) {
+            if ((b >> k) & 1) {
+                ++n;
+                at = k;
+            }
+            t.count[b][k] = static_cast<uint8_t>(n);
+            t.offset[b][k] = static_cast<uint8_t>(at < 0 ? 255 : k - at);
+        }
+    }
+    return t;
+}
+alignas(64) inline constexpr RowStarts kRowStarts = MakeRowStarts();
+
+inline __m256i Widen8(const uint8_t* bytes) {
+    return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
+}
+
+// What the loop over a group's rows leaves besides the rows' masks and addresses.
+struct RowsRead {
+    unsigned laneBit;  // 1 << the lanes the rows take
+    unsigned firsts;   // a bit at each row's first lane
+    int32_t outside;   // negative where some row's window leaves the target
+    uint64_t words;    // each row's dither word ((y & 3) << 2 | (first - first lane) & 3), four bits a row
+};
+
+// The rows' loop, in scalar steps, each row read as it was just stored. Where the z rows have
+// the target's pitch (as usual), a row's z address is its target address moved by the
+// distance between the two.
+template <bool SharedPitch, bool Dither>
+inline RowsRead ReadRows(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
+                         PacketLanes& lanes) {
+    const uintptr_t pixels = reinterpret_cast<uintptr_t>(p.pixels);
+    const uintptr_t depth = reinterpret_cast<uintptr_t>(p.depth);
+    const uintptr_t depthKept = depth != 0 ? ~uintptr_t{0} : 0;
+    const uintptr_t pitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.pitch));
+    const uintptr_t depthPitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.depthPitch));
+    const uintptr_t apart = depth - pixels;
+    const int32_t lastShift = p.right - RowPacket::kLanes;
+    const int32_t* firstOf = packet.first + start;
+    const int32_t* lastOf = packet.last + start;
+    const int32_t* yOf = packet.y + start;
+    int lane = 0;
+    RowsRead read{1, 0, 0, 0};
+    for (int r = 0; r < rows; ++r) {
+        const int32_t first = firstOf[r], y = yOf[r];
+        const int32_t shift = first - lane;
+        read.outside |= shift | (lastShift - shift);
+        const int next = lane + (lastOf[r] - first + 1);
+        const unsigned nextBit = 1u << next;
+        lanes.rowMask[r] = static_cast<__mmask16>(nextBit - read.laneBit);
+        read.firsts |= read.laneBit;
+        const uintptr_t bytes = static_cast<uintptr_t>(static_cast<intptr_t>(shift)) * 2;
+        const uintptr_t row = static_cast<uintptr_t>(static_cast<intptr_t>(y));
+        const uintptr_t target = pixels + row * pitch + bytes;
+        lanes.target[r] = target;
+        if constexpr (SharedPitch) {
+            lanes.depth[r] = target + apart;
+        } else {
+            lanes.depth[r] = (depth + row * depthPitch + bytes) & depthKept;
+        }
+        if constexpr (Dither) {
+            read.words |= static_cast<uint64_t>(((y & 3) << 2) | (shift & 3)) << (4 * r);
+        }
+        lane = next;
+        read.laneBit = nextBit;
+    }
+    return read;
+}
+
 }  // namespace packet8
 
 // The lanes of the packet's rows from `start`, `rows` of them (one group), as BuildPacketLanes
-// finds them, in eight-lane steps: each row's word (its row on the lanes' table, first lane,
-// dither cell) goes to its sixteen lanes by two stores of eight, each row over the one before from
-// its own first lane on, so the lanes take their words with no mask per row. True when every
-// row's sixteen pixels from its lane 0's lie on the target's rows (for LoadWindows16).
-inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
-                              int rowBase, const __m512* starts, PacketLanes& lanes) {
+// finds them. The rows' loop marks where each row starts on one bit of sixteen; each lane's
+// row and offset then come from those bits through a table, with no table of lanes stored and
+// read back. True when every row's sixteen pixels from its lane 0's lie on the target's rows
+// (for LoadWindows16).
+// Inlined in its caller, which it would otherwise outgrow the inlining limit of.
+__attribute__((always_inline)) inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p,
+                                                             const RowPacket& packet, int start, int rows,
+                                                             int rowBase, const __m512* starts, PacketLanes& lanes) {
     lanes.rows = rows;
     lanes.lowRows = rowBase + rows <= 8;
     lanes.starts = starts;
-    alignas(32) int32_t info[2 * RowPacket::kLanes];
-    const uintptr_t pixels = reinterpret_cast<uintptr_t>(p.pixels);
-    const uintptr_t depth = reinterpret_cast<uintptr_t>(p.depth);
-    const uintptr_t pitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.pitch));
-    const uintptr_t depthPitch = static_cast<uintptr_t>(static_cast<intptr_t>(p.depthPitch));
-    int lane = 0;
-    bool windows = true;
-    for (int r = 0; r < rows; ++r) {
-        const int32_t first = packet.first[start + r], y = packet.y[start + r];
-        windows = windows && first - lane >= 0 && first - lane + RowPacket::kLanes <= p.right;
-        const int count = packet.last[start + r] - first + 1;
-        lanes.rowMask[r] = static_cast<__mmask16>(((1u << count) - 1) << lane);
-        const uintptr_t shift = static_cast<uintptr_t>(static_cast<intptr_t>(first - lane));
-        lanes.target[r] = pixels + static_cast<uintptr_t>(y) * pitch + shift * 2;
-        lanes.depth[r] = depth != 0 ? depth + static_cast<uintptr_t>(y) * depthPitch + shift * 2 : 0;
-        const __m256i word = _mm256_set1_epi32(((rowBase + r) << 16) | (lane << 8) | ((y & 3) << 2) |
-                                               static_cast<int32_t>(shift & 3));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(info + lane), word);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(info + lane + 8), word);
-        lane += count;
-    }
-    const unsigned inside = lane >= 16 ? 0xFFFFu : (1u << lane) - 1;
+    const bool dither = p.dither;
+    const bool sharedPitch = p.depth != nullptr && p.depthPitch == p.pitch;
+    const packet8::RowsRead read =
+        sharedPitch ? (dither ? packet8::ReadRows<true, true>(p, packet, start, rows, lanes)
+                              : packet8::ReadRows<true, false>(p, packet, start, rows, lanes))
+                    : (dither ? packet8::ReadRows<false, true>(p, packet, start, rows, lanes)
+                              : packet8::ReadRows<false, false>(p, packet, start, rows, lanes));
+    const unsigned laneBit = read.laneBit, firsts = read.firsts;
+    const uint64_t words = read.words;
+    const unsigned inside = laneBit - 1;
     lanes.inside = static_cast<__mmask16>(inside);
-    const __m256i byte = _mm256_set1_epi32(0xFF), three = _mm256_set1_epi32(3), twelve = _mm256_set1_epi32(12);
-    __m256 offset[2], thresholds[2];
-    __m256i rowOfLane[2];
+    const unsigned low = firsts & 0xFF, high = firsts >> 8;
+    const __m256i in[2] = {packet8::Lanes32(inside), packet8::Lanes32(inside >> 8)};
+    const __m256i laneIndex[2] = {_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                  _mm256_setr_epi32(8, 9, 10, 11, 12, 13, 14, 15)};
+    // Row 0 starts at lane 0: every low lane has a row; a high lane before the first row that
+    // starts there belongs to the last row of the low half.
+    const __m256i row[2] = {
+        _mm256_add_epi32(packet8::Widen8(packet8::kRowStarts.count[low]), _mm256_set1_epi32(-1)),
+        _mm256_add_epi32(packet8::Widen8(packet8::kRowStarts.count[high]),
+                         _mm256_set1_epi32(__builtin_popcount(low) - 1))};
+    const __m256i offset[2] = {
+        packet8::Widen8(packet8::kRowStarts.offset[low]),
+        _mm256_min_epi32(packet8::Widen8(packet8::kRowStarts.offset[high]),
+                         _mm256_sub_epi32(laneIndex[1], _mm256_set1_epi32(31 - __builtin_clz(low))))};
+    __m256 thresholds[2];
+    if (dither) {
+        // The rows' words, one a byte, then one a lane: rows 0 to 7 and rows 8 to 15.
+        const __m128i packed = _mm_cvtsi64_si128(static_cast<int64_t>(words));
+        const __m128i nibble = _mm_set1_epi8(15);
+        const __m128i bytes =
+            _mm_unpacklo_epi8(_mm_and_si128(packed, nibble), _mm_and_si128(_mm_srli_epi16(packed, 4), nibble));
+        const __m256i rowWords[2] = {_mm256_cvtepu8_epi32(bytes), _mm256_cvtepu8_epi32(_mm_srli_si128(bytes, 8))};
 #pragma GCC unroll 2
-    for (int h = 0; h < 2; ++h) {
-        // Lanes past the rows stay zero throughout.
-        const __m256i in = packet8::Lanes32(inside >> (8 * h));
-        const __m256i word = _mm256_and_si256(_mm256_load_si256(reinterpret_cast<const __m256i*>(info + 8 * h)), in);
-        const __m256i laneIndex = _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(8 * h));
-        offset[h] = _mm256_cvtepi32_ps(
-            _mm256_and_si256(_mm256_sub_epi32(laneIndex, _mm256_and_si256(_mm256_srli_epi32(word, 8), byte)), in));
-        rowOfLane[h] = _mm256_srli_epi32(word, 16);
-        if (p.dither) {
+        for (int h = 0; h < 2; ++h) {
             // The 4x4 dither cell: (y & 3) * 4 + (x & 3), x = first + offset.
-            const __m256i column = _mm256_and_si256(_mm256_add_epi32(laneIndex, word), three);
-            const __m256i cell = _mm256_and_si256(_mm256_or_si256(column, _mm256_and_si256(word, twelve)), in);
+            const __m256i word = rows > 8 ? packet8::Pick32(row[h], rowWords[0], rowWords[1])
+                                          : _mm256_permutevar8x32_epi32(rowWords[0], row[h]);
+            const __m256i cell = _mm256_and_si256(
+                _mm256_or_si256(_mm256_and_si256(_mm256_add_epi32(laneIndex[h], word), _mm256_set1_epi32(3)),
+                                _mm256_and_si256(word, _mm256_set1_epi32(12))),
+                in[h]);
             const __m256i* cells = reinterpret_cast<const __m256i*>(DitherCells16());
             thresholds[h] = _mm256_castsi256_ps(
                 packet8::Pick32(cell, _mm256_load_si256(cells), _mm256_load_si256(cells + 1)));
-        } else {
-            thresholds[h] = _mm256_set1_ps(0.5f);
+        }
+    } else {
+        thresholds[0] = thresholds[1] = _mm256_set1_ps(0.5f);
+    }
+    // Lanes past the rows stay zero throughout.
+    lanes.offset = __m512(_mm256_cvtepi32_ps(_mm256_and_si256(offset[0], in[0])),
+                          _mm256_cvtepi32_ps(_mm256_and_si256(offset[1], in[1])));
+    const __m256i base = _mm256_set1_epi32(rowBase);
+    lanes.rowOfLane = __m512i(_mm256_and_si256(_mm256_add_epi32(row[0], base), in[0]),
+                              _mm256_and_si256(_mm256_add_epi32(row[1], base), in[1]));
+    lanes.thresholds = __m512(thresholds[0], thresholds[1]);
+    return read.outside >= 0;
+}
+
+// The starting values of the packet's rows from `from`, `rows` of them (at most sixteen), as
+// PacketStarts finds them (double products and sums, one rounding to float), four rows a
+// register of doubles and only as many registers as the rows fill: lanes past the rows are
+// left as they were, and where the rows fit lanes 0 to 7 nothing reads lanes 8 to 15.
+template <int Quarters>
+inline void PacketStartsQ(const RowPacket& packet, int from, int rows, __m512* starts) {
+    const __m256d x0 = _mm256_set1_pd(packet.x0), y0 = _mm256_set1_pd(packet.y0);
+    __m256d rx[Quarters], ry[Quarters];
+#pragma GCC unroll 4
+    for (int k = 0; k < Quarters; ++k) {
+        const __m128i in = _mm256_castsi256_si128(packet8::Lanes32((1u << std::min(rows - 4 * k, 4)) - 1));
+        rx[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_maskload_epi32(packet.first + from + 4 * k, in)), x0);
+        ry[k] = _mm256_sub_pd(_mm256_cvtepi32_pd(_mm_maskload_epi32(packet.y + from + 4 * k, in)), y0);
+    }
+    for (int n = 0; n < packet.planeCount; ++n) {
+        const int plane = packet.planes[n];
+        const __m256d base = _mm256_set1_pd(packet.base[plane]);
+        const __m256d dx = _mm256_set1_pd(packet.dx[plane]), dy = _mm256_set1_pd(packet.dy[plane]);
+        float* values = reinterpret_cast<float*>(&starts[plane]);
+#pragma GCC unroll 4
+        for (int k = 0; k < Quarters; ++k) {
+            _mm_store_ps(values + 4 * k, _mm256_cvtpd_ps(_mm256_add_pd(_mm256_add_pd(base, _mm256_mul_pd(dx, rx[k])),
+                                                                        _mm256_mul_pd(dy, ry[k]))));
         }
     }
-    lanes.offset = __m512(offset[0], offset[1]);
-    lanes.rowOfLane = __m512i(rowOfLane[0], rowOfLane[1]);
-    lanes.thresholds = __m512(thresholds[0], thresholds[1]);
-    return windows;
+}
+inline void PacketStarts8(const RowPacket& packet, int from, int rows, __m512* starts) {
+    switch ((rows + 3) / 4) {
+    case 1: PacketStartsQ<1>(packet, from, rows, starts); break;
+    case 2: PacketStartsQ<2>(packet, from, rows, starts); break;
+    case 3: PacketStartsQ<3>(packet, from, rows, starts); break;
+    default: PacketStartsQ<4>(packet, from, rows, starts); break;
+    }
 }
 
 // A group through the sixteen-lane copy, out of line: the eight-lane loop's callers rarely
@@ -426,12 +606,14 @@ template <TextureFormat F>
 int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const PacketLanes* lanes,
                        const bool* windows, uint64_t& written, uint64_t& shaded) {
     const bool covered = packet8::Covers(fast);
+    packet8::PacketShading shading(fast);
     int drawn = 0;
     for (int g = 0; g < packet.groups; ++g) {
         packet8::Outcome outcome = packet8::Outcome::Declined;
         if (covered) {
-            outcome = lanes[g].lowRows ? packet8::ShadeGroup8<F, true>(fast, lanes[g], windows[g], written, shaded)
-                                       : packet8::ShadeGroup8<F, false>(fast, lanes[g], windows[g], written, shaded);
+            outcome = lanes[g].lowRows
+                          ? packet8::ShadeGroup8<F, true>(fast, shading, lanes[g], windows[g], written, shaded)
+                          : packet8::ShadeGroup8<F, false>(fast, shading, lanes[g], windows[g], written, shaded);
         }
         if (outcome == packet8::Outcome::Declined) {
             outcome = ShadeGroup16<F>(fast, lanes + g, written, shaded) ? packet8::Outcome::Drawn

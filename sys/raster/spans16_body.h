@@ -890,10 +890,11 @@ inline void BuildPacketLanes(const Rasterizer::PixelPipeline& p, const RowPacket
 
 #if defined(PACKET_GROUPS8_ELSEWHERE)
 // The copy's own packet steps, in eight-lane registers (packet_shading_avx2.h): the lanes of a
-// group onto a 565 target, true where its rows' windows lie on the target, and the shading
-// of the groups.
+// group onto a 565 target, true where its rows' windows lie on the target, the rows' starting
+// values, and the shading of the groups.
 inline bool BuildPacketLanes8(const Rasterizer::PixelPipeline& p, const RowPacket& packet, int start, int rows,
                               int rowBase, const __m512* starts, PacketLanes& lanes);
+inline void PacketStarts8(const RowPacket& packet, int from, int rows, __m512* starts);
 template <TextureFormat F>
 int ShadePacketGroups8(const FastTextured& fast, const RowPacket& packet, const PacketLanes* lanes,
                        const bool* windows, uint64_t& written, uint64_t& shaded);
@@ -926,11 +927,18 @@ int TexturedPacket16T(const Rasterizer::PixelPipeline& p, const RowPacket& packe
         BuildPacketLanes(p, packet, start, rows, shared ? start : 0, starts[shared ? 0 : g], rgb565, lanes[g]);
         start += rows;
     }
+    auto startsOf = [&](int from, int rows, __m512* to) {
+#if defined(PACKET_GROUPS8_ELSEWHERE)
+        PacketStarts8(packet, from, rows, to);
+#else
+        PacketStarts(packet, from, rows, to);
+#endif
+    };
     if (shared) {
-        PacketStarts(packet, 0, packet.rows, starts[0]);
+        startsOf(0, packet.rows, starts[0]);
     } else {
         for (int g = 0, from = 0; g < packet.groups; from += packet.groupRows[g], ++g) {
-            PacketStarts(packet, from, packet.groupRows[g], starts[g]);
+            startsOf(from, packet.groupRows[g], starts[g]);
         }
     }
     FastTextured fast;

@@ -24,7 +24,8 @@ struct LineVertex {
 constexpr uint8_t kPadding = 0xA5;
 
 struct RasterCanvas {
-    RasterCanvas(int w, int h, PixelFormat f = PixelFormat::XRGB8888, bool withDepth = true)
+    // The z rows are `depthPadding` bytes longer than the row's values.
+    RasterCanvas(int w, int h, PixelFormat f = PixelFormat::XRGB8888, bool withDepth = true, int depthPadding = 6)
         : width(w), height(h), format(f) {
         const int bytes = f == PixelFormat::RGB565 ? 2 : 4;
         pitch = w * bytes + 12;
@@ -35,7 +36,7 @@ struct RasterCanvas {
         RenderTarget target{pixels.data(), pitch, w, h, f};
         raster.SetRenderTarget(target);
         if (withDepth) {
-            depthPitch = w * 2 + 6;
+            depthPitch = w * 2 + depthPadding;
             depth.assign(static_cast<size_t>(depthPitch / 2) * h, 0xFFFF);
             raster.SetDepthBuffer(DepthBuffer{depth.data(), depthPitch, w, h});
         }

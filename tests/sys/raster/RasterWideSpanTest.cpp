@@ -40,6 +40,7 @@ struct Texturing {
     float lodBias = 0.0f;
     int width = 32;      // of the full-size level; 16 texels high
     float shift = 0.0f;  // added to every vertex's u and v
+    bool sharedPitch = false;  // z rows as long as a 565 target's
 };
 
 // The path the wide draws take; the one-pixel loops are the reference.
@@ -51,7 +52,7 @@ Result Draw(bool wide, PixelFormat format, bool dither, bool perspective, uint32
     const Isa active = sys::raster::simd::ActiveIsa();
     sys::raster::simd::UseIsa(wide ? g_path : Isa::Scalar);
     sys::raster::simd::Enable16(sixteen);
-    RasterCanvas canvas(width, 47, format);
+    RasterCanvas canvas(width, 47, format, true, texturing != nullptr && texturing->sharedPitch ? 12 : 6);
     Rasterizer& r = canvas.raster;
     SetUpUnitPerspective(r, width, 47, dither);
     if (!perspective) {
@@ -267,9 +268,11 @@ TEST_P(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
         {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, true, false, true, D3DTOP_MODULATE,
          D3DTOP_MODULATE, 0.4f},
         // The lit scene's states, neither fogged nor blended, the level biased: most groups
-        // share a level, some straddle two.
+        // share a level, some straddle two; then with z rows as long as the target's.
         {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
          D3DTOP_MODULATE, -0.6f},
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, -0.6f, 32, 0.0f, true},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
