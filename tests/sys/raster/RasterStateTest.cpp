@@ -269,6 +269,10 @@ TEST(RasterVertexFormats, DiffuseIsReadFromEachFormat) {
                       {0, 4, 0.5f, 0xFFFFFFFF, 0x00405060, 0x00FFFFFF, 0, 0}};
     ASSERT_TRUE(canvas.raster.DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_LVERTEX, l, 3, 0));
     EXPECT_EQ(canvas.Pixel(1, 1), 0x00405060u);
+    // A format without a diffuse colour draws opaque white.
+    const float bare[3][3] = {{0, 0, 0.5f}, {4, 0, 0.5f}, {0, 4, 0.5f}};
+    ASSERT_TRUE(canvas.raster.DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_XYZ, bare, 3, 0));
+    EXPECT_EQ(canvas.Pixel(1, 1), 0x00FFFFFFu);
 }
 
 TEST(RasterDrawCalls, ChecksAndIncompletePrimitives) {
