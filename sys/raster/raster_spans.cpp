@@ -281,15 +281,13 @@ struct PacketShading {
 };
 
 // Draws a packet of `rows` rows in `groups` groups, the first groups' row counts in
-// `groupRows` and the last group's from row `lastStart` on, using `lanes` lanes: the wide path,
-// then one by one the rows it left. Out of line, so the row loop that fills packets keeps its
-// counts in registers.
+// `groupRows` and the last group's from row `lastStart` on: the wide path, then one by one the
+// rows it left. Out of line, so the row loop that fills packets keeps its counts in registers.
 __attribute__((noinline)) void FlushPacket(const Rasterizer::PixelPipeline& p, simd::RowPacket& packet, int rows,
-                                           int groups, const int* groupRows, int lastStart, int lanes,
+                                           int groups, const int* groupRows, int lastStart,
                                            const PacketShading& s, RasterCounters& counters) {
     packet.rows = rows;
     packet.groups = groups;
-    packet.lanes = lanes;
     for (int g = 0; g + 1 < groups; ++g) {
         packet.groupRows[g] = groupRows[g];
     }
@@ -305,7 +303,6 @@ __attribute__((noinline)) void FlushPacket(const Rasterizer::PixelPipeline& p, s
             counters.pixels += fill(p, packet.first[r], packet.last[r], packet.y[r], rowArguments, counters.shaded);
         }
     }
-    packet.Reset();
 }
 
 }  // namespace
@@ -395,8 +392,9 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
     // The packet's counts live in registers while rows are added and are handed over at each
     // flush, so adding a row does not wait on the last row's stores, nor the flush on a wide
     // load of narrow stores: the rows so far, the lanes used in the last group, the groups
-    // begun, each earlier group's rows and the last group's first row (RowPacket::Fits and Add).
-    // Up to four groups a packet, so that most small triangles take one packet and its set-up.
+    // begun, each earlier group's rows and the last group's first row. A row that does not fit
+    // the last group's lanes begins a new group, or a new packet after the last group. Up to
+    // four groups a packet, so that most small triangles take one packet and its set-up.
     constexpr int kLanes = simd::RowPacket::kLanes;
     constexpr int kGroups = simd::RowPacket::kGroups;
     int rowCount = 0, lanes = 0, groups = 1, lastStart = 0;
@@ -455,7 +453,7 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
             const int width = last - first + 1;
             if (lanes + width > kLanes) {
                 if (groups == kGroups) {
-                    FlushPacket(p, packet, rowCount, groups, groupRows, lastStart, lanes, shading, counters);
+                    FlushPacket(p, packet, rowCount, groups, groupRows, lastStart, shading, counters);
                     rowCount = 0;
                     groups = 1;
                 } else {
@@ -473,7 +471,7 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
         }
         // A band that takes every strip goes on filling the packet into the next strip.
         if (rowCount != 0 && (band.count != 1 || strip == lastStrip)) {
-            FlushPacket(p, packet, rowCount, groups, groupRows, lastStart, lanes, shading, counters);
+            FlushPacket(p, packet, rowCount, groups, groupRows, lastStart, shading, counters);
             rowCount = 0;
             lanes = 0;
             groups = 1;

@@ -136,7 +136,6 @@ struct RowPacket {
     int rows = 0;
     int groups = 1;
     int groupRows[kGroups] = {};
-    int lanes = 0;  // used in the last group
     int32_t y[kRows];
     int32_t first[kRows];
     int32_t last[kRows];
@@ -148,29 +147,6 @@ struct RowPacket {
     const double* dx = nullptr;
     const double* dy = nullptr;
 
-    // Whether a row of `count` pixels still fits, in the last group or a new one.
-    bool Fits(int count) const { return lanes + count <= kLanes || groups < kGroups; }
-    void Add(int32_t rowY, int32_t rowFirst, int32_t rowLast) {
-        const int count = static_cast<int>(rowLast - rowFirst + 1);
-        if (lanes + count > kLanes) {
-            ++groups;
-            lanes = 0;
-        }
-        y[rows] = rowY;
-        first[rows] = rowFirst;
-        last[rows] = rowLast;
-        ++rows;
-        ++groupRows[groups - 1];
-        lanes += count;
-    }
-    void Reset() {
-        rows = 0;
-        groups = 1;
-        for (int& count : groupRows) {
-            count = 0;
-        }
-        lanes = 0;
-    }
     // Row r's starting values into start (indexed by plane).
     void Starts(int r, float* start) const {
         for (int n = 0; n < planeCount; ++n) {
