@@ -69,7 +69,7 @@ struct Level8 {
         height = _mm256_set1_ps(static_cast<float>(table.height[level]));
         widthMask = _mm256_set1_epi32(table.width[level] - 1);
         heightMask = _mm256_set1_epi32(table.height[level] - 1);
-        pitchPair = _mm256_set1_epi32(2 | (table.pitch[level] << 16));
+        pitchPair = _mm256_set1_epi32(table.pitchPair[level]);
         lastRead = _mm256_set1_epi32(table.lastRead[level]);
         texels = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(f.texels) +
                                               static_cast<intptr_t>(table.offset[level]));

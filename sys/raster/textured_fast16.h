@@ -75,7 +75,7 @@ __attribute__((always_inline)) inline void BilinearSumsG(const FastTextured& f, 
         const auto& table = f.p->levels;
         sharedWidth = _mm512_set1_epi32(table.width[shared]);
         sharedHeight = _mm512_set1_epi32(table.height[shared]);
-        sharedPitchPair = _mm512_set1_epi32(2 | (table.pitch[shared] << 16));
+        sharedPitchPair = _mm512_set1_epi32(table.pitchPair[shared]);
         sharedBase = _mm512_set1_epi32(table.offset[shared]);
         sharedLast = _mm512_set1_epi32(table.lastRead[shared]);
     }

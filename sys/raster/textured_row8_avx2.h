@@ -266,7 +266,7 @@ bool CommonPointPiece(const CommonPointRow& r, int64_t i, uint64_t& written, uin
         texels += static_cast<intptr_t>(table.offset[shared]);
         const CommonPointSizes sizes = SizesOf(
             _mm256_set1_epi32(table.width[shared]), _mm256_set1_epi32(table.height[shared]),
-            _mm256_set1_epi32(2 | (table.pitch[shared] << 16)), _mm256_setzero_si256(),
+            _mm256_set1_epi32(table.pitchPair[shared]), _mm256_setzero_si256(),
             _mm256_set1_epi32(table.lastRead[shared]));
         for (int h = 0; h < halves; ++h) {
             if (half[h].passBits != 0) {
