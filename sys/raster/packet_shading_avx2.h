@@ -14,23 +14,77 @@
 
 namespace {
 
+// The loops' constants, each a whole register in memory that the instructions read as an
+// operand. Written as set1 calls, each cost one to three instructions where it is used (an
+// integer one goes through a general register), or was built once a group and kept on the
+// stack across the halves.
+struct alignas(32) Constants8 {
+    float one[8], half[8], k256[8], k65535[8], units[3][8], scales[3][8];
+    int32_t magnitude[8], beforeLimit[8], oneI[8], k256I[8], above[8];
+    int16_t channelMasks[3][16];  // a texel's channels after their shifts, by format
+};
+template <TextureFormat F>
+constexpr Constants8 MakeConstants8() {
+    constexpr texels::ChannelScale kScale = texels::Scale<F>();
+    constexpr bool kFourBits = F == TextureFormat::ARGB4444;
+    constexpr bool kFiveBits = F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555;
+    Constants8 k{};
+    for (int n = 0; n < 8; ++n) {
+        k.one[n] = 1.0f;
+        k.half[n] = 0.5f;
+        k.k256[n] = 256.0f;
+        k.k65535[n] = 65535.0f;
+        k.units[0][n] = 31.0f;
+        k.units[1][n] = 63.0f;
+        k.units[2][n] = 31.0f;
+        k.scales[0][n] = kScale.r;
+        k.scales[1][n] = kScale.g;
+        k.scales[2][n] = kScale.b;
+        k.magnitude[n] = 0x7FFFFFFF;
+        k.beforeLimit[n] = 0x47800000 - 1;  // the bits of 65536.0f, less one
+        k.oneI[n] = 1;
+        k.k256I[n] = 256;
+        k.above[n] = 256 * 0x10001;
+    }
+    for (int n = 0; n < 16; ++n) {
+        k.channelMasks[0][n] = kFourBits ? 15 : 31;
+        k.channelMasks[1][n] = kFourBits ? 15 : kFiveBits ? 31 : 63;
+        k.channelMasks[2][n] = kFourBits ? 15 : 31;
+    }
+    return k;
+}
+template <TextureFormat F>
+alignas(32) inline constexpr Constants8 kConstants8 = MakeConstants8<F>();
+// The table through a pointer the optimiser cannot see through, so it reads the values from
+// memory rather than building them in registers.
+template <TextureFormat F>
+inline const Constants8& Constants() {
+    const Constants8* k = &kConstants8<F>;
+    asm("" : "+r"(k));
+    return *k;
+}
+inline __m256 Load8(const float* v) { return _mm256_load_ps(v); }
+inline __m256i Load8(const int32_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
+inline __m256i Load8(const int16_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
+
 // The channels of two 16-bit texels held in one 32-bit lane, each left in its own half
 // (ChannelPairs16 on eight lanes); the eight-lane textured row reads it too.
 template <TextureFormat F>
 inline void ChannelPairs8(__m256i pair, __m256i* c) {
+    const int16_t(&mask)[3][16] = Constants<F>().channelMasks;
     if constexpr (F == TextureFormat::RGB565) {
         c[0] = _mm256_srli_epi16(pair, 11);
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(63));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), Load8(mask[1]));
+        c[2] = _mm256_and_si256(pair, Load8(mask[2]));
     } else if constexpr (F == TextureFormat::ARGB1555 || F == TextureFormat::RGB555) {
-        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 10), _mm256_set1_epi16(31));
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), _mm256_set1_epi16(31));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(31));
+        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 10), Load8(mask[0]));
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 5), Load8(mask[1]));
+        c[2] = _mm256_and_si256(pair, Load8(mask[2]));
         c[3] = _mm256_srli_epi16(pair, 15);
     } else {
-        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 8), _mm256_set1_epi16(15));
-        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 4), _mm256_set1_epi16(15));
-        c[2] = _mm256_and_si256(pair, _mm256_set1_epi16(15));
+        c[0] = _mm256_and_si256(_mm256_srli_epi16(pair, 8), Load8(mask[0]));
+        c[1] = _mm256_and_si256(_mm256_srli_epi16(pair, 4), Load8(mask[1]));
+        c[2] = _mm256_and_si256(pair, Load8(mask[2]));
         c[3] = _mm256_srli_epi16(pair, 12);
     }
 }
@@ -45,16 +99,10 @@ using lanes16::Pick32;
 // left to the sixteen-lane copy (nothing written).
 enum class Outcome { Drawn, OneTexel, Declined };
 
-inline __m256 Saturate8(__m256 v) {
+inline __m256 Saturate8(__m256 v, __m256 one) {
     // max returns its second operand for NaN: NaN becomes 0, as in Saturate.
-    return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+    return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), one);
 }
-
-// Whether any lane of an all-ones-or-zero register is set.
-inline bool Any(__m256i m) { return _mm256_testz_si256(m, m) == 0; }
-
-// Unsigned a >= b, lane by lane, as all ones or zero.
-inline __m256i AtLeastU32(__m256i a, __m256i b) { return _mm256_cmpeq_epi32(_mm256_max_epu32(a, b), a); }
 
 // A level's sizes as its sums read them, set once for the halves that share the level.
 struct Level8 {
@@ -79,10 +127,11 @@ struct Level8 {
 // One level's bilinear sums of red, green and blue for the active lanes, as BilinearSumsG
 // takes them at a level every lane shares; false when a read would pass the level's end.
 template <TextureFormat F>
-inline bool LevelSums8(const FastTextured& f, __m256i active, const Level8& at, __m256 u, __m256 v, __m256i* sum) {
-    const __m256i one = _mm256_set1_epi32(1), zero = _mm256_setzero_si256();
-    const __m256 half = _mm256_set1_ps(0.5f), k256 = _mm256_set1_ps(256.0f);
-    const __m256i pitchPair = at.pitchPair, lastRead = at.lastRead;
+inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i active, const Level8& at, __m256 u,
+                       __m256 v, __m256i* sum) {
+    const __m256i one = Load8(k.oneI), zero = _mm256_setzero_si256();
+    const __m256 half = Load8(k.half), k256 = Load8(k.k256);
+    const __m256i pitchPair = at.pitchPair;
     constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
     const __m256 fx = _mm256_sub_ps(_mm256_mul_ps(u, at.width), half);
     const __m256 fy = _mm256_sub_ps(_mm256_mul_ps(v, at.height), half);
@@ -93,13 +142,20 @@ inline bool LevelSums8(const FastTextured& f, __m256i active, const Level8& at, 
     const __m256i wy = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_sub_ps(fy, floorY), k256, half));
     const __m256i widthMask = at.widthMask, heightMask = at.heightMask;
     const __m256i i1 = _mm256_add_epi32(i0, one), j1 = _mm256_add_epi32(j0, one);
-    __m256i iA, iB, jA, jB;
+    // The lanes whose second texel is not the one after the first (it wraps or clamps): those
+    // at the last column where the texture wraps, else those where the two are not neighbours.
+    __m256i iA, iB, jA, jB, mark;
+    bool anyApart;
     if (f.wrapU) {
         iA = _mm256_and_si256(i0, widthMask);
         iB = _mm256_and_si256(i1, widthMask);
+        mark = _mm256_cmpeq_epi32(iA, widthMask);
+        anyApart = _mm256_testz_si256(mark, active) == 0;
     } else {
         iA = _mm256_min_epi32(_mm256_max_epi32(i0, zero), widthMask);
         iB = _mm256_min_epi32(_mm256_max_epi32(i1, zero), widthMask);
+        mark = _mm256_cmpeq_epi32(iB, _mm256_add_epi32(iA, one));
+        anyApart = _mm256_testc_si256(mark, active) == 0;
     }
     if (f.wrapV) {
         jA = _mm256_slli_epi32(_mm256_and_si256(j0, heightMask), 16);
@@ -108,41 +164,37 @@ inline bool LevelSums8(const FastTextured& f, __m256i active, const Level8& at, 
         jA = _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(j0, zero), heightMask), 16);
         jB = _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(j1, zero), heightMask), 16);
     }
-    // Offsets from the level's first texel; only lanes whose second texel wraps or clamps can
-    // read past its end, at the last texel of the last row.
-    const __m256i apart = _mm256_andnot_si256(_mm256_cmpeq_epi32(iB, _mm256_add_epi32(iA, one)), active);
+    // Offsets from the level's first texel.
     const __m256i top = _mm256_madd_epi16(_mm256_or_si256(iA, jA), pitchPair);
     const __m256i bottom = _mm256_madd_epi16(_mm256_or_si256(iA, jB), pitchPair);
     const int* texels = at.texels;
-    const bool anyApart = Any(apart);
-    __m256i topRight = zero, bottomRight = zero;
+    __m256i upper, lower;
     if (anyApart) {
-        topRight = _mm256_madd_epi16(_mm256_or_si256(iB, jA), pitchPair);
-        bottomRight = _mm256_madd_epi16(_mm256_or_si256(iB, jB), pitchPair);
-        const __m256i past = _mm256_or_si256(
-            _mm256_or_si256(_mm256_cmpgt_epi32(top, lastRead), _mm256_cmpgt_epi32(bottom, lastRead)),
-            _mm256_or_si256(_mm256_cmpgt_epi32(topRight, lastRead), _mm256_cmpgt_epi32(bottomRight, lastRead)));
-        if (Any(_mm256_and_si256(past, apart))) {
+        const __m256i apart = f.wrapU ? _mm256_and_si256(mark, active) : _mm256_andnot_si256(mark, active);
+        // Only those lanes read past their first texel, and their second one lies before it on
+        // its row: a read passes the level's end only at the last texel of the last row.
+        const __m256i past = _mm256_cmpgt_epi32(_mm256_max_epi32(top, bottom), at.lastRead);
+        if (_mm256_testz_si256(past, apart) == 0) {
             return false;
         }
-    }
-    __m256i upper = _mm256_mask_i32gather_epi32(zero, texels, top, active, 1);
-    __m256i lower = _mm256_mask_i32gather_epi32(zero, texels, bottom, active, 1);
-    if (anyApart) {
-        const __m256i low16 = _mm256_set1_epi32(0xFFFF);
+        const __m256i topRight = _mm256_madd_epi16(_mm256_or_si256(iB, jA), pitchPair);
+        const __m256i bottomRight = _mm256_madd_epi16(_mm256_or_si256(iB, jB), pitchPair);
+        upper = _mm256_mask_i32gather_epi32(zero, texels, top, active, 1);
+        lower = _mm256_mask_i32gather_epi32(zero, texels, bottom, active, 1);
         const __m256i upperRight = _mm256_mask_i32gather_epi32(zero, texels, topRight, apart, 1);
         const __m256i lowerRight = _mm256_mask_i32gather_epi32(zero, texels, bottomRight, apart, 1);
-        upper = _mm256_blendv_epi8(
-            upper, _mm256_or_si256(_mm256_and_si256(upper, low16), _mm256_slli_epi32(upperRight, 16)), apart);
-        lower = _mm256_blendv_epi8(
-            lower, _mm256_or_si256(_mm256_and_si256(lower, low16), _mm256_slli_epi32(lowerRight, 16)), apart);
+        // Those lanes take the second texel into the pair's high half.
+        upper = _mm256_blendv_epi8(upper, _mm256_blend_epi16(upper, _mm256_slli_epi32(upperRight, 16), 0xAA), apart);
+        lower = _mm256_blendv_epi8(lower, _mm256_blend_epi16(lower, _mm256_slli_epi32(lowerRight, 16), 0xAA), apart);
+    } else {
+        upper = _mm256_mask_i32gather_epi32(zero, texels, top, active, 1);
+        lower = _mm256_mask_i32gather_epi32(zero, texels, bottom, active, 1);
     }
     // Down each column first (both texels of a row pair in their 16-bit halves), then across
     // with one multiply-add.
     const __m256i below = _mm256_or_si256(wy, _mm256_slli_epi32(wy, 16));
-    const __m256i across =
-        _mm256_sub_epi32(_mm256_add_epi32(_mm256_set1_epi32(256), _mm256_slli_epi32(wx, 16)), wx);
-    const __m256i above = _mm256_sub_epi32(_mm256_set1_epi32(256 * 0x10001), below);
+    const __m256i across = _mm256_sub_epi32(_mm256_add_epi32(Load8(k.k256I), _mm256_slli_epi32(wx, 16)), wx);
+    const __m256i above = _mm256_sub_epi32(Load8(k.above), below);
     __m256i up[4], down[4];
     ChannelPairs8<F>(upper, up);
     ChannelPairs8<F>(lower, down);
@@ -191,10 +243,18 @@ inline __m256i LoadWindows16(const PacketLanes& lanes, bool read, __m256i* run) 
         const __m256i mask = _mm256_set1_epi16(static_cast<short>(lanes.rowMask[r]));
         run[r] = _mm256_cmpeq_epi16(_mm256_and_si256(mask, bit), bit);
         if (read) {
-            v = _mm256_blendv_epi8(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes.depth[r])), run[r]);
+            const __m256i window = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes.depth[r]));
+            v = r == 0 ? _mm256_and_si256(window, run[0]) : _mm256_blendv_epi8(v, window, run[r]);
         }
     }
     return v;
+}
+// The bytes of b where the mask byte's top bit is set, else those of a. Written out: where one
+// mask served two blends, the compiler built it again with a comparison.
+inline __m256i BlendBytes(__m256i a, __m256i b, __m256i mask) {
+    __m256i blended;
+    asm("vpblendvb %3, %2, %1, %0" : "=x"(blended) : "x"(a), "xm"(b), "x"(mask));
+    return blended;
 }
 inline void StoreWindows16(const PacketLanes& lanes, bool writeDepth, const __m256i* run, __m256i pass,
                            __m256i depth, __m256i pixels) {
@@ -202,10 +262,10 @@ inline void StoreWindows16(const PacketLanes& lanes, bool writeDepth, const __m2
         const __m256i lanesOfRow = _mm256_and_si256(run[r], pass);
         if (writeDepth) {
             __m256i* window = reinterpret_cast<__m256i*>(lanes.depth[r]);
-            _mm256_storeu_si256(window, _mm256_blendv_epi8(_mm256_loadu_si256(window), depth, lanesOfRow));
+            _mm256_storeu_si256(window, BlendBytes(_mm256_loadu_si256(window), depth, lanesOfRow));
         }
         __m256i* window = reinterpret_cast<__m256i*>(lanes.target[r]);
-        _mm256_storeu_si256(window, _mm256_blendv_epi8(_mm256_loadu_si256(window), pixels, lanesOfRow));
+        _mm256_storeu_si256(window, BlendBytes(_mm256_loadu_si256(window), pixels, lanesOfRow));
     }
 }
 
@@ -218,13 +278,19 @@ struct PacketShading {
     // above zero.
     __m256 stepZ, stepQ, stepU, stepV, stepDiffuse[3], constantQ;
     int level = -1;
-    // The level's range of footprints as the bits of floats, and its sizes.
-    __m256i lowBits, highBits;
+    int depthFunction;
+    // The level's range of footprints as the bits of floats less one (footprints are not
+    // negative, so their bits order as signed numbers), and its sizes. Before a level is found
+    // the range holds no footprint.
+    __m256i beforeLow = _mm256_set1_epi32(0x7FFFFFFF), beforeHigh = _mm256_set1_epi32(0x7FFFFFFF);
     Level8 sizes;
 
     void SetLevel(const FastTextured& f, float low, float high) {
-        lowBits = _mm256_castps_si256(_mm256_set1_ps(low));
-        highBits = _mm256_castps_si256(_mm256_set1_ps(high));
+        int32_t lowBits, highBits;
+        std::memcpy(&lowBits, &low, 4);
+        std::memcpy(&highBits, &high, 4);
+        beforeLow = _mm256_set1_epi32(lowBits - 1);
+        beforeHigh = _mm256_set1_epi32(highBits - 1);
         sizes = Level8(f, level);
     }
 
@@ -248,6 +314,7 @@ struct PacketShading {
         stepDiffuse[1] = _mm256_set1_ps(stepX[2 + kDiffuseG]);
         stepDiffuse[2] = _mm256_set1_ps(stepX[2 + kDiffuseB]);
         constantQ = _mm256_set1_ps(f.constantQ);
+        depthFunction = DepthFunction(*f.p);
     }
 };
 
@@ -257,7 +324,8 @@ template <TextureFormat F, bool LowRows>
 inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const PacketLanes& lanes, bool windows,
                            uint64_t& written, uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
-    const __m256 one = _mm256_set1_ps(1.0f), zerof = _mm256_setzero_ps(), half = _mm256_set1_ps(0.5f);
+    const Constants8& k = Constants<F>();
+    const __m256 one = Load8(k.one), zerof = _mm256_setzero_ps(), half = Load8(k.half);
     const __m256 offset[2] = {lanes.offset.lo, lanes.offset.hi};
     const __m256i rowOfLane[2] = {lanes.rowOfLane.lo, lanes.rowOfLane.hi};
     // A plane's value at each lane of half h: the lane's row's start.
@@ -275,7 +343,7 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
 #pragma GCC unroll 2
     for (int h = 0; h < 2; ++h) {
         const __m256 z = _mm256_add_ps(start(0, h), _mm256_mul_ps(shading.stepZ, offset[h]));
-        depth32[h] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z), _mm256_set1_ps(65535.0f)), half));
+        depth32[h] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z, one), Load8(k.k65535)), half));
         if (p.depthBias != 0) {
             depth32[h] = _mm256_max_epi32(_mm256_sub_epi32(depth32[h], _mm256_set1_epi32(p.depthBias)),
                                           _mm256_setzero_si256());
@@ -293,7 +361,7 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
     __m256i passing = _mm256_setzero_si256();
     unsigned pass = lanes.inside;
     if (p.depthTest) {
-        passing = DepthPasses(DepthFunction(p), depth, stored);
+        passing = DepthPasses(shading.depthFunction, depth, stored);
         pass &= Bits16(passing);
     } else if (windows) {
         passing = _mm256_set1_epi32(-1);
@@ -302,17 +370,14 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
         return Outcome::Drawn;
     }
     const StageState::Form form = f.stage->colourForm;
-    constexpr texels::ChannelScale kScale = texels::Scale<F>();
-    const float scales[3] = {kScale.r, kScale.g, kScale.b};
     const int planes[3] = {2 + kDiffuseR, 2 + kDiffuseG, 2 + kDiffuseB};
-    const __m256i magnitude = _mm256_set1_epi32(0x7FFFFFFF);
-    const __m256i limit = _mm256_castps_si256(_mm256_set1_ps(65536.0f));
     __m256i pixel[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     int& level = shading.level;
     // Every lane of the rows is shaded, not only those that pass: the work then need not wait
     // for the stored z values, which a neighbouring triangle has often only just written. A lane
     // that would take the sixteen-lane copy's rarer ways sends the group there, which decides
     // by the passing lanes.
+#pragma GCC unroll 2
     for (int h = 0; h < 2; ++h) {
         const unsigned bits = (lanes.inside >> (8 * h)) & 0xFF;
         if (bits == 0) {
@@ -325,12 +390,12 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
             _mm256_div_ps(one, _mm256_blendv_ps(shading.constantQ, q, _mm256_cmp_ps(q, zerof, _CMP_GT_OQ)));
         const __m256 u = _mm256_mul_ps(_mm256_add_ps(start(f.su, h), _mm256_mul_ps(shading.stepU, offset[h])), w);
         const __m256 v = _mm256_mul_ps(_mm256_add_ps(start(f.sv, h), _mm256_mul_ps(shading.stepV, offset[h])), w);
-        // Coordinates that are not numbers or too far (for the one-texel sampler).
-        const __m256i reach = _mm256_and_si256(
-            _mm256_max_epu32(_mm256_and_si256(_mm256_castps_si256(u), magnitude),
-                             _mm256_and_si256(_mm256_castps_si256(v), magnitude)),
-            active);
-        if (Any(AtLeastU32(reach, limit))) {
+        // Coordinates that are not numbers or too far (for the one-texel sampler): their bits
+        // without the sign at or above those of 65536.
+        const __m256i magnitude = Load8(k.magnitude);
+        const __m256i reach = _mm256_max_epu32(_mm256_and_si256(_mm256_castps_si256(u), magnitude),
+                                               _mm256_and_si256(_mm256_castps_si256(v), magnitude));
+        if (_mm256_testz_si256(_mm256_cmpgt_epi32(reach, Load8(k.beforeLimit)), active) == 0) {
             return Outcome::Declined;
         }
         // The level from the footprint: the first lane's, where every lane's footprint keeps
@@ -345,11 +410,11 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
         // A level range found before serves where the half's lanes keep to it too.
         const __m256i footprint = _mm256_castps_si256(rho2);
         auto leave = [&] {
-            const __m256i inRange =
-                _mm256_andnot_si256(AtLeastU32(footprint, shading.highBits), AtLeastU32(footprint, shading.lowBits));
-            return Any(_mm256_andnot_si256(inRange, active));
+            const __m256i inRange = _mm256_andnot_si256(_mm256_cmpgt_epi32(footprint, shading.beforeHigh),
+                                                        _mm256_cmpgt_epi32(footprint, shading.beforeLow));
+            return _mm256_testc_si256(inRange, active) == 0;
         };
-        if (level < 0 || leave()) {
+        if (leave()) {
             const float r = _mm256_cvtss_f32(
                 _mm256_permutevar8x32_ps(rho2, _mm256_set1_epi32(static_cast<int>(__builtin_ctz(bits)))));
             float low, high;
@@ -362,27 +427,25 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
             }
         }
         __m256i sum[3];
-        if (!LevelSums8<F>(f, active, shading.sizes, u, v, sum)) {
+        if (!LevelSums8<F>(f, k, active, shading.sizes, u, v, sum)) {
             return Outcome::Declined;
         }
         const __m256 thresholds = h == 0 ? lanes.thresholds.lo : lanes.thresholds.hi;
-        const float units[3] = {31.0f, 63.0f, 31.0f};
         __m256i channel[3];
 #pragma GCC unroll 3
         for (int n = 0; n < 3; ++n) {
             const __m256 texel = _mm256_cvtepi32_ps(sum[n]);
             __m256 colour;
             if (form == StageState::Form::Texture) {
-                colour = _mm256_mul_ps(texel, _mm256_set1_ps(scales[n]));
+                colour = _mm256_mul_ps(texel, Load8(k.scales[n]));
             } else {
                 const __m256 diffuse =
                     _mm256_mul_ps(_mm256_fmadd_ps(shading.stepDiffuse[n], offset[h], start(planes[n], h)), w);
                 colour = form == StageState::Form::TextureTimesCurrent
-                             ? _mm256_mul_ps(texel, _mm256_mul_ps(diffuse, _mm256_set1_ps(scales[n])))
+                             ? _mm256_mul_ps(texel, _mm256_mul_ps(diffuse, Load8(k.scales[n])))
                              : diffuse;
             }
-            channel[n] =
-                _mm256_cvttps_epi32(_mm256_fmadd_ps(Saturate8(colour), _mm256_set1_ps(units[n]), thresholds));
+            channel[n] = _mm256_cvttps_epi32(_mm256_fmadd_ps(Saturate8(colour, one), Load8(k.units[n]), thresholds));
         }
         pixel[h] = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(channel[0], 11), _mm256_slli_epi32(channel[1], 5)),
                                    channel[2]);
