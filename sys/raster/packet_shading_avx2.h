@@ -126,9 +126,10 @@ struct Level8 {
 
 // One level's bilinear sums of red, green and blue for the active lanes, as BilinearSumsG
 // takes them at a level every lane shares; false when a read would pass the level's end.
-template <TextureFormat F>
+template <TextureFormat F, bool Wraps>
 inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i active, const Level8& at, __m256 u,
                        __m256 v, __m256i* sum) {
+    const bool wrapU = Wraps || f.wrapU, wrapV = Wraps || f.wrapV;
     const __m256i one = Load8(k.oneI), zero = _mm256_setzero_si256();
     const __m256 half = Load8(k.half), k256 = Load8(k.k256);
     const __m256i pitchPair = at.pitchPair;
@@ -146,7 +147,7 @@ inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i activ
     // at the last column where the texture wraps, else those where the two are not neighbours.
     __m256i iA, iB, jA, jB, mark;
     bool anyApart;
-    if (f.wrapU) {
+    if (wrapU) {
         iA = _mm256_and_si256(i0, widthMask);
         iB = _mm256_and_si256(i1, widthMask);
         mark = _mm256_cmpeq_epi32(iA, widthMask);
@@ -157,7 +158,7 @@ inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i activ
         mark = _mm256_cmpeq_epi32(iB, _mm256_add_epi32(iA, one));
         anyApart = _mm256_testc_si256(mark, active) == 0;
     }
-    if (f.wrapV) {
+    if (wrapV) {
         jA = _mm256_slli_epi32(_mm256_and_si256(j0, heightMask), 16);
         jB = _mm256_slli_epi32(_mm256_and_si256(j1, heightMask), 16);
     } else {
@@ -170,7 +171,7 @@ inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i activ
     const int* texels = at.texels;
     __m256i upper, lower;
     if (anyApart) {
-        const __m256i apart = f.wrapU ? _mm256_and_si256(mark, active) : _mm256_andnot_si256(mark, active);
+        const __m256i apart = wrapU ? _mm256_and_si256(mark, active) : _mm256_andnot_si256(mark, active);
         // Only those lanes read past their first texel, and their second one lies before it on
         // its row: a read passes the level's end only at the last texel of the last row.
         const __m256i past = _mm256_cmpgt_epi32(_mm256_max_epi32(top, bottom), at.lastRead);
@@ -279,6 +280,9 @@ struct PacketShading {
     __m256 stepZ, stepQ, stepU, stepV, stepDiffuse[3], constantQ;
     int level = -1;
     int depthFunction;
+    // The lit world's usual states: both coordinates wrap, the texture times the diffuse
+    // colour, z tested (less or equal) and written, no bias.
+    bool usual;
     // The level's range of footprints as the bits of floats less one (footprints are not
     // negative, so their bits order as signed numbers), and its sizes. Before a level is found
     // the range holds no footprint.
@@ -315,15 +319,21 @@ struct PacketShading {
         stepDiffuse[2] = _mm256_set1_ps(stepX[2 + kDiffuseB]);
         constantQ = _mm256_set1_ps(f.constantQ);
         depthFunction = DepthFunction(*f.p);
+        const Rasterizer::PixelPipeline& p = *f.p;
+        usual = f.wrapU && f.wrapV && f.stage->colourForm == StageState::Form::TextureTimesCurrent && p.depthTest &&
+                p.depthWrite && p.depthBias == 0 && depthFunction == 6;
     }
 };
 
 // One packet group through the eight-lane loop; LowRows when every row's starting values lie
-// on the table's low eight lanes.
-template <TextureFormat F, bool LowRows>
-inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const PacketLanes& lanes, bool windows,
-                           uint64_t& written, uint64_t& shaded) {
+// on the table's low eight lanes, Usual for the usual states (PacketShading::usual), which it
+// then need not test for at every half.
+template <TextureFormat F, bool LowRows, bool Usual>
+__attribute__((always_inline)) inline Outcome ShadeGroup8T(const FastTextured& f, PacketShading& shading, const PacketLanes& lanes, bool windows,
+                            uint64_t& written, uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
+    const bool depthTest = Usual || p.depthTest, depthWrite = Usual || p.depthWrite;
+    const int depthBias = Usual ? 0 : p.depthBias;
     const Constants8& k = Constants<F>();
     const __m256 one = Load8(k.one), zerof = _mm256_setzero_ps(), half = Load8(k.half);
     const __m256 offset[2] = {lanes.offset.lo, lanes.offset.hi};
@@ -344,8 +354,8 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
     for (int h = 0; h < 2; ++h) {
         const __m256 z = _mm256_add_ps(start(0, h), _mm256_mul_ps(shading.stepZ, offset[h]));
         depth32[h] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z, one), Load8(k.k65535)), half));
-        if (p.depthBias != 0) {
-            depth32[h] = _mm256_max_epi32(_mm256_sub_epi32(depth32[h], _mm256_set1_epi32(p.depthBias)),
+        if (depthBias != 0) {
+            depth32[h] = _mm256_max_epi32(_mm256_sub_epi32(depth32[h], _mm256_set1_epi32(depthBias)),
                                           _mm256_setzero_si256());
         }
     }
@@ -354,14 +364,14 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
     __m256i run[RowPacket::kLanes];
     __m256i stored = _mm256_setzero_si256();
     if (windows) {
-        stored = LoadWindows16(lanes, p.depthTest, run);
-    } else if (p.depthTest) {
+        stored = LoadWindows16(lanes, depthTest, run);
+    } else if (depthTest) {
         stored = lanes.LoadDepth();
     }
     __m256i passing = _mm256_setzero_si256();
     unsigned pass = lanes.inside;
-    if (p.depthTest) {
-        passing = DepthPasses(shading.depthFunction, depth, stored);
+    if (depthTest) {
+        passing = DepthPasses(Usual ? 6 : shading.depthFunction, depth, stored);
         pass &= Bits16(passing);
     } else if (windows) {
         passing = _mm256_set1_epi32(-1);
@@ -369,7 +379,7 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
     if (pass == 0) {
         return Outcome::Drawn;
     }
-    const StageState::Form form = f.stage->colourForm;
+    const StageState::Form form = Usual ? StageState::Form::TextureTimesCurrent : f.stage->colourForm;
     const int planes[3] = {2 + kDiffuseR, 2 + kDiffuseG, 2 + kDiffuseB};
     __m256i pixel[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     int& level = shading.level;
@@ -427,7 +437,7 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
             }
         }
         __m256i sum[3];
-        if (!LevelSums8<F>(f, k, active, shading.sizes, u, v, sum)) {
+        if (!LevelSums8<F, Usual>(f, k, active, shading.sizes, u, v, sum)) {
             return Outcome::Declined;
         }
         const __m256 thresholds = h == 0 ? lanes.thresholds.lo : lanes.thresholds.hi;
@@ -453,9 +463,9 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
     // Each channel below its next step, so the pixels pack to 16 bits exactly.
     const __m256i pixels = _mm256_permute4x64_epi64(_mm256_packus_epi32(pixel[0], pixel[1]), 0xD8);
     if (windows) {
-        StoreWindows16(lanes, p.depthWrite, run, passing, depth, pixels);
+        StoreWindows16(lanes, depthWrite, run, passing, depth, pixels);
     } else {
-        if (p.depthWrite) {
+        if (depthWrite) {
             lanes.StoreDepth(static_cast<__mmask16>(pass), depth);
         }
         lanes.StoreTarget16(static_cast<__mmask16>(pass), pixels);
@@ -464,6 +474,19 @@ inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const 
     shaded += count;
     written += count;
     return Outcome::Drawn;
+}
+// The other states out of line, so the usual ones' code stays compact.
+template <TextureFormat F, bool LowRows>
+__attribute__((noinline)) Outcome ShadeGroup8Other(const FastTextured& f, PacketShading& shading,
+                                                   const PacketLanes& lanes, bool windows, uint64_t& written,
+                                                   uint64_t& shaded) {
+    return ShadeGroup8T<F, LowRows, false>(f, shading, lanes, windows, written, shaded);
+}
+template <TextureFormat F, bool LowRows>
+inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const PacketLanes& lanes, bool windows,
+                           uint64_t& written, uint64_t& shaded) {
+    return shading.usual ? ShadeGroup8T<F, LowRows, true>(f, shading, lanes, windows, written, shaded)
+                         : ShadeGroup8Other<F, LowRows>(f, shading, lanes, windows, written, shaded);
 }
 
 // For each byte b of bits that mark where rows start, lane by lane k = 0..7: how many rows
