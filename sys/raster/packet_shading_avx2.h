@@ -22,6 +22,7 @@ struct alignas(32) Constants8 {
     float one[8], half[8], k256[8], k65535[8], units[3][8], scales[3][8];
     int32_t magnitude[8], beforeLimit[8], oneI[8], k256I[8], above[8];
     int16_t channelMasks[3][16];  // a texel's channels after their shifts, by format
+    int8_t lowPair[32];           // a byte shuffle copying each lane's low 16 bits to its high ones
 };
 template <TextureFormat F>
 constexpr Constants8 MakeConstants8() {
@@ -46,6 +47,9 @@ constexpr Constants8 MakeConstants8() {
         k.k256I[n] = 256;
         k.above[n] = 256 * 0x10001;
     }
+    for (int n = 0; n < 32; ++n) {
+        k.lowPair[n] = static_cast<int8_t>((n & ~3 & 15) | (n & 1));
+    }
     for (int n = 0; n < 16; ++n) {
         k.channelMasks[0][n] = kFourBits ? 15 : 31;
         k.channelMasks[1][n] = kFourBits ? 15 : kFiveBits ? 31 : 63;
@@ -66,6 +70,7 @@ inline const Constants8& Constants() {
 inline __m256 Load8(const float* v) { return _mm256_load_ps(v); }
 inline __m256i Load8(const int32_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
 inline __m256i Load8(const int16_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
+inline __m256i Load8(const int8_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
 
 // The channels of two 16-bit texels held in one 32-bit lane, each left in its own half
 // (ChannelPairs16 on eight lanes); the eight-lane textured row reads it too.
@@ -193,7 +198,7 @@ inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i activ
     }
     // Down each column first (both texels of a row pair in their 16-bit halves), then across
     // with one multiply-add.
-    const __m256i below = _mm256_or_si256(wy, _mm256_slli_epi32(wy, 16));
+    const __m256i below = _mm256_shuffle_epi8(wy, Load8(k.lowPair));
     const __m256i across = _mm256_sub_epi32(_mm256_add_epi32(Load8(k.k256I), _mm256_slli_epi32(wx, 16)), wx);
     const __m256i above = _mm256_sub_epi32(Load8(k.above), below);
     __m256i up[4], down[4];
