@@ -410,23 +410,33 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
     const ScreenVertex* from[3] = {&a, &b, &c};
     const ScreenVertex* to[3] = {&b, &c, &a};
     simd::NearEdges nearEdges;
-    // Each edge's value less its threshold at the left column of row 0: a strip's start is
-    // this plus rowStep times its top row (exact in 64 bits, and the sum fits 32).
-    int64_t nearRow0[3];
+    // Each edge's value less its threshold at the box's top left sample, from the corners'
+    // offsets from that sample (the sample lies within the corners' extent, so each offset is
+    // below kNear in size and every product and sum fits 32 bits): a strip's start is this
+    // plus rowStep times its rows below the box's top.
+    int32_t nearTop[3];
     if (near) {
+        int32_t x[3], y[3];
+        for (int v = 0; v < 3; ++v) {
+            x[v] = static_cast<int32_t>(from[v]->fx - left * kOne);
+            y[v] = static_cast<int32_t>(from[v]->fy - top * kOne);
+        }
         for (int e = 0; e < 3; ++e) {
-            const Edge edge(*from[e], *to[e]);
-            nearEdges.rowStep[e] = static_cast<int32_t>(edge.dx * kOne);
-            nearEdges.step[e] = static_cast<int32_t>(-edge.dy * kOne);
-            nearRow0[e] = -edge.dx * edge.py - edge.dy * (left * kOne - edge.px) - edge.threshold;
+            const int next = e == 2 ? 0 : e + 1;
+            const int32_t dx = x[next] - x[e], dy = y[next] - y[e];
+            const int32_t threshold = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
+            nearEdges.rowStep[e] = dx * static_cast<int32_t>(kOne);
+            nearEdges.step[e] = -dy * static_cast<int32_t>(kOne);
+            nearTop[e] = dy * x[e] - dx * y[e] - threshold;
         }
     }
     for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
         const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
         const int rows = static_cast<int>(rowBottom - rowTop + 1);
         if (near) {
+            const int32_t below = static_cast<int32_t>(rowTop - top);
             for (int e = 0; e < 3; ++e) {
-                nearEdges.start[e] = static_cast<int32_t>(nearRow0[e] + nearEdges.rowStep[e] * rowTop);
+                nearEdges.start[e] = nearTop[e] + nearEdges.rowStep[e] * below;
             }
             simd::CoveredRowsNear16(nearEdges, columns, rows, covered);
         } else {
@@ -449,7 +459,8 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
             if (mask == 0) {
                 continue;
             }
-            const int32_t first = __builtin_ctz(mask), last = 31 - __builtin_clz(mask);
+            // The lowest and highest covered columns (31 - clz as an exclusive or, one bit scan).
+            const int32_t first = __builtin_ctz(mask), last = __builtin_clz(mask) ^ 31;
             const int width = last - first + 1;
             if (lanes + width > kLanes) {
                 if (groups == kGroups) {
@@ -511,6 +522,17 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         PackTriangleRows(band, a, b, c, left, right, top, bottom, firstStrip, lastStrip, near);
         return;
     }
+    RasterizeRows(band, a, b, c, left, right, top, bottom, firstStrip, lastStrip);
+}
+
+// The rows of a triangle that is not packed, strip by strip. Out of line, so that the packed
+// small triangles' way through RasterizeTriangle keeps few registers to save.
+__attribute__((noinline)) void Rasterizer::RasterizeRows(Band& band, const ScreenVertex& a, const ScreenVertex& b,
+                                                         const ScreenVertex& c, int64_t left, int64_t right,
+                                                         int64_t top, int64_t bottom, int64_t firstStrip,
+                                                         int64_t lastStrip) {
+    const PixelPipeline& p = m_pipe;
+    const bool narrow = right - left < 16;
     RasterCounters& counters = band.counters;
     const Edge edges[3] = {Edge(a, b), Edge(b, c), Edge(c, a)};
 

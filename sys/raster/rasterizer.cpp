@@ -690,7 +690,7 @@ void Rasterizer::DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2)
 }
 
 // Whether the cull mode drops a polygon of this signed twice area; degenerate ones always go.
-bool Rasterizer::Culled(int64_t area) const {
+inline bool Rasterizer::Culled(int64_t area) const {
     const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
     return area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0);
 }
@@ -742,11 +742,9 @@ void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVer
         RasterizeSegment(band, c, a);
         return;
     }
-    if (area > 0) {
-        RasterizeTriangle(band, a, b, c);
-    } else {
-        RasterizeTriangle(band, a, c, b);
-    }
+    // Clockwise on screen: one call, its corners' order chosen by pointer.
+    const bool clockwise = area > 0;
+    RasterizeTriangle(band, a, clockwise ? b : c, clockwise ? c : b);
 }
 
 void Rasterizer::DrawLine(Band& band, uint32_t i0, uint32_t i1) {

@@ -256,6 +256,8 @@ private:
     void Light(const VertexLayout& layout, const uint8_t* vertex, float* attributes) const;
 
     void RasterizeTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+    void RasterizeRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t left,
+                       int64_t right, int64_t top, int64_t bottom, int64_t firstStrip, int64_t lastStrip);
     void PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                           int64_t left, int64_t right, int64_t top, int64_t bottom, int64_t firstStrip,
                           int64_t lastStrip, bool near);
