@@ -650,6 +650,17 @@ bool Rasterizer::Project(const ClipVertex& clip, ScreenVertex& screen) const {
 
 void Rasterizer::DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2) {
     const uint32_t c0 = m_codes[i0], c1 = m_codes[i1], c2 = m_codes[i2];
+    if ((c0 | c1 | c2) == 0 && m_states[D3DRENDERSTATE_SHADEMODE] != D3DSHADE_FLAT) {
+        FillTriangle(band, m_screen[i0], m_screen[i1], m_screen[i2]);
+        return;
+    }
+    DrawShapedTriangle(band, i0, i1, i2);
+}
+
+// DrawTriangle for a triangle that is flat-shaded or reaches past the volume. Out of line, so
+// that the usual triangle's way through DrawTriangle saves no registers.
+__attribute__((noinline)) void Rasterizer::DrawShapedTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2) {
+    const uint32_t c0 = m_codes[i0], c1 = m_codes[i1], c2 = m_codes[i2];
     if (((c0 | c1 | c2) & kClipInvalid) || (c0 & c1 & c2)) {
         return;
     }

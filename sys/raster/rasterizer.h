@@ -248,6 +248,7 @@ private:
     bool WorthBanding(const TriangleWalk& walk) const;
     void WalkTriangles(Band& band, const TriangleWalk& walk);
     void DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2);
+    void DrawShapedTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2);
     bool Culled(int64_t area) const;
     void FillPolygon(Band& band, ScreenVertex* screen, int count, const bool* edges);
     void FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
