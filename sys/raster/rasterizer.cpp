@@ -741,7 +741,7 @@ void Rasterizer::FillPolygon(Band& band, ScreenVertex* screen, int count, const 
 
 // FillPolygon for a triangle inside the volume, read in place: its twice area is the fan's
 // one cross product, so the fan's sliver test never drops it.
-void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+inline void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     const int64_t area = (b.fx - a.fx) * (c.fy - a.fy) - (b.fy - a.fy) * (c.fx - a.fx);
     if (Culled(area)) {
         return;
