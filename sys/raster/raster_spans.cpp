@@ -411,33 +411,23 @@ __attribute__((always_inline)) inline void Rasterizer::PackTriangleRows(Band& ba
     const ScreenVertex* from[3] = {&a, &b, &c};
     const ScreenVertex* to[3] = {&b, &c, &a};
     simd::NearEdges nearEdges;
-    // Each edge's value less its threshold at the box's top left sample, from the corners'
-    // offsets from that sample (the sample lies within the corners' extent, so each offset is
-    // below kNear in size and every product and sum fits 32 bits): a strip's start is this
-    // plus rowStep times its rows below the box's top.
-    int32_t nearTop[3];
+    // Each edge's value less its threshold at the left column of row 0: a strip's start is
+    // this plus rowStep times its top row (exact in 64 bits, and the sum fits 32).
+    int64_t nearRow0[3];
     if (near) {
-        int32_t x[3], y[3];
-        for (int v = 0; v < 3; ++v) {
-            x[v] = static_cast<int32_t>(from[v]->fx - left * kOne);
-            y[v] = static_cast<int32_t>(from[v]->fy - top * kOne);
-        }
         for (int e = 0; e < 3; ++e) {
-            const int next = e == 2 ? 0 : e + 1;
-            const int32_t dx = x[next] - x[e], dy = y[next] - y[e];
-            const int32_t threshold = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
-            nearEdges.rowStep[e] = dx * static_cast<int32_t>(kOne);
-            nearEdges.step[e] = -dy * static_cast<int32_t>(kOne);
-            nearTop[e] = dy * x[e] - dx * y[e] - threshold;
+            const Edge edge(*from[e], *to[e]);
+            nearEdges.rowStep[e] = static_cast<int32_t>(edge.dx * kOne);
+            nearEdges.step[e] = static_cast<int32_t>(-edge.dy * kOne);
+            nearRow0[e] = -edge.dx * edge.py - edge.dy * (left * kOne - edge.px) - edge.threshold;
         }
     }
     for (int64_t strip = firstStrip; strip <= lastStrip; strip += band.count) {
         const int64_t rowTop = stripTop(strip), rowBottom = stripBottom(strip);
         const int rows = static_cast<int>(rowBottom - rowTop + 1);
         if (near) {
-            const int32_t below = static_cast<int32_t>(rowTop - top);
             for (int e = 0; e < 3; ++e) {
-                nearEdges.start[e] = nearTop[e] + nearEdges.rowStep[e] * below;
+                nearEdges.start[e] = static_cast<int32_t>(nearRow0[e] + nearEdges.rowStep[e] * rowTop);
             }
             simd::CoveredRowsNear16(nearEdges, columns, rows, covered);
         } else {
