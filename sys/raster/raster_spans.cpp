@@ -367,8 +367,9 @@ inline void Rasterizer::WriteFragment(RasterCounters& counters, int32_t x, int32
 
 // A small textured triangle's short rows share sixteen-lane groups instead of each taking one
 // of its own; the rows left over by the wide path are drawn one by one. On its own, so the
-// general row loop's values do not crowd its registers.
-void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+// general row loop's values do not crowd its registers. Taken into RasterizeTriangle, its only
+// caller, so that its bounds need not go by the stack.
+__attribute__((always_inline)) inline void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                                   int64_t left, int64_t right, int64_t top, int64_t bottom, int64_t firstStrip,
                                   int64_t lastStrip, bool near) {
     const PixelPipeline& p = m_pipe;
@@ -449,7 +450,8 @@ void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const Scree
             if (mask == 0) {
                 continue;
             }
-            const int32_t first = __builtin_ctz(mask), last = 31 - __builtin_clz(mask);
+            // The lowest and highest covered columns (31 - clz as an exclusive or, one bit scan).
+            const int32_t first = __builtin_ctz(mask), last = __builtin_clz(mask) ^ 31;
             const int width = last - first + 1;
             if (lanes + width > kLanes) {
                 if (groups == kGroups) {
@@ -511,6 +513,17 @@ void Rasterizer::RasterizeTriangle(Band& band, const ScreenVertex& a, const Scre
         PackTriangleRows(band, a, b, c, left, right, top, bottom, firstStrip, lastStrip, near);
         return;
     }
+    RasterizeRows(band, a, b, c, left, right, top, bottom, firstStrip, lastStrip);
+}
+
+// The rows of a triangle that is not packed, strip by strip. Out of line, so that the packed
+// small triangles' way through RasterizeTriangle keeps few registers to save.
+__attribute__((noinline)) void Rasterizer::RasterizeRows(Band& band, const ScreenVertex& a, const ScreenVertex& b,
+                                                         const ScreenVertex& c, int64_t left, int64_t right,
+                                                         int64_t top, int64_t bottom, int64_t firstStrip,
+                                                         int64_t lastStrip) {
+    const PixelPipeline& p = m_pipe;
+    const bool narrow = right - left < 16;
     RasterCounters& counters = band.counters;
     const Edge edges[3] = {Edge(a, b), Edge(b, c), Edge(c, a)};
 

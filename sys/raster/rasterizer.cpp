@@ -650,6 +650,17 @@ bool Rasterizer::Project(const ClipVertex& clip, ScreenVertex& screen) const {
 
 void Rasterizer::DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2) {
     const uint32_t c0 = m_codes[i0], c1 = m_codes[i1], c2 = m_codes[i2];
+    if ((c0 | c1 | c2) == 0 && m_states[D3DRENDERSTATE_SHADEMODE] != D3DSHADE_FLAT) {
+        FillTriangle(band, m_screen[i0], m_screen[i1], m_screen[i2]);
+        return;
+    }
+    DrawShapedTriangle(band, i0, i1, i2);
+}
+
+// DrawTriangle for a triangle that is flat-shaded or reaches past the volume. Out of line, so
+// that the usual triangle's way through DrawTriangle saves no registers.
+__attribute__((noinline)) void Rasterizer::DrawShapedTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2) {
+    const uint32_t c0 = m_codes[i0], c1 = m_codes[i1], c2 = m_codes[i2];
     if (((c0 | c1 | c2) & kClipInvalid) || (c0 & c1 & c2)) {
         return;
     }
@@ -690,7 +701,7 @@ void Rasterizer::DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2)
 }
 
 // Whether the cull mode drops a polygon of this signed twice area; degenerate ones always go.
-bool Rasterizer::Culled(int64_t area) const {
+inline bool Rasterizer::Culled(int64_t area) const {
     const uint32_t cull = m_states[D3DRENDERSTATE_CULLMODE];
     return area == 0 || (cull == D3DCULL_CW && area > 0) || (cull == D3DCULL_CCW && area < 0);
 }
@@ -730,7 +741,7 @@ void Rasterizer::FillPolygon(Band& band, ScreenVertex* screen, int count, const 
 
 // FillPolygon for a triangle inside the volume, read in place: its twice area is the fan's
 // one cross product, so the fan's sliver test never drops it.
-void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+inline void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     const int64_t area = (b.fx - a.fx) * (c.fy - a.fy) - (b.fy - a.fy) * (c.fx - a.fx);
     if (Culled(area)) {
         return;
@@ -742,11 +753,9 @@ void Rasterizer::FillTriangle(Band& band, const ScreenVertex& a, const ScreenVer
         RasterizeSegment(band, c, a);
         return;
     }
-    if (area > 0) {
-        RasterizeTriangle(band, a, b, c);
-    } else {
-        RasterizeTriangle(band, a, c, b);
-    }
+    // Clockwise on screen: one call, its corners' order chosen by pointer.
+    const bool clockwise = area > 0;
+    RasterizeTriangle(band, a, clockwise ? b : c, clockwise ? c : b);
 }
 
 void Rasterizer::DrawLine(Band& band, uint32_t i0, uint32_t i1) {

@@ -248,6 +248,7 @@ private:
     bool WorthBanding(const TriangleWalk& walk) const;
     void WalkTriangles(Band& band, const TriangleWalk& walk);
     void DrawTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2);
+    void DrawShapedTriangle(Band& band, uint32_t i0, uint32_t i1, uint32_t i2);
     bool Culled(int64_t area) const;
     void FillPolygon(Band& band, ScreenVertex* screen, int count, const bool* edges);
     void FillTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
@@ -256,6 +257,8 @@ private:
     void Light(const VertexLayout& layout, const uint8_t* vertex, float* attributes) const;
 
     void RasterizeTriangle(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+    void RasterizeRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t left,
+                       int64_t right, int64_t top, int64_t bottom, int64_t firstStrip, int64_t lastStrip);
     void PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                           int64_t left, int64_t right, int64_t top, int64_t bottom, int64_t firstStrip,
                           int64_t lastStrip, bool near);

@@ -1398,7 +1398,15 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
     // Eight-lane registers: four values a register, and a register whose values are all
     // unused is not worked out (a draw reads half of them or fewer).
     const float* corners[3] = {&a.z, &b.z, &c.z};
-    const double q[3] = {a.q, b.q, c.q};
+    // What each corner's values are multiplied by: q for the attributes when perspective
+    // matters, else one (which leaves them as they are), so that no blend picks the products.
+    const __m256d unit = _mm256_set1_pd(1.0);
+    __m256d scaleAll[3], scaleFirst[3];
+    for (int v = 0; v < 3; ++v) {
+        const double q = (v == 0 ? a : v == 1 ? b : c).q;
+        scaleAll[v] = perspective ? _mm256_set1_pd(q) : unit;
+        scaleFirst[v] = _mm256_blend_pd(unit, scaleAll[v], 0xC);  // z and q themselves unscaled
+    }
     const __m256d inverse = _mm256_set1_pd(inverseArea);
     const __m256d v1x = _mm256_set1_pd(d1x), v1y = _mm256_set1_pd(d1y);
     const __m256d v2x = _mm256_set1_pd(d2x), v2y = _mm256_set1_pd(d2y);
@@ -1413,17 +1421,13 @@ void SetUpPlanes16(const Rasterizer::ScreenVertex& a, const Rasterizer::ScreenVe
             _mm_store_ps(out.stepY + at, _mm_setzero_ps());
             continue;
         }
-        // The attributes (every value past z and q) are taken times q when perspective matters.
-        const unsigned scaled = perspective ? (at == 0 ? 0xC : 0xF) : 0;
         const __m256d keep = _mm256_castsi256_pd(LANES16(Lanes64)(planes));
-        const __m256d times = _mm256_castsi256_pd(LANES16(Lanes64)(scaled));
         __m256d value[3];
         for (int v = 0; v < 3; ++v) {
             const __m128 four = at < 12 ? _mm_loadu_ps(corners[v] + at)
                                         : _mm_castsi128_ps(_mm_loadl_epi64(
                                               reinterpret_cast<const __m128i*>(corners[v] + at)));
-            const __m256d raw = _mm256_cvtps_pd(four);
-            value[v] = _mm256_blendv_pd(raw, _mm256_mul_pd(raw, _mm256_set1_pd(q[v])), times);
+            value[v] = _mm256_mul_pd(_mm256_cvtps_pd(four), at == 0 ? scaleFirst[v] : scaleAll[v]);
         }
         const __m256d f1 = _mm256_sub_pd(value[1], value[0]), f2 = _mm256_sub_pd(value[2], value[0]);
         const __m256d ddx = _mm256_and_pd(
