@@ -129,6 +129,14 @@ struct Level8 {
     }
 };
 
+// The bytes of b where the mask byte's top bit is set, else those of a. Written out: where one
+// mask served two blends, the compiler built it again with a comparison.
+inline __m256i BlendBytes(__m256i a, __m256i b, __m256i mask) {
+    __m256i blended;
+    asm("vpblendvb %3, %2, %1, %0" : "=x"(blended) : "x"(a), "xm"(b), "x"(mask));
+    return blended;
+}
+
 // One level's bilinear sums of red, green and blue for the active lanes, as BilinearSumsG
 // takes them at a level every lane shares; false when a read would pass the level's end.
 template <TextureFormat F, bool Wraps>
@@ -190,8 +198,8 @@ inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i activ
         const __m256i upperRight = _mm256_mask_i32gather_epi32(zero, texels, topRight, apart, 1);
         const __m256i lowerRight = _mm256_mask_i32gather_epi32(zero, texels, bottomRight, apart, 1);
         // Those lanes take the second texel into the pair's high half.
-        upper = _mm256_blendv_epi8(upper, _mm256_blend_epi16(upper, _mm256_slli_epi32(upperRight, 16), 0xAA), apart);
-        lower = _mm256_blendv_epi8(lower, _mm256_blend_epi16(lower, _mm256_slli_epi32(lowerRight, 16), 0xAA), apart);
+        upper = BlendBytes(upper, _mm256_blend_epi16(upper, _mm256_slli_epi32(upperRight, 16), 0xAA), apart);
+        lower = BlendBytes(lower, _mm256_blend_epi16(lower, _mm256_slli_epi32(lowerRight, 16), 0xAA), apart);
     } else {
         upper = _mm256_mask_i32gather_epi32(zero, texels, top, active, 1);
         lower = _mm256_mask_i32gather_epi32(zero, texels, bottom, active, 1);
@@ -254,13 +262,6 @@ inline __m256i LoadWindows16(const PacketLanes& lanes, bool read, __m256i* run) 
         }
     }
     return v;
-}
-// The bytes of b where the mask byte's top bit is set, else those of a. Written out: where one
-// mask served two blends, the compiler built it again with a comparison.
-inline __m256i BlendBytes(__m256i a, __m256i b, __m256i mask) {
-    __m256i blended;
-    asm("vpblendvb %3, %2, %1, %0" : "=x"(blended) : "x"(a), "xm"(b), "x"(mask));
-    return blended;
 }
 inline void StoreWindows16(const PacketLanes& lanes, bool writeDepth, const __m256i* run, __m256i pass,
                            __m256i depth, __m256i pixels) {
