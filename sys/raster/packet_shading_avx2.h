@@ -19,7 +19,7 @@ namespace {
 // integer one goes through a general register), or was built once a group and kept on the
 // stack across the halves.
 struct alignas(32) Constants8 {
-    float one[8], half[8], k256[8], k65535[8], units[3][8], scales[3][8];
+    float one[8], half[8], k256[8], k65535[8], depthTop[8], units[3][8], scales[3][8];
     int32_t magnitude[8], beforeLimit[8], oneI[8], k256I[8], above[8];
     int16_t channelMasks[3][16];  // a texel's channels after their shifts, by format
     int8_t lowPair[32];           // a byte shuffle copying each lane's low 16 bits to its high ones
@@ -35,6 +35,7 @@ constexpr Constants8 MakeConstants8() {
         k.half[n] = 0.5f;
         k.k256[n] = 256.0f;
         k.k65535[n] = 65535.0f;
+        k.depthTop[n] = 65535.5f;
         k.units[0][n] = 31.0f;
         k.units[1][n] = 63.0f;
         k.units[2][n] = 31.0f;
@@ -359,13 +360,20 @@ __attribute__((always_inline)) inline Outcome ShadeGroup8T(const FastTextured& f
 #pragma GCC unroll 2
     for (int h = 0; h < 2; ++h) {
         const __m256 z = _mm256_add_ps(start(0, h), _mm256_mul_ps(shading.stepZ, offset[h]));
+        if constexpr (Usual) {
+            // Without a bias the packing below saturates what lies under 0 (a number or not),
+            // and products keep the order of z, so only the top needs its limit here.
+            depth32[h] = _mm256_cvttps_epi32(
+                _mm256_min_ps(_mm256_add_ps(_mm256_mul_ps(z, Load8(k.k65535)), half), Load8(k.depthTop)));
+            continue;
+        }
         depth32[h] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z, one), Load8(k.k65535)), half));
         if (depthBias != 0) {
             depth32[h] = _mm256_max_epi32(_mm256_sub_epi32(depth32[h], _mm256_set1_epi32(depthBias)),
                                           _mm256_setzero_si256());
         }
     }
-    // Both 0..65535, so packing them is exact.
+    // Both at most 65535, so packing them keeps them (and takes any below 0 to 0).
     const __m256i depth = _mm256_permute4x64_epi64(_mm256_packus_epi32(depth32[0], depth32[1]), 0xD8);
     __m256i run[RowPacket::kLanes];
     __m256i stored = _mm256_setzero_si256();
