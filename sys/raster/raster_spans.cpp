@@ -369,9 +369,11 @@ inline void Rasterizer::WriteFragment(RasterCounters& counters, int32_t x, int32
 // of its own; the rows left over by the wide path are drawn one by one. On its own, so the
 // general row loop's values do not crowd its registers. Taken into RasterizeTriangle, its only
 // caller, so that its bounds need not go by the stack.
-__attribute__((always_inline)) inline void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
-                                  int64_t left, int64_t right, int64_t top, int64_t bottom, int64_t firstStrip,
-                                  int64_t lastStrip, bool near) {
+__attribute__((always_inline)) inline void Rasterizer::PackTriangleRows(Band& band, const ScreenVertex& a,
+                                                                        const ScreenVertex& b, const ScreenVertex& c,
+                                                                        int64_t left, int64_t right, int64_t top,
+                                                                        int64_t bottom, int64_t firstStrip,
+                                                                        int64_t lastStrip, bool near) {
     const PixelPipeline& p = m_pipe;
     RasterCounters& counters = band.counters;
     const PlaneFrame f(a, b, c);
