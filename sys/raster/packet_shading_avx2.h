@@ -336,8 +336,9 @@ struct PacketShading {
 // on the table's low eight lanes, Usual for the usual states (PacketShading::usual), which it
 // then need not test for at every half.
 template <TextureFormat F, bool LowRows, bool Usual>
-__attribute__((always_inline)) inline Outcome ShadeGroup8T(const FastTextured& f, PacketShading& shading, const PacketLanes& lanes, bool windows,
-                            uint64_t& written, uint64_t& shaded) {
+__attribute__((always_inline)) inline Outcome ShadeGroup8T(const FastTextured& f, PacketShading& shading,
+                                                           const PacketLanes& lanes, bool windows, uint64_t& written,
+                                                           uint64_t& shaded) {
     const Rasterizer::PixelPipeline& p = *f.p;
     const bool depthTest = Usual || p.depthTest, depthWrite = Usual || p.depthWrite;
     const int depthBias = Usual ? 0 : p.depthBias;
@@ -362,9 +363,11 @@ __attribute__((always_inline)) inline Outcome ShadeGroup8T(const FastTextured& f
         const __m256 z = _mm256_add_ps(start(0, h), _mm256_mul_ps(shading.stepZ, offset[h]));
         if constexpr (Usual) {
             // Without a bias the packing below saturates what lies under 0 (a number or not),
-            // and products keep the order of z, so only the top needs its limit here.
+            // and products keep the order of z, so only the top needs its limit here. min
+            // returns its second operand for NaN: the NaN, which converts to the lowest integer
+            // and packs to 0, as the saturation takes it.
             depth32[h] = _mm256_cvttps_epi32(
-                _mm256_min_ps(_mm256_add_ps(_mm256_mul_ps(z, Load8(k.k65535)), half), Load8(k.depthTop)));
+                _mm256_min_ps(Load8(k.depthTop), _mm256_add_ps(_mm256_mul_ps(z, Load8(k.k65535)), half)));
             continue;
         }
         depth32[h] = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(Saturate8(z, one), Load8(k.k65535)), half));
@@ -489,6 +492,7 @@ __attribute__((always_inline)) inline Outcome ShadeGroup8T(const FastTextured& f
     written += count;
     return Outcome::Drawn;
 }
+
 // The other states out of line, so the usual ones' code stays compact.
 template <TextureFormat F, bool LowRows>
 __attribute__((noinline)) Outcome ShadeGroup8Other(const FastTextured& f, PacketShading& shading,
