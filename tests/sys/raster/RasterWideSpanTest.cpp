@@ -41,6 +41,7 @@ struct Texturing {
     int width = 32;      // of the full-size level; 16 texels high
     float shift = 0.0f;  // added to every vertex's u and v
     bool sharedPitch = false;  // z rows as long as a 565 target's
+    uint32_t zFunc = D3DCMP_LESSEQUAL, zBias = 0;
 };
 
 // The path the wide draws take; the one-pixel loops are the reference.
@@ -191,9 +192,9 @@ TEST_P(RasterWideSpans, MatchTheOnePixelLoopsBitForBit) {
 // and pixels written.
 void ExpectTexturedMatch(const Texturing& t, PixelFormat format, bool perspective, bool small, uint64_t least) {
     const int layout = static_cast<int>(t.format);
-    const Result narrow = Draw(false, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t, small);
+    const Result narrow = Draw(false, format, true, perspective, t.zFunc, 1, t.zBias, &t, small);
     for (const bool sixteen : {false, true}) {
-        const Result wide = Draw(true, format, true, perspective, D3DCMP_LESSEQUAL, 1, 0, &t, small, 3.0f, sixteen);
+        const Result wide = Draw(true, format, true, perspective, t.zFunc, 1, t.zBias, &t, small, 3.0f, sixteen);
         const auto where = ::testing::Message() << "texture layout " << layout << " filter " << t.filter << " mip "
                                                 << t.mip << " perspective " << perspective << " sixteen " << sixteen;
         if (sixteen) {
@@ -273,6 +274,16 @@ TEST_P(RasterWideSpans, SmallTexturedTrianglesMatchTheOnePixelLoops) {
          D3DTOP_MODULATE, -0.6f},
         {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
          D3DTOP_MODULATE, -0.6f, 32, 0.0f, true},
+        // The lit scene's states but one: clamped, the texture or the diffuse colour alone, z
+        // tested otherwise and biased.
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_CLAMP, false, false, false,
+         D3DTOP_MODULATE, D3DTOP_MODULATE, -0.6f},
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false,
+         D3DTOP_SELECTARG1, D3DTOP_MODULATE, -0.6f},
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false,
+         D3DTOP_SELECTARG2, D3DTOP_MODULATE, -0.6f},
+        {TextureFormat::RGB565, D3DTFG_LINEAR, D3DTFP_POINT, D3DTADDRESS_WRAP, false, false, false, D3DTOP_MODULATE,
+         D3DTOP_MODULATE, -0.6f, 32, 0.0f, false, D3DCMP_LESS, 3},
     };
     for (const PixelFormat format : {PixelFormat::RGB565, PixelFormat::XRGB8888}) {
         for (const Texturing& t : cases) {
