@@ -69,9 +69,10 @@ inline const Constants8& Constants() {
     return *k;
 }
 inline __m256 Load8(const float* v) { return _mm256_load_ps(v); }
-inline __m256i Load8(const int32_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
-inline __m256i Load8(const int16_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
-inline __m256i Load8(const int8_t* v) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(v)); }
+template <typename Integer>
+inline __m256i Load8(const Integer* v) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(v));
+}
 
 // The channels of two 16-bit texels held in one 32-bit lane, each left in its own half
 // (ChannelPairs16 on eight lanes); the eight-lane textured row reads it too.
@@ -223,13 +224,9 @@ inline bool LevelSums8(const FastTextured& f, const Constants8& k, __m256i activ
 }
 
 // Whether the packet loop has a copy for the draw's states (FastTextured already holds the
-// linear filter and no alpha test).
-inline bool Covers(const FastTextured& f) {
-    const StageState::Form form = f.stage->colourForm;
-    return !f.common && f.rgb565 && f.perspective && f.mip == D3DTFP_POINT && !f.shade->fog && !f.shade->blend &&
-           (form == StageState::Form::TextureTimesCurrent || form == StageState::Form::Texture ||
-            form == StageState::Form::Current);
-}
+// linear filter and no alpha test); the usual scene's states have fog and blending, so they are
+// never the lit ones.
+inline bool Covers(const FastTextured& f) { return f.litStates && f.perspective; }
 
 // The lanes (16-bit, all ones or zero) whose z value passes the function against the stored one.
 inline __m256i DepthPasses(int function, __m256i incoming, __m256i stored) {
@@ -287,9 +284,6 @@ struct PacketShading {
     __m256 stepZ, stepQ, stepU, stepV, stepDiffuse[3], constantQ;
     int level = -1;
     int depthFunction;
-    // The lit world's usual states: both coordinates wrap, the texture times the diffuse
-    // colour, z tested (less or equal) and written, no bias.
-    bool usual;
     // The level's range of footprints as the bits of floats less one (footprints are not
     // negative, so their bits order as signed numbers), and its sizes. Before a level is found
     // the range holds no footprint.
@@ -326,14 +320,11 @@ struct PacketShading {
         stepDiffuse[2] = _mm256_set1_ps(stepX[2 + kDiffuseB]);
         constantQ = _mm256_set1_ps(f.constantQ);
         depthFunction = DepthFunction(*f.p);
-        const Rasterizer::PixelPipeline& p = *f.p;
-        usual = f.wrapU && f.wrapV && f.stage->colourForm == StageState::Form::TextureTimesCurrent && p.depthTest &&
-                p.depthWrite && p.depthBias == 0 && depthFunction == 6;
     }
 };
 
 // One packet group through the eight-lane loop; LowRows when every row's starting values lie
-// on the table's low eight lanes, Usual for the usual states (PacketShading::usual), which it
+// on the table's low eight lanes, Usual for the usual states (FastDraw::litUsual), which it
 // then need not test for at every half.
 template <TextureFormat F, bool LowRows, bool Usual>
 __attribute__((always_inline)) inline Outcome ShadeGroup8T(const FastTextured& f, PacketShading& shading,
@@ -503,7 +494,7 @@ __attribute__((noinline)) Outcome ShadeGroup8Other(const FastTextured& f, Packet
 template <TextureFormat F, bool LowRows>
 inline Outcome ShadeGroup8(const FastTextured& f, PacketShading& shading, const PacketLanes& lanes, bool windows,
                            uint64_t& written, uint64_t& shaded) {
-    return shading.usual ? ShadeGroup8T<F, LowRows, true>(f, shading, lanes, windows, written, shaded)
+    return f.litUsual ? ShadeGroup8T<F, LowRows, true>(f, shading, lanes, windows, written, shaded)
                          : ShadeGroup8Other<F, LowRows>(f, shading, lanes, windows, written, shaded);
 }
 

@@ -410,6 +410,12 @@ void PrepareFastTextured(Rasterizer::PixelPipeline& p) {
                      stage.colourForm == StageState::Form::TextureTimesCurrent &&
                      stage.alphaForm == StageState::Form::TextureTimesCurrent && f.wrapU && f.wrapV &&
                      p.depthTest && p.depthWrite && p.passLess && p.passEqual && !p.passGreater;
+    const StageState::Form form = stage.colourForm;
+    f.litStates = p.format == PixelFormat::RGB565 && !shade.fog && !shade.blend && f.mip == D3DTFP_POINT &&
+                  (form == StageState::Form::TextureTimesCurrent || form == StageState::Form::Texture ||
+                   form == StageState::Form::Current);
+    f.litUsual = f.litStates && f.wrapU && f.wrapV && form == StageState::Form::TextureTimesCurrent &&
+                 p.depthTest && p.depthWrite && p.depthBias == 0 && p.passLess && p.passEqual && !p.passGreater;
     f.commonLimit =
         std::min(65536.0f, 4194304.0f / static_cast<float>(std::max(table.width[0], table.height[0])));
     if (f.mip == D3DTFP_POINT) {

@@ -200,6 +200,11 @@ public:
             bool wrapU = false, wrapV = false;
             bool fogStep = false;       // fog ends where it starts
             bool commonStates = false;  // the usual scene's states, perspective aside
+            // The lit world's states, perspective aside: nearest mip selection onto a 565 target
+            // without fog or blending, the texture, the diffuse colour or their product; and of
+            // those the usual ones: both coordinates wrap, their product, z tested (less or
+            // equal) and written without a bias.
+            bool litStates = false, litUsual = false;
             uint32_t mip = 0;           // the mip filter
             int su = 0, sv = 0;         // the stage's coordinates' planes
             int firstLevel = 0, lastLevel = 0;
