@@ -431,15 +431,6 @@ bool CTarvexApp::SetDisplayMode() {
     }
     if (m_pGraphics->ResetDisplayMode() != 0)
         return true;
-    if (fullScreen == 0 && useDirect3D != 0) {
-        // A desktop that cannot take the display in a window often can in full screen.
-        m_pGraphics->ReleaseSurfaces();
-        m_pGraphics->SetDisplayOptions(useDirect3D, 1);
-        if (m_pGraphics->ResetDisplayMode() != 0) {
-            config->m_pSystem->m_bFullScreen = 1;
-            return true;
-        }
-    }
     if (useDirect3D == 0)
         return true;  // not reported: start-up goes on without a display mode
     Message(kHardwareAdvice);
