@@ -6,6 +6,7 @@
 
 #include "core/SString.h"
 #include "dx/input/SInputObjSettings.h"
+#include "sys/classlib/CArchive.h"
 #include "sys/classlib/CArray.h"
 
 // The small shared machinery of the configuration sections: each section describes its integer
@@ -55,6 +56,17 @@ inline void WriteIntLine(const SConfigTextWriter& write, const char* name, int32
     SString line;
     line.Format("set %s \"%d\" \n", name, value);
     write(line.GetString());
+}
+
+// The archive form: each row's integer as one 32-bit word, in the order of the rows.
+template <class Section, size_t N>
+void SerializeRows(Section& section, const SConfigIntRow<Section> (&rows)[N], CArchive& ar) {
+    for (const SConfigIntRow<Section>& row : rows) {
+        if (ar.IsStoring())
+            ar << section.*(row.field);
+        else
+            ar >> section.*(row.field);
+    }
 }
 
 template <class Section, size_t N>

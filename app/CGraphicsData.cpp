@@ -99,15 +99,11 @@ CGraphicsData::~CGraphicsData() { delete m_pDrivers; }
 void CGraphicsData::Serialize(CArchive& ar) {
     int32_t* const extra[] = {&m_iWeather, &m_iFilter,  &m_bCanRenderWindowed, &m_bPrimaryDriver,
                               &m_iColorDepth, &m_iWidth, &m_iHeight,          &m_iProfileLevelValue};
-    if (ar.IsStoring()) {
-        for (const Row& row : kRows)
-            ar << this->*(row.field);
-        for (int32_t* field : extra)
+    configvars::SerializeRows(*this, kRows, ar);
+    for (int32_t* field : extra) {
+        if (ar.IsStoring())
             ar << *field;
-    } else {
-        for (const Row& row : kRows)
-            ar >> this->*(row.field);
-        for (int32_t* field : extra)
+        else
             ar >> *field;
     }
 }

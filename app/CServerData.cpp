@@ -35,12 +35,7 @@ const Row& RowOf(int32_t CServerData::*field) {
 }  // namespace
 
 void CServerData::Serialize(CArchive& ar) {
-    for (const Row& row : kRows) {
-        if (ar.IsStoring())
-            ar << this->*(row.field);
-        else
-            ar >> this->*(row.field);
-    }
+    configvars::SerializeRows(*this, kRows, ar);
 }
 
 bool CServerData::SetVariable(const char* name, const char* value) {

@@ -25,15 +25,7 @@ constexpr const char* kDriver = "snd_driver";
 }  // namespace
 
 void CSoundData::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        ar << m_bEnabled << m_b3DEnabled << m_bMusic << m_bVoice << m_b3DSoftware << m_b8BitQuality;
-        ar << m_i3DResolution << m_iMaxSameBuffers << m_iIdleRemoveTime;
-        ar << m_sDriver;
-    } else {
-        ar >> m_bEnabled >> m_b3DEnabled >> m_bMusic >> m_bVoice >> m_b3DSoftware >> m_b8BitQuality;
-        ar >> m_i3DResolution >> m_iMaxSameBuffers >> m_iIdleRemoveTime;
-        ar >> m_sDriver;
-    }
+    configvars::SerializeRows(*this, kRows, ar);
 }
 
 bool CSoundData::SetVariable(const char* name, const char* value) {

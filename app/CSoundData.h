@@ -19,8 +19,7 @@ public:
     CSoundData() = default;
     ~CSoundData() override = default;
 
-    // The stored sound settings: the integers in the order they are declared (music and voice
-    // among them), then the driver text.
+    // The integer fields as 32-bit words in declaration order; the driver text is not stored.
     void Serialize(CArchive& ar) override;
 
     // False for a name this section does not know; numbers are clamped into their ranges.

@@ -25,12 +25,7 @@ const Row kRows[] = {
 }  // namespace
 
 void CSystemData::Serialize(CArchive& ar) {
-    for (const Row& row : kRows) {
-        if (ar.IsStoring())
-            ar << this->*(row.field);
-        else
-            ar >> this->*(row.field);
-    }
+    configvars::SerializeRows(*this, kRows, ar);
 }
 
 bool CSystemData::SetVariable(const char* name, const char* value) {
