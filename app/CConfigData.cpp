@@ -109,10 +109,10 @@ void CConfigData::Write(CStdioFile& file) const {
     Write([&file](const char* text) { file.WriteString(text); });
 }
 
-bool CConfigData::IsDamagedText(const char* fileName) {
+CConfigData::TextState CConfigData::CheckText(const char* fileName) {
     CFile file;
     if (!file.Open(fileName, CFile::modeRead))
-        return false;
+        return kTextUnreadable;
     unsigned char buffer[4096];
     try {
         for (unsigned read = 0; (read = file.Read(buffer, sizeof(buffer))) > 0;) {
@@ -120,13 +120,13 @@ bool CConfigData::IsDamagedText(const char* fileName) {
                 const unsigned char c = buffer[i];
                 const bool control = c < 0x20 || c == 0x7F;
                 if (control && c != '\t' && c != '\n' && c != '\r' && c != 0x1A)
-                    return true;
+                    return kTextDamaged;
             }
         }
     } catch (const CFileException&) {
-        // What cannot be read here is reported by the script's own reading.
+        return kTextUnreadable;
     }
-    return false;
+    return kTextReadable;
 }
 
 void CConfigData::SaveToFile(const char* fileName) const {

@@ -74,10 +74,11 @@ public:
     // leaves the old file as it was and raises CFileException (cause and file name) for the
     // caller's "Could not save to %s  [%d]".
     void SaveToFile(const char* fileName) const;
-    // The file holds bytes that no text of console commands holds (control characters other
-    // than tab, line ends and the old end-of-text mark): it is damaged, not a configuration.
-    // False for a file that cannot be opened.
-    static bool IsDamagedText(const char* fileName);
+    enum TextState { kTextReadable, kTextDamaged, kTextUnreadable };
+    // Damaged: the file holds bytes that no text of console commands holds (control
+    // characters other than tab, line ends and the old end-of-text mark), so it is no
+    // configuration. Unreadable: it cannot be opened or read to its end.
+    static TextState CheckText(const char* fileName);
 
     CConfigHeader m_Header;
     SInputObjSettings* m_pInputSettings = nullptr;  // the input object's; not owned

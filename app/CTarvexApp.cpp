@@ -251,22 +251,14 @@ bool CTarvexApp::CheckHomeFolder() {
     return true;
 }
 
-void CTarvexApp::SetDamagedConfigAside() {
-    const std::string aside = m_pHub->m_bHomeReadOnly == 0 ? SHomeFolder::SetAside(kDefaultConfig) : std::string();
-    std::string text = "The settings file \"default.cfg\" could not be read.\n";
-    if (!aside.empty()) {
-        text += "It has been kept as \"" + aside + "\",\nand the game starts with its default settings.";
-    } else {
+void CTarvexApp::CheckDefaultConfig() {
+    const CConfigData::TextState state = CConfigData::CheckText(kDefaultConfig);
+    if (state == CConfigData::kTextReadable)
+        return;
+    const SHomeFolder::SUnreadableFile settings{kDefaultConfig, "settings file", "with its default settings",
+                                                "no settings"};
+    if (SHomeFolder::ReportUnreadable(settings, state == CConfigData::kTextDamaged, m_pHub->m_bHomeReadOnly == 0))
         m_bSkipDefaultConfig = 1;
-        text += "The game starts with its default settings";
-        if (m_pHub->m_bHomeReadOnly == 0) {
-            // Saving the settings at exit would replace the file that is still there.
-            m_pHub->m_bHomeReadOnly = 1;
-            text += ",\nand saves nothing until it is restarted, so that the file is kept";
-        }
-        text += ".";
-    }
-    Message(text.c_str());
 }
 
 bool CTarvexApp::CheckDrivers() {
@@ -278,16 +270,15 @@ bool CTarvexApp::CheckDrivers() {
     }
     if (SGraphics::IsDirectDrawInstalled() == 0)
         return false;
-    if (FileInWorkingDirectory(kDefaultConfig) && CConfigData::IsDamagedText(kDefaultConfig))
-        SetDamagedConfigAside();
-    if (!FileInWorkingDirectory(kDefaultConfig)) {
-        if (m_pHub->m_bHomeReadOnly != 0) {
-            // What the written file would have set, straight into the live configuration.
-            FillDefaultConfig(*m_pHub->m_pConfig);
-        } else {
-            CConfigData config;
-            WriteDefaultConfig(config);
-        }
+    if (FileInWorkingDirectory(kDefaultConfig))
+        CheckDefaultConfig();
+    const bool missing = !FileInWorkingDirectory(kDefaultConfig);
+    if (m_bSkipDefaultConfig != 0 || (missing && m_pHub->m_bHomeReadOnly != 0)) {
+        // What the written file would have set, straight into the live configuration.
+        FillDefaultConfig(*m_pHub->m_pConfig);
+    } else if (missing) {
+        CConfigData config;
+        WriteDefaultConfig(config);
     }
     return true;
 }
@@ -579,7 +570,7 @@ int CTarvexApp::ExitInstance() {
     // both still exist; this also runs after a failed start-up.
     SFrontEndHooks::Installed().Shutdown(m_pHub);
     if (m_bHardwareReady != 0) {
-        if (m_pHub->m_bHomeReadOnly == 0)
+        if (m_pHub->m_bHomeReadOnly == 0 && m_bSkipDefaultConfig == 0)
             SaveConfig(*m_pHub->m_pConfig);
         // The display draws the cursor on every frame: it lets go before the cursor is deleted.
         if (m_pGraphics != nullptr && m_pGraphics->GetCursor() == g_pCursor)

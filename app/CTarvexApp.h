@@ -98,9 +98,10 @@ private:
     // Start-up stops, saying so, without a "Home" folder; a Home that cannot be written to is
     // used as it is, nothing is saved there, and the player is told once.
     bool CheckHomeFolder();
-    // A damaged "default.cfg" is kept under a name of its own and not executed; the player is
-    // told, and the game starts with the defaults.
-    void SetDamagedConfigAside();
+    // A "default.cfg" that cannot be read is not executed and the player is told; the game
+    // starts with the defaults. A damaged one is kept under a name of its own; one that stays
+    // where it is (it cannot be opened, or moved) is never saved over.
+    void CheckDefaultConfig();
     // A session still running when the game closes ends as leaving its screen ends it, and
     // what was played is saved.
     void EndRunningSession();
@@ -118,5 +119,5 @@ private:
     std::unique_ptr<SGraphicsHost> m_pGraphicsHost;
     SGraphics* m_pGraphics = nullptr;  // owned; the hub points at it
     sys::video::GUID m_DriverGuid{};
-    uint8_t m_bSkipDefaultConfig = 0;  // "default.cfg" is damaged and stays where it is
+    uint8_t m_bSkipDefaultConfig = 0;  // "default.cfg" cannot be read and stays where it is
 };

@@ -242,21 +242,10 @@ SHunterInfoList* SGameObjects::LoadPlayerList(bool reload) {
 }
 
 void SGameObjects::ReportUnreadablePlayerFile(bool damaged) {
-    const std::string aside = damaged && m_bHomeReadOnly == 0 ? SHomeFolder::SetAside(kPlayerFile) : std::string();
-    std::string text;
-    if (!aside.empty()) {
-        text = "The officer file \"player.cfg\" could not be read.\nIt has been kept as \"" + aside +
-               "\",\nand the game starts without officers.";
-    } else if (m_bHomeReadOnly != 0) {
-        text = "The officer file \"player.cfg\" could not be read.\nThe game starts without officers.";
-    } else {
-        // Nothing may be saved over a file that is still there.
+    const SHomeFolder::SUnreadableFile officers{kPlayerFile, "officer file", "without officers", "nothing"};
+    // Nothing may be saved over a file that is still there.
+    if (SHomeFolder::ReportUnreadable(officers, damaged, m_bHomeReadOnly == 0))
         m_bHomeReadOnly = 1;
-        text = std::string("The officer file \"player.cfg\" could not be ") +
-               (damaged ? "read, nor moved aside" : "opened") +
-               ".\nThe game starts without officers, and saves nothing until it is restarted,\nso that the file is kept.";
-    }
-    sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK | sys::MB_ICONEXCLAMATION);
 }
 
 void SGameObjects::SetCurrentPlayer(SHunterInfo* player) {

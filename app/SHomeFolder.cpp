@@ -1,6 +1,8 @@
 #include "app/SHomeFolder.h"
 
+#include "app/CTarvexApp.h"
 #include "sys/fs/fs.h"
+#include "sys/window/dialogs.h"
 
 namespace {
 
@@ -32,4 +34,20 @@ std::string SHomeFolder::ReadOnlyNotice(const std::string& home) {
     return "The folder \"" + home +
            "\" cannot be written to.\nThe game runs on what it has read, but nothing will be saved:\nnew "
            "officers, results and settings are lost when the game ends,\nand every file there stays as it is.";
+}
+
+bool SHomeFolder::ReportUnreadable(const SUnreadableFile& file, bool damaged, bool homeWritable) {
+    const std::string aside = damaged && homeWritable ? SetAside(file.file) : std::string();
+    const std::string named = std::string("The ") + file.what + " \"" + file.file + "\" could not be ";
+    std::string text;
+    if (!aside.empty()) {
+        text = named + "read.\nIt has been kept as \"" + aside + "\",\nand the game starts " + file.instead + ".";
+    } else if (!homeWritable) {
+        text = named + "read.\nThe game starts " + file.instead + ".";
+    } else {
+        text = named + (damaged ? "read, nor moved aside" : "opened") + ".\nThe game starts " + file.instead +
+               ", and saves " + file.unsaved + " until it is restarted,\nso that the file is kept.";
+    }
+    sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK | sys::MB_ICONEXCLAMATION);
+    return aside.empty();
 }

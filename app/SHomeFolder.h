@@ -15,4 +15,16 @@ public:
     static std::string SetAside(const char* file);
     // What start-up says once when Home cannot be written; `home` is its full path.
     static std::string ReadOnlyNotice(const std::string& home);
+
+    // A file of Home that start-up could not read, in the words the player is told.
+    struct SUnreadableFile {
+        const char* file;     // "player.cfg"
+        const char* what;     // "officer file"
+        const char* instead;  // how the game starts: "without officers"
+        const char* unsaved;  // what is then not saved over it: "nothing"
+    };
+    // Tells the player once that the file could not be read. A damaged one is set aside when
+    // Home may be written; one that cannot be opened, or moved, stays where it is. True when
+    // the file is still there, so the caller must save nothing over it.
+    static bool ReportUnreadable(const SUnreadableFile& file, bool damaged, bool homeWritable);
 };

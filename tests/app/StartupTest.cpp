@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "app/CConfigData.h"
 #include "app/CGraphicsData.h"
@@ -130,6 +131,40 @@ TEST_F(StartupTest, AGarbledDefaultCfgIsKeptAsideAndTheDefaultsWritten) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "The settings file \"default.cfg\" could not be read.\nIt has been kept as "
                              "\"default.cfg.bad2\",\nand the game starts with its default settings.");
+}
+
+// A "default.cfg" that is there but cannot be opened (a folder of that name; a file of mode 000
+// where the tests do not run as root) is not executed, is named once, and is never saved over.
+TEST_F(StartupTest, ADefaultCfgThatCannotBeOpenedIsToldOnceAndKept) {
+    const std::string mine = "set game_viewsize \"2\"\r\n";
+    for (const bool folder : {true, false}) {
+        SCOPED_TRACE(folder ? "a folder" : "mode 000");
+        headless_dialogs::Reset();
+        std::filesystem::remove_all(DefaultCfg());
+        if (folder) {
+            std::filesystem::create_directory(DefaultCfg());
+        } else {
+            WriteWholeFile(DefaultCfg(), mine);
+            std::filesystem::permissions(DefaultCfg(), std::filesystem::perms::none);
+            if (std::ifstream(DefaultCfg()).is_open())
+                continue;  // root reads it all the same
+        }
+        ASSERT_TRUE(MakeApp().InitInstance());
+        EXPECT_EQ(m_hub->m_pConfig->m_iSysProfile, 3);
+        EXPECT_NE(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
+        m_app->ExitInstance();
+        const auto shown = headless_dialogs::Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "The settings file \"default.cfg\" could not be opened.\nThe game starts with its "
+                                 "default settings, and saves no settings until it is restarted,\nso that the file "
+                                 "is kept.");
+        std::filesystem::permissions(DefaultCfg(), std::filesystem::perms::owner_all);
+        EXPECT_EQ(std::filesystem::is_directory(DefaultCfg()), folder);
+        if (!folder) {
+            EXPECT_EQ(ReadWholeFile(DefaultCfg()), mine);
+        }
+    }
+    std::filesystem::remove_all(DefaultCfg());
 }
 
 TEST_F(StartupTest, ConnectWinsOverDedicated) {
