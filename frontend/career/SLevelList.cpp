@@ -178,18 +178,6 @@ std::vector<std::string> WeaponNames(const char* weapons) {
 
 }  // namespace
 
-SString ReadableWeapons(const char* weapons) {
-    SString text;
-    for (const std::string& name : WeaponNames(weapons)) {
-        const SObjectDef* def = FindGameDefinition(name.c_str());
-        const char* readable = def != nullptr ? def->GetValueByName("Name").GetString() : nullptr;
-        if (!text.IsEmpty())
-            text += " and ";
-        text += readable != nullptr && *readable != '\0' ? readable : name.c_str();
-    }
-    return text;
-}
-
 int CheckLevelQualification(const level_info_t* level, const SHunterInfo* officer, SString& message) {
     if (level == nullptr) {
         message = "??? No level info.";

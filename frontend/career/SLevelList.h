@@ -75,10 +75,6 @@ void DeleteLevelList(LevelSummaryList& list);
 // was passed, "ERR" without an officer.
 SString GetLevelScoreText(const SHunterInfo* officer, int levelIndex);
 
-// A level's weapons text as a player reads it: each weapon by the "Name" its library
-// definition carries (a name without one as it is), joined by " and ".
-SString ReadableWeapons(const char* weapons);
-
 // The weapon rule of a level: every weapon its weapons text names ("-" separated) must be one
 // the officer has qualified on, unless one of them is "AllWeapons". Answers 1 when the level is
 // also open, else 0; `message` names the missing weapons (it is left alone when none is

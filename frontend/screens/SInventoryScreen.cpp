@@ -129,13 +129,18 @@ void SInventoryScreen::UpdateGridSize() {
             width += -product / kHeight;
     }
     Slots().Resize(width, kHeight);
+    ShowGridPicture();
+    PlaceGridOrigin();
+}
+
+void SInventoryScreen::ShowGridPicture() {
+    const int width = Slots().GetWidth();
     SWindow* narrow = m_pLayout != nullptr ? m_pLayout->FindChild(kNarrowGridWindow) : nullptr;
     SWindow* wide = m_pLayout != nullptr ? m_pLayout->FindChild(kWideGridWindow) : nullptr;
     if (narrow != nullptr)
         narrow->SetVisible(width <= 8);
     if (wide != nullptr)
         wide->SetVisible(width > 8);
-    PlaceGridOrigin();
 }
 
 void SInventoryScreen::LayOutKit() {
@@ -593,6 +598,8 @@ void SInventoryScreen::Activate() {
     LayOutKit();
     m_byFirstEntry = 0;
     StartSlide(1);
+    // The slide shows every window it brings in; of the two grid pictures only the kit's stays.
+    ShowGridPicture();
 }
 
 void SInventoryScreen::Deactivate() {

@@ -131,6 +131,8 @@ private:
     void SetSceneFlag(bool on);
     // The grid starts where the layout's visible grid window does.
     void PlaceGridOrigin();
+    // Window 5200 pictures the grid of 8 columns, 5201 the wider one; only the grid's own shows.
+    void ShowGridPicture();
 
     int32_t m_iGridX = 0;
     int32_t m_iGridY = 0;

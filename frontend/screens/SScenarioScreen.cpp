@@ -99,10 +99,8 @@ void SScenarioScreen::Activate() {
         g_iHighestSelectableLevel = lastIndex;
     m_iCurrentLevel = officer != nullptr ? officer->m_iLevelIndex : 0;
     m_pLevelDef = GetCurrentLevelDef();
-    if (m_pLevelDef == nullptr) {
-        const char* type = g_pCurrentLevel != nullptr ? g_pCurrentLevel->m_szTypeName : "TargetRange";
-        sys::dialogs::MessageBox(std::string(kMissingScenarioText) + type, CTarvexApp::kTitle, sys::MB_OK);
-    }
+    if (m_pLevelDef == nullptr)
+        sys::dialogs::MessageBox(kMissingScenarioText, CTarvexApp::kTitle, sys::MB_OK);
     SAppScreen::Activate();
     UpdateLevelDisplay();
     StartSlide(1);
@@ -197,9 +195,7 @@ void SScenarioScreen::UpdateLevelDisplay() {
             neededText.Format("%d", m_pLevelDef->GetIntByName(key));
             timeText.Format("%02d:%02d", limit / 60, limit % 60);
         }
-        // The pistol keeps its own name; other weapons are named as the library defines them.
-        weaponText = CompareTextNoCase(level->m_szWeapons, "pistol9mm") == 0 ? SString("9mm Pistol")
-                                                                              : ReadableWeapons(level->m_szWeapons);
+        weaponText = CompareTextNoCase(level->m_szWeapons, "pistol9mm") == 0 ? "9mm Pistol" : level->m_szWeapons;
         scoreText = GetLevelScoreText(officer, m_iCurrentLevel);
     }
     SetItemText(kTimeLimitText, timeText.GetString());
@@ -231,15 +227,10 @@ void SScenarioScreen::OnNotify(uint32_t nID, int32_t nCode) {
             PreviousLevel();
             UpdateLevelDisplay();
             break;
-        case kNextCommand: {
-            const int before = m_iCurrentLevel;
+        case kNextCommand:
             NextLevel();
             UpdateLevelDisplay();
-            // A level that exists but stays shut is said so; past the last one there is nothing.
-            if (m_iCurrentLevel == before && FindLevelByIndex(g_LevelList, before + 1) != nullptr)
-                AskUser(kLockedLevelText, false);
             break;
-        }
         default:
             break;
     }
@@ -280,8 +271,7 @@ void SScenarioScreen::StartLevel() {
     SHunterInfo* officer = Officer();
     // Without the level's definition nothing of it could be handed on.
     if (m_pLevelDef == nullptr || officer == nullptr) {
-        const char* type = g_pCurrentLevel != nullptr ? g_pCurrentLevel->m_szTypeName : "TargetRange";
-        sys::dialogs::MessageBox(std::string(kMissingScenarioText) + type, CTarvexApp::kTitle, sys::MB_OK);
+        sys::dialogs::MessageBox(kMissingScenarioText, CTarvexApp::kTitle, sys::MB_OK);
         return;
     }
     hub->SetScenarioByName(SString(m_pLevelDef->GetValueByName("Type")));

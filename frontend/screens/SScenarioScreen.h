@@ -41,7 +41,6 @@ public:
     static constexpr const char* kReplayQuestion =
         "You've already passed this assignment are you sure you want to \tenter it again?";
     static constexpr const char* kMissingMapText = "??? can't find map file: ";
-    static constexpr const char* kLockedLevelText = "The next assignment opens once you pass this one.";
 
     SScenarioScreen();
     ~SScenarioScreen() override;

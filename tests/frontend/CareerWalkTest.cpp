@@ -157,11 +157,11 @@ TEST_F(CareerWalkTest, PassingTheFourRangesQualifiesTheOfficerAndOpensTheAlley) 
             SString message;
             EXPECT_EQ(CheckLevelQualification(g_pCurrentLevel, SGameObjects::Instance()->m_pCurrentPlayer, message), 1)
                 << message.GetString();
-            EXPECT_EQ(TextOf(SScenarioScreen::kWeaponText), "9mm Pistol and Shotgun");
+            EXPECT_EQ(TextOf(SScenarioScreen::kWeaponText), "Pistol9mm-Shotgun");
             return true;
         };
         app.m_steps = {Reached(0), Click(10), Reached(1), typeName, Click(111), Reached(3), Click(10), Reached(4)};
-        const char* const weapons[] = {"9mm Pistol", "Shotgun", "MP5", "Sniper Rifle"};
+        const char* const weapons[] = {"9mm Pistol", "Shotgun", "MP5", "Sniper"};
         for (int level = 0; level < 4; ++level) {
             if (level > 0)
                 app.m_steps.push_back(Click(SScenarioScreen::kNextCommand));
@@ -172,7 +172,7 @@ TEST_F(CareerWalkTest, PassingTheFourRangesQualifiesTheOfficerAndOpensTheAlley) 
         }
         for (const tarvex::test::Step& step :
              {Click(SScenarioScreen::kBackCommand), Reached(3), tarvex::test::Step(qualifiedOnEveryWeapon), Click(10),
-              Reached(4), Click(SScenarioScreen::kNextCommand), onLevel(4, "9mm Pistol and Shotgun"),
+              Reached(4), Click(SScenarioScreen::kNextCommand), onLevel(4, "Pistol9mm-Shotgun"),
               tarvex::test::Step(alleyAccepted), Click(SScenarioScreen::kBackCommand), Reached(3), Click(222),
               Reached(2), Click(222), Reached(0), Click(60)})
             app.m_steps.push_back(step);

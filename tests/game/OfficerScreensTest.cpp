@@ -147,7 +147,7 @@ protected:
         (new SEditBox)->CreateEdit(0, sys::RECT{300, 10, 600, 30}, create, 200);
         AddLayout("load_menu", "", {200, 300, 400, 500, 600});
         AddLayout("character_main", "cm", {200, 400, 500, 600});
-        AddLayout("InventoryScreen", "", {});
+        AddLayout("InventoryScreen", "", {SInventoryScreen::kNarrowGridWindow, SInventoryScreen::kWideGridWindow});
     }
 
     SHunterInfoList& Officers() { return *m_pHub->LoadPlayerList(false); }
@@ -237,8 +237,8 @@ TEST_F(OfficerScreensTest, EmptyAndDuplicateNamesAreRefusedAlsoOnEdit) {
         EXPECT_EQ(Officers().GetCount(), before + (c.accepted && edited == nullptr ? 1 : 0)) << c.name;
         std::vector<std::string> told;
         if (!c.accepted)
-            told.emplace_back(*c.name == '\0' ? SCreateCharacterScreen::kEmptyNameText
-                                               : SCreateCharacterScreen::kDuplicateText);
+            told.emplace_back(*c.name == '\0' ? "Please type a name for the officer."
+                                               : "There is already a officer with this name.");
         EXPECT_EQ(Told(), told) << c.name;
         page->SetOfficerUnderEdit(nullptr);
     }
@@ -256,7 +256,7 @@ TEST_F(OfficerScreensTest, TheNameKeepsTheKeyboardAfterEveryButtonButCancel) {
         page->OnNotify(button, SWindow::kNotifyClick);
         EXPECT_EQ(SWindow::GetFocus(), nameBox) << button;
     }
-    EXPECT_EQ(Told(), std::vector<std::string>{SCreateCharacterScreen::kEmptyNameText});
+    EXPECT_EQ(Told(), std::vector<std::string>{"Please type a name for the officer."});
 }
 
 TEST_F(OfficerScreensTest, AJoinMakesAnOfficerWithItsKitOnceAndReusesItAfterwards) {
@@ -282,6 +282,30 @@ TEST_F(OfficerScreensTest, AJoinMakesAnOfficerWithItsKitOnceAndReusesItAfterward
     // A kit the file does not define adds nothing.
     SHunterInfo* bare = inventory->CreateOfficer("Ray", "NoSuchKit", library);
     EXPECT_EQ(bare->m_pCarriedKit->GetCount(), 0);
+}
+
+TEST_F(OfficerScreensTest, TheInventoryPageShowsTheGridPictureOfItsKitAlone) {
+    struct Case {
+        int slotsY;  // of a 4-column item: -2 widens the grid by 4 columns
+        bool narrow;
+        bool wide;
+    };
+    const Case cases[] = {{1, true, false}, {-2, false, true}};
+    for (const Case& c : cases) {
+        auto* officer = new SHunterInfo("Kit");
+        Officers().AddTail(officer);
+        m_pHub->SetCurrentPlayer(officer);
+        auto* item = new SObjectDef;
+        item->SetName("Belt");
+        item->SetOrAppendInt("SlotsX", 4);
+        item->SetOrAppendInt("SlotsY", c.slotsY);
+        officer->TakeItem(item);
+        m_pManager->SwitchTo(SInventoryScreen::kScreenId);
+        SWindow* layout = m_pManager->GetCurrentScreen()->GetLayout();
+        EXPECT_EQ(layout->FindChild(5200)->IsVisible(), c.narrow) << c.slotsY;
+        EXPECT_EQ(layout->FindChild(5201)->IsVisible(), c.wide) << c.slotsY;
+        m_pManager->SwitchTo(3);
+    }
 }
 
 TEST_F(OfficerScreensTest, DeletingSelectsTheOfficerAfterTheOneThatFollowed) {
