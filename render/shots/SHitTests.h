@@ -81,3 +81,7 @@ struct SHitTreeQuery {
 };
 void HitTestTree(const mbspitem_t* node, const plane_t& plane, SHitTreeQuery& query);
 void HitTestTreeTriangle(uint32_t triangle, SHitTreeQuery& query);
+// The same tree walked down its splitting planes along the part p-q of the query's segment, the
+// side p lies on first. A child whose box reaches across its parent's plane (the builder never
+// cuts a triangle) is handed the whole part.
+void HitTestTreeSegment(const mbspitem_t* node, const SVector& p, const SVector& q, SHitTreeQuery& query);
