@@ -553,7 +553,7 @@ void HitTestHierarchy(SHitTraversal& record) {
 
     if (children) {
         // Every child hangs from this object's own matrices, whatever its siblings composed.
-        const uint32_t owner = record.dwObjectValue;
+        const uintptr_t owner = record.dwObjectValue;
         for (int i = 0; i < object.m_nChildCount; ++i) {
             ActorDesc* child = object.m_ppChildren[i];
             if (child == nullptr) {

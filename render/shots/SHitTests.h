@@ -54,7 +54,7 @@ struct SHitTraversal {
     SVector vA;
     SVector vDelta;  // A - B
     uint8_t byNodeFlags = 0;
-    uint32_t dwObjectValue = 0;
+    uintptr_t dwObjectValue = 0;
     float fLow = 0.0f;
     float fHigh = 0.0f;
     uint32_t dwFlags = 0;
