@@ -336,7 +336,6 @@ public:
     float m_fLightNormal[3] = {0.0f, 1.0f, 0.0f};
     const SD3D6Lock* m_pNightVisionShown = nullptr;
     uint32_t m_dwNightVisionDue = 0;
-    uint32_t m_dwDroppedCells = 0;
     std::vector<uint8_t> m_Visited;
 
     SD3D6Raster* GetD3DRaster() const { return m_pD3DRaster; }
@@ -447,7 +446,7 @@ private:
     // Both sessions paint their view into a texture the same way, each with its own frame.
     int RenderViewToTexture(int textureIndex, float fov, float baseFov, const float* rect,
                             int (SD3D6Parser::*renderFrame)());
-    bool AppendCell(SOutdoorBuffers::Buffer list, int cell);
+    void AppendCell(SOutdoorBuffers::Buffer list, int cell);
     void VisitSample(float sx, float sz);
     void SpriteHalfSize(int16_t index, float* w, float* h) const;
     void DrawOverlayQuad(const SD3D6Lock* record, float half);

@@ -303,10 +303,9 @@ void SActor::Reset() {
     m_nCounter1 = 25;
     m_nCounter2 = 0;
     m_Desc = ActorDesc();
-    // The description's owner word is 32 bits wide; it carries the low half of our address,
-    // never 0, so that "belongs to an actor" can be told from it.
-    const uint32_t owner = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(this));
-    m_Desc.m_dwOwner = owner != 0 ? owner : 1;
+    // The description's owner word carries our address, so that "belongs to an actor" can be
+    // told from it and a shot that hits an attached part leads back to us.
+    m_Desc.m_dwOwner = reinterpret_cast<uintptr_t>(this);
     m_Desc.m_fScale = 1.0f;
     m_Desc.m_dwFlags = 4;
     m_pParent = nullptr;

@@ -141,7 +141,7 @@ int STexture2::ImportImage(const char* path, STexFormat* format) {
 int STexture2::ResampleFormat(int newWidth, int newHeight) {
     if (newWidth == m_iWidth && newHeight == m_iHeight)
         return 1;
-    if (newWidth < 4 || newHeight < 4 || m_iMIPDepth < 1 || m_formats.empty())
+    if (newWidth < kMinResampleSide || newHeight < kMinResampleSide || m_iMIPDepth < 1 || m_formats.empty())
         return 0;
     // Sizes are 16-bit, and the working buffers must stay allocatable.
     if (newWidth > STexImage::kMaxSide || newHeight > STexImage::kMaxSide ||

@@ -51,8 +51,10 @@ public:
     // a failure after the container was cleared, the container owns the format (it is then
     // GetFormat(0)); otherwise it stays with the caller.
     int ImportImage(const char* path, STexFormat* format);
-    // Scales every format to a new size, reusing existing levels where they fit.
+    // Scales every format to a new size, reusing existing levels where they fit. Neither side
+    // may become smaller than kMinResampleSide.
     int ResampleFormat(int newWidth, int newHeight);
+    static constexpr int kMinResampleSide = 4;
 
     int RemoveTag(int16_t index) { return RemoveTagAt(index); }
 

@@ -31,15 +31,19 @@ float SD3D6Parser::DepthKey(float x, float height, float z) const {
     return a + b + c;
 }
 
-bool SD3D6Parser::AppendCell(SOutdoorBuffers::Buffer list, int cell) {
+void SD3D6Parser::AppendCell(SOutdoorBuffers::Buffer list, int cell) {
     int32_t& count = m_Buffers.Count(list);
-    // The lists are sized for the view area; a sweep that finds more stops adding to a full one.
-    if (static_cast<size_t>(count) >= m_Buffers.Capacity(list, 2)) {
-        ++m_dwDroppedCells;
-        return false;
+    // The lists are sized for the view area, but every cell listed is drawn: a sweep that finds
+    // more (the draw-all switch lists every occupied cell of the map) grows the list. A sweep
+    // lists each cell once, so no list outgrows the map's cells.
+    const size_t capacity = m_Buffers.Capacity(list, 2);
+    if (static_cast<size_t>(count) >= capacity) {
+        m_Buffers.Grow(list, 2 * std::clamp<size_t>(2 * capacity, 1024, 65536));
+        if (static_cast<size_t>(count) >= m_Buffers.Capacity(list, 2)) {
+            return;
+        }
     }
     reinterpret_cast<uint16_t*>(m_Buffers.Data(list))[count++] = static_cast<uint16_t>(cell);
-    return true;
 }
 
 void SD3D6Parser::VisitSample(float sx, float sz) {
@@ -70,7 +74,6 @@ void SD3D6Parser::UpdateVisibleCells() {
     m_Buffers.Count(SOutdoorBuffers::kGroundCells) = 0;
     m_Buffers.Count(SOutdoorBuffers::kWaterCells) = 0;
     m_Buffers.Count(SOutdoorBuffers::kObjectCells) = 0;
-    m_dwDroppedCells = 0;
     if (m_pWorld == nullptr || m_pWorld->m_pCells == nullptr) {
         return;
     }

@@ -1,5 +1,7 @@
 #include "render/outdoor/SOutdoorBuffers.h"
 
+#include <cstring>
+
 namespace {
 
 // Sprite quads, buffer 2, triangle vertices, buffers 4 to 6, depth entries and texture
@@ -24,6 +26,19 @@ void SOutdoorBuffers::Allocate(Buffer buffer, size_t bytes) {
     slot.data.reset(new uint8_t[bytes]());
     slot.bytes = bytes;
     slot.count = 0;
+}
+
+void SOutdoorBuffers::Grow(Buffer buffer, size_t bytes) {
+    Slot& slot = m_Slots[buffer];
+    if (bytes <= slot.bytes) {
+        return;
+    }
+    std::unique_ptr<uint8_t[]> data(new uint8_t[bytes]());
+    if (slot.bytes > 0) {
+        std::memcpy(data.get(), slot.data.get(), slot.bytes);
+    }
+    slot.data = std::move(data);
+    slot.bytes = bytes;
 }
 
 void SOutdoorBuffers::FreeAll() {

@@ -37,6 +37,8 @@ public:
     void SizeForRadius(int radius, bool restore);
     // Frees the buffer, then allocates `bytes` zeroed bytes and sets its count to 0.
     void Allocate(Buffer buffer, size_t bytes);
+    // Enlarges the buffer to `bytes`, keeping its contents and count.
+    void Grow(Buffer buffer, size_t bytes);
     void FreeAll();
 
     uint8_t* Data(Buffer buffer) const { return m_Slots[buffer].data.get(); }

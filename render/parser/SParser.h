@@ -40,7 +40,7 @@ struct ActorDesc {
         void* m_pPoints;
     };
     uint32_t m_dwWord1 = 0;
-    uint32_t m_dwOwner = 0;         // reported by the line test for a hit on a child
+    uintptr_t m_dwOwner = 0;        // reported by the line test for a hit on a child
     uint32_t m_dwFlags = 0;         // 1: drawn; 4: line-tested; 2: left out of line tests for now
     uint32_t m_dwWord2 = 0;
     uint32_t m_dwValue7 = 0;        // the map object's seventh and eighth submission values
@@ -86,9 +86,11 @@ struct SSceneQuad {
 static_assert(sizeof(SSceneLine) == 32 && sizeof(SSceneQuad) == 28);
 
 // The outcome of the last line test, read back by the game-logic library through the parser.
-// The line test fills it; the parser only holds it.
+// The line test fills it; the parser only holds it. The object value is pointer-sized: it is the
+// node value the library filed the actor under (an address), which the library turns back into
+// its object.
 struct SHitRecord {
-    uint32_t m_dwObject = 0;   // node value of the hit actor, or the child's owner value
+    uintptr_t m_dwObject = 0;  // node value of the hit actor, or the child's owner value
     uint32_t m_dwKind = 0;     // 0: nothing was hit
     uint32_t m_dwWord1 = 0;
     uint32_t m_dwWord2 = 0;

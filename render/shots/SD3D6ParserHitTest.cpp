@@ -164,7 +164,7 @@ int SD3D6Parser::HitTest(const SVector* a, const SVector* b, float low, float hi
             record.bMapObject = 0;
             record.iCell = 0;
             record.byNodeFlags = node->m_byKind;
-            record.dwObjectValue = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(node->m_pValue));
+            record.dwObjectValue = reinterpret_cast<uintptr_t>(node->m_pValue);
             record.localToWorld.Identity();
             record.worldToLocal.Identity();
             record.fLocalToWorldScale = record.fWorldToLocalScale = 1.0f;

@@ -1,5 +1,6 @@
 #include "render/shots/SHitTests.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr float kNoHit = 3.4028235e38f;
+// How far a segment cut at a splitting plane is pulled back toward its near end.
+constexpr float kTreeCutMargin = 0.01f;
 
 // Group state bits of an instance that the tests read.
 constexpr uint32_t kStateRegionTest = 0x10;
@@ -38,6 +41,15 @@ SMatrix Product(const SMatrix& a, const SMatrix& b) {
 }
 
 float Length2(const SVector& v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
+
+// Signed distance from a splitting plane; an axis plane reads one coordinate.
+float PlaneDistance(const plane_t& plane, const SVector& p) {
+    const float c[3] = {p.x, p.y, p.z};
+    if (plane.type < 3) {
+        return c[plane.type] - plane.dist;
+    }
+    return plane.normal[0] * c[0] + plane.normal[1] * c[1] + plane.normal[2] * c[2] - plane.dist;
+}
 
 SVector Cross(const SVector& a, const SVector& b) {
     return SVector(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
@@ -434,6 +446,43 @@ void HitTestTree(const mbspitem_t* node, const plane_t& plane, SHitTreeQuery& qu
     --depth;
 }
 
+void HitTestTreeSegment(const mbspitem_t* node, const SVector& p, const SVector& q, SHitTreeQuery& query) {
+    static thread_local int depth = 0;
+    if (node == nullptr || depth > 4096) {
+        return;
+    }
+    if (node->IsLeaf()) {
+        for (uint32_t triangle : static_cast<const mleaf_t*>(node)->triangles) {
+            HitTestTreeTriangle(triangle, query);
+        }
+        return;
+    }
+    const auto* interior = static_cast<const mnode_t*>(node);
+    HitTestTreeTriangle(interior->splitTriangle, query);
+    const plane_t& plane = interior->plane;
+    const float d1 = PlaneDistance(plane, p), d2 = PlaneDistance(plane, q);
+    const bool behind = d1 < 0.0f;
+    const bool crosses = behind != (d2 < 0.0f);
+    // The part on p's side ends at the plane pulled back toward p, so rounding never carries it
+    // past; the rest starts there.
+    SVector cut = q;
+    if (crosses) {
+        const float margin = behind ? kTreeCutMargin : -kTreeCutMargin;
+        cut = p + (q - p) * std::clamp((d1 + margin) / (d1 - d2), 0.0f, 1.0f);
+    }
+    auto visit = [&](const mbspitem_t* child, const SVector& from, const SVector& to, bool reached) {
+        if (child != nullptr && child->box.PlaneSide(plane) == kBoxStraddles) {
+            HitTestTreeSegment(child, p, q, query);
+        } else if (reached) {
+            HitTestTreeSegment(child, from, to, query);
+        }
+    };
+    ++depth;
+    visit(behind ? interior->pBack : interior->pFront, p, cut, true);
+    visit(behind ? interior->pFront : interior->pBack, cut, q, crosses);
+    --depth;
+}
+
 void HitTestHierarchy(SHitTraversal& record) {
     if (record.bMapObject != 0) {
         if ((record.dwFlags & hit::kMapObjects) != 0) {
@@ -504,7 +553,7 @@ void HitTestHierarchy(SHitTraversal& record) {
 
     if (children) {
         // Every child hangs from this object's own matrices, whatever its siblings composed.
-        const uint32_t owner = record.dwObjectValue;
+        const uintptr_t owner = record.dwObjectValue;
         for (int i = 0; i < object.m_nChildCount; ++i) {
             ActorDesc* child = object.m_ppChildren[i];
             if (child == nullptr) {

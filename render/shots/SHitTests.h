@@ -54,7 +54,7 @@ struct SHitTraversal {
     SVector vA;
     SVector vDelta;  // A - B
     uint8_t byNodeFlags = 0;
-    uint32_t dwObjectValue = 0;
+    uintptr_t dwObjectValue = 0;
     float fLow = 0.0f;
     float fHigh = 0.0f;
     uint32_t dwFlags = 0;
@@ -81,3 +81,7 @@ struct SHitTreeQuery {
 };
 void HitTestTree(const mbspitem_t* node, const plane_t& plane, SHitTreeQuery& query);
 void HitTestTreeTriangle(uint32_t triangle, SHitTreeQuery& query);
+// The same tree walked down its splitting planes along the part p-q of the query's segment, the
+// side p lies on first. A child whose box reaches across its parent's plane (the builder never
+// cuts a triangle) is handed the whole part.
+void HitTestTreeSegment(const mbspitem_t* node, const SVector& p, const SVector& q, SHitTreeQuery& query);

@@ -175,10 +175,11 @@ int SD3D6Lock::Build(STexture2* texture) {
     int width = std::min(std::max(formatWidth, m_iMinWidth), m_iMaxWidth);
     int height = std::min(std::max(formatHeight, m_iMinHeight), m_iMaxHeight);
     if (m_bReduce != 0 && !ReadFlag(*texture, "TXT-FreezeSize", "No")) {
-        if (width / 2 >= m_iMinWidth) {
+        // A device may take smaller sides than the resampler can make; halving stops at both.
+        if (width / 2 >= std::max(m_iMinWidth, STexture2::kMinResampleSide)) {
             width /= 2;
         }
-        if (height / 2 >= m_iMinHeight) {
+        if (height / 2 >= std::max(m_iMinHeight, STexture2::kMinResampleSide)) {
             height /= 2;
         }
     }
@@ -191,12 +192,14 @@ int SD3D6Lock::Build(STexture2* texture) {
     if (texture->LoadFormat(0, nullptr) == 0 || width <= 0 || height <= 0) {
         return 0;
     }
+    if ((width != formatWidth || height != formatHeight) && texture->ResampleFormat(width, height) == 0) {
+        // A size the resampler cannot make: the texture is built as stored rather than lost.
+        width = formatWidth;
+        height = formatHeight;
+    }
     // A texture built larger than it is stored still maps one to one.
     m_fScaleU = static_cast<float>(std::max(1, formatWidth / width));
     m_fScaleV = static_cast<float>(std::max(1, formatHeight / height));
-    if ((width != formatWidth || height != formatHeight) && texture->ResampleFormat(width, height) == 0) {
-        return 0;
-    }
     if (texture->GetNumFormats() < 1 || m_pfTarget.dwRGBBitCount == 8) {
         return 0;
     }

@@ -71,8 +71,9 @@ public:
 // A display, a renderer with its raster and the demo map's session, in that order of making.
 class DemoOutdoor {
 public:
-    // 0 when the display, the raster or the session cannot be made. `map` is a file of the Home
-    // folder's "Maps"; `quality` the texture quality of the level record.
+    // 0 when the display, the raster or the session cannot be made. `fog` asks for the map's
+    // table fog; `map` is a file of the Home folder's "Maps"; `quality` the texture quality of
+    // the level record.
     int Open(const std::string& home, bool fog, const char* map = "Outdoor.gmx", int quality = 1) {
         sys::HWND window = sys::window::GetMainWindow();
         if (window == nullptr) {
@@ -104,10 +105,8 @@ public:
         SLevelInfo level;
         level.m_sMapPath = (home + "/Maps/" + map).c_str();
         level.Field(2) = quality;
+        level.Field(18) = fog ? 1 : 0;  // the device has table fog: the level decides
         for (int step = 0; step <= 4; ++step) {
-            if (step == 2 && fog) {
-                parser.m_HWDesc.dpcTriCaps.dwRasterCaps |= 0x100;  // a device with table fog
-            }
             if (parser.InitSession(2, &level, step) != 1) {
                 return 0;
             }

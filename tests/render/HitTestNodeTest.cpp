@@ -350,4 +350,74 @@ TEST_F(HitNodeTest, StaticModelsByTheirTree) {
     }
 }
 
+// The segment descent of a tree: one node splitting at x = 1000 with its own triangle in the
+// plane, a leaf on each side with an upright triangle, a triangle across the plane kept uncut
+// behind it, and one across it in front.
+TEST_F(HitNodeTest, TreeDescentByPlanes) {
+    auto model = tarvex::test::MakeTriangleModel({
+        {{{1000, 0, 0}, {1000, 10, 0}, {1000, 0, 10}}, 0},   // 0: the node's own, in the plane
+        {{{1005, 0, 0}, {1005, 10, 0}, {1005, 0, 10}}, 0},   // 1: in front
+        {{{995, 0, 0}, {995, 10, 0}, {995, 0, 10}}, 0},      // 2: behind
+        {{{1003, 0, 20}, {993, 10, 20}, {1003, 0, 30}}, 0},  // 3: x + y = 1003, filed behind
+        {{{995, 0, 35}, {1005, 0, 35}, {1000, 10, 35}}, 0},  // 4: facing z, filed in front
+    });
+    auto box = [&](mbspitem_t& item, std::initializer_list<int> triangles) {
+        item.box.Reset();
+        for (int t : triangles) {
+            for (int k = 0; k < 3; ++k) {
+                item.box.AddPoint(&model->m_bspVertices[static_cast<size_t>(t * 3 + k) * 6]);
+            }
+        }
+    };
+    mleaf_t front, back, empty;
+    front.triangles = {1, 4};
+    back.triangles = {2, 3};
+    box(front, {1, 4});
+    box(back, {2, 3});
+    mnode_t root;
+    root.plane.normal[0] = 1.0f, root.plane.normal[1] = root.plane.normal[2] = 0.0f;
+    root.plane.dist = 1000.0f;
+    root.plane.Classify();
+    root.pFront = &front;
+    root.pBack = &back;
+    box(root, {0, 1, 2, 3, 4});
+    std::unique_ptr<SSMHandle> handle(model->CreateHandle());
+    ActorDesc actor;
+    actor.m_pModel = handle.get();
+    record.pObject = &actor;
+    struct Case {
+        const char* what;
+        const mbspitem_t* tree;
+        SVector b, a;
+        int triangle;  // -1: nothing
+        float x, z;
+    };
+    const Case cases[] = {
+        {"across, from behind: the nearer first", &root, {990, 2, 2}, {1010, 2, 2}, 2, 995, 2},
+        {"across, from the front: the nearer first", &root, {1010, 2, 2}, {990, 2, 2}, 1, 1005, 2},
+        {"wholly behind", &root, {990, 2, 2}, {998, 2, 2}, 2, 995, 2},
+        {"wholly in front", &root, {1010, 2, 2}, {1002, 2, 2}, 1, 1005, 2},
+        {"the node's own triangle", &root, {997, 2, 2}, {1003, 2, 2}, 0, 1000, 2},
+        {"an uncut triangle met in front of its leaf's side", &root, {1010, 2, 25}, {1000.5f, 2, 25}, 3, 1001, 25},
+        {"lying in the plane", &root, {1000, 2, -10}, {1000, 2, 40}, 4, 1000, 35},
+        {"lying in the plane, short of everything", &root, {1000, 2, 12}, {1000, 2, 30}, -1, 0, 0},
+        {"an empty tree", nullptr, {990, 2, 2}, {1010, 2, 2}, -1, 0, 0},
+        {"an empty leaf", &empty, {990, 2, 2}, {1010, 2, 2}, -1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Shoot(c.b, c.a, hit::kActors | hit::kRegions);
+        hit.m_fDistance = (c.a - c.b).x * (c.a - c.b).x + (c.a - c.b).z * (c.a - c.b).z;
+        SHitTreeQuery query;
+        query.pRecord = &record;
+        query.vB = c.b, query.vA = c.a, query.vDir = (c.a - c.b) / std::sqrt(hit.m_fDistance);
+        HitTestTreeSegment(c.tree, c.b, c.a, query);
+        ASSERT_EQ(hit.m_dwKind, c.triangle < 0 ? 0u : hit::kKindRegion) << c.what;
+        if (c.triangle >= 0) {
+            EXPECT_EQ(hit.m_wTriangle, c.triangle) << c.what;
+            EXPECT_NEAR(hit.m_vPoint.x, c.x, 1e-3) << c.what;
+            EXPECT_NEAR(hit.m_vPoint.z, c.z, 1e-3) << c.what;
+        }
+    }
+}
+
 }  // namespace

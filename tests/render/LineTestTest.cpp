@@ -178,6 +178,8 @@ TEST_F(LineTestTest, MapObjectsAndActorsInTheirCells) {
     EXPECT_NEAR(hit.m_vPoint.z, 30000.0f, 1e-2);
     EXPECT_EQ(hit.m_byNodeFlags, 2);
     EXPECT_EQ(hit.m_pModel, nullptr);
+    // The node value comes back whole: the library finds its object again from it.
+    EXPECT_EQ(reinterpret_cast<ActorDesc*>(hit.m_dwObject), &actor);
     // The shooter's own description loses bit 4 for its shot; bit 2 keeps an actor out too.
     for (uint32_t flags : {0u, 6u}) {
         actor.m_dwFlags = flags;

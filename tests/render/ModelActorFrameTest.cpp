@@ -30,7 +30,7 @@ class ModelActorFrameTest : public tarvex::test::RenderDisplayTest {};
 
 TEST_F(ModelActorFrameTest, ABoardInViewIsDrawn) {
     tarvex::demo::DemoOutdoor demo;
-    ASSERT_EQ(demo.Open(kHome, false), 1);
+    ASSERT_EQ(demo.Open(kHome, true), 1);
     demo.parser.SetProjection(60.0f, 60.0f, 1.0f, static_cast<float>(demo.parser.m_LevelInfo.Field(5)));
     std::unique_ptr<SSMHandle> board(demo.parser.LoadModels((kHome + "/Models/Range/target.ssm").c_str()));
     ASSERT_NE(board, nullptr);

@@ -27,9 +27,11 @@ const std::string kHome = std::string(TARVEX_TEST_BINARY_DIR) + "/../Home";
 
 class OutdoorFrameTest : public tarvex::test::RenderDisplayTest {
 protected:
-    void Open(bool fog) {
-        ASSERT_EQ(demo.Open(kHome, fog), 1);
-        demo.parser.SetProjection(60.0f, 60.0f, 1.0f, static_cast<float>(demo.parser.m_LevelInfo.Field(5)));
+    // The demo map as its level asks for it, with its table fog.
+    void Open() { OpenDemo(demo, true); }
+    static void OpenDemo(tarvex::demo::DemoOutdoor& outdoor, bool fog) {
+        ASSERT_EQ(outdoor.Open(kHome, fog), 1);
+        outdoor.parser.SetProjection(60.0f, 60.0f, 1.0f, static_cast<float>(outdoor.parser.m_LevelInfo.Field(5)));
     }
     void TearDown() override {
         SD3D6Parser::s_dwSceneRenderSwitches = 0x5F;
@@ -40,7 +42,7 @@ protected:
 };
 
 TEST_F(OutdoorFrameTest, DemoMapFromFixedCameras) {
-    Open(false);
+    Open();
     struct Camera {
         const char* name;
         float x, y, z, pitch, yaw;
@@ -62,7 +64,7 @@ TEST_F(OutdoorFrameTest, DemoMapFromFixedCameras) {
 // Each overlay the game switches on is laid over the land view as its reference shows, and the
 // view is the plain one again once it is switched off.
 TEST_F(OutdoorFrameTest, OverlaysDrawnWhileSwitchedOn) {
-    Open(false);
+    Open();
     const float pi = 3.14159265f;
     const auto land = [&] {
         demo.Frame(22000.0f, 300.0f, 22000.0f, -0.25f, pi / 4);
@@ -100,11 +102,26 @@ TEST_F(OutdoorFrameTest, OverlaysDrawnWhileSwitchedOn) {
 namespace {
 
 TEST_F(OutdoorFrameTest, FogFrameAndItsPassOrder) {
-    Open(true);
-    ASSERT_EQ(demo.parser.m_LevelInfo.Field(19), 1);
+    // A long view over the land: the ground and the trees fade into the fog toward the horizon,
+    // under the fog's own sky. Without fog the same view is another picture.
     const float pi = 3.14159265f;
-    demo.Frame(22000.0f, 300.0f, 22000.0f, -0.25f, pi / 4);
-    EXPECT_TRUE(tarvex::test::MatchesReference(Capture(demo.Target()), "render/outdoor_fog.png", 6, 3000));
+    const auto view = [&](tarvex::demo::DemoOutdoor& outdoor) {
+        outdoor.Frame(22000.0f, 500.0f, 22000.0f, -0.1f, pi / 4);
+        return Capture(outdoor.Target());
+    };
+    tarvex::test::Image clear;
+    {
+        tarvex::demo::DemoOutdoor outdoor;
+        OpenDemo(outdoor, false);
+        ASSERT_EQ(outdoor.parser.m_LevelInfo.Field(19), 0);
+        clear = view(outdoor);
+        outdoor.parser.EndSession(0);
+    }
+    Open();
+    ASSERT_EQ(demo.parser.m_LevelInfo.Field(19), 1);
+    const tarvex::test::Image fogged = view(demo);
+    EXPECT_TRUE(tarvex::test::MatchesReference(fogged, "render/outdoor_fog.png", 6, 3000));
+    EXPECT_FALSE(tarvex::test::ImagesMatch(clear, fogged, 6, 3000));
 
     // Over the pond: background with the fog off, the sky faces and the horizon band, the
     // terrain and water batches (no view-model clear without a view-model host); fog off and on
@@ -142,7 +159,7 @@ TEST_F(OutdoorFrameTest, FogFrameAndItsPassOrder) {
 }
 
 TEST_F(OutdoorFrameTest, PaintingIntoATextureStaysInsideIt) {
-    Open(false);
+    Open();
     const int16_t water = demo.parser.m_nWaterTexture;
     ASSERT_GE(water, 0);
     const SD3D6Lock* record = demo.parser.TextureRecord(water);

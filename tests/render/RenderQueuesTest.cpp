@@ -511,3 +511,26 @@ TEST_F(RenderQueuesTest, DrawAllObjectsQueuesWhatTheSweepLeavesOut) {
     SD3D6Parser::s_byDrawAllObjects = 0;
     parser.m_pWorld->RemoveFromList(&beyond, 39, 54);
 }
+
+// However many cells hold objects, the draw-all switch lists them all: 1,200 occupied cells
+// before it in cell order do not push out the object 600 units in front of the camera.
+TEST_F(RenderQueuesTest, DrawAllObjectsListsEveryOccupiedCell) {
+    parser.m_pWorld = new SHuntWorld();
+    parser.m_Buffers.SizeForSession();
+    parser.m_LevelInfo.Field(1) = 8;
+    parser.m_fViewPosition[0] = parser.m_fViewPosition[2] = 10000.0f;
+    parser.m_fProjection[0] = 60.0f;
+    ActorDesc unseen;  // its visibility bit is clear: listed, never queued
+    for (int cell = 0; cell < 1200; ++cell) {
+        parser.m_pWorld->AddToList(&unseen, 0, cell & 255, cell >> 8);
+    }
+    TriangleObjects crates;
+    parser.m_pWorld->AddToList(&crates.Add(SVector(10000.0f, 0.0f, 10600.0f), 0x1), 0, 39, 41);
+    SD3D6Parser::s_byDrawAllObjects = 1;
+    parser.UpdateVisibleCells();
+    EXPECT_EQ(parser.m_Buffers.Count(SOutdoorBuffers::kObjectCells), 1201);
+    parser.ResetRenderQueues();
+    parser.Hunt_QueueMapObjects();
+    EXPECT_EQ(parser.m_Queues.OpaqueCount(), 1u);
+    SD3D6Parser::s_byDrawAllObjects = 0;
+}

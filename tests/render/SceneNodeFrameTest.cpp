@@ -31,7 +31,7 @@ constexpr float kCameraX = 26000.0f, kCameraZ = 34000.0f;  // on flat ground
 class SceneNodeFrameTest : public tarvex::test::RenderDisplayTest {
 protected:
     void Open(const char* map = "Outdoor.gmx", int quality = 1) {
-        ASSERT_EQ(demo.Open(kHome, false, map, quality), 1);
+        ASSERT_EQ(demo.Open(kHome, true, map, quality), 1);
         demo.parser.SetProjection(60.0f, 60.0f, 1.0f, static_cast<float>(demo.parser.m_LevelInfo.Field(5)));
         ground = static_cast<float>(demo.parser.GetTerrainHeight(kCameraX, kCameraZ));
     }
@@ -326,7 +326,7 @@ TEST_F(SceneNodeFrameTest, LowTextureQualityHalvesTheTextures) {
     std::vector<int> full;
     {
         tarvex::demo::DemoOutdoor other;
-        ASSERT_EQ(other.Open(kHome, false, "Outdoor.gmx", 1), 1);
+        ASSERT_EQ(other.Open(kHome, true, "Outdoor.gmx", 1), 1);
         for (int i = 0; i < other.parser.m_TextureItems.GetSize(); ++i) {
             full.push_back(other.parser.TextureRecord(static_cast<int16_t>(i))->GetWidth());
         }

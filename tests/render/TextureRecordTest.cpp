@@ -112,6 +112,11 @@ TEST_F(TextureRecordTest, BuiltSizeFollowsLimitsReductionAndFreezing) {
         {512, 512, 4, 2048, true, "yes", 512, 512, 1.0f, 1.0f},
         {8, 4, 4, 2048, true, nullptr, 4, 4, 2.0f, 1.0f},  // the height is not halved below 4
         {4, 4, 8, 2048, false, nullptr, 8, 8, 1.0f, 1.0f},  // built larger: scale 1, not 0
+        // A device that takes sides of 1: halving still stops where resampling does.
+        {8, 4, 1, 2048, true, nullptr, 4, 4, 2.0f, 1.0f},
+        {16, 4, 1, 2048, true, nullptr, 8, 4, 2.0f, 1.0f},
+        {4, 4, 1, 2048, true, nullptr, 4, 4, 1.0f, 1.0f},
+        {8, 8, 1, 2, false, nullptr, 8, 8, 1.0f, 1.0f},  // 2 x 2 cannot be made: built as stored
     };
     for (const Case& c : cases) {
         auto texture = Texture(c.width, c.height, kRGB565, [&](STexture2& t) {
@@ -131,6 +136,27 @@ TEST_F(TextureRecordTest, BuiltSizeFollowsLimitsReductionAndFreezing) {
         EXPECT_EQ(lock->m_fLogicalWidth, c.builtWidth * c.scaleU);
         EXPECT_EQ(texture->GetNumFormats(), 1);
         lock->Release();
+    }
+}
+
+// The renderer's own limits at the lowest texture quality halve small textures no further than
+// they can be resampled, and every one of them loads.
+TEST_F(TextureRecordTest, SmallTexturesLoadAtEveryQuality) {
+    parser.m_iSessionMode = 2;
+    parser.m_SSMVFormats.opaque = parser.m_SSMVFormats.screen = Format565();
+    struct Case {
+        int quality, width, height, builtWidth, builtHeight;
+    };
+    const Case cases[] = {{0, 8, 4, 4, 4}, {0, 4, 4, 4, 4}, {0, 16, 4, 8, 4}, {0, 64, 8, 32, 4},
+                          {1, 8, 4, 8, 4}, {1, 16, 4, 16, 4}};
+    for (const Case& c : cases) {
+        parser.m_LevelInfo.Field(2) = c.quality;
+        Texture(c.width, c.height);
+        const std::string name = "file;" + folder + "/t" + std::to_string(files) + ".stx";
+        const int16_t index = parser.FindTexture(name.c_str(), 0, 1);
+        ASSERT_GE(index, 0) << c.quality << ": " << c.width << " x " << c.height;
+        EXPECT_EQ(parser.TextureRecord(index)->GetWidth(), c.builtWidth);
+        EXPECT_EQ(parser.TextureRecord(index)->GetHeight(), c.builtHeight);
     }
 }
 
