@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "core/SCatalog.h"
 #include "dx/display/SGraphics.h"
@@ -350,6 +351,12 @@ int SGraphicsHost::RunModal(SDialog* dialog, SWindow* parent, const uint32_t* va
 }
 
 int SGraphicsHost::RunTextDialog(const char* layout, const char* text, SWindow* parent, const uint32_t* value) {
+    const std::string question = std::string(layout) + ":" + (text != nullptr ? text : "");
+    // Whatever runs while a question is open (the page behind is drawn and updated) must not
+    // put the same question up again over it; that asking goes unanswered.
+    if (std::find(m_OpenQuestions.begin(), m_OpenQuestions.end(), question) != m_OpenQuestions.end()) {
+        return 0;
+    }
     SDialog* dialog = m_pDialogFactory != nullptr ? m_pDialogFactory->CreateDialog(kDialogGroup, layout) : nullptr;
     if (dialog == nullptr) {
         return 0;
@@ -362,7 +369,10 @@ int SGraphicsHost::RunTextDialog(const char* layout, const char* text, SWindow* 
         child->SetText(text);
         grown = FitBoxToText(child, text);
     }
-    return RunModal(dialog, parent, value, child, grown);
+    m_OpenQuestions.push_back(question);
+    const int result = RunModal(dialog, parent, value, child, grown);
+    m_OpenQuestions.pop_back();
+    return result;
 }
 
 int SGraphicsHost::MessageDialog(const char* text, int yesNo, SWindow* parent, uint32_t value) {

@@ -184,6 +184,42 @@ TEST_F(GraphicsHostTest, AMessageDialogShowsItsTextAndAnswersTheButton) {
     host.SetDialogFactory(nullptr);
 }
 
+// A dialog that, while it runs, has the same question asked again and keeps that answer.
+class AskingAgainFactory : public SGenericDialogFactory {
+public:
+    explicit AskingAgainFactory(SGraphicsHost& host) : m_host(host) {}
+    SDialog* CreateDialog(const char*, const char*) override {
+        ++made;
+        struct Asking : SDialog {
+            Asking(AskingAgainFactory& factory) : m_factory(factory) {}
+            int DoModal(SDC*) override {
+                if (m_factory.made == 1)  // only the first, so a second copy cannot go on without end
+                    m_factory.nested = m_factory.m_host.MessageDialog("Save?", 1, nullptr, 0);
+                return 1;
+            }
+            AskingAgainFactory& m_factory;
+        };
+        return new Asking(*this);
+    }
+    void SetDialogValue(SDialog*, uint32_t) override {}
+    SGraphicsHost& m_host;
+    int made = 0;
+    int nested = -1;
+};
+
+TEST_F(GraphicsHostTest, AQuestionNeverOpensAgainOverItself) {
+    ASSERT_EQ(Reset(0), 1);
+    AskingAgainFactory factory(host);
+    host.SetDialogFactory(&factory);
+    EXPECT_EQ(host.MessageDialog("Save?", 1, nullptr, 0), 1);
+    EXPECT_EQ(factory.made, 1);
+    EXPECT_EQ(factory.nested, 0);
+    // Once answered, it may be asked again.
+    EXPECT_EQ(host.MessageDialog("Save?", 1, nullptr, 0), 1);
+    EXPECT_EQ(factory.made, 2);
+    host.SetDialogFactory(nullptr);
+}
+
 // A window that keeps the rectangles it and its parent were drawn at.
 // Where the button was drawn and how large its box was then; kept outside the button, which the
 // modal run deletes with its dialog.
