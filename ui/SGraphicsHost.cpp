@@ -61,15 +61,27 @@ void StretchBelowText(SWindow* textChild, int delta) {
 }
 
 // Grows the box so that every line of the text shows; answers the growth for StretchBelowText
-// to take back, as the layout goes back to the catalog for the next box.
+// to take back, as the layout goes back to the catalog for the next box. A text that needs the
+// growth keeps as much room above what lies below it (the buttons, else the box's edge) as the
+// box gives above the text, so its last line does not sit on the buttons.
 int FitBoxToText(SWindow* textChild, const char* text) {
     SWindow* box = textChild->GetParent();
     if (box == nullptr || text == nullptr)
         return 0;
     const sys::RECT rcText = textChild->GetWindowRect();
     const sys::RECT rcBox = box->GetWindowRect();
-    const int room = kTallestBox - (rcBox.bottom - rcBox.top);
-    const int delta = std::min(NeededHeight(textChild, text) - (rcText.bottom - rcText.top), room);
+    const int needed = NeededHeight(textChild, text);
+    if (needed <= rcText.bottom - rcText.top)
+        return 0;
+    int below = rcBox.bottom;
+    for (POSITION pos = box->GetChildren()->GetHeadPosition(); pos != nullptr;) {
+        const SWindow* child = box->GetChildren()->GetNext(pos);
+        if (child != textChild && child->GetWindowRect().top >= rcText.bottom)
+            below = std::min(below, child->GetWindowRect().top);
+    }
+    const int roomAbove = std::max(0, rcText.top - rcBox.top);
+    const int delta = std::min(std::max(needed - (rcText.bottom - rcText.top), rcText.top + needed + roomAbove - below),
+                               kTallestBox - (rcBox.bottom - rcBox.top));
     if (delta <= 0)
         return 0;
     StretchBelowText(textChild, delta);
