@@ -56,6 +56,8 @@ SDC* SDialog::SetDC(SDC* pDC) {
 }
 
 void SDialog::EndDialog(int nResult) {
+    if (m_bDone)
+        return;
     m_bDone = 1;
     m_iResult = nResult;
 }
@@ -73,6 +75,21 @@ bool SDialog::IsRoutedMessage(uint32_t nMessage) {
     default:
         return false;
     }
+}
+
+bool SDialog::Holds(const SWindow* pWindow) const {
+    for (const SWindow* p = pWindow; p != nullptr; p = p->GetParent())
+        if (p == this)
+            return true;
+    return false;
+}
+
+void SDialog::BeginRun(SWindow* pFocus) {
+    m_bRunning = 1;
+    if (!Holds(GetCapture()))
+        SetCapture(nullptr);
+    if (!Holds(GetFocus()))
+        SetFocusWindow(pFocus);
 }
 
 bool SDialog::PrepareModal() {
@@ -100,7 +117,7 @@ bool SDialog::PumpMessages() {
     if (sys::signals::TakeCloseRequest() && sys::window::GetMainWindow() != nullptr)
         sys::window::PostMessage(sys::window::GetMainWindow(), sys::WM_CLOSE, 0, 0);
     sys::MSG msg;
-    if (!sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE))
+    if (HasAnswer() || !sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE))
         return true;
     do {
         const int nGot = sys::window::GetMessage(msg, nullptr, 0, 0);
@@ -118,13 +135,18 @@ bool SDialog::PumpMessages() {
             SendMessage(msg.message, msg.wParam, msg.lParam);
         else
             sys::window::DispatchMessage(msg);
-    } while (sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE));
+        // What follows the answer is left for whoever runs next: a second click must not
+        // answer again.
+    } while (!HasAnswer() && sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE));
     return true;
 }
 
 int SDialog::DoModal(SDC* pDC) {
+    if (m_bRunning)
+        return -1;
     m_iResult = -1;
     m_bDone = 0;
+    BeginRun(this);
     PrepareModal();
     SWindow* pParent = m_pParent;
     const uint8_t byParentModal = pParent != nullptr ? pParent->GetModalParent() : 0;
@@ -154,6 +176,7 @@ int SDialog::DoModal(SDC* pDC) {
     SetFocusWindow(nullptr);
     if (pParent != nullptr)
         pParent->SetModalParent(byParentModal);
+    EndRun();
     return m_iResult;
 }
 
@@ -198,5 +221,43 @@ void SDialog::OnKeyDown(uint32_t nChar, uint32_t, uint32_t) {
 void SDialog::OnNotify(uint32_t nID, int32_t nCode) {
     if (nCode == kNotifyClick && (nID == kResultOk || nID == kResultCancel))
         EndDialog(static_cast<int>(nID));
-    SScreen::OnNotify(nID, nCode);
+    if (m_bRunning)
+        PlayNotifySound(nID, nCode);
+    else
+        SScreen::OnNotify(nID, nCode);
+}
+
+void SDialog::OnLButtonDown(uint32_t nFlags, int x, int y) {
+    if (!m_bRunning)
+        SScreen::OnLButtonDown(nFlags, x, y);
+}
+
+void SDialog::OnLButtonDblClk(uint32_t nFlags, int x, int y) {
+    if (!m_bRunning)
+        SScreen::OnLButtonDblClk(nFlags, x, y);
+}
+
+void SDialog::OnRButtonDown(uint32_t nFlags, int x, int y) {
+    if (!m_bRunning)
+        SScreen::OnRButtonDown(nFlags, x, y);
+}
+
+void SDialog::OnLButtonUp(uint32_t nFlags, int x, int y) {
+    if (!m_bRunning)
+        SScreen::OnLButtonUp(nFlags, x, y);
+}
+
+void SDialog::OnRButtonUp(uint32_t nFlags, int x, int y) {
+    if (!m_bRunning)
+        SScreen::OnRButtonUp(nFlags, x, y);
+}
+
+void SDialog::OnChar(uint32_t nChar, uint32_t nRepCnt, uint32_t nFlags) {
+    if (!m_bRunning)
+        SScreen::OnChar(nChar, nRepCnt, nFlags);
+}
+
+void SDialog::OnMouseWheel(uint32_t nFlags, int16_t zDelta, int x, int y) {
+    if (!m_bRunning)
+        SScreen::OnMouseWheel(nFlags, zDelta, x, y);
 }

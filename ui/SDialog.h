@@ -33,18 +33,31 @@ public:
     int Draw(SDC* pDC) override;
     // Enter ends with 1, Escape with 2; no key goes further.
     void OnKeyDown(uint32_t nChar, uint32_t nRepCnt, uint32_t nFlags) override;
-    // A click on id 1 or 2 ends the dialog with that id; then as a screen.
+    // A click on id 1 or 2 ends the dialog with that id; then as a screen, except that a
+    // running dialog passes nothing on to the window behind it.
     void OnNotify(uint32_t nID, int32_t nCode) override;
+    // While the modal loop runs, the dialog is the root of everything routed into it: what
+    // reaches it goes no further, so a click anywhere in it never acts on the page behind
+    // (which might open the same question again, or delete what asked it).
+    void OnLButtonDown(uint32_t nFlags, int x, int y) override;
+    void OnLButtonDblClk(uint32_t nFlags, int x, int y) override;
+    void OnRButtonDown(uint32_t nFlags, int x, int y) override;
+    void OnLButtonUp(uint32_t nFlags, int x, int y) override;
+    void OnRButtonUp(uint32_t nFlags, int x, int y) override;
+    void OnChar(uint32_t nChar, uint32_t nRepCnt, uint32_t nFlags) override;
+    void OnMouseWheel(uint32_t nFlags, int16_t zDelta, int x, int y) override;
     // Entry 0 of the resource array, from the backdrop context when there is one.
     void DrawBackground(SDC* pDC) override;
     void Paint(SDC* pDC) override;
 
     // Runs the modal loop until EndDialog; answers the result. A quit message taken by the loop
-    // ends the dialog with 2 and is posted again for the main loop.
+    // ends the dialog with 2 and is posted again for the main loop. A dialog already running
+    // does not run again inside itself: that call answers -1 at once.
     virtual int DoModal(SDC* pDC);
     virtual SDC* SetDC(SDC* pDC);
 
-    // The loop ends after its current pass.
+    // The loop ends after its current pass. The first answer stands: the loop takes no message
+    // after it, and a later EndDialog before the next run changes nothing.
     void EndDialog(int nResult);
     // The seven messages the modal loop routes into the dialog; the rest go to the main
     // window's procedure.
@@ -56,6 +69,9 @@ public:
 
     int GetResult() const { return m_iResult; }
     bool IsDone() const { return m_bDone != 0; }
+    bool IsRunning() const { return m_bRunning != 0; }
+    // Whether the window is this dialog or lies inside it.
+    bool Holds(const SWindow* pWindow) const;
     SDC* GetOwnDC() const { return m_pOwnDC; }
     SDC* GetBackdropDC() const { return m_pBackdropDC; }
     void SetIdleCallback(SDialogIdleProc pfnIdle) { m_pfnIdle = pfnIdle; }
@@ -72,8 +88,15 @@ public:
     static void SetLastIdleTick(uint32_t dwTick) { s_dwLastIdleTick = dwTick; }
 
 protected:
-    // Takes every waiting message; false when the quit message was among them.
+    // Takes the waiting messages until the dialog has its answer; false when the quit message
+    // was among them.
     bool PumpMessages();
+    // Whether the loop has its answer; a dialog that ends through another window says so.
+    virtual bool HasAnswer() const { return m_bDone != 0; }
+    // The start and end of a modal run. Keys and the mouse then go into the dialog only: a
+    // focus or capture held by a window behind it is given up, the focus to the window given.
+    void BeginRun(SWindow* pFocus);
+    void EndRun() { m_bRunning = 0; }
 
     int32_t m_iResult = 0;
     int32_t m_bDone = 0;
@@ -85,6 +108,7 @@ protected:
     int32_t m_bDrawParent = 1;
     int32_t m_iDrawOffsetX = 0;
     int32_t m_iDrawOffsetY = 0;
+    int32_t m_bRunning = 0;
 
     static uint32_t s_dwLastIdleTick;
 };

@@ -26,6 +26,16 @@ constexpr int kCalcRectWidth = 1024;
 int Width(const sys::RECT& r) { return r.right - r.left; }
 int Height(const sys::RECT& r) { return r.bottom - r.top; }
 
+// Where a piece of a word broken between start and end had better end: just after its last
+// folder separator, else its last "." or ":", else at end.
+int AfterSeparator(const CString& word, int start, int end) {
+    for (const char* separators : {"\\/", ".:"})
+        for (int cut = end; cut > start; --cut)
+            if (std::strchr(separators, word[cut - 1]) != nullptr)
+                return cut;
+    return end;
+}
+
 // Cuts a blit to the part whose source lies inside `sourceBounds` and whose destination lies
 // inside `destBounds`, moving both rectangles alike (no stretching). False when nothing is left.
 bool ClipCopy(sys::RECT& dest, sys::RECT& src, const sys::RECT& sourceBounds, const sys::RECT& destBounds) {
@@ -525,9 +535,10 @@ CString SFont::BreakWord(const CString& word, int width, CStringList& words) {
     // A word wider than the whole line is broken inside itself. At least one character stays
     // on each line, so even a rectangle narrower than one glyph makes progress. Every piece is
     // cut here at once from the widths of all prefixes and queued as a word of its own: each
-    // piece but the last is the longest prefix of the rest that fits (so it fills its line and
-    // the next piece never joins it), the last is the rest once it fits. A long word costs one
-    // pass instead of one per line.
+    // piece but the last is the longest prefix of the rest that fits, taken back to just after
+    // its last separator, so a path or an address reads in whole names (pieces that then fit
+    // together share a line, which still ends at a separator); the last piece is the rest once
+    // it fits. A long word costs one pass instead of one per line.
     const int length = word.GetLength();
     std::vector<int> prefix(static_cast<size_t>(length) + 1, 0);
     for (int i = 0; i < length; ++i) {
@@ -543,7 +554,8 @@ CString SFont::BreakWord(const CString& word, int width, CStringList& words) {
     for (int start = 0; start < length;) {
         const int limit = prefix[static_cast<size_t>(start)] + width;
         const auto after = std::upper_bound(lowest.begin() + start + 1, lowest.end(), limit);
-        const int end = std::max(start + 1, static_cast<int>(after - lowest.begin()) - 1);
+        const int fits = std::max(start + 1, static_cast<int>(after - lowest.begin()) - 1);
+        const int end = fits < length ? AfterSeparator(word, start, fits) : fits;
         cuts.push_back(end);
         start = end;
     }

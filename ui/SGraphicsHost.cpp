@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "core/SCatalog.h"
 #include "dx/display/SGraphics.h"
@@ -60,15 +61,27 @@ void StretchBelowText(SWindow* textChild, int delta) {
 }
 
 // Grows the box so that every line of the text shows; answers the growth for StretchBelowText
-// to take back, as the layout goes back to the catalog for the next box.
+// to take back, as the layout goes back to the catalog for the next box. A text that needs the
+// growth keeps as much room above what lies below it (the buttons, else the box's edge) as the
+// box gives above the text, so its last line does not sit on the buttons.
 int FitBoxToText(SWindow* textChild, const char* text) {
     SWindow* box = textChild->GetParent();
     if (box == nullptr || text == nullptr)
         return 0;
     const sys::RECT rcText = textChild->GetWindowRect();
     const sys::RECT rcBox = box->GetWindowRect();
-    const int room = kTallestBox - (rcBox.bottom - rcBox.top);
-    const int delta = std::min(NeededHeight(textChild, text) - (rcText.bottom - rcText.top), room);
+    const int needed = NeededHeight(textChild, text);
+    if (needed <= rcText.bottom - rcText.top)
+        return 0;
+    int below = rcBox.bottom;
+    for (POSITION pos = box->GetChildren()->GetHeadPosition(); pos != nullptr;) {
+        const SWindow* child = box->GetChildren()->GetNext(pos);
+        if (child != textChild && child->GetWindowRect().top >= rcText.bottom)
+            below = std::min(below, child->GetWindowRect().top);
+    }
+    const int roomAbove = std::max(0, rcText.top - rcBox.top);
+    const int delta = std::min(std::max(needed - (rcText.bottom - rcText.top), rcText.top + needed + roomAbove - below),
+                               kTallestBox - (rcBox.bottom - rcBox.top));
     if (delta <= 0)
         return 0;
     StretchBelowText(textChild, delta);
@@ -350,6 +363,12 @@ int SGraphicsHost::RunModal(SDialog* dialog, SWindow* parent, const uint32_t* va
 }
 
 int SGraphicsHost::RunTextDialog(const char* layout, const char* text, SWindow* parent, const uint32_t* value) {
+    const std::string question = std::string(layout) + ":" + (text != nullptr ? text : "");
+    // Whatever runs while a question is open (the page behind is drawn and updated) must not
+    // put the same question up again over it; that asking goes unanswered.
+    if (std::find(m_OpenQuestions.begin(), m_OpenQuestions.end(), question) != m_OpenQuestions.end()) {
+        return 0;
+    }
     SDialog* dialog = m_pDialogFactory != nullptr ? m_pDialogFactory->CreateDialog(kDialogGroup, layout) : nullptr;
     if (dialog == nullptr) {
         return 0;
@@ -362,7 +381,10 @@ int SGraphicsHost::RunTextDialog(const char* layout, const char* text, SWindow* 
         child->SetText(text);
         grown = FitBoxToText(child, text);
     }
-    return RunModal(dialog, parent, value, child, grown);
+    m_OpenQuestions.push_back(question);
+    const int result = RunModal(dialog, parent, value, child, grown);
+    m_OpenQuestions.pop_back();
+    return result;
 }
 
 int SGraphicsHost::MessageDialog(const char* text, int yesNo, SWindow* parent, uint32_t value) {

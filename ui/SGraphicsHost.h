@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "dx/display/SDisplayHooks.h"
@@ -78,7 +79,7 @@ public:
     SSurfaceDC* GetBackgroundDC() const { return m_pBackgroundDC; }
 
     // The game's modal dialogs. Each answers the dialog's result (1: yes or OK), or 0 when the
-    // dialog cannot be made.
+    // dialog cannot be made or the same message is open already.
     int MessageDialog(const char* text, int yesNo, SWindow* parent, uint32_t value);
     int NoticeDialog(const char* text, int yesNo, SWindow* parent);
     int PasswordDialog(const char* prompt, CString& text, SWindow* parent, uint32_t value);
@@ -101,6 +102,8 @@ private:
     SWindow* m_pCurrentScreen = nullptr;
     SFont* m_pDefaultFont = nullptr;
     SGenericDialogFactory* m_pDialogFactory = nullptr;
+    // The layout and text of each message dialog running, innermost last.
+    std::vector<std::string> m_OpenQuestions;
     // One adapter per registration, handed to the display manager's registries.
     std::vector<std::unique_ptr<SSurfaceOwner>> m_Owners;
 };

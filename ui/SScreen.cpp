@@ -83,6 +83,11 @@ void SScreen::SetTwoSounds(SDXSoundBuffer* pClick, SDXSoundBuffer* pMouseOver) {
 }
 
 void SScreen::OnNotify(uint32_t nID, int32_t nCode) {
+    PlayNotifySound(nID, nCode);
+    SWindow::OnNotify(nID, nCode);
+}
+
+void SScreen::PlayNotifySound(uint32_t nID, int32_t nCode) {
     const SWindow* pChild = FindChild(nID);
     const bool bSounding = pChild != nullptr && (pChild->GetStyle() & kStyleNoParentNotify) == 0 &&
                            pChild->GetSoundFlag();
@@ -98,7 +103,6 @@ void SScreen::OnNotify(uint32_t nID, int32_t nCode) {
     } else if (nCode == kNotifyEditKey && m_iClickSound >= 0 && bSounding) {
         PlaySoundAt(m_iClickSound);
     }
-    SWindow::OnNotify(nID, nCode);
 }
 
 // ---- loading ------------------------------------------------------------------------------

@@ -67,6 +67,8 @@ public:
     int GetOpenSoundIndex() const { return m_iOpenSound; }
 
 protected:
+    // The interface sound of a notification from a direct child.
+    void PlayNotifySound(uint32_t nID, int32_t nCode);
     // Rewinds the buffer at that entry and plays it once; nothing for -1 or a non-buffer.
     void PlaySoundAt(int nIndex);
     void SetIndicesFromEntries();

@@ -236,14 +236,11 @@ void STransparantDialog::JoystickAsMouse() {
     }
 }
 
-bool STransparantDialog::HoldsWindow(const SWindow* pWindow) const {
-    for (const SWindow* p = pWindow; p != nullptr; p = p->GetParent())
-        if (p == this)
-            return true;
-    return false;
-}
+bool STransparantDialog::HasAnswer() const { return m_bDone != 0 || (m_pLayout != nullptr && m_pLayout->IsDone()); }
 
 int STransparantDialog::DoModal(SDC* pDC) {
+    if (IsRunning())
+        return -1;
     Prepare(0);
     m_iResult = -1;
     m_bDone = 0;
@@ -259,8 +256,7 @@ int STransparantDialog::DoModal(SDC* pDC) {
     m_pSavedDC = SWindow::GetSourceDC();
     // Keys go to the focus window only; without one inside the dialog, the layout takes Return
     // and Escape.
-    if (m_pLayout != nullptr && !HoldsWindow(SWindow::GetFocus()))
-        m_pLayout->SetFocus();
+    BeginRun(m_pLayout != nullptr ? static_cast<SWindow*>(m_pLayout) : this);
 
     const uint8_t byParentModal = pParent != nullptr ? pParent->GetModalParent() : 0;
     if (pParent != nullptr)
@@ -302,6 +298,7 @@ int STransparantDialog::DoModal(SDC* pDC) {
     SetFocusWindow(nullptr);
     if (pParent != nullptr)
         pParent->SetModalParent(byParentModal);
+    EndRun();
     SetParent(nullptr);
     // The page behind is drawn whole again, without the dialog.
     if (SScreenManager* pManager = GetHub()->m_pScreenManager)

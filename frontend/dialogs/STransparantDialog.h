@@ -88,14 +88,14 @@ public:
     static void ForgetSounds();
 
 protected:
+    // The layout's buttons, Return and Escape end the layout rather than this dialog.
+    bool HasAnswer() const override;
     SGameObjects* GetHub() const;
     // One pass of the joystick or light gun acting as the mouse.
     void JoystickAsMouse();
 
 private:
     void LoadInterfaceSounds();
-    // Whether the window is this dialog or lies inside it.
-    bool HoldsWindow(const SWindow* pWindow) const;
     // A new context of the size from the current one, keyed magenta; null when none can be made.
     SDC* NewKeyedContext(int nWidth, int nHeight);
 

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/SGameObjects.h"
 #include "core/SCatalog.h"
@@ -133,6 +135,32 @@ TEST_F(OptionDialogTest, EscapeEndsTheModalDialogWithTwo) {
     sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, sys::VK_ESCAPE, 0);
     SDC dc;
     EXPECT_EQ(dialog.DoModal(&dc), 2);
+}
+
+TEST_F(OptionDialogTest, InTheModalLoopTheFirstButtonAnswersAndNothingReachesThePageBehind) {
+    // Text 100 over Yes (1) and No (2), all relative to the layout, which is centred at (170, 190).
+    SDialog* layout = AddLayout("YesNo", 300, 100);
+    for (auto [id, rc] : {std::pair{100u, sys::RECT{10, 10, 290, 50}}, {1u, sys::RECT{10, 60, 100, 90}},
+                          {2u, sys::RECT{110, 60, 200, 90}}})
+        (new SWindow)->Create(nullptr, "", 0, rc, layout, id, nullptr);
+    struct Page : SWindow {
+        void OnNotify(uint32_t nID, int32_t) override { notified.push_back(nID); }
+        void OnLButtonUp(uint32_t, int, int) override { notified.push_back(0); }
+        std::vector<uint32_t> notified;
+    } page;
+    STransparantDialog dialog("Generic", "YesNo", hub);
+    dialog.SetParent(&page);
+    for (auto [x, y] : {std::pair{320, 220}, {225, 265}, {325, 265}}) {
+        const auto at = static_cast<intptr_t>(static_cast<uint32_t>(x) | (static_cast<uint32_t>(y) << 16));
+        sys::window::PostMessage(nullptr, sys::WM_LBUTTONDOWN, 0, at);
+        sys::window::PostMessage(nullptr, sys::WM_LBUTTONUP, 0, at);
+    }
+    SDC dc;
+    EXPECT_EQ(dialog.DoModal(&dc), 1);
+    EXPECT_TRUE(page.notified.empty());
+    // The click on No is left for whoever runs next.
+    sys::MSG msg;
+    EXPECT_TRUE(sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE));
 }
 
 TEST_F(OptionDialogTest, TheFactoryMakesGenericDialogsOnlyFromLayoutsThatExist) {

@@ -78,8 +78,11 @@ protected:
     // The pages reach the program's one hub, so the application runs on it too.
     ScriptedApp& MakeScriptedApp() {
         SGameObjects* hub = SGameObjects::Instance();
-        // A hub made earlier in this process moved into another folder.
+        // A hub made earlier in this process moved into another folder, or, made by another
+        // test where there was no Home folder, holds that the program has none.
         std::filesystem::current_path(Home());
+        hub->m_sStartDir = m_folder.c_str();
+        hub->m_bInHome = 1;
         auto* app = new ScriptedApp(hub);
         m_app.reset(app);
         return *app;

@@ -27,6 +27,8 @@ public:
         m_ticks.push_back(sys::time::TickCount());
         m_modalParentSeen = m_pDialog->GetParent()->GetModalParent();
         sys::time::AdvanceFake(m_nStep);
+        if (m_nIdle == m_nNestAt)
+            m_nNested = m_pDialog->DoModal(nullptr);
         if (m_nIdle == m_nEndAt)
             m_pDialog->EndDialog(m_nEndWith);
         return 0;
@@ -36,6 +38,8 @@ public:
     int m_nIdle = 0;
     int m_nEndAt = 3;
     int m_nEndWith = 7;
+    int m_nNestAt = 0;  // the idle step that runs the dialog again inside itself
+    int m_nNested = 0;
     uint32_t m_nStep = 16;
     uint8_t m_modalParentSeen = 0;
     std::vector<uint32_t> m_ticks;
@@ -95,6 +99,40 @@ TEST_F(DialogTest, EnterAndEscapeEndItWithoutGoingFurther) {
     EXPECT_EQ(dialog->DoModal(&screenDC), 2);
     for (const std::string& entry : log)
         EXPECT_NE(entry.rfind("P:key", 0), 0u) << entry;  // keys never reach the parent
+}
+
+TEST_F(DialogTest, InputGoesIntoTheRunningDialogOnlyAndNoFurther) {
+    // A control of the page behind holds the focus and the capture as the dialog starts.
+    LogWindow* behind = Child(parent.get(), "B", {400, 400, 420, 420}, 9);
+    SWindow::SetFocusWindow(behind);
+    SWindow::SetCapture(behind);
+    Click(250, 180);  // the dialog's empty part
+    Click(155, 115);  // a control that ends nothing
+    Post(sys::WM_CHAR, 'a', 1);
+    EXPECT_EQ(dialog->DoModal(&screenDC), 7);
+    for (const std::string& entry : log)
+        EXPECT_TRUE(entry == "P:draw" || entry == "B:draw" || entry.rfind("C:", 0) == 0) << entry;
+    EXPECT_EQ(SWindow::GetCapture(), nullptr);
+    // Without a focus of its own inside, the dialog takes the keys itself.
+    SWindow::SetFocusWindow(behind);
+    host.m_nIdle = 0;
+    Post(sys::WM_KEYDOWN, sys::VK_RETURN, 1);
+    EXPECT_EQ(dialog->DoModal(&screenDC), 1);
+}
+
+TEST_F(DialogTest, TheFirstAnswerStandsAndTheDialogNeverRunsInsideItself) {
+    Click(115, 115);
+    Click(125, 115);
+    EXPECT_EQ(dialog->DoModal(&screenDC), 1);
+    // The second click waits for whoever runs next.
+    EXPECT_EQ(sys::window::headless::PendingMessages().size(), 2u);
+    EXPECT_EQ(dialog->DoModal(&screenDC), 2);
+
+    host.m_nIdle = 0;
+    host.m_nNestAt = 1;
+    EXPECT_EQ(dialog->DoModal(&screenDC), 7);
+    EXPECT_EQ(host.m_nNested, -1);
+    EXPECT_EQ(host.m_nIdle, 3);
 }
 
 TEST_F(DialogTest, TheQuitMessageEndsTheDialogAsCancelledAndIsPostedAgain) {

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "UiTestSupport.h"
 #include "WidgetTestSupport.h"
 #include "sys/window/headless/headless_window.h"
 #include "ui/widgets/SEditBox.h"
@@ -58,12 +59,30 @@ TEST_F(EditBoxTest, TypingInsertsAtTheCaretUpToTheLimitAndAlwaysNotifies) {
 TEST_F(EditBoxTest, CharacterThatWouldWrapPastTheBoxIsRefused) {
     CellFont font;
     edit->SetFont(&font);
-    const std::string full(33, 'a');  // 200 pixels hold 33 cells
+    edit->SetMultiLine(true);
+    const std::string full(33, 'a');  // 199 pixels after the caret's 1 hold 33 cells
     Type(full.c_str());
     Type("b");
     EXPECT_EQ(Text(), full);
     EXPECT_EQ(edit->GetCaretPos(), 34);
     EXPECT_EQ(Notes().size(), 34u);
+    edit->SetFont(nullptr);
+}
+
+TEST_F(EditBoxTest, ASingleLineKeepsOutTextThatWouldNotShowWithItsCaret) {
+    // Letters 6 wide, lines 10 high: the 20 high box could hold two wrapped lines, but one line
+    // is drawn. After the prefix (6) and with the caret (8), 200 pixels hold 31 letters.
+    const std::string folder = tarvex::test::MakeScratchFolder("EditBoxFit");
+    tarvex::test::WriteGlyphSheet(folder + "/even.bmp", 16, 8, 10, [](int) { return 6; });
+    SFont font;
+    font.SetSheetName("even.bmp");
+    font.SetColumns(16);
+    ASSERT_TRUE(font.Locate(folder.c_str(), nullptr));
+    edit->SetFont(&font);
+    edit->SetPrefix(">");
+    Type(std::string(40, 'a').c_str());
+    EXPECT_EQ(Text(), std::string(31, 'a'));
+    EXPECT_EQ(edit->GetCaretPos(), 32);
     edit->SetFont(nullptr);
 }
 

@@ -1,6 +1,7 @@
 // Laying text out in a rectangle with a font whose widths are known: every letter 6 pixels, the
-// space 3, lines 10 high. Word wrapping, words broken inside, rectangles narrower than a glyph,
-// separators, "&&", alignment and the character index of a laid-out column.
+// space 3, lines 10 high. Word wrapping, words broken inside (after a separator where there is
+// one), rectangles narrower than a glyph, separators, "&&", alignment and the character index of
+// a laid-out column.
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,18 @@ TEST_F(FontLayoutTest, LongWordsAreBrokenAndNarrowRectanglesStillProgress) {
     EXPECT_EQ(Calc(word.c_str(), sys::RECT{0, 0, 100, 0}), (sys::RECT{0, 0, 96, 2560}));
     EXPECT_EQ(Line(word.c_str(), 100, 255), "xxxxxxxxxxxxxxxz");
     EXPECT_EQ(Line(word.c_str(), 100, 256), "");
+}
+
+TEST_F(FontLayoutTest, APathOrAnAddressBreaksAfterASeparator) {
+    // 28 letters a line: the last folder separator before the 28th wins over a later ".".
+    const char* path = "maps\\Levels\\alley_High_Day.gmx";
+    EXPECT_EQ(Line(path, 168, 0), "maps\\Levels\\");
+    EXPECT_EQ(Line(path, 168, 1), "alley_High_Day.gmx");
+    // Without one, after the last "." or ":"; a word without any is cut where it must be.
+    EXPECT_EQ(Line("Server: www.example.com:8080", 60, 1), "www.");
+    EXPECT_EQ(Line("Server: www.example.com:8080", 60, 2), "example.");
+    EXPECT_EQ(Line("Server: www.example.com:8080", 60, 3), "com:8080");
+    EXPECT_EQ(Line("abcdefgh", 20, 1), "def");
 }
 
 TEST_F(FontLayoutTest, CalcRectMeasuresWithoutDrawing) {

@@ -184,6 +184,42 @@ TEST_F(GraphicsHostTest, AMessageDialogShowsItsTextAndAnswersTheButton) {
     host.SetDialogFactory(nullptr);
 }
 
+// A dialog that, while it runs, has the same question asked again and keeps that answer.
+class AskingAgainFactory : public SGenericDialogFactory {
+public:
+    explicit AskingAgainFactory(SGraphicsHost& host) : m_host(host) {}
+    SDialog* CreateDialog(const char*, const char*) override {
+        ++made;
+        struct Asking : SDialog {
+            Asking(AskingAgainFactory& factory) : m_factory(factory) {}
+            int DoModal(SDC*) override {
+                if (m_factory.made == 1)  // only the first, so a second copy cannot go on without end
+                    m_factory.nested = m_factory.m_host.MessageDialog("Save?", 1, nullptr, 0);
+                return 1;
+            }
+            AskingAgainFactory& m_factory;
+        };
+        return new Asking(*this);
+    }
+    void SetDialogValue(SDialog*, uint32_t) override {}
+    SGraphicsHost& m_host;
+    int made = 0;
+    int nested = -1;
+};
+
+TEST_F(GraphicsHostTest, AQuestionNeverOpensAgainOverItself) {
+    ASSERT_EQ(Reset(0), 1);
+    AskingAgainFactory factory(host);
+    host.SetDialogFactory(&factory);
+    EXPECT_EQ(host.MessageDialog("Save?", 1, nullptr, 0), 1);
+    EXPECT_EQ(factory.made, 1);
+    EXPECT_EQ(factory.nested, 0);
+    // Once answered, it may be asked again.
+    EXPECT_EQ(host.MessageDialog("Save?", 1, nullptr, 0), 1);
+    EXPECT_EQ(factory.made, 2);
+    host.SetDialogFactory(nullptr);
+}
+
 // A window that keeps the rectangles it and its parent were drawn at.
 // Where the button was drawn and how large its box was then; kept outside the button, which the
 // modal run deletes with its dialog.
@@ -209,26 +245,29 @@ private:
 // Children are placed relative to the box.
 class OneLineBoxFactory : public SGenericDialogFactory {
 public:
+    explicit OneLineBoxFactory(int buttonTop = 50) : m_buttonTop(buttonTop) {}
     SDialog* CreateDialog(const char*, const char*) override {
         auto* dialog = new SDialog;
         dialog->Create(nullptr, "D", 0, {100, 100, 400, 200}, nullptr, 0, nullptr);
         text = new STextCtrl;
         text->Create(nullptr, "", STextCtrl::kStyleCentre, {10, 10, 290, 30}, dialog, 100, nullptr);
         auto* button = new PlaceRecorder(places);
-        button->Create(nullptr, "OK", 0, {120, 50, 180, 80}, dialog, 1, nullptr);
+        button->Create(nullptr, "OK", 0, {120, m_buttonTop, 180, m_buttonTop + 30}, dialog, 1, nullptr);
         dialog->SetFocus();
         return dialog;
     }
     void SetDialogValue(SDialog*, uint32_t) override {}
     STextCtrl* text = nullptr;
     DrawnPlaces places;
+    int m_buttonTop;
 };
 
 TEST_F(GraphicsHostTest, AMessageBoxGrowsToShowEveryLineOfItsText) {
     ASSERT_EQ(Reset(0), 1);
     SSurfaceDC measure(graphics.GetBack(), false);
     SWindow::SetSourceDC(&measure);
-    OneLineBoxFactory factory;
+    // The button 5 below the text line; the text keeps the 10 above it below it too.
+    OneLineBoxFactory factory(35);
     host.SetDialogFactory(&factory);
     const char* text = "You need the Pistol9mm Shotgun qualified before this level can be played, "
                        "so go back to the target range first.";
@@ -238,9 +277,9 @@ TEST_F(GraphicsHostTest, AMessageBoxGrowsToShowEveryLineOfItsText) {
     ASSERT_GT(lines, 0) << "the text must need more than the one line";
     sys::window::PostMessage(nullptr, sys::WM_KEYDOWN, sys::VK_RETURN, 1);
     EXPECT_EQ(host.NoticeDialog(text, 0, nullptr), 1);
-    // Drawn below the whole text, the box grown by as much; the box is not kept grown.
-    EXPECT_EQ(factory.places.drawnAt.top, 150 + lines);
-    EXPECT_EQ(factory.places.boxAt.bottom - factory.places.boxAt.top, 100 + lines);
+    // Drawn 10 below the whole text, the box grown by as much; the box is not kept grown.
+    EXPECT_EQ(factory.places.drawnAt.top, 140 + lines);
+    EXPECT_EQ(factory.places.boxAt.bottom - factory.places.boxAt.top, 105 + lines);
     host.SetDialogFactory(nullptr);
     SWindow::SetSourceDC(nullptr);
 }

@@ -299,7 +299,16 @@ bool SEditBox::TextFits() {
     SFont* pFont = EngineFont();
     if (pFont == nullptr)
         return true;
-    const int nWidth = m_rcWindow.right - m_rcWindow.left;
+    // Measured as Draw lays it out: after the prefix, on one line unless the box wraps.
+    const int nPrefixWidth = m_strPrefix.IsEmpty() ? 0 : pFont->GetTextExtent(m_strPrefix, -1).cx;
+    const int nBoxWidth = m_rcWindow.right - m_rcWindow.left;
+    if (!IsMultiLine()) {
+        // A wider line would wrap out of sight below the box, and the caret after its last
+        // character must show too.
+        const int nRoom = nBoxWidth - nPrefixWidth - std::max(1, m_iMarginX + kCaretWidth);
+        return pFont->GetTextExtent(m_strText, -1).cx <= nRoom;
+    }
+    const int nWidth = nBoxWidth - nPrefixWidth - 1;
     const int nHeight = m_rcWindow.bottom - m_rcWindow.top;
     sys::RECT rc{0, 0, nWidth, nHeight};
     pFont->DrawText(m_strText, &rc, kCalcWrap, nullptr);

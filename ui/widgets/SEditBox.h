@@ -85,7 +85,8 @@ protected:
     void Notify(int32_t nCode);
     // Backspace and Delete share this: the selection when there is one, else one character.
     void DeleteKey(bool bBackward);
-    // Whether the text fits the box with the engine font (the box's own, else the context's).
+    // Whether the text, laid out as drawn, fits the box with the engine font (the box's own,
+    // else the context's); a single line leaves room for the caret after it.
     bool TextFits();
     SFont* EngineFont();
     int TextWidth(const CString& strText);
