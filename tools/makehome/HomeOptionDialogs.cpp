@@ -155,7 +155,9 @@ void HomeSet::AddOptionDialogs() {
         addChoice(pControls, check.id, Sized(12 + (n % 3) * 124, 140 + (n / 3) * 28, 120, 24), check.label, 0);
         ++n;
     }
-    addChoice(pControls, 3750, Sized(136, 196, 244, 24), "Default Keys", 0);
+    // A one-shot action, so a push button: a toggle would stay lit after the reset.
+    AddButtonPictures("opt_3750", "Default Keys", 244, 24);
+    addPush(pControls, 3750, Sized(136, 196, 244, 24), "opt_3750");
     AddText(pControls, 0, HomeRect{12, 230, 142, 250}, "Mouse");
     addStepper(pControls, 228, 3709, 3710, 3711, 1, 255);
     AddText(pControls, 0, HomeRect{12, 256, 142, 276}, "Joystick");
