@@ -55,6 +55,11 @@ bool SMsgHandler::PumpMessages(bool& didWork) {
         sys::window::TranslateMessage(msg);
         sys::window::DispatchMessage(msg);
         SFrontEndHooks::Installed().HandleInput(m_pHub, msg.message, msg.wParam, msg.lParam);
+        // A paint comes only once the queue is otherwise empty, so the pass is done: a desktop
+        // that exposes the window again after each one must not hold the loop, where a
+        // termination request would never be read.
+        if (msg.message == sys::WM_PAINT)
+            return true;
     } while (sys::window::PeekMessage(msg, nullptr, 0, 0, sys::PM_NOREMOVE));
     return true;
 }

@@ -25,8 +25,9 @@ public:
     SMsgHandler& operator=(const SMsgHandler&) = delete;
 
     // Takes every waiting message without ever blocking: false as soon as the quit message is
-    // taken (after the quit handler ran), true when the queue is empty. didWork tells whether
-    // any message was handled. A termination request from outside becomes WM_CLOSE here.
+    // taken (after the quit handler ran), true when the queue is empty or a paint was handled
+    // (at most one a pass). didWork tells whether any message was handled. A termination
+    // request from outside becomes WM_CLOSE here.
     bool PumpMessages(bool& didWork);
     // The main frame's window procedure: the input object sees every message first.
     sys::LRESULT OnMessage(sys::UINT message, sys::WPARAM wParam, sys::LPARAM lParam);

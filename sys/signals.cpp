@@ -1,6 +1,7 @@
 #include "sys/signals.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 
@@ -11,7 +12,16 @@ namespace {
 std::atomic<int> s_closeRequested{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnCloseSignal(int) { s_closeRequested.store(1, std::memory_order_relaxed); }
+extern "C" void OnCloseSignal(int signal) {
+    s_closeRequested.store(1, std::memory_order_relaxed);
+    // Said at once, with the one output call a handler may make: whoever sent it sees why the
+    // game closes, even while a message box holds it.
+    static constexpr char kTerm[] = "Closing the game: SIGTERM received.\n";
+    static constexpr char kInt[] = "Closing the game: SIGINT received.\n";
+    const ssize_t written = signal == SIGTERM ? write(STDERR_FILENO, kTerm, sizeof(kTerm) - 1)
+                                              : write(STDERR_FILENO, kInt, sizeof(kInt) - 1);
+    (void)written;
+}
 
 }  // namespace
 

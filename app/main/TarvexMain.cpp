@@ -1,7 +1,7 @@
 // The program's entry: the real machine's platform, the arguments as the one command-line text
 // the start-up reads, termination signals turned into closing the main window, and the
 // application's start-up, loop and shut-down with the front end installed. A failed start-up
-// ends with status 1.
+// ends with status 1, unless a termination request ended it.
 
 #include <string>
 
@@ -31,10 +31,14 @@ int main(int argc, char** argv) {
     {
         CTarvexApp app;
         app.SetCommandLine(commandLine);
-        if (!app.InitInstance())
+        if (!app.InitInstance()) {
             app.ExitInstance();
-        else
+            // Stopped on request, the start-up ends as closing the window does.
+            if (sys::signals::TakeCloseRequest())
+                status = 0;
+        } else {
             status = app.Run();
+        }
     }
     SFrontEndHooks::Install(nullptr);
     return status;

@@ -553,6 +553,10 @@ HRESULT IDirectDraw4::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface4** 
         if (flipping != (backs > 0) || (flipping && (caps & DDSCAPS_COMPLEX) == 0) || backs > 3) {
             return DDERR_INVALIDCAPS;
         }
+        // A display we cannot draw on would leave the game running unseen.
+        if (!CanPresent()) {
+            return DDERR_UNSUPPORTEDMODE;
+        }
         uint32_t width = 0;
         uint32_t height = 0;
         Format format;

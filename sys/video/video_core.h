@@ -140,12 +140,15 @@ void StretchCopy(SurfaceState& dst, const RECT& dr, const SurfaceState& src, con
 
 // Presentation: the visible part of a primary front buffer as 0x00RRGGBB rows.
 void Present(SurfaceState& front);
+// False when the display cannot show what a primary surface would present at all.
+bool CanPresent();
 // The device leaves the full-screen display, or set a full-screen display mode.
 void FullScreenChanged(DeviceState& device, bool fullScreen);
 
 // Backends.
 void HeadlessPresent(const uint32_t* pixels, int width, int height);
 void SdlPresent(const uint32_t* pixels, int width, int height, bool fullScreen);
+bool SdlCanPresent();
 // A full-screen display mode was set: the window covers the display and the desktop the
 // program sees is the mode's size.
 void SdlEnterFullScreen(int width, int height);

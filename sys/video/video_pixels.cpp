@@ -348,6 +348,8 @@ void Present(SurfaceState& front) {
     }
 }
 
+bool CanPresent() { return sys::CurrentBackend() != sys::Backend::Sdl || SdlCanPresent(); }
+
 void FullScreenChanged(DeviceState& device, bool fullScreen) {
     if (sys::CurrentBackend() != sys::Backend::Sdl) {
         return;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/CMainFrame.h"
+#include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
 #include "app/SMsgHandler.h"
 #include "dx/input/SInputObj.h"
@@ -162,6 +163,33 @@ TEST_F(MainWindowTest, ATerminationSignalClosesTheWindowAsAUserWould) {
     EXPECT_FALSE(win::IsWindow(m_hwnd));
     // The request is taken once.
     EXPECT_FALSE(sys::signals::TakeCloseRequest());
+}
+
+// The desktop exposes the window again after every paint, as a display the game cannot draw
+// on does: each pass paints once, so a termination signal still closes the game.
+class ReexposingHooks : public SFrontEndHooks {
+public:
+    void HandleInput(SGameObjects*, uint32_t message, uintptr_t, intptr_t) override {
+        if (message != sys::WM_PAINT || ++m_paints > 50)
+            return;
+        win::headless::InjectExpose();
+        if (m_paints == 1)
+            sys::signals::RequestClose();
+    }
+    int m_paints = 0;
+};
+
+TEST_F(MainWindowTest, APaintThatExposesTheWindowAgainDoesNotHoldTheQuit) {
+    ReexposingHooks hooks;
+    SFrontEndHooks::Install(&hooks);
+    win::ShowWindow(m_hwnd, sys::SW_SHOW);
+    win::headless::InjectExpose();
+    EXPECT_TRUE(Pump());
+    EXPECT_EQ(hooks.m_paints, 1);
+    EXPECT_FALSE(Pump());
+    SFrontEndHooks::Install(nullptr);
+    EXPECT_EQ(m_quits, 1);
+    EXPECT_FALSE(win::IsWindow(m_hwnd));
 }
 
 TEST_F(MainWindowTest, AnEmptyQueueCostsOnePeekAndReportsNoWork) {

@@ -1,9 +1,10 @@
 // The built program itself, started as a user would on a machine without display or sound
 // (SDL's dummy drivers), in a scratch folder whose Home holds the demo data the build writes,
 // whole or damaged, and our game-logic stand-in; stopped with SIGTERM. It shuts down cleanly
-// (status 0 and a "default.cfg" with the first run's detail level), also in a range session,
-// whose result it keeps; a Home it cannot write to keeps every file; and a start it cannot make
-// ends with status 1 and its reason on stderr, never with a signal.
+// (status 0, the signal named on stderr, and a "default.cfg" with the first run's detail
+// level), also in a range session, whose result it keeps; a Home it cannot write to keeps
+// every file; and a start it cannot make ends with status 1 and its reason on stderr, never
+// with a signal.
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,7 @@ TEST_F(ProcessTest, SigtermClosesTheWindowAndSavesTheConfiguration) {
     if (status == -1)
         Signal(m_folder, "KILL");
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+    EXPECT_NE(ReadAll(m_folder / "stderr.txt").find("Closing the game: SIGTERM received.\n"), std::string::npos);
     // Written again by the shut-down, in text mode, with the level the first run chose.
     const std::string text = ReadAll(m_folder / "Home" / "default.cfg");
     EXPECT_NE(text.find("set cfg_sysprofile \"3\""), std::string::npos) << text;

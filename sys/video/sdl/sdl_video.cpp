@@ -136,6 +136,12 @@ void SdlPresent(const uint32_t* pixels, int width, int height, bool /*fullScreen
     ++p.frames;
 }
 
+bool SdlCanPresent() {
+    // SDL converts our frames to whatever the desktop shows, except on a display it cannot
+    // draw on at all (one of 256 colours): there no renderer can be made for the window.
+    return sys::window::sdl::NativeWindow() == nullptr || sys::window::sdl::WindowRenderer() != nullptr;
+}
+
 void SdlEnterFullScreen(int width, int height) { sys::window::sdl::SetDisplayMode(width, height); }
 
 void SdlLeaveFullScreen() { sys::window::sdl::SetDisplayMode(0, 0); }

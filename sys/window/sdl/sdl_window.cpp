@@ -457,12 +457,25 @@ SDL_Renderer* WindowRenderer() {
         return nullptr;
     }
     SDL_Renderer* renderer = SDL_GetRenderer(window);
-    if (renderer == nullptr) {
-        // Where the display gives a refresh signal, presenting waits for it.
-        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
-        renderer = SDL_CreateRenderer(window, -1, 0);
-        RestorePlacement();
+    if (renderer != nullptr) {
+        return renderer;
     }
+    // Each try may rebuild the system window (SDL does so for a renderer that needs another
+    // kind of window), and the desktop then exposes it again: trying at every paint would
+    // paint without end. A window that takes no renderer is tried once and reported once.
+    static uint32_t s_refusedWindow = 0;
+    const uint32_t id = SDL_GetWindowID(window);
+    if (id == s_refusedWindow) {
+        return nullptr;
+    }
+    // Where the display gives a refresh signal, presenting waits for it.
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
+    renderer = SDL_CreateRenderer(window, -1, 0);
+    if (renderer == nullptr) {
+        s_refusedWindow = id;
+        std::fprintf(stderr, "Cannot draw in the window on this display: %s\n", SDL_GetError());
+    }
+    RestorePlacement();
     return renderer;
 }
 

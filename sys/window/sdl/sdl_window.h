@@ -20,7 +20,8 @@ SDL_Window* NativeWindow();
 void SetDisplayMode(int width, int height);
 // The main window's renderer, made on first use for whoever draws first (the splash before
 // the display exists, the display's frames after): presenting waits for the display's refresh,
-// and the window is placed again, as making a renderer may move it. Null without a window.
+// and the window is placed again, as making a renderer may move it. Null without a window, and
+// for a window SDL cannot draw in (a display of 256 colours), which is tried only once.
 SDL_Renderer* WindowRenderer();
 // Places the window again as the program last placed it (over the display in full screen):
 // making a renderer may rebuild SDL's window where it was first created.
