@@ -10,9 +10,12 @@
 // The threads that draw a triangle draw's screen bands beside the calling thread. A job runs
 // once per band: band 0 on the calling thread, the others on the pool's threads, and Run
 // returns only when every band has finished, so a draw is complete when the draw call
-// returns. Between jobs the threads spin briefly (draws of one frame follow each other
-// closely) and then sleep until the next job. Owned by the rasterizer that uses it; its
-// threads end with it.
+// returns. A thread that waits (for the next job, or the caller for the other bands) spins
+// briefly first, since draws of one frame follow each other closely, but only while every
+// band has a processor of its own: where bands share processors a spinning thread would keep
+// one from a band that has work, or from the game's main thread, so it sleeps at once. Owned
+// by the rasterizer that uses it; its threads end with it and run where the thread that made
+// it may run.
 namespace sys::raster {
 
 class BandWorkers {
@@ -39,6 +42,7 @@ private:
     uint64_t WaitForJob(uint64_t seen);
 
     int m_bands;
+    bool m_spin;  // each band has a processor to itself, so a waiting thread may spin
     std::vector<std::thread> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -51,13 +55,17 @@ private:
     void* m_context = nullptr;
 };
 
+// The processors the calling thread may run on: its affinity set, which taskset and a
+// container's processor set narrow, or the machine's hardware threads when the system does not
+// tell; 0 when neither is known.
+unsigned AllowedProcessors();
+
 // The number of band threads a rasterizer uses when none is set: TARVEX_RASTER_THREADS when it
 // holds a whole number from 1 to kMaxBandThreads (read once per process), otherwise the
-// machine's hardware threads up to four.
+// processors the calling thread may run on, up to four (worked out once per thread).
 constexpr int kMaxBandThreads = 16;
 int DefaultBandThreads();
-// DefaultBandThreads' rule for a given setting (null: not set) and hardware thread count
-// (0: unknown).
-int BandThreadsFor(const char* setting, unsigned hardwareThreads);
+// DefaultBandThreads' rule for a given setting (null: not set) and processor count (0: unknown).
+int BandThreadsFor(const char* setting, unsigned processors);
 
 }  // namespace sys::raster
