@@ -52,8 +52,8 @@ const char* ThreadSetting() {
 BandWorkers::BandWorkers(int bands)
     : m_bands(bands < 1 ? 1 : bands), m_spin(static_cast<unsigned>(m_bands) <= AllowedProcessors()) {
     try {
-        for (int band = 1; band < bands; ++band) {
-            m_threads.emplace_back([this, band] { Loop(band); });
+        for (int thread = 1; thread < m_bands; ++thread) {
+            m_threads.emplace_back([this] { Loop(); });
         }
     } catch (const std::system_error&) {
         // The system has no thread to spare: every band is drawn on the calling thread.
@@ -85,15 +85,16 @@ void BandWorkers::Run(Job job, void* context) {
     // The previous job's bands have all finished (Run waited for them), so nobody reads these.
     m_job = job;
     m_context = context;
-    m_pending.store(static_cast<int>(m_threads.size()), std::memory_order_relaxed);
+    m_pending.store(m_bands, std::memory_order_relaxed);
+    uint64_t generation = (m_work.load(std::memory_order_relaxed) >> kBandBits) + 1;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_generation.fetch_add(1, std::memory_order_release);
+        m_work.store(generation << kBandBits, std::memory_order_release);
         if (m_sleepers > 0) {
             m_wake.notify_all();
         }
     }
-    job(context, 0);
+    RunUntaken(generation);
     const auto finished = [this] { return m_pending.load(std::memory_order_acquire) == 0; };
     if (m_spin && SpinUntil(finished)) {
         return;
@@ -104,32 +105,43 @@ void BandWorkers::Run(Job job, void* context) {
     }
 }
 
-uint64_t BandWorkers::WaitForJob(uint64_t seen) {
-    const auto news = [this, seen] {
-        return m_stop.load(std::memory_order_acquire) || m_generation.load(std::memory_order_acquire) != seen;
-    };
-    if (m_spin && SpinUntil(news)) {
-        return m_stop.load(std::memory_order_acquire) ? seen : m_generation.load(std::memory_order_acquire);
-    }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    ++m_sleepers;
-    m_wake.wait(lock, news);
-    --m_sleepers;
-    return m_stop.load(std::memory_order_acquire) ? seen : m_generation.load(std::memory_order_acquire);
-}
-
-void BandWorkers::Loop(int band) {
-    uint64_t seen = 0;
+void BandWorkers::RunUntaken(uint64_t& seen) {
+    uint64_t work = m_work.load(std::memory_order_acquire);
     for (;;) {
-        const uint64_t next = WaitForJob(seen);
-        if (next == seen) {
+        seen = work >> kBandBits;
+        const int band = static_cast<int>(work & kBandMask);
+        if (band >= m_bands) {
             return;
         }
-        seen = next;
+        if (!m_work.compare_exchange_weak(work, work + 1, std::memory_order_acq_rel, std::memory_order_acquire)) {
+            continue;
+        }
         m_job(m_context, band);
         if (m_pending.fetch_sub(1, std::memory_order_acq_rel) == 1) {
             m_pending.notify_one();
         }
+        work = m_work.load(std::memory_order_acquire);
+    }
+}
+
+bool BandWorkers::WaitForJob(uint64_t seen) {
+    const auto news = [this, seen] {
+        return m_stop.load(std::memory_order_acquire) ||
+               (m_work.load(std::memory_order_acquire) >> kBandBits) != seen;
+    };
+    if (!m_spin || !SpinUntil(news)) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_sleepers;
+        m_wake.wait(lock, news);
+        --m_sleepers;
+    }
+    return !m_stop.load(std::memory_order_acquire);
+}
+
+void BandWorkers::Loop() {
+    uint64_t seen = 0;
+    while (WaitForJob(seen)) {
+        RunUntaken(seen);
     }
 }
 
