@@ -9,9 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,6 +20,7 @@
 #include "app/SMsgHandler.h"
 #include "app/actors/SActor.h"
 #include "core/SDataCollection.h"
+#include "dx/sound/SWave.h"
 #include "frontend/screens/SGameScreen.h"
 #include "frontend/screens/SHistoryScreen.h"
 #include "sys/audio/headless/headless_audio.h"
@@ -71,28 +69,17 @@ int Peak(const std::vector<double>& mixed = Mixed()) {
     return static_cast<int>(peak);
 }
 
-// The samples of a mono 16-bit wave file of the Home folder, at the mix's rate.
+// The samples of a mono 16-bit wave file, at the mix's rate.
 std::vector<double> Wave(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    uint32_t rate = 0;
-    std::vector<double> samples;
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        uint32_t size = 0;
-        std::memcpy(&size, &bytes[at + 4], 4);
-        if (std::memcmp(&bytes[at], "fmt ", 4) == 0)
-            std::memcpy(&rate, &bytes[at + 12], 4);
-        if (std::memcmp(&bytes[at], "data", 4) == 0) {
-            for (size_t i = at + 8; i + 2 <= at + 8 + size && i + 2 <= bytes.size(); i += 2) {
-                int16_t sample = 0;
-                std::memcpy(&sample, &bytes[i], 2);
-                samples.push_back(sample);
-            }
-        }
-        at += 8 + size + (size & 1);
-    }
+    SWave wave;
+    sys::audio::WAVEFORMATEX* format = nullptr;
+    if (wave.OpenFromFile(file.string().c_str(), true) == 0 || (wave.GetFormat(&format), format == nullptr))
+        return {};
+    std::vector<int16_t> samples(wave.GetDataSize() / 2);
+    wave.GetData(samples.data(), static_cast<uint32_t>(samples.size() * 2));
+    const uint32_t rate = format->nSamplesPerSec;
     const uint32_t mixRate = sys::audio::headless::MixRate();
-    if (rate == 0 || mixRate == 0 || samples.empty())
+    if (rate == 0 || mixRate == 0 || samples.size() < 2)
         return {};
     std::vector<double> resampled(samples.size() * mixRate / rate);
     for (size_t i = 0; i < resampled.size(); ++i) {
