@@ -251,15 +251,14 @@ void SMsgHandler::OpenConsole() {
     context.GetTextExtent(kConsoleMeasureText, extent);
     m_pConsole->SetParent(screen);
     m_pConsole->MoveWindow(ConsoleRect(extent.cy));
-    // The console's line has the keyboard as a text field would: the keys typed into it are
-    // not game keys, and the first frame after it reads the keyboard afresh.
-    SDXKeyboard* keyboard = m_pHub->m_pInput != nullptr ? &m_pHub->m_pInput->GetKeyboard() : nullptr;
-    const bool bGameKeys = keyboard != nullptr && keyboard->IsEnabled();
-    if (bGameKeys)
-        keyboard->Enable(false);
+    // What is typed into the console's line or clicked in its window is not the game's: a click
+    // on an output line fires no round once the console closes.
+    SInputObj* input = m_pHub->m_pInput;
+    if (input != nullptr)
+        input->BeginTextInput();
     m_pConsole->DoModal(&context);
-    if (bGameKeys)
-        keyboard->Enable(true);
+    if (input != nullptr)
+        input->EndTextInput();
     m_pConsole->SetParent(nullptr);
     context.SelectFont(previous);
     // What the console covered is drawn again at once.

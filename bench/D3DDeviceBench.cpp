@@ -9,8 +9,9 @@
 //   renderer's "trilinear" level). Counter: trilinear_pixels_per_second.
 // - LitTexturedScene: 10,000 lit, textured (bilinear, mipmapped), z-tested triangles of the
 //   44-byte main vertex, drawn as ten indexed lists, with the target and z-buffer cleared each
-//   frame, on the device's default band threads (TARVEX_RASTER_THREADS sets them; /0) and on
-//   one thread (/1), timed on the wall clock. Counters: frames_per_second, threads, and
+//   frame, on the device's default band threads (one for each processor the program may run
+//   on, up to four; TARVEX_RASTER_THREADS sets them; /0) and on one thread (/1), timed on the
+//   wall clock. Under `taskset -c 2,3` the default is two. Counters: frames_per_second, threads, and
 //   frame_checksum, a hash of the last frame's target and z-buffer that speed work (and the
 //   thread count) must leave as it was.
 // - GouraudFill: large Gouraud-shaded, z-tested, dithered triangles without texture.

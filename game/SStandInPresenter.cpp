@@ -120,7 +120,8 @@ void SStandInPresenter::PlaceWeapon(const std::string& model) {
     views->AddActor(m_pWeapon, 1, -1);
 }
 
-void SStandInPresenter::Emit(SActor* actor, const std::string& file, bool loop) {
+void SStandInPresenter::Emit(SActor* actor, const std::string& file, bool loop, float fullLevelWithin,
+                             int32_t delayMs) {
     if (actor == nullptr || file.empty() || m_pItems == nullptr)
         return;
     auto* sound = new SActorSound(m_pItems->m_pSound, actor);
@@ -129,6 +130,12 @@ void SStandInPresenter::Emit(SActor* actor, const std::string& file, bool loop) 
     if (loop) {
         sound->m_fRepeatMin = 0.0f;
         sound->m_fRepeatMax = 0.0f;
+    }
+    if (delayMs > 0)
+        sound->m_iStartTime = 2 * delayMs;  // a sound's clock runs at twice the pace while it waits
+    if (fullLevelWithin > sound->m_fMinDistance) {
+        sound->m_fMinDistance = fullLevelWithin;
+        sound->m_fMaxDistance = std::max(sound->m_fMaxDistance, fullLevelWithin);
     }
     actor->AddSound(sound);  // a third copy of one sound is dropped at once
 }
@@ -167,9 +174,19 @@ void SStandInPresenter::Update(const SStandInRange& range, uint32_t now) {
 }
 
 void SStandInPresenter::OnShot(const SStandInRange& range) {
-    Emit(range.GetEyes(), m_sShotSound, false);
-    if (range.GetLastTarget() != nullptr)
-        Emit(range.GetLastTarget(), m_sHitSound, false);
+    SActor* eyes = range.GetEyes();
+    Emit(eyes, m_sShotSound, false);
+    if (SActor* board = range.GetLastTarget(); board != nullptr && eyes != nullptr) {
+        // The knock is the officer's word that the round hit, so it is not left to fade with the
+        // board's distance as the range's other sounds do: it comes at full level, from the
+        // board's side, once sound has come back from the board, clear of the shot's bang. A
+        // metre more keeps the full level should the eyes shift before it starts.
+        SVector from, to, angles;
+        eyes->GetViewpoint(from, angles);
+        board->GetViewpoint(to, angles);
+        const float distance = (to - from).Length();
+        Emit(board, m_sHitSound, false, distance + 1.0f, static_cast<int32_t>(distance / kSoundSpeed * 1000.0f));
+    }
     if (m_pWeapon != nullptr)
         m_pWeapon->m_vPitchKick.x = -m_fKick;  // the muzzle rises: the model's pitch counts downward
 }

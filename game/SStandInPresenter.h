@@ -28,6 +28,7 @@ public:
     static constexpr int kValueWeapon = 13;
     static constexpr int kValueReport = 20;  // the results' lines follow one another from here
     static constexpr int kReportLines = 8;
+    static constexpr float kSoundSpeed = 343.0f;  // metres a second, for the knock of a hit
     // What the heads-up display is without its layout file: the 3D view over the display.
     static constexpr const char* kPlainHud = "group(0,0,xr,yb) renderframe(0,0,xr,yb,60) endgroup";
 
@@ -61,8 +62,10 @@ private:
     // The heads-up values: rounds left, time left, score and the weapon's name.
     void WriteHeadsUp(const SStandInRange& range, uint32_t now);
     void ShowScript(int kind, int id, const std::string& script);
-    // A sound the actor makes once (or over and over with `loop`), heard by the officer.
-    void Emit(SActor* actor, const std::string& file, bool loop);
+    // A sound the actor makes once (or over and over with `loop`), heard by the officer: at full
+    // level from `fullLevelWithin` metres or nearer (the actor sounds' own metre otherwise),
+    // starting `delayMs` milliseconds of play from now.
+    void Emit(SActor* actor, const std::string& file, bool loop, float fullLevelWithin = 0.0f, int32_t delayMs = 0);
     void PlaceWeapon(const std::string& model);
 
     SGameItems* m_pItems = nullptr;

@@ -411,7 +411,10 @@ void SInputObj::RunCommandLine(const char* step) {
 
 void SInputObj::EnableMouse(bool keepUnacquired) {
     m_bMouseInput = 1;
-    if (!keepUnacquired) {
+    if (IsTextInput()) {
+        // Taken when the text line is done with the buttons.
+        m_bTextMouse = m_bTextMouse || !keepUnacquired;
+    } else if (!keepUnacquired) {
         m_bMouseAcquired = m_Mouse.Acquire() ? 1 : 0;
     }
 }
@@ -422,6 +425,33 @@ void SInputObj::DisableMouse() {
         m_bMouseAcquired = 0;
     }
     m_bMouseInput = 0;
+    m_bTextMouse = false;
+}
+
+void SInputObj::BeginTextInput() {
+    if (m_iTextInput++ > 0) {
+        return;
+    }
+    m_bTextKeys = m_Keyboard.IsEnabled();
+    m_Keyboard.Enable(false);
+    m_bTextMouse = m_bMouseAcquired != 0;
+    if (m_bMouseAcquired) {
+        m_Mouse.Unacquire();
+        m_bMouseAcquired = 0;
+    }
+}
+
+void SInputObj::EndTextInput() {
+    if (m_iTextInput == 0 || --m_iTextInput > 0) {
+        return;
+    }
+    if (m_bTextKeys) {
+        m_Keyboard.Enable(true);
+    }
+    if (m_bTextMouse && m_bMouseInput) {
+        m_bMouseAcquired = m_Mouse.Acquire() ? 1 : 0;
+    }
+    m_bTextKeys = m_bTextMouse = false;
 }
 
 // Client coordinates are signed: a captured pointer left of or above the window is negative.

@@ -58,6 +58,14 @@ public:
 
     void EnableMouse(bool keepUnacquired = false);
     void DisableMouse();
+    // While a text line (the console) runs, keys and mouse buttons are the line's: the keyboard
+    // and the mouse are let go, so nothing typed or clicked meanwhile reaches a binding and
+    // the pointer is free over the line's window. The end takes back what the game held, read
+    // afresh: the keys when they were on, the mouse when it was acquired (or was enabled
+    // meanwhile). Nested runs end with the outermost.
+    void BeginTextInput();
+    void EndTextInput();
+    bool IsTextInput() const { return m_iTextInput > 0; }
     sys::LRESULT OnWindowMessage(sys::UINT message, sys::WPARAM wParam, sys::LPARAM lParam);
     bool GetCursorPosition(sys::POINT& point) const;
 
@@ -166,4 +174,8 @@ private:
     int32_t m_iTurnAccel = 0;
     int32_t m_iTurnVelocity = 0;
     int32_t m_iTurnPosition = 0;
+    // Text-line runs open, and what the game held when the first began.
+    int m_iTextInput = 0;
+    bool m_bTextKeys = false;
+    bool m_bTextMouse = false;
 };

@@ -1,15 +1,20 @@
 #include "sys/raster/band_workers.h"
 
+#include <sched.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <system_error>
 
 namespace sys::raster {
 
 namespace {
 
-// How long an idle thread keeps looking for the next job before it sleeps: long enough to
-// bridge the gap between the draws of one frame, short against a frame.
+// How long a waiting thread with a processor to itself keeps looking before it sleeps: long
+// enough to bridge the gap between the draws of one frame, short against a frame.
 constexpr auto kSpinTime = std::chrono::microseconds(200);
 
 inline void Pause() {
@@ -18,12 +23,37 @@ inline void Pause() {
 #endif
 }
 
+// Pauses until `done` holds or kSpinTime has passed; whether it holds.
+template <typename Done>
+bool SpinUntil(Done done) {
+    const auto until = std::chrono::steady_clock::now() + kSpinTime;
+    for (int spins = 0;; ++spins) {
+        if (done()) {
+            return true;
+        }
+        if ((spins & 63) == 63 && std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
+        Pause();
+    }
+}
+
+// TARVEX_RASTER_THREADS as the process found it; null when it is not set.
+const char* ThreadSetting() {
+    static const std::optional<std::string> setting = []() -> std::optional<std::string> {
+        const char* value = std::getenv("TARVEX_RASTER_THREADS");
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }();
+    return setting ? setting->c_str() : nullptr;
+}
+
 }  // namespace
 
-BandWorkers::BandWorkers(int bands) : m_bands(bands < 1 ? 1 : bands) {
+BandWorkers::BandWorkers(int bands)
+    : m_bands(bands < 1 ? 1 : bands), m_spin(static_cast<unsigned>(m_bands) <= AllowedProcessors()) {
     try {
-        for (int band = 1; band < bands; ++band) {
-            m_threads.emplace_back([this, band] { Loop(band); });
+        for (int thread = 1; thread < m_bands; ++thread) {
+            m_threads.emplace_back([this] { Loop(); });
         }
     } catch (const std::system_error&) {
         // The system has no thread to spare: every band is drawn on the calling thread.
@@ -55,63 +85,91 @@ void BandWorkers::Run(Job job, void* context) {
     // The previous job's bands have all finished (Run waited for them), so nobody reads these.
     m_job = job;
     m_context = context;
-    m_pending.store(static_cast<int>(m_threads.size()), std::memory_order_relaxed);
+    m_pending.store(m_bands, std::memory_order_relaxed);
+    uint64_t generation = (m_work.load(std::memory_order_relaxed) >> kBandBits) + 1;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_generation.fetch_add(1, std::memory_order_release);
+        m_work.store(generation << kBandBits, std::memory_order_release);
         if (m_sleepers > 0) {
             m_wake.notify_all();
         }
     }
-    job(context, 0);
-    for (int spins = 0; m_pending.load(std::memory_order_acquire) != 0; ++spins) {
-        // A band thread the system has put aside can take a while; stop burning the core then.
-        if (spins < 4096) {
-            Pause();
-        } else {
-            std::this_thread::yield();
-        }
+    RunUntaken(generation);
+    const auto finished = [this] { return m_pending.load(std::memory_order_acquire) == 0; };
+    if (m_spin && SpinUntil(finished)) {
+        return;
+    }
+    // The last band to finish wakes this thread.
+    for (int left; (left = m_pending.load(std::memory_order_acquire)) != 0;) {
+        m_pending.wait(left, std::memory_order_acquire);
     }
 }
 
-uint64_t BandWorkers::WaitForJob(uint64_t seen) {
-    const auto until = std::chrono::steady_clock::now() + kSpinTime;
-    for (int spins = 0;; ++spins) {
-        if (m_stop.load(std::memory_order_acquire)) {
-            return seen;
-        }
-        const uint64_t now = m_generation.load(std::memory_order_acquire);
-        if (now != seen) {
-            return now;
-        }
-        if ((spins & 63) == 63 && std::chrono::steady_clock::now() >= until) {
-            break;
-        }
-        Pause();
-    }
-    std::unique_lock<std::mutex> lock(m_mutex);
-    ++m_sleepers;
-    m_wake.wait(lock, [this, seen] {
-        return m_stop.load(std::memory_order_acquire) || m_generation.load(std::memory_order_acquire) != seen;
-    });
-    --m_sleepers;
-    return m_stop.load(std::memory_order_acquire) ? seen : m_generation.load(std::memory_order_acquire);
-}
-
-void BandWorkers::Loop(int band) {
-    uint64_t seen = 0;
+void BandWorkers::RunUntaken(uint64_t& seen) {
+    uint64_t work = m_work.load(std::memory_order_acquire);
     for (;;) {
-        const uint64_t next = WaitForJob(seen);
-        if (next == seen) {
+        seen = work >> kBandBits;
+        const int band = static_cast<int>(work & kBandMask);
+        if (band >= m_bands) {
             return;
         }
-        seen = next;
+        if (!m_work.compare_exchange_weak(work, work + 1, std::memory_order_acq_rel, std::memory_order_acquire)) {
+            continue;
+        }
         m_job(m_context, band);
-        m_pending.fetch_sub(1, std::memory_order_release);
+        if (m_pending.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            m_pending.notify_one();
+        }
+        work = m_work.load(std::memory_order_acquire);
     }
 }
 
-int BandThreadsFor(const char* setting, unsigned hardwareThreads) {
+bool BandWorkers::WaitForJob(uint64_t seen) {
+    const auto news = [this, seen] {
+        return m_stop.load(std::memory_order_acquire) ||
+               (m_work.load(std::memory_order_acquire) >> kBandBits) != seen;
+    };
+    if (!m_spin || !SpinUntil(news)) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_sleepers;
+        m_wake.wait(lock, news);
+        --m_sleepers;
+    }
+    return !m_stop.load(std::memory_order_acquire);
+}
+
+void BandWorkers::Loop() {
+    uint64_t seen = 0;
+    while (WaitForJob(seen)) {
+        RunUntaken(seen);
+    }
+}
+
+unsigned AllowedProcessors() {
+    // A machine with more processors than the set holds answers EINVAL: ask again with a
+    // larger set.
+    for (size_t processors = CPU_SETSIZE; processors <= (size_t{1} << 16); processors *= 2) {
+        cpu_set_t* set = CPU_ALLOC(processors);
+        if (set == nullptr) {
+            break;
+        }
+        const size_t bytes = CPU_ALLOC_SIZE(processors);
+        CPU_ZERO_S(bytes, set);
+        const bool read = sched_getaffinity(0, bytes, set) == 0;
+        const bool tooSmall = !read && errno == EINVAL;
+        const int allowed = read ? CPU_COUNT_S(bytes, set) : 0;
+        CPU_FREE(set);
+        if (allowed > 0) {
+            return static_cast<unsigned>(allowed);
+        }
+        if (!tooSmall) {
+            break;
+        }
+    }
+    return std::thread::hardware_concurrency();
+}
+
+int BandThreadsFor(const char* setting, unsigned processors) {
     if (setting != nullptr && *setting != '\0') {
         char* end = nullptr;
         const long value = std::strtol(setting, &end, 10);
@@ -119,15 +177,16 @@ int BandThreadsFor(const char* setting, unsigned hardwareThreads) {
             return static_cast<int>(value);
         }
     }
-    if (hardwareThreads == 0) {
+    if (processors == 0) {
         return 1;
     }
-    return hardwareThreads < 4 ? static_cast<int>(hardwareThreads) : 4;
+    return processors < 4 ? static_cast<int>(processors) : 4;
 }
 
+// Per thread, as each thread has its own affinity; a rasterizer asks at every draw, so the
+// set is read once.
 int DefaultBandThreads() {
-    static const int threads = BandThreadsFor(std::getenv("TARVEX_RASTER_THREADS"),
-                                              std::thread::hardware_concurrency());
+    thread_local const int threads = BandThreadsFor(ThreadSetting(), AllowedProcessors());
     return threads;
 }
 

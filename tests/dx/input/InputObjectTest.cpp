@@ -251,6 +251,37 @@ TEST_F(InputObjectTest, AClickBetweenTwoFramesStillPressesAndReleases) {
     EXPECT_EQ(executed.Take(), (Lines{"-fire"}));
 }
 
+// While a text line runs (the console), its keys and clicks are not the game's, also when the
+// focus comes back meanwhile; the end hands the mouse back to the game, nested runs at the last.
+TEST_F(InputObjectTest, ATextLineKeepsKeysAndClicksFromTheBindingsUntilItEnds) {
+    input->AddCommand("fire", "", 1, DIK_SPACE, 0, -1);
+    CreateDevices();
+    input->EnableMouse();
+    input->BeginTextInput();
+    input->BeginTextInput();
+    EXPECT_FALSE(headless::MouseExclusive()) << "the pointer is free over the line's window";
+    for (bool down : {true, false}) {
+        headless::SetKey(DIK_SPACE, down);
+        headless::MouseButton(0, down);
+    }
+    input->DisableMouse();  // the focus went and came back
+    input->EnableMouse();
+    EXPECT_FALSE(input->IsMouseAcquired());
+    headless::MouseButton(0, true);
+    headless::MouseButton(0, false);
+    input->Update();
+    input->EndTextInput();
+    EXPECT_FALSE(input->IsMouseAcquired());
+    input->EndTextInput();
+    EXPECT_TRUE(input->IsMouseAcquired());
+    input->Update();
+    input->Update();
+    EXPECT_TRUE(executed.Take().empty());
+    headless::MouseButton(0, true);
+    input->Update();
+    EXPECT_EQ(executed.Take(), (Lines{"+fire"}));
+}
+
 TEST_F(InputObjectTest, MouseButtonsCountOnlyWhileTheMouseIsAcquired) {
     input->AddCommand("fire", "", 1, -1, 0, -1);
     CreateDevices();

@@ -1,11 +1,16 @@
 // Drawing over band threads gives the same target, z-buffer and counters as drawing on one
 // thread, bit for bit, in every kind of draw; the band threads start, stop and restart cleanly;
-// the thread count follows TARVEX_RASTER_THREADS.
+// the thread count follows TARVEX_RASTER_THREADS and the processors the thread may run on, and
+// bands that share processors wait without spinning.
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -214,6 +219,73 @@ TEST(RasterBandThreads, ThreadCountFromTheEnvironmentAndTheMachine) {
     EXPECT_EQ(raster.ThreadCount(), sys::raster::DefaultBandThreads());
     raster.SetThreadCount(1);
     EXPECT_EQ(raster.ThreadCount(), 1);
+}
+
+// The processors this thread may run on now.
+std::vector<int> Allowed() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::vector<int> processors;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &set))
+                processors.push_back(cpu);
+        }
+    }
+    return processors;
+}
+
+// Runs `work` on a new thread that may use only the first `count` of `processors`, as
+// `taskset` would start the program.
+void OnProcessors(const std::vector<int>& processors, int count, const std::function<void()>& work) {
+    std::thread([&] {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        for (int k = 0; k < count; ++k)
+            CPU_SET(processors[static_cast<size_t>(k)], &set);
+        ASSERT_EQ(sched_setaffinity(0, sizeof set, &set), 0);
+        work();
+    }).join();
+}
+
+TEST(RasterBandThreads, TheDefaultFollowsTheProcessorsTheThreadMayRunOn) {
+    if (std::getenv("TARVEX_RASTER_THREADS") != nullptr)
+        GTEST_SKIP() << "TARVEX_RASTER_THREADS sets the count";
+    const std::vector<int> processors = Allowed();
+    ASSERT_FALSE(processors.empty());
+    const struct {
+        int allowed, threads;
+    } cases[] = {{1, 1}, {2, 2}, {3, 3}, {6, 4}};
+    for (const auto& c : cases) {
+        if (c.allowed > static_cast<int>(processors.size()))
+            continue;
+        SCOPED_TRACE(c.allowed);
+        OnProcessors(processors, c.allowed, [&] {
+            EXPECT_EQ(sys::raster::AllowedProcessors(), static_cast<unsigned>(c.allowed));
+            Rasterizer raster;
+            EXPECT_EQ(raster.ThreadCount(), c.threads);
+        });
+    }
+}
+
+// Four bands on one processor: a band thread that spun while waiting would hold the processor
+// from the bands with work and from the caller, at least until the system took it away.
+TEST(RasterBandThreads, BandsSharingAProcessorWaitWithoutHoldingIt) {
+    const std::vector<int> processors = Allowed();
+    ASSERT_FALSE(processors.empty());
+    constexpr int kJobs = 300;
+    double seconds = 0.0;
+    OnProcessors(processors, 1, [&] {
+        sys::raster::BandWorkers workers(4);
+        std::atomic<int> runs{0};
+        const std::clock_t start = std::clock();
+        for (int job = 0; job < kJobs; ++job)
+            workers.Run([](void* context, int) { ++*static_cast<std::atomic<int>*>(context); }, &runs);
+        seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+        EXPECT_EQ(runs.load(), 4 * kJobs);
+    });
+    // Waking three threads costs some microseconds a job; spinning costs hundreds.
+    EXPECT_LT(seconds, kJobs * 100e-6);
 }
 
 }  // namespace
