@@ -425,6 +425,12 @@ void HitTestTreeTriangle(uint32_t triangle, SHitTreeQuery& query) {
     hit.m_pModel = record.pObject->m_pModel;
 }
 
+static void HitTestLeafTriangles(const mleaf_t* leaf, SHitTreeQuery& query) {
+    for (uint32_t triangle : leaf->triangles) {
+        HitTestTreeTriangle(triangle, query);
+    }
+}
+
 void HitTestTree(const mbspitem_t* node, const plane_t& plane, SHitTreeQuery& query) {
     // Loaded trees are checked when read; the depth bound keeps a damaged one from recursing
     // without end.
@@ -433,9 +439,7 @@ void HitTestTree(const mbspitem_t* node, const plane_t& plane, SHitTreeQuery& qu
         return;
     }
     if (node->IsLeaf()) {
-        for (uint32_t triangle : static_cast<const mleaf_t*>(node)->triangles) {
-            HitTestTreeTriangle(triangle, query);
-        }
+        HitTestLeafTriangles(static_cast<const mleaf_t*>(node), query);
         return;
     }
     const auto* interior = static_cast<const mnode_t*>(node);
@@ -452,9 +456,7 @@ void HitTestTreeSegment(const mbspitem_t* node, const SVector& p, const SVector&
         return;
     }
     if (node->IsLeaf()) {
-        for (uint32_t triangle : static_cast<const mleaf_t*>(node)->triangles) {
-            HitTestTreeTriangle(triangle, query);
-        }
+        HitTestLeafTriangles(static_cast<const mleaf_t*>(node), query);
         return;
     }
     const auto* interior = static_cast<const mnode_t*>(node);

@@ -3,32 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "app/CGraphicsData.h"
 #include "app/CServerData.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
-#include "sys/classlib/CArchive.h"
-#include "sys/classlib/CMemFile.h"
+#include "tests/support/ArchiveBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using tarvex::test::Bytes;
 
 Bytes Store(CObject& section) {
-    CMemFile file(256);
-    {
-        CArchive ar(&file, CArchive::store);
-        section.Serialize(ar);
-        ar.Close();
-    }
-    const auto length = static_cast<size_t>(file.GetLength());
-    uint8_t* raw = file.Detach();
-    Bytes bytes(raw, raw + length);
-    std::free(raw);
-    return bytes;
+    return tarvex::test::StoreArchive([&](CArchive& ar) { section.Serialize(ar); });
 }
 
 TEST(ConfigArchiveTest, EachSectionStoresItsIntegersAsWords) {
