@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "app/SFrontEndHooks.h"
@@ -75,11 +76,15 @@ protected:
         SFrontEndHooks::Install(nullptr);
     }
 
-    // The pages reach the program's one hub, so the application runs on it too.
+    // The pages reach the program's one hub, so the application runs on it too. Earlier tests
+    // of this process made it wherever they ran and left their officers and paths in it; the
+    // walk (in its copy of the process) starts on one made anew as the program makes it, in the
+    // folder that holds Home, which it settles in.
     ScriptedApp& MakeScriptedApp() {
         SGameObjects* hub = SGameObjects::Instance();
-        // A hub made earlier in this process moved into another folder.
-        std::filesystem::current_path(Home());
+        hub->~SGameObjects();
+        std::filesystem::current_path(m_folder);
+        new (hub) SGameObjects();
         auto* app = new ScriptedApp(hub);
         m_app.reset(app);
         return *app;

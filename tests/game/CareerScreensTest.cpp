@@ -30,6 +30,7 @@
 #include "frontend/screens/SScreenManager.h"
 #include "sys/time/time.h"
 #include "tests/app/GameLibraryTestSupport.h"
+#include "tests/support/ProcessHubGuard.h"
 #include "ui/SDC.h"
 #include "ui/SDIB.h"
 #include "ui/widgets/SButton.h"
@@ -71,6 +72,8 @@ class CareerScreensTest : public tarvex::test::GameLibraryTest {
 protected:
     void SetUp() override {
         GameLibraryTest::SetUp();
+        // The pages write the officer file where they run, as the program does in Home.
+        fs::current_path(m_folder);
         SOfficerRecords::Install();
         sys::time::SetFakeTicks(m_dwNow);
         m_pHub->m_pGameDLL = new SGameDLL(tarvex::test::PlaceGameLibrary(tarvex::test::StandInGameLibrary(),
@@ -215,6 +218,7 @@ protected:
     }
 
     SGameObjects* m_pHub = SGameObjects::Instance();
+    tarvex::test::ProcessHubGuard m_hubGuard;
     uint32_t m_dwNow = 5000;
     SString m_savedBasePath;
     SHunterInfo m_officer{"Al"};
