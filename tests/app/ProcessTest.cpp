@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -39,12 +40,15 @@ void WriteText(const fs::path& path, const std::string& text) {
 
 using tarvex::test::CopyDemoHome;
 
+const std::string kBuiltProgram = std::string(TARVEX_TEST_BINARY_DIR) + "/../tarvex";
+const std::string kBuiltGameLibrary = std::string(TARVEX_TEST_BINARY_DIR) + "/../game/VQ9Game.so";
+
 // Starts the program in the background through the shell, which keeps its process id in
 // "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the
 // program's own settings; "env -u NAME" there takes a variable away.
 void Start(const fs::path& folder, const std::string& environment = "",
-           const std::string& videoDriver = "SDL_VIDEODRIVER=dummy", const std::string& arguments = "") {
-    const std::string program = std::string(TARVEX_TEST_BINARY_DIR) + "/../tarvex";
+           const std::string& videoDriver = "SDL_VIDEODRIVER=dummy", const std::string& arguments = "",
+           const std::string& program = kBuiltProgram) {
     const std::string f = folder.string();
     const std::string command = "( cd '" + f + "' && " + environment + " " + videoDriver +
                                 " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
@@ -75,7 +79,7 @@ protected:
     void SetUp() override {
         m_folder = tarvex::test::MakeScratchFolder("Process");
         fs::create_directories(m_folder / "Home");
-        fs::copy_file(std::string(TARVEX_TEST_BINARY_DIR) + "/../game/VQ9Game.so", m_folder / "Home" / "VQ9Game.so");
+        fs::copy_file(kBuiltGameLibrary, m_folder / "Home" / "VQ9Game.so");
     }
     fs::path m_folder;
 };
@@ -179,12 +183,61 @@ TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
     fs::remove_all(m_folder);
 }
 
+// A folder under the system's temporary folder that every user may enter and read, for a program
+// run as another user: the build folder may lie where only its owner can enter (a checkout in
+// root's home). Removed with the object.
+class SharedScratch {
+public:
+    SharedScratch() {
+        std::random_device random;
+        do
+            m_path = fs::temp_directory_path() / ("tarvex-process-" + std::to_string(random()));
+        while (!fs::create_directory(m_path));
+    }
+    ~SharedScratch() {
+        // A folder the test took the write permission from still holds files to remove.
+        std::error_code ignored;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_path, ignored)) {
+            if (entry.is_directory(ignored))
+                fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        }
+        fs::remove_all(m_path, ignored);
+    }
+    SharedScratch(const SharedScratch&) = delete;
+    SharedScratch& operator=(const SharedScratch&) = delete;
+    const fs::path& Path() const { return m_path; }
+
+    // Every folder and file below, the folder itself too, readable by all and written by the
+    // owner alone; folders and programs may be entered and run by all.
+    void OpenToReading() const {
+        const auto open = [](const fs::path& path) {
+            const bool runs = fs::is_directory(path) ||
+                              (fs::status(path).permissions() & fs::perms::owner_exec) != fs::perms::none;
+            fs::permissions(path, runs ? fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                             fs::perms::others_read | fs::perms::others_exec
+                                       : fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                             fs::perms::others_read);
+        };
+        open(m_path);
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_path))
+            open(entry.path());
+    }
+
+private:
+    fs::path m_path;
+};
+
 // A Home folder that cannot be written to: the game runs on what it read, says so once, and
 // every file there stays byte for byte, also after a session that would have saved. Root may
-// write anywhere, so there the game runs as the unprivileged user "nobody".
+// write anywhere, so there the game runs as the unprivileged user "nobody", from a folder of its
+// own that "nobody" can reach with the program and its library.
 TEST_F(ProcessTest, AReadOnlyHomeKeepsEveryFileAsItWas) {
-    const fs::path home = m_folder / "Home";
+    const SharedScratch scratch;
+    const fs::path folder = scratch.Path();
+    const fs::path home = folder / "Home";
     CopyDemoHome(home);
+    fs::copy_file(kBuiltGameLibrary, home / "VQ9Game.so", fs::copy_options::overwrite_existing);
+    fs::copy_file(kBuiltProgram, folder / "tarvex");
     fs::copy_file(fs::path(TARVEX_TEST_DATA) / ".." / "fuzz" / "corpus" / "officer_file_fuzz" / "several_officers",
                   home / "player.cfg");
     WriteText(home / "default.cfg", "set cfg_sysprofile \"3\"\r\nset gfx_software \"0\"\r\n");
@@ -194,27 +247,27 @@ TEST_F(ProcessTest, AReadOnlyHomeKeepsEveryFileAsItWas) {
     if (std::system("test \"$(id -u)\" = 0") == 0) {
         if (std::system("command -v setpriv >/dev/null") != 0)
             GTEST_SKIP() << "running as root without setpriv, so no folder can be read-only for the game";
-        fs::create_directories(m_folder / "config");
-        fs::permissions(m_folder / "config", fs::perms::all);
+        scratch.OpenToReading();
+        fs::create_directories(folder / "config");
+        fs::permissions(folder / "config", fs::perms::all);
         asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups env";
     } else {
         fs::permissions(home, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     }
-    Start(m_folder, asUser, "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
-    int status = WaitFor(m_folder, std::chrono::seconds(3));
-    ASSERT_EQ(status, -1) << ReadAll(m_folder / "stderr.txt");
-    Signal(m_folder, "TERM");
-    status = WaitFor(m_folder, std::chrono::seconds(20));
+    Start(folder, asUser, "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester", (folder / "tarvex").string());
+    int status = WaitFor(folder, std::chrono::seconds(3));
+    ASSERT_EQ(status, -1) << ReadAll(folder / "stderr.txt");
+    Signal(folder, "TERM");
+    status = WaitFor(folder, std::chrono::seconds(20));
     if (status == -1)
-        Signal(m_folder, "KILL");
-    fs::permissions(home, fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+        Signal(folder, "KILL");
+    EXPECT_EQ(status, 0) << ReadAll(folder / "stderr.txt");
     EXPECT_EQ(ReadAll(home / "player.cfg"), officers);
     EXPECT_EQ(ReadAll(home / "default.cfg"), settings);
     EXPECT_FALSE(fs::exists(home / "player.cfg.bad"));
     // Told once, and nothing else.
-    const std::string said = ReadAll(m_folder / "stderr.txt");
+    const std::string said = ReadAll(folder / "stderr.txt");
     const std::string notice = "\" cannot be written to.\nThe game runs on what it has read, but nothing will be saved";
     const size_t first = said.find(notice);
     EXPECT_NE(first, std::string::npos) << said;

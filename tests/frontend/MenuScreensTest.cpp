@@ -29,6 +29,7 @@
 #include "dx/display/SGraphics.h"
 #include "sys/profile.h"
 #include "sys/time/time.h"
+#include "tests/support/ProcessHubGuard.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/widgets/SButton.h"
 #include "ui/SDC.h"
@@ -75,6 +76,8 @@ class MenuScreensTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_folder = tarvex::test::MakeScratchFolder("MenuScreens");
+        // The officer file is read where the pages run, as the program reads it in Home.
+        fs::current_path(m_folder);
         sys::profile::SetFile(m_folder + "/profile.ini");
         sys::time::SetFakeTicks(m_dwNow);
         SWindow::SetResourceCatalog(&m_catalog);
@@ -179,6 +182,7 @@ protected:
     int32_t m_nSavedFullScreen = 0;
     uint32_t m_dwNow = 5000;
     SGameObjects* m_pHub = SGameObjects::Instance();
+    tarvex::test::ProcessHubGuard m_hubGuard;
     SCatalog m_catalog;  // outlives the pages that hold its layouts
     SDC m_context;
     SFrontEndSetup m_setup;

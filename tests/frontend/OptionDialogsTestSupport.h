@@ -24,6 +24,7 @@
 #include "sys/profile.h"
 #include "sys/time/time.h"
 #include "tests/app/ConfigTestSupport.h"
+#include "tests/support/ProcessHubGuard.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/SDialog.h"
 #include "ui/SGraphicsHost.h"
@@ -182,6 +183,7 @@ protected:
     std::string m_folder;
     tarvex::test::TestEnvironmentGuard m_guard;
     SGameObjects* m_pHub = SGameObjects::Instance();
+    tarvex::test::ProcessHubGuard m_hubGuard;
     SCatalog m_catalog;
     SGraphics m_graphics;
     SGraphicsHost m_host{&m_graphics};

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "app/SFrontEndHooks.h"
@@ -75,14 +76,15 @@ protected:
         SFrontEndHooks::Install(nullptr);
     }
 
-    // The pages reach the program's one hub, so the application runs on it too.
+    // The pages reach the program's one hub, so the application runs on it too. Earlier tests
+    // of this process made it wherever they ran and left their officers and paths in it; the
+    // walk (in its copy of the process) starts on one made anew as the program makes it, in the
+    // folder that holds Home, which it settles in.
     ScriptedApp& MakeScriptedApp() {
         SGameObjects* hub = SGameObjects::Instance();
-        // A hub made earlier in this process moved into another folder, or, made by another
-        // test where there was no Home folder, holds that the program has none.
-        std::filesystem::current_path(Home());
-        hub->m_sStartDir = m_folder.c_str();
-        hub->m_bInHome = 1;
+        hub->~SGameObjects();
+        std::filesystem::current_path(m_folder);
+        new (hub) SGameObjects();
         auto* app = new ScriptedApp(hub);
         m_app.reset(app);
         return *app;

@@ -30,6 +30,7 @@
 #include "frontend/screens/SScreenManager.h"
 #include "sys/time/time.h"
 #include "tests/app/GameLibraryTestSupport.h"
+#include "tests/support/ProcessHubGuard.h"
 #include "ui/SDC.h"
 #include "ui/SDIB.h"
 #include "ui/widgets/SButton.h"
@@ -71,6 +72,8 @@ class CareerScreensTest : public tarvex::test::GameLibraryTest {
 protected:
     void SetUp() override {
         GameLibraryTest::SetUp();
+        // The pages write the officer file where they run, as the program does in Home.
+        fs::current_path(m_folder);
         SOfficerRecords::Install();
         sys::time::SetFakeTicks(m_dwNow);
         m_pHub->m_pGameDLL = new SGameDLL(tarvex::test::PlaceGameLibrary(tarvex::test::StandInGameLibrary(),
@@ -215,6 +218,7 @@ protected:
     }
 
     SGameObjects* m_pHub = SGameObjects::Instance();
+    tarvex::test::ProcessHubGuard m_hubGuard;
     uint32_t m_dwNow = 5000;
     SString m_savedBasePath;
     SHunterInfo m_officer{"Al"};
@@ -508,6 +512,50 @@ TEST_F(CareerScreensTest, ARangeMissedIsNotPassedAndQualifiesNothing) {
     EXPECT_EQ(m_officer.m_bQualifiedPistol, 1);  // a qualification once won stays
     EXPECT_STREQ(GetLevelScoreText(&m_officer, 1).GetString(), "N/A");
     m_pHub->m_pGameItems->m_sBasePath = savedItemsBase;
+}
+
+TEST_F(CareerScreensTest, EachRangeQualifiesFromItsOwnWeaponsScoreOn) {
+    // The shipped qualifying scores: pistol 70, shotgun 60, MP5 65, sniper rifle 80. With a
+    // hundred rounds each hit is one point of the score, so a range is played just below, at and
+    // just above its weapon's score.
+    Touch("maps/targetrange.gmx");
+    for (const char* weapon : {"Pistol9mm", "Shotgun", "MP5", "Sniper"})
+        Library(weapon)->SetOrAppendInt("Rounds", 100);
+    const struct {
+        int level;
+        int hits;
+        bool passed;
+        int32_t SHunterInfo::*qualified;
+        int32_t SHunterInfo::*score;
+    } cases[] = {
+        {0, 69, false, &SHunterInfo::m_bQualifiedPistol, &SHunterInfo::m_iScorePistol},
+        {0, 70, true, &SHunterInfo::m_bQualifiedPistol, &SHunterInfo::m_iScorePistol},
+        {0, 71, true, &SHunterInfo::m_bQualifiedPistol, &SHunterInfo::m_iScorePistol},
+        {1, 59, false, &SHunterInfo::m_bQualifiedShotgun, &SHunterInfo::m_iScoreShotgun},
+        {1, 60, true, &SHunterInfo::m_bQualifiedShotgun, &SHunterInfo::m_iScoreShotgun},
+        {1, 61, true, &SHunterInfo::m_bQualifiedShotgun, &SHunterInfo::m_iScoreShotgun},
+        {2, 64, false, &SHunterInfo::m_bQualifiedMP5, &SHunterInfo::m_iScoreMP5},
+        {2, 65, true, &SHunterInfo::m_bQualifiedMP5, &SHunterInfo::m_iScoreMP5},
+        {2, 66, true, &SHunterInfo::m_bQualifiedMP5, &SHunterInfo::m_iScoreMP5},
+        {3, 79, false, &SHunterInfo::m_bQualifiedSniper, &SHunterInfo::m_iScoreSniper},
+        {3, 80, true, &SHunterInfo::m_bQualifiedSniper, &SHunterInfo::m_iScoreSniper},
+        {3, 81, true, &SHunterInfo::m_bQualifiedSniper, &SHunterInfo::m_iScoreSniper},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "level " << c.level << ", " << c.hits << " hits");
+        // The range is open and not passed yet, and its weapon not qualified.
+        m_officer.m_iHighestPassedLevel = c.level - 1;
+        m_officer.*c.qualified = 0;
+        AskingScenario* page = Scenario(c.level);
+        ASSERT_NE(page, nullptr);
+        page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
+        ASSERT_EQ(page->GetTargetScreen(), 11);
+        EXPECT_EQ(PlayRange(c.hits), 100);
+        EXPECT_EQ(m_officer.*c.score, c.hits);
+        EXPECT_EQ(m_officer.*c.qualified != 0, c.passed);
+        EXPECT_EQ(m_officer.m_iHighestPassedLevel, c.passed ? c.level : c.level - 1);
+        m_pManager->SwitchTo(3);
+    }
 }
 
 }  // namespace

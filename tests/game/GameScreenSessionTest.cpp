@@ -23,6 +23,7 @@
 #include "render/SD3D6Parser.h"
 #include "sys/time/time.h"
 #include "tests/app/GameLibraryTestSupport.h"
+#include "tests/support/ProcessHubGuard.h"
 #include "ui/SDC.h"
 
 namespace {
@@ -80,6 +81,7 @@ protected:
     }
 
     SGameObjects* m_hub = SGameObjects::Instance();
+    tarvex::test::ProcessHubGuard m_hubGuard;
 };
 
 TEST_F(GameScreenSessionTest, ASessionStartsWithItsDisplayAndEndsOnExit) {

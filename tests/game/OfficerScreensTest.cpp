@@ -27,6 +27,7 @@
 #include "sys/profile.h"
 #include "sys/time/time.h"
 #include "tests/app/GameLibraryTestSupport.h"
+#include "tests/support/ProcessHubGuard.h"
 #include "ui/SDC.h"
 #include "ui/widgets/SEditBox.h"
 #include "ui/widgets/STextCtrl.h"
@@ -175,6 +176,7 @@ protected:
     }
 
     SGameObjects* m_pHub = SGameObjects::Instance();
+    tarvex::test::ProcessHubGuard m_hubGuard;
     uint32_t m_dwNow = 5000;
     SString m_savedBasePath;
     SCatalog m_catalog;
