@@ -8,6 +8,7 @@
 // The seeds in corpus/ui_files_fuzz/ are catalogs of the demo's and our own windows and sprites
 // with the pictures and tones they name, written by tools/fuzzseeds.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "dx/display/SDXDraw.h"
@@ -61,15 +62,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzzsupport::FolderInput input = fuzzsupport::SplitFolderInput(data, size);
     const fuzzsupport::InputFolder folder(kTarget, input.files);
     for (const bool asRoot : {false, true}) {
-        SCatalog catalog;
-        if (!fuzzsupport::LoadCatalog(catalog, input.head))
+        // The windows' catalog stays set while the catalog goes, as at the program's end.
+        auto catalog = std::make_unique<SCatalog>();
+        if (!fuzzsupport::LoadCatalog(*catalog, input.head))
             return 0;
-        fuzzsupport::FindFilesIn(catalog, folder.Path(), asRoot);
-        SWindow::SetResourceCatalog(&catalog);
-        fuzzsupport::AcquireEach(catalog, reinterpret_cast<uintptr_t>(&draw), [&](SResource* pResource) {
+        fuzzsupport::FindFilesIn(*catalog, folder.Path(), asRoot);
+        SWindow::SetResourceCatalog(catalog.get());
+        fuzzsupport::AcquireEach(*catalog, reinterpret_cast<uintptr_t>(&draw), [&](SResource* pResource) {
             if (auto* pWindow = dynamic_cast<SWindow*>(pResource))
                 LoadPictureSwitchers(*pWindow, folder.Path(), 0);
         });
+        catalog.reset();
         SWindow::SetResourceCatalog(nullptr);
     }
     return 0;
