@@ -74,11 +74,33 @@ inline FolderInput SplitFolderInput(const uint8_t* data, size_t size, size_t max
     return input;
 }
 
-// The folder "files" in the target's scratch folder, holding one input's files while it lives.
+// The target's folder for the input files, in memory where the machine has a folder there
+// (making files on a disk costs more than the rest of a run), removed when the process ends.
+inline std::string InputRoot(const char* target) {
+    static const struct Root {
+        explicit Root(const char* target) {
+            std::error_code error;
+            const std::filesystem::path memory = "/dev/shm";
+            const std::filesystem::path base =
+                std::filesystem::is_directory(memory, error) ? memory : std::filesystem::temp_directory_path();
+            path = base / (std::string("tarvex-") + target + "-" + std::to_string(sys::process::CurrentId()));
+            std::filesystem::remove_all(path, error);
+            std::filesystem::create_directories(path, error);
+        }
+        ~Root() {
+            std::error_code error;
+            std::filesystem::remove_all(path, error);
+        }
+        std::filesystem::path path;
+    } s_root(target);
+    return s_root.path.string();
+}
+
+// The folder "files" in the target's input root, holding one input's files while it lives.
 class InputFolder {
 public:
     InputFolder(const char* target, const std::vector<FolderFile>& files)
-        : m_path(std::filesystem::path(ScratchFolder(target)) / "files") {
+        : m_path(std::filesystem::path(InputRoot(target)) / "files") {
         Clear();
         std::error_code error;
         std::filesystem::create_directories(m_path, error);

@@ -49,12 +49,20 @@ struct Renderer {
         parser.Create(&info);
         Check(parser.CreateRaster(&record) == 1);
         parser.SetCallback4(reinterpret_cast<SParser::Callback4>(reinterpret_cast<void (*)()>(&FirstValue)));
+        // The model view's set-up chooses the texture formats, which its end keeps.
+        Check(parser.InitSession(1, &view, 0) == 1);
+        parser.EndSession(0);
     }
+    // A model view again without making its frame buffers anew (its later steps do nothing);
+    // its end frees what the input's look-ups loaded.
+    void Begin() { Check(parser.InitSession(1, &view, 1) == 1); }
+    void End() { parser.EndSession(0); }
     SDXDraw draw;
     SDXSurface primary;
     SDXSurface back;
     SRasterDeviceRecord record;
     SParserCreateInfo info;
+    SModelViewInfo view;
     SD3D6Parser parser;
 };
 
@@ -130,11 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SRendererCatalogAdapter adapter(&catalog);
     SD3D6Parser::SetCatalog(&adapter);
 
-    SD3D6Parser& parser = s_pRenderer->parser;
-    SModelViewInfo view;
-    Check(parser.InitSession(1, &view, 0) == 1);
-    Exercise(parser, catalog, input.files);
-    parser.EndSession(0);
+    s_pRenderer->Begin();
+    Exercise(s_pRenderer->parser, catalog, input.files);
+    s_pRenderer->End();
     SD3D6Parser::SetCatalog(nullptr);
     return 0;
 }

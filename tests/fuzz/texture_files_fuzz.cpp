@@ -66,7 +66,7 @@ void LoadMipRecords(const std::string& folder, const fuzzsupport::FolderInput& i
 
 // Textures of 8 x 8 pixels (levels of 8 and 4) to load layers into, from pictures of ours.
 const std::string& HostPicture(bool paletted) {
-    static const std::string s_folder = fuzzsupport::ScratchFolder(kTarget);
+    static const std::string s_folder = fuzzsupport::InputRoot(kTarget);
     static const std::string s_paths[2] = {s_folder + "/host24.bmp", s_folder + "/host8.bmp"};
     static const bool s_written = [] {
         tarvex::test::WriteFile(s_paths[0], tarvex::test::MakeBmp(8, 8, 24));

@@ -4,6 +4,7 @@
 // from the demo data of tools/makehome, cut down to a few files, or from small objects of ours.
 // Run by hand after a change of one of the formats:
 //   tarvex_fuzzseeds tests/fuzz/corpus
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -219,11 +220,11 @@ public:
         const std::vector<SeedFile> hut = {Demo(models + "hut.ssm"), Demo(models + "hut.bsp"),
                                            SmallTexture(models + "planks.stx")};
         const auto actor = [&](const char* name, const char* className, const char* modelPath,
-                               const std::vector<SeedFile>& files) {
+                               const std::vector<SeedFile>& files, SVector position = SVector(120.0f, 4.0f, -32.5f)) {
             SActor record;
             record.m_sClassName = className;
             record.m_sModelPath = modelPath;
-            record.m_vPosition = SVector(120.0f, 4.0f, -32.5f);
+            record.m_vPosition = position;
             record.m_iTargetIndex = 3;
             Write(target, name, Join(Store(record), files));
         };
@@ -234,6 +235,9 @@ public:
               {Demo("Models/Officers/officer_m.ssm")});
         actor("texture_name", "Actor", "GroundTexture-Meadow--24-0", {});
         actor("drive_letter", "D:\\hut.ssm", "C:\\hut.ssm", {});
+        // A position past every quad, and one that is not a number.
+        actor("far_position", "Actor", "", {}, SVector(3e32f, 0.0f, -3e32f));
+        actor("position_not_a_number", "Actor", "", {}, SVector(std::nanf(""), 0.0f, 64.0f));
         // The first version of the record, without the target index.
         SActor older;
         older.m_sModelPath = "Models\\Outdoor\\hut.ssm";
