@@ -16,6 +16,7 @@
 #include "app/actors/SActor.h"
 #include "assets/AssetResourceKinds.h"
 #include "assets/handlers/STextureHandler.h"
+#include "assets/models/SModel.h"
 #include "assets/models/SSMObject.h"
 #include "assets/textures/STexture.h"
 #include "assets/textures/STexture2.h"
@@ -191,6 +192,18 @@ public:
                          home_outdoor::kCrateHandlerKey}),
                    {Demo(models + "hut.ssm"), Demo(models + "hut.bsp"), Demo(models + "crate.ssm"),
                     Demo(models + "crate.bsp"), SmallTexture(models + "crate.stx"), SmallTexture(models + "planks.stx")}));
+
+        // The hut's model resource with an empty entry before its frame.
+        SCatalog gap;
+        Load(gap, only({home_outdoor::kHutHandlerKey}));
+        auto* pModel = new SModel;
+        pModel->m_strName = "Hut";
+        pModel->AddFrame(nullptr);
+        auto* pFrame = new SModelFrame;
+        pFrame->m_strName = (std::string("SSM:") + home_outdoor::kHutHandlerKey).c_str();
+        pModel->AddFrame(pFrame);
+        gap.AddItem(NewItem(kKindModel, "Models", "Hut", pModel));
+        Write(target, "model_frame_gap", Join(Store(gap), {Demo(models + "hut.ssm"), Demo(models + "hut.bsp")}));
 
         // A list of one tree that stands for its parent, whose parent names it back, and a
         // detail texture drawn from a list.
