@@ -4,9 +4,9 @@
 // archive, a file of its own) and then the files the folder holds, each written as
 //   kFileMark <path relative to the folder> "\n" <bytes>
 // (kFileMark also ends the leading part). The folder is filled for one input and emptied after
-// it; a path that is empty, absolute, climbs out with "..", or names a special folder is left
-// out, so nothing outside the folder is written. The seed writer, tools/fuzzseeds, joins inputs
-// the same way.
+// it; a path that is empty, absolute, climbs out with "..", or holds a drive colon is left out,
+// so nothing outside the folder is written. The seed writer, tools/fuzzseeds, joins inputs the
+// same way.
 
 #include <cstddef>
 #include <cstdint>

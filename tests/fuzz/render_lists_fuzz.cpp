@@ -55,7 +55,11 @@ struct Renderer {
     }
     // A model view again without making its frame buffers anew (its later steps do nothing);
     // its end frees what the input's look-ups loaded.
-    void Begin() { Check(parser.InitSession(1, &view, 1) == 1); }
+    // Textures load their detail textures, as on a device with a second texture stage.
+    void Begin() {
+        Check(parser.InitSession(1, &view, 1) == 1);
+        parser.m_ModelView.Field(model_view_fields::kMultiTexture) = 1;
+    }
     void End() { parser.EndSession(0); }
     SDXDraw draw;
     SDXSurface primary;

@@ -178,7 +178,16 @@ public:
         for (const char* face : {"sky_front", "sky_left", "sky_back", "sky_right", "sky_top", "fog_front", "fog_left",
                                  "fog_back", "fog_right", "fog_top", "water"})
             sky.push_back(SmallTexture(outdoor + face + ".stx"));
-        Write(target, "sky_box", Join(only({"Sky_Background-Outdoor--22-0"}), sky));
+        // With the water texture the renderer takes when the sky box names none.
+        SCatalog skyBox;
+        Load(skyBox, only({"Sky_Background-Outdoor--22-0"}));
+        auto* pWater = new STextureHandler();
+        pWater->SetEntryName("water.stx", -1);
+        pWater->SetEntryParamsA(-1, 1, 365);
+        pWater->SetCurrentIndex(0);
+        skyBox.AddItem(NewItem(kKindTextureHandler, "GroundTexture", "Water1", pWater));
+        sky.push_back(SmallTexture(outdoor + "water.stx", {}, "water.stx"));
+        Write(target, "sky_box", Join(Store(skyBox), sky));
         std::vector<SeedFile> overlays;
         std::vector<std::string> overlayKeys;
         for (const char* name : {"nv_1", "ch_1", "red_flash"}) {
