@@ -16,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include "sys/window/headless/headless_dialogs.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace fuzzsupport {
@@ -97,6 +98,8 @@ inline std::string InputRoot(const char* target) {
 }
 
 // The folder "files" in the target's input root, holding one input's files while it lives.
+// The message boxes the readers showed for the files are forgotten with them: the headless
+// record of every box would otherwise grow from input to input.
 class InputFolder {
 public:
     InputFolder(const char* target, const std::vector<FolderFile>& files)
@@ -111,7 +114,10 @@ public:
                 WriteFile(path.string(), reinterpret_cast<const uint8_t*>(file.bytes.data()), file.bytes.size());
         }
     }
-    ~InputFolder() { Clear(); }
+    ~InputFolder() {
+        Clear();
+        sys::dialogs::headless::Reset();
+    }
     InputFolder(const InputFolder&) = delete;
     InputFolder& operator=(const InputFolder&) = delete;
 
