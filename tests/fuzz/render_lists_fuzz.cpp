@@ -91,6 +91,12 @@ void LoadSkyBox(SD3D6Parser& parser, const SCatalogItem& handler) {
         Check(faces == 0 || faces == 5);
     }
     parser.m_Tags.RemoveAll();
+    // A map without a sky box, its background colour given as the handler's file name.
+    SMapKR5Tag solid{"SolidColorRGB", handler.GetFileName().GetString(), 0};
+    parser.m_Tags.Add(&solid);
+    parser.LoadBackground();
+    Check(parser.m_pSkyFaces[0] == nullptr);
+    parser.m_Tags.RemoveAll();
     delete parser.LoadSSMModelsFromHandler(handler.GetName().GetString(), handler.GetFileName().GetString());
 }
 
@@ -142,6 +148,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SRendererCatalogAdapter adapter(&catalog);
     SD3D6Parser::SetCatalog(&adapter);
 
+    // The game screen's model switches (trees built at first drawing instead of read, the
+    // second loading mark) follow the input's length, so both ways are fuzzed.
+    SD3D6Parser::s_bGenModelBSP = static_cast<int32_t>(size & 1);
+    SD3D6Parser::s_bSecondModelMark = static_cast<int32_t>((size >> 1) & 1);
     s_pRenderer->Begin();
     Exercise(s_pRenderer->parser, catalog, input.files);
     s_pRenderer->End();

@@ -33,6 +33,7 @@ void LoadEmitter(SSoundEmitter& emitter, const std::string& folder) {
     const bool found = emitter.GetFiles().GetSize() > 0 && IsFileIn(folder, emitter.GetFileName(0));
     Check(emitter.LoadFromFile(folder.c_str(), 0) == found);
     Check(!found || emitter.GetFolder() == folder.c_str());
+    Check(!emitter.LoadFromMemory(nullptr, 0));
     CStringArray folders;
     folders.Add((folder + "/missing").c_str());
     folders.Add(folder.c_str());

@@ -69,8 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzzsupport::FindFilesIn(*catalog, folder.Path(), asRoot);
         SWindow::SetResourceCatalog(catalog.get());
         fuzzsupport::AcquireEach(*catalog, reinterpret_cast<uintptr_t>(&draw), [&](SResource* pResource) {
-            if (auto* pWindow = dynamic_cast<SWindow*>(pResource))
+            if (auto* pWindow = dynamic_cast<SWindow*>(pResource)) {
+                // Asked to load again from the folder, as a page shown a second time is.
+                pWindow->LoadFromFile(folder.Path().c_str(), 0);
                 LoadPictureSwitchers(*pWindow, folder.Path(), 0);
+            }
         });
         catalog.reset();
         SWindow::SetResourceCatalog(nullptr);

@@ -356,7 +356,8 @@ public:
                    {Demo("Graphics/hunthand.bmp", "hunthand.bmp")}));
 
         // A page of ours: its own picture and tone by file, picture switchers by file and by
-        // catalog name, and a sprite of two frames, one at half size.
+        // catalog name, and a sprite of three frames, one at half size and one whose picture
+        // is cut short.
         SCatalog catalog;
         auto* pPage = new SScreen;
         pPage->Create(nullptr, "", 0, sys::RECT{0, 0, 320, 240}, nullptr, 0, nullptr);
@@ -375,7 +376,7 @@ public:
         auto* pSprite = new SSprite;
         pSprite->SetName("Badge");
         pSprite->SetDoubleSize(1);
-        for (const char* file : {"officer_blue.bmp", "officer_grey.bmp"}) {
+        for (const char* file : {"officer_blue.bmp", "officer_grey.bmp", "broken.bmp"}) {
             auto* pFrame = new SFrame;
             pFrame->SetFileName(file);
             pFrame->SetFrameRect(sys::RECT{0, 0, 8, 8});
@@ -388,7 +389,7 @@ public:
         Write(target, "page_files",
               Join(Store(catalog), {Demo("arrow_up_n.bmp", "panel.bmp"), Demo("officer_blue.bmp"),
                                     Demo("officer_grey.bmp"), Demo("officer_grey.bmp", "officer_grey_lo.bmp"),
-                                    Demo("interface_click.wav")}));
+                                    Demo("interface_click.wav"), SeedFile{"broken.bmp", Bytes{'B', 'M', 9, 0, 0}}}));
     }
 
 private:
