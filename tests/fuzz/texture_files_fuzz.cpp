@@ -3,8 +3,8 @@
 // input's files, where "t.skn" is the skin looked for beside the picture and "t.mip" a packed
 // mip file. The picture is read as an 8-bit texture in both builds; the mip file's first two
 // records are read alone and through the open-file cache; and the picture is loaded into each
-// level of the colour, the alpha and both of textures in the palette, 16-bit, alpha and 32-bit
-// formats. A texture read has sides the readers accept and a level chain; nothing may crash,
+// level of textures in the palette, 16-bit, alpha and 32-bit formats, as the level's colour, its
+// alpha or both (which, the input's length decides). A texture read has sides the readers accept and a level chain; nothing may crash,
 // leak, or read past a file.
 //
 // The seeds in corpus/texture_files_fuzz/ are pictures, skins and mip files of our writers,
@@ -77,10 +77,13 @@ const std::string& HostPicture(bool paletted) {
     return s_paths[paletted ? 1 : 0];
 }
 
-void LoadLayers(const std::string& folder) {
+// Each level takes one of the three loads, which one turning with the level, the format and
+// `turn` (a picture may claim a size that takes long to read: it is read once a level).
+void LoadLayers(const std::string& folder, size_t turn) {
     const std::string picture = folder + "/t.bmp";
     for (const char* line : {tarvex::test::kPalette8, tarvex::test::kRGB565, tarvex::test::kARGB4444,
                              tarvex::test::kARGB8888}) {
+        ++turn;
         STexture2 host;
         Check(host.ImportImage(HostPicture(line == tarvex::test::kPalette8).c_str(), STexFormat::Parse(line)) == 1);
         STexFormat* format = host.GetFormat(0);
@@ -90,9 +93,17 @@ void LoadLayers(const std::string& folder) {
         if (line == tarvex::test::kRGB565 || line == tarvex::test::kARGB8888)
             format->SetLayerRGBLock(1, 1);
         for (int16_t layer = 0; layer < format->GetMIPDepth(); ++layer) {
-            format->LoadLayerRGB(layer, picture.c_str());
-            format->LoadLayerAlpha(layer, picture.c_str());
-            format->LoadLayerRGBA(layer, picture.c_str());
+            switch ((turn + static_cast<size_t>(layer)) % 3) {
+            case 0:
+                format->LoadLayerRGB(layer, picture.c_str());
+                break;
+            case 1:
+                format->LoadLayerAlpha(layer, picture.c_str());
+                break;
+            default:
+                format->LoadLayerRGBA(layer, picture.c_str());
+                break;
+            }
         }
     }
 }
@@ -107,6 +118,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzzsupport::InputFolder folder(kTarget, input.files);
     LoadBitmaps(folder.Path());
     LoadMipRecords(folder.Path(), input);
-    LoadLayers(folder.Path());
+    LoadLayers(folder.Path(), size);
     return 0;
 }
