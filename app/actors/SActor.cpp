@@ -48,6 +48,16 @@ const FlagName* FindFlag(const char* name) {
     return nullptr;
 }
 
+// The 32-metre quad of a coordinate. A stored position may be anywhere: one past the range of
+// the whole-metre count reads as its end, one that is not a number as 0.
+int QuadOf(float coordinate) {
+    if (std::isnan(coordinate)) {
+        return 0;
+    }
+    const float metres = std::fmax(std::fmin(coordinate, 2147483520.0f), -2147483648.0f);
+    return static_cast<int>(metres) / 32;
+}
+
 // The actor side of actor sounds: viewpoint, velocity and family relation.
 class ActorSoundHost : public SActorSoundHost {
 public:
@@ -130,8 +140,8 @@ void SActor::Describe(CStringList* lines) {
     CString text;
     text.Format("Actor: %s", m_sClassName.GetString());
     lines->AddTail(text);
-    text.Format("Position [M]:\t%s (Quad %d, %d)", m_vPosition.ToString().GetString(),
-                static_cast<int>(m_vPosition.x) / 32, static_cast<int>(m_vPosition.z) / 32);
+    text.Format("Position [M]:\t%s (Quad %d, %d)", m_vPosition.ToString().GetString(), QuadOf(m_vPosition.x),
+                QuadOf(m_vPosition.z));
     lines->AddTail(text);
     const struct {
         const char* format;

@@ -72,7 +72,9 @@ void SRendererCatalogAdapter::GetModelFrameTexts(SResource* model, std::vector<S
         return;
     }
     for (int i = 0; i < frames->GetFrameCount(); ++i) {
-        texts.emplace_back(frames->GetFrame(i)->m_strName.GetString());
+        // A stored frame list may hold an empty entry, which names no file.
+        const SModelFrame* frame = frames->GetFrame(i);
+        texts.emplace_back(frame != nullptr ? frame->m_strName.GetString() : "");
     }
 }
 

@@ -11,6 +11,7 @@
 #include "tests/support/ScratchFolder.h"
 #include "tests/ui/WindowTestSupport.h"
 #include "ui/SScreen.h"
+#include "ui/widgets/SMultiImage.h"
 
 using namespace windowtest;
 using tarvex::test::Bytes;
@@ -202,6 +203,28 @@ TEST_F(WindowResourcesTest, WhatAWindowMadeFromFilesGoesAtUnloadWithOrWithoutACa
         w.reset();
         EXPECT_EQ(CountedImage::s_alive, 0) << c.screen << (c.catalog != nullptr);
     }
+    SWindow::SetResourceCatalog(nullptr);
+}
+
+TEST_F(WindowResourcesTest, APictureSwitcherGivesBackWhatItHeldBeforeLoadingEveryPicture) {
+    const std::string folder = tarvex::test::MakeScratchFolder("windows");
+    SResourceFactory::RegisterKind<CountedImage>(kKindImage);
+    WriteImageFile(folder + "/a.bmp", 1, 1);
+    WriteImageFile(folder + "/b.bmp", 1, 1);
+    SCatalog catalog;
+    SWindow::SetResourceCatalog(&catalog);
+    {
+        SMultiImage pictures;
+        pictures.AddResourceName("a.bmp");
+        pictures.AddResourceName("b.bmp");
+        ASSERT_TRUE(pictures.LoadFromFile(folder.c_str(), 0));
+        EXPECT_EQ(CountedImage::s_alive, 1);  // the current picture
+        pictures.LoadAllImages(folder.c_str());
+        EXPECT_EQ(CountedImage::s_alive, 2);
+        pictures.LoadAllImages(folder.c_str());
+        EXPECT_EQ(CountedImage::s_alive, 2);
+    }
+    EXPECT_EQ(CountedImage::s_alive, 0);
     SWindow::SetResourceCatalog(nullptr);
 }
 

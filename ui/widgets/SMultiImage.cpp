@@ -122,6 +122,10 @@ bool SMultiImage::LoadFromMemory(CStringArray* pSearchFolders, uintptr_t dwFlags
 
 void SMultiImage::LoadAllImages(const char* pszFolder) {
     m_strFolder = pszFolder;
+    // The pictures held so far (the current one, or an earlier load of them all) are given
+    // back before the array is refilled.
+    for (int i = 0; i < m_pResArray->GetSize(); ++i)
+        ReleaseImage(m_pResArray->GetAt(i));
     m_pResArray->RemoveAll();
     CStringList& names = GetResourceNames();
     SResourceFactory factory;

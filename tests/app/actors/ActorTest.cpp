@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 #include "app/actors/SActorWorld.h"
 #include "assets/models/SSMHandle.h"
@@ -100,6 +102,27 @@ TEST(ActorTest, DescribeListsTheStateOfAFreshActor) {
     EXPECT_STREQ(lines.GetAt(lines.FindIndex(9)).GetString(), "Speed %: 1.000000 (Energy 100.000000)");
     EXPECT_STREQ(lines.GetAt(lines.FindIndex(10)).GetString(), "Grounded: No");
     EXPECT_STREQ(lines.GetTail().GetString(), "");
+}
+
+// A stored position may hold any float: past the whole-metre range a quad reads as the end of
+// that range, and a coordinate that is not a number as quad 0.
+TEST(ActorTest, DescribeNamesAQuadForEveryPosition) {
+    const struct {
+        float x, z;
+        const char* quads;
+    } rows[] = {
+        {100.0f, -33.5f, "(Quad 3, -1)"},
+        {3e32f, -3e32f, "(Quad 67108860, -67108864)"},
+        {std::nanf(""), 64.0f, "(Quad 0, 2)"},
+    };
+    for (const auto& row : rows) {
+        SActor actor;
+        actor.m_vPosition = SVector(row.x, 0.0f, row.z);
+        CStringList lines;
+        actor.Describe(&lines);
+        const std::string position = lines.GetAt(lines.FindIndex(1)).GetString();
+        EXPECT_EQ(position.substr(position.rfind('(')), row.quads) << position;
+    }
 }
 
 TEST(ActorTest, AnglesAreClampedToTheirLimitsAndYawIsRelative) {
