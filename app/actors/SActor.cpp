@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <strings.h>
 
 #include "app/actors/SActorWorld.h"
 #include "assets/models/SSMHandle.h"
 #include "assets/models/SSMObject.h"
 #include "core/SDataCollection.h"
 #include "sys/classlib/CArchive.h"
+#include "sys/text.h"
 #include "sys/classlib/CStringList.h"
 
 IMPLEMENT_SERIAL(SActor, CObject, 1)
@@ -41,7 +41,7 @@ const FlagName* FindFlag(const char* name) {
         return nullptr;
     }
     for (const FlagName& flag : kFlagNames) {
-        if (strcasecmp(flag.name, name) == 0) {
+        if (sys::text::EqualNoCase(flag.name, name)) {
             return &flag;
         }
     }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
-#include <strings.h>
 
 #include "app/CTarvexApp.h"
 #include "app/SGameObjects.h"
@@ -14,6 +13,7 @@
 #include "frontend/screens/SAppScreen.h"
 #include "dx/display/SGraphics.h"
 #include "sys/profile.h"
+#include "sys/text.h"
 #include "ui/SDisplayHost.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/SSurfaceDC.h"
@@ -397,7 +397,7 @@ void SUpdateDlg::ReadPatchList() {
             while (!path.empty() && (path.back() == '\r' || path.back() == ' '))
                 path.pop_back();
             const size_t slash = path.rfind('/');
-            if (strcasecmp(version.c_str(), m_strVersion.c_str()) != 0 || kind != m_iInstallKind ||
+            if (!sys::text::EqualNoCase(version, m_strVersion) || kind != m_iInstallKind ||
                 slash == std::string::npos || !IsSafeFileName(path.substr(slash + 1)))
                 continue;
             m_PatchList.push_back(path);
