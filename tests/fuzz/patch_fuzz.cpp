@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (!dialog.IsDone() && dialog.IsInformationMode() && dialog.m_iIndex == 0 &&
            std::chrono::steady_clock::now() < end) {
         dialog.OnTimer(SUpdateDlg::kTimerId);
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        std::this_thread::yield();
     }
     Check(dialog.GetPatchList().size() <= 256);
     for (const std::string& patch : dialog.GetPatchList())
