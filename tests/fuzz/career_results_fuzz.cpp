@@ -1,6 +1,7 @@
 // Fuzz target of what the career reads from the game-logic library's definitions: any bytes as
 // the lines of the library's object script, read line by line as the library's parser reads
-// them. Then, for a current officer whose level index the "Results" definition names:
+// them. Then, for a current officer who carries the library's inventory items and whose level
+// index the "Results" definition names:
 // - the range session's rules (the stand-in library's ReadRangeRules) for the level the host's
 //   player definition gives, and the weapon scores it makes of them;
 // - the host's scores callback handed those scores, a copy of every definition and the
@@ -11,8 +12,8 @@
 // crash, a sanitizer report, a leak) is a finding.
 //
 // The seeds in corpus/career_results_fuzz/ are the stand-in library's own script and results
-// as its range files them, written by the disabled test
-// CareerFuzzSeedsTest.DISABLED_WriteCareerFuzzSeeds in tests/tools.
+// as its range files them, checked against their writers by
+// ReaderSeedCorpusTest in tests/tools (TARVEX_UPDATE_REFERENCES=1 writes them anew).
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -110,9 +111,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SObjectDefList objects;
     ParseLines(objects, std::string(reinterpret_cast<const char*>(data), size));
 
+    // The officer carries the library's inventory items, which results of the same name update.
     SHunterInfoList officers;
     auto* officer = new SHunterInfo("Officer");
     officers.AddTail(officer);
+    for (POSITION pos = objects.GetHeadPosition(); pos != nullptr;) {
+        const SObjectDef* def = objects.GetNext(pos);
+        if (def->IsKindOf("InvItem") || def->IsKindOf("InvWeapon"))
+            officer->TakeItem(new SObjectDef(def));
+    }
     const SObjectDef* values = objects.FindByName("Results");
     officer->m_iLevelIndex = values != nullptr ? values->GetIntByName("LevelIndex") : 0;
     SGameObjects* hub = SGameObjects::Instance();

@@ -9,8 +9,8 @@
 // a finding.
 //
 // The seeds in corpus/kit_file_fuzz/ are the demo's kit file and kit files naming the library's
-// items, written by the disabled test CareerFuzzSeedsTest.DISABLED_WriteCareerFuzzSeeds in
-// tests/tools; the build's demo "DefEquip.cfg" joins them.
+// items, checked against their writers by ReaderSeedCorpusTest in tests/tools
+// (TARVEX_UPDATE_REFERENCES=1 writes them anew); the build's demo "DefEquip.cfg" joins them.
 #include <cstdint>
 #include <string>
 #include <vector>

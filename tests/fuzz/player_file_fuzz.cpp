@@ -7,7 +7,8 @@
 // else (a crash, a sanitizer report, a leak) is a finding.
 //
 // The seeds in corpus/player_file_fuzz/ are officer files written by the officer list's own
-// writer, the same as corpus/officer_file_fuzz/ (OfficerSeedCorpusTest in tests/frontend).
+// writer, those of corpus/officer_file_fuzz/, checked by ReaderSeedCorpusTest in tests/tools
+// (TARVEX_UPDATE_REFERENCES=1 writes them anew).
 #include <cstdint>
 #include <filesystem>
 #include <fstream>

@@ -6,9 +6,9 @@
 // The heads-up display is updated and the results shown and taken away. An empty file gives
 // the plain heads-up display. Nothing may crash, leak or read past a line.
 //
-// The seeds in corpus/range_layout_fuzz/ are the demo's layouts, written by the disabled test
-// CareerFuzzSeedsTest.DISABLED_WriteCareerFuzzSeeds in tests/tools; the build's demo layouts
-// join them.
+// The seeds in corpus/range_layout_fuzz/ are the demo's layouts, checked against the demo
+// generator by ReaderSeedCorpusTest in tests/tools (TARVEX_UPDATE_REFERENCES=1 writes them
+// anew); the build's demo layouts join them.
 #include <cstdint>
 #include <filesystem>
 #include <string>

@@ -6,8 +6,8 @@
 // must load again to the same driver, device and mode. Nothing may crash, leak or hang.
 //
 // The seeds in corpus/startup_fuzz/ are command lines as the launcher joins them and profiles
-// written by the display choice's own writer, written by the disabled test
-// CareerFuzzSeedsTest.DISABLED_WriteCareerFuzzSeeds in tests/tools.
+// written by the display choice's own writer, checked against their writers by
+// ReaderSeedCorpusTest in tests/tools (TARVEX_UPDATE_REFERENCES=1 writes them anew).
 #include <cstdint>
 #include <string>
 

@@ -79,6 +79,12 @@ std::string ResultsScript() {
     defs.AddTail(Def("RangeTrophy", {{"Weight", "90"}, {"Legal", "1"}}));
     defs.AddTail(Def("InvRadio", {{"Battery", "50"}}));
     defs.AddTail(Def("HunterDisplay", {{"MaxFOV", "-1"}, {"MinFOV", "nan"}}));
+    // The in-game screen's renderer settings: the heads-up display's, the scenario's (sub-game
+    // type 2) and the model flags'.
+    defs.AddTail(Def("HUD", {{"NightVisFuzzPeriod", "2.7"}}));
+    defs.AddTail(Def("SniperRange", {{"NoTerrain", "1"}, {"NoTrees", "1"}, {"GenModelBSP", "1"},
+                                     {"ConTriNormOffs", "0.5"}, {"AlphaOffset", "0.25"}}));
+    defs.AddTail(Def("ModelFlags", {{"GenModelExtData", "1"}}));
     // The last definition names the scenario whose ambient factors the in-game screen reads.
     defs.AddTail(Def("RangeAmbience", {{"AmbientFactors", "0.5, 0.25,1e3 ,-1"}}));
     return Script(defs);
@@ -118,11 +124,12 @@ std::string SavedChoice(const std::string& folder, const char* mode) {
     return ReadText(path);
 }
 
-// An information file of more patches than the dialog keeps.
+// An information file of more patches for this version and kind than the dialog keeps.
 std::string LongPatchList() {
     std::string file;
     for (int i = 0; i < 300; ++i)
-        file += "V1.0a:" + std::to_string(i % 2) + ":127.0.0.1/patches/QJB_patch" + std::to_string(i) + ".exe\r\n";
+        file += "V1.0a:" + std::to_string(i % 10 == 9 ? 1 : 0) + ":127.0.0.1/patches/QJB_patch" + std::to_string(i) +
+                ".exe\r\n";
     return file;
 }
 
