@@ -17,12 +17,10 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "app/SGameObjects.h"
 #include "app/SHostCallbacks.h"
 #include "core/SObjectDef.h"
-#include "core/SObjectParser.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SHunterInfoList.h"
 #include "frontend/career/SLevelList.h"
@@ -31,49 +29,15 @@
 #include "frontend/screens/SHistoryScreen.h"
 #include "frontend/screens/SOfficerView.h"
 #include "game/SStandInCareer.h"
-#include "sys/classlib/CArchive.h"
-#include "sys/classlib/CMemFile.h"
 #include "sys/profile.h"
 #include "sys/window/headless/headless_dialogs.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/CareerFuzzSupport.h"
 
 namespace {
 
 using fuzzsupport::Check;
 
 constexpr const char* kFallbackWeapon = "Pistol9mm";
-
-std::vector<uint8_t> Store(const SHunterInfoList& list) {
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    list.StoreRecords(ar);
-    ar.Close();
-    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
-    return bytes;
-}
-
-std::vector<uint8_t> StoreReadBack(const std::vector<uint8_t>& stored) {
-    std::vector<uint8_t> bytes = stored;
-    CMemFile file(bytes.data(), static_cast<unsigned>(bytes.size()));
-    CArchive ar(&file, CArchive::load);
-    SHunterInfoList again;
-    again.Serialize(ar);
-    return Store(again);
-}
-
-void ParseLines(SObjectDefList& objects, const std::string& text) {
-    SObjectParser parser;
-    parser.SetDefList(&objects);
-    for (size_t at = 0; at <= text.size();) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        parser.ParseLine(text.substr(at, end - at).c_str());
-        at = end + 1;
-    }
-}
 
 // The range's end of play: the weapon scores of its rules, every definition of the script and
 // the "Results" values, handed to the host.
@@ -109,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sys::dialogs::headless::Reset();
 
     SObjectDefList objects;
-    ParseLines(objects, std::string(reinterpret_cast<const char*>(data), size));
+    fuzzsupport::ParseLines(objects, std::string(reinterpret_cast<const char*>(data), size));
 
     // The officer carries the library's inventory items, which results of the same name update.
     SHunterInfoList officers;
@@ -158,8 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SGameScreen::ApplyDefinitions(&objects, scenario.GetString(),
                                   last != nullptr ? static_cast<const char*>(last->GetName()) : nullptr);
 
-    const std::vector<uint8_t> stored = Store(officers);
-    Check(StoreReadBack(stored) == stored);
+    fuzzsupport::CheckOfficersStoreAsRead(officers);
 
     hub->m_pCurrentPlayer = nullptr;
     objects.DeleteAll();

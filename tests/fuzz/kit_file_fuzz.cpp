@@ -18,35 +18,20 @@
 #include "app/SGameObjects.h"
 #include "core/STextUtil.h"
 #include "core/SObjectDef.h"
-#include "core/SObjectParser.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SHunterInfoList.h"
 #include "frontend/career/SOfficerRecords.h"
 #include "frontend/screens/SInventoryScreen.h"
 #include "game/SStandInGame.h"
-#include "sys/classlib/CArchive.h"
-#include "sys/classlib/CMemFile.h"
 #include "sys/profile.h"
 #include "sys/window/headless/headless_dialogs.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/CareerFuzzSupport.h"
 
 namespace {
 
 using fuzzsupport::Check;
 
 constexpr int kMaxKits = 4;
-
-void ParseLines(SObjectDefList& objects, const std::string& text) {
-    SObjectParser parser;
-    parser.SetDefList(&objects);
-    for (size_t at = 0; at <= text.size();) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        parser.ParseLine(text.substr(at, end - at).c_str());
-        at = end + 1;
-    }
-}
 
 void CheckKit(const SHunterInfo& officer) {
     int weapons = 0;
@@ -62,27 +47,6 @@ void CheckKit(const SHunterInfo& officer) {
         names.push_back(name);
     }
     Check(weapons <= 1 && scopes <= 1);
-}
-
-std::vector<uint8_t> Store(const SHunterInfoList& list) {
-    CMemFile file;
-    CArchive ar(&file, CArchive::store);
-    list.StoreRecords(ar);
-    ar.Close();
-    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
-    file.SeekToBegin();
-    file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
-    return bytes;
-}
-
-void CheckStoresAsRead(const SHunterInfoList& list) {
-    std::vector<uint8_t> stored = Store(list);
-    std::vector<uint8_t> bytes = stored;
-    CMemFile file(bytes.data(), static_cast<unsigned>(bytes.size()));
-    CArchive ar(&file, CArchive::load);
-    SHunterInfoList again;
-    again.Serialize(ar);
-    Check(Store(again) == stored);
 }
 
 }  // namespace
@@ -102,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
     SObjectDefList items;
-    ParseLines(items, SStandInGame::kObjectScript);
-    ParseLines(items, text);
+    fuzzsupport::ParseLines(items, SStandInGame::kObjectScript);
+    fuzzsupport::ParseLines(items, text);
 
     // No officer file: the list starts empty.
     SGameObjects* hub = SGameObjects::Instance();
@@ -114,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckKit(*officer);
 
     SObjectDefList kits;
-    ParseLines(kits, text);
+    fuzzsupport::ParseLines(kits, text);
     int count = 0;
     for (POSITION pos = kits.GetHeadPosition(); pos != nullptr && count < kMaxKits; ++count) {
         s_pPage->LoadKit(officer, kits.GetNext(pos)->GetName(), &items);
@@ -131,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(officer->m_pStoredKit->FindByName(name.GetString()) != nullptr);
         CheckKit(*officer);
     }
-    CheckStoresAsRead(*list);
+    fuzzsupport::CheckOfficersStoreAsRead(*list);
 
     hub->m_pCurrentPlayer = nullptr;
     items.DeleteAll();

@@ -19,13 +19,12 @@
 #include "app/SHostCallbacks.h"
 #include "core/SDataCollection.h"
 #include "core/SObjectDef.h"
-#include "core/SObjectParser.h"
 #include "frontend/hud/SAppLayout.h"
 #include "game/SStandInGame.h"
 #include "game/SStandInPresenter.h"
 #include "game/SStandInRange.h"
 #include "sys/profile.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/CareerFuzzSupport.h"
 #include "ui/SDC.h"
 
 namespace {
@@ -57,16 +56,7 @@ int ShowLayout(int kind, int id) {
 const SObjectDefList& LibraryObjects() {
     static SObjectDefList* s_pObjects = [] {
         auto* objects = new SObjectDefList;
-        SObjectParser parser;
-        parser.SetDefList(objects);
-        const std::string script = SStandInGame::kObjectScript;
-        for (size_t at = 0; at < script.size();) {
-            size_t end = script.find('\n', at);
-            if (end == std::string::npos)
-                end = script.size();
-            parser.ParseLine(script.substr(at, end - at).c_str());
-            at = end + 1;
-        }
+        fuzzsupport::ParseLines(*objects, SStandInGame::kObjectScript);
         return objects;
     }();
     return *s_pObjects;
