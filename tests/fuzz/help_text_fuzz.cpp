@@ -11,7 +11,8 @@
 // seconds for a megabyte here.
 //
 // The seeds in corpus/help_text_fuzz/ are the demo's help text and texts of the demo's other
-// pages, written by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools.
+// pages, written by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools,
+// and the help text repeated to the limit, checked by ReaderSeedCorpusTest there.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

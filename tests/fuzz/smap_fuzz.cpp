@@ -5,7 +5,9 @@
 // exception, a sanitizer report) is a finding.
 //
 // The seeds in corpus/smap_fuzz/ are written by our map writer, through the disabled test
-// MapWriterTest.DISABLED_WriteSmapFuzzSeeds in tests/tools.
+// MapWriterTest.DISABLED_WriteSmapFuzzSeeds in tests/tools. Whole maps, whose cell table alone
+// takes 2.75 MB, are too large to keep there: the demo Home's maps join them (see
+// CMakeLists.txt).
 #include <cstdint>
 #include <cstdlib>
 
