@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "core/SConsoleCommands.h"
 #include "core/SConsoleHost.h"
@@ -273,8 +274,9 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     const DepthGuard depth(m_iExecDepth);
     ++m_iExecFiles;
 
-    if (show)
-        response = "\n";
+    // Built up here and handed over once: a file that runs others collects their replies, and
+    // growing the reply line by line would copy it whole at every line.
+    std::string text = show ? std::string("\n") : std::string(response.GetString());
     char buffer[kFileReadSize];
     SString scratch;
     int count = 0;
@@ -290,14 +292,10 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
             if (command.IsEmpty())
                 continue;
             ExecuteLine(command, scratch);
-            if (show) {
-                response += ">";
-                response += command;
-                response += "\n";
-            }
+            if (show)
+                text.append(">").append(command.GetString()).append("\n");
             if (!scratch.IsEmpty()) {
-                response += scratch;
-                response += "\n";
+                text.append(scratch.GetString()).append("\n");
                 scratch.Empty();
             }
             ++count;
@@ -309,9 +307,10 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     file.Abort();
 
     if (show)
-        response += "\n";
+        text += "\n";
     SString summary;
     summary.Format("Executed %s [%d commands]", name, count);
-    response += summary;
+    text += summary.GetString();
+    response = text.c_str();
     return !readFailed;
 }

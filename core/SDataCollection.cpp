@@ -141,10 +141,13 @@ void SDataCollection::Serialize(CArchive& ar)
 
 void SDataCollection::Reset()
 {
+    // Only the slots kept from before need emptying; those the resize adds are made empty. The
+    // tables are thousands of slots, and the hub makes several.
+    const int kept = std::min(m_elements.GetSize(), m_initialSize);
     // The array keeps its grow-by when the collection was built with -1.
     m_elements.SetSize(m_elements.GetSize(), m_growBy);
     SetSize(m_initialSize);
-    for (int i = 0; i < m_elements.GetSize(); ++i)
+    for (int i = 0; i < kept; ++i)
         m_elements[i].Reset();
     m_highWater = -1;
 }

@@ -1,5 +1,7 @@
 #include "frontend/screens/SInventoryScreen.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,8 +68,9 @@ SString CategoryOf(const SObjectDef* item) {
     return category.IsEmpty() ? SString(kMiscCategory) : category;
 }
 
-int SizeProduct(const SObjectDef* item) {
-    return std::abs(item->GetIntByName("SlotsX")) * item->GetIntByName("SlotsY");
+// |SlotsX| x SlotsY; the sizes come from definition and officer files, so any two values.
+int64_t SizeProduct(const SObjectDef* item) {
+    return std::abs(int64_t{item->GetIntByName("SlotsX")}) * item->GetIntByName("SlotsY");
 }
 
 SString DefaultKitPath() {
@@ -122,12 +125,13 @@ void SInventoryScreen::ShowRefusal(const char* text) {
 
 void SInventoryScreen::UpdateGridSize() {
     constexpr int kHeight = 2;
-    int width = 8;
+    int64_t columns = 8;
     for (POSITION pos = Kit() != nullptr ? Kit()->GetHeadPosition() : nullptr; pos != nullptr;) {
-        const int product = SizeProduct(Kit()->GetNext(pos));
+        const int64_t product = SizeProduct(Kit()->GetNext(pos));
         if (product < 0)
-            width += -product / kHeight;
+            columns = std::min(columns - product / kHeight, int64_t{kMaxGridWidth});
     }
+    const int width = static_cast<int>(columns);
     Slots().Resize(width, kHeight);
     ShowGridPicture();
     PlaceGridOrigin();
@@ -270,7 +274,8 @@ bool SInventoryScreen::RemoveItem(const char* name) {
     if (officer == nullptr || item == nullptr)
         return false;
     if (SizeProduct(item) < 0) {
-        const int needed = std::abs(item->GetIntByName("SlotsX")) + std::abs(item->GetIntByName("SlotsY")) - 1;
+        const int64_t needed =
+            std::abs(int64_t{item->GetIntByName("SlotsX")}) + std::abs(int64_t{item->GetIntByName("SlotsY")}) - 1;
         if (Slots().CountFree() < needed) {
             m_sRefusal = kRemoveFirstText;
             return false;
@@ -290,9 +295,10 @@ SObjectDef* SInventoryScreen::ItemAt(int x, int y) {
         int w = 1;
         int h = 1;
         SInventorySlots::PlacementSize(item, w, h);
-        const int left = m_iGridX + item->GetIntByName("SlotCoordX");
-        const int top = m_iGridY + item->GetIntByName("SlotCoordY");
-        if (x >= left && y >= top && x < left + w * slots.GetCellWidth() && y < top + h * slots.GetCellHeight())
+        const int64_t left = int64_t{m_iGridX} + item->GetIntByName("SlotCoordX");
+        const int64_t top = int64_t{m_iGridY} + item->GetIntByName("SlotCoordY");
+        if (x >= left && y >= top && x < left + int64_t{w} * slots.GetCellWidth() &&
+            y < top + int64_t{h} * slots.GetCellHeight())
             return item;
     }
     return nullptr;

@@ -27,6 +27,9 @@ class SInventoryScreen : public S3DViewScreen {
 
 public:
     static constexpr int kScreenId = 13;
+    // Grid-widening items widen the grid to at most this many columns, whatever sizes a file
+    // gives them.
+    static constexpr int kMaxGridWidth = 64;
     static constexpr const char* kDefaultKitFile = "DefEquip.cfg";
     static constexpr const char* kSinglePlayerKit = "SinglePlayer";
     static constexpr const char* kIconSprite = "inv btn icon";

@@ -406,11 +406,16 @@ void SMapKR5::Orient() {
     for (float& v : m_fSecondGrid) {
         v = scaled(v);
     }
+    // Whole rows change places through a buffer: the cell rows are 10752 bytes each.
+    constexpr size_t kCellRowBytes = 256 * static_cast<size_t>(kCellBytes);
+    std::vector<uint8_t> row(kCellRowBytes);
     for (int r = 0; r < 128; ++r) {
         const int o = 255 - r;
         std::swap_ranges(m_fHeights + r * 256, m_fHeights + r * 256 + 256, m_fHeights + o * 256);
         std::swap_ranges(m_fSecondGrid + r * 256, m_fSecondGrid + r * 256 + 256, m_fSecondGrid + o * 256);
-        std::swap_ranges(GetCell(r * 256), GetCell(r * 256 + 256), GetCell(o * 256));
+        std::memcpy(row.data(), GetCell(r * 256), kCellRowBytes);
+        std::memcpy(GetCell(r * 256), GetCell(o * 256), kCellRowBytes);
+        std::memcpy(GetCell(o * 256), row.data(), kCellRowBytes);
     }
     std::memmove(GetCell(0), GetCell(256), 255 * 256 * static_cast<size_t>(kCellBytes));
     for (int c = 0; c < kCells; ++c) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,8 @@ protected:
         SGameObjects::Instance()->m_pCurrentPlayer = &m_officer;
         const Item items[] = {{"Pistol", 2, 1, 1, 0}, {"Shotgun", 4, 1, 1, 0}, {"Scope", 2, 1, 0, 1},
                               {"Radio", 1, 1, 0, 0},   {"Cuffs", 1, 1, 0, 0},   {"Light", 0, 0, 0, 0},
-                              {"Belt", 4, -2, 0, 0},   {"Crate", 3, 2, 0, 0},   {"Pole", 9, 1, 0, 0}};
+                              {"Belt", 4, -2, 0, 0},   {"Crate", 3, 2, 0, 0},   {"Pole", 9, 1, 0, 0},
+                              {"Strap", 2, INT32_MIN, 0, 0}};
         for (const Item& item : items) {
             auto* def = new SObjectDef;
             def->SetName(item.name);
@@ -119,6 +121,21 @@ TEST_F(KitTest, AGridWideningItemWidensTheGridAndMustBeRemovedLast) {
     EXPECT_TRUE(m_screen.RemoveItem("Belt"));
     EXPECT_EQ(slots.GetWidth(), 8);
     EXPECT_EQ(m_officer.m_pStoredKit->GetCount(), 1);
+}
+
+TEST_F(KitTest, SizesNoGridHoldsWidenItOnlyToItsLimitAndStayOnIt) {
+    // 2 x -2147483648 takes a 2 x 1 place and widens the grid as far as it goes.
+    EXPECT_EQ(Add({"Strap"}), (std::vector<std::string>{""}));
+    EXPECT_EQ(SInventoryScreen::Slots().GetWidth(), 64);
+    // Removing it needs 2 + 2147483648 - 1 free cells, more than any grid has.
+    EXPECT_FALSE(m_screen.RemoveItem("Strap"));
+    EXPECT_EQ(m_officer.m_pCarriedKit->GetCount(), 1);
+    // An item an officer file gives a width no grid holds is found wherever its row lies.
+    auto* pylon = new SObjectDef;
+    pylon->SetName("Pylon");
+    pylon->SetOrAppendInt("SlotsX", INT32_MAX);
+    m_officer.TakeItem(pylon);
+    EXPECT_EQ(m_screen.ItemAt(5000, 10), pylon);
 }
 
 TEST(InventorySlotsTest, CellsOutsideTheGridAreNeverFreeOrWritten) {

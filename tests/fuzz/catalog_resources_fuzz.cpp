@@ -8,7 +8,7 @@
 //
 // The seeds in corpus/catalog_resources_fuzz/ are the demo catalog of tools/makehome and a
 // catalog per item of it, written by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds
-// in tests/tools.
+// in tests/tools; the demo Home's catalog as the build writes it joins them.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>

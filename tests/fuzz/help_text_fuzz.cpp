@@ -4,8 +4,15 @@
 // The page must show the bytes up to the first zero with CR LF read as LF; nothing may crash,
 // leak or read past the text.
 //
+// The page reads at most 1 MB, which no input of a few kilobytes reaches: an input whose first
+// byte has the top bit set is written as the rest after its second byte, repeated to the limit
+// less 128 bytes plus the second byte, so the cut may fall anywhere near the end. Such a text
+// is only read and shown, not drawn: the text control lays out its whole text at every draw,
+// seconds for a megabyte here.
+//
 // The seeds in corpus/help_text_fuzz/ are the demo's help text and texts of the demo's other
-// pages, written by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools.
+// pages, written by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools,
+// and the help text repeated to the limit, checked by ReaderSeedCorpusTest there.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -41,14 +48,25 @@ public:
 };
 
 // What the page must show: the bytes up to the first zero, within the size limit, CR LF as LF.
-std::string Expected(const uint8_t* data, size_t size) {
-    std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, SHelpScreen::kMaxTextBytes));
+std::string Expected(const std::string& file) {
+    const std::string text = file.substr(0, SHelpScreen::kMaxTextBytes);
     std::string shown;
     for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
         if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n')
             shown += text[i];
     }
     return shown;
+}
+
+// The bytes over and over, cut at `length`; nothing without bytes.
+std::string Repeated(const uint8_t* data, size_t size, size_t length) {
+    std::string text;
+    if (size == 0)
+        return text;
+    text.reserve(length);
+    while (text.size() < length)
+        text.append(reinterpret_cast<const char*>(data), std::min(size, length - text.size()));
+    return text;
 }
 
 }  // namespace
@@ -60,14 +78,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         SGameObjects::Instance()->m_sBasePath = folder.c_str();
         return new FuzzHelpPage;
     }();
-    fuzzsupport::WriteFile(fuzzsupport::ScratchFolder("help_text_fuzz") + "/help.sss", data, size);
+    const bool repeated = size >= 2 && (data[0] & 0x80) != 0;
+    const std::string file = repeated ? Repeated(data + 2, size - 2, SHelpScreen::kMaxTextBytes - 128 + data[1])
+                                : std::string(reinterpret_cast<const char*>(data), size);
+    fuzzsupport::WriteFile(fuzzsupport::ScratchFolder("help_text_fuzz") + "/help.sss",
+                           reinterpret_cast<const uint8_t*>(file.data()), file.size());
 
     FuzzHelpPage& page = *s_pPage;
     page.Activate();
-    fuzzsupport::Check(Expected(data, size) == page.GetText());
+    fuzzsupport::Check(Expected(file) == page.GetText());
     CString shown;
     fuzzsupport::Check(std::strcmp(page.m_pText->GetText(shown), page.GetText()) == 0);
 
+    if (repeated) {
+        page.Deactivate();
+        return 0;
+    }
     SDC dc;
     const int nLines = size > 0 ? data[0] % 64 : 0;
     for (int i = 0; i <= nLines; ++i) {

@@ -3,15 +3,17 @@
 // the information file with the input:
 // - first byte even: the bytes after it are the whole HTTP answer (status line, headers, body);
 // - first byte odd: FTP. The lines after it up to the first empty one are the control replies,
-//   one per command in turn (a passive-mode request is always answered with the real data
-//   port); the rest is the file sent on the data connection.
-// The dialog is ticked until it ends, gives up, or has read its patch list (no patch is then
-// fetched: the list may name any host). Every patch kept must name a plain file, and nothing
+//   one per command in turn (a line that does not end a reply goes with the lines after it,
+//   up to one that does; a passive-mode request is always answered with the real data port);
+//   the rest is the file sent on the data connection.
+// The dialog is ticked, as fast as it goes, until it ends, gives up, or has read its patch list
+// (no patch is then fetched: the list may name any host). Every patch kept must name a plain file, and nothing
 // may be left beside the information file. Anything else (a crash, a hang, a sanitizer report)
 // is a finding.
 //
 // The seeds in corpus/patch_fuzz/ are answers as the download tests' servers give them, written
-// by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools.
+// by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools, and answers
+// with more patches than the dialog keeps, checked by ReaderSeedCorpusTest there.
 
 #include <chrono>
 #include <cstdint>
@@ -75,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (!dialog.IsDone() && dialog.IsInformationMode() && dialog.m_iIndex == 0 &&
            std::chrono::steady_clock::now() < end) {
         dialog.OnTimer(SUpdateDlg::kTimerId);
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        std::this_thread::yield();
     }
     Check(dialog.GetPatchList().size() <= 256);
     for (const std::string& patch : dialog.GetPatchList())
