@@ -123,6 +123,8 @@ int RunBox(const std::shared_ptr<RunningBox>& box, int& chosen) {
     std::thread([box] {
         int answer = -1;
         const int result = SDL_ShowMessageBox(&box->data, &answer);
+        // SDL keeps its error text per thread and frees it only for threads it made itself.
+        SDL_TLSCleanup();
         const std::lock_guard<std::mutex> hold(box->lock);
         box->result = result;
         box->chosen = answer;
