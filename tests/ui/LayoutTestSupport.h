@@ -127,7 +127,9 @@ public:
         return 1;
     }
     void TextOut(int x, int y, const char* text, int count) override {
-        calls.push_back("text " + std::to_string(x) + "," + std::to_string(y) + " " + std::string(text, count));
+        // A negative count stands for the whole text, as the drawing contexts take it.
+        const std::string shown = count < 0 ? std::string(text) : std::string(text, count);
+        calls.push_back("text " + std::to_string(x) + "," + std::to_string(y) + " " + shown);
         textFonts.push_back(GetFont());
     }
     void DrawText(const char* text, sys::RECT& r, uint32_t format) override {
