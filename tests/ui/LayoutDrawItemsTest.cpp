@@ -91,6 +91,13 @@ TEST_F(LayoutDrawItemsTest, GridsAndLines) {
                                                      "line 0,10-20,10"}));
     // A step below one pixel draws nothing (it would never reach the far edge).
     EXPECT_EQ(Draw("grid(0,0,20,10,0,5) grid(0,0,20,10,5,-1)"), Strings{});
+    // A grid far past any surface draws only its lines within 16-bit coordinates.
+    const Strings huge = Draw("group(-2000000000,-2000000000,2000000000,2000000000)"
+                              " grid(0,0,2100000000,2100000000,1000,1000000000) endgroup");
+    ASSERT_EQ(huge.size(), 1u + 65 + 1);
+    EXPECT_EQ(huge[1], "line -32000,-2000000000--32000,100000000");
+    EXPECT_EQ(huge[65], "line 32000,-2000000000-32000,100000000");
+    EXPECT_EQ(huge[66], "line -2000000000,0-100000000,0");
     // Lines are drawn without the inside test; other shapes are not drawn when partly out.
     EXPECT_EQ(Draw("group(10,10,20,20) line(-5,-5,50,50) rect(0,0,11,5) framerect(0,0,10,10) endgroup"),
               (Strings{"line 5,5-60,60", "frame 10,10,20,20"}));

@@ -19,6 +19,15 @@ IMPLEMENT_DYNAMIC(SLayoutItemSprite, SLayoutItem)
 
 namespace {
 
+constexpr int64_t kLastDrawable = 32767;
+
+// The first of the steps from `start` that is not left of or above every drawable coordinate.
+int64_t FirstDrawableStep(int64_t start, int64_t step) {
+    if (start >= -kLastDrawable)
+        return start;
+    return start + (-kLastDrawable - start + step - 1) / step * step;
+}
+
 sys::RECT Intersect(const sys::RECT& a, const sys::RECT& b) {
     return sys::RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                      std::min(a.bottom, b.bottom)};
@@ -214,10 +223,14 @@ void SLayoutItemDraw::RenderShape(SDC* pDC, const sys::RECT& rcBlock) {
     case kGrid:
         if (inside) {
             pDC->FrameRect(rect, hBrush);
-            // Wide counters: a step past the largest coordinate must end the loop, not wrap.
-            for (int64_t x = rect.left; x <= rect.right; x += m_iStepX)
+            // Wide counters: a step past the largest coordinate must end the loop, not wrap. No
+            // surface reaches past 16-bit coordinates, so only the lines within them are drawn:
+            // a script's huge grid would otherwise hold the frame for billions of lines.
+            for (int64_t x = FirstDrawableStep(rect.left, m_iStepX); x <= std::min<int64_t>(rect.right, kLastDrawable);
+                 x += m_iStepX)
                 pDC->Line(static_cast<int>(x), rect.top, static_cast<int>(x), rect.bottom, hPen);
-            for (int64_t y = rect.top; y <= rect.bottom; y += m_iStepY)
+            for (int64_t y = FirstDrawableStep(rect.top, m_iStepY); y <= std::min<int64_t>(rect.bottom, kLastDrawable);
+                 y += m_iStepY)
                 pDC->Line(rect.left, static_cast<int>(y), rect.right, static_cast<int>(y), hPen);
         }
         break;
