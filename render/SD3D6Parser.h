@@ -17,7 +17,7 @@
 
 class SD3D6Lock;
 class SD3D6Raster;
-class SD3D6TextureList;
+struct SD3D6TextureList;
 class SHuntWorld;
 class SMapKR5;
 class SRendererCatalog;
@@ -269,7 +269,7 @@ public:
     // Paints a source rectangle into a texture at (u, v) (its centre there when `centre`); 0
     // when the texture has no surface or nothing of the rectangle lands on it.
     int BlitToTexture(int16_t textureIndex, float u, float v, sys::video::IDirectDrawSurface4* source, int width,
-                      int height, int srcX, int srcY, uint8_t centre);
+                      int height, int srcX, int srcY, uint8_t centre) override;
     int DrawTextToTexture(int16_t textureIndex, float u, float v, SString text, SGdiFont* font) override;
 
     void UpdateVisibleCells();

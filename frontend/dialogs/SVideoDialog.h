@@ -50,7 +50,7 @@ private:
     void ShowCycled(uint32_t nID, const char* const* texts, int nCount, int nIndex);
     void ShowDriver();
 
-    int32_t m_iValue = 0;
+    [[maybe_unused]] int32_t m_iValue = 0;
     int32_t m_bChanged = 0;
     static CStringArray s_DriverNames;
     static int s_iDriver;

@@ -45,7 +45,8 @@ public:
     void OnSlideDone() override;
 
     int GetScrollPosition() const { return m_iScrollPos; }
-    // The text as read, without its terminating zero.
+    // The text as read, without its terminating zero; the window's own text stays reachable.
+    using SAppScreen::GetText;
     const char* GetText() const { return m_Text.empty() ? "" : m_Text.data(); }
     // "help.sss" in the base folder, or in the working folder when no base folder is set.
     static CString GetHelpPath();

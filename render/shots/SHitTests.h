@@ -6,7 +6,7 @@
 #include "core/SVector.h"
 #include "render/parser/SParser.h"
 
-struct mbspitem_t;
+class mbspitem_t;
 class plane_t;
 
 // What a line test asks for (the flags of the call) and what it reports (the hit kinds).
