@@ -35,8 +35,10 @@ CArchive::CArchive(CFile* pFile, unsigned nMode, int nBufSize, void* lpBuf)
     if (lpBuf != nullptr && nBufSize >= kMinBufferSize) {
         m_pBuf = static_cast<unsigned char*>(lpBuf);
     } else {
-        m_ownBuffer.resize(m_nBufSize);
-        m_pBuf = m_ownBuffer.data();
+        // Left unfilled: only bytes read in or written are ever used, and archives are made
+        // per file with buffers of up to 256 KB.
+        m_ownBuffer.reset(new unsigned char[m_nBufSize]);
+        m_pBuf = m_ownBuffer.get();
     }
     if (m_pFile == nullptr)
         return;

@@ -4,6 +4,7 @@
 #include <concepts>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -193,7 +194,7 @@ private:
     CFile* m_pFile;
     unsigned m_nMode;
     CString m_strFileName;
-    std::vector<unsigned char> m_ownBuffer;
+    std::unique_ptr<unsigned char[]> m_ownBuffer;
     unsigned char* m_pBuf;
     unsigned m_nBufSize;
     // Loading: m_nCur is the next unread byte and m_nLimit the end of the bytes read into the
