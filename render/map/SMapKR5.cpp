@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "core/SObjectDef.h"
@@ -22,6 +26,69 @@ constexpr float kCellSpan = 256.0f;
 // The largest grid value kept, as stored (before the scaling by 8).
 constexpr float kMaxStoredHeight = 131072.0f;
 
+// The cell table last given back, kept for the next map: the scenario page opens every map file
+// in turn, and each would otherwise map 2.75 MB afresh and fault it in page by page. A table
+// nothing wrote into is still all zero and needs no clearing.
+std::mutex g_spareLock;
+uint8_t* g_pSpareTable = nullptr;
+bool g_bSpareZero = false;
+
+uint8_t* TakeCellTable() {
+    uint8_t* table = nullptr;
+    bool zero = false;
+    {
+        std::lock_guard<std::mutex> lock(g_spareLock);
+        std::swap(table, g_pSpareTable);
+        zero = g_bSpareZero;
+    }
+    if (table == nullptr) {
+        // A large calloc comes from the system already zero.
+        return static_cast<uint8_t*>(std::calloc(SMapKR5::kCellTableBytes, 1));
+    }
+    if (!zero) {
+        std::memset(table, 0, SMapKR5::kCellTableBytes);
+    }
+    return table;
+}
+
+void GiveBackCellTable(uint8_t* table, bool zero) {
+    if (table == nullptr) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_spareLock);
+        std::swap(table, g_pSpareTable);
+        g_bSpareZero = zero;
+    }
+    std::free(table);
+}
+
+// Each cell's entries are stored as five-byte groups; the table keeps them as runs of eight.
+// Unrolled at compile time: the table is 65,536 cells.
+template <size_t... k>
+void SpreadCell(uint8_t* cell, const uint8_t* raw, std::index_sequence<k...>) {
+    ((cell[k] = raw[5 * k], cell[8 + k] = raw[5 * k + 1], cell[16 + k] = raw[5 * k + 2],
+      cell[24 + 2 * k] = raw[5 * k + 3], cell[25 + 2 * k] = raw[5 * k + 4]),
+     ...);
+}
+
+// Swaps row r with row 255 - r of a 256-row table, whole rows at a time through a buffer.
+void MirrorRows(uint8_t* table, size_t rowBytes) {
+    std::vector<uint8_t> row(rowBytes);
+    for (size_t r = 0; r < 128; ++r) {
+        uint8_t* top = table + r * rowBytes;
+        uint8_t* bottom = table + (255 - r) * rowBytes;
+        std::memcpy(row.data(), top, rowBytes);
+        std::memcpy(top, bottom, rowBytes);
+        std::memcpy(bottom, row.data(), rowBytes);
+    }
+}
+
+template <size_t... k>
+void FlipCellY(uint8_t* cell, std::index_sequence<k...>) {
+    ((cell[25 + 2 * k] = static_cast<uint8_t>(255 - cell[25 + 2 * k])), ...);
+}
+
 }  // namespace
 
 // A bounded cursor over the whole file. Every read checks what is left first, so a count,
@@ -29,17 +96,17 @@ constexpr float kMaxStoredHeight = 131072.0f;
 // allocating or reading beyond it.
 class SMapKR5::Reader {
 public:
-    explicit Reader(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+    Reader(std::unique_ptr<uint8_t[]> bytes, size_t size) : m_bytes(std::move(bytes)), m_size(size) {}
 
-    size_t Left() const { return m_bytes.size() - m_pos; }
-    size_t Size() const { return m_bytes.size(); }
+    size_t Left() const { return m_size - m_pos; }
+    size_t Size() const { return m_size; }
     void Need(size_t count) const {
         if (count > Left()) {
             ThrowArchiveException(CArchiveException::endOfFile);
         }
     }
     void SeekTo(int64_t offset) {
-        if (offset < 0 || static_cast<uint64_t>(offset) > m_bytes.size()) {
+        if (offset < 0 || static_cast<uint64_t>(offset) > m_size) {
             ThrowArchiveException(CArchiveException::endOfFile);
         }
         m_pos = static_cast<size_t>(offset);
@@ -50,10 +117,13 @@ public:
         }
         m_pos += static_cast<size_t>(count);
     }
-    void Bytes(void* out, size_t count) {
+    void Bytes(void* out, size_t count) { std::memcpy(out, Take(count), count); }
+    // The next `count` bytes in place, read past.
+    const uint8_t* Take(size_t count) {
         Need(count);
-        std::memcpy(out, m_bytes.data() + m_pos, count);
+        const uint8_t* at = m_bytes.get() + m_pos;
         m_pos += count;
+        return at;
     }
     uint8_t U8() {
         uint8_t v = 0;
@@ -82,10 +152,7 @@ public:
         if (length > limit) {
             ThrowArchiveException(CArchiveException::genericException);
         }
-        Need(static_cast<size_t>(length));
-        SString text(reinterpret_cast<const char*>(m_bytes.data() + m_pos), length);
-        m_pos += static_cast<size_t>(length);
-        return text;
+        return SString(reinterpret_cast<const char*>(Take(static_cast<size_t>(length))), length);
     }
     SString String(int limit) { return Text(U16(), limit); }
     // A count of records of at least `minimum` bytes each, refused when negative or when
@@ -99,7 +166,8 @@ public:
     }
 
 private:
-    std::vector<uint8_t> m_bytes;
+    std::unique_ptr<uint8_t[]> m_bytes;
+    size_t m_size;
     size_t m_pos = 0;
 };
 
@@ -129,7 +197,7 @@ SParserZone* SParserZone::Clone() const {
 
 // --- The map ----------------------------------------------------------------------------------------
 
-SMapKR5::SMapKR5() : m_pCells(new uint8_t[kCellTableBytes]()) {}
+SMapKR5::SMapKR5() : m_pCells(TakeCellTable()) {}
 
 SMapKR5::~SMapKR5() { Clear(); }
 
@@ -138,7 +206,7 @@ int SMapKR5::Clear() {
     m_ModelNames.RemoveAll();
     m_SoundOutputs.RemoveAll();
     m_Tags.RemoveAll();
-    delete[] m_pCells;
+    GiveBackCellTable(m_pCells, m_bCellsZero);
     m_pCells = nullptr;
     DeleteModelOutputs();
     DeleteZones();
@@ -201,12 +269,13 @@ void SMapKR5::Serialize(CArchive& ar) {
     if (length > 0x7FFFFFFF) {
         ThrowArchiveException(CArchiveException::genericException);
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    // Not zeroed first: every byte is read over, and a short read throws.
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<size_t>(length)]);
     file->SeekToBegin();
-    if (file->Read(bytes.data(), static_cast<unsigned>(bytes.size())) != bytes.size()) {
+    if (file->Read(bytes.get(), static_cast<unsigned>(length)) != length) {
         ThrowArchiveException(CArchiveException::endOfFile);
     }
-    Reader in(std::move(bytes));
+    Reader in(std::move(bytes), static_cast<size_t>(length));
 
     char magic[4];
     in.Bytes(magic, 4);
@@ -247,6 +316,7 @@ void SMapKR5::ReadRecords(Reader& in) {
         break;
     case 2:
         in.Bytes(m_fHeights, kGridBytes);
+        m_bHeightsZero = false;
         break;
     case 5:
         ReadModelOutputs(in);
@@ -258,26 +328,21 @@ void SMapKR5::ReadRecords(Reader& in) {
         ReadSoundOutputs(in);
         break;
     case 8:
-    case 11:
+    case 11: {
         // The file orders each cell's last two bytes the other way round.
-        in.Need(kCellTableBytes);
-        for (int c = 0; c < kCells; ++c) {
-            uint8_t raw[kCellBytes];
-            in.Bytes(raw, kCellBytes);
-            uint8_t* cell = GetCell(c);
-            for (int k = 0; k < 8; ++k) {
-                cell[k] = raw[5 * k];
-                cell[8 + k] = raw[5 * k + 1];
-                cell[16 + k] = raw[5 * k + 2];
-                cell[24 + 2 * k] = raw[5 * k + 3];
-                cell[25 + 2 * k] = raw[5 * k + 4];
-            }
+        const uint8_t* raw = in.Take(kCellTableBytes);
+        m_bCellsZero = false;
+        for (int c = 0; c < kCells; ++c, raw += kCellBytes) {
+            uint8_t* cell = m_pCells + static_cast<size_t>(c) * kCellBytes;
+            SpreadCell(cell, raw, std::make_index_sequence<8>{});
             cell[41] = raw[40];
             cell[40] = raw[41];
         }
         break;
+    }
     case 9:
         in.Bytes(m_fSecondGrid, kGridBytes);
+        m_bSecondGridZero = false;
         break;
     case 10:
         ReadZones(in);
@@ -400,30 +465,32 @@ void SMapKR5::Orient() {
         }
         return std::clamp(v, -kMaxStoredHeight, kMaxStoredHeight) * 8.0f;
     };
-    for (float& v : m_fHeights) {
-        v = scaled(v);
-    }
-    for (float& v : m_fSecondGrid) {
-        v = scaled(v);
-    }
-    // Whole rows change places through a buffer: the cell rows are 10752 bytes each.
-    constexpr size_t kCellRowBytes = 256 * static_cast<size_t>(kCellBytes);
-    std::vector<uint8_t> row(kCellRowBytes);
-    for (int r = 0; r < 128; ++r) {
-        const int o = 255 - r;
-        std::swap_ranges(m_fHeights + r * 256, m_fHeights + r * 256 + 256, m_fHeights + o * 256);
-        std::swap_ranges(m_fSecondGrid + r * 256, m_fSecondGrid + r * 256 + 256, m_fSecondGrid + o * 256);
-        std::memcpy(row.data(), GetCell(r * 256), kCellRowBytes);
-        std::memcpy(GetCell(r * 256), GetCell(o * 256), kCellRowBytes);
-        std::memcpy(GetCell(o * 256), row.data(), kCellRowBytes);
-    }
-    std::memmove(GetCell(0), GetCell(256), 255 * 256 * static_cast<size_t>(kCellBytes));
-    for (int c = 0; c < kCells; ++c) {
-        uint8_t* cell = GetCell(c);
-        for (int k = 0; k < 8; ++k) {
-            cell[25 + 2 * k] = static_cast<uint8_t>(255 - cell[25 + 2 * k]);
+    // A table no record filled is all zero, and stays so under the scaling, the mirror and the
+    // shift: only what a record wrote is worked on.
+    for (auto [grid, zero] : {std::pair{m_fHeights, m_bHeightsZero}, std::pair{m_fSecondGrid, m_bSecondGridZero}}) {
+        if (!zero) {
+            std::transform(grid, grid + kCells, grid, scaled);
+            MirrorRows(reinterpret_cast<uint8_t*>(grid), 256 * sizeof(float));
         }
     }
+    constexpr size_t kCellRowBytes = 256 * static_cast<size_t>(kCellBytes);
+    if (m_bCellsZero) {
+        // Every in-cell Y of a zero table flips to 255.
+        uint8_t row[kCellRowBytes] = {};
+        for (size_t c = 0; c < kCellRowBytes; c += kCellBytes) {
+            FlipCellY(row + c, std::make_index_sequence<8>{});
+        }
+        for (int r = 0; r < 256; ++r) {
+            std::memcpy(GetCell(r * 256), row, kCellRowBytes);
+        }
+    } else {
+        MirrorRows(m_pCells, kCellRowBytes);
+        std::memmove(GetCell(0), GetCell(256), 255 * kCellRowBytes);
+        for (int c = 0; c < kCells; ++c) {
+            FlipCellY(m_pCells + static_cast<size_t>(c) * kCellBytes, std::make_index_sequence<8>{});
+        }
+    }
+    m_bHeightsZero = m_bSecondGridZero = m_bCellsZero = false;
     for (int i = 0; i < m_SoundOutputs.GetSize(); ++i) {
         m_SoundOutputs[i].m_fP2 = kMapSpan - m_SoundOutputs[i].m_fP2 - kCellSpan;
     }

@@ -138,4 +138,8 @@ private:
     void Orient();
 
     bool m_bUsable = false;
+    // Nothing has written into the table yet.
+    bool m_bHeightsZero = true;
+    bool m_bSecondGridZero = true;
+    bool m_bCellsZero = true;
 };
