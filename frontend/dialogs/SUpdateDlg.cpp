@@ -116,8 +116,10 @@ std::string SUpdateDlg::ResultMessage(int nResult, const std::string& fileName) 
     return std::string();
 }
 
-bool SUpdateDlg::IsSafeFileName(const std::string& name) {
-    return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name.find("..") == std::string::npos;
+bool SUpdateDlg::IsSafeFileName(std::string_view name) {
+    const auto separator = [](char c) { return c == '\\' || c == '/' || c == ':'; };
+    return !name.empty() && std::none_of(name.begin(), name.end(), separator) &&
+           name.find("..") == std::string_view::npos;
 }
 
 // ---- the state machine --------------------------------------------------------------------------
@@ -309,7 +311,8 @@ bool SUpdateDlg::StepTransfer() {
         TransferDone();
         return false;
     }
-    std::vector<char> piece(kPieceSize);
+    // Never more than a piece is read at once, nor more than there is.
+    std::vector<char> piece(std::min(available, kPieceSize));
     while (available > 0) {
         uint32_t read = 0;
         if (!inet::ReadFile(m_hRequest, piece.data(), std::min(available, kPieceSize), read)) {
@@ -384,23 +387,24 @@ void SUpdateDlg::ReadPatchList() {
     try {
         CString line;
         while (m_PatchList.size() < kMaxPatches && file.ReadString(line)) {
-            const std::string text(line.GetString());
+            // The pieces are views of the line: only a patch that is kept is copied.
+            const std::string_view text(line.GetString());
             // Version and installation kind end at the first two colons; the patch path keeps
             // any colon of its own (a host's port).
             const size_t first = text.find(':');
-            const size_t second = first == std::string::npos ? std::string::npos : text.find(':', first + 1);
-            if (second == std::string::npos)
+            const size_t second = first == std::string_view::npos ? std::string_view::npos : text.find(':', first + 1);
+            if (second == std::string_view::npos)
                 continue;
-            const std::string version = text.substr(0, first);
-            const int kind = std::atoi(text.substr(first + 1, second - first - 1).c_str());
-            std::string path = text.substr(second + 1);
+            const std::string_view version = text.substr(0, first);
+            const int kind = std::atoi(std::string(text.substr(first + 1, second - first - 1)).c_str());
+            std::string_view path = text.substr(second + 1);
             while (!path.empty() && (path.back() == '\r' || path.back() == ' '))
-                path.pop_back();
+                path.remove_suffix(1);
             const size_t slash = path.rfind('/');
             if (!sys::text::EqualNoCase(version, m_strVersion) || kind != m_iInstallKind ||
-                slash == std::string::npos || !IsSafeFileName(path.substr(slash + 1)))
+                slash == std::string_view::npos || !IsSafeFileName(path.substr(slash + 1)))
                 continue;
-            m_PatchList.push_back(path);
+            m_PatchList.emplace_back(path);
         }
     } catch (const CFileException&) {
         // A file that cannot be read further ends the list quietly.

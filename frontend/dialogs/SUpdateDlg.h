@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frontend/dialogs/STransparantDialog.h"
@@ -61,7 +62,7 @@ public:
     static std::string ResultMessage(int nResult, const std::string& fileName);
     // Whether a patch's file name may be written into the base folder: a plain name, with no
     // folder, drive or parent part.
-    static bool IsSafeFileName(const std::string& name);
+    static bool IsSafeFileName(std::string_view name);
 
     // Filled by the caller before StartRequest.
     std::vector<std::string> m_ServerList;

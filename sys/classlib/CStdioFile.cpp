@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -17,7 +20,10 @@ CStdioFile::CStdioFile(const char* lpszFileName, unsigned nOpenFlags) {
         throw error;
 }
 
-CStdioFile::~CStdioFile() { Abort(); }
+CStdioFile::~CStdioFile() {
+    Abort();
+    std::free(m_pLine);
+}
 
 bool CStdioFile::Open(const char* lpszFileName, unsigned nOpenFlags, CFileException* pError) {
     Abort();
@@ -185,19 +191,26 @@ char* CStdioFile::ReadString(char* lpsz, unsigned nMax) {
 bool CStdioFile::ReadString(CString& rString) {
     CheckOpen();
     errno = 0;
-    std::string line;
-    bool any = false;
-    for (;;) {
-        const int c = GetChar();
-        if (c == EOF)
-            break;
-        any = true;
-        if (c == '\n')
-            break;
-        line += static_cast<char>(c);
-    }
+    // The line is found by the C library in one pass over its buffer rather than a character
+    // at a time; it keeps any NUL bytes, and only its end can be a text file's CR LF.
+    const ssize_t got = ::getline(&m_pLine, &m_nLineCapacity, m_pStream);
     if (std::ferror(m_pStream))
         ThrowStreamError();
-    rString = CString(std::move(line));
-    return any;
+    size_t length = got > 0 ? static_cast<size_t>(got) : 0;
+    if (length > 0 && m_pLine[length - 1] == '\n') {
+        --length;
+        if (m_bText && length > 0 && m_pLine[length - 1] == '\r')
+            --length;
+    }
+    if (length > static_cast<size_t>(INT_MAX)) {
+        rString = CString(std::string(m_pLine, length));
+    } else {
+        // The string's own storage takes the line, so reading line after line into one
+        // string allocates only while the lines grow.
+        const int count = static_cast<int>(length);
+        if (count > 0)
+            std::memcpy(rString.GetBuffer(count), m_pLine, length);
+        rString.ReleaseBuffer(count);
+    }
+    return got > 0;
 }

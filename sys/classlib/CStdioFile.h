@@ -44,4 +44,7 @@ private:
 
     std::FILE* m_pStream = nullptr;
     bool m_bText = true;
+    // The C library's line buffer, kept for the next line rather than allocated for each.
+    char* m_pLine = nullptr;
+    size_t m_nLineCapacity = 0;
 };

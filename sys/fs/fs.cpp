@@ -313,17 +313,19 @@ std::string CopyToTemporary(int source, const struct stat& sourceStat, const std
     std::string temporary = Join(ParentOf(target), hidden);
     int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return std::string();
-    std::vector<char> buffer(64 * 1024);
+    // Only what a read brings is used: the buffer is not cleared first.
+    constexpr size_t kBufferSize = 64 * 1024;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
     bool ok = true;
     for (;;) {
-        ssize_t got = read(source, buffer.data(), buffer.size());
+        ssize_t got = read(source, buffer.get(), kBufferSize);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             ok = false;
             break;
         }
         if (got == 0) break;
-        if (!WriteAll(fd, buffer.data(), static_cast<size_t>(got))) {
+        if (!WriteAll(fd, buffer.get(), static_cast<size_t>(got))) {
             ok = false;
             break;
         }

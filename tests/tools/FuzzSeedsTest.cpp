@@ -274,7 +274,9 @@ protected:
 
     // Answers to the request for the information file: over HTTP as the download tests' server
     // sends them (with and without a length, and a refusal), and over FTP as the control
-    // replies one a line, an empty line, then the file.
+    // replies one a line, an empty line, then the file. The first byte's upper seven bits are
+    // how the transfer library ends the transfer: a body cut off before its length ("partial
+    // file", 18) and a file the FTP server does not have ("remote file not found", 78).
     static void WritePatchSeeds(const fs::path& folder) {
         const std::string file = "V0.9:0:127.0.0.1/patches/old.exe\r\nV1.0A:0:127.0.0.1/patches/QJB_patch.exe\r\n"
                                  "v1.0a:1:127.0.0.1/patches/cd.exe\r\nv1.0a:0:127.0.0.1/p/..\\evil.exe\r\ngarbage\r\n";
@@ -288,6 +290,13 @@ protected:
                   std::string(1, '\1') + "220 Test server ready\n331 Password please\n230 Logged in\n257 \"/\"\n"
                                           "200 Type set\n213 " + std::to_string(file.size()) +
                       "\n150 Opening data connection\n226 Transfer complete\n\n" + file);
+        WriteSeed(folder, "http_cut_off.txt",
+                  std::string(1, 18 << 1) + head + "Content-Length: " + std::to_string(file.size() + 100) +
+                      "\r\n\r\n" + file);
+        WriteSeed(folder, "ftp_missing.txt",
+                  std::string(1, static_cast<char>((78 << 1) | 1)) +
+                      "220 Test server ready\n331 Password please\n230 Logged in\n257 \"/\"\n"
+                      "200 Type set\n550 No such file\n\n");
     }
 
     std::string m_folder;

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "sys/inet/stand_in.h"
 #include "tests/sys/inet/LoopbackServers.h"
 
 namespace {
@@ -127,6 +128,44 @@ TEST(InetTest, NobodyListeningAndBadHandlesFail) {
     EXPECT_EQ(inet::Connect(session, "", 80, inet::Service::Http), nullptr);
     EXPECT_EQ(inet::OpenFile(session, "x"), nullptr);
     inet::Close(session);
+}
+
+// What a stand-in exchange hands over goes through the same handling as the library's: interim
+// answers, pieces of a body larger than one, and the library's failures as our error numbers.
+TEST(InetTest, PlayedExchangesGoThroughTheSameHandling) {
+    const std::string body(40000, 'y');
+    struct Case {
+        inet::Service service;
+        sys::inet::stand_in::Exchange exchange;
+        inet::Result length;
+        inet::Result end;
+        size_t bytes;
+        uint32_t error;
+        const char* response;
+    };
+    const Case cases[] = {
+        {inet::Service::Http,
+         {{"HTTP/1.1 100 Continue\r\n", "\r\n", "HTTP/1.1 200 OK\r\n", "content-length:  40000\r\n", "\r\n"}, body, 0},
+         inet::Result::Ok, inet::Result::Ok, body.size(), 0, ""},
+        // The library's "partial file" (18): the connection ended before the announced length.
+        {inet::Service::Http,
+         {{"HTTP/1.1 200 OK\r\n", "Content-Length: 50000\r\n", "\r\n"}, body, 18},
+         inet::Result::Ok, inet::Result::Failed, body.size(), inet::kErrorConnectionAborted, ""},
+        // The library's "remote file not found" (78) says more in the server's last reply.
+        {inet::Service::Ftp,
+         {{"220 Ready\r\n", "230 In\r\n", "550 No such file\r\n"}, "", 78},
+         inet::Result::Pending, inet::Result::Failed, 0, inet::kErrorExtended, "550 No such file"},
+    };
+    for (const Case& c : cases) {
+        sys::inet::stand_in::Play(&c.exchange);
+        const Outcome out = Fetch("127.0.0.1:1", c.service, "x");
+        sys::inet::stand_in::Play(nullptr);
+        EXPECT_EQ(out.length, c.length) << c.exchange.result;
+        EXPECT_EQ(out.end, c.end) << c.exchange.result;
+        EXPECT_EQ(out.data.size(), c.bytes) << c.exchange.result;
+        EXPECT_EQ(out.error, c.error) << c.exchange.result;
+        EXPECT_EQ(out.response, c.response) << c.exchange.result;
+    }
 }
 
 }  // namespace
