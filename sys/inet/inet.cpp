@@ -1,14 +1,19 @@
 #include "sys/inet/inet.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "sys/inet/stand_in.h"
 
@@ -23,6 +28,10 @@ constexpr long kStallSeconds = 60;
 constexpr size_t kMaxBuffered = 1u << 20;
 // The most body the library hands over at once (its default buffer size).
 constexpr size_t kLibraryPiece = 16384;
+// Once an FTP file's data connection has closed, the library waits for the server's word on it
+// in one blocking stretch of up to a minute, calling our progress callback after each silent
+// second. The first call past this ends the wait, so no step blocks much more than a second.
+constexpr auto kFinalReplyPatience = std::chrono::milliseconds(500);
 
 // What the transfers opened now play instead of reaching the network (tests only).
 const stand_in::Exchange* g_exchange = nullptr;
@@ -68,6 +77,9 @@ namespace {
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user);
 size_t OnData(char* data, size_t size, size_t count, void* user);
+curl_socket_t OnOpenSocket(void* user, curlsocktype purpose, curl_sockaddr* address);
+int OnCloseSocket(void* user, curl_socket_t fd);
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
 struct Session : Object {
     Session() : Object(Kind::Session) {}
@@ -85,6 +97,10 @@ struct Connection : Object {
 struct Transfer : Object {
     Transfer() : Object(Kind::Transfer) {}
     ~Transfer() override {
+        // The library's clean-up says goodbye to an FTP server and waits minutes for the answer;
+        // on shut sockets the goodbye fails at once, and nothing more is owed to the server.
+        for (const Socket& socket : sockets)
+            ::shutdown(socket.fd, SHUT_RDWR);
         if (multi != nullptr && easy != nullptr)
             curl_multi_remove_handle(multi, easy);
         if (easy != nullptr)
@@ -111,8 +127,20 @@ struct Transfer : Object {
             if (message->msg == CURLMSG_DONE) {
                 finished = true;
                 result = message->data.result;
+                if (result == CURLE_ABORTED_BY_CALLBACK && finalReplyGivenUp)
+                    result = EndWithoutFinalReply();
             }
         }
+    }
+
+    // An FTP file ended by its data connection closing cleanly, which is how the protocol ends
+    // a file; without the server's word on it, the announced length is the check left.
+    CURLcode EndWithoutFinalReply() const {
+        curl_off_t announced = -1;
+        curl_off_t received = 0;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
+        return announced < 0 || announced == received ? CURLE_OK : CURLE_PARTIAL_FILE;
     }
 
     // One step of a played exchange, handed over through the library's own callbacks.
@@ -136,8 +164,18 @@ struct Transfer : Object {
         }
     }
 
+    struct Socket {
+        curl_socket_t fd;
+        bool data;  // FTP: opened after the server's first reply, so a data connection
+    };
+
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
+    std::vector<Socket> sockets;  // those the library has open for the transfer
+    bool replied = false;         // FTP: the server has answered
+    bool retrieving = false;      // FTP: the server has started sending the file
+    std::optional<std::chrono::steady_clock::time_point> dataEnded;  // FTP: the file's connection
+    bool finalReplyGivenUp = false;
     const stand_in::Exchange* exchange = nullptr;  // played instead of the library's transfer
     bool playConnected = false;
     bool playHeaders = false;
@@ -161,6 +199,10 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     if (transfer->service == Service::Ftp) {
         if (!Trim(line).empty())
             transfer->statusLine = Trim(line);
+        transfer->replied = true;
+        // 150 and 125 open the file's transfer.
+        if (line.rfind("150", 0) == 0 || line.rfind("125", 0) == 0)
+            transfer->retrieving = true;
         return bytes;
     }
     if (line.rfind("HTTP/", 0) == 0) {
@@ -194,6 +236,34 @@ size_t OnData(char* data, size_t size, size_t count, void* user) {
     }
     transfer->buffer.append(data, bytes);
     return bytes;
+}
+
+curl_socket_t OnOpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const curl_socket_t fd = ::socket(address->family, address->socktype, address->protocol);
+    if (fd != CURL_SOCKET_BAD)
+        transfer->sockets.push_back({fd, transfer->replied});
+    return fd;
+}
+
+int OnCloseSocket(void* user, curl_socket_t fd) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const auto found = std::find_if(transfer->sockets.begin(), transfer->sockets.end(),
+                                    [fd](const Transfer::Socket& socket) { return socket.fd == fd; });
+    if (found != transfer->sockets.end()) {
+        if (found->data && transfer->retrieving && !transfer->finished)
+            transfer->dataEnded = std::chrono::steady_clock::now();
+        transfer->sockets.erase(found);
+    }
+    return ::close(fd);
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* transfer = static_cast<Transfer*>(user);
+    if (!transfer->dataEnded || std::chrono::steady_clock::now() - *transfer->dataEnded < kFinalReplyPatience)
+        return 0;
+    transfer->finalReplyGivenUp = true;
+    return 1;
 }
 
 uint32_t MapError(CURLcode code) {
@@ -314,8 +384,15 @@ Handle OpenFile(Handle connectionHandle, const char* path) {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnData);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &OnOpenSocket);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, transfer);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &OnCloseSocket);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, transfer);
     if (connection->service == Service::Ftp) {
         curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, transfer);
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     }
     if (curl_multi_add_handle(transfer->multi, easy) != CURLM_OK) {
         delete transfer;

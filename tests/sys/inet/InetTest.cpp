@@ -1,11 +1,12 @@
 // Transfers over HTTP and FTP against the tests' own servers on 127.0.0.1: whole files, the
 // answers that count as failures (error status, missing length, a cut-off body, a missing FTP
-// file, nobody listening), and the port a host name may carry.
+// file, nobody listening), an FTP server falling silent, and the port a host name may carry.
 
 #include "sys/inet/inet.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -28,6 +29,7 @@ struct Outcome {
     std::string data;
     uint32_t error = 0;
     std::string response;
+    std::chrono::steady_clock::duration slowest{};  // the longest single call, closing included
 };
 
 // Runs a transfer one step at a time, as the timer ticks would, for at most five seconds.
@@ -38,9 +40,15 @@ Outcome Fetch(const std::string& host, inet::Service service, const char* path) 
     inet::Handle transfer = inet::OpenFile(connection, path);
     EXPECT_NE(transfer, nullptr);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    auto timed = [&](auto&& call) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto result = call();
+        out.slowest = std::max(out.slowest, std::chrono::steady_clock::now() - start);
+        return result;
+    };
     auto step = [&](auto&& call) {
         inet::Result result;
-        while ((result = call()) == inet::Result::Pending && std::chrono::steady_clock::now() < deadline)
+        while ((result = timed(call)) == inet::Result::Pending && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         return result;
     };
@@ -63,7 +71,7 @@ Outcome Fetch(const std::string& host, inet::Service service, const char* path) 
     }
     out.error = inet::LastError();
     out.response = inet::LastResponseInfo();
-    inet::Close(transfer);
+    timed([&] { inet::Close(transfer); return 0; });
     inet::Close(connection);
     inet::Close(session);
     return out;
@@ -112,6 +120,20 @@ TEST(InetTest, FtpDeliversFilesOfUnknownLengthAndReportsMissingOnes) {
     EXPECT_EQ(out.error, inet::kErrorExtended);
     EXPECT_EQ(out.response.substr(0, 3), "550");
     EXPECT_EQ(server.Requests(), std::vector<std::string>{"pub/whole.bin"});  // files retrieved
+}
+
+// A server that stops answering costs no call more than a moment, whether it never confirms
+// the file it sent (the library would wait a minute) or ignores the goodbye on closing (two
+// minutes). The file it did send in full is still delivered.
+TEST(InetTest, FtpServerFallingSilentStallsNoCall) {
+    const auto moment = std::chrono::seconds(3);  // the library's own final-reply lap is one
+    for (const char* verb : {"QUIT", "RETR"}) {
+        FtpTestServer server({{"pub/whole.bin", kBody}}, verb);
+        const Outcome out = Fetch(server.Host(), inet::Service::Ftp, "pub/whole.bin");
+        EXPECT_EQ(out.end, inet::Result::Ok) << verb;
+        EXPECT_EQ(out.data, kBody) << verb;
+        EXPECT_LT(out.slowest, moment) << verb;
+    }
 }
 
 TEST(InetTest, NobodyListeningAndBadHandlesFail) {

@@ -194,10 +194,15 @@ private:
 };
 
 // Anonymous FTP with extended passive mode, serving a table of paths as RETR names them
-// ("quellon_upgrade/QJB_autoupdate.dat"); an unknown path gets 550.
+// ("quellon_upgrade/QJB_autoupdate.dat"); an unknown path gets 550. A server made silent from a
+// verb on does that verb's work but answers neither it nor anything later (RETR still sends
+// the file), holding the control connection open as a hung server would.
 class FtpTestServer : public LoopbackServer {
 public:
-    explicit FtpTestServer(std::map<std::string, std::string> files = {}) : m_files(std::move(files)) { Start(); }
+    explicit FtpTestServer(std::map<std::string, std::string> files = {}, std::string silentFrom = "")
+        : m_files(std::move(files)), m_silentFrom(std::move(silentFrom)) {
+        Start();
+    }
     ~FtpTestServer() override { Stop(); }
     void Add(const std::string& path, std::string body) {
         std::lock_guard<std::mutex> lock(m_filesMutex);
@@ -210,9 +215,15 @@ private:
         int data = -1;
         int dataPort = 0;
         std::string line;
+        bool silent = false;
         while (!Expired() && ReadLine(fd, line)) {
             const std::string verb = line.substr(0, line.find(' '));
             const std::string argument = line.size() > verb.size() + 1 ? line.substr(verb.size() + 1) : "";
+            silent = silent || verb == m_silentFrom;
+            if (silent && verb != "RETR") {
+                HoldSilently(fd);
+                break;
+            }
             if (verb == "USER") {
                 Send(fd, "331 Password please\r\n");
             } else if (verb == "PASS") {
@@ -243,6 +254,10 @@ private:
                     Send(transfer, body);
                     ::close(transfer);
                 }
+                if (silent) {
+                    HoldSilently(fd);
+                    break;
+                }
                 Send(fd, "226 Transfer complete\r\n");
             } else if (verb == "QUIT") {
                 Send(fd, "221 Bye\r\n");
@@ -253,6 +268,16 @@ private:
         }
         if (data >= 0)
             ::close(data);
+    }
+
+    // Reads and ignores whatever comes until the client hangs up or the server's life ends.
+    void HoldSilently(int fd) const {
+        char ignored[256];
+        while (!Expired()) {
+            pollfd wait{fd, POLLIN, 0};
+            if (::poll(&wait, 1, 50) > 0 && ::recv(fd, ignored, sizeof(ignored), 0) <= 0)
+                return;
+        }
     }
 
     bool Find(const std::string& path, std::string& body) {
@@ -266,6 +291,7 @@ private:
 
     std::mutex m_filesMutex;
     std::map<std::string, std::string> m_files;
+    std::string m_silentFrom;
 };
 
 }  // namespace tarvex::test
