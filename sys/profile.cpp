@@ -47,7 +47,6 @@ std::string_view Trim(std::string_view s) {
 }
 
 using sys::text::EqualNoCase;
-constexpr auto Lower = sys::text::LowerAscii;
 
 std::string DefaultFile() {
     std::string base;
