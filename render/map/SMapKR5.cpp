@@ -72,6 +72,16 @@ void SpreadCell(uint8_t* cell, const uint8_t* raw, std::index_sequence<k...>) {
      ...);
 }
 
+// Heights that are not numbers, or too far out for the terrain's differences and products to
+// stay finite, would reach the outdoor world as NaN weights: they count as ground level or as
+// the farthest height kept.
+float ScaledHeight(float v) {
+    if (!std::isfinite(v)) {
+        return 0.0f;
+    }
+    return (v < -kMaxStoredHeight ? -kMaxStoredHeight : v > kMaxStoredHeight ? kMaxStoredHeight : v) * 8.0f;
+}
+
 // Swaps row r with row 255 - r of a 256-row table, whole rows at a time through a buffer.
 void MirrorRows(uint8_t* table, size_t rowBytes) {
     std::vector<uint8_t> row(rowBytes);
@@ -456,20 +466,11 @@ void SMapKR5::ReadZones(Reader& in) {
 // The file stores rows from the far edge and cells one row off the height grid's corners;
 // this turns grids, cells and outputs into the renderer's orientation.
 void SMapKR5::Orient() {
-    // Heights that are not numbers, or too far out for the terrain's differences and products
-    // to stay finite, would reach the outdoor world as NaN weights: they count as ground level
-    // or as the farthest height kept.
-    const auto scaled = [](float v) {
-        if (!std::isfinite(v)) {
-            return 0.0f;
-        }
-        return std::clamp(v, -kMaxStoredHeight, kMaxStoredHeight) * 8.0f;
-    };
     // A table no record filled is all zero, and stays so under the scaling, the mirror and the
     // shift: only what a record wrote is worked on.
     for (auto [grid, zero] : {std::pair{m_fHeights, m_bHeightsZero}, std::pair{m_fSecondGrid, m_bSecondGridZero}}) {
         if (!zero) {
-            std::transform(grid, grid + kCells, grid, scaled);
+            std::transform(grid, grid + kCells, grid, ScaledHeight);
             MirrorRows(reinterpret_cast<uint8_t*>(grid), 256 * sizeof(float));
         }
     }

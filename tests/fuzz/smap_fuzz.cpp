@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the scenario map reader. A damaged map must end in a class-library
 // exception and leave the map unusable; a usable one must answer height and tag queries and,
-// when its length is a multiple of 1024 large enough to carry grids, survive the outdoor world's
+// when its length is a multiple of 4096 large enough to carry grids, survive the outdoor world's
 // use of them (the border wall, the water states and the cut of the water cells). Anything else
 // (a crash, another exception, a sanitizer report) is a finding.
 //
@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Only an input that can hold a grid record gives the outdoor tables anything new; the
     // rest would rebuild the same flat world. Building the world costs some thirty times what
     // reading the map does, and every world-building input the fuzzer keeps would be run again
-    // and again, so only one length in 1024 builds it: the grid seeds are padded to one, and
+    // and again, so only one length in 4096 builds it: the grid seeds are padded to one, and
     // the mutations that change a length reach others often enough.
-    if (size < 65536 * 4 || size % 1024 != 0) {
+    if (size < 65536 * 4 || size % 4096 != 0) {
         return 0;
     }
     // One world serves every run: it is 10 MB of tables, and what TakeGrids and

@@ -216,12 +216,12 @@ TEST_F(MapWriterTest, DISABLED_WriteSmapFuzzSeeds) {
     skipped.insert(skipped.begin() + 14, std::begin(junk), std::end(junk));
     write("skipped.gmx", skipped);
 
-    // The target builds the outdoor world from maps whose length is a multiple of 1024; the
+    // The target builds the outdoor world from maps whose length is a multiple of 4096; the
     // reader leaves what follows the last record alone.
     const auto world = [&map] {
         std::vector<uint8_t> bytes =
             smapwriter::Build(*map, smapwriter::kTags | smapwriter::kHeights | smapwriter::kSecondGrid);
-        bytes.resize((bytes.size() + 1023) / 1024 * 1024);
+        bytes.resize((bytes.size() + 4095) / 4096 * 4096);
         return bytes;
     };
     write("grids.gmx", world());
