@@ -266,7 +266,9 @@ void SWindow::Unload() {
              ++nIndex) {
             m_ResourceNames.GetNext(pos);
             SResource* pResource = m_pResArray->GetAt(nIndex);
-            if (pResource == nullptr || IsMadeHere(pResource))
+            // A damaged file can name the window itself among its resources: it is being
+            // destroyed already.
+            if (pResource == nullptr || pResource == static_cast<SResource*>(this) || IsMadeHere(pResource))
                 continue;
             // Only what no catalog item holds is ours to delete; an item's object stays with it.
             if (!s_pCatalog->ReleaseResource(pResource) && !CatalogHolds(s_pCatalog, pResource))
