@@ -1,6 +1,9 @@
 #include "dx/input/SInputObjSettings.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "sys/classlib/Exceptions.h"
 
@@ -21,15 +24,17 @@ const char* WithoutPrefix(const char* step) {
 
 }  // namespace
 
+// The texts are gathered whole and made into the answer once: appending to it piece by piece
+// would copy the growing text at every piece.
 SString SInputObjCommand::GetStepsText() const {
-    SString text;
+    std::string text;
     for (size_t i = 0; i < m_Steps.size(); ++i) {
         if (i > 0) {
-            text += ";";
+            text += ';';
         }
-        text += m_Steps[i];
+        text += m_Steps[i].GetString();
     }
-    return text;
+    return SString(text.c_str());
 }
 
 SInputObjSettings::SInputObjSettings() = default;
@@ -245,15 +250,15 @@ int SInputObjSettings::FindCommandByCodes(int keyCode, int mouseCode, int joyCod
 }
 
 SString SInputObjSettings::ListUnboundCommands() const {
-    SString text;
+    std::string text;
     for (int i = 0; i < m_Commands.GetSize(); ++i) {
         const SInputObjCommand& command = m_Commands[i];
         if (!command.m_sName.IsEmpty() && command.HasNoCode()) {
-            text += command.m_sName;
-            text += " ";
+            text += command.m_sName.GetString();
+            text += ' ';
         }
     }
-    return text;
+    return SString(text.c_str());
 }
 
 int SInputObjSettings::SetAxisCommand(int slot, int index) {
