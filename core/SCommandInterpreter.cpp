@@ -1,5 +1,6 @@
 #include "core/SCommandInterpreter.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -22,6 +23,15 @@ const SInterpreterCommand kEmptyTable[] = {{nullptr, nullptr}};
 // bottom edges are outside, as with every rectangle of the window system.
 bool InsideRect(const int rect[4], int x, int y) {
     return x >= rect[0] && x < rect[2] && y >= rect[1] && y < rect[3];
+}
+
+// Blank as the string's trimming sees it: nothing but white space.
+bool IsBlank(const char* text) {
+    for (; *text != '\0'; ++text) {
+        if (std::isspace(static_cast<unsigned char>(*text)) == 0)
+            return false;
+    }
+    return true;
 }
 
 // Holds the nesting depth of command files for exactly as long as one file runs.
@@ -78,26 +88,26 @@ char* SInterpreter::TakeToken(const char* separators) {
 }
 
 void SInterpreter::NextToken(SString& out, const char* separators) {
-    // A blank to enter the loop; every token of white space only is passed over.
-    out = " ";
-    SString trimmed;
-    while (!out.IsEmpty() && trimmed.IsEmpty()) {
+    // Every token of white space only is passed over. A token is judged where it lies in the
+    // line; only the one taken is copied out.
+    for (;;) {
         const char* token = TakeToken(separators);
-        out = token != nullptr ? token : "";
-        trimmed = out;
-        trimmed.TrimLeft();
-        trimmed.TrimRight();
-        if (out.GetAt(0) == '"') {
+        if (token == nullptr) {
+            out.Empty();
+            return;
+        }
+        if (token[0] == '"') {
             // A quoted argument may hold the separators: it runs to the closing quote.
             const char* rest = TakeToken("\"");
-            SString joined = out.Mid(1);
+            std::string joined(token + 1);
             joined += ' ';
             joined += rest != nullptr ? rest : "";
-            out = joined;
-            trimmed = out;
-            trimmed.TrimLeft();
-            trimmed.TrimRight();
+            out = joined.c_str();
+        } else {
+            out = token;
         }
+        if (!IsBlank(out.GetString()))
+            return;
     }
 }
 
