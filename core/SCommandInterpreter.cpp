@@ -186,8 +186,20 @@ int SCommandInterpreter::FindInputAlias(const char* word) const {
         return -1;
     if (*word == '+')
         ++word;
+    // Lines are mostly no alias: the host's own search for the first command of the name
+    // settles those, and a first namesake with steps. Only a first namesake without steps, or
+    // a bare "+" (which matches unnamed commands), leaves the later records to look through.
+    int start = 0;
+    if (*word != '\0') {
+        const int named = m_pHost->FindInputCommand(word);
+        if (named < 0)
+            return -1;
+        if (m_pHost->GetInputAliasCount(named) > 0)
+            return named;
+        start = named + 1;
+    }
     const int count = m_pHost->GetInputCommandCount();
-    for (int i = 0; i < count; ++i) {
+    for (int i = start; i < count; ++i) {
         const char* name = m_pHost->GetInputCommandName(i);
         if (name != nullptr && CompareTextNoCase(name, word) == 0 && m_pHost->GetInputAliasCount(i) > 0)
             return i;
