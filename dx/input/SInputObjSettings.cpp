@@ -230,8 +230,15 @@ int SInputObjSettings::FindCommand(const char* name) const {
     if (name == nullptr || name[0] == '\0') {
         return -1;
     }
-    for (int i = 0; i < m_Commands.GetSize(); ++i) {
-        if (CompareTextNoCase(m_Commands[i].m_sName.GetString(), name) == 0) {
+    // Every console line that is no game command asks here: the records are walked directly, and
+    // the first letter turns nearly every one away before the whole comparison.
+    const int first = std::tolower(static_cast<unsigned char>(name[0]));
+    const SInputObjCommand* commands = m_Commands.GetData();
+    const int count = m_Commands.GetSize();
+    for (int i = 0; i < count; ++i) {
+        const char* candidate = commands[i].m_sName.GetString();
+        if (std::tolower(static_cast<unsigned char>(candidate[0])) == first &&
+            CompareTextNoCase(candidate, name) == 0) {
             return i;
         }
     }
@@ -301,8 +308,11 @@ const VariableRow* FindVariable(const char* name) {
     if (name == nullptr) {
         return nullptr;
     }
+    // The configuration asks here for every name no section took: the first letter turns
+    // nearly every row away before the whole comparison.
+    const int first = std::tolower(static_cast<unsigned char>(name[0]));
     for (const VariableRow& row : kVariables) {
-        if (CompareTextNoCase(row.name, name) == 0) {
+        if (std::tolower(static_cast<unsigned char>(row.name[0])) == first && CompareTextNoCase(row.name, name) == 0) {
             return &row;
         }
     }
