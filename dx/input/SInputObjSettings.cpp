@@ -78,8 +78,13 @@ int SInputObjSettings::AddCommand(const char* name, const char* displayName, int
         index = m_Commands.Add(SInputObjCommand());
     }
     SInputObjCommand* command = &m_Commands.ElementAt(index);
-    command->m_sName = name ? name : "";
-    if (displayName != nullptr && displayName[0] != '\0') {
+    // A command bound again mostly keeps its texts as they were; only a changed one is copied.
+    const char* newName = name ? name : "";
+    if (std::strcmp(command->m_sName.GetString(), newName) != 0) {
+        command->m_sName = newName;
+    }
+    if (displayName != nullptr && displayName[0] != '\0' &&
+        std::strcmp(command->m_sDisplayName.GetString(), displayName) != 0) {
         command->m_sDisplayName = displayName;
     }
     if (type != 0) {
