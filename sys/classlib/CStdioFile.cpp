@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -34,6 +36,7 @@ bool CStdioFile::Open(const char* lpszFileName, unsigned nOpenFlags, CFileExcept
             *pError = CFileException(CFileException::CauseFromOsError(osError), osError, lpszFileName);
         return false;
     }
+    std::setvbuf(stream, m_buffer, _IOFBF, sizeof(m_buffer));
     m_pStream = stream;
     m_hFile = fd;
     m_strFileName = lpszFileName;
@@ -46,10 +49,12 @@ void CStdioFile::ThrowStreamError() const {
     ThrowFileException(CFileException::CauseFromOsError(osError), osError, m_strFileName);
 }
 
+// The stream is this object's alone, so characters are taken without the stream's lock: text
+// read here comes a character at a time, and locking for each one costs more than the read.
 int CStdioFile::GetChar() {
-    const int c = std::getc(m_pStream);
+    const int c = getc_unlocked(m_pStream);
     if (c == '\r' && m_bText) {
-        const int next = std::getc(m_pStream);
+        const int next = getc_unlocked(m_pStream);
         if (next == '\n')
             return '\n';
         if (next != EOF)
@@ -162,24 +167,45 @@ void CStdioFile::WriteString(const char* lpsz) {
         Write(lpsz, static_cast<unsigned>(std::strlen(lpsz)));
 }
 
+// The C library finds the line end in its own buffer; only the carriage return before the line
+// feed is left to take out here, as the character-wise translation does: the pair counts as one
+// character, so a buffer that fills up with a carriage return takes the line feed after it too.
 char* CStdioFile::ReadString(char* lpsz, unsigned nMax) {
     CheckOpen();
     if (lpsz == nullptr || nMax == 0)
         return nullptr;
     errno = 0;
-    unsigned n = 0;
-    while (n + 1 < nMax) {
-        const int c = GetChar();
-        if (c == EOF)
-            break;
-        lpsz[n++] = static_cast<char>(c);
-        if (c == '\n')
-            break;
+    if (nMax < 2) {
+        lpsz[0] = '\0';
+        return nullptr;
     }
-    lpsz[n] = '\0';
+    const unsigned size = std::min(nMax, static_cast<unsigned>(INT_MAX));
+    // Only a full buffer puts a character here, so a carriage return here ends a full one.
+    lpsz[size - 2] = '\0';
+    if (std::fgets(lpsz, static_cast<int>(size), m_pStream) == nullptr) {
+        lpsz[0] = '\0';
+        if (std::ferror(m_pStream))
+            ThrowStreamError();
+        return nullptr;
+    }
+    if (m_bText) {
+        if (lpsz[size - 2] == '\r') {
+            const int next = getc_unlocked(m_pStream);
+            if (next == '\n')
+                lpsz[size - 2] = '\n';
+            else if (next != EOF)
+                std::ungetc(next, m_pStream);
+        } else {
+            const size_t length = std::strlen(lpsz);
+            if (length >= 2 && lpsz[length - 1] == '\n' && lpsz[length - 2] == '\r') {
+                lpsz[length - 2] = '\n';
+                lpsz[length - 1] = '\0';
+            }
+        }
+    }
     if (std::ferror(m_pStream))
         ThrowStreamError();
-    return n == 0 ? nullptr : lpsz;
+    return lpsz;
 }
 
 bool CStdioFile::ReadString(CString& rString) {
