@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -26,10 +27,13 @@ namespace configvars {
 // Console variable names are typed by users in any case.
 inline bool NameIs(const char* name, const char* variable) { return CompareTextNoCase(name, variable) == 0; }
 
+// Every SET and every read tries each section's rows in turn, and most names belong to none
+// of them: a row whose first letter differs is passed over without the whole comparison.
 template <class Section, size_t N>
 const SConfigIntRow<Section>* FindRow(const SConfigIntRow<Section> (&rows)[N], const char* name) {
+    const int first = std::tolower(static_cast<unsigned char>(name != nullptr ? name[0] : '\0'));
     for (const SConfigIntRow<Section>& row : rows) {
-        if (NameIs(name, row.name))
+        if (std::tolower(static_cast<unsigned char>(row.name[0])) == first && NameIs(name, row.name))
             return &row;
     }
     return nullptr;

@@ -1,5 +1,6 @@
 #include "core/SCommandInterpreter.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -7,7 +8,6 @@
 #include "core/SConsoleCommands.h"
 #include "core/SConsoleHost.h"
 #include "core/SDataCollection.h"
-#include "core/SFileSystem.h"
 #include "core/SVector.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/CStdioFile.h"
@@ -24,6 +24,15 @@ bool InsideRect(const int rect[4], int x, int y) {
     return x >= rect[0] && x < rect[2] && y >= rect[1] && y < rect[3];
 }
 
+// Blank as the string's trimming sees it: nothing but white space.
+bool IsBlank(const char* text) {
+    for (; *text != '\0'; ++text) {
+        if (std::isspace(static_cast<unsigned char>(*text)) == 0)
+            return false;
+    }
+    return true;
+}
+
 // Holds the nesting depth of command files for exactly as long as one file runs.
 class DepthGuard {
 public:
@@ -34,6 +43,29 @@ public:
 
 private:
     int& m_depth;
+};
+
+// Points the interpreter at the reply and the line response of the file being run, for exactly
+// as long as it runs; the file that ran it gets its own back afterwards.
+class ReplyGuard {
+public:
+    ReplyGuard(std::string*& reply, const SString*& response, std::string* text, const SString* scratch)
+        : m_reply(reply), m_response(response), m_savedReply(reply), m_savedResponse(response) {
+        m_reply = text;
+        m_response = scratch;
+    }
+    ~ReplyGuard() {
+        m_reply = m_savedReply;
+        m_response = m_savedResponse;
+    }
+    ReplyGuard(const ReplyGuard&) = delete;
+    ReplyGuard& operator=(const ReplyGuard&) = delete;
+
+private:
+    std::string*& m_reply;
+    const SString*& m_response;
+    std::string* m_savedReply;
+    const SString* m_savedResponse;
 };
 
 }  // namespace
@@ -78,26 +110,26 @@ char* SInterpreter::TakeToken(const char* separators) {
 }
 
 void SInterpreter::NextToken(SString& out, const char* separators) {
-    // A blank to enter the loop; every token of white space only is passed over.
-    out = " ";
-    SString trimmed;
-    while (!out.IsEmpty() && trimmed.IsEmpty()) {
+    // Every token of white space only is passed over. A token is judged where it lies in the
+    // line; only the one taken is copied out.
+    for (;;) {
         const char* token = TakeToken(separators);
-        out = token != nullptr ? token : "";
-        trimmed = out;
-        trimmed.TrimLeft();
-        trimmed.TrimRight();
-        if (out.GetAt(0) == '"') {
+        if (token == nullptr) {
+            out.Empty();
+            return;
+        }
+        if (token[0] == '"') {
             // A quoted argument may hold the separators: it runs to the closing quote.
             const char* rest = TakeToken("\"");
-            SString joined = out.Mid(1);
+            std::string joined(token + 1);
             joined += ' ';
             joined += rest != nullptr ? rest : "";
-            out = joined;
-            trimmed = out;
-            trimmed.TrimLeft();
-            trimmed.TrimRight();
+            out = joined.c_str();
+        } else {
+            out = token;
         }
+        if (!IsBlank(out.GetString()))
+            return;
     }
 }
 
@@ -154,8 +186,20 @@ int SCommandInterpreter::FindInputAlias(const char* word) const {
         return -1;
     if (*word == '+')
         ++word;
+    // Lines are mostly no alias: the host's own search for the first command of the name
+    // settles those, and a first namesake with steps. Only a first namesake without steps, or
+    // a bare "+" (which matches unnamed commands), leaves the later records to look through.
+    int start = 0;
+    if (*word != '\0') {
+        const int named = m_pHost->FindInputCommand(word);
+        if (named < 0)
+            return -1;
+        if (m_pHost->GetInputAliasCount(named) > 0)
+            return named;
+        start = named + 1;
+    }
     const int count = m_pHost->GetInputCommandCount();
-    for (int i = 0; i < count; ++i) {
+    for (int i = start; i < count; ++i) {
         const char* name = m_pHost->GetInputCommandName(i);
         if (name != nullptr && CompareTextNoCase(name, word) == 0 && m_pHost->GetInputAliasCount(i) > 0)
             return i;
@@ -266,8 +310,9 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
         response.Format("%s not executed: more than %d command files in one run", name, kMaxExecFiles);
         return false;
     }
+    // Opening refuses a folder as well.
     CStdioFile file;
-    if (SFileSystem::IsDirectory(name) || !file.Open(name, CFile::modeRead | CFile::typeText)) {
+    if (!file.Open(name, CFile::modeRead | CFile::typeText)) {
         response.Format("%s not found", name);
         return false;
     }
@@ -275,42 +320,61 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     ++m_iExecFiles;
 
     // Built up here and handed over once: a file that runs others collects their replies, and
-    // growing the reply line by line would copy it whole at every line.
-    std::string text = show ? std::string("\n") : std::string(response.GetString());
+    // growing the reply line by line would copy it whole at every line. A file run by a line of
+    // the file running now writes straight into that file's reply.
+    const bool nested = m_pFileReply != nullptr && &response == m_pLineResponse && response.IsEmpty();
+    std::string own;
+    std::string& text = nested ? *m_pFileReply : own;
+    if (show)
+        text += "\n";
+    else if (!nested)
+        text = response.GetString();
     char buffer[kFileReadSize];
     SString scratch;
+    const ReplyGuard reply(m_pFileReply, m_pLineResponse, &text, &scratch);
     int count = 0;
     bool readFailed = false;
+    size_t lineStart = std::string::npos;  // where the line being run begins in the reply
     try {
         while (file.ReadString(buffer, sizeof(buffer)) != nullptr) {
-            const size_t length = std::strlen(buffer);
-            if (length >= 2 && buffer[length - 1] == '\n')
-                buffer[length - 1] = '\0';
-            SString command(buffer);
-            command.TrimLeft();
-            command.TrimRight();
-            if (command.IsEmpty())
+            // Trimmed where it lies, so that the line is copied once.
+            const char* first = buffer;
+            while (*first != '\0' && std::isspace(static_cast<unsigned char>(*first)) != 0)
+                ++first;
+            const char* end = first + std::strlen(first);
+            while (end > first && std::isspace(static_cast<unsigned char>(end[-1])) != 0)
+                --end;
+            if (end == first)
                 continue;
-            ExecuteLine(command, scratch);
+            const SString command(first, static_cast<int>(end - first));
+            // The line is listed before it runs, so that the reply of a file it runs follows it.
+            lineStart = text.size();
             if (show)
                 text.append(">").append(command.GetString()).append("\n");
+            const size_t listed = text.size();
+            ExecuteLine(command, scratch);
             if (!scratch.IsEmpty()) {
                 text.append(scratch.GetString()).append("\n");
                 scratch.Empty();
+            } else if (text.size() != listed) {
+                text.append("\n");
             }
+            lineStart = std::string::npos;
             ++count;
         }
     } catch (CFileException&) {
         // What ran stays run; the summary still tells how much, but the run is not a success.
+        // A line that failed half-way is not in the reply, nor is anything it ran.
+        if (lineStart != std::string::npos)
+            text.resize(lineStart);
         readFailed = true;
     }
     file.Abort();
 
     if (show)
         text += "\n";
-    SString summary;
-    summary.Format("Executed %s [%d commands]", name, count);
-    text += summary.GetString();
-    response = text.c_str();
+    text.append("Executed ").append(name).append(" [").append(std::to_string(count)).append(" commands]");
+    if (!nested)
+        response = text.c_str();
     return !readFailed;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "core/SString.h"
 
 class SConsoleHost;
@@ -109,4 +111,9 @@ private:
     SConsoleHost* m_pHost;
     int m_iExecDepth = 0;
     int m_iExecFiles = 0;  // files run since the outermost one started
+    // While a command file runs a line: the reply the file builds, and the response the line
+    // writes to. A file that line runs adds its reply to the running file's directly instead of
+    // handing it up through the response, which would copy it once more at every level.
+    std::string* m_pFileReply = nullptr;
+    const SString* m_pLineResponse = nullptr;
 };

@@ -135,22 +135,26 @@ SString WithDisplayName(SConsoleHost* host, int index, const SString& text) {
     return shown;
 }
 
-void AppendName(SString& response, const char* name) {
-    response += name;
-    response += ' ';
+// The lists are gathered whole and handed to the response once: appending hundreds of names
+// to it one by one would copy the growing text at every name.
+void AppendName(std::string& text, const char* name) {
+    text += name;
+    text += ' ';
 }
 
 void ListInputs(SConsoleHost* host, SString& response) {
     const SConsoleHost::InputClass classes[] = {SConsoleHost::kInputKey, SConsoleHost::kInputMouse,
                                                 SConsoleHost::kInputJoystick};
+    std::string text;
     for (SConsoleHost::InputClass inputClass : classes) {
         for (int row = 0; row < kMaxNameRows; ++row) {
             const char* name = host->GetInputConfigName(inputClass, row);
             if (name == nullptr || *name == '\0')
                 break;
-            AppendName(response, name);
+            AppendName(text, name);
         }
     }
+    response += text.c_str();
 }
 
 // Only the slots up to the last one ever written are elements; the rest is room for appends.
@@ -161,31 +165,35 @@ int ElementCount(const SDataCollection* collection) {
 
 void ListCommands(const SDataCollection* commands, SString& response) {
     const int count = ElementCount(commands);
+    std::string text;
     for (int i = 0; i < count; ++i) {
         if (i > 0)
-            response += ' ';
+            text += ' ';
         SString name = commands->GetName(i);
         name.MakeLower();
-        response += name;
+        text += name.GetString();
     }
+    response += text.c_str();
 }
 
 void ListSettings(SConsoleHost* host, const SDataCollection* settings, SString& response) {
     std::vector<SString> names;
     host->ListConfigVariables(names);
+    std::string text;
     for (size_t i = 0; i < names.size(); ++i) {
         if (i > 0)
-            response += ' ';
-        response += names[i];
+            text += ' ';
+        text += names[i].GetString();
     }
-    response += ' ';
+    text += ' ';
     const int count = ElementCount(settings);
     for (int i = 0; i < count; ++i) {
         if (settings->GetTag(i) == 0)
-            response += settings->GetName(i);
+            text += settings->GetName(i).GetString();
         if (i + 1 < count)
-            response += ' ';
+            text += ' ';
     }
+    response += text.c_str();
 }
 
 void ListFiles(const SString& pattern, SString& response) {
@@ -206,11 +214,13 @@ void ListFiles(const SString& pattern, SString& response) {
     }
     SFileSystem files;
     CString found;
+    std::string text;
     for (bool more = files.FindFile(found, search.c_str(), SFileSystem::kAnyEntry); more;
          more = files.FindFile(found, "", SFileSystem::kAnyEntry)) {
         if (!found.IsEmpty() && found != "." && found != "..")
-            AppendName(response, found.GetString());
+            AppendName(text, found.GetString());
     }
+    response += text.c_str();
     if (response.IsEmpty())
         response.Format("No files matching '%s' found.", pattern.GetString());
 }
@@ -312,9 +322,8 @@ void CmdBind(SInterpreter* interpreter, const char* name, int mode, SString& res
     if (!steps.IsEmpty()) {
         const std::vector<SString> pieces = SplitSteps(steps);
         // A single step is the command itself; several make an unnamed set of steps.
-        const SString command = pieces.size() == 1 ? pieces[0] : SString();
-        const int index = host->AddInputCommand(command.GetString(), display.GetString(), 1, codes[0], codes[1],
-                                                codes[2]);
+        const char* command = pieces.size() == 1 ? pieces[0].GetString() : "";
+        const int index = host->AddInputCommand(command, display.GetString(), 1, codes[0], codes[1], codes[2]);
         for (const SString& piece : pieces)
             host->AddInputAlias(index, piece.GetString());
         return;
@@ -360,12 +369,13 @@ void CmdHelp(SInterpreter* interpreter, const char* name, int mode, SString& res
     const SString topic = TakeWord(interpreter);
     const SInterpreterCommand* table = interpreter->GetCommandTable();
     if (topic.IsEmpty()) {
-        response = Expand(kHelpUsage, name);
+        std::string text = Expand(kHelpUsage, name).GetString();
         for (const SInterpreterCommand* row = table; row->name != nullptr; ++row) {
             if (row != table)
-                response += ", ";
-            response += row->name;
+                text += ", ";
+            text += row->name;
         }
+        response = text.c_str();
     } else {
         for (const SInterpreterCommand* row = table; row->name != nullptr; ++row) {
             if (CompareTextNoCase(row->name, topic.GetString()) == 0) {

@@ -294,11 +294,12 @@ SDataElement* SDataCollection::GetElement(int index) { return InRange(index) ? &
 
 int SDataCollection::FindText(const char* text, bool byName) const
 {
+    // Most tables the console asks have nothing written yet; the text is not hashed for them.
+    if (m_highWater < 0)
+        return -1;
     if (text == nullptr)
         text = "";
     const uint8_t key = SDataElement::HashText(text);
-    if (m_highWater < 0)
-        return -1;
     const int end = std::min(m_elements.GetSize(), m_highWater + 1);
     const SDataElement* elements = m_elements.GetData();
     for (int i = 0; i < end; ++i) {

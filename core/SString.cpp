@@ -29,12 +29,17 @@ int CompareTextNoCase(const char* left, const char* right)
     const auto* a = reinterpret_cast<const unsigned char*>(left ? left : "");
     const auto* b = reinterpret_cast<const unsigned char*>(right ? right : "");
     for (;; ++a, ++b) {
+        // Names compared are mostly spelled alike up to where they differ: equal bytes need no
+        // case folding.
+        if (*a == *b) {
+            if (*a == 0)
+                return 0;
+            continue;
+        }
         int ca = std::tolower(*a);
         int cb = std::tolower(*b);
         if (ca != cb)
             return ca < cb ? -1 : 1;
-        if (ca == 0)
-            return 0;
     }
 }
 

@@ -1,6 +1,9 @@
 #include "dx/input/SInputObjSettings.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "sys/classlib/Exceptions.h"
 
@@ -21,15 +24,17 @@ const char* WithoutPrefix(const char* step) {
 
 }  // namespace
 
+// The texts are gathered whole and made into the answer once: appending to it piece by piece
+// would copy the growing text at every piece.
 SString SInputObjCommand::GetStepsText() const {
-    SString text;
+    std::string text;
     for (size_t i = 0; i < m_Steps.size(); ++i) {
         if (i > 0) {
-            text += ";";
+            text += ';';
         }
-        text += m_Steps[i];
+        text += m_Steps[i].GetString();
     }
-    return text;
+    return SString(text.c_str());
 }
 
 SInputObjSettings::SInputObjSettings() = default;
@@ -73,8 +78,13 @@ int SInputObjSettings::AddCommand(const char* name, const char* displayName, int
         index = m_Commands.Add(SInputObjCommand());
     }
     SInputObjCommand* command = &m_Commands.ElementAt(index);
-    command->m_sName = name ? name : "";
-    if (displayName != nullptr && displayName[0] != '\0') {
+    // A command bound again mostly keeps its texts as they were; only a changed one is copied.
+    const char* newName = name ? name : "";
+    if (std::strcmp(command->m_sName.GetString(), newName) != 0) {
+        command->m_sName = newName;
+    }
+    if (displayName != nullptr && displayName[0] != '\0' &&
+        std::strcmp(command->m_sDisplayName.GetString(), displayName) != 0) {
         command->m_sDisplayName = displayName;
     }
     if (type != 0) {
@@ -225,8 +235,15 @@ int SInputObjSettings::FindCommand(const char* name) const {
     if (name == nullptr || name[0] == '\0') {
         return -1;
     }
-    for (int i = 0; i < m_Commands.GetSize(); ++i) {
-        if (CompareTextNoCase(m_Commands[i].m_sName.GetString(), name) == 0) {
+    // Every console line that is no game command asks here: the records are walked directly, and
+    // the first letter turns nearly every one away before the whole comparison.
+    const int first = std::tolower(static_cast<unsigned char>(name[0]));
+    const SInputObjCommand* commands = m_Commands.GetData();
+    const int count = m_Commands.GetSize();
+    for (int i = 0; i < count; ++i) {
+        const char* candidate = commands[i].m_sName.GetString();
+        if (std::tolower(static_cast<unsigned char>(candidate[0])) == first &&
+            CompareTextNoCase(candidate, name) == 0) {
             return i;
         }
     }
@@ -245,15 +262,15 @@ int SInputObjSettings::FindCommandByCodes(int keyCode, int mouseCode, int joyCod
 }
 
 SString SInputObjSettings::ListUnboundCommands() const {
-    SString text;
+    std::string text;
     for (int i = 0; i < m_Commands.GetSize(); ++i) {
         const SInputObjCommand& command = m_Commands[i];
         if (!command.m_sName.IsEmpty() && command.HasNoCode()) {
-            text += command.m_sName;
-            text += " ";
+            text += command.m_sName.GetString();
+            text += ' ';
         }
     }
-    return text;
+    return SString(text.c_str());
 }
 
 int SInputObjSettings::SetAxisCommand(int slot, int index) {
@@ -296,8 +313,11 @@ const VariableRow* FindVariable(const char* name) {
     if (name == nullptr) {
         return nullptr;
     }
+    // The configuration asks here for every name no section took: the first letter turns
+    // nearly every row away before the whole comparison.
+    const int first = std::tolower(static_cast<unsigned char>(name[0]));
     for (const VariableRow& row : kVariables) {
-        if (CompareTextNoCase(row.name, name) == 0) {
+        if (std::tolower(static_cast<unsigned char>(row.name[0])) == first && CompareTextNoCase(row.name, name) == 0) {
             return &row;
         }
     }

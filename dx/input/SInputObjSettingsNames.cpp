@@ -1,6 +1,8 @@
 // The code-name tables of the input settings: what users see and what configuration lines say
 // for every key, mouse button and joystick button.
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "dx/input/SInputObjSettings.h"
 #include "sys/input/input.h"
@@ -103,17 +105,27 @@ constexpr NameRow kMouseNames[] = {
 
 constexpr int kJoyButtons = 32;
 
+// The tables spell their configuration names in lower case, so a name looked up is the only one
+// that needs folding before the first letters are compared.
+template <size_t N>
+constexpr bool LowerCaseConfigNames(const NameRow (&rows)[N]) {
+    for (const NameRow& row : rows) {
+        for (const char* c = row.config; *c != '\0'; ++c) {
+            if (*c >= 'A' && *c <= 'Z')
+                return false;
+        }
+    }
+    return true;
+}
+static_assert(LowerCaseConfigNames(kKeyNames) && LowerCaseConfigNames(kMouseNames));
+
 // Configuration names compare without regard to ASCII case only, whatever the locale.
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool SameConfigName(const char* left, const char* right) {
     for (;; ++left, ++right) {
-        char a = *left;
-        char b = *right;
-        if (a >= 'A' && a <= 'Z') {
-            a = static_cast<char>(a - 'A' + 'a');
-        }
-        if (b >= 'A' && b <= 'Z') {
-            b = static_cast<char>(b - 'A' + 'a');
-        }
+        const char a = LowerAscii(*left);
+        const char b = LowerAscii(*right);
         if (a != b) {
             return false;
         }
@@ -150,14 +162,35 @@ const NameRow* RowOfCode(const NameRow (&rows)[N], int code) {
     return nullptr;
 }
 
+// The first letters of a table's configuration names, in the table's order.
 template <size_t N>
-int CodeOfConfigName(const NameRow (&rows)[N], const char* name) {
+constexpr std::array<char, N> FirstLetters(const NameRow (&rows)[N]) {
+    std::array<char, N> letters{};
+    for (size_t i = 0; i < N; ++i) {
+        letters[i] = rows[i].config[0];
+    }
+    return letters;
+}
+constexpr auto kKeyFirstLetters = FirstLetters(kKeyNames);
+constexpr auto kMouseFirstLetters = FirstLetters(kMouseNames);
+
+// A bound input is looked for in one table after another: only the rows whose names begin with
+// its first letter are compared whole, and the C library's scan finds them.
+template <size_t N>
+int CodeOfConfigName(const NameRow (&rows)[N], const std::array<char, N>& firstLetters, const char* name) {
     if (name == nullptr) {
         return -1;
     }
-    for (const NameRow& row : rows) {
-        if (SameConfigName(row.config, name)) {
-            return row.code;
+    const char first = LowerAscii(name[0]);
+    const char* const letters = firstLetters.data();
+    for (size_t i = 0; i < N; ++i) {
+        const void* found = std::memchr(letters + i, first, N - i);
+        if (found == nullptr) {
+            break;
+        }
+        i = static_cast<size_t>(static_cast<const char*>(found) - letters);
+        if (SameConfigName(rows[i].config, name)) {
+            return rows[i].code;
         }
     }
     return -1;
@@ -216,16 +249,21 @@ const char* SInputObjSettings::JoyCodeToConfigName(int code) {
     return code >= 0 && code < kJoyButtons ? Joy().config[code] : "Unrecognized";
 }
 
-int SInputObjSettings::KeyConfigNameToCode(const char* name) { return CodeOfConfigName(kKeyNames, name); }
+int SInputObjSettings::KeyConfigNameToCode(const char* name) {
+    return CodeOfConfigName(kKeyNames, kKeyFirstLetters, name);
+}
 
-int SInputObjSettings::MouseConfigNameToCode(const char* name) { return CodeOfConfigName(kMouseNames, name); }
+int SInputObjSettings::MouseConfigNameToCode(const char* name) {
+    return CodeOfConfigName(kMouseNames, kMouseFirstLetters, name);
+}
 
 int SInputObjSettings::JoyConfigNameToCode(const char* name) {
     if (name == nullptr) {
         return -1;
     }
+    const char first = LowerAscii(name[0]);
     for (int n = 0; n < kJoyButtons; ++n) {
-        if (SameConfigName(Joy().config[n], name)) {
+        if (Joy().config[n][0] == first && SameConfigName(Joy().config[n], name)) {
             return n;
         }
     }

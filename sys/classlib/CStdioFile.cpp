@@ -2,10 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -20,10 +19,7 @@ CStdioFile::CStdioFile(const char* lpszFileName, unsigned nOpenFlags) {
         throw error;
 }
 
-CStdioFile::~CStdioFile() {
-    Abort();
-    std::free(m_pLine);
-}
+CStdioFile::~CStdioFile() { Abort(); }
 
 bool CStdioFile::Open(const char* lpszFileName, unsigned nOpenFlags, CFileException* pError) {
     Abort();
@@ -40,6 +36,7 @@ bool CStdioFile::Open(const char* lpszFileName, unsigned nOpenFlags, CFileExcept
             *pError = CFileException(CFileException::CauseFromOsError(osError), osError, lpszFileName);
         return false;
     }
+    std::setvbuf(stream, m_buffer, _IOFBF, sizeof(m_buffer));
     m_pStream = stream;
     m_hFile = fd;
     m_strFileName = lpszFileName;
@@ -52,10 +49,12 @@ void CStdioFile::ThrowStreamError() const {
     ThrowFileException(CFileException::CauseFromOsError(osError), osError, m_strFileName);
 }
 
+// The stream is this object's alone, so characters are taken without the stream's lock: text
+// read here comes a character at a time, and locking for each one costs more than the read.
 int CStdioFile::GetChar() {
-    const int c = std::getc(m_pStream);
+    const int c = getc_unlocked(m_pStream);
     if (c == '\r' && m_bText) {
-        const int next = std::getc(m_pStream);
+        const int next = getc_unlocked(m_pStream);
         if (next == '\n')
             return '\n';
         if (next != EOF)
@@ -168,49 +167,63 @@ void CStdioFile::WriteString(const char* lpsz) {
         Write(lpsz, static_cast<unsigned>(std::strlen(lpsz)));
 }
 
+// The C library finds the line end in its own buffer; only the carriage return before the line
+// feed is left to take out here, as the character-wise translation does: the pair counts as one
+// character, so a buffer that fills up with a carriage return takes the line feed after it too.
 char* CStdioFile::ReadString(char* lpsz, unsigned nMax) {
     CheckOpen();
     if (lpsz == nullptr || nMax == 0)
         return nullptr;
     errno = 0;
-    unsigned n = 0;
-    while (n + 1 < nMax) {
-        const int c = GetChar();
-        if (c == EOF)
-            break;
-        lpsz[n++] = static_cast<char>(c);
-        if (c == '\n')
-            break;
+    if (nMax < 2) {
+        lpsz[0] = '\0';
+        return nullptr;
     }
-    lpsz[n] = '\0';
+    const unsigned size = std::min(nMax, static_cast<unsigned>(INT_MAX));
+    // Only a full buffer puts a character here, so a carriage return here ends a full one.
+    lpsz[size - 2] = '\0';
+    if (std::fgets(lpsz, static_cast<int>(size), m_pStream) == nullptr) {
+        lpsz[0] = '\0';
+        if (std::ferror(m_pStream))
+            ThrowStreamError();
+        return nullptr;
+    }
+    if (m_bText) {
+        if (lpsz[size - 2] == '\r') {
+            const int next = getc_unlocked(m_pStream);
+            if (next == '\n')
+                lpsz[size - 2] = '\n';
+            else if (next != EOF)
+                std::ungetc(next, m_pStream);
+        } else {
+            const size_t length = std::strlen(lpsz);
+            if (length >= 2 && lpsz[length - 1] == '\n' && lpsz[length - 2] == '\r') {
+                lpsz[length - 2] = '\n';
+                lpsz[length - 1] = '\0';
+            }
+        }
+    }
     if (std::ferror(m_pStream))
         ThrowStreamError();
-    return n == 0 ? nullptr : lpsz;
+    return lpsz;
 }
 
 bool CStdioFile::ReadString(CString& rString) {
     CheckOpen();
     errno = 0;
-    // The line is found by the C library in one pass over its buffer rather than a character
-    // at a time; it keeps any NUL bytes, and only its end can be a text file's CR LF.
-    const ssize_t got = ::getline(&m_pLine, &m_nLineCapacity, m_pStream);
+    std::string line;
+    bool any = false;
+    for (;;) {
+        const int c = GetChar();
+        if (c == EOF)
+            break;
+        any = true;
+        if (c == '\n')
+            break;
+        line += static_cast<char>(c);
+    }
     if (std::ferror(m_pStream))
         ThrowStreamError();
-    size_t length = got > 0 ? static_cast<size_t>(got) : 0;
-    if (length > 0 && m_pLine[length - 1] == '\n') {
-        --length;
-        if (m_bText && length > 0 && m_pLine[length - 1] == '\r')
-            --length;
-    }
-    if (length > static_cast<size_t>(INT_MAX)) {
-        rString = CString(std::string(m_pLine, length));
-    } else {
-        // The string's own storage takes the line, so reading line after line into one
-        // string allocates only while the lines grow.
-        const int count = static_cast<int>(length);
-        if (count > 0)
-            std::memcpy(rString.GetBuffer(count), m_pLine, length);
-        rString.ReleaseBuffer(count);
-    }
-    return got > 0;
+    rString = CString(std::move(line));
+    return any;
 }

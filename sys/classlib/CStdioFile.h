@@ -44,7 +44,7 @@ private:
 
     std::FILE* m_pStream = nullptr;
     bool m_bText = true;
-    // The C library's line buffer, kept for the next line rather than allocated for each.
-    char* m_pLine = nullptr;
-    size_t m_nLineCapacity = 0;
+    // The stream's buffer: the C library would allocate one for every file opened, and command
+    // files that run each other open hundreds in a row.
+    char m_buffer[4096];
 };

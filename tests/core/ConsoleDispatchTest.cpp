@@ -97,6 +97,20 @@ TEST_F(ConsoleDispatchTest, InputCommandWithoutStepsIsNoAlias) {
     EXPECT_EQ(host.Log(), "ParseCommand crouch");
 }
 
+// A namesake without steps does not hide a later one with steps, and a bare "+" names the
+// first unnamed command with steps (a binding of several steps).
+TEST_F(ConsoleDispatchTest, AliasIsTheFirstNamesakeWithSteps) {
+    host.AddAliasCommand("dive", {});
+    host.AddAliasCommand("", {});
+    host.AddAliasCommand("DIVE", {"+crouch", "jump"});
+    host.AddAliasCommand("", {"+fire", "-fire"});
+    EXPECT_EQ(console.FindInputAlias("dive"), 2);
+    EXPECT_EQ(console.FindInputAlias("+Dive"), 2);
+    EXPECT_EQ(console.FindInputAlias("-dive"), -1);
+    EXPECT_EQ(console.FindInputAlias("+"), 3);
+    EXPECT_EQ(console.FindInputAlias("div"), -1);
+}
+
 TEST_F(ConsoleDispatchTest, BuiltinTakesOnePrefix) {
     EXPECT_TRUE(Run("+sound show"));
     EXPECT_TRUE(host.soundStats);

@@ -116,6 +116,34 @@ TEST_F(ConsoleExecFileTest, NestedFilesAndTheirBindings) {
     EXPECT_EQ(Run("alias runjump"), "+run;jump");
 }
 
+// A file run from a file puts its reply, listed or not, right after the line that ran it,
+// whichever of the two lists its lines; a file that cannot run says so in the same place.
+TEST_F(ConsoleExecFileTest, NestedRepliesFollowTheLineThatRanThem) {
+    Write("inner.cfg", "say hi\nsound\n");
+    const struct {
+        const char* outer;
+        const char* line;
+        const char* reply;
+    } cases[] = {
+        {"exec inner\nsound\n", "exec outer show",
+         "\n>exec inner\nUsage: SOUND [action]\nExecuted inner.cfg [2 commands]\n>sound\nUsage: SOUND [action]\n\n"
+         "Executed outer.cfg [2 commands]"},
+        {"exec inner show\nsound\n", "exec outer",
+         "\n>say hi\n>sound\nUsage: SOUND [action]\n\nExecuted inner.cfg [2 commands]\nUsage: SOUND [action]\n"
+         "Executed outer.cfg [2 commands]"},
+        {"exec inner show\n", "exec outer show",
+         "\n>exec inner show\n\n>say hi\n>sound\nUsage: SOUND [action]\n\nExecuted inner.cfg [2 commands]\n\n"
+         "Executed outer.cfg [1 commands]"},
+        {"exec gone\nexec inner\n", "exec outer show",
+         "\n>exec gone\ngone.cfg not found\n>exec inner\nUsage: SOUND [action]\nExecuted inner.cfg [2 commands]\n\n"
+         "Executed outer.cfg [2 commands]"},
+    };
+    for (const auto& c : cases) {
+        Write("outer.cfg", c.outer);
+        EXPECT_EQ(Run(c.line), c.reply) << c.outer;
+    }
+}
+
 TEST_F(ConsoleExecFileTest, FileThatRunsItselfStopsAtTheDepthLimit) {
     Write("self.cfg", "mark\nexec self\n");
     const std::string response = Run("exec self");

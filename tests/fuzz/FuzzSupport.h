@@ -5,9 +5,9 @@
 // writing an input into a file there.
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -55,9 +55,16 @@ inline std::string ScratchFolder(const char* target) {
     return scratch.Path();
 }
 
+// Unbuffered, so that the input goes out in one write without a stream's set-up: some targets
+// write a file for every run.
 inline void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return;
+    std::setvbuf(out, nullptr, _IONBF, 0);
+    if (size > 0)
+        std::fwrite(data, 1, size, out);
+    std::fclose(out);
 }
 
 }  // namespace fuzzsupport

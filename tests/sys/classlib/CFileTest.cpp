@@ -199,6 +199,23 @@ TEST_F(CFileTest, CharBufferReadKeepsTheLineFeed) {
     EXPECT_STREQ(line, "abc\r");
 }
 
+// CR LF is one character: a CR in the buffer's last place takes the LF after it along. A CR
+// before anything else stays, and a buffer of one place reads nothing.
+TEST_F(CFileTest, CharBufferReadTranslatesAPairAtTheBufferEnd) {
+    WriteRaw("edges.txt", "abc\rx\nab\r\r\na\r\nabcd");
+    CStdioFile file(PathOf("edges.txt").c_str(), CFile::modeRead);
+    char one[1] = {'?'};
+    EXPECT_EQ(file.ReadString(one, sizeof(one)), nullptr);
+    EXPECT_EQ(one[0], '\0');
+    char buf[5];
+    for (const char* expected : {"abc\r", "x\n", "ab\r\n", "a\n", "abcd"}) {
+        ASSERT_NE(file.ReadString(buf, sizeof(buf)), nullptr);
+        EXPECT_STREQ(buf, expected);
+    }
+    EXPECT_EQ(file.ReadString(buf, sizeof(buf)), nullptr);
+    EXPECT_STREQ(buf, "");
+}
+
 TEST_F(CFileTest, MemoryFileGrowsAndReads) {
     CMemFile file;
     file.Write("abc", 3);
