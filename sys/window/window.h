@@ -52,6 +52,12 @@ struct RECT {
     friend bool operator==(const RECT&, const RECT&) = default;
 };
 
+// A coordinate summed wide, kept at the ends of the 32-bit range rather than wrapping round to
+// the other side of the screen.
+inline int32_t SaturateCoordinate(int64_t value) {
+    return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : value);
+}
+
 struct MSG {
     HWND hwnd = nullptr;
     UINT message = 0;

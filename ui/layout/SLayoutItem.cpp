@@ -70,7 +70,7 @@ sys::RECT SLayoutItem::PlaceInBlock(const sys::RECT& rcRelative, const sys::RECT
 }
 
 int32_t SLayoutItem::Saturate(int64_t nValue) {
-    return static_cast<int32_t>(std::clamp<int64_t>(nValue, INT32_MIN, INT32_MAX));
+    return sys::SaturateCoordinate(nValue);
 }
 
 sys::RECT SLayoutItem::Moved(const sys::RECT& rect, int64_t dx, int64_t dy) {

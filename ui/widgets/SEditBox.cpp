@@ -3,7 +3,6 @@
 #include "core/SResourceFactory.h"
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <vector>
 
 #include "sys/classlib/CArchive.h"
@@ -501,11 +500,9 @@ int SEditBox::Draw(SDC* pDC) {
             pDC->GetTextExtent("", size);
             const sys::POINT pt = GetCaretPoint(m_Caret.m_iPos);
             // A box at the edge of the coordinate range keeps its caret inside it.
-            const auto far = [](int from, int extent) {
-                return static_cast<int>(std::clamp<int64_t>(int64_t{from} + extent, INT32_MIN, INT32_MAX));
-            };
-            const sys::RECT rcCaret =
-                Intersect(sys::RECT{pt.x, pt.y, far(pt.x, kCaretWidth), far(pt.y, size.cy)}, m_rcWindow);
+            const sys::RECT rcCaret = Intersect(sys::RECT{pt.x, pt.y, sys::SaturateCoordinate(int64_t{pt.x} + kCaretWidth),
+                                                          sys::SaturateCoordinate(int64_t{pt.y} + size.cy)},
+                                                m_rcWindow);
             sys::HBRUSH hBrush = sys::gdi::CreateSolidBrush(GetForeColor());
             pDC->FillRect(rcCaret, hBrush, GetForeColor(), GetForeColor());
             sys::gdi::DeleteObject(hBrush);
