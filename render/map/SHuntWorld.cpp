@@ -179,27 +179,26 @@ void SHuntWorld::TakeGrids(const SMapKR5& map) {
         }
     }
 
-    for (int z = 0; z < 256; ++z) {
-        for (int x = 0; x < 256; ++x) {
-            SHuntCell& cell = m_pCells[z * 256 + x];
-            cell.dwColour = 0xFFFFFFFF;
-            cell.byWater = 0;
-            if (x == 255 || z == 255) {
-                continue;
-            }
-            const int corners[4] = {z * 256 + x, z * 256 + x + 1, (z + 1) * 256 + x, (z + 1) * 256 + x + 1};
-            float water = m_pWaterLevels[corners[0]];
-            float low = m_pHeights[corners[0]];
-            float high = low;
-            for (int c : corners) {
-                water = std::max(water, m_pWaterLevels[c]);
-                low = std::min(low, m_pHeights[c]);
-                high = std::max(high, m_pHeights[c]);
-            }
-            if (water > low) {
-                cell.byWater = water >= high ? 2 : 1;
-                m_pWaterLevels[corners[0]] = water;
-            }
+    for (int c = 0; c < 256 * 256; ++c) {
+        m_pCells[c].dwColour = 0xFFFFFFFF;
+        m_pCells[c].byWater = 0;
+    }
+    // A cell is wet where its highest water corner is above its lowest ground corner, and under
+    // water where it reaches the highest. Chosen without branches on the values: a map's grids
+    // are 65,536 values each.
+    for (int z = 0; z < 255; ++z) {
+        float* water0 = m_pWaterLevels + z * 256;
+        const float* water1 = water0 + 256;
+        const float* ground0 = m_pHeights + z * 256;
+        const float* ground1 = ground0 + 256;
+        for (int x = 0; x < 255; ++x) {
+            // Folded in the corners' order, so that a zero keeps the sign it always had.
+            const float water = std::max(std::max(std::max(water0[x], water0[x + 1]), water1[x]), water1[x + 1]);
+            const float low = std::min(std::min(std::min(ground0[x], ground0[x + 1]), ground1[x]), ground1[x + 1]);
+            const float high = std::max(std::max(std::max(ground0[x], ground0[x + 1]), ground1[x]), ground1[x + 1]);
+            const bool wet = water > low;
+            m_pCells[z * 256 + x].byWater = static_cast<uint8_t>(wet ? (water >= high ? 2 : 1) : 0);
+            water0[x] = wet ? water : water0[x];
         }
     }
 }

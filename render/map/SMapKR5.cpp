@@ -7,11 +7,11 @@
 #include <memory>
 #include <mutex>
 #include <utility>
-#include <vector>
 
 #include "core/SObjectDef.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CFile.h"
+#include "sys/classlib/CMemFile.h"
 #include "sys/classlib/Exceptions.h"
 
 IMPLEMENT_DYNCREATE(SMapKR5, CObject)
@@ -63,40 +63,30 @@ void GiveBackCellTable(uint8_t* table, bool zero) {
     std::free(table);
 }
 
-// Each cell's entries are stored as five-byte groups; the table keeps them as runs of eight.
-// Unrolled at compile time: the table is 65,536 cells.
+// Each cell's entries are stored as five-byte groups; the table keeps them as runs of eight, with
+// the in-cell Y counted from the other edge. Unrolled at compile time: the table is 65,536 cells.
 template <size_t... k>
 void SpreadCell(uint8_t* cell, const uint8_t* raw, std::index_sequence<k...>) {
     ((cell[k] = raw[5 * k], cell[8 + k] = raw[5 * k + 1], cell[16 + k] = raw[5 * k + 2],
-      cell[24 + 2 * k] = raw[5 * k + 3], cell[25 + 2 * k] = raw[5 * k + 4]),
+      cell[24 + 2 * k] = raw[5 * k + 3], cell[25 + 2 * k] = static_cast<uint8_t>(255 - raw[5 * k + 4])),
      ...);
-}
-
-// Heights that are not numbers, or too far out for the terrain's differences and products to
-// stay finite, would reach the outdoor world as NaN weights: they count as ground level or as
-// the farthest height kept.
-float ScaledHeight(float v) {
-    if (!std::isfinite(v)) {
-        return 0.0f;
-    }
-    return (v < -kMaxStoredHeight ? -kMaxStoredHeight : v > kMaxStoredHeight ? kMaxStoredHeight : v) * 8.0f;
-}
-
-// Swaps row r with row 255 - r of a 256-row table, whole rows at a time through a buffer.
-void MirrorRows(uint8_t* table, size_t rowBytes) {
-    std::vector<uint8_t> row(rowBytes);
-    for (size_t r = 0; r < 128; ++r) {
-        uint8_t* top = table + r * rowBytes;
-        uint8_t* bottom = table + (255 - r) * rowBytes;
-        std::memcpy(row.data(), top, rowBytes);
-        std::memcpy(top, bottom, rowBytes);
-        std::memcpy(bottom, row.data(), rowBytes);
-    }
 }
 
 template <size_t... k>
 void FlipCellY(uint8_t* cell, std::index_sequence<k...>) {
     ((cell[25 + 2 * k] = static_cast<uint8_t>(255 - cell[25 + 2 * k])), ...);
+}
+
+// Heights that are not numbers, or too far out for the terrain's differences and products to
+// stay finite, would reach the outdoor world as NaN weights: they count as ground level or as
+// the farthest height kept. Without branches, so that a whole row is worked at once.
+void ScaleHeights(float* row, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, &row[i], 4);
+        const float clamped = std::min(std::max(row[i], -kMaxStoredHeight), kMaxStoredHeight) * 8.0f;
+        row[i] = (bits & 0x7F800000u) != 0x7F800000u ? clamped : 0.0f;
+    }
 }
 
 }  // namespace
@@ -106,7 +96,9 @@ void FlipCellY(uint8_t* cell, std::index_sequence<k...>) {
 // allocating or reading beyond it.
 class SMapKR5::Reader {
 public:
-    Reader(std::unique_ptr<uint8_t[]> bytes, size_t size) : m_bytes(std::move(bytes)), m_size(size) {}
+    // Over bytes another owns, or over a copy it keeps.
+    Reader(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
+    Reader(std::unique_ptr<uint8_t[]> bytes, size_t size) : m_owned(std::move(bytes)), m_bytes(m_owned.get()), m_size(size) {}
 
     size_t Left() const { return m_size - m_pos; }
     size_t Size() const { return m_size; }
@@ -131,7 +123,7 @@ public:
     // The next `count` bytes in place, read past.
     const uint8_t* Take(size_t count) {
         Need(count);
-        const uint8_t* at = m_bytes.get() + m_pos;
+        const uint8_t* at = m_bytes + m_pos;
         m_pos += count;
         return at;
     }
@@ -176,7 +168,8 @@ public:
     }
 
 private:
-    std::unique_ptr<uint8_t[]> m_bytes;
+    std::unique_ptr<uint8_t[]> m_owned;
+    const uint8_t* m_bytes;
     size_t m_size;
     size_t m_pos = 0;
 };
@@ -279,13 +272,21 @@ void SMapKR5::Serialize(CArchive& ar) {
     if (length > 0x7FFFFFFF) {
         ThrowArchiveException(CArchiveException::genericException);
     }
-    // Not zeroed first: every byte is read over, and a short read throws.
-    std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<size_t>(length)]);
-    file->SeekToBegin();
-    if (file->Read(bytes.get(), static_cast<unsigned>(length)) != length) {
-        ThrowArchiveException(CArchiveException::endOfFile);
-    }
-    Reader in(std::move(bytes), static_cast<size_t>(length));
+    Reader in = [&] {
+        // A memory file lends its bytes: a whole map is 3.2 MB.
+        if (file->IsKindOf(RUNTIME_CLASS(CMemFile))) {
+            const uint8_t* bytes = static_cast<CMemFile*>(file)->GetBytes();
+            file->SeekToEnd();
+            return Reader(bytes, static_cast<size_t>(length));
+        }
+        // Not zeroed first: every byte is read over, and a short read throws.
+        std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<size_t>(length)]);
+        file->SeekToBegin();
+        if (file->Read(bytes.get(), static_cast<unsigned>(length)) != length) {
+            ThrowArchiveException(CArchiveException::endOfFile);
+        }
+        return Reader(std::move(bytes), static_cast<size_t>(length));
+    }();
 
     char magic[4];
     in.Bytes(magic, 4);
@@ -325,8 +326,7 @@ void SMapKR5::ReadRecords(Reader& in) {
         ReadTags(in);
         break;
     case 2:
-        in.Bytes(m_fHeights, kGridBytes);
-        m_bHeightsZero = false;
+        ReadGrid(in, m_fHeights);
         break;
     case 5:
         ReadModelOutputs(in);
@@ -338,21 +338,11 @@ void SMapKR5::ReadRecords(Reader& in) {
         ReadSoundOutputs(in);
         break;
     case 8:
-    case 11: {
-        // The file orders each cell's last two bytes the other way round.
-        const uint8_t* raw = in.Take(kCellTableBytes);
-        m_bCellsZero = false;
-        for (int c = 0; c < kCells; ++c, raw += kCellBytes) {
-            uint8_t* cell = m_pCells + static_cast<size_t>(c) * kCellBytes;
-            SpreadCell(cell, raw, std::make_index_sequence<8>{});
-            cell[41] = raw[40];
-            cell[40] = raw[41];
-        }
+    case 11:
+        ReadCells(in);
         break;
-    }
     case 9:
-        in.Bytes(m_fSecondGrid, kGridBytes);
-        m_bSecondGridZero = false;
+        ReadGrid(in, m_fSecondGrid);
         break;
     case 10:
         ReadZones(in);
@@ -463,20 +453,40 @@ void SMapKR5::ReadZones(Reader& in) {
     }
 }
 
-// The file stores rows from the far edge and cells one row off the height grid's corners;
-// this turns grids, cells and outputs into the renderer's orientation.
-void SMapKR5::Orient() {
-    // A table no record filled is all zero, and stays so under the scaling, the mirror and the
-    // shift: only what a record wrote is worked on.
-    for (auto [grid, zero] : {std::pair{m_fHeights, m_bHeightsZero}, std::pair{m_fSecondGrid, m_bSecondGridZero}}) {
-        if (!zero) {
-            std::transform(grid, grid + kCells, grid, ScaledHeight);
-            MirrorRows(reinterpret_cast<uint8_t*>(grid), 256 * sizeof(float));
+// The file stores rows from the far edge; grid rows are put the other way round as they are read.
+void SMapKR5::ReadGrid(Reader& in, float* grid) {
+    const uint8_t* raw = in.Take(kGridBytes);
+    constexpr size_t kRowBytes = 256 * sizeof(float);
+    for (int r = 0; r < 256; ++r, raw += kRowBytes) {
+        float* row = grid + (255 - r) * 256;
+        std::memcpy(row, raw, kRowBytes);
+        ScaleHeights(row, 256);
+    }
+}
+
+// The cells are stored from the far edge too, and one row off the height grid's corners: file
+// row r becomes row 254 - r, the nearest row is kept twice and the farthest is dropped. The file
+// orders each cell's last two bytes the other way round.
+void SMapKR5::ReadCells(Reader& in) {
+    const uint8_t* raw = in.Take(kCellTableBytes);
+    m_bCellsZero = false;
+    constexpr size_t kCellRowBytes = 256 * static_cast<size_t>(kCellBytes);
+    for (int r = 0; r < 255; ++r) {
+        uint8_t* cell = GetCell((254 - r) * 256);
+        for (int c = 0; c < 256; ++c, raw += kCellBytes, cell += kCellBytes) {
+            SpreadCell(cell, raw, std::make_index_sequence<8>{});
+            cell[41] = raw[40];
+            cell[40] = raw[41];
         }
     }
+    std::memcpy(GetCell(255 * 256), GetCell(254 * 256), kCellRowBytes);
+}
+
+// Turns what the records left into the renderer's orientation: a cell table no record filled
+// has every in-cell Y counted from the other edge, and the outputs' positions are mirrored.
+void SMapKR5::Orient() {
     constexpr size_t kCellRowBytes = 256 * static_cast<size_t>(kCellBytes);
     if (m_bCellsZero) {
-        // Every in-cell Y of a zero table flips to 255.
         uint8_t row[kCellRowBytes] = {};
         for (size_t c = 0; c < kCellRowBytes; c += kCellBytes) {
             FlipCellY(row + c, std::make_index_sequence<8>{});
@@ -484,14 +494,8 @@ void SMapKR5::Orient() {
         for (int r = 0; r < 256; ++r) {
             std::memcpy(GetCell(r * 256), row, kCellRowBytes);
         }
-    } else {
-        MirrorRows(m_pCells, kCellRowBytes);
-        std::memmove(GetCell(0), GetCell(256), 255 * kCellRowBytes);
-        for (int c = 0; c < kCells; ++c) {
-            FlipCellY(m_pCells + static_cast<size_t>(c) * kCellBytes, std::make_index_sequence<8>{});
-        }
+        m_bCellsZero = false;
     }
-    m_bHeightsZero = m_bSecondGridZero = m_bCellsZero = false;
     for (int i = 0; i < m_SoundOutputs.GetSize(); ++i) {
         m_SoundOutputs[i].m_fP2 = kMapSpan - m_SoundOutputs[i].m_fP2 - kCellSpan;
     }

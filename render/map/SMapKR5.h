@@ -135,11 +135,11 @@ private:
     void ReadNames(Reader& in);
     void ReadSoundOutputs(Reader& in);
     void ReadZones(Reader& in);
+    void ReadGrid(Reader& in, float* grid);
+    void ReadCells(Reader& in);
     void Orient();
 
     bool m_bUsable = false;
-    // Nothing has written into the table yet.
-    bool m_bHeightsZero = true;
-    bool m_bSecondGridZero = true;
+    // Nothing has written into the cell table yet.
     bool m_bCellsZero = true;
 };

@@ -20,6 +20,8 @@ public:
     // Hands the block to the caller and leaves the file empty. A block the file allocated
     // itself was made with malloc and is released with free.
     uint8_t* Detach();
+    // The file's bytes in place, GetLength() of them, for a reader that needs them all at once.
+    const uint8_t* GetBytes() const { return m_lpBuffer; }
 
     // A memory file is opened by construction or Attach; Open is refused (invalidFile).
     bool Open(const char* lpszFileName, unsigned nOpenFlags, CFileException* pError = nullptr) override;

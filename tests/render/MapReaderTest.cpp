@@ -12,6 +12,8 @@
 #include "core/SObjectDef.h"
 #include "render/map/CMapCache.h"
 #include "render/map/SMapKR5.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
 #include "tests/render/MapTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -88,6 +90,17 @@ TEST_F(MapReaderTest, GridsAndCellsAreMirroredShiftedAndFlipped) {
     EXPECT_EQ(map->GetCell(253 * 256 + 3)[0], 0);
     EXPECT_EQ(map->GetCell(0)[0], 0);
     EXPECT_EQ(map->GetCell(0)[25], 255);  // every in-cell Y is flipped, a zero one too
+
+    // A memory file's bytes, read in place, give the same map.
+    CMemFile memory(file.b.data(), static_cast<unsigned>(file.b.size()));
+    SMapKR5 lent;
+    CArchive ar(&memory, CArchive::load);
+    lent.Serialize(ar);
+    ASSERT_TRUE(lent.IsUsable());
+    EXPECT_EQ(std::memcmp(lent.m_fHeights, map->m_fHeights, sizeof(lent.m_fHeights)), 0);
+    EXPECT_EQ(std::memcmp(lent.m_fSecondGrid, map->m_fSecondGrid, sizeof(lent.m_fSecondGrid)), 0);
+    EXPECT_EQ(std::memcmp(lent.GetCell(0), map->GetCell(0), SMapKR5::kCellTableBytes), 0);
+    EXPECT_EQ(memory.GetPosition(), file.b.size());
 }
 
 // Values that are not numbers, or beyond any terrain, would reach the outdoor world's
