@@ -531,8 +531,15 @@ void SHuntWorld::ClipTileAtHeight() {
             }
         }
     }
-    delete[] m_pTileVertices;
-    m_pTileVertices = new STileVertex[static_cast<size_t>(needed) + 1];
+    // A block large enough is kept for the next map: the second pass writes every vertex it
+    // counts, and the spare slot after them is left as a new block has it.
+    if (needed + 1 > m_iTileVertexCapacity) {
+        delete[] m_pTileVertices;
+        m_pTileVertices = new STileVertex[static_cast<size_t>(needed) + 1];
+        m_iTileVertexCapacity = needed + 1;
+    } else {
+        m_pTileVertices[needed] = STileVertex{};
+    }
     m_iTileVertexCount = needed;
     int next = 0;
     for (int z = 0; z < 255; ++z) {

@@ -110,6 +110,7 @@ public:
     SCellNode** m_pLists = nullptr;
     STileVertex* m_pTileVertices = nullptr;
     int m_iTileVertexCount = 0;
+    int m_iTileVertexCapacity = 0;
     // Texture coordinates of the four texture corners by orientation byte.
     float m_fTexCoordSets[256][4][2];
 

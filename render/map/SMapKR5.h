@@ -111,10 +111,24 @@ public:
     bool IsUsable() const { return m_bUsable; }
     // Why the last LoadFile failed, in the class library's words; empty after a good load.
     const CString& GetLoadError() const { return m_strLoadError; }
-    uint8_t* GetCell(int index) { return m_pCells != nullptr ? m_pCells + static_cast<size_t>(index) * kCellBytes : nullptr; }
-    const uint8_t* GetCell(int index) const {
-        return m_pCells != nullptr ? m_pCells + static_cast<size_t>(index) * kCellBytes : nullptr;
+    // The cells go through these, never through m_pCells: a table taken over from an earlier map
+    // is cleared on first use, and one handed out for writing is no longer known.
+    uint8_t* GetCell(int index) {
+        uint8_t* table = CellTable();
+        if (table == nullptr) {
+            return nullptr;
+        }
+        m_eCellsHeld = m_eCellsShown = CellContent::written;
+        return table + static_cast<size_t>(index) * kCellBytes;
     }
+    const uint8_t* GetCell(int index) const {
+        const uint8_t* table = CellTable();
+        return table != nullptr ? table + static_cast<size_t>(index) * kCellBytes : nullptr;
+    }
+
+    // What a cell table holds: all zero, the orientation of a map without cell records (every
+    // in-cell Y 255, the rest zero), or anything.
+    enum class CellContent : uint8_t { zero, unfilledOriented, written };
 
     CStringArray m_GroundNames;  // cell byte 40 indexes it
     CStringArray m_ModelNames;   // cell bytes 8 to 15 index it
@@ -137,9 +151,12 @@ private:
     void ReadZones(Reader& in);
     void ReadGrid(Reader& in, float* grid);
     void ReadCells(Reader& in);
+    uint8_t* CellTable() const;
     void Orient();
 
     bool m_bUsable = false;
-    // Nothing has written into the cell table yet.
-    bool m_bCellsZero = true;
+    // What the map shows of its cells, and what the table really holds: they differ only while a
+    // table taken over from an earlier map is shown as zero and not yet cleared.
+    CellContent m_eCellsShown = CellContent::zero;
+    mutable CellContent m_eCellsHeld = CellContent::zero;
 };

@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/SObjectDef.h"
 #include "render/map/CMapCache.h"
@@ -209,6 +210,40 @@ TEST_F(MapReaderTest, OutputsZonesNamesAndSkippedRecords) {
 
     // Without cell records the rows are still turned: Y of every entry becomes 255.
     EXPECT_EQ(map->GetCell(1234)[25 + 2 * 3], 255);
+}
+
+// Cell tables pass from map to map: whatever an earlier map left, a new map's cells read as zero
+// until it is loaded, and as turned zero cells once loaded without cell records.
+TEST_F(MapReaderTest, ACellTablePassedOnShowsOnlyItsNewMap) {
+    MapBytes cells;
+    for (size_t i = 0; i < SMapKR5::kCellTableBytes; ++i) {
+        cells.U8(0x11);
+    }
+    MapBytes withCells = MapHeader(1);
+    withCells.Record(8, cells);
+    MapBytes without = MapHeader(1);
+    without.Record(1, MapBytes().U32(0));
+    const std::vector<uint8_t> zero(SMapKR5::kCellTableBytes, 0);
+    std::vector<uint8_t> turned = zero;
+    for (size_t c = 0; c < turned.size(); c += SMapKR5::kCellBytes) {
+        for (int k = 0; k < 8; ++k) {
+            turned[c + 25 + 2 * k] = 255;
+        }
+    }
+    for (const MapBytes* before : {&withCells, &without}) {
+        for (const MapBytes* after : {static_cast<const MapBytes*>(&without), static_cast<const MapBytes*>(nullptr)}) {
+            ASSERT_EQ(Load(*before), 1);
+            map.reset();
+            auto next = std::make_unique<SMapKR5>();
+            if (after != nullptr) {
+                ASSERT_EQ(Load(*after, next.get()), 1);
+            }
+            const SMapKR5& shown = *next;
+            const std::vector<uint8_t>& expected = after != nullptr ? turned : zero;
+            EXPECT_EQ(std::memcmp(shown.GetCell(0), expected.data(), expected.size()), 0)
+                << (before == &withCells) << (after != nullptr);
+        }
+    }
 }
 
 TEST_F(MapReaderTest, RefusedHeaderEmptiesTheTagsOnly) {
