@@ -520,33 +520,34 @@ int SHuntWorld::BuildTerrainTile(int cellX, int cellZ, int first) {
 }
 
 void SHuntWorld::ClipTileAtHeight() {
-    int needed = 0;
+    // One pass: a cell's pieces go into the block as they are made, and the block grows before
+    // a cell could overrun it. A block large enough from an earlier map is kept.
+    constexpr int kMostPerCell = 3 * 6;
+    int next = 0;
     for (int z = 0; z < 255; ++z) {
         for (int x = 0; x < 255; ++x) {
             SHuntCell& cell = m_pCells[z * 256 + x];
             std::fill(std::begin(cell.iPieceFirst), std::end(cell.iPieceFirst), -1);
             std::fill(std::begin(cell.byPieceCounts), std::end(cell.byPieceCounts), uint8_t{0});
             if (cell.byWater == 1) {
-                needed += BuildTerrainTile(x, z, -1);
-            }
-        }
-    }
-    // A block large enough is kept for the next map: the second pass writes every vertex it
-    // counts, and the spare slot after them is left as a new block has it.
-    if (needed + 1 > m_iTileVertexCapacity) {
-        delete[] m_pTileVertices;
-        m_pTileVertices = new STileVertex[static_cast<size_t>(needed) + 1];
-        m_iTileVertexCapacity = needed + 1;
-    } else {
-        m_pTileVertices[needed] = STileVertex{};
-    }
-    m_iTileVertexCount = needed;
-    int next = 0;
-    for (int z = 0; z < 255; ++z) {
-        for (int x = 0; x < 255; ++x) {
-            if (m_pCells[z * 256 + x].byWater == 1) {
+                ReserveTileVertices(next + kMostPerCell, next);
                 next += BuildTerrainTile(x, z, next);
             }
         }
     }
+    ReserveTileVertices(next + 1, next);
+    m_pTileVertices[next] = STileVertex{};
+    m_iTileVertexCount = next;
+}
+
+void SHuntWorld::ReserveTileVertices(int count, int used) {
+    if (count <= m_iTileVertexCapacity) {
+        return;
+    }
+    const int capacity = std::max({count, 2 * m_iTileVertexCapacity, 1024});
+    auto* grown = new STileVertex[static_cast<size_t>(capacity)];
+    std::copy(m_pTileVertices, m_pTileVertices + used, grown);
+    delete[] m_pTileVertices;
+    m_pTileVertices = grown;
+    m_iTileVertexCapacity = capacity;
 }
