@@ -179,14 +179,21 @@ void SHuntWorld::TakeGrids(const SMapKR5& map) {
         }
     }
 
-    for (int c = 0; c < 256 * 256; ++c) {
-        m_pCells[c].dwColour = 0xFFFFFFFF;
-        m_pCells[c].byWater = 0;
-    }
     // A cell is wet where its highest water corner is above its lowest ground corner, and under
     // water where it reaches the highest. Chosen without branches on the values: a map's grids
-    // are 65,536 values each.
-    for (int z = 0; z < 255; ++z) {
+    // are 65,536 values each. The last row and column have no corners beyond them and stay dry.
+    for (int z = 0; z < 256; ++z) {
+        SHuntCell* row = m_pCells + z * 256;
+        for (int x = 0; x < 256; ++x) {
+            row[x].dwColour = 0xFFFFFFFF;
+        }
+        row[255].byWater = 0;
+        if (z == 255) {
+            for (int x = 0; x < 255; ++x) {
+                row[x].byWater = 0;
+            }
+            break;
+        }
         float* water0 = m_pWaterLevels + z * 256;
         const float* water1 = water0 + 256;
         const float* ground0 = m_pHeights + z * 256;
@@ -197,7 +204,7 @@ void SHuntWorld::TakeGrids(const SMapKR5& map) {
             const float low = std::min(std::min(std::min(ground0[x], ground0[x + 1]), ground1[x]), ground1[x + 1]);
             const float high = std::max(std::max(std::max(ground0[x], ground0[x + 1]), ground1[x]), ground1[x + 1]);
             const bool wet = water > low;
-            m_pCells[z * 256 + x].byWater = static_cast<uint8_t>(wet ? (water >= high ? 2 : 1) : 0);
+            row[x].byWater = static_cast<uint8_t>(wet ? (water >= high ? 2 : 1) : 0);
             water0[x] = wet ? water : water0[x];
         }
     }
@@ -437,7 +444,9 @@ void SHuntWorld::CornerVertex(int cellX, int cellZ, int corner, STileVertex* out
     out->x = static_cast<float>(x) * 256.0f;
     out->y = m_pHeights[z * 256 + x];
     out->z = static_cast<float>(z) * 256.0f;
-    std::memcpy(out->fNormal, source.fNormal, sizeof(out->fNormal));
+    out->fNormal[0] = source.fNormal[0];
+    out->fNormal[1] = source.fNormal[1];
+    out->fNormal[2] = source.fNormal[2];
     out->dwColour = source.dwColour;
     static const int kPair[4] = {3, 2, 0, 1};
     const float* pair = m_fTexCoordSets[own.byOrientation][kPair[corner]];
@@ -527,8 +536,11 @@ void SHuntWorld::ClipTileAtHeight() {
     for (int z = 0; z < 255; ++z) {
         for (int x = 0; x < 255; ++x) {
             SHuntCell& cell = m_pCells[z * 256 + x];
-            std::fill(std::begin(cell.iPieceFirst), std::end(cell.iPieceFirst), -1);
-            std::fill(std::begin(cell.byPieceCounts), std::end(cell.byPieceCounts), uint8_t{0});
+            // Element by element: a fill becomes a checked library call per cell in checked builds.
+            for (int piece = 0; piece < 4; ++piece) {
+                cell.iPieceFirst[piece] = -1;
+                cell.byPieceCounts[piece] = 0;
+            }
             if (cell.byWater == 1) {
                 ReserveTileVertices(next + kMostPerCell, next);
                 next += BuildTerrainTile(x, z, next);
