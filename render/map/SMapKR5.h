@@ -71,8 +71,8 @@ public:
 // One scenario map as read from an "SMAP" file: tags, the height grid and a second (water)
 // grid, 65536 cells of 42 bytes with up to eight object entries each, placed models, sound
 // sources, two name lists and zones. Loaded once per path and shared through the map cache.
-// The grids and the cell table are read in file order and then turned into the renderer's
-// orientation (rows mirrored, cells shifted by a row, in-cell Y flipped).
+// The grids and the cell table are turned into the renderer's orientation as they are read
+// (rows mirrored, cells shifted by a row, in-cell Y flipped).
 class SMapKR5 : public CObject {
     DECLARE_DYNCREATE(SMapKR5)
 
