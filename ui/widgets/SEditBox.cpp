@@ -28,6 +28,10 @@ constexpr uint32_t kCtrlV = 'V' - 'A' + 1;
 constexpr uint32_t kCtrlX = 'X' - 'A' + 1;
 constexpr uint32_t kCalcWrap = sys::DT_CALCRECT | sys::DT_WORDBREAK;
 
+// A box placed at the edge of the 32-bit coordinate range keeps its positions and sizes in it.
+int Offset(int base, int64_t delta) { return sys::SaturateCoordinate(int64_t{base} + delta); }
+int Span(int from, int to) { return sys::SaturateCoordinate(int64_t{to} - from); }
+
 sys::RECT Intersect(const sys::RECT& a, const sys::RECT& b) {
     sys::RECT rc{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                  std::min(a.bottom, b.bottom)};
@@ -301,18 +305,18 @@ bool SEditBox::TextFits() {
         return true;
     // Measured as Draw lays it out: after the prefix, on one line unless the box wraps.
     const int nPrefixWidth = m_strPrefix.IsEmpty() ? 0 : pFont->GetTextExtent(m_strPrefix, -1).cx;
-    const int nBoxWidth = m_rcWindow.right - m_rcWindow.left;
+    const int nBoxWidth = Span(m_rcWindow.left, m_rcWindow.right);
     if (!IsMultiLine()) {
         // A wider line would wrap out of sight below the box, and the caret after its last
         // character must show too.
-        const int nRoom = nBoxWidth - nPrefixWidth - std::max(1, m_iMarginX + kCaretWidth);
+        const int64_t nRoom = int64_t{nBoxWidth} - nPrefixWidth - std::max<int64_t>(1, int64_t{m_iMarginX} + kCaretWidth);
         return pFont->GetTextExtent(m_strText, -1).cx <= nRoom;
     }
-    const int nWidth = nBoxWidth - nPrefixWidth - 1;
-    const int nHeight = m_rcWindow.bottom - m_rcWindow.top;
+    const int nWidth = Offset(nBoxWidth, -int64_t{nPrefixWidth} - 1);
+    const int nHeight = Span(m_rcWindow.top, m_rcWindow.bottom);
     sys::RECT rc{0, 0, nWidth, nHeight};
     pFont->DrawText(m_strText, &rc, kCalcWrap, nullptr);
-    return rc.right - rc.left <= nWidth && rc.bottom - rc.top <= nHeight + 1;
+    return Span(rc.left, rc.right) <= nWidth && Span(rc.top, rc.bottom) <= int64_t{nHeight} + 1;
 }
 
 // ---- mouse --------------------------------------------------------------------------------
@@ -353,8 +357,8 @@ int SEditBox::TextWidth(const CString& strText) {
 }
 
 int SEditBox::CharFromPoint(int x, int y) {
-    const int dx = x - m_rcWindow.left;
-    const int dy = y - m_rcWindow.top;
+    const int dx = Span(m_rcWindow.left, x);
+    const int dy = Span(m_rcWindow.top, y);
     if (dx < kLeftDeadZone)
         return 0;
     int nLine = std::max(dy / kRowHeight, 0);
@@ -376,26 +380,26 @@ int SEditBox::CharFromPoint(int x, int y) {
 int SEditBox::GetLineCount() {
     if (!IsMultiLine() || m_strText.IsEmpty() || m_pLastDC == nullptr)
         return 1;
-    sys::RECT rc{0, 0, m_rcWindow.right - m_rcWindow.left, m_rcWindow.bottom - m_rcWindow.top};
+    sys::RECT rc{0, 0, Span(m_rcWindow.left, m_rcWindow.right), Span(m_rcWindow.top, m_rcWindow.bottom)};
     m_pLastDC->DrawText(m_strText, rc, kCalcWrap);
     sys::SIZE size;
     m_pLastDC->GetTextExtent(m_strText.Left(1), size);
     if (size.cy <= 0)
         return 1;
-    return std::max((rc.bottom - rc.top) / size.cy, 1);
+    return std::max(Span(rc.top, rc.bottom) / size.cy, 1);
 }
 
 std::vector<int> SEditBox::LineStartsByGrowth() {
     std::vector<int> starts{0};
     if (m_pLastDC == nullptr)
         return starts;
-    const int nWidth = m_rcWindow.right - m_rcWindow.left;
-    const int nHeight = m_rcWindow.bottom - m_rcWindow.top;
+    const int nWidth = Span(m_rcWindow.left, m_rcWindow.right);
+    const int nHeight = Span(m_rcWindow.top, m_rcWindow.bottom);
     int nPrevious = -1;
     for (int k = 1; k <= m_strText.GetLength(); ++k) {
         sys::RECT rc{0, 0, nWidth, nHeight};
         m_pLastDC->DrawText(m_strText.Left(k), rc, kCalcWrap);
-        const int nGot = rc.bottom - rc.top;
+        const int nGot = Span(rc.top, rc.bottom);
         if (nPrevious >= 0 && nGot > nPrevious)
             starts.push_back(k - 1);
         nPrevious = nGot;
@@ -458,13 +462,14 @@ sys::POINT SEditBox::GetCaretPoint(int nCaret) {
         nLineStart = std::max(LineIndex(LineFromChar(nChars), 0), 0);
     nLineStart = std::min(nLineStart, nChars);
     sys::POINT pt;
-    pt.x = m_rcWindow.left + m_iMarginX + TextWidth(m_strPrefix) + TextWidth(m_strText.Mid(nLineStart, nChars - nLineStart));
+    pt.x = Offset(m_rcWindow.left, int64_t{m_iMarginX} + TextWidth(m_strPrefix) +
+                                       TextWidth(m_strText.Mid(nLineStart, nChars - nLineStart)));
     if (!IsMultiLine() || m_pLastDC == nullptr) {
-        pt.y = m_rcWindow.top + m_iMarginY + 1;
+        pt.y = Offset(m_rcWindow.top, int64_t{m_iMarginY} + 1);
     } else {
-        sys::RECT rc{0, 0, m_rcWindow.right - m_rcWindow.left, m_rcWindow.bottom - m_rcWindow.top};
+        sys::RECT rc{0, 0, Span(m_rcWindow.left, m_rcWindow.right), Span(m_rcWindow.top, m_rcWindow.bottom)};
         m_pLastDC->DrawText(m_strText.Left(nChars), rc, kCalcWrap);
-        pt.y = m_rcWindow.top + m_iMarginY + std::max(rc.bottom - rc.top - kRowHeight, 0);
+        pt.y = Offset(m_rcWindow.top, int64_t{m_iMarginY} + std::max(Span(rc.top, rc.bottom) - int64_t{kRowHeight}, int64_t{0}));
     }
     return pt;
 }
@@ -481,9 +486,9 @@ int SEditBox::Draw(SDC* pDC) {
 
     const int nPrefixWidth = TextWidth(m_strPrefix);
     if (!m_strPrefix.IsEmpty())
-        pDC->TextOut(m_rcWindow.left + m_iMarginX, m_rcWindow.top + m_iMarginY, m_strPrefix, -1);
+        pDC->TextOut(Offset(m_rcWindow.left, m_iMarginX), Offset(m_rcWindow.top, m_iMarginY), m_strPrefix, -1);
     sys::RECT rcText = m_rcWindow;
-    rcText.left += nPrefixWidth + 1;
+    rcText.left = Offset(rcText.left, int64_t{nPrefixWidth} + 1);
     uint32_t dwFormat = m_dwStyle & ~kStyleMultiLine;
     if (IsMultiLine())
         dwFormat |= sys::DT_WORDBREAK;
@@ -500,8 +505,7 @@ int SEditBox::Draw(SDC* pDC) {
             pDC->GetTextExtent("", size);
             const sys::POINT pt = GetCaretPoint(m_Caret.m_iPos);
             // A box at the edge of the coordinate range keeps its caret inside it.
-            const sys::RECT rcCaret = Intersect(sys::RECT{pt.x, pt.y, sys::SaturateCoordinate(int64_t{pt.x} + kCaretWidth),
-                                                          sys::SaturateCoordinate(int64_t{pt.y} + size.cy)},
+            const sys::RECT rcCaret = Intersect(sys::RECT{pt.x, pt.y, Offset(pt.x, kCaretWidth), Offset(pt.y, size.cy)},
                                                 m_rcWindow);
             sys::HBRUSH hBrush = sys::gdi::CreateSolidBrush(GetForeColor());
             pDC->FillRect(rcCaret, hBrush, GetForeColor(), GetForeColor());
@@ -516,8 +520,8 @@ int SEditBox::Draw(SDC* pDC) {
         const int nFrom = TextWidth(m_strText.Left(nStart - 1));
         const int nTo = TextWidth(m_strText.Left(nEnd - 1));
         if (nTo != nFrom) {
-            const sys::RECT rcBand{m_rcWindow.left + nFrom, m_rcWindow.top + m_iMarginY, m_rcWindow.left + nTo,
-                                   m_rcWindow.bottom - m_iMarginY};
+            const sys::RECT rcBand{Offset(m_rcWindow.left, nFrom), Offset(m_rcWindow.top, m_iMarginY),
+                                   Offset(m_rcWindow.left, nTo), Offset(m_rcWindow.bottom, -int64_t{m_iMarginY})};
             pDC->HighlightRect(Intersect(rcBand, m_rcWindow));
         }
     }
