@@ -476,10 +476,6 @@ void SHuntWorld::SetTerrainTileVertex(SHuntCell& cell, const STileVertex* vertic
 }
 
 int SHuntWorld::BuildTerrainTile(int cellX, int cellZ, int first) {
-    STileVertex points[9];
-    for (int corner = 0; corner < 4; ++corner) {
-        CornerVertex(cellX, cellZ, corner, &points[corner]);
-    }
     const int corners[4] = {cellZ * 256 + cellX, cellZ * 256 + cellX + 1, (cellZ + 1) * 256 + cellX,
                             (cellZ + 1) * 256 + cellX + 1};
     float level = m_pWaterLevels[corners[0]];
@@ -491,13 +487,17 @@ int SHuntWorld::BuildTerrainTile(int cellX, int cellZ, int first) {
         }
     }
 
+    // The cut depends on the corner heights alone: counting builds no vertex.
+    float heights[4];
+    for (int corner = 0; corner < 4; ++corner) {
+        heights[corner] = m_pHeights[corners[corner]];
+    }
     static const int kEdges[5][2] = {{1, 2}, {2, 3}, {3, 1}, {1, 0}, {0, 2}};
     int mask = 0;
     for (int e = 0; e < 5; ++e) {
-        const STileVertex& a = points[kEdges[e][0]];
-        const STileVertex& b = points[kEdges[e][1]];
-        if ((a.y < level && level < b.y) || (b.y < level && level < a.y)) {
-            points[4 + e] = InterpolateTileVertex(a, b, level);
+        const float a = heights[kEdges[e][0]];
+        const float b = heights[kEdges[e][1]];
+        if ((a < level && level < b) || (b < level && level < a)) {
             mask |= 1 << e;
         }
     }
@@ -506,33 +506,43 @@ int SHuntWorld::BuildTerrainTile(int cellX, int cellZ, int first) {
         return 0;
     }
     for (int corner = 0; corner < 4; ++corner) {
-        if ((cut->required & (1 << corner)) != 0 && points[corner].y != level) {
+        if ((cut->required & (1 << corner)) != 0 && heights[corner] != level) {
             return 0;
         }
     }
     int total = 0;
     const bool write = first >= 0 && m_pTileVertices != nullptr;
+    if (!write) {
+        for (int i = 0; i < cut->pieceCount; ++i) {
+            total += cut->pieces[i][1];
+        }
+        return total;
+    }
+    STileVertex points[9];
+    for (int corner = 0; corner < 4; ++corner) {
+        CornerVertex(cellX, cellZ, corner, &points[corner]);
+    }
+    for (int e = 0; e < 5; ++e) {
+        if ((mask & (1 << e)) != 0) {
+            points[4 + e] = InterpolateTileVertex(points[kEdges[e][0]], points[kEdges[e][1]], level);
+        }
+    }
     SHuntCell& cell = m_pCells[cellZ * 256 + cellX];
     for (int i = 0; i < cut->pieceCount; ++i) {
         const uint8_t* row = kPieceRows[cut->pieces[i][0]];
         const int count = cut->pieces[i][1];
-        if (write) {
-            STileVertex* out = m_pTileVertices + first + total;
-            for (int k = 0; k < count; ++k) {
-                out[k] = points[row[k]];
-            }
-            SetTerrainTileVertex(cell, out, count, first + total, level);
+        STileVertex* out = m_pTileVertices + first + total;
+        for (int k = 0; k < count; ++k) {
+            out[k] = points[row[k]];
         }
+        SetTerrainTileVertex(cell, out, count, first + total, level);
         total += count;
     }
     return total;
 }
 
 void SHuntWorld::ClipTileAtHeight() {
-    // One pass: a cell's pieces go into the block as they are made, and the block grows before
-    // a cell could overrun it. A block large enough from an earlier map is kept.
-    constexpr int kMostPerCell = 3 * 6;
-    int next = 0;
+    int needed = 0;
     for (int z = 0; z < 255; ++z) {
         for (int x = 0; x < 255; ++x) {
             SHuntCell& cell = m_pCells[z * 256 + x];
@@ -542,24 +552,26 @@ void SHuntWorld::ClipTileAtHeight() {
                 cell.byPieceCounts[piece] = 0;
             }
             if (cell.byWater == 1) {
-                ReserveTileVertices(next + kMostPerCell, next);
+                needed += BuildTerrainTile(x, z, -1);
+            }
+        }
+    }
+    // A block already large enough is kept for the next map; the second pass writes every
+    // vertex counted, and the spare slot after them is left as a new block has it.
+    if (needed + 1 > m_iTileVertexCapacity) {
+        delete[] m_pTileVertices;
+        m_pTileVertices = new STileVertex[static_cast<size_t>(needed) + 1];
+        m_iTileVertexCapacity = needed + 1;
+    } else {
+        m_pTileVertices[needed] = STileVertex{};
+    }
+    m_iTileVertexCount = needed;
+    int next = 0;
+    for (int z = 0; z < 255; ++z) {
+        for (int x = 0; x < 255; ++x) {
+            if (m_pCells[z * 256 + x].byWater == 1) {
                 next += BuildTerrainTile(x, z, next);
             }
         }
     }
-    ReserveTileVertices(next + 1, next);
-    m_pTileVertices[next] = STileVertex{};
-    m_iTileVertexCount = next;
-}
-
-void SHuntWorld::ReserveTileVertices(int count, int used) {
-    if (count <= m_iTileVertexCapacity) {
-        return;
-    }
-    const int capacity = std::max({count, 2 * m_iTileVertexCapacity, 1024});
-    auto* grown = new STileVertex[static_cast<size_t>(capacity)];
-    std::copy(m_pTileVertices, m_pTileVertices + used, grown);
-    delete[] m_pTileVertices;
-    m_pTileVertices = grown;
-    m_iTileVertexCapacity = capacity;
 }

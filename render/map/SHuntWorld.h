@@ -118,6 +118,4 @@ private:
     static int CellOf(int cellX, int cellZ) { return ((cellZ & 255) << 8) | (cellX & 255); }
     void CornerVertex(int cellX, int cellZ, int corner, STileVertex* out) const;
     void SetTerrainTileVertex(SHuntCell& cell, const STileVertex* vertices, int count, int first, float level);
-    // Room for `count` vertices, the first `used` of them kept.
-    void ReserveTileVertices(int count, int used);
 };
