@@ -59,7 +59,7 @@ void GiveBackCellTable(uint8_t* table, SMapKR5::CellContent held) {
     std::free(table);
 }
 
-// The two kernels below move whole rows whose bounds hold by construction. Checked builds would
+// The row kernels below move whole rows whose bounds hold by construction. Checked builds would
 // otherwise test every byte of the 2.75 MB cell table and every grid value, which made reading
 // one map there some ten times slower than everything else the reader does.
 #if defined(__clang__)
