@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class SMapKR5;
 
@@ -118,4 +119,6 @@ private:
     static int CellOf(int cellX, int cellZ) { return ((cellZ & 255) << 8) | (cellX & 255); }
     void CornerVertex(int cellX, int cellZ, int corner, STileVertex* out) const;
     void SetTerrainTileVertex(SHuntCell& cell, const STileVertex* vertices, int count, int first, float level);
+
+    std::vector<int> m_CutCells;  // the cells the last cut counted pieces for, as cell numbers
 };

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/SObjectDef.h"
+#include "render/map/RowKernel.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/CMemFile.h"
@@ -58,15 +59,6 @@ void GiveBackCellTable(uint8_t* table, SMapKR5::CellContent held) {
     }
     std::free(table);
 }
-
-// The row kernels below move whole rows whose bounds hold by construction. Checked builds would
-// otherwise test every byte of the 2.75 MB cell table and every grid value, which made reading
-// one map there some ten times slower than everything else the reader does.
-#if defined(__clang__)
-#define MAP_ROW_KERNEL __attribute__((no_sanitize("address", "undefined", "coverage")))
-#else
-#define MAP_ROW_KERNEL
-#endif
 
 // Each cell's entries are stored as five-byte groups; the table keeps them as runs of eight, with
 // the in-cell Y counted from the other edge. Unrolled at compile time: the table is 65,536 cells.
