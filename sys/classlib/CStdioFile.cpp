@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -211,19 +213,25 @@ char* CStdioFile::ReadString(char* lpsz, unsigned nMax) {
 bool CStdioFile::ReadString(CString& rString) {
     CheckOpen();
     errno = 0;
+    // The line is taken whole from the stream's buffer: built a character at a time, its growth
+    // cost more than the reading when a file is a long list.
+    char* buffer = nullptr;
+    size_t capacity = 0;
+    const ssize_t got = getdelim(&buffer, &capacity, '\n', m_pStream);
     std::string line;
-    bool any = false;
-    for (;;) {
-        const int c = GetChar();
-        if (c == EOF)
-            break;
-        any = true;
-        if (c == '\n')
-            break;
-        line += static_cast<char>(c);
+    if (got > 0) {
+        size_t length = static_cast<size_t>(got);
+        // In text, a carriage return before the line feed belongs to the line end.
+        if (buffer[length - 1] == '\n') {
+            --length;
+            if (m_bText && length > 0 && buffer[length - 1] == '\r')
+                --length;
+        }
+        line.assign(buffer, length);
     }
+    std::free(buffer);
     if (std::ferror(m_pStream))
         ThrowStreamError();
     rString = CString(std::move(line));
-    return any;
+    return got > 0;
 }

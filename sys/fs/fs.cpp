@@ -135,6 +135,14 @@ std::string MatchEntry(const std::string& dir, const std::string& name) {
 // Resolves parts[0, count) against the disk. Once a component is missing, the rest are kept
 // as written: nothing below a missing folder can exist.
 std::string ResolveParts(const ParsedPath& parsed, size_t count) {
+    // Most paths are written as they stand on disk, and then one look at the whole path settles
+    // every component at once.
+    if (count > 0) {
+        std::string written = parsed.absolute ? "/" : "";
+        for (size_t i = 0; i < count; ++i) written = Join(written, parsed.parts[i]);
+        struct stat st;
+        if (lstat(written.c_str(), &st) == 0) return written;
+    }
     std::string current = parsed.absolute ? "/" : "";
     bool missing = false;
     for (size_t i = 0; i < count; ++i) {

@@ -160,7 +160,7 @@ TEST_F(CFileTest, TextModeWritesCrLf) {
 }
 
 TEST_F(CFileTest, TextModeReadsEitherLineEnd) {
-    WriteRaw("mixed.txt", "first\r\nsecond\nlone\rcr\r\n\nlast");
+    WriteRaw("mixed.txt", "first\r\nsecond\nlone\rcr\r\ndouble\r\r\n\nlast");
     CStdioFile file(PathOf("mixed.txt").c_str(), CFile::modeRead | CFile::typeText);
     CString line;
     ASSERT_TRUE(file.ReadString(line));
@@ -170,6 +170,8 @@ TEST_F(CFileTest, TextModeReadsEitherLineEnd) {
     EXPECT_STREQ(line, "second");
     ASSERT_TRUE(file.ReadString(line));
     EXPECT_STREQ(line, "lone\rcr");  // only a CR before LF goes
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_STREQ(line, "double\r");
     ASSERT_TRUE(file.ReadString(line));
     EXPECT_STREQ(line, "");
     ASSERT_TRUE(file.ReadString(line));
