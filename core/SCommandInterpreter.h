@@ -77,11 +77,10 @@ public:
     // Command files may run command files this many levels deep (a file that runs itself stops
     // there instead of recursing until the stack is gone).
     static constexpr int kMaxExecDepth = 16;
-    // One command file, with all it runs, may run at most this many files: a file that runs
-    // itself twice would otherwise run 2^16 times before the depth stops it. Every file runs
-    // within the one console line or start-up step that began it, so the bound is kept to what
-    // a chain of settings files can use.
-    static constexpr int kMaxExecFiles = 64;
+    // One command file, with all it runs, may run at most as many files as it may nest deep: a
+    // file that runs itself twice would otherwise run 2^16 times before the depth stops it, and
+    // every file runs within the one console line or start-up step that began it.
+    static constexpr int kMaxExecFiles = 16;
     // Command files are read this many characters at a time; a longer line runs in pieces.
     static constexpr int kFileReadSize = 512;
 

@@ -166,7 +166,7 @@ TEST_F(ConsoleExecFileTest, FileThatRunsItselfTwiceStopsAtTheFileLimit) {
         const std::string response = Run("exec twice");
         EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")),
                   SCommandInterpreter::kMaxExecFiles);
-        EXPECT_NE(response.find("twice.cfg not executed: more than 64 command files in one run"), std::string::npos);
+        EXPECT_NE(response.find("twice.cfg not executed: more than 16 command files in one run"), std::string::npos);
     }
 }
 
