@@ -352,7 +352,11 @@ TEST_F(HitNodeTest, StaticModelsByTheirTree) {
 
 // The segment descent of a tree: one node splitting at x = 1000 with its own triangle in the
 // plane, a leaf on each side with an upright triangle, a triangle across the plane kept uncut
-// behind it, and one across it in front.
+// behind it, and one across it in front. Then a deeper tree at the same plane whose sides are
+// split again, at z = 20 behind and 0.005 past the plane in front, where a shot crossing at the
+// split is handed on by parts: two triangles meeting on the plane at an equal distance (the
+// near side's counts), a cell thinner than the cut's 0.01 pull toward the near end, and a
+// triangle touching the line where the two planes behind meet.
 TEST_F(HitNodeTest, TreeDescentByPlanes) {
     auto model = tarvex::test::MakeTriangleModel({
         {{{1000, 0, 0}, {1000, 10, 0}, {1000, 0, 10}}, 0},   // 0: the node's own, in the plane
@@ -360,6 +364,10 @@ TEST_F(HitNodeTest, TreeDescentByPlanes) {
         {{{995, 0, 0}, {995, 10, 0}, {995, 0, 10}}, 0},      // 2: behind
         {{{1003, 0, 20}, {993, 10, 20}, {1003, 0, 30}}, 0},  // 3: x + y = 1003, filed behind
         {{{995, 0, 35}, {1005, 0, 35}, {1000, 10, 35}}, 0},  // 4: facing z, filed in front
+        {{{1000.002f, 0, 40}, {1000.002f, 10, 40}, {1000.002f, 0, 50}}, 0},  // 5: in the thin cell
+        {{{1000, 0, 20}, {990, 0, 10}, {1000, 10, 20}}, 0},   // 6: x - z = 980, behind, below z = 20
+        {{{1000, 0, 20}, {1010, 0, 30}, {1000, 10, 20}}, 0},  // 7: 6 mirrored in front
+        {{{1000, 20, 20}, {990, 20, 0}, {1000, 30, 20}}, 0},  // 8: 2x - z = 1980, behind, below z = 20
     });
     auto box = [&](mbspitem_t& item, std::initializer_list<int> triangles) {
         item.box.Reset();
@@ -374,13 +382,30 @@ TEST_F(HitNodeTest, TreeDescentByPlanes) {
     back.triangles = {2, 3};
     box(front, {1, 4});
     box(back, {2, 3});
+    auto split = [&](mnode_t& node, int axis, float at, mbspitem_t* backChild, mbspitem_t* frontChild,
+                     std::initializer_list<int> triangles) {
+        node.plane.normal[0] = node.plane.normal[1] = node.plane.normal[2] = 0.0f;
+        node.plane.normal[axis] = 1.0f;
+        node.plane.dist = at;
+        node.plane.Classify();
+        node.pBack = backChild;
+        node.pFront = frontChild;
+        box(node, triangles);
+    };
     mnode_t root;
-    root.plane.normal[0] = 1.0f, root.plane.normal[1] = root.plane.normal[2] = 0.0f;
-    root.plane.dist = 1000.0f;
-    root.plane.Classify();
-    root.pFront = &front;
-    root.pBack = &back;
-    box(root, {0, 1, 2, 3, 4});
+    split(root, 0, 1000.0f, &back, &front, {0, 1, 2, 3, 4});
+    mleaf_t below, thin, beyond;
+    below.triangles = {6, 8};
+    thin.triangles = {5};
+    beyond.triangles = {7};
+    box(below, {6, 8});
+    box(thin, {5});
+    box(beyond, {7});
+    mnode_t deep, behind, ahead;
+    split(deep, 0, 1000.0f, &behind, &ahead, {0, 5, 6, 7, 8});
+    split(behind, 2, 20.0f, &below, &empty, {6, 8});
+    split(ahead, 0, 1000.005f, &thin, &beyond, {5, 7});
+    behind.splitTriangle = ahead.splitTriangle = 0xFFFF;  // none of their own
     std::unique_ptr<SSMHandle> handle(model->CreateHandle());
     ActorDesc actor;
     actor.m_pModel = handle.get();
@@ -403,6 +428,9 @@ TEST_F(HitNodeTest, TreeDescentByPlanes) {
         {"lying in the plane, short of everything", &root, {1000, 2, 12}, {1000, 2, 30}, -1, 0, 0},
         {"an empty tree", nullptr, {990, 2, 2}, {1010, 2, 2}, -1, 0, 0},
         {"an empty leaf", &empty, {990, 2, 2}, {1010, 2, 2}, -1, 0, 0},
+        {"deeper: a tie on the plane goes to the near side", &deep, {990, 2, 15}, {1010, 2, 25}, 6, 1000, 20},
+        {"deeper: a cell thinner than the pull", &deep, {990, 2, 42}, {1010, 2, 42}, 5, 1000.002f, 42},
+        {"deeper: met where the planes meet", &deep, {1010, 22, 10}, {990, 22, 30}, 8, 1000, 20},
     };
     for (const Case& c : cases) {
         Shoot(c.b, c.a, hit::kActors | hit::kRegions);
