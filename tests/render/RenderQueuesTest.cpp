@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -513,7 +514,8 @@ TEST_F(RenderQueuesTest, DrawAllObjectsQueuesWhatTheSweepLeavesOut) {
 }
 
 // However many cells hold objects, the draw-all switch lists them all: 1,200 occupied cells
-// before it in cell order do not push out the object 600 units in front of the camera.
+// before it in cell order do not push out the object 600 units in front of the camera, and
+// the cells listed before the list grew are still there after it.
 TEST_F(RenderQueuesTest, DrawAllObjectsListsEveryOccupiedCell) {
     parser.m_pWorld = new SHuntWorld();
     parser.m_Buffers.SizeForSession();
@@ -528,7 +530,11 @@ TEST_F(RenderQueuesTest, DrawAllObjectsListsEveryOccupiedCell) {
     parser.m_pWorld->AddToList(&crates.Add(SVector(10000.0f, 0.0f, 10600.0f), 0x1), 0, 39, 41);
     SD3D6Parser::s_byDrawAllObjects = 1;
     parser.UpdateVisibleCells();
-    EXPECT_EQ(parser.m_Buffers.Count(SOutdoorBuffers::kObjectCells), 1201);
+    std::vector<uint16_t> listed(1200);
+    std::iota(listed.begin(), listed.end(), uint16_t{0});
+    listed.push_back(39 + 256 * 41);
+    const auto* cells = reinterpret_cast<const uint16_t*>(parser.m_Buffers.Data(SOutdoorBuffers::kObjectCells));
+    EXPECT_EQ(std::vector<uint16_t>(cells, cells + parser.m_Buffers.Count(SOutdoorBuffers::kObjectCells)), listed);
     parser.ResetRenderQueues();
     parser.Hunt_QueueMapObjects();
     EXPECT_EQ(parser.m_Queues.OpaqueCount(), 1u);
