@@ -232,10 +232,10 @@ TEST_F(HitNodeTest, ModelTrianglesByTheBoxPath) {
     ActorDesc actor;
     actor.m_pModel = handle.get();
     actor.m_vPosition = SVector(1000, 0, 1000);
-    actor.m_dwOwner = 77;
+    actor.m_dwOwner = 0x7700000077u;
     record.pObject = &actor;
     record.bMapObject = 0;
-    record.dwObjectValue = 55;
+    record.dwObjectValue = 0x5500000055u;  // values use all 64 bits
     struct Case {
         const char* what;
         uint32_t state;
@@ -273,7 +273,7 @@ TEST_F(HitNodeTest, ModelTrianglesByTheBoxPath) {
             EXPECT_NEAR(hit.m_vPoint.y, c.point.y, 1e-3) << c.what;
             EXPECT_NEAR(hit.m_vPoint.z, c.point.z, 1e-3) << c.what;
             EXPECT_NEAR(hit.m_fDistance, 100.0f, 1e-2) << c.what;
-            EXPECT_EQ(hit.m_dwObject, 55u);
+            EXPECT_EQ(hit.m_dwObject, 0x5500000055u);
             EXPECT_EQ(hit.m_wTriangle, 0);
             EXPECT_NEAR(std::fabs(hit.m_vNormal.z), 100.0f * c.scale * c.scale, 1e-2) << c.what;
             EXPECT_EQ(hit.m_nTextureSlot, c.kind == hit::kKindRegion ? 9 : -1) << c.what;
@@ -287,7 +287,7 @@ TEST_F(HitNodeTest, ModelTrianglesByTheBoxPath) {
     handle->m_groupStates[0].flags = 0;
     ActorDesc child;
     child.m_pModel = own.get();
-    child.m_dwOwner = 88;
+    child.m_dwOwner = 0x8800000088u;
     ActorDesc* children[1] = {&child};
     ActorDesc parent;
     parent.m_pModel = handle.get();
@@ -299,9 +299,9 @@ TEST_F(HitNodeTest, ModelTrianglesByTheBoxPath) {
     HitTestHierarchy(record);
     EXPECT_EQ(hit.m_dwKind, hit::kKindTriangle);
     EXPECT_NEAR(hit.m_vPoint.z, 1000.0f, 1e-3);
-    EXPECT_EQ(hit.m_dwObject, 88u);
+    EXPECT_EQ(hit.m_dwObject, 0x8800000088u);
     EXPECT_EQ(record.pObject, &parent);
-    EXPECT_EQ(record.dwObjectValue, 55u);
+    EXPECT_EQ(record.dwObjectValue, 0x5500000055u);
 }
 
 TEST_F(HitNodeTest, StaticModelsByTheirTree) {
@@ -320,7 +320,7 @@ TEST_F(HitNodeTest, StaticModelsByTheirTree) {
     handle->m_groupStates[0].textureSlot = 4;
     ActorDesc actor;
     actor.m_pModel = handle.get();
-    actor.m_dwOwner = 66;
+    actor.m_dwOwner = 0x6600000066u;
     record.pObject = &actor;
     record.bMapObject = 0;
     struct Case {
@@ -340,7 +340,7 @@ TEST_F(HitNodeTest, StaticModelsByTheirTree) {
         ASSERT_EQ(hit.m_dwKind, c.kind) << c.what;
         if (c.kind != 0) {
             EXPECT_NEAR(hit.m_vPoint.z, 1000.0f, 1e-3);
-            EXPECT_EQ(hit.m_dwObject, 66u);
+            EXPECT_EQ(hit.m_dwObject, 0x6600000066u);
             EXPECT_EQ(hit.m_pModel, handle.get());
             EXPECT_EQ(hit.m_nTextureSlot, 4);
             // Corner k of triangle 0 carries the texture coordinate (k, 0); (1002, 2) lies at

@@ -39,6 +39,10 @@ TEST(ActorTest, FlagsStartAtTheirDefaultsAndAnswerByName) {
     EXPECT_EQ(actor.GetFlag("Flying"), 0);
     EXPECT_EQ(actor.GetFlag("NoSuchFlag"), 0);
     EXPECT_EQ(actor.GetFlag(nullptr), 0);
+    // The description's owner word is the actor's whole address, which a shot at an attached
+    // part reports; a stack address lies past 32 bits.
+    ASSERT_GT(reinterpret_cast<uintptr_t>(&actor), uintptr_t{0xFFFFFFFF});
+    EXPECT_EQ(actor.m_Desc.m_dwOwner, reinterpret_cast<uintptr_t>(&actor));
 
     actor.m_dwFlagsB = 0x10000;
     EXPECT_EQ(actor.GetFlag("running"), 1);
