@@ -162,7 +162,8 @@ class AsNobody {
 public:
     static constexpr uid_t kNobody = 65534;
     AsNobody() : m_gid(getegid()), m_groups(static_cast<size_t>(std::max(getgroups(0, nullptr), 0))) {
-        m_groups.resize(static_cast<size_t>(std::max(getgroups(static_cast<int>(m_groups.size()), m_groups.data()), 0)));
+        const int count = getgroups(static_cast<int>(m_groups.size()), m_groups.data());
+        m_groups.resize(static_cast<size_t>(std::max(count, 0)));
         m_bDropped = setgroups(0, nullptr) == 0 && setegid(kNobody) == 0 && seteuid(kNobody) == 0;
     }
     ~AsNobody() {
