@@ -8,6 +8,7 @@
 #include "app/CServerData.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
+#include "core/STextUtil.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
@@ -59,7 +60,7 @@ bool CConfigData::SetVariable(const char* name, const char* value, int /*flag*/)
     if (configvars::NameIs(name, kSysProfile)) {
         // Only stored: "default.cfg" ends with this line, and applying the level there would
         // overwrite the user's own settings written above it.
-        m_iSysProfile = std::atoi(value != nullptr ? value : "");
+        m_iSysProfile = ReadSettingInt(value);
         return true;
     }
     return m_pSystem->SetVariable(name, value) || m_pGraphics->SetVariable(name, value) ||

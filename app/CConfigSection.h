@@ -3,9 +3,9 @@
 #include <cctype>
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 
 #include "core/SString.h"
+#include "core/STextUtil.h"
 #include "dx/input/SInputObjSettings.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CArray.h"
@@ -39,15 +39,10 @@ const SConfigIntRow<Section>* FindRow(const SConfigIntRow<Section> (&rows)[N], c
     return nullptr;
 }
 
-// The value as the console has always read it (atoi: no number gives 0), then clamped.
+// The value as the console has always read it (no number gives 0), clamped to the row's range.
 template <class Section>
 void SetRow(Section& section, const SConfigIntRow<Section>& row, const char* value) {
-    int32_t number = std::atoi(value != nullptr ? value : "");
-    if (number < row.lo)
-        number = row.lo;
-    if (number > row.hi)
-        number = row.hi;
-    section.*(row.field) = number;
+    section.*(row.field) = ReadSettingInt(value, row.lo, row.hi);
 }
 
 template <class Section>

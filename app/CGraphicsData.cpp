@@ -315,9 +315,10 @@ bool CGraphicsData::SetDriverGuid(const char* value) {
     return true;
 }
 
-// Two integers separated by blanks or tabs. A text that is not exactly that would leave a
-// display size nobody asked for, so it is refused and the old size kept. The software display
-// ignores the size asked for.
+// Two integers separated by blanks or tabs, at least the menus' 640 x 480. A text that is not
+// exactly that would leave a display size nobody asked for or one the pages do not fit in (a
+// window of a pixel), so it is refused and the old size kept. The software display ignores the
+// size asked for.
 bool CGraphicsData::SetResolution(const char* value) {
     const char* p = value;
     while (IsBlank(*p))
@@ -332,7 +333,7 @@ bool CGraphicsData::SetResolution(const char* value) {
         return false;
     while (IsBlank(*p))
         ++p;
-    if (*p != '\0')
+    if (*p != '\0' || width < kMinWidth || height < kMinHeight)
         return false;
     if (m_bSoftware) {
         width = kSoftwareWidth;

@@ -23,6 +23,9 @@ public:
     enum Weather : int32_t { kWeather3D = 0, kWeather2D = 1, kWeatherOff = 2 };
     enum Filter : int32_t { kFilterNone = 0, kFilterLinear, kFilterBilinear, kFilterTrilinear, kFilterAnisotropic };
     static constexpr int kGuidBytes = 16;
+    // The smallest display size gfx_res takes: the size the menus are made for.
+    static constexpr int32_t kMinWidth = 640;
+    static constexpr int32_t kMinHeight = 480;
 
     // What a display driver must offer to be usable: two 640 x 480 16-bit surfaces of display
     // memory, room for textures, and one such surface in its total.
@@ -39,7 +42,8 @@ public:
     void Serialize(CArchive& ar) override;
 
     // False for a name this section does not know, and for a value that gfx_driver_guid,
-    // gfx_res, gfx_weather or gfx_filter cannot take (the old value is then kept).
+    // gfx_res (two numbers, at least 640 x 480), gfx_weather or gfx_filter cannot take (the old
+    // value is then kept).
     bool SetVariable(const char* name, const char* value);
     bool GetVariable(const char* name, SString& value) const;
     void ListVariables(CArray<SString>& names) const;

@@ -1,5 +1,6 @@
 #include "core/STextUtil.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -19,6 +20,31 @@ int CountChar(const char* text, char c)
             ++count;
     }
     return count;
+}
+
+int32_t ReadSettingInt(const char* text, int32_t lo, int32_t hi)
+{
+    const char* p = text != nullptr ? text : "";
+    while (std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    // Once the value lies past every bound the digits that follow change nothing, and the
+    // value stays far inside the 64-bit range.
+    constexpr int64_t kBeyond = int64_t{INT32_MAX} + 2;
+    int64_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (value < kBeyond)
+            value = value * 10 + (*p - '0');
+    }
+    if (negative)
+        value = -value;
+    if (value < lo)
+        return lo;
+    if (value > hi)
+        return hi;
+    return static_cast<int32_t>(value);
 }
 
 CString GetNextToken(CString& line, CString& token, int* kind)

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <cstdint>
+
 #include "sys/classlib/CString.h"
 
-// Small text helpers shared by the object-definition script reader, the value collections and
-// the officer records. Free functions without state; nothing here owns anything.
+// Small text helpers shared by the object-definition script reader, the value collections, the
+// officer records and the settings. Free functions without state; nothing here owns anything.
 
 // How many times c occurs in text; 0 for a null or empty text.
 int CountChar(const char* text, char c);
+
+// The integer value of a setting's text, read as the C library's atoi reads it (leading white
+// space, an optional sign, the decimal digits up to the first other character; no digits give
+// 0), then held to lo..hi. A number too long for any integer lies past the bound on its side:
+// it never wraps round to a value nobody typed.
+int32_t ReadSettingInt(const char* text, int32_t lo = INT32_MIN, int32_t hi = INT32_MAX);
 
 // Takes the next token off the front of line: either a text in double quotes (quotes removed,
 // no escapes) or a run up to the next blank, tab, carriage return or line feed, trimmed at both

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/STextUtil.h"
 #include "sys/classlib/Exceptions.h"
 
 IMPLEMENT_DYNAMIC(SInputObjCommand, CObject)
@@ -331,11 +332,11 @@ bool SInputObjSettings::SetVariable(const char* name, const char* value) {
     if (row == nullptr) {
         return false;
     }
-    const int number = std::atoi(value ? value : "");
     if (row->byte != nullptr) {
-        this->*(row->byte) = static_cast<uint8_t>(number < 1 ? 1 : (number >= 255 ? 255 : number));
+        this->*(row->byte) = static_cast<uint8_t>(ReadSettingInt(value, 1, 255));
         return true;
     }
+    const int32_t number = ReadSettingInt(value);
     this->*(row->word) = number;
     if (row->word == &SInputObjSettings::m_iAiming) {
         m_iJoyAiming = number;

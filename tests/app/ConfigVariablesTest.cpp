@@ -59,6 +59,31 @@ TEST(ConfigVariablesTest, NumbersAreReadLikeAtoi) {
     EXPECT_EQ("-7", Get(config, "gfx_overlaypersistence"));
 }
 
+// Digits past the int range lie beyond the bound on their side, whatever the setting's range.
+TEST(ConfigVariablesTest, NumbersPastTheIntRangeStopAtTheBoundOnTheirSide) {
+    CConfigData config;
+    SInputObjSettings input;
+    config.m_pInputSettings = &input;
+    const char* const huge = "99999999999999999999";
+    const char* const hugeNegative = "-99999999999999999999";
+    const struct {
+        const char* name;
+        const char* value;
+        const char* stored;
+    } cases[] = {
+        {"inp_msensitivity", huge, "255"},         {"inp_msensitivity", hugeNegative, "1"},
+        {"inp_msensitivity", "4294967297", "255"}, {"snd_idleremovetime", huge, "600"},
+        {"snd_idleremovetime", hugeNegative, "0"}, {"srv_maxplayers", "4294967298", "8"},
+        {"srv_time", huge, "2147483647"},          {"srv_time", hugeNegative, "-2147483648"},
+        {"gfx_treepop", "2147483648", "2147483647"}, {"inp_aiming", "-2147483649", "-2147483648"},
+        {"cfg_sysprofile", "4294967297", "2147483647"}, {"game_viewsize", " +2147483647x", "2147483647"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(config.SetVariable(c.name, c.value)) << c.name;
+        EXPECT_EQ(c.stored, Get(config, c.name)) << c.name << " = " << c.value;
+    }
+}
+
 TEST(ConfigVariablesTest, UnknownNamesAreRefused) {
     CConfigData config;
     EXPECT_FALSE(config.SetVariable("gfx_nosuchthing", "1"));
@@ -126,19 +151,26 @@ TEST(ConfigVariablesTest, ResolutionIsTwoNumbersAndSoftwareKeeps640By480) {
     EXPECT_EQ(768, config.m_pGraphics->m_iHeight);
 }
 
-TEST(ConfigVariablesTest, ResolutionThatIsNotTwoNumbersIsRefusedAndTheOldOneKept) {
+TEST(ConfigVariablesTest, ResolutionThatIsNotTwoNumbersOfAtLeast640By480IsRefused) {
     CConfigData config;
     ASSERT_TRUE(config.SetVariable("gfx_software", "0"));
     ASSERT_TRUE(config.SetVariable("gfx_res", "1024 768"));
+    // Sizes below the menus' 640 x 480 too: the pages would not fit in such a window.
     for (const char* bad : {"", "800", "800x600", "800,600", "800 600 32", "wide tall", "800 tall", "800 600x",
-                            "99999999999 600", "  ", "8OO 600"}) {
+                            "99999999999 600", "  ", "8OO 600", "abc", "0 0", "-640 -480", "1 1", "320 200",
+                            "639 480", "640 479"}) {
         EXPECT_FALSE(config.SetVariable("gfx_res", bad)) << "'" << bad << "'";
         EXPECT_EQ("1024 768", Get(config, "gfx_res")) << "'" << bad << "'";
     }
+    EXPECT_TRUE(config.SetVariable("gfx_res", "640 480"));
+    EXPECT_EQ("640 480", Get(config, "gfx_res"));
     // Refused also while the software display would ignore the numbers anyway.
+    ASSERT_TRUE(config.SetVariable("gfx_res", "1024 768"));
     ASSERT_TRUE(config.SetVariable("gfx_software", "1"));
-    EXPECT_FALSE(config.SetVariable("gfx_res", "800"));
-    EXPECT_EQ("1024 768", Get(config, "gfx_res"));
+    for (const char* bad : {"800", "0 0"}) {
+        EXPECT_FALSE(config.SetVariable("gfx_res", bad)) << "'" << bad << "'";
+        EXPECT_EQ("1024 768", Get(config, "gfx_res")) << "'" << bad << "'";
+    }
 }
 
 TEST(ConfigVariablesTest, DriverIdentifierIsReadAsSixteenBytesInMemoryOrder) {

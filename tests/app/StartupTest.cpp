@@ -4,8 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <vector>
 
 #include "app/CConfigData.h"
 #include "app/CGraphicsData.h"
@@ -52,6 +60,21 @@ TEST_F(StartupTest, AnExistingDefaultCfgIsExecutedAndNotRewritten) {
     EXPECT_EQ(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
     EXPECT_EQ(ReadWholeFile(DefaultCfg()), mine);
     EXPECT_TRUE(headless_dialogs::Shown().empty());
+}
+
+// A window size below the menus' own, typed into "default.cfg" by hand, is neither used nor
+// saved again: the size stays 640 x 480.
+TEST_F(StartupTest, AHandEditedWindowSizeBelow640By480IsNotTaken) {
+    for (const char* size : {"0 0", "-640 -480", "abc", "1 1", "320 200"}) {
+        SCOPED_TRACE(size);
+        WriteWholeFile(DefaultCfg(), std::string("set cfg_sysprofile \"3\"\r\nset gfx_software \"0\"\r\n") +
+                                         "set gfx_res \"" + size + "\"\r\n");
+        ASSERT_TRUE(MakeApp().InitInstance());
+        EXPECT_EQ(m_hub->m_pConfig->m_pGraphics->m_iWidth, 640);
+        EXPECT_EQ(m_hub->m_pConfig->m_pGraphics->m_iHeight, 480);
+        m_app->ExitInstance();
+        EXPECT_NE(ReadWholeFile(DefaultCfg()).find("set gfx_res \"640 480\"\r\n"), std::string::npos);
+    }
 }
 
 TEST_F(StartupTest, WithoutALevelTheBenchmarkAsksAboutHardwareAndNoMeansSoftware) {
@@ -133,22 +156,37 @@ TEST_F(StartupTest, AGarbledDefaultCfgIsKeptAsideAndTheDefaultsWritten) {
                              "\"default.cfg.bad2\",\nand the game starts with its default settings.");
 }
 
-// A "default.cfg" that is there but cannot be opened (a folder of that name; a file of mode 000
-// where the tests do not run as root) is not executed, is named once, and is never saved over.
+// The code in its scope runs as the unprivileged user "nobody", for whom a file's mode counts:
+// root reads every file whatever its mode. Root keeps its real and saved ids, which lead back.
+class AsNobody {
+public:
+    static constexpr uid_t kNobody = 65534;
+    AsNobody() : m_gid(getegid()), m_groups(static_cast<size_t>(std::max(getgroups(0, nullptr), 0))) {
+        const int count = getgroups(static_cast<int>(m_groups.size()), m_groups.data());
+        m_groups.resize(static_cast<size_t>(std::max(count, 0)));
+        m_bDropped = setgroups(0, nullptr) == 0 && setegid(kNobody) == 0 && seteuid(kNobody) == 0;
+    }
+    ~AsNobody() {
+        if (seteuid(0) != 0 || setegid(m_gid) != 0 || setgroups(m_groups.size(), m_groups.data()) != 0)
+            ADD_FAILURE() << "the test could not become root again";
+    }
+    AsNobody(const AsNobody&) = delete;
+    AsNobody& operator=(const AsNobody&) = delete;
+    bool Dropped() const { return m_bDropped; }
+
+private:
+    gid_t m_gid;
+    std::vector<gid_t> m_groups;
+    bool m_bDropped = false;
+};
+
+// A "default.cfg" that is there but cannot be opened (a folder of that name; a file of mode 000,
+// which root opens all the same, so root runs that case as "nobody" in a folder of nobody's
+// under the system's temporary folder) is not executed, is named once, and is never saved over.
 TEST_F(StartupTest, ADefaultCfgThatCannotBeOpenedIsToldOnceAndKept) {
+    namespace fs = std::filesystem;
     const std::string mine = "set game_viewsize \"2\"\r\n";
-    for (const bool folder : {true, false}) {
-        SCOPED_TRACE(folder ? "a folder" : "mode 000");
-        headless_dialogs::Reset();
-        std::filesystem::remove_all(DefaultCfg());
-        if (folder) {
-            std::filesystem::create_directory(DefaultCfg());
-        } else {
-            WriteWholeFile(DefaultCfg(), mine);
-            std::filesystem::permissions(DefaultCfg(), std::filesystem::perms::none);
-            if (std::ifstream(DefaultCfg()).is_open())
-                continue;  // root reads it all the same
-        }
+    const auto startAndExpectToldOnce = [&] {
         ASSERT_TRUE(MakeApp().InitInstance());
         EXPECT_EQ(m_hub->m_pConfig->m_iSysProfile, 3);
         EXPECT_NE(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
@@ -158,13 +196,48 @@ TEST_F(StartupTest, ADefaultCfgThatCannotBeOpenedIsToldOnceAndKept) {
         EXPECT_EQ(shown[0].text, "The settings file \"default.cfg\" could not be opened.\nThe game starts with its "
                                  "default settings, and saves no settings until it is restarted,\nso that the file "
                                  "is kept.");
-        std::filesystem::permissions(DefaultCfg(), std::filesystem::perms::owner_all);
-        EXPECT_EQ(std::filesystem::is_directory(DefaultCfg()), folder);
-        if (!folder) {
-            EXPECT_EQ(ReadWholeFile(DefaultCfg()), mine);
-        }
+    };
+    {
+        SCOPED_TRACE("a folder");
+        fs::create_directory(DefaultCfg());
+        startAndExpectToldOnce();
+        EXPECT_TRUE(fs::is_directory(DefaultCfg()));
+        fs::remove_all(DefaultCfg());
     }
-    std::filesystem::remove_all(DefaultCfg());
+    SCOPED_TRACE("mode 000");
+    headless_dialogs::Reset();
+    const bool root = geteuid() == 0;
+    std::unique_ptr<std::string, void (*)(std::string*)> shared(nullptr, [](std::string* folder) {
+        std::error_code ignored;
+        fs::remove_all(*folder, ignored);
+        delete folder;
+    });
+    if (root) {
+        std::string name = (fs::temp_directory_path() / "tarvex-startup-XXXXXX").string();
+        ASSERT_NE(mkdtemp(name.data()), nullptr);
+        shared.reset(new std::string(name));
+        m_folder = name;
+        sys::profile::SetFile(m_folder + "/profile.ini");
+        tarvex::test::PlaceGameLibrary(tarvex::test::RecordGameLibrary(), Home());
+        WriteEmptyCatalog(Home() / "Tarvex.cat");
+    }
+    WriteWholeFile(DefaultCfg(), mine);
+    fs::permissions(DefaultCfg(), fs::perms::none);
+    if (root) {
+        ASSERT_EQ(lchown(m_folder.c_str(), AsNobody::kNobody, AsNobody::kNobody), 0);
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_folder))
+            ASSERT_EQ(lchown(entry.path().c_str(), AsNobody::kNobody, AsNobody::kNobody), 0);
+        const AsNobody nobody;
+        ASSERT_TRUE(nobody.Dropped());
+        ASSERT_FALSE(std::ifstream(DefaultCfg()).is_open());
+        startAndExpectToldOnce();
+        m_app.reset();
+        m_hub.reset();
+    } else {
+        startAndExpectToldOnce();
+    }
+    fs::permissions(DefaultCfg(), fs::perms::owner_all);
+    EXPECT_EQ(ReadWholeFile(DefaultCfg()), mine);
 }
 
 TEST_F(StartupTest, ConnectWinsOverDedicated) {
