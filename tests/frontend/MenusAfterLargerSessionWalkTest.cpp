@@ -8,7 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "app/CConfigData.h"
+#include "app/CGraphicsData.h"
+#include "app/SCommandDialog.h"
 #include "app/SGameDLL.h"
+#include "app/SMsgHandler.h"
+#include "dx/display/SGraphics.h"
 #include "app/SGameObjects.h"
 #include "frontend/dialogs/SPerformanceDialog.h"
 #include "frontend/dialogs/STransparantDialog.h"
@@ -17,6 +22,11 @@
 #include "sys/input/input.h"
 #include "sys/window/headless/headless_window.h"
 #include "tests/frontend/WalkTestSupport.h"
+#include "ui/SDisplayHost.h"
+#include "ui/SFont.h"
+#include "ui/SGraphicsHost.h"
+#include "ui/SSurfaceDC.h"
+#include "ui/widgets/SListBox.h"
 
 namespace {
 
@@ -63,7 +73,8 @@ protected:
     }
     // Each settings page in turn, its picture written to the file of its button beside Home;
     // the pointer rests in a corner so it covers nothing the pages draw.
-    std::vector<Step> VisitSettingsPages(const std::string& run) {
+    // With the console opened and closed over each page, which draws the page anew.
+    std::vector<Step> VisitSettingsPages(const std::string& run, bool consoleOver = false) {
         std::vector<Step> steps = {Click(30), Reached(SSettingsScreen::kScreenId)};
         for (uint32_t button : kSettingsPages) {
             steps.push_back(Click(button));
@@ -72,6 +83,10 @@ protected:
                 return true;
             });
             steps.push_back(Settled());
+            if (consoleOver) {
+                steps.push_back(TypeInConsole(""));
+                steps.push_back(Settled());
+            }
             if (!run.empty()) {
                 const std::filesystem::path file = Shot(run, button);
                 steps.push_back(
@@ -81,7 +96,7 @@ protected:
         return steps;
     }
     // A new officer plays the first scenario and comes back to the main menu.
-    static std::vector<Step> PlaySession() {
+    static std::vector<Step> PlaySession(const Step& inPlay = [] { return true; }) {
         namespace input = sys::input::headless;
         const auto playing = [] {
             SGameDLL* library = SGameObjects::Instance()->m_pGameDLL;
@@ -101,8 +116,23 @@ protected:
                 return true;
             },
             Click(111), Reached(3), Click(10), Reached(4), Click(111), playing, [wait] { return --*wait <= 0; },
-            escape(true), escape(false), escape(true), escape(false), Reached(4), Click(222), Reached(3),
+            inPlay, escape(true), escape(false), escape(true), escape(false), Reached(4), Click(222), Reached(3),
             Click(222), Reached(2), Click(222), Reached(0),
+        };
+    }
+    // F2, the line typed and entered, F2 again.
+    static Step TypeInConsole(const char* line) {
+        return [line] {
+            namespace window = sys::window::headless;
+            window::InjectKey(sys::VK_F2, 0x3C, true);
+            window::InjectKey(sys::VK_F2, 0x3C, false);
+            for (const char* c = line; *c != '\0'; ++c)
+                window::InjectChar(static_cast<unsigned char>(*c));
+            window::InjectKey(sys::VK_RETURN, 0x1C, true);
+            window::InjectKey(sys::VK_RETURN, 0x1C, false);
+            window::InjectKey(sys::VK_F2, 0x3C, true);
+            window::InjectKey(sys::VK_F2, 0x3C, false);
+            return true;
         };
     }
     void Walk(int sizeSteps, bool playSession, const std::string& run);
@@ -118,7 +148,8 @@ protected:
 
 // The player raises the game size on the performance page and saves it, looks through the
 // settings pages (so the catalog holds what they load), and then, with or without a session at
-// that size in between, looks through them again.
+// that size in between, looks through them again; after the session reading the console over
+// each.
 void MenusAfterLargerSessionWalkTest::Walk(int sizeSteps, bool playSession, const std::string& run) {
     tarvex::test::InCopyOfProcess([&] {
         ScriptedApp& app = MakeScriptedApp();
@@ -140,7 +171,7 @@ void MenusAfterLargerSessionWalkTest::Walk(int sizeSteps, bool playSession, cons
         if (playSession)
             for (const Step& step : PlaySession())
                 app.m_steps.push_back(step);
-        for (const Step& step : VisitSettingsPages(run))
+        for (const Step& step : VisitSettingsPages(run, playSession))
             app.m_steps.push_back(step);
         app.m_steps.push_back([] {
             sys::window::headless::InjectClose();
@@ -169,6 +200,69 @@ TEST_F(MenusAfterLargerSessionWalkTest, SettingsPagesDrawAsBeforeAnySession) {
                                                   Read(Shot("menus" + size, button)), 0, 0))
                 << "page " << button << " after " << steps << " steps up";
         }
+}
+
+TEST_F(MenusAfterLargerSessionWalkTest, ConsoleReadsAsBeforeAnySession) {
+    tarvex::test::InCopyOfProcess([&] {
+        ScriptedApp& app = MakeScriptedApp();
+        const char* const played = "list every one of the words typed while the range was played at 800 x 600";
+        const char* const menus = "list the words typed in the menus";
+        std::vector<std::string> rows;
+        std::vector<int> extents;
+        int top = -1;
+        int visible = -1;
+        int width = 0;
+        app.m_steps = {[] {
+                           CGraphicsData* graphics = SGameObjects::Instance()->m_pConfig->m_pGraphics;
+                           graphics->m_iWidth = 800;
+                           graphics->m_iHeight = 600;
+                           return true;
+                       },
+                       Reached(0)};
+        for (const Step& step : PlaySession(TypeInConsole(played)))
+            app.m_steps.push_back(step);
+        app.m_steps.push_back(TypeInConsole(menus));
+        app.m_steps.push_back([&] {
+            SListBox* list = app.GetMsgHandler()->GetConsole()->GetListBox();
+            auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance());
+            SFont* font = host->GetDefaultFont();
+            SSurfaceDC context(SGameObjects::Instance()->m_pGraphics->GetBack(), false);
+            SFont* previous = context.SelectFont(font);
+            int remainder = 0;
+            visible = list->GetVisibleCount(&context, remainder);
+            context.SelectFont(previous);
+            top = list->GetTopIndex();
+            width = list->GetWindowRect().right - list->GetWindowRect().left;
+            for (int i = 0; i < list->GetCount(); ++i) {
+                rows.emplace_back(static_cast<const char*>(list->GetItemText(i)));
+                extents.push_back(font->GetTextExtent(rows.back().c_str(), -1).cx);
+            }
+            sys::window::headless::InjectClose();
+            return true;
+        });
+        std::filesystem::remove(Home() / "player.cfg");
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        ASSERT_EQ(rows.size(), extents.size());
+        EXPECT_EQ(width, 632) << "the console spans the 640 x 480 menus";
+        // Every line fits the console's width, the session's wrapped again among them.
+        std::string text;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_LE(extents[i], width) << rows[i];
+            text += rows[i];
+        }
+        EXPECT_NE(text.find(std::string(">") + played), std::string::npos);
+        // The line typed in the menus is the last echo, and it is in view.
+        int echo = -1;
+        for (int i = 0; i < static_cast<int>(rows.size()); ++i)
+            if (rows[static_cast<size_t>(i)].rfind(">list", 0) == 0)
+                echo = i;
+        ASSERT_GE(echo, 0);
+        EXPECT_EQ(rows[static_cast<size_t>(echo)], std::string(">") + menus + " ");
+        EXPECT_GE(echo, top);
+        EXPECT_LT(echo, top + visible);
+    });
 }
 
 }  // namespace
