@@ -211,6 +211,12 @@ void SDialog::DrawBackground(SDC* pDC) {
 
 void SDialog::Paint(SDC*) {}
 
+bool SDialog::PackImages(SDC* pDC, int nWidth, int nHeight, sys::POINT& rptCursor) {
+    if (m_pOwnDC != nullptr && pDC != m_pOwnDC)
+        return true;
+    return SScreen::PackImages(pDC, nWidth, nHeight, rptCursor);
+}
+
 void SDialog::OnKeyDown(uint32_t nChar, uint32_t, uint32_t) {
     if (nChar == sys::VK_RETURN)
         EndDialog(kResultOk);

@@ -49,6 +49,11 @@ public:
     // Entry 0 of the resource array, from the backdrop context when there is one.
     void DrawBackground(SDC* pDC) override;
     void Paint(SDC* pDC) override;
+    // A dialog that draws from a context of its own is packed into that context only: packed
+    // again into its page's (when the page is drawn anew while it shows), its images would
+    // point at places its own context does not hold and draw as black boxes, and the page's
+    // own images would be laid over by its.
+    bool PackImages(SDC* pDC, int nWidth, int nHeight, sys::POINT& rptCursor) override;
 
     // Runs the modal loop until EndDialog; answers the result. A quit message taken by the loop
     // ends the dialog with 2 and is posted again for the main loop. A dialog already running

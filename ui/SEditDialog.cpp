@@ -121,6 +121,10 @@ void SEditDialog::OnSubmit(const char* pszText) { (void)pszText; }
 
 int SEditDialog::Draw(SDC* pDC) {
     m_pEdit->SetFocus();
+    // Lines wrapped for a list of another size (the console over a larger game display) are
+    // wrapped again for this one, so none runs past its edge and the newest show at the bottom.
+    if (m_pList != nullptr && !m_Output.empty() && LayoutOf(pDC) != m_Laid)
+        WrapOutputAgain(pDC);
     while (!m_Pending.empty()) {
         const CString text = m_Pending.front();
         m_Pending.pop_front();
@@ -129,9 +133,31 @@ int SEditDialog::Draw(SDC* pDC) {
     return SDialog::Draw(pDC);
 }
 
+SEditDialog::ListLayout SEditDialog::LayoutOf(SDC* pDC) const {
+    int remainder = 0;
+    const sys::RECT& rect = m_pList->GetWindowRect();
+    return ListLayout{rect.right - rect.left, m_pList->GetVisibleCount(pDC, remainder)};
+}
+
+void SEditDialog::WrapOutputAgain(SDC* pDC) {
+    m_pList->ResetContent();
+    m_pList->SetTopIndex(0);
+    for (const CString& text : m_Output)
+        AppendLines(text, pDC);
+}
+
 void SEditDialog::AppendOutput(const char* pszText, SDC* pDC) {
     if (pszText == nullptr || *pszText == '\0' || m_pList == nullptr)
         return;
+    // Every text is kept as it came, as many as the list keeps lines, to be wrapped again.
+    m_Output.emplace_back(pszText);
+    while (static_cast<int>(m_Output.size()) > std::max(m_iOutputLimit, 1))
+        m_Output.pop_front();
+    AppendLines(pszText, pDC);
+}
+
+void SEditDialog::AppendLines(const char* pszText, SDC* pDC) {
+    m_Laid = LayoutOf(pDC);
     m_pList->SetCurSel(-1);
     int remainder = 0;
     const int visible = m_pList->GetVisibleCount(pDC, remainder);

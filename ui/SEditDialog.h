@@ -73,6 +73,17 @@ public:
     const SString& GetBackgroundName() const { return m_sBackgroundName; }
 
 private:
+    // The width and the visible row count the output lines were wrapped for.
+    struct ListLayout {
+        int width = -1;
+        int rows = -1;
+        bool operator==(const ListLayout&) const = default;
+    };
+    ListLayout LayoutOf(SDC* pDC) const;
+    // The list is emptied and every kept text wrapped into it anew.
+    void WrapOutputAgain(SDC* pDC);
+    // Wraps the text into lines at the end of the list and follows them when the end showed.
+    void AppendLines(const char* pszText, SDC* pDC);
     void ShowHistoryEntry(int nIndex);
 
     SDialog* m_pCompanion;
@@ -89,6 +100,8 @@ private:
     std::deque<CString> m_History;  // newest first
     int32_t m_iHistoryIndex = -1;
     std::deque<CString> m_Pending;  // oldest first
+    std::deque<CString> m_Output;   // the texts appended, oldest first, as they came
+    ListLayout m_Laid;
     int32_t m_iLineHeight = 15;
     uint8_t m_byAutoSize = 0;
 };

@@ -256,6 +256,16 @@ bool SFont::Rebuild(SDXDraw* draw) { return Build(draw); }
 
 bool SFont::Restore(SDXDraw* draw) { return Build(draw); }
 
+void SFont::RenewLostSheet() {
+    sys::video::IDirectDrawSurface4* sheet = m_pSurface != nullptr ? m_pSurface->GetSurface() : nullptr;
+    if (sheet == nullptr || !sys::video::Failed(sheet->IsLost()))
+        return;
+    SDXDraw* draw = m_pSurface->GetOwner();
+    ReleaseSurface();
+    if (draw != nullptr)
+        Build(draw);
+}
+
 bool SFont::ReleaseSurface() {
     ClearCache();
     delete m_pSurface;
@@ -374,7 +384,11 @@ void SFont::BlitGlyph(int glyph, int x, int y, SDXSurface* pDest) {
 }
 
 void SFont::TextOut(int x, int y, const char* text, int count, SDXSurface* pDest, bool direct) {
-    if (text == nullptr || pDest == nullptr || m_pSurface == nullptr)
+    if (text == nullptr || pDest == nullptr)
+        return;
+    if (!direct)
+        RenewLostSheet();
+    if (m_pSurface == nullptr)
         return;
     const int length = StrLen(text);
     if (count < 0 || count > length)
@@ -430,6 +444,7 @@ void SFont::DrawText(const char* text, sys::RECT* pRect, uint32_t format, SDXSur
     }
     if (text == nullptr || *text == '\0' || pDest == nullptr)
         return;
+    RenewLostSheet();
 
     const int width = Width(*pRect);
     const int height = Height(*pRect);

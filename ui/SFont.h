@@ -139,6 +139,10 @@ private:
     // the cache with the oldest items beyond the limit dropped; null when no surface was made.
     SFontCacheItem* MakeCacheItem(SFontCache& cache, const char* label, int number, const char* text, int length,
                                   int width, int height);
+    // A display rebuild takes every surface made on the DirectDraw object it replaces; a font
+    // the display manager was never told of (one a dialog loaded through the catalog) finds
+    // its sheet gone when it next writes, and builds it again, with its caches, on that display.
+    void RenewLostSheet();
     // Copies a glyph cell to (x, y), cut to the sheet and the destination.
     void BlitGlyph(int glyph, int x, int y, SDXSurface* pDest);
     // Lays out every line up to `line`, giving its text and the index of its first character.
