@@ -306,8 +306,8 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     }
     if (m_iExecDepth == 0)
         m_iExecFiles = 0;
-    if (m_iExecFiles >= kMaxExecFiles) {
-        response.Format("%s not executed: more than %d command files in one run", name, kMaxExecFiles);
+    if (m_iExecFiles >= m_iExecFileLimit) {
+        response.Format("%s not executed: more than %d command files in one run", name, m_iExecFileLimit);
         return false;
     }
     // Opening refuses a folder as well.
