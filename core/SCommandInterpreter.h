@@ -90,7 +90,8 @@ public:
     bool ExecuteLine(const SString& line, SString& response) override;
     // Runs a command file line by line; false (and "%s not found") when it cannot be opened,
     // or when command files are already nested kMaxExecDepth deep or the outermost file has
-    // run as many as the file limit allows.
+    // run as many as the file limit allows. A termination request (Ctrl+C, SIGTERM) stops the
+    // file before its next line, and it answers false.
     virtual bool ExecFile(const SString& fileName, SString& response, bool show);
     // How many command files one outermost file may run with all it runs (kMaxExecFiles unless
     // set); at least 1.

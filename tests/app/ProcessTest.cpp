@@ -150,6 +150,32 @@ TEST_F(ProcessTest, OnTheDemoDataItReachesTheMainMenuAndSigtermEndsIt) {
     fs::remove_all(m_folder);
 }
 
+// Start-up scripts far too long to wait for: SIGTERM stops them, the program ends with status 0
+// soon after, and "default.cfg" is not written over with settings only half read.
+TEST_F(ProcessTest, SigtermDuringTheStartUpScriptsEndsTheProgramAndWritesNothing) {
+    CopyDemoHome(m_folder / "Home");
+    const std::string settings = "set cfg_sysprofile \"3\"\n";
+    WriteText(m_folder / "Home" / "default.cfg", settings);
+    std::string lines;
+    for (int i = 0; i < 100000; ++i)
+        lines += "-- a line\n";
+    WriteText(m_folder / "Home" / "long.cfg", lines);
+    std::string files;
+    for (int i = 0; i < 5000; ++i)
+        files += "exec long\n";
+    WriteText(m_folder / "Home" / "startup.cfg", files);
+    Start(m_folder);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(0)), -1) << ReadAll(m_folder / "stderr.txt");
+    Signal(m_folder, "TERM");
+    const int status = WaitFor(m_folder, std::chrono::seconds(10));
+    if (status == -1)
+        Signal(m_folder, "KILL");
+    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+    EXPECT_EQ(ReadAll(m_folder / "Home" / "default.cfg"), settings);
+    fs::remove_all(m_folder);
+}
+
 TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {
     // No catalog: start-up reports the file and gives up.
     Start(m_folder);

@@ -12,6 +12,7 @@
 
 #include "core/SCommandInterpreter.h"
 #include "core/SFileSystem.h"
+#include "sys/signals.h"
 #include "tests/core/ConsoleTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -190,6 +191,27 @@ TEST_F(ConsoleExecFileTest, FileThatRunsItselfTwiceStopsAtTheFileLimit) {
             EXPECT_NE(response.find(c.refusal), std::string::npos);
         }
     }
+}
+
+// A termination request made while a script runs (here by one of its lines) stops it and the
+// files that ran it before their next line.
+TEST_F(ConsoleExecFileTest, ATerminationRequestStopsTheScripts) {
+    struct StoppingHost : FakeConsoleHost {
+        bool ParseCommand(const char* line) override {
+            if (std::string(line) == "stop")
+                sys::signals::RequestClose();
+            return FakeConsoleHost::ParseCommand(line);
+        }
+    } stopping;
+    SCommandInterpreter script(&stopping);
+    Write("inner.cfg", "first\nstop\nsecond\n");
+    Write("outer.cfg", "exec inner\nafter\n");
+    SString response;
+    const bool finished = script.ExecFile(SString("outer.cfg"), response, false);
+    const bool pending = sys::signals::TakeCloseRequest();
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(pending);
+    EXPECT_EQ(stopping.Log(), "ParseCommand first | ParseCommand stop");
 }
 
 TEST_F(ConsoleExecFileTest, ListFilesMatchesThePattern) {
