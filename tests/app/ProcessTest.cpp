@@ -192,13 +192,16 @@ TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
     CopyDemoHome(m_folder / "Home");
     // A join goes straight to the range with a new officer of that name.
     Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
-    // A saved frame means start-up is over, and with it the session's start.
+    // Frames saved one after another mean start-up is over, and with it the session's start:
+    // start-up shows the splash only, and a termination request during it ends the program.
     bool drawn = false;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!drawn && std::chrono::steady_clock::now() < end) {
         ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(50)), -1) << ReadAll(m_folder / "stderr.txt");
+        int frames = 0;
         for (const auto& entry : fs::directory_iterator(m_folder / "Home"))
-            drawn = drawn || entry.path().filename().string().rfind("SDL_window", 0) == 0;
+            frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
+        drawn = frames >= 5;
     }
     ASSERT_TRUE(drawn);
     Signal(m_folder, "TERM");
