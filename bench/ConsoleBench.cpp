@@ -1,7 +1,8 @@
 // Console lines dispatched per second for the mix that input and scripts produce: a SET of a
 // configuration variable, a hold-type game command and an input alias, over command lists of
 // the sizes a game has (a hundred game commands, sixty input commands). Once with the recording
-// host of the tests and once on the real hub (configuration, input object, game items).
+// host of the tests and once on the real hub (configuration, input object, game items). Then
+// start-up scripts of thousands of bindings, per line, at two lengths ten times apart.
 
 #include <cstdio>
 #include <filesystem>

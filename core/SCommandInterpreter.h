@@ -78,7 +78,7 @@ public:
     // there instead of recursing until the stack is gone).
     static constexpr int kMaxExecDepth = 16;
     // One command file, with all it runs, may run at most this many files: far more than a
-    // script of scripts needs, but a file that runs itself twice would otherwise run 2^17 times
+    // script of scripts needs, but a file that runs itself twice would otherwise run 2^16 - 1 times
     // before the depth stops it, within the one console line or start-up step that began it.
     static constexpr int kMaxExecFiles = 10000;
     // Command files are read this many characters at a time; a longer line runs in pieces.
@@ -96,7 +96,6 @@ public:
     // How many command files one outermost file may run with all it runs (kMaxExecFiles unless
     // set); at least 1.
     void SetExecFileLimit(int limit) { m_iExecFileLimit = limit < 1 ? 1 : limit; }
-    int GetExecFileLimit() const { return m_iExecFileLimit; }
 
     SConsoleHost* GetHost() const { return m_pHost; }
     void SetHost(SConsoleHost* host) { m_pHost = host; }
