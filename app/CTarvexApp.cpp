@@ -39,6 +39,7 @@
 #include "sys/window/dialogs.h"
 #include "sys/fs/fs.h"
 #include "sys/profile.h"
+#include "sys/signals.h"
 #include "sys/rand.h"
 #include "sys/time/time.h"
 #include "sys/window/progress_dialog.h"
@@ -198,6 +199,12 @@ bool CTarvexApp::InitInstance() {
         m_pHub->LoadGameDll();
         ExecStartupConfig();
         m_pHub->ExecDefaultBindings();
+        // Asked to end while the scripts ran, which stop there: the start-up ends at once, and
+        // writes nothing, since the settings were not all read.
+        if (sys::signals::IsCloseRequested()) {
+            sys::window::EndWaitCursor();
+            return false;
+        }
     } catch (const CUserException&) {
         sys::window::EndWaitCursor();
         return false;
@@ -321,6 +328,8 @@ void CTarvexApp::ExecStartupConfig() {
         response = SString();
         m_pHub->m_pInterpreter->ExecFile(SString("startup.cfg"), response, false);
     }
+    if (sys::signals::IsCloseRequested())
+        return;  // no question or benchmark for a start-up that is about to end
     CGraphicsData* graphics = config->m_pGraphics;
     graphics->EnumerateDrivers();
     const bool anyDriver = graphics->GetUsableDriverCount() > 0;

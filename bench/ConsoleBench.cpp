@@ -1,8 +1,10 @@
 // Console lines dispatched per second for the mix that input and scripts produce: a SET of a
 // configuration variable, a hold-type game command and an input alias, over command lists of
 // the sizes a game has (a hundred game commands, sixty input commands). Once with the recording
-// host of the tests and once on the real hub (configuration, input object, game items).
+// host of the tests and once on the real hub (configuration, input object, game items). Then
+// start-up scripts of thousands of bindings, per line, at two lengths ten times apart.
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -96,5 +98,62 @@ void BM_ConsoleMixRealHub(benchmark::State& state) {
     std::filesystem::current_path(saved);
 }
 BENCHMARK(BM_ConsoleMixRealHub);
+
+// Start-up scripts of many bindings, each line binding a new command: "default.cfg" run into
+// the live input object, and "defcmds.cfg" run into a scratch one and merged into the live one.
+// The figure per line (items per second) should not fall as the script grows.
+class BindScript {
+public:
+    explicit BindScript(int lines) {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarvex_console_bench_script";
+        std::filesystem::create_directories(folder);
+        sys::profile::SetFile((folder / "profile.ini").string());
+        m_saved = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
+        std::string text;
+        for (int i = 0; i < lines; ++i)
+            text += "bind mouse1 \"fire" + std::to_string(i) + "\" \"Fire" + std::to_string(i) + "\"\n";
+        for (const char* name : {"script.cfg", "Home/defcmds.cfg"}) {
+            std::filesystem::create_directories(folder / "Home");
+            FILE* file = std::fopen((folder / name).string().c_str(), "wb");
+            std::fwrite(text.data(), 1, text.size(), file);
+            std::fclose(file);
+        }
+    }
+    ~BindScript() {
+        sys::profile::SetFile("");
+        std::filesystem::current_path(m_saved);
+    }
+
+private:
+    std::filesystem::path m_saved;
+};
+
+void BM_BindScriptIntoLiveInput(benchmark::State& state) {
+    const BindScript script(static_cast<int>(state.range(0)));
+    SGameObjects hub;
+    for (auto _ : state) {
+        state.PauseTiming();
+        hub.m_pInput->GetSettings().RemoveAllCommands();
+        state.ResumeTiming();
+        SString response;
+        hub.m_pInterpreter->ExecFile(SString("../script.cfg"), response, false);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_BindScriptIntoLiveInput)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+void BM_DefaultBindingsMerge(benchmark::State& state) {
+    const BindScript script(static_cast<int>(state.range(0)));
+    SGameObjects hub;
+    for (auto _ : state) {
+        state.PauseTiming();
+        hub.m_pInput->GetSettings().RemoveAllCommands();
+        state.ResumeTiming();
+        hub.ExecDefaultBindings();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_DefaultBindingsMerge)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

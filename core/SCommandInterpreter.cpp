@@ -12,6 +12,7 @@
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
+#include "sys/signals.h"
 
 namespace {
 
@@ -306,8 +307,8 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     }
     if (m_iExecDepth == 0)
         m_iExecFiles = 0;
-    if (m_iExecFiles >= kMaxExecFiles) {
-        response.Format("%s not executed: more than %d command files in one run", name, kMaxExecFiles);
+    if (m_iExecFiles >= m_iExecFileLimit) {
+        response.Format("%s not executed: more than %d command files in one run", name, m_iExecFileLimit);
         return false;
     }
     // Opening refuses a folder as well.
@@ -334,9 +335,16 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     const ReplyGuard reply(m_pFileReply, m_pLineResponse, &text, &scratch);
     int count = 0;
     bool readFailed = false;
+    bool stopped = false;
     size_t lineStart = std::string::npos;  // where the line being run begins in the reply
     try {
         while (file.ReadString(buffer, sizeof(buffer)) != nullptr) {
+            // A long script must not hold the program once it is asked to end: what ran stays
+            // run, and whoever runs the script learns that it did not finish.
+            if (sys::signals::IsCloseRequested()) {
+                stopped = true;
+                break;
+            }
             // Trimmed where it lies, so that the line is copied once.
             const char* first = buffer;
             while (*first != '\0' && std::isspace(static_cast<unsigned char>(*first)) != 0)
@@ -376,5 +384,5 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     text.append("Executed ").append(name).append(" [").append(std::to_string(count)).append(" commands]");
     if (!nested)
         response = text.c_str();
-    return !readFailed;
+    return !readFailed && !stopped;
 }

@@ -77,10 +77,10 @@ public:
     // Command files may run command files this many levels deep (a file that runs itself stops
     // there instead of recursing until the stack is gone).
     static constexpr int kMaxExecDepth = 16;
-    // One command file, with all it runs, may run at most as many files as it may nest deep: a
-    // file that runs itself twice would otherwise run 2^16 times before the depth stops it, and
-    // every file runs within the one console line or start-up step that began it.
-    static constexpr int kMaxExecFiles = 16;
+    // One command file, with all it runs, may run at most this many files: far more than a
+    // script of scripts needs, but a file that runs itself twice would otherwise run 2^16 - 1 times
+    // before the depth stops it, within the one console line or start-up step that began it.
+    static constexpr int kMaxExecFiles = 10000;
     // Command files are read this many characters at a time; a longer line runs in pieces.
     static constexpr int kFileReadSize = 512;
 
@@ -90,8 +90,12 @@ public:
     bool ExecuteLine(const SString& line, SString& response) override;
     // Runs a command file line by line; false (and "%s not found") when it cannot be opened,
     // or when command files are already nested kMaxExecDepth deep or the outermost file has
-    // run kMaxExecFiles of them.
+    // run as many as the file limit allows. A termination request (Ctrl+C, SIGTERM) stops the
+    // file before its next line, and it answers false.
     virtual bool ExecFile(const SString& fileName, SString& response, bool show);
+    // How many command files one outermost file may run with all it runs (kMaxExecFiles unless
+    // set); at least 1.
+    void SetExecFileLimit(int limit) { m_iExecFileLimit = limit < 1 ? 1 : limit; }
 
     SConsoleHost* GetHost() const { return m_pHost; }
     void SetHost(SConsoleHost* host) { m_pHost = host; }
@@ -112,6 +116,7 @@ private:
     SConsoleHost* m_pHost;
     int m_iExecDepth = 0;
     int m_iExecFiles = 0;  // files run since the outermost one started
+    int m_iExecFileLimit = kMaxExecFiles;
     // While a command file runs a line: the reply the file builds, and the response the line
     // writes to. A file that line runs adds its reply to the running file's directly instead of
     // handing it up through the response, which would copy it once more at every level.

@@ -38,6 +38,8 @@ void InstallCloseHandler() {
 
 bool TakeCloseRequest() { return s_closeRequested.exchange(0, std::memory_order_relaxed) != 0; }
 
+bool IsCloseRequested() { return s_closeRequested.load(std::memory_order_relaxed) != 0; }
+
 void RequestClose() { s_closeRequested.store(1, std::memory_order_relaxed); }
 
 }  // namespace sys::signals

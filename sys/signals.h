@@ -10,6 +10,9 @@ namespace sys::signals {
 void InstallCloseHandler();
 // True once after a termination signal arrived since the last call; clears the request.
 bool TakeCloseRequest();
+// True while a request waits, which it leaves for the message pump: for long work that runs
+// before the pump does, such as the start-up scripts, to stop at.
+bool IsCloseRequested();
 // Makes a request as a signal would; for tests of the code that reads it.
 void RequestClose();
 

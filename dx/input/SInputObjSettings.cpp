@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/STextUtil.h"
 #include "sys/classlib/Exceptions.h"
@@ -59,13 +60,18 @@ SInputObjSettings& SInputObjSettings::operator=(const SInputObjSettings& other) 
     m_nMSensitivity = other.m_nMSensitivity;
     m_nJSensitivity = other.m_nJSensitivity;
     m_Commands.Copy(other.m_Commands);
+    m_Index.Reset();
     return *this;
 }
 
 SInputObjSettings::~SInputObjSettings() = default;
 
 SInputObjCommand* SInputObjSettings::GetCommand(int index) {
-    return IsIndex(index) ? &m_Commands.ElementAt(index) : nullptr;
+    if (!IsIndex(index)) {
+        return nullptr;
+    }
+    m_Index.Touch(index);
+    return &m_Commands.ElementAt(index);
 }
 
 const SInputObjCommand* SInputObjSettings::GetCommand(int index) const {
@@ -75,14 +81,19 @@ const SInputObjCommand* SInputObjSettings::GetCommand(int index) const {
 int SInputObjSettings::AddCommand(const char* name, const char* displayName, int type, int keyCode, int mouseCode,
                                   int joyCode) {
     int index = FindCommand(name);
-    if (index < 0) {
+    const bool appended = index < 0;
+    if (appended) {
         index = m_Commands.Add(SInputObjCommand());
     }
     SInputObjCommand* command = &m_Commands.ElementAt(index);
     // A command bound again mostly keeps its texts as they were; only a changed one is copied.
+    // Found by its name, it keeps the name but for case.
     const char* newName = name ? name : "";
     if (std::strcmp(command->m_sName.GetString(), newName) != 0) {
         command->m_sName = newName;
+    }
+    if (appended) {
+        m_Index.Appended(m_Commands, index);
     }
     if (displayName != nullptr && displayName[0] != '\0' &&
         std::strcmp(command->m_sDisplayName.GetString(), displayName) != 0) {
@@ -94,14 +105,17 @@ int SInputObjSettings::AddCommand(const char* name, const char* displayName, int
     if (keyCode != -1) {
         index = UnbindCode(keyCode, -1, -1, index);
         m_Commands.ElementAt(index).m_iKeyCode = keyCode;
+        m_Index.Touch(index);
     }
     if (mouseCode >= 0) {
         index = UnbindCode(-1, mouseCode, -1, index);
         m_Commands.ElementAt(index).m_iMouseCode = mouseCode;
+        m_Index.Touch(index);
     }
     if (joyCode >= 0) {
         index = UnbindCode(-1, -1, joyCode, index);
         m_Commands.ElementAt(index).m_iJoyCode = joyCode;
+        m_Index.Touch(index);
     }
     command = &m_Commands.ElementAt(index);
     command->m_iState = 0;
@@ -112,12 +126,12 @@ int SInputObjSettings::AddCommand(const char* name, const char* displayName, int
 
 int SInputObjSettings::UnbindCode(int keyCode, int mouseCode, int joyCode, int keep) {
     int kept = IsIndex(keep) ? keep : -1;
-    int i = 0;
-    while (i < m_Commands.GetSize()) {
-        if (i == kept) {
-            ++i;
-            continue;
-        }
+    std::vector<int> holders;
+    m_Index.CollectHolders(m_Commands, keyCode, mouseCode, joyCode, kept, holders);
+    // From the last holder back, so that removing one leaves the others where they are.
+    bool removed = false;
+    for (auto it = holders.rbegin(); it != holders.rend(); ++it) {
+        const int i = *it;
         SInputObjCommand& command = m_Commands.ElementAt(i);
         bool lost = false;
         if (keyCode != -1 && command.m_iKeyCode == keyCode) {
@@ -134,12 +148,16 @@ int SInputObjSettings::UnbindCode(int keyCode, int mouseCode, int joyCode, int k
         }
         if (lost && command.HasNoCode() && command.m_sName.IsEmpty()) {
             m_Commands.RemoveAt(i);
+            removed = true;
             if (kept > i) {
                 --kept;
             }
             continue;
         }
-        ++i;
+        m_Index.Touch(i);
+    }
+    if (removed) {
+        m_Index.Reset();
     }
     return kept;
 }
@@ -232,34 +250,10 @@ bool SInputObjSettings::ResolveAlias(const char* step, SString& resolved) const 
     return replaced;
 }
 
-int SInputObjSettings::FindCommand(const char* name) const {
-    if (name == nullptr || name[0] == '\0') {
-        return -1;
-    }
-    // Every console line that is no game command asks here: the records are walked directly, and
-    // the first letter turns nearly every one away before the whole comparison.
-    const int first = std::tolower(static_cast<unsigned char>(name[0]));
-    const SInputObjCommand* commands = m_Commands.GetData();
-    const int count = m_Commands.GetSize();
-    for (int i = 0; i < count; ++i) {
-        const char* candidate = commands[i].m_sName.GetString();
-        if (std::tolower(static_cast<unsigned char>(candidate[0])) == first &&
-            CompareTextNoCase(candidate, name) == 0) {
-            return i;
-        }
-    }
-    return -1;
-}
+int SInputObjSettings::FindCommand(const char* name) const { return m_Index.FindName(m_Commands, name); }
 
 int SInputObjSettings::FindCommandByCodes(int keyCode, int mouseCode, int joyCode) const {
-    for (int i = 0; i < m_Commands.GetSize(); ++i) {
-        const SInputObjCommand& command = m_Commands[i];
-        if ((keyCode != -1 && command.m_iKeyCode == keyCode) || (mouseCode != -1 && command.m_iMouseCode == mouseCode) ||
-            (joyCode != -1 && command.m_iJoyCode == joyCode)) {
-            return i;
-        }
-    }
-    return -1;
+    return m_Index.FindByCodes(m_Commands, keyCode, mouseCode, joyCode);
 }
 
 SString SInputObjSettings::ListUnboundCommands() const {

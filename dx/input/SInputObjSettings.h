@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/SString.h"
+#include "dx/input/SInputCommandIndex.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CArray.h"
 #include "sys/classlib/CObject.h"
@@ -64,6 +65,8 @@ public:
 
     // --- Commands: an index out of range does nothing and answers 0, -1, "" or false. ---
     int GetCommandCount() const { return m_Commands.GetSize(); }
+    // The record to change: its codes are looked at again before the next lookup by code, so
+    // a pointer kept across a lookup must be taken again before it is written through.
     SInputObjCommand* GetCommand(int index);
     const SInputObjCommand* GetCommand(int index) const;
     int AddCommand(const char* name, const char* displayName, int type, int keyCode, int mouseCode, int joyCode);
@@ -82,7 +85,10 @@ public:
     SString ListUnboundCommands() const;
     int SetAxisCommand(int slot, int index);
     int GetAxisCommand(int slot) const;
-    void RemoveAllCommands() { m_Commands.RemoveAll(); }
+    void RemoveAllCommands() {
+        m_Commands.RemoveAll();
+        m_Index.Reset();
+    }
 
     // --- The "inp_" variables. ---
     bool SetVariable(const char* name, const char* value);
@@ -123,5 +129,7 @@ private:
     bool IsIndex(int index) const { return index >= 0 && index < m_Commands.GetSize(); }
 
     CArray<SInputObjCommand, const SInputObjCommand&> m_Commands;
+    // Lookups by name and code are asked for every script line; the index answers them.
+    mutable SInputCommandIndex m_Index;
     int32_t m_AxisCommands[kAxisSlots] = {-1, -1, -1, -1, -1, -1, -1, -1};
 };

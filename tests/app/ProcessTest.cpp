@@ -150,6 +150,32 @@ TEST_F(ProcessTest, OnTheDemoDataItReachesTheMainMenuAndSigtermEndsIt) {
     fs::remove_all(m_folder);
 }
 
+// Start-up scripts far too long to wait for: SIGTERM stops them, the program ends with status 0
+// soon after, and "default.cfg" is not written over with settings only half read.
+TEST_F(ProcessTest, SigtermDuringTheStartUpScriptsEndsTheProgramAndWritesNothing) {
+    CopyDemoHome(m_folder / "Home");
+    const std::string settings = "set cfg_sysprofile \"3\"\n";
+    WriteText(m_folder / "Home" / "default.cfg", settings);
+    std::string lines;
+    for (int i = 0; i < 100000; ++i)
+        lines += "-- a line\n";
+    WriteText(m_folder / "Home" / "long.cfg", lines);
+    std::string files;
+    for (int i = 0; i < 5000; ++i)
+        files += "exec long\n";
+    WriteText(m_folder / "Home" / "startup.cfg", files);
+    Start(m_folder);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(0)), -1) << ReadAll(m_folder / "stderr.txt");
+    Signal(m_folder, "TERM");
+    const int status = WaitFor(m_folder, std::chrono::seconds(10));
+    if (status == -1)
+        Signal(m_folder, "KILL");
+    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
+    EXPECT_EQ(ReadAll(m_folder / "Home" / "default.cfg"), settings);
+    fs::remove_all(m_folder);
+}
+
 TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {
     // No catalog: start-up reports the file and gives up.
     Start(m_folder);
@@ -166,13 +192,16 @@ TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
     CopyDemoHome(m_folder / "Home");
     // A join goes straight to the range with a new officer of that name.
     Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
-    // A saved frame means start-up is over, and with it the session's start.
+    // Frames saved one after another mean start-up is over, and with it the session's start:
+    // start-up shows the splash only, and a termination request during it ends the program.
     bool drawn = false;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!drawn && std::chrono::steady_clock::now() < end) {
         ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(50)), -1) << ReadAll(m_folder / "stderr.txt");
+        int frames = 0;
         for (const auto& entry : fs::directory_iterator(m_folder / "Home"))
-            drawn = drawn || entry.path().filename().string().rfind("SDL_window", 0) == 0;
+            frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
+        drawn = frames >= 5;
     }
     ASSERT_TRUE(drawn);
     Signal(m_folder, "TERM");

@@ -12,6 +12,7 @@
 
 #include "core/SCommandInterpreter.h"
 #include "core/SFileSystem.h"
+#include "sys/signals.h"
 #include "tests/core/ConsoleTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -158,16 +159,59 @@ TEST_F(ConsoleExecFileTest, FileThatRunsItselfStopsAtTheDepthLimit) {
     EXPECT_EQ(Run("exec plain"), "Executed plain.cfg [1 commands]");
 }
 
+TEST_F(ConsoleExecFileTest, AThousandFilesInARowAllRun) {
+    std::string outer;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        Write((name + ".cfg").c_str(), "mark\n");
+        outer += "exec " + name + "\n";
+    }
+    Write("outer.cfg", outer);
+    const std::string response = Run("exec outer");
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")), 1000);
+    EXPECT_EQ(response.find("not executed"), std::string::npos);
+}
+
 TEST_F(ConsoleExecFileTest, FileThatRunsItselfTwiceStopsAtTheFileLimit) {
     Write("twice.cfg", "mark\nexec twice\nexec twice\n");
     // Without a limit on files the depth alone would let it run 2^16 - 1 times.
-    for (int run = 0; run < 2; ++run) {
-        host.log.clear();
-        const std::string response = Run("exec twice");
-        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")),
-                  SCommandInterpreter::kMaxExecFiles);
-        EXPECT_NE(response.find("twice.cfg not executed: more than 16 command files in one run"), std::string::npos);
+    const struct {
+        int limit;
+        const char* refusal;
+    } cases[] = {
+        {SCommandInterpreter::kMaxExecFiles, "twice.cfg not executed: more than 10000 command files in one run"},
+        {16, "twice.cfg not executed: more than 16 command files in one run"},
+    };
+    for (const auto& c : cases) {
+        console.SetExecFileLimit(c.limit);
+        for (int run = 0; run < 2; ++run) {
+            host.log.clear();
+            const std::string response = Run("exec twice");
+            EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")), c.limit);
+            EXPECT_NE(response.find(c.refusal), std::string::npos);
+        }
     }
+}
+
+// A termination request made while a script runs (here by one of its lines) stops it and the
+// files that ran it before their next line.
+TEST_F(ConsoleExecFileTest, ATerminationRequestStopsTheScripts) {
+    struct StoppingHost : FakeConsoleHost {
+        bool ParseCommand(const char* line) override {
+            if (std::string(line) == "stop")
+                sys::signals::RequestClose();
+            return FakeConsoleHost::ParseCommand(line);
+        }
+    } stopping;
+    SCommandInterpreter script(&stopping);
+    Write("inner.cfg", "first\nstop\nsecond\n");
+    Write("outer.cfg", "exec inner\nafter\n");
+    SString response;
+    const bool finished = script.ExecFile(SString("outer.cfg"), response, false);
+    const bool pending = sys::signals::TakeCloseRequest();
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(pending);
+    EXPECT_EQ(stopping.Log(), "ParseCommand first | ParseCommand stop");
 }
 
 TEST_F(ConsoleExecFileTest, ListFilesMatchesThePattern) {
