@@ -126,6 +126,9 @@ public:
             m_pFrame->SetFullScreen(fullScreen != 0);
         else
             SGraphicsShell::SetFullScreen(fullScreen);
+        // The pointer kept in the full-screen picture would be held in one corner of a window.
+        if (fullScreen == 0)
+            sys::window::ClipCursor(nullptr);
     }
     void SetClientSize(int width, int height) override {
         if (m_pFrame != nullptr && m_pFrame->GetSafeHwnd() != nullptr)

@@ -212,16 +212,48 @@ void SSettingsScreen::Leave() {
     m_bLeave = 1;
 }
 
+bool SSettingsScreen::SetScreenMode(int nFullScreen) {
+    const CConfigData* config = Hub()->m_pConfig;
+    SGraphics* display = Hub()->m_pGraphics;
+    display->SetDisplayOptions(config->m_pGraphics->m_bSoftware == 0 ? 1 : 0, nFullScreen);
+    return display->ResetDisplayMode() != 0;
+}
+
 void SSettingsScreen::ApplyScreenMode() {
     CConfigData* config = Hub()->m_pConfig;
     CSystemData* system = config->m_pSystem;
-    system->m_bFullScreen = config->m_bPendingFullScreen;
-    if (system->m_bFullScreen == 0 && sys::window::GetSystemMetrics(sys::SM_CYSCREEN) < kMinWindowedDesktopHeight)
-        system->m_bFullScreen = 1;
-    if (SGraphics* display = Hub()->m_pGraphics) {
-        display->SetDisplayOptions(config->m_pGraphics->m_bSoftware == 0 ? 1 : 0, system->m_bFullScreen);
-        display->ResetDisplayMode();
+    SGraphics* display = Hub()->m_pGraphics;
+    int nMode = config->m_bPendingFullScreen != 0 ? 1 : 0;
+    if (display == nullptr) {
+        if (nMode == 0 && sys::window::GetSystemMetrics(sys::SM_CYSCREEN) < kMinWindowedDesktopHeight)
+            nMode = 1;
+        system->m_bFullScreen = nMode;
+        config->m_bPendingFullScreen = nMode;
+        return;
     }
+    const int nShown = system->m_bFullScreen != 0 ? 1 : 0;
+    // A full-screen mode is all of the screen the program sees, so the desktop's own height is
+    // only known once the window is back on it.
+    bool bSet = SetScreenMode(nMode);
+    if (bSet && nMode == 0 && sys::window::GetSystemMetrics(sys::SM_CYSCREEN) < kMinWindowedDesktopHeight) {
+        nMode = 1;
+        bSet = SetScreenMode(nMode);
+    }
+    if (!bSet) {
+        // The other mode is the one the player had (or a window, when full screen was forced).
+        nMode = 1 - nMode;
+        bSet = SetScreenMode(nMode);
+        SGraphicsHost* host = DialogHost();
+        if (bSet && host != nullptr)
+            host->MessageDialog(kModeFailedText, 0, this, 0);
+        else
+            sys::dialogs::MessageBox(kModeFailedText, "Tarvex", sys::MB_OK);
+    }
+    // What is saved is what the screen shows; with no display at all, what the player had.
+    if (!bSet)
+        nMode = nShown;
+    system->m_bFullScreen = nMode;
+    config->m_bPendingFullScreen = nMode;
 }
 
 void SSettingsScreen::ShowRestartWarning() {

@@ -25,6 +25,7 @@ public:
     static constexpr uint32_t kDialogArea = 1000;
     static constexpr uint32_t kButton1500 = 1500;  // unchecked when the page is left
     static constexpr const char* kChangeModeText = "Change screen mode?";
+    static constexpr const char* kModeFailedText = "The screen mode could not be changed.";
 
     // Makes the option dialog of one button; the caller owns it. Null makes none.
     using DialogMaker = STransparantDialog* (*)();
@@ -76,7 +77,11 @@ private:
     void RefreshButtons();
     void SetButtonCheck(uint32_t nID, int nCheck);
     void Leave();
+    // Makes "game_fullscreen" what the screen shows after the change; a mode that cannot be
+    // set is reported and the other one set again.
     void ApplyScreenMode();
+    // The display rebuilt in full screen (1) or in a window (0); false when it failed.
+    bool SetScreenMode(int nFullScreen);
     static void DeleteDialog(STransparantDialog*& rpDialog);
 
     int32_t m_iAnswer = 0;

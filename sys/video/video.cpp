@@ -347,6 +347,10 @@ HRESULT IDirectDraw4::SetCooperativeLevel(HWND window, uint32_t flags) {
     if (window != nullptr && !sys::window::IsWindow(window)) {
         return DDERR_INVALIDPARAMS;
     }
+    if (G().faults.cooperativeFailures > 0) {
+        --G().faults.cooperativeFailures;
+        return DDERR_GENERIC;
+    }
     if (exclusive) {
         if (window == nullptr) {
             return DDERR_NOHWND;

@@ -105,6 +105,7 @@ struct Faults {
     std::vector<uint32_t> refusedDepths;
     uint32_t videoMemory = kVideoMemoryBytes;
     bool otherProgramExclusive = false;
+    int cooperativeFailures = 0;  // SetCooperativeLevel calls still to refuse
 };
 
 struct Globals {
@@ -147,6 +148,8 @@ void FullScreenChanged(DeviceState& device, bool fullScreen);
 
 // Backends.
 void HeadlessPresent(const uint32_t* pixels, int width, int height);
+// A full-screen mode of this size was set, or (0, 0) left.
+void HeadlessFullScreenChanged(int width, int height);
 void SdlPresent(const uint32_t* pixels, int width, int height, bool fullScreen);
 bool SdlCanPresent();
 // A full-screen display mode was set: the window covers the display and the desktop the

@@ -352,6 +352,8 @@ bool CanPresent() { return sys::CurrentBackend() != sys::Backend::Sdl || SdlCanP
 
 void FullScreenChanged(DeviceState& device, bool fullScreen) {
     if (sys::CurrentBackend() != sys::Backend::Sdl) {
+        HeadlessFullScreenChanged(fullScreen ? static_cast<int>(device.modeWidth) : 0,
+                                  fullScreen ? static_cast<int>(device.modeHeight) : 0);
         return;
     }
     if (fullScreen) {

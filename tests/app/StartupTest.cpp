@@ -316,6 +316,10 @@ TEST(BenchmarkTest, DrawingTheProgressIsNotMeasured) {
 
 namespace {
 
+constexpr const char* kHardwareAdvice =
+    "Hardware Initialization may fail for many reasons.  To correct this you should try:\n 1.  "
+    "Switch your desktop to 16-bit color depth.\n 2.  Run the game in Full Screen mode.";
+
 // A window the desktop cannot take (24 bits) is explained and set again without Direct3D, which
 // fails the same way here; the game never moves itself to full screen behind the player's back.
 TEST_F(StartupTest, AWindowThatCannotBeSetIsExplainedAndRetriedWithoutDirect3D) {
@@ -324,11 +328,23 @@ TEST_F(StartupTest, AWindowThatCannotBeSetIsExplainedAndRetriedWithoutDirect3D) 
     EXPECT_FALSE(MakeApp().InitInstance());
     const auto shown = headless_dialogs::Shown();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text, "Hardware Initialization may fail for many reasons.  To correct this you should try:\n 1.  "
-                             "Switch your desktop to 16-bit color depth.\n 2.  Run the game in Full Screen mode.");
+    EXPECT_EQ(shown[0].text, kHardwareAdvice);
     EXPECT_EQ(shown[1].text, "FATAL ERROR - Unable to set graphics mode ");
     EXPECT_EQ(m_hub->m_pConfig->m_pSystem->m_bFullScreen, 0);
     EXPECT_EQ(m_hub->m_pGraphics->GetUseDirect3D(), 0);
+}
+
+// When the retry without Direct3D works, the game runs and from then on renders without it.
+TEST_F(StartupTest, AModeThatWorksWithoutDirect3DTurnsSoftwareRenderingOn) {
+    WriteWholeFile(DefaultCfg(), "set cfg_sysprofile \"3\"\r\nset gfx_software \"0\"\r\n");
+    sys::video::headless::FailCooperativeLevels(1);
+    ASSERT_TRUE(MakeApp().InitInstance());
+    const auto shown = headless_dialogs::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, kHardwareAdvice);
+    EXPECT_EQ(m_hub->m_pConfig->m_pGraphics->m_bSoftware, 1);
+    EXPECT_EQ(m_hub->m_pGraphics->GetUseDirect3D(), 0);
+    EXPECT_EQ(m_hub->m_pGraphics->IsReady(), 1);
 }
 
 }  // namespace

@@ -161,8 +161,9 @@ TEST_F(GunCalibrateScreenTest, InFullScreenTheGunCalibratesAndThePageIsLaidOutFo
     EXPECT_EQ(Text(page), SGunCalibrateScreen::kFullScreenText);
     EXPECT_EQ(Control(page, SGunCalibrateScreen::kDoneButton)->GetModalParent(), 1);
     EXPECT_TRUE(m_pHub->m_pInput->IsMouseInput());
-    // The placement gives the gun the desktop's range, then the page starts the calibration.
-    EXPECT_EQ(GunLog(), "GS_UnlockResolution()\nGS_SetResolutionRange(1024,768)\nGS_SetCalibrationMode(32,0)\n");
+    // The placement gives the gun the screen's range (in full screen the mode's), then the page
+    // starts the calibration.
+    EXPECT_EQ(GunLog(), "GS_UnlockResolution()\nGS_SetResolutionRange(640,480)\nGS_SetCalibrationMode(32,0)\n");
     EXPECT_TRUE(sys::window::ShellRequests().empty());
     ASSERT_NE(page->GetBackground(), nullptr);
     EXPECT_EQ(page->GetLayout()->GetChildren()->GetHead(), static_cast<SWindow*>(page->GetBackground()));

@@ -1,13 +1,22 @@
-// The settings page's "Save changed settings?" on the demo data, driven with the mouse as a
-// player meets it: a click on the question's empty middle does nothing, and Yes saves once.
+// The settings page's questions on the demo data, driven with the mouse as a player meets
+// them: a click on the question's empty middle does nothing, and Yes saves once; Yes to
+// "Change screen mode?" shows the mode asked for (a window in the middle of the desktop, with
+// the pointer free over all of it) and "default.cfg" keeps it, and a mode that cannot be set is
+// reported and the one the player had comes back and is kept.
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/CConfigData.h"
 #include "app/CSoundData.h"
+#include "app/CSystemData.h"
 #include "app/SGameObjects.h"
+#include "dx/display/SGraphics.h"
+#include "frontend/dialogs/SGameOptionsDialog.h"
 #include "frontend/dialogs/STransparantDialog.h"
 #include "frontend/screens/SSettingsScreen.h"
+#include "sys/video/headless/headless_video.h"
 #include "sys/window/headless/headless_window.h"
 #include "tests/frontend/WalkTestSupport.h"
 
@@ -28,8 +37,10 @@ protected:
     static Step ClickOnDialog(uint32_t id) {
         return [id] {
             auto* page = dynamic_cast<SSettingsScreen*>(Manager()->GetCurrentScreen());
-            SWindow* control = page != nullptr && page->GetDialog() != nullptr ? page->GetDialog()->FindControl(id)
-                                                                                : nullptr;
+            STransparantDialog* dialog = page != nullptr ? page->GetDialog() : nullptr;
+            if (dialog == nullptr || !dialog->IsSlideFinished())
+                return false;
+            SWindow* control = dialog->FindControl(id);
             EXPECT_NE(control, nullptr) << "control " << id;
             if (control == nullptr)
                 return false;
@@ -75,5 +86,77 @@ TEST_F(SettingsQuestionWalkTest, AClickBesideTheQuestionsButtonsDoesNothingAndYe
         EXPECT_EQ(app.m_next, app.m_steps.size());
     });
 }
+
+struct ModeCase {
+    const char* name;
+    int startFullScreen;
+    uint32_t radio;
+    int failures;  // display-mode sets refused once the question is answered
+    int shown;     // full screen (1) or a window (0) afterwards
+    friend void PrintTo(const ModeCase& c, std::ostream* out) { *out << c.name; }
+};
+
+const ModeCase kModeCases[] = {
+    {"FullScreenToWindow", 1, SGameOptionsDialog::kWindowRadio, 0, 0},
+    {"FullScreenToWindowRefused", 1, SGameOptionsDialog::kWindowRadio, 1, 1},
+    {"WindowToFullScreenRefused", 0, SGameOptionsDialog::kFullScreenRadio, 1, 0},
+};
+
+class ScreenModeWalkTest : public SettingsQuestionWalkTest, public testing::WithParamInterface<ModeCase> {};
+
+TEST_P(ScreenModeWalkTest, TheScreenShowsWhatIsSaved) {
+    const ModeCase c = GetParam();
+    tarvex::test::InCopyOfProcess([&] {
+        tarvex::test::WriteWholeFile((Home() / "default.cfg").string(),
+                                     "set cfg_sysprofile \"3\"\r\nset gfx_software \"0\"\r\nset game_fullscreen \"" +
+                                         std::to_string(c.startFullScreen) + "\"\r\n");
+        ScriptedApp& app = MakeScriptedApp();
+        // Back, Yes, and OK to a message in the same place as the question.
+        const auto leaveAndAnswer = [&c] {
+            sys::video::headless::FailCooperativeLevels(c.failures);
+            ClickAt(114, 407);
+            ClickAt(250, 294);
+            if (c.failures > 0)
+                ClickAt(320, 294);
+            return true;
+        };
+        const auto checkScreen = [&c] {
+            SGameObjects* hub = SGameObjects::Instance();
+            EXPECT_EQ(hub->m_pGraphics->IsFullScreen(), c.shown);
+            EXPECT_EQ(hub->m_pGraphics->IsReady(), 1);
+            EXPECT_EQ(hub->m_pConfig->m_pSystem->m_bFullScreen, c.shown);
+            // Nothing is left to ask the next time the page is left.
+            EXPECT_EQ(hub->m_pConfig->m_bPendingFullScreen, c.shown);
+            sys::RECT client{};
+            sys::window::GetClientRect(sys::window::GetMainWindow(), client);
+            sys::POINT origin{0, 0};
+            sys::window::ClientToScreen(sys::window::GetMainWindow(), origin);
+            const int screenWidth = sys::window::GetSystemMetrics(sys::SM_CXSCREEN);
+            const int screenHeight = sys::window::GetSystemMetrics(sys::SM_CYSCREEN);
+            EXPECT_EQ(client.right - client.left, 640);
+            EXPECT_EQ(client.bottom - client.top, 480);
+            EXPECT_NEAR(origin.x + 320, screenWidth / 2, c.shown == 0 ? 16 : 0);
+            EXPECT_NEAR(origin.y + 240, screenHeight / 2, c.shown == 0 ? 16 : 0);
+            return true;
+        };
+        app.m_steps = {
+            Reached(0), Click(30), Reached(7), ClickOnDialog(c.radio), leaveAndAnswer, Reached(0), checkScreen,
+            Click(60),  // Quit, in a part of the window the pointer must reach
+        };
+        ASSERT_TRUE(app.InitInstance());
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(app.Run(), 0);
+        const std::string told = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        EXPECT_EQ(app.m_next, app.m_steps.size());
+        EXPECT_EQ(told.find(SSettingsScreen::kModeFailedText) != std::string::npos, c.failures > 0) << told;
+        EXPECT_NE(tarvex::test::ReadWholeFile((Home() / "default.cfg").string())
+                      .find("set game_fullscreen \"" + std::to_string(c.shown) + "\""),
+                  std::string::npos);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ScreenModeWalkTest, testing::ValuesIn(kModeCases),
+                         [](const testing::TestParamInfo<ModeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

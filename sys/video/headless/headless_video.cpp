@@ -35,6 +35,8 @@ void SetNoHardware(bool noHardware) { detail::G().faults.noHardware = noHardware
 
 void SetHardwareDevice(bool present) { detail::G().faults.hardwareDevice = present; }
 
+void FailCooperativeLevels(int count) { detail::G().faults.cooperativeFailures = count; }
+
 void RefuseDepth(uint32_t bitsPerPixel) { detail::G().faults.refusedDepths.push_back(bitsPerPixel); }
 
 void SetVideoMemory(uint32_t bytes) { detail::G().faults.videoMemory = bytes; }
@@ -70,5 +72,7 @@ void HeadlessPresent(const uint32_t* pixels, int width, int height) {
     captured.frame.pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
     ++captured.presents;
 }
+
+void HeadlessFullScreenChanged(int width, int height) { sys::window::headless::SetFullScreenMode(width, height); }
 
 }  // namespace sys::video::detail

@@ -37,6 +37,9 @@ void SetNoHardware(bool noHardware);
 // Whether the Direct3D object lists its hardware device ("Direct3D HAL"); without it only the
 // null and the software device remain.
 void SetHardwareDevice(bool present);
+// The next `count` SetCooperativeLevel calls (the first step of setting any display mode, a
+// window or full screen) answer DDERR_GENERIC; the calls after them work again.
+void FailCooperativeLevels(int count);
 // SetDisplayMode with this depth answers DDERR_UNSUPPORTEDMODE until the reset.
 void RefuseDepth(uint32_t bitsPerPixel);
 // The video memory every driver has; surfaces that do not fit in what is left answer

@@ -11,12 +11,18 @@ namespace {
 struct HeadlessDesktop {
     RECT desktop{0, 0, 1024, 768};
     RECT workArea{0, 0, 1024, 768};
+    // The full-screen display mode in force, empty without one.
+    RECT mode{};
 };
+
 
 HeadlessDesktop& Desktop() {
     static HeadlessDesktop desktop;
     return desktop;
 }
+
+// A full-screen mode is the whole screen the program sees, as on the SDL backend.
+bool InFullScreenMode() { return Desktop().mode.right > 0 && Desktop().mode.bottom > 0; }
 
 class HeadlessWindowBackend final : public detail::WindowBackend {
 public:
@@ -37,8 +43,8 @@ public:
     void ConfinePointer(const RECT* /*screenRect*/) override {}
     void CapturePointer(bool /*captured*/) override {}
 
-    RECT DesktopRect() override { return Desktop().desktop; }
-    RECT WorkArea() override { return Desktop().workArea; }
+    RECT DesktopRect() override { return InFullScreenMode() ? Desktop().mode : Desktop().desktop; }
+    RECT WorkArea() override { return InFullScreenMode() ? Desktop().mode : Desktop().workArea; }
 };
 
 }  // namespace
@@ -61,6 +67,10 @@ void SetDesktop(int width, int height) {
 }
 
 void SetWorkArea(const RECT& area) { Desktop().workArea = area; }
+
+void SetFullScreenMode(int width, int height) {
+    Desktop().mode = width > 0 && height > 0 ? RECT{0, 0, width, height} : RECT{};
+}
 
 void InjectKey(UINT virtualKey, UINT scanCode, bool down, bool extended) {
     detail::OnKey(virtualKey, scanCode, extended, down);

@@ -19,6 +19,10 @@ void Reset();
 // The desktop size; the work area becomes the whole desktop.
 void SetDesktop(int width, int height);
 void SetWorkArea(const RECT& area);
+// Called by the headless display backend, not by tests: while a full-screen display mode is
+// set (width and height above 0) the screen the program sees is that mode, as on a real
+// display; (0, 0) gives the desktop back.
+void SetFullScreenMode(int width, int height);
 
 // A key going down or up. virtualKey may be generic (VK_SHIFT, with the scan code 0x36 for
 // the right one) or side-specific (VK_LSHIFT ..); messages carry the generic key. Pressing a

@@ -242,13 +242,30 @@ private:
     // window manager nobody else would size it, and with one the picture is scaled into
     // whatever it grants.
     void CoverDisplay() {
-        SDL_Rect bounds{0, 0, 640, 480};
-        SDL_GetDisplayBounds(DisplayIndex(), &bounds);
         SDL_SetWindowBordered(m_window, SDL_FALSE);
         SDL_SetWindowResizable(m_window, SDL_FALSE);
+        PlaceOverDisplay();
+        SDL_RaiseWindow(m_window);
+        m_coverTries = kCoverTries;
+    }
+
+    void PlaceOverDisplay() {
+        SDL_Rect bounds{0, 0, 640, 480};
+        SDL_GetDisplayBounds(DisplayIndex(), &bounds);
         SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
         SDL_SetWindowSize(m_window, bounds.w, bounds.h);
-        SDL_RaiseWindow(m_window);
+    }
+
+    bool OverDisplay() const {
+        SDL_Rect bounds{0, 0, 640, 480};
+        SDL_GetDisplayBounds(DisplayIndex(), &bounds);
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowPosition(m_window, &x, &y);
+        SDL_GetWindowSize(m_window, &width, &height);
+        return x == bounds.x && y == bounds.y && width == bounds.w && height == bounds.h;
     }
 
     int DisplayIndex() const {
@@ -373,6 +390,13 @@ private:
             // The program keeps the client size it asked for; another size only scales the
             // picture. A full-screen window's place is the mode's origin.
             if (FullScreen()) {
+                // A window manager still taking the frame away when the window was placed
+                // leaves it off the display by the frame's size: placed again, a few times at
+                // most, so that a manager that insists on its own place is not fought forever.
+                if (m_coverTries > 0 && !OverDisplay()) {
+                    --m_coverTries;
+                    PlaceOverDisplay();
+                }
                 break;
             }
             int x = 0;
@@ -392,6 +416,8 @@ private:
     bool m_exposed = false;
     int m_modeWidth = 0;
     int m_modeHeight = 0;
+    static constexpr int kCoverTries = 3;
+    int m_coverTries = 0;
 };
 
 SdlWindowBackend& Backend() {
