@@ -28,7 +28,8 @@ extern int32_t g_iDesktopHeight;
 extern SDisplayCursor* g_pCursor;
 
 // The application object: brings the whole system up in a fixed order on the main thread
-// (InitInstance), runs the game loop that never waits (Run) and shuts down in order, saving
+// (InitInstance), runs the game loop (Run; it waits only on a dedicated server, between idle
+// steps) and shuts down in order, saving
 // "default.cfg" (ExitInstance). It owns the main frame, the message handler and the display
 // manager with its installed helpers; the hub owns everything else. One per process.
 class CTarvexApp {
@@ -72,6 +73,12 @@ public:
     static int RunBenchmark(const CConfigData& config, SUpdatableObject& progress);
     // One pass's frame rate from the clock reading at its top and the clock now.
     static float FrameRate(double frameStart, double now);
+    // How long an idle dedicated server sleeps after a pass that began at `frameStart`, so that
+    // its passes come at most kIdleStepsPerSecond a second; 0 once the step is over. Nobody
+    // watches its frames, so drawing them as fast as the display takes them would only keep a
+    // processor core busy while nobody plays.
+    static constexpr int kIdleStepsPerSecond = 5;
+    static uint32_t IdleStepMilliseconds(double frameStart, double now);
 
     SGameObjects* GetHub() const { return m_pHub; }
     SMsgHandler* GetMsgHandler() const { return m_pMsgHandler.get(); }
@@ -83,10 +90,13 @@ public:
     int32_t m_bRunning = 1;
     int32_t m_iRunState = kRunNormal;
     int32_t m_bDrawEnabled = 1;
+    // Start-up ended as a dedicated server: the loop sleeps out its idle steps.
+    uint8_t m_bDedicatedServer = 0;
 
 protected:
     // The multiplayer starts at the end of InitHardware; "connect" wins over "dedicated". Both
-    // hand the session's settings to the game-logic library and go to the in-game screen.
+    // hand the session's settings to the game-logic library and go to the in-game screen. A
+    // dedicated server whose map is not there says so and ends start-up (CUserException).
     virtual void Connect(SCommandLine& commandLine);
     virtual void StartDedicated(SCommandLine& commandLine);
     // Play begins on the calibration page when the light gun is in use, else on the range.
@@ -109,6 +119,8 @@ private:
     void InstallDisplay();
     void ReleaseDisplay();
     bool CanSelectedDriverRenderWindowed() const;
+    // A dedicated server whose pass handled no message and whose library lists no client.
+    bool IsIdleServer(bool handledMessages) const;
 
     SGameObjects* m_pHub;
     std::string m_sCommandLine;
