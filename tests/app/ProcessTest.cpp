@@ -396,6 +396,7 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
         SCOPED_TRACE(c.what);
         const fs::path folder = tarvex::test::MakeScratchFolder("Unusable");
         CopyDemoHome(folder / "Home");
+        fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
         c.damage(folder / "Home");
         Start(folder, "", "SDL_VIDEODRIVER=dummy", c.arguments);
         int status = -1;
