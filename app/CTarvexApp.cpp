@@ -547,11 +547,13 @@ bool CTarvexApp::IsIdleServer(bool handledMessages) const {
 }
 
 uint32_t CTarvexApp::IdleStepMilliseconds(double frameStart, double now) {
-    const double left = 1.0 / kIdleStepsPerSecond - (now - frameStart);
-    // A clock that went backwards or a step already over leaves nothing to sleep.
+    const double step = 1.0 / kIdleStepsPerSecond;
+    const double left = step - (now - frameStart);
+    // A step already over (or a clock reading that makes no sense) leaves nothing to sleep; one
+    // that went backwards, at most one step.
     if (!(left > 0.0))
         return 0;
-    return static_cast<uint32_t>(std::min(left, 1.0) * 1000.0);
+    return static_cast<uint32_t>(std::min(left, step) * 1000.0);
 }
 
 float CTarvexApp::FrameRate(double frameStart, double now) {

@@ -28,10 +28,10 @@ extern int32_t g_iDesktopHeight;
 extern SDisplayCursor* g_pCursor;
 
 // The application object: brings the whole system up in a fixed order on the main thread
-// (InitInstance), runs the game loop (Run; it waits only on a dedicated server, between idle
-// steps) and shuts down in order, saving
-// "default.cfg" (ExitInstance). It owns the main frame, the message handler and the display
-// manager with its installed helpers; the hub owns everything else. One per process.
+// (InitInstance), runs the game loop, which waits only between the idle steps of a dedicated
+// server (Run), and shuts down in order, saving "default.cfg" (ExitInstance). It owns the main
+// frame, the message handler and the display manager with its installed helpers; the hub owns
+// everything else. One per process.
 class CTarvexApp {
 public:
     static constexpr int kRunNormal = 1;
@@ -90,8 +90,6 @@ public:
     int32_t m_bRunning = 1;
     int32_t m_iRunState = kRunNormal;
     int32_t m_bDrawEnabled = 1;
-    // Start-up ended as a dedicated server: the loop sleeps out its idle steps.
-    uint8_t m_bDedicatedServer = 0;
 
 protected:
     // The multiplayer starts at the end of InitHardware; "connect" wins over "dedicated". Both
@@ -132,4 +130,5 @@ private:
     SGraphics* m_pGraphics = nullptr;  // owned; the hub points at it
     sys::video::GUID m_DriverGuid{};
     uint8_t m_bSkipDefaultConfig = 0;  // "default.cfg" cannot be read and stays where it is
+    uint8_t m_bDedicatedServer = 0;    // started as a dedicated server: idle steps are slept out
 };

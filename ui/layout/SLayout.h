@@ -78,9 +78,10 @@ public:
     // Where an item's time goes in the frame's totals.
     enum TimeKind { kTimeGroup, kTimeText, kTimeImage, kTimeControl, kTimeSprite };
     static constexpr int kMaxArgPasses = 50;
-    // How deep blocks may nest. A screen's layouts nest a handful of blocks; every level is
-    // walked by recursion each frame, so a script nested far deeper (a damaged or hostile file)
-    // is cut at the block that would go past this and nothing after it is kept.
+    // How deep blocks may nest. A screen's layouts nest a handful of blocks (the demo's three
+    // at most), and every level is walked by recursion each frame, so a script nested far deeper
+    // (a damaged or hostile file) is cut at the block that would go past this, and nothing after
+    // it is kept.
     static constexpr int kMaxNesting = 64;
     static constexpr int32_t kButtonIdBase = 0;
     static constexpr int32_t kSliderIdBase = 1000;
