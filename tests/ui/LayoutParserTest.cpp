@@ -191,7 +191,8 @@ TEST_F(LayoutParserTest, BlocksNestedTooDeepCutTheScriptThere) {
         EXPECT_EQ(SLayout::NestsTooDeep(script.c_str()), cut);
         EXPECT_EQ(levels, kMax);
         // Kept whole, or up to the text before the block that went too deep.
-        EXPECT_EQ(TestLayout::Args(TestLayout::ItemAt(block, 0))[0], "\"" + (cut ? std::to_string(kMax) : std::string("inner")) + "\"");
+        const std::string last = cut ? std::to_string(kMax) : std::string("inner");
+        EXPECT_EQ(TestLayout::Args(TestLayout::ItemAt(block, 0))[0], "\"" + last + "\"");
         EXPECT_EQ(outer->GetItems().GetCount(), cut ? 2 : 3);
     }
     Parse("group(0,0,9,9) endgroup");
