@@ -12,6 +12,7 @@
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
 #include "app/CMainFrame.h"
+#include "app/SClientInfo.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
@@ -530,6 +531,7 @@ int CTarvexApp::Run() {
         bool didWork = false;
         if (!m_pMsgHandler->PumpMessages(didWork))
             return ExitInstance();
+        const bool idle = IsIdleServer(didWork);
         if (m_pHub->m_pInput != nullptr)
             m_pHub->m_pInput->Update();
         if (m_iRunState != kRunQuitting) {
@@ -540,8 +542,30 @@ int CTarvexApp::Run() {
                 m_pHub->m_pGameItems->m_pSound->Update();
         }
         m_pHub->m_fFrameRate = FrameRate(s_dFrameStart, SecondsSinceStart());
+        if (idle && m_bRunning != 0) {
+            if (const uint32_t rest = IdleStepMilliseconds(s_dFrameStart, SecondsSinceStart()))
+                sys::time::Sleep(rest);
+        }
     }
     return ExitInstance();
+}
+
+bool CTarvexApp::IsIdleServer(bool handledMessages) const {
+    if (m_bDedicatedServer == 0 || handledMessages)
+        return false;
+    SGameDLL* library = m_pHub->m_pGameDLL;
+    CObList* clients = library != nullptr ? library->GetClientList() : nullptr;
+    return clients == nullptr || SClientInfo::GetCount(clients) == 0;
+}
+
+uint32_t CTarvexApp::IdleStepMilliseconds(double frameStart, double now) {
+    const double step = 1.0 / kIdleStepsPerSecond;
+    const double left = step - (now - frameStart);
+    // A step already over (or a clock reading that makes no sense) leaves nothing to sleep; one
+    // that went backwards, at most one step.
+    if (!(left > 0.0))
+        return 0;
+    return static_cast<uint32_t>(std::min(left, step) * 1000.0);
 }
 
 float CTarvexApp::FrameRate(double frameStart, double now) {

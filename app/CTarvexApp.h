@@ -28,9 +28,10 @@ extern int32_t g_iDesktopHeight;
 extern SDisplayCursor* g_pCursor;
 
 // The application object: brings the whole system up in a fixed order on the main thread
-// (InitInstance), runs the game loop that never waits (Run) and shuts down in order, saving
-// "default.cfg" (ExitInstance). It owns the main frame, the message handler and the display
-// manager with its installed helpers; the hub owns everything else. One per process.
+// (InitInstance), runs the game loop, which waits only between the idle steps of a dedicated
+// server (Run), and shuts down in order, saving "default.cfg" (ExitInstance). It owns the main
+// frame, the message handler and the display manager with its installed helpers; the hub owns
+// everything else. One per process.
 class CTarvexApp {
 public:
     static constexpr int kRunNormal = 1;
@@ -72,6 +73,12 @@ public:
     static int RunBenchmark(const CConfigData& config, SUpdatableObject& progress);
     // One pass's frame rate from the clock reading at its top and the clock now.
     static float FrameRate(double frameStart, double now);
+    // How long an idle dedicated server sleeps after a pass that began at `frameStart`, so that
+    // its passes come at most kIdleStepsPerSecond a second; 0 once the step is over. Nobody
+    // watches its frames, so drawing them as fast as the display takes them would only keep a
+    // processor core busy while nobody plays.
+    static constexpr int kIdleStepsPerSecond = 5;
+    static uint32_t IdleStepMilliseconds(double frameStart, double now);
 
     SGameObjects* GetHub() const { return m_pHub; }
     SMsgHandler* GetMsgHandler() const { return m_pMsgHandler.get(); }
@@ -86,7 +93,8 @@ public:
 
 protected:
     // The multiplayer starts at the end of InitHardware; "connect" wins over "dedicated". Both
-    // hand the session's settings to the game-logic library and go to the in-game screen.
+    // hand the session's settings to the game-logic library and go to the in-game screen. A
+    // dedicated server whose map is not there says so and ends start-up (CUserException).
     virtual void Connect(SCommandLine& commandLine);
     virtual void StartDedicated(SCommandLine& commandLine);
     // Play begins on the calibration page when the light gun is in use, else on the range.
@@ -109,6 +117,8 @@ private:
     void InstallDisplay();
     void ReleaseDisplay();
     bool CanSelectedDriverRenderWindowed() const;
+    // A dedicated server whose pass handled no message and whose library lists no client.
+    bool IsIdleServer(bool handledMessages) const;
 
     SGameObjects* m_pHub;
     std::string m_sCommandLine;
@@ -120,4 +130,5 @@ private:
     SGraphics* m_pGraphics = nullptr;  // owned; the hub points at it
     sys::video::GUID m_DriverGuid{};
     uint8_t m_bSkipDefaultConfig = 0;  // "default.cfg" cannot be read and stays where it is
+    uint8_t m_bDedicatedServer = 0;    // started as a dedicated server: idle steps are slept out
 };

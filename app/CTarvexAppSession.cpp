@@ -2,6 +2,7 @@
 // running as a dedicated server. Both end start-up by handing the session's settings to the
 // game-logic library as named properties and going to the in-game screen.
 
+#include <cstdio>
 #include <string>
 
 #include "app/CConfigData.h"
@@ -16,14 +17,18 @@
 #include "app/actors/SActorWorld.h"
 #include "core/SCommandLine.h"
 #include "core/SDateUtil.h"
+#include "core/SFileSystem.h"
 #include "render/SD3D6Parser.h"
 #include "dx/display/SGraphics.h"
+#include "sys/classlib/Exceptions.h"
 
 namespace {
 
 constexpr int kCalibrationScreen = 8;
 constexpr int kInGameScreen = 11;
 constexpr const char* kMultiplayerKit = "Multiplayer";
+// The scenario page's words for a map it cannot find, followed by the path.
+constexpr const char* kMissingMapText = "??? can't find map file: ";
 
 void SetProperty(SGameObjects* hub, const char* name, const std::string& value) {
     if (hub->m_pGameDLL != nullptr)
@@ -84,10 +89,22 @@ void CTarvexApp::EnterPlayScreen() {
 
 void CTarvexApp::StartDedicated(SCommandLine& commandLine) {
     SetProperty(m_pHub, "ServerDedicated", "1");
+    m_bDedicatedServer = 1;
     std::string value;
-    // The level record's map path as the library's map-path callback builds it.
-    if (commandLine.GetValue("map", value, false))
-        HostLevelInfo().m_sMapPath = m_pHub->m_sBasePath + "\\Maps\\" + value.c_str();
+    // The level record's map path as the library's map-path callback builds it; an empty base
+    // path is the working folder, not the root. A server has nothing to serve without its map,
+    // and nobody to click a message away: one it cannot find is named on standard error, in the
+    // scenario page's words, and start-up stops there.
+    if (commandLine.GetValue("map", value, false)) {
+        const SString& base = m_pHub->m_sBasePath;
+        HostLevelInfo().m_sMapPath = (base.IsEmpty() ? SString("Maps\\") : base + "\\Maps\\") + value.c_str();
+        const char* path = HostLevelInfo().m_sMapPath.GetString();
+        if (!SFileSystem::FileExists(path)) {
+            std::fprintf(stderr, "%s: %s%s\n", kTitle, kMissingMapText, path);
+            std::fflush(stderr);
+            ThrowUserException();
+        }
+    }
     if (commandLine.GetValue("date", value, false)) {
         SGameItems* items = m_pHub->m_pGameItems;
         if (items != nullptr && items->m_pWorld[0] != nullptr)

@@ -1,7 +1,8 @@
 // Layout scripts: parsing a 200-line script (blocks, if conditions, quoted texts, shapes,
 // images and sprites), and drawing a layout of 100 items (50 texts, 50 32 x 32 images with a
 // colour key) into a 640 x 480 16-bit surface on the headless display, one frame per
-// iteration. Items are scripts parsed or frames drawn per second.
+// iteration, and drawing groups nested 8 and 64 deep. Items are scripts parsed or frames drawn
+// per second.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -91,5 +92,40 @@ void BM_DrawHundredItems(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DrawHundredItems);
+
+// A layout whose "xr" and "yb" are the enclosing block's width and height, as the game's are.
+class BlockLayout : public tarvex::test::TestLayout {
+public:
+    int32_t GetValue(const char* pszArg, SDC* pDC, SLayoutGroup* pBlock) override {
+        const std::string arg = pszArg;
+        if (pBlock == nullptr || (arg != "xr" && arg != "yb"))
+            return TestLayout::GetValue(pszArg, pDC, pBlock);
+        sys::RECT rect;
+        pBlock->GetRect(pDC, rect);
+        return arg == "xr" ? rect.right - rect.left : rect.bottom - rect.top;
+    }
+};
+
+// Groups nested as deep as the argument, each one pixel in from the one around it and as wide
+// and high as it ("group(1, 1, xr, yb)"), with a text at the bottom: every level is drawn once
+// a frame and reads its enclosing block's rectangle.
+void BM_DrawNestedGroups(benchmark::State& state) {
+    static Scene scene;
+    if (!scene.ready) {
+        state.SkipWithError("the display surfaces could not be made");
+        return;
+    }
+    std::string script;
+    for (int64_t i = 0; i < state.range(0); ++i)
+        script += "group(1, 1, xr, yb)\n";
+    script += "string(\"deep\", 0, 0)\n";
+    BlockLayout layout;
+    layout.MoveWindow(sys::RECT{0, 0, 640, 480});
+    layout.SetScript(script.c_str());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(layout.Draw(&scene.dc));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DrawNestedGroups)->Arg(8)->Arg(64);
 
 }  // namespace

@@ -18,9 +18,11 @@
 #include "render/SD3D6Parser.h"
 #include "render/map/SMapKR5.h"
 #include "sys/classlib/CFile.h"
+#include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "render/parser/SParser.h"
 #include "render/shots/SHitTests.h"
+#include "ui/layout/SLayout.h"
 
 namespace {
 
@@ -74,7 +76,7 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_dwSpent = 0;
 
     m_sError.clear();
-    if (!CheckBoardFiles() || !OpenScene(host, objects))
+    if (!CheckBoardFiles() || !CheckLayoutFiles(objects) || !OpenScene(host, objects))
         return false;
 
     m_fPosition[0] = kMapCentre;
@@ -121,6 +123,27 @@ std::string MapProblem(const std::string& path) {
     return map->GetLoadError().GetString();
 }
 
+// A layout file the presenter would show; one that cannot be opened is no problem here (the
+// presenter shows its plain display instead).
+std::string LayoutProblem(const std::string& path) {
+    std::string script;
+    try {
+        CStdioFile file;
+        if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeText))
+            return std::string();
+        CString line;
+        while (file.ReadString(line)) {
+            script += line.GetString();
+            script += "\n";
+        }
+    } catch (CException&) {
+        return std::string();
+    }
+    return SLayout::NestsTooDeep(script.c_str())
+               ? "its blocks nest more than " + std::to_string(SLayout::kMaxNesting) + " deep"
+               : std::string();
+}
+
 std::string Unreadable(const char* what, const std::string& path, const std::string& why) {
     return std::string("The ") + what + " " + path + " could not be read: " + why + ".";
 }
@@ -139,6 +162,28 @@ bool SStandInRange::CheckBoardFiles() {
     if (!why.empty()) {
         m_sError = Unreadable("board texture", texture, why);
         return false;
+    }
+    return true;
+}
+
+bool SStandInRange::CheckLayoutFiles(const SObjectDefList& objects) {
+    const SObjectDef* hud = objects.FindByName("HUD");
+    if (hud == nullptr)
+        return true;
+    static const struct {
+        const char* name;
+        const char* what;
+    } kLayouts[] = {{"LayoutFile", "heads-up layout"}, {"ResultsFile", "results layout"}};
+    for (const auto& layout : kLayouts) {
+        const SString& file = hud->GetValueByName(layout.name);
+        if (file.IsEmpty())
+            continue;
+        const std::string path = InHome(file.GetString());
+        const std::string why = LayoutProblem(path);
+        if (!why.empty()) {
+            m_sError = Unreadable(layout.what, path, why);
+            return false;
+        }
     }
     return true;
 }

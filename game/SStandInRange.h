@@ -91,6 +91,9 @@ public:
 private:
     // Reads the boards' model and texture whole; false with the file and the reason in the error.
     bool CheckBoardFiles();
+    // The heads-up and results layouts the HUD definition names: false, with the file and the
+    // reason in the error, for one whose blocks nest too deep to be drawn.
+    bool CheckLayoutFiles(const SObjectDefList& objects);
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);
     void PlaceView();

@@ -396,4 +396,55 @@ TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
     fs::remove_all(m_folder);
 }
 
+// Files of Home the program cannot use are named on standard error, whether it goes on or ends:
+// a heads-up layout nested 100,000 groups deep stops the range it belongs to (it never starts,
+// and the program runs on until stopped), and a dedicated server's map that is not there ends
+// start-up with status 1.
+TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
+    struct Case {
+        const char* what;
+        void (*damage)(const fs::path& home);
+        const char* arguments;
+        int status;  // 0: runs until stopped
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"deep heads-up layout",
+         [](const fs::path& home) {
+             std::string deep;
+             for (int i = 0; i < 100000; ++i)
+                 deep += "group(0,0,xr,yb)\n";
+             WriteText(home / "Layouts" / "hud.lay", deep);
+         },
+         "-connect:127.0.0.1 -name:Tester", 0,
+         "The heads-up layout Layouts/hud.lay could not be read: its blocks nest more than 64 deep."},
+        {"dedicated server's missing map", [](const fs::path&) {}, "-dedicated -map:nosuchmap", 1,
+         "Tarvex: ??? can't find map file: Maps\\nosuchmap\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = tarvex::test::MakeScratchFolder("Unusable");
+        CopyDemoHome(folder / "Home");
+        fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
+        c.damage(folder / "Home");
+        Start(folder, "", "SDL_VIDEODRIVER=dummy", c.arguments);
+        int status = -1;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (status == -1 && ReadAll(folder / "stderr.txt").find(c.reason) == std::string::npos &&
+               std::chrono::steady_clock::now() < end)
+            status = WaitFor(folder, std::chrono::milliseconds(50));
+        if (status == -1 && c.status == 0) {
+            Signal(folder, "TERM");
+            status = WaitFor(folder, std::chrono::seconds(20));
+        } else if (status == -1) {
+            status = WaitFor(folder, std::chrono::seconds(20));
+        }
+        if (status == -1)
+            Signal(folder, "KILL");
+        EXPECT_EQ(status, c.status) << ReadAll(folder / "stderr.txt");
+        EXPECT_NE(ReadAll(folder / "stderr.txt").find(c.reason), std::string::npos) << ReadAll(folder / "stderr.txt");
+        fs::remove_all(folder);
+    }
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@
 #include "app/actors/SActorWorld.h"
 #include "dx/display/SGraphics.h"
 #include "render/SD3D6Parser.h"
+#include "sys/time/time.h"
+#include "sys/window/window.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -23,7 +27,14 @@ using tarvex::test::AppTest;
 class ScreenRecorder : public SFrontEndHooks {
 public:
     void SwitchScreen(SGameObjects*, int id) override { m_screens.push_back(id); }
+    // The window is closed in the pass that reaches the count.
+    void UpdateScreen(SGameObjects*) override {
+        if (++m_iUpdates == m_iCloseAfter)
+            sys::window::headless::InjectClose();
+    }
     std::vector<int> m_screens;
+    int m_iUpdates = 0;
+    int m_iCloseAfter = 0;
 };
 
 class SessionStartTest : public AppTest {
@@ -134,9 +145,12 @@ TEST_F(SessionStartTest, DedicatedSendsItsOptionsOrTheirDefaultsAndDropsDirect3D
 
 TEST_F(SessionStartTest, DedicatedMapAndDateReachTheLevelRecordAndTheFirstWorld) {
     HostLevelInfo().m_sMapPath = "";
+    std::filesystem::create_directories(Home() / "Maps");
+    tarvex::test::WriteWholeFile((Home() / "Maps" / "Lake.map").string(), "map");
     Start("-dedicated -map:Lake.map -date:7/4/99");
-    EXPECT_EQ(std::string(HostLevelInfo().m_sMapPath.GetString()),
-              std::string(m_hub->m_sBasePath.GetString()) + "\\Maps\\Lake.map");
+    // Without a base path, in the working folder.
+    ASSERT_TRUE(m_hub->m_sBasePath.IsEmpty());
+    EXPECT_EQ(std::string(HostLevelInfo().m_sMapPath.GetString()), "Maps\\Lake.map");
     ASSERT_NE(m_hub->m_pGameItems, nullptr);
     ASSERT_NE(m_hub->m_pGameItems->m_pWorld[0], nullptr);
     const CTime& date = m_hub->m_pGameItems->m_pWorld[0]->m_Date;
@@ -144,6 +158,21 @@ TEST_F(SessionStartTest, DedicatedMapAndDateReachTheLevelRecordAndTheFirstWorld)
     EXPECT_EQ(date.GetMonth(), 7);
     EXPECT_EQ(date.GetDay(), 4);
     HostLevelInfo().m_sMapPath = "";
+}
+
+// An idle dedicated server sleeps out the rest of each step, a fifth of a second, between its
+// passes; any other start never waits. The fake clock moves only by the sleeps.
+TEST_F(SessionStartTest, AnIdleDedicatedServerSleepsBetweenItsSteps) {
+    for (const auto& [commandLine, slept] : {std::pair{"-dedicated", 3u * 200u}, std::pair{"", 0u}}) {
+        Start(commandLine);
+        m_hooks.m_iUpdates = 0;
+        m_hooks.m_iCloseAfter = 3;
+        const uint32_t start = sys::time::TickCount();
+        EXPECT_EQ(m_app->Run(), 0);
+        EXPECT_EQ(sys::time::TickCount() - start, slept) << commandLine;
+        TearDown();
+        SetUp();
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -168,22 +169,32 @@ TEST_F(GameScreenSessionTest, TargetsStandAheadAndEachShotScoresTheRegionItLands
     screen.Deactivate();
 }
 
-// A level whose board files are cut short does not start; the library names the file and why.
+// A level whose board files are cut short, or whose layouts nest deeper than a layout may, does
+// not start; the library names the file and why.
 TEST_F(GameScreenSessionTest, DamagedBoardFilesStopTheLevelAndAreNamed) {
     const struct {
         const char* file;
         const char* why;
     } cases[] = {
-        {"target.ssm", "it is damaged or incomplete."},
-        {"target.stx", "Unable to load from data source."},
+        {"Models/Range/target.ssm", "it is damaged or incomplete."},
+        {"Models/Range/target.stx", "Unable to load from data source."},
+        {"Layouts/hud.lay", "its blocks nest more than 64 deep."},
+        {"Layouts/results.lay", "its blocks nest more than 64 deep."},
     };
     for (const auto& c : cases) {
         const std::filesystem::path home = std::filesystem::path(m_folder) / "Damaged";
         std::filesystem::remove_all(home);
         std::filesystem::create_directories(home / "Models");
         std::filesystem::copy(std::filesystem::path(DemoHome()) / "Models" / "Range", home / "Models" / "Range");
-        const std::filesystem::path damaged = home / "Models" / "Range" / c.file;
-        std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged) / 2);
+        std::filesystem::copy(std::filesystem::path(DemoHome()) / "Layouts", home / "Layouts");
+        const std::filesystem::path damaged = home / c.file;
+        if (damaged.extension() == ".lay") {
+            std::ofstream deep(damaged, std::ios::trunc);
+            for (int i = 0; i <= SLayout::kMaxNesting; ++i)
+                deep << "group(0,0,xr,yb)\n";
+        } else {
+            std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged) / 2);
+        }
         m_hub->m_pGameItems->m_sBasePath = home.string().c_str();
 
         SGameDLL* library = m_hub->m_pGameDLL;
@@ -192,7 +203,7 @@ TEST_F(GameScreenSessionTest, DamagedBoardFilesStopTheLevelAndAreNamed) {
         EXPECT_NE(library->GetState(), 7) << c.file;
         char error[1024] = {};
         library->GetLastSessionError(error, sizeof(error));
-        const std::string named = home.string() + "/Models/Range/" + c.file + " could not be read: ";
+        const std::string named = home.string() + "/" + c.file + " could not be read: ";
         EXPECT_NE(std::string(error).find(named + c.why), std::string::npos) << error;
         screen.Deactivate();
     }

@@ -267,4 +267,34 @@ TEST_F(LayoutDrawItemsTest, DepthAndFontBlocks) {
     EXPECT_EQ(dc.GetFont(), nullptr);
 }
 
+// An item of the application's own that moves the layout's window while it is drawn.
+class WindowMover : public SLayoutItem {
+public:
+    int32_t Render(SDC*) override {
+        m_pLayout->MoveWindow(sys::RECT{100, 0, 740, 480});
+        return 0;
+    }
+};
+
+// Each block works its rectangle out once as its draw starts and every item and inner block in it
+// takes that one: 64 levels place the text 64 pixels in, and a window moved while blocks draw
+// moves nothing before the next frame.
+TEST_F(LayoutDrawItemsTest, ABlockWorksItsRectangleOutOnceADraw) {
+    std::string script;
+    for (int i = 0; i < SLayout::kMaxNesting; ++i)
+        script += "group(1,1,600,400) ";
+    EXPECT_EQ(Draw((script + "string(\"deep\",0,0)").c_str()), (Strings{"text 64,64 deep"}));
+
+    struct MovingLayout : TestLayout {
+        SLayoutItem* CreateAppItem(const char* pszWord) override {
+            return std::string(pszWord) == "mover" ? new WindowMover : nullptr;
+        }
+    } moving;
+    moving.MoveWindow(sys::RECT{0, 0, 640, 480});
+    moving.SetScript("group(10,10,200,200) group(5,5,100,100) mover(0) string(\"b\",0,0) endgroup string(\"c\",0,0)");
+    dc.calls.clear();
+    moving.Draw(&dc);
+    EXPECT_EQ(dc.calls, (Strings{"text 15,15 b", "text 10,10 c"}));
+}
+
 }  // namespace

@@ -168,4 +168,35 @@ TEST_F(LayoutParserTest, BlocksLeftOpenAreClosedAndTheTopLevelIsDrawn) {
     EXPECT_FALSE(layout.IsScriptLoaded());  // the first frame's purge clears it
 }
 
+// Blocks nest kMaxNesting deep at most: the block word that would go deeper cuts the script
+// there, with the rest of it, and readers can ask the same of a script before handing it on.
+TEST_F(LayoutParserTest, BlocksNestedTooDeepCutTheScriptThere) {
+    constexpr int kMax = SLayout::kMaxNesting;
+    for (const int depth : {kMax, kMax + 1}) {
+        SCOPED_TRACE(depth);
+        std::string script;
+        for (int i = 0; i < depth; ++i)
+            script += "string(\"" + std::to_string(i) + "\",0,0) group(0,0,9,9)\n";
+        script += "string(\"inner\",0,0) endgroup string(\"after\",0,0)";
+        SLayoutGroup* block = Parse(script.c_str());
+        int levels = 0;
+        SLayoutGroup* outer = block;
+        while (auto* inner = dynamic_cast<SLayoutGroup*>(TestLayout::ItemAt(block, 1))) {
+            outer = block;
+            block = inner;
+            ++levels;
+        }
+        const bool cut = depth > kMax;
+        EXPECT_EQ(layout.IsScriptCut(), cut);
+        EXPECT_EQ(SLayout::NestsTooDeep(script.c_str()), cut);
+        EXPECT_EQ(levels, kMax);
+        // Kept whole, or up to the text before the block that went too deep.
+        const std::string last = cut ? std::to_string(kMax) : std::string("inner");
+        EXPECT_EQ(TestLayout::Args(TestLayout::ItemAt(block, 0))[0], "\"" + last + "\"");
+        EXPECT_EQ(outer->GetItems().GetCount(), cut ? 2 : 3);
+    }
+    Parse("group(0,0,9,9) endgroup");
+    EXPECT_FALSE(layout.IsScriptCut());
+}
+
 }  // namespace

@@ -78,6 +78,11 @@ public:
     // Where an item's time goes in the frame's totals.
     enum TimeKind { kTimeGroup, kTimeText, kTimeImage, kTimeControl, kTimeSprite };
     static constexpr int kMaxArgPasses = 50;
+    // How deep blocks may nest. A screen's layouts nest a handful of blocks (the demo's three
+    // at most), and every level is walked by recursion each frame, so a script nested far deeper
+    // (a damaged or hostile file) is cut at the block that would go past this, and nothing after
+    // it is kept.
+    static constexpr int kMaxNesting = 64;
     static constexpr int32_t kButtonIdBase = 0;
     static constexpr int32_t kSliderIdBase = 1000;
     static constexpr int32_t kEditIdBase = 2000;
@@ -173,6 +178,12 @@ public:
     uint32_t GetLayoutTime() const { return m_dwLayoutTime; }
     SLayoutItemList& GetGroups() { return m_Groups; }
     bool IsScriptLoaded() const { return m_byScriptLoaded != 0; }
+    // The last parse stopped at a block nested deeper than kMaxNesting.
+    bool IsScriptCut() const { return m_byScriptCut != 0; }
+    // Whether the script's blocks nest deeper than kMaxNesting, read with the engine's own
+    // keywords (the application's are taken as words without arguments). For readers that
+    // name the file they refuse before a layout is given the script.
+    static bool NestsTooDeep(const char* pszScript);
     bool IsInitialised() const { return m_byInitialised != 0; }
     int32_t GetWindowsCreated() const { return m_iWindowsCreated; }
     void AddWindowsCreated() { ++m_iWindowsCreated; }
@@ -210,6 +221,7 @@ protected:
     SLayoutResList m_Edits;
     uint32_t m_dwSurfaceGeneration = 0;
     uint8_t m_byRedrawing = 0;
+    uint8_t m_byScriptCut = 0;
     // Live only while ParseScript runs.
     SLayoutTokenizer* m_pTokenizer = nullptr;
 };

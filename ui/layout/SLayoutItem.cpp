@@ -177,6 +177,10 @@ void SLayoutGroup::GetRect(SDC* pDC, sys::RECT& rect) {
                          Saturate(int64_t{m_rcCache.bottom} - m_rcCache.top)};
         return;
     }
+    if (m_byDrawing) {
+        rect = m_rcDrawing;
+        return;
+    }
     if (m_pGroup == nullptr) {
         rect = m_pLayout != nullptr ? m_pLayout->GetWindowRect() : sys::RECT{};
         return;
@@ -225,6 +229,14 @@ int32_t SLayoutGroup::Render(SDC* pDC) {
             m_iOffsetY = ArgValue(5, pDC);
     }
     const int32_t test = Test(pDC);
+    // Fixed for this draw from here on: the block's own rectangle was just read, and the
+    // enclosing blocks are drawing too.
+    GetRect(pDC, m_rcDrawing);
+    m_byDrawing = 1;
+    struct DrawingEnds {
+        uint8_t& flag;
+        ~DrawingEnds() { flag = 0; }
+    } drawingEnds{m_byDrawing};
 
     SFont* pPreviousFont = nullptr;
     int previousSpacing = 0;

@@ -139,6 +139,11 @@ private:
     sys::RECT m_rcRect;
     sys::RECT m_rcCache;
     uint8_t m_byCaching = 0;
+    // While the block draws, its rectangle as worked out once at the start of its Render: every
+    // item and inner block asks for it, and asking the enclosing blocks again each time would
+    // cost the whole chain of them at every level.
+    uint8_t m_byDrawing = 0;
+    sys::RECT m_rcDrawing;
     int32_t m_iOffsetX = 0;
     int32_t m_iOffsetY = 0;
     int32_t m_iKind = kGroup;

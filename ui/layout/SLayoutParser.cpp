@@ -83,7 +83,29 @@ constexpr const char* kItemKeywords[kKeywordCount] = {
     "dial", "anim", "makebutton", "makefont", "makesprite", "makeslider",
 };
 
+// A layout that only parses: the engine's keywords, no application of its own.
+class ParseProbe final : public SLayout {
+public:
+    SCatalog* GetCatalog() override { return nullptr; }
+    SGraphics* GetDisplay() override { return nullptr; }
+    int32_t GetValue(const char*, SDC*, SLayoutGroup*) override { return 0; }
+    float GetFloatValue(const char*, SDC*, SLayoutGroup*) override { return 0.0f; }
+    CString GetText(const char*, SDC*) override { return CString(); }
+    SLayoutItem* CreateAppItem(const char*) override { return nullptr; }
+    void OnCommand(const char*) override {}
+    void EnableKeyboard(int) override {}
+    void OnWindowsCreated() override {}
+
+    bool Cut(const char* pszScript) {
+        m_strScript = pszScript != nullptr ? pszScript : "";
+        ParseScript();
+        return IsScriptCut();
+    }
+};
+
 }  // namespace
+
+bool SLayout::NestsTooDeep(const char* pszScript) { return ParseProbe().Cut(pszScript); }
 
 // ---- tokenizer ------------------------------------------------------------------------------
 
@@ -167,6 +189,7 @@ void SLayout::ParseScript() {
     SLayoutGroup* pCurrent = pRoot;
     std::vector<SLayoutGroup*> stack;
 
+    m_byScriptCut = 0;
     while (const char* pszPiece = tokenizer.Next(" (")) {
         const CString word(std::string(Trimmed(pszPiece)));
         if (word.IsEmpty())
@@ -175,6 +198,12 @@ void SLayout::ParseScript() {
         bool bBlockWord = false;
         for (const BlockWord& block : kBlockWords) {
             if (SameWord(word, block.open)) {
+                // A block deeper than any screen needs ends the script: what follows it would
+                // hang below it, so nothing of the rest is kept.
+                if (stack.size() >= static_cast<size_t>(kMaxNesting)) {
+                    m_byScriptCut = 1;
+                    break;
+                }
                 auto* pBlock = new SLayoutGroup(block.kind);
                 AttachItem(pBlock, pCurrent);
                 stack.push_back(pCurrent);
@@ -196,6 +225,8 @@ void SLayout::ParseScript() {
                 break;
             }
         }
+        if (m_byScriptCut)
+            break;
         if (!bBlockWord) {
             pItem = CreateItem(word);
             const char last = word[word.GetLength() - 1];
