@@ -91,13 +91,12 @@ void CTarvexApp::StartDedicated(SCommandLine& commandLine) {
     SetProperty(m_pHub, "ServerDedicated", "1");
     m_bDedicatedServer = 1;
     std::string value;
-    // The level record's map path as the library's map-path callback builds it; an empty base
-    // path is the working folder, not the root. A server has nothing to serve without its map,
-    // and nobody to click a message away: one it cannot find is named on standard error, in the
-    // scenario page's words, and start-up stops there.
+    // The level record's map path as the library's map-path callback builds it (a leading "\\"
+    // is the working folder). A server has nothing to serve without its map, and nobody to click
+    // a message away: one it cannot find is named on standard error, in the scenario page's
+    // words, and start-up stops there.
     if (commandLine.GetValue("map", value, false)) {
-        const SString& base = m_pHub->m_sBasePath;
-        HostLevelInfo().m_sMapPath = (base.IsEmpty() ? SString("Maps\\") : base + "\\Maps\\") + value.c_str();
+        HostLevelInfo().m_sMapPath = m_pHub->m_sBasePath + "\\Maps\\" + value.c_str();
         const char* path = HostLevelInfo().m_sMapPath.GetString();
         if (!SFileSystem::FileExists(path)) {
             std::fprintf(stderr, "%s: %s%s\n", kTitle, kMissingMapText, path);

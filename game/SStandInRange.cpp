@@ -276,7 +276,11 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
         return true;  // nothing to draw into: the range is played blind
     // An officer's target range names no map of its own; the range's definition does.
     std::string path = level->m_sMapPath.GetString();
-    if (path.empty() || path.back() == '\\' || path.back() == '/') {
+    // A dedicated server started without a map has no officer to name one: the range's own map
+    // in the Home's map folder, where the map-path callback would have put it.
+    if (path.empty())
+        path = std::string(m_pItems->m_sBasePath.GetString()) + "\\Maps\\";
+    if (path.back() == '\\' || path.back() == '/') {
         const SObjectDef* range = objects.FindByName(kRangeDefinition);
         const SString& file = range != nullptr ? range->GetValueByName("MapFile") : SString();
         if (file.IsEmpty())

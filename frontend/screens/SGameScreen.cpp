@@ -263,6 +263,16 @@ void SGameScreen::ReportFailedStart(const SString& log) {
         }
     }
     RemoveFlaggedLayouts();
+    // A dedicated server has nobody to read a notice or click it away: it says why on standard
+    // error and closes, as it does when its session ends.
+    if (DedicatedServer(Library())) {
+        std::fprintf(stderr, "Tarvex: %s\n", message.GetString());
+        std::fflush(stderr);
+        CMainFrame* frame = Hub()->m_pMainFrame;
+        const sys::HWND window = frame != nullptr ? frame->GetSafeHwnd() : sys::window::GetMainWindow();
+        sys::window::PostMessage(window, sys::WM_CLOSE, 0, 0);
+        return;
+    }
     if (auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance()))
         host->NoticeDialog(message.GetString(), 0, this);
     if (SScreenManager* manager = SScreenManager::GetInstance())

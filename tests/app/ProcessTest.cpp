@@ -398,14 +398,16 @@ TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
 
 // Files of Home the program cannot use are named on standard error, whether it goes on or ends:
 // a heads-up layout nested 100,000 groups deep stops the range it belongs to (it never starts,
-// and the program runs on until stopped), and a dedicated server's map that is not there ends
-// start-up with status 1.
+// and the program runs on until stopped), a dedicated server's map that is not there ends
+// start-up with status 1, and one that cannot be read closes the server, which has nobody to
+// click a notice away.
 TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
     struct Case {
         const char* what;
         void (*damage)(const fs::path& home);
         const char* arguments;
-        int status;  // 0: runs until stopped
+        int status;
+        bool runsOn;  // until it is stopped
         const char* reason;
     };
     const Case cases[] = {
@@ -416,10 +418,13 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
                  deep += "group(0,0,xr,yb)\n";
              WriteText(home / "Layouts" / "hud.lay", deep);
          },
-         "-connect:127.0.0.1 -name:Tester", 0,
+         "-connect:127.0.0.1 -name:Tester", 0, true,
          "The heads-up layout Layouts/hud.lay could not be read: its blocks nest more than 64 deep."},
-        {"dedicated server's missing map", [](const fs::path&) {}, "-dedicated -map:nosuchmap", 1,
-         "Tarvex: ??? can't find map file: Maps\\nosuchmap\n"},
+        {"dedicated server's missing map", [](const fs::path&) {}, "-dedicated -map:nosuchmap", 1, false,
+         "Tarvex: ??? can't find map file: \\Maps\\nosuchmap\n"},
+        {"dedicated server's damaged map",
+         [](const fs::path& home) { fs::resize_file(home / "Maps" / "targetrange.gmx", 1000); }, "-dedicated", 0,
+         false, "The map \\Maps\\targetrange.gmx could not be read"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -433,12 +438,10 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
         while (status == -1 && ReadAll(folder / "stderr.txt").find(c.reason) == std::string::npos &&
                std::chrono::steady_clock::now() < end)
             status = WaitFor(folder, std::chrono::milliseconds(50));
-        if (status == -1 && c.status == 0) {
+        if (status == -1 && c.runsOn)
             Signal(folder, "TERM");
+        if (status == -1)
             status = WaitFor(folder, std::chrono::seconds(20));
-        } else if (status == -1) {
-            status = WaitFor(folder, std::chrono::seconds(20));
-        }
         if (status == -1)
             Signal(folder, "KILL");
         EXPECT_EQ(status, c.status) << ReadAll(folder / "stderr.txt");

@@ -148,9 +148,8 @@ TEST_F(SessionStartTest, DedicatedMapAndDateReachTheLevelRecordAndTheFirstWorld)
     std::filesystem::create_directories(Home() / "Maps");
     tarvex::test::WriteWholeFile((Home() / "Maps" / "Lake.map").string(), "map");
     Start("-dedicated -map:Lake.map -date:7/4/99");
-    // Without a base path, in the working folder.
-    ASSERT_TRUE(m_hub->m_sBasePath.IsEmpty());
-    EXPECT_EQ(std::string(HostLevelInfo().m_sMapPath.GetString()), "Maps\\Lake.map");
+    EXPECT_EQ(std::string(HostLevelInfo().m_sMapPath.GetString()),
+              std::string(m_hub->m_sBasePath.GetString()) + "\\Maps\\Lake.map");
     ASSERT_NE(m_hub->m_pGameItems, nullptr);
     ASSERT_NE(m_hub->m_pGameItems->m_pWorld[0], nullptr);
     const CTime& date = m_hub->m_pGameItems->m_pWorld[0]->m_Date;
