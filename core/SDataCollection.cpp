@@ -143,6 +143,7 @@ void SDataCollection::Serialize(CArchive& ar)
         m_highWater = std::max(highWater, -1);
         for (int i = 0; i < m_elements.GetSize(); ++i)
             m_elements[i].Serialize(ar);
+        RefreshNameIndex();
     } catch (...) {
         // A half-read table must not live on to be used or saved again.
         Reset();
@@ -168,9 +169,12 @@ void SDataCollection::SetSize(int newSize)
 {
     if (newSize < 0)
         return;
-    if (newSize < m_elements.GetSize())
+    const bool shrinks = newSize < m_elements.GetSize();
+    if (shrinks)
         DropNameIndex();
     m_elements.SetSize(newSize);
+    if (shrinks)
+        RefreshNameIndex();
 }
 
 int SDataCollection::GetCount() const { return m_elements.GetSize(); }
@@ -188,6 +192,7 @@ void SDataCollection::SetName(int index, const SString& name)
     element.m_nameHash = 0;
     element.m_valueHash = 0;
     RaiseHighWater(index);
+    RefreshNameIndex();
 }
 
 void SDataCollection::SetInt(int index, int value) { SetValue(index, IntText(value)); }
@@ -237,6 +242,7 @@ void SDataCollection::Set(int index, const SString& name, const SString& value, 
     element.m_nameHash = 0;
     element.m_valueHash = 0;
     RaiseHighWater(index);
+    RefreshNameIndex();
 }
 
 void SDataCollection::Grow(int newSize)
@@ -327,7 +333,7 @@ SDataElement* SDataCollection::GetElement(int index)
 {
     if (!InRange(index))
         return nullptr;
-    // The caller may rename the element through it.
+    // The caller may rename the element through it: lookups walk until a change rebuilds it.
     DropNameIndex();
     return &m_elements[index];
 }
@@ -340,9 +346,7 @@ int SDataCollection::FindText(const char* text, bool byName) const
     if (text == nullptr)
         text = "";
     const int end = std::min(m_elements.GetSize(), m_highWater + 1);
-    if (byName && text[0] != '\0' && end > kIndexFrom) {
-        if (!m_nameIndexBuilt)
-            BuildNameIndex();
+    if (byName && text[0] != '\0' && m_nameIndexBuilt) {
         // Most names fit the buffer; a longer one is folded into a string of its own.
         char buffer[128];
         const size_t length = std::strlen(text);
@@ -377,7 +381,13 @@ int SDataCollection::FindText(const char* text, bool byName) const
     return -1;
 }
 
-void SDataCollection::BuildNameIndex() const
+void SDataCollection::RefreshNameIndex()
+{
+    if (!m_nameIndexBuilt && std::min(m_elements.GetSize(), m_highWater + 1) > kIndexFrom)
+        BuildNameIndex();
+}
+
+void SDataCollection::BuildNameIndex()
 {
     m_nameIndex.clear();
     m_nameIndexBuilt = true;
@@ -385,7 +395,7 @@ void SDataCollection::BuildNameIndex() const
         IndexName(i);
 }
 
-void SDataCollection::IndexName(int index) const
+void SDataCollection::IndexName(int index)
 {
     if (!m_nameIndexBuilt || !InRange(index) || m_elements[index].m_name.IsEmpty())
         return;
@@ -393,7 +403,7 @@ void SDataCollection::IndexName(int index) const
     slots.insert(std::upper_bound(slots.begin(), slots.end(), index), index);
 }
 
-void SDataCollection::UnindexName(int index) const
+void SDataCollection::UnindexName(int index)
 {
     if (!m_nameIndexBuilt || !InRange(index) || m_elements[index].m_name.IsEmpty())
         return;
@@ -487,6 +497,7 @@ void SDataCollection::RemoveAt(int index)
     // Every slot after it moves down by one.
     DropNameIndex();
     m_elements.RemoveAt(index);
+    RefreshNameIndex();
 }
 
 void SDataCollection::RemoveByName(const char* name)

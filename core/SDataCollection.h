@@ -142,22 +142,24 @@ private:
     // The name index finds a name without walking the table: each name, folded to lower case
     // as lookups compare names, with the slots that hold it in ascending order, so the first
     // match is the first slot as the walk would find it. Empty names are not indexed (their
-    // lookups walk). The first lookup in a table of more than kIndexFrom written slots builds
-    // it; from then on every change of a name keeps it up to date, and whatever moves or drops
-    // slots, or hands an element out to be changed, lets it go to be built again.
+    // lookups walk). It is built once a table has more than kIndexFrom written slots, by the
+    // change that takes it there, and every change of a name keeps it up to date; changes that
+    // move or drop slots build it anew. Lookups only read it. An element handed out to be
+    // changed lets it go: lookups walk until the next change builds it again.
     static constexpr int kIndexFrom = 64;
     // Looked up with a folded view of the name, without making a string of it.
     struct NameHash {
         using is_transparent = void;
         size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
     };
-    void BuildNameIndex() const;
-    void IndexName(int index) const;
-    void UnindexName(int index) const;
+    void RefreshNameIndex();
+    void BuildNameIndex();
+    void IndexName(int index);
+    void UnindexName(int index);
     void DropNameIndex();
 
-    mutable std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> m_nameIndex;
-    mutable bool m_nameIndexBuilt = false;
+    std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> m_nameIndex;
+    bool m_nameIndexBuilt = false;
 
     CArray<SDataElement, SDataElement&> m_elements;
     int m_initialSize;
