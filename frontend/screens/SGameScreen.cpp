@@ -284,7 +284,7 @@ void SGameScreen::ReportUnreadableTextures() {
     }
     if (unreadable.size() > kNamed)
         message += "\n(and " + std::to_string(unreadable.size() - kNamed) + " more texture files)";
-    message += "\nThe level is played without them.";
+    message += unreadable.size() == 1 ? "\nThe level is played without it." : "\nThe level is played without them.";
     if (auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance()))
         host->NoticeDialog(message.c_str(), 0, this);
 }
