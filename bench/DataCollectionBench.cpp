@@ -1,12 +1,18 @@
 // Lookup by name in value tables of the sizes the system uses (a few dozen settings, the
-// game-command list of thousands), and engine-string formatting as the typed setters use it.
+// game-command list of thousands), an object script of one long definition read whole, and
+// engine-string formatting as the typed setters use it.
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "core/SDataCollection.h"
+#include "core/SObjectDef.h"
+#include "core/SObjectParser.h"
 #include "core/SString.h"
 
 namespace {
@@ -70,6 +76,37 @@ void BM_GetIntByName(benchmark::State& state)
         benchmark::DoNotOptimize(c.GetIntByName(key));
 }
 BENCHMARK(BM_GetIntByName)->Arg(32)->Arg(4096);
+
+// One OBJECT of N set lines of new names, as a hand-made equipment file may hold: every line
+// looks its name up before appending it.
+void BM_ParseLongObject(benchmark::State& state)
+{
+    const int lines = static_cast<int>(state.range(0));
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tarvex_bench_object_" + std::to_string(lines) + ".cfg");
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << "OBJECT Equipment\r\n{\r\n";
+        char line[64];
+        for (int i = 0; i < lines; ++i) {
+            std::snprintf(line, sizeof(line), "    set Item%05d \"InvPistol9mm\"\r\n", i);
+            out << line;
+        }
+        out << "}\r\n";
+    }
+    for (auto _ : state) {
+        SObjectDefList list;
+        SObjectParser parser;
+        parser.SetDefList(&list);
+        parser.ParseFile(path.string().c_str());
+        const SObjectDef* def = list.FindByName("Equipment");
+        if (def == nullptr || def->GetHighWater() != lines - 1)
+            state.SkipWithError("the definition was not read whole");
+        list.ReleaseAll();
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_ParseLongObject)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 void BM_SStringFormatInt(benchmark::State& state)
 {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 
 #include "core/STextUtil.h"
@@ -34,6 +35,15 @@ SString IntText(int value)
     SString text;
     text.Format("%d", value);
     return text;
+}
+
+// A name as lookups compare it: each character folded as CompareTextNoCase folds it.
+std::string FoldedName(const char* text)
+{
+    std::string folded(text);
+    for (char& c : folded)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
 }
 
 SString FloatText(float value)
@@ -116,6 +126,7 @@ void SDataCollection::Serialize(CArchive& ar)
             m_elements[i].Serialize(ar);
         return;
     }
+    DropNameIndex();
     uint32_t count = 0;
     ar >> count;
     // A count from a damaged file is checked against what the rest of the archive can hold
@@ -132,6 +143,7 @@ void SDataCollection::Serialize(CArchive& ar)
         m_highWater = std::max(highWater, -1);
         for (int i = 0; i < m_elements.GetSize(); ++i)
             m_elements[i].Serialize(ar);
+        RefreshNameIndex();
     } catch (...) {
         // A half-read table must not live on to be used or saved again.
         Reset();
@@ -141,6 +153,7 @@ void SDataCollection::Serialize(CArchive& ar)
 
 void SDataCollection::Reset()
 {
+    DropNameIndex();
     // Only the slots kept from before need emptying; those the resize adds are made empty. The
     // tables are thousands of slots, and the hub makes several.
     const int kept = std::min(m_elements.GetSize(), m_initialSize);
@@ -156,7 +169,12 @@ void SDataCollection::SetSize(int newSize)
 {
     if (newSize < 0)
         return;
+    const bool shrinks = newSize < m_elements.GetSize();
+    if (shrinks)
+        DropNameIndex();
     m_elements.SetSize(newSize);
+    if (shrinks)
+        RefreshNameIndex();
 }
 
 int SDataCollection::GetCount() const { return m_elements.GetSize(); }
@@ -167,11 +185,14 @@ void SDataCollection::SetName(int index, const SString& name)
 {
     if (!InRange(index))
         return;
+    UnindexName(index);
     SDataElement& element = m_elements[index];
     element.m_name = name;
+    IndexName(index);
     element.m_nameHash = 0;
     element.m_valueHash = 0;
     RaiseHighWater(index);
+    RefreshNameIndex();
 }
 
 void SDataCollection::SetInt(int index, int value) { SetValue(index, IntText(value)); }
@@ -211,14 +232,32 @@ void SDataCollection::Set(int index, const SString& name, const SString& value, 
     SString newName(name);
     SString newValue(value);
     if (index >= m_elements.GetSize())
-        m_elements.SetSize(index + 1);
+        Grow(index + 1);
+    UnindexName(index);
     SDataElement& element = m_elements[index];
     element.m_name = std::move(newName);
+    IndexName(index);
     element.m_value = std::move(newValue);
     element.m_tag = tag;
     element.m_nameHash = 0;
     element.m_valueHash = 0;
     RaiseHighWater(index);
+    RefreshNameIndex();
+}
+
+void SDataCollection::Grow(int newSize)
+{
+    // A table grown a slot or a few at a time (an object definition grows by one) would move
+    // every element at each append, and reading a long script would take time in the square of
+    // its length: the room made at once is at least an eighth of the size. The array keeps
+    // the table's own grow-by for next time.
+    const int step = std::max(m_growBy, m_elements.GetSize() / 8);
+    if (m_growBy <= 0 || step == m_growBy) {
+        m_elements.SetSize(newSize);
+        return;
+    }
+    m_elements.SetSize(newSize, step);
+    m_elements.SetSize(newSize, m_growBy);
 }
 
 const SDataElement* SDataCollection::ElementAtOrNull(int index) const
@@ -290,7 +329,14 @@ void SDataCollection::GetFourInts(int index, int& a, int& b, int& c, int& d) con
     }
 }
 
-SDataElement* SDataCollection::GetElement(int index) { return InRange(index) ? &m_elements[index] : nullptr; }
+SDataElement* SDataCollection::GetElement(int index)
+{
+    if (!InRange(index))
+        return nullptr;
+    // The caller may rename the element through it: lookups walk until a change rebuilds it.
+    DropNameIndex();
+    return &m_elements[index];
+}
 
 int SDataCollection::FindText(const char* text, bool byName) const
 {
@@ -299,8 +345,29 @@ int SDataCollection::FindText(const char* text, bool byName) const
         return -1;
     if (text == nullptr)
         text = "";
-    const uint8_t key = SDataElement::HashText(text);
     const int end = std::min(m_elements.GetSize(), m_highWater + 1);
+    if (byName && text[0] != '\0' && m_nameIndexBuilt) {
+        // Most names fit the buffer; a longer one is folded into a string of its own.
+        char buffer[128];
+        const size_t length = std::strlen(text);
+        std::string longName;
+        std::string_view folded;
+        if (length < sizeof(buffer)) {
+            for (size_t i = 0; i < length; ++i)
+                buffer[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+            folded = std::string_view(buffer, length);
+        } else {
+            longName = FoldedName(text);
+            folded = longName;
+        }
+        const auto found = m_nameIndex.find(folded);
+        if (found == m_nameIndex.end())
+            return -1;
+        // Slots past the high-water index are not looked at; the first slot is the lowest.
+        const int first = found->second.front();
+        return first < end ? first : -1;
+    }
+    const uint8_t key = SDataElement::HashText(text);
     const SDataElement* elements = m_elements.GetData();
     for (int i = 0; i < end; ++i) {
         const SDataElement& element = elements[i];
@@ -312,6 +379,49 @@ int SDataCollection::FindText(const char* text, bool byName) const
             return i;
     }
     return -1;
+}
+
+void SDataCollection::RefreshNameIndex()
+{
+    if (!m_nameIndexBuilt && std::min(m_elements.GetSize(), m_highWater + 1) > kIndexFrom)
+        BuildNameIndex();
+}
+
+void SDataCollection::BuildNameIndex()
+{
+    m_nameIndex.clear();
+    m_nameIndexBuilt = true;
+    for (int i = 0; i < m_elements.GetSize(); ++i)
+        IndexName(i);
+}
+
+void SDataCollection::IndexName(int index)
+{
+    if (!m_nameIndexBuilt || !InRange(index) || m_elements[index].m_name.IsEmpty())
+        return;
+    std::vector<int>& slots = m_nameIndex[FoldedName(m_elements[index].m_name.GetString())];
+    slots.insert(std::upper_bound(slots.begin(), slots.end(), index), index);
+}
+
+void SDataCollection::UnindexName(int index)
+{
+    if (!m_nameIndexBuilt || !InRange(index) || m_elements[index].m_name.IsEmpty())
+        return;
+    const auto found = m_nameIndex.find(FoldedName(m_elements[index].m_name.GetString()));
+    if (found == m_nameIndex.end())
+        return;
+    std::vector<int>& slots = found->second;
+    const auto at = std::lower_bound(slots.begin(), slots.end(), index);
+    if (at != slots.end() && *at == index)
+        slots.erase(at);
+    if (slots.empty())
+        m_nameIndex.erase(found);
+}
+
+void SDataCollection::DropNameIndex()
+{
+    m_nameIndex.clear();
+    m_nameIndexBuilt = false;
 }
 
 int SDataCollection::FindByName(const char* name) const { return FindText(name, true); }
@@ -382,8 +492,12 @@ int SDataCollection::GetHighWater() const { return m_highWater; }
 
 void SDataCollection::RemoveAt(int index)
 {
-    if (InRange(index))
-        m_elements.RemoveAt(index);
+    if (!InRange(index))
+        return;
+    // Every slot after it moves down by one.
+    DropNameIndex();
+    m_elements.RemoveAt(index);
+    RefreshNameIndex();
 }
 
 void SDataCollection::RemoveByName(const char* name)

@@ -1,6 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "core/SString.h"
 #include "sys/classlib/CArray.h"
@@ -129,8 +134,32 @@ public:
 private:
     bool InRange(int index) const { return index >= 0 && index < m_elements.GetSize(); }
     const SDataElement* ElementAtOrNull(int index) const;
+    // Grows the array to newSize slots for a write past its end.
+    void Grow(int newSize);
     // Lookup over names (byName) or values, up to the high-water index.
     int FindText(const char* text, bool byName) const;
+
+    // The name index finds a name without walking the table: each name, folded to lower case
+    // as lookups compare names, with the slots that hold it in ascending order, so the first
+    // match is the first slot as the walk would find it. Empty names are not indexed (their
+    // lookups walk). It is built once a table has more than kIndexFrom written slots, by the
+    // change that takes it there, and every change of a name keeps it up to date; changes that
+    // move or drop slots build it anew. Lookups only read it. An element handed out to be
+    // changed lets it go: lookups walk until the next change builds it again.
+    static constexpr int kIndexFrom = 64;
+    // Looked up with a folded view of the name, without making a string of it.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+    };
+    void RefreshNameIndex();
+    void BuildNameIndex();
+    void IndexName(int index);
+    void UnindexName(int index);
+    void DropNameIndex();
+
+    std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> m_nameIndex;
+    bool m_nameIndexBuilt = false;
 
     CArray<SDataElement, SDataElement&> m_elements;
     int m_initialSize;

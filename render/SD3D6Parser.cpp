@@ -393,6 +393,8 @@ void SD3D6Parser::FreeTextureItems() {
         }
     }
     m_TextureItems.RemoveAll();
+    m_UnreadableTextures.clear();
+    m_UnreadableNames.clear();
 }
 
 int SD3D6Parser::TextureContext(int16_t textureIndex, sys::video::IDirectDrawSurface4** surface, sys::HDC* dc) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/SString.h"
@@ -340,6 +341,16 @@ public:
 
     SD3D6Raster* GetD3DRaster() const { return m_pD3DRaster; }
 
+    // A texture file that could not be read, with why: the path tried and the loader's reason.
+    struct UnreadableTexture {
+        std::string sPath;
+        std::string sWhy;
+    };
+    // The texture files that could not be read since the renderer's textures were last freed
+    // (a session's start frees them), each once, in the order they were tried. Each name is
+    // tried once: a later look-up of it finds nothing without going to the disk again.
+    const std::vector<UnreadableTexture>& GetUnreadableTextures() const { return m_UnreadableTextures; }
+
     // --- Members ---------------------------------------------------------------------------------
     SLevelInfo m_LevelInfo;        // the outdoor session's copy of the level record
     SModelViewInfo m_ModelView;    // the model-view session's values
@@ -398,6 +409,10 @@ public:
     std::vector<uint16_t> m_HitCells;
 
 private:
+    std::vector<UnreadableTexture> m_UnreadableTextures;
+    std::vector<std::string> m_UnreadableNames;  // "file;" names whose file could not be read
+    void NoteUnreadableTexture(const std::string& path, const std::string& why);
+
     void Log(const char* text) const;
     void ClearStateCaches();
     // The model view's default device states: perspective-correct texturing, solid Gouraud

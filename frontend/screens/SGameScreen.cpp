@@ -212,6 +212,7 @@ void SGameScreen::Activate() {
     SString log;
     try {
         RunSessionStart(log);
+        ReportUnreadableTextures();
     } catch (CUserException&) {
         ReportFailedStart(log);
     }
@@ -277,6 +278,25 @@ void SGameScreen::ReportFailedStart(const SString& log) {
         host->NoticeDialog(message.GetString(), 0, this);
     if (SScreenManager* manager = SScreenManager::GetInstance())
         manager->SwitchTo(kScenarioScreenId);
+}
+
+void SGameScreen::ReportUnreadableTextures() {
+    SD3D6Parser* renderer = Renderer();
+    if (renderer == nullptr || renderer->GetUnreadableTextures().empty())
+        return;
+    // A long list would run off the box; the first files name the fault well enough.
+    constexpr size_t kNamed = 5;
+    const auto& unreadable = renderer->GetUnreadableTextures();
+    std::string message;
+    for (size_t i = 0; i < unreadable.size() && i < kNamed; ++i) {
+        message += i == 0 ? "" : "\n";
+        message += "The texture " + unreadable[i].sPath + " could not be read: " + unreadable[i].sWhy + ".";
+    }
+    if (unreadable.size() > kNamed)
+        message += "\n(and " + std::to_string(unreadable.size() - kNamed) + " more texture files)";
+    message += unreadable.size() == 1 ? "\nThe level is played without it." : "\nThe level is played without them.";
+    if (auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance()))
+        host->NoticeDialog(message.c_str(), 0, this);
 }
 
 void SGameScreen::Deactivate() {

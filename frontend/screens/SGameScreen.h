@@ -110,6 +110,9 @@ private:
     void SetupFromDefinitions();
     void RunSessionStart(SString& log);
     void ReportFailedStart(const SString& log);
+    // Texture files the session could not read: the level is played without them, and the
+    // player is told which files they were and why.
+    void ReportUnreadableTextures();
     void DrawDebugTexts(SDC* pDC);
     // The debug lines of the client the hub's client index names.
     void DrawClientBlock(SDC* pDC);

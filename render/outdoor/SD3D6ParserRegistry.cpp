@@ -150,6 +150,13 @@ int16_t SD3D6Parser::DrawFromList(int index, int depth) {
 }
 
 int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allowParent, int depth) {
+    // A file that could not be read is not looked for again: a ground name stands for
+    // thousands of cells, and each would search the folders and read the file anew.
+    for (const std::string& failed : m_UnreadableNames) {
+        if (CompareTextNoCase(failed.c_str(), name) == 0) {
+            return -1;
+        }
+    }
     SString file(name + 5);
     const int dot = file.ReverseFind('.');
     if (dot >= 0) {
@@ -168,7 +175,11 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
     }
 
     STexture2 texture;
+    texture.m_iRecordErrors = 1;
     if (texture.Load(path.c_str(), 1) == 0) {
+        m_UnreadableNames.push_back(name);
+        const CString why = texture.GetLastError();
+        NoteUnreadableTexture(path, why.IsEmpty() ? "Unable to load from data source" : why.GetString());
         return -1;
     }
     if (allowParent != 0) {
@@ -226,6 +237,22 @@ int16_t SD3D6Parser::LoadTextureFile(const char* name, int passThrough, int allo
         lock->m_pDetail = nullptr;
     }
     return index;
+}
+
+void SD3D6Parser::NoteUnreadableTexture(const std::string& path, const std::string& why) {
+    // A name with no file in it ("file;" and at most a folder) stands for no texture at all.
+    const size_t separator = path.find_last_of("\\/");
+    const std::string base = path.substr(separator == std::string::npos ? 0 : separator + 1);
+    if (base.empty() || base[0] == '.') {
+        return;
+    }
+    // One file may be named in several ways (a ground name and a list entry).
+    for (const UnreadableTexture& unreadable : m_UnreadableTextures) {
+        if (CompareTextNoCase(unreadable.sPath.c_str(), path.c_str()) == 0) {
+            return;
+        }
+    }
+    m_UnreadableTextures.push_back({path, why});
 }
 
 void SD3D6Parser::SetTextureLimits(SD3D6Lock& lock) const {

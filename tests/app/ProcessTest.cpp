@@ -379,6 +379,50 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
     }
 }
 
+// A damaged ground texture costs the range one attempt to read it: the session starts, and the
+// player is told, once, which file could not be read and why.
+TEST_F(ProcessTest, ADamagedGroundTextureIsNamedOnceAndTheRangeStillStarts) {
+    const struct {
+        const char* what;
+        void (*damage)(std::string& bytes);
+        const char* why;
+    } cases[] = {
+        {"cut", [](std::string& bytes) { bytes.resize(bytes.size() / 2); }, "Unable to load from data source"},
+        {"all 0xFF", [](std::string& bytes) { bytes.assign(bytes.size(), '\xFF'); },
+         "Filename is not an STexture2 stream"},
+        {"bad header", [](std::string& bytes) { bytes[4] = 7; }, "Filename is not supported STexture2 version"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = tarvex::test::MakeScratchFolder("GroundTexture");
+        CopyDemoHome(folder / "Home");
+        fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
+        const fs::path grass = folder / "Home" / "Textures" / "Outdoor" / "grass.stx";
+        std::string bytes = ReadAll(grass);
+        ASSERT_GT(bytes.size(), 8u);
+        c.damage(bytes);
+        WriteText(grass, bytes);
+        // A join goes straight to the range.
+        Start(folder, "", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
+        const std::string told = std::string("grass.stx could not be read: ") + c.why + ".";
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (ReadAll(folder / "stderr.txt").find(told) == std::string::npos &&
+               std::chrono::steady_clock::now() < end)
+            ASSERT_EQ(WaitFor(folder, std::chrono::milliseconds(50)), -1) << ReadAll(folder / "stderr.txt");
+        const std::string stderrText = ReadAll(folder / "stderr.txt");
+        Signal(folder, "TERM");
+        int status = WaitFor(folder, std::chrono::seconds(20));
+        if (status == -1)
+            Signal(folder, "KILL");
+        EXPECT_EQ(status, 0) << stderrText;
+        const size_t first = stderrText.find(told);
+        ASSERT_NE(first, std::string::npos) << stderrText;
+        EXPECT_EQ(stderrText.find("grass.stx", first + told.size()), std::string::npos) << stderrText;
+        EXPECT_EQ(stderrText.find("Initialization failed"), std::string::npos) << stderrText;
+        fs::remove_all(folder);
+    }
+}
+
 // A dedicated server needs no display: without one it still starts and runs until stopped.
 TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
     CopyDemoHome(m_folder / "Home");

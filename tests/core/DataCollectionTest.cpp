@@ -1,8 +1,11 @@
 #include "core/SDataCollection.h"
 
+#include <cctype>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -333,6 +336,63 @@ TEST(DataElementTest, AssignCopiesAndResetClears) {
     EXPECT_STREQ(copy.GetName().GetString(), "");
     EXPECT_STREQ(copy.GetValue().GetString(), "");
     EXPECT_EQ(copy.GetTag(), 0u);
+}
+
+// ---- lookups in large tables ------------------------------------------------------------------
+
+// A table large enough to be searched through its name index answers every name as the walk
+// from the first slot to the high-water index does, after each kind of change to its slots.
+TEST(DataCollectionLargeLookupTest, AnswersAsTheWalkAfterEveryChange) {
+    SDataCollection c(0, 1);
+    const auto walk = [&c](const char* name) {
+        for (int i = 0; i <= c.GetHighWater() && i < c.GetCount(); ++i) {
+            if (CompareTextNoCase(c.GetName(i).GetString(), name) == 0)
+                return i;
+        }
+        return -1;
+    };
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        names.push_back("Item" + std::to_string(i % 250));  // 50 names twice: the first is found
+    names.push_back("");
+    const auto check = [&](const char* after) {
+        for (const std::string& name : names) {
+            std::string upper = name;
+            for (char& ch : upper)
+                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            ASSERT_EQ(c.FindByName(name.c_str()), walk(name.c_str())) << name << " after " << after;
+            ASSERT_EQ(c.FindByName(upper.c_str()), walk(name.c_str())) << upper << " after " << after;
+        }
+    };
+    for (int i = 0; i < 250; ++i)
+        c.SetOrAppend(names[static_cast<size_t>(i)].c_str(), "v", 0);
+    for (int i = 250; i < 300; ++i)
+        c.Set(i, names[static_cast<size_t>(i)].c_str(), "w", 0);
+    check("appends");
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"rename", [&] { c.SetName(3, "Item7"); }},
+        {"rename back", [&] { c.SetName(3, "Item3"); }},
+        {"set over a duplicate", [&] { c.Set(7, "Item99", "x", 0); }},
+        {"remove", [&] { c.RemoveAt(1); }},
+        {"remove by name", [&] { c.RemoveByName("ITEM10"); }},
+        {"shrink", [&] { c.SetSize(120); }},
+        {"grow", [&] { c.Set(400, "Item1", "y", 0); }},
+        {"name changed through the element", [&] { c.GetElement(5)->Assign(*c.GetElement(110)); }},
+        {"load", [&] {
+             SDataCollection source(0, 1);
+             for (int i = 249; i >= 0; --i)
+                 source.SetOrAppend(names[static_cast<size_t>(i)].c_str(), "z", 0);
+             source.Set(450, "Item0", "z", 0);  // larger than the table: loading only grows it
+             const Bytes bytes = Store([&](CArchive& ar) { source.Serialize(ar); });
+             Load(bytes, [&](CArchive& ar) { c.Serialize(ar); });
+         }},
+        {"reset", [&] { c.Reset(); }},
+        {"append after reset", [&] { c.SetOrAppend("Item42", "v", 0); }},
+    };
+    for (const auto& [what, change] : changes) {
+        change();
+        check(what);
+    }
 }
 
 // ---- archive form -------------------------------------------------------------------------------------

@@ -148,8 +148,13 @@ TEST_F(OutdoorSessionTest, UnusableMapsAreNotKept) {
     std::vector<uint8_t> badHeader = good;
     badHeader[4] = 4;
     std::vector<uint8_t> cut(good.begin(), good.begin() + 1000);
+    // A map once read is kept under its path for the program's run, changed on disk or not; a
+    // repeated run of this test names its maps anew.
+    static int round = 0;
+    ++round;
     for (const auto& bad : {badHeader, cut}) {
-        const std::string path = folder + "/map" + std::to_string(bad.size()) + ".gmx";
+        const std::string path =
+            folder + "/map" + std::to_string(bad.size()) + "-" + std::to_string(round) + ".gmx";
         tarvex::test::WriteBytes(path, bad);
         SD3D6Parser parser;
         EXPECT_EQ(Start(parser, path), 0);

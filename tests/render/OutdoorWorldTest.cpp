@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@
 #include "sys/classlib/CStringArray.h"
 #include "tests/assets/models/ModelSamples.h"
 #include "tests/assets/textures/TextureTestSupport.h"
+#include "tests/render/MapTestSupport.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/ScratchFolder.h"
 #include "tools/mapwriter/SMapWriter.h"
@@ -429,6 +431,43 @@ TEST_F(OutdoorWorldTest, BackgroundFallsBackToASolidColour) {
             EXPECT_EQ(parser.m_fFogEnd, 3000.0f);
         }
     }
+}
+
+// The terrain build's progress tick; mends the ground texture once the first cell has its own.
+std::function<void()> g_onTick;
+void* Tick(...) {
+    if (g_onTick) {
+        g_onTick();
+        g_onTick = nullptr;
+    }
+    return nullptr;
+}
+
+// A ground texture that cannot be read is tried once per map: every cell of its name gets
+// texture 0, even when the file is mended while the cells are given their textures, and the
+// file is named once with why. The next map tries it again.
+TEST_F(OutdoorWorldTest, AnUnreadableGroundTextureIsTriedOncePerMap) {
+    WriteTexture("oak", {});
+    tarvex::test::WriteBytes(folder + "/grass.stx", std::vector<uint8_t>(64, 0xFF));
+    SMapKR5 map;
+    map.m_GroundNames.Add("file;grass.bmp");
+    map.m_GroundNames.Add("file;oak.bmp");
+    map.GetCell(0)[40] = 1;  // the first cell is oak, the others grass
+    g_onTick = [this] { WriteTexture("grass", {}); };
+    parser.SetCallback2(&Tick);
+    ASSERT_EQ(Run(map, 1), 1);
+    for (int cell = 0; cell < SHuntWorld::kCells; ++cell)
+        ASSERT_EQ(parser.GetCellTextureIndex(cell), 0) << cell;
+    ASSERT_EQ(parser.GetUnreadableTextures().size(), 1u);
+    EXPECT_EQ(parser.GetUnreadableTextures()[0].sPath, folder + "/grass.stx");
+    EXPECT_EQ(parser.GetUnreadableTextures()[0].sWhy, "Filename is not an STexture2 stream");
+
+    ASSERT_EQ(Run(map, 1), 1);
+    const int16_t grass = parser.FindTexture("file;grass.bmp", 0, 1);
+    EXPECT_GE(grass, 0);
+    EXPECT_EQ(parser.GetCellTextureIndex(1), grass);
+    EXPECT_TRUE(parser.GetUnreadableTextures().empty());
+    parser.SetCallback2(nullptr);
 }
 
 TEST_F(OutdoorWorldTest, RegistryFindsNamesOnce) {
