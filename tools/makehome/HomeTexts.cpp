@@ -44,7 +44,7 @@ const char* const kHelp =
     "Left mouse button: fire.\n"
     "Right mouse button: zoom.\n"
     "R: reload.\n"
-    "Moving the mouse turns and looks around.\n"
+    "Moving the mouse aims.\n"
     "Left and Right arrows: turn left and right.\n"
     "Page Up and Page Down: look up and down.\n"
     "Up and Down arrows: walk forward and back, which the range does not use.\n"
