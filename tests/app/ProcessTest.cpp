@@ -77,6 +77,16 @@ void Signal(const fs::path& folder, const char* signal) {
     ASSERT_EQ(std::system(command.c_str()), 0);
 }
 
+// Asks the program to close and gives it the limit to do so; one that is still running then is
+// killed, so that no test leaves it behind. Its status, or -1 when it had to be killed.
+int Terminate(const fs::path& folder, std::chrono::seconds limit) {
+    Signal(folder, "TERM");
+    const int status = WaitFor(folder, limit);
+    if (status == -1)
+        Signal(folder, "KILL");
+    return status;
+}
+
 class ProcessTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -97,10 +107,7 @@ TEST_F(ProcessTest, SigtermClosesTheWindowAndSavesTheConfiguration) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(0)), -1) << ReadAll(m_folder / "stderr.txt");
     fs::remove(m_folder / "Home" / "default.cfg");
-    Signal(m_folder, "TERM");
-    const int status = WaitFor(m_folder, std::chrono::seconds(20));
-    if (status == -1)
-        Signal(m_folder, "KILL");
+    const int status = Terminate(m_folder, std::chrono::seconds(20));
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
     EXPECT_NE(ReadAll(m_folder / "stderr.txt").find("Closing the game: SIGTERM received.\n"), std::string::npos);
     // Written again by the shut-down, in text mode, with the level the first run chose.
@@ -140,10 +147,7 @@ TEST_F(ProcessTest, OnTheDemoDataItReachesTheMainMenuAndSigtermEndsIt) {
         ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(50)), -1) << ReadAll(m_folder / "stderr.txt");
         shown = ShowsTheMainMenu(m_folder / "Home");
     }
-    Signal(m_folder, "TERM");
-    const int status = WaitFor(m_folder, std::chrono::seconds(20));
-    if (status == -1)
-        Signal(m_folder, "KILL");
+    const int status = Terminate(m_folder, std::chrono::seconds(20));
     EXPECT_TRUE(shown);
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
     EXPECT_TRUE(fs::exists(m_folder / "Home" / "default.cfg"));
@@ -167,10 +171,7 @@ TEST_F(ProcessTest, SigtermDuringTheStartUpScriptsEndsTheProgramAndWritesNothing
     Start(m_folder);
     std::this_thread::sleep_for(std::chrono::seconds(2));
     ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(0)), -1) << ReadAll(m_folder / "stderr.txt");
-    Signal(m_folder, "TERM");
-    const int status = WaitFor(m_folder, std::chrono::seconds(10));
-    if (status == -1)
-        Signal(m_folder, "KILL");
+    const int status = Terminate(m_folder, std::chrono::seconds(10));
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
     EXPECT_EQ(ReadAll(m_folder / "Home" / "default.cfg"), settings);
     fs::remove_all(m_folder);
@@ -204,10 +205,7 @@ TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
         drawn = frames >= 5;
     }
     ASSERT_TRUE(drawn);
-    Signal(m_folder, "TERM");
-    const int status = WaitFor(m_folder, std::chrono::seconds(20));
-    if (status == -1)
-        Signal(m_folder, "KILL");
+    const int status = Terminate(m_folder, std::chrono::seconds(20));
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
     const std::string officers = ReadAll(m_folder / "Home" / "player.cfg");
     EXPECT_NE(officers.find("Tester"), std::string::npos);
@@ -290,10 +288,7 @@ TEST_F(ProcessTest, AReadOnlyHomeKeepsEveryFileAsItWas) {
     Start(folder, asUser, "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester", (folder / "tarvex").string());
     int status = WaitFor(folder, std::chrono::seconds(3));
     ASSERT_EQ(status, -1) << ReadAll(folder / "stderr.txt");
-    Signal(folder, "TERM");
-    status = WaitFor(folder, std::chrono::seconds(20));
-    if (status == -1)
-        Signal(folder, "KILL");
+    status = Terminate(folder, std::chrono::seconds(20));
     EXPECT_EQ(status, 0) << ReadAll(folder / "stderr.txt");
     EXPECT_EQ(ReadAll(home / "player.cfg"), officers);
     EXPECT_EQ(ReadAll(home / "default.cfg"), settings);
@@ -410,10 +405,7 @@ TEST_F(ProcessTest, ADamagedGroundTextureIsNamedOnceAndTheRangeStillStarts) {
                std::chrono::steady_clock::now() < end)
             ASSERT_EQ(WaitFor(folder, std::chrono::milliseconds(50)), -1) << ReadAll(folder / "stderr.txt");
         const std::string stderrText = ReadAll(folder / "stderr.txt");
-        Signal(folder, "TERM");
-        int status = WaitFor(folder, std::chrono::seconds(20));
-        if (status == -1)
-            Signal(folder, "KILL");
+        int status = Terminate(folder, std::chrono::seconds(20));
         EXPECT_EQ(status, 0) << stderrText;
         const size_t first = stderrText.find(told);
         ASSERT_NE(first, std::string::npos) << stderrText;
@@ -432,10 +424,7 @@ TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
         ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(20)), -1) << ReadAll(m_folder / "stderr.txt");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(0)), -1) << ReadAll(m_folder / "stderr.txt");
-    Signal(m_folder, "TERM");
-    const int status = WaitFor(m_folder, std::chrono::seconds(20));
-    if (status == -1)
-        Signal(m_folder, "KILL");
+    const int status = Terminate(m_folder, std::chrono::seconds(20));
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
     fs::remove_all(m_folder);
 }

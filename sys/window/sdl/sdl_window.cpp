@@ -98,18 +98,13 @@ public:
         if (!m_window || FullScreen()) {
             return;
         }
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-        SDL_GetWindowPosition(m_window, &x, &y);
-        SDL_GetWindowSize(m_window, &width, &height);
-        if (x != client.left || y != client.top) {
+        const SDL_Rect now = WindowRect();
+        if (now.x != client.left || now.y != client.top) {
             SDL_SetWindowPosition(m_window, client.left, client.top);
         }
         const int wantedWidth = std::max(1, client.right - client.left);
         const int wantedHeight = std::max(1, client.bottom - client.top);
-        if (width != wantedWidth || height != wantedHeight) {
+        if (now.w != wantedWidth || now.h != wantedHeight) {
             SDL_SetWindowSize(m_window, wantedWidth, wantedHeight);
         }
     }
@@ -259,13 +254,15 @@ private:
     bool OverDisplay() const {
         SDL_Rect bounds{0, 0, 640, 480};
         SDL_GetDisplayBounds(DisplayIndex(), &bounds);
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-        SDL_GetWindowPosition(m_window, &x, &y);
-        SDL_GetWindowSize(m_window, &width, &height);
-        return x == bounds.x && y == bounds.y && width == bounds.w && height == bounds.h;
+        const SDL_Rect now = WindowRect();
+        return now.x == bounds.x && now.y == bounds.y && now.w == bounds.w && now.h == bounds.h;
+    }
+
+    SDL_Rect WindowRect() const {
+        SDL_Rect rect{0, 0, 0, 0};
+        SDL_GetWindowPosition(m_window, &rect.x, &rect.y);
+        SDL_GetWindowSize(m_window, &rect.w, &rect.h);
+        return rect;
     }
 
     int DisplayIndex() const {
