@@ -1,8 +1,40 @@
 #include "ui/SDC.h"
 
+#include <unordered_map>
+
 #include "ui/SWindow.h"
 
+namespace {
+
+// Image -> the context its source rectangle lies on.
+std::unordered_map<const SResource*, const SDC*>& PackedOn() {
+    static std::unordered_map<const SResource*, const SDC*> s_packed;
+    return s_packed;
+}
+
+}  // namespace
+
+void SDC::NotePacked(const SResource* pImage, const SDC* pDC) {
+    if (pImage == nullptr)
+        return;
+    if (pDC != nullptr)
+        PackedOn()[pImage] = pDC;
+    else
+        PackedOn().erase(pImage);
+}
+
+bool SDC::HoldsPacked(const SResource* pImage) const {
+    const auto found = PackedOn().find(pImage);
+    return found != PackedOn().end() && found->second == this;
+}
+
+void SDC::ForgetPacked() const {
+    std::erase_if(PackedOn(), [this](const auto& entry) { return entry.second == this; });
+}
+
 SDC::~SDC() {
+    // A context made later at the same address holds none of these images.
+    ForgetPacked();
     // Windows measure and draw through the current source context; one that goes away must
     // not be left there for the next message box to draw through.
     if (SWindow::GetSourceDC() == this)

@@ -73,6 +73,14 @@ public:
 
     sys::HFONT GetGdiFont() const { return m_hGdiFont; }
 
+    // An image has one source rectangle, but pages and dialogs that share it pack it into
+    // different contexts: its place holds its picture only on the context it was packed into
+    // last. A null context records that it lies on none.
+    static void NotePacked(const SResource* pImage, const SDC* pDC);
+    bool HoldsPacked(const SResource* pImage) const;
+    // The images packed here are gone: a new packing begins or the surface is made anew.
+    void ForgetPacked() const;
+
 protected:
     sys::HFONT m_hGdiFont = nullptr;  // used by text when no engine font is selected
     SFont* m_pFont = nullptr;         // when set, text goes through the font's glyph cache

@@ -61,6 +61,7 @@ int SSurfaceDC::CreateSurfaceOn(SDXDraw* pDisplay, int nWidth, int nHeight) {
     desc.ddsCaps.dwCaps = sys::video::DDSCAPS_OFFSCREENPLAIN | sys::video::DDSCAPS_SYSTEMMEMORY;
     desc.dwWidth = static_cast<uint32_t>(nWidth);
     desc.dwHeight = static_cast<uint32_t>(nHeight);
+    ForgetPacked();
     if (m_pSurface->CreateSurfaceDesc(&desc, pDisplay, 0) == 0)
         return 0;
     m_pSurface->SetTransparentColor(kColourKey);

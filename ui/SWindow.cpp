@@ -315,6 +315,7 @@ bool SWindow::PlaceImage(SDC* pDC, SResource* pImage, int nWidth, int nHeight, s
     }
     pDC->DrawImage(rcPlace, pImage, 0, 0);
     pImage->SetRect(rcPlace);
+    SDC::NotePacked(pImage, pDC);
     rptCursor = sys::POINT{rcPlace.right, rcPlace.top};
     return true;
 }
@@ -322,8 +323,10 @@ bool SWindow::PlaceImage(SDC* pDC, SResource* pImage, int nWidth, int nHeight, s
 bool SWindow::PackImages(SDC* pDC, int nWidth, int nHeight, sys::POINT& rptCursor) {
     if (pDC == nullptr)
         return false;
-    if (rptCursor.x == 0 && rptCursor.y == 0)
+    if (rptCursor.x == 0 && rptCursor.y == 0) {
         s_PackedImages.clear();
+        pDC->ForgetPacked();
+    }
     if (m_byOwnPacking && m_pChildren->IsEmpty())
         return PackOwnImages(pDC);
     for (POSITION pos = m_pChildren->GetHeadPosition(); pos != nullptr;) {
@@ -377,6 +380,7 @@ bool SWindow::PackOwnImages(SDC* pDC) {
         if (!bAllPlaced || !PlaceImage(m_pOwnPackingDC, pImage, nWidth, nHeight, ptCursor, nRowBottom)) {
             bAllPlaced = false;
             pImage->SetRect(sys::RECT{});
+            SDC::NotePacked(pImage, nullptr);
         }
     }
     return bAllPlaced;
@@ -385,14 +389,17 @@ bool SWindow::PackOwnImages(SDC* pDC) {
 bool SWindow::DrawResourceImage(SDC* pDC, const sys::RECT& rect, int nIndex) {
     if (pDC == nullptr || nIndex < 0 || nIndex >= m_pResArray->GetSize())
         return false;
-    SResource* pImage = m_pResArray->GetAt(nIndex);
-    if (m_pOwnPackingDC != nullptr)
-        pDC->DrawImageFrom(rect, pImage, m_pOwnPackingDC, 0);
-    else if (s_pCurrentSourceDC != nullptr)
-        pDC->DrawImageFrom(rect, pImage, s_pCurrentSourceDC, 0);
+    SDC* pSource = m_pOwnPackingDC != nullptr ? m_pOwnPackingDC : s_pCurrentSourceDC;
+    DrawPackedImage(pDC, rect, m_pResArray->GetAt(nIndex), pSource);
+    return true;
+}
+
+void SWindow::DrawPackedImage(SDC* pDC, const sys::RECT& rect, SResource* pImage, SDC* pSource) {
+    // What another page or dialog packed lies on its own context; here the image draws itself.
+    if (pSource != nullptr && pSource->HoldsPacked(pImage))
+        pDC->DrawImageFrom(rect, pImage, pSource, 0);
     else
         pDC->DrawImage(rect, pImage, 0, 0);
-    return true;
 }
 
 // ---- tree ---------------------------------------------------------------------------------

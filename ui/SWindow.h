@@ -129,8 +129,11 @@ public:
     void AddResource(SResource* pResource, bool bFit);
     void AddResourceName(const char* pszName);
     // Draws entry nIndex of the resource array: from the own packing surface, else from the
-    // current source context, else the image itself. False for a null context or a bad index.
+    // current source context, when it was packed there; else the image itself. False for a null
+    // context or a bad index.
     bool DrawResourceImage(SDC* pDC, const sys::RECT& rect, int nIndex);
+    // From the source context when the image was packed into it, else the image itself.
+    static void DrawPackedImage(SDC* pDC, const sys::RECT& rect, SResource* pImage, SDC* pSource);
 
     const sys::RECT& GetWindowRect() const { return m_rcWindow; }
     uint32_t GetID() const { return m_nID; }

@@ -17,6 +17,8 @@
 #include "dx/display/SGraphics.h"
 #include "frontend/dialogs/SPerformanceDialog.h"
 #include "frontend/dialogs/STransparantDialog.h"
+#include "frontend/screens/SHelpScreen.h"
+#include "frontend/screens/SMainMenuScreen.h"
 #include "frontend/screens/SSettingsScreen.h"
 #include "sys/input/headless/headless_input.h"
 #include "sys/input/input.h"
@@ -27,6 +29,7 @@
 #include "ui/SGraphicsHost.h"
 #include "ui/SSurfaceDC.h"
 #include "ui/widgets/SListBox.h"
+#include "ui/widgets/SScrollBar.h"
 
 namespace {
 
@@ -200,6 +203,48 @@ TEST_F(MenusAfterLargerSessionWalkTest, SettingsPagesDrawAsBeforeAnySession) {
                                                   Read(Shot("menus" + size, button)), 0, 0))
                 << "page " << button << " after " << steps << " steps up";
         }
+}
+
+// The help page's scroll bar shares its pictures with the controls page's key list; a visit
+// to help, scrolled with the bar's lower arrow, leaves every settings page as a direct visit
+// draws it.
+TEST_F(MenusAfterLargerSessionWalkTest, SettingsPagesDrawAsBeforeHelp) {
+    const auto walk = [&](const std::string& run, bool help) {
+        tarvex::test::InCopyOfProcess([&] {
+            ScriptedApp& app = MakeScriptedApp();
+            app.m_steps = {Reached(0)};
+            if (help) {
+                const Step scroll = [] {
+                    SWindow* layout = Manager()->GetCurrentScreen()->GetLayout();
+                    auto* bar = dynamic_cast<SScrollBar*>(layout->FindChild(SHelpScreen::kScrollBar));
+                    EXPECT_NE(bar, nullptr);
+                    if (bar == nullptr)
+                        return false;
+                    sys::RECT rc;
+                    bar->GetPartRect(SScrollBar::kPartLowerArrow, rc);
+                    ClickAt((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+                    return true;
+                };
+                for (const Step& step : {Click(SMainMenuScreen::kHelpButton), Reached(SHelpScreen::kScreenId), scroll,
+                                         scroll, scroll, Click(SHelpScreen::kBackButton), Reached(0)})
+                    app.m_steps.push_back(step);
+            }
+            for (const Step& step : VisitSettingsPages(run))
+                app.m_steps.push_back(step);
+            app.m_steps.push_back([] {
+                sys::window::headless::InjectClose();
+                return true;
+            });
+            ASSERT_TRUE(app.InitInstance());
+            EXPECT_EQ(app.Run(), 0);
+            EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        });
+    };
+    walk("direct", false);
+    walk("help", true);
+    for (uint32_t button : kSettingsPages)
+        EXPECT_TRUE(tarvex::test::ImagesMatch(Read(Shot("help", button)), Read(Shot("direct", button)), 0, 0))
+            << "page " << button;
 }
 
 TEST_F(MenusAfterLargerSessionWalkTest, ConsoleReadsAsBeforeAnySession) {

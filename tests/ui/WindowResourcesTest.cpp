@@ -102,18 +102,34 @@ TEST_F(WindowResourcesTest, OwnPackingSizesItsSurfaceForEveryImage) {
     EXPECT_EQ(w.GetPackingDC(), nullptr);
 }
 
-TEST_F(WindowResourcesTest, DrawResourceImageFallsBackToTheSourceContextThenTheImage) {
+// Pages and dialogs share catalog images but pack them into contexts of their own: an image is
+// taken from the source context only while its place there is the one it was last packed into.
+TEST_F(WindowResourcesTest, DrawResourceImageTakesFromTheContextThatHoldsItsPlace) {
     TestImage image(4, 4);
-    SWindow w;
+    SWindow w, other, empty;
     w.AddResource(&image, true);
+    other.AddResource(&image, false);
     EXPECT_EQ(w.GetWindowRect(), (sys::RECT{0, 0, 4, 4}));
-    RecordingDC dc, source;
-    w.DrawResourceImage(&dc, {0, 0, 4, 4}, 0);
-    EXPECT_EQ(dc.m_calls.back().what, "image");
-    SWindow::SetSourceDC(&source);
-    w.DrawResourceImage(&dc, {0, 0, 4, 4}, 0);
-    EXPECT_EQ(dc.m_calls.back().what, "from");
-    EXPECT_EQ(dc.m_calls.back().pSource, &source);
+    RecordingDC dc, source, elsewhere;
+    const auto drawn = [&](SDC* pSource) {
+        SWindow::SetSourceDC(pSource);
+        w.DrawResourceImage(&dc, {0, 0, 4, 4}, 0);
+        return dc.m_calls.back().what == "from" ? dc.m_calls.back().pSource : nullptr;
+    };
+    EXPECT_EQ(drawn(nullptr), nullptr);
+    EXPECT_EQ(drawn(&source), nullptr);
+    sys::POINT cursor;
+    ASSERT_TRUE(w.PackImages(&source, 640, 480, cursor));
+    EXPECT_EQ(drawn(&source), &source);
+    cursor = {};
+    ASSERT_TRUE(other.PackImages(&elsewhere, 640, 480, cursor));
+    EXPECT_EQ(drawn(&source), nullptr);
+    EXPECT_EQ(drawn(&elsewhere), &elsewhere);
+    // A new packing of that context, without the image, leaves it no place there.
+    cursor = {};
+    ASSERT_TRUE(empty.PackImages(&elsewhere, 640, 480, cursor));
+    EXPECT_EQ(drawn(&elsewhere), nullptr);
+    SWindow::SetSourceDC(nullptr);
 }
 
 TEST_F(WindowResourcesTest, LoadingNamesFromFilesAndTheCatalog) {

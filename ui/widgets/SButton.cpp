@@ -140,11 +140,7 @@ int SButton::Draw(SDC* pDC) {
         nIndex = 0;
     if (pDC == nullptr)
         return 0;
-    SResource* pImage = m_pResArray->GetAt(nIndex);
-    if (s_pCurrentSourceDC != nullptr)
-        pDC->DrawImageFrom(m_rcWindow, pImage, s_pCurrentSourceDC, 0);
-    else
-        pDC->DrawImage(m_rcWindow, pImage, 0, 0);
+    DrawPackedImage(pDC, m_rcWindow, m_pResArray->GetAt(nIndex), s_pCurrentSourceDC);
     return 0;
 }
 

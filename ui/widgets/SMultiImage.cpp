@@ -73,7 +73,8 @@ void SMultiImage::SetCurImage(int nIndex) {
     SDC* pPacking = m_pOwnPackingDC != nullptr ? m_pOwnPackingDC : s_pCurrentSourceDC;
     bool bHasPlace = false;
     sys::RECT rcPlace;
-    if (pOld != nullptr && pPacking != nullptr) {
+    // A place the old image took on another context is no room of this one.
+    if (pOld != nullptr && pPacking != nullptr && pPacking->HoldsPacked(pOld)) {
         pOld->GetRect(&rcPlace);
         bHasPlace = true;
     }
@@ -100,6 +101,7 @@ void SMultiImage::SetCurImage(int nIndex) {
     if (bHasPlace) {
         pPacking->DrawImage(rcPlace, pImage, 0, 0);
         pImage->SetRect(rcPlace);
+        SDC::NotePacked(pImage, pPacking);
     }
 }
 
