@@ -105,11 +105,7 @@ TEST_F(GameResolutionWalkTest, TheRangeRunsAtTheChosenSizeAndTheMenusComeBackAt6
             },
             Click(222), Reached(3), Click(222), Reached(2), Click(222), Reached(0), Click(60),
         };
-        std::filesystem::remove(Home() / "player.cfg");
-        ASSERT_TRUE(app.InitInstance());
-        EXPECT_EQ(app.Run(), 0);
-
-        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        RunWalk(app);
         EXPECT_EQ(inRange, (Size{800, 600}));
         EXPECT_EQ(rangeFrame, (Size{800, 600}));
         EXPECT_EQ(rangePage, (Size{800, 600}));
@@ -155,14 +151,10 @@ TEST_F(InventoryViewWalkTest, TheCurrentItemsModelWearsItsAlternateSkinAndTheKit
                 icons = page->GetIcons();
                 grid = page->GetLayout()->FindChild(SInventoryScreen::kNarrowGridWindow)->GetWindowRect();
                 frame = tarvex::test::LastFrameImage();
-                sys::window::headless::InjectClose();
-                return true;
+                return CloseWindow();
             },
         };
-        std::filesystem::remove(Home() / "player.cfg");
-        ASSERT_TRUE(app.InitInstance());
-        EXPECT_EQ(app.Run(), 0);
-        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        RunWalk(app);
         EXPECT_EQ(model, "Models/Inventory/radio.ssm");
         EXPECT_EQ(skin, 1) << "the night skin the item names";
         // The new officer's kit lies on the grid, each item's icon over its cells.

@@ -78,14 +78,10 @@ TEST_F(OfficerViewWalkTest, TheCreationPageShowsEachModelAndTheInformationPageTh
                 auto* page = dynamic_cast<SCharacterInfo*>(Manager()->GetCurrentScreen());
                 informed = page != nullptr ? ShownModel(page->GetOfficerView()) : "";
                 information = tarvex::test::LastFrameImage();
-                sys::window::headless::InjectClose();
-                return true;
+                return CloseWindow();
             },
         };
-        std::filesystem::remove(Home() / "player.cfg");
-        ASSERT_TRUE(app.InitInstance());
-        EXPECT_EQ(app.Run(), 0);
-        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        RunWalk(app);
         const std::string male = "Models/Officers/officer_m.ssm", female = "Models/Officers/officer_f.ssm";
         EXPECT_EQ(stepped, (std::vector<std::string>{male, female, male}));
         EXPECT_EQ(informed, male);

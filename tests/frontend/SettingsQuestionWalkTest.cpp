@@ -27,28 +27,6 @@ using tarvex::test::Step;
 
 class SettingsQuestionWalkTest : public tarvex::test::DemoWalkTest {
 protected:
-    // A press and release at a point of the 640 x 480 picture.
-    static void ClickAt(int x, int y) {
-        sys::window::headless::InjectMouseMove(x, y);
-        sys::window::headless::InjectMouseButton(0, true);
-        sys::window::headless::InjectMouseButton(0, false);
-    }
-    // A click on the middle of a control of the option dialog the settings page shows.
-    static Step ClickOnDialog(uint32_t id) {
-        return [id] {
-            auto* page = dynamic_cast<SSettingsScreen*>(Manager()->GetCurrentScreen());
-            STransparantDialog* dialog = page != nullptr ? page->GetDialog() : nullptr;
-            if (dialog == nullptr || !dialog->IsSlideFinished())
-                return false;
-            SWindow* control = dialog->FindControl(id);
-            EXPECT_NE(control, nullptr) << "control " << id;
-            if (control == nullptr)
-                return false;
-            const sys::RECT rc = control->GetWindowRect();
-            ClickAt((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-            return true;
-        };
-    }
     static constexpr uint32_t kMusicCheck = 3841;
 };
 
@@ -80,9 +58,7 @@ TEST_F(SettingsQuestionWalkTest, AClickBesideTheQuestionsButtonsDoesNothingAndYe
             Reached(0), Click(30), Reached(7), Click(500), noteMusic, ClickOnDialog(kMusicCheck), leaveAndAnswer,
             Reached(0), saved, Click(60),
         };
-        ASSERT_TRUE(app.InitInstance());
-        EXPECT_EQ(app.Run(), 0);
-        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
+        RunWalk(app, false);
         EXPECT_EQ(app.m_next, app.m_steps.size());
     });
 }

@@ -14,8 +14,10 @@
 #include "app/SFrontEndHooks.h"
 #include "app/SGameObjects.h"
 #include "frontend/SFrontEndSetup.h"
+#include "frontend/dialogs/STransparantDialog.h"
 #include "frontend/screens/SAppScreen.h"
 #include "frontend/screens/SScreenManager.h"
+#include "frontend/screens/SSettingsScreen.h"
 #include "sys/time/headless/headless_clock.h"
 #include "sys/video/headless/headless_video.h"
 #include "sys/window/headless/headless_window.h"
@@ -99,6 +101,13 @@ protected:
                    page->IsSlideFinished();
         };
     }
+    // A press and release of the left button at a point of the 640 x 480 picture.
+    static void ClickAt(int x, int y) {
+        sys::window::headless::InjectMouseMove(x, y);
+        sys::window::headless::InjectMouseButton(0, true);
+        sys::window::headless::InjectMouseButton(0, false);
+    }
+    static void ClickMiddle(const sys::RECT& rc) { ClickAt((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2); }
     // Presses and releases the left button over the middle of the current page's control.
     static Step Click(uint32_t id) {
         return [id] {
@@ -107,12 +116,39 @@ protected:
             EXPECT_NE(control, nullptr) << "control " << id << " on page " << Manager()->GetCurrentId();
             if (control == nullptr)
                 return false;
-            const sys::RECT rc = control->GetWindowRect();
-            sys::window::headless::InjectMouseMove((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-            sys::window::headless::InjectMouseButton(0, true);
-            sys::window::headless::InjectMouseButton(0, false);
+            ClickMiddle(control->GetWindowRect());
             return true;
         };
+    }
+    // A click on the middle of a control of the option dialog the settings page shows, once the
+    // dialog has slid in.
+    static Step ClickOnDialog(uint32_t id) {
+        return [id] {
+            auto* page = dynamic_cast<SSettingsScreen*>(Manager()->GetCurrentScreen());
+            STransparantDialog* dialog = page != nullptr ? page->GetDialog() : nullptr;
+            if (dialog == nullptr || !dialog->IsSlideFinished())
+                return false;
+            SWindow* control = dialog->FindControl(id);
+            EXPECT_NE(control, nullptr) << "control " << id;
+            if (control == nullptr)
+                return false;
+            ClickMiddle(control->GetWindowRect());
+            return true;
+        };
+    }
+    // The last step of a walk that is not left by a button: the window is closed.
+    static bool CloseWindow() {
+        sys::window::headless::InjectClose();
+        return true;
+    }
+    // Starts the application on the walk's Home (without an officer file, when `freshOfficers`,
+    // so that the walk begins with the demo's officers) and runs its loop to the end of the script.
+    void RunWalk(ScriptedApp& app, bool freshOfficers = true) {
+        if (freshOfficers)
+            std::filesystem::remove(Home() / "player.cfg");
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_FALSE(app.m_stalled) << "stalled at step " << app.m_next;
     }
 
     SFrontEndSetup m_frontEnd;
