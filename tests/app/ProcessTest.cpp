@@ -77,14 +77,26 @@ void Signal(const fs::path& folder, const char* signal) {
     ASSERT_EQ(std::system(command.c_str()), 0);
 }
 
-// Asks the program to close and gives it the limit to do so; one that is still running then is
-// killed, so that no test leaves it behind. Its status, or -1 when it had to be killed.
-int Terminate(const fs::path& folder, std::chrono::seconds limit) {
-    Signal(folder, "TERM");
-    const int status = WaitFor(folder, limit);
+// Ends a program still running (status -1): asked to close when `ask`, given the limit to end,
+// and killed if it has not, so that no test leaves it behind. Its status, or -1 when it had to
+// be killed.
+int Finish(const fs::path& folder, int status, bool ask, std::chrono::seconds limit = std::chrono::seconds(20)) {
+    if (status != -1)
+        return status;
+    if (ask)
+        Signal(folder, "TERM");
+    status = WaitFor(folder, limit);
     if (status == -1)
         Signal(folder, "KILL");
     return status;
+}
+int Terminate(const fs::path& folder, std::chrono::seconds limit) { return Finish(folder, -1, true, limit); }
+
+// The program ended with the status expected and said why on its error output.
+void ExpectEnded(const fs::path& folder, int status, int expected, const std::string& reason) {
+    const std::string said = ReadAll(folder / "stderr.txt");
+    EXPECT_EQ(status, expected) << said;
+    EXPECT_NE(said.find(reason), std::string::npos) << said;
 }
 
 class ProcessTest : public testing::Test {
@@ -361,15 +373,10 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         c.damage(folder / "Home");
         Start(folder, c.environment, c.videoDriver);
         int status = WaitFor(folder, std::chrono::seconds(c.status == 0 ? 3 : 20));
-        if (c.status == 0 && status == -1) {
-            Signal(folder, "TERM");
-            status = WaitFor(folder, std::chrono::seconds(20));
-        }
-        if (status == -1)
-            Signal(folder, "KILL");
+        // One that should run on is asked to close; one that should have ended is killed at once.
+        status = Finish(folder, status, c.status == 0, std::chrono::seconds(c.status == 0 ? 20 : 0));
         // The shell reports a signal as 128 and more.
-        EXPECT_EQ(status, c.status) << ReadAll(folder / "stderr.txt");
-        EXPECT_NE(ReadAll(folder / "stderr.txt").find(c.reason), std::string::npos) << ReadAll(folder / "stderr.txt");
+        ExpectEnded(folder, status, c.status, c.reason);
         fs::remove_all(folder);
     }
 }
@@ -471,14 +478,8 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
         while (status == -1 && ReadAll(folder / "stderr.txt").find(c.reason) == std::string::npos &&
                std::chrono::steady_clock::now() < end)
             status = WaitFor(folder, std::chrono::milliseconds(50));
-        if (status == -1 && c.runsOn)
-            Signal(folder, "TERM");
-        if (status == -1)
-            status = WaitFor(folder, std::chrono::seconds(20));
-        if (status == -1)
-            Signal(folder, "KILL");
-        EXPECT_EQ(status, c.status) << ReadAll(folder / "stderr.txt");
-        EXPECT_NE(ReadAll(folder / "stderr.txt").find(c.reason), std::string::npos) << ReadAll(folder / "stderr.txt");
+        status = Finish(folder, status, c.runsOn);
+        ExpectEnded(folder, status, c.status, c.reason);
         fs::remove_all(folder);
     }
 }
