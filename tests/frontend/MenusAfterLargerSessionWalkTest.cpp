@@ -175,7 +175,8 @@ TEST_F(MenusAfterLargerSessionWalkTest, SettingsPagesDrawAsBeforeAnySession) {
 // draws it.
 TEST_F(MenusAfterLargerSessionWalkTest, SettingsPagesDrawAsBeforeHelp) {
     const Step scroll = [] {
-        auto* bar = dynamic_cast<SScrollBar*>(Manager()->GetCurrentScreen()->GetLayout()->FindChild(SHelpScreen::kScrollBar));
+        SWindow* layout = Manager()->GetCurrentScreen()->GetLayout();
+        auto* bar = dynamic_cast<SScrollBar*>(layout->FindChild(SHelpScreen::kScrollBar));
         EXPECT_NE(bar, nullptr);
         if (bar == nullptr)
             return false;
