@@ -1,6 +1,7 @@
 #include "app/CTarvexApp.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -565,7 +566,9 @@ uint32_t CTarvexApp::IdleStepMilliseconds(double frameStart, double now) {
     // that went backwards, at most one step.
     if (!(left > 0.0))
         return 0;
-    return static_cast<uint32_t>(std::min(left, step) * 1000.0);
+    // Rounded, not cut: the clock's seconds are sums of milliseconds that doubles cannot hold
+    // exactly, and a whole step must not come out a millisecond short.
+    return static_cast<uint32_t>(std::lround(std::min(left, step) * 1000.0));
 }
 
 float CTarvexApp::FrameRate(double frameStart, double now) {
