@@ -4,22 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <grp.h>
-#include <sys/types.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "app/CConfigData.h"
 #include "app/CGraphicsData.h"
 #include "app/CSystemData.h"
 #include "app/SGameDLL.h"
 #include "dx/display/SGraphics.h"
+#include "sys/process.h"
 #include "sys/window/dialogs.h"
 #include "sys/time/time.h"
 #include "tests/app/AppTestSupport.h"
@@ -156,30 +151,6 @@ TEST_F(StartupTest, AGarbledDefaultCfgIsKeptAsideAndTheDefaultsWritten) {
                              "\"default.cfg.bad2\",\nand the game starts with its default settings.");
 }
 
-// The code in its scope runs as the unprivileged user "nobody", for whom a file's mode counts:
-// root reads every file whatever its mode. Root keeps its real and saved ids, which lead back.
-class AsNobody {
-public:
-    static constexpr uid_t kNobody = 65534;
-    AsNobody() : m_gid(getegid()), m_groups(static_cast<size_t>(std::max(getgroups(0, nullptr), 0))) {
-        const int count = getgroups(static_cast<int>(m_groups.size()), m_groups.data());
-        m_groups.resize(static_cast<size_t>(std::max(count, 0)));
-        m_bDropped = setgroups(0, nullptr) == 0 && setegid(kNobody) == 0 && seteuid(kNobody) == 0;
-    }
-    ~AsNobody() {
-        if (seteuid(0) != 0 || setegid(m_gid) != 0 || setgroups(m_groups.size(), m_groups.data()) != 0)
-            ADD_FAILURE() << "the test could not become root again";
-    }
-    AsNobody(const AsNobody&) = delete;
-    AsNobody& operator=(const AsNobody&) = delete;
-    bool Dropped() const { return m_bDropped; }
-
-private:
-    gid_t m_gid;
-    std::vector<gid_t> m_groups;
-    bool m_bDropped = false;
-};
-
 // A "default.cfg" that is there but cannot be opened (a folder of that name; a file of mode 000,
 // which root opens all the same, so root runs that case as "nobody" in a folder of nobody's
 // under the system's temporary folder) is not executed, is named once, and is never saved over.
@@ -206,15 +177,17 @@ TEST_F(StartupTest, ADefaultCfgThatCannotBeOpenedIsToldOnceAndKept) {
     }
     SCOPED_TRACE("mode 000");
     headless_dialogs::Reset();
-    const bool root = geteuid() == 0;
+    const bool root = sys::process::IsRoot();
     std::unique_ptr<std::string, void (*)(std::string*)> shared(nullptr, [](std::string* folder) {
         std::error_code ignored;
         fs::remove_all(*folder, ignored);
         delete folder;
     });
     if (root) {
-        std::string name = (fs::temp_directory_path() / "tarvex-startup-XXXXXX").string();
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
+        const std::string name = (fs::temp_directory_path() /
+                                  ("tarvex-startup-" + std::to_string(sys::process::CurrentId()))).string();
+        fs::remove_all(name);
+        ASSERT_TRUE(fs::create_directory(name));
         shared.reset(new std::string(name));
         m_folder = name;
         sys::profile::SetFile(m_folder + "/profile.ini");
@@ -224,15 +197,14 @@ TEST_F(StartupTest, ADefaultCfgThatCannotBeOpenedIsToldOnceAndKept) {
     WriteWholeFile(DefaultCfg(), mine);
     fs::permissions(DefaultCfg(), fs::perms::none);
     if (root) {
-        ASSERT_EQ(lchown(m_folder.c_str(), AsNobody::kNobody, AsNobody::kNobody), 0);
-        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_folder))
-            ASSERT_EQ(lchown(entry.path().c_str(), AsNobody::kNobody, AsNobody::kNobody), 0);
-        const AsNobody nobody;
-        ASSERT_TRUE(nobody.Dropped());
+        ASSERT_TRUE(sys::process::GiveToNobody(m_folder.c_str()));
+        sys::process::ActAsNobody nobody;
+        ASSERT_TRUE(nobody.Acting());
         ASSERT_FALSE(std::ifstream(DefaultCfg()).is_open());
         startAndExpectToldOnce();
         m_app.reset();
         m_hub.reset();
+        EXPECT_TRUE(nobody.Leave()) << "the test could not become root again";
     } else {
         startAndExpectToldOnce();
     }
