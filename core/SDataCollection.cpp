@@ -37,15 +37,6 @@ SString IntText(int value)
     return text;
 }
 
-// A name as lookups compare it: each character folded as CompareTextNoCase folds it.
-std::string FoldedName(const char* text)
-{
-    std::string folded(text);
-    for (char& c : folded)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
-
 SString FloatText(float value)
 {
     SString text;
@@ -357,7 +348,7 @@ int SDataCollection::FindText(const char* text, bool byName) const
                 buffer[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
             folded = std::string_view(buffer, length);
         } else {
-            longName = FoldedName(text);
+            longName = FoldedText(text);
             folded = longName;
         }
         const auto found = m_nameIndex.find(folded);
@@ -399,7 +390,7 @@ void SDataCollection::IndexName(int index)
 {
     if (!m_nameIndexBuilt || !InRange(index) || m_elements[index].m_name.IsEmpty())
         return;
-    std::vector<int>& slots = m_nameIndex[FoldedName(m_elements[index].m_name.GetString())];
+    std::vector<int>& slots = m_nameIndex[FoldedText(m_elements[index].m_name.GetString())];
     slots.insert(std::upper_bound(slots.begin(), slots.end(), index), index);
 }
 
@@ -407,7 +398,7 @@ void SDataCollection::UnindexName(int index)
 {
     if (!m_nameIndexBuilt || !InRange(index) || m_elements[index].m_name.IsEmpty())
         return;
-    const auto found = m_nameIndex.find(FoldedName(m_elements[index].m_name.GetString()));
+    const auto found = m_nameIndex.find(FoldedText(m_elements[index].m_name.GetString()));
     if (found == m_nameIndex.end())
         return;
     std::vector<int>& slots = found->second;

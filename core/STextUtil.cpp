@@ -22,6 +22,14 @@ int CountChar(const char* text, char c)
     return count;
 }
 
+std::string FoldedText(const char* text)
+{
+    std::string folded(text != nullptr ? text : "");
+    for (char& c : folded)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
 int32_t ReadSettingInt(const char* text, int32_t lo, int32_t hi)
 {
     const char* p = text != nullptr ? text : "";

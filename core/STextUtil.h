@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "sys/classlib/CString.h"
 
@@ -9,6 +10,10 @@
 
 // How many times c occurs in text; 0 for a null or empty text.
 int CountChar(const char* text, char c);
+
+// The key under which names are filed for lookups without regard to case: the text with each
+// byte lower-cased as CompareTextNoCase folds it, so two texts that compare equal have one key.
+std::string FoldedText(const char* text);
 
 // The integer value of a setting's text, read as the C library's atoi reads it (leading white
 // space, an optional sign, the decimal digits up to the first other character; no digits give

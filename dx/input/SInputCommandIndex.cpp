@@ -1,21 +1,13 @@
 #include "dx/input/SInputCommandIndex.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 
 #include "core/SString.h"
+#include "core/STextUtil.h"
 #include "dx/input/SInputObjSettings.h"
 
 namespace {
-
-// The key a name is filed under: lower case byte by byte, as names are compared.
-std::string NameKey(const char* name) {
-    std::string key(name);
-    for (char& c : key)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return key;
-}
 
 std::array<int32_t, 3> CodesOf(const SInputObjCommand& command) {
     return {command.m_iKeyCode, command.m_iMouseCode, command.m_iJoyCode};
@@ -54,7 +46,7 @@ void SInputCommandIndex::Build(const Records& records) {
 
 void SInputCommandIndex::AddName(const char* name, int index) {
     if (name[0] != '\0')
-        m_Names.emplace(NameKey(name), index);  // a later namesake leaves the first in place
+        m_Names.emplace(FoldedText(name), index);  // a later namesake leaves the first in place
 }
 
 void SInputCommandIndex::IndexCodes(int index, const Codes& codes) {
@@ -122,7 +114,7 @@ int SInputCommandIndex::FindName(const Records& records, const char* name) {
         return -1;
     if (!m_bBuilt || m_iCount != records.GetSize())
         Build(records);
-    const std::string key = NameKey(name);
+    const std::string key = FoldedText(name);
     auto found = m_Names.find(key);
     if (found == m_Names.end())
         return -1;

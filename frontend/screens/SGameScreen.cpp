@@ -69,6 +69,13 @@ bool DedicatedServer(SGameDLL* library) {
     return value != nullptr && std::atoi(value) != 0;
 }
 
+// A dedicated server's session is over: its main window is closed, and the program ends.
+void CloseServer() {
+    CMainFrame* frame = Hub()->m_pMainFrame;
+    const sys::HWND window = frame != nullptr ? frame->GetSafeHwnd() : sys::window::GetMainWindow();
+    sys::window::PostMessage(window, sys::WM_CLOSE, 0, 0);
+}
+
 // What a click's ray is tested against: everything solid, as an actor's line of sight.
 constexpr uint32_t kClickHitMode = 0x73b;
 
@@ -269,9 +276,7 @@ void SGameScreen::ReportFailedStart(const SString& log) {
     if (DedicatedServer(Library())) {
         std::fprintf(stderr, "Tarvex: %s\n", message.GetString());
         std::fflush(stderr);
-        CMainFrame* frame = Hub()->m_pMainFrame;
-        const sys::HWND window = frame != nullptr ? frame->GetSafeHwnd() : sys::window::GetMainWindow();
-        sys::window::PostMessage(window, sys::WM_CLOSE, 0, 0);
+        CloseServer();
         return;
     }
     if (auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance()))
@@ -354,9 +359,7 @@ void SGameScreen::Update() {
     if (now != m_iEndState)
         return;
     if (DedicatedServer(library)) {
-        CMainFrame* frame = Hub()->m_pMainFrame;
-        const sys::HWND window = frame != nullptr ? frame->GetSafeHwnd() : sys::window::GetMainWindow();
-        sys::window::PostMessage(window, sys::WM_CLOSE, 0, 0);
+        CloseServer();
     } else if (SScreenManager* manager = SScreenManager::GetInstance()) {
         manager->SwitchTo(kScenarioScreenId);
     }
