@@ -40,23 +40,28 @@ std::string SStandInPresenter::InHome(const std::string& path) const {
     return base != nullptr && base[0] != '\0' ? std::string(base) + "/" + path : path;
 }
 
-std::string SStandInPresenter::ReadLayout(const std::string& path, const char* fallback) const {
-    if (path.empty())
-        return fallback;
-    std::string script;
+bool SStandInPresenter::ReadScript(const std::string& path, std::string& script) {
+    script.clear();
     try {
         CStdioFile file;
-        if (!file.Open(InHome(path).c_str(), CFile::modeRead | CFile::typeText))
-            return fallback;
+        if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeText))
+            return false;
         CString line;
         while (file.ReadString(line)) {
             script += line.GetString();
             script += "\n";
         }
     } catch (CException&) {
-        return fallback;
+        return false;
     }
-    return script.empty() ? fallback : script;
+    return true;
+}
+
+std::string SStandInPresenter::ReadLayout(const std::string& path, const char* fallback) const {
+    std::string script;
+    if (path.empty() || !ReadScript(InHome(path), script) || script.empty())
+        return fallback;
+    return script;
 }
 
 void SStandInPresenter::SetValue(int entry, const std::string& text) {

@@ -54,6 +54,10 @@ public:
     SViewModel* GetWeapon() const { return m_pWeapon; }
     const std::string& GetShotSound() const { return m_sShotSound; }
 
+    // The whole text of a layout file, a line feed after each line; false when it cannot be
+    // opened or read.
+    static bool ReadScript(const std::string& path, std::string& script);
+
 private:
     std::string InHome(const std::string& path) const;
     // The text of a Home file, or `fallback` when it cannot be read.

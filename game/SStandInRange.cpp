@@ -12,13 +12,13 @@
 #include "core/SObjectDef.h"
 #include "core/SVector.h"
 #include "game/SStandInCareer.h"
+#include "game/SStandInPresenter.h"
 #include "assets/textures/STexRegion.h"
 #include "assets/textures/STexture2.h"
 #include "assets/models/SSMObject.h"
 #include "render/SD3D6Parser.h"
 #include "render/map/SMapKR5.h"
 #include "sys/classlib/CFile.h"
-#include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "render/parser/SParser.h"
 #include "render/shots/SHitTests.h"
@@ -127,18 +127,8 @@ std::string MapProblem(const std::string& path) {
 // presenter shows its plain display instead).
 std::string LayoutProblem(const std::string& path) {
     std::string script;
-    try {
-        CStdioFile file;
-        if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeText))
-            return std::string();
-        CString line;
-        while (file.ReadString(line)) {
-            script += line.GetString();
-            script += "\n";
-        }
-    } catch (CException&) {
+    if (!SStandInPresenter::ReadScript(path, script))
         return std::string();
-    }
     return SLayout::NestsTooDeep(script.c_str())
                ? "its blocks nest more than " + std::to_string(SLayout::kMaxNesting) + " deep"
                : std::string();
