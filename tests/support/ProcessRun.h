@@ -1,0 +1,105 @@
+#pragma once
+
+// Runs the built program as a user would on a machine without display or sound (SDL's dummy
+// drivers), in a scratch folder of the test's, and watches it end: its status, and what it said
+// on standard error.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tests/support/ScratchFolder.h"
+
+namespace tarvex::test {
+
+namespace fs = std::filesystem;
+
+inline std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+const std::string kBuiltProgram = std::string(TARVEX_TEST_BINARY_DIR) + "/../tarvex";
+const std::string kBuiltGameLibrary = std::string(TARVEX_TEST_BINARY_DIR) + "/../game/VQ9Game.so";
+
+// Starts the program in the background through the shell, which keeps its process id in
+// "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the
+// program's own settings; "env -u NAME" there takes a variable away.
+inline void Start(const fs::path& folder, const std::string& environment = "",
+           const std::string& videoDriver = "SDL_VIDEODRIVER=dummy", const std::string& arguments = "",
+           const std::string& program = kBuiltProgram) {
+    const std::string f = folder.string();
+    // SDL's message boxes open on any X display they find, whatever the video driver: with one in
+    // the tests' environment a fatal start would wait for a click.
+    const std::string headless = videoDriver.empty() ? "" : "env -u DISPLAY -u WAYLAND_DISPLAY ";
+    const std::string command = "( cd '" + f + "' && " + headless + environment + " " + videoDriver +
+                                " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
+                                "/config' '" + program + "' " + arguments + " 2>stderr.txt >/dev/null & echo $! > '" + f +
+                                "/pid.txt'; wait $!; echo $? > '" + f + "/status.tmp'; mv '" + f + "/status.tmp' '" +
+                                f + "/status.txt' ) &";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+// Waits up to the limit for the program to end; its exit status, or -1 while it runs.
+inline int WaitFor(const fs::path& folder, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    do {
+        if (fs::exists(folder / "status.txt"))
+            return std::stoi(ReadAll(folder / "status.txt"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < end);
+    return -1;
+}
+
+inline void Signal(const fs::path& folder, const char* signal) {
+    const std::string command = std::string("kill -") + signal + " $(cat '" + (folder / "pid.txt").string() + "')";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+// Ends a program still running (status -1): asked to close when `ask`, given the limit to end,
+// and killed if it has not, so that no test leaves it behind. Its status, or -1 when it had to
+// be killed.
+inline int Finish(const fs::path& folder, int status, bool ask, std::chrono::seconds limit = std::chrono::seconds(20)) {
+    if (status != -1)
+        return status;
+    if (ask)
+        Signal(folder, "TERM");
+    status = WaitFor(folder, limit);
+    if (status == -1)
+        Signal(folder, "KILL");
+    return status;
+}
+inline int Terminate(const fs::path& folder, std::chrono::seconds limit) { return Finish(folder, -1, true, limit); }
+
+// The program ended with the status expected and said why on its error output.
+inline void ExpectEnded(const fs::path& folder, int status, int expected, const std::string& reason) {
+    const std::string said = ReadAll(folder / "stderr.txt");
+    EXPECT_EQ(status, expected) << said;
+    EXPECT_NE(said.find(reason), std::string::npos) << said;
+}
+
+// A scratch folder with a Home that holds our game-logic stand-in; the test adds the rest.
+class ProcessTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = MakeScratchFolder("Process");
+        fs::create_directories(m_folder / "Home");
+        fs::copy_file(kBuiltGameLibrary, m_folder / "Home" / "VQ9Game.so");
+    }
+    fs::path m_folder;
+};
+
+}  // namespace tarvex::test
