@@ -25,6 +25,7 @@
 #include "sys/profile.h"
 #include "sys/window/dialogs.h"
 #include "sys/window/wait_cursor.h"
+#include "ui/SWindow.h"
 
 IMPLEMENT_DYNAMIC(SGameObjects, CObject)
 
@@ -150,6 +151,8 @@ SGameObjects::~SGameObjects() {
         SParser::SetCatalog(nullptr);
     delete m_pRendererCatalog;
     m_pRendererCatalog = nullptr;
+    if (SWindow::GetResourceCatalog() == m_pCatalog)
+        SWindow::SetResourceCatalog(nullptr);
     delete m_pCatalog;
     m_pCatalog = nullptr;
 }
@@ -390,6 +393,9 @@ void SGameObjects::ForgetCatalog() {
         if (SParser::GetCatalog() == m_pRendererCatalog)
             SParser::SetCatalog(nullptr);
     }
+    // The pages find their layouts through the window's catalog: it must not outlive this one.
+    if (m_pCatalog != nullptr && SWindow::GetResourceCatalog() == m_pCatalog)
+        SWindow::SetResourceCatalog(nullptr);
 }
 
 void SGameObjects::ExecInputCommand(const char* text) { RunConsoleLine(text); }

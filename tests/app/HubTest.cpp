@@ -28,6 +28,7 @@
 #include "tests/app/ConfigTestSupport.h"
 #include "tests/app/GameLibraryTestSupport.h"
 #include "tests/support/ScratchFolder.h"
+#include "ui/SWindow.h"
 
 namespace {
 
@@ -346,14 +347,20 @@ TEST_F(HubTest, RenderersReadTheHubsCatalogWhileItLives) {
         auto* seen = dynamic_cast<SRendererCatalogAdapter*>(SParser::GetCatalog());
         ASSERT_NE(nullptr, seen);
         EXPECT_EQ(hub.GetCatalog(), seen->GetResourceCatalog());
+        SWindow::SetResourceCatalog(hub.GetCatalog());
         hub.CreateCatalog();  // a new catalog replaces the first under the same view
         EXPECT_EQ(seen, SParser::GetCatalog());
         EXPECT_EQ(hub.GetCatalog(), seen->GetResourceCatalog());
+        EXPECT_EQ(nullptr, SWindow::GetResourceCatalog());
+        SWindow::SetResourceCatalog(hub.GetCatalog());
         hub.Shutdown();
         EXPECT_EQ(nullptr, SParser::GetCatalog());
+        EXPECT_EQ(nullptr, SWindow::GetResourceCatalog());
         hub.CreateCatalog();
+        SWindow::SetResourceCatalog(hub.GetCatalog());
     }
     EXPECT_EQ(nullptr, SParser::GetCatalog());
+    EXPECT_EQ(nullptr, SWindow::GetResourceCatalog());
 }
 
 TEST_F(HubTest, ShutdownDeletesTheCatalogAndTheItemsForgetIt) {
