@@ -174,10 +174,7 @@ TEST(LibraryTest, AFileShorterThanItsHeadersSayIsRefused) {
         std::string bytes;
         bool loads;
     } cases[] = {
-        {"an eighth", whole.substr(0, whole.size() / 8), false},
-        {"a half", whole.substr(0, whole.size() / 2), false},
         {"one byte short", whole.substr(0, whole.size() - 1), false},
-        {"the header alone", whole.substr(0, 64), false},
         {"a segment a byte short", unsectioned.substr(0, segmentsEnd - 1), false},
         {"the segments whole", unsectioned.substr(0, segmentsEnd), true},
         {"a byte more", whole + '\0', true},
