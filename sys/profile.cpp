@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -16,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The profile file: read whole once and kept in memory with an index of its values, read again
+// The profile file: read whole once and kept in memory with the answers given from it, read again
 // only when the file on disk has changed (some screens ask for a value every frame, and nothing
 // stops a user's file from being megabytes long), changed in memory line by line so that
 // comments and unknown lines survive, and written back whole through a temporary file.
@@ -44,15 +45,16 @@ struct Stamp {
     }
 };
 
-// The file as last read: its lines, whether it could be read at all, and the first value of
-// each key by section, both folded to lower case, as a lookup of the lines finds it.
+// The file as last read: its lines, whether it could be read at all, and the answers found in
+// them so far by section and key, both folded to lower case (no value: the key is not there).
+// Only keys asked for are remembered, so reading a changed file costs no more than before.
 struct Loaded {
     bool known = false;  // false: nothing read yet, or the file's stamp could not be taken
     std::string path;
     Stamp stamp;
     bool readable = false;
     std::vector<std::string> lines;
-    std::unordered_map<std::string, std::string> values;
+    std::unordered_map<std::string, std::optional<std::string>> answers;
 };
 
 struct State {
@@ -231,25 +233,28 @@ std::string IndexKey(std::string_view section, std::string_view key) {
     return joined;
 }
 
-// The first value of each key in any section of its name, as Locate finds it.
-void BuildIndex(Loaded& loaded) {
-    loaded.values.clear();
-    bool inSection = false;
-    std::string_view section;
-    for (const std::string& line : loaded.lines) {
-        std::string_view name, key, value;
-        if (ParseSection(line, name)) {
-            inSection = true;
-            section = name;
-        } else if (inSection && ParseKey(line, key, value)) {
-            loaded.values.emplace(IndexKey(section, key), std::string(value));
-        }
+// The program asks for a few dozen keys; names made up by callers could be without end.
+constexpr size_t kMaxAnswers = 4096;
+
+// The stored value of a key, from the answers while they hold it, else from the lines.
+const std::optional<std::string>& Lookup(Loaded& loaded, std::string_view section, std::string_view key) {
+    std::string joined = IndexKey(section, key);
+    const auto found = loaded.answers.find(joined);
+    if (found != loaded.answers.end()) return found->second;
+    if (loaded.answers.size() >= kMaxAnswers) loaded.answers.clear();
+    std::optional<std::string> value;
+    const Location at = Locate(loaded.lines, section, key);
+    if (at.keyLine != std::string::npos) {
+        std::string_view storedKey, storedValue;
+        ParseKey(loaded.lines[at.keyLine], storedKey, storedValue);
+        value = std::string(storedValue);
     }
+    return loaded.answers.emplace(std::move(joined), std::move(value)).first->second;
 }
 
 // The file as it is now: the copy in memory while the file's stamp is unchanged, else read
 // anew. The stamp is taken before reading, so a change while reading is seen next time.
-const Loaded& Current(State& state) {
+Loaded& Current(State& state) {
     Loaded& loaded = state.loaded;
     const std::string path = CurrentFile(state);
     Stamp stamp;
@@ -260,7 +265,7 @@ const Loaded& Current(State& state) {
     loaded.stamp = stamp;
     loaded.readable = ReadLines(path, loaded.lines);
     if (!loaded.readable) loaded.lines.clear();
-    BuildIndex(loaded);
+    loaded.answers.clear();
     return loaded;
 }
 
@@ -271,7 +276,7 @@ void Remember(State& state, const std::string& path, std::string text) {
     loaded.known = TakeStamp(path, loaded.stamp);
     loaded.readable = true;
     SplitLines(text, loaded.lines);
-    BuildIndex(loaded);
+    loaded.answers.clear();
 }
 
 // Quotes a value whose edges the reader would otherwise trim or unquote.
@@ -331,9 +336,8 @@ std::string GetString(Kind kind, std::string_view section, std::string_view key,
                       std::string_view defaultValue) {
     State& state = Shared();
     std::lock_guard<std::mutex> lock(state.mutex);
-    const Loaded& loaded = Current(state);
-    const auto found = loaded.values.find(IndexKey(FullSection(state, kind, section), key));
-    return found != loaded.values.end() ? found->second : std::string(defaultValue);
+    const std::optional<std::string>& value = Lookup(Current(state), FullSection(state, kind, section), key);
+    return value ? *value : std::string(defaultValue);
 }
 
 int GetInt(Kind kind, std::string_view section, std::string_view key, int defaultValue) {
