@@ -1,8 +1,14 @@
 #include "sys/library.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "sys/fs/fs.h"
@@ -40,6 +46,145 @@ bool HasFolder(std::string_view name) {
     return name.find_first_of("/\\:") != std::string_view::npos;
 }
 
+// --- What a library file says it holds ----------------------------------------------------
+// The loader maps a library's segments as its program headers place them, past the end of the
+// file too: touching such a page ends the process with a bus error. A file cut short (a copy
+// or download that broke off) is therefore measured against its own headers before it is
+// loaded. Only the few header fields needed for that are read, in both widths and byte orders.
+
+class FileBytes {
+public:
+    FileBytes(int fd, uint64_t size, bool bigEndian) : m_fd(fd), m_size(size), m_bigEndian(bigEndian) {}
+
+    // The unsigned integer of `width` bytes (2, 4 or 8) at `offset`; false when the file does
+    // not hold it.
+    bool Read(uint64_t offset, unsigned width, uint64_t& value) const {
+        unsigned char bytes[8];
+        if (offset > m_size || width > m_size - offset || !ReadAt(offset, bytes, width)) return false;
+        value = 0;
+        for (unsigned i = 0; i < width; ++i) {
+            const unsigned char byte = bytes[m_bigEndian ? i : width - 1 - i];
+            value = (value << 8) | byte;
+        }
+        return true;
+    }
+
+private:
+    bool ReadAt(uint64_t offset, unsigned char* bytes, unsigned count) const {
+        while (count > 0) {
+            const ssize_t got = pread(m_fd, bytes, count, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            bytes += got;
+            count -= static_cast<unsigned>(got);
+            offset += static_cast<uint64_t>(got);
+        }
+        return true;
+    }
+
+    int m_fd;
+    uint64_t m_size;
+    bool m_bigEndian;
+};
+
+// Where the fields sit in the file header, the program header and the first section header
+// of the 32-bit and the 64-bit layout.
+struct ElfLayout {
+    unsigned headerSize;
+    unsigned addressWidth;
+    unsigned programTableAt, sectionTableAt;
+    unsigned programEntrySizeAt, programCountAt, sectionEntrySizeAt, sectionCountAt;
+    unsigned programEntrySize, segmentOffsetAt, segmentFileSizeAt;
+    unsigned sectionEntrySize, sectionSizeAt, sectionInfoAt;
+};
+constexpr ElfLayout kElf32{52, 4, 28, 32, 42, 44, 46, 48, 32, 4, 16, 40, 20, 28};
+constexpr ElfLayout kElf64{64, 8, 32, 40, 54, 56, 58, 60, 56, 8, 32, 64, 32, 44};
+// A count field of this value says the real number of program headers is kept in the first
+// section header; a section count of 0 with a section table says the same of sections.
+constexpr uint64_t kProgramCountElsewhere = 0xFFFF;
+
+// The end of `count` entries of `size` bytes from `start`, or false when it overflows.
+bool TableEnd(uint64_t start, uint64_t count, uint64_t size, uint64_t& end) {
+    if (count != 0 && size > (UINT64_MAX - start) / count) return false;
+    end = start + count * size;
+    return true;
+}
+
+// Empty when the file holds all that its headers say it does, else why it cannot be loaded.
+// A file that is no ELF file at all is left to the loader to refuse in its own words.
+std::string CheckLength(int fd, uint64_t size) {
+    unsigned char ident[6];
+    ssize_t got;
+    do {
+        got = pread(fd, ident, sizeof ident, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got < 4 || std::memcmp(ident, "\x7f" "ELF", 4) != 0) return std::string();
+    if (got < static_cast<ssize_t>(sizeof ident)) return "the file ends inside its header";
+    const ElfLayout* layout = ident[4] == 1 ? &kElf32 : ident[4] == 2 ? &kElf64 : nullptr;
+    if (layout == nullptr || (ident[5] != 1 && ident[5] != 2)) return std::string();
+    const FileBytes file(fd, size, ident[5] == 2);
+    const ElfLayout& at = *layout;
+    if (size < at.headerSize) return "the file ends inside its header";
+
+    uint64_t programTable = 0, programEntrySize = 0, programCount = 0;
+    uint64_t sectionTable = 0, sectionEntrySize = 0, sectionCount = 0;
+    if (!file.Read(at.programTableAt, at.addressWidth, programTable) ||
+        !file.Read(at.sectionTableAt, at.addressWidth, sectionTable) ||
+        !file.Read(at.programEntrySizeAt, 2, programEntrySize) || !file.Read(at.programCountAt, 2, programCount) ||
+        !file.Read(at.sectionEntrySizeAt, 2, sectionEntrySize) || !file.Read(at.sectionCountAt, 2, sectionCount)) {
+        return "the file ends inside its header";
+    }
+    if (sectionTable != 0 && (sectionCount == 0 || programCount == kProgramCountElsewhere)) {
+        if (sectionEntrySize < at.sectionEntrySize) return "its section headers are damaged";
+        uint64_t value = 0;
+        if (sectionCount == 0) {
+            if (!file.Read(sectionTable + at.sectionSizeAt, at.addressWidth, value))
+                return "the file is shorter than its section headers say";
+            sectionCount = value;
+        }
+        if (programCount == kProgramCountElsewhere) {
+            if (!file.Read(sectionTable + at.sectionInfoAt, 4, value))
+                return "the file is shorter than its section headers say";
+            programCount = value;
+        }
+    }
+    uint64_t end = 0;
+    if (sectionTable != 0 && (!TableEnd(sectionTable, sectionCount, sectionEntrySize, end) || end > size))
+        return "the file is shorter than its section headers say";
+    if (programCount != 0 && programEntrySize < at.programEntrySize) return "its program headers are damaged";
+    if (!TableEnd(programTable, programCount, programEntrySize, end) || end > size)
+        return "the file is shorter than its program headers say";
+    for (uint64_t i = 0; i < programCount; ++i) {
+        const uint64_t entry = programTable + i * programEntrySize;
+        uint64_t offset = 0, fileSize = 0;
+        if (!file.Read(entry + at.segmentOffsetAt, at.addressWidth, offset) ||
+            !file.Read(entry + at.segmentFileSizeAt, at.addressWidth, fileSize)) {
+            return "the file is shorter than its program headers say";
+        }
+        if (offset > size || fileSize > size - offset) return "the file is shorter than its segments say";
+    }
+    return std::string();
+}
+
+// Empty when the file may be handed to the loader, else why not. A file that cannot be opened
+// is left to the loader, which says why in its own words.
+std::string CheckFile(const std::string& path) {
+    // Opening a FIFO for reading would wait for a writer that never comes.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::string();
+    struct stat status;
+    std::string why;
+    if (fstat(fd, &status) != 0) {
+        why = std::strerror(errno);
+    } else if (!S_ISREG(status.st_mode)) {
+        why = "it is not a regular file";
+    } else {
+        why = CheckLength(fd, static_cast<uint64_t>(status.st_size));
+    }
+    close(fd);
+    return why;
+}
+
 }  // namespace
 
 std::string FileNameFor(std::string_view name) {
@@ -70,6 +215,11 @@ Handle Load(std::string_view name, std::string* error) {
         } else if (path.find('/') == std::string::npos) {
             path.insert(0, "./");
         }
+    }
+    const std::string refused = CheckFile(path);
+    if (!refused.empty()) {
+        Fail("cannot load library \"" + std::string(name) + "\" as \"" + path + "\": " + refused, error);
+        return nullptr;
     }
     dlerror();
     Handle library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include <fcntl.h>
@@ -15,9 +17,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The profile file: read whole for every call (it is a few lines, read a handful of times per
-// run), changed in memory line by line so that comments and unknown lines survive, and written
-// back whole through a temporary file.
+// The profile file: read whole once and kept in memory with the answers given from it, read again
+// only when the file on disk has changed (some screens ask for a value every frame, and nothing
+// stops a user's file from being megabytes long), changed in memory line by line so that
+// comments and unknown lines survive, and written back whole through a temporary file.
 namespace sys::profile {
 
 namespace {
@@ -25,10 +28,40 @@ namespace {
 // A profile is a few hundred bytes; anything this large is not ours and is never loaded.
 constexpr size_t kMaxFileBytes = 4 * 1024 * 1024;
 
+// What tells one version of the file on disk from another: a rewrite within the same second
+// shows in the nanoseconds of the modification time, a replacement through a rename (as the
+// profile's own writes and most editors do it) in the inode, and one of another length in the
+// size.
+struct Stamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+
+    bool operator==(const Stamp& other) const {
+        return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
+// The file as last read: its lines, whether it could be read at all, and the answers found in
+// them so far by section and key, both folded to lower case (no value: the key is not there).
+// Only keys asked for are remembered, so reading a changed file costs no more than before.
+struct Loaded {
+    bool known = false;  // false: nothing read yet, or the file's stamp could not be taken
+    std::string path;
+    Stamp stamp;
+    bool readable = false;
+    std::vector<std::string> lines;
+    std::unordered_map<std::string, std::optional<std::string>> answers;
+};
+
 struct State {
     std::mutex mutex;
     std::string company;
     std::string file;  // empty: the per-user default
+    Loaded loaded;
 };
 
 State& Shared() {
@@ -80,6 +113,20 @@ std::string FullSection(const State& state, Kind kind, std::string_view section)
 
 // --- The file as lines -----------------------------------------------------------------------
 
+void SplitLines(std::string& text, std::vector<std::string>& lines) {
+    lines.clear();
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+}
+
 // Reads the profile file into lines (CR LF or LF). A missing file is an empty profile; any
 // other failure, a file that is not a plain file, or an oversized one is an error.
 bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
@@ -105,16 +152,19 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
         text.append(buffer, static_cast<size_t>(got));
     }
     close(fd);
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    SplitLines(text, lines);
+    return true;
+}
+
+bool TakeStamp(const std::string& path, Stamp& stamp) {
+    stamp = Stamp();
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return errno == ENOENT;
+    stamp.exists = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modified = st.st_mtim;
     return true;
 }
 
@@ -173,14 +223,60 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
     return at;
 }
 
-bool Lookup(const std::vector<std::string>& lines, std::string_view section, std::string_view key,
-            std::string& value) {
-    Location at = Locate(lines, section, key);
-    if (at.keyLine == std::string::npos) return false;
-    std::string_view storedKey, storedValue;
-    ParseKey(lines[at.keyLine], storedKey, storedValue);
-    value = std::string(storedValue);
-    return true;
+// Sections and keys hold no line breaks, so one joins them without ambiguity.
+std::string IndexKey(std::string_view section, std::string_view key) {
+    std::string joined;
+    joined.reserve(section.size() + 1 + key.size());
+    for (char c : section) joined += sys::text::LowerAscii(c);
+    joined += '\n';
+    for (char c : key) joined += sys::text::LowerAscii(c);
+    return joined;
+}
+
+// The program asks for a few dozen keys; names made up by callers could be without end.
+constexpr size_t kMaxAnswers = 4096;
+
+// The stored value of a key, from the answers while they hold it, else from the lines.
+const std::optional<std::string>& Lookup(Loaded& loaded, std::string_view section, std::string_view key) {
+    std::string joined = IndexKey(section, key);
+    const auto found = loaded.answers.find(joined);
+    if (found != loaded.answers.end()) return found->second;
+    if (loaded.answers.size() >= kMaxAnswers) loaded.answers.clear();
+    std::optional<std::string> value;
+    const Location at = Locate(loaded.lines, section, key);
+    if (at.keyLine != std::string::npos) {
+        std::string_view storedKey, storedValue;
+        ParseKey(loaded.lines[at.keyLine], storedKey, storedValue);
+        value = std::string(storedValue);
+    }
+    return loaded.answers.emplace(std::move(joined), std::move(value)).first->second;
+}
+
+// The file as it is now: the copy in memory while the file's stamp is unchanged, else read
+// anew. The stamp is taken before reading, so a change while reading is seen next time.
+Loaded& Current(State& state) {
+    Loaded& loaded = state.loaded;
+    const std::string path = CurrentFile(state);
+    Stamp stamp;
+    const bool known = TakeStamp(path, stamp);
+    if (known && loaded.known && loaded.path == path && loaded.stamp == stamp) return loaded;
+    loaded.known = known;
+    loaded.path = path;
+    loaded.stamp = stamp;
+    loaded.readable = ReadLines(path, loaded.lines);
+    if (!loaded.readable) loaded.lines.clear();
+    loaded.answers.clear();
+    return loaded;
+}
+
+// After the profile's own write: the text written is the file now, as a reading would see it.
+void Remember(State& state, const std::string& path, std::string text) {
+    Loaded& loaded = state.loaded;
+    loaded.path = path;
+    loaded.known = TakeStamp(path, loaded.stamp);
+    loaded.readable = true;
+    SplitLines(text, loaded.lines);
+    loaded.answers.clear();
 }
 
 // Quotes a value whose edges the reader would otherwise trim or unquote.
@@ -240,13 +336,8 @@ std::string GetString(Kind kind, std::string_view section, std::string_view key,
                       std::string_view defaultValue) {
     State& state = Shared();
     std::lock_guard<std::mutex> lock(state.mutex);
-    std::vector<std::string> lines;
-    std::string value;
-    if (ReadLines(CurrentFile(state), lines) &&
-        Lookup(lines, FullSection(state, kind, section), key, value)) {
-        return value;
-    }
-    return std::string(defaultValue);
+    const std::optional<std::string>& value = Lookup(Current(state), FullSection(state, kind, section), key);
+    return value ? *value : std::string(defaultValue);
 }
 
 int GetInt(Kind kind, std::string_view section, std::string_view key, int defaultValue) {
@@ -278,8 +369,9 @@ bool WriteString(Kind kind, std::string_view section, std::string_view key, std:
     const std::string path = CurrentFile(state);
     const std::string fullSection = FullSection(state, kind, section);
     if (!StorableName(fullSection) || fullSection.find(']') != std::string::npos) return false;
-    std::vector<std::string> lines;
-    if (!ReadLines(path, lines)) return false;
+    const Loaded& loaded = Current(state);
+    if (!loaded.readable) return false;
+    std::vector<std::string> lines = loaded.lines;
 
     Location at = Locate(lines, fullSection, key);
     if (at.keyLine != std::string::npos) {
@@ -294,7 +386,9 @@ bool WriteString(Kind kind, std::string_view section, std::string_view key, std:
     }
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
-    return ReplaceFile(path, text);
+    if (!ReplaceFile(path, text)) return false;
+    Remember(state, path, std::move(text));
+    return true;
 }
 
 bool WriteInt(Kind kind, std::string_view section, std::string_view key, int value) {

@@ -48,6 +48,11 @@ void SHunterInfoList::StoreRecords(CArchive& ar) const {
 void SHunterInfoList::LoadRecords(CArchive& ar) {
     career::LoadedObjects session;
     uint32_t count = ar.ReadCount();
+    // A list of no officers is saved as its count alone. Bytes after a count of none are what
+    // a write cut short leaves (a file of zeros): read as an empty list, the next save would
+    // replace every officer it once held without a word.
+    if (count == 0 && ar.GetBytesLeft() > 0)
+        ThrowArchiveException(CArchiveException::genericException, ar.GetFileName());
     // Every record takes at least its two-byte tag.
     ar.EnsureAvailable(uint64_t{count} * 2);
     const int before = GetCount();

@@ -208,6 +208,40 @@ TEST_F(OfficerFileTest, AnUnreadableFileIsMovedAsideAndTheUserTold) {
     EXPECT_EQ(ReadFile(File("player.cfg.bad2")), "not an officer file");
 }
 
+// A write cut short can leave a file of zeros: it reads as a count of no officers with bytes
+// after it, which no save writes. It is damaged like any other unreadable file, while the count
+// alone is the list of no officers that a save of an empty list leaves.
+TEST_F(OfficerFileTest, ZerosAfterACountOfNoOfficersAreDamagedButTheCountAloneIsAnEmptyList) {
+    const struct {
+        size_t zeros;
+        bool damaged;
+    } cases[] = {{1958, true}, {3, true}, {2, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zeros);
+        boxes::Reset();
+        fs::remove(File("player.cfg.bad"));
+        delete m_hub->m_pPlayerList;
+        m_hub->m_pPlayerList = nullptr;
+        const std::string zeros(c.zeros, '\0');
+        WriteFile(File("player.cfg"), zeros);
+        SHunterInfoList* list = m_hub->LoadPlayerList(false);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->GetCount(), 0);
+        ASSERT_EQ(boxes::Shown().size(), c.damaged ? 1u : 0u);
+        EXPECT_EQ(fs::exists(File("player.cfg.bad")), c.damaged);
+        if (c.damaged) {
+            EXPECT_NE(boxes::Shown()[0].text.find("player.cfg.bad"), std::string::npos);
+            EXPECT_FALSE(fs::exists(File("player.cfg")));
+            list->AddTail(new SHunterInfo("Fresh"));
+            list->SetModified();
+            EXPECT_TRUE(list->Save("player.cfg", SHunterInfoList::kSaveFailedText));
+            EXPECT_TRUE(ReadFile(File("player.cfg.bad")) == zeros);
+        } else {
+            EXPECT_TRUE(ReadFile(File("player.cfg")) == zeros);
+        }
+    }
+}
+
 // Where nothing may be written (Home read-only, as start-up found), a damaged file stays where
 // it is, is not called anything but unreadable, and no save replaces it or says it failed.
 TEST_F(OfficerFileTest, WhereNothingMayBeWrittenADamagedFileStaysAndSavesAreSilent) {

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "sys/library.h"
@@ -133,6 +137,69 @@ TEST(LibraryTest, MissingExportIsNullWithAReason) {
     EXPECT_NE(sys::library::LastError().find("NoSuchExport"), std::string::npos);
     EXPECT_EQ(sys::library::Symbol(nullptr, "TvTestAdd"), nullptr);
     sys::library::Unload(nullptr);  // ignored
+}
+
+// Little-endian fields of a 64-bit library, as the test library is built.
+uint64_t Field(const std::string& bytes, size_t at, size_t width) {
+    uint64_t value = 0;
+    for (size_t i = width; i-- > 0;)
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
+    return value;
+}
+
+// The end of the file's last segment, from its program headers.
+uint64_t SegmentsEnd(const std::string& bytes) {
+    uint64_t end = 0;
+    const uint64_t table = Field(bytes, 32, 8), size = Field(bytes, 54, 2), count = Field(bytes, 56, 2);
+    for (uint64_t i = 0; i < count; ++i)
+        end = std::max(end, Field(bytes, table + i * size + 8, 8) + Field(bytes, table + i * size + 32, 8));
+    return end;
+}
+
+// The loader maps segments past the end of a file cut short, and the first touch of such a page
+// ends the process: a file shorter than its headers say it holds is refused before it is loaded,
+// whether its section table or its segments are what is missing.
+TEST(LibraryTest, AFileShorterThanItsHeadersSayIsRefused) {
+    std::ifstream in(kLibraryFolder + "/TvTestLib.so", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(whole.compare(0, 6, "\x7f" "ELF\x02\x01"), 0);
+    std::string unsectioned = whole;  // no section table: only the segments tell the length
+    for (size_t i = 40; i < 48; ++i)
+        unsectioned[i] = 0;
+    unsectioned[60] = unsectioned[61] = 0;
+    const uint64_t segmentsEnd = SegmentsEnd(whole);
+    ASSERT_LT(segmentsEnd, whole.size());
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool loads;
+    } cases[] = {
+        {"one byte short", whole.substr(0, whole.size() - 1), false},
+        {"a segment a byte short", unsectioned.substr(0, segmentsEnd - 1), false},
+        {"the segments whole", unsectioned.substr(0, segmentsEnd), true},
+        {"a byte more", whole + '\0', true},
+    };
+    const fsys::path root = fsys::path(TARVEX_TEST_BINARY_DIR) / "sys" / "library-cut";
+    fsys::remove_all(root);
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A folder of its own each: the loader knows a library it has loaded by its path.
+        const fsys::path file = root / std::to_string(index++) / "TvTestLib.so";
+        fsys::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << c.bytes;
+        std::string error;
+        LoadedLibrary library(sys::library::Load(file.string(), &error));
+        if (c.loads) {
+            ASSERT_NE(library.get(), nullptr) << error;
+            EXPECT_EQ(CallAdd(library.get(), 2, 2), 4);
+        } else {
+            EXPECT_EQ(library.get(), nullptr);
+            EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+            EXPECT_NE(error.find("shorter than its"), std::string::npos) << error;
+        }
+    }
+    fsys::remove_all(root);
 }
 
 TEST(LibraryTest, FileNamesForTheNamesTheProgramUses) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -216,6 +217,45 @@ TEST_F(ProfileTest, AWriteGoesThroughASymbolicLink) {
     ASSERT_TRUE(sys::profile::WriteInt(Kind::System, "Settings", "MaleVoiceOvers", 0));
     EXPECT_TRUE(fsys::is_symlink(m_file));
     EXPECT_EQ(ReadFile(), "[System/Settings]\nSDXDrawDriver=display\nMaleVoiceOvers=0\n");
+}
+
+// Values come from memory while the file on disk is the one read; any change of it is seen, also
+// a rewrite in place of the same length within the same second, and the profile's own writes.
+TEST_F(ProfileTest, ValuesAnswerFromMemoryUntilTheFileChanges) {
+    auto get = [] { return sys::profile::GetString(Kind::System, "Settings", "Level", ""); };
+    WriteFile("[System/Settings]\nLevel=1\n");
+    ASSERT_EQ(get(), "1");
+    const auto read = fsys::last_write_time(m_file);
+    const struct {
+        const char* what;
+        const char* text;
+        bool rename;
+        std::chrono::nanoseconds later;
+        const char* expected;
+    } steps[] = {
+        {"same length and time: the copy in memory", "[System/Settings]\nLevel=2\n", false, {}, "1"},
+        {"a nanosecond later", "[System/Settings]\nLevel=3\n", false, std::chrono::nanoseconds(1), "3"},
+        {"another length", "[System/Settings]\nLevel=44\n", false, std::chrono::nanoseconds(1), "44"},
+        {"another file", "[System/Settings]\nLevel=55\n", true, std::chrono::nanoseconds(1), "55"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.rename) {
+            std::ofstream(m_file + ".new", std::ios::binary) << step.text;
+            fsys::rename(m_file + ".new", m_file);
+        } else {
+            std::ofstream(m_file, std::ios::binary | std::ios::in) << step.text;
+        }
+        fsys::last_write_time(m_file, read + step.later);
+        EXPECT_EQ(get(), step.expected);
+    }
+
+    ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "Level", "6"));
+    ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "Other", "7"));
+    EXPECT_EQ(get(), "6");
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "other", ""), "7");
+    fsys::remove(m_file);
+    EXPECT_EQ(get(), "");
 }
 
 TEST_F(ProfileTest, TheDefaultFileLivesUnderTheUsersConfigFolder) {
