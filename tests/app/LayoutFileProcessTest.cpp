@@ -30,9 +30,9 @@ TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesS
     const struct {
         const char* what;
         const char* file;
-        std::string text;       // written in place of the demo's file
-        bool folder;            // a folder of that name instead
-        std::string reason;     // on standard error; empty: the range starts
+        std::string text;    // written in place of the demo's file
+        bool folder;         // a folder of that name instead
+        std::string reason;  // on standard error; empty: the range starts
     } cases[] = {
         {"0xFF bytes", "hud.lay", std::string(4000, '\xFF'), false, hud + "line 1 holds a byte no layout has (0xFF)."},
         {"zero bytes", "hud.lay", std::string(4000, '\0'), false, hud + "line 1 holds a byte no layout has (0x00)."},
