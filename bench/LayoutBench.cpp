@@ -2,7 +2,7 @@
 // images and sprites), and drawing a layout of 100 items (50 texts, 50 32 x 32 images with a
 // colour key) into a 640 x 480 16-bit surface on the headless display, one frame per
 // iteration, and drawing groups nested 8 and 64 deep. Items are scripts parsed or frames drawn
-// per second.
+// per second; damaged and long scripts are bytes parsed per second at three lengths.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -45,6 +45,36 @@ void BM_ParseScript200Lines(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ParseScript200Lines);
+
+// A damaged script: an item whose quoted text is never closed, followed by as many "a)" lines
+// as the argument, which the parser glues back into that one text. Bytes parsed per second
+// stay level as the script grows when each byte is looked at a bounded number of times.
+void BM_ParseUnclosedQuote(benchmark::State& state) {
+    std::string script = "string(\"";
+    for (int64_t i = 0; i < state.range(0); ++i)
+        script += "a)\n";
+    tarvex::test::TestLayout layout;
+    for (auto _ : state) {
+        layout.SetScript(script.c_str());
+        benchmark::DoNotOptimize(layout.Root());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(script.size()));
+}
+BENCHMARK(BM_ParseUnclosedQuote)->Arg(10000)->Arg(40000)->Arg(160000)->Unit(benchmark::kMillisecond);
+
+// Ordinary lines, as many as the argument: the same figure for a script that is only long.
+void BM_ParseManyLines(benchmark::State& state) {
+    std::string script;
+    for (int64_t i = 0; i < state.range(0); ++i)
+        script += "string(\"ROUNDS\",16,yb -44,Outline)\n";
+    tarvex::test::TestLayout layout;
+    for (auto _ : state) {
+        layout.SetScript(script.c_str());
+        benchmark::DoNotOptimize(layout.Root());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(script.size()));
+}
+BENCHMARK(BM_ParseManyLines)->Arg(25000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
 
 // A full-screen 16-bit display with a back surface and one 32 x 32 image.
 struct Scene {

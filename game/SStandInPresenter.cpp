@@ -40,18 +40,25 @@ std::string SStandInPresenter::InHome(const std::string& path) const {
     return base != nullptr && base[0] != '\0' ? std::string(base) + "/" + path : path;
 }
 
-bool SStandInPresenter::ReadScript(const std::string& path, std::string& script) {
+bool SStandInPresenter::ReadScript(const std::string& path, std::string& script, CFileException* pError) {
     script.clear();
     try {
         CStdioFile file;
-        if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeText))
+        if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeText, pError))
             return false;
         CString line;
         while (file.ReadString(line)) {
-            script += line.GetString();
+            // Whole, NUL bytes too: a reader that refuses what no layout holds must see them.
+            script.append(line.GetString(), static_cast<size_t>(line.GetLength()));
             script += "\n";
         }
+    } catch (CFileException& error) {
+        if (pError != nullptr)
+            *pError = error;
+        return false;
     } catch (CException&) {
+        if (pError != nullptr)
+            *pError = CFileException(CFileException::genericException, -1, path.c_str());
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 
 #include "app/SHostCallbacks.h"
 
+class CFileException;
 class SActor;
 class SGameItems;
 class SObjectDefList;
@@ -55,8 +56,8 @@ public:
     const std::string& GetShotSound() const { return m_sShotSound; }
 
     // The whole text of a layout file, a line feed after each line; false when it cannot be
-    // opened or read.
-    static bool ReadScript(const std::string& path, std::string& script);
+    // opened or read, with the cause in *pError when given.
+    static bool ReadScript(const std::string& path, std::string& script, CFileException* pError = nullptr);
 
 private:
     std::string InHome(const std::string& path) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -123,12 +124,42 @@ std::string MapProblem(const std::string& path) {
     return map->GetLoadError().GetString();
 }
 
-// A layout file the presenter would show; one that cannot be opened is no problem here (the
-// presenter shows its plain display instead).
+// Why the presenter could not draw the range's display from a layout file, or nothing when it
+// can. One that is not there is no problem here (the presenter shows its plain display
+// instead); one that is there but cannot be read, is empty, or holds what no layout holds would
+// leave the range without its display, or all black, with nobody told why.
 std::string LayoutProblem(const std::string& path) {
     std::string script;
-    if (!SStandInPresenter::ReadScript(path, script))
-        return std::string();
+    CFileException error;
+    if (!SStandInPresenter::ReadScript(path, script, &error)) {
+        if (error.m_cause == CFileException::fileNotFound)
+            return std::string();
+        char text[256] = {};
+        error.GetErrorMessage(text, sizeof(text));
+        return text;
+    }
+    // A layout is lines of printable text: its fonts have no glyph for anything else, and no
+    // layout line comes near the bound.
+    size_t line = 1;
+    size_t lineStart = 0;
+    bool blank = true;
+    for (size_t i = 0; i < script.size(); ++i) {
+        const auto c = static_cast<unsigned char>(script[i]);
+        blank = blank && (c == ' ' || c == '\t' || c == '\r' || c == '\n');
+        if (c == '\n') {
+            ++line;
+            lineStart = i + 1;
+        } else if ((c < 0x20 && c != '\t' && c != '\r') || c >= 0x7F) {
+            char code[8] = {};
+            std::snprintf(code, sizeof(code), "0x%02X", static_cast<unsigned>(c));
+            return "line " + std::to_string(line) + " holds a byte no layout has (" + code + ")";
+        } else if (i - lineStart >= SStandInRange::kMaxLayoutLine) {
+            return "line " + std::to_string(line) + " is longer than " + std::to_string(SStandInRange::kMaxLayoutLine) +
+                   " characters";
+        }
+    }
+    if (blank)
+        return "it is empty";
     return SLayout::NestsTooDeep(script.c_str())
                ? "its blocks nest more than " + std::to_string(SLayout::kMaxNesting) + " deep"
                : std::string();

@@ -45,6 +45,9 @@ public:
     static constexpr int kDefaultRounds = 10;
     static constexpr const char* kRangeDefinition = "TargetRange";
     static constexpr int kWorldCapacity = 64;
+    // The longest line a layout file may have: a line of a screen's layout is a few dozen
+    // characters, and one far longer is a damaged file, which would be drawn as nothing.
+    static constexpr size_t kMaxLayoutLine = 65536;
 
     // Reads the player's definition and the started level's weapon, rounds and qualifying
     // score (the defaults stand where the host gives none), opens the outdoor scene on the level's map and places the
@@ -92,7 +95,8 @@ private:
     // Reads the boards' model and texture whole; false with the file and the reason in the error.
     bool CheckBoardFiles();
     // The heads-up and results layouts the HUD definition names: false, with the file and the
-    // reason in the error, for one whose blocks nest too deep to be drawn.
+    // reason in the error, for one that is there but cannot be read, is empty, holds bytes or
+    // lines no layout has, or whose blocks nest too deep to be drawn.
     bool CheckLayoutFiles(const SObjectDefList& objects);
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);

@@ -142,16 +142,19 @@ void SLayout::ReadBlockArgs(SLayoutItem* pItem, const char* const* apSeparators,
     std::string_view chunk = text;
     for (int pass = 0; pass < kMaxArgPasses && !chunk.empty(); ++pass) {
         // A quoted text may hold brackets: glue the pieces back together with the bracket that
-        // really ended each one, up to the end of the text at most.
+        // really ended each one, up to the end of the text at most. Only the new piece's quotes
+        // can change whether one is left open, so the glued text is not counted again (a quote
+        // never closed would glue every bracket of the rest of the script).
         if (HasOddQuotes(chunk)) {
             text = std::string(chunk);
-            while (HasOddQuotes(text)) {
+            for (bool open = true; open;) {
                 const char chEnded = m_pTokenizer->GetLastDelimiter();
                 const char* pszMore = chEnded != 0 ? m_pTokenizer->Next(")") : nullptr;
                 if (pszMore == nullptr)
                     break;
                 text += chEnded;
                 text += pszMore;
+                open = open != HasOddQuotes(pszMore);
             }
             chunk = text;
         }

@@ -1,0 +1,84 @@
+// The range's layout files, damaged, through the built program on the headless backend: a join
+// goes straight to the range, and a layout it cannot draw from is named on standard error
+// before the range starts, while one it can read starts it; either way SIGTERM ends the
+// program with status 0 within a few seconds.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/ProcessRun.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tarvex::test;
+
+// Frames saved one after another mean start-up, and with it the session's start, is over.
+bool FramesDrawn(const fs::path& folder) {
+    int frames = 0;
+    for (const auto& entry : fs::directory_iterator(folder / "Home"))
+        frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
+    return frames >= 5;
+}
+
+TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesStartIt) {
+    const std::string hud = "The heads-up layout Layouts/hud.lay could not be read: ";
+    const struct {
+        const char* what;
+        const char* file;
+        std::string text;    // written in place of the demo's file
+        bool folder;         // a folder of that name instead
+        std::string reason;  // on standard error; empty: the range starts
+    } cases[] = {
+        {"0xFF bytes", "hud.lay", std::string(4000, '\xFF'), false, hud + "line 1 holds a byte no layout has (0xFF)."},
+        {"zero bytes", "hud.lay", std::string(4000, '\0'), false, hud + "line 1 holds a byte no layout has (0x00)."},
+        {"binary junk", "results.lay", "group(0,0,xr,yb)\nstring(\"A\x1b\x02\x80\",1,1)\n", false,
+         "The results layout Layouts/results.lay could not be read: line 2 holds a byte no layout has (0x1B)."},
+        {"one 10 MB line", "hud.lay", std::string(10 << 20, 'a'), false,
+         hud + "line 1 is longer than 65536 characters."},
+        {"empty", "hud.lay", "", false, hud + "it is empty."},
+        {"blank lines", "results.lay", " \n\t\r\n\n", false,
+         "The results layout Layouts/results.lay could not be read: it is empty."},
+        {"a folder", "hud.lay", "", true, hud},
+        // A quote never closed takes the rest of the script, read once.
+        {"unclosed quote", "hud.lay", [] {
+             std::string text = "group(0,0,xr,yb) renderframe(0,0,xr,yb,60) string(\"";
+             for (int i = 0; i < 200000; ++i)
+                 text += "a)\n";
+             return text;
+         }(), false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = MakeScratchFolder("LayoutFile");
+        CopyDemoHome(folder / "Home");
+        fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
+        const fs::path file = folder / "Home" / "Layouts" / c.file;
+        fs::remove(file);
+        if (c.folder)
+            fs::create_directory(file);
+        else
+            WriteText(file, c.text);
+        Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        bool seen = false;
+        while (!seen && std::chrono::steady_clock::now() < end) {
+            ASSERT_EQ(WaitFor(folder, std::chrono::milliseconds(50)), -1) << ReadAll(folder / "stderr.txt");
+            seen = c.reason.empty() ? FramesDrawn(folder)
+                                    : ReadAll(folder / "stderr.txt").find(c.reason) != std::string::npos;
+        }
+        EXPECT_TRUE(seen) << ReadAll(folder / "stderr.txt");
+        const int status = Terminate(folder, std::chrono::seconds(10));
+        EXPECT_EQ(status, 0) << ReadAll(folder / "stderr.txt");
+        if (c.reason.empty()) {
+            EXPECT_EQ(ReadAll(folder / "stderr.txt").find("could not be read"), std::string::npos);
+        }
+        fs::remove_all(folder);
+    }
+}
+
+}  // namespace
