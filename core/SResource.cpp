@@ -1,5 +1,6 @@
 #include "core/SResource.h"
 
+#include "core/SResourceGone.h"
 #include "sys/classlib/CArchive.h"
 
 IMPLEMENT_SERIAL(SResource, CObject, 1)
@@ -45,6 +46,8 @@ constexpr KindRow kKindTable[kResourceKindCount] = {
     {true, "Scrollbars", ""},       // 27 SScrollBar
 };
 
+SResourceGoneHook s_pGoneHook = nullptr;
+
 }  // namespace
 
 // ---- kind table ---------------------------------------------------------------------------
@@ -71,7 +74,13 @@ SResource::SResource(const SResource& other)
     m_pResArray->Append(*other.m_pResArray);
 }
 
-SResource::~SResource() { delete m_pResArray; }
+SResource::~SResource() {
+    if (const SResourceGoneHook pHook = s_pGoneHook)
+        pHook(this);
+    delete m_pResArray;
+}
+
+void SetResourceGoneHook(SResourceGoneHook pHook) { s_pGoneHook = pHook; }
 
 void SResource::Serialize(CArchive& ar) {
     if (ar.IsStoring())

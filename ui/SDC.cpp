@@ -2,25 +2,35 @@
 
 #include <unordered_map>
 
+#include "core/SResourceGone.h"
 #include "ui/SWindow.h"
 
 namespace {
 
-// Image -> the context its source rectangle lies on.
-std::unordered_map<const SResource*, const SDC*>& PackedOn() {
-    static std::unordered_map<const SResource*, const SDC*> s_packed;
-    return s_packed;
+using PackedMap = std::unordered_map<const SResource*, const SDC*>;
+
+// Image -> the context its source rectangle lies on. Never destroyed: images and contexts that
+// outlive the program's static objects still take their notes with them on the way out.
+PackedMap& PackedOn() {
+    static auto* s_packed = new PackedMap;
+    return *s_packed;
 }
+
+// A released image takes its note with it; the next image at its address was packed nowhere.
+void ForgetImage(const SResource* pImage) { PackedOn().erase(pImage); }
 
 }  // namespace
 
 void SDC::NotePacked(const SResource* pImage, const SDC* pDC) {
     if (pImage == nullptr)
         return;
-    if (pDC != nullptr)
+    if (pDC != nullptr) {
+        static const bool s_bHooked = (SetResourceGoneHook(&ForgetImage), true);
+        (void)s_bHooked;
         PackedOn()[pImage] = pDC;
-    else
+    } else {
         PackedOn().erase(pImage);
+    }
 }
 
 bool SDC::HoldsPacked(const SResource* pImage) const {

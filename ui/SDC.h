@@ -75,7 +75,8 @@ public:
 
     // An image has one source rectangle, but pages and dialogs that share it pack it into
     // different contexts: its place holds its picture only on the context it was packed into
-    // last. A null context records that it lies on none.
+    // last. A null context records that it lies on none; an image that is destroyed takes its
+    // note with it.
     static void NotePacked(const SResource* pImage, const SDC* pDC);
     bool HoldsPacked(const SResource* pImage) const;
     // The images packed here are gone: a new packing begins or the surface is made anew.

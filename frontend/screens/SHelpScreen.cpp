@@ -114,6 +114,13 @@ void SHelpScreen::OnKeyDown(uint32_t nChar, uint32_t, uint32_t) {
         case sys::VK_DOWN:
             ScrollBy(1);
             break;
+        // The bar's ends: the first line, and as far down as the text goes.
+        case sys::VK_HOME:
+            ScrollBy(-(kScrollMax - kScrollMin));
+            break;
+        case sys::VK_END:
+            ScrollBy(kScrollMax - kScrollMin);
+            break;
         default:
             break;
     }

@@ -31,7 +31,8 @@ public:
     ~SHelpScreen() override;
 
     void OnNotify(uint32_t nID, int32_t nCode) override;
-    // The wheel scrolls three lines a notch; Page Up and Page Down a page, the arrow keys a line.
+    // The wheel scrolls three lines a notch; Page Up and Page Down a page, the arrow keys a line,
+    // Home and End to either end of the bar.
     void OnMouseWheel(uint32_t nFlags, int16_t zDelta, int x, int y) override;
     void OnKeyDown(uint32_t nChar, uint32_t nRepCnt, uint32_t nFlags) override;
     // Reads the help text again, so an edited file shows at the next visit.

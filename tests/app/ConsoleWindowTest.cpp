@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CConfigData.h"
@@ -25,7 +27,7 @@
 
 namespace {
 
-// Six pixels a character, fourteen a row.
+// Six pixels a character, fourteen a row; keeps the texts drawn.
 class MeasuringDC : public SDC {
 public:
     int GetTextExtent(const char* pszText, sys::SIZE& size) override {
@@ -33,6 +35,8 @@ public:
         size.cy = 14;
         return 1;
     }
+    void TextOut(int, int, const char* pszText, int) override { m_drawn.emplace_back(pszText); }
+    std::vector<std::string> m_drawn;
 };
 
 class RecordingEditDialog : public SEditDialog {
@@ -141,6 +145,30 @@ TEST_F(EditDialogTest, EachLineOfATextWrapsOnItsOwn) {
     m_dialog.AppendOutput("one\ntwo\nthree", nullptr);
     EXPECT_EQ(list.GetCount() - before, 3);
     EXPECT_EQ(std::string(list.GetItemText(list.GetCount() - 1)), "three");
+}
+
+// The console moved to a list of the same width and fewer rows (or more) draws its newest
+// line, as it does after a change of width.
+TEST_F(EditDialogTest, TheNewestLineIsDrawnAfterTheListChangesSize) {
+    const sys::RECT tall{100, 50, 400, 400};
+    const sys::RECT shorter{100, 50, 400, 200};
+    const sys::RECT narrower{100, 50, 300, 400};
+    for (const auto& [first, second] : {std::pair{tall, shorter}, std::pair{shorter, tall}, std::pair{tall, narrower}}) {
+        // Sized to whole rows, as the console is.
+        RecordingEditDialog dialog;
+        MeasuringDC dc;
+        dialog.SetAutoSize(1);
+        dialog.PrepareInput(&dc);
+        dialog.SetParent(&m_parent);
+        dialog.MoveWindow(first);
+        for (int i = 0; i < 40; ++i)
+            dialog.AppendOutput(("line " + std::to_string(i)).c_str(), &dc);
+        dialog.MoveWindow(second);
+        dialog.Draw(&dc);
+        EXPECT_NE(std::find(dc.m_drawn.begin(), dc.m_drawn.end(), "line 39 "), dc.m_drawn.end())
+            << second.bottom << " " << second.right;
+        dialog.SetParent(nullptr);
+    }
 }
 
 TEST_F(EditDialogTest, ClickingAnEchoedLineCopiesTheCommand) {

@@ -124,4 +124,16 @@ TEST_F(FontCacheTest, ReleasedSurfacesAreRebuiltForTheNewDisplay) {
     EXPECT_EQ(ReadRow(dest, 4, 0, 7), (Row{W, W, W, W, W, W, K}));
 }
 
+// A font the display manager was never told of finds its sheet and cached texts lost; a text
+// drawn at a point, with no text laid out in a rectangle before it, still shows.
+TEST_F(FontCacheTest, TextAtAPointShowsAfterTheDisplayLostItsSurfaces) {
+    font.TextOut(0, 0, "A", -1, &dest, false);
+    sys::video::headless::LoseAllSurfaces();
+    ASSERT_TRUE(dest.Restore(&draw));
+    for (int x = 0; x < 7; ++x)
+        tarvex::test::SetPixelAt(dest.GetSurface(), x, 4, K);
+    font.TextOut(0, 4, "A", -1, &dest, false);
+    EXPECT_EQ(ReadRow(dest, 4, 0, 7), (Row{W, W, W, W, W, W, K}));
+}
+
 }  // namespace

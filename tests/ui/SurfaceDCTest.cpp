@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/SResource.h"
 #include "dx/display/SDXSurface.h"
 #include "sys/gdi/gdi.h"
 #include "tests/dx/display/VideoTestSupport.h"
@@ -247,6 +248,10 @@ TEST_F(SurfaceDCTest, CompatibleContextsRegisterAndRebuildEmpty) {
     EXPECT_EQ(first->GetColourKey(), kMagenta);
 
     SetPixelAt(first->GetSurface(), 2, 2, 0x777777);
+    // What was packed there goes with the pixels.
+    SResource image;
+    SDC::NotePacked(&image, made);
+    ASSERT_TRUE(made->HoldsPacked(&image));
     offscreen->DropSurface();
     EXPECT_EQ(made->GetSurface(), nullptr);
     EXPECT_EQ(offscreen->RebuildSurface(&draw), 1);
@@ -256,6 +261,7 @@ TEST_F(SurfaceDCTest, CompatibleContextsRegisterAndRebuildEmpty) {
     EXPECT_EQ(rebuilt->GetHeight(), 3);
     EXPECT_EQ(rebuilt->GetColourKey(), kMagenta);
     EXPECT_EQ(PixelAt(rebuilt->GetSurface(), 2, 2) & 0xFFFFFF, 0u);
+    EXPECT_FALSE(made->HoldsPacked(&image));
     delete made;
     EXPECT_TRUE(registry.contexts.empty());
 }

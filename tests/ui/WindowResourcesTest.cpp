@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <new>
 
 #include "core/SCatalog.h"
 #include "core/SCatalogItem.h"
@@ -130,6 +131,58 @@ TEST_F(WindowResourcesTest, DrawResourceImageTakesFromTheContextThatHoldsItsPlac
     ASSERT_TRUE(empty.PackImages(&elsewhere, 640, 480, cursor));
     EXPECT_EQ(drawn(&elsewhere), nullptr);
     SWindow::SetSourceDC(nullptr);
+}
+
+// An image that goes takes its note with it: the next one made at its address lies nowhere.
+TEST_F(WindowResourcesTest, AnImageMadeWhereAPackedOneWasLiesOnNoContext) {
+    alignas(TestImage) unsigned char storage[sizeof(TestImage)];
+    RecordingDC dc;
+    auto* first = new (storage) TestImage(4, 4);
+    SDC::NotePacked(first, &dc);
+    ASSERT_TRUE(dc.HoldsPacked(first));
+    first->~TestImage();
+    auto* second = new (storage) TestImage(4, 4);
+    EXPECT_FALSE(dc.HoldsPacked(second));
+    second->~TestImage();
+}
+
+// A picture switcher draws its next picture into the place its last one took on the context
+// being drawn from, and only there; the picture given back lies there no more.
+TEST_F(WindowResourcesTest, APictureSwitcherPutsTheNextPictureInThePlaceOfTheLast) {
+    SCatalog catalog;
+    TestImage* pictures[3] = {};
+    const char* names[3] = {"A", "B", "C"};
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new SCatalogItem(kKindImage, names[i], names[i], "");
+        pictures[i] = new TestImage(4, 4);
+        item->SetResource(pictures[i]);
+        catalog.AddItem(item);
+    }
+    SWindow::SetResourceCatalog(&catalog);
+    {
+        SMultiImage switcher;
+        for (const char* name : {"id;A", "id;B", "id;C"})
+            switcher.AddResourceName(name);
+        ASSERT_TRUE(switcher.LoadFromMemory(nullptr, 0));
+        RecordingDC source, elsewhere;
+        sys::POINT cursor{};
+        ASSERT_TRUE(switcher.PackImages(&source, 640, 480, cursor));
+        SWindow::SetSourceDC(&source);
+        switcher.SetCurImage(1);
+        ASSERT_FALSE(source.m_calls.empty());
+        EXPECT_EQ(source.m_calls.back().what, "image");
+        EXPECT_EQ(source.m_calls.back().pImage, pictures[1]);
+        EXPECT_EQ(RectOf(*pictures[1]), (sys::RECT{0, 0, 4, 4}));
+        EXPECT_TRUE(source.HoldsPacked(pictures[1]));
+        EXPECT_FALSE(source.HoldsPacked(pictures[0]));
+        // Drawn from another context, where B never lay: C takes no place there.
+        SWindow::SetSourceDC(&elsewhere);
+        switcher.SetCurImage(2);
+        EXPECT_TRUE(elsewhere.m_calls.empty());
+        EXPECT_FALSE(elsewhere.HoldsPacked(pictures[2]));
+        SWindow::SetSourceDC(nullptr);
+    }
+    SWindow::SetResourceCatalog(nullptr);
 }
 
 TEST_F(WindowResourcesTest, LoadingNamesFromFilesAndTheCatalog) {

@@ -62,6 +62,9 @@ SResource* SMultiImage::LoadImage(const CString& strName) {
 void SMultiImage::ReleaseImage(SResource* pImage) {
     if (pImage == nullptr)
         return;
+    // The next picture takes over its place; a catalog image kept for other users no longer
+    // lies there.
+    SDC::NotePacked(pImage, nullptr);
     if (s_pCatalog == nullptr || (!s_pCatalog->ReleaseResource(pImage) && !CatalogHolds(s_pCatalog, pImage)))
         delete pImage;
 }
