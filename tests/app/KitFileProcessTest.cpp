@@ -48,7 +48,7 @@ TEST(KitFileProcessTest, AHostileKitFileStillLetsTheRangeStart) {
         {"includes itself", Repeated(50, "#include DefEquip.cfg\n"),
          "DefEquip.cfg not included: it is being read already (a file may not include itself)\n\n... and 49 more "
          "errors in DefEquip.cfg"},
-        {"derived chain", DerivedChain(40000), nullptr},
+        {"derived chain", DerivedChain(100000), nullptr},
         {"stray closes", Repeated(4000, "}\n"),
          "Syntax Error: Invalid token '}'\n\n... and 3,999 more errors in DefEquip.cfg"},
     };

@@ -284,6 +284,19 @@ TEST_F(ObjectScriptTest, EachOfALongChainOfDerivationsInheritsAlongIt) {
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(ObjectScriptTest, BlocksFindTheFirstOfNamesThatDifferInCaseAsTheListDoes) {
+    SObjectDef* first = new SObjectDef;
+    first->SetName("Gun");
+    m_list.AddTail(first);
+    SObjectDef* second = new SObjectDef;
+    second->SetName("GUN");
+    m_list.AddTail(second);
+    m_parser.ParseFile(Write("case.txt", "OBJECT gun\n{\nset x 1\n}\nOBJECT Pistol:GUN\n{\n}\n").c_str());
+    EXPECT_EQ(Value(first, "x"), "1");
+    EXPECT_EQ(second->FindByName("x"), -1);
+    EXPECT_EQ(m_list.FindByName("Pistol")->GetBase(), first);
+}
+
 TEST_F(ObjectScriptTest, ABlockNamingItselfAsBaseReopensTheTopLevelDefinition) {
     m_parser.ParseFile(Write("self.txt",
                              "OBJECT b\n{\nset x 1\n}\n"
