@@ -156,7 +156,8 @@ void SObjectParser::ReadLines(const CString& path)
                 m_nBytesRead += static_cast<uint64_t>(line.GetLength()) + 1;
                 if (++m_nLinesRead > kMaxLinesPerRead || m_nBytesRead > kMaxBytesPerRead) {
                     m_bReadStopped = true;
-                    ReportError(std::string(m_strOutermostFile.GetString()) + " not read to its end: more than " +
+                    ReportError(std::string(SFileSystem::GetFileName(m_strOutermostFile.GetString()).GetString()) +
+                                " not read to its end: more than " +
                                 (m_nLinesRead > kMaxLinesPerRead ? Grouped(kMaxLinesPerRead) + " lines"
                                                                  : Grouped(kMaxBytesPerRead) + " bytes") +
                                 " in one read");
@@ -232,7 +233,10 @@ CString SObjectParser::NextToken()
     return token;
 }
 
-void SObjectParser::SyntaxError(const char* token) { ReportError(std::string("Syntax Error: Invalid token '") + token + "'"); }
+void SObjectParser::SyntaxError(const char* token)
+{
+    ReportError(std::string("Syntax Error: Invalid token '") + token + "'");
+}
 
 void SObjectParser::ReportError(const std::string& text)
 {
