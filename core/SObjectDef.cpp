@@ -222,26 +222,26 @@ bool SObjectDef::IsKindOf(const char* typeName) const
 {
     if (typeName == nullptr)
         return false;
-    // The recorded name answers even when the base itself is gone or was never linked (a
-    // definition read back from an archive).
-    if (!m_strBaseName.IsEmpty() && SameName(m_strBaseName, typeName))
-        return true;
-    const SObjectDef* base = GetBase();
-    if (base == nullptr)
-        return false;
-    if (SameName(base->m_strName, typeName))
-        return true;
-    return base->IsKindOf(typeName);
+    // Walked, not recursed: a chain of derivations is as long as the file that made it.
+    for (const SObjectDef* def = this; def != nullptr; def = def->GetBase()) {
+        // The recorded name answers even when the base itself is gone or was never linked (a
+        // definition read back from an archive).
+        if (!def->m_strBaseName.IsEmpty() && SameName(def->m_strBaseName, typeName))
+            return true;
+        const SObjectDef* base = def->GetBase();
+        if (base != nullptr && SameName(base->m_strName, typeName))
+            return true;
+    }
+    return false;
 }
 
 bool SObjectDef::IsDerivedFrom(const SObjectDef* def) const
 {
-    const SObjectDef* base = GetBase();
-    if (base == nullptr)
-        return false;
-    if (base == def)
-        return true;
-    return base->IsDerivedFrom(def);
+    for (const SObjectDef* base = GetBase(); base != nullptr; base = base->GetBase()) {
+        if (base == def)
+            return true;
+    }
+    return false;
 }
 
 void SObjectDef::SaveToFile(const char* path) const
@@ -270,7 +270,10 @@ SObjectDef* SObjectDef::GetBase() const { return m_baseLink ? *m_baseLink : null
 
 void SObjectDef::LinkBase(SObjectDef* base)
 {
-    if (base != nullptr && (base == this || base->IsDerivedFrom(this)))
+    // Only a definition something links to can be an ancestor of the base; a new one in a long
+    // chain of derivations is not, and walking the chain for it would cost its whole length.
+    const bool linkedTo = m_self && m_self.use_count() > 1;
+    if (base != nullptr && (base == this || (linkedTo && base->IsDerivedFrom(this))))
         base = nullptr;
     if (base != nullptr && base == GetBase())
         return;

@@ -7,6 +7,7 @@
 #include "core/STextUtil.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
+#include "sys/fs/fs.h"
 #include "sys/window/dialogs.h"
 
 namespace {
@@ -20,6 +21,15 @@ constexpr const char* kCaption = "Tarvex";
 bool IsKeyword(const CString& token, const char* keyword) { return token.CompareNoCase(keyword) == 0; }
 
 bool StartsWithComment(const CString& text) { return text.GetAt(0) == '/' && text.GetAt(1) == '/'; }
+
+// A count as the messages write it, its digits grouped by threes: "3,999".
+std::string Grouped(uint64_t count)
+{
+    std::string digits = std::to_string(count);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<size_t>(at), 1, ',');
+    return digits;
+}
 
 // Keeps both nesting counts right however the reading of a file ends.
 class NestingScope {
@@ -62,6 +72,8 @@ SObjectDefList* SObjectParser::SetDefList(SObjectDefList* list)
 {
     SObjectDefList* previous = m_pDefList;
     m_pDefList = list;
+    if (m_nDepth > 0)
+        IndexTopLevel();
     return previous;
 }
 
@@ -73,42 +85,92 @@ void SObjectParser::ParseFile(const char* fileName)
 {
     if (fileName == nullptr)
         return;
-    // Past the limit an include is treated as a file that cannot be read: skipped, silently.
-    if (g_nNesting.load() >= kMaxNesting)
-        return;
-    CString path;
-    if (m_nDepth == 0) {
-        m_strOutermostFile = fileName;
-        path = fileName;
-    } else {
+    if (m_nDepth > 0) {
         // Includes are found beside the outermost file, whichever file names them.
-        path = SFileSystem::GetDirectory(m_strOutermostFile.GetString(), true) + fileName;
-    }
-    {
+        const CString path = SFileSystem::GetDirectory(m_strOutermostFile.GetString(), true) + fileName;
+        if (!MayInclude(fileName, path))
+            return;
         NestingScope scope(m_nDepth);
         ReadLines(path);
+        return;
     }
-    if (m_nDepth == 0) {
-        CloseOpenBlocks();
-        m_strOutermostFile.Empty();
+    // Another parser's read may hold the whole nesting already.
+    if (g_nNesting.load() >= kMaxNesting)
+        return;
+    m_strOutermostFile = fileName;
+    m_openFiles.clear();
+    m_nFilesRead = 0;
+    m_nLinesRead = 0;
+    m_nBytesRead = 0;
+    m_bReadStopped = false;
+    m_strFirstError.clear();
+    m_nMoreErrors = 0;
+    IndexTopLevel();
+    {
+        NestingScope scope(m_nDepth);
+        ReadLines(fileName);
     }
+    CloseOpenBlocks();
+    m_bIndexed = false;
+    m_topLevel.clear();
+    ShowHeldErrors();
+    m_strOutermostFile.Empty();
+}
+
+bool SObjectParser::MayInclude(const char* name, const CString& path)
+{
+    // What stopped the read has been told already.
+    if (m_bReadStopped)
+        return false;
+    std::string why;
+    if (g_nNesting.load() >= kMaxNesting) {
+        why = "files nested more than " + std::to_string(kMaxNesting) + " deep";
+    } else if (m_nFilesRead >= kMaxFilesPerRead) {
+        why = "more than " + Grouped(kMaxFilesPerRead) + " files in one read";
+    } else {
+        const std::string full = sys::fs::FullPath(path.GetString());
+        for (const std::string& open : m_openFiles) {
+            if (open == full) {
+                why = "it is being read already (a file may not include itself)";
+                break;
+            }
+        }
+    }
+    if (why.empty())
+        return true;
+    ReportError(std::string(name) + " not included: " + why);
+    return false;
 }
 
 void SObjectParser::ReadLines(const CString& path)
 {
+    m_openFiles.push_back(sys::fs::FullPath(path.GetString()));
+    ++m_nFilesRead;
     try {
         CStdioFile file;
-        if (!file.Open(path, CFile::modeRead | CFile::typeText))
-            return;
-        const uint64_t length = file.GetLength();
-        // Lines are read whole, so no value is ever cut, however long the writer made it.
-        CString line;
-        while (file.GetPosition() < length && file.ReadString(line))
-            ParseLine(line);
-        file.Close();
+        if (file.Open(path, CFile::modeRead | CFile::typeText)) {
+            const uint64_t length = file.GetLength();
+            // Lines are read whole, so no value is ever cut, however long the writer made it.
+            CString line;
+            while (!m_bReadStopped && file.GetPosition() < length && file.ReadString(line)) {
+                m_nBytesRead += static_cast<uint64_t>(line.GetLength()) + 1;
+                if (++m_nLinesRead > kMaxLinesPerRead || m_nBytesRead > kMaxBytesPerRead) {
+                    m_bReadStopped = true;
+                    ReportError(std::string(SFileSystem::GetFileName(m_strOutermostFile.GetString()).GetString()) +
+                                " not read to its end: more than " +
+                                (m_nLinesRead > kMaxLinesPerRead ? Grouped(kMaxLinesPerRead) + " lines"
+                                                                 : Grouped(kMaxBytesPerRead) + " bytes") +
+                                " in one read");
+                    break;
+                }
+                ParseLine(line);
+            }
+            file.Close();
+        }
     } catch (CFileException&) {
         // A file that cannot be read ends here; the including file goes on.
     }
+    m_openFiles.pop_back();
 }
 
 int SObjectParser::ParseLine(const char* text)
@@ -173,8 +235,63 @@ CString SObjectParser::NextToken()
 
 void SObjectParser::SyntaxError(const char* token)
 {
-    const std::string text = std::string("Syntax Error: Invalid token '") + token + "'";
+    ReportError(std::string("Syntax Error: Invalid token '") + token + "'");
+}
+
+void SObjectParser::ReportError(const std::string& text)
+{
+    if (m_nDepth == 0)
+        sys::dialogs::MessageBox(text, kCaption, sys::MB_OK);
+    else if (m_strFirstError.empty())
+        m_strFirstError = text;
+    else
+        ++m_nMoreErrors;
+}
+
+void SObjectParser::ShowHeldErrors()
+{
+    if (m_strFirstError.empty())
+        return;
+    std::string text = m_strFirstError;
+    if (m_nMoreErrors > 0) {
+        text += "\n\n... and " + Grouped(static_cast<uint64_t>(m_nMoreErrors)) +
+                (m_nMoreErrors == 1 ? " more error in " : " more errors in ") +
+                SFileSystem::GetFileName(m_strOutermostFile.GetString()).GetString();
+    }
+    m_strFirstError.clear();
+    m_nMoreErrors = 0;
     sys::dialogs::MessageBox(text, kCaption, sys::MB_OK);
+}
+
+void SObjectParser::IndexTopLevel()
+{
+    m_topLevel.clear();
+    m_bIndexed = m_pDefList != nullptr;
+    if (!m_bIndexed)
+        return;
+    // The first of equal names wins, as in the list walk.
+    for (POSITION pos = m_pDefList->GetHeadPosition(); pos != nullptr;) {
+        SObjectDef* def = m_pDefList->GetNext(pos);
+        if (def != nullptr)
+            m_topLevel.emplace(FoldedText(def->GetName()), def);
+    }
+}
+
+SObjectDef* SObjectParser::FindTopLevel(const char* name) const
+{
+    if (m_pDefList == nullptr)
+        return nullptr;
+    if (!m_bIndexed)
+        return m_pDefList->FindByName(name);
+    const auto found = m_topLevel.find(FoldedText(name));
+    return found != m_topLevel.end() ? found->second : nullptr;
+}
+
+void SObjectParser::FileTopLevel(SObjectDef* def)
+{
+    m_pDefList->AddTail(def);
+    if (m_bIndexed)
+        m_topLevel.emplace(FoldedText(def->GetName()), def);
 }
 
 void SObjectParser::OpenDefinition(SObjectDef* def)
@@ -202,8 +319,8 @@ void SObjectParser::OnObjectLine()
     SObjectDef* existing = nullptr;
     if (m_pCurrent != nullptr)
         existing = m_pCurrent->GetChildren().FindByName(name);
-    else if (m_pDefList != nullptr)
-        existing = m_pDefList->FindByName(name);
+    else
+        existing = FindTopLevel(name);
     if (existing != nullptr) {
         existing->SetFiled(true);
         OpenDefinition(existing);
@@ -214,13 +331,12 @@ void SObjectParser::OnObjectLine()
     SObjectDef* base = nullptr;
     bool ownBase = false;
     if (!baseName.IsEmpty()) {
-        if (m_pDefList != nullptr)
-            base = m_pDefList->FindByName(baseName);
+        base = FindTopLevel(baseName);
         if (base == nullptr) {
             base = new SObjectDef;
             base->SetName(baseName);
             if (m_pDefList != nullptr)
-                m_pDefList->AddTail(base);
+                FileTopLevel(base);
             else
                 ownBase = true;  // no list to hold it: whoever derives from it keeps it
         }
@@ -259,8 +375,8 @@ void SObjectParser::OnCloseBlock()
         m_pCurrent->GetChildren().AddTail(closed);
         return;
     }
-    if (m_pDefList != nullptr && m_pDefList->FindByName(closed->GetName()) == nullptr) {
-        m_pDefList->AddTail(closed);
+    if (m_pDefList != nullptr && FindTopLevel(closed->GetName()) == nullptr) {
+        FileTopLevel(closed);
         return;
     }
     // Nothing will ever hold it: a list of the same name exists already, or there is no list.

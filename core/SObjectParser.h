@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 #include "core/SObjectDef.h"
 #include "core/SString.h"
 #include "sys/classlib/CString.h"
@@ -11,16 +15,26 @@
 // definition it files to that list, whose holder then owns it.
 //
 // Script syntax errors are reported in a message box and reading goes on with the next line;
-// a file that cannot be read ends the reading of that file silently.
+// a file that cannot be read ends the reading of that file silently. While a file is read, its
+// first error is held and the rest only counted, so that a damaged file costs one box that
+// shows the first error and how many more there were. Lines fed one at a time show each error
+// at once. An include of a file that is being read already (a file that includes itself,
+// directly or through others) is refused and told as an error, and one read, includes and all,
+// stops when it passes kMaxFilesPerRead files, kMaxLinesPerRead lines or kMaxBytesPerRead
+// bytes, which is told too.
 class SObjectParser {
 public:
     // Block states: outside any block, after an OBJECT line before its "{", inside a block.
     enum BlockState { kOutside = 0, kAfterObject = 1, kInBlock = 2 };
 
     // How many script files may be open at once, the outermost one included; an include that
-    // would go deeper is skipped like a file that cannot be read. Scripts that include
-    // themselves stop here instead of recursing without end.
+    // would go deeper is refused and told.
     static constexpr int kMaxNesting = 16;
+    // Bounds of one outermost read with everything it includes; a kit or model file is a few
+    // hundred lines.
+    static constexpr int kMaxFilesPerRead = 1000;
+    static constexpr int kMaxLinesPerRead = 1000000;
+    static constexpr uint64_t kMaxBytesPerRead = 64ull << 20;
 
     SObjectParser();
     virtual ~SObjectParser();
@@ -70,6 +84,17 @@ private:
     // The next token of the rest of the line, trimmed at both ends.
     CString NextToken();
     void SyntaxError(const char* token);
+    // Shows an error at once when no file is being read, else holds the first and counts the
+    // rest for ShowHeldErrors.
+    void ReportError(const std::string& text);
+    void ShowHeldErrors();
+    // Answers whether an include may be read now, telling why not when it may not.
+    bool MayInclude(const char* name, const CString& path);
+    // Top-level definitions by name while a file is read (list order decides between equal
+    // names, as SObjectDefList::FindByName does); the plain list walk otherwise.
+    SObjectDef* FindTopLevel(const char* name) const;
+    void FileTopLevel(SObjectDef* def);
+    void IndexTopLevel();
     // Makes def current, keeping the definition it replaces on the stack.
     void OpenDefinition(SObjectDef* def);
     // Closes every block still open and forgets all block state.
@@ -86,4 +111,18 @@ private:
     SString m_strOutermostFile;
     // Files this parser is reading now; 0 when it reads none.
     int m_nDepth = 0;
+    // The files being read now, outermost first, as full paths of this machine.
+    std::vector<std::string> m_openFiles;
+    // Counts of the outermost read so far, against its bounds.
+    int m_nFilesRead = 0;
+    int m_nLinesRead = 0;
+    uint64_t m_nBytesRead = 0;
+    bool m_bReadStopped = false;
+    // The first error of the outermost read, and how many followed it.
+    std::string m_strFirstError;
+    int m_nMoreErrors = 0;
+    // Top-level definitions by folded name, filled when an outermost read starts; empty
+    // otherwise.
+    std::unordered_map<std::string, SObjectDef*> m_topLevel;
+    bool m_bIndexed = false;
 };

@@ -205,11 +205,9 @@ TEST_F(ObjectScriptTest, SyntaxErrorsAreShownAndTheLineIsDropped) {
                              "}\n"
                              "}\n")
                            .c_str());
-    const std::vector<std::string> expected = {
-        "Syntax Error: Invalid token '{'", "Syntax Error: Invalid token 'OBJECT'", "Syntax Error: Invalid token 'SET'",
-        "Syntax Error: Invalid token '{'", "Syntax Error: Invalid token '}'",
-    };
-    EXPECT_EQ(Messages(), expected);
+    // The first error as it is, the other four ('OBJECT', 'SET', '{', '}') counted in its box.
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Syntax Error: Invalid token '{'\n\n... and 4 more errors in bad.txt"});
     for (const auto& box : headless::Shown()) {
         EXPECT_EQ(box.caption, "Tarvex");
         EXPECT_EQ(box.type, sys::MB_OK);
@@ -261,6 +259,42 @@ TEST_F(ObjectScriptTest, DerivedBlocksCopyTheBaseAtTheirOwnLine) {
     EXPECT_NE(sight, weapon->GetChildren().GetHead());
     EXPECT_EQ(sight->GetParent(), pistol);
     EXPECT_EQ(Value(sight, "Zoom"), "1");
+}
+
+TEST_F(ObjectScriptTest, EachOfALongChainOfDerivationsInheritsAlongIt) {
+    constexpr int kChain = 40000;
+    std::string text = "OBJECT O0\n{\nset a \"0\"\nset kept \"base\"\n}\n";
+    for (int i = 1; i < kChain; ++i) {
+        text += "OBJECT O" + std::to_string(i) + ":o" + std::to_string(i - 1) + "\n{\n";
+        if (i % 1000 == 0)
+            text += "set a \"" + std::to_string(i) + "\"\n";
+        text += "}\n";
+    }
+    m_parser.ParseFile(Write("chain.txt", text).c_str());
+    ASSERT_EQ(m_list.GetCount(), kChain);
+    SObjectDef* first = m_list.GetHead();
+    SObjectDef* last = m_list.GetTail();
+    EXPECT_EQ(Value(last, "a"), "39000");
+    EXPECT_EQ(Value(m_list.FindByName("O1999"), "a"), "1000");
+    EXPECT_EQ(Value(last, "kept"), "base");
+    EXPECT_EQ(last->GetBase(), m_list.FindByName("O39998"));
+    EXPECT_TRUE(last->IsDerivedFrom(first));
+    EXPECT_TRUE(last->IsKindOf("o0"));
+    EXPECT_FALSE(first->IsDerivedFrom(last));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(ObjectScriptTest, BlocksFindTheFirstOfNamesThatDifferInCaseAsTheListDoes) {
+    SObjectDef* first = new SObjectDef;
+    first->SetName("Gun");
+    m_list.AddTail(first);
+    SObjectDef* second = new SObjectDef;
+    second->SetName("GUN");
+    m_list.AddTail(second);
+    m_parser.ParseFile(Write("case.txt", "OBJECT gun\n{\nset x 1\n}\nOBJECT Pistol:GUN\n{\n}\n").c_str());
+    EXPECT_EQ(Value(first, "x"), "1");
+    EXPECT_EQ(second->FindByName("x"), -1);
+    EXPECT_EQ(m_list.FindByName("Pistol")->GetBase(), first);
 }
 
 TEST_F(ObjectScriptTest, ABlockNamingItselfAsBaseReopensTheTopLevelDefinition) {
@@ -319,13 +353,65 @@ TEST_F(ObjectScriptTest, IncludeNestingStopsAtSixteenFiles) {
     EXPECT_EQ(m_list.FindByName("L17"), nullptr);
     EXPECT_STREQ(m_list.GetHead()->GetName().GetString(), "L16");
     EXPECT_EQ(SObjectParser::GetNestingLevel(), 0);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"f17.txt not included: files nested more than 16 deep"});
 }
 
 TEST_F(ObjectScriptTest, AScriptIncludingItselfEnds) {
-    m_parser.ParseFile(Write("loop.txt", "#include loop.txt\nOBJECT S\n{\nset n 1\n}\n").c_str());
-    EXPECT_EQ(Names(m_list), "S");
-    EXPECT_EQ(SObjectParser::GetNestingLevel(), 0);
-    EXPECT_TRUE(Messages().empty());
+    const std::string refused = " not included: it is being read already (a file may not include itself)";
+    std::string fifty;
+    for (int i = 0; i < 50; ++i)
+        fifty += "#include loop.txt\n";
+    Write("b.txt", "#include A.TXT\nOBJECT B\n{\n}\n");
+    Write("part.txt", "OBJECT P\n{\n}\n");
+    const struct {
+        const char* file;
+        std::string text;
+        const char* names;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"loop.txt", fifty + "OBJECT S\n{\nset n 1\n}\n", "S",
+         {"loop.txt" + refused + "\n\n... and 49 more errors in loop.txt"}},
+        {"a.txt", "#include b.txt\nOBJECT A\n{\n}\n", "B A", {"A.TXT" + refused}},
+        // The same file twice, one after the other, is no loop.
+        {"twice.txt", "#include part.txt\n#include part.txt\n", "P", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        m_list.DeleteAll();
+        headless::Reset();
+        m_parser.ParseFile(Write(c.file, c.text).c_str());
+        EXPECT_EQ(Names(m_list), c.names);
+        EXPECT_EQ(Messages(), c.told);
+        EXPECT_EQ(SObjectParser::GetNestingLevel(), 0);
+    }
+}
+
+TEST_F(ObjectScriptTest, EachReadCountsItsOwnErrors) {
+    m_parser.ParseFile(Write("two.txt", "{\n}\n").c_str());
+    m_parser.ParseFile(Write("one.txt", "}\nOBJECT A\n{\n}\n").c_str());
+    const std::vector<std::string> expected = {"Syntax Error: Invalid token '{'\n\n... and 1 more error in two.txt",
+                                               "Syntax Error: Invalid token '}'"};
+    EXPECT_EQ(Messages(), expected);
+}
+
+TEST_F(ObjectScriptTest, OneReadStopsAtItsBoundsAndSaysWhere) {
+    std::string includes;
+    for (int i = 0; i < SObjectParser::kMaxFilesPerRead; ++i)
+        includes += "#include part.txt\n";
+    Write("part.txt", "// nothing\n");
+    m_parser.ParseFile(Write("many.txt", includes + "OBJECT After\n{\n}\n").c_str());
+    EXPECT_EQ(Messages(), std::vector<std::string>{"part.txt not included: more than 1,000 files in one read"});
+    EXPECT_EQ(Names(m_list), "After");
+
+    headless::Reset();
+    std::string lines = "OBJECT Long\n{\n";
+    for (int i = 2; i < SObjectParser::kMaxLinesPerRead; ++i)
+        lines += "a 1\n";
+    m_parser.ParseFile(Write("lines.txt", lines + "b 2\n}\n").c_str());
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"lines.txt not read to its end: more than 1,000,000 lines in one read"});
+    EXPECT_EQ(Value(m_list.FindByName("Long"), "a"), "1");
+    EXPECT_EQ(m_list.FindByName("Long")->FindByName("b"), -1);
 }
 
 TEST_F(ObjectScriptTest, BlocksLeftOpenAreClosedWhenTheOutermostFileEnds) {
