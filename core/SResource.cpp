@@ -1,6 +1,5 @@
 #include "core/SResource.h"
 
-#include "core/SResourceGone.h"
 #include "sys/classlib/CArchive.h"
 
 IMPLEMENT_SERIAL(SResource, CObject, 1)

@@ -21,6 +21,12 @@ struct PALETTEENTRY;
 struct RGBQUAD;
 }  // namespace sys
 
+// Called with each resource as it is destroyed, by its address alone. Layers above keep records
+// by address (where an image was packed); they drop them here, so a resource made later at the
+// same address inherits none. Null (the default) calls nothing; set once, on the main thread.
+using SResourceGoneHook = void (*)(const SResource* pResource);
+void SetResourceGoneHook(SResourceGoneHook pHook);
+
 // Resource kinds: the integer code that picks the class the factory makes, the folder a
 // catalog item lives in and the extension of its file. Stored in the catalog file, so the
 // numbers never change. Codes without a class (0, 6, 7, 15, 16, above 27) name nothing the

@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "core/SResourceGone.h"
+#include "core/SResource.h"
 #include "ui/SWindow.h"
 
 namespace {
