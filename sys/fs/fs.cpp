@@ -641,6 +641,7 @@ int OpenNative(const std::string& nativePath, int flags, unsigned permissions) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     struct stat st;
+    int status = 0;
     int refusal = 0;
     if (fstat(fd, &st) != 0)
         refusal = errno;
@@ -648,7 +649,7 @@ int OpenNative(const std::string& nativePath, int flags, unsigned permissions) {
         refusal = EISDIR;
     else if ((flags & O_ACCMODE) != O_WRONLY && !S_ISREG(st.st_mode))
         refusal = ENXIO;
-    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    else if ((status = fcntl(fd, F_GETFL)) == -1 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
         refusal = errno;
     if (refusal != 0) {
         close(fd);
