@@ -8,6 +8,9 @@
 #include <string>
 #include <tuple>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "sys/fs/fs.h"
 
 namespace sys::mmio {
@@ -61,11 +64,13 @@ bool ReadHeader(HMMIO f, uint64_t limit, MMCKINFO& out) {
 
 HMMIO OpenFile(std::string_view path) {
     const std::string native = sys::fs::NativePath(path);
-    if (sys::fs::IsDirectory(native)) {
+    const int fd = sys::fs::OpenNative(native, O_RDONLY);
+    if (fd < 0) {
         return nullptr;
     }
-    std::FILE* file = std::fopen(native.c_str(), "rb");
+    std::FILE* file = ::fdopen(fd, "rb");
     if (file == nullptr) {
+        ::close(fd);
         return nullptr;
     }
     if (std::fseek(file, 0, SEEK_END) != 0) {

@@ -48,7 +48,7 @@ CFile::~CFile() {
 
 int CFile::OpenDescriptor(const char* lpszFileName, unsigned nOpenFlags, CFileException* pError) {
     const char* name = lpszFileName != nullptr ? lpszFileName : "";
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (nOpenFlags & 3u) {
     case modeRead:
         flags |= O_RDONLY;
@@ -73,22 +73,11 @@ int CFile::OpenDescriptor(const char* lpszFileName, unsigned nOpenFlags, CFileEx
         Fill(pError, CFileException::fileNotFound, ENOENT, name);
         return hFileNull;
     }
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags, 0644);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = sys::fs::OpenNative(path, flags);
     if (fd < 0) {
         const int osError = errno;
         const int cause = osError == ENOENT ? CauseForMissing(path) : CFileException::CauseFromOsError(osError);
         Fill(pError, cause, osError, name);
-        return hFileNull;
-    }
-    // A folder opens fine on this system but is no file to read; refuse it as the data's
-    // platform always did.
-    struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        Fill(pError, CFileException::accessDenied, EISDIR, name);
         return hFileNull;
     }
     return fd;

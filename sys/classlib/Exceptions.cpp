@@ -87,6 +87,7 @@ int CFileException::CauseFromOsError(int osError) {
     case EROFS:
     case EISDIR:
     case ETXTBSY:
+    case ENXIO:
         return accessDenied;
     case EBADF:
         return invalidFile;

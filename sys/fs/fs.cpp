@@ -634,4 +634,29 @@ bool WriteFileAtomically(std::string_view path, std::string_view contents) {
     return Fail(error);
 }
 
+int OpenNative(const std::string& nativePath, int flags, unsigned permissions) {
+    int fd;
+    do {
+        fd = open(nativePath.c_str(), flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(permissions));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    struct stat st;
+    int status = 0;
+    int refusal = 0;
+    if (fstat(fd, &st) != 0)
+        refusal = errno;
+    else if (S_ISDIR(st.st_mode))
+        refusal = EISDIR;
+    else if ((flags & O_ACCMODE) != O_WRONLY && !S_ISREG(st.st_mode))
+        refusal = ENXIO;
+    else if ((status = fcntl(fd, F_GETFL)) == -1 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
+        refusal = errno;
+    if (refusal != 0) {
+        close(fd);
+        errno = refusal;
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace sys::fs

@@ -128,6 +128,15 @@ bool WriteFileAtomically(std::string_view path, std::string_view contents);
 // Removes a file. A folder or a read-only file is refused with 5.
 bool DeleteFile(std::string_view path);
 
+// --- Opening for the platform layer's own readers -------------------------------------------
+// Opens `nativePath` (NativePath's answer, not mapped again) with open(2)'s `flags` for the
+// class library's files and the sound reader; the descriptor, or -1 with errno set. A file that
+// is to be read must be a plain file or a link to one: a pipe, device, socket or folder is
+// refused (ENXIO, EISDIR for a folder) instead of handing a reader a source that waits for a
+// writer or never ends. The open itself never waits, so a pipe with nobody at its other end is
+// refused too; the descriptor comes back blocking, as open(2) would give it.
+int OpenNative(const std::string& nativePath, int flags, unsigned permissions = 0644);
+
 // --- Disks -----------------------------------------------------------------------------------
 struct DiskSpace {
     uint64_t totalBytes = 0;

@@ -1,0 +1,92 @@
+// The built program with a Home file replaced by something that is no plain file: a pipe nobody
+// writes into, or a link to an endless device. Each reader refuses it as a file it cannot read,
+// the game starts without it or stops as for any such file, and SIGTERM ends it at once.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "tests/support/ProcessRun.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tarvex::test;
+
+void MakePipe(const fs::path& file) {
+    fs::remove(file);
+    ASSERT_EQ(std::system(("mkfifo '" + file.string() + "'").c_str()), 0);
+}
+
+void LinkToDevice(const fs::path& file, const char* device) {
+    fs::remove(file);
+    fs::create_symlink(device, file);
+}
+
+// Frames saved one after another: start-up is over and the range is drawn.
+bool RangeDrawn(const fs::path& home) {
+    int frames = 0;
+    for (const auto& entry : fs::directory_iterator(home))
+        frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
+    return frames >= 5;
+}
+
+TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
+    const struct {
+        const char* file;
+        bool device;  // a link to an endless device instead of a pipe
+        int status;
+        // Said on standard error; empty where the game plays on without a word.
+        const char* reason;
+    } cases[] = {
+        {"default.cfg", false, 0, "The settings file \"default.cfg\" could not be opened."},
+        {"Tarvex.cat", false, 1, "Error loading file: Tarvex.cat"},
+        {"DefEquip.cfg", false, 0, ""},
+        {"Layouts/hud.lay", true, 0, ""},
+        {"Maps/targetrange.gmx", false, 0, "The map \\Maps\\targetrange.gmx could not be read"},
+        {"Models/Range/target.ssm", false, 0, "The board model Models/Range/target.ssm could not be read"},
+        {"Textures/Outdoor/grass.stx", false, 0, "The texture Textures\\Outdoor\\grass.stx could not be read"},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const fs::path folder = MakeScratchFolder(("SpecialFile" + std::to_string(row++)).c_str());
+        const fs::path home = folder / "Home";
+        CopyDemoHome(home);
+        fs::copy_file(kBuiltGameLibrary, home / "VQ9Game.so", fs::copy_options::overwrite_existing);
+        if (c.device)
+            LinkToDevice(home / c.file, "/dev/zero");
+        else
+            MakePipe(home / c.file);
+        // A join goes straight to the range, which reads the map, its models and textures.
+        Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
+        const std::string reason = c.reason;
+        int status = -1;
+        bool past = false;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (status == -1 && !past && std::chrono::steady_clock::now() < end) {
+            status = WaitFor(folder, std::chrono::milliseconds(50));
+            // One that is to stop is left to stop by itself; one that plays on is past the file
+            // once it names it or draws the range.
+            const std::string said = ReadAll(folder / "stderr.txt");
+            past = c.status == 0 && (reason.empty() ? RangeDrawn(home) || said.find(fs::path(c.file).filename().string()) !=
+                                                                              std::string::npos
+                                                    : said.find(reason) != std::string::npos);
+        }
+        EXPECT_TRUE(status != -1 || past) << "stuck on the file: " << ReadAll(folder / "stderr.txt");
+        status = Finish(folder, status, true, std::chrono::seconds(10));
+        ExpectEnded(folder, status, c.status, reason);
+        // One that had to be killed is let go by its shell before its folder goes.
+        if (status == -1)
+            WaitFor(folder, std::chrono::seconds(5));
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+}
+
+}  // namespace
