@@ -117,7 +117,6 @@ void SDataCollection::Serialize(CArchive& ar)
             m_elements[i].Serialize(ar);
         return;
     }
-    DropNameIndex();
     uint32_t count = 0;
     ar >> count;
     // A count from a damaged file is checked against what the rest of the archive can hold
@@ -126,14 +125,19 @@ void SDataCollection::Serialize(CArchive& ar)
     if (count > static_cast<uint32_t>(INT_MAX))
         ThrowArchiveException(CArchiveException::endOfFile, ar.GetFileName());
     try {
+        // The slots are read over below without the index hearing of it, and the resize must
+        // not build it from the names about to be replaced: it goes, and nothing counts as
+        // written until the elements are in.
+        DropNameIndex();
+        m_highWater = -1;
         SetSize(static_cast<int>(count));
         int32_t highWater = 0;
         ar >> highWater;
         // The mark may never point past the stored elements, nor below "nothing written".
         highWater = std::min(highWater, static_cast<int32_t>(count) - 1);
-        m_highWater = std::max(highWater, -1);
         for (int i = 0; i < m_elements.GetSize(); ++i)
             m_elements[i].Serialize(ar);
+        m_highWater = std::max(highWater, -1);
         RefreshNameIndex();
     } catch (...) {
         // A half-read table must not live on to be used or saved again.
@@ -144,7 +148,10 @@ void SDataCollection::Serialize(CArchive& ar)
 
 void SDataCollection::Reset()
 {
+    // Nothing counts as written from here on, so the shrink below does not build the index
+    // again from the names about to be emptied.
     DropNameIndex();
+    m_highWater = -1;
     // Only the slots kept from before need emptying; those the resize adds are made empty. The
     // tables are thousands of slots, and the hub makes several.
     const int kept = std::min(m_elements.GetSize(), m_initialSize);
@@ -153,7 +160,6 @@ void SDataCollection::Reset()
     SetSize(m_initialSize);
     for (int i = 0; i < kept; ++i)
         m_elements[i].Reset();
-    m_highWater = -1;
 }
 
 void SDataCollection::SetSize(int newSize)

@@ -91,6 +91,27 @@ TEST(GetNextTokenTest, KindIsOptionalAndTokenIsAlsoReturned) {
     EXPECT_STREQ(line, "two");
 }
 
+// Numbers too long for any integer land on the bound of their side. The long ones are chosen
+// so that a value kept growing past 64 bits would wrap to a small number inside the bounds.
+TEST(ReadSettingIntTest, NumbersPastTheBoundsLandOnThem) {
+    const struct {
+        const char* text;
+        int32_t lo, hi, expected;
+    } cases[] = {
+        {"2147483647", INT32_MIN, INT32_MAX, INT32_MAX},
+        {"-2147483649", INT32_MIN, INT32_MAX, INT32_MIN},
+        {"18446744073709551617", INT32_MIN, INT32_MAX, INT32_MAX},   // 2^64 + 1
+        {"36893488147419103232", INT32_MIN, INT32_MAX, INT32_MAX},   // 2^65
+        {"-18446744073709551621", INT32_MIN, INT32_MAX, INT32_MIN},  // -(2^64 + 5)
+        {"  +18446744073709551716 600", 1, 255, 255},                // 2^64 + 100
+        {"-18446744073709551716", -1000, 1000, -1000},
+        {" 12abc", 1, 255, 12},
+        {"", 1, 255, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadSettingInt(c.text, c.lo, c.hi), c.expected) << '"' << c.text << '"';
+}
+
 TEST(TrimmedCopyTest, TrimsBothEnds) {
     CString target("old");
     EXPECT_STREQ(TrimmedCopy(target, " \t value with inner space \r\n"), "value with inner space");
