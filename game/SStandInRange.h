@@ -85,7 +85,6 @@ public:
     int GetQualify() const { return m_nQualify; }
     // Milliseconds left of the time limit; -1 without one.
     int GetTimeLeft(uint32_t now) const;
-    bool IsClockHeld() const { return m_bHeld; }
     // The officer's eyes (what hears and sees), the board the last shot hit (null for a miss).
     SActor* GetEyes() const { return m_pEyes; }
     SActor* GetLastTarget() const { return m_pLastTarget; }
