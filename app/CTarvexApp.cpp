@@ -627,5 +627,5 @@ int CTarvexApp::ExitInstance() {
     if (m_pMsgHandler != nullptr)
         m_pMsgHandler->DeleteConsole();
     ReleaseDisplay();
-    return 0;
+    return m_pHub->m_iExitStatus;
 }

@@ -53,6 +53,8 @@ public:
     virtual bool InitInstance();
     // The game loop; answers ExitInstance's result, the process's exit code.
     virtual int Run();
+    // Shuts down; answers the hub's exit status (0 unless something failed that the program
+    // could not go on without).
     virtual int ExitInstance();
     void Quit();
     int SetRunState(int state);

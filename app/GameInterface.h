@@ -62,6 +62,10 @@ inline constexpr const char* kExportNames[kExportCount] = {
     "GetClientList",
 };
 
+// The property by which the host stops the session's clock while the player cannot play ("1")
+// and lets it run on from there ("0").
+inline constexpr const char* kPausedProperty = "Paused";
+
 }  // namespace game_api
 
 // Marks a function of the library as one of its exports (the library is built with hidden

@@ -174,6 +174,9 @@ public:
     // Nothing is written to Home: it cannot be written to, or a file there that could not be
     // read must be kept as it is. The player has been told.
     uint8_t m_bHomeReadOnly = 0;
+    // The status the program ends with once its loop is over: 1 for a dedicated server whose
+    // session could not start.
+    int32_t m_iExitStatus = 0;
 
 private:
     void RunConsoleLine(const char* text);

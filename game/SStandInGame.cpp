@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/GameInterface.h"
 #include "app/SClientInfo.h"
 #include "app/SGameItems.h"
 #include "core/SDataCollection.h"
@@ -286,6 +287,9 @@ int SStandInGame::SetProperty(const char* name, const char* value)
         return 0;
     }
     m_properties[name] = TextOrEmpty(value);
+    // The host stops the range's clock while the player cannot play, as while a notice is up.
+    if (std::strcmp(name, game_api::kPausedProperty) == 0)
+        m_range.HoldClock(std::atoi(m_properties[name].c_str()) != 0, sys::time::TickCount());
     return 1;
 }
 

@@ -75,6 +75,7 @@ bool SStandInRange::Start(SGameItems* items, const SHostCallbacks& host, SObject
     m_dwStart = now;
     m_dwNow = now;
     m_dwSpent = 0;
+    m_bHeld = false;
 
     m_sError.clear();
     if (!CheckBoardFiles() || !CheckLayoutFiles(objects) || !OpenScene(host, objects))
@@ -341,11 +342,21 @@ bool SStandInRange::Update(uint32_t now) {
         return false;
     m_dwNow = now;
     PlaceView();
-    if (m_dwTimeLimit != 0 && now - m_dwStart >= m_dwTimeLimit) {
+    if (m_dwTimeLimit != 0 && Played(now) >= m_dwTimeLimit) {
         Finish(kStateResults);
         return true;
     }
     return false;
+}
+
+void SStandInRange::HoldClock(bool hold, uint32_t now) {
+    if (hold == m_bHeld)
+        return;
+    // Letting go moves the start on by the time held, so that time is never counted.
+    if (!hold)
+        m_dwStart += now - m_dwHeldAt;
+    m_dwHeldAt = now;
+    m_bHeld = hold;
 }
 
 void SStandInRange::Turn(float degrees) {
@@ -484,7 +495,7 @@ void SStandInRange::Finish(int16_t state) {
         m_host.HostPlayerScores(&results);
     }
     if (m_state == kStatePlaying)
-        m_dwSpent = m_dwNow - m_dwStart;
+        m_dwSpent = Played(m_dwNow);
     m_state = state;
 }
 
@@ -499,6 +510,6 @@ void SStandInRange::Close(int16_t state) {
 int SStandInRange::GetTimeLeft(uint32_t now) const {
     if (m_dwTimeLimit == 0)
         return -1;
-    const uint32_t spent = m_state == kStatePlaying ? now - m_dwStart : m_dwSpent;
+    const uint32_t spent = m_state == kStatePlaying ? Played(now) : m_dwSpent;
     return spent >= m_dwTimeLimit ? 0 : static_cast<int>(m_dwTimeLimit - spent);
 }

@@ -55,6 +55,8 @@ public:
     bool Start(SGameItems* items, const SHostCallbacks& host, SObjectDefList& objects, uint32_t now);
     // The time limit; true when the session ended in this call.
     bool Update(uint32_t now);
+    // Stops the clock (the time left stays as it is) or lets it run on from where it stopped.
+    void HoldClock(bool hold, uint32_t now);
     // Turns the view by degrees (yaw) or tilts it (pitch), pitch kept within +-80.
     void Turn(float degrees);
     void Tilt(float degrees);
@@ -113,6 +115,8 @@ private:
     int ScoreAt(float u, float v, std::string& region) const;
     // Lays the hole mark on the ground at `point` (scene units) through the renderer.
     void MarkGround(const SVector& point);
+    // Milliseconds played by `now`: the clock's time while it is held.
+    uint32_t Played(uint32_t now) const { return (m_bHeld ? m_dwHeldAt : now) - m_dwStart; }
     // A Home file's path: under the host's base path, or in the working folder without one.
     std::string InHome(const char* path) const;
 
@@ -141,6 +145,8 @@ private:
     uint32_t m_dwTimeLimit = 0;  // milliseconds; 0 = none
     uint32_t m_dwNow = 0;        // the time of the last update
     uint32_t m_dwSpent = 0;      // milliseconds played, once play stopped
+    bool m_bHeld = false;        // the clock stands at m_dwHeldAt
+    uint32_t m_dwHeldAt = 0;
     float m_fYaw = 0.0f;
     float m_fPitch = 0.0f;
     float m_fPosition[3] = {0.0f, 1.7f, 0.0f};  // eye height of a standing officer

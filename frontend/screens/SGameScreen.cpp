@@ -11,6 +11,7 @@
 #include "app/CConfigData.h"
 #include "app/CMainFrame.h"
 #include "app/CSoundData.h"
+#include "app/GameInterface.h"
 #include "app/SClientInfo.h"
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
@@ -276,6 +277,8 @@ void SGameScreen::ReportFailedStart(const SString& log) {
     if (DedicatedServer(Library())) {
         std::fprintf(stderr, "Tarvex: %s\n", message.GetString());
         std::fflush(stderr);
+        // A server that served nothing has failed.
+        Hub()->m_iExitStatus = 1;
         CloseServer();
         return;
     }
@@ -300,8 +303,29 @@ void SGameScreen::ReportUnreadableTextures() {
     if (unreadable.size() > kNamed)
         message += "\n(and " + std::to_string(unreadable.size() - kNamed) + " more texture files)";
     message += unreadable.size() == 1 ? "\nThe level is played without it." : "\nThe level is played without them.";
-    if (auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance()))
-        host->NoticeDialog(message.c_str(), 0, this);
+    // Nobody sits at a dedicated server's screen to close a notice: it says so and plays on.
+    if (DedicatedServer(Library())) {
+        std::fprintf(stderr, "Tarvex: %s\n", message.c_str());
+        std::fflush(stderr);
+        return;
+    }
+    auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance());
+    if (host == nullptr)
+        return;
+    // The range waits while the player reads: its clock stands still, and the mouse the session
+    // took for aiming is free to click the notice away until it is closed.
+    SInputObj* input = Hub()->m_pInput;
+    const bool aiming = input != nullptr && input->IsMouseInput();
+    const bool acquired = aiming && input->IsMouseAcquired();
+    if (aiming)
+        input->DisableMouse();
+    if (SGameDLL* library = Library())
+        library->SetProperty(game_api::kPausedProperty, "1");
+    host->NoticeDialog(message.c_str(), 0, this);
+    if (SGameDLL* library = Library())
+        library->SetProperty(game_api::kPausedProperty, "0");
+    if (aiming)
+        input->EnableMouse(!acquired);
 }
 
 void SGameScreen::Deactivate() {

@@ -359,7 +359,7 @@ TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
 // a heads-up layout nested 100,000 groups deep stops the range it belongs to (it never starts,
 // and the program runs on until stopped), a dedicated server's map that is not there ends
 // start-up with status 1, and one that cannot be read closes the server, which has nobody to
-// click a notice away.
+// click a notice away, with status 1 too.
 TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
     struct Case {
         const char* what;
@@ -382,7 +382,7 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
         {"dedicated server's missing map", [](const fs::path&) {}, "-dedicated -map:nosuchmap", 1, false,
          "Tarvex: ??? can't find map file: \\Maps\\nosuchmap\n"},
         {"dedicated server's damaged map",
-         [](const fs::path& home) { fs::resize_file(home / "Maps" / "targetrange.gmx", 1000); }, "-dedicated", 0,
+         [](const fs::path& home) { fs::resize_file(home / "Maps" / "targetrange.gmx", 1000); }, "-dedicated", 1,
          false, "The map \\Maps\\targetrange.gmx could not be read"},
     };
     for (const Case& c : cases) {
