@@ -74,8 +74,9 @@ TEST(KitFileProcessTest, AHostileKitFileStillLetsTheRangeStart) {
         const std::string said = ReadAll(folder / "stderr.txt");
         EXPECT_TRUE(drawn) << said;
         EXPECT_EQ(status, 0) << said;
-        if (c.told != nullptr)
+        if (c.told != nullptr) {
             EXPECT_EQ(Occurrences(said, c.told), 1) << said;
+        }
         // Nothing else about the kit: no box per error.
         EXPECT_LE(Occurrences(said, "not included"), 1) << said;
         EXPECT_LE(Occurrences(said, "Syntax Error"), 1) << said;
