@@ -17,14 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tarvex::test;
 
-// Frames saved one after another mean start-up, and with it the session's start, is over.
-bool FramesDrawn(const fs::path& folder) {
-    int frames = 0;
-    for (const auto& entry : fs::directory_iterator(folder / "Home"))
-        frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
-    return frames >= 5;
-}
-
 TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesStartIt) {
     const std::string hud = "The heads-up layout Layouts/hud.lay could not be read: ";
     const struct {
@@ -68,7 +60,7 @@ TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesS
         bool seen = false;
         while (!seen && std::chrono::steady_clock::now() < end) {
             ASSERT_EQ(WaitFor(folder, std::chrono::milliseconds(50)), -1) << ReadAll(folder / "stderr.txt");
-            seen = c.reason.empty() ? FramesDrawn(folder)
+            seen = c.reason.empty() ? RangeDrawn(folder / "Home")
                                     : ReadAll(folder / "stderr.txt").find(c.reason) != std::string::npos;
         }
         EXPECT_TRUE(seen) << ReadAll(folder / "stderr.txt");

@@ -130,10 +130,7 @@ TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!drawn && std::chrono::steady_clock::now() < end) {
         ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(50)), -1) << ReadAll(m_folder / "stderr.txt");
-        int frames = 0;
-        for (const auto& entry : fs::directory_iterator(m_folder / "Home"))
-            frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
-        drawn = frames >= 5;
+        drawn = RangeDrawn(m_folder / "Home");
     }
     ASSERT_TRUE(drawn);
     const int status = Terminate(m_folder, std::chrono::seconds(20));

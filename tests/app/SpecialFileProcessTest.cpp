@@ -28,14 +28,6 @@ void LinkToDevice(const fs::path& file, const char* device) {
     fs::create_symlink(device, file);
 }
 
-// Frames saved one after another: start-up is over and the range is drawn.
-bool RangeDrawn(const fs::path& home) {
-    int frames = 0;
-    for (const auto& entry : fs::directory_iterator(home))
-        frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
-    return frames >= 5;
-}
-
 TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
     const struct {
         const char* file;

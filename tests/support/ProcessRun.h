@@ -92,6 +92,15 @@ inline void ExpectEnded(const fs::path& folder, int status, int expected, const 
 }
 
 // A scratch folder with a Home that holds our game-logic stand-in; the test adds the rest.
+// SDL's dummy display saves each frame as "SDL_window1-<n>.bmp" in Home when asked to: a few
+// of them one after another mean start-up, and with it a range session's start, is over.
+inline bool RangeDrawn(const fs::path& home) {
+    int frames = 0;
+    for (const auto& entry : fs::directory_iterator(home))
+        frames += entry.path().filename().string().rfind("SDL_window", 0) == 0 ? 1 : 0;
+    return frames >= 5;
+}
+
 class ProcessTest : public testing::Test {
 protected:
     void SetUp() override {
