@@ -60,12 +60,7 @@ TEST(KitFileProcessTest, AHostileKitFileStillLetsTheRangeStart) {
         WriteText(folder / "Home" / "DefEquip.cfg", c.kit);
         // A join goes straight to the range with a new officer, who gets the kit.
         Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
-        bool drawn = false;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!drawn && std::chrono::steady_clock::now() < end) {
-            ASSERT_EQ(WaitFor(folder, std::chrono::milliseconds(50)), -1) << ReadAll(folder / "stderr.txt");
-            drawn = RangeDrawn(folder / "Home");
-        }
+        const bool drawn = RunsUntil(folder, [&] { return RangeDrawn(folder / "Home"); }, std::chrono::seconds(30));
         const int status = Terminate(folder, std::chrono::seconds(10));
         const std::string said = ReadAll(folder / "stderr.txt");
         EXPECT_TRUE(drawn) << said;

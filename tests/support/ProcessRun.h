@@ -101,6 +101,22 @@ inline bool RangeDrawn(const fs::path& home) {
     return frames >= 5;
 }
 
+// Waits up to `limit` for `seen` to hold while the program runs. False when it did not; a
+// program that ended first is a failure of the test, told with what it said.
+template <class Seen>
+bool RunsUntil(const fs::path& folder, Seen seen, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (WaitFor(folder, std::chrono::milliseconds(50)) != -1) {
+            ADD_FAILURE() << "the program ended: " << ReadAll(folder / "stderr.txt");
+            return false;
+        }
+        if (seen())
+            return true;
+    }
+    return false;
+}
+
 class ProcessTest : public testing::Test {
 protected:
     void SetUp() override {
