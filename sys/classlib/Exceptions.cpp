@@ -110,7 +110,11 @@ std::string CFileException::Describe() const {
     std::string text = FileCauseText(m_cause);
     if (!m_strFileName.IsEmpty())
         text += std::string(": ") + m_strFileName.GetString();
-    if (m_lOsError > 0)
+    // Files are refused with ENXIO when they are pipes or devices; the system's own words for it
+    // ("No such device or address") would send the player looking for something missing.
+    if (m_lOsError == ENXIO)
+        text += " (not a plain file)";
+    else if (m_lOsError > 0)
         text += std::string(" (") + std::strerror(static_cast<int>(m_lOsError)) + ")";
     return text;
 }
