@@ -169,18 +169,12 @@ std::string CheckLength(int fd, uint64_t size) {
 // Empty when the file may be handed to the loader, else why not. A file that cannot be opened
 // is left to the loader, which says why in its own words.
 std::string CheckFile(const std::string& path) {
-    // Opening a FIFO for reading would wait for a writer that never comes.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::string();
+    // Opening a FIFO for reading would wait for a writer that never comes; the seam refuses it.
+    const int fd = sys::fs::OpenNative(path, O_RDONLY);
+    if (fd < 0) return errno == ENXIO || errno == EISDIR ? "it is not a regular file" : std::string();
     struct stat status;
-    std::string why;
-    if (fstat(fd, &status) != 0) {
-        why = std::strerror(errno);
-    } else if (!S_ISREG(status.st_mode)) {
-        why = "it is not a regular file";
-    } else {
-        why = CheckLength(fd, static_cast<uint64_t>(status.st_size));
-    }
+    const std::string why =
+        fstat(fd, &status) != 0 ? std::strerror(errno) : CheckLength(fd, static_cast<uint64_t>(status.st_size));
     close(fd);
     return why;
 }

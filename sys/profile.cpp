@@ -132,10 +132,10 @@ void SplitLines(std::string& text, std::vector<std::string>& lines) {
 bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     if (path.empty()) return false;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = sys::fs::OpenNative(path, O_RDONLY);
     if (fd < 0) return errno == ENOENT;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxFileBytes) {
+    if (fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) > kMaxFileBytes) {
         close(fd);
         return false;
     }
