@@ -135,9 +135,7 @@ std::string LayoutProblem(const std::string& path) {
     if (!SStandInPresenter::ReadScript(path, script, &error)) {
         if (error.m_cause == CFileException::fileNotFound)
             return std::string();
-        char text[256] = {};
-        error.GetErrorMessage(text, sizeof(text));
-        return text;
+        return error.what();
     }
     // A layout is lines of printable text: its fonts have no glyph for anything else, and no
     // layout line comes near the bound.

@@ -70,6 +70,13 @@ bool DedicatedServer(SGameDLL* library) {
     return value != nullptr && std::atoi(value) != 0;
 }
 
+// Nobody sits at a dedicated server's screen: what a player would read in a notice goes to
+// standard error, where whoever runs the server sees it.
+void TellServerOperator(const char* text) {
+    std::fprintf(stderr, "Tarvex: %s\n", text);
+    std::fflush(stderr);
+}
+
 // A dedicated server's session is over: its main window is closed, and the program ends.
 void CloseServer() {
     CMainFrame* frame = Hub()->m_pMainFrame;
@@ -275,8 +282,7 @@ void SGameScreen::ReportFailedStart(const SString& log) {
     // A dedicated server has nobody to read a notice or click it away: it says why on standard
     // error and closes, as it does when its session ends.
     if (DedicatedServer(Library())) {
-        std::fprintf(stderr, "Tarvex: %s\n", message.GetString());
-        std::fflush(stderr);
+        TellServerOperator(message.GetString());
         // A server that served nothing has failed.
         Hub()->m_iExitStatus = 1;
         CloseServer();
@@ -303,10 +309,9 @@ void SGameScreen::ReportUnreadableTextures() {
     if (unreadable.size() > kNamed)
         message += "\n(and " + std::to_string(unreadable.size() - kNamed) + " more texture files)";
     message += unreadable.size() == 1 ? "\nThe level is played without it." : "\nThe level is played without them.";
-    // Nobody sits at a dedicated server's screen to close a notice: it says so and plays on.
+    // A dedicated server says so and plays on: nobody would close the notice.
     if (DedicatedServer(Library())) {
-        std::fprintf(stderr, "Tarvex: %s\n", message.c_str());
-        std::fflush(stderr);
+        TellServerOperator(message.c_str());
         return;
     }
     auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance());
