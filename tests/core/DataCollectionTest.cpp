@@ -453,10 +453,11 @@ TEST(DataCollectionLargeLookupTest, AnswersAsTheWalkAfterRandomChanges) {
                  if (kept == nullptr || keptSlot >= c.GetCount() || &c.GetName(keptSlot) != keptName)
                      return;
                  SDataElement source = ElementNamed(anyName());
-                 switch (pick(4)) {
+                 switch (pick(5)) {
                  case 0: kept->Assign(source); break;
                  case 1: kept->Reset(); break;
                  case 2: *kept = source; break;
+                 case 3: *kept = std::move(source); break;
                  default: {
                      Bytes bytes = Store([&](CArchive& ar) { source.Serialize(ar); });
                      if (pick(2) == 0)
