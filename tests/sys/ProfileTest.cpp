@@ -286,6 +286,7 @@ TEST_F(ProfileTest, AProfileThatCouldNotBeReadIsTriedAgain) {
     int answers[2];
     ASSERT_EQ(pipe(answers), 0);
     const pid_t child = fork();
+    ASSERT_GE(child, 0);
     if (child == 0) {
         std::string said;
         const auto ask = [&] { said += sys::profile::GetString(Kind::System, "Settings", "Level", "none") + " "; };
@@ -314,7 +315,8 @@ TEST_F(ProfileTest, AProfileThatCouldNotBeReadIsTriedAgain) {
     close(answers[1]);
     std::string said;
     char buffer[256];
-    for (ssize_t got; (got = read(answers[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<size_t>(got));
+    for (ssize_t got; (got = read(answers[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<size_t>(got));
     close(answers[0]);
     int status = -1;
     waitpid(child, &status, 0);
