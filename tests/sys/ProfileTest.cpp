@@ -213,6 +213,13 @@ TEST_F(ProfileTest, AnOversizedFileIsNotLoaded) {
     WriteFile("[System/Settings]\nSDXDrawDriver=display\n; " + std::string(5 * 1024 * 1024, 'x') + "\n");
     EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", "Unknown"), "Unknown");
     EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+    // A gigabyte with no disk behind it is refused by its size, not read.
+    fsys::resize_file(m_file, uintmax_t(1) << 30);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", "Unknown"), "Unknown");
+    EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    EXPECT_EQ(fsys::file_size(m_file), uintmax_t(1) << 30);
 }
 
 TEST_F(ProfileTest, AWriteGoesThroughASymbolicLink) {
