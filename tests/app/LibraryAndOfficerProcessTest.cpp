@@ -1,31 +1,17 @@
 // The built program with damaged files of its own in Home: a game library cut short, which the
 // loader would map past its end (the process then dies of a bus error at start), or damaged where
-// the loader faults on it, and an officer
-// file of nothing but zeros, which a write cut short leaves and which must not be taken for a
-// list of no officers.
+// the loader faults on it, and an officer file of nothing but zeros, which a write cut short
+// leaves and which must not be taken for a list of no officers.
 
 #include <cstdint>
 #include <cstdlib>
 
+#include "tests/support/ElfBytes.h"
 #include "tests/support/ProcessRun.h"
 
 namespace {
 
 using namespace tarvex::test;
-
-// The file offset of the library's dynamic segment (program header type 2, 64-bit little-endian).
-size_t DynamicSegmentAt(const std::string& bytes) {
-    const auto field = [&](size_t at, size_t width) {
-        uint64_t value = 0;
-        for (size_t i = width; i-- > 0;)
-            value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
-        return value;
-    };
-    for (uint64_t i = 0, table = field(32, 8); i < field(56, 2); ++i)
-        if (field(table + i * field(54, 2), 4) == 2)
-            return field(table + i * field(54, 2) + 8, 8);
-    return 0;
-}
 
 // A cut or damaged library, or a pipe in its place, is refused as a missing one is: named with
 // the reason when there is a file, and the program ends with status 1, neither killed by a
@@ -33,7 +19,7 @@ size_t DynamicSegmentAt(const std::string& bytes) {
 TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
     const std::string whole = ReadAll(kBuiltGameLibrary);
     ASSERT_GT(whole.size(), 4096u);
-    const size_t dynamic = DynamicSegmentAt(whole);
+    const size_t dynamic = ElfDynamicAt(whole);
     ASSERT_NE(dynamic, 0u);
     std::string zeroed = whole;
     zeroed.replace(dynamic, 512, 512, '\0');

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "sys/library.h"
+#include "tests/support/ElfBytes.h"
 
 #include <sys/stat.h>
 
@@ -142,12 +143,8 @@ TEST(LibraryTest, MissingExportIsNullWithAReason) {
     sys::library::Unload(nullptr);  // ignored
 }
 
-// Little-endian fields of a 64-bit library, as the test library is built.
 uint64_t Field(const std::string& bytes, size_t at, size_t width) {
-    uint64_t value = 0;
-    for (size_t i = width; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
-    return value;
+    return tarvex::test::ElfField(bytes, at, width);
 }
 
 // The end of the file's last segment, from its program headers.
@@ -159,14 +156,10 @@ uint64_t SegmentsEnd(const std::string& bytes) {
     return end;
 }
 
-// The file offset of the dynamic segment (program header type 2).
 size_t DynamicAt(const std::string& bytes) {
-    const uint64_t table = Field(bytes, 32, 8), size = Field(bytes, 54, 2), count = Field(bytes, 56, 2);
-    for (uint64_t i = 0; i < count; ++i)
-        if (Field(bytes, table + i * size, 4) == 2)
-            return Field(bytes, table + i * size + 8, 8);
-    ADD_FAILURE() << "no dynamic segment";
-    return 0;
+    const size_t at = tarvex::test::ElfDynamicAt(bytes);
+    EXPECT_NE(at, 0u) << "no dynamic segment";
+    return at;
 }
 
 // The library with `count` bytes at `at` replaced by `fill(i)`.
