@@ -21,7 +21,7 @@
 #include "render/SD3D6Parser.h"
 #include "dx/display/SGraphics.h"
 #include "sys/classlib/Exceptions.h"
-#include "ui/SGraphicsHost.h"
+#include "sys/window/dialogs.h"
 
 namespace {
 
@@ -61,8 +61,9 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
         return;
 
     // A join reuses the officer of that name, so the same player keeps one record, and plays the
-    // map that record names. One that is not there is named as the scenario page names it, and
-    // start-up stays on its first screen, where the player can choose another level.
+    // map that record names. One that is not there is named as the scenario page names it, in
+    // a message box as start-up's others, and start-up stays on its first screen, where the
+    // player can choose another level.
     SHunterInfo* officer = nullptr;
     SOfficerHooks* records = SOfficerHooks::Installed();
     SHunterInfoList* officers = m_pHub->LoadPlayerList(false);
@@ -74,9 +75,7 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
         const SString path = MapPathInHome(values.m_sMapFile);
         if (!values.m_sMapFile.IsEmpty() && !SFileSystem::FileExists(path.GetString())) {
             m_pHub->SetCurrentPlayer(officer);
-            if (m_pGraphicsHost != nullptr)
-                m_pGraphicsHost->MessageDialog(MissingMapText(path).GetString(), 0,
-                                               m_pGraphicsHost->GetCurrentScreen(), 0);
+            sys::dialogs::MessageBox(MissingMapText(path).GetString(), kTitle, sys::MB_OK);
             return;
         }
     }
