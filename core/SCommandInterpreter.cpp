@@ -316,6 +316,7 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
         response.Format("%s not executed: more than %d command files in one run", name, m_iExecFileLimit);
         return false;
     }
+    ++m_iExecFiles;
     // Opening refuses a folder as well.
     CStdioFile file;
     if (!file.Open(name, CFile::modeRead | CFile::typeText)) {
@@ -324,7 +325,6 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     }
     const DepthGuard depth(m_iExecDepth);
     const SScriptErrorHold held(name);
-    ++m_iExecFiles;
 
     // Built up here and handed over once: a file that runs others collects their replies, and
     // growing the reply line by line would copy it whole at every line. A file run by a line of

@@ -82,13 +82,14 @@ public:
     // One command file, with all it runs, may run at most this many files: far more than a
     // script of scripts needs, but a file that runs itself twice would otherwise run 2^16 - 1 times
     // before the depth stops it, within the one console line or start-up step that began it.
+    // A file looked for and not found counts too: each search costs a look through its folder.
     static constexpr int kMaxExecFiles = 10000;
     // Command files are read this many characters at a time; a longer line runs in pieces.
     static constexpr int kFileReadSize = 512;
     // One command file, with all it runs, is read up to this many bytes: a settings or start-up
     // file is a few kilobytes, and a file far past that is damage that must not hold the
     // program. The run is cut there and the file named.
-    static constexpr uint64_t kMaxExecBytes = 1ull << 20;
+    static constexpr uint64_t kMaxExecBytes = 512u << 10;
     // The reply of one run keeps about this much text; the lines after it still run.
     static constexpr size_t kMaxExecReply = 1u << 20;
 

@@ -178,20 +178,29 @@ TEST_F(ConsoleExecFileTest, AThousandFilesInARowAllRun) {
 
 TEST_F(ConsoleExecFileTest, FileThatRunsItselfTwiceStopsAtTheFileLimit) {
     Write("twice.cfg", "mark\nexec twice\nexec twice\n");
-    // Without a limit on files the depth alone would let it run 2^16 - 1 times.
+    std::string missing = "mark\n";
+    for (int i = 0; i < 40; ++i)
+        missing += "exec gone\n";
+    Write("missing.cfg", missing);
+    // Without a limit on files the depth alone would let it run 2^16 - 1 times; a file that
+    // names missing ones costs a search each.
     const struct {
         int limit;
+        const char* line;
+        int marks;
         const char* refusal;
     } cases[] = {
-        {SCommandInterpreter::kMaxExecFiles, "twice.cfg not executed: more than 10000 command files in one run"},
-        {16, "twice.cfg not executed: more than 16 command files in one run"},
+        {SCommandInterpreter::kMaxExecFiles, "exec twice", SCommandInterpreter::kMaxExecFiles,
+         "twice.cfg not executed: more than 10000 command files in one run"},
+        {16, "exec twice", 16, "twice.cfg not executed: more than 16 command files in one run"},
+        {16, "exec missing", 1, "gone.cfg not found\ngone.cfg not executed: more than 16 command files in one run"},
     };
     for (const auto& c : cases) {
         console.SetExecFileLimit(c.limit);
         for (int run = 0; run < 2; ++run) {
             host.log.clear();
-            const std::string response = Run("exec twice");
-            EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")), c.limit);
+            const std::string response = Run(c.line);
+            EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")), c.marks);
             EXPECT_NE(response.find(c.refusal), std::string::npos);
         }
     }
@@ -207,7 +216,7 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
     Write("huge.cfg", "say first\n");
     fs::resize_file(m_dir / "huge.cfg", 1ull << 30);
     Write("outer.cfg", "exec huge\nsay after\n");
-    const std::string cut = "huge.cfg not read to its end: more than 1,048,576 bytes in one run";
+    const std::string cut = "huge.cfg not read to its end: more than 524,288 bytes in one run";
     const struct {
         const char* line;
         const char* log;
