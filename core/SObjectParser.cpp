@@ -259,7 +259,8 @@ void SObjectParser::ReadLines(const CString& path)
                 }
                 const char* end = static_cast<const char*>(std::memchr(piece, '\n', stored));
                 const size_t text = end != nullptr ? static_cast<size_t>(end - piece) : stored;
-                const size_t kept = strnlen(piece, text);
+                const char* zero = static_cast<const char*>(std::memchr(piece, '\0', text));
+                const size_t kept = zero != nullptr ? static_cast<size_t>(zero - piece) : text;
                 if (!silenced) {
                     if (line.size() < kLongLine && line.size() + kept >= kLongLine)
                         line.reserve(kMaxBytesPerRead);  // grown once, not doubled past the bound
