@@ -18,6 +18,7 @@
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CMemFile.h"
 #include "tests/render/MapTestSupport.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -214,19 +215,6 @@ TEST_F(MapReaderTest, OutputsZonesNamesAndSkippedRecords) {
     EXPECT_EQ(map->GetCell(1234)[25 + 2 * 3], 255);
 }
 
-// The process's peak resident memory, in KiB, since the last reset.
-long PeakKiB(bool reset) {
-    if (reset)
-        std::ofstream("/proc/self/clear_refs") << "5";
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
-
 // A map is read as far as its records go, a piece at a time: a gigabyte it skips or never
 // reaches costs no memory.
 TEST_F(MapReaderTest, AGigabyteSkippedOrAfterTheRecordsIsNeverHeld) {
@@ -251,9 +239,10 @@ TEST_F(MapReaderTest, AGigabyteSkippedOrAfterTheRecordsIsNeverHeld) {
         std::ofstream(path, std::ios::binary | std::ios::app)
             .write(reinterpret_cast<const char*>(c.tail.b.data()), static_cast<std::streamsize>(c.tail.b.size()));
         map = std::make_unique<SMapKR5>();
-        const long before = PeakKiB(true);
+        tarvex::test::ResetPeakMemory();
+        const uint64_t before = tarvex::test::PeakMemoryBytes();
         ASSERT_EQ(map->LoadFile(path.c_str()), 1) << map->GetLoadError().GetString();
-        EXPECT_LT(PeakKiB(false) - before, 64 * 1024);
+        EXPECT_LT(tarvex::test::PeakMemoryBytes() - before, 64u << 20);
         SMapKR5Tag tag;
         ASSERT_EQ(map->FindTag("T", &tag), 1);
         EXPECT_STREQ(tag.m_sValue.GetString(), "42");
