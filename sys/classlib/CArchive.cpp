@@ -221,6 +221,9 @@ CArchive& CArchive::operator>>(CString& s) {
     if (length > static_cast<uint32_t>(INT32_MAX))
         Fail(CArchiveException::endOfFile);
     EnsureAvailable(length);
+    if (length > kTextBudget - m_nTextRead)
+        Fail(CArchiveException::genericException);
+    m_nTextRead += length;
     std::string text(length, '\0');
     GetBytes(text.data(), length);
     s = CString(std::move(text));

@@ -210,6 +210,12 @@ private:
     std::vector<LoadEntry> m_loadArray;
     uint64_t m_nBackReferences = 0;
     uint32_t m_nObjectSchema = UINT32_MAX;
+    // Loading: the text its strings have taken so far. Every string of our files is a name, a
+    // path or a label, so a file whose strings add up past kTextBudget is damaged, however much
+    // of it the file's length could hold; without the bound a large file of long strings would
+    // cost its size again in memory.
+    static constexpr uint64_t kTextBudget = 16u << 20;
+    uint64_t m_nTextRead = 0;
 };
 
 namespace classlib {

@@ -185,6 +185,8 @@ TEST(OversizedFileProcessTest, AGigabyteFileCostsItsReaderOnlyItsBoundAndSigterm
         // seconds of reading that the signal stops, so that the game ends as one closed.
         {"Home/Tarvex.cat", Session::range, 1, 16 * MB, false, Catalog({0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x3F})},
         {"Home/Tarvex.cat", Session::range, 0, 16 * MB, false, Catalog({0, 0, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0x1F})},
+        // A first text of nearly the whole gigabyte, more than any file of ours holds.
+        {"Home/Tarvex.cat", Session::range, 1, 16 * MB, false, std::string("\0\0\0\0\2\0\0\0\xFF\xFF\xFF\0\0\0\x3F", 15)},
     };
     // Two at a time: most of each row is waiting for the program, and the suite runs beside it.
     std::atomic<size_t> next{0};

@@ -155,6 +155,25 @@ TEST_F(ArchiveFailure, HugeCountsFailBeforeAllocating) {
               CArchiveException::endOfFile);
     // The wide-character marker is no length of ours.
     EXPECT_NE(LoadCause(Bytes({0xFF, 0xFE, 0xFF, 0x01, 'a'}), [&](CArchive& ar) { ar >> s; }), -1);
+
+    // Strings the file holds, but more text than any file of ours has: 16 MiB in all is taken,
+    // one more character is refused, whether in one string or spread over several.
+    const auto text = [](std::initializer_list<uint32_t> lengths) {
+        std::vector<uint8_t> bytes;
+        for (uint32_t length : lengths) {
+            const auto prefix = Bytes({0xFF, 0xFF, 0xFF, int(length & 0xFF), int((length >> 8) & 0xFF),
+                                       int((length >> 16) & 0xFF), int(length >> 24)});
+            bytes.insert(bytes.end(), prefix.begin(), prefix.end());
+            bytes.resize(bytes.size() + length, 'x');
+        }
+        return bytes;
+    };
+    const auto readAll = [&](size_t count) { return [&s, count](CArchive& ar) { for (size_t i = 0; i < count; ++i) ar >> s; }; };
+    EXPECT_EQ(LoadCause(text({16u << 20}), readAll(1)), -1);
+    EXPECT_EQ(s.GetLength(), 16 << 20);
+    EXPECT_EQ(LoadCause(text({(16u << 20) + 1}), readAll(1)), CArchiveException::genericException);
+    EXPECT_EQ(LoadCause(text({8u << 20, 8u << 20}), readAll(2)), -1);
+    EXPECT_EQ(LoadCause(text({8u << 20, 8u << 20, 1}), readAll(3)), CArchiveException::genericException);
 }
 
 TEST_F(ArchiveFailure, CountCheckIsExactAtTheBoundary) {
