@@ -74,10 +74,12 @@ TEST_F(ProcessTest, DamagedOfficerFilesAreKeptAsideAndTold) {
         const int status = Terminate(folder, std::chrono::seconds(c.sparse != 0 ? 1 : 20));
         ExpectEnded(folder, status, 0, told);
         const fs::path kept = folder / "Home" / "player.cfg.bad";
+        std::error_code missing;
         if (c.sparse != 0) {
-            EXPECT_EQ(fs::file_size(kept), c.sparse);
+            EXPECT_EQ(fs::file_size(kept, missing), c.sparse);
         } else {
-            EXPECT_TRUE(ReadAll(kept) == c.bytes) << fs::file_size(kept) << " bytes kept";
+            const std::string bytes = ReadAll(kept);
+            EXPECT_TRUE(bytes == c.bytes) << bytes.size() << " bytes kept";
         }
         EXPECT_FALSE(fs::exists(folder / "Home" / "~player.tmp"));
         fs::remove_all(folder);

@@ -244,11 +244,11 @@ TEST_F(OfficerFileTest, BytesAfterTheLastOfficerAreDamagedButTheCountAloneIsAnEm
         SHunterInfoList* list = m_hub->LoadPlayerList(false);
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->GetCount(), c.damaged ? 0 : static_cast<int>(bytes.size() > 2 ? 2 : 0));
-        ASSERT_EQ(boxes::Shown().size(), c.damaged ? 1u : 0u);
+        EXPECT_EQ(boxes::Shown().size(), c.damaged ? 1u : 0u);
         EXPECT_EQ(fs::exists(File("player.cfg.bad")), c.damaged);
         EXPECT_FALSE(fs::exists(File("~player.tmp")));
         if (c.damaged) {
-            EXPECT_NE(boxes::Shown()[0].text.find("player.cfg.bad"), std::string::npos);
+            EXPECT_TRUE(!boxes::Shown().empty() && boxes::Shown()[0].text.find("player.cfg.bad") != std::string::npos);
             EXPECT_FALSE(fs::exists(File("player.cfg")));
             list->AddTail(new SHunterInfo("Fresh"));
             list->SetModified();
