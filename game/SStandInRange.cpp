@@ -159,13 +159,13 @@ std::string LayoutProblem(const std::string& path) {
                    " characters";
         }
     }
+    if (blank && !tooLarge)
+        return "it is empty";
+    if (SLayout::NestsTooDeep(script.c_str()))
+        return "its blocks nest more than " + std::to_string(SLayout::kMaxNesting) + " deep";
     if (tooLarge)
         return "it is larger than " + std::to_string(SStandInRange::kMaxLayoutSize) + " bytes, far more than any layout";
-    if (blank)
-        return "it is empty";
-    return SLayout::NestsTooDeep(script.c_str())
-               ? "its blocks nest more than " + std::to_string(SLayout::kMaxNesting) + " deep"
-               : std::string();
+    return std::string();
 }
 
 std::string Unreadable(const char* what, const std::string& path, const std::string& why) {
