@@ -21,14 +21,13 @@
 #include "render/SD3D6Parser.h"
 #include "dx/display/SGraphics.h"
 #include "sys/classlib/Exceptions.h"
+#include "sys/window/dialogs.h"
 
 namespace {
 
 constexpr int kCalibrationScreen = 8;
 constexpr int kInGameScreen = 11;
 constexpr const char* kMultiplayerKit = "Multiplayer";
-// The scenario page's words for a map it cannot find, followed by the path.
-constexpr const char* kMissingMapText = "??? can't find map file: ";
 
 void SetProperty(SGameObjects* hub, const char* name, const std::string& value) {
     if (hub->m_pGameDLL != nullptr)
@@ -61,14 +60,28 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
     if (server.empty() || name.empty())
         return;
 
-    SetProperty(m_pHub, "Join", server);
-    SetProperty(m_pHub, "Hunter", name);
-    // A join reuses the officer of that name, so the same player keeps one record.
+    // A join reuses the officer of that name, so the same player keeps one record, and plays the
+    // map that record names. One that is not there is named as the scenario page names it, in
+    // a message box as start-up's others, and start-up stays on its first screen, where the
+    // player can choose another level.
     SHunterInfo* officer = nullptr;
     SOfficerHooks* records = SOfficerHooks::Installed();
     SHunterInfoList* officers = m_pHub->LoadPlayerList(false);
     if (records != nullptr && officers != nullptr)
         officer = records->FindOfficer(*officers, name.c_str());
+    if (officer != nullptr) {
+        SOfficerGameValues values;
+        records->GetGameValues(*officer, values);
+        const SString path = MapPathInHome(values.m_sMapFile);
+        if (!values.m_sMapFile.IsEmpty() && !SFileSystem::FileExists(path.GetString())) {
+            m_pHub->SetCurrentPlayer(officer);
+            sys::dialogs::MessageBox(MissingMapText(path).GetString(), kTitle, sys::MB_OK);
+            return;
+        }
+    }
+
+    SetProperty(m_pHub, "Join", server);
+    SetProperty(m_pHub, "Hunter", name);
     if (officer == nullptr && records != nullptr) {
         SObjectDefList* items = m_pHub->m_pGameDLL != nullptr ? m_pHub->m_pGameDLL->GetObjectList() : nullptr;
         officer = records->CreateOfficer(m_pHub, name.c_str(), kMultiplayerKit, items);
@@ -96,10 +109,10 @@ void CTarvexApp::StartDedicated(SCommandLine& commandLine) {
     // a message away: one it cannot find is named on standard error, in the scenario page's
     // words, and start-up stops there.
     if (commandLine.GetValue("map", value, false)) {
-        HostLevelInfo().m_sMapPath = m_pHub->m_sBasePath + "\\Maps\\" + value.c_str();
-        const char* path = HostLevelInfo().m_sMapPath.GetString();
-        if (!SFileSystem::FileExists(path)) {
-            std::fprintf(stderr, "%s: %s%s\n", kTitle, kMissingMapText, path);
+        HostLevelInfo().m_sMapPath = MapPathInHome(value.c_str());
+        const SString& path = HostLevelInfo().m_sMapPath;
+        if (!SFileSystem::FileExists(path.GetString())) {
+            std::fprintf(stderr, "%s: %s\n", kTitle, MissingMapText(path).GetString());
             std::fflush(stderr);
             ThrowUserException();
         }

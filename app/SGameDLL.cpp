@@ -38,8 +38,11 @@ SGameDLL::SGameDLL(const char* pszPath)
     const std::string path = pszPath != nullptr ? pszPath : "";
     m_hModule = sys::library::Load(path);
     if (m_hModule == nullptr) {
-        // The file this machine looked for, not the name the data gives it.
-        sys::dialogs::MessageBox("Failed to load game DLL!\n" + sys::fs::FullPath(sys::library::FileNameFor(path)),
+        // The file this machine looked for, not the name the data gives it, and why a file that
+        // is there could not be loaded.
+        const std::string reason = sys::library::LastReason();
+        sys::dialogs::MessageBox("Failed to load game DLL!\n" + sys::fs::FullPath(sys::library::FileNameFor(path)) +
+                                     (reason.empty() ? std::string() : ": " + reason),
                                  kCaption, sys::MB_OK);
         ThrowUserException();
     }

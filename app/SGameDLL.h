@@ -23,8 +23,8 @@ public:
 
     // Loads the library from the path and looks up its exports, then passes the profile's
     // four switches as properties. A library that cannot be loaded is reported in a message
-    // box ("Failed to load game DLL!\n" and the path) and ends construction with the class
-    // library's user exception.
+    // box ("Failed to load game DLL!\n", the path and, for a file that is there, ": " and why)
+    // and ends construction with the class library's user exception.
     explicit SGameDLL(const char* pszPath);
     // Releases what may run the library's code (Unload), then frees the library.
     virtual ~SGameDLL();

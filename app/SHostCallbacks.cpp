@@ -95,7 +95,7 @@ int HostGetLevelInfo(SLevelInfo** ppInfo) {
         if (CurrentOfficer(officer, records)) {
             SOfficerGameValues values;
             records->GetGameValues(*officer, values);
-            info.m_sMapPath = Hub()->m_sBasePath + "\\Maps\\" + static_cast<const char*>(values.m_sMapFile);
+            info.m_sMapPath = MapPathInHome(values.m_sMapFile);
         }
         if (const CGraphicsData* gfx = Graphics()) {
             info.Field(1) = gfx->m_iLandPop;
@@ -368,7 +368,7 @@ SDXSoundBuffer* HostGetGameSound(const char* pszFileName, int b3D) {
 
 int HostSetMapPath(const char* pszMapName) {
     return Guarded(1, [&] {
-        s_LevelInfo.m_sMapPath = Hub()->m_sBasePath + "\\Maps\\" + (pszMapName != nullptr ? pszMapName : "");
+        s_LevelInfo.m_sMapPath = MapPathInHome(pszMapName);
         return 1;
     });
 }
@@ -520,6 +520,12 @@ bool ScreenModelShown() {
 }  // namespace
 
 SLevelInfo& HostLevelInfo() { return s_LevelInfo; }
+
+SString MapPathInHome(const char* mapFile) {
+    return Hub()->m_sBasePath + "\\Maps\\" + (mapFile != nullptr ? mapFile : "");
+}
+
+SString MissingMapText(const SString& path) { return SString("??? can't find map file: ") + path; }
 
 void SetHostScreenViewModels(SViewModel* model, SViewModel* first, SViewModel* second) {
     s_pScreenModels[0] = model;

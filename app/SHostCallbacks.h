@@ -10,6 +10,7 @@ class SDXSoundBuffer;
 class SObjectDef;
 class SObjectDefList;
 class SSurfaceOwner;
+class SString;
 class SViewModel;
 struct SLevelInfo;
 
@@ -72,6 +73,12 @@ void FillHostCallbacks(SHostCallbacks& table);
 
 // The level record the library reads in place through HostGetLevelInfo; one for the process.
 SLevelInfo& HostLevelInfo();
+
+// Where a map file is looked for, by the level record, a dedicated server and the scenario page
+// alike: the map folder of the base path (an empty base path being the working folder).
+SString MapPathInHome(const char* mapFile);
+// What the player, or a dedicated server's operator, is told of a map file that is not there.
+SString MissingMapText(const SString& path);
 
 // The two functions the in-game screen hands to the renderer. The first answers the render
 // description of an actor the renderer asks about (flags bit 2: the object is an actor); the

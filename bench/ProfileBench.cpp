@@ -3,7 +3,8 @@
 // reads the file and walks its lines at every frame. The counter "reread_per_cached" is the
 // baseline's time per frame divided by the profile's, each the fastest of its runs, so a busy
 // machine disturbs it less. "BM_ProfileFrameAfterAChange" is a frame whose file changed since
-// the last one: what the profile pays when it must read the file again.
+// the last one: what the profile pays when it must read the file again; "BM_ProfileFrameUnreadable"
+// one whose file cannot be read, which is tried again at every frame.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -128,5 +129,21 @@ void BM_ProfileFrameAfterAChange(benchmark::State& state) {
     sys::profile::SetFile("");
 }
 BENCHMARK(BM_ProfileFrameAfterAChange)->Unit(benchmark::kMillisecond);
+
+// A frame whose profile cannot be read (here: far larger than any profile), which the profile
+// tries again at every question so that the file is seen as soon as it can be read.
+void BM_ProfileFrameUnreadable(benchmark::State& state) {
+    const fs::path file = fs::temp_directory_path() / "tarvex-profile-bench" / "Oversized.ini";
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc).close();
+    fs::resize_file(file, std::uintmax_t(1) << 30);
+    sys::profile::SetFile(file.string());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Frame());
+    state.SetItemsProcessed(state.iterations());
+    sys::profile::SetFile("");
+    fs::remove(file);
+}
+BENCHMARK(BM_ProfileFrameUnreadable)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

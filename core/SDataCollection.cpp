@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "core/STextUtil.h"
 #include "sys/classlib/CArchive.h"
@@ -48,6 +49,71 @@ SString FloatText(float value)
 
 // ---- SDataElement ---------------------------------------------------------------------------
 
+class SDataElement::OwnerNotice {
+public:
+    explicit OwnerNotice(SDataElement& element) : m_element(element)
+    {
+        if (m_element.m_owner != nullptr)
+            m_element.m_owner->ElementChanging(m_element);
+    }
+    ~OwnerNotice()
+    {
+        if (m_element.m_owner != nullptr)
+            m_element.m_owner->ElementChanged(m_element);
+    }
+    OwnerNotice(const OwnerNotice&) = delete;
+    OwnerNotice& operator=(const OwnerNotice&) = delete;
+
+private:
+    SDataElement& m_element;
+};
+
+SDataElement::SDataElement(const SDataElement& other)
+    : CObject(other),
+      m_nameHash(other.m_nameHash),
+      m_valueHash(other.m_valueHash),
+      m_name(other.m_name),
+      m_value(other.m_value),
+      m_tag(other.m_tag)
+{
+}
+
+SDataElement::SDataElement(SDataElement&& other) noexcept
+    : CObject(std::move(other)),
+      m_nameHash(other.m_nameHash),
+      m_valueHash(other.m_valueHash),
+      m_name(std::move(other.m_name)),
+      m_value(std::move(other.m_value)),
+      m_tag(other.m_tag)
+{
+}
+
+SDataElement& SDataElement::operator=(const SDataElement& other)
+{
+    if (&other == this)
+        return *this;
+    OwnerNotice notice(*this);
+    m_name = other.m_name;
+    m_value = other.m_value;
+    m_tag = other.m_tag;
+    m_nameHash = other.m_nameHash;
+    m_valueHash = other.m_valueHash;
+    return *this;
+}
+
+SDataElement& SDataElement::operator=(SDataElement&& other)
+{
+    if (&other == this)
+        return *this;
+    OwnerNotice notice(*this);
+    m_name = std::move(other.m_name);
+    m_value = std::move(other.m_value);
+    m_tag = other.m_tag;
+    m_nameHash = other.m_nameHash;
+    m_valueHash = other.m_valueHash;
+    return *this;
+}
+
 SDataElement::~SDataElement() = default;
 
 uint8_t SDataElement::HashText(const char* text)
@@ -67,12 +133,19 @@ uint8_t SDataElement::HashText(const char* text)
 
 void SDataElement::Serialize(CArchive& ar)
 {
-    m_name.Serialize(ar);
-    m_value.Serialize(ar);
     if (ar.IsStoring()) {
+        m_name.Serialize(ar);
+        m_value.Serialize(ar);
         ar << m_tag;
         return;
     }
+    OwnerNotice notice(*this);
+    // A load cut short may have replaced the name and not the value: no hash of the old texts
+    // may outlive it.
+    m_nameHash = 0;
+    m_valueHash = 0;
+    m_name.Serialize(ar);
+    m_value.Serialize(ar);
     ar >> m_tag;
     m_nameHash = HashText(m_name.GetString());
     m_valueHash = HashText(m_value.GetString());
@@ -80,6 +153,7 @@ void SDataElement::Serialize(CArchive& ar)
 
 void SDataElement::Reset()
 {
+    OwnerNotice notice(*this);
     m_name.Empty();
     m_value.Empty();
     m_tag = 0;
@@ -91,6 +165,7 @@ void SDataElement::Assign(const SDataElement& other)
 {
     if (&other == this)
         return;
+    OwnerNotice notice(*this);
     m_name = other.m_name;
     m_value = other.m_value;
     m_tag = other.m_tag;
@@ -170,6 +245,7 @@ void SDataCollection::SetSize(int newSize)
     if (shrinks)
         DropNameIndex();
     m_elements.SetSize(newSize);
+    ClaimSlots();
     if (shrinks)
         RefreshNameIndex();
 }
@@ -251,10 +327,11 @@ void SDataCollection::Grow(int newSize)
     const int step = std::max(m_growBy, m_elements.GetSize() / 8);
     if (m_growBy <= 0 || step == m_growBy) {
         m_elements.SetSize(newSize);
-        return;
+    } else {
+        m_elements.SetSize(newSize, step);
+        m_elements.SetSize(newSize, m_growBy);
     }
-    m_elements.SetSize(newSize, step);
-    m_elements.SetSize(newSize, m_growBy);
+    ClaimSlots();
 }
 
 const SDataElement* SDataCollection::ElementAtOrNull(int index) const
@@ -328,11 +405,9 @@ void SDataCollection::GetFourInts(int index, int& a, int& b, int& c, int& d) con
 
 SDataElement* SDataCollection::GetElement(int index)
 {
-    if (!InRange(index))
-        return nullptr;
-    // The caller may rename the element through it: lookups walk until a change rebuilds it.
-    DropNameIndex();
-    return &m_elements[index];
+    // The caller may change the element through it at any later time; the element tells this
+    // table, which owns the slot.
+    return InRange(index) ? &m_elements[index] : nullptr;
 }
 
 int SDataCollection::FindText(const char* text, bool byName) const
@@ -396,8 +471,15 @@ void SDataCollection::IndexName(int index)
 {
     if (!m_nameIndexBuilt || !InRange(index) || m_elements[index].m_name.IsEmpty())
         return;
-    std::vector<int>& slots = m_nameIndex[FoldedText(m_elements[index].m_name.GetString())];
-    slots.insert(std::upper_bound(slots.begin(), slots.end(), index), index);
+    try {
+        std::vector<int>& slots = m_nameIndex[FoldedText(m_elements[index].m_name.GetString())];
+        slots.insert(std::upper_bound(slots.begin(), slots.end(), index), index);
+    } catch (...) {
+        // An index without this name would answer for it wrongly; without an index lookups
+        // walk, which is always right.
+        DropNameIndex();
+        throw;
+    }
 }
 
 void SDataCollection::UnindexName(int index)
@@ -419,6 +501,49 @@ void SDataCollection::DropNameIndex()
 {
     m_nameIndex.clear();
     m_nameIndexBuilt = false;
+}
+
+int SDataCollection::SlotOf(const SDataElement& element) const
+{
+    const SDataElement* data = m_elements.GetData();
+    const auto at = reinterpret_cast<uintptr_t>(&element);
+    const auto begin = reinterpret_cast<uintptr_t>(data);
+    if (data == nullptr || at < begin)
+        return -1;
+    const uintptr_t slot = (at - begin) / sizeof(SDataElement);
+    if (slot >= static_cast<uintptr_t>(m_elements.GetSize()) || &data[slot] != &element)
+        return -1;
+    return static_cast<int>(slot);
+}
+
+void SDataCollection::ElementChanging(const SDataElement& element)
+{
+    if (m_nameIndexBuilt)
+        UnindexName(SlotOf(element));
+}
+
+void SDataCollection::ElementChanged(const SDataElement& element) noexcept
+{
+    if (!m_nameIndexBuilt)
+        return;
+    try {
+        IndexName(SlotOf(element));
+    } catch (...) {
+        // The index went with the failure; lookups walk until a change builds it again.
+    }
+}
+
+void SDataCollection::ClaimSlots()
+{
+    SDataElement* data = m_elements.GetData();
+    const int size = m_elements.GetSize();
+    // A moved block holds moved elements, which carry no table; in the same block only the
+    // slots added since the last claim are new.
+    const int from = data == m_claimedData ? std::min(m_claimedCount, size) : 0;
+    for (int i = from; i < size; ++i)
+        data[i].m_owner = this;
+    m_claimedData = data;
+    m_claimedCount = size;
 }
 
 int SDataCollection::FindByName(const char* name) const { return FindText(name, true); }
@@ -494,6 +619,7 @@ void SDataCollection::RemoveAt(int index)
     // Every slot after it moves down by one.
     DropNameIndex();
     m_elements.RemoveAt(index);
+    ClaimSlots();
     RefreshNameIndex();
 }
 

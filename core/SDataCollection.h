@@ -13,18 +13,23 @@
 
 class CArchive;
 
+class SDataCollection;
+
 // One named value: a name and a value as text, a free 32-bit tag for the caller, and a cached
 // 8-bit hash of the name and of the value that lets a lookup skip most elements without a text
-// comparison. Elements live by value inside an SDataCollection, which owns them.
+// comparison. Elements live by value inside an SDataCollection, which owns them; an element that
+// is changed through a pointer the table handed out tells the table, so its lookups follow.
 class SDataElement : public CObject {
     DECLARE_SERIAL(SDataElement)
 
 public:
     SDataElement() = default;
-    SDataElement(const SDataElement& other) = default;
-    SDataElement(SDataElement&& other) noexcept = default;
-    SDataElement& operator=(const SDataElement& other) = default;
-    SDataElement& operator=(SDataElement&& other) noexcept = default;
+    // A copy belongs to no table, whichever table the original belongs to.
+    SDataElement(const SDataElement& other);
+    SDataElement(SDataElement&& other) noexcept;
+    // Takes name, value, tag and hashes, and stays with its own table, which hears of it.
+    SDataElement& operator=(const SDataElement& other);
+    SDataElement& operator=(SDataElement&& other);
     ~SDataElement() override;
 
     // Name, value and tag; the hashes are never stored and are rebuilt after loading.
@@ -44,7 +49,12 @@ public:
 
 private:
     friend class SDataCollection;
+    // Tells the owning table of a change before it and after it, even when it fails halfway.
+    class OwnerNotice;
 
+    // The table whose slot this is; set by the table on its own slots and never stored or
+    // copied, so an element copied out of a table changes nothing in it.
+    SDataCollection* m_owner = nullptr;
     // Caches filled by lookups, which do not otherwise change the element.
     mutable uint8_t m_nameHash = 0;   // 0: not computed yet
     mutable uint8_t m_valueHash = 0;  // 0: not computed yet
@@ -143,9 +153,9 @@ private:
     // as lookups compare names, with the slots that hold it in ascending order, so the first
     // match is the first slot as the walk would find it. Empty names are not indexed (their
     // lookups walk). It is built once a table has more than kIndexFrom written slots, by the
-    // change that takes it there, and every change of a name keeps it up to date; changes that
-    // move or drop slots build it anew. Lookups only read it. An element handed out to be
-    // changed lets it go: lookups walk until the next change builds it again.
+    // change that takes it there, and every change of a name keeps it up to date, those made
+    // through an element handed out by GetElement included, however long after; changes that
+    // move or drop slots build it anew. Lookups only read it.
     static constexpr int kIndexFrom = 64;
     // Looked up with a folded view of the name, without making a string of it.
     struct NameHash {
@@ -157,6 +167,20 @@ private:
     void IndexName(int index);
     void UnindexName(int index);
     void DropNameIndex();
+
+    // An element of this table changed through its own operations: its old name leaves the
+    // index before, its new one enters after. The second cannot fail; a name that cannot be
+    // indexed lets the index go, and lookups walk until a change builds it again.
+    friend class SDataElement;
+    void ElementChanging(const SDataElement& element);
+    void ElementChanged(const SDataElement& element) noexcept;
+    // The slot an element of this table lives in; -1 for any other element.
+    int SlotOf(const SDataElement& element) const;
+    // Marks the slots made or moved since the last call as this table's own. Every change of
+    // the array's size ends with it.
+    void ClaimSlots();
+    const SDataElement* m_claimedData = nullptr;
+    int m_claimedCount = 0;
 
     std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> m_nameIndex;
     bool m_nameIndexBuilt = false;

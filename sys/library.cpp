@@ -2,13 +2,17 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
 
 #include "sys/fs/fs.h"
@@ -18,12 +22,26 @@ namespace sys::library {
 namespace {
 
 thread_local std::string t_lastError;
+thread_local std::string t_lastReason;
 
-void Fail(std::string reason, std::string* error) {
+// `reason` says why without the names; empty when there was no file, which the name tells.
+void Fail(std::string_view name, const std::string& path, std::string reason, std::string* error) {
+    std::string text = "cannot load library \"" + std::string(name) + "\" as \"" + path + "\": " +
+                       (reason.empty() ? std::string("no such file") : reason);
     if (error != nullptr) {
-        *error = reason;
+        *error = text;
     }
-    t_lastError = std::move(reason);
+    t_lastError = std::move(text);
+    t_lastReason = std::move(reason);
+}
+
+// The loader's own words name the file first ("/path/x.so: invalid ELF header"); the caller
+// names it already.
+std::string WithoutPath(std::string reason, const std::string& path) {
+    if (reason.compare(0, path.size(), path) == 0 && reason.compare(path.size(), 2, ": ") == 0) {
+        reason.erase(0, path.size() + 2);
+    }
+    return reason;
 }
 
 bool EndsWithDll(std::string_view name) {
@@ -166,17 +184,85 @@ std::string CheckLength(int fd, uint64_t size) {
     return std::string();
 }
 
-// Empty when the file may be handed to the loader, else why not. A file that cannot be opened
-// is left to the loader, which says why in its own words.
-std::string CheckFile(const std::string& path) {
+// Empty when the file may be handed to the loader, else why not; `missing` when there is no
+// file. A file that cannot be opened otherwise is left to the loader, which says why in its own
+// words.
+std::string CheckFile(const std::string& path, bool& missing) {
     // Opening a FIFO for reading would wait for a writer that never comes; the seam refuses it.
     const int fd = sys::fs::OpenNative(path, O_RDONLY);
+    missing = fd < 0 && errno == ENOENT;
     if (fd < 0) return errno == ENXIO || errno == EISDIR ? "it is not a regular file" : std::string();
     struct stat status;
     const std::string why =
         fstat(fd, &status) != 0 ? std::strerror(errno) : CheckLength(fd, static_cast<uint64_t>(status.st_size));
     close(fd);
     return why;
+}
+
+// --- A load tried apart ---------------------------------------------------------------------
+// A damaged dynamic section, a string table pointing anywhere, junk in the code the library's
+// initialisers run: the loader and those initialisers fault inside the process that loads it,
+// and no length check sees such damage. The load is therefore tried first in a child process,
+// which reports nothing but the loader's refusal through a pipe and ends; only when it loaded
+// there is the library loaded here. The program may run other threads by now, so the child
+// does no more than load and end (the C library makes the loader's own lock usable after fork).
+
+std::string DescribeSignal(int signal) {
+    const char* name = strsignal(signal);
+    return "loading it ends a process with signal " + std::to_string(signal) +
+           (name != nullptr ? " (" + std::string(name) + ")" : std::string());
+}
+
+// Empty when the library loads in a child process, else why it does not.
+std::string TryLoadApart(const std::string& path) {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return std::string("no trial load: ") + std::strerror(errno);
+    const pid_t child = fork();
+    if (child < 0) {
+        const int failure = errno;
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        return std::string("no trial load: ") + std::strerror(failure);
+    }
+    if (child == 0) {
+        // A fault is the answer here: it ends the child as it is, without a core file or a
+        // handler (a sanitizer's) that would turn it into an ordinary exit.
+        const struct rlimit noCore = {0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        struct sigaction plain {};
+        plain.sa_handler = SIG_DFL;
+        for (const int fault : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) sigaction(fault, &plain, nullptr);
+        if (dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL) != nullptr) _exit(0);
+        const char* reason = dlerror();
+        if (reason != nullptr) {
+            const ssize_t written = write(pipeEnds[1], reason, std::strlen(reason));
+            (void)written;
+        }
+        _exit(1);
+    }
+    close(pipeEnds[1]);
+    int status = 0;
+    pid_t ended;
+    do {
+        ended = waitpid(child, &status, 0);
+    } while (ended < 0 && errno == EINTR);
+    // The child has ended, so all it wrote is in the pipe; a process the library's initialisers
+    // started may still hold the pipe open, so the read does not wait for its end.
+    std::string said;
+    if (fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK) == 0) {
+        char buffer[1024];
+        while (said.size() < 4096) {
+            const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            said.append(buffer, static_cast<size_t>(got));
+        }
+    }
+    close(pipeEnds[0]);
+    if (ended < 0) return std::string("no trial load: ") + std::strerror(errno);
+    if (WIFSIGNALED(status)) return DescribeSignal(WTERMSIG(status));
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::string();
+    return said.empty() ? std::string("the loader refuses it") : WithoutPath(said, path);
 }
 
 }  // namespace
@@ -195,7 +281,9 @@ std::string FileNameFor(std::string_view name) {
 
 Handle Load(std::string_view name, std::string* error) {
     if (name.empty()) {
-        Fail("no library name given", error);
+        const std::string why = "no library name given";
+        if (error != nullptr) *error = why;
+        t_lastError = t_lastReason = why;
         return nullptr;
     }
     std::string path = sys::fs::NativePath(FileNameFor(name));
@@ -210,18 +298,28 @@ Handle Load(std::string_view name, std::string* error) {
             path.insert(0, "./");
         }
     }
-    const std::string refused = CheckFile(path);
+    bool missing = false;
+    std::string refused = CheckFile(path, missing);
+    Handle library = nullptr;
+    if (refused.empty()) {
+        // A library loaded already is counted once more; it needs no trial.
+        library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+        if (library != nullptr) return library;
+        if (missing) {
+            Fail(name, path, std::string(), error);
+            return nullptr;
+        }
+        refused = TryLoadApart(path);
+    }
     if (!refused.empty()) {
-        Fail("cannot load library \"" + std::string(name) + "\" as \"" + path + "\": " + refused, error);
+        Fail(name, path, std::move(refused), error);
         return nullptr;
     }
     dlerror();
-    Handle library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         const char* reason = dlerror();
-        Fail("cannot load library \"" + std::string(name) + "\" as \"" + path +
-                 "\": " + (reason != nullptr ? reason : "unknown error"),
-             error);
+        Fail(name, path, reason != nullptr ? WithoutPath(reason, path) : std::string("unknown error"), error);
         return nullptr;
     }
     return library;
@@ -253,5 +351,7 @@ void Unload(Handle library) {
 }
 
 std::string LastError() { return t_lastError; }
+
+std::string LastReason() { return t_lastReason; }
 
 }  // namespace sys::library

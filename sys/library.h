@@ -14,7 +14,9 @@ namespace sys::library {
 using Handle = void*;
 
 // Loads a library; null when it cannot, with the reason in *error (when given) and in
-// LastError(). A library loaded twice is the same library, counted twice.
+// LastError(). A library loaded twice is the same library, counted twice. A file that is not a
+// plain file, is shorter than its headers say, or cannot be loaded without a fault (a damaged
+// library, an initialiser that crashes) is refused; the load itself never ends the program.
 Handle Load(std::string_view name, std::string* error = nullptr);
 
 // The address of an exported function or variable; null when the handle is null or the
@@ -26,6 +28,10 @@ void Unload(Handle library);
 
 // The reason of the last failure of Load or Symbol on the calling thread.
 std::string LastError();
+// Why the last Load on the calling thread failed, without the library's name or path: what the
+// check found ("the file is shorter than its segments say") or the loader said. Empty when
+// there was no such file, which the path alone tells.
+std::string LastReason();
 
 // The file a name is looked up as, before the letter case of its components is resolved:
 // "Home\VQ9Game.DLL" -> "Home\VQ9Game.so", "ActGSDev.dll" -> "./ActGSDev.so".

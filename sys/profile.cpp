@@ -31,17 +31,20 @@ constexpr size_t kMaxFileBytes = 4 * 1024 * 1024;
 // What tells one version of the file on disk from another: a rewrite within the same second
 // shows in the nanoseconds of the modification time, a replacement through a rename (as the
 // profile's own writes and most editors do it) in the inode, and one of another length in the
-// size.
+// size. A rewrite whose modification time was put back (a restore, a copy that keeps times), a
+// new owner or mode show only in the change time, which no caller can set.
 struct Stamp {
     bool exists = false;
     dev_t device = 0;
     ino_t inode = 0;
     off_t size = 0;
     timespec modified{};
+    timespec changed{};
 
+    static bool Same(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
     bool operator==(const Stamp& other) const {
         return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
-               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+               Same(modified, other.modified) && Same(changed, other.changed);
     }
 };
 
@@ -165,6 +168,7 @@ bool TakeStamp(const std::string& path, Stamp& stamp) {
     stamp.inode = st.st_ino;
     stamp.size = st.st_size;
     stamp.modified = st.st_mtim;
+    stamp.changed = st.st_ctim;
     return true;
 }
 
@@ -253,13 +257,15 @@ const std::optional<std::string>& Lookup(Loaded& loaded, std::string_view sectio
 }
 
 // The file as it is now: the copy in memory while the file's stamp is unchanged, else read
-// anew. The stamp is taken before reading, so a change while reading is seen next time.
+// anew. The stamp is taken before reading, so a change while reading is seen next time. A file
+// that could not be read is tried again at every question: what kept it from being read (the
+// rights of the process, a folder on its way, a lack of file handles) need not show in its stamp.
 Loaded& Current(State& state) {
     Loaded& loaded = state.loaded;
     const std::string path = CurrentFile(state);
     Stamp stamp;
     const bool known = TakeStamp(path, stamp);
-    if (known && loaded.known && loaded.path == path && loaded.stamp == stamp) return loaded;
+    if (known && loaded.known && loaded.readable && loaded.path == path && loaded.stamp == stamp) return loaded;
     loaded.known = known;
     loaded.path = path;
     loaded.stamp = stamp;

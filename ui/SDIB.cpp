@@ -208,7 +208,7 @@ bool SDIB::LoadFromCFile(CFile* pFile) {
     // Every row must be there before anything is allocated for them.
     const uint64_t nImage = StrideOf(header.biWidth, header.biBitCount) * RowCount(header.biHeight);
     const uint64_t nPixelStart = nStart + nPixelOffset;
-    if (nPixelStart > nLength || nLength - nPixelStart < nImage || nImage > UINT32_MAX)
+    if (nPixelStart > nLength || nLength - nPixelStart < nImage || nImage > kMaxImageBytes)
         return false;
     header.biSizeImage = static_cast<uint32_t>(nImage);
 
@@ -346,6 +346,8 @@ void SDIB::Serialize(CArchive& ar) {
     uint32_t nFlip = 0;
     uint32_t nLength = 0;
     ar >> nIndex >> nColour >> nFlip >> nLength;
+    if (nLength > kMaxStoredBytes)
+        ThrowArchiveException(CArchiveException::genericException, ar.GetFileName());
     ar.EnsureAvailable(nLength);
     std::vector<uint8_t> bytes(nLength);
     if (nLength != 0 && ar.Read(bytes.data(), nLength) != nLength)

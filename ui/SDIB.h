@@ -22,6 +22,13 @@ class SDIB : public SResource {
     DECLARE_SERIAL(SDIB)
 
 public:
+    // The most pixel bytes a picture read from a file or an archive may hold (2048 x 2048 at 32
+    // bits, eighteen times the largest screen picture the game has); a larger one is refused as
+    // a damaged one is, before anything is allocated for it.
+    static constexpr uint64_t kMaxImageBytes = uint64_t{16} << 20;
+    // The most an archive's stored BMP image may take: headers, a full colour table and pixels.
+    static constexpr uint64_t kMaxStoredBytes = kMaxImageBytes + 14 + 40 + 256 * 4;
+
     // A 16 x 16 bitmap of 8 bits per pixel with a grey-ramp colour table.
     SDIB();
     ~SDIB() override;

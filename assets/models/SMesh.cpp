@@ -21,19 +21,32 @@ uint32_t ReadU32(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-// The whole file, or false when it cannot be opened or read.
-bool ReadWholeFile(const CString& strPath, std::vector<uint8_t>& bytes) {
+// What a mesh takes by its header's counts: the header, the vertices and the records.
+uint64_t MeshBytes(const uint8_t* header) {
+    return kHeaderSize + uint64_t{ReadU32(header + 4)} * 12 + uint64_t{ReadU32(header + 8)} * SMesh::kRecordSize;
+}
+
+// The bytes the file's header says the mesh takes, or false when the file cannot be opened or
+// read, or its header names more than the file holds or than any mesh may take: then nothing
+// after the header is read.
+bool ReadMeshBytes(const CString& strPath, std::vector<uint8_t>& bytes) {
     CFile file;
     if (!file.Open(strPath, CFile::modeRead | CFile::typeBinary))
         return false;
     try {
         const uint64_t length = file.GetLength();
-        if (length > 0x7FFFFFFFu)
+        uint8_t header[kHeaderSize];
+        if (length < kHeaderSize || file.Read(header, kHeaderSize) != kHeaderSize)
             return false;
-        bytes.resize(static_cast<size_t>(length));
-        const unsigned got = bytes.empty() ? 0 : file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
+        const uint64_t needed = MeshBytes(header);
+        if (needed > length || needed > SMesh::kMaxFileBytes)
+            return false;
+        bytes.assign(header, header + kHeaderSize);
+        bytes.resize(static_cast<size_t>(needed));
+        const auto rest = static_cast<unsigned>(needed - kHeaderSize);
+        const unsigned got = rest == 0 ? 0 : file.Read(bytes.data() + kHeaderSize, rest);
         file.Close();
-        return got == bytes.size();
+        return got == rest;
     } catch (CFileException&) {
         return false;
     }
@@ -82,7 +95,7 @@ bool SMesh::LoadFromFile(const CString& strFolder, uintptr_t) {
     if (!sys::fs::Exists(static_cast<const char*>(strPath)))
         return false;
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(strPath, bytes))
+    if (!ReadMeshBytes(strPath, bytes))
         return false;
     return LoadD2MS(bytes.data(), bytes.size());
 }
@@ -97,7 +110,7 @@ bool SMesh::LoadD2MS(const uint8_t* pData, size_t nSize) {
     // Counts come from the file: the arrays they describe must fit in what it holds.
     const uint64_t vertexBytes = nVertices * 12;
     const uint64_t recordBytes = nRecords * kRecordSize;
-    if (kHeaderSize + vertexBytes + recordBytes > nSize)
+    if (MeshBytes(pData) > nSize)
         return false;
     m_nVertices = static_cast<uint32_t>(nVertices);
     m_nRecords = static_cast<uint32_t>(nRecords);

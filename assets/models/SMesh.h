@@ -15,6 +15,9 @@ class SMesh : public SResource {
 
 public:
     static constexpr uint32_t kRecordSize = 32;
+    // The most a mesh file may take by its header (over a million vertices); a file whose header
+    // names more is refused as a damaged one is, and bytes past what it names are never read.
+    static constexpr uint64_t kMaxFileBytes = uint64_t{16} << 20;
 
     SMesh();
     ~SMesh() override;

@@ -55,6 +55,9 @@ public:
     // the built flag cleared, so the renderer builds them again.
     int SaveBSP(const char* modelPath);
     int LoadBSP(const char* modelPath);
+    // The largest ".bsp" file read, far above what trees of the largest model take (a few
+    // kilobytes for the game's own); a larger one is discarded as a damaged one is, unread.
+    static constexpr uint64_t kMaxBspBytes = uint64_t{16} << 20;
     // The same over bytes in memory.
     int ReadBSP(const uint8_t* data, size_t size);
     std::vector<uint8_t> WriteBSP() const;

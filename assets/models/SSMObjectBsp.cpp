@@ -201,9 +201,11 @@ int SSMObject::LoadBSP(const char* modelPath) {
         if (!file.Open(BSPPathFor(modelPath), CFile::modeRead | CFile::typeBinary))
             return 0;
         const uint64_t length = file.GetLength();
-        bytes.resize(static_cast<size_t>(length));
-        if (length != 0 && file.Read(bytes.data(), static_cast<unsigned>(length)) != length)
-            bytes.clear();
+        if (length <= kMaxBspBytes) {
+            bytes.resize(static_cast<size_t>(length));
+            if (length != 0 && file.Read(bytes.data(), static_cast<unsigned>(length)) != length)
+                bytes.clear();
+        }
         file.Close();
     } catch (const CFileException&) {
         return 0;

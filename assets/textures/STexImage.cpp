@@ -20,7 +20,7 @@ int32_t Long(const uint8_t* p) {
 // The whole file in memory; pictures are small enough and this keeps every read bounded.
 bool ReadAll(CFile& file, std::vector<uint8_t>& bytes) {
     const uint64_t length = file.GetLength();
-    if (length > (uint64_t(1) << 30))
+    if (length > STexImage::kMaxFileBytes)
         return false;
     bytes.resize(length);
     file.SeekToBegin();

@@ -12,6 +12,9 @@ struct STexImage {
     // Larger pictures than this are refused rather than allocated.
     static constexpr int kMaxSide = 0x7FFF;
     static constexpr int64_t kMaxPixels = int64_t(1) << 24;
+    // The most a file of the largest picture takes: a run-length packet for every 32-bit pixel,
+    // and room for the headers and colour tables in front. A longer file is refused unread.
+    static constexpr uint64_t kMaxFileBytes = 5 * uint64_t{kMaxPixels} + (uint64_t{1} << 20);
 
     int32_t width = -1;
     int32_t height = -1;

@@ -55,6 +55,10 @@ public:
     // may become smaller than kMinResampleSide.
     int ResampleFormat(int newWidth, int newHeight);
     static constexpr int kMinResampleSide = 4;
+    // The most pixel bytes the levels of all formats of one file may name (a 2048 x 2048
+    // picture at 32 bits with its smaller levels takes 22 MiB); a file naming more is refused
+    // as a damaged one is, before any pixels are read.
+    static constexpr uint64_t kMaxPixelBytes = uint64_t{32} << 20;
 
     int RemoveTag(int16_t index) { return RemoveTagAt(index); }
 

@@ -162,8 +162,10 @@ uint64_t TagBytes(const std::vector<STexTag>& tags) {
     return total;
 }
 
-// Reads one format record; null when it is damaged or does not fit the file.
-std::unique_ptr<STexFormat> ReadFormat(StexReader& in, int32_t recordErrors) {
+// Reads one format record; null when it is damaged, does not fit the file, or brings the pixel
+// bytes that the file's formats name (counted in `pixelBytes`) past the bound: formats may
+// name the same bytes, so the file's length alone does not bound what they take.
+std::unique_ptr<STexFormat> ReadFormat(StexReader& in, int32_t recordErrors, uint64_t& pixelBytes) {
     auto format = std::make_unique<STexFormat>();
     if (!in.Text(format->m_strName, in.U16()))
         return nullptr;
@@ -224,6 +226,9 @@ std::unique_ptr<STexFormat> ReadFormat(StexReader& in, int32_t recordErrors) {
             return nullptr;
         if (format->HasAlpha() && layer->alphaOffset > 0 &&
             static_cast<uint64_t>(layer->alphaOffset) + alphaSize > in.length())
+            return nullptr;
+        pixelBytes += (layer->rgbOffset > 0 ? rgbSize : 0) + (format->HasAlpha() && layer->alphaOffset > 0 ? alphaSize : 0);
+        if (pixelBytes > STexture2::kMaxPixelBytes)
             return nullptr;
         format->Layers().push_back(layer.release());
     }
@@ -304,8 +309,9 @@ int STexture2::ReadContents(CFile& file, int loadPixels) {
         if (good)
             AddRegion(region.release());
     }
+    uint64_t pixelBytes = 0;
     for (int f = 0; good && f < formatCount; ++f) {
-        std::unique_ptr<STexFormat> format = ReadFormat(in, m_iRecordErrors);
+        std::unique_ptr<STexFormat> format = ReadFormat(in, m_iRecordErrors, pixelBytes);
         good = format != nullptr;
         if (good)
             formats.push_back(std::move(format));

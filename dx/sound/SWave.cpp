@@ -36,10 +36,12 @@ bool FindChunk(HMMIO file, FOURCC id, MMCKINFO& chunk) {
 }
 
 // The whole "data" chunk in a new block. The chunk lies within the source (the descent checks
-// it), so the size asked for is never more than the source holds.
+// it) and within the bound of one sound, so the size asked for is never more than the source
+// holds.
 bool ReadDataChunk(HMMIO file, uint32_t expectedSize, bool checkSize, uint8_t*& data, uint32_t& size) {
     MMCKINFO chunk;
-    if (!FindChunk(file, kData, chunk) || (checkSize && chunk.cksize != expectedSize)) {
+    if (!FindChunk(file, kData, chunk) || chunk.cksize > kMaxSoundDataBytes ||
+        (checkSize && chunk.cksize != expectedSize)) {
         return false;
     }
     auto* block = new uint8_t[chunk.cksize == 0 ? 1 : chunk.cksize]();
@@ -122,7 +124,7 @@ bool ReadWave(HMMIO file, bool loadData, WAVEFORMATEX*& format, uint32_t& dataSi
         return false;
     }
     Ascend(file, chunk);
-    if (!FindChunk(file, kData, chunk)) {
+    if (!FindChunk(file, kData, chunk) || chunk.cksize > kMaxSoundDataBytes) {
         delete readFormat;
         return false;
     }

@@ -36,6 +36,7 @@
 #include "sys/profile.h"
 #include "sys/thread.h"
 #include "sys/window/window.h"
+#include "ui/SDC.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/widgets/SButton.h"
 
@@ -83,6 +84,31 @@ void CloseServer() {
     const sys::HWND window = frame != nullptr ? frame->GetSafeHwnd() : sys::window::GetMainWindow();
     sys::window::PostMessage(window, sys::WM_CLOSE, 0, 0);
 }
+
+// The display's own frames hand the screen a context with the default font selected; a modal
+// dialog over the range hands it the dialog's own context, which has none. The range's texts
+// are drawn in the same font either way.
+class FrameFontScope {
+public:
+    explicit FrameFontScope(SDC* pDC) : m_pDC(pDC) {
+        auto* host = dynamic_cast<SGraphicsHost*>(SDisplayHost::GetInstance());
+        SFont* font = host != nullptr ? host->GetDefaultFont() : nullptr;
+        m_bSelected = pDC != nullptr && font != nullptr;
+        if (m_bSelected)
+            m_pPrevious = pDC->SelectFont(font);
+    }
+    ~FrameFontScope() {
+        if (m_bSelected)
+            m_pDC->SelectFont(m_pPrevious);
+    }
+    FrameFontScope(const FrameFontScope&) = delete;
+    FrameFontScope& operator=(const FrameFontScope&) = delete;
+
+private:
+    SDC* m_pDC;
+    SFont* m_pPrevious = nullptr;
+    bool m_bSelected = false;
+};
 
 // What a click's ray is tested against: everything solid, as an actor's line of sight.
 constexpr uint32_t kClickHitMode = 0x73b;
@@ -419,6 +445,7 @@ int SGameScreen::Draw(SDC* pDC) {
     CSingleLock lock(&g_GameLayoutLock);
     if (!lock.Lock(kLockWaitDraw))
         return 0;
+    const FrameFontScope font(pDC);
     if (m_pLayout != nullptr) {
         if (SScreenManager* manager = SScreenManager::GetInstance())
             manager->Paint();
@@ -483,8 +510,9 @@ int SGameScreen::Update(uintptr_t nValue) {
     CSingleLock lock(&g_GameLayoutLock);
     if (!lock.Lock(kLockWaitDraw))
         return 0;
-    SWindow::Update(nValue);
     SDC* pDC = reinterpret_cast<SDC*>(nValue);
+    const FrameFontScope font(pDC);
+    SWindow::Update(nValue);
     for (SActiveLayout* overlay : m_PassiveLayouts)
         overlay->m_pLayout->Draw(pDC);
     if (SGameDLL* library = Library())

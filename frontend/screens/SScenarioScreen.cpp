@@ -9,6 +9,7 @@
 #include "app/SGameDLL.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "app/SHostCallbacks.h"
 #include "app/actors/SActorWorld.h"
 #include "core/SCatalog.h"
 #include "core/SDateUtil.h"
@@ -308,12 +309,9 @@ void SScenarioScreen::StartLevel() {
         SetLibraryProperty("DetailLevel", DetailText(detail));
         mapFile = ComposeMapFile(mapFile.GetString(), detail, officer->m_iDayNight);
     }
-    // An empty base path is the working folder, not the root.
-    const SString& base = hub->m_sBasePath;
-    SString path = base.IsEmpty() ? SString("maps\\") : base + "\\maps\\";
-    path += mapFile;
+    const SString path = MapPathInHome(mapFile.GetString());
     if (!SFileSystem::FileExists(path.GetString())) {
-        AskUser((SString(kMissingMapText) + path).GetString(), false);
+        AskUser(MissingMapText(path).GetString(), false);
         return;
     }
     officer->SetMapFile(mapFile.GetString());

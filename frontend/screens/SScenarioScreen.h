@@ -40,7 +40,6 @@ public:
     static constexpr const char* kNotAccessibleText = "This level is not accessible. \n";
     static constexpr const char* kReplayQuestion =
         "You've already passed this assignment are you sure you want to \tenter it again?";
-    static constexpr const char* kMissingMapText = "??? can't find map file: ";
 
     SScenarioScreen();
     ~SScenarioScreen() override;

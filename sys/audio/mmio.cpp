@@ -162,7 +162,7 @@ uint32_t Descend(HMMIO f, MMCKINFO& chunk, const MMCKINFO* parent, uint32_t flag
     const FOURCC wantedId = chunk.ckid;
     const FOURCC wantedType = chunk.fccType;
     const uint32_t find = flags & (MMIO_FINDCHUNK | MMIO_FINDRIFF | MMIO_FINDLIST);
-    for (;;) {
+    for (uint32_t walked = 0; walked < kMaxChunksPerDescent; ++walked) {
         MMCKINFO found;
         if (!ReadHeader(f, limit, found)) {
             return MMIOERR_CHUNKNOTFOUND;
@@ -185,6 +185,7 @@ uint32_t Descend(HMMIO f, MMCKINFO& chunk, const MMCKINFO* parent, uint32_t flag
         }
         f->position = next;
     }
+    return MMIOERR_CHUNKNOTFOUND;
 }
 
 uint32_t Ascend(HMMIO f, const MMCKINFO& chunk) {

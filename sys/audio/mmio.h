@@ -33,6 +33,14 @@ constexpr uint32_t MMIOERR_CANNOTSEEK = 264;
 constexpr uint32_t MMIOERR_CHUNKNOTFOUND = 265;
 constexpr uint32_t MMIOERR_CANNOTREAD = 258;
 
+// A descent walks at most this many sibling chunks before it gives up: a sound file holds a
+// handful, and a file of empty eight-byte headers must not keep the reader busy for minutes.
+constexpr uint32_t kMaxChunksPerDescent = 4096;
+// The most sample bytes one sound may hold (over three minutes of CD-quality stereo, a hundred
+// times the longest sound the game has): a larger "data" chunk is refused as a damaged one is,
+// before anything is allocated for it.
+constexpr uint32_t kMaxSoundDataBytes = 32u << 20;
+
 // Seek origins.
 constexpr int SEEK_FROM_START = 0;
 constexpr int SEEK_FROM_CURRENT = 1;
@@ -67,8 +75,9 @@ uint32_t Size(HMMIO file);
 // (MMIO_FINDRIFF: a "RIFF" chunk whose form type is chunk.fccType; MMIO_FINDLIST likewise for
 // "LIST"; MMIO_FINDCHUNK: a chunk with id chunk.ckid) among the chunks that follow, within
 // `parent` when given. On success the position is at the chunk's data (after the form type for
-// "RIFF" and "LIST"). MMIOERR_CHUNKNOTFOUND when the search runs out of data or a header is
-// cut short or claims more bytes than its parent or the data hold.
+// "RIFF" and "LIST"). MMIOERR_CHUNKNOTFOUND when the search runs out of data, a header is cut
+// short or claims more bytes than its parent or the data hold, or kMaxChunksPerDescent chunks
+// went by without the one sought.
 uint32_t Descend(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, uint32_t flags);
 // Moves past the end of a chunk that Descend entered, and past its pad byte when the size is odd.
 uint32_t Ascend(HMMIO file, const MMCKINFO& chunk);

@@ -78,7 +78,8 @@ bool ReadWave(const char* path, Wave& wave) {
         chunk = MMCKINFO{};
         chunk.ckid = MakeFourCC('d', 'a', 't', 'a');
         // Descend refuses a chunk that claims more bytes than the file holds.
-        ok = ok && Descend(file, chunk, &riff, MMIO_FINDCHUNK) == MMSYSERR_NOERROR;
+        ok = ok && Descend(file, chunk, &riff, MMIO_FINDCHUNK) == MMSYSERR_NOERROR &&
+             chunk.cksize <= kMaxSoundDataBytes;
         if (ok) {
             wave.data.resize(chunk.cksize);
             ok = Read(file, wave.data.data(), static_cast<int32_t>(chunk.cksize)) ==

@@ -1,33 +1,54 @@
 // The built program with damaged files of its own in Home: a game library cut short, which the
-// loader would map past its end (the process then dies of a bus error at start), and officer
-// files that must not be taken for the officers they seem to hold: nothing but zeros, which a
-// write cut short leaves, bytes after the last officer, and a file far larger than any the
-// program saves, which is not even read.
+// loader would map past its end (the process then dies of a bus error at start), or damaged where
+// the loader faults on it, and officer files that must not be taken for the officers they seem
+// to hold: nothing but zeros, which a write cut short leaves, bytes after the last officer, and
+// a file far larger than any the program saves, which is not even read.
 
+#include <cstdint>
+#include <cstdlib>
+
+#include "tests/support/ElfBytes.h"
 #include "tests/support/ProcessRun.h"
 
 namespace {
 
 using namespace tarvex::test;
 
-// A cut library is refused as a missing one is: named, and the program ends with status 1.
+// A cut or damaged library, or a pipe in its place, is refused as a missing one is: named with
+// the reason when there is a file, and the program ends with status 1, neither killed by a
+// fault inside the loader nor waiting on the pipe.
 TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
     const std::string whole = ReadAll(kBuiltGameLibrary);
     ASSERT_GT(whole.size(), 4096u);
+    const size_t dynamic = ElfDynamicAt(whole);
+    ASSERT_NE(dynamic, 0u);
+    std::string zeroed = whole;
+    zeroed.replace(dynamic, 512, 512, '\0');
     const struct {
         const char* what;
-        size_t keep;
-    } cases[] = {{"an eighth", whole.size() / 8}, {"a half", whole.size() / 2}, {"missing", 0}};
+        std::string bytes;  // empty: no file, or a pipe
+        const char* reason;
+    } cases[] = {
+        {"an eighth", whole.substr(0, whole.size() / 8), ": the file is shorter than its"},
+        {"a half", whole.substr(0, whole.size() / 2), ": the file is shorter than its"},
+        {"missing", "", ""},
+        {"dynamic segment zeroed", zeroed, ": loading it ends a process with signal"},
+        {"a pipe", "", ": it is not a regular file"},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const fs::path folder = MakeScratchFolder("CutLibrary");
+        const fs::path library = folder / "Home" / "VQ9Game.so";
         CopyDemoHome(folder / "Home");
-        fs::remove(folder / "Home" / "VQ9Game.so");
-        if (c.keep != 0)
-            WriteText(folder / "Home" / "VQ9Game.so", whole.substr(0, c.keep));
+        fs::remove(library);
+        if (!c.bytes.empty()) {
+            WriteText(library, c.bytes);
+        } else if (*c.reason != '\0') {
+            ASSERT_EQ(std::system(("mkfifo '" + library.string() + "'").c_str()), 0);
+        }
         Start(folder);
-        const int status = Finish(folder, WaitFor(folder, std::chrono::seconds(60)), true);
-        ExpectEnded(folder, status, 1, "Failed to load game DLL!\n" + (folder / "Home" / "VQ9Game.so").string());
+        const int status = Finish(folder, WaitFor(folder, std::chrono::seconds(30)), true);
+        ExpectEnded(folder, status, 1, "Failed to load game DLL!\n" + library.string() + c.reason);
         fs::remove_all(folder);
     }
 }

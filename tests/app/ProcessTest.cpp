@@ -362,7 +362,8 @@ TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
 // a heads-up layout nested 100,000 groups deep stops the range it belongs to (it never starts,
 // and the program runs on until stopped), a dedicated server's map that is not there ends
 // start-up with status 1, and one that cannot be read closes the server, which has nobody to
-// click a notice away, with status 1 too.
+// click a notice away, with status 1 too. A join whose officer's map is not there names it as
+// the scenario page does and stays on the main menu.
 TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
     struct Case {
         const char* what;
@@ -384,6 +385,12 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
          "The heads-up layout Layouts/hud.lay could not be read: its blocks nest more than 64 deep."},
         {"dedicated server's missing map", [](const fs::path&) {}, "-dedicated -map:nosuchmap", 1, false,
          "Tarvex: ??? can't find map file: \\Maps\\nosuchmap\n"},
+        {"join with an officer whose map is not there",
+         [](const fs::path& home) {
+             fs::copy_file(fs::path(TARVEX_TEST_DATA) / ".." / "fuzz" / "corpus" / "officer_file_fuzz" / "full_officer",
+                           home / "player.cfg", fs::copy_options::overwrite_existing);
+         },
+         "-connect:127.0.0.1 -name:Veteran", 0, true, "??? can't find map file: \\Maps\\Levels\\Alley_Med_Day.gmx\n"},
         {"dedicated server's damaged map",
          [](const fs::path& home) { fs::resize_file(home / "Maps" / "targetrange.gmx", 1000); }, "-dedicated", 1,
          false, "The map \\Maps\\targetrange.gmx could not be read"},

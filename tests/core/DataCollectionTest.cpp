@@ -31,6 +31,14 @@ void AppendElement(Bytes& bytes, char name, char value, uint8_t tag)
     Append(bytes, {1, 0, 0, 0, static_cast<uint8_t>(name), 1, 0, 0, 0, static_cast<uint8_t>(value), tag, 0, 0, 0});
 }
 
+// A free element of that name, value "k" and tag 3, made by a table's own setter.
+SDataElement ElementNamed(const std::string& name)
+{
+    SDataCollection scratch(1, 1);
+    scratch.Set(0, name.c_str(), "k", 3);
+    return SDataElement(*scratch.GetElement(0));
+}
+
 }  // namespace
 
 // ---- hash and lookups --------------------------------------------------------------------------
@@ -168,6 +176,18 @@ TEST(DataCollectionTypedTest, TagsAndElements) {
     ASSERT_NE(element, nullptr);
     EXPECT_STREQ(element->GetName().GetString(), "tagged");
     EXPECT_EQ(element->GetTag(), 0xDEADBEEFu);
+
+    // An element kept across another change renames its slot for every lookup after it.
+    SDataCollection large(200, 32);
+    for (int i = 0; i < 100; ++i)
+        large.Set(i, ("name" + std::to_string(i)).c_str(), "v", 0);
+    SDataElement* kept = large.GetElement(5);
+    large.Set(120, "other", "x", 0);
+    kept->Assign(ElementNamed("fresh"));
+    EXPECT_EQ(large.FindByName("fresh"), 5);
+    EXPECT_EQ(large.FindByName("name5"), -1);
+    EXPECT_EQ(large.SetOrAppend("name5", "again", 0), 121);
+    EXPECT_STREQ(large.GetValue(5).GetString(), "k");
 }
 
 TEST(DataCollectionTypedTest, FourIntsFromTokens) {
@@ -378,6 +398,11 @@ TEST(DataCollectionLargeLookupTest, AnswersAsTheWalkAfterRandomChanges) {
             return name;
         };
         SDataCollection c(128, 1);
+        // An element handed out earlier, kept across other changes and written through later;
+        // the address of its slot's name tells, without the pointer, that it is that slot still.
+        SDataElement* kept = nullptr;
+        int keptSlot = -1;
+        const SString* keptName = nullptr;
         // The first slot of every name, by one walk up to the mark.
         const auto walk = [&] {
             std::map<std::string, int, decltype(noCaseLess)> first(noCaseLess);
@@ -418,6 +443,31 @@ TEST(DataCollectionLargeLookupTest, AnswersAsTheWalkAfterRandomChanges) {
                      element->Assign(*other);
                  else if (element != nullptr)
                      element->Reset();
+             }},
+            {"keep an element", [&] {
+                 keptSlot = pick(c.GetCount());
+                 kept = c.GetElement(keptSlot);
+                 keptName = kept != nullptr ? &c.GetName(keptSlot) : nullptr;
+             }},
+            {"write through the kept element", [&] {
+                 if (kept == nullptr || keptSlot >= c.GetCount() || &c.GetName(keptSlot) != keptName)
+                     return;
+                 SDataElement source = ElementNamed(anyName());
+                 switch (pick(5)) {
+                 case 0: kept->Assign(source); break;
+                 case 1: kept->Reset(); break;
+                 case 2: *kept = source; break;
+                 case 3: *kept = std::move(source); break;
+                 default: {
+                     Bytes bytes = Store([&](CArchive& ar) { source.Serialize(ar); });
+                     if (pick(2) == 0)
+                         bytes.resize(bytes.size() - 5);  // cut in the value, after the new name
+                     try {
+                         Load(bytes, [&](CArchive& ar) { kept->Serialize(ar); });
+                     } catch (CArchiveException&) {
+                     }
+                 }
+                 }
              }},
             {"load", load},
             {"reset", [&] { c.Reset(); }},

@@ -322,7 +322,7 @@ TEST_F(CareerScreensTest, StartingChecksWeaponsAsksBeforeReplayAndNeedsTheMap) {
     page->OnNotify(SScenarioScreen::kStartCommand, SWindow::kNotifyClick);
     const std::string map = "Levels\\alley_Med_Day.gmx";
     ASSERT_EQ(AskingScenario::s_asked.size(), 4u);
-    EXPECT_EQ(AskingScenario::s_asked[3], std::string("??? can't find map file: ") + m_folder + "\\maps\\" + map);
+    EXPECT_EQ(AskingScenario::s_asked[3], std::string("??? can't find map file: ") + m_folder + "\\Maps\\" + map);
     EXPECT_EQ(m_officer.GetMapFile(), "alley.gmx");  // the raw text stays
     EXPECT_EQ(page->GetSlideDirection(), 1);
 

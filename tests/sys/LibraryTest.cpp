@@ -12,6 +12,9 @@
 #include <string>
 
 #include "sys/library.h"
+#include "tests/support/ElfBytes.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -125,6 +128,7 @@ TEST(LibraryTest, MissingLibraryIsAnOrdinaryFailureWithAReason) {
     EXPECT_EQ(sys::library::Load(kLibraryFolder + "/NoSuchLibrary.dll", &error), nullptr);
     EXPECT_NE(error.find("NoSuchLibrary"), std::string::npos) << error;
     EXPECT_EQ(sys::library::LastError(), error);
+    EXPECT_EQ(sys::library::LastReason(), "");  // the path alone tells a missing file
 
     EXPECT_EQ(sys::library::Load("", &error), nullptr);
     EXPECT_FALSE(error.empty());
@@ -139,12 +143,8 @@ TEST(LibraryTest, MissingExportIsNullWithAReason) {
     sys::library::Unload(nullptr);  // ignored
 }
 
-// Little-endian fields of a 64-bit library, as the test library is built.
 uint64_t Field(const std::string& bytes, size_t at, size_t width) {
-    uint64_t value = 0;
-    for (size_t i = width; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
-    return value;
+    return tarvex::test::ElfField(bytes, at, width);
 }
 
 // The end of the file's last segment, from its program headers.
@@ -156,10 +156,36 @@ uint64_t SegmentsEnd(const std::string& bytes) {
     return end;
 }
 
+size_t DynamicAt(const std::string& bytes) {
+    const size_t at = tarvex::test::ElfDynamicAt(bytes);
+    EXPECT_NE(at, 0u) << "no dynamic segment";
+    return at;
+}
+
+// The library with `count` bytes at `at` replaced by `fill(i)`.
+template <class Fill>
+std::string Damaged(std::string bytes, size_t at, size_t count, Fill fill) {
+    for (size_t i = 0; i < count; ++i)
+        bytes.at(at + i) = static_cast<char>(fill(i));
+    return bytes;
+}
+
+// The library with the string table's address in its dynamic segment (tag 5) set to 2^40.
+std::string StringTableFarAway(std::string bytes) {
+    for (size_t at = DynamicAt(bytes); Field(bytes, at, 8) != 0; at += 16)
+        if (Field(bytes, at, 8) == 5)
+            return Damaged(bytes, at + 8, 8, [](size_t i) { return i == 5 ? 1 : 0; });
+    ADD_FAILURE() << "no string table entry";
+    return bytes;
+}
+
 // The loader maps segments past the end of a file cut short, and the first touch of such a page
 // ends the process: a file shorter than its headers say it holds is refused before it is loaded,
-// whether its section table or its segments are what is missing.
-TEST(LibraryTest, AFileShorterThanItsHeadersSayIsRefused) {
+// whether its section table or its segments are what is missing. Damage no length shows (in the
+// dynamic segment, in the code) makes the loader fault inside the process that loads it: such a
+// library is refused without harm to the caller, with the reason, as is a pipe in its place, on
+// which the loader would wait for ever.
+TEST(LibraryTest, AFileCutShortOrDamagedIsRefused) {
     std::ifstream in(kLibraryFolder + "/TvTestLib.so", std::ios::binary);
     const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_EQ(whole.compare(0, 6, "\x7f" "ELF\x02\x01"), 0);
@@ -169,15 +195,22 @@ TEST(LibraryTest, AFileShorterThanItsHeadersSayIsRefused) {
     unsectioned[60] = unsectioned[61] = 0;
     const uint64_t segmentsEnd = SegmentsEnd(whole);
     ASSERT_LT(segmentsEnd, whole.size());
+    const size_t dynamic = DynamicAt(whole);
     const struct {
         const char* what;
         std::string bytes;
-        bool loads;
+        const char* refusal;  // null: it loads
     } cases[] = {
-        {"one byte short", whole.substr(0, whole.size() - 1), false},
-        {"a segment a byte short", unsectioned.substr(0, segmentsEnd - 1), false},
-        {"the segments whole", unsectioned.substr(0, segmentsEnd), true},
-        {"a byte more", whole + '\0', true},
+        {"one byte short", whole.substr(0, whole.size() - 1), "shorter than its"},
+        {"a segment a byte short", unsectioned.substr(0, segmentsEnd - 1), "shorter than its"},
+        {"the segments whole", unsectioned.substr(0, segmentsEnd), nullptr},
+        {"a byte more", whole + '\0', nullptr},
+        {"dynamic segment zeroed", Damaged(whole, dynamic, 256, [](size_t) { return 0; }), ""},
+        {"dynamic segment of 0xFF", Damaged(whole, dynamic, 256, [](size_t) { return 0xFF; }), ""},
+        {"string table at 2^40", StringTableFarAway(whole), ""},
+        {"4 KiB of junk in the middle",
+         Damaged(whole, whole.size() / 2, 4096, [](size_t i) { return (i * 37 + 11) & 0xFF; }), ""},
+        {"a pipe", std::string(), "it is not a regular file"},
     };
     const fsys::path root = fsys::path(TARVEX_TEST_BINARY_DIR) / "sys" / "library-cut";
     fsys::remove_all(root);
@@ -187,16 +220,23 @@ TEST(LibraryTest, AFileShorterThanItsHeadersSayIsRefused) {
         // A folder of its own each: the loader knows a library it has loaded by its path.
         const fsys::path file = root / std::to_string(index++) / "TvTestLib.so";
         fsys::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << c.bytes;
+        if (c.bytes.empty()) {
+            ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+        } else {
+            std::ofstream(file, std::ios::binary) << c.bytes;
+        }
         std::string error;
         LoadedLibrary library(sys::library::Load(file.string(), &error));
-        if (c.loads) {
+        if (c.refusal == nullptr) {
             ASSERT_NE(library.get(), nullptr) << error;
             EXPECT_EQ(CallAdd(library.get(), 2, 2), 4);
         } else {
             EXPECT_EQ(library.get(), nullptr);
             EXPECT_NE(error.find(file.string()), std::string::npos) << error;
-            EXPECT_NE(error.find("shorter than its"), std::string::npos) << error;
+            const std::string reason = sys::library::LastReason();
+            EXPECT_NE(reason.find(c.refusal), std::string::npos) << reason;
+            EXPECT_FALSE(reason.empty());
+            EXPECT_EQ(reason.find(file.string()), std::string::npos) << reason;
         }
     }
     fsys::remove_all(root);

@@ -15,6 +15,12 @@
 #include "tests/support/ScratchFolder.h"
 #include "sys/profile.h"
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 namespace fsys = std::filesystem;
@@ -207,6 +213,11 @@ TEST_F(ProfileTest, AnOversizedFileIsNotLoaded) {
     WriteFile("[System/Settings]\nSDXDrawDriver=display\n; " + std::string(5 * 1024 * 1024, 'x') + "\n");
     EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", "Unknown"), "Unknown");
     EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+    // A gigabyte with no disk behind it is refused by its size, not read.
+    fsys::resize_file(m_file, uintmax_t(1) << 30);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
 TEST_F(ProfileTest, AWriteGoesThroughASymbolicLink) {
@@ -220,7 +231,8 @@ TEST_F(ProfileTest, AWriteGoesThroughASymbolicLink) {
 }
 
 // Values come from memory while the file on disk is the one read; any change of it is seen, also
-// a rewrite in place of the same length within the same second, and the profile's own writes.
+// a rewrite in place of the same length whose modification time is put back, and the profile's
+// own writes.
 TEST_F(ProfileTest, ValuesAnswerFromMemoryUntilTheFileChanges) {
     auto get = [] { return sys::profile::GetString(Kind::System, "Settings", "Level", ""); };
     WriteFile("[System/Settings]\nLevel=1\n");
@@ -233,7 +245,7 @@ TEST_F(ProfileTest, ValuesAnswerFromMemoryUntilTheFileChanges) {
         std::chrono::nanoseconds later;
         const char* expected;
     } steps[] = {
-        {"same length and time: the copy in memory", "[System/Settings]\nLevel=2\n", false, {}, "1"},
+        {"same length, time put back: its change time", "[System/Settings]\nLevel=2\n", false, {}, "2"},
         {"a nanosecond later", "[System/Settings]\nLevel=3\n", false, std::chrono::nanoseconds(1), "3"},
         {"another length", "[System/Settings]\nLevel=44\n", false, std::chrono::nanoseconds(1), "44"},
         {"another file", "[System/Settings]\nLevel=55\n", true, std::chrono::nanoseconds(1), "55"},
@@ -256,6 +268,65 @@ TEST_F(ProfileTest, ValuesAnswerFromMemoryUntilTheFileChanges) {
     EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "other", ""), "7");
     fsys::remove(m_file);
     EXPECT_EQ(get(), "");
+}
+
+// A profile another user owns and keeps to himself (mode 0600) answers the defaults and refuses
+// writes; whatever lets it be read is seen at the next question or write, whether the file changed
+// (its mode, shown only in its change time) or the process asking it did. The questions are asked
+// by a child process that gives up root, keeping it as its saved user so it can act as the owner.
+TEST_F(ProfileTest, AProfileThatCouldNotBeReadIsTriedAgain) {
+    if (geteuid() != 0) GTEST_SKIP() << "another user's file needs root to set up";
+    const struct passwd* nobody = getpwnam("nobody");
+    const uid_t user = nobody ? nobody->pw_uid : 65534;
+    const gid_t group = nobody ? nobody->pw_gid : 65534;
+    // The scratch folder may sit in a folder only root enters; the other user needs one of its own.
+    std::string folder = (fsys::temp_directory_path() / "tarvex-profile-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    ASSERT_EQ(chown(folder.c_str(), user, group), 0);
+    const std::string file = folder + "/Tarvex.ini";
+    std::ofstream(file, std::ios::binary) << "[System/Settings]\nLevel=1\n";
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);
+
+    int answers[2];
+    ASSERT_EQ(pipe(answers), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string said;
+        const auto ask = [&] { said += sys::profile::GetString(Kind::System, "Settings", "Level", "none") + " "; };
+        const auto write = [&] { said += sys::profile::WriteInt(Kind::System, "Settings", "Level", 2) ? "w " : "- "; };
+        const auto asOwner = [&](auto step) {
+            if (seteuid(0) != 0) said += "(no root) ";
+            step();
+            if (seteuid(user) != 0) said += "(still root) ";
+        };
+        sys::profile::SetFile(file);
+        if (setgroups(0, nullptr) != 0 || setresgid(group, group, 0) != 0 || setresuid(user, user, 0) != 0)
+            said += "(no other user) ";
+        ask();
+        write();
+        asOwner([&] { chmod(file.c_str(), 0644); });
+        ask();
+        asOwner([&] { chmod(file.c_str(), 0600); });
+        ask();
+        asOwner(ask);  // the same file, now asked by one who may read it
+        asOwner([&] { chmod(file.c_str(), 0644); });
+        write();
+        ask();
+        const ssize_t sent = ::write(answers[1], said.data(), said.size());
+        _exit(sent == static_cast<ssize_t>(said.size()) ? 0 : 1);
+    }
+    close(answers[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t got; (got = read(answers[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<size_t>(got));
+    close(answers[0]);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(said, "none - 1 none 1 w 2 ");
+    fsys::remove_all(folder);
 }
 
 TEST_F(ProfileTest, TheDefaultFileLivesUnderTheUsersConfigFolder) {

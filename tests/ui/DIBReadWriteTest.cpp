@@ -197,6 +197,7 @@ TEST(DIBReadWriteTest, RefusedFilesKeepTheOldPicture) {
         WindowsBmp(1, 1, 32, {}, pixels8),         // 32 bits
         WindowsBmp(0, 1, 8, {}, pixels8),          // no width
         WindowsBmp(65536, 65536, 24, {}, pixels8), // rows the file does not hold
+        WindowsBmp(4096, 4097, 8, {}, Bytes(4096 * 4097, 1)),  // more pixels than any picture
         truncated,
         Bytes{'B', 'M', 0},
     };
@@ -210,6 +211,7 @@ TEST(DIBReadWriteTest, RefusedFilesKeepTheOldPicture) {
     MakeMarker(dib);
     EXPECT_FALSE(dib.LoadFromPath("no such folder/none.bmp"));
     ExpectMarker(dib);
+    EXPECT_TRUE(Load(dib, WindowsBmp(4096, 4096, 8, {}, Bytes(SDIB::kMaxImageBytes, 1))));  // at the bound
 }
 
 TEST(DIBReadWriteTest, CompiledInBitmapsLoadOnlyAtEightBits) {
@@ -298,6 +300,23 @@ TEST(DIBReadWriteTest, ArchiveLengthPastTheDataIsRefusedBeforeAllocating) {
     CArchive ar(&file, CArchive::load);
     SDIB dib;
     EXPECT_THROW(dib.Serialize(ar), CArchiveException);
+
+    // A sound picture whose stored length, with bytes after it, passes what any picture takes
+    // is refused unread, even with every byte there.
+    for (uint64_t extra : {uint64_t{0}, SDIB::kMaxStoredBytes}) {
+        Bytes image = WindowsBmp(4096, 4096, 8, Bytes(256 * 4, 0), Bytes(SDIB::kMaxImageBytes, 1));
+        image.resize(extra == 0 ? image.size() : extra + 1, 0);
+        Bytes stored;
+        for (uint32_t v : {1u, 0u, 0u, 0u, static_cast<uint32_t>(image.size())})
+            Put32(stored, v);
+        stored.insert(stored.end(), image.begin(), image.end());
+        CMemFile big(stored.data(), static_cast<unsigned>(stored.size()), 0);
+        CArchive bigAr(&big, CArchive::load);
+        if (extra == 0)
+            EXPECT_NO_THROW(dib.Serialize(bigAr));
+        else
+            EXPECT_THROW(dib.Serialize(bigAr), CArchiveException);
+    }
 }
 
 }  // namespace

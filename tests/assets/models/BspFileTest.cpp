@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -129,6 +130,16 @@ TEST(BspFileTest, SavedTreesLoadBackBesideTheModel) {
     EXPECT_EQ(model->LoadBSP(path.c_str()), 0);
     EXPECT_EQ(loaded.LoadBSP((folder + "/Missing.ssm").c_str()), 0);
     EXPECT_NE(loaded.m_groups[0]->pRoot, nullptr);  // a missing file changes nothing
+
+    // A file grown (by resizing, which costs no disk) to the bound still reads, since nothing
+    // after the trees is looked at; one byte more and it is discarded unread.
+    std::filesystem::resize_file(folder + "/Soup.bsp", SSMObject::kMaxBspBytes);
+    EXPECT_EQ(loaded.LoadBSP(path.c_str()), 1);
+    EXPECT_EQ(loaded.WriteBSP(), saved);
+    std::filesystem::resize_file(folder + "/Soup.bsp", SSMObject::kMaxBspBytes + 1);
+    EXPECT_EQ(loaded.LoadBSP(path.c_str()), 0);
+    EXPECT_EQ(loaded.m_groups[0]->pRoot, nullptr);
+    EXPECT_EQ(loaded.m_bBSPBuilt, 0);
 }
 
 TEST(BspFileTest, DamagedFilesAreDiscardedWhole) {

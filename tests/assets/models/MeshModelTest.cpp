@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "assets/models/SMesh.h"
 #include "assets/models/SModel.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -102,6 +104,33 @@ TEST(MeshFile, LoadsByNameFromTheFolder) {
     EXPECT_EQ(mesh.GetFolder(), CString(folder.c_str()));
     EXPECT_EQ(mesh.GetMaxZ(), 9.0f);
     EXPECT_FALSE(mesh.LoadFromFile(CString((folder + "/missing").c_str()), 0));
+
+    // Files grown by resizing, which costs no disk: what lies past the bytes the header names
+    // is never read, and a header naming more than any mesh may take is refused.
+    const struct {
+        const char* what;
+        Bytes head;
+        uint64_t size;
+        bool loads;
+    } grown[] = {
+        {"a gigabyte past its mesh", file, uint64_t{1} << 30, true},
+        {"records up to the bound", MakeD2MS({7, 8, 9}, 0, ~0u, (SMesh::kMaxFileBytes - 24) / 32),
+         SMesh::kMaxFileBytes, true},
+        {"records past the bound", MakeD2MS({7, 8, 9}, 0, ~0u, (SMesh::kMaxFileBytes - 24) / 32 + 1),
+         uint64_t{1} << 30, false},
+    };
+    for (const auto& g : grown) {
+        out = std::fopen((folder + "/tree.d2ms").c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(g.head.data(), 1, g.head.size(), out);
+        std::fclose(out);
+        std::filesystem::resize_file(folder + "/tree.d2ms", g.size);
+        tarvex::test::ResetPeakMemory();
+        SMesh big;
+        big.SetFileName("tree.d2ms");
+        EXPECT_EQ(big.LoadFromFile(CString(folder.c_str()), 0), g.loads) << g.what;
+        EXPECT_LT(tarvex::test::PeakMemoryBytes(), 2 * SMesh::kMaxFileBytes + (uint64_t{64} << 20)) << g.what;
+    }
 }
 
 TEST(MeshModelArchive, RoundTripsAndLayouts) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -89,6 +90,15 @@ TEST_F(ImageImportTest, RefusesUnsoundPictures) {
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_FALSE(Read(cases[i])) << "case " << i;
+
+    // A sound picture grown (by resizing, which costs no disk) to the longest file a picture
+    // takes still reads; one byte more and it is refused unread.
+    const std::string path = folder_ + "/grown";
+    for (uint64_t size : {STexImage::kMaxFileBytes, STexImage::kMaxFileBytes + 1}) {
+        WriteFile(path, MakeBmp(4, 4, 24));
+        std::filesystem::resize_file(path, size);
+        EXPECT_EQ(ReadImageFile(path.c_str()) != nullptr, size == STexImage::kMaxFileBytes) << size;
+    }
 }
 
 TEST_F(ImageImportTest, DecodesTgaFiles) {

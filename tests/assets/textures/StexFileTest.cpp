@@ -165,12 +165,23 @@ TEST_F(StexFileTest, RefusesDamagedFiles) {
             b[at + i] = static_cast<uint8_t>(value >> (8 * i));
         return b;
     };
+    // The first format grown to 4096 wide at 2 bytes a pixel and `height` rows, all in the file.
+    auto grown = [&](uint32_t height) {
+        Bytes b = good;
+        for (const auto& [at, value] : {std::pair{description, 4096u}, {description + 4, height}, {layer, 4096u},
+                                        {layer + 4, height}, {layer + 8, 8192u}})
+            for (int i = 0; i < 4; ++i)
+                b[at + i] = static_cast<uint8_t>(value >> (8 * i));
+        b.resize(Field(b, layer + 28) + 8192 * static_cast<size_t>(height));
+        return b;
+    };
     struct Case {
         const char* what;
         Bytes bytes;
         const char* error;
     };
     const Case cases[] = {
+        {"formats naming more pixels than any texture", grown(4096), "Unable to load from data source"},
         {"magic", patched(0, 0x58455453 + 1), "Filename is not an STexture2 stream"},
         {"version", patched(4, 2), "Filename is not supported STexture2 version"},
         {"revision", patched(8, 1), "Filename is not supported STexture2 revision"},
@@ -202,6 +213,12 @@ TEST_F(StexFileTest, RefusesDamagedFiles) {
             EXPECT_EQ(texture.GetWidth(), headerRefused ? 8 : -1) << c.what;
         }
     }
+    // Just under the bound, with the second format's 64 bytes, the grown file reads.
+    Bytes under = grown(4095);
+    STexture2 big;
+    CMemFile bigFile(under.data(), static_cast<unsigned>(under.size()));
+    EXPECT_EQ(big.LoadFromStream(&bigFile, 1), 1);
+
     // Every file cut short fails; with lazy pixels the offsets still must lie in the file.
     for (size_t length = 0; length < good.size(); ++length) {
         Bytes cut(good.begin(), good.begin() + length);

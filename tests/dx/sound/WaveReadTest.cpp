@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -117,6 +118,37 @@ TEST_F(WaveReadTest, DataChunkClaimingMoreThanTheFileHoldsIsRefused) {
     SWave wave;
     EXPECT_EQ(wave.OpenFromFile((folder + "/huge.wav").c_str(), false), 0);
     EXPECT_EQ(wave.GetDataSize(), 0u);
+}
+
+// Files of any size cost what their header says a real sound needs, or are refused at once.
+TEST_F(WaveReadTest, FilesPastTheBoundsOfASoundAreRefusedQuickly) {
+    const uint32_t bound = sys::mmio::kMaxSoundDataBytes;
+    std::vector<uint8_t> noData = MakeWave(RampWave(4));
+    noData.resize(noData.size() - 8 - 8);  // the data chunk goes; zeros follow, empty chunks
+    const struct {
+        const char* what;
+        std::vector<uint8_t> head;
+        uint64_t fileSize;
+        uint32_t dataSize;  // of the last chunk, "data", when not 0
+        int opened;
+    } cases[] = {
+        {"zeros, nothing but empty chunk headers", {}, uint64_t{256} << 20, 0, 0},
+        {"RIFF of empty chunks after its format", noData, uint64_t{256} << 20, 0, 0},
+        {"data past the bound", MakeWave(RampWave(0)), 0, bound + 2, 0},
+        {"data at the bound", MakeWave(RampWave(0)), 0, bound, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = folder + "/grown.wav";
+        WriteGrownWave(path, c.head, c.fileSize, c.dataSize);
+        for (bool loadData : {false, true}) {
+            const auto start = std::chrono::steady_clock::now();
+            SWave wave;
+            EXPECT_EQ(wave.OpenFromFile(path.c_str(), loadData), c.opened) << loadData;
+            EXPECT_EQ(wave.GetDataSize(), c.opened != 0 ? c.dataSize : 0u);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        }
+    }
 }
 
 TEST_F(WaveReadTest, TruncatedFilesFail) {

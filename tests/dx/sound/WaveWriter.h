@@ -5,6 +5,7 @@
 // ways to spoil a file (cut it short, overstate a size) for the failure cases.
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -90,6 +91,27 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
 }
 
 inline void WriteWave(const std::string& path, const WaveSpec& spec) { WriteBytes(path, MakeWave(spec)); }
+
+// Sets the size field at `at` (little-endian, 32 bits).
+inline void PatchU32(std::vector<uint8_t>& bytes, size_t at, uint64_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A file of `fileSize` bytes that starts with `head` (a wave whose last chunk is "data", or
+// nothing), grown by resizing, which costs no disk: the RIFF size and, when `dataSize` is not 0,
+// the data chunk's size are set to cover the grown file.
+inline void WriteGrownWave(const std::string& path, std::vector<uint8_t> head, uint64_t fileSize,
+                           uint32_t dataSize = 0) {
+    if (dataSize != 0) {
+        PatchU32(head, head.size() - 4, dataSize);
+        fileSize = head.size() + dataSize;
+    }
+    if (!head.empty())
+        PatchU32(head, 4, fileSize - 8);
+    WriteBytes(path, head);
+    std::filesystem::resize_file(path, fileSize);
+}
 
 // A 16-bit mono wave of `frames` frames, sample i = (i % 100) * 100 - 5000.
 inline WaveSpec RampWave(uint32_t frames, uint32_t rate = 22050) {

@@ -8,6 +8,7 @@
 
 #include "sys/audio/headless/headless_audio.h"
 #include "sys/audio/headless/headless_playsound.h"
+#include "sys/audio/mmio.h"
 #include "sys/audio/playsound.h"
 #include "sys/time/time.h"
 #include "tests/dx/sound/WaveWriter.h"
@@ -18,6 +19,7 @@
 namespace {
 
 using namespace sys::audio;
+using sys::mmio::kMaxSoundDataBytes;
 using tarvex::test::MakeWave;
 using tarvex::test::WaveSpec;
 
@@ -41,6 +43,8 @@ protected:
         spec.bits = 24;
         tarvex::test::WriteBytes(Path("deep.wav"), MakeWave(spec));
         std::ofstream(Path("text.wav")) << "not a wave at all";
+        // Longer than any sound the game plays.
+        tarvex::test::WriteGrownWave(Path("long.wav"), MakeWave(WaveSpec{}), 0, kMaxSoundDataBytes + 2);
     }
     void TearDown() override {
         headless::ResetPlaySound();
@@ -99,6 +103,7 @@ TEST_F(PlaySoundTest, WhatCannotBePlayedAnswersFalseAtOnce) {
         {"missing.wav", kPreviewFlags, false},
         {"text.wav", kSplashFlags, false},
         {"deep.wav", kSplashFlags, false},  // 24-bit samples
+        {"long.wav", kSplashFlags, false},
         {"tone.wav", kSplashFlags, true},
     };
     for (const Case& c : cases) {

@@ -1,0 +1,29 @@
+#pragma once
+
+// The most memory this test process has held since the last ResetPeakMemory, from the kernel's
+// own record of it, so a reader's tests can check that reading a file costs what its header
+// says and not what the file's size is.
+
+#include <fstream>
+#include <string>
+
+namespace tarvex::test {
+
+// Starts a new peak at what the process holds now.
+inline void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// The peak since the last reset, in bytes (0 when the kernel does not tell).
+inline uint64_t PeakMemoryBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmHWM:") {
+            uint64_t kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes * 1024;
+        }
+    }
+    return 0;
+}
+
+}  // namespace tarvex::test
