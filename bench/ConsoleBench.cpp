@@ -150,11 +150,11 @@ void BM_BindScriptIntoLiveInput(benchmark::State& state) {
         hub.m_pInterpreter->ExecFile(SString("../script.cfg"), response, false);
     });
 }
-BENCHMARK(BM_BindScriptIntoLiveInput)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BindScriptIntoLiveInput)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_DefaultBindingsMerge(benchmark::State& state) {
     TimeBindScript(state, [](SGameObjects& hub) { hub.ExecDefaultBindings(); });
 }
-BENCHMARK(BM_DefaultBindingsMerge)->Arg(4000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DefaultBindingsMerge)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

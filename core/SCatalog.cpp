@@ -176,6 +176,20 @@ void SCatalog::Serialize(CArchive& ar) {
     ClearKindCache();
 }
 
+// Each name is one of the catalog's own images and sounds, which number some hundreds: a list
+// of more than any catalog could use would take tens of bytes of memory for each byte of the
+// file, and is refused before it is made.
+void SCatalog::ReadEmbeddedNames(CArchive& ar) {
+    const uint32_t nCount = ar.ReadCount();
+    // Every string takes at least its one-byte length.
+    ar.EnsureAvailable(nCount);
+    if (nCount > kMaxEmbeddedNames)
+        ThrowArchiveException(CArchiveException::badIndex, ar.GetFile()->GetFilePath());
+    m_embeddedNames.SetSize(static_cast<int>(nCount));
+    for (uint32_t i = 0; i < nCount; ++i)
+        ar >> m_embeddedNames.ElementAt(static_cast<int>(i));
+}
+
 void SCatalog::LoadItems(CArchive& ar) {
     m_loadingItems.clear();
     try {
@@ -183,7 +197,7 @@ void SCatalog::LoadItems(CArchive& ar) {
         ar >> m_dwWord >> m_nVersion >> m_strText2 >> m_strText1 >> m_strDevRoot >> m_strReleaseRoot;
         m_embeddedNames.RemoveAll();
         if (m_nVersion > 1)
-            m_embeddedNames.Serialize(ar);
+            ReadEmbeddedNames(ar);
         SCatalogItem::ReadItemList(ar, *m_pItems, nullptr);
     } catch (...) {
         // Every item this read made goes, whichever list it had reached; the catalog is left

@@ -23,6 +23,8 @@ class SCatalog : public CObject {
 public:
     // The version this program writes; older files are read and become this version.
     static constexpr uint32_t kVersion = 2;
+    // More embedded names than any catalog has images and sounds; a file that lists more is refused.
+    static constexpr uint32_t kMaxEmbeddedNames = 65535;
 
     SCatalog();
     // Reads the catalog file. A file that cannot be opened or read raises CFileException or
@@ -124,6 +126,7 @@ private:
     // Deletes every item (and every item only reachable as a child), as destruction does.
     void DestroyItems();
     void LoadItems(CArchive& ar);
+    void ReadEmbeddedNames(CArchive& ar);
     // Items made while a catalog file is read on this thread are noted by the catalog being
     // read, so that a failed read deletes every one of them.
     static void TrackLoadedItem(SCatalogItem* pItem);

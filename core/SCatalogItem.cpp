@@ -8,6 +8,7 @@
 #include "core/SResourceFactory.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/fs/fs.h"
+#include "sys/signals.h"
 #include "sys/window/window.h"
 
 // Schema 2 added the children, schema 3 the resource data.
@@ -98,6 +99,10 @@ void SCatalogItem::ReadItemList(CArchive& ar, SCatalogItemList& list, const SCat
     // Every entry takes at least its two-byte tag.
     ar.EnsureAvailable(uint64_t{nCount} * 2);
     for (uint32_t i = 0; i < nCount; ++i) {
+        // A list of hundreds of millions of empty entries takes seconds to read: a request to
+        // close the game ends the read, as the start-up it belongs to.
+        if ((i & 0xFFFF) == 0xFFFF && sys::signals::IsCloseRequested())
+            ThrowUserException();
         SCatalogItem* pItem = nullptr;
         ar >> pItem;
         if (pItem != nullptr && pItem != pSelf)

@@ -8,6 +8,7 @@
 #include "core/SConsoleCommands.h"
 #include "core/SConsoleHost.h"
 #include "core/SDataCollection.h"
+#include "core/SObjectParser.h"
 #include "core/SVector.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/CStdioFile.h"
@@ -305,12 +306,17 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
         response.Format("%s not executed: command files nested more than %d deep", name, kMaxExecDepth);
         return false;
     }
-    if (m_iExecDepth == 0)
+    if (m_iExecDepth == 0) {
         m_iExecFiles = 0;
+        m_nExecBytes = 0;
+        m_bExecCut = false;
+        m_bReplyCut = false;
+    }
     if (m_iExecFiles >= m_iExecFileLimit) {
         response.Format("%s not executed: more than %d command files in one run", name, m_iExecFileLimit);
         return false;
     }
+    ++m_iExecFiles;
     // Opening refuses a folder as well.
     CStdioFile file;
     if (!file.Open(name, CFile::modeRead | CFile::typeText)) {
@@ -318,7 +324,7 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
         return false;
     }
     const DepthGuard depth(m_iExecDepth);
-    ++m_iExecFiles;
+    const SScriptErrorHold held(name);
 
     // Built up here and handed over once: a file that runs others collects their replies, and
     // growing the reply line by line would copy it whole at every line. A file run by a line of
@@ -338,11 +344,25 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     bool stopped = false;
     size_t lineStart = std::string::npos;  // where the line being run begins in the reply
     try {
-        while (file.ReadString(buffer, sizeof(buffer)) != nullptr) {
+        uint64_t at = file.GetPosition();
+        while (!m_bExecCut && file.ReadString(buffer, sizeof(buffer)) != nullptr) {
             // A long script must not hold the program once it is asked to end: what ran stays
             // run, and whoever runs the script learns that it did not finish.
             if (sys::signals::IsCloseRequested()) {
                 stopped = true;
+                break;
+            }
+            const uint64_t next = file.GetPosition();
+            m_nExecBytes += next - at;
+            at = next;
+            if (m_nExecBytes > kMaxExecBytes) {
+                // The files that ran this one stop as well: the bound is the whole run's.
+                m_bExecCut = true;
+                const std::string why = std::string(name) + " not read to its end: more than " +
+                                        SHeldScriptErrors::Grouped(kMaxExecBytes) + " bytes in one run";
+                if (SHeldScriptErrors* errors = SScriptErrorHold::Held())
+                    errors->Stop(why);
+                text.append(why).append("\n");
                 break;
             }
             // Trimmed where it lies, so that the line is copied once.
@@ -356,12 +376,19 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
                 continue;
             const SString command(first, static_cast<int>(end - first));
             // The line is listed before it runs, so that the reply of a file it runs follows it.
+            // Past its bound the reply takes no more: the lines still run.
             lineStart = text.size();
-            if (show)
+            const bool keep = text.size() < kMaxExecReply;
+            if (show && keep)
                 text.append(">").append(command.GetString()).append("\n");
             const size_t listed = text.size();
             ExecuteLine(command, scratch);
-            if (!scratch.IsEmpty()) {
+            if (!keep) {
+                if (!m_bReplyCut)
+                    text.append("... the rest of the reply is left out\n");
+                m_bReplyCut = true;
+                scratch.Empty();
+            } else if (!scratch.IsEmpty()) {
                 text.append(scratch.GetString()).append("\n");
                 scratch.Empty();
             } else if (text.size() != listed) {
@@ -384,5 +411,5 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     text.append("Executed ").append(name).append(" [").append(std::to_string(count)).append(" commands]");
     if (!nested)
         response = text.c_str();
-    return !readFailed && !stopped;
+    return !readFailed && !stopped && !m_bExecCut;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "core/SString.h"
@@ -80,9 +82,16 @@ public:
     // One command file, with all it runs, may run at most this many files: far more than a
     // script of scripts needs, but a file that runs itself twice would otherwise run 2^16 - 1 times
     // before the depth stops it, within the one console line or start-up step that began it.
+    // A file looked for and not found counts too: each search costs a look through its folder.
     static constexpr int kMaxExecFiles = 10000;
     // Command files are read this many characters at a time; a longer line runs in pieces.
     static constexpr int kFileReadSize = 512;
+    // One command file, with all it runs, is read up to this many bytes: a settings or start-up
+    // file is a few kilobytes, and a file far past that is damage that must not hold the
+    // program. The run is cut there and the file named.
+    static constexpr uint64_t kMaxExecBytes = 512u << 10;
+    // The reply of one run keeps about this much text; the lines after it still run.
+    static constexpr size_t kMaxExecReply = 1u << 20;
 
     explicit SCommandInterpreter(SConsoleHost* host = nullptr);
     ~SCommandInterpreter() override;
@@ -91,7 +100,9 @@ public:
     // Runs a command file line by line; false (and "%s not found") when it cannot be opened,
     // or when command files are already nested kMaxExecDepth deep or the outermost file has
     // run as many as the file limit allows. A termination request (Ctrl+C, SIGTERM) stops the
-    // file before its next line, and it answers false.
+    // file before its next line, and it answers false; so does a run cut at kMaxExecBytes.
+    // Script errors told while the outermost file runs (object lines the library's parser
+    // refuses, the cut) are shown together as one box when it ends.
     virtual bool ExecFile(const SString& fileName, SString& response, bool show);
     // How many command files one outermost file may run with all it runs (kMaxExecFiles unless
     // set); at least 1.
@@ -117,6 +128,9 @@ private:
     int m_iExecDepth = 0;
     int m_iExecFiles = 0;  // files run since the outermost one started
     int m_iExecFileLimit = kMaxExecFiles;
+    uint64_t m_nExecBytes = 0;  // bytes read since the outermost file started
+    bool m_bExecCut = false;    // the outermost file's run passed kMaxExecBytes
+    bool m_bReplyCut = false;   // its reply passed kMaxExecReply
     // While a command file runs a line: the reply the file builds, and the response the line
     // writes to. A file that line runs adds its reply to the running file's directly instead of
     // handing it up through the response, which would copy it once more at every level.

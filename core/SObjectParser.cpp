@@ -1,6 +1,8 @@
 #include "core/SObjectParser.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <string>
 
 #include "core/SFileSystem.h"
@@ -8,6 +10,7 @@
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
+#include "sys/signals.h"
 #include "sys/window/dialogs.h"
 
 namespace {
@@ -18,18 +21,22 @@ std::atomic<int> g_nNesting{0};
 // Message boxes carry the product title.
 constexpr const char* kCaption = "Tarvex";
 
+// Files are read this many bytes at a time.
+constexpr size_t kPieceSize = 4096;
+// A line this long is given room for the whole read at once: doubling it towards the bound
+// would hold half as much again while it moves.
+constexpr size_t kLongLine = 1u << 20;
+
+// The hold that command files open: how deep, the file the outermost one runs, what it holds.
+int g_nHolds = 0;
+std::string g_strHoldFile;
+SHeldScriptErrors g_held;
+
 bool IsKeyword(const CString& token, const char* keyword) { return token.CompareNoCase(keyword) == 0; }
 
 bool StartsWithComment(const CString& text) { return text.GetAt(0) == '/' && text.GetAt(1) == '/'; }
 
-// A count as the messages write it, its digits grouped by threes: "3,999".
-std::string Grouped(uint64_t count)
-{
-    std::string digits = std::to_string(count);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<size_t>(at), 1, ',');
-    return digits;
-}
+std::string Grouped(uint64_t count) { return SHeldScriptErrors::Grouped(count); }
 
 // Keeps both nesting counts right however the reading of a file ends.
 class NestingScope {
@@ -52,6 +59,82 @@ private:
 };
 
 }  // namespace
+
+// ---- Held errors ------------------------------------------------------------------------------
+
+std::string SHeldScriptErrors::Grouped(uint64_t count)
+{
+    std::string digits = std::to_string(count);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<size_t>(at), 1, ',');
+    return digits;
+}
+
+void SHeldScriptErrors::Add(const std::string& text)
+{
+    if (first.empty())
+        first = text;
+    else
+        ++more;
+}
+
+void SHeldScriptErrors::Stop(const std::string& text)
+{
+    if (stopped.empty())
+        stopped = text;
+    else
+        Add(text);
+}
+
+void SHeldScriptErrors::Take(SHeldScriptErrors& other)
+{
+    if (!other.stopped.empty())
+        Stop(other.stopped);
+    if (!other.first.empty()) {
+        if (first.empty()) {
+            first = other.first;
+            more += other.more;
+        } else {
+            more += 1 + other.more;
+        }
+    }
+    other = SHeldScriptErrors();
+}
+
+std::string SHeldScriptErrors::Text(const std::string& file) const
+{
+    // Why a read stopped comes first: it says that what follows is not all.
+    std::string text = stopped;
+    if (!first.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += first;
+    }
+    if (more > 0)
+        text += "\n\n... and " + Grouped(more) + (more == 1 ? " more error in " : " more errors in ") + file;
+    return text;
+}
+
+SScriptErrorHold::SScriptErrorHold(const char* fileName)
+{
+    if (g_nHolds++ == 0) {
+        g_strHoldFile = SFileSystem::GetFileName(fileName != nullptr ? fileName : "").GetString();
+        g_held = SHeldScriptErrors();
+    }
+}
+
+SScriptErrorHold::~SScriptErrorHold()
+{
+    if (--g_nHolds > 0 || g_held.IsEmpty())
+        return;
+    const std::string text = g_held.Text(g_strHoldFile);
+    g_held = SHeldScriptErrors();
+    sys::dialogs::MessageBox(text, kCaption, sys::MB_OK);
+}
+
+SHeldScriptErrors* SScriptErrorHold::Held() { return g_nHolds > 0 ? &g_held : nullptr; }
+
+// ---- Parser -----------------------------------------------------------------------------------
 
 SObjectParser::SObjectParser() = default;
 
@@ -103,14 +186,23 @@ void SObjectParser::ParseFile(const char* fileName)
     m_nLinesRead = 0;
     m_nBytesRead = 0;
     m_bReadStopped = false;
-    m_strFirstError.clear();
-    m_nMoreErrors = 0;
+    m_held = SHeldScriptErrors();
+    // Lines fed one at a time may have opened blocks that go on after this read.
+    const int floor = OpenLevel();
+    const int state = m_nBlockState;
+    const int inDefinition = m_bInDefinition;
+    m_nReadFloor = floor;
     IndexTopLevel();
     {
         NestingScope scope(m_nDepth);
         ReadLines(fileName);
     }
-    CloseOpenBlocks();
+    CloseBlocksAbove(m_nReadFloor);
+    if (m_nReadFloor == floor) {
+        // The blocks below were left as they were, and so is the state they were in.
+        m_nBlockState = state;
+        m_bInDefinition = inDefinition;
+    }
     m_bIndexed = false;
     m_topLevel.clear();
     ShowHeldErrors();
@@ -150,20 +242,45 @@ void SObjectParser::ReadLines(const CString& path)
         CStdioFile file;
         if (file.Open(path, CFile::modeRead | CFile::typeText)) {
             const uint64_t length = file.GetLength();
-            // Lines are read whole, so no value is ever cut, however long the writer made it.
-            CString line;
-            while (!m_bReadStopped && file.GetPosition() < length && file.ReadString(line)) {
-                m_nBytesRead += static_cast<uint64_t>(line.GetLength()) + 1;
-                if (++m_nLinesRead > kMaxLinesPerRead || m_nBytesRead > kMaxBytesPerRead) {
-                    m_bReadStopped = true;
-                    ReportError(std::string(SFileSystem::GetFileName(m_strOutermostFile.GetString()).GetString()) +
-                                " not read to its end: more than " +
-                                (m_nLinesRead > kMaxLinesPerRead ? Grouped(kMaxLinesPerRead) + " lines"
-                                                                 : Grouped(kMaxBytesPerRead) + " bytes") +
-                                " in one read");
+            // A line is put together from pieces, so no value is ever cut however long the
+            // writer made it, and yet no line holds more than the whole read may.
+            std::string line;
+            bool silenced = false;  // a NUL byte ended what the line can say
+            char piece[kPieceSize];
+            uint64_t at = file.GetPosition();
+            while (!m_bReadStopped && at < length && file.ReadString(piece, sizeof(piece)) != nullptr) {
+                const uint64_t next = file.GetPosition();
+                const size_t stored = static_cast<size_t>(std::min<uint64_t>(next - at, sizeof(piece) - 1));
+                m_nBytesRead += next - at;
+                at = next;
+                if (m_nBytesRead > kMaxBytesPerRead) {
+                    StopRead("more than " + Grouped(kMaxBytesPerRead) + " bytes in one read");
                     break;
                 }
-                ParseLine(line);
+                const char* end = static_cast<const char*>(std::memchr(piece, '\n', stored));
+                const size_t text = end != nullptr ? static_cast<size_t>(end - piece) : stored;
+                const char* zero = static_cast<const char*>(std::memchr(piece, '\0', text));
+                const size_t kept = zero != nullptr ? static_cast<size_t>(zero - piece) : text;
+                if (!silenced) {
+                    if (line.size() < kLongLine && line.size() + kept >= kLongLine)
+                        line.reserve(kMaxBytesPerRead);  // grown once, not doubled past the bound
+                    line.append(piece, kept);
+                }
+                silenced = silenced || kept < text;
+                if (end == nullptr && at < length)
+                    continue;
+                // A request to end the program is not kept waiting by a long file.
+                if (sys::signals::IsCloseRequested()) {
+                    m_bReadStopped = true;
+                    break;
+                }
+                if (++m_nLinesRead > kMaxLinesPerRead) {
+                    StopRead("more than " + Grouped(kMaxLinesPerRead) + " lines in one read");
+                    break;
+                }
+                ParseLine(line.c_str());
+                line.clear();
+                silenced = false;
             }
             file.Close();
         }
@@ -171,6 +288,13 @@ void SObjectParser::ReadLines(const CString& path)
         // A file that cannot be read ends here; the including file goes on.
     }
     m_openFiles.pop_back();
+}
+
+void SObjectParser::StopRead(const std::string& why)
+{
+    m_bReadStopped = true;
+    m_held.Stop(std::string(SFileSystem::GetFileName(m_strOutermostFile.GetString()).GetString()) +
+                " not read to its end: " + why);
 }
 
 int SObjectParser::ParseLine(const char* text)
@@ -207,6 +331,8 @@ int SObjectParser::ParseLine(const char* text)
             return 0;
         }
         OnCloseBlock();
+        if (m_nDepth > 0 && OpenLevel() < m_nReadFloor)
+            m_nReadFloor = OpenLevel();
     } else if (IsKeyword(token, "SET")) {
         if (m_nBlockState == kAfterObject) {
             SyntaxError("SET");
@@ -240,26 +366,24 @@ void SObjectParser::SyntaxError(const char* token)
 
 void SObjectParser::ReportError(const std::string& text)
 {
-    if (m_nDepth == 0)
-        sys::dialogs::MessageBox(text, kCaption, sys::MB_OK);
-    else if (m_strFirstError.empty())
-        m_strFirstError = text;
+    if (m_nDepth > 0)
+        m_held.Add(text);
+    else if (SHeldScriptErrors* held = SScriptErrorHold::Held())
+        held->Add(text);
     else
-        ++m_nMoreErrors;
+        sys::dialogs::MessageBox(text, kCaption, sys::MB_OK);
 }
 
 void SObjectParser::ShowHeldErrors()
 {
-    if (m_strFirstError.empty())
+    if (m_held.IsEmpty())
         return;
-    std::string text = m_strFirstError;
-    if (m_nMoreErrors > 0) {
-        text += "\n\n... and " + Grouped(static_cast<uint64_t>(m_nMoreErrors)) +
-                (m_nMoreErrors == 1 ? " more error in " : " more errors in ") +
-                SFileSystem::GetFileName(m_strOutermostFile.GetString()).GetString();
+    if (SHeldScriptErrors* held = SScriptErrorHold::Held()) {
+        held->Take(m_held);
+        return;
     }
-    m_strFirstError.clear();
-    m_nMoreErrors = 0;
+    const std::string text = m_held.Text(SFileSystem::GetFileName(m_strOutermostFile.GetString()).GetString());
+    m_held = SHeldScriptErrors();
     sys::dialogs::MessageBox(text, kCaption, sys::MB_OK);
 }
 
@@ -400,16 +524,20 @@ void SObjectParser::OnValueLine(const CString& key)
     m_pCurrent->SetOrAppend(key, value, 0);
 }
 
-void SObjectParser::CloseOpenBlocks()
+int SObjectParser::OpenLevel() const { return (m_pCurrent != nullptr ? 1 : 0) + m_openDefinitions.GetCount(); }
+
+void SObjectParser::CloseBlocksAbove(int floor)
 {
     // Each close pops one enclosing definition; the bound keeps a handler that pops nothing
     // from looping for ever.
-    for (int left = m_openDefinitions.GetCount() + 1; m_pCurrent != nullptr && left > 0; --left)
+    for (int left = OpenLevel() - floor; m_pCurrent != nullptr && left > 0; --left)
         OnCloseBlock();
-    m_pCurrent = nullptr;
-    m_openDefinitions.RemoveAll();
-    m_nBlockState = kOutside;
-    m_bInDefinition = 0;
+    if (floor == 0) {
+        m_pCurrent = nullptr;
+        m_openDefinitions.RemoveAll();
+    }
+    m_nBlockState = m_pCurrent != nullptr ? kInBlock : kOutside;
+    m_bInDefinition = m_pCurrent != nullptr ? 1 : 0;
 }
 
 SObjectDef* SObjectParser::ParseFileInto(const char* fileName, const char* baseName, SObjectDef* def)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,10 +19,43 @@
 // a file that cannot be read ends the reading of that file silently. While a file is read, its
 // first error is held and the rest only counted, so that a damaged file costs one box that
 // shows the first error and how many more there were. Lines fed one at a time show each error
-// at once. An include of a file that is being read already (a file that includes itself,
-// directly or through others) is refused and told as an error, and one read, includes and all,
-// stops when it passes kMaxFilesPerRead files, kMaxLinesPerRead lines or kMaxBytesPerRead
-// bytes, which is told too.
+// at once, unless a command file is being run (see SScriptErrorHold). An include of a file that
+// is being read already (a file that includes itself, directly or through others) is refused
+// and told as an error, and one read, includes and all, stops when it passes kMaxFilesPerRead
+// files, kMaxLinesPerRead lines or kMaxBytesPerRead bytes (inside a line too), which the box
+// always tells.
+// Errors held for one box: the first, how many followed it, and why a read stopped.
+struct SHeldScriptErrors {
+    std::string first;
+    uint64_t more = 0;
+    std::string stopped;
+
+    bool IsEmpty() const { return first.empty() && stopped.empty(); }
+    void Add(const std::string& text);
+    void Stop(const std::string& text);
+    // Takes over what another holder held, as if its errors had come here.
+    void Take(SHeldScriptErrors& other);
+    // The box text: why the read stopped, the first error, and the count of the rest in `file`.
+    std::string Text(const std::string& file) const;
+    // A count as the messages write it, its digits grouped by threes: "3,999".
+    static std::string Grouped(uint64_t count);
+};
+
+// Holds the script errors told while a command file runs, from every parser of the process and
+// from the console, and shows them as one box when the outermost hold ends: a script of bad
+// object lines costs one box, as a damaged file read does. Holds nest; the outermost one names
+// the file. Made and ended on the thread that runs the console.
+class SScriptErrorHold {
+public:
+    explicit SScriptErrorHold(const char* fileName);
+    ~SScriptErrorHold();
+    SScriptErrorHold(const SScriptErrorHold&) = delete;
+    SScriptErrorHold& operator=(const SScriptErrorHold&) = delete;
+
+    // The errors of the open hold; null when none is open.
+    static SHeldScriptErrors* Held();
+};
+
 class SObjectParser {
 public:
     // Block states: outside any block, after an OBJECT line before its "{", inside a block.
@@ -42,8 +76,9 @@ public:
     SObjectParser& operator=(const SObjectParser&) = delete;
 
     // Reads a script file line by line. An include names its file relative to the folder of
-    // the outermost file being read. Blocks still open when the outermost file ends are closed
-    // as "}" would close them.
+    // the outermost file being read. Blocks that the outermost read opened and left open are
+    // closed as "}" would close them when it ends; blocks opened before it (by lines fed one at
+    // a time) stay open for the lines that follow.
     virtual void ParseFile(const char* fileName);
     // Writes ToText as a text file, created or truncated. False when it could not be written.
     virtual bool SaveFile(const char* path);
@@ -97,9 +132,13 @@ private:
     void IndexTopLevel();
     // Makes def current, keeping the definition it replaces on the stack.
     void OpenDefinition(SObjectDef* def);
-    // Closes every block still open and forgets all block state.
-    void CloseOpenBlocks();
+    // How many definitions are open, the current one included.
+    int OpenLevel() const;
+    // Closes the blocks open above the level `floor`.
+    void CloseBlocksAbove(int floor);
     void ReadLines(const CString& path);
+    // Stops the outermost read and tells why.
+    void StopRead(const std::string& why);
 
     SObjectDef* m_pCurrent = nullptr;
     // The enclosing open definitions, innermost at the head.
@@ -118,9 +157,10 @@ private:
     int m_nLinesRead = 0;
     uint64_t m_nBytesRead = 0;
     bool m_bReadStopped = false;
-    // The first error of the outermost read, and how many followed it.
-    std::string m_strFirstError;
-    int m_nMoreErrors = 0;
+    // The lowest open level the outermost read has reached: blocks above it were opened by it.
+    int m_nReadFloor = 0;
+    // The errors of the outermost read.
+    SHeldScriptErrors m_held;
     // Top-level definitions by folded name, filled when an outermost read starts; empty
     // otherwise.
     std::unordered_map<std::string, SObjectDef*> m_topLevel;

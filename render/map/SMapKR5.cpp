@@ -1,12 +1,15 @@
 #include "render/map/SMapKR5.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "core/SObjectDef.h"
 #include "render/map/RowKernel.h"
@@ -98,23 +101,44 @@ MAP_ROW_KERNEL void ScaleRow(float* row) {
     }
 }
 
+// Class-library arrays grow by at most 1,024 elements at a time, which would cost a map of many
+// records time in the square of their count; growing by the size held keeps it in proportion.
+template <class Array>
+void GrowInProportion(Array& array) {
+    array.SetSize(array.GetSize(), std::max(1024, array.GetSize()));
+}
+
 }  // namespace
 
-// A bounded cursor over the whole file. Every read checks what is left first, so a count,
-// length or offset that does not fit the file ends the load as a short file instead of
-// allocating or reading beyond it.
+// A bounded cursor over the map. A file is read a piece at a time, never whole: a length the
+// header cannot vouch for costs only the pieces the records ask for. Every read checks what is
+// left first, so a count, length or offset that does not fit the file ends the load as a short
+// file instead of allocating or reading beyond it; and what the records take, in bytes read and
+// in records made, is charged against what any map could need, so a map made of records over
+// and over is refused before it fills memory.
 class SMapKR5::Reader {
 public:
-    // Over bytes another owns, or over a copy it keeps.
-    Reader(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
-    Reader(std::unique_ptr<uint8_t[]> bytes, size_t size) : m_owned(std::move(bytes)), m_bytes(m_owned.get()), m_size(size) {}
+    // A map holds two grids and a cell table (3.3 MB) and some kilobytes of names: twenty times
+    // that is far past any real one.
+    static constexpr size_t kMaxCharged = 64u << 20;
+
+    // Over bytes another owns.
+    Reader(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size), m_pieceLength(size) {}
+    // Over a file of `size` bytes, read as the records need it.
+    Reader(CFile* file, size_t size) : m_pFile(file), m_size(size) {}
 
     size_t Left() const { return m_size - m_pos; }
     size_t Size() const { return m_size; }
+    bool OverCharged() const { return m_charged > kMaxCharged; }
     void Need(size_t count) const {
         if (count > Left()) {
             ThrowArchiveException(CArchiveException::endOfFile);
         }
+    }
+    // Counts what a record made against the bound; `held` is its size in memory.
+    void Charge(size_t held) {
+        // Each allocation also costs the heap its own bookkeeping.
+        Spend(held + 16);
     }
     void SeekTo(int64_t offset) {
         if (offset < 0 || static_cast<uint64_t>(offset) > m_size) {
@@ -129,10 +153,14 @@ public:
         m_pos += static_cast<size_t>(count);
     }
     void Bytes(void* out, size_t count) { std::memcpy(out, Take(count), count); }
-    // The next `count` bytes in place, read past.
+    // The next `count` bytes, read past; valid until the next read.
     const uint8_t* Take(size_t count) {
         Need(count);
-        const uint8_t* at = m_bytes + m_pos;
+        Spend(count);
+        if (m_pos < m_pieceStart || m_pos + count > m_pieceStart + m_pieceLength) {
+            ReadPiece(count);
+        }
+        const uint8_t* at = m_bytes + (m_pos - m_pieceStart);
         m_pos += count;
         return at;
     }
@@ -177,10 +205,42 @@ public:
     }
 
 private:
-    std::unique_ptr<uint8_t[]> m_owned;
-    const uint8_t* m_bytes;
+    // Small reads share one piece; a grid or the cell table is read in one go.
+    static constexpr size_t kPieceBytes = 64u << 10;
+
+    void Spend(size_t bytes) {
+        m_charged += bytes;
+        if (m_charged > kMaxCharged) {
+            ThrowArchiveException(CArchiveException::genericException);
+        }
+    }
+
+    // Reads the piece that starts at the cursor and holds at least `count` bytes (which Need
+    // has found in the file). Only a file reader gets here: bytes lent are all in one piece.
+    void ReadPiece(size_t count) {
+        const size_t length = std::min(Left(), std::max(count, kPieceBytes));
+        if (m_piece.size() < length) {
+            m_piece.resize(length);
+        }
+        m_pFile->Seek(static_cast<int64_t>(m_pos), CFile::begin);
+        // A file that became shorter since its length was taken reads short.
+        if (m_pFile->Read(m_piece.data(), static_cast<unsigned>(length)) != length) {
+            ThrowArchiveException(CArchiveException::endOfFile);
+        }
+        m_bytes = m_piece.data();
+        m_pieceStart = m_pos;
+        m_pieceLength = length;
+    }
+
+    CFile* m_pFile = nullptr;
+    std::vector<uint8_t> m_piece;
+    const uint8_t* m_bytes = nullptr;
     size_t m_size;
     size_t m_pos = 0;
+    // Where the bytes at m_bytes sit in the file, and how many there are.
+    size_t m_pieceStart = 0;
+    size_t m_pieceLength = 0;
+    size_t m_charged = 0;
 };
 
 // --- Zones ------------------------------------------------------------------------------------------
@@ -274,7 +334,9 @@ int SMapKR5::LoadFile(const char* path) {
     } catch (CException& e) {
         char text[256] = {};
         e.GetErrorMessage(text, sizeof(text));
-        m_strLoadError = text;
+        // A reason the reading gave itself says more than the exception's cause.
+        if (m_strLoadError.IsEmpty())
+            m_strLoadError = text;
         m_bUsable = false;
         return 0;
     }
@@ -295,21 +357,13 @@ void SMapKR5::Serialize(CArchive& ar) {
     if (length > 0x7FFFFFFF) {
         ThrowArchiveException(CArchiveException::genericException);
     }
-    Reader in = [&] {
-        // A memory file lends its bytes: a whole map is 3.2 MB.
-        if (file->IsKindOf(RUNTIME_CLASS(CMemFile))) {
-            const uint8_t* bytes = static_cast<CMemFile*>(file)->GetBytes();
-            file->SeekToEnd();
-            return Reader(bytes, static_cast<size_t>(length));
-        }
-        // Not zeroed first: every byte is read over, and a short read throws.
-        std::unique_ptr<uint8_t[]> bytes(new uint8_t[static_cast<size_t>(length)]);
-        file->SeekToBegin();
-        if (file->Read(bytes.get(), static_cast<unsigned>(length)) != length) {
-            ThrowArchiveException(CArchiveException::endOfFile);
-        }
-        return Reader(std::move(bytes), static_cast<size_t>(length));
-    }();
+    // A memory file lends its bytes: a whole map is 3.3 MB.
+    const bool lent = file->IsKindOf(RUNTIME_CLASS(CMemFile));
+    Reader in = lent ? Reader(static_cast<CMemFile*>(file)->GetBytes(), static_cast<size_t>(length))
+                     : Reader(file, static_cast<size_t>(length));
+    if (lent) {
+        file->SeekToEnd();
+    }
 
     char magic[4];
     in.Bytes(magic, 4);
@@ -330,8 +384,17 @@ void SMapKR5::Serialize(CArchive& ar) {
     if (records < 0 || static_cast<uint64_t>(records) * 6 > in.Left()) {
         ThrowArchiveException(CArchiveException::endOfFile);
     }
-    for (int32_t i = 0; i < records; ++i) {
-        ReadRecords(in);
+    try {
+        for (int32_t i = 0; i < records; ++i) {
+            ReadRecords(in);
+        }
+    } catch (CArchiveException&) {
+        if (in.OverCharged()) {
+            m_strLoadError = ("its records hold more than any map does (more than " +
+                              std::to_string(Reader::kMaxCharged >> 20) + " MB)")
+                                 .c_str();
+        }
+        throw;
     }
     Orient();
     m_bUsable = true;
@@ -383,10 +446,12 @@ void SMapKR5::ReadTags(Reader& in) {
         const uint16_t nameLength = in.U16();
         const uint8_t flag = in.U8();
         const uint16_t valueLength = in.U16();
+        in.Charge(sizeof(SMapKR5Tag));
         SMapKR5Tag tag;
         tag.m_sName = in.Text(nameLength, kMaxText);
         tag.m_sValue = in.Text(valueLength, kMaxText);
         tag.m_dwFlag = flag;
+        GrowInProportion(m_Tags);
         m_Tags.Add(tag);
     }
 }
@@ -395,6 +460,8 @@ void SMapKR5::ReadModelOutputs(Reader& in) {
     DeleteModelOutputs();
     const int32_t count = in.Count(46);
     for (int32_t i = 0; i < count; ++i) {
+        in.Charge(sizeof(SMapKR5Model_Output));
+        GrowInProportion(m_ModelOutputs);
         auto* output = new SMapKR5Model_Output();
         m_ModelOutputs.Add(output);
         output->m_sName = in.String(kMaxText);
@@ -419,6 +486,8 @@ void SMapKR5::ReadNames(Reader& in) {
     for (CStringArray* list : {&m_GroundNames, &m_ModelNames}) {
         const int32_t count = in.Count(2);
         for (int32_t i = 0; i < count; ++i) {
+            in.Charge(sizeof(CString));
+            GrowInProportion(*list);
             list->Add(CString(in.String(kMaxText).GetString()));
         }
     }
@@ -428,6 +497,7 @@ void SMapKR5::ReadSoundOutputs(Reader& in) {
     m_SoundOutputs.RemoveAll();
     const int32_t count = in.Count(46);
     for (int32_t i = 0; i < count; ++i) {
+        in.Charge(sizeof(SMapKR5Sound_Output));
         SMapKR5Sound_Output sound;
         const int32_t flag = in.I32();
         if (flag == 1) {
@@ -445,6 +515,7 @@ void SMapKR5::ReadSoundOutputs(Reader& in) {
         sound.m_dwE = in.U32();
         sound.m_dwI = in.U32();
         sound.m_dwJ = in.U32();
+        GrowInProportion(m_SoundOutputs);
         m_SoundOutputs.Add(sound);
     }
 }
@@ -452,6 +523,9 @@ void SMapKR5::ReadSoundOutputs(Reader& in) {
 void SMapKR5::ReadZones(Reader& in) {
     const int32_t count = in.Count(6);
     for (int32_t i = 0; i < count; ++i) {
+        // With the shared links the definition keeps to itself.
+        in.Charge(sizeof(SParserZone) + sizeof(SObjectDef) + 64);
+        GrowInProportion(m_Zones);
         auto* zone = new SParserZone();
         m_Zones.Add(zone);
         zone->m_sName = in.String(kMaxZoneText);
@@ -463,6 +537,8 @@ void SMapKR5::ReadZones(Reader& in) {
             const uint16_t valueLength = in.U16();
             const SString key = in.Text(keyLength, kMaxZoneText);
             const SString value = in.Text(valueLength, kMaxZoneText);
+            // A value is kept as its name, its text and its tag, and found through an index.
+            in.Charge(2 * sizeof(SString) + 32);
             zone->m_pDef->Set(zone->m_pDef->GetCount(), key, value, tag);
         }
         const uint16_t points = in.U16();

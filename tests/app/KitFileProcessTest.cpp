@@ -1,7 +1,7 @@
-// The built program joining a range with a hostile kit file in its Home: the kit is read when
-// the new officer is made, before the range starts. However the file is damaged, the range
-// starts, the damage is told in one message (which, without a display, goes to standard
-// error), and SIGTERM ends the program with status 0.
+// The built program joining a range with a hostile kit file or start-up script in its Home: the
+// script runs at start-up and the kit is read when the new officer is made, before the range
+// starts. However the file is damaged, the range starts, the damage is told in one message
+// (which, without a display, goes to standard error), and SIGTERM ends the program with status 0.
 
 #include <gtest/gtest.h>
 
@@ -40,10 +40,15 @@ std::string DerivedChain(int count) {
 }
 
 TEST(KitFileProcessTest, AHostileKitFileStillLetsTheRangeStart) {
+    std::string objects;
+    for (int i = 0; i < 4000; ++i)
+        objects += "object O" + std::to_string(i) + "\n";
     const struct {
         const char* what;
         std::string kit;
         const char* told;  // said once, or nothing to say
+        const char* file = "DefEquip.cfg";
+        bool afterDemo = false;  // the text follows the demo kit
     } cases[] = {
         {"includes itself", Repeated(50, "#include DefEquip.cfg\n"),
          "DefEquip.cfg not included: it is being read already (a file may not include itself)\n\n... and 49 more "
@@ -51,13 +56,19 @@ TEST(KitFileProcessTest, AHostileKitFileStillLetsTheRangeStart) {
         {"derived chain", DerivedChain(100000), nullptr},
         {"stray closes", Repeated(4000, "}\n"),
          "Syntax Error: Invalid token '}'\n\n... and 3,999 more errors in DefEquip.cfg"},
+        {"cut after the demo kit", Repeated(2000000, "}\n"),
+         "DefEquip.cfg not read to its end: more than 1,000,000 lines in one read\n\nSyntax Error: Invalid token '}'",
+         "DefEquip.cfg", true},
+        {"object lines at start-up", objects,
+         "Syntax Error: Invalid token 'OBJECT'\n\n... and 3,998 more errors in startup.cfg", "startup.cfg"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const fs::path folder = MakeScratchFolder("KitFile");
         CopyDemoHome(folder / "Home");
         fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
-        WriteText(folder / "Home" / "DefEquip.cfg", c.kit);
+        const fs::path file = folder / "Home" / c.file;
+        WriteText(file, (c.afterDemo ? ReadAll(file) + "\n" : std::string()) + c.kit);
         // A join goes straight to the range with a new officer, who gets the kit.
         Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
         const bool drawn = RunsUntil(folder, [&] { return RangeDrawn(folder / "Home"); }, std::chrono::seconds(30));

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/SCatalog.h"
+#include "sys/signals.h"
 #include "tests/core/CatalogTestSupport.h"
 
 namespace {
@@ -380,16 +381,46 @@ TEST_F(CatalogFileTest, CountsLargerThanTheFileAreRefused) {
     items.insert(items.end(), hugeCount.begin(), hugeCount.end());
     Bytes wordCount(bytes.begin(), bytes.begin() + 14);
     Append(wordCount, {0xFE, 0xFF, 0, 0, 0, 0});
+    // Names the file can hold, empty ones, but more than any catalog has images and sounds.
+    Bytes manyNames(bytes.begin(), bytes.begin() + 12);
+    const uint32_t many = SCatalog::kMaxEmbeddedNames + 1;
+    Append(manyNames, {0xFF, 0xFF, uint8_t(many), uint8_t(many >> 8), uint8_t(many >> 16), uint8_t(many >> 24)});
+    manyNames.resize(manyNames.size() + many + 2);
 
-    for (const Bytes* pBad : {&names, &items, &wordCount}) {
+    const struct {
+        const Bytes* bad;
+        int cause;
+    } cases[] = {{&names, CArchiveException::endOfFile},
+                 {&items, CArchiveException::endOfFile},
+                 {&wordCount, CArchiveException::endOfFile},
+                 {&manyNames, CArchiveException::badIndex}};
+    for (const auto& c : cases) {
         SCatalog read;
         try {
-            catalogtest::LoadBytes(read, *pBad);
+            catalogtest::LoadBytes(read, *c.bad);
             ADD_FAILURE() << "count accepted";
         } catch (const CArchiveException& e) {
-            EXPECT_EQ(e.m_cause, CArchiveException::endOfFile);
+            EXPECT_EQ(e.m_cause, c.cause);
         }
     }
+}
+
+// A list of empty entries the file can hold takes seconds to read when it is hundreds of millions
+// long; a request to close the game stops it, and without one it reads to its end.
+TEST_F(CatalogFileTest, ALongItemListStopsAtACloseRequest) {
+    SCatalog empty;
+    Bytes list = catalogtest::StoreBytes(empty);
+    list.resize(14);
+    const uint32_t count = 0x30000;
+    Append(list, {0xFF, 0xFF, uint8_t(count), uint8_t(count >> 8), uint8_t(count >> 16), uint8_t(count >> 24)});
+    list.resize(list.size() + 2 * count);
+    sys::signals::RequestClose();
+    SCatalog stopped;
+    EXPECT_THROW(catalogtest::LoadBytes(stopped, list), CUserException);
+    EXPECT_TRUE(sys::signals::TakeCloseRequest());
+    SCatalog read;
+    EXPECT_NO_THROW(catalogtest::LoadBytes(read, list));
+    EXPECT_TRUE(read.GetItems()->IsEmpty());
 }
 
 TEST_F(CatalogFileTest, StringAndChildCountsOfAnItemAreChecked) {

@@ -4,15 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/SCommandInterpreter.h"
 #include "core/SFileSystem.h"
+#include "core/SObjectParser.h"
 #include "sys/signals.h"
+#include "sys/window/headless/headless_dialogs.h"
 #include "tests/core/ConsoleTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -174,23 +178,104 @@ TEST_F(ConsoleExecFileTest, AThousandFilesInARowAllRun) {
 
 TEST_F(ConsoleExecFileTest, FileThatRunsItselfTwiceStopsAtTheFileLimit) {
     Write("twice.cfg", "mark\nexec twice\nexec twice\n");
-    // Without a limit on files the depth alone would let it run 2^16 - 1 times.
+    std::string missing = "mark\n";
+    for (int i = 0; i < 40; ++i)
+        missing += "exec gone\n";
+    Write("missing.cfg", missing);
+    // Without a limit on files the depth alone would let it run 2^16 - 1 times; a file that
+    // names missing ones costs a search each.
     const struct {
         int limit;
+        const char* line;
+        int marks;
         const char* refusal;
     } cases[] = {
-        {SCommandInterpreter::kMaxExecFiles, "twice.cfg not executed: more than 10000 command files in one run"},
-        {16, "twice.cfg not executed: more than 16 command files in one run"},
+        {SCommandInterpreter::kMaxExecFiles, "exec twice", SCommandInterpreter::kMaxExecFiles,
+         "twice.cfg not executed: more than 10000 command files in one run"},
+        {16, "exec twice", 16, "twice.cfg not executed: more than 16 command files in one run"},
+        {16, "exec missing", 1, "gone.cfg not found\ngone.cfg not executed: more than 16 command files in one run"},
     };
     for (const auto& c : cases) {
         console.SetExecFileLimit(c.limit);
         for (int run = 0; run < 2; ++run) {
             host.log.clear();
-            const std::string response = Run("exec twice");
-            EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")), c.limit);
+            const std::string response = Run(c.line);
+            EXPECT_EQ(std::count(host.log.begin(), host.log.end(), std::string("ParseCommand mark")), c.marks);
             EXPECT_NE(response.find(c.refusal), std::string::npos);
         }
     }
+}
+
+// However long a command file is, one run reads a bounded part of it and keeps a bounded
+// reply; the cut is named in the reply and in one box, and the files that ran the cut one stop.
+TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
+    std::string sounds;
+    for (int i = 0; i < 60000; ++i)
+        sounds += "sound\n";
+    Write("sounds.cfg", sounds + "say last\n");
+    Write("huge.cfg", "say first\n");
+    fs::resize_file(m_dir / "huge.cfg", 1ull << 30);
+    Write("outer.cfg", "exec huge\nsay after\n");
+    const std::string cut = "huge.cfg not read to its end: more than 524,288 bytes in one run";
+    const struct {
+        const char* line;
+        const char* log;
+        const char* told;  // in the reply, and the one box; or a reply cut short
+        const char* tail;
+    } cases[] = {
+        {"exec huge", "ParseCommand say first", cut.c_str(), "Executed huge.cfg [1 commands]"},
+        {"exec outer", "ParseCommand say first", cut.c_str(), "Executed outer.cfg [1 commands]"},
+        {"exec sounds", "ParseCommand say last", "... the rest of the reply is left out", "Executed sounds.cfg [60001 commands]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        host.log.clear();
+        sys::dialogs::headless::Reset();
+        const std::string reply = Run(c.line);
+        EXPECT_EQ(host.Log(), c.log);
+        EXPECT_NE(reply.find(c.told), std::string::npos);
+        EXPECT_EQ(reply.substr(reply.size() - std::min(reply.size(), std::strlen(c.tail))), c.tail);
+        EXPECT_LT(reply.size(), SCommandInterpreter::kMaxExecReply + 4096);
+        const auto& shown = sys::dialogs::headless::Shown();
+        const bool boxed = c.told == cut.c_str();
+        ASSERT_EQ(shown.size(), boxed ? 1u : 0u);
+        if (boxed) {
+            EXPECT_EQ(shown[0].text, cut);
+        }
+    }
+    SString response;
+    EXPECT_FALSE(console.ExecFile(SString("huge.cfg"), response, false));
+    Write("plain.cfg", "one\n");
+    EXPECT_EQ(Run("exec plain"), "Executed plain.cfg [1 commands]");
+    sys::dialogs::headless::Reset();
+}
+
+// Object lines go to the library's parser; those of one command file that it refuses cost one
+// box with the count of the rest, while a line typed at the console is answered at once.
+TEST_F(ConsoleExecFileTest, ObjectErrorsOfAFileShowAsOneBox) {
+    struct ParsingHost : FakeConsoleHost {
+        SObjectParser parser;
+        bool IsObjectBlockOpen() override { return parser.GetBlockState() != SObjectParser::kOutside; }
+        int ObjectParse(const char* line) override { return parser.ParseLine(line); }
+    } parsing;
+    SCommandInterpreter script(&parsing);
+    std::string objects;
+    for (int i = 0; i < 4000; ++i)
+        objects += "object O" + std::to_string(i) + "\n";
+    Write("objects.cfg", objects);
+    Write("outer.cfg", "exec objects\nobject P\n");
+    sys::dialogs::headless::Reset();
+    SString response;
+    script.ExecFile(SString("outer.cfg"), response, false);
+    std::vector<std::string> told;
+    for (const auto& box : sys::dialogs::headless::Shown())
+        told.push_back(box.text);
+    EXPECT_EQ(told, std::vector<std::string>{"Syntax Error: Invalid token 'OBJECT'\n\n... and 3,999 more errors in "
+                                             "outer.cfg"});
+    script.ExecuteLine(SString("object Typed"), response);
+    EXPECT_EQ(sys::dialogs::headless::Shown().size(), 2u);
+    EXPECT_EQ(sys::dialogs::headless::Shown().back().text, "Syntax Error: Invalid token 'OBJECT'");
+    sys::dialogs::headless::Reset();
 }
 
 // A termination request made while a script runs (here by one of its lines) stops it and the

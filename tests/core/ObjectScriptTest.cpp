@@ -1,5 +1,6 @@
 #include "core/SObjectParser.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -60,6 +61,27 @@ protected:
         for (const auto& box : headless::Shown())
             texts.push_back(box.text);
         return texts;
+    }
+    // How much the process's peak memory grew while `work` ran.
+    template <class Work>
+    static uint64_t PeakGrowth(Work work)
+    {
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const uint64_t before = PeakKiB();
+        work();
+        return (PeakKiB() - std::min(before, PeakKiB())) * 1024;
+    }
+    static uint64_t PeakKiB()
+    {
+        std::ifstream status("/proc/self/status");
+        for (std::string word; status >> word;) {
+            if (word == "VmHWM:") {
+                uint64_t kib = 0;
+                status >> kib;
+                return kib;
+            }
+        }
+        return 0;
     }
     static std::string Value(const SObjectDef* def, const char* key)
     {
@@ -403,15 +425,68 @@ TEST_F(ObjectScriptTest, OneReadStopsAtItsBoundsAndSaysWhere) {
     EXPECT_EQ(Messages(), std::vector<std::string>{"part.txt not included: more than 1,000 files in one read"});
     EXPECT_EQ(Names(m_list), "After");
 
-    headless::Reset();
     std::string lines = "OBJECT Long\n{\n";
     for (int i = 2; i < SObjectParser::kMaxLinesPerRead; ++i)
         lines += "a 1\n";
-    m_parser.ParseFile(Write("lines.txt", lines + "b 2\n}\n").c_str());
-    EXPECT_EQ(Messages(),
-              std::vector<std::string>{"lines.txt not read to its end: more than 1,000,000 lines in one read"});
+    std::string closes;
+    for (int i = 0; i <= SObjectParser::kMaxLinesPerRead; ++i)
+        closes += "}\n";
+    const std::string cutByLines = " not read to its end: more than 1,000,000 lines in one read";
+    const std::string cutByBytes = " not read to its end: more than 67,108,864 bytes in one read";
+    const struct {
+        const char* file;
+        std::string text;
+        uint64_t size;  // made this long with zero bytes, as a sparse file is
+        std::string told;
+    } cases[] = {
+        {"lines.txt", lines + "b 2\n}\n", 0, "lines.txt" + cutByLines},
+        // The cut is told even when the read is mostly errors.
+        {"closes.txt", closes, 0,
+         "closes.txt" + cutByLines + "\n\nSyntax Error: Invalid token '}'\n\n... and 999,999 more errors in closes.txt"},
+        {"sparse.txt", "OBJECT Sparse\n{\n", 1ull << 30, "sparse.txt" + cutByBytes},
+        {"line.txt", "OBJECT Line\n{\nset v " + std::string(SObjectParser::kMaxBytesPerRead, 'v'), 0,
+         "line.txt" + cutByBytes},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        headless::Reset();
+        const std::string path = Write(c.file, c.text);
+        if (c.size > 0)
+            std::filesystem::resize_file(std::filesystem::path(m_folder) / c.file, c.size);
+        const uint64_t growth = PeakGrowth([&] { m_parser.ParseFile(path.c_str()); });
+        EXPECT_EQ(Messages(), std::vector<std::string>{c.told});
+        // A read holds about its bound at most, whatever the file's lines.
+        EXPECT_LT(growth, SObjectParser::kMaxBytesPerRead + (16u << 20));
+    }
     EXPECT_EQ(Value(m_list.FindByName("Long"), "a"), "1");
     EXPECT_EQ(m_list.FindByName("Long")->FindByName("b"), -1);
+    EXPECT_EQ(Names(m_list), "After Long Sparse Line");
+    EXPECT_EQ(m_list.FindByName("Line")->FindByName("v"), -1);
+}
+
+// The game library keeps one parser for all it reads: no read leaves a trace in the next.
+TEST_F(ObjectScriptTest, OneParserReadsAgainAfterEachKindOfRead) {
+    std::string lines;
+    for (int i = 0; i <= SObjectParser::kMaxLinesPerRead; ++i)
+        lines += "// line\n";
+    m_parser.ParseFile(Write("stopped.txt", lines).c_str());
+    m_parser.ParseFile(Write("next.txt", "OBJECT Next\n{\n}\n").c_str());
+    EXPECT_EQ(Names(m_list), "Next");
+
+    Write("part.txt", "OBJECT Part\n{\n}\n");
+    const std::string plain = Write("plain.txt", "// nothing\n");
+    for (int i = 0; i < SObjectParser::kMaxFilesPerRead; ++i)
+        m_parser.ParseFile(plain.c_str());
+    m_parser.ParseFile(Write("includes.txt", "#include part.txt\n").c_str());
+    EXPECT_EQ(Names(m_list), "Next Part");
+
+    // Lines fed after a read find what it filed, as the list walk does.
+    for (const char* line : {"OBJECT next", "{", "set fed 1", "}"})
+        m_parser.ParseLine(line);
+    EXPECT_EQ(Names(m_list), "Next Part");
+    EXPECT_EQ(Value(m_list.GetHead(), "fed"), "1");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"stopped.txt" +
+                                                   std::string(" not read to its end: more than 1,000,000 lines in one read")});
 }
 
 TEST_F(ObjectScriptTest, BlocksLeftOpenAreClosedWhenTheOutermostFileEnds) {
@@ -438,6 +513,41 @@ TEST_F(ObjectScriptTest, ABlockOpenedInAnIncludeGoesOnInTheIncludingFile) {
     EXPECT_EQ(Value(m_list.GetHead(), "x"), "1");
     EXPECT_TRUE(m_list.GetHead()->GetChildren().IsEmpty());
     EXPECT_TRUE(Messages().empty());
+}
+
+// Lines fed one at a time, as the game library feeds them, may include a file inside a block:
+// the end of that read closes only what the file opened.
+TEST_F(ObjectScriptTest, AReadClosesOnlyTheBlocksItOpened) {
+    const struct {
+        const char* included;
+        const char* names;
+        const char* values;  // of a: "inner after"
+        const char* children;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"set inner 1\n", "a", "1 2", "", {}},
+        {"set inner 1\nOBJECT c\n{\nset deep 3\n", "a", "1 2", "c", {}},
+        {"set inner 1\nOBJECT c\n", "a", "1 2", "c", {}},
+        // A file that closes the fed block leaves nothing open for the fed lines.
+        {"set inner 1\n}\nOBJECT b\n{\n", "a b", "1 -", "", {"Syntax Error: Invalid token '}'"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.included);
+        m_list.DeleteAll();
+        headless::Reset();
+        const std::string path = Write("more.txt", c.included);
+        for (const std::string& line : {std::string("OBJECT a"), std::string("{"), "#include " + path,
+                                       std::string("set after 2"), std::string("}")})
+            m_parser.ParseLine(line.c_str());
+        EXPECT_EQ(Names(m_list), c.names);
+        SObjectDef* a = m_list.FindByName("a");
+        ASSERT_NE(a, nullptr);
+        const std::string after = a->FindByName("after") < 0 ? "-" : Value(a, "after");
+        EXPECT_EQ(Value(a, "inner") + " " + after, c.values);
+        EXPECT_EQ(Names(a->GetChildren()), c.children);
+        EXPECT_EQ(m_parser.GetBlockState(), SObjectParser::kOutside);
+        EXPECT_EQ(Messages(), c.told);
+    }
 }
 
 // ---- reading into one definition --------------------------------------------------------------

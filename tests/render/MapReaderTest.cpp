@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
@@ -16,6 +18,7 @@
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CMemFile.h"
 #include "tests/render/MapTestSupport.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -212,6 +215,42 @@ TEST_F(MapReaderTest, OutputsZonesNamesAndSkippedRecords) {
     EXPECT_EQ(map->GetCell(1234)[25 + 2 * 3], 255);
 }
 
+// A map is read as far as its records go, a piece at a time: a gigabyte it skips or never
+// reaches costs no memory.
+TEST_F(MapReaderTest, AGigabyteSkippedOrAfterTheRecordsIsNeverHeld) {
+    constexpr uint64_t kGigabyte = 1ull << 30;
+    MapBytes tags;
+    tags.U32(1).U16(1).U8(4).U16(2).Text("T42");
+    const MapBytes tagRecord = MapBytes{}.Record(1, tags);
+    struct Case {
+        const char* name;
+        MapBytes head;  // then a gigabyte of zeros, then the tail
+        MapBytes tail;
+    };
+    const Case cases[] = {
+        {"skipped", MapHeader(2).U8(3).U8(0).U32(kGigabyte), tagRecord},
+        {"after the records", MapHeader(1).Append(tagRecord), MapBytes{}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder + "/map.gmx";
+        tarvex::test::WriteBytes(path, c.head.b);
+        std::filesystem::resize_file(path, c.head.b.size() + kGigabyte);
+        std::ofstream(path, std::ios::binary | std::ios::app)
+            .write(reinterpret_cast<const char*>(c.tail.b.data()), static_cast<std::streamsize>(c.tail.b.size()));
+        map = std::make_unique<SMapKR5>();
+        tarvex::test::ResetPeakMemory();
+        const uint64_t before = tarvex::test::PeakMemoryBytes();
+        ASSERT_EQ(map->LoadFile(path.c_str()), 1) << map->GetLoadError().GetString();
+        EXPECT_LT(tarvex::test::PeakMemoryBytes() - before, 64u << 20);
+        SMapKR5Tag tag;
+        ASSERT_EQ(map->FindTag("T", &tag), 1);
+        EXPECT_STREQ(tag.m_sValue.GetString(), "42");
+        EXPECT_TRUE(map->IsUsable());
+        std::filesystem::remove(path);
+    }
+}
+
 // Cell tables pass from map to map: whatever an earlier map left, a new map's cells read as zero
 // until it is loaded, and as turned zero cells once loaded without cell records.
 TEST_F(MapReaderTest, ACellTablePassedOnShowsOnlyItsNewMap) {
@@ -291,6 +330,14 @@ TEST_F(MapReaderTest, DamagedFilesAreRefused) {
     shortGrid.F32(1.0f);
     MapBytes truncated = MapHeader(1);
     truncated.U8(1).U8(0).U32(9).U32(1).U16(1).U8(0);
+    // Records that each fit the file but together hold far more than any map does.
+    MapBytes manyNames;
+    manyNames.U32(3000000);
+    manyNames.b.resize(manyNames.b.size() + 3000000 * 2);
+    manyNames.U32(0);
+    MapBytes manyZones;
+    manyZones.U32(400000);
+    manyZones.b.resize(manyZones.b.size() + 400000 * 6);
 
     struct Case {
         const char* name;
@@ -320,6 +367,8 @@ TEST_F(MapReaderTest, DamagedFilesAreRefused) {
         {"too many zone points", withRecord(10, manyPoints, 0)},
         {"short grid", withRecord(2, shortGrid, 262144)},
         {"short cell table", withRecord(8, shortGrid, 2752512)},
+        {"names past any map's", withRecord(6, manyNames, 0)},
+        {"zones past any map's", withRecord(10, manyZones, 0)},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Load(c.file), 0) << c.name;
@@ -329,6 +378,8 @@ TEST_F(MapReaderTest, DamagedFilesAreRefused) {
     }
     EXPECT_EQ(Load(truncated), 0);
     EXPECT_STREQ(map->GetLoadError().GetString(), "archive: unexpected end of data");
+    EXPECT_EQ(Load(withRecord(10, manyZones, 0)), 0);
+    EXPECT_STREQ(map->GetLoadError().GetString(), "its records hold more than any map does (more than 64 MB)");
     SMapKR5 unopened;
     EXPECT_EQ(unopened.LoadFile((folder + "/missing.gmx").c_str()), 0);
     EXPECT_EQ(std::string(unopened.GetLoadError().GetString()).rfind("file not found", 0), 0u);

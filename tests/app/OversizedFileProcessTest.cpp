@@ -1,0 +1,202 @@
+// The built program with one file it reads replaced by a 1 GiB sparse file (all zeros, and no
+// disk spent on them). Each reader reads no more than about its bound, so the program's peak
+// memory stays within what a clean session and that bound explain, and SIGTERM sent while the
+// file is open ends the program within a second, as it does a clean session. (The help text is
+// read only on the help page, which a program started without input never reaches; its read is
+// cut at 1 MiB.)
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "tests/support/ProcessRun.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tarvex::test;
+using Clock = std::chrono::steady_clock;
+
+// A clean range session peaks near 64 MB; the rest is room for a busy machine's timing.
+constexpr long kCleanSessionKiB = 96 * 1024;
+
+// The process id the starting shell kept, or 0 before it has.
+int ProcessId(const fs::path& folder) {
+    std::ifstream in(folder / "pid.txt");
+    int pid = 0;
+    in >> pid;
+    return pid;
+}
+
+// The process's peak resident memory so far, in KiB; 0 once it has gone.
+long PeakKiB(int pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// Whether the process holds `file` open now.
+bool HoldsOpen(int pid, const fs::path& file) {
+    std::error_code error;
+    for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code unread;
+        if (fs::read_symlink(it->path(), unread) == file)
+            return true;
+    }
+    return false;
+}
+
+// The file becomes 1 GiB: its head, then zeros.
+void MakeSparse(const fs::path& file, const std::string& head) {
+    fs::remove(file);
+    fs::create_directories(file.parent_path());
+    WriteText(file, head);
+    fs::resize_file(file, 1ull << 30);
+}
+
+std::string Catalog(std::initializer_list<uint8_t> tail) {
+    // The word, version 2, and four empty texts.
+    std::string bytes{0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0};
+    bytes.append(tail.begin(), tail.end());
+    return bytes;
+}
+
+enum class Session { range, server };
+
+struct Row {
+    Row(const char* file, Session session, int status, long boundKiB, bool keep = false, std::string head = {})
+        : file(file), session(session), status(status), boundKiB(boundKiB), keep(keep), head(std::move(head)) {}
+    const char* file;  // under the scratch folder
+    Session session;
+    int status;        // 1 where the game cannot go on without the file
+    long boundKiB;     // what the reader may hold of it beyond a clean session
+    bool keep;         // the file's own bytes first, then the zeros
+    std::string head;  // or these
+};
+
+// Plays the row; what it finds goes to the test's expectations.
+void Play(const Row& row, int index) {
+    SCOPED_TRACE(row.file);
+    const fs::path folder = MakeScratchFolder(("OversizedFile" + std::to_string(index)).c_str());
+    const fs::path home = folder / "Home";
+    CopyDemoHome(home);
+    fs::copy_file(kBuiltGameLibrary, home / "VQ9Game.so", fs::copy_options::overwrite_existing);
+    if (row.session == Session::server)
+        WriteText(home / "startup.cfg", "OBJECT Score\n{\n    set QualifyTimeLimit \"2000\"\n}\n");
+    const fs::path file = folder / row.file;
+    MakeSparse(file, row.keep ? ReadAll(file) : row.head);
+    if (row.session == Session::range)
+        Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
+    else
+        Start(folder, "", "SDL_VIDEODRIVER=dummy", "-dedicated");
+
+    // SIGTERM goes a second after the file is first seen open, so that a reader still at it
+    // then is stopped while it reads and one within its bound has come to it; a reader too quick
+    // to be seen gets it once the range is drawn (or the server has run a while).
+    int pid = 0;
+    long peak = 0;
+    int status = -1;
+    Clock::time_point seenOpen{};
+    const auto started = Clock::now();
+    Clock::time_point signalled{};
+    while ((status = WaitFor(folder, std::chrono::milliseconds(0))) == -1) {
+        if (pid == 0)
+            pid = ProcessId(folder);
+        if (pid != 0) {
+            peak = std::max(peak, PeakKiB(pid));
+            const auto now = Clock::now();
+            if (signalled == Clock::time_point{}) {
+                if (seenOpen == Clock::time_point{} && HoldsOpen(pid, file))
+                    seenOpen = now;
+                const bool past = row.session == Session::range ? RangeDrawn(home) : now - started > std::chrono::seconds(4);
+                if (past || now - started > std::chrono::seconds(60) ||
+                    (seenOpen != Clock::time_point{} && now - seenOpen > std::chrono::seconds(1))) {
+                    Signal(folder, "TERM");
+                    signalled = Clock::now();
+                }
+            } else if (now - signalled > std::chrono::seconds(20)) {
+                Signal(folder, "KILL");
+                status = WaitFor(folder, std::chrono::seconds(5));
+                break;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const auto ended = Clock::now();
+    const std::string said = ReadAll(folder / "stderr.txt");
+    EXPECT_EQ(status, row.status) << said;
+    if (signalled != Clock::time_point{}) {
+        EXPECT_LT(ended - signalled, std::chrono::seconds(1))
+            << (seenOpen != Clock::time_point{} ? "the file was seen open" : "the file was not seen open") << "\n"
+            << said;
+    }
+    EXPECT_LT(peak, kCleanSessionKiB + row.boundKiB) << said;
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+
+TEST(OversizedFileProcessTest, AGigabyteFileCostsItsReaderOnlyItsBoundAndSigtermStillEndsTheGame) {
+    constexpr long MB = 1024;
+    const Row rows[] = {
+        // The kit, the officer models and the command files are read to a bound of 64 MB.
+        {"Home/DefEquip.cfg", Session::range, 0, 2 * 64 * MB},
+        {"Home/Officers/officers.sss", Session::range, 0, 2 * 64 * MB},
+        {"Home/default.cfg", Session::range, 0, 2 * 64 * MB},
+        {"Home/defcmds.cfg", Session::range, 0, 2 * 64 * MB},
+        {"Home/startup.cfg", Session::range, 0, 2 * 64 * MB},
+        {"Home/startup.cfg", Session::server, 0, 2 * 64 * MB},
+        // A layout is a few kilobytes; the officer file and the profile are small.
+        {"Home/Layouts/hud.lay", Session::range, 0, 16 * MB},
+        {"Home/Layouts/results.lay", Session::range, 0, 16 * MB},
+        {"Home/player.cfg", Session::range, 0, 16 * MB},
+        {"config/Tarvex/Tarvex.ini", Session::range, 0, 16 * MB},
+        // A map is read a piece at a time, as far as its records go.
+        {"Home/Maps/targetrange.gmx", Session::range, 0, 16 * MB},
+        {"Home/Maps/targetrange.gmx", Session::server, 1, 16 * MB},
+        {"Home/Maps/targetrange.gmx", Session::range, 0, 16 * MB, true},
+        // Models, textures, sounds, font glyphs and pictures are judged against their own headers.
+        {"Home/Models/Range/target.ssm", Session::range, 0, 16 * MB},
+        {"Home/Models/Range/target.stx", Session::range, 0, 16 * MB},
+        {"Home/Textures/Outdoor/grass.stx", Session::range, 0, 16 * MB},
+        {"Home/Sounds/Range/ambient.wav", Session::range, 0, 16 * MB},
+        {"Home/splash.wav", Session::range, 0, 16 * MB},
+        {"Home/font_Text.bmp", Session::range, 0, 16 * MB},
+        {"Home/splash.bmp", Session::range, 0, 16 * MB},
+        {"Home/Graphics/hunthand.bmp", Session::range, 0, 16 * MB},
+        // The catalog names every page's pictures and fonts: the game cannot start without it.
+        {"Home/Tarvex.cat", Session::range, 1, 16 * MB},
+        {"Home/Tarvex.cat", Session::range, 0, 16 * MB, true},
+        // More embedded names than any catalog has pictures; and an item list of empty entries,
+        // seconds of reading that the signal stops, so that the game ends as one closed.
+        {"Home/Tarvex.cat", Session::range, 1, 16 * MB, false, Catalog({0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x3F})},
+        {"Home/Tarvex.cat", Session::range, 0, 16 * MB, false, Catalog({0, 0, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0x1F})},
+    };
+    // Two at a time: most of each row is waiting for the program, and the suite runs beside it.
+    std::atomic<size_t> next{0};
+    std::vector<std::thread> players;
+    for (int p = 0; p < 2; ++p) {
+        players.emplace_back([&] {
+            for (size_t i; (i = next++) < std::size(rows);)
+                Play(rows[i], static_cast<int>(i));
+        });
+    }
+    for (std::thread& player : players)
+        player.join();
+}
+
+}  // namespace
