@@ -8,11 +8,13 @@
 #include "app/CServerData.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
+#include "core/SCommandInterpreter.h"
 #include "core/STextUtil.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/CStdioFile.h"
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
+#include "sys/signals.h"
 
 IMPLEMENT_SERIAL(CConfigHeader, CObject, 1)
 IMPLEMENT_SERIAL(CConfigData, CObject, 1)
@@ -115,6 +117,8 @@ CConfigData::TextState CConfigData::CheckText(const char* fileName) {
     if (!file.Open(fileName, CFile::modeRead))
         return kTextUnreadable;
     unsigned char buffer[4096];
+    // A carriage return not yet followed by the line feed that ends its line.
+    bool lineReturned = false;
     try {
         for (unsigned read = 0; (read = file.Read(buffer, sizeof(buffer))) > 0;) {
             for (unsigned i = 0; i < read; ++i) {
@@ -122,12 +126,49 @@ CConfigData::TextState CConfigData::CheckText(const char* fileName) {
                 const bool control = c < 0x20 || c == 0x7F;
                 if (control && c != '\t' && c != '\n' && c != '\r' && c != 0x1A)
                     return kTextDamaged;
+                if (c == '\r' || c == '\n')
+                    lineReturned = c == '\r';
+                else if (lineReturned && c != ' ' && c != '\t' && c != 0x1A)
+                    return kTextDamaged;
             }
         }
     } catch (const CFileException&) {
         return kTextUnreadable;
     }
     return kTextReadable;
+}
+
+bool CConfigData::HoldsNoKnownCommand(const char* fileName, const std::function<bool(const char* word)>& known) {
+    CStdioFile file;
+    if (!file.Open(fileName, CFile::modeRead | CFile::typeText))
+        return false;
+    // Read in the pieces the command files are run in, so each piece is judged as it would run.
+    char line[SCommandInterpreter::kFileReadSize];
+    bool text = false;
+    try {
+        while (file.ReadString(line, sizeof(line)) != nullptr) {
+            if (sys::signals::IsCloseRequested())
+                return false;
+            char* first = line;
+            while (*first == ' ' || *first == '\t' || *first == '\r' || *first == '\n')
+                ++first;
+            if (*first == '\0')
+                continue;
+            text = true;
+            if (first[0] == '-' && first[1] == '-')
+                continue;
+            // The command word ends at the first blank, as the interpreter cuts it.
+            char* end = first;
+            while (*end != '\0' && *end != ' ' && *end != '\r' && *end != '\n')
+                ++end;
+            *end = '\0';
+            if (known(first))
+                return false;
+        }
+    } catch (const CFileException&) {
+        return false;
+    }
+    return text;
 }
 
 void CConfigData::SaveToFile(const char* fileName) const {

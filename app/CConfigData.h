@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "core/SString.h"
 #include "dx/input/SInputObjSettings.h"
@@ -76,9 +77,15 @@ public:
     void SaveToFile(const char* fileName) const;
     enum TextState { kTextReadable, kTextDamaged, kTextUnreadable };
     // Damaged: the file holds bytes that no text of console commands holds (control
-    // characters other than tab, line ends and the old end-of-text mark), so it is no
-    // configuration. Unreadable: it cannot be opened or read to its end.
+    // characters other than tab, line ends and the old end-of-text mark, or a carriage
+    // return with more of the line after it, which would run two settings as one line), so it
+    // is no configuration. Unreadable: it cannot be opened or read to its end.
     static TextState CheckText(const char* fileName);
+    // Whether the file holds text of which no line begins with a word `known` takes: then it
+    // is no configuration either. Lines are taken as the command files are run, and one that
+    // begins with "--" is a comment. False for a file without text, one that cannot be read,
+    // and once the program is asked to end.
+    static bool HoldsNoKnownCommand(const char* fileName, const std::function<bool(const char* word)>& known);
 
     CConfigHeader m_Header;
     SInputObjSettings* m_pInputSettings = nullptr;  // the input object's; not owned

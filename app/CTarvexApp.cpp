@@ -29,6 +29,7 @@
 #include "core/SClock.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SCommandLine.h"
+#include "core/STextUtil.h"
 #include "dx/display/SGraphics.h"
 #include "dx/input/SInputObj.h"
 #include "dx/input/SInputs.h"
@@ -265,12 +266,31 @@ bool CTarvexApp::CheckHomeFolder() {
 
 void CTarvexApp::CheckDefaultConfig() {
     const CConfigData::TextState state = CConfigData::CheckText(kDefaultConfig);
-    if (state == CConfigData::kTextReadable)
-        return;
+    if (state != CConfigData::kTextReadable)
+        ReportUnreadableDefaultConfig(state == CConfigData::kTextDamaged);
+}
+
+void CTarvexApp::ReportUnreadableDefaultConfig(bool damaged) {
     const SHomeFolder::SUnreadableFile settings{kDefaultConfig, "settings file", "with its default settings",
                                                 "no settings"};
-    if (SHomeFolder::ReportUnreadable(settings, state == CConfigData::kTextDamaged, m_pHub->m_bHomeReadOnly == 0))
+    if (SHomeFolder::ReportUnreadable(settings, damaged, m_pHub->m_bHomeReadOnly == 0))
         m_bSkipDefaultConfig = 1;
+}
+
+bool CTarvexApp::IsKnownCommand(const char* word) const {
+    const SCommandInterpreter* interpreter = m_pHub->m_pInterpreter;
+    if (interpreter == nullptr)
+        return false;
+    // The interpreter's own commands answer to a leading "+" or "-" too.
+    const char* bare = *word == '+' || *word == '-' ? word + 1 : word;
+    for (const SInterpreterCommand* row = interpreter->GetCommandTable(); row->name != nullptr; ++row) {
+        if (CompareTextNoCase(row->name, bare) == 0)
+            return true;
+    }
+    int index = -1;
+    int state = 0;
+    int kind = 0;
+    return interpreter->FindGameCommand(word, index, state, kind) || interpreter->FindInputAlias(word) >= 0;
 }
 
 bool CTarvexApp::CheckDrivers() {
@@ -327,6 +347,13 @@ bool CTarvexApp::SaveConfig(const CConfigData& config, const char* fileName) {
 void CTarvexApp::ExecStartupConfig() {
     CConfigData* config = m_pHub->m_pConfig;
     if (m_pHub->m_pInterpreter != nullptr) {
+        // Text of which the program knows no command sets nothing (the library's commands are
+        // known from here on): it is damaged, and what it holds is kept, not written over.
+        if (m_bSkipDefaultConfig == 0 &&
+            CConfigData::HoldsNoKnownCommand(kDefaultConfig, [this](const char* word) { return IsKnownCommand(word); })) {
+            ReportUnreadableDefaultConfig(true);
+            FillDefaultConfig(*config);
+        }
         SString response;
         if (m_bSkipDefaultConfig == 0)
             m_pHub->m_pInterpreter->ExecFile(SString(kDefaultConfig), response, false);

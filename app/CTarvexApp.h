@@ -112,6 +112,10 @@ private:
     // starts with the defaults. A damaged one is kept under a name of its own; one that stays
     // where it is (it cannot be opened, or moved) is never saved over.
     void CheckDefaultConfig();
+    // Tells the player, and keeps the file aside when it is damaged and Home can be written.
+    void ReportUnreadableDefaultConfig(bool damaged);
+    // A command word the console runs: one of its own, the library's, or an input alias.
+    bool IsKnownCommand(const char* word) const;
     // A session still running when the game closes ends as leaving its screen ends it, and
     // what was played is saved.
     void EndRunningSession();

@@ -59,6 +59,9 @@ public:
     static constexpr const char* kPlayerFile = "player.cfg";
     static constexpr const char* kPlayerTempFile = "~player.tmp";
     static constexpr int kPlayerCopyBuffer = 10240;
+    // The largest officer file that is read: hundreds of officers with long histories take
+    // a few megabytes.
+    static constexpr uint64_t kMaxPlayerFileSize = 16ull << 20;
     // Profile keys of section "Settings" in the application profile.
     static constexpr const char* kMediaPathKey = "MediaPath";
 
@@ -84,7 +87,8 @@ public:
     // archive with `load`, and deleted again, also when `load` throws. Where no copy can be
     // made (a folder that cannot be written to), "player.cfg" itself is read. False, with
     // nothing read, when there is no "player.cfg": that is an empty officer list. File and
-    // archive exceptions of opening and reading pass on.
+    // archive exceptions of opening and reading pass on; a file larger than
+    // kMaxPlayerFileSize raises an archive exception without being copied or read.
     static bool ReadPlayerFile(const std::function<void(CArchive&)>& load);
 
     // The officer list, read from "player.cfg" the first time (a missing file is an empty

@@ -40,17 +40,30 @@ std::string SStandInPresenter::InHome(const std::string& path) const {
     return base != nullptr && base[0] != '\0' ? std::string(base) + "/" + path : path;
 }
 
-bool SStandInPresenter::ReadScript(const std::string& path, std::string& script, CFileException* pError) {
+bool SStandInPresenter::ReadScript(const std::string& path, std::string& script, CFileException* pError,
+                                   bool* pTooLarge) {
     script.clear();
+    if (pTooLarge != nullptr)
+        *pTooLarge = false;
     try {
         CStdioFile file;
         if (!file.Open(path.c_str(), CFile::modeRead | CFile::typeText, pError))
             return false;
-        CString line;
-        while (file.ReadString(line)) {
-            // Whole, NUL bytes too: a reader that refuses what no layout holds must see them.
-            script.append(line.GetString(), static_cast<size_t>(line.GetLength()));
-            script += "\n";
+        // Whole, NUL bytes too: a reader that refuses what no layout holds must see them. One
+        // byte past the bound tells a file larger than it without reading the rest.
+        const size_t limit = SStandInRange::kMaxLayoutSize;
+        char buffer[4096];
+        while (script.size() <= limit) {
+            const size_t want = std::min(sizeof(buffer), limit + 1 - script.size());
+            const unsigned got = file.Read(buffer, static_cast<unsigned>(want));
+            if (got == 0)
+                break;
+            script.append(buffer, got);
+        }
+        if (script.size() > limit) {
+            script.resize(limit);
+            if (pTooLarge != nullptr)
+                *pTooLarge = true;
         }
     } catch (CFileException& error) {
         if (pError != nullptr)
@@ -61,12 +74,15 @@ bool SStandInPresenter::ReadScript(const std::string& path, std::string& script,
             *pError = CFileException(CFileException::genericException, -1, path.c_str());
         return false;
     }
+    if (!script.empty() && script.back() != '\n')
+        script += '\n';
     return true;
 }
 
 std::string SStandInPresenter::ReadLayout(const std::string& path, const char* fallback) const {
     std::string script;
-    if (path.empty() || !ReadScript(InHome(path), script) || script.empty())
+    bool tooLarge = false;
+    if (path.empty() || !ReadScript(InHome(path), script, nullptr, &tooLarge) || tooLarge || script.empty())
         return fallback;
     return script;
 }

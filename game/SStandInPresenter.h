@@ -55,9 +55,11 @@ public:
     SViewModel* GetWeapon() const { return m_pWeapon; }
     const std::string& GetShotSound() const { return m_sShotSound; }
 
-    // The whole text of a layout file, a line feed after each line; false when it cannot be
-    // opened or read, with the cause in *pError when given.
-    static bool ReadScript(const std::string& path, std::string& script, CFileException* pError = nullptr);
+    // The text of a layout file, a line feed after each line, up to the layout bound
+    // (SStandInRange::kMaxLayoutSize); *pTooLarge, when given, tells whether the file holds more.
+    // False when it cannot be opened or read, with the cause in *pError when given.
+    static bool ReadScript(const std::string& path, std::string& script, CFileException* pError = nullptr,
+                           bool* pTooLarge = nullptr);
 
 private:
     std::string InHome(const std::string& path) const;

@@ -132,12 +132,14 @@ std::string MapProblem(const std::string& path) {
 std::string LayoutProblem(const std::string& path) {
     std::string script;
     CFileException error;
-    if (!SStandInPresenter::ReadScript(path, script, &error)) {
+    bool tooLarge = false;
+    if (!SStandInPresenter::ReadScript(path, script, &error, &tooLarge)) {
         if (error.m_cause == CFileException::fileNotFound)
             return std::string();
         return error.what();
     }
-    // A layout is lines of printable text: its fonts have no glyph for anything else, and no
+    // A layout is lines of text: NUL and the other control characters are no text, while
+    // every other byte is (a label's accented letter draws as its font draws it), and no
     // layout line comes near the bound.
     size_t line = 1;
     size_t lineStart = 0;
@@ -148,7 +150,7 @@ std::string LayoutProblem(const std::string& path) {
         if (c == '\n') {
             ++line;
             lineStart = i + 1;
-        } else if ((c < 0x20 && c != '\t' && c != '\r') || c >= 0x7F) {
+        } else if (c < 0x20 && c != '\t' && c != '\r') {
             char code[8] = {};
             std::snprintf(code, sizeof(code), "0x%02X", static_cast<unsigned>(c));
             return "line " + std::to_string(line) + " holds a byte no layout has (" + code + ")";
@@ -157,11 +159,13 @@ std::string LayoutProblem(const std::string& path) {
                    " characters";
         }
     }
-    if (blank)
+    if (blank && !tooLarge)
         return "it is empty";
-    return SLayout::NestsTooDeep(script.c_str())
-               ? "its blocks nest more than " + std::to_string(SLayout::kMaxNesting) + " deep"
-               : std::string();
+    if (SLayout::NestsTooDeep(script.c_str()))
+        return "its blocks nest more than " + std::to_string(SLayout::kMaxNesting) + " deep";
+    if (tooLarge)
+        return "it is larger than " + std::to_string(SStandInRange::kMaxLayoutSize) + " bytes, far more than any layout";
+    return std::string();
 }
 
 std::string Unreadable(const char* what, const std::string& path, const std::string& why) {

@@ -48,6 +48,9 @@ public:
     // The longest line a layout file may have: a line of a screen's layout is a few dozen
     // characters, and one far longer is a damaged file, which would be drawn as nothing.
     static constexpr size_t kMaxLayoutLine = 65536;
+    // The most of a layout file that is read: a screen's layout is a few kilobytes, and one
+    // far larger is no layout (each item is drawn every frame), so its read stops here.
+    static constexpr size_t kMaxLayoutSize = 1 << 20;
 
     // Reads the player's definition and the started level's weapon, rounds and qualifying
     // score (the defaults stand where the host gives none), opens the outdoor scene on the level's map and places the
@@ -98,7 +101,8 @@ private:
     bool CheckBoardFiles();
     // The heads-up and results layouts the HUD definition names: false, with the file and the
     // reason in the error, for one that is there but cannot be read, is empty, holds bytes or
-    // lines no layout has, or whose blocks nest too deep to be drawn.
+    // lines no layout has, is far larger than any layout, or whose blocks nest too deep to be
+    // drawn.
     bool CheckLayoutFiles(const SObjectDefList& objects);
     // The scene the shots are tested against; true also when there is no renderer to open.
     bool OpenScene(const SHostCallbacks& host, SObjectDefList& objects);

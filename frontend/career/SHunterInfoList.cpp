@@ -65,6 +65,11 @@ void SHunterInfoList::LoadRecords(CArchive& ar) {
             AddTail(record);
             career::LoadedObjects::ThrowIfDamaged(ar);
         }
+        // A save ends with its last officer. Bytes after it are a count made smaller or more
+        // written over an older file: read as the file it seems, the next save would drop
+        // whatever officers they hold without a word.
+        if (ar.GetBytesLeft() > 0)
+            ThrowArchiveException(CArchiveException::genericException, ar.GetFileName());
     } catch (...) {
         while (GetCount() > before)
             delete static_cast<SHunterInfo*>(RemoveTail());

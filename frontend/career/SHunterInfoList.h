@@ -31,8 +31,8 @@ public:
     void ClearModified();
 
     // Storing writes nothing at all when nothing changed. Loading appends the file's records;
-    // a file that cannot be read whole adds none of them. Either way the changed flags are
-    // cleared afterwards.
+    // a file that cannot be read whole, or holds bytes after its last record, adds none of
+    // them. Either way the changed flags are cleared afterwards.
     void Serialize(CArchive& ar) override;
     // The object list alone, whatever the flags say, which it leaves as they are.
     void StoreRecords(CArchive& ar) const;

@@ -13,6 +13,7 @@
 #include "app/CServerData.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
+#include "core/STextUtil.h"
 #include "dx/input/SInputObjSettings.h"
 #include "dx/input/SInputs.h"
 #include "sys/classlib/Exceptions.h"
@@ -210,6 +211,39 @@ protected:
     std::string PathOf(const char* name) const { return m_folder + "/" + name; }
     std::string m_folder;
 };
+
+// What makes a settings file no configuration: bytes no console text holds, a carriage return
+// that would run two lines as one, or text of which no line begins with a known command (here
+// "set", in any case, and "+fire").
+TEST_F(DefaultCfgTest, TextWithoutAKnownCommandOrWithLinesRunTogetherIsDamaged) {
+    const auto known = [](const char* word) { return CompareTextNoCase(word, "set") == 0 || std::string(word) == "+fire"; };
+    const struct {
+        const char* what;
+        std::string text;
+        bool damaged;  // by its bytes
+        bool unknown;  // no line is a known command
+    } cases[] = {
+        {"written by the program", "\r\n-- System settings\r\n\r\nset game_viewsize \"4\" \r\n", false, false},
+        {"line feeds alone", "SET game_viewsize \"4\"\n", false, false},
+        {"a known line among others", "junk\n-- note\n+fire\n", false, false},
+        {"returns before the line feed", "set a \"1\"\r\r\n\r \nset b \"2\"\r", false, false},
+        {"lone carriage returns", "set a \"1\"\rset b \"2\"\r", true, false},
+        {"a return inside a line", "set a \"1\"\r \tset b \"2\"\r\n", true, false},
+        {"a NUL", std::string("set a \"1\"\0\n", 11), true, false},
+        {"0xFF bytes", std::string(2867, '\xFF'), false, true},
+        {"words alone", "settings\nfire\n-fire\n", false, true},
+        {"comments alone", "-- set a \"1\"\n", false, true},
+        {"empty", "", false, false},
+        {"blank lines", " \r\n\t\n\n", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteWholeFile(PathOf("default.cfg"), c.text);
+        EXPECT_EQ(CConfigData::CheckText(PathOf("default.cfg").c_str()),
+                  c.damaged ? CConfigData::kTextDamaged : CConfigData::kTextReadable);
+        EXPECT_EQ(CConfigData::HoldsNoKnownCommand(PathOf("default.cfg").c_str(), known), c.unknown);
+    }
+}
 
 TEST_F(DefaultCfgTest, FreshConfigurationWritesEveryLineOfTheLayout) {
     CConfigData config;

@@ -1,11 +1,14 @@
 // The range's layout files, damaged, through the built program on the headless backend: a join
 // goes straight to the range, and a layout it cannot draw from is named on standard error
 // before the range starts, while one it can read starts it; either way SIGTERM ends the
-// program with status 0 within a few seconds.
+// program with status 0 within a few seconds. A file far larger than any layout is read no
+// further than the layout bound: the program's memory stays near a clean session's, and
+// SIGTERM ends it within a second.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -17,16 +20,28 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tarvex::test;
 
+// A clean range session holds some 65 MB, and a layout read no further than its bound adds
+// little; a file of tens of megabytes read whole costs hundreds.
+constexpr long kBoundedPeakKb = 100 * 1024;
+
+std::string DemoLayout(const char* file) {
+    return ReadAll(fs::path(TARVEX_TEST_BINARY_DIR) / ".." / "Home" / "Layouts" / file);
+}
+
 TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesStartIt) {
     const std::string hud = "The heads-up layout Layouts/hud.lay could not be read: ";
+    const std::string tooLarge = hud + "it is larger than 1048576 bytes, far more than any layout.";
     const struct {
         const char* what;
         const char* file;
         std::string text;    // written in place of the demo's file
         bool folder;         // a folder of that name instead
         std::string reason;  // on standard error; empty: the range starts
+        uint64_t sparse = 0;  // bytes of a sparse file (zeros that take no disk) in place of the text
+        bool bounded = false;  // its peak memory and the time SIGTERM takes are measured
     } cases[] = {
-        {"0xFF bytes", "hud.lay", std::string(4000, '\xFF'), false, hud + "line 1 holds a byte no layout has (0xFF)."},
+        // Bytes from 0x7F up are text, which the fonts draw as blanks where they have no glyph.
+        {"0xFF bytes", "hud.lay", std::string(4000, '\xFF'), false, ""},
         {"zero bytes", "hud.lay", std::string(4000, '\0'), false, hud + "line 1 holds a byte no layout has (0x00)."},
         {"binary junk", "results.lay", "group(0,0,xr,yb)\nstring(\"A\x1b\x02\x80\",1,1)\n", false,
          "The results layout Layouts/results.lay could not be read: line 2 holds a byte no layout has (0x1B)."},
@@ -43,6 +58,32 @@ TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesS
                  text += "a)\n";
              return text;
          }(), false, ""},
+        // The fonts draw codes 32 to 127 and every other code as a blank.
+        {"an accented label", "hud.lay",
+         [] {
+             std::string text = DemoLayout("hud.lay");
+             text.replace(text.find("\"ROUNDS\""), 8, "\"ROUNDS\xE9\"");
+             return text;
+         }(),
+         false, ""},
+        {"UTF-8 letters and DEL", "results.lay",
+         [] {
+             std::string text = DemoLayout("results.lay");
+             text.replace(text.find("\"SESSION RESULTS\""), 17, "\"R\xC3\xA9SULTATS \xE2\x9C\x93\x7F\"");
+             return text;
+         }(),
+         false, ""},
+        {"52 MB of items", "hud.lay",
+         [] {
+             std::string text = DemoLayout("hud.lay");
+             text.resize(text.rfind("endgroup"));
+             for (int i = 0; i < 1500000; ++i)
+                 text += "line(xc -14,yc,xc -4,yc,80,255,80)\n";
+             return text + "endgroup\n";
+         }(),
+         false, tooLarge, 0, true},
+        {"1 GiB sparse", "hud.lay", "", false, hud + "line 1 holds a byte no layout has (0x00).", uint64_t{1} << 30,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -55,6 +96,8 @@ TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesS
             fs::create_directory(file);
         else
             WriteText(file, c.text);
+        if (c.sparse != 0)
+            fs::resize_file(file, c.sparse);
         Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         bool seen = false;
@@ -64,7 +107,10 @@ TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesS
                                     : ReadAll(folder / "stderr.txt").find(c.reason) != std::string::npos;
         }
         EXPECT_TRUE(seen) << ReadAll(folder / "stderr.txt");
-        const int status = Terminate(folder, std::chrono::seconds(10));
+        if (c.bounded) {
+            EXPECT_LT(PeakMemoryKb(folder), kBoundedPeakKb);
+        }
+        const int status = Terminate(folder, std::chrono::seconds(c.bounded ? 1 : 10));
         EXPECT_EQ(status, 0) << ReadAll(folder / "stderr.txt");
         if (c.reason.empty()) {
             EXPECT_EQ(ReadAll(folder / "stderr.txt").find("could not be read"), std::string::npos);

@@ -1,7 +1,8 @@
 // The built program with damaged files of its own in Home: a game library cut short, which the
 // loader would map past its end (the process then dies of a bus error at start), or damaged where
-// the loader faults on it, and an officer file of nothing but zeros, which a write cut short
-// leaves and which must not be taken for a list of no officers.
+// the loader faults on it, and officer files that must not be taken for the officers they seem
+// to hold: nothing but zeros, which a write cut short leaves, bytes after the last officer, and
+// a file far larger than any the program saves, which is not even read.
 
 #include <cstdint>
 #include <cstdlib>
@@ -52,21 +53,58 @@ TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
     }
 }
 
-// The zeros are kept aside as any damaged officer file is, and the player is told so.
-TEST_F(ProcessTest, AnOfficerFileOfZerosIsKeptAsideAndTold) {
-    CopyDemoHome(m_folder / "Home");
-    const std::string zeros(1958, '\0');
-    WriteText(m_folder / "Home" / "player.cfg", zeros);
-    Start(m_folder);
-    const std::string told = "The officer file \"player.cfg\" could not be read.\nIt has been kept as \"player.cfg.bad\"";
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (ReadAll(m_folder / "stderr.txt").find(told) == std::string::npos && std::chrono::steady_clock::now() < end)
-        ASSERT_EQ(WaitFor(m_folder, std::chrono::milliseconds(50)), -1) << ReadAll(m_folder / "stderr.txt");
-    const int status = Terminate(m_folder, std::chrono::seconds(20));
-    ExpectEnded(m_folder, status, 0, told);
-    const std::string kept = ReadAll(m_folder / "Home" / "player.cfg.bad");
-    EXPECT_TRUE(kept == zeros) << kept.size() << " bytes kept";
-    fs::remove_all(m_folder);
+// Each is kept aside byte for byte as any damaged officer file is, and the player is told so.
+TEST_F(ProcessTest, DamagedOfficerFilesAreKeptAsideAndTold) {
+    const std::string officers =
+        ReadAll(fs::path(TARVEX_TEST_DATA) / ".." / "fuzz" / "corpus" / "officer_file_fuzz" / "several_officers");
+    ASSERT_EQ(officers.substr(0, 2), std::string("\x03\x00", 2));
+    const struct {
+        const char* what;
+        std::string bytes;
+        uint64_t sparse;  // bytes of a sparse file (zeros that take no disk) in place of `bytes`
+    } cases[] = {
+        {"zeros", std::string(1958, '\0'), 0},
+        {"a count made smaller", "\x02" + officers.substr(1), 0},
+        {"zeros after the last officer", officers + std::string(1000, '\0'), 0},
+        {"1 GiB sparse", "", uint64_t{1} << 30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = MakeScratchFolder("OfficerFile");
+        CopyDemoHome(folder / "Home");
+        fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
+        WriteText(folder / "Home" / "player.cfg", c.bytes);
+        if (c.sparse != 0)
+            fs::resize_file(folder / "Home" / "player.cfg", c.sparse);
+        Start(folder);
+        const std::string told =
+            "The officer file \"player.cfg\" could not be read.\nIt has been kept as \"player.cfg.bad\"";
+        // The huge file is stopped as soon as its copy shows up, if it does: a file too large to
+        // read is not copied either, which would take seconds.
+        const auto reading = [&] {
+            return ReadAll(folder / "stderr.txt").find(told) != std::string::npos ||
+                   (c.sparse != 0 && fs::exists(folder / "Home" / "~player.tmp"));
+        };
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!reading() && std::chrono::steady_clock::now() < end)
+            ASSERT_EQ(WaitFor(folder, std::chrono::milliseconds(10)), -1) << ReadAll(folder / "stderr.txt");
+        // The menus hold some 40 MB; a file read whole would cost its size.
+        if (c.sparse != 0) {
+            EXPECT_LT(PeakMemoryKb(folder), 80 * 1024);
+        }
+        const int status = Terminate(folder, std::chrono::seconds(c.sparse != 0 ? 1 : 20));
+        ExpectEnded(folder, status, 0, told);
+        const fs::path kept = folder / "Home" / "player.cfg.bad";
+        std::error_code missing;
+        if (c.sparse != 0) {
+            EXPECT_EQ(fs::file_size(kept, missing), c.sparse);
+        } else {
+            const std::string bytes = ReadAll(kept);
+            EXPECT_TRUE(bytes == c.bytes) << bytes.size() << " bytes kept";
+        }
+        EXPECT_FALSE(fs::exists(folder / "Home" / "~player.tmp"));
+        fs::remove_all(folder);
+    }
 }
 
 }  // namespace

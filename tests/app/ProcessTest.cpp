@@ -235,7 +235,8 @@ TEST_F(ProcessTest, AReadOnlyHomeKeepsEveryFileAsItWas) {
 }
 
 // Damaged or empty files and settings, and a machine without a display: the program either
-// runs until SIGTERM ends it cleanly, or ends at once with status 1 and says why.
+// runs until SIGTERM ends it cleanly, or ends at once with status 1 and says why. A settings
+// file it cannot use is kept aside whole, so nothing the player set is written over.
 struct DamagedStart {
     const char* what;
     void (*damage)(const fs::path& home);
@@ -243,6 +244,7 @@ struct DamagedStart {
     const char* videoDriver;
     int status;          // 0: runs until stopped
     const char* reason;  // on stderr
+    bool keptAside = false;  // the damaged "default.cfg" is found as "default.cfg.bad", byte for byte
 };
 
 
@@ -270,6 +272,13 @@ void GarbledDefaultCfg(const fs::path& home) { WriteText(home / "default.cfg", s
 
 void NoHome(const fs::path& home) { fs::remove_all(home); }
 
+void FFDefaultCfg(const fs::path& home) { WriteText(home / "default.cfg", std::string(2867, '\xFF')); }
+
+// The player's own settings, each line ended by a carriage return alone.
+void LoneCrDefaultCfg(const fs::path& home) {
+    WriteText(home / "default.cfg", "set inp_msensitivity \"33\"\rset game_viewsize \"2\"\rset cfg_sysprofile \"3\"\r");
+}
+
 TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
     const DamagedStart cases[] = {
         {"truncated catalog", CutCatalog, "", "SDL_VIDEODRIVER=dummy", 1, "Error loading file: Tarvex.cat"},
@@ -278,7 +287,11 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         {"empty default.cfg", EmptyDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, ""},
         {"software rendering", SoftwareDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, ""},
         {"garbled default.cfg", GarbledDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
-         "could not be read.\nIt has been kept as \"default.cfg.bad\""},
+         "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        {"default.cfg of 0xFF bytes", FFDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
+         "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        {"default.cfg of lone CRs", LoneCrDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
+         "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
         {"no Home folder", NoHome, "", "SDL_VIDEODRIVER=dummy", 1, "/Home\"\nthat holds the game's files does not exist."},
         {"no display", Untouched, "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "", 1,
          "Cannot open a display"},
@@ -289,12 +302,16 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         fs::create_directories(folder / "Home");
         CopyDemoHome(folder / "Home");
         c.damage(folder / "Home");
+        const std::string settings = ReadAll(folder / "Home" / "default.cfg");
         Start(folder, c.environment, c.videoDriver);
         int status = WaitFor(folder, std::chrono::seconds(c.status == 0 ? 3 : 20));
         // One that should run on is asked to close; one that should have ended is killed at once.
         status = Finish(folder, status, c.status == 0, std::chrono::seconds(c.status == 0 ? 20 : 0));
         // The shell reports a signal as 128 and more.
         ExpectEnded(folder, status, c.status, c.reason);
+        if (c.keptAside) {
+            EXPECT_TRUE(ReadAll(folder / "Home" / "default.cfg.bad") == settings);
+        }
         fs::remove_all(folder);
     }
 }

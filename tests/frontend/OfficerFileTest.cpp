@@ -209,35 +209,53 @@ TEST_F(OfficerFileTest, AnUnreadableFileIsMovedAsideAndTheUserTold) {
 }
 
 // A write cut short can leave a file of zeros: it reads as a count of no officers with bytes
-// after it, which no save writes. It is damaged like any other unreadable file, while the count
-// alone is the list of no officers that a save of an empty list leaves.
-TEST_F(OfficerFileTest, ZerosAfterACountOfNoOfficersAreDamagedButTheCountAloneIsAnEmptyList) {
+// after it, which no save writes. Bytes after the last officer (a count made smaller, zeros
+// after a whole list) and a file far larger than any save are damaged like any other unreadable
+// file, while the count alone is the list of no officers that a save of an empty list leaves.
+TEST_F(OfficerFileTest, BytesAfterTheLastOfficerAreDamagedButTheCountAloneIsAnEmptyList) {
+    SHunterInfoList two;
+    FillList(two, "Officer", 2);
+    ASSERT_TRUE(two.Save("player.cfg", SHunterInfoList::kSaveFailedText));
+    const std::string saved = ReadFile(File("player.cfg"));
     const struct {
-        size_t zeros;
+        const char* what;
+        std::string bytes;
+        uint64_t sparse;  // the file's size, zeros after the bytes, when not 0
         bool damaged;
-    } cases[] = {{1958, true}, {3, true}, {2, false}};
+    } cases[] = {
+        {"1958 zeros", std::string(1958, '\0'), 0, true},
+        {"3 zeros", std::string(3, '\0'), 0, true},
+        {"2 zeros", std::string(2, '\0'), 0, false},
+        {"two officers", saved, 0, false},
+        {"a count made smaller", "\x01" + saved.substr(1), 0, true},
+        {"one zero after the last officer", saved + std::string(1, '\0'), 0, true},
+        {"zeros after the last officer, past the bound", saved, SGameObjects::kMaxPlayerFileSize + 1, true},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.zeros);
+        SCOPED_TRACE(c.what);
         boxes::Reset();
         fs::remove(File("player.cfg.bad"));
         delete m_hub->m_pPlayerList;
         m_hub->m_pPlayerList = nullptr;
-        const std::string zeros(c.zeros, '\0');
-        WriteFile(File("player.cfg"), zeros);
+        WriteFile(File("player.cfg"), c.bytes);
+        if (c.sparse != 0)
+            fs::resize_file(File("player.cfg"), c.sparse);
+        const std::string bytes = ReadFile(File("player.cfg"));
         SHunterInfoList* list = m_hub->LoadPlayerList(false);
         ASSERT_NE(list, nullptr);
-        EXPECT_EQ(list->GetCount(), 0);
-        ASSERT_EQ(boxes::Shown().size(), c.damaged ? 1u : 0u);
+        EXPECT_EQ(list->GetCount(), c.damaged ? 0 : static_cast<int>(bytes.size() > 2 ? 2 : 0));
+        EXPECT_EQ(boxes::Shown().size(), c.damaged ? 1u : 0u);
         EXPECT_EQ(fs::exists(File("player.cfg.bad")), c.damaged);
+        EXPECT_FALSE(fs::exists(File("~player.tmp")));
         if (c.damaged) {
-            EXPECT_NE(boxes::Shown()[0].text.find("player.cfg.bad"), std::string::npos);
+            EXPECT_TRUE(!boxes::Shown().empty() && boxes::Shown()[0].text.find("player.cfg.bad") != std::string::npos);
             EXPECT_FALSE(fs::exists(File("player.cfg")));
             list->AddTail(new SHunterInfo("Fresh"));
             list->SetModified();
             EXPECT_TRUE(list->Save("player.cfg", SHunterInfoList::kSaveFailedText));
-            EXPECT_TRUE(ReadFile(File("player.cfg.bad")) == zeros);
+            EXPECT_TRUE(ReadFile(File("player.cfg.bad")) == bytes);
         } else {
-            EXPECT_TRUE(ReadFile(File("player.cfg")) == zeros);
+            EXPECT_TRUE(ReadFile(File("player.cfg")) == bytes);
         }
     }
 }

@@ -84,6 +84,18 @@ inline int Finish(const fs::path& folder, int status, bool ask, std::chrono::sec
 }
 inline int Terminate(const fs::path& folder, std::chrono::seconds limit) { return Finish(folder, -1, true, limit); }
 
+// The most memory the running program has held so far (its peak resident set) in kilobytes,
+// as the kernel counts it; 0 once it has ended.
+inline long PeakMemoryKb(const fs::path& folder) {
+    std::ifstream status("/proc/" + std::to_string(std::stol(ReadAll(folder / "pid.txt"))) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
 // The program ended with the status expected and said why on its error output.
 inline void ExpectEnded(const fs::path& folder, int status, int expected, const std::string& reason) {
     const std::string said = ReadAll(folder / "stderr.txt");
