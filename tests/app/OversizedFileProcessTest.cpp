@@ -30,25 +30,6 @@ using Clock = std::chrono::steady_clock;
 // A clean range session peaks near 64 MB; the rest is room for a busy machine's timing.
 constexpr long kCleanSessionKiB = 96 * 1024;
 
-// The process id the starting shell kept, or 0 before it has.
-int ProcessId(const fs::path& folder) {
-    std::ifstream in(folder / "pid.txt");
-    int pid = 0;
-    in >> pid;
-    return pid;
-}
-
-// The process's peak resident memory so far, in KiB; 0 once it has gone.
-long PeakKiB(int pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
-
 // Whether the process holds `file` open now.
 bool HoldsOpen(int pid, const fs::path& file) {
     std::error_code error;
@@ -118,7 +99,7 @@ void Play(const Row& row, int index) {
         if (pid == 0)
             pid = ProcessId(folder);
         if (pid != 0) {
-            peak = std::max(peak, PeakKiB(pid));
+            peak = std::max(peak, PeakMemoryKb(folder));
             const auto now = Clock::now();
             if (signalled == Clock::time_point{}) {
                 if (seenOpen == Clock::time_point{} && HoldsOpen(pid, file))

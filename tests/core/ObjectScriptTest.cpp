@@ -12,6 +12,7 @@
 #include "core/SObjectDef.h"
 #include "sys/window/dialogs.h"
 #include "sys/window/headless/headless_dialogs.h"
+#include "tests/support/PeakMemory.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -66,22 +67,11 @@ protected:
     template <class Work>
     static uint64_t PeakGrowth(Work work)
     {
-        std::ofstream("/proc/self/clear_refs") << "5";
-        const uint64_t before = PeakKiB();
+        tarvex::test::ResetPeakMemory();
+        const uint64_t before = tarvex::test::PeakMemoryBytes();
         work();
-        return (PeakKiB() - std::min(before, PeakKiB())) * 1024;
-    }
-    static uint64_t PeakKiB()
-    {
-        std::ifstream status("/proc/self/status");
-        for (std::string word; status >> word;) {
-            if (word == "VmHWM:") {
-                uint64_t kib = 0;
-                status >> kib;
-                return kib;
-            }
-        }
-        return 0;
+        const uint64_t after = tarvex::test::PeakMemoryBytes();
+        return after - std::min(before, after);
     }
     static std::string Value(const SObjectDef* def, const char* key)
     {

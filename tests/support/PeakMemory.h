@@ -4,6 +4,7 @@
 // own record of it, so a reader's tests can check that reading a file costs what its header
 // says and not what the file's size is.
 
+#include <cstdint>
 #include <fstream>
 #include <string>
 
@@ -12,9 +13,10 @@ namespace tarvex::test {
 // Starts a new peak at what the process holds now.
 inline void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-// The peak since the last reset, in bytes (0 when the kernel does not tell).
-inline uint64_t PeakMemoryBytes() {
-    std::ifstream status("/proc/self/status");
+// The peak since the last reset, in bytes (0 when the kernel does not tell), of this process or
+// of the one with that id, such as a program a test started.
+inline uint64_t PeakMemoryBytes(int pid = 0) {
+    std::ifstream status(pid == 0 ? std::string("/proc/self/status") : "/proc/" + std::to_string(pid) + "/status");
     std::string word;
     while (status >> word) {
         if (word == "VmHWM:") {

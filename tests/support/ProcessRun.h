@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/PeakMemory.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tarvex::test {
@@ -84,16 +85,19 @@ inline int Finish(const fs::path& folder, int status, bool ask, std::chrono::sec
 }
 inline int Terminate(const fs::path& folder, std::chrono::seconds limit) { return Finish(folder, -1, true, limit); }
 
+// The id of the program Start ran, or 0 before the shell has kept it.
+inline int ProcessId(const fs::path& folder) {
+    std::ifstream in(folder / "pid.txt");
+    int pid = 0;
+    in >> pid;
+    return pid;
+}
+
 // The most memory the running program has held so far (its peak resident set) in kilobytes,
 // as the kernel counts it; 0 once it has ended.
 inline long PeakMemoryKb(const fs::path& folder) {
-    std::ifstream status("/proc/" + std::to_string(std::stol(ReadAll(folder / "pid.txt"))) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return 0;
+    const int pid = ProcessId(folder);
+    return pid == 0 ? 0 : static_cast<long>(PeakMemoryBytes(pid) / 1024);
 }
 
 // The program ended with the status expected and said why on its error output.
