@@ -119,6 +119,11 @@ std::string ModelProblem(const std::string& path) {
 }
 
 std::string MapProblem(const std::string& path) {
+    // A map that is not there is named as the host names one wherever it looks for a map.
+    CFile file;
+    CFileException error;
+    if (!file.Open(path.c_str(), CFile::modeRead, &error) && error.m_cause == CFileException::fileNotFound)
+        return "??? can't find map file: " + path;
     auto map = std::make_unique<SMapKR5>();
     if (map->LoadFile(path.c_str()) == 1)
         return map->IsUsable() ? std::string() : "it is not a map this program can read";
@@ -317,7 +322,9 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
     for (int step = 0; step < steps; ++step) {
         if (scene->InitSession(2, level, step) == 0) {
             const std::string why = MapProblem(path);
-            m_sError = why.empty() ? "The map " + path + " could not be opened." : Unreadable("map", path, why);
+            m_sError = why.empty()                  ? "The map " + path + " could not be opened."
+                       : why.rfind("???", 0) == 0 ? why
+                                                  : Unreadable("map", path, why);
             return false;
         }
     }
