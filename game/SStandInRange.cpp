@@ -118,16 +118,22 @@ std::string ModelProblem(const std::string& path) {
     return model.LoadFile(path.c_str()) == 1 ? std::string() : "it is damaged or incomplete";
 }
 
-std::string MapProblem(const std::string& path) {
-    // A map that is not there is named as the host names one wherever it looks for a map.
+std::string Unreadable(const char* what, const std::string& path, const std::string& why) {
+    return std::string("The ") + what + " " + path + " could not be read: " + why + ".";
+}
+
+// What the player is told of a map the scene could not open. One that is not there is named as
+// the host names one wherever it looks for a map.
+std::string MapError(const std::string& path) {
     CFile file;
     CFileException error;
     if (!file.Open(path.c_str(), CFile::modeRead, &error) && error.m_cause == CFileException::fileNotFound)
-        return "??? can't find map file: " + path;
+        return MissingMapText(path.c_str()).GetString();
     auto map = std::make_unique<SMapKR5>();
     if (map->LoadFile(path.c_str()) == 1)
-        return map->IsUsable() ? std::string() : "it is not a map this program can read";
-    return map->GetLoadError().GetString();
+        return map->IsUsable() ? "The map " + path + " could not be opened."
+                               : Unreadable("map", path, "it is not a map this program can read");
+    return Unreadable("map", path, map->GetLoadError().GetString());
 }
 
 // Why the presenter could not draw the range's display from a layout file, or nothing when it
@@ -171,10 +177,6 @@ std::string LayoutProblem(const std::string& path) {
     if (tooLarge)
         return "it is larger than " + std::to_string(SStandInRange::kMaxLayoutSize) + " bytes, far more than any layout";
     return std::string();
-}
-
-std::string Unreadable(const char* what, const std::string& path, const std::string& why) {
-    return std::string("The ") + what + " " + path + " could not be read: " + why + ".";
 }
 
 }  // namespace
@@ -321,10 +323,7 @@ bool SStandInRange::OpenScene(const SHostCallbacks& host, SObjectDefList& object
     const int steps = scene->GetSessionStepCount(2);
     for (int step = 0; step < steps; ++step) {
         if (scene->InitSession(2, level, step) == 0) {
-            const std::string why = MapProblem(path);
-            m_sError = why.empty()                  ? "The map " + path + " could not be opened."
-                       : why.rfind("???", 0) == 0 ? why
-                                                  : Unreadable("map", path, why);
+            m_sError = MapError(path);
             return false;
         }
     }
