@@ -40,7 +40,7 @@ bool FindChunk(HMMIO file, FOURCC id, MMCKINFO& chunk) {
 // holds.
 bool ReadDataChunk(HMMIO file, uint32_t expectedSize, bool checkSize, uint8_t*& data, uint32_t& size) {
     MMCKINFO chunk;
-    if (!FindChunk(file, kData, chunk) || chunk.cksize > kMaxSoundDataBytes ||
+    if (!FindChunk(file, kData, chunk) || !SoundDataWithinBound(file, chunk) ||
         (checkSize && chunk.cksize != expectedSize)) {
         return false;
     }
@@ -124,7 +124,7 @@ bool ReadWave(HMMIO file, bool loadData, WAVEFORMATEX*& format, uint32_t& dataSi
         return false;
     }
     Ascend(file, chunk);
-    if (!FindChunk(file, kData, chunk) || chunk.cksize > kMaxSoundDataBytes) {
+    if (!FindChunk(file, kData, chunk) || !SoundDataWithinBound(file, chunk)) {
         delete readFormat;
         return false;
     }

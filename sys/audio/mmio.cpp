@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -21,6 +22,7 @@ struct MMIOFile {
     const uint8_t* memory = nullptr;
     uint64_t size = 0;
     uint64_t position = 0;
+    std::string name;  // as the file was opened; empty for memory
 };
 
 namespace {
@@ -85,6 +87,7 @@ HMMIO OpenFile(std::string_view path) {
     auto* f = new MMIOFile;
     f->file = file;
     f->size = static_cast<uint64_t>(size);
+    f->name = path;
     return f;
 }
 
@@ -194,6 +197,35 @@ uint32_t Ascend(HMMIO f, const MMCKINFO& chunk) {
     }
     f->position = static_cast<uint64_t>(chunk.dwDataOffset) + chunk.cksize + (chunk.cksize & 1u);
     return MMSYSERR_NOERROR;
+}
+
+namespace {
+
+// 1234567 as "1,234,567".
+std::string Grouped(uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<size_t>(at), ",");
+    }
+    return digits;
+}
+
+}  // namespace
+
+bool SoundDataWithinBound(HMMIO f, const MMCKINFO& chunk) {
+    if (chunk.cksize <= kMaxSoundDataBytes) {
+        return true;
+    }
+    const std::string name = f != nullptr && !f->name.empty() ? f->name : "a sound resource";
+    static std::mutex lock;
+    static std::set<std::string> named;
+    std::lock_guard<std::mutex> guard(lock);
+    if (named.insert(name).second) {
+        std::fprintf(stderr, "Tarvex: %s is not played: its %s bytes of sound are more than the %s a sound may hold\n",
+                     name.c_str(), Grouped(chunk.cksize).c_str(), Grouped(kMaxSoundDataBytes).c_str());
+        std::fflush(stderr);
+    }
+    return false;
 }
 
 namespace {

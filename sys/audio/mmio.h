@@ -36,10 +36,11 @@ constexpr uint32_t MMIOERR_CANNOTREAD = 258;
 // A descent walks at most this many sibling chunks before it gives up: a sound file holds a
 // handful, and a file of empty eight-byte headers must not keep the reader busy for minutes.
 constexpr uint32_t kMaxChunksPerDescent = 4096;
-// The most sample bytes one sound may hold (over three minutes of CD-quality stereo, a hundred
-// times the longest sound the game has): a larger "data" chunk is refused as a damaged one is,
-// before anything is allocated for it.
-constexpr uint32_t kMaxSoundDataBytes = 32u << 20;
+// The most sample bytes one sound may hold: over twelve minutes of CD-quality stereo (a player's
+// own music loop of ten minutes takes 106 MB), while a sound that is read and handed to its
+// device buffer still takes no more than twice this. A larger "data" chunk is refused, before
+// anything is allocated for it.
+constexpr uint32_t kMaxSoundDataBytes = 128u << 20;
 
 // Seek origins.
 constexpr int SEEK_FROM_START = 0;
@@ -81,6 +82,11 @@ uint32_t Size(HMMIO file);
 uint32_t Descend(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, uint32_t flags);
 // Moves past the end of a chunk that Descend entered, and past its pad byte when the size is odd.
 uint32_t Ascend(HMMIO file, const MMCKINFO& chunk);
+
+// Whether a "data" chunk that Descend entered is within kMaxSoundDataBytes. A sound refused for
+// its size is named on standard error (its file, or "a sound resource", and why), once per
+// name in a run, so that a player whose replaced sound stays silent learns why.
+bool SoundDataWithinBound(HMMIO file, const MMCKINFO& chunk);
 
 // Resources compiled into the program ("WAVE" resources by integer id): the code that embeds
 // them registers the bytes at start-up, and readers find them by module, type and id. A null

@@ -79,7 +79,7 @@ bool ReadWave(const char* path, Wave& wave) {
         chunk.ckid = MakeFourCC('d', 'a', 't', 'a');
         // Descend refuses a chunk that claims more bytes than the file holds.
         ok = ok && Descend(file, chunk, &riff, MMIO_FINDCHUNK) == MMSYSERR_NOERROR &&
-             chunk.cksize <= kMaxSoundDataBytes;
+             SoundDataWithinBound(file, chunk);
         if (ok) {
             wave.data.resize(chunk.cksize);
             ok = Read(file, wave.data.data(), static_cast<int32_t>(chunk.cksize)) ==

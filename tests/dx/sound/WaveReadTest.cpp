@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "dx/sound/SWave.h"
@@ -123,6 +124,8 @@ TEST_F(WaveReadTest, DataChunkClaimingMoreThanTheFileHoldsIsRefused) {
 // Files of any size cost what their header says a real sound needs, or are refused at once.
 TEST_F(WaveReadTest, FilesPastTheBoundsOfASoundAreRefusedQuickly) {
     const uint32_t bound = sys::mmio::kMaxSoundDataBytes;
+    WaveSpec cd = RampWave(0, 44100);
+    cd.channels = 2;
     std::vector<uint8_t> noData = MakeWave(RampWave(4));
     noData.resize(noData.size() - 8 - 8);  // the data chunk goes; zeros follow, empty chunks
     const struct {
@@ -136,11 +139,16 @@ TEST_F(WaveReadTest, FilesPastTheBoundsOfASoundAreRefusedQuickly) {
         {"RIFF of empty chunks after its format", noData, uint64_t{256} << 20, 0, 0},
         {"data past the bound", MakeWave(RampWave(0)), 0, bound + 2, 0},
         {"data at the bound", MakeWave(RampWave(0)), 0, bound, 1},
+        {"a music loop of ten minutes at CD quality", MakeWave(cd), 0, 600 * 44100 * 4, 1},
     };
+    // A sound is named once for each file whatever its reads, so each run gets files of its own.
+    static int runs = 0;
+    ++runs;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = folder + "/grown.wav";
+        const std::string path = folder + "/grown" + std::to_string(runs) + ".wav";
         WriteGrownWave(path, c.head, c.fileSize, c.dataSize);
+        testing::internal::CaptureStderr();
         for (bool loadData : {false, true}) {
             const auto start = std::chrono::steady_clock::now();
             SWave wave;
@@ -148,6 +156,11 @@ TEST_F(WaveReadTest, FilesPastTheBoundsOfASoundAreRefusedQuickly) {
             EXPECT_EQ(wave.GetDataSize(), c.opened != 0 ? c.dataSize : 0u);
             EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
         }
+        // Only a sound refused for its size is named, with why, and once.
+        const std::string said = testing::internal::GetCapturedStderr();
+        const size_t named = said.find(path + " is not played: its " + std::to_string(c.dataSize / 1000000) + ",");
+        EXPECT_EQ(named != std::string::npos, c.dataSize > bound) << said;
+        EXPECT_EQ(said.find(path, named + 1), std::string::npos) << said;
     }
 }
 

@@ -43,8 +43,10 @@ protected:
         spec.bits = 24;
         tarvex::test::WriteBytes(Path("deep.wav"), MakeWave(spec));
         std::ofstream(Path("text.wav")) << "not a wave at all";
-        // Longer than any sound the game plays.
-        tarvex::test::WriteGrownWave(Path("long.wav"), MakeWave(WaveSpec{}), 0, kMaxSoundDataBytes + 2);
+        // Longer than any sound the game plays; named once a run, so each run has its own.
+        static int runs = 0;
+        longWave = "long" + std::to_string(++runs) + ".wav";
+        tarvex::test::WriteGrownWave(Path(longWave.c_str()), MakeWave(WaveSpec{}), 0, kMaxSoundDataBytes + 2);
     }
     void TearDown() override {
         headless::ResetPlaySound();
@@ -53,6 +55,7 @@ protected:
     std::string Path(const char* name) const { return folder + "/" + name; }
 
     std::string folder;
+    std::string longWave;
 };
 
 TEST_F(PlaySoundTest, WithoutAsyncTheCallReturnsWhenTheSoundHasFinished) {
@@ -103,9 +106,10 @@ TEST_F(PlaySoundTest, WhatCannotBePlayedAnswersFalseAtOnce) {
         {"missing.wav", kPreviewFlags, false},
         {"text.wav", kSplashFlags, false},
         {"deep.wav", kSplashFlags, false},  // 24-bit samples
-        {"long.wav", kSplashFlags, false},
+        {longWave.c_str(), kSplashFlags, false},
         {"tone.wav", kSplashFlags, true},
     };
+    testing::internal::CaptureStderr();
     for (const Case& c : cases) {
         headless::SetNoDriver(c.noDriver);
         const uint32_t before = sys::time::TickCount();
@@ -113,6 +117,9 @@ TEST_F(PlaySoundTest, WhatCannotBePlayedAnswersFalseAtOnce) {
         EXPECT_EQ(sys::time::TickCount(), before) << c.file;
         EXPECT_FALSE(headless::PlaySoundPlaying()) << c.file;
     }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(Path(longWave.c_str()) + " is not played: its 134,217,730 bytes of sound are more than"),
+              std::string::npos) << said;
     headless::SetNoDriver(false);
     const auto calls = headless::PlaySoundCalls();
     ASSERT_EQ(calls.size(), std::size(cases));
