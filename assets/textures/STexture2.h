@@ -55,10 +55,12 @@ public:
     // may become smaller than kMinResampleSide.
     int ResampleFormat(int newWidth, int newHeight);
     static constexpr int kMinResampleSide = 4;
-    // The most pixel bytes the levels of all formats of one file may name (a 2048 x 2048
-    // picture at 32 bits with its smaller levels takes 22 MiB); a file naming more is refused
-    // as a damaged one is, before any pixels are read.
-    static constexpr uint64_t kMaxPixelBytes = uint64_t{32} << 20;
+    // The most pixel bytes the levels of all formats of one file may name. A texture holds any
+    // number of formats (one per layout), so what bounds the writer is the file's 32-bit
+    // offsets: it makes no file past 2 GiB, and its formats never share bytes. A file whose
+    // formats name more than this, or more than the file holds, is refused as a damaged one
+    // is, before any pixels are read: no reader's pixels take more than its file.
+    static constexpr uint64_t kMaxPixelBytes = 0x7FFFFFFF;
 
     int RemoveTag(int16_t index) { return RemoveTagAt(index); }
 

@@ -163,8 +163,9 @@ uint64_t TagBytes(const std::vector<STexTag>& tags) {
 }
 
 // Reads one format record; null when it is damaged, does not fit the file, or brings the pixel
-// bytes that the file's formats name (counted in `pixelBytes`) past the bound: formats may
-// name the same bytes, so the file's length alone does not bound what they take.
+// bytes that the file's formats name (counted in `pixelBytes`) past the bound or past the
+// file's length: formats may name the same bytes, so each level lying within the file does not
+// bound what they take.
 std::unique_ptr<STexFormat> ReadFormat(StexReader& in, int32_t recordErrors, uint64_t& pixelBytes) {
     auto format = std::make_unique<STexFormat>();
     if (!in.Text(format->m_strName, in.U16()))
@@ -228,7 +229,7 @@ std::unique_ptr<STexFormat> ReadFormat(StexReader& in, int32_t recordErrors, uin
             static_cast<uint64_t>(layer->alphaOffset) + alphaSize > in.length())
             return nullptr;
         pixelBytes += (layer->rgbOffset > 0 ? rgbSize : 0) + (format->HasAlpha() && layer->alphaOffset > 0 ? alphaSize : 0);
-        if (pixelBytes > STexture2::kMaxPixelBytes)
+        if (pixelBytes > STexture2::kMaxPixelBytes || pixelBytes > in.length())
             return nullptr;
         format->Layers().push_back(layer.release());
     }
@@ -460,8 +461,8 @@ bool STexture2::SerializeTo(std::vector<uint8_t>& bytes, std::vector<std::pair<i
             offsets.emplace_back(rgb, alpha);
         }
     }
-    // Offsets are 32-bit in the file.
-    if (at > 0x7FFFFFFF)
+    // Offsets are 32-bit in the file, and the reader takes no more pixels than this.
+    if (at > kMaxPixelBytes)
         return false;
 
     StexWriter out;

@@ -165,14 +165,21 @@ TEST_F(StexFileTest, RefusesDamagedFiles) {
             b[at + i] = static_cast<uint8_t>(value >> (8 * i));
         return b;
     };
-    // The first format grown to 4096 wide at 2 bytes a pixel and `height` rows, all in the file.
-    auto grown = [&](uint32_t height) {
-        Bytes b = good;
-        for (const auto& [at, value] : {std::pair{description, 4096u}, {description + 4, height}, {layer, 4096u},
-                                        {layer + 4, height}, {layer + 8, 8192u}})
+    // Format f (0 or 1) resized to `width` x `height` at 2 bytes a pixel, its colour and alpha
+    // at the given offsets.
+    auto sized = [&](Bytes b, int f, uint32_t width, uint32_t height, uint32_t rgbAt, uint32_t alphaAt) {
+        const size_t d = description + 1160 * f, l = layer + 1160 * f;
+        for (const auto& [at, value] : {std::pair{d, width}, {d + 4, height}, {l, width}, {l + 4, height},
+                                        {l + 8, 2 * width}, {l + 28, rgbAt}, {l + 32, alphaAt}})
             for (int i = 0; i < 4; ++i)
                 b[at + i] = static_cast<uint8_t>(value >> (8 * i));
-        b.resize(Field(b, layer + 28) + 8192 * static_cast<size_t>(height));
+        return b;
+    };
+    const uint32_t pixelsAt = Field(good, layer + 28);
+    // The first format grown to 4096 wide and `height` rows, all in the file.
+    auto grown = [&](uint32_t height) {
+        Bytes b = sized(good, 0, 4096, height, pixelsAt, ~0u);
+        b.resize(pixelsAt + 8192 * static_cast<size_t>(height));
         return b;
     };
     struct Case {
@@ -181,7 +188,8 @@ TEST_F(StexFileTest, RefusesDamagedFiles) {
         const char* error;
     };
     const Case cases[] = {
-        {"formats naming more pixels than any texture", grown(4096), "Unable to load from data source"},
+        {"formats naming the same bytes, more than the file holds", sized(grown(4096), 1, 4096, 4096, pixelsAt, pixelsAt),
+         "Unable to load from data source"},
         {"magic", patched(0, 0x58455453 + 1), "Filename is not an STexture2 stream"},
         {"version", patched(4, 2), "Filename is not supported STexture2 version"},
         {"revision", patched(8, 1), "Filename is not supported STexture2 revision"},
@@ -213,11 +221,24 @@ TEST_F(StexFileTest, RefusesDamagedFiles) {
             EXPECT_EQ(texture.GetWidth(), headerRefused ? 8 : -1) << c.what;
         }
     }
-    // Just under the bound, with the second format's 64 bytes, the grown file reads.
-    Bytes under = grown(4095);
-    STexture2 big;
-    CMemFile bigFile(under.data(), static_cast<unsigned>(under.size()));
-    EXPECT_EQ(big.LoadFromStream(&bigFile, 1), 1);
+    // What the writer makes of a 2048 x 2048 picture in three formats (56 MB) reads, lazily or
+    // not, as does a format grown to 32 MiB; formats naming more than any file of the writer
+    // holds (2.7 GB, sparse), none sharing bytes, do not.
+    STexture2 large;
+    ASSERT_TRUE(ImportBmp(large, folder_, 2048, 2048, kRGB565));
+    ASSERT_EQ(large.AddFormat(STexFormat::Parse(kARGB8888)), 1);
+    ASSERT_EQ(large.AddFormat(STexFormat::Parse(kARGB4444)), 1);
+    ASSERT_EQ(large.Save(Path("large.stx").c_str()), 1);
+    WriteFile(Path("under.stx"), grown(4095));
+    const uint32_t rgb = 32764u * 32767, alpha = 16382u * 32767;
+    Bytes vast = sized(sized(good, 0, 16382, 32767, pixelsAt, ~0u), 1, 16382, 32767, pixelsAt + rgb + alpha, pixelsAt + rgb);
+    vast.resize(pixelsAt);
+    WriteFile(Path("vast.stx"), vast);
+    std::filesystem::resize_file(Path("vast.stx"), uint64_t{pixelsAt} + 2 * rgb + alpha);
+    for (const auto& [name, loads] : {std::pair{"large.stx", 1}, {"under.stx", 1}, {"vast.stx", 0}})
+        for (int loadPixels : {0, 1})
+            EXPECT_EQ(STexture2().Load(Path(name).c_str(), loadPixels), loads) << name << loadPixels;
+    std::filesystem::remove(Path("vast.stx"));
 
     // Every file cut short fails; with lazy pixels the offsets still must lie in the file.
     for (size_t length = 0; length < good.size(); ++length) {
