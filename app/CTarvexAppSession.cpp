@@ -21,6 +21,7 @@
 #include "render/SD3D6Parser.h"
 #include "dx/display/SGraphics.h"
 #include "sys/classlib/Exceptions.h"
+#include "sys/profile.h"
 #include "sys/window/dialogs.h"
 
 namespace {
@@ -74,7 +75,10 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
         records->GetGameValues(*officer, values);
         const SString path = MapPathInHome(values.m_sMapFile);
         if (!values.m_sMapFile.IsEmpty() && !SFileSystem::FileExists(path.GetString())) {
+            // The officer pages open on the officer "LastPlayer" names: the join's officer is
+            // current there too, not only in the hub.
             m_pHub->SetCurrentPlayer(officer);
+            sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name);
             sys::dialogs::MessageBox(MissingMapText(path).GetString(), kTitle, sys::MB_OK);
             return;
         }

@@ -12,6 +12,7 @@
 #include "frontend/dialogs/SOptionDialogs.h"
 #include "frontend/screens/SButtonSlide1.h"
 #include "sys/classlib/CStringArray.h"
+#include "sys/signals.h"
 #include "sys/time/time.h"
 #include "sys/window/window.h"
 #include "ui/widgets/SListCtrl.h"
@@ -282,6 +283,10 @@ void SControlsDialog::CaptureInput(int nRow) {
     bool bQuit = false;
     bool bTaken = false;
     while (!bTaken) {
+        // A termination request ends the wait with nothing bound; it stays pending for the
+        // message pump, which closes the game as at any other moment.
+        if (sys::signals::IsCloseRequested())
+            break;
         if (SGraphics* display = GetHub()->m_pGraphics)
             display->RenderFrame();
         bTaken = TakeMessages(nCommand, bQuit);

@@ -50,6 +50,7 @@ TEST(LayoutFileProcessTest, DamagedLayoutsAreNamedBeforeTheRangeAndReadableOnesS
         {"empty", "hud.lay", "", false, hud + "it is empty."},
         {"blank lines", "results.lay", " \n\t\r\n\n", false,
          "The results layout Layouts/results.lay could not be read: it is empty."},
+        {"2 MiB of line ends", "hud.lay", std::string(2 << 20, '\n'), false, tooLarge},
         {"a folder", "hud.lay", "", true, hud},
         // A quote never closed takes the rest of the script, read once.
         {"unclosed quote", "hud.lay", [] {

@@ -1,6 +1,7 @@
 // A start from a multiplayer lobby takes the officer the lobby names from the officer file and
 // tells the game library who it is; a name the file does not hold leaves no officer current.
-// A "connect" start reuses the officer of its name, or makes one without writing the file.
+// A "connect" start reuses the officer of its name, or makes one without writing the file; one
+// whose map is not there stays on the main menu with that officer current on the officer pages.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "frontend/career/SHunterInfoList.h"
 #include "frontend/career/SOfficerRecords.h"
 #include "sys/fs/fs.h"
+#include "sys/profile.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace {
@@ -27,10 +29,11 @@ protected:
         unsetenv("RECORDGAME_Hunter");
         AppTest::TearDown();
     }
-    void WriteOfficers() {
+    void WriteOfficers(const char* boMap = "") {
         SHunterInfoList officers;
         officers.AddTail(new SHunterInfo("Al"));
         auto* bo = new SHunterInfo("Bo");
+        bo->SetMapFile(boMap);
         bo->m_Bio.m_sAge = "30", bo->m_Bio.m_sCity = "Oslo", bo->m_Bio.m_sState = "OS", bo->m_Bio.m_sEmail = "bo@x";
         officers.AddTail(bo);
         officers.SetModified();
@@ -86,10 +89,12 @@ TEST_F(ConnectOfficerTest, AJoinReusesTheNamedOfficerOrMakesOne) {
         const char* name;
         int count;
         bool changed;
-    } cases[] = {{"Bo", 2, false}, {"\"Cy\"", 3, true}};
+        const char* map = "";  // Bo's
+    } cases[] = {{"Bo", 2, false}, {"\"Cy\"", 3, true}, {"Bo", 2, false, "Levels\\Gone.gmx"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteOfficers();
+        WriteOfficers(c.map);
+        sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", "Al");
         const std::string file = (Home() / "player.cfg").string();
         const auto before = std::filesystem::file_size(file);
         tarvex::test::RecordingApp& app = MakeApp(std::string("-connect:10.0.0.1 -name:") + c.name);
@@ -103,6 +108,11 @@ TEST_F(ConnectOfficerTest, AJoinReusesTheNamedOfficerOrMakesOne) {
         EXPECT_EQ(m_hub->m_pCurrentPlayer->m_sName, expected);
         EXPECT_EQ(m_hub->m_pPlayerList->FindByName(expected), m_hub->m_pCurrentPlayer);
         EXPECT_EQ(std::filesystem::file_size(file), before);
+        const bool stays = c.map[0] != '\0';
+        EXPECT_EQ(LibraryLog().find("SetProperty(Join,") == std::string::npos, stays) << LibraryLog();
+        if (stays) {
+            EXPECT_EQ(sys::profile::GetString(sys::profile::Kind::Application, "Settings", "LastPlayer", ""), "Bo");
+        }
         m_app->ExitInstance();
         m_app.reset();
         m_hub.reset();

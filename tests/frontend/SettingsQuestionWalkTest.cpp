@@ -2,10 +2,12 @@
 // them: a click on the question's empty middle does nothing, and Yes saves once; Yes to
 // "Change screen mode?" shows the mode asked for (a window in the middle of the desktop, with
 // the pointer free over all of it) and "default.cfg" keeps it, and a mode that cannot be set is
-// reported and the one the player had comes back and is kept.
+// reported and the one the player had comes back and is kept. A termination request while a
+// Controls row waits for its input ends the wait and the program, and binds nothing.
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "app/CConfigData.h"
@@ -13,12 +15,15 @@
 #include "app/CSystemData.h"
 #include "app/SGameObjects.h"
 #include "dx/display/SGraphics.h"
+#include "frontend/dialogs/SControlsDialog.h"
 #include "frontend/dialogs/SGameOptionsDialog.h"
 #include "frontend/dialogs/STransparantDialog.h"
 #include "frontend/screens/SSettingsScreen.h"
+#include "sys/signals.h"
 #include "sys/video/headless/headless_video.h"
 #include "sys/window/headless/headless_window.h"
 #include "tests/frontend/WalkTestSupport.h"
+#include "ui/widgets/SListCtrl.h"
 
 namespace {
 
@@ -60,6 +65,63 @@ TEST_F(SettingsQuestionWalkTest, AClickBesideTheQuestionsButtonsDoesNothingAndYe
         };
         RunWalk(app, false);
         EXPECT_EQ(app.m_next, app.m_steps.size());
+    });
+}
+
+// The program's front end, where a termination request comes as the second click on a Controls
+// row reaches the page: while that row waits for its input.
+class CloseAtSecondClick : public SFrontEndSetup {
+public:
+    void HandleInput(SGameObjects* hub, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        if (message == sys::WM_LBUTTONDOWN && m_armed && ++m_clicks == 2)
+            sys::signals::RequestClose();
+        SFrontEndSetup::HandleInput(hub, message, wParam, lParam);
+    }
+    bool m_armed = false;
+    int m_clicks = 0;
+};
+
+// The "bind" lines of a settings text, without their line ends.
+std::string BindLines(const std::string& text) {
+    std::istringstream lines(text);
+    std::string binds;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("bind ", 0) == 0)
+            binds += line.substr(0, line.find('\r')) + "\n";
+    return binds;
+}
+
+TEST_F(SettingsQuestionWalkTest, ATerminationRequestEndsTheWaitForAControlsInputAndBindsNothing) {
+    tarvex::test::InCopyOfProcess([&] {
+        CloseAtSecondClick frontEnd;
+        SFrontEndHooks::Install(&frontEnd);
+        ScriptedApp& app = MakeScriptedApp();
+        // Two clicks on the first row, apart enough not to make a double click, then a middle
+        // button that, taken by the wait, would be bound.
+        const auto waitAndPress = [&frontEnd] {
+            auto* page = dynamic_cast<SSettingsScreen*>(Manager()->GetCurrentScreen());
+            STransparantDialog* dialog = page != nullptr ? page->GetDialog() : nullptr;
+            auto* list = dialog != nullptr ? dynamic_cast<SListCtrl*>(dialog->FindControl(SControlsDialog::kList)) : nullptr;
+            if (list == nullptr || !dialog->IsSlideFinished())
+                return false;
+            const sys::RECT rc = list->GetWindowRect();
+            int y = rc.top;
+            while (y < rc.bottom && list->RowFromPoint(rc.left + 5, y) != 0)
+                ++y;
+            frontEnd.m_armed = true;
+            ClickAt(rc.left + 5, y + 2);
+            ClickAt(rc.left + 5, y + 8);
+            sys::window::headless::InjectMouseButton(2, true);
+            sys::window::headless::InjectMouseButton(2, false);
+            return true;
+        };
+        app.m_steps = {Reached(0), Click(30), Reached(7), Click(SSettingsScreen::kControlsButton), waitAndPress};
+        RunWalk(app);
+        SFrontEndHooks::Install(&m_frontEnd);
+        EXPECT_EQ(app.m_next, app.m_steps.size());
+        EXPECT_EQ(frontEnd.m_clicks, 2);
+        EXPECT_EQ(BindLines(tarvex::test::ReadWholeFile((Home() / "default.cfg").string())),
+                  BindLines(tarvex::test::ReadWholeFile((Home() / "defcmds.cfg").string())));
     });
 }
 
