@@ -107,6 +107,14 @@ bool SHunterInfoList::Save(const char* fileName, const char* failureText) {
     return true;
 }
 
+void SHunterInfoList::Withdraw(SHunterInfo* record, bool wasModified) {
+    if (POSITION pos = Find(record))
+        RemoveAt(pos);
+    delete record;
+    if (!wasModified)
+        ClearModified();
+}
+
 SHunterInfo* SHunterInfoList::GetRecord(int index) const {
     if (index < 0 || index >= static_cast<int>(GetCount()))
         return nullptr;

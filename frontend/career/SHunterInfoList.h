@@ -44,6 +44,10 @@ public:
     // While the hub keeps Home unwritten it writes nothing and answers false without a word.
     bool Save(const char* fileName, const char* failureText);
 
+    // Takes back a record just added whose making a close request cut short: it is deleted and
+    // the changed flag is put back as it was before, so no save writes a part of an officer.
+    void Withdraw(SHunterInfo* record, bool wasModified);
+
     SHunterInfo* GetRecord(int index) const;
     // The first record whose name is exactly `name`; null when none.
     SHunterInfo* FindByName(const char* name) const;

@@ -4,6 +4,7 @@
 #include "core/SString.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SHunterInfoList.h"
+#include "sys/signals.h"
 
 namespace {
 // Constant-initialised and without a destructor of its own, so it serves the hub's
@@ -41,6 +42,10 @@ SHunterInfo* SOfficerRecords::CreateOfficer(SGameObjects* hub, const char* name,
     if (s_pfnMakeOfficer != nullptr) {
         if (SHunterInfo* made = s_pfnMakeOfficer(hub, name, kitName, items))
             return made;
+        // The maker gives up on an officer a close request cut short; one without his kit and
+        // model in his place would be saved at the close.
+        if (sys::signals::IsCloseRequested())
+            return nullptr;
     }
     SHunterInfoList* list = hub->LoadPlayerList(false);
     if (list == nullptr)

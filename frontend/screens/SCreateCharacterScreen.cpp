@@ -15,6 +15,7 @@
 #include "frontend/screens/SScreenManager.h"
 #include "sys/fs/fs.h"
 #include "sys/profile.h"
+#include "sys/signals.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/widgets/SEditBox.h"
 
@@ -195,6 +196,8 @@ bool SCreateCharacterScreen::CreateOfficer() {
         }
     }
     const bool isNew = m_pEdited == nullptr;
+    SHunterInfo* previous = hub->m_pCurrentPlayer;
+    const bool wasModified = list->IsModified();
     SHunterInfo* officer = isNew ? new SHunterInfo : m_pEdited;
     officer->m_sName = name;
     officer->SetChanged();
@@ -206,7 +209,6 @@ bool SCreateCharacterScreen::CreateOfficer() {
     }
     if (isNew)
         list->AddTail(officer);
-    sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name.GetString());
     list->SetModified();
     hub->SetCurrentPlayer(officer);
     if (isNew) {
@@ -218,7 +220,15 @@ bool SCreateCharacterScreen::CreateOfficer() {
         if (inventory != nullptr)
             inventory->LoadKit(officer, SInventoryScreen::kSinglePlayerKit,
                                library != nullptr ? library->GetObjectList() : nullptr);
+        // A close request stops the kit's reading where it is: an officer with part of his kit
+        // is not saved.
+        if (sys::signals::IsCloseRequested()) {
+            list->Withdraw(officer, wasModified);
+            hub->SetCurrentPlayer(previous);
+            return false;
+        }
     }
+    sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name.GetString());
     list->Save(SHunterInfoList::kFileName, SHunterInfoList::kCreateFailedText);
     return true;
 }

@@ -19,6 +19,7 @@
 #include "frontend/screens/SInventorySlots.h"
 #include "frontend/screens/SScreenManager.h"
 #include "sys/profile.h"
+#include "sys/signals.h"
 #include "ui/SDC.h"
 #include "ui/SGraphicsHost.h"
 #include "ui/SSprite.h"
@@ -494,6 +495,8 @@ SHunterInfo* SInventoryScreen::CreateOfficer(const char* name, const char* kitNa
             return known;
         }
     }
+    SHunterInfo* previous = hub->m_pCurrentPlayer;
+    const bool wasModified = list->IsModified();
     auto* officer = new SHunterInfo(name);
     list->AddTail(officer);
     list->SetModified();
@@ -506,8 +509,16 @@ SHunterInfo* SInventoryScreen::CreateOfficer(const char* name, const char* kitNa
     if (creation != nullptr) {
         creation->ScanModelFiles();
         creation->SelectFirstModel();
-        creation->ApplyModel(officer);
     }
+    // A close request stops the reading of the kit and the models where it is: the officer is
+    // then not whole, and the save at the close must not keep him.
+    if (sys::signals::IsCloseRequested()) {
+        list->Withdraw(officer, wasModified);
+        hub->SetCurrentPlayer(previous);
+        return nullptr;
+    }
+    if (creation != nullptr)
+        creation->ApplyModel(officer);
     sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name);
     return officer;
 }

@@ -610,18 +610,15 @@ bool GetDiskSpace(std::string_view path, DiskSpace& space) {
 }
 
 bool WriteFileAtomically(std::string_view path, std::string_view contents) {
-    std::string target = NativePath(path);
-    struct stat st;
-    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::unique_ptr<char, decltype(&std::free)> real(realpath(target.c_str(), nullptr), &std::free);
-        if (real) target = real.get();
-    }
+    // A link at the name is replaced by the rename like any other entry: following it would let
+    // a link planted in the folder make us write wherever it points.
+    const std::string target = NativePath(path);
     // The replacement keeps the permissions of the file it replaces; a new file gets those any
     // file the user makes gets.
     struct stat old;
-    const bool replacing = stat(target.c_str(), &old) == 0;
+    const bool replacing = lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     const std::string temporary = target + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    int fd = OpenNative(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) return Fail(MapErrno(errno, temporary));
     uint32_t error = kErrorNone;
     if (replacing && fchmod(fd, old.st_mode & 07777) != 0) error = MapErrno(errno, temporary);
@@ -635,6 +632,9 @@ bool WriteFileAtomically(std::string_view path, std::string_view contents) {
 }
 
 int OpenNative(const std::string& nativePath, int flags, unsigned permissions) {
+    // What we create or truncate is the entry at the name itself: a link there, planted or
+    // left, would carry our bytes to a file outside the folder.
+    if ((flags & O_CREAT) != 0) flags |= O_NOFOLLOW;
     int fd;
     do {
         fd = open(nativePath.c_str(), flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(permissions));

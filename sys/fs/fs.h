@@ -123,7 +123,9 @@ bool MoveFile(std::string_view from, std::string_view to);
 
 // Writes the bytes to "<path>.tmp" beside the file, flushes them to disk and renames the copy
 // over the file in one step, so readers see either the old or the new contents, never a mix.
-// A symbolic link is written through. On failure the old file is left as it was.
+// A symbolic link at the name is replaced by the file, never written through, so nothing is
+// written outside the folder; a link at the temporary name fails the write (LastError 123).
+// On failure the old file is left as it was.
 bool WriteFileAtomically(std::string_view path, std::string_view contents);
 // Removes a file. A folder or a read-only file is refused with 5.
 bool DeleteFile(std::string_view path);
@@ -134,7 +136,8 @@ bool DeleteFile(std::string_view path);
 // is to be read must be a plain file or a link to one: a pipe, device, socket or folder is
 // refused (ENXIO, EISDIR for a folder) instead of handing a reader a source that waits for a
 // writer or never ends. The open itself never waits, so a pipe with nobody at its other end is
-// refused too; the descriptor comes back blocking, as open(2) would give it.
+// refused too; the descriptor comes back blocking, as open(2) would give it. An open that may
+// create (O_CREAT) never follows a symbolic link at the name: it is refused with ELOOP.
 int OpenNative(const std::string& nativePath, int flags, unsigned permissions = 0644);
 
 // --- Disks -----------------------------------------------------------------------------------

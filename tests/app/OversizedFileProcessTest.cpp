@@ -57,17 +57,30 @@ std::string Catalog(std::initializer_list<uint8_t> tail) {
     return bytes;
 }
 
+// A join's kit, then an object of more lines than a new officer's making reads in a moment.
+std::string LongKit() {
+    std::string kit = "OBJECT MultiPlayer\n{\n    set Item00 \"InvPistol9mm\"\n}\nOBJECT Long\n{\n";
+    for (int i = 0; i < 900000; ++i)
+        kit += "set a \"1\"\n";
+    return kit + "}\n";
+}
+
 enum class Session { range, server };
 
 struct Row {
-    Row(const char* file, Session session, int status, long boundKiB, bool keep = false, std::string head = {})
-        : file(file), session(session), status(status), boundKiB(boundKiB), keep(keep), head(std::move(head)) {}
+    Row(const char* file, Session session, int status, long boundKiB, bool keep = false, std::string head = {},
+        bool makingOfficer = false)
+        : file(file), session(session), status(status), boundKiB(boundKiB), keep(keep), head(std::move(head)),
+          makingOfficer(makingOfficer) {}
     const char* file;  // under the scratch folder
     Session session;
     int status;        // 1 where the game cannot go on without the file
     long boundKiB;     // what the reader may hold of it beyond a clean session
     bool keep;         // the file's own bytes first, then the zeros
     std::string head;  // or these
+    // SIGTERM goes as soon as the file is seen open, while the new officer is made: the officer
+    // file is then absent or holds him whole, with his model's skin.
+    bool makingOfficer;
 };
 
 // Plays the row; what it finds goes to the test's expectations.
@@ -105,8 +118,9 @@ void Play(const Row& row, int index) {
                 if (seenOpen == Clock::time_point{} && HoldsOpen(pid, file))
                     seenOpen = now;
                 const bool past = row.session == Session::range ? RangeDrawn(home) : now - started > std::chrono::seconds(4);
+                const auto wait = row.makingOfficer ? std::chrono::seconds(0) : std::chrono::seconds(1);
                 if (past || now - started > std::chrono::seconds(60) ||
-                    (seenOpen != Clock::time_point{} && now - seenOpen > std::chrono::seconds(1))) {
+                    (seenOpen != Clock::time_point{} && now - seenOpen >= wait)) {
                     Signal(folder, "TERM");
                     signalled = Clock::now();
                 }
@@ -127,6 +141,11 @@ void Play(const Row& row, int index) {
             << said;
     }
     EXPECT_LT(peak, kCleanSessionKiB + row.boundKiB) << said;
+    if (row.makingOfficer) {
+        const std::string officers = ReadAll(home / "player.cfg");
+        EXPECT_TRUE(officers.empty() || officers.find("OfficerSkinBlue") != std::string::npos)
+            << officers.size() << " bytes of officers";
+    }
     std::error_code ignored;
     fs::remove_all(folder, ignored);
 }
@@ -136,6 +155,7 @@ TEST(OversizedFileProcessTest, AGigabyteFileCostsItsReaderOnlyItsBoundAndSigterm
     const Row rows[] = {
         // The kit, the officer models and the command files are read to a bound of 64 MB.
         {"Home/DefEquip.cfg", Session::range, 0, 2 * 64 * MB},
+        {"Home/DefEquip.cfg", Session::range, 0, 2 * 64 * MB, false, LongKit(), true},
         {"Home/Officers/officers.sss", Session::range, 0, 2 * 64 * MB},
         {"Home/default.cfg", Session::range, 0, 2 * 64 * MB},
         {"Home/defcmds.cfg", Session::range, 0, 2 * 64 * MB},

@@ -1,6 +1,8 @@
 // The built program with a Home file replaced by something that is no plain file: a pipe nobody
 // writes into, or a link to an endless device. Each reader refuses it as a file it cannot read,
-// the game starts without it or stops as for any such file, and SIGTERM ends it at once.
+// the game starts without it or stops as for any such file, and SIGTERM ends it at once. A link
+// planted where a save writes never carries the save to the file it names: the save replaces
+// the link, or is refused and says so.
 
 #include <gtest/gtest.h>
 
@@ -35,6 +37,8 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
         int status;
         // Said on standard error; empty where the game plays on without a word.
         const char* reason;
+        // Or a link to "victim.txt" beside Home holding these words, which it keeps.
+        const char* victim = nullptr;
     } cases[] = {
         {"default.cfg", false, 0, "The settings file \"default.cfg\" could not be opened."},
         {"Tarvex.cat", false, 1, "Error loading file: Tarvex.cat"},
@@ -43,6 +47,10 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
         {"Maps/targetrange.gmx", false, 0, "The map \\Maps\\targetrange.gmx could not be read"},
         {"Models/Range/target.ssm", false, 0, "The board model Models/Range/target.ssm could not be read"},
         {"Textures/Outdoor/grass.stx", false, 0, "The texture Textures\\Outdoor\\grass.stx could not be read"},
+        {"default.cfg.tmp", false, 0, "Could not save to default.cfg", "precious words"},
+        {"player.cfg.tmp", false, 0, "Failed to create hunter file!", "precious words"},
+        {"../config/Tarvex/Tarvex.ini.tmp", false, 0, "", "precious words"},
+        {"../config/Tarvex/Tarvex.ini", false, 0, "", "[System/Settings]\nMaleVoiceOvers=1\n"},
     };
     int row = 0;
     for (const auto& c : cases) {
@@ -51,7 +59,11 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
         const fs::path home = folder / "Home";
         CopyDemoHome(home);
         fs::copy_file(kBuiltGameLibrary, home / "VQ9Game.so", fs::copy_options::overwrite_existing);
-        if (c.device)
+        if (c.victim != nullptr) {
+            WriteText(folder / "victim.txt", c.victim);
+            fs::create_directories((home / c.file).parent_path());
+            fs::create_symlink(folder / "victim.txt", home / c.file);
+        } else if (c.device)
             LinkToDevice(home / c.file, "/dev/zero");
         else
             MakePipe(home / c.file);
@@ -66,13 +78,18 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
             // One that is to stop is left to stop by itself; one that plays on is past the file
             // once it names it or draws the range.
             const std::string said = ReadAll(folder / "stderr.txt");
-            past = c.status == 0 && (reason.empty() ? RangeDrawn(home) || said.find(fs::path(c.file).filename().string()) !=
-                                                                              std::string::npos
-                                                    : said.find(reason) != std::string::npos);
+            // A save is told at the close, once the range is drawn.
+            past = c.status == 0 && (c.victim != nullptr ? RangeDrawn(home)
+                                     : reason.empty()    ? RangeDrawn(home) || said.find(fs::path(c.file).filename().string()) !=
+                                                                               std::string::npos
+                                                         : said.find(reason) != std::string::npos);
         }
         EXPECT_TRUE(status != -1 || past) << "stuck on the file: " << ReadAll(folder / "stderr.txt");
         status = Finish(folder, status, true, std::chrono::seconds(10));
         ExpectEnded(folder, status, c.status, reason);
+        if (c.victim != nullptr) {
+            EXPECT_EQ(ReadAll(folder / "victim.txt"), c.victim);
+        }
         // One that had to be killed is let go by its shell before its folder goes.
         if (status == -1)
             WaitFor(folder, std::chrono::seconds(5));

@@ -220,14 +220,19 @@ TEST_F(ProfileTest, AnOversizedFileIsNotLoaded) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
-TEST_F(ProfileTest, AWriteGoesThroughASymbolicLink) {
+// A link at the profile's name is read through but replaced by the write, so the file it names,
+// outside the profile's folder, keeps its words.
+TEST_F(ProfileTest, AWriteReplacesASymbolicLinkAndLeavesWhatItNamed) {
     const std::string elsewhere = m_root + "/kept.ini";
     std::ofstream(elsewhere) << "[System/Settings]\nSDXDrawDriver=display\n";
     fsys::create_directories(fsys::path(m_file).parent_path());
     fsys::create_symlink(elsewhere, m_file);
     ASSERT_TRUE(sys::profile::WriteInt(Kind::System, "Settings", "MaleVoiceOvers", 0));
-    EXPECT_TRUE(fsys::is_symlink(m_file));
+    EXPECT_FALSE(fsys::is_symlink(m_file));
     EXPECT_EQ(ReadFile(), "[System/Settings]\nSDXDrawDriver=display\nMaleVoiceOvers=0\n");
+    std::ifstream kept(elsewhere, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()),
+              "[System/Settings]\nSDXDrawDriver=display\n");
 }
 
 // Values come from memory while the file on disk is the one read; any change of it is seen, also
