@@ -294,16 +294,20 @@ void SDataCollection::SetTag(int index, uint32_t tag)
 
 void SDataCollection::Set(int index, const char* name, const char* value, uint32_t tag)
 {
-    Set(index, SString(name), SString(value), tag);
+    // The texts may belong to elements of this very array, which growing would move: they are
+    // copied first, once.
+    if (index >= 0 && index != INT_MAX)
+        Store(index, SString(name), SString(value), tag);
 }
 
 void SDataCollection::Set(int index, const SString& name, const SString& value, uint32_t tag)
 {
-    if (index < 0 || index == INT_MAX)
-        return;
-    // The texts may belong to elements of this very array, which growing would move.
-    SString newName(name);
-    SString newValue(value);
+    if (index >= 0 && index != INT_MAX)
+        Store(index, SString(name), SString(value), tag);
+}
+
+void SDataCollection::Store(int index, SString&& newName, SString&& newValue, uint32_t tag)
+{
     if (index >= m_elements.GetSize())
         Grow(index + 1);
     UnindexName(index);
@@ -561,7 +565,7 @@ int SDataCollection::SetOrAppend(const char* name, const char* value, uint32_t t
     if (name != nullptr && name[0] != '\0')
         index = FindByName(name);
     else
-        index = FindByValue(SString(value));
+        index = FindText(value, false);
     if (index < 0)
         index = m_highWater + 1;
     Set(index, name, value, tag);

@@ -144,6 +144,8 @@ public:
 private:
     bool InRange(int index) const { return index >= 0 && index < m_elements.GetSize(); }
     const SDataElement* ElementAtOrNull(int index) const;
+    // Set with texts of its own, moved into the slot.
+    void Store(int index, SString&& newName, SString&& newValue, uint32_t tag);
     // Grows the array to newSize slots for a write past its end.
     void Grow(int newSize);
     // Lookup over names (byName) or values, up to the high-water index.

@@ -32,9 +32,27 @@ int g_nHolds = 0;
 std::string g_strHoldFile;
 SHeldScriptErrors g_held;
 
-bool IsKeyword(const CString& token, const char* keyword) { return token.CompareNoCase(keyword) == 0; }
+// White space as the class library's string trims it.
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-bool StartsWithComment(const CString& text) { return text.GetAt(0) == '/' && text.GetAt(1) == '/'; }
+char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool IsKeyword(std::string_view token, std::string_view keyword)
+{
+    return token.size() == keyword.size() &&
+           std::equal(token.begin(), token.end(), keyword.begin(), [](char a, char b) { return Folded(a) == Folded(b); });
+}
+
+bool StartsWithComment(std::string_view text) { return text.size() >= 2 && text[0] == '/' && text[1] == '/'; }
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 std::string Grouped(uint64_t count) { return SHeldScriptErrors::Grouped(count); }
 
@@ -188,21 +206,13 @@ void SObjectParser::ParseFile(const char* fileName)
     m_bReadStopped = false;
     m_held = SHeldScriptErrors();
     // Lines fed one at a time may have opened blocks that go on after this read.
-    const int floor = OpenLevel();
-    const int state = m_nBlockState;
-    const int inDefinition = m_bInDefinition;
-    m_nReadFloor = floor;
+    m_nReadFloor = OpenLevel();
     IndexTopLevel();
     {
         NestingScope scope(m_nDepth);
         ReadLines(fileName);
     }
     CloseBlocksAbove(m_nReadFloor);
-    if (m_nReadFloor == floor) {
-        // The blocks below were left as they were, and so is the state they were in.
-        m_nBlockState = state;
-        m_bInDefinition = inDefinition;
-    }
     m_bIndexed = false;
     m_topLevel.clear();
     ShowHeldErrors();
@@ -278,7 +288,7 @@ void SObjectParser::ReadLines(const CString& path)
                     StopRead("more than " + Grouped(kMaxLinesPerRead) + " lines in one read");
                     break;
                 }
-                ParseLine(line.c_str());
+                ParseOwnLine(line);
                 line.clear();
                 silenced = false;
             }
@@ -299,12 +309,35 @@ void SObjectParser::StopRead(const std::string& why)
 
 int SObjectParser::ParseLine(const char* text)
 {
-    CString line;
-    TrimmedCopy(line, text != nullptr ? text : "");
-    if (line.IsEmpty() || StartsWithComment(line))
+    std::string line(text != nullptr ? text : "");
+    return ParseOwnLine(line);
+}
+
+int SObjectParser::ParseOwnLine(std::string& line)
+{
+    // Swapped in and back: a file included from this line reads its own lines the same way
+    // and leaves this one as it was.
+    const size_t outerRestAt = m_nRestAt;
+    m_strLine.swap(line);
+    const int answer = ParseCurrentLine();
+    m_strLine.swap(line);
+    m_nRestAt = outerRestAt;
+    return answer;
+}
+
+int SObjectParser::ParseCurrentLine()
+{
+    // Trimmed in place.
+    m_nRestAt = 0;
+    while (m_nRestAt < m_strLine.size() && IsBlank(m_strLine[m_nRestAt]))
+        ++m_nRestAt;
+    size_t end = m_strLine.size();
+    while (end > m_nRestAt && IsBlank(m_strLine[end - 1]))
+        --end;
+    m_strLine.resize(end);
+    if (m_nRestAt == end || StartsWithComment(std::string_view(m_strLine).substr(m_nRestAt)))
         return m_bInDefinition;
-    m_strRest = line;
-    const CString token = NextToken();
+    const std::string_view token = TakeToken();
     if (StartsWithComment(token))
         return m_bInDefinition;
 
@@ -340,7 +373,7 @@ int SObjectParser::ParseLine(const char* text)
         }
         OnSetLine();
     } else {
-        OnValueLine(token);
+        OnValueLine(CString(token.data(), static_cast<int>(token.size())));
     }
 
     if (m_pCurrent == nullptr) {
@@ -350,13 +383,34 @@ int SObjectParser::ParseLine(const char* text)
     return m_bInDefinition;
 }
 
+std::string_view SObjectParser::TakeToken()
+{
+    std::string_view token;
+    bool quoted = false;
+    // Each round either yields a token or drops one leading separator.
+    while (m_nRestAt < m_strLine.size() && token.empty() && !quoted) {
+        quoted = m_strLine[m_nRestAt] == '"';
+        if (quoted)
+            ++m_nRestAt;
+        const size_t start = m_nRestAt;
+        const size_t span = std::strcspn(m_strLine.c_str() + start, quoted ? "\"" : " \t\r\n");
+        m_nRestAt = std::min(start + span + 1, m_strLine.size());
+        token = Trimmed(std::string_view(m_strLine).substr(start, span));
+    }
+    // The byte after the token lies behind the rest already, so a value goes to its table as a
+    // C string without a copy of its own.
+    if (!token.empty()) {
+        const size_t end = static_cast<size_t>(token.data() - m_strLine.data()) + token.size();
+        if (end < m_strLine.size())
+            m_strLine[end] = '\0';
+    }
+    return token;
+}
+
 CString SObjectParser::NextToken()
 {
-    CString token;
-    GetNextToken(m_strRest, token);
-    token.TrimRight();
-    token.TrimLeft();
-    return token;
+    const std::string_view token = TakeToken();
+    return CString(token.data(), static_cast<int>(token.size()));
 }
 
 void SObjectParser::SyntaxError(const char* token)
@@ -517,17 +571,21 @@ void SObjectParser::OnValueLine(const CString& key)
 {
     if (key.IsEmpty())
         return;
-    const CString value = NextToken();
+    const std::string_view value = TakeToken();
     // A line outside every block has nowhere to go and is ignored.
-    if (value.IsEmpty() || m_pCurrent == nullptr)
+    if (value.empty() || m_pCurrent == nullptr)
         return;
-    m_pCurrent->SetOrAppend(key, value, 0);
+    m_pCurrent->SetOrAppend(key, value.data(), 0);
 }
 
 int SObjectParser::OpenLevel() const { return (m_pCurrent != nullptr ? 1 : 0) + m_openDefinitions.GetCount(); }
 
 void SObjectParser::CloseBlocksAbove(int floor)
 {
+    // With nothing open above the floor the state is the one the lines left: a "{" of theirs
+    // for a block opened before them holds.
+    if (OpenLevel() <= floor)
+        return;
     // Each close pops one enclosing definition; the bound keeps a handler that pops nothing
     // from looping for ever.
     for (int left = OpenLevel() - floor; m_pCurrent != nullptr && left > 0; --left)
@@ -564,6 +622,8 @@ SObjectDef* SObjectParser::ParseFileInto(const char* fileName, const char* baseN
     m_pCurrent = def;
     ParseFile(fileName);
     m_pCurrent = nullptr;
+    m_nBlockState = kOutside;
+    m_bInDefinition = 0;
     return def;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -78,7 +79,7 @@ public:
     // Reads a script file line by line. An include names its file relative to the folder of
     // the outermost file being read. Blocks that the outermost read opened and left open are
     // closed as "}" would close them when it ends; blocks opened before it (by lines fed one at
-    // a time) stay open for the lines that follow.
+    // a time) stay open for the lines that follow, in the state the read's lines left them.
     virtual void ParseFile(const char* fileName);
     // Writes ToText as a text file, created or truncated. False when it could not be written.
     virtual bool SaveFile(const char* path);
@@ -116,7 +117,13 @@ public:
     static int GetNestingLevel();
 
 private:
-    // The next token of the rest of the line, trimmed at both ends.
+    // Handles a line the parser may change in place: the reader's own lines are read without
+    // a copy, however long.
+    int ParseOwnLine(std::string& line);
+    int ParseCurrentLine();
+    // The next token of the rest of the line, trimmed at both ends, as GetNextToken takes it:
+    // a view into the line, ended in place by a NUL.
+    std::string_view TakeToken();
     CString NextToken();
     void SyntaxError(const char* token);
     // Shows an error at once when no file is being read, else holds the first and counts the
@@ -146,7 +153,9 @@ private:
     int m_bInDefinition = 0;
     SObjectDefList* m_pDefList = nullptr;
     int m_nBlockState = kOutside;
-    CString m_strRest;
+    // The line being handled and where its rest starts.
+    std::string m_strLine;
+    size_t m_nRestAt = 0;
     SString m_strOutermostFile;
     // Files this parser is reading now; 0 when it reads none.
     int m_nDepth = 0;

@@ -77,11 +77,14 @@ struct Row {
     int status;        // 1 where the game cannot go on without the file
     long boundKiB;     // what the reader may hold of it beyond a clean session
     bool keep;         // the file's own bytes first, then the zeros
-    std::string head;  // or these
+    std::string head;  // or these (after the file's own bytes, where they are kept)
     // SIGTERM goes as soon as the file is seen open, while the new officer is made: the officer
     // file is then absent or holds him whole, with his model's skin.
     bool makingOfficer;
 };
+
+// A definition whose one set line holds `length` bytes of value.
+std::string LongSetLine(uint64_t length) { return "OBJECT Long\n{\nset v " + std::string(length, 'v') + "\n}\n"; }
 
 // Plays the row; what it finds goes to the test's expectations.
 void Play(const Row& row, int index) {
@@ -93,7 +96,7 @@ void Play(const Row& row, int index) {
     if (row.session == Session::server)
         WriteText(home / "startup.cfg", "OBJECT Score\n{\n    set QualifyTimeLimit \"2000\"\n}\n");
     const fs::path file = folder / row.file;
-    MakeSparse(file, row.keep ? ReadAll(file) : row.head);
+    MakeSparse(file, (row.keep ? ReadAll(file) : std::string()) + row.head);
     if (row.session == Session::range)
         Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
     else
@@ -161,6 +164,13 @@ TEST(OversizedFileProcessTest, AGigabyteFileCostsItsReaderOnlyItsBoundAndSigterm
         {"Home/defcmds.cfg", Session::range, 0, 2 * 64 * MB},
         {"Home/startup.cfg", Session::range, 0, 2 * 64 * MB},
         {"Home/startup.cfg", Session::server, 0, 2 * 64 * MB},
+        // A line within the bound is held once as read and once as its value, and one past it
+        // only as read: the session stays below 200 MB.
+        {"Home/DefEquip.cfg", Session::range, 0, 200 * MB - kCleanSessionKiB, true, LongSetLine(63ull << 20)},
+        {"Home/DefEquip.cfg", Session::range, 0, 200 * MB - kCleanSessionKiB, true, LongSetLine((64ull << 20) + 1)},
+        {"Home/Officers/officers.sss", Session::range, 0, 200 * MB - kCleanSessionKiB, true, LongSetLine(63ull << 20)},
+        {"Home/Officers/officers.sss", Session::range, 0, 200 * MB - kCleanSessionKiB, true,
+         LongSetLine((64ull << 20) + 1)},
         // A layout is a few kilobytes; the officer file and the profile are small.
         {"Home/Layouts/hud.lay", Session::range, 0, 16 * MB},
         {"Home/Layouts/results.lay", Session::range, 0, 16 * MB},
