@@ -12,6 +12,7 @@
 #include "sys/fs/fs.h"
 #include "sys/library.h"
 #include "sys/profile.h"
+#include "sys/signals.h"
 
 namespace {
 
@@ -41,9 +42,11 @@ SGameDLL::SGameDLL(const char* pszPath)
         // The file this machine looked for, not the name the data gives it, and why a file that
         // is there could not be loaded.
         const std::string reason = sys::library::LastReason();
-        sys::dialogs::MessageBox("Failed to load game DLL!\n" + sys::fs::FullPath(sys::library::FileNameFor(path)) +
-                                     (reason.empty() ? std::string() : ": " + reason),
-                                 kCaption, sys::MB_OK);
+        // Asked to close while it was tried: nothing went wrong that the player should hear of.
+        if (!sys::signals::IsCloseRequested())
+            sys::dialogs::MessageBox("Failed to load game DLL!\n" + sys::fs::FullPath(sys::library::FileNameFor(path)) +
+                                         (reason.empty() ? std::string() : ": " + reason),
+                                     kCaption, sys::MB_OK);
         ThrowUserException();
     }
 

@@ -2,9 +2,12 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 #include <utility>
 
 #include "sys/fs/fs.h"
+#include "sys/signals.h"
 
 namespace sys::library {
 
@@ -203,9 +207,17 @@ std::string CheckFile(const std::string& path, bool& missing) {
 // A damaged dynamic section, a string table pointing anywhere, junk in the code the library's
 // initialisers run: the loader and those initialisers fault inside the process that loads it,
 // and no length check sees such damage. The load is therefore tried first in a child process,
-// which reports nothing but the loader's refusal through a pipe and ends; only when it loaded
-// there is the library loaded here. The program may run other threads by now, so the child
-// does no more than load and end (the C library makes the loader's own lock usable after fork).
+// which says through a pipe whether its load returned, and ends; only when the child says so is
+// the library loaded here: an initialiser may end the process as well (with any status, 0 too)
+// without the load ever returning. The program may run other threads by now, so the child does
+// no more than load and end (the C library makes the loader's own lock usable after fork).
+
+// What the child writes first: its load returned, or the loader refused it (its words follow).
+constexpr char kTrialLoaded = 'L';
+constexpr char kTrialRefused = 'R';
+// How long a trial that takes its time goes without looking for a close request.
+constexpr int kCloseCheckMs = 50;
+const char* const kClosing = "the program is closing";
 
 std::string DescribeSignal(int signal) {
     const char* name = strsignal(signal);
@@ -213,10 +225,74 @@ std::string DescribeSignal(int signal) {
            (name != nullptr ? " (" + std::string(name) + ")" : std::string());
 }
 
+[[noreturn]] void RunTrial(const std::string& path, pid_t parent, int writeEnd) {
+    // A trial left running would outlive a program killed meanwhile; a parent that has already
+    // gone is seen by the parent the child has now.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+    // A fault is the answer here: it ends the child as it is, without a core file or a handler
+    // (a sanitizer's, the program's close handler) that would turn it into something else.
+    const struct rlimit noCore = {0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    struct sigaction plain {};
+    plain.sa_handler = SIG_DFL;
+    for (const int which : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGINT, SIGTERM}) sigaction(which, &plain, nullptr);
+    if (dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL) != nullptr) _exit(write(writeEnd, &kTrialLoaded, 1) == 1 ? 0 : 1);
+    const char* reason = dlerror();
+    ssize_t written = write(writeEnd, &kTrialRefused, 1);
+    if (reason != nullptr && written == 1) written = write(writeEnd, reason, std::strlen(reason));
+    _exit(1);
+}
+
+// One read of the pipe, kept up to a bound; what read() answered.
+ssize_t ReadSome(int readEnd, std::string& said) {
+    char buffer[1024];
+    ssize_t got;
+    do {
+        got = read(readEnd, buffer, sizeof buffer);
+    } while (got < 0 && errno == EINTR);
+    if (got > 0 && said.size() < 4096) said.append(buffer, static_cast<size_t>(got));
+    return got;
+}
+
+// Waits for the child to end and keeps what it wrote: 0 once it has ended, -1 when a close
+// request came first (which ends the child), else why it could not be waited for. A process the
+// library's initialisers started may hold the pipe open after the child has ended, so the pipe
+// is read as it fills and its end is not waited for.
+int AwaitTrial(pid_t child, int readEnd, int& status, std::string& said) {
+    // Readable once the child has ended; without it (an older kernel) the end is seen at the
+    // next look.
+    const int ending = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+    pollfd watched[2] = {{readEnd, POLLIN, 0}, {ending, POLLIN, 0}};
+    int result = -1;
+    while (!sys::signals::IsCloseRequested()) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child || (done < 0 && errno != EINTR)) {
+            result = done == child ? 0 : errno;
+            break;
+        }
+        if (poll(watched, 2, kCloseCheckMs) > 0 && watched[0].revents != 0) {
+            const ssize_t got = ReadSome(readEnd, said);
+            if (got == 0 || (got < 0 && errno != EAGAIN)) watched[0].fd = -1;
+        }
+    }
+    if (result == -1) {
+        kill(child, SIGKILL);
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    // All the child wrote is in the pipe once it has ended.
+    while (said.size() < 4096 && ReadSome(readEnd, said) > 0) {
+    }
+    if (ending >= 0) close(ending);
+    return result;
+}
+
 // Empty when the library loads in a child process, else why it does not.
 std::string TryLoadApart(const std::string& path) {
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return std::string("no trial load: ") + std::strerror(errno);
+    if (pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return std::string("no trial load: ") + std::strerror(errno);
+    const pid_t parent = getpid();
     const pid_t child = fork();
     if (child < 0) {
         const int failure = errno;
@@ -224,45 +300,18 @@ std::string TryLoadApart(const std::string& path) {
         close(pipeEnds[1]);
         return std::string("no trial load: ") + std::strerror(failure);
     }
-    if (child == 0) {
-        // A fault is the answer here: it ends the child as it is, without a core file or a
-        // handler (a sanitizer's) that would turn it into an ordinary exit.
-        const struct rlimit noCore = {0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
-        struct sigaction plain {};
-        plain.sa_handler = SIG_DFL;
-        for (const int fault : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) sigaction(fault, &plain, nullptr);
-        if (dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL) != nullptr) _exit(0);
-        const char* reason = dlerror();
-        if (reason != nullptr) {
-            const ssize_t written = write(pipeEnds[1], reason, std::strlen(reason));
-            (void)written;
-        }
-        _exit(1);
-    }
+    if (child == 0) RunTrial(path, parent, pipeEnds[1]);
     close(pipeEnds[1]);
     int status = 0;
-    pid_t ended;
-    do {
-        ended = waitpid(child, &status, 0);
-    } while (ended < 0 && errno == EINTR);
-    // The child has ended, so all it wrote is in the pipe; a process the library's initialisers
-    // started may still hold the pipe open, so the read does not wait for its end.
     std::string said;
-    if (fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK) == 0) {
-        char buffer[1024];
-        while (said.size() < 4096) {
-            const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
-            said.append(buffer, static_cast<size_t>(got));
-        }
-    }
+    const int awaited = AwaitTrial(child, pipeEnds[0], status, said);
     close(pipeEnds[0]);
-    if (ended < 0) return std::string("no trial load: ") + std::strerror(errno);
+    if (awaited == -1) return kClosing;
+    if (awaited != 0) return std::string("no trial load: ") + std::strerror(awaited);
     if (WIFSIGNALED(status)) return DescribeSignal(WTERMSIG(status));
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::string();
-    return said.empty() ? std::string("the loader refuses it") : WithoutPath(said, path);
+    if (said.size() == 1 && said[0] == kTrialLoaded && WEXITSTATUS(status) == 0) return std::string();
+    if (said.size() > 1 && said[0] == kTrialRefused) return WithoutPath(said.substr(1), path);
+    return "loading it ends a process with status " + std::to_string(WEXITSTATUS(status));
 }
 
 }  // namespace
@@ -309,10 +358,15 @@ Handle Load(std::string_view name, std::string* error) {
             Fail(name, path, std::string(), error);
             return nullptr;
         }
-        refused = TryLoadApart(path);
+        // Nothing is started once the program is asked to close: a trial may take long.
+        refused = sys::signals::IsCloseRequested() ? kClosing : TryLoadApart(path);
     }
     if (!refused.empty()) {
         Fail(name, path, std::move(refused), error);
+        return nullptr;
+    }
+    if (sys::signals::IsCloseRequested()) {
+        Fail(name, path, kClosing, error);
         return nullptr;
     }
     dlerror();

@@ -16,7 +16,9 @@ using Handle = void*;
 // Loads a library; null when it cannot, with the reason in *error (when given) and in
 // LastError(). A library loaded twice is the same library, counted twice. A file that is not a
 // plain file, is shorter than its headers say, or cannot be loaded without a fault (a damaged
-// library, an initialiser that crashes) is refused; the load itself never ends the program.
+// library, an initialiser that crashes or ends the process) is refused; the load itself never
+// ends the program. A load that takes long is cut short by a close request (sys/signals.h), and
+// none is made while one waits: refused, "the program is closing".
 Handle Load(std::string_view name, std::string* error = nullptr);
 
 // The address of an exported function or variable; null when the handle is null or the

@@ -4,8 +4,12 @@
 // to hold: nothing but zeros, which a write cut short leaves, bytes after the last officer, and
 // a file far larger than any the program saves, which is not even read.
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <thread>
 
 #include "tests/support/ElfBytes.h"
 #include "tests/support/ProcessRun.h"
@@ -14,9 +18,18 @@ namespace {
 
 using namespace tarvex::test;
 
-// A cut or damaged library, or a pipe in its place, is refused as a missing one is: named with
-// the reason when there is a file, and the program ends with status 1, neither killed by a
-// fault inside the loader nor waiting on the pipe.
+// Whether the process whose "/proc/<id>/stat" that is runs (not when it ended, reaped or not).
+bool Runs(const std::string& stat) {
+    const std::string text = ReadAll(stat);
+    return text.size() > text.rfind(')') + 2 && text[text.rfind(')') + 2] != 'Z';
+}
+
+// A cut or damaged library, a pipe in its place, or one whose initialiser ends the process, is
+// refused as a missing one is: named with the reason when there is a file, and the program ends
+// with status 1, neither killed by a fault inside the loader nor waiting on the pipe, and leaves
+// no core file of the trial even where the limit allows one. An initialiser that takes long is
+// cut short by SIGTERM within a second (status 0, nothing loaded), and its trial never outlives
+// the program, even one that is killed.
 TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
     const std::string whole = ReadAll(kBuiltGameLibrary);
     ASSERT_GT(whole.size(), 4096u);
@@ -24,17 +37,30 @@ TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
     ASSERT_NE(dynamic, 0u);
     std::string zeroed = whole;
     zeroed.replace(dynamic, 512, 512, '\0');
+    const std::string initialised = ReadAll(std::string(TARVEX_TEST_BINARY_DIR) + "/sys/testlib/TvTestLib.so");
     const struct {
         const char* what;
         std::string bytes;  // empty: no file, or a pipe
         const char* reason;
+        const char* initialiser = "";  // what the library's initialiser does
+        const char* signal = nullptr;  // sent once the initialiser runs
+        int status = 1;
     } cases[] = {
         {"an eighth", whole.substr(0, whole.size() / 8), ": the file is shorter than its"},
         {"a half", whole.substr(0, whole.size() / 2), ": the file is shorter than its"},
         {"missing", "", ""},
         {"dynamic segment zeroed", zeroed, ": loading it ends a process with signal"},
         {"a pipe", "", ": it is not a regular file"},
+        {"an initialiser that faults", initialised, ": loading it ends a process with signal 11", "fault"},
+        {"an initialiser that exits", initialised, ": loading it ends a process with status 0", "exit"},
+        {"an initialiser that sleeps", initialised, "SIGTERM received", "sleep", "TERM", 0},
+        {"killed while it sleeps", initialised, "", "sleep", "KILL", 128 + SIGKILL},
     };
+    // A core file is written wherever the limit allows it, which the trial must not.
+    rlimit coreLimit{};
+    ASSERT_EQ(getrlimit(RLIMIT_CORE, &coreLimit), 0);
+    const rlimit unlimited{coreLimit.rlim_max, coreLimit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_CORE, &unlimited), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const fs::path folder = MakeScratchFolder("CutLibrary");
@@ -46,11 +72,30 @@ TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
         } else if (*c.reason != '\0') {
             ASSERT_EQ(std::system(("mkfifo '" + library.string() + "'").c_str()), 0);
         }
-        Start(folder);
-        const int status = Finish(folder, WaitFor(folder, std::chrono::seconds(30)), true);
-        ExpectEnded(folder, status, 1, "Failed to load game DLL!\n" + library.string() + c.reason);
+        Start(folder, std::string("TV_TEST_INITIALISER=") + c.initialiser);
+        const fs::path trialId = folder / "Home" / "initialiser.pid";
+        int status = -1;
+        if (c.signal == nullptr) {
+            status = WaitFor(folder, std::chrono::seconds(30));
+        } else if (RunsUntil(folder, [&] { return fs::exists(trialId); }, std::chrono::seconds(30))) {
+            Signal(folder, c.signal);
+            status = WaitFor(folder, std::chrono::seconds(1));
+        }
+        status = Finish(folder, status, true);
+        ExpectEnded(folder, status, c.status,
+                    c.signal != nullptr ? c.reason : "Failed to load game DLL!\n" + library.string() + c.reason);
+        if (c.signal != nullptr) {
+            const std::string trial = "/proc/" + std::to_string(std::atoi(ReadAll(trialId).c_str())) + "/stat";
+            for (int i = 0; i < 100 && Runs(trial); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            EXPECT_FALSE(Runs(trial));
+            EXPECT_EQ(ReadAll(folder / "stderr.txt").find("Failed to load"), std::string::npos);
+        }
+        for (const auto& entry : fs::directory_iterator(folder / "Home"))
+            EXPECT_NE(entry.path().filename().string().rfind("core", 0), 0u) << entry.path();
         fs::remove_all(folder);
     }
+    setrlimit(RLIMIT_CORE, &coreLimit);
 }
 
 // Each is kept aside byte for byte as any damaged officer file is, and the player is told so.

@@ -58,11 +58,18 @@ int CallAdd(sys::library::Handle handle, int a, int b) {
 }
 
 TEST(LibraryTest, DllNameLoadsTheSoBesideItAndCallsIntoIt) {
+    // Loaded twice and released twice, it is gone: loaded again, it starts afresh.
+    sys::library::Handle first = sys::library::Load(kLibraryFolder + "/TvTestLib.dll");
+    sys::library::Handle second = sys::library::Load(kLibraryFolder + "/TvTestLib.dll");
+    EXPECT_EQ(CallAdd(second, 1, 1), 2);
+    sys::library::Unload(first);
+    sys::library::Unload(second);
     std::string error;
     LoadedLibrary library(sys::library::Load(kLibraryFolder + "/TvTestLib.dll", &error));
     ASSERT_NE(library.get(), nullptr) << error;
     EXPECT_EQ(CallAdd(library.get(), 2, 3), 5);
     EXPECT_EQ(CallAdd(library.get(), -7, 4), -3);
+    EXPECT_EQ(reinterpret_cast<int (*)()>(sys::library::Symbol(library.get(), "TvTestCalls"))(), 2);
 }
 
 TEST(LibraryTest, DllSuffixAndPathMatchInAnyCase) {

@@ -1,9 +1,31 @@
 // A stand-in run-time library for the library-loading tests: two exported functions and a
-// call counter, so a test can tell that it reached the code inside this library.
+// call counter, so a test can tell that it reached the code inside this library; and an
+// initialiser that, when TV_TEST_INITIALISER asks, never returns: "sleep" (a minute, its
+// process id kept in "initialiser.pid" in the working folder), "exit" (status 0) or "fault".
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 int g_calls = 0;
+
+__attribute__((constructor)) void Initialise() {
+    const char* what = std::getenv("TV_TEST_INITIALISER");
+    if (what != nullptr && std::strcmp(what, "sleep") == 0) {
+        if (FILE* file = std::fopen("initialiser.tmp", "w")) {
+            std::fprintf(file, "%d\n", static_cast<int>(getpid()));
+            std::fclose(file);
+            std::rename("initialiser.tmp", "initialiser.pid");
+        }
+        sleep(60);
+    }
+    if (what != nullptr && std::strcmp(what, "exit") == 0) std::exit(0);
+    if (what != nullptr && std::strcmp(what, "fault") == 0) *static_cast<volatile int*>(nullptr) = 1;
 }
+}  // namespace
 
 extern "C" {
 
