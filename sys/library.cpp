@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -237,6 +238,9 @@ std::string DescribeSignal(int signal) {
     struct sigaction plain {};
     plain.sa_handler = SIG_DFL;
     for (const int which : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGINT, SIGTERM}) sigaction(which, &plain, nullptr);
+    // An initialiser that calls exit() ends the child there with the library's own handlers run;
+    // the program's (its statics, its unwritten output) belong to the parent and are skipped.
+    on_exit([](int status, void*) { _exit(status); }, nullptr);
     if (dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL) != nullptr) _exit(write(writeEnd, &kTrialLoaded, 1) == 1 ? 0 : 1);
     const char* reason = dlerror();
     ssize_t written = write(writeEnd, &kTrialRefused, 1);

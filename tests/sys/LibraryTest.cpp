@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -207,6 +208,7 @@ TEST(LibraryTest, AFileCutShortOrDamagedIsRefused) {
         const char* what;
         std::string bytes;
         const char* refusal;  // null: it loads
+        const char* initialiser = "";
     } cases[] = {
         {"one byte short", whole.substr(0, whole.size() - 1), "shorter than its"},
         {"a segment a byte short", unsectioned.substr(0, segmentsEnd - 1), "shorter than its"},
@@ -218,9 +220,15 @@ TEST(LibraryTest, AFileCutShortOrDamagedIsRefused) {
         {"4 KiB of junk in the middle",
          Damaged(whole, whole.size() / 2, 4096, [](size_t i) { return (i * 37 + 11) & 0xFF; }), ""},
         {"a pipe", std::string(), "it is not a regular file"},
+        {"an initialiser that exits", whole, "ends a process with status 0", "exit"},
     };
     const fsys::path root = fsys::path(TARVEX_TEST_BINARY_DIR) / "sys" / "library-cut";
     fsys::remove_all(root);
+    // The trial's process is this one's copy: an initialiser's exit() there must not run what
+    // this process left to do at its own exit.
+    static const std::string exitMark = (root / "exit-handlers-ran").string();
+    static const bool registered = std::atexit([] { std::ofstream(exitMark) << "ran"; }) == 0;
+    ASSERT_TRUE(registered);
     int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -233,7 +241,10 @@ TEST(LibraryTest, AFileCutShortOrDamagedIsRefused) {
             std::ofstream(file, std::ios::binary) << c.bytes;
         }
         std::string error;
+        setenv("TV_TEST_INITIALISER", c.initialiser, 1);
         LoadedLibrary library(sys::library::Load(file.string(), &error));
+        unsetenv("TV_TEST_INITIALISER");
+        EXPECT_FALSE(fsys::exists(exitMark));
         if (c.refusal == nullptr) {
             ASSERT_NE(library.get(), nullptr) << error;
             EXPECT_EQ(CallAdd(library.get(), 2, 2), 4);
