@@ -281,34 +281,6 @@ void LoneCrDefaultCfg(const fs::path& home) {
     WriteText(home / "default.cfg", "set inp_msensitivity \"33\"\rset game_viewsize \"2\"\rset cfg_sysprofile \"3\"\r");
 }
 
-// The program's own section headers alone: lines the interpreter skips.
-void HeadersOnlyDefaultCfg(const fs::path& home) {
-    WriteText(home / "default.cfg", "\n-- Input settings\n\n-- System settings\n\n-- Graphic settings\n\n--\n\n");
-}
-
-void ByteOrderMarkDefaultCfg(const fs::path& home) {
-    WriteText(home / "default.cfg", "\xEF\xBB\xBFset inp_msensitivity \"200\"\r\n");
-}
-
-// Its last setting lies past what one run reads.
-void LongDefaultCfg(const fs::path& home) {
-    std::string text;
-    while (text.size() < 600 * 1024)
-        text += "set game_viewsize \"4\" \r\n";
-    WriteText(home / "default.cfg", text + "set inp_msensitivity \"200\"\r\n");
-}
-
-// Short itself, but the file it runs first takes the whole run's bound.
-void DefaultCfgRunningALongFile(const fs::path& home) {
-    WriteText(home / "long.cfg", "set game_viewsize \"4\"\n" + std::string(600 * 1024, '\n'));
-    WriteText(home / "default.cfg", "exec long\r\nset inp_msensitivity \"200\"\r\n");
-}
-
-// A command with the released mark is still that command: one known line among unknown ones.
-void ReleasedSetDefaultCfg(const fs::path& home) {
-    WriteText(home / "default.cfg", "-set game_viewsize \"2\"\r\nnonsense\r\n");
-}
-
 TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
     const DamagedStart cases[] = {
         {"truncated catalog", CutCatalog, "", "SDL_VIDEODRIVER=dummy", 1, "Error loading file: Tarvex.cat"},
@@ -321,17 +293,33 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         {"default.cfg of 0xFF bytes", FFDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
          "could not be read.\nIt has been kept as \"default.cfg.bad\"", true, "set cfg_sysprofile \"3\"",
          "Hardware Acceleration Found"},
-        {"default.cfg of comments", HeadersOnlyDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, ""},
-        {"default.cfg after a byte-order mark", ByteOrderMarkDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, "", false,
-         "set inp_msensitivity \"200\""},
-        {"default.cfg past the read bound", LongDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
-         "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
-        {"default.cfg running a file past the bound", DefaultCfgRunningALongFile, "", "SDL_VIDEODRIVER=dummy", 0,
-         "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
-        {"default.cfg of a released set", ReleasedSetDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0, "", false,
-         "set game_viewsize \"2\""},
         {"default.cfg of lone CRs", LoneCrDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
          "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        // The program's own section headers: lines the interpreter skips.
+        {"default.cfg of comments",
+         [](const fs::path& h) {
+             WriteText(h / "default.cfg",
+                       "\n-- Input settings\n\n-- System settings\n\n-- Graphic settings\n\n--\n\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, ""},
+        {"default.cfg after a byte-order mark",
+         [](const fs::path& h) { WriteText(h / "default.cfg", "\xEF\xBB\xBFset inp_msensitivity \"200\"\r\n"); }, "",
+         "SDL_VIDEODRIVER=dummy", 0, "", false, "set inp_msensitivity \"200\""},
+        {"default.cfg past the read bound",
+         [](const fs::path& h) {
+             WriteText(h / "default.cfg", "set a 1\n" + std::string(600 << 10, '\n') + "set b 2\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        {"default.cfg running a file past the bound",
+         [](const fs::path& h) {
+             WriteText(h / "long.cfg", "set a 1\n" + std::string(600 << 10, '\n'));
+             WriteText(h / "default.cfg", "exec long\r\nset inp_msensitivity \"200\"\r\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        // The released mark still names a known command.
+        {"default.cfg of a released set",
+         [](const fs::path& h) { WriteText(h / "default.cfg", "-set game_viewsize \"2\"\r\nnonsense\r\n"); }, "",
+         "SDL_VIDEODRIVER=dummy", 0, "", false, "set game_viewsize \"2\""},
         {"no Home folder", NoHome, "", "SDL_VIDEODRIVER=dummy", 1, "/Home\"\nthat holds the game's files does not exist."},
         {"no display", Untouched, "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "", 1,
          "Cannot open a display"},
