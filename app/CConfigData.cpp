@@ -119,8 +119,13 @@ CConfigData::TextState CConfigData::CheckText(const char* fileName) {
     unsigned char buffer[4096];
     // A carriage return not yet followed by the line feed that ends its line.
     bool lineReturned = false;
+    uint64_t total = 0;
     try {
         for (unsigned read = 0; (read = file.Read(buffer, sizeof(buffer))) > 0;) {
+            // A run stops at its bound: the settings after it would be lost to the next save.
+            total += read;
+            if (total > SCommandInterpreter::kMaxExecBytes)
+                return kTextDamaged;
             for (unsigned i = 0; i < read; ++i) {
                 const unsigned char c = buffer[i];
                 const bool control = c < 0x20 || c == 0x7F;
@@ -145,18 +150,21 @@ bool CConfigData::HoldsNoKnownCommand(const char* fileName, const std::function<
     // Read in the pieces the command files are run in, so each piece is judged as it would run.
     char line[SCommandInterpreter::kFileReadSize];
     bool text = false;
+    bool firstPiece = true;
     try {
         while (file.ReadString(line, sizeof(line)) != nullptr) {
             if (sys::signals::IsCloseRequested())
                 return false;
             char* first = line;
+            if (firstPiece)
+                first += SCommandInterpreter::AfterByteOrderMark(line) - line;
+            firstPiece = false;
             while (*first == ' ' || *first == '\t' || *first == '\r' || *first == '\n')
                 ++first;
-            if (*first == '\0')
+            // Blank lines and comments are skipped by the interpreter: they are no sign of damage.
+            if (*first == '\0' || (first[0] == '-' && first[1] == '-'))
                 continue;
             text = true;
-            if (first[0] == '-' && first[1] == '-')
-                continue;
             // The command word ends at the first blank, as the interpreter cuts it.
             char* end = first;
             while (*end != '\0' && *end != ' ' && *end != '\r' && *end != '\n')

@@ -79,12 +79,14 @@ public:
     // Damaged: the file holds bytes that no text of console commands holds (control
     // characters other than tab, line ends and the old end-of-text mark, or a carriage
     // return with more of the line after it, which would run two settings as one line), so it
-    // is no configuration. Unreadable: it cannot be opened or read to its end.
+    // is no configuration; or more bytes than one run of command files reads, so that its end
+    // would never be read. Unreadable: it cannot be opened or read to its end.
     static TextState CheckText(const char* fileName);
     // Whether the file holds text of which no line begins with a word `known` takes: then it
-    // is no configuration either. Lines are taken as the command files are run, and one that
-    // begins with "--" is a comment. False for a file without text, one that cannot be read,
-    // and once the program is asked to end.
+    // is no configuration either. Lines are taken as the command files are run: a byte-order
+    // mark in front is passed over, and blank lines and comments (lines that begin with "--")
+    // are no text. False for a file without text, one that cannot be read, and once the
+    // program is asked to end.
     static bool HoldsNoKnownCommand(const char* fileName, const std::function<bool(const char* word)>& known);
 
     CConfigHeader m_Header;

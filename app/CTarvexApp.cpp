@@ -355,8 +355,14 @@ void CTarvexApp::ExecStartupConfig() {
             FillDefaultConfig(*config);
         }
         SString response;
-        if (m_bSkipDefaultConfig == 0)
-            m_pHub->m_pInterpreter->ExecFile(SString(kDefaultConfig), response, false);
+        if (m_bSkipDefaultConfig == 0 && FileInWorkingDirectory(kDefaultConfig) &&
+            !m_pHub->m_pInterpreter->ExecFile(SString(kDefaultConfig), response, false) &&
+            !sys::signals::IsCloseRequested()) {
+            // Not read to its end (a file it runs passed the run's bound, or reading failed):
+            // the save at exit would lose the settings after the stop, so the file is kept.
+            ReportUnreadableDefaultConfig(true);
+            FillDefaultConfig(*config);
+        }
         response = SString();
         m_pHub->m_pInterpreter->ExecFile(SString("startup.cfg"), response, false);
     }

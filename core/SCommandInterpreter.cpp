@@ -300,6 +300,10 @@ bool SCommandInterpreter::ExecuteLine(const SString& line, SString& response) {
     return host != nullptr && host->ParseCommand(whole);
 }
 
+const char* SCommandInterpreter::AfterByteOrderMark(const char* piece) {
+    return std::strncmp(piece, "\xEF\xBB\xBF", 3) == 0 ? piece + 3 : piece;
+}
+
 bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, bool show) {
     const char* name = fileName.GetString();
     if (m_iExecDepth >= kMaxExecDepth) {
@@ -345,6 +349,7 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     size_t lineStart = std::string::npos;  // where the line being run begins in the reply
     try {
         uint64_t at = file.GetPosition();
+        bool firstPiece = true;
         while (!m_bExecCut && file.ReadString(buffer, sizeof(buffer)) != nullptr) {
             // A long script must not hold the program once it is asked to end: what ran stays
             // run, and whoever runs the script learns that it did not finish.
@@ -366,7 +371,8 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
                 break;
             }
             // Trimmed where it lies, so that the line is copied once.
-            const char* first = buffer;
+            const char* first = firstPiece ? AfterByteOrderMark(buffer) : buffer;
+            firstPiece = false;
             while (*first != '\0' && std::isspace(static_cast<unsigned char>(*first)) != 0)
                 ++first;
             const char* end = first + std::strlen(first);

@@ -92,6 +92,9 @@ public:
     static constexpr uint64_t kMaxExecBytes = 512u << 10;
     // The reply of one run keeps about this much text; the lines after it still run.
     static constexpr size_t kMaxExecReply = 1u << 20;
+    // The first piece of a command file past the UTF-8 byte-order mark that some editors put
+    // in front of the text: the mark is no part of the first line's command word.
+    static const char* AfterByteOrderMark(const char* piece);
 
     explicit SCommandInterpreter(SConsoleHost* host = nullptr);
     ~SCommandInterpreter() override;
@@ -102,7 +105,8 @@ public:
     // run as many as the file limit allows. A termination request (Ctrl+C, SIGTERM) stops the
     // file before its next line, and it answers false; so does a run cut at kMaxExecBytes.
     // Script errors told while the outermost file runs (object lines the library's parser
-    // refuses, the cut) are shown together as one box when it ends.
+    // refuses, the cut) are shown together as one box when it ends. A byte-order mark in front
+    // of the first line is passed over.
     virtual bool ExecFile(const SString& fileName, SString& response, bool show);
     // How many command files one outermost file may run with all it runs (kMaxExecFiles unless
     // set); at least 1.

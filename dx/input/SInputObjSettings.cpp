@@ -24,6 +24,16 @@ const char* WithoutPrefix(const char* step) {
     return (step[0] == '+' || step[0] == '-') ? step + 1 : step;
 }
 
+// The names a step may lead to: itself, as a queued step is run by its whole text, and without
+// its "+" or "-", as the console and the resolution read it.
+struct StepNames {
+    explicit StepNames(const char* step) : names{step, WithoutPrefix(step)}, count(names[0] == names[1] ? 1 : 2) {}
+    const char* const* begin() const { return names; }
+    const char* const* end() const { return names + count; }
+    const char* names[2];
+    int count;
+};
+
 }  // namespace
 
 // The texts are gathered whole and made into the answer once: appending to it piece by piece
@@ -166,9 +176,11 @@ bool SInputObjSettings::AddAlias(int index, const char* step) {
     if (!IsIndex(index) || step == nullptr) {
         return false;
     }
-    const int target = FindCommand(WithoutPrefix(step));
-    if (target >= 0 && WouldLoop(target, m_Commands[index].m_sName.GetString(), kLoopDepth)) {
-        return false;
+    for (const char* name : StepNames(step)) {
+        const int target = FindCommand(name);
+        if (target >= 0 && WouldLoop(target, m_Commands[index].m_sName.GetString(), kLoopDepth)) {
+            return false;
+        }
     }
     m_Commands.ElementAt(index).m_Steps.push_back(SString(step));
     return true;
@@ -188,16 +200,18 @@ bool SInputObjSettings::WouldLoop(int index, const char* name, int depth) const 
         return true;
     }
     for (const SString& step : command.m_Steps) {
-        const int next = FindCommand(WithoutPrefix(step.GetString()));
-        if (next < 0) {
-            continue;
-        }
-        if (depth < 0) {
-            break;
-        }
-        const int before = depth--;
-        if (WouldLoop(next, name, before)) {
-            return true;
+        for (const char* stepName : StepNames(step.GetString())) {
+            const int next = FindCommand(stepName);
+            if (next < 0) {
+                continue;
+            }
+            if (depth < 0) {
+                return false;
+            }
+            const int before = depth--;
+            if (WouldLoop(next, name, before)) {
+                return true;
+            }
         }
     }
     return false;

@@ -213,8 +213,8 @@ protected:
 };
 
 // What makes a settings file no configuration: bytes no console text holds, a carriage return
-// that would run two lines as one, or text of which no line begins with a known command (here
-// "set", in any case, and "+fire").
+// that would run two lines as one, more than one run reads, or text (comments are none) of
+// which no line begins with a known command (here "set", in any case, and "+fire").
 TEST_F(DefaultCfgTest, TextWithoutAKnownCommandOrWithLinesRunTogetherIsDamaged) {
     const auto known = [](const char* word) { return CompareTextNoCase(word, "set") == 0 || std::string(word) == "+fire"; };
     const struct {
@@ -232,7 +232,9 @@ TEST_F(DefaultCfgTest, TextWithoutAKnownCommandOrWithLinesRunTogetherIsDamaged) 
         {"a NUL", std::string("set a \"1\"\0\n", 11), true, false},
         {"0xFF bytes", std::string(2867, '\xFF'), false, true},
         {"words alone", "settings\nfire\n-fire\n", false, true},
-        {"comments alone", "-- set a \"1\"\n", false, true},
+        {"comments alone", "-- set a \"1\"\n", false, false},
+        {"after a byte-order mark", "\xEF\xBB\xBFset a \"1\"\r\n", false, false},
+        {"past what one run reads", "set a \"1\"\n" + std::string(600 * 1024, '\n'), true, false},
         {"empty", "", false, false},
         {"blank lines", " \r\n\t\n\n", false, false},
     };

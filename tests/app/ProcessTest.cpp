@@ -245,6 +245,8 @@ struct DamagedStart {
     int status;          // 0: runs until stopped
     const char* reason;  // on stderr
     bool keptAside = false;  // the damaged "default.cfg" is found as "default.cfg.bad", byte for byte
+    const char* saved = nullptr;   // a line of the "default.cfg" saved at the end
+    const char* unsaid = nullptr;  // never on stderr
 };
 
 
@@ -289,9 +291,35 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         {"garbled default.cfg", GarbledDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
          "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
         {"default.cfg of 0xFF bytes", FFDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
-         "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+         "could not be read.\nIt has been kept as \"default.cfg.bad\"", true, "set cfg_sysprofile \"3\"",
+         "Hardware Acceleration Found"},
         {"default.cfg of lone CRs", LoneCrDefaultCfg, "", "SDL_VIDEODRIVER=dummy", 0,
          "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        // The program's own section headers: lines the interpreter skips.
+        {"default.cfg of comments",
+         [](const fs::path& h) {
+             WriteText(h / "default.cfg",
+                       "\n-- Input settings\n\n-- System settings\n\n-- Graphic settings\n\n--\n\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, ""},
+        {"default.cfg after a byte-order mark",
+         [](const fs::path& h) { WriteText(h / "default.cfg", "\xEF\xBB\xBFset inp_msensitivity \"200\"\r\n"); }, "",
+         "SDL_VIDEODRIVER=dummy", 0, "", false, "set inp_msensitivity \"200\""},
+        {"default.cfg past the read bound",
+         [](const fs::path& h) {
+             WriteText(h / "default.cfg", "set a 1\n" + std::string(600 << 10, '\n') + "set b 2\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        {"default.cfg running a file past the bound",
+         [](const fs::path& h) {
+             WriteText(h / "long.cfg", "set a 1\n" + std::string(600 << 10, '\n'));
+             WriteText(h / "default.cfg", "exec long\r\nset inp_msensitivity \"200\"\r\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+        // The released mark still names a known command.
+        {"default.cfg of a released set",
+         [](const fs::path& h) { WriteText(h / "default.cfg", "-set game_viewsize \"2\"\r\nnonsense\r\n"); }, "",
+         "SDL_VIDEODRIVER=dummy", 0, "", false, "set game_viewsize \"2\""},
         {"no Home folder", NoHome, "", "SDL_VIDEODRIVER=dummy", 1, "/Home\"\nthat holds the game's files does not exist."},
         {"no display", Untouched, "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "", 1,
          "Cannot open a display"},
@@ -311,6 +339,14 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         ExpectEnded(folder, status, c.status, c.reason);
         if (c.keptAside) {
             EXPECT_TRUE(ReadAll(folder / "Home" / "default.cfg.bad") == settings);
+        } else {
+            EXPECT_FALSE(fs::exists(folder / "Home" / "default.cfg.bad"));
+        }
+        if (c.saved != nullptr) {
+            EXPECT_NE(ReadAll(folder / "Home" / "default.cfg").find(c.saved), std::string::npos);
+        }
+        if (c.unsaid != nullptr) {
+            EXPECT_EQ(ReadAll(folder / "stderr.txt").find(c.unsaid), std::string::npos);
         }
         fs::remove_all(folder);
     }

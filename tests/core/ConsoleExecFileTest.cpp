@@ -216,7 +216,9 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
     Write("huge.cfg", "say first\n");
     fs::resize_file(m_dir / "huge.cfg", 1ull << 30);
     Write("outer.cfg", "exec huge\nsay after\n");
+    Write("blank.cfg", "say first\n" + std::string(600 * 1024, '\n') + "say last\n");
     const std::string cut = "huge.cfg not read to its end: more than 524,288 bytes in one run";
+    const std::string blankCut = "blank.cfg not read to its end: more than 524,288 bytes in one run";
     const struct {
         const char* line;
         const char* log;
@@ -226,6 +228,7 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
         {"exec huge", "ParseCommand say first", cut.c_str(), "Executed huge.cfg [1 commands]"},
         {"exec outer", "ParseCommand say first", cut.c_str(), "Executed outer.cfg [1 commands]"},
         {"exec sounds", "ParseCommand say last", "... the rest of the reply is left out", "Executed sounds.cfg [60001 commands]"},
+        {"exec blank", "ParseCommand say first", blankCut.c_str(), "Executed blank.cfg [1 commands]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -237,10 +240,10 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
         EXPECT_EQ(reply.substr(reply.size() - std::min(reply.size(), std::strlen(c.tail))), c.tail);
         EXPECT_LT(reply.size(), SCommandInterpreter::kMaxExecReply + 4096);
         const auto& shown = sys::dialogs::headless::Shown();
-        const bool boxed = c.told == cut.c_str();
+        const bool boxed = c.told == cut.c_str() || c.told == blankCut.c_str();
         ASSERT_EQ(shown.size(), boxed ? 1u : 0u);
         if (boxed) {
-            EXPECT_EQ(shown[0].text, cut);
+            EXPECT_EQ(shown[0].text, c.told);
         }
     }
     SString response;

@@ -103,6 +103,11 @@ TEST(InputBindingsTest, APrefixedStepIsCheckedForLoopsByItsName) {
     EXPECT_TRUE(settings.AddAlias(burst, "+fire"));
     EXPECT_FALSE(settings.AddAlias(fire, "-burst"));
     EXPECT_EQ(settings.GetAliasCount(fire), 0);
+    // A command named with its mark ("bind k \"+fire\"") is reached by a step's whole text too.
+    const int pressed = settings.AddCommand("+fire", "", 1, -1, -1, -1);
+    EXPECT_FALSE(settings.AddAlias(pressed, "+fire"));
+    EXPECT_FALSE(settings.AddAlias(pressed, "burst"));
+    EXPECT_EQ(settings.GetAliasCount(pressed), 0);
 }
 
 TEST(InputBindingsTest, AliasTextsAndSteps) {
