@@ -23,16 +23,18 @@ inline void Pause() {
 #endif
 }
 
-// Pauses until `done` holds or kSpinTime has passed; whether it holds.
+// Pauses until `done` holds or kSpinTime has passed, adding the pauses to `paused`; whether
+// it holds.
 template <typename Done>
-bool SpinUntil(Done done) {
+bool SpinUntil(Done done, std::atomic<uint64_t>& paused) {
     const auto until = std::chrono::steady_clock::now() + kSpinTime;
     for (int spins = 0;; ++spins) {
-        if (done()) {
-            return true;
-        }
-        if ((spins & 63) == 63 && std::chrono::steady_clock::now() >= until) {
-            return false;
+        const bool held = done();
+        if (held || ((spins & 63) == 63 && std::chrono::steady_clock::now() >= until)) {
+            if (spins > 0) {
+                paused.fetch_add(static_cast<uint64_t>(spins), std::memory_order_relaxed);
+            }
+            return held;
         }
         Pause();
     }
@@ -96,7 +98,7 @@ void BandWorkers::Run(Job job, void* context) {
     }
     RunUntaken(generation);
     const auto finished = [this] { return m_pending.load(std::memory_order_acquire) == 0; };
-    if (m_spin && SpinUntil(finished)) {
+    if (m_spin && SpinUntil(finished, m_paused)) {
         return;
     }
     // The last band to finish wakes this thread.
@@ -129,7 +131,7 @@ bool BandWorkers::WaitForJob(uint64_t seen) {
         return m_stop.load(std::memory_order_acquire) ||
                (m_work.load(std::memory_order_acquire) >> kBandBits) != seen;
     };
-    if (!m_spin || !SpinUntil(news)) {
+    if (!m_spin || !SpinUntil(news, m_paused)) {
         std::unique_lock<std::mutex> lock(m_mutex);
         ++m_sleepers;
         m_wake.wait(lock, news);

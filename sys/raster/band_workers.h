@@ -31,6 +31,9 @@ public:
     BandWorkers& operator=(const BandWorkers&) = delete;
 
     int Bands() const { return m_bands; }
+    // The pauses every waiting thread, the caller's included, has spent spinning so far: none
+    // while bands share processors.
+    uint64_t Pauses() const { return m_paused.load(std::memory_order_relaxed); }
 
     // Calls job(context, band) once for every band and waits for all of them. The job must not
     // throw; each band touches only what belongs to it, whichever thread runs it.
@@ -58,6 +61,7 @@ private:
     std::atomic<uint64_t> m_work{0};
     std::atomic<int> m_pending{0};  // bands of the current job not finished
     std::atomic<bool> m_stop{false};
+    std::atomic<uint64_t> m_paused{0};
     // Written by Run before it publishes a new generation, read by a thread once it has taken a
     // band of that generation (Run cannot end, nor the next begin, before that band finishes).
     Job m_job = nullptr;

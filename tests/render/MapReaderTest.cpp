@@ -10,6 +10,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/SObjectDef.h"
@@ -338,6 +339,21 @@ TEST_F(MapReaderTest, DamagedFilesAreRefused) {
     MapBytes manyZones;
     manyZones.U32(400000);
     manyZones.b.resize(manyZones.b.size() + 400000 * 6);
+    // 82 MB of tag text, built in place: the table takes it without a copy.
+    MapBytes longTags = MapHeader(1);
+    longTags.U8(1).U8(0).U32(0).U32(20000);
+    const std::string longText(2047, 't');
+    for (int i = 0; i < 20000; ++i) {
+        longTags.U16(2047).U8(0).U16(2047).Text(longText).Text(longText);
+    }
+    // Empty keys and values: only what the values are kept in can be charged.
+    MapBytes manyValues;
+    manyValues.U32(40);
+    for (int zone = 0; zone < 40; ++zone) {
+        manyValues.Str("Z").U16(65535);
+        manyValues.b.resize(manyValues.b.size() + 65535 * 5);
+        manyValues.U16(0);
+    }
 
     struct Case {
         const char* name;
@@ -369,6 +385,8 @@ TEST_F(MapReaderTest, DamagedFilesAreRefused) {
         {"short cell table", withRecord(8, shortGrid, 2752512)},
         {"names past any map's", withRecord(6, manyNames, 0)},
         {"zones past any map's", withRecord(10, manyZones, 0)},
+        {"tag text past any map's", std::move(longTags)},
+        {"zone values past any map's", withRecord(10, manyValues, 0)},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Load(c.file), 0) << c.name;
