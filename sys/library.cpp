@@ -241,6 +241,13 @@ std::string DescribeSignal(int signal) {
     // An initialiser that calls exit() ends the child there with the library's own handlers run;
     // the program's (its statics, its unwritten output) belong to the parent and are skipped.
     on_exit([](int status, void*) { _exit(status); }, nullptr);
+    // The initialisers run again when the library is loaded here: what they print is said then,
+    // once; a damaged library's last words (a checker's, the loader's) are the refusal's reason.
+    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (quiet >= 0) {
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+    }
     if (dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL) != nullptr) _exit(write(writeEnd, &kTrialLoaded, 1) == 1 ? 0 : 1);
     const char* reason = dlerror();
     ssize_t written = write(writeEnd, &kTrialRefused, 1);

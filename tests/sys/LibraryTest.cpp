@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -221,6 +222,7 @@ TEST(LibraryTest, AFileCutShortOrDamagedIsRefused) {
          Damaged(whole, whole.size() / 2, 4096, [](size_t i) { return (i * 37 + 11) & 0xFF; }), ""},
         {"a pipe", std::string(), "it is not a regular file"},
         {"an initialiser that exits", whole, "ends a process with status 0", "exit"},
+        {"an initialiser that speaks", whole, nullptr, "say"},
     };
     const fsys::path root = fsys::path(TARVEX_TEST_BINARY_DIR) / "sys" / "library-cut";
     fsys::remove_all(root);
@@ -242,8 +244,14 @@ TEST(LibraryTest, AFileCutShortOrDamagedIsRefused) {
         }
         std::string error;
         setenv("TV_TEST_INITIALISER", c.initialiser, 1);
+        testing::internal::CaptureStderr();
         LoadedLibrary library(sys::library::Load(file.string(), &error));
+        const std::string said = testing::internal::GetCapturedStderr();
         unsetenv("TV_TEST_INITIALISER");
+        // Said once, by the load that keeps it, not by its trial too.
+        if (std::strcmp(c.initialiser, "say") == 0) {
+            EXPECT_EQ(said, "TvTestLib initialised\n");
+        }
         EXPECT_FALSE(fsys::exists(exitMark));
         if (c.refusal == nullptr) {
             ASSERT_NE(library.get(), nullptr) << error;

@@ -1,7 +1,7 @@
 // A stand-in run-time library for the library-loading tests: two exported functions and a
 // call counter, so a test can tell that it reached the code inside this library; and an
 // initialiser that, when TV_TEST_INITIALISER asks, never returns: "sleep" (a minute, its
-// process id kept in "initialiser.pid" in the working folder), "exit" (status 0) or "fault".
+// process id kept in "initialiser.pid" in the working folder), "exit" (status 0) or "fault"; "say" only writes a line to standard error.
 
 #include <unistd.h>
 
@@ -23,6 +23,7 @@ __attribute__((constructor, no_sanitize("undefined"))) void Initialise() {
         }
         sleep(60);
     }
+    if (what != nullptr && std::strcmp(what, "say") == 0) std::fputs("TvTestLib initialised\n", stderr);
     if (what != nullptr && std::strcmp(what, "exit") == 0) std::exit(0);
     if (what != nullptr && std::strcmp(what, "fault") == 0) *static_cast<volatile int*>(nullptr) = 1;
 }
