@@ -11,6 +11,7 @@
 #include "sys/classlib/Exceptions.h"
 #include "sys/fs/fs.h"
 #include "sys/signals.h"
+#include "sys/text.h"
 #include "sys/window/dialogs.h"
 
 namespace {
@@ -35,13 +36,7 @@ SHeldScriptErrors g_held;
 // White space as the class library's string trims it.
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool IsKeyword(std::string_view token, std::string_view keyword)
-{
-    return token.size() == keyword.size() &&
-           std::equal(token.begin(), token.end(), keyword.begin(), [](char a, char b) { return Folded(a) == Folded(b); });
-}
+bool IsKeyword(std::string_view token, std::string_view keyword) { return sys::text::EqualNoCase(token, keyword); }
 
 bool StartsWithComment(std::string_view text) { return text.size() >= 2 && text[0] == '/' && text[1] == '/'; }
 
@@ -80,13 +75,7 @@ private:
 
 // ---- Held errors ------------------------------------------------------------------------------
 
-std::string SHeldScriptErrors::Grouped(uint64_t count)
-{
-    std::string digits = std::to_string(count);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<size_t>(at), 1, ',');
-    return digits;
-}
+std::string SHeldScriptErrors::Grouped(uint64_t count) { return sys::text::Grouped(count); }
 
 void SHeldScriptErrors::Add(const std::string& text)
 {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 // Letter case as the data's names use it: ASCII only, so a name matches the same way whatever
-// locale the process runs in.
+// locale the process runs in; and counts as the program's messages write them.
 namespace sys::text {
 
 constexpr char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -17,6 +19,15 @@ constexpr bool EqualNoCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
+}
+
+// 1234567 as "1,234,567", whatever the locale.
+inline std::string Grouped(uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<size_t>(at), 1, ',');
+    return digits;
 }
 
 }  // namespace sys::text

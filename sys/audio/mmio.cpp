@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "sys/fs/fs.h"
+#include "sys/text.h"
 
 namespace sys::mmio {
 
@@ -199,19 +200,6 @@ uint32_t Ascend(HMMIO f, const MMCKINFO& chunk) {
     return MMSYSERR_NOERROR;
 }
 
-namespace {
-
-// 1234567 as "1,234,567".
-std::string Grouped(uint64_t value) {
-    std::string digits = std::to_string(value);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<size_t>(at), ",");
-    }
-    return digits;
-}
-
-}  // namespace
-
 bool SoundDataWithinBound(HMMIO f, const MMCKINFO& chunk) {
     if (chunk.cksize <= kMaxSoundDataBytes) {
         return true;
@@ -222,7 +210,7 @@ bool SoundDataWithinBound(HMMIO f, const MMCKINFO& chunk) {
     std::lock_guard<std::mutex> guard(lock);
     if (named.insert(name).second) {
         std::fprintf(stderr, "Tarvex: %s is not played: its %s bytes of sound are more than the %s a sound may hold\n",
-                     name.c_str(), Grouped(chunk.cksize).c_str(), Grouped(kMaxSoundDataBytes).c_str());
+                     name.c_str(), sys::text::Grouped(chunk.cksize).c_str(), sys::text::Grouped(kMaxSoundDataBytes).c_str());
         std::fflush(stderr);
     }
     return false;
