@@ -181,22 +181,34 @@ bool CConfigData::HoldsNoKnownCommand(const char* fileName, const std::function<
 
 void CConfigData::SaveToFile(const char* fileName) const {
     const CString target(fileName != nullptr ? fileName : "");
-    const CString temporary = target + ".tmp";
+    const std::string to = sys::fs::NativePath(target.GetString());
+    // The temporary file is made new under a name nobody holds: an entry already at a name is
+    // neither written through (a link) nor in the way of this save or a later one.
+    CStdioFile file;
+    CFileException error;
+    std::string temporary;
+    bool open = false;
+    for (int attempt = 0; !open && attempt < sys::fs::kTemporaryAttempts; ++attempt) {
+        temporary = sys::fs::TemporaryName(to, attempt);
+        open = file.Open(temporary.c_str(), CFile::modeCreateNew | CFile::modeWrite | CFile::typeText, &error);
+        if (!open && error.m_lOsError != EEXIST)
+            break;
+    }
+    if (!open)
+        ThrowFileException(error.m_cause, error.m_lOsError, target);
     try {
-        CStdioFile file(temporary, CFile::modeCreate | CFile::modeWrite | CFile::typeText);
         Write(file);
         file.Flush();
         file.Close();
     } catch (CFileException& e) {
-        sys::fs::DeleteFile(temporary.GetString());
+        file.Abort();
+        std::remove(temporary.c_str());
         ThrowFileException(e.m_cause, e.m_lOsError, target);
     }
     // The rename replaces the old file in one step, so it is either the old or the new text.
-    const std::string from = sys::fs::NativePath(temporary.GetString());
-    const std::string to = sys::fs::NativePath(target.GetString());
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
+    if (std::rename(temporary.c_str(), to.c_str()) != 0) {
         const int osError = errno;
-        sys::fs::DeleteFile(temporary.GetString());
+        std::remove(temporary.c_str());
         ThrowFileException(CFileException::CauseFromOsError(osError), osError, target);
     }
 }

@@ -11,12 +11,7 @@ constexpr int kMaxAsideNames = 99;
 
 }  // namespace
 
-bool SHomeFolder::IsWritable() {
-    if (!sys::fs::WriteFileAtomically(kProbeFile, ""))
-        return false;
-    sys::fs::DeleteFile(kProbeFile);
-    return true;
-}
+bool SHomeFolder::IsWritable() { return sys::fs::CanCreateFileBeside(kProbeFile); }
 
 std::string SHomeFolder::SetAside(const char* file) {
     // Files set aside earlier are kept too: the next free name is taken.

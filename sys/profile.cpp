@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -318,6 +320,14 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     return sys::fs::WriteFileAtomically(path, text);
 }
 
+// A value the player chose (the last officer, the display) is lost at the next start when its
+// save fails: the player is told, the game plays on.
+void ReportUnsaved(const std::string& path, const char* reason) {
+    std::fprintf(stderr, "Tarvex: could not save %s: %s\n", path.empty() ? "the settings profile" : path.c_str(),
+                 reason);
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 void SetRegistryKey(std::string_view company) {
@@ -376,7 +386,10 @@ bool WriteString(Kind kind, std::string_view section, std::string_view key, std:
     const std::string fullSection = FullSection(state, kind, section);
     if (!StorableName(fullSection) || fullSection.find(']') != std::string::npos) return false;
     const Loaded& loaded = Current(state);
-    if (!loaded.readable) return false;
+    if (!loaded.readable) {
+        ReportUnsaved(path, path.empty() ? "no home folder is known" : "it could not be read, and is kept as it is");
+        return false;
+    }
     std::vector<std::string> lines = loaded.lines;
 
     Location at = Locate(lines, fullSection, key);
@@ -392,7 +405,10 @@ bool WriteString(Kind kind, std::string_view section, std::string_view key, std:
     }
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
-    if (!ReplaceFile(path, text)) return false;
+    if (!ReplaceFile(path, text)) {
+        ReportUnsaved(path, std::strerror(errno));
+        return false;
+    }
     Remember(state, path, std::move(text));
     return true;
 }

@@ -38,7 +38,8 @@ int GetInt(Kind kind, std::string_view section, std::string_view key, int defaul
 
 // False, with the file untouched, when the file cannot be read or written, or when a section,
 // key or value cannot be stored on one line (line breaks; "]" in a section; "=" in a key or a
-// key starting with "[", ";" or "#"; an empty or blank-edged section or key).
+// key starting with "[", ";" or "#"; an empty or blank-edged section or key). A file that could
+// not be read or written is named on standard error, as the value is lost to the next start.
 bool WriteString(Kind kind, std::string_view section, std::string_view key, std::string_view value);
 bool WriteInt(Kind kind, std::string_view section, std::string_view key, int value);
 

@@ -2,6 +2,7 @@
 #include "sys/text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <time.h>
 #include <unistd.h>
 
 // Path mapping, file finding and the file operations of the seam, on POSIX calls so that every
@@ -203,6 +205,13 @@ uint32_t MapErrno(int error, const std::string& native) {
 }
 
 bool FailErrno(const std::string& native) { return Fail(MapErrno(errno, native)); }
+
+// The same for a cause kept aside, which stays in errno for callers that tell the player why.
+bool FailKeepingErrno(int cause, const std::string& native) {
+    const uint32_t error = MapErrno(cause, native);
+    errno = cause;
+    return Fail(error);
+}
 
 // --- Status ----------------------------------------------------------------------------------
 
@@ -609,6 +618,42 @@ bool GetDiskSpace(std::string_view path, DiskSpace& space) {
     return Succeed();
 }
 
+std::string TemporaryName(const std::string& nativePath, int attempt) {
+    if (attempt <= 0) return nativePath + ".tmp";
+    // Names nobody can foresee, so that no set of entries made beforehand holds every one.
+    static std::atomic<uint64_t> drawn{0};
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    uint64_t x = (static_cast<uint64_t>(now.tv_sec) << 30) ^ static_cast<uint64_t>(now.tv_nsec) ^
+                 (static_cast<uint64_t>(getpid()) << 40);
+    x += drawn.fetch_add(1, std::memory_order_relaxed) * 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    char hex[9];
+    std::snprintf(hex, sizeof(hex), "%08x", static_cast<unsigned>(x));
+    std::string name = nativePath;
+    name += '.';
+    name += hex;
+    name += ".tmp";
+    return name;
+}
+
+namespace {
+
+// Creates a save's temporary file beside `target` as a new entry; its descriptor and name, or -1
+// with errno set.
+int CreateTemporary(const std::string& target, unsigned permissions, std::string& temporary) {
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        temporary = TemporaryName(target, attempt);
+        const int fd = OpenNative(temporary, O_WRONLY | O_CREAT | O_EXCL, permissions);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(std::string_view path, std::string_view contents) {
     // A link at the name is replaced by the rename like any other entry: following it would let
     // a link planted in the folder make us write wherever it points.
@@ -617,18 +662,27 @@ bool WriteFileAtomically(std::string_view path, std::string_view contents) {
     // file the user makes gets.
     struct stat old;
     const bool replacing = lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-    const std::string temporary = target + ".tmp";
-    int fd = OpenNative(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0) return Fail(MapErrno(errno, temporary));
-    uint32_t error = kErrorNone;
-    if (replacing && fchmod(fd, old.st_mode & 07777) != 0) error = MapErrno(errno, temporary);
-    if (error == kErrorNone && (!WriteAll(fd, contents.data(), contents.size()) || fsync(fd) != 0))
-        error = MapErrno(errno, temporary);
-    if (close(fd) != 0 && error == kErrorNone) error = MapErrno(errno, temporary);
-    if (error == kErrorNone && rename(temporary.c_str(), target.c_str()) != 0) error = MapErrno(errno, target);
-    if (error == kErrorNone) return Succeed();
+    std::string temporary;
+    int fd = CreateTemporary(target, 0666, temporary);
+    if (fd < 0) return FailKeepingErrno(errno, temporary);
+    int cause = 0;
+    if (replacing && fchmod(fd, old.st_mode & 07777) != 0) cause = errno;
+    if (cause == 0 && (!WriteAll(fd, contents.data(), contents.size()) || fsync(fd) != 0)) cause = errno;
+    if (close(fd) != 0 && cause == 0) cause = errno;
+    const bool renaming = cause == 0;
+    if (renaming && rename(temporary.c_str(), target.c_str()) != 0) cause = errno;
+    if (cause == 0) return Succeed();
     unlink(temporary.c_str());
-    return Fail(error);
+    return FailKeepingErrno(cause, renaming ? target : temporary);
+}
+
+bool CanCreateFileBeside(std::string_view path) {
+    std::string temporary;
+    const int fd = CreateTemporary(NativePath(path), 0600, temporary);
+    if (fd < 0) return FailErrno(temporary);
+    close(fd);
+    unlink(temporary.c_str());
+    return Succeed();
 }
 
 int OpenNative(const std::string& nativePath, int flags, unsigned permissions) {

@@ -344,12 +344,12 @@ TEST_F(DefaultCfgTest, SavingReplacesTheOldFileAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(DefaultCfgTest, AFailedSaveIsReportedAndLeavesTheOldFileUntouched) {
-    WriteWholeFile(PathOf("default.cfg"), "old text\r\n");
-    // A folder where the temporary file would go: the text cannot be written at all.
-    std::filesystem::create_directory(PathOf("default.cfg.tmp"));
+    // A name that leaves no room for the temporary file's ending: the text cannot be written.
+    const std::string name = PathOf(std::string(253, 'd').c_str());
+    WriteWholeFile(name, "old text\r\n");
     CConfigData config;
-    EXPECT_THROW(config.SaveToFile(PathOf("default.cfg").c_str()), CFileException);
-    EXPECT_EQ("old text\r\n", ReadWholeFile(PathOf("default.cfg")));
+    EXPECT_THROW(config.SaveToFile(name.c_str()), CFileException);
+    EXPECT_EQ("old text\r\n", ReadWholeFile(name));
 }
 
 TEST_F(DefaultCfgTest, AFailedReplaceIsReportedWithTheFileName) {

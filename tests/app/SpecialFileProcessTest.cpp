@@ -2,7 +2,8 @@
 // writes into, or a link to an endless device. Each reader refuses it as a file it cannot read,
 // the game starts without it or stops as for any such file, and SIGTERM ends it at once. A link
 // planted where a save writes never carries the save to the file it names: the save replaces
-// the link, or is refused and says so.
+// the link. A save's temporary file is made new: whatever stands at its name is left as it is,
+// and the save is made all the same.
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,24 @@ void LinkToDevice(const fs::path& file, const char* device) {
     fs::create_symlink(device, file);
 }
 
+// Where the saves make their temporary files: the settings, the officers, the profile, and the
+// check at start that Home can be written.
+const char* const kTemporaries[] = {"default.cfg.tmp", "player.cfg.tmp", "../config/Tarvex/Tarvex.ini.tmp",
+                                    "~tarvex.probe.tmp"};
+enum class Held { nothing, hardLink, symbolicLink, pipe, folder };
+
+void Hold(const fs::path& at, Held held, const fs::path& victim) {
+    fs::create_directories(at.parent_path());
+    if (held == Held::hardLink)
+        fs::create_hard_link(victim, at);
+    else if (held == Held::symbolicLink)
+        fs::create_symlink(victim, at);
+    else if (held == Held::pipe)
+        MakePipe(at);
+    else
+        fs::create_directory(at);
+}
+
 TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
     const struct {
         const char* file;
@@ -39,6 +58,8 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
         const char* reason;
         // Or a link to "victim.txt" beside Home holding these words, which it keeps.
         const char* victim = nullptr;
+        // Or this at every temporary name of kTemporaries at once (links to "victim.txt").
+        Held held = Held::nothing;
     } cases[] = {
         {"default.cfg", false, 0, "The settings file \"default.cfg\" could not be opened."},
         {"Tarvex.cat", false, 1, "Error loading file: Tarvex.cat"},
@@ -47,10 +68,11 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
         {"Maps/targetrange.gmx", false, 0, "The map \\Maps\\targetrange.gmx could not be read"},
         {"Models/Range/target.ssm", false, 0, "The board model Models/Range/target.ssm could not be read"},
         {"Textures/Outdoor/grass.stx", false, 0, "The texture Textures\\Outdoor\\grass.stx could not be read"},
-        {"default.cfg.tmp", false, 0, "Could not save to default.cfg", "precious words"},
-        {"player.cfg.tmp", false, 0, "Failed to create hunter file!", "precious words"},
-        {"../config/Tarvex/Tarvex.ini.tmp", false, 0, "", "precious words"},
         {"../config/Tarvex/Tarvex.ini", false, 0, "", "[System/Settings]\nMaleVoiceOvers=1\n"},
+        {"hard links at the temporary names", false, 0, "", "precious words", Held::hardLink},
+        {"links at the temporary names", false, 0, "", "precious words", Held::symbolicLink},
+        {"pipes at the temporary names", false, 0, "", "precious words", Held::pipe},
+        {"folders at the temporary names", false, 0, "", "precious words", Held::folder},
     };
     int row = 0;
     for (const auto& c : cases) {
@@ -59,8 +81,12 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
         const fs::path home = folder / "Home";
         CopyDemoHome(home);
         fs::copy_file(kBuiltGameLibrary, home / "VQ9Game.so", fs::copy_options::overwrite_existing);
-        if (c.victim != nullptr) {
+        if (c.victim != nullptr)
             WriteText(folder / "victim.txt", c.victim);
+        if (c.held != Held::nothing) {
+            for (const char* temporary : kTemporaries)
+                Hold(home / temporary, c.held, folder / "victim.txt");
+        } else if (c.victim != nullptr) {
             fs::create_directories((home / c.file).parent_path());
             fs::create_symlink(folder / "victim.txt", home / c.file);
         } else if (c.device)
@@ -89,6 +115,23 @@ TEST(SpecialFileProcessTest, NoPlainFileIsRefusedAndSigtermStillEndsTheGame) {
         ExpectEnded(folder, status, c.status, reason);
         if (c.victim != nullptr) {
             EXPECT_EQ(ReadAll(folder / "victim.txt"), c.victim);
+        }
+        if (c.held != Held::nothing) {
+            // Home was found writable, and the officer, the settings and the last officer saved.
+            const std::string said = ReadAll(folder / "stderr.txt");
+            for (const char* failed : {"cannot be written to", "Could not save", "could not save", "Failed to create"})
+                EXPECT_EQ(said.find(failed), std::string::npos) << said;
+            EXPECT_NE(ReadAll(home / "player.cfg").find("Tester"), std::string::npos);
+            EXPECT_NE(ReadAll(home / "default.cfg").find("cfg_sysprofile"), std::string::npos);
+            EXPECT_NE(ReadAll(folder / "config/Tarvex/Tarvex.ini").find("LastPlayer=Tester"), std::string::npos);
+            // What stood at the names stays; no temporary file of ours is left beside it.
+            int temporaries = 0;
+            for (const fs::path& in : {home, folder / "config/Tarvex"})
+                for (const auto& entry : fs::directory_iterator(in))
+                    temporaries += entry.path().extension() == ".tmp" ? 1 : 0;
+            EXPECT_EQ(temporaries, 4);
+            for (const char* temporary : kTemporaries)
+                EXPECT_TRUE(fs::exists(fs::symlink_status(home / temporary))) << temporary;
         }
         // One that had to be killed is let go by its shell before its folder goes.
         if (status == -1)

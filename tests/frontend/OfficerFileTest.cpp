@@ -101,14 +101,16 @@ TEST_F(OfficerFileTest, SavesWriteOnlyChangesAndKeepTheOldFileOnFailure) {
     const std::string saved = ReadFile(File("player.cfg"));
     EXPECT_EQ(saved.substr(0, 2), std::string("\x02\x00", 2));
 
-    // The temporary copy cannot be made: the message, the flags kept, the old file whole.
+    // The temporary copy cannot be made (the name leaves no room for its ending): the message,
+    // the flags kept, the old file whole.
     list.GetRecord(1)->SetMapFile("b.gmx");
-    fs::create_directory(File("player.cfg.tmp"));
-    EXPECT_FALSE(list.Save("player.cfg", SHunterInfoList::kCreateFailedText));
+    const std::string longName(253, 'p');
+    fs::copy_file(File("player.cfg"), File(longName.c_str()));
+    EXPECT_FALSE(list.Save(longName.c_str(), SHunterInfoList::kCreateFailedText));
     ASSERT_EQ(boxes::Shown().size(), 1u);
     EXPECT_EQ(boxes::Shown()[0].text, "Failed to create player file!\n");
     EXPECT_TRUE(list.GetRecord(1)->IsChanged());
-    EXPECT_EQ(ReadFile(File("player.cfg")), saved);
+    EXPECT_EQ(ReadFile(File(longName.c_str())), saved);
 }
 
 TEST_F(OfficerFileTest, ADiskThatFillsHalfWayLeavesTheOldFile) {

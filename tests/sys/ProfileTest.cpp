@@ -188,17 +188,23 @@ TEST_F(ProfileTest, ValuesThatCannotBeStoredOnOneLineAreRefused) {
 }
 
 TEST_F(ProfileTest, AFailedWriteLeavesTheOldFileAndReportsFalse) {
+    // A folder at the temporary file's name is not in the way, and stays.
+    fsys::create_directories(m_file + ".tmp");
     ASSERT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "display"));
+    EXPECT_EQ(EntryCount(), 2u);
+    // A name that leaves no room for the temporary file's ending makes the write fail before
+    // the rename; the player is told which file was not saved.
+    const std::string longFile = m_root + "/config/Tarvex/" + std::string(253, 'p');
+    fsys::copy_file(m_file, longFile);
+    sys::profile::SetFile(m_file = longFile);
     const std::string before = ReadFile();
-    // A folder where the temporary file must go makes the write fail before the rename.
-    fsys::create_directory(m_file + ".tmp");
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("Tarvex: could not save " + m_file + ": ", 0), 0u) << said;
     EXPECT_EQ(ReadFile(), before);
     EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", ""), "display");
-    fsys::remove(m_file + ".tmp");
-    EXPECT_TRUE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
-    EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", ""), "other");
-    EXPECT_EQ(EntryCount(), 1u);
+    EXPECT_EQ(EntryCount(), 3u);
 }
 
 TEST_F(ProfileTest, AProfileThatCannotBeReadIsNeverReplaced) {

@@ -7,12 +7,15 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <system_error>
 
 #include "tests/support/ScratchFolder.h"
 #include "sys/fs/fs.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -332,11 +335,38 @@ TEST_F(FileOpsTest, AtomicWriteReplacesWholeOrLeavesTheOldFile) {
     // The replacement did not narrow who may read the file.
     EXPECT_EQ(fsys::status(Path("Default.cfg")).permissions() & fsys::perms::others_read, fsys::perms::others_read);
 
-    // A folder where the temporary copy must go makes the write fail before the rename.
-    fsys::create_directory(Path("Default.cfg.tmp"));
-    EXPECT_FALSE(sys::fs::WriteFileAtomically(Path("Default.cfg"), "lost text"));
-    EXPECT_NE(LastError(), 0u);
-    EXPECT_EQ(Read("Default.cfg"), "new text");
+    // What stands at the temporary copy's name is neither written through nor in the way of
+    // the write or of the check that files can be made; it stays as it was.
+    Write("victim.txt", "precious");
+    const struct {
+        const char* kind;
+        std::function<void(const std::string&)> make;
+    } held[] = {
+        {"hard link", [this](const std::string& at) { fsys::create_hard_link(Path("victim.txt"), at); }},
+        {"symbolic link", [this](const std::string& at) { fsys::create_symlink(Path("victim.txt"), at); }},
+        {"pipe", [](const std::string& at) { ASSERT_EQ(mkfifo(at.c_str(), 0644), 0); }},
+        {"folder", [](const std::string& at) { fsys::create_directory(at); }},
+    };
+    for (const auto& h : held) {
+        SCOPED_TRACE(h.kind);
+        h.make(Path("Default.cfg.tmp"));
+        EXPECT_TRUE(sys::fs::WriteFileAtomically(Path("Default.cfg"), h.kind));
+        EXPECT_TRUE(sys::fs::CanCreateFileBeside(Path("Default.cfg")));
+        EXPECT_EQ(Read("Default.cfg"), h.kind);
+        EXPECT_EQ(Read("victim.txt"), "precious");
+        EXPECT_EQ(EntryCount(), 3u);
+        fsys::remove(Path("Default.cfg.tmp"));
+    }
+
+    // A name that leaves no room for the temporary copy's ending makes the write fail before
+    // the rename.
+    const std::string longName(253, 'n');
+    Write(longName, "old text");
+    EXPECT_FALSE(sys::fs::WriteFileAtomically(Path(longName), "lost text"));
+    EXPECT_EQ(LastError(), sys::fs::kErrorFilenameTooLong);
+    EXPECT_FALSE(sys::fs::CanCreateFileBeside(Path(longName)));
+    EXPECT_EQ(Read(longName), "old text");
+    EXPECT_EQ(EntryCount(), 3u);
 }
 
 }  // namespace
