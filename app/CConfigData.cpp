@@ -112,6 +112,26 @@ void CConfigData::Write(CStdioFile& file) const {
     Write([&file](const char* text) { file.WriteString(text); });
 }
 
+uint64_t CConfigData::SavedSize() const {
+    uint64_t size = 0;
+    Write([&size](const char* text) {
+        for (const char* c = text; *c != '\0'; ++c)
+            size += *c == '\n' ? 2 : 1;
+    });
+    return size;
+}
+
+void CConfigData::ResetSettings() {
+    const CConfigData fresh;
+    *m_pSystem = *fresh.m_pSystem;
+    m_pGraphics->TakeSettings(*fresh.m_pGraphics);
+    *m_pSound = *fresh.m_pSound;
+    *m_pServer = *fresh.m_pServer;
+    m_iSysProfile = fresh.m_iSysProfile;
+    if (m_pInputSettings != nullptr)
+        *m_pInputSettings = SInputObjSettings();
+}
+
 CConfigData::TextState CConfigData::CheckText(const char* fileName) {
     CFile file;
     if (!file.Open(fileName, CFile::modeRead))

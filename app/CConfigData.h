@@ -70,6 +70,13 @@ public:
     void Write(const SConfigTextWriter& write) const;
     // The same into a file opened in text mode (line feeds become CR LF).
     void Write(CStdioFile& file) const;
+    // How many bytes the file written by SaveToFile would hold now: the text, each line feed
+    // counted as the CR LF it becomes.
+    uint64_t SavedSize() const;
+    // Every setting back to what a configuration just made holds, and the attached input
+    // settings to those of a new input object (no bindings, no aliases); the display drivers
+    // already enumerated are kept.
+    void ResetSettings();
     // Writes "default.cfg" (or another name) so that a reader never meets half a file: the
     // text goes to a temporary file beside it, which then replaces the old file. A failure
     // leaves the old file as it was and raises CFileException (cause and file name) for the

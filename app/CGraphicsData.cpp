@@ -224,6 +224,20 @@ CGraphicsData* CGraphicsData::CopyFrom(const CGraphicsData& other) {
     return this;
 }
 
+void CGraphicsData::TakeSettings(const CGraphicsData& other) {
+    for (const Row& row : kRows)
+        this->*row.field = other.*row.field;
+    m_iWeather = other.m_iWeather;
+    m_iFilter = other.m_iFilter;
+    m_bCanRenderWindowed = other.m_bCanRenderWindowed;
+    std::memcpy(m_DriverGuid, other.m_DriverGuid, sizeof(m_DriverGuid));
+    m_bPrimaryDriver = other.m_bPrimaryDriver;
+    m_iColorDepth = other.m_iColorDepth;
+    m_iWidth = other.m_iWidth;
+    m_iHeight = other.m_iHeight;
+    m_iProfileLevelValue = other.m_iProfileLevelValue;
+}
+
 const char* CGraphicsData::WeatherName(int32_t weather) {
     return weather >= 0 && weather < kWeatherCount ? kWeatherNames[weather] : "";
 }

@@ -60,6 +60,9 @@ public:
     void SetTextureQualityFromMemory();
     // Copies the display choices the video settings edit.
     CGraphicsData* CopyFrom(const CGraphicsData& other);
+    // Copies every setting, the variables and the driver choice; the drivers this section
+    // enumerated stay its own.
+    void TakeSettings(const CGraphicsData& other);
 
     // The usability test on a driver's three memory figures.
     static bool MeetsMemoryThresholds(uint32_t displayMemory, uint32_t textureMemory, uint32_t totalMemory);

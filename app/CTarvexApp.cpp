@@ -43,6 +43,7 @@
 #include "sys/fs/fs.h"
 #include "sys/profile.h"
 #include "sys/signals.h"
+#include "sys/text.h"
 #include "sys/rand.h"
 #include "sys/time/time.h"
 #include "sys/window/progress_dialog.h"
@@ -322,6 +323,9 @@ void CTarvexApp::WriteDefaultConfig(CConfigData& config) {
 
 void CTarvexApp::FillDefaultConfig(CConfigData& config) {
     config.m_pInputSettings = &m_pHub->m_pInput->GetSettings();
+    // What a settings file run only in part had set goes as well: the run then uses, and saves
+    // at its end, the defaults alone, as a first run does.
+    config.ResetSettings();
     config.SetProfile(3);
     SInputs::SetDefaultBindings(*config.m_pInputSettings, 2);
     // A first run shows the game with the hardware driver, as answering Yes would.
@@ -332,6 +336,17 @@ void CTarvexApp::FillDefaultConfig(CConfigData& config) {
 
 bool CTarvexApp::SaveConfig(const CConfigData& config, const char* fileName) {
     const WaitCursorShown busy;
+    // The next start reads no more than one run of command files does and sets a longer file
+    // aside, with every setting in it: the file already there is better kept.
+    const uint64_t size = config.SavedSize();
+    if (size > SCommandInterpreter::kMaxExecBytes) {
+        const std::string text = std::string("Could not save to ") + fileName + ": the settings come to " +
+                                 sys::text::Grouped(size) + " bytes,\nmore than the " +
+                                 sys::text::Grouped(SCommandInterpreter::kMaxExecBytes) +
+                                 " that one start reads, so the file is left as it was.";
+        Message(text.c_str());
+        return false;
+    }
     try {
         config.SaveToFile(fileName);
         return true;

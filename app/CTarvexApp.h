@@ -65,11 +65,13 @@ public:
     // Defaults (detail level 3, keyboard layout 2, the first hardware driver) into the
     // configuration, written as "default.cfg".
     void WriteDefaultConfig(CConfigData& config);
-    // The same defaults, not written.
+    // The same defaults, not written; whatever the configuration and the input settings held
+    // before is gone.
     void FillDefaultConfig(CConfigData& config);
     void ExecStartupConfig();
     bool InitHardware();
-    // Writes the configuration; a failure is shown and answered false.
+    // Writes the configuration; a failure is shown and answered false. So is a text longer than
+    // the next start would read, which leaves the file as it was.
     static bool SaveConfig(const CConfigData& config, const char* fileName = kDefaultConfig);
     // Floating-point and random-number speed as a detail level 1 to 5.
     static int RunBenchmark(const CConfigData& config, SUpdatableObject& progress);

@@ -398,7 +398,9 @@ TEST_F(DefaultCfgTest, WritingAndReadingBackReproducesEveryVariable) {
     };
     for (const auto& [name, value] : changes)
         ASSERT_TRUE(written.SetVariable(name, value)) << name;
+    writtenInput.AddCommand("night", "Night Vision", 1, 49, -1, -1);
     written.SaveToFile(PathOf("default.cfg").c_str());
+    EXPECT_EQ(ReadWholeFile(PathOf("default.cfg")).size(), written.SavedSize());
 
     SInputObjSettings readInput;
     CConfigData read;
@@ -426,6 +428,15 @@ TEST_F(DefaultCfgTest, WritingAndReadingBackReproducesEveryVariable) {
     }
     // cfg_sysprofile, 12 system, 28 graphics, 10 sound, 8 server and 11 input variables.
     EXPECT_EQ(1 + 12 + 28 + 10 + 8 + 11, compared);
+
+    // Set back, with the first start's level and bindings, it writes what a first start does.
+    written.ResetSettings();
+    written.SetProfile(3);
+    SInputs::SetDefaultBindings(writtenInput, 2);
+    written.SaveToFile(PathOf("default.cfg").c_str());
+    ExpectSameLines(Concat({&kDefaultInputLines, &kSystemLines, &kGraphicsLevel3Lines, &kSoundLines, &kServerLines},
+                           {"", "--", "", "set cfg_sysprofile \"3\" "}),
+                    SplitCrLf(ReadWholeFile(PathOf("default.cfg"))));
 }
 
 }  // namespace

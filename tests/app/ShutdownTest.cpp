@@ -10,6 +10,8 @@
 
 #include "app/CConfigData.h"
 #include "app/CSystemData.h"
+#include "core/SCommandInterpreter.h"
+#include "dx/input/SInputObj.h"
 #include "sys/window/dialogs.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -62,6 +64,21 @@ TEST_F(ShutdownTest, AConfigurationThatCannotBeSavedIsReported) {
     const auto shown = headless_dialogs::Shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text.rfind("Could not save to ", 0), 0u) << shown[0].text;
+
+    // Settings that come to what one start reads are saved; a byte more, and the file is kept.
+    CConfigData& config = *m_hub->m_pConfig;
+    SInputObjSettings& input = m_hub->m_pInput->GetSettings();
+    config.m_pInputSettings = &input;
+    SInputObjCommand* pad = input.GetCommand(input.AddCommand("pad", "", 1, 49, -1, -1));
+    pad->m_sDisplayName = std::string(SCommandInterpreter::kMaxExecBytes - config.SavedSize(), 'x').c_str();
+    const std::string file = (Home() / "default.cfg").string();
+    EXPECT_TRUE(CTarvexApp::SaveConfig(config, file.c_str()));
+    pad->m_sDisplayName += 'x';
+    EXPECT_FALSE(CTarvexApp::SaveConfig(config, file.c_str()));
+    EXPECT_EQ(std::filesystem::file_size(file), SCommandInterpreter::kMaxExecBytes);
+    const auto told = headless_dialogs::Shown();
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_NE(told[1].text.find(file + ": the settings come to 524,289 bytes"), std::string::npos) << told[1].text;
 }
 
 TEST(FrameRateTest, FirstPassIsInfiniteAndSlowPassesStopAtATenth) {
