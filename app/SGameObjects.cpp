@@ -196,7 +196,7 @@ bool SGameObjects::ReadPlayerFile(const std::function<void(CArchive&)>& load) {
     // A file far larger than any the program saves is damaged: it is neither copied nor read,
     // which would take the disk and the time its size asks for.
     sys::fs::FileStatus status;
-    if (SFileSystem::GetStatus(kPlayerFile, status) && status.size > kMaxPlayerFileSize)
+    if (SFileSystem::GetStatus(kPlayerFile, status) && !IsReadablePlayerFileSize(status.size))
         ThrowArchiveException(CArchiveException::genericException, kPlayerFile);
     // A folder that cannot be written to takes no copy; the file itself is only read.
     const bool copied = files.CopyFile(kPlayerFile, kPlayerTempFile, kPlayerCopyBuffer);

@@ -62,6 +62,9 @@ public:
     // The largest officer file that is read: hundreds of officers with long histories take
     // a few megabytes.
     static constexpr uint64_t kMaxPlayerFileSize = 16ull << 20;
+    // Whether an officer file of `size` bytes is read at all. Saves ask it too, so that no
+    // officer file is written that the next start would set aside.
+    static constexpr bool IsReadablePlayerFileSize(uint64_t size) { return size <= kMaxPlayerFileSize; }
     // Profile keys of section "Settings" in the application profile.
     static constexpr const char* kMediaPathKey = "MediaPath";
 

@@ -91,10 +91,14 @@ bool SHunterInfoList::Save(const char* fileName, const char* failureText) {
         StoreRecords(ar);
         ar.Close();
         const auto length = static_cast<size_t>(file.GetLength());
-        file.SeekToBegin();
-        std::string bytes(length, '\0');
-        file.Read(bytes.data(), static_cast<unsigned>(length));
-        saved = sys::fs::WriteFileAtomically(fileName, bytes);
+        // A list too large for the next start to read is not written: the file keeps the list
+        // it had, which that start then reads whole.
+        if (SGameObjects::IsReadablePlayerFileSize(length)) {
+            file.SeekToBegin();
+            std::string bytes(length, '\0');
+            file.Read(bytes.data(), static_cast<unsigned>(length));
+            saved = sys::fs::WriteFileAtomically(fileName, bytes);
+        }
     } catch (const CException&) {
         saved = false;
     }

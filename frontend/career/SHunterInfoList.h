@@ -41,6 +41,8 @@ public:
     // Writes the list to the file when it changed, through a temporary copy renamed over the
     // old file, so a failure at any point leaves the old file whole. Only a completed save
     // clears the changed flags; a failed one keeps them, shows `failureText` and answers false.
+    // A list that the next start would refuse to read (more text than an archive reads, or a
+    // file larger than the hub reads) fails the same way, and the old file stays.
     // While the hub keeps Home unwritten it writes nothing and answers false without a word.
     bool Save(const char* fileName, const char* failureText);
 

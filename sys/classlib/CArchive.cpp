@@ -192,8 +192,16 @@ void CArchive::EnsureAvailableSlow(uint64_t nBytes) {
 
 // ---- strings and counts -------------------------------------------------------------------
 
+void CArchive::SpendText(uint32_t length) {
+    if (length > kTextBudget - m_nTextSpent)
+        Fail(CArchiveException::genericException);
+    m_nTextSpent += length;
+}
+
 CArchive& CArchive::operator<<(const CString& s) {
     const uint32_t length = static_cast<uint32_t>(s.GetLength());
+    CheckStoring();
+    SpendText(length);
     if (length < kByteLengthMarker) {
         *this << static_cast<uint8_t>(length);
     } else if (length <= kLargestWordLength) {
@@ -221,9 +229,7 @@ CArchive& CArchive::operator>>(CString& s) {
     if (length > static_cast<uint32_t>(INT32_MAX))
         Fail(CArchiveException::endOfFile);
     EnsureAvailable(length);
-    if (length > kTextBudget - m_nTextRead)
-        Fail(CArchiveException::genericException);
-    m_nTextRead += length;
+    SpendText(length);
     std::string text(length, '\0');
     GetBytes(text.data(), length);
     s = CString(std::move(text));

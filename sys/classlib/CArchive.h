@@ -210,12 +210,14 @@ private:
     std::vector<LoadEntry> m_loadArray;
     uint64_t m_nBackReferences = 0;
     uint32_t m_nObjectSchema = UINT32_MAX;
-    // Loading: the text its strings have taken so far. Every string of our files is a name, a
-    // path or a label, so a file whose strings add up past kTextBudget is damaged, however much
-    // of it the file's length could hold; without the bound a large file of long strings would
-    // cost its size again in memory.
+    // The text its strings have taken so far, in either direction. Every string of our files is
+    // a name, a path or a label, so a file whose strings add up past kTextBudget is damaged,
+    // however much of it the file's length could hold; without the bound a large file of long
+    // strings would cost its size again in memory. Storing spends the same budget, so that no
+    // archive is written that its reader would refuse.
     static constexpr uint64_t kTextBudget = 16u << 20;
-    uint64_t m_nTextRead = 0;
+    uint64_t m_nTextSpent = 0;
+    void SpendText(uint32_t length);
 };
 
 namespace classlib {

@@ -3,7 +3,7 @@
 // memory stays within what a clean session and that bound explain, and SIGTERM sent while the
 // file is open ends the program within a second, as it does a clean session. (The help text is
 // read only on the help page, which a program started without input never reaches; its read is
-// cut at 1 MiB.)
+// cut at 1 MiB.) Files the program itself writes too large are played over several starts.
 
 #include <gtest/gtest.h>
 
@@ -69,9 +69,9 @@ enum class Session { range, server };
 
 struct Row {
     Row(const char* file, Session session, int status, long boundKiB, bool keep = false, std::string head = {},
-        bool makingOfficer = false)
+        bool makingOfficer = false, std::vector<bool> saves = {})
         : file(file), session(session), status(status), boundKiB(boundKiB), keep(keep), head(std::move(head)),
-          makingOfficer(makingOfficer) {}
+          makingOfficer(makingOfficer), saves(std::move(saves)) {}
     const char* file;  // under the scratch folder
     Session session;
     int status;        // 1 where the game cannot go on without the file
@@ -81,7 +81,48 @@ struct Row {
     // SIGTERM goes as soon as the file is seen open, while the new officer is made: the officer
     // file is then absent or holds him whole, with his model's skin.
     bool makingOfficer;
+    // Or the file is the head alone, not made sparse, and the range is joined once a start, each
+    // under a name of its own and closed once drawn: true where that start's save at its close
+    // is written, false where it is refused and told and the officer file stays as it was. No
+    // start sets a file aside.
+    std::vector<bool> saves;
 };
+
+// Officer models whose first, the one a join takes, holds a note of `length` bytes.
+std::string NotedModels(uint64_t length) {
+    return "OBJECT Player\n{\nset Type \"Player\"\n}\nOBJECT Noted:Player\n{\nset Model "
+           "\"Models\\Officers\\officer_m.ssm\"\nset Notes " + std::string(length, 'n') + "\n}\n";
+}
+
+// Plays a row of starts; what it finds goes to the test's expectations.
+void PlayStarts(const Row& row, const fs::path& folder) {
+    const fs::path home = folder / "Home";
+    WriteText(folder / row.file, row.head);
+    for (size_t start = 0; start < row.saves.size(); ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        const std::string before = ReadAll(home / "player.cfg");
+        fs::remove(folder / "pid.txt");
+        fs::remove(folder / "status.txt");
+        for (const auto& entry : fs::directory_iterator(home)) {
+            if (entry.path().filename().string().rfind("SDL_window", 0) == 0)
+                fs::remove(entry.path());
+        }
+        Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy",
+              "-connect:127.0.0.1 -name:Tester" + std::to_string(start));
+        long peak = 0;
+        const auto drawn = [&] {
+            peak = std::max(peak, PeakMemoryKb(folder));
+            return RangeDrawn(home);
+        };
+        EXPECT_TRUE(RunsUntil(folder, drawn, std::chrono::seconds(60)));
+        EXPECT_EQ(Terminate(folder, std::chrono::seconds(20)), 0);
+        const std::string said = ReadAll(folder / "stderr.txt");
+        EXPECT_LT(peak, kCleanSessionKiB + row.boundKiB) << said;
+        EXPECT_FALSE(fs::exists(home / "player.cfg.bad")) << said;
+        EXPECT_EQ(said.find("Failed to create hunter file!") == std::string::npos, row.saves[start]) << said;
+        EXPECT_EQ(ReadAll(home / "player.cfg") == before, !row.saves[start]) << said;
+    }
+}
 
 // A definition whose one set line holds `length` bytes of value.
 std::string LongSetLine(uint64_t length) { return "OBJECT Long\n{\nset v " + std::string(length, 'v') + "\n}\n"; }
@@ -93,6 +134,12 @@ void Play(const Row& row, int index) {
     const fs::path home = folder / "Home";
     CopyDemoHome(home);
     fs::copy_file(kBuiltGameLibrary, home / "VQ9Game.so", fs::copy_options::overwrite_existing);
+    if (!row.saves.empty()) {
+        PlayStarts(row, folder);
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+        return;
+    }
     if (row.session == Session::server)
         WriteText(home / "startup.cfg", "OBJECT Score\n{\n    set QualifyTimeLimit \"2000\"\n}\n");
     const fs::path file = folder / row.file;
@@ -198,6 +245,12 @@ TEST(OversizedFileProcessTest, AGigabyteFileCostsItsReaderOnlyItsBoundAndSigterm
         {"Home/Tarvex.cat", Session::range, 0, 16 * MB, false, Catalog({0, 0, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0x1F})},
         // A first text of nearly the whole gigabyte, more than any file of ours holds.
         {"Home/Tarvex.cat", Session::range, 1, 16 * MB, false, std::string("\0\0\0\0\2\0\0\0\xFF\xFF\xFF\0\0\0\x3F", 15)},
+        // Officers whose notes the officer file cannot hold: a save past what a start reads is
+        // refused, and the file keeps the officers it had.
+        {"Home/Officers/officers.sss", Session::range, 0, 200 * MB - kCleanSessionKiB, false, NotedModels(17ull << 20),
+         false, {false, false}},
+        {"Home/Officers/officers.sss", Session::range, 0, 200 * MB - kCleanSessionKiB, false, NotedModels(9ull << 20),
+         false, {true, false}},
     };
     // Two at a time: most of each row is waiting for the program, and the suite runs beside it.
     std::atomic<size_t> next{0};

@@ -111,6 +111,27 @@ TEST_F(OfficerFileTest, SavesWriteOnlyChangesAndKeepTheOldFileOnFailure) {
     EXPECT_EQ(boxes::Shown()[0].text, "Failed to create player file!\n");
     EXPECT_TRUE(list.GetRecord(1)->IsChanged());
     EXPECT_EQ(ReadFile(File(longName.c_str())), saved);
+
+    // A file the hub would not read, though its text is within an archive's budget, is not
+    // written: one of exactly the hub's bound is, and reads back whole.
+    boxes::Reset();
+    SHunterInfoList big;
+    big.AddTail(new SHunterInfo("Big"));
+    big.SetModified();
+    ASSERT_TRUE(big.Save("player.cfg", SHunterInfoList::kSaveFailedText));
+    const uint64_t bare = fs::file_size(File("player.cfg"));  // the map file's prefix grows by 6
+    big.GetRecord(0)->SetMapFile(std::string(SGameObjects::kMaxPlayerFileSize - bare - 6, 'm').c_str());
+    ASSERT_TRUE(big.Save("player.cfg", SHunterInfoList::kSaveFailedText));
+    EXPECT_EQ(fs::file_size(File("player.cfg")), SGameObjects::kMaxPlayerFileSize);
+    const std::string atBound = ReadFile(File("player.cfg"));
+    big.GetRecord(0)->SetMapFile(std::string(SGameObjects::kMaxPlayerFileSize - bare - 5, 'm').c_str());
+    EXPECT_FALSE(big.Save("player.cfg", SHunterInfoList::kSaveFailedText));
+    ASSERT_EQ(boxes::Shown().size(), 1u);
+    EXPECT_EQ(boxes::Shown()[0].text, "Failed to create hunter file!\n");
+    EXPECT_TRUE(big.IsModified());
+    EXPECT_TRUE(ReadFile(File("player.cfg")) == atBound);
+    EXPECT_EQ(m_hub->LoadPlayerList(true)->GetCount(), 1);
+    EXPECT_FALSE(fs::exists(File("player.cfg.bad")));
 }
 
 TEST_F(OfficerFileTest, ADiskThatFillsHalfWayLeavesTheOldFile) {

@@ -239,7 +239,10 @@ TEST_F(OfficerScreensTest, EmptyAndDuplicateNamesAreRefusedAlsoOnEdit) {
         const int before = Officers().GetCount();
         if (c.closing)
             sys::signals::RequestClose();
+        SHunterInfo* current = m_pHub->m_pCurrentPlayer;
         EXPECT_EQ(page->CreateOfficer(), c.accepted) << c.name;
+        // The officer made or edited is current; a refused or withdrawn one leaves the one before.
+        EXPECT_EQ(m_pHub->m_pCurrentPlayer, c.accepted ? Officers().FindByName(c.name) : current) << c.name;
         EXPECT_EQ(sys::signals::TakeCloseRequest(), c.closing);
         EXPECT_EQ(Officers().GetCount(), before + (c.accepted && edited == nullptr ? 1 : 0)) << c.name;
         std::vector<std::string> told;
@@ -289,6 +292,12 @@ TEST_F(OfficerScreensTest, AJoinMakesAnOfficerWithItsKitOnceAndReusesItAfterward
     // A kit the file does not define adds nothing.
     SHunterInfo* bare = inventory->CreateOfficer("Ray", "NoSuchKit", library);
     EXPECT_EQ(bare->m_pCarriedKit->GetCount(), 0);
+    // A close request while he is made withdraws him, and the officer current before is again.
+    sys::signals::RequestClose();
+    EXPECT_EQ(inventory->CreateOfficer("Max", "SinglePlayer", library), nullptr);
+    EXPECT_TRUE(sys::signals::TakeCloseRequest());
+    EXPECT_EQ(m_pHub->m_pCurrentPlayer, bare);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Dana", "Kim", "Ray"}));
 }
 
 TEST_F(OfficerScreensTest, TheInventoryPageShowsTheGridPictureOfItsKitAlone) {

@@ -174,6 +174,23 @@ TEST_F(ArchiveFailure, HugeCountsFailBeforeAllocating) {
     EXPECT_EQ(LoadCause(text({(16u << 20) + 1}), readAll(1)), CArchiveException::genericException);
     EXPECT_EQ(LoadCause(text({8u << 20, 8u << 20}), readAll(2)), -1);
     EXPECT_EQ(LoadCause(text({8u << 20, 8u << 20, 1}), readAll(3)), CArchiveException::genericException);
+    // Storing spends the same budget: what is stored reads back, and what would not is refused.
+    const auto storeCause = [&](std::initializer_list<uint32_t> lengths) {
+        try {
+            const auto bytes = Store([&](CArchive& ar) {
+                for (uint32_t n : lengths)
+                    ar << CString(std::string(n, 'x'));
+            });
+            EXPECT_EQ(LoadCause(bytes, readAll(lengths.size())), -1);
+        } catch (const CArchiveException& e) {
+            return e.m_cause;
+        }
+        return -1;
+    };
+    EXPECT_EQ(storeCause({16u << 20}), -1);
+    EXPECT_EQ(storeCause({(16u << 20) + 1}), CArchiveException::genericException);
+    EXPECT_EQ(storeCause({8u << 20, 8u << 20}), -1);
+    EXPECT_EQ(storeCause({8u << 20, 8u << 20, 1}), CArchiveException::genericException);
 }
 
 TEST_F(ArchiveFailure, CountCheckIsExactAtTheBoundary) {
