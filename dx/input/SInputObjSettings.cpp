@@ -200,15 +200,22 @@ bool SInputObjSettings::WouldLoop(int index, const char* name, int depth) const 
         return true;
     }
     for (const SString& step : command.m_Steps) {
+        // A step is one call whichever of its names it reaches: both are tested with the same
+        // depth, so a step of two names does not spend the budget twice.
+        bool counted = false;
+        int before = depth;
         for (const char* stepName : StepNames(step.GetString())) {
             const int next = FindCommand(stepName);
             if (next < 0) {
                 continue;
             }
-            if (depth < 0) {
-                return false;
+            if (!counted) {
+                if (depth < 0) {
+                    return false;
+                }
+                before = depth--;
+                counted = true;
             }
-            const int before = depth--;
             if (WouldLoop(next, name, before)) {
                 return true;
             }

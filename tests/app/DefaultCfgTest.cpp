@@ -235,6 +235,8 @@ TEST_F(DefaultCfgTest, TextWithoutAKnownCommandOrWithLinesRunTogetherIsDamaged) 
         {"comments alone", "-- set a \"1\"\n", false, false},
         {"after a byte-order mark", "\xEF\xBB\xBFset a \"1\"\r\n", false, false},
         {"past what one run reads", "set a \"1\"\n" + std::string(600 * 1024, '\n'), true, false},
+        {"all that one run reads", "set a \"1\"\n" + std::string(512 * 1024 - 10, '\n'), false, false},
+        {"a byte past it", "set a \"1\"\n" + std::string(512 * 1024 - 9, '\n'), true, false},
         {"empty", "", false, false},
         {"blank lines", " \r\n\t\n\n", false, false},
     };

@@ -110,6 +110,22 @@ TEST(InputBindingsTest, APrefixedStepIsCheckedForLoopsByItsName) {
     EXPECT_EQ(settings.GetAliasCount(pressed), 0);
 }
 
+TEST(InputBindingsTest, TheLoopBudgetCountsStepsNotTheirNames) {
+    // Ten steps are searched and an eleventh is refused, whether a step reaches a command by its
+    // name alone or by its whole text as well ("bind w \"+s1\"" beside the command "s1").
+    SInputObjSettings settings;
+    const int wide = settings.AddCommand("wide", "", 1, -1, -1, -1);
+    const int top = settings.AddCommand("top", "", 1, -1, -1, -1);
+    for (int n = 0; n < 11; ++n) {
+        const std::string step = "+s" + std::to_string(n);
+        settings.AddCommand(step.c_str() + (n % 2 == 0 ? 1 : 0), "", 1, -1, -1, -1);
+        settings.AddCommand(step.c_str() + 1, "", 1, -1, -1, -1);
+        ASSERT_TRUE(settings.AddAlias(wide, step.c_str()));
+        EXPECT_EQ(settings.AddAlias(top, "wide"), n < 10) << n + 1 << " steps";
+        settings.ClearAlias(top);
+    }
+}
+
 TEST(InputBindingsTest, AliasTextsAndSteps) {
     SInputObjSettings settings;
     const int combo = settings.AddCommand("combo", "", 1, -1, -1, -1);
