@@ -41,6 +41,9 @@ std::string Formatted(const char* format, uint32_t number) {
 bool IsReadableOfficerFile(const char* fileName) {
     try {
         CFile file(fileName, CFile::modeRead);
+        // Copied in, a file larger than a start reads would be set aside with the officers.
+        if (!SGameObjects::IsReadablePlayerFileSize(file.GetLength()))
+            return false;
         CArchive archive(&file, CArchive::load, 4096);
         SHunterInfoList scratch;
         scratch.Serialize(archive);

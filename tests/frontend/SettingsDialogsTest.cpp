@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/CGraphicsData.h"
+#include "app/SGameObjects.h"
 #include "app/CSoundData.h"
 #include "app/CSystemData.h"
 #include "dx/sound/SSound.h"
@@ -23,6 +25,8 @@
 #include "frontend/dialogs/SUpdateDlg.h"
 #include "frontend/dialogs/SVideoDialog.h"
 #include "sys/audio/headless/headless_audio.h"
+#include "sys/classlib/CArchive.h"
+#include "sys/classlib/CMemFile.h"
 #include "sys/window/window.h"
 #include "ui/widgets/STextCtrl.h"
 #include "tests/frontend/OptionDialogsTestSupport.h"
@@ -144,16 +148,33 @@ TEST_F(SettingsDialogsTest, GameOptionsBackUpTheOfficerFileAndRestoreOnlyAReadab
     Click(dialog, 3200);
     EXPECT_EQ(ReadWholeFile("player.bak"), officers);
 
+    // An officer list that reads whole though a start would not read it: one byte past the bound,
+    // made by the archive alone, as the game's save refuses it.
+    const auto archived = [](uint64_t mapChars) {
+        SHunterInfoList list;
+        list.AddTail(new SHunterInfo("Big"));
+        list.GetRecord(0)->SetMapFile(std::string(mapChars, 'm').c_str());
+        CMemFile file;
+        CArchive archive(&file, CArchive::store, 4096);
+        list.Serialize(archive);
+        archive.Close();
+        std::string bytes(static_cast<size_t>(file.GetLength()), '\0');
+        file.SeekToBegin();
+        file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
+        return bytes;
+    };
+    const uint64_t bare = archived(0).size();  // a longer map name's length prefix grows by 6
     struct Case {
         const char* file;
-        const char* contents;  // null: no such file
+        std::optional<std::string> contents;  // none: no such file
         const char* message;
-    } cases[] = {{"missing.bak", nullptr, "OK: missing.bak not found."},
+    } cases[] = {{"missing.bak", std::nullopt, "OK: missing.bak not found."},
                  {"bad.bak", "not an officer file", "OK: Error 31 restoring trophy room!"},
-                 {"empty.bak", "", "OK: Error 31 restoring trophy room!"}};
+                 {"empty.bak", "", "OK: Error 31 restoring trophy room!"},
+                 {"huge.bak", archived(SGameObjects::kMaxPlayerFileSize - bare - 5), "OK: Error 31 restoring trophy room!"}};
     for (const Case& c : cases) {
-        if (c.contents != nullptr)
-            WriteWholeFile(c.file, c.contents);
+        if (c.contents)
+            WriteWholeFile(c.file, *c.contents);
         m_script.shown.clear();
         m_script.fileName = c.file;
         Click(dialog, 3210);
