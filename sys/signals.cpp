@@ -10,10 +10,12 @@ namespace {
 
 // Lock-free on every platform we build for, so setting it is signal-safe.
 std::atomic<int> s_closeRequested{0};
+std::atomic<int> s_closing{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnCloseSignal(int signal) {
     s_closeRequested.store(1, std::memory_order_relaxed);
+    s_closing.store(1, std::memory_order_relaxed);
     // Said at once, with the one output call a handler may make: whoever sent it sees why the
     // game closes, even while a message box holds it.
     static constexpr char kTerm[] = "Closing the game: SIGTERM received.\n";
@@ -40,6 +42,11 @@ bool TakeCloseRequest() { return s_closeRequested.exchange(0, std::memory_order_
 
 bool IsCloseRequested() { return s_closeRequested.load(std::memory_order_relaxed) != 0; }
 
-void RequestClose() { s_closeRequested.store(1, std::memory_order_relaxed); }
+bool IsClosing() { return s_closing.load(std::memory_order_relaxed) != 0; }
+
+void RequestClose() {
+    s_closeRequested.store(1, std::memory_order_relaxed);
+    s_closing.store(1, std::memory_order_relaxed);
+}
 
 }  // namespace sys::signals

@@ -13,6 +13,9 @@ bool TakeCloseRequest();
 // True while a request waits, which it leaves for the message pump: for long work that runs
 // before the pump does, such as the start-up scripts, to stop at.
 bool IsCloseRequested();
+// True from the first request of the run on, taken or not: the program is then closing, and a
+// wait that begins in its shut-down (a box about a save that failed) keeps nobody waiting.
+bool IsClosing();
 // Makes a request as a signal would; for tests of the code that reads it.
 void RequestClose();
 

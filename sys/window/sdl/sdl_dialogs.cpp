@@ -52,10 +52,11 @@ Uint32 IconFlags(uint32_t type) {
     }
 }
 
-// A termination request stays pending for the message pump, which closes the game.
+// A termination request stays pending for the message pump, which closes the game. One the
+// pump already took has the game closing: a box of its shut-down is not waited for either.
 bool CloseRequested() {
     if (!sys::signals::TakeCloseRequest()) {
-        return false;
+        return sys::signals::IsClosing();
     }
     sys::signals::RequestClose();
     return true;
