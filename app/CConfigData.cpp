@@ -112,14 +112,19 @@ void CConfigData::Write(CStdioFile& file) const {
     Write([&file](const char* text) { file.WriteString(text); });
 }
 
-uint64_t CConfigData::SavedSize() const {
-    uint64_t size = 0;
-    Write([&size](const char* text) {
-        for (const char* c = text; *c != '\0'; ++c)
-            size += *c == '\n' ? 2 : 1;
+std::string CConfigData::SavedText() const {
+    std::string text;
+    Write([&text](const char* piece) {
+        for (const char* c = piece; *c != '\0'; ++c) {
+            if (*c == '\n')
+                text += '\r';
+            text += *c;
+        }
     });
-    return size;
+    return text;
 }
+
+uint64_t CConfigData::SavedSize() const { return SavedText().size(); }
 
 void CConfigData::ResetSettings() {
     const CConfigData fresh;
@@ -200,35 +205,13 @@ bool CConfigData::HoldsNoKnownCommand(const char* fileName, const std::function<
 }
 
 void CConfigData::SaveToFile(const char* fileName) const {
-    const CString target(fileName != nullptr ? fileName : "");
-    const std::string to = sys::fs::NativePath(target.GetString());
-    // The temporary file is made new under a name nobody holds: an entry already at a name is
-    // neither written through (a link) nor in the way of this save or a later one.
-    CStdioFile file;
-    CFileException error;
-    std::string temporary;
-    bool open = false;
-    for (int attempt = 0; !open && attempt < sys::fs::kTemporaryAttempts; ++attempt) {
-        temporary = sys::fs::TemporaryName(to, attempt);
-        open = file.Open(temporary.c_str(), CFile::modeCreateNew | CFile::modeWrite | CFile::typeText, &error);
-        if (!open && error.m_lOsError != EEXIST)
-            break;
-    }
-    if (!open)
-        ThrowFileException(error.m_cause, error.m_lOsError, target);
-    try {
-        Write(file);
-        file.Flush();
-        file.Close();
-    } catch (CFileException& e) {
-        file.Abort();
-        std::remove(temporary.c_str());
-        ThrowFileException(e.m_cause, e.m_lOsError, target);
-    }
-    // The rename replaces the old file in one step, so it is either the old or the new text.
-    if (std::rename(temporary.c_str(), to.c_str()) != 0) {
+    const char* target = fileName != nullptr ? fileName : "";
+    // The file layer's atomic write: a temporary file made new beside it, flushed to the disk
+    // and renamed over it, so the file is either the old or the new text.
+    if (!sys::fs::WriteFileAtomically(target, SavedText())) {
         const int osError = errno;
-        std::remove(temporary.c_str());
-        ThrowFileException(CFileException::CauseFromOsError(osError), osError, target);
+        // A file being made cannot itself be missing: its folder is.
+        ThrowFileException(osError == ENOENT ? CFileException::badPath : CFileException::CauseFromOsError(osError),
+                           osError, target);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "core/SString.h"
 #include "dx/input/SInputObjSettings.h"
@@ -70,8 +71,8 @@ public:
     void Write(const SConfigTextWriter& write) const;
     // The same into a file opened in text mode (line feeds become CR LF).
     void Write(CStdioFile& file) const;
-    // How many bytes the file written by SaveToFile would hold now: the text, each line feed
-    // counted as the CR LF it becomes.
+    // The bytes SaveToFile writes now: the text, each line feed as the CR LF of a text file.
+    std::string SavedText() const;
     uint64_t SavedSize() const;
     // Every setting back to what a configuration just made holds, and the attached input
     // settings to those of a new input object (no bindings, no aliases); the display drivers

@@ -63,9 +63,7 @@ int CFile::OpenDescriptor(const char* lpszFileName, unsigned nOpenFlags, CFileEx
         Fill(pError, CFileException::genericException, EINVAL, name);
         return hFileNull;
     }
-    if ((nOpenFlags & modeCreateNew) != 0) {
-        flags |= O_CREAT | O_EXCL;
-    } else if ((nOpenFlags & modeCreate) != 0) {
+    if ((nOpenFlags & modeCreate) != 0) {
         flags |= O_CREAT;
         if ((nOpenFlags & modeNoTruncate) == 0)
             flags |= O_TRUNC;

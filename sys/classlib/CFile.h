@@ -30,8 +30,6 @@ public:
         modeNoTruncate = 0x2000,
         typeText = 0x4000,    // only CStdioFile translates line ends
         typeBinary = 0x8000,
-        // Made new, as a save's temporary file is: refused (EEXIST) when any entry has the name.
-        modeCreateNew = 0x10000,
     };
     enum SeekPosition : unsigned { begin = 0, current = 1, end = 2 };
 

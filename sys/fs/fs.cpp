@@ -618,6 +618,11 @@ bool GetDiskSpace(std::string_view path, DiskSpace& space) {
     return Succeed();
 }
 
+namespace {
+
+constexpr int kTemporaryAttempts = 16;
+
+// The name of a save's temporary file beside the file at `nativePath`, for each attempt.
 std::string TemporaryName(const std::string& nativePath, int attempt) {
     if (attempt <= 0) return nativePath + ".tmp";
     // Names nobody can foresee, so that no set of entries made beforehand holds every one.
@@ -638,8 +643,6 @@ std::string TemporaryName(const std::string& nativePath, int attempt) {
     name += ".tmp";
     return name;
 }
-
-namespace {
 
 // Creates a save's temporary file beside `target` as a new entry; its descriptor and name, or -1
 // with errno set.

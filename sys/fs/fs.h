@@ -121,19 +121,15 @@ bool CopyFile(std::string_view from, std::string_view to, bool failIfExists);
 // disk by copy and delete; a folder cannot (17).
 bool MoveFile(std::string_view from, std::string_view to);
 
-// Writes the bytes to a temporary file beside the file (see TemporaryName), flushes them to
-// disk and renames the copy over the file in one step, so readers see either the old or the new
-// contents, never a mix. A symbolic link at the name is replaced by the file, never written
-// through, so nothing is written outside the folder. On failure the old file is left as it
-// was, nothing is left behind, and errno holds the cause.
+// Writes the bytes to a temporary file beside the file, flushes them to disk and renames the
+// copy over the file in one step, so readers see either the old or the new contents, never a
+// mix. The temporary file is created new (O_EXCL) as "<file>.tmp", or while that name is held
+// (EEXIST) as "<file>.<8 random hex digits>.tmp", up to 16 names: whatever stands at a name (a
+// link, a pipe, a folder, a crash's left-over) is neither written through nor in the way, and
+// is left as it is. A symbolic link at the file's own name is replaced by the file, never
+// written through, so nothing is written outside the folder. On failure the old file is left
+// as it was, nothing is left behind, and errno holds the cause.
 bool WriteFileAtomically(std::string_view path, std::string_view contents);
-// The names a save's temporary file beside the file `nativePath` is tried under, one for each
-// attempt from 0 to kTemporaryAttempts - 1: "<file>.tmp", then "<file>.<8 random hex digits>.tmp".
-// A save creates its temporary file new (O_EXCL) and takes the next name while one is held
-// (EEXIST): whatever stands at a name (a link, a pipe, a folder, a crash's left-over) is neither
-// written through nor in the way, and is left as it is.
-constexpr int kTemporaryAttempts = 16;
-std::string TemporaryName(const std::string& nativePath, int attempt);
 // Whether files can be made in the folder of `path`: a new file is created beside it under a
 // name no entry has, as a save's temporary file is, and removed again. No entry is touched.
 bool CanCreateFileBeside(std::string_view path);
