@@ -1,11 +1,16 @@
 #include "app/SConsoleHostImpl.h"
 
+#include <cstdio>
+
 #include "app/CConfigData.h"
+#include "app/CTarvexApp.h"
+#include "app/SCommandDialog.h"
 #include "app/SFrontEndHooks.h"
 #include "app/SGameDLL.h"
 #include "app/SGameScreenLink.h"
 #include "app/SGameItems.h"
 #include "app/SGameObjects.h"
+#include "app/SMsgHandler.h"
 #include "core/SDataCollection.h"
 #include "dx/display/SGraphics.h"
 #include "dx/input/SDXJoystick.h"
@@ -19,6 +24,14 @@ SConsoleHostImpl::SConsoleHostImpl(SGameObjects& hub) : m_hub(hub) {}
 SConsoleHostImpl::~SConsoleHostImpl() = default;
 
 SInputObj* SConsoleHostImpl::Input() const { return m_hub.m_pInput; }
+
+void SConsoleHostImpl::Say(const char* text) {
+    std::fprintf(stderr, "%s: %s\n", CTarvexApp::kTitle, text);
+    std::fflush(stderr);
+    SCommandDialog* console = m_hub.m_pMsgHandler != nullptr ? m_hub.m_pMsgHandler->GetConsole() : nullptr;
+    if (console != nullptr)
+        console->QueueOutput(text);
+}
 
 // --- Game-logic library ----------------------------------------------------------------------------
 

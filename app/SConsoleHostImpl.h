@@ -72,6 +72,10 @@ public:
     bool IsGameScreenCurrent() override;
     void EndGame() override;
 
+    // Says a line that is no command's reply: on standard error, and in the console window
+    // once there is one.
+    void Say(const char* text);
+
 private:
     SInputObj* Input() const;
     SD3D6Parser* Renderer() const;

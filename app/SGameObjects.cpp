@@ -101,6 +101,7 @@ SGameObjects::SGameObjects() {
     m_pVariables = new SDataCollection;
     m_pInput = new SInputObj([this](const char* text) { ExecInputCommand(text); },
                              [this](int32_t a, int32_t b) { SendAxisCommands(a, b); });
+    m_pInput->SetReporter([this](const char* text) { m_pConsoleHost->Say(text); });
 
     m_pConfig->m_pInputSettings = &m_pInput->GetSettings();
     m_pGameItems->m_pConfig = m_pConfig;

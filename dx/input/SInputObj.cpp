@@ -233,6 +233,9 @@ void SInputObj::RunQueue() {
         RunCommandLine(step.GetString());
         ++run;
     }
+    if (m_Queue.IsEmpty()) {
+        m_bDropSaid = false;
+    }
 }
 
 int32_t SInputObj::AxisSteps(int positiveSlot, int negativeSlot, InputKind kind) {
@@ -357,6 +360,11 @@ void SInputObj::ExecuteCommand(int index) {
     if (command->m_Steps.empty()) {
         return;
     }
+    // All of the steps or none: half an alias (a "+run" without its "-run") is worse than none.
+    if (static_cast<size_t>(m_Queue.GetCount()) + command->m_Steps.size() > static_cast<size_t>(kMaxQueuedSteps)) {
+        DropSteps(index);
+        return;
+    }
     // Last to first at the front of the queue, so the steps run in their own order ahead of
     // whatever waits there.
     const std::vector<SString> steps = command->m_Steps;
@@ -366,6 +374,25 @@ void SInputObj::ExecuteCommand(int index) {
     }
     m_dwWaitStart = sys::time::TickCount();
     m_dwWaitDelay = 0;
+}
+
+// Said once until the queue runs empty: steps that queue more of themselves keep it full and
+// would say so with every step they run, while an overflow after it drained is news again.
+void SInputObj::DropSteps(int index) {
+    if (m_bDropSaid) {
+        return;
+    }
+    m_bDropSaid = true;
+    if (!m_Reporter) {
+        return;
+    }
+    const SInputObjCommand* command = m_Settings.GetCommand(index);
+    const SString what = command->m_sName.IsEmpty() ? m_Settings.GetAliasText(index) : command->m_sName;
+    SString text;
+    text.Format("Steps of \"%s\" not run: more than %d steps would be waiting; until the waiting steps have run, "
+                "steps that do not fit are dropped without another word",
+                what.GetString(), kMaxQueuedSteps);
+    m_Reporter(text.GetString());
 }
 
 void SInputObj::ReleaseCommand(int index) {

@@ -27,6 +27,8 @@ class SInputObj : public CObject {
 public:
     // Runs one console line.
     using CommandExecutor = std::function<void(const char* text)>;
+    // Tells the player something the input object had to do on its own (one line of text).
+    using Reporter = std::function<void(const char* text)>;
     // Takes the aiming axes of this frame.
     using AxisSink = std::function<void(int32_t yaw, int32_t pitch)>;
 
@@ -35,6 +37,11 @@ public:
     // Steps one frame may run; the rest wait for the next frame, so an alias that queues
     // itself cannot hold the main loop.
     static constexpr int kMaxStepsPerUpdate = 256;
+    // Steps the queue holds. A hand-made alias waits behind at most a few hundred steps (a
+    // console line holds about five hundred one-letter steps), so this is reached only by
+    // steps that queue more of themselves each time they run; past it memory would grow for
+    // as long as the game runs.
+    static constexpr int kMaxQueuedSteps = 4096;
     // The pause of a "wait" step without a usable count, in milliseconds.
     static constexpr uint32_t kDefaultWait = 100;
 
@@ -45,6 +52,7 @@ public:
 
     void SetCommandExecutor(CommandExecutor executor) { m_Executor = std::move(executor); }
     void SetAxisSink(AxisSink sink) { m_AxisSink = std::move(sink); }
+    void SetReporter(Reporter reporter) { m_Reporter = std::move(reporter); }
 
     bool Create(const SInputObjSettings& settings);
     bool Cleanup();
@@ -145,6 +153,7 @@ private:
     void UpdateAxes();
     bool QueueDue() const;
     void Execute(const SString& text);
+    void DropSteps(int index);
 
     uint8_t m_bInputEnabled = 1;
     double m_dJoyCursorX = 0.0;
@@ -168,8 +177,11 @@ private:
     // Queued steps wait until the tick count is m_dwWaitDelay past m_dwWaitStart.
     uint32_t m_dwWaitStart = 0;
     uint32_t m_dwWaitDelay = 0;
+    // Steps were dropped since the queue last ran empty, and the player has been told.
+    bool m_bDropSaid = false;
     CommandExecutor m_Executor;
     AxisSink m_AxisSink;
+    Reporter m_Reporter;
     // The keyboard turn's acceleration, velocity and position, kept across frames.
     int32_t m_iTurnAccel = 0;
     int32_t m_iTurnVelocity = 0;

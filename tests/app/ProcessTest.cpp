@@ -466,12 +466,24 @@ TEST_F(ProcessTest, ADedicatedServerRunsWithoutADisplay) {
     fs::remove_all(m_folder);
 }
 
+// The program, running on, holds 20 s later no more memory than a moment after it said what
+// it dropped, and has said it once. A queue that grows takes tens of megabytes in that time.
+void ExpectSteady(const fs::path& folder, const std::string& said) {
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const long early = PeakMemoryKb(folder);
+    EXPECT_EQ(WaitFor(folder, std::chrono::seconds(20)), -1);
+    EXPECT_LT(PeakMemoryKb(folder) - early, 4 * 1024) << early << " KiB early";
+    const std::string text = ReadAll(folder / "stderr.txt");
+    EXPECT_EQ(text.find(said, text.find(said) + 1), std::string::npos) << text;
+}
+
 // Files of Home the program cannot use are named on standard error, whether it goes on or ends:
 // a heads-up layout nested 100,000 groups deep stops the range it belongs to (it never starts,
 // and the program runs on until stopped), a dedicated server's map that is not there ends
 // start-up with status 1, and one that cannot be read closes the server, which has nobody to
 // click a notice away, with status 1 too. A join whose officer's map is not there names it as
-// the scenario page does and stays on the main menu.
+// the scenario page does and stays on the main menu. Steps of a start-up alias that would
+// queue past what the queue holds are named once, and the program runs on in the same memory.
 TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
     struct Case {
         const char* what;
@@ -480,6 +492,7 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
         int status;
         bool runsOn;  // until it is stopped
         const char* reason;
+        bool steady = false;  // said once, and 20 s later it holds no more memory than when it said it
     };
     const Case cases[] = {
         {"deep heads-up layout",
@@ -502,6 +515,14 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
         {"dedicated server's damaged map",
          [](const fs::path& home) { fs::resize_file(home / "Maps" / "targetrange.gmx", 1000); }, "-dedicated", 1,
          false, "The map \\Maps\\targetrange.gmx could not be read"},
+        // Each run of a step queues two more, of two hundred letters each, so that a queue that
+        // grows shows in megabytes.
+        {"an alias that queues more of itself at every run",
+         [](const fs::path& home) {
+             const std::string more = "dbl " + std::string(200, 'm');
+             WriteText(home / "startup.cfg", "alias dbl \"" + more + ";" + more + "\"\ndbl\n");
+         },
+         "", 0, true, "Steps of \"dbl\" not run: more than 4096 steps", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -515,6 +536,8 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
         while (status == -1 && ReadAll(folder / "stderr.txt").find(c.reason) == std::string::npos &&
                std::chrono::steady_clock::now() < end)
             status = WaitFor(folder, std::chrono::milliseconds(50));
+        if (c.steady && status == -1)
+            ExpectSteady(folder, c.reason);
         status = Finish(folder, status, c.runsOn);
         ExpectEnded(folder, status, c.status, c.reason);
         fs::remove_all(folder);

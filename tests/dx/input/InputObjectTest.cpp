@@ -180,8 +180,10 @@ TEST_F(InputObjectTest, AStepNamingACommandRunsThatCommand) {
     EXPECT_EQ(executed.Take(), (Lines{"-fire"}));
 }
 
-TEST_F(InputObjectTest, AStepListThatQueuesItselfRunsAtMost256StepsAFrame) {
+TEST_F(InputObjectTest, AStepListThatQueuesItselfRunsAtMost256StepsAFrameUpToTheBound) {
     // A list that names itself can only come from a damaged file; the alias checks refuse it.
+    Lines said;
+    input->SetReporter([&said](const char* text) { said.emplace_back(text); });
     const int loop = input->AddCommand("loop", "", 0, -1, -1, -1);
     input->GetCommand(loop)->m_Steps = {SString("loop"), SString("x")};
     input->ExecuteCommand(loop);
@@ -190,6 +192,31 @@ TEST_F(InputObjectTest, AStepListThatQueuesItselfRunsAtMost256StepsAFrame) {
     // Each run of "loop" takes one step and puts two in front: 2 + 256 remain, "x" never ran.
     EXPECT_EQ(input->GetQueuedStepCount(), 258);
     EXPECT_TRUE(executed.Take().empty());
+    // At the bound "loop" is dropped with both its steps: the "x"s before it run, and no more.
+    for (int run = 1; run <= 2; ++run) {
+        for (int frame = 0; frame < 40; ++frame) {
+            input->Update();
+            ASSERT_LE(input->GetQueuedStepCount(), SInputObj::kMaxQueuedSteps);
+        }
+        EXPECT_EQ(input->GetQueuedStepCount(), 0);
+        EXPECT_EQ(executed.Take(), Lines(SInputObj::kMaxQueuedSteps - 1, "x"));
+        ASSERT_EQ(said.size(), static_cast<size_t>(run));
+        EXPECT_NE(said.back().find("\"loop\" not run"), std::string::npos) << said.back();
+        input->ExecuteCommand(loop);
+    }
+}
+
+TEST_F(InputObjectTest, AStepListThatRunsItselfAgainAfterAWaitRepeatsOn) {
+    // The console runs "spin go" as "spin"; here the whole name does.
+    input->SetReporter([](const char* text) { ADD_FAILURE() << text; });
+    const int spin = input->AddCommand("spin", "", 0, -1, -1, -1);
+    input->GetCommand(spin)->m_Steps = {SString("turn 2"), SString("wait 20"), SString("spin")};
+    input->ExecuteCommand(spin);
+    for (int frame = 0; frame < 1000; ++frame) {
+        sys::time::AdvanceFake(10);
+        input->Update();
+    }
+    EXPECT_EQ(executed.Take(), Lines(500, "turn 2"));
 }
 
 TEST_F(InputObjectTest, QueuedStepsSurviveTheTickCountWrapping) {
