@@ -150,7 +150,7 @@ CConfigData::TextState CConfigData::CheckText(const char* fileName) {
             // A run stops at its bound: the settings after it would be lost to the next save.
             total += read;
             if (total > SCommandInterpreter::kMaxExecBytes)
-                return kTextDamaged;
+                return kTextTooLong;
             for (unsigned i = 0; i < read; ++i) {
                 const unsigned char c = buffer[i];
                 const bool control = c < 0x20 || c == 0x7F;

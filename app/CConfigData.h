@@ -83,12 +83,12 @@ public:
     // leaves the old file as it was and raises CFileException (cause and file name) for the
     // caller's "Could not save to %s  [%d]".
     void SaveToFile(const char* fileName) const;
-    enum TextState { kTextReadable, kTextDamaged, kTextUnreadable };
+    enum TextState { kTextReadable, kTextDamaged, kTextUnreadable, kTextTooLong };
     // Damaged: the file holds bytes that no text of console commands holds (control
     // characters other than tab, line ends and the old end-of-text mark, or a carriage
     // return with more of the line after it, which would run two settings as one line), so it
-    // is no configuration; or more bytes than one run of command files reads, so that its end
-    // would never be read. Unreadable: it cannot be opened or read to its end.
+    // is no configuration. Too long: more bytes than one run of command files reads, so that
+    // its end would never be read. Unreadable: it cannot be opened or read to its end.
     static TextState CheckText(const char* fileName);
     // Whether the file holds text of which no line begins with a word `known` takes: then it
     // is no configuration either. Lines are taken as the command files are run: a byte-order

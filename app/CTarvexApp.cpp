@@ -29,6 +29,7 @@
 #include "core/SClock.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SCommandLine.h"
+#include "core/SObjectParser.h"
 #include "core/STextUtil.h"
 #include "dx/display/SGraphics.h"
 #include "dx/input/SInputObj.h"
@@ -267,14 +268,19 @@ bool CTarvexApp::CheckHomeFolder() {
 
 void CTarvexApp::CheckDefaultConfig() {
     const CConfigData::TextState state = CConfigData::CheckText(kDefaultConfig);
+    // One too long for a start is told as a run that went past the bound would be.
+    const std::string overrun = state != CConfigData::kTextTooLong
+                                    ? std::string()
+                                    : std::string(kDefaultConfig) + " not read to its end: more than " +
+                                          sys::text::Grouped(SCommandInterpreter::kMaxExecBytes) + " bytes in one run";
     if (state != CConfigData::kTextReadable)
-        ReportUnreadableDefaultConfig(state == CConfigData::kTextDamaged);
+        ReportUnreadableDefaultConfig(state != CConfigData::kTextUnreadable, overrun);
 }
 
-void CTarvexApp::ReportUnreadableDefaultConfig(bool damaged) {
+void CTarvexApp::ReportUnreadableDefaultConfig(bool damaged, const std::string& overrun) {
     const SHomeFolder::SUnreadableFile settings{kDefaultConfig, "settings file", "with its default settings",
                                                 "no settings"};
-    if (SHomeFolder::ReportUnreadable(settings, damaged, m_pHub->m_bHomeReadOnly == 0))
+    if (SHomeFolder::ReportUnreadable(settings, damaged, m_pHub->m_bHomeReadOnly == 0, overrun))
         m_bSkipDefaultConfig = 1;
 }
 
@@ -359,6 +365,27 @@ bool CTarvexApp::SaveConfig(const CConfigData& config, const char* fileName) {
     }
 }
 
+void CTarvexApp::ExecDefaultConfig() {
+    SCommandInterpreter* interpreter = m_pHub->m_pInterpreter;
+    SString response;
+    SHeldScriptErrors overrun;
+    bool whole = false;
+    {
+        // Held here rather than by the run, so that what a run cut at its bound told goes into
+        // the one box that also says what became of the file.
+        const SScriptErrorHold hold(kDefaultConfig);
+        whole = interpreter->ExecFile(SString(kDefaultConfig), response, false) || sys::signals::IsCloseRequested();
+        if (!whole && interpreter->WasRunCut())
+            overrun.Take(*SScriptErrorHold::Held());
+    }
+    if (whole)
+        return;
+    // Not read to its end (a file it runs passed the run's bound, or reading failed): the save
+    // at exit would lose the settings after the stop, so the file is kept.
+    ReportUnreadableDefaultConfig(true, overrun.Text(kDefaultConfig));
+    FillDefaultConfig(*m_pHub->m_pConfig);
+}
+
 void CTarvexApp::ExecStartupConfig() {
     CConfigData* config = m_pHub->m_pConfig;
     if (m_pHub->m_pInterpreter != nullptr) {
@@ -369,16 +396,9 @@ void CTarvexApp::ExecStartupConfig() {
             ReportUnreadableDefaultConfig(true);
             FillDefaultConfig(*config);
         }
+        if (m_bSkipDefaultConfig == 0 && FileInWorkingDirectory(kDefaultConfig))
+            ExecDefaultConfig();
         SString response;
-        if (m_bSkipDefaultConfig == 0 && FileInWorkingDirectory(kDefaultConfig) &&
-            !m_pHub->m_pInterpreter->ExecFile(SString(kDefaultConfig), response, false) &&
-            !sys::signals::IsCloseRequested()) {
-            // Not read to its end (a file it runs passed the run's bound, or reading failed):
-            // the save at exit would lose the settings after the stop, so the file is kept.
-            ReportUnreadableDefaultConfig(true);
-            FillDefaultConfig(*config);
-        }
-        response = SString();
         m_pHub->m_pInterpreter->ExecFile(SString("startup.cfg"), response, false);
     }
     if (sys::signals::IsCloseRequested())

@@ -114,8 +114,11 @@ private:
     // starts with the defaults. A damaged one is kept under a name of its own; one that stays
     // where it is (it cannot be opened, or moved) is never saved over.
     void CheckDefaultConfig();
-    // Tells the player, and keeps the file aside when it is damaged and Home can be written.
-    void ReportUnreadableDefaultConfig(bool damaged);
+    // Runs "default.cfg"; one not run to its end is told, kept, and replaced by the defaults.
+    void ExecDefaultConfig();
+    // Tells the player, and keeps the file aside when it is damaged and Home can be written;
+    // `overrun` is what a run that went past the bound said (empty for a file not read).
+    void ReportUnreadableDefaultConfig(bool damaged, const std::string& overrun = std::string());
     // A command word the console runs: one of its own, the library's, or an input alias.
     bool IsKnownCommand(const char* word) const;
     // A session still running when the game closes ends as leaving its screen ends it, and

@@ -71,14 +71,14 @@ void CTarvexApp::Connect(SCommandLine& commandLine) {
     if (records != nullptr && officers != nullptr)
         officer = records->FindOfficer(*officers, name.c_str());
     if (officer != nullptr) {
+        // The officer pages open on the officer "LastPlayer" names: the join's officer is
+        // current there too, not only in the hub, whether he plays or his map is missing.
+        sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name);
         SOfficerGameValues values;
         records->GetGameValues(*officer, values);
         const SString path = MapPathInHome(values.m_sMapFile);
         if (!values.m_sMapFile.IsEmpty() && !SFileSystem::FileExists(path.GetString())) {
-            // The officer pages open on the officer "LastPlayer" names: the join's officer is
-            // current there too, not only in the hub.
             m_pHub->SetCurrentPlayer(officer);
-            sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name);
             sys::dialogs::MessageBox(MissingMapText(path).GetString(), kTitle, sys::MB_OK);
             return;
         }

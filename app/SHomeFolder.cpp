@@ -31,18 +31,26 @@ std::string SHomeFolder::ReadOnlyNotice(const std::string& home) {
            "officers, results and settings are lost when the game ends,\nand every file there stays as it is.";
 }
 
-bool SHomeFolder::ReportUnreadable(const SUnreadableFile& file, bool damaged, bool homeWritable) {
+bool SHomeFolder::ReportUnreadable(const SUnreadableFile& file, bool damaged, bool homeWritable,
+                                   const std::string& overrun) {
     const std::string aside = damaged && homeWritable ? SetAside(file.file) : std::string();
-    const std::string named = std::string("The ") + file.what + " \"" + file.file + "\" could not be ";
+    const std::string named = std::string("The ") + file.what + " \"" + file.file + "\" ";
+    // A file that was read is not called unreadable: what went too far is its run.
+    const std::string failed = overrun.empty() ? "could not be read" : "runs past what one start reads";
     std::string text;
     if (!aside.empty()) {
-        text = named + "read.\nIt has been kept as \"" + aside + "\",\nand the game starts " + file.instead + ".";
+        text = named + failed + ".\nIt has been kept as \"" + aside + "\",\nand the game starts " + file.instead + ".";
     } else if (!homeWritable) {
-        text = named + "read.\nThe game starts " + file.instead + ".";
+        text = named + failed + ".\nThe game starts " + file.instead + ".";
     } else {
-        text = named + (damaged ? "read, nor moved aside" : "opened") + ".\nThe game starts " + file.instead +
-               ", and saves " + file.unsaved + " until it is restarted,\nso that the file is kept.";
+        const std::string kept = !damaged          ? "could not be opened"
+                                 : overrun.empty() ? "could not be read, nor moved aside"
+                                                   : failed + ", and could not be moved aside";
+        text = named + kept + ".\nThe game starts " + file.instead + ", and saves " + file.unsaved +
+               " until it is restarted,\nso that the file is kept.";
     }
+    if (!overrun.empty())
+        text += "\n\n" + overrun;
     sys::dialogs::MessageBox(text, CTarvexApp::kTitle, sys::MB_OK | sys::MB_ICONEXCLAMATION);
     return aside.empty();
 }

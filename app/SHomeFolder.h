@@ -23,8 +23,10 @@ public:
         const char* instead;  // how the game starts: "without officers"
         const char* unsaved;  // what is then not saved over it: "nothing"
     };
-    // Tells the player once that the file could not be read. A damaged one is set aside when
-    // Home may be written; one that cannot be opened, or moved, stays where it is. True when
-    // the file is still there, so the caller must save nothing over it.
-    static bool ReportUnreadable(const SUnreadableFile& file, bool damaged, bool homeWritable);
+    // Tells the player once that the file could not be read, or, with `overrun` (what its run
+    // said when it stopped), that it was read but ran past what one start reads. A damaged one
+    // is set aside when Home may be written; one that cannot be opened, or moved, stays where it
+    // is. True when the file is still there, so the caller must save nothing over it.
+    static bool ReportUnreadable(const SUnreadableFile& file, bool damaged, bool homeWritable,
+                                 const std::string& overrun = std::string());
 };

@@ -111,6 +111,8 @@ public:
     // How many command files one outermost file may run with all it runs (kMaxExecFiles unless
     // set); at least 1.
     void SetExecFileLimit(int limit) { m_iExecFileLimit = limit < 1 ? 1 : limit; }
+    // The last outermost file's run stopped at kMaxExecBytes.
+    bool WasRunCut() const { return m_bExecCut; }
 
     SConsoleHost* GetHost() const { return m_pHost; }
     void SetHost(SConsoleHost* host) { m_pHost = host; }

@@ -4,6 +4,7 @@
 #include "core/SString.h"
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SHunterInfoList.h"
+#include "sys/profile.h"
 #include "sys/signals.h"
 
 namespace {
@@ -54,6 +55,8 @@ SHunterInfo* SOfficerRecords::CreateOfficer(SGameObjects* hub, const char* name,
     list->AddTail(officer);
     list->SetModified();
     hub->SetCurrentPlayer(officer);
+    // The officer pages open on him, as on one the inventory page makes.
+    sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name);
     return officer;
 }
 

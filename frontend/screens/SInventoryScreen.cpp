@@ -491,7 +491,9 @@ SHunterInfo* SInventoryScreen::CreateOfficer(const char* name, const char* kitNa
         auto* known = static_cast<SHunterInfo*>(list->GetNext(pos));
         if (CompareTextNoCase(known->m_sName.GetString(), name) == 0) {
             hub->SetCurrentPlayer(known);
-            sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer", name);
+            // His own name: the officer pages find "LastPlayer" by the exact name.
+            sys::profile::WriteString(sys::profile::Kind::Application, "Settings", "LastPlayer",
+                                      known->m_sName.GetString());
             return known;
         }
     }

@@ -222,6 +222,7 @@ TEST_F(DefaultCfgTest, TextWithoutAKnownCommandOrWithLinesRunTogetherIsDamaged) 
         std::string text;
         bool damaged;  // by its bytes
         bool unknown;  // no line is a known command
+        bool tooLong = false;  // more than one run reads
     } cases[] = {
         {"written by the program", "\r\n-- System settings\r\n\r\nset game_viewsize \"4\" \r\n", false, false},
         {"line feeds alone", "SET game_viewsize \"4\"\n", false, false},
@@ -234,9 +235,9 @@ TEST_F(DefaultCfgTest, TextWithoutAKnownCommandOrWithLinesRunTogetherIsDamaged) 
         {"words alone", "settings\nfire\n-fire\n", false, true},
         {"comments alone", "-- set a \"1\"\n", false, false},
         {"after a byte-order mark", "\xEF\xBB\xBFset a \"1\"\r\n", false, false},
-        {"past what one run reads", "set a \"1\"\n" + std::string(600 * 1024, '\n'), true, false},
+        {"past what one run reads", "set a \"1\"\n" + std::string(600 * 1024, '\n'), false, false, true},
         {"all that one run reads", "set a \"1\"\n" + std::string(512 * 1024 - 10, '\n'), false, false},
-        {"a byte past it", "set a \"1\"\n" + std::string(512 * 1024 - 9, '\n'), true, false},
+        {"a byte past it", "set a \"1\"\n" + std::string(512 * 1024 - 9, '\n'), false, false, true},
         {"empty", "", false, false},
         {"blank lines", " \r\n\t\n\n", false, false},
     };
@@ -244,7 +245,9 @@ TEST_F(DefaultCfgTest, TextWithoutAKnownCommandOrWithLinesRunTogetherIsDamaged) 
         SCOPED_TRACE(c.what);
         WriteWholeFile(PathOf("default.cfg"), c.text);
         EXPECT_EQ(CConfigData::CheckText(PathOf("default.cfg").c_str()),
-                  c.damaged ? CConfigData::kTextDamaged : CConfigData::kTextReadable);
+                  c.tooLong   ? CConfigData::kTextTooLong
+                  : c.damaged ? CConfigData::kTextDamaged
+                              : CConfigData::kTextReadable);
         EXPECT_EQ(CConfigData::HoldsNoKnownCommand(PathOf("default.cfg").c_str(), known), c.unknown);
     }
 }

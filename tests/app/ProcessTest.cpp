@@ -331,13 +331,19 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
          [](const fs::path& h) {
              WriteText(h / "default.cfg", "set a 1\n" + std::string(600 << 10, '\n') + "set b 2\n");
          },
-         "", "SDL_VIDEODRIVER=dummy", 0, "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+         "", "SDL_VIDEODRIVER=dummy", 0,
+         "runs past what one start reads.\nIt has been kept as \"default.cfg.bad\",\nand the game starts with its "
+         "default settings.\n\ndefault.cfg not read to its end: more than 524,288 bytes in one run",
+         true, nullptr, "could not be read"},
         {"default.cfg running a file past the bound",
          [](const fs::path& h) {
              WriteText(h / "long.cfg", "set a 1\n" + std::string(600 << 10, '\n'));
              WriteText(h / "default.cfg", "exec long\r\nset inp_msensitivity \"200\"\r\n");
          },
-         "", "SDL_VIDEODRIVER=dummy", 0, "could not be read.\nIt has been kept as \"default.cfg.bad\"", true},
+         "", "SDL_VIDEODRIVER=dummy", 0,
+         "runs past what one start reads.\nIt has been kept as \"default.cfg.bad\",\nand the game starts with its "
+         "default settings.\n\nlong.cfg not read to its end: more than 524,288 bytes in one run",
+         true, nullptr, "could not be read"},
         // The released mark still names a known command.
         {"default.cfg of a released set",
          [](const fs::path& h) { WriteText(h / "default.cfg", "-set game_viewsize \"2\"\r\nnonsense\r\n"); }, "",
@@ -357,8 +363,10 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
              WriteText(h / "aliases.cfg", Aliases(14000));
              WriteText(h / "default.cfg", "set inp_msensitivity \"200\"\r\nexec aliases\r\n");
          },
-         "", "SDL_VIDEODRIVER=dummy", 0, "could not be read.\nIt has been kept as \"default.cfg.bad\"", true,
-         "set inp_msensitivity \"127\"", "Could not save", 2},
+         "", "SDL_VIDEODRIVER=dummy", 0,
+         "runs past what one start reads.\nIt has been kept as \"default.cfg.bad\",\nand the game starts with its "
+         "default settings.\n\naliases.cfg not read to its end: more than 524,288 bytes in one run",
+         true, "set inp_msensitivity \"127\"", "ould not", 2},  // neither "could not be read" nor "Could not save"
         // Steps of commands named with and without their mark: each costs the loop check one step.
         {"default.cfg of marked steps",
          [](const fs::path& h) {

@@ -134,21 +134,46 @@ TEST_F(StartupTest, WithoutAHomeFolderStartUpSaysWhatIsMissingAndWritesNothing) 
     EXPECT_TRUE(std::filesystem::is_empty(m_folder));
 }
 
-// A "default.cfg" of bytes no configuration holds is kept aside, not executed, and replaced by
-// the defaults; an earlier copy set aside stays too.
-TEST_F(StartupTest, AGarbledDefaultCfgIsKeptAsideAndTheDefaultsWritten) {
-    const std::string garbage("set game_viewsize \"2\"\r\n\x01\x02\0\xff", 25);
-    WriteWholeFile(DefaultCfg(), garbage);
-    WriteWholeFile(DefaultCfg() + ".bad", "earlier");
-    ASSERT_TRUE(MakeApp().InitInstance());
-    EXPECT_EQ(ReadWholeFile(DefaultCfg() + ".bad"), "earlier");
-    EXPECT_EQ(ReadWholeFile(DefaultCfg() + ".bad2"), garbage);
-    EXPECT_NE(ReadWholeFile(DefaultCfg()).find("set cfg_sysprofile \"3\""), std::string::npos);
-    EXPECT_NE(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
-    const auto shown = headless_dialogs::Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "The settings file \"default.cfg\" could not be read.\nIt has been kept as "
-                             "\"default.cfg.bad2\",\nand the game starts with its default settings.");
+// A "default.cfg" of bytes no configuration holds, or one whose run goes past what a start
+// reads, is kept aside and replaced by the defaults; an earlier copy set aside stays too. One
+// box says why, naming the file where a run stopped.
+TEST_F(StartupTest, ADefaultCfgNotUsableWholeIsKeptAsideAndTheDefaultsWritten) {
+    const std::string past(600 << 10, '\n');
+    const std::string kept = ".\nIt has been kept as \"default.cfg.bad2\",\nand the game starts with its default settings.";
+    const std::string cut = " not read to its end: more than 524,288 bytes in one run";
+    const struct {
+        const char* what;
+        std::string settings;
+        std::string huge;  // "huge.cfg" beside it, when not empty
+        std::string told;
+    } cases[] = {
+        {"garbled", std::string("set game_viewsize \"2\"\r\n\x01\x02\0\xff", 25), "",
+         "The settings file \"default.cfg\" could not be read" + kept},
+        {"running a file past the bound", "set game_viewsize \"2\"\r\nexec huge.cfg\r\n", "set a 1\n" + past,
+         "The settings file \"default.cfg\" runs past what one start reads" + kept + "\n\nhuge.cfg" + cut},
+        {"itself past the bound", "set game_viewsize \"2\"\r\n" + past, "",
+         "The settings file \"default.cfg\" runs past what one start reads" + kept + "\n\ndefault.cfg" + cut},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteWholeFile(DefaultCfg(), c.settings);
+        WriteWholeFile(DefaultCfg() + ".bad", "earlier");
+        std::filesystem::remove(DefaultCfg() + ".bad2");
+        if (!c.huge.empty())
+            WriteWholeFile((Home() / "huge.cfg").string(), c.huge);
+        headless_dialogs::Reset();
+        ASSERT_TRUE(MakeApp().InitInstance());
+        EXPECT_EQ(ReadWholeFile(DefaultCfg() + ".bad"), "earlier");
+        EXPECT_TRUE(ReadWholeFile(DefaultCfg() + ".bad2") == c.settings);
+        EXPECT_NE(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
+        m_app->ExitInstance();
+        EXPECT_NE(ReadWholeFile(DefaultCfg()).find("set cfg_sysprofile \"3\""), std::string::npos);
+        const auto shown = headless_dialogs::Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, c.told);
+        m_app.reset();
+        m_hub.reset();
+    }
 }
 
 // A "default.cfg" that is there but cannot be opened (a folder of that name; a file of mode 000,

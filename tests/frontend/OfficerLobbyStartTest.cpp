@@ -11,6 +11,7 @@
 #include "frontend/career/SHunterInfo.h"
 #include "frontend/career/SHunterInfoList.h"
 #include "frontend/career/SOfficerRecords.h"
+#include "frontend/screens/SOfficerPage.h"
 #include "sys/fs/fs.h"
 #include "sys/profile.h"
 #include "tests/app/AppTestSupport.h"
@@ -110,9 +111,10 @@ TEST_F(ConnectOfficerTest, AJoinReusesTheNamedOfficerOrMakesOne) {
         EXPECT_EQ(std::filesystem::file_size(file), before);
         const bool stays = c.map[0] != '\0';
         EXPECT_EQ(LibraryLog().find("SetProperty(Join,") == std::string::npos, stays) << LibraryLog();
-        if (stays) {
-            EXPECT_EQ(sys::profile::GetString(sys::profile::Kind::Application, "Settings", "LastPlayer", ""), "Bo");
-        }
+        // Al was chosen before; the officer pages now open on the one who joined.
+        EXPECT_EQ(sys::profile::GetString(sys::profile::Kind::Application, "Settings", "LastPlayer", ""), expected);
+        EXPECT_EQ(m_hub->m_pPlayerList->GetRecord(officer_page::FindLastPlayer(m_hub->m_pPlayerList)),
+                  m_hub->m_pCurrentPlayer);
         m_app->ExitInstance();
         m_app.reset();
         m_hub.reset();

@@ -286,6 +286,7 @@ TEST_F(OfficerScreensTest, AJoinMakesAnOfficerWithItsKitOnceAndReusesItAfterward
     EXPECT_FALSE(fs::exists(fs::path(m_folder) / "player.cfg"));
     // Joining again under a known name, in any case, takes that officer back.
     EXPECT_EQ(inventory->CreateOfficer("DANA", "SinglePlayer", library), Officers().GetRecord(0));
+    EXPECT_EQ(LastPlayer(), "Dana");  // as the officer pages look him up
     EXPECT_EQ(inventory->CreateOfficer("kim", "SinglePlayer", library), joined);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Dana", "Kim"}));
     EXPECT_EQ(joined->m_pCarriedKit->GetCount(), 3);
