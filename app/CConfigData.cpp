@@ -172,18 +172,20 @@ bool CConfigData::HoldsNoKnownCommand(const char* fileName, const std::function<
     CStdioFile file;
     if (!file.Open(fileName, CFile::modeRead | CFile::typeText))
         return false;
-    // Read in the pieces the command files are run in, so each piece is judged as it would run.
-    char line[SCommandInterpreter::kFileReadSize];
+    // Read a whole line at a time, as the command files are run, up to what one run reads.
+    std::string line;
+    uint64_t bytes = 0;
     bool text = false;
-    bool firstPiece = true;
+    bool firstLine = true;
     try {
-        while (file.ReadString(line, sizeof(line)) != nullptr) {
+        while (SCommandInterpreter::ReadLine(file, line, bytes, SCommandInterpreter::kMaxExecBytes) ==
+               SCommandInterpreter::kReadLine) {
             if (sys::signals::IsCloseRequested())
                 return false;
-            char* first = line;
-            if (firstPiece)
-                first += SCommandInterpreter::AfterByteOrderMark(line) - line;
-            firstPiece = false;
+            char* first = line.data();
+            if (firstLine)
+                first += SCommandInterpreter::AfterByteOrderMark(first) - first;
+            firstLine = false;
             while (*first == ' ' || *first == '\t' || *first == '\r' || *first == '\n')
                 ++first;
             // Blank lines and comments are skipped by the interpreter: they are no sign of damage.
