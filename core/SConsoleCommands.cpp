@@ -124,6 +124,19 @@ std::vector<SString> SplitSteps(const SString& steps) {
     return pieces;
 }
 
+// Whether an alias of this name would take over lines of the settings file the game saves,
+// which is made of these commands: aliases are looked for before the built-in commands, so
+// every such line of the next start would run the alias, and the settings would be lost. A
+// leading mark is passed over, as for the library's commands.
+bool TakesOverSettingsLines(const char* name) {
+    const char* bare = (*name == '+' || *name == '-') ? name + 1 : name;
+    for (const char* command : {"ALIAS", "BIND", "SET"}) {
+        if (CompareTextNoCase(command, bare) == 0)
+            return true;
+    }
+    return false;
+}
+
 // "display name: text" when the command has a display name, else the text alone.
 SString WithDisplayName(SConsoleHost* host, int index, const SString& text) {
     const char* display = host->GetInputCommandDisplayName(index);
@@ -249,7 +262,8 @@ void CmdAlias(SInterpreter* interpreter, const char* name, int mode, SString& re
         int gameIndex = 0;
         int state = 0;
         int kind = 0;
-        if (console != nullptr && console->FindGameCommand(command.GetString(), gameIndex, state, kind)) {
+        if ((console != nullptr && console->FindGameCommand(command.GetString(), gameIndex, state, kind)) ||
+            TakesOverSettingsLines(command.GetString())) {
             response.Format("Cannot override fundamental command [%s]", command.GetString());
             refused = true;
         } else {

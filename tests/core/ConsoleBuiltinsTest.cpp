@@ -116,7 +116,12 @@ TEST_F(ConsoleBuiltinsTest, AliasRedefinitionReplacesTheSteps) {
 TEST_F(ConsoleBuiltinsTest, AliasOfGameCommandIsRefused) {
     EXPECT_EQ(Run("alias walk \"jump\""), "Cannot override fundamental command [walk]");
     EXPECT_EQ(Run("alias +fire \"jump\""), "Cannot override fundamental command [+fire]");
+    // Nor the commands the saved settings are made of, which the next start would run as the alias.
+    EXPECT_EQ(Run("alias set \"echo\""), "Cannot override fundamental command [set]");
+    EXPECT_EQ(Run("alias BIND \"echo\""), "Cannot override fundamental command [BIND]");
+    EXPECT_EQ(Run("alias +Alias \"echo\""), "Cannot override fundamental command [+Alias]");
     EXPECT_TRUE(host.commands.empty());
+    EXPECT_EQ(Run("alias settings \"echo\""), "");
 }
 
 TEST_F(ConsoleBuiltinsTest, AliasReportsRefusedSteps) {
