@@ -98,14 +98,27 @@ void CConfigData::SetProfile(int level) {
 }
 
 void CConfigData::Write(const SConfigTextWriter& write) const {
+    // A control character in a name or a value (from a script or a library line) would make the
+    // next start set the whole file aside as damaged: each is written as "?" instead. Line feeds
+    // are the writers' own line ends, and a tab is text.
+    std::string clean;
+    const SConfigTextWriter text = [&write, &clean](const char* piece) {
+        clean = piece;
+        for (char& c : clean) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            if ((u < 0x20 || u == 0x7F) && c != '\n' && c != '\t')
+                c = '?';
+        }
+        write(clean.c_str());
+    };
     if (m_pInputSettings != nullptr)
-        m_pInputSettings->WriteConfigPairs(write);
-    m_pSystem->Write(write);
-    m_pGraphics->Write(write);
-    m_pSound->Write(write);
-    m_pServer->Write(write);
-    write("\n--\n\n");
-    configvars::WriteIntLine(write, kSysProfile, m_iSysProfile);
+        m_pInputSettings->WriteConfigPairs(text);
+    m_pSystem->Write(text);
+    m_pGraphics->Write(text);
+    m_pSound->Write(text);
+    m_pServer->Write(text);
+    text("\n--\n\n");
+    configvars::WriteIntLine(text, kSysProfile, m_iSysProfile);
 }
 
 void CConfigData::Write(CStdioFile& file) const {

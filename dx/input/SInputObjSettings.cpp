@@ -349,6 +349,11 @@ void SInputObjSettings::Write(const SConfigTextWriter& write, bool pairs) const 
             write(line.GetString());
         }
         const SString bound = command.m_sName.IsEmpty() ? steps : command.m_sName;
+        // An input bound to no name and no steps runs nothing: its line would read back as a
+        // question about the input, not as a binding.
+        if (bound.IsEmpty()) {
+            continue;
+        }
         const char* codeNames[3] = {
             command.m_iKeyCode >= 0 ? KeyCodeToConfigName(command.m_iKeyCode) : nullptr,
             command.m_iMouseCode >= 0 ? MouseCodeToConfigName(command.m_iMouseCode) : nullptr,

@@ -393,6 +393,7 @@ TEST(InputBindingsTest, AliasesAndUnnamedBindingsAreWrittenWithTheirSteps) {
     const int steps = settings.AddCommand("", "", 1, DIK_F, -1, -1);
     settings.AddAlias(steps, "jump");
     settings.AddAlias(steps, "wait 200");
+    settings.AddCommand("", "", 1, DIK_G, -1, -1);  // no steps: "bind g \"\"" would only ask about g
     settings.m_nMSensitivity = 200;
     const std::string text = Written(settings, true);
     const std::string expected = "\n-- Input settings\n\n"
@@ -402,6 +403,7 @@ TEST(InputBindingsTest, AliasesAndUnnamedBindingsAreWrittenWithTheirSteps) {
                                  "bind f \"jump;wait 200\" \"\"\n";
     EXPECT_EQ(text.substr(0, expected.size()), expected);
     EXPECT_NE(text.find("set inp_msensitivity \"200\"\n"), std::string::npos);
+    EXPECT_EQ(text.find("bind g "), std::string::npos);
     const std::string plain = Written(settings, false);
     EXPECT_NE(plain.find("alias combo \"+run;-run\"\n"), std::string::npos);
     EXPECT_NE(plain.find("bind f \"jump;wait 200\"\n"), std::string::npos);
