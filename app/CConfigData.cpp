@@ -104,11 +104,7 @@ void CConfigData::Write(const SConfigTextWriter& write) const {
     std::string clean;
     const SConfigTextWriter text = [&write, &clean](const char* piece) {
         clean = piece;
-        for (char& c : clean) {
-            const unsigned char u = static_cast<unsigned char>(c);
-            if ((u < 0x20 || u == 0x7F) && c != '\n' && c != '\t')
-                c = '?';
-        }
+        MarkControlCharacters(clean, true);
         write(clean.c_str());
     };
     if (m_pInputSettings != nullptr)

@@ -8,6 +8,7 @@
 #include "core/SConsoleHost.h"
 #include "core/SDataCollection.h"
 #include "core/SFileSystem.h"
+#include "core/STextUtil.h"
 
 namespace console {
 
@@ -107,6 +108,16 @@ void Describe(SString& response, const char* help, const char* usage, const char
 SString TakeWord(SInterpreter* interpreter) {
     const char* word = interpreter->TakeToken(" ");
     return SString(word != nullptr ? word : "");
+}
+
+// A binding's name, steps and label with each control character as "?". The settings file
+// writes them so (a file holding one would be set aside at the next start as damaged), and a
+// binding is kept as the next start reads it: else two names that differ only there would
+// become one there, or a step would lead elsewhere.
+SString Printable(const SString& text) {
+    std::string bytes(text.GetString());
+    MarkControlCharacters(bytes, false);
+    return SString(bytes.c_str());
 }
 
 // The non-empty pieces of a step list between ";" separators, in order.
@@ -252,7 +263,7 @@ void CmdAlias(SInterpreter* interpreter, const char* name, int mode, SString& re
     }
     SCommandInterpreter* console = ConsoleOf(interpreter);
     SConsoleHost* host = HostOf(interpreter);
-    const SString command = TakeWord(interpreter);
+    const SString command = Printable(TakeWord(interpreter));
     SString display(" ");
     SString steps;
     int index = -1;
@@ -276,6 +287,8 @@ void CmdAlias(SInterpreter* interpreter, const char* name, int mode, SString& re
         interpreter->NextToken(display, "\"");
     if (host == nullptr || !host->HasInput())
         return;
+    steps = Printable(steps);
+    display = Printable(display);
 
     if (!steps.IsEmpty()) {
         if (index == -1)
@@ -332,6 +345,8 @@ void CmdBind(SInterpreter* interpreter, const char* name, int mode, SString& res
     interpreter->NextToken(steps, "\"");
     if (!steps.IsEmpty())
         interpreter->NextToken(display, "\"");
+    steps = Printable(steps);
+    display = Printable(display);
 
     if (!steps.IsEmpty()) {
         const std::vector<SString> pieces = SplitSteps(steps);

@@ -104,6 +104,13 @@ TEST_F(ConsoleBuiltinsTest, AliasRoundTrip) {
     EXPECT_EQ(host.commands[0].steps, (std::vector<std::string>{"+run", "+forward", "wait 200", "jump"}));
     EXPECT_EQ(Run("alias runjump"), "Run And Jump: +run;+forward;wait 200;jump");
     EXPECT_EQ(host.log[0], "AddInputCommand runjump [Run And Jump] 1 -1 -1 -1");
+    // Control characters are kept as the saved settings write them, tabs as they are.
+    EXPECT_EQ(Run("alias go\x01 \"x\x1a;\ty\" \"G\x7f\""), "");
+    EXPECT_EQ(Run("bind mouse3 \"a\x0b;b\" \"M\x1c\""), "");
+    EXPECT_EQ(host.log[1], "AddInputCommand go? [G?] 1 -1 -1 -1");
+    EXPECT_EQ(host.commands[1].steps, (std::vector<std::string>{"x?", "\ty"}));
+    EXPECT_EQ(host.log[2], "AddInputCommand  [M?] 1 -1 2 -1");
+    EXPECT_EQ(Run("bind mouse3"), "M?: a?;b");
 }
 
 TEST_F(ConsoleBuiltinsTest, AliasRedefinitionReplacesTheSteps) {
