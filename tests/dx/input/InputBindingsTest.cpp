@@ -122,18 +122,13 @@ struct LoopRow {
     bool accepted;
 };
 
-// "name1=name0", "name2=name1", ... and last "name0=closing": each leads to the one before it.
-std::vector<std::string> Chain(const char* name, int length, const char* closing) {
-    std::vector<std::string> aliases;
+// The aliases with "name1=name0", "name2=name1", ... and last "name0=closing" after them: each
+// leads to the one before it.
+std::vector<std::string> Chain(std::vector<std::string> aliases, const char* name, int length, const char* closing) {
     for (int n = 1; n < length; ++n)
         aliases.push_back(name + std::to_string(n) + "=" + name + std::to_string(n - 1));
     aliases.push_back(name + std::string("0=") + closing);
     return aliases;
-}
-
-std::vector<std::string> Joined(std::vector<std::string> first, const std::vector<std::string>& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
 }
 
 TEST(InputBindingsTest, OnlyAWayBackRefusesAStep) {
@@ -142,8 +137,8 @@ TEST(InputBindingsTest, OnlyAWayBackRefusesAStep) {
         {"a ten-deep tree", {"tap=+forward;-forward", "combo10=" + ten, "go10=combo10"}, "k", "go10", true},
         {"a wide alias named after its use",
          {"dance=+forward;-forward;+back;-back;+left;-left;+right;-right;jump;crouch;jump"}, "party", "dance", true},
-        {"chains far past any depth on both sides", Joined(Chain("c", 20, "jump"), Chain("u", 20, "top")), "top",
-         "c19", true},
+        {"chains far past any depth on both sides", Chain(Chain({}, "c", 20, "jump"), "u", 20, "top"), "top", "c19",
+         true},
         {"a step of more than a name", {}, "dbl", "dbl once", true},
         {"itself by its mark", {}, "+jump", "+jump", false},
         {"itself without its mark", {}, "fire", "-FIRE", false},
@@ -152,7 +147,7 @@ TEST(InputBindingsTest, OnlyAWayBackRefusesAStep) {
         {"a cycle of five", {"a=b", "b=c", "c=d", "d=e"}, "e", "a", false},
         {"a cycle through marks", {"a=+b", "b=-c"}, "c", "+a", false},
         {"a cycle through a marked name", {"a=+b", "+b=c"}, "c", "a", false},
-        {"a chain of 100000 closed", Chain("c", 100000, "top"), "top", "c99999", false},
+        {"a chain of 100000 closed", Chain({}, "c", 100000, "top"), "top", "c99999", false},
     };
     for (const LoopRow& row : rows) {
         SInputObjSettings settings;
