@@ -98,14 +98,23 @@ void CConfigData::SetProfile(int level) {
 }
 
 void CConfigData::Write(const SConfigTextWriter& write) const {
+    // A control character in a name or a value (from a script or a library line) would make the
+    // next start set the whole file aside as damaged: each is written as "?" instead. Line feeds
+    // are the writers' own line ends, and a tab is text.
+    std::string clean;
+    const SConfigTextWriter text = [&write, &clean](const char* piece) {
+        clean = piece;
+        MarkControlCharacters(clean, true);
+        write(clean.c_str());
+    };
     if (m_pInputSettings != nullptr)
-        m_pInputSettings->WriteConfigPairs(write);
-    m_pSystem->Write(write);
-    m_pGraphics->Write(write);
-    m_pSound->Write(write);
-    m_pServer->Write(write);
-    write("\n--\n\n");
-    configvars::WriteIntLine(write, kSysProfile, m_iSysProfile);
+        m_pInputSettings->WriteConfigPairs(text);
+    m_pSystem->Write(text);
+    m_pGraphics->Write(text);
+    m_pSound->Write(text);
+    m_pServer->Write(text);
+    text("\n--\n\n");
+    configvars::WriteIntLine(text, kSysProfile, m_iSysProfile);
 }
 
 void CConfigData::Write(CStdioFile& file) const {
@@ -172,18 +181,20 @@ bool CConfigData::HoldsNoKnownCommand(const char* fileName, const std::function<
     CStdioFile file;
     if (!file.Open(fileName, CFile::modeRead | CFile::typeText))
         return false;
-    // Read in the pieces the command files are run in, so each piece is judged as it would run.
-    char line[SCommandInterpreter::kFileReadSize];
+    // Read a whole line at a time, as the command files are run, up to what one run reads.
+    std::string line;
+    uint64_t bytes = 0;
     bool text = false;
-    bool firstPiece = true;
+    bool firstLine = true;
     try {
-        while (file.ReadString(line, sizeof(line)) != nullptr) {
+        while (SCommandInterpreter::ReadLine(file, line, bytes, SCommandInterpreter::kMaxExecBytes) ==
+               SCommandInterpreter::kReadLine) {
             if (sys::signals::IsCloseRequested())
                 return false;
-            char* first = line;
-            if (firstPiece)
-                first += SCommandInterpreter::AfterByteOrderMark(line) - line;
-            firstPiece = false;
+            char* first = line.data();
+            if (firstLine)
+                first += SCommandInterpreter::AfterByteOrderMark(first) - first;
+            firstLine = false;
             while (*first == ' ' || *first == '\t' || *first == '\r' || *first == '\n')
                 ++first;
             // Blank lines and comments are skipped by the interpreter: they are no sign of damage.

@@ -74,22 +74,17 @@ private:
 
 // --- SInterpreter -------------------------------------------------------------------------------
 
-SInterpreter::SInterpreter() : m_pTable(kEmptyTable) { m_szLine[0] = '\0'; }
+SInterpreter::SInterpreter() : m_pTable(kEmptyTable) { m_Line.reserve(kLineBufferSize); }
 
 SInterpreter::~SInterpreter() = default;
 
 const SInterpreterCommand* SInterpreter::GetCommandTable() const { return m_pTable; }
 
-char* SInterpreter::GetLineBuffer() { return m_szLine; }
+char* SInterpreter::GetLineBuffer() { return m_Line.data(); }
 
 void SInterpreter::LoadLine(const char* text) {
-    size_t length = text != nullptr ? std::strlen(text) : 0;
-    if (length > static_cast<size_t>(kLineBufferSize - 1))
-        length = kLineBufferSize - 1;
-    if (length > 0)
-        std::memcpy(m_szLine, text, length);
-    m_szLine[length] = '\0';
-    m_pNextToken = m_szLine;
+    m_Line.assign(text != nullptr ? text : "");
+    m_pNextToken = m_Line.data();
 }
 
 char* SInterpreter::TakeToken(const char* separators) {
@@ -251,15 +246,8 @@ bool SCommandInterpreter::ExecuteLine(const SString& line, SString& response) {
     if (text[0] == '-' && text[1] == '-')
         return false;
 
-    // A line longer than the buffer is cut to it, and everything below sees the cut line.
-    SString cutLine;
     const char* whole = text;
-    int wholeLength = line.GetLength();
-    if (wholeLength >= kLineBufferSize) {
-        cutLine = SString(text, kLineBufferSize - 1);
-        whole = cutLine.GetString();
-        wholeLength = kLineBufferSize - 1;
-    }
+    const int wholeLength = line.GetLength();
     LoadLine(whole);
     const char* word = TakeToken(" ");
 
@@ -298,6 +286,26 @@ bool SCommandInterpreter::ExecuteLine(const SString& line, SString& response) {
     }
 
     return host != nullptr && host->ParseCommand(whole);
+}
+
+SCommandInterpreter::LineRead SCommandInterpreter::ReadLine(CStdioFile& file, std::string& line, uint64_t& bytes,
+                                                           uint64_t bound) {
+    line.clear();
+    char piece[kFileReadSize];
+    uint64_t at = file.GetPosition();
+    while (file.ReadString(piece, sizeof(piece)) != nullptr) {
+        // Counted by where the file stands: a text file's line ends are two bytes in it.
+        const uint64_t next = file.GetPosition();
+        bytes += next - at;
+        at = next;
+        if (bytes > bound)
+            return kReadCut;
+        const size_t length = std::strlen(piece);
+        line.append(piece, length);
+        if (length > 0 && piece[length - 1] == '\n')
+            return kReadLine;
+    }
+    return line.empty() ? kReadEnd : kReadLine;
 }
 
 const char* SCommandInterpreter::AfterByteOrderMark(const char* piece) {
@@ -340,7 +348,6 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
         text += "\n";
     else if (!nested)
         text = response.GetString();
-    char buffer[kFileReadSize];
     SString scratch;
     const ReplyGuard reply(m_pFileReply, m_pLineResponse, &text, &scratch);
     int count = 0;
@@ -348,19 +355,17 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
     bool stopped = false;
     size_t lineStart = std::string::npos;  // where the line being run begins in the reply
     try {
-        uint64_t at = file.GetPosition();
-        bool firstPiece = true;
-        while (!m_bExecCut && file.ReadString(buffer, sizeof(buffer)) != nullptr) {
+        bool firstLine = true;
+        std::string line;
+        for (LineRead read = kReadEnd;
+             !m_bExecCut && (read = ReadLine(file, line, m_nExecBytes, kMaxExecBytes)) != kReadEnd;) {
             // A long script must not hold the program once it is asked to end: what ran stays
             // run, and whoever runs the script learns that it did not finish.
             if (sys::signals::IsCloseRequested()) {
                 stopped = true;
                 break;
             }
-            const uint64_t next = file.GetPosition();
-            m_nExecBytes += next - at;
-            at = next;
-            if (m_nExecBytes > kMaxExecBytes) {
+            if (read == kReadCut) {
                 // The files that ran this one stop as well: the bound is the whole run's.
                 m_bExecCut = true;
                 const std::string why = std::string(name) + " not read to its end: more than " +
@@ -371,8 +376,8 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
                 break;
             }
             // Trimmed where it lies, so that the line is copied once.
-            const char* first = firstPiece ? AfterByteOrderMark(buffer) : buffer;
-            firstPiece = false;
+            const char* first = firstLine ? AfterByteOrderMark(line.c_str()) : line.c_str();
+            firstLine = false;
             while (*first != '\0' && std::isspace(static_cast<unsigned char>(*first)) != 0)
                 ++first;
             const char* end = first + std::strlen(first);

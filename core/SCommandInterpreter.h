@@ -6,6 +6,7 @@
 
 #include "core/SString.h"
 
+class CStdioFile;
 class SConsoleHost;
 class SInterpreter;
 
@@ -29,7 +30,8 @@ class SInterpreter {
 public:
     static constexpr int kExecute = 0;
     static constexpr int kDescribe = 1;
-    // The line buffer holds at most kLineBufferSize - 1 characters; longer lines are cut.
+    // The line buffer starts this large and grows to hold a longer line whole: a settings line
+    // the game writes is read back as it was written, however long.
     static constexpr int kLineBufferSize = 1024;
 
     SInterpreter();
@@ -51,12 +53,14 @@ public:
     char* TakeToken(const char* separators);
 
 protected:
-    // Copies the line into the buffer, cut to what it holds, and starts tokenizing it.
+    // Copies the line into the buffer and starts tokenizing it.
     void LoadLine(const char* text);
     void SetCommandTable(const SInterpreterCommand* table) { m_pTable = table; }
 
 private:
-    char m_szLine[kLineBufferSize];
+    // Grows and never shrinks: a nested run of a longer line moves it only while the outer
+    // line's handler, done with its arguments, waits for the run to end.
+    std::string m_Line;
     char* m_pNextToken = nullptr;  // where the tokenizer continues; null when nothing is loaded
     const SInterpreterCommand* m_pTable;
 };
@@ -84,7 +88,8 @@ public:
     // before the depth stops it, within the one console line or start-up step that began it.
     // A file looked for and not found counts too: each search costs a look through its folder.
     static constexpr int kMaxExecFiles = 10000;
-    // Command files are read this many characters at a time; a longer line runs in pieces.
+    // Command files are read this many characters at a time; the pieces of a longer line are
+    // joined, so that it runs whole.
     static constexpr int kFileReadSize = 512;
     // One command file, with all it runs, is read up to this many bytes: a settings or start-up
     // file is a few kilobytes, and a file far past that is damage that must not hold the
@@ -95,6 +100,12 @@ public:
     // The first piece of a command file past the UTF-8 byte-order mark that some editors put
     // in front of the text: the mark is no part of the first line's command word.
     static const char* AfterByteOrderMark(const char* piece);
+    enum LineRead { kReadLine, kReadEnd, kReadCut };
+    // The next line of a command file into `line` (its line feed kept), whole however long: a
+    // line the game wrote is read back as it was written. Its bytes are added to `bytes`; a
+    // line that takes them past `bound` is not read (kReadCut), so the line held never grows
+    // past the bound.
+    static LineRead ReadLine(CStdioFile& file, std::string& line, uint64_t& bytes, uint64_t bound);
 
     explicit SCommandInterpreter(SConsoleHost* host = nullptr);
     ~SCommandInterpreter() override;

@@ -8,6 +8,7 @@
 #include "core/SConsoleHost.h"
 #include "core/SDataCollection.h"
 #include "core/SFileSystem.h"
+#include "core/STextUtil.h"
 
 namespace console {
 
@@ -109,6 +110,16 @@ SString TakeWord(SInterpreter* interpreter) {
     return SString(word != nullptr ? word : "");
 }
 
+// A binding's name, steps and label with each control character as "?". The settings file
+// writes them so (a file holding one would be set aside at the next start as damaged), and a
+// binding is kept as the next start reads it: else two names that differ only there would
+// become one there, or a step would lead elsewhere.
+SString Printable(const SString& text) {
+    std::string bytes(text.GetString());
+    MarkControlCharacters(bytes, false);
+    return SString(bytes.c_str());
+}
+
 // The non-empty pieces of a step list between ";" separators, in order.
 std::vector<SString> SplitSteps(const SString& steps) {
     std::vector<SString> pieces;
@@ -122,6 +133,19 @@ std::vector<SString> SplitSteps(const SString& steps) {
             ++text;
     }
     return pieces;
+}
+
+// Whether an alias of this name would take over lines of the settings file the game saves,
+// which is made of these commands: aliases are looked for before the built-in commands, so
+// every such line of the next start would run the alias, and the settings would be lost. A
+// leading mark is passed over, as for the library's commands.
+bool TakesOverSettingsLines(const char* name) {
+    const char* bare = (*name == '+' || *name == '-') ? name + 1 : name;
+    for (const char* command : {"ALIAS", "BIND", "SET"}) {
+        if (CompareTextNoCase(command, bare) == 0)
+            return true;
+    }
+    return false;
 }
 
 // "display name: text" when the command has a display name, else the text alone.
@@ -239,7 +263,7 @@ void CmdAlias(SInterpreter* interpreter, const char* name, int mode, SString& re
     }
     SCommandInterpreter* console = ConsoleOf(interpreter);
     SConsoleHost* host = HostOf(interpreter);
-    const SString command = TakeWord(interpreter);
+    const SString command = Printable(TakeWord(interpreter));
     SString display(" ");
     SString steps;
     int index = -1;
@@ -249,7 +273,8 @@ void CmdAlias(SInterpreter* interpreter, const char* name, int mode, SString& re
         int gameIndex = 0;
         int state = 0;
         int kind = 0;
-        if (console != nullptr && console->FindGameCommand(command.GetString(), gameIndex, state, kind)) {
+        if ((console != nullptr && console->FindGameCommand(command.GetString(), gameIndex, state, kind)) ||
+            TakesOverSettingsLines(command.GetString())) {
             response.Format("Cannot override fundamental command [%s]", command.GetString());
             refused = true;
         } else {
@@ -262,6 +287,8 @@ void CmdAlias(SInterpreter* interpreter, const char* name, int mode, SString& re
         interpreter->NextToken(display, "\"");
     if (host == nullptr || !host->HasInput())
         return;
+    steps = Printable(steps);
+    display = Printable(display);
 
     if (!steps.IsEmpty()) {
         if (index == -1)
@@ -318,6 +345,8 @@ void CmdBind(SInterpreter* interpreter, const char* name, int mode, SString& res
     interpreter->NextToken(steps, "\"");
     if (!steps.IsEmpty())
         interpreter->NextToken(display, "\"");
+    steps = Printable(steps);
+    display = Printable(display);
 
     if (!steps.IsEmpty()) {
         const std::vector<SString> pieces = SplitSteps(steps);

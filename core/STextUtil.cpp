@@ -91,6 +91,15 @@ CString GetNextToken(CString& line, CString& token, int* kind)
     return token;
 }
 
+void MarkControlCharacters(std::string& text, bool keepLineFeeds)
+{
+    for (char& c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if ((u < 0x20 || u == 0x7F) && c != '\t' && !(keepLineFeeds && c == '\n'))
+            c = '?';
+    }
+}
+
 CString& TrimmedCopy(CString& target, const char* source)
 {
     target = source;

@@ -28,6 +28,10 @@ int32_t ReadSettingInt(const char* text, int32_t lo = INT32_MIN, int32_t hi = IN
 // of the line as a quoted token and leaves the line empty.
 CString GetNextToken(CString& line, CString& token, int* kind = nullptr);
 
+// Each control character of the text (tabs apart, and line feeds when asked) as "?": the
+// settings file holds no other, since a start sets a file holding one aside as damaged.
+void MarkControlCharacters(std::string& text, bool keepLineFeeds);
+
 // Sets target to source with white space removed at both ends; answers the target.
 CString& TrimmedCopy(CString& target, const char* source);
 

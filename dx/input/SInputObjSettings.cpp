@@ -19,21 +19,6 @@ constexpr uint64_t kMinStoredCommand = 4 + 4 + 6 * 4;
 // The smallest stored step: an empty text.
 constexpr uint64_t kMinStoredStep = 4;
 
-// One leading "+" or "-" taken off, as the console marks pressed and released inputs.
-const char* WithoutPrefix(const char* step) {
-    return (step[0] == '+' || step[0] == '-') ? step + 1 : step;
-}
-
-// The names a step may lead to: itself, as a queued step is run by its whole text, and without
-// its "+" or "-", as the console and the resolution read it.
-struct StepNames {
-    explicit StepNames(const char* step) : names{step, WithoutPrefix(step)}, count(names[0] == names[1] ? 1 : 2) {}
-    const char* const* begin() const { return names; }
-    const char* const* end() const { return names + count; }
-    const char* names[2];
-    int count;
-};
-
 }  // namespace
 
 // The texts are gathered whole and made into the answer once: appending to it piece by piece
@@ -71,6 +56,7 @@ SInputObjSettings& SInputObjSettings::operator=(const SInputObjSettings& other) 
     m_nJSensitivity = other.m_nJSensitivity;
     m_Commands.Copy(other.m_Commands);
     m_Index.Reset();
+    m_StepIndex.Reset();
     return *this;
 }
 
@@ -173,55 +159,16 @@ int SInputObjSettings::UnbindCode(int keyCode, int mouseCode, int joyCode, int k
 }
 
 bool SInputObjSettings::AddAlias(int index, const char* step) {
-    if (!IsIndex(index) || step == nullptr) {
+    if (!IsIndex(index) || step == nullptr || WouldLoop(index, step)) {
         return false;
     }
-    for (const char* name : StepNames(step)) {
-        const int target = FindCommand(name);
-        if (target >= 0 && WouldLoop(target, m_Commands[index].m_sName.GetString(), kLoopDepth)) {
-            return false;
-        }
-    }
     m_Commands.ElementAt(index).m_Steps.push_back(SString(step));
+    m_StepIndex.StepAdded(m_Commands, index, IsFirstOfName(index), step);
     return true;
 }
 
-// The depth is one budget for all the steps of a level: a wide or deep alias tree is refused
-// like a loop rather than searched without end.
-bool SInputObjSettings::WouldLoop(int index, const char* name, int depth) const {
-    if (depth < 1) {
-        return true;
-    }
-    if (!IsIndex(index) || name == nullptr) {
-        return false;
-    }
-    const SInputObjCommand& command = m_Commands[index];
-    if (CompareTextNoCase(command.m_sName.GetString(), name) == 0) {
-        return true;
-    }
-    for (const SString& step : command.m_Steps) {
-        // A step is one call whichever of its names it reaches: both are tested with the same
-        // depth, so a step of two names does not spend the budget twice.
-        bool counted = false;
-        int before = depth;
-        for (const char* stepName : StepNames(step.GetString())) {
-            const int next = FindCommand(stepName);
-            if (next < 0) {
-                continue;
-            }
-            if (!counted) {
-                if (depth < 0) {
-                    return false;
-                }
-                before = depth--;
-                counted = true;
-            }
-            if (WouldLoop(next, name, before)) {
-                return true;
-            }
-        }
-    }
-    return false;
+bool SInputObjSettings::WouldLoop(int index, const char* step) const {
+    return IsIndex(index) && step != nullptr && m_StepIndex.LeadsBack(m_Commands, index, step);
 }
 
 SString SInputObjSettings::GetAliasText(int index) const {
@@ -241,6 +188,7 @@ SString SInputObjSettings::GetAlias(int index, int n) const {
 
 void SInputObjSettings::ClearAlias(int index) {
     if (IsIndex(index)) {
+        m_StepIndex.StepsCleared(m_Commands, index, IsFirstOfName(index));
         m_Commands.ElementAt(index).m_Steps.clear();
     }
 }
@@ -401,6 +349,11 @@ void SInputObjSettings::Write(const SConfigTextWriter& write, bool pairs) const 
             write(line.GetString());
         }
         const SString bound = command.m_sName.IsEmpty() ? steps : command.m_sName;
+        // An input bound to no name and no steps runs nothing: its line would read back as a
+        // question about the input, not as a binding.
+        if (bound.IsEmpty()) {
+            continue;
+        }
         const char* codeNames[3] = {
             command.m_iKeyCode >= 0 ? KeyCodeToConfigName(command.m_iKeyCode) : nullptr,
             command.m_iMouseCode >= 0 ? MouseCodeToConfigName(command.m_iMouseCode) : nullptr,

@@ -6,6 +6,7 @@
 
 #include "core/SString.h"
 #include "dx/input/SInputCommandIndex.h"
+#include "dx/input/SInputStepIndex.h"
 #include "sys/classlib/CArchive.h"
 #include "sys/classlib/CArray.h"
 #include "sys/classlib/CObject.h"
@@ -50,6 +51,7 @@ class SInputObjSettings : public CObject {
     DECLARE_SERIAL(SInputObjSettings)
 public:
     static constexpr int kAxisSlots = 8;
+    // How many commands of a single step one resolution passes through.
     static constexpr int kLoopDepth = 10;
 
     SInputObjSettings();
@@ -66,15 +68,20 @@ public:
     // --- Commands: an index out of range does nothing and answers 0, -1, "" or false. ---
     int GetCommandCount() const { return m_Commands.GetSize(); }
     // The record to change: its codes are looked at again before the next lookup by code, so
-    // a pointer kept across a lookup must be taken again before it is written through.
+    // a pointer kept across a lookup must be taken again before it is written through. Its
+    // name and steps change only through the settings.
     SInputObjCommand* GetCommand(int index);
     const SInputObjCommand* GetCommand(int index) const;
     int AddCommand(const char* name, const char* displayName, int type, int keyCode, int mouseCode, int joyCode);
     // Takes each given code (-1: none of that kind) from every command but `keep`; an unnamed
     // command left without any code goes. Answers where `keep` is afterwards (-1 for none).
     int UnbindCode(int keyCode, int mouseCode, int joyCode, int keep);
+    // Appends the step unless it would lead back to the command (WouldLoop).
     bool AddAlias(int index, const char* step);
-    bool WouldLoop(int index, const char* name, int depth) const;
+    // Whether the step, added to the command at `index`, would lead back to a command of its
+    // name: by the step's whole text or its name without one leading "+" or "-", and on
+    // through the steps of every command reached. Nothing else refuses a step.
+    bool WouldLoop(int index, const char* step) const;
     SString GetAliasText(int index) const;
     int GetAliasCount(int index) const;
     SString GetAlias(int index, int n) const;
@@ -88,6 +95,7 @@ public:
     void RemoveAllCommands() {
         m_Commands.RemoveAll();
         m_Index.Reset();
+        m_StepIndex.Reset();
     }
 
     // --- The "inp_" variables. ---
@@ -127,9 +135,12 @@ private:
     void Write(const SConfigTextWriter& write, bool pairs) const;
     void Load(CArchive& ar);
     bool IsIndex(int index) const { return index >= 0 && index < m_Commands.GetSize(); }
+    bool IsFirstOfName(int index) const { return FindCommand(m_Commands[index].m_sName.GetString()) == index; }
 
     CArray<SInputObjCommand, const SInputObjCommand&> m_Commands;
     // Lookups by name and code are asked for every script line; the index answers them.
     mutable SInputCommandIndex m_Index;
+    // Who names whom among the steps, for the loop check of every step added.
+    mutable SInputStepIndex m_StepIndex;
     int32_t m_AxisCommands[kAxisSlots] = {-1, -1, -1, -1, -1, -1, -1, -1};
 };

@@ -317,7 +317,8 @@ TEST_F(DefaultCfgTest, TextsAreWrittenAsTheyStand) {
     CConfigData config;
     config.m_pServer->m_sCurse = "darn heck";
     config.m_pServer->m_sLogFile = "KR5Server.log";
-    ASSERT_TRUE(config.SetVariable("snd_driver", "dsound.dll"));
+    // Control characters, which would have the next start set the file aside, become "?".
+    ASSERT_TRUE(config.SetVariable("snd_driver", "ds\x1cound\r.dll"));
     ASSERT_TRUE(config.SetVariable("gfx_driver_guid", "0123456789abcdefFEDCBA9876543210"));
     ASSERT_TRUE(config.SetVariable("gfx_software", "0"));
     ASSERT_TRUE(config.SetVariable("gfx_res", "1024 768"));
@@ -329,7 +330,8 @@ TEST_F(DefaultCfgTest, TextsAreWrittenAsTheyStand) {
     };
     EXPECT_TRUE(has("set srv_curse darn heck"));
     EXPECT_TRUE(has("set srv_logfile KR5Server.log"));
-    EXPECT_TRUE(has("set snd_driver \"dsound.dll\""));
+    EXPECT_TRUE(has("set snd_driver \"ds?ound?.dll\""));
+    EXPECT_EQ(CConfigData::CheckText(PathOf("default.cfg").c_str()), CConfigData::kTextReadable);
     EXPECT_TRUE(has("set gfx_driver_guid \"0123456789ABCDEFFEDCBA9876543210\""));
     EXPECT_TRUE(has("set gfx_res \"1024 768\""));
 }

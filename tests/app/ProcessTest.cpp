@@ -303,7 +303,22 @@ std::string Aliases(int count) {
     return text;
 }
 
+// A first start's "default.cfg" with lines typed at the console after it.
+void Typed(const fs::path& home, const std::string& lines) {
+    FirstRun(home);
+    std::ofstream(home / "default.cfg", std::ios::app) << lines;
+}
+
+// 120 steps "s000" to "s119" joined: 599 characters, past one read of a command file.
+std::string LongSteps() {
+    std::string steps;
+    for (int n = 1000; n < 1120; ++n)
+        steps += (steps.empty() ? "s" : ";s") + std::to_string(n).substr(1);
+    return steps;
+}
+
 TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
+    const std::string longSaved = "alias long \"" + LongSteps() + "\" \"\"";
     const DamagedStart cases[] = {
         {"truncated catalog", CutCatalog, "", "SDL_VIDEODRIVER=dummy", 1, "Error loading file: Tarvex.cat"},
         {"catalog of no items", ZeroCatalogCount, "", "SDL_VIDEODRIVER=dummy", 1,
@@ -367,15 +382,37 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
          "runs past what one start reads.\nIt has been kept as \"default.cfg.bad\",\nand the game starts with its "
          "default settings.\n\naliases.cfg not read to its end: more than 524,288 bytes in one run",
          true, "set inp_msensitivity \"127\"", "ould not", 2},  // neither "could not be read" nor "Could not save"
-        // Steps of commands named with and without their mark: each costs the loop check one step.
+        // Bindings typed in this order, kept whole at every start that reads them back: steps of
+        // commands named with and without their mark, deep alias trees, an alias defined after
+        // its use, a line past one read of a command file, and an alias of a saved command.
         {"default.cfg of marked steps",
          [](const fs::path& h) {
-             FirstRun(h);
-             std::ofstream(h / "default.cfg", std::ios::app)
-                 << "bind w \"+forward\"\nbind s \"+back\"\nbind a \"+left\"\nbind d \"+right\"\nbind e \"+run\"\n"
-                    "bind q \"+jump\"\nalias dash \"+forward;+back;+left;+right;+run;+jump\"\nbind t \"dash;reload\"\n";
+             Typed(h, "bind w \"+forward\"\nbind s \"+back\"\nbind a \"+left\"\nbind d \"+right\"\n"
+                      "bind e \"+run\"\nbind q \"+jump\"\nalias dash \"+forward;+back;+left;+right;+run;+jump\"\n"
+                      "bind t \"dash;reload\"\n");
          },
          "", "SDL_VIDEODRIVER=dummy", 0, "", false, "bind t \"dash;reload\" \"\"\nbind r \"reload\" \"Reload\"", nullptr, 3},
+        {"default.cfg of an alias of ten taps",
+         [](const fs::path& h) {
+             Typed(h, "alias tap \"+forward;-forward\" \"Tap\"\n"
+                      "alias combo10 \"tap;tap;tap;tap;tap;tap;tap;tap;tap;tap\" \"Ten taps\"\n"
+                      "alias go10 \"combo10\" \"Go ten\"\nbind k \"go10\" \"Go ten\"\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, "", false, "alias go10 \"combo10\" \"Go ten\"\nbind k \"go10\" \"Go ten\"",
+         nullptr, 3},
+        {"default.cfg of an alias redefined after its use",
+         [](const fs::path& h) {
+             Typed(h, "alias dance \"jump\"\nalias party \"dance\"\nalias dance "
+                      "\"+forward;-forward;+back;-back;+left;-left;+right;-right;jump;crouch;jump\"\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, "", false, "alias party \"dance\" \"\"", nullptr, 3},
+        {"default.cfg of a 600-character alias",
+         [](const fs::path& h) { Typed(h, "alias long \"" + LongSteps() + "\"\n"); }, "", "SDL_VIDEODRIVER=dummy", 0,
+         "", false, longSaved.c_str(), nullptr, 3},
+        {"default.cfg of an alias named set",
+         [](const fs::path& h) { Typed(h, "set inp_invertx \"1\"\nset cfg_sysprofile \"3\"\nalias set \"echo\"\n"); },
+         "", "SDL_VIDEODRIVER=dummy", 0, "", false, "set inp_invertx \"1\"\nset cfg_sysprofile \"3\"",
+         "Hardware Acceleration Found", 3},
     };
     for (const DamagedStart& c : cases) {
         SCOPED_TRACE(c.what);

@@ -104,6 +104,13 @@ TEST_F(ConsoleBuiltinsTest, AliasRoundTrip) {
     EXPECT_EQ(host.commands[0].steps, (std::vector<std::string>{"+run", "+forward", "wait 200", "jump"}));
     EXPECT_EQ(Run("alias runjump"), "Run And Jump: +run;+forward;wait 200;jump");
     EXPECT_EQ(host.log[0], "AddInputCommand runjump [Run And Jump] 1 -1 -1 -1");
+    // Control characters are kept as the saved settings write them, tabs as they are.
+    EXPECT_EQ(Run("alias go\x01 \"x\x1a;\ty\" \"G\x7f\""), "");
+    EXPECT_EQ(Run("bind mouse3 \"a\x0b;b\" \"M\x1c\""), "");
+    EXPECT_EQ(host.log[1], "AddInputCommand go? [G?] 1 -1 -1 -1");
+    EXPECT_EQ(host.commands[1].steps, (std::vector<std::string>{"x?", "\ty"}));
+    EXPECT_EQ(host.log[2], "AddInputCommand  [M?] 1 -1 2 -1");
+    EXPECT_EQ(Run("bind mouse3"), "M?: a?;b");
 }
 
 TEST_F(ConsoleBuiltinsTest, AliasRedefinitionReplacesTheSteps) {
@@ -116,7 +123,12 @@ TEST_F(ConsoleBuiltinsTest, AliasRedefinitionReplacesTheSteps) {
 TEST_F(ConsoleBuiltinsTest, AliasOfGameCommandIsRefused) {
     EXPECT_EQ(Run("alias walk \"jump\""), "Cannot override fundamental command [walk]");
     EXPECT_EQ(Run("alias +fire \"jump\""), "Cannot override fundamental command [+fire]");
+    // Nor the commands the saved settings are made of, which the next start would run as the alias.
+    EXPECT_EQ(Run("alias set \"echo\""), "Cannot override fundamental command [set]");
+    EXPECT_EQ(Run("alias BIND \"echo\""), "Cannot override fundamental command [BIND]");
+    EXPECT_EQ(Run("alias +Alias \"echo\""), "Cannot override fundamental command [+Alias]");
     EXPECT_TRUE(host.commands.empty());
+    EXPECT_EQ(Run("alias settings \"echo\""), "");
 }
 
 TEST_F(ConsoleBuiltinsTest, AliasReportsRefusedSteps) {

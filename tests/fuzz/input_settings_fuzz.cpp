@@ -51,7 +51,7 @@ void Exercise(SInputObjSettings& settings) {
         SInputObjSettings::MouseCodeToConfigName(command->m_iMouseCode);
         SInputObjSettings::JoyCodeToDisplayName(command->m_iJoyCode);
         settings.FindCommandByCodes(command->m_iKeyCode, command->m_iMouseCode, command->m_iJoyCode);
-        settings.WouldLoop(i, command->m_sName.GetString(), SInputObjSettings::kLoopDepth);
+        settings.WouldLoop(i, command->m_sName.GetString());
         settings.GetAliasText(i);
         for (int n = 0; n < settings.GetAliasCount(i); ++n) {
             SString resolved;

@@ -1,7 +1,7 @@
 // Writes the seeds of the fuzz targets of the readers that take the demo's files: the catalog
 // with the program's resource classes and with the asset classes, the sprite archive, the input
-// settings archive, the profile, console scripts, the help text, the career's level lines and
-// the patch download's answers. Every seed comes from the program's own writers
+// settings archive, the profile, console scripts, the settings saved and read back, the help
+// text, the career's level lines and the patch download's answers. Every seed comes from the program's own writers
 // and the demo generator. Run by hand after a change of one of the formats:
 //   tarvex_tools_tests --gtest_also_run_disabled_tests --gtest_filter=*WriteReaderFuzzSeeds
 
@@ -13,6 +13,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CConfigData.h"
@@ -157,7 +158,7 @@ protected:
 
     // A hub that has run the demo's default commands: its input settings and its configuration
     // file are seeds, and so are the command files themselves.
-    void WriteHubSeeds(const fs::path& settingsFolder, const fs::path& scriptFolder) {
+    void WriteHubSeeds(const fs::path& settingsFolder, const fs::path& scriptFolder, const fs::path& savedFolder) {
         const fs::path saved = fs::current_path();
         sys::profile::SetFile(m_folder + "/profile.ini");
         fs::current_path(m_folder);
@@ -175,6 +176,7 @@ protected:
             hub.m_pConfig->Write([&config](const char* text) { config += text; });
             WriteSeed(scriptFolder, "default.cfg", config);
             WriteSeed(scriptFolder, "defcmds.cfg", std::string(home_texts::kDefaultCommands));
+            WriteSavedSettingsSeeds(savedFolder, config);
         }
         fs::current_path(saved);
         sys::profile::SetFile("");
@@ -182,6 +184,29 @@ protected:
                   WithCrLf("alias fire2 \"+fire;wait 50;-fire\" \"Double Fire\"\nbind fire2 a\nalias fire2\n"
                            "set inp_msensitivity \"200\"\nset inp_msensitivity\nlist inputs\nunbound\n"
                            "exec script.cfg\nhelp set\n"));
+    }
+
+    // Typed lines, "startup.cfg" and "defcmds.cfg" split by NUL bytes: the demo's configuration
+    // run at start-up, and bindings typed in orders that a next start once read otherwise.
+    void WriteSavedSettingsSeeds(const fs::path& folder, const std::string& config) {
+        const std::string defaults = std::string(1, '\0') + home_texts::kDefaultCommands;
+        WriteSeed(folder, "demo", std::string(1, '\0') + config + defaults);
+        std::string steps;
+        for (int n = 1000; n < 1120; ++n)
+            steps += (steps.empty() ? "s" : ";s") + std::to_string(n).substr(1);
+        const std::pair<const char*, std::string> typed[] = {
+            {"ten_taps", "alias tap \"+forward;-forward\" \"Tap\"\n"
+                         "alias combo10 \"tap;tap;tap;tap;tap;tap;tap;tap;tap;tap\" \"Ten taps\"\n"
+                         "alias go10 \"combo10\" \"Go ten\"\nbind k \"go10\" \"Go ten\"\n"},
+            {"redefined_after_use", "alias dance \"jump\"\nalias party \"dance\"\nalias dance "
+                                    "\"+forward;-forward;+back;-back;+left;-left;+right;-right;jump;crouch;jump\"\n"},
+            {"long_alias", "alias long \"" + steps + "\"\n"},
+            {"alias_of_set", "set inp_invertx \"1\"\nset cfg_sysprofile \"3\"\nalias set \"echo\"\n"},
+            {"cycles",
+             "alias a \"b\"\nalias b \"c\"\nalias c \"a\"\nbind k \"+jump\"\nalias dbl \"dbl once;dbl twice\"\n"},
+        };
+        for (const auto& [name, lines] : typed)
+            WriteSeed(folder, name, lines + std::string(1, '\0') + defaults);
     }
 
     // Profiles as the profile's writer leaves them, with and without the maker's key.
@@ -312,7 +337,7 @@ TEST_F(FuzzSeedsTest, DISABLED_WriteReaderFuzzSeeds) {
     WriteLevelListSeeds(corpus / "level_list_fuzz");
     WritePatchSeeds(corpus / "patch_fuzz");
     WriteSpriteSeeds(corpus / "sprite_fuzz");
-    WriteHubSeeds(corpus / "input_settings_fuzz", corpus / "console_exec_fuzz");
+    WriteHubSeeds(corpus / "input_settings_fuzz", corpus / "console_exec_fuzz", corpus / "settings_save_fuzz");
     WriteProfileSeeds(corpus / "profile_fuzz");
     const fs::path help = corpus / "help_text_fuzz";
     WriteSeed(help, "help.sss", std::string(home_texts::kHelp));

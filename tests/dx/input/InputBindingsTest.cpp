@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "dx/input/SInputObjSettings.h"
 #include "dx/input/SInputs.h"
@@ -110,19 +112,58 @@ TEST(InputBindingsTest, APrefixedStepIsCheckedForLoopsByItsName) {
     EXPECT_EQ(settings.GetAliasCount(pressed), 0);
 }
 
-TEST(InputBindingsTest, TheLoopBudgetCountsStepsNotTheirNames) {
-    // Ten steps are searched and an eleventh is refused, whether a step reaches a command by its
-    // name alone or by its whole text as well ("bind w \"+s1\"" beside the command "s1").
-    SInputObjSettings settings;
-    const int wide = settings.AddCommand("wide", "", 1, -1, -1, -1);
-    const int top = settings.AddCommand("top", "", 1, -1, -1, -1);
-    for (int n = 0; n < 11; ++n) {
-        const std::string step = "+s" + std::to_string(n);
-        settings.AddCommand(step.c_str() + (n % 2 == 0 ? 1 : 0), "", 1, -1, -1, -1);
-        settings.AddCommand(step.c_str() + 1, "", 1, -1, -1, -1);
-        ASSERT_TRUE(settings.AddAlias(wide, step.c_str()));
-        EXPECT_EQ(settings.AddAlias(top, "wide"), n < 10) << n + 1 << " steps";
-        settings.ClearAlias(top);
+// Aliases defined in order ("name=step;step") beside the plain commands of the default
+// bindings, then one more step for one of them.
+struct LoopRow {
+    const char* what;
+    std::vector<std::string> aliases;
+    const char* command;
+    const char* step;
+    bool accepted;
+};
+
+// The aliases with "name1=name0", "name2=name1", ... and last "name0=closing" after them: each
+// leads to the one before it.
+std::vector<std::string> Chain(std::vector<std::string> aliases, const char* name, int length, const char* closing) {
+    for (int n = 1; n < length; ++n)
+        aliases.push_back(name + std::to_string(n) + "=" + name + std::to_string(n - 1));
+    aliases.push_back(name + std::string("0=") + closing);
+    return aliases;
+}
+
+TEST(InputBindingsTest, OnlyAWayBackRefusesAStep) {
+    const std::string ten = "tap;tap;tap;tap;tap;tap;tap;tap;tap;tap";
+    const LoopRow rows[] = {
+        {"a ten-deep tree", {"tap=+forward;-forward", "combo10=" + ten, "go10=combo10"}, "k", "go10", true},
+        {"a wide alias named after its use",
+         {"dance=+forward;-forward;+back;-back;+left;-left;+right;-right;jump;crouch;jump"}, "party", "dance", true},
+        {"chains far past any depth on both sides", Chain(Chain({}, "c", 20, "jump"), "u", 20, "top"), "top", "c19",
+         true},
+        {"a step of more than a name", {}, "dbl", "dbl once", true},
+        {"itself by its mark", {}, "+jump", "+jump", false},
+        {"itself without its mark", {}, "fire", "-FIRE", false},
+        {"a cycle of two", {"a=b"}, "b", "a", false},
+        {"a cycle of three", {"a=b", "b=c"}, "c", "a", false},
+        {"a cycle of five", {"a=b", "b=c", "c=d", "d=e"}, "e", "a", false},
+        {"a cycle through marks", {"a=+b", "b=-c"}, "c", "+a", false},
+        {"a cycle through a marked name", {"a=+b", "+b=c"}, "c", "a", false},
+        {"a chain of 100000 closed", Chain({}, "c", 100000, "top"), "top", "c99999", false},
+    };
+    for (const LoopRow& row : rows) {
+        SInputObjSettings settings;
+        for (const char* plain : {"forward", "back", "left", "right", "jump", "crouch"})
+            settings.AddCommand(plain, "", 1, -1, -1, -1);
+        for (const std::string& alias : row.aliases) {
+            const size_t equals = alias.find('=');
+            const int index = settings.AddCommand(alias.substr(0, equals).c_str(), "", 1, -1, -1, -1);
+            for (size_t at = equals + 1, end; at <= alias.size(); at = end + 1) {
+                end = std::min(alias.find(';', at), alias.size());
+                EXPECT_TRUE(settings.AddAlias(index, alias.substr(at, end - at).c_str())) << row.what << ": " << alias;
+            }
+        }
+        const int index = settings.AddCommand(row.command, "", 1, -1, -1, -1);
+        EXPECT_EQ(settings.AddAlias(index, row.step), row.accepted) << row.what;
+        EXPECT_EQ(settings.GetAliasCount(index), row.accepted ? 1 : 0) << row.what;
     }
 }
 
@@ -347,6 +388,7 @@ TEST(InputBindingsTest, AliasesAndUnnamedBindingsAreWrittenWithTheirSteps) {
     const int steps = settings.AddCommand("", "", 1, DIK_F, -1, -1);
     settings.AddAlias(steps, "jump");
     settings.AddAlias(steps, "wait 200");
+    settings.AddCommand("", "", 1, DIK_G, -1, -1);  // no steps: "bind g \"\"" would only ask about g
     settings.m_nMSensitivity = 200;
     const std::string text = Written(settings, true);
     const std::string expected = "\n-- Input settings\n\n"
@@ -356,6 +398,7 @@ TEST(InputBindingsTest, AliasesAndUnnamedBindingsAreWrittenWithTheirSteps) {
                                  "bind f \"jump;wait 200\" \"\"\n";
     EXPECT_EQ(text.substr(0, expected.size()), expected);
     EXPECT_NE(text.find("set inp_msensitivity \"200\"\n"), std::string::npos);
+    EXPECT_EQ(text.find("bind g "), std::string::npos);
     const std::string plain = Written(settings, false);
     EXPECT_NE(plain.find("alias combo \"+run;-run\"\n"), std::string::npos);
     EXPECT_NE(plain.find("bind f \"jump;wait 200\"\n"), std::string::npos);
