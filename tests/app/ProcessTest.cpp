@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -303,6 +304,15 @@ std::string Aliases(int count) {
     return text;
 }
 
+// The names in a folder; none when there is no folder.
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
 TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
     const DamagedStart cases[] = {
         {"truncated catalog", CutCatalog, "", "SDL_VIDEODRIVER=dummy", 1, "Error loading file: Tarvex.cat"},
@@ -376,6 +386,7 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         CopyDemoHome(folder / "Home");
         c.damage(folder / "Home");
         const std::string settings = ReadAll(folder / "Home" / "default.cfg");
+        const std::set<std::string> found = Names(folder / "Home");
         std::string lastSaved;
         for (int start = 0; start < c.starts; ++start) {
             fs::remove(folder / "status.txt");
@@ -406,6 +417,10 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
         }
         if (c.unchanged) {
             EXPECT_TRUE(ReadAll(folder / "Home" / "default.cfg") == settings);
+        }
+        // Home holds what it held and what the game saves, nothing the game made for itself.
+        for (const std::string& name : Names(folder / "Home")) {
+            EXPECT_TRUE(found.count(name) != 0 || name == "default.cfg" || name == "default.cfg.bad") << name;
         }
         fs::remove_all(folder);
     }
