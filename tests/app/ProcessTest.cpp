@@ -73,7 +73,7 @@ bool ShowsTheMainMenu(const fs::path& home) {
 TEST_F(ProcessTest, OnTheDemoDataItReachesTheMainMenuAndSigtermEndsIt) {
     CopyDemoHome(m_folder / "Home");
     Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1");
-    const bool shown = RunsUntil(m_folder, [&] { return ShowsTheMainMenu(m_folder / "Home"); }, std::chrono::seconds(30));
+    const bool shown = RunsUntil(m_folder, [&] { return ShowsTheMainMenu(m_folder / "Home"); }, std::chrono::seconds(60));
     const int status = Terminate(m_folder, std::chrono::seconds(20));
     EXPECT_TRUE(shown);
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
@@ -137,7 +137,7 @@ TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
     Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
     // Frames saved one after another mean start-up is over, and with it the session's start:
     // start-up shows the splash only, and a termination request during it ends the program.
-    ASSERT_TRUE(RunsUntil(m_folder, [&] { return RangeDrawn(m_folder / "Home"); }, std::chrono::seconds(30)));
+    ASSERT_TRUE(RunsUntil(m_folder, [&] { return RangeDrawn(m_folder / "Home"); }, std::chrono::seconds(60)));
     const int status = Terminate(m_folder, std::chrono::seconds(20));
     EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
     const std::string officers = ReadAll(m_folder / "Home" / "player.cfg");
