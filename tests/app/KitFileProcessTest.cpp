@@ -71,7 +71,7 @@ TEST(KitFileProcessTest, AHostileKitFileStillLetsTheRangeStart) {
         WriteText(file, (c.afterDemo ? ReadAll(file) + "\n" : std::string()) + c.kit);
         // A join goes straight to the range with a new officer, who gets the kit.
         Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
-        const bool drawn = RunsUntil(folder, [&] { return RangeDrawn(folder / "Home"); }, std::chrono::seconds(30));
+        const bool drawn = RunsUntil(folder, [&] { return RangeDrawn(folder / "Home"); }, std::chrono::seconds(60));
         const int status = Terminate(folder, std::chrono::seconds(10));
         const std::string said = ReadAll(folder / "stderr.txt");
         EXPECT_TRUE(drawn) << said;

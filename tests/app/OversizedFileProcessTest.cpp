@@ -1,7 +1,8 @@
 // The built program with one file it reads replaced by a 1 GiB sparse file (all zeros, and no
 // disk spent on them). Each reader reads no more than about its bound, so the program's peak
 // memory stays within what a clean session and that bound explain, and SIGTERM sent while the
-// file is open ends the program within a second, as it does a clean session. (The help text is
+// file is open ends the program after less than a second of its processor's time, as it does a
+// clean session, however long a busy machine makes that in the clock's. (The help text is
 // read only on the help page, which a program started without input never reaches; its read is
 // cut at 1 MiB.) Files the program itself writes too large are played over several starts.
 
@@ -158,13 +159,18 @@ void Play(const Row& row, int index) {
     Clock::time_point seenOpen{};
     const auto started = Clock::now();
     Clock::time_point signalled{};
+    double cpuAtSignal = 0;
+    double cpuSeen = 0;
     while ((status = WaitFor(folder, std::chrono::milliseconds(0))) == -1) {
         if (pid == 0)
             pid = ProcessId(folder);
         if (pid != 0) {
             peak = std::max(peak, PeakMemoryKb(folder));
+            const double cpu = CpuSeconds(folder);
+            cpuSeen = std::max(cpuSeen, cpu);
             const auto now = Clock::now();
             if (signalled == Clock::time_point{}) {
+                cpuAtSignal = cpu;
                 if (seenOpen == Clock::time_point{} && HoldsOpen(pid, file))
                     seenOpen = now;
                 const bool past = row.session == Session::range ? RangeDrawn(home) : now - started > std::chrono::seconds(4);
@@ -185,10 +191,13 @@ void Play(const Row& row, int index) {
     const auto ended = Clock::now();
     const std::string said = ReadAll(folder / "stderr.txt");
     EXPECT_EQ(status, row.status) << said;
+    // A reader deaf to the signal spends seconds on the rest of the gigabyte; a clean end, a
+    // few hundredths.
     if (signalled != Clock::time_point{}) {
-        EXPECT_LT(ended - signalled, std::chrono::seconds(1))
+        EXPECT_LT(cpuSeen - cpuAtSignal, 1.0)
             << (seenOpen != Clock::time_point{} ? "the file was seen open" : "the file was not seen open") << "\n"
             << said;
+        EXPECT_LT(ended - signalled, std::chrono::seconds(10)) << said;
     }
     EXPECT_LT(peak, kCleanSessionKiB + row.boundKiB) << said;
     if (row.makingOfficer) {

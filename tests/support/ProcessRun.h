@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +14,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+
+#include <unistd.h>
 
 #include "tests/support/PeakMemory.h"
 #include "tests/support/ScratchFolder.h"
@@ -98,6 +101,47 @@ inline int ProcessId(const fs::path& folder) {
 inline long PeakMemoryKb(const fs::path& folder) {
     const int pid = ProcessId(folder);
     return pid == 0 ? 0 : static_cast<long>(PeakMemoryBytes(pid) / 1024);
+}
+
+// The processor time the running program has spent so far, in seconds, its threads' in the
+// kernel and out; 0 once it has ended. A busy machine stretches the wall-clock time of work, and
+// a busy disk that of a save, but not this: a bound on it holds under any load.
+inline double CpuSeconds(const fs::path& folder) {
+    const int pid = ProcessId(folder);
+    const std::string stat = pid == 0 ? std::string() : ReadAll("/proc/" + std::to_string(pid) + "/stat");
+    const size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos)
+        return 0;
+    // After the name: the state and ten counts, then the user and the system time in ticks.
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string skipped;
+    for (int i = 0; i < 11; ++i)
+        fields >> skipped;
+    unsigned long long user = 0, system = 0;
+    fields >> user >> system;
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Asks the running program to close and gives it the limit to end, as Terminate does: its status
+// (-1 when it had to be killed), and the processor time it spent after the request as far as it
+// was seen running, which a reader deaf to the request fills and a busy machine does not.
+struct Closed {
+    int status;
+    double cpuSeconds;
+};
+inline Closed TerminateCounted(const fs::path& folder, std::chrono::seconds limit) {
+    const double before = CpuSeconds(folder);
+    double seen = before;
+    Signal(folder, "TERM");
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = -1;
+    while ((status = WaitFor(folder, std::chrono::milliseconds(0))) == -1 && std::chrono::steady_clock::now() < end) {
+        seen = std::max(seen, CpuSeconds(folder));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (status == -1)
+        Signal(folder, "KILL");
+    return {status, seen - before};
 }
 
 // The program ended with the status expected and said why on its error output.

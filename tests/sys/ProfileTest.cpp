@@ -209,7 +209,10 @@ TEST_F(ProfileTest, AFailedWriteLeavesTheOldFileAndReportsFalse) {
 
 TEST_F(ProfileTest, AProfileThatCannotBeReadIsNeverReplaced) {
     fsys::create_directories(m_file);  // a folder in the file's place
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "display"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "Tarvex: could not save " + m_file + ": it could not be read, and is kept as it is\n");
     EXPECT_EQ(sys::profile::GetString(Kind::System, "Settings", "SDXDrawDriver", "Unknown"), "Unknown");
     EXPECT_TRUE(fsys::is_directory(m_file));
     EXPECT_EQ(EntryCount(), 1u);
@@ -223,7 +226,8 @@ TEST_F(ProfileTest, AnOversizedFileIsNotLoaded) {
     fsys::resize_file(m_file, uintmax_t(1) << 30);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(sys::profile::WriteString(Kind::System, "Settings", "SDXDrawDriver", "other"));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    // Read, it would take ten seconds; refused, a moment, which a busy machine may stretch.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 // A link at the profile's name is read through but replaced by the write, so the file it names,

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -150,11 +150,13 @@ TEST_F(WaveReadTest, FilesPastTheBoundsOfASoundAreRefusedQuickly) {
         WriteGrownWave(path, c.head, c.fileSize, c.dataSize);
         testing::internal::CaptureStderr();
         for (bool loadData : {false, true}) {
-            const auto start = std::chrono::steady_clock::now();
+            // Counted in the processor's time, which a busy machine does not stretch: walking the
+            // empty chunks one by one takes seconds of it, loading the bound's data a few tenths.
+            const std::clock_t start = std::clock();
             SWave wave;
             EXPECT_EQ(wave.OpenFromFile(path.c_str(), loadData), c.opened) << loadData;
             EXPECT_EQ(wave.GetDataSize(), c.opened != 0 ? c.dataSize : 0u);
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+            EXPECT_LT(std::clock() - start, 2 * CLOCKS_PER_SEC) << loadData;
         }
         // Only a sound refused for its size is named, with why, and once.
         const std::string said = testing::internal::GetCapturedStderr();

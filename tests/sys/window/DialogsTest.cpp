@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "sys/signals.h"
 #include "sys/window/dialogs.h"
 #include "sys/window/headless/headless_dialogs.h"
+#include "sys/window/sdl/sdl_dialogs.h"
 
 // Message boxes on the headless backend: their buttons, default and escape answers, the
-// script of answers and the record of what was shown.
+// script of answers and the record of what was shown; and the Sdl box of a closing game.
 namespace {
 
 using namespace sys;
@@ -99,6 +105,31 @@ TEST_F(DialogsTest, TabsShowAsBlanksToTheNextEighthColumn) {
     // The headless record keeps the text as the program gave it.
     sys::dialogs::MessageBox("a\tb", "T", sys::MB_OK);
     EXPECT_EQ(sys::dialogs::headless::Shown().back().text, "a\tb");
+}
+
+// A box of the shut-down after SIGTERM (a save that failed) keeps nobody waiting for a click,
+// whether the message pump has taken the request already or not: it answers as Escape does,
+// and a request not yet taken stays for the pump. Without a display a box that did open would fail at once
+// with the default answer, OK, rather than wait.
+TEST_F(DialogsTest, AnSdlBoxOpenedAfterATerminationSignalEndsWithoutAnAnswer) {
+    std::vector<std::pair<const char*, std::string>> displays;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (const char* value = std::getenv(name))
+            displays.emplace_back(name, value);
+        unsetenv(name);
+    }
+    sys::signals::InstallCloseHandler();
+    // The taken request first: a box that sees a pending one marks the game closing itself.
+    for (const bool taken : {true, false}) {
+        std::raise(SIGTERM);
+        EXPECT_TRUE(!taken || sys::signals::TakeCloseRequest());
+        EXPECT_EQ(dialogs::sdl::ShowMessageBox("Could not save", "Tarvex", MB_OKCANCEL), IDCANCEL) << taken;
+        EXPECT_EQ(sys::signals::TakeCloseRequest(), !taken);
+    }
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
+    for (const auto& [name, value] : displays)
+        setenv(name, value.c_str(), 1);
 }
 
 }  // namespace
