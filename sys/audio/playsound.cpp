@@ -9,6 +9,7 @@
 #include "sys/audio/audio.h"
 #include "sys/audio/headless/headless_playsound.h"
 #include "sys/audio/mmio.h"
+#include "sys/signals.h"
 #include "sys/time/time.h"
 #include "sys/window/window.h"
 
@@ -150,7 +151,8 @@ void WaitForEnd(const Wave& wave) {
                                                         (wave.format.wBitsPerSample / 8));
     const uint32_t start = sys::time::TickCount();
     const uint64_t limit = lengthMs + kGraceMs;
-    while (Playing() && sys::time::TickCount() - start < limit) {
+    // Whoever asked the program to stop is not kept waiting for the end of a sound.
+    while (Playing() && sys::time::TickCount() - start < limit && !sys::signals::IsCloseRequested()) {
         sys::time::Sleep(kPollMs);
     }
 }

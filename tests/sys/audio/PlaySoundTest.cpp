@@ -10,6 +10,7 @@
 #include "sys/audio/headless/headless_playsound.h"
 #include "sys/audio/mmio.h"
 #include "sys/audio/playsound.h"
+#include "sys/signals.h"
 #include "sys/time/time.h"
 #include "tests/dx/sound/WaveWriter.h"
 #include "tests/support/ScratchFolder.h"
@@ -73,6 +74,13 @@ TEST_F(PlaySoundTest, WithoutAsyncTheCallReturnsWhenTheSoundHasFinished) {
     EXPECT_TRUE(calls[0].played);
     EXPECT_EQ(calls[0].startTick, 1000u);
     EXPECT_EQ(calls[0].endTick, sys::time::TickCount());
+
+    // A termination request ends the wait: the splash sound does not hold a closing game.
+    sys::signals::RequestClose();
+    const uint32_t before = sys::time::TickCount();
+    EXPECT_TRUE(PlaySound(Path("tone.wav").c_str(), nullptr, kSplashFlags));
+    EXPECT_LT(sys::time::TickCount() - before, 250u);
+    EXPECT_TRUE(sys::signals::TakeCloseRequest());
 }
 
 TEST_F(PlaySoundTest, AsyncReturnsAtOnceAndPurgeOrANullSoundStopsIt) {
