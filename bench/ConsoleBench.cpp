@@ -104,15 +104,12 @@ BENCHMARK(BM_ConsoleMixRealHub);
 // The figure per line (items per second) should not fall as the script grows.
 class BindScript {
 public:
-    explicit BindScript(int lines) {
+    explicit BindScript(const std::string& text) {
         const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarvex_console_bench_script";
         std::filesystem::create_directories(folder);
         sys::profile::SetFile((folder / "profile.ini").string());
         m_saved = std::filesystem::current_path();
         std::filesystem::current_path(folder);
-        std::string text;
-        for (int i = 0; i < lines; ++i)
-            text += "bind mouse1 \"fire" + std::to_string(i) + "\" \"Fire" + std::to_string(i) + "\"\n";
         for (const char* name : {"script.cfg", "Home/defcmds.cfg"}) {
             std::filesystem::create_directories(folder / "Home");
             FILE* file = std::fopen((folder / name).string().c_str(), "wb");
@@ -129,11 +126,30 @@ private:
     std::filesystem::path m_saved;
 };
 
-// Runs the bind script of the state's length into a hub whose commands are emptied before
-// every pass, timing only what `read` does with it.
+// Each line binds the same button to a new named command.
+std::string NamedBindLines(int lines) {
+    std::string text;
+    for (int i = 0; i < lines; ++i)
+        text += "bind mouse1 \"fire" + std::to_string(i) + "\" \"Fire" + std::to_string(i) + "\"\n";
+    return text;
+}
+
+// Half as many aliases, then each line binds the same key to steps of its own: a new unnamed
+// command that takes the key from the one before, which goes.
+std::string StepBindLines(int lines) {
+    std::string text;
+    for (int i = 0; i < lines / 2; ++i)
+        text += "alias a" + std::to_string(i) + " \"x;y\"\n";
+    for (int i = 0; i < lines; ++i)
+        text += "bind k \"a;b\"\n";
+    return text;
+}
+
+// Runs the bind script made for the state's length into a hub whose commands are emptied
+// before every pass, timing only what `read` does with it.
 template <typename Read>
-void TimeBindScript(benchmark::State& state, Read read) {
-    const BindScript script(static_cast<int>(state.range(0)));
+void TimeBindScript(benchmark::State& state, Read read, std::string (*lines)(int) = NamedBindLines) {
+    const BindScript script(lines(static_cast<int>(state.range(0))));
     SGameObjects hub;
     for (auto _ : state) {
         state.PauseTiming();
@@ -144,13 +160,18 @@ void TimeBindScript(benchmark::State& state, Read read) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_BindScriptIntoLiveInput(benchmark::State& state) {
-    TimeBindScript(state, [](SGameObjects& hub) {
-        SString response;
-        hub.m_pInterpreter->ExecFile(SString("../script.cfg"), response, false);
-    });
+void RunScriptIntoLiveInput(SGameObjects& hub) {
+    SString response;
+    hub.m_pInterpreter->ExecFile(SString("../script.cfg"), response, false);
 }
+
+void BM_BindScriptIntoLiveInput(benchmark::State& state) { TimeBindScript(state, RunScriptIntoLiveInput); }
 BENCHMARK(BM_BindScriptIntoLiveInput)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_StepBindsAfterAliases(benchmark::State& state) {
+    TimeBindScript(state, RunScriptIntoLiveInput, StepBindLines);
+}
+BENCHMARK(BM_StepBindsAfterAliases)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 void BM_DefaultBindingsMerge(benchmark::State& state) {
     TimeBindScript(state, [](SGameObjects& hub) { hub.ExecDefaultBindings(); });

@@ -26,6 +26,7 @@ void SInputCommandIndex::Reset() {
     for (auto& holders : m_Holders)
         holders.clear();
     m_Indexed.clear();
+    m_NameOf.clear();
     m_Touched.clear();
     m_bAllTouched = false;
 }
@@ -34,19 +35,24 @@ void SInputCommandIndex::Build(const Records& records) {
     Reset();
     const int count = records.GetSize();
     m_Indexed.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const SInputObjCommand& command = records[i];
-        AddName(command.m_sName.GetString(), i);
-        m_Indexed.push_back({kNoCode, kNoCode, kNoCode});
-        IndexCodes(i, CodesOf(command));
-    }
-    m_iCount = count;
+    m_NameOf.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        Add(records[i], i);
     m_bBuilt = true;
 }
 
-void SInputCommandIndex::AddName(const char* name, int index) {
-    if (name[0] != '\0')
-        m_Names.emplace(FoldedText(name), index);  // a later namesake leaves the first in place
+void SInputCommandIndex::Add(const SInputObjCommand& command, int index) {
+    const char* name = command.m_sName.GetString();
+    int* first = nullptr;
+    if (name[0] != '\0') {
+        const auto made = m_Names.emplace(FoldedText(name), index);  // a later namesake leaves the first
+        if (made.second)
+            first = &made.first->second;
+    }
+    m_NameOf.push_back(first);
+    m_Indexed.push_back({kNoCode, kNoCode, kNoCode});
+    IndexCodes(index, CodesOf(command));
+    m_iCount = index + 1;
 }
 
 void SInputCommandIndex::IndexCodes(int index, const Codes& codes) {
@@ -75,10 +81,41 @@ void SInputCommandIndex::Appended(const Records& records, int index) {
         Reset();
         return;
     }
-    AddName(records[index].m_sName.GetString(), index);
-    m_Indexed.push_back({kNoCode, kNoCode, kNoCode});
-    IndexCodes(index, CodesOf(records[index]));
-    ++m_iCount;
+    Add(records[index], index);
+}
+
+void SInputCommandIndex::Removed(const Records& records, int index) {
+    // The first of a name gives way to a later namesake, if any, which only a walk finds.
+    if (!m_bBuilt || index < 0 || index >= m_iCount || records.GetSize() != m_iCount - 1 ||
+        m_NameOf[static_cast<size_t>(index)] != nullptr) {
+        Reset();
+        return;
+    }
+    IndexCodes(index, {kNoCode, kNoCode, kNoCode});
+    for (int later = index + 1; later < m_iCount; ++later)
+        MoveDown(later);
+    m_Indexed.erase(m_Indexed.begin() + index);
+    m_NameOf.erase(m_NameOf.begin() + index);
+    // A touch of the record that went means nothing now; the others follow their records.
+    m_Touched.erase(std::remove(m_Touched.begin(), m_Touched.end(), index), m_Touched.end());
+    for (int& touched : m_Touched) {
+        if (touched > index)
+            --touched;
+    }
+    --m_iCount;
+}
+
+// Every list and name entry holding the record at `index` holds it one place lower.
+void SInputCommandIndex::MoveDown(int index) {
+    const Codes& codes = m_Indexed[static_cast<size_t>(index)];
+    for (size_t kind = 0; kind < codes.size(); ++kind) {
+        if (codes[kind] == kNoCode)
+            continue;
+        std::vector<int>& list = m_Holders[kind][codes[kind]];
+        *std::lower_bound(list.begin(), list.end(), index) = index - 1;
+    }
+    if (int* name = m_NameOf[static_cast<size_t>(index)])
+        *name = index - 1;
 }
 
 void SInputCommandIndex::Touch(int index) {

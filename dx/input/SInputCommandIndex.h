@@ -16,10 +16,10 @@ class SInputObjCommand;
 // index order would: the first command of a name (compared without regard to case), the first
 // command holding a code.
 //
-// The settings tell it what changes: records appended, records whose codes may change (every
-// record handed out for writing), and everything else (removal, copying, loading) by a reset,
-// after which the next lookup builds it anew. A record changed through a pointer handed out
-// earlier must be taken again after a lookup; names change only through the settings.
+// The settings tell it what changes: records appended, records removed, records whose codes may
+// change (every record handed out for writing), and everything else (copying, loading) by a
+// reset, after which the next lookup builds it anew. A record changed through a pointer handed
+// out earlier must be taken again after a lookup; names change only through the settings.
 class SInputCommandIndex {
 public:
     using Records = CArray<SInputObjCommand, const SInputObjCommand&>;
@@ -27,6 +27,10 @@ public:
     void Reset();
     // The record at `index` has been appended (its name and codes set).
     void Appended(const Records& records, int index);
+    // The record that was at `index` is gone and those after it have moved down by one. Costs
+    // what the array's own removal costs: a script that binds one input again and again removes
+    // the last holder each time, and building anew would hash every name once per line.
+    void Removed(const Records& records, int index);
     // The record's codes may have changed; it is looked at again before the next code lookup.
     void Touch(int index);
 
@@ -45,8 +49,9 @@ private:
     void Build(const Records& records);
     // Brings the code lists up to date with the touched records.
     void Sync(const Records& records);
+    void Add(const SInputObjCommand& command, int index);
     void IndexCodes(int index, const Codes& codes);
-    void AddName(const char* name, int index);
+    void MoveDown(int index);
 
     bool m_bBuilt = false;
     int m_iCount = 0;  // records the index knows
@@ -54,6 +59,9 @@ private:
     // Per kind (key, mouse, joystick): code -> the records holding it, in index order.
     std::unordered_map<int32_t, std::vector<int>> m_Holders[3];
     std::vector<Codes> m_Indexed;  // the codes each record is listed under
+    // Per record, its entry in the names map when it is the first of its name, else null. The
+    // map's values stay where they are as it grows, and nothing is taken out of it but by a reset.
+    std::vector<int*> m_NameOf;
     std::vector<int> m_Touched;
     bool m_bAllTouched = false;
 };

@@ -125,7 +125,6 @@ int SInputObjSettings::UnbindCode(int keyCode, int mouseCode, int joyCode, int k
     std::vector<int> holders;
     m_Index.CollectHolders(m_Commands, keyCode, mouseCode, joyCode, kept, holders);
     // From the last holder back, so that removing one leaves the others where they are.
-    bool removed = false;
     for (auto it = holders.rbegin(); it != holders.rend(); ++it) {
         const int i = *it;
         SInputObjCommand& command = m_Commands.ElementAt(i);
@@ -144,16 +143,13 @@ int SInputObjSettings::UnbindCode(int keyCode, int mouseCode, int joyCode, int k
         }
         if (lost && command.HasNoCode() && command.m_sName.IsEmpty()) {
             m_Commands.RemoveAt(i);
-            removed = true;
+            m_Index.Removed(m_Commands, i);
             if (kept > i) {
                 --kept;
             }
             continue;
         }
         m_Index.Touch(i);
-    }
-    if (removed) {
-        m_Index.Reset();
     }
     return kept;
 }

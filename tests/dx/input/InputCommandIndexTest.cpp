@@ -76,7 +76,7 @@ TEST(InputCommandIndexTest, LookupsMatchAWalkOverTheCommands) {
     for (int step = 0; step < 4000; ++step) {
         const int code = pick(6) - 1;
         const int count = settings.GetCommandCount();
-        switch (pick(12)) {
+        switch (pick(13)) {
         case 0:
         case 1:
         case 2:
@@ -112,6 +112,10 @@ TEST(InputCommandIndexTest, LookupsMatchAWalkOverTheCommands) {
             break;
         case 10:
             settings.ClearAlias(pick(count + 1));
+            break;
+        case 11:
+            // As a script binds a key to steps of its own: the key's unnamed holder goes.
+            settings.AddAlias(settings.AddCommand("", "", 1, code, -1, -1), "a;b");
             break;
         default:
             StoreAndLoad(settings);
