@@ -269,10 +269,8 @@ bool CTarvexApp::CheckHomeFolder() {
 void CTarvexApp::CheckDefaultConfig() {
     const CConfigData::TextState state = CConfigData::CheckText(kDefaultConfig);
     // One too long for a start is told as a run that went past the bound would be.
-    const std::string overrun = state != CConfigData::kTextTooLong
-                                    ? std::string()
-                                    : std::string(kDefaultConfig) + " not read to its end: more than " +
-                                          sys::text::Grouped(SCommandInterpreter::kMaxExecBytes) + " bytes in one run";
+    const std::string overrun =
+        state == CConfigData::kTextTooLong ? SCommandInterpreter::RunCutText(kDefaultConfig) : std::string();
     if (state != CConfigData::kTextReadable)
         ReportUnreadableDefaultConfig(state != CConfigData::kTextUnreadable, overrun);
 }
@@ -289,7 +287,7 @@ bool CTarvexApp::IsKnownCommand(const char* word) const {
     if (interpreter == nullptr)
         return false;
     // The interpreter's own commands answer to a leading "+" or "-" too.
-    const char* bare = *word == '+' || *word == '-' ? word + 1 : word;
+    const char* bare = WithoutMark(word);
     for (const SInterpreterCommand* row = interpreter->GetCommandTable(); row->name != nullptr; ++row) {
         if (CompareTextNoCase(row->name, bare) == 0)
             return true;

@@ -9,6 +9,7 @@
 #include "core/SConsoleHost.h"
 #include "core/SDataCollection.h"
 #include "core/SObjectParser.h"
+#include "core/STextUtil.h"
 #include "core/SVector.h"
 #include "sys/classlib/CFile.h"
 #include "sys/classlib/CStdioFile.h"
@@ -205,8 +206,7 @@ int SCommandInterpreter::FindInputAlias(const char* word) const {
 }
 
 bool SCommandInterpreter::RunBuiltin(const char* word, SString& response) {
-    if (*word == '+' || *word == '-')
-        ++word;
+    word = WithoutMark(word);
     for (const SInterpreterCommand* row = GetCommandTable(); row->name != nullptr; ++row) {
         if (CompareTextNoCase(row->name, word) == 0) {
             row->handler(this, row->name, kExecute, response);
@@ -308,6 +308,11 @@ SCommandInterpreter::LineRead SCommandInterpreter::ReadLine(CStdioFile& file, st
     return line.empty() ? kReadEnd : kReadLine;
 }
 
+std::string SCommandInterpreter::RunCutText(const char* fileName) {
+    return std::string(fileName) + " not read to its end: more than " + SHeldScriptErrors::Grouped(kMaxExecBytes) +
+           " bytes in one run";
+}
+
 const char* SCommandInterpreter::AfterByteOrderMark(const char* piece) {
     return std::strncmp(piece, "\xEF\xBB\xBF", 3) == 0 ? piece + 3 : piece;
 }
@@ -368,8 +373,7 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
             if (read == kReadCut) {
                 // The files that ran this one stop as well: the bound is the whole run's.
                 m_bExecCut = true;
-                const std::string why = std::string(name) + " not read to its end: more than " +
-                                        SHeldScriptErrors::Grouped(kMaxExecBytes) + " bytes in one run";
+                const std::string why = RunCutText(name);
                 if (SHeldScriptErrors* errors = SScriptErrorHold::Held())
                     errors->Stop(why);
                 text.append(why).append("\n");

@@ -106,6 +106,8 @@ public:
     // line that takes them past `bound` is not read (kReadCut), so the line held never grows
     // past the bound.
     static LineRead ReadLine(CStdioFile& file, std::string& line, uint64_t& bytes, uint64_t bound);
+    // What a run stopped at kMaxExecBytes says of the file it was reading.
+    static std::string RunCutText(const char* fileName);
 
     explicit SCommandInterpreter(SConsoleHost* host = nullptr);
     ~SCommandInterpreter() override;

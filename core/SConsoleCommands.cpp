@@ -140,7 +140,7 @@ std::vector<SString> SplitSteps(const SString& steps) {
 // every such line of the next start would run the alias, and the settings would be lost. A
 // leading mark is passed over, as for the library's commands.
 bool TakesOverSettingsLines(const char* name) {
-    const char* bare = (*name == '+' || *name == '-') ? name + 1 : name;
+    const char* bare = WithoutMark(name);
     for (const char* command : {"ALIAS", "BIND", "SET"}) {
         if (CompareTextNoCase(command, bare) == 0)
             return true;

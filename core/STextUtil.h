@@ -28,6 +28,10 @@ int32_t ReadSettingInt(const char* text, int32_t lo = INT32_MIN, int32_t hi = IN
 // of the line as a quoted token and leaves the line empty.
 CString GetNextToken(CString& line, CString& token, int* kind = nullptr);
 
+// The word past one leading "+" or "-": the console marks pressed and released inputs so, and a
+// command answers to its name with either mark.
+inline const char* WithoutMark(const char* word) { return (*word == '+' || *word == '-') ? word + 1 : word; }
+
 // Each control character of the text (tabs apart, and line feeds when asked) as "?": the
 // settings file holds no other, since a start sets a file holding one aside as damaged.
 void MarkControlCharacters(std::string& text, bool keepLineFeeds);

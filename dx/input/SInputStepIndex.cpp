@@ -11,8 +11,7 @@ namespace {
 
 // The names a step runs by: its whole text and, when it has one, its name without the mark.
 struct StepNames {
-    explicit StepNames(const char* step)
-        : names{step, (step[0] == '+' || step[0] == '-') ? step + 1 : step}, count(names[0] == names[1] ? 1 : 2) {}
+    explicit StepNames(const char* step) : names{step, WithoutMark(step)}, count(names[0] == names[1] ? 1 : 2) {}
     const char* const* begin() const { return names; }
     const char* const* end() const { return names + count; }
     const char* names[2];
