@@ -15,8 +15,6 @@
 #include <string>
 #include <thread>
 
-#include <unistd.h>
-
 #include "tests/support/PeakMemory.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -103,6 +101,10 @@ inline long PeakMemoryKb(const fs::path& folder) {
     return pid == 0 ? 0 : static_cast<long>(PeakMemoryBytes(pid) / 1024);
 }
 
+// Linux gives a process's times in /proc in ticks of this many a second (its USER_HZ), the same
+// on every architecture the project builds for.
+constexpr double kProcTicksPerSecond = 100;
+
 // The processor time the running program has spent so far, in seconds, its threads' in the
 // kernel and out; 0 once it has ended. A busy machine stretches the wall-clock time of work, and
 // a busy disk that of a save, but not this: a bound on it holds under any load.
@@ -119,7 +121,7 @@ inline double CpuSeconds(const fs::path& folder) {
         fields >> skipped;
     unsigned long long user = 0, system = 0;
     fields >> user >> system;
-    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    return static_cast<double>(user + system) / kProcTicksPerSecond;
 }
 
 // Asks the running program to close and gives it the limit to end, as Terminate does: its status
