@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <string>
 
 #include "dx/input/SDXActLabsGS.h"
 #include "sys/time/time.h"
@@ -35,6 +37,34 @@ bool IsAsciiWait(const char* word, size_t length) {
     }
     return true;
 }
+
+// A wait's count in milliseconds: none (or zero) is the usual pause, a count below zero names a
+// time already past and holds nothing, and one past what the tick count can tell waits as long
+// as it can tell.
+uint32_t WaitDelay(const char* count) {
+    const long long value = std::strtoll(count, nullptr, 10);
+    if (value == 0)
+        return SInputObj::kDefaultWait;
+    if (value < 0)
+        return 0;
+    return static_cast<uint32_t>(std::min<long long>(value, UINT32_MAX));
+}
+
+// How much of a command's name the player is shown: a name may be as long as a whole line.
+constexpr size_t kNameShown = 64;
+
+// Holds a word at a value for exactly as long as a scope lasts.
+class Held {
+public:
+    Held(uint32_t& word, uint32_t value) : m_word(word), m_saved(word) { m_word = value; }
+    ~Held() { m_word = m_saved; }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+
+private:
+    uint32_t& m_word;
+    uint32_t m_saved;
+};
 
 }  // namespace
 
@@ -229,12 +259,10 @@ bool SInputObj::QueueDue() const { return sys::time::TickCount() - m_dwWaitStart
 void SInputObj::RunQueue() {
     int run = 0;
     while (!m_Queue.IsEmpty() && QueueDue() && run < kMaxStepsPerUpdate) {
-        const SString step = m_Queue.RemoveHead();
-        RunCommandLine(step.GetString());
+        const QueuedStep step = m_Queue.RemoveHead();
+        const Held within(m_dwRun, step.run);
+        RunCommandLine(step.step.GetString());
         ++run;
-    }
-    if (m_Queue.IsEmpty()) {
-        m_bDropSaid = false;
     }
 }
 
@@ -360,39 +388,98 @@ void SInputObj::ExecuteCommand(int index) {
     if (command->m_Steps.empty()) {
         return;
     }
+    const uint32_t run = m_dwRun != 0 ? m_dwRun : BeginRun();
+    // An ended run queues nothing more, whatever the step still running does.
+    if (run == m_dwEndedRun) {
+        return;
+    }
     // All of the steps or none: half an alias (a "+run" without its "-run") is worse than none.
-    if (static_cast<size_t>(m_Queue.GetCount()) + command->m_Steps.size() > static_cast<size_t>(kMaxQueuedSteps)) {
-        DropSteps(index);
+    if (!MakeRoom(run, command->m_Steps.size(), index)) {
         return;
     }
     // Last to first at the front of the queue, so the steps run in their own order ahead of
     // whatever waits there.
     const std::vector<SString> steps = command->m_Steps;
+    const SString from = NameOf(index);
     for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
         SString resolved;
-        m_Queue.AddHead(m_Settings.ResolveAlias(it->GetString(), resolved) ? resolved : *it);
+        m_Queue.AddHead(QueuedStep{m_Settings.ResolveAlias(it->GetString(), resolved) ? resolved : *it, run, from});
     }
     m_dwWaitStart = sys::time::TickCount();
     m_dwWaitDelay = 0;
 }
 
-// Said once until the queue runs empty: steps that queue more of themselves keep it full and
-// would say so with every step they run, while an overflow after it drained is news again.
-void SInputObj::DropSteps(int index) {
-    if (m_bDropSaid) {
-        return;
+uint32_t SInputObj::BeginRun() {
+    if (++m_dwLastRun == 0) {
+        ++m_dwLastRun;  // 0 is no run
     }
-    m_bDropSaid = true;
-    if (!m_Reporter) {
-        return;
-    }
+    return m_dwLastRun;
+}
+
+SString SInputObj::NameOf(int index) const {
     const SInputObjCommand* command = m_Settings.GetCommand(index);
-    const SString what = command->m_sName.IsEmpty() ? m_Settings.GetAliasText(index) : command->m_sName;
-    SString text;
-    text.Format("Steps of \"%s\" not run: more than %d steps would be waiting; until the waiting steps have run, "
-                "steps that do not fit are dropped without another word",
-                what.GetString(), kMaxQueuedSteps);
-    m_Reporter(text.GetString());
+    std::string name;
+    if (!command->m_sName.IsEmpty()) {
+        name = command->m_sName.GetString();
+    } else if (command->m_iKeyCode >= 0) {
+        name = KeyCodeToConfigName(command->m_iKeyCode);
+    } else if (command->m_iMouseCode >= 0) {
+        name = MouseCodeToConfigName(command->m_iMouseCode);
+    } else if (command->m_iJoyCode >= 0) {
+        name = JoyCodeToConfigName(command->m_iJoyCode);
+    }
+    if (name.size() > kNameShown) {
+        name.resize(kNameShown - 3);
+        name += "...";
+    }
+    name = "\"" + name + "\"";
+    return SString((command->m_sName.IsEmpty() ? "the binding of " + name : name).c_str());
+}
+
+// A run that queues more of itself every time it runs grows until it holds the queue; ending
+// it there and only it lets what others left waiting (a release, a late step) still run, and
+// the keys work again at once.
+bool SInputObj::MakeRoom(uint32_t run, size_t count, int index) {
+    while (static_cast<size_t>(m_Queue.GetCount()) + count > static_cast<size_t>(kMaxQueuedSteps)) {
+        std::map<uint32_t, size_t> waiting{{run, count}};
+        std::map<uint32_t, SString> names;
+        for (POSITION at = m_Queue.GetHeadPosition(); at != nullptr;) {
+            const QueuedStep& step = m_Queue.GetNext(at);
+            ++waiting[step.run];
+            names.try_emplace(step.run, step.from);  // its newest steps are in front
+        }
+        uint32_t longest = run;
+        size_t most = waiting[run];
+        for (const auto& [other, steps] : waiting) {
+            if (steps > most) {
+                longest = other;
+                most = steps;
+            }
+        }
+        if (longest == run) {
+            EndRun(run, NameOf(index));
+            return false;
+        }
+        EndRun(longest, names[longest]);
+    }
+    return true;
+}
+
+void SInputObj::EndRun(uint32_t run, const SString& name) {
+    for (POSITION at = m_Queue.GetHeadPosition(); at != nullptr;) {
+        const POSITION here = at;
+        if (m_Queue.GetNext(at).run == run) {
+            m_Queue.RemoveAt(here);
+        }
+    }
+    m_dwEndedRun = run;
+    if (m_Reporter) {
+        SString text;
+        text.Format("Steps of %s dropped: more than %d steps would be waiting, so it stops here; the steps of "
+                    "other commands run on",
+                    name.GetString(), kMaxQueuedSteps);
+        m_Reporter(text.GetString());
+    }
 }
 
 void SInputObj::ReleaseCommand(int index) {
@@ -423,9 +510,8 @@ void SInputObj::RunCommandLine(const char* step) {
         while (*second == ' ') {
             ++second;
         }
-        const int delay = std::atoi(second);
         m_dwWaitStart = sys::time::TickCount();
-        m_dwWaitDelay = delay == 0 ? kDefaultWait : static_cast<uint32_t>(delay);
+        m_dwWaitDelay = WaitDelay(second);
         return;
     }
     const int index = m_Settings.FindCommand(step);

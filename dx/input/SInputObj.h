@@ -40,7 +40,7 @@ public:
     // Steps the queue holds. A hand-made alias waits behind at most a few hundred steps (a
     // console line holds about five hundred one-letter steps), so this is reached only by
     // steps that queue more of themselves each time they run; past it memory would grow for
-    // as long as the game runs.
+    // as long as the game runs. The run that holds the most steps is ended there.
     static constexpr int kMaxQueuedSteps = 4096;
     // The pause of a "wait" step without a usable count, in milliseconds.
     static constexpr uint32_t kDefaultWait = 100;
@@ -153,7 +153,19 @@ private:
     void UpdateAxes();
     bool QueueDue() const;
     void Execute(const SString& text);
-    void DropSteps(int index);
+    // A run is what one command queued from outside the queue (a key, a console or script line)
+    // together with every step queued while a step of it runs.
+    struct QueuedStep {
+        SString step;
+        uint32_t run = 0;
+        SString from;  // the command that queued it, as the player would name it
+    };
+    uint32_t BeginRun();
+    SString NameOf(int index) const;
+    // Makes room for `count` more steps of `run` by ending runs, the one with the most steps
+    // waiting first; false when that is `run` itself.
+    bool MakeRoom(uint32_t run, size_t count, int index);
+    void EndRun(uint32_t run, const SString& name);
 
     uint8_t m_bInputEnabled = 1;
     double m_dJoyCursorX = 0.0;
@@ -173,12 +185,15 @@ private:
     int32_t m_iPitch = 0;
     int32_t m_iYaw = 0;
     SInputObjSettings m_Settings;
-    CList<SString, const SString&> m_Queue{10};
+    CList<QueuedStep, const QueuedStep&> m_Queue{10};
     // Queued steps wait until the tick count is m_dwWaitDelay past m_dwWaitStart.
     uint32_t m_dwWaitStart = 0;
     uint32_t m_dwWaitDelay = 0;
-    // Steps were dropped since the queue last ran empty, and the player has been told.
-    bool m_bDropSaid = false;
+    // The run of the step running now (0 outside the queue), the last run begun, and the last
+    // one the queue's bound ended, which queues nothing more.
+    uint32_t m_dwRun = 0;
+    uint32_t m_dwLastRun = 0;
+    uint32_t m_dwEndedRun = 0;
     CommandExecutor m_Executor;
     AxisSink m_AxisSink;
     Reporter m_Reporter;

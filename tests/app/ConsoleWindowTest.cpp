@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -15,8 +16,11 @@
 #include "app/CSystemData.h"
 #include "app/SCommandDialog.h"
 #include "app/SGameObjects.h"
+#include "app/SMsgHandler.h"
 #include "core/SCommandInterpreter.h"
 #include "core/SString.h"
+#include "dx/input/SInputObj.h"
+#include "sys/time/time.h"
 #include "sys/window/window.h"
 #include "tests/app/ConfigTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -243,6 +247,34 @@ TEST_F(ConsoleTest, F2EndsTheRunWithOne) {
     EXPECT_TRUE(m_console->IsDone());
     EXPECT_EQ(m_console->GetResult(), 1);
     EXPECT_EQ(m_console->GetHistoryIndex(), -1);  // the key also reached the text entry
+}
+
+// A list that queues more of itself, whether by its steps or by a command file its step runs,
+// ends at the queue's bound and is said once, in the console window too; what waited behind it
+// runs, and the lines of the file after the one that met the bound queue nothing more of it.
+TEST_F(ConsoleTest, AListThatQueuesItselfEndsOnceAndTheConsoleSaysSo) {
+    SMsgHandler handler(m_hub.get());
+    m_hub->m_pMsgHandler = &handler;
+    handler.CreateConsole();
+    std::ofstream("again.cfg") << "dbl\ndbl\ndbl\ndbl\n";
+    const char* const rows[] = {"alias dbl \"dbl once;dbl twice\"", "alias dbl \"exec again.cfg\""};
+    for (const char* row : rows) {
+        SCOPED_TRACE(row);
+        const std::string made = std::string("made") + (row == rows[0] ? "1" : "2");
+        SString out;
+        for (const std::string& line : {"alias later \"wait 20;alias " + made + " jump\"", std::string("later"),
+                                        std::string(row), std::string("dbl")})
+            m_hub->m_pInterpreter->ExecuteLine(SString(line.c_str()), out);
+        const int said = handler.GetConsole()->GetPendingCount();
+        for (int frame = 0; frame < 60; ++frame) {
+            sys::time::AdvanceFake(5);
+            m_hub->m_pInput->Update();
+        }
+        EXPECT_GE(m_hub->m_pInput->FindCommand(made.c_str()), 0);
+        EXPECT_EQ(m_hub->m_pInput->GetQueuedStepCount(), 0);
+        EXPECT_EQ(handler.GetConsole()->GetPendingCount(), said + 1);
+    }
+    m_hub->m_pMsgHandler = nullptr;
 }
 
 }  // namespace

@@ -602,7 +602,7 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
              const std::string more = "dbl " + std::string(200, 'm');
              WriteText(home / "startup.cfg", "alias dbl \"" + more + ";" + more + "\"\ndbl\n");
          },
-         "", 0, true, "Steps of \"dbl\" not run: more than 4096 steps", true},
+         "", 0, true, "Steps of \"dbl\" dropped: more than 4096 steps", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
