@@ -47,14 +47,20 @@ TEST_F(StartupTest, AFirstRunWritesDefaultCfgWithLevelThreeAndAsksNothing) {
 }
 
 TEST_F(StartupTest, AnExistingDefaultCfgIsExecutedAndNotRewritten) {
-    const std::string mine = "set cfg_sysprofile \"2\"\r\nset gfx_software \"0\"\r\nset game_viewsize \"2\"\r\n";
-    std::filesystem::create_directories(Home());
-    WriteWholeFile(DefaultCfg(), mine);
-    ASSERT_TRUE(MakeApp().InitInstance());
-    EXPECT_EQ(m_hub->m_pConfig->m_iSysProfile, 2);
-    EXPECT_EQ(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
-    EXPECT_EQ(ReadWholeFile(DefaultCfg()), mine);
-    EXPECT_TRUE(headless_dialogs::Shown().empty());
+    // A built-in command with a leading mark is still one the program knows.
+    for (const char* mark : {"", "+"}) {
+        SCOPED_TRACE(mark);
+        const std::string m = mark;
+        const std::string mine = m + "set cfg_sysprofile \"2\"\r\n" + m + "set gfx_software \"0\"\r\n" + m +
+                                 "set game_viewsize \"2\"\r\n";
+        WriteWholeFile(DefaultCfg(), mine);
+        ASSERT_TRUE(MakeApp().InitInstance());
+        EXPECT_EQ(m_hub->m_pConfig->m_iSysProfile, 2);
+        EXPECT_EQ(m_hub->m_pConfig->m_pSystem->m_iViewSize, 2);
+        EXPECT_EQ(ReadWholeFile(DefaultCfg()), mine);
+        EXPECT_FALSE(std::filesystem::exists(DefaultCfg() + ".bad"));
+        EXPECT_TRUE(headless_dialogs::Shown().empty());
+    }
 }
 
 // A window size below the menus' own, typed into "default.cfg" by hand, is neither used nor
