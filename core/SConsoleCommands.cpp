@@ -120,14 +120,22 @@ SString Printable(const SString& text) {
     return SString(bytes.c_str());
 }
 
-// The non-empty pieces of a step list between ";" separators, in order.
+// The pieces of a step list between ";" separators, in order, each without the blanks around
+// it. A step runs by its first word, so " sb" runs sb: kept padded, it would lead where the loop
+// check does not look. A piece of white space alone is no step: saved as a quoted text of blanks,
+// the next start would pass it over and read its line as a question.
 std::vector<SString> SplitSteps(const SString& steps) {
     std::vector<SString> pieces;
     const char* text = steps.GetString();
     while (*text != '\0') {
         const size_t length = std::strcspn(text, ";");
-        if (length > 0)
-            pieces.emplace_back(text, static_cast<int>(length));
+        const size_t first = std::strspn(text, " ");
+        size_t last = length;
+        while (last > first && text[last - 1] == ' ')
+            --last;
+        // Tabs are all the white space left: control characters were marked before.
+        if (std::strspn(text + first, " \t") < last - first)
+            pieces.emplace_back(text + first, static_cast<int>(last - first));
         text += length;
         if (*text == ';')
             ++text;

@@ -149,10 +149,13 @@ void SInputStepIndex::StepsCleared(const Records& records, int index, bool first
     const SInputObjCommand& command = records[index];
     if (!m_bBuilt || !first || command.m_sName.IsEmpty())
         return;
+    // A command named after the index was filed, and named by no step, has no node yet: ALIAS
+    // clears the steps of every alias it makes.
     const int source = Find(command.m_sName.GetString());
     if (source < 0)
         return;
-    Node& node = m_Nodes[static_cast<size_t>(source)];
+    // Checked: a node before the array would have its lists cleared through whatever lies there.
+    Node& node = m_Nodes.at(static_cast<size_t>(source));
     for (const int target : node.next) {
         auto& namers = m_Nodes[static_cast<size_t>(target)].namers;
         const auto found = namers.find(source);

@@ -76,6 +76,9 @@ TEST_F(ConsoleHostTest, AliasLoopIsRefusedByTheInputObject) {
     EXPECT_EQ(Run("alias first \"second\""), "");
     EXPECT_EQ(Run("alias second \"jump;first\""), "Could not alias: first ");
     EXPECT_EQ(Run("alias second"), "jump");
+    // Typed with blanks after the separators, the steps still run as "sb" and "sa".
+    EXPECT_EQ(Run("alias sa \"x; sb\""), "");
+    EXPECT_EQ(Run("alias sb \"y; sa\""), "Could not alias: sa ");
 }
 
 TEST_F(ConsoleHostTest, AliasLineQueuesItsSteps) {

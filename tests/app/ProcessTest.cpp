@@ -437,6 +437,14 @@ TEST_F(ProcessTest, DamagedFilesAndNoDisplayNeverEndInASignal) {
          },
          "", "SDL_VIDEODRIVER=dummy", 0, "", false, "alias go10 \"combo10\" \"Go ten\"\nbind k \"go10\" \"Go ten\"",
          nullptr, 3},
+        // Typed as people type, with blanks about the steps: each start reads back what was
+        // saved, and the padded step that closes a cycle is refused as it is unpadded.
+        {"default.cfg of blank and padded steps",
+         [](const fs::path& h) {
+             Typed(h, "bind k \" ;\"\nalias blank \" ;\"\nalias pad \" jump ; crouch \"\n"
+                      "alias sa \"x; sb\"\nalias sb \"y; sa\"\n");
+         },
+         "", "SDL_VIDEODRIVER=dummy", 0, "", false, "alias pad \"jump;crouch\" \"\"\nalias sb \"y\" \"\"", nullptr, 3},
         {"default.cfg of an alias redefined after its use",
          [](const fs::path& h) {
              Typed(h, "alias dance \"jump\"\nalias party \"dance\"\nalias dance "

@@ -134,6 +134,9 @@ TEST_F(ConsoleBuiltinsTest, AliasOfGameCommandIsRefused) {
 TEST_F(ConsoleBuiltinsTest, AliasReportsRefusedSteps) {
     EXPECT_EQ(Run("alias loop \"jump;loop;duck;LOOP\""), "Could not alias: loop LOOP ");
     EXPECT_EQ(Run("alias loop"), "jump;duck");
+    // Blanks around a step do not hide where it leads, and blanks alone are no step.
+    EXPECT_EQ(Run("alias loop \" jump ; loop; \t ;  ;duck \""), "Could not alias: loop ");
+    EXPECT_EQ(Run("alias loop"), "jump;duck");
 }
 
 TEST_F(ConsoleBuiltinsTest, AliasWithoutNameOrUnknownNameShowsUsage) {
@@ -157,6 +160,12 @@ TEST_F(ConsoleBuiltinsTest, BindRoundTripSingleCommand) {
     // "space" is row 2 of the fake key table, code 32.
     EXPECT_EQ(host.log[0], "AddInputCommand +jump [Jump] 1 32 -1 -1");
     EXPECT_EQ(Run("bind SPACE"), "Jump: +jump");
+    // One step among blank pieces is the command itself; blank pieces alone bind no step.
+    EXPECT_EQ(Run("bind a \" ; +duck ;\t\""), "");
+    EXPECT_EQ(Run("bind b \" ;\""), "");
+    EXPECT_EQ(host.log[1], "AddInputCommand +duck [] 1 30 -1 -1");
+    EXPECT_EQ(host.log[2], "AddInputCommand  [] 1 31 -1 -1");
+    EXPECT_TRUE(host.commands.back().steps.empty());
 }
 
 TEST_F(ConsoleBuiltinsTest, BindRoundTripSetOfSteps) {

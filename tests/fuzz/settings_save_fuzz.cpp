@@ -11,14 +11,30 @@
 // An input whose save is refused (past what one start reads) is passed over. A mismatch aborts
 // after printing both texts from where they part.
 //
+// The save also keeps what the bindings mean: every alias (a named command with steps: its
+// name, steps, label and how it fires) and every input bound to something (by its kind and
+// code: the name of its command, or its steps when unnamed, with the label and how it fires)
+// of the state after the typed lines is in the state a fresh configuration reads from the save,
+// and nothing more. Held to be the same on both sides:
+// - an input whose command has neither name nor steps runs nothing, and is unbound;
+// - a named command with neither steps nor an input is left out: the file has no line for one
+//   (it is what UNBOUND lists, and the default commands come back at every start);
+// - the order of the commands, since no two share a name or an input (it only orders the
+//   commands of inputs pressed at the same moment).
+// Names, steps and labels are compared byte for byte, case included. A mismatch aborts after
+// printing what only one side holds.
+//
 // The seeds in corpus/settings_save_fuzz/ are bindings typed in orders that once read back
 // otherwise, and the demo's command files with the configuration written by its own writer,
 // written by the disabled test FuzzSeedsTest.DISABLED_WriteReaderFuzzSeeds in tests/tools, and
 // inputs the campaign found.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "dx/input/SInputs.h"
 #include "sys/profile.h"
@@ -71,6 +87,46 @@ void CheckSame(const std::string& expected, const std::string& read, const char*
     std::fprintf(stderr, "%s\n--- saved\n%s\n--- read back and saved\n%s\n", what, expected.substr(at, 600).c_str(),
                  read.substr(at, 600).c_str());
     std::abort();
+}
+
+// One line for each alias and each bound input, sorted; see the header comment.
+std::vector<std::string> Meaning(const SInputObjSettings& settings) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < settings.GetCommandCount(); ++i) {
+        const SInputObjCommand& command = *settings.GetCommand(i);
+        const std::string name = command.m_sName.GetString();
+        const std::string steps = command.GetStepsText().GetString();
+        const std::string tail = " \"" + std::string(command.m_sDisplayName.GetString()) + "\" type " +
+                                 std::to_string(command.m_iType);
+        if (!name.empty() && !steps.empty())
+            lines.push_back("alias " + name + " \"" + steps + "\"" + tail);
+        if (name.empty() && steps.empty())
+            continue;
+        const int codes[] = {command.m_iKeyCode, command.m_iMouseCode, command.m_iJoyCode};
+        for (int kind = 0; kind < 3; ++kind) {
+            if (codes[kind] != -1)
+                lines.push_back("input " + std::to_string(kind) + ":" + std::to_string(codes[kind]) + " \"" +
+                                (name.empty() ? steps : name) + "\"" + tail);
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+void CheckMeaning(const std::vector<std::string>& typed, const std::vector<std::string>& read,
+                  const std::string& settings) {
+    if (typed == read)
+        return;
+    std::vector<std::string> lost, gained;
+    std::set_difference(typed.begin(), typed.end(), read.begin(), read.end(), std::back_inserter(lost));
+    std::set_difference(read.begin(), read.end(), typed.begin(), typed.end(), std::back_inserter(gained));
+    std::fprintf(stderr, "the bindings read back differ\n--- typed only\n");
+    for (const std::string& line : lost)
+        std::fprintf(stderr, "%s\n", line.substr(0, 300).c_str());
+    std::fprintf(stderr, "--- read back only\n");
+    for (const std::string& line : gained)
+        std::fprintf(stderr, "%s\n", line.substr(0, 300).c_str());
+    Require(false, "", settings.substr(0, 4000));
 }
 
 // The settings one start reads from `settings` and saves at its end; empty when the save would
@@ -138,7 +194,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Type(hub, input.typed);
     const std::string saved = hub.m_pConfig->SavedText();
     if (saved.size() <= SCommandInterpreter::kMaxExecBytes) {
+        const std::vector<std::string> typed = Meaning(hub.m_pInput->GetSettings());
         CheckSame(saved, Start(hub, fresh, saved, nullptr), "the first start's settings read back");
+        CheckMeaning(typed, Meaning(hub.m_pInput->GetSettings()), saved);
         const std::string second = Start(hub, fresh, saved, &input);
         if (!second.empty())
             CheckSame(second, Start(hub, fresh, second, nullptr), "the second start's settings read back");

@@ -188,6 +188,25 @@ protected:
 
     // Typed lines, "startup.cfg" and "defcmds.cfg" split by NUL bytes: the demo's configuration
     // run at start-up, and bindings typed in orders that a next start once read otherwise.
+    // An alias of a label of 3,300 characters bound to a key, a mouse button and a joystick
+    // button, and an unnamed binding of steps as long: lines past several reads of a command file.
+    static std::string LongLines() {
+        const std::string label = std::string(3300, 'L');
+        std::string steps = "x";
+        while (steps.size() < label.size())
+            steps += ";+y;-y";
+        return "alias a \"x\" \"" + label + "\"\nbind q a\nbind mouse2 a\nbind joy7 a\nbind f \"" + steps + "\" \"" +
+               label + "\"\n";
+    }
+
+    // A start-up file that runs itself until the run stops at the bytes one run reads.
+    static std::string StartupPastTheBound() {
+        std::string lines;
+        for (int n = 0; lines.size() <= SCommandInterpreter::kMaxExecBytes / 15; ++n)
+            lines += "alias s" + std::to_string(n) + " \"x\" \"" + std::string(300, 'L') + "\"\n";
+        return lines + "exec startup\n";
+    }
+
     void WriteSavedSettingsSeeds(const fs::path& folder, const std::string& config) {
         const std::string defaults = std::string(1, '\0') + home_texts::kDefaultCommands;
         WriteSeed(folder, "demo", std::string(1, '\0') + config + defaults);
@@ -204,9 +223,13 @@ protected:
             {"alias_of_set", "set inp_invertx \"1\"\nset cfg_sysprofile \"3\"\nalias set \"echo\"\n"},
             {"cycles",
              "alias a \"b\"\nalias b \"c\"\nalias c \"a\"\nbind k \"+jump\"\nalias dbl \"dbl once;dbl twice\"\n"},
+            {"blank_steps", "bind k \" ;\"\nalias blank \" ;\"\nalias pad \" jump ; crouch \"\n"
+                            "alias sa \"x; sb\"\nalias sb \"y; sa\"\n"},
+            {"long_lines", LongLines()},
         };
         for (const auto& [name, lines] : typed)
             WriteSeed(folder, name, lines + std::string(1, '\0') + defaults);
+        WriteSeed(folder, "startup_past_the_bound", std::string(1, '\0') + StartupPastTheBound() + defaults);
     }
 
     // Profiles as the profile's writer leaves them, with and without the maker's key.
