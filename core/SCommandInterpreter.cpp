@@ -293,16 +293,17 @@ SCommandInterpreter::LineRead SCommandInterpreter::ReadLine(CStdioFile& file, st
     line.clear();
     char piece[kFileReadSize];
     uint64_t at = file.GetPosition();
-    while (file.ReadString(piece, sizeof(piece)) != nullptr) {
+    for (unsigned length = 0; (length = file.ReadStringCount(piece, sizeof(piece))) > 0;) {
         // Counted by where the file stands: a text file's line ends are two bytes in it.
         const uint64_t next = file.GetPosition();
         bytes += next - at;
         at = next;
         if (bytes > bound)
             return kReadCut;
-        const size_t length = std::strlen(piece);
+        // Taken by the count, not up to a NUL byte: one in a damaged file would hide the line
+        // feed after it and run the next line into this one.
         line.append(piece, length);
-        if (length > 0 && piece[length - 1] == '\n')
+        if (piece[length - 1] == '\n')
             return kReadLine;
     }
     return line.empty() ? kReadEnd : kReadLine;
@@ -379,7 +380,8 @@ bool SCommandInterpreter::ExecFile(const SString& fileName, SString& response, b
                 text.append(why).append("\n");
                 break;
             }
-            // Trimmed where it lies, so that the line is copied once.
+            // Trimmed where it lies, so that the line is copied once. Its text ends at its first
+            // NUL byte, as a C reading of it would; the rest of the line is passed over.
             const char* first = firstLine ? AfterByteOrderMark(line.c_str()) : line.c_str();
             firstLine = false;
             while (*first != '\0' && std::isspace(static_cast<unsigned char>(*first)) != 0)

@@ -102,9 +102,9 @@ public:
     static const char* AfterByteOrderMark(const char* piece);
     enum LineRead { kReadLine, kReadEnd, kReadCut };
     // The next line of a command file into `line` (its line feed kept), whole however long: a
-    // line the game wrote is read back as it was written. Its bytes are added to `bytes`; a
-    // line that takes them past `bound` is not read (kReadCut), so the line held never grows
-    // past the bound.
+    // line the game wrote is read back as it was written. A NUL byte is kept as read, and the
+    // line still ends at its own line feed. Its bytes are added to `bytes`; a line that takes
+    // them past `bound` is not read (kReadCut), so the line held never grows past the bound.
     static LineRead ReadLine(CStdioFile& file, std::string& line, uint64_t& bytes, uint64_t bound);
     // What a run stopped at kMaxExecBytes says of the file it was reading.
     static std::string RunCutText(const char* fileName);

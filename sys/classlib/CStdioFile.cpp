@@ -172,42 +172,67 @@ void CStdioFile::WriteString(const char* lpsz) {
 // The C library finds the line end in its own buffer; only the carriage return before the line
 // feed is left to take out here, as the character-wise translation does: the pair counts as one
 // character, so a buffer that fills up with a carriage return takes the line feed after it too.
-char* CStdioFile::ReadString(char* lpsz, unsigned nMax) {
+bool CStdioFile::ReadPiece(char* lpsz, unsigned nMax, bool pastNul, unsigned& count) {
     CheckOpen();
+    count = 0;
     if (lpsz == nullptr || nMax == 0)
-        return nullptr;
+        return false;
     errno = 0;
     if (nMax < 2) {
         lpsz[0] = '\0';
-        return nullptr;
+        return false;
     }
     const unsigned size = std::min(nMax, static_cast<unsigned>(INT_MAX));
-    // Only a full buffer puts a character here, so a carriage return here ends a full one.
-    lpsz[size - 2] = '\0';
+    // fgets does not say how much it placed. Filled with line feeds first, the buffer tells even
+    // past a NUL byte read: fgets places at most one, as its last character and right before the
+    // NUL it ends with, so the first line feed is either the text's own (a NUL after it) or one
+    // of ours, right after the NUL that ends text without one. Otherwise only a full buffer puts
+    // a character in its next-to-last place.
+    if (pastNul)
+        std::memset(lpsz, '\n', size);
+    else
+        lpsz[size - 2] = '\0';
     if (std::fgets(lpsz, static_cast<int>(size), m_pStream) == nullptr) {
         lpsz[0] = '\0';
         if (std::ferror(m_pStream))
             ThrowStreamError();
-        return nullptr;
+        return false;
+    }
+    count = size - 1;
+    if (pastNul) {
+        if (const auto* feed = static_cast<const char*>(std::memchr(lpsz, '\n', size))) {
+            const auto at = static_cast<unsigned>(feed - lpsz);
+            count = at + 1 < size && lpsz[at + 1] == '\0' ? at + 1 : at - 1;
+        }
+    } else if (lpsz[size - 2] == '\0') {
+        count = static_cast<unsigned>(std::strlen(lpsz));
     }
     if (m_bText) {
-        if (lpsz[size - 2] == '\r') {
+        if (count == size - 1 && lpsz[count - 1] == '\r') {
             const int next = getc_unlocked(m_pStream);
             if (next == '\n')
-                lpsz[size - 2] = '\n';
+                lpsz[count - 1] = '\n';
             else if (next != EOF)
                 std::ungetc(next, m_pStream);
-        } else {
-            const size_t length = std::strlen(lpsz);
-            if (length >= 2 && lpsz[length - 1] == '\n' && lpsz[length - 2] == '\r') {
-                lpsz[length - 2] = '\n';
-                lpsz[length - 1] = '\0';
-            }
+        } else if (count >= 2 && lpsz[count - 1] == '\n' && lpsz[count - 2] == '\r') {
+            lpsz[count - 2] = '\n';
+            lpsz[--count] = '\0';
         }
     }
     if (std::ferror(m_pStream))
         ThrowStreamError();
-    return lpsz;
+    return true;
+}
+
+char* CStdioFile::ReadString(char* lpsz, unsigned nMax) {
+    unsigned count = 0;
+    return ReadPiece(lpsz, nMax, false, count) ? lpsz : nullptr;
+}
+
+unsigned CStdioFile::ReadStringCount(char* lpsz, unsigned nMax) {
+    unsigned count = 0;
+    ReadPiece(lpsz, nMax, true, count);
+    return count;
 }
 
 bool CStdioFile::ReadString(CString& rString) {

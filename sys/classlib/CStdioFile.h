@@ -32,12 +32,19 @@ public:
     // At most nMax - 1 characters, up to and including the next line feed, NUL-terminated;
     // null at the end of the file.
     virtual char* ReadString(char* lpsz, unsigned nMax);
+    // As ReadString(char*, unsigned), but answers how many characters it placed before the NUL
+    // it ends them with (0 at the end of the file), so that a NUL byte in the text hides neither
+    // the characters after it nor the line feed. It costs a pass over the buffer more.
+    unsigned ReadStringCount(char* lpsz, unsigned nMax);
     // The next line without its line feed; false at the end of the file.
     virtual bool ReadString(CString& rString);
 
     bool IsTextMode() const { return m_bText; }
 
 private:
+    // Both ReadStrings of a buffer; false at the end of the file. `count` is how many characters
+    // were placed, counted past any NUL byte among them if `pastNul`, else up to the first.
+    bool ReadPiece(char* lpsz, unsigned nMax, bool pastNul, unsigned& count);
     // The next character after line-end translation; EOF at the end.
     int GetChar();
     [[noreturn]] void ThrowStreamError() const;

@@ -213,6 +213,7 @@ TEST_F(ConsoleExecFileTest, FileThatRunsItselfTwiceStopsAtTheFileLimit) {
 
 // However long a command file is, one run reads a bounded part of it and keeps a bounded
 // reply; the cut is named in the reply and in one box, and the files that ran the cut one stop.
+// Up to the bound a file runs whole, each line a command of its own whatever bytes it holds.
 TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
     std::string sounds;
     for (int i = 0; i < 60000; ++i)
@@ -222,6 +223,10 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
     fs::resize_file(m_dir / "huge.cfg", 1ull << 30);
     Write("outer.cfg", "exec huge\nsay after\n");
     Write("blank.cfg", "say first\n" + std::string(600 * 1024, '\n') + "say last\n");
+    Write("whole.cfg",
+          "say first\n" + std::string(SCommandInterpreter::kMaxExecBytes - 26, '\n') + "alias last \"x\"\r\n");
+    ASSERT_EQ(fs::file_size(m_dir / "whole.cfg"), SCommandInterpreter::kMaxExecBytes);
+    Write("nul.cfg", std::string("alias a1 \"x1\"") + '\0' + "junk\nalias b1 \"y1\"\nalias c1 \"z1\"\n");
     const std::string cut = "huge.cfg not read to its end: more than 524,288 bytes in one run";
     const std::string blankCut = "blank.cfg not read to its end: more than 524,288 bytes in one run";
     const struct {
@@ -234,6 +239,10 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
         {"exec outer", "ParseCommand say first", cut.c_str(), "Executed outer.cfg [1 commands]"},
         {"exec sounds", "ParseCommand say last", "... the rest of the reply is left out", "Executed sounds.cfg [60001 commands]"},
         {"exec blank", "ParseCommand say first", blankCut.c_str(), "Executed blank.cfg [1 commands]"},
+        {"exec whole", "ParseCommand say first | AddInputCommand last [] 1 -1 -1 -1", "",
+         "Executed whole.cfg [2 commands]"},
+        {"exec nul", "AddInputCommand a1 [] 1 -1 -1 -1 | AddInputCommand b1 [] 1 -1 -1 -1 | AddInputCommand c1 [] 1 -1 -1 -1",
+         "", "Executed nul.cfg [3 commands]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -246,12 +255,16 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
         EXPECT_LT(reply.size(), SCommandInterpreter::kMaxExecReply + 4096);
         const auto& shown = sys::dialogs::headless::Shown();
         const bool boxed = c.told == cut.c_str() || c.told == blankCut.c_str();
+        EXPECT_EQ(console.WasRunCut(), boxed);
+        EXPECT_EQ(reply.find("not read to its end") != std::string::npos, boxed);
         ASSERT_EQ(shown.size(), boxed ? 1u : 0u);
         if (boxed) {
             EXPECT_EQ(shown[0].text, c.told);
         }
     }
     SString response;
+    EXPECT_EQ(Run("alias a1"), "x1");
+    EXPECT_TRUE(console.ExecFile(SString("whole.cfg"), response, false));
     EXPECT_FALSE(console.ExecFile(SString("huge.cfg"), response, false));
     Write("plain.cfg", "one\n");
     EXPECT_EQ(Run("exec plain"), "Executed plain.cfg [1 commands]");
