@@ -227,6 +227,8 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
           "say first\n" + std::string(SCommandInterpreter::kMaxExecBytes - 26, '\n') + "alias last \"x\"\r\n");
     ASSERT_EQ(fs::file_size(m_dir / "whole.cfg"), SCommandInterpreter::kMaxExecBytes);
     Write("nul.cfg", std::string("alias a1 \"x1\"") + '\0' + "junk\nalias b1 \"y1\"\nalias c1 \"z1\"\n");
+    // The NUL and the line feed of its line in two pieces of a read.
+    Write("nulpast.cfg", std::string("say first") + '\0' + std::string(600, 'z') + " tail\nsay next\n");
     const std::string cut = "huge.cfg not read to its end: more than 524,288 bytes in one run";
     const std::string blankCut = "blank.cfg not read to its end: more than 524,288 bytes in one run";
     const struct {
@@ -243,6 +245,7 @@ TEST_F(ConsoleExecFileTest, ARunStopsAtItsBoundAndSaysWhere) {
          "Executed whole.cfg [2 commands]"},
         {"exec nul", "AddInputCommand a1 [] 1 -1 -1 -1 | AddInputCommand b1 [] 1 -1 -1 -1 | AddInputCommand c1 [] 1 -1 -1 -1",
          "", "Executed nul.cfg [3 commands]"},
+        {"exec nulpast", "ParseCommand say first | ParseCommand say next", "", "Executed nulpast.cfg [2 commands]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

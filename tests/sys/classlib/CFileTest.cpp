@@ -202,20 +202,27 @@ TEST_F(CFileTest, CharBufferReadKeepsTheLineFeed) {
 }
 
 // CR LF is one character: a CR in the buffer's last place takes the LF after it along. A CR
-// before anything else stays, and a buffer of one place reads nothing.
+// before anything else stays, and a buffer of one place reads nothing. Read by count, so too.
 TEST_F(CFileTest, CharBufferReadTranslatesAPairAtTheBufferEnd) {
-    WriteRaw("edges.txt", "abc\rx\nab\r\r\na\r\nabcd");
+    WriteRaw("edges.txt", "abc\rx\nab\r\r\na\r\n\r\nabcd");
     CStdioFile file(PathOf("edges.txt").c_str(), CFile::modeRead);
     char one[1] = {'?'};
     EXPECT_EQ(file.ReadString(one, sizeof(one)), nullptr);
     EXPECT_EQ(one[0], '\0');
     char buf[5];
-    for (const char* expected : {"abc\r", "x\n", "ab\r\n", "a\n", "abcd"}) {
+    for (const char* expected : {"abc\r", "x\n", "ab\r\n", "a\n", "\n", "abcd"}) {
         ASSERT_NE(file.ReadString(buf, sizeof(buf)), nullptr);
         EXPECT_STREQ(buf, expected);
     }
     EXPECT_EQ(file.ReadString(buf, sizeof(buf)), nullptr);
     EXPECT_STREQ(buf, "");
+
+    WriteRaw("counted.txt", "\r\n" + std::string(510, 'z'));
+    CStdioFile counted(PathOf("counted.txt").c_str(), CFile::modeRead);
+    char piece[512];
+    ASSERT_EQ(counted.ReadStringCount(piece, sizeof(piece)), 1u);
+    EXPECT_EQ(piece[0], '\n');
+    EXPECT_EQ(counted.ReadStringCount(piece, sizeof(piece)), 510u);
 }
 
 TEST_F(CFileTest, MemoryFileGrowsAndReads) {
