@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <map>
-#include <string>
 
 #include "dx/input/SDXActLabsGS.h"
 #include "sys/time/time.h"
@@ -20,51 +17,6 @@ int32_t Clamp(int32_t value) { return std::clamp(value, -F, F); }
 
 // One value of the aiming curve: v x |Q x v / F| x sensitivity x factor.
 double Curve(double v, double sensitivity, double factor) { return v * std::fabs(Q * v / F) * sensitivity * factor; }
-
-bool IsAsciiWait(const char* word, size_t length) {
-    static constexpr char kWait[] = "wait";
-    if (length != 4) {
-        return false;
-    }
-    for (size_t i = 0; i < 4; ++i) {
-        char c = word[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != kWait[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// A wait's count in milliseconds: none (or zero) is the usual pause, a count below zero names a
-// time already past and holds nothing, and one past what the tick count can tell waits as long
-// as it can tell.
-uint32_t WaitDelay(const char* count) {
-    const long long value = std::strtoll(count, nullptr, 10);
-    if (value == 0)
-        return SInputObj::kDefaultWait;
-    if (value < 0)
-        return 0;
-    return static_cast<uint32_t>(std::min<long long>(value, UINT32_MAX));
-}
-
-// How much of a command's name the player is shown: a name may be as long as a whole line.
-constexpr size_t kNameShown = 64;
-
-// Holds a word at a value for exactly as long as a scope lasts.
-class Held {
-public:
-    Held(uint32_t& word, uint32_t value) : m_word(word), m_saved(word) { m_word = value; }
-    ~Held() { m_word = m_saved; }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-
-private:
-    uint32_t& m_word;
-    uint32_t m_saved;
-};
 
 }  // namespace
 
@@ -254,18 +206,6 @@ void SInputObj::RunBindings() {
     }
 }
 
-bool SInputObj::QueueDue() const { return sys::time::TickCount() - m_dwWaitStart >= m_dwWaitDelay; }
-
-void SInputObj::RunQueue() {
-    int run = 0;
-    while (!m_Queue.IsEmpty() && QueueDue() && run < kMaxStepsPerUpdate) {
-        const QueuedStep step = m_Queue.RemoveHead();
-        const Held within(m_dwRun, step.run);
-        RunCommandLine(step.step.GetString());
-        ++run;
-    }
-}
-
 int32_t SInputObj::AxisSteps(int positiveSlot, int negativeSlot, InputKind kind) {
     int32_t total = 0;
     const int slots[2] = {positiveSlot, negativeSlot};
@@ -363,163 +303,6 @@ void SInputObj::UpdateAxes() {
     // Clamped as doubles first: the curves can run far past what 32 bits hold.
     m_iYaw = Clamp(static_cast<int32_t>(std::clamp<double>(yaw, -F, F)));
     m_iPitch = Clamp(static_cast<int32_t>(std::clamp<double>(pitch, -F, F)));
-}
-
-void SInputObj::Execute(const SString& text) {
-    if (m_Executor) {
-        m_Executor(text.GetString());
-    }
-}
-
-void SInputObj::ExecuteCommand(int index) {
-    SInputObjCommand* command = m_Settings.GetCommand(index);
-    if (command == nullptr) {
-        return;
-    }
-    command->m_iState = 2;
-    if (!command->m_sName.IsEmpty() && command->m_Steps.empty()) {
-        SString text = command->m_sName;
-        if (command->m_iType == 1 && text.GetAt(0) != '+') {
-            text = SString("+") + text;
-        }
-        Execute(text);
-        return;
-    }
-    if (command->m_Steps.empty()) {
-        return;
-    }
-    const uint32_t run = m_dwRun != 0 ? m_dwRun : BeginRun();
-    // An ended run queues nothing more, whatever the step still running does.
-    if (run == m_dwEndedRun) {
-        return;
-    }
-    // All of the steps or none: half an alias (a "+run" without its "-run") is worse than none.
-    if (!MakeRoom(run, command->m_Steps.size(), index)) {
-        return;
-    }
-    // Last to first at the front of the queue, so the steps run in their own order ahead of
-    // whatever waits there.
-    const std::vector<SString> steps = command->m_Steps;
-    const SString from = NameOf(index);
-    for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
-        SString resolved;
-        m_Queue.AddHead(QueuedStep{m_Settings.ResolveAlias(it->GetString(), resolved) ? resolved : *it, run, from});
-    }
-    m_dwWaitStart = sys::time::TickCount();
-    m_dwWaitDelay = 0;
-}
-
-uint32_t SInputObj::BeginRun() {
-    if (++m_dwLastRun == 0) {
-        ++m_dwLastRun;  // 0 is no run
-    }
-    return m_dwLastRun;
-}
-
-SString SInputObj::NameOf(int index) const {
-    const SInputObjCommand* command = m_Settings.GetCommand(index);
-    std::string name;
-    if (!command->m_sName.IsEmpty()) {
-        name = command->m_sName.GetString();
-    } else if (command->m_iKeyCode >= 0) {
-        name = KeyCodeToConfigName(command->m_iKeyCode);
-    } else if (command->m_iMouseCode >= 0) {
-        name = MouseCodeToConfigName(command->m_iMouseCode);
-    } else if (command->m_iJoyCode >= 0) {
-        name = JoyCodeToConfigName(command->m_iJoyCode);
-    }
-    if (name.size() > kNameShown) {
-        name.resize(kNameShown - 3);
-        name += "...";
-    }
-    name = "\"" + name + "\"";
-    return SString((command->m_sName.IsEmpty() ? "the binding of " + name : name).c_str());
-}
-
-// A run that queues more of itself every time it runs grows until it holds the queue; ending
-// it there and only it lets what others left waiting (a release, a late step) still run, and
-// the keys work again at once.
-bool SInputObj::MakeRoom(uint32_t run, size_t count, int index) {
-    while (static_cast<size_t>(m_Queue.GetCount()) + count > static_cast<size_t>(kMaxQueuedSteps)) {
-        std::map<uint32_t, size_t> waiting{{run, count}};
-        std::map<uint32_t, SString> names;
-        for (POSITION at = m_Queue.GetHeadPosition(); at != nullptr;) {
-            const QueuedStep& step = m_Queue.GetNext(at);
-            ++waiting[step.run];
-            names.try_emplace(step.run, step.from);  // its newest steps are in front
-        }
-        uint32_t longest = run;
-        size_t most = waiting[run];
-        for (const auto& [other, steps] : waiting) {
-            if (steps > most) {
-                longest = other;
-                most = steps;
-            }
-        }
-        if (longest == run) {
-            EndRun(run, NameOf(index));
-            return false;
-        }
-        EndRun(longest, names[longest]);
-    }
-    return true;
-}
-
-void SInputObj::EndRun(uint32_t run, const SString& name) {
-    for (POSITION at = m_Queue.GetHeadPosition(); at != nullptr;) {
-        const POSITION here = at;
-        if (m_Queue.GetNext(at).run == run) {
-            m_Queue.RemoveAt(here);
-        }
-    }
-    m_dwEndedRun = run;
-    if (m_Reporter) {
-        SString text;
-        text.Format("Steps of %s dropped: more than %d steps would be waiting, so it stops here; the steps of "
-                    "other commands run on",
-                    name.GetString(), kMaxQueuedSteps);
-        m_Reporter(text.GetString());
-    }
-}
-
-void SInputObj::ReleaseCommand(int index) {
-    const SInputObjCommand* command = m_Settings.GetCommand(index);
-    if (command == nullptr || command->m_sName.IsEmpty() || !command->m_Steps.empty() || command->m_iType != 1) {
-        return;
-    }
-    const char* name = command->m_sName.GetString();
-    Execute(SString("-") + (name[0] == '+' ? name + 1 : name));
-}
-
-void SInputObj::ReleaseCommandByName(const char* name) { ReleaseCommand(m_Settings.FindCommand(name)); }
-
-void SInputObj::RunCommandLine(const char* step) {
-    if (step == nullptr) {
-        return;
-    }
-    const char* first = step;
-    while (*first == ' ') {
-        ++first;
-    }
-    size_t length = 0;
-    while (first[length] != '\0' && first[length] != ' ') {
-        ++length;
-    }
-    if (IsAsciiWait(first, length)) {
-        const char* second = first + length;
-        while (*second == ' ') {
-            ++second;
-        }
-        m_dwWaitStart = sys::time::TickCount();
-        m_dwWaitDelay = WaitDelay(second);
-        return;
-    }
-    const int index = m_Settings.FindCommand(step);
-    if (index >= 0) {
-        ExecuteCommand(index);
-    } else {
-        Execute(SString(step));
-    }
 }
 
 void SInputObj::EnableMouse(bool keepUnacquired) {

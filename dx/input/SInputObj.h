@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "core/SString.h"
 #include "dx/input/SDXEffect.h"
@@ -38,9 +40,10 @@ public:
     // itself cannot hold the main loop.
     static constexpr int kMaxStepsPerUpdate = 256;
     // Steps the queue holds. A hand-made alias waits behind at most a few hundred steps (a
-    // console line holds about five hundred one-letter steps), so this is reached only by
-    // steps that queue more of themselves each time they run; past it memory would grow for
-    // as long as the game runs. The run that holds the most steps is ended there.
+    // console line holds about five hundred one-letter steps), so this is reached by steps that
+    // queue more of themselves each time they run, past which memory would grow for as long as
+    // the game runs, or by thousands of lists queued at once. A run that grows is ended there;
+    // a list queued whole never is, and a command whose steps find no room is not run.
     static constexpr int kMaxQueuedSteps = 4096;
     // The pause of a "wait" step without a usable count, in milliseconds.
     static constexpr uint32_t kDefaultWait = 100;
@@ -139,6 +142,9 @@ public:
     int32_t GetLastMouseX() const { return m_iLastMouseX; }
     int32_t GetLastMouseY() const { return m_iLastMouseY; }
     int GetQueuedStepCount() const { return m_Queue.GetCount(); }
+    // Whether what is kept of each run beside the queue (its steps waiting, what it holds
+    // pressed) is what the queue itself says; for tests.
+    bool RunsMatchQueue() const;
 
 private:
     enum class InputKind { Key, Mouse, Joystick };
@@ -158,14 +164,27 @@ private:
     struct QueuedStep {
         SString step;
         uint32_t run = 0;
-        SString from;  // the command that queued it, as the player would name it
+    };
+    // What the queue keeps of a run while a step of it waits or runs.
+    struct RunState {
+        size_t waiting = 0;  // its steps in the queue
+        size_t first = 0;    // the steps its first command queued
+        bool grows = false;  // its steps queued more of it than its first command did
+        SString name;        // the command that queued its newest steps, as the player would name it
     };
     uint32_t BeginRun();
     SString NameOf(int index) const;
-    // Makes room for `count` more steps of `run` by ending runs, the one with the most steps
-    // waiting first; false when that is `run` itself.
-    bool MakeRoom(uint32_t run, size_t count, int index);
-    void EndRun(uint32_t run, const SString& name);
+    // Makes room for `count` more steps of `run`, queued by the command of that name, by ending
+    // the runs that grow, the one with the most steps waiting first; false when the steps are
+    // not to be queued: `run` itself was ended, or nothing that grows stands in their way.
+    bool MakeRoom(uint32_t run, size_t count, const SString& name);
+    void EndRun(uint32_t run, SString name);
+    // A run none of whose steps waits or runs any more.
+    void ForgetRun(uint32_t run);
+    void Say(const std::string& text);
+    // Keeps track of what a step pressed ("+left") and what was let go since.
+    void NotePressed(const char* step);
+    void NoteLetGo(const char* text);
 
     uint8_t m_bInputEnabled = 1;
     double m_dJoyCursorX = 0.0;
@@ -194,6 +213,13 @@ private:
     uint32_t m_dwRun = 0;
     uint32_t m_dwLastRun = 0;
     uint32_t m_dwEndedRun = 0;
+    std::map<uint32_t, RunState> m_Runs;
+    // Actions pressed by a step and not let go since, by folded name: the run that pressed it
+    // and the name as the step wrote it. A run the bound ends lets them go, so nothing it
+    // pressed stays held for good.
+    std::map<std::string, std::pair<uint32_t, std::string>> m_Held;
+    // A command refused for want of room has been said, and nothing was queued since.
+    bool m_bRefusalSaid = false;
     CommandExecutor m_Executor;
     AxisSink m_AxisSink;
     Reporter m_Reporter;
