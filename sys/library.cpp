@@ -233,11 +233,13 @@ std::string DescribeSignal(int signal) {
     if (getppid() != parent) _exit(1);
     // A fault is the answer here: it ends the child as it is, without a core file or a handler
     // (a sanitizer's, the program's close handler) that would turn it into something else.
+    // SIGPIPE stays ignored, as it is where the library will be loaded.
     const struct rlimit noCore = {0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
     struct sigaction plain {};
     plain.sa_handler = SIG_DFL;
-    for (const int which : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGINT, SIGTERM}) sigaction(which, &plain, nullptr);
+    for (const int which : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGINT, SIGTERM, SIGHUP})
+        sigaction(which, &plain, nullptr);
     // An initialiser that calls exit() ends the child there with the library's own handlers run;
     // the program's (its statics, its unwritten output) belong to the parent and are skipped.
     on_exit([](int status, void*) { _exit(status); }, nullptr);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <string_view>
 
 namespace sys::signals {
 namespace {
@@ -17,11 +18,13 @@ extern "C" void OnCloseSignal(int signal) {
     s_closeRequested.store(1, std::memory_order_relaxed);
     s_closing.store(1, std::memory_order_relaxed);
     // Said at once, with the one output call a handler may make: whoever sent it sees why the
-    // game closes, even while a message box holds it.
-    static constexpr char kTerm[] = "Closing the game: SIGTERM received.\n";
-    static constexpr char kInt[] = "Closing the game: SIGINT received.\n";
-    const ssize_t written = signal == SIGTERM ? write(STDERR_FILENO, kTerm, sizeof(kTerm) - 1)
-                                              : write(STDERR_FILENO, kInt, sizeof(kInt) - 1);
+    // game closes, even while a message box holds it. After a hang-up the terminal is usually
+    // gone and the write fails, which costs nothing.
+    static constexpr std::string_view kTerm = "Closing the game: SIGTERM received.\n";
+    static constexpr std::string_view kHup = "Closing the game: SIGHUP received.\n";
+    static constexpr std::string_view kInt = "Closing the game: SIGINT received.\n";
+    const std::string_view said = signal == SIGTERM ? kTerm : signal == SIGHUP ? kHup : kInt;
+    const ssize_t written = write(STDERR_FILENO, said.data(), said.size());
     (void)written;
 }
 
@@ -36,6 +39,16 @@ void InstallCloseHandler() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a dropped ssh link leaves nobody to play for; the run's results are
+    // saved as at any other close.
+    sigaction(SIGHUP, &action, nullptr);
+    // Standard error may be a pipe whose reader has gone (a log's reader restarted, a "| head"):
+    // a write there fails and the game goes on instead of ending unsaved. No writer of ours
+    // retries a write that failed for a reason other than an interruption.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 bool TakeCloseRequest() { return s_closeRequested.exchange(0, std::memory_order_relaxed) != 0; }

@@ -1,12 +1,14 @@
 #pragma once
 
 // Termination requests from outside the program (Ctrl+C in the terminal, SIGTERM from a
-// service manager). A signal handler may do almost nothing safely, so the handler only sets
-// a flag; the message pump takes it on its next pass and closes the main window as a user
-// would, so that shut-down runs in order and the configuration is saved.
+// service manager, SIGHUP when the terminal or the ssh link goes). A signal handler may do
+// almost nothing safely, so the handler only sets a flag; the message pump takes it on its next
+// pass and closes the main window as a user would, so that shut-down runs in order and the
+// configuration is saved.
 namespace sys::signals {
 
-// Installs the handler for SIGINT and SIGTERM. Safe to call more than once.
+// Installs the handler for SIGINT, SIGTERM and SIGHUP, and ignores SIGPIPE, so that output to a
+// pipe or socket nobody reads fails instead of ending the program. Safe to call more than once.
 void InstallCloseHandler();
 // True once after a termination signal arrived since the last call; clears the request.
 bool TakeCloseRequest();

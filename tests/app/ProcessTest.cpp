@@ -2,9 +2,9 @@
 // (SDL's dummy drivers), in a scratch folder whose Home holds the demo data the build writes,
 // whole or damaged, and our game-logic stand-in; stopped with SIGTERM. It shuts down cleanly
 // (status 0, the signal named on stderr, and a "default.cfg" with the first run's detail
-// level), also in a range session, whose result it keeps; a Home it cannot write to keeps
-// every file; and a start it cannot make ends with status 1 and its reason on stderr, never
-// with a signal.
+// level), also in a range session, whose result it keeps, and after SIGHUP or with nobody left
+// to read its error output; a Home it cannot write to keeps every file; and a start it cannot
+// make ends with status 1 and its reason on stderr, never with a signal.
 
 #include <gtest/gtest.h>
 
@@ -145,21 +145,58 @@ TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {
     EXPECT_NE(ReadAll(m_folder / "stderr.txt").find("Error loading file: Tarvex.cat"), std::string::npos);
 }
 
-// A range session still running when SIGTERM arrives ends as leaving its screen ends it: the
-// program stops with status 0 and the officer file holds the session's result.
-TEST_F(ProcessTest, SigtermInARangeSessionEndsItAndKeepsTheResult) {
-    CopyDemoHome(m_folder / "Home");
-    // A join goes straight to the range with a new officer of that name.
-    Start(m_folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester");
-    // Frames saved one after another mean start-up is over, and with it the session's start:
-    // start-up shows the splash only, and a termination request during it ends the program.
-    ASSERT_TRUE(RunsUntil(m_folder, [&] { return RangeDrawn(m_folder / "Home"); }, std::chrono::seconds(60)));
-    const int status = Terminate(m_folder, std::chrono::seconds(20));
-    EXPECT_EQ(status, 0) << ReadAll(m_folder / "stderr.txt");
-    const std::string officers = ReadAll(m_folder / "Home" / "player.cfg");
-    EXPECT_NE(officers.find("Tester"), std::string::npos);
-    EXPECT_NE(officers.find("RangeQScore"), std::string::npos);
-    fs::remove_all(m_folder);
+// A range session still running when the program is asked to close ends as leaving its screen
+// ends it: the program stops with status 0, the officer file holds the session's result and
+// "default.cfg" the alias the start-up file made. A hang-up (its terminal closed, the ssh link to
+// a server dropped) asks as SIGTERM does, and so does SIGTERM when the reader of the error output
+// has gone, as a log's reader may, and the line said then finds nobody.
+TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
+    const struct {
+        const char* signal;
+        const char* said;  // on stderr; null: read by "head -1", which leaves after the first line
+    } cases[] = {
+        {"TERM", "Closing the game: SIGTERM received.\n"},
+        {"HUP", "Closing the game: SIGHUP received.\n"},
+        {"TERM", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.signal) + (c.said != nullptr ? "" : " to a pipe with no reader"));
+        const fs::path folder = tarvex::test::MakeScratchFolder("Close");
+        CopyDemoHome(folder / "Home");
+        fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
+        // The alias that queues more of itself is dropped with a line on stderr, which is what
+        // the reader that leaves takes before it goes.
+        WriteText(folder / "Home" / "startup.cfg", "alias dbl \"dbl once;dbl twice\"\ndbl\nalias made jump\n");
+        const fs::path first = folder / "first.txt";
+        if (c.said == nullptr) {
+            const std::string f = folder.string();
+            ASSERT_EQ(std::system(("mkfifo '" + f + "/stderr.fifo'").c_str()), 0);
+            // Named as read only once head has ended, so that nothing holds the pipe open by then.
+            ASSERT_EQ(std::system(("( head -1 < '" + f + "/stderr.fifo' > '" + f + "/first.tmp'; mv '" + f +
+                                   "/first.tmp' '" + first.string() + "' ) &")
+                                      .c_str()),
+                      0);
+        }
+        // A join goes straight to the range with a new officer of that name.
+        Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester",
+              kBuiltProgram, c.said != nullptr ? "stderr.txt" : "stderr.fifo");
+        // Frames saved one after another mean start-up is over, and with it the session's start:
+        // start-up shows the splash only, and a termination request during it ends the program.
+        ASSERT_TRUE(RunsUntil(
+            folder, [&] { return RangeDrawn(folder / "Home") && (c.said != nullptr || fs::exists(first)); },
+            std::chrono::seconds(60)));
+        const int status = Terminate(folder, std::chrono::seconds(20), c.signal);
+        if (c.said != nullptr) {
+            ExpectEnded(folder, status, 0, c.said);
+        } else {
+            EXPECT_EQ(status, 0) << ReadAll(first);
+        }
+        const std::string officers = ReadAll(folder / "Home" / "player.cfg");
+        EXPECT_NE(officers.find("Tester"), std::string::npos);
+        EXPECT_NE(officers.find("RangeQScore"), std::string::npos);
+        EXPECT_NE(ReadAll(folder / "Home" / "default.cfg").find("alias made \"jump\""), std::string::npos);
+        fs::remove_all(folder);
+    }
 }
 
 // A folder under the system's temporary folder that every user may enter and read, for a program

@@ -39,17 +39,18 @@ const std::string kBuiltGameLibrary = std::string(TARVEX_TEST_BINARY_DIR) + "/..
 
 // Starts the program in the background through the shell, which keeps its process id in
 // "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the
-// program's own settings; "env -u NAME" there takes a variable away.
+// program's own settings; "env -u NAME" there takes a variable away. Its error output goes to
+// the file of the folder named `errors`, which may be a pipe the test reads.
 inline void Start(const fs::path& folder, const std::string& environment = "",
            const std::string& videoDriver = "SDL_VIDEODRIVER=dummy", const std::string& arguments = "",
-           const std::string& program = kBuiltProgram) {
+           const std::string& program = kBuiltProgram, const std::string& errors = "stderr.txt") {
     const std::string f = folder.string();
     // SDL's message boxes open on any X display they find, whatever the video driver: with one in
     // the tests' environment a fatal start would wait for a click.
     const std::string headless = videoDriver.empty() ? "" : "env -u DISPLAY -u WAYLAND_DISPLAY ";
     const std::string command = "( cd '" + f + "' && " + headless + environment + " " + videoDriver +
-                                " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f +
-                                "/config' '" + program + "' " + arguments + " 2>stderr.txt >/dev/null & echo $! > '" + f +
+                                " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f + "/config' '" + program + "' " +
+                                arguments + " 2>'" + errors + "' >/dev/null & echo $! > '" + f +
                                 "/pid.txt'; wait $!; echo $? > '" + f + "/status.tmp'; mv '" + f + "/status.tmp' '" +
                                 f + "/status.txt' ) &";
     ASSERT_EQ(std::system(command.c_str()), 0);
@@ -71,20 +72,23 @@ inline void Signal(const fs::path& folder, const char* signal) {
     ASSERT_EQ(std::system(command.c_str()), 0);
 }
 
-// Ends a program still running (status -1): asked to close when `ask`, given the limit to end,
-// and killed if it has not, so that no test leaves it behind. Its status, or -1 when it had to
-// be killed.
-inline int Finish(const fs::path& folder, int status, bool ask, std::chrono::seconds limit = std::chrono::seconds(20)) {
+// Ends a program still running (status -1): asked to close with the signal when `ask`, given the
+// limit to end, and killed if it has not, so that no test leaves it behind. Its status, or -1
+// when it had to be killed.
+inline int Finish(const fs::path& folder, int status, bool ask, std::chrono::seconds limit = std::chrono::seconds(20),
+                  const char* signal = "TERM") {
     if (status != -1)
         return status;
     if (ask)
-        Signal(folder, "TERM");
+        Signal(folder, signal);
     status = WaitFor(folder, limit);
     if (status == -1)
         Signal(folder, "KILL");
     return status;
 }
-inline int Terminate(const fs::path& folder, std::chrono::seconds limit) { return Finish(folder, -1, true, limit); }
+inline int Terminate(const fs::path& folder, std::chrono::seconds limit, const char* signal = "TERM") {
+    return Finish(folder, -1, true, limit, signal);
+}
 
 // The id of the program Start ran, or 0 before the shell has kept it.
 inline int ProcessId(const fs::path& folder) {

@@ -126,8 +126,9 @@ TEST_F(DialogsTest, AnSdlBoxOpenedAfterATerminationSignalEndsWithoutAnAnswer) {
         EXPECT_EQ(dialogs::sdl::ShowMessageBox("Could not save", "Tarvex", MB_OKCANCEL), IDCANCEL) << taken;
         EXPECT_EQ(sys::signals::TakeCloseRequest(), !taken);
     }
-    std::signal(SIGTERM, SIG_DFL);
-    std::signal(SIGINT, SIG_DFL);
+    // The handler's dispositions outlive the test: the tests after it get the defaults back.
+    for (const int which : {SIGTERM, SIGINT, SIGHUP, SIGPIPE})
+        std::signal(which, SIG_DFL);
     for (const auto& [name, value] : displays)
         setenv(name, value.c_str(), 1);
 }
