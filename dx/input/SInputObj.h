@@ -208,11 +208,11 @@ private:
     // Queued steps wait until the tick count is m_dwWaitDelay past m_dwWaitStart.
     uint32_t m_dwWaitStart = 0;
     uint32_t m_dwWaitDelay = 0;
-    // The run of the step running now (0 outside the queue), the last run begun, and the last
-    // one the queue's bound ended, which queues nothing more.
+    // The run of the step running now (0 outside the queue) and the last run begun.
     uint32_t m_dwRun = 0;
     uint32_t m_dwLastRun = 0;
-    uint32_t m_dwEndedRun = 0;
+    // Each run with a step waiting or running. One the bound ends goes at once, so a step still
+    // running in a run that is not here any more queues nothing more of it.
     std::map<uint32_t, RunState> m_Runs;
     // Actions pressed by a step and not let go since, by folded name: the run that pressed it
     // and the name as the step wrote it. A run the bound ends lets them go, so nothing it

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -61,11 +62,8 @@ std::string Shown(std::string name) {
 
 // The word a marked text ("+left 2", "-left") presses or lets go.
 std::string MarkedWord(const char* text) {
-    const char* word = text + 1;
-    size_t length = 0;
-    while (word[length] != '\0' && word[length] != ' ')
-        ++length;
-    return std::string(word, length);
+    const char* word = WithoutMark(text);
+    return std::string(word, std::strcspn(word, " "));
 }
 
 // Holds a word at a value for exactly as long as a scope lasts.
@@ -130,8 +128,9 @@ void SInputObj::ExecuteCommand(int index) {
     }
     const bool inside = m_dwRun != 0;
     const uint32_t run = inside ? m_dwRun : BeginRun();
-    // An ended run queues nothing more, whatever the step still running does.
-    if (run == m_dwEndedRun) {
+    // A run still running but no longer kept was ended: it queues nothing more, whatever the
+    // step still running does.
+    if (inside && m_Runs.count(run) == 0) {
         return;
     }
     // Taken before making room: letting go what an ended run pressed runs console lines, which
@@ -214,7 +213,6 @@ void SInputObj::EndRun(uint32_t run, SString name) {  // a copy: the run's own g
             m_Queue.RemoveAt(here);
         }
     }
-    m_dwEndedRun = run;
     m_Runs.erase(run);
     Say(name.GetString() + std::string(" stopped: it kept queueing itself"));
     std::vector<std::string> pressed;

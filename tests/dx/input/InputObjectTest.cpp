@@ -327,7 +327,7 @@ TEST_F(InputObjectTest, TheBoundEndsOnlyARunThatGrows) {
         const char* what;
         Lines big;                       // the steps of "big", which all run but the waits
         std::vector<const char*> lines;  // run in turn before any frame
-        int key;                         // then pressed: "k" runs 1,200 plain steps, "h" the alias "hx"
+        int key;  // then pressed: "k" runs 1,200 plain steps, "h" the alias "hx", let go by its word alone
         const char* said;
         Lines last;  // what runs last
     } rows[] = {
@@ -357,7 +357,7 @@ TEST_F(InputObjectTest, TheBoundEndsOnlyARunThatGrows) {
         add("big", -1, row.big);
         add("dbl", -1, {"dbl once", "dbl twice"});
         add("two", -1, {"jump", "crouch"});
-        add("hx", DIK_H, {"+left", "hx once", "hx once", "-left"});
+        add("hx", DIK_H, {"+left 2", "hx once", "hx once", "-left"});
         add("", DIK_K, Lines(1200, "plain"));
         CreateDevices();
         for (const char* line : row.lines)
