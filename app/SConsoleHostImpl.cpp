@@ -101,6 +101,11 @@ void SConsoleHostImpl::ExecuteInputCommand(int index) {
         Input()->ExecuteCommand(index);
 }
 
+void SConsoleHostImpl::NoteInputLine(const char* word) {
+    if (Input() != nullptr)
+        Input()->NoteLine(word);
+}
+
 int SConsoleHostImpl::FindInputCommand(const char* name) {
     return Input() != nullptr ? Input()->FindCommand(name) : -1;
 }

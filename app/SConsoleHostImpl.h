@@ -41,6 +41,7 @@ public:
     const char* GetInputCommandDisplayName(int index) override;
     int GetInputAliasCount(int index) override;
     void ExecuteInputCommand(int index) override;
+    void NoteInputLine(const char* word) override;
     int FindInputCommand(const char* name) override;
     int FindInputCommandByCodes(int keyCode, int mouseCode, int joyCode) override;
     int AddInputCommand(const char* name, const char* displayName, int type, int keyCode, int mouseCode,

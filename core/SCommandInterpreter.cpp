@@ -272,6 +272,8 @@ bool SCommandInterpreter::ExecuteLine(const SString& line, SString& response) {
                     CompleteCursorPoint(word, response);
                 return true;
             }
+            if (state != kStatePlain)
+                host->NoteInputLine(word);
             if (host->HasGameLibrary())
                 host->DoCommand(index, state, arguments);
             return true;

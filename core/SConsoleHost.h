@@ -53,6 +53,10 @@ public:
     virtual int GetInputAliasCount(int index) = 0;
     // Runs a command record the way a bound input would.
     virtual void ExecuteInputCommand(int index) = 0;
+    // A line that presses ("+fire") or lets go ("-fire") a command of the library is about to
+    // run: what a step's run pressed, also through a command file the step ran, is let go when
+    // the run is ended.
+    virtual void NoteInputLine(const char* word) = 0;
     // -1 when the name or the input object is missing.
     virtual int FindInputCommand(const char* name) = 0;
     virtual int FindInputCommandByCodes(int keyCode, int mouseCode, int joyCode) = 0;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
 
 #include "core/SString.h"
@@ -45,6 +47,14 @@ public:
     // the game runs, or by thousands of lists queued at once. A run that grows is ended there;
     // a list queued whole never is, and a command whose steps find no room is not run.
     static constexpr int kMaxQueuedSteps = 4096;
+    // The bytes of step text the queue holds, by the same rule: a step may be as long as a
+    // whole line of a command file, and a few thousand of those would hold hundreds of megabytes.
+    static constexpr size_t kMaxQueuedBytes = size_t{4} << 20;
+    // A notice the queue gives (a command not run, a run stopped) fits one row of the console
+    // at 640 x 480; a long name is cut to make it fit.
+    static constexpr size_t kNoticeWidth = 48;
+    // The same notice is said again only after this many milliseconds, whatever loop reaches it.
+    static constexpr uint32_t kNoticeRepeatMs = 1000;
     // The pause of a "wait" step without a usable count, in milliseconds.
     static constexpr uint32_t kDefaultWait = 100;
 
@@ -66,6 +76,10 @@ public:
     void ReleaseCommand(int index);
     void ReleaseCommandByName(const char* name);
     void RunCommandLine(const char* step);
+    // A console line about to run, whoever runs it: what a "+" line presses while a step of a run
+    // runs (a line of a command file the step exec'd) is that run's to let go, and a "-" line
+    // lets go whatever held its word.
+    void NoteLine(const char* line);
 
     void EnableMouse(bool keepUnacquired = false);
     void DisableMouse();
@@ -142,8 +156,10 @@ public:
     int32_t GetLastMouseX() const { return m_iLastMouseX; }
     int32_t GetLastMouseY() const { return m_iLastMouseY; }
     int GetQueuedStepCount() const { return m_Queue.GetCount(); }
-    // Whether what is kept of each run beside the queue (its steps waiting, what it holds
-    // pressed) is what the queue itself says; for tests.
+    size_t GetQueuedBytes() const { return m_nQueuedBytes; }
+    // Whether what is kept beside the queue (each run's steps waiting, the bytes waiting, what
+    // each run holds pressed, the lists each step came from, each named once) is what the queue
+    // itself says; for tests.
     bool RunsMatchQueue() const;
 
 private:
@@ -159,31 +175,58 @@ private:
     void UpdateAxes();
     bool QueueDue() const;
     void Execute(const SString& text);
+    // The lists a queued step came from: the command run from outside the queue first, then each
+    // list a step of it ran, newest last. A list already among them is not added again, so what
+    // is kept of a list that repeats never grows.
+    struct Lineage {
+        Lineage(std::string name, std::shared_ptr<Lineage> outer) : name(std::move(name)), outer(std::move(outer)) {}
+        // Lets go of a long line of lists one by one, not by a call for each.
+        ~Lineage();
+        Lineage(const Lineage&) = delete;
+        Lineage& operator=(const Lineage&) = delete;
+        bool Holds(const std::string& folded) const;
+        std::string name;
+        std::shared_ptr<Lineage> outer;
+    };
+    using LineagePtr = std::shared_ptr<Lineage>;
     // A run is what one command queued from outside the queue (a key, a console or script line)
     // together with every step queued while a step of it runs.
     struct QueuedStep {
         SString step;
         uint32_t run = 0;
+        LineagePtr from;
     };
     // What the queue keeps of a run while a step of it waits or runs.
     struct RunState {
         size_t waiting = 0;  // its steps in the queue
         size_t first = 0;    // the steps its first command queued
-        bool grows = false;  // its steps queued more of it than its first command did
-        SString name;        // the command that queued its newest steps, as the player would name it
+        // A step of it ran a list it came from, and the run then held more than its first
+        // command queued: it keeps queueing itself, and may be ended at the bound.
+        bool grows = false;
+        SString name;  // the list that queued itself, as the player would name it
+    };
+    // What steps and bindings hold pressed and have not let go, by folded word: the word as it
+    // was written and who pressed it, runs by their number and 0 for the player's own input.
+    struct HeldWord {
+        std::string word;
+        std::set<uint32_t> by;
     };
     uint32_t BeginRun();
-    SString NameOf(int index) const;
-    // Makes room for `count` more steps of `run`, queued by the command of that name, by ending
-    // the runs that grow, the one with the most steps waiting first; false when the steps are
-    // not to be queued: `run` itself was ended, or nothing that grows stands in their way.
-    bool MakeRoom(uint32_t run, size_t count, const SString& name);
-    void EndRun(uint32_t run, SString name);
+    // The command as the notice names it: by its name or by its input, in quotes, cut so that a
+    // notice of `room` more bytes fits a row of the console.
+    std::string NameOf(int index, size_t room) const;
+    // Makes room for `count` more steps of `bytes` bytes for `run`, queued by the command at
+    // `index`, by ending the runs that grow, the one with the most steps waiting first; false
+    // when the steps are not to be queued: `run` itself was ended, or nothing that grows stands
+    // in their way.
+    bool MakeRoom(uint32_t run, size_t count, size_t bytes, int index);
+    void EndRun(uint32_t run);
     // A run none of whose steps waits or runs any more.
     void ForgetRun(uint32_t run);
+    // Says the text unless the same was said within kNoticeRepeatMs.
     void Say(const std::string& text);
-    // Keeps track of what a step pressed ("+left") and what was let go since.
-    void NotePressed(const char* step);
+    // Keeps track of what a step, a line or an input pressed ("+left") and what was let go since.
+    void NotePressed(const char* text, uint32_t by);
     void NoteLetGo(const char* text);
 
     uint8_t m_bInputEnabled = 1;
@@ -211,15 +254,17 @@ private:
     // The run of the step running now (0 outside the queue) and the last run begun.
     uint32_t m_dwRun = 0;
     uint32_t m_dwLastRun = 0;
+    // The lists the step running now came from (none outside the queue).
+    LineagePtr m_pFrom;
+    size_t m_nQueuedBytes = 0;
     // Each run with a step waiting or running. One the bound ends goes at once, so a step still
     // running in a run that is not here any more queues nothing more of it.
     std::map<uint32_t, RunState> m_Runs;
-    // Actions pressed by a step and not let go since, by folded name: the run that pressed it
-    // and the name as the step wrote it. A run the bound ends lets them go, so nothing it
-    // pressed stays held for good.
-    std::map<std::string, std::pair<uint32_t, std::string>> m_Held;
-    // A command refused for want of room has been said, and nothing was queued since.
-    bool m_bRefusalSaid = false;
+    // A run the bound ends lets go what it alone pressed, so nothing it pressed stays held for
+    // good and nothing another run or the player holds is cut.
+    std::map<std::string, HeldWord> m_Held;
+    // When each notice was last said, so that none is said more than once a second.
+    std::map<std::string, uint32_t> m_Said;
     CommandExecutor m_Executor;
     AxisSink m_AxisSink;
     Reporter m_Reporter;

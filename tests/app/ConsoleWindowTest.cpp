@@ -15,9 +15,11 @@
 #include "app/CConfigData.h"
 #include "app/CSystemData.h"
 #include "app/SCommandDialog.h"
+#include "app/SGameItems.h"
 #include "app/SGameObjects.h"
 #include "app/SMsgHandler.h"
 #include "core/SCommandInterpreter.h"
+#include "core/SDataCollection.h"
 #include "core/SString.h"
 #include "dx/input/SInputObj.h"
 #include "sys/time/time.h"
@@ -251,16 +253,27 @@ TEST_F(ConsoleTest, F2EndsTheRunWithOne) {
 
 // A list that queues more of itself, whether by its steps or by a command file its step runs,
 // ends at the queue's bound and is said once, in the console window too; what waited behind it
-// runs, and the lines of the file after the one that met the bound queue nothing more of it.
+// runs, the lines of the file after the one that met the bound queue nothing more of it, and
+// what a line of such a file pressed of the library's commands is let go.
 TEST_F(ConsoleTest, AListThatQueuesItselfEndsOnceAndTheConsoleSaysSo) {
     SMsgHandler handler(m_hub.get());
     m_hub->m_pMsgHandler = &handler;
     handler.CreateConsole();
+    m_hub->m_pGameItems->m_pCommands->SetOrAppend("fire", "0", 0);  // held while pressed
+    std::vector<std::string> sent;
+    m_hub->m_pInput->SetCommandExecutor([&](const char* text) {
+        sent.emplace_back(text);
+        SString response;
+        m_hub->m_pInterpreter->ExecuteLine(SString(text), response);
+    });
     std::ofstream("again.cfg") << "dbl\ndbl\ndbl\ndbl\n";
-    const char* const rows[] = {"alias dbl \"dbl once;dbl twice\"", "alias dbl \"exec again.cfg\""};
+    std::ofstream("press.cfg") << "+fire\ndbl\ndbl\n";
+    const char* const rows[] = {"alias dbl \"dbl once;dbl twice\"", "alias dbl \"exec again.cfg\"",
+                                "alias dbl \"exec press.cfg\""};
     for (const char* row : rows) {
         SCOPED_TRACE(row);
-        const std::string made = std::string("made") + (row == rows[0] ? "1" : "2");
+        sent.clear();
+        const std::string made = "made" + std::to_string(&row - rows);
         SString out;
         for (const std::string& line : {"alias later \"wait 20;alias " + made + " jump\"", std::string("later"),
                                         std::string(row), std::string("dbl")})
@@ -273,6 +286,8 @@ TEST_F(ConsoleTest, AListThatQueuesItselfEndsOnceAndTheConsoleSaysSo) {
         EXPECT_GE(m_hub->m_pInput->FindCommand(made.c_str()), 0);
         EXPECT_EQ(m_hub->m_pInput->GetQueuedStepCount(), 0);
         EXPECT_EQ(handler.GetConsole()->GetPendingCount(), said + 1);
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), "-fire"), row == rows[2] ? 1 : 0);
+        sys::time::AdvanceFake(SInputObj::kNoticeRepeatMs);
     }
     m_hub->m_pMsgHandler = nullptr;
 }

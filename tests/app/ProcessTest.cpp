@@ -663,7 +663,7 @@ TEST_F(ProcessTest, FilesItCannotUseAreNamedOnStandardError) {
              const std::string more = "dbl " + std::string(200, 'm');
              WriteText(home / "startup.cfg", "alias dbl \"" + more + ";" + more + "\"\ndbl\n");
          },
-         "", 0, true, "\"dbl\" stopped: it kept queueing itself", true},
+         "", 0, true, "\"dbl\" stopped: kept queueing itself", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -121,6 +121,7 @@ public:
         return Valid(index) ? static_cast<int>(commands[index].steps.size()) : 0;
     }
     void ExecuteInputCommand(int index) override { log.push_back("ExecuteInputCommand " + std::to_string(index)); }
+    void NoteInputLine(const char*) override {}
     int FindInputCommand(const char* name) override {
         if (!input || name == nullptr || *name == '\0')
             return -1;
