@@ -547,7 +547,7 @@ TEST_F(InputObjectTest, WhatIsKeptOfEachRunFollowsTheQueue) {
                     steps.insert(at + 1, "-" + step.substr(1));
             }
             if (pick(3) == 0)  // some lists are long
-                steps.resize(steps.size() + 1500 + static_cast<size_t>(pick(1500)), "x");
+                steps.resize(steps.size() + 1000 + static_cast<size_t>(pick(1500)), "x");
             for (const std::string& step : steps) {
                 input->GetCommand(index)->m_Steps.emplace_back(step.c_str());
                 named[name].push_back(step.substr(0, step.find(' ')));
@@ -571,7 +571,7 @@ TEST_F(InputObjectTest, WhatIsKeptOfEachRunFollowsTheQueue) {
         };
         CreateDevices();
         bool keyD = false;
-        for (int op = 0; op < 600; ++op) {
+        for (int op = 0; op < 500; ++op) {
             switch (pick(4)) {
             case 0:
                 input->ExecuteCommand(pick(3));
