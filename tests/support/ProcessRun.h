@@ -40,15 +40,18 @@ const std::string kBuiltGameLibrary = std::string(TARVEX_TEST_BINARY_DIR) + "/..
 // Starts the program in the background through the shell, which keeps its process id in
 // "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the
 // program's own settings; "env -u NAME" there takes a variable away. Its error output goes to
-// the file of the folder named `errors`, which may be a pipe the test reads.
+// the file of the folder named `errors`, which may be a pipe the test reads. The shell runs
+// `shell` just before it starts the program: commands that end in ";" and shape what the program
+// is given ("trap '' HUP;", "ulimit -f 8;"), or words of a command that starts it.
 inline void Start(const fs::path& folder, const std::string& environment = "",
            const std::string& videoDriver = "SDL_VIDEODRIVER=dummy", const std::string& arguments = "",
-           const std::string& program = kBuiltProgram, const std::string& errors = "stderr.txt") {
+           const std::string& program = kBuiltProgram, const std::string& errors = "stderr.txt",
+           const std::string& shell = "") {
     const std::string f = folder.string();
     // SDL's message boxes open on any X display they find, whatever the video driver: with one in
     // the tests' environment a fatal start would wait for a click.
     const std::string headless = videoDriver.empty() ? "" : "env -u DISPLAY -u WAYLAND_DISPLAY ";
-    const std::string command = "( cd '" + f + "' && " + headless + environment + " " + videoDriver +
+    const std::string command = "( cd '" + f + "' && " + shell + " " + headless + environment + " " + videoDriver +
                                 " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f + "/config' '" + program + "' " +
                                 arguments + " 2>'" + errors + "' >/dev/null & echo $! > '" + f +
                                 "/pid.txt'; wait $!; echo $? > '" + f + "/status.tmp'; mv '" + f + "/status.tmp' '" +
