@@ -54,6 +54,10 @@ void InstallCloseHandler() {
     // a write there fails and the game goes on instead of ending unsaved. No writer of ours
     // retries a write that failed for a reason other than an interruption.
     sigaction(SIGPIPE, &ignore, nullptr);
+    // Under a limit on the size of the files a process writes ("ulimit -f"), a write past it
+    // then fails with EFBIG as on a full disk: the save says so and keeps the old file, where
+    // the signal would end the game with a temporary file left and the run's results lost.
+    sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 bool TakeCloseRequest() { return s_closeRequested.exchange(0, std::memory_order_relaxed) != 0; }
