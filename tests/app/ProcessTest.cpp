@@ -93,6 +93,24 @@ bool HoldsOpen(const fs::path& folder, const std::string& name) {
     return false;
 }
 
+// The file the running program holds at descriptor `fd` and how: "r" read, "w" written, "rw"
+// both, after a blank; empty when the descriptor is closed.
+std::string Descriptor(const fs::path& folder, int fd) {
+    const fs::path proc = fs::path("/proc") / std::to_string(ProcessId(folder));
+    std::error_code error;
+    const fs::path file = fs::read_symlink(proc / "fd" / std::to_string(fd), error);
+    if (error)
+        return "";
+    // The flags are in octal; their last digit holds the access mode.
+    const std::string info = ReadAll(proc / "fdinfo" / std::to_string(fd));
+    const size_t flags = info.find("flags:");
+    const size_t last = info.find('\n', flags);
+    if (flags == std::string::npos || last == std::string::npos || last == 0)
+        return "";
+    const int mode = (info[last - 1] - '0') & 3;
+    return file.string() + (mode == 0 ? " r" : mode == 1 ? " w" : " rw");
+}
+
 // Start-up scripts that take a while (each line looks for a file that is not there, through a
 // folder of thousands): SIGTERM while they run stops them, the program ends with status 0 at
 // once, and "default.cfg" is neither written over with settings only half read nor, when it is
@@ -149,13 +167,14 @@ TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {
 // ends it: the program stops with status 0, the officer file holds the session's result and
 // "default.cfg" the alias the start-up file made. A hang-up (its terminal closed, the ssh link to
 // a server dropped) asks as SIGTERM does, and so does SIGTERM when the reader of the error output
-// has gone, as a log's reader may, and the line said then finds nobody. A signal the program was
-// started with ignored ("nohup", a shell's background job's SIGINT) leaves the session running.
+// has gone, as a log's reader may, and the line said then finds nobody, or when the program was
+// started without standard input, output and error at all. A signal the program was started
+// with ignored ("nohup", a shell's background job's SIGINT) leaves the session running.
 TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
-    enum class Errors { file, leavingReader };
+    enum class Errors { file, leavingReader, closed };
     const struct {
         const char* signal;
-        Errors errors;           // a file, or a pipe read by "head -1", which leaves after the first line
+        Errors errors;           // a file; a pipe read by "head -1", which leaves after the first line; none
         const char* shell = "";  // run before the program
         bool ignored = false;    // the signal leaves the session running, and SIGTERM then closes it
     } cases[] = {
@@ -165,10 +184,13 @@ TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
         {"HUP", Errors::file, "nohup", true},
         // The tests' shell starts the program in the background, where SIGINT comes ignored.
         {"INT", Errors::file, "", true},
+        {"TERM", Errors::closed, "sh -c 'exec \"$0\" \"$@\" <&- >&- 2>&-'"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.signal) + " " + c.shell +
-                     (c.errors == Errors::leavingReader ? " to a pipe with no reader" : ""));
+                     (c.errors == Errors::leavingReader ? " to a pipe with no reader"
+                      : c.errors == Errors::closed      ? " without standard descriptors"
+                                                        : ""));
         const fs::path folder = tarvex::test::MakeScratchFolder("Close");
         CopyDemoHome(folder / "Home");
         fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
@@ -194,6 +216,11 @@ TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
             return RangeDrawn(folder / "Home") && (c.errors != Errors::leavingReader || fs::exists(first));
         };
         ASSERT_TRUE(RunsUntil(folder, started, std::chrono::seconds(60)));
+        if (c.errors == Errors::closed) {
+            EXPECT_EQ(Descriptor(folder, 0), "/dev/null r");
+            EXPECT_EQ(Descriptor(folder, 1), "/dev/null w");
+            EXPECT_EQ(Descriptor(folder, 2), "/dev/null w");
+        }
         if (c.ignored) {
             Signal(folder, c.signal);
             // A moment later it still runs, and draws frames it had not drawn then.
