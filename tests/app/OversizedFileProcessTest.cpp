@@ -178,7 +178,6 @@ void Play(const Row& row, int index) {
             cpuSeen = std::max(cpuSeen, cpu);
             const auto now = Clock::now();
             if (signalled == Clock::time_point{}) {
-                cpuAtSignal = cpu;
                 if (seenOpen == Clock::time_point{} && HoldsOpen(pid, file))
                     seenOpen = now;
                 const bool past = row.session == Session::range ? RangeDrawn(home) : now - started > std::chrono::seconds(4);
@@ -187,6 +186,11 @@ void Play(const Row& row, int index) {
                     (seenOpen != Clock::time_point{} && now - seenOpen >= wait)) {
                     Signal(folder, "TERM");
                     signalled = Clock::now();
+                    // Counted from here, where the signal has come: the shell that sends it may
+                    // take its time on a busy machine, while the program goes on as it was.
+                    const double delivered = CpuSeconds(folder);
+                    cpuAtSignal = delivered > 0 ? delivered : cpuSeen;
+                    cpuSeen = std::max(cpuSeen, delivered);
                 }
             } else if (now - signalled > std::chrono::seconds(20)) {
                 Signal(folder, "KILL");

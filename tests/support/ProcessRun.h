@@ -133,15 +133,20 @@ inline double CpuSeconds(const fs::path& folder) {
 
 // Asks the running program to close and gives it the limit to end, as Terminate does: its status
 // (-1 when it had to be killed), and the processor time it spent after the request as far as it
-// was seen running, which a reader deaf to the request fills and a busy machine does not.
+// was seen running, which a reader deaf to the request fills and a busy machine does not. It is
+// counted from when the request has come, not from before the shell that sends it starts, which
+// a busy machine may keep waiting while the program goes on as it was.
 struct Closed {
     int status;
     double cpuSeconds;
 };
 inline Closed TerminateCounted(const fs::path& folder, std::chrono::seconds limit) {
-    const double before = CpuSeconds(folder);
-    double seen = before;
+    const double asked = CpuSeconds(folder);
     Signal(folder, "TERM");
+    // Nothing once the program has ended; it then spent nothing after the request that was seen.
+    const double come = CpuSeconds(folder);
+    const double before = come > 0 ? come : asked;
+    double seen = before;
     const auto end = std::chrono::steady_clock::now() + limit;
     int status = -1;
     while ((status = WaitFor(folder, std::chrono::milliseconds(0))) == -1 && std::chrono::steady_clock::now() < end) {
