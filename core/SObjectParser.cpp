@@ -252,6 +252,12 @@ void SObjectParser::ReadLines(const CString& path)
                 const size_t stored = static_cast<size_t>(std::min<uint64_t>(next - at, sizeof(piece) - 1));
                 m_nBytesRead += next - at;
                 at = next;
+                // A request to end the program is not kept waiting by a long file, nor by a line
+                // of megabytes (a file of zeros is one such line up to the bound).
+                if (sys::signals::IsCloseRequested()) {
+                    m_bReadStopped = true;
+                    break;
+                }
                 if (m_nBytesRead > kMaxBytesPerRead) {
                     StopRead("more than " + Grouped(kMaxBytesPerRead) + " bytes in one read");
                     break;
@@ -268,11 +274,6 @@ void SObjectParser::ReadLines(const CString& path)
                 silenced = silenced || kept < text;
                 if (end == nullptr && at < length)
                     continue;
-                // A request to end the program is not kept waiting by a long file.
-                if (sys::signals::IsCloseRequested()) {
-                    m_bReadStopped = true;
-                    break;
-                }
                 if (++m_nLinesRead > kMaxLinesPerRead) {
                     StopRead("more than " + Grouped(kMaxLinesPerRead) + " lines in one read");
                     break;

@@ -238,8 +238,16 @@ std::string DescribeSignal(int signal) {
     setrlimit(RLIMIT_CORE, &noCore);
     struct sigaction plain {};
     plain.sa_handler = SIG_DFL;
-    for (const int which : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGINT, SIGTERM, SIGHUP})
+    for (const int which : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT})
         sigaction(which, &plain, nullptr);
+    // A close signal ends the trial, as the program's own request ends its wait; one the program
+    // was started with ignored (a game run under "nohup") stays ignored, or the hang-up that the
+    // program outlives would end its trial and refuse the library.
+    for (const int which : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction given {};
+        if (sigaction(which, nullptr, &given) == 0 && given.sa_handler != SIG_IGN)
+            sigaction(which, &plain, nullptr);
+    }
     // An initialiser that calls exit() ends the child there with the library's own handlers run;
     // the program's (its statics, its unwritten output) belong to the parent and are skipped.
     on_exit([](int status, void*) { _exit(status); }, nullptr);

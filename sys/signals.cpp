@@ -37,18 +37,27 @@ void InstallCloseHandler() {
     // Restarting interrupted system calls keeps a blocking wait inside SDL or a file read from
     // failing just because the user pressed Ctrl+C; the pump sees the flag on its next pass.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
     // A closed terminal or a dropped ssh link leaves nobody to play for; the run's results are
-    // saved as at any other close.
-    sigaction(SIGHUP, &action, nullptr);
-    // Standard error may be a pipe whose reader has gone (a log's reader restarted, a "| head"):
-    // a write there fails and the game goes on instead of ending unsaved. No writer of ours
-    // retries a write that failed for a reason other than an interruption.
+    // saved as at any other close. But a signal the game was started with ignored stays
+    // ignored: "nohup" ignores SIGHUP so that a server outlives its terminal, and a shell
+    // without job control starts a background job with SIGINT ignored so that Ctrl+C at the
+    // prompt does not reach it.
+    for (const int which : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction given {};
+        if (sigaction(which, nullptr, &given) == 0 && given.sa_handler != SIG_IGN)
+            sigaction(which, &action, nullptr);
+    }
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
+    // Standard error may be a pipe whose reader has gone (a log's reader restarted, a "| head"):
+    // a write there fails and the game goes on instead of ending unsaved. No writer of ours
+    // retries a write that failed for a reason other than an interruption.
     sigaction(SIGPIPE, &ignore, nullptr);
+    // Under a limit on the size of the files a process writes ("ulimit -f"), a write past it
+    // then fails with EFBIG as on a full disk: the save says so and keeps the old file, where
+    // the signal would end the game with a temporary file left and the run's results lost.
+    sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 bool TakeCloseRequest() { return s_closeRequested.exchange(0, std::memory_order_relaxed) != 0; }

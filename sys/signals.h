@@ -7,8 +7,10 @@
 // configuration is saved.
 namespace sys::signals {
 
-// Installs the handler for SIGINT, SIGTERM and SIGHUP, and ignores SIGPIPE, so that output to a
-// pipe or socket nobody reads fails instead of ending the program. Safe to call more than once.
+// Installs the handler for each of SIGINT, SIGTERM and SIGHUP that the program was not started
+// with ignored, and ignores SIGPIPE and SIGXFSZ, so that output to a pipe or socket nobody reads,
+// or a file past the size limit, fails instead of ending the program. Safe to call more than
+// once.
 void InstallCloseHandler();
 // True once after a termination signal arrived since the last call; clears the request.
 bool TakeCloseRequest();

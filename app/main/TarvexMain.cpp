@@ -1,7 +1,8 @@
-// The program's entry: the real machine's platform, the arguments as the one command-line text
-// the start-up reads, termination signals turned into closing the main window, and the
-// application's start-up, loop and shut-down with the front end installed. A failed start-up
-// ends with status 1, unless a termination request ended it.
+// The program's entry: standard descriptors it was started without given /dev/null, the real
+// machine's platform, the arguments as the one command-line text the start-up reads,
+// termination signals turned into closing the main window, and the application's start-up,
+// loop and shut-down with the front end installed. A failed start-up ends with status 1,
+// unless a termination request ended it.
 
 #include <string>
 
@@ -10,9 +11,11 @@
 #include "core/SCommandLine.h"
 #include "frontend/SFrontEndSetup.h"
 #include "sys/backend.h"
+#include "sys/fs/fs.h"
 #include "sys/signals.h"
 
 int main(int argc, char** argv) {
+    sys::fs::OpenClosedStandardDescriptors();
     sys::SelectBackend(sys::Backend::Sdl);
     const std::string commandLine = SCommandLine::JoinArguments(argc, argv);
     {

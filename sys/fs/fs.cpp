@@ -716,4 +716,18 @@ int OpenNative(const std::string& nativePath, int flags, unsigned permissions) {
     return fd;
 }
 
+void OpenClosedStandardDescriptors() {
+    // In rising order, so that each open takes the lowest free number, the one that is closed.
+    for (const int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(standard, F_GETFD) != -1 || errno != EBADF) continue;
+        // Not closed on exec and not refused as a device: these are the descriptors any program
+        // is given.
+        const int fd = open("/dev/null", standard == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (fd >= 0 && fd != standard) {
+            dup2(fd, standard);
+            close(fd);
+        }
+    }
+}
+
 }  // namespace sys::fs

@@ -146,6 +146,13 @@ bool DeleteFile(std::string_view path);
 // create (O_CREAT) never follows a symbolic link at the name: it is refused with ELOOP.
 int OpenNative(const std::string& nativePath, int flags, unsigned permissions = 0644);
 
+// --- The standard descriptors ----------------------------------------------------------------
+// Opens "/dev/null" on each of descriptors 0, 1 and 2 that the program was started without
+// ("<&- >&- 2>&-"), 0 for reading and the others for writing. Called first in main, before
+// anything opens a file: the first file opened would otherwise take a standard number, and
+// what is printed would land in it, or be cut off with it where /dev/null is laid over output.
+void OpenClosedStandardDescriptors();
+
 // --- Disks -----------------------------------------------------------------------------------
 struct DiskSpace {
     uint64_t totalBytes = 0;

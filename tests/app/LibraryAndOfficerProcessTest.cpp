@@ -27,7 +27,8 @@ bool Runs(const std::string& stat) {
 // with status 1, neither killed by a fault inside the loader nor waiting on the pipe, and leaves
 // no core file of the trial even where the limit allows one. An initialiser that takes long is
 // cut short by SIGTERM within a second (status 0, nothing loaded), and its trial never outlives
-// the program, even one that is killed.
+// the program, even one that is killed. The trial of a program started under "nohup" outlives a
+// hang-up as the program does.
 TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
     const std::string whole = ReadAll(kBuiltGameLibrary);
     ASSERT_GT(whole.size(), 4096u);
@@ -43,6 +44,8 @@ TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
         const char* initialiser = "";  // what the library's initialiser does
         const char* signal = nullptr;  // sent once the initialiser runs
         int status = 1;
+        const char* shell = "";  // run before the program
+        bool toTrial = false;    // the signal goes to the trial, which runs on until SIGTERM ends the program
     } cases[] = {
         {"an eighth", whole.substr(0, whole.size() / 8), ": the file is shorter than its"},
         {"a half", whole.substr(0, whole.size() / 2), ": the file is shorter than its"},
@@ -53,6 +56,7 @@ TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
         {"an initialiser that exits", initialised, ": loading it ends a process with status 0", "exit"},
         {"an initialiser that sleeps", initialised, "SIGTERM received", "sleep", "TERM", 0},
         {"killed while it sleeps", initialised, "", "sleep", "KILL", 128 + SIGKILL},
+        {"a hang-up under nohup while it sleeps", initialised, "SIGTERM received", "sleep", "HUP", 0, "nohup", true},
     };
     // A core file is written wherever the limit allows it, which the trial must not: the program
     // runs with its soft limit raised to the hard one.
@@ -68,14 +72,24 @@ TEST_F(ProcessTest, AGameLibraryCutShortIsRefusedAsAMissingOneIs) {
         } else if (*c.reason != '\0') {
             ASSERT_EQ(std::system(("mkfifo '" + library.string() + "'").c_str()), 0);
         }
-        Start(folder, std::string("TV_TEST_INITIALISER=") + c.initialiser + coreAllowed);
+        Start(folder, std::string("TV_TEST_INITIALISER=") + c.initialiser + coreAllowed, "SDL_VIDEODRIVER=dummy", "",
+              kBuiltProgram, "stderr.txt", c.shell);
         const fs::path trialId = folder / "Home" / "initialiser.pid";
         int status = -1;
         if (c.signal == nullptr) {
             status = WaitFor(folder, std::chrono::seconds(30));
         } else if (RunsUntil(folder, [&] { return fs::exists(trialId); }, std::chrono::seconds(30))) {
-            Signal(folder, c.signal);
-            status = WaitFor(folder, std::chrono::seconds(1));
+            if (c.toTrial) {
+                const std::string id = std::to_string(std::atoi(ReadAll(trialId).c_str()));
+                ASSERT_EQ(std::system(("kill -" + std::string(c.signal) + " " + id).c_str()), 0);
+                const std::string trial = "/proc/" + id + "/stat";
+                // A moment later both still run.
+                EXPECT_EQ(WaitFor(folder, std::chrono::seconds(1)), -1);
+                EXPECT_TRUE(Runs(trial));
+            } else {
+                Signal(folder, c.signal);
+                status = WaitFor(folder, std::chrono::seconds(1));
+            }
         }
         status = Finish(folder, status, true);
         ExpectEnded(folder, status, c.status,

@@ -93,6 +93,24 @@ bool HoldsOpen(const fs::path& folder, const std::string& name) {
     return false;
 }
 
+// The file the running program holds at descriptor `fd` and how: "r" read, "w" written, "rw"
+// both, after a blank; empty when the descriptor is closed.
+std::string Descriptor(const fs::path& folder, int fd) {
+    const fs::path proc = fs::path("/proc") / std::to_string(ProcessId(folder));
+    std::error_code error;
+    const fs::path file = fs::read_symlink(proc / "fd" / std::to_string(fd), error);
+    if (error)
+        return "";
+    // The flags are in octal; their last digit holds the access mode.
+    const std::string info = ReadAll(proc / "fdinfo" / std::to_string(fd));
+    const size_t flags = info.find("flags:");
+    const size_t last = info.find('\n', flags);
+    if (flags == std::string::npos || last == std::string::npos || last == 0)
+        return "";
+    const int mode = (info[last - 1] - '0') & 3;
+    return file.string() + (mode == 0 ? " r" : mode == 1 ? " w" : " rw");
+}
+
 // Start-up scripts that take a while (each line looks for a file that is not there, through a
 // folder of thousands): SIGTERM while they run stops them, the program ends with status 0 at
 // once, and "default.cfg" is neither written over with settings only half read nor, when it is
@@ -149,18 +167,30 @@ TEST_F(ProcessTest, AFatalStartEndsWithAFailureStatus) {
 // ends it: the program stops with status 0, the officer file holds the session's result and
 // "default.cfg" the alias the start-up file made. A hang-up (its terminal closed, the ssh link to
 // a server dropped) asks as SIGTERM does, and so does SIGTERM when the reader of the error output
-// has gone, as a log's reader may, and the line said then finds nobody.
+// has gone, as a log's reader may, and the line said then finds nobody, or when the program was
+// started without standard input, output and error at all. A signal the program was started
+// with ignored ("nohup", a shell's background job's SIGINT) leaves the session running.
 TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
+    enum class Errors { file, leavingReader, closed };
     const struct {
         const char* signal;
-        const char* said;  // on stderr; null: read by "head -1", which leaves after the first line
+        Errors errors;           // a file; a pipe read by "head -1", which leaves after the first line; none
+        const char* shell = "";  // run before the program
+        bool ignored = false;    // the signal leaves the session running, and SIGTERM then closes it
     } cases[] = {
-        {"TERM", "Closing the game: SIGTERM received.\n"},
-        {"HUP", "Closing the game: SIGHUP received.\n"},
-        {"TERM", nullptr},
+        {"TERM", Errors::file},
+        {"HUP", Errors::file},
+        {"TERM", Errors::leavingReader},
+        {"HUP", Errors::file, "nohup", true},
+        // The tests' shell starts the program in the background, where SIGINT comes ignored.
+        {"INT", Errors::file, "", true},
+        {"TERM", Errors::closed, "sh -c 'exec \"$0\" \"$@\" <&- >&- 2>&-'"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.signal) + (c.said != nullptr ? "" : " to a pipe with no reader"));
+        SCOPED_TRACE(std::string(c.signal) + " " + c.shell +
+                     (c.errors == Errors::leavingReader ? " to a pipe with no reader"
+                      : c.errors == Errors::closed      ? " without standard descriptors"
+                                                        : ""));
         const fs::path folder = tarvex::test::MakeScratchFolder("Close");
         CopyDemoHome(folder / "Home");
         fs::copy_file(kBuiltGameLibrary, folder / "Home" / "VQ9Game.so", fs::copy_options::overwrite_existing);
@@ -168,7 +198,7 @@ TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
         // the reader that leaves takes before it goes.
         WriteText(folder / "Home" / "startup.cfg", "alias dbl \"dbl once;dbl twice\"\ndbl\nalias made jump\n");
         const fs::path first = folder / "first.txt";
-        if (c.said == nullptr) {
+        if (c.errors == Errors::leavingReader) {
             const std::string f = folder.string();
             ASSERT_EQ(std::system(("mkfifo '" + f + "/stderr.fifo'").c_str()), 0);
             // Named as read only once head has ended, so that nothing holds the pipe open by then.
@@ -179,17 +209,38 @@ TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
         }
         // A join goes straight to the range with a new officer of that name.
         Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy", "-connect:127.0.0.1 -name:Tester",
-              kBuiltProgram, c.said != nullptr ? "stderr.txt" : "stderr.fifo");
+              kBuiltProgram, c.errors == Errors::leavingReader ? "stderr.fifo" : "stderr.txt", c.shell);
         // Frames saved one after another mean start-up is over, and with it the session's start:
         // start-up shows the splash only, and a termination request during it ends the program.
-        ASSERT_TRUE(RunsUntil(
-            folder, [&] { return RangeDrawn(folder / "Home") && (c.said != nullptr || fs::exists(first)); },
-            std::chrono::seconds(60)));
-        const int status = Terminate(folder, std::chrono::seconds(20), c.signal);
-        if (c.said != nullptr) {
-            ExpectEnded(folder, status, 0, c.said);
+        const auto started = [&] {
+            return RangeDrawn(folder / "Home") && (c.errors != Errors::leavingReader || fs::exists(first));
+        };
+        ASSERT_TRUE(RunsUntil(folder, started, std::chrono::seconds(60)));
+        if (c.errors == Errors::closed) {
+            EXPECT_EQ(Descriptor(folder, 0), "/dev/null r");
+            EXPECT_EQ(Descriptor(folder, 1), "/dev/null w");
+            EXPECT_EQ(Descriptor(folder, 2), "/dev/null w");
+        }
+        if (c.ignored) {
+            Signal(folder, c.signal);
+            // A moment later it still runs, and draws frames it had not drawn then.
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            for (const auto& entry : fs::directory_iterator(folder / "Home")) {
+                if (entry.path().filename().string().rfind("SDL_window", 0) == 0)
+                    fs::remove(entry.path());
+            }
+            EXPECT_TRUE(RunsUntil(folder, [&] { return RangeDrawn(folder / "Home"); }, std::chrono::seconds(60)));
+        }
+        const char* closing = c.ignored ? "TERM" : c.signal;
+        const int status = Terminate(folder, std::chrono::seconds(20), closing);
+        const std::string said = ReadAll(folder / "stderr.txt");
+        if (c.errors == Errors::file) {
+            ExpectEnded(folder, status, 0, std::string("Closing the game: SIG") + closing + " received.\n");
+            if (c.ignored) {
+                EXPECT_EQ(said.find(std::string("SIG") + c.signal + " received"), std::string::npos) << said;
+            }
         } else {
-            EXPECT_EQ(status, 0) << ReadAll(first);
+            EXPECT_EQ(status, 0) << ReadAll(first) << said;
         }
         const std::string officers = ReadAll(folder / "Home" / "player.cfg");
         EXPECT_NE(officers.find("Tester"), std::string::npos);

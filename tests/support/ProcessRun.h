@@ -40,15 +40,18 @@ const std::string kBuiltGameLibrary = std::string(TARVEX_TEST_BINARY_DIR) + "/..
 // Starts the program in the background through the shell, which keeps its process id in
 // "pid.txt" and its exit status in "status.txt" once it ends. The environment goes before the
 // program's own settings; "env -u NAME" there takes a variable away. Its error output goes to
-// the file of the folder named `errors`, which may be a pipe the test reads.
+// the file of the folder named `errors`, which may be a pipe the test reads. The shell runs
+// `shell` just before it starts the program: commands that end in ";" and shape what the program
+// is given ("trap '' HUP;", "ulimit -f 8;"), or words of a command that starts it.
 inline void Start(const fs::path& folder, const std::string& environment = "",
            const std::string& videoDriver = "SDL_VIDEODRIVER=dummy", const std::string& arguments = "",
-           const std::string& program = kBuiltProgram, const std::string& errors = "stderr.txt") {
+           const std::string& program = kBuiltProgram, const std::string& errors = "stderr.txt",
+           const std::string& shell = "") {
     const std::string f = folder.string();
     // SDL's message boxes open on any X display they find, whatever the video driver: with one in
     // the tests' environment a fatal start would wait for a click.
     const std::string headless = videoDriver.empty() ? "" : "env -u DISPLAY -u WAYLAND_DISPLAY ";
-    const std::string command = "( cd '" + f + "' && " + headless + environment + " " + videoDriver +
+    const std::string command = "( cd '" + f + "' && " + shell + " " + headless + environment + " " + videoDriver +
                                 " SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" + f + "/config' '" + program + "' " +
                                 arguments + " 2>'" + errors + "' >/dev/null & echo $! > '" + f +
                                 "/pid.txt'; wait $!; echo $? > '" + f + "/status.tmp'; mv '" + f + "/status.tmp' '" +
@@ -130,15 +133,20 @@ inline double CpuSeconds(const fs::path& folder) {
 
 // Asks the running program to close and gives it the limit to end, as Terminate does: its status
 // (-1 when it had to be killed), and the processor time it spent after the request as far as it
-// was seen running, which a reader deaf to the request fills and a busy machine does not.
+// was seen running, which a reader deaf to the request fills and a busy machine does not. It is
+// counted from when the request has come, not from before the shell that sends it starts, which
+// a busy machine may keep waiting while the program goes on as it was.
 struct Closed {
     int status;
     double cpuSeconds;
 };
 inline Closed TerminateCounted(const fs::path& folder, std::chrono::seconds limit) {
-    const double before = CpuSeconds(folder);
-    double seen = before;
+    const double asked = CpuSeconds(folder);
     Signal(folder, "TERM");
+    // Nothing once the program has ended; it then spent nothing after the request that was seen.
+    const double come = CpuSeconds(folder);
+    const double before = come > 0 ? come : asked;
+    double seen = before;
     const auto end = std::chrono::steady_clock::now() + limit;
     int status = -1;
     while ((status = WaitFor(folder, std::chrono::milliseconds(0))) == -1 && std::chrono::steady_clock::now() < end) {
