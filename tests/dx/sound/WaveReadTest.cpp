@@ -157,8 +157,9 @@ TEST_F(WaveReadTest, FilesPastTheBoundsOfASoundAreRefusedQuickly) {
             SWave wave;
             EXPECT_EQ(wave.OpenFromFile(path.c_str(), loadData), c.opened) << loadData;
             EXPECT_EQ(wave.GetDataSize(), c.opened != 0 ? c.dataSize : 0u);
-            if (!loadData || c.opened == 0)
+            if (!loadData || c.opened == 0) {
                 EXPECT_LT(std::clock() - start, 2 * CLOCKS_PER_SEC) << loadData;
+            }
         }
         // Only a sound refused for its size is named, with why, and once.
         const std::string said = testing::internal::GetCapturedStderr();
