@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/SString.h"
 #include "dx/input/SDXEffect.h"
@@ -223,6 +224,8 @@ private:
     void EndRun(uint32_t run);
     // A run none of whose steps waits or runs any more.
     void ForgetRun(uint32_t run);
+    // Takes the run from among those holding each word; the words nobody holds any more.
+    std::vector<std::string> DropHolder(uint32_t run);
     // Says the text unless the same was said within kNoticeRepeatMs.
     void Say(const std::string& text);
     // Keeps track of what a step, a line or an input pressed ("+left") and what was let go since.

@@ -284,25 +284,26 @@ void SInputObj::EndRun(uint32_t run) {
     Say(state->second.name.GetString() + std::string(kStopped));
     m_Runs.erase(state);
     // What it alone pressed is let go; what another run or the player holds as well stays.
-    std::vector<std::string> pressed;
-    for (auto it = m_Held.begin(); it != m_Held.end();) {
-        if (it->second.by.erase(run) != 0 && it->second.by.empty()) {
-            pressed.push_back(it->second.word);
-            it = m_Held.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (const std::string& word : pressed)
+    for (const std::string& word : DropHolder(run))
         Execute(SString(("-" + word).c_str()));
 }
 
 void SInputObj::ForgetRun(uint32_t run) {
     m_Runs.erase(run);
+    DropHolder(run);
+}
+
+std::vector<std::string> SInputObj::DropHolder(uint32_t run) {
+    std::vector<std::string> alone;
     for (auto it = m_Held.begin(); it != m_Held.end();) {
-        it->second.by.erase(run);
-        it = it->second.by.empty() ? m_Held.erase(it) : std::next(it);
+        if (it->second.by.erase(run) != 0 && it->second.by.empty()) {
+            alone.push_back(it->second.word);
+            it = m_Held.erase(it);
+        } else {
+            ++it;
+        }
     }
+    return alone;
 }
 
 bool SInputObj::RunsMatchQueue() const {
@@ -356,7 +357,7 @@ void SInputObj::NoteLetGo(const char* text) { m_Held.erase(FoldedText(MarkedWord
 void SInputObj::NoteLine(const char* line) {
     if (line[0] == '-')
         NoteLetGo(line);
-    else if (line[0] == '+' && m_dwRun != 0 && m_Runs.count(m_dwRun) != 0)
+    else if (line[0] == '+' && m_Runs.count(m_dwRun) != 0)
         NotePressed(line, m_dwRun);
 }
 
