@@ -243,11 +243,7 @@ std::string DescribeSignal(int signal) {
     // A close signal ends the trial, as the program's own request ends its wait; one the program
     // was started with ignored (a game run under "nohup") stays ignored, or the hang-up that the
     // program outlives would end its trial and refuse the library.
-    for (const int which : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction given {};
-        if (sigaction(which, nullptr, &given) == 0 && given.sa_handler != SIG_IGN)
-            sigaction(which, &plain, nullptr);
-    }
+    sys::signals::RemoveCloseHandler();
     // An initialiser that calls exit() ends the child there with the library's own handlers run;
     // the program's (its statics, its unwritten output) belong to the parent and are skipped.
     on_exit([](int status, void*) { _exit(status); }, nullptr);

@@ -28,6 +28,15 @@ extern "C" void OnCloseSignal(int signal) {
     (void)written;
 }
 
+// Gives each close signal the action, but for one the program was started with ignored.
+void SetCloseSignals(const struct sigaction& action) {
+    for (const int which : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction given {};
+        if (sigaction(which, nullptr, &given) == 0 && given.sa_handler != SIG_IGN)
+            sigaction(which, &action, nullptr);
+    }
+}
+
 }  // namespace
 
 void InstallCloseHandler() {
@@ -42,11 +51,7 @@ void InstallCloseHandler() {
     // ignored: "nohup" ignores SIGHUP so that a server outlives its terminal, and a shell
     // without job control starts a background job with SIGINT ignored so that Ctrl+C at the
     // prompt does not reach it.
-    for (const int which : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction given {};
-        if (sigaction(which, nullptr, &given) == 0 && given.sa_handler != SIG_IGN)
-            sigaction(which, &action, nullptr);
-    }
+    SetCloseSignals(action);
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
@@ -58,6 +63,13 @@ void InstallCloseHandler() {
     // then fails with EFBIG as on a full disk: the save says so and keeps the old file, where
     // the signal would end the game with a temporary file left and the run's results lost.
     sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+void RemoveCloseHandler() {
+    struct sigaction plain {};
+    plain.sa_handler = SIG_DFL;
+    sigemptyset(&plain.sa_mask);
+    SetCloseSignals(plain);
 }
 
 bool TakeCloseRequest() { return s_closeRequested.exchange(0, std::memory_order_relaxed) != 0; }

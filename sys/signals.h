@@ -12,6 +12,10 @@ namespace sys::signals {
 // or a file past the size limit, fails instead of ending the program. Safe to call more than
 // once.
 void InstallCloseHandler();
+// Puts each close signal that carries the handler back to its default, for a child process that
+// must end at one as any program would; one the program was started with ignored stays ignored.
+// Safe between fork and exec.
+void RemoveCloseHandler();
 // True once after a termination signal arrived since the last call; clears the request.
 bool TakeCloseRequest();
 // True while a request waits, which it leaves for the message pump: for long work that runs
