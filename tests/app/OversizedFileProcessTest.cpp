@@ -106,10 +106,7 @@ void PlayStarts(const Row& row, const fs::path& folder) {
         const std::string before = ReadAll(home / "player.cfg");
         fs::remove(folder / "pid.txt");
         fs::remove(folder / "status.txt");
-        for (const auto& entry : fs::directory_iterator(home)) {
-            if (entry.path().filename().string().rfind("SDL_window", 0) == 0)
-                fs::remove(entry.path());
-        }
+        RemoveFrames(home);
         Start(folder, "SDL_VIDEO_DUMMY_SAVE_FRAMES=1", "SDL_VIDEODRIVER=dummy",
               "-connect:127.0.0.1 -name:Tester" + std::to_string(start), kBuiltProgram, "stderr.txt", row.shell);
         long peak = 0;

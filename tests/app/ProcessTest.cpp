@@ -225,10 +225,7 @@ TEST_F(ProcessTest, ACloseSignalInARangeSessionEndsItAndKeepsTheResult) {
             Signal(folder, c.signal);
             // A moment later it still runs, and draws frames it had not drawn then.
             std::this_thread::sleep_for(std::chrono::seconds(1));
-            for (const auto& entry : fs::directory_iterator(folder / "Home")) {
-                if (entry.path().filename().string().rfind("SDL_window", 0) == 0)
-                    fs::remove(entry.path());
-            }
+            RemoveFrames(folder / "Home");
             EXPECT_TRUE(RunsUntil(folder, [&] { return RangeDrawn(folder / "Home"); }, std::chrono::seconds(60)));
         }
         const char* closing = c.ignored ? "TERM" : c.signal;
@@ -422,15 +419,6 @@ std::string LongSteps() {
     for (int n = 1000; n < 1120; ++n)
         steps += (steps.empty() ? "s" : ";s") + std::to_string(n).substr(1);
     return steps;
-}
-
-// The frames SDL's dummy display saved, which are no file of the game's.
-void RemoveFrames(const fs::path& home) {
-    std::error_code error;
-    for (fs::directory_iterator it(home, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().filename().string().rfind("SDL_window", 0) == 0)
-            fs::remove(it->path(), error);
-    }
 }
 
 // The names in a folder; none when there is no folder.

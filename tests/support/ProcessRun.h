@@ -175,6 +175,16 @@ inline bool RangeDrawn(const fs::path& home) {
     return frames >= 5;
 }
 
+// Removes the frames SDL's dummy display saved, which are no file of the game's, so that
+// RangeDrawn sees only those drawn from now on.
+inline void RemoveFrames(const fs::path& home) {
+    std::error_code error;
+    for (fs::directory_iterator it(home, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().filename().string().rfind("SDL_window", 0) == 0)
+            fs::remove(it->path(), error);
+    }
+}
+
 // Waits up to `limit` for `seen` to hold while the program runs. False when it did not; a
 // program that ended first is a failure of the test, told with what it said.
 template <class Seen>
